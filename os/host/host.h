@@ -1,0 +1,139 @@
+// host.h -- the one seam between the platform layer and the machine it runs on
+//
+// Everything above this interface (windows, messages, GDI, GAPI, sound) is
+// shared code. A back end owns the clock, shows the device screen, delivers
+// input and plays mixed audio. Two back ends exist:
+//   headless  virtual clock, scripted input, screenshots to PNG (the default
+//             when no display is wanted, and always in tests)
+//   sdl       a real desktop window showing the device screen scaled up,
+//             mouse as the stylus, keyboard as the device keys, SDL audio
+// The back end is chosen once per process by OS_BACKEND ("headless" or "sdl").
+//
+// Environment variables read by the platform layer:
+//   OS_BACKEND       headless | sdl
+//   OS_DEVICE_ROOT   host folder that stands for the device's file system
+//   OS_DOCUMENTS     host folder for special folder 5 (default <root>/My Documents)
+//   OS_SCREEN        WIDTHxHEIGHTxBPP, e.g. 240x320x16 (overrides the program's own)
+//   OS_SCRIPT        headless input script; OS_SCRIPT_POS the line to resume at
+//   OS_OUT           folder for screenshots and recorded output
+//   OS_INSTANCE      isolation prefix for cross-process window lookup
+//   OS_MEM_AVAIL     free physical memory reported by GlobalMemoryStatus (bytes)
+//   OS_SCALE         SDL window scale factor
+#pragma once
+
+#include <os/types.h>
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace os::host {
+
+// The device's display: one surface per process. Window DCs draw into it,
+// GXBeginDraw hands out a pointer into it, and the back end shows it.
+// 16 bpp is RGB565; 32 bpp is 0x00RRGGBB per pixel. Rows are top-down.
+struct Screen
+{
+    int width = 240;
+    int height = 320;
+    int bpp = 16;
+    int pitch = 480; // bytes per row
+    uint8_t* pixels = nullptr;
+    std::recursive_mutex lock; // held while drawing from more than one thread
+};
+
+// The screen of this process, created on first use with the configured size.
+Screen& screen();
+
+// Configure the device screen before first use (a program's own default);
+// OS_SCREEN overrides it. Has no effect once the screen exists.
+void set_default_screen(int width, int height, int bpp);
+
+enum class EventType
+{
+    None,
+    PenDown, // x, y in screen pixels
+    PenMove,
+    PenUp,
+    KeyDown, // key = device virtual key
+    KeyUp,
+    Char,       // ch = one UTF-16 unit of typed text
+    Close,      // the user closed the window
+    Activate,   // the host window gained focus
+    Deactivate, // the host window lost focus
+    Minimize,
+    Restore,
+};
+
+struct Event
+{
+    EventType type = EventType::None;
+    int x = 0;
+    int y = 0;
+    UINT key = 0;
+    WCHAR ch = 0;
+    DWORD time = 0;
+};
+
+// Mixed audio is pulled from the platform's mixer by the back end.
+// fill writes `frames` stereo frames of signed 16-bit samples at `rate` Hz.
+typedef void (*AudioFill)(int16_t* out, int frames, void* user);
+
+class Backend
+{
+public:
+    virtual ~Backend() = default;
+    virtual const char* name() const = 0;
+
+    // Milliseconds since start-up (virtual in headless), before 32-bit truncation.
+    virtual uint64_t now_ms() = 0;
+    virtual void sleep_ms(uint32_t ms) = 0;
+
+    // Show the device screen (or one rectangle of it, nullptr = whole).
+    virtual void present(const RECT* area) = 0;
+
+    // Take the next input event without waiting; false when none.
+    virtual bool poll_event(Event& event) = 0;
+
+    // Wait up to timeout_ms (INFINITE allowed) for an input event or wake().
+    // Headless: advances the virtual clock instead of waiting where nothing
+    // else can happen. Answers true with an event, false on timeout or wake.
+    virtual bool wait_event(Event& event, uint32_t timeout_ms) = 0;
+
+    // Thread-safe: make a pending wait_event return (a message was posted).
+    virtual void wake() = 0;
+
+    // A modal message box. Headless answers from the script or the default.
+    virtual int message_box(const std::u16string& text, const std::u16string& caption, UINT flags) = 0;
+
+    // Host text input on or off (the input panel).
+    virtual void text_input(bool on) = 0;
+
+    // Pointer shape: an IDC_* number, or 0 for none. No-op headless.
+    virtual void set_cursor(int id) = 0;
+
+    // Start pulling audio; answers false when no audio device can be opened.
+    virtual bool audio_start(int rate, AudioFill fill, void* user) = 0;
+    virtual void audio_stop() = 0;
+
+    // Write the device screen to a PNG file; false on failure.
+    virtual bool screenshot(const std::string& path);
+};
+
+// The back end of this process (chosen from OS_BACKEND on first use).
+Backend& backend();
+
+// Tests install their own back end (or nullptr to go back to the default).
+void set_backend(Backend* backend);
+
+// Environment helpers
+std::string env(const char* name, const char* fallback = "");
+
+// Variables a child process started by CreateProcessW must get on top of this
+// process's environment (the headless script position, for example), so that
+// a scripted session goes on across a restart of the program.
+std::vector<std::pair<std::string, std::string>> child_environment();
+
+} // namespace os::host
