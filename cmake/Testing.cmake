@@ -16,8 +16,9 @@ function(hh_add_test name)
     add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} os_test_main GTest::gtest GTest::gmock)
     gtest_discover_tests(${name}
+        TEST_PREFIX "${name}."
         DISCOVERY_TIMEOUT 60
-        PROPERTIES TIMEOUT 120 ENVIRONMENT "OS_BACKEND=headless;HH_BUILD_DIR=${CMAKE_BINARY_DIR}")
+        PROPERTIES TIMEOUT 120 ENVIRONMENT "HH_BUILD_DIR=${CMAKE_BINARY_DIR}")
 endfunction()
 
 function(hh_add_fuzzer name)

@@ -1,11 +1,48 @@
 // register.cpp -- the built-in control classes
 #include "os/controls/register.h"
 
+#include "os/controls/control_private.h"
+#include "os/user/classes.h"
+
+#include <mutex>
+
 namespace os::controls {
+
+namespace {
+
+struct ClassEntry
+{
+    LPCWSTR name;
+    WNDPROC proc;
+    UINT style;
+    LPCWSTR cursor;
+};
+
+} // namespace
 
 void register_builtin_classes()
 {
-    // The control classes register themselves with the window manager here.
+    static std::once_flag once;
+    std::call_once(once, [] {
+        const ClassEntry entries[] = {
+            {u"EDIT", edit_proc, CS_GLOBALCLASS | CS_DBLCLKS, IDC_IBEAM},
+            {u"BUTTON", button_proc, CS_GLOBALCLASS | CS_DBLCLKS, IDC_ARROW},
+            {u"LISTBOX", listbox_proc, CS_GLOBALCLASS | CS_DBLCLKS, IDC_ARROW},
+            {u"COMBOBOX", combobox_proc, CS_GLOBALCLASS | CS_DBLCLKS, IDC_ARROW},
+            {u"STATIC", static_proc, CS_GLOBALCLASS, IDC_ARROW},
+            {u"ComboLBox", combolist_proc, CS_GLOBALCLASS | CS_SAVEBITS, IDC_ARROW},
+            {kMessageBoxClass, message_box_proc, CS_GLOBALCLASS, IDC_ARROW},
+        };
+        for (const ClassEntry& e : entries)
+        {
+            WNDCLASSW wc{};
+            wc.style = e.style;
+            wc.lpfnWndProc = e.proc;
+            wc.hCursor = LoadCursorW(nullptr, e.cursor);
+            wc.lpszClassName = e.name;
+            os::user::register_system_class(wc);
+        }
+    });
 }
 
 } // namespace os::controls

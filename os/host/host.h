@@ -120,6 +120,10 @@ public:
 
     // Write the device screen to a PNG file; false on failure.
     virtual bool screenshot(const std::string& path);
+
+    // Variables this back end hands to a child process so that the session
+    // goes on there (see child_environment). Asking hands the session over.
+    virtual std::vector<std::pair<std::string, std::string>> handover_environment();
 };
 
 // The back end of this process (chosen from OS_BACKEND on first use).
@@ -130,6 +134,10 @@ void set_backend(Backend* backend);
 
 // Environment helpers
 std::string env(const char* name, const char* fallback = "");
+
+// The device screen written to a PNG file (screenshot's work, reusable for
+// any Screen record); false when the file cannot be written.
+bool write_screen_png(Screen& screen, const std::string& path);
 
 // Variables a child process started by CreateProcessW must get on top of this
 // process's environment (the headless script position, for example), so that

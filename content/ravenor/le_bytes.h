@@ -1,0 +1,34 @@
+// le_bytes.h -- little-endian output for the writers
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace ravenor_content {
+
+inline void AppendU32(std::vector<uint8_t>& out, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+inline void AppendU16(std::vector<uint8_t>& out, uint16_t v)
+{
+    out.push_back(static_cast<uint8_t>(v));
+    out.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+inline void AppendI16(std::vector<uint8_t>& out, int16_t v)
+{
+    AppendU16(out, static_cast<uint16_t>(v));
+}
+
+// Overwrites a word already written (tests use it to damage files on purpose)
+inline void PutU32(std::vector<uint8_t>& out, size_t at, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+} // namespace ravenor_content

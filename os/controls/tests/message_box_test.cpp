@@ -1,0 +1,147 @@
+// The modal message box drawn on the device screen, answered by taps and keys.
+#include "os/controls/message_box.h"
+
+#include "control_test_util.h"
+
+namespace {
+
+using namespace control_test;
+using os::controls::MessageBoxLayout;
+
+// Schedules a tap on the button with the given id of the box that the
+// layout describes; the box's own loop delivers it.
+void tap_button(const MessageBoxLayout& layout, int id)
+{
+    for (const auto& b : layout.buttons)
+        if (b.id == id)
+        {
+            os::host::headless::tap(layout.box.left + (b.rect.left + b.rect.right) / 2,
+                                    layout.box.top + (b.rect.top + b.rect.bottom) / 2);
+            return;
+        }
+    ADD_FAILURE() << "no button " << id;
+}
+
+TEST(MessageBox, ButtonsPerType)
+{
+    struct Case
+    {
+        UINT flags;
+        std::vector<int> ids;
+        int default_id;
+        int cancel_id;
+    } cases[] = {
+        {MB_OK, {IDOK}, IDOK, IDOK},
+        {MB_OKCANCEL, {IDOK, IDCANCEL}, IDOK, IDCANCEL},
+        {MB_YESNO, {IDYES, IDNO}, IDYES, IDNO},
+        {MB_YESNO | MB_DEFBUTTON2, {IDYES, IDNO}, IDNO, IDNO},
+        {MB_YESNOCANCEL | MB_DEFBUTTON3, {IDYES, IDNO, IDCANCEL}, IDCANCEL, IDCANCEL},
+        {MB_RETRYCANCEL, {IDRETRY, IDCANCEL}, IDRETRY, IDCANCEL},
+        {MB_ABORTRETRYIGNORE, {IDABORT, IDRETRY, IDIGNORE}, IDABORT, IDIGNORE},
+        {MB_OK | MB_DEFBUTTON3, {IDOK}, IDOK, IDOK},
+    };
+    for (const Case& c : cases)
+    {
+        MessageBoxLayout l = os::controls::message_box_layout(u"Text", u"Caption", c.flags);
+        std::vector<int> ids;
+        for (const auto& b : l.buttons)
+            ids.push_back(b.id);
+        EXPECT_EQ(describe(ids), describe(c.ids)) << "flags " << c.flags;
+        EXPECT_EQ(l.default_id, c.default_id) << "flags " << c.flags;
+        EXPECT_EQ(l.cancel_id, c.cancel_id) << "flags " << c.flags;
+        // Everything lies on the screen, the buttons side by side under the text.
+        EXPECT_GE(l.box.left, 0);
+        EXPECT_LE(l.box.right, 240);
+        EXPECT_LE(l.box.bottom, 320);
+        for (size_t i = 0; i < l.buttons.size(); ++i)
+        {
+            EXPECT_GE(l.buttons[i].rect.top, l.text.bottom);
+            if (i)
+            {
+                EXPECT_GT(l.buttons[i].rect.left, l.buttons[i - 1].rect.right);
+            }
+        }
+    }
+}
+
+TEST(MessageBox, LongTextWrapsWithinTheScreen)
+{
+    std::u16string text;
+    for (int i = 0; i < 40; ++i)
+        text += u"word ";
+    MessageBoxLayout l = os::controls::message_box_layout(text, u"Warning", MB_OK);
+    MessageBoxLayout one = os::controls::message_box_layout(u"word", u"Warning", MB_OK);
+    EXPECT_GT(l.text.bottom - l.text.top, 2 * (one.text.bottom - one.text.top)) << "the text wraps onto lines";
+    EXPECT_LE(l.box.bottom, 320);
+}
+
+TEST(MessageBox, TapAnswers)
+{
+    struct Case
+    {
+        UINT flags;
+        int tap;
+    } cases[] = {
+        {MB_OK, IDOK},          {MB_YESNO, IDNO},      {MB_YESNO, IDYES},
+        {MB_OKCANCEL, IDCANCEL}, {MB_YESNOCANCEL, IDNO}, {MB_ABORTRETRYIGNORE, IDIGNORE},
+    };
+    Parent owner;
+    for (const Case& c : cases)
+    {
+        const std::u16string text = u"The pilot already exists, change the pilot's name and try again.";
+        MessageBoxLayout l = os::controls::message_box_layout(text, u"Warning", c.flags);
+        tap_button(l, c.tap);
+        int answer = os::controls::run_message_box(owner.hwnd, text, u"Warning", c.flags);
+        EXPECT_EQ(answer, c.tap) << "flags " << c.flags << ": expected " << c.tap << ", got " << answer;
+        EXPECT_TRUE(IsWindowEnabled(owner.hwnd)) << "the owner is enabled again";
+    }
+    EXPECT_TRUE(log().notes.empty()) << "the box's buttons do not notify the owner";
+}
+
+TEST(MessageBox, KeysAnswer)
+{
+    struct Case
+    {
+        UINT flags;
+        UINT vk;
+        int expected;
+    } cases[] = {
+        {MB_YESNO, VK_RETURN, IDYES},
+        {MB_YESNO | MB_DEFBUTTON2, VK_RETURN, IDNO},
+        {MB_YESNO, VK_ESCAPE, IDNO},
+        {MB_OKCANCEL, VK_ESCAPE, IDCANCEL},
+        {MB_OK, VK_ESCAPE, IDOK},
+    };
+    for (const Case& c : cases)
+    {
+        os::host::headless::key(c.vk);
+        int answer = os::controls::run_message_box(nullptr, u"Sure?", u"Question", c.flags);
+        EXPECT_EQ(answer, c.expected) << "flags " << c.flags << " key " << c.vk;
+    }
+}
+
+TEST(MessageBox, QuitEndsTheBoxAndIsKept)
+{
+    PostQuitMessage(3);
+    int answer = os::controls::run_message_box(nullptr, u"Bye", u"Exit", MB_OKCANCEL);
+    EXPECT_EQ(answer, IDCANCEL);
+    MSG msg{};
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, (UINT)WM_QUIT) << "the quit goes on to the caller's loop";
+    EXPECT_EQ(msg.wParam, 3u);
+}
+
+TEST(MessageBox, DrawnOnTheScreen)
+{
+    MessageBoxLayout l = os::controls::message_box_layout(u"Hello", u"Title", MB_OK);
+    os::host::headless::key(VK_RETURN);
+    // The box paints before its loop takes the key; its caption bar stays on
+    // the screen after it closes since nothing repaints there.
+    EXPECT_EQ(os::controls::run_message_box(nullptr, u"Hello", u"Title", MB_OK), IDOK);
+    HDC screen = GetDC(nullptr);
+    COLORREF caption = GetPixel(screen, l.box.right - 4, l.box.top + 3);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(caption, on_screen(GetSysColor(COLOR_ACTIVECAPTION)));
+}
+
+} // namespace

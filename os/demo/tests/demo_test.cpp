@@ -1,0 +1,197 @@
+// demo_test.cpp -- the demonstration program run as a real process
+//
+// The demo runs headless from the build's device tree with an input script;
+// its screenshots are read back and looked at in known places.
+#include "os/host/png.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using os::host::Picture;
+
+namespace {
+
+// The build's device tree, where the demo is placed.
+std::string device_root()
+{
+    return OS_DEMO_DEVICE_ROOT;
+}
+
+std::string demo_path()
+{
+    return device_root() + "/Program Files/OsDemo/OsDemo";
+}
+
+struct DemoRun
+{
+    std::string out;
+    std::string script;
+
+    DemoRun()
+    {
+        char pattern[] = "/tmp/hh-demo-XXXXXX";
+        out = mkdtemp(pattern);
+        script = out + "/input.txt";
+    }
+
+    ~DemoRun()
+    {
+        if (!getenv("OS_KEEP_TREE"))
+        {
+            std::filesystem::remove_all(out);
+        }
+    }
+};
+
+// Starts the program with `prefix` (e.g. xvfb-run) in front and waits for it.
+int run_program(const DemoRun& run, const std::vector<std::string>& prefix, const std::vector<std::string>& env)
+{
+    pid_t pid = fork();
+    if (pid == 0)
+    {
+        setenv("OS_DEVICE_ROOT", device_root().c_str(), 1);
+        setenv("OS_SCRIPT", run.script.c_str(), 1);
+        setenv("OS_OUT", run.out.c_str(), 1);
+        setenv("OS_IDLE_GRACE_MS", "2000", 1);
+        unsetenv("OS_SCRIPT_POS");
+        unsetenv("OS_SHOT_COUNT");
+        for (auto& pair : env)
+        {
+            putenv(const_cast<char*>(pair.c_str()));
+        }
+        std::vector<std::string> args = prefix;
+        args.push_back(demo_path());
+        std::vector<char*> argv;
+        for (auto& a : args)
+        {
+            argv.push_back(const_cast<char*>(a.c_str()));
+        }
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A restarted instance runs on after the first has ended: wait (a generous
+// real-time limit, not a timing check) for its screenshot.
+bool wait_for_file(const std::string& path)
+{
+    for (int i = 0; i < 600 && !std::filesystem::exists(path); i++)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return std::filesystem::exists(path);
+}
+
+struct PixelCheck
+{
+    const char* shot;
+    int x;
+    int y;
+    uint32_t expected;
+    const char* what;
+};
+
+void check_pixels(const DemoRun& run, const std::vector<PixelCheck>& checks)
+{
+    for (auto& c : checks)
+    {
+        Picture picture;
+        std::string path = run.out + "/" + c.shot + ".png";
+        ASSERT_TRUE(wait_for_file(path)) << "expected the screenshot " << path;
+        ASSERT_TRUE(os::host::read_png(path, picture)) << path;
+        ASSERT_EQ(240, picture.width);
+        ASSERT_EQ(320, picture.height);
+        EXPECT_EQ(c.expected, picture.at(c.x, c.y))
+            << std::hex << c.shot << ": " << c.what << " at " << std::dec << c.x << "," << c.y << ": expected 0x"
+            << std::hex << c.expected << ", got 0x" << picture.at(c.x, c.y);
+    }
+}
+
+const char kScript[] = "wait 200\n"
+                       "shot start\n"
+                       "tap 100 160\n"
+                       "key A\n"
+                       "tap 180 230  # gamma in the list box\n"
+                       "tap 40 236   # the button\n"
+                       "tap 40 205   # the edit box takes the focus\n"
+                       "text \"hi\"\n"
+                       "wait 100\n"
+                       "shot input\n"
+                       "key APP1\n"
+                       "wait 400\n"
+                       "shot restarted\n";
+
+} // namespace
+
+TEST(DemoHeadless, DrawsReactsAndRestarts)
+{
+    ASSERT_TRUE(std::filesystem::exists(demo_path())) << "expected the demo at " << demo_path();
+    DemoRun run;
+    std::ofstream(run.script) << kScript;
+    EXPECT_EQ(0, run_program(run, {}, {"OS_BACKEND=headless"}));
+    check_pixels(run, {
+                          {"start", 30, 60, 0xFF0000, "the red box"},
+                          {"start", 88, 60, 0x0000FF, "the middle of the blue ellipse"},
+                          {"start", 150, 150, 0xFFFFFF, "the white background"},
+                          {"start", 182, 46, 0xFF0000, "the stretched tile's red quadrant"},
+                          {"start", 218, 46, 0x00FF00, "the stretched tile's green quadrant"},
+                          {"start", 182, 82, 0x0000FF, "the stretched tile's blue quadrant"},
+                          {"start", 218, 82, 0xFFFF00, "the stretched tile's yellow quadrant"},
+                          {"start", 12, 136, 0x000084, "the first worker message"},
+                          {"start", 72, 136, 0x000084, "the sixth worker message"},
+                          {"start", 84, 136, 0xFFFFFF, "no seventh worker message"},
+                          {"start", 218, 12, 0xFFFFFF, "no restart mark on the first start"},
+                          {"start", 100, 160, 0xFFFFFF, "no tap mark before the tap"},
+                          {"start", 218, 103, 0xFFFFFF, "no key mark before the key"},
+                          {"input", 100, 160, 0xFF00FF, "the tap mark"},
+                          {"input", 103, 163, 0xFF00FF, "the tap mark's corner"},
+                          {"input", 105, 160, 0xFFFFFF, "beside the tap mark"},
+                          {"input", 218, 103, 0xFFFF00, "the key mark"},
+                          {"input", 218, 121, 0x00FFFF, "the sound finished"},
+                          {"input", 218, 154, 0xFF8200, "the list box pick"},
+                          {"input", 218, 166, 0x840084, "the button click"},
+                          {"input", 218, 178, 0x008200, "text typed into the edit box"},
+                          {"start", 218, 154, 0xFFFFFF, "no list box pick at the start"},
+                          {"restarted", 218, 12, 0x00CB00, "the restart mark (the edit box had the focus)"},
+                          {"restarted", 100, 160, 0xFFFFFF, "no tap mark in the new instance"},
+                          {"restarted", 30, 60, 0xFF0000, "the red box again"},
+                      });
+}
+
+TEST(DemoHeadless, MalformedScriptStillEnds)
+{
+    ASSERT_TRUE(std::filesystem::exists(demo_path()));
+    DemoRun run;
+    std::ofstream(run.script) << "tap 1\n";
+    EXPECT_EQ(0, run_program(run, {}, {"OS_BACKEND=headless", "OS_IDLE_GRACE_MS=50"}))
+        << "with no input the idle program is closed";
+}
+
+TEST(DemoSdl, StartsDrawsAndQuitsUnderXvfb)
+{
+    if (system("command -v xvfb-run >/dev/null 2>&1") != 0)
+    {
+        GTEST_SKIP() << "xvfb-run is not installed";
+    }
+    ASSERT_TRUE(std::filesystem::exists(demo_path()));
+    DemoRun run;
+    std::ofstream(run.script) << "wait 300\nshot sdl\ntap 100 160\nwait 200\nshot sdl-tap\n";
+    EXPECT_EQ(0, run_program(run, {"xvfb-run", "-a"}, {"OS_BACKEND=sdl", "SDL_AUDIODRIVER=dummy"}));
+    check_pixels(run, {
+                          {"sdl", 30, 60, 0xFF0000, "the red box"},
+                          {"sdl", 150, 150, 0xFFFFFF, "the white background"},
+                          {"sdl-tap", 100, 160, 0xFF00FF, "the tap mark"},
+                      });
+}

@@ -1,0 +1,58 @@
+// paint.cpp -- BeginPaint and EndPaint
+//
+// BeginPaint takes the window's update region from the window manager, asks
+// the window to erase its background when the region wants it, and answers a
+// client DC clipped to the update rectangle. With nothing invalid the DC is
+// clipped to an empty rectangle, so painting draws nothing.
+#include "os/gdi/gdi_private.h"
+
+#include "os/user/wininfo.h"
+
+#include <os/user.h>
+
+#include <cstring>
+
+using namespace os::gdi;
+
+HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps)
+{
+    if (!ps)
+    {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (!os::user::is_window(hwnd))
+    {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    RECT area{0, 0, 0, 0};
+    bool erase = false;
+    if (!os::user::take_update_region(hwnd, &area, &erase))
+    {
+        area = RECT{0, 0, 0, 0};
+        erase = false;
+    }
+    HDC hdc = dc_create(Target::Client, hwnd);
+    auto dc = dc_get(hdc);
+    if (!dc)
+    {
+        return nullptr;
+    }
+    dc->painting = true;
+    dc->paint_rect = area;
+    memset(ps, 0, sizeof(*ps));
+    ps->hdc = hdc;
+    ps->rcPaint = area;
+    ps->fErase = erase && !SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0) ? TRUE : FALSE;
+    return hdc;
+}
+
+BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps)
+{
+    if (ps)
+    {
+        ReleaseDC(hwnd, ps->hdc);
+    }
+    return TRUE;
+}

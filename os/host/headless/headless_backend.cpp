@@ -1,0 +1,296 @@
+// headless_backend.cpp -- the back end without a display
+//
+// Time is virtual: Sleep and idle waits move the clock instead of waiting,
+// so a scripted session runs as fast as the program can compute and gives
+// the same result every time. Input comes from tests and from the script in
+// OS_SCRIPT; message boxes are recorded and answered at once; audio is pulled
+// as the clock moves.
+#include "os/host/headless/headless_backend.h"
+#include "os/host/backends_private.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+namespace os::host::headless {
+
+namespace {
+
+constexpr int kAudioBlockFrames = 1024;
+
+} // namespace
+
+HeadlessBackend::HeadlessBackend()
+{
+    std::string grace = env("OS_IDLE_GRACE_MS");
+    if (!grace.empty())
+    {
+        idle_grace_ms_ = uint32_t(strtoul(grace.c_str(), nullptr, 10));
+    }
+    player_.load_from_environment(0);
+}
+
+uint64_t HeadlessBackend::now_ms()
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    return now_;
+}
+
+void HeadlessBackend::sleep_ms(uint32_t ms)
+{
+    uint64_t target = 0;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        target = now_ + ms;
+    }
+    advance_to(target);
+}
+
+// Moves the clock forward to `time` (never back) and lets audio catch up.
+void HeadlessBackend::advance_to(uint64_t time)
+{
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        now_ = std::max(now_, time);
+    }
+    pump_audio();
+}
+
+void HeadlessBackend::pump_audio()
+{
+    std::lock_guard<std::recursive_mutex> hold(audio_lock_);
+    if (pumping_ || !fill_)
+    {
+        return;
+    }
+    pumping_ = true;
+    uint64_t due = (now_ms() - audio_start_ms_) * uint64_t(rate_) / 1000;
+    int16_t block[kAudioBlockFrames * 2];
+    while (fill_ && audio_frames_ < due)
+    {
+        int frames = int(std::min<uint64_t>(kAudioBlockFrames, due - audio_frames_));
+        std::fill(block, block + frames * 2, int16_t(0));
+        fill_(block, frames, fill_user_);
+        for (int i = 0; i < frames * 2; i++)
+        {
+            audio_peak_ = std::max(audio_peak_, std::abs(int(block[i])));
+        }
+        audio_frames_ += uint64_t(frames);
+    }
+    pumping_ = false;
+}
+
+void HeadlessBackend::present(const RECT* area)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    presents_++;
+}
+
+bool HeadlessBackend::poll_event(Event& event)
+{
+    return script::take_due_input(player_, lock_, *this, event);
+}
+
+bool HeadlessBackend::wait_event(Event& event, uint32_t timeout_ms)
+{
+    uint64_t deadline = timeout_ms == INFINITE ? UINT64_MAX : now_ms() + timeout_ms;
+    for (;;)
+    {
+        if (script::take_due_input(player_, lock_, *this, event))
+        {
+            return true;
+        }
+        std::unique_lock<std::mutex> hold(lock_);
+        if (woken_)
+        {
+            woken_ = false;
+            return false;
+        }
+        if (!player_.idle() && player_.next_due() <= deadline)
+        {
+            uint64_t next = player_.next_due();
+            hold.unlock();
+            advance_to(next);
+            continue;
+        }
+        if (deadline != UINT64_MAX)
+        {
+            hold.unlock();
+            advance_to(deadline);
+            return false;
+        }
+        // Nothing will ever happen on the virtual clock: give other threads
+        // a real moment to post something, then close the program.
+        auto ready = [this] { return woken_ || !player_.idle(); };
+        if (woken_cv_.wait_for(hold, std::chrono::milliseconds(idle_grace_ms_), ready))
+        {
+            continue;
+        }
+        event = Event();
+        event.type = EventType::Close;
+        event.time = DWORD(now_);
+        return true;
+    }
+}
+
+void HeadlessBackend::wake()
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    woken_ = true;
+    woken_cv_.notify_all();
+}
+
+int HeadlessBackend::message_box(const std::u16string& text, const std::u16string& caption, UINT flags)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    int answer = player_.answer_box(now_, flags);
+    boxes_.push_back(BoxRecord{caption, text, flags, answer});
+    report_box(caption, text, answer);
+    return answer;
+}
+
+void HeadlessBackend::text_input(bool on)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    text_input_ = on ? 1 : 0;
+}
+
+void HeadlessBackend::set_cursor(int id)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    cursor_ = id;
+}
+
+bool HeadlessBackend::audio_start(int rate, AudioFill fill, void* user)
+{
+    if (rate <= 0 || !fill)
+    {
+        return false;
+    }
+    uint64_t now = now_ms();
+    std::lock_guard<std::recursive_mutex> hold(audio_lock_);
+    fill_ = fill;
+    fill_user_ = user;
+    rate_ = rate;
+    audio_start_ms_ = now;
+    audio_frames_ = 0;
+    return true;
+}
+
+void HeadlessBackend::audio_stop()
+{
+    std::lock_guard<std::recursive_mutex> hold(audio_lock_);
+    fill_ = nullptr;
+    fill_user_ = nullptr;
+}
+
+// The child continues the script from the first command this process has
+// not delivered; from now on this process delivers none.
+std::vector<std::pair<std::string, std::string>> HeadlessBackend::handover_environment()
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    return player_.handover();
+}
+
+void HeadlessBackend::inject(const std::vector<script::Action>& actions)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    player_.inject(actions);
+    woken_cv_.notify_all();
+}
+
+bool HeadlessBackend::run_script(const std::string& text)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    bool ok = player_.run_text(text, now_);
+    woken_cv_.notify_all();
+    return ok;
+}
+
+void HeadlessBackend::set_time(uint64_t ms)
+{
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        now_ = ms;
+    }
+    std::lock_guard<std::recursive_mutex> hold(audio_lock_);
+    audio_start_ms_ = rate_ > 0 ? ms - audio_frames_ * 1000 / uint64_t(rate_) : ms;
+}
+
+void HeadlessBackend::set_idle_grace(uint32_t ms)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    idle_grace_ms_ = ms;
+}
+
+void HeadlessBackend::queue_answer(int id)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    player_.queue_answer(id);
+}
+
+const std::vector<BoxRecord>& HeadlessBackend::boxes()
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    return boxes_;
+}
+
+void HeadlessBackend::clear_boxes()
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    boxes_.clear();
+}
+
+int HeadlessBackend::text_input_state()
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    return text_input_;
+}
+
+int HeadlessBackend::last_cursor()
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    return cursor_;
+}
+
+int HeadlessBackend::presents()
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    return presents_;
+}
+
+bool HeadlessBackend::audio_running()
+{
+    std::lock_guard<std::recursive_mutex> hold(audio_lock_);
+    return fill_ != nullptr;
+}
+
+uint64_t HeadlessBackend::audio_frames()
+{
+    std::lock_guard<std::recursive_mutex> hold(audio_lock_);
+    return audio_frames_;
+}
+
+int HeadlessBackend::audio_peak()
+{
+    std::lock_guard<std::recursive_mutex> hold(audio_lock_);
+    return audio_peak_;
+}
+
+int HeadlessBackend::shots_taken()
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    return player_.shots_taken();
+}
+
+} // namespace os::host::headless
+
+namespace os::host {
+
+std::unique_ptr<Backend> make_headless_backend()
+{
+    return std::make_unique<headless::HeadlessBackend>();
+}
+
+} // namespace os::host

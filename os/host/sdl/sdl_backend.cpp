@@ -1,0 +1,540 @@
+// sdl_backend.cpp -- the desktop window back end (SDL2)
+//
+// Mouse = stylus (left button), keyboard = device keys, F1..F4 = the hardware
+// application buttons; see os/host/README.md for the whole mapping.
+#include "os/host/sdl/sdl_backend.h"
+#include "os/host/backends_private.h"
+#include "os/kernel/path.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <errno.h>
+
+namespace os::host::sdl {
+
+namespace {
+
+struct KeyMap
+{
+    SDL_Keycode sdl;
+    UINT vk;
+};
+
+// Keys that reach the program as device keys (letters and digits are added
+// by range in device_key).
+const KeyMap kKeys[] = {
+    {SDLK_LEFT, 0x25},   {SDLK_UP, 0x26},        {SDLK_RIGHT, 0x27},     {SDLK_DOWN, 0x28}, {SDLK_RETURN, 0x0D},
+    {SDLK_KP_ENTER, 0x0D}, {SDLK_ESCAPE, 0x1B},  {SDLK_BACKSPACE, 0x08}, {SDLK_TAB, 0x09},  {SDLK_SPACE, 0x20},
+    {SDLK_F1, 0xC1},     {SDLK_F2, 0xC2},        {SDLK_F3, 0xC3},        {SDLK_F4, 0xC4},
+};
+
+UINT device_key(SDL_Keycode sdl)
+{
+    if (sdl >= SDLK_a && sdl <= SDLK_z)
+    {
+        return UINT('A' + (sdl - SDLK_a));
+    }
+    if (sdl >= SDLK_0 && sdl <= SDLK_9)
+    {
+        return UINT('0' + (sdl - SDLK_0));
+    }
+    for (auto& key : kKeys)
+    {
+        if (key.sdl == sdl)
+        {
+            return key.vk;
+        }
+    }
+    return 0;
+}
+
+// Keys whose characters arrive as text while text input is on.
+bool printable(UINT vk)
+{
+    return vk == 0x20 || (vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z');
+}
+
+std::string window_title()
+{
+    std::string title = env("OS_TITLE");
+    if (title.empty())
+    {
+        title = program_invocation_short_name;
+    }
+    return title;
+}
+
+struct Buttons
+{
+    int count;
+    SDL_MessageBoxButtonData data[3];
+};
+
+// The buttons of an MB_ button set, the first one the default for Return
+// and the last one the answer to Escape.
+Buttons box_buttons(UINT flags)
+{
+    const int kReturn = SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
+    const int kEscape = SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+    switch (flags & 0xF)
+    {
+    case 1:
+        return {2, {{kReturn, 1, "OK"}, {kEscape, 2, "Cancel"}}};
+    case 2:
+        return {3, {{kReturn, 3, "Abort"}, {0, 4, "Retry"}, {kEscape, 5, "Ignore"}}};
+    case 3:
+        return {3, {{kReturn, 6, "Yes"}, {0, 7, "No"}, {kEscape, 2, "Cancel"}}};
+    case 4:
+        return {2, {{kReturn, 6, "Yes"}, {kEscape, 7, "No"}}};
+    case 5:
+        return {2, {{kReturn, 4, "Retry"}, {kEscape, 2, "Cancel"}}};
+    default:
+        return {1, {{kReturn | kEscape, 1, "OK"}}};
+    }
+}
+
+Uint32 box_icon(UINT flags)
+{
+    switch (flags & 0xF0)
+    {
+    case 0x10:
+        return SDL_MESSAGEBOX_ERROR;
+    case 0x30:
+        return SDL_MESSAGEBOX_WARNING;
+    default:
+        return SDL_MESSAGEBOX_INFORMATION;
+    }
+}
+
+SDL_SystemCursor system_cursor(int id)
+{
+    switch (id)
+    {
+    case 32513: // IDC_IBEAM
+        return SDL_SYSTEM_CURSOR_IBEAM;
+    case 32514: // IDC_WAIT
+        return SDL_SYSTEM_CURSOR_WAIT;
+    case 32515: // IDC_CROSS
+        return SDL_SYSTEM_CURSOR_CROSSHAIR;
+    case 32649: // IDC_HAND
+        return SDL_SYSTEM_CURSOR_HAND;
+    default:
+        return SDL_SYSTEM_CURSOR_ARROW;
+    }
+}
+
+[[noreturn]] void no_display(const char* what)
+{
+    fprintf(stderr,
+            "cannot open a window (%s: %s).\n"
+            "Set DISPLAY to a running X server, run under xvfb-run (xvfb-run -a PROGRAM),\n"
+            "or run without a window with OS_BACKEND=headless.\n",
+            what, SDL_GetError());
+    exit(2);
+}
+
+} // namespace
+
+SdlBackend::SdlBackend()
+{
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
+    {
+        no_display("SDL_Init");
+    }
+    wake_type_ = SDL_RegisterEvents(1);
+    player_.load_from_environment(now_ms());
+}
+
+SdlBackend::~SdlBackend()
+{
+    audio_stop();
+    if (cursor_)
+    {
+        SDL_FreeCursor(cursor_);
+    }
+    if (texture_)
+    {
+        SDL_DestroyTexture(texture_);
+    }
+    if (renderer_)
+    {
+        SDL_DestroyRenderer(renderer_);
+    }
+    if (window_)
+    {
+        SDL_DestroyWindow(window_);
+    }
+    SDL_Quit();
+}
+
+// The window opens on the thread that pumps events; that thread alone draws.
+bool SdlBackend::open_window()
+{
+    if (window_)
+    {
+        return std::this_thread::get_id() == ui_thread_;
+    }
+    Screen& shown = screen();
+    int scale = std::clamp(atoi(env("OS_SCALE", "2").c_str()), 1, 8);
+    window_ = SDL_CreateWindow(window_title().c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                               shown.width * scale, shown.height * scale, SDL_WINDOW_SHOWN);
+    if (!window_)
+    {
+        no_display("SDL_CreateWindow");
+    }
+    renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    if (!renderer_)
+    {
+        no_display("SDL_CreateRenderer");
+    }
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+    Uint32 format = shown.bpp == 16 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888;
+    texture_ = SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_STREAMING, shown.width, shown.height);
+    if (!texture_)
+    {
+        no_display("SDL_CreateTexture");
+    }
+    ui_thread_ = std::this_thread::get_id();
+    dirty_ = true;
+    return true;
+}
+
+void SdlBackend::upload()
+{
+    Screen& shown = screen();
+    {
+        std::lock_guard<std::recursive_mutex> hold(shown.lock);
+        SDL_UpdateTexture(texture_, nullptr, shown.pixels, shown.pitch);
+    }
+    SDL_RenderClear(renderer_);
+    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    SDL_RenderPresent(renderer_);
+    dirty_ = false;
+    last_upload_ = now_ms();
+}
+
+void SdlBackend::upload_if_due()
+{
+    if (dirty_ || now_ms() - last_upload_ >= kFrameMs)
+    {
+        upload();
+    }
+}
+
+uint64_t SdlBackend::now_ms()
+{
+    return SDL_GetTicks64();
+}
+
+void SdlBackend::sleep_ms(uint32_t ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void SdlBackend::present(const RECT* area)
+{
+    dirty_ = true;
+    if (window_ && std::this_thread::get_id() == ui_thread_)
+    {
+        upload();
+    }
+}
+
+void SdlBackend::push(EventType type, int x, int y, UINT key, WCHAR ch)
+{
+    Event event = script::input_event(type, x, y, key, ch);
+    event.time = DWORD(now_ms());
+    pending_.push_back(event);
+}
+
+// Window pixels to device pixels, kept on the screen.
+void SdlBackend::translate_pen(EventType type, int x, int y)
+{
+    Screen& shown = screen();
+    int width = 1;
+    int height = 1;
+    SDL_GetWindowSize(window_, &width, &height);
+    int device_x = std::clamp(int(int64_t(x) * shown.width / std::max(width, 1)), 0, shown.width - 1);
+    int device_y = std::clamp(int(int64_t(y) * shown.height / std::max(height, 1)), 0, shown.height - 1);
+    push(type, device_x, device_y);
+}
+
+void SdlBackend::translate_key(const SDL_KeyboardEvent& key)
+{
+    UINT vk = device_key(key.keysym.sym);
+    if (vk == 0 || (text_input_ && printable(vk) && !(key.keysym.mod & (KMOD_CTRL | KMOD_ALT))))
+    {
+        return;
+    }
+    push(key.type == SDL_KEYDOWN ? EventType::KeyDown : EventType::KeyUp, 0, 0, vk);
+}
+
+void SdlBackend::translate_window(const SDL_WindowEvent& window)
+{
+    switch (window.event)
+    {
+    case SDL_WINDOWEVENT_CLOSE:
+        push(EventType::Close);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        push(EventType::Activate);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        push(EventType::Deactivate);
+        break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+        push(EventType::Minimize);
+        break;
+    case SDL_WINDOWEVENT_RESTORED:
+        push(EventType::Restore);
+        break;
+    case SDL_WINDOWEVENT_EXPOSED:
+        dirty_ = true;
+        break;
+    default:
+        break;
+    }
+}
+
+void SdlBackend::translate(const SDL_Event& sdl)
+{
+    if (sdl.type == wake_type_)
+    {
+        woken_ = true;
+        return;
+    }
+    switch (sdl.type)
+    {
+    case SDL_QUIT:
+        push(EventType::Close);
+        break;
+    case SDL_WINDOWEVENT:
+        translate_window(sdl.window);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        if (sdl.button.button == SDL_BUTTON_LEFT)
+        {
+            pen_down_ = sdl.type == SDL_MOUSEBUTTONDOWN;
+            translate_pen(pen_down_ ? EventType::PenDown : EventType::PenUp, sdl.button.x, sdl.button.y);
+        }
+        break;
+    case SDL_MOUSEMOTION:
+        if (pen_down_)
+        {
+            translate_pen(EventType::PenMove, sdl.motion.x, sdl.motion.y);
+        }
+        break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        translate_key(sdl.key);
+        break;
+    case SDL_TEXTINPUT:
+        for (char16_t ch : path::utf16(sdl.text.text))
+        {
+            push(EventType::Char, 0, 0, 0, ch);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+bool SdlBackend::next_pending(Event& event)
+{
+    if (pending_.empty())
+    {
+        return false;
+    }
+    event = pending_.front();
+    pending_.pop_front();
+    return true;
+}
+
+bool SdlBackend::poll_event(Event& event)
+{
+    if (!open_window())
+    {
+        return false;
+    }
+    upload_if_due();
+    SDL_Event sdl;
+    while (pending_.empty() && SDL_PollEvent(&sdl))
+    {
+        translate(sdl);
+    }
+    return next_pending(event) || script::take_due_input(player_, script_lock_, *this, event);
+}
+
+bool SdlBackend::wait_event(Event& event, uint32_t timeout_ms)
+{
+    if (!open_window())
+    {
+        sleep_ms(timeout_ms == INFINITE ? kFrameMs : std::min(timeout_ms, kFrameMs));
+        return false;
+    }
+    uint64_t deadline = timeout_ms == INFINITE ? UINT64_MAX : now_ms() + timeout_ms;
+    for (;;)
+    {
+        if (poll_event(event))
+        {
+            return true;
+        }
+        if (woken_)
+        {
+            woken_ = false;
+            return false;
+        }
+        uint64_t now = now_ms();
+        if (now >= deadline)
+        {
+            return false;
+        }
+        SDL_Event sdl;
+        if (SDL_WaitEventTimeout(&sdl, int(std::min<uint64_t>(kFrameMs, deadline - now))))
+        {
+            translate(sdl);
+        }
+    }
+}
+
+void SdlBackend::wake()
+{
+    SDL_Event sdl;
+    memset(&sdl, 0, sizeof sdl);
+    sdl.type = wake_type_;
+    SDL_PushEvent(&sdl);
+}
+
+int SdlBackend::message_box(const std::u16string& text, const std::u16string& caption, UINT flags)
+{
+    std::string title = path::utf8(caption);
+    std::string message = path::utf8(text);
+    {
+        std::lock_guard<std::mutex> hold(script_lock_);
+        if (player_.has_script())
+        {
+            int answer = player_.answer_box(now_ms(), flags);
+            report_box(caption, text, answer);
+            return answer;
+        }
+    }
+    Buttons buttons = box_buttons(flags);
+    SDL_MessageBoxData data;
+    memset(&data, 0, sizeof data);
+    data.flags = box_icon(flags);
+    data.window = window_ && std::this_thread::get_id() == ui_thread_ ? window_ : nullptr;
+    data.title = title.c_str();
+    data.message = message.c_str();
+    data.numbuttons = buttons.count;
+    data.buttons = buttons.data;
+    int answer = 0;
+    if (SDL_ShowMessageBox(&data, &answer) != 0 || answer <= 0)
+    {
+        answer = default_box_answer(flags);
+        report_box(caption, text, answer);
+    }
+    return answer;
+}
+
+void SdlBackend::text_input(bool on)
+{
+    text_input_ = on;
+    if (on)
+    {
+        SDL_StartTextInput();
+    }
+    else
+    {
+        SDL_StopTextInput();
+    }
+}
+
+void SdlBackend::set_cursor(int id)
+{
+    if (id == 0)
+    {
+        SDL_ShowCursor(SDL_DISABLE);
+        return;
+    }
+    SDL_Cursor* cursor = SDL_CreateSystemCursor(system_cursor(id));
+    if (cursor)
+    {
+        SDL_SetCursor(cursor);
+        if (cursor_)
+        {
+            SDL_FreeCursor(cursor_);
+        }
+        cursor_ = cursor;
+    }
+    SDL_ShowCursor(SDL_ENABLE);
+}
+
+std::vector<std::pair<std::string, std::string>> SdlBackend::handover_environment()
+{
+    std::lock_guard<std::mutex> hold(script_lock_);
+    return player_.handover();
+}
+
+void SdlBackend::audio_callback(void* self, Uint8* stream, int bytes)
+{
+    auto* backend = static_cast<SdlBackend*>(self);
+    memset(stream, 0, size_t(bytes));
+    if (backend->fill_)
+    {
+        backend->fill_(reinterpret_cast<int16_t*>(stream), bytes / 4, backend->fill_user_);
+    }
+}
+
+bool SdlBackend::audio_start(int rate, AudioFill fill, void* user)
+{
+    std::lock_guard<std::mutex> hold(audio_lock_);
+    if (rate <= 0 || !fill || audio_device_ || SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    {
+        return false;
+    }
+    SDL_AudioSpec want;
+    memset(&want, 0, sizeof want);
+    want.freq = rate;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = 1024;
+    want.callback = audio_callback;
+    want.userdata = this;
+    fill_ = fill;
+    fill_user_ = user;
+    audio_device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+    if (audio_device_ == 0)
+    {
+        fill_ = nullptr;
+        return false;
+    }
+    SDL_PauseAudioDevice(audio_device_, 0);
+    return true;
+}
+
+void SdlBackend::audio_stop()
+{
+    std::lock_guard<std::mutex> hold(audio_lock_);
+    if (audio_device_)
+    {
+        SDL_CloseAudioDevice(audio_device_);
+        audio_device_ = 0;
+    }
+    fill_ = nullptr;
+    fill_user_ = nullptr;
+}
+
+} // namespace os::host::sdl
+
+namespace os::host {
+
+std::unique_ptr<Backend> make_sdl_backend()
+{
+    return std::make_unique<sdl::SdlBackend>();
+}
+
+} // namespace os::host

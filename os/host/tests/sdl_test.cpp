@@ -1,0 +1,307 @@
+// sdl_test.cpp -- the SDL back end on SDL's offscreen "dummy" drivers
+//
+// Host input is fed as SDL events and must come out as device events.
+#include "os/host/backends_private.h"
+#include "os/host/host.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+using namespace os::host;
+
+namespace {
+
+class SdlBackendTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        setenv("OS_SCALE", "2", 1);
+        host = make_sdl_backend();
+        ASSERT_STREQ("sdl", host->name());
+        drain();
+    }
+
+    void TearDown() override { host.reset(); }
+
+    // Opens the window and forgets what the window system said about it.
+    void drain()
+    {
+        Event event;
+        while (host->poll_event(event))
+        {
+        }
+    }
+
+    std::vector<Event> events()
+    {
+        std::vector<Event> out;
+        Event event;
+        while (host->poll_event(event))
+        {
+            out.push_back(event);
+        }
+        return out;
+    }
+
+    static void push(const SDL_Event& event)
+    {
+        SDL_Event copy = event;
+        ASSERT_EQ(1, SDL_PushEvent(&copy));
+    }
+
+    static SDL_Event mouse(Uint32 type, int x, int y, Uint8 button = SDL_BUTTON_LEFT)
+    {
+        SDL_Event e = {};
+        e.type = type;
+        if (type == SDL_MOUSEMOTION)
+        {
+            e.motion.x = x;
+            e.motion.y = y;
+        }
+        else
+        {
+            e.button.button = button;
+            e.button.x = x;
+            e.button.y = y;
+        }
+        return e;
+    }
+
+    static SDL_Event key(Uint32 type, SDL_Keycode sym, Uint16 mod = 0)
+    {
+        SDL_Event e = {};
+        e.type = type;
+        e.key.keysym.sym = sym;
+        e.key.keysym.mod = mod;
+        return e;
+    }
+
+    static SDL_Event window(Uint8 what)
+    {
+        SDL_Event e = {};
+        e.type = SDL_WINDOWEVENT;
+        e.window.event = what;
+        return e;
+    }
+
+    std::unique_ptr<Backend> host;
+};
+
+} // namespace
+
+TEST_F(SdlBackendTest, MouseIsThePenInDevicePixels)
+{
+    struct
+    {
+        SDL_Event sdl;
+        EventType type;
+        int x, y;
+    } cases[] = {
+        {mouse(SDL_MOUSEMOTION, 10, 10), EventType::None, 0, 0}, // no pen on the screen: nothing
+        {mouse(SDL_MOUSEBUTTONDOWN, 200, 300), EventType::PenDown, 100, 150},
+        {mouse(SDL_MOUSEMOTION, 201, 303), EventType::PenMove, 100, 151},
+        {mouse(SDL_MOUSEMOTION, -40, 9000), EventType::PenMove, 0, 319},
+        {mouse(SDL_MOUSEBUTTONUP, 479, 639), EventType::PenUp, 239, 319},
+        {mouse(SDL_MOUSEMOTION, 20, 20), EventType::None, 0, 0},
+        {mouse(SDL_MOUSEBUTTONDOWN, 20, 20, SDL_BUTTON_RIGHT), EventType::None, 0, 0},
+    };
+    for (auto& c : cases)
+    {
+        push(c.sdl);
+        auto got = events();
+        if (c.type == EventType::None)
+        {
+            EXPECT_TRUE(got.empty()) << "SDL event 0x" << std::hex << c.sdl.type << " should give nothing";
+            continue;
+        }
+        ASSERT_EQ(1u, got.size()) << "SDL event 0x" << std::hex << c.sdl.type;
+        EXPECT_EQ(c.type, got[0].type);
+        EXPECT_EQ(c.x, got[0].x);
+        EXPECT_EQ(c.y, got[0].y);
+    }
+}
+
+TEST_F(SdlBackendTest, KeyboardIsTheDeviceKeys)
+{
+    struct
+    {
+        SDL_Keycode sym;
+        UINT vk; // 0: no device key
+    } cases[] = {
+        {SDLK_LEFT, 0x25},     {SDLK_UP, 0x26},     {SDLK_RIGHT, 0x27}, {SDLK_DOWN, 0x28},   {SDLK_RETURN, 0x0D},
+        {SDLK_KP_ENTER, 0x0D}, {SDLK_ESCAPE, 0x1B}, {SDLK_BACKSPACE, 0x08}, {SDLK_TAB, 0x09}, {SDLK_SPACE, 0x20},
+        {SDLK_a, 'A'},         {SDLK_z, 'Z'},       {SDLK_0, '0'},      {SDLK_9, '9'},       {SDLK_F1, 0xC1},
+        {SDLK_F2, 0xC2},       {SDLK_F3, 0xC3},     {SDLK_F4, 0xC4},    {SDLK_F5, 0},        {SDLK_LSHIFT, 0},
+    };
+    for (auto& c : cases)
+    {
+        push(key(SDL_KEYDOWN, c.sym));
+        push(key(SDL_KEYUP, c.sym));
+        auto got = events();
+        if (c.vk == 0)
+        {
+            EXPECT_TRUE(got.empty()) << "SDL key " << c.sym << " is no device key";
+            continue;
+        }
+        ASSERT_EQ(2u, got.size()) << "SDL key " << c.sym;
+        EXPECT_EQ(EventType::KeyDown, got[0].type);
+        EXPECT_EQ(EventType::KeyUp, got[1].type);
+        EXPECT_EQ(c.vk, got[0].key) << "SDL key " << c.sym;
+        EXPECT_EQ(c.vk, got[1].key) << "SDL key " << c.sym;
+    }
+}
+
+TEST_F(SdlBackendTest, TypedTextBecomesCharsAndTakesThePrintableKeys)
+{
+    host->text_input(true);
+    SDL_Event text = {};
+    text.type = SDL_TEXTINPUT;
+    strcpy(text.text.text, "h\xc3\xa9");
+    push(text);
+    push(key(SDL_KEYDOWN, SDLK_a));
+    push(key(SDL_KEYDOWN, SDLK_SPACE));
+    push(key(SDL_KEYDOWN, SDLK_a, KMOD_LCTRL));
+    push(key(SDL_KEYDOWN, SDLK_BACKSPACE));
+    auto got = events();
+    ASSERT_EQ(4u, got.size());
+    EXPECT_EQ(EventType::Char, got[0].type);
+    EXPECT_EQ(u'h', got[0].ch);
+    EXPECT_EQ(EventType::Char, got[1].type);
+    EXPECT_EQ(u'\u00e9', got[1].ch);
+    EXPECT_EQ(EventType::KeyDown, got[2].type);
+    EXPECT_EQ(UINT('A'), got[2].key) << "with Ctrl a letter stays a key";
+    EXPECT_EQ(0x08u, got[3].key) << "editing keys stay keys";
+    host->text_input(false);
+    push(key(SDL_KEYDOWN, SDLK_a));
+    got = events();
+    ASSERT_EQ(1u, got.size());
+    EXPECT_EQ(UINT('A'), got[0].key) << "text input off: letters are keys again";
+}
+
+TEST_F(SdlBackendTest, WindowEvents)
+{
+    SDL_Event quit = {};
+    quit.type = SDL_QUIT;
+    struct
+    {
+        SDL_Event sdl;
+        EventType type;
+    } cases[] = {
+        {window(SDL_WINDOWEVENT_CLOSE), EventType::Close},
+        {quit, EventType::Close},
+        {window(SDL_WINDOWEVENT_FOCUS_GAINED), EventType::Activate},
+        {window(SDL_WINDOWEVENT_FOCUS_LOST), EventType::Deactivate},
+        {window(SDL_WINDOWEVENT_MINIMIZED), EventType::Minimize},
+        {window(SDL_WINDOWEVENT_RESTORED), EventType::Restore},
+        {window(SDL_WINDOWEVENT_EXPOSED), EventType::None},
+    };
+    for (auto& c : cases)
+    {
+        push(c.sdl);
+        auto got = events();
+        if (c.type == EventType::None)
+        {
+            EXPECT_TRUE(got.empty());
+            continue;
+        }
+        ASSERT_EQ(1u, got.size()) << "window event " << int(c.sdl.window.event);
+        EXPECT_EQ(c.type, got[0].type) << "window event " << int(c.sdl.window.event);
+    }
+}
+
+TEST_F(SdlBackendTest, WakeEndsAWaitFromAnotherThread)
+{
+    std::thread other([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        host->wake();
+    });
+    Event event;
+    EXPECT_FALSE(host->wait_event(event, INFINITE));
+    other.join();
+    EXPECT_FALSE(host->wait_event(event, 0)) << "nothing left after the wake";
+}
+
+TEST_F(SdlBackendTest, WaitAnswersAnEventThatArrives)
+{
+    push(key(SDL_KEYDOWN, SDLK_F1));
+    Event event;
+    ASSERT_TRUE(host->wait_event(event, 1000));
+    EXPECT_EQ(0xC1u, event.key);
+}
+
+TEST_F(SdlBackendTest, MessageBoxWithoutADesktopAnswersTheDefault)
+{
+    // The dummy video driver cannot show a box: the first button answers.
+    EXPECT_EQ(6, host->message_box(u"Continue?", u"Memory Warning", 0x34));
+    EXPECT_EQ(1, host->message_box(u"Error", u"Error", 0x10));
+}
+
+TEST_F(SdlBackendTest, AudioIsPulledFromTheCallback)
+{
+    static std::atomic<int> calls{0};
+    calls = 0;
+    auto fill = [](int16_t* out, int frames, void*) {
+        calls++;
+        memset(out, 0, size_t(frames) * 4);
+    };
+    ASSERT_TRUE(host->audio_start(44100, fill, nullptr)) << SDL_GetError();
+    EXPECT_FALSE(host->audio_start(44100, fill, nullptr)) << "one stream at a time";
+    for (int i = 0; i < 500 && calls == 0; i++)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_GT(calls.load(), 0);
+    host->audio_stop();
+    int after = calls;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(after, calls.load()) << "nothing is pulled after audio_stop";
+}
+
+TEST_F(SdlBackendTest, ScreenshotOfTheShownScreen)
+{
+    Screen& shown = screen();
+    uint16_t green = 0x07E0;
+    memcpy(shown.pixels + 5 * shown.pitch + 6 * 2, &green, 2);
+    host->present(nullptr);
+    std::string path = std::filesystem::temp_directory_path().string() + "/hh-sdl-" + std::to_string(getpid()) + ".png";
+    ASSERT_TRUE(host->screenshot(path));
+    EXPECT_TRUE(std::filesystem::file_size(path) > 0);
+    std::filesystem::remove(path);
+}
+
+TEST(SdlBackendScript, PlaysTheScriptAndAnswersBoxesFromIt)
+{
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    std::string path = std::filesystem::temp_directory_path().string() + "/hh-sdl-script-" + std::to_string(getpid());
+    std::ofstream(path) << "answer NO\nkey APP2\n";
+    setenv("OS_SCRIPT", path.c_str(), 1);
+    auto host = make_sdl_backend();
+    EXPECT_EQ(7, host->message_box(u"Continue?", u"Memory Warning", 4)) << "a scripted session answers its own boxes";
+    std::vector<EventType> types;
+    std::vector<UINT> keys;
+    Event event;
+    while (types.size() < 3 && host->wait_event(event, 5000))
+    {
+        if (event.type == EventType::KeyDown || event.type == EventType::KeyUp || event.type == EventType::Close)
+        {
+            types.push_back(event.type);
+            keys.push_back(event.key);
+        }
+    }
+    std::vector<EventType> expected = {EventType::KeyDown, EventType::KeyUp, EventType::Close};
+    EXPECT_EQ(expected, types);
+    EXPECT_EQ(0xC2u, keys[0]);
+    auto vars = host->handover_environment();
+    ASSERT_EQ(2u, vars.size());
+    EXPECT_EQ("OS_SCRIPT_POS", vars[0].first);
+    EXPECT_EQ("3", vars[0].second) << "all three commands and the closing were delivered";
+    std::filesystem::remove(path);
+}

@@ -1,0 +1,257 @@
+// path.cpp -- mapping device paths into the host folder of the device root
+#include "os/kernel/path.h"
+
+#include <os/wstring.h>
+
+#include <cstdlib>
+#include <dirent.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <vector>
+
+namespace os::path {
+
+namespace {
+
+bool is_separator(char16_t c)
+{
+    return c == u'\\' || c == u'/';
+}
+
+// The components of a device path after collapsing separators and resolving
+// "." and ".." (which never climbs above the root).
+std::vector<std::u16string> components(const std::u16string& path)
+{
+    std::vector<std::u16string> parts;
+    size_t i = 0;
+    while (i < path.size())
+    {
+        while (i < path.size() && is_separator(path[i]))
+            i++;
+        size_t start = i;
+        while (i < path.size() && !is_separator(path[i]))
+            i++;
+        std::u16string part = path.substr(start, i - start);
+        if (part.empty() || part == u".")
+            continue;
+        if (part == u"..")
+        {
+            if (!parts.empty())
+                parts.pop_back();
+            continue;
+        }
+        parts.push_back(part);
+    }
+    return parts;
+}
+
+bool same_folded(const std::u16string& a, const std::u16string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); i++)
+    {
+        if (wtolower16(a[i]) != wtolower16(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// The name of an entry of `folder` equal to `name` without regard to case,
+// or "" when there is none. The smallest such name wins, so the choice does
+// not depend on the order of the directory.
+std::string find_folded(const std::string& folder, const std::u16string& name)
+{
+    DIR* dir = opendir(folder.empty() ? "/" : folder.c_str());
+    if (!dir)
+        return {};
+    std::string best;
+    while (dirent* entry = readdir(dir))
+    {
+        std::string host_name = entry->d_name;
+        if (host_name == "." || host_name == "..")
+            continue;
+        if (same_folded(utf16(host_name), name) && (best.empty() || host_name < best))
+            best = host_name;
+    }
+    closedir(dir);
+    return best;
+}
+
+bool exists(const std::string& host_path)
+{
+    struct stat st;
+    return lstat(host_path.c_str(), &st) == 0;
+}
+
+void append_utf8(std::string& out, uint32_t cp)
+{
+    if (cp < 0x80)
+        out += char(cp);
+    else if (cp < 0x800)
+    {
+        out += char(0xC0 | (cp >> 6));
+        out += char(0x80 | (cp & 0x3F));
+    }
+    else if (cp < 0x10000)
+    {
+        out += char(0xE0 | (cp >> 12));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    }
+    else
+    {
+        out += char(0xF0 | (cp >> 18));
+        out += char(0x80 | ((cp >> 12) & 0x3F));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    }
+}
+
+void append_utf16(std::u16string& out, uint32_t cp)
+{
+    if (cp < 0x10000)
+        out += char16_t(cp);
+    else
+    {
+        cp -= 0x10000;
+        out += char16_t(0xD800 | (cp >> 10));
+        out += char16_t(0xDC00 | (cp & 0x3FF));
+    }
+}
+
+// Length of the UTF-8 sequence at s[i] and its code point; 0 when malformed.
+size_t decode_utf8(const std::string& s, size_t i, uint32_t* cp)
+{
+    unsigned char c = s[i];
+    size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    if (len == 0 || i + len > s.size())
+        return 0;
+    uint32_t value = len == 1 ? c : c & (0x7F >> len);
+    for (size_t k = 1; k < len; k++)
+    {
+        unsigned char next = s[i + k];
+        if ((next & 0xC0) != 0x80)
+            return 0;
+        value = value << 6 | (next & 0x3F);
+    }
+    static const uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+    // Lone surrogates are let through (as they are written by utf8()), so any
+    // 16-bit name survives the trip to the host and back.
+    if (value < kMin[len] || value > 0x10FFFF)
+        return 0;
+    *cp = value;
+    return len;
+}
+
+} // namespace
+
+std::string utf8(const std::u16string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); i++)
+    {
+        uint32_t cp = text[i];
+        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
+        {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            i++;
+        }
+        append_utf8(out, cp);
+    }
+    return out;
+}
+
+std::u16string utf16(const std::string& text)
+{
+    std::u16string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size())
+    {
+        uint32_t cp = 0;
+        size_t len = decode_utf8(text, i, &cp);
+        if (len == 0)
+        {
+            cp = static_cast<unsigned char>(text[i]); // a stray byte reads as Latin-1
+            len = 1;
+        }
+        append_utf16(out, cp);
+        i += len;
+    }
+    return out;
+}
+
+std::string device_root()
+{
+    const char* env = std::getenv("OS_DEVICE_ROOT");
+    std::error_code ec;
+    std::filesystem::path root = env && *env ? std::filesystem::path(env) : std::filesystem::current_path(ec);
+    root = std::filesystem::absolute(root, ec).lexically_normal();
+    std::string text = root.string();
+    while (text.size() > 1 && text.back() == '/')
+        text.pop_back();
+    if (text == "/")
+        text.clear();
+    return text;
+}
+
+std::string to_host(const std::u16string& device_path)
+{
+    std::string host = device_root();
+    bool found = true;
+    // A device path ends at its first NUL, as the C string it stands for.
+    for (const std::u16string& part : components(device_path.substr(0, device_path.find(u'\0'))))
+    {
+        std::string name = utf8(part);
+        if (found && !exists(host + "/" + name))
+        {
+            std::string match = find_folded(host, part);
+            if (match.empty())
+                found = false;
+            else
+                name = match;
+        }
+        host += "/" + name;
+    }
+    return host.empty() ? "/" : host;
+}
+
+std::string to_host(const WCHAR* device_path)
+{
+    if (!device_path)
+        return {};
+    return to_host(std::u16string(device_path));
+}
+
+std::u16string to_device(const std::string& host_path)
+{
+    std::error_code ec;
+    std::string path = std::filesystem::absolute(host_path, ec).lexically_normal().string();
+    std::string root = device_root();
+    if (path.compare(0, root.size(), root) == 0 && (path.size() == root.size() || path[root.size()] == '/'))
+        path.erase(0, root.size());
+    std::u16string out;
+    for (const std::u16string& part : components(utf16(path)))
+        out += u"\\" + part;
+    return out.empty() ? u"\\" : out;
+}
+
+std::u16string documents()
+{
+    const char* env = std::getenv("OS_DOCUMENTS");
+    std::u16string folder = u"\\My Documents";
+    if (env && *env)
+        folder = env[0] == '/' ? to_device(env) : u"\\" + utf16(env);
+    std::u16string normal;
+    for (const std::u16string& part : components(folder))
+        normal += u"\\" + part;
+    if (normal.empty())
+        normal = u"\\";
+    std::error_code ec;
+    std::filesystem::create_directories(to_host(normal), ec);
+    return normal;
+}
+
+} // namespace os::path

@@ -1,0 +1,335 @@
+// registry_store.cpp -- reading and writing the registry file (format in registry.cpp)
+#include "os/kernel/registry_store.h"
+
+#include "os/kernel/path.h"
+
+#include <os/file.h>
+#include <os/wstring.h>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace os::registry {
+
+namespace {
+
+constexpr const char* kMagic = "HHREG 1";
+constexpr size_t kMaxValueBytes = 16u << 20;
+
+const char16_t* const kHives[] = {u"HKEY_CLASSES_ROOT", u"HKEY_CURRENT_USER", u"HKEY_LOCAL_MACHINE", u"HKEY_USERS"};
+
+bool plain(char16_t c)
+{
+    return c >= 0x20 && c <= 0x7E && c != u'%' && c != u'"' && c != u'[' && c != u']';
+}
+
+std::string escape(const std::u16string& text)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (char16_t c : text)
+    {
+        if (plain(c))
+        {
+            out += char(c);
+            continue;
+        }
+        out += '%';
+        for (int shift = 12; shift >= 0; shift -= 4)
+            out += kHex[(c >> shift) & 15];
+    }
+    return out;
+}
+
+int hex_digit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+bool unescape(const std::string& text, std::u16string* out)
+{
+    out->clear();
+    for (size_t i = 0; i < text.size(); i++)
+    {
+        if (text[i] != '%')
+        {
+            if (!plain(char16_t(static_cast<unsigned char>(text[i]))))
+                return false;
+            *out += char16_t(text[i]);
+            continue;
+        }
+        if (i + 4 >= text.size())
+            return false;
+        unsigned value = 0;
+        for (size_t k = 1; k <= 4; k++)
+        {
+            int digit = hex_digit(text[i + k]);
+            if (digit < 0)
+                return false;
+            value = value << 4 | unsigned(digit);
+        }
+        *out += char16_t(value);
+        i += 4;
+    }
+    return true;
+}
+
+bool parse_number(const std::string& text, size_t* value)
+{
+    if (text.empty() || text.size() > 9)
+        return false;
+    *value = 0;
+    for (char c : text)
+    {
+        if (c < '0' || c > '9')
+            return false;
+        *value = *value * 10 + size_t(c - '0');
+    }
+    return true;
+}
+
+bool known_hive(const std::u16string& path)
+{
+    std::u16string hive = fold(path.substr(0, path.find(u'\\')));
+    for (const char16_t* name : kHives)
+    {
+        if (hive == fold(name))
+            return true;
+    }
+    return false;
+}
+
+bool valid_key_path(const std::u16string& path)
+{
+    if (path.empty() || path.front() == u'\\' || path.back() == u'\\' || path.find(u"\\\\") != std::u16string::npos)
+        return false;
+    return known_hive(path);
+}
+
+// "name"=type,length:hex
+bool parse_value(const std::string& line, Value* value)
+{
+    size_t close = line.find('"', 1);
+    if (close == std::string::npos || line.compare(close, 2, "\"=") != 0)
+        return false;
+    size_t comma = line.find(',', close);
+    size_t colon = line.find(':', close);
+    size_t type = 0;
+    size_t length = 0;
+    if (comma == std::string::npos || colon == std::string::npos || colon < comma ||
+        !unescape(line.substr(1, close - 1), &value->name) ||
+        !parse_number(line.substr(close + 2, comma - close - 2), &type) ||
+        !parse_number(line.substr(comma + 1, colon - comma - 1), &length) || length > kMaxValueBytes ||
+        line.size() - colon - 1 != 2 * length)
+        return false;
+    value->type = DWORD(type);
+    value->data.resize(length);
+    for (size_t i = 0; i < length; i++)
+    {
+        int high = hex_digit(line[colon + 1 + 2 * i]);
+        int low = hex_digit(line[colon + 2 + 2 * i]);
+        if (high < 0 || low < 0)
+            return false;
+        value->data[i] = char(high << 4 | low);
+    }
+    return true;
+}
+
+// One line of the body; false when it cannot be read.
+bool parse_line(Store& store, const std::string& line, Key** current)
+{
+    if (line.empty())
+        return true;
+    if (line.front() == '[' && line.back() == ']' && line.size() > 2)
+    {
+        std::u16string path;
+        *current = nullptr;
+        if (!unescape(line.substr(1, line.size() - 2), &path) || !valid_key_path(path))
+            return false;
+        *current = &ensure_key(store, path);
+        return true;
+    }
+    Value value;
+    if (line.front() != '"' || !*current || !parse_value(line, &value))
+        return false;
+    set_value(**current, std::move(value));
+    return true;
+}
+
+std::string host_file(const char* suffix = "")
+{
+    return path::device_root() + "/registry" + suffix;
+}
+
+void load_file(Store* store, bool* exists)
+{
+    std::ifstream in(host_file(), std::ios::binary);
+    *exists = bool(in);
+    std::stringstream bytes;
+    if (in)
+        bytes << in.rdbuf();
+    *store = parse(bytes.str());
+}
+
+// An open, locked lock file, released when it goes.
+class Lock
+{
+public:
+    explicit Lock(int how)
+    {
+        fd_ = ::open(host_file(".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        while (fd_ >= 0 && flock(fd_, how) != 0)
+        {
+            if (errno != EINTR)
+            {
+                ::close(fd_);
+                fd_ = -1;
+            }
+        }
+    }
+    ~Lock()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    bool held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+} // namespace
+
+Key& ensure_key(Store& store, const std::u16string& path)
+{
+    for (size_t cut = path.find(u'\\'); cut != std::u16string::npos; cut = path.find(u'\\', cut + 1))
+    {
+        std::u16string parent = path.substr(0, cut);
+        Key& key = store.keys[fold(parent)];
+        if (key.path.empty())
+            key.path = parent;
+    }
+    Key& key = store.keys[fold(path)];
+    if (key.path.empty())
+        key.path = path;
+    return key;
+}
+
+void set_value(Key& key, Value value)
+{
+    for (Value& old : key.values)
+    {
+        if (fold(old.name) == fold(value.name))
+        {
+            old.type = value.type; // the name keeps its first spelling
+            old.data = std::move(value.data);
+            return;
+        }
+    }
+    key.values.push_back(std::move(value));
+}
+
+std::u16string fold(const std::u16string& text)
+{
+    std::u16string out = text;
+    for (char16_t& c : out)
+        c = wtolower16(c);
+    return out;
+}
+
+std::string serialize(const Store& store)
+{
+    std::string out = std::string(kMagic) + "\n";
+    static const char kHex[] = "0123456789abcdef";
+    for (const auto& [folded, key] : store.keys)
+    {
+        out += "[" + escape(key.path) + "]\n";
+        for (const Value& value : key.values)
+        {
+            out += "\"" + escape(value.name) + "\"=" + std::to_string(value.type) + "," +
+                   std::to_string(value.data.size()) + ":";
+            for (unsigned char byte : value.data)
+            {
+                out += kHex[byte >> 4];
+                out += kHex[byte & 15];
+            }
+            out += "\n";
+        }
+    }
+    return out;
+}
+
+Store parse(const std::string& bytes)
+{
+    Store store;
+    std::istringstream in(bytes);
+    std::string line;
+    bool first = true;
+    Key* current = nullptr;
+    while (std::getline(in, line))
+    {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (first)
+        {
+            first = false;
+            if (line != kMagic)
+            {
+                store.unreadable = true;
+                return store;
+            }
+            continue;
+        }
+        if (!parse_line(store, line, &current))
+            store.damaged = true;
+    }
+    return store;
+}
+
+bool read(const std::function<void(const Store&)>& look)
+{
+    Lock lock(LOCK_SH);
+    if (!lock.held())
+        return false;
+    Store store;
+    bool exists = false;
+    load_file(&store, &exists);
+    look(store);
+    return true;
+}
+
+LONG change(const std::function<LONG(Store&)>& apply)
+{
+    Lock lock(LOCK_EX);
+    if (!lock.held())
+        return ERROR_CANTWRITE;
+    Store store;
+    bool exists = false;
+    load_file(&store, &exists);
+    LONG result = apply(store);
+    if (result != ERROR_SUCCESS)
+        return result;
+    if (exists && (store.damaged || store.unreadable))
+    {
+        std::ifstream in(host_file(), std::ios::binary);
+        std::stringstream old;
+        old << in.rdbuf();
+        std::string bytes = old.str();
+        if (!write_file_atomic(host_file(".bad"), bytes.data(), bytes.size()))
+            return ERROR_CANTWRITE;
+    }
+    std::string text = serialize(store);
+    return write_file_atomic(host_file(), text.data(), text.size()) ? ERROR_SUCCESS : ERROR_CANTWRITE;
+}
+
+} // namespace os::registry

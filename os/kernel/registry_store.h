@@ -1,0 +1,57 @@
+// registry_store.h -- the registry's contents and the file that keeps them
+#pragma once
+
+#include <os/types.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace os::registry {
+
+struct Value
+{
+    std::u16string name; // as created
+    DWORD type = 0;
+    std::string data; // raw bytes
+};
+
+struct Key
+{
+    std::u16string path; // full path as created, "HKEY_LOCAL_MACHINE\Software\X"
+    std::vector<Value> values; // in creation order
+};
+
+// Keys by their case-folded full path. A hive (the first component) exists
+// whether or not it has an entry.
+struct Store
+{
+    std::map<std::u16string, Key> keys;
+    bool damaged = false;    // some lines of the file could not be read
+    bool unreadable = false; // nothing of the file could be read
+};
+
+std::u16string fold(const std::u16string& text);
+
+// Add a key and every key above it; answers the key.
+Key& ensure_key(Store& store, const std::u16string& path);
+
+// Add a value to a key, replacing one of the same name.
+void set_value(Key& key, Value value);
+
+// The text form of the store, and back. parse never fails: what it cannot
+// read it skips, and tells so through damaged / unreadable.
+std::string serialize(const Store& store);
+Store parse(const std::string& bytes);
+
+// Run `look` on the current contents of the registry file, under a shared
+// lock. False when the file cannot be reached (locking fails).
+bool read(const std::function<void(const Store&)>& look);
+
+// Load the file under an exclusive lock, run `apply` on it and, when it
+// answers ERROR_SUCCESS, write the file back by temporary file and rename.
+// A damaged or unreadable file is first kept beside as "registry.bad".
+LONG change(const std::function<LONG(Store&)>& apply);
+
+} // namespace os::registry

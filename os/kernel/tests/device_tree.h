@@ -1,0 +1,35 @@
+// device_tree.h -- test helpers: host files inside the test's device tree
+#pragma once
+
+#include "os/kernel/path.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace os::testing {
+
+// The host path of a name below the device root ("a/b.txt").
+inline std::string host(const std::string& relative)
+{
+    return os::path::device_root() + "/" + relative;
+}
+
+// Write a file below the device root, making its folders.
+inline void put(const std::string& relative, const std::string& content)
+{
+    std::filesystem::create_directories(std::filesystem::path(host(relative)).parent_path());
+    std::ofstream(host(relative), std::ios::binary) << content;
+}
+
+// The contents of a file below the device root ("" when missing).
+inline std::string get(const std::string& relative)
+{
+    std::ifstream in(host(relative), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+} // namespace os::testing

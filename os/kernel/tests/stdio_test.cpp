@@ -1,0 +1,162 @@
+// Tests of the wide stdio calls and the atomic save helper.
+#include <os/file.h>
+#include <os/wstring.h>
+
+#include "device_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+using os::testing::get;
+using os::testing::host;
+using os::testing::put;
+
+std::vector<std::string> read_lines(const WCHAR* path, int count)
+{
+    std::vector<std::string> lines;
+    FILE* f = _wfopen(path, u"r");
+    EXPECT_NE(f, nullptr) << os::to_latin1(path);
+    if (!f)
+        return lines;
+    WCHAR buf[64];
+    while (fgetws(buf, count, f))
+        lines.push_back(os::to_latin1(buf));
+    fclose(f);
+    return lines;
+}
+
+TEST(Wfopen, PathsAndModes)
+{
+    put("Program Files/Game/Settings.properties", "a=1\n");
+    FILE* f = _wfopen(u"\\program files\\GAME\\settings.PROPERTIES", u"rb");
+    ASSERT_NE(f, nullptr) << "existing names are found without regard to case";
+    fclose(f);
+
+    f = _wfopen(u"\\Program Files\\Game\\new.txt", u"wt");
+    ASSERT_NE(f, nullptr);
+    fclose(f);
+    EXPECT_TRUE(fs::exists(host("Program Files/Game/new.txt")));
+
+    struct Case
+    {
+        const WCHAR* path;
+        const WCHAR* mode;
+    };
+    const Case failures[] = {
+        {u"\\Program Files\\Game\\missing.txt", u"r"},
+        {u"\\No Folder\\save.txt", u"w"}, // a write into a missing folder fails: the caller tries the packs
+        {nullptr, u"r"},
+        {u"\\x.txt", nullptr},
+        {u"", u"r"},
+    };
+    for (const Case& c : failures)
+        EXPECT_EQ(_wfopen(c.path, c.mode), nullptr) << os::to_latin1(c.path) << " mode " << os::to_latin1(c.mode);
+    EXPECT_FALSE(fs::exists(host("No Folder")));
+
+    put("ro.txt", "x");
+    SetFileAttributesW(u"\\ro.txt", FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(_wfopen(u"\\ro.txt", u"w"), nullptr) << "a read-only file cannot be opened for writing";
+    EXPECT_EQ(get("ro.txt"), "x");
+}
+
+TEST(Fgetws, LineEnds)
+{
+    put("lines.txt", "one\r\ntwo\nthree\r\n\r\nlast\r");
+    std::vector<std::string> expected = {"one\n", "two\n", "three\n", "\n", "last"};
+    EXPECT_EQ(read_lines(u"\\lines.txt", 64), expected) << "CRLF reads as LF and no '\\r' is left";
+
+    put("mid.txt", "a\rb\n");
+    EXPECT_EQ(read_lines(u"\\mid.txt", 64), std::vector<std::string>{"a\rb\n"}) << "a lone CR inside a line stays";
+
+    put("latin.txt", "caf\xE9\n");
+    FILE* f = _wfopen(u"\\latin.txt", u"r");
+    ASSERT_NE(f, nullptr);
+    WCHAR buf[16];
+    ASSERT_NE(fgetws(buf, 16, f), nullptr);
+    EXPECT_EQ(std::u16string(buf), u"caf\u00E9\n") << "bytes widen as Latin-1";
+    EXPECT_EQ(fgetws(buf, 16, f), nullptr) << "end of file";
+    fclose(f);
+}
+
+TEST(Fgetws, ShortBuffers)
+{
+    put("long.txt", "abcdef\r\nxy\n");
+    // count 4 holds 3 characters: the line comes in pieces, the CR still vanishes
+    std::vector<std::string> expected = {"abc", "def", "\n", "xy\n"};
+    EXPECT_EQ(read_lines(u"\\long.txt", 4), expected);
+    expected = {"abcdef\n", "xy\n"};
+    EXPECT_EQ(read_lines(u"\\long.txt", 8), expected) << "CR LF at the edge of the buffer";
+
+    FILE* f = _wfopen(u"\\long.txt", u"r");
+    ASSERT_NE(f, nullptr);
+    WCHAR buf[4] = {u'#', u'#', u'#', u'#'};
+    EXPECT_EQ(fgetws(buf, 1, f), buf);
+    EXPECT_EQ(buf[0], 0) << "count 1 leaves only the terminator";
+    EXPECT_EQ(fgetws(buf, 0, f), nullptr);
+    EXPECT_EQ(fgetws(static_cast<WCHAR*>(nullptr), 4, f), nullptr);
+    fclose(f);
+}
+
+TEST(Fputws, WritesLatin1)
+{
+    FILE* f = _wfopen(u"\\out.txt", u"w");
+    ASSERT_NE(f, nullptr);
+    EXPECT_GE(fputws(u"name=caf\u00E9\n", f), 0);
+    EXPECT_GE(fputws(u"euro=\u20AC\n", f), 0);
+    EXPECT_EQ(fwprintf(f, u"%s=%d %hs\n", u"lives", 3, "ok"), 11);
+    fclose(f);
+    EXPECT_EQ(get("out.txt"), "name=caf\xE9\neuro=?\nlives=3 ok\n");
+    EXPECT_EQ(fputws(static_cast<const WCHAR*>(nullptr), stdout), EOF);
+}
+
+TEST(Wremove, RemoveAndRename)
+{
+    put("r/a.txt", "A");
+    put("r/b.txt", "B");
+    EXPECT_EQ(_wrename(u"\\R\\A.TXT", u"\\r\\b.txt"), -1) << "an existing target is never replaced";
+    EXPECT_EQ(get("r/b.txt"), "B");
+    EXPECT_EQ(_wrename(u"\\r\\a.txt", u"\\r\\c.txt"), 0);
+    EXPECT_EQ(get("r/c.txt"), "A");
+    EXPECT_EQ(_wremove(u"\\R\\C.txt"), 0);
+    EXPECT_FALSE(fs::exists(host("r/c.txt")));
+    EXPECT_EQ(_wremove(u"\\r\\c.txt"), -1);
+    EXPECT_EQ(_wremove(nullptr), -1);
+}
+
+TEST(AtomicSave, ReplacesWhole)
+{
+    put("save/score.dat", "old contents");
+    std::string path = host("save/score.dat");
+    EXPECT_TRUE(os::write_file_atomic(path, "new", 3));
+    EXPECT_EQ(get("save/score.dat"), "new");
+    EXPECT_TRUE(os::write_file_atomic(path, nullptr, 0));
+    EXPECT_EQ(get("save/score.dat"), "");
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(host("save")))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"score.dat"}) << "no temporary file is left behind";
+
+    EXPECT_FALSE(os::write_file_atomic(host("no/such/folder/x.dat"), "x", 1));
+    EXPECT_FALSE(fs::exists(host("no")));
+}
+
+TEST(AtomicSave, FailureKeepsTheOldFile)
+{
+    // A folder standing where the file should go: the rename fails and the
+    // temporary file is cleaned away.
+    fs::create_directories(host("blocked/target/inside"));
+    EXPECT_FALSE(os::write_file_atomic(host("blocked/target"), "x", 1));
+    EXPECT_TRUE(fs::is_directory(host("blocked/target/inside")));
+    size_t count = 0;
+    for (const auto& entry : fs::directory_iterator(host("blocked")))
+        count += entry.path().filename() == "target" ? 0 : 1;
+    EXPECT_EQ(count, 0u);
+}
+
+} // namespace

@@ -1,0 +1,124 @@
+// defproc.cpp -- default message processing
+#include "os/user/user_private.h"
+
+#include <os/gdi.h>
+
+#include <algorithm>
+
+namespace os::user {
+
+namespace {
+
+LRESULT erase_background(HWND hwnd, HDC hdc)
+{
+    HBRUSH brush;
+    {
+        Lock lock(state().lock);
+        Window* w = find_window(hwnd);
+        if (!w)
+        {
+            return 0;
+        }
+        brush = w->cls->wc.hbrBackground;
+    }
+    if (!brush || !hdc)
+    {
+        return 0;
+    }
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    FillRect(hdc, &rc, resolve_brush(brush));
+    return 1;
+}
+
+LRESULT paint(HWND hwnd)
+{
+    PAINTSTRUCT ps;
+    if (BeginPaint(hwnd, &ps))
+    {
+        EndPaint(hwnd, &ps);
+    }
+    return 0;
+}
+
+LRESULT set_text(HWND hwnd, LPCWSTR text)
+{
+    bool top_level;
+    {
+        Lock lock(state().lock);
+        Window* w = find_window(hwnd);
+        if (!w)
+        {
+            return FALSE;
+        }
+        w->text = text ? text : u"";
+        top_level = !w->parent;
+    }
+    if (top_level)
+    {
+        sync_registrations();
+    }
+    return TRUE;
+}
+
+LRESULT get_text(HWND hwnd, WPARAM size, LPWSTR buffer)
+{
+    if (!buffer || size == 0)
+    {
+        return 0;
+    }
+    Lock lock(state().lock);
+    Window* w = find_window(hwnd);
+    if (!w)
+    {
+        buffer[0] = 0;
+        return 0;
+    }
+    size_t n = std::min(w->text.size(), (size_t)size - 1);
+    std::copy_n(w->text.begin(), n, buffer);
+    buffer[n] = 0;
+    return (LRESULT)n;
+}
+
+LRESULT text_length(HWND hwnd)
+{
+    Lock lock(state().lock);
+    Window* w = find_window(hwnd);
+    return w ? (LRESULT)w->text.size() : 0;
+}
+
+LRESULT control_colour(HDC hdc)
+{
+    SetTextColor(hdc, RGB(0, 0, 0));
+    SetBkColor(hdc, RGB(255, 255, 255));
+    return (LRESULT)GetStockObject(WHITE_BRUSH);
+}
+
+} // namespace
+
+} // namespace os::user
+
+using namespace os::user;
+
+LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
+{
+    switch (msg)
+    {
+    case WM_NCCREATE: return TRUE;
+    case WM_CLOSE: DestroyWindow(hwnd); return 0;
+    case WM_ERASEBKGND: return erase_background(hwnd, (HDC)wparam);
+    case WM_PAINT: return paint(hwnd);
+    case WM_SETTEXT: return set_text(hwnd, (LPCWSTR)lparam);
+    case WM_GETTEXT: return get_text(hwnd, wparam, (LPWSTR)lparam);
+    case WM_GETTEXTLENGTH: return text_length(hwnd);
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC: return control_colour((HDC)wparam);
+    case WM_MOUSEACTIVATE: return 1; // MA_ACTIVATE
+    }
+    return 0;
+}
