@@ -41,26 +41,41 @@ function(hh_add_benchmark name)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark)
 endfunction()
 
-# hh_os_module(NAME [DEPS modules...] [LIBS libraries...] [TEST_LIBS libraries...])
-#   One platform library os_NAME from every *.cpp of the calling folder, and one
-#   test program os_NAME_<file> for every tests/*_test.cpp beside it (each test
+# hh_module(TARGET [LIBS libraries...] [TEST_LIBS libraries...])
+#   One static library TARGET from every *.cpp of the calling folder, and one
+#   test program TARGET_<file> for every tests/*_test.cpp beside it (each test
 #   file its own program, so a module's tests build apart from the others').
-#   DEPS names other os modules (cycles are fine between static libraries).
-function(hh_os_module name)
-    cmake_parse_arguments(ARG "" "" "DEPS;LIBS;TEST_LIBS" ${ARGN})
+function(hh_module target)
+    cmake_parse_arguments(ARG "" "" "LIBS;TEST_LIBS" ${ARGN})
     file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
     file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*_test.cpp)
     if(NOT srcs)
         return()
     endif()
-    add_library(os_${name} STATIC ${srcs})
-    target_link_libraries(os_${name} PUBLIC os_headers ${ARG_LIBS})
-    foreach(dep IN LISTS ARG_DEPS)
-        target_link_libraries(os_${name} PUBLIC $<TARGET_NAME_IF_EXISTS:os_${dep}>)
-    endforeach()
+    add_library(${target} STATIC ${srcs})
+    target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${target} PUBLIC ${ARG_LIBS})
     foreach(test IN LISTS tests)
         get_filename_component(stem ${test} NAME_WE)
         string(REGEX REPLACE "_test$" "" stem ${stem})
-        hh_add_test(os_${name}_${stem} ${test} LIBS os_${name} ${ARG_TEST_LIBS})
+        hh_add_test(${target}_${stem} ${test} LIBS ${target} ${ARG_TEST_LIBS})
     endforeach()
+endfunction()
+
+# hh_os_module(NAME [DEPS modules...] [LIBS libraries...] [TEST_LIBS libraries...])
+#   A platform library os_NAME built by hh_module. DEPS names other os modules
+#   (cycles are fine between static libraries).
+function(hh_os_module name)
+    cmake_parse_arguments(ARG "" "" "DEPS;LIBS;TEST_LIBS" ${ARGN})
+    set(deps os_headers)
+    foreach(dep IN LISTS ARG_DEPS)
+        list(APPEND deps $<TARGET_NAME_IF_EXISTS:os_${dep}>)
+    endforeach()
+    hh_module(os_${name} LIBS ${deps} ${ARG_LIBS} TEST_LIBS ${ARG_TEST_LIBS})
+    if(TARGET os_${name})
+        # The platform libraries call each other in a cycle (windows paint
+        # through GDI, GDI clips to windows, controls are windows that draw
+        # text): repeat the cycle on the link line until every call resolves.
+        set_property(TARGET os_${name} PROPERTY LINK_INTERFACE_MULTIPLICITY 4)
+    endif()
 endfunction()

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <tuple>
@@ -132,6 +133,41 @@ private:
     std::unordered_map<char16_t, Glyph> glyphs_;
 };
 
+// Stands in when the font files cannot be read: text takes room but shows
+// nothing, so that programs and controls keep working.
+class BlankFace : public Face
+{
+public:
+    BlankFace()
+    {
+        metrics_.ascent = 10;
+        metrics_.descent = 3;
+        metrics_.height = kDefaultCellHeight;
+        metrics_.internal_leading = 2;
+        metrics_.ave_width = 6;
+        metrics_.max_width = 12;
+        metrics_.underline_offset = 1;
+        metrics_.strike_offset = 3;
+    }
+    const Metrics& metrics() const override { return metrics_; }
+    const Glyph& glyph(char16_t ch) override { return ch < 0x20 ? none_ : blank_; }
+
+private:
+    Metrics metrics_;
+    Glyph none_;
+    Glyph blank_{0, 0, 0, 0, 6, {}};
+};
+
+std::shared_ptr<Face> blank_face(const std::string& path)
+{
+    static std::shared_ptr<Face> blank = [&] {
+        fprintf(stderr, "os: cannot read the font %s (package fonts-dejavu-core); text will not show\n",
+                path.c_str());
+        return std::make_shared<BlankFace>();
+    }();
+    return blank;
+}
+
 // The pixel size for a LOGFONTW height given the face's cell-to-em ratio.
 int pixel_size(FT_Face face, int height)
 {
@@ -167,10 +203,7 @@ std::shared_ptr<Face> face_for(const FaceKey& key)
     auto [path, shear] = choose_file(key.bold, key.italic);
     FT_Face face = nullptr;
     if (!library() || FT_New_Face(library(), path.c_str(), 0, &face) != 0)
-    {
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        return nullptr;
-    }
+        return by_request[request] = blank_face(path);
     int ppem = pixel_size(face, key.height);
     int cell = key.height < 0 ? 0 : (key.height ? std::min(key.height, kMaxPixelSize * 2) : kDefaultCellHeight);
     auto id = std::make_tuple(path, shear, ppem, cell);

@@ -67,8 +67,8 @@ public:
 // Default cell height for lfHeight 0 (the device's system font size).
 constexpr int kDefaultCellHeight = 13;
 
-// The face for a font request, shared and cached; nullptr when the font files
-// cannot be loaded (last error ERROR_FILE_NOT_FOUND).
+// The face for a font request, shared and cached. When the font files cannot
+// be read, a blank face (room for text, no ink) after one line on stderr.
 std::shared_ptr<Face> face_for(const FaceKey& key);
 
 // Held while glyphs are looked up or rendered: faces are shared by threads.

@@ -31,13 +31,10 @@ std::shared_ptr<FontObject> make_font(const LOGFONTW& log)
     key.height = log.lfHeight;
     key.bold = log.lfWeight >= FW_SEMIBOLD;
     key.italic = log.lfItalic != 0;
-    auto face = face_for(key);
-    if (!face)
-        return nullptr;
     auto font = std::make_shared<FontObject>();
     font->log = log;
     copy_face(font->log.lfFaceName, log.lfFaceName);
-    font->face = std::move(face);
+    font->face = face_for(key);
     return font;
 }
 
@@ -90,8 +87,6 @@ HGDIOBJ stock_font(int id)
                                : VARIABLE_PITCH | FF_SWISS;
     copy_face(log.lfFaceName, kSystemFace);
     auto font = make_font(log);
-    if (!font)
-        return nullptr;
     font->stock = true;
     HGDIOBJ handle = os::gdi::object_insert(font);
     if (handle)
@@ -155,10 +150,7 @@ HFONT CreateFontIndirectW(const LOGFONTW* logfont)
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    auto font = os::font::make_font(*logfont);
-    if (!font)
-        return nullptr;
-    return (HFONT)os::gdi::object_insert(font);
+    return (HFONT)os::gdi::object_insert(os::font::make_font(*logfont));
 }
 
 HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic, DWORD underline,

@@ -215,6 +215,7 @@ TextPlan plan_draw_text(Face& face, std::u16string_view raw, const RECT& rect, U
     o.single_line = (format & DT_SINGLELINE) != 0;
     o.wrap = !o.single_line && (format & DT_WORDBREAK);
     o.tab_width = (format & DT_EXPANDTABS) ? kTabChars * face.metrics().ave_width : 0;
+    plan.tab_width = o.tab_width;
     int line_height = face.metrics().height;
     int max_width = 0;
     for (const Line& l : break_lines(face, text, o))

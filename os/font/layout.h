@@ -66,8 +66,9 @@ struct PlacedLine
 struct TextPlan
 {
     std::vector<PlacedLine> lines;
-    RECT bounds = {}; // the rectangle DT_CALCRECT answers
-    int result = 0;   // DrawTextW's answer
+    RECT bounds = {};  // the rectangle DT_CALCRECT answers
+    int result = 0;    // DrawTextW's answer
+    int tab_width = 0; // tab stops the lines were measured with
 };
 
 TextPlan plan_draw_text(Face& face, std::u16string_view text, const RECT& rect, UINT format);

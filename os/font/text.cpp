@@ -51,16 +51,17 @@ void fill(os::gdi::Canvas& canvas, RECT device, const RECT& limit, COLORREF colo
 
 // One run at device position (x, top of cell). `limit` is a device clip on
 // top of the DC's own (the rectangle of ETO_CLIPPED or DrawTextW).
-// `underline_at` underlines one character (a DrawTextW prefix), -1 for none.
+// `underline_at` underlines one character (a DrawTextW prefix), -1 for none;
+// tabs stop every `tab_width` pixels (DT_EXPANDTABS), 0 = no room.
 void draw_run(os::gdi::Canvas& canvas, Face& face, const RunStyle& style, int x, int top, std::u16string_view text,
-              const RECT& limit, int underline_at = -1)
+              const RECT& limit, int underline_at = -1, int tab_width = 0)
 {
     const Metrics& m = face.metrics();
-    std::vector<int> xs = run_positions(face, text);
+    std::vector<int> xs = run_positions(face, text, tab_width);
     if (style.opaque)
         fill(canvas, {x, top, x + xs.back(), top + m.height}, limit, style.back);
     int baseline = top + m.ascent;
-    place_run(face, text, x, baseline, 0, [&](int left, int gtop, const Glyph& g) {
+    place_run(face, text, x, baseline, tab_width, [&](int left, int gtop, const Glyph& g) {
         for_each_covered(g, left, gtop, limit, [&](int px, int py, uint8_t c) { canvas.blend_pixel(px, py, style.text, c); });
     });
     int under = baseline + m.underline_offset;
@@ -180,7 +181,7 @@ int draw_text(HDC hdc, std::u16string_view text, RECT* rect, UINT format)
     RECT limit = (format & DT_NOCLIP) ? kNoLimit : os::gdi::rect_offset(*rect, off.x, off.y);
     RunStyle style = style_of(canvas.dc(), *font);
     for (const PlacedLine& line : plan.lines)
-        draw_run(canvas, face, style, line.x + off.x, line.y + off.y, line.text, limit, line.underline);
+        draw_run(canvas, face, style, line.x + off.x, line.y + off.y, line.text, limit, line.underline, plan.tab_width);
     return plan.result;
 }
 

@@ -83,9 +83,16 @@ bool valid_header(const BITMAPINFOHEADER& h)
 // Masks sit after a plain header, or inside the larger header versions.
 Masks header_masks(const BITMAPINFO& info)
 {
+    // Masks follow the header only for BI_BITFIELDS; a plain BI_RGB record
+    // may end right after its header.
+    Masks m;
+    memset(&m, 0, sizeof(m));
+    if (info.bmiHeader.biCompression != BI_BITFIELDS)
+    {
+        return m;
+    }
     const uint8_t* base = reinterpret_cast<const uint8_t*>(&info);
     size_t at = info.bmiHeader.biSize >= 52 ? sizeof(BITMAPINFOHEADER) : info.bmiHeader.biSize;
-    Masks m;
     memcpy(&m, base + at, sizeof(m));
     return m;
 }

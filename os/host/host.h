@@ -14,11 +14,15 @@
 //   OS_DEVICE_ROOT   host folder that stands for the device's file system
 //   OS_DOCUMENTS     host folder for special folder 5 (default <root>/My Documents)
 //   OS_SCREEN        WIDTHxHEIGHTxBPP, e.g. 240x320x16 (overrides the program's own)
-//   OS_SCRIPT        headless input script; OS_SCRIPT_POS the line to resume at
+//   OS_SCRIPT        input script (os/host/README.md); OS_SCRIPT_POS the index
+//                    of the command to resume at, OS_SHOT_COUNT the number of
+//                    screenshots taken so far (both set for a child process)
+//   OS_IDLE_GRACE_MS headless: real time an idle program may wait before Close
 //   OS_OUT           folder for screenshots and recorded output
 //   OS_INSTANCE      isolation prefix for cross-process window lookup
 //   OS_MEM_AVAIL     free physical memory reported by GlobalMemoryStatus (bytes)
 //   OS_SCALE         SDL window scale factor
+//   OS_TITLE         SDL window title (default: the program's name)
 #pragma once
 
 #include <os/types.h>
@@ -107,6 +111,11 @@ public:
 
     // A modal message box. Headless answers from the script or the default.
     virtual int message_box(const std::u16string& text, const std::u16string& caption, UINT flags) = 0;
+
+    // True when message boxes should be drawn on the device screen by the
+    // platform's own modal box (a person is at the screen); false when the
+    // back end answers them itself (headless, or a scripted session).
+    virtual bool device_message_boxes() { return false; }
 
     // Host text input on or off (the input panel).
     virtual void text_input(bool on) = 0;

@@ -8,7 +8,6 @@
 
 #include "os/controls/register.h"
 
-#include <os/gdi.h>
 #include <os/wstring.h>
 
 #include <algorithm>
@@ -108,20 +107,6 @@ void register_system_class(const WNDCLASSW& wc)
         return;
     }
     classes.push_back(c);
-}
-
-HBRUSH resolve_brush(HBRUSH brush)
-{
-    uintptr_t v = (uintptr_t)brush;
-    if (v & SYS_COLOR_INDEX_FLAG)
-    {
-        v &= ~(uintptr_t)SYS_COLOR_INDEX_FLAG;
-    }
-    else if (v > 64)
-    {
-        return brush;
-    }
-    return (v >= 1 && v <= 64) ? GetSysColorBrush((int)v - 1) : brush;
 }
 
 } // namespace os::user

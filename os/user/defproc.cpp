@@ -27,7 +27,7 @@ LRESULT erase_background(HWND hwnd, HDC hdc)
     }
     RECT rc;
     GetClientRect(hwnd, &rc);
-    FillRect(hdc, &rc, resolve_brush(brush));
+    FillRect(hdc, &rc, brush); // FillRect takes the system colour forms too
     return 1;
 }
 

@@ -168,6 +168,13 @@ void route_close()
     {
         queue_input(h, WM_CLOSE, 0, 0, message_time());
     }
+    if (s.top.empty())
+    {
+        // Nothing to close: the program is told to end instead.
+        auto q = current_queue();
+        q->quit = true;
+        q->quit_code = 0;
+    }
 }
 
 void route_activation(bool active)

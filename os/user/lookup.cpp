@@ -315,8 +315,10 @@ void sync_registrations()
         wake_listener();
         r.closed.wait_for(lock, std::chrono::seconds(5), [&] { return r.close_done >= ticket; });
     }
-    for (auto& [h, name] : wanted)
+    for (auto& want : wanted)
     {
+        HWND h = want.first;
+        const auto& name = want.second;
         bool held = std::any_of(r.regs.begin(), r.regs.end(), [&](auto& reg) { return reg.name == name; });
         int fd = held ? -1 : bind_name(name);
         if (fd >= 0)

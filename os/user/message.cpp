@@ -219,6 +219,12 @@ bool check_filter_window(HWND hwnd)
 
 } // namespace
 
+// True on the thread that reads host input (the first to pump messages).
+bool on_input_thread()
+{
+    return is_input_thread();
+}
+
 DWORD message_time()
 {
     return (DWORD)os::host::backend().now_ms();
@@ -378,6 +384,11 @@ BOOL GetMessageW(LPMSG msg, HWND hwnd, UINT filter_min, UINT filter_max)
     MSG taken;
     while (!fetch(&taken, hwnd, filter_min, filter_max, true))
     {
+        if (!check_filter_window(hwnd))
+        {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE); // the window went away while waiting
+            return -1;
+        }
         wait_for_work(hwnd);
     }
     *msg = taken;

@@ -2,6 +2,7 @@
 //
 // The screen metrics are the emulated device screen's, never the host
 // monitor's. The OEM text defaults to "Handheld Emulator".
+#include "os/controls/message_box.h"
 #include "os/user/user_private.h"
 
 #include "os/host/host.h"
@@ -109,9 +110,18 @@ BOOL SystemParametersInfoW(UINT action, UINT param, PVOID data, UINT)
     return FALSE;
 }
 
-int MessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT flags)
+// A person at the screen gets the box drawn on the device screen, from the
+// thread that reads input; other threads and headless runs ask the back end.
+int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT flags)
 {
-    return os::host::backend().message_box(text ? text : u"", caption ? caption : u"Error", flags);
+    std::u16string body = text ? text : u"";
+    std::u16string title = caption ? caption : u"Error";
+    auto& backend = os::host::backend();
+    if (backend.device_message_boxes() && os::user::on_input_thread())
+    {
+        return os::controls::run_message_box(owner, body, title, flags);
+    }
+    return backend.message_box(body, title, flags);
 }
 
 BOOL MessageBeep(UINT)

@@ -162,7 +162,7 @@ void purge_messages(HWND hwnd);
 bool is_descendant(HWND ancestor, HWND hwnd); // lock held; true when equal too
 HWND top_level_of(HWND hwnd);                 // lock held
 void bump_generation();                       // lock held
-// The window and its descendants, parents before children (lock held).
+// The window and its descendants, depth first, parents before children (lock held).
 std::vector<HWND> subtree(HWND hwnd);
 
 // ---- geometry (geometry.cpp) ----
@@ -208,10 +208,12 @@ void handle_raise_requests();
 
 // ---- classes (class.cpp) ----
 std::shared_ptr<WindowClass> find_class(LPCWSTR name);
-HBRUSH resolve_brush(HBRUSH brush);
 
 // ---- small helpers ----
 bool same_text_nocase(const std::u16string& a, const std::u16string& b);
 DWORD message_time();
+
+// True on the thread that reads host input (the first to pump messages).
+bool on_input_thread();
 
 } // namespace os::user

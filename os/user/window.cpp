@@ -218,12 +218,26 @@ std::vector<HWND> owned_windows(HWND owner)
     return out;
 }
 
+// Lock held: the window and its descendants, each window after its children.
+std::vector<HWND> children_first(HWND hwnd)
+{
+    std::vector<HWND> out;
+    for (HWND c : state().windows[hwnd]->children)
+    {
+        auto below = children_first(c);
+        out.insert(out.end(), below.begin(), below.end());
+    }
+    out.push_back(hwnd);
+    return out;
+}
+
 // Marks the tree as going away and drops its timers and hot keys; answers
-// the windows parents first, and the screen area it covered.
-std::vector<HWND> begin_destroy(HWND hwnd, RECT& area, bool& drawn)
+// the windows parents first and children first, and the screen area it covered.
+std::vector<HWND> begin_destroy(HWND hwnd, std::vector<HWND>& last_first, RECT& area, bool& drawn)
 {
     Lock lock(state().lock);
     auto nodes = subtree(hwnd);
+    last_first = children_first(hwnd);
     Window* w = find_window(hwnd);
     drawn = is_drawn(*w);
     area = screen_rect(*w);
@@ -238,13 +252,28 @@ std::vector<HWND> begin_destroy(HWND hwnd, RECT& area, bool& drawn)
     return nodes;
 }
 
-void finish_destroy(const std::vector<HWND>& nodes, const RECT& area, bool drawn)
+void finish_destroy(const std::vector<HWND>& children_first, const RECT& area, bool drawn)
 {
-    for (auto it = nodes.rbegin(); it != nodes.rend(); ++it)
+    for (HWND h : children_first)
     {
-        send_message(*it, WM_NCDESTROY, 0, 0);
+        std::vector<HWND> late; // children created while the tree was going away
+        {
+            Lock lock(state().lock);
+            for (HWND c : state().windows[h]->children)
+            {
+                if (!state().windows[c]->destroying)
+                {
+                    late.push_back(c);
+                }
+            }
+        }
+        for (HWND c : late)
+        {
+            DestroyWindow(c);
+        }
+        send_message(h, WM_NCDESTROY, 0, 0);
         Lock lock(state().lock);
-        unlink_window(*it);
+        unlink_window(h);
     }
     Lock lock(state().lock);
     bump_generation();
@@ -431,12 +460,10 @@ void bump_generation()
 std::vector<HWND> subtree(HWND hwnd)
 {
     std::vector<HWND> out{hwnd};
-    for (size_t i = 0; i < out.size(); ++i)
+    for (HWND c : state().windows[hwnd]->children)
     {
-        for (HWND c : state().windows[out[i]]->children)
-        {
-            out.push_back(c);
-        }
+        auto below = subtree(c);
+        out.insert(out.end(), below.begin(), below.end());
     }
     return out;
 }
@@ -519,7 +546,8 @@ BOOL DestroyWindow(HWND hwnd)
     }
     RECT area;
     bool drawn;
-    auto nodes = begin_destroy(hwnd, area, drawn);
+    std::vector<HWND> last_first;
+    auto nodes = begin_destroy(hwnd, last_first, area, drawn);
     release_window_state(hwnd, false);
     if (!w->parent)
     {
@@ -529,7 +557,7 @@ BOOL DestroyWindow(HWND hwnd)
     {
         send_message(h, WM_DESTROY, 0, 0);
     }
-    finish_destroy(nodes, area, drawn);
+    finish_destroy(last_first, area, drawn);
     return TRUE;
 }
 
@@ -671,7 +699,7 @@ HWND GetWindow(HWND hwnd, UINT cmd)
     case GW_HWNDNEXT: return (size_t)pos + 1 < sib.size() ? sib[(size_t)pos + 1] : nullptr;
     case GW_HWNDPREV: return pos > 0 ? sib[(size_t)pos - 1] : nullptr;
     }
-    SetLastError(ERROR_INVALID_GW_COMMAND);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
 }
 

@@ -87,7 +87,7 @@ int run_program(const DemoRun& run, const std::vector<std::string>& prefix, cons
 // real-time limit, not a timing check) for its screenshot.
 bool wait_for_file(const std::string& path)
 {
-    for (int i = 0; i < 600 && !std::filesystem::exists(path); i++)
+    for (int i = 0; i < 300 && !std::filesystem::exists(path); i++)
     {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
@@ -99,11 +99,22 @@ struct PixelCheck
     const char* shot;
     int x;
     int y;
-    uint32_t expected;
+    uint32_t expected; // the colour painted, 0xRRGGBB
     const char* what;
 };
 
-void check_pixels(const DemoRun& run, const std::vector<PixelCheck>& checks)
+// The colour a screen of `bpp` bits shows for a painted colour.
+uint32_t shown(uint32_t rgb, int bpp)
+{
+    if (bpp == 32)
+    {
+        return rgb;
+    }
+    uint16_t pixel = uint16_t(((rgb >> 8) & 0xF800) | ((rgb >> 5) & 0x07E0) | ((rgb >> 3) & 0x001F));
+    return os::host::rgb565_to_rgb(pixel);
+}
+
+void check_pixels(const DemoRun& run, const std::vector<PixelCheck>& checks, int bpp = 16)
 {
     for (auto& c : checks)
     {
@@ -113,9 +124,10 @@ void check_pixels(const DemoRun& run, const std::vector<PixelCheck>& checks)
         ASSERT_TRUE(os::host::read_png(path, picture)) << path;
         ASSERT_EQ(240, picture.width);
         ASSERT_EQ(320, picture.height);
-        EXPECT_EQ(c.expected, picture.at(c.x, c.y))
-            << std::hex << c.shot << ": " << c.what << " at " << std::dec << c.x << "," << c.y << ": expected 0x"
-            << std::hex << c.expected << ", got 0x" << picture.at(c.x, c.y);
+        uint32_t expected = shown(c.expected, bpp);
+        EXPECT_EQ(expected, picture.at(c.x, c.y))
+            << c.shot << " at " << bpp << " bpp: " << c.what << " at " << c.x << "," << c.y << ": expected 0x"
+            << std::hex << expected << ", got 0x" << picture.at(c.x, c.y);
     }
 }
 
@@ -128,46 +140,72 @@ const char kScript[] = "wait 200\n"
                        "tap 40 205   # the edit box takes the focus\n"
                        "text \"hi\"\n"
                        "wait 100\n"
-                       "shot input\n"
-                       "key APP1\n"
-                       "wait 400\n"
-                       "shot restarted\n";
+                       "shot input\n";
 
 } // namespace
 
-TEST(DemoHeadless, DrawsReactsAndRestarts)
+TEST(DemoHeadless, DrawsAndReactsToInput)
 {
     ASSERT_TRUE(std::filesystem::exists(demo_path())) << "expected the demo at " << demo_path();
-    DemoRun run;
-    std::ofstream(run.script) << kScript;
-    EXPECT_EQ(0, run_program(run, {}, {"OS_BACKEND=headless"}));
-    check_pixels(run, {
-                          {"start", 30, 60, 0xFF0000, "the red box"},
-                          {"start", 88, 60, 0x0000FF, "the middle of the blue ellipse"},
-                          {"start", 150, 150, 0xFFFFFF, "the white background"},
-                          {"start", 182, 46, 0xFF0000, "the stretched tile's red quadrant"},
-                          {"start", 218, 46, 0x00FF00, "the stretched tile's green quadrant"},
-                          {"start", 182, 82, 0x0000FF, "the stretched tile's blue quadrant"},
-                          {"start", 218, 82, 0xFFFF00, "the stretched tile's yellow quadrant"},
-                          {"start", 12, 136, 0x000084, "the first worker message"},
-                          {"start", 72, 136, 0x000084, "the sixth worker message"},
-                          {"start", 84, 136, 0xFFFFFF, "no seventh worker message"},
-                          {"start", 218, 12, 0xFFFFFF, "no restart mark on the first start"},
-                          {"start", 100, 160, 0xFFFFFF, "no tap mark before the tap"},
-                          {"start", 218, 103, 0xFFFFFF, "no key mark before the key"},
-                          {"input", 100, 160, 0xFF00FF, "the tap mark"},
-                          {"input", 103, 163, 0xFF00FF, "the tap mark's corner"},
-                          {"input", 105, 160, 0xFFFFFF, "beside the tap mark"},
-                          {"input", 218, 103, 0xFFFF00, "the key mark"},
-                          {"input", 218, 121, 0x00FFFF, "the sound finished"},
-                          {"input", 218, 154, 0xFF8200, "the list box pick"},
-                          {"input", 218, 166, 0x840084, "the button click"},
-                          {"input", 218, 178, 0x008200, "text typed into the edit box"},
-                          {"start", 218, 154, 0xFFFFFF, "no list box pick at the start"},
-                          {"restarted", 218, 12, 0x00CB00, "the restart mark (the edit box had the focus)"},
-                          {"restarted", 100, 160, 0xFFFFFF, "no tap mark in the new instance"},
-                          {"restarted", 30, 60, 0xFF0000, "the red box again"},
-                      });
+    const std::vector<PixelCheck> checks = {
+        {"start", 30, 60, 0xFF0000, "the red box"},
+        {"start", 88, 60, 0x0000FF, "the middle of the blue ellipse"},
+        {"start", 150, 150, 0xFFFFFF, "the white background"},
+        {"start", 182, 46, 0xFF0000, "the stretched tile's red quadrant"},
+        {"start", 218, 46, 0x00FF00, "the stretched tile's green quadrant"},
+        {"start", 182, 82, 0x0000FF, "the stretched tile's blue quadrant"},
+        {"start", 218, 82, 0xFFFF00, "the stretched tile's yellow quadrant"},
+        {"start", 12, 136, 0x000080, "the first worker message"},
+        {"start", 72, 136, 0x000080, "the sixth worker message"},
+        {"start", 84, 136, 0xFFFFFF, "no seventh worker message"},
+        {"start", 218, 12, 0xFFFFFF, "no restart mark on the first start"},
+        {"start", 100, 160, 0xFFFFFF, "no tap mark before the tap"},
+        {"start", 218, 103, 0xFFFFFF, "no key mark before the key"},
+        {"start", 218, 154, 0xFFFFFF, "no list box pick at the start"},
+        {"input", 100, 160, 0xFF00FF, "the tap mark"},
+        {"input", 103, 163, 0xFF00FF, "the tap mark's corner"},
+        {"input", 105, 160, 0xFFFFFF, "beside the tap mark"},
+        {"input", 218, 103, 0xFFFF00, "the key mark"},
+        {"input", 218, 121, 0x00FFFF, "the sound finished"},
+        {"input", 218, 154, 0xFF8000, "the list box pick"},
+        {"input", 218, 166, 0x800080, "the button click"},
+        {"input", 218, 178, 0x008000, "text typed into the edit box"},
+    };
+    for (int bpp : {16, 32})
+    {
+        SCOPED_TRACE(testing::Message() << bpp << " bpp");
+        DemoRun run;
+        std::ofstream(run.script) << kScript;
+        std::string screen = "OS_SCREEN=240x320x" + std::to_string(bpp);
+        ASSERT_EQ(0, run_program(run, {}, {"OS_BACKEND=headless", screen})) << "the demo failed; see its output above";
+        check_pixels(run, checks, bpp);
+    }
+}
+
+TEST(DemoHeadless, RestartsItselfAndTheScriptGoesOn)
+{
+    ASSERT_TRUE(std::filesystem::exists(demo_path()));
+    struct
+    {
+        const char* trigger;
+        const char* what;
+    } cases[] = {
+        {"key APP1", "the first application button"},
+        {"tap 40 205\nkey APP1", "the application button while the edit box has the focus"},
+        {"tap 200 300", "a tap on the restart area"},
+    };
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        DemoRun run;
+        std::ofstream(run.script) << "wait 100\ntap 100 160\n" << c.trigger << "\nwait 400\nshot restarted\n";
+        ASSERT_EQ(0, run_program(run, {}, {"OS_BACKEND=headless"})) << "the demo failed; see its output above";
+        check_pixels(run, {
+                              {"restarted", 218, 12, 0x00C800, "the restart mark"},
+                              {"restarted", 100, 160, 0xFFFFFF, "no tap mark in the new instance"},
+                              {"restarted", 30, 60, 0xFF0000, "the red box again"},
+                          });
+    }
 }
 
 TEST(DemoHeadless, MalformedScriptStillEnds)
@@ -188,7 +226,8 @@ TEST(DemoSdl, StartsDrawsAndQuitsUnderXvfb)
     ASSERT_TRUE(std::filesystem::exists(demo_path()));
     DemoRun run;
     std::ofstream(run.script) << "wait 300\nshot sdl\ntap 100 160\nwait 200\nshot sdl-tap\n";
-    EXPECT_EQ(0, run_program(run, {"xvfb-run", "-a"}, {"OS_BACKEND=sdl", "SDL_AUDIODRIVER=dummy"}));
+    ASSERT_EQ(0, run_program(run, {"xvfb-run", "-a"}, {"OS_BACKEND=sdl", "SDL_AUDIODRIVER=dummy"}))
+        << "the demo failed; see its output above";
     check_pixels(run, {
                           {"sdl", 30, 60, 0xFF0000, "the red box"},
                           {"sdl", 150, 150, 0xFFFFFF, "the white background"},

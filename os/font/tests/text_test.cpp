@@ -439,6 +439,33 @@ TEST(TextPixels, UnderlineSpansTheRun)
     }
 }
 
+// A black 32-bit picture drawing white text with a 12-pixel font, transparent.
+struct InkPicture
+{
+    DibDc d;
+    Selected sel;
+    InkPicture(int width, int height) : d(Dib::Rgb32, width, height), sel(d.dc, make_logfont(-12))
+    {
+        d.fill_raw(0);
+        SetTextColor(d.dc, RGB(255, 255, 255));
+        SetBkMode(d.dc, TRANSPARENT);
+    }
+};
+
+// First and last columns holding any ink (non-zero pixels).
+std::pair<int, int> ink_span(const DibDc& d)
+{
+    int first = 1 << 30, last = -1;
+    for (int y = 0; y < d.height; ++y)
+        for (int x = 0; x < d.width; ++x)
+            if (d.raw(x, y))
+            {
+                first = std::min(first, x);
+                last = std::max(last, x);
+            }
+    return {first, last};
+}
+
 struct Golden
 {
     Dib format;
@@ -480,24 +507,29 @@ TEST(TextPixels, DrawTextAlignsInTheRectangle)
     };
     for (const Case& c : cases)
     {
-        DibDc d(Dib::Rgb32, 100, 30);
-        d.fill_raw(0);
-        Selected sel(d.dc, make_logfont(-12));
-        SetTextColor(d.dc, RGB(255, 255, 255));
-        SetBkMode(d.dc, TRANSPARENT);
+        InkPicture pic(100, 30);
         RECT r = {10, 5, 90, 25};
-        DrawTextW(d.dc, u"Mid", -1, &r, c.format);
-        int first = 1000, last = -1;
-        for (int y = 0; y < 30; ++y)
-            for (int x = 0; x < 100; ++x)
-                if (d.raw(x, y))
-                {
-                    first = std::min(first, x);
-                    last = std::max(last, x);
-                }
+        DrawTextW(pic.d.dc, u"Mid", -1, &r, c.format);
+        auto [first, last] = ink_span(pic.d);
         EXPECT_GE(first, c.ink_left_min) << "format " << c.format;
         EXPECT_LE(last, c.ink_right_max) << "format " << c.format;
     }
+}
+
+// Expanded tabs move the ink as far as DT_CALCRECT measured.
+TEST(TextPixels, ExpandedTabsDrawWhereMeasured)
+{
+    InkPicture pic(200, 20);
+    DibDc& d = pic.d;
+    RECT calc = {0, 0, 200, 20};
+    DrawTextW(d.dc, u"a\tb", -1, &calc, DT_EXPANDTABS | DT_SINGLELINE | DT_CALCRECT);
+    SIZE b;
+    GetTextExtentPoint32W(d.dc, u"b", 1, &b);
+    RECT r = {0, 0, 200, 20};
+    DrawTextW(d.dc, u"a\tb", -1, &r, DT_EXPANDTABS | DT_SINGLELINE);
+    int last = ink_span(d).second;
+    EXPECT_GT(last, calc.right - b.cx) << "the b after the tab stop";
+    EXPECT_LT(last, calc.right + 1);
 }
 
 TEST(TextPixels, SetTextAlign)
@@ -509,11 +541,8 @@ TEST(TextPixels, SetTextAlign)
     DeleteDC(dc);
     EXPECT_EQ(SetTextAlign(dc, TA_LEFT), GDI_ERROR) << "a deleted DC";
 
-    DibDc d(Dib::Rgb32, 60, 30);
-    d.fill_raw(0);
-    Selected sel(d.dc, make_logfont(-12));
-    SetTextColor(d.dc, RGB(255, 255, 255));
-    SetBkMode(d.dc, TRANSPARENT);
+    InkPicture pic(60, 30);
+    DibDc& d = pic.d;
     SetTextAlign(d.dc, TA_RIGHT | TA_BOTTOM);
     TextOutW(d.dc, 40, 25, u"ab", 2);
     int inked = 0;

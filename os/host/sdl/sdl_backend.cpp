@@ -144,6 +144,14 @@ SdlBackend::SdlBackend()
     {
         no_display("SDL_Init");
     }
+    // Without a display SDL falls back to drivers that show nothing; a window
+    // nobody can see or close would hang, so those run only when asked for.
+    std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    if ((driver == "offscreen" || driver == "dummy") && env("SDL_VIDEODRIVER").empty())
+    {
+        SDL_SetError("only the %s video driver is available", driver.c_str());
+        no_display("SDL_Init");
+    }
     wake_type_ = SDL_RegisterEvents(1);
     player_.load_from_environment(now_ms());
 }
@@ -173,9 +181,9 @@ SdlBackend::~SdlBackend()
 // The window opens on the thread that pumps events; that thread alone draws.
 bool SdlBackend::open_window()
 {
-    if (window_)
+    if (opened_)
     {
-        return std::this_thread::get_id() == ui_thread_;
+        return on_ui_thread();
     }
     Screen& shown = screen();
     int scale = std::clamp(atoi(env("OS_SCALE", "2").c_str()), 1, 8);
@@ -199,7 +207,13 @@ bool SdlBackend::open_window()
     }
     ui_thread_ = std::this_thread::get_id();
     dirty_ = true;
+    opened_ = true;
     return true;
+}
+
+bool SdlBackend::on_ui_thread() const
+{
+    return opened_ && std::this_thread::get_id() == ui_thread_;
 }
 
 void SdlBackend::upload()
@@ -237,7 +251,7 @@ void SdlBackend::sleep_ms(uint32_t ms)
 void SdlBackend::present(const RECT* area)
 {
     dirty_ = true;
-    if (window_ && std::this_thread::get_id() == ui_thread_)
+    if (on_ui_thread())
     {
         upload();
     }
@@ -426,7 +440,7 @@ int SdlBackend::message_box(const std::u16string& text, const std::u16string& ca
     SDL_MessageBoxData data;
     memset(&data, 0, sizeof data);
     data.flags = box_icon(flags);
-    data.window = window_ && std::this_thread::get_id() == ui_thread_ ? window_ : nullptr;
+    data.window = on_ui_thread() ? window_ : nullptr;
     data.title = title.c_str();
     data.message = message.c_str();
     data.numbuttons = buttons.count;
@@ -438,6 +452,12 @@ int SdlBackend::message_box(const std::u16string& text, const std::u16string& ca
         report_box(caption, text, answer);
     }
     return answer;
+}
+
+bool SdlBackend::device_message_boxes()
+{
+    std::lock_guard<std::mutex> hold(script_lock_);
+    return !player_.has_script();
 }
 
 void SdlBackend::text_input(bool on)

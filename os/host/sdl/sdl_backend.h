@@ -36,6 +36,7 @@ public:
     bool wait_event(Event& event, uint32_t timeout_ms) override;
     void wake() override;
     int message_box(const std::u16string& text, const std::u16string& caption, UINT flags) override;
+    bool device_message_boxes() override;
     void text_input(bool on) override;
     void set_cursor(int id) override;
     bool audio_start(int rate, AudioFill fill, void* user) override;
@@ -46,6 +47,7 @@ private:
     static void audio_callback(void* self, Uint8* stream, int bytes);
 
     bool open_window();
+    bool on_ui_thread() const;
     void upload();
     void upload_if_due();
     bool next_pending(Event& event);
@@ -57,6 +59,7 @@ private:
 
     Uint32 wake_type_ = 0;
     std::thread::id ui_thread_;
+    std::atomic<bool> opened_{false}; // window_ and ui_thread_ are set
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;

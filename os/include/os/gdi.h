@@ -4,6 +4,12 @@
 // (os/host), clipped to the window's visible area; memory DCs draw into the
 // bitmap selected into them. Fonts and text (LOGFONTW, ExtTextOutW, DrawTextW)
 // are declared in os/font.h.
+//
+// A COLORREF (0x00BBGGRR) becomes the nearest pixel of the target: RGB565
+// keeps the top 5/6/5 bits, X1R5G5B5 the top 5 bits of each channel, 24 and
+// 32 bits keep all; a bitmap with a colour table (1, 4, 8 bits) takes the
+// entry nearest in squared RGB distance (the first of equals). Read back,
+// 5- and 6-bit channels widen by repeating their top bits.
 #pragma once
 
 #include <os/types.h>

@@ -14,6 +14,15 @@
 // - A class background of (HBRUSH)(COLOR_xxx + 1) is a system colour; the
 //   form 0x40000000 | (COLOR_xxx + 1) that device code writes means the same.
 // - PAINTSTRUCT, BeginPaint/EndPaint and the system colours are in gdi.h.
+// - A window belongs to the thread that created it and each thread has its
+//   own queue. SendMessageW to another thread's window waits while that
+//   thread takes the message in GetMessageW/PeekMessageW (a message sent to
+//   a window whose thread has ended answers 0). PostMessageW works from any
+//   thread. DestroyWindow from another thread fails (ERROR_ACCESS_DENIED).
+// - Focus, the active window and the capture are kept once per process.
+// - FindWindowW also finds top-level windows of the other processes of the
+//   same device tree (OS_INSTANCE); such a window is answered as a handle
+//   that only SetForegroundWindow and IsWindow accept.
 #pragma once
 
 #include <os/types.h>
@@ -22,9 +31,6 @@
 
 #ifndef ERROR_CLASS_HAS_WINDOWS
 #define ERROR_CLASS_HAS_WINDOWS 1412L
-#endif
-#ifndef ERROR_CONTROL_ID_NOT_FOUND
-#define ERROR_CONTROL_ID_NOT_FOUND 1421L
 #endif
 
 // ---- callbacks and records ----

@@ -23,7 +23,7 @@ WNDCLASSW make_class(LPCWSTR name)
 
 } // namespace
 
-TEST(UserRegisterClass, OnceAndCaseInsensitive)
+TEST(RegisterClass, OnceAndCaseInsensitive)
 {
     WNDCLASSW wc = make_class(u"EngineWindow");
     ATOM atom = RegisterClassW(&wc);
@@ -52,7 +52,7 @@ TEST(UserRegisterClass, OnceAndCaseInsensitive)
     UnregisterClassW(u"EngineWindow", nullptr);
 }
 
-TEST(UserRegisterClass, BadArguments)
+TEST(RegisterClass, BadArguments)
 {
     WNDCLASSW empty = make_class(u"");
     WNDCLASSW no_name = make_class(nullptr);
@@ -67,7 +67,7 @@ TEST(UserRegisterClass, BadArguments)
     }
 }
 
-TEST(UserGetClassInfo, BuiltInControlClasses)
+TEST(GetClassInfo, BuiltInControlClasses)
 {
     LPCWSTR names[] = {u"EDIT", u"Edit", u"BUTTON", u"button", u"LISTBOX", u"COMBOBOX", u"STATIC", u"Static"};
     for (LPCWSTR name : names)
@@ -85,7 +85,7 @@ TEST(UserGetClassInfo, BuiltInControlClasses)
     EXPECT_FALSE(UnregisterClassW(u"EDIT", nullptr));
 }
 
-TEST(UserUnregisterClass, Errors)
+TEST(UnregisterClass, Errors)
 {
     SetLastError(0xdeadbeef);
     EXPECT_FALSE(UnregisterClassW(u"NeverRegistered", nullptr));
@@ -101,7 +101,7 @@ TEST(UserUnregisterClass, Errors)
     EXPECT_TRUE(UnregisterClassW(u"InUse", nullptr));
 }
 
-TEST(UserGetClassName, AndClassLong)
+TEST(GetClassName, AndClassLong)
 {
     WNDCLASSW wc = make_class(u"NamedClass");
     wc.cbWndExtra = 8;

@@ -10,7 +10,7 @@
 
 using namespace msglog;
 
-TEST(UserSetFocus, BetweenWindowsAndToAChild)
+TEST(SetFocus, BetweenWindowsAndToAChild)
 {
     HWND a = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100}, u"a");
     HWND child = make_child(a, 1, {0, 0, 10, 10});
@@ -31,7 +31,7 @@ TEST(UserSetFocus, BetweenWindowsAndToAChild)
     DestroyWindow(a);
 }
 
-TEST(UserSetFocus, ToAnInactiveWindowActivatesIt)
+TEST(SetFocus, ToAnInactiveWindowActivatesIt)
 {
     HWND a = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100}, u"a");
     HWND b = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100}, u"b");
@@ -53,7 +53,7 @@ TEST(UserSetFocus, ToAnInactiveWindowActivatesIt)
     DestroyWindow(b);
 }
 
-TEST(UserActivation, BetweenTwoTopLevelWindows)
+TEST(Activation, BetweenTwoTopLevelWindows)
 {
     HWND a = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100}, u"a");
     HWND b = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100}, u"b");
@@ -76,7 +76,7 @@ TEST(UserActivation, BetweenTwoTopLevelWindows)
     DestroyWindow(b);
 }
 
-TEST(UserShowWindow, MessagesAndPreviousState)
+TEST(ShowWindow, MessagesAndPreviousState)
 {
     HWND hwnd = make_top(WS_POPUP, {0, 0, 100, 100});
     clear();
@@ -103,7 +103,7 @@ TEST(UserShowWindow, MessagesAndPreviousState)
     DestroyWindow(hwnd);
 }
 
-TEST(UserShowWindow, HidingTheActiveWindowActivatesAnother)
+TEST(ShowWindow, HidingTheActiveWindowActivatesAnother)
 {
     HWND a = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 10, 10}, u"a");
     HWND b = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 10, 10}, u"b");
@@ -114,7 +114,7 @@ TEST(UserShowWindow, HidingTheActiveWindowActivatesAnother)
     DestroyWindow(b);
 }
 
-TEST(UserMoveWindow, SizeAndMoveMessages)
+TEST(MoveWindow, SizeAndMoveMessages)
 {
     HWND top = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100});
     HWND child = make_child(top, 1, {10, 10, 20, 20});
@@ -153,7 +153,7 @@ TEST(UserMoveWindow, SizeAndMoveMessages)
     DestroyWindow(top);
 }
 
-TEST(UserCoordinates, ClientToScreenAndBack)
+TEST(Coordinates, ClientToScreenAndBack)
 {
     HWND top = make_top(WS_POPUP | WS_VISIBLE, {20, 30, 120, 130});
     HWND child = make_child(top, 1, {5, 7, 50, 50});
@@ -191,7 +191,7 @@ TEST(UserCoordinates, ClientToScreenAndBack)
     DestroyWindow(top);
 }
 
-TEST(UserCapture, SetReleaseAndNotify)
+TEST(Capture, SetReleaseAndNotify)
 {
     HWND a = make_top(WS_POPUP, {0, 0, 10, 10}, u"a");
     HWND b = make_top(WS_POPUP, {0, 0, 10, 10}, u"b");
@@ -210,7 +210,7 @@ TEST(UserCapture, SetReleaseAndNotify)
     DestroyWindow(b);
 }
 
-TEST(UserSetWindowPos, ZOrderAndVisibilityFlags)
+TEST(SetWindowPos, ZOrderAndVisibilityFlags)
 {
     HWND top = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100});
     HWND a = make_child(top, 1, {0, 0, 10, 10});
@@ -245,7 +245,7 @@ TEST(UserSetWindowPos, ZOrderAndVisibilityFlags)
     DestroyWindow(top);
 }
 
-TEST(UserRedrawWindow, InvalidateValidateAndUpdateNow)
+TEST(RedrawWindow, InvalidateValidateAndUpdateNow)
 {
     HWND hwnd = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 50, 50});
     pump();
@@ -259,7 +259,7 @@ TEST(UserRedrawWindow, InvalidateValidateAndUpdateNow)
     DestroyWindow(hwnd);
 }
 
-TEST(UserMessagePos, FollowsTheTakenMessage)
+TEST(MessagePos, FollowsTheTakenMessage)
 {
     HWND hwnd = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100});
     pump();

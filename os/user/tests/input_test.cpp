@@ -33,7 +33,7 @@ void inject_key(EventType type, UINT vk)
 
 } // namespace
 
-TEST(UserPenInput, GoesToTheDeepestWindowAndIsCapturedUntilUp)
+TEST(PenInput, GoesToTheDeepestWindowAndIsCapturedUntilUp)
 {
     HWND a = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100}, u"a");
     HWND child = make_child(a, 1, {10, 10, 60, 60});
@@ -60,7 +60,7 @@ TEST(UserPenInput, GoesToTheDeepestWindowAndIsCapturedUntilUp)
     DestroyWindow(b);
 }
 
-TEST(UserPenInput, SkipsDisabledAndHiddenChildren)
+TEST(PenInput, SkipsDisabledAndHiddenChildren)
 {
     HWND top = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100});
     HWND disabled = make_child(top, 1, {0, 0, 50, 50});
@@ -83,7 +83,7 @@ TEST(UserPenInput, SkipsDisabledAndHiddenChildren)
     DestroyWindow(top);
 }
 
-TEST(UserKeyInput, GoesToTheFocusWindowWithRepeatBits)
+TEST(KeyInput, GoesToTheFocusWindowWithRepeatBits)
 {
     HWND top = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100});
     HWND child = make_child(top, 1, {0, 0, 10, 10});
@@ -110,7 +110,7 @@ TEST(UserKeyInput, GoesToTheFocusWindowWithRepeatBits)
     DestroyWindow(top);
 }
 
-TEST(UserKeyInput, KeyState)
+TEST(KeyInput, KeyState)
 {
     HWND top = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100});
     pump();
@@ -128,7 +128,7 @@ TEST(UserKeyInput, KeyState)
     DestroyWindow(top);
 }
 
-TEST(UserHotKey, TakesTheKeyFromTheFocusWindow)
+TEST(HotKey, TakesTheKeyFromTheFocusWindow)
 {
     HWND top = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100});
     HWND other = make_top(WS_POPUP, {0, 0, 10, 10}, u"other");
@@ -159,7 +159,7 @@ TEST(UserHotKey, TakesTheKeyFromTheFocusWindow)
     DestroyWindow(other);
 }
 
-TEST(UserHostEvents, CloseActivationAndMinimize)
+TEST(HostEvents, CloseActivationAndMinimize)
 {
     HWND top = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100});
     pump();
@@ -182,7 +182,7 @@ TEST(UserHostEvents, CloseActivationAndMinimize)
     EXPECT_TRUE(sequence_is({{top, WM_CLOSE, posted}, {top, WM_DESTROY, sent}}, "close"));
 }
 
-TEST(UserHostEvents, TypedTextAndControlKeysThroughTranslateMessage)
+TEST(HostEvents, TypedTextAndControlKeysThroughTranslateMessage)
 {
     HWND top = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100});
     pump();
@@ -205,7 +205,7 @@ TEST(UserHostEvents, TypedTextAndControlKeysThroughTranslateMessage)
     DestroyWindow(top);
 }
 
-TEST(UserHotKey, ThreadHotKeysAndKeyUp)
+TEST(HotKey, ThreadHotKeysAndKeyUp)
 {
     HWND top = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100});
     pump();
@@ -230,4 +230,12 @@ TEST(UserHotKey, ThreadHotKeysAndKeyUp)
     EXPECT_EQ(got[2].lParam, MAKELPARAM(MOD_KEYUP, VK_APP2)) << "MOD_KEYUP reports the release too";
     UnregisterHotKey(nullptr, 5);
     DestroyWindow(top);
+}
+
+TEST(HostEvents, CloseWithoutWindowsEndsTheLoop)
+{
+    inject(EventType::Close);
+    MSG m;
+    EXPECT_EQ(GetMessageW(&m, nullptr, 0, 0), 0);
+    EXPECT_EQ(m.message, (UINT)WM_QUIT);
 }

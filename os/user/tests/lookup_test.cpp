@@ -205,7 +205,7 @@ private:
 
 } // namespace
 
-TEST(UserFindWindow, OwnWindowsBeforeAndAfterDestroy)
+TEST(FindWindow, OwnWindowsBeforeAndAfterDestroy)
 {
     HWND hwnd = make_window(u"FinderClass", u"Finder Title");
     ASSERT_NE(hwnd, nullptr);
@@ -236,7 +236,7 @@ TEST(UserFindWindow, OwnWindowsBeforeAndAfterDestroy)
     EXPECT_EQ(FindWindowW(u"FinderClass", nullptr), nullptr);
 }
 
-TEST(UserFindWindow, AnotherProcessesWindowUntilItsDestroyReturns)
+TEST(FindWindow, AnotherProcessesWindowUntilItsDestroyReturns)
 {
     Child child("Vasko-Skyrend", "Vasko-Skyrend");
     ASSERT_EQ(child.line(), "ready");
@@ -267,7 +267,7 @@ TEST(UserFindWindow, AnotherProcessesWindowUntilItsDestroyReturns)
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_WINDOW_HANDLE);
 }
 
-TEST(UserFindWindow, OtherInstancesAreInvisible)
+TEST(FindWindow, OtherInstancesAreInvisible)
 {
     Child child("Ravenor", "Ravenor", "some-other-instance");
     ASSERT_EQ(child.line(), "ready");

@@ -14,7 +14,7 @@
 
 using namespace msglog;
 
-TEST(UserPeekMessage, EmptyQueueLeavesMsgUntouched)
+TEST(PeekMessage, EmptyQueueLeavesMsgUntouched)
 {
     HWND top = make_top(WS_POPUP);
     pump();
@@ -29,7 +29,7 @@ TEST(UserPeekMessage, EmptyQueueLeavesMsgUntouched)
     DestroyWindow(top);
 }
 
-TEST(UserPeekMessage, RemoveAndNoRemove)
+TEST(PeekMessage, RemoveAndNoRemove)
 {
     HWND top = make_top(WS_POPUP);
     pump();
@@ -46,7 +46,7 @@ TEST(UserPeekMessage, RemoveAndNoRemove)
     DestroyWindow(top);
 }
 
-TEST(UserPeekMessage, Filters)
+TEST(PeekMessage, Filters)
 {
     HWND top = make_top(WS_POPUP);
     HWND child = make_child(top, 1, {0, 0, 5, 5});
@@ -89,7 +89,7 @@ TEST(UserPeekMessage, Filters)
     DestroyWindow(other);
 }
 
-TEST(UserGetMessage, PostedOrderAndQuit)
+TEST(GetMessage, PostedOrderAndQuit)
 {
     HWND top = make_top(WS_POPUP);
     pump();
@@ -120,7 +120,7 @@ TEST(UserGetMessage, PostedOrderAndQuit)
     DestroyWindow(top);
 }
 
-TEST(UserGetMessage, QuitPassesAWindowFilter)
+TEST(GetMessage, QuitPassesAWindowFilter)
 {
     HWND top = make_top(WS_POPUP);
     pump();
@@ -132,7 +132,7 @@ TEST(UserGetMessage, QuitPassesAWindowFilter)
     DestroyWindow(top);
 }
 
-TEST(UserGetMessage, Errors)
+TEST(GetMessage, Errors)
 {
     MSG m;
     SetLastError(0xdeadbeef);
@@ -143,7 +143,7 @@ TEST(UserGetMessage, Errors)
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PARAMETER);
 }
 
-TEST(UserPostMessage, InvalidWindow)
+TEST(PostMessage, InvalidWindow)
 {
     SetLastError(0xdeadbeef);
     EXPECT_FALSE(PostMessageW((HWND)(uintptr_t)0x5555, WM_USER, 0, 0));
@@ -153,7 +153,7 @@ TEST(UserPostMessage, InvalidWindow)
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_WINDOW_HANDLE);
 }
 
-TEST(UserPostMessage, FromAnotherThreadWakesGetMessage)
+TEST(PostMessage, FromAnotherThreadWakesGetMessage)
 {
     HWND top = make_top(WS_POPUP);
     pump();
@@ -200,7 +200,7 @@ LRESULT CALLBACK thread_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 } // namespace
 
-TEST(UserSendMessage, FromAnotherThreadRunsOnTheOwnerThread)
+TEST(SendMessage, FromAnotherThreadRunsOnTheOwnerThread)
 {
     register_class_with(u"ThreadProc", thread_proc);
     HWND hwnd = CreateWindowExW(0, u"ThreadProc", u"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
@@ -224,7 +224,7 @@ TEST(UserSendMessage, FromAnotherThreadRunsOnTheOwnerThread)
     DestroyWindow(hwnd);
 }
 
-TEST(UserSendMessage, IsSynchronousOnTheSameThread)
+TEST(SendMessage, IsSynchronousOnTheSameThread)
 {
     HWND top = make_top(WS_POPUP);
     pump();
@@ -236,7 +236,7 @@ TEST(UserSendMessage, IsSynchronousOnTheSameThread)
     DestroyWindow(top);
 }
 
-TEST(UserTranslateMessage, ControlKeysBecomeCharacters)
+TEST(TranslateMessage, ControlKeysBecomeCharacters)
 {
     HWND top = make_top(WS_POPUP);
     pump();
@@ -267,7 +267,7 @@ TEST(UserTranslateMessage, ControlKeysBecomeCharacters)
     DestroyWindow(top);
 }
 
-TEST(UserDispatchMessage, AnswersTheProcedureResult)
+TEST(DispatchMessage, AnswersTheProcedureResult)
 {
     HWND top = make_top(WS_POPUP);
     pump();
@@ -280,7 +280,7 @@ TEST(UserDispatchMessage, AnswersTheProcedureResult)
     DestroyWindow(top);
 }
 
-TEST(UserSendNotifyMessage, SameThreadCallsAtOnce)
+TEST(SendNotifyMessage, SameThreadCallsAtOnce)
 {
     HWND top = make_top(WS_POPUP);
     pump();
@@ -320,7 +320,7 @@ HWND make_echo()
 
 } // namespace
 
-TEST(UserSendMessage, NestedSendsBetweenTwoThreadsDoNotDeadlock)
+TEST(SendMessage, NestedSendsBetweenTwoThreadsDoNotDeadlock)
 {
     register_echo();
     g_main_window = make_echo();
@@ -346,7 +346,7 @@ TEST(UserSendMessage, NestedSendsBetweenTwoThreadsDoNotDeadlock)
     DestroyWindow(g_main_window);
 }
 
-TEST(UserSendMessage, WakesAThreadBlockedInGetMessage)
+TEST(SendMessage, WakesAThreadBlockedInGetMessage)
 {
     register_echo();
     g_main_window = make_echo();
@@ -366,7 +366,7 @@ TEST(UserSendMessage, WakesAThreadBlockedInGetMessage)
     DestroyWindow(g_main_window);
 }
 
-TEST(UserGetMessage, EachThreadSeesOnlyItsOwnWindows)
+TEST(GetMessage, EachThreadSeesOnlyItsOwnWindows)
 {
     HWND mine = make_top(WS_POPUP);
     pump();
@@ -403,11 +403,24 @@ TEST(UserGetMessage, EachThreadSeesOnlyItsOwnWindows)
     DestroyWindow(mine);
 }
 
-TEST(UserSendMessage, ToAWindowWhoseThreadEndedAnswersZero)
+TEST(SendMessage, ToAWindowWhoseThreadEndedAnswersZero)
 {
     std::atomic<HWND> orphan{nullptr};
     std::thread worker([&] { orphan = make_top(WS_POPUP, {0, 0, 1, 1}, u"orphan"); });
     worker.join();
     ASSERT_NE(orphan.load(), nullptr);
     EXPECT_EQ(SendMessageW(orphan, WM_USER, 0, 0), 0) << "must not wait for a thread that is gone";
+}
+
+TEST(GetMessage, FilterWindowDestroyedWhileWaiting)
+{
+    HWND top = make_top(WS_POPUP);
+    pump();
+    PostMessageW(top, WM_USER + 30, 0, 0);
+    MSG m;
+    ASSERT_EQ(GetMessageW(&m, top, 0, 0), 1);
+    DestroyWindow(top); // from inside the loop, as a handler would
+    SetLastError(0xdeadbeef);
+    EXPECT_EQ(GetMessageW(&m, top, 0, 0), -1) << "must not wait for ever on a window that is gone";
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_WINDOW_HANDLE);
 }

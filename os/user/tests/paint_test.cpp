@@ -65,7 +65,7 @@ HWND make_painted_top(RECT r, HBRUSH brush)
 
 } // namespace
 
-TEST(UserUpdateWindow, InvalidateThenUpdatePaintsSynchronously)
+TEST(UpdateWindow, InvalidateThenUpdatePaintsSynchronously)
 {
     HWND hwnd = make_top();
     pump();
@@ -86,7 +86,7 @@ TEST(UserUpdateWindow, InvalidateThenUpdatePaintsSynchronously)
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_WINDOW_HANDLE);
 }
 
-TEST(UserUpdateWindow, PaintMessageOnlyWhenTheQueueIsEmpty)
+TEST(UpdateWindow, PaintMessageOnlyWhenTheQueueIsEmpty)
 {
     HWND hwnd = make_top();
     pump();
@@ -103,7 +103,7 @@ TEST(UserUpdateWindow, PaintMessageOnlyWhenTheQueueIsEmpty)
     DestroyWindow(hwnd);
 }
 
-TEST(UserUpdateWindow, HiddenWindowsGetNoPaint)
+TEST(UpdateWindow, HiddenWindowsGetNoPaint)
 {
     HWND hwnd = make_top(WS_POPUP);
     pump();
@@ -117,7 +117,7 @@ TEST(UserUpdateWindow, HiddenWindowsGetNoPaint)
     DestroyWindow(hwnd);
 }
 
-TEST(UserGetUpdateRect, AccumulatesAndValidates)
+TEST(GetUpdateRect, AccumulatesAndValidates)
 {
     HWND hwnd = make_top(WS_POPUP, {0, 0, 100, 100});
     RECT a{0, 0, 10, 10};
@@ -161,7 +161,7 @@ TEST(UserGetUpdateRect, AccumulatesAndValidates)
     DestroyWindow(hwnd);
 }
 
-TEST(UserTakeUpdateRegion, AnswersAndValidates)
+TEST(TakeUpdateRegion, AnswersAndValidates)
 {
     HWND hwnd = make_top(WS_POPUP, {0, 0, 100, 100});
     ValidateRect(hwnd, nullptr);
@@ -177,7 +177,7 @@ TEST(UserTakeUpdateRegion, AnswersAndValidates)
     DestroyWindow(hwnd);
 }
 
-TEST(UserEraseBackground, DefaultFillsWithTheClassBrushAndKeepsChildren)
+TEST(EraseBackground, DefaultFillsWithTheClassBrushAndKeepsChildren)
 {
     struct Case
     {
@@ -202,7 +202,7 @@ TEST(UserEraseBackground, DefaultFillsWithTheClassBrushAndKeepsChildren)
     }
 }
 
-TEST(UserEraseBackground, NullBrushDrawsNothing)
+TEST(EraseBackground, NullBrushDrawsNothing)
 {
     HWND top = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 50, 50});
     auto& s = os::host::screen();
@@ -213,7 +213,7 @@ TEST(UserEraseBackground, NullBrushDrawsNothing)
     DestroyWindow(top);
 }
 
-TEST(UserVisibleClientRects, ChildrenSiblingsAndWindowsAbove)
+TEST(VisibleClientRects, ChildrenSiblingsAndWindowsAbove)
 {
     HWND top = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100});
     HWND a = make_child(top, 1, {0, 0, 50, 50});
@@ -248,7 +248,7 @@ TEST(UserVisibleClientRects, ChildrenSiblingsAndWindowsAbove)
     EXPECT_TRUE(rects.empty());
 }
 
-TEST(UserVisibleClientRects, ClippedToTheParentAndTheScreen)
+TEST(VisibleClientRects, ClippedToTheParentAndTheScreen)
 {
     HWND top = make_top(WS_POPUP | WS_VISIBLE, {200, 300, 300, 400});
     HWND child = make_child(top, 1, {-10, -10, 20, 20});
@@ -262,7 +262,7 @@ TEST(UserVisibleClientRects, ClippedToTheParentAndTheScreen)
     DestroyWindow(top);
 }
 
-TEST(UserLayoutGeneration, ChangesWithLayout)
+TEST(LayoutGeneration, ChangesWithLayout)
 {
     HWND top = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 50, 50});
     struct Step

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-TEST(UserGetSystemMetrics, TheDeviceScreen)
+TEST(GetSystemMetrics, TheDeviceScreen)
 {
     auto& screen = os::host::screen();
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), screen.width);
@@ -18,7 +18,7 @@ TEST(UserGetSystemMetrics, TheDeviceScreen)
     EXPECT_EQ(GetSystemMetrics(12345), 0);
 }
 
-TEST(UserSystemParametersInfo, OemInfo)
+TEST(SystemParametersInfo, OemInfo)
 {
     WCHAR buf[40];
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETOEMINFO, sizeof buf, buf, 0));
@@ -36,7 +36,7 @@ TEST(UserSystemParametersInfo, OemInfo)
     os::user::set_oem_info(u"Handheld Emulator");
 }
 
-TEST(UserSystemParametersInfo, WorkAreaAndUnknownActions)
+TEST(SystemParametersInfo, WorkAreaAndUnknownActions)
 {
     RECT r{};
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0));
@@ -47,7 +47,7 @@ TEST(UserSystemParametersInfo, WorkAreaAndUnknownActions)
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PARAMETER);
 }
 
-TEST(UserMessageBox, RecordedWithScriptedAnswers)
+TEST(MessageBox, RecordedWithScriptedAnswers)
 {
     os::host::headless::clear_boxes();
     struct Case
@@ -82,7 +82,7 @@ TEST(UserMessageBox, RecordedWithScriptedAnswers)
     EXPECT_TRUE(MessageBeep(MB_OK));
 }
 
-TEST(UserCursor, LoadAndSet)
+TEST(Cursor, LoadAndSet)
 {
     struct Case
     {
@@ -102,7 +102,7 @@ TEST(UserCursor, LoadAndSet)
         << "a program's own cursor resource loads as the arrow";
 }
 
-TEST(UserRect, IntersectUnionSubtract)
+TEST(Rect, IntersectUnionSubtract)
 {
     struct Case
     {
@@ -143,7 +143,7 @@ TEST(UserRect, IntersectUnionSubtract)
     }
 }
 
-TEST(UserRect, PointsAndAdjustments)
+TEST(Rect, PointsAndAdjustments)
 {
     RECT r;
     SetRect(&r, 1, 2, 5, 6);

@@ -61,7 +61,7 @@ void CALLBACK timer_proc(HWND hwnd, UINT msg, UINT_PTR id, DWORD)
 
 } // namespace
 
-TEST(UserSetTimer, TwoPeriodsExactCounts)
+TEST(SetTimer, TwoPeriodsExactCounts)
 {
     HWND hwnd = make_top(WS_POPUP);
     DWORD start = now();
@@ -73,7 +73,7 @@ TEST(UserSetTimer, TwoPeriodsExactCounts)
     DestroyWindow(hwnd);
 }
 
-TEST(UserSetTimer, PeriodZeroTicksOncePerMillisecond)
+TEST(SetTimer, PeriodZeroTicksOncePerMillisecond)
 {
     HWND hwnd = make_top(WS_POPUP);
     DWORD start = now();
@@ -83,7 +83,7 @@ TEST(UserSetTimer, PeriodZeroTicksOncePerMillisecond)
     DestroyWindow(hwnd);
 }
 
-TEST(UserSetTimer, ResetReplacesTheTimer)
+TEST(SetTimer, ResetReplacesTheTimer)
 {
     HWND hwnd = make_top(WS_POPUP);
     SetTimer(hwnd, 1, 100, nullptr);
@@ -96,7 +96,7 @@ TEST(UserSetTimer, ResetReplacesTheTimer)
     DestroyWindow(hwnd);
 }
 
-TEST(UserSetTimer, MissedTicksCoalesce)
+TEST(SetTimer, MissedTicksCoalesce)
 {
     HWND hwnd = make_top(WS_POPUP);
     SetTimer(hwnd, 1, 100, nullptr);
@@ -109,7 +109,7 @@ TEST(UserSetTimer, MissedTicksCoalesce)
     DestroyWindow(hwnd);
 }
 
-TEST(UserSetTimer, PostedMessagesComeFirst)
+TEST(SetTimer, PostedMessagesComeFirst)
 {
     HWND hwnd = make_top(WS_POPUP);
     SetTimer(hwnd, 1, 10, nullptr);
@@ -124,7 +124,7 @@ TEST(UserSetTimer, PostedMessagesComeFirst)
     DestroyWindow(hwnd);
 }
 
-TEST(UserKillTimer, StopsTicksAndReportsUnknownTimers)
+TEST(KillTimer, StopsTicksAndReportsUnknownTimers)
 {
     HWND hwnd = make_top(WS_POPUP);
     SetTimer(hwnd, 1, 100, nullptr);
@@ -143,7 +143,7 @@ TEST(UserKillTimer, StopsTicksAndReportsUnknownTimers)
     DestroyWindow(hwnd);
 }
 
-TEST(UserSetTimer, TimerProcIsCalledByDispatch)
+TEST(SetTimer, TimerProcIsCalledByDispatch)
 {
     HWND hwnd = make_top(WS_POPUP);
     pump();
@@ -163,7 +163,7 @@ TEST(UserSetTimer, TimerProcIsCalledByDispatch)
     DestroyWindow(hwnd);
 }
 
-TEST(UserSetTimer, DestroyWindowKillsItsTimers)
+TEST(SetTimer, DestroyWindowKillsItsTimers)
 {
     HWND hwnd = make_top(WS_POPUP);
     SetTimer(hwnd, 1, 10, nullptr);

@@ -32,7 +32,7 @@ LRESULT CALLBACK param_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 } // namespace
 
-TEST(UserCreateWindow, VisibleTopLevelMessageOrder)
+TEST(CreateWindow, VisibleTopLevelMessageOrder)
 {
     register_class();
     clear();
@@ -53,7 +53,7 @@ TEST(UserCreateWindow, VisibleTopLevelMessageOrder)
     DestroyWindow(hwnd);
 }
 
-TEST(UserCreateWindow, HiddenTopLevelAndChildMessageOrder)
+TEST(CreateWindow, HiddenTopLevelAndChildMessageOrder)
 {
     register_class();
     clear();
@@ -81,7 +81,7 @@ TEST(UserCreateWindow, HiddenTopLevelAndChildMessageOrder)
     DestroyWindow(top);
 }
 
-TEST(UserCreateWindow, CreateParamsReachWmCreate)
+TEST(CreateWindow, CreateParamsReachWmCreate)
 {
     register_class_with(u"ParamClass", param_proc);
     int marker = 0;
@@ -93,7 +93,7 @@ TEST(UserCreateWindow, CreateParamsReachWmCreate)
     DestroyWindow(hwnd);
 }
 
-TEST(UserCreateWindow, CreateAnswerMinusOneFails)
+TEST(CreateWindow, CreateAnswerMinusOneFails)
 {
     register_class();
     create_answer() = -1;
@@ -110,7 +110,7 @@ TEST(UserCreateWindow, CreateAnswerMinusOneFails)
     EXPECT_EQ(FindWindowW(class_name(), u"x"), nullptr);
 }
 
-TEST(UserCreateWindow, Errors)
+TEST(CreateWindow, Errors)
 {
     register_class();
     struct Case
@@ -134,7 +134,7 @@ TEST(UserCreateWindow, Errors)
     }
 }
 
-TEST(UserCreateWindow, DefaultGeometryFillsTheScreen)
+TEST(CreateWindow, DefaultGeometryFillsTheScreen)
 {
     register_class();
     HWND hwnd = CreateWindowExW(0, class_name(), u"", WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -149,22 +149,25 @@ TEST(UserCreateWindow, DefaultGeometryFillsTheScreen)
     DestroyWindow(hwnd);
 }
 
-TEST(UserDestroyWindow, ParentWithTwoChildren)
+TEST(DestroyWindow, ParentWithChildrenAndAGrandchild)
 {
     HWND top = make_top();
     HWND a = make_child(top, 1, {0, 0, 10, 10});
     HWND b = make_child(top, 2, {10, 0, 20, 10});
+    HWND a1 = make_child(a, 3, {0, 0, 5, 5});
     clear();
     ASSERT_TRUE(DestroyWindow(top));
     keep_only({WM_DESTROY, WM_NCDESTROY});
     EXPECT_TRUE(sequence_is({{top, WM_DESTROY, sent},
                              {a, WM_DESTROY, sent},
+                             {a1, WM_DESTROY, sent},
                              {b, WM_DESTROY, sent},
-                             {b, WM_NCDESTROY, sent},
+                             {a1, WM_NCDESTROY, sent},
                              {a, WM_NCDESTROY, sent},
+                             {b, WM_NCDESTROY, sent},
                              {top, WM_NCDESTROY, sent}},
                             "DestroyWindow of a parent"));
-    for (HWND h : {top, a, b})
+    for (HWND h : {top, a, b, a1})
     {
         EXPECT_FALSE(IsWindow(h));
     }
@@ -173,7 +176,7 @@ TEST(UserDestroyWindow, ParentWithTwoChildren)
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_WINDOW_HANDLE);
 }
 
-TEST(UserDestroyWindow, ActivationMovesToTheNextWindow)
+TEST(DestroyWindow, ActivationMovesToTheNextWindow)
 {
     HWND first = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100}, u"first");
     HWND second = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100}, u"second");
@@ -194,7 +197,7 @@ TEST(UserDestroyWindow, ActivationMovesToTheNextWindow)
     EXPECT_EQ(GetFocus(), nullptr);
 }
 
-TEST(UserDestroyWindow, FocusedChildGivesFocusToParentAndDropsQueuedMessages)
+TEST(DestroyWindow, FocusedChildGivesFocusToParentAndDropsQueuedMessages)
 {
     HWND top = make_top();
     HWND child = make_child(top, 1, {0, 0, 10, 10});
@@ -213,7 +216,7 @@ TEST(UserDestroyWindow, FocusedChildGivesFocusToParentAndDropsQueuedMessages)
     DestroyWindow(top);
 }
 
-TEST(UserWindowLong, StandardIndexes)
+TEST(WindowLong, StandardIndexes)
 {
     HWND top = make_top(WS_POPUP);
     HWND child = make_child(top, 42, {0, 0, 5, 5}, WS_CHILD);
@@ -243,7 +246,7 @@ TEST(UserWindowLong, StandardIndexes)
     DestroyWindow(top);
 }
 
-TEST(UserWindowLong, SetAnswersOldValueAndExtraBytes)
+TEST(WindowLong, SetAnswersOldValueAndExtraBytes)
 {
     HWND top = make_top(WS_POPUP);
     LONG_PTR big = (LONG_PTR)0x123456789abcLL;
@@ -276,7 +279,7 @@ LRESULT CALLBACK subclass_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 } // namespace
 
-TEST(UserWindowLong, SubclassingAndRestore)
+TEST(WindowLong, SubclassingAndRestore)
 {
     HWND top = make_top(WS_POPUP);
     g_old_proc = (WNDPROC)SetWindowLongW(top, GWL_WNDPROC, (LONG_PTR)subclass_proc);
@@ -292,7 +295,7 @@ TEST(UserWindowLong, SubclassingAndRestore)
     DestroyWindow(top);
 }
 
-TEST(UserWindowText, SetGetLengthAndTruncation)
+TEST(WindowText, SetGetLengthAndTruncation)
 {
     HWND top = make_top(WS_POPUP, {0, 0, 10, 10}, u"Title");
     WCHAR buf[16];
@@ -327,7 +330,7 @@ TEST(UserWindowText, SetGetLengthAndTruncation)
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_WINDOW_HANDLE);
 }
 
-TEST(UserWindowTree, ParentsChildrenAndOrder)
+TEST(WindowTree, ParentsChildrenAndOrder)
 {
     HWND top = make_top(WS_POPUP);
     HWND a = make_child(top, 1, {0, 0, 5, 5});
@@ -352,7 +355,7 @@ TEST(UserWindowTree, ParentsChildrenAndOrder)
     DestroyWindow(top);
 }
 
-TEST(UserWindowState, EnableWindowAnswersPreviousState)
+TEST(WindowState, EnableWindowAnswersPreviousState)
 {
     HWND top = make_top(WS_POPUP);
     clear();
@@ -388,7 +391,7 @@ LRESULT CALLBACK self_destroying_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 } // namespace
 
-TEST(UserDestroyWindow, FromInsideItsOwnHandlers)
+TEST(DestroyWindow, FromInsideItsOwnHandlers)
 {
     register_class_with(u"SelfDestroying", self_destroying_proc);
     for (UINT trigger : {(UINT)WM_TIMER, (UINT)WM_LBUTTONUP})
@@ -407,7 +410,7 @@ TEST(UserDestroyWindow, FromInsideItsOwnHandlers)
     }
 }
 
-TEST(UserDefWindowProc, Defaults)
+TEST(DefWindowProc, Defaults)
 {
     HWND top = make_top(WS_POPUP);
     HDC hdc = GetDC(top);
@@ -429,7 +432,7 @@ TEST(UserDefWindowProc, Defaults)
     EXPECT_FALSE(IsWindow(top)) << "the default for WM_CLOSE destroys the window";
 }
 
-TEST(UserWindowTree, OwnedWindowsAndSetParent)
+TEST(WindowTree, OwnedWindowsAndSetParent)
 {
     HWND owner = make_top(WS_POPUP, {0, 0, 10, 10}, u"owner");
     register_class();
@@ -454,4 +457,54 @@ TEST(UserWindowTree, OwnedWindowsAndSetParent)
                             "owned windows go first"));
     EXPECT_FALSE(IsWindow(popup));
     DestroyWindow(other);
+}
+
+namespace {
+
+LRESULT CALLBACK refusing_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    LRESULT r = recording_proc(hwnd, msg, wp, lp);
+    return msg == WM_NCCREATE ? FALSE : r;
+}
+
+} // namespace
+
+TEST(CreateWindow, NcCreateAnsweringFalseFails)
+{
+    register_class_with(u"Refusing", refusing_proc);
+    clear();
+    HWND hwnd = CreateWindowExW(0, u"Refusing", u"refused", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
+                                nullptr, nullptr);
+    EXPECT_EQ(hwnd, nullptr);
+    EXPECT_TRUE(sequence_is({{nullptr, WM_NCCREATE, sent}, {nullptr, WM_NCDESTROY, sent}},
+                            "WM_NCCREATE answering FALSE"));
+    EXPECT_EQ(FindWindowW(u"Refusing", nullptr), nullptr);
+    EXPECT_EQ(GetActiveWindow(), nullptr);
+}
+
+namespace {
+
+HWND g_late_child = nullptr;
+
+LRESULT CALLBACK creates_on_destroy_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_DESTROY && !g_late_child)
+    {
+        g_late_child = make_child(hwnd, 9, {0, 0, 1, 1});
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+} // namespace
+
+TEST(DestroyWindow, ChildCreatedDuringDestroyGoesToo)
+{
+    register_class_with(u"CreatesOnDestroy", creates_on_destroy_proc);
+    HWND hwnd = CreateWindowExW(0, u"CreatesOnDestroy", u"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_TRUE(DestroyWindow(hwnd));
+    ASSERT_NE(g_late_child, nullptr);
+    EXPECT_FALSE(IsWindow(g_late_child));
+    EXPECT_FALSE(IsWindow(hwnd));
 }

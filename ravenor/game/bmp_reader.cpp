@@ -1,0 +1,112 @@
+// bmp_reader.cpp -- decoding an uncompressed BMP into a DIB section
+#include "bmp_reader.h"
+
+#include <os/windows.h>
+
+#include <cstring>
+
+#include "engine/dib_section.h"
+
+namespace {
+
+constexpr size_t kFileHeaderBytes = 14;
+constexpr size_t kInfoHeaderBytes = 40;
+constexpr int32_t kMaxSide = 4096;
+
+uint32_t U32(const uint8_t* p)
+{
+    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+uint16_t U16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+
+uint16_t ToRgb565(const uint8_t* bgr)
+{
+    return static_cast<uint16_t>((bgr[2] >> 3) << 11 | (bgr[1] >> 2) << 5 | bgr[0] >> 3);
+}
+
+bool ReadDeviceFile(const WCHAR* path, std::vector<uint8_t>& bytes)
+{
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const DWORD size = GetFileSize(file, nullptr);
+    bool ok = size != INVALID_FILE_SIZE && size <= 64u << 20;
+    if (ok)
+    {
+        bytes.resize(size);
+        DWORD read = 0;
+        ok = ReadFile(file, bytes.data(), size, &read, nullptr) && read == size;
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+} // namespace
+
+bool DecodeBmp(const uint8_t* data, size_t size, BmpImage& image, std::string& error)
+{
+    if (size < kFileHeaderBytes + kInfoHeaderBytes || data[0] != 'B' || data[1] != 'M')
+    {
+        error = "not a BMP file";
+        return false;
+    }
+    const uint8_t* info = data + kFileHeaderBytes;
+    const uint32_t offset = U32(data + 10);
+    const uint32_t infoSize = U32(info);
+    const int32_t width = static_cast<int32_t>(U32(info + 4));
+    const int32_t rawHeight = static_cast<int32_t>(U32(info + 8));
+    const uint16_t bits = U16(info + 14);
+    const uint32_t compression = U32(info + 16);
+    if (infoSize < kInfoHeaderBytes || (bits != 24 && bits != 32) || compression != BI_RGB)
+    {
+        error = "only uncompressed 24- and 32-bit pictures are read";
+        return false;
+    }
+    if (width <= 0 || width > kMaxSide || rawHeight == 0 || rawHeight < -kMaxSide || rawHeight > kMaxSide)
+    {
+        error = "picture size out of range";
+        return false;
+    }
+    const int32_t height = rawHeight < 0 ? -rawHeight : rawHeight;
+    const size_t bytesPerPixel = bits / 8;
+    const size_t stride = (static_cast<size_t>(width) * bytesPerPixel + 3) & ~size_t{3};
+    if (offset > size || (size - offset) / stride < static_cast<size_t>(height))
+    {
+        error = "pixels cut short";
+        return false;
+    }
+    image.width = width;
+    image.height = height;
+    image.pixels.assign(static_cast<size_t>(width) * height, 0);
+    for (int32_t y = 0; y < height; ++y)
+    {
+        const int32_t fileRow = rawHeight < 0 ? y : height - 1 - y;
+        const uint8_t* row = data + offset + static_cast<size_t>(fileRow) * stride;
+        for (int32_t x = 0; x < width; ++x)
+            image.pixels[static_cast<size_t>(y) * width + x] = ToRgb565(row + x * bytesPerPixel);
+    }
+    return true;
+}
+
+HBITMAP LoadDIBitmap(const WCHAR* path)
+{
+    std::vector<uint8_t> bytes;
+    BmpImage image;
+    std::string error;
+    if (!ReadDeviceFile(path, bytes) || !DecodeBmp(bytes.data(), bytes.size(), image, error))
+        return nullptr;
+    void* bits = nullptr;
+    HBITMAP dib = CreateRgb565Dib(nullptr, image.width, image.height, &bits);
+    if (!dib)
+        return nullptr;
+    const size_t pitch = (static_cast<size_t>(image.width) * 2 + 3) & ~size_t{3};
+    for (int32_t y = 0; y < image.height; ++y)
+        std::memcpy(static_cast<uint8_t*>(bits) + y * pitch, &image.pixels[static_cast<size_t>(y) * image.width],
+                    static_cast<size_t>(image.width) * 2);
+    return dib;
+}

@@ -1,0 +1,36 @@
+// interface_images.h -- the menu and HUD pictures loaded once at start
+#pragma once
+
+#include "engine/textures.h"
+
+enum InterfaceImage : int
+{
+    kImagePause,
+    kImageShortButton,
+    kImageLongButton,
+    kImageRadio,
+    kImageSlider,
+    kImageTitle,
+    kImageSmallButton,
+    kImageLeftArrow,
+    kImageRightArrow,
+    kImageDetail,
+    kImageSphereSlider,
+    kImageGreenButton,
+    kImageTitle2,
+    kImageSound,
+    kImageCredits,
+    kImageControls,
+    kImageLayout,
+    kImageOptions,
+    kImageSelectBack,
+    kInterfaceImageCount,
+};
+
+// Archive names in loading order
+extern const char* const kInterfaceImageNames[kInterfaceImageCount];
+
+extern TexImage g_interfaceImages[kInterfaceImageCount];
+
+// Loads every image in order; answers how many loaded.
+int LoadInterfaceImages();

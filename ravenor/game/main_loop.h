@@ -1,0 +1,6 @@
+// main_loop.h -- the endless loop of the program
+#pragma once
+
+// Serves messages and draws paced frames for as long as the program lives;
+// WM_QUIT ends the process.
+[[noreturn]] void RunMainLoop();

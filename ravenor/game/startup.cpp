@@ -1,0 +1,138 @@
+// startup.cpp -- start-up steps of the program
+#include "startup.h"
+
+#include <os/windows.h>
+
+#include "engine/data_archive.h"
+#include "engine/frame_buffer.h"
+#include "engine/models.h"
+#include "engine/system_bindings.h"
+#include "engine/text.h"
+#include "engine/transform.h"
+#include "bmp_reader.h"
+#include "interface_images.h"
+#include "shell_state.h"
+#include "window_proc.h"
+
+namespace {
+
+constexpr DWORD kMinimumMemory = 4500000;
+constexpr int kWindowWidth = 176;
+constexpr int kWindowHeight = 220;
+constexpr int kSplashTop = 80;
+const WCHAR kClassName[] = u"Ravenor";
+
+MatrixStack g_matrixStack;
+P3dModel* g_demoModel = nullptr;
+
+// Copies a bitmap in its own size through a memory DC
+void BlitBitmap(HDC target, HBITMAP bitmap, int x, int y)
+{
+    BITMAP info{};
+    GetObjectW(bitmap, sizeof info, &info);
+    HDC memory = CreateCompatibleDC(target);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(target, x, y, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+}
+
+} // namespace
+
+void SetProgramFolder()
+{
+    WCHAR path[kProgramFolderChars] = {};
+    GetModuleFileNameW(nullptr, path, kProgramFolderChars);
+    if (WCHAR* slash = wcsrchr(path, u'\\'))
+        slash[1] = 0;
+    else
+        path[0] = 0;
+    wcscpy(g_shell.programFolder, path);
+    DataArchive::SetFolder(g_shell.programFolder);
+}
+
+void CheckMemory()
+{
+    MEMORYSTATUS status{};
+    status.dwLength = sizeof status;
+    GlobalMemoryStatus(&status);
+    if (status.dwAvailPhys >= kMinimumMemory)
+        return;
+    MessageBoxW(nullptr,
+                u"Not enough memory to run. This program requires around 4.5M available memory. Try freeing memory "
+                u"by closing down applications",
+                nullptr, MB_ICONSTOP | MB_SETFOREGROUND | MB_TOPMOST);
+    ExitProcess(0);
+}
+
+bool RaiseRunningInstance()
+{
+    HWND running = FindWindowW(kClassName, kClassName);
+    if (!running)
+        return false;
+    SetForegroundWindow(running);
+    return true;
+}
+
+bool CreateGameWindow(HINSTANCE instance, HINSTANCE previous)
+{
+    g_shell.instance = instance;
+    if (!previous)
+    {
+        WNDCLASSW wc{};
+        wc.style = CS_HREDRAW | CS_VREDRAW;
+        wc.lpfnWndProc = WindowProc;
+        wc.hInstance = instance;
+        wc.lpszClassName = kClassName;
+        if (!RegisterClassW(&wc))
+            return false;
+    }
+    g_shell.window = CreateWindowExW(0, kClassName, kClassName, WS_POPUP | WS_VISIBLE, 0, 0, kWindowWidth,
+                                     kWindowHeight, nullptr, nullptr, instance, nullptr);
+    return g_shell.window != nullptr;
+}
+
+void ShowSplash(HWND window)
+{
+    WCHAR path[kProgramFolderChars + 16];
+    wcscpy(path, g_shell.programFolder);
+    wcscat(path, u"splash2.bmp");
+    HBITMAP splash = LoadDIBitmap(path);
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+    if (!splash)
+        return;
+    HDC dc = GetDC(window);
+    BlitBitmap(dc, splash, 0, kSplashTop);
+    ReleaseDC(window, dc);
+    DeleteObject(splash);
+}
+
+bool PrepareScreen(int showCommand)
+{
+    HWND window = g_shell.window;
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    CallSHFullScreen(window, SHFS_HIDESIPBUTTON);
+    CallSHFullScreen(window, SHFS_HIDESTARTICON);
+    CallSHFullScreen(window, SHFS_HIDETASKBAR);
+    MoveWindow(window, 0, 0, kWindowWidth, kWindowHeight, TRUE);
+    g_shell.displayParams = DisplayParams{0, 0, 0, kSwapDiscard};
+    g_shell.display = Display::Create(window, g_shell.displayParams);
+    if (!g_shell.display)
+        return false;
+    SetFrameDisplay(g_shell.display.get());
+    KeyMap::Detect(g_shell.keyMap, 0);
+    return true;
+}
+
+int StartupLoad()
+{
+    LoadFont();
+    g_matrixStack.Init(4);
+    for (uint8_t& key : g_shell.keys)
+        key = 0;
+    LoadInterfaceImages();
+    g_demoModel = LoadModel("cone.p3d", "cone.tex");
+    return 1;
+}

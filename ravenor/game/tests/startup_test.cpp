@@ -1,0 +1,113 @@
+// startup_test.cpp -- the start-up steps in-process: folder, instance, splash, screen, data
+#include <gtest/gtest.h>
+
+#include <os/windows.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "engine/display.h"
+#include "engine/frame_buffer.h"
+#include "engine/text.h"
+#include "game/demo_screen.h"
+#include "game/interface_images.h"
+#include "os/kernel/module_private.h"
+#include "ravenor/image_writer.h"
+#include "shell_fixture.h"
+
+namespace {
+
+uint16_t Rgb(uint32_t rgb)
+{
+    return ravenor_content::Rgb565(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF);
+}
+
+void WriteDeviceFile(const std::string& devicePath, const std::vector<uint8_t>& bytes)
+{
+    const std::string path = std::string(getenv("OS_DEVICE_ROOT")) + "/" + devicePath;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+} // namespace
+
+TEST(ProgramFolder, ModulePathCutAfterItsLastBackslash)
+{
+    SetProgramFolder();
+    WCHAR module[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, module, MAX_PATH);
+    std::u16string expected(module);
+    expected.erase(expected.rfind(u'\\') + 1);
+    EXPECT_EQ(expected, std::u16string(g_shell.programFolder));
+    EXPECT_EQ(u'\\', expected.back());
+}
+
+TEST(SingleInstance, RaisesTheWindowThatRuns)
+{
+    EXPECT_FALSE(RaiseRunningInstance());
+    OpenGameWindow();
+    EXPECT_TRUE(RaiseRunningInstance());
+}
+
+TEST(Splash, DrawnAtRow80InItsOwnSize)
+{
+    OpenGameWindow();
+    wcscpy(g_shell.programFolder, u"\\Program Files\\Ravenor\\");
+    WriteDeviceFile("Program Files/Ravenor/splash2.bmp", ravenor_content::SplashBmp());
+    ShowSplash(g_shell.window);
+    EXPECT_EQ(Rgb(ravenor_content::kSplashBackground), ScreenPixel(0, 80));
+    EXPECT_EQ(Rgb(ravenor_content::kSplashBar), ScreenPixel(20, 80 + 60));
+    EXPECT_EQ(Rgb(ravenor_content::kSplashBackground), ScreenPixel(175, 219));
+    EXPECT_NE(Rgb(ravenor_content::kSplashBackground), ScreenPixel(0, 79));
+}
+
+TEST(Splash, MissingPictureIsSkipped)
+{
+    OpenGameWindow();
+    wcscpy(g_shell.programFolder, u"\\Nowhere\\");
+    ShowSplash(g_shell.window);
+    EXPECT_EQ(0, ScreenPixel(0, 80));
+}
+
+TEST(Screen, DisplayThroughGdiAndDefaultKeys)
+{
+    os::module::set_library_absent(u"gx.dll", true);
+    OpenGameWindow();
+    ASSERT_TRUE(PrepareScreen(SW_SHOW));
+    EXPECT_EQ(176, g_shell.displayParams.width);
+    EXPECT_EQ(220, g_shell.displayParams.height);
+    EXPECT_EQ(0, g_shell.displayParams.orientation);
+    EXPECT_EQ(kSwapCopy, g_shell.displayParams.swapEffect);
+    EXPECT_EQ(38, g_shell.keyMap.codes[KeyMap::kUp]);
+    EXPECT_EQ(13, g_shell.keyMap.codes[KeyMap::kButton1]);
+}
+
+// The loaded title and font make the frame the loop shows; presented, it
+// reaches the screen.
+TEST(StartupData, DemoFrameReachesTheScreen)
+{
+    MountDemoArchive();
+    OpenGameWindow();
+    ASSERT_TRUE(PrepareScreen(SW_SHOW));
+    g_shell.keys[5] = 1;
+    EXPECT_EQ(1, StartupLoad());
+    EXPECT_EQ(0, g_shell.keys[5]);
+    for (int i = 0; i < kInterfaceImageCount; ++i)
+        EXPECT_NE(nullptr, g_interfaceImages[i].pixels) << kInterfaceImageNames[i];
+    EXPECT_EQ(1u, g_interfaceImages[kImageSphereSlider].drawMode);
+    ResetFrameBuffer();
+    SetFrameDisplay(g_shell.display.get());
+    DrawDemoScreen();
+    PresentFrame(0);
+    const std::vector<uint32_t> title = ravenor_content::TitleScreen();
+    EXPECT_EQ(Rgb(title[0]), ScreenPixel(0, 0));
+    EXPECT_EQ(Rgb(title[150 * 176 + 100]), ScreenPixel(100, 150));
+    // The text line: white ink on the road, centred at row 196
+    const int width = GetTextWidth("RAVENOR CITY ENGINE");
+    int ink = 0;
+    for (int y = 196; y < 206; ++y)
+        for (int x = 0; x < 176; ++x)
+            ink += ScreenPixel(x, y) == 0xFFFF;
+    EXPECT_GT(ink, 50);
+    EXPECT_EQ(Rgb(ravenor_content::kTitleRoad), ScreenPixel((176 - width) / 2 - 1, 200));
+}
