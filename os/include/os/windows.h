@@ -49,3 +49,6 @@
 #if __has_include(<os/winsock.h>)
 #include <os/winsock.h>
 #endif
+#if __has_include(<os/desktop.h>)
+#include <os/desktop.h>
+#endif

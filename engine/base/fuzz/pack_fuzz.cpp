@@ -1,0 +1,60 @@
+// pack_fuzz.cpp -- arbitrary bytes as a zip resource pack: mount it, open and
+// read every member through the temporary folder, close everything
+#include "engine/base/pack_file_io.h"
+#include "engine/base/resource_files.h"
+#include "fuzz_tree.h"
+
+#include <os/file.h>
+#include <os/wstring.h>
+
+#include <minizip/unzip.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Up to 16 member names, as the zip library lists them.
+std::vector<std::u16string> memberNames()
+{
+    std::vector<std::u16string> names;
+    zlib_filefunc_def funcs;
+    fillPackFileFunctions(&funcs, u"\\f\\p.zip");
+    unzFile zip = unzOpen2("pack", &funcs);
+    if (!zip)
+        return names;
+    char raw[256];
+    for (int status = unzGoToFirstFile(zip); status == UNZ_OK && names.size() < 16; status = unzGoToNextFile(zip))
+    {
+        unz_file_info info;
+        if (unzGetCurrentFileInfo(zip, &info, raw, sizeof raw, nullptr, 0, nullptr, 0) == UNZ_OK)
+            names.push_back(os::to_u16(raw));
+    }
+    unzClose(zip);
+    return names;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    writeFuzzInput("p.zip", data, size);
+    setTempFolder(u"\\f\\tmp");
+    addResourcePack(u"p.zip", u"\\f");
+    for (const std::u16string& name : memberNames())
+    {
+        std::u16string path = u"\\f\\" + name;
+        FILE* first = openResourceFile(path.c_str(), u"rb");
+        FILE* second = openResourceFile(path.c_str(), u"rb");
+        char buffer[4096];
+        while (first && std::fread(buffer, 1, sizeof buffer, first) > 0)
+        {
+        }
+        closeResourceFile(first);
+        closeResourceFile(second);
+    }
+    closeResourcePacks();
+    return 0;
+}

@@ -1,0 +1,134 @@
+// resource_pack.cpp -- opening packs, finding and extracting members
+#include "engine/base/resource_pack.h"
+
+#include "engine/base/folder_utils.h"
+#include "engine/base/pack_file_io.h"
+#include "engine/base/wstring_utils.h"
+
+#include <os/file.h>
+#include <os/wstring.h>
+
+#include <cstdio>
+#include <memory>
+#include <new>
+#include <string>
+
+WCHAR* makeMountFolder(const WCHAR* folder)
+{
+    std::u16string text = folder ? folder : u"";
+    text.push_back(0);
+    collapseParentDirs(text.data());
+    text.resize(wcslen(text.data()));
+    replaceChar(text.data(), u'\\', u'/');
+    if (!text.empty() && text.back() != u'/')
+        text.push_back(u'/');
+    return copyText(text.c_str());
+}
+
+ResourcePack::ResourcePack(const WCHAR* packName, const WCHAR* folder)
+{
+    WCHAR* mount = makeMountFolder(folder);
+    std::u16string path = std::u16string(mount) + packName;
+    WCHAR* pathCopy = copyText(path.c_str());
+    zlib_filefunc_def funcs;
+    fillPackFileFunctions(&funcs, pathCopy);
+    zip = unzOpen2("pack", &funcs);
+    if (!zip)
+    {
+        delete[] mount;
+        delete[] pathCopy;
+        return;
+    }
+    name = copyText(packName);
+    mountFolder = mount;
+    archivePath = pathCopy;
+}
+
+ResourcePack::~ResourcePack()
+{
+    if (zip)
+        unzClose(zip);
+    delete[] name;
+    delete[] mountFolder;
+    delete[] archivePath;
+}
+
+int ResourcePack::locate(const WCHAR* member)
+{
+    if (!zip)
+        return UNZ_PARAMERROR;
+    char raw[512];
+    WCHAR wide[512];
+    for (int status = unzGoToFirstFile(zip); status == UNZ_OK; status = unzGoToNextFile(zip))
+    {
+        unz_file_info info;
+        if (unzGetCurrentFileInfo(zip, &info, raw, sizeof raw, nullptr, 0, nullptr, 0) != UNZ_OK)
+            continue;
+        raw[sizeof raw - 1] = 0;
+        // Names are single-byte text; widened into a buffer of their own.
+        if (MultiByteToWideChar(CP_ACP, 0, raw, -1, wide, 512) <= 0)
+            continue;
+        if (_wcsicmp(wide, member) == 0)
+            return UNZ_OK;
+    }
+    return UNZ_END_OF_LIST_OF_FILE;
+}
+
+int ResourcePack::extractCurrentTo(const WCHAR* outputPath)
+{
+    int status = unzOpenCurrentFile(zip);
+    if (status != UNZ_OK)
+        return status;
+    FILE* out = _wfopen(outputPath, u"wb");
+    if (!out)
+    {
+        // The folders up to the file's last '/' are made, then one more try.
+        std::u16string folder = outputPath;
+        size_t slash = folder.find_last_of(u"/\\");
+        if (slash != std::u16string::npos)
+        {
+            folder.resize(slash + 1);
+            createFolders(folder.c_str(), 0);
+            out = _wfopen(outputPath, u"wb");
+        }
+    }
+    if (!out)
+    {
+        unzCloseCurrentFile(zip);
+        return kExtractWriteFailed;
+    }
+    constexpr int kBlock = 8192;
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kBlock]);
+    int result = buffer ? UNZ_OK : kExtractNoMemory;
+    while (result == UNZ_OK)
+    {
+        int n = unzReadCurrentFile(zip, buffer.get(), kBlock);
+        if (n < 0)
+            result = n;
+        else if (n == 0)
+            break;
+        else if (std::fwrite(buffer.get(), 1, size_t(n), out) != size_t(n))
+            result = kExtractWriteFailed;
+    }
+    if (std::fclose(out) != 0 && result == UNZ_OK)
+        result = kExtractWriteFailed;
+    int closeStatus = unzCloseCurrentFile(zip); // the CRC check
+    if (result == UNZ_OK)
+        result = closeStatus;
+    if (result != UNZ_OK)
+        DeleteFileW(outputPath);
+    return result;
+}
+
+int extractPackMember(ResourcePack* pack, const WCHAR* member, const WCHAR* folder, bool keepPaths)
+{
+    int status = pack->locate(member);
+    if (status != UNZ_OK)
+        return status;
+    std::u16string output = folder;
+    std::u16string name = member;
+    if (!keepPaths)
+        replaceChar(name.data(), u'/', u'_');
+    output += name;
+    return pack->extractCurrentTo(output.c_str());
+}

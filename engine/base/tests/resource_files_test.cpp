@@ -1,0 +1,221 @@
+// resource_files_test.cpp -- files from disk or from the mounted zip packs
+#include "engine/base/folder_utils.h"
+#include "engine/base/resource_files.h"
+#include "engine/base/resource_pack.h"
+
+#include "engine/base/tests/zip_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <os/file.h>
+#include <os/wstring.h>
+
+#include <filesystem>
+#include <string>
+
+using engine_testing::writeZip;
+using os::testing::get;
+using os::testing::host;
+using os::testing::put;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readAll(FILE* file)
+{
+    std::string out;
+    char buf[256];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, file)) > 0)
+        out.append(buf, n);
+    return out;
+}
+
+// What the resource file at path holds, or "<none>" when it does not open.
+std::string readResource(const WCHAR* path)
+{
+    FILE* file = openResourceFile(path, u"rb");
+    if (!file)
+        return "<none>";
+    std::string out = readAll(file);
+    closeResourceFile(file);
+    return out;
+}
+
+class ResourceFiles : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        fs::create_directories(host("res"));
+        setTempFolder(u"\\My Documents\\Kalmir.tmp\\");
+    }
+    void TearDown() override { closeResourcePacks(); }
+
+    static bool tempHas(const std::string& name) { return fs::exists(host("My Documents/Kalmir.tmp/" + name)); }
+};
+
+} // namespace
+
+TEST_F(ResourceFiles, DiskFirstThenTheLaterPack)
+{
+    ASSERT_TRUE(writeZip(u"\\res\\one.zip", {{"a.txt", "one"}, {"only1.txt", "first pack"}, {"disk.txt", "packed"}}));
+    ASSERT_TRUE(writeZip(u"\\res\\two.zip", {{"a.txt", "two"}}));
+    put("res/disk.txt", "on disk");
+    addResourcePack(u"one.zip", u"\\res");
+    addResourcePack(u"two.zip", u"\\res\\");
+    ASSERT_EQ(getResourcePackCount(), 2);
+    const std::pair<const WCHAR*, std::string> cases[] = {
+        {u"\\res\\a.txt", "two"},               // the pack mounted last wins
+        {u"\\res\\only1.txt", "first pack"},    // else an earlier one
+        {u"\\res\\disk.txt", "on disk"},        // a real file beats every pack
+        {u"\\res\\missing.txt", "<none>"},
+        {u"\\elsewhere\\a.txt", "<none>"},      // outside every mount folder
+    };
+    for (const auto& [path, content] : cases)
+        EXPECT_EQ(readResource(path), content) << os::to_latin1(path);
+}
+
+TEST_F(ResourceFiles, MemberInSubfolderIsExtractedFlatAndDeletedAtClose)
+{
+    ASSERT_TRUE(writeZip(u"\\res\\p.zip", {{"dir/a.png", "PNGDATA"}}));
+    addResourcePack(u"p.zip", u"\\res");
+    FILE* file = openResourceFile(u"\\res\\dir\\a.png", u"rb");
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(tempHas("dir_a.png"));
+    EXPECT_EQ(readAll(file), "PNGDATA");
+    closeResourceFile(file);
+    EXPECT_FALSE(tempHas("dir_a.png"));
+}
+
+TEST_F(ResourceFiles, RequestedPathsAreNormalised)
+{
+    ASSERT_TRUE(writeZip(u"\\res\\p.zip", {{"dir/a.png", "PNGDATA"}}));
+    addResourcePack(u"p.zip", u"\\bin\\..\\res");
+    WCHAR path[] = u"\\res\\x\\..\\DIR\\\\A.PNG";
+    std::u16string before = path;
+    EXPECT_EQ(readResource(path), "PNGDATA");
+    EXPECT_EQ(std::u16string(path), before) << "the caller's path is not changed";
+    EXPECT_EQ(readResource(u"\\res/dir/a.png"), "PNGDATA");
+}
+
+TEST_F(ResourceFiles, TwoHandlesShareOneCopyUntilTheLastClose)
+{
+    ASSERT_TRUE(writeZip(u"\\res\\p.zip", {{"m.txt", "0123456789"}}));
+    addResourcePack(u"p.zip", u"\\res");
+    FILE* first = openResourceFile(u"\\res\\m.txt", u"rb");
+    ASSERT_NE(first, nullptr);
+    char head[4] = {};
+    ASSERT_EQ(std::fread(head, 1, 3, first), 3u);
+    FILE* second = openResourceFile(u"\\res\\m.txt", u"rb");
+    ASSERT_NE(second, nullptr);
+    closeResourceFile(second);
+    EXPECT_TRUE(tempHas("m.txt")) << "the first handle still uses the copy";
+    EXPECT_EQ(readAll(first), "3456789");
+    closeResourceFile(first);
+    EXPECT_FALSE(tempHas("m.txt"));
+}
+
+TEST_F(ResourceFiles, CopiesNeverTakeAnotherFilesName)
+{
+    // "d/x" and "d_x" flatten to the same name; both must read right.
+    ASSERT_TRUE(writeZip(u"\\res\\p.zip", {{"d/x", "slash"}, {"d_x", "underscore"}}));
+    addResourcePack(u"p.zip", u"\\res");
+    FILE* a = openResourceFile(u"\\res\\d\\x", u"rb");
+    FILE* b = openResourceFile(u"\\res\\d_x", u"rb");
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(readAll(a), "slash");
+    EXPECT_EQ(readAll(b), "underscore");
+    closeResourceFile(a);
+    closeResourceFile(b);
+    // Without a temporary folder copies go beside the pack, never over a real file.
+    closeResourcePacks();
+    ASSERT_TRUE(writeZip(u"\\res\\q.zip", {{"sub/f.txt", "member"}}));
+    put("res/sub_f.txt", "real file");
+    addResourcePack(u"q.zip", u"\\res");
+    EXPECT_EQ(readResource(u"\\res\\sub\\f.txt"), "member");
+    EXPECT_EQ(get("res/sub_f.txt"), "real file");
+}
+
+TEST_F(ResourceFiles, BadPacksAreDroppedAndBadMembersGiveNull)
+{
+    put("res/garbage.zip", "this is not a zip archive at all");
+    std::string noise(20000, 0);
+    uint32_t seed = 12345;
+    for (char& c : noise)
+        c = char((seed = seed * 1103515245 + 12345) >> 24);
+    ASSERT_TRUE(writeZip(u"\\res\\good.zip", {{"big.bin", noise}}));
+    std::string whole = get("res/good.zip");
+    put("res/truncated.zip", whole.substr(0, whole.size() / 2));
+    addResourcePack(u"missing.zip", u"\\res");
+    addResourcePack(u"garbage.zip", u"\\res");
+    addResourcePack(u"truncated.zip", u"\\res");
+    EXPECT_EQ(getResourcePackCount(), 0);
+
+    // A member whose data is damaged: the open fails and leaves no copy.
+    std::string corrupt = whole;
+    size_t data = corrupt.find("big.bin") + 7;
+    for (size_t i = data + 10; i < data + 60; ++i)
+        corrupt[i] = char(corrupt[i] ^ 0x5A);
+    put("res/corrupt.zip", corrupt);
+    addResourcePack(u"corrupt.zip", u"\\res");
+    ASSERT_EQ(getResourcePackCount(), 1);
+    EXPECT_EQ(readResource(u"\\res\\big.bin"), "<none>");
+    EXPECT_FALSE(tempHas("big.bin"));
+}
+
+TEST_F(ResourceFiles, UnwritableTemporaryFolderGivesNull)
+{
+    ASSERT_TRUE(writeZip(u"\\res\\p.zip", {{"m.txt", "data"}}));
+    addResourcePack(u"p.zip", u"\\res");
+    put("blocker", "a plain file where the folder should be");
+    setTempFolder(u"\\blocker\\tmp");
+    EXPECT_EQ(readResource(u"\\res\\m.txt"), "<none>");
+}
+
+TEST_F(ResourceFiles, TemporaryFolderIsEmptiedAtStartAndRemovedAtClose)
+{
+    put("My Documents/Kalmir.tmp/stale.png", "left from the last run");
+    fs::create_directories(host("My Documents/Kalmir.tmp/keep"));
+    setTempFolder(u"\\My Documents\\Kalmir.tmp");
+    EXPECT_EQ(std::u16string(getTempFolder()), u"/My Documents/Kalmir.tmp/");
+    EXPECT_FALSE(tempHas("stale.png"));
+    EXPECT_TRUE(tempHas("keep")) << "only plain files are deleted";
+    fs::remove(host("My Documents/Kalmir.tmp/keep"));
+    closeResourcePacks();
+    EXPECT_FALSE(fs::exists(host("My Documents/Kalmir.tmp")));
+    EXPECT_EQ(getTempFolder(), nullptr);
+}
+
+TEST_F(ResourceFiles, WritingNeverGoesIntoAPackCopy)
+{
+    ASSERT_TRUE(writeZip(u"\\res\\p.zip", {{"sub/s.properties", "a=1\n"}}));
+    addResourcePack(u"p.zip", u"\\res");
+    EXPECT_EQ(openResourceFile(u"\\res\\sub\\s.properties", u"w"), nullptr);
+    EXPECT_FALSE(tempHas("sub_s.properties"));
+}
+
+TEST(FolderUtils, EnsureAndCreateFolders)
+{
+    EXPECT_TRUE(createFolders(u"/a/b/c/", 0));
+    EXPECT_TRUE(fs::is_directory(host("a/b/c")));
+    EXPECT_TRUE(ensureFolder(u"/a/b"));
+    put("a/file", "x");
+    EXPECT_FALSE(ensureFolder(u"/a/file"));
+    EXPECT_FALSE(createFolders(u"/a/file/d", 0));
+}
+
+TEST(ResourcePackExtract, StatusOfEachOutcome)
+{
+    ASSERT_TRUE(writeZip(u"\\p.zip", {{"dir/a.txt", "A"}}));
+    ResourcePack pack(u"p.zip", u"\\");
+    ASSERT_TRUE(pack.isOpen());
+    EXPECT_EQ(std::u16string(pack.getMountFolder()), u"/");
+    EXPECT_EQ(extractPackMember(&pack, u"nope", u"/out/", false), UNZ_END_OF_LIST_OF_FILE);
+    EXPECT_EQ(extractPackMember(&pack, u"DIR/A.TXT", u"/out/", true), UNZ_OK);
+    EXPECT_EQ(get("out/DIR/A.TXT"), "A");
+    EXPECT_EQ(extractPackMember(&pack, u"dir/a.txt", u"/out/", false), UNZ_OK);
+    EXPECT_EQ(get("out/dir_a.txt"), "A");
+    put("plain", "x");
+    EXPECT_EQ(extractPackMember(&pack, u"dir/a.txt", u"/plain/", false), kExtractWriteFailed);
+}

@@ -1,0 +1,42 @@
+// back_buffer.h -- the off-screen picture of a buffered window, and how it is shown
+//
+// Everything is drawn into `image`; present shows it either straight in the
+// GAPI frame buffer (when GAPI's display is open) or through GDI in the
+// window's DC, applying the zoom, the window's orientation (0 portrait, 1
+// turned counter-clockwise, 2 clockwise) and an optional dirty rectangle.
+#pragma once
+
+#include <os/types.h>
+
+class Image;
+class Window;
+
+class BackBuffer
+{
+public:
+    // Portrait: image of the client size. Landscape: image of the client
+    // size turned, plus rotatedImage of the client size. Both black.
+    explicit BackBuffer(Window* window);
+    ~BackBuffer();
+    BackBuffer(const BackBuffer&) = delete;
+    BackBuffer& operator=(const BackBuffer&) = delete;
+
+    Image* getImage() const { return image; }
+    // rect: left, top, right, bottom in image coordinates, or null for all;
+    // zoom256: 256 shows 1:1, 128 the top-left quarter enlarged (at most 256).
+    void present(const RECT* rect, int zoom256);
+
+    int originX = 0;
+    int originY = 0;
+    Window* window;
+    Image* image = nullptr;
+    Image* rotatedImage = nullptr;
+
+private:
+    const Image& zoomed(int zoom256);
+    void presentWithGdi(const RECT* rect, int zoom256);
+
+    // The zoomed picture is made here, so the drawing stays as drawn and a
+    // repeated present never zooms twice.
+    Image* zoomImage = nullptr;
+};

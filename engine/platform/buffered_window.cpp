@@ -1,0 +1,35 @@
+// buffered_window.cpp -- the back buffer's life inside a window
+#include "engine/platform/buffered_window.h"
+
+#include "engine/platform/image.h"
+#include "engine/platform/present_filter.h"
+
+BufferedWindow::BufferedWindow(const WCHAR* title, HWND parentHandle) : Window(title, parentHandle, true) {}
+
+BufferedWindow::~BufferedWindow()
+{
+    delete backBuffer;
+    backBuffer = nullptr;
+    drawDC = windowDC; // the buffer's DC is gone
+}
+
+HDC BufferedWindow::rebuildBackBuffer()
+{
+    delete backBuffer;
+    backBuffer = new BackBuffer(this);
+    Image* image = backBuffer->getImage();
+    for (int i = 0; i < presentFilters.size(); ++i)
+        static_cast<PresentFilter*>(presentFilters.get(i))->setImage(image);
+    return image->dc;
+}
+
+Image* BufferedWindow::getBackBufferImage()
+{
+    return backBuffer ? backBuffer->getImage() : nullptr;
+}
+
+void BufferedWindow::presentBackBuffer(const RECT* rect, int zoom256)
+{
+    if (backBuffer)
+        backBuffer->present(rect, zoom256);
+}

@@ -1,0 +1,23 @@
+// buffered_window.h -- a Window that draws into a BackBuffer and presents it
+#pragma once
+
+#include "engine/platform/back_buffer.h"
+#include "engine/platform/window.h"
+
+class BufferedWindow : public Window
+{
+public:
+    BufferedWindow(const WCHAR* title, HWND parentHandle);
+    ~BufferedWindow() override;
+
+    BackBuffer* getBackBuffer() const { return backBuffer; }
+
+protected:
+    // A new buffer for the current client size; the present filters follow it.
+    HDC rebuildBackBuffer() override;
+    Image* getBackBufferImage() override;
+    void presentBackBuffer(const RECT* rect, int zoom256) override;
+
+private:
+    BackBuffer* backBuffer = nullptr;
+};

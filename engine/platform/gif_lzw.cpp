@@ -1,0 +1,167 @@
+// gif_lzw.cpp -- variable-width LZW codes, least significant bit first
+//
+// The decoder stops at the end code or at the end of the data, whichever
+// comes first. When the table is full (4096 codes) it keeps decoding with
+// the codes it has, as encoders that defer their clear code expect.
+#include "engine/platform/gif_lzw.h"
+
+#include "engine/platform/image.h"
+#include "engine/platform/pixel_format.h"
+
+#include <vector>
+
+namespace {
+
+constexpr int kMaxCodes = 4096;
+
+// Row of the block for the n-th row written: straight, or the four
+// interlace passes (every 8th from 0, every 8th from 4, every 4th from 2,
+// every 2nd from 1).
+std::vector<int> rowOrder(const GifBlock& block)
+{
+    std::vector<int> order;
+    order.reserve(size_t(block.height));
+    if (!block.interlaced)
+    {
+        for (int r = 0; r < block.height; ++r)
+            order.push_back(r);
+        return order;
+    }
+    const int starts[4] = {0, 4, 2, 1};
+    const int steps[4] = {8, 8, 4, 2};
+    for (int pass = 0; pass < 4; ++pass)
+        for (int r = starts[pass]; r < block.height; r += steps[pass])
+            order.push_back(r);
+    return order;
+}
+
+// Writes decoded colour indices into the target, clipped to it.
+class PixelSink
+{
+public:
+    PixelSink(Image& target, const uint32_t* table, const GifBlock& block)
+        : target_(target), table_(table), block_(block), rows_(rowOrder(block)),
+          limit_(int64_t(block.width) * block.height)
+    {
+    }
+
+    bool full() const { return written_ >= limit_; }
+
+    void put(uint8_t index)
+    {
+        if (full())
+            return;
+        int x = block_.left + int(written_ % block_.width);
+        int y = block_.top + rows_[size_t(written_ / block_.width)];
+        ++written_;
+        if (x < 0 || y < 0 || x >= target_.width || y >= target_.height)
+            return;
+        uint32_t c = table_[index];
+        storePixel(target_.getPixelAddress(0, y), x, target_.bits, uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c));
+    }
+
+private:
+    Image& target_;
+    const uint32_t* table_;
+    const GifBlock& block_;
+    std::vector<int> rows_;
+    int64_t limit_;
+    int64_t written_ = 0;
+};
+
+class CodeReader
+{
+public:
+    CodeReader(const uint8_t* data, size_t length) : bytes_(data, data + length), totalBits_(length * 8)
+    {
+        bytes_.resize(length + 4, 0); // a code read near the end takes four bytes
+    }
+
+    // False at the end of the data.
+    bool next(int width, int& code)
+    {
+        if (bitPos_ + size_t(width) > totalBits_)
+            return false;
+        const uint8_t* p = bytes_.data() + bitPos_ / 8;
+        uint32_t word = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+        code = int((word >> (bitPos_ & 7)) & ((1u << width) - 1));
+        bitPos_ += size_t(width);
+        return true;
+    }
+
+    size_t consumed() const { return bitPos_; }
+
+private:
+    std::vector<uint8_t> bytes_;
+    size_t totalBits_;
+    size_t bitPos_ = 0;
+};
+
+} // namespace
+
+size_t decodeGifImage(const uint8_t* data, size_t length, Image& target, const uint32_t* table, int codeSize,
+                      const GifBlock& block)
+{
+    if (codeSize < 1 || codeSize > 11 || block.width <= 0 || block.height <= 0 || !target.pixels)
+        return 0;
+    std::vector<uint16_t> prefix(kMaxCodes + 1, 0);
+    std::vector<uint8_t> suffix(kMaxCodes + 1, 0);
+    std::vector<uint8_t> stack(kMaxCodes + 1, 0);
+    const int clear = 1 << codeSize;
+    const int end = clear + 1;
+    int nextFree = clear + 2;
+    int width = codeSize + 1;
+    int previous = -1; // none: at the start or just after a clear
+    uint8_t previousFirst = 0;
+
+    CodeReader reader(data, length);
+    PixelSink sink(target, table, block);
+    int code = 0;
+    while (!sink.full() && reader.next(width, code))
+    {
+        if (code == end)
+            break;
+        if (code == clear)
+        {
+            width = codeSize + 1;
+            nextFree = clear + 2;
+            previous = -1;
+            continue;
+        }
+        size_t depth = 0;
+        int walk = code;
+        if (code >= nextFree || (code > end && previous < 0))
+        {
+            // Only the next free code may be unknown: previous string + its first character.
+            if (code != nextFree || previous < 0)
+                return 0;
+            stack[depth++] = previousFirst;
+            walk = previous;
+        }
+        while (walk > end)
+        {
+            if (depth >= size_t(kMaxCodes))
+                return 0;
+            stack[depth++] = suffix[size_t(walk)];
+            walk = prefix[size_t(walk)];
+        }
+        if (walk >= clear)
+            return 0; // a chain must end in a literal
+        stack[depth++] = uint8_t(walk);
+        uint8_t first = uint8_t(walk);
+        while (depth > 0)
+            sink.put(stack[--depth]);
+
+        if (previous >= 0 && nextFree < kMaxCodes)
+        {
+            prefix[size_t(nextFree)] = uint16_t(previous);
+            suffix[size_t(nextFree)] = first;
+            ++nextFree;
+            if (nextFree == (1 << width) && width < 12)
+                ++width;
+        }
+        previous = code;
+        previousFirst = first;
+    }
+    return reader.consumed();
+}

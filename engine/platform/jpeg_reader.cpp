@@ -1,0 +1,132 @@
+// jpeg_reader.cpp -- the JPEG loader of Image (libjpeg, 6b interface)
+//
+// libjpeg reports a fatal error by calling error_exit, which must not return.
+// Ours shows the library's message and throws a private exception that the
+// loader catches around the whole decode, with the decompressor destroyed by
+// its guard: a bad file never ends the program and nothing leaks.
+#include "engine/platform/image.h"
+
+#include "engine/platform/image_file.h"
+#include "engine/platform/pixel_format.h"
+
+#include <os/user.h>
+#include <os/wstring.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// clang-format off
+#include <jpeglib.h>
+#include <jerror.h>
+// clang-format on
+
+namespace {
+
+struct JpegFailure
+{
+};
+
+struct ErrorManager
+{
+    jpeg_error_mgr base;
+    const WCHAR* path;
+};
+
+void showJpegMessage(j_common_ptr cinfo)
+{
+    auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
+    char message[JMSG_LENGTH_MAX] = {};
+    (*cinfo->err->format_message)(cinfo, message);
+    std::u16string text = os::format(u"Error happened when loading image:\n%s\n", manager->path ? manager->path : u"");
+    text += os::to_u16(message);
+    MessageBoxW(GetActiveWindow(), text.c_str(), u"Error", MB_OK | MB_ICONSTOP);
+}
+
+[[noreturn]] void failJpeg(j_common_ptr cinfo)
+{
+    (*cinfo->err->output_message)(cinfo);
+    throw JpegFailure{};
+}
+
+// Owns the decompressor for the length of one decode.
+struct Decompressor
+{
+    jpeg_decompress_struct info{};
+    ErrorManager errors{};
+
+    explicit Decompressor(const WCHAR* path)
+    {
+        info.err = jpeg_std_error(&errors.base);
+        errors.base.output_message = showJpegMessage;
+        errors.base.error_exit = failJpeg;
+        errors.path = path;
+        jpeg_create_decompress(&info);
+    }
+    ~Decompressor() { jpeg_destroy_decompress(&info); }
+};
+
+// One decoded row (1 or 3 components) into an image row.
+void convertRow(const JSAMPLE* in, int components, int width, uint8_t* out, int bits)
+{
+    for (int x = 0; x < width; ++x)
+    {
+        const JSAMPLE* p = in + x * components;
+        if (components == 1)
+            storePixel(out, x, bits, p[0], p[0], p[0]);
+        else
+            storePixel(out, x, bits, p[0], p[1], p[2]);
+    }
+}
+
+} // namespace
+
+bool Image::loadJpeg(const WCHAR* path, bool useScreenDepth_)
+{
+    std::vector<uint8_t> bytes;
+    if (!readImageFile(path, bytes))
+    {
+        showMissingImageBox(path);
+        return false;
+    }
+    return decodeJpeg(bytes.data(), bytes.size(), path, useScreenDepth_);
+}
+
+bool Image::decodeJpeg(const uint8_t* data, size_t length, const WCHAR* name, bool useScreenDepth_)
+{
+    release();
+    Decompressor jpeg(name);
+    jpeg_decompress_struct& info = jpeg.info;
+    try
+    {
+        jpeg_mem_src(&info, const_cast<uint8_t*>(data), static_cast<unsigned long>(length));
+        jpeg_read_header(&info, TRUE);
+        // Grey pictures keep one component (spread over the three channels);
+        // every other colour space must convert to RGB or is refused.
+        if (info.jpeg_color_space != JCS_GRAYSCALE)
+            info.out_color_space = JCS_RGB;
+        jpeg_start_decompress(&info);
+        int w = int(info.output_width), h = int(info.output_height);
+        int components = info.output_components;
+        if (components != 1 && components != 3)
+            ERREXIT(&info, JERR_CONVERSION_NOTIMPL);
+        if (!create(w, h, wantedDepth(useScreenDepth_)))
+            ERREXIT1(&info, JERR_IMAGE_TOO_BIG, unsigned(kMaxSide));
+        std::vector<JSAMPLE> row(size_t(w) * size_t(components));
+        while (info.output_scanline < info.output_height)
+        {
+            int y = int(info.output_scanline);
+            JSAMPLE* rows[1] = {row.data()};
+            if (jpeg_read_scanlines(&info, rows, 1) != 1)
+                break;
+            convertRow(row.data(), components, w, getPixelAddress(0, y), bits);
+        }
+        jpeg_finish_decompress(&info);
+    }
+    catch (const JpegFailure&)
+    {
+        release();
+        return false;
+    }
+    return true;
+}
