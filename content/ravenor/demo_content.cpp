@@ -5,6 +5,7 @@
 
 #include "ravenor/archive_writer.h"
 #include "ravenor/bmp_writer.h"
+#include "ravenor/demo_city.h"
 #include "ravenor/demo_font.h"
 #include "ravenor/image_writer.h"
 #include "ravenor/mesh_writer.h"
@@ -183,6 +184,10 @@ std::vector<DemoEntry> DemoArchiveEntries()
         entries.push_back({name, FullScreenTga(std::vector<uint32_t>(size_t{kScreenWidth} * kScreenHeight, colour))});
     entries.push_back({"cone.p3d", WriteP3d({ConeMesh()})});
     entries.push_back({"cone.tex", ConeTex()});
+    entries.push_back({"scenery.p3d", DemoSceneryP3d()});
+    entries.push_back({"scenery.tex", DemoSceneryTex()});
+    entries.push_back({"alto.p3d", DemoCarP3d()});
+    entries.push_back({"alto.tex", DemoCarTex()});
     return entries;
 }
 

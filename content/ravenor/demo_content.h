@@ -2,7 +2,8 @@
 //
 // "demo.bin" holds the font, the interface pictures (full-screen ones stored
 // mirrored, as the full-screen drawer reads them from the last pixel) and one
-// prop model, "cone.p3d" with "cone.tex".
+// prop model, "cone.p3d" with "cone.tex"; the demo city ("scenery.p3d",
+// "scenery.tex") and one car ("alto.p3d", "alto.tex").
 #pragma once
 
 #include <cstdint>

@@ -10,6 +10,9 @@
 
 #include <atomic>
 #include <cstring>
+#include <functional>
+#include <map>
+#include <mutex>
 
 namespace os::gdi {
 
@@ -19,6 +22,25 @@ constexpr int kRawWidth = 480;
 constexpr int kRawHeight = 640;
 
 std::atomic<bool> g_raw_emulated{false};
+
+struct EscapeHandlers
+{
+    std::mutex lock;
+    std::map<int, EscapeHandler> table;
+};
+
+EscapeHandlers& handlers()
+{
+    static auto* h = new EscapeHandlers;
+    return *h;
+}
+
+EscapeHandler handler_for(int escape)
+{
+    std::lock_guard<std::mutex> guard(handlers().lock);
+    auto it = handlers().table.find(escape);
+    return it == handlers().table.end() ? EscapeHandler() : it->second;
+}
 
 uint16_t* emulated_frame()
 {
@@ -60,7 +82,7 @@ int query_support(int input_size, LPCSTR input)
     {
     case QUERYESCSUPPORT: return 1;
     case GETRAWFRAMEBUFFER: return raw_framebuffer(&info) ? 1 : 0;
-    default: return 0;
+    default: return handler_for(int(escape)) ? 1 : 0;
     }
 }
 
@@ -92,6 +114,15 @@ void set_raw_framebuffer_emulation(bool on)
     g_raw_emulated = on;
 }
 
+void set_escape_handler(int escape, EscapeHandler handler)
+{
+    std::lock_guard<std::mutex> guard(handlers().lock);
+    if (handler)
+        handlers().table[escape] = std::move(handler);
+    else
+        handlers().table.erase(escape);
+}
+
 } // namespace os::gdi
 
 using namespace os::gdi;
@@ -114,6 +145,10 @@ int ExtEscape(HDC hdc, int escape, int input_size, LPCSTR input, int output_size
     if (escape == QUERYESCSUPPORT)
     {
         return query_support(input_size, input);
+    }
+    if (EscapeHandler handler = escape != GETRAWFRAMEBUFFER ? handler_for(escape) : EscapeHandler())
+    {
+        return handler(input_size, input, output_size, output);
     }
     if (escape != GETRAWFRAMEBUFFER)
     {

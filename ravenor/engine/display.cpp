@@ -7,6 +7,7 @@
 #include "display_log.h"
 #include "frame_copy.h"
 #include "full_screen_display.h"
+#include "rotation_driver.h"
 
 namespace {
 
@@ -57,10 +58,11 @@ bool DisplayImpl::Initialize(DisplayParams& params)
         return false;
     if (params.orientation < kOrientationAny && params.orientation != driver->Info().orientation)
     {
-        // Turning the picture needs the rotation driver, which comes with the
-        // drivers of turned screens.
-        DisplayLog("Orientation %d cannot be turned to %d", driver->Info().orientation, params.orientation);
-        return false;
+        const DisplayInfo innerInfo = driver->Info();
+        auto rotation = std::make_unique<RotationDriver>(std::move(driver));
+        if (!rotation->Initialize(window, params, innerInfo))
+            return false;
+        driver = std::move(rotation);
     }
     const DisplayInfo& info = driver->Info();
     width = info.width;

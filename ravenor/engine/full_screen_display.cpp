@@ -119,6 +119,7 @@ bool FullScreenDisplay::Initialize(DisplayParams& params)
 
 std::unique_ptr<VideoDriver> FullScreenDisplay::CreateVideoDriver(DisplayParams& params)
 {
+    SetDetectionWindow(window);
     return SelectDriver(VideoDetect::Instance(), window, params);
 }
 

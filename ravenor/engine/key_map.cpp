@@ -5,16 +5,12 @@
 
 #include <cstring>
 
+#include "gx_info.h"
 #include "system_bindings.h"
 
 namespace {
 
 constexpr int kMaxHardwareKeys = 16;
-constexpr int kGetGxInfo = 0x20000;
-constexpr int kGxInfoBytes = 132;
-constexpr int kGxInfoVersion = 100;
-constexpr int kGxInfoKeysOffset = 28;   // after version, frame buffer, stride, width, height, bpp, format
-constexpr int kGxInfoKeyBytes = 12;     // portrait code, landscape code, point
 
 // Distinct codes in the order added.
 class HardwareKeySet
@@ -97,24 +93,14 @@ bool KeysFromGx(PadKeys& portrait, PadKeys& landscape)
 // portrait and a landscape code.
 bool KeysFromEscape(PadKeys& portrait, PadKeys& landscape)
 {
-    HDC screen = GetDC(nullptr);
-    if (!screen)
-        return false;
-    const int escape = kGetGxInfo;
-    uint8_t record[kGxInfoBytes] = {};
-    const int32_t version = kGxInfoVersion;
-    std::memcpy(record, &version, sizeof version);
-    const bool answered = ExtEscape(screen, QUERYESCSUPPORT, sizeof escape, reinterpret_cast<LPCSTR>(&escape), 0,
-                                    nullptr) > 0 &&
-                          ExtEscape(screen, kGetGxInfo, 0, nullptr, kGxInfoBytes, reinterpret_cast<LPSTR>(record)) > 0;
-    ReleaseDC(nullptr, screen);
-    if (!answered)
+    GxInfo info;
+    if (!QueryGxInfo(info))
         return false;
     uint16_t codes[2][8];
     for (int key = 0; key < 8; ++key)
     {
         for (int column = 0; column < 2; ++column)
-            std::memcpy(&codes[column][key], record + kGxInfoKeysOffset + key * kGxInfoKeyBytes + column * 2, 2);
+            codes[column][key] = info.KeyCode(key, column);
     }
     for (int column = 0; column < 2; ++column)
     {

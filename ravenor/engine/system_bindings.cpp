@@ -33,7 +33,9 @@ struct Library
 Library g_coredll{u"coredll.dll"};
 Library g_aygshell{u"aygshell.dll"};
 Library g_gx{u"gx.dll"};
+Library g_gxdma{u"gxdma.dll"};
 BOOL g_allKeysValue = FALSE;
+BOOL g_kernelMode = FALSE;
 int32_t g_nativeRotation = -1;
 
 // The device's DEVMODE is 192 bytes; only the size, the field mask and the
@@ -81,6 +83,16 @@ BOOL CallAllKeys(BOOL all)
     return previous;
 }
 
+BOOL CallSetKMode(BOOL on)
+{
+    auto setKMode = Entry<BOOL (*)(BOOL)>(g_coredll, "SetKMode");
+    if (setKMode)
+        return setKMode(on);
+    const BOOL previous = g_kernelMode;
+    g_kernelMode = on;
+    return previous;
+}
+
 BOOL CallSHFullScreen(HWND window, DWORD flags)
 {
     auto fullScreen = Entry<BOOL (*)(HWND, DWORD)>(g_aygshell, "SHFullScreen");
@@ -123,9 +135,24 @@ bool GxDefaultKeys(int options, GXKeyList& keys)
     return true;
 }
 
+FARPROC GxEntry(const char* name)
+{
+    return g_gx.Find(name);
+}
+
+FARPROC GxdmaEntry(const char* name)
+{
+    return g_gxdma.Find(name);
+}
+
+bool GxdmaLoaded()
+{
+    return g_gxdma.Load();
+}
+
 void ResetSystemBindings()
 {
-    for (Library* library : {&g_coredll, &g_aygshell, &g_gx})
+    for (Library* library : {&g_coredll, &g_aygshell, &g_gx, &g_gxdma})
     {
         if (library->module)
             FreeLibrary(library->module);
@@ -133,5 +160,6 @@ void ResetSystemBindings()
         library->module = nullptr;
     }
     g_allKeysValue = FALSE;
+    g_kernelMode = FALSE;
     g_nativeRotation = -1;
 }

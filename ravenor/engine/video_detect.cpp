@@ -2,12 +2,32 @@
 #include "video_detect.h"
 
 #include "display_log.h"
+#include "driver_direct.h"
+#include "gapi_driver.h"
 #include "gdi_driver.h"
+#include "hardware_access.h"
+#include "imageon_driver.h"
+#include "lcd_driver.h"
+#include "media_q.h"
+#include "slow_fb.h"
+#include "system_bindings.h"
 
 namespace {
 
 std::unique_ptr<VideoDetect> g_detect;
 std::function<std::unique_ptr<VideoDriver>(int32_t)> g_factory;
+HWND g_detectionWindow = nullptr;
+
+// The LCD controller of the processor, when it can be drawn on.
+int32_t LcdCandidate()
+{
+    switch (ProcessorKind())
+    {
+    case kProcessorStrongArm: return StrongArmLcd().usable ? kDriverStrongArm : 0;
+    case kProcessorXScale: return XScaleLcd().usable ? kDriverXScale : 0;
+    default: return 0;
+    }
+}
 
 std::unique_ptr<VideoDriver> TryDriver(int32_t id, HWND window, DisplayParams& params, const DisplayInfo& info)
 {
@@ -40,6 +60,13 @@ VideoDetect& VideoDetect::Instance()
 void VideoDetect::Reset()
 {
     g_detect.reset();
+    ResetHardwareRecords();
+    ResetLcdRecords();
+}
+
+void SetDetectionWindow(HWND window)
+{
+    g_detectionWindow = window;
 }
 
 void VideoDetect::AddDriver(int32_t id)
@@ -52,8 +79,27 @@ void VideoDetect::DetectDrivers()
 {
     if (GDIDriver::Probe(info))
         AddDriver(kDriverGdi);
+    if (info.bpp == 16)
+        DetectDirectDrivers();
     if (info.orientation == kOrientationAny)
         info.orientation = 0;
+}
+
+void VideoDetect::DetectDirectDrivers()
+{
+    if (GAPI::Probe(info, g_detectionWindow))
+        AddDriver(kDriverGapi);
+    else if (!GxLoaded() && DriverDirect::Probe(info))
+        AddDriver(kDriverDirect);
+    if (const int32_t lcd = LcdCandidate())
+    {
+        AddDriver(lcd);
+        return;
+    }
+    if (Imageon100::Probe())
+        AddDriver(kDriverImageon);
+    else if (MediaQ::Probe(info))
+        AddDriver(kDriverMediaQ);
 }
 
 void VideoDetect::BuildModes()
@@ -98,8 +144,17 @@ bool VideoDetect::HasOrientation(int32_t orientation) const
 std::unique_ptr<VideoDriver> CreateDriver(int32_t id)
 {
     DisplayLog("CreateDriver( %08X )", static_cast<unsigned>(id));
-    if (id == kDriverGdi)
-        return std::make_unique<GDIDriver>();
+    switch (id)
+    {
+    case kDriverGdi: return std::make_unique<GDIDriver>();
+    case kDriverDirect: return std::make_unique<DriverDirect>();
+    case kDriverGapi: return std::make_unique<GAPI>();
+    case kDriverStrongArm: return std::make_unique<StrongARM>();
+    case kDriverXScale: return std::make_unique<XScale>();
+    case kDriverImageon: return std::make_unique<Imageon100>();
+    case kDriverMediaQ: return std::make_unique<SlowFB>(std::make_unique<MediaQ>());
+    default: break;
+    }
     if (g_factory)
         return g_factory(id);
     return nullptr;

@@ -5,8 +5,9 @@
 // to the first, so a more direct way to the screen wins over GDI.
 //
 // Driver ids: 1 GDIDriver, 3 DriverDirect, 4 GAPI, 5 StrongARM, 6 XScale,
-// 7 Imageon100, 8 SlowFB over MediaQ. This build carries GDIDriver; the
-// probes of the other ways join DetectDrivers with their drivers.
+// 7 Imageon100, 8 SlowFB over MediaQ. GDI is always probed; the direct ways
+// only on a 16-bit screen: GAPI (else the frame-buffer escape when gx.dll is
+// missing), then the processor's LCD controller, else one of the two chips.
 #pragma once
 
 #include <os/types.h>
@@ -43,10 +44,12 @@ public:
 
     // The process's record, probed on first use.
     static VideoDetect& Instance();
-    // Tests: forget the record so that the next use probes again.
+    // Tests: forget the record (and the hardware answers) so that the next
+    // use probes again.
     static void Reset();
 
     void DetectDrivers();
+    void DetectDirectDrivers();
     void BuildModes();
     void AddDriver(int32_t id);
 
@@ -64,6 +67,10 @@ public:
     int32_t driverCount = 0;
     int32_t forcedDriver = 0;   // 0: none; the game never forces one
 };
+
+// The window the probes may open the display with (the display records it
+// before its first detection).
+void SetDetectionWindow(HWND window);
 
 // A new driver object of the id, nullptr for an id with no driver.
 std::unique_ptr<VideoDriver> CreateDriver(int32_t id);

@@ -124,3 +124,23 @@ TEST(GetDeviceCaps, EveryDcReportsTheDeviceScreen)
 }
 
 } // namespace
+
+TEST_F(Escape, InstalledHandlerAnswersItsEscapeUntilRemoved)
+{
+    HDC dc = GetDC(nullptr);
+    constexpr int kDeviceEscape = 0x20000;
+    EXPECT_EQ(query(dc, kDeviceEscape), 0);
+    os::gdi::set_escape_handler(kDeviceEscape, [](int, LPCSTR, int size, LPSTR out) {
+        if (size > 0)
+            out[0] = 42;
+        return 1;
+    });
+    EXPECT_EQ(query(dc, kDeviceEscape), 1);
+    char answer = 0;
+    EXPECT_EQ(ExtEscape(dc, kDeviceEscape, 0, nullptr, 1, &answer), 1);
+    EXPECT_EQ(answer, 42);
+    os::gdi::set_escape_handler(kDeviceEscape, nullptr);
+    EXPECT_EQ(query(dc, kDeviceEscape), 0);
+    EXPECT_EQ(ExtEscape(dc, kDeviceEscape, 0, nullptr, 1, &answer), 0);
+    ReleaseDC(nullptr, dc);
+}

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <os/types.h>
+#include <functional>
 
 // ---------------------------------------------------------------------------
 // Records
@@ -423,5 +424,10 @@ namespace os::gdi {
 // Tests turn on an emulated 480 x 640 RGB565 raw frame buffer (its own memory
 // when the device screen has another size).
 void set_raw_framebuffer_emulation(bool on);
+
+// Tests answer a device-specific escape (QUERYESCSUPPORT then reports it);
+// an empty handler removes it again.
+using EscapeHandler = std::function<int(int input_size, LPCSTR input, int output_size, LPSTR output)>;
+void set_escape_handler(int escape, EscapeHandler handler);
 
 } // namespace os::gdi

@@ -1,0 +1,49 @@
+// model_writer.h -- a small 3D model written as a 3DS file: meshes with
+// vertices, texture coordinates, faces and one material each
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace model3ds {
+
+struct MaterialSpec
+{
+    std::string name;
+    uint32_t colour = 0xFFFFFF; // 0xRRGGBB, written as bytes
+    std::string textureMap;     // file name, or empty
+    std::string opacityMap;
+    std::string reflectionMap;
+    int texturePercent = 100;
+    bool twoSided = false;
+    bool flat = false;
+};
+
+struct MeshSpec
+{
+    std::string name;
+    std::vector<float> positions; // x, y, z per vertex, in the file's z-up axes
+    std::vector<float> uvs;       // u, v per vertex (may be empty)
+    std::vector<uint16_t> faces;  // a, b, c per face
+    std::string material;         // empty: no face-material group
+};
+
+struct ModelSpec
+{
+    std::vector<MaterialSpec> materials;
+    std::vector<MeshSpec> meshes;
+};
+
+// The whole file.
+std::vector<uint8_t> writeModel(const ModelSpec& model);
+
+// A box of the given half sizes centred at the origin, 12 faces wound so
+// that they face outwards, with texture coordinates per face.
+MeshSpec boxMesh(const std::string& name, float hx, float hy, float hz, const std::string& material);
+
+// A closed ring-shaped solid (torus) with `segments` x `sides` quads.
+MeshSpec torusMesh(const std::string& name, float major, float minor, int segments, int sides,
+                   const std::string& material);
+
+} // namespace model3ds

@@ -1,0 +1,43 @@
+// demo_city.h -- the demo city: "scenery.p3d", "scenery.tex" and one car
+//
+// An 8000 x 8000 square (renderer units, y up, centred on 0) of 250-unit
+// ground tiles with three streets along x and three along z, about two dozen
+// box buildings 100 to 600 high, fences along some streets and glass towers
+// around an opaque core. Mesh "Object01" holds everything visible, the road
+// tiles included; mesh "Road" repeats the road tiles for the ground queries.
+// No face is more than 250 units across.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "ravenor/mesh_writer.h"
+
+namespace ravenor_content {
+
+// Texture numbers in "scenery.tex"
+enum CityTexture : uint32_t
+{
+    kCityWall = 0,    // opaque, one-sided
+    kCityRoad = 1,    // opaque, with markings
+    kCityFence = 2,   // colour key
+    kCityGlass = 3,   // half blend
+    kCityGrass = 4,   // opaque
+    kCityRoof = 5,    // opaque
+    kCityTextureCount = 6,
+};
+
+constexpr int16_t kCityHalfSize = 4000;
+constexpr int16_t kCityTile = 250;
+// Centres of the streets along both axes; each is two tiles wide.
+constexpr int16_t kCityStreets[3] = {-2500, 0, 2500};
+
+std::vector<Mesh> DemoCityMeshes();
+std::vector<uint8_t> DemoSceneryP3d();
+std::vector<uint8_t> DemoSceneryTex();
+// "alto.p3d" (a body and a cabin placed by their mesh translations) and
+// its "alto.tex"
+std::vector<uint8_t> DemoCarP3d();
+std::vector<uint8_t> DemoCarTex();
+
+} // namespace ravenor_content

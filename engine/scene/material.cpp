@@ -1,0 +1,52 @@
+// material.cpp -- names, texture offsets and colour keys of materials
+#include "engine/scene/material.h"
+
+#include "engine/platform/image.h"
+#include "engine/scene/texture_access.h"
+
+#include <os/wstring.h>
+
+void copyName(WCHAR* out, const WCHAR* text)
+{
+    int n = 0;
+    if (text)
+        for (; n < Material::kNameLength - 1 && text[n]; ++n)
+            out[n] = text[n];
+    out[n] = 0;
+}
+
+bool sameName(const WCHAR* a, const WCHAR* b)
+{
+    return a && b && wcscmp(a, b) == 0;
+}
+
+void Material::setName(const WCHAR* text)
+{
+    copyName(name, text);
+}
+
+static int32_t toFixed16(float f)
+{
+    double v = double(f) * 65536.0;
+    if (v >= 2147483647.0)
+        return INT32_MAX;
+    if (v <= -2147483648.0)
+        return INT32_MIN;
+    return int32_t(v);
+}
+
+void Material::setTextureOffset(float u, float v)
+{
+    textureOffsetU = toFixed16(u);
+    textureOffsetV = toFixed16(v);
+}
+
+void Material::useTextureColorKey()
+{
+    const Image* image = textureImage(texture);
+    if (!image || !image->hasColorKey)
+        return;
+    mask = texture;
+    useColorKey = 1;
+    colorKey = image->colorKey;
+}

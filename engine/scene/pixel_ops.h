@@ -1,0 +1,72 @@
+// pixel_ops.h -- per-channel colour arithmetic of the 3D rasteriser for
+// 0x00RRGGBB words and RGB565 pixels
+#pragma once
+
+#include <cstdint>
+
+// Converts 0xRRGGBB to RGB565 as the renderers do.
+inline uint32_t toRgb565(uint32_t c)
+{
+    return (((c & 0xF8) | ((((c >> 3) & 0x1F0000) | (c & 0xFC00)) >> 2)) >> 3) & 0xFFFF;
+}
+
+struct Pixel32
+{
+    using Word = uint32_t;
+    static constexpr uint32_t kWhite = 0xFFFFFF;
+
+    static int red(uint32_t c) { return int(c >> 16 & 0xFF); }
+    static int green(uint32_t c) { return int(c >> 8 & 0xFF); }
+    static int blue(uint32_t c) { return int(c & 0xFF); }
+    static uint32_t make(int r, int g, int b) { return uint32_t(r & 0xFF) << 16 | uint32_t(g & 0xFF) << 8 | uint32_t(b & 0xFF); }
+
+    // Per-channel product.
+    static uint32_t modulate(uint32_t a, uint32_t b)
+    {
+        return make(red(a) * red(b) >> 8, green(a) * green(b) >> 8, blue(a) * blue(b) >> 8);
+    }
+    // Per-channel saturating sum.
+    static uint32_t addSaturated(uint32_t a, uint32_t b)
+    {
+        const uint32_t s = (a & 0xFEFEFF) + (b & 0xFEFEFF);
+        const uint32_t k = s & 0x1010100;
+        return (s | (k - (k >> 8))) & 0xFFFFFF;
+    }
+    // a + (b - a) * k >> 8 per channel.
+    static uint32_t lerp(uint32_t a, uint32_t b, int k)
+    {
+        return make(red(a) + ((red(b) - red(a)) * k >> 8), green(a) + ((green(b) - green(a)) * k >> 8),
+                    blue(a) + ((blue(b) - blue(a)) * k >> 8));
+    }
+    static uint32_t scale(uint32_t c, int k) { return make(red(c) * k >> 8, green(c) * k >> 8, blue(c) * k >> 8); }
+    // Alpha of a luminance mask texel.
+    static int maskAlpha(uint32_t m) { return (red(m) + green(m) + blue(m)) / 3; }
+};
+
+struct Pixel16
+{
+    using Word = uint16_t;
+    static constexpr uint32_t kWhite = 0xFFFF;
+
+    static int red(uint32_t c) { return int(c >> 11 & 31); }
+    static int green(uint32_t c) { return int(c >> 5 & 63); }
+    static int blue(uint32_t c) { return int(c & 31); }
+    static uint32_t make(int r, int g, int b) { return uint32_t(r & 31) << 11 | uint32_t(g & 63) << 5 | uint32_t(b & 31); }
+
+    static uint32_t modulate(uint32_t a, uint32_t b)
+    {
+        return make(red(a) * red(b) >> 5, green(a) * green(b) >> 6, blue(a) * blue(b) >> 5);
+    }
+    static uint32_t addSaturated(uint32_t a, uint32_t b)
+    {
+        const int r = red(a) + red(b), g = green(a) + green(b), bl = blue(a) + blue(b);
+        return make(r > 31 ? 31 : r, g > 63 ? 63 : g, bl > 31 ? 31 : bl);
+    }
+    static uint32_t lerp(uint32_t a, uint32_t b, int k)
+    {
+        return make(red(a) + ((red(b) - red(a)) * k >> 8), green(a) + ((green(b) - green(a)) * k >> 8),
+                    blue(a) + ((blue(b) - blue(a)) * k >> 8));
+    }
+    static uint32_t scale(uint32_t c, int k) { return make(red(c) * k >> 8, green(c) * k >> 8, blue(c) * k >> 8); }
+    static int maskAlpha(uint32_t m) { return 2 * (red(m) + green(m) + blue(m)); }
+};

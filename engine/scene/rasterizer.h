@@ -1,0 +1,56 @@
+// rasterizer.h -- depth-tested triangle and line filler of the 3D renderer
+#pragma once
+
+#include "engine/base/ptr_vector.h"
+
+#include <cstdint>
+
+class Image;
+class Material;
+class ShadeTable;
+struct Face;
+struct Fog;
+struct Vertex;
+
+class Rasterizer
+{
+public:
+    int32_t bitsPerPixel = 0, bytesPerPixel = 0, stride = 0;
+    int32_t width = 0, height = 0; // the clip rectangle
+    Image* surface;
+    uint8_t* origin = nullptr;
+    const Material* currentMaterial = nullptr;
+
+    // The target rectangle (x, y, width, height) is clipped to the surface;
+    // a target that starts outside it draws nothing.
+    Rasterizer(Image* surface, int x, int y, int targetWidth, int targetHeight);
+
+    // depth: one word per pixel of the clip rectangle, rows of `width`.
+    // tempVertices: the render pass's vertices named by negative indices.
+    void beginFrame(const ShadeTable* shades, uint32_t* depth, const PtrVector* tempVertices, bool showSubdivision);
+    // A fog whose back is not beyond its front is not loaded (fog off).
+    void loadFog(const Fog* fog);
+    void setMaterial(const Material* material);
+    void drawTriangle(const Face& face);
+    void drawLine(const Vertex& a, const Vertex& b, uint32_t colour, int32_t bias);
+
+    // One row span of the current triangle, for the span fillers.
+    struct Edge;
+    struct State;
+
+private:
+    const Vertex& vertexAt(const Face& face, int32_t index) const;
+    bool drawOutlines(const Face& face, const Vertex* v[3]);
+    void setupTriangle(const Face& face, const Vertex* v[3]);
+    void fillSpans(int yStart, int yEnd);
+
+    State* state;
+    uint32_t* depthBuffer = nullptr;
+    const PtrVector* temps = nullptr;
+    bool outlineSubdivision = false;
+
+public:
+    ~Rasterizer();
+    Rasterizer(const Rasterizer&) = delete;
+    Rasterizer& operator=(const Rasterizer&) = delete;
+};

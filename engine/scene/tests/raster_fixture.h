@@ -1,0 +1,92 @@
+// raster_fixture.h -- a surface, depth buffer and hand-placed triangles for
+// the rasteriser tests and benchmarks
+#pragma once
+
+#include "engine/platform/image.h"
+#include "engine/scene/material.h"
+#include "engine/scene/mesh.h"
+#include "engine/scene/rasterizer.h"
+#include "engine/scene/shade_table.h"
+#include "engine/scene/texture.h"
+
+#include <vector>
+
+namespace rastertest {
+
+inline Image* makeSurface(int width, int height, int bits)
+{
+    Image* image = new Image(1, 1, false);
+    image->create(width, height, bits);
+    image->drawRect(0, 0, 0, width, height, true);
+    return image;
+}
+
+// A texture of width x height whose texel (x, y) is colour(x, y) (0xRRGGBB).
+template <class Fn>
+Texture* makeTexture(int width, int height, int bits, Fn colour)
+{
+    Image* image = makeSurface(width, height, bits);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image->drawRect(colour(x, y), x, y, 1, 1, true);
+    Image* frames[1] = {image};
+    return new Texture(u"t.bmp", frames, 1, false, false);
+}
+
+struct Point
+{
+    int x, y;
+    uint32_t depth;
+    int32_t texelU = 0, texelV = 0;
+    int32_t shadeU = 127, shadeV = 127;
+};
+
+// One mesh whose vertices carry screen positions directly.
+struct Scene
+{
+    Image* surface;
+    std::vector<uint32_t> depth;
+    Rasterizer rasterizer;
+    Mesh mesh;
+    PtrVector temps;
+
+    Scene(int width, int height, int bits, Material* material, const ShadeTable* shades = nullptr)
+        : surface(makeSurface(width, height, bits)), depth(size_t(width * height), 0xFFFFFFFFu),
+          rasterizer(surface, 0, 0, width, height)
+    {
+        mesh.material = material;
+        rasterizer.beginFrame(shades, depth.data(), &temps, false);
+    }
+    ~Scene() { delete surface; }
+
+    void triangle(const Point& a, const Point& b, const Point& c)
+    {
+        const int base = mesh.vertexCount();
+        for (const Point* p : {&a, &b, &c})
+        {
+            Vertex* v = new Vertex();
+            v->screenX = p->x;
+            v->screenY = p->y;
+            v->depth = int32_t(p->depth);
+            v->texelU = p->texelU;
+            v->texelV = p->texelV;
+            v->shadeU = p->shadeU;
+            v->shadeV = p->shadeV;
+            mesh.addVertexRecord(v);
+        }
+        mesh.addFace(base, base + 1, base + 2);
+        rasterizer.drawTriangle(*mesh.face(mesh.faceCount() - 1));
+    }
+
+    // Two triangles covering the whole surface at one depth.
+    void fill(uint32_t depthValue, int32_t uSpan = 0, int32_t vSpan = 0)
+    {
+        const int w = surface->width, h = surface->height;
+        Point tl{0, 0, depthValue, 0, 0}, tr{w, 0, depthValue, uSpan, 0}, bl{0, h, depthValue, 0, vSpan},
+            br{w, h, depthValue, uSpan, vSpan};
+        triangle(tl, tr, br);
+        triangle(tl, br, bl);
+    }
+};
+
+} // namespace rastertest

@@ -1,0 +1,247 @@
+// renderer3d_test.cpp -- the render pass: sphere culling, near clipping,
+// outcodes, levels of detail, sorting and drawing order
+#include "raster_fixture.h"
+
+#include "engine/base/math_utils.h"
+#include "engine/platform/tests/pixel_check.h"
+#include "engine/scene/camera.h"
+#include "engine/scene/environment.h"
+#include "engine/scene/group3d.h"
+#include "engine/scene/renderer3d.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+constexpr int kW = 32, kH = 32;
+
+// A camera at the origin looking along +z over a 32 x 32 surface.
+struct View
+{
+    Image* surface = rastertest::makeSurface(kW, kH, 32);
+    Renderer3D renderer{nullptr, kW, kH};
+    Camera camera{0, 90.0f};
+    Environment environment;
+    PtrVector groups;
+
+    View()
+    {
+        initMathTables();
+        renderer.setTarget({0, 0, kW, kH, 1.0f, surface});
+        renderer.initRasterizer();
+        camera.setViewport(kW, kH);
+        camera.setPosition(0.0f, 0.0f, 0.0f);
+        camera.setTarget(0.0f, 0.0f, 1.0f);
+    }
+    ~View()
+    {
+        for (int i = 0; i < groups.size(); ++i)
+            delete static_cast<Group3D*>(groups.get(i));
+        delete surface;
+    }
+    void frame() { renderer.renderFrame(0.04f, &groups, camera, environment); }
+};
+
+struct Tri
+{
+    float p[9];
+};
+
+Mesh* meshOf(const std::vector<Tri>& tris, Material* m)
+{
+    Mesh* mesh = new Mesh();
+    for (const Tri& t : tris)
+    {
+        const int base = mesh->vertexCount();
+        for (int i = 0; i < 3; ++i)
+            mesh->addVertex(t.p[i * 3], t.p[i * 3 + 1], t.p[i * 3 + 2], 0, 0);
+        mesh->addFace(base, base + 1, base + 2);
+    }
+    mesh->material = m;
+    return mesh;
+}
+
+// A two-sided, flat-coloured group of the given triangles, never culled whole.
+Group3D* groupOf(const std::vector<Tri>& tris, uint32_t colour = 0xFFFFFF)
+{
+    Group3D* g = new Group3D();
+    ColorMaterial* m = new ColorMaterial();
+    m->color = colour;
+    m->twoSided = 1;
+    g->addMaterial(u"m", m);
+    g->addObject(u"mesh", meshOf(tris, m));
+    g->cullingPolicy = 0;
+    return g;
+}
+
+} // namespace
+
+TEST(Renderer3D, SphereTests)
+{
+    View v;
+    v.camera.setFov(45.0f); // projection 424
+    v.frame();
+    v.renderer.nearFixed = 2048;
+    v.renderer.farFixed = 1000 * 2048;
+    struct Case
+    {
+        float x, y, z, r;
+        bool outside;
+    } cases[] = {
+        {6, 0, 10, 1, true}, {4, 0, 10, 1, false}, {0, 6, 10, 1, true}, {0, 0, -5, 1, true},
+        {0, 0, 0.5f, 1, false}, {0, 0, 1002, 1, true}, {0, 0, 1000.5f, 1, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(v.renderer.isSphereOutside(Tuple3(c.x, c.y, c.z), c.r), c.outside) << c.x << " " << c.y << " " << c.z;
+}
+
+TEST(Renderer3D, SortByDepthIsDescending)
+{
+    const std::vector<std::vector<int32_t>> cases = {
+        {1, 2, 3}, {5, 5, 5, 1}, {2147483000, -2147483000, 0, 2147483000}, {9, 1, 8, 2, 7, 3, 6, 4, 5}, {4}};
+    for (const auto& keys : cases)
+    {
+        std::vector<Face> faces;
+        for (int32_t k : keys)
+        {
+            faces.emplace_back(0, 0, 0, nullptr, 0);
+            faces.back().depthKey = k;
+        }
+        std::vector<void*> list;
+        for (Face& f : faces)
+            list.push_back(&f);
+        Renderer3D::sortByDepth(list.data(), 0, int(list.size()) - 1);
+        for (size_t i = 1; i < list.size(); ++i)
+            EXPECT_GE(static_cast<Face*>(list[i - 1])->depthKey, static_cast<Face*>(list[i])->depthKey);
+    }
+}
+
+TEST(Renderer3D, ClassifyAndClipAgainstTheNearPlane)
+{
+    struct Case
+    {
+        const char* what;
+        Tri tri;
+        int faces, temps;
+    } cases[] = {
+        {"in front", {{0, 1, 2, -1, -1, 2, 1, -1, 2}}, 1, 0},
+        {"one behind", {{0, 1, 0, -1, -1, 2, 1, -1, 2}}, 2, 2},
+        {"two behind", {{0, 1, 0, -1, -1, 0, 1, -1, 2}}, 1, 2},
+        {"edge nearly parallel to the near plane", {{0, 1, 0.99f, -1, -1, 1.02f, 1, -1, 1.02f}}, 0, 0},
+        {"all left of the screen", {{-100, 0, 5, -100, 1, 5, -101, 0, 5}}, 0, 0},
+        {"one behind, two left", {{-100, 0, 0.5f, -100, 1, 5, -101, 0, 5}}, 2, 2},
+        {"all beyond far", {{0, 1, 2000, -1, -1, 2000, 1, -1, 2000}}, 0, 0},
+        {"one beyond far", {{0, 1, 2000, -1, -1, 2, 1, -1, 2}}, 1, 0},
+        {"all behind", {{0, 1, -2, -1, -1, -2, 1, -1, -2}}, 0, 0},
+    };
+    for (const Case& c : cases)
+    {
+        View v;
+        v.groups.add(groupOf({c.tri}));
+        v.frame();
+        EXPECT_EQ(v.renderer.opaqueCount, c.faces) << c.what;
+        EXPECT_EQ(v.renderer.tempCount, c.temps) << c.what;
+        EXPECT_EQ(v.renderer.tempVertices.size(), 0) << c.what;
+    }
+}
+
+TEST(Renderer3D, NearClippedFaceIsDroppedWhenTheMeshSaysSo)
+{
+    View v;
+    Group3D* g = groupOf({{{0, 1, 0, -1, -1, 2, 1, -1, 2}}});
+    g->mesh(0)->noNearClip = 1;
+    v.groups.add(g);
+    v.frame();
+    EXPECT_EQ(v.renderer.opaqueCount, 0);
+}
+
+TEST(Renderer3D, LevelOfDetailByDistance)
+{
+    struct Case
+    {
+        float z;
+        int meshes;
+    } cases[] = {{5, 1}, {9.5f, 1}, {12, 2}, {19, 2}, {25, 3}, {15000, 3}};
+    for (const Case& c : cases)
+    {
+        View v;
+        v.environment.backClip = 100000.0f;
+        Group3D* g = groupOf({{{0, 1, 0, -1, -1, 0, 1, -1, 0}}});
+        Group3D* levels[2];
+        for (int l = 0; l < 2; ++l)
+        {
+            levels[l] = groupOf({{{0, 1, 0, -1, -1, 0, 1, -1, 0}}});
+            for (int k = 0; k <= l; ++k)
+                levels[l]->addObject(u"extra", meshOf({{{0, 1, 0, -1, -1, 0, 1, -1, 0}}}, levels[l]->material(0)));
+        }
+        g->setLevels(levels, 2, 10.0f);
+        g->matrix.setTranslationXYZ(0.0f, 0.0f, c.z);
+        v.groups.add(g);
+        v.frame();
+        EXPECT_EQ(v.renderer.meshesDrawn, c.meshes) << c.z;
+        delete levels[0];
+        delete levels[1];
+    }
+}
+
+TEST(Renderer3D, ZeroViewportDrawsNothing)
+{
+    View v;
+    v.groups.add(groupOf({{{-50, 50, 5, 50, 50, 5, 0, -50, 5}}}));
+    v.camera.setViewport(0, kH);
+    v.frame();
+    EXPECT_EQ(v.surface->colorAt(16, 16), 0u);
+    EXPECT_EQ(v.renderer.depthBuffer[16 * kW + 16], 0xFFFFFFFFu);
+    v.camera.setViewport(kW, kH);
+    v.frame();
+    EXPECT_EQ(v.surface->colorAt(16, 16), 0xFFFFFFu);
+}
+
+TEST(Renderer3D, UnsortedOpaqueFacesAreDrawnLastCollectedFirst)
+{
+    {
+        // Equal depths: the first face drawn keeps its pixels.
+        View v;
+        Group3D* g = groupOf({{{-50, 50, 5, 50, 50, 5, 0, -50, 5}}}, 0xFF0000);
+        ColorMaterial* green = new ColorMaterial();
+        green->color = 0x00FF00;
+        green->twoSided = 1;
+        g->addMaterial(u"green", green);
+        g->addObject(u"second", meshOf({{{-50, 50, 5, 50, 50, 5, 0, -50, 5}}}, green));
+        v.groups.add(g);
+        v.frame();
+        EXPECT_EQ(v.surface->colorAt(16, 16), 0x00FF00u);
+    }
+}
+
+TEST(Renderer3D, BackFacesAreCulledUnlessTwoSided)
+{
+    for (int twoSided : {0, 1})
+    {
+        // The same triangle wound both ways: one of them faces the eye.
+        View v;
+        Group3D* g = groupOf({{{-1, 1, 5, 1, 1, 5, 0, -1, 5}}, {{-1, 1, 6, 0, -1, 6, 1, 1, 6}}});
+        g->material(0)->twoSided = twoSided;
+        v.groups.add(g);
+        v.frame();
+        EXPECT_EQ(v.renderer.opaqueCount, twoSided ? 2 : 1);
+    }
+}
+
+TEST(Renderer3D, DepthComesFromAProviderOfTheSameSize)
+{
+    View first, second;
+    first.groups.add(groupOf({{{-50, 50, 5, 50, 50, 5, 0, -50, 5}}}));
+    first.frame();
+    second.renderer.depthProvider = &first.renderer;
+    second.groups.add(groupOf({{{-50, 50, 9, 50, 50, 9, 0, -50, 9}}}));
+    second.frame();
+    // The farther triangle is hidden by the provider's depth.
+    EXPECT_EQ(second.surface->colorAt(16, 16), 0u);
+    Renderer3D small(nullptr, 4, 4);
+    second.renderer.depthProvider = &small;
+    second.frame();
+    EXPECT_EQ(second.surface->colorAt(16, 16), 0xFFFFFFu);
+}
