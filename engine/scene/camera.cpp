@@ -1,6 +1,8 @@
 // camera.cpp -- projection factor, lazy view matrix and follow modes
 #include "engine/scene/camera.h"
 
+#include "engine/scene/fixed_point.h"
+
 #include <cmath>
 
 Camera::Camera(int mode, float fovDegrees) : followMode(mode)
@@ -11,8 +13,7 @@ Camera::Camera(int mode, float fovDegrees) : followMode(mode)
 void Camera::setFov(float degrees)
 {
     fov = degrees;
-    double t = std::tan(double(degrees) * 0.017453292 * 0.5) * 1024.0;
-    projection = (t >= 2147483647.0 || t <= -2147483648.0 || t != t) ? 0 : int32_t(t);
+    projection = saturatingInt(std::tan(double(degrees) * 0.017453292 * 0.5) * 1024.0);
 }
 
 const Matrix4& Camera::getViewMatrix()

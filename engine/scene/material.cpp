@@ -2,6 +2,7 @@
 #include "engine/scene/material.h"
 
 #include "engine/platform/image.h"
+#include "engine/scene/fixed_point.h"
 #include "engine/scene/texture_access.h"
 
 #include <os/wstring.h>
@@ -25,20 +26,10 @@ void Material::setName(const WCHAR* text)
     copyName(name, text);
 }
 
-static int32_t toFixed16(float f)
-{
-    double v = double(f) * 65536.0;
-    if (v >= 2147483647.0)
-        return INT32_MAX;
-    if (v <= -2147483648.0)
-        return INT32_MIN;
-    return int32_t(v);
-}
-
 void Material::setTextureOffset(float u, float v)
 {
-    textureOffsetU = toFixed16(u);
-    textureOffsetV = toFixed16(v);
+    textureOffsetU = saturatingInt(double(u) * 65536.0);
+    textureOffsetV = saturatingInt(double(v) * 65536.0);
 }
 
 void Material::useTextureColorKey()

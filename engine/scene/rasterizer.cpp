@@ -4,6 +4,7 @@
 #include "engine/base/math_utils.h"
 #include "engine/platform/image.h"
 #include "engine/scene/environment.h"
+#include "engine/scene/fixed_point.h"
 #include "engine/scene/material.h"
 #include "engine/scene/mesh.h"
 #include "engine/scene/pixel_ops.h"
@@ -35,22 +36,6 @@ const FallbackTables& fallbackTables()
     return tables;
 }
 
-int log2Floor(int n)
-{
-    int k = 0;
-    while (n > 1)
-    {
-        n >>= 1;
-        ++k;
-    }
-    return k;
-}
-
-int32_t clampToInt(int64_t v)
-{
-    return v > INT32_MAX ? INT32_MAX : (v < INT32_MIN ? INT32_MIN : int32_t(v));
-}
-
 } // namespace
 
 void RasterImage::setFrom(const Image* image, int surfaceBits)
@@ -63,8 +48,8 @@ void RasterImage::setFrom(const Image* image, int surfaceBits)
     pixels = image->pixels;
     bits = image->bits;
     rowPixels = image->stride / image->bytesPerPixel;
-    maskU = (1 << log2Floor(image->width)) - 1;
-    maskV = (1 << log2Floor(image->height)) - 1;
+    maskU = (1 << floorLog2(image->width)) - 1;
+    maskV = (1 << floorLog2(image->height)) - 1;
     convert = (bits == 16) != (surfaceBits == 16);
 }
 
@@ -143,10 +128,12 @@ void Rasterizer::setMaterial(const Material* m)
     s.alphaMask = s.hasMask && !m->useColorKey;
     s.textured = s.hasTexture || s.hasMask;
     s.flat = m->detailLevel > 1 && m->flat;
-    s.transparency = m->detailLevel > 1 ? m->transparency : 0;
-    s.shininessStrength = m->shininessStrength;
-    s.texturePercent = m->texturePercent;
-    s.reflectionPercent = m->reflectionPercent;
+    // Weights from files are brought into 0..255, the range of the blends.
+    auto weight = [](int32_t w) { return std::clamp(w, 0, 255); };
+    s.transparency = m->detailLevel > 1 ? weight(m->transparency) : 0;
+    s.shininessStrength = weight(m->shininessStrength);
+    s.texturePercent = weight(m->texturePercent);
+    s.reflectionPercent = weight(m->reflectionPercent);
     s.reflection = RasterImage();
     if (m->detailLevel == 5 && !m->flat)
     {
@@ -229,7 +216,7 @@ void startEdge(Rasterizer::Edge& e, int32_t x, const int32_t* a, int32_t xEnd, c
     {
         e.a[k] = a[k];
         if (rows > 0)
-            e.aStep[k] = clampToInt((int64_t(aEnd[k]) - a[k]) / rows);
+            e.aStep[k] = clamp32((int64_t(aEnd[k]) - a[k]) / rows);
     }
 }
 
@@ -257,10 +244,10 @@ void Rasterizer::setupTriangle(const Face& face, const Vertex* v[3])
     const int64_t perPixel = 0x10000 / (w >> 16);
     for (int k = 0; k < kAttributeCount; ++k)
     {
-        longA[k] = clampToInt(p0.a[k] + ((int64_t(p2.a[k]) - p0.a[k]) >> 8) * t);
-        s.gradient[k] = clampToInt((((int64_t(longA[k]) - p1.a[k]) >> 8) * perPixel) >> 8);
+        longA[k] = clamp32(p0.a[k] + ((int64_t(p2.a[k]) - p0.a[k]) >> 8) * t);
+        s.gradient[k] = clamp32((((int64_t(longA[k]) - p1.a[k]) >> 8) * perPixel) >> 8);
     }
-    const int32_t xl = clampToInt(longX);
+    const int32_t xl = clamp32(longX);
     s.fogOn = s.fogLoaded && face.mesh->environmentEnabled;
     const uint32_t fogColour = face.mesh->fogColor != 0xFFFFFFFFu ? face.mesh->fogColor & 0xFFFFFF : s.fogColor;
     s.triangleFogColor = bitsPerPixel == 16 ? toRgb565(fogColour) : fogColour;

@@ -7,6 +7,7 @@
 // their zero byte.
 #include "engine/scene/reader_3ds.h"
 
+#include "engine/scene/fixed_point.h"
 #include "engine/scene/group3d.h"
 #include "engine/scene/texture_dictionary.h"
 
@@ -22,11 +23,6 @@ int32_t byteOf(float f)
 {
     const float v = f + 0.5f;
     return v >= 255.0f ? 255 : (v > 0.0f ? int32_t(v) : 0); // NaN gives 0
-}
-
-int32_t saturating(double v)
-{
-    return v >= 2147483647.0 ? INT32_MAX : (v <= -2147483648.0 ? INT32_MIN : (v != v ? 0 : int32_t(v)));
 }
 
 } // namespace
@@ -141,7 +137,7 @@ int32_t Reader3DS::readPercentage()
     {
         float f = 0;
         readFloat(f);
-        return saturating(double(f) * 255.0);
+        return saturatingInt(double(f) * 255.0);
     }
     return 0;
 }
@@ -290,8 +286,8 @@ bool Reader3DS::readTextureCoordinates()
             return false;
         if (mesh && i < mesh->vertexCount())
         {
-            mesh->vertex(i)->u = saturating(65536.0 * double(u));
-            mesh->vertex(i)->v = saturating(65536.0 * (1.0 - double(v)));
+            mesh->vertex(i)->u = saturatingInt(65536.0 * double(u));
+            mesh->vertex(i)->v = saturatingInt(65536.0 * (1.0 - double(v)));
         }
     }
     return true;

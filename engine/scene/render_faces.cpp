@@ -15,22 +15,6 @@ constexpr int32_t kNotLit = int32_t(0x80000000u);
 constexpr uint8_t kTemporary = 128;
 constexpr uint8_t kSkipped = 64;
 
-int32_t clamp32(int64_t v)
-{
-    return v > INT32_MAX ? INT32_MAX : (v < INT32_MIN ? INT32_MIN : int32_t(v));
-}
-
-int log2Of(int n)
-{
-    int k = 0;
-    while (n > 1)
-    {
-        n >>= 1;
-        ++k;
-    }
-    return k;
-}
-
 void toFixedRotation(const Matrix4& m, double scale, int32_t out[9])
 {
     for (int r = 0; r < 3; ++r)
@@ -72,8 +56,8 @@ void Renderer3D::drawMesh(Mesh& mesh, const Matrix4& working, const Matrix4& gro
     const Image* sized = textureImage(m.texture);
     if (!sized)
         sized = textureImage(m.mask);
-    s.shiftU = sized ? log2Of(sized->width) : 0;
-    s.shiftV = sized ? log2Of(sized->height) : 0;
+    s.shiftU = sized ? floorLog2(sized->width) : 0;
+    s.shiftV = sized ? floorLog2(sized->height) : 0;
     if (cullingPolicy == 2)
     {
         Tuple3 centre;

@@ -8,6 +8,7 @@
 #include "engine/scene/environment.h"
 #include "engine/scene/group3d.h"
 #include "engine/scene/rasterizer.h"
+#include "engine/scene/scene.h"
 #include "engine/scene/render_state.h"
 #include "engine/scene/shade_table.h"
 #include "engine/scene/texture_access.h"
@@ -43,6 +44,8 @@ void Renderer3D::initRasterizer()
 
 void Renderer3D::updateShadeTable(const PtrVector* lights, uint32_t ambient)
 {
+    shadeLights = lights;
+    shadeAmbient = ambient;
     if (shadeTable)
     {
         shadeTable->build(lights, ambient);
@@ -50,6 +53,17 @@ void Renderer3D::updateShadeTable(const PtrVector* lights, uint32_t ambient)
     }
     const int bits = target && target->surface ? target->surface->bits : 16;
     shadeTable = new ShadeTable(lights, ambient, bits);
+}
+
+// A table built before the surface was known may have the other pixel format.
+void Renderer3D::matchShadeTableToSurface()
+{
+    const int bits = rasterizer->surface ? rasterizer->surface->bits : 16;
+    if (shadeTable && (shadeTable->bitsPerPixel == 16) != (bits == 16))
+    {
+        delete shadeTable;
+        shadeTable = new ShadeTable(shadeLights, shadeAmbient, bits);
+    }
 }
 
 void Renderer3D::updateEnvironment(const Environment& environment)
@@ -67,6 +81,8 @@ void Renderer3D::bindScene(const PtrVector* groups, Camera* camera, const Enviro
 
 void Renderer3D::render(float dt)
 {
+    if (scene)
+        scene->drawBackground();
     if (boundGroups && boundCamera && boundEnvironment)
         renderFrame(dt, boundGroups, *boundCamera, *boundEnvironment);
 }
@@ -98,6 +114,7 @@ void Renderer3D::renderFrame(float dt, const PtrVector* groups, Camera& camera, 
         return;
     if (!shadeTable)
         updateShadeTable(nullptr, environment.ambient);
+    matchShadeTableToSurface();
     // The rasteriser's clip rectangle fixes the depth rows.
     rasterizer->beginFrame(shadeTable, depthBuffer, &tempVertices, showSubdivision != 0);
     rasterizer->loadFog(environment.fog);

@@ -48,7 +48,7 @@ public:
     void updateEnvironment(const Environment& environment);
 
     // The scene whose frame render(dt) draws: its children (Group3D), camera
-    // and environment. The scene draws its background before.
+    // and environment; render(dt) first draws the owning scene's background.
     void bindScene(const PtrVector* groups, Camera* camera, const Environment* environment);
     void render(float dt) override;
     // One frame of groups seen by camera, into the display target.
@@ -77,6 +77,10 @@ private:
     Vertex& vertexOf(const Face& face, int32_t index) const;
     void drawLists();
 
+    void matchShadeTableToSurface();
+
+    const PtrVector* shadeLights = nullptr;
+    uint32_t shadeAmbient = 0;
     const PtrVector* boundGroups = nullptr;
     Camera* boundCamera = nullptr;
     const Environment* boundEnvironment = nullptr;

@@ -5,17 +5,6 @@
 #include "engine/base/vector.h"
 #include "engine/scene/mesh.h"
 
-int32_t saturatingInt(double value)
-{
-    if (value >= 2147483647.0)
-        return INT32_MAX;
-    if (value <= -2147483648.0)
-        return INT32_MIN;
-    if (value != value)
-        return 0;
-    return int32_t(value);
-}
-
 int32_t floatToFixed(float value)
 {
     if (fixedScale() == -1)

@@ -1,6 +1,8 @@
 // vertex_face.h -- the points and triangles of a mesh, in fixed point
 #pragma once
 
+#include "engine/scene/fixed_point.h"
+
 #include <cstdint>
 
 class Mesh;
@@ -8,8 +10,6 @@ struct Vector3;
 
 // Converts a float to the engine's fixed point (truncating, saturating).
 int32_t floatToFixed(float value);
-// Float to integer with truncation toward zero, saturating at the 32-bit range.
-int32_t saturatingInt(double value);
 
 struct Vertex
 {

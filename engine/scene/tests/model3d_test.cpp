@@ -2,6 +2,7 @@
 // of detail and chips
 #include "engine/scene/chip3d.h"
 #include "engine/scene/group3d.h"
+#include "engine/scene/texture.h"
 
 #include "engine/base/math_utils.h"
 
@@ -222,4 +223,26 @@ TEST(ChipFrames, SwitchesOnlyTheArraysItHas)
     EXPECT_EQ(m.mask, keep);
     anim.setFrame(5);
     EXPECT_EQ(m.texture, frames[1]);
+}
+
+TEST(Material, ColourKeyOfTheTextureTurnsItIntoItsOwnMask)
+{
+    Image* keyed = new Image(1, 1, false);
+    keyed->create(4, 4, 32);
+    keyed->hasColorKey = 1;
+    keyed->colorKey = 0x00FF00;
+    Image* frames[1] = {keyed};
+    Texture texture(u"k.gif", frames, 1, false, false);
+    TexturedMaterial m;
+    m.useTextureColorKey();
+    EXPECT_EQ(m.mask, nullptr);
+    m.texture = &texture;
+    m.useTextureColorKey();
+    EXPECT_EQ(m.mask, &texture);
+    EXPECT_EQ(m.useColorKey, 1);
+    EXPECT_EQ(m.colorKey, 0x00FF00u);
+    Material* copy = m.clone();
+    EXPECT_EQ(copy->mask, &texture);
+    EXPECT_EQ(copy->detailLevel, 2);
+    delete copy;
 }

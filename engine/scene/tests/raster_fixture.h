@@ -5,7 +5,10 @@
 #include "engine/platform/image.h"
 #include "engine/scene/material.h"
 #include "engine/scene/mesh.h"
+#include "engine/scene/environment.h"
+#include "engine/scene/light.h"
 #include "engine/scene/rasterizer.h"
+#include "engine/scene/renderer3d.h"
 #include "engine/scene/shade_table.h"
 #include "engine/scene/texture.h"
 
@@ -42,7 +45,7 @@ struct Point
 };
 
 // One mesh whose vertices carry screen positions directly.
-struct Scene
+struct TriangleSurface
 {
     Image* surface;
     std::vector<uint32_t> depth;
@@ -50,14 +53,14 @@ struct Scene
     Mesh mesh;
     PtrVector temps;
 
-    Scene(int width, int height, int bits, Material* material, const ShadeTable* shades = nullptr)
+    TriangleSurface(int width, int height, int bits, Material* material, const ShadeTable* shades = nullptr)
         : surface(makeSurface(width, height, bits)), depth(size_t(width * height), 0xFFFFFFFFu),
           rasterizer(surface, 0, 0, width, height)
     {
         mesh.material = material;
         rasterizer.beginFrame(shades, depth.data(), &temps, false);
     }
-    ~Scene() { delete surface; }
+    ~TriangleSurface() { delete surface; }
 
     void triangle(const Point& a, const Point& b, const Point& c)
     {
@@ -87,6 +90,27 @@ struct Scene
         triangle(tl, tr, br);
         triangle(tl, br, bl);
     }
+};
+
+// A render pass over a whole surface with one white light and grey ambient.
+struct LitView
+{
+    Image* surface;
+    Renderer3D renderer;
+    Light light;
+    PtrVector lights;
+    Environment environment;
+
+    LitView(int width, int height, int bits, const Vector3& lightDirection)
+        : surface(makeSurface(width, height, bits)), renderer(nullptr, width, height),
+          light(lightDirection, 0xFFFFFF, 0xFFFFFF, 320, 120)
+    {
+        renderer.setTarget({0, 0, width, height, 1.0f, surface});
+        renderer.initRasterizer();
+        lights.add(&light);
+        renderer.updateShadeTable(&lights, 0x303030);
+    }
+    ~LitView() { delete surface; }
 };
 
 } // namespace rastertest

@@ -12,7 +12,7 @@
 #include <string>
 
 using rastertest::Point;
-using rastertest::Scene;
+using rastertest::TriangleSurface;
 
 namespace {
 
@@ -66,7 +66,7 @@ TEST(Rasterizer, CoverageIsTheSameInBothDepths)
     {
         ColorMaterial red;
         red.color = 0xFF0000;
-        Scene s(16, 16, bits, &red);
+        TriangleSurface s(16, 16, bits, &red);
         s.triangle({2, 1, 100 << 16}, {13, 5, 100 << 16}, {6, 14, 100 << 16});
         const std::string rows = coverage(*s.surface);
         if (first.empty())
@@ -114,7 +114,7 @@ TEST(Rasterizer, ThinAndDegenerateTrianglesAreNotDrawn)
         {
             ColorMaterial m;
             m.color = 0xFFFFFF;
-            Scene s(16, 16, bits, &m);
+            TriangleSurface s(16, 16, bits, &m);
             s.triangle(c.a, c.b, c.c);
             EXPECT_EQ(coverage(*s.surface).find('#'), std::string::npos) << c.what << " " << bits;
         }
@@ -127,7 +127,7 @@ TEST(Rasterizer, DepthTestKeepsTheNearerAndRefusesEqual)
         ColorMaterial first, second;
         first.color = 0x00FF00;
         second.color = 0x0000FF;
-        Scene s(8, 8, bits, &first);
+        TriangleSurface s(8, 8, bits, &first);
         s.fill(100 << 16);
         s.mesh.material = &second;
         s.fill(100 << 16); // equal depth: not drawn
@@ -148,7 +148,7 @@ TEST(Rasterizer, TexturesWrapAndSampleTheirOwnSize)
         Texture* texture = rastertest::makeTexture(4, 4, bits, [&](int x, int) { return colours[x]; });
         ColorMaterial m;
         m.texture = texture;
-        Scene s(32, 8, bits, &m);
+        TriangleSurface s(32, 8, bits, &m);
         // u runs over 8 texels across 32 pixels: the texture shows twice.
         s.fill(10 << 16, 8 << 16, 0);
         for (int x : {1, 5, 9, 13, 17, 21, 25, 29})
@@ -184,7 +184,7 @@ TEST(Rasterizer, MasksKeyBlendAndKeep)
             m.mask = mask;
             m.useColorKey = c.colourKey;
             m.colorKey = 0x123456;
-            Scene s(8, 8, bits, &background);
+            TriangleSurface s(8, 8, bits, &background);
             s.fill(100 << 16);
             s.mesh.material = &m;
             s.fill(50 << 16);
@@ -216,7 +216,7 @@ TEST(Rasterizer, FogFromFrontToBack)
             ColorMaterial m;
             m.color = 0xFFFFFF;
             Fog fog(100, 200, 0x000000);
-            Scene s(8, 8, bits, &m);
+            TriangleSurface s(8, 8, bits, &m);
             s.rasterizer.loadFog(&fog);
             s.fill(uint32_t(c.depthUnits) << 16);
             uint32_t want = stored(c.expected, bits);
@@ -231,7 +231,7 @@ TEST(Rasterizer, FogWithBackAtItsFrontIsNotLoaded)
     ColorMaterial m;
     m.color = 0xFFFFFF;
     Fog fog(100, 100, 0x000000);
-    Scene s(8, 8, 32, &m);
+    TriangleSurface s(8, 8, 32, &m);
     s.rasterizer.loadFog(&fog);
     s.fill(500u << 16);
     EXPECT_EQ(s.surface->colorAt(3, 3), 0xFFFFFFu);
@@ -247,7 +247,7 @@ TEST(Rasterizer, FlatFacesUseOneEntryOfTheTable)
     TexturedMaterial m;
     m.color = 0xFF8000;
     m.flat = 1;
-    Scene s(8, 8, 32, &m, &table);
+    TriangleSurface s(8, 8, 32, &m, &table);
     // Vertex shade coordinates point elsewhere; the face's own (0, 0) wins.
     Point a{0, 0, 1 << 16, 0, 0, 0, 0}, b{8, 0, 1 << 16, 0, 0, 0, 0}, c{8, 8, 1 << 16, 0, 0, 0, 0};
     s.triangle(a, b, c);
@@ -284,4 +284,48 @@ TEST(Rasterizer, TargetsAreClippedToTheSurface)
     Rasterizer outside(surface, -1, 0, 16, 16);
     EXPECT_EQ(outside.width, 0);
     delete surface;
+}
+
+TEST(Rasterizer, DetailLevelsMixLightSpecularTransparencyAndReflection)
+{
+    // A small reflection map (narrower than 256) of one colour.
+    Texture* reflection = rastertest::makeTexture(64, 64, 32, [](int, int) { return 0x204060u; });
+    struct Case
+    {
+        const char* what;
+        int level;
+        uint32_t colour;
+        int transparency;
+        int shininess;
+        bool reflect;
+        uint32_t expected; // over 0x0000FF, diffuse 0x808080, specular 0x202020
+    } cases[] = {
+        {"lit colour", 2, 0xFFFFFF, 0, 255, false, 0x7F7F7F},
+        // The saturating sum drops the low bit of red and green of its first term.
+        {"specular", 3, 0xFFFFFF, 0, 128, false, 0x8E8E8F},
+        {"unlit see-through", 4, 0xFF0000, 128, 255, false, 0x7F007F},
+        {"reflection", 5, 0xFF0000, 0, 255, true, 0x9C3E5E},
+    };
+    for (const Case& c : cases)
+    {
+        PtrVector none;
+        ShadeTable table(&none, 0x808080, 32);
+        for (int i = 0; i < ShadeTable::kEntries; ++i)
+            table.specular[i] = c.reflect ? 0 : 0x202020;
+        ColorMaterial background;
+        background.color = 0x0000FF;
+        TexturedMaterial m;
+        m.detailLevel = c.level;
+        m.color = c.colour;
+        m.transparency = c.transparency;
+        m.shininessStrength = c.shininess;
+        m.reflectionMap = c.reflect ? reflection : nullptr;
+        TriangleSurface s(8, 8, 32, &background, &table);
+        s.fill(100 << 16);
+        s.mesh.material = &m;
+        Point a{0, 0, 50 << 16, 0, 0, 0, 0}, b{8, 0, 50 << 16, 0, 0, 254, 0}, d{8, 8, 50 << 16, 0, 0, 254, 254};
+        s.triangle(a, b, d);
+        EXPECT_EQ(s.surface->colorAt(6, 2), c.expected) << c.what;
+    }
+    delete reflection;
 }

@@ -201,19 +201,18 @@ TEST(Renderer3D, ZeroViewportDrawsNothing)
 
 TEST(Renderer3D, UnsortedOpaqueFacesAreDrawnLastCollectedFirst)
 {
-    {
-        // Equal depths: the first face drawn keeps its pixels.
-        View v;
-        Group3D* g = groupOf({{{-50, 50, 5, 50, 50, 5, 0, -50, 5}}}, 0xFF0000);
-        ColorMaterial* green = new ColorMaterial();
-        green->color = 0x00FF00;
-        green->twoSided = 1;
-        g->addMaterial(u"green", green);
-        g->addObject(u"second", meshOf({{{-50, 50, 5, 50, 50, 5, 0, -50, 5}}}, green));
-        v.groups.add(g);
-        v.frame();
-        EXPECT_EQ(v.surface->colorAt(16, 16), 0x00FF00u);
-    }
+    // Two meshes at equal depth: the second mesh's face is collected last,
+    // drawn first, and keeps its pixels.
+    View v;
+    Group3D* g = groupOf({{{-50, 50, 5, 50, 50, 5, 0, -50, 5}}}, 0xFF0000);
+    ColorMaterial* green = new ColorMaterial();
+    green->color = 0x00FF00;
+    green->twoSided = 1;
+    g->addMaterial(u"green", green);
+    g->addObject(u"second", meshOf({{{-50, 50, 5, 50, 50, 5, 0, -50, 5}}}, green));
+    v.groups.add(g);
+    v.frame();
+    EXPECT_EQ(v.surface->colorAt(16, 16), 0x00FF00u);
 }
 
 TEST(Renderer3D, BackFacesAreCulledUnlessTwoSided)
@@ -244,4 +243,80 @@ TEST(Renderer3D, DepthComesFromAProviderOfTheSameSize)
     second.renderer.depthProvider = &small;
     second.frame();
     EXPECT_EQ(second.surface->colorAt(16, 16), 0xFFFFFFu);
+}
+
+TEST(Renderer3D, LightTablesFollowTheSurfaceFormat)
+{
+    initMathTables();
+    Image* surface = rastertest::makeSurface(kW, kH, 32);
+    Renderer3D renderer(nullptr, kW, kH);
+    PtrVector none;
+    renderer.updateShadeTable(&none, 0x808080); // before the surface is known
+    renderer.setTarget({0, 0, kW, kH, 1.0f, surface});
+    renderer.initRasterizer();
+    Camera camera(0, 90.0f);
+    camera.setViewport(kW, kH);
+    camera.setPosition(0.0f, 0.0f, 0.0f);
+    camera.setTarget(0.0f, 0.0f, 1.0f);
+    Environment environment;
+    PtrVector groups;
+    Group3D* g = groupOf({{{-50, 50, 5, 50, 50, 5, 0, -50, 5}}});
+    g->setDetailLevel(2);
+    groups.add(g);
+    renderer.renderFrame(0.04f, &groups, camera, environment);
+    EXPECT_EQ(surface->colorAt(16, 16), 0x7F7F7Fu);
+    delete g;
+    delete surface;
+}
+
+namespace {
+
+// Splits every face down to the given depth.
+class SplitTo : public FaceSubdivider
+{
+public:
+    explicit SplitTo(int levels) : depth(levels) {}
+    bool shouldSplit(const Face&, int current) override { return current < depth; }
+
+private:
+    int depth;
+};
+
+} // namespace
+
+TEST(Renderer3D, SubdividedFacesAreSplitIntoFour)
+{
+    struct Case
+    {
+        int levels;
+        int faces, temps;
+    } cases[] = {{0, 1, 0}, {1, 4, 3}, {2, 16, 15}};
+    for (const Case& c : cases)
+    {
+        View v;
+        SplitTo rule(c.levels);
+        Group3D* g = groupOf({{{-50, 50, 5, 50, 50, 5, 0, -50, 5}}});
+        g->mesh(0)->subdivider = &rule;
+        v.renderer.showSubdivision = 1;
+        v.groups.add(g);
+        v.frame();
+        EXPECT_EQ(v.renderer.opaqueCount, c.faces) << c.levels;
+        EXPECT_EQ(v.renderer.tempCount, c.temps) << c.levels;
+        EXPECT_EQ(v.surface->colorAt(16, 16), 0xFFFFFFu) << c.levels;
+    }
+}
+
+TEST(Renderer3D, WireFramesDrawOnlyTheEdges)
+{
+    View v;
+    Group3D* g = groupOf({{{-1, 1, 4, 1, 1, 4, 0, -1, 4}}}, 0x00FF00);
+    g->material(0)->wireframe = 1;
+    v.groups.add(g);
+    v.frame();
+    // The top edge runs along one row; the inside stays empty.
+    int edgePixels = 0;
+    for (int x = 0; x < kW; ++x)
+        edgePixels += v.surface->colorAt(x, 8) == 0x00FF00u;
+    EXPECT_GT(edgePixels, 10);
+    EXPECT_EQ(v.surface->colorAt(16, 12), 0u);
 }

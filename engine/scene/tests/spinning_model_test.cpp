@@ -61,15 +61,10 @@ TEST(SpinningModel, LitTexturedAndFoggedFromThreeAngles)
     ASSERT_NE(model, nullptr);
     ASSERT_EQ(model->meshCount(), 2);
 
-    Image* surface = rastertest::makeSurface(kWidth, kHeight, 16);
-    Renderer3D renderer(nullptr, kWidth, kHeight);
-    renderer.setTarget({0, 0, kWidth, kHeight, 1.0f, surface});
-    renderer.initRasterizer();
-    Light sun(Vector3(-0.5f, -0.6f, 1.0f), 0xFFFFFF, 0xFFFFFF, 320, 120);
-    PtrVector lights;
-    lights.add(&sun);
-    renderer.updateShadeTable(&lights, 0x303030);
-    Environment environment;
+    rastertest::LitView view(kWidth, kHeight, 16, Vector3(-0.5f, -0.6f, 1.0f));
+    Image* surface = view.surface;
+    Renderer3D& renderer = view.renderer;
+    Environment& environment = view.environment;
     Fog fog(6, 11, kFog);
     environment.fog = &fog;
     renderer.updateEnvironment(environment);
@@ -122,6 +117,5 @@ TEST(SpinningModel, LitTexturedAndFoggedFromThreeAngles)
         EXPECT_GT(renderer.opaqueCount, 60) << names[shot]; // about half of 204 faces face the eye
     }
     EXPECT_EQ(pictures.size(), 3u);
-    delete surface;
     delete model;
 }

@@ -25,8 +25,11 @@ class FrameDriver : public IdleHandler
 public:
     explicit FrameDriver(ShowcaseWindow& window) : window(window)
     {
-        timer.mode = FrameTimer::Paced;
+        // A fixed pause per frame: the paced mode measures before it sleeps,
+        // and on a clock that only sleeping moves it would never start.
+        timer.mode = FrameTimer::Capped;
         timer.targetFps = 25;
+        timer.extraDelayMs = 40;
     }
 
     void onIdle(MSG*, HWND) override
