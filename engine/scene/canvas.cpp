@@ -160,6 +160,8 @@ void Canvas::renderScenes()
     {
         if (!scene->visible || !scene->renderer || !scene->renderer->target)
             continue;
+        // The back buffer is made again when the window changes size.
+        scene->renderer->target->surface = surface;
         if (scene->buffered)
         {
             if (repaint)
@@ -218,6 +220,15 @@ void Canvas::placeScene(Scene* scene)
         static_cast<Scene2D*>(scene)->initRasterizer();
     else if (scene->sceneType == Scene::Scene3DType)
         static_cast<Scene3D*>(scene)->setViewport(zoom);
+}
+
+void Canvas::bringToFront(Scene* scene)
+{
+    auto found = std::find(scenes.begin(), scenes.end(), scene);
+    if (found == scenes.end())
+        return;
+    scenes.erase(found);
+    scenes.push_back(scene);
 }
 
 void Canvas::deleteScenes()

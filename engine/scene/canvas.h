@@ -108,6 +108,8 @@ public:
     // ---- scenes and their children ----
     void addScene(const WCHAR* sceneName, Scene* scene);
     void deleteScenes();
+    // Moves a listed scene to the end of the list: drawn last, hit first.
+    void bringToFront(Scene* scene);
     int getSceneCount() const { return int(scenes.size()); }
     Scene* getScene(int i) const { return scenes[size_t(i)]; }
     Scene* findScene(const WCHAR* sceneName) const;
@@ -149,6 +151,8 @@ public:
     Sprite* getPressedSprite() const { return pressedSprite; }
     void setPressedSprite(Sprite* sprite) { pressedSprite = sprite; }
     int32_t getKeyBits() const { return keyBits; }
+    // The key word a pen direction pad writes its arrow bits into.
+    int32_t* getKeyBitsWord() { return &keyBits; }
     int takeReleasedKey();
     void addPreFrameListener(FrameListener* l) { preFrame.push_back(l); }
     void addPostFrameListener(FrameListener* l) { postFrame.push_back(l); }

@@ -47,6 +47,7 @@ void InputPad::show(Sprite* target_, const WCHAR* initialText, const WCHAR* mess
     scene = static_cast<SceneSprite*>(canvas->findScene(kSceneName));
     if (!scene || scene->sceneType != Scene::SpriteScene)
         build();
+    canvas->bringToFront(scene); // scenes added since must not cover the pad
     open = true;
     canvas->inputPadOpen = true;
     savedMouseListener = canvas->getMouseListener();

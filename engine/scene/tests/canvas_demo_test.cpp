@@ -91,16 +91,17 @@ TEST_F(CanvasDemo, TwoScenesFadeAndACallSignIsTyped)
     script.steps[60] = [&] {
         FadeEffect out(0.3f, 10, 0x000000);
         canvas->applyEffect(&out, false, true);
+        shoot("2_faded_out");
         sprites->visible = 0;
         second->visible = 1;
         FadeEffect in(0.3f, 10, 0x000000);
         canvas->applyEffect(&in, true, true);
     };
-    script.steps[120] = [&] { shoot("2_second"); };
+    script.steps[120] = [&] { shoot("3_second"); };
     script.steps[130] = [&] { os::host::headless::tap(120, 112); };
     script.steps[150] = [&] {
         ASSERT_TRUE(pad->isOpen());
-        shoot("3_pad_open");
+        shoot("4_pad_open");
     };
     const char* typed = "viper";
     for (int i = 0; typed[i]; ++i)
@@ -111,14 +112,14 @@ TEST_F(CanvasDemo, TwoScenesFadeAndACallSignIsTyped)
     script.steps[235] = [&] { os::host::headless::key('7'); }; // a hardware key
     script.steps[255] = [&] {
         EXPECT_EQ(u"viper7", pad->getText());
-        shoot("4_typed");
+        shoot("5_typed");
     };
     script.steps[265] = [&] {
         ASSERT_TRUE(pad->getScene());
         auto* ok = static_cast<Sprite*>(pad->getScene()->findChild(u"btnOk_MSGBOX"));
         os::host::headless::tap(pad->getScene()->x + ok->x + ok->width / 2, pad->getScene()->y + ok->y + 10);
     };
-    script.steps[285] = [&] { shoot("5_done"); };
+    script.steps[285] = [&] { shoot("6_done"); };
     script.steps[330] = [&] { PostQuitMessage(0); };
     canvas->addPostFrameListener(&script);
     canvas->setFocus(); // hardware keys go to the canvas

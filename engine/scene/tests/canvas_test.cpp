@@ -3,6 +3,8 @@
 #include "canvas_fixture.h"
 
 #include "engine/platform/tests/fixture_writers.h"
+#include "engine/platform/image.h"
+#include "engine/platform/pen_pad.h"
 #include "engine/scene/sound_dictionary.h"
 
 #include <os/sound/sound_test_api.h>
@@ -313,7 +315,7 @@ TEST_F(CanvasPen, PlainCheckBoxTogglesAndTipLinkShowsItsTip)
 TEST_F(CanvasPen, HyperlinkLoadsItsPageInPlace)
 {
     addSprite(u"link", Sprite::Hyperlink, 10, 10, 40, 20, u"next.properties");
-    ASSERT_TRUE(CreateDirectoryW(u"\\pages", nullptr) || true);
+    CreateDirectoryW(u"\\pages", nullptr);
     ASSERT_TRUE(fixtures::writeDeviceFile(u"\\pages\\next.properties", {'a', '=', '1', '\n'}));
     canvas->setTemplateFolder(u"\\pages\\");
     tapAt(20, 20);
@@ -321,6 +323,24 @@ TEST_F(CanvasPen, HyperlinkLoadsItsPageInPlace)
     EXPECT_EQ(std::u16string(u"next.properties"), canvas->getTemplateName());
     EXPECT_EQ(std::u16string(u"1"), canvas->getTemplate()->get(u"a"));
     EXPECT_EQ(nullptr, canvas->getPressedSprite());
+}
+
+TEST_F(CanvasPen, PenPadDragSetsArrowBitsUntilThePenLifts)
+{
+    Sprite* button = addSprite(u"b", Sprite::Button, 0, 0, 20, 20);
+    canvas->setPenPad(new PenDirectionPad(canvas->getKeyBitsWord(), canvas->getDrawDC(), 4, 10));
+    pen(os::host::EventType::PenDown, 100, 100);
+    EXPECT_TRUE(canvas->getPenPad()->dragging);
+    pen(os::host::EventType::PenMove, 160, 102);
+    pen(os::host::EventType::PenMove, 170, 102);
+    EXPECT_EQ(Canvas::KeyRight, canvas->getKeyBits() & Canvas::ArrowBits);
+    key(WM_KEYDOWN, VK_SPACE);
+    pen(os::host::EventType::PenUp, 170, 102);
+    EXPECT_FALSE(canvas->getPenPad()->dragging);
+    EXPECT_EQ(Canvas::KeySpace, canvas->getKeyBits()) << "lifting the pen clears only the arrows";
+    pen(os::host::EventType::PenDown, 10, 10);
+    EXPECT_FALSE(canvas->getPenPad()->dragging) << "a tap on a sprite is no drag";
+    EXPECT_EQ(1, button->status);
 }
 
 TEST_F(CanvasPen, RotatedPenIsTurnedIntoCanvasPixels)
@@ -333,6 +353,51 @@ TEST_F(CanvasPen, RotatedPenIsTurnedIntoCanvasPixels)
 }
 
 using CanvasSettings = CanvasFixture;
+
+TEST_F(CanvasSettings, BufferedSceneIsCopiedWithItsColourKeyAndFollowsTheZoom)
+{
+    auto* layer = new SceneSprite(100, 100, 40, 40, 0xFF0000, nullptr);
+    layer->buffered = 1;
+    layer->transparentColor = 0x00FF00;
+    auto* hole = new Sprite(10, 10, 10, 10);
+    hole->color = 0x00FF00;
+    layer->addSprite(u"hole", hole, nullptr);
+    canvas->addScene(u"layer", layer);
+    sprites->bkgColor = 0x0000FF;
+    canvas->redraw();
+    Image* back = canvas->getBackBuffer()->getImage();
+    EXPECT_EQ(0xFF0000u, back->colorAt(105, 105));
+    EXPECT_EQ(0x0000FFu, back->colorAt(115, 115)) << "the key colour shows what lies below";
+    EXPECT_EQ(0x0000FFu, back->colorAt(145, 105));
+    canvas->setZoom(0.5f);
+    canvas->redraw();
+    EXPECT_EQ(0xFF0000u, back->colorAt(52, 52));
+    EXPECT_EQ(0x0000FFu, back->colorAt(75, 75));
+}
+
+TEST_F(CanvasSettings, ScenesDrawIntoABackBufferMadeAgain)
+{
+    sprites->bkgColor = 0x00FF00;
+    canvas->acquireDC(); // a new back buffer, the old one freed
+    canvas->redraw();
+    Image* back = canvas->getBackBuffer()->getImage();
+    EXPECT_EQ(back, sprites->renderer->target->surface);
+    EXPECT_EQ(0x00FF00u, back->colorAt(100, 100));
+}
+
+TEST_F(CanvasSettings, FailedTemplateSaveIsReported)
+{
+    // A folder that is a file cannot hold the template.
+    ASSERT_TRUE(fixtures::writeDeviceFile(u"\\missing", {'x'}));
+    canvas->setTemplateFolder(u"\\missing\\");
+    canvas->setTemplateName(u"page.properties");
+    canvas->getTemplate()->setPath(u"\\missing\\", u"page.properties");
+    EXPECT_FALSE(canvas->saveTemplate());
+    EXPECT_EQ(u"Can not update the template file: \\missing\\page.properties.\nThe file is read-only or the "
+              u"storage media is not available. All changes will be ignored.",
+              lastBoxText());
+    EXPECT_EQ(u"Warning", os::host::headless::boxes().back().caption);
+}
 
 TEST_F(CanvasSettings, ZoomAcceptsOnlyValuesUpToOne)
 {

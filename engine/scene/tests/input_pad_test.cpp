@@ -73,6 +73,19 @@ TEST_F(InputPadTest, EditBoxTapOpensThePadWithItsTextTitleAndLimit)
     EXPECT_EQ(WPARAM(1), log.entries.back().keys);
 }
 
+TEST_F(InputPadTest, PadStaysOnTopOfScenesAddedAfterIt)
+{
+    pad->show(edit, u"", u"Name", 8, true);
+    pad->finish(false);
+    auto* later = new SceneSprite(0, 0, 240, 320, Scene::kNoColor, nullptr);
+    canvas->addScene(u"later", later);
+    pad->show(edit, u"", u"Name", 8, true);
+    EXPECT_EQ(pad->getScene(), canvas->getScene(canvas->getSceneCount() - 1));
+    tapKeys("k");
+    EXPECT_EQ(u"k", pad->getText());
+    pad->finish(false);
+}
+
 TEST_F(InputPadTest, LimitsAndInitialTextAreCut)
 {
     pad->show(edit, u"abcdefghijklmnopqrstuvwxyz", u"Long", 50, true);

@@ -1,0 +1,26 @@
+// bytes.h -- the byte buffers the media writers fill, and little-endian puts
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace media {
+
+using Bytes = std::vector<uint8_t>;
+// A picture given as 0xRRGGBB per pixel
+using PixelFn = std::function<uint32_t(int x, int y)>;
+
+inline void put16(Bytes& b, uint32_t v)
+{
+    b.push_back(uint8_t(v));
+    b.push_back(uint8_t(v >> 8));
+}
+
+inline void put32(Bytes& b, uint32_t v)
+{
+    put16(b, v & 0xFFFF);
+    put16(b, v >> 16);
+}
+
+} // namespace media
