@@ -8,13 +8,33 @@
 # hh_add_benchmark(NAME sources... LIBS libs...)
 #   A Google Benchmark executable; never run by the tests.
 
+# Test files are compiled without optimisation: they are large, run briefly,
+# and the code they test keeps the tree's own optimisation.
+set(HH_TEST_OPT -O0)
+
+# Every test program reuses one precompiled GoogleTest header: most of a test
+# file's compile time is spent in it.
+function(hh_test_pch)
+    if(TARGET hh_test_pch OR HH_FUZZ)
+        return()
+    endif()
+    file(WRITE ${CMAKE_BINARY_DIR}/hh_test_pch.cpp "// precompiled test headers\n")
+    add_library(hh_test_pch STATIC ${CMAKE_BINARY_DIR}/hh_test_pch.cpp)
+    target_link_libraries(hh_test_pch PRIVATE os GTest::gtest GTest::gmock)
+    target_precompile_headers(hh_test_pch PRIVATE <gtest/gtest.h> <gmock/gmock.h> <string> <vector> <memory> <functional>)
+    target_compile_options(hh_test_pch PRIVATE ${HH_TEST_OPT})
+endfunction()
+
 function(hh_add_test name)
     if(HH_FUZZ)
         return()
     endif()
     cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+    hh_test_pch()
     add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} os_test_main GTest::gtest GTest::gmock)
+    target_precompile_headers(${name} REUSE_FROM hh_test_pch)
+    target_compile_options(${name} PRIVATE ${HH_TEST_OPT})
     gtest_discover_tests(${name}
         TEST_PREFIX "${name}."
         DISCOVERY_TIMEOUT 60
