@@ -13,6 +13,7 @@
 #include "engine/scene/scene_awt.h"
 #include "engine/scene/sound_dictionary.h"
 #include "engine/scene/sprite.h"
+#include "engine/scene/template_loader.h"
 #include "engine/scene/texture_dictionary.h"
 
 #include <os/windows.h>
@@ -51,6 +52,26 @@ void putNamed(Hashtable& table, const WCHAR* key, void* value)
             return;
         }
     table.put(copyText(key), value);
+}
+
+// The keys are the table's copies.
+void clearSoundTable(Hashtable& table)
+{
+    for (int i = 0; i < table.size(); ++i)
+        delete[] static_cast<WCHAR*>(table.keys()[i]);
+    table.clear();
+}
+
+// The fonts belong to the table, as do their keys.
+void clearFontTable(Hashtable& table)
+{
+    for (int i = 0; i < table.size(); ++i)
+    {
+        auto* key = static_cast<WCHAR*>(table.keys()[i]);
+        delete static_cast<BitmapFont*>(table.get(key));
+        delete[] key;
+    }
+    table.clear();
 }
 
 } // namespace
@@ -417,22 +438,32 @@ void Canvas::storeSpriteStatus(const Sprite* sprite)
 
 bool Canvas::loadTemplate(const WCHAR* folder, const WCHAR* name, bool replace)
 {
-    if (!templ)
+    if (!templ || !folder || !name || !*folder || !*name)
         return false;
-    std::u16string folderCopy = folder ? folder : u"";
-    std::u16string nameCopy = name ? name : u"";
+    // The texts may live in what a replacing load drops (a hyperlink's data).
+    std::u16string folderCopy = folder;
+    std::u16string nameCopy = name;
     if (replace)
     {
         onBeforeTemplateLoad(folderCopy.c_str(), nameCopy.c_str());
+        pressedSprite = nullptr;
         deleteScenes();
+        if (textures)
+            textures->reset();
+        if (sounds)
+            sounds->reset();
         templ->clear();
+        clearSoundTable(soundTable);
+        clearFontTable(fontTable);
     }
-    setTemplateFolder(folderCopy.c_str());
-    setTemplateName(nameCopy.c_str());
-    if (!templ->load(folderCopy.c_str(), nameCopy.c_str()))
-        return false;
-    onTemplateLoaded();
-    return true;
+    bool loaded = TemplateLoader(*this).load(folderCopy.c_str(), nameCopy.c_str(), replace);
+    if (replace)
+    {
+        typedText.clear();
+        lastTypeTime = GetTickCount();
+        pressedSprite = nullptr;
+    }
+    return loaded;
 }
 
 void Canvas::applyEffect(Effect* effect, bool mode, bool flag)
@@ -501,16 +532,8 @@ void Canvas::releaseTables()
     delete textures, textures = nullptr;
     delete sounds, sounds = nullptr;
     delete templ, templ = nullptr;
-    for (int i = 0; i < soundTable.size(); ++i)
-        delete[] static_cast<WCHAR*>(soundTable.keys()[i]);
-    soundTable.clear();
-    for (int i = 0; i < fontTable.size(); ++i)
-    {
-        auto* key = static_cast<WCHAR*>(fontTable.keys()[i]);
-        delete static_cast<BitmapFont*>(fontTable.get(key));
-        delete[] key;
-    }
-    fontTable.clear();
+    clearSoundTable(soundTable);
+    clearFontTable(fontTable);
     preFrame.clear();
     postFrame.clear();
 }
