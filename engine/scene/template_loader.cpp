@@ -12,6 +12,7 @@
 
 #include <os/windows.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -157,7 +158,10 @@ void TemplateLoader::attachCopies(const WCHAR* key, const PropertyMap& map, Scen
         delete object;
         return;
     }
-    const int number = map.getInt(u"number", 0);
+    // A screen never holds more copies than this; a larger count is a
+    // damaged template and would only exhaust memory.
+    constexpr int kMaxCopies = 1000;
+    const int number = std::min(map.getInt(u"number", 0), kMaxCopies);
     if (number < 1)
     {
         scene->addChild(key, object);

@@ -241,6 +241,13 @@ TEST_F(TemplateFixture, NumberedSpritesAreTheFirstAndItsClones)
     EXPECT_EQ(nullptr, sprite(u"X"));
 }
 
+TEST_F(TemplateFixture, AHugeCopyCountIsCappedInsteadOfExhaustingMemory)
+{
+    ASSERT_TRUE(load("menu=type:SceneSprite\n"
+                     "X=type:Sprite, container:menu, number:5555555, width:1, height:1\n"));
+    EXPECT_EQ(1000, canvas->findScene(u"menu")->children.size());
+}
+
 TEST_F(TemplateFixture, ImageSizedSpriteIsScaledAndKeyed)
 {
     CreateDirectoryW(u"\\gui", nullptr);
