@@ -3,8 +3,8 @@
 
 #include <fstream>
 
+#include "content/media/bmp_writer.h"
 #include "ravenor/archive_writer.h"
-#include "ravenor/bmp_writer.h"
 #include "ravenor/demo_city.h"
 #include "ravenor/demo_font.h"
 #include "ravenor/image_writer.h"
@@ -170,7 +170,8 @@ std::vector<uint8_t> SplashBmp()
     for (int y = 60; y < 80; ++y)
         for (int x = 16; x < kSplashWidth - 16; ++x)
             rgb[size_t(y) * kSplashWidth + x] = kSplashBar;
-    return WriteBmp24(kSplashWidth, kSplashHeight, rgb);
+    return media::makeBmp(kSplashWidth, kSplashHeight,
+                          [&](int x, int y) { return rgb[size_t(y) * kSplashWidth + x]; });
 }
 
 std::vector<DemoEntry> DemoArchiveEntries()

@@ -108,6 +108,8 @@ void append_utf8(std::string& out, uint32_t cp)
     }
 }
 
+} // namespace
+
 void append_utf16(std::u16string& out, uint32_t cp)
 {
     if (cp < 0x10000)
@@ -143,8 +145,6 @@ size_t decode_utf8(const std::string& s, size_t i, uint32_t* cp)
     *cp = value;
     return len;
 }
-
-} // namespace
 
 std::string utf8(const std::u16string& text)
 {

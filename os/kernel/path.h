@@ -40,4 +40,12 @@ std::u16string documents();
 std::string utf8(const std::u16string& text);
 std::u16string utf16(const std::string& text);
 
+// One code point as UTF-16 (a surrogate pair above 0xFFFF).
+void append_utf16(std::u16string& out, uint32_t cp);
+
+// Length of the UTF-8 sequence at s[i] and its code point; 0 when malformed
+// (overlong, truncated, above 0x10FFFF). Lone surrogates pass, so any 16-bit
+// name survives the trip to the host and back.
+size_t decode_utf8(const std::string& s, size_t i, uint32_t* cp);
+
 } // namespace os::path

@@ -7,6 +7,7 @@
 #include "engine/platform/tests/showcase/showcase_content.h"
 
 #include "os/host/png.h"
+#include "os/testing/program_run.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +16,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -40,45 +39,25 @@ std::string programPath()
 // One run's output folder (screenshots, the recorded mix) and script.
 struct ShowcaseRun
 {
-    std::string out;
+    os::testing::ScratchFolder folder{"showcase"};
+    std::string out = folder.path;
 
     explicit ShowcaseRun(const std::string& script)
     {
-        char pattern[] = "/tmp/hh-showcase-XXXXXX";
-        out = mkdtemp(pattern);
         std::ofstream(out + "/input.txt") << script;
-    }
-    ~ShowcaseRun()
-    {
-        if (!std::getenv("OS_KEEP_TREE"))
-            fs::remove_all(out);
     }
 
     // Starts the program (behind `prefix`, e.g. xvfb-run) and waits for it.
     int start(const std::vector<std::string>& prefix, const std::vector<std::string>& env, const char* arguments) const
     {
-        pid_t pid = fork();
-        if (pid == 0)
-        {
-            setenv("OS_DEVICE_ROOT", deviceRoot().c_str(), 1);
-            setenv("OS_SCRIPT", (out + "/input.txt").c_str(), 1);
-            setenv("OS_OUT", out.c_str(), 1);
-            for (const std::string& pair : env)
-                putenv(const_cast<char*>(pair.c_str()));
-            std::vector<std::string> args = prefix;
-            args.push_back(programPath());
-            if (*arguments)
-                args.push_back(arguments);
-            std::vector<char*> argv;
-            for (std::string& a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execvp(argv[0], argv.data());
-            _exit(127);
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::vector<std::string> set = {"OS_DEVICE_ROOT=" + deviceRoot(), "OS_SCRIPT=" + out + "/input.txt",
+                                        "OS_OUT=" + out};
+        set.insert(set.end(), env.begin(), env.end());
+        std::vector<std::string> args = prefix;
+        args.push_back(programPath());
+        if (*arguments)
+            args.push_back(arguments);
+        return os::testing::run_and_wait(args, set);
     }
 
     Picture shot(const std::string& name) const

@@ -3,6 +3,7 @@
 // The demo runs headless from the build's device tree with an input script;
 // its screenshots are read back and looked at in known places.
 #include "os/host/png.h"
+#include "os/testing/program_run.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 using os::host::Picture;
 
@@ -32,55 +31,20 @@ std::string demo_path()
 
 struct DemoRun
 {
-    std::string out;
-    std::string script;
-
-    DemoRun()
-    {
-        char pattern[] = "/tmp/hh-demo-XXXXXX";
-        out = mkdtemp(pattern);
-        script = out + "/input.txt";
-    }
-
-    ~DemoRun()
-    {
-        if (!getenv("OS_KEEP_TREE"))
-        {
-            std::filesystem::remove_all(out);
-        }
-    }
+    os::testing::ScratchFolder folder{"demo"};
+    std::string out = folder.path;
+    std::string script = out + "/input.txt";
 };
 
 // Starts the program with `prefix` (e.g. xvfb-run) in front and waits for it.
 int run_program(const DemoRun& run, const std::vector<std::string>& prefix, const std::vector<std::string>& env)
 {
-    pid_t pid = fork();
-    if (pid == 0)
-    {
-        setenv("OS_DEVICE_ROOT", device_root().c_str(), 1);
-        setenv("OS_SCRIPT", run.script.c_str(), 1);
-        setenv("OS_OUT", run.out.c_str(), 1);
-        setenv("OS_IDLE_GRACE_MS", "2000", 1);
-        unsetenv("OS_SCRIPT_POS");
-        unsetenv("OS_SHOT_COUNT");
-        for (auto& pair : env)
-        {
-            putenv(const_cast<char*>(pair.c_str()));
-        }
-        std::vector<std::string> args = prefix;
-        args.push_back(demo_path());
-        std::vector<char*> argv;
-        for (auto& a : args)
-        {
-            argv.push_back(const_cast<char*>(a.c_str()));
-        }
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::vector<std::string> set = {"OS_DEVICE_ROOT=" + device_root(), "OS_SCRIPT=" + run.script, "OS_OUT=" + run.out,
+                                    "OS_IDLE_GRACE_MS=2000"};
+    set.insert(set.end(), env.begin(), env.end());
+    std::vector<std::string> args = prefix;
+    args.push_back(demo_path());
+    return os::testing::run_and_wait(args, set, {"OS_SCRIPT_POS", "OS_SHOT_COUNT"});
 }
 
 // A restarted instance runs on after the first has ended: wait (a generous

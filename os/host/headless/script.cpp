@@ -1,6 +1,8 @@
 // script.cpp -- parsing the headless input script and laying it out in time
 #include "os/host/headless/script.h"
 
+#include "os/kernel/path.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -81,41 +83,18 @@ bool parse_number(const std::string& word, long long low, long long high, long l
     return out >= low && out <= high;
 }
 
-// Appends one UTF-8 sequence starting at s[i] as UTF-16; false when malformed.
+// Appends one UTF-8 sequence starting at s[i] as UTF-16; false when
+// malformed. Typed text never holds a lone surrogate.
 bool append_utf8(const std::string& s, size_t& i, std::u16string& out)
 {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    int extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
-    if (extra < 0 || i + size_t(extra) >= s.size())
+    uint32_t code = 0;
+    size_t length = os::path::decode_utf8(s, i, &code);
+    if (length == 0 || (code >= 0xD800 && code <= 0xDFFF))
     {
         return false;
     }
-    uint32_t code = extra == 0 ? c : c & (0x3F >> extra);
-    for (int k = 1; k <= extra; k++)
-    {
-        unsigned char next = static_cast<unsigned char>(s[i + size_t(k)]);
-        if ((next & 0xC0) != 0x80)
-        {
-            return false;
-        }
-        code = (code << 6) | (next & 0x3F);
-    }
-    static const uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-    if (code < kMin[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-    {
-        return false;
-    }
-    i += size_t(extra) + 1;
-    if (code >= 0x10000)
-    {
-        code -= 0x10000;
-        out += char16_t(0xD800 + (code >> 10));
-        out += char16_t(0xDC00 + (code & 0x3FF));
-    }
-    else
-    {
-        out += char16_t(code);
-    }
+    os::path::append_utf16(out, code);
+    i += length;
     return true;
 }
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "game/bmp_reader.h"
-#include "ravenor/bmp_writer.h"
+#include "content/media/bmp_writer.h"
 
 namespace {
 
@@ -13,7 +13,8 @@ using Bytes = std::vector<uint8_t>;
 // A 3 x 2 picture: red, green, blue over white, black, grey
 Bytes Picture()
 {
-    return ravenor_content::WriteBmp24(3, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000, 0x808080});
+    const uint32_t colours[] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000, 0x808080};
+    return media::makeBmp(3, 2, [&](int x, int y) { return colours[y * 3 + x]; });
 }
 
 void Put32(Bytes& bytes, size_t at, uint32_t value)
@@ -37,7 +38,7 @@ TEST(DecodeBmp, BottomUpRowsComeOutTopDown)
 TEST(DecodeBmp, TopDownAndThirtyTwoBitRows)
 {
     // 2 x 2, 32 bits, top-down: blue, green / red, white
-    Bytes bytes = ravenor_content::WriteBmp24(1, 1, {0});
+    Bytes bytes = media::makeBmp(1, 1, [](int, int) { return 0u; });
     bytes.resize(54);
     Put32(bytes, 18, 2);
     Put32(bytes, 22, static_cast<uint32_t>(-2));

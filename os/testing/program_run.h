@@ -1,0 +1,26 @@
+// program_run.h -- tests that start a built program as a real process
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace os::testing {
+
+// A fresh folder under /tmp, removed with its contents unless OS_KEEP_TREE is set.
+struct ScratchFolder
+{
+    std::string path;
+
+    explicit ScratchFolder(const std::string& tag);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+};
+
+// Starts argv[0] (searched on PATH) with argv, after setting each "NAME=value"
+// of `set` and removing each name of `unset` from the environment, and waits
+// for it. Answers its exit code, or -1 when it did not exit normally.
+int run_and_wait(const std::vector<std::string>& argv, const std::vector<std::string>& set,
+                 const std::vector<std::string>& unset = {});
+
+} // namespace os::testing
