@@ -61,25 +61,45 @@ function(hh_add_benchmark name)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark)
 endfunction()
 
-# hh_module(TARGET [LIBS libraries...] [TEST_LIBS libraries...])
-#   One static library TARGET from every *.cpp of the calling folder, and one
-#   test program TARGET_<file> for every tests/*_test.cpp beside it (each test
-#   file its own program, so a module's tests build apart from the others').
-function(hh_module target)
-    cmake_parse_arguments(ARG "" "" "LIBS;TEST_LIBS" ${ARGN})
-    file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-    file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*_test.cpp)
+# hh_library(TARGET DIRS folders... LIBS libraries...)
+#   One static library TARGET from every *.cpp of the given folders (relative
+#   to the calling folder), with the project root as its include root.
+function(hh_library target)
+    cmake_parse_arguments(ARG "" "" "DIRS;LIBS" ${ARGN})
+    set(srcs)
+    foreach(dir IN LISTS ARG_DIRS)
+        file(GLOB dir_srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+        list(APPEND srcs ${dir_srcs})
+    endforeach()
     if(NOT srcs)
         return()
     endif()
     add_library(${target} STATIC ${srcs})
     target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${target} PUBLIC ${ARG_LIBS})
+endfunction()
+
+# hh_tests(PREFIX LIBS libraries...)
+#   One test program PREFIX_<file> for every tests/*_test.cpp of the calling
+#   folder (each test file its own program, so a module's tests build apart).
+function(hh_tests prefix)
+    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+    file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*_test.cpp)
     foreach(test IN LISTS tests)
         get_filename_component(stem ${test} NAME_WE)
         string(REGEX REPLACE "_test$" "" stem ${stem})
-        hh_add_test(${target}_${stem} ${test} LIBS ${target} ${ARG_TEST_LIBS})
+        hh_add_test(${prefix}_${stem} ${test} LIBS ${ARG_LIBS})
     endforeach()
+endfunction()
+
+# hh_module(TARGET [LIBS libraries...] [TEST_LIBS libraries...])
+#   hh_library of the calling folder and hh_tests of its tests/ folder.
+function(hh_module target)
+    cmake_parse_arguments(ARG "" "" "LIBS;TEST_LIBS" ${ARGN})
+    hh_library(${target} DIRS . LIBS ${ARG_LIBS})
+    if(TARGET ${target})
+        hh_tests(${target} LIBS ${target} ${ARG_TEST_LIBS})
+    endif()
 endfunction()
 
 # hh_os_module(NAME [DEPS modules...] [LIBS libraries...] [TEST_LIBS libraries...])

@@ -1,5 +1,5 @@
 // chunk_writer.cpp -- 3DS chunk stream writer
-#include "model3ds/chunk_writer.h"
+#include "content/model3ds/chunk_writer.h"
 
 #include <cstring>
 

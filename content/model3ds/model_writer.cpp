@@ -1,7 +1,7 @@
 // model_writer.cpp -- 3DS files of whole models and a few shapes
-#include "model3ds/model_writer.h"
+#include "content/model3ds/model_writer.h"
 
-#include "model3ds/chunk_writer.h"
+#include "content/model3ds/chunk_writer.h"
 
 #include <cmath>
 

@@ -1,9 +1,9 @@
 // archive_writer.cpp -- the archive image: header, data, directory
-#include "archive_writer.h"
+#include "content/ravenor/archive_writer.h"
 
 #include <set>
 
-#include "le_bytes.h"
+#include "content/ravenor/le_bytes.h"
 
 namespace ravenor_content {
 

@@ -1,9 +1,9 @@
 // demo_city.cpp -- ground, streets, buildings, fences and glass of the demo city
-#include "ravenor/demo_city.h"
+#include "content/ravenor/demo_city.h"
 
 #include <algorithm>
 
-#include "ravenor/image_writer.h"
+#include "content/ravenor/image_writer.h"
 
 namespace ravenor_content {
 

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "ravenor/mesh_writer.h"
+#include "content/ravenor/mesh_writer.h"
 
 namespace ravenor_content {
 

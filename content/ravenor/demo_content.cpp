@@ -1,14 +1,14 @@
 // demo_content.cpp -- pictures, the prop model and the files of the demo
-#include "ravenor/demo_content.h"
+#include "content/ravenor/demo_content.h"
 
 #include <fstream>
 
 #include "content/media/bmp_writer.h"
-#include "ravenor/archive_writer.h"
-#include "ravenor/demo_city.h"
-#include "ravenor/demo_font.h"
-#include "ravenor/image_writer.h"
-#include "ravenor/mesh_writer.h"
+#include "content/ravenor/archive_writer.h"
+#include "content/ravenor/demo_city.h"
+#include "content/ravenor/demo_font.h"
+#include "content/ravenor/image_writer.h"
+#include "content/ravenor/mesh_writer.h"
 
 namespace ravenor_content {
 

@@ -1,9 +1,9 @@
 // demo_font.cpp -- glyph pictures of the demo font
-#include "ravenor/demo_font.h"
+#include "content/ravenor/demo_font.h"
 
 #include <cstring>
 
-#include "ravenor/image_writer.h"
+#include "content/ravenor/image_writer.h"
 
 namespace ravenor_content {
 

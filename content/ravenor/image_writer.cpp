@@ -1,7 +1,7 @@
 // image_writer.cpp -- texture tables and TGA files
-#include "image_writer.h"
+#include "content/ravenor/image_writer.h"
 
-#include "le_bytes.h"
+#include "content/ravenor/le_bytes.h"
 
 namespace ravenor_content {
 

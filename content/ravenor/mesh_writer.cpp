@@ -1,7 +1,7 @@
 // mesh_writer.cpp -- mesh records of a ".p3d" file
-#include "mesh_writer.h"
+#include "content/ravenor/mesh_writer.h"
 
-#include "le_bytes.h"
+#include "content/ravenor/le_bytes.h"
 
 namespace ravenor_content {
 

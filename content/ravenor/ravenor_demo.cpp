@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "ravenor/demo_content.h"
+#include "content/ravenor/demo_content.h"
 
 int main(int argc, char** argv)
 {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ravenor/archive_writer.h"
+#include "content/ravenor/archive_writer.h"
 
 namespace {
 

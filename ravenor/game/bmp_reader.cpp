@@ -1,11 +1,11 @@
 // bmp_reader.cpp -- decoding an uncompressed BMP into a DIB section
-#include "bmp_reader.h"
+#include "ravenor/game/bmp_reader.h"
 
 #include <os/windows.h>
 
 #include <cstring>
 
-#include "engine/dib_section.h"
+#include "ravenor/engine/display/dib_section.h"
 
 namespace {
 

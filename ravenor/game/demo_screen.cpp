@@ -1,9 +1,9 @@
 // demo_screen.cpp -- the frame shown while the game has no front end yet
-#include "demo_screen.h"
+#include "ravenor/game/demo_screen.h"
 
-#include "engine/frame_buffer.h"
-#include "engine/text.h"
-#include "interface_images.h"
+#include "ravenor/engine/render/frame_buffer.h"
+#include "ravenor/engine/render/text.h"
+#include "ravenor/game/interface_images.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // interface_images.cpp -- loading the interface pictures from the archive
-#include "interface_images.h"
+#include "ravenor/game/interface_images.h"
 
-#include "engine/tga.h"
+#include "ravenor/engine/data/tga.h"
 
 const char* const kInterfaceImageNames[kInterfaceImageCount] = {
     "pause.tga",       "shortbutton.tga", "longbutton.tga",    "radio.tga",       "slider.tga",

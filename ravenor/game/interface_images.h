@@ -1,7 +1,7 @@
 // interface_images.h -- the menu and HUD pictures loaded once at start
 #pragma once
 
-#include "engine/textures.h"
+#include "ravenor/engine/data/textures.h"
 
 enum InterfaceImage : int
 {

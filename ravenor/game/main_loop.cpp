@@ -1,12 +1,12 @@
 // main_loop.cpp -- messages first, then one paced frame
-#include "main_loop.h"
+#include "ravenor/game/main_loop.h"
 
 #include <os/windows.h>
 
-#include "demo_screen.h"
-#include "engine/frame_buffer.h"
-#include "engine/frame_pacing.h"
-#include "shell_state.h"
+#include "ravenor/game/demo_screen.h"
+#include "ravenor/engine/render/frame_buffer.h"
+#include "ravenor/engine/core/frame_pacing.h"
+#include "ravenor/game/shell_state.h"
 
 namespace {
 

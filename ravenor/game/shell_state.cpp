@@ -1,4 +1,4 @@
 // shell_state.cpp -- the shell's process-wide state
-#include "shell_state.h"
+#include "ravenor/game/shell_state.h"
 
 ShellState g_shell;

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/display.h"
-#include "engine/key_map.h"
+#include "ravenor/engine/display/display.h"
+#include "ravenor/engine/display/key_map.h"
 
 constexpr int kProgramFolderChars = 260;
 

@@ -1,18 +1,18 @@
 // startup.cpp -- start-up steps of the program
-#include "startup.h"
+#include "ravenor/game/startup.h"
 
 #include <os/windows.h>
 
-#include "engine/data_archive.h"
-#include "engine/frame_buffer.h"
-#include "engine/models.h"
-#include "engine/system_bindings.h"
-#include "engine/text.h"
-#include "engine/transform.h"
-#include "bmp_reader.h"
-#include "interface_images.h"
-#include "shell_state.h"
-#include "window_proc.h"
+#include "ravenor/engine/data/data_archive.h"
+#include "ravenor/engine/render/frame_buffer.h"
+#include "ravenor/engine/data/models.h"
+#include "ravenor/engine/display/system_bindings.h"
+#include "ravenor/engine/render/text.h"
+#include "ravenor/engine/core/transform.h"
+#include "ravenor/game/bmp_reader.h"
+#include "ravenor/game/interface_images.h"
+#include "ravenor/game/shell_state.h"
+#include "ravenor/game/window_proc.h"
 
 namespace {
 

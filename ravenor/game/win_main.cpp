@@ -1,11 +1,11 @@
 // win_main.cpp -- the entry of Ravenor
 #include <os/windows.h>
 
-#include "main_loop.h"
+#include "ravenor/game/main_loop.h"
 #include "os/host/host.h"
 #include "os/kernel/module_private.h"
-#include "shell_state.h"
-#include "startup.h"
+#include "ravenor/game/shell_state.h"
+#include "ravenor/game/startup.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR, int showCommand)
 {

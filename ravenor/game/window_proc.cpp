@@ -1,11 +1,11 @@
 // window_proc.cpp -- keys, pen, activation and the way out
-#include "window_proc.h"
+#include "ravenor/game/window_proc.h"
 
 #include <os/windows.h>
 
-#include "engine/frame_buffer.h"
-#include "engine/system_bindings.h"
-#include "shell_state.h"
+#include "ravenor/engine/render/frame_buffer.h"
+#include "ravenor/engine/display/system_bindings.h"
+#include "ravenor/game/shell_state.h"
 
 namespace {
 

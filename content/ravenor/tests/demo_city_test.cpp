@@ -5,7 +5,7 @@
 #include <set>
 #include <tuple>
 
-#include "ravenor/demo_city.h"
+#include "content/ravenor/demo_city.h"
 
 using namespace ravenor_content;
 

@@ -4,15 +4,15 @@
 #include <memory>
 #include <string>
 
-#include "engine/data_archive.h"
-#include "engine/frame_buffer.h"
-#include "engine/models.h"
-#include "engine/text.h"
-#include "engine/tga.h"
-#include "ravenor/archive_writer.h"
-#include "ravenor/demo_content.h"
-#include "ravenor/demo_font.h"
-#include "ravenor/image_writer.h"
+#include "ravenor/engine/data/data_archive.h"
+#include "ravenor/engine/render/frame_buffer.h"
+#include "ravenor/engine/data/models.h"
+#include "ravenor/engine/render/text.h"
+#include "ravenor/engine/data/tga.h"
+#include "content/ravenor/archive_writer.h"
+#include "content/ravenor/demo_content.h"
+#include "content/ravenor/demo_font.h"
+#include "content/ravenor/image_writer.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // Tests of the content writers: byte layouts and the archive's rules
 #include <gtest/gtest.h>
 
-#include "ravenor/archive_writer.h"
-#include "ravenor/image_writer.h"
-#include "ravenor/mesh_writer.h"
+#include "content/ravenor/archive_writer.h"
+#include "content/ravenor/image_writer.h"
+#include "content/ravenor/mesh_writer.h"
 
 using namespace ravenor_content;
 

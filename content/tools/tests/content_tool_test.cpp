@@ -5,9 +5,9 @@
 #include "engine/base/resource_files.h"
 #include "engine/platform/image.h"
 #include "engine/platform/wave_sound.h"
-#include "engine/scene/group3d.h"
-#include "engine/scene/loader_3ds.h"
-#include "engine/scene/mesh.h"
+#include "engine/scene/3d/group3d.h"
+#include "engine/scene/3d/loader_3ds.h"
+#include "engine/scene/3d/mesh.h"
 
 #include "os/kernel/tests/device_tree.h"
 

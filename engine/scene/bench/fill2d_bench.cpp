@@ -1,8 +1,8 @@
 // fill2d_bench.cpp -- textured quads per second into a 240 x 320 surface
 #include "engine/platform/image.h"
-#include "engine/scene/material.h"
-#include "engine/scene/raster_context.h"
-#include "engine/scene/texture.h"
+#include "engine/scene/core/material.h"
+#include "engine/scene/2d/raster_context.h"
+#include "engine/scene/core/texture.h"
 
 #include <benchmark/benchmark.h>
 

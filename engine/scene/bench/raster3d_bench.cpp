@@ -3,7 +3,7 @@
 #include "engine/scene/tests/raster_fixture.h"
 
 #include "engine/base/math_utils.h"
-#include "engine/scene/light.h"
+#include "engine/scene/3d/light.h"
 
 #include <benchmark/benchmark.h>
 

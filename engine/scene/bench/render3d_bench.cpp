@@ -3,13 +3,13 @@
 #include "engine/scene/tests/raster_fixture.h"
 
 #include "engine/base/math_utils.h"
-#include "engine/scene/camera.h"
-#include "engine/scene/environment.h"
-#include "engine/scene/group3d.h"
-#include "engine/scene/light.h"
-#include "engine/scene/loader_3ds.h"
-#include "engine/scene/renderer3d.h"
-#include "model3ds/model_writer.h"
+#include "engine/scene/3d/camera.h"
+#include "engine/scene/3d/environment.h"
+#include "engine/scene/3d/group3d.h"
+#include "engine/scene/3d/light.h"
+#include "engine/scene/3d/loader_3ds.h"
+#include "engine/scene/scenes/renderer3d.h"
+#include "content/model3ds/model_writer.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,11 +2,11 @@
 // through normals, clones, normalising and one frame of the render pass
 #include "engine/base/math_utils.h"
 #include "engine/platform/image.h"
-#include "engine/scene/camera.h"
-#include "engine/scene/environment.h"
-#include "engine/scene/group3d.h"
-#include "engine/scene/loader_3ds.h"
-#include "engine/scene/renderer3d.h"
+#include "engine/scene/3d/camera.h"
+#include "engine/scene/3d/environment.h"
+#include "engine/scene/3d/group3d.h"
+#include "engine/scene/3d/loader_3ds.h"
+#include "engine/scene/scenes/renderer3d.h"
 
 #include "os/host/headless.h"
 

@@ -4,7 +4,7 @@
 #include "engine/base/fuzz/fuzz_tree.h"
 #include "engine/base/math_utils.h"
 #include "engine/platform/message_loop.h"
-#include "engine/scene/canvas.h"
+#include "engine/scene/screen/canvas.h"
 
 #include "os/host/headless.h"
 

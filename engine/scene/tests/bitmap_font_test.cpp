@@ -1,5 +1,5 @@
 // bitmap_font_test.cpp -- glyph cells, case conversion, scaling and word wrap
-#include "engine/scene/bitmap_font.h"
+#include "engine/scene/2d/bitmap_font.h"
 
 #include "engine/platform/tests/pixel_check.h"
 

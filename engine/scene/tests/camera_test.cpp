@@ -1,5 +1,5 @@
 // camera_test.cpp -- projection, viewport, view matrix and follow modes
-#include "engine/scene/camera.h"
+#include "engine/scene/3d/camera.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 #include "canvas_fixture.h"
 
 #include "engine/platform/message_loop.h"
-#include "engine/scene/fade.h"
-#include "engine/scene/input_pad.h"
+#include "engine/scene/screen/fade.h"
+#include "engine/scene/screen/input_pad.h"
 
 #include <cstdlib>
 #include <functional>

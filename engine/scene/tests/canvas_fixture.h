@@ -2,9 +2,9 @@
 // sprites, and helpers to pump messages and tap the pen
 #pragma once
 
-#include "engine/scene/canvas.h"
-#include "engine/scene/scene.h"
-#include "engine/scene/sprite.h"
+#include "engine/scene/screen/canvas.h"
+#include "engine/scene/scenes/scene.h"
+#include "engine/scene/2d/sprite.h"
 
 #include "os/host/headless.h"
 #include "os/host/host.h"

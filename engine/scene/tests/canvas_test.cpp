@@ -5,7 +5,7 @@
 #include "engine/platform/tests/fixture_writers.h"
 #include "engine/platform/image.h"
 #include "engine/platform/pen_pad.h"
-#include "engine/scene/sound_dictionary.h"
+#include "engine/scene/core/sound_dictionary.h"
 
 #include <os/sound/sound_test_api.h>
 

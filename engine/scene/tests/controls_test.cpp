@@ -1,7 +1,7 @@
 // controls_test.cpp -- native controls hosted by a control scene
 #include "engine/platform/window.h"
-#include "engine/scene/awt_component.h"
-#include "engine/scene/scene_awt.h"
+#include "engine/scene/2d/awt_component.h"
+#include "engine/scene/scenes/scene_awt.h"
 
 #include "os/host/headless.h"
 

@@ -3,7 +3,7 @@
 #include "canvas_fixture.h"
 
 #include "engine/platform/image.h"
-#include "engine/scene/fade.h"
+#include "engine/scene/screen/fade.h"
 
 using namespace canvas_test;
 

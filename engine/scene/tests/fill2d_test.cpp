@@ -1,8 +1,8 @@
 // fill2d_test.cpp -- the 2D quad filler and its pixel rule, in 16 and 32 bits
-#include "engine/scene/raster_context.h"
+#include "engine/scene/2d/raster_context.h"
 
-#include "engine/scene/material.h"
-#include "engine/scene/texture.h"
+#include "engine/scene/core/material.h"
+#include "engine/scene/core/texture.h"
 
 #include "engine/platform/tests/pixel_check.h"
 

@@ -1,9 +1,9 @@
 // group2d_test.cpp -- 2D groups, the textured rectangle, projection and the 2D renderer
-#include "engine/scene/group2d.h"
-#include "engine/scene/material.h"
-#include "engine/scene/renderer2d.h"
-#include "engine/scene/scene.h"
-#include "engine/scene/texture.h"
+#include "engine/scene/2d/group2d.h"
+#include "engine/scene/core/material.h"
+#include "engine/scene/scenes/renderer2d.h"
+#include "engine/scene/scenes/scene.h"
+#include "engine/scene/core/texture.h"
 
 #include "engine/platform/tests/pixel_check.h"
 

@@ -2,7 +2,7 @@
 // Caps, Clear, Del, Esc and Ok, and the call-back to the previous listener
 #include "canvas_fixture.h"
 
-#include "engine/scene/input_pad.h"
+#include "engine/scene/screen/input_pad.h"
 
 using namespace canvas_test;
 

@@ -1,14 +1,14 @@
 // loader_3ds_test.cpp -- 3DS files made here with the writer: chunks, axes,
 // colours, percentages, materials, paths, broken files and the library
-#include "engine/scene/group3d.h"
-#include "engine/scene/loader_3ds.h"
-#include "engine/scene/model_library.h"
-#include "engine/scene/texture_dictionary.h"
+#include "engine/scene/3d/group3d.h"
+#include "engine/scene/3d/loader_3ds.h"
+#include "engine/scene/3d/model_library.h"
+#include "engine/scene/core/texture_dictionary.h"
 
 #include "engine/base/math_utils.h"
 #include "engine/platform/tests/fixture_writers.h"
-#include "model3ds/chunk_writer.h"
-#include "model3ds/model_writer.h"
+#include "content/model3ds/chunk_writer.h"
+#include "content/model3ds/model_writer.h"
 
 #include "os/host/headless.h"
 

@@ -1,8 +1,8 @@
 // model3d_test.cpp -- meshes, normals, bounds, transforms, clones, levels
 // of detail and chips
-#include "engine/scene/chip3d.h"
-#include "engine/scene/group3d.h"
-#include "engine/scene/texture.h"
+#include "engine/scene/3d/chip3d.h"
+#include "engine/scene/3d/group3d.h"
+#include "engine/scene/core/texture.h"
 
 #include "engine/base/math_utils.h"
 

@@ -3,14 +3,14 @@
 #pragma once
 
 #include "engine/platform/image.h"
-#include "engine/scene/material.h"
-#include "engine/scene/mesh.h"
-#include "engine/scene/environment.h"
-#include "engine/scene/light.h"
-#include "engine/scene/rasterizer.h"
-#include "engine/scene/renderer3d.h"
-#include "engine/scene/shade_table.h"
-#include "engine/scene/texture.h"
+#include "engine/scene/core/material.h"
+#include "engine/scene/3d/mesh.h"
+#include "engine/scene/3d/environment.h"
+#include "engine/scene/3d/light.h"
+#include "engine/scene/3d/rasterizer.h"
+#include "engine/scene/scenes/renderer3d.h"
+#include "engine/scene/3d/shade_table.h"
+#include "engine/scene/core/texture.h"
 
 #include <vector>
 

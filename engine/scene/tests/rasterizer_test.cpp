@@ -4,8 +4,8 @@
 
 #include "engine/base/math_utils.h"
 #include "engine/platform/tests/pixel_check.h"
-#include "engine/scene/environment.h"
-#include "engine/scene/light.h"
+#include "engine/scene/3d/environment.h"
+#include "engine/scene/3d/light.h"
 
 #include <gtest/gtest.h>
 

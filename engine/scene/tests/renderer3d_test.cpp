@@ -4,10 +4,10 @@
 
 #include "engine/base/math_utils.h"
 #include "engine/platform/tests/pixel_check.h"
-#include "engine/scene/camera.h"
-#include "engine/scene/environment.h"
-#include "engine/scene/group3d.h"
-#include "engine/scene/renderer3d.h"
+#include "engine/scene/3d/camera.h"
+#include "engine/scene/3d/environment.h"
+#include "engine/scene/3d/group3d.h"
+#include "engine/scene/scenes/renderer3d.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // scene3d_test.cpp -- 3D scene size, view readiness and projection
-#include "engine/scene/camera.h"
-#include "engine/scene/environment.h"
-#include "engine/scene/light.h"
-#include "engine/scene/scene3d.h"
+#include "engine/scene/3d/camera.h"
+#include "engine/scene/3d/environment.h"
+#include "engine/scene/3d/light.h"
+#include "engine/scene/scenes/scene3d.h"
 
 #include <gtest/gtest.h>
 

@@ -2,13 +2,13 @@
 // sprites (button, check box, edit box, hyperlink), bitmap-font text, a
 // rotating textured 2D group and a list box; taps change what is shown
 #include "engine/platform/buffered_window.h"
-#include "engine/scene/awt_component.h"
-#include "engine/scene/bitmap_font.h"
-#include "engine/scene/group2d.h"
-#include "engine/scene/scene.h"
-#include "engine/scene/scene_awt.h"
-#include "engine/scene/sprite.h"
-#include "engine/scene/texture.h"
+#include "engine/scene/2d/awt_component.h"
+#include "engine/scene/2d/bitmap_font.h"
+#include "engine/scene/2d/group2d.h"
+#include "engine/scene/scenes/scene.h"
+#include "engine/scene/scenes/scene_awt.h"
+#include "engine/scene/2d/sprite.h"
+#include "engine/scene/core/texture.h"
 
 #include "os/host/headless.h"
 #include "os/host/host.h"

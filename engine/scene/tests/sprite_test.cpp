@@ -1,8 +1,8 @@
 // sprite_test.cpp -- sprites, sprite scenes, hit tests and the sprite renderer
-#include "engine/scene/scene.h"
-#include "engine/scene/sprite.h"
-#include "engine/scene/sprite_renderer.h"
-#include "engine/scene/texture.h"
+#include "engine/scene/scenes/scene.h"
+#include "engine/scene/2d/sprite.h"
+#include "engine/scene/scenes/sprite_renderer.h"
+#include "engine/scene/core/texture.h"
 
 #include "engine/platform/tests/pixel_check.h"
 

@@ -1,6 +1,6 @@
 // texture_test.cpp -- textures, power-of-two fitting, animation and the two dictionaries
-#include "engine/scene/sound_dictionary.h"
-#include "engine/scene/texture_dictionary.h"
+#include "engine/scene/core/sound_dictionary.h"
+#include "engine/scene/core/texture_dictionary.h"
 
 #include "engine/platform/tests/fixture_writers.h"
 #include "engine/platform/tests/pixel_check.h"

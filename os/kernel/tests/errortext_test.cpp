@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -57,8 +58,17 @@ TEST(FormatMessageW, KnownTexts)
 // caught here.
 TEST(FormatMessageW, EveryDeclaredCodeHasText)
 {
-    std::filesystem::path source(__FILE__);
-    std::filesystem::path types = source.parent_path().parent_path().parent_path() / "include/os/types.h";
+    // The source tree is found through the build tree's cache: a compiler
+    // cache may compile this file under a relative name.
+    const char* build = std::getenv("HH_BUILD_DIR");
+    ASSERT_NE(build, nullptr) << "HH_BUILD_DIR is not set";
+    std::ifstream cache(std::filesystem::path(build) / "CMakeCache.txt");
+    std::string root;
+    for (std::string entry; std::getline(cache, entry);)
+        if (entry.rfind("CMAKE_HOME_DIRECTORY:INTERNAL=", 0) == 0)
+            root = entry.substr(entry.find('=') + 1);
+    ASSERT_FALSE(root.empty()) << "no source folder in the build tree's cache";
+    std::filesystem::path types = std::filesystem::path(root) / "os/include/os/types.h";
     std::ifstream in(types);
     ASSERT_TRUE(in) << "cannot read " << types;
     std::regex declaration(R"(^#define\s+(ERROR_\w+|WAIT_TIMEOUT|NO_ERROR)\s+(\d+)L?\s*$)");

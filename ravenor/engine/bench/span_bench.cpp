@@ -3,9 +3,9 @@
 
 #include <vector>
 
-#include "engine/frame_buffer.h"
-#include "engine/lighting.h"
-#include "engine/span_fill.h"
+#include "ravenor/engine/render/frame_buffer.h"
+#include "ravenor/engine/render/lighting.h"
+#include "ravenor/engine/render/span_fill.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/data_archive.h"
+#include "ravenor/engine/data/data_archive.h"
 
 namespace {
 

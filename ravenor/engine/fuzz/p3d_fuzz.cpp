@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/models.h"
+#include "ravenor/engine/data/models.h"
 
 // Keeps the reads from being optimised away
 volatile uint32_t g_sink;

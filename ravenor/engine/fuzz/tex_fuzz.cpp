@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/textures.h"
+#include "ravenor/engine/data/textures.h"
 
 // Keeps the reads from being optimised away
 volatile uint32_t g_sink;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/tga.h"
+#include "ravenor/engine/data/tga.h"
 
 // Keeps the reads from being optimised away
 volatile uint32_t g_sink;

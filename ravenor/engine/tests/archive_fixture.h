@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "engine/data_archive.h"
-#include "ravenor/archive_writer.h"
+#include "ravenor/engine/data/data_archive.h"
+#include "content/ravenor/archive_writer.h"
 
 namespace archive_fixture {
 

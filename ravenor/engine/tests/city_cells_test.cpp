@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "engine/box_visibility.h"
-#include "engine/city_cells.h"
+#include "ravenor/engine/render/box_visibility.h"
+#include "ravenor/engine/render/city_cells.h"
 #include "render_fixture.h"
 
 using namespace render_fixture;

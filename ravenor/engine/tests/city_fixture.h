@@ -7,12 +7,12 @@
 #include <string>
 
 #include "archive_fixture.h"
-#include "engine/city_cells.h"
-#include "engine/frame_buffer.h"
-#include "engine/models.h"
-#include "engine/poly_renderer.h"
-#include "engine/span_fill.h"
-#include "ravenor/demo_content.h"
+#include "ravenor/engine/render/city_cells.h"
+#include "ravenor/engine/render/frame_buffer.h"
+#include "ravenor/engine/data/models.h"
+#include "ravenor/engine/render/poly_renderer.h"
+#include "ravenor/engine/render/span_fill.h"
+#include "content/ravenor/demo_content.h"
 
 namespace city_fixture {
 

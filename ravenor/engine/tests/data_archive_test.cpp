@@ -8,9 +8,9 @@
 #include <fstream>
 
 #include "archive_fixture.h"
-#include "engine/data_archive.h"
-#include "ravenor/archive_writer.h"
-#include "ravenor/le_bytes.h"
+#include "ravenor/engine/data/data_archive.h"
+#include "content/ravenor/archive_writer.h"
+#include "content/ravenor/le_bytes.h"
 
 using namespace archive_fixture;
 

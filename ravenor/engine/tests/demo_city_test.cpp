@@ -8,9 +8,9 @@
 #include <os/host/png.h>
 
 #include "city_fixture.h"
-#include "engine/frame_buffer.h"
-#include "ravenor/demo_city.h"
-#include "ravenor/image_writer.h"
+#include "ravenor/engine/render/frame_buffer.h"
+#include "content/ravenor/demo_city.h"
+#include "content/ravenor/image_writer.h"
 
 using namespace city_fixture;
 

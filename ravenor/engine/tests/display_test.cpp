@@ -2,9 +2,9 @@
 // dirty rectangles, copies, activation and selection
 #include <gtest/gtest.h>
 
-#include "engine/display.h"
-#include "engine/display_log.h"
-#include "engine/full_screen_display.h"
+#include "ravenor/engine/display/display.h"
+#include "ravenor/engine/display/display_log.h"
+#include "ravenor/engine/display/full_screen_display.h"
 #include "fake_video_driver.h"
 #include "os/shell/shell_private.h"
 #include "window_fixture.h"

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "engine/driver_direct.h"
-#include "engine/gx_info.h"
+#include "ravenor/engine/display/driver_direct.h"
+#include "ravenor/engine/display/gx_info.h"
 #include "hardware_fixture.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/video_detect.h"
+#include "ravenor/engine/display/video_detect.h"
 
 struct FakeDriverConfig
 {

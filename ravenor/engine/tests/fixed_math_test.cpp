@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "engine/fixed_math.h"
-#include "engine/transform.h"
+#include "ravenor/engine/core/fixed_math.h"
+#include "ravenor/engine/core/transform.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // frame_buffer_test.cpp -- presenting the frame, and full-screen and placed images
 #include <gtest/gtest.h>
 
-#include "engine/display.h"
-#include "engine/frame_buffer.h"
+#include "ravenor/engine/display/display.h"
+#include "ravenor/engine/render/frame_buffer.h"
 #include "fake_video_driver.h"
 #include "window_fixture.h"
 

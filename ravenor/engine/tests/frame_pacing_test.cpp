@@ -5,7 +5,7 @@
 
 #include <os/windows.h>
 
-#include "engine/frame_pacing.h"
+#include "ravenor/engine/core/frame_pacing.h"
 #include "os/host/headless.h"
 
 // A frame that took some time: how long pacing sleeps and the factor it sets.

@@ -1,8 +1,8 @@
 // gapi_driver_test.cpp -- the Game API probe and driver over a scripted gx.dll
 #include <gtest/gtest.h>
 
-#include "engine/gapi_driver.h"
-#include "engine/hardware_access.h"
+#include "ravenor/engine/display/gapi_driver.h"
+#include "ravenor/engine/display/hardware_access.h"
 #include "fake_gx.h"
 #include "hardware_fixture.h"
 

@@ -1,9 +1,9 @@
 // gdi_driver_test.cpp -- the GDI way to the screen, checked on the headless screen
 #include <gtest/gtest.h>
 
-#include "engine/display.h"
-#include "engine/gdi_driver.h"
-#include "engine/video_detect.h"
+#include "ravenor/engine/display/display.h"
+#include "ravenor/engine/display/gdi_driver.h"
+#include "ravenor/engine/display/video_detect.h"
 #include "os/host/host.h"
 #include "window_fixture.h"
 

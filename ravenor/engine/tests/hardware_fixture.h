@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/display_log.h"
-#include "engine/millisecond_clock.h"
-#include "engine/system_bindings.h"
-#include "engine/video_detect.h"
+#include "ravenor/engine/display/display_log.h"
+#include "ravenor/engine/core/millisecond_clock.h"
+#include "ravenor/engine/display/system_bindings.h"
+#include "ravenor/engine/display/video_detect.h"
 #include "os/hw/libraries.h"
 #include "os/kernel/module_private.h"
 #include "window_fixture.h"

@@ -1,7 +1,7 @@
 // imageon_driver_test.cpp -- the Imageon chip through the stand-in CoreLinkLib.dll
 #include <gtest/gtest.h>
 
-#include "engine/imageon_driver.h"
+#include "ravenor/engine/display/imageon_driver.h"
 #include "hardware_fixture.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/key_map.h"
-#include "engine/system_bindings.h"
+#include "ravenor/engine/display/key_map.h"
+#include "ravenor/engine/display/system_bindings.h"
 #include "os/gx/gx_private.h"
 
 namespace {

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "engine/hardware_access.h"
-#include "engine/lcd_driver.h"
+#include "ravenor/engine/display/hardware_access.h"
+#include "ravenor/engine/display/lcd_driver.h"
 #include "hardware_fixture.h"
 
 namespace {

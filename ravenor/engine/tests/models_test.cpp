@@ -5,10 +5,10 @@
 #include <os/wstring.h>
 
 #include "archive_fixture.h"
-#include "engine/models.h"
-#include "ravenor/image_writer.h"
-#include "ravenor/le_bytes.h"
-#include "ravenor/mesh_writer.h"
+#include "ravenor/engine/data/models.h"
+#include "content/ravenor/image_writer.h"
+#include "content/ravenor/le_bytes.h"
+#include "content/ravenor/mesh_writer.h"
 
 using namespace archive_fixture;
 using ravenor_content::Mesh;

@@ -3,8 +3,8 @@
 
 #include <deque>
 
-#include "engine/box_visibility.h"
-#include "engine/poly_renderer.h"
+#include "ravenor/engine/render/box_visibility.h"
+#include "ravenor/engine/render/poly_renderer.h"
 #include "render_fixture.h"
 
 using namespace render_fixture;

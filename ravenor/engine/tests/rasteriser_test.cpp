@@ -1,10 +1,10 @@
 // Spans, triangle walking, draw modes, fog, the reciprocal tables and lighting
 #include <gtest/gtest.h>
 
-#include "engine/lighting.h"
-#include "engine/reciprocal_tables.h"
-#include "engine/span_fill.h"
-#include "engine/triangle_fill.h"
+#include "ravenor/engine/render/lighting.h"
+#include "ravenor/engine/render/reciprocal_tables.h"
+#include "ravenor/engine/render/span_fill.h"
+#include "ravenor/engine/render/triangle_fill.h"
 #include "render_fixture.h"
 
 using namespace render_fixture;

@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/frame_buffer.h"
-#include "engine/lighting.h"
-#include "engine/models.h"
-#include "engine/poly_renderer.h"
-#include "engine/span_fill.h"
-#include "engine/transform.h"
+#include "ravenor/engine/render/frame_buffer.h"
+#include "ravenor/engine/render/lighting.h"
+#include "ravenor/engine/data/models.h"
+#include "ravenor/engine/render/poly_renderer.h"
+#include "ravenor/engine/render/span_fill.h"
+#include "ravenor/engine/core/transform.h"
 
 namespace render_fixture {
 

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "engine/rotation_copy.h"
-#include "engine/rotation_driver.h"
+#include "ravenor/engine/display/rotation_copy.h"
+#include "ravenor/engine/display/rotation_driver.h"
 #include "fake_video_driver.h"
 #include "window_fixture.h"
 

@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/display_log.h"
-#include "engine/media_q.h"
-#include "engine/millisecond_clock.h"
-#include "engine/slow_fb.h"
+#include "ravenor/engine/display/display_log.h"
+#include "ravenor/engine/display/media_q.h"
+#include "ravenor/engine/core/millisecond_clock.h"
+#include "ravenor/engine/display/slow_fb.h"
 #include "window_fixture.h"
 
 namespace {

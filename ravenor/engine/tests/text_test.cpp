@@ -4,9 +4,9 @@
 #include <string>
 
 #include "archive_fixture.h"
-#include "engine/frame_buffer.h"
-#include "engine/text.h"
-#include "ravenor/image_writer.h"
+#include "ravenor/engine/render/frame_buffer.h"
+#include "ravenor/engine/render/text.h"
+#include "content/ravenor/image_writer.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "archive_fixture.h"
-#include "engine/textures.h"
-#include "ravenor/image_writer.h"
-#include "ravenor/le_bytes.h"
+#include "ravenor/engine/data/textures.h"
+#include "content/ravenor/image_writer.h"
+#include "content/ravenor/le_bytes.h"
 
 using namespace archive_fixture;
 using ravenor_content::Texture;

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "archive_fixture.h"
-#include "engine/tga.h"
-#include "ravenor/image_writer.h"
+#include "ravenor/engine/data/tga.h"
+#include "content/ravenor/image_writer.h"
 
 using namespace archive_fixture;
 using ravenor_content::WriteTga;

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <functional>
 
-#include "engine/display.h"
-#include "engine/gx_info.h"
-#include "engine/hardware_access.h"
+#include "ravenor/engine/display/display.h"
+#include "ravenor/engine/display/gx_info.h"
+#include "ravenor/engine/display/hardware_access.h"
 #include "fake_gx.h"
 #include "hardware_fixture.h"
 

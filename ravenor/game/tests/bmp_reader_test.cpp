@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "game/bmp_reader.h"
+#include "ravenor/game/bmp_reader.h"
 #include "content/media/bmp_writer.h"
 
 namespace {

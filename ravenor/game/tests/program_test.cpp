@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "os/host/png.h"
-#include "ravenor/demo_content.h"
-#include "ravenor/image_writer.h"
+#include "content/ravenor/demo_content.h"
+#include "content/ravenor/image_writer.h"
 
 namespace {
 

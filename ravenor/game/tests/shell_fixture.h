@@ -5,13 +5,13 @@
 
 #include <memory>
 
-#include "engine/data_archive.h"
-#include "engine/frame_buffer.h"
-#include "game/shell_state.h"
-#include "game/startup.h"
+#include "ravenor/engine/data/data_archive.h"
+#include "ravenor/engine/render/frame_buffer.h"
+#include "ravenor/game/shell_state.h"
+#include "ravenor/game/startup.h"
 #include "os/host/host.h"
-#include "ravenor/archive_writer.h"
-#include "ravenor/demo_content.h"
+#include "content/ravenor/archive_writer.h"
+#include "content/ravenor/demo_content.h"
 
 inline void MountDemoArchive()
 {

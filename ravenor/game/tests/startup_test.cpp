@@ -6,13 +6,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/display.h"
-#include "engine/frame_buffer.h"
-#include "engine/text.h"
-#include "game/demo_screen.h"
-#include "game/interface_images.h"
+#include "ravenor/engine/display/display.h"
+#include "ravenor/engine/render/frame_buffer.h"
+#include "ravenor/engine/render/text.h"
+#include "ravenor/game/demo_screen.h"
+#include "ravenor/game/interface_images.h"
 #include "os/kernel/module_private.h"
-#include "ravenor/image_writer.h"
+#include "content/ravenor/image_writer.h"
 #include "shell_fixture.h"
 
 namespace {

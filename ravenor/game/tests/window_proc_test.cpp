@@ -3,9 +3,9 @@
 
 #include <os/windows.h>
 
-#include "engine/frame_buffer.h"
-#include "game/shell_state.h"
-#include "game/startup.h"
+#include "ravenor/engine/render/frame_buffer.h"
+#include "ravenor/game/shell_state.h"
+#include "ravenor/game/startup.h"
 #include "shell_fixture.h"
 
 namespace {

@@ -1,0 +1,61 @@
+// raster_state.h -- the state the triangle set-up hands to the span fillers
+#pragma once
+
+#include "engine/scene/3d/rasterizer.h"
+
+#include <cstdint>
+
+// A picture sampled by the fillers: power-of-two masks within its size and
+// its real row length, so that no index leaves the image.
+struct RasterImage
+{
+    const uint8_t* pixels = nullptr;
+    int32_t bits = 0;
+    int32_t rowPixels = 0;
+    int32_t maskU = 0, maskV = 0;
+    bool convert = false; // stored in the other pixel format than the surface
+
+    void setFrom(const Image* image, int surfaceBits);
+    uint32_t read(uint32_t index) const;
+};
+
+enum RasterAttribute
+{
+    kDepth,
+    kShadeU,
+    kShadeV,
+    kTexelU,
+    kTexelV,
+    kAttributeCount
+};
+
+struct Rasterizer::Edge
+{
+    int32_t x = 0, xStep = 0;
+    int32_t a[kAttributeCount] = {}, aStep[kAttributeCount] = {};
+};
+
+struct Rasterizer::State
+{
+    // Frame.
+    const uint32_t* diffuse = nullptr;
+    const uint32_t* specular = nullptr;
+    // Fog.
+    bool fogLoaded = false;
+    uint32_t fogColor = 0;
+    int32_t fogFront = 0, fogBack = 0, fogScale = 0;
+    // Material.
+    int32_t detailLevel = 2;
+    uint32_t color = 0, color2 = 0, colorKey = 0;
+    RasterImage texture, mask, reflection;
+    bool hasTexture = false, hasMask = false, alphaMask = false, useColorKey = false, textured = false;
+    bool flat = false;
+    int32_t transparency = 0, shininessStrength = 255, texturePercent = 255, reflectionPercent = 255;
+    int32_t reflectionIndexMask = 0;
+    // Triangle.
+    bool fogOn = false, plainTexture = false;
+    uint32_t triangleFogColor = 0;
+    int32_t flatIndex = -1;
+    int32_t gradient[kAttributeCount] = {};
+    Edge left, right;
+};

@@ -1,0 +1,25 @@
+// renderer2d.h -- transforms and fills the 2D groups of a Scene2D
+#pragma once
+
+#include "engine/scene/scenes/renderer.h"
+#include "engine/scene/2d/shape2d.h"
+
+class Group2D;
+class RasterContext;
+class Scene2D;
+
+class Renderer2D : public Renderer
+{
+public:
+    RasterContext* rasterContext = nullptr;
+
+    explicit Renderer2D(Scene2D* scene);
+    ~Renderer2D() override;
+
+    // Makes the raster context for the scene's current surface and target.
+    void initRasterizer();
+    void render(float dt) override;
+
+private:
+    void drawGroup(Group2D& group, float dt, const Viewport2D& view);
+};
