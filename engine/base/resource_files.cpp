@@ -198,9 +198,11 @@ int closeResourceFile(FILE* file)
 {
     if (!file)
         return EOF;
-    int result = std::fclose(file);
+    // The handle is looked up before it is closed: once closed, its address
+    // may belong to the next file opened.
     ResourceState& s = state();
     ExtractedCopy* copy = static_cast<ExtractedCopy*>(s.openCopies.remove(file));
+    int result = std::fclose(file);
     if (copy && --copy->handles == 0)
     {
         DeleteFileW(copy->path.c_str());

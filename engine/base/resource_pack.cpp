@@ -8,6 +8,8 @@
 #include <os/file.h>
 #include <os/wstring.h>
 
+#include <zlib.h>
+
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -76,7 +78,15 @@ int ResourcePack::locate(const WCHAR* member)
 
 int ResourcePack::extractCurrentTo(const WCHAR* outputPath)
 {
-    int status = unzOpenCurrentFile(zip);
+    // Only stored and deflated members without encryption are read: the zip
+    // library would hand back any other member's bytes as they are stored.
+    unz_file_info info;
+    int status = unzGetCurrentFileInfo(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0);
+    if (status != UNZ_OK)
+        return status;
+    if ((info.compression_method != 0 && info.compression_method != Z_DEFLATED) || (info.flag & 1))
+        return UNZ_BADZIPFILE;
+    status = unzOpenCurrentFile(zip);
     if (status != UNZ_OK)
         return status;
     FILE* out = _wfopen(outputPath, u"wb");
@@ -100,6 +110,11 @@ int ResourcePack::extractCurrentTo(const WCHAR* outputPath)
     constexpr int kBlock = 8192;
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[kBlock]);
     int result = buffer ? UNZ_OK : kExtractNoMemory;
+    // The library checks the CRC only when the member yields every byte its
+    // header declares; a stream that ends early would pass. Size and CRC are
+    // checked here for every member.
+    uLong crc = crc32(0, nullptr, 0);
+    uLong written = 0;
     while (result == UNZ_OK)
     {
         int n = unzReadCurrentFile(zip, buffer.get(), kBlock);
@@ -109,10 +124,17 @@ int ResourcePack::extractCurrentTo(const WCHAR* outputPath)
             break;
         else if (std::fwrite(buffer.get(), 1, size_t(n), out) != size_t(n))
             result = kExtractWriteFailed;
+        else
+        {
+            crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer.get()), uInt(n));
+            written += uLong(n);
+        }
     }
+    if (result == UNZ_OK && (written != info.uncompressed_size || crc != info.crc))
+        result = UNZ_CRCERROR;
     if (std::fclose(out) != 0 && result == UNZ_OK)
         result = kExtractWriteFailed;
-    int closeStatus = unzCloseCurrentFile(zip); // the CRC check
+    int closeStatus = unzCloseCurrentFile(zip);
     if (result == UNZ_OK)
         result = closeStatus;
     if (result != UNZ_OK)

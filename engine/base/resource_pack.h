@@ -34,7 +34,9 @@ public:
     int locate(const WCHAR* member);
     // Copies the current member into the file at outputPath (device path);
     // the zip library's status, kExtractWriteFailed or kExtractNoMemory.
-    // A failed copy leaves no output file behind.
+    // A member that is neither stored nor deflated, or is encrypted, gives
+    // UNZ_BADZIPFILE; one whose bytes do not match its declared size and CRC
+    // gives UNZ_CRCERROR. A failed copy leaves no output file behind.
     int extractCurrentTo(const WCHAR* outputPath);
 
 private:

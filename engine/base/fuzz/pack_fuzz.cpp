@@ -25,12 +25,16 @@ std::vector<std::u16string> memberNames()
     unzFile zip = unzOpen2("pack", &funcs);
     if (!zip)
         return names;
-    char raw[256];
     for (int status = unzGoToFirstFile(zip); status == UNZ_OK && names.size() < 16; status = unzGoToNextFile(zip))
     {
+        // The library copies the name without a terminator when it fills
+        // the buffer: the buffer is sized from the name's length, plus one.
         unz_file_info info;
-        if (unzGetCurrentFileInfo(zip, &info, raw, sizeof raw, nullptr, 0, nullptr, 0) == UNZ_OK)
-            names.push_back(os::to_u16(raw));
+        if (unzGetCurrentFileInfo(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+            continue;
+        std::string raw(info.size_filename + 1, '\0');
+        if (unzGetCurrentFileInfo(zip, &info, raw.data(), uLong(raw.size()), nullptr, 0, nullptr, 0) == UNZ_OK)
+            names.push_back(os::to_u16(raw.c_str()));
     }
     unzClose(zip);
     return names;

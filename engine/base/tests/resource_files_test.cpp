@@ -164,6 +164,50 @@ TEST_F(ResourceFiles, BadPacksAreDroppedAndBadMembersGiveNull)
     EXPECT_FALSE(tempHas("big.bin"));
 }
 
+TEST_F(ResourceFiles, MembersThatCannotBeReadWhole)
+{
+    using engine_testing::RawMember;
+    const std::string text = "the quick brown fox jumps over the lazy dog, twice: the quick brown fox";
+    const std::string packed = engine_testing::rawDeflate(text);
+    const uint32_t crc = RawMember::crcOf(text);
+    const uint32_t size = uint32_t(text.size());
+    std::string flipped = packed; // a damaged stream that still ends, short of the declared size
+    flipped[packed.size() / 2] = char(flipped[packed.size() / 2] ^ 0x10);
+    const struct
+    {
+        const char* what;
+        RawMember member;
+        std::string expected; // "<none>": refused
+    } cases[] = {
+        {"stored", RawMember::stored("m.txt", text), text},
+        {"deflated", {"m.txt", 8, packed, crc, size}, text},
+        {"bzip2 (not inflated here)", {"m.txt", 12, packed, crc, size}, "<none>"},
+        {"LZMA", {"m.txt", 14, packed, crc, size}, "<none>"},
+        {"encrypted", {"m.txt", 8, packed, crc, size, 1}, "<none>"},
+        {"stored, wrong CRC", {"m.txt", 0, text, crc ^ 1, size}, "<none>"},
+        {"deflated, wrong CRC", {"m.txt", 8, packed, crc ^ 1, size}, "<none>"},
+        {"deflated, declared longer than it inflates", {"m.txt", 8, packed, crc, size + 5}, "<none>"},
+        {"deflated, declared shorter than it inflates", {"m.txt", 8, packed, crc, size - 5}, "<none>"},
+        {"damaged stream", {"m.txt", 8, flipped, crc, size}, "<none>"},
+    };
+    for (const auto& c : cases)
+    {
+        closeResourcePacks();
+        setTempFolder(u"\\My Documents\\Kalmir.tmp\\");
+        put("res/raw.zip", engine_testing::rawZip({c.member}));
+        addResourcePack(u"raw.zip", u"\\res");
+        ASSERT_EQ(getResourcePackCount(), 1) << c.what;
+        EXPECT_EQ(readResource(u"\\res\\m.txt"), c.expected) << c.what;
+        EXPECT_FALSE(tempHas("m.txt")) << c.what << ": nothing is left behind";
+
+        ResourcePack pack(u"raw.zip", u"\\res");
+        int status = extractPackMember(&pack, u"m.txt", u"/out/", false);
+        EXPECT_EQ(status == UNZ_OK, c.expected == text) << c.what << ": status " << status;
+        EXPECT_EQ(fs::exists(host("out/m.txt")), c.expected == text) << c.what;
+        fs::remove(host("out/m.txt"));
+    }
+}
+
 TEST_F(ResourceFiles, UnwritableTemporaryFolderGivesNull)
 {
     ASSERT_TRUE(writeZip(u"\\res\\p.zip", {{"m.txt", "data"}}));
