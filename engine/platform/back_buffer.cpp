@@ -6,6 +6,7 @@
 #include "engine/platform/window.h"
 
 #include <algorithm>
+#include <cstring>
 
 BackBuffer::BackBuffer(Window* window_) : window(window_)
 {
@@ -32,33 +33,45 @@ BackBuffer::~BackBuffer()
     delete image;
     delete rotatedImage;
     delete zoomImage;
+    delete filterImage;
 }
 
-void BackBuffer::present(const RECT* rect, int zoom256)
+void BackBuffer::present(const RECT* rect, int zoom256, const Image* picture)
 {
     zoom256 = std::clamp(zoom256, 1, 256);
+    if (!picture)
+        picture = image;
     if (GapiDisplay::isDisplayOpen() && GapiDisplay::framePointer())
     {
-        GapiDisplay::present(*image, originX, originY, rect, zoom256, window->orientation);
+        GapiDisplay::present(*picture, originX, originY, rect, zoom256, window->orientation);
         return;
     }
-    presentWithGdi(rect, zoom256);
+    presentWithGdi(*picture, rect, zoom256);
 }
 
-const Image& BackBuffer::zoomed(int zoom256)
+Image* BackBuffer::filterFrame()
+{
+    if (!filterImage)
+        filterImage = new Image(image->width, image->height, true);
+    if (image->pixels && filterImage->pixels && filterImage->stride == image->stride)
+        std::memcpy(filterImage->pixels, image->pixels, size_t(image->stride) * size_t(image->height));
+    return filterImage;
+}
+
+const Image& BackBuffer::zoomed(const Image& picture, int zoom256)
 {
     if (zoom256 == 256)
-        return *image;
+        return picture;
     if (!zoomImage)
-        zoomImage = new Image(image->width, image->height, true);
-    int w = (image->width * zoom256) >> 8, h = (image->height * zoom256) >> 8;
-    zoomImage->drawScaled(*image, 0, 0, image->width, image->height, 0, 0, std::max(w, 1), std::max(h, 1));
+        zoomImage = new Image(picture.width, picture.height, true);
+    int w = (picture.width * zoom256) >> 8, h = (picture.height * zoom256) >> 8;
+    zoomImage->drawScaled(picture, 0, 0, picture.width, picture.height, 0, 0, std::max(w, 1), std::max(h, 1));
     return *zoomImage;
 }
 
-void BackBuffer::presentWithGdi(const RECT* rect, int zoom256)
+void BackBuffer::presentWithGdi(const Image& picture, const RECT* rect, int zoom256)
 {
-    const Image* source = &zoomed(zoom256);
+    const Image* source = &zoomed(picture, zoom256);
     int orientation = window->orientation;
     if (orientation != 0 && rotatedImage)
     {

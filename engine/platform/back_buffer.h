@@ -24,7 +24,12 @@ public:
     Image* getImage() const { return image; }
     // rect: left, top, right, bottom in image coordinates, or null for all;
     // zoom256: 256 shows 1:1, 128 the top-left quarter enlarged (at most 256).
-    void present(const RECT* rect, int zoom256);
+    // picture: what to show instead of the drawing (a filtered frame), or null.
+    void present(const RECT* rect, int zoom256, const Image* picture = nullptr);
+    // A copy of the drawing for the present filters to work on: the drawing
+    // stays as drawn, so a repeated present (another WM_PAINT) filters the
+    // frame once and not again over its own result.
+    Image* filterFrame();
 
     int originX = 0;
     int originY = 0;
@@ -33,10 +38,11 @@ public:
     Image* rotatedImage = nullptr;
 
 private:
-    const Image& zoomed(int zoom256);
-    void presentWithGdi(const RECT* rect, int zoom256);
+    const Image& zoomed(const Image& picture, int zoom256);
+    void presentWithGdi(const Image& picture, const RECT* rect, int zoom256);
 
     // The zoomed picture is made here, so the drawing stays as drawn and a
     // repeated present never zooms twice.
     Image* zoomImage = nullptr;
+    Image* filterImage = nullptr;
 };

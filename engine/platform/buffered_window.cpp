@@ -33,3 +33,23 @@ void BufferedWindow::presentBackBuffer(const RECT* rect, int zoom256)
     if (backBuffer)
         backBuffer->present(rect, zoom256);
 }
+
+void BufferedWindow::present(const RECT* rect, int zoom256)
+{
+    if (!backBuffer)
+        return;
+    if (zoom256 < 0)
+        zoom256 = int(zoom * 256 + 0.5f);
+    Image* picture = nullptr;
+    if (presentFilters.size() > 0)
+    {
+        picture = backBuffer->filterFrame();
+        for (int i = 0; i < presentFilters.size(); ++i)
+        {
+            auto* filter = static_cast<PresentFilter*>(presentFilters.get(i));
+            filter->setImage(picture);
+            filter->apply(zoom256);
+        }
+    }
+    backBuffer->present(rect, zoom256, picture);
+}

@@ -11,6 +11,9 @@ public:
     ~BufferedWindow() override;
 
     BackBuffer* getBackBuffer() const { return backBuffer; }
+    // Shows the back buffer. The present filters work on a copy of it, so
+    // each frame is filtered once however often it is shown.
+    void present(const RECT* rect, int zoom256) override;
 
 protected:
     // A new buffer for the current client size; the present filters follow it.

@@ -170,6 +170,33 @@ TEST_F(BackBufferTest, FadeFilterFollowsTheBuffer)
     window->removePresentFilter(&fade);
 }
 
+// A frame shown again (another WM_PAINT, another present) is filtered once:
+// the filter works on a copy and the drawing stays as drawn.
+TEST_F(BackBufferTest, FilterBlendsEachFrameOnce)
+{
+    auto window = open(0);
+    ColorBlendFilter fade(0xFFFFFF, 128);
+    window->addPresentFilter(&fade);
+    Image* image = window->getBackBuffer()->getImage();
+    image->drawRect(0x000000, -1, -1, -1, -1, true);
+    window->present(nullptr, 256);
+    uint16_t first = screenAt(100, 100);
+    EXPECT_NE(first, 0);
+    EXPECT_NE(first, 0xFFFF);
+    for (int again = 0; again < 3; ++again)
+    {
+        window->present(nullptr, 256);
+        SendMessageW(window->getHandle(), WM_PAINT, 0, 0);
+        EXPECT_EQ(screenAt(100, 100), first) << "shown again: " << again;
+    }
+    EXPECT_EQ(image->colorAt(100, 100), 0u) << "the drawing is not blended";
+    window->present(nullptr, 128); // zoomed: the filtered copy is what is enlarged
+    EXPECT_EQ(screenAt(200, 300), first);
+    window->removePresentFilter(&fade);
+    window->present(nullptr, 256);
+    EXPECT_EQ(screenAt(100, 100), 0);
+}
+
 TEST_F(BackBufferTest, GapiPathWritesTheFrameBufferOnly)
 {
     auto window = open(0);

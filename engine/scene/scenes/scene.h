@@ -71,6 +71,9 @@ public:
     SceneObject* child(int i) const { return static_cast<SceneObject*>(children.get(i)); }
     void setName(const WCHAR* text);
 
+    // The canvas gives its screen scale when it adds the scene; sizes still
+    // at their defaults follow it.
+    virtual void setScreenScale(float scale) { screenScale = scale; }
     // Scale of a layout length for this screen: int(length x screenScale).
     int scaleToScreen(int length) const { return int(float(length) * screenScale); }
 };
@@ -90,10 +93,14 @@ public:
     void setLabelOffset(int dx, int dy);
     void setLabelColor(uint32_t colour) { labelColor = colour; }
     void setLabelSize(int size);
+    void setScreenScale(float scale) override;
     // Label: at most 4 characters of the index label (null: none).
     void addSprite(const WCHAR* spriteName, class Sprite* sprite, const WCHAR* label);
     // The topmost visible sprite with a GUI type under (px, py), edges included.
     class Sprite* hitTest(int px, int py) const;
+
+private:
+    bool labelSizeChosen = false; // setLabelSize was called: the scale leaves it alone
 };
 
 // A scene of 2D groups drawn by the Renderer2D.

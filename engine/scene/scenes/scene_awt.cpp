@@ -34,9 +34,20 @@ void SceneAWT::setIndexTextSize(int size)
 {
     if (size < 0)
         return;
+    labelSizeChosen = true;
     if (labelFont)
         DeleteObject(labelFont);
     labelFont = createFont(size, 0, false, false, nullptr);
+}
+
+void SceneAWT::setScreenScale(float scale)
+{
+    Scene::setScreenScale(scale);
+    if (labelSizeChosen)
+        return;
+    if (labelFont)
+        DeleteObject(labelFont);
+    labelFont = createFont(scaleToScreen(12), 0, false, false, nullptr);
 }
 
 void SceneAWT::setIndexTextOffset(int dx, int dy)

@@ -20,11 +20,15 @@ public:
     void setIndexTextColor(uint32_t colour) { labelColor = colour; }
     void setIndexTextSize(int size);
     void setIndexTextOffset(int dx, int dy);
+    void setScreenScale(float scale) override;
     // With a host window the control is created as its child at once.
     void addComponent(const WCHAR* componentName, AWTComponent* component, const WCHAR* indexText);
     // Creates the control windows of components added before the scene had a host.
     void attachControls();
     AWTComponent* component(int i) const;
+
+private:
+    bool labelSizeChosen = false; // setIndexTextSize was called: the scale leaves it alone
 };
 
 // Draws the controls' index labels on the canvas window.

@@ -28,9 +28,20 @@ void SceneSprite::setLabelSize(int size)
 {
     if (size < 0)
         return;
+    labelSizeChosen = true;
     if (labelFont)
         DeleteObject(labelFont);
     labelFont = createFont(size, 400, false, false, nullptr);
+}
+
+void SceneSprite::setScreenScale(float scale)
+{
+    Scene::setScreenScale(scale);
+    if (labelSizeChosen)
+        return;
+    if (labelFont)
+        DeleteObject(labelFont);
+    labelFont = createFont(scaleToScreen(12), 400, false, false, nullptr);
 }
 
 void SceneSprite::addSprite(const WCHAR* spriteName, Sprite* sprite, const WCHAR* label)

@@ -13,6 +13,7 @@
 #include "engine/scene/scenes/scene_awt.h"
 #include "engine/scene/core/sound_dictionary.h"
 #include "engine/scene/2d/sprite.h"
+#include "engine/scene/3d/model_library.h"
 #include "engine/scene/screen/template_loader.h"
 #include "engine/scene/core/texture_dictionary.h"
 
@@ -87,6 +88,7 @@ Canvas::Canvas(const WCHAR* title, bool buffered) : BufferedWindow(title, nullpt
     templ = new Properties();
     textures = new TextureDictionary();
     sounds = new SoundDictionary();
+    models = new ModelLibrary();
     initMathTables();
     previousIdleHandler = getIdleHandler();
     liveCanvases().push_back(this);
@@ -215,7 +217,7 @@ void Canvas::addScene(const WCHAR* sceneName, Scene* scene)
     scene->canvas = this;
     scene->hostWindow = this;
     scene->showIndexLabels = showIndexLabels;
-    scene->screenScale = g_screenScale;
+    scene->setScreenScale(g_screenScale);
     if (scene->sceneType != Scene::ControlScene && scene->renderer)
         placeScene(scene);
     if (scene->sceneType == Scene::ControlScene && handle)
@@ -448,6 +450,9 @@ bool Canvas::loadTemplate(const WCHAR* folder, const WCHAR* name, bool replace)
         onBeforeTemplateLoad(folderCopy.c_str(), nameCopy.c_str());
         pressedSprite = nullptr;
         deleteScenes();
+        // Stored models point at the dictionary's textures: both go together.
+        if (models)
+            models->reset();
         if (textures)
             textures->reset();
         if (sounds)
@@ -529,6 +534,7 @@ void Canvas::releaseTables()
     setInputPad(nullptr);
     setPenPad(nullptr);
     deleteScenes();
+    delete models, models = nullptr;
     delete textures, textures = nullptr;
     delete sounds, sounds = nullptr;
     delete templ, templ = nullptr;

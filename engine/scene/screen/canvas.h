@@ -22,6 +22,7 @@ class InputPad;
 class PenDirectionPad;
 class Scene;
 class SceneObject;
+class ModelLibrary;
 class SoundDictionary;
 class Sprite;
 class TextureDictionary;
@@ -132,6 +133,8 @@ public:
     float getZoom() const { return zoom; }
     TextureDictionary* getTextureDictionary() const { return textures; }
     SoundDictionary* getSoundDictionary() const { return sounds; }
+    // Models of every template loaded since the last replacing load, each file read once.
+    ModelLibrary* getModelLibrary() const { return models; }
     Properties* getTemplate() const { return templ; }
     void setLoadListener(LoadListener* listener) { loadListener = listener; }
     LoadListener* getLoadListener() const { return loadListener; }
@@ -173,9 +176,9 @@ public:
 
     // Input switches (public fields, as the screens set them).
     bool rotatePen = true;
-    bool rotateKeys = true;
+    bool rotateKeys = false;
     bool singleKeyMode = false;
-    bool typeToFind = true;
+    bool typeToFind = false;
     bool inputPadOpen = false;
     bool showIndexLabels = false;
 
@@ -184,6 +187,7 @@ protected:
     Properties* templ = nullptr;
     TextureDictionary* textures = nullptr;
     SoundDictionary* sounds = nullptr;
+    ModelLibrary* models = nullptr;
     Hashtable soundTable{Hashtable::kStringKeys};
     Hashtable fontTable{Hashtable::kStringKeys};
     FrameTimer frameTimer;

@@ -53,17 +53,13 @@ Scene3D* scene3D(Canvas& canvas, const PropertyMap& map)
 
 } // namespace
 
-ModelLibrary& TemplateLoader::models()
-{
-    if (!library)
-        library = std::make_unique<ModelLibrary>();
-    return *library;
-}
-
 Group3D* TemplateLoader::loadModel(const WCHAR* file, const PropertyMap& map)
 {
+    ModelLibrary* models = canvas.getModelLibrary();
+    if (!models)
+        return nullptr;
     const WCHAR* folder = canvas.getTemplateFolder();
-    return models().load(folder, file, map.getFloat(u"radius", 1.0f), canvas.getTextureDictionary(),
+    return models->load(folder, file, map.getFloat(u"radius", 1.0f), canvas.getTextureDictionary(),
                          map.get(u"wantedObjectsWhenNormalize"), map.get(u"unwantedObjectsWhenNormalize"), folder);
 }
 

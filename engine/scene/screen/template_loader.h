@@ -49,7 +49,6 @@ private:
     // A clone of the model file from the template folder, normalised to
     // "radius" with the entry's mesh filters (null when it cannot be read).
     class Group3D* loadModel(const WCHAR* file, const PropertyMap& map);
-    ModelLibrary& models();
     // Remembers a 3D scene whose lights, fog or clip planes this load set.
     void touch3D(const class Scene3D* scene);
     // Brings those scenes' shade tables and clip range up to date.
@@ -72,8 +71,6 @@ private:
     Canvas& canvas;
     std::u16string folder;
     std::u16string name;
-    // Models read by this load, each file once.
-    std::unique_ptr<ModelLibrary> library;
     // By name: a custom entry may change the scene list meanwhile.
     std::vector<std::u16string> scenes3D;
 };

@@ -5,6 +5,7 @@
 #include "engine/platform/tests/fixture_writers.h"
 #include "engine/platform/image.h"
 #include "engine/platform/pen_pad.h"
+#include "engine/scene/scenes/scene_awt.h"
 #include "engine/scene/core/sound_dictionary.h"
 
 #include <os/sound/sound_test_api.h>
@@ -184,8 +185,28 @@ TEST_F(CanvasKeys, OrientationTurnsTheArrows)
     }
 }
 
+TEST_F(CanvasKeys, NewCanvasNeitherTurnsKeysNorTypesToFind)
+{
+    Sprite* target = addSprite(u"AB12", Sprite::Button, 40, 60, 20, 10);
+    PenLog log;
+    canvas->setMouseListener(&log);
+    canvas->orientation = 1;
+    key(WM_KEYDOWN, VK_LEFT);
+    EXPECT_EQ(4, canvas->getKeyBits()) << "left stays left until rotateKeys is set";
+    key(WM_KEYUP, VK_LEFT);
+    for (int code : {'A', 'B', '1', '2'})
+    {
+        key(WM_KEYDOWN, code);
+        key(WM_KEYUP, code);
+        pump();
+    }
+    EXPECT_TRUE(log.entries.empty()) << "typed keys tap nothing until typeToFind is set";
+    EXPECT_EQ(0, target->status);
+}
+
 TEST_F(CanvasKeys, TypedNameTapsTheSpriteAtItsCentre)
 {
+    canvas->typeToFind = true;
     Sprite* target = addSprite(u"AB12", Sprite::Button, 40, 60, 20, 10);
     PenLog log;
     canvas->setMouseListener(&log);
@@ -208,6 +229,7 @@ TEST_F(CanvasKeys, TypedNameTapsTheSpriteAtItsCentre)
 
 TEST_F(CanvasKeys, TypedTextKeepsFourKeysAndRestartsAfterAPause)
 {
+    canvas->typeToFind = true;
     addSprite(u"AB12", Sprite::Button, 40, 60, 20, 10);
     PenLog log;
     canvas->setMouseListener(&log);
@@ -440,6 +462,29 @@ TEST_F(CanvasSettings, ScreenScaleRoundsLayoutLengths)
     Canvas::setScreenScale(0.0f);
     EXPECT_FLOAT_EQ(1.5f, Canvas::getScreenScale());
     EXPECT_FLOAT_EQ(3.0f, Canvas::scaleToScreenF(2.0f));
+}
+
+// Label fonts made before the canvas gives the screen scale follow it; a
+// size the screen chose stays.
+TEST_F(CanvasSettings, DefaultLabelFontsFollowTheScreenScale)
+{
+    auto heightOf = [](HFONT font) {
+        LOGFONTW logFont{};
+        EXPECT_NE(0, GetObjectW(font, sizeof logFont, &logFont));
+        return int(logFont.lfHeight);
+    };
+    Canvas::setScreenScale(2.0f);
+    auto* plain = new SceneSprite(0, 0, 50, 50, Scene::kNoColor, nullptr);
+    auto* chosen = new SceneSprite(0, 0, 50, 50, Scene::kNoColor, nullptr);
+    chosen->setLabelSize(10);
+    auto* controls = new SceneAWT();
+    canvas->addScene(u"plain", plain);
+    canvas->addScene(u"chosen", chosen);
+    canvas->addScene(u"controls", controls);
+    Canvas::setScreenScale(1.0f);
+    EXPECT_EQ(24, heightOf(plain->labelFont));
+    EXPECT_EQ(10, heightOf(chosen->labelFont));
+    EXPECT_EQ(24, heightOf(controls->labelFont));
 }
 
 TEST_F(CanvasSettings, AddedScenesKnowTheCanvasAndAreFoundByName)

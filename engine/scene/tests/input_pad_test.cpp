@@ -188,6 +188,7 @@ TEST_F(InputPadTest, HardwareKeyPostsItsTapAtTheKeyCentre)
 TEST_F(InputPadTest, IndexLabelsSelectKeysInsteadOfTyping)
 {
     canvas->showIndexLabels = true;
+    canvas->typeToFind = true;
     pad->show(edit, u"", u"Name", 8, true);
     pressKey('A');
     EXPECT_EQ(u"", pad->getText());

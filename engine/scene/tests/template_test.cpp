@@ -14,6 +14,7 @@
 #include "engine/scene/3d/environment.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/light.h"
+#include "engine/scene/3d/model_library.h"
 #include "engine/scene/scenes/scene3d.h"
 #include "engine/scene/scenes/scene_awt.h"
 #include "engine/scene/core/texture.h"
@@ -540,6 +541,33 @@ TEST_F(TemplateFixture, ThreeDimensionalScene)
     EXPECT_NEAR(-1.0f, sun->direction.z, 1e-5f);
     EXPECT_NEAR(-1.0f, lamp->direction.y, 1e-5f);
     EXPECT_EQ(0xffffffu, lamp->color);
+}
+
+// The canvas keeps the models of every load until a replacing load: a model
+// file named again by an added template is not read again.
+TEST_F(TemplateFixture, ModelNamedByTwoLoadsIsReadOnce)
+{
+    CreateDirectoryW(u"\\gui", nullptr);
+    writeBox(u"\\gui\\jet.3ds", "body", 4.0f);
+    ASSERT_TRUE(load("world=type:Scene3D\n"
+                     "first=type:Group3D, container:world, model:jet.3ds\n"));
+    ASSERT_TRUE(DeleteFileW(u"\\gui\\jet.3ds"));
+    ASSERT_TRUE(load("second=type:Group3D, container:world, model:jet.3ds\n", false, u"more.properties"));
+    auto* world = dynamic_cast<Scene3D*>(canvas->findScene(u"world"));
+    ASSERT_NE(nullptr, world);
+    auto* second = dynamic_cast<Group3D*>(world->findChild(u"second"));
+    ASSERT_NE(nullptr, second);
+    EXPECT_EQ(2, second->meshCount()) << "served from the canvas's library, the file is gone";
+    EXPECT_EQ(1, canvas->getModelLibrary()->lastFromCache);
+
+    // A replacing load starts a new library: the missing file gives nothing.
+    ASSERT_TRUE(load("world=type:Scene3D\n"
+                     "third=type:Group3D, container:world, model:jet.3ds\n", true, u"next.properties"));
+    world = dynamic_cast<Scene3D*>(canvas->findScene(u"world"));
+    ASSERT_NE(nullptr, world);
+    auto* third = dynamic_cast<Group3D*>(world->findChild(u"third"));
+    ASSERT_NE(nullptr, third);
+    EXPECT_EQ(0, third->meshCount());
 }
 
 TEST_F(TemplateFixture, BuiltScreenReactsToThePen)
