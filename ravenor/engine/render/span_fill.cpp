@@ -47,9 +47,16 @@ int32_t SpanStep(int32_t from, int32_t to, int32_t recip)
     return static_cast<int32_t>((int64_t{WrapSub(to, from) >> 14} * recip) >> 4);
 }
 
-// Writes one texel by draw mode; the depth test has passed.
-void PutTexel(uint32_t& cell, int32_t depth, uint16_t texel, uint32_t mode)
+// Writes one texel by draw mode; the depth test has passed. 'coarse': the
+// perspective span's blend for modes 2 to 4.
+void PutTexel(uint32_t& cell, int32_t depth, uint16_t texel, uint32_t mode, bool coarse = false)
 {
+    if (coarse && mode >= kDrawHalf && mode <= kDrawAddKey)
+    {
+        if (mode == kDrawHalf || texel != 0)
+            cell = (cell & 0xFFFF0000u) | BlendCoarse(texel, static_cast<uint16_t>(cell));
+        return;
+    }
     const uint16_t old = static_cast<uint16_t>(cell);
     switch (mode)
     {
@@ -117,6 +124,13 @@ uint16_t BlendAdd(uint16_t texel, uint16_t old)
     return static_cast<uint16_t>(out);
 }
 
+uint16_t BlendCoarse(uint16_t texel, uint16_t old)
+{
+    const uint32_t sum = (texel & 0x3800u) + (old & 0x3800u) + (texel & 0x0700u) + (old & 0x0700u) +
+                         (texel & 0x00E0u) + (old & 0x00E0u) + (old & 0x001Fu);
+    return static_cast<uint16_t>(sum >> 1);
+}
+
 uint16_t FogTexel(uint16_t texel, int32_t depth)
 {
     const SpanFog& fog = g_spanFog;
@@ -179,7 +193,7 @@ void DrawSpanPerspective(const PerspectiveEnd& a, const PerspectiveEnd& b, int32
         if (Passes(d, cells[x]))
         {
             const int32_t q = Recip16At(w >> 8);
-            PutTexel(cells[x], d, Texel(tex, WrapMul(q, u >> 10), WrapMul(q, v >> 6)), tex.drawMode);
+            PutTexel(cells[x], d, Texel(tex, WrapMul(q, u >> 10), WrapMul(q, v >> 6)), tex.drawMode, true);
         }
         w = WrapAdd(w, dw);
         u = WrapAdd(u, du);

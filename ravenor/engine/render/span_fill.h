@@ -26,10 +26,14 @@ void SetSpanFog(int32_t farDistance, int32_t shift);
 // No fog at all
 void ClearSpanFog();
 
-// The colour a pixel of a texture's draw mode leaves over an old colour;
-// 'skip' when the texel is keyed out.
+// The colour a pixel of a texture's draw mode leaves over an old colour.
+// BlendHalf averages the RGB565 fields, BlendAdd adds them with
+// saturation. BlendCoarse is the perspective span's blend: the sum of texel
+// and old on the masks 0x3800, 0x0700 and 0x00E0 plus the old low 5 bits,
+// halved.
 uint16_t BlendHalf(uint16_t texel, uint16_t old);
 uint16_t BlendAdd(uint16_t texel, uint16_t old);
+uint16_t BlendCoarse(uint16_t texel, uint16_t old);
 uint16_t FogTexel(uint16_t texel, int32_t depth);
 
 // u, v and depth are 16.16 at both ends (v counts texels of the row-major
@@ -38,6 +42,8 @@ void DrawSpanAffine(int32_t u0, int32_t v0, int32_t u1, int32_t v1, int32_t xs, 
                     int32_t d0, int32_t d1, const TexImage& tex);
 
 // W, U, V are the perspective forms of 1 / depth, u / depth and v / depth.
+// Modes 0 and 1 as the affine span (without fog); modes 2, 3 and 4 (3 and
+// 4 without texel 0) write BlendCoarse into the colour half.
 struct PerspectiveEnd
 {
     int32_t w;

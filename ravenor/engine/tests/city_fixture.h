@@ -62,11 +62,13 @@ struct Camera
     int32_t yaw;       // 2048 a turn; 0 looks along -z
 };
 
-// One frame of the city: cleared, cells drawn, blended faces flushed.
-inline void DrawCityFrame(const Camera& camera)
+// One frame of the city: cleared (unless the last present cleared it),
+// cells drawn, blended faces flushed.
+inline void DrawCityFrame(const Camera& camera, bool clear = true)
 {
     ++g_renderFrame;
-    ClearFrame();
+    if (clear)
+        ClearFrame();
     Transform& t = *g_renderer.stack->top;
     t.SetIdentity();
     t.SetRotationY(camera.yaw);

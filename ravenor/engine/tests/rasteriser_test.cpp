@@ -33,6 +33,16 @@ uint32_t OnePixel(uint32_t mode, uint16_t texel, uint32_t old, int32_t depth)
     return Cell(10, kRow);
 }
 
+// The same through the perspective span, at a constant depth
+uint32_t OnePixelPerspective(uint32_t mode, uint16_t texel, uint32_t old, int32_t depth)
+{
+    TexImage tex = Solid(texel, mode);
+    g_frame[kRow * kFrameWidth + 10] = old;
+    const PerspectiveEnd end{Recip18[depth >> 16] << 8, 0, 0};
+    DrawSpanPerspective(end, end, 10 << 16, 11 << 16, kRow, depth, depth, tex);
+    return Cell(10, kRow);
+}
+
 void Fill(TriangleFiller filler, P3dVertex (&v)[3], const TexImage& tex, int32_t uSpan = 0)
 {
     const FillCorner a{&v[0], 0, 0}, b{&v[1], uSpan, 0}, c{&v[2], 0, uSpan};
@@ -136,6 +146,40 @@ TEST_F(Rasteriser, DrawModesOnOnePixel)
     };
     for (const Case& c : cases)
         EXPECT_EQ(OnePixel(c.mode, c.texel, c.old, near), c.expected) << c.what;
+}
+
+TEST_F(Rasteriser, PerspectiveDrawModesBlendOnTheCoarseMasks)
+{
+    // Modes 2 to 4 sum texel and old on 0x3800, 0x0700 and 0x00E0, add the
+    // old low 5 bits and halve the sum; the depth half stays.
+    const int32_t near = 50 << 16;
+    struct Case
+    {
+        const char* what;
+        uint32_t mode;
+        uint16_t texel;
+        uint32_t old;
+        uint32_t expected;
+    } cases[] = {
+        {"opaque", kDrawOpaque, 0x1234, 0x0064FFFF, 0x00321234},
+        {"key skips 0", kDrawColourKey, 0x0000, 0x0064ABCD, 0x0064ABCD},
+        {"key writes", kDrawColourKey, 0xABCD, 0x0064FFFF, 0x0032ABCD},
+        {"half of 0 over white", kDrawHalf, 0x0000, 0x0064FFFF, 0x00641FFF},
+        {"half of white over 0", kDrawHalf, 0xFFFF, 0x00640000, 0x00641FF0},
+        {"half of white over white", kDrawHalf, 0xFFFF, 0x0064FFFF, 0x00643FEF},
+        {"half mixes fields", kDrawHalf, 0x1234, 0x0064ABCD, 0x00641EF6},
+        {"half carries into the next mask", kDrawHalf, 0x07E0, 0x0064001F, 0x006403FF},
+        {"keyed half skips 0", kDrawHalfKey, 0x0000, 0x0064FFFF, 0x0064FFFF},
+        {"keyed half", kDrawHalfKey, 0xFFFF, 0x00640000, 0x00641FF0},
+        {"mode 4 skips 0", kDrawAddKey, 0x0000, 0x00641234, 0x00641234},
+        {"mode 4 averages", kDrawAddKey, 0xFFFF, 0x0064FFFF, 0x00643FEF},
+        {"mode 4 mixes fields", kDrawAddKey, 0x1234, 0x0064ABCD, 0x00641EF6},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(OnePixelPerspective(c.mode, c.texel, c.old, near), c.expected) << c.what;
+    // A nearer cell keeps its colour in every mode
+    for (uint32_t mode = kDrawOpaque; mode <= kDrawAddKey; ++mode)
+        EXPECT_EQ(OnePixelPerspective(mode, 0xFFFF, 0x00200000, near), 0x00200000u) << mode;
 }
 
 TEST_F(Rasteriser, DepthTestComparesTheWholeCell)
