@@ -6,6 +6,7 @@
 #include "ravenor/game/demo_screen.h"
 #include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/engine/core/frame_pacing.h"
+#include "ravenor/engine/render/poly_renderer.h"
 #include "ravenor/game/shell_state.h"
 
 namespace {
@@ -35,9 +36,16 @@ void DrawFrame()
         SetForegroundWindow(g_shell.window);
     g_shell.frameClock += g_speedFactor / 256;
     DrawDemoScreen();
+    FlushDepthQueue();
 }
 
 } // namespace
+
+void FlushDepthQueue()
+{
+    if (g_renderer.buckets.NodeCount() > 0)
+        g_renderer.FlushDepthBuckets();
+}
 
 void RunMainLoop()
 {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "ravenor/engine/core/transform.h"
 #include "ravenor/engine/display/display.h"
 #include "ravenor/engine/display/key_map.h"
 
@@ -31,7 +32,11 @@ struct ShellState
     bool displayReleased = false;
     uint32_t frameCounter = 0;
     int32_t frameClock = 0;
+    MatrixStack matrixStack;    // the renderer places everything by its top
+    bool sceneryLoaded = false;
 };
+
+constexpr int32_t kMatrixLevels = 4;
 
 extern ShellState g_shell;
 

@@ -6,13 +6,19 @@
 #include "ravenor/engine/data/data_archive.h"
 #include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/engine/data/models.h"
+#include "ravenor/engine/data/textures.h"
+#include "ravenor/engine/render/city_cells.h"
+#include "ravenor/engine/render/poly_renderer.h"
+#include "ravenor/engine/render/span_fill.h"
 #include "ravenor/engine/display/system_bindings.h"
 #include "ravenor/engine/render/text.h"
 #include "ravenor/engine/core/transform.h"
 #include "ravenor/game/bmp_reader.h"
+#include "ravenor/game/entity.h"
 #include "ravenor/game/interface_images.h"
 #include "ravenor/game/shell_state.h"
 #include "ravenor/game/window_proc.h"
+#include "ravenor/game/world_draw.h"
 
 namespace {
 
@@ -22,8 +28,15 @@ constexpr int kWindowHeight = 220;
 constexpr int kSplashTop = 80;
 const WCHAR kClassName[] = u"Ravenor";
 
-MatrixStack g_matrixStack;
 P3dModel* g_demoModel = nullptr;
+
+// The host may show its window only once messages are served: let it, without
+// taking any message, so the splash reaches a real window while loading runs.
+void LetHostShowWindow()
+{
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+}
 
 // Copies a bitmap in its own size through a memory DC
 void BlitBitmap(HDC target, HBITMAP bitmap, int x, int y)
@@ -106,6 +119,7 @@ void ShowSplash(HWND window)
     BlitBitmap(dc, splash, 0, kSplashTop);
     ReleaseDC(window, dc);
     DeleteObject(splash);
+    LetHostShowWindow();
 }
 
 bool PrepareScreen(int showCommand)
@@ -126,13 +140,33 @@ bool PrepareScreen(int showCommand)
     return true;
 }
 
+void SetUpRenderer()
+{
+    g_shell.matrixStack.Init(kMatrixLevels);
+    g_renderer.stack = &g_shell.matrixStack;
+    g_renderer.Init();
+    g_renderer.SetMode(7);
+    g_renderer.SetMode(2);
+}
+
 int StartupLoad()
 {
     LoadFont();
-    g_matrixStack.Init(4);
+    SetUpRenderer();
     for (uint8_t& key : g_shell.keys)
         key = 0;
+    g_shell.sceneryLoaded = false;
+    if (!LoadScenery("scenery.p3d") || !LoadTextures("scenery.tex"))
+        return 0;
+    for (int32_t m = 0; m < g_scenery.count; ++m)
+        g_scenery.meshes[m].scenery = 1;
+    g_world.loadingStep = LetHostShowWindow;
+    if (g_world.BuildCells(g_scenery.meshes, g_scenery.count, 16, 8, 16) != 0)
+        return 0;
+    g_shell.sceneryLoaded = true;
+    BuildStarField();
     LoadInterfaceImages();
     g_demoModel = LoadModel("cone.p3d", "cone.tex");
+    ResetAllEntities();
     return 1;
 }

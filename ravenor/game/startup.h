@@ -24,6 +24,11 @@ void ShowSplash(HWND window);
 // false when no display can be made.
 bool PrepareScreen(int showCommand);
 
+// The polygon renderer on the shell's matrix stack, upright (mode 7) and
+// unlit (mode 2)
+void SetUpRenderer();
+
 // Everything that lives for the whole run; 1, or 0 when something the game
-// cannot do without failed to load.
+// cannot do without failed to load: the scenery (".p3d" and ".tex") or its
+// cells.
 int StartupLoad();

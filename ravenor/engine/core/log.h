@@ -1,7 +1,9 @@
 // log.h -- the engine's log and debug output
 //
-// Log is the engine's log hook: it takes printf-style lines and writes
-// nothing in this build. DebugPrint is the debugger's output: it goes to
+// Log and LogFormat are the engine's log hooks: they take printf-style lines
+// and write nothing in this build; ProfileBegin and ProfileEnd mark a named
+// phase of a frame ("FlushScreen", "waitframe", "control", ...) and do
+// nothing either. DebugPrint is the debugger's output: it goes to
 // standard error so that a content author sees which file was refused.
 #pragma once
 
@@ -11,6 +13,21 @@
 inline void Log(const char* format, ...)
 {
     (void)format;
+}
+
+inline void LogFormat(const char* format, ...)
+{
+    (void)format;
+}
+
+inline void ProfileBegin(const char* phase)
+{
+    (void)phase;
+}
+
+inline void ProfileEnd(const char* phase)
+{
+    (void)phase;
 }
 
 inline void DebugPrint(const char* format, ...)

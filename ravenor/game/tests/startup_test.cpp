@@ -7,6 +7,9 @@
 #include <fstream>
 
 #include "ravenor/engine/display/display.h"
+#include "ravenor/engine/render/city_cells.h"
+#include "ravenor/engine/render/poly_renderer.h"
+#include "ravenor/game/world_draw.h"
 #include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/engine/render/text.h"
 #include "ravenor/game/demo_screen.h"
@@ -61,6 +64,21 @@ TEST(Splash, DrawnAtRow80InItsOwnSize)
     EXPECT_NE(Rgb(ravenor_content::kSplashBackground), ScreenPixel(0, 79));
 }
 
+// The splash lets the host show its window without taking any message:
+// input that arrived meanwhile is still there for the loop.
+TEST(Splash, LeavesWaitingMessagesQueued)
+{
+    OpenGameWindow();
+    wcscpy(g_shell.programFolder, u"\\Program Files\\Ravenor\\");
+    WriteDeviceFile("Program Files/Ravenor/splash2.bmp", ravenor_content::SplashBmp());
+    PostMessageW(g_shell.window, WM_KEYDOWN, 0x71, 0);
+    ShowSplash(g_shell.window);
+    MSG message;
+    ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(static_cast<UINT>(WM_KEYDOWN), message.message);
+    EXPECT_EQ(0x71u, message.wParam);
+}
+
 TEST(Splash, MissingPictureIsSkipped)
 {
     OpenGameWindow();
@@ -95,6 +113,31 @@ TEST(StartupData, DemoFrameReachesTheScreen)
     for (int i = 0; i < kInterfaceImageCount; ++i)
         EXPECT_NE(nullptr, g_interfaceImages[i].pixels) << kInterfaceImageNames[i];
     EXPECT_EQ(1u, g_interfaceImages[kImageSphereSlider].drawMode);
+    // The renderer upright and unlit, placing by the shell's 4-level stack
+    EXPECT_EQ(&g_shell.matrixStack, g_renderer.stack);
+    EXPECT_EQ(4, g_shell.matrixStack.capacity);
+    EXPECT_EQ(7, g_renderer.orientationMode);
+    EXPECT_EQ(1, g_renderer.orientationFlag);
+    EXPECT_EQ(&LightConstant, g_renderer.light);
+    EXPECT_EQ(&ProjectUpright, g_renderer.project);
+    // The scenery, flagged, cut into cells with its road faces
+    ASSERT_EQ(2, g_scenery.count);
+    EXPECT_STREQ("Object01", g_scenery.meshes[0].name);
+    EXPECT_STREQ("Road", g_scenery.meshes[1].name);
+    EXPECT_EQ(1, g_scenery.meshes[0].scenery);
+    EXPECT_EQ(1, g_scenery.meshes[1].scenery);
+    EXPECT_GT(g_world.cellCount, 16);
+    size_t roads = 0;
+    for (const CityCell& cell : g_world.cells)
+        roads += cell.roads.size();
+    EXPECT_EQ(g_scenery.meshes[1].faces.size(), roads);
+    EXPECT_TRUE(g_shell.sceneryLoaded);
+    // The star field: 200 directions at distance 3500
+    for (const Star& star : g_stars)
+    {
+        const int64_t r2 = int64_t{star.x} * star.x + int64_t{star.y} * star.y + int64_t{star.z} * star.z;
+        EXPECT_NEAR(3500.0 * 3500.0, static_cast<double>(r2), 3500.0 * 3500.0 * 0.02);
+    }
     ResetFrameBuffer();
     SetFrameDisplay(g_shell.display.get());
     DrawDemoScreen();
@@ -110,4 +153,22 @@ TEST(StartupData, DemoFrameReachesTheScreen)
             ink += ScreenPixel(x, y) == 0xFFFF;
     EXPECT_GT(ink, 50);
     EXPECT_EQ(Rgb(ravenor_content::kTitleRoad), ScreenPixel((176 - width) / 2 - 1, 200));
+}
+
+// Without its scenery or the scenery's textures the start-up load fails.
+TEST(StartupData, MissingSceneryFails)
+{
+    for (const char* missing : {"scenery.p3d", "scenery.tex"})
+    {
+        ResetModels();
+        ravenor_content::ArchiveWriter writer;
+        for (ravenor_content::DemoEntry& entry : ravenor_content::DemoArchiveEntries())
+            if (entry.name != missing)
+                writer.Add(entry.name, std::move(entry.data));
+        DataArchive::Reset();
+        std::string error;
+        ASSERT_TRUE(DataArchive::Attach(std::make_unique<MemoryStream>(writer.Build()), &error)) << error;
+        EXPECT_EQ(0, StartupLoad()) << missing;
+        EXPECT_FALSE(g_shell.sceneryLoaded) << missing;
+    }
 }

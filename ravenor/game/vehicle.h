@@ -1,0 +1,86 @@
+// vehicle.h -- the driven car: a small integer model of speed, heading,
+// sliding, wall probes and four wheel springs
+//
+// A driven car keeps its state in a VehicleState, which is also its driver
+// slot (the stage has six). Every quantity is an integer in world units or
+// 12-bit angles; per-frame changes are scaled by the speed factor.
+#pragma once
+
+#include <cstdint>
+
+#include "ravenor/game/entity.h"
+
+struct CameraFollow
+{
+    int32_t value = 0;   // eased toward the type's cameraFollowTarget
+};
+
+struct VehicleState
+{
+    CameraFollow* camera = nullptr;
+    int32_t driveForce = 0;
+    int32_t lateralLoad = 0;
+    int32_t lightsOn = 0;
+    int32_t engineLoad = 0;
+    int32_t locked = 0;        // 1: the player's controls are ignored this frame
+    int32_t inAir = 0;
+    int32_t sideLoad = 0;
+    int32_t lateralAbs = 0;
+    int32_t traction = 0;
+    int32_t skid = 0;
+    int32_t slide = 0;
+    int32_t reverseMode = 0;
+    int32_t wheelTurn = 0;
+    int32_t compression[4] = {0, 0, 0, 0};   // front left, front right, back left, back right
+    int32_t springSpeed[4] = {0, 0, 0, 0};
+    uint16_t stalled = 0;
+    int32_t yawSlide = 0;
+    uint8_t accelerate = 0, brake = 0, handbrake = 0, extraControl = 0, left = 0, right = 0;
+
+    // The driver slot's side: the behaviour it is bound to and the data
+    // pointer handed to PlaceVehicle
+    const Behaviour* boundBehaviour = nullptr;
+    const void* data = nullptr;
+};
+
+// The player's input flags, the controls-live flag, the stage state and the
+// wheel contacts of the last suspension step
+struct DriveInputs
+{
+    uint8_t accelerate = 0, brake = 0, handbrake = 0, left = 0, right = 0;
+};
+extern DriveInputs g_playerInput;
+extern bool g_controlsLive;
+extern int32_t g_stageState;
+extern int32_t WheelContacts;
+// The player's car (the chase camera follows it), or none
+extern Entity* g_player;
+
+// Four equal speed bands
+extern const int32_t GearTable[16];
+
+void DriveVehicle(Entity* entity);
+void VehicleBodyStep(Entity* entity);
+void Accelerate(Entity* entity);
+void Brake(Entity* entity, int32_t force, int32_t limit);
+void Handbrake(Entity* entity);
+void Coast(Entity* entity, int32_t drag);
+void HeadingDrag(Entity* entity);
+void SteerInput(Entity* entity);
+void SteerAndSlide(Entity* entity);
+void LoadToSprings(Entity* entity);
+void WheelTurnStep(Entity* entity);
+void BehaviourSteer(Entity* entity);
+void Suspension(Entity* entity);
+// -999999 without ground, the ground height when the point is at most 9
+// above it, else kNoContact
+constexpr int32_t kNoGround = -999999;
+constexpr int32_t kNoContact = INT32_MIN;
+int32_t WheelRay(Entity* entity, const int32_t wheel[3], int32_t compression);
+void WallProbe(Entity* entity);
+void BuildBodyRotation(Entity* entity);
+void SpinWheels(Entity* entity);
+
+// Angles
+int32_t AngleBetween(int32_t a, int32_t b);        // shortest unsigned, 0..2048
+int32_t SignedAngle(int32_t from, int32_t to);     // -2048..2047
