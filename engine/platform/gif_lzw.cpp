@@ -8,6 +8,7 @@
 #include "engine/platform/image.h"
 #include "engine/platform/pixel_format.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -34,40 +35,6 @@ std::vector<int> rowOrder(const GifBlock& block)
             order.push_back(r);
     return order;
 }
-
-// Writes decoded colour indices into the target, clipped to it.
-class PixelSink
-{
-public:
-    PixelSink(Image& target, const uint32_t* table, const GifBlock& block)
-        : target_(target), table_(table), block_(block), rows_(rowOrder(block)),
-          limit_(int64_t(block.width) * block.height)
-    {
-    }
-
-    bool full() const { return written_ >= limit_; }
-
-    void put(uint8_t index)
-    {
-        if (full())
-            return;
-        int x = block_.left + int(written_ % block_.width);
-        int y = block_.top + rows_[size_t(written_ / block_.width)];
-        ++written_;
-        if (x < 0 || y < 0 || x >= target_.width || y >= target_.height)
-            return;
-        uint32_t c = table_[index];
-        storePixel(target_.getPixelAddress(0, y), x, target_.bits, uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c));
-    }
-
-private:
-    Image& target_;
-    const uint32_t* table_;
-    const GifBlock& block_;
-    std::vector<int> rows_;
-    int64_t limit_;
-    int64_t written_ = 0;
-};
 
 class CodeReader
 {
@@ -99,10 +66,10 @@ private:
 
 } // namespace
 
-size_t decodeGifImage(const uint8_t* data, size_t length, Image& target, const uint32_t* table, int codeSize,
-                      const GifBlock& block)
+size_t decodeGifIndices(const uint8_t* data, size_t length, int codeSize, size_t maxPixels,
+                        std::vector<uint8_t>& out)
 {
-    if (codeSize < 1 || codeSize > 11 || block.width <= 0 || block.height <= 0 || !target.pixels)
+    if (codeSize < 1 || codeSize > 11)
         return 0;
     std::vector<uint16_t> prefix(kMaxCodes + 1, 0);
     std::vector<uint8_t> suffix(kMaxCodes + 1, 0);
@@ -115,9 +82,10 @@ size_t decodeGifImage(const uint8_t* data, size_t length, Image& target, const u
     uint8_t previousFirst = 0;
 
     CodeReader reader(data, length);
-    PixelSink sink(target, table, block);
+    size_t used = out.size();
+    const size_t limit = used + maxPixels;
     int code = 0;
-    while (!sink.full() && reader.next(width, code))
+    while (used < limit && reader.next(width, code))
     {
         if (code == end)
             break;
@@ -149,8 +117,15 @@ size_t decodeGifImage(const uint8_t* data, size_t length, Image& target, const u
             return 0; // a chain must end in a literal
         stack[depth++] = uint8_t(walk);
         uint8_t first = uint8_t(walk);
-        while (depth > 0)
-            sink.put(stack[--depth]);
+        // The string, first character first, cut at the limit; the buffer
+        // grows by doubling, never past the limit.
+        size_t take = std::min(depth, limit - used);
+        if (used + take > out.size())
+            out.resize(std::min(limit, std::max(used + take, std::max<size_t>(out.size() * 2, 4096))));
+        uint8_t* at = out.data() + used;
+        for (size_t i = 0; i < take; ++i)
+            at[i] = stack[depth - 1 - i];
+        used += take;
 
         if (previous >= 0 && nextFree < kMaxCodes)
         {
@@ -163,5 +138,31 @@ size_t decodeGifImage(const uint8_t* data, size_t length, Image& target, const u
         previous = code;
         previousFirst = first;
     }
+    out.resize(used);
     return reader.consumed();
+}
+
+void placeGifIndices(const std::vector<uint8_t>& indices, const GifBlock& block, const uint32_t* table,
+                     Image& target)
+{
+    if (block.width <= 0 || block.height <= 0 || !target.pixels)
+        return;
+    const std::vector<int> rows = rowOrder(block);
+    const size_t width = size_t(block.width);
+    for (size_t n = 0; n * width < indices.size() && n < rows.size(); ++n)
+    {
+        int y = block.top + rows[n];
+        if (y < 0 || y >= target.height)
+            continue;
+        const uint8_t* run = indices.data() + n * width;
+        int count = int(std::min(width, indices.size() - n * width));
+        int from = std::max(0, -block.left);
+        int to = std::min(count, target.width - block.left);
+        uint8_t* row = target.getPixelAddress(0, y);
+        for (int i = from; i < to; ++i)
+        {
+            uint32_t c = table[run[i]];
+            storePixel(row, block.left + i, target.bits, uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c));
+        }
+    }
 }

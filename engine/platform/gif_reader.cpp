@@ -114,7 +114,12 @@ public:
     {
         if (!readHeader())
             return {};
-        while (!in_.atEnd() && !(firstOnly_ && !frames_.empty()))
+        // A screen no image can hold is refused before any frame is read.
+        // (A file cut inside its header just has no frames.)
+        if (!in_.ended() && (screenWidth_ <= 0 || screenHeight_ <= 0 ||
+                             !Image::withinLimits(screenWidth_, screenHeight_)))
+            refuse();
+        while (!stopped_ && !in_.atEnd() && !(firstOnly_ && !frames_.empty()))
         {
             uint8_t introducer = in_.byte();
             if (introducer == 0x21)
@@ -186,18 +191,52 @@ private:
         int codeSize = in_.byte();
         std::vector<uint8_t> data = in_.subBlocks();
 
-        auto frame = std::make_unique<Image>(screenWidth_, screenHeight_, useScreenDepth_);
-        bool ok = !frame->isEmpty();
+        // The frame is decoded at its own size, within what is left of the
+        // budget once its composed picture is counted; it is composed on a
+        // whole screen only when it decoded.
+        const int64_t screen = int64_t(screenWidth_) * screenHeight_;
+        const int64_t available = budgetLeft_ - screen;
+        if (available <= 0)
+        {
+            refuse();
+            return;
+        }
+        const int64_t area = int64_t(block.width) * block.height;
+        std::vector<uint8_t> indices;
+        bool ok = area > 0 && decodeGifIndices(data.data(), data.size(), codeSize,
+                                               size_t(std::min(area, available + 1)), indices) != 0;
+        if (ok && int64_t(indices.size()) > available)
+        {
+            refuse();
+            return;
+        }
+        std::unique_ptr<Image> frame;
+        if (ok)
+        {
+            budgetLeft_ -= screen + int64_t(indices.size());
+            frame = std::make_unique<Image>(screenWidth_, screenHeight_, useScreenDepth_);
+            ok = !frame->isEmpty();
+        }
         if (ok)
         {
             startFrame(*frame, *table);
-            ok = decodeGifImage(data.data(), data.size(), *frame, table->entries, codeSize, block) != 0;
-        }
-        if (ok)
+            placeGifIndices(indices, block, table->entries, *frame);
             frames_.push_back(std::move(frame));
+        }
         else
+        {
+            previousDisposal_ = control_.disposal();
             MessageBoxW(nullptr, u"Image File Corrupt", u"Error", MB_OK);
+        }
         control_ = GraphicControl{};
+    }
+
+    // The file asks for more than an image or the budget allows: one box,
+    // and no more frames are read.
+    void refuse()
+    {
+        MessageBoxW(nullptr, u"Image File Corrupt", u"Error", MB_OK);
+        stopped_ = true;
     }
 
     // Disposal of the previous frame, then this frame's delay and colour key.
@@ -230,6 +269,8 @@ private:
     ColorTable global_;
     GraphicControl control_;
     int previousDisposal_ = 0;
+    int64_t budgetLeft_ = kGifPixelBudget;
+    bool stopped_ = false;
     std::vector<std::unique_ptr<Image>> frames_;
 };
 

@@ -8,11 +8,18 @@
 
 class Image;
 
+// Pixels one read may decode and compose over all its frames (each frame
+// counts its decoded pixels and its whole-screen picture): four pictures of
+// the largest image. A frame past it ends the read with the corrupt-file box,
+// so memory and time follow what the file holds, not what it declares.
+constexpr int64_t kGifPixelBudget = int64_t(4) * 4096 * 4096;
+
 // With an image and firstOnly, decodes the first frame into that image (left
 // unchanged when it fails). With firstOnly false, answers in frames a new
 // array of new frame images and their number in frameCount (free them with
 // freeGifFrames). False only when the file does not open; every other
-// problem is reported in a box and gives fewer (or no) frames.
+// problem is reported in a box and gives fewer (or no) frames: a logical
+// screen larger than an image may be is refused before any frame is read.
 bool readGifFile(const WCHAR* path, int& frameCount, Image**& frames, bool firstOnly, bool useScreenDepth,
                  Image* image);
 // The same on a file image in memory; `name` is what the messages show.

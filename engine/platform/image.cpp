@@ -128,8 +128,7 @@ void Image::makeBitmapInfo(BitmapInfoWithMasks& info, int width_, int height_, i
 bool Image::create(int width_, int height_, int bits_)
 {
     release();
-    if (width_ < 0 || height_ < 0 || width_ > kMaxSide || height_ > kMaxSide ||
-        int64_t(width_) * height_ > kMaxPixels || (bits_ != 16 && bits_ != 32))
+    if (!withinLimits(width_, height_) || (bits_ != 16 && bits_ != 32))
         return false;
     BitmapInfoWithMasks info;
     makeBitmapInfo(info, width_, height_, bits_);

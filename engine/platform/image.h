@@ -41,6 +41,11 @@ public:
     // Largest picture an image holds: 4096 x 4096 pixels, no side above 16384.
     static constexpr int64_t kMaxPixels = 4096 * 4096;
     static constexpr int kMaxSide = 16384;
+    // Whether a width x height picture stays within those limits.
+    static bool withinLimits(int64_t width, int64_t height)
+    {
+        return width >= 0 && height >= 0 && width <= kMaxSide && height <= kMaxSide && width * height <= kMaxPixels;
+    }
 
     // A blank (zeroed) |width| x |height| image at the screen depth or at 32 bits.
     Image(int width, int height, bool useScreenDepth);

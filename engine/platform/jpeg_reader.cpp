@@ -23,6 +23,12 @@
 
 namespace {
 
+// The most memory libjpeg may take for one picture: the coefficients of a
+// progressive picture of the largest image size with four full-resolution
+// components (two bytes each), and room for its row buffers. Past it the
+// library fails (it has no backing store) instead of allocating.
+constexpr long kJpegMemoryLimit = long(8 * Image::kMaxPixels) + (32L << 20);
+
 struct JpegFailure
 {
 };
@@ -62,6 +68,7 @@ struct Decompressor
         errors.base.error_exit = failJpeg;
         errors.path = path;
         jpeg_create_decompress(&info);
+        info.mem->max_memory_to_use = kJpegMemoryLimit;
     }
     ~Decompressor() { jpeg_destroy_decompress(&info); }
 };
@@ -101,6 +108,10 @@ bool Image::decodeJpeg(const uint8_t* data, size_t length, const WCHAR* name, bo
     {
         jpeg_mem_src(&info, const_cast<uint8_t*>(data), static_cast<unsigned long>(length));
         jpeg_read_header(&info, TRUE);
+        // The size is checked before decompression starts: a progressive
+        // picture gets all its coefficient buffers at the start.
+        if (!withinLimits(info.image_width, info.image_height))
+            ERREXIT1(&info, JERR_IMAGE_TOO_BIG, unsigned(kMaxSide));
         // Grey pictures keep one component (spread over the three channels);
         // every other colour space must convert to RGB or is refused.
         if (info.jpeg_color_space != JCS_GRAYSCALE)

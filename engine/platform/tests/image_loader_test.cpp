@@ -14,8 +14,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
+
+#include <jpeglib.h>
 
 namespace headless = os::host::headless;
 using fixtures::Bytes;
@@ -63,6 +68,60 @@ std::vector<uint32_t> greyTable(int n)
     for (int i = 0; i < n; ++i)
         t.push_back(uint32_t(i * 0x010101));
     return t;
+}
+
+// A small progressive JPEG whose frame header is then made to declare
+// width x height (the scans stay those of the small picture).
+Bytes progressiveJpeg(int width, int height, bool fullChroma)
+{
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &out, &size);
+    info.image_width = info.image_height = 16;
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    if (fullChroma)
+        info.comp_info[0].h_samp_factor = info.comp_info[0].v_samp_factor = 1;
+    jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> row(16 * 3);
+    for (int y = 0; y < 16; ++y)
+    {
+        for (int x = 0; x < 16; ++x)
+            row[size_t(3 * x)] = JSAMPLE(x * 16), row[size_t(3 * x + 1)] = JSAMPLE(y * 16), row[size_t(3 * x + 2)] = 90;
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    Bytes b(out, out + size);
+    jpeg_destroy_compress(&info);
+    free(out);
+    for (size_t i = 2; i + 8 < b.size(); ++i)
+        if (b[i] == 0xFF && b[i + 1] == 0xC2)
+        {
+            b[i + 5] = uint8_t(height >> 8), b[i + 6] = uint8_t(height);
+            b[i + 7] = uint8_t(width >> 8), b[i + 8] = uint8_t(width);
+            break;
+        }
+    return b;
+}
+
+// Lets this process's address space grow by `bytes` more at most.
+void limitAddressSpaceGrowth(rlim_t bytes)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    rlim_t current = 0;
+    while (std::getline(status, line))
+        if (line.rfind("VmSize:", 0) == 0)
+            current = rlim_t(std::stoull(line.substr(7))) * 1024;
+    rlimit limit{current + bytes, current + bytes};
+    setrlimit(RLIMIT_AS, &limit);
 }
 
 // Frames of a multi-frame read, freed at the end of the test.
@@ -383,6 +442,50 @@ TEST_F(ImageLoader, GifFrameOutsideTheScreenIsClipped)
     EXPECT_TRUE(matches(image, [](int x, int y) { return x == 2 && y == 2 ? 0xFF0000u : 0u; }, "gif-clip"));
 }
 
+TEST_F(ImageLoader, GifMemoryFollowsWhatTheFileHolds)
+{
+    // A few hundred bytes declaring a 4096 x 4096 screen and sixteen frames
+    // of one pixel each, every frame kept on the last (disposal 1): the
+    // frames that fit the budget are composed, the rest refused with one box.
+    std::vector<fixtures::GifFrame> list;
+    for (int k = 0; k < 16; ++k)
+    {
+        fixtures::GifFrame f;
+        f.left = k;
+        f.width = f.height = 1;
+        f.codeSize = 2;
+        f.lzw = fixtures::GifCodePacker::literals({1}, 2);
+        f.control = true;
+        f.disposal = 1;
+        list.push_back(f);
+    }
+    Bytes file = fixtures::makeGif(4096, 4096, {0, 0xFF0000, 0, 0}, list);
+    ASSERT_LT(file.size(), 1000u);
+    put(u"\\huge.gif", file);
+
+    Frames frames;
+    ASSERT_TRUE(readGifFile(u"\\huge.gif", frames.count, frames.list, false, true, nullptr));
+    EXPECT_GE(frames.count, 1);
+    EXPECT_LT(frames.count, 16);
+    EXPECT_LE(int64_t(frames.count) * 4096 * 4096, kGifPixelBudget);
+    EXPECT_EQ(boxTexts(), std::vector<std::u16string>{u"Image File Corrupt"});
+    for (int k = 0; k < frames.count; ++k)
+    {
+        const Image& frame = *frames.list[k];
+        ASSERT_EQ(frame.width, 4096);
+        for (int x = 0; x < 17; ++x)
+            EXPECT_EQ(frame.colorAt(x, 0), x <= k ? stored(0xFF0000, 16) : 0u) << "frame " << k << " x " << x;
+        EXPECT_EQ(frame.colorAt(4095, 4095), 0u);
+    }
+
+    // The first frame alone is one picture: no box.
+    headless::clear_boxes();
+    Image first(u"\\huge.gif", true);
+    EXPECT_EQ(first.width, 4096);
+    EXPECT_EQ(first.colorAt(0, 0), stored(0xFF0000, 16));
+    EXPECT_TRUE(headless::boxes().empty());
+}
+
 TEST_F(ImageLoader, CorruptGifsGiveBoxes)
 {
     fixtures::GifFrame good;
@@ -464,6 +567,37 @@ TEST_F(ImageLoader, JpegDecodesInBothDepths)
     EXPECT_EQ(grey.bits, 16);
     EXPECT_EQ(grey.colorAt(3, 3), stored(0x808080, 16));
     EXPECT_TRUE(headless::boxes().empty());
+}
+
+TEST_F(ImageLoader, OversizedJpegIsRefusedBeforeTheLibraryAllocates)
+{
+    // A few hundred bytes declaring a 65000 x 12000 progressive picture: a
+    // progressive decode keeps every coefficient, gigabytes here. Read in a
+    // child whose address space may grow by 256 MB only, it must be refused
+    // by the size check, not run out of memory.
+    Bytes huge = progressiveJpeg(65000, 12000, false);
+    ASSERT_LT(huge.size(), 1000u);
+    put(u"\\huge.jpg", huge);
+    EXPECT_EXIT(
+        {
+            limitAddressSpaceGrowth(rlim_t(256) << 20);
+            headless::clear_boxes();
+            Image image(u"\\huge.jpg", false);
+            bool refused = image.isEmpty() && headless::boxes().size() == 1 &&
+                           headless::boxes()[0].text.find(u"Maximum supported image dimension") != std::u16string::npos;
+            std::_Exit(refused ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+
+    // The largest picture an image holds still decodes under the library's
+    // memory cap, with full-resolution colour (the most coefficients).
+    put(u"\\largest.jpg", progressiveJpeg(4096, 4096, true));
+    headless::clear_boxes();
+    Image largest(u"\\largest.jpg", true);
+    EXPECT_EQ(largest.width, 4096);
+    EXPECT_EQ(largest.height, 4096);
+    for (const auto& box : headless::boxes())
+        EXPECT_EQ(box.text.find(u"Backing store"), std::u16string::npos) << os::to_latin1(box.text);
 }
 
 TEST_F(ImageLoader, BrokenJpegShowsTheLibraryMessageAndGoesOn)
