@@ -70,6 +70,8 @@ TEST(SoundWriters, ToneLengthLevelAndQuietEnds)
         EXPECT_EQ(sampleAt(tone, 0), 0) << c.ms;
         EXPECT_EQ(sampleAt(tone, c.count - 1), 0) << c.ms;
         if (c.count > 1000)
+        {
             EXPECT_GT(peak, 16000) << c.ms;
+        }
     }
 }

@@ -172,7 +172,9 @@ TEST(ContentTool, ModelsLoadAsOneTexturedMesh)
         ASSERT_EQ(group->meshCount(), 1);
         EXPECT_EQ(group->mesh(0)->faceCount(), c.faces) << joined(args);
         if (c.vertices)
+        {
             EXPECT_EQ(group->mesh(0)->vertexCount(), c.vertices) << joined(args);
+        }
         EXPECT_NE(group->findMaterial(u"skin"), nullptr);
     }
 }

@@ -175,7 +175,9 @@ TEST(Hashtable, GrowsAtTheFortyNinthKeyAndShrinksBack)
     for (int i = 0; i < 49; ++i)
     {
         if (i != 10 && i != 20)
+        {
             EXPECT_EQ(table.get(os::format(u"key%d", i).c_str()), ptr(i + 1));
+        }
     }
 }
 

@@ -57,7 +57,9 @@ TEST(PenDirectionPad, KeysAndSnapping)
         EXPECT_EQ(c.wantEndY, pad.endY);
         pad.applyToKeys(false);
         if (pad.direction >= 0)
+        {
             EXPECT_EQ(0x30, bits);
+        }
     }
 }
 

@@ -152,7 +152,9 @@ TEST_P(FontFixture, WordWrap)
         }
         int below = int(c.lines.size()) * 12;
         if (below < target->height)
+        {
             EXPECT_EQ(-1, cellAt(0, below)) << "nothing below the last line";
+        }
     }
 }
 

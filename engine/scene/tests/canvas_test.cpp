@@ -215,7 +215,9 @@ TEST_F(CanvasKeys, TypedNameTapsTheSpriteAtItsCentre)
         key(WM_KEYDOWN, code);
         pump();
         if (code == '2')
+        {
             EXPECT_EQ(1, target->status);
+        }
         key(WM_KEYUP, code);
         pump();
     }

@@ -108,7 +108,9 @@ TEST_P(Fill2D, ScaledAndRotatedQuadsStayInTheirBounds)
         {
             int distance = std::abs(x - 8) + std::abs(y - 4);
             if (distance > 5)
+            {
                 EXPECT_EQ(stored(kBackground), surface->colorAt(x, y)) << x << "," << y;
+            }
         }
     EXPECT_NE(stored(kBackground), surface->colorAt(8, 4));
 }

@@ -116,7 +116,9 @@ TEST_F(Scripts, Styles)
         DWORD v = 0;
         EXPECT_EQ(rescomp::parse_style(c.text, v), c.ok) << c.text;
         if (c.ok)
+        {
             EXPECT_EQ(v, c.value) << c.text;
+        }
     }
 }
 
@@ -146,7 +148,7 @@ TEST_F(Scripts, LiteralsKeepEveryByte)
         {"plain", "std::string(\"plain\", 5)"},
         {std::string("a\0b", 3), "std::string(\"a\\000b\", 3)"},
         {"\"\\", "std::string(\"\\\"\\\\\", 2)"},
-        {"??=", "std::string(\"\\077\\077=\", 3)"},
+        {"?\?=", "std::string(\"\\077\\077=\", 3)"},
         {"\xff\n", "std::string(\"\\377\\012\", 2)"},
     };
     for (const Case& c : cases)

@@ -65,7 +65,7 @@ INT_PTR CALLBACK outer_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
 os::desktop::DialogItem item(const char* cls, int id, DWORD style, int x, int y, int cx, int cy,
                              const char* text = "")
 {
-    return {cls, text, id, style | WS_VISIBLE, 0, x, y, cx, cy};
+    return {cls, text, id, DWORD(style | WS_VISIBLE), 0, x, y, cx, cy};
 }
 
 class Dialogs : public ::testing::Test

@@ -48,7 +48,9 @@ TEST_F(Resources, FindsByNumberTextAndName)
         HRSRC found = FindResourceA(nullptr, c.name, c.type);
         EXPECT_EQ(found != nullptr, c.found) << c.what;
         if (!c.found)
+        {
             EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_NAME_NOT_FOUND)) << c.what;
+        }
     }
 }
 

@@ -45,7 +45,7 @@ void BuildCharMap()
     const unsigned char marks[] = {'!', '$', '@', '\'', ',', '-', '.', ':', '=', '?', 0xA9};
     for (int m = 0; m < 11; ++m)
         g_charMap[marks[m]] = static_cast<uint8_t>(36 + m);
-    g_charMap['/'] = 48;
+    g_charMap[uint8_t('/')] = 48;
     g_charMapBuilt = true;
 }
 

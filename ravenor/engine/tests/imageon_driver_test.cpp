@@ -54,7 +54,9 @@ TEST_F(ImageonTest, ProbeNeedsAToshibaModelAndTheLibrary)
         os::module::set_library_absent(u"CoreLinkLib.dll", !c.library);
         EXPECT_EQ(c.detected, Imageon100::Probe());
         if (std::u16string(c.oem) == u"Toshiba e330")
+        {
             EXPECT_TRUE(Logged("Imageon100: Not an Imageon100"));
+        }
         if (c.detected)
         {
             EXPECT_TRUE(Logged("Imageon100: Detected"));

@@ -160,7 +160,9 @@ TEST_F(PolyRendererTest, FaceTouchingTheNearDistanceIsSplitAndItsNearPartDropped
     EXPECT_LT(rows.back(), 110 + 40 * 140 / 64);
     for (uint32_t cell : g_frame)
         if (cell != kClearCell)
+        {
             EXPECT_GE(cell >> 16, 64u);
+        }
 }
 
 TEST_F(PolyRendererTest, SplitHalvesOfBlendedFacesArePooledAndQueued)

@@ -92,7 +92,9 @@ TEST_F(MediaQFixture, ProbeOutcomes)
         EXPECT_EQ(c.detected, MediaQ::Probe(info)) << c.line;
         EXPECT_TRUE(Logged(c.line)) << c.line;
         if (frame && c.line[std::strlen(c.line) - 2] != '1')
+        {
             EXPECT_EQ(0, frame[0]) << "the benchmark clears the frame";
+        }
     }
 }
 
