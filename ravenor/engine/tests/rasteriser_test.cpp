@@ -43,6 +43,42 @@ uint32_t OnePixelPerspective(uint32_t mode, uint16_t texel, uint32_t old, int32_
     return Cell(10, kRow);
 }
 
+// FNV-1a over every cell of the frame
+uint64_t FrameHash()
+{
+    uint64_t h = 1469598103934665603ull;
+    for (uint32_t cell : g_frame)
+        for (int k = 0; k < 4; ++k)
+        {
+            h ^= (cell >> (8 * k)) & 0xFF;
+            h *= 1099511628211ull;
+        }
+    return h;
+}
+
+// A frame of mixed depths (0..4095) and colours, so that spans pass and
+// fail the depth test along their length.
+void PatternFrame()
+{
+    for (uint32_t k = 0; k < uint32_t(kFrameCells); ++k)
+        g_frame[k] = ((k * 2654435761u >> 20) << 16) | ((k * 40503u) & 0xFFFF);
+}
+
+// Spans over most rows of the pattern, each of another width, start,
+// depth range and texture stretch; 'span' draws one with these values.
+template <typename Span>
+void PatternSpans(Span span)
+{
+    PatternFrame();
+    for (int32_t row = 0; row < kFrameHeight; row += 2)
+    {
+        const int32_t xs = ((row * 37) % 60 - 20) * 0x10000 + row * 977;
+        const int32_t xe = xs + (40 + row) * 0x10000 + row * 311;
+        const int32_t d0 = 100 + (row * 53) % 3900, d1 = 100 + (row * 191) % 3900;
+        span(row, xs, xe, d0, d1);
+    }
+}
+
 void Fill(TriangleFiller filler, P3dVertex (&v)[3], const TexImage& tex, int32_t uSpan = 0)
 {
     const FillCorner a{&v[0], 0, 0}, b{&v[1], uSpan, 0}, c{&v[2], 0, uSpan};
@@ -180,6 +216,55 @@ TEST_F(Rasteriser, PerspectiveDrawModesBlendOnTheCoarseMasks)
     // A nearer cell keeps its colour in every mode
     for (uint32_t mode = kDrawOpaque; mode <= kDrawAddKey; ++mode)
         EXPECT_EQ(OnePixelPerspective(mode, 0xFFFF, 0x00200000, near), 0x00200000u) << mode;
+}
+
+TEST_F(Rasteriser, EveryDrawModesSpansMatchTheirPinnedFrames)
+{
+    // 16 x 8 texels with holes (texel 0) for the keyed modes
+    auto texel = [](uint32_t x, uint32_t y) {
+        return uint16_t((x * 3 + y * 5) % 7 == 0 ? 0 : (x * 7919u + y * 104729u) * 2654435761u >> 16);
+    };
+    const uint64_t affine[2][5] = {
+        {0x33ec29e5cfcb63d0, 0x581c329564ca1f1e, 0x5e3ec0d48c546721, 0xa999ad900c4ca5d5, 0x674fa3206d13b479},
+        // Fog changes modes 0 and 1 only
+        {0x4c526247aabea5c8, 0xf02cb339582a2326, 0x5e3ec0d48c546721, 0xa999ad900c4ca5d5, 0x674fa3206d13b479},
+    };
+    // Modes 3 and 4 blend alike
+    const uint64_t perspective[5] = {0x2ce606a4f5f96901, 0x510a508b286cfe26, 0x53c1dc502dc02afb,
+                                     0x342032f0a748d780, 0x342032f0a748d780};
+    const uint64_t flat[2] = {0x96b6d0278cc792a0, 0xfe944095ff232e58};
+    for (uint32_t mode = kDrawOpaque; mode <= kDrawAddKey; ++mode)
+    {
+        const TexImage tex = MakeTexture(16, 8, mode, texel);
+        for (int fog = 0; fog < 2; ++fog)
+        {
+            if (fog)
+                SetSpanFog(-3500, 10);
+            else
+                ClearSpanFog();
+            PatternSpans([&](int32_t row, int32_t xs, int32_t xe, int32_t d0, int32_t d1) {
+                DrawSpanAffine(row * 4099, row << 18, (row * 4099) + (300 << 16), (row + 9) << 20, xs, xe, row,
+                               d0 << 16, d1 << 16, tex);
+            });
+            EXPECT_EQ(FrameHash(), affine[fog][mode]) << "affine mode " << mode << " fog " << fog;
+        }
+        ClearSpanFog();
+        PatternSpans([&](int32_t row, int32_t xs, int32_t xe, int32_t d0, int32_t d1) {
+            // u and v in sixteenths of a texel at the ends, as the triangle filler forms them
+            const int32_t r0 = Recip18[d0], r1 = Recip18[d1];
+            const PerspectiveEnd a{r0 << 8, (row * 5) * r0, ((row * 16 * 16) >> 4) * r0};
+            const PerspectiveEnd b{r1 << 8, (row * 5 + 700) * r1, (((row + 50) * 16 * 16) >> 4) * r1};
+            DrawSpanPerspective(a, b, xs, xe, row, d0 << 16, d1 << 16, tex);
+        });
+        EXPECT_EQ(FrameHash(), perspective[mode]) << "perspective mode " << mode;
+    }
+    for (uint32_t mode : {kDrawOpaque, kDrawHalf})
+    {
+        PatternSpans([&](int32_t row, int32_t xs, int32_t xe, int32_t d0, int32_t d1) {
+            DrawSpanFlat((row * 9) << 16, (1100 - row * 3) << 16, xs, xe, row, d0 << 16, d1 << 16, 0x9A5C, mode);
+        });
+        EXPECT_EQ(FrameHash(), flat[mode != kDrawOpaque]) << "flat mode " << mode;
+    }
 }
 
 TEST_F(Rasteriser, DepthTestComparesTheWholeCell)
