@@ -62,6 +62,30 @@ TEST_F(PresentTest, PacksTwoPixelsAWordAndClears)
     EXPECT_EQ("Present 0", log.calls.back());
 }
 
+// Every cell of a patterned frame, with and without the clear
+TEST_F(PresentTest, PacksEveryCellsColourHalf)
+{
+    auto pattern = [](uint32_t k) { return (k * 2654435761u) ^ (k << 7); };
+    for (uint32_t k = 0; k < uint32_t(kFrameCells); ++k)
+        g_frame[k] = pattern(k);
+    EXPECT_EQ(1, PresentFrameNoClear(0));
+    for (int y = 0; y < kFrameHeight; ++y)
+        for (int x = 0; x < kFrameWidth; ++x)
+        {
+            const uint32_t k = uint32_t(y * kFrameWidth + x);
+            ASSERT_EQ(uint16_t(pattern(k)), log.surface->Row(y)[x]) << x << "," << y;
+            ASSERT_EQ(pattern(k), g_frame[k]);
+        }
+    for (uint32_t k = 0; k < uint32_t(kFrameCells); ++k)
+        g_frame[k] = ~pattern(k);
+    PresentFrame(0);
+    for (int y = 0; y < kFrameHeight; ++y)
+        for (int x = 0; x < kFrameWidth; ++x)
+            ASSERT_EQ(uint16_t(~pattern(uint32_t(y * kFrameWidth + x))), log.surface->Row(y)[x]) << x << "," << y;
+    for (uint32_t cell : g_frame)
+        ASSERT_EQ(kClearCell, cell);
+}
+
 TEST_F(PresentTest, NoClearKeepsTheFrame)
 {
     Cell(3, 4) = 0x00001111;
@@ -112,6 +136,15 @@ TEST(PresentSmallSurface, ClippedToTheSurface)
     Cell(99, 49) = 0x00002222;
     PresentFrame(0);
     EXPECT_EQ(0x2222, log.surface->Row(49)[99]);
+    // Every pixel that fits, and the whole frame cleared (outside the surface too)
+    for (uint32_t k = 0; k < uint32_t(kFrameCells); ++k)
+        g_frame[k] = k * 40503u;
+    PresentFrame(0);
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 100; ++x)
+            ASSERT_EQ(uint16_t((y * kFrameWidth + x) * 40503u), log.surface->Row(y)[x]) << x << "," << y;
+    for (uint32_t cell : g_frame)
+        ASSERT_EQ(kClearCell, cell);
     SetFrameDisplay(nullptr);
 }
 
