@@ -3,6 +3,10 @@
 
 #include <algorithm>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/engine/render/reciprocal_tables.h"
@@ -58,26 +62,39 @@ inline uint16_t HalfFields(uint32_t texel, uint32_t old)
     return static_cast<uint16_t>((texel & old) + (((texel ^ old) & 0xF7DEu) >> 1));
 }
 
-// Per field texel + old, saturated at the field's maximum.
+// Per field texel + old, saturated at the field's maximum: red and blue
+// are summed together, green alone; a field that carried out (bit 16, 5 or
+// 11) is filled with ones.
 inline uint16_t AddFields(uint32_t texel, uint32_t old)
 {
-    const uint32_t r = std::min<uint32_t>((texel & kRed) + (old & kRed), kRed);
-    const uint32_t g = std::min<uint32_t>((texel & kGreen) + (old & kGreen), kGreen);
-    const uint32_t b = std::min<uint32_t>((texel & kBlue) + (old & kBlue), kBlue);
-    return static_cast<uint16_t>(r | g | b);
+    uint32_t rb = (texel & 0xF81Fu) + (old & 0xF81Fu);
+    uint32_t g = (texel & kGreen) + (old & kGreen);
+    const uint32_t rbCarry = rb & 0x10020u;
+    const uint32_t gCarry = g & 0x0800u;
+    rb = (rb | (rbCarry - (rbCarry >> 5))) & 0xF81Fu;
+    g = (g | (gCarry - (gCarry >> 6))) & kGreen;
+    return static_cast<uint16_t>(rb | g);
 }
 
+// Texel and old summed on the masks 0x3800, 0x0700 and 0x00E0, with the
+// old low 5 bits, halved. The masks do not overlap, so each side's terms
+// are one mask: 0x3FE0 of the texel, 0x3FFF of the old colour.
 inline uint16_t CoarseFields(uint32_t texel, uint32_t old)
 {
-    const uint32_t sum = (texel & 0x3800u) + (old & 0x3800u) + (texel & 0x0700u) + (old & 0x0700u) +
-                         (texel & 0x00E0u) + (old & 0x00E0u) + (old & 0x001Fu);
-    return static_cast<uint16_t>(sum >> 1);
+    return static_cast<uint16_t>(((texel & 0x3FE0u) + (old & 0x3FFFu)) >> 1);
 }
 
 // The fog of one span, read once from g_spanFog.
 struct FogFade
 {
     explicit FogFade(const SpanFog& fog) : start(fog.start), factor(fog.factor), shift(fog.shift) {}
+
+    // The four-pixel loops take each field's fade as the high half of a
+    // 16-bit product, which needs the factor within 0..2^shift <= 2^15.
+    bool FitsSixteenBits() const
+    {
+        return shift >= 0 && shift <= 15 && factor >= 0 && factor <= (1 << shift);
+    }
 
     uint16_t Apply(uint32_t texel, int32_t depth) const
     {
@@ -125,6 +142,131 @@ inline void PutTexel(uint32_t* cell, uint32_t old, uint32_t depth, uint32_t texe
         *cell = keep | CoarseFields(texel, old);
 }
 
+
+#if defined(__SSE2__)
+// ---- the same rules on four cells at a time (SSE2) ----
+
+inline __m128i Splat(uint32_t v)
+{
+    return _mm_set1_epi32(static_cast<int32_t>(v));
+}
+
+// mask ? a : b, lane by lane
+inline __m128i Select(__m128i mask, __m128i a, __m128i b)
+{
+    return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
+}
+
+// The low 32 bits of each lane's product q x v, for q below 2^16: q times
+// v's low half (both halves of that product) plus q times v's high half,
+// shifted up.
+inline __m128i MulLowBy16(__m128i q, __m128i v)
+{
+    const __m128i both = _mm_or_si128(q, _mm_slli_epi32(q, 16));
+    return _mm_add_epi32(_mm_mullo_epi16(both, v), _mm_slli_epi32(_mm_mulhi_epu16(both, v), 16));
+}
+
+// table[index] of a 16-bit table for the four lanes, zero-extended; two
+// lanes are joined in a general register, so the loads do not wait on one
+// another.
+inline __m128i Gather(const uint16_t* table, __m128i index)
+{
+    const uint64_t low = static_cast<uint64_t>(_mm_cvtsi128_si64(index));
+    const uint64_t high = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(index, index)));
+    const uint64_t a = table[static_cast<uint32_t>(low)] | uint64_t{table[low >> 32]} << 32;
+    const uint64_t b = table[static_cast<uint32_t>(high)] | uint64_t{table[high >> 32]} << 32;
+    return _mm_unpacklo_epi64(_mm_cvtsi64_si128(static_cast<int64_t>(a)), _mm_cvtsi64_si128(static_cast<int64_t>(b)));
+}
+
+// Four pixels' start values from one and its step: v, v + s, v + 2s, v + 3s
+inline __m128i Ramp(uint32_t v, uint32_t step)
+{
+    return _mm_set_epi32(static_cast<int32_t>(v + 3 * step), static_cast<int32_t>(v + 2 * step),
+                         static_cast<int32_t>(v + step), static_cast<int32_t>(v));
+}
+
+inline __m128i HalfFields4(__m128i t, __m128i o)
+{
+    return _mm_add_epi32(_mm_and_si128(t, o), _mm_srli_epi32(_mm_and_si128(_mm_xor_si128(t, o), Splat(0xF7DE)), 1));
+}
+
+inline __m128i AddFields4(__m128i t, __m128i o)
+{
+    const __m128i rbMask = Splat(0xF81F), gMask = Splat(kGreen);
+    __m128i rb = _mm_add_epi32(_mm_and_si128(t, rbMask), _mm_and_si128(o, rbMask));
+    __m128i g = _mm_add_epi32(_mm_and_si128(t, gMask), _mm_and_si128(o, gMask));
+    const __m128i rbCarry = _mm_and_si128(rb, Splat(0x10020));
+    const __m128i gCarry = _mm_and_si128(g, Splat(0x0800));
+    rb = _mm_and_si128(_mm_or_si128(rb, _mm_sub_epi32(rbCarry, _mm_srli_epi32(rbCarry, 5))), rbMask);
+    g = _mm_and_si128(_mm_or_si128(g, _mm_sub_epi32(gCarry, _mm_srli_epi32(gCarry, 6))), gMask);
+    return _mm_or_si128(rb, g);
+}
+
+inline __m128i CoarseFields4(__m128i t, __m128i o)
+{
+    return _mm_srli_epi32(_mm_add_epi32(_mm_and_si128(t, Splat(0x3FE0)), _mm_and_si128(o, Splat(0x3FFF))), 1);
+}
+
+// The fog of FogFade::Apply on four texels at their depths; FitsSixteenBits
+// must hold. floor(c x f / 2^b) for a field c is the high half of
+// (2c) x (f << (15 - b)).
+struct FogFade4
+{
+    explicit FogFade4(const FogFade& fog)
+        : start(_mm_set1_epi32(fog.start)), factor(_mm_set1_epi32(fog.factor)),
+          scale(_mm_cvtsi32_si128(15 - fog.shift))
+    {
+    }
+
+    __m128i Apply(__m128i texel, __m128i depth) const
+    {
+        const __m128i beyond = _mm_cmpgt_epi32(depth, start);
+        // A0 - min(A0, into) as one saturated 16-bit difference: both are
+        // below 2^16 and their high halves are 0.
+        const __m128i into = _mm_srli_epi32(_mm_sub_epi32(depth, start), 16);
+        const __m128i f = _mm_sll_epi32(_mm_subs_epu16(factor, into), scale);
+        const __m128i r = _mm_mulhi_epu16(_mm_and_si128(_mm_srli_epi32(texel, 10), Splat(0x3E)), f);
+        const __m128i g = _mm_mulhi_epu16(_mm_and_si128(_mm_srli_epi32(texel, 4), Splat(0x7E)), f);
+        const __m128i b = _mm_mulhi_epu16(_mm_and_si128(_mm_slli_epi32(texel, 1), Splat(0x3E)), f);
+        const __m128i faded = _mm_or_si128(_mm_or_si128(_mm_slli_epi32(r, 11), _mm_slli_epi32(g, 5)), b);
+        return Select(beyond, faded, texel);
+    }
+
+    __m128i start;
+    __m128i factor;
+    __m128i scale;
+};
+
+// Writes four texels by P where 'pass' is set; 'depth' is the pixels'
+// 16.16 depth.
+template <Put P>
+inline void PutTexels(uint32_t* cell, __m128i old, __m128i pass, __m128i depth, __m128i texel)
+{
+    constexpr bool keyed = P == Put::Key || P == Put::HalfKey || P == Put::AddKey || P == Put::CoarseKey;
+    if constexpr (keyed)
+        pass = _mm_andnot_si128(_mm_cmpeq_epi32(texel, _mm_setzero_si128()), pass);
+    const __m128i high = Splat(0xFFFF0000u);
+    const __m128i colour = _mm_andnot_si128(high, old);
+    __m128i out;
+    if constexpr (P == Put::Opaque || P == Put::Key)
+        out = _mm_or_si128(_mm_and_si128(depth, high), texel);
+    else if constexpr (P == Put::Half || P == Put::HalfKey)
+        out = _mm_or_si128(_mm_and_si128(old, high), HalfFields4(texel, colour));
+    else if constexpr (P == Put::AddKey)
+        out = _mm_or_si128(_mm_and_si128(old, high), AddFields4(texel, colour));
+    else
+        out = _mm_or_si128(_mm_and_si128(old, high), CoarseFields4(texel, colour));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(cell), Select(pass, out, old));
+}
+
+// Unsigned depth < cell, lane by lane
+inline __m128i DepthPasses(__m128i depth, __m128i old)
+{
+    const __m128i bias = Splat(0x80000000u);
+    return _mm_cmplt_epi32(_mm_xor_si128(depth, bias), _mm_xor_si128(old, bias));
+}
+#endif
+
 // One affine span's pixels from 'cell' to 'end': u, v and depth at the
 // first and their steps. Texel fetch and depth test as DrawSpanAffine says.
 struct AffineRun
@@ -138,6 +280,34 @@ struct AffineRun
 template <Put P, bool Fog>
 void AffineLoop(uint32_t* cell, uint32_t* end, AffineRun r, FogFade fog)
 {
+#if defined(__SSE2__)
+    if (!Fog || fog.FitsSixteenBits())
+    {
+        const FogFade4 fog4(fog);
+        __m128i u = Ramp(r.u, r.du), v = Ramp(r.v, r.dv), d = Ramp(r.d, r.dd);
+        const __m128i du = Splat(4 * r.du), dv = Splat(4 * r.dv), dd = Splat(4 * r.dd);
+        const __m128i uMask = Splat(r.uMask), vMask = Splat(r.vMask);
+        for (; end - cell >= 4; cell += 4)
+        {
+            const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cell));
+            const __m128i pass = DepthPasses(d, old);
+            if (_mm_movemask_epi8(pass) != 0)
+            {
+                const __m128i index = _mm_srli_epi32(_mm_add_epi32(_mm_and_si128(u, uMask), _mm_and_si128(v, vMask)), 16);
+                __m128i texel = Gather(r.pixels, index);
+                if constexpr (Fog)
+                    texel = fog4.Apply(texel, d);
+                PutTexels<P>(cell, old, pass, d, texel);
+            }
+            u = _mm_add_epi32(u, du);
+            v = _mm_add_epi32(v, dv);
+            d = _mm_add_epi32(d, dd);
+        }
+        r.u = static_cast<uint32_t>(_mm_cvtsi128_si32(u));
+        r.v = static_cast<uint32_t>(_mm_cvtsi128_si32(v));
+        r.d = static_cast<uint32_t>(_mm_cvtsi128_si32(d));
+    }
+#endif
     for (; cell != end; ++cell)
     {
         const uint32_t old = *cell;
@@ -179,6 +349,43 @@ struct PerspectiveRun
 template <Put P>
 void PerspectiveLoop(uint32_t* cell, uint32_t* end, PerspectiveRun r)
 {
+#if defined(__SSE2__)
+    {
+        const auto step = [](int32_t v) { return static_cast<uint32_t>(v); };
+        __m128i w = Ramp(step(r.w), step(r.dw)), u = Ramp(step(r.u), step(r.du)), v = Ramp(step(r.v), step(r.dv));
+        __m128i d = Ramp(r.d, r.dd);
+        const __m128i dw = Splat(4 * step(r.dw)), du = Splat(4 * step(r.du)), dv = Splat(4 * step(r.dv));
+        const __m128i dd = Splat(4 * r.dd);
+        const __m128i uMask = Splat(r.uMask), vMask = Splat(r.vMask);
+        const __m128i last = Splat(kRecipEntries - 1);
+        for (; end - cell >= 4; cell += 4)
+        {
+            const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cell));
+            const __m128i pass = DepthPasses(d, old);
+            if (_mm_movemask_epi8(pass) != 0)
+            {
+                // Recip16 at W >> 8 limited to the table
+                __m128i at = _mm_srai_epi32(w, 8);
+                at = _mm_andnot_si128(_mm_srai_epi32(at, 31), at);
+                at = Select(_mm_cmpgt_epi32(at, last), last, at);
+                const __m128i q = Gather(Recip16, at);
+                const __m128i tu = MulLowBy16(q, _mm_srai_epi32(u, 10));
+                const __m128i tv = MulLowBy16(q, _mm_srai_epi32(v, 6));
+                const __m128i index =
+                    _mm_srli_epi32(_mm_add_epi32(_mm_and_si128(tu, uMask), _mm_and_si128(tv, vMask)), 16);
+                PutTexels<P>(cell, old, pass, d, Gather(r.pixels, index));
+            }
+            w = _mm_add_epi32(w, dw);
+            u = _mm_add_epi32(u, du);
+            v = _mm_add_epi32(v, dv);
+            d = _mm_add_epi32(d, dd);
+        }
+        r.w = _mm_cvtsi128_si32(w);
+        r.u = _mm_cvtsi128_si32(u);
+        r.v = _mm_cvtsi128_si32(v);
+        r.d = static_cast<uint32_t>(_mm_cvtsi128_si32(d));
+    }
+#endif
     for (; cell != end; ++cell)
     {
         const uint32_t old = *cell;
