@@ -114,11 +114,19 @@ void run_worker(HWND window)
     {
         return;
     }
-    while (WaitForSingleObject(thread, 0) != WAIT_OBJECT_0)
+    bool quit = false;
+    while (!quit && WaitForSingleObject(thread, 0) != WAIT_OBJECT_0)
     {
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        while (!quit && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
         {
+            if (msg.message == WM_QUIT)
+            {
+                // Closed while starting: the main loop must see the request too.
+                PostQuitMessage(int(msg.wParam));
+                quit = true;
+                break;
+            }
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
@@ -168,6 +176,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPWSTR command_line, int show)
 {
     demo::State& s = demo::state();
     s.restarted = command_line && wcsstr(command_line, u"ARG:restarted");
+    if (command_line && wcsstr(command_line, u"ARG:slowstart"))
+    {
+        Sleep(1500); // stands for a busy machine: the window comes late
+    }
     demo::create_resources();
     s.window = demo::create_window(instance);
     if (!s.window)

@@ -31,6 +31,8 @@ bool same_masks(const Masks& a, const Masks& b)
 }
 
 // The format of a header's pixels, or false when it is not one we draw.
+// BI_BITFIELDS takes any contiguous, separate masks; the usual ones get their
+// own formats.
 bool header_format(const BITMAPINFOHEADER& h, const Masks& masks, PixelFormat* out)
 {
     if (h.biCompression == BI_RGB)
@@ -60,16 +62,31 @@ bool header_format(const BITMAPINFOHEADER& h, const Masks& masks, PixelFormat* o
         *out = PixelFormat::Rgb32;
         return true;
     }
-    return false;
+    const uint32_t list[3] = {masks.red, masks.green, masks.blue};
+    if ((h.biBitCount != 16 && h.biBitCount != 32) || !usable_masks(list, h.biBitCount))
+    {
+        return false;
+    }
+    *out = h.biBitCount == 16 ? PixelFormat::Masked16 : PixelFormat::Masked32;
+    return true;
 }
 
-Masks format_masks(PixelFormat format)
+void set_masks(Surface& surface, const Masks& masks)
 {
-    switch (format)
+    surface.masks[0] = masks.red;
+    surface.masks[1] = masks.green;
+    surface.masks[2] = masks.blue;
+}
+
+Masks surface_masks(const Surface& surface)
+{
+    switch (surface.format)
     {
     case PixelFormat::Rgb555: return kMasks555;
     case PixelFormat::Rgb565: return kMasks565;
     case PixelFormat::Rgb32: return kMasks888;
+    case PixelFormat::Masked16:
+    case PixelFormat::Masked32: return Masks{surface.masks[0], surface.masks[1], surface.masks[2]};
     default: return Masks{0, 0, 0};
     }
 }
@@ -122,7 +139,7 @@ void fill_dib_record(Bitmap& bitmap, const BITMAPINFOHEADER& header)
     ds.dsBmih = header;
     ds.dsBmih.biSize = sizeof(BITMAPINFOHEADER);
     ds.dsBmih.biSizeImage = DWORD(ds.dsBm.bmWidthBytes) * DWORD(ds.dsBm.bmHeight);
-    Masks masks = format_masks(bitmap.surface.format);
+    Masks masks = surface_masks(bitmap.surface);
     ds.dsBitfields[0] = masks.red;
     ds.dsBitfields[1] = masks.green;
     ds.dsBitfields[2] = masks.blue;
@@ -133,8 +150,9 @@ HBITMAP insert_bitmap(const std::shared_ptr<Bitmap>& bitmap)
     return bitmap ? static_cast<HBITMAP>(object_insert(bitmap)) : nullptr;
 }
 
-// The format a new bitmap compatible with a DC gets, with its colour table.
-bool compatible_format(HDC hdc, PixelFormat* format, std::vector<RGBQUAD>* palette)
+// The format a new bitmap compatible with a DC gets, with its colour table
+// and channel masks.
+bool compatible_format(HDC hdc, PixelFormat* format, std::vector<RGBQUAD>* palette, Masks* masks)
 {
     auto dc = dc_get(hdc);
     if (!dc)
@@ -153,6 +171,7 @@ bool compatible_format(HDC hdc, PixelFormat* format, std::vector<RGBQUAD>* palet
     if (selected)
     {
         *palette = selected->palette;
+        *masks = surface_masks(selected->surface);
     }
     return true;
 }
@@ -208,6 +227,7 @@ std::shared_ptr<Bitmap> bitmap_copy(const Bitmap& source)
         memcpy(copy->surface.row(y), from.row(y), row_bytes);
     }
     copy->palette = source.palette;
+    memcpy(copy->surface.masks, from.masks, sizeof from.masks);
     copy->surface.palette = copy->palette.empty() ? nullptr : copy->palette.data();
     copy->surface.palette_size = int(copy->palette.size());
     return copy;
@@ -234,8 +254,13 @@ HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bit
         *bits = nullptr;
     }
     PixelFormat format;
+    Masks masks{0, 0, 0};
+    if (info)
+    {
+        masks = header_masks(*info);
+    }
     if (!info || usage != DIB_RGB_COLORS || section || !valid_header(info->bmiHeader) ||
-        !header_format(info->bmiHeader, header_masks(*info), &format))
+        !header_format(info->bmiHeader, masks, &format))
     {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
@@ -246,6 +271,7 @@ HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bit
     {
         return nullptr;
     }
+    set_masks(bitmap->surface, masks);
     copy_colour_table(*bitmap, *info);
     fill_dib_record(*bitmap, h);
     HBITMAP handle = insert_bitmap(bitmap);
@@ -261,7 +287,8 @@ HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height)
 {
     PixelFormat format;
     std::vector<RGBQUAD> palette;
-    if (!compatible_format(hdc, &format, &palette))
+    Masks masks{0, 0, 0};
+    if (!compatible_format(hdc, &format, &palette, &masks))
     {
         return nullptr;
     }
@@ -270,6 +297,10 @@ HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height)
         return static_cast<HBITMAP>(default_bitmap());
     }
     auto bitmap = bitmap_new(width, height, format, false, false);
+    if (bitmap)
+    {
+        set_masks(bitmap->surface, masks);
+    }
     if (bitmap && !palette.empty())
     {
         bitmap->palette = palette;

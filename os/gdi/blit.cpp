@@ -57,7 +57,7 @@ public:
     Converter(const Canvas& src, const Canvas& dst) : src_(src.surface()), dst_(dst.surface())
     {
         bool indexed = format_bpp(src_.format) <= 8;
-        if (src_.format == dst_.format && (src_.format == PixelFormat::Mono || !indexed || same_palette(src_, dst_)))
+        if (same_layout(src_, dst_) && (src_.format == PixelFormat::Mono || !indexed || same_palette(src_, dst_)))
         {
             mapping_ = Mapping::Same;
         }

@@ -28,7 +28,7 @@ void fill_span(const Surface& s, int y, int left, int right, uint32_t value)
 {
     uint8_t* row = s.row(y);
     value &= pixel_mask(s.format);
-    if (s.format == PixelFormat::Rgb565 || s.format == PixelFormat::Rgb555)
+    if (format_bpp(s.format) == 16)
     {
         std::fill(reinterpret_cast<uint16_t*>(row) + left, reinterpret_cast<uint16_t*>(row) + right, uint16_t(value));
         return;

@@ -47,6 +47,8 @@ enum class PixelFormat
     Rgb565, // 16 bpp R5G6B5
     Rgb24,  // 24 bpp B, G, R bytes
     Rgb32,  // 32 bpp 0x00RRGGBB
+    Masked16, // 16 bpp, any contiguous channel masks (Surface::masks)
+    Masked32, // 32 bpp, any contiguous channel masks (Surface::masks)
 };
 
 int format_bpp(PixelFormat format);
@@ -63,9 +65,16 @@ struct Surface
     ptrdiff_t stride = 0;
     const RGBQUAD* palette = nullptr;
     int palette_size = 0;
+    uint32_t masks[3] = {0, 0, 0}; // red, green, blue of the masked formats
 
     uint8_t* row(int y) const { return top + y * stride; }
 };
+
+// True when pixel values mean the same in both (format and channel masks).
+bool same_layout(const Surface& a, const Surface& b);
+// True when a channel mask set can be drawn: each mask one run of set bits
+// inside `bpp` bits, none overlapping.
+bool usable_masks(const uint32_t masks[3], int bpp);
 
 uint32_t read_pixel(const Surface& s, int x, int y);
 void write_pixel(const Surface& s, int x, int y, uint32_t value);

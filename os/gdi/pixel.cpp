@@ -76,6 +76,11 @@ uint32_t read_32(const uint8_t* row, int x)
     return v;
 }
 
+void write_32_raw(uint8_t* row, int x, uint32_t v)
+{
+    memcpy(row + 4 * x, &v, 4);
+}
+
 // The top byte of a 0x00RRGGBB pixel stays clear whatever a raster op gives.
 void write_32(uint8_t* row, int x, uint32_t v)
 {
@@ -96,7 +101,8 @@ const FormatOps kFormats[] = {
     {1, 0x1u, read_mono, write_mono},          {4, 0xFu, read_pal4, write_pal4},
     {8, 0xFFu, read_8, write_8},               {16, 0x7FFFu, read_16, write_16},
     {16, 0xFFFFu, read_16, write_16},          {24, 0xFFFFFFu, read_24, write_24},
-    {32, 0x00FFFFFFu, read_32, write_32},
+    {32, 0x00FFFFFFu, read_32, write_32},      {16, 0xFFFFu, read_16, write_16},
+    {32, 0xFFFFFFFFu, read_32, write_32_raw},
 };
 
 const FormatOps& ops(PixelFormat format)
@@ -105,10 +111,73 @@ const FormatOps& ops(PixelFormat format)
 }
 
 
-// Widen an n-bit channel to 8 bits by repeating its top bits.
-uint32_t widen(uint32_t v, int bits)
+
+// An n-bit channel value (n >= 1) as 8 bits: a narrower one repeats its
+// bits downwards (so full scale stays full scale), a wider one keeps its top.
+uint32_t channel_to_8(uint32_t v, int bits)
 {
-    return (v << (8 - bits)) | (v >> (2 * bits - 8));
+    if (bits >= 8)
+    {
+        return v >> (bits - 8);
+    }
+    uint32_t out = 0;
+    for (int filled = 0; filled < 8; filled += bits)
+    {
+        out = out << bits | v;
+    }
+    int total = (8 + bits - 1) / bits * bits;
+    return out >> (total - 8);
+}
+
+// An 8-bit channel value as n bits: the top bits of a narrower one, a wider
+// one repeats its bits downwards.
+uint32_t channel_from_8(uint32_t v, int bits)
+{
+    if (bits <= 8)
+    {
+        return v >> (8 - bits);
+    }
+    uint32_t out = 0;
+    for (int filled = 0; filled < bits; filled += 8)
+    {
+        out = out << 8 | v;
+    }
+    int total = (bits + 7) / 8 * 8;
+    return out >> (total - bits);
+}
+
+struct Channel
+{
+    int shift;
+    int bits;
+};
+
+Channel channel_of(uint32_t mask)
+{
+    return mask ? Channel{__builtin_ctz(mask), __builtin_popcount(mask)} : Channel{0, 0};
+}
+
+uint32_t masked_from_color(const Surface& s, COLORREF color)
+{
+    const uint32_t parts[3] = {GetRValue(color), GetGValue(color), GetBValue(color)};
+    uint32_t value = 0;
+    for (int i = 0; i < 3; ++i)
+    {
+        Channel c = channel_of(s.masks[i]);
+        value |= c.bits ? channel_from_8(parts[i], c.bits) << c.shift & s.masks[i] : 0;
+    }
+    return value;
+}
+
+COLORREF masked_to_color(const Surface& s, uint32_t v)
+{
+    uint32_t parts[3] = {0, 0, 0};
+    for (int i = 0; i < 3; ++i)
+    {
+        Channel c = channel_of(s.masks[i]);
+        parts[i] = c.bits ? channel_to_8((v & s.masks[i]) >> c.shift, c.bits) : 0;
+    }
+    return RGB(parts[0], parts[1], parts[2]);
 }
 
 const RGBQUAD kMonoPalette[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
@@ -159,6 +228,34 @@ uint32_t pixel_mask(PixelFormat format)
     return ops(format).mask;
 }
 
+bool same_layout(const Surface& a, const Surface& b)
+{
+    if (a.format != b.format)
+    {
+        return false;
+    }
+    bool masked = a.format == PixelFormat::Masked16 || a.format == PixelFormat::Masked32;
+    return !masked || memcmp(a.masks, b.masks, sizeof a.masks) == 0;
+}
+
+bool usable_masks(const uint32_t masks[3], int bpp)
+{
+    uint64_t limit = uint64_t(1) << bpp;
+    uint32_t seen = 0;
+    for (int i = 0; i < 3; ++i)
+    {
+        uint32_t m = masks[i];
+        // One run of ones: adding its lowest bit carries through the run.
+        bool contiguous = m != 0 && ((m + (m & -m)) & m) == 0;
+        if (!contiguous || m >= limit || (seen & m))
+        {
+            return false;
+        }
+        seen |= m;
+    }
+    return true;
+}
+
 uint32_t read_pixel(const Surface& s, int x, int y)
 {
     return ops(s.format).read(s.row(y), x);
@@ -180,6 +277,8 @@ uint32_t color_to_pixel(const Surface& s, COLORREF color)
     case PixelFormat::Rgb555: return (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3);
     case PixelFormat::Rgb24:
     case PixelFormat::Rgb32: return r << 16 | g << 8 | b;
+    case PixelFormat::Masked16:
+    case PixelFormat::Masked32: return masked_from_color(s, color);
     default:
     {
         int count = 0;
@@ -194,11 +293,13 @@ COLORREF pixel_to_color(const Surface& s, uint32_t v)
     switch (s.format)
     {
     case PixelFormat::Rgb565:
-        return RGB(widen(v >> 11 & 31, 5), widen(v >> 5 & 63, 6), widen(v & 31, 5));
+        return RGB(channel_to_8(v >> 11 & 31, 5), channel_to_8(v >> 5 & 63, 6), channel_to_8(v & 31, 5));
     case PixelFormat::Rgb555:
-        return RGB(widen(v >> 10 & 31, 5), widen(v >> 5 & 31, 5), widen(v & 31, 5));
+        return RGB(channel_to_8(v >> 10 & 31, 5), channel_to_8(v >> 5 & 31, 5), channel_to_8(v & 31, 5));
     case PixelFormat::Rgb24:
     case PixelFormat::Rgb32: return RGB(v >> 16 & 255, v >> 8 & 255, v & 255);
+    case PixelFormat::Masked16:
+    case PixelFormat::Masked32: return masked_to_color(s, v);
     default:
     {
         int count = 0;

@@ -1,10 +1,13 @@
 // host.cpp -- choosing the back end and the environment helpers
 #include "os/host/backends_private.h"
+#include "os/host/headless/headless_backend.h"
+#include "os/host/headless/player.h"
 #include "os/kernel/path.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <unistd.h>
 
 namespace os::host {
 
@@ -59,6 +62,53 @@ Backend& backend()
         g_default = make_default_backend();
     }
     return *g_default;
+}
+
+namespace {
+
+// The back end in use, without making one.
+Backend* existing_backend()
+{
+    std::lock_guard<std::mutex> hold(g_backend_lock);
+    return g_installed ? g_installed : g_default.get();
+}
+
+} // namespace
+
+void begin_program()
+{
+    std::string path = env("OS_SCRIPT");
+    if (!path.empty())
+    {
+        std::vector<script::Command> commands;
+        std::string error;
+        if (!script::read_script(path, commands, error))
+        {
+            fprintf(stderr, "%s\nThe script is refused; the program is not started.\n", error.c_str());
+            fflush(nullptr);
+            _exit(2);
+        }
+    }
+    auto* headless = dynamic_cast<headless::HeadlessBackend*>(&backend());
+    if (headless && path.empty())
+    {
+        headless->limit_unscripted_run(strtoull(env("OS_RUN_LIMIT_MS", "60000").c_str(), nullptr, 10));
+    }
+}
+
+int end_program(int status)
+{
+    Backend* current = existing_backend();
+    if (!current)
+    {
+        return status;
+    }
+    std::vector<std::string> missed = current->missed_shots();
+    for (auto& shot : missed)
+    {
+        fprintf(stderr, "screenshot %s\n", shot.c_str());
+    }
+    return missed.empty() || status != 0 ? status : 3;
 }
 
 void set_backend(Backend* replacement)

@@ -18,6 +18,8 @@
 //                    of the command to resume at, OS_SHOT_COUNT the number of
 //                    screenshots taken so far (both set for a child process)
 //   OS_IDLE_GRACE_MS headless: real time an idle program may wait before Close
+//   OS_RUN_LIMIT_MS  headless program run without a script: virtual time after
+//                    which it is closed (default 60000)
 //   OS_OUT           folder for screenshots and recorded output
 //   OS_INSTANCE      isolation prefix for cross-process window lookup
 //   OS_MEM_AVAIL     free physical memory reported by GlobalMemoryStatus (bytes)
@@ -81,6 +83,19 @@ struct Event
     DWORD time = 0;
 };
 
+// What the program can take now, as the platform sees it on the thread that
+// reads input: `idle` when it asked for a message and none was waiting (it
+// has dealt with everything before), `window` when a window exists to take
+// input. A script's input waits for both, its screenshots and its closing
+// for `idle`, so that a script never runs ahead of the program it drives;
+// input from a person waits for a window, so none is lost while the program
+// starts.
+struct ProgramState
+{
+    bool idle = true;
+    bool window = true;
+};
+
 // Mixed audio is pulled from the platform's mixer by the back end.
 // fill writes `frames` stereo frames of signed 16-bit samples at `rate` Hz.
 typedef void (*AudioFill)(int16_t* out, int frames, void* user);
@@ -133,6 +148,18 @@ public:
     // Variables this back end hands to a child process so that the session
     // goes on there (see child_environment). Asking hands the session over.
     virtual std::vector<std::pair<std::string, std::string>> handover_environment();
+
+    // The script's screenshots not written so far (not reached, or the file
+    // could not be written), each as "PATH: why".
+    virtual std::vector<std::string> missed_shots() { return {}; }
+
+    // Told by the platform before each poll_event or wait_event on the thread
+    // that reads input; a back end that never hears it sees a ready program.
+    void set_program_state(ProgramState state) { state_ = state; }
+    ProgramState program_state() const { return state_; }
+
+private:
+    ProgramState state_;
 };
 
 // The back end of this process (chosen from OS_BACKEND on first use).
@@ -147,6 +174,17 @@ std::string env(const char* name, const char* fallback = "");
 // The device screen written to a PNG file (screenshot's work, reusable for
 // any Screen record); false when the file cannot be written.
 bool write_screen_png(Screen& screen, const std::string& path);
+
+// The program entry calls begin_program before the program runs: a script in
+// OS_SCRIPT that cannot be read or is malformed is reported and ends the
+// process with status 2; a headless run without a script is closed after
+// OS_RUN_LIMIT_MS of virtual time (and ended if it does not close).
+void begin_program();
+
+// ExitProcess asks end_program for the status the process ends with: the
+// program's own, or 3 when a scripted screenshot was not written (each one is
+// named on stderr).
+int end_program(int status);
 
 // Variables a child process started by CreateProcessW must get on top of this
 // process's environment (the headless script position, for example), so that

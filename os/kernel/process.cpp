@@ -410,9 +410,11 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR command_line, LPSECURITY_ATTRIBU
 void ExitProcess(UINT code)
 {
     // Like the device, end at once: other threads are not unwound and static
-    // objects are not destroyed under their feet. Buffered output is kept.
+    // objects are not destroyed under their feet. Buffered output is kept; a
+    // scripted session that missed a screenshot ends with a failure status.
+    int status = os::host::end_program(int(code & 0xFF));
     std::fflush(nullptr);
-    _exit(int(code & 0xFF));
+    _exit(status);
 }
 
 BOOL TerminateProcess(HANDLE handle, UINT code)

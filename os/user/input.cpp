@@ -226,12 +226,24 @@ void route_event(const Event& e)
     }
 }
 
-void pump_host_events()
+void tell_program_state(bool idle)
 {
+    bool window;
+    {
+        Lock lock(state().lock);
+        window = !state().top.empty();
+    }
+    os::host::backend().set_program_state(os::host::ProgramState{idle, window});
+}
+
+void pump_host_events(bool idle)
+{
+    tell_program_state(idle);
     Event e;
     while (os::host::backend().poll_event(e))
     {
         route_event(e);
+        tell_program_state(idle);
     }
 }
 

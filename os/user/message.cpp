@@ -143,15 +143,9 @@ bool any_work(const Queue& q)
     return !q.posted.empty() || !q.sent.empty() || !q.input.empty() || q.quit || !state().raise_requests.empty();
 }
 
-// Takes the next message for this thread, or answers false.
-bool fetch(MSG* out, HWND filter, UINT lo, UINT hi, bool remove)
+// Takes the next waiting message for this thread, or answers false.
+bool take_waiting(MSG* out, HWND filter, UINT lo, UINT hi, bool remove)
 {
-    process_sent();
-    handle_raise_requests();
-    if (is_input_thread())
-    {
-        pump_host_events();
-    }
     auto q = current_queue();
     Lock lock(state().lock);
     bool got = take_from(q->posted, out, filter, lo, hi, remove);
@@ -178,6 +172,30 @@ bool fetch(MSG* out, HWND filter, UINT lo, UINT hi, bool remove)
     return got;
 }
 
+// Takes the next message for this thread, or answers false. Host input is
+// pumped first; a script's input only once the thread has dealt with all
+// that was waiting, so that a script never runs ahead of the program.
+bool fetch(MSG* out, HWND filter, UINT lo, UINT hi, bool remove)
+{
+    process_sent();
+    handle_raise_requests();
+    bool input_thread = is_input_thread();
+    if (input_thread)
+    {
+        pump_host_events(false);
+    }
+    if (take_waiting(out, filter, lo, hi, remove))
+    {
+        return true;
+    }
+    if (!input_thread)
+    {
+        return false;
+    }
+    pump_host_events(true);
+    return take_waiting(out, filter, lo, hi, remove);
+}
+
 // Blocks until something may have arrived for this thread or a timer is due.
 void wait_for_work(HWND filter)
 {
@@ -194,6 +212,7 @@ void wait_for_work(HWND filter)
     if (is_input_thread())
     {
         os::host::Event ev;
+        tell_program_state(true);
         if (backend.wait_event(ev, timeout))
         {
             route_event(ev);

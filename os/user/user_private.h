@@ -194,7 +194,11 @@ void release_window_state(HWND hwnd, bool hiding);
 
 // ---- input (input.cpp) ----
 void route_event(const os::host::Event& event);
-void pump_host_events();
+// Routes the host's pending input. `idle`: the thread has nothing else to
+// do, so input from a script may come (see os::host::ProgramState).
+void pump_host_events(bool idle);
+// Tells the back end what the input thread can take now.
+void tell_program_state(bool idle);
 void remove_hotkeys(HWND hwnd); // lock held
 void note_key_message(const MSG& msg); // lock held: GetKeyState follows taken key messages
 

@@ -37,13 +37,18 @@ struct DemoRun
 };
 
 // Starts the program with `prefix` (e.g. xvfb-run) in front and waits for it.
-int run_program(const DemoRun& run, const std::vector<std::string>& prefix, const std::vector<std::string>& env)
+int run_program(const DemoRun& run, const std::vector<std::string>& prefix, const std::vector<std::string>& env,
+                const char* argument = nullptr)
 {
     std::vector<std::string> set = {"OS_DEVICE_ROOT=" + device_root(), "OS_SCRIPT=" + run.script, "OS_OUT=" + run.out,
                                     "OS_IDLE_GRACE_MS=2000"};
     set.insert(set.end(), env.begin(), env.end());
     std::vector<std::string> args = prefix;
     args.push_back(demo_path());
+    if (argument)
+    {
+        args.push_back(argument);
+    }
     return os::testing::run_and_wait(args, set, {"OS_SCRIPT_POS", "OS_SHOT_COUNT"});
 }
 
@@ -172,13 +177,33 @@ TEST(DemoHeadless, RestartsItselfAndTheScriptGoesOn)
     }
 }
 
-TEST(DemoHeadless, MalformedScriptStillEnds)
+TEST(DemoHeadless, ARefusedScriptEndsTheRunBeforeItStarts)
 {
     ASSERT_TRUE(std::filesystem::exists(demo_path()));
+    for (const char* bad : {"shot start\ntap 1\n", "shot start\nkey ENTRE\n", "shot start\ntpa 1 2\n"})
+    {
+        SCOPED_TRACE(bad);
+        DemoRun run;
+        std::ofstream(run.script) << bad;
+        EXPECT_EQ(2, run_program(run, {}, {"OS_BACKEND=headless", "OS_IDLE_GRACE_MS=50"}));
+        EXPECT_FALSE(std::filesystem::exists(run.out + "/start.png")) << "the program did not run";
+    }
+}
+
+TEST(DemoHeadless, AScriptWithAByteOrderMarkRuns)
+{
     DemoRun run;
-    std::ofstream(run.script) << "tap 1\n";
-    EXPECT_EQ(0, run_program(run, {}, {"OS_BACKEND=headless", "OS_IDLE_GRACE_MS=50"}))
-        << "with no input the idle program is closed";
+    std::ofstream(run.script) << "\xEF\xBB\xBFwait 100\nshot start\n";
+    ASSERT_EQ(0, run_program(run, {}, {"OS_BACKEND=headless"}));
+    check_pixels(run, {{"start", 30, 60, 0xFF0000, "the red box"}});
+}
+
+TEST(DemoHeadless, AShotAfterTheProgramEndedFailsTheRun)
+{
+    DemoRun run;
+    std::ofstream(run.script) << "wait 100\nclose\nwait 500\nshot gone\n";
+    EXPECT_EQ(3, run_program(run, {}, {"OS_BACKEND=headless"})) << "the missed shot is reported";
+    EXPECT_FALSE(std::filesystem::exists(run.out + "/gone.png"));
 }
 
 TEST(DemoSdl, StartsDrawsAndQuitsUnderXvfb)
@@ -188,13 +213,19 @@ TEST(DemoSdl, StartsDrawsAndQuitsUnderXvfb)
         GTEST_SKIP() << "xvfb-run is not installed";
     }
     ASSERT_TRUE(std::filesystem::exists(demo_path()));
-    DemoRun run;
-    std::ofstream(run.script) << "wait 300\nshot sdl\ntap 100 160\nwait 200\nshot sdl-tap\n";
-    ASSERT_EQ(0, run_program(run, {"xvfb-run", "-a"}, {"OS_BACKEND=sdl", "SDL_AUDIODRIVER=dummy"}))
-        << "the demo failed; see its output above";
-    check_pixels(run, {
-                          {"sdl", 30, 60, 0xFF0000, "the red box"},
-                          {"sdl", 150, 150, 0xFFFFFF, "the white background"},
-                          {"sdl-tap", 100, 160, 0xFF00FF, "the tap mark"},
-                      });
+    // The script plays on real time; however slowly the program starts (a
+    // busy machine), it starts when the program is ready and waits for it.
+    for (const char* argument : {"", "ARG:slowstart"})
+    {
+        SCOPED_TRACE(*argument ? "a slow start" : "a normal start");
+        DemoRun run;
+        std::ofstream(run.script) << "wait 300\nshot sdl\ntap 100 160\nwait 200\nshot sdl-tap\n";
+        ASSERT_EQ(0, run_program(run, {"xvfb-run", "-a"}, {"OS_BACKEND=sdl", "SDL_AUDIODRIVER=dummy"}, argument))
+            << "the demo failed; see its output above";
+        check_pixels(run, {
+                              {"sdl", 30, 60, 0xFF0000, "the red box"},
+                              {"sdl", 150, 150, 0xFFFFFF, "the white background"},
+                              {"sdl-tap", 100, 160, 0xFF00FF, "the tap mark"},
+                          });
+    }
 }

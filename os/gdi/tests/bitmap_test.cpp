@@ -84,8 +84,10 @@ TEST(CreateDIBSection, RefusesBadHeaders)
         {"0 bits per pixel", [](Info& i) { i.header.biBitCount = 0; }},
         {"run-length compression", [](Info& i) { i.header.biCompression = BI_RLE8; }},
         {"bit fields at 24 bits", [](Info& i) { i.header.biBitCount = 24; }},
-        {"unknown 16-bit masks",
-         [](Info& i) { reinterpret_cast<DWORD*>(i.colors)[0] = 0xF000; }},
+        {"a red mask with a gap", [](Info& i) { reinterpret_cast<DWORD*>(i.colors)[0] = 0xF00F; }},
+        {"an empty green mask", [](Info& i) { reinterpret_cast<DWORD*>(i.colors)[1] = 0; }},
+        {"masks that overlap", [](Info& i) { reinterpret_cast<DWORD*>(i.colors)[0] = 0xFFE0; }},
+        {"a mask past 16 bits", [](Info& i) { reinterpret_cast<DWORD*>(i.colors)[0] = 0x1F0000; }},
     };
     for (const Case& c : cases)
     {
@@ -104,6 +106,95 @@ TEST(CreateDIBSection, RefusesBadHeaders)
     SetLastError(0xdeadbeef);
     EXPECT_EQ(CreateDIBSection(nullptr, nullptr, DIB_RGB_COLORS, nullptr, nullptr, 0), nullptr);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+}
+
+namespace {
+
+// A one-row DIB section with the given bit fields, selected into its own DC.
+struct MaskedDib
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ old = nullptr;
+    void* bits = nullptr;
+    int bpp;
+
+    MaskedDib(int bpp, DWORD red, DWORD green, DWORD blue) : bpp(bpp)
+    {
+        Info info = make_info(bpp == 16 ? Dib::Rgb565 : Dib::Rgb32, 4, -1);
+        DWORD* masks = reinterpret_cast<DWORD*>(info.colors);
+        masks[0] = red;
+        masks[1] = green;
+        masks[2] = blue;
+        bitmap = CreateDIBSection(dc, info.get(), DIB_RGB_COLORS, &bits, nullptr, 0);
+        old = bitmap ? SelectObject(dc, bitmap) : nullptr;
+    }
+    ~MaskedDib()
+    {
+        if (old)
+            SelectObject(dc, old);
+        DeleteDC(dc);
+        DeleteObject(bitmap);
+    }
+    uint32_t raw(int x) const
+    {
+        return bpp == 16 ? static_cast<const uint16_t*>(bits)[x] : static_cast<const uint32_t*>(bits)[x];
+    }
+    void set_raw(int x, uint32_t v)
+    {
+        if (bpp == 16)
+            static_cast<uint16_t*>(bits)[x] = uint16_t(v);
+        else
+            static_cast<uint32_t*>(bits)[x] = v;
+    }
+};
+
+} // namespace
+
+// Any contiguous, separate channel masks are taken (not only 565, 555 and
+// 888), and colours go in and out of them and across blits exactly.
+TEST(CreateDIBSection, TakesAnyContiguousMasks)
+{
+    struct Case
+    {
+        const char* what;
+        int bpp;
+        DWORD masks[3];
+        uint32_t orange;  // the pixel RGB(255, 128, 0) is written as
+        COLORREF read;    // what GetPixel reads back from it
+        uint32_t magenta; // full red and blue
+    } cases[] = {
+        {"16-bit 4444", 16, {0x0F00, 0x00F0, 0x000F}, 0x0F80, RGB(255, 0x88, 0), 0x0F0F},
+        {"16-bit blue-first 565", 16, {0x001F, 0x07E0, 0xF800}, 0x041F, RGB(255, 130, 0), 0xF81F},
+        {"32-bit 10-10-10", 32, {0x3FF00000, 0x000FFC00, 0x000003FF}, 0x3FF80800, RGB(255, 128, 0), 0x3FF003FF},
+        {"32-bit blue-first 888", 32, {0x0000FF, 0x00FF00, 0xFF0000}, 0x0080FF, RGB(255, 128, 0), 0xFF00FF},
+        {"32-bit colour in the top bytes", 32, {0xFF000000, 0x00FF0000, 0x0000FF00}, 0xFF800000, RGB(255, 128, 0),
+         0xFF00FF00},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        MaskedDib dib(c.bpp, c.masks[0], c.masks[1], c.masks[2]);
+        ASSERT_NE(dib.bitmap, nullptr);
+        DIBSECTION ds{};
+        ASSERT_EQ(GetObjectW(dib.bitmap, sizeof ds, &ds), int(sizeof ds));
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(ds.dsBitfields[i], c.masks[i]) << "mask " << i;
+        SetPixel(dib.dc, 0, 0, RGB(255, 128, 0));
+        EXPECT_EQ(hex(dib.raw(0)), hex(c.orange));
+        EXPECT_EQ(hex(GetPixel(dib.dc, 0, 0)), hex(c.read));
+
+        // Across formats, and between two of the masked kind with other masks.
+        dib.set_raw(1, c.magenta);
+        DibDc rgb565(Dib::Rgb565, 4, 1);
+        MaskedDib other(32, 0x3FF00000, 0x000FFC00, 0x000003FF);
+        ASSERT_TRUE(BitBlt(rgb565.dc, 0, 0, 1, 1, dib.dc, 1, 0, SRCCOPY));
+        ASSERT_TRUE(BitBlt(other.dc, 0, 0, 1, 1, dib.dc, 1, 0, SRCCOPY));
+        EXPECT_EQ(hex(rgb565.raw(0, 0)), hex(0xF81F)) << "into RGB565";
+        EXPECT_EQ(hex(other.raw(0)), hex(0x3FF003FF)) << "into 10-10-10";
+        ASSERT_TRUE(BitBlt(dib.dc, 2, 0, 1, 1, rgb565.dc, 0, 0, SRCCOPY));
+        EXPECT_EQ(hex(dib.raw(2)), hex(c.magenta)) << "back from RGB565";
+    }
 }
 
 TEST(CreateDIBSection, RefusesPicturesTooLargeToAllocate)

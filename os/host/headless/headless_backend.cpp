@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 namespace os::host::headless {
 
@@ -53,8 +54,32 @@ void HeadlessBackend::advance_to(uint64_t time)
     {
         std::lock_guard<std::mutex> hold(lock_);
         now_ = std::max(now_, time);
+        if (run_limit_ms_ && now_ >= 2 * run_limit_ms_)
+        {
+            fprintf(stderr, "no input script: the program did not close within %llu ms of virtual time; ended\n",
+                    static_cast<unsigned long long>(2 * run_limit_ms_));
+            fflush(nullptr);
+            _exit(0);
+        }
     }
     pump_audio();
+}
+
+void HeadlessBackend::limit_unscripted_run(uint64_t limit_ms)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    if (player_.has_script() || limit_ms == 0)
+    {
+        return;
+    }
+    run_limit_ms_ = limit_ms;
+    script::Action close;
+    close.due = limit_ms;
+    close.event = script::input_event(EventType::Close);
+    close.event.time = DWORD(limit_ms);
+    close.note = "no input script: the program is closed after " + std::to_string(limit_ms) +
+                 " ms of virtual time (OS_RUN_LIMIT_MS)";
+    player_.inject({close});
 }
 
 void HeadlessBackend::pump_audio()
@@ -107,9 +132,9 @@ bool HeadlessBackend::wait_event(Event& event, uint32_t timeout_ms)
             woken_ = false;
             return false;
         }
-        if (!player_.idle() && player_.next_due() <= deadline)
+        uint64_t next = player_.next_due(program_state());
+        if (next != UINT64_MAX && next <= deadline)
         {
-            uint64_t next = player_.next_due();
             hold.unlock();
             advance_to(next);
             continue;
@@ -122,7 +147,7 @@ bool HeadlessBackend::wait_event(Event& event, uint32_t timeout_ms)
         }
         // Nothing will ever happen on the virtual clock: give other threads
         // a real moment to post something, then close the program.
-        auto ready = [this] { return woken_ || !player_.idle(); };
+        auto ready = [this] { return woken_ || player_.next_due(program_state()) != UINT64_MAX; };
         if (woken_cv_.wait_for(hold, std::chrono::milliseconds(idle_grace_ms_), ready))
         {
             continue;
@@ -183,6 +208,12 @@ void HeadlessBackend::audio_stop()
     std::lock_guard<std::recursive_mutex> hold(audio_lock_);
     fill_ = nullptr;
     fill_user_ = nullptr;
+}
+
+std::vector<std::string> HeadlessBackend::missed_shots()
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    return player_.missed_shots();
 }
 
 // The child continues the script from the first command this process has

@@ -27,6 +27,11 @@ public:
     bool audio_start(int rate, AudioFill fill, void* user) override;
     void audio_stop() override;
     std::vector<std::pair<std::string, std::string>> handover_environment() override;
+    std::vector<std::string> missed_shots() override;
+
+    // A program run without a script is closed at virtual time `limit_ms`,
+    // and ended if it is still running at twice that.
+    void limit_unscripted_run(uint64_t limit_ms);
 
     // Test side (see headless.h)
     void inject(const std::vector<script::Action>& actions);
@@ -53,6 +58,7 @@ private:
     uint64_t now_ = 0;
     bool woken_ = false;
     uint32_t idle_grace_ms_ = 3000;
+    uint64_t run_limit_ms_ = 0; // 0: none
     script::Player player_;
     std::vector<BoxRecord> boxes_;
     int text_input_ = -1;

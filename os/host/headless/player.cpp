@@ -31,6 +31,24 @@ std::string shot_path(const std::string& name, int number)
 
 } // namespace
 
+bool read_script(const std::string& path, std::vector<Command>& commands, std::string& error)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+    {
+        error = path + ": cannot read the input script";
+        return false;
+    }
+    std::stringstream text;
+    text << file.rdbuf();
+    if (!parse(text.str(), commands, error))
+    {
+        error = path + ": " + error;
+        return false;
+    }
+    return true;
+}
+
 void Player::load_from_environment(uint64_t now)
 {
     shot_count_ = atoi(env("OS_SHOT_COUNT", "0").c_str());
@@ -39,23 +57,19 @@ void Player::load_from_environment(uint64_t now)
     {
         return;
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-    {
-        fprintf(stderr, "%s: cannot read the input script\n", path.c_str());
-        return;
-    }
-    std::stringstream text;
-    text << file.rdbuf();
     std::string error;
-    if (!parse(text.str(), commands_, error))
+    if (!read_script(path, commands_, error))
     {
-        fprintf(stderr, "%s: %s; the script is not run\n", path.c_str(), error.c_str());
+        fprintf(stderr, "%s; the script is not run\n", error.c_str());
         return;
     }
     size_t from = size_t(strtoull(env("OS_SCRIPT_POS", "0").c_str(), nullptr, 10));
     have_script_ = true;
-    schedule(std::min(from, commands_.size()), now);
+    next_command_ = std::min(from, commands_.size());
+    if (!paced_)
+    {
+        start(now);
+    }
 }
 
 bool Player::run_text(const std::string& text, uint64_t now)
@@ -69,8 +83,21 @@ bool Player::run_text(const std::string& text, uint64_t now)
     }
     commands_ = std::move(commands);
     have_script_ = true;
-    schedule(0, now);
+    handed_over_ = false;
+    next_command_ = 0;
+    started_ = false;
+    start(now);
     return true;
+}
+
+void Player::start(uint64_t now)
+{
+    if (started_ || !have_script_ || handed_over_)
+    {
+        return;
+    }
+    started_ = true;
+    schedule(next_command_, now);
 }
 
 void Player::schedule(size_t from, uint64_t now)
@@ -107,20 +134,91 @@ void Player::delivered(const Item& item)
     }
 }
 
-bool Player::take(uint64_t now, Event& event, std::string& shot, bool& again)
+namespace {
+
+// Whether the program can take a script item now (unscripted test input is
+// never held back).
+bool can_take(const Action& action, bool scripted, ProgramState state)
+{
+    if (!scripted || action.kind == ActionKind::Answer)
+    {
+        return true;
+    }
+    if (action.kind == ActionKind::Shot || action.event.type == EventType::Close)
+    {
+        return state.idle;
+    }
+    return state.idle && state.window;
+}
+
+} // namespace
+
+// The first item due by `now` that the program in `state` can take: script
+// items go in order (one held back holds back those after it); test input
+// passes them.
+std::multimap<uint64_t, Player::Item>::const_iterator Player::first_takeable(uint64_t now, ProgramState state) const
+{
+    bool script_held = false;
+    for (auto it = queue_.begin(); it != queue_.end() && it->first <= now; ++it)
+    {
+        if (it->second.scripted && script_held)
+        {
+            continue;
+        }
+        if (can_take(it->second.action, it->second.scripted, state))
+        {
+            return it;
+        }
+        script_held = script_held || it->second.scripted;
+    }
+    return queue_.end();
+}
+
+uint64_t Player::next_due(ProgramState state) const
+{
+    auto it = first_takeable(UINT64_MAX, state);
+    return it == queue_.end() ? UINT64_MAX : it->first;
+}
+
+void Player::delay_script_items(uint64_t by)
+{
+    std::multimap<uint64_t, Item> moved;
+    for (auto& [due, item] : queue_)
+    {
+        moved.emplace(item.scripted ? due + by : due, std::move(item));
+    }
+    queue_ = std::move(moved);
+}
+
+bool Player::take(uint64_t now, ProgramState state, Event& event, std::string& shot, bool& again)
 {
     again = false;
-    if (queue_.empty() || queue_.begin()->first > now)
+    if (paced_ && state.idle && state.window)
+    {
+        start(now);
+    }
+    auto next = first_takeable(now, state);
+    if (next == queue_.end())
     {
         return false;
     }
-    Item item = std::move(queue_.begin()->second);
-    queue_.erase(queue_.begin());
+    uint64_t due = next->first;
+    Item item = next->second;
+    queue_.erase(next);
+    if (paced_ && item.scripted && now > due)
+    {
+        delay_script_items(now - due); // the waits after a late command still hold
+    }
     delivered(item);
+    if (!item.action.note.empty())
+    {
+        fprintf(stderr, "%s\n", item.action.note.c_str());
+    }
     switch (item.action.kind)
     {
     case ActionKind::Input:
         event = item.action.event;
+        event.time = paced_ ? DWORD(now) : event.time;
         return true;
     case ActionKind::Answer:
         answers_.push_back(item.action.answer);
@@ -133,8 +231,46 @@ bool Player::take(uint64_t now, Event& event, std::string& shot, bool& again)
     return false;
 }
 
+std::vector<std::string> Player::missed_shots() const
+{
+    std::vector<std::string> missed;
+    for (auto& path : missed_)
+    {
+        missed.push_back(path + ": could not be written");
+    }
+    if (!have_script_ || handed_over_)
+    {
+        return missed;
+    }
+    const std::string kUnreached = ": not taken, the program ended before the script reached it";
+    int number = shot_count_;
+    if (started_)
+    {
+        for (auto& [due, item] : queue_)
+        {
+            if (item.scripted && item.action.kind == ActionKind::Shot)
+            {
+                missed.push_back(shot_path(item.action.name, number++) + kUnreached);
+            }
+        }
+        return missed;
+    }
+    for (size_t i = next_command_; i < commands_.size(); i++)
+    {
+        if (commands_[i].op == Op::Shot)
+        {
+            missed.push_back(shot_path(commands_[i].name, number++) + kUnreached);
+        }
+    }
+    return missed;
+}
+
 int Player::answer_box(uint64_t now, UINT flags)
 {
+    if (paced_)
+    {
+        start(now); // a message box is the program asking the person
+    }
     for (auto it = queue_.begin(); it != queue_.end() && it->first <= now;)
     {
         if (it->second.action.kind != ActionKind::Answer)
@@ -162,6 +298,7 @@ std::vector<std::pair<std::string, std::string>> Player::handover()
         return {};
     }
     drop_script_items();
+    handed_over_ = true;
     return {{"OS_SCRIPT_POS", std::to_string(next_command_)}, {"OS_SHOT_COUNT", std::to_string(shot_count_)}};
 }
 
@@ -169,7 +306,7 @@ std::vector<std::pair<std::string, std::string>> Player::handover()
 
 namespace os::host::script {
 
-void write_shot(Backend& backend, const std::string& path)
+bool write_shot(Backend& backend, const std::string& path)
 {
     // Written aside and renamed, so that a reader never sees half a file.
     std::string partial = path + ".partial";
@@ -177,7 +314,9 @@ void write_shot(Backend& backend, const std::string& path)
     {
         remove(partial.c_str());
         fprintf(stderr, "%s: cannot write the screenshot\n", path.c_str());
+        return false;
     }
+    return true;
 }
 
 bool take_due_input(Player& player, std::mutex& lock, Backend& backend, Event& event)
@@ -189,14 +328,15 @@ bool take_due_input(Player& player, std::mutex& lock, Backend& backend, Event& e
         std::string shot;
         {
             std::lock_guard<std::mutex> hold(lock);
-            if (player.take(now, event, shot, again))
+            if (player.take(now, backend.program_state(), event, shot, again))
             {
                 return true;
             }
         }
-        if (!shot.empty())
+        if (!shot.empty() && !write_shot(backend, shot))
         {
-            write_shot(backend, shot);
+            std::lock_guard<std::mutex> hold(lock);
+            player.shot_failed(shot);
         }
     }
     return false;

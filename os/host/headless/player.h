@@ -16,9 +16,18 @@
 
 namespace os::host::script {
 
+// Reads and parses a script file; false with "FILE: what is wrong" in `error`.
+bool read_script(const std::string& path, std::vector<Command>& commands, std::string& error);
+
 class Player
 {
 public:
+    // Paced (a real clock): the script is laid out when the program is first
+    // ready for input with a window, and a command delivered late delays the
+    // ones after it, so the waits between commands hold whatever the
+    // program's speed. Unpaced (the virtual clock): laid out when loaded.
+    explicit Player(bool paced = false) : paced_(paced) {}
+
     // Loads OS_SCRIPT from OS_SCRIPT_POS on, laid out from `now`; a script
     // that cannot be read or parsed is reported on stderr and not run.
     void load_from_environment(uint64_t now);
@@ -31,13 +40,24 @@ public:
     void inject(const std::vector<Action>& actions);
 
     bool has_script() const { return have_script_; }
-    bool idle() const { return queue_.empty(); }
-    uint64_t next_due() const { return queue_.begin()->first; } // only when !idle()
 
-    // Takes the first item due at `now`. Answers true with an input event;
-    // false with nothing due, or with `shot` naming a file to write, or
-    // after queueing an answer (more may be due: call again while `again`).
-    bool take(uint64_t now, Event& event, std::string& shot, bool& again);
+    // The time the next item falls due, if the program in `state` can take
+    // it (items go in order: one held back holds back those after it);
+    // UINT64_MAX when there is none.
+    uint64_t next_due(ProgramState state) const;
+
+    // Takes the first item due at `now` that the program in `state` can take.
+    // Answers true with an input event; false with nothing due, or with
+    // `shot` naming a file to write, or after queueing an answer (more may be
+    // due: call again while `again`).
+    bool take(uint64_t now, ProgramState state, Event& event, std::string& shot, bool& again);
+
+    // A screenshot of the script that could not be written.
+    void shot_failed(const std::string& path) { missed_.push_back(path); }
+
+    // Screenshots of the script not written so far, each as "PATH: why":
+    // failed ones and those still to come (none after a hand-over).
+    std::vector<std::string> missed_shots() const;
 
     // The answer of a message box shown at `now`: a queued one or the default.
     int answer_box(uint64_t now, UINT flags);
@@ -56,25 +76,33 @@ private:
         bool scripted = false;
     };
 
+    std::multimap<uint64_t, Item>::const_iterator first_takeable(uint64_t now, ProgramState state) const;
     void schedule(size_t from, uint64_t now);
+    void start(uint64_t now);
     void drop_script_items();
     void delivered(const Item& item);
+    void delay_script_items(uint64_t by);
 
+    bool paced_ = false;
+    bool started_ = false;   // the script is laid out on the clock
+    bool handed_over_ = false;
     std::multimap<uint64_t, Item> queue_;
     std::vector<Command> commands_;
     bool have_script_ = false;
     size_t next_command_ = 0;
     int shot_count_ = 0;
     std::deque<int> answers_;
+    std::vector<std::string> missed_;
 };
 
-// Writes a screenshot of the script through the back end, reporting failure
-// on stderr.
-void write_shot(Backend& backend, const std::string& path);
+// Writes a screenshot of the script through the back end; false (and the
+// reason on stderr) on failure.
+bool write_shot(Backend& backend, const std::string& path);
 
-// The player's next input event due at the back end's time, with `lock`
-// held while the player is used; screenshots met on the way are written
-// (outside the lock, which drawing threads may need).
+// The player's next input event due at the back end's time that the
+// program (in the back end's program_state) can take, with `lock` held while
+// the player is used; screenshots met on the way are written (outside the
+// lock, which drawing threads may need).
 bool take_due_input(Player& player, std::mutex& lock, Backend& backend, Event& event);
 
 } // namespace os::host::script

@@ -481,7 +481,8 @@ bool parse_answer(const std::string& word, int& id)
 bool parse(const std::string& text, std::vector<Command>& out, std::string& error)
 {
     std::vector<Command> commands;
-    size_t start = 0;
+    // Editors on some systems begin a UTF-8 file with a byte-order mark.
+    size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     int number = 1;
     while (start <= text.size())
     {

@@ -71,6 +71,7 @@ struct Action
     Event event;
     std::string name;
     int answer = 0;
+    std::string note; // said on stderr when the action is taken
 };
 
 // Time a pen tap or a key press is held.

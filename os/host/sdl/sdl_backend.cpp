@@ -357,15 +357,25 @@ void SdlBackend::translate(const SDL_Event& sdl)
     }
 }
 
+// The first pending event the program can take: pen, keys and text wait
+// while no window exists to take them (the program is still starting).
 bool SdlBackend::next_pending(Event& event)
 {
-    if (pending_.empty())
+    bool window = program_state().window;
+    for (auto it = pending_.begin(); it != pending_.end(); ++it)
     {
-        return false;
+        bool input = it->type == EventType::PenDown || it->type == EventType::PenMove ||
+                     it->type == EventType::PenUp || it->type == EventType::KeyDown ||
+                     it->type == EventType::KeyUp || it->type == EventType::Char;
+        if (input && !window)
+        {
+            continue;
+        }
+        event = *it;
+        pending_.erase(it);
+        return true;
     }
-    event = pending_.front();
-    pending_.pop_front();
-    return true;
+    return false;
 }
 
 bool SdlBackend::poll_event(Event& event)
@@ -376,7 +386,7 @@ bool SdlBackend::poll_event(Event& event)
     }
     upload_if_due();
     SDL_Event sdl;
-    while (pending_.empty() && SDL_PollEvent(&sdl))
+    while (SDL_PollEvent(&sdl))
     {
         translate(sdl);
     }
@@ -491,6 +501,12 @@ void SdlBackend::set_cursor(int id)
         cursor_ = cursor;
     }
     SDL_ShowCursor(SDL_ENABLE);
+}
+
+std::vector<std::string> SdlBackend::missed_shots()
+{
+    std::lock_guard<std::mutex> hold(script_lock_);
+    return player_.missed_shots();
 }
 
 std::vector<std::pair<std::string, std::string>> SdlBackend::handover_environment()

@@ -5,7 +5,8 @@
 // (GAPI), so the texture is refreshed on every present from the pumping
 // thread and at least every kFrameMs while events are pumped or awaited.
 // An input script (OS_SCRIPT) plays here too, on real time, so a session can
-// be watched or checked on a real display.
+// be watched or checked on a real display. It starts when the program is
+// first ready for input and never runs ahead of it (host.h, ProgramState).
 #pragma once
 
 #include "os/host/headless/player.h"
@@ -42,6 +43,7 @@ public:
     bool audio_start(int rate, AudioFill fill, void* user) override;
     void audio_stop() override;
     std::vector<std::pair<std::string, std::string>> handover_environment() override;
+    std::vector<std::string> missed_shots() override;
 
 private:
     static void audio_callback(void* self, Uint8* stream, int bytes);
@@ -71,9 +73,10 @@ private:
     std::atomic<bool> text_input_{false};
     std::deque<Event> pending_;
 
-    // An input script plays on real time here; its boxes are answered by it.
+    // An input script plays on real time here, paced by the program (see
+    // script::Player); its boxes are answered by it.
     std::mutex script_lock_;
-    script::Player player_;
+    script::Player player_{true};
 
     std::mutex audio_lock_;
     SDL_AudioDeviceID audio_device_ = 0;

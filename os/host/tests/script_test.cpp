@@ -146,6 +146,17 @@ TEST(ScriptParse, AnswersTextShotsAndWaits)
     EXPECT_EQ(Op::Close, commands[11].op);
 }
 
+TEST(ScriptParse, AByteOrderMarkIsSkipped)
+{
+    auto commands = parse_ok("\xEF\xBB\xBFtap 1 2\nkey A\n");
+    ASSERT_EQ(2u, commands.size());
+    EXPECT_EQ(Op::Tap, commands[0].op);
+    EXPECT_EQ(1, commands[0].line);
+    std::vector<script::Command> refused;
+    std::string error;
+    EXPECT_FALSE(script::parse("tap 1 2\n\xEF\xBB\xBFkey A\n", refused, error)) << "only at the very start";
+}
+
 TEST(ScriptParse, MalformedLinesAreRefusedWithTheirLineNumber)
 {
     struct
@@ -332,6 +343,104 @@ TEST(ScriptPlayback, ChildResumesAtTheGivenPosition)
             exit(got && event.type == EventType::Close ? 0 : 1);
         },
         testing::ExitedWithCode(0), "");
+    std::filesystem::remove_all(folder);
+}
+
+TEST(ScriptPlayback, ScriptInputWaitsUntilTheProgramCanTakeIt)
+{
+    ASSERT_TRUE(headless::run_script_text("tap 1 1\nshot held\nwait 10\nkey A\n"));
+    std::string folder = temp_folder();
+    setenv("OS_OUT", folder.c_str(), 1);
+    Event event;
+    backend().set_program_state({true, false});
+    EXPECT_FALSE(backend().poll_event(event)) << "no window yet: the tap waits";
+    backend().sleep_ms(1000);
+    EXPECT_FALSE(backend().poll_event(event)) << "still no window";
+    backend().set_program_state({true, true});
+    ASSERT_TRUE(backend().poll_event(event));
+    EXPECT_EQ(EventType::PenDown, event.type) << "the window exists: the tap comes";
+    ASSERT_TRUE(backend().poll_event(event));
+    EXPECT_EQ(EventType::PenUp, event.type);
+    backend().set_program_state({false, true});
+    EXPECT_FALSE(backend().poll_event(event)) << "busy: nothing more";
+    EXPECT_FALSE(std::filesystem::exists(folder + "/held.png")) << "a shot waits until the program is idle";
+    backend().set_program_state({true, true});
+    ASSERT_TRUE(backend().poll_event(event));
+    EXPECT_EQ(EventType::KeyDown, event.type);
+    EXPECT_TRUE(std::filesystem::exists(folder + "/held.png"));
+    headless::key(0x42);
+    backend().set_program_state({false, false});
+    ASSERT_TRUE(backend().poll_event(event)) << "input that is not scripted is never held";
+    std::filesystem::remove_all(folder);
+}
+
+TEST(ScriptPlayback, ARefusedScriptEndsTheRunBeforeTheProgramStarts)
+{
+    std::string folder = temp_folder();
+    struct
+    {
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"wait 10\ntpa 1 2\n", "bad.txt: line 2: unknown command 'tpa'"},
+        {"key ENTRE\n", "bad.txt: line 1: 'ENTRE' is not a key"},
+    };
+    for (auto& c : cases)
+    {
+        std::ofstream(folder + "/bad.txt") << c.text;
+        EXPECT_EXIT(
+            {
+                setenv("OS_SCRIPT", (folder + "/bad.txt").c_str(), 1);
+                begin_program();
+                exit(0);
+            },
+            testing::ExitedWithCode(2), std::string(c.message) + ".*the program is not started");
+    }
+    EXPECT_EXIT(
+        {
+            setenv("OS_SCRIPT", (folder + "/none.txt").c_str(), 1);
+            begin_program();
+            exit(0);
+        },
+        testing::ExitedWithCode(2), "none.txt: cannot read the input script");
+    std::filesystem::remove_all(folder);
+}
+
+TEST(ScriptPlayback, AHeadlessRunWithoutAScriptEndsByItself)
+{
+    EXPECT_EXIT(
+        {
+            unsetenv("OS_SCRIPT");
+            setenv("OS_RUN_LIMIT_MS", "1000", 1);
+            begin_program();
+            Event event;
+            bool closed = backend().wait_event(event, INFINITE) && event.type == EventType::Close;
+            if (!closed || backend().now_ms() != 1000)
+            {
+                exit(1);
+            }
+            for (int i = 0; i < 100; i++)
+            {
+                backend().sleep_ms(100); // a program that ignores the Close
+            }
+            exit(1);
+        },
+        testing::ExitedWithCode(0), "closed after 1000 ms of virtual time.*did not close within 2000 ms");
+}
+
+TEST(ScriptPlayback, AShotTheRunNeverReachedFailsTheEnd)
+{
+    std::string folder = temp_folder();
+    setenv("OS_OUT", folder.c_str(), 1);
+    ASSERT_TRUE(headless::run_script_text("shot first\nwait 10\nkey A\nwait 100\nshot last\n"));
+    Event event;
+    ASSERT_TRUE(backend().wait_event(event, INFINITE));
+    EXPECT_EQ(EventType::KeyDown, event.type);
+    std::vector<std::string> missed = backend().missed_shots();
+    ASSERT_EQ(1u, missed.size()) << "the first was taken";
+    EXPECT_EQ(folder + "/last.png: not taken, the program ended before the script reached it", missed[0]);
+    EXPECT_EQ(3, end_program(0)) << "a program ending now ends with a failure";
+    EXPECT_EQ(5, end_program(5)) << "its own failure status is kept";
     std::filesystem::remove_all(folder);
 }
 

@@ -305,3 +305,42 @@ TEST(SdlBackendScript, PlaysTheScriptAndAnswersBoxesFromIt)
     EXPECT_EQ("3", vars[0].second) << "all three commands and the closing were delivered";
     std::filesystem::remove(path);
 }
+
+TEST(SdlBackendScript, StartsWhenTheProgramIsReadyAndWaitsForIt)
+{
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    std::string path = std::filesystem::temp_directory_path().string() + "/hh-sdl-ready-" + std::to_string(getpid());
+    std::ofstream(path) << "key A\nwait 60000\nkey B\n";
+    setenv("OS_SCRIPT", path.c_str(), 1);
+    auto host = make_sdl_backend();
+    auto next_key = [&host](UINT& vk) {
+        Event event;
+        while (host->poll_event(event))
+        {
+            if (event.type == EventType::KeyDown || event.type == EventType::KeyUp)
+            {
+                vk = event.key;
+                return event.type;
+            }
+        }
+        return EventType::None;
+    };
+    UINT vk = 0;
+    host->set_program_state({false, false});
+    for (int i = 0; i < 10; i++)
+    {
+        EXPECT_EQ(EventType::None, next_key(vk)) << "the program is still starting";
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    host->set_program_state({true, true});
+    ASSERT_EQ(EventType::KeyDown, next_key(vk)) << "ready: the script starts";
+    EXPECT_EQ(UINT('A'), vk);
+    host->set_program_state({false, true});
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(EventType::None, next_key(vk)) << "busy: the key's release waits";
+    host->set_program_state({true, true});
+    ASSERT_EQ(EventType::KeyUp, next_key(vk));
+    EXPECT_EQ(EventType::None, next_key(vk)) << "the long wait holds";
+    unsetenv("OS_SCRIPT");
+    std::filesystem::remove(path);
+}

@@ -239,3 +239,31 @@ TEST(HostEvents, CloseWithoutWindowsEndsTheLoop)
     EXPECT_EQ(GetMessageW(&m, nullptr, 0, 0), 0);
     EXPECT_EQ(m.message, (UINT)WM_QUIT);
 }
+
+TEST(HostEvents, ScriptInputWaitsUntilTheProgramHasAWindow)
+{
+    ASSERT_TRUE(os::host::headless::run_script_text("tap 20 30\nkey A\n"));
+    MSG m;
+    for (int i = 0; i < 5; i++)
+    {
+        // The program starts: it pumps and works before its window exists.
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+        {
+            dispatch(m);
+        }
+        os::host::backend().sleep_ms(40);
+    }
+    HWND top = make_top(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100});
+    clear();
+    while (IsWindow(top) && GetMessageW(&m, nullptr, 0, 0) > 0)
+    {
+        dispatch(m);
+    }
+    keep_only({WM_LBUTTONDOWN, WM_LBUTTONUP, WM_KEYDOWN, WM_KEYUP, WM_CLOSE});
+    EXPECT_TRUE(sequence_is({{top, WM_LBUTTONDOWN, posted | lparam, 0, MAKELPARAM(20, 30)},
+                             {top, WM_LBUTTONUP, posted},
+                             {top, WM_KEYDOWN, posted | wparam, 'A'},
+                             {top, WM_KEYUP, posted | wparam, 'A'},
+                             {top, WM_CLOSE, posted}},
+                            "the script's input, none lost while the program started"));
+}
