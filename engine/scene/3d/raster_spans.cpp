@@ -75,7 +75,8 @@ void fillRow(const State& s, typename P::Word* row, uint32_t* depthRow, int left
         if (depth >= depthRow[x])
             continue;
         const uint32_t maskTexel = s.hasMask ? s.mask.read(imageIndex(s.mask, tu, tv)) : 0xFFFFFFFFu;
-        if (s.useColorKey && maskTexel == s.colorKey)
+        // A mask texel at the colour key hides the pixel, keyed or not.
+        if (s.hasMask && maskTexel == s.colorKey)
             continue;
         const uint32_t texel = s.hasTexture ? s.texture.read(imageIndex(s.texture, tu, tv)) : s.color;
         uint32_t c;

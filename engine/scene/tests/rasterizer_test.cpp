@@ -198,6 +198,37 @@ TEST(Rasterizer, MasksKeyBlendAndKeep)
         }
 }
 
+// A luminance mask (no key flag) still hides the pixels where it holds the
+// material's colour key; with the default key that is black, so a black mask
+// texel leaves colour and depth alone and a farther face shows through.
+TEST(Rasterizer, MaskTexelAtTheDefaultKeyHidesThePixelWithoutTheKeyFlag)
+{
+    for (int bits : kDepths)
+    {
+        Texture* texture = rastertest::makeTexture(4, 4, bits, [](int, int) { return 0xFF0000u; });
+        Texture* mask = rastertest::makeTexture(4, 4, bits, [](int x, int) { return x < 2 ? 0x000000u : 0xFFFFFFu; });
+        ColorMaterial far;
+        far.color = 0x00FF00;
+        TexturedMaterial m;
+        m.detailLevel = 1;
+        m.texture = texture;
+        m.mask = mask;
+        ASSERT_EQ(m.useColorKey, 0);
+        ASSERT_EQ(m.colorKey, 0u);
+        TriangleSurface s(8, 8, bits, &m);
+        s.fill(50 << 16, 8 << 16, 8 << 16);
+        EXPECT_EQ(s.depth[3 * 8 + 0], 0xFFFFFFFFu) << bits;
+        EXPECT_EQ(s.depth[3 * 8 + 2], 50u << 16) << bits;
+        EXPECT_EQ(s.surface->colorAt(2, 3), stored(0xFF0000, bits)) << bits;
+        s.mesh.material = &far;
+        s.fill(100 << 16);
+        EXPECT_EQ(s.surface->colorAt(0, 3), stored(0x00FF00, bits)) << bits;
+        EXPECT_EQ(s.surface->colorAt(2, 3), stored(0xFF0000, bits)) << bits;
+        delete texture;
+        delete mask;
+    }
+}
+
 TEST(Rasterizer, FogFromFrontToBack)
 {
     struct Case
