@@ -1,5 +1,6 @@
-// render3d_bench.cpp -- one whole 3D frame at 240 x 320: 24 textured, lit
-// models of 200 faces each under fog
+// render3d_bench.cpp -- one whole 3D frame at 240 x 320: 24, 48 or 96
+// textured, lit models of 200 faces each under fog, beside a copy of one
+// frame's bytes, so cost against size and the ratio are read from one run
 #include "engine/scene/tests/raster_fixture.h"
 
 #include "engine/base/math_utils.h"
@@ -13,9 +14,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstring>
+#include <vector>
+
 namespace {
 
-constexpr int kWidth = 240, kHeight = 320, kModels = 24;
+constexpr int kWidth = 240, kHeight = 320;
 
 Group3D* ringModel(Texture* texture)
 {
@@ -29,10 +33,12 @@ Group3D* ringModel(Texture* texture)
     return model;
 }
 
+// range(0): bits per pixel; range(1): the number of models (rows of four
+// across, three rows high, then further away every twelve).
 void fullFrame(benchmark::State& state)
 {
     initMathTables();
-    const int bits = int(state.range(0));
+    const int bits = int(state.range(0)), models = int(state.range(1));
     Texture* texture = rastertest::makeTexture(64, 64, bits, [](int x, int y) { return ((x ^ y) & 8) ? 0xD0A040u : 0x3050C0u; });
     rastertest::LitView view(kWidth, kHeight, bits, Vector3(-0.4f, -0.5f, 1.0f));
     Image* surface = view.surface;
@@ -46,7 +52,7 @@ void fullFrame(benchmark::State& state)
     camera.setTarget(0.0f, 0.0f, 6.0f);
     Group3D* source = ringModel(texture);
     PtrVector groups;
-    for (int i = 0; i < kModels; ++i)
+    for (int i = 0; i < models; ++i)
     {
         Group3D* g = source->clone(Group3D::kCloneMeshes | Group3D::kCloneMaterials);
         g->matrix.setTranslationXYZ(float(i % 4) * 1.8f - 2.7f, float(i / 4 % 3) * 2.4f - 2.4f, float(i / 12) * 5.0f + 2.0f);
@@ -55,7 +61,7 @@ void fullFrame(benchmark::State& state)
     int faces = 0, drawn = 0;
     for (auto _ : state)
     {
-        for (int i = 0; i < kModels; ++i)
+        for (int i = 0; i < models; ++i)
         {
             Group3D* g = static_cast<Group3D*>(groups.get(i));
             Matrix4 turn;
@@ -71,14 +77,28 @@ void fullFrame(benchmark::State& state)
     state.counters["frames/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["faces drawn"] = faces;
     state.counters["models drawn"] = drawn;
-    for (int i = 0; i < kModels; ++i)
+    for (int i = 0; i < models; ++i)
         delete static_cast<Group3D*>(groups.get(i));
     delete source;
     delete texture;
 }
 
+// The reference: one frame of the surface's bytes copied.
+void frameCopyReference(benchmark::State& state)
+{
+    const size_t bytes = size_t(kWidth) * kHeight * size_t(state.range(0) / 8);
+    std::vector<uint8_t> from(bytes, 0x5A), to(bytes);
+    for (auto _ : state)
+    {
+        std::memcpy(to.data(), from.data(), bytes);
+        benchmark::ClobberMemory();
+    }
+    state.counters["frames/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
 } // namespace
 
-BENCHMARK(fullFrame)->Arg(16)->Arg(32)->Unit(benchmark::kMillisecond);
+BENCHMARK(fullFrame)->ArgsProduct({{16, 32}, {24, 48, 96}})->Unit(benchmark::kMillisecond);
+BENCHMARK(frameCopyReference)->Arg(16)->Arg(32)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
