@@ -1,52 +1,144 @@
 // raster_spans.cpp -- the per-pixel work of the triangle filler: texels,
 // masks, light by detail level, transparency, specular, reflection and fog
+//
+// The row loop is chosen once per material from a table of loops, each
+// compiled for one surface format, detail level, kind of mask, presence of a
+// texture and whether the pictures are stored in the surface's format; what
+// else is fixed for the triangle (weights, fog) is read into locals before
+// the row, so the loop holds no call and no test of the material's kind.
 #include "engine/scene/core/pixel_ops.h"
 #include "engine/scene/3d/raster_state.h"
+
+#include <emmintrin.h>
 
 namespace {
 
 using State = Rasterizer::State;
+using SpanFiller = Rasterizer::SpanFiller;
 
-template <class P>
-uint32_t colourByLevel(const State& s, uint32_t texel, uint32_t destination, int shade, int32_t shadeU, int32_t shadeV)
+enum MaskKind
 {
-    const uint32_t diffuse = s.diffuse[shade];
-    switch (s.detailLevel)
+    kNoMask,
+    kKeyMask,   // the mask only hides texels at the colour key
+    kAlphaMask, // ... and blends by its brightness elsewhere
+};
+
+// 0x00RRGGBB arithmetic with the product and the blend done on the three
+// channels at once (SSE2, which every x86-64 has); the same results as
+// Pixel32 for blend weights 0..255, which is all this filler passes.
+struct Pixel32Wide : Pixel32
+{
+    static __m128i channels(uint32_t c) { return _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(c & 0xFFFFFF)), _mm_setzero_si128()); }
+    static uint32_t pack(__m128i c) { return uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(c, c))); }
+
+    static uint32_t modulate(uint32_t a, uint32_t b)
     {
-    case 1:
+        return pack(_mm_srli_epi16(_mm_mullo_epi16(channels(a), channels(b)), 8));
+    }
+    // a + (b - a) * k >> 8 per channel: the difference, scaled by 128, times
+    // 2k keeps the product's high half exact in 16 bits.
+    static uint32_t lerp(uint32_t a, uint32_t b, int k)
+    {
+        const __m128i from = channels(a);
+        const __m128i step = _mm_slli_epi16(_mm_sub_epi16(channels(b), from), 7);
+        return pack(_mm_add_epi16(from, _mm_mulhi_epi16(step, _mm_set1_epi16(short(k << 1)))));
+    }
+    static uint32_t scale(uint32_t c, int k)
+    {
+        return pack(_mm_srli_epi16(_mm_mullo_epi16(channels(c), _mm_set1_epi16(short(k))), 8));
+    }
+};
+
+// RGB565 arithmetic with the three channels spread over one 64-bit word
+// (blue at bit 0, green at 16, red at 32), so each field has room for a
+// product by a weight: a blend is one pair of multiplies, exact because
+// a + ((b - a) × k >> 8) equals (a × (256 - k) + b × k) >> 8.
+struct Pixel16Wide : Pixel16
+{
+    static uint64_t spread(uint32_t c) { return (c & 0x1F) | uint64_t(c & 0x7E0) << 11 | uint64_t(c & 0xF800) << 21; }
+    // The fields of a spread sum, each divided by 256, back to RGB565.
+    static uint32_t gather(uint64_t s)
+    {
+        return uint32_t((s >> 29) & 0xF800) | uint32_t((s >> 19) & 0x7E0) | uint32_t((s >> 8) & 0x1F);
+    }
+    static uint32_t lerp(uint32_t a, uint32_t b, int k)
+    {
+        return gather(spread(a) * uint64_t(256 - k) + spread(b) * uint64_t(k));
+    }
+    static uint32_t scale(uint32_t c, int k) { return gather(spread(c) * uint64_t(k)); }
+};
+
+// A picture as the row loop samples it. Native: stored in the surface's
+// pixel format and read as one word; otherwise read through a conversion.
+template <class P, bool Native>
+struct Texels
+{
+    const typename P::Word* pixels;
+    const RasterImage* image;
+    uint32_t maskU, maskV, rowPixels;
+
+    explicit Texels(const RasterImage& from)
+        : pixels(reinterpret_cast<const typename P::Word*>(from.pixels)), image(&from), maskU(uint32_t(from.maskU)),
+          maskV(uint32_t(from.maskV)), rowPixels(uint32_t(from.rowPixels))
+    {
+    }
+    uint32_t at(int32_t u, int32_t v) const
+    {
+        const uint32_t index = (uint32_t(u >> 16) & maskU) + (uint32_t(v >> 16) & maskV) * rowPixels;
+        if constexpr (!Native)
+            return image->read(index);
+        else if constexpr (sizeof(typename P::Word) == 4)
+            return pixels[index] & 0xFFFFFF;
+        else
+            return pixels[index];
+    }
+};
+
+// What a pixel of the triangle gets before fog and mask, by detail level.
+template <class P, int Level, bool Textured>
+inline uint32_t colourByLevel(const State& s, uint32_t texel, uint32_t destination, int shade, int32_t shadeU,
+                              int32_t shadeV)
+{
+    if constexpr (Level == 1)
         return texel;
-    case 2:
-        return P::modulate(diffuse, s.hasTexture ? texel : s.color);
-    case 3: {
-        uint32_t c = P::modulate(diffuse, s.hasTexture ? texel : s.color);
-        if (s.transparency)
-            c = P::lerp(c, destination, s.transparency);
-        return P::addSaturated(c, P::scale(s.specular[shade], s.shininessStrength));
-    }
-    case 4:
+    else if constexpr (Level == 4)
         return s.transparency ? P::lerp(texel, destination, s.transparency) : texel;
-    default: {
-        uint32_t c = P::modulate(diffuse, s.color);
-        if (s.hasTexture)
-            c = P::lerp(c, P::modulate(diffuse, texel), s.texturePercent);
-        if (s.color2)
-            c = P::addSaturated(s.color2, c);
-        if (s.transparency)
-            c = P::lerp(c, destination, s.transparency);
-        uint32_t spec = s.specular[shade];
-        if (s.reflection.pixels)
+    else
+    {
+        const uint32_t diffuse = s.diffuse[shade];
+        if constexpr (Level == 2)
+            return P::modulate(diffuse, texel);
+        else if constexpr (Level == 3)
         {
-            const int m = s.reflectionIndexMask;
-            const uint32_t index = uint32_t((shadeU >> 16) & m) + uint32_t((shadeV >> 16) & m) * uint32_t(s.reflection.rowPixels);
-            spec = P::lerp(spec, P::addSaturated(spec, s.reflection.read(index)), s.reflectionPercent);
+            uint32_t c = P::modulate(diffuse, texel);
+            if (s.transparency)
+                c = P::lerp(c, destination, s.transparency);
+            return P::addSaturated(c, P::scale(s.specular[shade], s.shininessStrength));
         }
-        return P::addSaturated(c, P::scale(spec, s.shininessStrength));
-    }
+        else
+        {
+            uint32_t c = P::modulate(diffuse, s.color);
+            if constexpr (Textured)
+                c = P::lerp(c, P::modulate(diffuse, texel), s.texturePercent);
+            if (s.color2)
+                c = P::addSaturated(s.color2, c);
+            if (s.transparency)
+                c = P::lerp(c, destination, s.transparency);
+            uint32_t spec = s.specular[shade];
+            if (s.reflection.pixels)
+            {
+                const int m = s.reflectionIndexMask;
+                const uint32_t index =
+                    uint32_t((shadeU >> 16) & m) + uint32_t((shadeV >> 16) & m) * uint32_t(s.reflection.rowPixels);
+                spec = P::lerp(spec, P::addSaturated(spec, s.reflection.read(index)), s.reflectionPercent);
+            }
+            return P::addSaturated(c, P::scale(spec, s.shininessStrength));
+        }
     }
 }
 
 template <class P>
-uint32_t applyFog(const State& s, uint32_t c, uint32_t depth)
+inline uint32_t applyFog(const State& s, uint32_t c, uint32_t depth)
 {
     const int32_t f = int32_t(depth >> 16);
     if (f <= s.fogFront)
@@ -57,84 +149,150 @@ uint32_t applyFog(const State& s, uint32_t c, uint32_t depth)
     return P::lerp(s.triangleFogColor, c, k);
 }
 
-uint32_t imageIndex(const RasterImage& image, int32_t u, int32_t v)
+// Rows [yStart, yEnd) of the current triangle: per row the span from the
+// left edge to the right edge, right end exclusive and cut to the clip
+// width, with the attributes of the left edge advanced past a negative left
+// end; then both edges and the left edge's attributes step to the next row.
+// Everything it calls is compiled into it (flatten): the colour arithmetic
+// of the fog and the blends runs in the pixel loop, not in calls.
+template <class P, int Level, int Mask, bool Textured, bool Native>
+[[gnu::flatten]] void fillSpans(State& s, int yStart, int yEnd)
 {
-    return uint32_t((u >> 16) & image.maskU) + uint32_t((v >> 16) & image.maskV) * uint32_t(image.rowPixels);
+    using Word = typename P::Word;
+    // Locals, so that the stores into the rows cannot make the compiler read
+    // the state again for every pixel.
+    const Texels<P, Native> texture(s.texture), mask(s.mask);
+    const uint32_t color = s.color, colorKey = s.colorKey;
+    const bool fogOn = s.fogOn;
+    const int width = s.width;
+    const int32_t dz = s.gradient[kDepth], dsu = s.gradient[kShadeU], dsv = s.gradient[kShadeV];
+    const int32_t dtu = s.gradient[kTexelU], dtv = s.gradient[kTexelV];
+    // A flat face reads its one entry through shade coordinates held still.
+    const bool flat = s.flatIndex >= 0;
+    const int32_t flatU = (s.flatIndex & 63) << 18, flatV = (s.flatIndex >> 6) << 18;
+    Rasterizer::Edge left = s.left, right = s.right;
+    uint8_t* rowBytes = s.origin + yStart * s.stride;
+    uint32_t* depthRow = s.depth + yStart * width;
+    for (int y = yStart; y < yEnd; ++y, rowBytes += s.stride, depthRow += width)
+    {
+        int first = left.x >> 16;
+        int end = right.x >> 16;
+        if (end > width)
+            end = width;
+        if (end > first && end >= 1)
+        {
+            int32_t z = left.a[kDepth], su = left.a[kShadeU], sv = left.a[kShadeV], tu = left.a[kTexelU],
+                    tv = left.a[kTexelV];
+            if (first < 0)
+            {
+                const int64_t skip = -first;
+                z = int32_t(z + dz * skip);
+                su = int32_t(su + dsu * skip);
+                sv = int32_t(sv + dsv * skip);
+                tu = int32_t(tu + dtu * skip);
+                tv = int32_t(tv + dtv * skip);
+                first = 0;
+            }
+            if (flat)
+                su = flatU, sv = flatV;
+            Word* row = reinterpret_cast<Word*>(rowBytes);
+            for (int x = first; x < end; ++x, z += dz, su += dsu, sv += dsv, tu += dtu, tv += dtv)
+            {
+                const uint32_t depth = uint32_t(z);
+                if (depth >= depthRow[x])
+                    continue;
+                uint32_t maskTexel = 0;
+                if constexpr (Mask != kNoMask)
+                {
+                    maskTexel = mask.at(tu, tv);
+                    // A mask texel at the colour key hides the pixel, keyed or not.
+                    if (maskTexel == colorKey)
+                        continue;
+                }
+                uint32_t texel = color;
+                if constexpr (Textured)
+                    texel = texture.at(tu, tv);
+                uint32_t destination = 0;
+                if constexpr (Level >= 3 || Mask == kAlphaMask)
+                    destination = row[x];
+                int shade = 0;
+                if constexpr (Level != 1 && Level != 4)
+                    shade = int(((sv >> 18) & 63) * 64 + ((su >> 18) & 63));
+                uint32_t c = colourByLevel<P, Level, Textured>(s, texel, destination, shade, su, sv);
+                if (fogOn)
+                    c = applyFog<P>(s, c, depth);
+                if constexpr (Mask == kAlphaMask)
+                    if (maskTexel != P::kWhite)
+                        c = P::lerp(destination, c, P::maskAlpha(maskTexel));
+                row[x] = Word(c);
+                depthRow[x] = depth;
+            }
+        }
+        left.x += left.xStep;
+        right.x += right.xStep;
+        for (int k = 0; k < kAttributeCount; ++k)
+            left.a[k] += left.aStep[k];
+    }
+    s.left = left;
+    s.right = right;
+}
+
+template <class P, int Level, int Mask, bool Textured>
+SpanFiller pickNative(bool native)
+{
+    return native ? &fillSpans<P, Level, Mask, Textured, true> : &fillSpans<P, Level, Mask, Textured, false>;
+}
+
+template <class P, int Level, int Mask>
+SpanFiller pickTexture(bool textured, bool native)
+{
+    return textured ? pickNative<P, Level, Mask, true>(native) : pickNative<P, Level, Mask, false>(native);
+}
+
+template <class P, int Level>
+SpanFiller pickMask(int mask, bool textured, bool native)
+{
+    switch (mask)
+    {
+    case kNoMask:
+        return pickTexture<P, Level, kNoMask>(textured, native);
+    case kKeyMask:
+        return pickTexture<P, Level, kKeyMask>(textured, native);
+    default:
+        return pickTexture<P, Level, kAlphaMask>(textured, native);
+    }
 }
 
 template <class P>
-void fillRow(const State& s, typename P::Word* row, uint32_t* depthRow, int left, int right, int32_t a[kAttributeCount])
+SpanFiller pickLevel(int level, int mask, bool textured, bool native)
 {
-    const int32_t* g = s.gradient;
-    for (int x = left; x < right; ++x)
+    switch (level)
     {
-        const uint32_t depth = uint32_t(a[kDepth]);
-        const int32_t su = a[kShadeU], sv = a[kShadeV], tu = a[kTexelU], tv = a[kTexelV];
-        for (int k = 0; k < kAttributeCount; ++k)
-            a[k] += g[k];
-        if (depth >= depthRow[x])
-            continue;
-        const uint32_t maskTexel = s.hasMask ? s.mask.read(imageIndex(s.mask, tu, tv)) : 0xFFFFFFFFu;
-        // A mask texel at the colour key hides the pixel, keyed or not.
-        if (s.hasMask && maskTexel == s.colorKey)
-            continue;
-        const uint32_t texel = s.hasTexture ? s.texture.read(imageIndex(s.texture, tu, tv)) : s.color;
-        uint32_t c;
-        uint32_t destination = 0;
-        const bool blendMask = s.alphaMask && maskTexel != P::kWhite;
-        if (s.plainTexture)
-        {
-            c = texel;
-            if (blendMask)
-                destination = row[x];
-        }
-        else
-        {
-            destination = row[x];
-            const int shade = s.flatIndex >= 0 ? s.flatIndex : int(((sv >> 18) & 63) * 64 + ((su >> 18) & 63));
-            c = colourByLevel<P>(s, texel, destination, shade, su, sv);
-            if (s.fogOn)
-                c = applyFog<P>(s, c, depth);
-        }
-        if (blendMask)
-            c = P::lerp(destination, c, P::maskAlpha(maskTexel));
-        row[x] = typename P::Word(c);
-        depthRow[x] = depth;
+    case 1:
+        return pickMask<P, 1>(mask, textured, native);
+    case 2:
+        return pickMask<P, 2>(mask, textured, native);
+    case 3:
+        return pickMask<P, 3>(mask, textured, native);
+    case 4:
+        return pickMask<P, 4>(mask, textured, native);
+    default:
+        return pickMask<P, 5>(mask, textured, native);
     }
 }
 
 } // namespace
 
+Rasterizer::SpanFiller Rasterizer::selectSpanFiller(const State& s, bool rgb565)
+{
+    const int mask = !s.hasMask ? kNoMask : s.alphaMask ? kAlphaMask : kKeyMask;
+    // Texture and mask as stored, or one of them through a conversion.
+    const bool native = !(s.hasTexture && s.texture.convert) && !(s.hasMask && s.mask.convert);
+    return rgb565 ? pickLevel<Pixel16Wide>(s.detailLevel, mask, s.hasTexture, native)
+                  : pickLevel<Pixel32Wide>(s.detailLevel, mask, s.hasTexture, native);
+}
+
 void Rasterizer::fillSpans(int yStart, int yEnd)
 {
-    State& s = *state;
-    for (int y = yStart; y < yEnd; ++y)
-    {
-        int left = s.left.x >> 16;
-        int right = s.right.x >> 16;
-        if (right > width)
-            right = width;
-        if (right > left && right >= 1)
-        {
-            int32_t a[kAttributeCount];
-            for (int k = 0; k < kAttributeCount; ++k)
-                a[k] = s.left.a[k];
-            if (left < 0)
-            {
-                for (int k = 0; k < kAttributeCount; ++k)
-                    a[k] = int32_t(a[k] + int64_t(s.gradient[k]) * -left);
-                left = 0;
-            }
-            uint8_t* row = origin + y * stride;
-            uint32_t* depthRow = depthBuffer + y * width;
-            if (bitsPerPixel == 16)
-                fillRow<Pixel16>(s, reinterpret_cast<uint16_t*>(row), depthRow, left, right, a);
-            else
-                fillRow<Pixel32>(s, reinterpret_cast<uint32_t*>(row), depthRow, left, right, a);
-        }
-        s.left.x += s.left.xStep;
-        s.right.x += s.right.xStep;
-        for (int k = 0; k < kAttributeCount; ++k)
-            s.left.a[k] += s.left.aStep[k];
-    }
+    state->fillSpans(*state, yStart, yEnd);
 }

@@ -1,6 +1,7 @@
 // raster_state.h -- the state the triangle set-up hands to the span fillers
 #pragma once
 
+#include "engine/scene/core/pixel_ops.h"
 #include "engine/scene/3d/rasterizer.h"
 
 #include <cstdint>
@@ -16,7 +17,20 @@ struct RasterImage
     bool convert = false; // stored in the other pixel format than the surface
 
     void setFrom(const Image* image, int surfaceBits);
-    uint32_t read(uint32_t index) const;
+    // The texel at index in the surface's pixel format.
+    uint32_t read(uint32_t index) const
+    {
+        if (bits == 16)
+        {
+            const uint32_t p = reinterpret_cast<const uint16_t*>(pixels)[index];
+            if (!convert)
+                return p;
+            const uint32_t r = p >> 11 & 31, g = p >> 5 & 63, b = p & 31;
+            return (r << 3 | r >> 2) << 16 | (g << 2 | g >> 4) << 8 | (b << 3 | b >> 2);
+        }
+        const uint32_t p = reinterpret_cast<const uint32_t*>(pixels)[index] & 0xFFFFFF;
+        return convert ? toRgb565(p) : p;
+    }
 };
 
 enum RasterAttribute
@@ -37,7 +51,10 @@ struct Rasterizer::Edge
 
 struct Rasterizer::State
 {
-    // Frame.
+    // Surface and frame: the clip rectangle's first pixel and depth word.
+    uint8_t* origin = nullptr;
+    int32_t stride = 0, width = 0;
+    uint32_t* depth = nullptr;
     const uint32_t* diffuse = nullptr;
     const uint32_t* specular = nullptr;
     // Fog.
@@ -48,12 +65,13 @@ struct Rasterizer::State
     int32_t detailLevel = 2;
     uint32_t color = 0, color2 = 0, colorKey = 0;
     RasterImage texture, mask, reflection;
-    bool hasTexture = false, hasMask = false, alphaMask = false, useColorKey = false, textured = false;
+    bool hasTexture = false, hasMask = false, alphaMask = false;
     bool flat = false;
     int32_t transparency = 0, shininessStrength = 255, texturePercent = 255, reflectionPercent = 255;
     int32_t reflectionIndexMask = 0;
+    Rasterizer::SpanFiller fillSpans = nullptr;
     // Triangle.
-    bool fogOn = false, plainTexture = false;
+    bool fogOn = false;
     uint32_t triangleFogColor = 0;
     int32_t flatIndex = -1;
     int32_t gradient[kAttributeCount] = {};

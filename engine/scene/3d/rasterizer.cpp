@@ -53,20 +53,6 @@ void RasterImage::setFrom(const Image* image, int surfaceBits)
     convert = (bits == 16) != (surfaceBits == 16);
 }
 
-uint32_t RasterImage::read(uint32_t index) const
-{
-    if (bits == 16)
-    {
-        const uint32_t p = reinterpret_cast<const uint16_t*>(pixels)[index];
-        if (!convert)
-            return p;
-        const uint32_t r = p >> 11 & 31, g = p >> 5 & 63, b = p & 31;
-        return (r << 3 | r >> 2) << 16 | (g << 2 | g >> 4) << 8 | (b << 3 | b >> 2);
-    }
-    const uint32_t p = reinterpret_cast<const uint32_t*>(pixels)[index] & 0xFFFFFF;
-    return convert ? toRgb565(p) : p;
-}
-
 Rasterizer::Rasterizer(Image* target, int x, int y, int targetWidth, int targetHeight)
     : surface(target), state(new State())
 {
@@ -94,6 +80,10 @@ void Rasterizer::beginFrame(const ShadeTable* shades, uint32_t* depth, const Ptr
     state->diffuse = shades ? shades->diffuse : (bitsPerPixel == 16 ? fallback.white16 : fallback.white32);
     state->specular = shades ? shades->specular : fallback.black;
     depthBuffer = depth;
+    state->origin = origin;
+    state->stride = stride;
+    state->width = width;
+    state->depth = depth;
     temps = tempVertices;
     outlineSubdivision = showSubdivision;
     currentMaterial = nullptr;
@@ -124,9 +114,7 @@ void Rasterizer::setMaterial(const Material* m)
     s.mask.setFrom(textureImage(m->mask), bitsPerPixel);
     s.hasTexture = s.texture.pixels != nullptr;
     s.hasMask = s.mask.pixels != nullptr;
-    s.useColorKey = s.hasMask && m->useColorKey;
     s.alphaMask = s.hasMask && !m->useColorKey;
-    s.textured = s.hasTexture || s.hasMask;
     s.flat = m->detailLevel > 1 && m->flat;
     // Weights from files are brought into 0..255, the range of the blends.
     auto weight = [](int32_t w) { return std::clamp(w, 0, 255); };
@@ -141,6 +129,7 @@ void Rasterizer::setMaterial(const Material* m)
         const RasterImage& r = s.reflection;
         s.reflectionIndexMask = std::min(std::min(r.maskU, r.maskV), 255);
     }
+    s.fillSpans = selectSpanFiller(s, rgb565);
 }
 
 const Vertex& Rasterizer::vertexAt(const Face& face, int32_t index) const
@@ -207,17 +196,40 @@ SetupVertex setupVertex(const Vertex& v, int32_t depthBias)
     return {v.screenX, v.screenY, {v.depth - depthBias, v.shadeU << 16, v.shadeV << 16, v.texelU, v.texelV}};
 }
 
-// An edge from `from` over `rows` rows to the values `to`.
-void startEdge(Rasterizer::Edge& e, int32_t x, const int32_t* a, int32_t xEnd, const int32_t* aEnd, int rows)
+// Truncating division by one positive divisor, for dividends below 2^63 in
+// size: a multiply by the reciprocal and one correction, in place of a
+// division for each of an edge's attributes.
+class Divisor
+{
+public:
+    explicit Divisor(int rows) : d(uint64_t(rows > 0 ? rows : 1)), m(UINT64_MAX / d) {}
+    int64_t divide(int64_t n) const
+    {
+        const uint64_t magnitude = n < 0 ? 0 - uint64_t(n) : uint64_t(n);
+        // m is at most one below 2^64 / d, so q is the quotient or one less.
+        uint64_t q = uint64_t((unsigned __int128)magnitude * m >> 64);
+        if (magnitude - q * d >= d)
+            ++q;
+        return n < 0 ? -int64_t(q) : int64_t(q);
+    }
+
+private:
+    uint64_t d, m;
+};
+
+// An edge from `from` over `rows` rows to the values `to` (steps kept from
+// before when there are no rows).
+void startEdge(Rasterizer::Edge& e, int32_t x, const int32_t* a, int32_t xEnd, const int32_t* aEnd, int rows,
+               const Divisor& byRows)
 {
     e.x = x;
-    e.xStep = rows > 0 ? int32_t((int64_t(xEnd) - x) / rows) : e.xStep;
     for (int k = 0; k < kAttributeCount; ++k)
-    {
         e.a[k] = a[k];
-        if (rows > 0)
-            e.aStep[k] = clamp32((int64_t(aEnd[k]) - a[k]) / rows);
-    }
+    if (rows <= 0)
+        return;
+    e.xStep = int32_t(byRows.divide(int64_t(xEnd) - x));
+    for (int k = 0; k < kAttributeCount; ++k)
+        e.aStep[k] = clamp32(byRows.divide(int64_t(aEnd[k]) - a[k]));
 }
 
 void skipRows(Rasterizer::Edge& e, int rows)
@@ -251,28 +263,30 @@ void Rasterizer::setupTriangle(const Face& face, const Vertex* v[3])
     s.fogOn = s.fogLoaded && face.mesh->environmentEnabled;
     const uint32_t fogColour = face.mesh->fogColor != 0xFFFFFFFFu ? face.mesh->fogColor & 0xFFFFFF : s.fogColor;
     s.triangleFogColor = bitsPerPixel == 16 ? toRgb565(fogColour) : fogColour;
-    s.plainTexture = s.detailLevel == 1 && s.textured && !s.fogOn;
     s.flatIndex = -1;
     if (s.flat)
     {
         const int shift = fixedShift();
         const int64_t index = ((int64_t(face.shadeV) * 31) >> shift) * 64 + ((int64_t(face.shadeU) * 31) >> shift) + 2080;
         s.flatIndex = int32_t(std::clamp<int64_t>(index, 0, ShadeTable::kEntries - 1));
+        // The span filler reads the entry through shade coordinates held still.
+        s.gradient[kShadeU] = s.gradient[kShadeV] = 0;
     }
     const bool middleLeft = w > 0;
     const int32_t x0 = p0.x << 16, x1 = p1.x << 16, x2 = p2.x << 16;
     // Upper half: rows y0 to y1.
     if (p1.y >= 0)
     {
+        const Divisor byRows(dy01);
         if (middleLeft)
         {
-            startEdge(s.left, x0, p0.a, x1, p1.a, dy01);
-            startEdge(s.right, x0, p0.a, xl, longA, dy01);
+            startEdge(s.left, x0, p0.a, x1, p1.a, dy01, byRows);
+            startEdge(s.right, x0, p0.a, xl, longA, dy01, byRows);
         }
         else
         {
-            startEdge(s.left, x0, p0.a, xl, longA, dy01);
-            startEdge(s.right, x0, p0.a, x1, p1.a, dy01);
+            startEdge(s.left, x0, p0.a, xl, longA, dy01, byRows);
+            startEdge(s.right, x0, p0.a, x1, p1.a, dy01, byRows);
         }
         int yStart = p0.y;
         if (yStart < 0)
@@ -286,15 +300,16 @@ void Rasterizer::setupTriangle(const Face& face, const Vertex* v[3])
     // Lower half: rows y1 to y2.
     if (p1.y < height && dy12 > 0)
     {
+        const Divisor byRows(dy12);
         if (middleLeft)
         {
-            startEdge(s.left, x1, p1.a, x2, p2.a, dy12);
-            startEdge(s.right, xl, longA, x2, p2.a, dy12);
+            startEdge(s.left, x1, p1.a, x2, p2.a, dy12, byRows);
+            startEdge(s.right, xl, longA, x2, p2.a, dy12, byRows);
         }
         else
         {
-            startEdge(s.left, xl, longA, x2, p2.a, dy12);
-            startEdge(s.right, x1, p1.a, x2, p2.a, dy12);
+            startEdge(s.left, xl, longA, x2, p2.a, dy12, byRows);
+            startEdge(s.right, x1, p1.a, x2, p2.a, dy12, byRows);
         }
         int yStart = p1.y;
         if (yStart < 0)

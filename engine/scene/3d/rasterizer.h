@@ -37,12 +37,16 @@ public:
     // One row span of the current triangle, for the span fillers.
     struct Edge;
     struct State;
+    // Fills rows [yStart, yEnd) of the current triangle.
+    using SpanFiller = void (*)(State& state, int yStart, int yEnd);
 
 private:
     const Vertex& vertexAt(const Face& face, int32_t index) const;
     bool drawOutlines(const Face& face, const Vertex* v[3]);
     void setupTriangle(const Face& face, const Vertex* v[3]);
     void fillSpans(int yStart, int yEnd);
+    // The span loop made for the loaded material and the surface format.
+    static SpanFiller selectSpanFiller(const State& state, bool rgb565);
 
     State* state;
     uint32_t* depthBuffer = nullptr;

@@ -215,7 +215,7 @@ Vertex* Renderer3D::intersectNear(const Vertex& a, const Vertex& b)
         return nullptr;
     const int64_t t = ((int64_t(nearFixed) - a.cameraZ) << 5) / d;
     auto mix = [t](int32_t from, int32_t to) { return clamp32(from + ((int64_t(to) - from) * t >> 5)); };
-    Vertex* v = new Vertex();
+    Vertex* v = tempPool->vertices.take();
     v->cameraX = mix(a.cameraX, b.cameraX);
     v->cameraY = mix(a.cameraY, b.cameraY);
     v->cameraZ = nearFixed;
@@ -247,19 +247,16 @@ void Renderer3D::clipNear(Face& face, int code, PtrVector& list)
     Vertex& v2 = vertexOf(face, idx[o[2]]);
     Vertex* a = twoBehind ? intersectNear(v1, v0) : intersectNear(v0, v1);
     Vertex* b = twoBehind ? intersectNear(v2, v0) : intersectNear(v0, v2);
+    // A vertex taken for a dropped face stays in the pool until the frame ends.
     if (!a || !b)
-    {
-        delete a;
-        delete b;
         return;
-    }
     project(*a);
     light(*a);
     project(*b);
     light(*b);
     const int32_t ia = tempIndex(a), ib = tempIndex(b);
     auto make = [&](int32_t p, int32_t q, int32_t r) {
-        Face* f = new Face(p, q, r, face.mesh, 1);
+        Face* f = tempPool->faces.take(p, q, r, face.mesh, uint8_t(1));
         f->shadeU = face.shadeU;
         f->shadeV = face.shadeV;
         f->depthKey = face.depthKey;
@@ -277,7 +274,7 @@ void Renderer3D::clipNear(Face& face, int code, PtrVector& list)
 Vertex* Renderer3D::midpointVertex(const Vertex& a, const Vertex& b)
 {
     auto half = [](int32_t p, int32_t q) { return int32_t((int64_t(p) + q) >> 1); };
-    Vertex* v = new Vertex();
+    Vertex* v = tempPool->vertices.take();
     v->cameraX = half(a.cameraX, b.cameraX);
     v->cameraY = half(a.cameraY, b.cameraY);
     v->cameraZ = half(a.cameraZ, b.cameraZ);
@@ -312,14 +309,12 @@ void Renderer3D::subdivideFace(Face* face, PtrVector& list, int depth)
                                  {mid[0], mid[1], mid[2]}};
     for (const auto& p : parts)
     {
-        Face* child = new Face(p[0], p[1], p[2], face->mesh, uint8_t(depth + 1));
+        Face* child = tempPool->faces.take(p[0], p[1], p[2], face->mesh, uint8_t(depth + 1));
         child->shadeU = face->shadeU;
         child->shadeV = face->shadeV;
         child->depthKey = face->depthKey;
         subdivideFace(child, list, depth);
     }
-    if (face->temporary)
-        delete face;
 }
 
 void Renderer3D::addFace(Face* face, PtrVector& list)

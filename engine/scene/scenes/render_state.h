@@ -1,9 +1,12 @@
 // render_state.h -- per-frame and per-mesh constants of the 3D render pass
 #pragma once
 
+#include "engine/scene/3d/vertex_face.h"
 #include "engine/scene/scenes/renderer3d.h"
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 class Material;
 
@@ -27,4 +30,34 @@ struct Renderer3D::MeshState
     bool perVertexLighting = false;
     int32_t offsetU = 0, offsetV = 0;
     int shiftU = 0, shiftV = 0;
+};
+
+// Records made afresh every frame (near-clip intersections, subdivision
+// midpoints and the faces between them), kept from frame to frame so that
+// a frame allocates only when it needs more of them than any frame before.
+template <class T>
+class FramePool
+{
+public:
+    template <class... Args>
+    T* take(Args&&... args)
+    {
+        if (used == items.size())
+            items.push_back(std::make_unique<T>(std::forward<Args>(args)...));
+        else
+            *items[used] = T(std::forward<Args>(args)...);
+        return items[used++].get();
+    }
+    // Every record taken is free again (the lists holding them are cleared).
+    void reset() { used = 0; }
+
+private:
+    std::vector<std::unique_ptr<T>> items;
+    size_t used = 0;
+};
+
+struct Renderer3D::TempPool
+{
+    FramePool<Vertex> vertices;
+    FramePool<Face> faces;
 };

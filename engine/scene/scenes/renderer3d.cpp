@@ -18,7 +18,8 @@
 
 Renderer3D::Renderer3D(Scene* owner, int w, int h)
     : Renderer(owner), width(w > 0 ? w : 0), height(h > 0 ? h : 0),
-      depthBuffer(new uint32_t[size_t(width) * size_t(height) + 1]), frame(new FrameState()), meshState(new MeshState())
+      depthBuffer(new uint32_t[size_t(width) * size_t(height) + 1]), frame(new FrameState()), meshState(new MeshState()),
+      tempPool(new TempPool())
 {
 }
 
@@ -29,6 +30,7 @@ Renderer3D::~Renderer3D()
     delete[] depthBuffer;
     delete frame;
     delete meshState;
+    delete tempPool;
 }
 
 void Renderer3D::initRasterizer()
@@ -257,26 +259,17 @@ void Renderer3D::drawLists()
     if (sortOpaque && opaqueCount > 1)
         sortByDepth(opaqueList.data(), 0, opaqueCount - 1);
     for (int i = opaqueCount - 1; i >= 0; --i)
-    {
-        Face* face = static_cast<Face*>(opaqueList.get(i));
-        rasterizer->drawTriangle(*face);
-        if (face->temporary)
-            delete face;
-    }
+        rasterizer->drawTriangle(*static_cast<Face*>(opaqueList.get(i)));
     transparentCount = transparentList.size();
     if (sortTransparent && transparentCount > 1)
         sortByDepth(transparentList.data(), 0, transparentCount - 1);
     for (int i = 0; i < transparentCount; ++i)
-    {
-        Face* face = static_cast<Face*>(transparentList.get(i));
-        rasterizer->drawTriangle(*face);
-        if (face->temporary)
-            delete face;
-    }
+        rasterizer->drawTriangle(*static_cast<Face*>(transparentList.get(i)));
     opaqueList.clear();
     transparentList.clear();
+    // Temporary faces and vertices go back to the pool for the next frame.
     tempCount = tempVertices.size();
-    for (int i = 0; i < tempCount; ++i)
-        delete static_cast<Vertex*>(tempVertices.get(i));
     tempVertices.clear();
+    tempPool->faces.reset();
+    tempPool->vertices.reset();
 }

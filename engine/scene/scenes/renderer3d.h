@@ -59,6 +59,7 @@ public:
 
     struct MeshState;
     struct FrameState;
+    struct TempPool;
 
 private:
     void clearDepth();
@@ -86,4 +87,5 @@ private:
     const Environment* boundEnvironment = nullptr;
     FrameState* frame;
     MeshState* meshState;
+    TempPool* tempPool;
 };
