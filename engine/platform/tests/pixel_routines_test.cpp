@@ -1,5 +1,6 @@
 // pixel_routines_test.cpp -- copies, scaled copies, rectangles, turns and fades in both depths
 #include "engine/platform/image.h"
+#include "engine/platform/pixel_format.h"
 #include "engine/platform/present_filter.h"
 
 #include "pixel_check.h"
@@ -251,6 +252,55 @@ TEST_P(PixelRoutines, ColorBlendFilterTable)
         }
         EXPECT_TRUE(matches(image, [&](int, int) { return expected; }, name("blend"))) << std::hex << c.pixel;
     }
+}
+
+// Every pixel of rows long enough for the eight-channel loop and its tail,
+// each channel by c + floor((k - c) x amount / 256).
+TEST_P(PixelRoutines, ColorBlendFilterFadesEveryPixel)
+{
+    const bool wide = !screen();
+    auto blend = [](uint32_t p, uint32_t k, int amount, int shift, int bits) {
+        const int mask = (1 << bits) - 1;
+        const int c = int(p >> shift) & mask, t = int(k >> shift) & mask;
+        return uint32_t(c + ((t - c) * amount >> 8)) << shift;
+    };
+    for (uint32_t colour : {0x000000u, 0xFFEEDDu, 0x3A7F05u})
+        for (int amount : {1, 77, 128, 200, 255, 256})
+        {
+            Image image(37, 3, screen());
+            auto raw = [&](int x, int y) {
+                const uint32_t v = uint32_t(x * 7919 + y * 104729) * 2654435761u;
+                return wide ? v : v >> 16; // a full top byte too: the fade clears it
+            };
+            auto at = [&](int x, int y) -> uint32_t {
+                const uint8_t* p = image.getPixelAddress(x, y);
+                return wide ? *reinterpret_cast<const uint32_t*>(p) : *reinterpret_cast<const uint16_t*>(p);
+            };
+            for (int y = 0; y < 3; ++y)
+                for (int x = 0; x < 37; ++x)
+                {
+                    uint8_t* p = image.getPixelAddress(x, y);
+                    if (wide)
+                        *reinterpret_cast<uint32_t*>(p) = raw(x, y);
+                    else
+                        *reinterpret_cast<uint16_t*>(p) = uint16_t(raw(x, y));
+                }
+            ColorBlendFilter filter(colour, amount);
+            filter.setImage(&image);
+            filter.apply(256);
+            const uint32_t k = wide ? colour : rgbTo565(colour);
+            for (int y = 0; y < 3; ++y)
+                for (int x = 0; x < 37; ++x)
+                {
+                    const uint32_t p = raw(x, y);
+                    const uint32_t expected = wide ? blend(p, k, amount, 16, 8) | blend(p, k, amount, 8, 8) |
+                                                         blend(p, k, amount, 0, 8)
+                                                   : blend(p, k, amount, 11, 5) | blend(p, k, amount, 5, 6) |
+                                                         blend(p, k, amount, 0, 5);
+                    ASSERT_EQ(at(x, y), expected)
+                        << std::hex << "colour " << colour << std::dec << " amount " << amount << " at " << x << "," << y;
+                }
+        }
 }
 
 TEST_P(PixelRoutines, BlendFilterCoversTheZoomedAreaOnly)
