@@ -196,14 +196,22 @@ struct Blit
     int zoom256;
 };
 
-// Byte offset of source pixel (x, y) of the blit from the destination address.
-int64_t placement(const Blit& b, const FrameBuffer& fb, int x, int y)
+// Where the blit's source pixels land, in bytes from the destination
+// address: pixel (x, y) of the blit at origin + x x alongRow + y x downRows.
+struct Placement
+{
+    int64_t origin;
+    int64_t alongRow;
+    int64_t downRows;
+};
+
+Placement placementOf(const Blit& b, const FrameBuffer& fb)
 {
     switch (b.orientation)
     {
-    case 1: return int64_t(y) * fb.xPitch + int64_t(b.w - 1 - x) * fb.yPitch;
-    case 2: return int64_t(b.h - 1 - y) * fb.xPitch + int64_t(x) * fb.yPitch;
-    default: return int64_t(x) * fb.xPitch + int64_t(y) * fb.yPitch;
+    case 1: return {int64_t(b.w - 1) * fb.yPitch, -int64_t(fb.yPitch), fb.xPitch};
+    case 2: return {int64_t(b.h - 1) * fb.xPitch, fb.yPitch, -int64_t(fb.xPitch)};
+    default: return {0, fb.xPitch, fb.yPitch};
     }
 }
 
@@ -241,34 +249,112 @@ bool clipToScreen(Blit& b, int width, int height)
     return b.w > 0 && b.h > 0;
 }
 
-template <class Pixel>
-void copyPixels(const Image& image, const Blit& b, const FrameBuffer& fb, uint8_t* dst, bool doubled)
+// One row of the blit: n pixels from the source row (every pixel, or the
+// zoomed ones) to 'at', one destination step apart; doubled pixels are
+// written as 2 x 2 (the step and placement are doubled by the caller).
+template <class Pixel, bool Zoomed, bool Doubled>
+void copyRow(const Pixel* row, int n, int zoom256, uint8_t* at, int64_t step, int64_t xPitch, int64_t yPitch,
+             int source = 0)
 {
-    const int scale = doubled ? 2 : 1;
-    const int64_t stepAlongRow = placement(b, fb, 1, 0) - placement(b, fb, 0, 0);
-    const bool blockRows = !doubled && b.zoom256 == 256 && stepAlongRow == int64_t(sizeof(Pixel));
-    for (int y = 0; y < b.h; ++y)
+    for (int x = 0; x < n; ++x, at += step)
     {
-        int sy = b.srcY + ((y * b.zoom256) >> 8);
-        const auto* row = reinterpret_cast<const Pixel*>(image.getPixelAddress(0, sy));
-        if (blockRows)
+        const Pixel p = Zoomed ? row[source >> 8] : row[x];
+        source += zoom256;
+        *reinterpret_cast<Pixel*>(at) = p;
+        if constexpr (Doubled)
         {
-            std::memcpy(dst + placement(b, fb, 0, y), row + b.srcX, size_t(b.w) * sizeof(Pixel));
-            continue;
+            *reinterpret_cast<Pixel*>(at + xPitch) = p;
+            *reinterpret_cast<Pixel*>(at + yPitch) = p;
+            *reinterpret_cast<Pixel*>(at + xPitch + yPitch) = p;
         }
-        for (int x = 0; x < b.w; ++x)
+    }
+}
+
+// Pixels that land one after another in memory are written eight bytes at
+// a time: four 16-bit or two 32-bit pixels, pixel(k) for k = 0, 1, ...
+// assembled in a register in order of address and stored at the lowest.
+template <class Pixel>
+constexpr int kGroup = int(8 / sizeof(Pixel));
+
+template <class Pixel, class Source>
+inline void storeGroup(uint8_t* at, bool backwards, Source pixel)
+{
+    uint64_t word;
+    if constexpr (sizeof(Pixel) == 2)
+        word = backwards ? uint64_t(pixel(3)) | uint64_t(pixel(2)) << 16 | uint64_t(pixel(1)) << 32 |
+                               uint64_t(pixel(0)) << 48
+                         : uint64_t(pixel(0)) | uint64_t(pixel(1)) << 16 | uint64_t(pixel(2)) << 32 |
+                               uint64_t(pixel(3)) << 48;
+    else
+        word = backwards ? uint64_t(pixel(1)) | uint64_t(pixel(0)) << 32 : uint64_t(pixel(0)) | uint64_t(pixel(1)) << 32;
+    std::memcpy(backwards ? at - (kGroup<Pixel> - 1) * int64_t(sizeof(Pixel)) : at, &word, sizeof word);
+}
+
+template <class Pixel, bool Zoomed, bool Doubled>
+void copyRows(const Image& image, const Blit& b, const FrameBuffer& fb, uint8_t* dst)
+{
+    constexpr int64_t size = int64_t(sizeof(Pixel));
+    constexpr int group = kGroup<Pixel>;
+    const int scale = Doubled ? 2 : 1;
+    const Placement place = placementOf(b, fb);
+    const int64_t step = place.alongRow * scale;
+    auto sourceRow = [&](int y) {
+        return reinterpret_cast<const Pixel*>(image.getPixelAddress(0, b.srcY + ((y * b.zoom256) >> 8))) + b.srcX;
+    };
+    auto rowStart = [&](int y) { return dst + (place.origin + int64_t(y) * place.downRows) * scale; };
+    int y = 0;
+    if (!Doubled && (place.downRows == size || place.downRows == -size))
+    {
+        // Source columns run along memory (a turned screen): a group of
+        // source rows at a time, each column of the group stored at once.
+        const bool backwards = place.downRows < 0;
+        for (; y + group <= b.h; y += group)
         {
-            Pixel p = row[b.srcX + ((x * b.zoom256) >> 8)];
-            uint8_t* at = dst + placement(b, fb, x, y) * scale;
-            *reinterpret_cast<Pixel*>(at) = p;
-            if (doubled)
+            const Pixel* rows[4] = {};
+            for (int k = 0; k < group; ++k)
+                rows[k] = sourceRow(y + k);
+            uint8_t* at = rowStart(y);
+            int source = 0;
+            for (int x = 0; x < b.w; ++x, at += step, source += b.zoom256)
             {
-                *reinterpret_cast<Pixel*>(at + fb.xPitch) = p;
-                *reinterpret_cast<Pixel*>(at + fb.yPitch) = p;
-                *reinterpret_cast<Pixel*>(at + fb.xPitch + fb.yPitch) = p;
+                const int sx = Zoomed ? source >> 8 : x;
+                storeGroup<Pixel>(at, backwards, [&](int k) { return rows[k][sx]; });
             }
         }
     }
+    for (; y < b.h; ++y)
+    {
+        const Pixel* row = sourceRow(y);
+        uint8_t* at = rowStart(y);
+        if (!Zoomed && !Doubled && step == size)
+        {
+            std::memcpy(at, row, size_t(b.w) * sizeof(Pixel));
+            continue;
+        }
+        int x = 0;
+        int source = 0;
+        if (!Doubled && (step == size || step == -size))
+        {
+            // Source rows run along memory: groups of a row's pixels.
+            const bool backwards = step < 0;
+            for (; x + group <= b.w; x += group, at += group * step, source += group * b.zoom256)
+                storeGroup<Pixel>(at, backwards, [&](int k) {
+                    return Zoomed ? row[(source + k * b.zoom256) >> 8] : row[x + k];
+                });
+        }
+        copyRow<Pixel, Zoomed, Doubled>(row + (Zoomed ? 0 : x), b.w - x, b.zoom256, at, step, fb.xPitch,
+                                        fb.yPitch, source);
+    }
+}
+
+template <class Pixel>
+void copyPixels(const Image& image, const Blit& b, const FrameBuffer& fb, uint8_t* dst, bool doubled)
+{
+    const bool zoomed = b.zoom256 != 256;
+    if (doubled)
+        zoomed ? copyRows<Pixel, true, true>(image, b, fb, dst) : copyRows<Pixel, false, true>(image, b, fb, dst);
+    else
+        zoomed ? copyRows<Pixel, true, false>(image, b, fb, dst) : copyRows<Pixel, false, false>(image, b, fb, dst);
 }
 
 } // namespace

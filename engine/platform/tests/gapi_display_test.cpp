@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -198,6 +199,60 @@ TEST_F(Gapi, RawVgaDoublesEveryPixelAndClipsInItsOwnSpace)
     std::fill(panel.begin(), panel.end(), 0);
     GapiDisplay::present(wide, 200, 636 / 2, nullptr, 256, 0);
     EXPECT_EQ(panel[size_t(639 * 480 + 479)], 1 + 39 + 1 * 300);
+    GapiDisplay::useFrameBuffer({}, nullptr, false);
+}
+
+// Every path of the blit (portrait and landscape-organised memory, the
+// doubled raw panel; three orientations; one to one and two zooms; both
+// depths; clipped and placed) against the pictures the per-pixel blit drew.
+TEST_F(Gapi, EveryBlitPathMatchesItsPinnedPictures)
+{
+    const RECT part{2, 1, 11, 9};
+    const struct
+    {
+        int originX, originY;
+        const RECT* rect;
+    } placements[] = {{0, 0, nullptr}, {-3, 2, nullptr}, {5, -4, &part}, {15, 18, nullptr}, {-2, 7, &part}};
+    // By depth (16, 32) and memory: portrait, landscape-organised, raw panel
+    const uint64_t pinned[2][3] = {{0xb5050692f9c7f481, 0x04684397e6363489, 0xcf86790c6767796b},
+                                   {0xc38ac44f44931807, 0x466b7bcd35b68337, 0x6208558ed45f36f3}};
+    for (int deep = 0; deep < 2; ++deep)
+    {
+        const int bytes = deep ? 4 : 2;
+        Image picture(13, 11, !deep);
+        for (int y = 0; y < 11; ++y)
+            for (int x = 0; x < 13; ++x)
+            {
+                const uint32_t v = uint32_t(1 + x + y * 13) * 0x01010101u;
+                std::memcpy(picture.getPixelAddress(x, y), &v, size_t(bytes));
+            }
+        for (int memory = 0; memory < 3; ++memory)
+        {
+            const int width = memory == 2 ? 40 : 20, height = memory == 2 ? 48 : 24;
+            std::vector<uint8_t> screen(size_t(width * height * bytes));
+            GapiDisplay::FrameBuffer layout{width, height, bytes, width * bytes, bytes * 8, 0};
+            uint8_t* origin = screen.data();
+            if (memory == 1)
+            {
+                // Rows of memory run down the screen; x steps back a whole row.
+                layout.xPitch = -height * bytes;
+                layout.yPitch = bytes;
+                origin += size_t((width - 1) * height * bytes);
+            }
+            uint64_t hash = 1469598103934665603ull;
+            for (int orientation = 0; orientation < 3; ++orientation)
+                for (int zoom : {256, 192, 77})
+                    for (const auto& p : placements)
+                    {
+                        std::fill(screen.begin(), screen.end(), 0);
+                        GapiDisplay::useFrameBuffer(layout, origin, memory == 2);
+                        GapiDisplay::present(picture, p.originX, p.originY, p.rect, zoom, orientation);
+                        for (uint8_t byte : screen)
+                            hash = (hash ^ byte) * 1099511628211ull;
+                    }
+            EXPECT_EQ(hash, pinned[deep][memory]) << "depth " << bytes * 8 << " memory " << memory;
+        }
+    }
     GapiDisplay::useFrameBuffer({}, nullptr, false);
 }
 
