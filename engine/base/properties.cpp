@@ -217,6 +217,22 @@ void Properties::put(const WCHAR* key, const WCHAR* value, bool keyOwned, bool v
     store(k, v, nullptr);
 }
 
+bool Properties::remove(const WCHAR* key)
+{
+    if (!key || isPlaceholder(key))
+        return false;
+    void** all = keys();
+    WCHAR* stored = nullptr;
+    for (int i = 0; i < size() && !stored; ++i)
+        if (wcscmp(static_cast<const WCHAR*>(all[i]), key) == 0)
+            stored = static_cast<WCHAR*>(all[i]);
+    if (!stored)
+        return false;
+    freeValue(Hashtable::remove(key));
+    delete[] stored;
+    return true;
+}
+
 const WCHAR* Properties::get(const WCHAR* key)
 {
     return getExpanded(key, 0);

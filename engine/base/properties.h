@@ -47,6 +47,9 @@ public:
     // named like the placeholders ("_COMMENT_LINE_", "_EMPTY_LINE_") are
     // refused.
     void put(const WCHAR* key, const WCHAR* value, bool keyOwned = false, bool valueOwned = false);
+    // Drops a real entry (key and value); comment and blank lines stay where
+    // they are. False when the key is not there.
+    bool remove(const WCHAR* key);
     // The value with its {name} references expanded (the expansion replaces
     // the stored value), or null.
     const WCHAR* get(const WCHAR* key);

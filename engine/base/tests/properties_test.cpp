@@ -263,3 +263,17 @@ TEST(Properties, KeysNamedLikePlaceholdersAreRefused)
     ASSERT_TRUE(p.save());
     EXPECT_EQ(get("cfg/t.properties"), "# first\nok=1\n");
 }
+
+TEST(Properties, RemoveDropsAnEntryAndKeepsTheComments)
+{
+    Properties p;
+    ASSERT_TRUE(loadText(p, "# head\na=1\n\nb=2\n# tail\n"));
+    EXPECT_TRUE(p.remove(u"a"));
+    EXPECT_FALSE(p.remove(u"a")) << "already gone";
+    EXPECT_FALSE(p.remove(u"_COMMENT_LINE_0")) << "comment lines are not entries";
+    EXPECT_EQ(p.get(u"a"), nullptr);
+    p.put(u"c", u"3");
+    EXPECT_EQ(realKeys(p), (std::vector<std::string>{"b", "c"}));
+    ASSERT_TRUE(p.save());
+    EXPECT_EQ(get("cfg/t.properties"), "# head\n\nb=2\n# tail\nc=3\n");
+}

@@ -1,0 +1,173 @@
+// game_app.cpp -- program entry, application window, flights and restarts
+#include "games/skyrend/game_app.h"
+
+#include "engine/base/properties.h"
+#include "engine/base/resource_files.h"
+#include "engine/base/wstring_utils.h"
+#include "engine/platform/message_loop.h"
+#include "engine/platform/system_utils.h"
+#include "engine/platform/wave_sound.h"
+#include "engine/scene/screen/canvas.h"
+#include "games/skyrend/command_line.h"
+#include "games/skyrend/main_screen.h"
+
+#include <os/wstring.h>
+
+namespace skyrend {
+
+namespace {
+
+constexpr const WCHAR* kGameTitle = u"Vasko-Skyrend";
+constexpr const WCHAR* kServerTitle = u"ZEDEdorid for Vasko-Skyrend ";
+// Characters a name typed into an edit box may not hold (blanks become '_').
+constexpr const WCHAR* kRefusedChars = u"`~!@#$%^&*=\\|,/?:;'\"";
+
+std::u16string programFolder()
+{
+    WCHAR folder[MAX_PATH] = {};
+    getProgramFolder(folder);
+    return folder;
+}
+
+// The server's console is a later part of the program; for now its cover
+// page shows that the program started as the server.
+class ServerCover : public Canvas
+{
+public:
+    ServerCover() : Canvas(kServerTitle, true)
+    {
+        style = WS_VISIBLE;
+        allowMultipleInstances = true;
+    }
+    void onDestroy() override { PostQuitMessage(0); }
+};
+
+int runServer()
+{
+    ServerCover console;
+    int x, y, w, h;
+    getScreenRect(&x, &y, &w, &h);
+    if (!console.create(x, y, w, h))
+        return 0;
+    Canvas::setScreenScale(float(console.getClientWidth()) * (1.0f / 240.0f));
+    console.loadTemplate(guiFolderPath().c_str(), u"MPGCover.properties", true);
+    console.redraw();
+    return runMessageLoop(console.getHandle());
+}
+
+int runGame(HINSTANCE instance, const WCHAR* commandLine)
+{
+    Window::setRefusedChars(kRefusedChars);
+    const WCHAR* argument = findArgument(commandLine);
+    GameApp app(instance, argument);
+    int x, y, w, h;
+    getScreenRect(&x, &y, &w, &h);
+    if (!app.create(x, y, w, h))
+        return 0;
+    Canvas::setScreenScale(float(app.getClientWidth()) * (1.0f / 240.0f));
+    if (!app.showMainScreen(argument))
+        return 0;
+    return runMessageLoop(app.getHandle());
+}
+
+} // namespace
+
+AppWindow::AppWindow(const WCHAR* title) : Window(title, nullptr, false)
+{
+    style = WS_VISIBLE;
+}
+
+std::u16string guiFolderPath()
+{
+    std::u16string folder = programFolder() + u"..\\resources\\GUI\\";
+    collapseParentDirs(folder.data());
+    return folder.c_str();
+}
+
+std::u16string processTempFolder()
+{
+    WCHAR documents[MAX_PATH] = {};
+    getSpecialFolder(5, documents);
+    // One folder per process: a game and a server console running side by
+    // side never empty each other's extracted files.
+    return os::format(u"%s\\Kalmir.tmp\\%u\\", documents, unsigned(GetCurrentProcessId()));
+}
+
+bool soundSwitchOf(Properties& settings)
+{
+    return settings.getFieldInt(u"soundEffect", u"selected", -1) == 0;
+}
+
+GameApp::GameApp(HINSTANCE, const WCHAR*) : AppWindow(kGameTitle)
+{
+    setTempFolder(processTempFolder().c_str());
+    const std::u16string folder = programFolder();
+    addResourcePack(u"scenes.zip", (folder + u"..\\resources\\scenes").c_str());
+    addResourcePack(u"aircraft.zip", (folder + u"..\\resources\\aircraft").c_str());
+    addResourcePack(u"manual.zip", (folder + u"..\\resources\\GUI").c_str());
+    Properties settings(u'=', u',', u':');
+    settings.load(guiFolderPath().c_str(), u"gsetting.properties");
+    WaveSound::setEnabled(soundSwitchOf(settings));
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+}
+
+GameApp::~GameApp() = default;
+
+void GameApp::onDestroy()
+{
+    closeResourcePacks();
+}
+
+void GameApp::onActivated(bool active)
+{
+    if (active && mainScreen)
+        mainScreen->setFocus();
+}
+
+bool GameApp::showMainScreen(const WCHAR* argument)
+{
+    mainScreen = new MainScreen(this, argument);
+    mainScreen->loadFileLists();
+    if (!addChild(mainScreen, 0, 0, Canvas::scaleToScreen(240), Canvas::scaleToScreen(320)))
+    {
+        delete mainScreen;
+        mainScreen = nullptr;
+        return false;
+    }
+    mainScreen->setFocus();
+    mainScreen->showArgumentPage();
+    return true;
+}
+
+bool GameApp::startFlight(int plane, int scene, int pilot, bool exerciseFlight)
+{
+    exercise = exerciseFlight;
+    const MainScreen* screen = mainScreen;
+    const auto& planes = screen->getPlanes();
+    const auto& scenes = screen->getScenes();
+    const PilotRecord* record = screen->getPilot(pilot);
+    std::u16string text = os::format(u"The %s flight of %s in %s over %s would start here.\n"
+                                     u"Flights are not part of this version yet.",
+                                     exerciseFlight ? u"exercise" : u"mission", record ? record->name : u"?",
+                                     planes[size_t(plane)].c_str(), scenes[size_t(scene)].c_str());
+    MessageBoxW(getHandle(), text.c_str(), u"Notice", MB_OK | MB_ICONINFORMATION);
+    return false;
+}
+
+void GameApp::showScoreboard()
+{
+    restartProgram(getHandle(), u"ARG:scoreboard");
+}
+
+int runProgram(HINSTANCE instance, const WCHAR* commandLine)
+{
+    if (checkFreeMemory(nullptr, GameApp::kNeededMemoryMB) != IDYES)
+        return 0;
+    WCHAR name[MAX_PATH] = {};
+    getProgramFileName(name);
+    if (isServerStart(name, commandLine))
+        return runServer();
+    return runGame(instance, commandLine);
+}
+
+} // namespace skyrend

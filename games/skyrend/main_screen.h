@@ -1,0 +1,129 @@
+// main_screen.h -- the main screen: every menu page of the game is a
+// template loaded into this one canvas; a page that needs a fresh process
+// restarts the program with an "ARG:" command
+#pragma once
+
+#include "engine/scene/screen/canvas.h"
+#include "games/skyrend/command_line.h"
+#include "games/skyrend/pilots.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class FadeEffect;
+class Sprite;
+
+namespace skyrend {
+
+class GameApp;
+
+// Control ids of the menu pages.
+enum ControlId
+{
+    kPlaneList = 1000,
+    kSceneList = 1001,
+    kGroupList = 1002,
+    kPilotList = 1003,
+    kPilotNameEdit = 1004,
+};
+
+class MainScreen : public Canvas
+{
+public:
+    // argument: the text after "ARG:", or null.
+    MainScreen(GameApp* app, const WCHAR* argument);
+    ~MainScreen() override;
+
+    // The plane and scene tables from the resource folders (at start).
+    void loadFileLists();
+    // Shows the page the start argument names (the cover when it names
+    // nothing usable), or starts the flight it asks for.
+    void showArgumentPage();
+
+    // Window slots.
+    void onCreate() override;
+    void onDestroy() override;
+    void update(float dt) override;
+    void onTemplateLoaded() override;
+    void onBeforeTemplateLoad(const WCHAR* folder, const WCHAR* name) override;
+
+    // Loads a page of the GUI folder in place (replacing the screen).
+    bool loadPage(const WCHAR* name);
+    // The text of the page now loaded ("cover.properties", ...).
+    const WCHAR* getPage() const { return getTemplateName(); }
+
+    const PilotRecord* getPilot(int row) const { return roster.at(row); }
+    int getPilotCount() const { return int(roster.pilots.size()); }
+    const std::vector<std::u16string>& getPlanes() const { return planes; }
+    const std::vector<std::u16string>& getScenes() const { return scenes_; }
+    int getSelectedPlane() const { return selectedPlane; }
+    int getSelectedScene() const { return selectedScene; }
+    const WCHAR* getGuiFolder() const { return guiFolder.c_str(); }
+
+    // Menu operations (public for the tests that drive a page directly).
+    void selectPlane(int index);
+    void selectScene(int index);
+    void showPilotStats(int row);
+    void savePilots();
+
+    // The page animation offsets, program-wide as the pages expect.
+    static float introOffset;
+    static float promptOffset;
+
+    // The pen after the canvas has seen it: the sprite commands.
+    void onPen(UINT message);
+    // The menu pages' control notifications.
+    void onControlCommand(int notification, int controlId);
+
+private:
+    struct Listeners : MouseListener, CommandListener, LoadListener
+    {
+        MainScreen& screen;
+        explicit Listeners(MainScreen& s) : screen(s) {}
+        void onMouse(Window*, UINT message, WPARAM, int, int) override { screen.onPen(message); }
+        void onCommand(Window*, int notification, int id, HWND) override { screen.onControlCommand(notification, id); }
+        void onLoad(const WCHAR* text, const WCHAR*, int percent) override;
+    };
+
+    void onSprite(const WCHAR* name);
+    void stopAll();
+    void fade(bool fadeIn);
+    void restart(const std::u16string& argument);
+    bool pageIs(const WCHAR* part) const;
+    void setSpriteText(const WCHAR* spriteName, const std::u16string& text);
+    void showObject(const WCHAR* objectName, bool visible);
+    void showSceneNamed(const WCHAR* sceneName, bool visible);
+
+    // Menu pages (main_screen_menu.cpp).
+    void fillMainMenu();
+    void fillList(int id, const std::vector<std::u16string>& labels, int selected);
+    void storePicture(const WCHAR* spriteName, const std::u16string& texture, const std::u16string& mask);
+    // The list row moved by step when it stays within the list, else -1.
+    int stepList(int id, int step);
+    void flyCommand(bool exercise);
+    void openNewPilot();
+    void finishNewPilot();
+    void openDeletePilot();
+    void answerDeletePilot(bool yes);
+    void fillScoreboard();
+
+    GameApp* app;
+    Listeners listeners{*this};
+    std::u16string argument;
+    bool hasArgument;
+    std::u16string guiFolder;
+    std::vector<std::u16string> planes;
+    std::vector<std::u16string> scenes_;
+    std::vector<std::u16string> planeLabels;
+    std::vector<std::u16string> sceneLabels;
+    Roster roster;
+    std::unique_ptr<Properties> pilotFile;
+    std::unique_ptr<FadeEffect> fadeEffect;
+    HFONT listFont = nullptr;
+    int selectedPlane = 0;
+    int selectedScene = 0;
+    bool enteringPilot = false;
+};
+
+} // namespace skyrend

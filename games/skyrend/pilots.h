@@ -1,0 +1,57 @@
+// pilots.h -- the pilot roster of "tplist.properties", its ranking, and the
+// labels the menus show for plane and scene files
+#pragma once
+
+#include <os/types.h>
+
+#include <string>
+#include <vector>
+
+class Properties;
+
+namespace skyrend {
+
+// One limit for the name edit, the duplicate check and the record.
+constexpr int kPilotNameLength = 24;
+
+struct PilotRecord
+{
+    WCHAR name[kPilotNameLength + 1] = {};
+    int shootDown = 0;
+    int beShotDown = 0;
+    int missions = 0;
+
+    PilotRecord() = default;
+    // The name is cut to kPilotNameLength characters.
+    PilotRecord(const WCHAR* pilotName, int downs, int downed, int flown);
+};
+
+// The roster: one record per pilot line in file order (a line is a pilot
+// when its value holds "Missions"; a missing number reads -1), and the last
+// pilot number ("lastPilotNo", 0 when missing).
+struct Roster
+{
+    std::vector<PilotRecord> pilots;
+    int lastPilot = 0;
+
+    void read(Properties& file);
+    // Puts "lastPilotNo" (clamped to count - 1, so -1 for an empty roster;
+    // in its place when it is there) and replaces the pilot lines, appended
+    // in roster order; comments and other entries stay. The caller saves.
+    void write(Properties& file) const;
+
+    int find(const WCHAR* pilotName) const;
+    const PilotRecord* at(int row) const;
+};
+
+// The name as it is stored: cut to kPilotNameLength characters.
+std::u16string pilotName(const WCHAR* text);
+
+// Scoreboard order: most enemies downed first, ties by fewer times downed.
+void rankPilots(std::vector<PilotRecord>& pilots);
+
+// Menu labels: "plane_f16_block50" -> "F16,BLOCK50"; "scene_red_sea" -> "red sea".
+std::u16string planeLabel(const std::u16string& fileName);
+std::u16string sceneLabel(const std::u16string& fileName);
+
+} // namespace skyrend

@@ -1,0 +1,42 @@
+// game_app_test.cpp -- the sound switch and the temporary folder of a start
+#include "games/skyrend/game_app.h"
+
+#include "engine/base/properties.h"
+
+#include "os/kernel/tests/device_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <os/process.h>
+#include <os/wstring.h>
+
+using namespace skyrend;
+
+TEST(SoundSwitch, OnOnlyWhenSelectedIsZero)
+{
+    const struct
+    {
+        const char* settings;
+        bool on;
+    } cases[] = {
+        {"soundEffect=GUIType:checkboxGroup, selected:0\n", true},
+        {"soundEffect=GUIType:checkboxGroup, selected:1\n", false},
+        {"soundEffect=GUIType:checkboxGroup\n", false}, // no field: off
+        {"missionType=GUIType:checkboxGroup, selected:0\n", false}, // no entry: off
+    };
+    for (const auto& c : cases)
+    {
+        os::testing::put("GUI/gsetting.properties", c.settings);
+        Properties settings(u'=', u',', u':');
+        ASSERT_TRUE(settings.load(u"\\GUI\\", u"gsetting.properties"));
+        EXPECT_EQ(c.on, soundSwitchOf(settings)) << c.settings;
+    }
+}
+
+TEST(TemporaryFolder, OnePerProcessUnderTheDocuments)
+{
+    const std::u16string expected = os::format(u"\\Kalmir.tmp\\%u\\", unsigned(GetCurrentProcessId()));
+    const std::u16string folder = processTempFolder();
+    ASSERT_GE(folder.size(), expected.size());
+    EXPECT_EQ(expected, folder.substr(folder.size() - expected.size())) << os::to_latin1(folder.c_str());
+}

@@ -1,0 +1,136 @@
+// pilots_test.cpp -- the pilot file, the scoreboard order and the menu labels
+#include "games/skyrend/pilots.h"
+
+#include "engine/base/properties.h"
+
+#include "os/kernel/tests/device_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <os/wstring.h>
+
+using namespace skyrend;
+using os::testing::get;
+using os::testing::put;
+
+namespace {
+
+Properties* loadPilots(const std::string& text)
+{
+    put("GUI/tplist.properties", text);
+    auto* file = new Properties(u'=', u',', u':');
+    EXPECT_TRUE(file->load(u"\\GUI\\", u"tplist.properties"));
+    return file;
+}
+
+std::vector<std::string> names(const std::vector<PilotRecord>& pilots)
+{
+    std::vector<std::string> out;
+    for (const auto& p : pilots)
+        out.push_back(os::to_latin1(p.name));
+    return out;
+}
+
+} // namespace
+
+TEST(Roster, RoundTripKeepsCommentsAndOtherEntries)
+{
+    std::unique_ptr<Properties> file(loadPilots("# pilots\n"
+                                                "lastPilotNo=1\n"
+                                                "Ace=ShootDown:3, BeShotDown:1, Missions:7\n"
+                                                "\n"
+                                                "# a note kept in place\n"
+                                                "version=2\n"
+                                                "Kite=ShootDown:9, Missions:12\n"
+                                                "notAPilot=ShootDown:1\n"));
+    Roster roster;
+    roster.read(*file);
+    ASSERT_EQ(names(roster.pilots), (std::vector<std::string>{"Ace", "Kite"}));
+    EXPECT_EQ(1, roster.lastPilot);
+    EXPECT_EQ(-1, roster.pilots[1].beShotDown) << "a missing number reads -1";
+    EXPECT_EQ(12, roster.pilots[1].missions);
+
+    roster.pilots[0].missions = 8;
+    roster.pilots.emplace_back(u"Rookie", 0, 0, 0);
+    roster.pilots.erase(roster.pilots.begin() + 1);
+    roster.lastPilot = 1;
+    roster.write(*file);
+    ASSERT_TRUE(file->save());
+    EXPECT_EQ(get("GUI/tplist.properties"), "# pilots\n"
+                                            "lastPilotNo=1\n"
+                                            "\n"
+                                            "# a note kept in place\n"
+                                            "version=2\n"
+                                            "notAPilot=ShootDown:1\n"
+                                            "Ace=ShootDown:3, BeShotDown:1, Missions:8\n"
+                                            "Rookie=ShootDown:0, BeShotDown:0, Missions:0\n");
+
+    std::unique_ptr<Properties> again(loadPilots(get("GUI/tplist.properties")));
+    Roster reread;
+    reread.read(*again);
+    EXPECT_EQ(names(reread.pilots), (std::vector<std::string>{"Ace", "Rookie"}));
+    EXPECT_EQ(8, reread.pilots[0].missions);
+}
+
+TEST(Roster, LastPilotIsClampedWhenWritten)
+{
+    const struct
+    {
+        int pilots;
+        int last;
+        const char* written;
+    } cases[] = {{3, 5, "lastPilotNo=2"}, {3, 1, "lastPilotNo=1"}, {0, 0, "lastPilotNo=-1"}};
+    for (const auto& c : cases)
+    {
+        Properties file(u'=', u',', u':');
+        file.setPath(u"\\GUI\\", u"t.properties");
+        Roster roster;
+        for (int i = 0; i < c.pilots; ++i)
+            roster.pilots.emplace_back(os::format(u"P%d", i).c_str(), 0, 0, 0);
+        roster.lastPilot = c.last;
+        roster.write(file);
+        ASSERT_TRUE(file.save());
+        EXPECT_NE(get("GUI/t.properties").find(c.written), std::string::npos) << get("GUI/t.properties");
+    }
+}
+
+TEST(Roster, MissingFileGivesAnEmptyRoster)
+{
+    Properties file(u'=', u',', u':');
+    EXPECT_FALSE(file.load(u"\\GUI\\", u"none.properties"));
+    Roster roster;
+    roster.read(file);
+    EXPECT_TRUE(roster.pilots.empty());
+    EXPECT_EQ(0, roster.lastPilot);
+}
+
+TEST(Roster, OneNameLimitForRecordsAndLookups)
+{
+    const std::u16string long25 = u"ABCDEFGHIJKLMNOPQRSTUVWXY";
+    PilotRecord record(long25.c_str(), 0, 0, 0);
+    EXPECT_EQ(std::u16string(record.name), long25.substr(0, kPilotNameLength));
+    Roster roster;
+    roster.pilots.push_back(record);
+    // Equal in the first 24 characters is the same pilot: a second record
+    // would share the first one's key in the file and one would be lost.
+    EXPECT_EQ(0, roster.find((long25.substr(0, 24) + u"Z").c_str()));
+    EXPECT_EQ(-1, roster.find(u"ABC"));
+    EXPECT_EQ(nullptr, roster.at(-1));
+    EXPECT_EQ(nullptr, roster.at(1));
+}
+
+TEST(Ranking, MostDownsFirstThenFewestTimesDowned)
+{
+    std::vector<PilotRecord> pilots = {{u"A", 3, 2, 0}, {u"B", 3, 1, 0}, {u"C", 9, 0, 0}, {u"D", 0, 0, 0}};
+    rankPilots(pilots);
+    EXPECT_EQ(names(pilots), (std::vector<std::string>{"C", "B", "A", "D"}));
+}
+
+TEST(Labels, PlanesAndScenes)
+{
+    EXPECT_EQ(u"F16,BLOCK50", planeLabel(u"plane_f16_block50"));
+    EXPECT_EQ(u"SWIFT,MK2", planeLabel(u"plane_swift_mk2"));
+    EXPECT_EQ(u"X", planeLabel(u"x"));
+    EXPECT_EQ(u"red sea", sceneLabel(u"scene_red_sea"));
+    EXPECT_EQ(u"desert", sceneLabel(u"desert"));
+}

@@ -1,0 +1,233 @@
+// program_test.cpp -- Vasko-Skyrend as real processes: the start-up modes,
+// the restart protocol, command lines good and bad, and the pilot commands
+// whose faults would lose data
+#include "games/skyrend/tests/program_fixture.h"
+
+using namespace skyrend_test;
+
+namespace {
+
+const uint32_t kTitle = 0xFFE080;
+
+// The page a screenshot shows, told by what its template draws.
+bool isCover(const os::host::Picture& p)
+{
+    return near(p.at(4, 4), 0x101830) && count(p, 0, 72, 240, 36, kTitle) > 300;
+}
+
+bool isMainMenu(const os::host::Picture& p)
+{
+    return count(p, 0, 2, 240, 20, kTitle) > 100 && near(p.at(12, 266), 0x284678);
+}
+
+bool isScoreboard(const os::host::Picture& p)
+{
+    return count(p, 0, 8, 240, 22, kTitle) > 100 && near(p.at(74, 290), 0x284678);
+}
+
+bool shows(const std::string& errors, const std::string& text)
+{
+    return errors.find(text) != std::string::npos;
+}
+
+} // namespace
+
+TEST(SkyrendProgram, CommandLinesEndOnASensiblePage)
+{
+    const std::string longText(300, 'x');
+    const struct
+    {
+        std::vector<std::string> args;
+        bool (*page)(const os::host::Picture&);
+        const char* what;
+    } cases[] = {
+        {{}, isCover, "no argument"},
+        {{"ARG:MainMenu"}, isMainMenu, "a page name"},
+        {{"ARG:scoreboard"}, isScoreboard, "the scoreboard"},
+        {{"ARG:exerciseNow"}, isCover, "a flight without '/'"},
+        {{"ARG:fightNow/1,1"}, isCover, "a number missing"},
+        {{"ARG:exerciseNow/9,0,0"}, isCover, "a plane beyond the table"},
+        {{"ARG:exerciseNow/0,0,99"}, isCover, "a pilot beyond the list"},
+        {{"ARG:fightNow/99999999999999999999,0,0"}, isCover, "a number too long for any table"},
+        {{"ARG:" + longText}, isCover, "an over-long page name"},
+        {{"ARG:nosuchpage"}, isCover, "a page that does not exist"},
+        {{"ARG:..\\..\\..\\..\\etc\\passwd"}, isCover, "a path out of the folder"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        ProgramRun run;
+        ASSERT_EQ(0, run.run("wait 800\nshot page\n", c.args)) << run.errors();
+        os::host::Picture p;
+        ASSERT_TRUE(run.shot("page", p)) << run.errors();
+        EXPECT_TRUE(c.page(p)) << run.errors();
+        EXPECT_FALSE(shows(run.errors(), "Can not find the template file")) << run.errors();
+    }
+}
+
+TEST(SkyrendProgram, RestartCarriesTheNextPageIntoANewProcess)
+{
+    // The manual's Close restarts the program with "ARG:intro"; the script
+    // goes on in the new process, whose intro leads to the main menu.
+    ProgramRun run;
+    ASSERT_EQ(0, run.run("wait 300\n"
+                         "shot first\n"
+                         "tap 150 305  # Manual\n"
+                         "wait 1000\n"
+                         "tap 120 294  # Close\n"
+                         "wait 2000\n"
+                         "shot restarted\n"
+                         "tap 120 294  # Main menu\n"
+                         "wait 1500\n"
+                         "shot menu\n",
+                         {"ARG:MainMenu"}))
+        << run.errors();
+    ASSERT_TRUE(run.waitFor("menu")) << run.errors();
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("first", p));
+    EXPECT_TRUE(isMainMenu(p));
+    ASSERT_TRUE(run.shot("restarted", p));
+    EXPECT_GT(count(p, 0, 8, 240, 22, kTitle), 100) << "the intro's heading";
+    EXPECT_FALSE(isMainMenu(p));
+    ASSERT_TRUE(run.shot("menu", p));
+    EXPECT_TRUE(isMainMenu(p)) << run.errors();
+}
+
+TEST(SkyrendProgram, ExerciseRestartsIntoTheFlightWhichSaysItIsNotBuiltYet)
+{
+    // "Exercise" with plane 1 ("TERN"), scene 1 ("red canyon") and the
+    // pilot Kite (row 1): the new process gets "ARG:exerciseNow/1,1,1".
+    ProgramRun run;
+    ASSERT_EQ(0, run.run("wait 300\n"
+                         "tap 60 133   # the second plane\n"
+                         "tap 180 133  # the second scene\n"
+                         "tap 40 192   # Kite\n"
+                         "wait 200\n"
+                         "tap 60 274   # Exercise\n"
+                         "wait 2000\n"
+                         "shot after\n",
+                         {"ARG:MainMenu"}))
+        << run.errors();
+    ASSERT_TRUE(run.waitFor("after")) << run.errors();
+    const std::string errors = run.errors();
+    EXPECT_TRUE(shows(errors, "The exercise flight of Kite in plane_tern over scene_red_canyon would start here"))
+        << errors;
+    const std::string pilots = ProgramRun::read(run.resources("GUI/tplist.properties"));
+    EXPECT_NE(pilots.find("lastPilotNo=1"), std::string::npos) << pilots;
+    const std::string menu = ProgramRun::read(run.resources("GUI/MainMenu.properties"));
+    EXPECT_NE(menu.find("planeSelected=1"), std::string::npos) << "the choices are written back";
+    EXPECT_NE(menu.find("sceneSelected=1"), std::string::npos);
+    EXPECT_NE(menu.find("texture:..\\aircraft\\plane_tern.jpg"), std::string::npos) << menu;
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("after", p));
+    EXPECT_TRUE(isMainMenu(p)) << "the new process stays on the menu";
+}
+
+TEST(SkyrendProgram, FlightWithoutAPilotIsRefused)
+{
+    ProgramRun run;
+    std::ofstream(run.resources("GUI/tplist.properties")) << "lastPilotNo=0\n";
+    ASSERT_EQ(0, run.run("wait 300\ntap 60 274  # Exercise\nwait 300\nshot menu\n", {"ARG:MainMenu"})) << run.errors();
+    EXPECT_TRUE(shows(run.errors(), "You did not select a pilot, select one (or create a new one) then try again."))
+        << run.errors();
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("menu", p));
+    EXPECT_TRUE(isMainMenu(p)) << "no restart";
+}
+
+TEST(SkyrendProgram, DeletingWithNoSelectedRowDeletesNothing)
+{
+    ProgramRun run;
+    const std::string roster = "lastPilotNo=-1\n"
+                               "Ace=ShootDown:3, BeShotDown:1, Missions:7\n"
+                               "Kite=ShootDown:9, BeShotDown:0, Missions:12\n";
+    std::ofstream(run.resources("GUI/tplist.properties")) << roster;
+    ASSERT_EQ(0, run.run("wait 300\n"
+                         "tap 162 246  # Delete\n"
+                         "wait 200\n"
+                         "tap 68 282   # Delete in the question\n"
+                         "wait 200\n",
+                         {"ARG:MainMenu"}))
+        << run.errors();
+    const std::string saved = ProgramRun::read(run.resources("GUI/tplist.properties"));
+    EXPECT_NE(saved.find("Ace=ShootDown:3, BeShotDown:1, Missions:7"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("Kite=ShootDown:9, BeShotDown:0, Missions:12"), std::string::npos) << saved;
+}
+
+TEST(SkyrendProgram, PilotsAreDeletedAndNamesKeepOneLimit)
+{
+    ProgramRun run;
+    std::ofstream(run.resources("GUI/tplist.properties")) << "# pilots\nlastPilotNo=0\n"
+                                                             "Ace=ShootDown:3, BeShotDown:1, Missions:7\n";
+    ASSERT_EQ(0, run.run("wait 300\n"
+                         "tap 116 246  # New\n"
+                         "wait 100\n"
+                         "text \"ABCDEFGHIJKLMNOPQRSTUVWXYZ\"\n"
+                         "tap 196 272  # OK\n"
+                         "wait 200\n"
+                         "tap 116 246  # New again, the same first 24 letters\n"
+                         "wait 100\n"
+                         "text \"ABCDEFGHIJKLMNOPQRSTUVWX_more\"\n"
+                         "tap 196 272  # OK\n"
+                         "wait 200\n"
+                         "tap 40 180   # Ace\n"
+                         "tap 162 246  # Delete\n"
+                         "wait 100\n"
+                         "tap 68 282   # Delete in the question\n"
+                         "wait 200\n",
+                         {"ARG:MainMenu"}))
+        << run.errors();
+    EXPECT_TRUE(shows(run.errors(), "The pilot already exists, change the pilot's name and try again."))
+        << run.errors();
+    const std::string saved = ProgramRun::read(run.resources("GUI/tplist.properties"));
+    EXPECT_EQ(saved, "# pilots\nlastPilotNo=0\nABCDEFGHIJKLMNOPQRSTUVWX=ShootDown:0, BeShotDown:0, Missions:0\n");
+}
+
+TEST(SkyrendProgram, ServerModeByNameOrSwitch)
+{
+    const struct
+    {
+        const char* program;
+        std::vector<std::string> args;
+    } cases[] = {{"Vasko-Skyrend-server", {}}, {"Vasko-Skyrend", {"/server"}}, {"Vasko-Skyrend", {"/SERVER"}}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.program);
+        ProgramRun run;
+        ASSERT_EQ(0, run.run("wait 300\nshot server\n", c.args, c.program)) << run.errors();
+        os::host::Picture p;
+        ASSERT_TRUE(run.shot("server", p)) << run.errors();
+        EXPECT_TRUE(near(p.at(4, 4), 0x322010)) << "the server's cover";
+        EXPECT_GT(count(p, 0, 100, 240, 24, kTitle), 50);
+    }
+}
+
+TEST(SkyrendProgram, TooLittleMemoryAskedAndNoEndsTheProgram)
+{
+    ProgramRun run;
+    setenv("OS_MEM_AVAIL", "4000000", 1);
+    ASSERT_EQ(0, run.run("answer NO\nwait 300\nshot page\n"));
+    unsetenv("OS_MEM_AVAIL");
+    EXPECT_TRUE(shows(run.errors(), "\"Memory Warning\"")) << run.errors();
+    os::host::Picture p;
+    EXPECT_FALSE(run.shot("page", p)) << "no window was opened";
+}
+
+TEST(SkyrendProgram, EachProcessHasItsOwnTemporaryFolderAndRemovesIt)
+{
+    // The manual is read from its pack through the temporary folder; once the
+    // program has ended, its folder is gone and no other is touched.
+    ProgramRun run;
+    const std::string temp = run.tree + "/My Documents/Kalmir.tmp";
+    fs::create_directories(temp + "/1");
+    std::ofstream(temp + "/1/other.txt") << "another process's copy";
+    ASSERT_EQ(0, run.run("wait 300\ntap 150 305\nwait 1000\nshot manual\n", {"ARG:MainMenu"})) << run.errors();
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("manual", p));
+    EXPECT_TRUE(near(p.at(4, 4), 0xE8DCC0)) << "the manual from manual.zip";
+    EXPECT_TRUE(fs::exists(temp + "/1/other.txt"));
+    int folders = 0;
+    for (const auto& entry : fs::directory_iterator(temp))
+        folders += entry.is_directory();
+    EXPECT_EQ(1, folders) << "the program's own folder is removed at its end";
+}
