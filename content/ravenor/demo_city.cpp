@@ -197,18 +197,27 @@ Texture MakeTexture(uint32_t mode, uint32_t oneSided, uint16_t (*texel)(int x, i
 
 Mesh CarMesh(const char* name, int16_t y, int16_t halfX, int16_t height, int16_t halfZ)
 {
-    Mesh mesh;
-    mesh.name = name;
-    mesh.translation[1] = y;
-    AddBox(mesh, static_cast<int16_t>(-halfX), static_cast<int16_t>(-halfZ), halfX, halfZ, height, 0);
-    for (MeshVertex& v : mesh.vertices)
-        v.y = static_cast<int16_t>(v.y + y);
-    for (MeshFace& f : mesh.faces)
-        f.texture = 0;
-    return mesh;
+    const int16_t at[3] = {0, y, 0};
+    return BlockMesh(name, static_cast<int16_t>(-halfX), y, static_cast<int16_t>(-halfZ), halfX,
+                     static_cast<int16_t>(y + height), halfZ, at, 0);
 }
 
 } // namespace
+
+Mesh BlockMesh(const std::string& name, int16_t x0, int16_t y0, int16_t z0, int16_t x1, int16_t y1, int16_t z1,
+               const int16_t translation[3], uint32_t texture)
+{
+    Mesh mesh;
+    mesh.name = name;
+    for (int k = 0; k < 3; ++k)
+        mesh.translation[k] = translation[k];
+    AddBox(mesh, x0, z0, x1, z1, static_cast<int16_t>(y1 - y0), texture);
+    for (MeshVertex& v : mesh.vertices)
+        v.y = static_cast<int16_t>(v.y + y0);
+    for (MeshFace& f : mesh.faces)
+        f.texture = texture;
+    return mesh;
+}
 
 std::vector<Mesh> DemoCityMeshes()
 {

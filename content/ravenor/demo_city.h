@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "content/ravenor/mesh_writer.h"
@@ -33,6 +34,10 @@ constexpr int16_t kCityTile = 250;
 constexpr int16_t kCityStreets[3] = {-2500, 0, 2500};
 
 std::vector<Mesh> DemoCityMeshes();
+// A box from (x0, y0, z0) to (x1, y1, z1) in model space (y up): four walls
+// facing out and a top, cut into pieces of at most 250, all of one texture
+Mesh BlockMesh(const std::string& name, int16_t x0, int16_t y0, int16_t z0, int16_t x1, int16_t y1, int16_t z1,
+               const int16_t translation[3], uint32_t texture);
 std::vector<uint8_t> DemoSceneryP3d();
 std::vector<uint8_t> DemoSceneryTex();
 // "alto.p3d" (a body and a cabin placed by their mesh translations) and

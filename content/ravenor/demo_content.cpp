@@ -1,12 +1,14 @@
 // demo_content.cpp -- pictures, the prop model and the files of the demo
 #include "content/ravenor/demo_content.h"
 
+#include <cstdio>
 #include <fstream>
 
 #include "content/media/bmp_writer.h"
 #include "content/ravenor/archive_writer.h"
 #include "content/ravenor/demo_city.h"
 #include "content/ravenor/demo_font.h"
+#include "content/ravenor/demo_stage.h"
 #include "content/ravenor/image_writer.h"
 #include "content/ravenor/mesh_writer.h"
 
@@ -189,6 +191,9 @@ std::vector<DemoEntry> DemoArchiveEntries()
     entries.push_back({"scenery.tex", DemoSceneryTex()});
     entries.push_back({"alto.p3d", DemoCarP3d()});
     entries.push_back({"alto.tex", DemoCarTex()});
+    std::string error;
+    if (!DemoStageEntries(entries, error))
+        std::fprintf(stderr, "demo content: %s\n", error.c_str());
     return entries;
 }
 

@@ -14,7 +14,9 @@
 #include "ravenor/engine/render/text.h"
 #include "ravenor/engine/core/transform.h"
 #include "ravenor/game/bmp_reader.h"
+#include "ravenor/game/class_messages.h"
 #include "ravenor/game/entity.h"
+#include "ravenor/game/settings.h"
 #include "ravenor/game/interface_images.h"
 #include "ravenor/game/shell_state.h"
 #include "ravenor/game/window_proc.h"
@@ -28,7 +30,7 @@ constexpr int kWindowHeight = 220;
 constexpr int kSplashTop = 80;
 const WCHAR kClassName[] = u"Ravenor";
 
-P3dModel* g_demoModel = nullptr;
+constexpr int32_t kConeClass = 27;
 
 // The host may show its window only once messages are served: let it, without
 // taking any message, so the splash reaches a real window while loading runs.
@@ -153,6 +155,7 @@ int StartupLoad()
 {
     LoadFont();
     SetUpRenderer();
+    LoadSettings();
     for (uint8_t& key : g_shell.keys)
         key = 0;
     g_shell.sceneryLoaded = false;
@@ -166,7 +169,8 @@ int StartupLoad()
     g_shell.sceneryLoaded = true;
     BuildStarField();
     LoadInterfaceImages();
-    g_demoModel = LoadModel("cone.p3d", "cone.tex");
+    // The cone's family
+    SendClassMessage(kConeClass, nullptr, kMsgLoad);
     ResetAllEntities();
     return 1;
 }

@@ -15,6 +15,8 @@ struct CameraFollow
     int32_t value = 0;   // eased toward the type's cameraFollowTarget
 };
 
+constexpr int32_t kNoContactValue = INT32_MIN;
+
 struct VehicleState
 {
     CameraFollow* camera = nullptr;
@@ -36,6 +38,13 @@ struct VehicleState
     uint16_t stalled = 0;
     int32_t yawSlide = 0;
     uint8_t accelerate = 0, brake = 0, handbrake = 0, extraControl = 0, left = 0, right = 0;
+
+    // What the last suspension step found: contact heights (kNoContact when
+    // a wheel did not touch) and the lowest wheel point
+    int32_t contact[4] = {kNoContactValue, kNoContactValue, kNoContactValue, kNoContactValue};
+    int32_t lastContact[4] = {kNoContactValue, kNoContactValue, kNoContactValue, kNoContactValue};
+    int32_t lowestWheel = -999999;
+    int32_t contacts = 0;
 
     // The driver slot's side: the behaviour it is bound to and the data
     // pointer handed to PlaceVehicle
@@ -71,14 +80,17 @@ void SteerAndSlide(Entity* entity);
 void LoadToSprings(Entity* entity);
 void WheelTurnStep(Entity* entity);
 void BehaviourSteer(Entity* entity);
-void Suspension(Entity* entity);
+// slope: the body step's velocity along the ground
+void Suspension(Entity* entity, const int32_t slope[3]);
 // -999999 without ground, the ground height when the point is at most 9
 // above it, else kNoContact
 constexpr int32_t kNoGround = -999999;
-constexpr int32_t kNoContact = INT32_MIN;
+constexpr int32_t kNoContact = kNoContactValue;
 int32_t WheelRay(Entity* entity, const int32_t wheel[3], int32_t compression);
 void WallProbe(Entity* entity);
 void BuildBodyRotation(Entity* entity);
+// Every control, spring and slide value of the state to rest
+void ResetDriverState(VehicleState* state);
 void SpinWheels(Entity* entity);
 
 // Angles

@@ -7,7 +7,7 @@
 #include "ravenor/game/shell_state.h"
 #include "ravenor/game/startup.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR, int showCommand)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR command, int showCommand)
 {
     // The Smartphone screen; this host has no Game API screen, so the
     // display goes through GDI.
@@ -26,5 +26,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR, int showComma
         return 0;
     }
     StartupLoad();
-    RunMainLoop();
+    RunMainLoop(StageOfCommand(command));
 }

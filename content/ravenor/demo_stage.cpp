@@ -1,0 +1,156 @@
+// demo_stage.cpp -- the first stage's level and models
+#include "content/ravenor/demo_stage.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "content/ravenor/demo_city.h"
+#include "content/ravenor/image_writer.h"
+#include "content/ravenor/level_writer.h"
+#include "content/ravenor/mesh_writer.h"
+
+namespace ravenor_content {
+
+namespace {
+
+Texture Plain(uint16_t (*texel)(int x, int y))
+{
+    Texture t;
+    t.width = 16;
+    t.height = 16;
+    std::vector<uint16_t> pixels(256);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            pixels[size_t(y) * 16 + x] = texel(x, y);
+    t.frames.push_back(pixels);
+    return t;
+}
+
+// A car of about 1120 x 500 x 560: body, cabin, and four wheels of radius 100
+// whose centres lie 200 below the origin
+std::vector<Mesh> CarMeshes()
+{
+    const int16_t origin[3] = {0, 0, 0};
+    std::vector<Mesh> meshes;
+    meshes.push_back(BlockMesh("body", -250, -150, -560, 250, 100, 560, origin, 0));
+    Mesh cabin = BlockMesh("cabin", -220, 100, -250, 220, 300, 250, origin, 1);
+    // The cabin rides with the body: one mesh, so that only wheels turn.
+    const uint32_t base = static_cast<uint32_t>(meshes[0].vertices.size());
+    for (MeshFace& f : cabin.faces)
+        for (MeshCorner& c : f.corners)
+            c.vertex += base;
+    meshes[0].vertices.insert(meshes[0].vertices.end(), cabin.vertices.begin(), cabin.vertices.end());
+    meshes[0].faces.insert(meshes[0].faces.end(), cabin.faces.begin(), cabin.faces.end());
+    const char* names[4] = {"wheel_front_left", "wheel_front_right", "wheel_back_left", "wheel_back_right"};
+    const int16_t centres[4][3] = {{-235, -200, -440}, {235, -200, -440}, {-235, -200, 410}, {235, -200, 410}};
+    for (int i = 0; i < 4; ++i)
+    {
+        const int16_t* c = centres[i];
+        meshes.push_back(BlockMesh(names[i], static_cast<int16_t>(c[0] - 40), static_cast<int16_t>(c[1] - 100),
+                                   static_cast<int16_t>(c[2] - 100), static_cast<int16_t>(c[0] + 40),
+                                   static_cast<int16_t>(c[1] + 100), static_cast<int16_t>(c[2] + 100), c, 2));
+    }
+    return meshes;
+}
+
+std::vector<uint8_t> CarTex()
+{
+    return WriteTex({Plain([](int x, int y) -> uint16_t {
+                         return (y == 7 || y == 8) ? Rgb565(0xF0, 0xF0, 0xF0) : Rgb565(0x20 + x, 0x40, 0xC0);
+                     }),
+                     Plain([](int x, int y) -> uint16_t {
+                         return (x % 8 == 0 || y % 8 == 0) ? Rgb565(0x20, 0x20, 0x30) : Rgb565(0x70, 0xB0, 0xE0);
+                     }),
+                     Plain([](int x, int y) -> uint16_t {
+                         return (x + y) % 4 == 0 ? Rgb565(0x60, 0x60, 0x60) : Rgb565(0x18, 0x18, 0x18);
+                     })});
+}
+
+// Two posts at the road's edges and a banner across, 4000 wide
+std::vector<uint8_t> GateP3d()
+{
+    const int16_t origin[3] = {0, 0, 0};
+    Mesh gate = BlockMesh("gate", -2100, 0, -60, -1950, 1600, 60, origin, 0);
+    const Mesh right = BlockMesh("gate", 1950, 0, -60, 2100, 1600, 60, origin, 0);
+    const Mesh banner = BlockMesh("gate", -1950, 1200, -40, 1950, 1550, 40, origin, 1);
+    for (const Mesh* part : {&right, &banner})
+    {
+        const uint32_t base = static_cast<uint32_t>(gate.vertices.size());
+        gate.vertices.insert(gate.vertices.end(), part->vertices.begin(), part->vertices.end());
+        for (MeshFace f : part->faces)
+        {
+            for (MeshCorner& c : f.corners)
+                c.vertex += base;
+            gate.faces.push_back(f);
+        }
+    }
+    return WriteP3d({gate});
+}
+
+std::vector<uint8_t> GateTex(bool finish)
+{
+    Texture post = Plain([](int, int y) -> uint16_t {
+        return (y / 4) % 2 ? Rgb565(0xF0, 0xF0, 0xF0) : Rgb565(0xD0, 0x20, 0x20);
+    });
+    Texture banner = finish ? Plain([](int x, int y) -> uint16_t {
+        return ((x / 4) + (y / 4)) % 2 ? Rgb565(0xF8, 0xF8, 0xF8) : Rgb565(0x10, 0x10, 0x10);
+    })
+                            : Plain([](int x, int) -> uint16_t {
+                                  return (x / 4) % 2 ? Rgb565(0xF0, 0xD0, 0x10) : Rgb565(0x10, 0x10, 0x10);
+                              });
+    return WriteTex({post, banner});
+}
+
+std::vector<uint8_t> BoxP3d()
+{
+    const int16_t origin[3] = {0, 0, 0};
+    return WriteP3d({BlockMesh("box", -150, 0, -150, 150, 300, 150, origin, 0)});
+}
+
+std::vector<uint8_t> BoxTex()
+{
+    return WriteTex({Plain([](int x, int y) -> uint16_t {
+        return (x == 0 || y == 0 || x == y) ? Rgb565(0x60, 0x40, 0x10) : Rgb565(0xC0, 0x90, 0x40);
+    })});
+}
+
+} // namespace
+
+std::string StageDescription(int stage)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "/stg%03d.txt", stage);
+    std::ifstream in(std::string(RAVENOR_LEVEL_SOURCES) + name);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool DemoStageEntries(std::vector<DemoEntry>& entries, std::string& error)
+{
+    const std::string description = StageDescription(0);
+    if (description.empty())
+    {
+        error = "stg000.txt cannot be read";
+        return false;
+    }
+    std::vector<uint8_t> level;
+    if (!WriteLevel(description, level, error))
+    {
+        error = "stg000.txt: " + error;
+        return false;
+    }
+    entries.push_back({"stg000.lev", std::move(level)});
+    entries.push_back({"concorde.p3d", WriteP3d(CarMeshes())});
+    entries.push_back({"concorde.tex", CarTex()});
+    entries.push_back({"checkpoint_wide.p3d", GateP3d()});
+    entries.push_back({"checkpoint_wide.tex", GateTex(false)});
+    entries.push_back({"finish_wide.p3d", GateP3d()});
+    entries.push_back({"finish_wide.tex", GateTex(true)});
+    entries.push_back({"box.p3d", BoxP3d()});
+    entries.push_back({"box.tex", BoxTex()});
+    return true;
+}
+
+} // namespace ravenor_content

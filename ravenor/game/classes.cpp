@@ -1,0 +1,326 @@
+// classes.cpp -- class handlers: the families the first stage uses, and the
+// answers of the others
+#include "ravenor/game/classes.h"
+
+#include <cstring>
+
+#include "ravenor/engine/data/models.h"
+#include "ravenor/engine/render/text.h"
+#include "ravenor/game/class_messages.h"
+#include "ravenor/game/entity.h"
+#include "ravenor/game/ground.h"
+#include "ravenor/game/stage.h"
+#include "ravenor/game/stage_script.h"
+#include "ravenor/game/vehicle.h"
+
+namespace {
+
+constexpr int32_t kKindDriven = 0;
+constexpr int32_t kKindOther = 1;
+constexpr int32_t kKindArrow = 2;
+constexpr int32_t kKindCamera = 3;
+constexpr int32_t kKindSolid = 4;
+constexpr int32_t kBehaviourFinish = 32;
+
+// A model loaded once by name, and the type its first mesh gives
+struct ModelSlot
+{
+    const char* name;
+    bool loaded = false;
+    P3dModel* model = nullptr;
+    EntityType type;
+};
+
+void LoadSlot(ModelSlot& slot)
+{
+    if (slot.loaded)
+        return;
+    slot.loaded = true;
+    const std::string base = slot.name;
+    slot.model = LoadModel((base + ".p3d").c_str(), (base + ".tex").c_str());
+    if (slot.model == nullptr || slot.model->meshes.empty())
+        return;
+    MeshSize size{};
+    slot.model->meshes[0].GetBounds(size);
+    slot.type.radius = size.radius;
+    slot.type.minX = size.minX;
+    slot.type.maxX = size.maxX;
+    slot.type.minZ = size.minZ;
+    slot.type.maxZ = size.maxZ;
+    slot.type.minY = size.minY;
+    slot.type.maxY = size.maxY;
+}
+
+ModelSlot g_gates[5] = {{"checkpoint"}, {"checkpoint_wide"}, {"start_wide"}, {"finish"}, {"finish_wide"}};
+ModelSlot g_props[5] = {{"box"}, {"cone"}, {"roadblock"}, {"lamppost"}, {"qmark"}};
+
+ModelSlot* PropSlot(int32_t c)
+{
+    return c == 49 ? &g_props[4] : &g_props[c - 26];
+}
+
+void Dress(Entity* e, const ModelSlot& slot)
+{
+    e->model = slot.model;
+    e->type = slot.model != nullptr ? &slot.type : &EmptyType;
+}
+
+// ---- the driven car of model "concorde" ----
+
+const int32_t kConcordeGears[4] = {8, 6, 4, 2};
+const int32_t kConcordeCamera[3] = {0, -650, -3000};
+const int32_t kDefaultWheels[4][3] = {{-235, 200, 440}, {235, 200, 440}, {-235, 200, -410}, {235, 200, -410}};
+const char* const kWheelNames[4] = {"wheel_front_left", "wheel_front_right", "wheel_back_left", "wheel_back_right"};
+
+struct CarLoader
+{
+    ModelSlot slot{"concorde"};
+    CameraFollow camera;
+};
+CarLoader g_concorde;
+
+void SetConcordeConstants(EntityType& t)
+{
+    t.cameraFollowTarget = 180;
+    t.cameraTurnDivisor = 8;
+    t.cameraOffset = kConcordeCamera;
+    t.mass = 8;
+    t.springRate = 10;
+    t.springDamping = 7;
+    t.gravity = 10;
+    t.coastDrag = 2;
+    t.brakeForce = 8;
+    t.reverseLimit = 200;
+    t.steerLimit = 55;
+    t.steerRate = 3;
+    t.gearForce = kConcordeGears;
+    t.topSpeed = 540;
+    t.lateralGrip = 70;
+    t.skidSlide = 320;
+    t.headingDrag = 20;
+    t.tractionGain = 30;
+    t.slideTurn = 100;
+    t.handbrakeDrag = 6;
+    t.loadToSprings = 100;
+    t.reverseForce = 4;
+    t.reverseLights = 1;
+}
+
+void LoadConcorde()
+{
+    ModelSlot& slot = g_concorde.slot;
+    if (slot.loaded)
+        return;
+    LoadSlot(slot);
+    EntityType& t = slot.type;
+    SetConcordeConstants(t);
+    std::memcpy(t.wheel, kDefaultWheels, sizeof t.wheel);
+    t.rayLift = 0;
+    if (slot.model == nullptr)
+        return;
+    for (P3dMesh& mesh : slot.model->meshes)
+    {
+        for (int i = 0; i < 4; ++i)
+        {
+            if (std::strcmp(mesh.name, kWheelNames[i]) != 0)
+                continue;
+            t.wheel[i][0] = mesh.transform.t[0];
+            t.wheel[i][1] = -mesh.transform.t[1];
+            t.wheel[i][2] = -mesh.transform.t[2];
+            if (i == 0)
+            {
+                MeshSize size{};
+                mesh.GetBounds(size);
+                t.rayLift = size.radius;
+            }
+        }
+    }
+    t.maxY = t.wheel[0][1] + t.rayLift;
+}
+
+// ---- the stage objectives the first stage uses ----
+
+constexpr int32_t kCountdownRate = 40;
+constexpr int32_t kClockRate = 35;
+bool g_clockFrozen = false;
+
+void CountdownStep(Entity* e)
+{
+    Behaviour* node = e->behaviour;
+    node->accumulator += FrameScale(kCountdownRate);
+    const int32_t remaining = (node->count + 1) * 1000 - node->accumulator;
+    if (remaining >= 1000 && remaining < 6000)
+        PrintText(80, 100, 2, 2, 0, "%d", remaining / 1000);
+    else if (remaining < 1000)
+        PrintText(70, 100, 2, 2, 0, "GO");
+    if (node->accumulator > node->count * 1000 + 500)
+    {
+        // The controls go live when the countdown completes.
+        g_controlsLive = true;
+        CompleteRecord(node);
+        MakeInert(e);
+    }
+}
+
+void ClockStep(Entity* e)
+{
+    Behaviour* node = e->behaviour;
+    if (!g_clockFrozen && g_controlsLive)
+        node->accumulator += FrameScale(kClockRate);
+    int32_t remaining = node->count * 1000 - node->accumulator;
+    if (remaining < 0)
+        remaining = 0;
+    PrintText(0, 2, 1, 1, 0, "%3.2d", remaining / 1000);
+    PrintText(35, 2, 1, 1, 0, ":");
+    PrintText(40, 2, 1, 1, 0, "%.2d", remaining / 10 % 100);
+    if (remaining == 0)
+    {
+        CompleteRecord(node);
+        MakeInert(e);
+    }
+}
+
+// ---- gates: reached when the player comes within the record's radius ----
+
+void GateStep(Entity* e)
+{
+    Behaviour* node = e->behaviour;
+    if (g_player == nullptr || node == nullptr)
+        return;
+    if (PlanarDistance2(g_player, e) >= node->value)
+        return;
+    if (node->behaviourNumber == kBehaviourFinish)
+        g_clockFrozen = true;
+    CompleteRecord(node);
+    MakeInert(e);
+}
+
+int32_t Common(Entity* e, int32_t message, int32_t kind, int32_t drop)
+{
+    switch (message)
+    {
+    case kMsgKind: return kind;
+    case kMsgDropQuery: return drop;
+    case kMsgRemove:
+        if (e != nullptr)
+            MakeInert(e);
+        return 1;
+    default: return 1;
+    }
+}
+
+} // namespace
+
+int32_t ObjectiveHandler(int32_t c, Entity* e, int32_t message)
+{
+    if (message == kMsgCreate && e != nullptr)
+    {
+        if (e->behaviour != nullptr)
+            e->behaviour->accumulator = 0;
+        if (c == 14)
+            g_clockFrozen = false;
+        return 1;
+    }
+    if (message == kMsgStep && e != nullptr && e->behaviour != nullptr)
+    {
+        if (c == 13)
+            CountdownStep(e);
+        else if (c == 14)
+            ClockStep(e);
+        return 1;
+    }
+    return Common(e, message, kKindOther, 0);
+}
+
+int32_t GateHandler(int32_t c, Entity* e, int32_t message)
+{
+    ModelSlot& slot = g_gates[c - 1];
+    switch (message)
+    {
+    case kMsgLoad: LoadSlot(slot); return 1;
+    case kMsgCreate:
+        Dress(e, slot);
+        SettleLevel(e);
+        return 1;
+    case kMsgStep: GateStep(e); return 1;
+    default: return Common(e, message, kKindOther, 1);
+    }
+}
+
+int32_t ArrowHandler(int32_t, Entity* e, int32_t message)
+{
+    return Common(e, message, kKindArrow, 0);
+}
+
+int32_t CameraHandler(int32_t, Entity* e, int32_t message)
+{
+    return Common(e, message, kKindCamera, 0);
+}
+
+int32_t BehaviourObjectHandler(int32_t, Entity* e, int32_t message)
+{
+    return Common(e, message, kKindOther, 0);
+}
+
+int32_t PropHandler(int32_t c, Entity* e, int32_t message)
+{
+    ModelSlot& slot = *PropSlot(c);
+    switch (message)
+    {
+    case kMsgLoad: LoadSlot(slot); return 1;
+    case kMsgCreate:
+        Dress(e, slot);
+        SettleOnGround(e);
+        return 1;
+    default: return Common(e, message, kKindSolid, c == 26 ? 0 : 1);
+    }
+}
+
+int32_t TrafficCarHandler(int32_t, Entity* e, int32_t message)
+{
+    return Common(e, message, kKindSolid, 1);
+}
+
+int32_t DrivenCarHandler(int32_t c, Entity* e, int32_t message)
+{
+    const bool concorde = c == 55;
+    switch (message)
+    {
+    case kMsgLoad:
+        if (concorde)
+            LoadConcorde();
+        return 1;
+    case kMsgCreate:
+        if (!concorde || g_concorde.slot.model == nullptr)
+            return 1;
+        Dress(e, g_concorde.slot);
+        PlaceVehicle(e, e->X(), e->Y() - e->type->maxY, e->Z(), e->heading, &g_concorde.camera);
+        if (e->vehicle != nullptr)
+            e->vehicle->camera = &g_concorde.camera;
+        return 1;
+    case kMsgStep:
+        if (e->vehicle != nullptr)
+            DriveVehicle(e);
+        return 1;
+    case kMsgBecomePlayer: g_player = e; return 1;
+    default: return Common(e, message, kKindDriven, 1);
+    }
+}
+
+int32_t PedestrianHandler(int32_t, Entity* e, int32_t message)
+{
+    return Common(e, message, kKindOther, 1);
+}
+
+const EntityType* DrivenCarType(int32_t c)
+{
+    return c == 55 ? &g_concorde.slot.type : nullptr;
+}
+
+void ResetClassModels()
+{
+    for (ModelSlot* group : {g_gates, g_props})
+        for (int i = 0; i < 5; ++i)
+            group[i] = ModelSlot{group[i].name};
+    g_concorde = CarLoader{};
+}

@@ -1,0 +1,192 @@
+// game_step.cpp -- one stage frame
+#include "ravenor/game/game_step.h"
+
+#include <cstdio>
+
+#include "ravenor/engine/core/frame_pacing.h"
+#include "ravenor/engine/core/log.h"
+#include "ravenor/engine/render/city_cells.h"
+#include "ravenor/engine/render/frame_buffer.h"
+#include "ravenor/engine/render/poly_renderer.h"
+#include "ravenor/engine/render/text.h"
+#include "ravenor/game/entity.h"
+#include "ravenor/game/settings.h"
+#include "ravenor/game/shell_state.h"
+#include "ravenor/game/vehicle.h"
+#include "ravenor/game/world_draw.h"
+
+int32_t g_stageFrames = 0;
+
+namespace {
+
+constexpr int32_t kMessageFrames = 132;
+constexpr int32_t kMessageTop = 70;
+constexpr int32_t kLineHeight = 10;
+constexpr int32_t kLineChars = 40;
+constexpr int32_t kCameraPitch = 40;   // 2048 a turn: the camera looks a little down
+
+const char* g_lines[3] = {nullptr, nullptr, nullptr};
+int32_t g_messageTimer = 0;
+int32_t g_endTimer = 0;
+int32_t g_cameraHeading = 0;
+
+bool Empty(const char* line)
+{
+    return line == nullptr || line[0] == 0;
+}
+
+// A line that begins "<y>" or "<x,y>" is placed there; otherwise centred at y.
+void DrawMessageLine(int32_t& y, const char* line)
+{
+    char text[kLineChars + 1];
+    std::snprintf(text, sizeof text, "%s", line);
+    const char* body = text;
+    int32_t x = -1;
+    if (text[0] == '<')
+    {
+        int32_t numbers[2] = {0, 0};
+        int count = 0;
+        const char* p = text + 1;
+        for (; *p != 0 && *p != '>'; ++p)
+        {
+            if (*p >= '0' && *p <= '9' && count < 2)
+                numbers[count] = numbers[count] * 10 + (*p - '0');
+            else if (*p == ',' && count < 1)
+                ++count;
+        }
+        ++count;
+        if (*p == '>')
+        {
+            body = p + 1;
+            if (count == 1)
+                y = numbers[0];
+            else
+            {
+                x = numbers[0];
+                y = numbers[1];
+            }
+        }
+    }
+    if (x < 0)
+    {
+        x = (kFrameWidth - GetTextWidth(body)) / 2;
+        if (x < 0)
+            x = 0;
+    }
+    DrawTextLine(x, y, 0, body, false);
+    y += kLineHeight;
+}
+
+} // namespace
+
+void ShowMessage(const char* line1, const char* line2, const char* line3)
+{
+    if (Empty(line1) && Empty(line2) && Empty(line3))
+        return;
+    g_lines[0] = line1;
+    g_lines[1] = line2;
+    g_lines[2] = line3;
+    g_messageTimer = kMessageFrames;
+}
+
+void DrawMessages()
+{
+    if (g_messageTimer <= 0)
+        return;
+    g_messageTimer -= SpeedFactor() / 256;
+    int32_t y = kMessageTop;
+    for (int i = 0; i < 3; ++i)
+    {
+        if (!Empty(g_lines[i]))
+            DrawMessageLine(y, g_lines[i]);
+        else
+            y = i == 0 ? 80 : y + kLineHeight;
+    }
+}
+
+void ResetGameStep()
+{
+    g_lines[0] = g_lines[1] = g_lines[2] = nullptr;
+    g_messageTimer = 0;
+    g_endTimer = 0;
+    g_stageFrames = 0;
+    g_cameraHeading = 0;
+}
+
+void ReadControls()
+{
+    g_playerInput.accelerate = IsKeyDown(g_settings.keyAccelerate);
+    g_playerInput.brake = IsKeyDown(g_settings.keyBrake);
+    g_playerInput.handbrake = IsKeyDown(g_settings.keyHandbrake);
+    g_playerInput.left = IsKeyDown(g_settings.keyLeft);
+    g_playerInput.right = IsKeyDown(g_settings.keyRight);
+}
+
+void UpdateChaseCamera()
+{
+    if (g_player == nullptr)
+        return;
+    const EntityType* t = g_player->type;
+    const int32_t divisor = t->cameraTurnDivisor > 0 ? t->cameraTurnDivisor : 8;
+    g_cameraHeading = (g_cameraHeading + SignedAngle(g_cameraHeading, g_player->heading) / divisor) & 0xFFF;
+    if (g_stageFrames <= 1)
+        g_cameraHeading = g_player->heading & 0xFFF;
+    const int32_t height = t->cameraOffset != nullptr ? t->cameraOffset[1] : -650;
+    const int32_t distance = t->cameraOffset != nullptr ? t->cameraOffset[2] : -3000;
+    const int32_t s = WaveTable[g_cameraHeading];
+    const int32_t c = WaveTable[(g_cameraHeading + 1024) & 0xFFF];
+    g_camera.position[0] = g_player->X() + distance * s / 4096;
+    g_camera.position[1] = g_player->Y() + height;
+    g_camera.position[2] = g_player->Z() + distance * c / 4096;
+    Orientation yaw;
+    yaw.SetRotationY(g_cameraHeading / 2);
+    g_camera.orientation.SetRotationX(kCameraPitch);
+    g_camera.orientation.Multiply(yaw);
+    g_camera.orientation.t[0] = g_camera.orientation.t[1] = g_camera.orientation.t[2] = 0;
+}
+
+void GameStep()
+{
+    ProfileBegin("control");
+    DrawMessages();
+    ReadControls();
+    ProfileEnd("control");
+    g_shell.frameClock += SpeedFactor() / 256;
+    ++g_stageFrames;
+    if (!g_shell.paused)
+    {
+        SweepEntities();
+        UpdateChaseCamera();
+    }
+    // The world seen from the camera
+    ProfileBegin("Bsp");
+    MatrixStack& stack = *g_renderer.stack;
+    Transform world;
+    world.SetFromOrientation(g_camera.orientation);
+    world.t[0] = world.t[1] = world.t[2] = 0;
+    world.TranslateLocal(static_cast<int16_t>(-g_camera.position[0] / 8), static_cast<int16_t>(g_camera.position[1] / 8),
+                         static_cast<int16_t>(g_camera.position[2] / 8));
+    stack.Push();
+    DrawStarField();
+    Transform::Copy(*stack.top, world);
+    g_world.DrawVisibleCells();
+    ProfileEnd("Bsp");
+    ProfileBegin("obj");
+    DrawEntities();
+    ProfileEnd("obj");
+    stack.Pop();
+    // The stage's end
+    if (g_stageState == 17)
+    {
+        g_shell.stageOver = true;
+    }
+    else if (g_stageState == 16)
+    {
+        g_endTimer += SpeedFactor() * 3 / 256;
+        if (g_endTimer > kMessageFrames)
+        {
+            g_endTimer = 0;
+            g_shell.stageOver = true;
+        }
+    }
+}

@@ -1,0 +1,20 @@
+// game_step.h -- one frame of a running stage, its message lines and the
+// chase camera behind the player
+#pragma once
+
+#include <cstdint>
+
+// Three lines shown for 132 standard frames; three empty lines change nothing.
+void ShowMessage(const char* line1, const char* line2, const char* line3);
+void DrawMessages();
+// Message lines, timers and the camera back to their start
+void ResetGameStep();
+// The player's input flags from the key table and the settings' keys
+void ReadControls();
+// The camera behind the player's car, turning after it
+void UpdateChaseCamera();
+// One frame: messages, input, the entity sweep, the camera, the city and the
+// entities; sets the shell's stage-over flag when the stage has ended.
+void GameStep();
+// Frames the stage has run
+extern int32_t g_stageFrames;

@@ -1,0 +1,141 @@
+// settings.cpp -- "settings.bin" and the registry value "stage"
+#include "ravenor/game/settings.h"
+
+#include <os/windows.h>
+
+#include <cstdio>
+
+#include "ravenor/game/shell_state.h"
+
+Settings g_settings;
+int32_t UnlockedStages = 1;
+
+namespace {
+
+constexpr DWORD kAttributeNormal = 128;
+constexpr DWORD kAttributeHidden = 2;
+const WCHAR kProgressKey[] = u"Software\\Lumetra\\Ravenor";
+
+void SettingsPath(WCHAR* path)
+{
+    wcscpy(path, g_shell.programFolder);
+    wcscat(path, u"settings.bin");
+}
+
+uint32_t* Words(Settings& s)
+{
+    return &s.reserved0;
+}
+
+void Decode(const uint8_t* bytes, Settings& s)
+{
+    uint32_t* words = Words(s);
+    for (int i = 0; i < kSettingsBytes / 4; ++i)
+        words[i] = uint32_t{bytes[4 * i]} | uint32_t{bytes[4 * i + 1]} << 8 | uint32_t{bytes[4 * i + 2]} << 16 |
+                   uint32_t{bytes[4 * i + 3]} << 24;
+}
+
+void Encode(Settings& s, uint8_t* bytes)
+{
+    const uint32_t* words = Words(s);
+    for (int i = 0; i < kSettingsBytes / 4; ++i)
+        for (int b = 0; b < 4; ++b)
+            bytes[4 * i + b] = static_cast<uint8_t>(words[i] >> (8 * b));
+}
+
+void ClampValues(Settings& s)
+{
+    if (s.effectsVolume > kMaxVolume)
+        s.effectsVolume = kMaxVolume;
+    if (s.musicVolume > kMaxVolume)
+        s.musicVolume = kMaxVolume;
+    if (s.detail > kMaxDetail)
+        s.detail = kMaxDetail;
+}
+
+bool ReadFile44(const WCHAR* path, uint8_t* bytes)
+{
+    FILE* file = _wfopen(path, u"rb");
+    if (file == nullptr)
+        return false;
+    bool read = false;
+    if (std::fseek(file, 0, SEEK_END) == 0 && std::ftell(file) == kSettingsBytes && std::fseek(file, 0, SEEK_SET) == 0)
+        read = std::fread(bytes, 1, kSettingsBytes, file) == kSettingsBytes;
+    std::fclose(file);
+    return read;
+}
+
+} // namespace
+
+static_assert(sizeof(Settings) == kSettingsBytes);
+
+void SetDefaultKeys()
+{
+    g_settings.keyLeft = g_shell.keyMap.codes[KeyMap::kLeft];
+    g_settings.keyRight = g_shell.keyMap.codes[KeyMap::kRight];
+    g_settings.keyAccelerate = 113;
+    g_settings.keyBrake = 120;
+    g_settings.keyHandbrake = 119;
+    g_settings.keyPause = 51;
+}
+
+bool KeysAreDefault()
+{
+    const Settings s = g_settings;
+    SetDefaultKeys();
+    const bool same = s.keyLeft == g_settings.keyLeft && s.keyRight == g_settings.keyRight &&
+                      s.keyAccelerate == g_settings.keyAccelerate && s.keyBrake == g_settings.keyBrake &&
+                      s.keyHandbrake == g_settings.keyHandbrake && s.keyPause == g_settings.keyPause;
+    g_settings = s;
+    return same;
+}
+
+void LoadSettings()
+{
+    WCHAR path[kProgramFolderChars + 16];
+    SettingsPath(path);
+    SetFileAttributesW(path, kAttributeNormal);
+    uint8_t bytes[kSettingsBytes];
+    if (ReadFile44(path, bytes))
+    {
+        Decode(bytes, g_settings);
+        ClampValues(g_settings);
+        SetFileAttributesW(path, kAttributeNormal);
+        return;
+    }
+    g_settings = Settings{};
+    SetDefaultKeys();
+    SaveSettings();
+}
+
+int SaveProgress()
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kProgressKey, 0, nullptr, 0, 0xF003F, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return 0;
+    const DWORD value = static_cast<DWORD>(UnlockedStages);
+    const LONG set = RegSetValueExW(key, u"stage", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(key);
+    return set == ERROR_SUCCESS ? 1 : 0;
+}
+
+void SaveSettings()
+{
+    SaveProgress();
+    WCHAR path[kProgramFolderChars + 16];
+    SettingsPath(path);
+    FILE* file = _wfopen(path, u"wb");
+    if (file == nullptr)
+        return;
+    uint8_t bytes[kSettingsBytes];
+    Encode(g_settings, bytes);
+    std::fwrite(bytes, 1, kSettingsBytes, file);
+    std::fclose(file);
+    SetFileAttributesW(path, kAttributeHidden);
+}
+
+bool IsKeyDown(uint32_t code)
+{
+    return code < 256 && g_shell.keys[code] != 0;
+}

@@ -1,0 +1,41 @@
+// settings.h -- the options that survive a run ("settings.bin") and the
+// stage progress in the registry
+#pragma once
+
+#include <cstdint>
+
+// The exact content of "settings.bin": eleven little-endian words
+struct Settings
+{
+    uint32_t reserved0 = 0;
+    uint32_t reserved1 = 1;
+    uint32_t effectsVolume = 58;   // 0..116
+    uint32_t musicVolume = 58;     // 0..116 (0 keeps the music paused)
+    uint32_t detail = 58;          // 0..127
+    uint32_t keyLeft = 0;          // virtual-key codes
+    uint32_t keyRight = 0;
+    uint32_t keyAccelerate = 113;
+    uint32_t keyBrake = 120;
+    uint32_t keyHandbrake = 119;
+    uint32_t keyPause = 51;
+};
+constexpr int kSettingsBytes = 44;
+constexpr uint32_t kMaxVolume = 116;
+constexpr uint32_t kMaxDetail = 127;
+
+extern Settings g_settings;
+// Stages open to the player (1 at start)
+extern int32_t UnlockedStages;
+
+// Reads "settings.bin" of the program folder; any other size than 44 bytes,
+// or no file, gives the defaults, which are written at once. Volumes and
+// detail are kept within their ranges.
+void LoadSettings();
+// The progress first, then the file (hidden once written)
+void SaveSettings();
+// "stage" under HKEY_CURRENT_USER\Software\Lumetra\Ravenor; 1 when written
+int SaveProgress();
+void SetDefaultKeys();
+bool KeysAreDefault();
+// 1 while the key is down; codes outside the key table are never down
+bool IsKeyDown(uint32_t code);

@@ -1,0 +1,59 @@
+// stage_fixture.h -- the program started in-process and a stage run frame by frame
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <os/windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "ravenor/engine/core/frame_pacing.h"
+#include "ravenor/engine/render/frame_buffer.h"
+#include "ravenor/game/classes.h"
+#include "ravenor/game/game_step.h"
+#include "ravenor/game/main_loop.h"
+#include "ravenor/game/stage.h"
+#include "ravenor/game/vehicle.h"
+#include "os/host/png.h"
+#include "shell_fixture.h"
+
+// The demo archive, the window, the display and the start-up load
+inline void StartProgram()
+{
+    ResetModels();
+    ResetClassModels();
+    MountDemoArchive();
+    OpenGameWindow();
+    ASSERT_TRUE(PrepareScreen(SW_SHOW));
+    ASSERT_EQ(1, StartupLoad());
+    g_speedFactor = 256;
+    g_shell.stageOver = false;
+}
+
+// One stage frame at the standard speed factor, as the main loop draws it
+inline void StageFrame()
+{
+    ClearFrame();
+    ++g_shell.frameCounter;
+    ++g_renderFrame;
+    GameStep();
+    FlushDepthQueue();
+}
+
+inline void HoldKey(uint32_t code, bool down)
+{
+    g_shell.keys[code & 0xFF] = down ? 1 : 0;
+}
+
+// The frame as a PNG in the test's folder; answers the path
+inline std::string SaveFrame(const std::string& name)
+{
+    std::vector<uint16_t> pixels(kFrameCells);
+    for (int i = 0; i < kFrameCells; ++i)
+        pixels[i] = static_cast<uint16_t>(g_frame[i]);
+    const std::string path = name + ".png";
+    os::host::write_png(path, kFrameWidth, kFrameHeight, 16, kFrameWidth * 2, pixels.data());
+    return path;
+}
