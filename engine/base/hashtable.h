@@ -30,6 +30,9 @@ public:
     void* remove(const void* key);
     // Empties the table (only when it holds anything).
     void clear();
+    // The racing build's name for clear: the entries are released, the keys
+    // and values stay their owners'.
+    void reset() { clear(); }
 
     // The key list's own array: size() keys in insertion order.
     void** keys() const { return keyList->data(); }

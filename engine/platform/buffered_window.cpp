@@ -6,6 +6,11 @@
 
 BufferedWindow::BufferedWindow(const WCHAR* title, HWND parentHandle) : Window(title, parentHandle, true) {}
 
+BufferedWindow::BufferedWindow(const WCHAR* title, HWND parentHandle, bool buffered)
+    : Window(title, parentHandle, buffered)
+{
+}
+
 BufferedWindow::~BufferedWindow()
 {
     delete backBuffer;

@@ -8,6 +8,8 @@ class BufferedWindow : public Window
 {
 public:
     BufferedWindow(const WCHAR* title, HWND parentHandle);
+    // buffered false: a plain window of a class that may be buffered.
+    BufferedWindow(const WCHAR* title, HWND parentHandle, bool buffered);
     ~BufferedWindow() override;
 
     BackBuffer* getBackBuffer() const { return backBuffer; }

@@ -28,7 +28,7 @@ bool FrameTimer::tick()
         elapsedMs = periodMs; // one slow frame never makes a large step
 
     dt = float(elapsedMs) * 0.001f;
-    if (dt < 1e-10f)
+    if (floorDt && dt < 1e-10f)
         dt = 1e-10f;
 
     // The rate and the sleep follow the real frame time; only the step is capped.

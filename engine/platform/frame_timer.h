@@ -1,7 +1,7 @@
 // frame_timer.h -- per-frame time step, frame-rate measurement and pacing
 //
 // A canvas ticks its timer at the start of every frame. The timer answers the
-// frame's step in seconds (never 0), measures the frame rate over a window of
+// frame's step in seconds (never 0 unless floorDt is cleared), measures the frame rate over a window of
 // `windowMs`, and in the paced mode sleeps to hold `targetFps`.
 #pragma once
 
@@ -27,6 +27,9 @@ public:
     int fps = 0;
     float fpsExact = 0.0f;
     int extraDelayMs = 0;
+    // The step is at least 1e-10 s; the racing build clears this and gets a
+    // step of exactly 0 for two ticks in one millisecond.
+    bool floorDt = true;
     uint32_t nowMs = 0;
     uint32_t lastMs = 0;
     int elapsedMs = 0;

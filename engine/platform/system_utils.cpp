@@ -26,15 +26,21 @@ DWORD getFreeMemory()
 
 int checkFreeMemory(HWND parent, float neededMB)
 {
+    WCHAR name[MAX_PATH];
+    getProgramFileName(name);
+    std::u16string quoted = u"'" + std::u16string(name) + u"'";
+    return checkFreeMemoryAs(parent, quoted.c_str(), neededMB);
+}
+
+int checkFreeMemoryAs(HWND parent, const WCHAR* shownName, float neededMB)
+{
     float freeMB = float(getFreeMemory()) * (1.0f / 1048576.0f);
     if (!(freeMB < neededMB))
         return IDYES;
-    WCHAR name[MAX_PATH];
-    getProgramFileName(name);
-    std::u16string text = os::format(u"'%s' needs %.1fMB memory. Free memory is now %.1fMB.\n"
+    std::u16string text = os::format(u"%s needs %.1fMB memory. Free memory is now %.1fMB.\n"
                                      u"System will adjust memory distribution to meet this requirement.\n"
                                      u"Ingore this warning and continue?",
-                                     name, double(neededMB), double(freeMB));
+                                     shownName ? shownName : u"", double(neededMB), double(freeMB));
     return MessageBoxW(parent, text.c_str(), u"Memory Warning", MB_YESNO | MB_ICONEXCLAMATION);
 }
 

@@ -12,6 +12,8 @@ DWORD getFreeMemory();
 // IDYES when at least neededMB megabytes are free, else the answer of the
 // "Memory Warning" Yes/No question on parent.
 int checkFreeMemory(HWND parent, float neededMB);
+// The same with the name shown as given (the racing programs pass theirs).
+int checkFreeMemoryAs(HWND parent, const WCHAR* shownName, float neededMB);
 
 // The program's device path cut just after its last backslash (MAX_PATH).
 void getProgramFolder(WCHAR* buffer);

@@ -90,7 +90,7 @@ bool Window::create(int x, int y, int width, int height)
         return false;
     }
     handle = created;
-    if (isEditControl())
+    if (subclassEdit && isEditControl())
     {
         SetWindowLongW(handle, GWL_USERDATA, reinterpret_cast<LONG_PTR>(this));
         savedEditProc = reinterpret_cast<WNDPROC>(

@@ -173,8 +173,16 @@ public:
     UINT controlId = 0;
     float zoom = 1.0f;
     int orientation = 0; // 1 and 2 swap the client width and height
+    // The older (racing) generation of windows: every window, a child too,
+    // ends the message loop on WM_DESTROY, and EDIT controls keep their own
+    // Enter handling.
+    bool quitOnAnyDestroy = false;
+    bool subclassEdit = true;
 
 protected:
+    // A window generation that answers a message its own way: true, with the
+    // answer in *result, when it did (nothing else then runs for it).
+    virtual bool handleOwnMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) { return false; }
     // Back-buffer hooks of buffered windows: make the buffer again for the
     // current size and answer its DC; its image; show it.
     virtual HDC rebuildBackBuffer() { return nullptr; }

@@ -83,6 +83,8 @@ LRESULT Window::handleCreate(HWND hwnd)
 
 LRESULT Window::handleMessage(UINT message, WPARAM w, LPARAM l)
 {
+    if (LRESULT own = 0; handleOwnMessage(message, w, l, &own))
+        return own;
     if (isMouseMessage(message))
     {
         handleMouse(message, w, l);
@@ -150,7 +152,7 @@ void Window::handleDestroy()
     stopTimer();
     onDestroy();
     afterDestroy();
-    if (!parent)
+    if (!parent || quitOnAnyDestroy)
         PostQuitMessage(0);
     // Messages after this one no longer reach the object.
     SetWindowLongW(handle, GWL_USERDATA, 0);

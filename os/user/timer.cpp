@@ -3,7 +3,9 @@
 // A timer belongs to the thread that owns its window (or that set it, for a
 // thread timer with no window). WM_TIMER is generated when the thread asks
 // for a message and nothing else is waiting; ticks missed while the thread
-// was busy coalesce into one. A period of 0 ticks at most once a millisecond.
+// was busy coalesce into one. A period of 0 ticks at most once a millisecond
+// and paces itself: its next tick is due one millisecond after the thread
+// next asks for a message, that is after the handler of the last tick ran.
 #include "os/user/user_private.h"
 
 #include "os/host/host.h"
@@ -45,12 +47,21 @@ bool next_timer(const Queue& queue, HWND filter, MSG* out, bool remove)
     uint64_t t_now = now();
     for (auto& t : state().timers)
     {
+        if (t.rearm && t.queue.get() == &queue)
+        {
+            t.rearm = false;
+            t.due = t_now + 1;
+        }
         if (!timer_matches(t, queue, filter) || t.due > t_now)
         {
             continue;
         }
         *out = MSG{t.hwnd, WM_TIMER, t.id, (LPARAM)t.proc, (DWORD)t_now, state().pen};
-        if (remove)
+        if (remove && t.zero_period)
+        {
+            t.rearm = true;
+        }
+        else if (remove)
         {
             t.due += t.period;
             if (t.due <= t_now)
@@ -70,7 +81,7 @@ uint64_t next_timer_due(const Queue& queue, HWND filter)
     {
         if (timer_matches(t, queue, filter))
         {
-            due = std::min(due, t.due);
+            due = std::min(due, t.rearm ? now() + 1 : t.due);
         }
     }
     return due;
@@ -116,7 +127,7 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse_ms, TIMERPROC proc)
         queue = current_queue();
         id = s.next_thread_timer++;
     }
-    Timer t{hwnd, id, effective_period(elapse_ms), proc, now() + effective_period(elapse_ms), queue};
+    Timer t{hwnd, id, effective_period(elapse_ms), proc, now() + effective_period(elapse_ms), queue, elapse_ms == 0};
     auto it = std::find_if(s.timers.begin(), s.timers.end(),
                            [&](const Timer& o) { return o.hwnd == hwnd && o.id == id && (hwnd || o.queue == queue); });
     if (it != s.timers.end())

@@ -94,6 +94,11 @@ struct Timer
     TIMERPROC proc = nullptr;
     uint64_t due = 0;
     std::shared_ptr<Queue> queue;
+    // Period 0: the next tick is due a millisecond after the thread next asks
+    // for a message, so the handler of one tick and the next never share a
+    // millisecond on any clock.
+    bool zero_period = false;
+    bool rearm = false;
 };
 
 struct HotKey

@@ -103,12 +103,26 @@ void Group2D::normalize(float radius)
     }
 }
 
-Rect2D::Rect2D(float scale, Texture* texture, Texture* mask)
+Rect2D::Rect2D(float scale, Texture* texture, Texture* mask, bool textureColorKey)
 {
-    build(scale, texture, mask);
+    build(scale, texture, mask, textureColorKey);
 }
 
-bool Rect2D::build(float scale, Texture* texture, Texture* mask)
+void Rect2D::resize(int w, int h)
+{
+    Shape2D* s = shapes.size() > 0 ? shape(0) : nullptr;
+    if (!s || s->points.size() < 4)
+        return;
+    float hw = float(w >> 1), hh = float(h >> 1);
+    const float corners[4][2] = {{-hw, hh}, {hw, hh}, {hw, -hh}, {-hw, -hh}};
+    for (int i = 0; i < 4; ++i)
+    {
+        s->point(i)->x = corners[i][0];
+        s->point(i)->y = corners[i][1];
+    }
+}
+
+bool Rect2D::build(float scale, Texture* texture, Texture* mask, bool textureColorKey)
 {
     if (!texture && !mask)
     {
@@ -123,7 +137,8 @@ bool Rect2D::build(float scale, Texture* texture, Texture* mask)
     auto* material = new ColorMaterial;
     material->texture = texture;
     material->mask = mask;
-    material->useTextureColorKey();
+    if (textureColorKey)
+        material->useTextureColorKey();
     const Texture* sizing = texture ? texture : mask;
     int w = sizing->imageWidth, h = sizing->imageHeight;
     int32_t u = sizing->width > 0 ? int32_t((int64_t(w) << 16) / sizing->width) : 0;

@@ -35,11 +35,14 @@ public:
 };
 
 // A group of one textured rectangle "rectangle" with its material "rectMtl".
+// The racing build's rectangles take no colour key from their texture.
 class Rect2D : public Group2D
 {
 public:
-    Rect2D(float scale, Texture* texture, Texture* mask);
+    Rect2D(float scale, Texture* texture, Texture* mask, bool textureColorKey = true);
     // False (after a box) when there is neither texture nor mask, or their
     // pictures differ in size; the group then stays empty.
-    bool build(float scale, Texture* texture, Texture* mask);
+    bool build(float scale, Texture* texture, Texture* mask, bool textureColorKey = true);
+    // The rectangle's corners at (+-(w >> 1), +-(h >> 1)).
+    void resize(int w, int h);
 };

@@ -25,8 +25,22 @@ void ShapePoint::project(const float* m, const Viewport2D& view)
 {
     int32_t sx = toInt(m[0] * x + m[1] * y + m[2]);
     int32_t sy = toInt(m[3] * x + m[4] * y + m[5]);
-    screenX = int32_t((int64_t(sx) * view.scale) >> 10) + (view.width >> 1);
-    screenY = (view.height >> 1) - int32_t((int64_t(sy) * view.scale) >> 10);
+    int32_t zx = int32_t((int64_t(sx) * view.scale) >> 10), zy = int32_t((int64_t(sy) * view.scale) >> 10);
+    if (view.orientation == 1)
+    {
+        screenX = (view.width >> 1) - zy;
+        screenY = (view.height >> 1) - zx;
+    }
+    else if (view.orientation == 2)
+    {
+        screenX = (view.width >> 1) + zy;
+        screenY = (view.height >> 1) + zx;
+    }
+    else
+    {
+        screenX = (view.width >> 1) + zx;
+        screenY = (view.height >> 1) - zy;
+    }
     const Material* material = shape ? shape->material : nullptr;
     if (!material)
         return;

@@ -12,12 +12,15 @@
 class Material;
 class Shape2D;
 
-// The renderer's 2D viewport: width, height and scale (1024 is 1:1).
+// The renderer's 2D viewport: width, height and scale (1024 is 1:1), and
+// the screen's orientation (the racing build turns the picture: 1 a quarter
+// turn one way, 2 the other; 0 upright).
 struct Viewport2D
 {
     int32_t width = 0;
     int32_t height = 0;
     int32_t scale = 1024;
+    int32_t orientation = 0;
 };
 
 class ShapePoint

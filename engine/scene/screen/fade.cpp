@@ -1,53 +1,39 @@
-// fade.cpp -- the colour fade: a blend filter over presents paced by the clock
+// fade.cpp -- the colour fade on a canvas
 #include "engine/scene/screen/fade.h"
 
 #include "engine/platform/back_buffer.h"
+#include "engine/platform/color_fade.h"
 #include "engine/platform/gapi_display.h"
 #include "engine/platform/image.h"
 #include "engine/platform/present_filter.h"
 #include "engine/scene/screen/canvas.h"
 
-#include <os/windows.h>
+namespace {
+
+// Presents at the canvas zoom; the sinking fade-out shows the whole picture
+// through GDI and the zoomed part under GAPI.
+class CanvasFade : public FadeTarget
+{
+public:
+    explicit CanvasFade(Canvas* canvas_) : canvas(canvas_), zoom256(int(canvas_->getZoom() * 256.0f)) {}
+    void attachFade(ColorBlendFilter* filter) override { canvas->addPresentFilter(filter); }
+    void detachFade(ColorBlendFilter* filter) override { canvas->removePresentFilter(filter); }
+    void redrawScenes() override { canvas->renderScenes(); }
+    void showFadeStep(bool sinking) override { canvas->present(nullptr, sinking ? sinkZoom256() : zoom256); }
+    Image* fadeImage() override { return canvas->getBackBuffer() ? canvas->getBackBuffer()->getImage() : nullptr; }
+    int sinkZoom256() override { return GapiDisplay::isDisplayOpen() ? zoom256 : 256; }
+
+private:
+    Canvas* canvas;
+    int zoom256;
+};
+
+} // namespace
 
 void FadeEffect::apply(Canvas* canvas, bool fadeIn, bool redraw)
 {
-    int steps = fps > 0 ? int(duration * float(fps)) : 0;
-    if (!canvas || steps <= 0)
+    if (!canvas)
         return;
-    ColorBlendFilter filter(colour, 0);
-    // Fading out without redraw sinks the back buffer itself step by step;
-    // otherwise every step is drawn anew and blended as it is shown.
-    bool sink = !fadeIn && !redraw;
-    Image* back = canvas->getBackBuffer() ? canvas->getBackBuffer()->getImage() : nullptr;
-    if (sink && !back)
-        return;
-    if (!sink)
-        canvas->addPresentFilter(&filter);
-    uint32_t frameMs = uint32_t(1000 / fps);
-    int zoom256 = int(canvas->getZoom() * 256.0f);
-    uint32_t last = GetTickCount();
-    for (int n = 0; n <= steps; ++n)
-    {
-        int i = fadeIn ? steps - n : n;
-        if (!sink)
-        {
-            canvas->renderScenes();
-            filter.setAmount(i * 255 / steps);
-            canvas->present(nullptr, zoom256);
-        }
-        else
-        {
-            int shown = GapiDisplay::isDisplayOpen() ? zoom256 : 256;
-            filter.setAmount(640 / steps);
-            filter.setImage(back);
-            filter.apply(shown);
-            canvas->present(nullptr, shown);
-        }
-        uint32_t spent = GetTickCount() - last;
-        if (spent < frameMs)
-            Sleep(frameMs - spent);
-        last = GetTickCount();
-    }
-    if (!sink)
-        canvas->removePresentFilter(&filter);
+    CanvasFade target(canvas);
+    runColorFade(duration, fps, colour, fadeIn, redraw, target);
 }

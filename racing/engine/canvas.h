@@ -1,0 +1,84 @@
+// canvas.h -- the racing build's canvas: frames from the window timer
+//
+// A racing canvas is a buffered child window of class "CANVAS" whose frames
+// come from its own window timer (identifier 65535, period 0) inside the
+// blocking message loop: each WM_TIMER ticks the frame timer, updates, draws
+// the scenes into the back buffer and shows it. While the canvas runs, the
+// window thread runs above normal priority, and at normal priority again
+// when it stops. The frame timer's step is not floored: two ticks in one
+// millisecond would give 0, which the platform's pacing of period-0 timers
+// rules out for the frames of a canvas.
+//
+// This is the frame-driving part of the racing canvas; scenes, templates
+// and the pen and key actions come with the racing scenes and renderers.
+#pragma once
+
+#include "engine/platform/frame_timer.h"
+#include "racing/engine/window.h"
+
+class SoundDictionary;
+class TextureDictionary;
+
+namespace racing {
+
+// Staged builds report (text, template name, percent).
+class LoadListener
+{
+public:
+    virtual ~LoadListener() = default;
+    virtual void onLoad(const WCHAR* text, const WCHAR* templateName, int percent) = 0;
+};
+
+class Canvas : public Window
+{
+public:
+    // Hot keys a page takes for the device's up, down and action buttons.
+    static constexpr int kHotKeyUp = 47238;
+    static constexpr int kHotKeyDown = 47239;
+    static constexpr int kHotKeyAction = 47240;
+
+    explicit Canvas(const WCHAR* name);
+    ~Canvas() override;
+
+    // Timer 65535 with period 0, the frame pointer when GAPI's display is
+    // open, thread priority above normal; stop undoes all three.
+    void start();
+    void stop();
+    bool isRunning() const { return running; }
+
+    // One frame: tick, update, scenes, afterFrame; onPeriod with the step on
+    // the tick that closes the frame timer's measuring window.
+    virtual void frameStep();
+    virtual void update(float dt) {}
+    virtual void renderScenes() {}
+    virtual void afterFrame(float dt) {}
+    virtual void onPeriod(float dt) {}
+
+    // WM_TIMER 65535: a frame, shown through GDI or straight into GAPI's frame buffer.
+    void onTimer() override;
+    // WM_PAINT: a frame while running, else the scenes drawn again.
+    void onPaint(PAINTSTRUCT* paint) override;
+    void onDestroy() override;
+
+    // Up, down and the action key arrive as WM_HOTKEY while grabbed.
+    void grabHotKeys();
+    void releaseHotKeys();
+
+    TextureDictionary* getTextureDictionary() const { return textures; }
+    SoundDictionary* getSoundDictionary() const { return sounds; }
+    void setLoadListener(LoadListener* listener) { loadListener = listener; }
+    LoadListener* getLoadListener() const { return loadListener; }
+    float getStep() const { return dt; }
+
+    FrameTimer frameTimer;
+
+protected:
+    float dt = 0.0f;
+    bool running = false;
+    bool hotKeysGrabbed = false;
+    TextureDictionary* textures = nullptr;
+    SoundDictionary* sounds = nullptr;
+    LoadListener* loadListener = nullptr;
+};
+
+} // namespace racing
