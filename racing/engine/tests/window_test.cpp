@@ -188,7 +188,8 @@ TEST(RacingWindow, DestroyingAnyWindowEndsTheLoopButAnEngineChildDoesNot)
     auto* engineChild = new ::Window(u"engine child", nullptr, false);
     engineChild->style = WS_CHILD | WS_VISIBLE;
     ASSERT_TRUE(engineFrame.addChild(engineChild, 0, 0, 50, 50));
-    engineChild->destroy();
+    engineChild->destroy(); // no longer the frame's: ours to delete
+    delete engineChild;
     EXPECT_FALSE(quitWaiting());
     engineFrame.destroy();
     EXPECT_TRUE(quitWaiting());
