@@ -135,6 +135,10 @@ void RasterContext::setMaterial(const Material* material)
         s.texelMaskV = wrapMask(sizing->height);
         s.rowLength = sizing->width;
     }
+    if (bitsPerPixel == 16)
+        spanfill::selectSpans<Pixel16, Pixel16Wide>(s, s.spans);
+    else
+        spanfill::selectSpans<Pixel32, Pixel32Wide>(s, s.spans);
     fill = s;
 }
 
@@ -169,6 +173,7 @@ void RasterContext::fillQuad(const QuadPoint* p)
         return;
     int dudx = int(cross(a, b, c, uOf) / area);
     int dvdx = int(cross(a, b, c, vOf) / area);
+    quadSpans = fill.spans[dvdx == 0 ? 1 : 0];
     fillRows(p, top, p[bottom].y, dudx, dvdx);
 }
 
@@ -229,8 +234,5 @@ void RasterContext::fillSpan(int y, int64_t leftX, int64_t rightX, int32_t u, in
     if (end <= first)
         return;
     uint8_t* row = pixels + int64_t(originY + y) * stride;
-    if (bitsPerPixel == 16)
-        fillSpanPixels<Pixel16>(fill, row, originX + first, end - first, u, v, dudx, dvdx);
-    else
-        fillSpanPixels<Pixel32>(fill, row, originX + first, end - first, u, v, dudx, dvdx);
+    quadSpans(fill, row, originX + first, end - first, u, v, dudx, dvdx);
 }

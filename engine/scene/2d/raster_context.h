@@ -43,6 +43,12 @@ struct FillState
     int32_t rowLength = 1;
     const void* texels = nullptr;
     const void* maskTexels = nullptr;
+    // Writes count pixels of a row from first on, texels from (u, v)
+    // stepped by (dudx, dvdx); [0] for any quad, [1] for quads whose v does
+    // not change along a row.
+    using SpanPixels = void (*)(const FillState& s, uint8_t* row, int first, int count, int32_t u, int32_t v,
+                                int32_t dudx, int32_t dvdx);
+    SpanPixels spans[2] = {};
 };
 
 class RasterContext
@@ -72,6 +78,7 @@ private:
     void loadTexels(const Image* image, std::vector<uint8_t>& copy, const void*& out);
     void fillRows(const QuadPoint* p, int top, int bottom, int dudx, int dvdx);
     void fillSpan(int y, int64_t leftX, int64_t rightX, int32_t u, int32_t v, int dudx, int dvdx);
+    FillState::SpanPixels quadSpans = nullptr; // the loop of the quad being filled
 
     int32_t originX = 0;
     int32_t originY = 0;
