@@ -123,19 +123,24 @@ template <class P, int Level, int Mask, bool Textured, bool Native>
     // A flat face reads its one entry through shade coordinates held still.
     const bool flat = s.flatIndex >= 0;
     const int32_t flatU = (s.flatIndex & 63) << 18, flatV = (s.flatIndex >> 6) << 18;
-    Rasterizer::Edge left = s.left, right = s.right;
-    uint8_t* rowBytes = s.origin + yStart * s.stride;
+    // The edges in locals; the left edge carries the attributes.
+    int32_t leftX = s.left.x, rightX = s.right.x;
+    const int32_t leftStep = s.left.xStep, rightStep = s.right.xStep;
+    int32_t rowZ = s.left.a[kDepth], rowSU = s.left.a[kShadeU], rowSV = s.left.a[kShadeV];
+    int32_t rowTU = s.left.a[kTexelU], rowTV = s.left.a[kTexelV];
+    const int32_t* const rowStep = s.left.aStep;
+    const int32_t stride = s.stride;
+    uint8_t* rowBytes = s.origin + yStart * stride;
     uint32_t* depthRow = s.depth + yStart * width;
-    for (int y = yStart; y < yEnd; ++y, rowBytes += s.stride, depthRow += width)
+    for (int y = yStart; y < yEnd; ++y, rowBytes += stride, depthRow += width)
     {
-        int first = left.x >> 16;
-        int end = right.x >> 16;
+        int first = leftX >> 16;
+        int end = rightX >> 16;
         if (end > width)
             end = width;
         if (end > first && end >= 1)
         {
-            int32_t z = left.a[kDepth], su = left.a[kShadeU], sv = left.a[kShadeV], tu = left.a[kTexelU],
-                    tv = left.a[kTexelV];
+            int32_t z = rowZ, su = rowSU, sv = rowSV, tu = rowTU, tv = rowTV;
             if (first < 0)
             {
                 const int64_t skip = -first;
@@ -181,13 +186,21 @@ template <class P, int Level, int Mask, bool Textured, bool Native>
                 depthRow[x] = depth;
             }
         }
-        left.x += left.xStep;
-        right.x += right.xStep;
-        for (int k = 0; k < kAttributeCount; ++k)
-            left.a[k] += left.aStep[k];
+        leftX += leftStep;
+        rightX += rightStep;
+        rowZ += rowStep[kDepth];
+        rowSU += rowStep[kShadeU];
+        rowSV += rowStep[kShadeV];
+        rowTU += rowStep[kTexelU];
+        rowTV += rowStep[kTexelV];
     }
-    s.left = left;
-    s.right = right;
+    s.left.x = leftX;
+    s.right.x = rightX;
+    s.left.a[kDepth] = rowZ;
+    s.left.a[kShadeU] = rowSU;
+    s.left.a[kShadeV] = rowSV;
+    s.left.a[kTexelU] = rowTU;
+    s.left.a[kTexelV] = rowTV;
 }
 
 template <class P, int Level, int Mask, bool Textured>
