@@ -56,19 +56,40 @@ void copyKeyed(Image& target, const Image& source, const CopyArea& a, uint32_t k
     }
 }
 
-// One target row of a scaled copy from a copy of its source row.
+// One target row of a scaled copy: count pixels from the source row's
+// columns.
 template <class Pixel>
-void scaleRow(const uint8_t* sourceRow, uint8_t* targetRow, const std::vector<int>& columns, uint32_t key)
+void scaleRow(const uint8_t* sourceRow, uint8_t* targetRow, const int* columns, int count, uint32_t key)
 {
     const auto* in = reinterpret_cast<const Pixel*>(sourceRow);
     auto* out = reinterpret_cast<Pixel*>(targetRow);
-    const bool keyed = key != 0xFFFFFFFFu;
-    for (size_t c = 0; c < columns.size(); ++c)
+    if (key == 0xFFFFFFFFu)
+    {
+        for (int c = 0; c < count; ++c)
+            out[c] = in[columns[c]];
+        return;
+    }
+    for (int c = 0; c < count; ++c)
     {
         Pixel p = in[columns[c]];
-        if (!keyed || p != Pixel(key))
+        if (p != Pixel(key))
             out[c] = p;
     }
+}
+
+// The column table and row copy of scaled copies, kept from call to call
+// (one set per thread), so that a zoomed present every frame allocates
+// nothing once the largest size has been seen.
+struct ScaleScratch
+{
+    std::vector<int> columns;
+    std::vector<uint8_t> row;
+};
+
+ScaleScratch& scaleScratch()
+{
+    thread_local ScaleScratch scratch;
+    return scratch;
 }
 
 template <class Pixel>
@@ -168,23 +189,33 @@ void Image::drawScaled(const Image& source, int x, int y, int width_, int height
         return;
 
     // Source columns, kept inside the source picture.
-    std::vector<int> columns(static_cast<size_t>(width_));
+    ScaleScratch& scratch = scaleScratch();
+    scratch.columns.resize(static_cast<size_t>(width_));
+    int* columns = scratch.columns.data();
     for (int c = 0; c < width_; ++c)
-        columns[size_t(c)] = int(std::min<int64_t>(srcX + ((c * stepX) >> 12), source.width - 1));
+        columns[c] = int(std::min<int64_t>(srcX + ((c * stepX) >> 12), source.width - 1));
     uint32_t key = transparentColor == 0xFFFFFFFFu ? 0xFFFFFFFFu : source.toPixel(transparentColor);
-    // A copy of the source row lets an image enlarge an area of itself.
-    std::vector<uint8_t> rowCopy(static_cast<size_t>(source.stride));
+    // An image enlarging an area of itself reads each source row from a
+    // copy, since the row may be overwritten while it is read.
+    const bool inPlace = &source == this;
+    if (inPlace)
+        scratch.row.resize(static_cast<size_t>(source.stride));
 
     // Rows from the last to the first, so an enlargement in place reads rows
     // that are not yet overwritten.
     for (int r = height_ - 1; r >= 0; --r)
     {
         int sy = int(std::min<int64_t>(srcY + ((r * stepY) >> 12), source.height - 1));
-        std::memcpy(rowCopy.data(), source.getPixelAddress(0, sy), rowCopy.size());
+        const uint8_t* sourceRow = source.getPixelAddress(0, sy);
+        if (inPlace)
+        {
+            std::memcpy(scratch.row.data(), sourceRow, scratch.row.size());
+            sourceRow = scratch.row.data();
+        }
         if (bits == 16)
-            scaleRow<uint16_t>(rowCopy.data(), getPixelAddress(x, y + r), columns, key);
+            scaleRow<uint16_t>(sourceRow, getPixelAddress(x, y + r), columns, width_, key);
         else
-            scaleRow<uint32_t>(rowCopy.data(), getPixelAddress(x, y + r), columns, key);
+            scaleRow<uint32_t>(sourceRow, getPixelAddress(x, y + r), columns, width_, key);
     }
 }
 
