@@ -85,28 +85,51 @@ uint8_t* getDibBits(BITMAPINFOHEADER* info)
     return reinterpret_cast<uint8_t*>(info) + info->biSize + getDibColorTableSize(info);
 }
 
-PackedDib parseBmp(const uint8_t* data, size_t length)
+namespace {
+
+// Where the parts of a checked BMP file image lie: its header (read out),
+// colour table (or masks) and pixel rows, in the file's bytes.
+struct BmpLayout
+{
+    BITMAPINFOHEADER header;
+    const uint8_t* table;
+    size_t tableBytes;
+    const uint8_t* rows;
+    size_t rowBytes;
+};
+
+bool readLayout(const uint8_t* data, size_t length, BmpLayout& out)
 {
     if (!data || length < kFileHeaderBytes + kInfoHeaderBytes)
-        return nullptr;
+        return false;
     if (data[0] != 'B' || data[1] != 'M' || readLE16(data + 6) != 0 || readLE16(data + 8) != 0)
-        return nullptr;
+        return false;
     uint32_t pixelOffset = readLE32(data + 10);
     BITMAPINFOHEADER header = readInfoHeader(data + kFileHeaderBytes);
     if (!headerIsSound(header))
-        return nullptr;
+        return false;
 
     size_t table = size_t(getDibColorTableSize(&header));
     size_t pixelBytes = size_t(getDibPixelBytes(&header));
     size_t tableAt = kFileHeaderBytes + kInfoHeaderBytes;
     size_t pixelsAt = pixelOffset != 0 ? pixelOffset : tableAt + table;
     if (tableAt + table > length || pixelsAt > length || length - pixelsAt < pixelBytes)
-        return nullptr;
+        return false;
+    out = {header, data + tableAt, table, data + pixelsAt, pixelBytes};
+    return true;
+}
 
-    PackedDib dib(new uint8_t[kInfoHeaderBytes + table + pixelBytes]);
-    std::memcpy(dib.get(), &header, kInfoHeaderBytes);
-    std::memcpy(dib.get() + kInfoHeaderBytes, data + tableAt, table);
-    std::memcpy(dib.get() + kInfoHeaderBytes + table, data + pixelsAt, pixelBytes);
+} // namespace
+
+PackedDib parseBmp(const uint8_t* data, size_t length)
+{
+    BmpLayout layout;
+    if (!readLayout(data, length, layout))
+        return nullptr;
+    PackedDib dib(new uint8_t[kInfoHeaderBytes + layout.tableBytes + layout.rowBytes]);
+    std::memcpy(dib.get(), &layout.header, kInfoHeaderBytes);
+    std::memcpy(dib.get() + kInfoHeaderBytes, layout.table, layout.tableBytes);
+    std::memcpy(dib.get() + kInfoHeaderBytes + layout.tableBytes, layout.rows, layout.rowBytes);
     return dib;
 }
 
@@ -123,9 +146,14 @@ PackedDib readBmpFile(const WCHAR* path)
 
 namespace {
 
-// The file's own bitmap, as a DIB section of its header, colour table and rows.
-HBITMAP makeFileBitmap(BITMAPINFOHEADER* info)
+// The file's own bitmap: a DIB section of its header and colour table,
+// filled with its rows.
+HBITMAP makeFileBitmap(const BmpLayout& file)
 {
+    // Header and table as one BITMAPINFO (a table holds at most 256 entries).
+    alignas(BITMAPINFOHEADER) uint8_t info[kInfoHeaderBytes + 4 * 256];
+    std::memcpy(info, &file.header, kInfoHeaderBytes);
+    std::memcpy(info + kInfoHeaderBytes, file.table, file.tableBytes);
     void* bits = nullptr;
     HBITMAP made = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(info), DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!made || !bits)
@@ -134,44 +162,73 @@ HBITMAP makeFileBitmap(BITMAPINFOHEADER* info)
             DeleteObject(made);
         return nullptr;
     }
-    std::memcpy(bits, getDibBits(info), size_t(getDibPixelBytes(info)));
+    std::memcpy(bits, file.rows, file.rowBytes);
     return made;
 }
 
-} // namespace
-
-bool Image::loadBmp(const WCHAR* path, bool useScreenDepth_)
+// The file's bitmap converted into image: GDI turns any depth, table and row
+// order into the image's format. False (the image left empty) when GDI
+// refuses the file's bitmap or the image cannot be made.
+bool convertInto(Image& image, const BmpLayout& file, bool useScreenDepth)
 {
-    PackedDib dib = readBmpFile(path);
-    return dib && fromPackedDib(dib.get(), path, useScreenDepth_);
-}
-
-bool Image::decodeBmp(const uint8_t* data, size_t length, const WCHAR* name, bool useScreenDepth_)
-{
-    PackedDib dib = parseBmp(data, length);
-    return dib && fromPackedDib(dib.get(), name, useScreenDepth_);
-}
-
-bool Image::fromPackedDib(uint8_t* packed, const WCHAR* name, bool useScreenDepth_)
-{
-    auto* info = reinterpret_cast<BITMAPINFOHEADER*>(packed);
-    HBITMAP fileBitmap = makeFileBitmap(info);
-    bool ok = fileBitmap && create(info->biWidth, std::abs(info->biHeight), wantedDepth(useScreenDepth_));
+    HBITMAP fileBitmap = makeFileBitmap(file);
+    bool ok = fileBitmap &&
+              image.create(file.header.biWidth, std::abs(file.header.biHeight), Image::wantedDepth(useScreenDepth));
     if (ok)
     {
-        // GDI turns any depth, table and row order into this image's format.
         HDC source = CreateCompatibleDC(nullptr);
         HGDIOBJ old = SelectObject(source, fileBitmap);
-        ok = BitBlt(dc, 0, 0, width, height, source, 0, 0, SRCCOPY);
+        ok = BitBlt(image.dc, 0, 0, image.width, image.height, source, 0, 0, SRCCOPY);
         SelectObject(source, old);
         DeleteDC(source);
     }
     if (fileBitmap)
         DeleteObject(fileBitmap);
-    if (!ok)
-    {
-        release();
-        showImageBox(u"Error", MB_OK, u"Error: %s is not a valid BMP image.", name);
-    }
     return ok;
+}
+
+} // namespace
+
+// Both loaders read the rows straight from the file's bytes into the file's
+// bitmap: no packed copy of the picture is made on the way.
+bool Image::loadBmp(const WCHAR* path, bool useScreenDepth_)
+{
+    std::vector<uint8_t> bytes;
+    if (!readImageFile(path, bytes))
+    {
+        showImageBox(u"Exception", MB_OK | MB_ICONEXCLAMATION, u"Error: can not find the image '%s'", path);
+        return false;
+    }
+    BmpLayout layout;
+    if (!readLayout(bytes.data(), bytes.size(), layout))
+        return false;
+    if (convertInto(*this, layout, useScreenDepth_))
+        return true;
+    release();
+    showImageBox(u"Error", MB_OK, u"Error: %s is not a valid BMP image.", path);
+    return false;
+}
+
+bool Image::decodeBmp(const uint8_t* data, size_t length, const WCHAR* name, bool useScreenDepth_)
+{
+    BmpLayout layout;
+    if (!readLayout(data, length, layout))
+        return false;
+    if (convertInto(*this, layout, useScreenDepth_))
+        return true;
+    release();
+    showImageBox(u"Error", MB_OK, u"Error: %s is not a valid BMP image.", name);
+    return false;
+}
+
+bool Image::fromPackedDib(uint8_t* packed, const WCHAR* name, bool useScreenDepth_)
+{
+    auto* info = reinterpret_cast<BITMAPINFOHEADER*>(packed);
+    const BmpLayout layout{*info, packed + kInfoHeaderBytes, size_t(getDibColorTableSize(info)), getDibBits(info),
+                           size_t(getDibPixelBytes(info))};
+    if (convertInto(*this, layout, useScreenDepth_))
+        return true;
+    release();
+    showImageBox(u"Error", MB_OK, u"Error: %s is not a valid BMP image.", name);
+    return false;
 }
