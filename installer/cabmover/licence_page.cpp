@@ -17,6 +17,29 @@ struct PageLook
 
 PageLook g_look;
 
+// The radio button chosen, kept while the wizard's frame lives: Back and
+// Next build the page again, and the choice stays as the user left it.
+struct KeptChoice
+{
+    HWND frame = nullptr;
+    int button = 0; // kAccept, kDecline or 0
+};
+
+KeptChoice g_choice;
+
+void keep_choice(HWND page, int button)
+{
+    g_choice = {GetParent(page), button};
+}
+
+void restore_choice(HWND page)
+{
+    if (g_choice.frame != GetParent(page) || !g_choice.button)
+        return;
+    CheckRadioButton(page, kAccept, kDecline, g_choice.button);
+    EnableWindow(GetDlgItem(page, kFinish), g_choice.button == kAccept);
+}
+
 void show_licence(HWND page)
 {
     HRSRC found = FindResourceA(Module(), MAKEINTRESOURCEA(kLicenceId), MAKEINTRESOURCEA(kLicenceType));
@@ -33,6 +56,7 @@ void init_page(HWND page)
     LoadText(title, kLicenceTitle);
     LoadText(subtitle, kLicenceSubtitle);
     AddPageHeader(page, title, subtitle);
+    restore_choice(page);
 }
 
 bool accepted(HWND page)
@@ -48,11 +72,17 @@ void clicked(HWND page, int id)
     {
     case kAccept:
         if (IsDlgButtonChecked(page, kAccept) == BST_CHECKED)
+        {
             EnableWindow(GetDlgItem(page, kFinish), TRUE);
+            keep_choice(page, kAccept);
+        }
         break;
     case kDecline:
         if (IsDlgButtonChecked(page, kDecline) == BST_CHECKED)
+        {
             EnableWindow(GetDlgItem(page, kFinish), FALSE);
+            keep_choice(page, kDecline);
+        }
         break;
     case kFinish:
         // Enter reaches here as IDOK even while Finish is disabled: never

@@ -7,7 +7,11 @@
 // are cut. Typed text arrives as WM_CHAR (printable characters insert,
 // Backspace deletes, Return breaks the line in a multi-line edit and is
 // refused in a single-line one); WM_KEYDOWN moves the caret (arrows, Home,
-// End; Shift extends the selection) and Delete deletes. Changes by the user,
+// End; Shift extends the selection; in a multi-line edit Up, Down, Page Up
+// and Page Down, which scroll a page with the caret, and Ctrl+Home and
+// Ctrl+End for the ends of the text) and Delete deletes. The scroll bar of a
+// multi-line edit with WS_VSCROLL pages on a tap beside its thumb and
+// follows the thumb when it is dragged. Changes by the user,
 // EM_REPLACESEL and WM_SETTEXT (single-line) notify EN_UPDATE then
 // EN_CHANGE; text cut at the limit notifies EN_MAXTEXT.
 #include "os/controls/control_private.h"
@@ -35,6 +39,7 @@ public:
     bool focused = false;
     bool modified = false;
     bool tracking = false;
+    ScrollDrag drag;  // the scroll bar's thumb held by the pen
     int top_line = 0; // multi-line: first line shown
     int scroll_x = 0; // single-line: pixels scrolled left
 };
@@ -335,14 +340,24 @@ size_t key_target(HWND hwnd, const EditState& state, WPARAM key)
     case VK_RIGHT:
         return b.has_selection() && !shift ? b.sel_max() : b.step_right(b.caret());
     case VK_HOME:
-        return l.start;
+        return GetKeyState(VK_CONTROL) < 0 ? 0 : l.start;
     case VK_END:
+        if (GetKeyState(VK_CONTROL) < 0)
+            return b.text().size();
         return line + 1 < (int)lines.size() && lines[line + 1].start == l.start + l.length ? l.start + l.visible
                                                                                           : l.start + l.length;
+    case VK_PRIOR:
+    case VK_NEXT:
     case VK_UP:
     case VK_DOWN:
     {
-        int target = line + (key == VK_UP ? -1 : 1);
+        if (!is_multi(hwnd))
+            return key == VK_UP || key == VK_DOWN ? b.caret() : SIZE_MAX;
+        int page = visible_lines(hwnd, state);
+        int step = key == VK_UP ? -1 : key == VK_DOWN ? 1 : key == VK_PRIOR ? -page : page;
+        int target = std::clamp(line + step, 0, (int)lines.size() - 1);
+        if (target == line)
+            return b.caret();
         if (target < 0 || target >= (int)lines.size())
             return b.caret();
         auto xs = positions(state, std::u16string_view(text).substr(l.start, l.visible));
@@ -356,6 +371,24 @@ size_t key_target(HWND hwnd, const EditState& state, WPARAM key)
     }
 }
 
+int line_count(HWND hwnd, const EditState& state)
+{
+    return (int)layout(hwnd, state, shown_text(state)).size();
+}
+
+// The first line shown, kept where the last page of lines still fills the box.
+void set_top_line(HWND hwnd, EditState& state, int top)
+{
+    int lines = line_count(hwnd, state);
+    state.top_line = std::clamp(top, 0, std::max(0, lines - visible_lines(hwnd, state)));
+}
+
+// Page Up and Page Down scroll a page before the caret follows.
+void page_view(HWND hwnd, EditState& state, int direction)
+{
+    set_top_line(hwnd, state, state.top_line + direction * visible_lines(hwnd, state));
+}
+
 LRESULT on_key(HWND hwnd, EditState& state, WPARAM key)
 {
     if (key == VK_DELETE)
@@ -364,6 +397,8 @@ LRESULT on_key(HWND hwnd, EditState& state, WPARAM key)
             text_changed(hwnd, state);
         return 0;
     }
+        if (is_multi(hwnd) && (key == VK_PRIOR || key == VK_NEXT))
+        page_view(hwnd, state, key == VK_PRIOR ? -1 : 1);
     size_t target = key_target(hwnd, state, key);
     if (target == SIZE_MAX)
         return 0;
@@ -379,16 +414,26 @@ LRESULT on_pen(HWND hwnd, EditState& state, UINT msg, LPARAM lparam)
     if (msg == WM_LBUTTONUP)
     {
         state.tracking = false;
+        state.drag.active = false;
         if (GetCapture() == hwnd)
             ReleaseCapture();
         return 0;
     }
+    ScrollBar bar = scroll_bar(hwnd, state, line_count(hwnd, state));
+    if (msg == WM_MOUSEMOVE && state.drag.active)
+    {
+        set_top_line(hwnd, state, state.drag.top_at(bar, p));
+        redraw(hwnd);
+        return 0;
+    }
     if (msg == WM_MOUSEMOVE && !state.tracking)
         return 0;
-    ScrollBar bar = scroll_bar(hwnd, state, (int)layout(hwnd, state, shown_text(state)).size());
     if (msg == WM_LBUTTONDOWN && PtInRect(&bar.bar, p))
     {
-        state.top_line = page_top(bar, p);
+        if (state.drag.begin(bar, p))
+            SetCapture(hwnd);
+        else
+            set_top_line(hwnd, state, page_top(bar, p));
         redraw(hwnd);
         return 0;
     }
@@ -585,6 +630,7 @@ LRESULT handle_edit_proc(HWND hwnd, EditState& state, UINT msg, WPARAM wparam, L
         return on_pen(hwnd, state, msg, lparam);
     case WM_CAPTURECHANGED:
         state.tracking = false;
+        state.drag.active = false;
         return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:

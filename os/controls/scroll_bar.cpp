@@ -32,4 +32,23 @@ int page_top(const ScrollBar& s, POINT p)
     return std::clamp(s.top + step, 0, std::max(0, s.total - s.visible));
 }
 
+bool ScrollDrag::begin(const ScrollBar& s, POINT p)
+{
+    RECT thumb = thumb_rect(s);
+    active = PtInRect(&thumb, p) != FALSE;
+    grip = p.y - thumb.top;
+    return active;
+}
+
+int ScrollDrag::top_at(const ScrollBar& s, POINT p) const
+{
+    RECT thumb = thumb_rect(s);
+    int travel = (s.bar.bottom - s.bar.top) - (thumb.bottom - thumb.top);
+    int span = std::max(0, s.total - s.visible);
+    if (travel <= 0 || span == 0)
+        return s.top;
+    int offset = std::clamp(int(p.y - grip - s.bar.top), 0, travel);
+    return (offset * span + travel / 2) / travel; // the nearest row
+}
+
 } // namespace os::controls

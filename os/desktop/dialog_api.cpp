@@ -9,6 +9,7 @@ namespace os::desktop {
 void use_desktop_screen()
 {
     os::host::set_default_screen(800, 600, 32);
+    os::host::set_default_scale(1); // a desktop screen is shown as it is
 }
 
 } // namespace os::desktop

@@ -57,6 +57,12 @@ Screen& screen();
 // OS_SCREEN overrides it. Has no effect once the screen exists.
 void set_default_screen(int width, int height, int bpp);
 
+// The scale a window showing the screen asks for: OS_SCALE, else the
+// program's default (2, or what set_default_scale said: 1 for a desktop
+// screen). A window never ends up larger than the display it opens on.
+void set_default_scale(int scale);
+int window_scale();
+
 enum class EventType
 {
     None,

@@ -4,7 +4,9 @@
 // unless OS_SCREEN gives another; black at start.
 #include "os/host/backends_private.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -19,6 +21,7 @@ bool g_created = false;
 int g_default_width = 240;
 int g_default_height = 320;
 int g_default_bpp = 16;
+int g_default_scale = 2;
 
 bool valid_size(int width, int height, int bpp)
 {
@@ -104,6 +107,20 @@ void set_default_screen(int width, int height, int bpp)
         g_default_height = height;
         g_default_bpp = bpp;
     }
+}
+
+void set_default_scale(int scale)
+{
+    std::lock_guard<std::mutex> hold(g_screen_lock);
+    g_default_scale = std::clamp(scale, 1, 8);
+}
+
+int window_scale()
+{
+    std::string text = env("OS_SCALE");
+    int scale = text.empty() ? 0 : atoi(text.c_str());
+    std::lock_guard<std::mutex> hold(g_screen_lock);
+    return std::clamp(scale > 0 ? scale : g_default_scale, 1, 8);
 }
 
 } // namespace os::host

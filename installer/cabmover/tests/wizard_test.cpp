@@ -176,24 +176,31 @@ TEST_F(WizardTest, TheLicencePageAsShown)
          press(VK_ESCAPE)});
 }
 
-TEST_F(WizardTest, BackAndNextShowTheOnlyPageAgain)
+// The page is built again, with the user's choice as it was.
+TEST_F(WizardTest, BackAndNextShowTheOnlyPageAgainWithItsChoice)
 {
     HWND first = nullptr;
     auto next = call([](HWND frame) { PostMessageA(frame, cabmover::kPageMove, cabmover::kMoveNext, 0); });
-    auto page_is_new = [&] {
-        return call([&](HWND frame) {
+    auto page_is_new = [&](int checked) {
+        return call([&, checked](HWND frame) {
              HWND page = page_of(frame);
              EXPECT_NE(page, first) << "a new page window";
              EXPECT_FALSE(IsWindow(first)) << "the old page is gone";
              EXPECT_EQ(cabmover::ActiveWizard()->index, 0);
-             EXPECT_EQ(IsDlgButtonChecked(page, cabmover::kAccept), UINT(BST_UNCHECKED));
+             EXPECT_EQ(IsDlgButtonChecked(page, cabmover::kAccept), UINT(checked == cabmover::kAccept));
+             EXPECT_EQ(IsDlgButtonChecked(page, cabmover::kDecline), UINT(checked == cabmover::kDecline));
              first = page;
          });
     };
     run({click(cabmover::kAccept), call([&](HWND frame) { first = page_of(frame); }), click(cabmover::kBack),
-         page_is_new(), expect_finish(false), click(cabmover::kAccept), next, call([](HWND) {}), page_is_new(),
-         expect_finish(false), click(cabmover::kAccept), click(cabmover::kFinish)});
+         page_is_new(cabmover::kAccept), expect_finish(true), click(cabmover::kDecline), next, call([](HWND) {}),
+         page_is_new(cabmover::kDecline), expect_finish(false), click(cabmover::kAccept), click(cabmover::kFinish)});
     expect_installed();
+    run({expect_finish(false), call([](HWND frame) {
+             EXPECT_EQ(IsDlgButtonChecked(page_of(frame), cabmover::kAccept), UINT(BST_UNCHECKED))
+                 << "a new wizard starts without a choice";
+         }),
+         click(cabmover::kCancel)});
 }
 
 } // namespace

@@ -286,6 +286,58 @@ TEST(Edit, ScrollBarPages)
     EXPECT_EQ(send(area, EM_GETFIRSTVISIBLELINE), 0) << "and back up";
 }
 
+// A read-only text box as a licence is shown in: the thumb follows the pen,
+// Page Down and Page Up scroll a page with the caret, Ctrl+Home and Ctrl+End
+// go to the ends.
+TEST(Edit, ScrollBarThumbDragsAndPageKeys)
+{
+    Parent p;
+    HWND area = p.child(u"EDIT", u"", kArea | ES_READONLY | WS_BORDER, 10, 10, 100, 62, kId);
+    std::u16string text;
+    for (int i = 0; i < 30; ++i)
+        text += u"line\r\n";
+    SetWindowTextW(area, text.c_str());
+    int lines = (int)send(area, EM_GETLINECOUNT);
+    pen(os::host::EventType::PenDown, area, 95, 3); // on the thumb at the top
+    pen(os::host::EventType::PenMove, area, 95, 30);
+    LRESULT middle = send(area, EM_GETFIRSTVISIBLELINE);
+    EXPECT_GT(middle, 5) << "the rows follow the thumb";
+    EXPECT_LT(middle, lines - 5);
+    pen(os::host::EventType::PenMove, area, 95, 500);
+    LRESULT last = send(area, EM_GETFIRSTVISIBLELINE);
+    EXPECT_GT(last, middle) << "dragged to the foot";
+    pen(os::host::EventType::PenUp, area, 95, 500);
+    pen(os::host::EventType::PenMove, area, 95, 3);
+    EXPECT_EQ(send(area, EM_GETFIRSTVISIBLELINE), last) << "the drag ended with the pen";
+    pen(os::host::EventType::PenDown, area, 95, 59); // on the thumb at the foot
+    pen(os::host::EventType::PenMove, area, 95, -400);
+    pen(os::host::EventType::PenUp, area, 95, -400);
+    EXPECT_EQ(send(area, EM_GETFIRSTVISIBLELINE), 0) << "and back to the top";
+
+    SetFocus(area);
+    send(area, EM_SETSEL, 0, 0);
+    key(VK_NEXT);
+    LRESULT page = send(area, EM_GETFIRSTVISIBLELINE);
+    EXPECT_GT(page, 1) << "Page Down scrolls a page";
+    EXPECT_EQ(send(area, EM_LINEFROMCHAR, (WPARAM)-1), page) << "the caret comes along";
+    key(VK_NEXT);
+    EXPECT_EQ(send(area, EM_GETFIRSTVISIBLELINE), 2 * page);
+    key(VK_PRIOR);
+    EXPECT_EQ(send(area, EM_GETFIRSTVISIBLELINE), page) << "Page Up";
+    key(VK_DOWN);
+    EXPECT_EQ(send(area, EM_LINEFROMCHAR, (WPARAM)-1), page + 1) << "Down moves the caret a line";
+    keybd_event(VK_CONTROL, 0, 0, 0);
+    key(VK_END);
+    EXPECT_EQ(selection(area), std::make_pair(DWORD(text.size()), DWORD(text.size()))) << "Ctrl+End";
+    EXPECT_GT(send(area, EM_GETFIRSTVISIBLELINE), 2 * page) << "the end in view";
+    key(VK_HOME);
+    EXPECT_EQ(selection(area), std::make_pair(DWORD(0), DWORD(0))) << "Ctrl+Home";
+    EXPECT_EQ(send(area, EM_GETFIRSTVISIBLELINE), 0);
+    keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+    pump();
+    EXPECT_EQ(narrow(text_of(area)).size(), text.size()) << "read-only: the keys changed nothing";
+}
+
 // The engine's subclass: Return's key-up moves the focus to the parent.
 WNDPROC g_saved;
 std::vector<UINT> g_seen;

@@ -20,7 +20,8 @@ struct Named
 const Named kKeys[] = {
     {"BACK", 0x08}, {"TAB", 0x09},  {"RETURN", 0x0D}, {"ESCAPE", 0x1B}, {"SPACE", 0x20}, {"LEFT", 0x25},
     {"UP", 0x26},   {"RIGHT", 0x27}, {"DOWN", 0x28},  {"APP1", 0xC1},   {"APP2", 0xC2},  {"APP3", 0xC3},
-    {"APP4", 0xC4},
+    {"APP4", 0xC4}, {"PRIOR", 0x21}, {"PAGEUP", 0x21}, {"NEXT", 0x22},  {"PAGEDOWN", 0x22}, {"END", 0x23},
+    {"HOME", 0x24}, {"DELETE", 0x2E},
 };
 
 const Named kAnswers[] = {

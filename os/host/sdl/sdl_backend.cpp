@@ -29,6 +29,7 @@ const KeyMap kKeys[] = {
     {SDLK_LEFT, 0x25},   {SDLK_UP, 0x26},        {SDLK_RIGHT, 0x27},     {SDLK_DOWN, 0x28}, {SDLK_RETURN, 0x0D},
     {SDLK_KP_ENTER, 0x0D}, {SDLK_ESCAPE, 0x1B},  {SDLK_BACKSPACE, 0x08}, {SDLK_TAB, 0x09},  {SDLK_SPACE, 0x20},
     {SDLK_F1, 0xC1},     {SDLK_F2, 0xC2},        {SDLK_F3, 0xC3},        {SDLK_F4, 0xC4},
+    {SDLK_PAGEUP, 0x21}, {SDLK_PAGEDOWN, 0x22},  {SDLK_END, 0x23},       {SDLK_HOME, 0x24}, {SDLK_DELETE, 0x2E},
 };
 
 UINT device_key(SDL_Keycode sdl)
@@ -138,6 +139,23 @@ SDL_SystemCursor system_cursor(int id)
 
 } // namespace
 
+SDL_Point fit_window(int width, int height, int scale, const SDL_Rect& usable)
+{
+    if (usable.w <= 0 || usable.h <= 0)
+    {
+        return {width * scale, height * scale};
+    }
+    for (int s = scale; s >= 1; --s)
+    {
+        if (width * s <= usable.w && height * s <= usable.h)
+        {
+            return {width * s, height * s};
+        }
+    }
+    double shrink = std::min(double(usable.w) / width, double(usable.h) / height);
+    return {std::max(1, int(width * shrink)), std::max(1, int(height * shrink))};
+}
+
 SdlBackend::SdlBackend()
 {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
@@ -186,9 +204,14 @@ bool SdlBackend::open_window()
         return on_ui_thread();
     }
     Screen& shown = screen();
-    int scale = std::clamp(atoi(env("OS_SCALE", "2").c_str()), 1, 8);
-    window_ = SDL_CreateWindow(window_title().c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                               shown.width * scale, shown.height * scale, SDL_WINDOW_SHOWN);
+    SDL_Rect usable{0, 0, 0, 0};
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0)
+    {
+        usable = SDL_Rect{0, 0, 0, 0};
+    }
+    SDL_Point size = fit_window(shown.width, shown.height, window_scale(), usable);
+    window_ = SDL_CreateWindow(window_title().c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, size.x, size.y,
+                               SDL_WINDOW_SHOWN);
     if (!window_)
     {
         no_display("SDL_CreateWindow");

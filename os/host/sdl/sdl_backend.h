@@ -23,6 +23,11 @@ namespace os::host::sdl {
 
 constexpr uint32_t kFrameMs = 16;
 
+// The window's size for a screen of width x height at `scale`: the largest
+// whole scale up to `scale` that fits the display's usable area, or, when
+// even scale 1 does not fit, the screen shrunk to fit (aspect kept).
+SDL_Point fit_window(int width, int height, int scale, const SDL_Rect& usable);
+
 class SdlBackend : public Backend
 {
 public:

@@ -98,7 +98,8 @@ TEST(ScriptParse, KeyNamesAndNumbers)
         {"LEFT", 0x25}, {"RIGHT", 0x27}, {"UP", 0x26},    {"DOWN", 0x28},   {"RETURN", 0x0D}, {"ESCAPE", 0x1B},
         {"BACK", 0x08}, {"SPACE", 0x20}, {"TAB", 0x09},   {"APP1", 0xC1},   {"APP2", 0xC2},   {"APP3", 0xC3},
         {"APP4", 0xC4}, {"A", 0x41},     {"z", 0x5A},     {"0", 0x30},      {"9", 0x39},      {"return", 0x0D},
-        {"13", 13},     {"0xC1", 0xC1},  {"255", 255},    {"0x0d", 0x0D},
+        {"13", 13},     {"0xC1", 0xC1},  {"255", 255},    {"0x0d", 0x0D},   {"PRIOR", 0x21},  {"pagedown", 0x22},
+        {"HOME", 0x24}, {"END", 0x23},   {"DELETE", 0x2E},
     };
     for (auto& c : cases)
     {

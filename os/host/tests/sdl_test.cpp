@@ -3,6 +3,7 @@
 // Host input is fed as SDL events and must come out as device events.
 #include "os/host/backends_private.h"
 #include "os/host/host.h"
+#include "os/host/sdl/sdl_backend.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -140,6 +141,7 @@ TEST_F(SdlBackendTest, KeyboardIsTheDeviceKeys)
         {SDLK_KP_ENTER, 0x0D}, {SDLK_ESCAPE, 0x1B}, {SDLK_BACKSPACE, 0x08}, {SDLK_TAB, 0x09}, {SDLK_SPACE, 0x20},
         {SDLK_a, 'A'},         {SDLK_z, 'Z'},       {SDLK_0, '0'},      {SDLK_9, '9'},       {SDLK_F1, 0xC1},
         {SDLK_F2, 0xC2},       {SDLK_F3, 0xC3},     {SDLK_F4, 0xC4},    {SDLK_F5, 0},        {SDLK_LSHIFT, 0},
+        {SDLK_PAGEUP, 0x21},   {SDLK_PAGEDOWN, 0x22}, {SDLK_HOME, 0x24}, {SDLK_END, 0x23},   {SDLK_DELETE, 0x2E},
     };
     for (auto& c : cases)
     {
@@ -343,4 +345,47 @@ TEST(SdlBackendScript, StartsWhenTheProgramIsReadyAndWaitsForIt)
     EXPECT_EQ(EventType::None, next_key(vk)) << "the long wait holds";
     unsetenv("OS_SCRIPT");
     std::filesystem::remove(path);
+}
+
+// The window fits the display it opens on: the scale comes down, and below
+// scale 1 the screen is shrunk (a desktop screen on a small display).
+TEST(SdlWindow, FitsTheDisplay)
+{
+    struct
+    {
+        int width, height, scale;
+        SDL_Rect usable;
+        int expect_w, expect_h;
+    } cases[] = {
+        {240, 320, 2, {0, 0, 1024, 740}, 480, 640},
+        {240, 320, 3, {0, 0, 1024, 740}, 480, 640},
+        {176, 220, 8, {0, 0, 1024, 740}, 528, 660},
+        {800, 600, 2, {0, 0, 1024, 740}, 800, 600},
+        {800, 600, 1, {0, 0, 640, 480}, 640, 480},
+        {800, 600, 1, {0, 0, 1024, 400}, 533, 400},
+        {240, 320, 2, {0, 0, 0, 0}, 480, 640}, // the display cannot tell
+    };
+    for (auto& c : cases)
+    {
+        SDL_Point size = os::host::sdl::fit_window(c.width, c.height, c.scale, c.usable);
+        EXPECT_EQ(c.expect_w, size.x) << c.width << "x" << c.height << " at " << c.scale << " on " << c.usable.w << "x"
+                                      << c.usable.h;
+        EXPECT_EQ(c.expect_h, size.y) << c.width << "x" << c.height << " at " << c.scale << " on " << c.usable.w << "x"
+                                      << c.usable.h;
+    }
+}
+
+TEST_F(SdlBackendTest, TheWindowOpensAtItsFittedSize)
+{
+    SDL_Window* window = nullptr;
+    for (Uint32 id = 1; id < 100 && !window; id++)
+        window = SDL_GetWindowFromID(id);
+    ASSERT_NE(window, nullptr);
+    int width = 0, height = 0;
+    SDL_GetWindowSize(window, &width, &height);
+    SDL_Rect usable{};
+    ASSERT_EQ(0, SDL_GetDisplayUsableBounds(0, &usable));
+    EXPECT_LE(width, usable.w);
+    EXPECT_LE(height, usable.h);
+    EXPECT_EQ(width * screen().height, height * screen().width) << "the screen's shape is kept";
 }
