@@ -29,6 +29,15 @@ namespace {
 // library fails (it has no backing store) instead of allocating.
 constexpr long kJpegMemoryLimit = long(8 * Image::kMaxPixels) + (32L << 20);
 
+// Every scan of a progressive picture passes over the whole picture: a
+// small file of many empty scans declaring a large picture takes minutes.
+// Encoders write a dozen or so; past this many the file is refused.
+constexpr int kMaxScans = 500;
+
+// The loader's own message, after the library's.
+constexpr int kTooManyScans = 1000;
+const char* const kLoaderMessages[] = {"Progressive JPEG image has more than %d scans", nullptr};
+
 struct JpegFailure
 {
 };
@@ -55,20 +64,33 @@ void showJpegMessage(j_common_ptr cinfo)
     throw JpegFailure{};
 }
 
+void countScans(j_common_ptr cinfo)
+{
+    auto* info = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (info->input_scan_number > kMaxScans)
+        ERREXIT1(info, kTooManyScans, kMaxScans);
+}
+
 // Owns the decompressor for the length of one decode.
 struct Decompressor
 {
     jpeg_decompress_struct info{};
     ErrorManager errors{};
+    jpeg_progress_mgr progress{};
 
     explicit Decompressor(const WCHAR* path)
     {
         info.err = jpeg_std_error(&errors.base);
         errors.base.output_message = showJpegMessage;
         errors.base.error_exit = failJpeg;
+        errors.base.addon_message_table = kLoaderMessages;
+        errors.base.first_addon_message = kTooManyScans;
+        errors.base.last_addon_message = kTooManyScans;
         errors.path = path;
         jpeg_create_decompress(&info);
         info.mem->max_memory_to_use = kJpegMemoryLimit;
+        progress.progress_monitor = countScans;
+        info.progress = &progress;
     }
     ~Decompressor() { jpeg_destroy_decompress(&info); }
 };

@@ -72,7 +72,7 @@ std::vector<uint32_t> greyTable(int n)
 
 // A small progressive JPEG whose frame header is then made to declare
 // width x height (the scans stay those of the small picture).
-Bytes progressiveJpeg(int width, int height, bool fullChroma)
+Bytes progressiveJpeg(int width, int height, bool fullChroma, int extraScans = 0)
 {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
@@ -108,6 +108,17 @@ Bytes progressiveJpeg(int width, int height, bool fullChroma)
             b[i + 7] = uint8_t(width >> 8), b[i + 8] = uint8_t(width);
             break;
         }
+    // Extra scans: copies of the last one (its header and data, up to the end marker).
+    if (extraScans > 0)
+    {
+        size_t last = 0;
+        for (size_t i = 2; i + 1 < b.size(); ++i)
+            if (b[i] == 0xFF && b[i + 1] == 0xDA)
+                last = i;
+        Bytes scan(b.begin() + long(last), b.end() - 2);
+        for (int n = 0; n < extraScans; ++n)
+            b.insert(b.end() - 2, scan.begin(), scan.end());
+    }
     return b;
 }
 
@@ -569,7 +580,7 @@ TEST_F(ImageLoader, JpegDecodesInBothDepths)
     EXPECT_TRUE(headless::boxes().empty());
 }
 
-TEST_F(ImageLoader, OversizedJpegIsRefusedBeforeTheLibraryAllocates)
+TEST_F(ImageLoader, OversizedJpegsAreRefusedBeforeTheyCost)
 {
     // A few hundred bytes declaring a 65000 x 12000 progressive picture: a
     // progressive decode keeps every coefficient, gigabytes here. Read in a
@@ -598,6 +609,26 @@ TEST_F(ImageLoader, OversizedJpegIsRefusedBeforeTheLibraryAllocates)
     EXPECT_EQ(largest.height, 4096);
     for (const auto& box : headless::boxes())
         EXPECT_EQ(box.text.find(u"Backing store"), std::u16string::npos) << os::to_latin1(box.text);
+
+    // Every scan passes over the whole picture: a file of hundreds of scans
+    // is refused before it costs minutes; the usual dozen decode.
+    const struct
+    {
+        int extraScans;
+        bool decodes;
+    } scans[] = {{0, true}, {480, true}, {520, false}};
+    for (const auto& c : scans)
+    {
+        put(u"\\scans.jpg", progressiveJpeg(16, 16, false, c.extraScans));
+        headless::clear_boxes();
+        Image image(u"\\scans.jpg", false);
+        EXPECT_EQ(!image.isEmpty(), c.decodes) << c.extraScans;
+        if (!c.decodes)
+        {
+            EXPECT_EQ(boxTexts().back(), u"Error happened when loading image:\n\\scans.jpg\n"
+                                         u"Progressive JPEG image has more than 500 scans");
+        }
+    }
 }
 
 TEST_F(ImageLoader, BrokenJpegShowsTheLibraryMessageAndGoesOn)
