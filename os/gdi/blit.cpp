@@ -11,11 +11,18 @@
 //     DC's text colour and 1 to its background colour;
 //   - colour to monochrome gives 1 where the source is the source DC's
 //     background colour, 0 elsewhere.
-// Same-format copies move whole rows; RGB565 and 0x00RRGGBB convert directly.
+// Blits from a source without a brush onto 16- and 32-bit surfaces go a row
+// at a time: the source row (sampled when stretched) is converted into the
+// destination's format as a whole (RGB565 and 0x00RRGGBB directly), then
+// combined by a loop made for the raster operation. Same-format copies move
+// whole rows.
 #include "os/gdi/gdi_private.h"
+#include "os/gdi/pixel_rows.h"
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
+#include <vector>
 
 namespace os::gdi {
 
@@ -163,74 +170,156 @@ void blit_pixel(const Blit& b, int x, int y, int sx, int sy)
     write_pixel(d, x, y, apply_rop3(b.rop3, p, s, old));
 }
 
-void row_565_to_32(uint32_t* out, const uint16_t* in, int n)
-{
-    for (int i = 0; i < n; ++i)
-    {
-        uint32_t v = in[i];
-        uint32_t r = v >> 11 & 31, g = v >> 5 & 63, bl = v & 31;
-        out[i] = (r << 3 | r >> 2) << 16 | (g << 2 | g >> 4) << 8 | (bl << 3 | bl >> 2);
-    }
-}
-
-void row_32_to_565(uint16_t* out, const uint32_t* in, int n)
-{
-    for (int i = 0; i < n; ++i)
-    {
-        uint32_t v = in[i];
-        out[i] = uint16_t((v >> 8 & 0xF800) | (v >> 5 & 0x07E0) | (v >> 3 & 0x001F));
-    }
-}
-
-// Source and destination in one direct format, no brush: the masked-sprite case.
+// Row buffers kept from blit to blit, one pair per thread.
 template <class T>
-void rop_run(T* dst, const T* src, int n, uint8_t rop3, uint32_t mask)
+T* row_space(int which, int n)
 {
+    thread_local std::vector<uint32_t> buffers[2];
+    std::vector<uint32_t>& buffer = buffers[which];
+    size_t words = (size_t(n) * sizeof(T) + 3) / 4;
+    if (buffer.size() < words)
+    {
+        buffer.resize(words);
+    }
+    return reinterpret_cast<T*>(buffer.data());
+}
+
+// Whether a blit goes a row at a time: a source, no brush, a 16- or 32-bit destination.
+bool by_rows(const Blit& b)
+{
+    int bpp = format_bpp(b.dst.surface().format);
+    return b.src && !b.brush && (bpp == 16 || bpp == 32);
+}
+
+// n source pixels of row sy, at columns sx + i (columns null) or columns[i],
+// as destination pixel values of type T.
+template <class T>
+const T* source_row(const Blit& b, int sy, int sx, const int* columns, int n)
+{
+    const Surface& s = *b.src;
+    const Surface& d = b.dst.surface();
+    const uint8_t* row = s.row(sy);
+    auto sampled = [&](const auto* pixels, int which) {
+        using Pixel = std::remove_const_t<std::remove_pointer_t<decltype(pixels)>>;
+        if (!columns)
+        {
+            return pixels + sx;
+        }
+        Pixel* out = row_space<Pixel>(which, n);
+        sample_row<Pixel>(out, pixels, columns, n, Pixel(~0u));
+        return const_cast<const Pixel*>(out);
+    };
+    if (b.convert->same())
+    {
+        return sampled(reinterpret_cast<const T*>(row), 0);
+    }
+    T* out = row_space<T>(0, n);
+    if constexpr (sizeof(T) == 4)
+    {
+        if (s.format == PixelFormat::Rgb565 && d.format == PixelFormat::Rgb32)
+        {
+            row_565_to_32(out, sampled(reinterpret_cast<const uint16_t*>(row), 1), n);
+            return out;
+        }
+    }
+    else
+    {
+        if (s.format == PixelFormat::Rgb32 && d.format == PixelFormat::Rgb565)
+        {
+            row_32_to_565(out, sampled(reinterpret_cast<const uint32_t*>(row), 1), n);
+            return out;
+        }
+    }
     for (int i = 0; i < n; ++i)
     {
-        dst[i] = T(apply_rop3(rop3, 0, src[i], dst[i]) & mask);
+        out[i] = T((*b.convert)(read_pixel(s, columns ? columns[i] : sx + i, sy)));
+    }
+    return out;
+}
+
+struct RopCopy
+{
+    static uint32_t one(uint32_t s, uint32_t) { return s; }
+#if defined(__SSE2__)
+    static __m128i many(__m128i s, __m128i) { return s; }
+#endif
+};
+
+// n destination pixels from x on row y combined with the source values s;
+// results are masked as the format writes them (the top byte of 0x00RRGGBB
+// stays clear).
+template <class T>
+void combine_row(const Blit& b, int x, int y, const T* s, int n, uint32_t mask)
+{
+    T* dst = reinterpret_cast<T*>(b.dst.surface().row(y)) + x;
+    switch (b.rop3)
+    {
+    case 0xCC: rop_row<RopCopy>(dst, s, n, mask); return;
+    case 0x88: rop_row<RopAnd>(dst, s, n, mask); return;
+    case 0x66: rop_row<RopXor>(dst, s, n, mask); return;
+    case 0xEE: rop_row<RopOr>(dst, s, n, mask); return;
+    case 0x44: rop_row<RopErase>(dst, s, n, mask); return;
+    case 0x33: rop_row<RopNotCopy>(dst, s, n, mask); return;
+    default: break;
+    }
+    for (int i = 0; i < n; ++i)
+    {
+        dst[i] = T(apply_rop3(b.rop3, 0, s[i], dst[i]) & mask);
     }
 }
 
-// A straight run of n pixels: the fast paths of plain copies, else per pixel.
+// One row of a blit that goes by rows (straight: columns null).
+template <class T>
+void row_run(const Blit& b, int x, int y, int sx, int sy, const int* columns, int n)
+{
+    const Surface& d = b.dst.surface();
+    const Surface& s = *b.src;
+    T* dst = reinterpret_cast<T*>(d.row(y)) + x;
+    if (b.rop3 == 0xCC)
+    {
+        // Copies convert or sample straight into the destination.
+        const uint8_t* row = s.row(sy);
+        if constexpr (sizeof(T) == 4)
+        {
+            if (!columns && s.format == PixelFormat::Rgb565 && d.format == PixelFormat::Rgb32)
+            {
+                return row_565_to_32(dst, reinterpret_cast<const uint16_t*>(row) + sx, n);
+            }
+        }
+        else
+        {
+            if (!columns && s.format == PixelFormat::Rgb32 && d.format == PixelFormat::Rgb565)
+            {
+                return row_32_to_565(dst, reinterpret_cast<const uint32_t*>(row) + sx, n);
+            }
+        }
+        if (columns && b.convert->same())
+        {
+            const T mask = T(d.format == PixelFormat::Rgb32 ? 0x00FFFFFFu : 0xFFFFFFFFu);
+            return sample_row<T>(dst, reinterpret_cast<const T*>(row), columns, n, mask);
+        }
+    }
+    // A straight blit between surfaces of one format keeps the top byte of
+    // 32-bit pixels only in a copy (which never gets here).
+    uint32_t mask = d.format == PixelFormat::Rgb32 || (!columns && b.convert->same()) ? 0x00FFFFFFu : 0xFFFFFFFFu;
+    combine_row<T>(b, x, y, source_row<T>(b, sy, sx, columns, n), n, mask);
+}
+
+// A straight run of n pixels: plain copies move the row, blits by rows
+// convert and combine it, the others go pixel by pixel.
 void blit_run(const Blit& b, int x, int y, int sx, int sy, int n)
 {
     const Surface& d = b.dst.surface();
-    if (b.src && !b.brush && b.convert->same() && format_bpp(d.format) >= 16 && b.rop3 != 0xCC)
+    int bpp = format_bpp(d.format);
+    if (b.rop3 == 0xCC && b.src && b.convert->same() && bpp >= 8)
     {
-        if (format_bpp(d.format) == 16)
-        {
-            rop_run(reinterpret_cast<uint16_t*>(d.row(y)) + x, reinterpret_cast<const uint16_t*>(b.src->row(sy)) + sx,
-                    n, b.rop3, 0xFFFFu);
-            return;
-        }
-        if (format_bpp(d.format) == 32)
-        {
-            rop_run(reinterpret_cast<uint32_t*>(d.row(y)) + x, reinterpret_cast<const uint32_t*>(b.src->row(sy)) + sx,
-                    n, b.rop3, 0x00FFFFFFu);
-            return;
-        }
+        memmove(d.row(y) + x * (bpp / 8), b.src->row(sy) + sx * (bpp / 8), size_t(n) * size_t(bpp / 8));
+        return;
     }
-    if (b.rop3 == 0xCC && b.src)
+    if (by_rows(b))
     {
-        int bpp = format_bpp(d.format);
-        if (b.convert->same() && bpp >= 8)
-        {
-            memmove(d.row(y) + x * (bpp / 8), b.src->row(sy) + sx * (bpp / 8), size_t(n) * size_t(bpp / 8));
-            return;
-        }
-        if (b.src->format == PixelFormat::Rgb565 && d.format == PixelFormat::Rgb32)
-        {
-            row_565_to_32(reinterpret_cast<uint32_t*>(d.row(y)) + x,
-                          reinterpret_cast<const uint16_t*>(b.src->row(sy)) + sx, n);
-            return;
-        }
-        if (b.src->format == PixelFormat::Rgb32 && d.format == PixelFormat::Rgb565)
-        {
-            row_32_to_565(reinterpret_cast<uint16_t*>(d.row(y)) + x,
-                          reinterpret_cast<const uint32_t*>(b.src->row(sy)) + sx, n);
-            return;
-        }
+        bpp == 16 ? row_run<uint16_t>(b, x, y, sx, sy, nullptr, n) : row_run<uint32_t>(b, x, y, sx, sy, nullptr, n);
+        return;
     }
     for (int i = 0; i < n; ++i)
     {
@@ -264,14 +353,56 @@ void blit_stretched(const Blit& b, const RECT& r)
     {
         columns.push_back(map_axis(x, b.to.left, b.to.right, b.from.left, b.from.right, b.flip_x, sw));
     }
+    // Runs of columns whose source lies inside the source bitmap, the same on every row
+    int n = r.right - r.left;
+    std::vector<std::pair<int, int>> runs;
+    for (int start = 0; start < n;)
+    {
+        if (columns[size_t(start)] < 0)
+        {
+            ++start;
+            continue;
+        }
+        int end = start;
+        while (end < n && columns[size_t(end)] >= 0)
+        {
+            ++end;
+        }
+        runs.emplace_back(start, end);
+        start = end;
+    }
+    bool rows = by_rows(b);
+    const Surface& d = b.dst.surface();
+    bool wide = format_bpp(d.format) == 32;
+    int last_sy = -1;
     for (int y = r.top; y < r.bottom; ++y)
     {
         int sy = map_axis(y, b.to.top, b.to.bottom, b.from.top, b.from.bottom, b.flip_y, sh);
-        for (int x = r.left; sy >= 0 && x < r.right; ++x)
+        if (sy < 0)
         {
-            if (columns[size_t(x - r.left)] >= 0)
+            continue;
+        }
+        // A copy's row taken from the same source row as the row above is
+        // that row again.
+        if (rows && b.rop3 == 0xCC && sy == last_sy)
+        {
+            size_t bytes = size_t(format_bpp(d.format) / 8);
+            memcpy(d.row(y) + size_t(r.left) * bytes, d.row(y - 1) + size_t(r.left) * bytes, size_t(n) * bytes);
+            continue;
+        }
+        last_sy = sy;
+        for (auto [start, end] : runs)
+        {
+            const int* run = columns.data() + start;
+            if (rows)
             {
-                blit_pixel(b, x, y, columns[size_t(x - r.left)], sy);
+                wide ? row_run<uint32_t>(b, r.left + start, y, 0, sy, run, end - start)
+                     : row_run<uint16_t>(b, r.left + start, y, 0, sy, run, end - start);
+                continue;
+            }
+            for (int i = start; i < end; ++i)
+            {
+                blit_pixel(b, r.left + i, y, columns[size_t(i)], sy);
             }
         }
     }

@@ -115,6 +115,55 @@ TEST(BitBlt, Converts565And32BitBothWaysExactly)
     }
 }
 
+// Rows long enough for the sixteen-byte loops and their tails, straight and
+// stretched (enlarged, shrunk, mirrored), across formats and the raster
+// operations the programs use, against the pictures the per-pixel blit drew.
+TEST(BitBlt, RowsOfEveryFormatAndRopMatchTheirPinnedPictures)
+{
+    const Dib sources[] = {Dib::Rgb565, Dib::Rgb32, Dib::Rgb555, Dib::Pal8};
+    const Dib targets[] = {Dib::Rgb565, Dib::Rgb32, Dib::Rgb555};
+    const DWORD rops[] = {SRCCOPY, SRCAND, SRCINVERT, SRCPAINT, SRCERASE, NOTSRCCOPY, 0x00990066u};
+    // By source format, then target format
+    const uint64_t pinned[4][3] = {{0x6a2e782c4e357ef1, 0xe77ecce1a98f372d, 0x4cbf4293a7d35251},
+                                   {0xe810fdbbfe457661, 0x3119c520b6a47ef1, 0x1d87672b7f616be1},
+                                   {0xf4d85e22813b7d91, 0x29e06a0feb6f292d, 0x6a2e782c4e357ef1},
+                                   {0xa479141182f741af, 0x05ccf4f9d0664194, 0x17533ba48c5b756f}};
+    for (int si = 0; si < 4; ++si)
+    {
+        for (int ti = 0; ti < 3; ++ti)
+        {
+            uint64_t hash = 1469598103934665603ull;
+            for (DWORD rop : rops)
+            {
+                for (int shape = 0; shape < 4; ++shape)
+                {
+                    DibDc src(sources[si], 37, 5);
+                    DibDc dst(targets[ti], 61, 9);
+                    const uint32_t src_mask = dib_bpp(sources[si]) == 32 ? 0xFFFFFFFFu : (1u << dib_bpp(sources[si])) - 1;
+                    const uint32_t dst_mask = dib_bpp(targets[ti]) == 32 ? 0xFFFFFFFFu : 0xFFFFu;
+                    for (int y = 0; y < 5; ++y)
+                        for (int x = 0; x < 37; ++x)
+                            src.set_raw(x, y, (uint32_t(x * 7919 + y * 104729) * 2654435761u) & src_mask);
+                    for (int y = 0; y < 9; ++y)
+                        for (int x = 0; x < 61; ++x)
+                            dst.set_raw(x, y, (uint32_t(x * 31 + y * 977) * 40503u * 65537u) & dst_mask);
+                    switch (shape)
+                    {
+                    case 0: ASSERT_TRUE(BitBlt(dst.dc, 3, 1, 37, 5, src.dc, 0, 0, rop)); break;
+                    case 1: ASSERT_TRUE(StretchBlt(dst.dc, 1, 0, 59, 9, src.dc, 2, 1, 33, 4, rop)); break;
+                    case 2: ASSERT_TRUE(StretchBlt(dst.dc, 0, 2, 20, 3, src.dc, 0, 0, 37, 5, rop)); break;
+                    default: ASSERT_TRUE(StretchBlt(dst.dc, 50, 8, -45, -7, src.dc, 1, 0, 30, 5, rop)); break;
+                    }
+                    for (int y = 0; y < 9; ++y)
+                        for (int x = 0; x < 61; ++x)
+                            hash = (hash ^ dst.raw(x, y)) * 1099511628211ull;
+                }
+            }
+            EXPECT_EQ(hash, pinned[si][ti]) << dib_name(sources[si]) << " to " << dib_name(targets[ti]);
+        }
+    }
+}
+
 TEST(BitBlt, MonochromeBitmapTakesTheTextAndBackgroundColours)
 {
     const uint8_t rows[] = {0x90, 0x00}; // 1001
