@@ -84,8 +84,9 @@ size_t decodeGifIndices(const uint8_t* data, size_t length, int codeSize, size_t
     CodeReader reader(data, length);
     size_t used = out.size();
     const size_t limit = used + maxPixels;
+    bool corrupt = false;
     int code = 0;
-    while (used < limit && reader.next(width, code))
+    while (!corrupt && used < limit && reader.next(width, code))
     {
         if (code == end)
             break;
@@ -102,19 +103,23 @@ size_t decodeGifIndices(const uint8_t* data, size_t length, int codeSize, size_t
         {
             // Only the next free code may be unknown: previous string + its first character.
             if (code != nextFree || previous < 0)
-                return 0;
+            {
+                corrupt = true;
+                break;
+            }
             stack[depth++] = previousFirst;
             walk = previous;
         }
-        while (walk > end)
+        while (walk > end && depth < size_t(kMaxCodes))
         {
-            if (depth >= size_t(kMaxCodes))
-                return 0;
             stack[depth++] = suffix[size_t(walk)];
             walk = prefix[size_t(walk)];
         }
         if (walk >= clear)
-            return 0; // a chain must end in a literal
+        {
+            corrupt = true; // a chain must end in a literal, within 4096 characters
+            break;
+        }
         stack[depth++] = uint8_t(walk);
         uint8_t first = uint8_t(walk);
         // The string, first character first, cut at the limit; the buffer
@@ -139,7 +144,7 @@ size_t decodeGifIndices(const uint8_t* data, size_t length, int codeSize, size_t
         previousFirst = first;
     }
     out.resize(used);
-    return reader.consumed();
+    return corrupt ? 0 : reader.consumed();
 }
 
 void placeGifIndices(const std::vector<uint8_t>& indices, const GifBlock& block, const uint32_t* table,

@@ -25,7 +25,7 @@ constexpr int kGifTableEntries = 256;
 // what the data holds, not what the headers declare. Answers the bits
 // consumed, or 0 when the stream is corrupt (a code that is neither known
 // nor the next free one, or a starting code size outside 1..11; `out` then
-// holds nothing of use).
+// holds the pixels decoded before the fault).
 size_t decodeGifIndices(const uint8_t* data, size_t length, int codeSize, size_t maxPixels,
                         std::vector<uint8_t>& out);
 

@@ -193,7 +193,8 @@ private:
 
         // The frame is decoded at its own size, within what is left of the
         // budget once its composed picture is counted; it is composed on a
-        // whole screen only when it decoded.
+        // whole screen only when it decoded. What a frame decodes is counted
+        // even when the frame is dropped.
         const int64_t screen = int64_t(screenWidth_) * screenHeight_;
         const int64_t available = budgetLeft_ - screen;
         if (available <= 0)
@@ -205,6 +206,7 @@ private:
         std::vector<uint8_t> indices;
         bool ok = area > 0 && decodeGifIndices(data.data(), data.size(), codeSize,
                                                size_t(std::min(area, available + 1)), indices) != 0;
+        budgetLeft_ -= int64_t(indices.size());
         if (ok && int64_t(indices.size()) > available)
         {
             refuse();
@@ -213,7 +215,7 @@ private:
         std::unique_ptr<Image> frame;
         if (ok)
         {
-            budgetLeft_ -= screen + int64_t(indices.size());
+            budgetLeft_ -= screen;
             frame = std::make_unique<Image>(screenWidth_, screenHeight_, useScreenDepth_);
             ok = !frame->isEmpty();
         }

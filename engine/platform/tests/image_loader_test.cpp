@@ -497,6 +497,33 @@ TEST_F(ImageLoader, GifMemoryFollowsWhatTheFileHolds)
     EXPECT_TRUE(headless::boxes().empty());
 }
 
+TEST_F(ImageLoader, GifFramesThatFailCountAgainstTheBudgetToo)
+{
+    // Each frame's codes unwind ever longer runs (about a million pixels in
+    // under 2 KB), then a code that is not in the table: the frame is
+    // dropped, but what it decoded is counted, so a long file of them stops
+    // well before its last frame.
+    fixtures::GifCodePacker p(8);
+    p.code(256);
+    p.code(0);
+    for (int code = 258; code < 258 + 1415; ++code)
+        p.code(code); // each the next free code: the previous run and one more
+    p.code(2047);
+    fixtures::GifFrame f;
+    f.width = f.height = 1024;
+    f.lzw = p.bytes();
+    const int frameCount = 100;
+    put(u"\\spent.gif", fixtures::makeGif(16, 16, greyTable(256), std::vector<fixtures::GifFrame>(frameCount, f)));
+    Frames frames;
+    ASSERT_TRUE(readGifFile(u"\\spent.gif", frames.count, frames.list, false, false, nullptr));
+    EXPECT_EQ(frames.count, 0);
+    std::vector<std::u16string> texts = boxTexts();
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_LT(texts.size(), size_t(frameCount)) << "the budget ends the read";
+    EXPECT_EQ(texts.back(), u"Premature End Of Image File");
+    EXPECT_EQ(texts[texts.size() - 2], u"Image File Corrupt");
+}
+
 TEST_F(ImageLoader, CorruptGifsGiveBoxes)
 {
     fixtures::GifFrame good;
