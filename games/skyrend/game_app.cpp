@@ -39,7 +39,6 @@ public:
         style = WS_VISIBLE;
         allowMultipleInstances = true;
     }
-    void onDestroy() override { PostQuitMessage(0); }
 };
 
 int runServer()

@@ -57,6 +57,13 @@ public:
     int run(const std::string& script, const std::vector<std::string>& args = {},
             const std::string& program = "Vasko-Skyrend")
     {
+        return runWith({}, "headless", script, args, program);
+    }
+
+    // The same with a launcher in front (e.g. xvfb-run) and a back end.
+    int runWith(const std::vector<std::string>& launcher, const std::string& backend, const std::string& script,
+                const std::vector<std::string>& args = {}, const std::string& program = "Vasko-Skyrend")
+    {
         std::ofstream(out + "/input.txt") << script;
         const std::string bin = tree + "/Program Files/Vasko-Skyrend/bin";
         const std::string path = bin + "/" + program;
@@ -64,7 +71,8 @@ public:
         if (pid == 0)
         {
             setenv("OS_DEVICE_ROOT", tree.c_str(), 1);
-            setenv("OS_BACKEND", "headless", 1);
+            setenv("OS_BACKEND", backend.c_str(), 1);
+            setenv("SDL_AUDIODRIVER", "dummy", 1);
             setenv("OS_SCRIPT", (out + "/input.txt").c_str(), 1);
             setenv("OS_OUT", out.c_str(), 1);
             setenv("OS_IDLE_GRACE_MS", "2000", 1);
@@ -73,11 +81,14 @@ public:
             unsetenv("OS_SCREEN");
             if (!freopen((out + "/stderr.txt").c_str(), "a", stderr) || chdir(bin.c_str()) != 0)
                 _exit(126);
-            std::vector<char*> argv{const_cast<char*>(path.c_str())};
+            std::vector<char*> argv;
+            for (const std::string& a : launcher)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(const_cast<char*>(path.c_str()));
             for (const std::string& a : args)
                 argv.push_back(const_cast<char*>(a.c_str()));
             argv.push_back(nullptr);
-            execv(path.c_str(), argv.data());
+            execvp(argv[0], argv.data());
             _exit(127);
         }
         int status = 0;

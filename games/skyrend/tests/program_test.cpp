@@ -232,3 +232,84 @@ TEST(SkyrendProgram, EachProcessHasItsOwnTemporaryFolderAndRemovesIt)
         folders += entry.is_directory();
     EXPECT_EQ(1, folders) << "the program's own folder is removed at its end";
 }
+
+TEST(SkyrendProgram, MenuArrowsStayWithinTheLists)
+{
+    ProgramRun run;
+    ASSERT_EQ(0, run.run("wait 300\n"
+                         "tap 28 246   # previous pilot at the first row\n"
+                         "wait 100\n"
+                         "shot first\n"
+                         "tap 72 246   # next pilot, three times with three pilots\n"
+                         "tap 72 246\n"
+                         "tap 72 246\n"
+                         "wait 100\n"
+                         "shot last\n"
+                         "tap 103 103  # next plane, twice with two planes\n"
+                         "tap 103 103\n"
+                         "tap 137 103  # previous scene at the first\n"
+                         "wait 100\n"
+                         "shot planes\n",
+                         {"ARG:MainMenu"}))
+        << run.errors();
+    const uint32_t selected = 0x000084;
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("first", p));
+    EXPECT_TRUE(near(p.at(110, 180), selected)) << "still the first pilot";
+    ASSERT_TRUE(run.shot("last", p));
+    EXPECT_FALSE(near(p.at(110, 180), selected));
+    EXPECT_TRUE(near(p.at(110, 204), selected)) << "the third and last pilot";
+    ASSERT_TRUE(run.shot("planes", p));
+    EXPECT_TRUE(near(p.at(60, 60), 0xD0C0A0, 24)) << "the second plane's picture";
+    const std::string menu = ProgramRun::read(run.resources("GUI/MainMenu.properties"));
+    EXPECT_NE(menu.find("planeSelected=1"), std::string::npos) << menu;
+    EXPECT_NE(menu.find("sceneSelected=0"), std::string::npos) << menu;
+}
+
+TEST(SkyrendProgram, SpecsPageOfTheSelectedPlaneAndBack)
+{
+    ProgramRun run;
+    ASSERT_EQ(0, run.run("wait 300\ntap 210 246\nwait 300\nshot specs\ntap 120 294\nwait 1500\nshot menu\n",
+                         {"ARG:MainMenu"}))
+        << run.errors();
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("specs", p));
+    EXPECT_TRUE(near(p.at(4, 4), 0x182038)) << run.errors();
+    EXPECT_GT(count(p, 0, 16, 240, 24, kTitle), 100) << "the plane's name";
+    ASSERT_TRUE(run.shot("menu", p));
+    EXPECT_TRUE(isMainMenu(p));
+}
+
+TEST(SkyrendProgram, WithoutPlaneFilesNoFlightStarts)
+{
+    {
+        ProgramRun run;
+        fs::remove(run.resources("aircraft/plane_swift_mk2.properties"));
+        fs::remove(run.resources("aircraft/plane_tern.properties"));
+        ASSERT_EQ(0, run.run("wait 300\nshot page\n", {"ARG:exerciseNow/0,0,0"})) << run.errors();
+        os::host::Picture p;
+        ASSERT_TRUE(run.shot("page", p));
+        EXPECT_TRUE(isCover(p)) << run.errors();
+    }
+    {
+        ProgramRun run;
+        fs::remove(run.resources("aircraft/plane_swift_mk2.properties"));
+        fs::remove(run.resources("aircraft/plane_tern.properties"));
+        ASSERT_EQ(0, run.run("wait 300\ntap 60 274\nwait 300\nshot menu\n", {"ARG:MainMenu"})) << run.errors();
+        EXPECT_TRUE(shows(run.errors(), "There is no plane or no scene to fly")) << run.errors();
+        os::host::Picture p;
+        ASSERT_TRUE(run.shot("menu", p));
+        EXPECT_TRUE(isMainMenu(p)) << "no restart";
+    }
+}
+
+TEST(SkyrendProgram, RealWindowShowsTheCover)
+{
+    if (system("command -v xvfb-run >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "xvfb-run is not installed";
+    ProgramRun run;
+    ASSERT_EQ(0, run.runWith({"xvfb-run", "-a"}, "sdl", "wait 500\nshot window\n")) << run.errors();
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("window", p)) << run.errors();
+    EXPECT_TRUE(isCover(p)) << run.errors();
+}
