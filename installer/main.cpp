@@ -4,7 +4,7 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
 {
-    os::desktop::use_desktop_screen();
+    os::device::use_desktop_screen();
     cabmover::InstallerMain();
     return 0;
 }

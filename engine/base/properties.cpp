@@ -6,7 +6,6 @@
 #include "engine/base/resource_files.h"
 #include "engine/base/wstring_utils.h"
 
-#include "os/kernel/path.h"
 
 #include <os/file.h>
 #include <os/wstring.h>
@@ -393,5 +392,5 @@ bool Properties::save()
     if (slash != std::u16string::npos && slash > 0)
         createFolders(path.substr(0, slash).c_str(), 0);
     std::string bytes = os::to_latin1(text);
-    return os::write_file_atomic(os::path::to_host(path), bytes.data(), bytes.size());
+    return os::write_file_atomic(path, bytes.data(), bytes.size());
 }

@@ -4,16 +4,6 @@
 
 #include "os/host/host.h"
 
-namespace os::desktop {
-
-void use_desktop_screen()
-{
-    os::host::set_default_screen(800, 600, 32);
-    os::host::set_default_scale(1); // a desktop screen is shown as it is
-}
-
-} // namespace os::desktop
-
 using namespace os::desktop;
 
 INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc, LPARAM param)

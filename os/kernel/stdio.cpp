@@ -136,6 +136,11 @@ int fwprintf(FILE* file, const WCHAR* fmt, ...)
 
 namespace os {
 
+bool write_file_atomic(const std::u16string& device_path, const void* data, size_t size)
+{
+    return write_file_atomic(os::path::to_host(device_path), data, size);
+}
+
 bool write_file_atomic(const std::string& host_path, const void* data, size_t size)
 {
     static std::atomic<unsigned> serial{0};

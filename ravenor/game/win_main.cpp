@@ -1,9 +1,8 @@
 // win_main.cpp -- the entry of Ravenor
+#include <os/device.h>
 #include <os/windows.h>
 
 #include "ravenor/game/main_loop.h"
-#include "os/host/host.h"
-#include "os/kernel/module_private.h"
 #include "ravenor/game/shell_state.h"
 #include "ravenor/game/startup.h"
 
@@ -11,8 +10,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR command, int s
 {
     // The Smartphone screen; this host has no Game API screen, so the
     // display goes through GDI.
-    os::host::set_default_screen(176, 220, 16);
-    os::module::set_library_absent(u"gx.dll", true);
+    os::device::set_screen(176, 220, 16);
+    os::device::set_library_absent(u"gx.dll");
     SetProgramFolder();
     CheckMemory();
     if (RaiseRunningInstance())

@@ -97,7 +97,7 @@ class Desktop : public ::testing::Test
 protected:
     void SetUp() override
     {
-        os::desktop::use_desktop_screen();
+        os::device::use_desktop_screen();
         CreateDirectoryA("\\Desktop", nullptr);
         CreateDirectoryA("\\Desktop\\AppMgr", nullptr);
         ASSERT_EQ(set_text(kAppPaths, nullptr, os::to_u16(kManager)), ERROR_SUCCESS);

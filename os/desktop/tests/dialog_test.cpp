@@ -73,7 +73,7 @@ class Dialogs : public ::testing::Test
 protected:
     void SetUp() override
     {
-        os::desktop::use_desktop_screen();
+        os::device::use_desktop_screen();
         os::desktop::DialogTemplate keys;
         keys.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME;
         keys.caption = "Keys";

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <os/controls.h>
+#include <os/device.h>
 #include <os/file.h>
 #include <os/font.h>
 #include <os/gdi.h>
@@ -175,9 +176,6 @@ void add_dialog(int id, DialogTemplate dialog);
 bool remove_resource(int type, int id); // tests: take a resource away
 bool remove_string(UINT id);
 const DialogTemplate* find_dialog(LPCSTR name);
-
-// The desktop screen: call before the first window.
-void use_desktop_screen();
 
 // Pixels of a dialog-unit rectangle for a dialog font (base units measured
 // from the font, as the desktop does).

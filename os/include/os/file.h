@@ -108,4 +108,7 @@ namespace os {
 // the old file whole. False (and the old file untouched) on failure.
 bool write_file_atomic(const std::string& host_path, const void* data, size_t size);
 
+// The same for a file named by its device path.
+bool write_file_atomic(const std::u16string& device_path, const void* data, size_t size);
+
 } // namespace os
