@@ -25,7 +25,8 @@ constexpr int32_t kLineHeight = 10;
 constexpr int32_t kLineChars = 40;
 constexpr int32_t kCameraPitch = 40;   // 2048 a turn: the camera looks a little down
 
-const char* g_lines[3] = {nullptr, nullptr, nullptr};
+// The lines are copied: level texts go when the level is freed.
+char g_lines[3][kLineChars + 1] = {};
 int32_t g_messageTimer = 0;
 int32_t g_endTimer = 0;
 int32_t g_cameraHeading = 0;
@@ -83,9 +84,9 @@ void ShowMessage(const char* line1, const char* line2, const char* line3)
 {
     if (Empty(line1) && Empty(line2) && Empty(line3))
         return;
-    g_lines[0] = line1;
-    g_lines[1] = line2;
-    g_lines[2] = line3;
+    const char* lines[3] = {line1, line2, line3};
+    for (int i = 0; i < 3; ++i)
+        std::snprintf(g_lines[i], sizeof g_lines[i], "%s", lines[i] != nullptr ? lines[i] : "");
     g_messageTimer = kMessageFrames;
 }
 
@@ -106,7 +107,8 @@ void DrawMessages()
 
 void ResetGameStep()
 {
-    g_lines[0] = g_lines[1] = g_lines[2] = nullptr;
+    for (char* line : g_lines)
+        line[0] = 0;
     g_messageTimer = 0;
     g_endTimer = 0;
     g_stageFrames = 0;

@@ -4,7 +4,6 @@
 #include <os/windows.h>
 
 #include <cstdio>
-#include <cstring>
 
 #include "ravenor/game/demo_screen.h"
 #include "ravenor/engine/render/frame_buffer.h"
@@ -115,9 +114,7 @@ void RunMainLoop(int stage)
             }
             char line[40];
             std::snprintf(line, sizeof line, "STAGE %d CANNOT BE LOADED", chosen);
-            static char kept[40];
-            std::memcpy(kept, line, sizeof kept);
-            ShowMessage(kept, "", "");
+            ShowMessage(line, "", "");
         }
         RunFrames(false);
     }

@@ -31,6 +31,7 @@ struct ProgramRun
     std::string out;
     std::string script;
     std::string errors;
+    std::vector<std::string> args;   // the command line
 
     explicit ProgramRun(const std::string& text)
     {
@@ -77,7 +78,12 @@ struct ProgramRun
                 putenv(const_cast<char*>(pair.c_str()));
             if (!freopen(errors.c_str(), "w", stderr))
                 _exit(126);
-            execl(ProgramPath().c_str(), ProgramPath().c_str(), static_cast<char*>(nullptr));
+            const std::string path = ProgramPath();
+            std::vector<char*> argv{const_cast<char*>(path.c_str())};
+            for (const std::string& arg : args)
+                argv.push_back(const_cast<char*>(arg.c_str()));
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
             _exit(127);
         }
         return pid;
@@ -191,4 +197,74 @@ TEST(RavenorProgram, SecondStartLeavesTheFirstRunning)
     EXPECT_FALSE(second.Shot("second", picture)) << "the second start opened a window";
 
     EXPECT_EQ(0, waitpid(running, nullptr, WNOHANG)) << "the first instance ended";
+}
+
+namespace {
+
+std::string LapScript()
+{
+    std::ifstream in(std::string(RAVENOR_GAME_TESTS) + "/first_stage_lap.txt");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Pixels of the player's blue body in the lower middle of the picture
+int CarPixels(const os::host::Picture& picture)
+{
+    int count = 0;
+    for (int y = 100; y < 200; ++y)
+        for (int x = 40; x < 136; ++x)
+        {
+            const uint32_t c = picture.at(x, y);
+            count += (c & 0xFF) > 0x90 && (c >> 16 & 0xFF) < 0x60 && (c >> 8 & 0xFF) < 0x70;
+        }
+    return count;
+}
+
+} // namespace
+
+// "stage 0" enters the first stage at once: the car waits behind the
+// countdown, drives the ring road by the script's keys through the three
+// checkpoints and the finish, and the title follows.
+TEST(RavenorProgram, DrivesTheFirstStageRoundTheRing)
+{
+    const std::string script = LapScript();
+    ASSERT_FALSE(script.empty());
+    ProgramRun run(script);
+    run.args = {"stage", "0"};
+    EXPECT_EQ(0, run.Run()) << run.Errors();
+    os::host::Picture countdown;
+    os::host::Picture straight;
+    os::host::Picture corner;
+    os::host::Picture finished;
+    ASSERT_TRUE(run.Shot("countdown", countdown)) << run.Errors();
+    ASSERT_TRUE(run.Shot("straight", straight));
+    ASSERT_TRUE(run.Shot("first_corner", corner));
+    ASSERT_TRUE(run.Shot("after_finish", finished));
+    EXPECT_GT(CarPixels(countdown), 300);
+    EXPECT_GT(CarPixels(straight), 300);
+    EXPECT_GT(CarPixels(corner), 300);
+    // The car moved: the two pictures of the stage differ above it
+    int changed = 0;
+    for (int y = 20; y < 100; ++y)
+        for (int x = 0; x < 176; ++x)
+            changed += countdown.at(x, y) != straight.at(x, y);
+    EXPECT_GT(changed, 1000);
+    // After the finish the title is back
+    const std::vector<uint32_t> title = ravenor_content::TitleScreen();
+    for (auto [x, y] : {std::pair{0, 0}, {175, 0}, {40, 120}, {0, 219}})
+        EXPECT_EQ(ShownColour(title[y * 176 + x]), finished.at(x, y)) << x << "," << y;
+}
+
+TEST(RavenorProgram, UnknownCommandIsSaidAndTheTitleShown)
+{
+    ProgramRun run("wait 200\nshot frame\n");
+    run.args = {"stadium", "3"};
+    EXPECT_EQ(0, run.Run()) << run.Errors();
+    EXPECT_NE(std::string::npos, run.Errors().find("unknown command \"stadium 3\"")) << run.Errors();
+    os::host::Picture picture;
+    ASSERT_TRUE(run.Shot("frame", picture));
+    const std::vector<uint32_t> title = ravenor_content::TitleScreen();
+    EXPECT_EQ(ShownColour(title[0]), picture.at(0, 0));
 }

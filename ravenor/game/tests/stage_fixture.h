@@ -25,7 +25,8 @@ inline void StartProgram()
     ResetModels();
     ResetClassModels();
     MountDemoArchive();
-    OpenGameWindow();
+    if (g_shell.window == nullptr)
+        OpenGameWindow();
     ASSERT_TRUE(PrepareScreen(SW_SHOW));
     ASSERT_EQ(1, StartupLoad());
     g_speedFactor = 256;

@@ -1,8 +1,11 @@
 // stage_test.cpp -- the first stage loaded and driven in-process
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
+#include "ravenor/engine/render/poly_renderer.h"
+#include "ravenor/game/class_messages.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/settings.h"
 #include "ravenor/game/world_draw.h"
@@ -47,8 +50,11 @@ TEST(Stage, FirstStageIsDrivenRoundTheRing)
     std::filesystem::create_directories("ravenor_stage_frames");
     int corner = 0;
     int frame = 0;
+    int liveAt = -1;
     for (; frame < 1200 && !g_shell.stageOver; ++frame)
     {
+        if (g_controlsLive && liveAt < 0)
+            liveAt = frame;
         if (g_controlsLive)
             corner = Autopilot(corner);
         StageFrame();
@@ -57,4 +63,94 @@ TEST(Stage, FirstStageIsDrivenRoundTheRing)
     }
     EXPECT_EQ(17, g_stageState);
     EXPECT_TRUE(g_shell.stageOver);
+    // The countdown of 3 completes when its accumulator passes 3500 at 40 a
+    // frame: the controls go live after the 88th frame.
+    EXPECT_EQ(88, liveAt);
+    EXPECT_GE(corner, 3);
+    // The chase camera follows the player
+    const int32_t dx = (g_camera.position[0] - g_player->X()) / 32;
+    const int32_t dz = (g_camera.position[2] - g_player->Z()) / 32;
+    EXPECT_NEAR(3000 / 32, std::sqrt(dx * dx + dz * dz), 10);
+    // A new stage starts with the controls dead again
+    EndStage();
+    ASSERT_TRUE(StartStage(0));
+    EXPECT_FALSE(g_controlsLive);
+}
+
+TEST(Stage, ViewDistanceFromTheDetail)
+{
+    struct Case
+    {
+        int32_t detail, farLimit, fogShift, fogStart;
+    };
+    for (const Case& c : {Case{0, -3500, 10, 2176}, Case{58, -6500, 11, 4152}, Case{127, -10500, 13, 2008}})
+    {
+        SetViewDistance(c.detail);
+        EXPECT_EQ(c.farLimit, g_view.farLimit) << c.detail;
+        EXPECT_EQ(c.fogShift, g_view.fogShift) << c.detail;
+        EXPECT_EQ(c.fogStart << 16, g_view.fogStart) << c.detail;
+        EXPECT_EQ(c.farLimit, g_renderer.farDistance) << c.detail;
+        EXPECT_EQ(60, g_view.activity);
+    }
+}
+
+TEST(Stage, TablesOfTunesAndShowcaseCars)
+{
+    struct Case
+    {
+        int stage;
+        const char* tune;
+        int32_t showcase;
+    };
+    for (const Case& c : {Case{0, "music1.wav", 34}, Case{4, "music1.wav", 45}, Case{5, "music2.wav", 43},
+                          Case{12, "music3.wav", 46}, Case{16, "music1.wav", 34}, Case{20, "music2.wav", 37},
+                          Case{24, "music3.wav", 31}, Case{28, "music1.wav", 42}, Case{32, "music2.wav", 48},
+                          Case{33, "music3.wav", 49}})
+    {
+        EXPECT_STREQ(c.tune, StageTune(c.stage)) << c.stage;
+        EXPECT_EQ(c.showcase, ShowcaseClass(c.stage)) << c.stage;
+    }
+    EXPECT_STREQ("DEMO", StageBriefing(0).title);
+    EXPECT_STREQ("stage 33", StageBriefing(33).title);
+    EXPECT_STREQ("stg038.lev", kLevelNames[38]);
+}
+
+// A level missing from the archive is not read: the stage does not start.
+TEST(Stage, MissingLevelDoesNotStart)
+{
+    StartProgram();
+    EXPECT_FALSE(StartStage(7));
+    EXPECT_EQ(nullptr, g_level);
+    EXPECT_EQ(nullptr, g_player);
+    EXPECT_TRUE(StartStage(0));
+    EXPECT_NE(nullptr, g_level);
+}
+
+// Six driver slots; a seventh driven car ends the stage with a message line
+// instead of halting the program.
+TEST(Stage, SeventhDrivenCarEndsTheStage)
+{
+    StartProgram();
+    ASSERT_TRUE(StartStage(0));
+    ASSERT_EQ(1, g_driverSlotCount);
+    std::vector<std::unique_ptr<Behaviour>> records;
+    for (int i = 0; i < 6; ++i)
+    {
+        records.push_back(std::make_unique<Behaviour>());
+        Entity* e = AllocEntity();
+        e->behaviour = records.back().get();
+        e->classNumber = 55;
+        e->orientation.t[0] = -20000;
+        e->orientation.t[2] = 4000 * i;
+        e->update = [](Entity*) {};
+        SendClassMessage(55, e, kMsgCreate);
+        EXPECT_EQ(i < 5, e->vehicle != nullptr) << i;
+    }
+    EXPECT_EQ(6, g_driverSlotCount);
+    EXPECT_EQ(16, g_stageState);
+    EXPECT_FALSE(IsGameHalted());
+    // The same record finds its slot again
+    Entity* again = AllocEntity();
+    again->behaviour = records[0].get();
+    EXPECT_EQ(g_driverSlots + 1, GetDriverSlot(again));
 }

@@ -1,0 +1,227 @@
+// vehicle_test.cpp -- the driven car against hand-worked fixed-point steps
+#include <gtest/gtest.h>
+
+#include "ravenor/engine/core/fixed_math.h"
+#include "ravenor/game/class_messages.h"
+#include "ravenor/game/entity.h"
+#include "stage_fixture.h"
+
+namespace {
+
+// The concorde's handling on a car of its own, for the steps that need no ground
+EntityType HandlingType()
+{
+    static const int32_t gears[4] = {8, 6, 4, 2};
+    EntityType t;
+    t.steerLimit = 55;
+    t.steerRate = 3;
+    t.gearForce = gears;
+    t.topSpeed = 540;
+    t.lateralGrip = 70;
+    t.skidSlide = 320;
+    t.headingDrag = 20;
+    t.tractionGain = 30;
+    t.slideTurn = 100;
+    t.loadToSprings = 100;
+    return t;
+}
+
+// A car with that handling alone, at a speed, F = 256
+struct HandlingCar
+{
+    EntityType type = HandlingType();
+    VehicleState state;
+    Entity e;
+
+    explicit HandlingCar(int32_t speed)
+    {
+        g_speedFactor = 256;
+        BuildTrigTables();
+        e.type = &type;
+        e.vehicle = &state;
+        e.speed = speed;
+    }
+};
+
+// The player's car of the first stage's model placed on the west street,
+// heading north, the controls live
+Entity* PlaceTestCar(int32_t y)
+{
+    ResetAllEntities();
+    g_driverSlotCount = 0;
+    SendClassMessage(55, nullptr, kMsgLoad);
+    Entity* e = AllocEntity();
+    e->classNumber = 55;
+    e->orientation.t[0] = -20000;
+    e->orientation.t[1] = y;
+    e->orientation.t[2] = -30000;
+    e->update = [](Entity*) {};
+    SendClassMessage(55, e, kMsgCreate);
+    SendClassMessage(55, e, kMsgBecomePlayer);
+    g_controlsLive = true;
+    g_playerInput = DriveInputs{};
+    return e;
+}
+
+void DriveFrame(Entity* e)
+{
+    ++g_shell.frameCounter;
+    DriveVehicle(e);
+}
+
+} // namespace
+
+// Accelerating from a stand on a flat road: +8 a frame in the first band,
+// then +6, +4, +2 up to the top speed, and each frame the car moves by its
+// speed (F = 256).
+TEST(Vehicle, AcceleratesThroughTheGearsOnAStraight)
+{
+    StartProgram();
+    Entity* e = PlaceTestCar(0);
+    ASSERT_EQ(4, e->vehicle->contacts);
+    const int32_t startZ = e->Z();
+    g_playerInput.accelerate = 1;
+    int32_t expected = 0;
+    int32_t travelled = 0;
+    for (int frame = 0; frame < 150; ++frame)
+    {
+        const int32_t band = expected * 16 / 540;
+        if (expected < 540)
+            expected += band < 4 ? 8 : band < 8 ? 6 : band < 12 ? 4 : 2;
+        travelled += expected;
+        DriveFrame(e);
+        ASSERT_EQ(expected, e->speed) << "frame " << frame;
+        ASSERT_EQ(startZ + travelled, e->Z()) << "frame " << frame;
+        ASSERT_EQ(-20000, e->X());
+        ASSERT_EQ(0, e->heading);
+    }
+    EXPECT_EQ(540, e->speed);
+    // Braking: down to a stand without reversing in the same frame, then backwards
+    g_playerInput = DriveInputs{};
+    g_playerInput.brake = 1;
+    int frames = 0;
+    while (e->speed > 0 && frames < 200)
+    {
+        DriveFrame(e);
+        ++frames;
+    }
+    EXPECT_EQ(0, e->speed);
+    EXPECT_EQ(1, e->vehicle->reverseMode);
+    DriveFrame(e);
+    EXPECT_EQ(-4, e->speed);
+}
+
+// Holding right at speed 200: the steering grows by steerRate + 8 a frame
+// until the yaw rate reaches the limit, and without a slide the travel
+// direction follows the heading.
+TEST(Vehicle, TurnFollowsTheHandWorkedSteps)
+{
+    HandlingCar car(200);
+    Entity& e = car.e;
+    VehicleState& state = car.state;
+    state.right = 1;
+    const int32_t steers[8] = {11, 22, 33, 44, 55, 66, 77, 70};
+    const int32_t headings[8] = {8, 25, 50, 84, 126, 177, 237, 291};
+    for (int frame = 0; frame < 8; ++frame)
+    {
+        SteerAndSlide(&e);
+        EXPECT_EQ(steers[frame], e.steer) << frame;
+        EXPECT_EQ(headings[frame], e.heading) << frame;
+        EXPECT_EQ(e.heading, e.travelHeading) << frame;
+        EXPECT_EQ(200, e.speed) << frame;
+    }
+    // The handbrake: slide 100 and skid 200 every frame, the travel direction lags
+    state.handbrake = 1;
+    SteerAndSlide(&e);
+    EXPECT_EQ(100, state.slide);
+    EXPECT_EQ(200, state.skid);
+    EXPECT_NE(e.heading & 0xFFF, e.travelHeading);
+}
+
+TEST(Vehicle, SteeringAtAStandNeverDividesByTheSpeed)
+{
+    HandlingCar car(0);
+    Entity& e = car.e;
+    VehicleState& state = car.state;
+    e.steer = 12;
+    e.yawRate = -100;   // left behind by a knock
+    state.left = 1;
+    SteerInput(&e);
+    EXPECT_EQ(12, e.steer);
+    e.yawRate = 100;
+    state.left = 0;
+    state.right = 1;
+    SteerInput(&e);
+    EXPECT_EQ(12, e.steer);
+}
+
+TEST(Vehicle, SlowCarTravelsWhereItPointsAndAWideTurnFlipsIt)
+{
+    HandlingCar car(29);
+    Entity& e = car.e;
+    VehicleState& state = car.state;
+    e.heading = 500;
+    e.travelHeading = 0;
+    state.skid = 100;
+    SteerAndSlide(&e);
+    EXPECT_EQ(e.heading, e.travelHeading);
+    // Turned far from the travel direction (the handbrake's slide of 100
+    // moves it by 14): accelerating keeps the direction, coasting flips it.
+    e.speed = 300;
+    e.heading = 1500;
+    e.travelHeading = 0;
+    state.handbrake = 1;
+    state.accelerate = 1;
+    SteerAndSlide(&e);
+    EXPECT_EQ(300, e.speed);
+    EXPECT_EQ(14, e.travelHeading);
+    e.heading = 1500;
+    e.travelHeading = 0;
+    state.accelerate = 0;
+    SteerAndSlide(&e);
+    EXPECT_EQ(-300, e.speed);
+    EXPECT_EQ((14 - 2048) & 0xFFF, e.travelHeading);
+}
+
+// Dropped from 600 above its resting height the car falls, lands on four
+// wheels and comes to rest level on the road.
+TEST(Vehicle, SettlesOnTheRoadFromADrop)
+{
+    StartProgram();
+    Entity* e = PlaceTestCar(-600);
+    g_controlsLive = false;
+    bool flew = false;
+    for (int frame = 0; frame < 150; ++frame)
+    {
+        DriveFrame(e);
+        flew = flew || e->vehicle->inAir;
+    }
+    EXPECT_TRUE(flew);
+    EXPECT_NEAR(-e->type->maxY, e->Y(), 20);
+    EXPECT_GE(e->vehicle->contacts, 3);
+    EXPECT_LE(std::min(e->pitch, 4096 - e->pitch), 16);
+    EXPECT_LE(std::min(e->roll, 4096 - e->roll), 16);
+    EXPECT_EQ(-20000, e->X());
+}
+
+// The player's driver slot: "locked" drops the controls for one frame; a
+// driven car that is not the player does not take the player's keys and,
+// with the controls live, skips its own driving step.
+TEST(Vehicle, LockedSlotAndOtherDrivenCars)
+{
+    StartProgram();
+    Entity* e = PlaceTestCar(0);
+    g_playerInput.accelerate = 1;
+    e->vehicle->locked = 1;
+    DriveFrame(e);
+    EXPECT_EQ(0, e->speed);
+    EXPECT_EQ(0, e->vehicle->locked);
+    DriveFrame(e);
+    EXPECT_EQ(8, e->speed);
+    g_player = nullptr;
+    const int32_t z = e->Z();
+    DriveFrame(e);
+    EXPECT_EQ(0, e->vehicle->accelerate);
+    EXPECT_EQ(8, e->speed);
+    EXPECT_EQ(z, e->Z());
+}
