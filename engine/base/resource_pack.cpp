@@ -55,6 +55,17 @@ ResourcePack::~ResourcePack()
     delete[] archivePath;
 }
 
+namespace {
+
+bool g_caseExactMembers = false;
+
+} // namespace
+
+void ResourcePack::setCaseExactMembers(bool exact)
+{
+    g_caseExactMembers = exact;
+}
+
 int ResourcePack::locate(const WCHAR* member)
 {
     if (!zip)
@@ -70,7 +81,7 @@ int ResourcePack::locate(const WCHAR* member)
         // Names are single-byte text; widened into a buffer of their own.
         if (MultiByteToWideChar(CP_ACP, 0, raw, -1, wide, 512) <= 0)
             continue;
-        if (_wcsicmp(wide, member) == 0)
+        if ((g_caseExactMembers ? wcscmp(wide, member) : _wcsicmp(wide, member)) == 0)
             return UNZ_OK;
     }
     return UNZ_END_OF_LIST_OF_FILE;

@@ -25,6 +25,9 @@ public:
     ResourcePack& operator=(const ResourcePack&) = delete;
 
     bool isOpen() const { return zip != nullptr; }
+    // Program-wide: members are matched by name without regard to case
+    // (the default) or, for the racing build, exactly as written.
+    static void setCaseExactMembers(bool exact);
     const WCHAR* getName() const { return name; }
     // '/'-separated with a trailing '/' (empty for the current folder).
     const WCHAR* getMountFolder() const { return mountFolder; }

@@ -3,6 +3,7 @@
 
 #include "engine/base/math_utils.h"
 #include "engine/base/properties.h"
+#include "engine/base/resource_pack.h"
 #include "engine/base/wstring_utils.h"
 #include "engine/platform/back_buffer.h"
 #include "engine/platform/color_fade.h"
@@ -11,6 +12,7 @@
 #include "engine/platform/present_filter.h"
 #include "racing/engine/canvas.h"
 
+#include <os/mmsystem.h>
 #include <os/wstring.h>
 
 #include <algorithm>
@@ -29,6 +31,21 @@ void initRacingMath()
     if (fixedScale() == -1)
         setFixedPointShift(10, 3);
     initMathTables();
+}
+
+void initRacingBase()
+{
+    ResourcePack::setCaseExactMembers(true);
+    initRacingMath();
+}
+
+WaveDeviceCaps::WaveDeviceCaps()
+{
+    WAVEOUTCAPSW caps{};
+    if (waveOutGetDevCaps(WAVE_MAPPER, &caps, sizeof caps) != MMSYSERR_NOERROR)
+        return;
+    hasFormats = caps.dwFormats != 0;
+    stereo = caps.wChannels == 2;
 }
 
 void setFixedPointShift(int shift, int subShift)

@@ -22,6 +22,8 @@ class Canvas;
 // The racing default fixed-point scale (shift 10, second shift 3) unless a
 // scale is already set, then the engine's maths tables.
 void initRacingMath();
+// The racing base: pack members matched exactly as written, and the maths.
+void initRacingBase();
 // The program-wide fixed-point scale: 1 << shift, and that >> subShift.
 void setFixedPointShift(int shift, int subShift);
 int fixedSubShift();
@@ -36,6 +38,14 @@ float getFieldFloat(Properties& properties, const WCHAR* key, const WCHAR* field
 // The first c within the first n characters (the whole text when n is at
 // least its length); null when n < 1.
 const WCHAR* findCharInPrefix(const WCHAR* text, int n, WCHAR c);
+
+// What the wave mapper can play; both false when the device cannot be asked.
+struct WaveDeviceCaps
+{
+    WaveDeviceCaps();
+    bool hasFormats = false;
+    bool stereo = false;
+};
 
 // Copies a 16-bit image into GAPI's frame buffer at (x, y), clipped to the
 // display on every side; one row copy when the x pitch is one pixel, else

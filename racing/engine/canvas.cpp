@@ -18,7 +18,7 @@ Canvas::Canvas(const WCHAR* name) : Window(name, nullptr, true)
     frameTimer.floorDt = false;
     textures = new TextureDictionary();
     sounds = new SoundDictionary();
-    initRacingMath();
+    initRacingBase();
 }
 
 Canvas::~Canvas()

@@ -25,6 +25,58 @@ int racingCullingNumber(int cullingPolicy)
     return cullingPolicy == kMeshSpheres ? 1 : 0;
 }
 
+namespace {
+
+template <class Change>
+void forEachMaterial(Group3D& group, Change change)
+{
+    for (int i = 0; i < group.materialCount(); ++i)
+        change(*group.material(i));
+}
+
+} // namespace
+
+void setColor(Group3D& group, uint32_t colour)
+{
+    forEachMaterial(group, [&](Material& m) { m.color = colour; });
+}
+
+void setLuminous(Group3D& group, uint32_t colour)
+{
+    forEachMaterial(group, [&](Material& m) { m.color2 = colour; });
+}
+
+void setTransparency(Group3D& group, int transparency)
+{
+    forEachMaterial(group, [&](Material& m) { m.transparency = transparency; });
+}
+
+void setReflectivity(Group3D& group, int reflectivity)
+{
+    forEachMaterial(group, [&](Material& m) { m.shininessStrength = reflectivity; });
+}
+
+void setFlat(Group3D& group, bool flat)
+{
+    forEachMaterial(group, [&](Material& m) { m.flat = flat ? 1 : 0; });
+}
+
+void setWireframe(Group3D& group, bool wireframe)
+{
+    forEachMaterial(group, [&](Material& m) { m.wireframe = wireframe ? 1 : 0; });
+}
+
+void setDoubleSided(Group3D& group, bool doubleSided)
+{
+    forEachMaterial(group, [&](Material& m) { m.twoSided = doubleSided ? 1 : 0; });
+}
+
+void setNearPlaneCulling(Group3D& group, bool culling)
+{
+    for (int i = 0; i < group.meshCount(); ++i)
+        group.mesh(i)->noNearClip = culling ? 1 : 0;
+}
+
 Chip3D::Chip3D(float scale, float width, float height, int orientation, Texture* texture, Texture* mask)
 {
     auto* material = new TexturedMaterial();

@@ -18,6 +18,19 @@ namespace racing {
 int cullingPolicyFromRacing(int racingNumber);
 int racingCullingNumber(int cullingPolicy);
 
+// Group-wide settings of the racing template keys ("color", "luminous",
+// "transparency", "reflectivity", "flat", "wireframe", "doubleside") on every
+// material of the group, its level objects' materials included.
+void setColor(Group3D& group, uint32_t colour);
+void setLuminous(Group3D& group, uint32_t colour);
+void setTransparency(Group3D& group, int transparency);
+void setReflectivity(Group3D& group, int reflectivity);
+void setFlat(Group3D& group, bool flat);
+void setWireframe(Group3D& group, bool wireframe);
+void setDoubleSided(Group3D& group, bool doubleSided);
+// Faces with a vertex behind the near plane are dropped instead of clipped.
+void setNearPlaneCulling(Group3D& group, bool culling);
+
 // A textured quad: orientation 0 upright in the y-z plane, 2 upright in the
 // x-y plane, any other flat in the x-z plane; faces (0, 1, 2) and (0, 2, 3),
 // flat and double-sided, normalised to max(width, height) x scale, its

@@ -8,16 +8,21 @@
 #include "engine/base/hashtable.h"
 #include "engine/base/math_utils.h"
 #include "engine/base/properties.h"
+#include "engine/base/resource_files.h"
+#include "engine/base/resource_pack.h"
 #include "engine/base/wstring_utils.h"
 #include "engine/platform/gapi_display.h"
 #include "engine/platform/image.h"
 #include "engine/scene/3d/vertex_face.h"
 
+#include "content/media/zip_writer.h"
 #include "os/host/headless.h"
+#include "os/kernel/path.h"
 
 #include <gtest/gtest.h>
 
 #include <os/file.h>
+#include <os/mmsystem.h>
 #include <os/windows.h>
 
 #include <string>
@@ -208,4 +213,36 @@ TEST(RacingBase, FadeRunsByNameAndLeavesNoFilter)
     MSG m;
     while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
         ;
+}
+
+// The engine finds a pack member whatever its case; the racing build only as
+// written.
+TEST(RacingBase, PackMembersAreMatchedExactlyInTheRacingBuild)
+{
+    ASSERT_TRUE(media::writeZip(os::path::to_host(u"\\res\\tracks.zip"), {{"Oval/Track.txt", "oval"}}));
+    addResourcePack(u"tracks.zip", u"\\res");
+    setTempFolder(u"\\temp\\");
+    auto opens = [](const WCHAR* path) {
+        FILE* file = openResourceFile(path, u"rb");
+        if (file)
+            closeResourceFile(file);
+        return file != nullptr;
+    };
+    ResourcePack::setCaseExactMembers(false); // a racing page made earlier in this program set it
+    EXPECT_TRUE(opens(u"\\res\\Oval\\Track.txt"));
+    EXPECT_TRUE(opens(u"\\res\\oval\\track.txt")) << "the engine ignores the case";
+    racing::initRacingBase();
+    EXPECT_TRUE(opens(u"\\res\\Oval\\Track.txt"));
+    EXPECT_FALSE(opens(u"\\res\\oval\\track.txt")) << "the racing build does not";
+    ResourcePack::setCaseExactMembers(false);
+    closeResourcePacks();
+}
+
+TEST(RacingBase, WaveDeviceCapsAnswerWhatTheMapperPlays)
+{
+    WAVEOUTCAPSW caps{};
+    bool asked = waveOutGetDevCaps(WAVE_MAPPER, &caps, sizeof caps) == MMSYSERR_NOERROR;
+    racing::WaveDeviceCaps racingCaps;
+    EXPECT_EQ(racingCaps.hasFormats, asked && caps.dwFormats != 0);
+    EXPECT_EQ(racingCaps.stereo, asked && caps.wChannels == 2);
 }

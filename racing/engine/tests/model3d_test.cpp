@@ -144,3 +144,43 @@ TEST(RacingModel, ChipCornersFacesAndSize)
         EXPECT_EQ(chip.getMaterial()->twoSided, 1);
     }
 }
+
+TEST(RacingModel, GroupWideSettingsReachEveryMaterialAndCopiesKeepEveryField)
+{
+    Group3D* g = twoBoxes();
+    racing::setColor(*g, 0x123456);
+    racing::setLuminous(*g, 0x010203);
+    racing::setTransparency(*g, 77);
+    racing::setReflectivity(*g, 99);
+    racing::setFlat(*g, true);
+    racing::setWireframe(*g, true);
+    racing::setDoubleSided(*g, true);
+    racing::setNearPlaneCulling(*g, true);
+    for (int i = 0; i < g->materialCount(); ++i)
+    {
+        const Material* m = g->material(i);
+        EXPECT_EQ(m->color, 0x123456u);
+        EXPECT_EQ(m->color2, 0x010203u);
+        EXPECT_EQ(m->transparency, 77);
+        EXPECT_EQ(m->shininessStrength, 99);
+        EXPECT_EQ(m->flat, 1);
+        EXPECT_EQ(m->wireframe, 1);
+        EXPECT_EQ(m->twoSided, 1);
+    }
+    EXPECT_EQ(g->mesh(1)->noNearClip, 1);
+    // The reflection map and amount the racing loader writes and the
+    // rasteriser reads live in the one material record, and copies keep them.
+    Texture* map = reinterpret_cast<Texture*>(uintptr_t(0x1000));
+    g->material(0)->reflectionMap = map;
+    g->material(0)->reflectionPercent = 128;
+    g->mesh(0)->face(0)->shadeU = 12;
+    g->mesh(0)->face(0)->shadeV = 34;
+    Group3D* copy = g->clone(7);
+    EXPECT_EQ(copy->material(0)->reflectionMap, map);
+    EXPECT_EQ(copy->material(0)->reflectionPercent, 128);
+    EXPECT_EQ(copy->material(0)->transparency, 77);
+    g->material(0)->reflectionMap = nullptr; // textures belong to the dictionary; nothing frees it
+    copy->material(0)->reflectionMap = nullptr;
+    delete copy;
+    delete g;
+}

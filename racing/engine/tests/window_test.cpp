@@ -4,13 +4,16 @@
 #include "racing/engine/canvas.h"
 #include "racing/engine/window.h"
 
+#include "engine/platform/gapi_display.h"
 #include "engine/platform/present_filter.h"
+#include "engine/scene/2d/native_controls.h"
 #include "engine/platform/system_utils.h"
 
 #include "os/host/headless.h"
 
 #include <gtest/gtest.h>
 
+#include <os/gx.h>
 #include <os/windows.h>
 
 #include <string>
@@ -272,4 +275,42 @@ TEST(RacingWindow, MemoryWarningNamesTheProgramAsGiven)
     const auto& box = os::host::headless::boxes().back();
     EXPECT_EQ(box.text.rfind(u"Vasko-Moravel needs 1000000000.0MB memory. Free memory is now ", 0), 0u);
     EXPECT_EQ(box.caption, u"Memory Warning");
+}
+
+TEST(RacingWindow, GapiIsSuspendedWithTheTopLevelWindowAndResumedWithIt)
+{
+    racing::Window frame(u"gapi frame", nullptr, false);
+    ASSERT_TRUE(frame.create(0, 0, 240, 320));
+    auto* page = new racing::Canvas(u"page");
+    ASSERT_TRUE(frame.addChild(page, 0, 0, 240, 320));
+    GapiDisplay::open(frame.getHandle(), true, false);
+    auto drawable = [] {
+        bool ok = GXBeginDraw() != nullptr;
+        GXEndDraw();
+        return ok;
+    };
+    ASSERT_TRUE(drawable());
+    SendMessageW(page->getHandle(), WM_ACTIVATE, WA_INACTIVE, 0);
+    EXPECT_TRUE(drawable()) << "a child's deactivation leaves GAPI alone";
+    SendMessageW(frame.getHandle(), WM_ACTIVATE, WA_INACTIVE, 0);
+    EXPECT_FALSE(drawable()) << "the top-level window's suspends it";
+    SendMessageW(frame.getHandle(), WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_TRUE(drawable()) << "and its activation resumes it (the screen would stay frozen otherwise)";
+    GapiDisplay::close();
+    frame.destroy();
+    pump();
+}
+
+// The text area's style is the OR of the edit style and its extra bits
+// (their sum would be 0x50301184).
+TEST(RacingWindow, TextAreaStyleIsTheOrOfTheTwoValues)
+{
+    racing::Window frame(u"controls", nullptr, false);
+    ASSERT_TRUE(frame.create(0, 0, 240, 320));
+    auto* area = new TextAreaControl(7, u"notes");
+    ASSERT_TRUE(frame.addChild(area, 0, 0, 100, 60));
+    EXPECT_EQ(DWORD(GetWindowLongW(area->getHandle(), GWL_STYLE)), DWORD(0x500000C0 | 0x3010C4));
+    EXPECT_EQ(0x500000C0u | 0x3010C4u, 0x503010C4u);
+    frame.destroy();
+    pump();
 }
