@@ -2,6 +2,7 @@
 #include "racing/engine/window.h"
 
 #include "engine/platform/gapi_display.h"
+#include "engine/platform/system_utils.h"
 #include "engine/scene/core/sound_dictionary.h"
 #include "racing/engine/canvas.h"
 
@@ -159,7 +160,7 @@ void Window::removePresentFilter(const WCHAR* name)
 // sees the WM_QUIT that the destroy posted: the loop then answers that quit's
 // code (and takes it from the queue), not the wParam of the last message it
 // happened to dispatch.
-int runBlockingLoop(HWND window)
+int runMessageLoop(HWND window)
 {
     MSG message{};
     BOOL got;
@@ -171,6 +172,11 @@ int runBlockingLoop(HWND window)
     if (got == -1)
         return PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) ? int(message.wParam) : -1;
     return int(message.wParam);
+}
+
+int checkFreeMemory(HWND parent, const WCHAR* programName, float neededMB)
+{
+    return checkFreeMemoryAs(parent, programName, neededMB);
 }
 
 } // namespace racing

@@ -74,6 +74,11 @@ private:
 
 // GetMessageW on the window (its descendants' messages included) until
 // WM_QUIT or an error; answers the quit code (-1 for an error without one).
-int runBlockingLoop(HWND window);
+// The blocking loop of this build: frames come from the canvas's timer.
+int runMessageLoop(HWND window);
+
+// IDYES when the free memory reaches neededMB; otherwise the "Memory
+// Warning" Yes/No box naming the program and its answer.
+int checkFreeMemory(HWND parent, const WCHAR* programName, float neededMB);
 
 } // namespace racing

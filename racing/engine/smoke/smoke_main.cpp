@@ -198,5 +198,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
         return 1;
     }
     page->start();
-    return racing::runBlockingLoop(frame.getHandle());
+    return racing::runMessageLoop(frame.getHandle());
 }

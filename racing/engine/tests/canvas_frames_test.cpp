@@ -64,7 +64,7 @@ TEST(RacingFrames, EachTickIsOneFrameWithAStepAndAboveNormalPriority)
     frame.page->log.clear();
     int presentsBefore = os::host::headless::presents();
     frame.page->start();
-    EXPECT_EQ(racing::runBlockingLoop(frame.window.getHandle()), 0);
+    EXPECT_EQ(racing::runMessageLoop(frame.window.getHandle()), 0);
     ASSERT_EQ(frame.page->steps.size(), 2100u);
     EXPECT_EQ(frame.page->log[0], "update");
     EXPECT_EQ(frame.page->log[1], "render");
@@ -90,7 +90,7 @@ TEST(RacingFrames, InputPostedDuringAFrameComesBeforeTheNextFrame)
     frame.page->setFocus();
     PostMessageW(frame.page->getHandle(), WM_KEYDOWN, VK_LEFT, 0);
     InvalidateRect(frame.page->getHandle(), nullptr, FALSE);
-    racing::runBlockingLoop(frame.window.getHandle());
+    racing::runMessageLoop(frame.window.getHandle());
     // The key first, then the paint (a frame while running), then the ticks.
     std::vector<std::string> expected = {"key", "update", "render", "after", "update", "render", "after",
                                          "update", "render", "after"};

@@ -203,7 +203,7 @@ TEST(RacingWindow, DestroyingAnyWindowEndsTheLoopButAnEngineChildDoesNot)
     ASSERT_TRUE(frame.addChild(canvas, 0, 0, 240, 320));
     PostMessageW(frame.getHandle(), WM_USER, 0, 0);
     canvas->destroy();
-    EXPECT_EQ(racing::runBlockingLoop(frame.getHandle()), 0) << "the child's destroy ended the loop";
+    EXPECT_EQ(racing::runMessageLoop(frame.getHandle()), 0) << "the child's destroy ended the loop";
     delete canvas;
     frame.destroy();
     (void)quitWaiting();
@@ -268,9 +268,9 @@ TEST(RacingWindow, FiltersAreKeptAndRemovedByName)
 TEST(RacingWindow, MemoryWarningNamesTheProgramAsGiven)
 {
     os::host::headless::clear_boxes();
-    EXPECT_EQ(checkFreeMemoryAs(nullptr, u"Vasko-Moravel", 0.0f), IDYES);
+    EXPECT_EQ(racing::checkFreeMemory(nullptr, u"Vasko-Moravel", 0.0f), IDYES);
     EXPECT_TRUE(os::host::headless::boxes().empty()) << "enough memory: no box";
-    EXPECT_EQ(checkFreeMemoryAs(nullptr, u"Vasko-Moravel", 1e9f), IDYES) << "the headless box answers Yes";
+    EXPECT_EQ(racing::checkFreeMemory(nullptr, u"Vasko-Moravel", 1e9f), IDYES) << "the headless box answers Yes";
     ASSERT_EQ(os::host::headless::boxes().size(), 1u);
     const auto& box = os::host::headless::boxes().back();
     EXPECT_EQ(box.text.rfind(u"Vasko-Moravel needs 1000000000.0MB memory. Free memory is now ", 0), 0u);
@@ -313,4 +313,12 @@ TEST(RacingWindow, TextAreaStyleIsTheOrOfTheTwoValues)
     EXPECT_EQ(0x500000C0u | 0x3010C4u, 0x503010C4u);
     frame.destroy();
     pump();
+}
+
+TEST(RacingWindow, TheEngineMemoryWarningQuotesItsProgramName)
+{
+    os::host::headless::clear_boxes();
+    EXPECT_EQ(checkFreeMemory(nullptr, 1e9f), IDYES);
+    ASSERT_EQ(os::host::headless::boxes().size(), 1u);
+    EXPECT_EQ(os::host::headless::boxes().back().text.rfind(u"'", 0), 0u);
 }
