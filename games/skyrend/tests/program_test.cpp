@@ -313,3 +313,15 @@ TEST(SkyrendProgram, RealWindowShowsTheCover)
     ASSERT_TRUE(run.shot("window", p)) << run.errors();
     EXPECT_TRUE(isCover(p)) << run.errors();
 }
+
+TEST(SkyrendProgram, MissionCommandReachesTheFlight)
+{
+    ProgramRun run;
+    ASSERT_EQ(0, run.run("wait 800\nshot page\n", {"ARG:fightNow/0,1,2"})) << run.errors();
+    EXPECT_TRUE(shows(run.errors(), "The mission flight of Rookie in plane_swift_mk2 over scene_red_canyon would "
+                                    "start here"))
+        << run.errors();
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("page", p));
+    EXPECT_TRUE(isMainMenu(p)) << "the menu stays until flights are built";
+}
