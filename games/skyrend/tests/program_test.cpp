@@ -325,3 +325,23 @@ TEST(SkyrendProgram, MissionCommandReachesTheFlight)
     ASSERT_TRUE(run.shot("page", p));
     EXPECT_TRUE(isMainMenu(p)) << "the menu stays until flights are built";
 }
+
+TEST(SkyrendProgram, APressAloneDoesNothingTheReleaseActs)
+{
+    ProgramRun run;
+    ASSERT_EQ(0, run.run("wait 300\n"
+                         "down 120 250  # Start, held\n"
+                         "wait 500\n"
+                         "shot held\n"
+                         "up 120 250\n"
+                         "wait 1500\n"
+                         "shot released\n"))
+        << run.errors();
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("held", p));
+    EXPECT_TRUE(isCover(p));
+    EXPECT_TRUE(near(p.at(74, 240), 0xE6B43C)) << "the held button shows its pressed colour";
+    ASSERT_TRUE(run.shot("released", p));
+    EXPECT_FALSE(isCover(p));
+    EXPECT_GT(count(p, 0, 8, 240, 22, kTitle), 100) << "the intro";
+}
