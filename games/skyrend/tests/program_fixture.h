@@ -36,6 +36,8 @@ public:
     os::testing::ScratchFolder folder{"skyrend"};
     std::string tree = folder.path + "/device";
     std::string out = folder.path + "/out";
+    // More "NAME=value" settings for the program's environment.
+    std::vector<std::string> env;
 
     ProgramRun()
     {
@@ -79,6 +81,8 @@ public:
             unsetenv("OS_SCRIPT_POS");
             unsetenv("OS_SHOT_COUNT");
             unsetenv("OS_SCREEN");
+            for (const std::string& pair : env)
+                putenv(const_cast<char*>(pair.c_str()));
             if (!freopen((out + "/stderr.txt").c_str(), "a", stderr) || chdir(bin.c_str()) != 0)
                 _exit(126);
             std::vector<char*> argv;

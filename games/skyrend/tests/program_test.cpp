@@ -202,16 +202,35 @@ TEST(SkyrendProgram, ServerModeByNameOrSwitch)
     }
 }
 
-TEST(SkyrendProgram, TooLittleMemoryAskedAndNoEndsTheProgram)
+TEST(SkyrendProgram, TooLittleMemoryAsksAndOnlyYesGoesOn)
+{
+    const struct
+    {
+        const char* answer;
+        bool starts;
+    } cases[] = {{"NO", false}, {"YES", true}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.answer);
+        ProgramRun run;
+        run.env = {"OS_MEM_AVAIL=4000000"};
+        // A shot never taken ends the run with status 3.
+        EXPECT_EQ(c.starts ? 0 : 3, run.run(std::string("answer ") + c.answer + "\nwait 300\nshot page\n"));
+        EXPECT_TRUE(shows(run.errors(), "message box \"Memory Warning\": 'Vasko-Skyrend' needs 5.0MB memory."))
+            << run.errors();
+        os::host::Picture p;
+        EXPECT_EQ(c.starts, run.shot("page", p));
+    }
+}
+
+TEST(SkyrendProgram, ALandscapeScreenIsRefused)
 {
     ProgramRun run;
-    setenv("OS_MEM_AVAIL", "4000000", 1);
-    // The shot is never taken: the run says so with status 3.
-    EXPECT_EQ(3, run.run("answer NO\nwait 300\nshot page\n"));
-    unsetenv("OS_MEM_AVAIL");
-    EXPECT_TRUE(shows(run.errors(), "\"Memory Warning\"")) << run.errors();
+    run.env = {"OS_SCREEN=320x240x16"};
+    EXPECT_NE(0, run.run("wait 300\nshot page\n"));
+    EXPECT_TRUE(shows(run.errors(), "'Vasko-Skyrend' can not run under landscape mode.")) << run.errors();
     os::host::Picture p;
-    EXPECT_FALSE(run.shot("page", p)) << "no window was opened";
+    EXPECT_FALSE(run.shot("page", p));
 }
 
 TEST(SkyrendProgram, EachProcessHasItsOwnTemporaryFolderAndRemovesIt)
