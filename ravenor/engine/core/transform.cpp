@@ -79,17 +79,6 @@ void Transform::Multiply(const Transform& other)
     MultiplyRows(m, other.m);
 }
 
-void Transform::ApplyXY(const int16_t p[3], int32_t out[3]) const
-{
-    out[0] = WrapAdd(RowSum(m, 0, p[0], p[1], p[2]), t[0]);
-    out[1] = WrapAdd(RowSum(m, 1, p[0], p[1], p[2]), t[1]);
-}
-
-void Transform::ApplyZ(const int16_t p[3], int32_t out[3]) const
-{
-    out[2] = WrapAdd(RowSum(m, 2, p[0], p[1], p[2]), t[2]);
-}
-
 void Transform::Rotate(const int16_t v[3], int16_t out[3]) const
 {
     int16_t r[3];

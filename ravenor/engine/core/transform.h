@@ -27,9 +27,16 @@ struct Transform
     void SetIdentity();
     void Multiply(const Transform& other);
     // out[0], out[1] of the placed point (rotation and translation)
-    void ApplyXY(const int16_t p[3], int32_t out[3]) const;
+    void ApplyXY(const int16_t p[3], int32_t out[3]) const
+    {
+        out[0] = WrapAdd(Dot3(p[0], m[0], p[1], m[3], p[2], m[6]) >> 14, t[0]);
+        out[1] = WrapAdd(Dot3(p[0], m[1], p[1], m[4], p[2], m[7]) >> 14, t[1]);
+    }
     // out[2] of the placed point
-    void ApplyZ(const int16_t p[3], int32_t out[3]) const;
+    void ApplyZ(const int16_t p[3], int32_t out[3]) const
+    {
+        out[2] = WrapAdd(Dot3(p[0], m[2], p[1], m[5], p[2], m[8]) >> 14, t[2]);
+    }
     // Rotation only
     void Rotate(const int16_t v[3], int16_t out[3]) const;
     // t += a * row0 + b * row1 + c * row2, each product shifted by 14 on its own

@@ -37,22 +37,25 @@ int IsBoxVisible(BoundingBox& box, bool occlusion)
     const PolyRenderer& r = g_renderer;
     int32_t projected = 0;
     int32_t left = INT16_MAX, top = INT16_MAX, right = INT16_MIN, bottom = INT16_MIN, nearest = INT16_MAX;
-    for (const int16_t* corner : box.corners)
-    {
-        int32_t c[3];
-        r.Placement().ApplyZ(corner, c);
-        if (c[2] > -32 || c[2] < r.farDistance - 512)
-            continue;
-        r.Placement().ApplyXY(corner, c);
-        P3dVertex v{};
-        r.project(c[0], c[1], c[2], v);
-        left = std::min<int32_t>(left, v.screenX);
-        right = std::max<int32_t>(right, v.screenX);
-        top = std::min<int32_t>(top, v.screenY);
-        bottom = std::max<int32_t>(bottom, v.screenY);
-        nearest = std::min<int32_t>(nearest, v.depth);
-        ++projected;
-    }
+    const Transform& placement = r.Placement();
+    WithProjection(r.project, [&](auto project) {
+        for (const int16_t* corner : box.corners)
+        {
+            int32_t c[3];
+            placement.ApplyZ(corner, c);
+            if (c[2] > -32 || c[2] < r.farDistance - 512)
+                continue;
+            placement.ApplyXY(corner, c);
+            P3dVertex v{};
+            project(c[0], c[1], c[2], v);
+            left = std::min<int32_t>(left, v.screenX);
+            right = std::max<int32_t>(right, v.screenX);
+            top = std::min<int32_t>(top, v.screenY);
+            bottom = std::max<int32_t>(bottom, v.screenY);
+            nearest = std::min<int32_t>(nearest, v.depth);
+            ++projected;
+        }
+    });
     if (projected == 0)
         return 0;
     box.left = static_cast<int16_t>(left);

@@ -214,38 +214,41 @@ void World::DrawCellFast(int32_t cell)
 {
     PolyRenderer& r = g_renderer;
     const int16_t stamp = PolyRenderer::FrameStamp();
-    for (P3dFace* face : cells[cell].faces)
-    {
-        bool good = face->texture != nullptr;
-        for (int k = 0; k < 3 && good; ++k)
+    const Transform& placement = r.Placement();
+    WithProjection(r.project, [&](auto project) {
+        for (P3dFace* face : cells[cell].faces)
         {
-            P3dVertex& v = *face->corners[k].vertex;
-            if (v.frame != stamp)
+            bool good = face->texture != nullptr;
+            for (int k = 0; k < 3 && good; ++k)
             {
-                v.frame = stamp;
-                const int16_t* p = &v.position.x;
-                int32_t c[3];
-                r.Placement().ApplyZ(p, c);
-                if (c[2] >= -32 || c[2] <= r.farDistance)
+                P3dVertex& v = *face->corners[k].vertex;
+                if (v.frame != stamp)
                 {
-                    v.depth = 0;
-                    good = false;
-                    break;
+                    v.frame = stamp;
+                    const int16_t* p = &v.position.x;
+                    int32_t c[3];
+                    placement.ApplyZ(p, c);
+                    if (c[2] >= -32 || c[2] <= r.farDistance)
+                    {
+                        v.depth = 0;
+                        good = false;
+                        break;
+                    }
+                    placement.ApplyXY(p, c);
+                    v.cameraZ = static_cast<int16_t>(c[2]);
+                    project(c[0], c[1], c[2], v);
+                    v.shade = static_cast<int16_t>(r.light(v.depth, v.position.w));
                 }
-                r.Placement().ApplyXY(p, c);
-                v.cameraZ = static_cast<int16_t>(c[2]);
-                r.project(c[0], c[1], c[2], v);
-                v.shade = static_cast<int16_t>(r.light(v.depth, v.position.w));
+                good = !InvalidCorner(v);
             }
-            good = !InvalidCorner(v);
+            if (!good)
+                continue;
+            if (face->texture->drawMode > kDrawColourKey)
+                r.QueueTriangle(*face);
+            else
+                r.DrawTriangle(*face);
         }
-        if (!good)
-            continue;
-        if (face->texture->drawMode > kDrawColourKey)
-            r.QueueTriangle(*face);
-        else
-            r.DrawTriangle(*face);
-    }
+    });
 }
 
 // Vertices keep a 15-bit frame stamp: when it comes round to 0 again, every

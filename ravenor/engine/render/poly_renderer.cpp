@@ -17,16 +17,6 @@ namespace {
 
 constexpr int32_t kMaxSplitLevel = 32;
 
-int16_t ClampI16(int64_t value)
-{
-    return static_cast<int16_t>(std::clamp<int64_t>(value, INT16_MIN, INT16_MAX));
-}
-
-int32_t ProjectionRecip(int32_t z)
-{
-    return g_projectionRecip[std::clamp(-z, 0, kProjectionEntries - 1)];
-}
-
 void BuildProjectionTable()
 {
     g_projectionRecip[0] = 0;
@@ -40,22 +30,6 @@ bool IsBlended(const P3dFace& face)
 }
 
 } // namespace
-
-void ProjectUpright(int32_t x, int32_t y, int32_t z, P3dVertex& out)
-{
-    const int64_t r = ProjectionRecip(z);
-    out.screenX = ClampI16(kScreenCentreX + ((x * r) >> 16));
-    out.screenY = ClampI16(kScreenCentreY - ((y * r) >> 16));
-    out.depth = ClampI16(-int64_t{z});
-}
-
-void ProjectQuarterTurned(int32_t x, int32_t y, int32_t z, P3dVertex& out)
-{
-    const int64_t r = ProjectionRecip(z);
-    out.screenX = ClampI16(kScreenCentreX + ((y * r) >> 16));
-    out.screenY = ClampI16(kScreenCentreY + ((x * r) >> 16));
-    out.depth = ClampI16(-int64_t{z});
-}
 
 void PolyRenderer::Init()
 {

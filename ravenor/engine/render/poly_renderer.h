@@ -8,6 +8,7 @@
 // depth buckets until FlushDepthBuckets.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "ravenor/engine/render/depth_buckets.h"
@@ -30,8 +31,45 @@ extern int32_t g_projectionRecip[kProjectionEntries];
 
 // Camera point to screen x, y and depth (i16, limited to the i16 range)
 using Projection = void (*)(int32_t x, int32_t y, int32_t z, P3dVertex& out);
-void ProjectUpright(int32_t x, int32_t y, int32_t z, P3dVertex& out);
-void ProjectQuarterTurned(int32_t x, int32_t y, int32_t z, P3dVertex& out);
+// g_projectionRecip at the depth -z limited to the table
+inline int32_t ProjectionRecip(int32_t z)
+{
+    return g_projectionRecip[std::clamp(-z, 0, kProjectionEntries - 1)];
+}
+
+inline int16_t ClampI16(int64_t value)
+{
+    return static_cast<int16_t>(std::clamp<int64_t>(value, INT16_MIN, INT16_MAX));
+}
+
+inline void ProjectUpright(int32_t x, int32_t y, int32_t z, P3dVertex& out)
+{
+    const int64_t r = ProjectionRecip(z);
+    out.screenX = ClampI16(kScreenCentreX + ((x * r) >> 16));
+    out.screenY = ClampI16(kScreenCentreY - ((y * r) >> 16));
+    out.depth = ClampI16(-int64_t{z});
+}
+
+inline void ProjectQuarterTurned(int32_t x, int32_t y, int32_t z, P3dVertex& out)
+{
+    const int64_t r = ProjectionRecip(z);
+    out.screenX = ClampI16(kScreenCentreX + ((y * r) >> 16));
+    out.screenY = ClampI16(kScreenCentreY + ((x * r) >> 16));
+    out.depth = ClampI16(-int64_t{z});
+}
+
+// Calls f with the projection p as a function object of its own type, so
+// that loops over many points inline it (p is usually one of the two above).
+template <typename F>
+inline void WithProjection(Projection p, F&& f)
+{
+    if (p == ProjectUpright)
+        f([](int32_t x, int32_t y, int32_t z, P3dVertex& out) { ProjectUpright(x, y, z, out); });
+    else if (p == ProjectQuarterTurned)
+        f([](int32_t x, int32_t y, int32_t z, P3dVertex& out) { ProjectQuarterTurned(x, y, z, out); });
+    else
+        f(p);
+}
 
 using TextDrawer = int32_t (*)(int32_t x, int32_t y, int32_t unused, const char* text, bool centre);
 
