@@ -38,12 +38,14 @@ int32_t EdgeStep(int32_t diff, int32_t dy, int32_t shift)
     return static_cast<int32_t>((int64_t{diff} * r) >> (18 - shift));
 }
 
-// Edge from corner a to corner b, at row 'row'
+// Edge from corner a to corner b, at row 'row'; Count is c.count, fixed per
+// filler so that the loops over the quantities unroll.
+template <int32_t Count>
 Edge MakeEdge(const Corners& c, int a, int b, int32_t row)
 {
     Edge e;
     const int32_t dy = c.y[b] - c.y[a];
-    for (int32_t q = 0; q < c.count; ++q)
+    for (int32_t q = 0; q < Count; ++q)
     {
         e.step[q] = EdgeStep(WrapSub(c.raw[b][q], c.raw[a][q]), dy, c.shift[q]);
         e.value[q] = WrapAdd(WrapMul(c.raw[a][q], 1 << c.shift[q]), WrapMul(e.step[q], row - c.y[a]));
@@ -51,16 +53,16 @@ Edge MakeEdge(const Corners& c, int a, int b, int32_t row)
     return e;
 }
 
-void Advance(Edge& e, int32_t count)
+template <int32_t Count>
+void Advance(Edge& e)
 {
-    for (int32_t q = 0; q < count; ++q)
+    for (int32_t q = 0; q < Count; ++q)
         e.value[q] = WrapAdd(e.value[q], e.step[q]);
 }
 
 // Rows first..end-1 between two edges; 'shortIsLeft' says which edge is left.
-template <typename Span>
-void WalkPart(const Corners& c, Edge& longEdge, Edge& shortEdge, int32_t first, int32_t end, bool shortIsLeft,
-              Span& span)
+template <int32_t Count, typename Span>
+void WalkPart(Edge& longEdge, Edge& shortEdge, int32_t first, int32_t end, bool shortIsLeft, Span& span)
 {
     for (int32_t row = first; row < end; ++row)
     {
@@ -68,29 +70,29 @@ void WalkPart(const Corners& c, Edge& longEdge, Edge& shortEdge, int32_t first, 
             span(row, shortEdge.value, longEdge.value);
         else
             span(row, longEdge.value, shortEdge.value);
-        Advance(longEdge, c.count);
-        Advance(shortEdge, c.count);
+        Advance<Count>(longEdge);
+        Advance<Count>(shortEdge);
     }
 }
 
-template <typename Span>
+template <int32_t Count, typename Span>
 void Walk(const Corners& c, Span span)
 {
     const int32_t first = std::max(c.y[0], 0);
     const int32_t bottom = std::min(c.y[2], kFrameHeight);
     if (first >= bottom)
         return;
-    Edge longEdge = MakeEdge(c, 0, 2, first);
+    Edge longEdge = MakeEdge<Count>(c, 0, 2, first);
     const int32_t middle = std::clamp(c.y[1], first, bottom);
     if (first < middle)
     {
-        Edge upper = MakeEdge(c, 0, 1, first);
-        WalkPart(c, longEdge, upper, first, middle, upper.step[0] < longEdge.step[0], span);
+        Edge upper = MakeEdge<Count>(c, 0, 1, first);
+        WalkPart<Count>(longEdge, upper, first, middle, upper.step[0] < longEdge.step[0], span);
     }
     if (middle < bottom)
     {
-        Edge lower = MakeEdge(c, 1, 2, middle);
-        WalkPart(c, longEdge, lower, middle, bottom, lower.step[0] > longEdge.step[0], span);
+        Edge lower = MakeEdge<Count>(c, 1, 2, middle);
+        WalkPart<Count>(longEdge, lower, middle, bottom, lower.step[0] > longEdge.step[0], span);
     }
 }
 
@@ -128,7 +130,7 @@ void FillTriangleAffine(const FillCorner& top, const FillCorner& middle, const F
         c.raw[k][3] = WrapMul(corners[k]->v, static_cast<int32_t>(tex.width));
     }
     c.shift[2] = c.shift[3] = 12;
-    Walk(c, [&tex](int32_t row, const int32_t* l, const int32_t* r) {
+    Walk<4>(c, [&tex](int32_t row, const int32_t* l, const int32_t* r) {
         DrawSpanAffine(l[2], l[3], r[2], r[3], l[0], r[0], row, l[1], r[1], tex);
     });
 }
@@ -156,7 +158,7 @@ void FillTrianglePerspective(const FillCorner& top, const FillCorner& middle, co
         c.raw[k][4] = WrapMul(WrapMul(corners[k]->v, static_cast<int32_t>(tex.width)) >> 4, r);
     }
     c.shift[2] = c.shift[3] = c.shift[4] = 0;
-    Walk(c, [&tex](int32_t row, const int32_t* l, const int32_t* r) {
+    Walk<5>(c, [&tex](int32_t row, const int32_t* l, const int32_t* r) {
         DrawSpanPerspective({l[2], l[3], l[4]}, {r[2], r[3], r[4]}, l[0], r[0], row, l[1], r[1], tex);
     });
 }
@@ -171,7 +173,7 @@ void FillTriangleFlat(const FillCorner& top, const FillCorner& middle, const Fil
     c.shift[2] = 16;
     const uint16_t colour = tex.colour;
     const uint32_t mode = tex.drawMode;
-    Walk(c, [colour, mode](int32_t row, const int32_t* l, const int32_t* r) {
+    Walk<3>(c, [colour, mode](int32_t row, const int32_t* l, const int32_t* r) {
         DrawSpanFlat(l[2], r[2], l[0], r[0], row, l[1], r[1], colour, mode);
     });
 }
