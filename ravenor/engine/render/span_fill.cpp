@@ -178,6 +178,15 @@ inline __m128i Gather(const uint16_t* table, __m128i index)
     return _mm_unpacklo_epi64(_mm_cvtsi64_si128(static_cast<int64_t>(a)), _mm_cvtsi64_si128(static_cast<int64_t>(b)));
 }
 
+// The same with the four indices in the low four 16-bit lanes
+inline __m128i GatherByShortIndex(const uint16_t* table, __m128i index)
+{
+    const uint64_t at = static_cast<uint64_t>(_mm_cvtsi128_si64(index));
+    const uint64_t a = table[at & 0xFFFF] | uint64_t{table[(at >> 16) & 0xFFFF]} << 32;
+    const uint64_t b = table[(at >> 32) & 0xFFFF] | uint64_t{table[at >> 48]} << 32;
+    return _mm_unpacklo_epi64(_mm_cvtsi64_si128(static_cast<int64_t>(a)), _mm_cvtsi64_si128(static_cast<int64_t>(b)));
+}
+
 // Four pixels' start values from one and its step: v, v + s, v + 2s, v + 3s
 inline __m128i Ramp(uint32_t v, uint32_t step)
 {
@@ -357,18 +366,19 @@ void PerspectiveLoop(uint32_t* cell, uint32_t* end, PerspectiveRun r)
         const __m128i dw = Splat(4 * step(r.dw)), du = Splat(4 * step(r.du)), dv = Splat(4 * step(r.dv));
         const __m128i dd = Splat(4 * r.dd);
         const __m128i uMask = Splat(r.uMask), vMask = Splat(r.vMask);
-        const __m128i last = Splat(kRecipEntries - 1);
+        const __m128i last = _mm_set1_epi16(kRecipEntries - 1);
         for (; end - cell >= 4; cell += 4)
         {
             const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cell));
             const __m128i pass = DepthPasses(d, old);
             if (_mm_movemask_epi8(pass) != 0)
             {
-                // Recip16 at W >> 8 limited to the table
+                // Recip16 at W >> 8 limited to the table: the index
+                // saturated to 16 bits keeps its side of 0 and 4095.
                 __m128i at = _mm_srai_epi32(w, 8);
-                at = _mm_andnot_si128(_mm_srai_epi32(at, 31), at);
-                at = Select(_mm_cmpgt_epi32(at, last), last, at);
-                const __m128i q = Gather(Recip16, at);
+                at = _mm_packs_epi32(at, at);
+                at = _mm_min_epi16(_mm_max_epi16(at, _mm_setzero_si128()), last);
+                const __m128i q = GatherByShortIndex(Recip16, at);
                 const __m128i tu = MulLowBy16(q, _mm_srai_epi32(u, 10));
                 const __m128i tv = MulLowBy16(q, _mm_srai_epi32(v, 6));
                 const __m128i index =
