@@ -8,11 +8,13 @@
 #include <os/host/png.h>
 
 #include "city_fixture.h"
+#include "render_fixture.h"
 #include "ravenor/engine/render/frame_buffer.h"
 #include "content/ravenor/demo_city.h"
 #include "content/ravenor/image_writer.h"
 
 using namespace city_fixture;
+using render_fixture::FrameHash;
 
 namespace {
 
@@ -31,20 +33,6 @@ protected:
 
     MatrixStack m_stack;
 };
-
-uint64_t FrameHash()
-{
-    uint64_t h = 1469598103934665603ull;
-    for (uint32_t cell : g_frame)
-    {
-        for (int k = 0; k < 4; ++k)
-        {
-            h ^= (cell >> (8 * k)) & 0xFF;
-            h *= 1099511628211ull;
-        }
-    }
-    return h;
-}
 
 std::string OutputFolder()
 {

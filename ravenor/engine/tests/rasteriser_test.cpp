@@ -33,6 +33,24 @@ uint32_t OnePixel(uint32_t mode, uint16_t texel, uint32_t old, int32_t depth)
     return Cell(10, kRow);
 }
 
+// One pixel's draw mode, texel and old cell, and the cell it must leave
+struct PixelCase
+{
+    const char* what;
+    uint32_t mode;
+    uint16_t texel;
+    uint32_t old;
+    uint32_t expected;
+};
+
+// Each case drawn at depth 50 by 'draw' (OnePixel or OnePixelPerspective)
+template <size_t N>
+void ExpectPixels(const PixelCase (&cases)[N], uint32_t (*draw)(uint32_t, uint16_t, uint32_t, int32_t))
+{
+    for (const PixelCase& c : cases)
+        EXPECT_EQ(draw(c.mode, c.texel, c.old, 50 << 16), c.expected) << c.what;
+}
+
 // The same through the perspective span, at a constant depth
 uint32_t OnePixelPerspective(uint32_t mode, uint16_t texel, uint32_t old, int32_t depth)
 {
@@ -41,19 +59,6 @@ uint32_t OnePixelPerspective(uint32_t mode, uint16_t texel, uint32_t old, int32_
     const PerspectiveEnd end{Recip18[depth >> 16] << 8, 0, 0};
     DrawSpanPerspective(end, end, 10 << 16, 11 << 16, kRow, depth, depth, tex);
     return Cell(10, kRow);
-}
-
-// FNV-1a over every cell of the frame
-uint64_t FrameHash()
-{
-    uint64_t h = 1469598103934665603ull;
-    for (uint32_t cell : g_frame)
-        for (int k = 0; k < 4; ++k)
-        {
-            h ^= (cell >> (8 * k)) & 0xFF;
-            h *= 1099511628211ull;
-        }
-    return h;
 }
 
 // A frame of mixed depths (0..4095) and colours, so that spans pass and
@@ -157,15 +162,7 @@ TEST_F(Rasteriser, TallEdgeWithADeepDepthRangeKeepsItsStep)
 
 TEST_F(Rasteriser, DrawModesOnOnePixel)
 {
-    const int32_t near = 50 << 16;
-    struct Case
-    {
-        const char* what;
-        uint32_t mode;
-        uint16_t texel;
-        uint32_t old;
-        uint32_t expected;
-    } cases[] = {
+    const PixelCase cases[] = {
         {"opaque", kDrawOpaque, 0x1234, 0x0064FFFF, 0x00321234},
         {"opaque black", kDrawOpaque, 0x0000, 0x0064FFFF, 0x00320000},
         {"key writes", kDrawColourKey, 0x1234, 0x0064FFFF, 0x00321234},
@@ -180,23 +177,14 @@ TEST_F(Rasteriser, DrawModesOnOnePixel)
         {"add saturates per field", kDrawAddKey, 0x8410, 0x00648410, 0x0064FFFF},
         {"add below saturation", kDrawAddKey, 0x0801, 0x00640801, 0x00641002},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(OnePixel(c.mode, c.texel, c.old, near), c.expected) << c.what;
+    ExpectPixels(cases, OnePixel);
 }
 
 TEST_F(Rasteriser, PerspectiveDrawModesBlendOnTheCoarseMasks)
 {
     // Modes 2 to 4 sum texel and old on 0x3800, 0x0700 and 0x00E0, add the
     // old low 5 bits and halve the sum; the depth half stays.
-    const int32_t near = 50 << 16;
-    struct Case
-    {
-        const char* what;
-        uint32_t mode;
-        uint16_t texel;
-        uint32_t old;
-        uint32_t expected;
-    } cases[] = {
+    const PixelCase cases[] = {
         {"opaque", kDrawOpaque, 0x1234, 0x0064FFFF, 0x00321234},
         {"key skips 0", kDrawColourKey, 0x0000, 0x0064ABCD, 0x0064ABCD},
         {"key writes", kDrawColourKey, 0xABCD, 0x0064FFFF, 0x0032ABCD},
@@ -211,11 +199,10 @@ TEST_F(Rasteriser, PerspectiveDrawModesBlendOnTheCoarseMasks)
         {"mode 4 averages", kDrawAddKey, 0xFFFF, 0x0064FFFF, 0x00643FEF},
         {"mode 4 mixes fields", kDrawAddKey, 0x1234, 0x0064ABCD, 0x00641EF6},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(OnePixelPerspective(c.mode, c.texel, c.old, near), c.expected) << c.what;
+    ExpectPixels(cases, OnePixelPerspective);
     // A nearer cell keeps its colour in every mode
     for (uint32_t mode = kDrawOpaque; mode <= kDrawAddKey; ++mode)
-        EXPECT_EQ(OnePixelPerspective(mode, 0xFFFF, 0x00200000, near), 0x00200000u) << mode;
+        EXPECT_EQ(OnePixelPerspective(mode, 0xFFFF, 0x00200000, 50 << 16), 0x00200000u) << mode;
 }
 
 TEST_F(Rasteriser, EveryDrawModesSpansMatchTheirPinnedFrames)

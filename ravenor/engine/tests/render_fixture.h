@@ -75,6 +75,19 @@ inline uint32_t Cell(int32_t x, int32_t y)
     return g_frame[y * kFrameWidth + x];
 }
 
+// FNV-1a over every byte of the frame's cells (pinned pictures)
+inline uint64_t FrameHash()
+{
+    uint64_t h = 1469598103934665603ull;
+    for (uint32_t cell : g_frame)
+        for (int k = 0; k < 4; ++k)
+        {
+            h ^= (cell >> (8 * k)) & 0xFF;
+            h *= 1099511628211ull;
+        }
+    return h;
+}
+
 // Rows of the frame that hold at least one drawn cell
 inline std::vector<int32_t> DrawnRows()
 {
