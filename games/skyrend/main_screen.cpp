@@ -49,6 +49,18 @@ bool fileExists(const std::u16string& path)
 float MainScreen::introOffset = 0.0f;
 float MainScreen::promptOffset = 0.0f;
 
+float MainScreen::stepIntroOffset(float offset, float dt)
+{
+    offset += dt * 0.05f;
+    return offset > 0.5f ? -0.5f : offset;
+}
+
+float MainScreen::stepPromptOffset(float offset, float dt)
+{
+    offset += dt * 0.03f;
+    return offset > 1.0f ? 0.0f : offset;
+}
+
 void MainScreen::Listeners::onLoad(const WCHAR* text, const WCHAR*, int percent)
 {
     drawProgressBar(&screen, text, percent);
@@ -197,9 +209,7 @@ void MainScreen::update(float dt)
 {
     if (pageIs(u"back"))
     {
-        promptOffset += dt * 0.03f;
-        if (promptOffset > 1.0f)
-            promptOffset = 0.0f;
+        promptOffset = stepPromptOffset(promptOffset, dt);
         Scene* scene = findScene(u"scenePrompt");
         auto* prompt = scene ? dynamic_cast<Group2D*>(scene->findChild(u"rectPrompt")) : nullptr;
         if (Material* material = prompt ? prompt->getFirstMaterial() : nullptr)
@@ -207,9 +217,7 @@ void MainScreen::update(float dt)
     }
     else if (pageIs(u"intro"))
     {
-        introOffset += dt * 0.05f;
-        if (introOffset > 0.5f)
-            introOffset = -0.5f;
+        introOffset = stepIntroOffset(introOffset, dt);
         Scene* scene = findScene(u"IntroMovieScene");
         auto* movie = scene ? dynamic_cast<Group2D*>(scene->findChild(u"rectIntroMovie")) : nullptr;
         if (Material* material = movie ? movie->findMaterial(u"rectMtl") : nullptr)

@@ -67,9 +67,13 @@ public:
     void showPilotStats(int row);
     void savePilots();
 
-    // The page animation offsets, program-wide as the pages expect.
+    // The page animation offsets, program-wide as the pages expect, and
+    // their steps: the intro's film strip runs from -0.5 to 0.5, the last
+    // page's prompt from 0 to 1.
     static float introOffset;
     static float promptOffset;
+    static float stepIntroOffset(float offset, float dt);
+    static float stepPromptOffset(float offset, float dt);
 
     // The pen after the canvas has seen it: the sprite commands.
     void onPen(UINT message);
