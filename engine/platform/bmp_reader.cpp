@@ -133,15 +133,23 @@ PackedDib parseBmp(const uint8_t* data, size_t length)
     return dib;
 }
 
+namespace {
+
+// The file's bytes, or false after the missing-file box.
+bool readBmpBytes(const WCHAR* path, std::vector<uint8_t>& bytes)
+{
+    if (readImageFile(path, bytes))
+        return true;
+    showImageBox(u"Exception", MB_OK | MB_ICONEXCLAMATION, u"Error: can not find the image '%s'", path);
+    return false;
+}
+
+} // namespace
+
 PackedDib readBmpFile(const WCHAR* path)
 {
     std::vector<uint8_t> bytes;
-    if (!readImageFile(path, bytes))
-    {
-        showImageBox(u"Exception", MB_OK | MB_ICONEXCLAMATION, u"Error: can not find the image '%s'", path);
-        return nullptr;
-    }
-    return parseBmp(bytes.data(), bytes.size());
+    return readBmpBytes(path, bytes) ? parseBmp(bytes.data(), bytes.size()) : nullptr;
 }
 
 namespace {
@@ -194,19 +202,7 @@ bool convertInto(Image& image, const BmpLayout& file, bool useScreenDepth)
 bool Image::loadBmp(const WCHAR* path, bool useScreenDepth_)
 {
     std::vector<uint8_t> bytes;
-    if (!readImageFile(path, bytes))
-    {
-        showImageBox(u"Exception", MB_OK | MB_ICONEXCLAMATION, u"Error: can not find the image '%s'", path);
-        return false;
-    }
-    BmpLayout layout;
-    if (!readLayout(bytes.data(), bytes.size(), layout))
-        return false;
-    if (convertInto(*this, layout, useScreenDepth_))
-        return true;
-    release();
-    showImageBox(u"Error", MB_OK, u"Error: %s is not a valid BMP image.", path);
-    return false;
+    return readBmpBytes(path, bytes) && decodeBmp(bytes.data(), bytes.size(), path, useScreenDepth_);
 }
 
 bool Image::decodeBmp(const uint8_t* data, size_t length, const WCHAR* name, bool useScreenDepth_)
