@@ -47,9 +47,32 @@ struct Texels
     }
 };
 
+// What the pixel rule reads of the material, light and fog, copied into the
+// span loop's own frame once a call: stores into the rows cannot alias it,
+// so what is fixed for the triangle stays out of the pixel loop.
+struct Shading
+{
+    const uint32_t* diffuse;
+    const uint32_t* specular;
+    uint32_t color, color2;
+    int32_t transparency, shininessStrength, texturePercent, reflectionPercent;
+    RasterImage reflection;
+    int32_t reflectionIndexMask;
+    int32_t fogFront, fogBack, fogScale;
+    uint32_t triangleFogColor;
+
+    explicit Shading(const State& s)
+        : diffuse(s.diffuse), specular(s.specular), color(s.color), color2(s.color2), transparency(s.transparency),
+          shininessStrength(s.shininessStrength), texturePercent(s.texturePercent),
+          reflectionPercent(s.reflectionPercent), reflection(s.reflection), reflectionIndexMask(s.reflectionIndexMask),
+          fogFront(s.fogFront), fogBack(s.fogBack), fogScale(s.fogScale), triangleFogColor(s.triangleFogColor)
+    {
+    }
+};
+
 // What a pixel of the triangle gets before fog and mask, by detail level.
 template <class P, int Level, bool Textured>
-inline uint32_t colourByLevel(const State& s, uint32_t texel, uint32_t destination, int shade, int32_t shadeU,
+inline uint32_t colourByLevel(const Shading& s, uint32_t texel, uint32_t destination, int shade, int32_t shadeU,
                               int32_t shadeV)
 {
     if constexpr (Level == 1)
@@ -91,7 +114,7 @@ inline uint32_t colourByLevel(const State& s, uint32_t texel, uint32_t destinati
 }
 
 template <class P>
-inline uint32_t applyFog(const State& s, uint32_t c, uint32_t depth)
+inline uint32_t applyFog(const Shading& s, uint32_t c, uint32_t depth)
 {
     const int32_t f = int32_t(depth >> 16);
     if (f <= s.fogFront)
@@ -117,6 +140,7 @@ template <class P, int Level, int Mask, bool Textured, bool Native>
     const Texels<P, Native> texture(s.texture), mask(s.mask);
     const uint32_t color = s.color, colorKey = s.colorKey;
     const bool fogOn = s.fogOn;
+    const Shading shading(s);
     const int width = s.width;
     const int32_t dz = s.gradient[kDepth], dsu = s.gradient[kShadeU], dsv = s.gradient[kShadeV];
     const int32_t dtu = s.gradient[kTexelU], dtv = s.gradient[kTexelV];
@@ -176,9 +200,9 @@ template <class P, int Level, int Mask, bool Textured, bool Native>
                 int shade = 0;
                 if constexpr (Level != 1 && Level != 4)
                     shade = int(((sv >> 18) & 63) * 64 + ((su >> 18) & 63));
-                uint32_t c = colourByLevel<P, Level, Textured>(s, texel, destination, shade, su, sv);
+                uint32_t c = colourByLevel<P, Level, Textured>(shading, texel, destination, shade, su, sv);
                 if (fogOn)
-                    c = applyFog<P>(s, c, depth);
+                    c = applyFog<P>(shading, c, depth);
                 if constexpr (Mask == kAlphaMask)
                     if (maskTexel != P::kWhite)
                         c = P::lerp(destination, c, P::maskAlpha(maskTexel));

@@ -217,10 +217,11 @@ private:
     uint64_t d, m;
 };
 
-// An edge from `from` over `rows` rows to the values `to` (steps kept from
-// before when there are no rows).
-void startEdge(Rasterizer::Edge& e, int32_t x, const int32_t* a, int32_t xEnd, const int32_t* aEnd, int rows,
-               const Divisor& byRows)
+// The left edge from `from` over `rows` rows to the values `to`, with the
+// attributes the spans start from (steps kept from before when there are no
+// rows).
+void startLeftEdge(Rasterizer::Edge& e, int32_t x, const int32_t* a, int32_t xEnd, const int32_t* aEnd, int rows,
+                   const Divisor& byRows)
 {
     e.x = x;
     for (int k = 0; k < kAttributeCount; ++k)
@@ -232,11 +233,20 @@ void startEdge(Rasterizer::Edge& e, int32_t x, const int32_t* a, int32_t xEnd, c
         e.aStep[k] = clamp32(byRows.divide(int64_t(aEnd[k]) - a[k]));
 }
 
-void skipRows(Rasterizer::Edge& e, int rows)
+// The right edge: only its position (the spans take no attribute from it).
+void startRightEdge(Rasterizer::Edge& e, int32_t x, int32_t xEnd, int rows, const Divisor& byRows)
 {
-    e.x = int32_t(e.x + int64_t(e.xStep) * rows);
+    e.x = x;
+    if (rows > 0)
+        e.xStep = int32_t(byRows.divide(int64_t(xEnd) - x));
+}
+
+void skipRows(Rasterizer::Edge& left, Rasterizer::Edge& right, int rows)
+{
+    left.x = int32_t(left.x + int64_t(left.xStep) * rows);
+    right.x = int32_t(right.x + int64_t(right.xStep) * rows);
     for (int k = 0; k < kAttributeCount; ++k)
-        e.a[k] = int32_t(e.a[k] + int64_t(e.aStep[k]) * rows);
+        left.a[k] = int32_t(left.a[k] + int64_t(left.aStep[k]) * rows);
 }
 
 } // namespace
@@ -280,19 +290,18 @@ void Rasterizer::setupTriangle(const Face& face, const Vertex* v[3])
         const Divisor byRows(dy01);
         if (middleLeft)
         {
-            startEdge(s.left, x0, p0.a, x1, p1.a, dy01, byRows);
-            startEdge(s.right, x0, p0.a, xl, longA, dy01, byRows);
+            startLeftEdge(s.left, x0, p0.a, x1, p1.a, dy01, byRows);
+            startRightEdge(s.right, x0, xl, dy01, byRows);
         }
         else
         {
-            startEdge(s.left, x0, p0.a, xl, longA, dy01, byRows);
-            startEdge(s.right, x0, p0.a, x1, p1.a, dy01, byRows);
+            startLeftEdge(s.left, x0, p0.a, xl, longA, dy01, byRows);
+            startRightEdge(s.right, x0, x1, dy01, byRows);
         }
         int yStart = p0.y;
         if (yStart < 0)
         {
-            skipRows(s.left, -yStart);
-            skipRows(s.right, -yStart);
+            skipRows(s.left, s.right, -yStart);
             yStart = 0;
         }
         fillSpans(yStart, std::min(p1.y, height));
@@ -303,19 +312,18 @@ void Rasterizer::setupTriangle(const Face& face, const Vertex* v[3])
         const Divisor byRows(dy12);
         if (middleLeft)
         {
-            startEdge(s.left, x1, p1.a, x2, p2.a, dy12, byRows);
-            startEdge(s.right, xl, longA, x2, p2.a, dy12, byRows);
+            startLeftEdge(s.left, x1, p1.a, x2, p2.a, dy12, byRows);
+            startRightEdge(s.right, xl, x2, dy12, byRows);
         }
         else
         {
-            startEdge(s.left, xl, longA, x2, p2.a, dy12, byRows);
-            startEdge(s.right, x1, p1.a, x2, p2.a, dy12, byRows);
+            startLeftEdge(s.left, xl, longA, x2, p2.a, dy12, byRows);
+            startRightEdge(s.right, x1, x2, dy12, byRows);
         }
         int yStart = p1.y;
         if (yStart < 0)
         {
-            skipRows(s.left, -yStart);
-            skipRows(s.right, -yStart);
+            skipRows(s.left, s.right, -yStart);
             yStart = 0;
         }
         fillSpans(yStart, std::min(p2.y, height));
