@@ -196,13 +196,39 @@ SetupVertex setupVertex(const Vertex& v, int32_t depthBias)
     return {v.screenX, v.screenY, {v.depth - depthBias, v.shadeU << 16, v.shadeV << 16, v.texelU, v.texelV}};
 }
 
+// Reciprocals of the small divisors that set-up meets on every face (rows
+// of an edge, the middle row's width in pixels), worked out once.
+class Reciprocals
+{
+public:
+    static constexpr uint64_t kCount = 1024;
+    Reciprocals()
+    {
+        for (uint64_t d = 1; d < kCount; ++d)
+            table[d] = UINT64_MAX / d;
+    }
+    uint64_t of(uint64_t d) const { return d < kCount ? table[d] : UINT64_MAX / d; }
+
+private:
+    uint64_t table[kCount] = {};
+};
+
+const Reciprocals& reciprocals()
+{
+    static const Reciprocals table;
+    return table;
+}
+
 // Truncating division by one positive divisor, for dividends below 2^63 in
 // size: a multiply by the reciprocal and one correction, in place of a
 // division for each of an edge's attributes.
 class Divisor
 {
 public:
-    explicit Divisor(int rows) : d(uint64_t(rows > 0 ? rows : 1)), m(UINT64_MAX / d) {}
+    explicit Divisor(int64_t divisor)
+        : d(uint64_t(divisor > 0 ? divisor : 1)), m(reciprocals().of(d))
+    {
+    }
     int64_t divide(int64_t n) const
     {
         const uint64_t magnitude = n < 0 ? 0 - uint64_t(n) : uint64_t(n);
@@ -257,13 +283,15 @@ void Rasterizer::setupTriangle(const Face& face, const Vertex* v[3])
     const int32_t bias = face.mesh->depthBias;
     const SetupVertex p0 = setupVertex(*v[0], bias), p1 = setupVertex(*v[1], bias), p2 = setupVertex(*v[2], bias);
     const int32_t dy01 = p1.y - p0.y, dy02 = p2.y - p0.y, dy12 = p2.y - p1.y;
-    const int64_t longX = int64_t(p0.x) * 65536 + (((int64_t(p2.x - p0.x) * 65536 >> 8) * dy01 / dy02) << 8);
+    const Divisor byAllRows(dy02);
+    const int64_t longX = int64_t(p0.x) * 65536 + (byAllRows.divide((int64_t(p2.x - p0.x) * 65536 >> 8) * dy01) << 8);
     const int64_t w = longX - int64_t(p1.x) * 65536;
     if (w >= 0 && w <= 65535)
         return;
-    const int32_t t = (dy01 << 8) / dy02;
+    const int32_t t = int32_t(byAllRows.divide(int64_t(dy01) << 8));
     int32_t longA[kAttributeCount];
-    const int64_t perPixel = 0x10000 / (w >> 16);
+    const int64_t widthPixels = w >> 16; // not 0: 0 <= w <= 65535 left above
+    const int64_t perPixel = widthPixels < 0 ? -Divisor(-widthPixels).divide(0x10000) : Divisor(widthPixels).divide(0x10000);
     for (int k = 0; k < kAttributeCount; ++k)
     {
         longA[k] = clamp32(p0.a[k] + ((int64_t(p2.a[k]) - p0.a[k]) >> 8) * t);
