@@ -103,8 +103,10 @@ function(hh_module target)
 endfunction()
 
 # hh_os_module(NAME [DEPS modules...] [LIBS libraries...] [TEST_LIBS libraries...])
-#   A platform library os_NAME built by hh_module. DEPS names other os modules
-#   (cycles are fine between static libraries).
+#   A platform library os_NAME built by hh_module. DEPS names the os modules
+#   below it: the libraries form a graph without cycles (os/README.md); one
+#   above that a module needs (GDI for the window manager's default painting,
+#   the controls' classes) plugs itself in when the process starts.
 function(hh_os_module name)
     cmake_parse_arguments(ARG "" "" "DEPS;LIBS;TEST_LIBS" ${ARGN})
     set(deps os_headers)
@@ -112,10 +114,4 @@ function(hh_os_module name)
         list(APPEND deps $<TARGET_NAME_IF_EXISTS:os_${dep}>)
     endforeach()
     hh_module(os_${name} LIBS ${deps} ${ARG_LIBS} TEST_LIBS ${ARG_TEST_LIBS})
-    if(TARGET os_${name})
-        # The platform libraries call each other in a cycle (windows paint
-        # through GDI, GDI clips to windows, controls are windows that draw
-        # text): repeat the cycle on the link line until every call resolves.
-        set_property(TARGET os_${name} PROPERTY LINK_INTERFACE_MULTIPLICITY 4)
-    endif()
 endfunction()

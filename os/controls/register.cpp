@@ -2,6 +2,7 @@
 #include "os/controls/register.h"
 
 #include "os/controls/control_private.h"
+#include "os/controls/message_box.h"
 #include "os/user/classes.h"
 
 #include <mutex>
@@ -46,3 +47,21 @@ void register_builtin_classes()
 }
 
 } // namespace os::controls
+
+// The control library gives the window manager its classes and its message
+// box when the process starts (os/user/classes.h); the link pulls this in
+// with os_controls.
+namespace {
+
+bool give_controls()
+{
+    os::user::ControlLibrary library;
+    library.register_classes = os::controls::register_builtin_classes;
+    library.message_box = os::controls::run_message_box;
+    os::user::set_control_library(library);
+    return true;
+}
+
+} // namespace
+
+extern "C" const bool os_controls_started = give_controls();

@@ -210,3 +210,7 @@ int GetTextFaceW(HDC hdc, int count, LPWSTR face)
     face[n] = 0;
     return n + 1;
 }
+
+// The font module gives GDI its stock fonts when the process starts; the link
+// pulls this in with os_font.
+extern "C" const bool os_font_started = (os::gdi::set_stock_font_maker(os::font::stock_font), true);

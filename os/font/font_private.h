@@ -28,6 +28,10 @@ std::shared_ptr<FontObject> dc_font(HDC hdc);
 // The font behind a handle; NULL means the stock system font.
 std::shared_ptr<FontObject> font_from_handle(HFONT font);
 
+// The stock font for a stock object id (SYSTEM_FONT, DEFAULT_GUI_FONT, ...);
+// NULL for ids it does not know. GetStockObject reaches it through GDI.
+HGDIOBJ stock_font(int id);
+
 // Fill a TEXTMETRICW for a font.
 void fill_text_metrics(const FontObject& font, TEXTMETRICW& tm);
 

@@ -12,8 +12,8 @@
 // the back end which area changed when it ends.
 //
 // The font module subclasses Object with Kind::Font (its get_object answers
-// LOGFONTW) and defines os::font::stock_font, which GetStockObject calls for
-// the stock font ids.
+// LOGFONTW) and, when the process starts, gives GDI the maker of its stock
+// fonts (set_stock_font_maker), which GetStockObject calls for the font ids.
 #pragma once
 
 #include <os/gdi.h>
@@ -24,14 +24,6 @@
 #include <memory>
 #include <mutex>
 #include <vector>
-
-namespace os::font {
-
-// The stock font for a stock object id (SYSTEM_FONT, DEFAULT_GUI_FONT, ...);
-// defined by the font module. Answers NULL for ids it does not know.
-HGDIOBJ stock_font(int id);
-
-} // namespace os::font
 
 namespace os::gdi {
 
@@ -84,6 +76,10 @@ uint32_t color_to_pixel(const Surface& s, COLORREF color);
 COLORREF pixel_to_color(const Surface& s, uint32_t value);
 // Every bit a pixel value of the format can hold.
 uint32_t pixel_mask(PixelFormat format);
+
+// The stock font for a stock object id (SYSTEM_FONT, DEFAULT_GUI_FONT, ...),
+// NULL for ids it does not know; given by the font module at start-up.
+void set_stock_font_maker(HGDIOBJ (*maker)(int id));
 
 // Raster operations on pixel values: bit i of rop3 is the result for
 // pattern bit (i >> 2), source bit (i >> 1 & 1), destination bit (i & 1).

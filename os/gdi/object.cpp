@@ -16,6 +16,7 @@ namespace {
 constexpr uintptr_t kTag = 2;
 
 std::atomic<size_t> g_live{0};
+HGDIOBJ (*g_stock_font_maker)(int id) = nullptr;
 
 HANDLE kernel_handle(HGDIOBJ handle)
 {
@@ -120,6 +121,11 @@ int Bitmap::get_object(int size, void* out) const
     return copy_record(&info.dsBm, int(sizeof(BITMAP)), size, out);
 }
 
+void set_stock_font_maker(HGDIOBJ (*maker)(int id))
+{
+    g_stock_font_maker = maker;
+}
+
 } // namespace os::gdi
 
 namespace {
@@ -197,7 +203,7 @@ HGDIOBJ GetStockObject(int id)
         }
         else
         {
-            made[id] = os::font::stock_font(id);
+            made[id] = g_stock_font_maker ? g_stock_font_maker(id) : nullptr;
         }
     }
     if (!made[id])

@@ -6,6 +6,7 @@
 // clipped to an empty rectangle, so painting draws nothing.
 #include "os/gdi/gdi_private.h"
 
+#include "os/user/classes.h"
 #include "os/user/wininfo.h"
 
 #include <os/user.h>
@@ -56,3 +57,24 @@ BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps)
     }
     return TRUE;
 }
+
+// GDI gives the window manager what DefWindowProc paints with when the
+// process starts (os/user/classes.h); the link pulls this in with os_gdi.
+namespace {
+
+bool give_painting()
+{
+    os::user::Painting painting;
+    painting.begin_paint = BeginPaint;
+    painting.end_paint = EndPaint;
+    painting.fill_rect = FillRect;
+    painting.set_text_color = SetTextColor;
+    painting.set_bk_color = SetBkColor;
+    painting.get_stock_object = GetStockObject;
+    os::user::set_painting(painting);
+    return true;
+}
+
+} // namespace
+
+extern "C" const bool os_gdi_started = give_painting();

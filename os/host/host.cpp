@@ -2,7 +2,7 @@
 #include "os/host/backends_private.h"
 #include "os/host/headless/headless_backend.h"
 #include "os/host/headless/player.h"
-#include "os/kernel/path.h"
+#include "os/base/utf.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -141,7 +141,7 @@ int default_box_answer(UINT flags)
 
 void report_box(const std::u16string& caption, const std::u16string& text, int answer)
 {
-    fprintf(stderr, "message box \"%s\": %s -> %d\n", path::utf8(caption).c_str(), path::utf8(text).c_str(), answer);
+    fprintf(stderr, "message box \"%s\": %s -> %d\n", utf::utf8(caption).c_str(), utf::utf8(text).c_str(), answer);
 }
 
 std::vector<std::pair<std::string, std::string>> child_environment()

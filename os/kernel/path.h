@@ -14,6 +14,8 @@
 //   - host names are UTF-8.
 #pragma once
 
+#include "os/base/utf.h"
+
 #include <os/types.h>
 
 #include <string>
@@ -36,16 +38,10 @@ std::u16string to_device(const std::string& host_path);
 // set: a device path, or a host path inside the root). Created if missing.
 std::u16string documents();
 
-// Host names and device names: UTF-8 <-> UTF-16.
-std::string utf8(const std::u16string& text);
-std::u16string utf16(const std::string& text);
-
-// One code point as UTF-16 (a surrogate pair above 0xFFFF).
-void append_utf16(std::u16string& out, uint32_t cp);
-
-// Length of the UTF-8 sequence at s[i] and its code point; 0 when malformed
-// (overlong, truncated, above 0x10FFFF). Lone surrogates pass, so any 16-bit
-// name survives the trip to the host and back.
-size_t decode_utf8(const std::string& s, size_t i, uint32_t* cp);
+// Host names and device names: UTF-8 <-> UTF-16 (os/base/utf.h).
+using os::utf::append_utf16;
+using os::utf::decode_utf8;
+using os::utf::utf16;
+using os::utf::utf8;
 
 } // namespace os::path

@@ -6,7 +6,6 @@
 #include "os/user/classes.h"
 #include "os/user/user_private.h"
 
-#include "os/controls/register.h"
 
 #include <os/wstring.h>
 
@@ -18,10 +17,15 @@ namespace os::user {
 namespace {
 
 std::once_flag g_builtin_once;
+ControlLibrary g_controls;
+Painting g_painting;
 
 void ensure_builtin_classes()
 {
-    std::call_once(g_builtin_once, [] { os::controls::register_builtin_classes(); });
+    std::call_once(g_builtin_once, [] {
+        if (g_controls.register_classes)
+            g_controls.register_classes();
+    });
 }
 
 // Lock held. A name given as an atom (MAKEINTATOM) matches by atom.
@@ -107,6 +111,28 @@ void register_system_class(const WNDCLASSW& wc)
         return;
     }
     classes.push_back(c);
+}
+
+void set_control_library(const ControlLibrary& library)
+{
+    g_controls = library;
+}
+
+void set_painting(const Painting& given)
+{
+    g_painting = given;
+}
+
+const Painting& painting()
+{
+    return g_painting;
+}
+
+int run_device_message_box(HWND owner, const std::u16string& text, const std::u16string& caption, UINT flags,
+                           bool* shown)
+{
+    *shown = g_controls.message_box != nullptr;
+    return *shown ? g_controls.message_box(owner, text, caption, flags) : 0;
 }
 
 } // namespace os::user

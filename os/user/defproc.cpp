@@ -1,4 +1,5 @@
 // defproc.cpp -- default message processing
+#include "os/user/classes.h"
 #include "os/user/user_private.h"
 
 #include <os/gdi.h>
@@ -25,18 +26,28 @@ LRESULT erase_background(HWND hwnd, HDC hdc)
     {
         return 0;
     }
+    if (!painting().fill_rect)
+    {
+        return 0;
+    }
     RECT rc;
     GetClientRect(hwnd, &rc);
-    FillRect(hdc, &rc, brush); // FillRect takes the system colour forms too
+    painting().fill_rect(hdc, &rc, brush); // FillRect takes the system colour forms too
     return 1;
 }
 
 LRESULT paint(HWND hwnd)
 {
+    const Painting& p = painting();
     PAINTSTRUCT ps;
-    if (BeginPaint(hwnd, &ps))
+    if (!p.begin_paint || !p.end_paint)
     {
-        EndPaint(hwnd, &ps);
+        ValidateRect(hwnd, nullptr);
+        return 0;
+    }
+    if (p.begin_paint(hwnd, &ps))
+    {
+        p.end_paint(hwnd, &ps);
     }
     return 0;
 }
@@ -89,9 +100,14 @@ LRESULT text_length(HWND hwnd)
 
 LRESULT control_colour(HDC hdc)
 {
-    SetTextColor(hdc, RGB(0, 0, 0));
-    SetBkColor(hdc, RGB(255, 255, 255));
-    return (LRESULT)GetStockObject(WHITE_BRUSH);
+    const Painting& p = painting();
+    if (!p.set_text_color || !p.set_bk_color || !p.get_stock_object)
+    {
+        return 0;
+    }
+    p.set_text_color(hdc, RGB(0, 0, 0));
+    p.set_bk_color(hdc, RGB(255, 255, 255));
+    return (LRESULT)p.get_stock_object(WHITE_BRUSH);
 }
 
 } // namespace

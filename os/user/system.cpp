@@ -2,7 +2,6 @@
 //
 // The screen metrics are the emulated device screen's, never the host
 // monitor's. The OEM text defaults to "Handheld Emulator".
-#include "os/controls/message_box.h"
 #include "os/user/user_private.h"
 
 #include "os/host/host.h"
@@ -119,7 +118,10 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT flags)
     auto& backend = os::host::backend();
     if (backend.device_message_boxes() && os::user::on_input_thread())
     {
-        return os::controls::run_message_box(owner, body, title, flags);
+        bool shown = false;
+        int answer = os::user::run_device_message_box(owner, body, title, flags, &shown);
+        if (shown)
+            return answer;
     }
     return backend.message_box(body, title, flags);
 }

@@ -199,6 +199,10 @@ void release_window_state(HWND hwnd, bool hiding);
 
 // ---- input (input.cpp) ----
 void route_event(const os::host::Event& event);
+// The control library's message box on the device screen; *shown false (and
+// nothing done) when no control library is linked.
+int run_device_message_box(HWND owner, const std::u16string& text, const std::u16string& caption, UINT flags,
+                           bool* shown);
 // Routes the host's pending input. `idle`: the thread has nothing else to
 // do, so input from a script may come (see os::host::ProgramState).
 void pump_host_events(bool idle);

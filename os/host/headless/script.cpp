@@ -1,7 +1,7 @@
 // script.cpp -- parsing the headless input script and laying it out in time
 #include "os/host/headless/script.h"
 
-#include "os/kernel/path.h"
+#include "os/base/utf.h"
 
 #include <algorithm>
 #include <cctype>
@@ -89,12 +89,12 @@ bool parse_number(const std::string& word, long long low, long long high, long l
 bool append_utf8(const std::string& s, size_t& i, std::u16string& out)
 {
     uint32_t code = 0;
-    size_t length = os::path::decode_utf8(s, i, &code);
+    size_t length = os::utf::decode_utf8(s, i, &code);
     if (length == 0 || (code >= 0xD800 && code <= 0xDFFF))
     {
         return false;
     }
-    os::path::append_utf16(out, code);
+    os::utf::append_utf16(out, code);
     i += length;
     return true;
 }

@@ -4,7 +4,7 @@
 // application buttons; see os/host/README.md for the whole mapping.
 #include "os/host/sdl/sdl_backend.h"
 #include "os/host/backends_private.h"
-#include "os/kernel/path.h"
+#include "os/base/utf.h"
 
 #include <algorithm>
 #include <chrono>
@@ -370,7 +370,7 @@ void SdlBackend::translate(const SDL_Event& sdl)
         translate_key(sdl.key);
         break;
     case SDL_TEXTINPUT:
-        for (char16_t ch : path::utf16(sdl.text.text))
+        for (char16_t ch : utf::utf16(sdl.text.text))
         {
             push(EventType::Char, 0, 0, 0, ch);
         }
@@ -458,8 +458,8 @@ void SdlBackend::wake()
 
 int SdlBackend::message_box(const std::u16string& text, const std::u16string& caption, UINT flags)
 {
-    std::string title = path::utf8(caption);
-    std::string message = path::utf8(text);
+    std::string title = utf::utf8(caption);
+    std::string message = utf::utf8(text);
     {
         std::lock_guard<std::mutex> hold(script_lock_);
         if (player_.has_script())
