@@ -15,6 +15,7 @@
 // EM_REPLACESEL and WM_SETTEXT (single-line) notify EN_UPDATE then
 // EN_CHANGE; text cut at the limit notifies EN_MAXTEXT.
 #include "os/controls/control_private.h"
+#include "os/base/warn.h"
 #include "os/controls/edit_buffer.h"
 #include "os/controls/scroll_bar.h"
 #include "os/font/layout.h"
@@ -589,6 +590,8 @@ bool edit_message(HWND hwnd, EditState& state, UINT msg, WPARAM wparam, LPARAM l
     case EM_CANUNDO:
     case EM_UNDO:
     case EM_EMPTYUNDOBUFFER:
+        if (msg == EM_UNDO)
+            os::warn_once("controls", "EM_UNDO: edit controls keep no undo");
         return true; // no undo: answers FALSE
     default:
         return false;

@@ -1,5 +1,6 @@
 // brush.cpp -- pens, brushes and the system colours
 #include "os/gdi/gdi_private.h"
+#include "os/base/warn.h"
 
 #include <mutex>
 
@@ -96,6 +97,8 @@ HBRUSH CreateBrushIndirect(const LOGBRUSH* log)
 {
     if (!log || (log->lbStyle != BS_SOLID && log->lbStyle != BS_NULL && log->lbStyle != BS_PATTERN))
     {
+        if (log && log->lbStyle == BS_HATCHED)
+            os::warn_once("gdi", "hatched brushes are not supported");
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }

@@ -5,6 +5,7 @@
 // unless emulated: on a 480 x 640 RGB565 screen it answers the screen itself;
 // tests can turn on an emulated one with memory of its own.
 #include "os/gdi/gdi_private.h"
+#include "os/base/warn.h"
 
 #include "os/host/host.h"
 
@@ -152,6 +153,7 @@ int ExtEscape(HDC hdc, int escape, int input_size, LPCSTR input, int output_size
     }
     if (escape != GETRAWFRAMEBUFFER)
     {
+        os::warn_once("gdi", ("ExtEscape " + std::to_string(escape) + " is not supported").c_str());
         SetLastError(ERROR_NOT_SUPPORTED);
         return 0;
     }

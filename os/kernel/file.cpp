@@ -1,5 +1,6 @@
 // file.cpp -- file handles, names and folders over the host's file system
 #include "os/kernel/file_private.h"
+#include "os/base/warn.h"
 
 #include "os/kernel/handle.h"
 #include "os/kernel/path.h"
@@ -274,8 +275,10 @@ std::string host_path_of(LPCWSTR path)
 
 using namespace os::file;
 
-HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD, HANDLE)
+HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD, HANDLE)
 {
+    if (share != (FILE_SHARE_READ | FILE_SHARE_WRITE))
+        os::warn_once("kernel", "CreateFileW sharing modes are accepted, not enforced");
     std::string host = host_path_of(path);
     if (host.empty())
         return INVALID_HANDLE_VALUE;

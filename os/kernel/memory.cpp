@@ -5,6 +5,7 @@
 // answers sizes and lock counts. Moveable blocks never move, so a handle is
 // always the block's address.
 #include <os/sysinfo.h>
+#include "os/base/warn.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -225,6 +226,7 @@ BOOL VirtualFree(LPVOID address, SIZE_T bytes, DWORD type)
 
 BOOL VirtualCopy(LPVOID, LPVOID, DWORD, DWORD)
 {
+    os::warn_once("kernel", "VirtualCopy is not supported (no physical memory to map)");
     SetLastError(ERROR_NOT_SUPPORTED);
     return FALSE;
 }

@@ -1,5 +1,6 @@
 // sync.cpp -- waits, mutexes, events, semaphores, critical sections, Sleep
 #include "os/kernel/sync_private.h"
+#include "os/base/warn.h"
 #include "os/host/host.h"
 
 #include <algorithm>
@@ -274,8 +275,10 @@ DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wait_all, 
     return wait_for(objects, wait_all != FALSE, timeout_ms);
 }
 
-HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL initial_owner, LPCWSTR)
+HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL initial_owner, LPCWSTR name)
 {
+    if (name && *name)
+        os::warn_once("kernel", "named mutexes are not shared: each CreateMutexW makes a new mutex");
     HANDLE handle = nullptr;
     auto mutex = insert_object(std::make_shared<MutexObject>(), &handle);
     if (mutex && initial_owner)
@@ -309,8 +312,10 @@ BOOL ReleaseMutex(HANDLE handle)
     return TRUE;
 }
 
-HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL manual_reset, BOOL initial_state, LPCWSTR)
+HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL manual_reset, BOOL initial_state, LPCWSTR name)
 {
+    if (name && *name)
+        os::warn_once("kernel", "named events are not shared: each CreateEventW makes a new event");
     HANDLE handle = nullptr;
     insert_object(std::make_shared<EventObject>(manual_reset != FALSE, initial_state != FALSE), &handle);
     return handle;

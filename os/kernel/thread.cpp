@@ -12,6 +12,7 @@
 // but a `catch (...)` that swallows it without rethrowing aborts the process.
 // Code that may call ExitThread must not sit inside such a handler.
 #include "os/kernel/sync_private.h"
+#include "os/base/warn.h"
 
 #include <atomic>
 #include <pthread.h>
@@ -209,7 +210,10 @@ DWORD SuspendThread(HANDLE handle)
     if (!thread->started)
         return thread->suspend_count++;
     if (thread->id != current_thread_id() || thread->finished)
+    {
+        os::warn_once("kernel", "SuspendThread of another running thread is not supported");
         return fail(ERROR_NOT_SUPPORTED); // a running thread cannot be stopped from outside
+    }
     DWORD previous = thread->suspend_count++;
     while (thread->suspend_count > 0)
         wait_change(lock);

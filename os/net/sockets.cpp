@@ -8,6 +8,7 @@
 // both ways: a recv blocked on it returns 0, a blocked accept fails with
 // WSAEINTR.
 #include <os/winsock.h>
+#include "os/base/warn.h"
 
 #include "os/kernel/handle.h"
 #include "os/net/net_private.h"
@@ -143,6 +144,7 @@ bool option_of(int level, int name, Option* out, int* error)
         }
     }
     *error = WSAENOPROTOOPT;
+    os::warn_once("net", ("socket option " + std::to_string(level) + "/" + std::to_string(name) + " is not supported").c_str());
     return false;
 }
 

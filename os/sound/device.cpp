@@ -5,6 +5,7 @@
 // instead of reaching freed memory. Every change to a device happens under
 // the mixer lock; notices are delivered after it is released.
 #include "os/sound/sound_private.h"
+#include "os/base/warn.h"
 
 #include <algorithm>
 
@@ -40,7 +41,10 @@ MMRESULT check_format(const WAVEFORMATEX* format)
     if (!format)
         return MMSYSERR_INVALPARAM;
     if (format->wFormatTag != WAVE_FORMAT_PCM)
+    {
+        os::warn_once("sound", "only PCM wave formats are played");
         return WAVERR_BADFORMAT;
+    }
     if (format->nChannels != 1 && format->nChannels != 2)
         return WAVERR_BADFORMAT;
     if (format->wBitsPerSample != 8 && format->wBitsPerSample != 16)

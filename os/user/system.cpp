@@ -3,6 +3,7 @@
 // The screen metrics are the emulated device screen's, never the host
 // monitor's. The OEM text defaults to "Handheld Emulator".
 #include "os/user/user_private.h"
+#include "os/base/warn.h"
 
 #include "os/host/host.h"
 
@@ -105,6 +106,7 @@ BOOL SystemParametersInfoW(UINT action, UINT param, PVOID data, UINT)
         return TRUE;
     case SPI_GETOEMINFO: return copy_oem_info(param, data);
     }
+    os::warn_once("user", ("SystemParametersInfoW action " + std::to_string(action) + " is not supported").c_str());
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
 }

@@ -506,3 +506,21 @@ TEST(Interlocked, AtomicAcrossThreads)
 }
 
 } // namespace
+
+// A name asks for sharing across processes, which this layer does not do: it
+// says so once, and the object still works in the process.
+TEST(Mutex, ANameIsToldOnceAsNotShared)
+{
+    testing::internal::CaptureStderr();
+    HANDLE a = CreateMutexW(nullptr, FALSE, u"Shared");
+    HANDLE b = CreateMutexW(nullptr, FALSE, u"Shared");
+    HANDLE plain = CreateMutexW(nullptr, FALSE, nullptr);
+    std::string said = testing::internal::GetCapturedStderr();
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_NE(a, b);
+    EXPECT_EQ(said, "os/kernel: named mutexes are not shared: each CreateMutexW makes a new mutex\n");
+    EXPECT_EQ(WaitForSingleObject(a, 0), WAIT_OBJECT_0);
+    for (HANDLE h : {a, b, plain})
+        CloseHandle(h);
+}
