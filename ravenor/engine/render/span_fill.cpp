@@ -421,9 +421,43 @@ constexpr PerspectiveLoopFn kPerspectiveLoops[5] = {
 };
 
 // The flat span: a grey from the shade (draw mode 0) or the colour blended.
+// The grey of a shade: (shade >> 16) x 31 / 1024 limited to 0..31. The
+// quotient rounds towards 0, but every negative one ends at 0 either way,
+// so an arithmetic shift serves.
 template <bool Grey>
 void FlatLoop(uint32_t* cell, uint32_t* end, int32_t s, int32_t ds, uint32_t d, uint32_t dd, uint16_t colour)
 {
+#if defined(__SSE2__)
+    {
+        __m128i shade = Ramp(static_cast<uint32_t>(s), static_cast<uint32_t>(ds)), depth = Ramp(d, dd);
+        const __m128i shadeStep = Splat(4 * static_cast<uint32_t>(ds)), depthStep = Splat(4 * dd);
+        const __m128i high = Splat(0xFFFF0000u), colours = Splat(colour), zero = _mm_setzero_si128();
+        for (; end - cell >= 4; cell += 4)
+        {
+            const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cell));
+            const __m128i pass = DepthPasses(depth, old);
+            __m128i out;
+            if constexpr (Grey)
+            {
+                const __m128i x = _mm_srai_epi32(shade, 16);
+                __m128i g = _mm_srai_epi32(_mm_sub_epi32(_mm_slli_epi32(x, 5), x), 10);
+                g = _mm_packs_epi32(g, g);
+                g = _mm_unpacklo_epi16(_mm_min_epi16(_mm_max_epi16(g, zero), _mm_set1_epi16(31)), zero);
+                const __m128i grey = _mm_or_si128(_mm_or_si128(_mm_slli_epi32(g, 11), _mm_slli_epi32(g, 6)), g);
+                out = _mm_or_si128(_mm_and_si128(depth, high), grey);
+            }
+            else
+            {
+                out = _mm_or_si128(_mm_and_si128(old, high), HalfFields4(colours, _mm_andnot_si128(high, old)));
+            }
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(cell), Select(pass, out, old));
+            shade = _mm_add_epi32(shade, shadeStep);
+            depth = _mm_add_epi32(depth, depthStep);
+        }
+        s = _mm_cvtsi128_si32(shade);
+        d = static_cast<uint32_t>(_mm_cvtsi128_si32(depth));
+    }
+#endif
     for (; cell != end; ++cell)
     {
         const uint32_t old = *cell;

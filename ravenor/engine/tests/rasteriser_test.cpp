@@ -252,6 +252,11 @@ TEST_F(Rasteriser, EveryDrawModesSpansMatchTheirPinnedFrames)
         });
         EXPECT_EQ(FrameHash(), flat[mode != kDrawOpaque]) << "flat mode " << mode;
     }
+    // Shades below 0 and above full grey
+    PatternSpans([&](int32_t row, int32_t xs, int32_t xe, int32_t d0, int32_t d1) {
+        DrawSpanFlat((row * 37 - 4000) << 16, (3000 - row * 29) << 16, xs, xe, row, d0 << 16, d1 << 16, 0, kDrawOpaque);
+    });
+    EXPECT_EQ(FrameHash(), 0x5b1c3bb4a77d5937u) << "flat shades";
 }
 
 TEST_F(Rasteriser, DepthTestComparesTheWholeCell)
