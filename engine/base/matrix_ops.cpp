@@ -123,6 +123,11 @@ void slerpShortest(Quaternion& q, Quaternion& other, float t)
     q.set(w0 * q.x + w1 * other.x, w0 * q.y + w1 * other.y, w0 * q.z + w1 * other.z, w0 * q.w + w1 * other.w);
 }
 
+uint32_t addRGBSaturated(uint32_t a, uint32_t b)
+{
+    return addColorSaturated(a, b);
+}
+
 uint32_t blendRGB(uint32_t a, uint32_t b, int alpha)
 {
     if (alpha >= 255)

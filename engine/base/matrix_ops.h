@@ -40,5 +40,7 @@ void setRotationBetween(Quaternion& q, const Vector3& from, const Vector3& to);
 // dividing by it would give NaN or a quaternion far from unit length.
 void slerpShortest(Quaternion& q, Quaternion& other, float t);
 
+// The racing build's name of addColorSaturated.
+uint32_t addRGBSaturated(uint32_t a, uint32_t b);
 // Per channel b + ((a - b) x alpha >> 8); alpha 255 gives a, alpha <= 0 gives b.
 uint32_t blendRGB(uint32_t a, uint32_t b, int alpha);

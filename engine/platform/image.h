@@ -100,6 +100,34 @@ public:
     // This image (source height wide, source width high) receives the source
     // turned by 90 degrees.
     void copyRotated(const Image& source, bool clockwise);
+
+    // ---- whole-image copies (the racing build's texture cache and render
+    // targets use them); each works on 16-bit and 32-bit images ----
+    // Destination row r, position k: source (r, k) when transpose, else
+    // (k, r); written at (width - 1 - k, r) when mirror, else at
+    // (k, height - 1 - r). (mirror, no transpose) mirrors left-right, neither
+    // flips upside down, transpose turns a quarter either way. The source must
+    // cover what is read.
+    void copyTransformed(const Image& source, bool mirror, bool transpose);
+    // Same size: the pixels; else with useBlit the top-left part; else scaled.
+    void copyFrom(const Image& source, bool useBlit);
+    // source shown in the place (x, y, width, height): copied when the place
+    // has the source's size (a byte copy when both images share one layout),
+    // doubled when this image is exactly twice the source, else scaled into
+    // the place. Nothing outside the place is written.
+    void blit(const Image& source, int x, int y, int width, int height);
+    // Nearest-pixel scaling of the source rectangle over the whole image with
+    // 10-bit steps; a negative value takes the whole source.
+    void scaleFrom(const Image& source, int srcX, int srcY, int srcW, int srcH);
+    // Every source pixel as a 2 x 2 block; nothing unless this is twice the source.
+    void doubleFrom(const Image& source);
+    // Every pixel set to the colour (0xRRGGBB).
+    void fill(uint32_t colour);
+    // Mode 2 adds the colour with saturation, mode 4 tints by multiplication;
+    // other modes do nothing; `reserved` has no effect. 32-bit pixels keep
+    // their top byte clear.
+    void blendColor(int mode, int reserved, uint32_t colour);
+
     BOOL bitBltTo(HDC target, int x, int y, DWORD rop = SRCCOPY, int srcX = 0, int srcY = 0) const;
     BOOL stretchBltTo(HDC target, int x, int y, int width, int height, DWORD rop = SRCCOPY, int srcX = -1,
                       int srcY = -1, int srcWidth = -1, int srcHeight = -1) const;

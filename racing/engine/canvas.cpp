@@ -84,7 +84,7 @@ void Canvas::onPaint(PAINTSTRUCT*)
     renderScenes();
 }
 
-void Canvas::grabHotKeys()
+void Canvas::grabHardwareKeys()
 {
     if (hotKeysGrabbed || !getHandle())
         return;
@@ -94,7 +94,7 @@ void Canvas::grabHotKeys()
     hotKeysGrabbed = true;
 }
 
-void Canvas::releaseHotKeys()
+void Canvas::releaseHardwareKeys()
 {
     if (!hotKeysGrabbed)
         return;
@@ -109,7 +109,7 @@ void Canvas::releaseHotKeys()
 void Canvas::onDestroy()
 {
     stop();
-    releaseHotKeys();
+    releaseHardwareKeys();
     if (sounds)
         sounds->stopAll();
     delete sounds, sounds = nullptr;

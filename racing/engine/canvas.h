@@ -61,8 +61,8 @@ public:
     void onDestroy() override;
 
     // Up, down and the action key arrive as WM_HOTKEY while grabbed.
-    void grabHotKeys();
-    void releaseHotKeys();
+    void grabHardwareKeys();
+    void releaseHardwareKeys();
 
     TextureDictionary* getTextureDictionary() const { return textures; }
     SoundDictionary* getSoundDictionary() const { return sounds; }

@@ -10,7 +10,9 @@
 // come from the canvas's window timer inside the blocking loop below.
 #pragma once
 
+#include "engine/platform/back_buffer.h"
 #include "engine/platform/buffered_window.h"
+#include "engine/platform/image.h"
 
 #include <string>
 #include <vector>
@@ -48,7 +50,10 @@ public:
 
     void hide() { show(false); }
     void setVisible(bool visible) { show(visible); }
-    void setNullBackground() { windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)); }
+    void setBackgroundBrush(HBRUSH brush) { windowClass.hbrBackground = brush; }
+    void setNullBackground() { setBackgroundBrush(static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))); }
+    // The back buffer's memory DC (null for a window without one).
+    HDC backBufferDC() const { return getBackBuffer() ? getBackBuffer()->getImage()->dc : nullptr; }
 
     HotKeyListener* hotKeyListener = nullptr;
     // WM_MOUSEMOVE reaches onMouse and the mouse listener only while set.
@@ -70,6 +75,13 @@ private:
         PresentFilter* filter;
     };
     std::vector<NamedFilter> namedFilters;
+};
+
+// A program's top-level window: no parent, no back buffer, visible.
+class AppWindow : public Window
+{
+public:
+    explicit AppWindow(const WCHAR* title) : Window(title, nullptr, false) { style = WS_VISIBLE; }
 };
 
 // GetMessageW on the window (its descendants' messages included) until

@@ -93,6 +93,54 @@ Texture::Texture(const WCHAR* textureName, Image** frameImages, int count, bool 
         fitToPowerOfTwo(roundUp);
 }
 
+Texture::Texture(int blankWidth, int blankHeight, uint32_t colour, bool powerOfTwo)
+{
+    name = copyText(u"");
+    Image* blank = new Image(blankWidth, blankHeight, true);
+    blank->fill(colour);
+    adopt(&blank, 1);
+    if (powerOfTwo)
+        fitToPowerOfTwo(false);
+}
+
+void Texture::mirror(bool transpose)
+{
+    turn(true, transpose);
+}
+
+void Texture::flip(bool transpose)
+{
+    turn(false, transpose);
+}
+
+void Texture::rotate(bool direction)
+{
+    turn(direction, true);
+}
+
+// The older form replaced only the pictures and left the sizes and shifts
+// of the unturned one (stale after a quarter turn of a non-square picture).
+void Texture::turn(bool mirrored, bool transpose)
+{
+    for (int i = 0; i < frameCount; ++i)
+    {
+        Image* from = frameAt(i);
+        if (!from || from->isEmpty())
+            return;
+        Image* turned = blankLike(*from, transpose ? from->height : from->width, transpose ? from->width : from->height);
+        turned->copyTransformed(*from, mirrored, transpose);
+        delete from;
+        setFrameAt(i, turned);
+    }
+    if (transpose)
+    {
+        std::swap(imageWidth, imageHeight);
+        std::swap(widthLog2, heightLog2);
+    }
+    width = image->width;
+    height = image->height;
+}
+
 void Texture::adopt(Image** frameImages, int count)
 {
     frameCount = count;

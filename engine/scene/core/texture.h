@@ -46,6 +46,9 @@ public:
     // Takes ownership of frameImages[0..count) (count >= 1); the array itself
     // stays the caller's.
     Texture(const WCHAR* name, Image** frameImages, int count, bool powerOfTwo, bool roundUp);
+    // A blank width x height texture filled with the colour (0xRRGGBB); with
+    // powerOfTwo its sides go to the nearest powers of two.
+    Texture(int width, int height, uint32_t colour, bool powerOfTwo);
     Texture(const Texture& other);
     ~Texture();
     Texture& operator=(const Texture&) = delete;
@@ -53,6 +56,13 @@ public:
     // Every frame becomes a width x height image: the old picture copied to
     // the top-left corner (pad) or scaled over the whole image.
     void resize(int newWidth, int newHeight, bool pad);
+    // The picture turned in place, every frame: rows written right to left
+    // (mirror) or bottom-up (flip); with transpose it is read by columns and
+    // its sides swap. rotate is a quarter turn, one way or the other. The
+    // sizes and shifts follow the new picture.
+    void mirror(bool transpose);
+    void flip(bool transpose);
+    void rotate(bool direction);
     void selectFrame(int index);
     Image* getCurrentImage() const { return frameCount >= 2 ? frames[currentFrame] : image; }
     float getFrameDelay(int index) const;
@@ -65,6 +75,7 @@ public:
 
 private:
     void adopt(Image** frameImages, int count);
+    void turn(bool mirror, bool transpose);
     // Sets the exponents for the flag and resizes to them when they differ.
     void fitToPowerOfTwo(bool roundUp);
     Image* frameAt(int i) const { return frameCount >= 2 ? frames[i] : image; }

@@ -1,4 +1,4 @@
-// image_ops_test.cpp -- the racing picture operations, the blend filter over
+// image_ops_test.cpp -- the whole-image copies the racing build uses, the blend filter over
 // the whole image and the loader without GIF, beside the engine's answers
 #include "racing/engine/image_ops.h"
 
@@ -15,12 +15,6 @@
 #include <memory>
 #include <vector>
 
-using racing::blendColor;
-using racing::blit;
-using racing::copyTransformed;
-using racing::doubleFrom;
-using racing::fill;
-using racing::scaleFrom;
 
 namespace {
 
@@ -63,12 +57,12 @@ TEST(RacingImage, TransformedCopiesMirrorFlipAndTurn)
 {
     auto line = numbered(3, 1); // 1, 101, 201
     Image mirrored(3, 1, false);
-    copyTransformed(mirrored, *line, true, false);
+    mirrored.copyTransformed(*line, true, false);
     EXPECT_EQ(row(mirrored, 0), (std::vector<uint32_t>{201, 101, 1}));
 
     auto column = numbered(1, 3); // 1, 2, 3 top to bottom
     Image flipped(1, 3, false);
-    copyTransformed(flipped, *column, false, false);
+    flipped.copyTransformed(*column, false, false);
     EXPECT_EQ(px(flipped, 0, 0), 3u);
     EXPECT_EQ(px(flipped, 0, 2), 1u);
 
@@ -79,7 +73,7 @@ TEST(RacingImage, TransformedCopiesMirrorFlipAndTurn)
     EXPECT_EQ(px(turned, 0, 0), px(*wide, 0, 1));
     EXPECT_EQ(px(turned, 1, 2), px(*wide, 2, 0));
     Image small(1, 1, false);
-    copyTransformed(turned, small, true, true); // a source too small is not read
+    turned.copyTransformed(small, true, true); // a source too small is not read
     EXPECT_EQ(px(turned, 1, 0), px(*wide, 0, 0));
 }
 
@@ -87,25 +81,25 @@ TEST(RacingImage, BlitCopiesDoublesOrScalesIntoItsPlaceOnly)
 {
     auto half = numbered(120, 160);
     Image screen(240, 320, false);
-    blit(screen, *half, 0, 0, 240, 320);
+    screen.blit(*half, 0, 0, 240, 320);
     EXPECT_EQ(px(screen, 0, 0), px(*half, 0, 0));
     EXPECT_EQ(px(screen, 1, 1), px(*half, 0, 0));
     EXPECT_EQ(px(screen, 239, 319), px(*half, 119, 159)) << "doubled";
 
     auto whole = numbered(240, 320);
-    blit(screen, *whole, 0, 0, 240, 320);
+    screen.blit(*whole, 0, 0, 240, 320);
     EXPECT_EQ(px(screen, 17, 33), px(*whole, 17, 33)) << "same size at the origin: a byte copy";
 
     // A smaller picture elsewhere lands in its own place; the rest stays.
-    fill(screen, 0x000000);
+    screen.fill(0x000000);
     auto part = numbered(40, 30);
-    blit(screen, *part, 100, 50, 40, 30);
+    screen.blit(*part, 100, 50, 40, 30);
     EXPECT_EQ(px(screen, 100, 50), px(*part, 0, 0));
     EXPECT_EQ(px(screen, 139, 79), px(*part, 39, 29));
     EXPECT_EQ(px(screen, 99, 50), 0u);
     EXPECT_EQ(px(screen, 140, 80), 0u);
     // Scaled into (10, 10, 80, 60): nothing outside it is written.
-    blit(screen, *part, 10, 10, 80, 60);
+    screen.blit(*part, 10, 10, 80, 60);
     EXPECT_EQ(px(screen, 10, 10), px(*part, 0, 0));
     EXPECT_EQ(px(screen, 89, 69), px(*part, 39, 29));
     EXPECT_EQ(px(screen, 90, 70), 0u);
@@ -116,13 +110,13 @@ TEST(RacingImage, ScaleUsesTenBitStepsOverTheWholeImage)
 {
     auto source = numbered(200, 300);
     Image out(240, 320, false);
-    scaleFrom(out, *source, -1, 0, 10, 10);
+    out.scaleFrom(*source, -1, 0, 10, 10);
     int stepX = (200 << 10) / 240, stepY = (300 << 10) / 320;
     for (int j : {0, 1, 100, 319})
         for (int i : {0, 7, 120, 239})
             ASSERT_EQ(px(out, i, j), px(*source, i * stepX >> 10, j * stepY >> 10)) << i << "," << j;
     Image wrong(100, 100, false);
-    doubleFrom(wrong, *source);
+    wrong.doubleFrom(*source);
     EXPECT_EQ(px(wrong, 0, 0), 0u) << "not twice the source: nothing";
 }
 
@@ -130,7 +124,7 @@ TEST(RacingImage, FillAndColourBlendsInBothDepths)
 {
     Image seven(7, 1, true);
     ASSERT_EQ(seven.bits, 16);
-    fill(seven, 0xFF0000);
+    seven.fill(0xFF0000);
     EXPECT_EQ(row(seven, 0), std::vector<uint32_t>(7, 0xF800));
 
     struct Case
@@ -147,15 +141,15 @@ TEST(RacingImage, FillAndColourBlendsInBothDepths)
     {
         Image one(1, 1, false);
         put(one, 0, 0, c.pixel);
-        blendColor(one, c.mode, c.colour);
+        one.blendColor(c.mode, 0, c.colour);
         EXPECT_EQ(px(one, 0, 0), c.expected) << std::hex << c.pixel << " mode " << c.mode;
     }
     Image pixel16(1, 1, true);
     put(pixel16, 0, 0, 0x8410); // r 16, g 32, b 16
-    blendColor(pixel16, 2, 0xFFFFFF);
+    pixel16.blendColor(2, 0, 0xFFFFFF);
     EXPECT_EQ(px(pixel16, 0, 0), 0xFFFFu);
     put(pixel16, 0, 0, 0xFFFF);
-    blendColor(pixel16, 4, 0x808080); // r5 16, g6 32, b5 16 multiply
+    pixel16.blendColor(4, 0, 0x808080); // r5 16, g6 32, b5 16 multiply
     EXPECT_EQ(px(pixel16, 0, 0), uint32_t(15 << 11 | 31 << 5 | 15));
 }
 

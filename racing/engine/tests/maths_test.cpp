@@ -92,7 +92,7 @@ TEST(RacingMaths, PackedColourArithmetic)
     };
     const Add adds[] = {{0x7f0000, 0x020000, 0x800000}, {0x0000ff, 0x000001, 0x0001ff}, {0x010101, 0x010101, 0x000002}};
     for (const Add& c : adds)
-        EXPECT_EQ(addColorSaturated(c.a, c.b), c.sum) << std::hex << c.a << " + " << c.b;
+        EXPECT_EQ(addRGBSaturated(c.a, c.b), c.sum) << std::hex << c.a << " + " << c.b;
     EXPECT_EQ(blendRGB(0xffffff, 0x000000, 128), 0x7f7f7fu);
     EXPECT_EQ(blendRGB(0x123456, 0x654321, 255), 0x123456u);
     EXPECT_EQ(blendRGB(0x123456, 0x654321, 0), 0x654321u);

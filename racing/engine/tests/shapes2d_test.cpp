@@ -5,7 +5,6 @@
 #include "engine/platform/image.h"
 #include "engine/scene/core/material.h"
 #include "engine/scene/core/texture.h"
-#include "racing/engine/texture_ops.h"
 
 #include "os/host/headless.h"
 
@@ -42,9 +41,9 @@ TEST(Racing2D, PointsProjectInEveryOrientation)
 
 TEST(Racing2D, RectangleFromATextureWithoutColourKeyAndResized)
 {
-    std::unique_ptr<Texture> texture(racing::makeBlankTexture(64, 32, 0x808080, true));
-    std::unique_ptr<Texture> mask(racing::makeBlankTexture(64, 32, 0xFFFFFF, true));
-    std::unique_ptr<Texture> square(racing::makeBlankTexture(32, 32, 0xFFFFFF, true));
+    std::unique_ptr<Texture> texture(new Texture(64, 32, 0x808080, true));
+    std::unique_ptr<Texture> mask(new Texture(64, 32, 0xFFFFFF, true));
+    std::unique_ptr<Texture> square(new Texture(32, 32, 0xFFFFFF, true));
     texture->image->hasColorKey = true; // a picture that names a key colour
     Rect2D racingRect(1.0f, texture.get(), nullptr, false);
     Rect2D engineRect(1.0f, texture.get(), nullptr);

@@ -1,7 +1,5 @@
-// texture_test.cpp -- racing textures: blank ones, pictures turned in place
-// with their sizes following, and the shared dictionary's answers
-#include "racing/engine/texture_ops.h"
-
+// texture_test.cpp -- textures as the racing build uses them: blank ones,
+// pictures turned in place with their sizes following, and the dictionary
 #include "content/media/bmp_writer.h"
 #include "content/media/file_output.h"
 #include "engine/platform/image.h"
@@ -25,12 +23,12 @@ uint32_t texel(const Texture& t, int x, int y)
 
 TEST(RacingTexture, BlankTexturesTakeTheirColourAndPowerOfTwoSides)
 {
-    std::unique_ptr<Texture> plain(racing::makeBlankTexture(100, 60, 0xFF0000, false));
+    std::unique_ptr<Texture> plain(new Texture(100, 60, 0xFF0000, false));
     EXPECT_EQ(plain->width, 100);
     EXPECT_EQ(plain->height, 60);
     EXPECT_EQ(texel(*plain, 0, 0) & 0xF8F8F8u, 0xF80000u);
     EXPECT_EQ(texel(*plain, 99, 59), texel(*plain, 0, 0));
-    std::unique_ptr<Texture> fitted(racing::makeBlankTexture(90, 40, 0x00FF00, true));
+    std::unique_ptr<Texture> fitted(new Texture(90, 40, 0x00FF00, true));
     EXPECT_EQ(fitted->width, 64) << "nearest power of two";
     EXPECT_EQ(fitted->height, 32);
     EXPECT_EQ(fitted->widthLog2, 6);
@@ -47,11 +45,11 @@ TEST(RacingTexture, TurnedPicturesKeepTheirSizesRight)
     ASSERT_EQ(texture.width, 4);
     auto red = [&](int x, int y) { return (texel(texture, x, y) & 0xF8F8F8u) == 0xF80000u; };
     ASSERT_TRUE(red(0, 0));
-    racing::mirrorTexture(texture, false);
+    texture.mirror(false);
     EXPECT_TRUE(red(3, 0)) << "mirrored to the right";
-    racing::flipTexture(texture, false);
+    texture.flip(false);
     EXPECT_TRUE(red(3, 1)) << "flipped to the bottom";
-    racing::rotateTexture(texture, true);
+    texture.rotate(true);
     EXPECT_TRUE(red(0, 3)) << "a quarter turn";
     EXPECT_EQ(texture.width, 2) << "a quarter turn swaps the sides";
     EXPECT_EQ(texture.height, 4);

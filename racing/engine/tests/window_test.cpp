@@ -169,12 +169,12 @@ TEST(RacingWindow, GrabbedKeysArriveAsHotKeysUntilReleased)
     HotKeys listener;
     canvas->hotKeyListener = &listener;
     canvas->setFocus();
-    canvas->grabHotKeys();
+    canvas->grabHardwareKeys();
     os::host::headless::key(VK_DOWN);
     pump();
     ASSERT_EQ(listener.calls.size(), 1u);
     EXPECT_EQ(listener.calls[0].id, racing::Canvas::kHotKeyDown);
-    canvas->releaseHotKeys();
+    canvas->releaseHardwareKeys();
     os::host::headless::key(VK_DOWN);
     pump();
     EXPECT_EQ(listener.calls.size(), 1u);
