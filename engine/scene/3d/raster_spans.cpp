@@ -280,11 +280,9 @@ template <class P, int Level, int Mask, bool Textured, bool Native>
                             ? __builtin_ctz(texture.rowPixels)
                             : -1;
     const bool fourAtOnce = kFourAtOnce && rowBits >= 0;
+    // Made at the first row long enough (small faces often have none).
     alignas(16) unsigned char fourSpace[sizeof(Four)];
     const Four* four = nullptr;
-    if constexpr (kFourAtOnce)
-        if (fourAtOnce)
-            four = new (fourSpace) Four(texture, rowBits, shading, s.gradient);
 #endif
     const int32_t dz = s.gradient[kDepth], dsu = s.gradient[kShadeU], dsv = s.gradient[kShadeV];
     const int32_t dtu = s.gradient[kTexelU], dtv = s.gradient[kTexelV];
@@ -327,6 +325,8 @@ template <class P, int Level, int Mask, bool Textured, bool Native>
             if constexpr (kFourAtOnce)
                 if (fourAtOnce && end - x >= 4)
                 {
+                    if (!four)
+                        four = new (fourSpace) Four(texture, rowBits, shading, s.gradient);
                     __m128i vz = Four::ramp(z, dz), vsu = Four::ramp(su, dsu), vsv = Four::ramp(sv, dsv);
                     __m128i vtu = Four::ramp(tu, dtu), vtv = Four::ramp(tv, dtv);
                     for (; end - x >= 4; x += 4)
