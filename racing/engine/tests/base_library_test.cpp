@@ -14,7 +14,10 @@
 #include "engine/platform/gapi_display.h"
 #include "engine/platform/image.h"
 #include "engine/scene/3d/vertex_face.h"
+#include "engine/scene/core/sound_dictionary.h"
 
+#include "content/media/file_output.h"
+#include "content/media/wav_writer.h"
 #include "content/media/zip_writer.h"
 #include "os/host/headless.h"
 #include "os/kernel/path.h"
@@ -245,4 +248,22 @@ TEST(RacingBase, WaveDeviceCapsAnswerWhatTheMapperPlays)
     racing::WaveDeviceCaps racingCaps;
     EXPECT_EQ(racingCaps.hasFormats, asked && caps.dwFormats != 0);
     EXPECT_EQ(racingCaps.stereo, asked && caps.wChannels == 2);
+}
+
+TEST(RacingBase, SoundsAreSharedByFileNameAndStoppedWithTheirDictionary)
+{
+    CreateDirectoryW(u"\\one", nullptr);
+    CreateDirectoryW(u"\\two", nullptr);
+    ASSERT_TRUE(media::writeDeviceFile(u"\\one\\horn.wav", media::makeWav(1, 22050, 16, media::makeTone(440.0, 50))));
+    ASSERT_TRUE(media::writeDeviceFile(u"\\two\\horn.wav", media::makeWav(1, 22050, 16, media::makeTone(880.0, 50))));
+    SoundDictionary sounds;
+    WaveSound* first = sounds.load(u"\\one", u"horn.wav");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(sounds.wasPresent, 0);
+    EXPECT_EQ(sounds.load(u"\\two", u"horn.wav"), first) << "the same file name from another folder: the first sound";
+    EXPECT_EQ(sounds.wasPresent, 1);
+    EXPECT_EQ(sounds.size(), 1);
+    sounds.pauseAll();
+    sounds.resumeAll();
+    sounds.stopAll();
 }

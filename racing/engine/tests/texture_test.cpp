@@ -70,11 +70,14 @@ TEST(RacingTexture, DictionaryHandsOutOneTexturePerNameAndFlags)
     EXPECT_EQ(textures.load(u"\\a\\", u"car.bmp", true, false), first);
     EXPECT_EQ(first->width, 128) << "100 x 60 to the nearest powers of two";
     EXPECT_EQ(first->height, 64);
+    EXPECT_EQ(textures.wasPresent, 1) << "the hit flag";
     Texture* padded = textures.load(u"\\a", u"car.bmp", true, true);
+    EXPECT_EQ(textures.wasPresent, 0);
     EXPECT_NE(padded, first) << "other flags, another texture (a picture fitted for one use is never handed to another)";
-    Texture* other = textures.load(u"\\b", u"car.bmp", true, true);
-    EXPECT_EQ(other->width, 128) << "90 x 40 rounded up";
-    EXPECT_EQ(other->height, 64);
+    EXPECT_EQ(textures.load(u"\\b", u"car.bmp", true, true), padded) << "the same name from another folder: the first";
+    EXPECT_EQ(textures.wasPresent, 1);
+    Texture* plain = textures.load(u"\\b", u"car.bmp", false, false);
+    EXPECT_EQ(plain->width, 90) << "the first load as it is: from the folder asked, unfitted";
     Texture stranger(u"\\a\\car.bmp", false, false);
     EXPECT_FALSE(textures.remove(&stranger)) << "a texture not in the dictionary is not deleted";
 }
