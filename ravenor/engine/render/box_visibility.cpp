@@ -30,41 +30,6 @@ bool OffScreen(const BoundingBox& box)
     return box.left > 351 || box.right < -175 || box.top >= 440 || box.bottom < -219;
 }
 
-// The eight corners placed in camera space. A box made by Set has corner k
-// at x = k & 1, z = k & 2, y = k & 4 of its extremes, so each row of the
-// matrix needs only two products per axis, summed in the same wrapping
-// arithmetic as the placement; any other box is placed corner by corner.
-void PlaceCorners(const Transform& placement, const BoundingBox& box, int32_t camera[8][3])
-{
-    const int16_t* low = box.corners[0];
-    const int16_t* high = box.corners[7];
-    bool regular = true;
-    for (int k = 0; k < 8; ++k)
-    {
-        const int16_t* corner = box.corners[k];
-        regular = regular && corner[0] == ((k & 1) ? high : low)[0] && corner[1] == ((k & 4) ? high : low)[1] &&
-                  corner[2] == ((k & 2) ? high : low)[2];
-    }
-    if (!regular)
-    {
-        for (int k = 0; k < 8; ++k)
-        {
-            placement.ApplyZ(box.corners[k], camera[k]);
-            placement.ApplyXY(box.corners[k], camera[k]);
-        }
-        return;
-    }
-    for (int row = 0; row < 3; ++row)
-    {
-        const int32_t x[2] = {WrapMul(low[0], placement.m[row]), WrapMul(high[0], placement.m[row])};
-        const int32_t y[2] = {WrapMul(low[1], placement.m[3 + row]), WrapMul(high[1], placement.m[3 + row])};
-        const int32_t z[2] = {WrapMul(low[2], placement.m[6 + row]), WrapMul(high[2], placement.m[6 + row])};
-        for (int k = 0; k < 8; ++k)
-            camera[k][row] = WrapAdd(WrapAdd(WrapAdd(x[k & 1], y[(k >> 2) & 1]), z[(k >> 1) & 1]) >> 14,
-                                     placement.t[row]);
-    }
-}
-
 } // namespace
 
 int IsBoxVisible(BoundingBox& box, bool occlusion)
@@ -72,13 +37,15 @@ int IsBoxVisible(BoundingBox& box, bool occlusion)
     const PolyRenderer& r = g_renderer;
     int32_t projected = 0;
     int32_t left = INT16_MAX, top = INT16_MAX, right = INT16_MIN, bottom = INT16_MIN, nearest = INT16_MAX;
-    int32_t camera[8][3];
-    PlaceCorners(r.Placement(), box, camera);
+    const Transform& placement = r.Placement();
     WithProjection(r.project, [&](auto project) {
-        for (const int32_t* c : camera)
+        for (const int16_t* corner : box.corners)
         {
+            int32_t c[3];
+            placement.ApplyZ(corner, c);
             if (c[2] > -32 || c[2] < r.farDistance - 512)
                 continue;
+            placement.ApplyXY(corner, c);
             P3dVertex v{};
             project(c[0], c[1], c[2], v);
             left = std::min<int32_t>(left, v.screenX);
