@@ -267,3 +267,50 @@ void SettleTilted(Entity* e)
     }
     BuildGroundRotation(e);
 }
+
+void FollowGround(Entity* e)
+{
+    ProbeRefresh(e);
+    const GroundProbe& probe = e->groundProbe;
+    if (probe.height == -1)
+    {
+        e->groundPitch = e->groundRoll = 0;
+        BuildGroundRotation(e);
+        return;
+    }
+    const int32_t rest = probe.height - e->type->maxY;
+    int32_t& y = e->orientation.t[1];
+    if (!e->airborne)
+    {
+        int32_t n[3];
+        ProbeNormal(e->groundProbe, n);
+        const int32_t angles[3] = {ArcSin(n[2]), 0, -ArcSin(n[0])};
+        int32_t slope[3];
+        GroundFrameVector(slope, angles, e->travelHeading, e->speed);
+        if (y + 20 < rest || e->velocity[1] + 10 < slope[1])
+        {
+            // Off an edge: it starts to fall.
+            e->airborne = 1;
+            e->velocity[1] /= 2;
+            e->pitch = 0;
+        }
+        else
+        {
+            e->velocity[1] = slope[1];
+            y = rest;
+            e->rideOffset = -e->type->maxY;
+            e->groundPitch += (angles[0] - e->groundPitch) / 4;
+            e->groundRoll += (angles[2] - e->groundRoll) / 4;
+            BuildGroundRotation(e);
+            return;
+        }
+    }
+    e->velocity[1] += FrameScale(e->type->gravity);
+    y += static_cast<int32_t>(int64_t{e->velocity[1]} * SpeedFactor() / 256);
+    if (e->pitch >= -499)
+        e->pitch -= 20 * SpeedFactor() / 256;
+    BuildGroundRotation(e);
+    e->orientation.RotateX(e->pitch / 2);
+    if (rest <= y)
+        e->airborne = 0;
+}

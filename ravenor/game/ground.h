@@ -30,6 +30,8 @@ void StandUpright(Entity* entity);
 void SettleLevel(Entity* entity);
 void SettleOnGround(Entity* entity);
 void SettleTilted(Entity* entity);
+// Walkers: on the ground along its slope, or falling off an edge until they land
+void FollowGround(Entity* entity);
 
 // The frame counter probes are stamped with (the shell's)
 uint32_t GroundFrame();

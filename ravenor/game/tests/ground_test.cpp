@@ -72,3 +72,34 @@ TEST(Ground, PlaneSideIsStrict)
     EXPECT_FALSE(PlaneSide(on, n, v));
     EXPECT_TRUE(PlaneSide(past, n, v));
 }
+
+// A walker stands on the road; dropped from above it falls, pitching
+// forward, until it lands.
+TEST(Ground, FollowGroundStandsOnTheRoadAndFallsOffItsEdge)
+{
+    StartProgram();
+    EntityType type;
+    type.maxY = 170;
+    type.gravity = 10;
+    Entity e;
+    e.type = &type;
+    e.orientation.t[0] = -20000;
+    e.orientation.t[1] = -180;
+    e.orientation.t[2] = -12000;
+    ++g_shell.frameCounter;
+    FollowGround(&e);
+    EXPECT_EQ(-170, e.Y());
+    EXPECT_EQ(0, e.airborne);
+    // Dropped from well above, it falls, and lands on the road
+    e.orientation.t[1] = -1000;
+    int frames = 0;
+    do
+    {
+        ++g_shell.frameCounter;
+        FollowGround(&e);
+        ++frames;
+    } while (e.airborne && frames < 100);
+    EXPECT_EQ(0, e.airborne);
+    EXPECT_GT(frames, 5);
+    EXPECT_GE(e.Y(), -170);
+}

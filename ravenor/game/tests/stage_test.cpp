@@ -80,6 +80,12 @@ TEST(Stage, FirstStageIsDrivenRoundTheRing)
         const int32_t dx = (g_camera.position[0] - g_player->X()) / 32;
         const int32_t dz = (g_camera.position[2] - g_player->Z()) / 32;
         EXPECT_NEAR(3000 / 32, std::sqrt(dx * dx + dz * dz), 10);
+        // The car is on the screen, drawn; a point behind the camera is not.
+        EXPECT_TRUE(IsEntityOnScreen(g_player));
+        EXPECT_TRUE(g_player->visible);
+        const int32_t behind[3] = {2 * g_camera.position[0] - g_player->X(), g_player->Y(),
+                                   2 * g_camera.position[2] - g_player->Z()};
+        EXPECT_FALSE(IsPointOnScreen(behind));
         EndStage();
         ++laps;
     }
