@@ -1,21 +1,33 @@
 # Test helpers shared by every module.
 #
 # hh_add_test(NAME sources... LIBS libs...)
-#   A GoogleTest executable run by CTest, one CTest case per test so that every
+#   A GoogleTest program run by CTest, one CTest case per test so that every
 #   test runs in its own process with its own device tree and window registry.
+#   Its cases are named NAME.Suite.Test.
+# hh_tests(PREFIX LIBS libs...)
+#   One test program of every tests/*_test.cpp of the calling folder; the cases
+#   of tests/<stem>_test.cpp are named PREFIX_<stem>.Suite.Test.
 # hh_add_fuzzer(NAME sources... LIBS libs...)
-#   A libFuzzer target, built only in the fuzz tree (HH_FUZZ=ON).
+#   A libFuzzer target, built only in the sanitizer tree (HH_FUZZ=ON).
 # hh_add_benchmark(NAME sources... LIBS libs...)
-#   A Google Benchmark executable; never run by the tests.
+#   A Google Benchmark program; never run by the tests.
+#
+# What a test build costs is mostly fixed work per file and per program: the
+# precompiled GoogleTest header is loaded once per compiled file, and every
+# program is linked against the libraries and run once to list its tests.
+# So test files are compiled in unity batches (HH_TEST_UNITY_BATCH files to
+# one compiler run) and a folder's test files make one program. A test file
+# keeps its own names in an anonymous namespace or in its fixtures, as usual.
 
 # Test files are compiled without optimisation: they are large, run briefly,
 # and the code they test keeps the tree's own optimisation.
 set(HH_TEST_OPT -O0)
+set(HH_TEST_UNITY_BATCH 8 CACHE STRING "test files compiled together in one compiler run (0: all of a program)")
 
 # Every test program reuses one precompiled GoogleTest header: most of a test
 # file's compile time is spent in it.
 function(hh_test_pch)
-    if(TARGET hh_test_pch OR HH_FUZZ)
+    if(TARGET hh_test_pch)
         return()
     endif()
     file(WRITE ${CMAKE_BINARY_DIR}/hh_test_pch.cpp "// precompiled test headers\n")
@@ -25,20 +37,42 @@ function(hh_test_pch)
     target_compile_options(hh_test_pch PRIVATE ${HH_TEST_OPT})
 endfunction()
 
-function(hh_add_test name)
-    if(HH_FUZZ)
-        return()
-    endif()
+# Lists the program's tests after each link into a CTest file of its folder.
+function(hh_discover_tests target prefix per_file)
+    set(ctest_file "${CMAKE_CURRENT_BINARY_DIR}/${target}_tests.cmake")
+    set(env "HH_BUILD_DIR=${CMAKE_BINARY_DIR}")
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -D EXE=$<TARGET_FILE:${target}>
+            -D WORK_DIR=${CMAKE_CURRENT_BINARY_DIR} -D PREFIX=${prefix} -D PER_FILE=${per_file}
+            -D CTEST_FILE=${ctest_file} -D TIMEOUT=120 -D ENVIRONMENT=${env}
+            -P ${PROJECT_SOURCE_DIR}/cmake/DiscoverTests.cmake
+        VERBATIM)
+    set(include_file "${CMAKE_CURRENT_BINARY_DIR}/${target}_include.cmake")
+    file(WRITE ${include_file}
+        "if(EXISTS [==[${ctest_file}]==])\n"
+        "    include([==[${ctest_file}]==])\n"
+        "else()\n"
+        "    add_test(${target}_NOT_BUILT ${target}_NOT_BUILT)\n"
+        "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${include_file})
+endfunction()
+
+# The test program TARGET from SOURCES, its cases named PREFIX... (see above).
+function(hh_test_program target prefix per_file)
     cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
     hh_test_pch()
-    add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
-    target_link_libraries(${name} PRIVATE ${ARG_LIBS} os_test_main GTest::gtest GTest::gmock)
-    target_precompile_headers(${name} REUSE_FROM hh_test_pch)
-    target_compile_options(${name} PRIVATE ${HH_TEST_OPT})
-    gtest_discover_tests(${name}
-        TEST_PREFIX "${name}."
-        DISCOVERY_TIMEOUT 60
-        PROPERTIES TIMEOUT 120 ENVIRONMENT "HH_BUILD_DIR=${CMAKE_BINARY_DIR}")
+    add_executable(${target} ${ARG_UNPARSED_ARGUMENTS})
+    target_link_libraries(${target} PRIVATE ${ARG_LIBS} os_test_main GTest::gtest GTest::gmock)
+    target_precompile_headers(${target} REUSE_FROM hh_test_pch)
+    # gcc warns of a fixture in an anonymous namespace of any file but the
+    # compiled one, which every unity batch has.
+    target_compile_options(${target} PRIVATE ${HH_TEST_OPT} $<$<CXX_COMPILER_ID:GNU>:-Wno-subobject-linkage>)
+    set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${HH_TEST_UNITY_BATCH})
+    hh_discover_tests(${target} ${prefix} ${per_file})
+endfunction()
+
+function(hh_add_test name)
+    hh_test_program(${name} ${name} OFF ${ARGN})
 endfunction()
 
 function(hh_add_fuzzer name)
@@ -80,15 +114,21 @@ function(hh_library target)
 endfunction()
 
 # hh_tests(PREFIX LIBS libraries...)
-#   One test program PREFIX_<file> for every tests/*_test.cpp of the calling
-#   folder (each test file its own program, so a module's tests build apart).
+#   The test program PREFIX_tests of every tests/*_test.cpp of the calling
+#   folder. Each file also names a target PREFIX_<stem> that stands for the
+#   program, for build-order dependencies (add_dependencies) on one file's needs.
 function(hh_tests prefix)
     cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
     file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*_test.cpp)
+    if(NOT tests)
+        return()
+    endif()
+    hh_test_program(${prefix}_tests ${prefix} ON ${tests} LIBS ${ARG_LIBS})
     foreach(test IN LISTS tests)
         get_filename_component(stem ${test} NAME_WE)
         string(REGEX REPLACE "_test$" "" stem ${stem})
-        hh_add_test(${prefix}_${stem} ${test} LIBS ${ARG_LIBS})
+        add_custom_target(${prefix}_${stem})
+        add_dependencies(${prefix}_tests ${prefix}_${stem})
     endforeach()
 endfunction()
 

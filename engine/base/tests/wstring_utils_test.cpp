@@ -158,6 +158,10 @@ TEST(WStringUtils, ParseColor)
         {u"()", 0},
         {u"(0;0;300)", 300},
     };
-    for (const auto& [text, colour] : cases)
+    for (const auto& c : cases)
+    {
+        const auto& text = c.first;
+        const auto colour = c.second;
         EXPECT_EQ(edited(text, [&](WCHAR* t) { EXPECT_EQ(parseColor(t), colour) << show(text); }), edited(text, [](WCHAR* t) { trim(t, u" \t()"); }));
+    }
 }

@@ -25,7 +25,7 @@ std::u16string classOf(HWND hwnd)
     return name;
 }
 
-void pump()
+void pumpMessages()
 {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
@@ -105,7 +105,7 @@ TEST(AWTComponent, FontsAndTextArea)
         os::host::headless::type(u"a");
         os::host::headless::key(VK_RETURN);
         os::host::headless::type(u"b");
-        pump();
+        pumpMessages();
         WCHAR text[32] = {};
         GetWindowTextW(hwnd, text, 32);
         EXPECT_EQ(std::u16string(c.want), std::u16string(text));

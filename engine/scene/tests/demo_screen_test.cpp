@@ -97,7 +97,7 @@ int pixelsLike(int x0, int y0, int w, int h, uint32_t rgb)
     return w * h - pixelsUnlike(x0, y0, w, h, rgb);
 }
 
-void shoot(const char* name)
+void shootDemo(const char* name)
 {
     const char* dir = std::getenv("OS_OUT");
     std::string path = std::string(dir && *dir ? dir : ".") + "/demo_screen_" + name + ".png";
@@ -157,7 +157,7 @@ TEST_F(DemoScreen, DrawsEachKindAndFollowsThePen)
     ASSERT_TRUE(canvas->loadTemplate(kFolder, u"menu.properties", true));
     canvas->start();
     run(5);
-    shoot("menu");
+    shootDemo("menu");
     // Background picture: its first stripe in the top-left corner.
     EXPECT_TRUE(near(screenAt(4, 4), 0x203040));
     EXPECT_TRUE(near(screenAt(120, 4), 0x304860));
@@ -178,7 +178,7 @@ TEST_F(DemoScreen, DrawsEachKindAndFollowsThePen)
     // Pressing the button shows the bright picture until the pen lifts.
     pen(os::host::EventType::PenDown, 30, 35);
     run(1);
-    shoot("pressed");
+    shootDemo("pressed");
     EXPECT_TRUE(near(screenAt(30, 35), 0xFFC040));
     pen(os::host::EventType::PenUp, 30, 35);
     run(1);
@@ -189,7 +189,7 @@ TEST_F(DemoScreen, DrawsEachKindAndFollowsThePen)
     const Rgb hardBefore = screenAt(85, 70);
     tapAt(85, 70);
     run(1);
-    shoot("hard");
+    shootDemo("hard");
     EXPECT_EQ(1, canvas->getSelected(u"level"));
     EXPECT_EQ(0, sprite(u"easy")->status);
     EXPECT_EQ(1, sprite(u"hard")->status);
@@ -201,7 +201,7 @@ TEST_F(DemoScreen, DrawsEachKindAndFollowsThePen)
     // The link replaces the screen with the second template, and back.
     tapAt(40, 280);
     run(2);
-    shoot("second");
+    shootDemo("second");
     EXPECT_EQ(std::u16string(u"second.properties"), canvas->getTemplateName());
     EXPECT_EQ(nullptr, canvas->findScene(u"world"));
     EXPECT_TRUE(near(screenAt(4, 100), 0xC82828));

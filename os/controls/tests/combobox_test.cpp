@@ -5,13 +5,13 @@ namespace {
 
 using namespace control_test;
 
-constexpr int kId = 2;
-constexpr DWORD kStyle = WS_VSCROLL | CBS_DROPDOWNLIST; // the engine's combo box
+constexpr int kComboId = 2;
+constexpr DWORD kComboStyle = WS_VSCROLL | CBS_DROPDOWNLIST; // the engine's combo box
 
 TEST(ComboBox, MessagesAndErrors)
 {
     Parent p;
-    HWND combo = p.child(u"COMBOBOX", u"", kStyle, 10, 10, 120, 22, kId);
+    HWND combo = p.child(u"COMBOBOX", u"", kComboStyle, 10, 10, 120, 22, kComboId);
     struct Step
     {
         UINT msg;
@@ -58,7 +58,7 @@ TEST(ComboBox, MessagesAndErrors)
 TEST(ComboBox, TextIsTheSelection)
 {
     Parent p;
-    HWND combo = p.child(u"COMBOBOX", u"", kStyle, 10, 10, 120, 22, kId);
+    HWND combo = p.child(u"COMBOBOX", u"", kComboStyle, 10, 10, 120, 22, kComboId);
     send(combo, CB_ADDSTRING, 0, str(u"Red"));
     send(combo, CB_ADDSTRING, 0, str(u"Green"));
     EXPECT_EQ(GetWindowTextLengthW(combo), 0);
@@ -72,7 +72,7 @@ TEST(ComboBox, TextIsTheSelection)
 TEST(ComboBox, TapOpensTapOnRowSelects)
 {
     Parent p;
-    HWND combo = p.child(u"COMBOBOX", u"", kStyle, 10, 10, 120, 22, kId);
+    HWND combo = p.child(u"COMBOBOX", u"", kComboStyle, 10, 10, 120, 22, kComboId);
     for (const char16_t* s : {u"Easy", u"Normal", u"Hard"})
         send(combo, CB_ADDSTRING, 0, str(s));
     int h = (int)send(combo, CB_GETITEMHEIGHT);
@@ -98,7 +98,7 @@ TEST(ComboBox, TapOpensTapOnRowSelects)
 TEST(ComboBox, LongListPagesOnItsBar)
 {
     Parent p;
-    HWND combo = p.child(u"COMBOBOX", u"", kStyle, 10, 10, 120, 22, kId);
+    HWND combo = p.child(u"COMBOBOX", u"", kComboStyle, 10, 10, 120, 22, kComboId);
     for (int i = 0; i < 20; ++i)
         send(combo, CB_ADDSTRING, 0, str(u"row"));
     int h = (int)send(combo, CB_GETITEMHEIGHT);
@@ -114,7 +114,7 @@ TEST(ComboBox, LongListPagesOnItsBar)
 TEST(ComboBox, ShowDropDownAndKeys)
 {
     Parent p;
-    HWND combo = p.child(u"COMBOBOX", u"", kStyle, 10, 10, 120, 22, kId);
+    HWND combo = p.child(u"COMBOBOX", u"", kComboStyle, 10, 10, 120, 22, kComboId);
     for (const char16_t* s : {u"a", u"b", u"c"})
         send(combo, CB_ADDSTRING, 0, str(s));
     EXPECT_EQ(send(combo, CB_SHOWDROPDOWN, TRUE), TRUE);
@@ -134,7 +134,7 @@ TEST(ComboBox, ShowDropDownAndKeys)
 TEST(ComboBox, ListClosesWithItsCombo)
 {
     Parent p;
-    HWND combo = p.child(u"COMBOBOX", u"", kStyle, 10, 10, 120, 22, kId);
+    HWND combo = p.child(u"COMBOBOX", u"", kComboStyle, 10, 10, 120, 22, kComboId);
     send(combo, CB_ADDSTRING, 0, str(u"x"));
     send(combo, CB_SHOWDROPDOWN, TRUE);
     HWND list = GetCapture();
@@ -147,7 +147,7 @@ TEST(ComboBox, FieldAsksForEditColours)
 {
     Parent p;
     answer_colors(RGB(0, 128, 0), RGB(0, 0, 0), RGB(0, 128, 0));
-    HWND combo = p.child(u"COMBOBOX", u"", kStyle, 10, 10, 120, 22, kId);
+    HWND combo = p.child(u"COMBOBOX", u"", kComboStyle, 10, 10, 120, 22, kComboId);
     UpdateWindow(combo);
     ASSERT_FALSE(log().colors.empty());
     EXPECT_EQ(log().colors.back().message, (UINT)WM_CTLCOLOREDIT);

@@ -5,7 +5,7 @@ namespace {
 
 using namespace control_test;
 
-constexpr int kId = 1004;
+constexpr int kEditId = 1004;
 constexpr DWORD kSingle = ES_AUTOVSCROLL | ES_AUTOHSCROLL;                  // the engine's EDIT
 constexpr DWORD kArea = kSingle | ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL; // TEXTAREA with wrap
 
@@ -26,7 +26,7 @@ std::string narrow(const std::u16string& s)
 TEST(Edit, CreateTextAndGetText)
 {
     Parent p;
-    HWND edit = p.child(u"EDIT", u"hello", kSingle, 10, 10, 120, 20, kId, WS_EX_CLIENTEDGE);
+    HWND edit = p.child(u"EDIT", u"hello", kSingle, 10, 10, 120, 20, kEditId, WS_EX_CLIENTEDGE);
     EXPECT_EQ(narrow(text_of(edit)), "hello");
     EXPECT_EQ(GetWindowTextLengthW(edit), 5);
     WCHAR small[4];
@@ -41,7 +41,7 @@ TEST(Edit, CreateTextAndGetText)
 TEST(Edit, SetSelTable)
 {
     Parent p;
-    HWND edit = p.child(u"EDIT", u"abcdefgh", kSingle, 10, 10, 120, 20, kId);
+    HWND edit = p.child(u"EDIT", u"abcdefgh", kSingle, 10, 10, 120, 20, kEditId);
     struct Case
     {
         int start;
@@ -74,7 +74,7 @@ TEST(Edit, SetSelTable)
 TEST(Edit, ReplaceSelAndLimit)
 {
     Parent p;
-    HWND edit = p.child(u"EDIT", u"", kSingle, 10, 10, 120, 20, kId);
+    HWND edit = p.child(u"EDIT", u"", kSingle, 10, 10, 120, 20, kEditId);
     EXPECT_EQ(send(edit, EM_GETLIMITTEXT), 30000) << "the default limit";
     send(edit, EM_LIMITTEXT, 5);
     EXPECT_EQ(send(edit, EM_GETLIMITTEXT), 5);
@@ -111,7 +111,7 @@ TEST(Edit, ReplaceSelAndLimit)
 TEST(Edit, TypingAfterTheFocus)
 {
     Parent p;
-    HWND edit = p.child(u"EDIT", u"", kSingle, 10, 10, 120, 20, kId);
+    HWND edit = p.child(u"EDIT", u"", kSingle, 10, 10, 120, 20, kEditId);
     tap(edit, 5, 5);
     EXPECT_EQ(GetFocus(), edit) << "a tap gives the edit the focus";
     EXPECT_EQ(os::host::headless::text_input_state(), 1) << "text input is asked of the host";
@@ -128,13 +128,13 @@ TEST(Edit, TypingAfterTheFocus)
     EXPECT_EQ(codes_from(edit).back(), EN_KILLFOCUS);
     EXPECT_EQ(os::host::headless::text_input_state(), 0);
     for (const Note& n : log().notes)
-        EXPECT_EQ(n.id, kId) << "the low word of WM_COMMAND is the control id";
+        EXPECT_EQ(n.id, kEditId) << "the low word of WM_COMMAND is the control id";
 }
 
 TEST(Edit, CaretKeys)
 {
     Parent p;
-    HWND edit = p.child(u"EDIT", u"abcdef", kSingle, 10, 10, 120, 20, kId);
+    HWND edit = p.child(u"EDIT", u"abcdef", kSingle, 10, 10, 120, 20, kEditId);
     SetFocus(edit);
     struct Step
     {
@@ -164,7 +164,7 @@ TEST(Edit, CaretKeys)
 TEST(Edit, PenPlacesTheCaretAndSelects)
 {
     Parent p;
-    HWND edit = p.child(u"EDIT", u"abcdef", kSingle, 10, 10, 150, 20, kId);
+    HWND edit = p.child(u"EDIT", u"abcdef", kSingle, 10, 10, 150, 20, kEditId);
     tap(edit, 140, 10);
     EXPECT_EQ(selection(edit), std::make_pair(DWORD(6), DWORD(6))) << "right of the text: the end";
     tap(edit, 0, 10);
@@ -179,7 +179,7 @@ TEST(Edit, PenPlacesTheCaretAndSelects)
 TEST(Edit, ReadOnlyAndNumber)
 {
     Parent p;
-    HWND edit = p.child(u"EDIT", u"fixed", kSingle, 10, 10, 120, 20, kId);
+    HWND edit = p.child(u"EDIT", u"fixed", kSingle, 10, 10, 120, 20, kEditId);
     SetFocus(edit);
     EXPECT_EQ(send(edit, EM_SETREADONLY, TRUE), TRUE);
     EXPECT_TRUE(GetWindowLongW(edit, GWL_STYLE) & ES_READONLY);
@@ -193,7 +193,7 @@ TEST(Edit, ReadOnlyAndNumber)
     send(edit, EM_SETREADONLY, FALSE);
     EXPECT_FALSE(GetWindowLongW(edit, GWL_STYLE) & ES_READONLY);
 
-    HWND number = p.child(u"EDIT", u"", ES_NUMBER, 10, 40, 120, 20, kId + 1);
+    HWND number = p.child(u"EDIT", u"", ES_NUMBER, 10, 40, 120, 20, kEditId + 1);
     SetFocus(number);
     type(u"1a2-3");
     EXPECT_EQ(narrow(text_of(number)), "123");
@@ -202,7 +202,7 @@ TEST(Edit, ReadOnlyAndNumber)
 TEST(Edit, PasswordKeepsTheText)
 {
     Parent p;
-    HWND edit = p.child(u"EDIT", u"", ES_PASSWORD, 10, 10, 120, 20, kId);
+    HWND edit = p.child(u"EDIT", u"", ES_PASSWORD, 10, 10, 120, 20, kEditId);
     EXPECT_EQ(send(edit, EM_GETPASSWORDCHAR), u'*');
     SetFocus(edit);
     type(u"secret");
@@ -214,7 +214,7 @@ TEST(Edit, PasswordKeepsTheText)
 TEST(Edit, MultiLineBreaksAndCounts)
 {
     Parent p;
-    HWND area = p.child(u"EDIT", u"", kArea & ~(ES_AUTOHSCROLL), 10, 10, 100, 120, kId, WS_EX_CLIENTEDGE);
+    HWND area = p.child(u"EDIT", u"", kArea & ~(ES_AUTOHSCROLL), 10, 10, 100, 120, kEditId, WS_EX_CLIENTEDGE);
     EXPECT_EQ(send(area, EM_GETLINECOUNT), 1) << "an empty edit has one line";
     SetFocus(area);
     type(u"ab");
@@ -244,7 +244,7 @@ TEST(Edit, MultiLineBreaksAndCounts)
     EXPECT_LT(send(area, EM_GETLINECOUNT), wrapped);
 
     // With ES_AUTOHSCROLL only hard breaks end lines.
-    HWND log_area = p.child(u"EDIT", u"", kArea, 10, 140, 100, 100, kId + 1);
+    HWND log_area = p.child(u"EDIT", u"", kArea, 10, 140, 100, 100, kEditId + 1);
     SetWindowTextW(log_area, u"one two three four five six seven eight\r\nnine\r\n");
     EXPECT_EQ(send(log_area, EM_GETLINECOUNT), 3) << "a final line break opens a last, empty line";
     EXPECT_TRUE(codes_from(log_area).empty()) << "WM_SETTEXT of a multi-line edit does not notify";
@@ -253,7 +253,7 @@ TEST(Edit, MultiLineBreaksAndCounts)
 TEST(Edit, MultiLineScrollsToTheEnd)
 {
     Parent p;
-    HWND area = p.child(u"EDIT", u"", kArea | ES_READONLY, 10, 10, 100, 60, kId);
+    HWND area = p.child(u"EDIT", u"", kArea | ES_READONLY, 10, 10, 100, 60, kEditId);
     std::u16string text;
     for (int i = 0; i < 20; ++i)
         text += u"line\r\n";
@@ -272,7 +272,7 @@ TEST(Edit, MultiLineScrollsToTheEnd)
 TEST(Edit, ScrollBarPages)
 {
     Parent p;
-    HWND area = p.child(u"EDIT", u"", kArea, 10, 10, 100, 62, kId);
+    HWND area = p.child(u"EDIT", u"", kArea, 10, 10, 100, 62, kEditId);
     std::u16string text;
     for (int i = 0; i < 30; ++i)
         text += u"line\r\n";
@@ -357,7 +357,7 @@ LRESULT CALLBACK subclass_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam
 TEST(Edit, SubclassSeesReturnKeyUp)
 {
     Parent p;
-    HWND edit = p.child(u"EDIT", u"", kSingle, 10, 10, 120, 20, kId);
+    HWND edit = p.child(u"EDIT", u"", kSingle, 10, 10, 120, 20, kEditId);
     g_saved = (WNDPROC)SetWindowLongW(edit, GWL_WNDPROC, (LONG_PTR)subclass_proc);
     ASSERT_NE(g_saved, nullptr);
     tap(edit, 5, 5);
@@ -379,7 +379,7 @@ TEST(Edit, PaintsWithTheParentsBrush)
 {
     Parent p;
     answer_colors(RGB(80, 80, 100), RGB(255, 255, 255), RGB(80, 80, 100));
-    HWND edit = p.child(u"EDIT", u"W", kSingle, 10, 10, 120, 24, kId, WS_EX_CLIENTEDGE);
+    HWND edit = p.child(u"EDIT", u"W", kSingle, 10, 10, 120, 24, kEditId, WS_EX_CLIENTEDGE);
     UpdateWindow(edit);
     ASSERT_FALSE(log().colors.empty()) << "WM_CTLCOLOREDIT was not sent";
     EXPECT_EQ(log().colors.back().message, (UINT)WM_CTLCOLOREDIT);

@@ -7,8 +7,8 @@ namespace {
 
 using namespace control_test;
 
-constexpr int kId = 1000;
-constexpr DWORD kStyle = WS_VSCROLL | LBS_NOTIFY; // the engine's list box
+constexpr int kListId = 1000;
+constexpr DWORD kListStyle = WS_VSCROLL | LBS_NOTIFY; // the engine's list box
 
 void fill(HWND list, std::initializer_list<const char16_t*> items)
 {
@@ -31,7 +31,7 @@ TEST(ListBox, ClassIsKnown)
 TEST(ListBox, AddInsertDeleteAndErrors)
 {
     Parent p;
-    HWND list = p.child(u"LISTBOX", u"", kStyle, 10, 10, 100, 80, kId, WS_EX_CLIENTEDGE);
+    HWND list = p.child(u"LISTBOX", u"", kListStyle, 10, 10, 100, 80, kListId, WS_EX_CLIENTEDGE);
     struct Step
     {
         UINT msg;
@@ -75,7 +75,7 @@ TEST(ListBox, AddInsertDeleteAndErrors)
 TEST(ListBox, TextAndPointerData)
 {
     Parent p;
-    HWND list = p.child(u"LISTBOX", u"", kStyle, 10, 10, 100, 80, kId);
+    HWND list = p.child(u"LISTBOX", u"", kListStyle, 10, 10, 100, 80, kListId);
     fill(list, {u"first", u"second"});
     WCHAR buf[32] = {};
     EXPECT_EQ(send(list, LB_GETTEXT, 1, (LPARAM)buf), 6);
@@ -95,7 +95,7 @@ TEST(ListBox, TextAndPointerData)
 TEST(ListBox, FindAndSelectString)
 {
     Parent p;
-    HWND list = p.child(u"LISTBOX", u"", kStyle, 10, 10, 100, 80, kId);
+    HWND list = p.child(u"LISTBOX", u"", kListStyle, 10, 10, 100, 80, kListId);
     fill(list, {u"Apple", u"apricot", u"Banana", u"apple"});
     struct Case
     {
@@ -130,7 +130,7 @@ TEST(ListBox, FindAndSelectString)
 TEST(ListBox, SortedInsertsInOrder)
 {
     Parent p;
-    HWND list = p.child(u"LISTBOX", u"", kStyle | LBS_SORT, 10, 10, 100, 80, kId);
+    HWND list = p.child(u"LISTBOX", u"", kListStyle | LBS_SORT, 10, 10, 100, 80, kListId);
     EXPECT_EQ(send(list, LB_ADDSTRING, 0, str(u"delta")), 0);
     EXPECT_EQ(send(list, LB_ADDSTRING, 0, str(u"Alpha")), 0);
     EXPECT_EQ(send(list, LB_ADDSTRING, 0, str(u"charlie")), 1);
@@ -143,7 +143,7 @@ TEST(ListBox, SortedInsertsInOrder)
 TEST(ListBox, TapSelectsAndNotifies)
 {
     Parent p;
-    HWND list = p.child(u"LISTBOX", u"", kStyle, 10, 10, 100, 120, kId);
+    HWND list = p.child(u"LISTBOX", u"", kListStyle, 10, 10, 100, 120, kListId);
     fill(list, {u"one", u"two", u"three", u"four"});
     int h = (int)send(list, LB_GETITEMHEIGHT);
     ASSERT_GT(h, 0);
@@ -172,7 +172,7 @@ TEST(ListBox, TapSelectsAndNotifies)
 TEST(ListBox, NoNotifyWithoutStyle)
 {
     Parent p;
-    HWND list = p.child(u"LISTBOX", u"", 0, 10, 10, 100, 120, kId);
+    HWND list = p.child(u"LISTBOX", u"", 0, 10, 10, 100, 120, kListId);
     fill(list, {u"one", u"two"});
     int h = (int)send(list, LB_GETITEMHEIGHT);
     tap(list, 20, h + h / 2);
@@ -183,7 +183,7 @@ TEST(ListBox, NoNotifyWithoutStyle)
 TEST(ListBox, ScrollsToTheSelection)
 {
     Parent p;
-    HWND list = p.child(u"LISTBOX", u"", kStyle | LBS_NOINTEGRALHEIGHT, 10, 10, 100, 60, kId);
+    HWND list = p.child(u"LISTBOX", u"", kListStyle | LBS_NOINTEGRALHEIGHT, 10, 10, 100, 60, kListId);
     for (int i = 0; i < 20; ++i)
         send(list, LB_ADDSTRING, 0, str(u"row"));
     int h = (int)send(list, LB_GETITEMHEIGHT);
@@ -208,7 +208,7 @@ TEST(ListBox, ScrollsToTheSelection)
 TEST(ListBox, FontSetsTheRowHeight)
 {
     Parent p;
-    HWND list = p.child(u"LISTBOX", u"", kStyle, 10, 10, 100, 80, kId);
+    HWND list = p.child(u"LISTBOX", u"", kListStyle, 10, 10, 100, 80, kListId);
     EXPECT_EQ(send(list, WM_GETFONT), 0) << "no font until one is set: the system font";
     LOGFONTW lf{};
     lf.lfHeight = 24;
@@ -226,7 +226,7 @@ TEST(ListBox, PaintsWithTheParentsBrush)
 {
     Parent p;
     answer_colors(RGB(0, 0, 255), RGB(255, 255, 0), RGB(0, 0, 255));
-    HWND list = p.child(u"LISTBOX", u"", kStyle, 10, 10, 100, 80, kId);
+    HWND list = p.child(u"LISTBOX", u"", kListStyle, 10, 10, 100, 80, kListId);
     fill(list, {u"one", u"two"});
     send(list, LB_SETCURSEL, 1);
     UpdateWindow(list);

@@ -85,8 +85,8 @@ protected:
     }
 };
 
-const COLORREF kRed = RGB(255, 0, 0);
-const COLORREF kBlue = RGB(0, 0, 255);
+const COLORREF kRedRef = RGB(255, 0, 0);
+const COLORREF kBlueRef = RGB(0, 0, 255);
 
 TEST_F(WindowDc, ScreenDcCoversTheWholeScreen)
 {
@@ -96,8 +96,8 @@ TEST_F(WindowDc, ScreenDcCoversTheWholeScreen)
     EXPECT_EQ(GetDeviceCaps(dc, HORZRES), s.width);
     EXPECT_EQ(GetDeviceCaps(dc, VERTRES), s.height);
     EXPECT_EQ(GetDeviceCaps(dc, BITSPIXEL), s.bpp);
-    EXPECT_EQ(SetPixel(dc, s.width - 1, s.height - 1, kRed), kRed);
-    EXPECT_EQ(at(s.width - 1, s.height - 1), kRed);
+    EXPECT_EQ(SetPixel(dc, s.width - 1, s.height - 1, kRedRef), kRedRef);
+    EXPECT_EQ(at(s.width - 1, s.height - 1), kRedRef);
     EXPECT_EQ(GetPixel(dc, s.width, 0), CLR_INVALID);
     EXPECT_EQ(WindowFromDC(dc), nullptr);
     ReleaseDC(nullptr, dc);
@@ -110,23 +110,23 @@ TEST_F(WindowDc, DrawsAtTheClientOriginAndLeavesChildrenAlone)
     RECT pc{}, cc{};
     ASSERT_TRUE(os::user::client_rect_on_screen(parent, &pc));
     ASSERT_TRUE(os::user::client_rect_on_screen(child, &cc));
-    fill_client(child, kBlue);
-    fill_client(parent, kRed);
+    fill_client(child, kBlueRef);
+    fill_client(parent, kRedRef);
     struct Probe
     {
         int x, y;
         COLORREF want;
         const char* what;
     } probes[] = {
-        {pc.left, pc.top, kRed, "parent's first pixel"},
-        {pc.right - 1, pc.bottom - 1, kRed, "parent's last pixel"},
+        {pc.left, pc.top, kRedRef, "parent's first pixel"},
+        {pc.right - 1, pc.bottom - 1, kRedRef, "parent's last pixel"},
         {pc.left - 1, pc.top, 0, "left of the parent"},
         {pc.right, pc.top, 0, "right of the parent"},
         {pc.left, pc.bottom, 0, "below the parent"},
-        {cc.left, cc.top, kBlue, "child's first pixel"},
-        {cc.right - 1, cc.bottom - 1, kBlue, "child's last pixel"},
-        {cc.right, cc.top, kRed, "just right of the child"},
-        {cc.left, cc.bottom, kRed, "just below the child"},
+        {cc.left, cc.top, kBlueRef, "child's first pixel"},
+        {cc.right - 1, cc.bottom - 1, kBlueRef, "child's last pixel"},
+        {cc.right, cc.top, kRedRef, "just right of the child"},
+        {cc.left, cc.bottom, kRedRef, "just below the child"},
     };
     for (const Probe& p : probes)
     {
@@ -135,7 +135,7 @@ TEST_F(WindowDc, DrawsAtTheClientOriginAndLeavesChildrenAlone)
     }
     HDC dc = GetDC(parent);
     EXPECT_EQ(GetPixel(dc, cc.left - pc.left, cc.top - pc.top), CLR_INVALID) << "the child is not the parent's";
-    EXPECT_EQ(GetPixel(dc, 0, 0), kRed);
+    EXPECT_EQ(GetPixel(dc, 0, 0), kRedRef);
     EXPECT_EQ(WindowFromDC(dc), parent);
     ReleaseDC(parent, dc);
     DestroyWindow(parent);
@@ -145,7 +145,7 @@ TEST_F(WindowDc, BlitsOfAWholePictureKeepTheChildVisible)
 {
     HWND parent = make(WS_POPUP | WS_VISIBLE, 0, 0, 60, 40);
     HWND child = make(WS_CHILD | WS_VISIBLE, 10, 10, 20, 10, parent);
-    fill_client(child, kBlue);
+    fill_client(child, kBlueRef);
     DibDc picture(Dib::Rgb565, 60, 40);
     picture.fill_raw(0xF800);
     for (int frame = 0; frame < 3; ++frame)
@@ -156,12 +156,12 @@ TEST_F(WindowDc, BlitsOfAWholePictureKeepTheChildVisible)
     }
     RECT cc{};
     os::user::client_rect_on_screen(child, &cc);
-    EXPECT_EQ(at(cc.left + 3, cc.top + 3), kBlue);
-    EXPECT_EQ(at(cc.left - 1, cc.top), kRed);
+    EXPECT_EQ(at(cc.left + 3, cc.top + 3), kBlueRef);
+    EXPECT_EQ(at(cc.left - 1, cc.top), kRedRef);
     ShowWindow(child, SW_HIDE);
     HDC dc = GetDC(parent);
     BitBlt(dc, 0, 0, 60, 40, picture.dc, 0, 0, SRCCOPY);
-    EXPECT_EQ(at(cc.left + 3, cc.top + 3), kRed) << "a hidden child no longer clips";
+    EXPECT_EQ(at(cc.left + 3, cc.top + 3), kRedRef) << "a hidden child no longer clips";
     ReleaseDC(parent, dc);
     DestroyWindow(parent);
 }
@@ -171,11 +171,11 @@ TEST_F(WindowDc, AHigherWindowCoversALowerOne)
     HWND lower = make(WS_POPUP | WS_VISIBLE, 0, 0, 50, 50);
     HWND upper = make(WS_POPUP | WS_VISIBLE, 20, 20, 50, 50);
     SetWindowPos(upper, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    fill_client(upper, kBlue);
-    fill_client(lower, kRed);
-    EXPECT_EQ(at(10, 10), kRed);
-    EXPECT_EQ(at(30, 30), kBlue) << "the overlap belongs to the upper window";
-    EXPECT_EQ(at(60, 60), kBlue);
+    fill_client(upper, kBlueRef);
+    fill_client(lower, kRedRef);
+    EXPECT_EQ(at(10, 10), kRedRef);
+    EXPECT_EQ(at(30, 30), kBlueRef) << "the overlap belongs to the upper window";
+    EXPECT_EQ(at(60, 60), kBlueRef);
     DestroyWindow(upper);
     DestroyWindow(lower);
 }
@@ -187,8 +187,8 @@ TEST_F(WindowDc, WindowDcStartsAtTheWindowCorner)
     ASSERT_TRUE(os::user::window_rect_on_screen(hwnd, &place));
     HDC dc = GetWindowDC(hwnd);
     ASSERT_NE(dc, nullptr);
-    EXPECT_EQ(SetPixel(dc, 0, 0, kRed), kRed);
-    EXPECT_EQ(at(place.left, place.top), kRed);
+    EXPECT_EQ(SetPixel(dc, 0, 0, kRedRef), kRedRef);
+    EXPECT_EQ(at(place.left, place.top), kRedRef);
     EXPECT_EQ(GetPixel(dc, place.right - place.left, 0), CLR_INVALID) << "nothing outside the window";
     EXPECT_EQ(ReleaseDC(hwnd, dc), 1);
     DestroyWindow(hwnd);

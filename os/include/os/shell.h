@@ -26,7 +26,7 @@ typedef LONG HRESULT;
 #define SHFS_SHOWSTARTICON 0x0010
 #define SHFS_HIDESTARTICON 0x0020
 
-enum SIPSTATE
+enum SIPSTATE : int
 {
     SIP_UP = 0,
     SIP_DOWN,

@@ -26,7 +26,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr DWORD kLong = 30000;
+constexpr DWORD kProcessWait = 30000;
 
 std::u16string module_path()
 {
@@ -289,7 +289,7 @@ protected:
         if (!info.hProcess)
             return DWORD(-1);
         EXPECT_NE(info.dwProcessId, 0u);
-        EXPECT_EQ(WaitForSingleObject(info.hProcess, kLong), WAIT_OBJECT_0);
+        EXPECT_EQ(WaitForSingleObject(info.hProcess, kProcessWait), WAIT_OBJECT_0);
         EXPECT_EQ(WaitForSingleObject(info.hThread, 0), WAIT_OBJECT_0) << "the thread handle ends with the child";
         DWORD code = 0, thread_code = 0;
         EXPECT_TRUE(GetExitCodeProcess(info.hProcess, &code));
@@ -395,7 +395,7 @@ TEST_F(Child, TerminateProcess)
     EXPECT_EQ(code, (DWORD)STILL_ACTIVE);
     EXPECT_EQ(WaitForSingleObject(info.hProcess, 0), (DWORD)WAIT_TIMEOUT);
     EXPECT_TRUE(TerminateProcess(info.hProcess, 9));
-    EXPECT_EQ(WaitForSingleObject(info.hProcess, kLong), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(info.hProcess, kProcessWait), WAIT_OBJECT_0);
     EXPECT_TRUE(GetExitCodeProcess(info.hProcess, &code));
     EXPECT_EQ(code, 9u);
     SetLastError(0xdeadbeef);

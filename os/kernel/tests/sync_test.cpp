@@ -11,14 +11,14 @@
 
 namespace {
 
-constexpr DWORD kLong = 10000; // a wait that must not time out (real ms)
+constexpr DWORD kSyncWait = 10000; // a wait that must not time out (real ms)
 
 // Runs `body` on a thread of this layer and waits for it; answers its exit code.
 DWORD run_thread(DWORD (*body)(LPVOID), LPVOID parameter)
 {
     HANDLE thread = CreateThread(nullptr, 0, body, parameter, 0, nullptr);
     EXPECT_NE(thread, nullptr);
-    EXPECT_EQ(WaitForSingleObject(thread, kLong), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(thread, kSyncWait), WAIT_OBJECT_0);
     DWORD code = 0;
     EXPECT_TRUE(GetExitCodeThread(thread, &code));
     CloseHandle(thread);
@@ -125,7 +125,7 @@ TEST(Mutex, BlockedWaiterGetsItOnRelease)
     EXPECT_EQ(WaitForSingleObject(thread, 20), (DWORD)WAIT_TIMEOUT) << "the waiter must block while we hold it";
     EXPECT_EQ(stage.load(), 1);
     EXPECT_TRUE(ReleaseMutex(mutex));
-    EXPECT_EQ(WaitForSingleObject(thread, kLong), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(thread, kSyncWait), WAIT_OBJECT_0);
     DWORD code = 1;
     GetExitCodeThread(thread, &code);
     EXPECT_EQ(code, WAIT_OBJECT_0);
@@ -169,7 +169,7 @@ TEST_P(EventWaiters, SetReleases)
     EXPECT_EQ(WaitForMultipleObjects(2, threads, FALSE, 20), (DWORD)WAIT_TIMEOUT) << "nobody runs before SetEvent";
     EXPECT_TRUE(SetEvent(event));
     // Wait until the first waiter (or, for a manual event, both) went through.
-    EXPECT_LT(WaitForMultipleObjects(2, threads, c.manual, kLong), WAIT_OBJECT_0 + 2) << c.name;
+    EXPECT_LT(WaitForMultipleObjects(2, threads, c.manual, kSyncWait), WAIT_OBJECT_0 + 2) << c.name;
     if (c.manual)
     {
         EXPECT_EQ(released.load(), c.released_by_one_set);
@@ -181,7 +181,7 @@ TEST_P(EventWaiters, SetReleases)
         EXPECT_EQ(released.load(), 1);
         EXPECT_TRUE(SetEvent(event));
     }
-    EXPECT_EQ(WaitForMultipleObjects(2, threads, TRUE, kLong), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForMultipleObjects(2, threads, TRUE, kSyncWait), WAIT_OBJECT_0);
     EXPECT_EQ(released.load(), 2);
     EXPECT_EQ(WaitForSingleObject(event, 0), c.manual ? WAIT_OBJECT_0 : (DWORD)WAIT_TIMEOUT)
         << c.name << ": a manual event stays set, an automatic one is consumed";
@@ -256,7 +256,7 @@ TEST(Event, PulseReleasesWaitersAndLeavesReset)
                 EXPECT_LE(shared.released.load(), pulses) << "one waiter per pulse of an automatic event";
             }
         }
-        EXPECT_EQ(WaitForMultipleObjects(2, threads, TRUE, kLong), WAIT_OBJECT_0);
+        EXPECT_EQ(WaitForMultipleObjects(2, threads, TRUE, kSyncWait), WAIT_OBJECT_0);
         EXPECT_EQ(WaitForSingleObject(shared.event, 0), (DWORD)WAIT_TIMEOUT) << "manual " << manual << ": left reset";
         for (HANDLE t : threads)
         {

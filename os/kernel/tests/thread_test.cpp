@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr DWORD kLong = 10000;
+constexpr DWORD kThreadWait = 10000;
 
 std::atomic<int> g_runs{0};
 
@@ -28,7 +28,7 @@ TEST(CreateThread, RunsAndReportsExitCode)
     ASSERT_NE(thread, nullptr);
     EXPECT_NE(id, 0u);
     EXPECT_NE(id, GetCurrentThreadId());
-    EXPECT_EQ(WaitForSingleObject(thread, kLong), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(thread, kThreadWait), WAIT_OBJECT_0);
     DWORD code = 0;
     SetLastError(0xdeadbeef);
     EXPECT_TRUE(GetExitCodeThread(thread, &code));
@@ -46,7 +46,7 @@ TEST(CreateThread, IdSeenInsideMatches)
     HANDLE thread = CreateThread(
         nullptr, 0, [](LPVOID) -> DWORD { return seen = GetCurrentThreadId(); }, nullptr, CREATE_SUSPENDED, &id);
     EXPECT_EQ(ResumeThread(thread), 1u);
-    WaitForSingleObject(thread, kLong);
+    WaitForSingleObject(thread, kThreadWait);
     EXPECT_EQ(seen, id);
     CloseHandle(thread);
 }
@@ -89,7 +89,7 @@ TEST(CreateThread, SuspendedStartsAtLastResume)
             EXPECT_EQ(WaitForSingleObject(thread, 0), (DWORD)WAIT_TIMEOUT);
         }
     }
-    EXPECT_EQ(WaitForSingleObject(thread, kLong), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(thread, kThreadWait), WAIT_OBJECT_0);
     EXPECT_EQ(g_runs.load(), 1);
     CloseHandle(thread);
 }
@@ -105,7 +105,7 @@ TEST(SuspendThread, RunningThreadIsNotSupported)
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_NOT_SUPPORTED);
     EXPECT_EQ(ResumeThread(thread), 0u) << "a running thread has count 0";
     SetEvent(stop);
-    EXPECT_EQ(WaitForSingleObject(thread, kLong), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(thread, kThreadWait), WAIT_OBJECT_0);
     CloseHandle(thread);
     CloseHandle(stop);
 }
@@ -131,7 +131,7 @@ TEST(SuspendThread, SelfSuspensionWaitsForResume)
     DWORD previous = 0;
     while ((previous = ResumeThread(thread)) == 0 && stage.load() == 1)
         std::this_thread::yield();
-    EXPECT_EQ(WaitForSingleObject(thread, kLong), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(thread, kThreadWait), WAIT_OBJECT_0);
     DWORD code = 99;
     GetExitCodeThread(thread, &code);
     EXPECT_EQ(code, 0u) << "previous count of a running thread";
@@ -149,7 +149,7 @@ TEST(ExitThread, EndsWorkerWithCode)
                 return 1; // never reached
             },
             reinterpret_cast<LPVOID>(uintptr_t(code)), 0, nullptr);
-        EXPECT_EQ(WaitForSingleObject(thread, kLong), WAIT_OBJECT_0);
+        EXPECT_EQ(WaitForSingleObject(thread, kThreadWait), WAIT_OBJECT_0);
         DWORD got = 1;
         EXPECT_TRUE(GetExitCodeThread(thread, &got));
         EXPECT_EQ(got, code);
@@ -172,7 +172,7 @@ TEST(ExitThread, RunsDestructorsOfTheThread)
             ExitThread(3);
         },
         nullptr, 0, nullptr);
-    EXPECT_EQ(WaitForSingleObject(thread, kLong), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(thread, kThreadWait), WAIT_OBJECT_0);
     EXPECT_EQ(destroyed.load(), 1);
     CloseHandle(thread);
 }
@@ -218,7 +218,7 @@ TEST(CloseHandle, ThreadGoesOn)
         &shared, 0, nullptr);
     EXPECT_TRUE(CloseHandle(thread));
     SetEvent(go);
-    EXPECT_EQ(WaitForSingleObject(done, kLong), WAIT_OBJECT_0) << "closing the handle must not stop the thread";
+    EXPECT_EQ(WaitForSingleObject(done, kThreadWait), WAIT_OBJECT_0) << "closing the handle must not stop the thread";
     CloseHandle(go);
     CloseHandle(done);
 }
@@ -250,7 +250,7 @@ TEST(ThreadPriority, RecordedPerThread)
         EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PARAMETER);
     }
     ResumeThread(thread);
-    WaitForSingleObject(thread, kLong);
+    WaitForSingleObject(thread, kThreadWait);
     CloseHandle(thread);
 }
 

@@ -21,7 +21,7 @@ extern char** environ;
 
 namespace {
 
-LRESULT CALLBACK plain_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+LRESULT CALLBACK lookup_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
@@ -29,7 +29,7 @@ LRESULT CALLBACK plain_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 void register_plain(LPCWSTR name)
 {
     WNDCLASSW wc{};
-    wc.lpfnWndProc = plain_proc;
+    wc.lpfnWndProc = lookup_proc;
     wc.lpszClassName = name;
     RegisterClassW(&wc);
 }

@@ -18,7 +18,7 @@ TexImage MakeImage(uint32_t width, uint32_t height, std::vector<uint16_t> pixels
     return image;
 }
 
-uint32_t& Cell(int x, int y)
+uint32_t& CellRef(int x, int y)
 {
     return g_frame[y * kFrameWidth + x];
 }
@@ -51,9 +51,9 @@ struct PresentTest : ::testing::Test
 
 TEST_F(PresentTest, PacksTwoPixelsAWordAndClears)
 {
-    Cell(0, 0) = 0x00051234;
-    Cell(1, 0) = 0x7FFFABCD;
-    Cell(175, 219) = 0x00000F0F;
+    CellRef(0, 0) = 0x00051234;
+    CellRef(1, 0) = 0x7FFFABCD;
+    CellRef(175, 219) = 0x00000F0F;
     PresentFrame(0);
     EXPECT_EQ(0xABCD1234u, Word(0));
     EXPECT_EQ(0x0F0F, log.surface->Row(219)[175]);
@@ -88,23 +88,23 @@ TEST_F(PresentTest, PacksEveryCellsColourHalf)
 
 TEST_F(PresentTest, NoClearKeepsTheFrame)
 {
-    Cell(3, 4) = 0x00001111;
+    CellRef(3, 4) = 0x00001111;
     EXPECT_EQ(1, PresentFrameNoClear(0));
     EXPECT_EQ(0x1111, log.surface->Row(4)[3]);
-    EXPECT_EQ(0x00001111u, Cell(3, 4));
+    EXPECT_EQ(0x00001111u, CellRef(3, 4));
 }
 
 // A frame without a buffer is skipped; presentation goes on afterwards.
 TEST_F(PresentTest, FrameWithoutBufferIsSkippedNotHalted)
 {
     display->Impl().active = false;
-    Cell(0, 0) = 0x00001234;
+    CellRef(0, 0) = 0x00001234;
     PresentFrame(0);
     EXPECT_FALSE(IsGameHalted());
-    EXPECT_EQ(kClearCell, Cell(0, 0));
+    EXPECT_EQ(kClearCell, CellRef(0, 0));
     EXPECT_EQ(0, PresentFrameNoClear(0));
     display->Impl().active = true;
-    Cell(0, 0) = 0x00004321;
+    CellRef(0, 0) = 0x00004321;
     PresentFrame(0);
     EXPECT_EQ(0x4321, log.surface->Row(0)[0]);
 }
@@ -113,11 +113,11 @@ TEST_F(PresentTest, HaltedGameNeverPresents)
 {
     HaltGame();
     const size_t calls = log.calls.size();
-    Cell(0, 0) = 0x00001234;
+    CellRef(0, 0) = 0x00001234;
     PresentFrame(0);
     EXPECT_EQ(0, PresentFrameNoClear(0));
     EXPECT_EQ(calls, log.calls.size());
-    EXPECT_EQ(0x00001234u, Cell(0, 0));
+    EXPECT_EQ(0x00001234u, CellRef(0, 0));
 }
 
 // A smaller surface gets the part of the frame that fits.
@@ -133,7 +133,7 @@ TEST(PresentSmallSurface, ClippedToTheSurface)
     DisplayParams params{0, 0, 0, kSwapDiscard};
     std::unique_ptr<Display> display = Display::Create(window, params);
     SetFrameDisplay(display.get());
-    Cell(99, 49) = 0x00002222;
+    CellRef(99, 49) = 0x00002222;
     PresentFrame(0);
     EXPECT_EQ(0x2222, log.surface->Row(49)[99]);
     // Every pixel that fits, and the whole frame cleared (outside the surface too)
@@ -156,12 +156,12 @@ TEST(FullScreenImage, LastPixelAtTheTopLeftAndShaded)
     pixels[0] = 0x8410;
     const TexImage image = MakeImage(176, 220, pixels);
     DrawFullScreenImage(512, image);
-    EXPECT_EQ(0x0000FFFFu, Cell(0, 0));
-    EXPECT_EQ(0x00008410u, Cell(175, 219));
+    EXPECT_EQ(0x0000FFFFu, CellRef(0, 0));
+    EXPECT_EQ(0x00008410u, CellRef(175, 219));
     DrawFullScreenImage(256, image);
-    EXPECT_EQ(0x00007BEFu, Cell(0, 0));   // each field halved
+    EXPECT_EQ(0x00007BEFu, CellRef(0, 0));   // each field halved
     DrawFullScreenImage(0, image);
-    EXPECT_EQ(0u, Cell(0, 0));
+    EXPECT_EQ(0u, CellRef(0, 0));
 }
 
 TEST(FullScreenImage, WrongSizeOrNoPixelsDrawNothing)
@@ -209,9 +209,9 @@ TEST(DrawImageModes, OnePixelOverOneCell)
     for (const Case& c : cases)
     {
         ResetFrameBuffer();
-        Cell(5, 5) = c.cell;
+        CellRef(5, 5) = c.cell;
         DrawImage(5, 5, c.depth, c.brightness, c.mode, MakeImage(1, 1, {c.pixel}));
-        EXPECT_EQ(c.expected, Cell(5, 5)) << "mode " << c.mode << " depth " << c.depth << " pixel " << c.pixel;
+        EXPECT_EQ(c.expected, CellRef(5, 5)) << "mode " << c.mode << " depth " << c.depth << " pixel " << c.pixel;
     }
 }
 
@@ -222,22 +222,22 @@ TEST(DrawImagePlacement, UprightAndClipped)
     ResetFrameBuffer();
     const TexImage image = MakeImage(2, 2, {0x0001, 0x0002, 0x0003, 0x0004});
     DrawImage(10, 20, 0, 512, 0, image);
-    EXPECT_EQ(0x0003u, Cell(10, 20));
-    EXPECT_EQ(0x0004u, Cell(11, 20));
-    EXPECT_EQ(0x0001u, Cell(10, 21));
-    EXPECT_EQ(0x0002u, Cell(11, 21));
+    EXPECT_EQ(0x0003u, CellRef(10, 20));
+    EXPECT_EQ(0x0004u, CellRef(11, 20));
+    EXPECT_EQ(0x0001u, CellRef(10, 21));
+    EXPECT_EQ(0x0002u, CellRef(11, 21));
 
     ResetFrameBuffer();
     DrawImage(-1, -1, 0, 512, 0, image);
-    EXPECT_EQ(0x0002u, Cell(0, 0));
+    EXPECT_EQ(0x0002u, CellRef(0, 0));
     DrawImage(175, 219, 0, 512, 0, image);
-    EXPECT_EQ(0x0003u, Cell(175, 219));
-    EXPECT_EQ(kClearCell, Cell(0, 1));
+    EXPECT_EQ(0x0003u, CellRef(175, 219));
+    EXPECT_EQ(kClearCell, CellRef(0, 1));
 
     TexImage empty;
     empty.width = 4;
     empty.height = 4;
     ResetFrameBuffer();
     DrawImage(0, 0, 0, 512, 0, empty);
-    EXPECT_EQ(kClearCell, Cell(0, 0));
+    EXPECT_EQ(kClearCell, CellRef(0, 0));
 }

@@ -61,7 +61,7 @@ std::vector<uint8_t> Textures(int n)
     return WriteTex(list);
 }
 
-MeshFace Face(uint32_t a, uint32_t b, uint32_t c, uint32_t texture)
+MeshFace MeshFaceOf(uint32_t a, uint32_t b, uint32_t c, uint32_t texture)
 {
     MeshFace f;
     f.corners[0].vertex = a;
@@ -85,7 +85,7 @@ Mesh Quad(const std::string& name, uint32_t texture = 0)
     m.translation[1] = 20;
     m.translation[2] = 30;
     m.vertices = {{110, 20, 30, 5}, {10, 120, 30, 6}, {10, 20, -70, 7}, {-90, -80, 130, 8}};
-    m.faces = {Face(0, 1, 2, texture), Face(2, 1, 3, texture)};
+    m.faces = {MeshFaceOf(0, 1, 2, texture), MeshFaceOf(2, 1, 3, texture)};
     return m;
 }
 
@@ -153,7 +153,7 @@ TEST_F(RavenorModels, ShadeOffsetsStayWithin0To1023)
     os_srand(12345);
     Mesh big = Quad("big");
     for (int i = 0; i < 200; ++i)
-        big.faces.push_back(Face(i % 4, (i + 1) % 4, (i + 2) % 4, 0));
+        big.faces.push_back(MeshFaceOf(i % 4, (i + 1) % 4, (i + 2) % 4, 0));
     Mount(Files{{"r.p3d", WriteP3d({big})}, {"r.tex", Textures(1)}});
     P3dModel* model = LoadModel("r.p3d", "r.tex");
     ASSERT_NE(model, nullptr);

@@ -32,7 +32,7 @@ archive_fixture::Bytes FontTga(uint16_t width = 400)
     return ravenor_content::WriteTga(width, 12, rgb);
 }
 
-uint32_t Cell(int x, int y)
+uint32_t TextCell(int x, int y)
 {
     return g_frame[y * kFrameWidth + x];
 }
@@ -81,22 +81,22 @@ TEST(TextWidth, StopsAtTheBarAndFoldsCase)
 TEST_F(TextTest, UprightLineCellsAtDepthZero)
 {
     EXPECT_EQ(10, DrawTextLine(10, 20, 99, "AB", false));
-    EXPECT_EQ(kRed, Cell(10, 20));
-    EXPECT_EQ(kBlue, Cell(16, 29));
-    EXPECT_EQ(kGreen, Cell(17, 20));
+    EXPECT_EQ(kRed, TextCell(10, 20));
+    EXPECT_EQ(kBlue, TextCell(16, 29));
+    EXPECT_EQ(kGreen, TextCell(17, 20));
     EXPECT_EQ(3, InkCells());
 }
 
 TEST_F(TextTest, UprightLineCentredAndStoppedAtTheEdge)
 {
     EXPECT_EQ(81, DrawTextLine(0, 0, 0, "AB", true));
-    EXPECT_EQ(kRed, Cell(81, 0));
+    EXPECT_EQ(kRed, TextCell(81, 0));
     ResetFrameBuffer();
     EXPECT_EQ(0, DrawTextLine(0, 0, 0, std::string(30, 'A').c_str(), true));   // wider than the screen
     ResetFrameBuffer();
     DrawTextLine(169, 0, 0, "AB", false);   // A ends at column 175, B would pass 176
-    EXPECT_EQ(kRed, Cell(169, 0));
-    EXPECT_EQ(kBlue, Cell(175, 9));
+    EXPECT_EQ(kRed, TextCell(169, 0));
+    EXPECT_EQ(kBlue, TextCell(175, 9));
     EXPECT_EQ(2, InkCells());
     ResetFrameBuffer();
     DrawTextLine(170, 0, 0, "A", false);
@@ -106,11 +106,11 @@ TEST_F(TextTest, UprightLineCentredAndStoppedAtTheEdge)
 TEST_F(TextTest, LinesPastTheEdgesAreClipped)
 {
     DrawTextLine(0, 215, 0, "A", false);   // its bottom row would be row 224
-    EXPECT_EQ(kRed, Cell(0, 215));
+    EXPECT_EQ(kRed, TextCell(0, 215));
     EXPECT_EQ(1, InkCells());
     ResetFrameBuffer();
     DrawTextLine(-3, -9, 0, "AB", false);
-    EXPECT_EQ(kBlue, Cell(3, 0));
+    EXPECT_EQ(kBlue, TextCell(3, 0));
     EXPECT_EQ(1, InkCells());
 }
 
@@ -118,12 +118,12 @@ TEST_F(TextTest, LinesPastTheEdgesAreClipped)
 TEST_F(TextTest, TurnedLine)
 {
     EXPECT_EQ(30, DrawTextLineTurned(30, 40, 0, "AB", false));
-    EXPECT_EQ(kRed, Cell(136, 30));
-    EXPECT_EQ(kBlue, Cell(127, 36));
-    EXPECT_EQ(kGreen, Cell(136, 37));
+    EXPECT_EQ(kRed, TextCell(136, 30));
+    EXPECT_EQ(kBlue, TextCell(127, 36));
+    EXPECT_EQ(kGreen, TextCell(136, 37));
     ResetFrameBuffer();
     EXPECT_EQ(103, DrawTextLineTurned(0, 40, 0, "AB", true));
-    EXPECT_EQ(kRed, Cell(136, 103));
+    EXPECT_EQ(kRed, TextCell(136, 103));
     ResetFrameBuffer();
     DrawTextLineTurned(215, 0, 0, "A", false);   // column 176 and row 221 are outside
     EXPECT_EQ(0, InkCells());
@@ -137,10 +137,10 @@ TEST_F(TextTest, ScaledBlocks)
     DrawTextScaled(10, 20, 2, 3, "A", false);
     for (int y = 20; y < 23; ++y)
         for (int x = 10; x < 12; ++x)
-            EXPECT_EQ(kRed, Cell(x, y)) << x << "," << y;
+            EXPECT_EQ(kRed, TextCell(x, y)) << x << "," << y;
     for (int y = 47; y < 50; ++y)
         for (int x = 22; x < 24; ++x)
-            EXPECT_EQ(kBlue, Cell(x, y)) << x << "," << y;
+            EXPECT_EQ(kBlue, TextCell(x, y)) << x << "," << y;
     EXPECT_EQ(12, InkCells());
     ResetFrameBuffer();
     DrawTextScaled(0, 0, 1, 1, std::string(26, 'A').c_str(), false);   // 182 pixels: nothing
@@ -157,8 +157,8 @@ TEST_F(TextTest, ShadedByBrightness)
     {
         ResetFrameBuffer();
         DrawTextScaledShaded(5, 5, 1, 1, "A\xA9", false, brightness);
-        EXPECT_EQ(colour, Cell(5, 5)) << brightness;
-        EXPECT_NE(kClearCell, Cell(12, 5));
+        EXPECT_EQ(colour, TextCell(5, 5)) << brightness;
+        EXPECT_NE(kClearCell, TextCell(12, 5));
     }
 }
 
@@ -168,9 +168,9 @@ TEST_F(TextTest, PrintCountersGrowPerFrame)
     EXPECT_EQ(17, PrintText(0, 0, 1, 1, 0, "%d", 1));
     EXPECT_EQ(34, PrintText(0, 20, 1, 1, 0, "%s", "B"));
     EXPECT_EQ(12, PrintTextColor(0, 40, 1, 1, 512, "A"));
-    EXPECT_EQ(kWhite, Cell(0, 0));
-    EXPECT_EQ(kGreen, Cell(0, 20));
-    EXPECT_EQ(kRed, Cell(0, 40));
+    EXPECT_EQ(kWhite, TextCell(0, 0));
+    EXPECT_EQ(kGreen, TextCell(0, 20));
+    EXPECT_EQ(kRed, TextCell(0, 40));
     g_renderFrame = 6;
     EXPECT_EQ(12, PrintTextColor(0, 0, 1, 1, 512, "A"));
     EXPECT_EQ(17, PrintText(0, 0, 1, 1, 0, "A"));
@@ -190,7 +190,7 @@ TEST_F(TextTest, FailedLoadKeepsTheFont)
     archive_fixture::Mount({{"other.tga", FontTga()}});
     EXPECT_EQ(0, LoadFont());
     DrawTextLine(0, 0, 0, "A", false);
-    EXPECT_EQ(kRed, Cell(0, 0));
+    EXPECT_EQ(kRed, TextCell(0, 0));
 }
 
 TEST(TextWithoutFont, DrawsNothing)
