@@ -15,14 +15,17 @@
 # What a test build costs is mostly fixed work per file and per program: the
 # precompiled GoogleTest header is loaded once per compiled file, and every
 # program is linked against the libraries and run once to list its tests.
-# So test files are compiled in unity batches (HH_TEST_UNITY_BATCH files to
-# one compiler run) and a folder's test files make one program. A test file
-# keeps its own names in an anonymous namespace or in its fixtures, as usual.
+# So test files, like library sources, are compiled in unity batches
+# (HH_UNITY_BATCH files to one compiler run), and a folder's test files make
+# one program. The files of one folder therefore share one scope: names local
+# to a file (in its anonymous namespace, or static) must differ from those of
+# the other files of its folder. -DHH_UNITY=OFF compiles file by file.
 
 # Test files are compiled without optimisation: they are large, run briefly,
 # and the code they test keeps the tree's own optimisation.
 set(HH_TEST_OPT -O0)
-set(HH_TEST_UNITY_BATCH 8 CACHE STRING "test files compiled together in one compiler run (0: all of a program)")
+option(HH_UNITY "Compile libraries and test programs in unity batches" ON)
+set(HH_UNITY_BATCH 8 CACHE STRING "source files compiled together in one compiler run")
 
 # Every test program reuses one precompiled GoogleTest header: most of a test
 # file's compile time is spent in it.
@@ -67,7 +70,7 @@ function(hh_test_program target prefix per_file)
     # gcc warns of a fixture in an anonymous namespace of any file but the
     # compiled one, which every unity batch has.
     target_compile_options(${target} PRIVATE ${HH_TEST_OPT} $<$<CXX_COMPILER_ID:GNU>:-Wno-subobject-linkage>)
-    set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${HH_TEST_UNITY_BATCH})
+    set_target_properties(${target} PROPERTIES UNITY_BUILD ${HH_UNITY} UNITY_BUILD_BATCH_SIZE ${HH_UNITY_BATCH})
     hh_discover_tests(${target} ${prefix} ${per_file})
 endfunction()
 
@@ -97,7 +100,8 @@ endfunction()
 
 # hh_library(TARGET DIRS folders... LIBS libraries...)
 #   One static library TARGET from every *.cpp of the given folders (relative
-#   to the calling folder), with the project root as its include root.
+#   to the calling folder), with the project root as its include root,
+#   compiled in unity batches (see above).
 function(hh_library target)
     cmake_parse_arguments(ARG "" "" "DIRS;LIBS" ${ARGN})
     set(srcs)
@@ -109,6 +113,7 @@ function(hh_library target)
         return()
     endif()
     add_library(${target} STATIC ${srcs})
+    set_target_properties(${target} PROPERTIES UNITY_BUILD ${HH_UNITY} UNITY_BUILD_BATCH_SIZE ${HH_UNITY_BATCH})
     target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${target} PUBLIC ${ARG_LIBS})
 endfunction()
