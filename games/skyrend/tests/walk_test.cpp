@@ -9,7 +9,7 @@ using namespace skyrend_test;
 
 namespace {
 
-const uint32_t kTitle = 0xFFE080;   // page headings
+const uint32_t kPageTitle = 0xFFE080;   // page headings
 const uint32_t kButton = 0x284678;  // button fill
 const uint32_t kChecked = 0x78DC78; // a check box that is on
 const uint32_t kUnchecked = 0x1E2846;
@@ -73,16 +73,16 @@ TEST(SkyrendWalk, EveryPageOfTheRoadIsDrawnFromItsTemplate)
     os::host::Picture p;
 
     ASSERT_TRUE(run.shot("01-cover", p));
-    EXPECT_GT(count(p, 0, 72, 240, 36, kTitle), 300) << "the title";
+    EXPECT_GT(count(p, 0, 72, 240, 36, kPageTitle), 300) << "the title";
     EXPECT_TRUE(near(p.at(4, 4), 0x101830)) << "the sky picture";
     EXPECT_TRUE(near(p.at(74, 240), kButton)) << "the Start button";
 
     ASSERT_TRUE(run.shot("02-intro", p));
-    EXPECT_GT(count(p, 0, 8, 240, 22, kTitle), 100) << "the heading";
+    EXPECT_GT(count(p, 0, 8, 240, 22, kPageTitle), 100) << "the heading";
     EXPECT_LT(count(p, 0, 38, 240, 128, 0x000000, 8), 240 * 128 / 2) << "the film strip";
 
     ASSERT_TRUE(run.shot("03-menu", p));
-    EXPECT_GT(count(p, 0, 2, 240, 20, kTitle), 100) << "the heading";
+    EXPECT_GT(count(p, 0, 2, 240, 20, kPageTitle), 100) << "the heading";
     EXPECT_TRUE(near(p.at(12, 266), kButton)) << "the Exercise button";
     EXPECT_TRUE(near(p.at(12, 60), 0x121A30)) << "the background through the plane picture's mask";
     EXPECT_FALSE(near(p.at(60, 60), 0x121A30)) << "the plane picture";
@@ -121,9 +121,9 @@ TEST(SkyrendWalk, EveryPageOfTheRoadIsDrawnFromItsTemplate)
     EXPECT_TRUE(near(p.at(4, 4), 0xE8DCC0)) << "the manual's paper, read from manual.zip";
 
     ASSERT_TRUE(run.shot("10-intro-again", p));
-    EXPECT_GT(count(p, 0, 8, 240, 22, kTitle), 100) << "the intro, in the restarted program";
+    EXPECT_GT(count(p, 0, 8, 240, 22, kPageTitle), 100) << "the intro, in the restarted program";
 
     ASSERT_TRUE(run.shot("11-back", p));
-    EXPECT_GT(count(p, 0, 70, 240, 24, kTitle), 100) << "the question";
+    EXPECT_GT(count(p, 0, 70, 240, 24, kPageTitle), 100) << "the question";
     EXPECT_GT(count(p, 20, 120, 200, 64, 0xC06030, 30), 1000) << "the rolling prompt";
 }

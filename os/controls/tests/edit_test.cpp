@@ -292,7 +292,7 @@ TEST(Edit, ScrollBarPages)
 TEST(Edit, ScrollBarThumbDragsAndPageKeys)
 {
     Parent p;
-    HWND area = p.child(u"EDIT", u"", kArea | ES_READONLY | WS_BORDER, 10, 10, 100, 62, kId);
+    HWND area = p.child(u"EDIT", u"", kArea | ES_READONLY | WS_BORDER, 10, 10, 100, 62, kEditId);
     std::u16string text;
     for (int i = 0; i < 30; ++i)
         text += u"line\r\n";

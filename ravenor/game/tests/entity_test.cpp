@@ -6,14 +6,14 @@
 
 namespace {
 
-void Noop(Entity*) {}
+void NoopRun(Entity*) {}
 
 // Every record free, then the given slots taken
 void Occupy(std::initializer_list<int> slots)
 {
     ResetAllEntities();
     for (int slot : slots)
-        g_entities[slot].update = Noop;
+        g_entities[slot].update = NoopRun;
 }
 
 int SlotOf(const Entity* e)
@@ -42,7 +42,7 @@ TEST(EntityPool, FullRegionsAnswerNone)
 {
     ResetAllEntities();
     for (int slot = 0; slot < 130; ++slot)
-        g_entities[slot].update = Noop;
+        g_entities[slot].update = NoopRun;
     EXPECT_EQ(nullptr, AllocEffect());
     EXPECT_EQ(nullptr, AllocDebris());
     // AllocAny goes on from 199 down, slot 130 last
@@ -50,14 +50,14 @@ TEST(EntityPool, FullRegionsAnswerNone)
     {
         Entity* e = AllocAny();
         ASSERT_EQ(expected, SlotOf(e));
-        e->update = Noop;
+        e->update = NoopRun;
     }
     EXPECT_EQ(nullptr, AllocAny());
     EXPECT_EQ(nullptr, AllocEntity());
     EXPECT_EQ(nullptr, AllocEntityLogged());
     // Nothing was overwritten
     for (const Entity& record : g_entities)
-        EXPECT_EQ(&Noop, record.update);
+        EXPECT_EQ(&NoopRun, record.update);
 }
 
 namespace {
@@ -76,7 +76,7 @@ void AllocatesOne(Entity* e)
     Entity* made = AllocEntity();
     ASSERT_NE(nullptr, made);
     EXPECT_EQ(3, SlotOf(made));   // freed earlier in the same sweep
-    made->update = Noop;
+    made->update = NoopRun;
 }
 
 } // namespace
@@ -87,13 +87,13 @@ TEST(EntityPool, SweepVisitsInSlotOrderAndSeesRecordsFreedOnTheWay)
     for (int& v : g_visits)
         v = 0;
     for (int slot = 0; slot < 3; ++slot)
-        g_entities[slot].update = Noop;
+        g_entities[slot].update = NoopRun;
     g_entities[3].update = FreeItself;
     g_entities[10].update = AllocatesOne;
     SweepEntities();
     EXPECT_EQ(1, g_visits[3]);
     EXPECT_EQ(1, g_visits[10]);
-    EXPECT_EQ(&Noop, g_entities[3].update);
+    EXPECT_EQ(&NoopRun, g_entities[3].update);
 }
 
 TEST(EntityPool, ActiveList)
