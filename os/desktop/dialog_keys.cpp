@@ -10,6 +10,7 @@
 #include <os/wstring.h>
 
 #include <algorithm>
+#include "os/testing/desktop.h"
 
 namespace os::desktop {
 namespace {

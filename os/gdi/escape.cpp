@@ -14,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include "os/testing/gdi.h"
 
 namespace os::gdi {
 

@@ -5,6 +5,7 @@
 #include <os/wstring.h>
 
 #include <atomic>
+#include "os/testing/kernel.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include "os/testing/user.h"
 
 namespace os::user {
 

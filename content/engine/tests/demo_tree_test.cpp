@@ -4,7 +4,7 @@
 #include "engine/platform/image.h"
 #include "engine/platform/wave_sound.h"
 
-#include "os/kernel/tests/device_tree.h"
+#include "os/testing/kernel.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include "engine/base/resource_files.h"
 
-#include "os/kernel/tests/device_tree.h"
+#include "os/testing/kernel.h"
 
 #include <gtest/gtest.h>
 

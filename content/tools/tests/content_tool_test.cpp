@@ -9,7 +9,7 @@
 #include "engine/scene/3d/loader_3ds.h"
 #include "engine/scene/3d/mesh.h"
 
-#include "os/kernel/tests/device_tree.h"
+#include "os/testing/kernel.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,7 @@
 
 #include "content/media/zip_writer.h"
 
-#include "os/kernel/path.h"
-#include "os/kernel/tests/device_tree.h"
+#include "os/testing/kernel.h"
 
 #include <zlib.h>
 

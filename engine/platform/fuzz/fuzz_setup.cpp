@@ -1,7 +1,7 @@
 // fuzz_setup.cpp -- headless back end and a clean box record per input
 #include "fuzz_setup.h"
 
-#include "os/host/headless.h"
+#include "os/testing/host.h"
 
 #include <cstdlib>
 

@@ -5,8 +5,7 @@
 #include "engine/platform/image.h"
 #include "engine/platform/present_filter.h"
 
-#include "os/host/host.h"
-#include "os/host/png.h"
+#include "os/testing/host.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // frame_timer_test.cpp -- steps, caps, measuring windows and sleeps on the virtual clock
 #include "engine/platform/frame_timer.h"
 
-#include "os/host/headless.h"
+#include "os/testing/host.h"
 
 #include <os/sysinfo.h>
 

@@ -2,7 +2,7 @@
 #include "engine/platform/gapi_display.h"
 #include "engine/platform/image.h"
 
-#include "os/host/host.h"
+#include "os/testing/host.h"
 
 #include <os/gdi.h>
 #include <os/user.h>
@@ -13,6 +13,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "os/testing/gdi.h"
+#include "os/testing/user.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "fixture_writers.h"
 #include "pixel_check.h"
 
-#include "os/host/headless.h"
+#include "os/testing/host.h"
 
 #include <os/user.h>
 #include <os/wstring.h>

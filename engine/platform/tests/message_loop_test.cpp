@@ -3,8 +3,7 @@
 #include "engine/platform/system_utils.h"
 #include "engine/platform/window.h"
 
-#include "os/host/headless.h"
-#include "os/host/host.h"
+#include "os/testing/host.h"
 
 #include <gtest/gtest.h>
 

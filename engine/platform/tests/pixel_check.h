@@ -4,7 +4,7 @@
 
 #include "engine/platform/image.h"
 
-#include "os/host/png.h"
+#include "os/testing/host.h"
 
 #include <gtest/gtest.h>
 

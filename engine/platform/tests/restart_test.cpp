@@ -2,9 +2,8 @@
 //
 // The demo program (tests/restart) is placed in this test's device tree and
 // started for real; its instances find each other's windows.
-#include "os/host/host.h"
-#include "os/kernel/path.h"
-#include "os/kernel/tests/device_tree.h"
+#include "os/testing/host.h"
+#include "os/testing/kernel.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 // the chime is checked in the mixer's recording.
 #include "engine/platform/tests/showcase/showcase_content.h"
 
-#include "os/host/png.h"
+#include "os/testing/host.h"
 #include "os/testing/program_run.h"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 
 #include "fixture_writers.h"
 
-#include "os/host/headless.h"
-#include "os/sound/sound_test_api.h"
+#include "os/testing/host.h"
+#include "os/testing/sound.h"
 
 #include <os/user.h>
 

@@ -2,7 +2,7 @@
 #include "engine/platform/present_filter.h"
 #include "engine/platform/window.h"
 
-#include "os/host/headless.h"
+#include "os/testing/host.h"
 
 #include <gtest/gtest.h>
 

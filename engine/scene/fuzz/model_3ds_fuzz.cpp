@@ -8,7 +8,7 @@
 #include "engine/scene/3d/loader_3ds.h"
 #include "engine/scene/scenes/renderer3d.h"
 
-#include "os/host/headless.h"
+#include "os/testing/host.h"
 
 #include <cstddef>
 #include <cstdint>

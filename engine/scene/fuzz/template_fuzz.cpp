@@ -6,7 +6,7 @@
 #include "engine/platform/message_loop.h"
 #include "engine/scene/screen/canvas.h"
 
-#include "os/host/headless.h"
+#include "os/testing/host.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -6,8 +6,7 @@
 #include "engine/scene/scenes/scene.h"
 #include "engine/scene/2d/sprite.h"
 
-#include "os/host/headless.h"
-#include "os/host/host.h"
+#include "os/testing/host.h"
 
 #include <gtest/gtest.h>
 

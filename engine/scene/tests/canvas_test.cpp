@@ -8,7 +8,7 @@
 #include "engine/scene/scenes/scene_awt.h"
 #include "engine/scene/core/sound_dictionary.h"
 
-#include <os/sound/sound_test_api.h>
+#include "os/testing/sound.h"
 
 using namespace canvas_test;
 

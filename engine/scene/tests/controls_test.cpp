@@ -3,7 +3,7 @@
 #include "engine/scene/2d/awt_component.h"
 #include "engine/scene/scenes/scene_awt.h"
 
-#include "os/host/headless.h"
+#include "os/testing/host.h"
 
 #include <gtest/gtest.h>
 

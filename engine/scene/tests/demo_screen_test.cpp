@@ -13,10 +13,8 @@
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/scenes/scene3d.h"
 
-#include "os/host/headless.h"
-#include "os/host/host.h"
-#include "os/kernel/path.h"
-#include "os/kernel/tests/device_tree.h"
+#include "os/testing/host.h"
+#include "os/testing/kernel.h"
 
 #include <cstdlib>
 #include <filesystem>

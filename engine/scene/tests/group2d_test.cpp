@@ -7,7 +7,7 @@
 
 #include "engine/platform/tests/pixel_check.h"
 
-#include "os/host/headless.h"
+#include "os/testing/host.h"
 
 #include <gtest/gtest.h>
 

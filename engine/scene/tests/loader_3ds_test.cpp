@@ -10,7 +10,7 @@
 #include "content/model3ds/chunk_writer.h"
 #include "content/model3ds/model_writer.h"
 
-#include "os/host/headless.h"
+#include "os/testing/host.h"
 
 #include <os/windows.h>
 

@@ -18,7 +18,7 @@
 #include "engine/base/math_utils.h"
 #include "engine/scene/3d/environment.h"
 #include "engine/scene/3d/light.h"
-#include "os/host/png.h"
+#include "os/testing/host.h"
 
 #include <gtest/gtest.h>
 

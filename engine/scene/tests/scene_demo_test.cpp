@@ -10,8 +10,7 @@
 #include "engine/scene/2d/sprite.h"
 #include "engine/scene/core/texture.h"
 
-#include "os/host/headless.h"
-#include "os/host/host.h"
+#include "os/testing/host.h"
 
 #include <gtest/gtest.h>
 

@@ -14,7 +14,7 @@
 #include "engine/scene/core/texture_dictionary.h"
 #include "content/model3ds/model_writer.h"
 
-#include "os/host/png.h"
+#include "os/testing/host.h"
 
 #include <os/windows.h>
 

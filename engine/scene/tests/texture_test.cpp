@@ -5,7 +5,7 @@
 #include "engine/platform/tests/fixture_writers.h"
 #include "engine/platform/tests/pixel_check.h"
 
-#include "os/host/headless.h"
+#include "os/testing/host.h"
 
 #include <os/file.h>
 

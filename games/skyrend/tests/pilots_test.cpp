@@ -3,7 +3,7 @@
 
 #include "engine/base/properties.h"
 
-#include "os/kernel/tests/device_tree.h"
+#include "os/testing/kernel.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 // on with the same script and writes into the same folder.
 #pragma once
 
-#include "os/host/png.h"
+#include "os/testing/host.h"
 #include "os/testing/program_run.h"
 
 #include <gtest/gtest.h>

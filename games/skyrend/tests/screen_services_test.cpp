@@ -3,7 +3,7 @@
 
 #include "engine/scene/tests/canvas_fixture.h"
 
-#include "os/kernel/tests/device_tree.h"
+#include "os/testing/kernel.h"
 
 #include <os/wstring.h>
 

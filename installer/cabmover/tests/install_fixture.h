@@ -4,9 +4,8 @@
 #pragma once
 
 #include "installer/cabmover/cabmover.h"
-#include "os/host/headless.h"
-#include "os/kernel/path.h"
-#include "os/kernel/process_private.h"
+#include "os/testing/host.h"
+#include "os/testing/kernel.h"
 
 #include <os/wstring.h>
 

@@ -2,7 +2,7 @@
 // the manager, and every failure's message box
 #include "installer/cabmover/tests/install_fixture.h"
 
-#include "os/desktop/testing.h"
+#include "os/testing/desktop.h"
 
 #include <cstring>
 #include <functional>

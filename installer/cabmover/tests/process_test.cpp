@@ -1,8 +1,8 @@
 // process_test.cpp -- the installer and the stand-in application manager
 // run as real programs in a desktop tree, with a headless input script and
 // a screenshot of the licence page
-#include "os/host/png.h"
-#include "os/kernel/path.h"
+#include "os/testing/host.h"
+#include "os/testing/kernel.h"
 
 #include <os/desktop.h>
 #include <os/wstring.h>

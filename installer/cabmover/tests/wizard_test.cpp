@@ -1,7 +1,7 @@
 // wizard_test.cpp -- the installer's wizard driven as a person would: by
 // clicks on control ids, pen taps and keys
 #include "installer/cabmover/tests/install_fixture.h"
-#include "os/desktop/testing.h"
+#include "os/testing/desktop.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // dialog_test.cpp -- dialogs from templates: creation, units, the modal
 // loop, EndDialog, the dialog keys, radio groups and default colours
-#include "os/desktop/testing.h"
+#include "os/testing/desktop.h"
 
 #include <os/desktop.h>
 

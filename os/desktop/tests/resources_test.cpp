@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include "os/testing/desktop.h"
 
 namespace {
 

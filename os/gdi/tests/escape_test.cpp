@@ -2,6 +2,7 @@
 #include "gdi_test_util.h"
 
 #include <gtest/gtest.h>
+#include "os/testing/gdi.h"
 
 using namespace gdi_test;
 

@@ -173,17 +173,10 @@ void add_resource(int type, int id, std::vector<uint8_t> bytes);
 void add_resource(int type, int id, const uint8_t* data, size_t size); // the bytes stay where they are
 void add_string(UINT id, const std::string& text);
 void add_dialog(int id, DialogTemplate dialog);
-bool remove_resource(int type, int id); // tests: take a resource away
-bool remove_string(UINT id);
 const DialogTemplate* find_dialog(LPCSTR name);
 
 // Pixels of a dialog-unit rectangle for a dialog font (base units measured
 // from the font, as the desktop does).
 RECT dialog_units_to_pixels(const RECT& units, int base_x, int base_y);
-
-// Tests: called each time a modal dialog loop has nothing left to do, before
-// it waits; the test drives the dialog from here (taps, keys, clicks).
-// An empty function removes the hook.
-void set_modal_idle_hook(std::function<void(HWND dialog)> hook);
 
 } // namespace os::desktop

@@ -415,19 +415,8 @@ BOOL InvertRect(HDC hdc, const RECT* rect);
 //
 // Answers > 0 on success, 0 when the escape is not implemented, < 0 on error.
 // GETRAWFRAMEBUFFER is not implemented unless the raw frame buffer is
-// emulated (a 480 x 640 RGB565 screen, or os::gdi::set_raw_framebuffer_emulation).
+// emulated (a 480 x 640 RGB565 screen, or in tests, os/testing/gdi.h).
 
 int ExtEscape(HDC hdc, int escape, int input_size, LPCSTR input, int output_size, LPSTR output);
 
-namespace os::gdi {
 
-// Tests turn on an emulated 480 x 640 RGB565 raw frame buffer (its own memory
-// when the device screen has another size).
-void set_raw_framebuffer_emulation(bool on);
-
-// Tests answer a device-specific escape (QUERYESCSUPPORT then reports it);
-// an empty handler removes it again.
-using EscapeHandler = std::function<int(int input_size, LPCSTR input, int output_size, LPSTR output)>;
-void set_escape_handler(int escape, EscapeHandler handler);
-
-} // namespace os::gdi

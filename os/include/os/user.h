@@ -605,10 +605,4 @@ BOOL IntersectRect(LPRECT dst, const RECT* a, const RECT* b);
 BOOL UnionRect(LPRECT dst, const RECT* a, const RECT* b);
 BOOL SubtractRect(LPRECT dst, const RECT* a, const RECT* b);
 
-namespace os::user {
 
-// The text SystemParametersInfoW(SPI_GETOEMINFO) answers. The default is
-// "Handheld Emulator"; tests choose another to drive model detection.
-void set_oem_info(const std::u16string& text);
-
-} // namespace os::user

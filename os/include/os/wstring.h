@@ -96,7 +96,4 @@ std::string to_latin1(const std::u16string& text);
 std::u16string format(const WCHAR* fmt, ...);
 std::u16string vformat(const WCHAR* fmt, va_list args);
 
-// Tests replace the generator (nullptr restores it).
-void set_rand_hook(int (*hook)());
-
 } // namespace os

@@ -4,7 +4,7 @@
 #include <os/wstring.h>
 
 #include "os/kernel/handle.h"
-#include "device_tree.h"
+#include "os/testing/kernel.h"
 
 #include <gtest/gtest.h>
 

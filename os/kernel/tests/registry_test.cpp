@@ -2,7 +2,7 @@
 #include <os/registry.h>
 #include <os/wstring.h>
 
-#include "device_tree.h"
+#include "os/testing/kernel.h"
 #include "os/kernel/registry_store.h"
 
 #include <gtest/gtest.h>

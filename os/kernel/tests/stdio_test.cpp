@@ -2,7 +2,7 @@
 #include <os/file.h>
 #include <os/wstring.h>
 
-#include "device_tree.h"
+#include "os/testing/kernel.h"
 
 #include <gtest/gtest.h>
 

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <vector>
+#include "os/testing/kernel.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <string>
+#include "os/testing/user.h"
 
 TEST(GetSystemMetrics, TheDeviceScreen)
 {

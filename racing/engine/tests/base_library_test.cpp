@@ -19,8 +19,8 @@
 #include "content/media/file_output.h"
 #include "content/media/wav_writer.h"
 #include "content/media/zip_writer.h"
-#include "os/host/headless.h"
-#include "os/kernel/path.h"
+#include "os/testing/host.h"
+#include "os/testing/kernel.h"
 
 #include <gtest/gtest.h>
 

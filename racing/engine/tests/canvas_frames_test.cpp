@@ -2,7 +2,7 @@
 // the blocking loop: frame order, steps, priority, input before frames
 #include "racing/engine/canvas.h"
 
-#include "os/host/headless.h"
+#include "os/testing/host.h"
 
 #include <gtest/gtest.h>
 

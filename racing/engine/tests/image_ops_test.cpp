@@ -8,7 +8,7 @@
 #include "engine/platform/image.h"
 #include "engine/platform/present_filter.h"
 
-#include "os/host/headless.h"
+#include "os/testing/host.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "engine/scene/core/material.h"
 #include "engine/scene/core/texture.h"
 
-#include "os/host/headless.h"
+#include "os/testing/host.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // headless and in a real SDL window under xvfb-run: its page draws frames
 // from the window timer, and the screenshots show sky, ground, the textured
 // car (red and white stripes) and the badge, and move between shots
-#include "os/host/png.h"
+#include "os/testing/host.h"
 #include "os/testing/program_run.h"
 
 #include <gtest/gtest.h>

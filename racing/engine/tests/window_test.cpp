@@ -9,7 +9,7 @@
 #include "engine/scene/2d/native_controls.h"
 #include "engine/platform/system_utils.h"
 
-#include "os/host/headless.h"
+#include "os/testing/host.h"
 
 #include <gtest/gtest.h>
 

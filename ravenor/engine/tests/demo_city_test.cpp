@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <vector>
 
-#include <os/host/png.h>
+#include "os/testing/host.h"
 
 #include "city_fixture.h"
 #include "render_fixture.h"

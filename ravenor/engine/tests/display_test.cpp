@@ -6,7 +6,7 @@
 #include "ravenor/engine/display/display_log.h"
 #include "ravenor/engine/display/full_screen_display.h"
 #include "fake_video_driver.h"
-#include "os/shell/shell_private.h"
+#include "os/testing/shell.h"
 #include "window_fixture.h"
 
 namespace {

@@ -6,6 +6,8 @@
 #include "ravenor/engine/display/driver_direct.h"
 #include "ravenor/engine/display/gx_info.h"
 #include "hardware_fixture.h"
+#include "os/testing/gdi.h"
+#include "os/testing/user.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "os/kernel/module_private.h"
+#include "os/testing/kernel.h"
 
 struct FakeGxConfig
 {

@@ -6,7 +6,7 @@
 #include <os/windows.h>
 
 #include "ravenor/engine/core/frame_pacing.h"
-#include "os/host/headless.h"
+#include "os/testing/host.h"
 
 // A frame that took some time: how long pacing sleeps and the factor it sets.
 TEST(PaceFrame, SleepsToThePeriodAndSetsTheFactor)

@@ -5,6 +5,7 @@
 #include "ravenor/engine/display/hardware_access.h"
 #include "fake_gx.h"
 #include "hardware_fixture.h"
+#include "os/testing/user.h"
 
 namespace {
 

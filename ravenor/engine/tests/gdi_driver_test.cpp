@@ -4,7 +4,7 @@
 #include "ravenor/engine/display/display.h"
 #include "ravenor/engine/display/gdi_driver.h"
 #include "ravenor/engine/display/video_detect.h"
-#include "os/host/host.h"
+#include "os/testing/host.h"
 #include "window_fixture.h"
 
 namespace {

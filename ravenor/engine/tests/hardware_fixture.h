@@ -17,9 +17,11 @@
 #include "ravenor/engine/core/millisecond_clock.h"
 #include "ravenor/engine/display/system_bindings.h"
 #include "ravenor/engine/display/video_detect.h"
-#include "os/hw/libraries.h"
-#include "os/kernel/module_private.h"
+#include "os/testing/hw.h"
+#include "os/testing/kernel.h"
 #include "window_fixture.h"
+#include "os/testing/gdi.h"
+#include "os/testing/user.h"
 
 inline std::vector<std::string>& DisplayLines()
 {

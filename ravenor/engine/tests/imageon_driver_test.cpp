@@ -3,6 +3,7 @@
 
 #include "ravenor/engine/display/imageon_driver.h"
 #include "hardware_fixture.h"
+#include "os/testing/user.h"
 
 namespace {
 

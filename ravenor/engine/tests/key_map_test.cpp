@@ -8,7 +8,7 @@
 
 #include "ravenor/engine/display/key_map.h"
 #include "ravenor/engine/display/system_bindings.h"
-#include "os/gx/gx_private.h"
+#include "os/testing/gx.h"
 
 namespace {
 

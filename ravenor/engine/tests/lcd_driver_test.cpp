@@ -6,6 +6,7 @@
 #include "ravenor/engine/display/hardware_access.h"
 #include "ravenor/engine/display/lcd_driver.h"
 #include "hardware_fixture.h"
+#include "os/testing/user.h"
 
 namespace {
 

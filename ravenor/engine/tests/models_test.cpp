@@ -9,6 +9,7 @@
 #include "content/ravenor/image_writer.h"
 #include "content/ravenor/le_bytes.h"
 #include "content/ravenor/mesh_writer.h"
+#include "os/testing/kernel.h"
 
 using namespace archive_fixture;
 using ravenor_content::Mesh;

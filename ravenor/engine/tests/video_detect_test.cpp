@@ -9,6 +9,8 @@
 #include "ravenor/engine/display/hardware_access.h"
 #include "fake_gx.h"
 #include "hardware_fixture.h"
+#include "os/testing/gdi.h"
+#include "os/testing/user.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <os/windows.h>
 
-#include "os/host/host.h"
+#include "os/testing/host.h"
 
 inline HWND MakeGameWindow()
 {

@@ -15,7 +15,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "os/host/png.h"
+#include "os/testing/host.h"
 #include "content/ravenor/demo_content.h"
 #include "content/ravenor/image_writer.h"
 

@@ -9,7 +9,7 @@
 #include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/game/shell_state.h"
 #include "ravenor/game/startup.h"
-#include "os/host/host.h"
+#include "os/testing/host.h"
 #include "content/ravenor/archive_writer.h"
 #include "content/ravenor/demo_content.h"
 

@@ -16,7 +16,7 @@
 #include "ravenor/game/main_loop.h"
 #include "ravenor/game/stage.h"
 #include "ravenor/game/vehicle.h"
-#include "os/host/png.h"
+#include "os/testing/host.h"
 #include "shell_fixture.h"
 
 // The demo archive, the window, the display and the start-up load

@@ -14,7 +14,7 @@
 #include "ravenor/engine/render/text.h"
 #include "ravenor/game/demo_screen.h"
 #include "ravenor/game/interface_images.h"
-#include "os/kernel/module_private.h"
+#include "os/testing/kernel.h"
 #include "content/ravenor/image_writer.h"
 #include "shell_fixture.h"
 

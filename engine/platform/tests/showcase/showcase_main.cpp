@@ -11,7 +11,7 @@
 #include "engine/platform/tests/showcase/showcase_content.h"
 #include "engine/platform/tests/showcase/showcase_window.h"
 
-#include "os/sound/sound_test_api.h"
+#include "os/testing/sound.h"
 
 #include <os/windows.h>
 

@@ -1,12 +1,24 @@
-// device_tree.h -- test helpers: host files inside the test's device tree
+// kernel.h -- the kernel's test seams: device paths, the stand-in library
+// table, process and system-fact hooks, the random generator, and files in
+// the test's device tree
 #pragma once
 
+#include "os/kernel/module_private.h"
 #include "os/kernel/path.h"
+#include "os/kernel/process_private.h"
+#include "os/kernel/sysinfo_private.h"
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+
+namespace os {
+
+// Replaces the generator behind os_rand (nullptr restores it).
+void set_rand_hook(int (*hook)());
+
+} // namespace os
 
 namespace os::testing {
 

@@ -1,4 +1,5 @@
-// testing.h -- driving modal dialogs from tests
+// desktop.h -- the desktop library's test seams: resources taken away, and modal
+// dialogs driven from tests
 //
 // A modal dialog runs its own loop, so a test hands it a list of steps
 // before it starts; the loop takes the next step each time it has nothing
@@ -19,6 +20,19 @@
 
 #include <functional>
 #include <vector>
+
+namespace os::desktop {
+
+// Takes a resource or a string away again.
+bool remove_resource(int type, int id);
+bool remove_string(UINT id);
+
+// Called each time a modal dialog loop has nothing left to do, before it
+// waits; the test drives the dialog from here (taps, keys, clicks). An empty
+// function removes the hook.
+void set_modal_idle_hook(std::function<void(HWND dialog)> hook);
+
+} // namespace os::desktop
 
 namespace os::desktop::testing {
 

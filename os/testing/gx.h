@@ -1,0 +1,4 @@
+// gx.h -- GAPI's test seams
+#pragma once
+
+#include "os/gx/gx_private.h"
