@@ -14,7 +14,7 @@
 using namespace skyrend;
 using flighttest::LogicHost;
 
-namespace {
+namespace aircraft_cases {
 
 constexpr float kPi = 3.14159265f;
 
@@ -448,4 +448,4 @@ TEST_F(AircraftTest, ThePlayersCrashStopsEveryoneAndCountsALoss)
     EXPECT_GE(host.count(host.alerts, "You fly too low, pitch up!"), 1);
 }
 
-} // namespace
+} // namespace aircraft_cases

@@ -11,7 +11,7 @@
 
 using skyrend::FlightModel;
 
-namespace {
+namespace flight_model_cases {
 
 constexpr float kPi = 3.14159265f;
 
@@ -202,4 +202,4 @@ TEST_F(FlightModelTest, SmallRatesTurnNothingAndStopDecaying)
     EXPECT_LT(axisOf(f, 0, 0, 1).z, 0.999f);
 }
 
-} // namespace
+} // namespace flight_model_cases

@@ -12,7 +12,7 @@
 
 using namespace skyrend;
 
-namespace {
+namespace missile_cases {
 
 struct MissileTest : testing::Test
 {
@@ -169,4 +169,4 @@ TEST_F(MissileTest, TheGroundExplodesItAndFourSecondsLaterItIsSpent)
     delete m;
 }
 
-} // namespace
+} // namespace missile_cases

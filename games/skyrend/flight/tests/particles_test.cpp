@@ -11,7 +11,7 @@
 
 using namespace skyrend;
 
-namespace {
+namespace particles_cases {
 
 struct ParticlesTest : testing::Test
 {
@@ -58,12 +58,12 @@ TEST_F(ParticlesTest, DecoysAndSmokeRiseAndFade)
     struct Case
     {
         const char* what;
-        std::unique_ptr<FadingParticle> p;
+        FadingParticle* p;
         int fade;
     };
-    Case cases[] = {{"flare", std::make_unique<Flare>(Flare::kFlare), 160},
-                    {"chaff", std::make_unique<Flare>(Flare::kChaff), 160},
-                    {"smoke", std::make_unique<SmokePuff>(), 220}};
+    Flare flare(Flare::kFlare), chaff(Flare::kChaff);
+    SmokePuff puff;
+    Case cases[] = {{"flare", &flare, 160}, {"chaff", &chaff, 160}, {"smoke", &puff, 220}};
     for (Case& c : cases)
     {
         auto* chip = new Chip3D(1.0f, 1.0f, 1.0f, 2, nullptr, nullptr, false);
@@ -121,4 +121,4 @@ TEST_F(ParticlesTest, ExplosionAndSplashFramesAndEnd)
     }
 }
 
-} // namespace
+} // namespace particles_cases
