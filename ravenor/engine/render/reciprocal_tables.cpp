@@ -3,6 +3,7 @@
 
 int32_t Recip18[kRecipEntries];
 uint16_t Recip16[kRecipEntries];
+int32_t Recip16Wide[kRecipEntries];
 
 void BuildReciprocalTables()
 {
@@ -15,4 +16,6 @@ void BuildReciprocalTables()
         const int32_t q = 0x400000 / j;
         Recip16[j] = q < 0x10000 ? static_cast<uint16_t>(q) : (q == 0x10000 ? 0xFFFF : 0);
     }
+    for (int32_t j = 0; j < kRecipEntries; ++j)
+        Recip16Wide[j] = Recip16[j];
 }

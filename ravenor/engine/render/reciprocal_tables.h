@@ -11,6 +11,8 @@ constexpr int32_t kRecipEntries = 4096;
 
 extern int32_t Recip18[kRecipEntries];
 extern uint16_t Recip16[kRecipEntries];
+// Recip16 in 32-bit entries, for loops that read four bytes an entry
+extern int32_t Recip16Wide[kRecipEntries];
 
 void BuildReciprocalTables();
 

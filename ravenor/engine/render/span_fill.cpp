@@ -6,6 +6,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#endif
 
 #include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/engine/render/frame_buffer.h"
@@ -143,136 +146,249 @@ inline void PutTexel(uint32_t* cell, uint32_t old, uint32_t depth, uint32_t texe
 }
 
 
+// ---- the same rules on groups of cells ----
+//
+// The group loops are written once over a set of vector operations V: Sse2
+// (four cells, every x86-64) and Avx2 (eight cells, chosen at run time
+// where the processor has it). Both do per lane exactly what the scalar
+// rules above do.
+
 #if defined(__SSE2__)
-// ---- the same rules on four cells at a time (SSE2) ----
-
-inline __m128i Splat(uint32_t v)
+struct Sse2
 {
-    return _mm_set1_epi32(static_cast<int32_t>(v));
-}
+    using R = __m128i;
+    static constexpr int kLanes = 4;
 
-// mask ? a : b, lane by lane
-inline __m128i Select(__m128i mask, __m128i a, __m128i b)
-{
-    return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
-}
-
-// The low 32 bits of each lane's product q x v, for q below 2^16: q times
-// v's low half (both halves of that product) plus q times v's high half,
-// shifted up.
-inline __m128i MulLowBy16(__m128i q, __m128i v)
-{
-    const __m128i both = _mm_or_si128(q, _mm_slli_epi32(q, 16));
-    return _mm_add_epi32(_mm_mullo_epi16(both, v), _mm_slli_epi32(_mm_mulhi_epu16(both, v), 16));
-}
-
-// table[index] of a 16-bit table for the four lanes, zero-extended; two
-// lanes are joined in a general register, so the loads do not wait on one
-// another.
-inline __m128i Gather(const uint16_t* table, __m128i index)
-{
-    const uint64_t low = static_cast<uint64_t>(_mm_cvtsi128_si64(index));
-    const uint64_t high = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(index, index)));
-    const uint64_t a = table[static_cast<uint32_t>(low)] | uint64_t{table[low >> 32]} << 32;
-    const uint64_t b = table[static_cast<uint32_t>(high)] | uint64_t{table[high >> 32]} << 32;
-    return _mm_unpacklo_epi64(_mm_cvtsi64_si128(static_cast<int64_t>(a)), _mm_cvtsi64_si128(static_cast<int64_t>(b)));
-}
-
-// The same with the four indices in the low four 16-bit lanes
-inline __m128i GatherByShortIndex(const uint16_t* table, __m128i index)
-{
-    const uint64_t at = static_cast<uint64_t>(_mm_cvtsi128_si64(index));
-    const uint64_t a = table[at & 0xFFFF] | uint64_t{table[(at >> 16) & 0xFFFF]} << 32;
-    const uint64_t b = table[(at >> 32) & 0xFFFF] | uint64_t{table[at >> 48]} << 32;
-    return _mm_unpacklo_epi64(_mm_cvtsi64_si128(static_cast<int64_t>(a)), _mm_cvtsi64_si128(static_cast<int64_t>(b)));
-}
-
-// Four pixels' start values from one and its step: v, v + s, v + 2s, v + 3s
-inline __m128i Ramp(uint32_t v, uint32_t step)
-{
-    return _mm_set_epi32(static_cast<int32_t>(v + 3 * step), static_cast<int32_t>(v + 2 * step),
-                         static_cast<int32_t>(v + step), static_cast<int32_t>(v));
-}
-
-inline __m128i HalfFields4(__m128i t, __m128i o)
-{
-    return _mm_add_epi32(_mm_and_si128(t, o), _mm_srli_epi32(_mm_and_si128(_mm_xor_si128(t, o), Splat(0xF7DE)), 1));
-}
-
-inline __m128i AddFields4(__m128i t, __m128i o)
-{
-    const __m128i rbMask = Splat(0xF81F), gMask = Splat(kGreen);
-    __m128i rb = _mm_add_epi32(_mm_and_si128(t, rbMask), _mm_and_si128(o, rbMask));
-    __m128i g = _mm_add_epi32(_mm_and_si128(t, gMask), _mm_and_si128(o, gMask));
-    const __m128i rbCarry = _mm_and_si128(rb, Splat(0x10020));
-    const __m128i gCarry = _mm_and_si128(g, Splat(0x0800));
-    rb = _mm_and_si128(_mm_or_si128(rb, _mm_sub_epi32(rbCarry, _mm_srli_epi32(rbCarry, 5))), rbMask);
-    g = _mm_and_si128(_mm_or_si128(g, _mm_sub_epi32(gCarry, _mm_srli_epi32(gCarry, 6))), gMask);
-    return _mm_or_si128(rb, g);
-}
-
-inline __m128i CoarseFields4(__m128i t, __m128i o)
-{
-    return _mm_srli_epi32(_mm_add_epi32(_mm_and_si128(t, Splat(0x3FE0)), _mm_and_si128(o, Splat(0x3FFF))), 1);
-}
-
-// The fog of FogFade::Apply on four texels at their depths; FitsSixteenBits
-// must hold. floor(c x f / 2^b) for a field c is the high half of
-// (2c) x (f << (15 - b)).
-struct FogFade4
-{
-    explicit FogFade4(const FogFade& fog)
-        : start(_mm_set1_epi32(fog.start)), factor(_mm_set1_epi32(fog.factor)),
-          scale(_mm_cvtsi32_si128(15 - fog.shift))
+    static R Load(const uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+    static void Store(uint32_t* p, R v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+    static R Splat(uint32_t v) { return _mm_set1_epi32(static_cast<int32_t>(v)); }
+    // v, v + step, v + 2 step, ...
+    static R Ramp(uint32_t v, uint32_t step)
     {
+        return _mm_set_epi32(static_cast<int32_t>(v + 3 * step), static_cast<int32_t>(v + 2 * step),
+                             static_cast<int32_t>(v + step), static_cast<int32_t>(v));
+    }
+    static uint32_t First(R v) { return static_cast<uint32_t>(_mm_cvtsi128_si32(v)); }
+    static R Add(R a, R b) { return _mm_add_epi32(a, b); }
+    static R Sub(R a, R b) { return _mm_sub_epi32(a, b); }
+    static R And(R a, R b) { return _mm_and_si128(a, b); }
+    static R AndNot(R a, R b) { return _mm_andnot_si128(a, b); } // ~a & b
+    static R Or(R a, R b) { return _mm_or_si128(a, b); }
+    static R Xor(R a, R b) { return _mm_xor_si128(a, b); }
+    static R IsZero(R a) { return _mm_cmpeq_epi32(a, _mm_setzero_si128()); }
+    template <int N> static R ShiftRight(R a) { return _mm_srli_epi32(a, N); }
+    template <int N> static R ShiftRightSigned(R a) { return _mm_srai_epi32(a, N); }
+    template <int N> static R ShiftLeft(R a) { return _mm_slli_epi32(a, N); }
+    // mask ? a : b, lane by lane
+    static R Select(R mask, R a, R b) { return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b)); }
+    static bool Any(R mask) { return _mm_movemask_epi8(mask) != 0; }
+    // Unsigned depth < cell
+    static R Passes(R depth, R old)
+    {
+        const R bias = Splat(0x80000000u);
+        return _mm_cmplt_epi32(_mm_xor_si128(depth, bias), _mm_xor_si128(old, bias));
     }
 
-    __m128i Apply(__m128i texel, __m128i depth) const
+    // table[index] of a 16-bit table, zero-extended; two lanes are joined
+    // in a general register so that the loads do not wait on one another.
+    static R Gather(const uint16_t* table, R index)
     {
-        const __m128i beyond = _mm_cmpgt_epi32(depth, start);
-        // A0 - min(A0, into) as one saturated 16-bit difference: both are
-        // below 2^16 and their high halves are 0.
-        const __m128i into = _mm_srli_epi32(_mm_sub_epi32(depth, start), 16);
-        const __m128i f = _mm_sll_epi32(_mm_subs_epu16(factor, into), scale);
-        const __m128i r = _mm_mulhi_epu16(_mm_and_si128(_mm_srli_epi32(texel, 10), Splat(0x3E)), f);
-        const __m128i g = _mm_mulhi_epu16(_mm_and_si128(_mm_srli_epi32(texel, 4), Splat(0x7E)), f);
-        const __m128i b = _mm_mulhi_epu16(_mm_and_si128(_mm_slli_epi32(texel, 1), Splat(0x3E)), f);
-        const __m128i faded = _mm_or_si128(_mm_or_si128(_mm_slli_epi32(r, 11), _mm_slli_epi32(g, 5)), b);
-        return Select(beyond, faded, texel);
+        const uint64_t low = static_cast<uint64_t>(_mm_cvtsi128_si64(index));
+        const uint64_t high = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(index, index)));
+        return Join(table[static_cast<uint32_t>(low)] | uint64_t{table[low >> 32]} << 32,
+                    table[static_cast<uint32_t>(high)] | uint64_t{table[high >> 32]} << 32);
+    }
+    static R Join(uint64_t a, uint64_t b)
+    {
+        return _mm_unpacklo_epi64(_mm_cvtsi64_si128(static_cast<int64_t>(a)), _mm_cvtsi64_si128(static_cast<int64_t>(b)));
+    }
+    // Texels of the texture at the indices (any texture)
+    static R Texels(const uint16_t* pixels, R index) { return Gather(pixels, index); }
+
+    // Recip16 at W >> 8 limited to the table: the index saturated to 16
+    // bits keeps its side of 0 and 4095.
+    static R Recip(R w)
+    {
+        R at = _mm_srai_epi32(w, 8);
+        at = _mm_packs_epi32(at, at);
+        at = _mm_min_epi16(_mm_max_epi16(at, _mm_setzero_si128()), _mm_set1_epi16(kRecipEntries - 1));
+        const uint64_t i = static_cast<uint64_t>(_mm_cvtsi128_si64(at));
+        return Join(Recip16[i & 0xFFFF] | uint64_t{Recip16[(i >> 16) & 0xFFFF]} << 32,
+                    Recip16[(i >> 32) & 0xFFFF] | uint64_t{Recip16[i >> 48]} << 32);
+    }
+    // The low 32 bits of q x v for q below 2^16: q times v's low half (both
+    // halves of that product) plus q times v's high half, shifted up.
+    static R MulLow(R q, R v)
+    {
+        const R both = _mm_or_si128(q, _mm_slli_epi32(q, 16));
+        return _mm_add_epi32(_mm_mullo_epi16(both, v), _mm_slli_epi32(_mm_mulhi_epu16(both, v), 16));
     }
 
-    __m128i start;
-    __m128i factor;
-    __m128i scale;
+    // The fog of FogFade::Apply (FitsSixteenBits must hold): floor(c x f /
+    // 2^b) for a field c is the high half of (2c) x (f << (15 - b)).
+    struct Fog
+    {
+        static bool Fits(const FogFade& fog) { return fog.FitsSixteenBits(); }
+        explicit Fog(const FogFade& fog)
+            : start(_mm_set1_epi32(fog.start)), factor(_mm_set1_epi32(fog.factor)),
+              scale(_mm_cvtsi32_si128(15 - fog.shift))
+        {
+        }
+        R Apply(R texel, R depth) const
+        {
+            const R beyond = _mm_cmpgt_epi32(depth, start);
+            // A0 - min(A0, into) as one saturated 16-bit difference: both
+            // are below 2^16 and their high halves are 0.
+            const R into = _mm_srli_epi32(_mm_sub_epi32(depth, start), 16);
+            const R f = _mm_sll_epi32(_mm_subs_epu16(factor, into), scale);
+            const R r = _mm_mulhi_epu16(_mm_and_si128(_mm_srli_epi32(texel, 10), Splat(0x3E)), f);
+            const R g = _mm_mulhi_epu16(_mm_and_si128(_mm_srli_epi32(texel, 4), Splat(0x7E)), f);
+            const R b = _mm_mulhi_epu16(_mm_and_si128(_mm_slli_epi32(texel, 1), Splat(0x3E)), f);
+            return Select(beyond, _mm_or_si128(_mm_or_si128(_mm_slli_epi32(r, 11), _mm_slli_epi32(g, 5)), b), texel);
+        }
+        R start, factor, scale;
+    };
 };
+#endif
 
-// Writes four texels by P where 'pass' is set; 'depth' is the pixels'
-// 16.16 depth.
-template <Put P>
-inline void PutTexels(uint32_t* cell, __m128i old, __m128i pass, __m128i depth, __m128i texel)
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define SPAN_AVX2 1
+// The group helpers take eight-cell vectors as values; they are always
+// inlined into the loops made for AVX2, so no call passes one.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
+#define SPAN_AVX2_TARGET __attribute__((target("avx2")))
+
+struct Avx2
 {
+    using R = __m256i;
+    static constexpr int kLanes = 8;
+
+    SPAN_AVX2_TARGET static R Load(const uint32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const R*>(p)); }
+    SPAN_AVX2_TARGET static void Store(uint32_t* p, R v) { _mm256_storeu_si256(reinterpret_cast<R*>(p), v); }
+    SPAN_AVX2_TARGET static R Splat(uint32_t v) { return _mm256_set1_epi32(static_cast<int32_t>(v)); }
+    SPAN_AVX2_TARGET static R Ramp(uint32_t v, uint32_t step)
+    {
+        return _mm256_add_epi32(Splat(v), _mm256_mullo_epi32(Splat(step), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
+    }
+    SPAN_AVX2_TARGET static uint32_t First(R v)
+    {
+        return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm256_castsi256_si128(v)));
+    }
+    SPAN_AVX2_TARGET static R Add(R a, R b) { return _mm256_add_epi32(a, b); }
+    SPAN_AVX2_TARGET static R Sub(R a, R b) { return _mm256_sub_epi32(a, b); }
+    SPAN_AVX2_TARGET static R And(R a, R b) { return _mm256_and_si256(a, b); }
+    SPAN_AVX2_TARGET static R AndNot(R a, R b) { return _mm256_andnot_si256(a, b); }
+    SPAN_AVX2_TARGET static R Or(R a, R b) { return _mm256_or_si256(a, b); }
+    SPAN_AVX2_TARGET static R Xor(R a, R b) { return _mm256_xor_si256(a, b); }
+    SPAN_AVX2_TARGET static R IsZero(R a) { return _mm256_cmpeq_epi32(a, _mm256_setzero_si256()); }
+    template <int N> SPAN_AVX2_TARGET static R ShiftRight(R a) { return _mm256_srli_epi32(a, N); }
+    template <int N> SPAN_AVX2_TARGET static R ShiftRightSigned(R a) { return _mm256_srai_epi32(a, N); }
+    template <int N> SPAN_AVX2_TARGET static R ShiftLeft(R a) { return _mm256_slli_epi32(a, N); }
+    SPAN_AVX2_TARGET static R Select(R mask, R a, R b) { return _mm256_blendv_epi8(b, a, mask); }
+    SPAN_AVX2_TARGET static bool Any(R mask) { return _mm256_movemask_epi8(mask) != 0; }
+    SPAN_AVX2_TARGET static R Passes(R depth, R old)
+    {
+        const R bias = Splat(0x80000000u);
+        return _mm256_cmpgt_epi32(_mm256_xor_si256(old, bias), _mm256_xor_si256(depth, bias));
+    }
+
+    // Texels of a texture with an even number of pixels (every frame
+    // then starts on an even texel): the 32-bit pair holding the texel is
+    // gathered, never a byte outside the pixels, and the texel shifted down.
+    SPAN_AVX2_TARGET static R Texels(const uint16_t* pixels, R index)
+    {
+        const R pairs = _mm256_i32gather_epi32(reinterpret_cast<const int*>(pixels), _mm256_srli_epi32(index, 1), 4);
+        const R shift = _mm256_slli_epi32(_mm256_and_si256(index, Splat(1)), 4);
+        return _mm256_and_si256(_mm256_srlv_epi32(pairs, shift), Splat(0xFFFF));
+    }
+    SPAN_AVX2_TARGET static R Recip(R w)
+    {
+        const R at = _mm256_min_epi32(_mm256_max_epi32(_mm256_srai_epi32(w, 8), _mm256_setzero_si256()),
+                                      Splat(kRecipEntries - 1));
+        return _mm256_i32gather_epi32(Recip16Wide, at, 4);
+    }
+    SPAN_AVX2_TARGET static R MulLow(R q, R v) { return _mm256_mullo_epi32(q, v); }
+
+    // The fog of FogFade::Apply as written, with 32-bit products.
+    struct Fog
+    {
+        static bool Fits(const FogFade& fog) { return fog.shift >= 0 && fog.shift < 32; }
+        SPAN_AVX2_TARGET explicit Fog(const FogFade& fog)
+            : start(_mm256_set1_epi32(fog.start)), factor(_mm256_set1_epi32(fog.factor)),
+              shift(_mm_cvtsi32_si128(fog.shift))
+        {
+        }
+        SPAN_AVX2_TARGET R Apply(R texel, R depth) const
+        {
+            const R beyond = _mm256_cmpgt_epi32(depth, start);
+            const R into = _mm256_srli_epi32(_mm256_sub_epi32(depth, start), 16);
+            const R f = _mm256_sub_epi32(factor, _mm256_min_epi32(factor, into));
+            auto field = [&](uint32_t mask) SPAN_AVX2_TARGET {
+                const R m = Splat(mask);
+                return _mm256_and_si256(_mm256_srl_epi32(_mm256_mullo_epi32(_mm256_and_si256(texel, m), f), shift), m);
+            };
+            return Select(beyond, _mm256_or_si256(_mm256_or_si256(field(kRed), field(kGreen)), field(kBlue)), texel);
+        }
+        R start, factor;
+        __m128i shift;
+    };
+};
+#else
+#define SPAN_AVX2_TARGET
+#endif
+
+#if defined(__SSE2__)
+// The pixel rules of PutTexel on a group of cells
+template <class V>
+[[gnu::always_inline]] inline typename V::R HalfFieldsOf(typename V::R t, typename V::R o)
+{
+    return V::Add(V::And(t, o), V::template ShiftRight<1>(V::And(V::Xor(t, o), V::Splat(0xF7DE))));
+}
+
+template <class V>
+[[gnu::always_inline]] inline typename V::R AddFieldsOf(typename V::R t, typename V::R o)
+{
+    using R = typename V::R;
+    const R rbMask = V::Splat(0xF81F), gMask = V::Splat(kGreen);
+    R rb = V::Add(V::And(t, rbMask), V::And(o, rbMask));
+    R g = V::Add(V::And(t, gMask), V::And(o, gMask));
+    const R rbCarry = V::And(rb, V::Splat(0x10020));
+    const R gCarry = V::And(g, V::Splat(0x0800));
+    rb = V::And(V::Or(rb, V::Sub(rbCarry, V::template ShiftRight<5>(rbCarry))), rbMask);
+    g = V::And(V::Or(g, V::Sub(gCarry, V::template ShiftRight<6>(gCarry))), gMask);
+    return V::Or(rb, g);
+}
+
+template <class V>
+[[gnu::always_inline]] inline typename V::R CoarseFieldsOf(typename V::R t, typename V::R o)
+{
+    return V::template ShiftRight<1>(V::Add(V::And(t, V::Splat(0x3FE0)), V::And(o, V::Splat(0x3FFF))));
+}
+
+// Writes a group's texels by P where 'pass' is set; 'depth' is the pixels'
+// 16.16 depth.
+template <class V, Put P>
+[[gnu::always_inline]] inline void PutTexels(uint32_t* cell, typename V::R old, typename V::R pass, typename V::R depth,
+                      typename V::R texel)
+{
+    using R = typename V::R;
     constexpr bool keyed = P == Put::Key || P == Put::HalfKey || P == Put::AddKey || P == Put::CoarseKey;
     if constexpr (keyed)
-        pass = _mm_andnot_si128(_mm_cmpeq_epi32(texel, _mm_setzero_si128()), pass);
-    const __m128i high = Splat(0xFFFF0000u);
-    const __m128i colour = _mm_andnot_si128(high, old);
-    __m128i out;
+        pass = V::AndNot(V::IsZero(texel), pass);
+    const R high = V::Splat(0xFFFF0000u);
+    const R colour = V::AndNot(high, old);
+    R out;
     if constexpr (P == Put::Opaque || P == Put::Key)
-        out = _mm_or_si128(_mm_and_si128(depth, high), texel);
+        out = V::Or(V::And(depth, high), texel);
     else if constexpr (P == Put::Half || P == Put::HalfKey)
-        out = _mm_or_si128(_mm_and_si128(old, high), HalfFields4(texel, colour));
+        out = V::Or(V::And(old, high), HalfFieldsOf<V>(texel, colour));
     else if constexpr (P == Put::AddKey)
-        out = _mm_or_si128(_mm_and_si128(old, high), AddFields4(texel, colour));
+        out = V::Or(V::And(old, high), AddFieldsOf<V>(texel, colour));
     else
-        out = _mm_or_si128(_mm_and_si128(old, high), CoarseFields4(texel, colour));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(cell), Select(pass, out, old));
-}
-
-// Unsigned depth < cell, lane by lane
-inline __m128i DepthPasses(__m128i depth, __m128i old)
-{
-    const __m128i bias = Splat(0x80000000u);
-    return _mm_cmplt_epi32(_mm_xor_si128(depth, bias), _mm_xor_si128(old, bias));
+        out = V::Or(V::And(old, high), CoarseFieldsOf<V>(texel, colour));
+    V::Store(cell, V::Select(pass, out, old));
 }
 #endif
 
@@ -286,37 +402,44 @@ struct AffineRun
     uint32_t uMask, vMask;
 };
 
-template <Put P, bool Fog>
-void AffineLoop(uint32_t* cell, uint32_t* end, AffineRun r, FogFade fog)
-{
 #if defined(__SSE2__)
-    if (!Fog || fog.FitsSixteenBits())
+// Whole groups of cells from 'cell' on; 'cell' and 'r' are left at the rest.
+template <class V, Put P, bool Fog>
+[[gnu::always_inline]] inline void AffineGroups(uint32_t*& cell, uint32_t* end, AffineRun& r, const FogFade& fog)
+{
+    using R = typename V::R;
+    constexpr int n = V::kLanes;
+    if (Fog && !V::Fog::Fits(fog))
+        return;
+    const typename V::Fog fade(fog);
+    R u = V::Ramp(r.u, r.du), v = V::Ramp(r.v, r.dv), d = V::Ramp(r.d, r.dd);
+    const R du = V::Splat(n * r.du), dv = V::Splat(n * r.dv), dd = V::Splat(n * r.dd);
+    const R uMask = V::Splat(r.uMask), vMask = V::Splat(r.vMask);
+    for (; end - cell >= n; cell += n)
     {
-        const FogFade4 fog4(fog);
-        __m128i u = Ramp(r.u, r.du), v = Ramp(r.v, r.dv), d = Ramp(r.d, r.dd);
-        const __m128i du = Splat(4 * r.du), dv = Splat(4 * r.dv), dd = Splat(4 * r.dd);
-        const __m128i uMask = Splat(r.uMask), vMask = Splat(r.vMask);
-        for (; end - cell >= 4; cell += 4)
+        const R old = V::Load(cell);
+        const R pass = V::Passes(d, old);
+        if (V::Any(pass))
         {
-            const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cell));
-            const __m128i pass = DepthPasses(d, old);
-            if (_mm_movemask_epi8(pass) != 0)
-            {
-                const __m128i index = _mm_srli_epi32(_mm_add_epi32(_mm_and_si128(u, uMask), _mm_and_si128(v, vMask)), 16);
-                __m128i texel = Gather(r.pixels, index);
-                if constexpr (Fog)
-                    texel = fog4.Apply(texel, d);
-                PutTexels<P>(cell, old, pass, d, texel);
-            }
-            u = _mm_add_epi32(u, du);
-            v = _mm_add_epi32(v, dv);
-            d = _mm_add_epi32(d, dd);
+            const R index = V::template ShiftRight<16>(V::Add(V::And(u, uMask), V::And(v, vMask)));
+            R texel = V::Texels(r.pixels, index);
+            if constexpr (Fog)
+                texel = fade.Apply(texel, d);
+            PutTexels<V, P>(cell, old, pass, d, texel);
         }
-        r.u = static_cast<uint32_t>(_mm_cvtsi128_si32(u));
-        r.v = static_cast<uint32_t>(_mm_cvtsi128_si32(v));
-        r.d = static_cast<uint32_t>(_mm_cvtsi128_si32(d));
+        u = V::Add(u, du);
+        v = V::Add(v, dv);
+        d = V::Add(d, dd);
     }
+    r.u = V::First(u);
+    r.v = V::First(v);
+    r.d = V::First(d);
+}
 #endif
+
+template <Put P, bool Fog>
+[[gnu::always_inline]] inline void AffineRest(uint32_t* cell, uint32_t* end, AffineRun& r, const FogFade& fog)
+{
     for (; cell != end; ++cell)
     {
         const uint32_t old = *cell;
@@ -333,16 +456,41 @@ void AffineLoop(uint32_t* cell, uint32_t* end, AffineRun r, FogFade fog)
     }
 }
 
+template <Put P, bool Fog>
+void AffineLoop(uint32_t* cell, uint32_t* end, AffineRun r, FogFade fog)
+{
+#if defined(__SSE2__)
+    AffineGroups<Sse2, P, Fog>(cell, end, r, fog);
+#endif
+    AffineRest<P, Fog>(cell, end, r, fog);
+}
+
+#if defined(SPAN_AVX2)
+template <Put P, bool Fog>
+SPAN_AVX2_TARGET void AffineLoopAvx2(uint32_t* cell, uint32_t* end, AffineRun r, FogFade fog)
+{
+    AffineGroups<Avx2, P, Fog>(cell, end, r, fog);
+    AffineGroups<Sse2, P, Fog>(cell, end, r, fog);
+    AffineRest<P, Fog>(cell, end, r, fog);
+}
+#endif
+
 using AffineLoopFn = void (*)(uint32_t*, uint32_t*, AffineRun, FogFade);
 
 // By draw mode, without and with fog (only modes 0 and 1 are fogged).
-constexpr AffineLoopFn kAffineLoops[5][2] = {
-    {AffineLoop<Put::Opaque, false>, AffineLoop<Put::Opaque, true>},
-    {AffineLoop<Put::Key, false>, AffineLoop<Put::Key, true>},
-    {AffineLoop<Put::Half, false>, AffineLoop<Put::Half, false>},
-    {AffineLoop<Put::HalfKey, false>, AffineLoop<Put::HalfKey, false>},
-    {AffineLoop<Put::AddKey, false>, AffineLoop<Put::AddKey, false>},
-};
+#define SPAN_AFFINE_TABLE(loop)                                                                                        \
+    {                                                                                                                  \
+        {loop<Put::Opaque, false>, loop<Put::Opaque, true>}, {loop<Put::Key, false>, loop<Put::Key, true>},            \
+            {loop<Put::Half, false>, loop<Put::Half, false>}, {loop<Put::HalfKey, false>, loop<Put::HalfKey, false>},  \
+        {                                                                                                              \
+            loop<Put::AddKey, false>, loop<Put::AddKey, false>                                                         \
+        }                                                                                                              \
+    }
+
+constexpr AffineLoopFn kAffineLoops[5][2] = SPAN_AFFINE_TABLE(AffineLoop);
+#if defined(SPAN_AVX2)
+constexpr AffineLoopFn kAffineLoopsAvx2[5][2] = SPAN_AFFINE_TABLE(AffineLoopAvx2);
+#endif
 
 // One perspective span's pixels: W, U, V and depth at the first, their steps.
 struct PerspectiveRun
@@ -355,47 +503,45 @@ struct PerspectiveRun
     uint32_t uMask, vMask;
 };
 
-template <Put P>
-void PerspectiveLoop(uint32_t* cell, uint32_t* end, PerspectiveRun r)
-{
 #if defined(__SSE2__)
+template <class V, Put P>
+[[gnu::always_inline]] inline void PerspectiveGroups(uint32_t*& cell, uint32_t* end, PerspectiveRun& r)
+{
+    using R = typename V::R;
+    constexpr uint32_t n = V::kLanes;
+    const auto bits = [](int32_t v) { return static_cast<uint32_t>(v); };
+    R w = V::Ramp(bits(r.w), bits(r.dw)), u = V::Ramp(bits(r.u), bits(r.du)), v = V::Ramp(bits(r.v), bits(r.dv));
+    R d = V::Ramp(r.d, r.dd);
+    const R dw = V::Splat(n * bits(r.dw)), du = V::Splat(n * bits(r.du)), dv = V::Splat(n * bits(r.dv));
+    const R dd = V::Splat(n * r.dd);
+    const R uMask = V::Splat(r.uMask), vMask = V::Splat(r.vMask);
+    for (; end - cell >= static_cast<ptrdiff_t>(n); cell += n)
     {
-        const auto step = [](int32_t v) { return static_cast<uint32_t>(v); };
-        __m128i w = Ramp(step(r.w), step(r.dw)), u = Ramp(step(r.u), step(r.du)), v = Ramp(step(r.v), step(r.dv));
-        __m128i d = Ramp(r.d, r.dd);
-        const __m128i dw = Splat(4 * step(r.dw)), du = Splat(4 * step(r.du)), dv = Splat(4 * step(r.dv));
-        const __m128i dd = Splat(4 * r.dd);
-        const __m128i uMask = Splat(r.uMask), vMask = Splat(r.vMask);
-        const __m128i last = _mm_set1_epi16(kRecipEntries - 1);
-        for (; end - cell >= 4; cell += 4)
+        const R old = V::Load(cell);
+        const R pass = V::Passes(d, old);
+        if (V::Any(pass))
         {
-            const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cell));
-            const __m128i pass = DepthPasses(d, old);
-            if (_mm_movemask_epi8(pass) != 0)
-            {
-                // Recip16 at W >> 8 limited to the table: the index
-                // saturated to 16 bits keeps its side of 0 and 4095.
-                __m128i at = _mm_srai_epi32(w, 8);
-                at = _mm_packs_epi32(at, at);
-                at = _mm_min_epi16(_mm_max_epi16(at, _mm_setzero_si128()), last);
-                const __m128i q = GatherByShortIndex(Recip16, at);
-                const __m128i tu = MulLowBy16(q, _mm_srai_epi32(u, 10));
-                const __m128i tv = MulLowBy16(q, _mm_srai_epi32(v, 6));
-                const __m128i index =
-                    _mm_srli_epi32(_mm_add_epi32(_mm_and_si128(tu, uMask), _mm_and_si128(tv, vMask)), 16);
-                PutTexels<P>(cell, old, pass, d, Gather(r.pixels, index));
-            }
-            w = _mm_add_epi32(w, dw);
-            u = _mm_add_epi32(u, du);
-            v = _mm_add_epi32(v, dv);
-            d = _mm_add_epi32(d, dd);
+            const R q = V::Recip(w);
+            const R tu = V::MulLow(q, V::template ShiftRightSigned<10>(u));
+            const R tv = V::MulLow(q, V::template ShiftRightSigned<6>(v));
+            const R index = V::template ShiftRight<16>(V::Add(V::And(tu, uMask), V::And(tv, vMask)));
+            PutTexels<V, P>(cell, old, pass, d, V::Texels(r.pixels, index));
         }
-        r.w = _mm_cvtsi128_si32(w);
-        r.u = _mm_cvtsi128_si32(u);
-        r.v = _mm_cvtsi128_si32(v);
-        r.d = static_cast<uint32_t>(_mm_cvtsi128_si32(d));
+        w = V::Add(w, dw);
+        u = V::Add(u, du);
+        v = V::Add(v, dv);
+        d = V::Add(d, dd);
     }
+    r.w = static_cast<int32_t>(V::First(w));
+    r.u = static_cast<int32_t>(V::First(u));
+    r.v = static_cast<int32_t>(V::First(v));
+    r.d = V::First(d);
+}
 #endif
+
+template <Put P>
+[[gnu::always_inline]] inline void PerspectiveRest(uint32_t* cell, uint32_t* end, PerspectiveRun& r)
+{
     for (; cell != end; ++cell)
     {
         const uint32_t old = *cell;
@@ -413,12 +559,56 @@ void PerspectiveLoop(uint32_t* cell, uint32_t* end, PerspectiveRun r)
     }
 }
 
+template <Put P>
+void PerspectiveLoop(uint32_t* cell, uint32_t* end, PerspectiveRun r)
+{
+#if defined(__SSE2__)
+    PerspectiveGroups<Sse2, P>(cell, end, r);
+#endif
+    PerspectiveRest<P>(cell, end, r);
+}
+
+#if defined(SPAN_AVX2)
+template <Put P>
+SPAN_AVX2_TARGET void PerspectiveLoopAvx2(uint32_t* cell, uint32_t* end, PerspectiveRun r)
+{
+    PerspectiveGroups<Avx2, P>(cell, end, r);
+    PerspectiveGroups<Sse2, P>(cell, end, r);
+    PerspectiveRest<P>(cell, end, r);
+}
+#endif
+
 using PerspectiveLoopFn = void (*)(uint32_t*, uint32_t*, PerspectiveRun);
 
-constexpr PerspectiveLoopFn kPerspectiveLoops[5] = {
-    PerspectiveLoop<Put::Opaque>, PerspectiveLoop<Put::Key>, PerspectiveLoop<Put::Coarse>,
-    PerspectiveLoop<Put::CoarseKey>, PerspectiveLoop<Put::CoarseKey>,
-};
+#define SPAN_PERSPECTIVE_TABLE(loop)                                                                                   \
+    {                                                                                                                  \
+        loop<Put::Opaque>, loop<Put::Key>, loop<Put::Coarse>, loop<Put::CoarseKey>, loop<Put::CoarseKey>               \
+    }
+
+constexpr PerspectiveLoopFn kPerspectiveLoops[5] = SPAN_PERSPECTIVE_TABLE(PerspectiveLoop);
+#if defined(SPAN_AVX2)
+constexpr PerspectiveLoopFn kPerspectiveLoopsAvx2[5] = SPAN_PERSPECTIVE_TABLE(PerspectiveLoopAvx2);
+#endif
+
+// Whether the eight-cell loops run (the processor has AVX2, and tests have
+// not asked for the four-cell ones).
+bool WideAvailable()
+{
+#if defined(SPAN_AVX2)
+    return __builtin_cpu_supports("avx2") != 0;
+#else
+    return false;
+#endif
+}
+
+bool g_wideSpans = WideAvailable();
+
+// The eight-cell loops read texels in pairs: the texture needs an even
+// number of pixels.
+bool WideFor(const TexImage& tex)
+{
+    return g_wideSpans && (tex.width * tex.height) % 2 == 0;
+}
 
 // The flat span: a grey from the shade (draw mode 0) or the colour blended.
 // The grey of a shade: (shade >> 16) x 31 / 1024 limited to 0..31. The
@@ -429,13 +619,14 @@ void FlatLoop(uint32_t* cell, uint32_t* end, int32_t s, int32_t ds, uint32_t d, 
 {
 #if defined(__SSE2__)
     {
-        __m128i shade = Ramp(static_cast<uint32_t>(s), static_cast<uint32_t>(ds)), depth = Ramp(d, dd);
-        const __m128i shadeStep = Splat(4 * static_cast<uint32_t>(ds)), depthStep = Splat(4 * dd);
-        const __m128i high = Splat(0xFFFF0000u), colours = Splat(colour), zero = _mm_setzero_si128();
+        using V = Sse2;
+        __m128i shade = V::Ramp(static_cast<uint32_t>(s), static_cast<uint32_t>(ds)), depth = V::Ramp(d, dd);
+        const __m128i shadeStep = V::Splat(4 * static_cast<uint32_t>(ds)), depthStep = V::Splat(4 * dd);
+        const __m128i high = V::Splat(0xFFFF0000u), colours = V::Splat(colour), zero = _mm_setzero_si128();
         for (; end - cell >= 4; cell += 4)
         {
-            const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cell));
-            const __m128i pass = DepthPasses(depth, old);
+            const __m128i old = V::Load(cell);
+            const __m128i pass = V::Passes(depth, old);
             __m128i out;
             if constexpr (Grey)
             {
@@ -448,9 +639,9 @@ void FlatLoop(uint32_t* cell, uint32_t* end, int32_t s, int32_t ds, uint32_t d, 
             }
             else
             {
-                out = _mm_or_si128(_mm_and_si128(old, high), HalfFields4(colours, _mm_andnot_si128(high, old)));
+                out = _mm_or_si128(_mm_and_si128(old, high), HalfFieldsOf<V>(colours, _mm_andnot_si128(high, old)));
             }
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(cell), Select(pass, out, old));
+            V::Store(cell, V::Select(pass, out, old));
             shade = _mm_add_epi32(shade, shadeStep);
             depth = _mm_add_epi32(depth, depthStep);
         }
@@ -485,6 +676,13 @@ void SetSpanFog(int32_t farDistance, int32_t shift)
     g_spanFog.shift = shift;
     g_spanFog.factor = 1 << shift;
     g_spanFog.start = WrapMul(-(1 << shift) - farDistance - 300, 0x10000);
+}
+
+bool UseWideSpans(bool on)
+{
+    const bool was = g_wideSpans;
+    g_wideSpans = on && WideAvailable();
+    return was;
 }
 
 void ClearSpanFog()
@@ -533,6 +731,10 @@ void DrawSpanAffine(int32_t u0, int32_t v0, int32_t u1, int32_t v1, int32_t xs, 
                       tex.vMask};
     const bool fogged = d0 > g_spanFog.start || d1 > g_spanFog.start;
     uint32_t* cells = g_frame + row * kFrameWidth;
+#if defined(SPAN_AVX2)
+    if (WideFor(tex))
+        return kAffineLoopsAvx2[tex.drawMode][fogged](cells + c.begin, cells + c.end, r, FogFade(g_spanFog));
+#endif
     kAffineLoops[tex.drawMode][fogged](cells + c.begin, cells + c.end, r, FogFade(g_spanFog));
 }
 
@@ -559,6 +761,10 @@ void DrawSpanPerspective(const PerspectiveEnd& a, const PerspectiveEnd& b, int32
                            tex.uMask,
                            tex.vMask};
     uint32_t* cells = g_frame + row * kFrameWidth;
+#if defined(SPAN_AVX2)
+    if (WideFor(tex))
+        return kPerspectiveLoopsAvx2[tex.drawMode](cells + c.begin, cells + c.end, r);
+#endif
     kPerspectiveLoops[tex.drawMode](cells + c.begin, cells + c.end, r);
 }
 

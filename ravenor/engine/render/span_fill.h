@@ -21,6 +21,11 @@ struct SpanFog
 };
 extern SpanFog g_spanFog;
 
+// Spans run eight cells at a time where the processor can (AVX2), else
+// four (SSE2); both draw the same pixels. UseWideSpans(false) keeps to four
+// (tests draw both ways); it answers the setting it replaced.
+bool UseWideSpans(bool on);
+
 // Fog start (-(2^shift) - far - 300) << 16 for a far distance (negative)
 void SetSpanFog(int32_t farDistance, int32_t shift);
 // No fog at all

@@ -205,7 +205,11 @@ TEST_F(Rasteriser, PerspectiveDrawModesBlendOnTheCoarseMasks)
         EXPECT_EQ(OnePixelPerspective(mode, 0xFFFF, 0x00200000, 50 << 16), 0x00200000u) << mode;
 }
 
-TEST_F(Rasteriser, EveryDrawModesSpansMatchTheirPinnedFrames)
+namespace {
+
+// Every mode of every filler over patterned frames against the frames the
+// per-pixel loops drew ('way' names the loops in use).
+void ExpectPinnedSpans(const char* way)
 {
     // 16 x 8 texels with holes (texel 0) for the keyed modes
     auto texel = [](uint32_t x, uint32_t y) {
@@ -233,7 +237,7 @@ TEST_F(Rasteriser, EveryDrawModesSpansMatchTheirPinnedFrames)
                 DrawSpanAffine(row * 4099, row << 18, (row * 4099) + (300 << 16), (row + 9) << 20, xs, xe, row,
                                d0 << 16, d1 << 16, tex);
             });
-            EXPECT_EQ(FrameHash(), affine[fog][mode]) << "affine mode " << mode << " fog " << fog;
+            EXPECT_EQ(FrameHash(), affine[fog][mode]) << way << " affine mode " << mode << " fog " << fog;
         }
         ClearSpanFog();
         PatternSpans([&](int32_t row, int32_t xs, int32_t xe, int32_t d0, int32_t d1) {
@@ -243,20 +247,37 @@ TEST_F(Rasteriser, EveryDrawModesSpansMatchTheirPinnedFrames)
             const PerspectiveEnd b{r1 << 8, (row * 5 + 700) * r1, (((row + 50) * 16 * 16) >> 4) * r1};
             DrawSpanPerspective(a, b, xs, xe, row, d0 << 16, d1 << 16, tex);
         });
-        EXPECT_EQ(FrameHash(), perspective[mode]) << "perspective mode " << mode;
+        EXPECT_EQ(FrameHash(), perspective[mode]) << way << " perspective mode " << mode;
     }
     for (uint32_t mode : {kDrawOpaque, kDrawHalf})
     {
         PatternSpans([&](int32_t row, int32_t xs, int32_t xe, int32_t d0, int32_t d1) {
             DrawSpanFlat((row * 9) << 16, (1100 - row * 3) << 16, xs, xe, row, d0 << 16, d1 << 16, 0x9A5C, mode);
         });
-        EXPECT_EQ(FrameHash(), flat[mode != kDrawOpaque]) << "flat mode " << mode;
+        EXPECT_EQ(FrameHash(), flat[mode != kDrawOpaque]) << way << " flat mode " << mode;
     }
     // Shades below 0 and above full grey
     PatternSpans([&](int32_t row, int32_t xs, int32_t xe, int32_t d0, int32_t d1) {
         DrawSpanFlat((row * 37 - 4000) << 16, (3000 - row * 29) << 16, xs, xe, row, d0 << 16, d1 << 16, 0, kDrawOpaque);
     });
-    EXPECT_EQ(FrameHash(), 0x5b1c3bb4a77d5937u) << "flat shades";
+    EXPECT_EQ(FrameHash(), 0x5b1c3bb4a77d5937u) << way << " flat shades";
+}
+
+} // namespace
+
+TEST_F(Rasteriser, EveryDrawModesSpansMatchTheirPinnedFrames)
+{
+    // Eight cells at a time where the processor can, and four
+    const bool wide = UseWideSpans(true);
+    ExpectPinnedSpans("widest loops");
+    UseWideSpans(false);
+    ExpectPinnedSpans("four-cell loops");
+    UseWideSpans(wide);
+    // A texture of one texel (an odd count) keeps to the four-cell loops
+    TexImage one = MakeTexture(1, 1, kDrawOpaque, [](uint32_t, uint32_t) { return uint16_t(0x5A5A); });
+    DrawSpanAffine(0, 0, 9 << 16, 0, 3 << 16, 170 << 16, kRow, 10 << 16, 10 << 16, one);
+    for (int32_t x = 3; x < 170; ++x)
+        ASSERT_EQ(Cell(x, kRow), (10u << 16) | 0x5A5A) << x;
 }
 
 TEST_F(Rasteriser, DepthTestComparesTheWholeCell)
