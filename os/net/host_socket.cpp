@@ -49,6 +49,18 @@ struct HostOption
     int name;
 };
 
+// A failed recv or send: a blocking socket that answers EAGAIN ran out of
+// its time limit (SO_RCVTIMEO / SO_SNDTIMEO), which the device reports as a
+// time-out, not as "would block".
+int fail_transfer(int fd, int* error)
+{
+    int code = errno;
+    if ((code == EAGAIN || code == EWOULDBLOCK) && !(::fcntl(fd, F_GETFL) & O_NONBLOCK))
+        code = ETIMEDOUT;
+    errno = code;
+    return fail(error);
+}
+
 HostOption host_option(Option option)
 {
     switch (option)
@@ -63,6 +75,8 @@ HostOption host_option(Option option)
     case Option::AcceptConn: return {SOL_SOCKET, SO_ACCEPTCONN};
     case Option::Type: return {SOL_SOCKET, SO_TYPE};
     case Option::NoDelay: return {IPPROTO_TCP, TCP_NODELAY};
+    case Option::SendTimeout: return {SOL_SOCKET, SO_SNDTIMEO};
+    case Option::ReceiveTimeout: return {SOL_SOCKET, SO_RCVTIMEO};
     }
     return {SOL_SOCKET, SO_ERROR};
 }
@@ -128,7 +142,7 @@ long host_recv(int fd, void* buf, size_t len, bool peek, Endpoint* from, int* er
         r = ::recvfrom(fd, buf, len, peek ? MSG_PEEK : 0, reinterpret_cast<sockaddr*>(&a), &alen);
     while (r < 0 && errno == EINTR);
     if (r < 0)
-        return fail(error);
+        return fail_transfer(fd, error);
     if (from)
         *from = from_host(a);
     return long(r);
@@ -143,7 +157,7 @@ long host_send(int fd, const void* buf, size_t len, const Endpoint* to, int* err
     do
         r = ::sendto(fd, buf, len, MSG_NOSIGNAL, to ? reinterpret_cast<sockaddr*>(&a) : nullptr, to ? sizeof a : 0);
     while (r < 0 && errno == EINTR);
-    return r < 0 ? fail(error) : long(r);
+    return r < 0 ? fail_transfer(fd, error) : long(r);
 }
 
 int host_shutdown(int fd, Direction how, int* error)
@@ -160,6 +174,12 @@ int host_set_option(int fd, Option option, int value, int extra, int* error)
         ::linger l{value, extra};
         return ::setsockopt(fd, o.level, o.name, &l, sizeof l) == 0 ? 0 : fail(error);
     }
+    if (option == Option::SendTimeout || option == Option::ReceiveTimeout)
+    {
+        unsigned ms = unsigned(value);
+        ::timeval t{time_t(ms / 1000), suseconds_t((ms % 1000) * 1000)};
+        return ::setsockopt(fd, o.level, o.name, &t, sizeof t) == 0 ? 0 : fail(error);
+    }
     return ::setsockopt(fd, o.level, o.name, &value, sizeof value) == 0 ? 0 : fail(error);
 }
 
@@ -174,6 +194,15 @@ int host_get_option(int fd, Option option, int* value, int* extra, int* error)
             return fail(error);
         *value = l.l_onoff;
         *extra = l.l_linger;
+        return 0;
+    }
+    if (option == Option::SendTimeout || option == Option::ReceiveTimeout)
+    {
+        ::timeval t{};
+        socklen_t len = sizeof t;
+        if (::getsockopt(fd, o.level, o.name, &t, &len) != 0)
+            return fail(error);
+        *value = int(t.tv_sec * 1000 + t.tv_usec / 1000);
         return 0;
     }
     socklen_t len = sizeof *value;

@@ -46,6 +46,8 @@ enum class Option
     AcceptConn,
     Type,
     NoDelay,
+    SendTimeout,    // value = milliseconds, 0 = none
+    ReceiveTimeout, // value = milliseconds, 0 = none
 };
 
 enum class LookupError

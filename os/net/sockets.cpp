@@ -129,6 +129,7 @@ bool option_of(int level, int name, Option* out, int* error)
         {SOL_SOCKET, SO_RCVBUF, Option::ReceiveBuffer},  {SOL_SOCKET, SO_LINGER, Option::Linger},
         {SOL_SOCKET, SO_ERROR, Option::Error},           {SOL_SOCKET, SO_ACCEPTCONN, Option::AcceptConn},
         {SOL_SOCKET, SO_TYPE, Option::Type},             {IPPROTO_TCP, TCP_NODELAY, Option::NoDelay},
+        {SOL_SOCKET, SO_SNDTIMEO, Option::SendTimeout}, {SOL_SOCKET, SO_RCVTIMEO, Option::ReceiveTimeout},
     };
     if (level != SOL_SOCKET && level != IPPROTO_TCP)
     {

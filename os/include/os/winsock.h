@@ -57,6 +57,10 @@ typedef unsigned long u_long;
 #define SO_OOBINLINE 0x0100
 #define SO_SNDBUF 0x1001
 #define SO_RCVBUF 0x1002
+// Time limits of a blocking send or recv in milliseconds (a DWORD; 0 = none).
+// A call that runs out of time fails with WSAETIMEDOUT.
+#define SO_SNDTIMEO 0x1005
+#define SO_RCVTIMEO 0x1006
 #define SO_ERROR 0x1007
 #define SO_TYPE 0x1008
 #define TCP_NODELAY 0x0001

@@ -792,3 +792,30 @@ TEST_F(Winsock, HostNames)
 }
 
 } // namespace
+
+TEST_F(Winsock, SendAndReceiveTimeLimitsEndBlockedCalls)
+{
+    Connection c = connect_pair();
+    DWORD ms = 50;
+    ASSERT_EQ(setsockopt(c.client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms), 0);
+    ASSERT_EQ(setsockopt(c.server, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms), 0);
+    DWORD back = 0;
+    int len = sizeof back;
+    ASSERT_EQ(getsockopt(c.server, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<char*>(&back), &len), 0);
+    EXPECT_GE(back, 50u); // the host keeps it in its own ticks
+    EXPECT_LT(back, 100u);
+
+    // Nothing to read: the receive gives up with a time-out.
+    char buf[8];
+    EXPECT_EQ(recv(c.client, buf, sizeof buf, 0), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAETIMEDOUT);
+
+    // A peer that never reads: the sends fill its buffers, then one times out.
+    std::vector<char> block(64 * 1024);
+    int r = 0;
+    for (int i = 0; i < 2000 && r != SOCKET_ERROR; ++i)
+        r = send(c.server, block.data(), int(block.size()), 0);
+    ASSERT_EQ(r, SOCKET_ERROR) << "sends to a peer that never reads never stopped";
+    EXPECT_EQ(WSAGetLastError(), WSAETIMEDOUT);
+    close_all(c);
+}

@@ -1,0 +1,231 @@
+// tcp_server.cpp -- TCPServer, TCPClientHandler and StateUpdater
+#include "engine/platform/tcp_server.h"
+
+#include <os/sync.h>
+#include <os/user.h>
+#include <os/wstring.h>
+
+// ---- TCPClientHandler ----
+
+TCPClientHandler::TCPClientHandler(TCPServer* owner, Socket* connection)
+    : Thread(u"TCPClientHandler"), server(owner), socket(connection)
+{
+    socket->setNoDelay(true);
+    socket->setSendTimeout(TCPServer::kSendTimeoutMs);
+    socket->setSendBuffer(TCPServer::kSendBufferBytes);
+    SocketAddress address;
+    socket->getPeerAddress(address, peerAddress);
+    writeMutex = CreateMutexW(nullptr, FALSE, nullptr);
+}
+
+TCPClientHandler::~TCPClientHandler()
+{
+    stop();
+    delete socket;
+    CloseHandle(writeMutex);
+}
+
+void TCPClientHandler::run()
+{
+    bool stoppedByFlag = false;
+    for (;;)
+    {
+        if (stopFlag)
+        {
+            stoppedByFlag = true;
+            break;
+        }
+        int16_t head = 0;
+        if (!socket->readShort(head))
+            break;
+        if (head != kPacketHead)
+        {
+            MessageBoxW(nullptr, u"Server got a wrong TCP Packet Head from client.", u"ZEDEdorid Error", MB_OK);
+            break;
+        }
+        if (!onPacket(*socket))
+            break;
+    }
+    if (!stoppedByFlag && !stopFlag)
+        server->onEvent(TCPServer::HandlerEnded, this);
+    stopFlag = true;
+    socket->close();
+    ended = true;
+}
+
+void TCPClientHandler::lockServer()
+{
+    server->lockServer();
+}
+
+void TCPClientHandler::unlockServer()
+{
+    server->unlockServer();
+}
+
+void TCPClientHandler::stop()
+{
+    stopFlag = true;
+    socket->close();
+    join();
+}
+
+void TCPClientHandler::disconnect()
+{
+    socket->close();
+}
+
+bool TCPClientHandler::sendPacket(const PacketWriter& packet)
+{
+    MutexLock hold(writeMutex);
+    if (socket->sendPacket(packet))
+        return true;
+    socket->close(); // a peer that cannot take its packets is dropped
+    return false;
+}
+
+// ---- StateUpdater ----
+
+StateUpdater::StateUpdater(TCPServer* owner) : Thread(u"StateUpdater"), server(owner) {}
+
+StateUpdater::~StateUpdater()
+{
+    stop();
+}
+
+void StateUpdater::start()
+{
+    frameTimer.reset();
+    Thread::start();
+}
+
+void StateUpdater::stop()
+{
+    stopFlag = true;
+    join();
+}
+
+void StateUpdater::run()
+{
+    while (!stopFlag)
+    {
+        bool rateUpdated = frameTimer.tick();
+        float dt = frameTimer.dt;
+        server->lockServer();
+        update(dt);
+        server->update(dt);
+        server->forEachHandler([dt](TCPClientHandler* handler) {
+            if (handler->isConnected() && handler->wantsUpdate())
+            {
+                handler->getFrameTimer().tick();
+                handler->update(dt);
+            }
+        });
+        postUpdate(dt);
+        if (rateUpdated)
+            onRateUpdate(dt);
+        server->unlockServer();
+    }
+}
+
+// ---- TCPServer ----
+
+TCPServer::TCPServer(int listenPort, int addressFamily, uint32_t bindAddress)
+    : Thread(u"TCPServer"), port(listenPort), family(addressFamily)
+{
+    listener = Socket::listenOn(bindAddress, listenPort, 5);
+    if (listener && listenPort == 0)
+        port = listener->getLocalPort();
+    serverMutex = CreateMutexW(nullptr, FALSE, nullptr);
+}
+
+TCPServer::~TCPServer()
+{
+    stop();
+    delete listener;
+    CloseHandle(serverMutex);
+}
+
+void TCPServer::lockServer()
+{
+    WaitForSingleObject(serverMutex, INFINITE);
+}
+
+void TCPServer::unlockServer()
+{
+    ReleaseMutex(serverMutex);
+}
+
+void TCPServer::run()
+{
+    updater = createStateUpdater();
+    if (updater)
+        updater->start();
+    onEvent(ServerStarted, nullptr);
+    while (!stopFlag && listener)
+    {
+        Socket* client = listener->accept();
+        if (!client)
+            break;
+        if (stopFlag)
+        {
+            delete client;
+            break;
+        }
+        lockServer();
+        TCPClientHandler* handler = createHandler(client);
+        if (handler)
+        {
+            onEvent(HandlerCreated, handler);
+            handlers.push_back(handler);
+            handler->start();
+        }
+        else
+        {
+            delete client;
+        }
+        unlockServer();
+    }
+    stopFlag = true;
+}
+
+void TCPServer::reapEnded()
+{
+    for (size_t i = handlers.size(); i-- > 0;)
+    {
+        if (handlers[i]->hasEnded())
+        {
+            TCPClientHandler* handler = handlers[i];
+            handlers.erase(handlers.begin() + long(i));
+            delete handler; // its thread has left every shared state
+        }
+    }
+}
+
+void TCPServer::stop()
+{
+    if (stopped.exchange(true))
+        return;
+    stopFlag = true;
+    if (listener)
+        listener->close();
+    join();
+    if (updater)
+    {
+        updater->stop();
+        delete updater;
+        updater = nullptr;
+    }
+    // Handlers are stopped outside the server lock: a handler that is ending
+    // may be waiting for it.
+    lockServer();
+    std::vector<TCPClientHandler*> all;
+    all.swap(handlers);
+    unlockServer();
+    for (TCPClientHandler* handler : all)
+        handler->stop();
+    for (TCPClientHandler* handler : all)
+        delete handler;
+    if (isStarted())
+        onEvent(ServerStopped, nullptr);
+}

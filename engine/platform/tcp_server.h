@@ -1,0 +1,154 @@
+// tcp_server.h -- the server end of the game's TCP transport
+//
+// `TCPServer` accepts connections on its own thread and makes one
+// `TCPClientHandler` (one reading thread) per connection; `StateUpdater`
+// runs the server's paced cycles on a third kind of thread.
+//
+// One lock, the server lock (a recursive mutex), keeps the handler list and
+// whatever the subclass shares apart: the accept thread takes it to add a
+// handler, the updater holds it for a whole cycle, and handlers take it
+// (`lockServer`) around their changes of shared state. Each handler has its
+// own write lock, so packets of different threads never interleave on one
+// socket. A handler whose thread has ended is removed from the list and
+// deleted by the next cycle (or by `stop`).
+//
+// Accepted sockets get a send time limit: a peer that stops reading makes
+// one send fail after `kSendTimeoutMs`, and its connection is closed rather
+// than holding up the cycle for everyone.
+#pragma once
+
+#include "engine/platform/frame_timer.h"
+#include "engine/platform/net_socket.h"
+#include "engine/platform/net_thread.h"
+#include "engine/platform/tcp_client.h"
+
+#include <atomic>
+#include <vector>
+
+class TCPServer;
+
+class TCPClientHandler : public Thread
+{
+public:
+    TCPClientHandler(TCPServer* server, Socket* socket);
+    ~TCPClientHandler() override;
+
+    void run() override;
+    // Reads one packet's body (the head is read); false ends the connection.
+    virtual bool onPacket(Socket& socket) = 0;
+    virtual void update(float) {}
+    virtual bool wantsUpdate() { return false; }
+
+    void lockServer();
+    void unlockServer();
+    // Ends the connection and returns after the reading thread has ended.
+    void stop();
+    // One whole packet under this connection's write lock; a failed send
+    // closes the connection.
+    bool sendPacket(const PacketWriter& packet);
+    // Closes the connection (the reading thread then ends).
+    void disconnect();
+
+    bool isConnected() const { return socket->isValid(); }
+    bool hasEnded() const { return ended; }
+    const WCHAR* getPeerAddress() const { return peerAddress; }
+    TCPServer* getServer() const { return server; }
+    FrameTimer& getFrameTimer() { return frameTimer; }
+
+protected:
+    Socket& getSocket() { return *socket; }
+
+private:
+    std::atomic<bool> stopFlag{false};
+    TCPServer* server;
+    Socket* socket;
+    WCHAR peerAddress[32] = {};
+    HANDLE writeMutex;
+    FrameTimer frameTimer;
+    std::atomic<bool> ended{false};
+};
+
+class StateUpdater : public Thread
+{
+public:
+    explicit StateUpdater(TCPServer* server);
+    ~StateUpdater() override;
+
+    void run() override;
+    void start() override;
+    virtual void onRateUpdate(float) {}
+    virtual void update(float) {}
+    virtual void postUpdate(float) {}
+    // Ends the cycles after the current one and waits for the thread.
+    void stop();
+
+    FrameTimer& getFrameTimer() { return frameTimer; }
+    TCPServer* getServer() const { return server; }
+
+private:
+    std::atomic<bool> stopFlag{false};
+    TCPServer* server;
+    FrameTimer frameTimer;
+};
+
+class TCPServer : public Thread
+{
+public:
+    static constexpr DWORD kSendTimeoutMs = 1000;
+    static constexpr int kSendBufferBytes = 128 * 1024;
+
+    // Listens on INADDR_ANY and `port`; `bindAddress` (host order) narrows it,
+    // and a port of 0 lets the host choose (`getPort` then tells it).
+    TCPServer(int port, int family = 2, uint32_t bindAddress = 0);
+    ~TCPServer() override;
+
+    void run() override;
+    enum Event
+    {
+        ServerStarted = 0,
+        ServerStopped = 1,
+        HandlerCreated = 2,
+        HandlerEnded = 3,
+    };
+    virtual void onEvent(int, TCPClientHandler*) {}
+    virtual void update(float) {}
+    virtual TCPClientHandler* createHandler(Socket* socket) = 0;
+    virtual StateUpdater* createStateUpdater() { return nullptr; }
+
+    bool isListening() const { return listener && listener->isValid(); }
+    int getPort() const { return port; }
+    // Stops accepting, stops the updater and every handler, then raises
+    // `ServerStopped`. A server that never started only closes its socket.
+    void stop();
+    bool isRunning() const { return isStarted() && !stopFlag; }
+
+    void lockServer();
+    void unlockServer();
+    // The cycle's walk over the handlers (under the server lock): ended ones
+    // are removed and deleted; the rest are given to `visit`.
+    template <typename Visit>
+    void forEachHandler(Visit visit);
+    size_t handlerCount() const { return handlers.size(); }
+
+protected:
+    std::vector<TCPClientHandler*> handlers; // under the server lock
+
+private:
+    void reapEnded();
+
+    int port;
+    int family;
+    std::atomic<bool> stopFlag{false};
+    std::atomic<bool> stopped{false};
+    Socket* listener;
+    StateUpdater* updater = nullptr;
+    HANDLE serverMutex;
+};
+
+template <typename Visit>
+void TCPServer::forEachHandler(Visit visit)
+{
+    reapEnded();
+    for (size_t i = handlers.size(); i-- > 0;)
+        visit(handlers[i]);
+}

@@ -1,0 +1,386 @@
+// net_transport_test.cpp -- Thread, Socket, TCPClient, TCPServer and the
+// updater on 127.0.0.1 with ports the host picks. Every wait is bounded.
+#include "engine/platform/net_socket.h"
+#include "engine/platform/net_thread.h"
+#include "engine/platform/tcp_client.h"
+#include "engine/platform/tcp_server.h"
+
+#include "os/host/headless.h"
+
+#include <os/sync.h>
+#include <os/winsock.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace headless = os::host::headless;
+
+namespace {
+
+// Polls `done` on the real clock for up to 20 seconds.
+bool eventually(const std::function<bool()>& done)
+{
+    for (int i = 0; i < 4000; ++i)
+    {
+        if (done())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return done();
+}
+
+class Net : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(startupSockets()); }
+    void TearDown() override { cleanupSockets(); }
+};
+
+// A raw connected pair through a listener on 127.0.0.1.
+struct Pair
+{
+    Socket* listener = nullptr;
+    Socket* server = nullptr;
+    Socket client{false, 0};
+    Pair()
+    {
+        listener = Socket::listenOn(INADDR_LOOPBACK, 0, 5);
+        EXPECT_TRUE(listener && listener->isValid());
+        EXPECT_TRUE(client.connect(u"127.0.0.1", listener->getLocalPort()));
+        server = listener->accept();
+        EXPECT_NE(server, nullptr);
+    }
+    ~Pair()
+    {
+        delete server;
+        delete listener;
+    }
+};
+
+class CountingThread : public Thread
+{
+public:
+    CountingThread() : Thread(u"Counting") {}
+    void run() override { runs += 1; }
+    std::atomic<int> runs{0};
+};
+
+} // namespace
+
+TEST(NetThread, RunsOnceAfterStartAndJoins)
+{
+    CountingThread thread;
+    EXPECT_FALSE(thread.isStarted());
+    thread.join(); // never started: returns at once
+    EXPECT_EQ(thread.runs, 0);
+    thread.start();
+    thread.start(); // a thread object runs once
+    thread.join();
+    EXPECT_EQ(thread.runs, 1);
+}
+
+TEST_F(Net, ServerSocketOnPortZeroHasNoHandleAndNamesResolve)
+{
+    Socket server(true, 0);
+    EXPECT_FALSE(server.isValid());
+    EXPECT_EQ(resolveHostAddress(u"255.255.255.255"), 0xFFFFFFFFu);
+    EXPECT_EQ(resolveHostAddress(u"127.0.0.1"), 0x7F000001u);
+    EXPECT_EQ(resolveHostAddress(u"no-such-host.invalid"), 0xFFFFFFFFu);
+
+    WCHAR name[256];
+    ASSERT_TRUE(getLocalHostName(name, 256));
+    int length = 0;
+    while (name[length])
+        ++length;
+    WCHAR small[256];
+    EXPECT_FALSE(getLocalHostName(small, length)); // one character short
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_FALSE(getLocalHostName(nullptr, 10));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+
+    Socket client(false, 0);
+    EXPECT_FALSE(client.connect(u"", 1000));
+}
+
+TEST_F(Net, ValuesSplitByTcpAreCompletedAndStringsAreBounded)
+{
+    Pair p;
+    PacketWriter w;
+    w.putShort(0x5858);
+    w.putInt(-123456);
+    w.putFloat(2.5f);
+    w.putString(u"abc");
+    w.putString(u"caf\u00e9\u4e2d"); // beyond Latin-1 becomes '?': one byte each
+    std::vector<uint8_t> bytes = w.buffer();
+    // Byte by byte with pauses: every value arrives in pieces.
+    std::thread writer([&] {
+        for (uint8_t b : bytes)
+        {
+            ASSERT_TRUE(p.client.sendAll(&b, 1));
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    int16_t head = 0;
+    int32_t number = 0;
+    float value = 0;
+    std::u16string a, b;
+    ASSERT_TRUE(p.server->readShort(head));
+    ASSERT_TRUE(p.server->readInt(number));
+    ASSERT_TRUE(p.server->readFloat(value));
+    ASSERT_TRUE(p.server->readString(a));
+    ASSERT_TRUE(p.server->readString(b));
+    writer.join();
+    EXPECT_EQ(head, 0x5858);
+    EXPECT_EQ(number, -123456);
+    EXPECT_EQ(value, 2.5f);
+    EXPECT_EQ(a, u"abc");
+    EXPECT_EQ(b, u"caf\u00e9?");
+
+    // 1025 bytes without a 0: refused, not cut.
+    std::vector<uint8_t> longText(1025, 'x');
+    ASSERT_TRUE(p.client.sendAll(longText.data(), int(longText.size())));
+    EXPECT_FALSE(p.server->readString(a));
+    EXPECT_TRUE(a.empty());
+
+    // The connection closed before the 0: empty, error flag set.
+    ASSERT_TRUE(p.client.sendAll("ab", 2));
+    p.client.close();
+    EXPECT_FALSE(p.server->readString(a));
+    EXPECT_TRUE(a.empty());
+    EXPECT_TRUE(p.server->hasError());
+}
+
+TEST(NetMemory, MemoryReaderStopsAtTheEnd)
+{
+    const uint8_t bytes[] = {1, 0, 'h', 'i', 0, 7};
+    MemoryReader r(bytes, sizeof bytes);
+    int16_t s;
+    std::u16string t;
+    int32_t i;
+    EXPECT_TRUE(r.readShort(s));
+    EXPECT_EQ(s, 1);
+    EXPECT_TRUE(r.readString(t));
+    EXPECT_EQ(t, u"hi");
+    EXPECT_FALSE(r.readInt(i));
+    EXPECT_EQ(r.remaining(), 0u);
+}
+
+namespace {
+
+class EchoClient : public TCPClient
+{
+public:
+    bool onPacket(Socket& s) override
+    {
+        int32_t v;
+        if (!s.readInt(v))
+            return false;
+        std::lock_guard<std::mutex> hold(lock);
+        values.push_back(v);
+        return true;
+    }
+    void onConnection(int state) override
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        states.push_back(state);
+    }
+    std::vector<int> snapshotStates()
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        return states;
+    }
+    std::mutex lock;
+    std::vector<int32_t> values;
+    std::vector<int> states;
+};
+
+} // namespace
+
+TEST_F(Net, ClientReadsPacketsAndReportsAWrongHead)
+{
+    Socket* listener = Socket::listenOn(INADDR_LOOPBACK, 0, 5);
+    ASSERT_NE(listener, nullptr);
+    EchoClient client;
+    EXPECT_FALSE(client.connect(u"", listener->getLocalPort()));
+    ASSERT_TRUE(client.connect(u"127.0.0.1", listener->getLocalPort()));
+    Socket* peer = listener->accept();
+    ASSERT_NE(peer, nullptr);
+    PacketWriter w;
+    w.putShort(0x5858);
+    w.putInt(42);
+    w.putShort(0x5958); // bytes 0x58 0x59
+    ASSERT_TRUE(peer->sendPacket(w));
+    ASSERT_TRUE(eventually([&] { return client.snapshotStates().size() == 3; }));
+    EXPECT_EQ(client.snapshotStates(), (std::vector<int>{0, 2, 1}));
+    EXPECT_EQ(client.values, std::vector<int32_t>{42});
+    auto boxes = headless::boxes();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().text, u"Client got a wrong TCP Packet Head from server.");
+    delete peer;
+    delete listener;
+}
+
+TEST_F(Net, ClientStopDuringABlockedReadRaisesOnlyClosed)
+{
+    Socket* listener = Socket::listenOn(INADDR_LOOPBACK, 0, 5);
+    ASSERT_NE(listener, nullptr);
+    EchoClient client;
+    ASSERT_TRUE(client.connect(u"127.0.0.1", listener->getLocalPort()));
+    Socket* peer = listener->accept();
+    ASSERT_TRUE(eventually([&] { return !client.snapshotStates().empty(); }));
+    client.stop();
+    EXPECT_EQ(client.snapshotStates(), (std::vector<int>{0, 1}));
+    EXPECT_FALSE(client.isConnected());
+    delete peer;
+    delete listener;
+}
+
+namespace {
+
+class SumServer;
+
+class SumHandler : public TCPClientHandler
+{
+public:
+    SumHandler(TCPServer* s, Socket* socket, bool updates) : TCPClientHandler(s, socket), updates(updates) {}
+    bool onPacket(Socket& s) override;
+    bool wantsUpdate() override { return updates; }
+    void update(float) override { updatesSeen += 1; }
+    bool updates;
+    std::atomic<int> updatesSeen{0};
+};
+
+class CountingUpdater : public StateUpdater
+{
+public:
+    using StateUpdater::StateUpdater;
+    void update(float) override { cycles += 1; }
+    std::atomic<int> cycles{0};
+};
+
+class SumServer : public TCPServer
+{
+public:
+    SumServer(bool withUpdater) : TCPServer(0, 2, INADDR_LOOPBACK), withUpdater(withUpdater) {}
+    ~SumServer() override { stop(); }
+    TCPClientHandler* createHandler(Socket* socket) override
+    {
+        return new SumHandler(this, socket, handlersWantUpdates);
+    }
+    StateUpdater* createStateUpdater() override
+    {
+        if (!withUpdater)
+            return nullptr;
+        counting = new CountingUpdater(this);
+        return counting;
+    }
+    void onEvent(int event, TCPClientHandler*) override
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        events.push_back(event);
+    }
+    int count(int event)
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        int n = 0;
+        for (int e : events)
+            n += e == event;
+        return n;
+    }
+    size_t handlersNow()
+    {
+        lockServer();
+        size_t n = handlers.size();
+        unlockServer();
+        return n;
+    }
+    bool withUpdater;
+    bool handlersWantUpdates = false;
+    CountingUpdater* counting = nullptr;
+    std::mutex lock;
+    std::vector<int> events;
+    std::atomic<int> sum{0};
+};
+
+bool SumHandler::onPacket(Socket& s)
+{
+    int32_t v;
+    if (!s.readInt(v))
+        return false;
+    static_cast<SumServer*>(getServer())->sum += v;
+    PacketWriter w;
+    w.putShort(0x5858);
+    w.putInt(v * 2);
+    return sendPacket(w);
+}
+
+} // namespace
+
+TEST_F(Net, ServerHandlersUpdaterAndStop)
+{
+    auto server = std::make_unique<SumServer>(true);
+    server->handlersWantUpdates = true;
+    ASSERT_TRUE(server->isListening());
+    ASSERT_NE(server->getPort(), 0);
+    server->start();
+
+    EchoClient a, b;
+    ASSERT_TRUE(a.connect(u"127.0.0.1", server->getPort()));
+    ASSERT_TRUE(b.connect(u"127.0.0.1", server->getPort()));
+    PacketWriter w;
+    w.putShort(0x5858);
+    w.putInt(5);
+    ASSERT_TRUE(a.sendPacket(w));
+    ASSERT_TRUE(b.sendPacket(w));
+    ASSERT_TRUE(eventually([&] { return server->sum == 10; }));
+    ASSERT_TRUE(eventually([&] {
+        std::lock_guard<std::mutex> hold(a.lock);
+        return a.values.size() == 1;
+    }));
+    EXPECT_EQ(a.values[0], 10);
+    EXPECT_EQ(server->count(TCPServer::HandlerCreated), 2);
+    ASSERT_TRUE(eventually([&] { return server->counting->cycles > 3; }));
+
+    // A peer that leaves ends its handler (event 3), and the next cycle drops it.
+    a.stop();
+    ASSERT_TRUE(eventually([&] { return server->count(TCPServer::HandlerEnded) == 1; }));
+    ASSERT_TRUE(eventually([&] { return server->handlersNow() == 1; }));
+
+    // A wrong head ends that connection with its box.
+    PacketWriter bad;
+    bad.putShort(0x1234);
+    ASSERT_TRUE(b.sendPacket(bad));
+    ASSERT_TRUE(eventually([&] { return server->handlersNow() == 0; }));
+    EXPECT_EQ(headless::boxes().back().text, u"Server got a wrong TCP Packet Head from client.");
+
+    EchoClient c;
+    ASSERT_TRUE(c.connect(u"127.0.0.1", server->getPort()));
+    ASSERT_TRUE(eventually([&] { return server->handlersNow() == 1; }));
+    server->stop();
+    EXPECT_EQ(server->count(TCPServer::ServerStopped), 1);
+    EXPECT_EQ(server->handlersNow(), 0u);
+    ASSERT_TRUE(eventually([&] { return !c.isConnected(); }));
+}
+
+TEST_F(Net, ServerWithoutUpdaterKeepsHandlersThatWantNoUpdates)
+{
+    SumServer server(false);
+    server.start();
+    EchoClient a;
+    ASSERT_TRUE(a.connect(u"127.0.0.1", server.getPort()));
+    ASSERT_TRUE(eventually([&] { return server.handlersNow() == 1; }));
+    PacketWriter w;
+    w.putShort(0x5858);
+    w.putInt(3);
+    ASSERT_TRUE(a.sendPacket(w));
+    ASSERT_TRUE(eventually([&] { return server.sum == 3; }));
+    EXPECT_EQ(server.handlersNow(), 1u);
+    server.stop();
+    EXPECT_EQ(server.count(TCPServer::ServerStarted), 1);
+}
