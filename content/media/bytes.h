@@ -1,6 +1,8 @@
 // bytes.h -- the byte buffers the media writers fill, and little-endian puts
 #pragma once
 
+#include "common/little_endian.h"
+
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -13,14 +15,12 @@ using PixelFn = std::function<uint32_t(int x, int y)>;
 
 inline void put16(Bytes& b, uint32_t v)
 {
-    b.push_back(uint8_t(v));
-    b.push_back(uint8_t(v >> 8));
+    appendLE16(b, v);
 }
 
 inline void put32(Bytes& b, uint32_t v)
 {
-    put16(b, v & 0xFFFF);
-    put16(b, v >> 16);
+    appendLE32(b, v);
 }
 
 } // namespace media

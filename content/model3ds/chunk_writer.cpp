@@ -1,6 +1,8 @@
 // chunk_writer.cpp -- 3DS chunk stream writer
 #include "content/model3ds/chunk_writer.h"
 
+#include "common/little_endian.h"
+
 #include <cstring>
 
 namespace model3ds {
@@ -29,14 +31,12 @@ void ChunkWriter::empty(uint16_t id)
 
 void ChunkWriter::u16(uint16_t v)
 {
-    bytes.push_back(uint8_t(v));
-    bytes.push_back(uint8_t(v >> 8));
+    appendLE16(bytes, v);
 }
 
 void ChunkWriter::u32(uint32_t v)
 {
-    for (int i = 0; i < 4; ++i)
-        bytes.push_back(uint8_t(v >> (8 * i)));
+    appendLE32(bytes, v);
 }
 
 void ChunkWriter::f32(float v)

@@ -3,6 +3,7 @@
 
 #include <set>
 
+#include "common/little_endian.h"
 #include "content/ravenor/le_bytes.h"
 
 namespace ravenor_content {
@@ -11,7 +12,7 @@ namespace {
 
 uint32_t ReadU32(const std::vector<uint8_t>& b, size_t at)
 {
-    return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8 | uint32_t{b[at + 2]} << 16 | uint32_t{b[at + 3]} << 24;
+    return readLE32(&b[at]);
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // le_bytes.h -- little-endian output for the writers
 #pragma once
 
+#include "common/little_endian.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -9,14 +11,12 @@ namespace ravenor_content {
 
 inline void AppendU32(std::vector<uint8_t>& out, uint32_t v)
 {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    appendLE32(out, v);
 }
 
 inline void AppendU16(std::vector<uint8_t>& out, uint16_t v)
 {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
+    appendLE16(out, v);
 }
 
 inline void AppendI16(std::vector<uint8_t>& out, int16_t v)

@@ -8,7 +8,7 @@
 
 #include "engine/platform/image.h"
 #include "engine/platform/image_file.h"
-#include "engine/platform/little_endian.h"
+#include "common/little_endian.h"
 
 #include <os/user.h>
 

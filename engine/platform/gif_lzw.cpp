@@ -5,6 +5,7 @@
 // the codes it has, as encoders that defer their clear code expect.
 #include "engine/platform/gif_lzw.h"
 
+#include "common/little_endian.h"
 #include "engine/platform/image.h"
 #include "engine/platform/pixel_format.h"
 
@@ -50,7 +51,7 @@ public:
         if (bitPos_ + size_t(width) > totalBits_)
             return false;
         const uint8_t* p = bytes_.data() + bitPos_ / 8;
-        uint32_t word = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+        uint32_t word = readLE32(p);
         code = int((word >> (bitPos_ & 7)) & ((1u << width) - 1));
         bitPos_ += size_t(width);
         return true;

@@ -2,6 +2,7 @@
 #include "engine/platform/image.h"
 
 #include "engine/base/math_utils.h"
+#include "engine/platform/pixel_format.h"
 
 #include <algorithm>
 #include <cstring>
@@ -16,11 +17,6 @@ bool usable(const Image& image)
 bool sameLayout(const Image& a, const Image& b)
 {
     return a.bits == b.bits && a.stride == b.stride && a.height == b.height && a.width == b.width;
-}
-
-uint16_t toRgb565(uint32_t c)
-{
-    return uint16_t((c >> 8 & 0xF800) | (c >> 5 & 0x7E0) | (c >> 3 & 0x1F));
 }
 
 } // namespace
@@ -130,7 +126,7 @@ void Image::blendColor(int mode, int, uint32_t colour)
 {
     if (!usable(*this) || (mode != 2 && mode != 4))
         return;
-    uint32_t c16 = toRgb565(colour);
+    uint32_t c16 = rgbTo565(colour);
     int cr5 = int(c16 >> 11), cg6 = int(c16 >> 5 & 0x3F), cb5 = int(c16 & 0x1F);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)

@@ -1,7 +1,7 @@
 // wave_sound.cpp -- loading, playing and ending wave sounds
 #include "engine/platform/wave_sound.h"
 
-#include "engine/platform/little_endian.h"
+#include "common/little_endian.h"
 #include "engine/platform/resource_bytes.h"
 #include "engine/platform/window.h"
 

@@ -1,6 +1,8 @@
 // package_check.cpp -- checks of the application-manager file and the cabinet
 #include "installer/appmgr/package_check.h"
 
+#include "common/little_endian.h"
+
 #include <map>
 #include <sstream>
 
@@ -48,12 +50,12 @@ bool need(const std::map<std::string, std::string>& section, const std::string& 
 
 uint32_t u32(const std::vector<uint8_t>& d, size_t at)
 {
-    return uint32_t(d[at]) | uint32_t(d[at + 1]) << 8 | uint32_t(d[at + 2]) << 16 | uint32_t(d[at + 3]) << 24;
+    return readLE32(&d[at]);
 }
 
 uint16_t u16(const std::vector<uint8_t>& d, size_t at)
 {
-    return uint16_t(d[at] | d[at + 1] << 8);
+    return readLE16(&d[at]);
 }
 
 const size_t kHeaderSize = 36;

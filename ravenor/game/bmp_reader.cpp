@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "ravenor/engine/core/bytes.h"
+#include "ravenor/engine/data/textures.h"
 #include "ravenor/engine/display/dib_section.h"
 
 namespace {
@@ -12,21 +14,6 @@ namespace {
 constexpr size_t kFileHeaderBytes = 14;
 constexpr size_t kInfoHeaderBytes = 40;
 constexpr int32_t kMaxSide = 4096;
-
-uint32_t U32(const uint8_t* p)
-{
-    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-
-uint16_t U16(const uint8_t* p)
-{
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-
-uint16_t ToRgb565(const uint8_t* bgr)
-{
-    return static_cast<uint16_t>((bgr[2] >> 3) << 11 | (bgr[1] >> 2) << 5 | bgr[0] >> 3);
-}
 
 bool ReadDeviceFile(const WCHAR* path, std::vector<uint8_t>& bytes)
 {
@@ -56,12 +43,12 @@ bool DecodeBmp(const uint8_t* data, size_t size, BmpImage& image, std::string& e
         return false;
     }
     const uint8_t* info = data + kFileHeaderBytes;
-    const uint32_t offset = U32(data + 10);
-    const uint32_t infoSize = U32(info);
-    const int32_t width = static_cast<int32_t>(U32(info + 4));
-    const int32_t rawHeight = static_cast<int32_t>(U32(info + 8));
-    const uint16_t bits = U16(info + 14);
-    const uint32_t compression = U32(info + 16);
+    const uint32_t offset = GetU32(data + 10);
+    const uint32_t infoSize = GetU32(info);
+    const int32_t width = static_cast<int32_t>(GetU32(info + 4));
+    const int32_t rawHeight = static_cast<int32_t>(GetU32(info + 8));
+    const uint16_t bits = GetU16(info + 14);
+    const uint32_t compression = GetU32(info + 16);
     if (infoSize < kInfoHeaderBytes || (bits != 24 && bits != 32) || compression != BI_RGB)
     {
         error = "only uncompressed 24- and 32-bit pictures are read";
@@ -88,7 +75,10 @@ bool DecodeBmp(const uint8_t* data, size_t size, BmpImage& image, std::string& e
         const int32_t fileRow = rawHeight < 0 ? y : height - 1 - y;
         const uint8_t* row = data + offset + static_cast<size_t>(fileRow) * stride;
         for (int32_t x = 0; x < width; ++x)
-            image.pixels[static_cast<size_t>(y) * width + x] = ToRgb565(row + x * bytesPerPixel);
+        {
+            const uint8_t* bgr = row + x * bytesPerPixel;
+            image.pixels[static_cast<size_t>(y) * width + x] = PackRgb565(bgr[2], bgr[1], bgr[0]);
+        }
     }
     return true;
 }

@@ -1,6 +1,8 @@
 // level.cpp -- a level file read into native records, every offset checked
 #include "ravenor/game/level.h"
 
+#include "ravenor/engine/core/bytes.h"
+
 #include <cstring>
 #include <map>
 
@@ -26,8 +28,7 @@ public:
 private:
     uint32_t Word(uint32_t offset) const
     {
-        const uint8_t* b = m_block.bytes.data() + offset;
-        return uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 24;
+        return GetU32(m_block.bytes.data() + offset);
     }
 
     bool Fail(const std::string& what, uint32_t offset)

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "ravenor/engine/core/bytes.h"
 #include "ravenor/game/shell_state.h"
 
 Settings g_settings;
@@ -31,8 +32,7 @@ void Decode(const uint8_t* bytes, Settings& s)
 {
     uint32_t* words = Words(s);
     for (int i = 0; i < kSettingsBytes / 4; ++i)
-        words[i] = uint32_t{bytes[4 * i]} | uint32_t{bytes[4 * i + 1]} << 8 | uint32_t{bytes[4 * i + 2]} << 16 |
-                   uint32_t{bytes[4 * i + 3]} << 24;
+        words[i] = GetU32(bytes + 4 * i);
 }
 
 void Encode(Settings& s, uint8_t* bytes)

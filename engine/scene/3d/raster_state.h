@@ -29,7 +29,7 @@ struct RasterImage
             return (r << 3 | r >> 2) << 16 | (g << 2 | g >> 4) << 8 | (b << 3 | b >> 2);
         }
         const uint32_t p = reinterpret_cast<const uint32_t*>(pixels)[index] & 0xFFFFFF;
-        return convert ? toRgb565(p) : p;
+        return convert ? rgbTo565(p) : p;
     }
 };
 

@@ -105,7 +105,7 @@ void Rasterizer::setMaterial(const Material* m)
     State& s = *state;
     currentMaterial = m;
     const bool rgb565 = bitsPerPixel == 16;
-    auto native = [rgb565](uint32_t c) { return rgb565 ? toRgb565(c) : c & 0xFFFFFF; };
+    auto native = [rgb565](uint32_t c) { return rgb565 ? rgbTo565(c) : c & 0xFFFFFF; };
     s.detailLevel = m->detailLevel;
     s.color = native(m->color);
     s.color2 = native(m->color2);
@@ -300,7 +300,7 @@ void Rasterizer::setupTriangle(const Face& face, const Vertex* v[3])
     const int32_t xl = clamp32(longX);
     s.fogOn = s.fogLoaded && face.mesh->environmentEnabled;
     const uint32_t fogColour = face.mesh->fogColor != 0xFFFFFFFFu ? face.mesh->fogColor & 0xFFFFFF : s.fogColor;
-    s.triangleFogColor = bitsPerPixel == 16 ? toRgb565(fogColour) : fogColour;
+    s.triangleFogColor = bitsPerPixel == 16 ? rgbTo565(fogColour) : fogColour;
     s.flatIndex = -1;
     if (s.flat)
     {
@@ -362,7 +362,7 @@ void Rasterizer::drawLine(const Vertex& a, const Vertex& b, uint32_t colour, int
 {
     if (!origin || !depthBuffer || (a.outcode & b.outcode))
         return;
-    const uint32_t pixel = bitsPerPixel == 16 ? toRgb565(colour) : colour & 0xFFFFFF;
+    const uint32_t pixel = bitsPerPixel == 16 ? rgbTo565(colour) : colour & 0xFFFFFF;
     const int dx = std::abs(a.screenX - b.screenX), dy = std::abs(a.screenY - b.screenY);
     const bool alongY = dx <= dy;
     const Vertex& from = (alongY ? a.screenY <= b.screenY : a.screenX <= b.screenX) ? a : b;

@@ -7,6 +7,7 @@
 // their zero byte.
 #include "engine/scene/3d/reader_3ds.h"
 
+#include "common/little_endian.h"
 #include "engine/scene/core/fixed_point.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/core/texture_dictionary.h"
@@ -51,7 +52,7 @@ bool Reader3DS::readU16(uint16_t& out)
 {
     if (pos + 2 > size)
         return false;
-    out = uint16_t(bytes[pos] | bytes[pos + 1] << 8);
+    out = readLE16(bytes + pos);
     pos += 2;
     return true;
 }
@@ -60,8 +61,7 @@ bool Reader3DS::readU32(uint32_t& out)
 {
     if (pos + 4 > size)
         return false;
-    out = uint32_t(bytes[pos]) | uint32_t(bytes[pos + 1]) << 8 | uint32_t(bytes[pos + 2]) << 16 |
-          uint32_t(bytes[pos + 3]) << 24;
+    out = readLE32(bytes + pos);
     pos += 4;
     return true;
 }

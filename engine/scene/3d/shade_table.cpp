@@ -1,6 +1,7 @@
 // shade_table.cpp -- building the light tables from the scene's lights
 #include "engine/scene/3d/shade_table.h"
 
+#include "engine/platform/pixel_format.h"
 #include "engine/scene/3d/light.h"
 
 #include <cmath>
@@ -69,7 +70,7 @@ uint32_t ShadeTable::pack(uint32_t r, uint32_t g, uint32_t b) const
     g = capChannel(g);
     b = capChannel(b);
     if (bitsPerPixel == 16)
-        return ((r & 0xF8) << 8) | ((g & 0xFC) << 3) | (b >> 3);
+        return rgbTo565(uint8_t(r), uint8_t(g), uint8_t(b));
     return r << 16 | g << 8 | b;
 }
 

@@ -2,17 +2,13 @@
 // 0x00RRGGBB words and RGB565 pixels
 #pragma once
 
+#include "engine/platform/pixel_format.h"
+
 #include <cstdint>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-
-// Converts 0xRRGGBB to RGB565 as the renderers do.
-inline uint32_t toRgb565(uint32_t c)
-{
-    return (((c & 0xF8) | ((((c >> 3) & 0x1F0000) | (c & 0xFC00)) >> 2)) >> 3) & 0xFFFF;
-}
 
 struct Pixel32
 {

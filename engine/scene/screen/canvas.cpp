@@ -2,6 +2,7 @@
 #include "engine/scene/screen/canvas.h"
 
 #include "engine/base/math_utils.h"
+#include "engine/base/wstring_utils.h"
 #include "engine/platform/gapi_display.h"
 #include "engine/platform/pen_pad.h"
 #include "engine/scene/2d/awt_component.h"
@@ -33,14 +34,6 @@ std::vector<Canvas*>& liveCanvases()
 {
     static std::vector<Canvas*> live;
     return live;
-}
-
-WCHAR* copyText(const WCHAR* text)
-{
-    size_t n = wcslen(text);
-    auto* copy = new WCHAR[n + 1];
-    std::copy(text, text + n + 1, copy);
-    return copy;
 }
 
 // Stores value under a copy of key, reusing the key already stored.

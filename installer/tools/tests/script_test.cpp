@@ -1,6 +1,7 @@
 // script_test.cpp -- reading resource scripts and writing their source
 #include "installer/tools/emit.h"
 #include "installer/tools/script.h"
+#include "os/testing/program_run.h"
 
 #include <gtest/gtest.h>
 
@@ -15,20 +16,15 @@ namespace fs = std::filesystem;
 class Scripts : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        dir_ = fs::temp_directory_path() / ("rescomp-" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-        std::ofstream(dir_ / "payload.bin") << "MSCF";
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { std::ofstream(dir_ / "payload.bin") << "MSCF"; }
 
     bool parse(const std::string& text, rescomp::Script& script, std::string& error)
     {
         return rescomp::parse_script(text, {dir_.string()}, script, error);
     }
 
-    fs::path dir_;
+    os::testing::ScratchFolder scratch_{"rescomp"};
+    fs::path dir_ = scratch_.path;
 };
 
 TEST_F(Scripts, ReadsEveryStatement)

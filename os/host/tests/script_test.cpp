@@ -3,6 +3,7 @@
 #include "os/host/headless/script.h"
 #include "os/host/host.h"
 #include "os/host/png.h"
+#include "os/testing/program_run.h"
 
 #include <gtest/gtest.h>
 
@@ -45,12 +46,6 @@ std::vector<std::string> play_to_close()
         }
     }
     return seen;
-}
-
-std::string temp_folder()
-{
-    char pattern[] = "/tmp/hh-host-XXXXXX";
-    return mkdtemp(pattern);
 }
 
 } // namespace
@@ -246,7 +241,8 @@ TEST(ScriptPlayback, RefusedScriptDeliversNothing)
 TEST(ScriptPlayback, ScriptFileFromTheEnvironment)
 {
     // The back end reads OS_SCRIPT when it starts: run it in a child process.
-    std::string folder = temp_folder();
+    os::testing::ScratchFolder scratch("host");
+    const std::string& folder = scratch.path;
     std::ofstream(folder + "/input.txt") << "wait 20\nkey 65\nbad line\n";
     std::ofstream(folder + "/good.txt") << "wait 20\nkey 65\n";
     EXPECT_EXIT(
@@ -272,12 +268,12 @@ TEST(ScriptPlayback, ScriptFileFromTheEnvironment)
             exit(backend().wait_event(event, 1000) ? 1 : 0);
         },
         testing::ExitedWithCode(0), "missing.txt: cannot read the input script");
-    std::filesystem::remove_all(folder);
 }
 
 TEST(ScriptPlayback, ShotsAreWrittenIntoTheOutputFolder)
 {
-    std::string folder = temp_folder();
+    os::testing::ScratchFolder scratch("host");
+    const std::string& folder = scratch.path;
     setenv("OS_OUT", folder.c_str(), 1);
     Screen& shown = screen();
     uint16_t red = 0xF800;
@@ -295,13 +291,13 @@ TEST(ScriptPlayback, ShotsAreWrittenIntoTheOutputFolder)
         EXPECT_EQ(0xFF0000u, picture.at(0, 0)) << name;
         EXPECT_EQ(0u, picture.at(1, 0)) << name;
     }
-    std::filesystem::remove_all(folder);
 }
 
 TEST(ScriptPlayback, ChildEnvironmentHandsTheScriptOver)
 {
     ASSERT_TRUE(headless::run_script_text("tap 1 1\nshot one\nkey APP1\nwait 100\ntap 5 5\nshot two\n"));
-    std::string folder = temp_folder();
+    os::testing::ScratchFolder scratch("host");
+    const std::string& folder = scratch.path;
     setenv("OS_OUT", folder.c_str(), 1);
     Event event;
     for (int i = 0; i < 3; i++)
@@ -319,12 +315,12 @@ TEST(ScriptPlayback, ChildEnvironmentHandsTheScriptOver)
     headless::key(0x41);
     ASSERT_TRUE(backend().poll_event(event));
     EXPECT_EQ(0x41u, event.key);
-    std::filesystem::remove_all(folder);
 }
 
 TEST(ScriptPlayback, ChildResumesAtTheGivenPosition)
 {
-    std::string folder = temp_folder();
+    os::testing::ScratchFolder scratch("host");
+    const std::string& folder = scratch.path;
     std::ofstream(folder + "/input.txt") << "tap 1 1\nkey APP1\nwait 100\ntap 5 5\n";
     EXPECT_EXIT(
         {
@@ -344,13 +340,13 @@ TEST(ScriptPlayback, ChildResumesAtTheGivenPosition)
             exit(got && event.type == EventType::Close ? 0 : 1);
         },
         testing::ExitedWithCode(0), "");
-    std::filesystem::remove_all(folder);
 }
 
 TEST(ScriptPlayback, ScriptInputWaitsUntilTheProgramCanTakeIt)
 {
     ASSERT_TRUE(headless::run_script_text("tap 1 1\nshot held\nwait 10\nkey A\n"));
-    std::string folder = temp_folder();
+    os::testing::ScratchFolder scratch("host");
+    const std::string& folder = scratch.path;
     setenv("OS_OUT", folder.c_str(), 1);
     Event event;
     backend().set_program_state({true, false});
@@ -372,12 +368,12 @@ TEST(ScriptPlayback, ScriptInputWaitsUntilTheProgramCanTakeIt)
     headless::key(0x42);
     backend().set_program_state({false, false});
     ASSERT_TRUE(backend().poll_event(event)) << "input that is not scripted is never held";
-    std::filesystem::remove_all(folder);
 }
 
 TEST(ScriptPlayback, ARefusedScriptEndsTheRunBeforeTheProgramStarts)
 {
-    std::string folder = temp_folder();
+    os::testing::ScratchFolder scratch("host");
+    const std::string& folder = scratch.path;
     struct
     {
         const char* text;
@@ -404,7 +400,6 @@ TEST(ScriptPlayback, ARefusedScriptEndsTheRunBeforeTheProgramStarts)
             exit(0);
         },
         testing::ExitedWithCode(2), "none.txt: cannot read the input script");
-    std::filesystem::remove_all(folder);
 }
 
 TEST(ScriptPlayback, AHeadlessRunWithoutAScriptEndsByItself)
@@ -431,7 +426,8 @@ TEST(ScriptPlayback, AHeadlessRunWithoutAScriptEndsByItself)
 
 TEST(ScriptPlayback, AShotTheRunNeverReachedFailsTheEnd)
 {
-    std::string folder = temp_folder();
+    os::testing::ScratchFolder scratch("host");
+    const std::string& folder = scratch.path;
     setenv("OS_OUT", folder.c_str(), 1);
     ASSERT_TRUE(headless::run_script_text("shot first\nwait 10\nkey A\nwait 100\nshot last\n"));
     Event event;
@@ -442,7 +438,6 @@ TEST(ScriptPlayback, AShotTheRunNeverReachedFailsTheEnd)
     EXPECT_EQ(folder + "/last.png: not taken, the program ended before the script reached it", missed[0]);
     EXPECT_EQ(3, end_program(0)) << "a program ending now ends with a failure";
     EXPECT_EQ(5, end_program(5)) << "its own failure status is kept";
-    std::filesystem::remove_all(folder);
 }
 
 TEST(ScriptPlayback, NoScriptNoChildVariables)

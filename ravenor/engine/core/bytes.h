@@ -1,19 +1,22 @@
 // bytes.h -- little-endian fields of the engine's file formats
 #pragma once
 
+#include "common/little_endian.h"
+
 #include <cstdint>
 
+// The city engine's names for the shared readers.
 inline uint32_t GetU32(const uint8_t* p)
 {
-    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+    return readLE32(p);
 }
 
 inline uint16_t GetU16(const uint8_t* p)
 {
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
+    return readLE16(p);
 }
 
 inline int16_t GetI16(const uint8_t* p)
 {
-    return static_cast<int16_t>(GetU16(p));
+    return static_cast<int16_t>(readLE16(p));
 }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "os/testing/host.h"
+#include "os/testing/program_run.h"
 #include "content/ravenor/demo_content.h"
 #include "content/ravenor/image_writer.h"
 
@@ -28,24 +29,15 @@ std::string ProgramPath()
 
 struct ProgramRun
 {
-    std::string out;
-    std::string script;
-    std::string errors;
+    os::testing::ScratchFolder scratch{"ravenor"};
+    std::string out = scratch.path;
+    std::string script = out + "/input.txt";
+    std::string errors = out + "/stderr.txt";
     std::vector<std::string> args;   // the command line
 
     explicit ProgramRun(const std::string& text)
     {
-        char pattern[] = "/tmp/hh-ravenor-XXXXXX";
-        out = mkdtemp(pattern);
-        script = out + "/input.txt";
-        errors = out + "/stderr.txt";
         std::ofstream(script) << text;
-    }
-
-    ~ProgramRun()
-    {
-        if (!getenv("OS_KEEP_TREE"))
-            std::filesystem::remove_all(out);
     }
 
     // Runs the program to its end; answers its exit status (-1 when it did not exit).
