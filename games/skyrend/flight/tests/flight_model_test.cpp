@@ -2,6 +2,7 @@
 #include "games/skyrend/flight/flight_model.h"
 
 #include "engine/base/math_utils.h"
+#include "os/testing/kernel.h"
 
 #include <os/wstring.h>
 
