@@ -389,3 +389,20 @@ TEST_F(SdlBackendTest, TheWindowOpensAtItsFittedSize)
     EXPECT_LE(height, usable.h);
     EXPECT_EQ(width * screen().height, height * screen().width) << "the screen's shape is kept";
 }
+
+// A key or tap made while the program has no window yet waits for one;
+// closing the window does not.
+TEST_F(SdlBackendTest, InputWaitsForTheProgramsWindow)
+{
+    host->set_program_state({true, false});
+    push(key(SDL_KEYDOWN, SDLK_F1));
+    push(window(SDL_WINDOWEVENT_CLOSE));
+    auto early = events();
+    ASSERT_EQ(1u, early.size());
+    EXPECT_EQ(EventType::Close, early[0].type) << "the close passes the held key";
+    host->set_program_state({true, true});
+    auto later = events();
+    ASSERT_EQ(1u, later.size()) << "the key was kept";
+    EXPECT_EQ(EventType::KeyDown, later[0].type);
+    EXPECT_EQ(0xC1u, later[0].key);
+}
