@@ -23,7 +23,8 @@
 //   OS_OUT           folder for screenshots and recorded output
 //   OS_INSTANCE      isolation prefix for cross-process window lookup
 //   OS_MEM_AVAIL     free physical memory reported by GlobalMemoryStatus (bytes)
-//   OS_SCALE         SDL window scale factor
+//   OS_SCALE         SDL window scale factor (default 2, 1 for a desktop screen;
+//                    the window never exceeds the display)
 //   OS_TITLE         SDL window title (default: the program's name)
 #pragma once
 
