@@ -305,6 +305,15 @@ void row_run(const Blit& b, int x, int y, int sx, int sy, const int* columns, in
     combine_row<T>(b, x, y, source_row<T>(b, sy, sx, columns, n), n, mask);
 }
 
+// A stretched row whose source row is the row above's (not a copy): the
+// converted samples row_run left in the row buffer are combined again.
+template <class T>
+void repeat_row(const Blit& b, int x, int y, int n)
+{
+    uint32_t mask = b.dst.surface().format == PixelFormat::Rgb32 ? 0x00FFFFFFu : 0xFFFFFFFFu;
+    combine_row<T>(b, x, y, row_space<T>(0, n), n, mask);
+}
+
 // A straight run of n pixels: plain copies move the row, blits by rows
 // convert and combine it, the others go pixel by pixel.
 void blit_run(const Blit& b, int x, int y, int sx, int sy, int n)
@@ -388,6 +397,15 @@ void blit_stretched(const Blit& b, const RECT& r)
         {
             size_t bytes = size_t(format_bpp(d.format) / 8);
             memcpy(d.row(y) + size_t(r.left) * bytes, d.row(y - 1) + size_t(r.left) * bytes, size_t(n) * bytes);
+            continue;
+        }
+        // Other raster operations combine the same source samples again:
+        // they are still in the row buffer when the row has one run.
+        if (rows && sy == last_sy && runs.size() == 1)
+        {
+            auto [start, end] = runs.front();
+            wide ? repeat_row<uint32_t>(b, r.left + start, y, end - start)
+                 : repeat_row<uint16_t>(b, r.left + start, y, end - start);
             continue;
         }
         last_sy = sy;
