@@ -1,9 +1,10 @@
 // demo_content.h -- the demo's data: "demo.bin" and "splash2.bmp"
 //
 // "demo.bin" holds the font, the interface pictures (full-screen ones stored
-// mirrored, as the full-screen drawer reads them from the last pixel) and one
-// prop model, "cone.p3d" with "cone.tex"; the demo city ("scenery.p3d",
-// "scenery.tex") and one car ("alto.p3d", "alto.tex").
+// mirrored, as the full-screen drawer reads them from the last pixel), the
+// prop model "cone.p3d" with "cone.tex", the demo city ("scenery.p3d",
+// "scenery.tex"), one car ("alto.p3d", "alto.tex") and the first stage with
+// its models (demo_stage.h).
 #pragma once
 
 #include <cstdint>
