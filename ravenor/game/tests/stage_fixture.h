@@ -11,6 +11,7 @@
 
 #include "ravenor/engine/core/frame_pacing.h"
 #include "ravenor/engine/render/frame_buffer.h"
+#include "ravenor/engine/render/poly_renderer.h"
 #include "ravenor/game/classes.h"
 #include "ravenor/game/game_step.h"
 #include "ravenor/game/main_loop.h"
@@ -33,6 +34,11 @@ inline void StartProgram()
     g_shell.stageOver = false;
 }
 
+// Frames whose blended faces waited in the depth queue, and frames that
+// left faces in it after the main loop's flush
+inline int g_queuedFrames = 0;
+inline int g_leftQueued = 0;
+
 // One stage frame at the standard speed factor, as the main loop draws it
 inline void StageFrame()
 {
@@ -40,7 +46,9 @@ inline void StageFrame()
     ++g_shell.frameCounter;
     ++g_renderFrame;
     GameStep();
+    g_queuedFrames += g_renderer.buckets.NodeCount() > 0;
     FlushDepthQueue();
+    g_leftQueued += g_renderer.buckets.NodeCount() > 0;
 }
 
 inline void HoldKey(uint32_t code, bool down)

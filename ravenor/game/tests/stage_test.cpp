@@ -90,6 +90,9 @@ TEST(Stage, FirstStageIsDrivenRoundTheRing)
         ++laps;
     }
     EXPECT_GE(laps, 2);
+    // The glass towers' blended faces were queued and drawn every frame.
+    EXPECT_GT(g_queuedFrames, 100);
+    EXPECT_EQ(0, g_leftQueued);
     for (uint8_t& key : g_shell.keys)
         key = 0;
 }
@@ -170,4 +173,18 @@ TEST(Stage, SeventhDrivenCarEndsTheStage)
     Entity* again = AllocEntity();
     again->behaviour = records[0].get();
     EXPECT_EQ(g_driverSlots + 1, GetDriverSlot(again));
+}
+
+// Every stage of the table can be entered from the command line.
+TEST(Stage, CommandLineNamesAnyStageOfTheTable)
+{
+    struct Case
+    {
+        const char16_t* command;
+        int stage;
+    };
+    for (const Case& c : {Case{u"stage 0", 0}, Case{u"stage 33", 33}, Case{u"  stage 7 ", 7}, Case{u"stage 34", -1},
+                          Case{u"stage -1", -1}, Case{u"stage 3 4", -1}, Case{u"", -1}, Case{u"stages", -1}})
+        EXPECT_EQ(c.stage, StageOfCommand(reinterpret_cast<const WCHAR*>(c.command)))
+            << std::string(c.command, c.command + std::char_traits<char16_t>::length(c.command));
 }
