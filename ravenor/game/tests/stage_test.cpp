@@ -8,6 +8,7 @@
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/settings.h"
+#include "ravenor/game/stage_script.h"
 #include "ravenor/game/world_draw.h"
 #include "stage_fixture.h"
 
@@ -187,4 +188,21 @@ TEST(Stage, CommandLineNamesAnyStageOfTheTable)
                           Case{u"stage -1", -1}, Case{u"stage 3 4", -1}, Case{u"", -1}, Case{u"stages", -1}})
         EXPECT_EQ(c.stage, StageOfCommand(reinterpret_cast<const WCHAR*>(c.command)))
             << std::string(c.command, c.command + std::char_traits<char16_t>::length(c.command));
+}
+
+// A record that finds the pool full ends the stage with a message line.
+TEST(Stage, FullPoolEndsTheStage)
+{
+    StartProgram();
+    ASSERT_TRUE(StartStage(0));
+    for (Entity& e : g_entities)
+        if (e.update == nullptr)
+            e.update = [](Entity*) {};
+    Behaviour prop;
+    prop.classNumber = 26;
+    prop.behaviourNumber = 3;
+    StartRecord(&prop);
+    EXPECT_EQ(nullptr, prop.entity);
+    EXPECT_EQ(16, g_stageState);
+    EXPECT_FALSE(IsGameHalted());
 }
