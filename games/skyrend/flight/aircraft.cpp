@@ -582,6 +582,11 @@ void Aircraft::blowUp(std::vector<Effect*>& pool, int event, bool hideModel)
     {
         if (model)
             model->visible = 0;
+        // The missiles still on their stations go with it.
+        for (auto& row : stations)
+            for (Missile* m : row)
+                if (m->model && m->state < Missile::Flying)
+                    m->model->visible = 0;
         for (SmokePuff* puff : smoke)
             puff->stop();
     }
@@ -755,7 +760,9 @@ void Aircraft::update(float dt)
             }
         }
     }
-    flight.tick(dt, isPlayer || !host);
+    // A crashed aircraft stays where it came down.
+    if (state != Down)
+        flight.tick(dt, isPlayer || !host);
     for (auto& row : stations)
         for (Missile* m : row)
             if (m)

@@ -1,6 +1,9 @@
 // scene_parts.cpp -- chips and look-ups on the flight canvas
 #include "games/skyrend/flight/scene_parts.h"
 
+#include "games/skyrend/flight/flight_host.h"
+#include "games/skyrend/flight/particles.h"
+
 #include "engine/base/math_utils.h"
 #include "engine/scene/3d/chip3d.h"
 #include "engine/scene/core/texture_dictionary.h"
@@ -8,6 +11,9 @@
 #include "engine/scene/screen/canvas.h"
 
 #include <string>
+#include <vector>
+
+#include <os/wstring.h>
 
 namespace skyrend {
 
@@ -42,7 +48,8 @@ Chip3D* makeChip(Canvas* canvas, const WCHAR* folder, const WCHAR* picture, floa
     if (!canvas)
         return nullptr;
     Texture* texture = loadSiblingTexture(canvas, folder, picture);
-    auto* chip = new Chip3D(size, 1.0f, 1.0f, 2, texture, nullptr, false);
+    // The picture is its own mask: black is clear, grey shades show through.
+    auto* chip = new Chip3D(size, 1.0f, 1.0f, 2, texture, texture, false);
     if (Material* m = chip->getMaterial())
         m->color = colour;
     chip->frontClip = nearClip;
@@ -69,6 +76,54 @@ bool addToMainScene(Canvas* canvas, const WCHAR* name, Group3D* object)
     }
     scene->addChild(name, object);
     return true;
+}
+
+namespace {
+
+template <class Effect>
+void fillPool(std::vector<Effect*>& pool, Canvas* canvas, const WCHAR* folder, int count, const char16_t* base,
+              const char16_t* picture, float size)
+{
+    for (int i = 0; i < count; ++i)
+    {
+        auto* effect = new Effect();
+        if (canvas && canvas->getTextureDictionary())
+        {
+            auto** textures = new Texture*[ChipAnimation::kFrames];
+            auto** masks = new Texture*[ChipAnimation::kFrames];
+            for (int f = 0; f < ChipAnimation::kFrames; ++f)
+            {
+                const std::u16string file = picture + os::to_u16(std::to_string(f + 6)) + u".jpg";
+                textures[f] = masks[f] = canvas->getTextureDictionary()->load(folder, file.c_str(), true, false);
+            }
+            auto* chip = new Chip3D(size, 1.0f, 1.0f, 2, textures[0], masks[0], false);
+            chip->billboard = 1;
+            chip->visible = 0;
+            chip->frontClip = 1.0f;
+            chip->backClip = 1000.0f;
+            const std::u16string name = base + os::to_u16(std::to_string(i));
+            Material* material = chip->getMaterial();
+            if (addToMainScene(canvas, name.c_str(), chip))
+            {
+                effect->chip = chip;
+                effect->frames = new ChipFrames(material, ChipAnimation::kFrames, textures, masks);
+            }
+            else
+            {
+                delete[] textures;
+                delete[] masks;
+            }
+        }
+        pool.push_back(effect);
+    }
+}
+
+} // namespace
+
+void buildEffectPools(FlightHost& host, Canvas* canvas, const WCHAR* aircraftFolder, int explosions, int splashes)
+{
+    fillPool(host.explosions, canvas, aircraftFolder, explosions, u"Explosion", u"explosion\\exp", 6.0f);
+    fillPool(host.splashes, canvas, aircraftFolder, splashes, u"Splash", u"splash\\spl", 5.0f);
 }
 
 } // namespace skyrend

@@ -35,4 +35,13 @@ Chip3D* makeChip(Canvas* canvas, const WCHAR* folder, const WCHAR* picture, floa
 // when there is no such scene (nothing else would own it). False then.
 bool addToMainScene(Canvas* canvas, const WCHAR* name, Group3D* object);
 
+class FlightHost;
+
+// Fills the host's effect pools: `explosions` chips "Explosion<n>" showing
+// "explosion\exp6.jpg" .. "exp15.jpg" and `splashes` chips "Splash<n>"
+// showing "splash\spl6.jpg" .. "spl15.jpg" (each picture its own mask), from
+// the aircraft folder, hidden in "mainScene". Without a canvas the pools
+// hold bare effects.
+void buildEffectPools(FlightHost& host, Canvas* canvas, const WCHAR* aircraftFolder, int explosions, int splashes);
+
 } // namespace skyrend

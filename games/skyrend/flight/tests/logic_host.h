@@ -20,8 +20,11 @@ struct LogicHost : skyrend::FlightHost
     std::vector<std::string> sounds, alerts;
     int kills = 0, losses = 0;
 
-    LogicHost()
+    // With bare pools, or empty ones that a drawing host fills.
+    explicit LogicHost(bool barePools = true)
     {
+        if (!barePools)
+            return;
         for (int i = 0; i < 4; ++i)
             explosions.push_back(new skyrend::ExplosionEffect());
         splashes.push_back(new skyrend::SplashEffect());
@@ -53,6 +56,9 @@ struct LogicHost : skyrend::FlightHost
         for (auto* a : aircraft)
             a->update(dt);
         for (auto* e : explosions)
+            if (e->active)
+                e->update(dt);
+        for (auto* e : splashes)
             if (e->active)
                 e->update(dt);
     }
