@@ -4,6 +4,8 @@
 #include "engine/base/math_utils.h"
 #include "os/testing/kernel.h"
 
+#include "os/testing/kernel.h"
+
 #include <os/wstring.h>
 
 #include <gtest/gtest.h>
