@@ -2,7 +2,6 @@
 #include "games/skyrend/flight/flight_model.h"
 
 #include "engine/base/math_utils.h"
-#include "os/testing/kernel.h"
 
 #include "os/testing/kernel.h"
 
