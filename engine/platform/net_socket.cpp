@@ -219,6 +219,12 @@ void Socket::setSendTimeout(DWORD ms)
         setsockopt(handle, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms);
 }
 
+void Socket::setReceiveTimeout(DWORD ms)
+{
+    if (isValid())
+        setsockopt(handle, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms);
+}
+
 void Socket::setSendBuffer(int bytes)
 {
     if (isValid())

@@ -103,6 +103,8 @@ public:
     void setNoDelay(bool on);
     // Time limit of one blocking send in milliseconds (0: none).
     void setSendTimeout(DWORD ms);
+    // Time limit of one blocking receive in milliseconds (0: none).
+    void setReceiveTimeout(DWORD ms);
     void setSendBuffer(int bytes);
     void setReceiveBuffer(int bytes);
 

@@ -57,12 +57,22 @@ void Thread::join()
         WaitForSingleObject(handle, INFINITE);
 }
 
-MutexLock::MutexLock(HANDLE m) : mutex(m)
+CriticalLock::CriticalLock()
 {
-    WaitForSingleObject(mutex, INFINITE);
+    InitializeCriticalSection(&section);
 }
 
-MutexLock::~MutexLock()
+CriticalLock::~CriticalLock()
 {
-    ReleaseMutex(mutex);
+    DeleteCriticalSection(&section);
+}
+
+void CriticalLock::lock()
+{
+    EnterCriticalSection(&section);
+}
+
+void CriticalLock::unlock()
+{
+    LeaveCriticalSection(&section);
 }

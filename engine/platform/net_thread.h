@@ -7,6 +7,7 @@
 // under its own running body.
 #pragma once
 
+#include <os/sync.h>
 #include <os/types.h>
 
 class Thread
@@ -40,15 +41,30 @@ private:
     bool started = false;
 };
 
-// A recursive mutex owned by a thread, released by the guard's destructor.
-class MutexLock
+// A recursive lock owned by a thread (a critical section: waiting threads
+// sleep in the host, and a release wakes one of them).
+class CriticalLock
 {
 public:
-    explicit MutexLock(HANDLE mutex);
-    ~MutexLock();
-    MutexLock(const MutexLock&) = delete;
-    MutexLock& operator=(const MutexLock&) = delete;
+    CriticalLock();
+    ~CriticalLock();
+    CriticalLock(const CriticalLock&) = delete;
+    CriticalLock& operator=(const CriticalLock&) = delete;
+    void lock();
+    void unlock();
 
 private:
-    HANDLE mutex;
+    CRITICAL_SECTION section;
+};
+
+class ScopedLock
+{
+public:
+    explicit ScopedLock(CriticalLock& lock) : held(lock) { held.lock(); }
+    ~ScopedLock() { held.unlock(); }
+    ScopedLock(const ScopedLock&) = delete;
+    ScopedLock& operator=(const ScopedLock&) = delete;
+
+private:
+    CriticalLock& held;
 };

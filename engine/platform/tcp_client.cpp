@@ -9,7 +9,6 @@ TCPClient::TCPClient(int addressFamily) : Thread(u"TCPClient"), family(addressFa
     socket = new Socket(false, 0, family, 0);
     socket->setNoDelay(true);
     dataMutex = CreateMutexW(nullptr, FALSE, nullptr);
-    writeMutex = CreateMutexW(nullptr, FALSE, nullptr);
 }
 
 TCPClient::~TCPClient()
@@ -18,7 +17,6 @@ TCPClient::~TCPClient()
     join();
     delete socket;
     CloseHandle(dataMutex);
-    CloseHandle(writeMutex);
 }
 
 bool TCPClient::connect(const WCHAR* host, int port)
@@ -91,6 +89,6 @@ void TCPClient::stop()
 
 bool TCPClient::sendPacket(const PacketWriter& packet)
 {
-    MutexLock hold(writeMutex);
+    ScopedLock hold(writeLock);
     return socket->sendPacket(packet);
 }

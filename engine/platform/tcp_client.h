@@ -48,6 +48,6 @@ private:
     int family;
     std::atomic<bool> connected{false};
     HANDLE dataMutex;
-    HANDLE writeMutex;
+    CriticalLock writeLock;
     Socket* socket;
 };

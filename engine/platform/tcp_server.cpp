@@ -15,14 +15,12 @@ TCPClientHandler::TCPClientHandler(TCPServer* owner, Socket* connection)
     socket->setSendBuffer(TCPServer::kSendBufferBytes);
     SocketAddress address;
     socket->getPeerAddress(address, peerAddress);
-    writeMutex = CreateMutexW(nullptr, FALSE, nullptr);
 }
 
 TCPClientHandler::~TCPClientHandler()
 {
     stop();
     delete socket;
-    CloseHandle(writeMutex);
 }
 
 void TCPClientHandler::run()
@@ -77,7 +75,7 @@ void TCPClientHandler::disconnect()
 
 bool TCPClientHandler::sendPacket(const PacketWriter& packet)
 {
-    MutexLock hold(writeMutex);
+    ScopedLock hold(writeLock);
     if (socket->sendPacket(packet))
         return true;
     socket->close(); // a peer that cannot take its packets is dropped
@@ -109,23 +107,29 @@ void StateUpdater::run()
 {
     while (!stopFlag)
     {
-        bool rateUpdated = frameTimer.tick();
-        float dt = frameTimer.dt;
-        server->lockServer();
-        update(dt);
-        server->update(dt);
-        server->forEachHandler([dt](TCPClientHandler* handler) {
-            if (handler->isConnected() && handler->wantsUpdate())
-            {
-                handler->getFrameTimer().tick();
-                handler->update(dt);
-            }
-        });
-        postUpdate(dt);
-        if (rateUpdated)
-            onRateUpdate(dt);
-        server->unlockServer();
+        cycle();
+        Sleep(0); // let connections that wait for the lock have it between cycles
     }
+}
+
+void StateUpdater::cycle()
+{
+    bool rateUpdated = frameTimer.tick();
+    float dt = frameTimer.dt;
+    server->lockServer();
+    update(dt);
+    server->update(dt);
+    server->forEachHandler([dt](TCPClientHandler* handler) {
+        if (handler->isConnected() && handler->wantsUpdate())
+        {
+            handler->getFrameTimer().tick();
+            handler->update(dt);
+        }
+    });
+    postUpdate(dt);
+    if (rateUpdated)
+        onRateUpdate(dt);
+    server->unlockServer();
 }
 
 // ---- TCPServer ----
@@ -136,31 +140,30 @@ TCPServer::TCPServer(int listenPort, int addressFamily, uint32_t bindAddress)
     listener = Socket::listenOn(bindAddress, listenPort, 5);
     if (listener && listenPort == 0)
         port = listener->getLocalPort();
-    serverMutex = CreateMutexW(nullptr, FALSE, nullptr);
 }
 
 TCPServer::~TCPServer()
 {
     stop();
     delete listener;
-    CloseHandle(serverMutex);
 }
 
 void TCPServer::lockServer()
 {
-    WaitForSingleObject(serverMutex, INFINITE);
+    serverLock.lock();
 }
 
 void TCPServer::unlockServer()
 {
-    ReleaseMutex(serverMutex);
+    serverLock.unlock();
 }
 
 void TCPServer::run()
 {
-    updater = createStateUpdater();
-    if (updater)
-        updater->start();
+    StateUpdater* made = createStateUpdater();
+    updater = made;
+    if (made && updaterThread)
+        made->start();
     onEvent(ServerStarted, nullptr);
     while (!stopFlag && listener)
     {
@@ -210,11 +213,10 @@ void TCPServer::stop()
     if (listener)
         listener->close();
     join();
-    if (updater)
+    if (StateUpdater* u = updater.exchange(nullptr))
     {
-        updater->stop();
-        delete updater;
-        updater = nullptr;
+        u->stop();
+        delete u;
     }
     // Handlers are stopped outside the server lock: a handler that is ending
     // may be waiting for it.

@@ -63,7 +63,7 @@ private:
     TCPServer* server;
     Socket* socket;
     WCHAR peerAddress[32] = {};
-    HANDLE writeMutex;
+    CriticalLock writeLock;
     FrameTimer frameTimer;
     std::atomic<bool> ended{false};
 };
@@ -81,6 +81,9 @@ public:
     virtual void postUpdate(float) {}
     // Ends the cycles after the current one and waits for the thread.
     void stop();
+    // One cycle: tick the timer (it paces), then the work under the server
+    // lock. `run` repeats it; a test may drive it from its own thread.
+    void cycle();
 
     FrameTimer& getFrameTimer() { return frameTimer; }
     TCPServer* getServer() const { return server; }
@@ -116,6 +119,11 @@ public:
     virtual StateUpdater* createStateUpdater() { return nullptr; }
 
     bool isListening() const { return listener && listener->isValid(); }
+    // With false, `run` makes the updater but leaves its thread unstarted:
+    // whoever calls `getUpdater()->cycle()` drives the cycles (tests that
+    // pace them on the real clock). Call before `start`.
+    void setUpdaterThread(bool on) { updaterThread = on; }
+    StateUpdater* getUpdater() const { return updater; }
     int getPort() const { return port; }
     // Stops accepting, stops the updater and every handler, then raises
     // `ServerStopped`. A server that never started only closes its socket.
@@ -141,8 +149,9 @@ private:
     std::atomic<bool> stopFlag{false};
     std::atomic<bool> stopped{false};
     Socket* listener;
-    StateUpdater* updater = nullptr;
-    HANDLE serverMutex;
+    std::atomic<StateUpdater*> updater{nullptr};
+    bool updaterThread = true;
+    CriticalLock serverLock;
 };
 
 template <typename Visit>

@@ -1,0 +1,879 @@
+// game_server.cpp -- registry, log-on, requests, the round and the
+// maintenance tick of the game server
+#include "games/skyrend/multiplayer/game_server.h"
+
+#include "engine/base/math_utils.h"
+#include "engine/base/properties.h"
+#include "games/skyrend/flight/aircraft.h"
+#include "games/skyrend/flight/flight_constants.h"
+
+#include <os/sync.h>
+#include <os/wstring.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+namespace skyrend::mp {
+
+namespace {
+
+constexpr float kStartY = 250.0f;
+constexpr float kCeiling = 800.0f;
+constexpr int kMaxPasswordLength = 64;
+const Vec3 kListedPosition{-2000.0f, 250.0f, -2000.0f};
+
+// The station of each control-block index as (row, column).
+constexpr int kStationRow[kStations] = {0, 0, 1, 1, 1, 1, 0, 0};
+constexpr int kStationColumn[kStations] = {3, 2, 3, 2, 0, 1, 0, 1};
+
+bool finite(const Vec3& v)
+{
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+template <class T>
+void eraseValue(std::vector<T*>& list, T* value)
+{
+    list.erase(std::remove(list.begin(), list.end(), value), list.end());
+}
+
+GameUser* ownerOf(Aircraft* a)
+{
+    return static_cast<GameUser*>(a->owner);
+}
+
+void copyMatrix(const Matrix4& from, std::array<float, 16>& to)
+{
+    std::copy(std::begin(from.m), std::end(from.m), to.begin());
+}
+
+} // namespace
+
+bool isAcceptableName(const std::u16string& name)
+{
+    if (name.empty() || name.size() > size_t(kMaxNameLength))
+        return false;
+    for (char16_t c : name)
+    {
+        if (c < 0x20 || c == 0x7F || c > 0xFF || c == u'{' || c == u'}' || c == u',' || c == u':')
+            return false;
+    }
+    return true;
+}
+
+// ---- groups ----
+
+GameGroup::GameGroup(GameServer*, const std::u16string& groupName, const std::u16string& groupCreator, int scene,
+                     bool defaultGroup, bool water)
+    : sceneIndex(scene), name(groupName), creator(groupCreator), isDefault(defaultGroup), basisIsWater(water)
+{
+    GetLocalTime(&created);
+}
+
+GameGroup::~GameGroup()
+{
+    for (Aircraft* a : aircraft)
+    {
+        if (GameUser* user = ownerOf(a))
+            user->aircraft = nullptr;
+        delete a;
+    }
+}
+
+Aircraft* GameGroup::createAircraft(GameUser* user, float x, float y, float z, float ceiling)
+{
+    auto* a = new Aircraft(nullptr, nullptr, user->name.c_str(), nullptr, false, false);
+    a->owner = user;
+    a->onWater = basisIsWater ? 1 : 0;
+    a->place(x, y, z, 0.0f, ceiling);
+    user->aircraft = a;
+    aircraft.push_back(a);
+    for (GameUser* member : members)
+        member->pendingEvents.push_back(0);
+    return a;
+}
+
+void GameGroup::removeAircraft(const std::u16string& pilot)
+{
+    for (size_t i = aircraft.size(); i-- > 0;)
+    {
+        Aircraft* gone = aircraft[i];
+        GameUser* owner = ownerOf(gone);
+        if (!owner || owner->name != pilot)
+            continue;
+        aircraft.erase(aircraft.begin() + long(i));
+        for (GameUser* member : members)
+        {
+            if (i < member->pendingEvents.size())
+                member->pendingEvents.erase(member->pendingEvents.begin() + long(i));
+        }
+        owner->aircraft = nullptr;
+        for (Aircraft* other : aircraft)
+        {
+            for (auto& row : other->stations)
+                for (Missile* m : row)
+                    if (m && m->target == &gone->flight)
+                    {
+                        m->target = nullptr;
+                        if (m->state == Missile::Locked)
+                            m->state = Missile::Idle;
+                    }
+            if (other->target == gone)
+                other->target = nullptr;
+        }
+        delete gone;
+    }
+}
+
+Aircraft* GameGroup::findAircraft(const std::u16string& pilot) const
+{
+    for (size_t i = aircraft.size(); i-- > 0;)
+    {
+        GameUser* owner = ownerOf(aircraft[i]);
+        if (owner && owner->name == pilot)
+            return aircraft[i];
+    }
+    return nullptr;
+}
+
+// ---- the round thread ----
+
+class GameStateUpdater : public StateUpdater
+{
+public:
+    explicit GameStateUpdater(GameServer* server) : StateUpdater(server), game(server)
+    {
+        FrameTimer& t = getFrameTimer();
+        // Held at 25 rounds a second from the first round on.
+        t.mode = FrameTimer::Paced;
+        t.targetFps = 25;
+        t.windowMs = 1000;
+        t.delayMs = 1000 / 25;
+        lastTick = GetTickCount();
+    }
+
+    void update(float dt) override
+    {
+        roundStart = std::chrono::steady_clock::now();
+        game->runTime += dt;
+    }
+
+    void postUpdate(float) override
+    {
+        auto spent = std::chrono::steady_clock::now() - roundStart;
+        game->recordRoundTime(uint32_t(std::chrono::duration_cast<std::chrono::microseconds>(spent).count()));
+        game->rounds += 1;
+    }
+
+    void onRateUpdate(float) override
+    {
+        DWORD now = GetTickCount();
+        float elapsed = float(now - lastTick) * 0.001f;
+        lastTick = now;
+        game->maintain(elapsed, getFrameTimer().fps);
+    }
+
+private:
+    GameServer* game;
+    DWORD lastTick;
+    std::chrono::steady_clock::time_point roundStart;
+};
+
+// ---- the server ----
+
+GameServer::GameServer(const ServerSettings& s, ServerListener* l, uint32_t bindAddress)
+    : TCPServer(s.port, 2, bindAddress), settings(s), listener(l)
+{
+    initMathTables(); // the aircraft turn with the shared tables
+    settings.maxUsersPerGrp = std::clamp(settings.maxUsersPerGrp, 2, 16);
+    if (settings.maxIdleTime < 1)
+        settings.maxIdleTime = 10;
+}
+
+GameServer::~GameServer()
+{
+    stop();
+    for (GameGroup* g : groups)
+        delete g;
+    for (GameUser* u : users)
+        delete u;
+}
+
+void GameServer::setScenes(const std::vector<std::u16string>& names, const std::vector<bool>& water)
+{
+    sceneNames = names;
+    sceneWater = water;
+    sceneWater.resize(sceneNames.size(), false);
+}
+
+std::u16string GameServer::sceneName(int index) const
+{
+    return index >= 0 && index < sceneCount() ? sceneNames[size_t(index)] : std::u16string();
+}
+
+bool GameServer::startServer()
+{
+    if (!isListening())
+        return false;
+    runTime = 0.0f;
+    start();
+    return true;
+}
+
+void GameServer::log(const std::u16string& line)
+{
+    if (listener)
+        listener->log(line);
+}
+
+GameUser* GameServer::addUser(const std::u16string& name, const std::u16string& password, GameClientHandler* handler)
+{
+    auto* user = new GameUser;
+    user->name = name;
+    user->password = password;
+    user->handler = handler;
+    handler->user = user;
+    users.push_back(user);
+    if (listener)
+        listener->registryChanged();
+    return user;
+}
+
+GameUser* GameServer::findUser(const std::u16string& name) const
+{
+    for (GameUser* u : users)
+    {
+        if (u->name == name)
+            return u;
+    }
+    return nullptr;
+}
+
+GameGroup* GameServer::findGroup(const std::u16string& name) const
+{
+    for (GameGroup* g : groups)
+    {
+        if (g->name == name)
+            return g;
+    }
+    return nullptr;
+}
+
+void GameServer::removeUser(GameUser* user)
+{
+    if (user->group)
+        leaveGroup(user);
+    eraseValue(users, user);
+    if (user->handler)
+        user->handler->user = nullptr;
+    delete user;
+    if (listener)
+        listener->registryChanged();
+}
+
+bool GameServer::createGroup(const std::u16string& name, const std::u16string& creator, int scene, bool isDefault)
+{
+    if (findGroup(name) || scene < 0 || scene >= sceneCount())
+        return false;
+    if (!isDefault)
+    {
+        int created = 0;
+        for (GameGroup* g : groups)
+            created += g->isDefault ? 0 : 1;
+        if (created >= kMaxCreatedGroups)
+            return false;
+    }
+    groups.push_back(new GameGroup(this, name, creator, scene, isDefault, sceneWater[size_t(scene)]));
+    if (listener)
+        listener->registryChanged();
+    return true;
+}
+
+bool GameServer::removeGroup(const std::u16string& name)
+{
+    GameGroup* g = findGroup(name);
+    if (!g || !g->members.empty())
+        return false;
+    eraseValue(groups, g);
+    delete g;
+    if (listener)
+        listener->registryChanged();
+    return true;
+}
+
+Aircraft* GameServer::enterGroup(GameGroup* group, GameUser* user, int plane)
+{
+    if (!group || !user || user->group || int(group->members.size()) >= settings.maxUsersPerGrp)
+        return nullptr;
+    user->pendingEvents.assign(group->aircraft.size(), 0);
+    user->planeIndex = plane;
+    user->group = group;
+    user->flying = false;
+    group->members.push_back(user);
+    Aircraft* a = group->createAircraft(user, randomFloat(-800.0f, 800.0f), kStartY, randomFloat(-800.0f, 200.0f),
+                                        kCeiling);
+    if (listener)
+        listener->registryChanged();
+    return a;
+}
+
+void GameServer::leaveGroup(GameUser* user)
+{
+    GameGroup* group = user->group;
+    if (!group)
+        return;
+    user->group = nullptr;
+    user->flying = false;
+    eraseValue(group->members, user);
+    group->removeAircraft(user->name);
+    user->pendingEvents.clear();
+    if (listener)
+        listener->registryChanged();
+}
+
+void GameServer::dropUser(GameClientHandler* handler)
+{
+    GameUser* user = handler->user;
+    if (!user)
+        return;
+    if (GameGroup* group = user->group)
+    {
+        PacketWriter leaving;
+        writePlayerLeaving(leaving, user->name);
+        for (size_t i = group->members.size(); i-- > 0;)
+        {
+            GameUser* member = group->members[i];
+            if (member == user || !member->handler || !member->handler->isConnected())
+                continue;
+            member->flying = false;
+            member->handler->idleRounds = 0;
+            member->handler->sendPacket(leaving);
+        }
+    }
+    removeUser(user);
+}
+
+bool GameServer::authenticate(const std::u16string& user, const std::u16string& password) const
+{
+    Properties accounts(u'=', u',', u':');
+    if (!accounts.load(programFolder.c_str(), settings.userListFile.c_str()))
+        return false; // no readable list: nobody passes
+    WCHAR* stored = accounts.getField(user.c_str(), u"password");
+    bool ok = stored && password == stored;
+    delete[] stored;
+    return ok;
+}
+
+void GameServer::applyControls(GameUser* user, float dt)
+{
+    Aircraft* a = user->aircraft;
+    GameClientHandler* h = user->handler;
+    if (!a || !h)
+        return;
+    const int32_t b = h->controls.keyBits;
+    const float pi = 3.14159265f;
+    a->roll((b & 4) && !(b & 8) ? -0.25f * pi : (b & 8) && !(b & 4) ? 0.25f * pi : 0.0f);
+    a->pitch((b & 1) && !(b & 2) ? -0.2f * pi : (b & 2) && !(b & 1) ? 0.2f * pi : 0.0f);
+    a->yaw((b & 16) && !(b & 32) ? 0.3f * pi : (b & 32) && !(b & 16) ? -0.3f * pi : 0.0f);
+    if (b & 0x80C0)
+    {
+        a->addEvents(Aircraft::EventCanon);
+        a->fireCanon(dt);
+    }
+    if (b & 0x4200)
+        a->addEvents(Aircraft::EventFlare);
+    if (b & 0x2100)
+        a->addEvents(Aircraft::EventChaff);
+    // A key code acts once: a late controls message does not repeat it.
+    if (!h->keyCodeFresh)
+        return;
+    h->keyCodeFresh = false;
+    if (a->state != Aircraft::Flying)
+        return;
+    const int32_t c = h->controls.keyCode;
+    if (c == 107 || c == 109)
+    {
+        a->throttleNotch = std::clamp(a->throttleNotch + (c == 107 ? -1 : 1), 0, 4);
+        a->setThrottle(2 - a->throttleNotch);
+    }
+    else if ((c == 36 || c == 196) && a->hasStations())
+    {
+        const int s = h->controls.station;
+        Missile* m = a->stations[kStationRow[s]][kStationColumn[s]];
+        if (m && m->state < Missile::Flying)
+            a->launchMissile(m);
+    }
+}
+
+void GameServer::collide(GameGroup* group)
+{
+    const float planeSize = aircraftConstants().planeSize;
+    auto& list = group->aircraft;
+    for (size_t ia = list.size(); ia-- > 0;)
+    {
+        Aircraft* a = list[ia];
+        GameUser* shooter = ownerOf(a);
+        for (size_t ib = list.size(); ib-- > 0;)
+        {
+            Aircraft* b = list[ib];
+            if (b == a || b->state != Aircraft::Flying)
+                continue;
+            // A mid-air collision downs both and ends the pair's test: it
+            // scores nothing.
+            if (ib > ia && a->state == Aircraft::Flying)
+            {
+                Vector3 d;
+                d.setDifference(a->position(), b->position());
+                if (d.lengthSquared() < planeSize * planeSize)
+                {
+                    a->startFalling();
+                    a->explode(0.0f, false);
+                    b->startFalling();
+                    b->explode(0.0f, false);
+                    continue;
+                }
+            }
+            for (Bullet* bullet : a->bullets)
+            {
+                if (bullet->active && Aircraft::roughDistance(bullet->base.position, b->position()) < b->hitRadius)
+                {
+                    if (shooter)
+                        shooter->score += 1;
+                    b->addEvents(Aircraft::EventDamage);
+                    b->addDamage(1);
+                    bullet->stop(); // a bullet scores once
+                    break;
+                }
+            }
+            for (auto& row : a->stations)
+            {
+                bool hit = false;
+                for (Missile* m : row)
+                {
+                    if (!m || m->state != Missile::Flying || m->target != &b->flight)
+                        continue;
+                    float d = Aircraft::roughDistance(m->position(), b->position());
+                    if (d < m->killRadius && !b->hasDecoyFor(m))
+                    {
+                        m->flight.orientation.copyFrom(b->flight.orientation);
+                        m->flight.stop();
+                        m->explode();
+                        int points = randomInt(20, 100);
+                        if (shooter)
+                            shooter->score += points;
+                        b->addDamage(points);
+                        hit = true;
+                        break;
+                    }
+                    if (d < 100.0f)
+                        b->addEvents(m->kind == Missile::ShortRange ? Aircraft::EventHeatWarning
+                                                                    : Aircraft::EventRadarWarning);
+                }
+                if (hit)
+                    break;
+            }
+            if (b->damage >= 100 && b->state == Aircraft::Flying)
+            {
+                b->startFalling();
+                b->explode(0.0f, false);
+                if (shooter)
+                    shooter->score += 100;
+            }
+        }
+    }
+}
+
+void GameServer::update(float dt)
+{
+    for (size_t gi = groups.size(); gi-- > 0;)
+    {
+        GameGroup* group = groups[gi];
+        for (size_t i = group->aircraft.size(); i-- > 0;)
+        {
+            Aircraft* a = group->aircraft[i];
+            a->update(dt);
+            if (GameUser* user = ownerOf(a))
+                applyControls(user, dt);
+        }
+        collide(group);
+        for (GameUser* member : group->members)
+        {
+            for (size_t k = group->aircraft.size(); k-- > 0;)
+            {
+                if (k < member->pendingEvents.size())
+                    member->pendingEvents[k] |= group->aircraft[k]->events;
+            }
+        }
+    }
+}
+
+void GameServer::maintain(float elapsedSeconds, int fps)
+{
+    if (phase == 0 && listener)
+        listener->tick(runTime, std::min(fps, 99));
+    bool removed = false;
+    for (size_t gi = groups.size(); gi-- > 0;)
+    {
+        GameGroup* g = groups[gi];
+        if (!g->members.empty())
+        {
+            g->idleSeconds = 0.0f;
+            continue;
+        }
+        g->idleSeconds += elapsedSeconds;
+        if (!g->isDefault && g->idleSeconds > float(settings.maxIdleTime) * 60.0f)
+        {
+            groups.erase(groups.begin() + long(gi));
+            delete g;
+            removed = true;
+        }
+    }
+    for (GameGroup* g : groups)
+    {
+        for (size_t i = g->aircraft.size(); i-- > 0;)
+        {
+            Aircraft* a = g->aircraft[i];
+            if (a->state != Aircraft::Flying || !a->hasStations())
+                continue;
+            for (auto& row : a->stations)
+                for (Missile* m : row)
+                    if (m && m->state < Missile::Flying)
+                        m->state = Missile::Idle;
+            for (size_t j = g->aircraft.size(); j-- > 0;)
+            {
+                if (j != i && g->aircraft[j]->state == Aircraft::Flying)
+                    a->acquireTarget(g->aircraft[j]);
+            }
+        }
+    }
+    phase = (phase + 1) % 3;
+    if (removed && listener)
+        listener->registryChanged();
+}
+
+void GameServer::onEvent(int event, TCPClientHandler* handler)
+{
+    switch (event)
+    {
+    case ServerStarted:
+    {
+        SYSTEMTIME t{};
+        GetLocalTime(&t);
+        log(os::format(u"Game server started at:  %04d/%02d/%02d, %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour,
+                       t.wMinute, t.wSecond));
+        log(u"=======================================");
+        if (listener)
+            listener->registryChanged();
+        break;
+    }
+    case ServerStopped:
+        log(u"Game server termintaed");
+        break;
+    case HandlerCreated:
+        log(os::format(u"Client from %s Connected.", handler->getPeerAddress()));
+        break;
+    case HandlerEnded:
+        lockServer();
+        dropUser(static_cast<GameClientHandler*>(handler));
+        log(os::format(u"Client from %s Disconnected.", handler->getPeerAddress()));
+        unlockServer();
+        break;
+    default:
+        break;
+    }
+}
+
+TCPClientHandler* GameServer::createHandler(Socket* socket)
+{
+    return new GameClientHandler(this, socket);
+}
+
+StateUpdater* GameServer::createStateUpdater()
+{
+    return new GameStateUpdater(this);
+}
+
+std::vector<GroupView> GameServer::viewGroups()
+{
+    std::vector<GroupView> out;
+    lockServer();
+    for (GameGroup* g : groups)
+    {
+        GroupView v{g->name, g->creator, sceneName(g->sceneIndex), g->created, {}};
+        for (GameUser* u : g->members)
+            v.members.push_back(u->name);
+        out.push_back(std::move(v));
+    }
+    unlockServer();
+    return out;
+}
+
+UserView GameServer::viewUser(const std::u16string& name)
+{
+    UserView v;
+    lockServer();
+    if (GameUser* u = findUser(name))
+    {
+        v.name = u->name;
+        v.score = u->score;
+        v.fps = u->handler ? u->handler->getFrameTimer().fps : 0;
+    }
+    unlockServer();
+    return v;
+}
+
+void GameServer::recordRoundTime(uint32_t micros)
+{
+    ScopedLock hold(statsLock);
+    if (roundTimes.size() < size_t(kRoundSamples))
+        roundTimes.push_back(micros);
+    else
+        roundTimes[roundTimeNext++ % size_t(kRoundSamples)] = micros;
+}
+
+std::vector<uint32_t> GameServer::takeRoundTimes()
+{
+    ScopedLock hold(statsLock);
+    std::vector<uint32_t> out;
+    out.swap(roundTimes);
+    roundTimeNext = 0;
+    return out;
+}
+
+// ---- one connection ----
+
+GameClientHandler::GameClientHandler(GameServer* server, Socket* socket) : TCPClientHandler(server, socket) {}
+
+GameClientHandler::~GameClientHandler()
+{
+    stop();
+}
+
+bool GameClientHandler::onPacket(Socket& socket)
+{
+    ClientMessage message;
+    if (!readClientMessage(socket, message))
+        return false;
+    return handle(message);
+}
+
+void GameClientHandler::answer(const PacketWriter& packet)
+{
+    sendPacket(packet);
+}
+
+bool GameClientHandler::logOn(const ClientMessage& m)
+{
+    GameServer* server = gameServer();
+    PacketWriter out;
+    const WCHAR* refusal = nullptr;
+    std::u16string wrongGame;
+    if (user)
+        refusal = kLogOnDuplicate; // one user per connection
+    else if (m.gameId != kGameId)
+    {
+        wrongGame = os::format(kLogOnWrongGame, m.gameId.c_str());
+        refusal = wrongGame.c_str();
+    }
+    else if (!isAcceptableName(m.user) || m.password.size() > size_t(kMaxPasswordLength))
+        refusal = kLogOnBadName;
+    else if (server->findUser(m.user))
+        refusal = kLogOnDuplicate;
+    else if (server->getSettings().authenticate && !server->authenticate(m.user, m.password))
+        refusal = kLogOnNotAuthenticated;
+    if (refusal)
+    {
+        writeTextAnswer(out, CmdLogOnAnswer, refusal);
+        answer(out);
+        return true;
+    }
+    server->addUser(m.user, m.password, this);
+    server->log(os::format(u"User from %s logged on.", getPeerAddress()));
+    writeTextAnswer(out, CmdLogOnAnswer, kLogOnAccepted);
+    answer(out);
+    return true;
+}
+
+bool GameClientHandler::handle(const ClientMessage& m)
+{
+    GameServer* server = gameServer();
+    lockServer();
+    struct Unlock
+    {
+        GameClientHandler* h;
+        ~Unlock() { h->unlockServer(); }
+    } unlock{this};
+
+    PacketWriter out;
+    switch (m.command)
+    {
+    case CmdLogOn:
+        return logOn(m);
+    case CmdLogOff:
+        writeLogOffAnswer(out);
+        answer(out);
+        if (user)
+        {
+            server->log(os::format(u"User from %s logged off.", getPeerAddress()));
+            server->dropUser(this);
+        }
+        return true;
+    case CmdGroupList:
+    {
+        std::vector<GroupEntry> list;
+        if (user)
+        {
+            for (GameGroup* g : server->getGroups())
+            {
+                if (g->sceneIndex == m.scene)
+                    list.push_back({g->name, g->creator, int16_t(g->members.size())});
+            }
+        }
+        writeGroupListAnswer(out, list);
+        answer(out);
+        return true;
+    }
+    case CmdNewGroup:
+    {
+        bool added = user && isAcceptableName(m.group) && server->createGroup(m.group, user->name, m.scene, false);
+        writeTextAnswer(out, CmdNewGroupAnswer, added ? kGroupAdded : kGroupNotAdded);
+        answer(out);
+        return true;
+    }
+    case CmdEnterGroup:
+    {
+        // The connection's own user enters, whatever name the message holds.
+        GameGroup* group = server->findGroup(m.group);
+        Aircraft* a = nullptr;
+        if (user && m.plane >= 0 && m.plane < server->getPlaneCount())
+            a = server->enterGroup(group, user, m.plane);
+        if (!a)
+        {
+            writeEnterAnswer(out, kGroupNotEntered, {});
+            answer(out);
+            return true;
+        }
+        std::vector<MemberEntry> members;
+        for (size_t i = group->members.size(); i-- > 0;)
+            members.push_back({group->members[i]->name, int16_t(group->members[i]->planeIndex), kListedPosition});
+        writeEnterAnswer(out, kGroupEntered, members);
+        answer(out);
+        PacketWriter entering;
+        const Vector3& at = a->position();
+        writePlayerEntering(entering, user->name, int16_t(user->planeIndex), Vec3{at.x, at.y, at.z});
+        for (size_t i = group->members.size(); i-- > 0;)
+        {
+            GameUser* member = group->members[i];
+            if (member == user || !member->handler || !member->handler->isConnected())
+                continue;
+            member->flying = false;
+            member->handler->idleRounds = 0;
+            member->handler->sendPacket(entering);
+        }
+        return true;
+    }
+    case CmdMissilePositions:
+    {
+        // Only the sender's own aircraft, and only finite places.
+        if (!user || !user->aircraft || m.pilot != user->name)
+            return true;
+        Aircraft* a = user->aircraft;
+        Matrix4 toBody;
+        if (a->hasStations() && toBody.setInverse(a->flight.orientation))
+        {
+            for (int i = 0; i < kStations; ++i)
+            {
+                Missile* missile = a->stations[i / 4][i % 4];
+                const Vec3& v = m.missilePositions[size_t(i)];
+                if (!missile || missile->state >= Missile::Flying || !finite(v))
+                    continue;
+                Vector3 local;
+                toBody.transformPointTo(Vector3(v.x, v.y, v.z), local);
+                missile->station.setTranslation(local);
+            }
+        }
+        user->flying = true;
+        return true;
+    }
+    case CmdNotFlying:
+        if (user)
+            user->flying = false;
+        return true;
+    case CmdControls:
+    {
+        if (!user)
+            return true;
+        user->flying = true;
+        idleRounds = std::max(idleRounds - 1, 0);
+        controls = m.controls;
+        if (controls.station < 0 || controls.station >= kStations)
+        {
+            controls.station = 0;
+            controls.keyCode = 0; // no launch from a station that does not exist
+        }
+        controls.flaresInAir = std::clamp(controls.flaresInAir, 0, kMaxPool);
+        controls.chaffInAir = std::clamp(controls.chaffInAir, 0, kMaxPool);
+        keyCodeFresh = controls.keyCode != 0;
+        if (Aircraft* a = user->aircraft)
+        {
+            a->controlWords[0] = controls.keyBits;
+            a->controlWords[1] = controls.keyCode;
+            a->controlWords[2] = controls.station;
+            a->flaresInAir = controls.flaresInAir;
+            a->chaffInAir = controls.chaffInAir;
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool GameClientHandler::wantsUpdate()
+{
+    return user && user->flying && user->group && isConnected();
+}
+
+void GameClientHandler::update(float)
+{
+    GameGroup* group = user->group;
+    idleRounds += 1;
+    if (idleRounds > idleLimit)
+        user->flying = false; // this message still goes out
+    std::vector<AircraftState> states(group->aircraft.size());
+    for (size_t k = 0; k < group->aircraft.size(); ++k)
+    {
+        Aircraft* a = group->aircraft[k];
+        AircraftState& s = states[k];
+        GameUser* owner = ownerOf(a);
+        s.pilot = owner ? owner->name : a->pilotName;
+        StateBlock& b = s.block;
+        Matrix4 orientation = a->flight.orientation;
+        orientation.setTranslation(a->position());
+        copyMatrix(orientation, b.orientation);
+        for (int i = 0; i < kStations; ++i)
+        {
+            if (Missile* m = a->stations[i / 4][i % 4])
+            {
+                copyMatrix(m->flight.orientation, b.missiles[size_t(i)]);
+                b.missileStates[size_t(i)] = m->state;
+            }
+        }
+        b.speed = a->flight.speed;
+        b.heading = a->flight.heading;
+        b.bank = a->flight.bank;
+        b.pitch = a->flight.pitchAngle;
+        b.state = a->state;
+        b.damage = a->damage;
+        b.score = owner ? owner->score : 0;
+        b.events = k < user->pendingEvents.size() ? user->pendingEvents[k] : 0;
+    }
+    std::fill(user->pendingEvents.begin(), user->pendingEvents.end(), 0);
+    PacketWriter out;
+    writeStates(out, states);
+    if (sendPacket(out))
+        gameServer()->statesSent += 1;
+}
+
+} // namespace skyrend::mp

@@ -1,0 +1,220 @@
+// game_server.h -- the game server: users, groups, log-on, the round
+//
+// Threads: the accept thread, one reading thread per connection and the
+// round thread (GameStateUpdater, 25 rounds a second). One lock, the server
+// lock of TCPServer, keeps the registry (users, groups, aircraft) and the
+// round apart: a connection reads its whole message first, then takes the
+// lock to act on it; the round holds it from simulation to the last state
+// sent. Writes to a socket go through its handler's write lock.
+//
+// The console learns what happens through a ServerListener. Its calls come
+// from server threads with the server lock held: a listener must only post
+// or queue (never wait for the window's thread).
+#pragma once
+
+#include "engine/platform/tcp_server.h"
+#include "games/skyrend/multiplayer/protocol.h"
+
+#include <os/sysinfo.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace skyrend {
+class Aircraft;
+}
+
+namespace skyrend::mp {
+
+class GameClientHandler;
+class GameGroup;
+class GameServer;
+
+struct ServerSettings
+{
+    int port = 8888;
+    bool authenticate = false;
+    std::u16string userListFile = u"users.properties"; // relative to the program folder
+    int maxIdleTime = 10;   // minutes an empty non-default group lives
+    int maxUsersPerGrp = 8; // 2..16
+    bool defaultGroups = true;
+};
+
+// Upper bound of the groups the clients may create (default groups aside).
+constexpr int kMaxCreatedGroups = 64;
+// Names (users, groups) are at most this long.
+constexpr int kMaxNameLength = 32;
+
+// Whether a user or group name may be used: 1 to kMaxNameLength printable
+// characters, none of '{', '}', ',' and ':' (names become template keys and
+// list entries on every client of a group).
+bool isAcceptableName(const std::u16string& name);
+
+class ServerListener
+{
+public:
+    virtual ~ServerListener() = default;
+    virtual void log(const std::u16string&) {}
+    // Users, groups or their details changed.
+    virtual void registryChanged() {}
+    // About once a second: the server's run time and round rate.
+    virtual void tick(float, int) {}
+};
+
+struct GameUser
+{
+    GameClientHandler* handler = nullptr;
+    std::u16string name, password;
+    int32_t planeIndex = 0;
+    int32_t score = 0;
+    bool flying = false;
+    GameGroup* group = nullptr;
+    Aircraft* aircraft = nullptr;
+    std::vector<int32_t> pendingEvents; // one per aircraft of the group, in its order
+};
+
+class GameGroup
+{
+public:
+    GameGroup(GameServer* server, const std::u16string& name, const std::u16string& creator, int sceneIndex,
+              bool isDefault, bool basisIsWater);
+    ~GameGroup();
+
+    Aircraft* createAircraft(GameUser* user, float x, float y, float z, float ceiling);
+    void removeAircraft(const std::u16string& pilot);
+    Aircraft* findAircraft(const std::u16string& pilot) const;
+
+    int sceneIndex;
+    std::u16string name, creator;
+    std::vector<GameUser*> members; // not owned
+    SYSTEMTIME created{};
+    float idleSeconds = 0.0f;
+    bool isDefault;
+    bool basisIsWater;
+    std::vector<Aircraft*> aircraft; // owned
+};
+
+// What the console lists (a copy taken under the server lock).
+struct GroupView
+{
+    std::u16string name, creator, scene;
+    SYSTEMTIME created{};
+    std::vector<std::u16string> members;
+};
+struct UserView
+{
+    std::u16string name;
+    int32_t score = 0;
+    int fps = 0;
+};
+
+class GameServer : public TCPServer
+{
+public:
+    GameServer(const ServerSettings& settings, ServerListener* listener, uint32_t bindAddress = 0);
+    ~GameServer() override;
+
+    // The scene names (indexes of groups) and whether each scene's basis is water.
+    void setScenes(const std::vector<std::u16string>& names, const std::vector<bool>& water);
+    // Plane indexes a client may fly: 0 .. count - 1 (at least 1).
+    void setPlaneCount(int count) { planeCount = count < 1 ? 1 : count; }
+    // The folder the account list's name is relative to.
+    void setProgramFolder(const std::u16string& folder) { programFolder = folder; }
+
+    // Starts accepting and the rounds; false when the port could not be opened.
+    bool startServer();
+
+    // Registry (callers hold the server lock).
+    GameUser* addUser(const std::u16string& name, const std::u16string& password, GameClientHandler* handler);
+    GameUser* findUser(const std::u16string& name) const;
+    GameGroup* findGroup(const std::u16string& name) const;
+    void removeUser(GameUser* user);
+    bool createGroup(const std::u16string& name, const std::u16string& creator, int scene, bool isDefault);
+    bool removeGroup(const std::u16string& name);
+    Aircraft* enterGroup(GameGroup* group, GameUser* user, int plane);
+    void leaveGroup(GameUser* user);
+    // Tells the others of the user's group, takes it out and removes it.
+    void dropUser(GameClientHandler* handler);
+    // Checks the account list; false when it cannot be read.
+    bool authenticate(const std::u16string& user, const std::u16string& password) const;
+
+    // The round (server lock held).
+    void update(float dt) override;
+    void applyControls(GameUser* user, float dt);
+    void collide(GameGroup* group);
+    // The maintenance tick: clock and rate labels, idle groups, locks.
+    void maintain(float elapsedSeconds, int fps);
+
+    void onEvent(int event, TCPClientHandler* handler) override;
+    TCPClientHandler* createHandler(Socket* socket) override;
+    StateUpdater* createStateUpdater() override;
+
+    const ServerSettings& getSettings() const { return settings; }
+    ServerListener* getListener() const { return listener; }
+    void log(const std::u16string& line);
+    const std::vector<GameGroup*>& getGroups() const { return groups; }
+    const std::vector<GameUser*>& getUsers() const { return users; }
+    std::u16string sceneName(int index) const;
+    int sceneCount() const { return int(sceneNames.size()); }
+    int getPlaneCount() const { return planeCount; }
+    float getRunTime() const { return runTime; }
+
+    // Copies for the console (takes the lock itself).
+    std::vector<GroupView> viewGroups();
+    UserView viewUser(const std::u16string& name);
+
+    // Measured by the round thread (for the console and the load tool).
+    std::atomic<uint64_t> rounds{0};
+    std::atomic<uint64_t> statesSent{0};
+    // Real duration of each round in microseconds, the last kRoundSamples.
+    static constexpr int kRoundSamples = 8192;
+    std::vector<uint32_t> takeRoundTimes();
+    void recordRoundTime(uint32_t micros);
+
+    float runTime = 0.0f;
+    int phase = 0;
+
+private:
+    friend class GameClientHandler;
+    ServerSettings settings;
+    ServerListener* listener;
+    std::u16string programFolder;
+    std::vector<std::u16string> sceneNames;
+    std::vector<bool> sceneWater;
+    int planeCount = 16;
+    std::vector<GameGroup*> groups; // owned, in creation order
+    std::vector<GameUser*> users;   // owned, in log-on order
+    std::vector<uint32_t> roundTimes;
+    size_t roundTimeNext = 0;
+    CriticalLock statsLock;
+};
+
+class GameClientHandler : public TCPClientHandler
+{
+public:
+    GameClientHandler(GameServer* server, Socket* socket);
+    ~GameClientHandler() override;
+
+    bool onPacket(Socket& socket) override;
+    void update(float dt) override;
+    bool wantsUpdate() override;
+    // Acts on one message read in full (server lock taken here); false ends
+    // the connection.
+    bool handle(const ClientMessage& message);
+
+    GameServer* gameServer() const { return static_cast<GameServer*>(getServer()); }
+
+    GameUser* user = nullptr;
+    int32_t idleRounds = 0;
+    int32_t idleLimit = 1;
+    Controls controls;
+    bool keyCodeFresh = false;
+
+private:
+    bool logOn(const ClientMessage& m);
+    void answer(const PacketWriter& packet);
+};
+
+} // namespace skyrend::mp

@@ -1,0 +1,272 @@
+// game_server_test.cpp -- the game server on a loopback port with scripted
+// clients: log-on, groups, entering, flying with controls, leaving and the
+// idle expiry of empty groups
+#include "games/skyrend/multiplayer/tests/server_fixture.h"
+
+using namespace skyrend::mp;
+using namespace skyrend::mp::testing;
+
+TEST_F(ServerTest, LogOnAnswers)
+{
+    startServer();
+    ScriptClient a(port), b(port), c(port);
+    ASSERT_TRUE(a.connected && b.connected && c.connected);
+    EXPECT_EQ(a.logOn(u"<alice>", u"", u"Other-Game"),
+              u"Log-on Refused because the server you haved connected is not the game server for 'Other-Game'.");
+    for (const char16_t* bad : {u"", u"<a{b>", u"a}", u"x,y", u"x:y", u"\x01name"})
+        EXPECT_EQ(a.logOn(bad), kLogOnBadName) << "name accepted";
+    EXPECT_EQ(a.logOn(std::u16string(kMaxNameLength + 1, u'n')), kLogOnBadName);
+    EXPECT_EQ(a.logOn(u"<alice>", u"anything"), kLogOnAccepted); // no authentication asked
+    // One name once on the server, whatever the password.
+    EXPECT_EQ(b.logOn(u"<alice>", u"a1"), kLogOnDuplicate);
+    // One user per connection: a second log-on is refused and the first stays.
+    EXPECT_EQ(a.logOn(u"<carol>"), kLogOnDuplicate);
+    EXPECT_EQ(c.logOn(u"<carol>"), kLogOnAccepted);
+    EXPECT_EQ(server->getUsers().size(), 2u);
+    EXPECT_EQ(listener.count(u"User from 127.0.0.1 logged on."), 2);
+}
+
+TEST_F(ServerTest, LogOnWithTheAccountList)
+{
+    ServerSettings settings;
+    settings.authenticate = true;
+    startServer(settings);
+    ScriptClient a(port), b(port), c(port);
+    EXPECT_EQ(a.logOn(u"<alice>", u"wrong"), kLogOnNotAuthenticated);
+    EXPECT_EQ(a.logOn(u"<mallory>", u"a1"), kLogOnNotAuthenticated);
+    EXPECT_EQ(a.logOn(u"<alice>", u"a1"), kLogOnAccepted);
+    EXPECT_EQ(b.logOn(u"<bob>", u"b2"), kLogOnAccepted);
+
+    // With the list unreadable nobody passes (it is not "no authentication").
+    const char* root = std::getenv("OS_DEVICE_ROOT");
+    std::filesystem::remove(std::string(root) + "/server/users.properties");
+    EXPECT_EQ(c.logOn(u"<carol>", u""), kLogOnNotAuthenticated);
+}
+
+TEST_F(ServerTest, GroupsListCreateAndEnter)
+{
+    ServerSettings settings;
+    settings.maxUsersPerGrp = 2;
+    startServer(settings);
+    ScriptClient a(port), b(port), c(port);
+    ASSERT_EQ(a.logOn(u"<alice>"), kLogOnAccepted);
+    ASSERT_EQ(b.logOn(u"<bob>"), kLogOnAccepted);
+    ASSERT_EQ(c.logOn(u"<carol>"), kLogOnAccepted);
+
+    EXPECT_EQ(a.groups(0), (std::vector<GroupEntry>{{u"demo Default Group", u"ZEDEdorid", 0}}));
+    EXPECT_EQ(a.newGroup(u"wing", 0), kGroupAdded);
+    EXPECT_EQ(b.newGroup(u"wing", 1), kGroupNotAdded); // the name is taken
+    EXPECT_EQ(b.newGroup(u"far", 7), kGroupNotAdded);  // no such scene
+    EXPECT_EQ(b.newGroup(u"a{b}", 0), kGroupNotAdded); // not a name
+    EXPECT_EQ(b.groups(0), (std::vector<GroupEntry>{{u"demo Default Group", u"ZEDEdorid", 0}, {u"wing", u"<alice>", 0}}));
+    EXPECT_EQ(b.groups(1).size(), 1u);
+    EXPECT_TRUE(b.groups(5).empty());
+
+    EXPECT_EQ(a.enter(u"nowhere", u"<alice>", 0).text, kGroupNotEntered);
+    EXPECT_EQ(a.enter(u"wing", u"<alice>", 9).text, kGroupNotEntered); // no such plane
+    ServerMessage first = a.enter(u"wing", u"<alice>", 1);
+    ASSERT_EQ(first.text, kGroupEntered);
+    EXPECT_EQ(first.members, (std::vector<MemberEntry>{{u"<alice>", 1, {-2000.0f, 250.0f, -2000.0f}}}));
+    ServerMessage second = b.enter(u"wing", u"<bob>", 0);
+    ASSERT_EQ(second.text, kGroupEntered);
+    ASSERT_EQ(second.members.size(), 2u);
+    EXPECT_EQ(second.members[0].name, u"<bob>"); // newest first
+    EXPECT_EQ(second.members[1].name, u"<alice>");
+    // Alice hears of Bob with his start place.
+    ServerMessage notice = a.expect(CmdPlayerEntering);
+    EXPECT_EQ(notice.name, u"<bob>");
+    EXPECT_EQ(notice.plane, 0);
+    EXPECT_EQ(notice.position.y, 250.0f);
+    EXPECT_GE(notice.position.x, -800.0f);
+    EXPECT_LE(notice.position.x, 800.0f);
+    // The group is full at two.
+    EXPECT_EQ(c.enter(u"wing", u"<carol>", 0).text, kGroupNotEntered);
+    EXPECT_EQ(c.groups(0)[1].members, 2);
+}
+
+TEST_F(ServerTest, ControlsMoveTheAircraftInTheNextStates)
+{
+    startServer();
+    FlyingClient a(port, u"<alice>", u"demo Default Group");
+    FlyingClient b(port, u"<bob>", u"demo Default Group");
+    ASSERT_TRUE(a.ok && b.ok);
+    Controls rollAndFire;
+    rollAndFire.keyBits = 8 | 0x80; // roll and canon
+    a.setControls(rollAndFire);
+    a.start();
+    b.start();
+    ASSERT_TRUE(eventually([&] { return a.states > 40 && b.states > 40; }));
+
+    // Every state names both aircraft in the group's order; Alice's has
+    // rolled (its right side tips), Bob's, without controls, has not.
+    ServerMessage seen = b.lastStates();
+    ASSERT_EQ(seen.states.size(), 2u);
+    EXPECT_EQ(seen.states[0].pilot, u"<alice>");
+    EXPECT_EQ(seen.states[1].pilot, u"<bob>");
+    const auto& alice = seen.states[0].block;
+    const auto& bob = seen.states[1].block;
+    EXPECT_GT(std::fabs(alice.orientation[4]), 0.1f) << "the roll did not reach the aircraft";
+    EXPECT_LT(std::fabs(bob.orientation[4]), 0.05f);
+    EXPECT_EQ(alice.state, 0);
+    // The canon event reaches both members, and only for Alice's aircraft.
+    EXPECT_TRUE(a.eventsSeen(u"<alice>") & 1);
+    EXPECT_TRUE(b.eventsSeen(u"<alice>") & 1);
+    EXPECT_FALSE(b.eventsSeen(u"<bob>") & 1);
+}
+
+TEST_F(ServerTest, ThrottleKeyActsOnceForOneControlsMessage)
+{
+    startServer();
+    FlyingClient a(port, u"<alice>", u"demo Default Group");
+    ASSERT_TRUE(a.ok);
+    server->lockServer();
+    skyrend::Aircraft* plane = server->findUser(u"<alice>")->aircraft;
+    const int notch = plane->throttleNotch;
+    server->unlockServer();
+    // One message with the key, then none: rounds in between repeat only the key bits.
+    PacketWriter w;
+    writeMissilePositions(w, u"<alice>", {});
+    writeControls(w, Controls{0, 107, 0, 0, 0});
+    ASSERT_TRUE(a.client.send(w));
+    for (int i = 0; i < 5; ++i)
+    {
+        a.client.expect(CmdStates);
+        PacketWriter answer;
+        writeControls(answer, Controls{});
+        ASSERT_TRUE(a.client.send(answer));
+    }
+    server->lockServer();
+    EXPECT_EQ(plane->throttleNotch, notch - 1);
+    server->unlockServer();
+}
+
+TEST_F(ServerTest, LeavingAndIdleGroups)
+{
+    ServerSettings settings;
+    settings.maxIdleTime = 1;
+    startServer(settings);
+    ScriptClient a(port), b(port);
+    ASSERT_EQ(a.logOn(u"<alice>"), kLogOnAccepted);
+    ASSERT_EQ(b.logOn(u"<bob>"), kLogOnAccepted);
+    ASSERT_EQ(a.newGroup(u"wing", 0), kGroupAdded);
+    ASSERT_EQ(a.enter(u"wing", u"<alice>", 0).text, kGroupEntered);
+    ASSERT_EQ(b.enter(u"wing", u"<bob>", 0).text, kGroupEntered);
+
+    // Log-off: answered, and the other member hears who left.
+    PacketWriter off;
+    writeLogOff(off);
+    a.send(off);
+    a.expect(CmdLogOffAnswer);
+    ServerMessage left = b.expect(CmdPlayerLeaving);
+    EXPECT_EQ(left.name, u"<alice>");
+    EXPECT_EQ(membersOf(u"wing"), std::vector<std::u16string>{u"<bob>"});
+    // After logging off the name is free again.
+    EXPECT_EQ(a.logOn(u"<alice>"), kLogOnAccepted);
+
+    // Bob goes without a word; the group empties and, not being a default
+    // group, goes after more than a minute without members.
+    b.socket.close();
+    ASSERT_TRUE(eventually([&] { return membersOf(u"wing").empty(); }));
+    ASSERT_TRUE(eventually([&] { return !hasGroup(u"wing"); }));
+    EXPECT_TRUE(hasGroup(u"demo Default Group"));
+    EXPECT_EQ(listener.count(u"Client from 127.0.0.1 Disconnected."), 1);
+    EXPECT_EQ(listener.count(u"User from 127.0.0.1 logged off."), 1);
+}
+
+TEST_F(ServerTest, StopEndsEveryConnection)
+{
+    startServer();
+    ScriptClient a(port);
+    ASSERT_EQ(a.logOn(u"<alice>"), kLogOnAccepted);
+    stopServer();
+    EXPECT_TRUE(a.closedByServer());
+    EXPECT_EQ(listener.count(u"Game server termintaed"), 1);
+    EXPECT_EQ(listener.count(u"Game server started at:  "), 1);
+}
+
+namespace {
+
+// Two users of one group, built without connections.
+struct TwoInAGroup
+{
+    GameServer server{ServerSettings{0}, nullptr, INADDR_LOOPBACK};
+    GameClientHandler* ha = nullptr;
+    GameClientHandler* hb = nullptr;
+    GameUser* a = nullptr;
+    GameUser* b = nullptr;
+    GameGroup* group = nullptr;
+
+    TwoInAGroup()
+    {
+        server.setScenes({u"demo"}, {false});
+        ha = new GameClientHandler(&server, new Socket());
+        hb = new GameClientHandler(&server, new Socket());
+        server.lockServer();
+        a = server.addUser(u"<a>", u"", ha);
+        b = server.addUser(u"<b>", u"", hb);
+        server.createGroup(u"g", u"ZEDEdorid", 0, true);
+        group = server.findGroup(u"g");
+        server.enterGroup(group, a, 0);
+        server.enterGroup(group, b, 0);
+    }
+    ~TwoInAGroup()
+    {
+        server.dropUser(ha);
+        server.dropUser(hb);
+        server.unlockServer();
+        delete ha;
+        delete hb;
+    }
+};
+
+} // namespace
+
+TEST_F(ServerTest, MidAirCollisionDownsBothAndScoresNothing)
+{
+    TwoInAGroup t;
+    t.b->aircraft->place(t.a->aircraft->position().x + 1.0f, 250.0f, t.a->aircraft->position().z, 0.0f, 800.0f);
+    t.server.collide(t.group);
+    EXPECT_EQ(t.a->aircraft->state, skyrend::Aircraft::Hit);
+    EXPECT_EQ(t.b->aircraft->state, skyrend::Aircraft::Hit);
+    EXPECT_EQ(t.a->score, 0);
+    EXPECT_EQ(t.b->score, 0);
+    EXPECT_TRUE(t.a->aircraft->hasEvents(skyrend::Aircraft::EventExplode));
+    // A downed aircraft is never a partner again.
+    t.server.collide(t.group);
+    EXPECT_EQ(t.a->score + t.b->score, 0);
+}
+
+TEST_F(ServerTest, ABulletScoresOnceAndEventsReachEveryMember)
+{
+    TwoInAGroup t;
+    skyrend::Aircraft* target = t.b->aircraft;
+    skyrend::Aircraft* shooter = t.a->aircraft;
+    ASSERT_FALSE(shooter->bullets.empty());
+    skyrend::Bullet* bullet = shooter->bullets[0];
+    bullet->active = 1;
+    bullet->base.position = target->position();
+    t.server.collide(t.group);
+    t.server.collide(t.group);
+    EXPECT_EQ(t.a->score, 1);
+    EXPECT_EQ(target->damage, 1);
+    // The round gathers each aircraft's events into every member's slots.
+    t.server.update(0.04f);
+    EXPECT_EQ(t.a->pendingEvents.size(), 2u);
+    EXPECT_EQ(t.b->pendingEvents.size(), 2u);
+}
+
+TEST_F(ServerTest, LeavingTakesTheAircraftAndItsSlotsAndTargets)
+{
+    TwoInAGroup t;
+    skyrend::Aircraft* b = t.b->aircraft;
+    skyrend::Missile* m = t.a->aircraft->stations[0][0];
+    ASSERT_NE(m, nullptr);
+    m->target = &b->flight;
+    m->state = skyrend::Missile::Locked;
+    t.server.leaveGroup(t.b);
+    EXPECT_EQ(t.group->aircraft.size(), 1u);
+    EXPECT_EQ(t.a->pendingEvents.size(), 1u);
+    EXPECT_EQ(m->target, nullptr);
+    EXPECT_EQ(m->state, skyrend::Missile::Idle);
+    EXPECT_EQ(t.b->aircraft, nullptr);
+}

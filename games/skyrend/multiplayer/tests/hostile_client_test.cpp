@@ -1,0 +1,146 @@
+// hostile_client_test.cpp -- clients the server did not write: random
+// bytes, truncated and unknown messages, commands before log-on, forged
+// names, huge strings, a client that never reads and abrupt disconnects,
+// while two well-behaved clients keep flying and receiving their states
+#include "games/skyrend/multiplayer/tests/server_fixture.h"
+
+#include "engine/base/math_utils.h"
+
+using namespace skyrend::mp;
+using namespace skyrend::mp::testing;
+
+TEST_F(ServerTest, CommandsBeforeLogOnAreRefused)
+{
+    startServer();
+    ScriptClient x(port);
+    EXPECT_TRUE(x.groups(0).empty());
+    EXPECT_EQ(x.newGroup(u"mine", 0), kGroupNotAdded);
+    EXPECT_EQ(x.enter(u"demo Default Group", u"<alice>", 0).text, kGroupNotEntered);
+    PacketWriter w;
+    writeMissilePositions(w, u"<alice>", {});
+    writeControls(w, Controls{8, 36, 99, 5, 5});
+    writeNotFlying(w);
+    x.send(w);
+    // Still connected and answering, nothing changed.
+    EXPECT_TRUE(x.groups(0).empty());
+    EXPECT_FALSE(hasGroup(u"mine"));
+    EXPECT_TRUE(membersOf(u"demo Default Group").empty());
+}
+
+TEST_F(ServerTest, HostileClientsDoNotStopTheGoodOnes)
+{
+    startServer();
+    FlyingClient good1(port, u"<alice>", u"demo Default Group");
+    FlyingClient good2(port, u"<bob>", u"demo Default Group");
+    ASSERT_TRUE(good1.ok && good2.ok);
+    good1.start();
+    good2.start();
+    ASSERT_TRUE(eventually([&] { return good1.states > 10 && good2.states > 10; }));
+
+    struct Case
+    {
+        const char* what;
+        std::function<void(ScriptClient&)> act;
+        bool serverCloses; // the connection must end
+    };
+    std::vector<uint8_t> hugeString{0x58, 0x58, 1, 0};
+    hugeString.insert(hugeString.end(), 5000, 'A');
+    const Case cases[] = {
+        {"a wrong head", [](ScriptClient& c) { c.sendRaw({0x12, 0x34, 1, 0}); }, true},
+        {"an unknown command", [](ScriptClient& c) { c.sendRaw({0x58, 0x58, 0x63, 0, 1, 2, 3, 4}); }, true},
+        {"a server's command", [](ScriptClient& c) { c.sendRaw({0x58, 0x58, 0xE8, 0x03}); }, true},
+        {"a string without end", [&](ScriptClient& c) { c.sendRaw(hugeString); }, true},
+        {"a truncated log-on, then gone",
+         [](ScriptClient& c) {
+             c.sendRaw({0x58, 0x58, 1, 0, 'e', 'v'});
+             c.socket.close();
+         },
+         false},
+        {"random bytes",
+         [](ScriptClient& c) {
+             std::vector<uint8_t> junk(4096);
+             for (auto& b : junk)
+                 b = uint8_t(randomInt(0, 255));
+             junk[0] = 0x58;
+             junk[1] = 0x58;
+             c.sendRaw(junk);
+         },
+         true},
+    };
+    for (const Case& c : cases)
+    {
+        int before = good1.states;
+        ScriptClient hostile(port);
+        ASSERT_TRUE(hostile.connected) << c.what;
+        c.act(hostile);
+        if (c.serverCloses)
+            EXPECT_TRUE(hostile.closedByServer()) << c.what;
+        EXPECT_TRUE(eventually([&] { return good1.states > before + 5; })) << "states stopped after " << c.what;
+    }
+
+    // A forged name: Mallory logs on and tries to move Alice and to place
+    // Alice's missiles; only Mallory enters, Alice's aircraft is untouched.
+    {
+        ScriptClient mallory(port);
+        ASSERT_EQ(mallory.logOn(u"<mallory>"), kLogOnAccepted);
+        ASSERT_EQ(mallory.newGroup(u"trap", 0), kGroupAdded);
+        EXPECT_EQ(mallory.enter(u"trap", u"<alice>", 0).text, kGroupEntered);
+        EXPECT_EQ(membersOf(u"trap"), std::vector<std::u16string>{u"<mallory>"});
+        EXPECT_EQ(membersOf(u"demo Default Group"), (std::vector<std::u16string>{u"<alice>", u"<bob>"}));
+        std::array<Vec3, kStations> far{};
+        far.fill(Vec3{1e30f, 0, 0});
+        PacketWriter w;
+        writeMissilePositions(w, u"<alice>", far);
+        mallory.send(w);
+        EXPECT_EQ(mallory.groups(0).size(), 2u); // answered: the forged message was ignored
+    }
+
+    // A client that logs on, flies and sends controls but never reads: its
+    // buffers fill and the server drops it; the others go on.
+    {
+        ScriptClient deaf(port, 4096);
+        ASSERT_EQ(deaf.logOn(u"<deaf>"), kLogOnAccepted);
+        ASSERT_EQ(deaf.enter(u"demo Default Group", u"<deaf>", 0).text, kGroupEntered);
+        deaf.startFlying(u"<deaf>");
+        PacketWriter controls;
+        for (int i = 0; i < 64; ++i)
+            writeControls(controls, Controls{});
+        bool dropped = false;
+        for (int i = 0; i < 20000 && !dropped; ++i)
+        {
+            dropped = !deaf.send(controls);
+            if (!dropped)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            if (i % 50 == 0)
+            {
+                auto members = membersOf(u"demo Default Group");
+                dropped = dropped || std::find(members.begin(), members.end(), u"<deaf>") == members.end();
+            }
+        }
+        EXPECT_TRUE(dropped) << "a client that never reads was kept";
+        ASSERT_TRUE(eventually([&] { return membersOf(u"demo Default Group").size() == 2; }));
+    }
+
+    // After everything the good clients still fly and receive states.
+    int before1 = good1.states, before2 = good2.states;
+    EXPECT_TRUE(eventually([&] { return good1.states > before1 + 20 && good2.states > before2 + 20; }));
+    EXPECT_EQ(good1.lastStates().states.size(), 2u);
+}
+
+TEST_F(ServerTest, CreatedGroupsHaveACap)
+{
+    startServer();
+    ScriptClient a(port);
+    ASSERT_EQ(a.logOn(u"<alice>"), kLogOnAccepted);
+    for (int i = 0; i < kMaxCreatedGroups; ++i)
+        ASSERT_EQ(a.newGroup(u"g" + os::to_u16(std::to_string(i)), 0), kGroupAdded) << i;
+    EXPECT_EQ(a.newGroup(u"one more", 0), kGroupNotAdded);
+}
+
+TEST(ServerNames, AcceptableNames)
+{
+    EXPECT_TRUE(isAcceptableName(u"<alice>"));
+    EXPECT_TRUE(isAcceptableName(u"Ace_1 \u00e9"));
+    for (const char16_t* bad : {u"", u"{x}", u"a,b", u"a:b", u"tab\t", u"\u4e2d"})
+        EXPECT_FALSE(isAcceptableName(bad)) << "accepted";
+}
