@@ -305,7 +305,11 @@ void Rasterizer::setupTriangle(const Face& face, const Vertex* v[3])
     if (s.flat)
     {
         const int shift = fixedShift();
-        const int64_t index = ((int64_t(face.shadeV) * 31) >> shift) * 64 + ((int64_t(face.shadeU) * 31) >> shift) + 2080;
+        // The face's shade coordinates (its normal in the lighting frame, fixed
+        // point -1..1) scaled to -31..31 and moved to the table's centre, row
+        // 32 and column 32 (32 * 64 + 32 = 2080), the normal facing the eye.
+        const int64_t index = ((int64_t(face.shadeV) * 31) >> shift) * ShadeTable::kSide +
+                              ((int64_t(face.shadeU) * 31) >> shift) + ShadeTable::kCentre;
         s.flatIndex = int32_t(std::clamp<int64_t>(index, 0, ShadeTable::kEntries - 1));
         // The span filler reads the entry through shade coordinates held still.
         s.gradient[kShadeU] = s.gradient[kShadeV] = 0;

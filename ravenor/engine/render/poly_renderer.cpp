@@ -17,11 +17,18 @@ namespace {
 
 constexpr int32_t kMaxSplitLevel = 32;
 
+// R[d] = focal length / d in 16.16 fixed point, rounded: a camera point
+// (x, y, -d) lands x * R[d] >> 16 = x * 140 / d pixels from the screen's
+// centre, so the 176-pixel-wide screen spans about 64 degrees. Computed in
+// single precision, as the engine always has, so every entry keeps its value.
 void BuildProjectionTable()
 {
     g_projectionRecip[0] = 0;
     for (int32_t d = 1; d < kProjectionEntries; ++d)
-        g_projectionRecip[d] = static_cast<int32_t>(140.0f * 65536.0f / static_cast<float>(d) + 0.5f);
+    {
+        const float focal = static_cast<float>(kFocalLength) * 65536.0f;
+        g_projectionRecip[d] = static_cast<int32_t>(focal / static_cast<float>(d) + 0.5f);
+    }
 }
 
 bool IsBlended(const P3dFace& face)

@@ -17,7 +17,7 @@
 #include "ravenor/engine/core/transform.h"
 #include "ravenor/engine/render/triangle_fill.h"
 
-constexpr int32_t kFocalLength = 140;
+constexpr int32_t kFocalLength = 140; // pixels from the eye to the screen
 constexpr int32_t kScreenCentreX = 88;
 constexpr int32_t kScreenCentreY = 110;
 // Depths reach 10500 + 512 for bounding boxes: one entry past that.
