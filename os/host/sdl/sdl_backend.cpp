@@ -4,6 +4,7 @@
 // application buttons; see os/host/README.md for the whole mapping.
 #include "os/host/sdl/sdl_backend.h"
 #include "os/host/backends_private.h"
+#include "os/host/sdl/sdl_calls.h"
 #include "os/base/utf.h"
 
 #include <algorithm>

@@ -1,0 +1,41 @@
+// sdl_calls.h -- the SDL back end's SDL calls, made through the loaded
+// library (sdl_library.h). Included by sdl_backend.cpp alone, after SDL's
+// headers: each name below then calls the table's function of that name.
+#pragma once
+
+#include "os/host/sdl/sdl_library.h"
+
+#define SDL_CloseAudioDevice (::os::host::sdl::library().SDL_CloseAudioDevice)
+#define SDL_CreateRenderer (::os::host::sdl::library().SDL_CreateRenderer)
+#define SDL_CreateSystemCursor (::os::host::sdl::library().SDL_CreateSystemCursor)
+#define SDL_CreateTexture (::os::host::sdl::library().SDL_CreateTexture)
+#define SDL_CreateWindow (::os::host::sdl::library().SDL_CreateWindow)
+#define SDL_DestroyRenderer (::os::host::sdl::library().SDL_DestroyRenderer)
+#define SDL_DestroyTexture (::os::host::sdl::library().SDL_DestroyTexture)
+#define SDL_DestroyWindow (::os::host::sdl::library().SDL_DestroyWindow)
+#define SDL_FreeCursor (::os::host::sdl::library().SDL_FreeCursor)
+#define SDL_GetCurrentVideoDriver (::os::host::sdl::library().SDL_GetCurrentVideoDriver)
+#define SDL_GetDisplayUsableBounds (::os::host::sdl::library().SDL_GetDisplayUsableBounds)
+#define SDL_GetError (::os::host::sdl::library().SDL_GetError)
+#define SDL_GetTicks64 (::os::host::sdl::library().SDL_GetTicks64)
+#define SDL_GetWindowSize (::os::host::sdl::library().SDL_GetWindowSize)
+#define SDL_Init (::os::host::sdl::library().SDL_Init)
+#define SDL_InitSubSystem (::os::host::sdl::library().SDL_InitSubSystem)
+#define SDL_OpenAudioDevice (::os::host::sdl::library().SDL_OpenAudioDevice)
+#define SDL_PauseAudioDevice (::os::host::sdl::library().SDL_PauseAudioDevice)
+#define SDL_PollEvent (::os::host::sdl::library().SDL_PollEvent)
+#define SDL_PushEvent (::os::host::sdl::library().SDL_PushEvent)
+#define SDL_Quit (::os::host::sdl::library().SDL_Quit)
+#define SDL_RegisterEvents (::os::host::sdl::library().SDL_RegisterEvents)
+#define SDL_RenderClear (::os::host::sdl::library().SDL_RenderClear)
+#define SDL_RenderCopy (::os::host::sdl::library().SDL_RenderCopy)
+#define SDL_RenderPresent (::os::host::sdl::library().SDL_RenderPresent)
+#define SDL_SetCursor (::os::host::sdl::library().SDL_SetCursor)
+#define SDL_SetError (::os::host::sdl::library().SDL_SetError)
+#define SDL_SetHint (::os::host::sdl::library().SDL_SetHint)
+#define SDL_ShowCursor (::os::host::sdl::library().SDL_ShowCursor)
+#define SDL_ShowMessageBox (::os::host::sdl::library().SDL_ShowMessageBox)
+#define SDL_StartTextInput (::os::host::sdl::library().SDL_StartTextInput)
+#define SDL_StopTextInput (::os::host::sdl::library().SDL_StopTextInput)
+#define SDL_UpdateTexture (::os::host::sdl::library().SDL_UpdateTexture)
+#define SDL_WaitEventTimeout (::os::host::sdl::library().SDL_WaitEventTimeout)
