@@ -234,6 +234,7 @@ bool Properties::remove(const WCHAR* key)
 
 const WCHAR* Properties::get(const WCHAR* key)
 {
+    expansionLeft = kExpansionBudget;
     return getExpanded(key, 0);
 }
 
@@ -257,11 +258,18 @@ const WCHAR* Properties::getExpanded(const WCHAR* key, int depth)
     return result;
 }
 
+// The value is rebuilt in one pass (the text before each reference, then
+// its expansion); every character copied is taken from the get's budget.
 const WCHAR* Properties::expandReferences(const WCHAR* key, const WCHAR* stored, int depth)
 {
-    std::u16string text = stored;
+    const std::u16string text = stored;
+    if (text.size() > expansionLeft)
+        return stored;
+    expansionLeft -= text.size();
+    std::u16string out;
+    size_t done = 0; // text before this has been copied or replaced
     bool replaced = false;
-    for (size_t open = text.find(u'{'); open != std::u16string::npos; open = text.find(u'{', open))
+    for (size_t open = text.find(u'{'); open != std::u16string::npos; open = text.find(u'{', done))
     {
         if (depth + 1 > kNestingLimit)
             break;
@@ -271,14 +279,19 @@ const WCHAR* Properties::expandReferences(const WCHAR* key, const WCHAR* stored,
         const WCHAR* expansion = getExpanded(text.substr(open + 1, close - open - 1).c_str(), depth + 1);
         if (!expansion)
             break;
-        std::u16string inserted = expansion;
-        text = text.substr(0, open) + inserted + text.substr(close + 1);
-        open += inserted.size();
+        size_t length = wcslen(expansion);
+        if (length > expansionLeft)
+            break;
+        expansionLeft -= length;
+        out.append(text, done, open - done);
+        out.append(expansion, length);
+        done = close + 1;
         replaced = true;
     }
     if (!replaced)
         return static_cast<const WCHAR*>(Hashtable::get(key));
-    WCHAR* fresh = copyText(text.c_str());
+    out.append(text, done, std::u16string::npos);
+    WCHAR* fresh = copyText(out.c_str());
     freeValue(Hashtable::put(const_cast<WCHAR*>(key), fresh));
     return fresh;
 }

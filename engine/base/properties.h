@@ -19,6 +19,11 @@ class Properties : public Hashtable
 public:
     static constexpr int kLineCapacity = 2048; // read chunk; lines may be longer
     static constexpr int kNestingLimit = 8;
+    // Characters one get may copy while expanding references. A value that
+    // takes in a name whose text refers to itself takes in those references
+    // too, so it can multiply at every get; past this the remaining
+    // references stay as text.
+    static constexpr size_t kExpansionBudget = size_t(1) << 20;
 
     explicit Properties(WCHAR keySeparator = u'=', WCHAR itemSeparator = u',', WCHAR subSeparator = u':');
     ~Properties();
@@ -82,6 +87,7 @@ private:
 
     std::u16string path;
     std::vector<std::u16string> expanding; // names being expanded, outermost first
+    size_t expansionLeft = 0;              // of kExpansionBudget, for the get under way
     int commentCount = 0;
     int emptyLineCount = 0;
     WCHAR keySeparator;

@@ -4,6 +4,8 @@
 #include <os/wstring.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 const WCHAR kBlanks[] = u" \t";
 
@@ -114,18 +116,24 @@ WCHAR* collapseRuns(WCHAR* text, WCHAR ch)
 
 const WCHAR* findCharWithin(const WCHAR* text, int n, WCHAR ch)
 {
-    const WCHAR* p = wcschr(text, ch);
-    return p && p - text < n ? p : nullptr;
+    // Only the first n characters are looked at: a long text split into
+    // many short pieces stays linear.
+    for (int i = 0; i < n; ++i)
+    {
+        if (text[i] == ch)
+            return text + i;
+        if (text[i] == 0)
+            return nullptr;
+    }
+    return nullptr;
 }
 
 int splitTokens(const WCHAR* text, const WCHAR* separators, WCHAR*** out, WCHAR join)
 {
     *out = nullptr;
-    size_t pieces = 1;
-    for (const WCHAR* p = text; (p = wcspbrk(p, separators)); ++p)
-        ++pieces;
-    WCHAR** tokens = new WCHAR*[pieces];
-    int count = 0;
+    // Tokens grow in place (a joined piece is appended, not copied with
+    // everything before it): linear in the text however many pieces join.
+    std::vector<std::u16string> tokens;
     const WCHAR* start = text;
     for (;;)
     {
@@ -136,30 +144,25 @@ int splitTokens(const WCHAR* text, const WCHAR* separators, WCHAR*** out, WCHAR 
         bool standsAlone = !join || findCharWithin(start, int(n), join);
         if (standsAlone)
         {
-            tokens[count++] = copyRange(start, n);
+            tokens.emplace_back(start, n);
         }
-        else if (count > 0)
+        else if (!tokens.empty())
         {
             // Joined to the previous token with the separator before it.
-            WCHAR* prev = tokens[count - 1];
-            size_t m = wcslen(prev);
-            WCHAR* joined = new WCHAR[m + 1 + n + 1];
-            std::memcpy(joined, prev, m * sizeof(WCHAR));
-            joined[m] = start[-1];
-            std::memcpy(joined + m + 1, start, n * sizeof(WCHAR));
-            joined[m + 1 + n] = 0;
-            delete[] prev;
-            tokens[count - 1] = joined;
+            tokens.back().push_back(start[-1]);
+            tokens.back().append(start, n);
         }
         if (!end)
             break;
         start = end + 1;
     }
-    if (count == 0)
-        delete[] tokens;
-    else
-        *out = tokens;
-    return count;
+    if (tokens.empty())
+        return 0;
+    WCHAR** copies = new WCHAR*[tokens.size()];
+    for (size_t i = 0; i < tokens.size(); ++i)
+        copies[i] = copyRange(tokens[i].data(), tokens[i].size());
+    *out = copies;
+    return int(tokens.size());
 }
 
 void freeTokens(WCHAR** tokens, int count)

@@ -137,6 +137,23 @@ TEST(Properties, ReferenceExpansion)
     EXPECT_EQ(show(p.get(u"c7")), "end");
 }
 
+TEST(Properties, ReferencesThatMultiplyAtEveryGetStayBounded)
+{
+    // "a" refers to itself three times, so it stays as it is; "x" takes in
+    // its text, references and all, and each get expands those again: three
+    // times the references at every get, without end unless bounded.
+    Properties p;
+    ASSERT_TRUE(loadText(p, "x=<{a}>\na={a}{a}{a}\n"));
+    EXPECT_EQ(show(p.get(u"x")), "<{a}{a}{a}>");
+    EXPECT_EQ(show(p.get(u"x")), "<{a}{a}{a}{a}{a}{a}{a}{a}{a}>");
+    size_t length = 0;
+    for (int i = 0; i < 40; ++i)
+        length = wcslen(p.get(u"x"));
+    EXPECT_LE(length, Properties::kExpansionBudget + 16);
+    EXPECT_GT(length, Properties::kExpansionBudget / 4) << "it grew up to the bound";
+    EXPECT_EQ(show(p.get(u"a")), "{a}{a}{a}");
+}
+
 TEST(Properties, FieldsReadWithDefaults)
 {
     Properties p;
