@@ -145,7 +145,7 @@ private:
     void reapEnded();
 
     int port;
-    int family;
+    [[maybe_unused]] int family; // as given; the listener is opened without it
     std::atomic<bool> stopFlag{false};
     std::atomic<bool> stopped{false};
     Socket* listener;

@@ -40,7 +40,7 @@ bool Empty(const char* line)
 void DrawMessageLine(int32_t& y, const char* line)
 {
     char text[kLineChars + 1];
-    std::snprintf(text, sizeof text, "%s", line);
+    std::snprintf(text, sizeof text, "%.*s", int(kLineChars), line);
     const char* body = text;
     int32_t x = -1;
     if (text[0] == '<')

@@ -607,7 +607,7 @@ bool g_wideSpans = WideAvailable();
 
 // The eight-cell loops read texels in pairs: the texture needs an even
 // number of pixels.
-bool WideFor(const TexImage& tex)
+[[maybe_unused]] bool WideFor(const TexImage& tex)
 {
     return g_wideSpans && (tex.width * tex.height) % 2 == 0;
 }
