@@ -74,7 +74,9 @@ TEST_F(ServerTest, HostileClientsDoNotStopTheGoodOnes)
         ASSERT_TRUE(hostile.connected) << c.what;
         c.act(hostile);
         if (c.serverCloses)
+        {
             EXPECT_TRUE(hostile.closedByServer()) << c.what;
+        }
         EXPECT_TRUE(eventually([&] { return good1.states > before + 5; })) << "states stopped after " << c.what;
     }
 
