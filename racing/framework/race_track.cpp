@@ -34,18 +34,4 @@ void partialTurn(Quaternion& out, const Vector3& from, const Vector3& to, float 
         setIdentity(out);
 }
 
-float pointLineDistanceSq(const Vector3& p, const Vector3& a, const Vector3& b)
-{
-    Vector3 ab, ap;
-    ab.setDifference(b, a);
-    ap.setDifference(p, a);
-    float len = ab.lengthSquared();
-    if (len <= 0.0f)
-        return ap.lengthSquared();
-    float t = ap.dot(ab) / len;
-    Vector3 closest(a.x + ab.x * t, a.y + ab.y * t, a.z + ab.z * t);
-    closest.subtract(p);
-    return closest.lengthSquared();
-}
-
 } // namespace racing

@@ -6,6 +6,8 @@
 #include "racing/framework/track_ground.h"
 #include "racing/framework/track_model.h"
 
+#include "racing/engine/collision_grid.h"
+
 #include "engine/base/matrix4.h"
 #include "engine/base/quaternion.h"
 
@@ -14,7 +16,7 @@ namespace racing {
 struct RaceTrack
 {
     const TrackModel* model = nullptr;
-    const GroundQuery* ground = nullptr;
+    GroundQuery* ground = nullptr;
     const VisibleWindow* window = nullptr;
     float topSpeed = 110.0f;         // the race's speed scale
     float steerSensitivity = 0.75f;  // 0.25, 0.75 or 1.25
@@ -27,7 +29,5 @@ void turnInFront(Matrix4& m, const Quaternion& q);
 // The identity turned a fraction t of the way towards the turn taking
 // direction `from` onto `to`, of unit length.
 void partialTurn(Quaternion& out, const Vector3& from, const Vector3& to, float t);
-// Squared distance from p to the line through a and b (to a when they meet).
-float pointLineDistanceSq(const Vector3& p, const Vector3& a, const Vector3& b);
 
 } // namespace racing

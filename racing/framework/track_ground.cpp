@@ -1,6 +1,8 @@
 // track_ground.cpp -- a grid of the upward faces of one mesh
 #include "racing/framework/track_ground.h"
 
+#include "racing/engine/collision_grid.h"
+
 #include "engine/scene/3d/mesh.h"
 #include "engine/scene/3d/vertex_face.h"
 
@@ -56,7 +58,7 @@ TrackGround::TrackGround(const Mesh& mesh, int cellsX_, int cellsZ_)
     }
 }
 
-bool TrackGround::findGround(Vector3& point, Vector3& normal) const
+bool TrackGround::findGround(Vector3& point, Vector3& normal)
 {
     if (triangles.empty() || !std::isfinite(point.x) || !std::isfinite(point.z))
         return false;
@@ -90,6 +92,11 @@ bool TrackGround::findGround(Vector3& point, Vector3& normal) const
     if (hit)
         point.y = best;
     return hit;
+}
+
+bool GridGround::findGround(Vector3& point, Vector3& normal)
+{
+    return grid && grid->findGround(point, normal) != nullptr;
 }
 
 } // namespace racing

@@ -18,7 +18,20 @@ public:
     // Sets point.y to the height of the highest face below `top` at the
     // point's x and z and writes that face's normal (y below 0 for a face
     // seen from above); false when nothing is below.
-    virtual bool findGround(Vector3& point, Vector3& normal) const = 0;
+    virtual bool findGround(Vector3& point, Vector3& normal) = 0;
+};
+
+class CollisionGrid;
+
+// The racing engine's collision grid as a ground query.
+class GridGround : public GroundQuery
+{
+public:
+    explicit GridGround(CollisionGrid* grid_) : grid(grid_) {}
+    bool findGround(Vector3& point, Vector3& normal) override;
+
+private:
+    CollisionGrid* grid;
 };
 
 class TrackGround : public GroundQuery
@@ -27,7 +40,7 @@ public:
     // Face normals are computed here from the vertex positions, so the grid
     // never depends on a render pass having run first.
     TrackGround(const Mesh& mesh, int cellsX, int cellsZ);
-    bool findGround(Vector3& point, Vector3& normal) const override;
+    bool findGround(Vector3& point, Vector3& normal) override;
     int faceCount() const { return int(triangles.size()); }
 
 private:

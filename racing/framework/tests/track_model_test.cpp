@@ -6,8 +6,10 @@
 #include "racing/framework/track_strip.h"
 
 #include "racing/engine/base_library.h"
+#include "racing/engine/collision_grid.h"
 
 #include "engine/base/math_utils.h"
+#include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/mesh.h"
 #include "engine/scene/3d/vertex_face.h"
 
@@ -237,6 +239,32 @@ TEST_F(TrackModelTest, GroundUnderTheBuiltRoadFollowsTheHill)
     EXPECT_NEAR(mid.y, (a.y + b.y) / 2, 0.05f);
     Vector3 far(5000, 0, 5000);
     EXPECT_FALSE(ground.findGround(far, normal));
+}
+
+} // namespace
+} // namespace racing
+
+namespace racing {
+namespace {
+
+// The engine's collision grid over the built road, with normals from the
+// vertices: the ground answers before any render pass has computed the
+// faces' stored normals.
+TEST_F(TrackModelTest, CollisionGridFindsTheBuiltRoad)
+{
+    ASSERT_EQ(build(300, TrackKeys()), TrackBuild::Built);
+    Group3D group;
+    group.addObject(u"track", road.release());
+    CollisionGrid grid(group, 1.0f, u"track", nullptr, nullptr, 64, 1, 64);
+    grid.normalSource = 1;
+    GridGround ground(&grid);
+    for (int i = 0; i < 300; i += 13)
+    {
+        Vector3 p(model.points[size_t(i)].x, 50.0f, model.points[size_t(i)].z), normal;
+        ASSERT_TRUE(ground.findGround(p, normal)) << i;
+        EXPECT_NEAR(p.y, 0.0f, 0.01f) << i;
+        EXPECT_LT(normal.y, -0.9f);
+    }
 }
 
 } // namespace
