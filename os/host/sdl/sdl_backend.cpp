@@ -24,8 +24,8 @@ struct KeyMap
     UINT vk;
 };
 
-// Keys that reach the program as device keys (letters and digits are added
-// by range in device_key).
+// Keys that reach the program as device keys (letters, digits and F5..F12
+// are added by range in device_key; Shift+F1..F4 in translate_key).
 const KeyMap kKeys[] = {
     {SDLK_LEFT, 0x25},   {SDLK_UP, 0x26},        {SDLK_RIGHT, 0x27},     {SDLK_DOWN, 0x28}, {SDLK_RETURN, 0x0D},
     {SDLK_KP_ENTER, 0x0D}, {SDLK_ESCAPE, 0x1B},  {SDLK_BACKSPACE, 0x08}, {SDLK_TAB, 0x09},  {SDLK_SPACE, 0x20},
@@ -42,6 +42,10 @@ UINT device_key(SDL_Keycode sdl)
     if (sdl >= SDLK_0 && sdl <= SDLK_9)
     {
         return UINT('0' + (sdl - SDLK_0));
+    }
+    if (sdl >= SDLK_F5 && sdl <= SDLK_F12)
+    {
+        return UINT(0x74 + (sdl - SDLK_F5));   // VK_F5..VK_F12
     }
     for (auto& key : kKeys)
     {
@@ -303,6 +307,25 @@ void SdlBackend::translate_pen(EventType type, int x, int y)
 void SdlBackend::translate_key(const SDL_KeyboardEvent& key)
 {
     UINT vk = device_key(key.keysym.sym);
+    // F1..F4 are the application buttons; with Shift held they are the
+    // device's own F1..F4 (VK_F1..VK_F4, a handset's soft keys). The release
+    // sends what the press sent, whenever Shift was let go.
+    if (vk >= 0xC1 && vk <= 0xC4)
+    {
+        UINT& sent = shifted_keys_[vk - 0xC1];
+        if (key.type == SDL_KEYDOWN && (key.keysym.mod & KMOD_SHIFT))
+        {
+            sent = 0x70 + (vk - 0xC1);
+        }
+        if (sent != 0)
+        {
+            vk = sent;
+            if (key.type == SDL_KEYUP)
+            {
+                sent = 0;
+            }
+        }
+    }
     if (vk == 0 || (text_input_ && printable(vk) && !(key.keysym.mod & (KMOD_CTRL | KMOD_ALT))))
     {
         return;

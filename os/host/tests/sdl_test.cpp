@@ -140,7 +140,8 @@ TEST_F(SdlBackendTest, KeyboardIsTheDeviceKeys)
         {SDLK_LEFT, 0x25},     {SDLK_UP, 0x26},     {SDLK_RIGHT, 0x27}, {SDLK_DOWN, 0x28},   {SDLK_RETURN, 0x0D},
         {SDLK_KP_ENTER, 0x0D}, {SDLK_ESCAPE, 0x1B}, {SDLK_BACKSPACE, 0x08}, {SDLK_TAB, 0x09}, {SDLK_SPACE, 0x20},
         {SDLK_a, 'A'},         {SDLK_z, 'Z'},       {SDLK_0, '0'},      {SDLK_9, '9'},       {SDLK_F1, 0xC1},
-        {SDLK_F2, 0xC2},       {SDLK_F3, 0xC3},     {SDLK_F4, 0xC4},    {SDLK_F5, 0},        {SDLK_LSHIFT, 0},
+        {SDLK_F2, 0xC2},       {SDLK_F3, 0xC3},     {SDLK_F4, 0xC4},    {SDLK_F5, 0x74},     {SDLK_LSHIFT, 0},
+        {SDLK_F8, 0x77},       {SDLK_F9, 0x78},     {SDLK_F12, 0x7B},   {SDLK_F13, 0},
         {SDLK_PAGEUP, 0x21},   {SDLK_PAGEDOWN, 0x22}, {SDLK_HOME, 0x24}, {SDLK_END, 0x23},   {SDLK_DELETE, 0x2E},
     };
     for (auto& c : cases)
@@ -158,6 +159,26 @@ TEST_F(SdlBackendTest, KeyboardIsTheDeviceKeys)
         EXPECT_EQ(EventType::KeyUp, got[1].type);
         EXPECT_EQ(c.vk, got[0].key) << "SDL key " << c.sym;
         EXPECT_EQ(c.vk, got[1].key) << "SDL key " << c.sym;
+    }
+}
+
+TEST_F(SdlBackendTest, ShiftedF1ToF4AreTheDeviceFunctionKeysUntilReleased)
+{
+    // Shift+F2 is VK_F2; its release is VK_F2 too, even with Shift let go
+    // first, and the next plain F2 is the application button again.
+    push(key(SDL_KEYDOWN, SDLK_F2, KMOD_LSHIFT));
+    push(key(SDL_KEYUP, SDLK_F2));
+    push(key(SDL_KEYDOWN, SDLK_F2));
+    push(key(SDL_KEYUP, SDLK_F2, KMOD_LSHIFT));
+    push(key(SDL_KEYDOWN, SDLK_F4, KMOD_RSHIFT));
+    push(key(SDL_KEYUP, SDLK_F4, KMOD_RSHIFT));
+    auto got = events();
+    ASSERT_EQ(6u, got.size());
+    const UINT expected[] = {0x71, 0x71, 0xC2, 0xC2, 0x73, 0x73};
+    for (size_t i = 0; i < got.size(); ++i)
+    {
+        EXPECT_EQ(i % 2 == 0 ? EventType::KeyDown : EventType::KeyUp, got[i].type) << i;
+        EXPECT_EQ(expected[i], got[i].key) << i;
     }
 }
 
