@@ -39,4 +39,18 @@ private:
     std::vector<size_t> openChunks;
 };
 
+// A whole file: the main chunk and the editor chunk around what body
+// (called with the writer) writes.
+template <class Body>
+std::vector<uint8_t> editorFile(Body body)
+{
+    ChunkWriter w;
+    w.open(0x4D4D);
+    w.open(0x3D3D);
+    body(w);
+    w.close();
+    w.close();
+    return w.data();
+}
+
 } // namespace model3ds

@@ -46,12 +46,10 @@ Group3D* Loader3DS::parse(const uint8_t* data, size_t size, TextureDictionary* t
     return model;
 }
 
-Group3D* Loader3DS::load(const WCHAR* folder, const WCHAR* file, float radius, TextureDictionary* textures,
-                         const WCHAR* wanted, const WCHAR* unwanted, const WCHAR* textureFolder)
+bool Loader3DS::readFile(const WCHAR* folder, const WCHAR* file, std::u16string& modelFolder, std::u16string& path,
+                         std::vector<uint8_t>& data)
 {
-    if (!file)
-        return nullptr;
-    std::u16string modelFolder = folder ? folder : u"";
+    modelFolder = folder ? folder : u"";
     if (modelFolder.empty() || modelFolder.back() != u'\\')
         modelFolder += u'\\';
     std::u16string name = file[0] == u'\\' ? file + 1 : file;
@@ -61,17 +59,29 @@ Group3D* Loader3DS::load(const WCHAR* folder, const WCHAR* file, float radius, T
         modelFolder += name.substr(0, slash + 1);
         name = name.substr(slash + 1);
     }
-    std::u16string path = modelFolder + name;
+    path = modelFolder + name;
     path = collapseParentDirs(path.data());
     FILE* stream = openResourceFile(path.c_str(), u"rb");
     if (!stream)
+        return false;
+    data = readWholeFile(stream);
+    closeResourceFile(stream);
+    return true;
+}
+
+Group3D* Loader3DS::load(const WCHAR* folder, const WCHAR* file, float radius, TextureDictionary* textures,
+                         const WCHAR* wanted, const WCHAR* unwanted, const WCHAR* textureFolder)
+{
+    if (!file)
+        return nullptr;
+    std::u16string modelFolder, path;
+    std::vector<uint8_t> data;
+    if (!readFile(folder, file, modelFolder, path, data))
     {
         const std::u16string text = u"Error: can not find the 3DS file '" + path + u"'";
         MessageBoxW(nullptr, text.c_str(), u"Error", 48);
         return nullptr;
     }
-    const std::vector<uint8_t> data = readWholeFile(stream);
-    closeResourceFile(stream);
     Group3D* model = parse(data.data(), data.size(), textures, textureFolder ? textureFolder : modelFolder.c_str());
     if (model)
         colourKeysAndSize(*model, radius, wanted, unwanted);

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class Group3D;
 class TextureDictionary;
@@ -21,5 +23,11 @@ public:
 
     // Reads a model from the bytes of a file; null (after the box) when they
     // are not a 3DS file.
+    // Finds folder\file the way load does and reads its bytes; answers the
+    // folder of the model (ending in '\') and its path. False when it
+    // cannot be opened (no box: the caller words it).
+    static bool readFile(const WCHAR* folder, const WCHAR* file, std::u16string& modelFolder, std::u16string& path,
+                         std::vector<uint8_t>& data);
+
     static Group3D* parse(const uint8_t* data, size_t size, TextureDictionary* textures, const WCHAR* textureFolder);
 };

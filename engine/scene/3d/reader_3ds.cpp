@@ -28,8 +28,9 @@ int32_t byteOf(float f)
 
 } // namespace
 
-Reader3DS::Reader3DS(const uint8_t* data, size_t length, TextureDictionary* dictionary, const WCHAR* folder)
-    : bytes(data), size(length), textures(dictionary), textureFolder(folder), sink(new TexturedMaterial())
+Reader3DS::Reader3DS(const uint8_t* data, size_t length, TextureDictionary* dictionary, const WCHAR* folder,
+                     Profile3DS how)
+    : bytes(data), size(length), textures(dictionary), textureFolder(folder), sink(new TexturedMaterial()), profile(how)
 {
 }
 
@@ -142,6 +143,33 @@ int32_t Reader3DS::readPercentage()
     return 0;
 }
 
+float Reader3DS::readFraction()
+{
+    uint16_t id;
+    uint32_t length;
+    if (!readU16(id) || !readU32(length))
+        return 0.0f;
+    float f = 0.0f;
+    uint16_t p = 0;
+    if (id == 0x0030 && readU16(p))
+        f = float(p) * 0.01f;
+    else if (id == 0x0031)
+        readFloat(f);
+    return f == f ? f : 0.0f; // NaN reads as nothing
+}
+
+int32_t Reader3DS::readAmount()
+{
+    return profile.fractionAmounts ? saturatingInt(double(readFraction()) * 255.0) : readPercentage();
+}
+
+void Reader3DS::bindMaterials()
+{
+    for (const auto& [m, name] : meshMaterials)
+        m->material = model->findMaterial(name.c_str());
+    meshMaterials.clear();
+}
+
 Material& Reader3DS::material()
 {
     return current ? *current : *sink;
@@ -169,6 +197,8 @@ bool Reader3DS::read(Group3D& target)
         if (!handle(id, length))
             break;
     }
+    if (profile.bindMaterialsAtEnd)
+        bindMaterials();
     return true;
 }
 
@@ -192,7 +222,9 @@ bool Reader3DS::handle(uint16_t id, uint32_t length)
     case 0xB013:
         return skip(12);
     case 0x4160:
-        return skip(48);
+        if (!profile.keepLocalAxes)
+            return skip(48);
+        return readLocalAxes();
     default:
         break;
     }
@@ -203,6 +235,20 @@ bool Reader3DS::handle(uint16_t id, uint32_t length)
     if (length < 6)
         return false;
     return skip(length - 6);
+}
+
+// Twelve floats, axis by axis: X into elements 0, 4, 8, Y into 1, 5, 9, Z
+// into 2, 6, 10 and the origin into 3, 7, 11.
+bool Reader3DS::readLocalAxes()
+{
+    Matrix4 m;
+    for (int column = 0; column < 4; ++column)
+        for (int row = 0; row < 3; ++row)
+            if (!readFloat(m.m[4 * row + column]))
+                return false;
+    m.m[15] = 1.0f;
+    axes = m;
+    return true;
 }
 
 bool Reader3DS::handleGeometry(uint16_t id)
@@ -269,7 +315,9 @@ bool Reader3DS::readFaceMaterial()
     uint16_t count;
     if (!readU16(count))
         return false;
-    if (mesh)
+    if (mesh && profile.bindMaterialsAtEnd)
+        meshMaterials.emplace_back(mesh, name.substr(0, Material::kNameLength - 1));
+    else if (mesh)
         mesh->material = model->findMaterial(name.c_str());
     return skip(size_t(count) * 2);
 }
@@ -319,10 +367,10 @@ bool Reader3DS::handleMaterial(uint16_t id)
         m.color = readColour();
         return true;
     case 0xA041:
-        m.shininessStrength = readPercentage();
+        m.shininessStrength = readAmount();
         return true;
     case 0xA050:
-        m.transparency = readPercentage();
+        m.transparency = readAmount();
         return true;
     case 0xA080:
         m.color2 = readColour();
@@ -350,7 +398,8 @@ bool Reader3DS::handleMaterial(uint16_t id)
 void Reader3DS::readMap(uint16_t id)
 {
     Material& m = material();
-    const int32_t percent = readPercentage();
+    const float fraction = profile.fractionAmounts ? readFraction() : 1.0f;
+    const int32_t percent = profile.fractionAmounts ? saturatingInt(double(fraction) * 255.0) : readPercentage();
     uint16_t nameId;
     uint32_t nameLength;
     if (!readU16(nameId) || !readU32(nameLength))
@@ -360,15 +409,18 @@ void Reader3DS::readMap(uint16_t id)
     if (id == 0xA200)
     {
         m.texturePercent = percent;
+        m.textureAmount = fraction;
         m.texture = texture;
     }
     else if (id == 0xA210)
     {
+        m.maskAmount = fraction;
         m.mask = texture;
     }
     else
     {
         m.reflectionPercent = percent;
+        m.reflectionAmount = fraction;
         m.reflectionMap = texture;
     }
     if (id != 0xA220 && m.texture && m.mask &&

@@ -3,19 +3,37 @@
 
 #include <os/types.h>
 
+#include "engine/base/matrix4.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 class Group3D;
 class Material;
 class Mesh;
 class TextureDictionary;
 
+// How the two engine builds read the same chunks differently.
+struct Profile3DS
+{
+    // Percentages are fractions: map amounts are kept as floats, transparency
+    // and shininess strength as int(fraction x 255).
+    bool fractionAmounts = false;
+    // Face-material names are bound to materials after the whole file is
+    // read (a material may follow the mesh that uses it; the last name wins).
+    bool bindMaterialsAtEnd = false;
+    // The local-axes chunk is kept (not applied) instead of skipped.
+    bool keepLocalAxes = false;
+};
+
 class Reader3DS
 {
 public:
-    Reader3DS(const uint8_t* data, size_t size, TextureDictionary* textures, const WCHAR* textureFolder);
+    Reader3DS(const uint8_t* data, size_t size, TextureDictionary* textures, const WCHAR* textureFolder,
+              Profile3DS profile = {});
     ~Reader3DS();
     Reader3DS(const Reader3DS&) = delete;
     Reader3DS& operator=(const Reader3DS&) = delete;
@@ -23,6 +41,9 @@ public:
     // Fills model with the chunks after the main chunk; false when the first
     // chunk is not the main chunk.
     bool read(Group3D& model);
+
+    // The last local-axes chunk (identity without one), when kept.
+    const Matrix4& localAxes() const { return axes; }
 
 private:
     bool readU8(uint8_t& out);
@@ -33,6 +54,10 @@ private:
     std::u16string readName();
     uint32_t readColour();
     int32_t readPercentage();
+    // The percentage chunk as a fraction (1 for 100 %).
+    float readFraction();
+    int32_t readAmount();
+    void bindMaterials();
     bool handle(uint16_t id, uint32_t length);
     bool handleGeometry(uint16_t id);
     bool handleMaterial(uint16_t id);
@@ -40,6 +65,7 @@ private:
     bool readFaces();
     bool readFaceMaterial();
     bool readTextureCoordinates();
+    bool readLocalAxes();
     void readMap(uint16_t id);
     Material& material();
     void startMaterial();
@@ -55,4 +81,7 @@ private:
     Material* current = nullptr;
     bool currentAdded = false;
     Material* sink;
+    Profile3DS profile;
+    Matrix4 axes;
+    std::vector<std::pair<Mesh*, std::u16string>> meshMaterials;
 };

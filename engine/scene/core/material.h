@@ -38,6 +38,11 @@ public:
     int32_t edgeParam = 0;
     Texture* reflectionMap = nullptr;
     int32_t reflectionPercent = 255;
+    // The map amounts as fractions (the racing build's loader and
+    // rasteriser read these; the percentages above follow them).
+    float textureAmount = 1.0f;
+    float maskAmount = 1.0f;
+    float reflectionAmount = 1.0f;
 
     virtual ~Material() = default;
     virtual Material* clone() const = 0;

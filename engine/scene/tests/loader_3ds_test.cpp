@@ -53,13 +53,7 @@ Group3D* parse(const std::vector<uint8_t>& bytes)
 template <class Body>
 std::vector<uint8_t> fileWith(Body body)
 {
-    ChunkWriter w;
-    w.open(0x4D4D);
-    w.open(0x3D3D);
-    body(w);
-    w.close();
-    w.close();
-    return w.data();
+    return model3ds::editorFile(body);
 }
 
 void materialChunk(ChunkWriter& w, const std::string& name, uint16_t property, const std::vector<uint8_t>& sub)
