@@ -5,6 +5,9 @@
 #include <os/user.h>
 #include <os/wstring.h>
 
+#include <algorithm>
+#include <chrono>
+
 // ---- TCPClientHandler ----
 
 TCPClientHandler::TCPClientHandler(TCPServer* owner, Socket* connection)
@@ -84,38 +87,61 @@ bool TCPClientHandler::sendPacket(const PacketWriter& packet)
 
 // ---- StateUpdater ----
 
-StateUpdater::StateUpdater(TCPServer* owner) : Thread(u"StateUpdater"), server(owner) {}
+StateUpdater::StateUpdater(TCPServer* owner) : Thread(u"StateUpdater"), server(owner)
+{
+    wake = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+}
 
 StateUpdater::~StateUpdater()
 {
     stop();
-}
-
-void StateUpdater::start()
-{
-    frameTimer.reset();
-    Thread::start();
+    CloseHandle(wake);
 }
 
 void StateUpdater::stop()
 {
     stopFlag = true;
+    SetEvent(wake);
     join();
 }
 
 void StateUpdater::run()
 {
+    using Clock = std::chrono::steady_clock;
+    const auto period = std::chrono::microseconds(1000000 / std::max(1, targetFps));
+    auto last = Clock::now();
+    auto due = last;
+    auto windowStart = last;
+    int cycles = 0;
     while (!stopFlag)
     {
-        cycle();
-        Sleep(0); // let connections that wait for the lock have it between cycles
+        const auto now = Clock::now();
+        const float dt = std::chrono::duration<float>(std::min<Clock::duration>(now - last, period)).count();
+        last = now;
+        cycles += 1;
+        bool closed = false;
+        if (now - windowStart >= std::chrono::milliseconds(windowMs))
+        {
+            windowSeconds = std::chrono::duration<float>(now - windowStart).count();
+            fps = int(float(cycles) / windowSeconds + 0.5f);
+            windowStart = now;
+            cycles = 0;
+            closed = true;
+        }
+        cycle(dt > 0.0f ? dt : 1e-6f, closed);
+        // The next cycle is due one period after this one was; a late cycle
+        // starts the count again rather than running several at once.
+        due += period;
+        const auto after = Clock::now();
+        if (due < after)
+            due = after;
+        const auto pause = std::chrono::duration_cast<std::chrono::milliseconds>(due - after).count();
+        WaitForSingleObject(wake, DWORD(pause));
     }
 }
 
-void StateUpdater::cycle()
+void StateUpdater::cycle(float dt, bool windowClosed)
 {
-    bool rateUpdated = frameTimer.tick();
-    float dt = frameTimer.dt;
     server->lockServer();
     update(dt);
     server->update(dt);
@@ -127,7 +153,7 @@ void StateUpdater::cycle()
         }
     });
     postUpdate(dt);
-    if (rateUpdated)
+    if (windowClosed)
         onRateUpdate(dt);
     server->unlockServer();
 }
@@ -140,12 +166,14 @@ TCPServer::TCPServer(int listenPort, int addressFamily, uint32_t bindAddress)
     listener = Socket::listenOn(bindAddress, listenPort, 5);
     if (listener && listenPort == 0)
         port = listener->getLocalPort();
+    startedEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }
 
 TCPServer::~TCPServer()
 {
     stop();
     delete listener;
+    CloseHandle(startedEvent);
 }
 
 void TCPServer::lockServer()
@@ -165,6 +193,7 @@ void TCPServer::run()
     if (made && updaterThread)
         made->start();
     onEvent(ServerStarted, nullptr);
+    SetEvent(startedEvent);
     while (!stopFlag && listener)
     {
         Socket* client = listener->accept();
@@ -190,6 +219,11 @@ void TCPServer::run()
         unlockServer();
     }
     stopFlag = true;
+}
+
+bool TCPServer::waitStarted(DWORD ms)
+{
+    return isStarted() && WaitForSingleObject(startedEvent, ms) == WAIT_OBJECT_0;
 }
 
 void TCPServer::reapEnded()

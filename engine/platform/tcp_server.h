@@ -68,6 +68,11 @@ private:
     std::atomic<bool> ended{false};
 };
 
+// The cycles are paced on the real clock (a network server's clients live on
+// it, whatever clock the platform shows the program): `targetFps` cycles a
+// second, each given the real time since the one before, at most one period.
+// Every `windowMs` of real time the rate is measured and `onRateUpdate`
+// follows that cycle. `stop` wakes a pause at once.
 class StateUpdater : public Thread
 {
 public:
@@ -75,23 +80,28 @@ public:
     ~StateUpdater() override;
 
     void run() override;
-    void start() override;
     virtual void onRateUpdate(float) {}
     virtual void update(float) {}
     virtual void postUpdate(float) {}
     // Ends the cycles after the current one and waits for the thread.
     void stop();
-    // One cycle: tick the timer (it paces), then the work under the server
-    // lock. `run` repeats it; a test may drive it from its own thread.
-    void cycle();
+    // One cycle with the step dt: the work under the server lock, then, when
+    // a measuring window closed, onRateUpdate. `run` repeats it; a test may
+    // drive it from its own thread instead.
+    void cycle(float dt, bool windowClosed);
 
-    FrameTimer& getFrameTimer() { return frameTimer; }
+    int targetFps = 30;
+    int windowMs = 2000;
+    // Cycles a second over the last window, and that window's real length.
+    int fps = 0;
+    float windowSeconds = 0.0f;
+
     TCPServer* getServer() const { return server; }
 
 private:
     std::atomic<bool> stopFlag{false};
     TCPServer* server;
-    FrameTimer frameTimer;
+    HANDLE wake;
 };
 
 class TCPServer : public Thread
@@ -129,6 +139,8 @@ public:
     // `ServerStopped`. A server that never started only closes its socket.
     void stop();
     bool isRunning() const { return isStarted() && !stopFlag; }
+    // Waits (real time, at most ms) until `run` has raised ServerStarted.
+    bool waitStarted(DWORD ms);
 
     void lockServer();
     void unlockServer();
@@ -152,6 +164,7 @@ private:
     std::atomic<StateUpdater*> updater{nullptr};
     bool updaterThread = true;
     CriticalLock serverLock;
+    HANDLE startedEvent;
 };
 
 template <typename Visit>

@@ -10,6 +10,7 @@
 #include "engine/scene/screen/canvas.h"
 #include "games/skyrend/command_line.h"
 #include "games/skyrend/main_screen.h"
+#include "games/skyrend/multiplayer/console/server_console.h"
 
 #include <os/wstring.h>
 
@@ -18,7 +19,6 @@ namespace skyrend {
 namespace {
 
 constexpr const WCHAR* kGameTitle = u"Vasko-Skyrend";
-constexpr const WCHAR* kServerTitle = u"ZEDEdorid for Vasko-Skyrend ";
 // Characters a name typed into an edit box may not hold (blanks become '_').
 constexpr const WCHAR* kRefusedChars = u"`~!@#$%^&*=\\|,/?:;'\"";
 
@@ -27,31 +27,6 @@ std::u16string programFolder()
     WCHAR folder[MAX_PATH] = {};
     getProgramFolder(folder);
     return folder;
-}
-
-// The server's console is a later part of the program; for now its cover
-// page shows that the program started as the server.
-class ServerCover : public Canvas
-{
-public:
-    ServerCover() : Canvas(kServerTitle, true)
-    {
-        style = WS_VISIBLE;
-        allowMultipleInstances = true;
-    }
-};
-
-int runServer()
-{
-    ServerCover console;
-    int x, y, w, h;
-    getScreenRect(&x, &y, &w, &h);
-    if (!console.create(x, y, w, h))
-        return 0;
-    Canvas::setScreenScale(float(console.getClientWidth()) * (1.0f / 240.0f));
-    console.loadTemplate(guiFolderPath().c_str(), u"MPGCover.properties", true);
-    console.redraw();
-    return runMessageLoop(console.getHandle());
 }
 
 int runGame(HINSTANCE instance, const WCHAR* commandLine)
@@ -165,7 +140,7 @@ int runProgram(HINSTANCE instance, const WCHAR* commandLine)
     WCHAR name[MAX_PATH] = {};
     getProgramFileName(name);
     if (isServerStart(name, commandLine))
-        return runServer();
+        return mp::runServerConsole();
     return runGame(instance, commandLine);
 }
 

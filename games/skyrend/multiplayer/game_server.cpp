@@ -144,13 +144,8 @@ class GameStateUpdater : public StateUpdater
 public:
     explicit GameStateUpdater(GameServer* server) : StateUpdater(server), game(server)
     {
-        FrameTimer& t = getFrameTimer();
-        // Held at 25 rounds a second from the first round on.
-        t.mode = FrameTimer::Paced;
-        t.targetFps = 25;
-        t.windowMs = 1000;
-        t.delayMs = 1000 / 25;
-        lastTick = GetTickCount();
+        targetFps = 25;
+        windowMs = 1000; // the maintenance tick, about once a second
     }
 
     void update(float dt) override
@@ -166,17 +161,10 @@ public:
         game->rounds += 1;
     }
 
-    void onRateUpdate(float) override
-    {
-        DWORD now = GetTickCount();
-        float elapsed = float(now - lastTick) * 0.001f;
-        lastTick = now;
-        game->maintain(elapsed, getFrameTimer().fps);
-    }
+    void onRateUpdate(float) override { game->maintain(windowSeconds, fps); }
 
 private:
     GameServer* game;
-    DWORD lastTick;
     std::chrono::steady_clock::time_point roundStart;
 };
 

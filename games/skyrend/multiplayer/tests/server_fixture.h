@@ -286,17 +286,21 @@ protected:
         server->createGroup(u"demo Default Group", u"ZEDEdorid", 0, true);
         server->createGroup(u"sea Default Group", u"ZEDEdorid", 1, true);
         server->unlockServer();
-        // The rounds are paced on the real clock here (one every millisecond
-        // or so, each 40 ms of the virtual clock), not as fast as the virtual
-        // clock would let them run.
+        // The rounds run here as fast as the clients keep up (one every
+        // millisecond or so), each a 40 ms step, a second's maintenance tick
+        // every 25 rounds.
         server->setUpdaterThread(false);
         ASSERT_TRUE(server->startServer());
         port = server->getPort();
         rounds = std::thread([this] {
-            while (!quitRounds)
+            for (int n = 1; !quitRounds; ++n)
             {
                 if (StateUpdater* u = server->getUpdater())
-                    u->cycle();
+                {
+                    u->windowSeconds = 1.0f;
+                    u->fps = 25;
+                    u->cycle(0.04f, n % 25 == 0);
+                }
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
         });

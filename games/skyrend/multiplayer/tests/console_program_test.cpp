@@ -1,0 +1,125 @@
+// console_program_test.cpp -- the program started in server mode from the
+// device tree, headless, walked as a person would: cover, introduction,
+// settings, start (through the no-network warning when the device has no
+// address but 127.0.0.1), the running console, close. Each page's
+// screenshot is checked for what its template and the server put there.
+#include "games/skyrend/multiplayer/console/server_console.h"
+#include "games/skyrend/tests/program_fixture.h"
+
+#include "engine/platform/net_socket.h"
+
+using namespace skyrend_test;
+
+namespace {
+
+const uint32_t kBackground = 0x322010;
+const uint32_t kHeading = 0xFFE080;
+const uint32_t kButton = 0x78461E;
+const uint32_t kChecked = 0x78DC78;
+
+// A port nobody listens on now (the host picks it).
+int freePort()
+{
+    startupSockets();
+    Socket* probe = Socket::listenOn(0, 0, 1);
+    int port = probe ? probe->getLocalPort() : 0;
+    delete probe;
+    cleanupSockets();
+    return port;
+}
+
+const char kWalk[] = "wait 500\n"
+                     "shot 01-cover\n"
+                     "tap 120 250      # Start\n"
+                     "wait 1000\n"
+                     "shot 02-intro\n"
+                     "tap 120 200      # Settings\n"
+                     "wait 500\n"
+                     "shot 03-settings\n"
+                     "tap 21 149       # no default groups\n"
+                     "tap 21 149       # default groups again\n"
+                     "tap 120 292      # Done: the settings are written\n"
+                     "wait 500\n"
+                     "tap 120 162      # Start server\n"
+                     "wait 1000\n"
+                     "shot 04-start\n"
+                     "tap 120 182      # Start anyway (when warned)\n"
+                     "wait 1500\n"
+                     "shot 05-console\n"
+                     "tap 120 305      # Close server\n"
+                     "wait 500\n";
+
+} // namespace
+
+TEST(SkyrendConsole, ServerModeWalksToARunningConsoleAndCloses)
+{
+    ProgramRun run;
+    const int port = freePort();
+    ASSERT_NE(port, 0);
+    const std::string settingsPath = run.resources("GUI/ZEDEdoridSetting.properties");
+    std::string settings = ProgramRun::read(settingsPath);
+    const std::string portText = "text:" + std::to_string(port);
+    const size_t at = settings.find("text:8888");
+    ASSERT_NE(at, std::string::npos);
+    settings.replace(at, 9, portText);
+    std::ofstream(settingsPath) << settings;
+
+    ASSERT_EQ(0, run.run(kWalk, {"/server"})) << run.errors();
+    os::host::Picture p;
+
+    ASSERT_TRUE(run.shot("01-cover", p)) << run.errors();
+    EXPECT_TRUE(near(p.at(4, 4), kBackground));
+    EXPECT_GT(count(p, 0, 100, 240, 24, kHeading), 50) << "the title";
+    EXPECT_GT(count(p, 70, 236, 100, 28, kButton), 1000) << "the Start button";
+
+    ASSERT_TRUE(run.shot("02-intro", p));
+    EXPECT_GT(count(p, 0, 12, 240, 22, kHeading), 50);
+    EXPECT_GT(count(p, 50, 148, 140, 140, kButton), 4 * 2000) << "four buttons";
+
+    ASSERT_TRUE(run.shot("03-settings", p));
+    EXPECT_GT(count(p, 0, 8, 240, 22, kHeading), 50);
+    EXPECT_GT(count(p, 13, 141, 16, 16, kChecked), 150) << "default groups on";
+    EXPECT_LT(count(p, 13, 171, 16, 16, kChecked), 10) << "authentication off";
+    EXPECT_GT(count(p, 141, 41, 86, 20, 0xFFFFFF, 40), 30) << "the port's text";
+
+    // Leaving the settings wrote them back, clamped, the port kept.
+    const std::string written = ProgramRun::read(settingsPath);
+    EXPECT_NE(written.find(portText), std::string::npos) << written;
+    EXPECT_NE(written.find("chkDefaultGrp="), std::string::npos);
+    EXPECT_NE(written.find("text:users.properties"), std::string::npos);
+
+    ASSERT_TRUE(run.shot("04-start", p));
+    EXPECT_TRUE(near(p.at(4, 4), kBackground));
+
+    ASSERT_TRUE(run.shot("05-console", p));
+    EXPECT_GT(count(p, 0, 2, 240, 18, kHeading), 30) << "the console's heading";
+    EXPECT_GT(count(p, 4, 20, 232, 14, 0xFFFFFF, 60), 20) << "the address line";
+    EXPECT_GT(count(p, 118, 34, 120, 14, 0xFFFFFF, 60), 20) << "the clock and the rate";
+    EXPECT_GT(count(p, 4, 64, 114, 30, 0xFFFFFF, 40), 100) << "the default groups";
+    EXPECT_GT(count(p, 4, 202, 232, 88, 0x000000, 60), 100) << "lines in the log";
+    EXPECT_GT(count(p, 70, 294, 100, 22, kButton), 800) << "the close button";
+    EXPECT_EQ(run.errors().find("\"Error\""), std::string::npos) << run.errors();
+}
+
+TEST(SkyrendConsole, SettingsAreStoredWithinTheirRanges)
+{
+    using skyrend::mp::SettingsClamp;
+    const struct
+    {
+        const char16_t* text;
+        const char16_t* port;
+        const char16_t* idle;
+        const char16_t* users;
+    } cases[] = {
+        {u"998", u"1000", u"998", u"8"}, {u"999", u"999", u"999", u"8"}, {u"0", u"1000", u"10", u"8"},
+        {u"1", u"1000", u"1", u"8"},     {u"2", u"1000", u"2", u"2"},     {u"16", u"1000", u"16", u"16"},
+        {u"17", u"1000", u"17", u"8"},   {u"", u"1000", u"10", u"8"},     {u"12ab", u"1000", u"10", u"8"},
+        {u"70000", u"1000", u"70000", u"8"}, {u"8888", u"8888", u"8888", u"8"},
+    };
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ(SettingsClamp::port(c.text), c.port);
+        EXPECT_EQ(SettingsClamp::maxIdleTime(c.text), c.idle);
+        EXPECT_EQ(SettingsClamp::maxUsersPerGrp(c.text), c.users);
+    }
+}
