@@ -38,6 +38,14 @@ struct ControlsTest : testing::Test
     {
         return controls.apply(*aircraft, panel.get(), bits, released, dt);
     }
+    int flyingMissiles() const
+    {
+        int n = 0;
+        for (auto& row : aircraft->stations)
+            for (Missile* m : row)
+                n += m->state == Missile::Flying;
+        return n;
+    }
     int active(const std::vector<Flare*>& pool) const
     {
         int n = 0;
@@ -129,27 +137,15 @@ TEST_F(ControlsTest, LaunchTheSelectedMissileThenMoveOn)
     // A spent selected station launches nothing.
     panel->selectedMissile()->state = Missile::Spent;
     frame(0, 36);
-    int flying = 0;
-    for (auto& row : aircraft->stations)
-        for (Missile* m : row)
-            flying += m->state == Missile::Flying;
-    EXPECT_EQ(flying, 1);
+    EXPECT_EQ(flyingMissiles(), 1);
     // The Start key launches only with the hardware buttons in use.
     controls.startKey = 196;
     panel->nextStation();
     frame(0, 196);
-    flying = 0;
-    for (auto& row : aircraft->stations)
-        for (Missile* m : row)
-            flying += m->state == Missile::Flying;
-    EXPECT_EQ(flying, 1);
+    EXPECT_EQ(flyingMissiles(), 1);
     controls.hardwareButtons = true;
     frame(0, 196);
-    flying = 0;
-    for (auto& row : aircraft->stations)
-        for (Missile* m : row)
-            flying += m->state == Missile::Flying;
-    EXPECT_EQ(flying, 2);
+    EXPECT_EQ(flyingMissiles(), 2);
 }
 
 TEST_F(ControlsTest, ADownedAircraftIgnoresReleasedKeys)
