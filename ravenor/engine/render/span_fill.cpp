@@ -605,12 +605,14 @@ bool WideAvailable()
 
 bool g_wideSpans = WideAvailable();
 
+#if defined(SPAN_AVX2)
 // The eight-cell loops read texels in pairs: the texture needs an even
 // number of pixels.
 [[maybe_unused]] bool WideFor(const TexImage& tex)
 {
     return g_wideSpans && (tex.width * tex.height) % 2 == 0;
 }
+#endif
 
 // The flat span: a grey from the shade (draw mode 0) or the colour blended.
 // The grey of a shade: (shade >> 16) x 31 / 1024 limited to 0..31. The
