@@ -13,6 +13,7 @@
 #include "engine/scene/core/texture_access.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -87,6 +88,8 @@ void Rasterizer::beginFrame(const ShadeTable* shades, uint32_t* depth, const Ptr
     temps = tempVertices;
     outlineSubdivision = showSubdivision;
     currentMaterial = nullptr;
+    if (profile.clearDepthAtBegin && depth && width > 0 && height > 0)
+        std::memset(depth, 0xFF, size_t(width) * size_t(height) * 4);
 }
 
 void Rasterizer::loadFog(const Fog* fog)
@@ -144,6 +147,14 @@ const Vertex& Rasterizer::vertexAt(const Face& face, int32_t index) const
 bool Rasterizer::drawOutlines(const Face& face, const Vertex* v[3])
 {
     const Material& m = *face.mesh->material;
+    if (profile.wireframeOnly)
+    {
+        if (!m.wireframe)
+            return false;
+        for (int i = 0; i < 3; ++i)
+            drawLine(*v[i], *v[(i + 1) % 3], m.color, 0);
+        return true;
+    }
     if (outlineSubdivision && face.temporary >= 2)
         for (int i = 0; i < 3; ++i)
             drawLine(*v[i], *v[(i + 1) % 3], m.color, 0x8000);
@@ -280,7 +291,7 @@ void skipRows(Rasterizer::Edge& left, Rasterizer::Edge& right, int rows)
 void Rasterizer::setupTriangle(const Face& face, const Vertex* v[3])
 {
     State& s = *state;
-    const int32_t bias = face.mesh->depthBias;
+    const int32_t bias = profile.meshDepthBias ? face.mesh->depthBias : 0;
     const SetupVertex p0 = setupVertex(*v[0], bias), p1 = setupVertex(*v[1], bias), p2 = setupVertex(*v[2], bias);
     const int32_t dy01 = p1.y - p0.y, dy02 = p2.y - p0.y, dy12 = p2.y - p1.y;
     const Divisor byAllRows(dy02);
@@ -295,7 +306,8 @@ void Rasterizer::setupTriangle(const Face& face, const Vertex* v[3])
     for (int k = 0; k < kAttributeCount; ++k)
     {
         longA[k] = clamp32(p0.a[k] + ((int64_t(p2.a[k]) - p0.a[k]) >> 8) * t);
-        s.gradient[k] = clamp32((((int64_t(longA[k]) - p1.a[k]) >> 8) * perPixel) >> 8);
+        s.gradient[k] = profile.divideGradients ? clamp32((int64_t(longA[k]) - p1.a[k]) / widthPixels)
+                                                : clamp32((((int64_t(longA[k]) - p1.a[k]) >> 8) * perPixel) >> 8);
     }
     const int32_t xl = clamp32(longX);
     s.fogOn = s.fogLoaded && face.mesh->environmentEnabled;
@@ -376,13 +388,14 @@ void Rasterizer::drawLine(const Vertex& a, const Vertex& b, uint32_t colour, int
     const int32_t acrossStep = steps ? int32_t((int64_t(across) << 16) / steps) : 0;
     const int32_t depthStep = steps ? int32_t((int64_t(to.depth) - from.depth) / steps) : 0;
     int64_t acrossPos = int64_t(alongY ? from.screenX : from.screenY) << 16;
-    uint32_t depth = uint32_t(from.depth - bias);
+    uint32_t depth = uint32_t(from.depth - (profile.lineDepthBias ? bias : 0));
+    const int inset = profile.linesInsetByOne ? 1 : 0;
     int along = alongY ? from.screenY : from.screenX;
     for (int i = 0; i <= steps; ++i, ++along, acrossPos += acrossStep, depth += uint32_t(depthStep))
     {
         const int x = alongY ? int(acrossPos >> 16) : along;
         const int y = alongY ? along : int(acrossPos >> 16);
-        if (x < 0 || y < 0 || x >= width || y >= height)
+        if (x < 0 || y < 0 || x >= width - inset || y >= height - inset)
             continue;
         uint32_t& stored = depthBuffer[y * width + x];
         if (depth >= stored)

@@ -12,9 +12,37 @@ struct Face;
 struct Fog;
 struct Vertex;
 
+// What the older (racing) build of the filler does differently around the
+// span loops; the loops themselves are the same for both builds, so the
+// profile costs nothing per pixel.
+struct RasterProfile
+{
+    // Attribute gradients as (long value - middle value) / pixels, one
+    // integer division, instead of the reciprocal product.
+    bool divideGradients = false;
+    // A mesh's depth bias is subtracted from its vertex depths.
+    bool meshDepthBias = true;
+    // Outlines: only wire-frame materials, on every face (temporary ones
+    // too), no edge bits and no subdivision outlines.
+    bool wireframeOnly = false;
+    // Lines keep off the last column and the last row.
+    bool linesInsetByOne = false;
+    // Lines start at the vertex depth (no bias argument).
+    bool lineDepthBias = true;
+    // beginFrame fills the depth buffer (width x height words) with 0xFF
+    // bytes; otherwise the render pass clears it.
+    bool clearDepthAtBegin = false;
+
+    static RasterProfile racing()
+    {
+        return {true, false, true, true, false, true};
+    }
+};
+
 class Rasterizer
 {
 public:
+    RasterProfile profile;
     int32_t bitsPerPixel = 0, bytesPerPixel = 0, stride = 0;
     int32_t width = 0, height = 0; // the clip rectangle
     Image* surface;

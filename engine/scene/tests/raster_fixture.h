@@ -62,7 +62,8 @@ struct TriangleSurface
     }
     ~TriangleSurface() { delete surface; }
 
-    void triangle(const Point& a, const Point& b, const Point& c)
+    // temporary: the face's flag (1 and up: made by clipping or subdivision).
+    void triangle(const Point& a, const Point& b, const Point& c, uint8_t temporary = 0)
     {
         const int base = mesh.vertexCount();
         for (const Point* p : {&a, &b, &c})
@@ -77,7 +78,7 @@ struct TriangleSurface
             v->shadeV = p->shadeV;
             mesh.addVertexRecord(v);
         }
-        mesh.addFace(base, base + 1, base + 2);
+        mesh.addFaceRecord(new Face(base, base + 1, base + 2, &mesh, temporary));
         rasterizer.drawTriangle(*mesh.face(mesh.faceCount() - 1));
     }
 
