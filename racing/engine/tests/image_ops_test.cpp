@@ -5,6 +5,7 @@
 #include "content/media/bmp_writer.h"
 #include "content/media/file_output.h"
 #include "content/media/gif_writer.h"
+#include "content/media/jpeg_writer.h"
 #include "engine/platform/image.h"
 #include "engine/platform/present_filter.h"
 
@@ -187,4 +188,19 @@ TEST(RacingImage, LoaderTakesJpegAndBmpButNoGif)
     EXPECT_TRUE(os::host::headless::boxes().empty()) << "without a message";
     Image engineGif(u"\\pic.gif", true);
     EXPECT_EQ(engineGif.width, 4) << "the engine's Image reads it";
+}
+
+TEST(RacingImage, ACorruptJpegGivesABoxNotTheEndOfTheProgram)
+{
+    const media::Bytes jpeg = media::makeJpeg(16, 16, [](int x, int) { return uint32_t(x * 16) << 8; });
+    ASSERT_TRUE(media::writeDeviceFile(u"\\cut.jpg", media::Bytes(jpeg.begin(), jpeg.begin() + 20)));
+    ASSERT_TRUE(media::writeDeviceFile(u"\\junk.jpg", media::Bytes{'n', 'o', 'p', 'e', 0, 1, 2, 3}));
+    for (const char16_t* path : {u"\\cut.jpg", u"\\junk.jpg"})
+    {
+        os::host::headless::clear_boxes();
+        std::unique_ptr<Image> image(racing::loadImage(path, true));
+        ASSERT_NE(image, nullptr);
+        EXPECT_TRUE(image->isEmpty());
+        EXPECT_FALSE(os::host::headless::boxes().empty()) << "the library's message is shown";
+    }
 }
