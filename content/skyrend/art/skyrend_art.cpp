@@ -6,6 +6,8 @@
 //
 //   skyrend_art jet OUT.3ds SKIN.jpg LENGTH SPAN SWEEP
 //   skyrend_art missile OUT.3ds
+//   skyrend_art envglobe OUT.3ds
+//   skyrend_art indicator OUT.3ds
 //   skyrend_art blob OUT.jpg SIZE CENTRE EDGE BACKGROUND [RADIUS%]
 //   skyrend_art skin OUT.jpg WIDTHxHEIGHT PAINT PANEL
 #include "content/media/file_output.h"
@@ -32,7 +34,7 @@ struct Point
 // of the writer's boxes. The file's axes are (-x, -z, y).
 using Corners = std::function<Point(int a, int b, int c)>;
 
-void addBlock(model3ds::MeshSpec& mesh, const Corners& corner)
+void addBlock(model3ds::MeshSpec& mesh, const Corners& corner, bool inward = false)
 {
     struct Axes
     {
@@ -57,7 +59,8 @@ void addBlock(model3ds::MeshSpec& mesh, const Corners& corner)
             mesh.uvs.push_back(float(c[0] + 1) * 0.5f);
             mesh.uvs.push_back(float(c[1] + 1) * 0.5f);
         }
-        for (uint16_t i : {0, 1, 2, 0, 2, 3})
+        static const uint16_t outside[6] = {0, 1, 2, 0, 2, 3}, inside[6] = {0, 2, 1, 0, 3, 2};
+        for (uint16_t i : inward ? inside : outside)
             mesh.faces.push_back(uint16_t(base + i));
     }
 }
@@ -164,6 +167,34 @@ model3ds::ModelSpec missile()
     return model;
 }
 
+// The sky and ground of a scene: "envglobe", a box seen from inside, and
+// "basis", the ground square at its floor (each with its own material).
+model3ds::ModelSpec envglobe()
+{
+    model3ds::ModelSpec model;
+    model3ds::MaterialSpec sky{"envglobe", 0x80A0D0}, ground{"basis", 0x506040};
+    model.materials = {sky, ground};
+    auto dome = mesh("envglobe", "envglobe");
+    addBlock(dome, [](int a, int b, int c) { return Point{float(a) * 10.0f, b < 0 ? 0.0f : 6.0f, float(c) * 10.0f}; },
+             true);
+    auto basis = mesh("basis", "basis");
+    addBlock(basis, [](int a, int b, int c) { return Point{float(a) * 9.9f, b < 0 ? 0.0f : 0.05f, float(c) * 9.9f}; });
+    model.meshes = {dome, basis};
+    return model;
+}
+
+// The arrow that points the cockpit view at the nearest enemy.
+model3ds::ModelSpec indicator()
+{
+    model3ds::ModelSpec model;
+    model.materials = {{"arrowMtl", 0xFFFF00}};
+    auto arrow = mesh("arrow", "arrowMtl");
+    addLoft(arrow, {-0.4f, 0, 0, 0.05f, 0.03f}, {0.1f, 0, 0, 0.05f, 0.03f});
+    addLoft(arrow, {0.1f, 0, 0, 0.15f, 0.03f}, {0.4f, 0, 0, 0.01f, 0.01f});
+    model.meshes = {arrow};
+    return model;
+}
+
 uint32_t mix(uint32_t a, uint32_t b, float t)
 {
     auto ch = [&](int shift) {
@@ -201,6 +232,10 @@ int run(int argc, char** argv)
         save(out, model3ds::writeModel(jet(argv[3], number(argv[4]), number(argv[5]), std::strtof(argv[6], nullptr))));
     else if (command == "missile" && argc == 3)
         save(out, model3ds::writeModel(missile()));
+    else if (command == "envglobe" && argc == 3)
+        save(out, model3ds::writeModel(envglobe()));
+    else if (command == "indicator" && argc == 3)
+        save(out, model3ds::writeModel(indicator()));
     else if (command == "blob" && (argc == 7 || argc == 8))
     {
         const int size = int(number(argv[3]));

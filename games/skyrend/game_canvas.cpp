@@ -1,0 +1,520 @@
+// game_canvas.cpp -- building a single-player flight, its frame, drawing
+// and periodic duties
+#include "games/skyrend/game_canvas.h"
+
+#include "games/skyrend/console_panel.h"
+#include "games/skyrend/head_up_display.h"
+#include "games/skyrend/pilots.h"
+#include "games/skyrend/flight/aircraft.h"
+#include "games/skyrend/flight/flight_constants.h"
+#include "games/skyrend/flight/scene_parts.h"
+
+#include "engine/base/math_utils.h"
+#include "engine/base/properties.h"
+#include "engine/platform/gdi_draw.h"
+#include "engine/platform/wave_sound.h"
+#include "engine/scene/3d/camera.h"
+#include "engine/scene/3d/environment.h"
+#include "engine/scene/3d/group3d.h"
+#include "engine/scene/3d/light.h"
+#include "engine/scene/3d/model_library.h"
+#include "engine/scene/core/sound_dictionary.h"
+#include "engine/scene/core/texture_dictionary.h"
+#include "engine/scene/scenes/scene3d.h"
+
+#include <os/wstring.h>
+
+#include <algorithm>
+
+namespace skyrend {
+
+namespace {
+
+constexpr float kSceneRadius = 1400.0f;
+
+uint32_t colourOf(Properties* templ, const WCHAR* key, uint32_t fallback)
+{
+    Vector3 v;
+    const WCHAR* text = templ ? templ->get(key) : nullptr;
+    if (!text || !parseVector3(text, v))
+        return fallback;
+    auto ch = [](float f) { return uint32_t(std::clamp(int(f), 0, 255)); };
+    return packRGB(ch(v.x), ch(v.y), ch(v.z));
+}
+
+} // namespace
+
+GameCanvas::GameCanvas(const std::u16string& resourcesFolder) : Canvas(u"gameCanvas", true), resources(resourcesFolder)
+{
+}
+
+GameCanvas::~GameCanvas()
+{
+    release();
+}
+
+void GameCanvas::release()
+{
+    hud.reset();
+    // The aircraft go before the scenes that hold their models.
+    delete playerCraft;
+    playerCraft = nullptr;
+    for (Aircraft* a : others)
+        delete a;
+    others.clear();
+    for (ExplosionEffect* e : explosions)
+        delete e;
+    explosions.clear();
+    for (SplashEffect* s : splashes)
+        delete s;
+    splashes.clear();
+    built = false;
+}
+
+Camera* GameCanvas::flightCamera()
+{
+    return mainScene ? mainScene->camera : nullptr;
+}
+
+int GameCanvas::aircraftCount() const
+{
+    return (playerCraft ? 1 : 0) + int(others.size());
+}
+
+Aircraft* GameCanvas::aircraftAt(int i) const
+{
+    if (playerCraft)
+    {
+        if (i == 0)
+            return playerCraft;
+        --i;
+    }
+    return others[size_t(i)];
+}
+
+bool GameCanvas::buildMission(const Mission& mission)
+{
+    release();
+    error.clear();
+    exercise = mission.exercise;
+    replaceDowned = mission.replaceDowned;
+    MissionStart start;
+    // No plane (or no scene) to fly: refused before anything is built.
+    if (mission.scene.empty() || !placeMission(mission.plane, int(mission.planes.size()), exercise, start))
+    {
+        error = u"There is no plane or no scene to fly.";
+        return false;
+    }
+    const std::u16string gui = resources + u"GUI\\";
+    if (!loadTemplate(gui.c_str(), u"SRCanvas.properties", true))
+    {
+        error = u"Can not load the flight screen.";
+        return false;
+    }
+    mainScene = dynamic_cast<Scene3D*>(findScene(u"mainScene"));
+    dashScene = findScene(u"dashScene");
+    indicator = dynamic_cast<Group3D*>(findComponent(u"enemyindicator"));
+    if (!mainScene || !mainScene->camera)
+    {
+        error = u"The flight screen has no 3D scene.";
+        return false;
+    }
+    if (indicator)
+        if (Mesh* arrow = indicator->findObject(u"arrow"))
+        {
+            arrow->visible = 0;
+            if (arrow->material)
+                arrow->material->color = 0xFFFF00;
+        }
+    if (!loadScene(mission.scene, mission.skyDome))
+        return false;
+    const std::u16string aircraftFolder = resources + u"aircraft\\";
+    loadFlightConstants(aircraftFolder.c_str());
+    buildEffectPools(*this, this, aircraftFolder.c_str(), (kEnemies + 1) * 2, kEnemies + 1);
+
+    Camera* camera = mainScene->camera;
+    camera->setPosition(0.0f, 260.0f, 0.0f);
+    camera->setFov(55.0f);
+    playerCraft = createAircraft(mission.planes[size_t(mission.plane)], u"my", start.player, 0.0f, true);
+    playerCraft->flight.setPitchRate(0.4f);
+    for (int i = 0; i < kEnemies; ++i)
+    {
+        const std::u16string name = u"foe" + os::to_u16(std::to_string(i));
+        Aircraft* enemy = createAircraft(mission.planes[size_t(start.enemyPlane)], name.c_str(), start.enemies[i],
+                                         start.enemyTurns[i], false);
+        enemy->target = playerCraft;
+        enemy->aiEnabled = 1;
+        others.push_back(enemy);
+    }
+    if (panel)
+    {
+        panel->setPlayer(playerCraft);
+        for (Aircraft* a : others)
+            panel->addTarget(a);
+    }
+    const RECT area{scaleToScreen(45), scaleToScreen(55), scaleToScreen(195), scaleToScreen(145)};
+    Image* back = getBackBufferImage();
+    hud = std::make_unique<HeadUpDisplay>(area, back ? back->dc : nullptr, hudColour, &playerCraft->flight);
+    hud->speed.factor = 40.0f;
+    hud->altitude.factor = 20.0f;
+    playerCraft->setView(8);
+    if (WaveSound* loop = findSound(u"engine"))
+        loop->playLooped(getHandle(), -1);
+    result = Outcome::Flying;
+    built = true;
+    return true;
+}
+
+bool GameCanvas::loadScene(const std::u16string& name, bool skyDome)
+{
+    const std::u16string folder = resources + u"scenes\\";
+    const std::u16string common = folder + u"common\\";
+    world = getModelLibrary()->load(common.c_str(), u"envglobe.3ds", kSceneRadius, getTextureDictionary(), nullptr,
+                                    nullptr, common.c_str());
+    if (!world)
+    {
+        error = u"Can not load the scene's sky and ground.";
+        return false;
+    }
+    world->setDetailLevel(1);
+    world->frontClip = 10.0f;
+    world->cullingPolicy = 0;
+    world->backClip = kSceneRadius + 20.0f;
+    Mesh* sky = world->findObject(u"envglobe");
+    Mesh* ground = world->findObject(u"basis");
+    if (sky)
+    {
+        sky->noNearClip = 1;
+        sky->environmentEnabled = 0;
+    }
+    if (ground)
+    {
+        ground->noNearClip = 1;
+        ground->environmentEnabled = 1;
+    }
+    TextureDictionary* textures = getTextureDictionary();
+    if (Material* m = world->findMaterial(u"envglobe"))
+        m->texture = textures->load(folder.c_str(), (name + u"_skydome.jpg").c_str(), true, false);
+    basisMaterial = world->findMaterial(u"basis");
+    if (basisMaterial)
+        basisMaterial->texture = textures->load(folder.c_str(), (name + u"_basis.jpg").c_str(), true, false);
+    if (sky)
+    {
+        Vector3 lo, hi;
+        sky->getBounds(lo, hi);
+        world->matrix.setTranslationXYZ(0.0f, -lo.y, 0.0f);
+    }
+    if (!loadTemplate(folder.c_str(), (name + u".properties").c_str(), false))
+    {
+        delete world;
+        world = nullptr;
+        error = u"Can not load the scene " + name + u".";
+        return false;
+    }
+    mainScene->addChild(u"scene", world);
+    mainScene->addLight(u"light1", new Light(Vector3(-0.5f, -0.6f, 0.1f), 0xFFFFFF, 0xFFFFFF, 320, 120));
+    Properties* templ = getTemplate();
+    mainScene->environment->ambient = colourOf(templ, u"env.ambientColor", 0x606060);
+    mainScene->environment->setClipPlanes(2.0f, 30000.0f);
+    const WCHAR* waterText = templ->get(u"scene.basisIsWater");
+    water = waterText && _wtol(waterText) != 0;
+    hudColour = colourOf(templ, u"HUDColor", 0x00FF00);
+    const uint32_t skyColour = colourOf(templ, u"env.skyColor", 0x80A0D0);
+    mainScene->setFog(new Fog(1150, 1370, skyColour));
+    if (!skyDome && sky)
+    {
+        delete world->removeObject(u"envglobe");
+        mainScene->bkgColor = skyColour;
+    }
+    else
+        mainScene->bkgColor = Scene::kNoColor;
+    mainScene->updateLighting();
+    mainScene->loadClipRange();
+    return true;
+}
+
+Aircraft* GameCanvas::createAircraft(const std::u16string& plane, const WCHAR* pilotName, const Vector3& at, float turn,
+                                     bool isPlayer)
+{
+    const std::u16string folder = resources + u"aircraft\\";
+    auto* a = new Aircraft(folder.c_str(), plane.c_str(), pilotName, this, isPlayer, true);
+    a->place(at.x, at.y, at.z, turn, 800.0f);
+    return a;
+}
+
+void GameCanvas::update(float dt)
+{
+    if (!built || dt <= 0.0f)
+        return;
+    playerCraft->update(dt);
+    for (auto it = others.rbegin(); it != others.rend(); ++it)
+        (*it)->update(dt);
+    if (indicator)
+    {
+        Vector3 point(0.0f, -0.5f, 7.0f);
+        playerCraft->flight.orientation.transformPoint(point);
+        indicator->matrix.setTranslation(point);
+    }
+    for (ExplosionEffect* e : explosions)
+        if (e->active)
+            e->update(dt);
+    for (SplashEffect* s : splashes)
+        if (s->active)
+            s->update(dt);
+    Camera* camera = mainScene->camera;
+    if (playerCraft->state == Aircraft::Down && camera->getFollowMode() != 5)
+    {
+        playerCraft->state = Aircraft::Flying;
+        playerCraft->setView(6);
+        playerCraft->setView(8);
+        playerCraft->state = Aircraft::Down;
+    }
+    camera->updateFollow(dt);
+    const float floor = aircraftConstants().dangerousAltitude + 8.0f;
+    if (camera->position.y < floor)
+        camera->setPosition(camera->position.x, floor, camera->position.z);
+    const CockpitControls::Effects effects =
+        controls.apply(*playerCraft, panel, getKeyBits(), takeReleasedKey(), dt);
+    if (effects.toggleFrameRate)
+        frameRateShown = !frameRateShown;
+    moveEnvironment();
+    flightClock += dt;
+    if (engine.resume(flightClock, playerCraft->state == Aircraft::Flying))
+        if (WaveSound* loop = findSound(u"engine"))
+            loop->playLooped(getHandle(), -1);
+}
+
+void GameCanvas::moveEnvironment()
+{
+    if (!world)
+        return;
+    const Vector3& eye = mainScene->camera->position;
+    Vector3 t;
+    world->matrix.getTranslation(t);
+    world->matrix.setTranslationXYZ(eye.x, t.y, eye.z);
+    if (basisMaterial)
+        basisMaterial->setTextureOffset(-6.0f / (2.0f * kSceneRadius) * eye.x, 6.0f / (2.0f * kSceneRadius) * eye.z);
+}
+
+void GameCanvas::renderScenes()
+{
+    Canvas::renderScenes();
+    if (built)
+        drawOverlay();
+}
+
+void GameCanvas::drawOverlay()
+{
+    Image* back = getBackBufferImage();
+    if (!back || !back->dc)
+        return;
+    HDC dc = back->dc;
+    hud->setDeviceContext(dc);
+    // Boxes round the other aircraft in front of the view.
+    for (Aircraft* a : others)
+    {
+        if (a->state == Aircraft::Down)
+            continue;
+        int x = 0, y = 0, depth = 0;
+        float scale = 0.0f;
+        const Vector3& p = a->flight.position;
+        if (mainScene->project(p.x, p.y, p.z, x, y, depth, scale) && depth > 0 && x > 0 && y > 0 &&
+            x < getClientWidth() - 1 && y < scaleToScreen(160) - 1)
+        {
+            Vector3 d;
+            d.setDifference(p, playerCraft->flight.position);
+            hud->drawTargetBox(x, y, d.length(), a->lockedOn != 0, nullptr);
+        }
+    }
+    if (dashScene && dashScene->visible)
+        hud->draw();
+    const int length = scaleToScreen(50), left = getClientWidth() - scaleToScreen(55);
+    const int top = scaleToScreen(160) - scaleToScreen(13);
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldColour = SetTextColor(dc, RGB(255, 255, 255));
+    WCHAR text[32];
+    swprintf(text, 32, u"SCORE:%d", playerCraft->score);
+    drawText(dc, 4, top - 4, text);
+    if (exercise)
+        drawText(dc, getClientWidth() - 60, 4, u"exercise");
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    const RECT bar{left, top, left + length * std::max(0, 100 - int(playerCraft->damage)) / 100, top + 10};
+    FillRect(dc, &bar, red);
+    DeleteObject(red);
+    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(WHITE_PEN));
+    Rectangle(dc, left, top, left + length, top + 10);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    SetTextColor(dc, oldColour);
+    SetBkMode(dc, oldMode);
+}
+
+void GameCanvas::onPeriod(float)
+{
+    runPeriod();
+}
+
+void GameCanvas::runPeriod()
+{
+    if (!built)
+        return;
+    // The alarm sounds over the engine's loop: the loop never keeps it quiet.
+    if ((heatWarning || chaffLamp) && playerCraft->state == Aircraft::Flying)
+    {
+        pauseEngine(0.282f);
+        playSound(u"alarm");
+    }
+    flareLamp = heatWarning ? !flareLamp : false;
+    chaffLamp = radarWarning ? !chaffLamp : false;
+    setDecoyLamp(false, flareLamp);
+    setDecoyLamp(true, chaffLamp);
+    const bool dialogHidden = messageMode < 0 || messageMode == 3;
+    switch (period)
+    {
+    case 0:
+        outcomeDuty();
+        break;
+    case 1:
+        if (dialogHidden)
+        {
+            playerCraft->scanTargets();
+            if (panel && playerCraft->hasStations())
+            {
+                panel->selectLockedStation();
+                panel->drawStations();
+            }
+        }
+        break;
+    case 2:
+        if (dialogHidden && !exercise && !others.empty())
+        {
+            const int r = randomInt(-2, int(others.size()) + 2);
+            if (r >= 0 && r < int(others.size()))
+                others[size_t(r)]->scanTargets();
+        }
+        break;
+    default:
+        indicatorDuty();
+        break;
+    }
+    period = (period + 1) % 4;
+}
+
+void GameCanvas::outcomeDuty()
+{
+    if (panel && (messageMode < 0 || messageMode == 3))
+        panel->drawRadar();
+    if (playerCraft->state == Aircraft::Down)
+    {
+        result = Outcome::Lost;
+        showFlightMessage(u"You crashed! \nYou lost!", 0);
+        return;
+    }
+    if (messageMode == 3)
+        hideFlightMessage();
+    bool revived = false;
+    for (Aircraft* enemy : others)
+        if (enemy->state == Aircraft::Down && replaceDowned)
+        {
+            reviveEnemy(*enemy);
+            reloadPlayer(*playerCraft, panel);
+            revived = true;
+        }
+    if (revived)
+    {
+        showFlightMessage(u"A new enemy has joined in ...\nMissile reloaded.", 3);
+        pauseEngine(0.63f);
+        playSound(u"newenemy");
+    }
+    if (missionOutcome(*playerCraft, others, replaceDowned) == Outcome::Won)
+    {
+        result = Outcome::Won;
+        showFlightMessage(u"All Enemies crashed! \nYou won!", 0);
+    }
+    if (panel)
+        panel->drawMessage();
+}
+
+void GameCanvas::indicatorDuty()
+{
+    if (!indicator || !indicator->visible)
+        return;
+    Mesh* arrow = indicator->findObject(u"arrow");
+    Aircraft* nearest = nearestEnemy(*playerCraft, others);
+    indicator->matrix.copyFrom(playerCraft->flight.orientation);
+    if (nearest)
+    {
+        Vector3 to;
+        to.setDifference(nearest->flight.position, playerCraft->flight.position);
+        Matrix4 turn;
+        FlightModel::bodyArc(playerCraft->flight.orientation, playerCraft->flight.forward, to, 1.0f, turn);
+        indicator->matrix.multiply(turn);
+    }
+    if (arrow)
+        arrow->visible = nearest != nullptr;
+}
+
+void GameCanvas::showFlightMessage(const WCHAR* text, int mode)
+{
+    message = text ? text : u"";
+    messageMode = mode;
+}
+
+void GameCanvas::hideFlightMessage()
+{
+    messageMode = -1;
+}
+
+void GameCanvas::setDecoyLamp(bool, bool) {}
+
+void GameCanvas::playSound(const WCHAR* key)
+{
+    WaveSound* sound = findSound(key);
+    if (sound && sound->state != WaveSound::Playing)
+        sound->play(getHandle());
+}
+
+void GameCanvas::stopSound(const WCHAR* key)
+{
+    if (WaveSound* sound = findSound(key))
+        sound->stop();
+}
+
+bool GameCanvas::isSoundPlaying(const WCHAR* key)
+{
+    WaveSound* sound = findSound(key);
+    return sound && sound->state == WaveSound::Playing;
+}
+
+void GameCanvas::pauseEngine(float seconds)
+{
+    stopSound(u"engine");
+    engine.pause(seconds, flightClock);
+}
+
+void GameCanvas::showAlert(const WCHAR* text)
+{
+    if (panel)
+        panel->setAlert(text);
+}
+
+void GameCanvas::showCockpit(bool on)
+{
+    if (indicator)
+        indicator->visible = on;
+    if (dashScene)
+        dashScene->visible = on;
+}
+
+void GameCanvas::countDown(bool playerShotDown)
+{
+    if (!pilot || exercise)
+        return;
+    if (playerShotDown)
+        ++pilot->beShotDown;
+    else
+        ++pilot->shootDown;
+}
+
+} // namespace skyrend

@@ -1,0 +1,135 @@
+// game_canvas.h -- the canvas of a single-player flight: the 3D view of the
+// scene with the player's aircraft and three computer-flown enemies, the
+// effect pools, the head-up display, score and damage bar, the frame (the
+// aircraft, effects, camera, controls, sky and ground) and the periodic
+// duties that carry the mission rules (alarm, decoy lamps, radar scan,
+// outcome, new enemies, enemy locks, the indicator arrow)
+#pragma once
+
+#include "games/skyrend/cockpit_controls.h"
+#include "games/skyrend/mission_rules.h"
+#include "games/skyrend/flight/flight_host.h"
+
+#include "engine/scene/screen/canvas.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class Group3D;
+class Material;
+class Mesh;
+class Scene3D;
+class Scene;
+class WaveSound;
+
+namespace skyrend {
+
+class ConsolePanel;
+class HeadUpDisplay;
+struct PilotRecord;
+
+class GameCanvas : public Canvas, public FlightHost
+{
+public:
+    struct Mission
+    {
+        std::vector<std::u16string> planes; // plane file names ("plane_x")
+        int plane = 0;
+        std::u16string scene;                // scene file name ("scene_y")
+        bool exercise = true;
+        bool replaceDowned = true;
+        bool skyDome = true;
+    };
+
+    // resources: the program's resources folder ("...\resources\").
+    explicit GameCanvas(const std::u16string& resources);
+    ~GameCanvas() override;
+
+    // Builds the flight; false (with the reason in buildError) when there is
+    // no plane or the plane, scene or screen files cannot be read.
+    bool buildMission(const Mission& mission);
+    const std::u16string& buildError() const { return error; }
+    void release();
+
+    // The console below the flight (may be absent) and the pilot whose record
+    // counts kills and losses of a mission (may be absent).
+    void setConsole(ConsolePanel* console) { panel = console; }
+    void setPilot(PilotRecord* record) { pilot = record; }
+
+    void update(float dt) override;
+    void renderScenes() override;
+    void onPeriod(float windowSeconds) override;
+    // One period duty now (the canvas runs one every 600 ms window).
+    void runPeriod();
+
+    // The last message of the flight ("You crashed!..." and the others) and
+    // its button mode (0 OK, 3 none); shown by the console's dialog.
+    virtual void showFlightMessage(const WCHAR* text, int mode);
+    virtual void hideFlightMessage();
+    const std::u16string& flightMessage() const { return message; }
+    int flightMessageMode() const { return messageMode; }
+    // The decoy lamps of the console.
+    virtual void setDecoyLamp(bool chaff, bool on);
+
+    Aircraft* player() const { return playerCraft; }
+    const std::vector<Aircraft*>& enemies() const { return others; }
+    Outcome outcome() const { return result; }
+    CockpitControls controls;
+    float flightClock = 0.0f;
+    bool frameRateShown = false;
+
+    // FlightHost
+    Canvas* flightCanvas() override { return this; }
+    Camera* flightCamera() override;
+    Texture* environmentTexture() override { return nullptr; }
+    int aircraftCount() const override;
+    Aircraft* aircraftAt(int i) const override;
+    Aircraft* playerAircraft() const override { return playerCraft; }
+    bool isExercise() const override { return exercise; }
+    bool basisIsWater() const override { return water; }
+    bool hardwareMixing() const override { return false; }
+    void playSound(const WCHAR* key) override;
+    void stopSound(const WCHAR* key) override;
+    bool isSoundPlaying(const WCHAR* key) override;
+    void pauseEngine(float seconds) override;
+    void showAlert(const WCHAR* text) override;
+    void setDecoyCounts(int, int) override {}
+    void showCockpit(bool on) override;
+    void countDown(bool playerShotDown) override;
+
+private:
+    std::u16string resources;
+    std::u16string error;
+    bool built = false;
+    bool exercise = true;
+    bool replaceDowned = true;
+    bool water = false;
+    uint32_t hudColour = 0x00FF00;
+    Aircraft* playerCraft = nullptr;
+    std::vector<Aircraft*> others;
+    Scene3D* mainScene = nullptr;
+    Scene* dashScene = nullptr;
+    Group3D* indicator = nullptr;
+    Group3D* world = nullptr;
+    Material* basisMaterial = nullptr;
+    std::unique_ptr<HeadUpDisplay> hud;
+    ConsolePanel* panel = nullptr;
+    PilotRecord* pilot = nullptr;
+    EnginePause engine;
+    int period = 0;
+    bool flareLamp = false, chaffLamp = false;
+    Outcome result = Outcome::Flying;
+    std::u16string message;
+    int messageMode = -1;
+
+    bool loadScene(const std::u16string& name, bool skyDome);
+    Aircraft* createAircraft(const std::u16string& plane, const WCHAR* pilotName, const Vector3& at, float turn,
+                             bool isPlayer);
+    void drawOverlay();
+    void outcomeDuty();
+    void indicatorDuty();
+    void moveEnvironment();
+};
+
+} // namespace skyrend

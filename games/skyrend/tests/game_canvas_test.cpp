@@ -1,0 +1,213 @@
+// game_canvas_test.cpp -- a single-player flight built from the device tree
+// on a headless window and flown by keys: throttle up, turn, gun, missile
+// and decoys; screenshots game_canvas_*.png in OS_OUT. Also the refusal of
+// a flight without planes, and the period duties' outcome.
+#include "games/skyrend/game_canvas.h"
+
+#include "games/skyrend/console_panel.h"
+#include "games/skyrend/flight/aircraft.h"
+#include "games/skyrend/pilots.h"
+
+#include "engine/base/math_utils.h"
+#include "engine/base/resource_files.h"
+#include "engine/scene/scenes/scene3d.h"
+
+#include "os/testing/host.h"
+#include "os/testing/kernel.h"
+
+#include <os/wstring.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace fs = std::filesystem;
+using namespace skyrend;
+
+namespace game_canvas_cases {
+
+const WCHAR* const kResources = u"\\Program Files\\Vasko-Skyrend\\resources\\";
+
+void pump()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+struct Flight : testing::Test
+{
+    Window* app = nullptr;
+    GameCanvas* canvas = nullptr;
+    Image consoleImage{240, 160, false};
+    std::unique_ptr<ConsolePanel> console;
+    PilotRecord pilot{u"Ace", 0, 0, 0};
+
+    void SetUp() override
+    {
+        initMathTables();
+        os_srand(5);
+        Aircraft::pursuitThreshold() = 200.0f;
+        os::host::headless::clear_boxes();
+        const char* build = std::getenv("HH_BUILD_DIR");
+        ASSERT_NE(build, nullptr);
+        const fs::path from = fs::path(build) / "device" / "Program Files" / "Vasko-Skyrend" / "resources";
+        const fs::path to = os::testing::host("Program Files/Vasko-Skyrend/resources");
+        fs::create_directories(to);
+        fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        setTempFolder(u"\\Temp\\flight\\");
+        addResourcePack(u"scenes.zip", u"\\Program Files\\Vasko-Skyrend\\resources\\scenes");
+        addResourcePack(u"aircraft.zip", u"\\Program Files\\Vasko-Skyrend\\resources\\aircraft");
+        app = new Window(u"app", nullptr, false);
+        ASSERT_TRUE(app->create(0, 0, 240, 320));
+        canvas = new GameCanvas(kResources);
+        ASSERT_TRUE(app->addChild(canvas, 0, 0, 240, 160));
+        console = std::make_unique<ConsolePanel>(consoleImage.dc, RECT{3, 110, 129, 121}, RECT{19, 25, 79, 85},
+                                                 RECT{159, 25, 219, 85});
+        canvas->setConsole(console.get());
+        canvas->setPilot(&pilot);
+    }
+    void TearDown() override
+    {
+        canvas->release();
+        app->destroy();
+        delete app;
+        setIdleHandler(nullptr);
+        closeResourcePacks();
+    }
+    GameCanvas::Mission mission(bool exercise)
+    {
+        GameCanvas::Mission m;
+        m.planes = {u"plane_swift_mk2", u"plane_tern"};
+        m.plane = 0;
+        m.scene = u"scene_red_canyon";
+        m.exercise = exercise;
+        return m;
+    }
+    void key(UINT message, int code)
+    {
+        SendMessageW(canvas->getHandle(), message, WPARAM(code), 0);
+    }
+    void press(int code)
+    {
+        key(WM_KEYDOWN, code);
+        key(WM_KEYUP, code);
+    }
+    // Frames of 0.1 s, each drawn and presented.
+    void fly(int frames)
+    {
+        for (int i = 0; i < frames; ++i)
+        {
+            canvas->update(0.1f);
+            if (i % 6 == 5)
+                canvas->runPeriod();
+            canvas->paint(true);
+            canvas->present(nullptr, -1);
+            pump();
+        }
+    }
+    static void shoot(const std::string& name)
+    {
+        const char* dir = std::getenv("OS_OUT");
+        const std::string path = std::string(dir && *dir ? dir : ".") + "/game_canvas_" + name + ".png";
+        EXPECT_TRUE(os::host::write_screen_png(os::host::screen(), path)) << path;
+    }
+};
+
+TEST_F(Flight, AFlightWithoutPlanesIsRefused)
+{
+    GameCanvas::Mission m = mission(true);
+    m.planes.clear();
+    EXPECT_FALSE(canvas->buildMission(m));
+    EXPECT_FALSE(canvas->buildError().empty());
+    EXPECT_EQ(canvas->player(), nullptr);
+    m = mission(true);
+    m.scene.clear();
+    EXPECT_FALSE(canvas->buildMission(m));
+}
+
+TEST_F(Flight, AnExerciseFlownByKeys)
+{
+    ASSERT_TRUE(canvas->buildMission(mission(true))) << os::to_latin1(canvas->buildError());
+    EXPECT_TRUE(os::host::headless::boxes().empty()) << os::to_latin1(os::host::headless::boxes().front().text);
+    Aircraft* player = canvas->player();
+    ASSERT_NE(player, nullptr);
+    ASSERT_EQ(canvas->enemies().size(), 3u);
+    EXPECT_EQ(canvas->enemies()[0]->target, player);
+    EXPECT_FLOAT_EQ(player->flight.position.z, -800.0f);
+    fly(10);
+    shoot("start");
+
+    press(VK_ADD); // one released key a frame
+    fly(1);
+    press(VK_ADD);
+    fly(1);
+    EXPECT_EQ(player->flight.level, 100);
+    key(WM_KEYDOWN, VK_LEFT);
+    fly(8);
+    key(WM_KEYUP, VK_LEFT);
+    EXPECT_GT(std::fabs(player->flight.bankSine), 0.1f);
+    press(VK_NUMPAD1); // the cockpit view: HUD and frame
+    key(WM_KEYDOWN, VK_SPACE);
+    fly(12);
+    key(WM_KEYUP, VK_SPACE);
+    int bullets = 0;
+    for (const Bullet* b : player->bullets)
+        bullets += b->active;
+    EXPECT_GE(bullets, 1);
+    press(VK_HOME);
+    fly(1);
+    int flying = 0;
+    for (auto& row : player->stations)
+        for (Missile* m : row)
+            flying += m->state == Missile::Flying;
+    EXPECT_EQ(flying, 1);
+    key(WM_KEYDOWN, VK_NEXT);
+    fly(1);
+    key(WM_KEYUP, VK_NEXT);
+    int flares = 0;
+    for (const Flare* f : player->flares)
+        flares += f->active;
+    EXPECT_EQ(flares, 1);
+    fly(5);
+    shoot("cockpit");
+    press(VK_NUMPAD6); // the outside view from above
+    fly(20);
+    shoot("outside");
+    EXPECT_EQ(player->state, Aircraft::Flying);
+    EXPECT_EQ(pilot.shootDown + pilot.beShotDown, 0); // an exercise counts nothing
+}
+
+TEST_F(Flight, AMissionLostAndWon)
+{
+    GameCanvas::Mission m = mission(false);
+    m.replaceDowned = false;
+    ASSERT_TRUE(canvas->buildMission(m));
+    for (Aircraft* enemy : canvas->enemies())
+    {
+        enemy->aiEnabled = 0;
+        enemy->explode(0.1f, true);
+        enemy->state = Aircraft::Down;
+    }
+    for (int i = 0; i < 4; ++i)
+        canvas->runPeriod();
+    EXPECT_EQ(canvas->outcome(), Outcome::Won);
+    EXPECT_EQ(os::to_latin1(canvas->flightMessage()), "All Enemies crashed! \nYou won!");
+    EXPECT_EQ(pilot.shootDown, 3);
+
+    ASSERT_TRUE(canvas->buildMission(m));
+    canvas->player()->explode(0.1f, false);
+    canvas->player()->state = Aircraft::Down;
+    for (int i = 0; i < 4; ++i)
+        canvas->runPeriod();
+    EXPECT_EQ(canvas->outcome(), Outcome::Lost);
+    EXPECT_EQ(os::to_latin1(canvas->flightMessage()), "You crashed! \nYou lost!");
+    EXPECT_EQ(pilot.beShotDown, 1);
+}
+
+} // namespace game_canvas_cases
