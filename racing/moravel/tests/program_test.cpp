@@ -1,0 +1,155 @@
+// program_test.cpp -- Vasko-Moravel run as a real program from a copy of
+// the build's device tree with a headless input script: a race started by
+// its restart command shows the start lights and then riders on the road,
+// an exercise race ends after its lap by restarting into the intro page,
+// and bad race commands go back to the menu.
+#include "os/testing/host.h"
+#include "os/testing/program_run.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+using os::host::Picture;
+
+namespace {
+
+struct MoravelRun
+{
+    os::testing::ScratchFolder folder{"moravel"};
+    std::string tree = folder.path + "/device";
+    std::string out = folder.path + "/out";
+
+    MoravelRun()
+    {
+        fs::create_directories(tree + "/Program Files");
+        fs::create_directories(tree + "/My Documents");
+        fs::create_directories(out);
+        fs::copy(fs::path(MORAVEL_DEVICE_ROOT) / "Program Files" / "Vasko-Moravel", tree + "/Program Files/Vasko-Moravel",
+                 fs::copy_options::recursive);
+    }
+
+    int run(const std::string& script, const std::string& command)
+    {
+        std::ofstream(out + "/input.txt") << script;
+        std::vector<std::string> set = {"OS_DEVICE_ROOT=" + tree, "OS_BACKEND=headless", "OS_SCRIPT=" + out + "/input.txt",
+                                        "OS_OUT=" + out, "OS_IDLE_GRACE_MS=2000"};
+        std::vector<std::string> args = {tree + "/Program Files/Vasko-Moravel/bin/Vasko-Moravel"};
+        if (!command.empty())
+            args.push_back(command);
+        return os::testing::run_and_wait(args, set, {"OS_SCRIPT_POS", "OS_SHOT_COUNT", "OS_SCREEN"});
+    }
+
+    // A restarted instance goes on after the first has ended: wait (a
+    // generous real-time limit, not a timing check) for its screenshot.
+    bool waitFor(const std::string& name) const
+    {
+        const std::string path = out + "/" + name + ".png";
+        for (int i = 0; i < 1200 && !fs::exists(path); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return fs::exists(path);
+    }
+
+    Picture shot(const std::string& name) const
+    {
+        Picture picture;
+        EXPECT_TRUE(os::host::read_png(out + "/" + name + ".png", picture)) << "no screenshot " << name;
+        return picture;
+    }
+};
+
+bool near(uint32_t pixel, uint32_t colour, int tolerance = 14)
+{
+    auto c = [](uint32_t v, int s) { return int(v >> s & 255); };
+    return std::abs(c(pixel, 16) - c(colour, 16)) <= tolerance && std::abs(c(pixel, 8) - c(colour, 8)) <= tolerance &&
+           std::abs(c(pixel, 0) - c(colour, 0)) <= tolerance;
+}
+
+int count(const Picture& p, uint32_t colour, int x0 = 0, int y0 = 0, int w = -1, int h = -1)
+{
+    if (w < 0)
+        w = p.width - x0;
+    if (h < 0)
+        h = p.height - y0;
+    int n = 0;
+    for (int y = y0; y < y0 + h && y < p.height; ++y)
+        for (int x = x0; x < x0 + w && x < p.width; ++x)
+            n += near(p.at(x, y), colour);
+    return n;
+}
+
+// Pixels that differ between two pictures.
+int changed(const Picture& a, const Picture& b)
+{
+    int n = 0;
+    for (int y = 0; y < std::min(a.height, b.height); ++y)
+        for (int x = 0; x < std::min(a.width, b.width); ++x)
+            n += a.at(x, y) != b.at(x, y);
+    return n;
+}
+
+constexpr uint32_t kRoad = 0x5A5A60;     // the oval's asphalt
+constexpr uint32_t kWallRed = 0xC81E1E;  // the walls' stripes
+constexpr uint32_t kRedLamp = 0xFF2020;  // the first start light
+constexpr uint32_t kHud = 0xFFFF00;      // the HUD line
+constexpr uint32_t kMenu = 0x101830;     // the menu page's ground
+
+TEST(MoravelProgram, ARaceShowsItsStartLightsThenRidersOnTheRoad)
+{
+    MoravelRun run;
+    const std::string script = "wait 2500\nshot lights\nwait 2500\nkeydown UP\nwait 4000\nshot riding\n"
+                               "wait 3000\nshot later\nkeyup UP\n";
+    EXPECT_EQ(run.run(script, "ARG:goNow/0,0,0,0,0,Bob:"), 0);
+    Picture lights = run.shot("lights");
+    Picture riding = run.shot("riding");
+    Picture later = run.shot("later");
+    // Start lights: the red lamp, the road and its walls, no HUD yet.
+    EXPECT_GT(count(lights, kRedLamp), 20);
+    EXPECT_GT(count(lights, kRoad, 0, 0, -1, -1), 2000);
+    EXPECT_GT(count(lights, kWallRed), 300);
+    EXPECT_EQ(count(lights, kHud), 0);
+    // Riding: the HUD line, the road, and the view moves on.
+    EXPECT_GT(count(riding, kHud), 50);
+    EXPECT_GT(count(riding, kRoad), 2000);
+    EXPECT_GT(changed(riding, later), 5000);
+}
+
+TEST(MoravelProgram, AnExerciseRaceEndsAfterItsLapInTheIntroPage)
+{
+    MoravelRun run;
+    const std::string script = "wait 2500\nshot lights\nwait 10000\nshot mid\nwait 40000\nshot after\n";
+    run.run(script, "ARG:exerciseNow/0,1,0,0,1,Ann:");
+    ASSERT_TRUE(run.waitFor("after"));
+    Picture mid = run.shot("mid");
+    EXPECT_GT(count(mid, kHud), 50);
+    EXPECT_GT(count(mid, kRoad), 1000);
+    Picture after = run.shot("after");
+    EXPECT_GT(count(after, kMenu), 10000);
+    EXPECT_LT(count(after, kRoad), 100); // text edges only
+}
+
+TEST(MoravelProgram, BadRaceCommandsGoBackToTheMenu)
+{
+    for (const char* command : {"ARG:goNow/0,9,0,0,0,Bob:", "ARG:goNow/0,0,7,0,0,Bob:", "ARG:goNow/5,0,0,0,0,Bob:",
+                                "ARG:goNow/0,0", "ARG:exerciseNow/0,-1,0,0,0,Bob:"})
+    {
+        SCOPED_TRACE(command);
+        MoravelRun run;
+        run.run("wait 2000\nshot menu\n", command);
+        ASSERT_TRUE(run.waitFor("menu"));
+        Picture menu = run.shot("menu");
+        EXPECT_GT(count(menu, kMenu), 10000);
+        EXPECT_LT(count(menu, kRoad), 100);
+    }
+}
+
+} // namespace

@@ -1,0 +1,9 @@
+// win_main.cpp -- the entry of Vasko-Moravel
+#include "racing/moravel/racing_app.h"
+
+#include <os/windows.h>
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
+{
+    return moravel::runProgram(instance, GetCommandLineW());
+}
