@@ -8,6 +8,7 @@
 #include "content/ravenor/archive_writer.h"
 #include "content/ravenor/demo_city.h"
 #include "content/ravenor/demo_font.h"
+#include "content/ravenor/demo_sounds.h"
 #include "content/ravenor/demo_stage.h"
 #include "content/ravenor/image_writer.h"
 #include "content/ravenor/mesh_writer.h"
@@ -191,6 +192,7 @@ std::vector<DemoEntry> DemoArchiveEntries()
     entries.push_back({"scenery.tex", DemoSceneryTex()});
     entries.push_back({"alto.p3d", DemoCarP3d()});
     entries.push_back({"alto.tex", DemoCarTex()});
+    DemoSoundEntries(entries);
     std::string error;
     if (!DemoStageEntries(entries, error))
         std::fprintf(stderr, "demo content: %s\n", error.c_str());

@@ -8,6 +8,7 @@
 #include "ravenor/engine/render/text.h"
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/entity.h"
+#include "ravenor/game/game_step.h"
 #include "ravenor/game/ground.h"
 #include "ravenor/game/stage.h"
 #include "ravenor/game/stage_script.h"
@@ -149,10 +150,10 @@ void CountdownStep(Entity* e)
     Behaviour* node = e->behaviour;
     node->accumulator += FrameScale(kCountdownRate);
     const int32_t remaining = (node->count + 1) * 1000 - node->accumulator;
-    if (remaining >= 1000 && remaining < 6000)
-        PrintText(80, 100, 2, 2, 0, "%d", remaining / 1000);
-    else if (remaining < 1000)
-        PrintText(70, 100, 2, 2, 0, "GO");
+    if (remaining <= 1000)
+        PrintText(73, 100, 2, 2, 0, "GO");
+    else
+        DrawCountdown(remaining);
     if (node->accumulator > node->count * 1000 + 500)
     {
         // The controls go live when the countdown completes.
@@ -170,9 +171,7 @@ void ClockStep(Entity* e)
     int32_t remaining = node->count * 1000 - node->accumulator;
     if (remaining < 0)
         remaining = 0;
-    PrintText(0, 2, 1, 1, 0, "%3.2d", remaining / 1000);
-    PrintText(35, 2, 1, 1, 0, ":");
-    PrintText(40, 2, 1, 1, 0, "%.2d", remaining / 10 % 100);
+    DrawRaceClock(remaining);
     if (remaining == 0)
     {
         CompleteRecord(node);

@@ -10,12 +10,16 @@
 #include "ravenor/engine/render/poly_renderer.h"
 #include "ravenor/engine/render/text.h"
 #include "ravenor/game/entity.h"
+#include "ravenor/game/menu.h"
 #include "ravenor/game/settings.h"
 #include "ravenor/game/shell_state.h"
+#include "ravenor/game/sound.h"
 #include "ravenor/game/vehicle.h"
 #include "ravenor/game/world_draw.h"
 
 int32_t g_stageFrames = 0;
+bool g_showFrameRate = false;
+bool g_pauseKey = false;
 
 namespace {
 
@@ -113,6 +117,7 @@ void ResetGameStep()
     g_endTimer = 0;
     g_stageFrames = 0;
     g_cameraHeading = 0;
+    g_pauseKey = false;
 }
 
 void ReadControls()
@@ -122,6 +127,41 @@ void ReadControls()
     g_playerInput.handbrake = IsKeyDown(g_settings.keyHandbrake);
     g_playerInput.left = IsKeyDown(g_settings.keyLeft);
     g_playerInput.right = IsKeyDown(g_settings.keyRight);
+    g_pauseKey = IsKeyDown(g_settings.keyPause);
+}
+
+int CheckPause()
+{
+    if (g_shell.paused)
+    {
+        if (RunMenu(g_shell.pauseMenuState) != -1)
+            g_shell.paused = false;
+        return 1;
+    }
+    if (g_pauseKey)
+    {
+        g_shell.pauseMenuState = kMenuPause;
+        g_shell.paused = true;
+        MenuTimer = 0;
+        g_menuSelection = 0;
+        PauseMusic();
+        PauseAllSounds();
+    }
+    return 0;
+}
+
+void DrawRaceClock(int32_t ms)
+{
+    PrintText(0, 2, 1, 1, 0, "%3.2d", ms / 1000);
+    PrintText(35, 2, 1, 1, 0, ":");
+    PrintText(40, 2, 1, 1, 0, "%.2d", ms / 10 % 100);
+}
+
+void DrawCountdown(int32_t ms)
+{
+    const int32_t s = ms / 1000;
+    if (s >= 1 && s <= 5)
+        PrintText(80, 100, 2, 2, 0, "%d", s);
 }
 
 void UpdateChaseCamera()
@@ -150,6 +190,8 @@ void UpdateChaseCamera()
 void GameStep()
 {
     ProfileBegin("control");
+    if (g_showFrameRate)
+        DrawFrameRate();
     DrawMessages();
     ReadControls();
     ProfileEnd("control");
@@ -176,6 +218,7 @@ void GameStep()
     ProfileBegin("obj");
     DrawEntities();
     ProfileEnd("obj");
+    CheckPause();
     stack.Pop();
     // The stage's end
     if (g_stageState == 17)

@@ -16,5 +16,15 @@ void UpdateChaseCamera();
 // One frame: messages, input, the entity sweep, the camera, the city and the
 // entities; sets the shell's stage-over flag when the stage has ended.
 void GameStep();
+// While paused: the pause menu, left when it answers (1); else the pause key
+// pauses the game, the music and the sounds (0).
+int CheckPause();
+// The race clock at the top left: seconds ":" hundredths, large
+void DrawRaceClock(int32_t ms);
+// The large digit of the countdown, only for 1 to 5 whole seconds
+void DrawCountdown(int32_t ms);
 // Frames the stage has run
 extern int32_t g_stageFrames;
+extern bool g_showFrameRate;
+// The pause key was down at the last input step
+extern bool g_pauseKey;

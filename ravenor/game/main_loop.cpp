@@ -5,33 +5,23 @@
 
 #include <cstdio>
 
-#include "ravenor/game/demo_screen.h"
 #include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/engine/core/frame_pacing.h"
 #include "ravenor/engine/render/poly_renderer.h"
 #include "ravenor/game/game_step.h"
 #include "ravenor/game/shell_state.h"
+#include "ravenor/game/menu.h"
+#include "ravenor/game/settings.h"
+#include "ravenor/game/sound.h"
 #include "ravenor/game/stage.h"
+#include "ravenor/game/window_proc.h"
 
 namespace {
 
 constexpr uint32_t kStageFramePeriod = 47;
 
-// One message served: true when there was one
-bool ServeMessage()
-{
-    MSG message;
-    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-        return false;
-    if (message.message == WM_QUIT)
-        ExitProcess(0);
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-    return true;
-}
-
-// One paced frame: the last one shown, then the next one drawn
-void DrawFrame(bool stage)
+// One paced stage frame: the last one shown, then the next one drawn
+void DrawFrame()
 {
     PresentFrame(0);
     PaceFrame(kStageFramePeriod);
@@ -39,21 +29,12 @@ void DrawFrame(bool stage)
     ++g_renderFrame;
     if ((g_shell.frameCounter & 15) == 0)
         SetForegroundWindow(g_shell.window);
-    if (stage)
-    {
-        GameStep();
-    }
-    else
-    {
-        g_shell.frameClock += g_speedFactor / 256;
-        DrawDemoScreen();
-        DrawMessages();
-    }
+    GameStep();
     FlushDepthQueue();
 }
 
-// Frames until the stage is over (for ever on the title)
-void RunFrames(bool stage)
+// Frames until the stage is over
+void RunFrames()
 {
     g_shell.penDown = false;
     g_shell.stageOver = false;
@@ -64,13 +45,42 @@ void RunFrames(bool stage)
         if (ServeMessage())
             continue;
         if (g_shell.active && !IsGameHalted())
-            DrawFrame(stage);
+            DrawFrame();
         else
             Sleep(1);
     }
 }
 
+// A stage from its start to its end; false when its level cannot be loaded
+bool PlayStage(int stage)
+{
+    if (!StartStage(stage))
+        return false;
+    PlayTune(StageTune(stage));
+    StartEngineIdle();
+    RunFrames();
+    StopAllSounds();
+    PresentFrameNoClear(0);
+    EndStage();
+    return true;
+}
+
 } // namespace
+
+bool ServeMessage()
+{
+    MSG message;
+    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        return false;
+    if (message.message == WM_QUIT)
+    {
+        UnloadSounds();
+        ExitProcess(0);
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+    return true;
+}
 
 void FlushDepthQueue()
 {
@@ -99,23 +109,14 @@ void RunMainLoop(int stage)
 {
     for (;;)
     {
-        // Until the front end stands, a stage named on the command line is
-        // entered at once and the title follows.
-        if (stage >= 0)
-        {
-            const int chosen = stage;
-            stage = -1;
-            if (StartStage(chosen))
-            {
-                RunFrames(true);
-                PresentFrameNoClear(0);
-                EndStage();
-                continue;
-            }
-            char line[40];
-            std::snprintf(line, sizeof line, "STAGE %d CANNOT BE LOADED", chosen);
-            ShowMessage(line, "", "");
-        }
-        RunFrames(false);
+        // A stage named on the command line is entered at once; after it,
+        // and without one, the front end chooses.
+        const int chosen = stage >= 0 ? stage : RunFrontEnd();
+        stage = -1;
+        if (PlayStage(chosen))
+            continue;
+        char line[40];
+        std::snprintf(line, sizeof line, "STAGE %d CANNOT BE LOADED", chosen);
+        ShowMessage(line, "", "");
     }
 }

@@ -11,5 +11,9 @@
 // error unless the command is empty)
 int StageOfCommand(const WCHAR* command);
 
+// One message taken and dispatched: true when there was one (WM_QUIT ends
+// the process)
+bool ServeMessage();
+
 // The blended faces waiting in the renderer's depth queue are drawn.
 void FlushDepthQueue();

@@ -19,6 +19,7 @@
 #include "ravenor/game/settings.h"
 #include "ravenor/game/interface_images.h"
 #include "ravenor/game/shell_state.h"
+#include "ravenor/game/sound.h"
 #include "ravenor/game/window_proc.h"
 #include "ravenor/game/world_draw.h"
 
@@ -169,6 +170,10 @@ int StartupLoad()
     g_shell.sceneryLoaded = true;
     BuildStarField();
     LoadInterfaceImages();
+    LoadSounds();
+    g_soundWindow = g_shell.window;
+    SetEffectsVolume(static_cast<int32_t>(g_settings.effectsVolume), kMaxVolume);
+    SetMusicVolume(static_cast<int32_t>(g_settings.musicVolume), kMaxVolume);
     // The cone's family
     SendClassMessage(kConeClass, nullptr, kMsgLoad);
     ResetAllEntities();

@@ -1,6 +1,8 @@
 // vehicle.cpp -- the driven car's integer model
 #include "ravenor/game/vehicle.h"
 
+#include "ravenor/game/sound.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -770,6 +772,22 @@ void VehicleBodyStep(Entity* e)
     }
 }
 
+void SkidSound(Entity* e)
+{
+    static int32_t counter = 0;
+    const VehicleState* s = e->vehicle;
+    if (s == nullptr)
+        return;
+    if (s->slide - 4 <= 0 || e->speed <= 10)
+    {
+        if (counter > 0 && --counter == 0)
+            StopSkid();
+        return;
+    }
+    StartSkid();
+    counter = 4;
+}
+
 void DriveVehicle(Entity* e)
 {
     VehicleState* s = e->vehicle;
@@ -849,4 +867,9 @@ void DriveVehicle(Entity* e)
     LimitTilt(e->roll, e->rollRate);
     // 9.
     BuildBodyRotation(e);
+    if (e == g_player)
+    {
+        UpdateEngineSound(e);
+        SkidSound(e);
+    }
 }

@@ -5,7 +5,9 @@
 
 #include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/engine/display/system_bindings.h"
+#include "ravenor/game/settings.h"
 #include "ravenor/game/shell_state.h"
+#include "ravenor/game/sound.h"
 
 namespace {
 
@@ -15,7 +17,12 @@ void Activate(HWND window)
 {
     if (g_shell.active)
         return;
-    // Sound and music resume here (unless paused) once the sound layer stands.
+    if (!g_shell.paused)
+    {
+        if (g_settings.musicVolume > 0)
+            ResumeMusic();
+        ResumeAllSounds();
+    }
     SetForegroundWindow(window);
     SetActiveWindow(window);
     CallSHFullScreen(window, kHideShell);
@@ -28,6 +35,8 @@ void Deactivate()
         return;
     g_shell.paused = true;
     g_shell.pauseMenuState = kPauseMenuFromOutside;
+    PauseMusic();
+    PauseAllSounds();
     g_shell.active = false;
 }
 
@@ -37,8 +46,10 @@ void MovePen(LPARAM lParam)
     g_shell.penSecond = LOWORD(lParam);
 }
 
+} // namespace
+
 // Once halted, the display goes and the program is asked to quit.
-void ReleaseIfHalted()
+void ReleaseHaltedDisplay()
 {
     if (!IsGameHalted() || g_shell.displayReleased)
         return;
@@ -47,6 +58,8 @@ void ReleaseIfHalted()
     g_shell.displayReleased = true;
     PostQuitMessage(0);
 }
+
+namespace {
 
 // false for a message the procedure does not handle
 bool Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -75,6 +88,7 @@ bool Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         return true;
     case WM_MOUSEMOVE: MovePen(lParam); return true;
     case WM_LBUTTONUP: g_shell.penDown = false; return true;
+    case MM_WOM_DONE: SoundDone(reinterpret_cast<HWAVEOUT>(wParam), reinterpret_cast<WAVEHDR*>(lParam)); return true;
     case WM_CLOSE:
         // The host's window can be closed: stop as a halted game does.
         HaltGame();
@@ -89,6 +103,6 @@ LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (!Handle(window, message, wParam, lParam))
         return DefWindowProcW(window, message, wParam, lParam);
-    ReleaseIfHalted();
+    ReleaseHaltedDisplay();
     return 0;
 }

@@ -102,3 +102,34 @@ TEST_F(MessageTest, ShownFor132FramesAndKeptAgainstEmptyLines)
     std::string longLine(300, 'W');
     EXPECT_TRUE(Drawn(longLine.c_str()).Any());
 }
+
+// The countdown's digit shows only for whole seconds 1 to 5: 1000..5999 ms.
+TEST_F(MessageTest, CountdownDigitOnlyFromOneToFiveSeconds)
+{
+    struct
+    {
+        int32_t ms;
+        bool drawn;
+    } cases[] = {{0, false}, {999, false}, {1000, true}, {1999, true}, {5999, true}, {6000, false}, {-1000, false}};
+    for (auto c : cases)
+    {
+        ClearFrame();
+        ResetText();
+        ASSERT_EQ(1, LoadFont());
+        DrawCountdown(c.ms);
+        const Ink ink = FindInk();
+        EXPECT_EQ(c.drawn, ink.Any()) << c.ms;
+        if (ink.Any())
+        {
+            EXPECT_GE(ink.left, 80) << c.ms;
+            EXPECT_GE(ink.top, 100) << c.ms;
+        }
+    }
+    // The race clock at the top left
+    ClearFrame();
+    DrawRaceClock(83450);
+    const Ink clock = FindInk();
+    ASSERT_TRUE(clock.Any());
+    EXPECT_LT(clock.left, 20);
+    EXPECT_LT(clock.top, 10);
+}

@@ -101,19 +101,38 @@ uint32_t ShownColour(uint32_t rgb)
     return os::host::rgb565_to_rgb(pixel);
 }
 
+// The front end's main screen: the title picture round the rows, the
+// buttons and their captions
+void ExpectMainMenu(const os::host::Picture& picture)
+{
+    const std::vector<uint32_t> title = ravenor_content::TitleScreen();
+    for (auto [x, y] : {std::pair{0, 219}, {175, 219}, {175, 176}, {2, 205}})
+        EXPECT_EQ(ShownColour(title[y * 176 + x]), picture.at(x, y)) << x << "," << y;
+    int ink = 0;
+    int button = 0;
+    for (int y = 120; y < 200; ++y)
+        for (int x = 0; x < 176; ++x)
+        {
+            ink += picture.at(x, y) == 0xFFFFFF;
+            button += picture.at(x, y) == ShownColour(0x206020);
+        }
+    EXPECT_GT(ink, 40) << "the captions of the rows";
+    EXPECT_GT(button, 2000) << "the long buttons";
+}
+
 } // namespace
 
-// Started from the device tree it shows the splash while loading, then its
-// frame from "demo.bin" through the display layer and the GDI driver, and
-// ends when its window is closed.
-TEST(RavenorProgram, ShowsTheSplashThenTheTitleAndTextThenEndsOnClose)
+// Started from the device tree it shows the splash while loading, then the
+// front end's main screen from "demo.bin" through the display layer and the
+// GDI driver, and ends when its window is closed.
+TEST(RavenorProgram, ShowsTheSplashThenTheFrontEndThenEndsOnClose)
 {
     ASSERT_TRUE(std::filesystem::exists(ProgramPath())) << ProgramPath();
     ProgramRun run("shot splash\n"
                    "wait 300\n"
                    "key UP\n"
                    "tap 20 30\n"
-                   "wait 200\n"
+                   "wait 1200\n"
                    "shot frame\n");
     EXPECT_EQ(0, run.Run()) << run.Errors();
     os::host::Picture splash;
@@ -127,14 +146,7 @@ TEST(RavenorProgram, ShowsTheSplashThenTheTitleAndTextThenEndsOnClose)
     ASSERT_TRUE(run.Shot("frame", picture)) << run.Errors();
     ASSERT_EQ(176, picture.width);
     ASSERT_EQ(220, picture.height);
-    const std::vector<uint32_t> title = ravenor_content::TitleScreen();
-    for (auto [x, y] : {std::pair{0, 0}, {175, 0}, {40, 120}, {100, 150}, {0, 219}})
-        EXPECT_EQ(ShownColour(title[y * 176 + x]), picture.at(x, y)) << x << "," << y;
-    int ink = 0;
-    for (int y = 196; y < 206; ++y)
-        for (int x = 0; x < 176; ++x)
-            ink += picture.at(x, y) == 0xFFFFFF;
-    EXPECT_GT(ink, 50) << "the line of text under the title";
+    ExpectMainMenu(picture);
 }
 
 TEST(RavenorProgram, TooLittleMemoryEndsWithTheMessage)
@@ -243,20 +255,60 @@ TEST(RavenorProgram, DrivesTheFirstStageRoundTheRing)
         for (int x = 0; x < 176; ++x)
             changed += countdown.at(x, y) != straight.at(x, y);
     EXPECT_GT(changed, 1000);
-    // After the finish the title is back
-    const std::vector<uint32_t> title = ravenor_content::TitleScreen();
-    for (auto [x, y] : {std::pair{0, 0}, {175, 0}, {40, 120}, {0, 219}})
-        EXPECT_EQ(ShownColour(title[y * 176 + x]), finished.at(x, y)) << x << "," << y;
+    // After the finish the front end's main screen
+    ExpectMainMenu(finished);
 }
 
-TEST(RavenorProgram, UnknownCommandIsSaidAndTheTitleShown)
+TEST(RavenorProgram, UnknownCommandIsSaidAndTheFrontEndShown)
 {
-    ProgramRun run("wait 200\nshot frame\n");
+    ProgramRun run("wait 1500\nshot frame\n");
     run.args = {"stadium", "3"};
     EXPECT_EQ(0, run.Run()) << run.Errors();
     EXPECT_NE(std::string::npos, run.Errors().find("unknown command \"stadium 3\"")) << run.Errors();
     os::host::Picture picture;
     ASSERT_TRUE(run.Shot("frame", picture));
-    const std::vector<uint32_t> title = ravenor_content::TitleScreen();
-    EXPECT_EQ(ShownColour(title[0]), picture.at(0, 0));
+    ExpectMainMenu(picture);
+}
+
+// A person's game: the main screen, the stage select, the first stage
+// started with Return and driven to its finish, and the stage select again
+// with the stage's last line. The screenshots are kept in the build folder
+// ("ravenor_front_end_walk/").
+TEST(RavenorProgram, PlaysFromTheFrontEndThroughTheFirstStageAndBack)
+{
+    std::ifstream in(std::string(RAVENOR_GAME_TESTS) + "/front_end_walk.txt");
+    std::stringstream text;
+    text << in.rdbuf();
+    ASSERT_FALSE(text.str().empty());
+    ProgramRun run(text.str());
+    EXPECT_EQ(0, run.Run()) << run.Errors();
+    const char* const names[] = {"menu_main", "menu_select", "countdown", "straight", "first_corner", "result"};
+    os::host::Picture shots[6];
+    for (int i = 0; i < 6; ++i)
+    {
+        ASSERT_TRUE(run.Shot(names[i], shots[i])) << names[i] << run.Errors();
+        std::filesystem::create_directories("ravenor_front_end_walk");
+        std::filesystem::copy_file(run.out + "/" + names[i] + ".png",
+                                   std::string("ravenor_front_end_walk/") + names[i] + ".png",
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+    ExpectMainMenu(shots[0]);
+    // The stage select: its backdrop and the first stage's briefing
+    const uint32_t back = ShownColour(0x000020);
+    EXPECT_EQ(back, shots[1].at(2, 100));
+    EXPECT_EQ(back, shots[5].at(2, 100));
+    for (int i : {2, 3, 4})
+        EXPECT_GT(CarPixels(shots[i]), 300) << names[i];
+    int changed = 0;
+    for (int y = 20; y < 100; ++y)
+        for (int x = 0; x < 176; ++x)
+            changed += shots[2].at(x, y) != shots[3].at(x, y);
+    EXPECT_GT(changed, 1000) << "the car drove";
+    // The finish's "WELL DONE" stays on the stage select for a while
+    int ink = 0;
+    for (int y = 60; y < 72; ++y)
+        for (int x = 40; x < 136; ++x)
+            ink += shots[5].at(x, y) == 0xFFFFFF;
+    EXPECT_GT(ink, 60);
+    EXPECT_NE(std::string::npos, run.Errors().find("new_tune music1.wav")) << run.Errors();
 }

@@ -1,0 +1,60 @@
+// menu.h -- the menus: one state machine drawn and advanced once a frame,
+// used by the front end between stages and by the in-game pause
+#pragma once
+
+#include <cstdint>
+
+enum MenuState : int32_t
+{
+    kMenuMain = 0,
+    kMenuStageSelect = 1,
+    kMenuOptions = 2,
+    kMenuSound = 3,
+    kMenuControls = 4,
+    kMenuKeyRemap = 5,
+    kMenuCredits = 6,
+    kMenuDetail = 7,
+    kMenuReadMe = 8,
+    kMenuPause = 9,
+    kMenuInGameSound = 10,
+    kMenuExitConfirm = 15,
+};
+
+// Grows by 32 at the start of every RunMenu; 0 on most screen changes
+extern int32_t MenuTimer;
+extern int32_t g_menuSelection;
+// The stage the stage select shows (0..33)
+extern int32_t g_selectedStage;
+// 0, or 1..6 for the binding that waits for a key
+extern int32_t g_remapRow;
+// Where the front end opens: kept for the whole run
+extern int32_t g_frontEndState;
+
+// One frame of the screen of state (which may change): -1 while the menu
+// stays, 1 when the caller's menu is finished (stage chosen, pause left,
+// stage quit).
+int32_t RunMenu(int32_t& state);
+// Frames of RunMenu paced at 20 ms until it answers other than -1
+int32_t MenuLoop(int32_t& state);
+// The front end between stages: answers the chosen stage.
+int32_t RunFrontEnd();
+
+// Key edges: one press each time the key goes down (none in the first five
+// frames after a menu opens)
+bool MenuKeyLeft();
+bool MenuKeyRight();
+bool MenuKeyUp();
+bool MenuKeyDown();
+bool MenuKeySelect();
+
+// Every colour of the frame darkened to 200/256; depth kept
+void DarkenScreen();
+// 13 darkening frames
+void FadeOut();
+// -1 until every key has been seen up; then the lowest key down (-1 if none)
+int32_t WaitForNewKey();
+// The one-letter glyph that names a key code
+char KeyGlyph(uint32_t code);
+
+// Tests: every menu value back to its start
+void ResetMenus();

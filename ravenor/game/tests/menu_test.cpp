@@ -1,0 +1,180 @@
+// menu_test.cpp -- key edges, rows, key remapping saved and restored, the
+// key glyphs, darkening and the pause
+#include <gtest/gtest.h>
+
+#include <os/windows.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "ravenor/engine/render/frame_buffer.h"
+#include "ravenor/game/game_step.h"
+#include "ravenor/game/menu.h"
+#include "ravenor/game/settings.h"
+#include "ravenor/game/shell_state.h"
+
+namespace {
+
+class MenuTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ResetMenus();
+        std::memset(g_shell.keys, 0, sizeof g_shell.keys);
+        const uint16_t pad[4] = {38, 40, 37, 39};
+        for (int i = 0; i < 4; ++i)
+            g_shell.keyMap.codes[i] = pad[i];
+        g_settings = Settings{};
+        SetDefaultKeys();
+        g_shell.frameClock = 10;   // past the first five frames
+        g_shell.paused = false;
+        g_shell.stageOver = false;
+    }
+
+    static void Press(uint32_t key, int32_t& state)
+    {
+        g_shell.keys[key] = 1;
+        RunMenu(state);
+        g_shell.keys[key] = 0;
+        RunMenu(state);
+    }
+};
+
+TEST_F(MenuTest, HeldKeysWaitForTheFirstFiveFramesAndEachPressCountsOnce)
+{
+    g_shell.frameClock = 0;
+    g_shell.keys[40] = 1;
+    for (int frame = 0; frame < 5; ++frame, ++g_shell.frameClock)
+        EXPECT_FALSE(MenuKeyDown()) << frame;
+    // Still held after the first frames: not a new press
+    EXPECT_FALSE(MenuKeyDown());
+    g_shell.keys[40] = 0;
+    EXPECT_FALSE(MenuKeyDown());
+    g_shell.keys[40] = 1;
+    EXPECT_TRUE(MenuKeyDown());
+    EXPECT_FALSE(MenuKeyDown());
+}
+
+TEST_F(MenuTest, UpAndDownWrapRoundTheRowsOfTheScreen)
+{
+    struct Case
+    {
+        int32_t state;
+        int32_t rows;
+    } cases[] = {{kMenuMain, 3}, {kMenuOptions, 6}, {kMenuKeyRemap, 8}, {kMenuPause, 3}};
+    for (const Case& c : cases)
+    {
+        int32_t state = c.state;
+        g_menuSelection = 0;
+        Press(38, state);
+        EXPECT_EQ(c.rows - 1, g_menuSelection) << c.state;
+        Press(40, state);
+        EXPECT_EQ(0, g_menuSelection) << c.state;
+        EXPECT_EQ(c.state, state);
+    }
+}
+
+TEST_F(MenuTest, StageSelectStopsAtTheFirstAndLastStage)
+{
+    int32_t state = kMenuStageSelect;
+    Press(37, state);
+    EXPECT_EQ(0, g_selectedStage);
+    Press(39, state);
+    EXPECT_EQ(1, g_selectedStage);
+    g_selectedStage = 33;
+    Press(39, state);
+    EXPECT_EQ(33, g_selectedStage);
+    // Return on "start" chooses the stage
+    g_menuSelection = 0;
+    g_shell.keys[13] = 1;
+    EXPECT_EQ(1, RunMenu(state));
+}
+
+TEST_F(MenuTest, KeyRemapTakesANewKeyRefusesEscapeAndIsSavedAndRestored)
+{
+    const std::string folder = std::string(getenv("OS_DEVICE_ROOT")) + "/Program Files/RavenorMenu";
+    std::filesystem::create_directories(folder);
+    std::filesystem::remove(folder + "/settings.bin");
+    wcscpy(g_shell.programFolder, u"\\Program Files\\RavenorMenu\\");
+
+    int32_t state = kMenuKeyRemap;
+    g_menuSelection = 2;   // accelerate
+    Press(13, state);
+    ASSERT_EQ(3, g_remapRow);
+    // Escape is refused: the binding keeps waiting
+    Press(27, state);
+    EXPECT_EQ(3, g_remapRow);
+    EXPECT_EQ(113u, g_settings.keyAccelerate);
+    Press('A', state);
+    EXPECT_EQ(0, g_remapRow);
+    EXPECT_EQ(uint32_t{'A'}, g_settings.keyAccelerate);
+    EXPECT_FALSE(KeysAreDefault());
+    // The binding key did not also choose a row
+    EXPECT_EQ(kMenuKeyRemap, state);
+
+    SaveSettings();
+    g_settings = Settings{};
+    LoadSettings();
+    EXPECT_EQ(uint32_t{'A'}, g_settings.keyAccelerate);
+    EXPECT_EQ(120u, g_settings.keyBrake);
+
+    // "defaults" puts the six keys back
+    g_menuSelection = 6;
+    Press(13, state);
+    EXPECT_TRUE(KeysAreDefault());
+}
+
+TEST_F(MenuTest, KeyGlyphs)
+{
+    struct
+    {
+        uint32_t code;
+        char glyph;
+    } cases[] = {{40, 'D'}, {38, 'U'}, {37, 'L'}, {39, 'R'}, {13, 'A'},  {27, 'B'},  {48, '0'}, {57, '9'},
+                 {114, 'T'}, {115, 'E'}, {119, 'S'}, {120, 'H'}, {113, 'F'}, {51, '3'}, {64, 'C'}, {79, 'Z'}};
+    for (auto c : cases)
+        EXPECT_EQ(c.glyph, KeyGlyph(c.code)) << c.code;
+}
+
+TEST_F(MenuTest, DarkeningScalesEachChannelAndKeepsTheDepth)
+{
+    g_frame[0] = 0x1234FFFFu;   // white at depth 0x1234
+    g_frame[1] = 0x7FFF0000u;
+    g_frame[2] = 0x00010821u;   // the smallest step of each channel
+    DarkenScreen();
+    const uint32_t r = (31 * 200) >> 8, g = (63 * 25) >> 5, b = (31 * 200) >> 8;
+    EXPECT_EQ(0x12340000u | r << 11 | g << 5 | b, g_frame[0]);
+    EXPECT_EQ(0x7FFF0000u, g_frame[1]);
+    EXPECT_EQ(0x00010000u, g_frame[2]);
+}
+
+TEST_F(MenuTest, ThePauseKeyPausesAndContinueLeaves)
+{
+    g_settings.keyPause = 51;
+    g_shell.keys[51] = 1;
+    ReadControls();
+    EXPECT_EQ(0, CheckPause());
+    EXPECT_TRUE(g_shell.paused);
+    EXPECT_EQ(kMenuPause, g_shell.pauseMenuState);
+    g_shell.keys[51] = 0;
+    // Return on "continue" (row 0) leaves the pause
+    EXPECT_EQ(1, CheckPause());
+    g_shell.keys[13] = 1;
+    EXPECT_EQ(1, CheckPause());
+    EXPECT_FALSE(g_shell.paused);
+    // "quit" ends the stage
+    g_shell.keys[13] = 0;
+    g_shell.keys[51] = 1;
+    ReadControls();
+    CheckPause();
+    g_shell.keys[51] = 0;
+    g_menuSelection = 1;
+    CheckPause();
+    g_shell.keys[13] = 1;
+    CheckPause();
+    EXPECT_TRUE(g_shell.stageOver);
+    EXPECT_FALSE(g_shell.paused);
+}
+
+} // namespace

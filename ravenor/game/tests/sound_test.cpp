@@ -1,0 +1,154 @@
+// sound_test.cpp -- the sound slots seen through the recording device
+#include <gtest/gtest.h>
+
+#include <os/windows.h>
+
+#include "os/testing/sound.h"
+#include "ravenor/game/entity.h"
+#include "ravenor/game/sound.h"
+#include "ravenor/game/vehicle.h"
+#include "shell_fixture.h"
+
+namespace {
+
+namespace spy = os::sound::test;
+
+class SoundTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        MountDemoArchive();
+        ResetSoundState();
+        g_soundWindow = nullptr;
+        LoadSounds();
+        spy::reset_spy();
+    }
+    void TearDown() override
+    {
+        ResetSoundState();
+    }
+};
+
+TEST_F(SoundTest, EveryNamedSlotLoadsAndTheTwoEmptyOnesNeverPlay)
+{
+    for (int slot = 0; slot < kSoundSlots; ++slot)
+    {
+        const bool empty = slot == 0 || slot == 2;
+        EXPECT_EQ(empty, g_soundSlots[slot].data.empty()) << slot;
+    }
+    // An empty slot and one shorter than its header open no device.
+    g_soundSlots[9].data.resize(44);
+    for (int slot : {0, 2, 9, -1, 26})
+        PlaySound(slot);
+    EXPECT_TRUE(spy::devices().empty());
+}
+
+TEST_F(SoundTest, VolumesOfPlaysAndClamping)
+{
+    struct
+    {
+        int32_t effects;
+        int slot;
+        DWORD volume;
+    } cases[] = {
+        {116, kSoundLand, 0xFFFF},           // 120 x 1023 is more than 0xFFFF
+        {116, kSoundClick, 55 * 1023},
+        {58, kSoundClick, 55 * (58 * 1023 / 116)},
+        {0, kSoundClick, 0},                  // the device still opens
+    };
+    for (auto c : cases)
+    {
+        spy::reset_spy();
+        SetEffectsVolume(c.effects, 116);
+        PlaySound(c.slot);
+        const auto devices = spy::devices();
+        ASSERT_FALSE(devices.empty()) << c.slot;
+        EXPECT_EQ(c.volume * 0x10001u, devices.back().volume) << c.effects << " " << c.slot;
+        EXPECT_EQ(11025u, devices.back().format.nSamplesPerSec);
+    }
+}
+
+TEST_F(SoundTest, APlayAgainStopsTheEarlierOneAndStopsNeverTouchAClosedDevice)
+{
+    StartSkid();
+    StartSkid();   // plays once
+    ASSERT_EQ(1u, spy::devices().size());
+    EXPECT_EQ(DWORD{WHDR_BEGINLOOP | WHDR_ENDLOOP}, spy::writes()[0].flags & (WHDR_BEGINLOOP | WHDR_ENDLOOP));
+    EXPECT_EQ(1, spy::open_count());
+    // The looped slot played again: the first loop is closed, one plays
+    PlaySound(kSoundSkid);
+    EXPECT_EQ(2u, spy::devices().size());
+    EXPECT_TRUE(spy::devices()[0].closed);
+    EXPECT_EQ(1, spy::open_count());
+    // Done notice of the old play: nothing refers to it any more
+    SoundDone(spy::devices()[0].handle, nullptr);
+    EXPECT_EQ(1, spy::open_count());
+    StopSkid();
+    StopAllSounds();
+    PauseAllSounds();
+    ResumeAllSounds();
+    EXPECT_EQ(0, spy::open_count());
+    // Its own done notice lets a finished play go; unloading twice is safe
+    PlaySound(kSoundClick);
+    SoundSlot& click = g_soundSlots[kSoundClick];
+    SoundDone(click.device, click.header);
+    EXPECT_EQ(nullptr, click.device);
+    EXPECT_EQ(0, spy::open_count());
+    UnloadSounds();
+    UnloadSounds();
+}
+
+TEST_F(SoundTest, EngineGearSoundsFollowTheThrottleAndSpeed)
+{
+    Entity car{};
+    VehicleState state{};
+    car.vehicle = &state;
+    StartEngineIdle();
+    EXPECT_EQ(kSoundIdle, EngineSoundSlot());
+    // Releasing the throttle: idle below 30, decel from 30, at once
+    car.speed = 30;
+    UpdateEngineSound(&car);
+    EXPECT_EQ(kSoundDecel, EngineSoundSlot());
+    car.speed = 29;
+    UpdateEngineSound(&car);
+    EXPECT_EQ(kSoundIdle, EngineSoundSlot());
+    // With the throttle the gear sound changes only 2904 ms after the last change
+    state.accelerate = 1;
+    Sleep(3000);
+    car.speed += 1;
+    UpdateEngineSound(&car);
+    EXPECT_EQ(kSoundMaxSpeed, EngineSoundSlot());
+    car.speed += 5;
+    UpdateEngineSound(&car);
+    EXPECT_EQ(kSoundMaxSpeed, EngineSoundSlot());
+    Sleep(3000);
+    car.speed += 5;
+    UpdateEngineSound(&car);
+    EXPECT_EQ(kSound2ndGear, EngineSoundSlot());
+    EXPECT_EQ(1, spy::open_count()) << "one engine sound at a time";
+}
+
+TEST_F(SoundTest, RandomRateStaysForLaterPlaysAndTunesReplaceEachOther)
+{
+    PlaySoundRandomRate(kSoundCone);
+    const DWORD rate = g_soundSlots[kSoundCone].format.nSamplesPerSec;
+    EXPECT_GE(rate, 10000u);
+    EXPECT_LT(rate, 10000u + 4096u);
+    PlaySound(kSoundCone);
+    EXPECT_EQ(rate, spy::devices().back().format.nSamplesPerSec);
+
+    StopAllSounds();
+    spy::reset_spy();
+    PlayTune("title.wav");
+    PlayTune("music1.wav");
+    const auto devices = spy::devices();
+    ASSERT_EQ(2u, devices.size());
+    EXPECT_TRUE(devices[0].closed);
+    EXPECT_FALSE(devices[1].closed);
+    EXPECT_EQ(1, spy::open_count());
+    SetMusicVolume(116, 116);
+    EXPECT_EQ(0xFFFFu * 0x10001u, spy::devices()[1].volume);
+}
+
+} // namespace
