@@ -7,6 +7,7 @@
 #include "ravenor/engine/data/models.h"
 #include "ravenor/engine/render/text.h"
 #include "ravenor/game/class_messages.h"
+#include "ravenor/game/collision.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/game_step.h"
 #include "ravenor/game/ground.h"
@@ -58,6 +59,31 @@ ModelSlot g_props[5] = {{"box"}, {"cone"}, {"roadblock"}, {"lamppost"}, {"qmark"
 ModelSlot* PropSlot(int32_t c)
 {
     return c == 49 ? &g_props[4] : &g_props[c - 26];
+}
+
+// A car of mass 8 at 50 units a frame knocks a prop loose.
+constexpr int32_t kPropKnockThreshold = 400;
+
+// Mass and crash sound of the solid props: box, cone, roadblock, lamppost, question mark
+const int32_t kPropMass[5] = {1, 1, 4, 10, 1};
+const int32_t kPropCrashSound[5] = {5, 9, 5, 10, 0};
+
+void LoadProp(int32_t c)
+{
+    ModelSlot& slot = *PropSlot(c);
+    if (slot.loaded)
+        return;
+    LoadSlot(slot);
+    const int i = static_cast<int>(&slot - g_props);
+    slot.type.mass = kPropMass[i];
+    slot.type.crashSound = kPropCrashSound[i];
+    slot.type.looseLifetime = 132;
+    slot.type.meshCount = slot.model != nullptr ? static_cast<int32_t>(slot.model->meshes.size()) : 0;
+}
+
+bool BehaviourIs13(const Entity* e)
+{
+    return e->behaviour != nullptr && e->behaviour->behaviourNumber == 13;
 }
 
 void Dress(Entity* e, const ModelSlot& slot)
@@ -266,10 +292,15 @@ int32_t PropHandler(int32_t c, Entity* e, int32_t message)
     ModelSlot& slot = *PropSlot(c);
     switch (message)
     {
-    case kMsgLoad: LoadSlot(slot); return 1;
+    case kMsgLoad: LoadProp(c); return 1;
     case kMsgCreate:
         Dress(e, slot);
         SettleOnGround(e);
+        return 1;
+    case kMsgStep:
+        // Touch-tested every frame but while visible under behaviour 13
+        if (e != nullptr && !(e->visible && BehaviourIs13(e)))
+            TouchTest(e, kPropKnockThreshold);
         return 1;
     default: return Common(e, message, kKindSolid, c == 26 ? 0 : 1);
     }

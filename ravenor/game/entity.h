@@ -77,6 +77,10 @@ struct EntityType
     int32_t reverseForce = 0;
     int32_t rayLift = 0;
     int32_t fixedY = -1;                  // a height placed vehicles take instead of theirs, -1 none
+    // Solid props: the frames a knocked-loose prop lives, and its model's
+    // mesh count (more than one: it breaks when hit instead of flying off)
+    int32_t looseLifetime = 0;
+    int32_t meshCount = 0;
 };
 
 // Radius 400, the box -50..50, everything else 0
