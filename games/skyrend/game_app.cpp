@@ -7,8 +7,10 @@
 #include "engine/platform/message_loop.h"
 #include "engine/platform/system_utils.h"
 #include "engine/platform/wave_sound.h"
+#include "engine/scene/core/sound_dictionary.h"
 #include "engine/scene/screen/canvas.h"
 #include "games/skyrend/command_line.h"
+#include "games/skyrend/game_canvas.h"
 #include "games/skyrend/main_screen.h"
 #include "games/skyrend/multiplayer/console/server_console.h"
 
@@ -116,20 +118,57 @@ bool GameApp::showMainScreen(const WCHAR* argument)
 bool GameApp::startFlight(int plane, int scene, int pilot, bool exerciseFlight)
 {
     exercise = exerciseFlight;
-    const MainScreen* screen = mainScreen;
-    const auto& planes = screen->getPlanes();
-    const auto& scenes = screen->getScenes();
-    const PilotRecord* record = screen->getPilot(pilot);
-    std::u16string text = os::format(u"The %s flight of %s in %s over %s would start here.\n"
-                                     u"Flights are not part of this version yet.",
-                                     exerciseFlight ? u"exercise" : u"mission", record ? record->name : u"?",
-                                     planes[size_t(plane)].c_str(), scenes[size_t(scene)].c_str());
-    MessageBoxW(getHandle(), text.c_str(), u"Notice", MB_OK | MB_ICONINFORMATION);
-    return false;
+    MainScreen* screen = mainScreen;
+    Properties settings(u'=', u',', u':');
+    settings.load(guiFolderPath().c_str(), u"gsetting.properties");
+    GameCanvas::Mission mission;
+    mission.planes = screen->getPlanes();
+    mission.plane = plane;
+    if (scene >= 0 && scene < int(screen->getScenes().size()))
+        mission.scene = screen->getScenes()[size_t(scene)];
+    mission.exercise = exerciseFlight;
+    // A missing "missionType" brings downed enemies back; a missing
+    // "skydomeRendering" flies under the sky colour.
+    mission.replaceDowned = settings.getFieldInt(u"missionType", u"selected", 1) != 0;
+    mission.skyDome = settings.getFieldInt(u"skydomeRendering", u"selected", 1) == 0;
+    std::u16string resources = programFolder() + u"..\\resources\\";
+    collapseParentDirs(resources.data());
+    resources = resources.c_str();
+
+    screen->stop();
+    if (SoundDictionary* sounds = screen->getSoundDictionary())
+        sounds->stopAll();
+    flight = new GameCanvas(resources);
+    bool built = screen->showConsole() &&
+                 addChild(flight, 0, 0, Canvas::scaleToScreen(240), Canvas::scaleToScreen(160));
+    if (built)
+    {
+        flight->setConsoleScreen(screen);
+        flight->setPilot(screen->getPilotRecord(pilot));
+        built = flight->buildMission(mission);
+    }
+    if (!built)
+    {
+        const std::u16string reason = flight->buildError().empty() ? u"The flight can not be built." : flight->buildError();
+        removeChild(flight);
+        delete flight;
+        flight = nullptr;
+        screen->move(0, 0, Canvas::scaleToScreen(240), Canvas::scaleToScreen(320));
+        MessageBoxW(getHandle(), reason.c_str(), u"Error", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    flightPilot = pilot;
+    screen->refreshConsole();
+    flight->start();
+    screen->setFocus();
+    return true;
 }
 
 void GameApp::showScoreboard()
 {
+    if (flight && !multiplayer && !exercise && mainScreen)
+        if (PilotRecord* record = mainScreen->getPilotRecord(flightPilot))
+            ++record->missions;
     restartProgram(getHandle(), u"ARG:scoreboard");
 }
 

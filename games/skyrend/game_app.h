@@ -8,12 +8,14 @@
 
 #include "engine/platform/window.h"
 
+#include <memory>
 #include <string>
 
 class Properties;
 
 namespace skyrend {
 
+class GameCanvas;
 class MainScreen;
 
 // A top-level window of the engine programs: no parent, unbuffered, visible.
@@ -40,11 +42,15 @@ public:
     bool showMainScreen(const WCHAR* argument);
     MainScreen* getMainScreen() const { return mainScreen; }
 
-    // Flights are not built yet: says so plainly and answers false, so the
-    // main screen stays on its menu.
+    // Builds the single-player flight over the top half of the screen with
+    // the main screen as its cockpit console below, and starts it. False
+    // (after saying why) when it cannot be built; the main screen is then
+    // whole again.
     bool startFlight(int plane, int scene, int pilot, bool exercise);
-    // Ends a flight by restarting into the scoreboard.
+    // Ends a flight by restarting into the scoreboard; a mission counts one
+    // more mission for its pilot.
     void showScoreboard();
+    GameCanvas* getFlight() const { return flight; }
 
     bool hardwareMixing = false;
     bool multiplayer = false;
@@ -52,6 +58,8 @@ public:
 
 private:
     MainScreen* mainScreen = nullptr;
+    GameCanvas* flight = nullptr; // a child window: deleted with this window
+    int flightPilot = -1;
 };
 
 // The game's folder of page templates: program folder + "..\resources\GUI\".

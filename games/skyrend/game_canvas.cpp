@@ -4,6 +4,7 @@
 
 #include "games/skyrend/console_panel.h"
 #include "games/skyrend/head_up_display.h"
+#include "games/skyrend/main_screen.h"
 #include "games/skyrend/pilots.h"
 #include "games/skyrend/flight/aircraft.h"
 #include "games/skyrend/flight/flight_constants.h"
@@ -69,6 +70,20 @@ void GameCanvas::release()
         delete s;
     splashes.clear();
     built = false;
+}
+
+void GameCanvas::onCreate()
+{
+    frameTimer.windowMs = 600;
+    frameTimer.targetFps = 10;
+    frameTimer.mode = FrameTimer::Paced;
+    frameTimer.delayMs = 1000 / frameTimer.targetFps;
+}
+
+void GameCanvas::afterDestroy()
+{
+    release();
+    Canvas::afterDestroy();
 }
 
 Camera* GameCanvas::flightCamera()
@@ -273,10 +288,17 @@ void GameCanvas::update(float dt)
     const float floor = aircraftConstants().dangerousAltitude + 8.0f;
     if (camera->position.y < floor)
         camera->setPosition(camera->position.x, floor, camera->position.z);
+    Canvas* keys = screen ? static_cast<Canvas*>(screen) : this;
     const CockpitControls::Effects effects =
-        controls.apply(*playerCraft, panel, getKeyBits(), takeReleasedKey(), dt);
+        controls.apply(*playerCraft, panel, keys->getKeyBits(), keys->takeReleasedKey(), dt);
     if (effects.toggleFrameRate)
         frameRateShown = !frameRateShown;
+    if (screen)
+    {
+        screen->showThrottleHandle(effects.hiddenHandle, effects.shownHandle);
+        if (effects.repaint)
+            screen->refreshConsole();
+    }
     moveEnvironment();
     flightClock += dt;
     if (engine.resume(flightClock, playerCraft->state == Aircraft::Flying))
@@ -369,14 +391,13 @@ void GameCanvas::runPeriod()
     chaffLamp = radarWarning ? !chaffLamp : false;
     setDecoyLamp(false, flareLamp);
     setDecoyLamp(true, chaffLamp);
-    const bool dialogHidden = messageMode < 0 || messageMode == 3;
     switch (period)
     {
     case 0:
         outcomeDuty();
         break;
     case 1:
-        if (dialogHidden)
+        if (dialogHidden())
         {
             playerCraft->scanTargets();
             if (panel && playerCraft->hasStations())
@@ -387,7 +408,7 @@ void GameCanvas::runPeriod()
         }
         break;
     case 2:
-        if (dialogHidden && !exercise && !others.empty())
+        if (dialogHidden() && !exercise && !others.empty())
         {
             const int r = randomInt(-2, int(others.size()) + 2);
             if (r >= 0 && r < int(others.size()))
@@ -399,11 +420,24 @@ void GameCanvas::runPeriod()
         break;
     }
     period = (period + 1) % 4;
+    if (screen)
+        screen->refreshConsole();
+}
+
+bool GameCanvas::dialogHidden() const
+{
+    return screen ? !screen->messageShown() || messageMode == 3 : messageMode < 0 || messageMode == 3;
+}
+
+void GameCanvas::setConsoleScreen(MainScreen* consoleScreen)
+{
+    screen = consoleScreen;
+    panel = screen ? screen->getConsolePanel() : nullptr;
 }
 
 void GameCanvas::outcomeDuty()
 {
-    if (panel && (messageMode < 0 || messageMode == 3))
+    if (panel && dialogHidden())
         panel->drawRadar();
     if (playerCraft->state == Aircraft::Down)
     {
@@ -459,14 +493,22 @@ void GameCanvas::showFlightMessage(const WCHAR* text, int mode)
 {
     message = text ? text : u"";
     messageMode = mode;
+    if (screen)
+        screen->showMessage(text, mode, 16);
 }
 
 void GameCanvas::hideFlightMessage()
 {
     messageMode = -1;
+    if (screen)
+        screen->hideMessage();
 }
 
-void GameCanvas::setDecoyLamp(bool, bool) {}
+void GameCanvas::setDecoyLamp(bool chaff, bool on)
+{
+    if (screen)
+        screen->setDecoyLamp(chaff, on);
+}
 
 void GameCanvas::playSound(const WCHAR* key)
 {

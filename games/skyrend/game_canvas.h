@@ -55,8 +55,16 @@ public:
     // The console below the flight (may be absent) and the pilot whose record
     // counts kills and losses of a mission (may be absent).
     void setConsole(ConsolePanel* console) { panel = console; }
+    // The main screen as the cockpit console: its panel, its keys (the
+    // focused window), its dialog, lamps and throttle handle.
+    void setConsoleScreen(class MainScreen* screen);
     void setPilot(PilotRecord* record) { pilot = record; }
 
+    // A 600 ms measuring window and 10 frames a second, paced (so that the
+    // flight also advances on a virtual clock).
+    void onCreate() override;
+    // The aircraft go before the scenes that hold their models.
+    void afterDestroy() override;
     void update(float dt) override;
     void renderScenes() override;
     void onPeriod(float windowSeconds) override;
@@ -65,12 +73,12 @@ public:
 
     // The last message of the flight ("You crashed!..." and the others) and
     // its button mode (0 OK, 3 none); shown by the console's dialog.
-    virtual void showFlightMessage(const WCHAR* text, int mode);
-    virtual void hideFlightMessage();
+    void showFlightMessage(const WCHAR* text, int mode);
+    void hideFlightMessage();
     const std::u16string& flightMessage() const { return message; }
     int flightMessageMode() const { return messageMode; }
     // The decoy lamps of the console.
-    virtual void setDecoyLamp(bool chaff, bool on);
+    void setDecoyLamp(bool chaff, bool on);
 
     Aircraft* player() const { return playerCraft; }
     const std::vector<Aircraft*>& enemies() const { return others; }
@@ -115,6 +123,8 @@ private:
     Material* basisMaterial = nullptr;
     std::unique_ptr<HeadUpDisplay> hud;
     ConsolePanel* panel = nullptr;
+    class MainScreen* screen = nullptr;
+    bool dialogHidden() const;
     PilotRecord* pilot = nullptr;
     EnginePause engine;
     int period = 0;

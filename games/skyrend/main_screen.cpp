@@ -2,6 +2,8 @@
 // and page animations of the main screen
 #include "games/skyrend/main_screen.h"
 
+#include "games/skyrend/console_panel.h"
+
 #include "engine/base/properties.h"
 #include "engine/base/resource_files.h"
 #include "engine/base/wstring_utils.h"
@@ -229,6 +231,12 @@ void MainScreen::update(float dt)
 
 void MainScreen::onPen(UINT message)
 {
+    if (console && pageIs(u"console"))
+    {
+        if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP)
+            onConsoleButton(getPressedSprite(), message);
+        return;
+    }
     // A press alone does nothing on the menu pages; the release acts.
     if (message != WM_LBUTTONUP)
         return;

@@ -16,6 +16,7 @@ class Sprite;
 
 namespace skyrend {
 
+class ConsolePanel;
 class GameApp;
 
 // Control ids of the menu pages.
@@ -75,8 +76,25 @@ public:
     static float stepIntroOffset(float offset, float dt);
     static float stepPromptOffset(float offset, float dt);
 
-    // The pen after the canvas has seen it: the sprite commands.
+    // The pen after the canvas has seen it: the sprite commands (on the
+    // cockpit console page, the panel's buttons on press and release).
     void onPen(UINT message);
+
+    // The cockpit console of a flight (main_screen_console.cpp): this screen
+    // moves below the flight and shows "console.properties"; the panel's
+    // instruments are drawn after its scenes.
+    bool showConsole();
+    ConsolePanel* getConsolePanel() const { return console.get(); }
+    // The flight's dialog: mode 0 OK, 2 Yes and No, 3 no buttons.
+    void showMessage(const WCHAR* text, int mode, int height);
+    void hideMessage();
+    bool messageShown() const;
+    void setDecoyLamp(bool chaff, bool on);
+    void showThrottleHandle(int hidden, int shown);
+    // The console drawn and presented (after the flight's duties).
+    void refreshConsole();
+    void renderScenes() override;
+    PilotRecord* getPilotRecord(int row) { return row >= 0 && row < getPilotCount() ? &roster.pilots[size_t(row)] : nullptr; }
     // The menu pages' control notifications.
     void onControlCommand(int notification, int controlId);
 
@@ -111,6 +129,9 @@ private:
     void openDeletePilot();
     void answerDeletePilot(bool yes);
     void fillScoreboard();
+    void onConsoleButton(Sprite* sprite, UINT message);
+    std::unique_ptr<ConsolePanel> console;
+    int dialogMode = -1;
 
     GameApp* app;
     Listeners listeners{*this};

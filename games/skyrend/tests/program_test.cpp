@@ -93,10 +93,18 @@ TEST(SkyrendProgram, RestartCarriesTheNextPageIntoANewProcess)
     EXPECT_TRUE(isMainMenu(p)) << run.errors();
 }
 
-TEST(SkyrendProgram, ExerciseRestartsIntoTheFlightWhichSaysItIsNotBuiltYet)
+// The flight over the top half (sky, ground and aircraft, not the menu) and
+// the cockpit console below it (its dark green panel).
+bool isFlight(const os::host::Picture& p)
+{
+    return !isMainMenu(p) && near(p.at(230, 205), 0x18221A) && count(p, 0, 0, 240, 140, 0x18221A) < 100;
+}
+
+TEST(SkyrendProgram, ExerciseRestartsIntoTheFlightAndEndsOnTheScoreboard)
 {
     // "Exercise" with plane 1 ("TERN"), scene 1 ("red canyon") and the
-    // pilot Kite (row 1): the new process gets "ARG:exerciseNow/1,1,1".
+    // pilot Kite (row 1): the new process gets "ARG:exerciseNow/1,1,1" and
+    // flies; the console's EXIT, then Yes, ends on the scoreboard.
     ProgramRun run;
     ASSERT_EQ(0, run.run("wait 300\n"
                          "tap 60 133   # the second plane\n"
@@ -105,22 +113,31 @@ TEST(SkyrendProgram, ExerciseRestartsIntoTheFlightWhichSaysItIsNotBuiltYet)
                          "wait 200\n"
                          "tap 60 274   # Exercise\n"
                          "wait 2000\n"
-                         "shot after\n",
+                         "shot flight\n"
+                         "tap 220 277  # EXIT\n"
+                         "wait 300\n"
+                         "shot dialog\n"
+                         "tap 80 277   # Yes\n"
+                         "wait 1500\n"
+                         "shot board\n",
                          {"ARG:MainMenu"}))
         << run.errors();
-    ASSERT_TRUE(run.waitFor("after")) << run.errors();
-    const std::string errors = run.errors();
-    EXPECT_TRUE(shows(errors, "The exercise flight of Kite in plane_tern over scene_red_canyon would start here"))
-        << errors;
+    ASSERT_TRUE(run.waitFor("board")) << run.errors();
     const std::string pilots = ProgramRun::read(run.resources("GUI/tplist.properties"));
     EXPECT_NE(pilots.find("lastPilotNo=1"), std::string::npos) << pilots;
+    EXPECT_NE(pilots.find("Kite=ShootDown:9, BeShotDown:0, Missions:12"), std::string::npos)
+        << "an exercise counts nothing: " << pilots;
     const std::string menu = ProgramRun::read(run.resources("GUI/MainMenu.properties"));
     EXPECT_NE(menu.find("planeSelected=1"), std::string::npos) << "the choices are written back";
     EXPECT_NE(menu.find("sceneSelected=1"), std::string::npos);
     EXPECT_NE(menu.find("texture:..\\aircraft\\plane_tern.jpg"), std::string::npos) << menu;
     os::host::Picture p;
-    ASSERT_TRUE(run.shot("after", p));
-    EXPECT_TRUE(isMainMenu(p)) << "the new process stays on the menu";
+    ASSERT_TRUE(run.shot("flight", p));
+    EXPECT_TRUE(isFlight(p));
+    ASSERT_TRUE(run.shot("dialog", p));
+    EXPECT_TRUE(isFlight(p));
+    ASSERT_TRUE(run.shot("board", p));
+    EXPECT_TRUE(isScoreboard(p));
 }
 
 TEST(SkyrendProgram, FlightWithoutAPilotIsRefused)
@@ -333,16 +350,20 @@ TEST(SkyrendProgram, RealWindowShowsTheCover)
     EXPECT_TRUE(isCover(p)) << run.errors();
 }
 
-TEST(SkyrendProgram, MissionCommandReachesTheFlight)
+TEST(SkyrendProgram, AMissionQuitCountsOneMoreMission)
 {
     ProgramRun run;
-    ASSERT_EQ(0, run.run("wait 800\nshot page\n", {"ARG:fightNow/0,1,2"})) << run.errors();
-    EXPECT_TRUE(shows(run.errors(), "The mission flight of Rookie in plane_swift_mk2 over scene_red_canyon would "
-                                    "start here"))
+    ASSERT_EQ(0, run.run("wait 1500\nshot flight\ntap 220 277\nwait 300\ntap 80 277\nwait 1500\nshot board\n",
+                         {"ARG:fightNow/0,1,2"}))
         << run.errors();
+    ASSERT_TRUE(run.waitFor("board")) << run.errors();
     os::host::Picture p;
-    ASSERT_TRUE(run.shot("page", p));
-    EXPECT_TRUE(isMainMenu(p)) << "the menu stays until flights are built";
+    ASSERT_TRUE(run.shot("flight", p));
+    EXPECT_TRUE(isFlight(p));
+    ASSERT_TRUE(run.shot("board", p));
+    EXPECT_TRUE(isScoreboard(p));
+    const std::string pilots = ProgramRun::read(run.resources("GUI/tplist.properties"));
+    EXPECT_NE(pilots.find("Rookie=ShootDown:0, BeShotDown:2, Missions:4"), std::string::npos) << pilots;
 }
 
 TEST(SkyrendProgram, APressAloneDoesNothingTheReleaseActs)
