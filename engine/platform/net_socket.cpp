@@ -114,16 +114,16 @@ bool MemoryReader::readBytes(void* out, int length)
 
 void PacketWriter::putShort(int16_t value)
 {
-    uint16_t v = uint16_t(value);
-    bytes.push_back(uint8_t(v));
-    bytes.push_back(uint8_t(v >> 8));
+    const uint16_t v = uint16_t(value);
+    const uint8_t b[2] = {uint8_t(v), uint8_t(v >> 8)};
+    bytes.insert(bytes.end(), b, b + 2);
 }
 
 void PacketWriter::putInt(int32_t value)
 {
-    uint32_t v = uint32_t(value);
-    for (int i = 0; i < 4; ++i)
-        bytes.push_back(uint8_t(v >> (8 * i)));
+    const uint32_t v = uint32_t(value);
+    const uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+    bytes.insert(bytes.end(), b, b + 4);
 }
 
 void PacketWriter::putFloat(float value)
@@ -131,6 +131,13 @@ void PacketWriter::putFloat(float value)
     int32_t bits;
     std::memcpy(&bits, &value, 4);
     putInt(bits);
+}
+
+void PacketWriter::patchInt(size_t offset, int32_t value)
+{
+    const uint32_t v = uint32_t(value);
+    for (int i = 0; i < 4 && offset + size_t(i) < bytes.size(); ++i)
+        bytes[offset + size_t(i)] = uint8_t(v >> (8 * i));
 }
 
 void PacketWriter::putBytes(const void* data, size_t length)

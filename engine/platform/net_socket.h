@@ -59,6 +59,9 @@ public:
     void putInt(int32_t value);
     void putFloat(float value);
     void putBytes(const void* data, size_t length);
+    // Overwrites four bytes already written (little-endian).
+    void patchInt(size_t offset, int32_t value);
+    void reserve(size_t size) { bytes.reserve(size); }
     // The Latin-1 bytes of the text and a 0.
     void putString(const WCHAR* text);
     void putString(const std::u16string& text) { putString(text.c_str()); }

@@ -126,6 +126,49 @@ void GameGroup::removeAircraft(const std::u16string& pilot)
     }
 }
 
+void GameGroup::buildStatePacket()
+{
+    std::vector<AircraftState> states(aircraft.size());
+    for (size_t k = 0; k < aircraft.size(); ++k)
+    {
+        Aircraft* a = aircraft[k];
+        AircraftState& s = states[k];
+        GameUser* owner = ownerOf(a);
+        s.pilot = owner ? owner->name : a->pilotName;
+        StateBlock& b = s.block;
+        Matrix4 orientation = a->flight.orientation;
+        orientation.setTranslation(a->position());
+        copyMatrix(orientation, b.orientation);
+        for (int i = 0; i < kStations; ++i)
+        {
+            if (Missile* m = a->stations[i / 4][i % 4])
+            {
+                copyMatrix(m->flight.orientation, b.missiles[size_t(i)]);
+                b.missileStates[size_t(i)] = m->state;
+            }
+        }
+        b.speed = a->flight.speed;
+        b.heading = a->flight.heading;
+        b.bank = a->flight.bank;
+        b.pitch = a->flight.pitchAngle;
+        b.state = a->state;
+        b.damage = a->damage;
+        b.score = owner ? owner->score : 0;
+        b.events = 0; // each receiver's own, patched in when it is sent
+    }
+    statePacket.clear();
+    statePacket.reserve(6 + states.size() * (kStateBlockSize + 2 + size_t(kMaxNameLength)));
+    writeStates(statePacket, states);
+    // The event word is the last of each block: walk back from the end.
+    eventOffsets.assign(states.size(), 0);
+    size_t end = statePacket.size();
+    for (size_t k = states.size(); k-- > 0;)
+    {
+        eventOffsets[k] = end - 4;
+        end -= size_t(kStateBlockSize) + states[k].pilot.size() + 1;
+    }
+}
+
 Aircraft* GameGroup::findAircraft(const std::u16string& pilot) const
 {
     for (size_t i = aircraft.size(); i-- > 0;)
@@ -135,6 +178,106 @@ Aircraft* GameGroup::findAircraft(const std::u16string& pilot) const
             return aircraft[i];
     }
     return nullptr;
+}
+
+// ---- sending the round's states ----
+
+// Threads that send the round's staged packets side by side: a send on the
+// loopback or a fast network costs mostly the wake-up of the receiver, so
+// the round's sends share out well. The round waits until all are out.
+class SendPool
+{
+public:
+    explicit SendPool(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            workers.push_back(std::make_unique<Worker>(*this));
+        for (auto& w : workers)
+            w->start();
+    }
+
+    ~SendPool()
+    {
+        quit = true;
+        for (auto& w : workers)
+            SetEvent(w->go);
+        workers.clear(); // each joins its thread
+    }
+
+    // Sends every packet; returns when all are out (or failed).
+    uint64_t send(std::vector<std::pair<GameClientHandler*, PacketWriter>>& items)
+    {
+        jobs = &items;
+        next = 0;
+        sent = 0;
+        std::vector<HANDLE> done;
+        for (auto& w : workers)
+        {
+            SetEvent(w->go);
+            done.push_back(w->done);
+        }
+        work();
+        WaitForMultipleObjects(DWORD(done.size()), done.data(), TRUE, INFINITE);
+        jobs = nullptr;
+        return sent;
+    }
+
+private:
+    struct Worker : Thread
+    {
+        SendPool& pool;
+        HANDLE go = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        HANDLE done = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        explicit Worker(SendPool& p) : Thread(u"StateSender"), pool(p) {}
+        ~Worker() override
+        {
+            join();
+            CloseHandle(go);
+            CloseHandle(done);
+        }
+        void run() override
+        {
+            for (;;)
+            {
+                WaitForSingleObject(go, INFINITE);
+                if (pool.quit)
+                    return;
+                pool.work();
+                SetEvent(done);
+            }
+        }
+    };
+
+    void work()
+    {
+        for (size_t i = next++; jobs && i < jobs->size(); i = next++)
+        {
+            auto& [handler, packet] = (*jobs)[i];
+            if (handler->sendPacket(packet))
+                sent += 1;
+        }
+    }
+
+    std::vector<std::unique_ptr<Worker>> workers;
+    std::vector<std::pair<GameClientHandler*, PacketWriter>>* jobs = nullptr;
+    std::atomic<size_t> next{0};
+    std::atomic<uint64_t> sent{0};
+    std::atomic<bool> quit{false};
+};
+
+void GameServer::stageStates(GameClientHandler* handler, PacketWriter&& packet)
+{
+    staged.emplace_back(handler, std::move(packet));
+}
+
+void GameServer::sendStaged()
+{
+    if (staged.empty())
+        return;
+    if (!sendPool)
+        sendPool = std::make_unique<SendPool>(3);
+    statesSent += sendPool->send(staged);
+    staged.clear();
 }
 
 // ---- the round thread ----
@@ -156,6 +299,7 @@ public:
 
     void postUpdate(float) override
     {
+        game->sendStaged();
         auto spent = std::chrono::steady_clock::now() - roundStart;
         game->recordRoundTime(uint32_t(std::chrono::duration_cast<std::chrono::microseconds>(spent).count()));
         game->rounds += 1;
@@ -182,6 +326,7 @@ GameServer::GameServer(const ServerSettings& s, ServerListener* l, uint32_t bind
 GameServer::~GameServer()
 {
     stop();
+    sendPool.reset();
     for (GameGroup* g : groups)
         delete g;
     for (GameUser* u : users)
@@ -485,6 +630,7 @@ void GameServer::update(float dt)
                 applyControls(user, dt);
         }
         collide(group);
+        group->buildStatePacket();
         for (GameUser* member : group->members)
         {
             for (size_t k = group->aircraft.size(); k-- > 0;)
@@ -829,39 +975,11 @@ void GameClientHandler::update(float)
     idleRounds += 1;
     if (idleRounds > idleLimit)
         user->flying = false; // this message still goes out
-    std::vector<AircraftState> states(group->aircraft.size());
-    for (size_t k = 0; k < group->aircraft.size(); ++k)
-    {
-        Aircraft* a = group->aircraft[k];
-        AircraftState& s = states[k];
-        GameUser* owner = ownerOf(a);
-        s.pilot = owner ? owner->name : a->pilotName;
-        StateBlock& b = s.block;
-        Matrix4 orientation = a->flight.orientation;
-        orientation.setTranslation(a->position());
-        copyMatrix(orientation, b.orientation);
-        for (int i = 0; i < kStations; ++i)
-        {
-            if (Missile* m = a->stations[i / 4][i % 4])
-            {
-                copyMatrix(m->flight.orientation, b.missiles[size_t(i)]);
-                b.missileStates[size_t(i)] = m->state;
-            }
-        }
-        b.speed = a->flight.speed;
-        b.heading = a->flight.heading;
-        b.bank = a->flight.bank;
-        b.pitch = a->flight.pitchAngle;
-        b.state = a->state;
-        b.damage = a->damage;
-        b.score = owner ? owner->score : 0;
-        b.events = k < user->pendingEvents.size() ? user->pendingEvents[k] : 0;
-    }
+    PacketWriter out = group->statePacket;
+    for (size_t k = 0; k < group->eventOffsets.size() && k < user->pendingEvents.size(); ++k)
+        out.patchInt(group->eventOffsets[k], user->pendingEvents[k]);
     std::fill(user->pendingEvents.begin(), user->pendingEvents.end(), 0);
-    PacketWriter out;
-    writeStates(out, states);
-    if (sendPacket(out))
-        gameServer()->statesSent += 1;
+    gameServer()->stageStates(this, std::move(out));
 }
 
 } // namespace skyrend::mp

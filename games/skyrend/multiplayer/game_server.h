@@ -31,6 +31,7 @@ namespace skyrend::mp {
 class GameClientHandler;
 class GameGroup;
 class GameServer;
+class SendPool;
 
 struct ServerSettings
 {
@@ -94,6 +95,11 @@ public:
     bool isDefault;
     bool basisIsWater;
     std::vector<Aircraft*> aircraft; // owned
+    // This round's states message with no event bits, built once for all
+    // members, and where each aircraft's event word sits in it.
+    PacketWriter statePacket;
+    std::vector<size_t> eventOffsets;
+    void buildStatePacket();
 };
 
 // What the console lists (a copy taken under the server lock).
@@ -173,6 +179,11 @@ public:
     std::vector<uint32_t> takeRoundTimes();
     void recordRoundTime(uint32_t micros);
 
+    // The round's states messages: staged by the connections' updates, sent
+    // together (by a few threads side by side) at the end of the round.
+    void stageStates(GameClientHandler* handler, PacketWriter&& packet);
+    void sendStaged();
+
     float runTime = 0.0f;
     int phase = 0;
 
@@ -189,6 +200,8 @@ private:
     std::vector<uint32_t> roundTimes;
     size_t roundTimeNext = 0;
     CriticalLock statsLock;
+    std::vector<std::pair<GameClientHandler*, PacketWriter>> staged;
+    std::unique_ptr<SendPool> sendPool;
 };
 
 class GameClientHandler : public TCPClientHandler

@@ -64,6 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         s.update(0.04f);
         if (handler->user && handler->user->group)
             handler->update(0.04f);
+        s.sendStaged();
         s.maintain(1.0f, 25);
         checkConsistent(s);
         s.unlockServer();
