@@ -168,6 +168,19 @@ void MoveAway(Entity* a, const Entity* b, int32_t l)
     a->orientation.t[2] = z;
 }
 
+// b's spin grows by (r x J) / radius, r from the contact to b's centre and
+// J the impulse n x j; zSign -1 takes the z part away instead of adding it.
+void AddSpin(Entity* b, const int32_t contact[3], const int32_t n[3], int64_t j, int zSign)
+{
+    if (b->type->radius == 0)
+        return;
+    const int64_t r[3] = {int64_t{b->X()} - contact[0], int64_t{b->Y()} - contact[1], int64_t{b->Z()} - contact[2]};
+    const int64_t jv[3] = {n[0] * j, 0, n[2] * j};
+    b->spin[0] += static_cast<int32_t>((r[1] * jv[2] - r[2] * jv[1]) / b->type->radius);
+    b->spin[1] += static_cast<int32_t>((r[2] * jv[0] - r[0] * jv[2]) / b->type->radius);
+    b->spin[2] += static_cast<int32_t>(zSign * (r[0] * jv[1] - r[1] * jv[0]) / b->type->radius);
+}
+
 bool Locked(const Entity* e)
 {
     return e->vehicle != nullptr && e->vehicle->locked != 0;
@@ -291,14 +304,8 @@ int32_t ResolveCarHit(Entity* a, Entity* b, int32_t bias, const int32_t contact[
     int32_t h = closing;
     if (h > 0 && h < 100)
         h = 100;
-    if (b->type->radius != 0)
-    {
-        const int64_t j[3] = {n[0] * int64_t{h} * ma / 512 / (ma + mb), 0, n[2] * int64_t{h} * ma / 512 / (ma + mb)};
-        const int64_t r[3] = {int64_t{b->X()} - contact[0], int64_t{b->Y()} - contact[1], int64_t{b->Z()} - contact[2]};
-        b->spin[0] += static_cast<int32_t>((r[1] * j[2] - r[2] * j[1]) / b->type->radius);
-        b->spin[1] += static_cast<int32_t>((r[2] * j[0] - r[0] * j[2]) / b->type->radius);
-        b->spin[2] -= static_cast<int32_t>((r[0] * j[1] - r[1] * j[0]) / b->type->radius);
-    }
+    const int64_t j = int64_t{h} * ma / 512;
+    AddSpin(b, contact, n, j / (ma + mb), -1);
     if (ma > 0)
     {
         int32_t localN[3];
@@ -335,15 +342,7 @@ int32_t ResolvePlayerHit(Entity* a, Entity* b, const int32_t contact[3])
         b->push[0] = n[0] * r / 4096;
         b->push[1] = n[2] * r / 4096;
     }
-    if (b->type->radius != 0)
-    {
-        const int64_t j = int64_t{closing < 100 ? 100 : closing} * ma / 64 / (ma + mb);
-        const int64_t r3[3] = {int64_t{b->X()} - contact[0], int64_t{b->Y()} - contact[1], int64_t{b->Z()} - contact[2]};
-        const int64_t jv[3] = {n[0] * j, 0, n[2] * j};
-        b->spin[0] += static_cast<int32_t>((r3[1] * jv[2] - r3[2] * jv[1]) / b->type->radius);
-        b->spin[1] += static_cast<int32_t>((r3[2] * jv[0] - r3[0] * jv[2]) / b->type->radius);
-        b->spin[2] += static_cast<int32_t>((r3[0] * jv[1] - r3[1] * jv[0]) / b->type->radius);
-    }
+    AddSpin(b, contact, n, int64_t{closing < 100 ? 100 : closing} * ma / 64 / (ma + mb), 1);
     return static_cast<int32_t>(mb * closing / (ma + mb));
 }
 
