@@ -4,7 +4,7 @@
 // mirrored, as the full-screen drawer reads them from the last pixel), the
 // prop model "cone.p3d" with "cone.tex", the demo city ("scenery.p3d",
 // "scenery.tex"), one car ("alto.p3d", "alto.tex") and the first stage with
-// its models (demo_stage.h).
+// its models (demo_stage.h), and the sounds and tunes (demo_sounds.h).
 #pragma once
 
 #include <cstdint>

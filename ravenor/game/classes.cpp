@@ -6,6 +6,7 @@
 
 #include "ravenor/engine/data/models.h"
 #include "ravenor/engine/render/text.h"
+#include "ravenor/game/car_classes.h"
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/collision.h"
 #include "ravenor/game/entity.h"
@@ -17,7 +18,6 @@
 
 namespace {
 
-constexpr int32_t kKindDriven = 0;
 constexpr int32_t kKindOther = 1;
 constexpr int32_t kKindArrow = 2;
 constexpr int32_t kKindCamera = 3;
@@ -90,79 +90,6 @@ void Dress(Entity* e, const ModelSlot& slot)
 {
     e->model = slot.model;
     e->type = slot.model != nullptr ? &slot.type : &EmptyType;
-}
-
-// ---- the driven car of model "concorde" ----
-
-const int32_t kConcordeGears[4] = {8, 6, 4, 2};
-const int32_t kConcordeCamera[3] = {0, -650, -3000};
-const int32_t kDefaultWheels[4][3] = {{-235, 200, 440}, {235, 200, 440}, {-235, 200, -410}, {235, 200, -410}};
-const char* const kWheelNames[4] = {"wheel_front_left", "wheel_front_right", "wheel_back_left", "wheel_back_right"};
-
-struct CarLoader
-{
-    ModelSlot slot{"concorde"};
-    CameraFollow camera;
-};
-CarLoader g_concorde;
-
-void SetConcordeConstants(EntityType& t)
-{
-    t.cameraFollowTarget = 180;
-    t.cameraTurnDivisor = 8;
-    t.cameraOffset = kConcordeCamera;
-    t.mass = 8;
-    t.springRate = 10;
-    t.springDamping = 7;
-    t.gravity = 10;
-    t.coastDrag = 2;
-    t.brakeForce = 8;
-    t.reverseLimit = 200;
-    t.steerLimit = 55;
-    t.steerRate = 3;
-    t.gearForce = kConcordeGears;
-    t.topSpeed = 540;
-    t.lateralGrip = 70;
-    t.skidSlide = 320;
-    t.headingDrag = 20;
-    t.tractionGain = 30;
-    t.slideTurn = 100;
-    t.handbrakeDrag = 6;
-    t.loadToSprings = 100;
-    t.reverseForce = 4;
-    t.reverseLights = 1;
-}
-
-void LoadConcorde()
-{
-    ModelSlot& slot = g_concorde.slot;
-    if (slot.loaded)
-        return;
-    LoadSlot(slot);
-    EntityType& t = slot.type;
-    SetConcordeConstants(t);
-    std::memcpy(t.wheel, kDefaultWheels, sizeof t.wheel);
-    t.rayLift = 0;
-    if (slot.model == nullptr)
-        return;
-    for (P3dMesh& mesh : slot.model->meshes)
-    {
-        for (int i = 0; i < 4; ++i)
-        {
-            if (std::strcmp(mesh.name, kWheelNames[i]) != 0)
-                continue;
-            t.wheel[i][0] = mesh.transform.t[0];
-            t.wheel[i][1] = -mesh.transform.t[1];
-            t.wheel[i][2] = -mesh.transform.t[2];
-            if (i == 0)
-            {
-                MeshSize size{};
-                mesh.GetBounds(size);
-                t.rayLift = size.radius;
-            }
-        }
-    }
-    t.maxY = t.wheel[0][1] + t.rayLift;
 }
 
 // ---- the stage objectives the first stage uses ----
@@ -306,45 +233,9 @@ int32_t PropHandler(int32_t c, Entity* e, int32_t message)
     }
 }
 
-int32_t TrafficCarHandler(int32_t, Entity* e, int32_t message)
-{
-    return Common(e, message, kKindSolid, 1);
-}
-
-int32_t DrivenCarHandler(int32_t c, Entity* e, int32_t message)
-{
-    const bool concorde = c == 55;
-    switch (message)
-    {
-    case kMsgLoad:
-        if (concorde)
-            LoadConcorde();
-        return 1;
-    case kMsgCreate:
-        if (!concorde || g_concorde.slot.model == nullptr)
-            return 1;
-        Dress(e, g_concorde.slot);
-        PlaceVehicle(e, e->X(), e->Y() - e->type->maxY, e->Z(), e->heading, &g_concorde.camera);
-        if (e->vehicle != nullptr)
-            e->vehicle->camera = &g_concorde.camera;
-        return 1;
-    case kMsgStep:
-        if (e->vehicle != nullptr)
-            DriveVehicle(e);
-        return 1;
-    case kMsgBecomePlayer: g_player = e; return 1;
-    default: return Common(e, message, kKindDriven, 1);
-    }
-}
-
 int32_t PedestrianHandler(int32_t, Entity* e, int32_t message)
 {
     return Common(e, message, kKindOther, 1);
-}
-
-const EntityType* DrivenCarType(int32_t c)
-{
-    return c == 55 ? &g_concorde.slot.type : nullptr;
 }
 
 void ResetClassModels()
@@ -352,5 +243,5 @@ void ResetClassModels()
     for (ModelSlot* group : {g_gates, g_props})
         for (int i = 0; i < 5; ++i)
             group[i] = ModelSlot{group[i].name};
-    g_concorde = CarLoader{};
+    ResetCarModels();
 }

@@ -17,11 +17,8 @@ int32_t ArrowHandler(int32_t classNumber, Entity* e, int32_t message);
 int32_t CameraHandler(int32_t classNumber, Entity* e, int32_t message);
 int32_t BehaviourObjectHandler(int32_t classNumber, Entity* e, int32_t message);
 int32_t PropHandler(int32_t classNumber, Entity* e, int32_t message);
-int32_t TrafficCarHandler(int32_t classNumber, Entity* e, int32_t message);
-int32_t DrivenCarHandler(int32_t classNumber, Entity* e, int32_t message);
 int32_t PedestrianHandler(int32_t classNumber, Entity* e, int32_t message);
 
 // The driven car's type (tests)
-const EntityType* DrivenCarType(int32_t classNumber);
 // Forgets every loaded class model (tests)
 void ResetClassModels();

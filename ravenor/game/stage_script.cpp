@@ -127,7 +127,11 @@ void StartRecord(Behaviour* node)
         for (int k = 0; k < 3; ++k)
             e->orientation.t[k] = a[k];
         e->heading = e->travelHeading = FixedAtan2(b[0] - a[0], b[2] - a[2]) & 0xFFF;
+        // Route followers head for the second point, at the record's start value.
+        e->path = node->path->words.data();
+        e->pathIndex = 1;
     }
+    e->speed = node->startValue;
     e->update = RecordStep;
     SendClassMessage(node->classNumber, e, kMsgCreate);
     StartRecord(node->companion.node);

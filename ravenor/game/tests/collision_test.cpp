@@ -66,8 +66,10 @@ TEST_F(CollisionTest, SlabClipReportsStartExitOrNothing)
         int32_t out[3] = {};
         ASSERT_EQ(c.hit, SlabClip(c.p0, c.p1, lo, hi, out)) << c.p0[0] << "," << c.p1[0];
         if (c.hit)
+        {
             for (int k = 0; k < 3; ++k)
                 EXPECT_EQ(c.out[k], out[k]) << c.p0[0] << " axis " << k;
+        }
     }
 }
 
