@@ -7,7 +7,7 @@
 
 #include <vector>
 
-struct Mesh;
+class Mesh;
 
 namespace racing {
 

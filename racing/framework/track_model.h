@@ -8,7 +8,7 @@
 
 #include <vector>
 
-struct Mesh;
+class Mesh;
 
 namespace racing {
 

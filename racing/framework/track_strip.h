@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-struct Mesh;
+class Mesh;
 
 namespace racing {
 

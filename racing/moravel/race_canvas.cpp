@@ -478,7 +478,6 @@ void RaceCanvas::update(float dt)
         rival->update(dt);
     player->update(dt);
     camera.updateFollow(dt);
-    Vector3 eye;
     camera.getViewMatrix();
     updateVisibleWindow();
 }
