@@ -121,6 +121,8 @@ void Renderer3D::render(float)
     targetHeight = target->height;
     orientation = target->orientation;
     focal = camera.projection >> 10;
+    shift = fixedShift();
+    subShift = fixedSubShift();
     halfWidth = camera.halfWidth;
     halfHeight = camera.halfHeight;
     const Matrix4 view = camera.getViewMatrix();
@@ -233,16 +235,17 @@ void Renderer3D::drawMesh(Mesh& mesh, const Matrix4& groupTransform, const Matri
                 continue;
         }
         project(v, s, false);
-        light(v, s);
         ++statistics.vertices;
     }
+    // Vertices are lit once, when a face that uses them survives.
+    lit.assign(size_t(n), 0);
     for (int f = mesh.faceCount() - 1; f >= 0; --f)
         prepareFace(*mesh.face(f), s);
 }
 
 void Renderer3D::project(Vertex& v, const MeshState& s, bool keepViewPosition)
 {
-    const int shift = fixedShift(), sub = fixedSubShift();
+    const int sub = subShift;
     if (!keepViewPosition)
     {
         const int pre = sub + 2, post = std::max(0, shift - sub - 2);
@@ -284,7 +287,6 @@ void Renderer3D::project(Vertex& v, const MeshState& s, bool keepViewPosition)
 
 void Renderer3D::light(Vertex& v, const MeshState& s)
 {
-    const int shift = fixedShift();
     if (s.perVertexLighting)
     {
         const int64_t wx = rotate(s.world, v.nx, v.ny, v.nz) >> shift;
@@ -305,9 +307,9 @@ void Renderer3D::prepareFace(Face& face, const MeshState& s)
     const int n = mesh.vertexCount();
     if (face.a < 0 || face.b < 0 || face.c < 0 || face.a >= n || face.b >= n || face.c >= n)
         return;
-    const Vertex& a = *mesh.vertex(face.a);
-    const Vertex& b = *mesh.vertex(face.b);
-    const Vertex& c = *mesh.vertex(face.c);
+    Vertex& a = *mesh.vertex(face.a);
+    Vertex& b = *mesh.vertex(face.b);
+    Vertex& c = *mesh.vertex(face.c);
     if (a.outcode & b.outcode & c.outcode)
         return;
     if (mesh.rangeEnabled && ((a.outcode | b.outcode | c.outcode) & kOutOfRange))
@@ -315,7 +317,7 @@ void Renderer3D::prepareFace(Face& face, const MeshState& s)
     if (mesh.noNearClip && (a.outcode == kBehindNear || b.outcode == kBehindNear || c.outcode == kBehindNear))
         return;
     const Material& m = *mesh.material;
-    const int shift = fixedShift(), sub = fixedSubShift();
+    const int sub = subShift;
     if (m.flat && m.detailLevel != 1)
     {
         face.shadeU = clamp32(rotate(s.world, face.nx, face.ny, face.nz) >> shift);
@@ -330,15 +332,24 @@ void Renderer3D::prepareFace(Face& face, const MeshState& s)
         if (facing <= 0)
             return;
     }
+    for (const int32_t i : {face.a, face.b, face.c})
+        if (!lit[size_t(i)])
+        {
+            lit[size_t(i)] = 1;
+            light(*mesh.vertex(i), s);
+        }
     const bool opaqueFace = materialIsOpaque(m);
     if (opaqueFace ? sortOpaque : sortTransparent)
         face.depthKey = clamp32((int64_t(a.depth) >> 8) + (b.depth >> 8) + (c.depth >> 8));
-    clip(face, s, opaqueFace);
+    if (((a.outcode | b.outcode | c.outcode) & kBehindNear) == 0)
+        (opaqueFace ? opaque : transparent).add(&face);
+    else
+        clip(face, s, opaqueFace);
 }
 
 Vertex* Renderer3D::newVertex(const Vertex& p, const Vertex& q, const MeshState& s)
 {
-    const int sub = fixedSubShift();
+    const int sub = subShift;
     const int64_t d = (int64_t(q.cameraZ) - p.cameraZ) >> (sub + 3);
     if (d == 0 || (std::llabs(d) << (sub + 3)) < (fixedScale() >> 4))
         return nullptr;

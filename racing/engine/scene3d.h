@@ -78,11 +78,13 @@ private:
     std::unique_ptr<Rasterizer> rasterizer;
     std::unique_ptr<ShadeTable> shades;
     std::vector<uint32_t> depth;
+    std::vector<uint8_t> lit; // per vertex of the current mesh
     PtrVector opaque{1024}, transparent{1024}, clipVertices{256};
     float nearPlane = 1.0f, farPlane = 1000.0f;
     int32_t nearFixed = 0, farFixed = 0;
     int32_t focal = 0, halfWidth = 0, halfHeight = 0, targetWidth = 0, targetHeight = 0;
     int orientation = 0;
+    int shift = 10, subShift = 3; // the fixed-point shifts, read once a frame
 };
 
 class Scene3D

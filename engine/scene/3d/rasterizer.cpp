@@ -302,12 +302,25 @@ void Rasterizer::setupTriangle(const Face& face, const Vertex* v[3])
     const int32_t t = int32_t(byAllRows.divide(int64_t(dy01) << 8));
     int32_t longA[kAttributeCount];
     const int64_t widthPixels = w >> 16; // not 0: 0 <= w <= 65535 left above
-    const int64_t perPixel = widthPixels < 0 ? -Divisor(-widthPixels).divide(0x10000) : Divisor(widthPixels).divide(0x10000);
+    const int64_t perPixel = profile.divideGradients ? 0
+                             : widthPixels < 0      ? -Divisor(-widthPixels).divide(0x10000)
+                                                    : Divisor(widthPixels).divide(0x10000);
     for (int k = 0; k < kAttributeCount; ++k)
-    {
         longA[k] = clamp32(p0.a[k] + ((int64_t(p2.a[k]) - p0.a[k]) >> 8) * t);
-        s.gradient[k] = profile.divideGradients ? clamp32((int64_t(longA[k]) - p1.a[k]) / widthPixels)
-                                                : clamp32((((int64_t(longA[k]) - p1.a[k]) >> 8) * perPixel) >> 8);
+    if (profile.divideGradients)
+    {
+        // The racing build divides by the width itself, truncating toward
+        // zero. In doubles this is exact: the dividend is below 2^33 and the
+        // width below 2^14 (the render passes keep screen positions within
+        // +-4096), so the rounded quotient never crosses an integer.
+        const double width = double(widthPixels);
+        for (int k = 0; k < kAttributeCount; ++k)
+            s.gradient[k] = clamp32(int64_t(double(int64_t(longA[k]) - p1.a[k]) / width));
+    }
+    else
+    {
+        for (int k = 0; k < kAttributeCount; ++k)
+            s.gradient[k] = clamp32((((int64_t(longA[k]) - p1.a[k]) >> 8) * perPixel) >> 8);
     }
     const int32_t xl = clamp32(longX);
     s.fogOn = s.fogLoaded && face.mesh->environmentEnabled;

@@ -1,6 +1,7 @@
 // render3d_bench.cpp -- one whole 3D frame at 240 x 320: 24, 48 or 96
 // textured, lit models of 200 faces each under fog, beside a copy of one
 // frame's bytes, so cost against size and the ratio are read from one run
+#include "engine/scene/bench/frame_copy_reference.h"
 #include "engine/scene/tests/raster_fixture.h"
 
 #include "engine/base/math_utils.h"
@@ -86,14 +87,7 @@ void fullFrame(benchmark::State& state)
 // The reference: one frame of the surface's bytes copied.
 void frameCopyReference(benchmark::State& state)
 {
-    const size_t bytes = size_t(kWidth) * kHeight * size_t(state.range(0) / 8);
-    std::vector<uint8_t> from(bytes, 0x5A), to(bytes);
-    for (auto _ : state)
-    {
-        std::memcpy(to.data(), from.data(), bytes);
-        benchmark::ClobberMemory();
-    }
-    state.counters["frames/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    copyFrameBytes(state, size_t(kWidth) * kHeight * size_t(state.range(0) / 8));
 }
 
 } // namespace
