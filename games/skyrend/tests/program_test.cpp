@@ -350,6 +350,18 @@ TEST(SkyrendProgram, RealWindowShowsTheCover)
     EXPECT_TRUE(isCover(p)) << run.errors();
 }
 
+TEST(SkyrendProgram, RealWindowFlies)
+{
+    if (system("command -v xvfb-run >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "xvfb-run is not installed";
+    ProgramRun run;
+    ASSERT_EQ(0, run.runWith({"xvfb-run", "-a"}, "sdl", "wait 3000\nshot flight\n", {"ARG:exerciseNow/1,0,0"}))
+        << run.errors();
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("flight", p)) << run.errors();
+    EXPECT_TRUE(isFlight(p)) << run.errors();
+}
+
 TEST(SkyrendProgram, AMissionQuitCountsOneMoreMission)
 {
     ProgramRun run;
