@@ -8,6 +8,7 @@
 
 #include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/engine/data/models.h"
+#include "ravenor/game/camera.h"
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/collision.h"
 #include "ravenor/game/entity.h"
@@ -346,7 +347,10 @@ int32_t DrivenCarHandler(int32_t c, Entity* e, int32_t message)
         if (e->vehicle != nullptr)
             DriveVehicle(e);
         return 1;
-    case kMsgBecomePlayer: g_player = e; return 1;
+    case kMsgBecomePlayer:
+        g_player = e;
+        AttachCamera(g_chaseCamera, e);
+        return 1;
     case kMsgDropQuery: return 1;
     default: return Common(e, message, kKindDriven);
     }

@@ -1,6 +1,7 @@
 // class_messages.cpp -- the class table
 #include "ravenor/game/class_messages.h"
 
+#include "ravenor/game/camera.h"
 #include "ravenor/game/car_classes.h"
 #include "ravenor/game/classes.h"
 #include "ravenor/game/entity.h"
@@ -49,7 +50,7 @@ int32_t SendClassMessage(int32_t c, Entity* e, int32_t message)
     case 19:
     case 20:
     case 23:
-    case 24: return CameraHandler(c, e, message);
+    case 24: return LevelCameraHandler(c, e, message);
     case 21:
     case 22: return InlineHandler(c, e, message);
     case 25: return BehaviourObjectHandler(c, e, message);

@@ -20,7 +20,6 @@ namespace {
 
 constexpr int32_t kKindOther = 1;
 constexpr int32_t kKindArrow = 2;
-constexpr int32_t kKindCamera = 3;
 constexpr int32_t kKindSolid = 4;
 constexpr int32_t kBehaviourFinish = 32;
 
@@ -202,11 +201,6 @@ int32_t GateHandler(int32_t c, Entity* e, int32_t message)
 int32_t ArrowHandler(int32_t, Entity* e, int32_t message)
 {
     return Common(e, message, kKindArrow, 0);
-}
-
-int32_t CameraHandler(int32_t, Entity* e, int32_t message)
-{
-    return Common(e, message, kKindCamera, 0);
 }
 
 int32_t BehaviourObjectHandler(int32_t, Entity* e, int32_t message)

@@ -14,7 +14,6 @@ struct EntityType;
 int32_t ObjectiveHandler(int32_t classNumber, Entity* e, int32_t message);
 int32_t GateHandler(int32_t classNumber, Entity* e, int32_t message);
 int32_t ArrowHandler(int32_t classNumber, Entity* e, int32_t message);
-int32_t CameraHandler(int32_t classNumber, Entity* e, int32_t message);
 int32_t BehaviourObjectHandler(int32_t classNumber, Entity* e, int32_t message);
 int32_t PropHandler(int32_t classNumber, Entity* e, int32_t message);
 int32_t PedestrianHandler(int32_t classNumber, Entity* e, int32_t message);

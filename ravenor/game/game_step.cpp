@@ -9,6 +9,7 @@
 #include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/engine/render/poly_renderer.h"
 #include "ravenor/engine/render/text.h"
+#include "ravenor/game/camera.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/menu.h"
 #include "ravenor/game/settings.h"
@@ -27,13 +28,11 @@ constexpr int32_t kMessageFrames = 132;
 constexpr int32_t kMessageTop = 70;
 constexpr int32_t kLineHeight = 10;
 constexpr int32_t kLineChars = 40;
-constexpr int32_t kCameraPitch = 40;   // 2048 a turn: the camera looks a little down
 
 // The lines are copied: level texts go when the level is freed.
 char g_lines[3][kLineChars + 1] = {};
 int32_t g_messageTimer = 0;
 int32_t g_endTimer = 0;
-int32_t g_cameraHeading = 0;
 
 bool Empty(const char* line)
 {
@@ -116,7 +115,7 @@ void ResetGameStep()
     g_messageTimer = 0;
     g_endTimer = 0;
     g_stageFrames = 0;
-    g_cameraHeading = 0;
+    ResetCameras();
     g_pauseKey = false;
 }
 
@@ -164,32 +163,10 @@ void DrawCountdown(int32_t ms)
         PrintText(80, 100, 2, 2, 0, "%d", s);
 }
 
-void UpdateChaseCamera()
-{
-    if (g_player == nullptr)
-        return;
-    const EntityType* t = g_player->type;
-    const int32_t divisor = t->cameraTurnDivisor > 0 ? t->cameraTurnDivisor : 8;
-    g_cameraHeading = (g_cameraHeading + SignedAngle(g_cameraHeading, g_player->heading) / divisor) & 0xFFF;
-    if (g_stageFrames <= 1)
-        g_cameraHeading = g_player->heading & 0xFFF;
-    const int32_t height = t->cameraOffset != nullptr ? t->cameraOffset[1] : -650;
-    const int32_t distance = t->cameraOffset != nullptr ? t->cameraOffset[2] : -3000;
-    const int32_t s = WaveTable[g_cameraHeading];
-    const int32_t c = WaveTable[(g_cameraHeading + 1024) & 0xFFF];
-    g_camera.position[0] = g_player->X() + distance * s / 4096;
-    g_camera.position[1] = g_player->Y() + height;
-    g_camera.position[2] = g_player->Z() + distance * c / 4096;
-    Orientation yaw;
-    yaw.SetRotationY(g_cameraHeading / 2);
-    g_camera.orientation.SetRotationX(kCameraPitch);
-    g_camera.orientation.Multiply(yaw);
-    g_camera.orientation.t[0] = g_camera.orientation.t[1] = g_camera.orientation.t[2] = 0;
-}
-
 void GameStep()
 {
     ProfileBegin("control");
+    SelectCamera();
     if (g_showFrameRate)
         DrawFrameRate();
     DrawMessages();
@@ -200,8 +177,9 @@ void GameStep()
     if (!g_shell.paused)
     {
         SweepEntities();
-        UpdateChaseCamera();
+        ChaseUpdate(g_chaseCamera);
     }
+    BuildCameraOrientation(*g_cameraUsed);
     // The world seen from the camera
     ProfileBegin("Bsp");
     MatrixStack& stack = *g_renderer.stack;

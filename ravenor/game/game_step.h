@@ -1,5 +1,4 @@
-// game_step.h -- one frame of a running stage, its message lines and the
-// chase camera behind the player
+// game_step.h -- one frame of a running stage, its message lines and HUD
 #pragma once
 
 #include <cstdint>
@@ -11,8 +10,6 @@ void DrawMessages();
 void ResetGameStep();
 // The player's input flags from the key table and the settings' keys
 void ReadControls();
-// The camera behind the player's car, turning after it
-void UpdateChaseCamera();
 // One frame: messages, input, the entity sweep, the camera, the city and the
 // entities; sets the shell's stage-over flag when the stage has ended.
 void GameStep();

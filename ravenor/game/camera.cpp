@@ -1,0 +1,381 @@
+// camera.cpp -- chase and level cameras
+#include "ravenor/game/camera.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "ravenor/engine/core/fixed_math.h"
+#include "ravenor/game/class_messages.h"
+#include "ravenor/game/entity.h"
+#include "ravenor/game/ground.h"
+#include "ravenor/game/level.h"
+#include "ravenor/game/shell_state.h"
+#include "ravenor/game/stage_script.h"
+#include "ravenor/game/vehicle.h"
+#include "ravenor/game/world_draw.h"
+
+CameraState g_chaseCamera;
+CameraState g_levelCamera;
+CameraState g_approachCamera;
+CameraState* g_currentCamera = &g_chaseCamera;
+CameraState* g_cameraUsed = &g_chaseCamera;
+int32_t g_cameraHold = 0;
+int32_t g_cameraApproach = 0;
+bool g_cameraSettled = true;
+int32_t g_cameraFollowValue = 0;
+
+namespace {
+
+constexpr int32_t kKindCamera = 3;
+constexpr int32_t kHoldFrames = -11;
+constexpr int32_t kDefaultOffsets[3] = {0, -650, -3000};
+
+int32_t Sin(int32_t a)
+{
+    return WaveTable[a & 0xFFF];
+}
+
+int32_t Cos(int32_t a)
+{
+    return WaveTable[(a + 1024) & 0xFFF];
+}
+
+int32_t Height(const CameraState& s)
+{
+    return (s.params != nullptr ? s.params : kDefaultOffsets)[1];
+}
+
+int32_t Distance(const CameraState& s)
+{
+    return (s.params != nullptr ? s.params : kDefaultOffsets)[2];
+}
+
+// (n x F + (F - 256) / n) / 256
+int32_t Step(int32_t n)
+{
+    const int32_t f = SpeedFactor();
+    return (n * f + (f - 256) / n) / 256;
+}
+
+// Ground missing there, or more than 1000 above the car
+bool Obstacle(int32_t x, int32_t z, int32_t carY)
+{
+    const int32_t g = ProbeGround(x, z).height;
+    return g == -1 || g < carY - 1000;
+}
+
+// The follow value eased toward the target flags of a camera's type
+void EaseFollow(CameraState& s, int32_t flags)
+{
+    if ((flags & 0x38000) == 0)
+        return;
+    const int32_t target = flags & 0x7FFF;
+    const int32_t divisor = (flags & 0x10000) ? 16 : (flags & 0x20000) ? 64 : 32;
+    const int32_t step = s.followValue / divisor;
+    if (s.followValue < target)
+        s.followValue = std::min(target, s.followValue + step);
+    else if (s.followValue > target)
+        s.followValue = std::max(target, s.followValue - step);
+}
+
+void SetYawFromLook(CameraState& s)
+{
+    s.yaw = FixedAtan2(s.look[0], s.look[2]) & 0xFFF;
+}
+
+// The record's first link's entity, when that one is alive
+Entity* LookTarget(const Entity* k)
+{
+    const Behaviour* b = k->behaviour;
+    if (b == nullptr || !b->links[0].IsNode())
+        return nullptr;
+    Entity* t = b->links[0].node->entity;
+    return t != nullptr && t->update != nullptr ? t : nullptr;
+}
+
+// A point of the record's second list (0 the anchor, 1 the fixed look point)
+const int32_t* SecondPoint(const Entity* k, int i)
+{
+    const Behaviour* b = k->behaviour;
+    if (b == nullptr || b->secondPath == nullptr || b->secondPath->PointCount() <= i)
+        return nullptr;
+    return b->secondPath->Point(i);
+}
+
+bool HasOwnPath(const Entity* k)
+{
+    return k->path != nullptr;
+}
+
+void FixedUpdate(Entity* k, CameraState& s)
+{
+    g_cameraHold = kHoldFrames;
+    for (int a = 0; a < 3; ++a)
+        s.orientation.t[a] = k->orientation.t[a];
+    Entity* target = LookTarget(k);
+    if (target == nullptr && g_player != nullptr)
+        target = g_player;
+    if (target == g_player && target != nullptr)
+    {
+        for (int a = 0; a < 3; ++a)
+            s.look[a] = target->orientation.t[a] - s.orientation.t[a];
+    }
+    else if (target != nullptr)
+    {
+        for (int a = 0; a < 3; ++a)
+            s.look[a] = (target->orientation.t[a] - s.orientation.t[a]) / 2;
+    }
+    else
+    {
+        // Along the camera entity's heading
+        const int32_t dir[3] = {Sin(k->heading), 0, Cos(k->heading)};
+        for (int a = 0; a < 3; ++a)
+            s.look[a] += FrameScale(dir[a] - s.look[a]);
+    }
+    EaseFollow(s, k->type->cameraFollowTarget);
+    SetYawFromLook(s);
+}
+
+void MovingUpdate(Entity* k, CameraState& s)
+{
+    g_cameraHold = 0;
+    s.blend = std::min(256, s.blend + FrameScale(std::max(1, s.blend / 8)));
+    Entity* target = LookTarget(k);
+    const Entity* player = g_player;
+    int32_t posStep[3] = {0, 0, 0};
+    const bool guided = HasOwnPath(k) || target != nullptr;
+    const int32_t* anchor = SecondPoint(k, 0);
+    for (int a = 0; a < 3; ++a)
+    {
+        if (guided || anchor == nullptr)
+            posStep[a] = (k->orientation.t[a] - s.orientation.t[a]) / 4;
+        else
+            posStep[a] =
+                (anchor[a] + (player != nullptr ? player->velocity[a] * 4 : 0) - s.orientation.t[a]) / 4;
+    }
+    int32_t lookStep[3] = {0, 0, 0};
+    const Entity* seen = target != nullptr ? target : player;
+    const int32_t* fixedLook = SecondPoint(k, 1);
+    for (int a = 0; a < 3; ++a)
+    {
+        if (!guided && fixedLook != nullptr)
+            lookStep[a] = (fixedLook[a] - s.orientation.t[a]) / 4 - s.look[a];
+        else if (seen != nullptr)
+            lookStep[a] = (seen->orientation.t[a] - s.orientation.t[a]) / 4 - s.look[a];
+        if (target != nullptr && target->behaviour != nullptr)
+            lookStep[a] /= 4;
+    }
+    posStep[0] = std::clamp(posStep[0], -15000, 15000);
+    posStep[2] = std::clamp(posStep[2], -15000, 15000);
+    for (int a = 0; a < 3; ++a)
+    {
+        s.orientation.t[a] += FrameScale(s.blend * posStep[a] / 256);
+        s.look[a] += FrameScale(s.blend * lookStep[a] / 256);
+    }
+    EaseFollow(s, k->type->cameraFollowTarget);
+    SetYawFromLook(s);
+    if (!guided && player != nullptr && std::abs(posStep[0] - player->velocity[0]) < 4 &&
+        std::abs(posStep[2] - player->velocity[2]) < 4)
+    {
+        CompleteRecord(k->behaviour);
+        MakeInert(k);
+    }
+}
+
+void SetGlobalFollow(const Entity* k, int32_t testBits)
+{
+    const int32_t flags = k->type->cameraFollowTarget;
+    if (flags != 0 && (flags & testBits) == 0)
+        g_cameraFollowValue = flags & 0x7FFF;
+}
+
+} // namespace
+
+void AttachCamera(CameraState& s, Entity* e)
+{
+    s.params = e->type->cameraOffset;
+    s.yawDivisor = e->type->cameraTurnDivisor > 0 ? e->type->cameraTurnDivisor : 8;
+    s.lookHeight = 0;
+    s.followed = e;
+    s.yaw = e->heading & 0xFFF;
+    // Start behind the car rather than swing in from the world's origin.
+    const int32_t r = s.distanceOffset - Distance(s);
+    s.orientation.t[0] = e->X() - r * Sin(s.yaw) / 4096;
+    s.orientation.t[1] = e->Y() + Height(s);
+    s.orientation.t[2] = e->Z() - r * Cos(s.yaw) / 4096;
+    s.look[0] = e->X() - s.orientation.t[0];
+    s.look[1] = s.lookHeight;
+    s.look[2] = e->Z() - s.orientation.t[2];
+}
+
+void SelectCamera()
+{
+    g_cameraSettled = g_cameraApproach <= 0;
+    if (g_shell.paused)
+        return;
+    if (g_currentCamera != &g_approachCamera)
+    {
+        g_cameraApproach -= FrameScale(g_cameraApproach / 4);
+        if (g_cameraApproach < 4)
+            g_cameraApproach = 0;
+    }
+    g_cameraUsed = g_currentCamera;
+    if (g_cameraHold != 0)
+        ++g_cameraHold;
+    else
+        g_currentCamera = &g_chaseCamera;
+}
+
+void ChaseUpdate(CameraState& s)
+{
+    Entity* e = s.followed;
+    if (e == nullptr)
+        return;
+    // 1. the heading follows by a part of the difference
+    const int32_t d = (e->heading - s.yaw) & 0xFFF;
+    s.yawRate = (d & 0x800) == 0 ? d / s.yawDivisor : -(((s.yaw - e->heading) & 0xFFF) / s.yawDivisor);
+    s.yaw = (s.yaw + FrameScale(s.yawRate)) & 0xFFF;
+    // 2. the new position
+    const int32_t r = s.distanceOffset - Distance(s);
+    const int32_t old[3] = {s.orientation.t[0], s.orientation.t[1], s.orientation.t[2]};
+    s.orientation.t[0] = s.shake[0] + e->X() - r * Sin(s.yaw) / 4096;
+    s.orientation.t[2] = s.shake[2] + e->Z() - r * Cos(s.yaw) / 4096;
+    s.orientation.t[1] = old[1] + s.shake[1] + (Height(s) + e->Y() - old[1]) / 4;
+    for (int a = 0; a < 3; ++a)
+        s.velocity[a] = old[a] - s.orientation.t[a];
+    // 3. the shake dies away
+    for (int32_t& v : s.shake)
+        v /= -4;
+    // 4. pulled in near obstacles behind the car, grown back in the open
+    const int32_t px = e->X() - (r + 400) * Sin(s.yaw) / 4096;
+    const int32_t pz = e->Z() - (r + 400) * Cos(s.yaw) / 4096;
+    const bool blocked = Obstacle(px + 600, pz, e->Y()) || Obstacle(px - 600, pz, e->Y()) ||
+                         Obstacle(px, pz + 600, e->Y()) || Obstacle(px, pz - 600, e->Y());
+    if (!blocked)
+    {
+        if (s.distanceOffset < 0)
+        {
+            s.growBack += Step(1);
+            s.distanceOffset = std::min(0, s.distanceOffset + FrameScale(s.growBack));
+        }
+        s.pullIn = 0;
+    }
+    else if (s.distanceOffset - Distance(s) > 1500)
+    {
+        s.pullIn += Step(64);
+        s.distanceOffset -= FrameScale(s.pullIn);
+        s.growBack = 0;
+    }
+    // 5. kept above the ground under the camera
+    s.groundHeight = ProbeGround(s.orientation.t[0], s.orientation.t[2]).height;
+    if (s.groundHeight != -1 && s.groundHeight >= e->Y() - 1000 && s.groundHeight + Height(s) < s.orientation.t[1])
+        s.orientation.t[1] += (s.groundHeight + Height(s) - s.orientation.t[1]) / 4;
+    // 6., 7. looking at the car, leading into turns
+    s.look[0] = e->X() - s.orientation.t[0];
+    s.look[1] = s.lookHeight;
+    s.look[2] = e->Z() - s.orientation.t[2];
+    const int32_t a = std::clamp(-s.yawRate, -100, 100);
+    const int32_t oldX = s.look[0];
+    s.look[0] -= FrameScale(a * s.look[2] / 512);
+    s.look[2] += FrameScale(oldX * a / 512);
+}
+
+void BuildCameraOrientation(const CameraState& s)
+{
+    // Forward along the look, no roll: a turn about y by the look's heading
+    // and about x by its slope (y points down: a positive slope looks down).
+    const int32_t heading = FixedAtan2(s.look[0], s.look[2]) & 0xFFF;
+    int32_t lx = s.look[0];
+    int32_t lz = s.look[2];
+    int32_t ly = s.look[1];
+    while (std::abs(lx) > 30000 || std::abs(lz) > 30000 || std::abs(ly) > 30000)
+    {
+        lx /= 2;
+        ly /= 2;
+        lz /= 2;
+    }
+    const int32_t across = FixedSqrt(static_cast<uint32_t>(lx * lx + lz * lz));
+    const int32_t slope = FixedAtan2(ly, across);
+    Orientation yaw;
+    yaw.SetRotationY(heading / 2);
+    g_camera.orientation.SetRotationX(slope / 2);
+    g_camera.orientation.Multiply(yaw);
+    g_camera.orientation.t[0] = g_camera.orientation.t[1] = g_camera.orientation.t[2] = 0;
+    for (int a = 0; a < 3; ++a)
+        g_camera.position[a] = s.orientation.t[a];
+}
+
+void ShakeCamera(int32_t x, int32_t y, int32_t z)
+{
+    g_chaseCamera.shake[0] = x;
+    g_chaseCamera.shake[1] = y;
+    g_chaseCamera.shake[2] = z;
+}
+
+int32_t LevelCameraHandler(int32_t c, Entity* k, int32_t message)
+{
+    CameraState& s = c == 23 ? g_approachCamera : g_levelCamera;
+    switch (message)
+    {
+    case kMsgKind: return kKindCamera;
+    case kMsgDropQuery: return 0;
+    case kMsgRemove:
+        if (k != nullptr)
+            MakeInert(k);
+        return 1;
+    case kMsgCreate:
+        if (k == nullptr)
+            return 1;
+        k->age = 0;
+        if (c == 19 || c == 20)
+        {
+            s = *g_currentCamera;
+            s.blend = 0;
+            SetGlobalFollow(k, 0x20000);
+            if (c == 20)
+                g_cameraSettled = true;
+            return 1;
+        }
+        s.followed = k;
+        SetGlobalFollow(k, 0x38000);
+        if (c == 23)
+            g_cameraSettled = false;
+        for (int i = 0; i < 8; ++i)
+            FixedUpdate(k, s);
+        return 1;
+    case kMsgStep:
+    {
+        if (k == nullptr)
+            return 1;
+        k->age += SpeedFactor() / 256;
+        if (c == 19 || c == 20)
+            MovingUpdate(k, s);
+        else
+            FixedUpdate(k, s);
+        if (c == 23)
+        {
+            if (g_cameraApproach == 0)
+                g_cameraApproach = 4;
+            else if (g_cameraApproach <= 254)
+                g_cameraApproach = std::min(255, g_cameraApproach + g_cameraApproach / 4);
+        }
+        if (k->update != nullptr && (k->age >= 0 || g_shell.frameClock < 44))
+            g_currentCamera = &s;
+        return 1;
+    }
+    default: return 1;
+    }
+}
+
+void ResetCameras()
+{
+    g_chaseCamera = CameraState{};
+    g_levelCamera = CameraState{};
+    g_approachCamera = CameraState{};
+    g_currentCamera = &g_chaseCamera;
+    g_cameraUsed = &g_chaseCamera;
+    g_cameraHold = 0;
+    g_cameraApproach = 0;
+    g_cameraSettled = true;
+    g_cameraFollowValue = 0;
+}

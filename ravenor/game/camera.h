@@ -1,0 +1,56 @@
+// camera.h -- the chase camera behind the player, the level cameras that
+// stage records place (classes 19, 20, 23, 24), and the choice of the
+// camera for each frame
+#pragma once
+
+#include <cstdint>
+
+#include "ravenor/engine/core/transform.h"
+
+struct Entity;
+
+struct CameraState
+{
+    Orientation orientation;        // the position in t
+    int32_t velocity[3] = {0, 0, 0};   // old position minus new, of the last chase step
+    int32_t yaw = 0;
+    int32_t yawRate = 0;
+    const int32_t* params = nullptr;   // the followed type's offsets: [1] height, [2] distance
+    int32_t look[3] = {0, 0, 0};
+    int32_t distanceOffset = 0;
+    int32_t yawDivisor = 8;
+    int32_t lookHeight = 0;
+    int32_t shake[3] = {0, 0, 0};
+    int32_t groundHeight = -1;
+    int32_t blend = 0;
+    int32_t followValue = 0;
+    Entity* followed = nullptr;
+    int32_t pullIn = 0;    // the obstacle step's two accumulators
+    int32_t growBack = 0;
+};
+
+extern CameraState g_chaseCamera;
+extern CameraState g_levelCamera;      // classes 19, 20 and 24
+extern CameraState g_approachCamera;   // class 23
+extern CameraState* g_currentCamera;
+extern CameraState* g_cameraUsed;
+extern int32_t g_cameraHold;
+extern int32_t g_cameraApproach;
+extern bool g_cameraSettled;
+// The follow value the fixed cameras set
+extern int32_t g_cameraFollowValue;
+
+// The state follows the entity with its type's offsets, from behind it.
+void AttachCamera(CameraState& state, Entity* entity);
+// Once at the start of every stage frame
+void SelectCamera();
+// The chase step after the controls
+void ChaseUpdate(CameraState& state);
+// The frame's view (g_camera of the world drawing) from the camera's look
+void BuildCameraOrientation(const CameraState& state);
+// Collisions shake the chase camera; each frame takes a quarter back, reversed.
+void ShakeCamera(int32_t x, int32_t y, int32_t z);
+// The level cameras' class handler
+int32_t LevelCameraHandler(int32_t classNumber, Entity* e, int32_t message);
+// Every camera back to its start (a stage starts)
+void ResetCameras();
