@@ -236,10 +236,25 @@ bool GameCanvas::loadScene(const std::u16string& name, bool skyDome)
     hudColour = colourOf(templ, u"HUDColor", 0x00FF00);
     const uint32_t skyColour = colourOf(templ, u"env.skyColor", 0x80A0D0);
     mainScene->setFog(new Fog(1150, 1370, skyColour));
+    clouds = nullptr;
     if (!skyDome && sky)
     {
+        // The sky colour and a cloud layer at 1000 take the dome's place.
         delete world->removeObject(u"envglobe");
         mainScene->bkgColor = skyColour;
+        if (loadTemplate(common.c_str(), u"sceneCloud.properties", false))
+            clouds = dynamic_cast<Group3D*>(findComponent(u"cloud"));
+        if (clouds)
+        {
+            clouds->matrix.setTranslationXYZ(0.0f, 1000.0f, 0.0f);
+            clouds->cullingPolicy = 0;
+            if (Mesh* layer = clouds->findObject(u"cloud"))
+            {
+                layer->noNearClip = 1;
+                if (layer->material)
+                    layer->material->mask = textures->load(folder.c_str(), u"common\\cloudalf.jpg", true, false);
+            }
+        }
     }
     else
         mainScene->bkgColor = Scene::kNoColor;
@@ -314,6 +329,14 @@ void GameCanvas::moveEnvironment()
     Vector3 t;
     world->matrix.getTranslation(t);
     world->matrix.setTranslationXYZ(eye.x, t.y, eye.z);
+    if (clouds)
+    {
+        // The layer moves with the eye; its picture stays over the ground.
+        const float side = 2.0f * kSceneRadius;
+        clouds->matrix.setTranslationXYZ(eye.x, 1000.0f, eye.z);
+        if (Material* m = clouds->materialCount() > 0 ? clouds->material(0) : nullptr)
+            m->setTextureOffset(-(eye.x / side) * 4.0f, (eye.z / side) * 4.0f);
+    }
     if (basisMaterial)
         basisMaterial->setTextureOffset(-6.0f / (2.0f * kSceneRadius) * eye.x, 6.0f / (2.0f * kSceneRadius) * eye.z);
 }

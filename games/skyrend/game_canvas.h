@@ -120,6 +120,7 @@ private:
     Scene* dashScene = nullptr;
     Group3D* indicator = nullptr;
     Group3D* world = nullptr;
+    Group3D* clouds = nullptr;
     Material* basisMaterial = nullptr;
     std::unique_ptr<HeadUpDisplay> hud;
     ConsolePanel* panel = nullptr;

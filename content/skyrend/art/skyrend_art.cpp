@@ -8,6 +8,7 @@
 //   skyrend_art missile OUT.3ds
 //   skyrend_art envglobe OUT.3ds
 //   skyrend_art indicator OUT.3ds
+//   skyrend_art cloud OUT.3ds
 //   skyrend_art blob OUT.jpg SIZE CENTRE EDGE BACKGROUND [RADIUS%]
 //   skyrend_art skin OUT.jpg WIDTHxHEIGHT PAINT PANEL
 #include "content/media/file_output.h"
@@ -183,6 +184,18 @@ model3ds::ModelSpec envglobe()
     return model;
 }
 
+// The cloud layer of a sky without dome: "cloud", a thin square seen from
+// below, its material masked by the cloud picture.
+model3ds::ModelSpec cloud()
+{
+    model3ds::ModelSpec model;
+    model.materials = {{"cloudMtl", 0xF0F4FF}};
+    auto layer = mesh("cloud", "cloudMtl");
+    addBlock(layer, [](int a, int b, int c) { return Point{float(a) * 10.0f, float(b) * 0.02f, float(c) * 10.0f}; });
+    model.meshes = {layer};
+    return model;
+}
+
 // The arrow that points the cockpit view at the nearest enemy.
 model3ds::ModelSpec indicator()
 {
@@ -234,6 +247,8 @@ int run(int argc, char** argv)
         save(out, model3ds::writeModel(missile()));
     else if (command == "envglobe" && argc == 3)
         save(out, model3ds::writeModel(envglobe()));
+    else if (command == "cloud" && argc == 3)
+        save(out, model3ds::writeModel(cloud()));
     else if (command == "indicator" && argc == 3)
         save(out, model3ds::writeModel(indicator()));
     else if (command == "blob" && (argc == 7 || argc == 8))

@@ -10,6 +10,7 @@
 
 #include "engine/base/math_utils.h"
 #include "engine/base/resource_files.h"
+#include "engine/scene/3d/group3d.h"
 #include "engine/scene/scenes/scene3d.h"
 
 #include "os/testing/host.h"
@@ -181,6 +182,23 @@ TEST_F(Flight, AnExerciseFlownByKeys)
     shoot("outside");
     EXPECT_EQ(player->state, Aircraft::Flying);
     EXPECT_EQ(pilot.shootDown + pilot.beShotDown, 0); // an exercise counts nothing
+}
+
+TEST_F(Flight, WithoutTheDomeTheSkyColourAndClouds)
+{
+    GameCanvas::Mission m = mission(true);
+    m.skyDome = false;
+    m.scene = u"scene_grey_sea";
+    ASSERT_TRUE(canvas->buildMission(m)) << os::to_latin1(canvas->buildError());
+    EXPECT_TRUE(os::host::headless::boxes().empty());
+    EXPECT_TRUE(canvas->basisIsWater());
+    auto* clouds = dynamic_cast<Group3D*>(canvas->findComponent(u"cloud"));
+    ASSERT_NE(clouds, nullptr);
+    EXPECT_FLOAT_EQ(clouds->matrix.m[7], 1000.0f);
+    press(VK_NUMPAD7); // the view from behind
+    fly(20);
+    shoot("clouds");
+    EXPECT_NE(static_cast<Scene3D*>(canvas->findScene(u"mainScene"))->bkgColor, Scene::kNoColor);
 }
 
 TEST_F(Flight, AMissionLostAndWon)

@@ -267,7 +267,7 @@ TEST_F(Duel, TwoAircraftFightForAMinute)
     player->target = enemy;
     Camera* camera = host.flightCamera();
     Vector3 offset(0.35f, 0.3f, -1.0f);
-    camera->follow(7, &enemy->flight.orientation, 45.0f, 60.0f, offset);
+    camera->follow(7, &enemy->flight.orientation, 16.0f, 60.0f, offset);
 
     const float dt = 0.1f;
     int launched = 0, enemyLaunched = 0, decoys = 0, bulletHits = 0, missileHits = 0, playerHits = 0;
@@ -357,7 +357,7 @@ TEST_F(Duel, TwoAircraftFightForAMinute)
         if (exploded < 0.0f && enemy->state != Aircraft::Flying)
             exploded = t;
         if (frame == 560) // the last seconds behind the winner
-            camera->follow(7, &player->flight.orientation, 45.0f, 0.0f, offset);
+            camera->follow(7, &player->flight.orientation, 16.0f, 0.0f, offset);
         if (frame == 30 && taken.insert("approach").second)
             shoot("approach");
         if (gained > 0 && enemy->state == Aircraft::Flying && taken.insert("hit").second)
