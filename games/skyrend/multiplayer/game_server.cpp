@@ -274,6 +274,14 @@ void GameServer::sendStaged()
 {
     if (staged.empty())
         return;
+    if (staged.size() <= 32)
+    {
+        // A few packets go faster from here than by waking the senders.
+        for (auto& [handler, packet] : staged)
+            statesSent += handler->sendPacket(packet) ? 1 : 0;
+        staged.clear();
+        return;
+    }
     if (!sendPool)
         sendPool = std::make_unique<SendPool>(3);
     statesSent += sendPool->send(staged);
