@@ -201,6 +201,21 @@ TEST_F(Flight, WithoutTheDomeTheSkyColourAndClouds)
     EXPECT_NE(static_cast<Scene3D*>(canvas->findScene(u"mainScene"))->bkgColor, Scene::kNoColor);
 }
 
+TEST_F(Flight, TheAlarmSoundsOverTheEngineLoop)
+{
+    ASSERT_TRUE(canvas->buildMission(mission(false)));
+    canvas->update(0.1f);
+    EXPECT_TRUE(canvas->isSoundPlaying(u"engine"));
+    canvas->heatWarning = true;
+    canvas->runPeriod();
+    EXPECT_TRUE(canvas->isSoundPlaying(u"alarm"));
+    // The engine pauses for the alarm and comes back after 0.282 s.
+    EXPECT_FALSE(canvas->isSoundPlaying(u"engine"));
+    canvas->heatWarning = false;
+    fly(4);
+    EXPECT_TRUE(canvas->isSoundPlaying(u"engine"));
+}
+
 TEST_F(Flight, AMissionLostAndWon)
 {
     GameCanvas::Mission m = mission(false);
