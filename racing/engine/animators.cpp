@@ -5,7 +5,7 @@
 #include <os/wstring.h>
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/light.h"
-#include "engine/scene/scenes/scene.h"
+#include "racing/engine/scene3d.h"
 
 #include <string>
 #include <utility>
@@ -67,7 +67,7 @@ ModelAnimator::~ModelAnimator()
             delete frames[i];
 }
 
-void ModelAnimator::addToScene(Scene& scene)
+void ModelAnimator::addToScene(Scene3D& scene)
 {
     const std::u16string base = baseGroup ? baseGroup->name : u"";
     for (size_t i = 1; i < frames.size(); ++i)

@@ -18,10 +18,11 @@
 class Group3D;
 class Light;
 class Material;
-class Scene;
 class Texture;
 
 namespace racing {
+
+class Scene3D;
 
 class TextureAnimator
 {
@@ -55,7 +56,7 @@ public:
 
     // Adds frames 1 to count - 1 to the scene as "<base name>[ani:<i>]";
     // the scene owns them from then on.
-    void addToScene(Scene& scene);
+    void addToScene(Scene3D& scene);
     // Shows frame i (modulo the count) where the base group is and hides
     // the others.
     void showFrame(int i);

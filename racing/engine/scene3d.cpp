@@ -531,6 +531,20 @@ void Scene3D::addLight(const WCHAR* lightName, Light* light)
     lights.push_back(light);
 }
 
+void Scene3D::addOwnedLight(const WCHAR* lightName, Light* light)
+{
+    if (!light)
+        return;
+    ownedLights.emplace_back(light);
+    addLight(lightName, light);
+}
+
+void Scene3D::setFog(Fog* fog)
+{
+    ownedFog.reset(fog);
+    environment.fog = fog;
+}
+
 void Scene3D::removeLight(const WCHAR* lightName)
 {
     for (auto it = lights.begin(); it != lights.end(); ++it)

@@ -110,8 +110,12 @@ public:
     Group3D* findChild(const WCHAR* childName) const;
     // Taken out of the list, not deleted.
     Group3D* removeChild(const WCHAR* childName);
-    // Lights stay their owner's.
+    // Lights stay their owner's ...
     void addLight(const WCHAR* lightName, Light* light);
+    // ... except these, which the scene deletes (lights built for it).
+    void addOwnedLight(const WCHAR* lightName, Light* light);
+    // The scene's fog, deleted with the scene or the next fog.
+    void setFog(Fog* fog);
     void removeLight(const WCHAR* lightName);
     void render(float dt) { renderer.render(dt); }
 
@@ -125,6 +129,10 @@ public:
     Environment environment;
     std::vector<Light*> lights;
     Renderer3D renderer{this};
+
+private:
+    std::vector<std::unique_ptr<Light>> ownedLights;
+    std::unique_ptr<Fog> ownedFog;
 };
 
 } // namespace racing

@@ -7,7 +7,7 @@
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/light.h"
 #include "engine/scene/core/texture.h"
-#include "engine/scene/scenes/scene3d.h"
+#include "racing/engine/scene3d.h"
 
 #include <gtest/gtest.h>
 
@@ -66,7 +66,7 @@ TEST(RacingAnimators, TextureFramesCycleThroughTheMaterialsMaps)
 TEST(RacingAnimators, ModelFramesFollowTheBaseGroupAndShowOneAtATime)
 {
     racing::initRacingMath();
-    Scene3D scene(0, 0, 64, 64, 0, nullptr);
+    racing::Scene3D scene(0, 0, 64, 64, 0, nullptr);
     Group3D* flag = namedGroup(u"flag");
     flag->matrix.setTranslationXYZ(1.0f, 2.0f, 3.0f);
     scene.addChild(u"flag", flag);
