@@ -188,12 +188,27 @@ int32_t GateHandler(int32_t c, Entity* e, int32_t message)
     ModelSlot& slot = g_gates[c - 1];
     switch (message)
     {
-    case kMsgLoad: LoadSlot(slot); return 1;
+    case kMsgLoad:
+        LoadSlot(slot);
+        slot.type.mass = 1;
+        return 1;
     case kMsgCreate:
         Dress(e, slot);
         SettleLevel(e);
         return 1;
     case kMsgStep: GateStep(e); return 1;
+    case kMsgVisibleStep:
+        // Seated on the ground while seen, unless its record holds it (13)
+        if (e->visible)
+        {
+            if (e->behaviour != nullptr && !BehaviourIs13(e))
+                SettleLevel(e);
+        }
+        else
+        {
+            StandUpright(e);
+        }
+        return 1;
     default: return Common(e, message, kKindOther, 1);
     }
 }

@@ -163,6 +163,16 @@ void DrawCountdown(int32_t ms)
         PrintText(80, 100, 2, 2, 0, "%d", s);
 }
 
+Transform WorldTransform()
+{
+    Transform world;
+    world.SetFromOrientation(g_camera.orientation);
+    world.t[0] = world.t[1] = world.t[2] = 0;
+    world.TranslateLocal(static_cast<int16_t>(-g_camera.position[0] / 8), static_cast<int16_t>(g_camera.position[1] / 8),
+                         static_cast<int16_t>(g_camera.position[2] / 8));
+    return world;
+}
+
 void GameStep()
 {
     ProfileBegin("control");
@@ -183,11 +193,7 @@ void GameStep()
     // The world seen from the camera
     ProfileBegin("Bsp");
     MatrixStack& stack = *g_renderer.stack;
-    Transform world;
-    world.SetFromOrientation(g_camera.orientation);
-    world.t[0] = world.t[1] = world.t[2] = 0;
-    world.TranslateLocal(static_cast<int16_t>(-g_camera.position[0] / 8), static_cast<int16_t>(g_camera.position[1] / 8),
-                         static_cast<int16_t>(g_camera.position[2] / 8));
+    const Transform world = WorldTransform();
     stack.Push();
     DrawStarField();
     Transform::Copy(*stack.top, world);

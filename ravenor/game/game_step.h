@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "ravenor/engine/core/transform.h"
+
 // Three lines shown for 132 standard frames; three empty lines change nothing.
 void ShowMessage(const char* line1, const char* line2, const char* line3);
 void DrawMessages();
@@ -10,6 +12,8 @@ void DrawMessages();
 void ResetGameStep();
 // The player's input flags from the key table and the settings' keys
 void ReadControls();
+// The world as the camera sees it (positions in render units)
+Transform WorldTransform();
 // One frame: messages, input, the entity sweep, the camera, the city and the
 // entities; sets the shell's stage-over flag when the stage has ended.
 void GameStep();

@@ -3,11 +3,14 @@
 
 #include <os/windows.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "ravenor/engine/core/frame_pacing.h"
 #include "ravenor/engine/render/frame_buffer.h"
+#include "ravenor/engine/render/poly_renderer.h"
 #include "ravenor/engine/render/text.h"
+#include "ravenor/game/camera.h"
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/game_step.h"
@@ -18,6 +21,7 @@
 #include "ravenor/game/sound.h"
 #include "ravenor/game/stage.h"
 #include "ravenor/game/window_proc.h"
+#include "ravenor/game/world_draw.h"
 
 int32_t MenuTimer = 0;
 int32_t g_menuSelection = 0;
@@ -32,6 +36,7 @@ constexpr uint32_t kSelectKey = 13;
 constexpr int32_t kFadeFrames = 13;
 constexpr int32_t kTextBright = 512;
 constexpr int32_t kLastStage = kStageCount - 1;
+constexpr int32_t kFarDepth = 0x7FFF;
 
 // Classes whose models the front end loads while it runs
 const int32_t kFrontEndClasses[10] = {45, 43, 46, 34, 31, 37, 48, 47, 42, 49};
@@ -211,9 +216,46 @@ int32_t MainScreen(int32_t& state)
     return -1;
 }
 
+Entity* g_attractCar = nullptr;
+
+void StandStill(Entity*)
+{
+}
+
+// The stage's showcase car turning in front of a camera that closes in
+void DrawAttractCar(int32_t c)
+{
+    Entity* car = g_attractCar;
+    if (car == nullptr)
+        return;
+    if (car->classNumber != c)
+    {
+        car->classNumber = c;
+        car->model = nullptr;
+        SendClassMessage(c, car, kMsgCreate);
+    }
+    car->heading = (car->heading + g_speedFactor * 15 / 256) & 0xFFF;
+    car->orientation.SetRotationY(car->heading / 2);
+    const int32_t d = std::max(512, 400000 / (MenuTimer + 1));
+    CameraState view;
+    view.orientation.t[0] = car->X() - d * 2500 / 512;
+    view.orientation.t[1] = car->Y() - d * 675 / 512;
+    view.orientation.t[2] = car->Z();
+    for (int a = 0; a < 3; ++a)
+        view.look[a] = car->orientation.t[a] - view.orientation.t[a];
+    BuildCameraOrientation(view);
+    MatrixStack& stack = *g_renderer.stack;
+    stack.Push();
+    Transform::Copy(*stack.top, WorldTransform());
+    DrawEntities();
+    stack.Pop();
+    FlushDepthQueue();
+}
+
 int32_t StageSelectScreen(int32_t& state)
 {
-    DrawFullScreenImage(512, Image(kImageSelectBack));
+    // The backdrop lies behind everything drawn after it.
+    DrawImage(0, 0, kFarDepth, 512, 5, Image(kImageSelectBack));
     if (g_selectedStage > 0)
     {
         MenuImage(-1, Image(kImageLeftArrow), 16, 110, 0, 16, 110, 0, 512);
@@ -234,6 +276,7 @@ int32_t StageSelectScreen(int32_t& state)
             MenuTimer = 0;
         }
     }
+    DrawAttractCar(ShowcaseClass(g_selectedStage));
     const Briefing& briefing = StageBriefing(g_selectedStage);
     MenuText(-1, briefing.title, 88, 10, 0, 88, 10, 0, kTextBright);
     const int32_t lineY[4] = {30, 45, 60, 75};
@@ -671,10 +714,19 @@ int32_t RunFrontEnd()
     ResetAllEntities();
     // The driver slots of the last stage are let go here.
     g_driverSlotCount = 0;
+    g_attractCar = AllocEntity();
+    if (g_attractCar != nullptr)
+    {
+        g_attractCar->update = StandStill;
+        g_attractCar->classNumber = -1;
+    }
     SetViewDistance(0);
     PlayTune("title.wav");
     FadeOut();
     MenuLoop(g_frontEndState);
+    if (g_attractCar != nullptr)
+        MakeInert(g_attractCar);
+    g_attractCar = nullptr;
     for (int32_t c : kFrontEndClasses)
         SendClassMessage(c, nullptr, kMsgUnload);
     return g_selectedStage;
