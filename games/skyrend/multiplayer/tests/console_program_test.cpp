@@ -123,3 +123,29 @@ TEST(SkyrendConsole, SettingsAreStoredWithinTheirRanges)
         EXPECT_EQ(SettingsClamp::maxUsersPerGrp(c.text), c.users);
     }
 }
+
+TEST(SkyrendConsole, AServerThatCannotListenSaysSoAndTheConsoleCloses)
+{
+    ProgramRun run;
+    // Another listener holds the port the settings name.
+    startupSockets();
+    Socket* holder = Socket::listenOn(0, 0, 1);
+    ASSERT_NE(holder, nullptr);
+    const int port = holder->getLocalPort();
+    const std::string settingsPath = run.resources("GUI/ZEDEdoridSetting.properties");
+    std::string settings = ProgramRun::read(settingsPath);
+    settings.replace(settings.find("text:8888"), 9, "text:" + std::to_string(port));
+    std::ofstream(settingsPath) << settings;
+
+    const char walk[] = "wait 500\ntap 120 250\nwait 1000\ntap 120 162\nwait 1000\ntap 120 182\nwait 1500\n"
+                        "shot after\n";
+    // The program ends by itself (the player reports the script it could not finish).
+    EXPECT_GE(run.run(walk, {"/server"}), 0) << run.errors();
+    delete holder;
+    cleanupSockets();
+    EXPECT_NE(run.errors().find("The server can not start up."), std::string::npos) << run.errors();
+    // The window closed itself: the script's last screenshot was never taken.
+    os::host::Picture p;
+    EXPECT_FALSE(run.shot("after", p));
+    EXPECT_NE(run.errors().find("the program ended before the script reached it"), std::string::npos);
+}
