@@ -116,8 +116,7 @@ void DrawnBike::measure(bool motocross)
     Vector3 flo, fhi, rlo, rhi;
     front->getBounds(flo, fhi);
     rear->getBounds(rlo, rhi);
-    // Bounds are in fixed point.
-    float s = inverseFixedScale();
+    const float s = 1.0f; // bounds come in world units
     setDimensions((hi.x - lo.x) * s, (hi.y - lo.y) * s, (hi.z - lo.z) * s, (fhi.y - flo.y) * s, motocross);
     frontCentre.set((flo.x + fhi.x) * s / 2, (flo.y + fhi.y) * s / 2, (flo.z + fhi.z) * s / 2);
     rearCentre.set((rlo.x + rhi.x) * s / 2, (rlo.y + rhi.y) * s / 2, (rlo.z + rhi.z) * s / 2);
@@ -146,9 +145,11 @@ void DrawnBike::onWheels(float)
 
 // ---- the page ----
 
-RaceCanvas::RaceCanvas(RacingApp* app_) : Canvas(u"gameCanvas"), app(app_)
+RaceCanvas::RaceCanvas(RacingApp* app_, const std::u16string& resources_)
+    : Canvas(u"gameCanvas"), app(app_), resources(resources_)
 {
-    resources = resourcesFolder();
+    if (resources.empty())
+        resources = resourcesFolder();
     frameTimer.mode = FrameTimer::Capped;
     frameTimer.targetFps = 8;
     frameTimer.windowMs = 1000;

@@ -50,7 +50,8 @@ private:
 class RaceCanvas : public racing::Canvas
 {
 public:
-    explicit RaceCanvas(RacingApp* app);
+    // Resources from the program's "..\resources\" folder unless given.
+    explicit RaceCanvas(RacingApp* app, const std::u16string& resources = {});
     ~RaceCanvas() override;
 
     // Builds the race; false when the track cannot be raced (the message is
