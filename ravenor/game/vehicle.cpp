@@ -1,6 +1,7 @@
 // vehicle.cpp -- the driven car's integer model
 #include "ravenor/game/vehicle.h"
 
+#include "ravenor/game/camera.h"
 #include "ravenor/game/sound.h"
 
 #include <algorithm>
@@ -710,7 +711,16 @@ void WallProbe(Entity* e)
         }
         const int32_t change = std::abs(before - e->speed);
         if (change > 0)
+        {
             e->velocity[1] = Clamp(e->velocity[1] - before / 16, -20, 10);
+            // A wall hit shakes the player's camera.
+            if (e == g_player)
+            {
+                const int32_t angle = (e->heading - 32 * e->yawRate) & 0xFFF;
+                const int32_t amount = std::min(change, 120);
+                ShakeCamera(amount * WaveTable[angle] / 2048, 0, amount * WaveTable[(angle + 1024) & 0xFFF] / 2048);
+            }
+        }
     }
     GroundProbe probe = ProbeGround(p[0], p[2]);
     if (probe.height == -1)
