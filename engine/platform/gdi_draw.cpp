@@ -34,6 +34,12 @@ void drawLine(HDC dc, int x1, int y1, int x2, int y2)
     Polyline(dc, line, 2);
 }
 
+void deleteFont(HFONT font)
+{
+    if (font && font != GetStockObject(SYSTEM_FONT))
+        DeleteObject(font);
+}
+
 HFONT createFont(int height, int weight, bool italic, bool underline, const WCHAR* face)
 {
     LOGFONTW font{};

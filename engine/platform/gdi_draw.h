@@ -3,6 +3,16 @@
 
 #include <os/windows.h>
 
+#include <cstdint>
+
+// A colour 0xRRGGBB in GDI's blue-green-red order.
+inline COLORREF colorRef(uint32_t rgb)
+{
+    return RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF);
+}
+// Deletes a font unless it is the stock system font.
+void deleteFont(HFONT font);
+
 void drawText(HDC dc, int x, int y, const WCHAR* text);
 void drawTextInRect(HDC dc, const RECT& rect, const WCHAR* text, UINT format);
 void drawLine(HDC dc, int x1, int y1, int x2, int y2);

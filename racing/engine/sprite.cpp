@@ -15,11 +15,6 @@ namespace {
 
 constexpr DWORD kSrcAnd = 0x8800C6, kSrcInvert = 0x660046;
 
-COLORREF bgr(uint32_t rgb)
-{
-    return RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF);
-}
-
 const Image* imageOf(const Texture* t)
 {
     return t && t->image && !t->image->isEmpty() ? t->image : nullptr;
@@ -114,7 +109,7 @@ void Sprite::draw(HDC dc, int atX, int atY) const
     {
         if (fillColor != 0xFFFFFFFFu)
         {
-            HBRUSH brush = CreateSolidBrush(bgr(fillColor));
+            HBRUSH brush = CreateSolidBrush(colorRef(fillColor));
             const RECT r{atX, atY, atX + width, atY + height};
             FillRect(dc, &r, brush);
             DeleteObject(brush);
@@ -130,7 +125,7 @@ void Sprite::draw(HDC dc, int atX, int atY) const
     }
     if (frameColor != 0xFFFFFFFFu)
     {
-        HPEN pen = CreatePen(PS_SOLID, 1, bgr(frameColor));
+        HPEN pen = CreatePen(PS_SOLID, 1, colorRef(frameColor));
         HGDIOBJ oldPen = SelectObject(dc, pen);
         HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
         Rectangle(dc, atX - 1, atY - 1, atX + width + 1, atY + height + 1);
@@ -142,7 +137,7 @@ void Sprite::draw(HDC dc, int atX, int atY) const
         return;
     RECT r{atX + 1, atY, atX + width - 2, atY + height};
     const int oldMode = SetBkMode(dc, TRANSPARENT);
-    const COLORREF oldColour = SetTextColor(dc, bgr(textColor));
+    const COLORREF oldColour = SetTextColor(dc, colorRef(textColor));
     HFONT font = nullptr;
     HGDIOBJ oldFont = nullptr;
     if (textSize != 0 || !fontFace.empty())
@@ -157,8 +152,7 @@ void Sprite::draw(HDC dc, int atX, int atY) const
     if (font)
     {
         SelectObject(dc, oldFont);
-        if (font != GetStockObject(SYSTEM_FONT))
-            DeleteObject(font);
+        deleteFont(font);
     }
     SetTextColor(dc, oldColour);
     SetBkMode(dc, oldMode);
@@ -234,14 +228,13 @@ void SceneSprite::render(bool showIndex)
         HGDIOBJ oldFont = SelectObject(into->dc, labelFont);
         const COLORREF oldColour = SetTextColor(into->dc, RGB(0, 0, 0));
         drawText(into->dc, lx + 1, ly + 1, s->index);
-        SetTextColor(into->dc, bgr(indexColor));
+        SetTextColor(into->dc, colorRef(indexColor));
         drawText(into->dc, lx, ly, s->index);
         SetTextColor(into->dc, oldColour);
         SelectObject(into->dc, oldFont);
         SetBkMode(into->dc, oldMode);
     }
-    if (labelFont && labelFont != GetStockObject(SYSTEM_FONT))
-        DeleteObject(labelFont);
+    deleteFont(labelFont);
     if (own)
         target->present(x, y, width, height);
 }

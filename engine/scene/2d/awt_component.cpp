@@ -14,29 +14,29 @@ ControlWindow::ControlWindow(const WCHAR* className, DWORD controlStyle, DWORD c
     controlId = UINT(id);
 }
 
-Window* AWTComponent::makeControl(int kind, int id, const WCHAR* text)
+Window* AWTComponent::makeControl(int kind, int id, const WCHAR* text, DWORD editEdge)
 {
     switch (kind)
     {
     case ButtonKind: return new ButtonControl(id, text);
-    case EditKind: return new EditControl(id, text);
+    case EditKind: return new EditControl(id, text, editEdge);
     case ComboBoxKind: return new ComboBoxControl(id, text);
     case ListBoxKind: return new ListBoxControl(id, text);
     case LabelKind: return new LabelControl(id, text);
     case StaticKind: return new StaticControl(id, text);
-    case TextAreaKind: return new TextAreaControl(id, text);
+    case TextAreaKind: return new TextAreaControl(id, text, editEdge);
     default: return nullptr;
     }
 }
 
-AWTComponent::AWTComponent(int kind, int id, int px, int py, int w, int h, const WCHAR* text)
+AWTComponent::AWTComponent(int kind, int id, int px, int py, int w, int h, const WCHAR* text, DWORD editEdge)
     : SceneObject(ControlObject)
 {
     x = px;
     y = py;
     width = w;
     height = h;
-    control = makeControl(kind, id, text ? text : u"");
+    control = makeControl(kind, id, text ? text : u"", editEdge);
 }
 
 AWTComponent::~AWTComponent()

@@ -19,14 +19,16 @@ public:
     ButtonControl(int id, const WCHAR* text) : ControlWindow(u"BUTTON", 0x50000000, 0, id, text) {}
 };
 
+// edge: the extended style of the edit's border (client edge here; the
+// racing build's controls have a static edge, 0x20000).
 class EditControl : public ControlWindow
 {
 public:
-    EditControl(int id, const WCHAR* text) : ControlWindow(u"EDIT", 0x500000C0, 0x200, id, text) {}
+    EditControl(int id, const WCHAR* text, DWORD edge = 0x200) : ControlWindow(u"EDIT", 0x500000C0, edge, id, text) {}
 
 protected:
-    EditControl(DWORD extraStyle, int id, const WCHAR* text)
-        : ControlWindow(u"EDIT", 0x500000C0 | extraStyle, 0x200, id, text)
+    EditControl(DWORD extraStyle, int id, const WCHAR* text, DWORD edge)
+        : ControlWindow(u"EDIT", 0x500000C0 | extraStyle, edge, id, text)
     {
     }
 };
@@ -34,7 +36,7 @@ protected:
 class TextAreaControl : public EditControl
 {
 public:
-    TextAreaControl(int id, const WCHAR* text) : EditControl(0x301004, id, text) {}
+    TextAreaControl(int id, const WCHAR* text, DWORD edge = 0x200) : EditControl(0x301004, id, text, edge) {}
 };
 
 class ComboBoxControl : public ControlWindow
