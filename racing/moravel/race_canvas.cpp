@@ -13,6 +13,7 @@
 #include "engine/platform/back_buffer.h"
 #include "engine/platform/image.h"
 #include "engine/platform/system_utils.h"
+#include "engine/platform/wave_sound.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/mesh.h"
 #include "engine/scene/core/material.h"
@@ -157,6 +158,11 @@ RaceCanvas::RaceCanvas(RacingApp* app_, const std::u16string& resources_)
 
 RaceCanvas::~RaceCanvas()
 {
+    for (auto& sound : whistles)
+        if (sound)
+            sound->stop();
+    if (music)
+        music->stop();
     racers.clear();
     rivals.clear();
     player.reset();
@@ -278,6 +284,12 @@ bool RaceCanvas::prepareRace(const std::vector<std::u16string>& paintNames,
         std::u16string name = u"trafficlight" + racing::toU16(std::to_string(k)) + u".jpg";
         trafficLights[k] = getTextureDictionary()->load(common.c_str(), name.c_str(), false, false);
     }
+    for (int k = 0; k < 2; ++k)
+        whistles[k] = std::make_unique<WaveSound>(
+            (resources + u"GUI\\whistle" + racing::toU16(std::to_string(k)) + u".wav").c_str());
+    std::u16string musicFile = fieldText(keys.get(u"track.music"), u"src");
+    if (!musicFile.empty())
+        music = std::make_unique<WaveSound>((scenesSlash + musicFile).c_str());
     skyAltitude = keyFloat(keys, u"track.averageAltitude", 0.0f) + 60.0f + (exercise ? 0.0f : 10.0f);
 
     // The ground: the collision grid over the road, with face normals from
@@ -507,6 +519,8 @@ void RaceCanvas::onPeriod(float)
         ++startStep;
         if (startStep > 0)
             lightShown = startStep;
+        if (startStep > 0 && startStep <= 3 && whistles[startStep == 3 ? 1 : 0])
+            whistles[startStep == 3 ? 1 : 0]->play(getHandle());
         if (startStep >= 3)
         {
             running = true;
@@ -521,6 +535,8 @@ void RaceCanvas::onPeriod(float)
     {
         lightShown = 0;
         frameTimer.windowMs = 2000;
+        if (app->music && music)
+            music->playLooped(getHandle(), -1);
     }
 }
 

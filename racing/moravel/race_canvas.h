@@ -24,6 +24,7 @@ class Group3D;
 class Material;
 class Texture;
 class Properties;
+class WaveSound;
 
 namespace moravel {
 
@@ -114,6 +115,7 @@ public:
     Texture* skyTexture = nullptr;
     Texture* trafficLights[4] = {};
     int lightShown = 0; // the start light drawn, 0 none
+    std::unique_ptr<WaveSound> whistles[2], music;
 
     struct Quad
     {

@@ -11,6 +11,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "content/model3ds/model_writer.h"
+#include "os/testing/program_run.h"
 
 #include <cstdlib>
 #include <memory>
@@ -19,11 +24,36 @@
 namespace moravel {
 namespace {
 
-const bool kHeadlessTree = [] {
-    setenv("OS_BACKEND", "headless", 0);
-    setenv("OS_DEVICE_ROOT", MORAVEL_DEVICE_ROOT, 0);
-    return true;
-}();
+namespace fs = std::filesystem;
+
+// A copy of the game's folder in a device tree of this test's own, so the
+// tests can change its settings and tracks.
+struct ScratchTree
+{
+    os::testing::ScratchFolder folder{"moravel_race"};
+    std::string game = folder.path + "/Program Files/Vasko-Moravel";
+
+    ScratchTree()
+    {
+        fs::create_directories(folder.path + "/Program Files");
+        fs::copy(fs::path(MORAVEL_DEVICE_ROOT) / "Program Files" / "Vasko-Moravel", game, fs::copy_options::recursive);
+        setenv("OS_BACKEND", "headless", 0);
+        setenv("OS_DEVICE_ROOT", folder.path.c_str(), 1);
+    }
+
+    void write(const std::string& relative, const std::string& text) const
+    {
+        std::ofstream(game + "/resources/" + relative, std::ios::binary) << text;
+    }
+};
+
+const ScratchTree& tree()
+{
+    static ScratchTree scratch;
+    return scratch;
+}
+
+const bool kTreeReady = (tree(), true);
 
 struct RaceFixture
 {
@@ -45,9 +75,9 @@ struct RaceFixture
     }
     ~RaceFixture() { RacingApp::restartHook = nullptr; }
 
-    bool prepare()
+    bool prepare(const char16_t* trackName = u"Oval")
     {
-        return page->prepareRace({u"SBPaint_Blue", u"SBPaint_Red", u"SBPaint_Yellow"}, {u"Oval"}, 1, 0, u"Bob:");
+        return page->prepareRace({u"SBPaint_Blue", u"SBPaint_Red", u"SBPaint_Yellow"}, {trackName}, 1, 0, u"Bob:");
     }
 
     // One frame as the canvas runs it, without drawing.
@@ -136,6 +166,45 @@ TEST(RaceCanvas, AnExerciseEndsAfterOneLapWithTheIntro)
     for (int frames = 0; race.restartedWith.empty() && frames < 30 * 100; ++frames)
         race.frame(1.0f / 30.0f);
     EXPECT_EQ(race.restartedWith, u"ARG:intro");
+}
+
+TEST(RaceCanvas, SettingsOutsideTheirRangeTakeTheMiddleSensitivity)
+{
+    struct Case
+    {
+        const char* entry;
+        float sensitivity;
+    };
+    for (Case c : {Case{"strSensitivity=GUIType:checkboxGroup, selected:0\n", 0.25f},
+                   Case{"strSensitivity=GUIType:checkboxGroup, selected:2\n", 1.25f},
+                   Case{"strSensitivity=GUIType:checkboxGroup, selected:7\n", 0.75f},
+                   Case{"strSensitivity=GUIType:checkboxGroup, selected:-3\n", 0.75f}, Case{"", 0.75f}})
+    {
+        tree().write("GUI/gsetting.properties", std::string("soundEffect=GUIType:checkboxGroup, selected:0\n") + c.entry);
+        RaceFixture race(false);
+        ASSERT_TRUE(race.prepare());
+        EXPECT_FLOAT_EQ(race.page->raceTrack.steerSensitivity, c.sensitivity) << c.entry;
+    }
+    tree().write("GUI/gsetting.properties", "strSensitivity=GUIType:checkboxGroup, selected:1\n");
+}
+
+TEST(RaceCanvas, ATrackTooShortToRaceIsRefused)
+{
+    // One segment: 8 vertices and 14 faces.
+    model3ds::MeshSpec mesh{"track", {}, {}, {}, ""};
+    for (int k = 0; k < 8; ++k)
+        mesh.positions.insert(mesh.positions.end(), {float(k), 0.0f, 0.0f});
+    for (int f = 0; f < 14; ++f)
+        mesh.faces.insert(mesh.faces.end(), {0, 1, 2});
+    model3ds::ModelSpec model;
+    model.meshes.push_back(mesh);
+    std::vector<uint8_t> bytes = model3ds::writeModel(model);
+    tree().write("scenes/Tiny.3ds", std::string(bytes.begin(), bytes.end()));
+    tree().write("scenes/SB_Tiny.properties", "grpTrack=type:Group3D, model:Tiny.3ds, radius:4.0, container:mainScene\n"
+                                              "scene.meshPrecision=2.0\n");
+    RaceFixture race(false);
+    EXPECT_FALSE(race.prepare(u"Tiny"));
+    EXPECT_FALSE(race.page->isPrepared);
 }
 
 TEST(RaceCanvas, HudLineAndSkyHeading)
