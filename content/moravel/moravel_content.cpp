@@ -151,10 +151,10 @@ float writeTrack(const TrackSpec& t)
                   "scene.haze=(225;225;235)\n"
                   "scene.bannerTextColor=(255;255;255)\n"
                   "scene.bannerBkgColor=(200;0;0)\n",
-                  t.name.c_str(), t.segments, t.name.c_str(), double(radius), t.name.c_str(), int(sky >> 16),
-                  int(sky >> 8 & 255), int(sky & 255), double(t.hill / 2));
+                  t.name.c_str(), t.segments, t.name.c_str(), double(radius), t.name.c_str(), int(ground >> 16),
+                  int(ground >> 8 & 255), int(ground & 255), double(t.hill / 2));
     text("resources/scenes/" + t.prefix + t.name + ".properties", keys);
-    put("resources/scenes/" + t.name + "_music.wav", media::makeTone(330.0, 400));
+    put("resources/scenes/" + t.name + "_music.wav", media::makeWav(1, 22050, 16, media::makeTone(330.0, 400)));
     return radius;
 }
 
@@ -289,8 +289,8 @@ int main(int argc, char** argv)
     for (const char* page : {"cover", "intro"})
         text(std::string("resources/GUI/") + page + ".properties",
              std::string("# the ") + page + " page\nscene.bkgColor=(0;0;0)\n");
-    put("resources/GUI/whistle0.wav", media::makeTone(880.0, 200));
-    put("resources/GUI/whistle1.wav", media::makeTone(1320.0, 400));
+    put("resources/GUI/whistle0.wav", media::makeWav(1, 22050, 16, media::makeTone(880.0, 200)));
+    put("resources/GUI/whistle1.wav", media::makeWav(1, 22050, 16, media::makeTone(1320.0, 400)));
 
     // The packs: the board models and the manual live in them.
     model3ds::ModelSpec banner;

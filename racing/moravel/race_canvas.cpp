@@ -151,6 +151,7 @@ RaceCanvas::RaceCanvas(RacingApp* app_, const std::u16string& resources_)
 {
     if (resources.empty())
         resources = resourcesFolder();
+    shadowMaterial.color = 0x282828;
     frameTimer.mode = FrameTimer::Capped;
     frameTimer.targetFps = 8;
     frameTimer.windowMs = 1000;

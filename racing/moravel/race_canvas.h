@@ -15,6 +15,7 @@
 
 #include "engine/scene/2d/raster_context.h"
 #include "engine/scene/3d/model_library.h"
+#include "engine/scene/core/material.h"
 
 #include <memory>
 #include <string>
@@ -131,6 +132,7 @@ private:
     ModelLibrary models;
     std::u16string resources;
     std::vector<Quad> quads; // reused frame to frame
+    TexturedMaterial shadowMaterial;
 };
 
 } // namespace moravel

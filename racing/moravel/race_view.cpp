@@ -124,7 +124,38 @@ void RaceCanvas::drawWorld(Image* surface)
         for (int f = base; f < base + 8 && f < wallMesh->faceCount(); ++f)
             addFace(list, *wallMesh, *wallMesh->face(f), proj);
     }
-    // The bikes in sight.
+    // The bikes in sight, each over its shadow.
+    proj.toView.copyFrom(camera.getViewMatrix());
+    proj.shiftU = proj.shiftV = 0;
+    for (DrawnBike* bike : racers)
+    {
+        if (!bike->visible || !bike->model)
+            continue;
+        const Vector3& p = bike->motion.position;
+        Vector3 along(bike->motion.direction.x, 0.0f, bike->motion.direction.z);
+        along.normalize();
+        Vector3 across(along.z, 0.0f, -along.x);
+        const float halfLong = bike->length * 0.6f, halfWide = bike->width * 0.9f;
+        const float y = bike->groundHeight + 0.18f;
+        Quad shadow;
+        float depth = 0.0f;
+        bool inSight = true;
+        const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+        for (int k = 0; k < 4 && inSight; ++k)
+        {
+            Vertex v(p.x + along.x * halfLong * corners[k][0] + across.x * halfWide * corners[k][1], y,
+                     p.z + along.z * halfLong * corners[k][0] + across.z * halfWide * corners[k][1], 0, 0);
+            float d = 0.0f;
+            inSight = proj.project(&v, shadow.corners[k], d);
+            depth = std::max(depth, d);
+        }
+        if (inSight)
+        {
+            shadow.depth = 3.0f * depth;
+            shadow.material = &shadowMaterial;
+            list.push_back(shadow);
+        }
+    }
     for (DrawnBike* bike : racers)
     {
         if (!bike->visible || !bike->model)
