@@ -37,11 +37,12 @@ struct MoravelRun
                  fs::copy_options::recursive);
     }
 
-    int run(const std::string& script, const std::string& command)
+    int run(const std::string& script, const std::string& command, const std::vector<std::string>& env = {})
     {
         std::ofstream(out + "/input.txt") << script;
         std::vector<std::string> set = {"OS_DEVICE_ROOT=" + tree, "OS_BACKEND=headless", "OS_SCRIPT=" + out + "/input.txt",
                                         "OS_OUT=" + out, "OS_IDLE_GRACE_MS=2000"};
+        set.insert(set.end(), env.begin(), env.end());
         std::vector<std::string> args = {tree + "/Program Files/Vasko-Moravel/bin/Vasko-Moravel"};
         if (!command.empty())
             args.push_back(command);
@@ -135,6 +136,26 @@ TEST(MoravelProgram, AnExerciseRaceEndsAfterItsLapInTheIntroPage)
     Picture after = run.shot("after");
     EXPECT_GT(count(after, kMenu), 10000);
     EXPECT_LT(count(after, kRoad), 100); // text edges only
+}
+
+TEST(MoravelProgram, OnlyAStartWithoutCommandChecksTheMemory)
+{
+    const std::string low = "OS_MEM_AVAIL=1048576";
+    {
+        MoravelRun run;
+        EXPECT_EQ(run.run("answer NO\nwait 500\n", "", {low}), 1);
+    }
+    {
+        MoravelRun run;
+        EXPECT_EQ(run.run("answer YES\nwait 1000\nshot cover\n", "", {low}), 0);
+        EXPECT_GT(count(run.shot("cover"), kMenu), 10000);
+    }
+    {
+        // A restarted instance does not ask.
+        MoravelRun run;
+        run.run("wait 1000\nshot page\n", "ARG:gsetting", {low});
+        EXPECT_GT(count(run.shot("page"), kMenu), 10000);
+    }
 }
 
 TEST(MoravelProgram, BadRaceCommandsGoBackToTheMenu)
