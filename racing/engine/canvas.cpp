@@ -109,6 +109,7 @@ void Canvas::releaseHardwareKeys()
 void Canvas::onDestroy()
 {
     stop();
+    removeAllScenes();
     releaseHardwareKeys();
     if (sounds)
         sounds->stopAll();

@@ -16,6 +16,9 @@
 #include "engine/platform/frame_timer.h"
 #include "racing/engine/window.h"
 
+#include <string>
+#include <vector>
+
 class SoundDictionary;
 class TextureDictionary;
 
@@ -28,6 +31,11 @@ public:
     virtual ~LoadListener() = default;
     virtual void onLoad(const WCHAR* text, const WCHAR* templateName, int percent) = 0;
 };
+
+class Scene3D;
+class SceneAWT;
+class SceneSprite;
+class Sprite;
 
 class Canvas : public Window
 {
@@ -50,7 +58,7 @@ public:
     // the tick that closes the frame timer's measuring window.
     virtual void frameStep();
     virtual void update(float dt) {}
-    virtual void renderScenes() {}
+    virtual void renderScenes() { drawScenes(); }
     virtual void afterFrame(float dt) {}
     virtual void onPeriod(float dt) {}
 
@@ -72,7 +80,40 @@ public:
 
     FrameTimer frameTimer;
 
+    // ---- scenes (canvas_scenes.cpp) ----
+    // The canvas owns its scenes. Sprite and 3D scenes get a render target
+    // over the back buffer at the zoomed size (shared at the origin), a 3D
+    // scene the filler behind it; a control scene's controls become
+    // children of this window.
+    void addScene(const WCHAR* sceneName, Scene3D* scene);
+    void addScene(const WCHAR* sceneName, SceneSprite* scene);
+    void addScene(const WCHAR* sceneName, SceneAWT* scene);
+    void removeAllScenes();
+    // Every visible scene in list order into its target and the back buffer.
+    void drawScenes();
+    // For a press: the last visible sprite scene's answer at the point.
+    Sprite* hitTestSprites(UINT message, int x, int y);
+    // Buttons and hyperlinks answer the pen after the mouse listener.
+    void onMouse(UINT message, WPARAM keys, int x, int y, int phase) override;
+    // Following a hyperlink: the page loads the linked template (it may
+    // replace every scene, the pressed sprite's included).
+    virtual void loadTemplate(const WCHAR* folder, const WCHAR* name, bool replace) {}
+    Sprite* getPressedSprite() const { return pressedSprite; }
+    float getZoom() const { return zoom; }
+
+    bool showIndex = false;
+    std::u16string templateFolder;
+
 protected:
+    struct SceneEntry
+    {
+        int type; // 0 sprite, 2 3D, 3 controls
+        void* scene;
+    };
+    std::vector<SceneEntry> scenes;
+    Sprite* pressedSprite = nullptr;
+    float zoom = 1.0f;
+
     float dt = 0.0f;
     bool running = false;
     bool hotKeysGrabbed = false;

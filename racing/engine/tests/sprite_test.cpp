@@ -5,6 +5,7 @@
 #include "racing/engine/sprite.h"
 
 #include "engine/platform/image.h"
+#include "engine/scene/core/material.h"
 #include "engine/scene/core/texture.h"
 
 #include "os/testing/host.h"

@@ -1,0 +1,159 @@
+// canvas_scenes.cpp -- the scenes of a racing canvas and the pen on sprites
+#include "racing/engine/canvas.h"
+
+#include "engine/platform/back_buffer.h"
+#include "engine/platform/image.h"
+#include "engine/scene/core/material.h"
+#include "engine/scene/core/texture.h"
+#include "racing/engine/render_target.h"
+#include "racing/engine/scene3d.h"
+#include "racing/engine/scene_awt.h"
+#include "racing/engine/sprite.h"
+
+namespace racing {
+
+namespace {
+
+enum SceneType
+{
+    kSpriteScene = 0,
+    kScene3D = 2,
+    kControlScene = 3,
+};
+
+Image* imageOf(Texture* texture)
+{
+    return texture ? texture->image : nullptr;
+}
+
+// A target over the window image at the zoomed size, shared at the origin.
+template <class SceneKind>
+RenderTarget* targetFor(const SceneKind& scene, Image* window, float zoom)
+{
+    return new RenderTarget(window, int(float(scene.width) * zoom), int(float(scene.height) * zoom), scene.bkgColor,
+                            imageOf(scene.bkgTexture), scene.x == 0 && scene.y == 0);
+}
+
+} // namespace
+
+void Canvas::addScene(const WCHAR* sceneName, Scene3D* scene)
+{
+    if (!scene)
+        return;
+    copyName(scene->name, sceneName);
+    scene->renderer.setTarget(targetFor(*scene, getBackBuffer() ? getBackBuffer()->getImage() : nullptr, zoom));
+    scenes.push_back({kScene3D, scene});
+}
+
+void Canvas::addScene(const WCHAR* sceneName, SceneSprite* scene)
+{
+    if (!scene)
+        return;
+    copyName(scene->name, sceneName);
+    scene->setTarget(targetFor(*scene, getBackBuffer() ? getBackBuffer()->getImage() : nullptr, zoom));
+    scenes.push_back({kSpriteScene, scene});
+}
+
+void Canvas::addScene(const WCHAR* sceneName, SceneAWT* scene)
+{
+    if (!scene)
+        return;
+    copyName(scene->name, sceneName);
+    scene->attach(this);
+    scenes.push_back({kControlScene, scene});
+}
+
+void Canvas::removeAllScenes()
+{
+    pressedSprite = nullptr;
+    for (const SceneEntry& e : scenes)
+    {
+        if (e.type == kScene3D)
+            delete static_cast<Scene3D*>(e.scene);
+        else if (e.type == kSpriteScene)
+            delete static_cast<SceneSprite*>(e.scene);
+        else
+            delete static_cast<SceneAWT*>(e.scene);
+    }
+    scenes.clear();
+}
+
+void Canvas::drawScenes()
+{
+    for (const SceneEntry& e : scenes)
+    {
+        if (e.type == kScene3D)
+        {
+            auto* scene = static_cast<Scene3D*>(e.scene);
+            if (scene->visible)
+                scene->render(dt);
+        }
+        else if (e.type == kSpriteScene)
+        {
+            auto* scene = static_cast<SceneSprite*>(e.scene);
+            if (scene->visible)
+                scene->render(showIndex);
+        }
+        else
+        {
+            auto* scene = static_cast<SceneAWT*>(e.scene);
+            if (scene->visible)
+                scene->render(backBufferDC(), showIndex, 1.0f);
+        }
+    }
+}
+
+Sprite* Canvas::hitTestSprites(UINT message, int x, int y)
+{
+    if (message != WM_LBUTTONDOWN)
+        return pressedSprite;
+    pressedSprite = nullptr;
+    for (const SceneEntry& e : scenes)
+    {
+        if (e.type != kSpriteScene)
+            continue;
+        auto* scene = static_cast<SceneSprite*>(e.scene);
+        if (scene->visible)
+            pressedSprite = scene->hitTest(x - scene->x, y - scene->y);
+    }
+    return pressedSprite;
+}
+
+void Canvas::onMouse(UINT message, WPARAM, int x, int y, int phase)
+{
+    if (message != WM_LBUTTONDOWN && message != WM_LBUTTONUP)
+        return;
+    if (phase == 0)
+    {
+        hitTestSprites(message, x, y);
+        return;
+    }
+    Sprite* sprite = pressedSprite;
+    if (!sprite || sprite->guiType == 0)
+        return;
+    const bool down = message == WM_LBUTTONDOWN;
+    if (sprite->guiType == 1)
+    {
+        sprite->setState(down ? 1 : 0);
+    }
+    else if (sprite->guiType == 3)
+    {
+        if (down)
+            sprite->setState(1);
+        else if (sprite->link[0])
+        {
+            // The load may delete the sprite: its link is copied first.
+            const std::u16string link = sprite->link;
+            const std::u16string folder = templateFolder;
+            loadTemplate(folder.c_str(), link.c_str(), true);
+            stop();
+        }
+    }
+    else
+    {
+        return; // check boxes and tip links come with the templates
+    }
+    invalidate(true, nullptr);
+}
+
+} // namespace racing

@@ -1,0 +1,123 @@
+// canvas_scenes_test.cpp -- scenes on a racing canvas: render targets over
+// the back buffer, the pen on buttons and hyperlinks (a link whose load
+// replaces every scene, the pressed sprite's included), the last visible
+// sprite scene deciding a press, and scenes drawn into the back buffer
+#include "racing/engine/canvas.h"
+#include "racing/engine/render_target.h"
+#include "racing/engine/scene3d.h"
+#include "racing/engine/sprite.h"
+
+#include "engine/platform/back_buffer.h"
+#include "engine/platform/image.h"
+#include "engine/scene/core/material.h"
+
+#include <os/windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+class LinkPage : public racing::Canvas
+{
+public:
+    LinkPage() : Canvas(u"page") {}
+    std::u16string loaded, loadedFolder;
+    void loadTemplate(const WCHAR* folder, const WCHAR* name, bool replace) override
+    {
+        removeAllScenes(); // a replacing load frees the pressed sprite
+        loadedFolder = folder;
+        loaded = name; // read after the free: the canvas must have copied it
+        EXPECT_TRUE(replace);
+    }
+};
+
+struct PageFrame
+{
+    racing::Window window{u"frame", nullptr, false};
+    LinkPage* page = new LinkPage();
+    PageFrame()
+    {
+        EXPECT_TRUE(window.create(0, 0, 240, 320));
+        EXPECT_TRUE(window.addChild(page, 0, 0, 240, 320));
+    }
+    ~PageFrame() { window.destroy(); }
+    void click(int x, int y) const
+    {
+        SendMessageW(page->getHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        SendMessageW(page->getHandle(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    }
+};
+
+racing::Sprite* addSprite(racing::SceneSprite& scene, const char16_t* name, int x, int y, int guiType)
+{
+    auto* s = new racing::Sprite(x, y, 40, 20);
+    s->guiType = guiType;
+    s->fillColor = 0xFF0000;
+    scene.addSprite(name, s, nullptr);
+    return s;
+}
+
+} // namespace
+
+TEST(RacingCanvasScenes, AHyperlinkWhoseLoadReplacesEveryScene)
+{
+    PageFrame frame;
+    auto* scene = new racing::SceneSprite(0, 0, 240, 320, 0xFFFFFFFFu, nullptr);
+    frame.page->addScene(u"menu", scene);
+    racing::Sprite* link = addSprite(*scene, u"next", 10, 10, 3);
+    copyName(link->link, u"options.properties");
+    frame.page->templateFolder = u"\\pages";
+    frame.page->start();
+    SendMessageW(frame.page->getHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 15));
+    EXPECT_EQ(link->getState(), 1);
+    SendMessageW(frame.page->getHandle(), WM_LBUTTONUP, 0, MAKELPARAM(20, 15));
+    EXPECT_EQ(frame.page->loaded, u"options.properties") << "the sanitizer build sees a read of the freed sprite";
+    EXPECT_EQ(frame.page->loadedFolder, u"\\pages");
+    EXPECT_FALSE(frame.page->isRunning()) << "stopped after the load";
+    EXPECT_EQ(frame.page->getPressedSprite(), nullptr);
+}
+
+TEST(RacingCanvasScenes, ButtonsAndTheLastVisibleSpriteSceneDecides)
+{
+    PageFrame frame;
+    auto* lower = new racing::SceneSprite(0, 0, 240, 320, 0xFFFFFFFFu, nullptr);
+    auto* upper = new racing::SceneSprite(0, 100, 240, 100, 0xFFFFFFFFu, nullptr);
+    frame.page->addScene(u"lower", lower);
+    frame.page->addScene(u"upper", upper);
+    racing::Sprite* under = addSprite(*lower, u"under", 10, 110, 1);
+    racing::Sprite* over = addSprite(*upper, u"over", 100, 100, 1);
+    // A press on "under" (in the lower scene): the upper scene, last in the
+    // list, answers none there and decides.
+    SendMessageW(frame.page->getHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 115));
+    EXPECT_EQ(frame.page->getPressedSprite(), nullptr);
+    EXPECT_EQ(under->getState(), 0);
+    upper->visible = 0;
+    SendMessageW(frame.page->getHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 115));
+    EXPECT_EQ(frame.page->getPressedSprite(), under);
+    EXPECT_EQ(under->getState(), 1) << "a button is down while pressed";
+    SendMessageW(frame.page->getHandle(), WM_LBUTTONUP, 0, MAKELPARAM(20, 115));
+    EXPECT_EQ(under->getState(), 0);
+    upper->visible = 1;
+    SendMessageW(frame.page->getHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(110, 210));
+    EXPECT_EQ(frame.page->getPressedSprite(), over) << "scene offsets are taken off the pen";
+}
+
+TEST(RacingCanvasScenes, ScenesDrawIntoTheBackBuffer)
+{
+    PageFrame frame;
+    Image* back = frame.page->getBackBuffer()->getImage();
+    ASSERT_NE(back, nullptr);
+    auto* sky = new racing::Scene3D(0, 0, 240, 320, 0x0000FF, nullptr);
+    frame.page->addScene(u"sky", sky);
+    EXPECT_EQ(sky->renderer.getTarget()->image, back) << "at the origin with the window's size: shared";
+    auto* menu = new racing::SceneSprite(20, 30, 60, 40, 0x00FF00, nullptr);
+    frame.page->addScene(u"menu", menu);
+    addSprite(*menu, u"b", 5, 5, 1);
+    frame.page->drawScenes();
+    EXPECT_EQ(back->colorAt(200, 300), 0x0000FFu);
+    EXPECT_EQ(back->colorAt(21, 31), 0x00FF00u);
+    EXPECT_EQ(back->colorAt(30, 40), 0xFF0000u);
+    EXPECT_EQ(back->colorAt(100, 100), 0x0000FFu);
+}
