@@ -108,11 +108,16 @@ void DrawMessages()
     }
 }
 
-void ResetGameStep()
+void ClearMessages()
 {
     for (char* line : g_lines)
         line[0] = 0;
     g_messageTimer = 0;
+}
+
+void ResetGameStep()
+{
+    ClearMessages();
     g_endTimer = 0;
     g_stageFrames = 0;
     ResetCameras();

@@ -8,6 +8,8 @@
 // Three lines shown for 132 standard frames; three empty lines change nothing.
 void ShowMessage(const char* line1, const char* line2, const char* line3);
 void DrawMessages();
+// No message lines (a stage's last lines stay behind in its stage)
+void ClearMessages();
 // Message lines, timers and the camera back to their start
 void ResetGameStep();
 // The player's input flags from the key table and the settings' keys

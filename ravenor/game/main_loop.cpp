@@ -61,6 +61,8 @@ bool PlayStage(int stage)
     RunFrames();
     StopAllSounds();
     PresentFrameNoClear(0);
+    // The stage's lines were seen in the stage; the front end starts clean.
+    ClearMessages();
     EndStage();
     return true;
 }

@@ -6,6 +6,7 @@
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/game_step.h"
+#include "ravenor/game/sound.h"
 #include "ravenor/game/stage.h"
 #include "ravenor/game/vehicle.h"
 #include "ravenor/game/world_draw.h"
@@ -69,7 +70,46 @@ void FireTarget(const Link& target)
     if (target.value == kStageComplete && g_stageState == 0)
         g_stageState = 17;
     else if (target.value == kStageFinish && g_stageState == 0)
+    {
         g_stageState = 16;
+        PlaySound(kSoundBoo);
+    }
+}
+
+// The end sequence of a completed record: its first lines after the first
+// end delay, its second lines after the second, and its next record (or the
+// stage's end, 2 or 3) after the third. A delay d has passed once a count
+// growing by three time units a frame exceeds 3 d; the phases without a
+// delay follow at once (all of them without waiting). Returns false when a
+// delay is still running.
+bool RunEndSequence(Behaviour* node, int32_t& phase, int32_t& elapsed, bool wait = true)
+{
+    while (phase < 3)
+    {
+        const int32_t delay = node->endDelays[phase];
+        if (wait && delay > 0 && elapsed <= 3 * delay)
+            return false;
+        elapsed = 0;
+        if (phase < 2)
+        {
+            const char* const* lines = node->endLines[phase];
+            if (lines[0] || lines[1] || lines[2])
+                ShowMessage(lines[0], lines[1], lines[2]);
+        }
+        else
+            FireTarget(node->next);
+        ++phase;
+    }
+    return true;
+}
+
+// A pool record of its own runs a delayed end sequence, so that it outlives
+// the record's entity (gates become inert when they are reached).
+void EndSequenceStep(Entity* e)
+{
+    e->handlerData1 += SpeedFactor() * 3 / 256;
+    if (RunEndSequence(e->behaviour, e->aiState, e->handlerData1))
+        MakeInert(e);
 }
 
 } // namespace
@@ -142,12 +182,25 @@ void CompleteRecord(Behaviour* node)
     if (node == nullptr || node->done)
         return;
     node->done = 1;
-    const char* const* lines = node->endLines[0];
-    if (lines[0] || lines[1] || lines[2])
-        ShowMessage(lines[0], lines[1], lines[2]);
     EvaluateTriggers();
-    if (node->next.IsNode())
-        StartRecord(node->next.node);
+    int32_t phase = 0;
+    int32_t elapsed = 0;
+    if (RunEndSequence(node, phase, elapsed))
+        return;
+    Entity* e = AllocAny();
+    if (e == nullptr)
+    {
+        // No record free to wait on: the rest follows at once.
+        RunEndSequence(node, phase, elapsed, false);
+        return;
+    }
+    e->behaviour = node;
+    e->model = nullptr;
+    e->type = &EmptyType;
+    e->vehicle = nullptr;
+    e->aiState = phase;
+    e->handlerData1 = 0;
+    e->update = EndSequenceStep;
 }
 
 void EvaluateTriggers()

@@ -226,11 +226,22 @@ int CarPixels(const os::host::Picture& picture)
     return count;
 }
 
+// White text of the finish's "WELL DONE" at y 60
+int WellDoneInk(const os::host::Picture& picture)
+{
+    int ink = 0;
+    for (int y = 60; y < 72; ++y)
+        for (int x = 40; x < 136; ++x)
+            ink += picture.at(x, y) == 0xFFFFFF;
+    return ink;
+}
+
 } // namespace
 
 // "stage 0" enters the first stage at once: the car waits behind the
 // countdown, drives the ring road by the script's keys through the three
-// checkpoints and the finish, and the title follows.
+// checkpoints and the finish, the finish's line is shown in the stage, and
+// the title follows.
 TEST(RavenorProgram, DrivesTheFirstStageRoundTheRing)
 {
     const std::string script = LapScript();
@@ -241,14 +252,16 @@ TEST(RavenorProgram, DrivesTheFirstStageRoundTheRing)
     os::host::Picture countdown;
     os::host::Picture straight;
     os::host::Picture corner;
+    os::host::Picture finish;
     os::host::Picture finished;
     ASSERT_TRUE(run.Shot("countdown", countdown)) << run.Errors();
     ASSERT_TRUE(run.Shot("straight", straight));
     ASSERT_TRUE(run.Shot("first_corner", corner));
+    ASSERT_TRUE(run.Shot("finish", finish));
     ASSERT_TRUE(run.Shot("after_finish", finished));
-    EXPECT_GT(CarPixels(countdown), 300);
-    EXPECT_GT(CarPixels(straight), 300);
-    EXPECT_GT(CarPixels(corner), 300);
+    for (const os::host::Picture* shot : {&countdown, &straight, &corner, &finish})
+        EXPECT_GT(CarPixels(*shot), 300);
+    EXPECT_GT(WellDoneInk(finish), 60);
     // The car moved: the two pictures of the stage differ above it
     int changed = 0;
     for (int y = 20; y < 100; ++y)
@@ -271,9 +284,9 @@ TEST(RavenorProgram, UnknownCommandIsSaidAndTheFrontEndShown)
 }
 
 // A person's game: the main screen, the stage select, the first stage
-// started with Return and driven to its finish, and the stage select again
-// with the stage's last line. The screenshots are kept in the build folder
-// ("ravenor_front_end_walk/").
+// started with Return and driven to its finish, its last line shown in the
+// stage, and the stage select again without it. The screenshots are kept in
+// the build folder ("ravenor_front_end_walk/").
 TEST(RavenorProgram, PlaysFromTheFrontEndThroughTheFirstStageAndBack)
 {
     std::ifstream in(std::string(RAVENOR_GAME_TESTS) + "/front_end_walk.txt");
@@ -282,9 +295,10 @@ TEST(RavenorProgram, PlaysFromTheFrontEndThroughTheFirstStageAndBack)
     ASSERT_FALSE(text.str().empty());
     ProgramRun run(text.str());
     EXPECT_EQ(0, run.Run()) << run.Errors();
-    const char* const names[] = {"menu_main", "menu_select", "countdown", "straight", "first_corner", "result"};
-    os::host::Picture shots[6];
-    for (int i = 0; i < 6; ++i)
+    const char* const names[] = {"menu_main", "menu_select", "countdown", "straight", "first_corner", "finish", "result"};
+    constexpr int kShots = 7;
+    os::host::Picture shots[kShots];
+    for (int i = 0; i < kShots; ++i)
     {
         ASSERT_TRUE(run.Shot(names[i], shots[i])) << names[i] << run.Errors();
         std::filesystem::create_directories("ravenor_front_end_walk");
@@ -292,23 +306,30 @@ TEST(RavenorProgram, PlaysFromTheFrontEndThroughTheFirstStageAndBack)
                                    std::string("ravenor_front_end_walk/") + names[i] + ".png",
                                    std::filesystem::copy_options::overwrite_existing);
     }
+    const os::host::Picture& select = shots[1];
+    const os::host::Picture& finish = shots[5];
+    const os::host::Picture& result = shots[6];
     ExpectMainMenu(shots[0]);
     // The stage select: its backdrop and the first stage's briefing
     const uint32_t back = ShownColour(0x000020);
-    EXPECT_EQ(back, shots[1].at(2, 100));
-    EXPECT_EQ(back, shots[5].at(2, 100));
-    for (int i : {2, 3, 4})
+    EXPECT_EQ(back, select.at(2, 100));
+    EXPECT_EQ(back, result.at(2, 100));
+    for (int i : {2, 3, 4, 5})
         EXPECT_GT(CarPixels(shots[i]), 300) << names[i];
     int changed = 0;
     for (int y = 20; y < 100; ++y)
         for (int x = 0; x < 176; ++x)
             changed += shots[2].at(x, y) != shots[3].at(x, y);
     EXPECT_GT(changed, 1000) << "the car drove";
-    // The finish's "WELL DONE" stays on the stage select for a while
-    int ink = 0;
-    for (int y = 60; y < 72; ++y)
-        for (int x = 40; x < 136; ++x)
-            ink += shots[5].at(x, y) == 0xFFFFFF;
-    EXPECT_GT(ink, 60);
+    // The finish's "WELL DONE" is drawn in the stage, over the city at y 60
+    EXPECT_GT(WellDoneInk(finish), 60);
+    EXPECT_NE(back, finish.at(2, 100)) << "the finish is seen in the stage";
+    // and the stage select after it shows its briefing alone: the text above
+    // the attract car is the one it showed before the stage
+    int differ = 0;
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 176; ++x)
+            differ += select.at(x, y) != result.at(x, y);
+    EXPECT_EQ(0, differ) << "a line left over on the stage select";
     EXPECT_NE(std::string::npos, run.Errors().find("new_tune music1.wav")) << run.Errors();
 }

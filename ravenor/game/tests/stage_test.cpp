@@ -208,3 +208,86 @@ TEST(Stage, FullPoolEndsTheStage)
     EXPECT_EQ(16, g_stageState);
     EXPECT_FALSE(IsGameHalted());
 }
+
+namespace {
+
+// The top row of the message lines drawn now, -1 without any
+int MessageTop()
+{
+    ClearFrame();
+    DrawMessages();
+    for (int y = 0; y < kFrameHeight; ++y)
+        for (int x = 0; x < kFrameWidth; ++x)
+            if ((g_frame[y * kFrameWidth + x] >> 16) == 0)
+                return y;
+    return -1;
+}
+
+} // namespace
+
+// A completed record's end sequence: its first lines after the first end
+// delay, its second lines after the second, then after the third its next
+// link (2 completes the stage, 3 starts the finishing phase). The waits run
+// on a pool record of their own, so the completed entity may go at once;
+// with no record free the sequence does not wait.
+TEST(Stage, EndSequenceShowsItsLinesThenEndsTheStage)
+{
+    struct Case
+    {
+        const char* what;
+        int32_t delays[3];
+        int32_t next;
+        bool poolFull;
+        int firstAt, secondAt, endAt, endState;   // sweeps after completing (0: at once)
+    };
+    const Case cases[] = {
+        {"no delays", {0, 0, 0}, 2, false, 0, 0, 0, 17},
+        {"the finish's wait", {0, 0, 45}, 2, false, 0, 0, 46, 17},
+        {"all three waits", {10, 5, 2}, 3, false, 11, 17, 20, 16},
+        {"pool full", {10, 5, 45}, 2, true, 0, 0, 0, 17},
+    };
+    for (const Case& c : cases)
+    {
+        StartProgram();
+        ASSERT_TRUE(StartStage(0)) << c.what;
+        for (Entity& e : g_entities)
+        {
+            e.update = nullptr;
+            if (c.poolFull)
+                e.update = [](Entity*) {};
+        }
+        ResetGameStep();
+        Behaviour node;
+        node.classNumber = 12;
+        node.endLines[0][0] = "<30>FIRST";
+        node.endLines[1][0] = "<120>SECOND";
+        for (int k = 0; k < 3; ++k)
+            node.endDelays[k] = c.delays[k];
+        node.next.value = c.next;
+        CompleteRecord(&node);
+        int firstAt = -1, secondAt = -1, endAt = -1;
+        for (int sweep = 0; sweep <= 60 && endAt < 0; ++sweep)
+        {
+            if (sweep > 0)
+                SweepEntities();
+            const int top = MessageTop();
+            if (top >= 30 && top < 40 && firstAt < 0)
+                firstAt = sweep;
+            if (top >= 120 && top < 130 && secondAt < 0)
+                secondAt = sweep;
+            if (g_stageState != 0)
+                endAt = sweep;
+        }
+        EXPECT_EQ(c.endState, g_stageState) << c.what;
+        EXPECT_EQ(c.endAt, endAt) << c.what;
+        if (c.firstAt != c.secondAt)
+            EXPECT_EQ(c.firstAt, firstAt) << c.what;
+        EXPECT_EQ(c.secondAt, secondAt) << c.what;
+        // The end sequence's own record has gone.
+        int waiting = 0;
+        for (Entity& e : g_entities)
+            waiting += e.behaviour == &node && e.update != nullptr;
+        EXPECT_EQ(0, waiting) << c.what;
+        EndStage();
+    }
+}
