@@ -105,6 +105,10 @@ public:
     std::u16string templateFolder;
 
 protected:
+    // The back buffer made again (a move or a new size): every render
+    // target takes up the new image.
+    HDC rebuildBackBuffer() override;
+
     struct SceneEntry
     {
         int type; // 0 sprite, 2 3D, 3 controls

@@ -63,6 +63,21 @@ void Canvas::addScene(const WCHAR* sceneName, SceneAWT* scene)
     scenes.push_back({kControlScene, scene});
 }
 
+HDC Canvas::rebuildBackBuffer()
+{
+    HDC dc = Window::rebuildBackBuffer();
+    Image* window = getBackBuffer() ? getBackBuffer()->getImage() : nullptr;
+    for (const SceneEntry& e : scenes)
+    {
+        RenderTarget* target = e.type == kScene3D ? static_cast<Scene3D*>(e.scene)->renderer.getTarget()
+                               : e.type == kSpriteScene ? static_cast<SceneSprite*>(e.scene)->getTarget()
+                                                        : nullptr;
+        if (target)
+            target->setWindowImage(window);
+    }
+    return dc;
+}
+
 void Canvas::removeAllScenes()
 {
     pressedSprite = nullptr;

@@ -69,6 +69,11 @@ void Renderer3D::setTarget(RenderTarget* t)
         return;
     delete target;
     target = t;
+    makeRasterizer();
+}
+
+void Renderer3D::makeRasterizer()
+{
     rasterizer.reset();
     depth.clear();
     if (!target || !target->image || target->image->isEmpty())
@@ -76,8 +81,7 @@ void Renderer3D::setTarget(RenderTarget* t)
     rasterizer = std::make_unique<Rasterizer>(target->image, 0, 0, target->width, target->height);
     rasterizer->profile = RasterProfile::racing();
     depth.assign(size_t(std::max(0, target->width)) * size_t(std::max(0, target->height)), 0xFFFFFFFFu);
-    if (shades)
-        rasterizer->beginFrame(shades.get(), depth.data(), &clipVertices, false);
+    loadClipRange();
 }
 
 void Renderer3D::updateShadeTable()
@@ -109,6 +113,10 @@ void Renderer3D::render(float)
 {
     if (!target)
         return;
+    // A resized target or a window image made again: a filler for it.
+    if (!rasterizer || rasterizer->surface != target->image || rasterizer->width != target->width ||
+        rasterizer->height != target->height)
+        makeRasterizer();
     target->beginFrame();
     Camera& camera = scene->camera;
     if (!scene->isViewReady() || !rasterizer)

@@ -62,6 +62,7 @@ public:
 
 private:
     struct MeshState;
+    void makeRasterizer();
     void drawGroup(Group3D& group, const Matrix4& view);
     void drawMesh(Mesh& mesh, const Matrix4& groupTransform, const Matrix4& viewGroup, bool environment,
                   bool cullMeshes);

@@ -121,3 +121,20 @@ TEST(RacingCanvasScenes, ScenesDrawIntoTheBackBuffer)
     EXPECT_EQ(back->colorAt(30, 40), 0xFF0000u);
     EXPECT_EQ(back->colorAt(100, 100), 0x0000FFu);
 }
+
+TEST(RacingCanvasScenes, TargetsTakeUpABackBufferMadeAgain)
+{
+    PageFrame frame;
+    auto* sky = new racing::Scene3D(0, 0, 240, 320, 0x0000FF, nullptr);
+    auto* menu = new racing::SceneSprite(20, 30, 60, 40, 0x00FF00, nullptr);
+    frame.page->addScene(u"sky", sky);
+    frame.page->addScene(u"menu", menu);
+    sky->initView(1.0f, nullptr, true);
+    frame.page->move(0, 0, 240, 320); // the back buffer is made again
+    Image* back = frame.page->getBackBuffer()->getImage();
+    EXPECT_EQ(sky->renderer.getTarget()->image, back);
+    EXPECT_EQ(menu->getTarget()->windowImage, back);
+    frame.page->drawScenes(); // the sanitizer build sees a write into the old buffer
+    EXPECT_EQ(back->colorAt(200, 300), 0x0000FFu);
+    EXPECT_EQ(back->colorAt(21, 31), 0x00FF00u);
+}
