@@ -100,6 +100,10 @@ public:
     virtual void loadTemplate(const WCHAR* folder, const WCHAR* name, bool replace) {}
     Sprite* getPressedSprite() const { return pressedSprite; }
     float getZoom() const { return zoom; }
+    // 0 < z <= 1 and not the current zoom: the sprite and 3D scenes' targets
+    // (and 3D cameras) take the zoomed sizes; a running canvas is stopped
+    // for it and started again, a stopped one repainted. False otherwise.
+    bool setZoom(float z);
 
     bool showIndex = false;
     std::u16string templateFolder;

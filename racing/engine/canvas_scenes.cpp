@@ -78,6 +78,37 @@ HDC Canvas::rebuildBackBuffer()
     return dc;
 }
 
+bool Canvas::setZoom(float z)
+{
+    if (!(z > 0.0f && z <= 1.0f) || z == zoom)
+        return false;
+    zoom = z;
+    const bool wasRunning = running;
+    stop();
+    for (const SceneEntry& e : scenes)
+    {
+        if (e.type == kScene3D)
+        {
+            auto* scene = static_cast<Scene3D*>(e.scene);
+            const int w = int(float(scene->width) * z), h = int(float(scene->height) * z);
+            if (RenderTarget* target = scene->renderer.getTarget())
+                target->resize(w, h);
+            scene->camera.setViewport(w, h);
+        }
+        else if (e.type == kSpriteScene)
+        {
+            auto* scene = static_cast<SceneSprite*>(e.scene);
+            if (RenderTarget* target = scene->getTarget())
+                target->resize(int(float(scene->width) * z), int(float(scene->height) * z));
+        }
+    }
+    if (wasRunning)
+        start();
+    else
+        repaint(true, nullptr);
+    return true;
+}
+
 void Canvas::removeAllScenes()
 {
     pressedSprite = nullptr;

@@ -138,3 +138,27 @@ TEST(RacingCanvasScenes, TargetsTakeUpABackBufferMadeAgain)
     EXPECT_EQ(back->colorAt(200, 300), 0x0000FFu);
     EXPECT_EQ(back->colorAt(21, 31), 0x00FF00u);
 }
+
+TEST(RacingCanvasScenes, ZoomResizesTheTargetsAndTheCameras)
+{
+    PageFrame frame;
+    auto* sky = new racing::Scene3D(0, 0, 240, 320, 0x0000FF, nullptr);
+    auto* menu = new racing::SceneSprite(0, 0, 240, 320, 0x00FF00, nullptr);
+    frame.page->addScene(u"sky", sky);
+    frame.page->addScene(u"menu", menu);
+    sky->initView(1.0f, nullptr, true);
+    for (float refused : {1.5f, 0.0f, -1.0f, 1.0f})
+        EXPECT_FALSE(frame.page->setZoom(refused)) << refused;
+    frame.page->start();
+    ASSERT_TRUE(frame.page->setZoom(0.5f));
+    EXPECT_TRUE(frame.page->isRunning()) << "started again";
+    EXPECT_EQ(sky->renderer.getTarget()->width, 120);
+    EXPECT_EQ(sky->renderer.getTarget()->height, 160);
+    EXPECT_EQ(sky->camera.viewportWidth, 120);
+    EXPECT_EQ(menu->getTarget()->height, 160);
+    EXPECT_EQ(sky->renderer.getTarget()->shared, 0) << "smaller than the window: an image of its own";
+    EXPECT_FALSE(frame.page->setZoom(0.5f)) << "the current zoom";
+    frame.page->stop();
+    sky->render(0.04f); // a filler for the new size (the sanitizer build sees an overrun)
+    EXPECT_EQ(sky->renderer.getTarget()->image->width, 120);
+}
