@@ -111,6 +111,12 @@ int end_program(int status)
     return missed.empty() || status != 0 ? status : 3;
 }
 
+bool outlive_children()
+{
+    Backend* current = existing_backend();
+    return current && current->outlive_children();
+}
+
 void set_backend(Backend* replacement)
 {
     std::lock_guard<std::mutex> hold(g_backend_lock);

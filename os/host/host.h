@@ -160,6 +160,12 @@ public:
     // could not be written), each as "PATH: why".
     virtual std::vector<std::string> missed_shots() { return {}; }
 
+    // Asked when the program ends: true when this process should stay until
+    // the children it started have ended (a window's session, whose launcher
+    // -- a terminal, xvfb-run -- must not end before the program it restarted
+    // into); the back end then puts its window and sound away.
+    virtual bool outlive_children() { return false; }
+
     // Told by the platform before each poll_event or wait_event on the thread
     // that reads input; a back end that never hears it sees a ready program.
     void set_program_state(ProgramState state) { state_ = state; }
@@ -192,6 +198,10 @@ void begin_program();
 // program's own, or 3 when a scripted screenshot was not written (each one is
 // named on stderr).
 int end_program(int status);
+
+// True when the ending process should wait for its children first (see
+// Backend::outlive_children); false when no back end was ever made.
+bool outlive_children();
 
 // Variables a child process started by CreateProcessW must get on top of this
 // process's environment (the headless script position, for example), so that

@@ -5,7 +5,9 @@
 // detached reaper thread waits for it: when it ends, its process handle is
 // signalled with its exit code and the host's record of it is reaped, so no
 // zombie is left whether or not anyone waits on the handle. If this process
-// ends first, the host adopts the child.
+// ends first, the host adopts the child -- unless the back end asks the
+// ending process to wait for its children (a window's session: see
+// os::host::outlive_children).
 #include "os/kernel/process_private.h"
 #include "os/kernel/module_private.h"
 #include "os/kernel/path.h"
@@ -19,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <spawn.h>
 #include <system_error>
 #include <sys/stat.h>
@@ -180,6 +183,21 @@ void reap(std::shared_ptr<ProcessObject> process)
         process->exit_code = reaped == process->pid ? host_exit_code(status) : 0;
     process->exited = true;
     notify_all();
+}
+
+// The children with a reaper, for an ending process that waits for them.
+std::mutex g_children_lock;
+std::vector<std::shared_ptr<ProcessObject>> g_children;
+
+void wait_for_children()
+{
+    std::vector<std::shared_ptr<ProcessObject>> children;
+    {
+        std::lock_guard<std::mutex> guard(g_children_lock);
+        children = g_children;
+    }
+    for (auto& child : children)
+        child->wait(INFINITE);
 }
 
 std::vector<std::string> child_environment_strings()
@@ -398,6 +416,12 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR command_line, LPSECURITY_ATTRIBU
     try
     {
         std::thread(reap, process).detach();
+        std::lock_guard<std::mutex> guard(g_children_lock);
+        {
+            std::lock_guard<std::mutex> kernel(kernel_lock());
+            std::erase_if(g_children, [](const std::shared_ptr<ProcessObject>& child) { return child->exited; });
+        }
+        g_children.push_back(process);
     }
     catch (const std::system_error&)
     {
@@ -414,6 +438,8 @@ void ExitProcess(UINT code)
     // scripted session that missed a screenshot ends with a failure status.
     int status = os::host::end_program(int(code & 0xFF));
     std::fflush(nullptr);
+    if (os::host::outlive_children())
+        os::sync::wait_for_children();
     _exit(status);
 }
 

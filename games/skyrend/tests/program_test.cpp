@@ -350,16 +350,33 @@ TEST(SkyrendProgram, RealWindowShowsTheCover)
     EXPECT_TRUE(isCover(p)) << run.errors();
 }
 
-TEST(SkyrendProgram, RealWindowFlies)
+TEST(SkyrendProgram, RealWindowFliesAndEndsOnTheScoreboard)
 {
+    // From the menu into a flight and out to the scoreboard, two restarts in
+    // a real window: xvfb-run's display lasts as long as the first process,
+    // which stays until the programs it restarted into have ended.
     if (system("command -v xvfb-run >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "xvfb-run is not installed";
     ProgramRun run;
-    ASSERT_EQ(0, run.runWith({"xvfb-run", "-a"}, "sdl", "wait 3000\nshot flight\n", {"ARG:exerciseNow/1,0,0"}))
+    ASSERT_EQ(0, run.runWith({"xvfb-run", "-a"}, "sdl",
+                             "wait 500\n"
+                             "tap 40 192   # Kite\n"
+                             "wait 200\n"
+                             "tap 60 274   # Exercise\n"
+                             "wait 3000\n"
+                             "shot flight\n"
+                             "tap 220 277  # EXIT\n"
+                             "wait 500\n"
+                             "tap 80 277   # Yes\n"
+                             "wait 1500\n"
+                             "shot board\n",
+                             {"ARG:MainMenu"}))
         << run.errors();
     os::host::Picture p;
     ASSERT_TRUE(run.shot("flight", p)) << run.errors();
     EXPECT_TRUE(isFlight(p)) << run.errors();
+    ASSERT_TRUE(run.shot("board", p)) << run.errors();
+    EXPECT_TRUE(isScoreboard(p)) << run.errors();
 }
 
 TEST(SkyrendProgram, AMissionQuitCountsOneMoreMission)

@@ -556,6 +556,20 @@ std::vector<std::string> SdlBackend::missed_shots()
     return player_.missed_shots();
 }
 
+// A program that restarted itself ends while its successor opens a window of
+// its own: this process stays (its X connection too, so the display server
+// neither ends with it under xvfb-run nor resets for want of clients) with
+// its window hidden and its sound stopped.
+bool SdlBackend::outlive_children()
+{
+    audio_stop();
+    if (on_ui_thread())
+    {
+        SDL_HideWindow(window_);
+    }
+    return true;
+}
+
 std::vector<std::pair<std::string, std::string>> SdlBackend::handover_environment()
 {
     std::lock_guard<std::mutex> hold(script_lock_);

@@ -49,6 +49,7 @@ public:
     void audio_stop() override;
     std::vector<std::pair<std::string, std::string>> handover_environment() override;
     std::vector<std::string> missed_shots() override;
+    bool outlive_children() override;
 
 private:
     static void audio_callback(void* self, Uint8* stream, int bytes);

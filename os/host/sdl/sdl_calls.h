@@ -19,6 +19,7 @@
 #define SDL_GetError (::os::host::sdl::library().SDL_GetError)
 #define SDL_GetTicks64 (::os::host::sdl::library().SDL_GetTicks64)
 #define SDL_GetWindowSize (::os::host::sdl::library().SDL_GetWindowSize)
+#define SDL_HideWindow (::os::host::sdl::library().SDL_HideWindow)
 #define SDL_Init (::os::host::sdl::library().SDL_Init)
 #define SDL_InitSubSystem (::os::host::sdl::library().SDL_InitSubSystem)
 #define SDL_OpenAudioDevice (::os::host::sdl::library().SDL_OpenAudioDevice)

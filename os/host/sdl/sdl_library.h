@@ -24,6 +24,7 @@
     X(SDL_GetError) \
     X(SDL_GetTicks64) \
     X(SDL_GetWindowSize) \
+    X(SDL_HideWindow) \
     X(SDL_Init) \
     X(SDL_InitSubSystem) \
     X(SDL_OpenAudioDevice) \

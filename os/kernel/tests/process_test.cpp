@@ -384,6 +384,25 @@ TEST_F(Child, NoZombieWhenNobodyWaits)
     EXPECT_TRUE(gone) << "child " << pid << " left behind";
 }
 
+TEST_F(Child, AWindowedProgramEndsAfterTheProgramItRestartedInto)
+{
+    // A program with a window (SDL back end) that restarts itself ends only
+    // after its successor: a launcher such as xvfb-run, which ends the
+    // display with the process it started, must not pull it from under the
+    // successor. (The headless back end ends at once, as the device does.)
+    fs::remove(os::path::device_root() + "/restarted.txt");
+    setenv("OS_BACKEND", "sdl", 1);
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    const DWORD code = run(u"\\Program Files\\Child\\Child", u"restart \\restarted.txt");
+    unsetenv("OS_BACKEND");
+    unsetenv("SDL_VIDEODRIVER");
+    unsetenv("SDL_AUDIODRIVER");
+    EXPECT_EQ(code, 0u);
+    auto values = report(os::path::device_root() + "/restarted.txt");
+    EXPECT_EQ(values["cmd"], "report \\restarted.txt") << "the successor had ended and written its report";
+}
+
 TEST_F(Child, TerminateProcess)
 {
     std::u16string line = u"hang";

@@ -10,6 +10,9 @@
 //   hang                 waits until it is killed
 //   exit N               ends its main thread with ExitThread(N)
 //   return N             returns N from WinMain
+//   restart DEVICE-FILE  makes its back end (OS_BACKEND), starts itself with
+//                        "report DEVICE-FILE" and returns 0 at once
+#include "os/host/host.h"
 #include "os/kernel/path.h"
 
 #include <os/windows.h>
@@ -68,6 +71,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPWSTR command_line, int)
     }
     if (line.rfind(u"exit ", 0) == 0)
         ExitThread(DWORD(_wtol(line.c_str() + 5)));
+    if (line.rfind(u"restart ", 0) == 0)
+    {
+        os::host::backend();
+        WCHAR module[MAX_PATH];
+        GetModuleFileNameW(nullptr, module, MAX_PATH);
+        std::u16string next = u"report " + line.substr(8);
+        PROCESS_INFORMATION info{};
+        if (!CreateProcessW(module, next.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &info))
+            return 4;
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+        return 0;
+    }
     if (line.rfind(u"return ", 0) == 0)
         return _wtol(line.c_str() + 7);
     return instance ? 0 : 1;
