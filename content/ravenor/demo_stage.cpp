@@ -115,6 +115,20 @@ std::vector<uint8_t> BoxTex()
     })});
 }
 
+// A small lit square for the cars' brake (red) and reverse (white) glows
+std::vector<uint8_t> LightP3d()
+{
+    const int16_t origin[3] = {0, 0, 0};
+    return WriteP3d({BlockMesh("light", -50, -35, -10, 50, 35, 10, origin, 0)});
+}
+
+std::vector<uint8_t> LightTex(bool brake)
+{
+    if (brake)
+        return WriteTex({Plain([](int, int) -> uint16_t { return Rgb565(0xF8, 0x10, 0x10); })});
+    return WriteTex({Plain([](int, int) -> uint16_t { return Rgb565(0xF8, 0xF8, 0xE0); })});
+}
+
 } // namespace
 
 std::string StageDescription(int stage)
@@ -150,6 +164,10 @@ bool DemoStageEntries(std::vector<DemoEntry>& entries, std::string& error)
     entries.push_back({"finish_wide.tex", GateTex(true)});
     entries.push_back({"box.p3d", BoxP3d()});
     entries.push_back({"box.tex", BoxTex()});
+    entries.push_back({"brakelight.p3d", LightP3d()});
+    entries.push_back({"brakelight.tex", LightTex(true)});
+    entries.push_back({"reverselight.p3d", LightP3d()});
+    entries.push_back({"reverselight.tex", LightTex(false)});
     return true;
 }
 

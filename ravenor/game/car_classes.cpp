@@ -10,7 +10,9 @@
 #include "ravenor/engine/data/models.h"
 #include "ravenor/game/camera.h"
 #include "ravenor/game/class_messages.h"
+#include "ravenor/game/classes.h"
 #include "ravenor/game/collision.h"
+#include "ravenor/game/effects.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/ground.h"
 #include "ravenor/game/shell_state.h"
@@ -334,7 +336,12 @@ int32_t DrivenCarHandler(int32_t c, Entity* e, int32_t message)
     CarLoader& l = g_loaders[index];
     switch (message)
     {
-    case kMsgLoad: LoadCar(index); return 1;
+    case kMsgLoad:
+        LoadCar(index);
+        // Its lights' models with it (skid streaks and smoke come with their effects)
+        BrakeLightHandler(nullptr, kMsgLoad);
+        ReverseLightHandler(nullptr, kMsgLoad);
+        return 1;
     case kMsgCreate:
         if (!l.loaded)
             return 1;
@@ -342,6 +349,8 @@ int32_t DrivenCarHandler(int32_t c, Entity* e, int32_t message)
         PlaceVehicle(e, e->X(), e->Y() - e->type->maxY, e->Z(), e->heading, &l.follow);
         if (e->vehicle != nullptr)
             e->vehicle->camera = &l.follow;
+        AttachBrakeLight(e, l.brake[0]);
+        AttachBrakeLight(e, l.brake[1]);
         return 1;
     case kMsgStep:
         if (e->vehicle != nullptr)

@@ -54,6 +54,8 @@ void LoadSlot(ModelSlot& slot)
 
 ModelSlot g_gates[5] = {{"checkpoint"}, {"checkpoint_wide"}, {"start_wide"}, {"finish"}, {"finish_wide"}};
 ModelSlot g_props[5] = {{"box"}, {"cone"}, {"roadblock"}, {"lamppost"}, {"qmark"}};
+ModelSlot g_lights[2] = {{"brakelight"}, {"reverselight"}};
+
 
 ModelSlot* PropSlot(int32_t c)
 {
@@ -160,6 +162,23 @@ int32_t Common(Entity* e, int32_t message, int32_t kind, int32_t drop)
     }
 }
 
+// The light effects: an 'E' answer of 1 and an '8' answer of 0
+int32_t LightHandler(ModelSlot& slot, Entity* e, int32_t message)
+{
+    if (message == kMsgLoad)
+    {
+        LoadSlot(slot);
+        slot.type.mass = 1;
+        return 1;
+    }
+    if (message == kMsgCreate && e != nullptr)
+    {
+        Dress(e, slot);
+        return 1;
+    }
+    return Common(e, message, kKindOther, 0);
+}
+
 } // namespace
 
 int32_t ObjectiveHandler(int32_t c, Entity* e, int32_t message)
@@ -247,10 +266,22 @@ int32_t PedestrianHandler(int32_t, Entity* e, int32_t message)
     return Common(e, message, kKindOther, 1);
 }
 
+int32_t BrakeLightHandler(Entity* e, int32_t message)
+{
+    return LightHandler(g_lights[0], e, message);
+}
+
+int32_t ReverseLightHandler(Entity* e, int32_t message)
+{
+    return LightHandler(g_lights[1], e, message);
+}
+
 void ResetClassModels()
 {
     for (ModelSlot* group : {g_gates, g_props})
         for (int i = 0; i < 5; ++i)
             group[i] = ModelSlot{group[i].name};
+    for (ModelSlot& light : g_lights)
+        light = ModelSlot{light.name};
     ResetCarModels();
 }

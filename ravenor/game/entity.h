@@ -138,6 +138,7 @@ struct Entity
     int32_t lifetime = 0;
     int32_t faceMode = 0;
     int32_t faceWindow = 0;
+    const int32_t* attachOffset = nullptr;   // where an attached effect rides, in its carrier's frame
 
     int32_t X() const { return orientation.t[0]; }
     int32_t Y() const { return orientation.t[1]; }

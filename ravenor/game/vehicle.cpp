@@ -11,6 +11,7 @@
 
 #include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/engine/core/log.h"
+#include "ravenor/game/effects.h"
 #include "ravenor/game/ground.h"
 
 DriveInputs g_playerInput;
@@ -865,6 +866,8 @@ void DriveVehicle(Entity* e)
             Accelerate(e);
             s->reverseMode = 0;
         }
+        if (t->reverseLights == 1 && s->reverseMode == 1)
+            AttachReverseLights(e, t->lightOffset[0], t->lightOffset[1]);
         HeadingDrag(e);
         SteerAndSlide(e);
     }

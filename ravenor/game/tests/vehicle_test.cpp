@@ -3,6 +3,7 @@
 
 #include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/game/class_messages.h"
+#include "ravenor/game/effects.h"
 #include "ravenor/game/entity.h"
 #include "stage_fixture.h"
 
@@ -224,4 +225,92 @@ TEST(Vehicle, LockedSlotAndOtherDrivenCars)
     EXPECT_EQ(0, e->vehicle->accelerate);
     EXPECT_EQ(8, e->speed);
     EXPECT_EQ(z, e->Z());
+}
+
+namespace {
+
+// The glows of a step riding on the car
+std::vector<Entity*> Glows(const Entity* car, EntityUpdate step)
+{
+    std::vector<Entity*> found;
+    for (Entity& g : g_entities)
+        if (g.update == step && g.parent == car)
+            found.push_back(&g);
+    return found;
+}
+
+int Lit(const std::vector<Entity*>& glows)
+{
+    int lit = 0;
+    for (const Entity* g : glows)
+        lit += g->model != nullptr;
+    return lit;
+}
+
+// The car's step, then the sweep that moves its glows
+void DriveAndSweep(Entity* e, int frames)
+{
+    for (int i = 0; i < frames; ++i)
+    {
+        DriveFrame(e);
+        SweepEntities();
+    }
+}
+
+} // namespace
+
+// A driven car carries two brake glows from its creation, lit only while it
+// brakes moving forward, riding at its turned brake-light points; reversing
+// attaches two reverse glows once, which go when it drives forward again.
+// A car that is no longer what they were attached to loses its glows.
+TEST(Vehicle, BrakeAndReverseLightsRideOnTheCar)
+{
+    StartProgram();
+    Entity* e = PlaceTestCar(0);
+    const std::vector<Entity*> brake = Glows(e, BrakeLightStep);
+    ASSERT_EQ(2u, brake.size());
+    EXPECT_TRUE(Glows(e, ReverseLightStep).empty());
+    g_playerInput.accelerate = 1;
+    DriveAndSweep(e, 40);
+    EXPECT_EQ(0, Lit(brake)) << "dark while accelerating";
+    // At the turned points (x, -b, a) of the model's brake lights, within the
+    // nudge toward the camera; the car heads north, unturned.
+    for (const Entity* g : brake)
+    {
+        ASSERT_NE(nullptr, g->attachOffset);
+        int32_t at[3];
+        RotateToWorld(&e->orientation, g->attachOffset, at);
+        for (int k = 0; k < 3; ++k)
+            EXPECT_NEAR(e->orientation.t[k] + at[k], g->orientation.t[k], 41) << k;
+    }
+    EXPECT_LT((brake[0]->X() - e->X()) * (brake[1]->X() - e->X()), 0) << "one on either side";
+    EXPECT_LT(brake[0]->Z(), e->Z() - 1000) << "behind the car";
+    g_playerInput = DriveInputs{};
+    g_playerInput.brake = 1;
+    DriveAndSweep(e, 1);
+    ASSERT_GT(e->speed, 0);
+    EXPECT_EQ(2, Lit(brake)) << "lit while braking forward";
+    for (const Entity* g : brake)
+        ASSERT_NE(nullptr, g->altModel) << "the demo holds the brake light";
+    int frames = 0;
+    while (e->vehicle->reverseMode == 0 && frames++ < 200)
+        DriveAndSweep(e, 1);
+    DriveAndSweep(e, 20);
+    ASSERT_LT(e->speed, 0);
+    EXPECT_EQ(0, Lit(brake)) << "dark when going backwards";
+    const std::vector<Entity*> reverse = Glows(e, ReverseLightStep);
+    EXPECT_EQ(2u, reverse.size()) << "attached once in twenty reversing frames";
+    EXPECT_EQ(1, e->vehicle->lightsOn);
+    EXPECT_EQ(2, Lit(reverse));
+    // Forward again: the reverse glows go and may come back later
+    g_playerInput = DriveInputs{};
+    g_playerInput.accelerate = 1;
+    DriveAndSweep(e, 1);
+    EXPECT_TRUE(Glows(e, ReverseLightStep).empty());
+    EXPECT_EQ(0, e->vehicle->lightsOn);
+    EXPECT_EQ(2u, Glows(e, BrakeLightStep).size());
+    // The car's record taken by something else: the glows let go
+    e->update = [](Entity*) { };
+    SweepEntities();
+    EXPECT_TRUE(Glows(e, BrakeLightStep).empty());
 }
