@@ -10,11 +10,14 @@
 #include "engine/scene/core/sound_dictionary.h"
 #include "engine/scene/screen/canvas.h"
 #include "games/skyrend/command_line.h"
+#include "games/skyrend/flight/aircraft.h"
 #include "games/skyrend/game_canvas.h"
 #include "games/skyrend/main_screen.h"
 #include "games/skyrend/multiplayer/console/server_console.h"
 
 #include <os/wstring.h>
+
+#include <cstdlib>
 
 namespace skyrend {
 
@@ -44,6 +47,23 @@ int runGame(HINSTANCE instance, const WCHAR* commandLine)
     if (!app.showMainScreen(argument))
         return 0;
     return runMessageLoop(app.getHandle());
+}
+
+// For tests only: SKYREND_ENEMY_DAMAGE=N (1..100) hits every enemy for N
+// points as the flight starts, as a hit would (100 brings it down), so a
+// scripted mission can be won in bounded time. Unset (or anything else) it
+// does nothing.
+void applyTestDamage(GameCanvas& flight)
+{
+    const char* text = std::getenv("SKYREND_ENEMY_DAMAGE");
+    if (!text || !*text)
+        return;
+    char* end = nullptr;
+    const long points = std::strtol(text, &end, 10);
+    if (*end || points < 1 || points > 100)
+        return;
+    for (Aircraft* enemy : flight.enemies())
+        enemy->takeHit(int(points), 0.0f);
 }
 
 } // namespace
@@ -146,6 +166,8 @@ bool GameApp::startFlight(int plane, int scene, int pilot, bool exerciseFlight)
         flight->setConsoleScreen(screen);
         flight->setPilot(screen->getPilotRecord(pilot));
         built = flight->buildMission(mission);
+        if (built)
+            applyTestDamage(*flight);
     }
     if (!built)
     {

@@ -599,6 +599,21 @@ void Aircraft::explode(float, bool hideModel)
     blowUp(host ? host->explosions : noExplosions, EventExplode, hideModel);
 }
 
+void Aircraft::takeHit(int points, float dt)
+{
+    addDamage(points);
+    if (!isPlayer && host)
+        if (Aircraft* player = host->playerAircraft())
+            player->score += points;
+    if (damage >= 100)
+    {
+        startFalling();
+        explode(dt, false);
+        if (isPlayer)
+            setView(4);
+    }
+}
+
 void Aircraft::splash()
 {
     blowUp(host ? host->splashes : noSplashes, EventSplash, false);
@@ -746,19 +761,7 @@ void Aircraft::update(float dt)
     {
         const int points = checkHits(dt);
         if (points > 0)
-        {
-            addDamage(points);
-            if (!isPlayer)
-                if (Aircraft* player = host->playerAircraft())
-                    player->score += points;
-            if (damage >= 100)
-            {
-                startFalling();
-                explode(dt, false);
-                if (isPlayer)
-                    setView(4);
-            }
-        }
+            takeHit(points, dt);
     }
     // A crashed aircraft stays where it came down.
     if (state != Down)

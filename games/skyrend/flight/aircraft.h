@@ -156,6 +156,9 @@ public:
     void launchMissile(Missile* missile);
 
     void addDamage(int points);
+    // Damage from a hit in a flight with a canvas: the player collects the
+    // points done to an enemy; at 100 the aircraft falls and explodes.
+    void takeHit(int points, float dt);
     void startFalling();
     void explode(float dt, bool hideModel);
     void splash();

@@ -395,6 +395,45 @@ TEST(SkyrendProgram, AMissionQuitCountsOneMoreMission)
     EXPECT_NE(pilots.find("Rookie=ShootDown:0, BeShotDown:2, Missions:4"), std::string::npos) << pilots;
 }
 
+TEST(SkyrendProgram, AMissionWonAndOneLostEndOnTheScoreboardWithThePilotsRecord)
+{
+    // Rookie (ShootDown 0, BeShotDown 2, Missions 3) flies a mission of
+    // three enemies. Lost: a real flight, the nose held down into the
+    // ground. Won: the enemies hit hard as the flight starts
+    // (SKYREND_ENEMY_DAMAGE), so they fall and crash. The dialog's OK then
+    // ends on the scoreboard with the downs counted and one more mission.
+    struct Case
+    {
+        const char* name;
+        std::vector<std::string> env;
+        std::string flight;
+        const char* record;
+    };
+    const Case cases[] = {
+        {"lost", {}, "wait 1500\nkeydown UP\nwait 8000\nkeyup UP\nwait 3000\n",
+         "Rookie=ShootDown:0, BeShotDown:3, Missions:4"},
+        {"won", {"SKYREND_ENEMY_DAMAGE=100"}, "wait 40000\n", "Rookie=ShootDown:3, BeShotDown:2, Missions:4"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ProgramRun run;
+        run.env = c.env;
+        ASSERT_EQ(0, run.run(c.flight + "shot ending\ntap 120 276  # OK\nwait 1500\nshot board\n",
+                             {"ARG:fightNow/0,1,2"}))
+            << run.errors();
+        ASSERT_TRUE(run.waitFor("board")) << run.errors();
+        os::host::Picture p;
+        ASSERT_TRUE(run.shot("ending", p));
+        EXPECT_TRUE(isFlight(p));
+        EXPECT_GT(count(p, 20, 180, 200, 60, 0xFFE6A0, 40), 40) << "the ending's message over the console";
+        ASSERT_TRUE(run.shot("board", p));
+        EXPECT_TRUE(isScoreboard(p));
+        const std::string pilots = ProgramRun::read(run.resources("GUI/tplist.properties"));
+        EXPECT_NE(pilots.find(c.record), std::string::npos) << pilots;
+    }
+}
+
 TEST(SkyrendProgram, APressAloneDoesNothingTheReleaseActs)
 {
     ProgramRun run;
