@@ -167,6 +167,9 @@ bool PlaceVehicle(Entity* e, int32_t x, int32_t y, int32_t z, int32_t heading, c
     e->orientation.t[2] = z;
     e->heading = e->travelHeading = heading & 0xFFF;
     BuildBodyRotation(e);
+    // The ground where it now stands, not where the record stood before
+    e->probeFrame = 0xFFFFFFFF;
+    ProbeRefresh(e);
     for (int i = 0; i < 6; ++i)
     {
         e->probeFrame = 0xFFFFFFFF;

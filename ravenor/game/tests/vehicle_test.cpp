@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "ravenor/engine/core/fixed_math.h"
+#include "ravenor/game/camera.h"
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/effects.h"
+#include "ravenor/game/ground.h"
 #include "ravenor/game/entity.h"
 #include "stage_fixture.h"
 
@@ -44,18 +46,19 @@ struct HandlingCar
     }
 };
 
-// The player's car of the first stage's model placed on the west street,
-// heading north, the controls live
-Entity* PlaceTestCar(int32_t y)
+// The player's car of the first stage's model placed on the west street
+// (heading north unless asked), the controls live
+Entity* PlaceTestCar(int32_t y, int32_t x = -20000, int32_t heading = 0)
 {
     ResetAllEntities();
     g_driverSlotCount = 0;
     SendClassMessage(55, nullptr, kMsgLoad);
     Entity* e = AllocEntity();
     e->classNumber = 55;
-    e->orientation.t[0] = -20000;
+    e->orientation.t[0] = x;
     e->orientation.t[1] = y;
     e->orientation.t[2] = -30000;
+    e->heading = e->travelHeading = heading;
     e->update = [](Entity*) {};
     SendClassMessage(55, e, kMsgCreate);
     SendClassMessage(55, e, kMsgBecomePlayer);
@@ -313,4 +316,79 @@ TEST(Vehicle, BrakeAndReverseLightsRideOnTheCar)
     e->update = [](Entity*) { };
     SweepEntities();
     EXPECT_TRUE(Glows(e, BrakeLightStep).empty());
+}
+
+// The wall probes against the west street's east edge (world x -18000; the
+// ground ends there): a car driven into it loses a quarter of its speed at
+// each front corner (a sixteenth for the player holding accelerate), one
+// reversing into it a sixteenth at each back corner; the car is put back
+// from the edge, its vertical velocity takes the knock within -20..10, and
+// only the player's camera shakes. A car in the clear keeps its speed; one
+// with no ground ahead stops.
+TEST(Vehicle, WallProbesSlowTheCarAtTheRoadsEdge)
+{
+    struct Case
+    {
+        const char* what;
+        int32_t x;          // where the car stands on the street
+        int32_t toward;     // heading: toward the edge (1) or away from it (-1)
+        int32_t speed;
+        bool player;        // the player holding accelerate
+        int32_t after;      // speed after the probes
+        int32_t velocityY;
+    };
+    const int32_t east = FixedAtan2(1, 0) & 0xFFF;
+    const Case cases[] = {
+        {"forward into the edge", -18300, 1, 300, false, 169, -18},    // 300 - 75, 225 - 56
+        {"the player pressing on", -18300, 1, 300, true, 265, -18},    // 300 - 18, 282 - 17
+        {"reversing into it", -18300, -1, -200, false, -177, 10},      // -200 + 12, -188 + 11; 12 kept to 10
+        {"in the clear", -20000, 1, 300, false, 300, 0},
+        {"reversing in the clear", -20000, -1, -200, false, -200, 0},
+    };
+    for (const Case& c : cases)
+    {
+        StartProgram();
+        Entity* e = PlaceTestCar(0, c.x, c.toward > 0 ? east : (east + 2048) & 0xFFF);
+        ASSERT_GE(e->vehicle->contacts, 3) << c.what;
+        // Placing settles the car back from the edge; it is put where asked.
+        e->orientation.t[0] = c.x;
+        e->probeFrame = 0xFFFFFFFF;
+        ProbeRefresh(e);
+        if (!c.player)
+            g_player = nullptr;
+        e->vehicle->accelerate = c.player ? 1 : 0;
+        e->speed = c.speed;
+        e->velocity[0] = e->velocity[1] = e->velocity[2] = 0;
+        e->yawRate = 0;
+        ShakeCamera(0, 0, 0);
+        const int32_t x = e->X();
+        WallProbe(e);
+        EXPECT_EQ(c.after, e->speed) << c.what;
+        EXPECT_EQ(c.velocityY, e->velocity[1]) << c.what;
+        if (c.after == c.speed)
+        {
+            EXPECT_EQ(x, e->X()) << c.what << ": no velocity, no move";
+            EXPECT_EQ(0, g_chaseCamera.shake[0]) << c.what;
+            continue;
+        }
+        EXPECT_LT(e->X(), x) << c.what << ": put back from the edge";
+        const int32_t shake = std::abs(g_chaseCamera.shake[0]) + std::abs(g_chaseCamera.shake[2]);
+        if (c.player)
+            EXPECT_GT(shake, 0) << c.what;
+        else
+            EXPECT_EQ(0, shake) << c.what;
+    }
+    // No ground ahead and none under the car: it stops where it is.
+    StartProgram();
+    Entity* e = PlaceTestCar(0);
+    e->orientation.t[0] = -10000;
+    e->groundProbe.height = -1;
+    e->speed = 300;
+    e->push[0] = e->push[1] = 50;
+    e->velocity[0] = 300;
+    WallProbe(e);
+    EXPECT_EQ(0, e->speed);
+    EXPECT_EQ(0, e->push[0]);
+    EXPECT_EQ(0, e->push[1]);
+    EXPECT_EQ(-10000, e->X());
 }
