@@ -15,9 +15,25 @@
 
 namespace {
 
-constexpr uint32_t kLightCrashMs = 969;
-uint32_t g_lastLightCrash = 0;
-bool g_lightCrashPlayed = false;
+// Crash sounds come at most once per 969 ms each.
+constexpr uint32_t kCrashSoundMs = 969;
+struct SoundThrottle
+{
+    uint32_t last = 0;
+    bool played = false;
+};
+SoundThrottle g_lightCrash;
+SoundThrottle g_wallCrash;
+
+bool Due(SoundThrottle& throttle)
+{
+    const uint32_t now = GetTickCount();
+    if (throttle.played && now - throttle.last < kCrashSoundMs)
+        return false;
+    throttle.played = true;
+    throttle.last = now;
+    return true;
+}
 
 int32_t Clamp(int64_t v, int32_t low, int32_t high)
 {
@@ -375,12 +391,14 @@ void PushApart(Entity* a, const Entity* b)
 
 void CrashSoundLight()
 {
-    const uint32_t now = GetTickCount();
-    if (g_lightCrashPlayed && now - g_lastLightCrash < kLightCrashMs)
-        return;
-    g_lightCrashPlayed = true;
-    g_lastLightCrash = now;
-    PlaySound(g_shell.frameCounter % 2 == 0 ? kSoundCollision1 : kSoundCollision2);
+    if (Due(g_lightCrash))
+        PlaySound(g_shell.frameCounter % 2 == 0 ? kSoundCollision1 : kSoundCollision2);
+}
+
+void CrashSoundWall()
+{
+    if (Due(g_wallCrash))
+        PlaySound(kSoundWall1 + static_cast<int>(g_shell.frameCounter % 3));
 }
 
 bool CarHitsCar(Entity* a, Entity* b, int32_t bias)
@@ -502,6 +520,6 @@ bool InsideTrigger(const Entity* a, const Entity* b)
 
 void ResetCollisionState()
 {
-    g_lastLightCrash = 0;
-    g_lightCrashPlayed = false;
+    g_lightCrash = SoundThrottle{};
+    g_wallCrash = SoundThrottle{};
 }

@@ -39,5 +39,8 @@ bool InsideTrigger(const Entity* a, const Entity* b);
 
 // Sound 7 or 8, at most once per 969 ms
 void CrashSoundLight();
+// A wall hit: sound 4, 5 or 6 by the frame counter, at most once per 969 ms
+// (timed apart from the light crash)
+void CrashSoundWall();
 // Tests: forget the last sound times
 void ResetCollisionState();

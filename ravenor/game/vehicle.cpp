@@ -11,6 +11,7 @@
 
 #include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/engine/core/log.h"
+#include "ravenor/game/collision.h"
 #include "ravenor/game/effects.h"
 #include "ravenor/game/ground.h"
 
@@ -627,6 +628,9 @@ bool ProbePoint(Entity* e, const int32_t c[3], int32_t p[3])
         p[0] -= PerFrame(e->velocity[0] / 2);
         p[2] -= PerFrame(n[2] / 100);
         p[2] -= PerFrame(e->velocity[2] / 2);
+        // (sparks come with the effects that throw them)
+        if (e->speed > 100)
+            CrashSoundWall();
         return true;
     }
     e->push[0] -= PerFrame(n[0] / 512);

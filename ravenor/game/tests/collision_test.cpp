@@ -196,14 +196,16 @@ TEST_F(CollisionTest, InsideTriggerReachesIntoTheBox)
     }
 }
 
-TEST_F(CollisionTest, LightCrashSoundAtMostOncePer969Ms)
+// The light crash and the wall crash each at most once per 969 ms, timed
+// apart from each other
+TEST_F(CollisionTest, CrashSoundsAtMostOncePer969Ms)
 {
     os::sound::test::reset_spy();
     ResetSoundState();
-    g_soundSlots[kSoundCollision1].data.assign(100, 0);
-    g_soundSlots[kSoundCollision2].data.assign(100, 0);
-    for (auto& slot : {kSoundCollision1, kSoundCollision2})
+    ResetCollisionState();
+    for (auto& slot : {kSoundCollision1, kSoundCollision2, kSoundWall1, kSoundWall2, kSoundWall3})
     {
+        g_soundSlots[slot].data.assign(100, 0);
         g_soundSlots[slot].format.wFormatTag = 1;
         g_soundSlots[slot].format.nChannels = 1;
         g_soundSlots[slot].format.nSamplesPerSec = 11025;
@@ -215,9 +217,13 @@ TEST_F(CollisionTest, LightCrashSoundAtMostOncePer969Ms)
     CrashSoundLight();
     CrashSoundLight();
     EXPECT_EQ(before + 1, os::sound::test::devices().size());
+    CrashSoundWall();
+    CrashSoundWall();
+    EXPECT_EQ(before + 2, os::sound::test::devices().size()) << "the wall's own time";
     Sleep(1000);
     CrashSoundLight();
-    EXPECT_EQ(before + 2, os::sound::test::devices().size());
+    CrashSoundWall();
+    EXPECT_EQ(before + 4, os::sound::test::devices().size());
     ResetSoundState();
 }
 

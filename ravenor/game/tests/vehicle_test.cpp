@@ -1,12 +1,14 @@
 // vehicle_test.cpp -- the driven car against hand-worked fixed-point steps
 #include <gtest/gtest.h>
 
+#include "os/testing/sound.h"
 #include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/game/camera.h"
 #include "ravenor/game/class_messages.h"
+#include "ravenor/game/collision.h"
 #include "ravenor/game/effects.h"
-#include "ravenor/game/ground.h"
 #include "ravenor/game/entity.h"
+#include "ravenor/game/ground.h"
 #include "stage_fixture.h"
 
 namespace {
@@ -324,7 +326,8 @@ TEST(Vehicle, BrakeAndReverseLightsRideOnTheCar)
 // reversing into it a sixteenth at each back corner; the car is put back
 // from the edge, its vertical velocity takes the knock within -20..10, and
 // only the player's camera shakes. A car in the clear keeps its speed; one
-// with no ground ahead stops.
+// with no ground ahead stops. A hit above speed 100 plays a wall crash
+// (once for the two corners).
 TEST(Vehicle, WallProbesSlowTheCarAtTheRoadsEdge)
 {
     struct Case
@@ -336,14 +339,15 @@ TEST(Vehicle, WallProbesSlowTheCarAtTheRoadsEdge)
         bool player;        // the player holding accelerate
         int32_t after;      // speed after the probes
         int32_t velocityY;
+        size_t sounds;
     };
     const int32_t east = FixedAtan2(1, 0) & 0xFFF;
     const Case cases[] = {
-        {"forward into the edge", -18300, 1, 300, false, 169, -18},    // 300 - 75, 225 - 56
-        {"the player pressing on", -18300, 1, 300, true, 265, -18},    // 300 - 18, 282 - 17
-        {"reversing into it", -18300, -1, -200, false, -177, 10},      // -200 + 12, -188 + 11; 12 kept to 10
-        {"in the clear", -20000, 1, 300, false, 300, 0},
-        {"reversing in the clear", -20000, -1, -200, false, -200, 0},
+        {"forward into the edge", -18300, 1, 300, false, 169, -18, 1},    // 300 - 75, 225 - 56
+        {"the player pressing on", -18300, 1, 300, true, 265, -18, 1},    // 300 - 18, 282 - 17
+        {"reversing into it", -18300, -1, -200, false, -177, 10, 0},      // -200 + 12, -188 + 11; 12 kept to 10
+        {"in the clear", -20000, 1, 300, false, 300, 0, 0},
+        {"reversing in the clear", -20000, -1, -200, false, -200, 0, 0},
     };
     for (const Case& c : cases)
     {
@@ -362,7 +366,10 @@ TEST(Vehicle, WallProbesSlowTheCarAtTheRoadsEdge)
         e->yawRate = 0;
         ShakeCamera(0, 0, 0);
         const int32_t x = e->X();
+        ResetCollisionState();
+        const size_t played = os::sound::test::devices().size();
         WallProbe(e);
+        EXPECT_EQ(c.sounds, os::sound::test::devices().size() - played) << c.what;
         EXPECT_EQ(c.after, e->speed) << c.what;
         EXPECT_EQ(c.velocityY, e->velocity[1]) << c.what;
         if (c.after == c.speed)
