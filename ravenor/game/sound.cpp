@@ -158,6 +158,8 @@ void LoadSounds()
     for (const FixedWave& wave : kFixedWaves)
     {
         SoundSlot& slot = g_soundSlots[wave.slot];
+        // A play of the old wave must not outlive its data.
+        ReleasePlay(slot);
         LoadSlot(slot, wave.name);
         slot.baseVolume = wave.baseVolume;
     }
