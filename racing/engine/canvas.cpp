@@ -1,5 +1,6 @@
 // canvas.cpp -- starting, stopping and running the frames of a racing canvas
 #include "racing/engine/canvas.h"
+#include "racing/engine/template_loader.h"
 
 #include "engine/platform/gapi_display.h"
 #include "engine/scene/core/sound_dictionary.h"
@@ -19,6 +20,7 @@ Canvas::Canvas(const WCHAR* name) : Window(name, nullptr, true)
     textures = new TextureDictionary();
     sounds = new SoundDictionary();
     initRacingBase();
+    templateLoader = std::make_unique<TemplateLoader>(*this);
 }
 
 Canvas::~Canvas()
@@ -110,6 +112,7 @@ void Canvas::onDestroy()
 {
     stop();
     removeAllScenes();
+    templateLoader->forgetObjects();
     releaseHardwareKeys();
     if (sounds)
         sounds->stopAll();

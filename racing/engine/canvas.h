@@ -16,9 +16,12 @@
 #include "engine/platform/frame_timer.h"
 #include "racing/engine/window.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
+class AWTComponent;
+class Group3D;
 class SoundDictionary;
 class TextureDictionary;
 
@@ -34,6 +37,7 @@ public:
 
 class Scene3D;
 class SceneAWT;
+class TemplateLoader;
 class SceneSprite;
 class Sprite;
 
@@ -97,7 +101,22 @@ public:
     void onMouse(UINT message, WPARAM keys, int x, int y, int phase) override;
     // Following a hyperlink: the page loads the linked template (it may
     // replace every scene, the pressed sprite's included).
-    virtual void loadTemplate(const WCHAR* folder, const WCHAR* name, bool replace) {}
+    virtual void loadTemplate(const WCHAR* folder, const WCHAR* name, bool replace);
+    TemplateLoader& getTemplateLoader() { return *templateLoader; }
+    // Hooks of a template load: before a replacing load clears the screen,
+    // after a load, after each native control is built.
+    virtual void onBeforeTemplateLoad(const WCHAR* folder, const WCHAR* name) {}
+    virtual void onTemplateLoaded() {}
+    virtual void onComponentBuilt(AWTComponent* component) {}
+    // Scenes by name (null for a null name or none of that kind).
+    Scene3D* findScene3D(const WCHAR* sceneName) const;
+    SceneSprite* findSpriteScene(const WCHAR* sceneName) const;
+    SceneAWT* findControlScene(const WCHAR* sceneName) const;
+    // A model of any 3D scene by name.
+    Group3D* findGroup3D(const WCHAR* groupName) const;
+    // Template lengths: n x screenScale, rounded.
+    int scaleToScreen(int n) const { return screenScale == 1.0f ? n : int(float(n) * screenScale + 0.5f); }
+    float screenScale = 1.0f;
     Sprite* getPressedSprite() const { return pressedSprite; }
     float getZoom() const { return zoom; }
     // 0 < z <= 1 and not the current zoom: the sprite and 3D scenes' targets
@@ -128,6 +147,7 @@ protected:
     TextureDictionary* textures = nullptr;
     SoundDictionary* sounds = nullptr;
     LoadListener* loadListener = nullptr;
+    std::unique_ptr<TemplateLoader> templateLoader;
 };
 
 } // namespace racing

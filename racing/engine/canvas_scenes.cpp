@@ -9,6 +9,10 @@
 #include "racing/engine/scene3d.h"
 #include "racing/engine/scene_awt.h"
 #include "racing/engine/sprite.h"
+#include "racing/engine/template_loader.h"
+#include "engine/scene/3d/group3d.h"
+
+#include <string_view>
 
 namespace racing {
 
@@ -200,6 +204,53 @@ void Canvas::onMouse(UINT message, WPARAM, int x, int y, int phase)
         return; // check boxes and tip links come with the templates
     }
     invalidate(true, nullptr);
+}
+
+void Canvas::loadTemplate(const WCHAR* folder, const WCHAR* name, bool replace)
+{
+    templateLoader->load(folder, name, replace);
+}
+
+namespace {
+
+bool named(const WCHAR* have, const WCHAR* wanted)
+{
+    return wanted && std::u16string_view(have) == std::u16string_view(wanted);
+}
+
+} // namespace
+
+Scene3D* Canvas::findScene3D(const WCHAR* sceneName) const
+{
+    for (const SceneEntry& e : scenes)
+        if (e.type == kScene3D && named(static_cast<Scene3D*>(e.scene)->name, sceneName))
+            return static_cast<Scene3D*>(e.scene);
+    return nullptr;
+}
+
+SceneSprite* Canvas::findSpriteScene(const WCHAR* sceneName) const
+{
+    for (const SceneEntry& e : scenes)
+        if (e.type == kSpriteScene && named(static_cast<SceneSprite*>(e.scene)->name, sceneName))
+            return static_cast<SceneSprite*>(e.scene);
+    return nullptr;
+}
+
+SceneAWT* Canvas::findControlScene(const WCHAR* sceneName) const
+{
+    for (const SceneEntry& e : scenes)
+        if (e.type == kControlScene && named(static_cast<SceneAWT*>(e.scene)->name, sceneName))
+            return static_cast<SceneAWT*>(e.scene);
+    return nullptr;
+}
+
+Group3D* Canvas::findGroup3D(const WCHAR* groupName) const
+{
+    for (const SceneEntry& e : scenes)
+        if (e.type == kScene3D && groupName)
+            if (Group3D* group = static_cast<Scene3D*>(e.scene)->findChild(groupName))
+                return group;
+    return nullptr;
 }
 
 } // namespace racing

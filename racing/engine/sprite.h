@@ -29,6 +29,7 @@ class Sprite : public SceneObject
 {
 public:
     static constexpr int kIndexLength = 4;
+    static constexpr int kGroupLength = 64;
 
     Sprite(int x, int y, int width, int height);
 
@@ -58,6 +59,10 @@ public:
     int guiType = 0; // 0 plain, 1 button, 2 checkbox, 3 hyperlink, 4 tiplink
     WCHAR index[kIndexLength + 1] = {};
     WCHAR link[kNameLength] = {};
+    // Check boxes: the group (one box of a group checked at a time) and
+    // whether the page keeps its state in the template.
+    WCHAR group[kGroupLength + 1] = {};
+    uint8_t persistent = 0;
     Texture* faces[3] = {};
     Texture* mask = nullptr;
     int clip[4] = {0, 0, 0, 0};

@@ -125,14 +125,20 @@ void TemplateLoader::buildEntry(const WCHAR* key)
     canvas.buildCustomEntry(templ, key);
 }
 
-int TemplateLoader::length(const PropertyMap& map, const WCHAR* field, int whole)
+int templateLength(const PropertyMap& map, const WCHAR* field, int whole, float screenScale)
 {
     const WCHAR* text = map.get(field);
     if (!text || !*text)
         return whole;
     if (std::u16string_view(text).find(u'%') != std::u16string_view::npos)
         return int(map.getFloat(field, 0.0f) * float(whole) * 0.01f + 0.5f);
-    return Canvas::scaleToScreen(map.getInt(field, 0));
+    const int n = map.getInt(field, 0);
+    return screenScale == 1.0f ? n : int(float(n) * screenScale + 0.5f);
+}
+
+int TemplateLoader::length(const PropertyMap& map, const WCHAR* field, int whole)
+{
+    return templateLength(map, field, whole, Canvas::getScreenScale());
 }
 
 Scene* TemplateLoader::container(const PropertyMap& map) const

@@ -21,6 +21,11 @@ class Scene;
 class SceneObject;
 class Texture;
 
+// A layout length of a template entry: `whole` when the field is missing
+// or empty, a percentage of `whole` when its text holds '%', else the number
+// times screenScale, rounded.
+int templateLength(const PropertyMap& map, const WCHAR* field, int whole, float screenScale);
+
 class TemplateLoader
 {
 public:
