@@ -5,6 +5,9 @@
 
 #include "server_fixture.h"
 
+#include <os/process.h>
+#include <os/user.h>
+
 #include <future>
 
 namespace skyrend::mp::testing {
@@ -193,6 +196,56 @@ TEST_F(ClientSessionTest, ConnectionEndingDuringAWaitReleasesIt)
     EXPECT_EQ(session->lastRequestEnd(), ClientSession::RequestEnd::ConnectionEnded);
     EXPECT_TRUE(session->hasEnded());
     EXPECT_EQ(session->takeNotices(), (std::vector<SessionNotice>{{SessionNotice::Disconnected, kDisconnectedText}}));
+}
+
+// The receive thread only posts: the window's own thread takes the notices
+// when it handles the message.
+std::atomic<int> noticeMessages{0};
+std::atomic<DWORD> noticeThread{0};
+ClientSession* noticeSession = nullptr;
+std::vector<SessionNotice> noticesTaken;
+
+LRESULT CALLBACK noticeWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == kSessionNoticeMessage)
+    {
+        noticeThread = GetCurrentThreadId();
+        for (SessionNotice& n : noticeSession ? noticeSession->takeNotices() : std::vector<SessionNotice>{})
+            noticesTaken.push_back(n);
+        ++noticeMessages;
+        return 0;
+    }
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+TEST_F(ClientSessionTest, NoticesArePostedToTheWindowsThread)
+{
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = noticeWindowProc;
+    wc.lpszClassName = u"SessionNoticeTest";
+    RegisterClassW(&wc);
+    HWND window = CreateWindowExW(0, u"SessionNoticeTest", u"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+
+    ServerSettings settings;
+    settings.authenticate = true;
+    startServer(settings);
+    auto session = connected();
+    ASSERT_TRUE(session);
+    noticeSession = session.get();
+    session->setNoticeWindow(window);
+    EXPECT_FALSE(session->logon(u"<bob>", u"wrong"));
+    EXPECT_TRUE(eventually([&] {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+        return noticeMessages > 0;
+    }));
+    EXPECT_EQ(noticeThread, GetCurrentThreadId());
+    EXPECT_EQ(noticesTaken, (std::vector<SessionNotice>{{SessionNotice::Refused, kLogOnNotAuthenticated}}));
+    session.reset();
+    noticeSession = nullptr;
+    DestroyWindow(window);
 }
 
 TEST(GroupInfoTexts, CreationTimeIsNotInventedForAListedGroup)
