@@ -131,6 +131,7 @@ void TemplateLoader::forgetObjects()
     textureAnimators.clear();
     modelAnimators.clear();
     sounds.clear();
+    turnedImages.clear();
 }
 
 void TemplateLoader::load(const WCHAR* folder, const WCHAR* name, bool replace)
@@ -189,8 +190,10 @@ void TemplateLoader::load(const WCHAR* folder, const WCHAR* name, bool replace)
         buildEntry(key.c_str());
         if (LoadListener* listener = canvas.getLoadListener())
         {
-            // "Load %10s": the key right-aligned in ten places.
-            std::u16string text = key.size() < 10 ? std::u16string(10 - key.size(), u' ') + key : key;
+            // The key right-aligned in ten places, cut at 20 characters.
+            std::u16string text = key.substr(0, 20);
+            if (text.size() < 10)
+                text.insert(0, 10 - text.size(), u' ');
             text = u"Load " + text;
             listener->onLoad(text.c_str(), templateName.c_str(), 100 * i / count);
         }
@@ -367,15 +370,10 @@ void TemplateLoader::buildSprite(const WCHAR* key, const PropertyMap& map)
     }
     sprite->fillColor = uint32_t(map.getColor(u"color", -1));
     sprite->frameColor = uint32_t(map.getColor(u"frame", -1));
-    TextureDictionary* textures = canvas.getTextureDictionary();
     Texture* faces[4] = {};
     static const char16_t* const fields[] = {u"texture", u"bright", u"dark", u"mask"};
-    for (int i = 0; i < 4 && textures; ++i)
-        if (const WCHAR* file = map.get(fields[i]); file && *file)
-        {
-            faces[i] = textures->load(canvas.templateFolder.c_str(), file, false, false);
-            transformImage(faces[i], map.get(u"transform"));
-        }
+    for (int i = 0; i < 4; ++i)
+        faces[i] = spriteImage(map.get(fields[i]), map.get(u"transform"));
     if (map.get(u"texture") || map.get(u"bright") || map.get(u"dark"))
     {
         sprite->setImages(faces[0], faces[1], faces[2], faces[3], map.getInt(u"clipX", -1), map.getInt(u"clipY", -1),
@@ -393,6 +391,24 @@ void TemplateLoader::buildSprite(const WCHAR* key, const PropertyMap& map)
     placeCopies(key, map, canvas.findSpriteScene(map.get(u"container")), sprite,
                 [index](SceneSprite& scene, const WCHAR* name, Sprite* s) { scene.addSprite(name, s, index); },
                 [](const Sprite& s) { return s.clone(); });
+}
+
+Texture* TemplateLoader::spriteImage(const WCHAR* file, const WCHAR* transform)
+{
+    TextureDictionary* textures = canvas.getTextureDictionary();
+    if (!file || !*file || !textures)
+        return nullptr;
+    Texture* shared = textures->load(canvas.templateFolder.c_str(), file, false, false);
+    if (!shared || !transform || !*transform)
+        return shared;
+    const std::u16string name = canvas.templateFolder + u"\\" + file + u"|" + transform;
+    for (const auto& turned : turnedImages)
+        if (turned.first == name)
+            return turned.second.get();
+    auto copy = std::make_unique<Texture>(*shared);
+    transformImage(copy.get(), transform);
+    turnedImages.emplace_back(name, std::move(copy));
+    return turnedImages.back().second.get();
 }
 
 void TemplateLoader::buildGroup3D(const WCHAR* key, const PropertyMap& map, bool chip)

@@ -18,6 +18,7 @@
 
 class Group3D;
 class PropertyMap;
+class Texture;
 class WaveSound;
 
 namespace racing {
@@ -47,8 +48,8 @@ public:
     // A model of any 3D scene of the canvas, by name.
     Group3D* findGroup3D(const WCHAR* groupName) const;
     const std::vector<std::u16string>& getBuiltEntries() const { return built; }
-    // The animators are deleted and the sounds forgotten (the canvas's
-    // dictionary owns them).
+    // The animators and turned sprite images are deleted and the sounds
+    // forgotten (the canvas's dictionary owns them).
     void forgetObjects();
 
 private:
@@ -61,6 +62,10 @@ private:
     void buildGroup3D(const WCHAR* key, const PropertyMap& map, bool chip);
     void buildLod(const PropertyMap& map);
     void buildWaveSound(const WCHAR* key, const PropertyMap& map);
+    // A sprite image: the dictionary's, or with a "transform" a turned copy
+    // of it kept here (one per file and transform), so that no other user
+    // of the file sees it turned.
+    Texture* spriteImage(const WCHAR* file, const WCHAR* transform);
 
     template <class T>
     struct Named
@@ -76,6 +81,7 @@ private:
     std::vector<Named<TextureAnimator>> textureAnimators;
     std::vector<Named<ModelAnimator>> modelAnimators;
     std::vector<std::pair<std::u16string, WaveSound*>> sounds;
+    std::vector<std::pair<std::u16string, std::unique_ptr<Texture>>> turnedImages;
 };
 
 } // namespace racing

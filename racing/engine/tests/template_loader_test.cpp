@@ -84,6 +84,8 @@ TEST_F(RacingTemplateLoader, ScenesSpritesAndControlsWithTheirFields)
               "lost=type:Sprite, container:nowhere, x:0, y:0\n"
               "name=type:AWTComponent, container:controls, AWTType:EDIT, id:7, x:10, y:30, width:100, height:20, "
               "text:Driver\n"
+              "turned=type:Sprite, container:sprites, x:0, y:60, texture:face.bmp, transform:ROTATE_\n"
+              "turnedToo=type:Sprite, container:sprites, x:0, y:60, texture:face.bmp, transform:ROTATE_\n"
               "nothing=x:1\n"
               "future=type:Scene9\n");
     page->loadTemplate(u"\\rtmpl", u"page.properties", true);
@@ -138,14 +140,24 @@ TEST_F(RacingTemplateLoader, ScenesSpritesAndControlsWithTheirFields)
     EXPECT_EQ(std::u16string(sprites->findChild(u"box0")->group), u"sound");
     EXPECT_EQ(sprites->findChild(u"box0")->persistent, 1);
 
-    // Eight entries have a type (the one without gets no report).
-    ASSERT_EQ(progress.calls.size(), 10u);
+    // A turned picture is a copy, turned once for both its users; the
+    // shared one stays as it is.
+    racing::Sprite* turned = sprites->findChild(u"turned");
+    ASSERT_NE(turned, nullptr);
+    EXPECT_EQ(turned->width, 10);
+    EXPECT_EQ(turned->height, 30);
+    EXPECT_EQ(sprites->findChild(u"turnedToo")->faces[0], turned->faces[0]);
+    EXPECT_NE(turned->faces[0], ok->faces[0]);
+    EXPECT_EQ(ok->faces[0]->width, 30);
+
+    // Eleven of the twelve entries have a type (the one without gets no report).
+    ASSERT_EQ(progress.calls.size(), 12u);
     EXPECT_EQ(progress.calls[0].first, u"Load    sprites");
     EXPECT_EQ(progress.calls[0].second, 0);
-    EXPECT_EQ(progress.calls[1].second, 10);
-    EXPECT_EQ(progress.calls[8].first, u"Load     future");
-    EXPECT_EQ(progress.calls[8].second, 90);
-    EXPECT_EQ(progress.calls[9], (std::pair<std::u16string, int>(u"Load", 100)));
+    EXPECT_EQ(progress.calls[1].second, 8);
+    EXPECT_EQ(progress.calls[10].first, u"Load     future");
+    EXPECT_EQ(progress.calls[10].second, 91);
+    EXPECT_EQ(progress.calls[11], (std::pair<std::u16string, int>(u"Load", 100)));
 }
 
 TEST_F(RacingTemplateLoader, ThreeDEntriesAndTheirBoxes)
