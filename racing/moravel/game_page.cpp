@@ -3,6 +3,8 @@
 
 #include "racing/moravel/racing_app.h"
 
+#include "racing/framework/file_names.h"
+
 #include "engine/platform/back_buffer.h"
 #include "engine/platform/image.h"
 
@@ -12,24 +14,7 @@
 
 namespace moravel {
 
-std::vector<std::u16string> listNames(const std::u16string& folder, const std::u16string& pattern)
-{
-    std::vector<std::u16string> names;
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + pattern).c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do
-    {
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            continue;
-        std::u16string name(data.cFileName);
-        names.push_back(name.substr(0, name.find(u'.')));
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using racing::listNames;
 
 GamePage::GamePage(RacingApp* app_, const std::u16string& argument, bool present)
     : Canvas(u"GamePage"), command(racing::parseStartCommand(argument, present)), app(app_)

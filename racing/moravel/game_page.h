@@ -34,8 +34,4 @@ private:
     RacingApp* app;
 };
 
-// Names of the files matching folder + pattern, cut at their first '.',
-// sorted by code point.
-std::vector<std::u16string> listNames(const std::u16string& folder, const std::u16string& pattern);
-
 } // namespace moravel
