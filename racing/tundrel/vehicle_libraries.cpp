@@ -209,4 +209,13 @@ LibraryScan scanVehicleLibraries(const std::u16string& programFolder, HWND windo
     return scan;
 }
 
+bool raceChoiceInScan(const racing::RaceChoice& choice, const LibraryScan& scan)
+{
+    if (choice.mode < 0 || size_t(choice.mode) >= scan.libraryEntries.size() ||
+        size_t(choice.mode) >= scan.vehicleNames.size())
+        return false;
+    return racing::raceChoiceInRange(choice, int(scan.vehicleNames[size_t(choice.mode)].size()),
+                                     int(scan.trackNames.size()));
+}
+
 } // namespace tundrel

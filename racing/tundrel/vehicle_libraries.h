@@ -6,6 +6,8 @@
 // key (value name = display name, data = folder), possibly on a storage card.
 #pragma once
 
+#include "racing/framework/restart_command.h"
+
 #include <os/types.h>
 
 #include <functional>
@@ -51,5 +53,11 @@ using CardLister = std::function<std::vector<std::u16string>()>;
 // installed library is mounted on its folder.
 LibraryScan scanVehicleLibraries(const std::u16string& programFolder, HWND window, bool restarted,
                                  const CardLister& cards = findStorageCards);
+
+// Whether a race command's library (`mode`), vehicle (`paintIndex`) and
+// track indexes name entries of this scan. The libraries are scanned again
+// at every start, so a card taken out between the menu and the race moves
+// them; a command that fails goes back to the menu.
+bool raceChoiceInScan(const racing::RaceChoice& choice, const LibraryScan& scan);
 
 } // namespace tundrel

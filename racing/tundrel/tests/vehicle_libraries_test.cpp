@@ -290,3 +290,35 @@ TEST(VehicleLibraries, StorageCardsAreTheTemporaryFoldersOfTheRoot)
     // The device tree made here has no cards.
     EXPECT_TRUE(tundrel::findStorageCards().empty());
 }
+
+TEST(VehicleLibraries, RaceCommandIndexesAreCheckedAgainstTheScan)
+{
+    tundrel::LibraryScan scanned;
+    scanned.trackNames = {u"Alps", u"Harbour"};
+    scanned.libraryEntries = {kBuiltIn, u"Trucks,\\Program Files\\Trucks", u"Empty,\\Empty"};
+    scanned.vehicleNames = {{u"Coupe", u"Roadster", u"Van"}, {u"Hauler"}, {}};
+    struct
+    {
+        const char16_t* command;
+        bool inRange;
+    } cases[] = {
+        {u"goNow/0,2,1,1,0,Bob:", true},
+        {u"exerciseNow/1,0,0,0,1,Bob:", true},
+        {u"goNow/1,2,0,1,0,Bob:", false}, // a vehicle of the built-in library, not of this one
+        {u"goNow/2,0,0,1,0,Bob:", false}, // a library without vehicles
+        {u"goNow/3,0,0,1,0,Bob:", false}, // a library gone since the menu's scan
+        {u"goNow/-1,0,0,1,0,Bob:", false},
+        {u"goNow/0,-1,0,1,0,Bob:", false},
+        {u"goNow/0,0,2,1,0,Bob:", false},
+        {u"goNow/0,0,-1,1,0,Bob:", false},
+    };
+    for (const auto& c : cases)
+    {
+        racing::StartCommand command = racing::parseStartCommand(c.command, true);
+        SCOPED_TRACE(racing::toAscii(c.command));
+        ASSERT_TRUE(command.kind == racing::StartKind::Race || command.kind == racing::StartKind::Exercise);
+        EXPECT_EQ(tundrel::raceChoiceInScan(command.race, scanned), c.inRange);
+    }
+    tundrel::LibraryScan nothing;
+    EXPECT_FALSE(tundrel::raceChoiceInScan(racing::RaceChoice{}, nothing));
+}
