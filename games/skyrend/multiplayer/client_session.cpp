@@ -72,8 +72,18 @@ bool ClientSession::request(const PacketWriter& packet, int16_t answerCommand)
         if (answered)
             return true;
     }
-    // The stream can no longer be followed request by request.
+    // The stream can no longer be followed request by request. When this
+    // side ends it (a failed send, no answer), the receive thread reports no
+    // loss, so the notice is queued here.
     stop();
+    bool reported = false;
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        reported = lossReported;
+        lossReported = true;
+    }
+    if (!reported)
+        notify(SessionNotice::Disconnected, kDisconnectedText);
     return false;
 }
 
@@ -217,7 +227,13 @@ void ClientSession::onConnection(int event)
     if (event == Started)
         return;
     if (event == Lost)
+    {
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            lossReported = true;
+        }
         notify(SessionNotice::Disconnected, kDisconnectedText);
+    }
     std::lock_guard<std::mutex> hold(lock);
     ended = true;
     replied.notify_all();

@@ -124,6 +124,7 @@ private:
     int16_t awaited = 0;        // the answer command a request waits for, 0 none
     bool answered = false;
     bool ended = false;
+    bool lossReported = false; // the Disconnected notice is queued once
     RequestEnd lastEnd = RequestEnd::Answered;
     ServerMessage answer;       // the awaited answer, once answered
 

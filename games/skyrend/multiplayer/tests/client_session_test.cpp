@@ -148,18 +148,14 @@ TEST_F(ClientSessionTest, ServerStoppedWhileRequestsWaitEndsTheWaits)
     auto session = connected();
     ASSERT_TRUE(session);
     ASSERT_TRUE(session->logon(u"<alice>", u""));
+    ASSERT_FALSE(session->requestGroupList(0).empty());
     // The lobby keeps asking for groups while the server stops, so the stop
     // lands while requests are on the wire or waiting.
-    std::thread stopper([&] {
-        session->requestGroupList(0);
-        stopServer();
-    });
-    int answered = 0;
+    std::thread stopper([&] { stopServer(); });
     for (int i = 0; i < 1000000 && !session->hasEnded(); ++i)
-        answered += !session->requestGroupList(0).empty();
+        session->requestGroupList(0);
     stopper.join();
     EXPECT_TRUE(eventually([&] { return session->hasEnded(); }));
-    EXPECT_GT(answered, 0);
     // Requests fail at once now.
     EXPECT_FALSE(session->logon(u"<alice>", u""));
     EXPECT_EQ(session->lastRequestEnd(), ClientSession::RequestEnd::NotConnected);
@@ -220,6 +216,8 @@ LRESULT CALLBACK noticeWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
 
 TEST_F(ClientSessionTest, NoticesArePostedToTheWindowsThread)
 {
+    noticeMessages = 0;
+    noticesTaken.clear();
     WNDCLASSW wc{};
     wc.lpfnWndProc = noticeWindowProc;
     wc.lpszClassName = u"SessionNoticeTest";
