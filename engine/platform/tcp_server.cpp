@@ -10,24 +10,73 @@
 
 // ---- TCPClientHandler ----
 
+// The connection's writer: sends what the queue holds whenever it is woken.
+class TCPClientHandler::Writer : public Thread
+{
+public:
+    explicit Writer(TCPClientHandler& h) : Thread(u"TCPClientWriter"), handler(h) {}
+    void run() override { handler.writeQueued(); }
+
+private:
+    TCPClientHandler& handler;
+};
+
 TCPClientHandler::TCPClientHandler(TCPServer* owner, Socket* connection)
     : Thread(u"TCPClientHandler"), server(owner), socket(connection)
 {
     socket->setNoDelay(true);
-    socket->setSendTimeout(TCPServer::kSendTimeoutMs);
+    socket->setSendTimeout(server->getSendTimeout());
     socket->setSendBuffer(TCPServer::kSendBufferBytes);
     SocketAddress address;
     socket->getPeerAddress(address, peerAddress);
+    writeWake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    writer = new Writer(*this);
 }
 
 TCPClientHandler::~TCPClientHandler()
 {
     stop();
+    stopWriter(); // a handler whose thread never started
+    delete writer;
+    CloseHandle(writeWake);
     delete socket;
+}
+
+void TCPClientHandler::writeQueued()
+{
+    std::vector<uint8_t> out;
+    for (;;)
+    {
+        WaitForSingleObject(writeWake, INFINITE);
+        for (;;)
+        {
+            out.clear();
+            {
+                ScopedLock hold(queueLock);
+                out.swap(queued);
+            }
+            if (out.empty())
+                break;
+            ScopedLock hold(writeLock);
+            if (!socket->sendAll(out.data(), int(out.size())))
+                socket->close(); // a peer that cannot take its packets is dropped
+        }
+        if (writerQuit)
+            return;
+    }
+}
+
+// Lets the writer send what is queued (or fail on a closed socket), then ends it.
+void TCPClientHandler::stopWriter()
+{
+    writerQuit = true;
+    SetEvent(writeWake);
+    writer->join();
 }
 
 void TCPClientHandler::run()
 {
+    writer->start();
     bool stoppedByFlag = false;
     for (;;)
     {
@@ -50,6 +99,7 @@ void TCPClientHandler::run()
     if (!stoppedByFlag && !stopFlag)
         server->onEvent(TCPServer::HandlerEnded, this);
     stopFlag = true;
+    stopWriter(); // answers queued before the end still go out
     socket->close();
     ended = true;
 }
@@ -78,11 +128,29 @@ void TCPClientHandler::disconnect()
 
 bool TCPClientHandler::sendPacket(const PacketWriter& packet)
 {
-    ScopedLock hold(writeLock);
-    if (socket->sendPacket(packet))
-        return true;
-    socket->close(); // a peer that cannot take its packets is dropped
-    return false;
+    if (!socket->isValid())
+        return false;
+    bool full = false;
+    {
+        ScopedLock hold(queueLock);
+        if (!queued.empty() && queued.size() + packet.size() > TCPServer::kMaxQueuedBytes)
+            full = true;
+        else
+            queued.insert(queued.end(), packet.data(), packet.data() + packet.size());
+    }
+    if (full)
+    {
+        socket->close(); // a peer that does not take its packets is dropped
+        return false;
+    }
+    SetEvent(writeWake);
+    return true;
+}
+
+size_t TCPClientHandler::queuedBytes()
+{
+    ScopedLock hold(queueLock);
+    return queued.size();
 }
 
 // ---- StateUpdater ----

@@ -12,9 +12,11 @@
 // socket. A handler whose thread has ended is removed from the list and
 // deleted by the next cycle (or by `stop`).
 //
-// Accepted sockets get a send time limit: a peer that stops reading makes
-// one send fail after `kSendTimeoutMs`, and its connection is closed rather
-// than holding up the cycle for everyone.
+// No cycle waits on one connection's socket: `sendPacket` only appends the
+// packet to the connection's outgoing queue, and the connection's own writer
+// thread sends it (under the write lock, the only writes to the socket). A
+// queue that would pass `kMaxQueuedBytes` (a peer that stops reading), or a
+// send that cannot finish within the send time limit, closes the connection.
 #pragma once
 
 #include "engine/platform/frame_timer.h"
@@ -43,9 +45,12 @@ public:
     void unlockServer();
     // Ends the connection and returns after the reading thread has ended.
     void stop();
-    // One whole packet under this connection's write lock; a failed send
-    // closes the connection.
+    // Queues one whole packet for the writer thread and returns at once;
+    // false when the connection is closed or its queue is full (which closes
+    // it). Packets go out whole and in the order they were queued.
     bool sendPacket(const PacketWriter& packet);
+    // Bytes queued and not yet taken by the writer.
+    size_t queuedBytes();
     // Closes the connection (the reading thread then ends).
     void disconnect();
 
@@ -59,11 +64,21 @@ protected:
     Socket& getSocket() { return *socket; }
 
 private:
+    class Writer;
+    void writeQueued();
+    void stopWriter();
+
     std::atomic<bool> stopFlag{false};
     TCPServer* server;
     Socket* socket;
     WCHAR peerAddress[32] = {};
     CriticalLock writeLock;
+    // The outgoing queue (under queueLock) and its writer thread.
+    CriticalLock queueLock;
+    std::vector<uint8_t> queued;
+    HANDLE writeWake;
+    std::atomic<bool> writerQuit{false};
+    Writer* writer;
     FrameTimer frameTimer;
     std::atomic<bool> ended{false};
 };
@@ -109,6 +124,9 @@ class TCPServer : public Thread
 public:
     static constexpr DWORD kSendTimeoutMs = 1000;
     static constexpr int kSendBufferBytes = 128 * 1024;
+    // A connection's outgoing queue holds at most this much (one packet of
+    // any size is always taken into an empty queue).
+    static constexpr size_t kMaxQueuedBytes = 64 * 1024;
 
     // Listens on INADDR_ANY and `port`; `bindAddress` (host order) narrows it,
     // and a port of 0 lets the host choose (`getPort` then tells it).
@@ -135,6 +153,9 @@ public:
     void setUpdaterThread(bool on) { updaterThread = on; }
     StateUpdater* getUpdater() const { return updater; }
     int getPort() const { return port; }
+    // The send time limit of connections accepted from now on (0: none).
+    void setSendTimeout(DWORD ms) { sendTimeoutMs = ms; }
+    DWORD getSendTimeout() const { return sendTimeoutMs; }
     // Stops accepting, stops the updater and every handler, then raises
     // `ServerStopped`. A server that never started only closes its socket.
     void stop();
@@ -163,6 +184,7 @@ private:
     Socket* listener;
     std::atomic<StateUpdater*> updater{nullptr};
     bool updaterThread = true;
+    std::atomic<DWORD> sendTimeoutMs{kSendTimeoutMs};
     CriticalLock serverLock;
     HANDLE startedEvent;
 };

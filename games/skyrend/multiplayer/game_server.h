@@ -1,11 +1,12 @@
 // game_server.h -- the game server: users, groups, log-on, the round
 //
-// Threads: the accept thread, one reading thread per connection and the
-// round thread (GameStateUpdater, 25 rounds a second). One lock, the server
+// Threads: the accept thread, one reading and one writing thread per
+// connection and the round thread (GameStateUpdater, 25 rounds a second). One lock, the server
 // lock of TCPServer, keeps the registry (users, groups, aircraft) and the
 // round apart: a connection reads its whole message first, then takes the
 // lock to act on it; the round holds it from simulation to the last state
-// sent. Writes to a socket go through its handler's write lock.
+// queued. Sends only queue a packet; the connection's writer thread writes
+// it to the socket under the handler's write lock.
 //
 // The console learns what happens through a ServerListener. Its calls come
 // from server threads with the server lock held: a listener must only post
@@ -31,7 +32,6 @@ namespace skyrend::mp {
 class GameClientHandler;
 class GameGroup;
 class GameServer;
-class SendPool;
 
 struct ServerSettings
 {
@@ -179,8 +179,9 @@ public:
     std::vector<uint32_t> takeRoundTimes();
     void recordRoundTime(uint32_t micros);
 
-    // The round's states messages: staged by the connections' updates, sent
-    // together (by a few threads side by side) at the end of the round.
+    // The round's states messages: staged by the connections' updates and
+    // queued together at the end of the round (each connection's writer
+    // thread sends them).
     void stageStates(GameClientHandler* handler, PacketWriter&& packet);
     void sendStaged();
 
@@ -201,7 +202,6 @@ private:
     size_t roundTimeNext = 0;
     CriticalLock statsLock;
     std::vector<std::pair<GameClientHandler*, PacketWriter>> staged;
-    std::unique_ptr<SendPool> sendPool;
 };
 
 class GameClientHandler : public TCPClientHandler

@@ -98,11 +98,17 @@ TEST_F(ServerTest, HostileClientsDoNotStopTheGoodOnes)
     }
 
     // A client that logs on, flies and sends controls but never reads: its
-    // buffers fill and the server drops it; the others go on.
+    // buffers fill and the server drops it; the others go on. Its sends have
+    // no time limit here, so only its full outgoing queue can drop it, and a
+    // round that waited on its socket would wait for ever: the good clients'
+    // states must keep coming, round after round, until it is gone.
     {
+        server->setSendTimeout(0);
         ScriptClient deaf(port, 4096);
         ASSERT_EQ(deaf.logOn(u"<deaf>"), kLogOnAccepted);
         ASSERT_EQ(deaf.enter(u"demo Default Group", u"<deaf>", 0).text, kGroupEntered);
+        const uint64_t rounds0 = server->rounds;
+        const int good1Before = good1.states, good2Before = good2.states;
         deaf.startFlying(u"<deaf>");
         PacketWriter controls;
         for (int i = 0; i < 64; ++i)
@@ -112,15 +118,25 @@ TEST_F(ServerTest, HostileClientsDoNotStopTheGoodOnes)
         {
             dropped = !deaf.send(controls);
             if (!dropped)
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            if (i % 50 == 0)
             {
                 auto members = membersOf(u"demo Default Group");
-                dropped = dropped || std::find(members.begin(), members.end(), u"<deaf>") == members.end();
+                dropped = std::find(members.begin(), members.end(), u"<deaf>") == members.end();
             }
+            if (!dropped)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
+        const uint64_t rounds = server->rounds - rounds0;
+        const int got1 = good1.states - good1Before, got2 = good2.states - good2Before;
         EXPECT_TRUE(dropped) << "a client that never reads was kept";
+        // The drop comes within a bounded number of rounds: its socket's
+        // buffers and its queue hold a few hundred rounds of states at most.
+        EXPECT_LT(rounds, 3000u);
+        // Every round while it was being dropped sent the good clients their
+        // states (they answer each one; a slow answer may skip a round).
+        EXPECT_GE(got1, std::max<int>(10, int(rounds / 10))) << rounds << " rounds";
+        EXPECT_GE(got2, std::max<int>(10, int(rounds / 10))) << rounds << " rounds";
         ASSERT_TRUE(eventually([&] { return membersOf(u"demo Default Group").size() == 2; }));
+        server->setSendTimeout(TCPServer::kSendTimeoutMs);
     }
 
     // After everything the good clients still fly and receive states.
