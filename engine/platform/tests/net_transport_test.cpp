@@ -300,6 +300,13 @@ public:
         unlockServer();
         return n;
     }
+    TCPClientHandler* firstHandler()
+    {
+        lockServer();
+        TCPClientHandler* h = handlers.empty() ? nullptr : handlers.front();
+        unlockServer();
+        return h;
+    }
     bool withUpdater;
     bool handlersWantUpdates = false;
     CountingUpdater* counting = nullptr;
@@ -383,4 +390,32 @@ TEST_F(Net, ServerWithoutUpdaterKeepsHandlersThatWantNoUpdates)
     EXPECT_EQ(server.handlersNow(), 1u);
     server.stop();
     EXPECT_EQ(server.count(TCPServer::ServerStarted), 1);
+}
+
+// A peer that never reads, and no send time limit: every send returns at once
+// (it only queues), and once the socket's buffers and the queue are full the
+// next send is refused and the connection closed.
+TEST_F(Net, HandlerSendsNeverWaitForAPeerThatDoesNotRead)
+{
+    SumServer server(false);
+    server.setSendTimeout(0);
+    server.start();
+    Socket deaf(false, 0);
+    deaf.setReceiveBuffer(4096);
+    ASSERT_TRUE(deaf.connect(u"127.0.0.1", server.getPort()));
+    ASSERT_TRUE(eventually([&] { return server.handlersNow() == 1; }));
+    TCPClientHandler* handler = server.firstHandler();
+    PacketWriter w;
+    w.putShort(0x5858);
+    w.putBytes(std::vector<uint8_t>(4096, 7).data(), 4096);
+    int accepted = 0;
+    while (accepted < 100000 && handler->sendPacket(w))
+        accepted += 1;
+    // The kernel's buffers (a few hundred KB) and the 64 KB queue, no more.
+    EXPECT_LT(accepted, 100000);
+    EXPECT_LE(handler->queuedBytes(), TCPServer::kMaxQueuedBytes);
+    ASSERT_TRUE(eventually([&] { return !handler->isConnected(); }));
+    EXPECT_FALSE(handler->sendPacket(w));
+    ASSERT_TRUE(eventually([&] { return handler->hasEnded(); }));
+    server.stop();
 }
