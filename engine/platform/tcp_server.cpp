@@ -29,7 +29,6 @@ TCPClientHandler::TCPClientHandler(TCPServer* owner, Socket* connection)
     socket->setSendBuffer(TCPServer::kSendBufferBytes);
     SocketAddress address;
     socket->getPeerAddress(address, peerAddress);
-    writeWake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     writer = new Writer(*this);
 }
 
@@ -38,7 +37,6 @@ TCPClientHandler::~TCPClientHandler()
     stop();
     stopWriter(); // a handler whose thread never started
     delete writer;
-    CloseHandle(writeWake);
     delete socket;
 }
 
@@ -47,30 +45,28 @@ void TCPClientHandler::writeQueued()
     std::vector<uint8_t> out;
     for (;;)
     {
-        WaitForSingleObject(writeWake, INFINITE);
-        for (;;)
+        out.clear();
         {
-            out.clear();
-            {
-                ScopedLock hold(queueLock);
-                out.swap(queued);
-            }
-            if (out.empty())
-                break;
-            ScopedLock hold(writeLock);
-            if (!socket->sendAll(out.data(), int(out.size())))
-                socket->close(); // a peer that cannot take its packets is dropped
+            std::unique_lock<std::mutex> hold(queueLock);
+            queueReady.wait(hold, [this] { return writerQuit || !queued.empty(); });
+            if (queued.empty())
+                return; // told to quit, and everything is out
+            out.swap(queued);
         }
-        if (writerQuit)
-            return;
+        ScopedLock hold(writeLock);
+        if (!socket->sendAll(out.data(), int(out.size())))
+            socket->close(); // a peer that cannot take its packets is dropped
     }
 }
 
 // Lets the writer send what is queued (or fail on a closed socket), then ends it.
 void TCPClientHandler::stopWriter()
 {
-    writerQuit = true;
-    SetEvent(writeWake);
+    {
+        std::lock_guard<std::mutex> hold(queueLock);
+        writerQuit = true;
+    }
+    queueReady.notify_one();
     writer->join();
 }
 
@@ -131,25 +127,32 @@ bool TCPClientHandler::sendPacket(const PacketWriter& packet)
     if (!socket->isValid())
         return false;
     bool full = false;
+    bool wake = false;
     {
-        ScopedLock hold(queueLock);
+        std::lock_guard<std::mutex> hold(queueLock);
         if (!queued.empty() && queued.size() + packet.size() > TCPServer::kMaxQueuedBytes)
+        {
             full = true;
+        }
         else
+        {
+            wake = queued.empty();
             queued.insert(queued.end(), packet.data(), packet.data() + packet.size());
+        }
     }
     if (full)
     {
         socket->close(); // a peer that does not take its packets is dropped
         return false;
     }
-    SetEvent(writeWake);
+    if (wake)
+        queueReady.notify_one();
     return true;
 }
 
 size_t TCPClientHandler::queuedBytes()
 {
-    ScopedLock hold(queueLock);
+    std::lock_guard<std::mutex> hold(queueLock);
     return queued.size();
 }
 

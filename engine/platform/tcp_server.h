@@ -25,6 +25,8 @@
 #include "engine/platform/tcp_client.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <vector>
 
 class TCPServer;
@@ -73,11 +75,12 @@ private:
     Socket* socket;
     WCHAR peerAddress[32] = {};
     CriticalLock writeLock;
-    // The outgoing queue (under queueLock) and its writer thread.
-    CriticalLock queueLock;
-    std::vector<uint8_t> queued;
-    HANDLE writeWake;
-    std::atomic<bool> writerQuit{false};
+    // The outgoing queue and its writer thread. The writer sleeps on its own
+    // condition variable: a wake touches no other connection's thread.
+    std::mutex queueLock;
+    std::condition_variable queueReady;
+    std::vector<uint8_t> queued;  // under queueLock
+    bool writerQuit = false;      // under queueLock
     Writer* writer;
     FrameTimer frameTimer;
     std::atomic<bool> ended{false};
