@@ -118,6 +118,10 @@ public:
     int scaleToScreen(int n) const { return screenScale == 1.0f ? n : int(float(n) * screenScale + 0.5f); }
     float screenScale = 1.0f;
     Sprite* getPressedSprite() const { return pressedSprite; }
+    // A check box pressed: in a group it is the one checked (the others
+    // cleared, its position the group entry's "selected"), alone it
+    // toggles; persistent boxes keep their state as their entry's "status".
+    void pressCheckBox(Sprite& box);
     float getZoom() const { return zoom; }
     // 0 < z <= 1 and not the current zoom: the sprite and 3D scenes' targets
     // (and 3D cameras) take the zoomed sizes; a running canvas is stopped

@@ -199,11 +199,58 @@ void Canvas::onMouse(UINT message, WPARAM, int x, int y, int phase)
             stop();
         }
     }
+    else if (sprite->guiType == 2)
+    {
+        if (down)
+            pressCheckBox(*sprite);
+    }
     else
     {
-        return; // check boxes and tip links come with the templates
+        return; // tip links come with the page's keys
     }
     invalidate(true, nullptr);
+}
+
+void Canvas::pressCheckBox(Sprite& box)
+{
+    Properties& templ = templateLoader->getTemplate();
+    auto writeStatus = [&templ](const Sprite& s) {
+        if (!s.persistent || !templ.get(s.name))
+            return;
+        const std::string digits = std::to_string(s.getState());
+        templ.setField(s.name, u"status", std::u16string(digits.begin(), digits.end()).c_str());
+    };
+    if (box.group[0])
+    {
+        int position = 0, pressedAt = -1;
+        for (const SceneEntry& e : scenes)
+        {
+            if (e.type != kSpriteScene)
+                continue;
+            for (const auto& child : static_cast<SceneSprite*>(e.scene)->children)
+            {
+                if (child->guiType != 2 || std::u16string_view(child->group) != std::u16string_view(box.group))
+                    continue;
+                if (child.get() == &box)
+                    pressedAt = position;
+                ++position;
+                if (child.get() != &box)
+                {
+                    child->setState(0);
+                    writeStatus(*child);
+                }
+            }
+        }
+        if (pressedAt >= 0 && templ.get(box.group))
+        {
+            const std::string digits = std::to_string(pressedAt);
+            templ.setField(box.group, u"selected", std::u16string(digits.begin(), digits.end()).c_str());
+        }
+        box.setState(1);
+    }
+    else
+        box.setState(box.getState() == 1 ? 0 : 1);
+    writeStatus(box);
 }
 
 void Canvas::loadTemplate(const WCHAR* folder, const WCHAR* name, bool replace)

@@ -1,18 +1,26 @@
 // smoke_main.cpp -- the racing engine's smoke program
 //
-// A racing frame window with one page driven by its window timer inside the
-// blocking loop: a textured car (a 3DS box read by the racing loader)
+// Started plainly it shows the smoke screen of engine_demo.properties,
+// built by the racing template loader and loaded in stages with its
+// progress texts: check boxes, a hyperlink to a second page (and back), a
+// native edit box and a button over a 3D scene where a cube turns with its
+// animated texture beside a flag whose models take turns.
+//
+// Started with "car": a racing frame window with one page driven by its
+// window timer inside the blocking loop: a textured car (a 3DS box read by the racing loader)
 // turning on the spot in a racing 3D scene, followed by the scene's camera in
 // chase mode 2 (its offset in world axes, so the car is seen turning), over
 // sky and ground, with a spinning badge (a 2D group, drawn with the engine's
 // 2D quad filler) in the top-left corner. Exit code 0 when the window is
 // closed, 1 when the content is missing.
+#include "racing/engine/animators.h"
 #include "racing/engine/base_library.h"
 #include "racing/engine/camera.h"
 #include "racing/engine/canvas.h"
 #include "racing/engine/loader3ds.h"
 #include "racing/engine/render_target.h"
 #include "racing/engine/scene3d.h"
+#include "racing/engine/template_loader.h"
 
 #include "engine/base/matrix_ops.h"
 #include "engine/platform/back_buffer.h"
@@ -31,6 +39,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -142,9 +151,97 @@ private:
     float spin = 0.0f;
 };
 
+// The smoke screen from its template. While a page loads, its progress
+// texts are shown on a bar at the bottom of the window.
+class DemoPage : public racing::Canvas, racing::LoadListener
+{
+public:
+    static constexpr UINT kRestart = WM_APP + 1;
+
+    DemoPage() : Canvas(u"demo page") { setLoadListener(this); }
+
+    void onLoad(const WCHAR* text, const WCHAR*, int percent) override
+    {
+        HDC dc = backBufferDC();
+        if (!dc)
+            return;
+        const int w = getClientWidth(), h = getClientHeight();
+        RECT bar{0, h - 20, w, h};
+        HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));
+        FillRect(dc, &bar, black);
+        DeleteObject(black);
+        RECT done{0, h - 4, w * std::clamp(percent, 0, 100) / 100, h};
+        HBRUSH green = CreateSolidBrush(RGB(0, 200, 0));
+        FillRect(dc, &done, green);
+        DeleteObject(green);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, RGB(255, 255, 255));
+        const std::u16string line = text ? text : u"";
+        ExtTextOutW(dc, 4, h - 20, 0, nullptr, line.c_str(), UINT(line.size()), nullptr);
+        present();
+    }
+
+    // After each load the page takes up what it built: the 3D scene is made
+    // ready in its stages, the cube and the flag are found.
+    void onTemplateLoaded() override
+    {
+        scene = findScene3D(u"mainScene");
+        cube = findGroup3D(u"grpCube");
+        flag = findGroup3D(u"grpFlag");
+        texAni = getTemplateLoader().findTextureAnimator(u"texAni");
+        flagAni = getTemplateLoader().findModelAnimator(u"flagAni");
+        if (flag)
+            flag->matrix.setTranslationXYZ(3.2f, 0.5f, 0.0f);
+        if (flagAni)
+            flagAni->showFrame(0);
+        if (scene)
+            scene->initView(getZoom(), this, true);
+    }
+
+    // A hyperlink stops the canvas after its load: the new page runs again.
+    void loadTemplate(const WCHAR* folder, const WCHAR* name, bool replace) override
+    {
+        Canvas::loadTemplate(folder, name, replace);
+        PostMessageW(getHandle(), kRestart, 0, 0);
+    }
+
+    bool handleOwnMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override
+    {
+        if (message != kRestart)
+            return Canvas::handleOwnMessage(message, w, l, result);
+        start();
+        *result = 0;
+        return true;
+    }
+
+    void update(float dt) override
+    {
+        if (dt <= 0.0f)
+            return;
+        clock += dt;
+        if (cube)
+        {
+            cube->matrix.rotY(clock * 1.2f);
+            cube->matrix.setTranslationXYZ(-2.4f, 0.0f, 0.0f);
+        }
+        if (texAni)
+            texAni->showFrame(int(clock / 0.3f));
+        if (flagAni)
+            flagAni->showFrame(int(clock / 0.25f));
+    }
+
+private:
+    racing::Scene3D* scene = nullptr;
+    Group3D* cube = nullptr;
+    Group3D* flag = nullptr;
+    racing::TextureAnimator* texAni = nullptr;
+    racing::ModelAnimator* flagAni = nullptr;
+    float clock = 0.0f;
+};
+
 } // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
 {
     racing::setFixedPointShift(12, 4);
     WCHAR folder[MAX_PATH] = {};
@@ -154,12 +251,35 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
     racing::Window frame(u"Racing Smoke", nullptr, false);
     if (!frame.create(x, y, width, height))
         return 1;
-    auto* page = new SmokePage(folder);
-    if (!frame.addChild(page, 0, 0, frame.getClientWidth(), frame.getClientHeight()) || !page->load())
+    std::u16string_view command = commandLine ? commandLine : u"";
+    while (!command.empty() && command.front() == u' ')
+        command.remove_prefix(1);
+    while (!command.empty() && command.back() == u' ')
+        command.remove_suffix(1);
+    if (command == u"car")
+    {
+        auto* page = new SmokePage(folder);
+        if (!frame.addChild(page, 0, 0, frame.getClientWidth(), frame.getClientHeight()) || !page->load())
+        {
+            frame.destroy();
+            return 1;
+        }
+        page->start();
+        return racing::runMessageLoop(frame.getHandle());
+    }
+    auto* demo = new DemoPage();
+    if (!frame.addChild(demo, 0, 0, frame.getClientWidth(), frame.getClientHeight()))
     {
         frame.destroy();
         return 1;
     }
-    page->start();
+    demo->loadTemplate(folder, u"engine_demo.properties", true);
+    if (!demo->findScene3D(u"mainScene"))
+    {
+        MessageBoxW(nullptr, u"The smoke screen (engine_demo.properties) is missing.", u"Error", MB_ICONSTOP);
+        frame.destroy();
+        return 1;
+    }
+    demo->start();
     return racing::runMessageLoop(frame.getHandle());
 }

@@ -1,12 +1,17 @@
 // smoke_run_test.cpp -- the racing smoke program run as a real program,
-// headless and in a real SDL window under xvfb-run: its page draws frames
-// from the window timer, and the screenshots show sky, ground, the textured
-// car (red and white stripes) and the badge, and move between shots
+// headless and in a real SDL window under xvfb-run. Its smoke screen, built
+// from its template, answers check boxes, the edit box, the button and the
+// hyperlink (to a second page and back) while the cube turns with its
+// animated texture and the flag's models take turns; its car page draws
+// frames from the window timer, and the screenshots show sky, ground, the
+// textured car (red and white stripes) and the badge, and move between
+// shots
 #include "os/testing/host.h"
 #include "os/testing/program_run.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -41,7 +46,8 @@ struct SmokeRun
     os::testing::ScratchFolder folder{"racing_smoke"};
     std::string out = folder.path;
 
-    int start(const std::vector<std::string>& prefix, const std::vector<std::string>& env, const std::string& script)
+    int start(const std::vector<std::string>& prefix, const std::vector<std::string>& env, const std::string& script,
+              const std::vector<std::string>& arguments = {"car"})
     {
         std::ofstream(out + "/input.txt") << script;
         std::vector<std::string> set = {"OS_DEVICE_ROOT=" + deviceRoot(), "OS_SCRIPT=" + out + "/input.txt",
@@ -49,6 +55,7 @@ struct SmokeRun
         set.insert(set.end(), env.begin(), env.end());
         std::vector<std::string> args = prefix;
         args.push_back(programPath());
+        args.insert(args.end(), arguments.begin(), arguments.end());
         return os::testing::run_and_wait(args, set);
     }
 
@@ -135,6 +142,90 @@ TEST_F(RacingSmoke, PageRunsFromItsTimerAndDrawsTheCarUnderTheCamera)
     expectScene(a, "first shot");
     expectScene(b, "second shot");
     EXPECT_GT(difference(a, b), 500) << "frames went on between the shots: the car turned, the badge spun";
+}
+
+// Pixels of a colour inside a rectangle.
+int countIn(const Picture& p, int x0, int y0, int x1, int y1, uint32_t rgb)
+{
+    int n = 0;
+    for (int y = y0; y < y1 && y < p.height; ++y)
+        for (int x = x0; x < x1 && x < p.width; ++x)
+            n += p.at(x, y) == shown(rgb);
+    return n;
+}
+
+// The flag's yellow, shaded by its light.
+int yellowIn(const Picture& p, int x0, int y0, int x1, int y1)
+{
+    int n = 0;
+    for (int y = y0; y < y1 && y < p.height; ++y)
+        for (int x = x0; x < x1 && x < p.width; ++x)
+        {
+            const uint32_t v = p.at(x, y);
+            n += (v >> 16 & 0xFF) > 100 && (v >> 8 & 0xFF) > 60 && (v & 0xFF) < 40;
+        }
+    return n;
+}
+
+int differenceIn(const Picture& a, const Picture& b, int x0, int y0, int x1, int y1)
+{
+    int n = 0;
+    for (int y = y0; y < y1 && y < a.height && y < b.height; ++y)
+        for (int x = x0; x < x1 && x < a.width && x < b.width; ++x)
+            n += a.at(x, y) != b.at(x, y);
+    return n;
+}
+
+TEST_F(RacingSmoke, SmokeScreenFromItsTemplateAnswersThePen)
+{
+    SmokeRun run;
+    ASSERT_EQ(run.start({}, {"OS_BACKEND=headless", "OS_SCREEN=240x320x16"},
+                        "wait 500\nshot demo_a\n"
+                        "tap 52 42\nwait 300\nshot demo_b\n"
+                        "tap 60 66\ntext \"Z\"\ndown 120 295\nwait 200\nshot demo_c\nup 120 295\n"
+                        "tap 130 38\nwait 500\nshot demo_d\n"
+                        "tap 40 48\nwait 600\nshot demo_e\nclose\n",
+                        {}),
+              0);
+    const Picture a = run.shot("demo_a"), b = run.shot("demo_b"), c = run.shot("demo_c"), d = run.shot("demo_d"),
+                  e = run.shot("demo_e");
+    ASSERT_EQ(a.width, 240);
+    // The page: its background, both check boxes clear, the button up.
+    EXPECT_EQ(a.at(200, 80), shown(0x000040));
+    EXPECT_EQ(a.at(22, 42), shown(0x808080));
+    EXPECT_EQ(a.at(52, 42), shown(0x808080));
+    EXPECT_EQ(a.at(80, 295), shown(0x208020));
+    // The 3D scene: a textured cube left of the yellow flag, on black.
+    EXPECT_GT(countIn(a, 0, 90, 120, 270, 0xF0F0F0), 300) << "the cube's white stripes";
+    EXPECT_GT(yellowIn(a, 120, 90, 240, 270), 200) << "the flag";
+    EXPECT_EQ(a.at(5, 265), shown(0x000000));
+
+    // The second check box of the group checked, the first still clear.
+    EXPECT_EQ(b.at(52, 42), shown(0x20E020));
+    EXPECT_EQ(b.at(22, 42), shown(0x808080));
+    // Typed into the edit box; the button held down shows its bright face.
+    EXPECT_GT(differenceIn(b, c, 12, 58, 108, 74), 10) << "the typed letter";
+    EXPECT_EQ(c.at(80, 295), shown(0xF0F040));
+    // The hyperlink opened the second page, whose link led back.
+    EXPECT_EQ(d.at(200, 200), shown(0x400000));
+    EXPECT_EQ(d.at(80, 295), shown(0x400000)) << "no button on the second page";
+    EXPECT_EQ(e.at(200, 80), shown(0x000040));
+    EXPECT_EQ(e.at(52, 42), shown(0x808080)) << "the page was built again";
+
+    // The cube turns and changes its texture; the flag changes its model.
+    EXPECT_GT(differenceIn(a, b, 0, 90, 120, 270), 300);
+    EXPECT_GT(differenceIn(c, e, 0, 90, 120, 270), 300);
+    std::vector<int> flags;
+    for (const Picture* p : {&a, &b, &c, &e})
+        flags.push_back(yellowIn(*p, 120, 90, 240, 270));
+    EXPECT_NE(*std::min_element(flags.begin(), flags.end()), *std::max_element(flags.begin(), flags.end()))
+        << "the flag's models took turns";
+    int textured = 0;
+    for (const Picture* p : {&a, &b, &c, &e})
+        textured |= (countIn(*p, 0, 90, 120, 270, 0xE02020) > 100 ? 1 : 0) |
+                    (countIn(*p, 0, 90, 120, 270, 0x20E020) > 100 ? 2 : 0) |
+                    (countIn(*p, 0, 90, 120, 270, 0x2020E0) > 100 ? 4 : 0);
+    EXPECT_GE(__builtin_popcount(unsigned(textured)), 2) << "the cube showed more than one of its textures";
 }
 
 TEST_F(RacingSmoke, MissingContentEndsWithAnError)

@@ -246,3 +246,39 @@ TEST_F(RacingTemplateLoader, AnAddedFileBuildsItsKeysAndOnlyTheOldKeysItRepeats)
     page->loadTemplate(u"", u"first.properties", true);
     EXPECT_EQ(page->before, 2);
 }
+
+TEST_F(RacingTemplateLoader, CheckBoxesOfAGroupWriteTheirChoiceIntoTheTemplate)
+{
+    writeText(u"\\rtmpl\\boxes.properties",
+              "s=type:SceneSprite, x:0, y:0, width:100%, height:100%\n"
+              "a=type:Sprite, container:s, x:0, y:0, width:20, height:20, GUIType:checkbox, group:grp, persistent:1\n"
+              "b=type:Sprite, container:s, x:30, y:0, width:20, height:20, GUIType:checkbox, group:grp\n"
+              "alone=type:Sprite, container:s, x:60, y:0, width:20, height:20, GUIType:checkbox\n"
+              "grp=GUIType:checkboxGroup, selected:0\n");
+    page->loadTemplate(u"\\rtmpl", u"boxes.properties", true);
+    racing::SceneSprite* s = page->findSpriteScene(u"s");
+    ASSERT_NE(s, nullptr);
+    auto press = [this](int x) {
+        SendMessageW(page->getHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 5));
+        SendMessageW(page->getHandle(), WM_LBUTTONUP, 0, MAKELPARAM(x, 5));
+    };
+    Properties& templ = page->getTemplateLoader().getTemplate();
+    auto field = [&templ](const char16_t* key, const char16_t* name) {
+        WCHAR buffer[16] = {};
+        const WCHAR* value = templ.getFieldString(key, name, buffer, 16);
+        return std::u16string(value ? value : u"(none)");
+    };
+    press(5);
+    EXPECT_EQ(s->findChild(u"a")->getState(), 1);
+    EXPECT_EQ(field(u"a", u"status"), u"1") << "a persistent box keeps its state";
+    press(35);
+    EXPECT_EQ(s->findChild(u"a")->getState(), 0);
+    EXPECT_EQ(s->findChild(u"b")->getState(), 1);
+    EXPECT_EQ(field(u"grp", u"selected"), u"1");
+    EXPECT_EQ(field(u"a", u"status"), u"0");
+    press(35);
+    EXPECT_EQ(s->findChild(u"b")->getState(), 1) << "a group member stays checked";
+    press(65);
+    press(65);
+    EXPECT_EQ(s->findChild(u"alone")->getState(), 0) << "a box of no group toggles";
+}
