@@ -172,6 +172,31 @@ bool MainScreen::pageIs(const WCHAR* part) const
 void MainScreen::onBeforeTemplateLoad(const WCHAR*, const WCHAR*)
 {
     enteringPilot = false;
+    if (pageIs(u"MPGLogin"))
+        storeLoginFields();
+}
+
+void MainScreen::storeLoginFields()
+{
+    Properties* page = getTemplate();
+    if (!page)
+        return;
+    // The password is never written: the file lies in the resources folder.
+    for (const WCHAR* name : {u"serverName", u"serverIP", u"serverPort", u"userName", u"password"})
+    {
+        WCHAR text[64] = {};
+        Window* edit = findControl(name);
+        if (edit && wcscmp(name, u"password") != 0)
+            edit->getText(text, 64);
+        // A comma would end the field in the file (no name, address, port
+        // or user name holds one): it is left out.
+        std::u16string kept;
+        for (const WCHAR* c = text; *c; ++c)
+            if (*c != u',' && *c != u'\n' && *c != u'\r')
+                kept += *c;
+        page->setField(name, u"text", kept.c_str());
+    }
+    saveTemplate();
 }
 
 void MainScreen::onTemplateLoaded()

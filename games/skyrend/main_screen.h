@@ -119,6 +119,8 @@ private:
 
     // Menu pages (main_screen_menu.cpp).
     void fillMainMenu();
+    // Writes the log-on page's fields back into its template (not the password).
+    void storeLoginFields();
     void fillList(int id, const std::vector<std::u16string>& labels, int selected);
     void storePicture(const WCHAR* spriteName, const std::u16string& texture, const std::u16string& mask);
     // The list row moved by step when it stays within the list, else -1.
