@@ -124,6 +124,36 @@ TEST(MoravelProgram, ARaceShowsItsStartLightsThenRidersOnTheRoad)
     EXPECT_GT(changed(riding, later), 5000);
 }
 
+// Two laps against two rivals ridden by a person's keys: the script
+// (tests/two_laps.script, written and checked by the race page's tests) waits
+// on the grid through the start lights, then steers, throttles and brakes
+// round the oval; the race ends by restarting into the scoreboard page.
+TEST(MoravelProgram, ARaceOfTwoLapsRiddenByKeysFinishes)
+{
+    MoravelRun run;
+    std::ifstream file(MORAVEL_TEST_DIR "/two_laps.script");
+    ASSERT_TRUE(file);
+    std::stringstream script;
+    script << file.rdbuf();
+    EXPECT_EQ(run.run(script.str(), "ARG:goNow/0,0,0,0,0,Bob:"), 0);
+    ASSERT_TRUE(run.waitFor("scoreboard"));
+    Picture lights = run.shot("lights");
+    EXPECT_GT(count(lights, kRedLamp), 20);
+    EXPECT_EQ(count(lights, kHud), 0);
+    for (const char* name : {"mid", "finish"})
+    {
+        SCOPED_TRACE(name);
+        Picture riding = run.shot(name);
+        EXPECT_GT(count(riding, kHud), 50);
+        EXPECT_GT(count(riding, kRoad), 2000);
+    }
+    // The race ended through the application: the next instance shows the
+    // scoreboard's page.
+    Picture after = run.shot("scoreboard");
+    EXPECT_GT(count(after, kMenu), 10000);
+    EXPECT_LT(count(after, kRoad), 100);
+}
+
 TEST(MoravelProgram, AnExerciseRaceEndsAfterItsLapInTheIntroPage)
 {
     MoravelRun run;
