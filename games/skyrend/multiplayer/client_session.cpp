@@ -40,7 +40,7 @@ ClientSession::RequestEnd ClientSession::lastRequestEnd() const
     return lastEnd;
 }
 
-bool ClientSession::request(const PacketWriter& packet, int16_t answerCommand)
+std::optional<ServerMessage> ClientSession::request(const PacketWriter& packet, int16_t answerCommand)
 {
     std::lock_guard<std::mutex> one(requestLock);
     {
@@ -49,7 +49,7 @@ bool ClientSession::request(const PacketWriter& packet, int16_t answerCommand)
         if (ended || !isConnected())
         {
             lastEnd = RequestEnd::NotConnected;
-            return false;
+            return std::nullopt;
         }
         awaited = answerCommand;
         answered = false;
@@ -70,7 +70,7 @@ bool ClientSession::request(const PacketWriter& packet, int16_t answerCommand)
         else
             lastEnd = timedOut ? RequestEnd::NoAnswer : RequestEnd::ConnectionEnded;
         if (answered)
-            return true;
+            return std::move(answer);
     }
     // The stream can no longer be followed request by request. When this
     // side ends it (a failed send, no answer), the receive thread reports no
@@ -84,37 +84,31 @@ bool ClientSession::request(const PacketWriter& packet, int16_t answerCommand)
     }
     if (!reported)
         notify(SessionNotice::Disconnected, kDisconnectedText);
-    return false;
+    return std::nullopt;
 }
 
 bool ClientSession::logon(const std::u16string& user, const std::u16string& password)
 {
     PacketWriter w;
     writeLogOn(w, user, password);
-    if (!request(w, CmdLogOnAnswer))
-        return false;
-    std::lock_guard<std::mutex> hold(lock);
-    return answerHas(answer.text, u"Accepted");
+    std::optional<ServerMessage> answer = request(w, CmdLogOnAnswer);
+    return answer && answerHas(answer->text, u"Accepted");
 }
 
 std::vector<GroupEntry> ClientSession::requestGroupList(int32_t scene)
 {
     PacketWriter w;
     writeGroupList(w, scene);
-    if (!request(w, CmdGroupListAnswer))
-        return {};
-    std::lock_guard<std::mutex> hold(lock);
-    return answer.groups;
+    std::optional<ServerMessage> answer = request(w, CmdGroupListAnswer);
+    return answer ? std::move(answer->groups) : std::vector<GroupEntry>{};
 }
 
 bool ClientSession::createGroup(const std::u16string& name, int32_t scene)
 {
     PacketWriter w;
     writeNewGroup(w, name, scene);
-    if (!request(w, CmdNewGroupAnswer))
-        return false;
-    std::lock_guard<std::mutex> hold(lock);
-    return answerHas(answer.text, u"added");
+    std::optional<ServerMessage> answer = request(w, CmdNewGroupAnswer);
+    return answer && answerHas(answer->text, u"added");
 }
 
 std::optional<std::vector<MemberEntry>> ClientSession::enterGroup(const std::u16string& user,
@@ -122,12 +116,10 @@ std::optional<std::vector<MemberEntry>> ClientSession::enterGroup(const std::u16
 {
     PacketWriter w;
     writeEnterGroup(w, group, user, plane);
-    if (!request(w, CmdEnterAnswer))
+    std::optional<ServerMessage> answer = request(w, CmdEnterAnswer);
+    if (!answer || !answerHas(answer->text, u"entered"))
         return std::nullopt;
-    std::lock_guard<std::mutex> hold(lock);
-    if (!answerHas(answer.text, u"entered"))
-        return std::nullopt;
-    return answer.members;
+    return std::move(answer->members);
 }
 
 bool ClientSession::sendMissilePositions(const std::u16string& pilot, const std::array<Vec3, kStations>& at)

@@ -114,9 +114,10 @@ public:
     void onConnection(int event) override;
 
 private:
-    // Sends a request that `answer` replies to and waits; false when the
-    // request could not be sent or the wait ended without the answer.
-    bool request(const PacketWriter& packet, int16_t answer);
+    // Sends a request that the command `answer` replies to and waits; the
+    // answer, or nothing when the request could not be sent or the wait
+    // ended without it.
+    std::optional<ServerMessage> request(const PacketWriter& packet, int16_t answer);
     void notify(SessionNotice::Kind kind, const std::u16string& text);
 
     mutable std::mutex lock;
