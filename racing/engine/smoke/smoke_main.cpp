@@ -24,6 +24,7 @@
 
 #include "engine/base/matrix_ops.h"
 #include "engine/platform/back_buffer.h"
+#include "engine/base/resource_files.h"
 #include "engine/platform/image.h"
 #include "engine/platform/system_utils.h"
 #include "engine/scene/2d/group2d.h"
@@ -267,6 +268,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
         page->start();
         return racing::runMessageLoop(frame.getHandle());
     }
+    // The flag's models come from the pack beside the program.
+    addResourcePack(u"flags.zip", folder);
     auto* demo = new DemoPage();
     if (!frame.addChild(demo, 0, 0, frame.getClientWidth(), frame.getClientHeight()))
     {

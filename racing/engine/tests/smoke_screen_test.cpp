@@ -1,0 +1,175 @@
+// smoke_screen_test.cpp -- the smoke screen built in-process from the
+// content the build laid out for the smoke program: its object graph, its
+// progress texts and the page its hyperlink opens
+#include "racing/engine/animators.h"
+#include "racing/engine/canvas.h"
+#include "racing/engine/scene3d.h"
+#include "racing/engine/scene_awt.h"
+#include "racing/engine/sprite.h"
+#include "racing/engine/template_loader.h"
+
+#include "content/media/file_output.h"
+#include "engine/base/resource_files.h"
+#include "engine/scene/3d/group3d.h"
+#include "engine/scene/core/texture.h"
+
+#include "os/testing/host.h"
+
+#include <os/windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+namespace headless = os::host::headless;
+
+namespace {
+
+fs::path smokeFolder()
+{
+    const char* build = std::getenv("HH_BUILD_DIR");
+    fs::path dir = build ? fs::path(build) : fs::read_symlink("/proc/self/exe").parent_path().parent_path().parent_path();
+    return dir / "device" / "Program Files" / "Racing Smoke";
+}
+
+struct ScreenProgress : racing::LoadListener
+{
+    std::vector<std::pair<std::u16string, int>> calls;
+    void onLoad(const WCHAR* text, const WCHAR*, int percent) override { calls.emplace_back(text, percent); }
+    bool saw(const char16_t* text) const
+    {
+        for (const auto& call : calls)
+            if (call.first == text)
+                return true;
+        return false;
+    }
+};
+
+class RacingSmokeScreen : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!fs::exists(smokeFolder() / "engine_demo.properties"))
+            GTEST_SKIP() << "the smoke content is not built";
+        // The program's folder copied into this test's device tree.
+        CreateDirectoryW(u"\\smoke", nullptr);
+        for (const auto& entry : fs::directory_iterator(smokeFolder()))
+        {
+            const std::string name = entry.path().filename().string();
+            if (name == "RacingSmoke")
+                continue;
+            std::ifstream in(entry.path(), std::ios::binary);
+            media::Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            const std::u16string path = u"\\smoke\\" + std::u16string(name.begin(), name.end());
+            ASSERT_TRUE(media::writeDeviceFile(path.c_str(), bytes)) << name;
+        }
+        addResourcePack(u"flags.zip", u"\\smoke");
+        headless::clear_boxes();
+        ASSERT_TRUE(window.create(0, 0, 240, 320));
+        ASSERT_TRUE(window.addChild(page, 0, 0, 240, 320));
+        page->setLoadListener(&progress);
+    }
+    void TearDown() override { window.destroy(); }
+
+    racing::Window window{u"frame", nullptr, false};
+    racing::Canvas* page = new racing::Canvas(u"page");
+    ScreenProgress progress;
+};
+
+} // namespace
+
+TEST_F(RacingSmokeScreen, ItsObjectGraphFromTheTemplate)
+{
+    page->loadTemplate(u"\\smoke", u"engine_demo.properties", true);
+    EXPECT_TRUE(headless::boxes().empty());
+
+    racing::SceneSprite* back = page->findSpriteScene(u"sceneBack");
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->width, 240);
+    EXPECT_EQ(back->height, 320);
+    EXPECT_EQ(back->bkgColor, 0x000040u);
+    std::vector<std::u16string> names;
+    for (const auto& child : back->children)
+        names.emplace_back(child->name);
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"sptTitle", u"chkA", u"chkB", u"lnkNext", u"cmdStart"}));
+    racing::Sprite* title = back->findChild(u"sptTitle");
+    EXPECT_EQ(title->getText(), u"Engine demo");
+    EXPECT_EQ(title->textColor, 0xFFFFFFu);
+    for (const char16_t* box : {u"chkA", u"chkB"})
+    {
+        racing::Sprite* s = back->findChild(box);
+        EXPECT_EQ(s->guiType, 2);
+        EXPECT_EQ(std::u16string(s->group), u"grpOpt");
+        EXPECT_EQ(s->persistent, 1);
+        EXPECT_EQ(s->width, 24) << "sized from its picture";
+        ASSERT_NE(s->faces[1], nullptr);
+    }
+    racing::Sprite* link = back->findChild(u"lnkNext");
+    EXPECT_EQ(link->guiType, 3);
+    EXPECT_EQ(std::u16string(link->link), u"second.properties");
+    racing::Sprite* button = back->findChild(u"cmdStart");
+    EXPECT_EQ(button->guiType, 1);
+    EXPECT_EQ(button->width, 100);
+    EXPECT_EQ(button->height, 30);
+    EXPECT_EQ(std::u16string(button->index), u"1");
+
+    racing::SceneAWT* controls = page->findControlScene(u"sceneCtl");
+    ASSERT_NE(controls, nullptr);
+    AWTComponent* edit = controls->findChild(u"edtName");
+    ASSERT_NE(edit, nullptr);
+    ASSERT_NE(edit->control, nullptr);
+    WCHAR text[32] = {};
+    GetWindowTextW(edit->control->getHandle(), text, 32);
+    EXPECT_EQ(std::u16string(text), u"Player");
+
+    racing::Scene3D* scene = page->findScene3D(u"mainScene");
+    ASSERT_NE(scene, nullptr);
+    EXPECT_EQ(scene->y, 90);
+    EXPECT_EQ(scene->height, 180);
+    EXPECT_EQ(scene->environment.ambient, 0x404040u);
+    EXPECT_FLOAT_EQ(scene->environment.backClip, 500.0f);
+    EXPECT_EQ(scene->lights.size(), 1u);
+    EXPECT_FLOAT_EQ(scene->camera.fov, 45.0f);
+    Group3D* cube = scene->findChild(u"grpCube");
+    ASSERT_NE(cube, nullptr);
+    EXPECT_FLOAT_EQ(cube->radius, 2.0f);
+    ASSERT_NE(scene->findChild(u"grpFlag"), nullptr);
+    EXPECT_NE(scene->findChild(u"grpFlag[ani:1]"), nullptr);
+    EXPECT_NE(scene->findChild(u"grpFlag[ani:2]"), nullptr);
+
+    racing::TextureAnimator* texAni = page->getTemplateLoader().findTextureAnimator(u"texAni");
+    ASSERT_NE(texAni, nullptr);
+    ASSERT_EQ(texAni->count, 3);
+    EXPECT_EQ(texAni->material, cube->findMaterial(u"skin"));
+    racing::ModelAnimator* flagAni = page->getTemplateLoader().findModelAnimator(u"flagAni");
+    ASSERT_NE(flagAni, nullptr);
+    EXPECT_EQ(flagAni->count, 3);
+    EXPECT_NE(page->getTemplateLoader().findSound(u"click"), nullptr);
+
+    // ScreenProgress for the seventeen entries with a type, then the 3D scene's stages.
+    ASSERT_FALSE(progress.calls.empty());
+    EXPECT_EQ(progress.calls.front(), (std::pair<std::u16string, int>(u"Load  sceneBack", 0)));
+    EXPECT_EQ(progress.calls.back(), (std::pair<std::u16string, int>(u"Load", 100)));
+    EXPECT_TRUE(progress.saw(u"Load    flagAni"));
+    EXPECT_FALSE(progress.saw(u"Load     grpOpt")) << "the group's entry has no type";
+    progress.calls.clear();
+    scene->initView(page->getZoom(), &progress, true);
+    EXPECT_TRUE(progress.saw(u"Building 3D Models"));
+    EXPECT_TRUE(progress.saw(u"Finalizing 3D Initialization"));
+
+    // The hyperlink's page replaces the screen.
+    page->loadTemplate(u"\\smoke", u"second.properties", true);
+    EXPECT_EQ(page->findSpriteScene(u"sceneBack"), nullptr);
+    EXPECT_EQ(page->findScene3D(u"mainScene"), nullptr);
+    racing::SceneSprite* second = page->findSpriteScene(u"sceneSecond");
+    ASSERT_NE(second, nullptr);
+    ASSERT_NE(second->findChild(u"lnkBack"), nullptr);
+    EXPECT_EQ(std::u16string(second->findChild(u"lnkBack")->link), u"engine_demo.properties");
+}
