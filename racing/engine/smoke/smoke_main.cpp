@@ -281,8 +281,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
     {
         MessageBoxW(nullptr, u"The smoke screen (engine_demo.properties) is missing.", u"Error", MB_ICONSTOP);
         frame.destroy();
+        closeResourcePacks();
         return 1;
     }
     demo->start();
-    return racing::runMessageLoop(frame.getHandle());
+    const int code = racing::runMessageLoop(frame.getHandle());
+    closeResourcePacks();
+    return code;
 }

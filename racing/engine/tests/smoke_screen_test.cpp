@@ -76,7 +76,11 @@ protected:
         ASSERT_TRUE(window.addChild(page, 0, 0, 240, 320));
         page->setLoadListener(&progress);
     }
-    void TearDown() override { window.destroy(); }
+    void TearDown() override
+    {
+        window.destroy();
+        closeResourcePacks();
+    }
 
     racing::Window window{u"frame", nullptr, false};
     racing::Canvas* page = new racing::Canvas(u"page");
