@@ -255,3 +255,21 @@ TEST_F(RacingSmoke, OpensARealWindowUnderXvfb)
     expectScene(b, "in the SDL window, later");
     EXPECT_GT(difference(a, b), 500);
 }
+
+TEST_F(RacingSmoke, SmokeScreenInARealWindowUnderXvfb)
+{
+    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "xvfb-run is not installed";
+    SmokeRun run;
+    ASSERT_EQ(run.start({"xvfb-run", "-a"}, {"OS_BACKEND=sdl", "SDL_AUDIODRIVER=dummy"},
+                        "wait 400\nshot sdl_demo_a\ntap 22 42\nwait 300\nshot sdl_demo_b\nclose\n", {}),
+              0)
+        << "the smoke program failed under SDL; see its output above";
+    const Picture a = run.shot("sdl_demo_a"), b = run.shot("sdl_demo_b");
+    ASSERT_EQ(a.width, 240);
+    EXPECT_EQ(a.at(200, 80), shown(0x000040));
+    EXPECT_EQ(a.at(22, 42), shown(0x808080));
+    EXPECT_EQ(b.at(22, 42), shown(0x20E020)) << "the first check box checked";
+    EXPECT_GT(countIn(a, 0, 90, 120, 270, 0xF0F0F0), 300) << "the cube's white stripes";
+    EXPECT_GT(differenceIn(a, b, 0, 90, 120, 270), 300) << "the cube turned";
+}
