@@ -182,6 +182,90 @@ Aircraft* GameGroup::findAircraft(const std::u16string& pilot) const
 
 // ---- sending the round's states ----
 
+// Threads that hand the round's staged packets to their connections side by
+// side: a packet is only queued, but queuing it wakes that connection's
+// writer, and a thousand wake-ups share out well. The round waits until all
+// are queued (never for a socket).
+class SendPool
+{
+public:
+    explicit SendPool(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            workers.push_back(std::make_unique<Worker>(*this));
+        for (auto& w : workers)
+            w->start();
+    }
+
+    ~SendPool()
+    {
+        quit = true;
+        for (auto& w : workers)
+            SetEvent(w->go);
+        workers.clear(); // each joins its thread
+    }
+
+    // Queues every packet; returns when all are queued (or refused).
+    uint64_t send(std::vector<std::pair<GameClientHandler*, PacketWriter>>& items)
+    {
+        jobs = &items;
+        next = 0;
+        sent = 0;
+        std::vector<HANDLE> done;
+        for (auto& w : workers)
+        {
+            SetEvent(w->go);
+            done.push_back(w->done);
+        }
+        work();
+        WaitForMultipleObjects(DWORD(done.size()), done.data(), TRUE, INFINITE);
+        jobs = nullptr;
+        return sent;
+    }
+
+private:
+    struct Worker : Thread
+    {
+        SendPool& pool;
+        HANDLE go = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        HANDLE done = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        explicit Worker(SendPool& p) : Thread(u"StateSender"), pool(p) {}
+        ~Worker() override
+        {
+            join();
+            CloseHandle(go);
+            CloseHandle(done);
+        }
+        void run() override
+        {
+            for (;;)
+            {
+                WaitForSingleObject(go, INFINITE);
+                if (pool.quit)
+                    return;
+                pool.work();
+                SetEvent(done);
+            }
+        }
+    };
+
+    void work()
+    {
+        for (size_t i = next++; jobs && i < jobs->size(); i = next++)
+        {
+            auto& [handler, packet] = (*jobs)[i];
+            if (handler->sendPacket(packet))
+                sent += 1;
+        }
+    }
+
+    std::vector<std::unique_ptr<Worker>> workers;
+    std::vector<std::pair<GameClientHandler*, PacketWriter>>* jobs = nullptr;
+    std::atomic<size_t> next{0};
+    std::atomic<uint64_t> sent{0};
+    std::atomic<bool> quit{false};
+};
+
 void GameServer::stageStates(GameClientHandler* handler, PacketWriter&& packet)
 {
     staged.emplace_back(handler, std::move(packet));
@@ -189,10 +273,19 @@ void GameServer::stageStates(GameClientHandler* handler, PacketWriter&& packet)
 
 void GameServer::sendStaged()
 {
-    // Each packet only joins its connection's outgoing queue: the round
-    // never waits on a socket.
-    for (auto& [handler, packet] : staged)
-        statesSent += handler->sendPacket(packet) ? 1 : 0;
+    if (staged.empty())
+        return;
+    if (staged.size() <= 32)
+    {
+        // A few packets go faster from here than by waking the helpers.
+        for (auto& [handler, packet] : staged)
+            statesSent += handler->sendPacket(packet) ? 1 : 0;
+        staged.clear();
+        return;
+    }
+    if (!sendPool)
+        sendPool = std::make_unique<SendPool>(3);
+    statesSent += sendPool->send(staged);
     staged.clear();
 }
 
@@ -242,6 +335,7 @@ GameServer::GameServer(const ServerSettings& s, ServerListener* l, uint32_t bind
 GameServer::~GameServer()
 {
     stop();
+    sendPool.reset();
     for (GameGroup* g : groups)
         delete g;
     for (GameUser* u : users)

@@ -32,6 +32,7 @@ namespace skyrend::mp {
 class GameClientHandler;
 class GameGroup;
 class GameServer;
+class SendPool;
 
 struct ServerSettings
 {
@@ -180,8 +181,8 @@ public:
     void recordRoundTime(uint32_t micros);
 
     // The round's states messages: staged by the connections' updates and
-    // queued together at the end of the round (each connection's writer
-    // thread sends them).
+    // queued together (by a few threads side by side) at the end of the
+    // round; each connection's writer thread sends them.
     void stageStates(GameClientHandler* handler, PacketWriter&& packet);
     void sendStaged();
 
@@ -202,6 +203,7 @@ private:
     size_t roundTimeNext = 0;
     CriticalLock statsLock;
     std::vector<std::pair<GameClientHandler*, PacketWriter>> staged;
+    std::unique_ptr<SendPool> sendPool;
 };
 
 class GameClientHandler : public TCPClientHandler
