@@ -201,9 +201,15 @@ void RaceCanvas::drawSky(Image* surface)
     int top = std::min(y, 0);
     if (top + sky->height < th)
         surface->drawRect(backgroundColour, 0, top + sky->height, tw, th - (top + sky->height), true);
-    surface->drawImage(*sky, -x, top);
-    if (tw + x > sky->width)
-        surface->drawImage(*sky, sky->width - x, top);
+    // The visible part is copied by its source rectangle: an image placed
+    // more than a screen width to the left of the target is not drawn at all.
+    const int srcY = -top, rows = sky->height + top;
+    for (int dx = 0, sx = x; rows > 0 && dx < tw; sx = 0)
+    {
+        int columns = std::min(sky->width - sx, tw - dx);
+        surface->drawImage(*sky, dx, 0, sx, srcY, columns, rows);
+        dx += columns;
+    }
 }
 
 void RaceCanvas::drawHud(Image* surface)

@@ -146,6 +146,9 @@ TEST(MoravelProgram, ARaceOfTwoLapsRiddenByKeysFinishes)
         Picture riding = run.shot(name);
         EXPECT_GT(count(riding, kHud), 50);
         EXPECT_GT(count(riding, kRoad), 2000);
+        // One HUD line over a sky drawn again each frame, whatever the
+        // heading (a sky left undrawn keeps the lines of earlier frames).
+        EXPECT_LT(count(riding, kHud, 0, 30, -1, 30), 320);
     }
     // The race ended through the application: the next instance shows the
     // scoreboard's page.
