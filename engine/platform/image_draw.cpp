@@ -39,8 +39,9 @@ bool targetVisible(int x, int y, int width, int height, const Image& target)
 {
     if (width < 1 || height < 1)
         return false;
-    return !(x >= target.width || y >= target.height || x < -target.width || y < -target.height ||
-             x + width <= 0 || y + height <= 0);
+    // Wholly outside only when no part overlaps: a picture wider than the
+    // target may start more than a target's width to its left and still show.
+    return !(x >= target.width || y >= target.height || x + width <= 0 || y + height <= 0);
 }
 
 template <class Pixel>

@@ -103,6 +103,23 @@ TEST_P(PixelRoutines, DrawImageClipTable)
     }
 }
 
+// A picture wider than the target, placed more than the target's width to
+// its left or above it, still shows the part that overlaps it.
+TEST_P(PixelRoutines, WidePictureFarLeftOrAboveShowsItsOverlap)
+{
+    Image source(16, 16, screen());
+    paint(source, gradient);
+    Image left(4, 4, screen());
+    left.drawImage(source, -6, 0);
+    EXPECT_TRUE(matches(left, [&](int x, int y) { return want(gradient(x + 6, y)); }, name("far-left")));
+    Image above(4, 4, screen());
+    above.drawImage(source, 0, -9);
+    EXPECT_TRUE(matches(above, [&](int x, int y) { return want(gradient(x, y + 9)); }, name("far-above")));
+    Image scaled(4, 4, screen());
+    scaled.drawScaled(source, -6, 0, 16, 16);
+    EXPECT_TRUE(matches(scaled, [&](int x, int y) { return want(gradient(x + 6, y)); }, name("scaled-far-left")));
+}
+
 TEST_P(PixelRoutines, DrawScaledDoublesAndClips)
 {
     Image source(10, 10, screen());
