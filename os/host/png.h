@@ -28,4 +28,10 @@ bool read_png(const std::string& path, Picture& out);
 // The 0x00RRGGBB colour an RGB565 pixel shows as.
 uint32_t rgb565_to_rgb(uint16_t pixel);
 
+// The 0x00RRGGBB colour a 16-bit screen shows for a 0x00RRGGBB colour.
+inline uint32_t shown_in_rgb565(uint32_t rgb)
+{
+    return rgb565_to_rgb(uint16_t((rgb >> 8 & 0xF800) | (rgb >> 5 & 0x07E0) | (rgb >> 3 & 0x1F)));
+}
+
 } // namespace os::host

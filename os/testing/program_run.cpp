@@ -26,6 +26,14 @@ ScratchFolder::~ScratchFolder()
     }
 }
 
+std::string built_device_root()
+{
+    namespace fs = std::filesystem;
+    const char* build = std::getenv("HH_BUILD_DIR");
+    fs::path dir = build ? fs::path(build) : fs::read_symlink("/proc/self/exe").parent_path().parent_path().parent_path();
+    return (dir / "device").string();
+}
+
 int run_and_wait(const std::vector<std::string>& argv, const std::vector<std::string>& set,
                  const std::vector<std::string>& unset)
 {

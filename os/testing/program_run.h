@@ -17,6 +17,10 @@ struct ScratchFolder
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 };
 
+// The device tree the build laid out: HH_BUILD_DIR's "device" folder, or the
+// one three folders above this test program when it is run by hand.
+std::string built_device_root();
+
 // Starts argv[0] (searched on PATH) with argv, after setting each "NAME=value"
 // of `set` and removing each name of `unset` from the environment, and waits
 // for it. Answers its exit code, or -1 when it did not exit normally.

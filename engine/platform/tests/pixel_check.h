@@ -48,8 +48,7 @@ inline uint32_t stored(uint32_t rgb, int bits)
 {
     if (bits == 32)
         return rgb & 0xFFFFFF;
-    uint16_t p = uint16_t((rgb >> 8 & 0xF800) | (rgb >> 5 & 0x7E0) | (rgb >> 3 & 0x1F));
-    return os::host::rgb565_to_rgb(p);
+    return os::host::shown_in_rgb565(rgb);
 }
 
 } // namespace pixelcheck

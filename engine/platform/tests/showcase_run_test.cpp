@@ -24,16 +24,9 @@ using os::host::Picture;
 
 namespace {
 
-std::string deviceRoot()
-{
-    const char* build = std::getenv("HH_BUILD_DIR");
-    fs::path dir = build ? fs::path(build) : fs::read_symlink("/proc/self/exe").parent_path().parent_path().parent_path();
-    return (dir / "device").string();
-}
-
 std::string programPath()
 {
-    return deviceRoot() + "/Program Files/Platform Showcase/PlatformShowcase";
+    return os::testing::built_device_root() + "/Program Files/Platform Showcase/PlatformShowcase";
 }
 
 // One run's output folder (screenshots, the recorded mix) and script.
@@ -53,7 +46,7 @@ struct ShowcaseRun
     // Starts the program (behind `prefix`, e.g. xvfb-run) and waits for it.
     int start(const std::vector<std::string>& prefix, const std::vector<std::string>& env, const char* arguments) const
     {
-        std::vector<std::string> set = {"OS_DEVICE_ROOT=" + deviceRoot(), "OS_OUT=" + out};
+        std::vector<std::string> set = {"OS_DEVICE_ROOT=" + os::testing::built_device_root(), "OS_OUT=" + out};
         if (scripted)
             set.push_back("OS_SCRIPT=" + out + "/input.txt");
         set.insert(set.end(), env.begin(), env.end());
@@ -71,12 +64,6 @@ struct ShowcaseRun
         return picture;
     }
 };
-
-// What a 16-bit screen shows for a colour.
-uint32_t shown(uint32_t rgb)
-{
-    return os::host::rgb565_to_rgb(uint16_t((rgb >> 8 & 0xF800) | (rgb >> 5 & 0x07E0) | (rgb >> 3 & 0x1F)));
-}
 
 int channel(uint32_t c, int shift)
 {
@@ -130,8 +117,8 @@ void expectSpots(const Picture& picture, const std::vector<Spot>& spots, const c
     ASSERT_EQ(picture.width, 240);
     ASSERT_EQ(picture.height, 320);
     for (const Spot& s : spots)
-        EXPECT_LE(distance(picture.at(s.x, s.y), shown(s.colour)), s.tolerance)
-            << shot << ": " << s.what << " at " << s.x << "," << s.y << ": expected 0x" << std::hex << shown(s.colour)
+        EXPECT_LE(distance(picture.at(s.x, s.y), os::host::shown_in_rgb565(s.colour)), s.tolerance)
+            << shot << ": " << s.what << " at " << s.x << "," << s.y << ": expected 0x" << std::hex << os::host::shown_in_rgb565(s.colour)
             << ", got 0x" << picture.at(s.x, s.y);
 }
 
@@ -182,9 +169,9 @@ TEST_F(Showcase, ShowsThePicturesPlaysTheChimeAndFades)
         ASSERT_EQ(run.start({}, {"OS_BACKEND=headless", "OS_SCREEN=240x320x16"}, arguments), 0);
         Picture playing = run.shot("playing"), done = run.shot("done");
         expectSpots(playing, pictureSpots(), "while the chime plays");
-        EXPECT_EQ(lightAt(playing), shown(kLightPlaying)) << "the sound light shows the chime playing";
+        EXPECT_EQ(lightAt(playing), os::host::shown_in_rgb565(kLightPlaying)) << "the sound light shows the chime playing";
         expectSpots(done, pictureSpots(), "after the chime, before the fade");
-        EXPECT_EQ(lightAt(done), shown(kLightDone)) << "the chime's completion reached the window";
+        EXPECT_EQ(lightAt(done), os::host::shown_in_rgb565(kLightDone)) << "the chime's completion reached the window";
 
         // Every place moves towards the fade colour, and reaches it.
         std::vector<Picture> fading = {playing, run.shot("fade1"), run.shot("fade2")};
@@ -192,10 +179,10 @@ TEST_F(Showcase, ShowsThePicturesPlaysTheChimeAndFades)
         for (const Spot& s : pictureSpots())
         {
             for (size_t i = 1; i < fading.size(); ++i)
-                EXPECT_LT(distance(fading[i].at(s.x, s.y), shown(kFadeColour)),
-                          distance(fading[i - 1].at(s.x, s.y), shown(kFadeColour)))
+                EXPECT_LT(distance(fading[i].at(s.x, s.y), os::host::shown_in_rgb565(kFadeColour)),
+                          distance(fading[i - 1].at(s.x, s.y), os::host::shown_in_rgb565(kFadeColour)))
                     << s.what << " does not come closer to the fade colour in step " << i;
-            EXPECT_EQ(faded.at(s.x, s.y), shown(kFadeColour)) << s.what << " once the fade is over";
+            EXPECT_EQ(faded.at(s.x, s.y), os::host::shown_in_rgb565(kFadeColour)) << s.what << " once the fade is over";
         }
         uint32_t white = fading[2].at(kBmpX + 72, kBmpY + 48);
         EXPECT_LT(channel(white, 8), 0xF0) << "the BMP's white quadrant darkens";

@@ -23,22 +23,9 @@ using os::host::Picture;
 
 namespace {
 
-std::string deviceRoot()
-{
-    const char* build = std::getenv("HH_BUILD_DIR");
-    fs::path dir = build ? fs::path(build) : fs::read_symlink("/proc/self/exe").parent_path().parent_path().parent_path();
-    return (dir / "device").string();
-}
-
 std::string programPath()
 {
-    return deviceRoot() + "/Program Files/Racing Smoke/RacingSmoke";
-}
-
-// What a 16-bit screen shows for a colour.
-uint32_t shown(uint32_t rgb)
-{
-    return os::host::rgb565_to_rgb(uint16_t((rgb >> 8 & 0xF800) | (rgb >> 5 & 0x07E0) | (rgb >> 3 & 0x1F)));
+    return os::testing::built_device_root() + "/Program Files/Racing Smoke/RacingSmoke";
 }
 
 struct SmokeRun
@@ -50,7 +37,7 @@ struct SmokeRun
               const std::vector<std::string>& arguments = {"car"})
     {
         std::ofstream(out + "/input.txt") << script;
-        std::vector<std::string> set = {"OS_DEVICE_ROOT=" + deviceRoot(), "OS_SCRIPT=" + out + "/input.txt",
+        std::vector<std::string> set = {"OS_DEVICE_ROOT=" + os::testing::built_device_root(), "OS_SCRIPT=" + out + "/input.txt",
                                         "OS_OUT=" + out};
         set.insert(set.end(), env.begin(), env.end());
         std::vector<std::string> args = prefix;
@@ -81,9 +68,9 @@ Census census(const Picture& p)
         {
             uint32_t v = p.at(x, y);
             int r = int(v >> 16 & 0xFF), g = int(v >> 8 & 0xFF), b = int(v & 0xFF);
-            if (v == shown(0x3060A0))
+            if (v == os::host::shown_in_rgb565(0x3060A0))
                 ++c.sky;
-            else if (v == shown(0x305020))
+            else if (v == os::host::shown_in_rgb565(0x305020))
                 ++c.ground;
             else if (r > 150 && g < 80 && b < 80)
                 ++c.red;
@@ -99,15 +86,15 @@ void expectScene(const Picture& p, const char* what)
 {
     ASSERT_EQ(p.width, 240) << what;
     ASSERT_EQ(p.height, 320) << what;
-    EXPECT_EQ(p.at(200, 2), shown(0x3060A0)) << what << ": sky at the top";
-    EXPECT_EQ(p.at(200, 317), shown(0x305020)) << what << ": ground at the bottom";
+    EXPECT_EQ(p.at(200, 2), os::host::shown_in_rgb565(0x3060A0)) << what << ": sky at the top";
+    EXPECT_EQ(p.at(200, 317), os::host::shown_in_rgb565(0x305020)) << what << ": ground at the bottom";
     Census c = census(p);
     EXPECT_GT(c.red, 300) << what << ": the car's red stripes";
     EXPECT_GT(c.white, 300) << what << ": the car's white stripes";
     EXPECT_GT(c.sky, 5000) << what;
     EXPECT_GT(c.ground, 5000) << what;
     uint32_t badge = p.at(30, 30);
-    EXPECT_TRUE(badge == shown(0xF0C000) || badge == shown(0x2040C0))
+    EXPECT_TRUE(badge == os::host::shown_in_rgb565(0xF0C000) || badge == os::host::shown_in_rgb565(0x2040C0))
         << what << ": the badge at its corner, got 0x" << std::hex << badge;
 }
 
@@ -150,7 +137,7 @@ int countIn(const Picture& p, int x0, int y0, int x1, int y1, uint32_t rgb)
     int n = 0;
     for (int y = y0; y < y1 && y < p.height; ++y)
         for (int x = x0; x < x1 && x < p.width; ++x)
-            n += p.at(x, y) == shown(rgb);
+            n += p.at(x, y) == os::host::shown_in_rgb565(rgb);
     return n;
 }
 
@@ -191,26 +178,26 @@ TEST_F(RacingSmoke, SmokeScreenFromItsTemplateAnswersThePen)
                   e = run.shot("demo_e");
     ASSERT_EQ(a.width, 240);
     // The page: its background, both check boxes clear, the button up.
-    EXPECT_EQ(a.at(200, 80), shown(0x000040));
-    EXPECT_EQ(a.at(22, 42), shown(0x808080));
-    EXPECT_EQ(a.at(52, 42), shown(0x808080));
-    EXPECT_EQ(a.at(80, 295), shown(0x208020));
+    EXPECT_EQ(a.at(200, 80), os::host::shown_in_rgb565(0x000040));
+    EXPECT_EQ(a.at(22, 42), os::host::shown_in_rgb565(0x808080));
+    EXPECT_EQ(a.at(52, 42), os::host::shown_in_rgb565(0x808080));
+    EXPECT_EQ(a.at(80, 295), os::host::shown_in_rgb565(0x208020));
     // The 3D scene: a textured cube left of the yellow flag, on black.
     EXPECT_GT(countIn(a, 0, 90, 120, 270, 0xF0F0F0), 300) << "the cube's white stripes";
     EXPECT_GT(yellowIn(a, 120, 90, 240, 270), 200) << "the flag";
-    EXPECT_EQ(a.at(5, 265), shown(0x000000));
+    EXPECT_EQ(a.at(5, 265), os::host::shown_in_rgb565(0x000000));
 
     // The second check box of the group checked, the first still clear.
-    EXPECT_EQ(b.at(52, 42), shown(0x20E020));
-    EXPECT_EQ(b.at(22, 42), shown(0x808080));
+    EXPECT_EQ(b.at(52, 42), os::host::shown_in_rgb565(0x20E020));
+    EXPECT_EQ(b.at(22, 42), os::host::shown_in_rgb565(0x808080));
     // Typed into the edit box; the button held down shows its bright face.
     EXPECT_GT(differenceIn(b, c, 12, 58, 108, 74), 10) << "the typed letter";
-    EXPECT_EQ(c.at(80, 295), shown(0xF0F040));
+    EXPECT_EQ(c.at(80, 295), os::host::shown_in_rgb565(0xF0F040));
     // The hyperlink opened the second page, whose link led back.
-    EXPECT_EQ(d.at(200, 200), shown(0x400000));
-    EXPECT_EQ(d.at(80, 295), shown(0x400000)) << "no button on the second page";
-    EXPECT_EQ(e.at(200, 80), shown(0x000040));
-    EXPECT_EQ(e.at(52, 42), shown(0x808080)) << "the page was built again";
+    EXPECT_EQ(d.at(200, 200), os::host::shown_in_rgb565(0x400000));
+    EXPECT_EQ(d.at(80, 295), os::host::shown_in_rgb565(0x400000)) << "no button on the second page";
+    EXPECT_EQ(e.at(200, 80), os::host::shown_in_rgb565(0x000040));
+    EXPECT_EQ(e.at(52, 42), os::host::shown_in_rgb565(0x808080)) << "the page was built again";
 
     // The cube turns and changes its texture; the flag changes its model.
     EXPECT_GT(differenceIn(a, b, 0, 90, 120, 270), 300);
@@ -267,9 +254,9 @@ TEST_F(RacingSmoke, SmokeScreenInARealWindowUnderXvfb)
         << "the smoke program failed under SDL; see its output above";
     const Picture a = run.shot("sdl_demo_a"), b = run.shot("sdl_demo_b");
     ASSERT_EQ(a.width, 240);
-    EXPECT_EQ(a.at(200, 80), shown(0x000040));
-    EXPECT_EQ(a.at(22, 42), shown(0x808080));
-    EXPECT_EQ(b.at(22, 42), shown(0x20E020)) << "the first check box checked";
+    EXPECT_EQ(a.at(200, 80), os::host::shown_in_rgb565(0x000040));
+    EXPECT_EQ(a.at(22, 42), os::host::shown_in_rgb565(0x808080));
+    EXPECT_EQ(b.at(22, 42), os::host::shown_in_rgb565(0x20E020)) << "the first check box checked";
     EXPECT_GT(countIn(a, 0, 90, 120, 270, 0xF0F0F0), 300) << "the cube's white stripes";
     EXPECT_GT(differenceIn(a, b, 0, 90, 120, 270), 300) << "the cube turned";
 }

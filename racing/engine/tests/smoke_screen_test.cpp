@@ -17,6 +17,8 @@
 
 #include <os/windows.h>
 
+#include "os/testing/program_run.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -33,9 +35,7 @@ namespace {
 
 fs::path smokeFolder()
 {
-    const char* build = std::getenv("HH_BUILD_DIR");
-    fs::path dir = build ? fs::path(build) : fs::read_symlink("/proc/self/exe").parent_path().parent_path().parent_path();
-    return dir / "device" / "Program Files" / "Racing Smoke";
+    return fs::path(os::testing::built_device_root()) / "Program Files" / "Racing Smoke";
 }
 
 struct ScreenProgress : racing::LoadListener

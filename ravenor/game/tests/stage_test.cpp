@@ -281,7 +281,9 @@ TEST(Stage, EndSequenceShowsItsLinesThenEndsTheStage)
         EXPECT_EQ(c.endState, g_stageState) << c.what;
         EXPECT_EQ(c.endAt, endAt) << c.what;
         if (c.firstAt != c.secondAt)
+        {
             EXPECT_EQ(c.firstAt, firstAt) << c.what;
+        }
         EXPECT_EQ(c.secondAt, secondAt) << c.what;
         // The end sequence's own record has gone.
         int waiting = 0;
