@@ -1,11 +1,8 @@
-// game_page.h -- the menu page host: reads the restart command once and
-// shows the page it names or starts the race it names. The menu pages
-// themselves (cover, menus, selections, scoreboard) draw their page name
-// until their templates are built.
+// game_page.h -- the motorbike program's menu page: the shared menu page
+// host with the paint and track lists of a mode
 #pragma once
 
-#include "racing/engine/canvas.h"
-#include "racing/framework/restart_command.h"
+#include "racing/framework/menu_page.h"
 
 #include <string>
 #include <vector>
@@ -14,24 +11,22 @@ namespace moravel {
 
 class RacingApp;
 
-class GamePage : public racing::Canvas
+class GamePage : public racing::MenuPage
 {
 public:
     GamePage(RacingApp* app, const std::u16string& argument, bool present);
 
-    void dispatchArguments();
     // Paints ("SBPaint_*" / "CBPaint_*" pictures) and tracks ("SB_*" /
     // "CB_*" track files) of a mode, sorted by name.
     void buildSelectionLists(int mode);
-    void renderScenes() override;
 
     std::vector<std::u16string> paintNames, trackNames;
-    std::u16string pageName; // the template shown ("cover", "intro", ...)
-    racing::StartCommand command;
-    float frameRate = -1.0f;
+
+protected:
+    void startRaceFrom(const racing::RaceChoice& race, bool exercise) override;
 
 private:
-    RacingApp* app;
+    RacingApp* game;
 };
 
 } // namespace moravel

@@ -3,7 +3,7 @@
 
 #include <os/windows.h>
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
 {
-    return moravel::runProgram(instance, GetCommandLineW());
+    return moravel::runProgram(GetCommandLineW());
 }

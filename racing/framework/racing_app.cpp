@@ -1,0 +1,147 @@
+// racing_app.cpp -- the frame window, its start and the restart protocol
+#include "racing/framework/racing_app.h"
+
+#include "racing/framework/menu_page.h"
+
+#include "racing/engine/base_library.h"
+#include "racing/engine/canvas.h"
+
+#include "engine/base/properties.h"
+#include "engine/base/resource_files.h"
+#include "engine/platform/system_utils.h"
+#include "engine/platform/wave_sound.h"
+
+#include <os/windows.h>
+
+namespace racing {
+
+std::function<void(const std::u16string&)> RacingApp::restartHook;
+
+std::u16string resourcesFolder()
+{
+    WCHAR folder[MAX_PATH] = {};
+    getProgramFolder(folder);
+    return std::u16string(folder) + u"..\\resources\\";
+}
+
+RacingApp::RacingApp(const WCHAR* title, std::u16string menuCommand_, float speedFactor_)
+    : AppWindow(title), menuCommand(std::move(menuCommand_)), speedFactor(speedFactor_)
+{
+    setFixedPointShift(12, 4);
+    initRacingBase();
+    std::u16string resources = resourcesFolder();
+    addResourcePack(u"scenes.zip", (resources + u"scenes").c_str());
+    addResourcePack(u"vehicle.zip", (resources + u"vehicle").c_str());
+    addResourcePack(u"manual.zip", (resources + u"GUI").c_str());
+    Properties settings;
+    bool read = settings.load((resources + u"GUI").c_str(), u"gsetting.properties");
+    WaveSound::setEnabled(read && getFieldInt(settings, u"soundEffect", u"selected") == 0);
+}
+
+RacingApp::~RacingApp() = default;
+
+void RacingApp::computeWindowRect(int& x, int& y, int& w, int& h)
+{
+    int sx = 0, sy = 0, sw = 240, sh = 320;
+    getScreenRect(&sx, &sy, &sw, &sh);
+    w = 176;
+    h = 234;
+    x = (sw - 176) / 2;
+    y = (sh - 234) / 2 - 2;
+}
+
+void RacingApp::onActivate(bool active)
+{
+    AppWindow::onActivate(active);
+    if (active)
+    {
+        if (racePage)
+            racePage->setFocus();
+        else if (menuPage)
+            menuPage->setFocus();
+    }
+    if (menuPage)
+    {
+        if (!active)
+            menuPage->releaseHardwareKeys();
+        else if (!racePage)
+            menuPage->grabHardwareKeys();
+    }
+}
+
+void RacingApp::showRacePage(Canvas* page)
+{
+    if (menuPage)
+    {
+        menuPage->stop();
+        menuPage->releaseHardwareKeys();
+        menuPage->show(false);
+    }
+    racePage = page;
+    addChild(racePage, 0, 0, 10, 10);
+    racePage->setFocus();
+}
+
+void RacingApp::beginRace()
+{
+    racePage->start();
+    raceTime = 0.0f;
+}
+
+void RacingApp::endRace(int status)
+{
+    if (restarting)
+        return;
+    std::u16string command = menuCommand;
+    if (racePage)
+        racePage->stop();
+    if (status == 1 && racePage)
+    {
+        RaceResult result = raceResult();
+        command = scoreboardCommandLine(result.frameRate, result.track, result.racer, result.secondName);
+    }
+    restart(command);
+}
+
+void RacingApp::restart(const std::u16string& command)
+{
+    if (restarting)
+        return;
+    restarting = true;
+    if (restartHook)
+    {
+        restartHook(command);
+        return;
+    }
+    restartProgram(getHandle(), command.c_str());
+}
+
+int runProgram(const WCHAR* commandLine, const ProgramParts& parts)
+{
+    bool present = false;
+    std::u16string argument = argumentText(commandLine, present);
+    if (!present && checkFreeMemory(nullptr, parts.title, 5.0f) != IDYES)
+        return 1;
+    std::unique_ptr<RacingApp> app = parts.makeApp();
+    int x, y, w, h;
+    RacingApp::computeWindowRect(x, y, w, h);
+    if (!app->create(x, y, w, h))
+        return 0;
+    app->show(true);
+    MenuPage* page = parts.makeMenuPage(*app, argument, present);
+    app->menuPage = page;
+    bool race = argument.find(u"goNow") != std::u16string::npos ||
+                argument.find(u"exerciseNow") != std::u16string::npos;
+    if (race)
+        app->addChild(page, 0, 0, 0, 0);
+    else
+    {
+        app->addChild(page, 0, 0, app->getClientWidth(), app->getClientHeight());
+        page->setFocus();
+    }
+    SetForegroundWindow(app->getHandle());
+    page->dispatchArguments();
+    return runMessageLoop(app->getHandle());
+}
+
+} // namespace racing
