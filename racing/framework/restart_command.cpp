@@ -43,6 +43,34 @@ std::u16string cut(const std::u16string& text, size_t limit)
     return text.size() > limit ? text.substr(0, limit) : text;
 }
 
+// Scoreboard fields travel in one word split at ':': a blank, a ':' or a
+// '%' of a name is written as "%20", "%3A" or "%25" (names without them
+// are written as they are) and read back.
+std::u16string escapeBoardField(const std::u16string& text)
+{
+    std::u16string out;
+    for (char16_t c : text)
+        out += c == u' ' ? u"%20" : c == u':' ? u"%3A" : c == u'%' ? u"%25" : std::u16string(1, c);
+    return out;
+}
+
+std::u16string unescapeBoardField(const std::u16string& text)
+{
+    std::u16string out;
+    for (size_t i = 0; i < text.size(); ++i)
+    {
+        const std::u16string code = text.substr(i + 1, 2);
+        if (text[i] == u'%' && (code == u"20" || code == u"3A" || code == u"3a" || code == u"25"))
+        {
+            out += code == u"20" ? u' ' : code == u"25" ? u'%' : u':';
+            i += 2;
+        }
+        else
+            out += text[i];
+    }
+    return out;
+}
+
 } // namespace
 
 std::u16string toU16(const std::string& ascii)
@@ -119,7 +147,8 @@ StartCommand parseStartCommand(const std::u16string& argument, bool present)
         for (int i = 0; i < 3; ++i)
         {
             size_t colon = word.find(u':', start);
-            parts[i] = cut(word.substr(start, colon == std::u16string::npos ? std::u16string::npos : colon - start),
+            parts[i] = cut(unescapeBoardField(word.substr(
+                               start, colon == std::u16string::npos ? std::u16string::npos : colon - start)),
                            kBoardFieldLength);
             if (colon == std::u16string::npos)
                 break;
@@ -149,7 +178,8 @@ std::u16string scoreboardCommandLine(float frameRate, const std::u16string& trac
 {
     char number[64];
     std::snprintf(number, sizeof number, "%f,", double(frameRate));
-    return u"ARG:scoreboard/" + toU16(number) + track + u":" + racer + u":" + secondName;
+    return u"ARG:scoreboard/" + toU16(number) + escapeBoardField(track) + u":" + escapeBoardField(racer) + u":" +
+           escapeBoardField(secondName);
 }
 
 bool raceChoiceInRange(const RaceChoice& choice, int paintCount, int trackCount)

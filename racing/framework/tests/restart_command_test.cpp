@@ -94,6 +94,21 @@ TEST(RestartCommand, WritersAreReadBack)
     EXPECT_EQ(scoreboardCommandLine(-1.0f, u"Alpine", u"Bob", u"N/A"), u"ARG:scoreboard/-1.000000,Alpine:Bob:N/A");
 }
 
+// Track and racer names with blanks, ':' or '%' come back whole, so the
+// scoreboard still finds their rows.
+TEST(RestartCommand, ScoreboardNamesWithBlanksAndColonsComeBack)
+{
+    const std::u16string line = scoreboardCommandLine(12.5f, u"Big Oval: night", u"Jo 100%", u"N/A");
+    EXPECT_EQ(line, u"ARG:scoreboard/12.500000,Big%20Oval%3A%20night:Jo%20100%25:N/A");
+    EXPECT_EQ(line.find(u' '), std::u16string::npos);
+    StartCommand back = read(line.c_str());
+    ASSERT_EQ(back.kind, StartKind::Scoreboard);
+    EXPECT_EQ(back.track, u"Big Oval: night");
+    EXPECT_EQ(back.racer, u"Jo 100%");
+    EXPECT_EQ(back.secondName, u"N/A");
+    EXPECT_EQ(read(u"ARG:scoreboard/1.0,50%off:%zz:x").track, u"50%off");
+}
+
 TEST(RestartCommand, IndexesOutsideTheListsAreCaught)
 {
     RaceChoice c;
