@@ -47,8 +47,12 @@ LapEvent LapCounter::pass(int segment, bool wrongWay)
 
 int gridSegment(int i, int rivalCount, int n, bool exercise)
 {
+    return gridSegmentSpaced(i, rivalCount, n, exercise ? 3 : 8);
+}
+
+int gridSegmentSpaced(int i, int rivalCount, int n, int spacing)
+{
     int slot = i == rivalCount ? rivalCount / 2 : (i < rivalCount / 2 ? i : i + 1);
-    int spacing = exercise ? 3 : 8;
     return ((n - slot * spacing + 1) % n + n) % n;
 }
 

@@ -39,5 +39,7 @@ struct LapCounter
 // Start segment of racer i of rivalCount + 1 (the player last), spacing 3 in
 // an exercise race, else 8.
 int gridSegment(int i, int rivalCount, int n, bool exercise);
+// The same slots `spacing` segments apart (the car game: 4 and 8).
+int gridSegmentSpaced(int i, int rivalCount, int n, int spacing);
 
 } // namespace racing

@@ -5,6 +5,7 @@
 #include "engine/scene/3d/mesh.h"
 #include "engine/scene/3d/vertex_face.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace racing {
@@ -89,6 +90,37 @@ Mesh* cutWalls(Mesh& road, int n, float guardrailHeight)
     return walls;
 }
 
+// A car track's rough edges: each side moved along the direction from the
+// segment's point to its first vertex, its middle outer vertex raised.
+void roughenCarEdges(Mesh& road, const TrackModel& out, int i, const TrackKeys& keys)
+{
+    const float scale = float(fixedScale());
+    float s = randomFloat(0.0f, keys.maxXZOffset) * 0.1f;
+    float y = randomFloat(-keys.maxYOffset, keys.maxYOffset);
+    Vector3 dir;
+    const Vertex* first = road.vertex(8 * i);
+    dir.setFromFixed(first->x, first->y, first->z);
+    dir.subtract(out.points[size_t(i)]);
+    auto shift = [&](int index, float by) {
+        Vertex* v = road.vertex(index);
+        v->x += int32_t(dir.x * scale * by);
+        v->y += int32_t(dir.y * scale * by);
+        v->z += int32_t(dir.z * scale * by);
+    };
+    if (keys.zigzagSide == 0 || keys.zigzagSide == 2)
+    {
+        for (int k = 0; k < 3; ++k)
+            shift(8 * i + k, s);
+        road.vertex(8 * i + 1)->y += int32_t(y * scale);
+    }
+    if (keys.zigzagSide == 1 || keys.zigzagSide == 2)
+    {
+        for (int k = 5; k < 8; ++k)
+            shift(8 * i + k, -s);
+        road.vertex(8 * i + 6)->y += int32_t(y * scale);
+    }
+}
+
 } // namespace
 
 TrackBuild buildTrackModel(Mesh& road, const TrackKeys& keys, TrackModel& out, Mesh*& walls)
@@ -112,15 +144,18 @@ TrackBuild buildTrackModel(Mesh& road, const TrackKeys& keys, TrackModel& out, M
         out.checkpoints[k] = n * (k + 1) / 5 - 5;
     out.checkpoints[5] = 1;
 
-    if (keys.zigzag)
+    if (keys.zigzag && !keys.car)
         roughen(road, n, keys);
-    walls = cutWalls(road, n, keys.guardrailHeight);
+    if (!keys.car)
+        walls = cutWalls(road, n, keys.guardrailHeight);
 
     out.points.assign(size_t(n), Vector3());
     float measured = 0.0f, widthSum = 0.0f;
     float t = 0.0f, step = 0.1f;
     static const int32_t roadV[6] = {0x100, 0x3000, 0x6000, 0xA000, 0xD000, 0xFF00};
     static const int32_t wallV[8] = {0x200, 0x6000, 0xA000, 0x6000, 0x6000, 0xA000, 0xA000, 0xFE00};
+    static const int32_t carV[8] = {0, 0x3000, 0x5000, 0x7000, 0x9000, 0xB000, 0xD000, 0x10000};
+    const int edgeA = keys.car ? 3 : 2, edgeB = keys.car ? 4 : 5;
     for (int i = 0; i < n; ++i)
     {
         const Vertex* c0 = road.vertex(8 * i + 3);
@@ -134,12 +169,22 @@ TrackBuild buildTrackModel(Mesh& road, const TrackKeys& keys, TrackModel& out, M
         }
         // The width in world units: squared fixed-point distances overflow.
         Vector3 e0, e1;
-        e0.setFromFixed(road.vertex(8 * i + 2)->x, road.vertex(8 * i + 2)->y, road.vertex(8 * i + 2)->z);
-        e1.setFromFixed(road.vertex(8 * i + 5)->x, road.vertex(8 * i + 5)->y, road.vertex(8 * i + 5)->z);
+        const Vertex* a = road.vertex(8 * i + edgeA);
+        const Vertex* b = road.vertex(8 * i + edgeB);
+        e0.setFromFixed(a->x, a->y, a->z);
+        e1.setFromFixed(b->x, b->y, b->z);
         e1.subtract(e0);
         widthSum += e1.lengthSquared();
         for (int k = 0; k < 8; ++k)
             road.vertex(8 * i + k)->u = (i & 1) ? 65536 : 0;
+        if (keys.car)
+        {
+            if (keys.zigzag)
+                roughenCarEdges(road, out, i, keys);
+            for (int k = 0; k < 8; ++k)
+                road.vertex(8 * i + k)->v = carV[k];
+            continue;
+        }
         for (int k = 1; k <= 6; ++k)
             road.vertex(8 * i + k)->v = roadV[k - 1];
         for (int k = 0; k < 8; ++k)
@@ -156,13 +201,14 @@ TrackBuild buildTrackModel(Mesh& road, const TrackKeys& keys, TrackModel& out, M
     }
     out.trackLength = 10.0f * measured;
     out.segmentLength = out.trackLength / float(n - 1);
-    out.halfWidthSquared = widthSum / float(n) * keys.widthAdjust * keys.widthAdjust * 0.25f;
+    const float adjust = keys.widthAdjust * (keys.car ? 0.95f : 1.0f);
+    out.halfWidthSquared = widthSum / float(n) * adjust * adjust * 0.25f;
     out.halfWidth = std::sqrt(out.halfWidthSquared);
-    out.visibleAhead = out.segmentLength > 0.0f ? int(keys.farDistance / out.segmentLength) : n;
-    if (out.visibleAhead > n)
-        out.visibleAhead = n;
+    out.visibleAhead = out.segmentLength > 0.0f ? int(keys.farDistance / out.segmentLength) - (keys.car ? 2 : 0) : n;
+    out.visibleAhead = std::clamp(out.visibleAhead, 0, n);
     road.normalsValid = 0;
-    walls->normalsValid = 0;
+    if (walls)
+        walls->normalsValid = 0;
     return result;
 }
 

@@ -22,8 +22,12 @@ struct TrackKeys
     bool zigzag = false;          // "track.zigzagside" given
     int zigzagSide = 0;
     float maxXZOffset = 0.0f, maxYOffset = 0.0f;
-    float farDistance = 400.0f; // 400 superbike, 300 motocross
+    float farDistance = 400.0f; // 400 superbike, 300 motocross, 500 car
     bool exercise = false;
+    // The car game's track: no side walls, the edge roughness pushes whole
+    // road sides outwards, the width is measured between the centre pair
+    // (the drivable edges of a car track) and every vertex gets its v.
+    bool car = false;
 };
 
 struct TrackModel
@@ -52,8 +56,8 @@ enum class TrackBuild
 extern const char* const kSegmentCountMessage;
 
 // Builds the track from its road mesh: edge roughness, the side walls (a new
-// mesh returned in `walls`, owned by the caller), the points and lengths,
-// texture coordinates. A mesh of under 2 segments, or with fewer faces than
+// mesh returned in `walls`, owned by the caller; none on a car track), the
+// points and lengths, texture coordinates. A mesh of under 2 segments, or with fewer faces than
 // its segments need, is refused and left untouched.
 TrackBuild buildTrackModel(Mesh& road, const TrackKeys& keys, TrackModel& out, Mesh*& walls);
 

@@ -552,13 +552,4 @@ std::string RaceCanvas::hudText(float lapFigure, float raceTime, float speed)
     return text;
 }
 
-float RaceCanvas::skyHeading(float dx, float dz)
-{
-    const float pi = 3.1415927f;
-    // A normalised direction may overshoot 1 by rounding: asin would be NaN.
-    float s = std::asin(std::clamp(dx, -1.0f, 1.0f));
-    float h = dz > 0.0f ? (s < 0.0f ? s + 2.0f * pi : s) : pi - s;
-    return h * (1.0f / (2.0f * pi));
-}
-
 } // namespace moravel

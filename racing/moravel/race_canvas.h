@@ -9,6 +9,7 @@
 #include "racing/engine/camera.h"
 #include "racing/engine/canvas.h"
 #include "racing/engine/collision_grid.h"
+#include "racing/framework/race_drawing.h"
 #include "racing/framework/race_rules.h"
 #include "racing/framework/race_track.h"
 #include "racing/framework/track_model.h"
@@ -76,7 +77,7 @@ public:
     // The HUD line "LAP:%1.1f TM:%02d:%2.1f V:%03dkm".
     static std::string hudText(float lapFigure, float raceTime, float speed);
     // Sky heading 0..1 of a turn for a view direction (x and z).
-    static float skyHeading(float dx, float dz);
+    static float skyHeading(float dx, float dz) { return racing::skyHeading(dx, dz); }
 
     RacingApp* app;
     bool isPrepared = false;
@@ -118,20 +119,13 @@ public:
     int lightShown = 0; // the start light drawn, 0 none
     std::unique_ptr<WaveSound> whistles[2], music;
 
-    struct Quad
-    {
-        QuadPoint corners[4];
-        float depth;
-        const Material* material;
-    };
-
 private:
     void drawWorld(class Image* surface);
     void drawSky(class Image* surface);
     void drawHud(class Image* surface);
     ModelLibrary models;
     std::u16string resources;
-    std::vector<Quad> quads; // reused frame to frame
+    racing::QuadDrawer drawer;
     TexturedMaterial shadowMaterial;
 };
 

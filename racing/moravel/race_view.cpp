@@ -1,7 +1,6 @@
 // race_view.cpp -- what the race page draws: the sky panorama, the visible
-// stretch of road and walls, the bikes, the start lights and the HUD line.
-// Faces are sorted far to near and filled by the 2D quad filler (each a
-// quad with its last corner doubled).
+// stretch of road and walls, the bikes (with the framework's race drawing),
+// the start lights and the HUD line.
 #include "racing/moravel/race_canvas.h"
 
 #include "racing/moravel/racing_app.h"
@@ -22,35 +21,6 @@
 
 namespace moravel {
 
-namespace {
-
-constexpr float kNear = 0.5f;
-
-struct Projector
-{
-    Matrix4 toView;
-    float focal, cx, cy;
-    int shiftU = 0, shiftV = 0;
-
-    // False when the point is behind the near plane.
-    bool project(const Vertex* v, QuadPoint& out, float& depth) const
-    {
-        Vector3 p;
-        p.setFromFixed(v->x, v->y, v->z);
-        toView.transformPoint(p);
-        if (p.z < kNear)
-            return false;
-        depth = p.z;
-        out = {int32_t(cx + p.x * focal / p.z), int32_t(cy - p.y * focal / p.z), int32_t(uint32_t(v->u) << shiftU),
-               int32_t(uint32_t(v->v) << shiftV)};
-        return true;
-    }
-};
-
-void addFace(std::vector<RaceCanvas::Quad>& quads, const Mesh& mesh, const Face& face, Projector& proj);
-
-} // namespace
-
 void RaceCanvas::renderScenes()
 {
     Image* surface = getBackBuffer() ? getBackBuffer()->getImage() : nullptr;
@@ -66,150 +36,32 @@ void RaceCanvas::renderScenes()
     drawHud(surface);
 }
 
-namespace {
-
-void addFace(std::vector<RaceCanvas::Quad>& quads, const Mesh& mesh, const Face& face, Projector& proj)
-{
-    const int count = mesh.vertexCount();
-    if (face.a < 0 || face.b < 0 || face.c < 0 || face.a >= count || face.b >= count || face.c >= count)
-        return;
-    RaceCanvas::Quad q;
-    float d0, d1, d2;
-    if (!proj.project(mesh.vertex(face.a), q.corners[0], d0) || !proj.project(mesh.vertex(face.b), q.corners[1], d1) ||
-        !proj.project(mesh.vertex(face.c), q.corners[2], d2))
-        return;
-    q.corners[3] = q.corners[2];
-    q.depth = d0 + d1 + d2;
-    q.material = mesh.material;
-    quads.push_back(q);
-}
-
-void shiftsOf(const Material* m, Projector& proj)
-{
-    const Texture* t = m ? m->texture : nullptr;
-    proj.shiftU = t ? t->widthLog2 : 0;
-    proj.shiftV = t ? t->heightLog2 : 0;
-}
-
-} // namespace
-
 void RaceCanvas::drawWorld(Image* surface)
 {
-    std::vector<Quad>& list = quads;
-    list.clear();
-    const int w = surface->width, h = surface->height;
-    Projector proj;
-    proj.focal = float(camera.projection) / 1024.0f;
-    proj.cx = float(w) / 2.0f;
-    proj.cy = float(h) / 2.0f;
-
+    drawer.begin(camera, surface->width, surface->height);
     // The road and the walls of the visible segments.
     const int n = track.segmentCount;
-    proj.toView.setProduct(camera.getViewMatrix(), trackGroup->matrix);
-    int first = window.inverted ? window.last : window.first;
-    int count = window.inverted ? n - (window.last - window.first) + 1 : window.last - window.first + 1;
-    count = std::min(count, n);
-    shiftsOf(trackMesh->material, proj);
+    int first = 0, count = 0;
+    racing::visibleSegments(window, n, first, count);
     for (int k = 0; k < count; ++k)
-    {
-        int s = (first + k) % n;
-        for (int f = 10 * s; f < 10 * s + 10 && f < trackMesh->faceCount(); ++f)
-            addFace(list, *trackMesh, *trackMesh->face(f), proj);
-    }
-    shiftsOf(wallMesh->material, proj);
+        drawer.addFaces(*trackMesh, trackGroup->matrix, 10 * ((first + k) % n), 10);
     for (int k = 0; k < count; ++k)
-    {
-        int s = (first + k) % n;
-        int base = 8 * (n - 1 - s);
-        for (int f = base; f < base + 8 && f < wallMesh->faceCount(); ++f)
-            addFace(list, *wallMesh, *wallMesh->face(f), proj);
-    }
+        drawer.addFaces(*wallMesh, trackGroup->matrix, 8 * (n - 1 - (first + k) % n), 8);
     // The bikes in sight, each over its shadow.
-    proj.toView.copyFrom(camera.getViewMatrix());
-    proj.shiftU = proj.shiftV = 0;
     for (DrawnBike* bike : racers)
-    {
-        if (!bike->visible || !bike->model)
-            continue;
-        const Vector3& p = bike->motion.position;
-        Vector3 along(bike->motion.direction.x, 0.0f, bike->motion.direction.z);
-        along.normalize();
-        Vector3 across(along.z, 0.0f, -along.x);
-        const float halfLong = bike->length * 0.6f, halfWide = bike->width * 0.9f;
-        const float y = bike->groundHeight + 0.18f;
-        Quad shadow;
-        float depth = 0.0f;
-        bool inSight = true;
-        const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
-        for (int k = 0; k < 4 && inSight; ++k)
-        {
-            Vertex v(p.x + along.x * halfLong * corners[k][0] + across.x * halfWide * corners[k][1], y,
-                     p.z + along.z * halfLong * corners[k][0] + across.z * halfWide * corners[k][1], 0, 0);
-            float d = 0.0f;
-            inSight = proj.project(&v, shadow.corners[k], d);
-            depth = std::max(depth, d);
-        }
-        if (inSight)
-        {
-            shadow.depth = 3.0f * depth;
-            shadow.material = &shadowMaterial;
-            list.push_back(shadow);
-        }
-    }
+        if (bike->visible && bike->model)
+            drawer.addShadow(bike->motion.position, bike->motion.direction, bike->length * 0.6f, bike->width * 0.9f,
+                             bike->groundHeight + 0.18f, &shadowMaterial);
     for (DrawnBike* bike : racers)
-    {
-        if (!bike->visible || !bike->model)
-            continue;
-        Matrix4 world;
-        for (int i = 0; i < bike->model->meshCount(); ++i)
-        {
-            Mesh* mesh = bike->model->mesh(i);
-            if (!mesh->visible)
-                continue;
-            world.setProduct(bike->model->matrix, mesh->matrix);
-            proj.toView.setProduct(camera.getViewMatrix(), world);
-            shiftsOf(mesh->material, proj);
-            for (int f = 0; f < mesh->faceCount(); ++f)
-                addFace(list, *mesh, *mesh->face(f), proj);
-        }
-    }
-    std::sort(list.begin(), list.end(), [](const Quad& a, const Quad& b) { return a.depth > b.depth; });
-    RasterContext raster(surface, 0, 0, w, h);
-    for (const Quad& q : list)
-    {
-        raster.setMaterial(q.material);
-        raster.fillQuad(q.corners);
-    }
+        if (bike->visible && bike->model)
+            drawer.addModel(*bike->model);
+    drawer.draw(surface);
 }
 
 void RaceCanvas::drawSky(Image* surface)
 {
-    const int tw = surface->width, th = surface->height;
-    Image* sky = skyTexture ? skyTexture->image : nullptr;
-    if (!sky || sky->width <= 0)
-    {
-        surface->drawRect(backgroundColour, 0, 0, tw, th, true);
-        return;
-    }
-    const Matrix4& view = camera.getViewMatrix();
-    Vector3 d(view.m[8], view.m[9], view.m[10]);
-    d.normalize();
-    float f = skyHeading(d.x, d.z);
-    int x = int(float(sky->width) * f) % sky->width;
-    float q = 3.5f * d.y;
-    int y = int((skyAltitude - 65.0f) + float(sky->height) * q);
-    int top = std::min(y, 0);
-    if (top + sky->height < th)
-        surface->drawRect(backgroundColour, 0, top + sky->height, tw, th - (top + sky->height), true);
-    // The visible part is copied by its source rectangle: an image placed
-    // more than a screen width to the left of the target is not drawn at all.
-    const int srcY = -top, rows = sky->height + top;
-    for (int dx = 0, sx = x; rows > 0 && dx < tw; sx = 0)
-    {
-        int columns = std::min(sky->width - sx, tw - dx);
-        surface->drawImage(*sky, dx, 0, sx, srcY, columns, rows);
-        dx += columns;
-    }
+    racing::drawSkyPanorama(surface, skyTexture ? skyTexture->image : nullptr, camera.getViewMatrix(), skyAltitude,
+                            backgroundColour);
 }
 
 void RaceCanvas::drawHud(Image* surface)

@@ -212,6 +212,54 @@ TEST_F(TrackModelTest, RoughnessOnBothSidesWithoutXZMovesOnlyHeights)
     EXPECT_GT(moved, 400);
 }
 
+TEST_F(TrackModelTest, CarTracksKeepTheirFacesAndMeasureBetweenTheCentrePair)
+{
+    // A car strip: the centre pair stands at the drivable edges, 5 from the centre.
+    shape.centreGap = 5.0f;
+    const int n = 300;
+    TrackKeys keys;
+    keys.car = true;
+    keys.widthAdjust = 1.0f;
+    keys.farDistance = 500.0f;
+    keys.zigzag = true;
+    keys.zigzagSide = 1;
+    keys.maxXZOffset = 2.0f;
+    keys.maxYOffset = 0.5f;
+    auto plain = strip(n);
+    ASSERT_EQ(build(n, keys), TrackBuild::Built);
+    EXPECT_EQ(walls, nullptr);
+    EXPECT_EQ(road->faceCount(), 14 * n);
+    const int32_t carV[8] = {0, 0x3000, 0x5000, 0x7000, 0x9000, 0xB000, 0xD000, 0x10000};
+    for (int i = 0; i < n; ++i)
+        for (int k = 0; k < 8; ++k)
+        {
+            ASSERT_EQ(road->vertex(8 * i + k)->v, carV[k]);
+            ASSERT_EQ(road->vertex(8 * i + k)->u, (i & 1) ? 65536 : 0);
+        }
+    // Side 1 only: vertices 0..4 untouched, 5..7 pushed outwards.
+    int widened = 0;
+    for (int i = 0; i < n; ++i)
+    {
+        for (int k = 0; k < 5; ++k)
+        {
+            ASSERT_EQ(road->vertex(8 * i + k)->x, plain->vertex(8 * i + k)->x);
+            ASSERT_EQ(road->vertex(8 * i + k)->y, plain->vertex(8 * i + k)->y);
+        }
+        Vector3 before, after, p = model.points[size_t(i)];
+        before.setFromFixed(plain->vertex(8 * i + 7)->x, 0, plain->vertex(8 * i + 7)->z);
+        after.setFromFixed(road->vertex(8 * i + 7)->x, 0, road->vertex(8 * i + 7)->z);
+        p.y = 0;
+        before.subtract(p);
+        after.subtract(p);
+        ASSERT_GE(after.length(), before.length() - 1e-3f);
+        widened += after.length() > before.length() + 0.01f;
+    }
+    EXPECT_GT(widened, n / 2);
+    // Width 10 between the centre pair, x 0.95; two segments less ahead.
+    EXPECT_NEAR(model.halfWidth, 5.0f * 0.95f, 0.01f);
+    EXPECT_EQ(model.visibleAhead, int(500.0f / model.segmentLength) - 2);
+}
+
 TEST_F(TrackModelTest, GroundUnderTheBuiltRoadFollowsTheHill)
 {
     const int n = 300;
