@@ -61,13 +61,16 @@ struct Shading
     RasterImage reflection;
     int32_t reflectionIndexMask;
     int32_t fogFront, fogBack, fogScale;
+    bool fogDivide;
+    double fogRange;
     uint32_t triangleFogColor;
 
     explicit Shading(const State& s)
         : diffuse(s.diffuse), specular(s.specular), color(s.color), color2(s.color2), transparency(s.transparency),
           shininessStrength(s.shininessStrength), texturePercent(s.texturePercent),
           reflectionPercent(s.reflectionPercent), reflection(s.reflection), reflectionIndexMask(s.reflectionIndexMask),
-          fogFront(s.fogFront), fogBack(s.fogBack), fogScale(s.fogScale), triangleFogColor(s.triangleFogColor)
+          fogFront(s.fogFront), fogBack(s.fogBack), fogScale(s.fogScale), fogDivide(s.fogDivide), fogRange(s.fogRange),
+          triangleFogColor(s.triangleFogColor)
     {
     }
 };
@@ -123,7 +126,8 @@ inline uint32_t applyFog(const Shading& s, uint32_t c, uint32_t depth)
         return c;
     if (f > s.fogBack)
         return s.triangleFogColor;
-    const int k = int((int64_t(s.fogBack) - f) * s.fogScale >> 8);
+    const int k = s.fogDivide ? fogWeightDivided(s.fogBack, f, s.fogRange)
+                              : int((int64_t(s.fogBack) - f) * s.fogScale >> 8);
     return P::lerp(s.triangleFogColor, c, k);
 }
 
@@ -184,6 +188,9 @@ struct FourPixels
     __m128i maskU, maskV, sixtyThree, sign;
     __m128i rowShift;
     __m128i fogFront, fogBack, fogScale, fogR, fogG, fogB;
+    bool fogDivide, fogNarrow;
+    __m128 fogRangeNarrow;
+    __m128d fogRange, twoFiftySix;
     const typename P::Word* texels;
     const uint32_t* diffuse;
 
@@ -194,7 +201,8 @@ struct FourPixels
           sixtyThree(_mm_set1_epi32(63)), sign(_mm_set1_epi32(int(0x80000000u))), rowShift(_mm_cvtsi32_si128(rowBits)),
           fogFront(_mm_set1_epi32(s.fogFront)), fogBack(_mm_set1_epi32(s.fogBack)), fogScale(_mm_set1_epi32(s.fogScale)),
           fogR(L::red(_mm_set1_epi32(int(s.triangleFogColor)))), fogG(L::green(_mm_set1_epi32(int(s.triangleFogColor)))),
-          fogB(L::blue(_mm_set1_epi32(int(s.triangleFogColor)))), texels(texture.pixels), diffuse(s.diffuse)
+          fogB(L::blue(_mm_set1_epi32(int(s.triangleFogColor)))), fogDivide(s.fogDivide),
+          fogNarrow(s.fogRange < 65536.0), fogRangeNarrow(_mm_set1_ps(float(s.fogRange))), fogRange(_mm_set1_pd(s.fogRange)), twoFiftySix(_mm_set1_pd(256.0)), texels(texture.pixels), diffuse(s.diffuse)
     {
     }
 
@@ -236,13 +244,34 @@ struct FourPixels
             const __m128i f = _mm_srli_epi32(z, 16);
             const __m128i beyondFront = _mm_cmpgt_epi32(f, fogFront), beyondBack = _mm_cmpgt_epi32(f, fogBack);
             const __m128i band = _mm_andnot_si128(beyondBack, beyondFront);
-            // k = (back - f) × scale >> 8 (exact in the band, where it is below 2^16).
+            __m128i k;
             const __m128i span = _mm_sub_epi32(fogBack, f);
-            const __m128i even = _mm_mul_epu32(span, fogScale);
-            const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(span, 32), fogScale);
-            const __m128i product = _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
-                                                       _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
-            const __m128i k = _mm_and_si128(_mm_srli_epi32(product, 8), _mm_set1_epi32(0xFFFF));
+            if (fogDivide && fogNarrow)
+            {
+                // The racing weight span × 256 / (back - front), four lanes
+                // in floats: exact for a band narrower than 2^16 (the
+                // quotient's distance to the next whole number, at least
+                // 1 / (back - front), is then above a float's rounding).
+                // Lanes outside the band are not used.
+                k = _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(_mm_slli_epi32(span, 8)), fogRangeNarrow));
+            }
+            else if (fogDivide)
+            {
+                // The same in doubles for wider bands.
+                const __m128d low = _mm_div_pd(_mm_mul_pd(_mm_cvtepi32_pd(span), twoFiftySix), fogRange);
+                const __m128d high = _mm_div_pd(
+                    _mm_mul_pd(_mm_cvtepi32_pd(_mm_shuffle_epi32(span, _MM_SHUFFLE(1, 0, 3, 2))), twoFiftySix), fogRange);
+                k = _mm_unpacklo_epi64(_mm_cvttpd_epi32(low), _mm_cvttpd_epi32(high));
+            }
+            else
+            {
+                // k = (back - f) × scale >> 8 (exact in the band, where it is below 2^16).
+                const __m128i even = _mm_mul_epu32(span, fogScale);
+                const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(span, 32), fogScale);
+                const __m128i product = _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
+                                                           _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
+                k = _mm_and_si128(_mm_srli_epi32(product, 8), _mm_set1_epi32(0xFFFF));
+            }
             const __m128i inverse = _mm_sub_epi32(_mm_set1_epi32(256), k);
             r = select(beyondBack, fogR, select(band, blendLanes(fogR, r, k, inverse), r));
             g = select(beyondBack, fogG, select(band, blendLanes(fogG, g, k, inverse), g));

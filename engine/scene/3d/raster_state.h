@@ -49,6 +49,14 @@ struct Rasterizer::Edge
     int32_t a[kAttributeCount] = {}, aStep[kAttributeCount] = {};
 };
 
+// The racing fog weight of depth f in the band (front, back]: the quotient
+// ((back - f) << 8) / (back - front), taken in doubles (exact: the quotient
+// is below 256 and the divisor below 2^32).
+inline int32_t fogWeightDivided(int32_t back, int32_t f, double range)
+{
+    return int32_t(double(int64_t(back) - f) * 256.0 / range);
+}
+
 struct Rasterizer::State
 {
     // Surface and frame: the clip rectangle's first pixel and depth word.
@@ -61,6 +69,9 @@ struct Rasterizer::State
     bool fogLoaded = false;
     uint32_t fogColor = 0;
     int32_t fogFront = 0, fogBack = 0, fogScale = 0;
+    // The per-pixel division by back - front (the racing profile's).
+    bool fogDivide = false;
+    double fogRange = 1.0;
     // Material.
     int32_t detailLevel = 2;
     uint32_t color = 0, color2 = 0, colorKey = 0;

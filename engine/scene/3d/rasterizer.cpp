@@ -88,6 +88,7 @@ void Rasterizer::beginFrame(const ShadeTable* shades, uint32_t* depth, const Ptr
     temps = tempVertices;
     outlineSubdivision = showSubdivision;
     currentMaterial = nullptr;
+    state->fogDivide = profile.divideFog;
     if (profile.clearDepthAtBegin && depth && width > 0 && height > 0)
         std::memset(depth, 0xFF, size_t(width) * size_t(height) * 4);
 }
@@ -101,6 +102,7 @@ void Rasterizer::loadFog(const Fog* fog)
     state->fogFront = fog->front;
     state->fogBack = fog->back;
     state->fogScale = int32_t(0x10000 / (int64_t(fog->back) - fog->front));
+    state->fogRange = double(int64_t(fog->back) - fog->front);
 }
 
 void Rasterizer::setMaterial(const Material* m)

@@ -32,10 +32,14 @@ struct RasterProfile
     // beginFrame fills the depth buffer (width x height words) with 0xFF
     // bytes; otherwise the render pass clears it.
     bool clearDepthAtBegin = false;
+    // The fog weight of a pixel is ((back - f) << 8) / (back - front), a
+    // division per pixel, instead of (back - f) times the reciprocal
+    // 0x10000 / (back - front) taken once (the two differ by a step).
+    bool divideFog = false;
 
     static RasterProfile racing()
     {
-        return {true, false, true, true, false, true};
+        return {true, false, true, true, false, true, true};
     }
 };
 

@@ -6,11 +6,13 @@
 #include "engine/scene/tests/raster_fixture.h"
 
 #include "engine/base/math_utils.h"
+#include "engine/scene/3d/environment.h"
 #include "engine/scene/3d/light.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -23,7 +25,8 @@ double triangleArea(int side)
 
 // range(0): bits per pixel; range(1): triangle side in pixels; range(2):
 // detail level (2 textured and lit, 1 plain texture, 5 every term); range(3):
-// 1 for the racing build's profile.
+// 1 for the racing build's profile, 2 and 3 the same two through fog (every
+// pixel in its band, where the racing build divides per pixel).
 void texturedLitTriangle(benchmark::State& state)
 {
     initMathTables();
@@ -43,13 +46,16 @@ void texturedLitTriangle(benchmark::State& state)
         material.transparency = 40;
     }
     rastertest::TriangleSurface scene(240, 320, bits, &material, &shades);
-    const bool racing = state.range(3) != 0;
+    const bool racing = (state.range(3) & 1) != 0, fogged = (state.range(3) & 2) != 0;
     if (racing)
     {
         scene.rasterizer.profile = RasterProfile::racing();
         scene.rasterizer.beginFrame(&shades, scene.depth.data(), &scene.temps, false);
     }
-    state.SetLabel(racing ? "racing" : "engine");
+    Fog fog(0, 0xFFFF, 0x8090A0);
+    if (fogged)
+        scene.rasterizer.loadFog(&fog);
+    state.SetLabel(std::string(racing ? "racing" : "engine") + (fogged ? " fog" : ""));
     const int x0 = 10, y0 = 10;
     scene.triangle({x0, y0, 0xFFFF0000u, 0, 0, 20, 40}, {x0 + side, y0 + side / 3, 0xFFFF0000u, 8 << 16, 2 << 16, 200, 90},
                    {x0 + side / 4, y0 + side, 0xFFFF0000u, 1 << 16, 8 << 16, 120, 230});
@@ -60,7 +66,8 @@ void texturedLitTriangle(benchmark::State& state)
         // Each pass is nearer than the last, so every pixel passes the test.
         for (int i = 0; i < 3; ++i)
             scene.mesh.vertex(i)->depth = int32_t(depth);
-        depth -= 0x100;
+        // (One step a pass in fog: the depths stay inside its band.)
+        depth -= fogged ? 1 : 0x100;
         scene.rasterizer.drawTriangle(face);
         benchmark::ClobberMemory();
     }
@@ -87,6 +94,7 @@ void copyReference(benchmark::State& state)
 
 BENCHMARK(texturedLitTriangle)->ArgsProduct({{16, 32}, {12, 200}, {2}, {0, 1}});
 BENCHMARK(texturedLitTriangle)->ArgsProduct({{16, 32}, {200}, {1, 5}, {0, 1}});
+BENCHMARK(texturedLitTriangle)->ArgsProduct({{16, 32}, {200}, {2}, {2, 3}});
 BENCHMARK(copyReference)->ArgsProduct({{16, 32}, {12, 200}});
 
 BENCHMARK_MAIN();

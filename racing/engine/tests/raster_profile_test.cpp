@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -121,4 +122,68 @@ TEST(RacingRaster, TexturedTriangleExactPixels)
             const uint32_t expected = x < 8 - y ? uint32_t(x * 16 + 15) << 16 : 0u;
             EXPECT_EQ(s.at(x, y), expected) << x << "," << y;
         }
+}
+
+// Fog between front and back: the engine weighs a pixel by (back - f) times
+// the reciprocal 0x10000 / (back - front), the racing build divides
+// ((back - f) << 8) by (back - front) at every pixel; at and before the
+// front the colour stays, beyond the back it is the fog's. Through the
+// four-pixel loop (textured) and the pixel loop (plain colour), every depth
+// of a narrow band and depths across a band wider than 2^16.
+TEST(RacingRaster, FogWeightIsDividedPerPixelByTheRacingBuild)
+{
+    racing::initRacingMath();
+    constexpr uint32_t kFogColour = 0x204060, kColour = 0xF0E0D0;
+    std::unique_ptr<Texture> plain(rastertest::makeTexture(8, 8, 32, [](int, int) { return kColour; }));
+    struct Band
+    {
+        int32_t front, back;
+        std::vector<int32_t> depths;
+    };
+    std::vector<Band> bands = {{10, 307, {}}, {10, 100000, {9, 10, 11, 12, 777, 40000, 65534, 65535}}};
+    for (int32_t f = 9; f <= 308; ++f)
+        bands[0].depths.push_back(f);
+    for (const Band& band : bands)
+    {
+        Fog fog(band.front, band.back, kFogColour);
+        auto expected = [&](bool racingBuild, int32_t f) {
+            if (f <= band.front)
+                return kColour;
+            if (f > band.back)
+                return kFogColour;
+            const int64_t span = band.back - f, range = band.back - band.front;
+            const int k = racingBuild ? int((span << 8) / range) : int(span * (0x10000 / range) >> 8);
+            uint32_t out = 0;
+            for (int shift : {16, 8, 0})
+            {
+                const int a = int(kFogColour >> shift & 0xFF), b = int(kColour >> shift & 0xFF);
+                out |= uint32_t(a + ((b - a) * k >> 8)) << shift;
+            }
+            return out;
+        };
+        int differing = 0;
+        for (bool textured : {true, false})
+            for (int32_t f : band.depths)
+            {
+                uint32_t got[2] = {};
+                for (bool racingBuild : {false, true})
+                {
+                    TexturedMaterial m;
+                    m.detailLevel = 1;
+                    m.color = kColour;
+                    m.texture = textured ? plain.get() : nullptr;
+                    Surface s(racingBuild, &m);
+                    s.mesh.environmentEnabled = 1;
+                    s.rasterizer.loadFog(&fog);
+                    s.fill(uint32_t(f) << 16);
+                    got[racingBuild] = s.at(3, 4);
+                    ASSERT_EQ(got[racingBuild], expected(racingBuild, f))
+                        << "band " << band.back << " depth " << f << (racingBuild ? " racing" : " engine")
+                        << (textured ? " textured" : " plain");
+                    ASSERT_EQ(s.at(0, 0), got[racingBuild]) << "one weight over the whole surface";
+                }
+                differing += got[0] != got[1];
+            }
+        EXPECT_GT(differing, 0) << "the two weights part somewhere in the band " << band.back;
+    }
 }
