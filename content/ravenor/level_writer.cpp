@@ -252,6 +252,9 @@ bool ParseLine(const std::vector<std::string>& w, Description& d, std::string& e
                 return false;
             }
         }
+        // Fewer than six classes are used in turn: the words repeat them.
+        for (int i = classes; classes > 0 && i < 6; ++i)
+            route.words[3 + i] = route.words[3 + i % classes];
         d.routes.push_back(route);
         return true;
     }

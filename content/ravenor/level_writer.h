@@ -8,6 +8,7 @@
 //   root NAME                            the root node record (every node goes into the node table)
 //   route LIST CLASS... [speed N] [spacing N]
 //                                        a section-0 entry: up to six classes used in turn
+//                                        (fewer repeat in their order to fill six)
 //   rule SECTION CONDITION TARGET        sections 1 to 4: two node names
 //   trigger SECTION TARGET GROUP...      sections 5 and 6: TARGET is 2, 3 or a node name; each
 //                                        GROUP is "a,b,c,d,e" of 1, 0 or node names (unused words 1)

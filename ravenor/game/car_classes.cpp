@@ -15,8 +15,10 @@
 #include "ravenor/game/effects.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/ground.h"
+#include "ravenor/game/paths.h"
 #include "ravenor/game/shell_state.h"
 #include "ravenor/game/stage.h"
+#include "ravenor/game/traffic.h"
 #include "ravenor/game/vehicle.h"
 
 namespace {
@@ -197,16 +199,7 @@ void LoadCar(int index)
             }
         }
         if (!l.model->meshes.empty())
-        {
-            MeshSize size{};
-            l.model->meshes[0].GetBounds(size);
-            t.radius = size.radius;
-            t.minX = size.minX;
-            t.maxX = size.maxX;
-            t.minZ = size.minZ;
-            t.maxZ = size.maxZ;
-            t.minY = size.minY;
-        }
+            SetTypeBounds(t, l.model->meshes[0]);
     }
     t.maxY = t.wheel[0][1] + t.rayLift;
     t.cameraFollowTarget = 180;
@@ -240,66 +233,16 @@ int32_t Common(Entity* e, int32_t message, int32_t kind)
     }
 }
 
-// The heading turned toward h, at most 500 units of error taken into account
-void SteerTowards(Entity* e, int32_t h)
-{
-    int32_t error = SignedAngle(e->heading, h);
-    error = error > 500 ? 500 : error < -500 ? -500 : error;
-    e->heading = (e->heading + FrameScale(error / 4)) & 0xFFF;
-}
-
-// Along the entity's path, straight at the next point; answers the bearing.
-int32_t FollowPathStraight(Entity* e, int32_t s)
-{
-    if (s == 0 || e->path == nullptr)
-    {
-        e->velocity[0] = e->velocity[1] = e->velocity[2] = 0;
-        return e->heading;
-    }
-    const int32_t* t = e->path + 3 * e->pathIndex;
-    if (t[0] == kEndOfPoints)
-    {
-        e->pathIndex = 0;
-        t = e->path;
-    }
-    const int32_t f = FixedAtan2(t[0] - e->X(), t[2] - e->Z()) & 0xFFF;
-    const int32_t h = (f - e->travelHeading) & 0xFFF;
-    if (h > 32 || (g_shell.frameCounter & 15) == 10 || e->behaviour != nullptr)
-    {
-        e->turnStep = SignedAngle(e->travelHeading, f) / (1000 / (std::abs(s) + 50) + 1);
-        e->travelHeading = (e->travelHeading + FrameScale(e->turnStep)) & 0xFFF;
-    }
-    const int32_t sine = WaveTable[e->travelHeading & 0xFFF];
-    const int32_t cosine = WaveTable[(e->travelHeading + 1024) & 0xFFF];
-    e->velocity[0] = s * sine / 4096;
-    e->velocity[2] = s * cosine / 4096;
-    e->orientation.t[0] += FrameScale(e->velocity[0]);
-    e->orientation.t[2] += FrameScale(e->velocity[2]);
-    if (std::abs(t[0] - e->X()) < 8 * std::abs(s) && std::abs(t[2] - e->Z()) < 8 * std::abs(s))
-    {
-        ++e->pathIndex;
-        if (e->path[3 * e->pathIndex] == kEndOfPoints)
-            e->pathIndex = 0;
-    }
-    return f;
-}
-
 } // namespace
 
 void TrafficCarStep(Entity* e)
 {
-    Entity* player = g_player;
-    e->touchingPlayer = 0;
-    if (e->visible && player != nullptr && player != e && PlayerHitsTraffic(player, e))
-    {
-        PushApart(player, e);
-        e->touchingPlayer = 1;
-    }
+    e->touchingPlayer = e->visible && TrafficHitsPlayer(e) ? 1 : 0;
     if (e->path == nullptr)
         return;
-    const int32_t h = FollowPathStraight(e, e->speed);
+    const int32_t h = RouteHeading(e, e->speed);
     if (e->classNumber == kJeepClass)
-        e->heading = (e->heading + FrameScale(SignedAngle(e->heading, e->travelHeading) / 4)) & 0xFFF;
+        TurnTowards(e, e->travelHeading, 4);
     else
         SteerTowards(e, h);
     FollowGround(e);
@@ -321,7 +264,8 @@ int32_t TrafficCarHandler(int32_t c, Entity* e, int32_t message)
     case kMsgStep: TrafficCarStep(e); return 1;
     case kMsgVisibleStep: SpinWheels(e); return 1;
     case kMsgStart:
-        // The cruising speed is kept in the vehicle word by the traffic code.
+        e->update = TrafficStep;
+        e->cruiseSpeed = e->speed;
         return 1;
     case kMsgDropQuery: return 1;
     default: return Common(e, message, kKindSolid);

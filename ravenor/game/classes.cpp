@@ -12,6 +12,7 @@
 #include "ravenor/game/entity.h"
 #include "ravenor/game/game_step.h"
 #include "ravenor/game/ground.h"
+#include "ravenor/game/pedestrians.h"
 #include "ravenor/game/stage.h"
 #include "ravenor/game/stage_script.h"
 #include "ravenor/game/vehicle.h"
@@ -41,15 +42,7 @@ void LoadSlot(ModelSlot& slot)
     slot.model = LoadModel((base + ".p3d").c_str(), (base + ".tex").c_str());
     if (slot.model == nullptr || slot.model->meshes.empty())
         return;
-    MeshSize size{};
-    slot.model->meshes[0].GetBounds(size);
-    slot.type.radius = size.radius;
-    slot.type.minX = size.minX;
-    slot.type.maxX = size.maxX;
-    slot.type.minZ = size.minZ;
-    slot.type.maxZ = size.maxZ;
-    slot.type.minY = size.minY;
-    slot.type.maxY = size.maxY;
+    SetTypeBounds(slot.type, slot.model->meshes[0]);
 }
 
 ModelSlot g_gates[5] = {{"checkpoint"}, {"checkpoint_wide"}, {"start_wide"}, {"finish"}, {"finish_wide"}};
@@ -261,11 +254,6 @@ int32_t PropHandler(int32_t c, Entity* e, int32_t message)
     }
 }
 
-int32_t PedestrianHandler(int32_t, Entity* e, int32_t message)
-{
-    return Common(e, message, kKindOther, 1);
-}
-
 int32_t BrakeLightHandler(Entity* e, int32_t message)
 {
     return LightHandler(g_lights[0], e, message);
@@ -284,4 +272,5 @@ void ResetClassModels()
     for (ModelSlot& light : g_lights)
         light = ModelSlot{light.name};
     ResetCarModels();
+    ResetPedestrianModels();
 }

@@ -16,7 +16,6 @@ int32_t GateHandler(int32_t classNumber, Entity* e, int32_t message);
 int32_t ArrowHandler(int32_t classNumber, Entity* e, int32_t message);
 int32_t BehaviourObjectHandler(int32_t classNumber, Entity* e, int32_t message);
 int32_t PropHandler(int32_t classNumber, Entity* e, int32_t message);
-int32_t PedestrianHandler(int32_t classNumber, Entity* e, int32_t message);
 // The two light effects (no class numbers of their own): '/' loads
 // "brakelight" / "reverselight" once, '.' gives the entity the model and
 // the type (mass 1), '8' answers 0, everything else 1.

@@ -9,6 +9,7 @@
 #include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/ground.h"
+#include "ravenor/game/loose_bodies.h"
 #include "ravenor/game/shell_state.h"
 #include "ravenor/game/sound.h"
 #include "ravenor/game/vehicle.h"
@@ -200,34 +201,6 @@ void AddSpin(Entity* b, const int32_t contact[3], const int32_t n[3], int64_t j,
 bool Locked(const Entity* e)
 {
     return e->vehicle != nullptr && e->vehicle->locked != 0;
-}
-
-// A body knocked loose: it flies, falls, bounces and goes after its time.
-void LooseBodyStep(Entity* e)
-{
-    ++e->age;
-    const int32_t lifetime = e->type->looseLifetime > 0 ? e->type->looseLifetime : 132;
-    if (e->age > lifetime)
-    {
-        MakeInert(e);
-        return;
-    }
-    for (int k = 0; k < 3; ++k)
-        e->orientation.t[k] += FrameScale(e->velocity[k]);
-    e->velocity[1] += FrameScale(5);
-    const GroundProbe ground = ProbeGround(e->X(), e->Z());
-    if (ground.height != -1 && e->Y() + e->type->maxY > ground.height)
-    {
-        e->orientation.t[1] = ground.height - e->type->maxY;
-        e->velocity[1] = -e->velocity[1] / 3;
-        e->velocity[0] = e->velocity[0] * 3 / 4;
-        e->velocity[2] = e->velocity[2] * 3 / 4;
-        for (int32_t& s : e->spin)
-            s = s * 3 / 4;
-    }
-    Orientation turn;
-    turn.SetRotationY(e->spin[1] / 8);
-    e->orientation.Multiply(turn);
 }
 
 } // namespace
@@ -432,6 +405,48 @@ bool PlayerHitsTraffic(Entity* player, Entity* b)
     return true;
 }
 
+bool HitByPlayer(Entity* e, int32_t contact[3])
+{
+    Entity* p = g_player;
+    if (p == nullptr || p == e || !BoxesTouch(e, p, contact))
+        return false;
+    const int64_t mp = p->type->mass;
+    const int64_t me = e->type->mass;
+    if (mp + me <= 0)
+        return true;
+    int32_t n[3];
+    GroundNormal(p, e, n);
+    const int32_t u = NormalSpeed(p, n);
+    const int32_t v = NormalSpeed(e, n);
+    const int32_t w = static_cast<int32_t>((mp * u + me * v) / (mp + me));
+    SetNormalSpeed(p, n, u, w);
+    const int32_t s = WaveTable[p->heading & 0xFFF];
+    const int32_t c = WaveTable[(p->heading + 1024) & 0xFFF];
+    p->speed = static_cast<int32_t>((int64_t{p->velocity[0]} * s + int64_t{p->velocity[2]} * c) / 4096);
+    const int64_t across = (int64_t{p->velocity[0]} * c - int64_t{p->velocity[2]} * s) / 4096;
+    const int64_t b = std::llabs(across * me / (mp + me)) / 4096;
+    p->push[0] = Clamp(p->push[0] - n[0] * b / 4096, -170, 170);
+    p->push[1] = Clamp(p->push[1] - n[2] * b / 4096, -170, 170);
+    const int64_t f2 = (int64_t{v} * me + int64_t{u} * mp) / (mp + me) + ((int64_t{u} - v) * mp * 4096 / (mp + me)) / 4096;
+    if (f2 > 0)
+    {
+        e->push[0] = static_cast<int32_t>(n[0] * f2 / 4096);
+        e->push[1] = static_cast<int32_t>(n[2] * f2 / 4096);
+    }
+    SpinImpulse(p, e);
+    return true;
+}
+
+bool TrafficHitsPlayer(Entity* e)
+{
+    int32_t contact[3];
+    if (!HitByPlayer(e, contact))
+        return false;
+    PushApart(g_player, e);
+    CrashSoundLight();
+    return true;
+}
+
 bool CarShovesBody(Entity* a, Entity* b)
 {
     int32_t contact[3];
@@ -474,8 +489,8 @@ bool CarHitsBody(Entity* a, Entity* b, int32_t threshold)
             MakeInert(a);
             return true;
         }
+        ApplySpin(a);
         a->stuckTimer = 0;
-        a->age = 0;
         a->update = LooseBodyStep;
         a->vehicle = nullptr;
         a->parentUpdate = nullptr;

@@ -26,6 +26,11 @@ void PushOut(Entity* a, const Entity* b);
 void PushApart(Entity* a, const Entity* b);
 
 bool CarHitsCar(Entity* a, Entity* b, int32_t bias);
+// The player's car against e: their normal speeds shared by mass, the
+// player's speed and push from the result, e pushed along; the contact
+bool HitByPlayer(Entity* e, int32_t contact[3]);
+// HitByPlayer, then the player pushed apart from e and the light crash sound
+bool TrafficHitsPlayer(Entity* e);
 bool PlayerHitsTraffic(Entity* player, Entity* b);
 // A prop or parked car a hit by b: knocked loose when b is fast and heavy
 // enough, else shoved along

@@ -319,3 +319,16 @@ int32_t ArcSin(int32_t sine)
         low -= 8192;
     return table[low + 4096];
 }
+
+void SetTypeBounds(EntityType& t, P3dMesh& mesh)
+{
+    MeshSize size{};
+    mesh.GetBounds(size);
+    t.radius = size.radius;
+    t.minX = size.minX;
+    t.maxX = size.maxX;
+    t.minZ = size.minZ;
+    t.maxZ = size.maxZ;
+    t.minY = size.minY;
+    t.maxY = size.maxY;
+}

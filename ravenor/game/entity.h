@@ -83,6 +83,9 @@ struct EntityType
     int32_t meshCount = 0;
 };
 
+// The type's radius and box from a mesh's bounds
+void SetTypeBounds(EntityType& type, P3dMesh& mesh);
+
 // Radius 400, the box -50..50, everything else 0
 extern EntityType EmptyType;
 
@@ -139,6 +142,7 @@ struct Entity
     int32_t faceMode = 0;
     int32_t faceWindow = 0;
     const int32_t* attachOffset = nullptr;   // where an attached effect rides, in its carrier's frame
+    int32_t cruiseSpeed = 0;   // a traffic car's cruising speed, taken when it starts
 
     int32_t X() const { return orientation.t[0]; }
     int32_t Y() const { return orientation.t[1]; }

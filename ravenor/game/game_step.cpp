@@ -15,6 +15,7 @@
 #include "ravenor/game/settings.h"
 #include "ravenor/game/shell_state.h"
 #include "ravenor/game/sound.h"
+#include "ravenor/game/traffic.h"
 #include "ravenor/game/vehicle.h"
 #include "ravenor/game/world_draw.h"
 
@@ -191,6 +192,7 @@ void GameStep()
     ++g_stageFrames;
     if (!g_shell.paused)
     {
+        SpawnTraffic();
         SweepEntities();
         ChaseUpdate(g_chaseCamera);
     }
