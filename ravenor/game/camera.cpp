@@ -10,7 +10,7 @@
 #include "ravenor/game/ground.h"
 #include "ravenor/game/level.h"
 #include "ravenor/game/shell_state.h"
-#include "ravenor/game/stage_script.h"
+#include "ravenor/game/behaviours.h"
 #include "ravenor/game/vehicle.h"
 #include "ravenor/game/world_draw.h"
 
@@ -177,7 +177,7 @@ void MovingUpdate(Entity* k, CameraState& s)
     if (!guided && player != nullptr && std::abs(posStep[0] - player->velocity[0]) < 4 &&
         std::abs(posStep[2] - player->velocity[2]) < 4)
     {
-        CompleteRecord(k->behaviour);
+        Complete(k->behaviour);
         MakeInert(k);
     }
 }

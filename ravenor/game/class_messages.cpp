@@ -5,6 +5,7 @@
 #include "ravenor/game/car_classes.h"
 #include "ravenor/game/classes.h"
 #include "ravenor/game/entity.h"
+#include "ravenor/game/objectives.h"
 #include "ravenor/game/pedestrians.h"
 
 namespace {

@@ -14,7 +14,6 @@
 #include "ravenor/game/ground.h"
 #include "ravenor/game/pedestrians.h"
 #include "ravenor/game/stage.h"
-#include "ravenor/game/stage_script.h"
 #include "ravenor/game/vehicle.h"
 
 namespace {
@@ -22,7 +21,6 @@ namespace {
 constexpr int32_t kKindOther = 1;
 constexpr int32_t kKindArrow = 2;
 constexpr int32_t kKindSolid = 4;
-constexpr int32_t kBehaviourFinish = 32;
 
 // A model loaded once by name, and the type its first mesh gives
 struct ModelSlot
@@ -86,61 +84,6 @@ void Dress(Entity* e, const ModelSlot& slot)
     e->type = slot.model != nullptr ? &slot.type : &EmptyType;
 }
 
-// ---- the stage objectives the first stage uses ----
-
-constexpr int32_t kCountdownRate = 40;
-constexpr int32_t kClockRate = 35;
-bool g_clockFrozen = false;
-
-void CountdownStep(Entity* e)
-{
-    Behaviour* node = e->behaviour;
-    node->accumulator += FrameScale(kCountdownRate);
-    const int32_t remaining = (node->count + 1) * 1000 - node->accumulator;
-    if (remaining <= 1000)
-        PrintText(73, 100, 2, 2, 0, "GO");
-    else
-        DrawCountdown(remaining);
-    if (node->accumulator > node->count * 1000 + 500)
-    {
-        // The controls go live when the countdown completes.
-        g_controlsLive = true;
-        CompleteRecord(node);
-        MakeInert(e);
-    }
-}
-
-void ClockStep(Entity* e)
-{
-    Behaviour* node = e->behaviour;
-    if (!g_clockFrozen && g_controlsLive)
-        node->accumulator += FrameScale(kClockRate);
-    int32_t remaining = node->count * 1000 - node->accumulator;
-    if (remaining < 0)
-        remaining = 0;
-    DrawRaceClock(remaining);
-    if (remaining == 0)
-    {
-        CompleteRecord(node);
-        MakeInert(e);
-    }
-}
-
-// ---- gates: reached when the player comes within the record's radius ----
-
-void GateStep(Entity* e)
-{
-    Behaviour* node = e->behaviour;
-    if (g_player == nullptr || node == nullptr)
-        return;
-    if (PlanarDistance2(g_player, e) >= node->value)
-        return;
-    if (node->behaviourNumber == kBehaviourFinish)
-        g_clockFrozen = true;
-    CompleteRecord(node);
-    MakeInert(e);
-}
-
 int32_t Common(Entity* e, int32_t message, int32_t kind, int32_t drop)
 {
     switch (message)
@@ -174,27 +117,6 @@ int32_t LightHandler(ModelSlot& slot, Entity* e, int32_t message)
 
 } // namespace
 
-int32_t ObjectiveHandler(int32_t c, Entity* e, int32_t message)
-{
-    if (message == kMsgCreate && e != nullptr)
-    {
-        if (e->behaviour != nullptr)
-            e->behaviour->accumulator = 0;
-        if (c == 14)
-            g_clockFrozen = false;
-        return 1;
-    }
-    if (message == kMsgStep && e != nullptr && e->behaviour != nullptr)
-    {
-        if (c == 13)
-            CountdownStep(e);
-        else if (c == 14)
-            ClockStep(e);
-        return 1;
-    }
-    return Common(e, message, kKindOther, 0);
-}
-
 int32_t GateHandler(int32_t c, Entity* e, int32_t message)
 {
     ModelSlot& slot = g_gates[c - 1];
@@ -208,7 +130,6 @@ int32_t GateHandler(int32_t c, Entity* e, int32_t message)
         Dress(e, slot);
         SettleLevel(e);
         return 1;
-    case kMsgStep: GateStep(e); return 1;
     case kMsgVisibleStep:
         // Seated on the ground while seen, unless its record holds it (13)
         if (e->visible)

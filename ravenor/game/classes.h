@@ -11,7 +11,6 @@
 struct Entity;
 struct EntityType;
 
-int32_t ObjectiveHandler(int32_t classNumber, Entity* e, int32_t message);
 int32_t GateHandler(int32_t classNumber, Entity* e, int32_t message);
 int32_t ArrowHandler(int32_t classNumber, Entity* e, int32_t message);
 int32_t BehaviourObjectHandler(int32_t classNumber, Entity* e, int32_t message);

@@ -46,7 +46,16 @@ struct Behaviour
     uint16_t tag = 0;
     uint8_t disabled = 0, stopped = 0;
     int32_t counter = 0;
-    int32_t accumulator = 0;
+    int32_t accumulator = 0;       // byte 88 at run time: the timing objectives' milliseconds
+    // What the behaviour runner keeps besides (not in the file)
+    int32_t timer = 0;             // delays and out-of-view time, 3 x F / 256 a frame
+    int32_t progress = 0;          // behaviour 4
+    int32_t startPhase = 0;        // 0 start delay, 1 second delay, 2 running
+    int32_t stamp = 0;             // the frame a rule last acted on it
+    uint8_t armed = 0;             // behaviour 20: the leader came within twice the radius
+    uint8_t made = 0;              // behaviours 33, 40 and class 14: their record created once; the path's child
+    uint8_t childMade = 0;
+    int32_t lastIndex = 0;         // the path point it last headed for
     // From the file
     int32_t startDelay = 0;                    // 24
     const char* startLines[3] = {};            // 28, 32, 36

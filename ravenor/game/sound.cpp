@@ -234,6 +234,12 @@ void StopSkid()
     g_skidding = false;
 }
 
+void StopSound(int slot)
+{
+    if (SoundSlot* s = Slot(slot))
+        ReleasePlay(*s);
+}
+
 void StopAllSounds()
 {
     for (SoundSlot& slot : g_soundSlots)

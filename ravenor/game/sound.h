@@ -65,6 +65,8 @@ void StartEngineIdle();
 void UpdateEngineSound(const Entity* player);
 void StartSkid();
 void StopSkid();
+// The slot's play stopped (nothing when it is not playing)
+void StopSound(int slot);
 void StopAllSounds();
 void PauseAllSounds();
 void ResumeAllSounds();

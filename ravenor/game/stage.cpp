@@ -11,7 +11,7 @@
 #include "ravenor/game/game_step.h"
 #include "ravenor/game/ground.h"
 #include "ravenor/game/settings.h"
-#include "ravenor/game/stage_script.h"
+#include "ravenor/game/behaviours.h"
 
 const char* const kLevelNames[kLevelCount] = {
     "stg000.lev", "stg001.lev", "stg002.lev", "stg003.lev", "stg004.lev", "stg005.lev", "stg006.lev", "stg007.lev",
@@ -195,6 +195,7 @@ bool StartStage(int stage)
     TrafficLimit = 0;
     g_controlsLive = false;
     g_player = nullptr;
+    ResetBehaviours();
     ResetGameStep();
     SetViewDistance(static_cast<int32_t>(g_settings.detail));
     g_level = LoadLevel(stage);

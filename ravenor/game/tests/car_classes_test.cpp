@@ -90,6 +90,7 @@ TEST(Traffic, FirstStageTrafficFollowsItsLanes)
 {
     StartProgram();
     ASSERT_TRUE(StartStage(0));
+    StageFrame();
     std::vector<Entity*> cars;
     for (Entity& e : g_entities)
         if (e.update != nullptr && (e.classNumber == 30 || e.classNumber == 34))

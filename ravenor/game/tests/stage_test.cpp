@@ -8,7 +8,7 @@
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/settings.h"
-#include "ravenor/game/stage_script.h"
+#include "ravenor/game/behaviours.h"
 #include "ravenor/game/world_draw.h"
 #include "stage_fixture.h"
 
@@ -53,6 +53,10 @@ TEST(Stage, FirstStageIsDrivenRoundTheRing)
     while (total < 1300)
     {
         ASSERT_TRUE(StartStage(0)) << "lap " << laps;
+        // The root's starters run in the first frame.
+        g_shell.stageOver = false;
+        StageFrame();
+        ++total;
         ASSERT_NE(nullptr, g_player);
         EXPECT_EQ(55, g_player->classNumber);
         EXPECT_FALSE(g_controlsLive);
@@ -73,8 +77,9 @@ TEST(Stage, FirstStageIsDrivenRoundTheRing)
         }
         EXPECT_EQ(17, g_stageState) << "lap " << laps;
         ASSERT_TRUE(g_shell.stageOver) << "lap " << laps;
-        // The countdown of 3 completes when its accumulator passes 3500 at
-        // 40 a frame: the controls go live after the 88th frame.
+        // The countdown of 3 (4000 ms) is done when less than 500 ms remain,
+        // its accumulator growing by 40 after each look: it starts in the
+        // first frame and is done in the 89th, the 88th of this loop.
         EXPECT_EQ(88, liveAt);
         EXPECT_GE(corner, 3);
         // The chase camera follows the player: 3000 behind, or pulled in to
@@ -155,6 +160,7 @@ TEST(Stage, SeventhDrivenCarEndsTheStage)
 {
     StartProgram();
     ASSERT_TRUE(StartStage(0));
+    StageFrame();
     ASSERT_EQ(1, g_driverSlotCount);
     std::vector<std::unique_ptr<Behaviour>> records;
     for (int i = 0; i < 6; ++i)
@@ -203,7 +209,7 @@ TEST(Stage, FullPoolEndsTheStage)
     Behaviour prop;
     prop.classNumber = 26;
     prop.behaviourNumber = 3;
-    StartRecord(&prop);
+    CreateFromRecord(&prop);
     EXPECT_EQ(nullptr, prop.entity);
     EXPECT_EQ(16, g_stageState);
     EXPECT_FALSE(IsGameHalted());
@@ -264,7 +270,7 @@ TEST(Stage, EndSequenceShowsItsLinesThenEndsTheStage)
         for (int k = 0; k < 3; ++k)
             node.endDelays[k] = c.delays[k];
         node.next.value = c.next;
-        CompleteRecord(&node);
+        Complete(&node);
         int firstAt = -1, secondAt = -1, endAt = -1;
         for (int sweep = 0; sweep <= 60 && endAt < 0; ++sweep)
         {
