@@ -9,10 +9,11 @@
 // millisecond would give 0, which the platform's pacing of period-0 timers
 // rules out for the frames of a canvas.
 //
-// This is the frame-driving part of the racing canvas; scenes, templates
-// and the pen and key actions come with the racing scenes and renderers.
+// Frames are driven here (canvas.cpp); the scenes, the pen and the template
+// state are in canvas_scenes.cpp, the keys in canvas_input.cpp.
 #pragma once
 
+#include "engine/base/properties.h"
 #include "engine/platform/frame_timer.h"
 #include "racing/engine/window.h"
 
@@ -131,6 +132,40 @@ public:
     bool showIndex = false;
     std::u16string templateFolder;
 
+    // ---- keys (canvas_input.cpp) ----
+    // Key bits of held keys (arrows 1, 2, 4, 8, Delete 16, End 32, Space
+    // 64, Return and the action key 128, Page Up 256, Page Down 512, Home
+    // 1024, Insert 2048; GAPI's A, B, C and Start 0x2000 to 0x10000 while its
+    // input is open, cleared on every key while it is not), the last
+    // released key, and index typing: letters and digits typed within 2 s
+    // of each other (at most four) press the visible sprite, or focus the
+    // native control, whose index text they spell.
+    void onKey(UINT message, int key) override;
+    // Called first by onKey; may change the message and the key.
+    virtual void remapKey(UINT& message, int& key) {}
+    uint32_t getKeyBits() const { return heldKeys; }
+    // The last released key once, then 0.
+    int takeReleasedKey();
+    // The bit of the last key with one pressed in any canvas (0 after any
+    // release).
+    static uint32_t lastKeyBit() { return lastBit; }
+    const std::u16string& getTypedIndex() const { return typedIndex; }
+    // Index typing on (the sprite and control scenes then show their index
+    // texts too); one key bit at a time.
+    bool indexKeys = false;
+    bool exclusiveKeys = false;
+
+    // ---- template state (canvas_scenes.cpp) ----
+    // The template of the screen, as loaded and as changed by check boxes.
+    Properties& getTemplate();
+    // Writes the template back to its file; false when it cannot be written.
+    bool saveTemplate();
+    // The "selected" field of a template entry (a check-box group's); 0
+    // when the entry or its field is missing.
+    int getSelectedValue(const WCHAR* key);
+    // The first sprite of that name in the sprite scenes, in list order.
+    Sprite* findComponent(const WCHAR* spriteName) const;
+
 protected:
     // The back buffer made again (a move or a new size): every render
     // target takes up the new image.
@@ -148,6 +183,24 @@ protected:
     float dt = 0.0f;
     bool running = false;
     bool hotKeysGrabbed = false;
+    // Keys.
+    uint32_t heldKeys = 0;
+    int releasedKey = 0;
+    int lastTypedKey = 0;
+    uint32_t lastTypeTime = 0;
+    std::u16string typedIndex;
+    static uint32_t lastBit;
+    // The tip a tip link shows while the pen holds it.
+    Sprite* shownTip = nullptr;
+    // A tip link's tip shown over its place.
+    void showTip(Sprite* tip);
+    // A key-down or key-up on the index texts.
+    void typeIndex(UINT message, int key);
+    // The state of a sprite written into its entry's "status".
+    void saveSpriteStatus(const Sprite& sprite);
+    // The end of every template load: no typed index, no pressed sprite.
+    friend class TemplateLoader;
+    void afterTemplateLoad();
     TextureDictionary* textures = nullptr;
     SoundDictionary* sounds = nullptr;
     LoadListener* loadListener = nullptr;

@@ -12,6 +12,7 @@
 #include "racing/engine/template_loader.h"
 #include "engine/scene/3d/group3d.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace racing {
@@ -116,6 +117,7 @@ bool Canvas::setZoom(float z)
 void Canvas::removeAllScenes()
 {
     pressedSprite = nullptr;
+    shownTip = nullptr;
     for (const SceneEntry& e : scenes)
     {
         if (e.type == kScene3D)
@@ -142,13 +144,13 @@ void Canvas::drawScenes()
         {
             auto* scene = static_cast<SceneSprite*>(e.scene);
             if (scene->visible)
-                scene->render(showIndex);
+                scene->render(showIndex || indexKeys);
         }
         else
         {
             auto* scene = static_cast<SceneAWT*>(e.scene);
             if (scene->visible)
-                scene->render(backBufferDC(), showIndex, 1.0f);
+                scene->render(backBufferDC(), showIndex || indexKeys, screenScale);
         }
     }
 }
@@ -204,22 +206,54 @@ void Canvas::onMouse(UINT message, WPARAM, int x, int y, int phase)
         if (down)
             pressCheckBox(*sprite);
     }
-    else
+    else if (sprite->guiType == 4)
     {
-        return; // tip links come with the page's keys
+        if (down && sprite->link[0])
+        {
+            sprite->setState(1);
+            showTip(findComponent(sprite->link));
+            trackMouseMoves = false;
+            return;
+        }
+        if (!down)
+        {
+            sprite->setState(0);
+            trackMouseMoves = true;
+            if (shownTip)
+                shownTip->visible = 0;
+            shownTip = nullptr;
+        }
     }
     invalidate(true, nullptr);
+}
+
+// The tip is drawn at once over its place and stays up while the pen holds
+// its link (a running page draws it in every frame until the release).
+void Canvas::showTip(Sprite* tip)
+{
+    if (shownTip && shownTip != tip)
+        shownTip->visible = 0;
+    shownTip = nullptr;
+    if (!tip)
+        return;
+    SceneSprite* scene = nullptr;
+    for (const SceneEntry& e : scenes)
+        if (e.type == kSpriteScene && !scene)
+            for (const auto& child : static_cast<SceneSprite*>(e.scene)->children)
+                if (child.get() == tip)
+                    scene = static_cast<SceneSprite*>(e.scene);
+    const bool wasVisible = tip->visible != 0;
+    tip->visible = 1;
+    if (!wasVisible)
+        shownTip = tip;
+    const int left = (scene ? scene->x : 0) + tip->x, top = (scene ? scene->y : 0) + tip->y;
+    const RECT place{left - 1, top - 1, left + tip->width + 1, top + tip->height + 1};
+    repaint(false, &place);
 }
 
 void Canvas::pressCheckBox(Sprite& box)
 {
     Properties& templ = templateLoader->getTemplate();
-    auto writeStatus = [&templ](const Sprite& s) {
-        if (!s.persistent || !templ.get(s.name))
-            return;
-        const std::string digits = std::to_string(s.getState());
-        templ.setField(s.name, u"status", std::u16string(digits.begin(), digits.end()).c_str());
-    };
     if (box.group[0])
     {
         int position = 0, pressedAt = -1;
@@ -237,20 +271,71 @@ void Canvas::pressCheckBox(Sprite& box)
                 if (child.get() != &box)
                 {
                     child->setState(0);
-                    writeStatus(*child);
+                    if (child->persistent)
+                        saveSpriteStatus(*child);
                 }
             }
         }
-        if (pressedAt >= 0 && templ.get(box.group))
+        if (templ.get(box.group))
         {
-            const std::string digits = std::to_string(pressedAt);
+            const std::string digits = std::to_string(std::max(pressedAt, 0));
             templ.setField(box.group, u"selected", std::u16string(digits.begin(), digits.end()).c_str());
         }
+        else
+            MessageBoxW(nullptr,
+                        u"The property \"grpName=GUIType:checkboxGroup, selected:0\" need to be added into template.",
+                        u"Error", MB_ICONSTOP);
         box.setState(1);
     }
     else
         box.setState(box.getState() == 1 ? 0 : 1);
-    writeStatus(box);
+    if (box.persistent)
+    {
+        saveSpriteStatus(box);
+        saveTemplate();
+    }
+}
+
+void Canvas::saveSpriteStatus(const Sprite& sprite)
+{
+    Properties& templ = templateLoader->getTemplate();
+    if (!templ.get(sprite.name))
+        return;
+    const std::string digits = std::to_string(sprite.getState());
+    templ.setField(sprite.name, u"status", std::u16string(digits.begin(), digits.end()).c_str());
+}
+
+Properties& Canvas::getTemplate()
+{
+    return templateLoader->getTemplate();
+}
+
+bool Canvas::saveTemplate()
+{
+    return templateLoader->getTemplate().save();
+}
+
+int Canvas::getSelectedValue(const WCHAR* key)
+{
+    if (!key || !templateLoader->getTemplate().get(key))
+        return 0;
+    return templateLoader->getTemplate().getFieldInt(key, u"selected", 0);
+}
+
+Sprite* Canvas::findComponent(const WCHAR* spriteName) const
+{
+    for (const SceneEntry& e : scenes)
+        if (e.type == kSpriteScene)
+            if (Sprite* sprite = static_cast<SceneSprite*>(e.scene)->findChild(spriteName))
+                return sprite;
+    return nullptr;
+}
+
+void Canvas::afterTemplateLoad()
+{
+    typedIndex.clear();
+    lastTypeTime = GetTickCount();
+    pressedSprite = nullptr;
 }
 
 void Canvas::loadTemplate(const WCHAR* folder, const WCHAR* name, bool replace)

@@ -41,6 +41,7 @@ public:
     // until the scene is deleted.
     void removeComponents();
     AWTComponent* findChild(const WCHAR* componentName) const;
+    const std::vector<std::unique_ptr<AWTComponent>>& getComponents() const { return components; }
 
     void setIndexTextColor(uint32_t colour) { indexColor = colour; }
     // Italic and underlined, "Arial", weight 400.

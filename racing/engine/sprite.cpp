@@ -9,6 +9,9 @@
 
 #include <os/windows.h>
 
+#include <algorithm>
+#include <iterator>
+
 namespace racing {
 
 namespace {
@@ -98,6 +101,27 @@ Sprite* Sprite::clone() const
     for (int i = 0; i < 4; ++i)
         copy->clip[i] = clip[i];
     copy->cloneFlag = 1;
+    return copy;
+}
+
+Sprite* Sprite::cloneWithLooks() const
+{
+    Sprite* copy = clone();
+    copy->guiType = guiType;
+    std::copy(std::begin(link), std::end(link), copy->link);
+    std::copy(std::begin(group), std::end(group), copy->group);
+    copy->persistent = persistent;
+    copy->fillColor = fillColor;
+    copy->frameColor = frameColor;
+    copy->textSize = textSize;
+    copy->textWeight = textWeight;
+    copy->textAlignment = textAlignment;
+    copy->textColor = textColor;
+    copy->italic = italic;
+    copy->underline = underline;
+    copy->state = state;
+    copy->text = text;
+    copy->fontFace = fontFace;
     return copy;
 }
 

@@ -54,6 +54,10 @@ public:
     // Visibility, position, size, name, faces and clip; the rest at its
     // defaults.
     Sprite* clone() const;
+    // The clone with the sprite's text and its look (font, colours, frame),
+    // its GUI type with its link or group, and its state: the copies a
+    // template's "number" makes.
+    Sprite* cloneWithLooks() const;
     void draw(HDC dc, int atX, int atY) const;
 
     int guiType = 0; // 0 plain, 1 button, 2 checkbox, 3 hyperlink, 4 tiplink

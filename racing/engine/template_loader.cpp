@@ -201,6 +201,7 @@ void TemplateLoader::load(const WCHAR* folder, const WCHAR* name, bool replace)
     if (LoadListener* listener = canvas.getLoadListener())
         listener->onLoad(u"Load", templateName.c_str(), 100);
     canvas.onTemplateLoaded();
+    canvas.afterTemplateLoad();
 }
 
 int TemplateLoader::scaled(int n) const
@@ -390,7 +391,7 @@ void TemplateLoader::buildSprite(const WCHAR* key, const PropertyMap& map)
     const WCHAR* index = map.get(u"index");
     placeCopies(key, map, canvas.findSpriteScene(map.get(u"container")), sprite,
                 [index](SceneSprite& scene, const WCHAR* name, Sprite* s) { scene.addSprite(name, s, index); },
-                [](const Sprite& s) { return s.clone(); });
+                [](const Sprite& s) { return s.cloneWithLooks(); });
 }
 
 Texture* TemplateLoader::spriteImage(const WCHAR* file, const WCHAR* transform)

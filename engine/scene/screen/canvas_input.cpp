@@ -7,6 +7,7 @@
 #include "engine/scene/2d/awt_component.h"
 #include "engine/scene/screen/canvas.h"
 #include "engine/scene/screen/input_pad.h"
+#include "engine/scene/screen/key_bits.h"
 #include "engine/scene/scenes/scene.h"
 #include "engine/scene/2d/sprite.h"
 
@@ -16,22 +17,25 @@
 
 namespace {
 
-int32_t gapiBit(int key)
+int32_t keyBitOf(int key)
 {
-    if (!GapiDisplay::isInputOpen())
-        return 0;
-    if (key == GapiDisplay::getKeyA())
-        return Canvas::KeyGapiA;
-    if (key == GapiDisplay::getKeyB())
-        return Canvas::KeyGapiB;
-    if (key == GapiDisplay::getKeyC())
-        return Canvas::KeyGapiC;
-    if (key == GapiDisplay::keyStart())
-        return Canvas::KeyGapiStart;
-    return 0;
+    const int32_t bit = keybits::navigation(key);
+    return bit ? bit : keybits::gapi(key);
 }
 
-int32_t keyBitOf(int key)
+HCURSOR cursorFor(const Sprite* sprite)
+{
+    const WCHAR* id = IDC_ARROW;
+    if (sprite && sprite->guiType >= Sprite::Button && sprite->guiType <= Sprite::TipLink)
+        id = IDC_HAND;
+    else if (sprite && sprite->guiType == Sprite::EditBox)
+        id = IDC_IBEAM;
+    return loadCursor(nullptr, id);
+}
+
+} // namespace
+
+int32_t keybits::navigation(int key)
 {
     switch (key)
     {
@@ -48,21 +52,24 @@ int32_t keyBitOf(int key)
     case VK_NEXT: return Canvas::KeyPageDown;
     case VK_HOME: return Canvas::KeyHome;
     case VK_INSERT: return Canvas::KeyInsert;
-    default: return gapiBit(key);
+    default: return 0;
     }
 }
 
-HCURSOR cursorFor(const Sprite* sprite)
+int32_t keybits::gapi(int key)
 {
-    const WCHAR* id = IDC_ARROW;
-    if (sprite && sprite->guiType >= Sprite::Button && sprite->guiType <= Sprite::TipLink)
-        id = IDC_HAND;
-    else if (sprite && sprite->guiType == Sprite::EditBox)
-        id = IDC_IBEAM;
-    return loadCursor(nullptr, id);
+    if (!GapiDisplay::isInputOpen())
+        return 0;
+    if (key == GapiDisplay::getKeyA())
+        return Canvas::KeyGapiA;
+    if (key == GapiDisplay::getKeyB())
+        return Canvas::KeyGapiB;
+    if (key == GapiDisplay::getKeyC())
+        return Canvas::KeyGapiC;
+    if (key == GapiDisplay::keyStart())
+        return Canvas::KeyGapiStart;
+    return 0;
 }
-
-} // namespace
 
 int Canvas::takeReleasedKey()
 {

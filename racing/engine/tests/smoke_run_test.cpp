@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -28,22 +29,38 @@ std::string programPath()
     return os::testing::built_device_root() + "/Program Files/Racing Smoke/RacingSmoke";
 }
 
+// Each run works on its own copy of the program's folder: the smoke screen
+// saves its template when a persistent check box changes.
 struct SmokeRun
 {
     os::testing::ScratchFolder folder{"racing_smoke"};
     std::string out = folder.path;
+    std::string tree = out + "/device";
 
     int start(const std::vector<std::string>& prefix, const std::vector<std::string>& env, const std::string& script,
               const std::vector<std::string>& arguments = {"car"})
     {
+        const fs::path program = fs::path(tree) / "Program Files" / "Racing Smoke";
+        if (!fs::exists(program))
+        {
+            fs::create_directories(fs::path(tree) / "My Documents");
+            fs::create_directories(program.parent_path());
+            fs::copy(fs::path(programPath()).parent_path(), program, fs::copy_options::recursive);
+        }
         std::ofstream(out + "/input.txt") << script;
-        std::vector<std::string> set = {"OS_DEVICE_ROOT=" + os::testing::built_device_root(), "OS_SCRIPT=" + out + "/input.txt",
-                                        "OS_OUT=" + out};
+        std::vector<std::string> set = {"OS_DEVICE_ROOT=" + tree, "OS_SCRIPT=" + out + "/input.txt", "OS_OUT=" + out};
         set.insert(set.end(), env.begin(), env.end());
         std::vector<std::string> args = prefix;
-        args.push_back(programPath());
+        args.push_back((program / "RacingSmoke").string());
         args.insert(args.end(), arguments.begin(), arguments.end());
         return os::testing::run_and_wait(args, set);
+    }
+
+    // A file of the program's folder after the run.
+    std::string programFile(const std::string& name) const
+    {
+        std::ifstream in(fs::path(tree) / "Program Files" / "Racing Smoke" / name);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
     Picture shot(const std::string& name) const
@@ -197,7 +214,16 @@ TEST_F(RacingSmoke, SmokeScreenFromItsTemplateAnswersThePen)
     EXPECT_EQ(d.at(200, 200), os::host::shown_in_rgb565(0x400000));
     EXPECT_EQ(d.at(80, 295), os::host::shown_in_rgb565(0x400000)) << "no button on the second page";
     EXPECT_EQ(e.at(200, 80), os::host::shown_in_rgb565(0x000040));
-    EXPECT_EQ(e.at(52, 42), os::host::shown_in_rgb565(0x808080)) << "the page was built again";
+    // Built again from its template, which the check box saved: the second
+    // box is still the checked one.
+    EXPECT_EQ(e.at(52, 42), os::host::shown_in_rgb565(0x20E020)) << "the page was built again with the saved state";
+    EXPECT_EQ(e.at(22, 42), os::host::shown_in_rgb565(0x808080));
+    const std::string saved = run.programFile("engine_demo.properties");
+    EXPECT_NE(saved.find("chkA= type:Sprite"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("group:grpOpt, persistent:1, status:0\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("group:grpOpt, persistent:1, status:1\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("grpOpt= GUIType:checkboxGroup, selected:1\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("# racing engine smoke screen\n"), std::string::npos) << "comments kept";
 
     // The cube turns and changes its texture; the flag changes its model.
     EXPECT_GT(differenceIn(a, b, 0, 90, 120, 270), 300);
