@@ -8,6 +8,8 @@
 //   moravel_content PROGRAM_FOLDER
 #include "racing/framework/track_strip.h"
 
+#include "content/moravel/race_content.h"
+
 #include "content/media/bmp_writer.h"
 #include "content/media/file_output.h"
 #include "content/media/jpeg_writer.h"
@@ -60,20 +62,7 @@ void toFileAxes(model3ds::MeshSpec& mesh)
     }
 }
 
-// A box of half sizes (engine axes) centred at (ox, oy, oz), engine axes.
-model3ds::MeshSpec box(const std::string& name, float hx, float hy, float hz, float ox, float oy, float oz,
-                       const std::string& material)
-{
-    // boxMesh takes the file's axes: X across (-x), Y along (-z), Z up (y).
-    model3ds::MeshSpec m = model3ds::boxMesh(name, hx, hz, hy, material);
-    for (size_t i = 0; i + 2 < m.positions.size(); i += 3)
-    {
-        m.positions[i] += -ox;
-        m.positions[i + 1] += -oz;
-        m.positions[i + 2] += oy;
-    }
-    return m;
-}
+using moravel_content::engineBox;
 
 struct TrackSpec
 {
@@ -150,9 +139,11 @@ float writeTrack(const TrackSpec& t)
                   "scene.meshPrecision=2.0\n"
                   "scene.haze=(225;225;235)\n"
                   "scene.bannerTextColor=(255;255;255)\n"
-                  "scene.bannerBkgColor=(200;0;0)\n",
+                  "scene.bannerBkgColor=(200;0;0)\n"
+                  "%s",
                   t.name.c_str(), t.segments, t.name.c_str(), double(radius), t.name.c_str(), int(ground >> 16),
-                  int(ground >> 8 & 255), int(ground & 255), double(t.hill / 2));
+                  int(ground >> 8 & 255), int(ground & 255), double(t.hill / 2),
+                  moravel_content::billboardKeys(t.prefix == "CB_").c_str());
     text("resources/scenes/" + t.prefix + t.name + ".properties", keys);
     put("resources/scenes/" + t.name + "_music.wav", media::makeWav(1, 22050, 16, media::makeTone(330.0, 400)));
     return radius;
@@ -167,22 +158,22 @@ void writeBike(const std::string& file, const std::string& lodFile, bool cross)
     m.materials.push_back({"body", 0xFFFFFF, ""});
     m.materials.push_back({"racer", 0xFFFFFF, ""});
     m.materials.push_back({"wheel", 0xFFFFFF, ""});
-    m.meshes.push_back(box("body", 0.28f, 0.35f, 1.0f, 0, 0.75f, 0, "body"));
-    m.meshes.push_back(box("racer", 0.3f, 0.45f, 0.3f, 0, 1.45f, -0.1f, "racer"));
-    m.meshes.push_back(box("racer_std", 0.3f, 0.55f, 0.25f, 0.45f, 1.1f, -0.1f, "racer"));
-    m.meshes.push_back(box("racer_l", 0.3f, 0.45f, 0.3f, -0.25f, 1.4f, -0.1f, "racer"));
-    m.meshes.push_back(box("racer_r", 0.3f, 0.45f, 0.3f, 0.25f, 1.4f, -0.1f, "racer"));
-    m.meshes.push_back(box("racer_air", 0.3f, 0.5f, 0.3f, 0, 1.55f, -0.1f, "racer"));
-    m.meshes.push_back(box("racer_airh", 0.3f, 0.55f, 0.3f, 0, 1.65f, -0.2f, "racer"));
-    m.meshes.push_back(box("fwheel", 0.1f, wheel, wheel, 0, wheel, 0.95f, "wheel"));
-    m.meshes.push_back(box("rwheel", 0.12f, wheel, wheel, 0, wheel, -0.95f, "wheel"));
+    m.meshes.push_back(engineBox("body", 0.28f, 0.35f, 1.0f, 0, 0.75f, 0, "body"));
+    m.meshes.push_back(engineBox("racer", 0.3f, 0.45f, 0.3f, 0, 1.45f, -0.1f, "racer"));
+    m.meshes.push_back(engineBox("racer_std", 0.3f, 0.55f, 0.25f, 0.45f, 1.1f, -0.1f, "racer"));
+    m.meshes.push_back(engineBox("racer_l", 0.3f, 0.45f, 0.3f, -0.25f, 1.4f, -0.1f, "racer"));
+    m.meshes.push_back(engineBox("racer_r", 0.3f, 0.45f, 0.3f, 0.25f, 1.4f, -0.1f, "racer"));
+    m.meshes.push_back(engineBox("racer_air", 0.3f, 0.5f, 0.3f, 0, 1.55f, -0.1f, "racer"));
+    m.meshes.push_back(engineBox("racer_airh", 0.3f, 0.55f, 0.3f, 0, 1.65f, -0.2f, "racer"));
+    m.meshes.push_back(engineBox("fwheel", 0.1f, wheel, wheel, 0, wheel, 0.95f, "wheel"));
+    m.meshes.push_back(engineBox("rwheel", 0.12f, wheel, wheel, 0, wheel, -0.95f, "wheel"));
     put("resources/vehicle/" + file, model3ds::writeModel(m));
     model3ds::ModelSpec lod;
     lod.materials = m.materials;
-    lod.meshes.push_back(box("body", 0.28f, 0.35f, 1.0f, 0, 0.75f, 0, "body"));
-    lod.meshes.push_back(box("racer", 0.3f, 0.45f, 0.3f, 0, 1.45f, -0.1f, "racer"));
-    lod.meshes.push_back(box("fwheel", 0.1f, wheel, wheel, 0, wheel, 0.95f, "wheel"));
-    lod.meshes.push_back(box("rwheel", 0.12f, wheel, wheel, 0, wheel, -0.95f, "wheel"));
+    lod.meshes.push_back(engineBox("body", 0.28f, 0.35f, 1.0f, 0, 0.75f, 0, "body"));
+    lod.meshes.push_back(engineBox("racer", 0.3f, 0.45f, 0.3f, 0, 1.45f, -0.1f, "racer"));
+    lod.meshes.push_back(engineBox("fwheel", 0.1f, wheel, wheel, 0, wheel, 0.95f, "wheel"));
+    lod.meshes.push_back(engineBox("rwheel", 0.12f, wheel, wheel, 0, wheel, -0.95f, "wheel"));
     put("resources/vehicle/" + lodFile, model3ds::writeModel(lod));
 }
 
@@ -273,19 +264,7 @@ int main(int argc, char** argv)
          "strSensitivity=GUIType:checkboxGroup, selected:1\n"
          "chkGAPIVideo=status:0\n"
          "chkGAPIButton=status:0\n");
-    text("resources/GUI/MVCanvas.properties",
-         "# the race page: the 3D scene, the start lights and buttons, the wrong-way label, the loading message\n"
-         "mainScene=type:Scene3D, x:0, y:0, width:100%, height:100%, frontClip:1.0, backClip:400.0\n"
-         "sceneGUI=type:SceneSprite, x:0, y:0, width:100%, height:100%\n"
-         "light=type:Sprite, x:292, y:8, width:16, height:40, texture:..\\scenes\\common\\trafficlight0.jpg, container:sceneGUI\n"
-         "btnExitRacing=type:Sprite, x:0, y:0, width:40, height:20, text:EXIT, color:(120;0;0), textColor:(255;255;255), GUIType:button, container:sceneGUI\n"
-         "fpsButton=type:Sprite, x:0, y:0, width:40, height:20, text:FPS, color:(0;0;120), textColor:(255;255;255), GUIType:button, container:sceneGUI\n"
-         "sceneGUI2D=type:SceneSprite, x:0, y:0, width:100%, height:100%\n"
-         "txtWrongway=type:Sprite, x:100, y:90, width:120, height:24, text:WRONG WAY, textColor:(255;40;40), visible:0, container:sceneGUI2D\n"
-         "sceneMessage=type:SceneSprite, x:0, y:0, width:100%, height:100%\n"
-         "sptMessage=type:Sprite, x:60, y:100, width:200, height:24, text:Loading, textColor:(255;255;255), container:sceneMessage\n"
-         "whistle0=type:WaveSound, src:whistle0.wav\n"
-         "whistle1=type:WaveSound, src:whistle1.wav\n");
+    ok = moravel_content::writeRaceContent(root) && ok;
     for (const char* page : {"cover", "intro"})
         text(std::string("resources/GUI/") + page + ".properties",
              std::string("# the ") + page + " page\nscene.bkgColor=(0;0;0)\n");
@@ -293,10 +272,7 @@ int main(int argc, char** argv)
     put("resources/GUI/whistle1.wav", media::makeWav(1, 22050, 16, media::makeTone(1320.0, 400)));
 
     // The packs: the board models and the manual live in them.
-    model3ds::ModelSpec banner;
-    banner.materials.push_back({"board", 0xFFFFFF, ""});
-    banner.meshes.push_back(box("board", 6.0f, 0.8f, 0.05f, 0, 0, 0, "board"));
-    media::Bytes bannerBytes = model3ds::writeModel(banner);
+    media::Bytes bannerBytes = model3ds::writeModel(moravel_content::bannerModel());
     ok = media::writeZip(root / "resources/scenes/scenes.zip",
                          {{"common/bb_banner.3ds", std::string(bannerBytes.begin(), bannerBytes.end())}}) && ok;
     ok = media::writeZip(root / "resources/vehicle/vehicle.zip",

@@ -44,8 +44,8 @@ void Motorbike::update(float dt)
     wheelAngle = std::fmod(wheelAngle + (2.0f / wheelDiameter) * motion.speed * dt, twoPi);
     if (wheelAngle < 0.0f)
         wheelAngle += twoPi;
-    onWheels(dt);
     wheelBlur = std::min(int(4.0f / race->topSpeed * std::fabs(motion.speed)), 1);
+    onWheels(dt);
     if (motion.speed > 0.0f)
     {
         if (pose == kPoseStill)
@@ -60,6 +60,7 @@ void Motorbike::update(float dt)
     }
     else if (pose != kPoseStill)
         setPose(kPoseStill);
+    onFume(dt);
 }
 
 void Motorbike::updateSegment()
@@ -150,6 +151,9 @@ void Motorbike::followTrack()
         float gap = rideY - motion.position.y;
         motion.falling = gap < 0.0f ? 1 : 0;
         airHeight = -gap;
+        shadowShift = gap < 0.0f ? 1.5f * gap : 0.0f;
+        if (visible)
+            onShadow();
         if (!motion.falling)
         {
             motion.position.y = rideY;

@@ -66,11 +66,16 @@ public:
     Vector3 heading, trackDirection, point, previousPoint, nextPoint;
     Vector3 groundNormal;  // up, of the face under the bike
     float groundHeight = 0.0f;
+    float shadowShift = 0.0f; // the shadow's shift while the bike falls
 
 protected:
-    // Hooks of the drawn bike: visibility changes, wheels, the shadow.
+    // Hooks of the drawn bike: visibility changes, wheels (spin and blur),
+    // the shadow over the ground (groundNormal, groundHeight and
+    // shadowShift set), the exhaust.
     virtual void onVisibility(bool /*wasVisible*/) {}
     virtual void onWheels(float /*dt*/) {}
+    virtual void onShadow() {}
+    virtual void onFume(float /*dt*/) {}
 
     racing::RaceTrack* race;
 

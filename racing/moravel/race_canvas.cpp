@@ -1,24 +1,24 @@
-// race_canvas.cpp -- the race page: set-up, the frame step, start lights,
-// laps and the end of the race
+// race_canvas.cpp -- the race page: set-up from the race template, the frame
+// step, start lights, controls, collisions, camera presets, laps and the end
+// of the race
 #include "racing/moravel/race_canvas.h"
 
 #include "racing/moravel/racing_app.h"
 
 #include "racing/engine/base_library.h"
+#include "racing/engine/model3d.h"
+#include "racing/engine/scene3d.h"
+#include "racing/engine/sprite.h"
+#include "racing/engine/template_loader.h"
 
 #include "engine/base/math_utils.h"
-#include "engine/base/matrix_ops.h"
 #include "engine/base/properties.h"
-#include "engine/base/wstring_utils.h"
 #include "engine/platform/back_buffer.h"
+#include "engine/platform/gapi_display.h"
 #include "engine/platform/image.h"
-#include "engine/platform/system_utils.h"
 #include "engine/platform/wave_sound.h"
 #include "engine/scene/3d/group3d.h"
-#include "engine/scene/3d/mesh.h"
-#include "engine/scene/core/material.h"
-#include "engine/scene/core/texture.h"
-#include "engine/scene/core/texture_dictionary.h"
+#include "engine/scene/core/sound_dictionary.h"
 
 #include <os/windows.h>
 
@@ -30,49 +30,6 @@ namespace moravel {
 
 namespace {
 
-// The text of a field ("model:Oval.3ds") of a template value.
-std::u16string fieldText(const WCHAR* value, const char16_t* field)
-{
-    if (!value)
-        return {};
-    std::u16string text(value), key = std::u16string(field) + u":";
-    size_t at = text.find(key);
-    if (at == std::u16string::npos)
-        return {};
-    size_t start = at + key.size(), end = text.find(u',', start);
-    std::u16string out = text.substr(start, end == std::u16string::npos ? std::u16string::npos : end - start);
-    while (!out.empty() && (out.front() == u' ' || out.front() == u'\t'))
-        out.erase(out.begin());
-    while (!out.empty() && (out.back() == u' ' || out.back() == u'\t'))
-        out.pop_back();
-    return out;
-}
-
-float toFloat(const std::u16string& text, float fallback)
-{
-    std::string ascii = racing::toAscii(text);
-    char* end = nullptr;
-    float v = std::strtof(ascii.c_str(), &end);
-    return end == ascii.c_str() ? fallback : v;
-}
-
-uint32_t colourOf(Properties& p, const char16_t* key, uint32_t fallback, bool* present = nullptr)
-{
-    const WCHAR* value = p.get(key);
-    if (present)
-        *present = value != nullptr;
-    if (!value)
-        return fallback;
-    std::u16string copy(value);
-    return uint32_t(parseColor(copy.data()));
-}
-
-float keyFloat(Properties& p, const char16_t* key, float fallback)
-{
-    const WCHAR* value = p.get(key);
-    return value ? toFloat(value, fallback) : fallback;
-}
-
 void showError(const char* text)
 {
     std::u16string message = racing::toU16(text);
@@ -81,77 +38,11 @@ void showError(const char* text)
 
 } // namespace
 
-// ---- the drawn bike ----
-
-DrawnBike::DrawnBike(racing::RaceTrack* race_, bool isPlayer_, Group3D* model_)
-    : Motorbike(race_, isPlayer_), model(model_)
-{
-    motion.model = model;
-    setPose(kPoseStill);
-}
-
-DrawnBike::~DrawnBike()
-{
-    delete model;
-}
-
-void DrawnBike::setPose(int pose_)
-{
-    pose = pose_;
-    if (!model || !model->findObject(kPoseNames[0]))
-        return;
-    for (int k = 0; k < 6; ++k)
-        if (Mesh* m = model->findObject(kPoseNames[k]))
-            m->visible = k == pose_ ? 1 : 0;
-}
-
-void DrawnBike::measure(bool motocross)
-{
-    Vector3 lo, hi;
-    Mesh* body = model ? model->findObject(u"body") : nullptr;
-    Mesh* front = model ? model->findObject(u"fwheel") : nullptr;
-    Mesh* rear = model ? model->findObject(u"rwheel") : nullptr;
-    if (!body || !front || !rear)
-        return;
-    body->getBounds(lo, hi);
-    Vector3 flo, fhi, rlo, rhi;
-    front->getBounds(flo, fhi);
-    rear->getBounds(rlo, rhi);
-    const float s = 1.0f; // bounds come in world units
-    setDimensions((hi.x - lo.x) * s, (hi.y - lo.y) * s, (hi.z - lo.z) * s, (fhi.y - flo.y) * s, motocross);
-    frontCentre.set((flo.x + fhi.x) * s / 2, (flo.y + fhi.y) * s / 2, (flo.z + fhi.z) * s / 2);
-    rearCentre.set((rlo.x + rhi.x) * s / 2, (rlo.y + rhi.y) * s / 2, (rlo.z + rhi.z) * s / 2);
-    for (int i = 0; i < model->meshCount(); ++i)
-        model->mesh(i)->matrix.m[7] += lift;
-}
-
-void DrawnBike::onWheels(float)
-{
-    for (auto [name, centre] : {std::pair{u"fwheel", &frontCentre}, std::pair{u"rwheel", &rearCentre}})
-    {
-        Mesh* wheel = model ? model->findObject(name) : nullptr;
-        if (!wheel)
-            continue;
-        Matrix4 to, spin, back;
-        to.setToTranslation(*centre);
-        spin.rotX(wheelAngle);
-        back.setToTranslationXYZ(-centre->x, -centre->y, -centre->z);
-        Matrix4 m;
-        m.setProduct(to, spin);
-        m.multiply(back);
-        m.m[7] += lift - (motion.falling ? 0.05f * height : 0.0f);
-        wheel->matrix.copyFrom(m);
-    }
-}
-
-// ---- the page ----
-
 RaceCanvas::RaceCanvas(RacingApp* app_, const std::u16string& resources_)
     : Canvas(u"gameCanvas"), app(app_), resources(resources_)
 {
     if (resources.empty())
         resources = resourcesFolder();
-    shadowMaterial.color = 0x282828;
     frameTimer.mode = FrameTimer::Capped;
     frameTimer.targetFps = 8;
     frameTimer.windowMs = 1000;
@@ -159,17 +50,51 @@ RaceCanvas::RaceCanvas(RacingApp* app_, const std::u16string& resources_)
 
 RaceCanvas::~RaceCanvas()
 {
-    for (auto& sound : whistles)
-        if (sound)
-            sound->stop();
-    if (music)
-        music->stop();
+    teardown();
+}
+
+void RaceCanvas::onDestroy()
+{
+    teardown();
+    Canvas::onDestroy();
+}
+
+void RaceCanvas::teardown()
+{
+    if (getSoundDictionary())
+        getSoundDictionary()->stopAll();
+    if (gapiOpened)
+    {
+        GapiDisplay::close();
+        gapiOpened = false;
+    }
+    isPrepared = false;
+    running = false;
+    // The scenes own the models, shadows, puff chips, boards and the track.
+    removeAllScenes();
+    mainScene = nullptr;
+    guiScene = guiScene2D = nullptr;
+    camera = nullptr;
+    lightSprite = wrongWaySprite = nullptr;
+    trackGroup = nullptr;
+    trackMesh = wallMesh = nullptr;
     racers.clear();
     rivals.clear();
     player.reset();
+    billboards.clear();
+    trackMap.reset();
     collisionGrid.reset();
     ground.reset();
-    delete trackGroup;
+    for (auto& [name, model] : modelCache)
+        delete model;
+    modelCache.clear();
+    boardTextures.clear();
+    skyTexture.reset();
+    if (hudFont)
+    {
+        DeleteObject(hudFont);
+        hudFont = nullptr;
+    }
 }
 
 bool RaceCanvas::prepareRace(const std::vector<std::u16string>& paintNames,
@@ -183,17 +108,32 @@ bool RaceCanvas::prepareRace(const std::vector<std::u16string>& paintNames,
     const bool motocross = app->mode == 1;
     const bool exercise = app->exercise;
 
-    // Settings: a sensitivity outside the three choices (or missing) is the middle one.
-    Properties settings;
-    settings.load((resources + u"GUI").c_str(), u"gsetting.properties");
-    static const float kSensitivity[3] = {0.25f, 0.75f, 1.25f};
-    int sensitivity = racing::getFieldInt(settings, u"strSensitivity", u"selected");
-    raceTrack.steerSensitivity = kSensitivity[sensitivity >= 0 && sensitivity <= 2 ? sensitivity : 1];
+    // Settings: a sensitivity outside the three choices (or missing) is the
+    // middle one; GAPI output only when its box is checked (a missing entry
+    // reads -1: off).
+    {
+        Properties settings;
+        settings.load((resources + u"GUI").c_str(), u"gsetting.properties");
+        static const float kSensitivity[3] = {0.25f, 0.75f, 1.25f};
+        int sensitivity = racing::getFieldInt(settings, u"strSensitivity", u"selected");
+        raceTrack.steerSensitivity = kSensitivity[sensitivity >= 0 && sensitivity <= 2 ? sensitivity : 1];
+        if (racing::getFieldInt(settings, u"chkGAPIVideo", u"status") > 0 && !GapiDisplay::isDisplayOpen())
+        {
+            GapiDisplay::open(getHandle(), true, false);
+            gapiOpened = GapiDisplay::isDisplayOpen();
+        }
+    }
     raceTrack.topSpeed = topSpeed;
 
+    // The page fills the frame's client area; template lengths are for a
+    // page 320 wide.
     RECT client;
     GetClientRect(app->getHandle(), &client);
     move(0, 0, client.right - client.left, client.bottom - client.top);
+    orientation = 0;
+    screenScale = float(getClientWidth()) / 320.0f;
+    hudFontHeight = std::max(scaleToScreen(17), 11);
+    hudFont = CreateFontW(hudFontHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0x20, u"Arial");
 
     trackName = trackNames[size_t(trackIndex)];
     paintName = paintNames[size_t(paintIndex)];
@@ -201,159 +141,126 @@ bool RaceCanvas::prepareRace(const std::vector<std::u16string>& paintNames,
     racerText = racerText_.substr(0, colon);
     std::u16string second = colon == std::u16string::npos ? std::u16string() : racerText_.substr(colon + 1);
     secondName = second.empty() ? u"N/A" : second;
+    raceTrack.wrongWay = false;
+    startStep = -1;
 
-    // The track file and its model.
-    std::u16string scenes = resources + u"scenes";
-    Properties keys;
-    std::u16string trackFile = (motocross ? u"CB_" : u"SB_") + trackName + u".properties";
-    if (!keys.load(scenes.c_str(), trackFile.c_str()))
+    // The race template, with the loading message showing its progress.
+    setLoadListener(this);
+    loadTemplate((resources + u"GUI\\").c_str(), u"MVCanvas.properties", true);
+    mainScene = findScene3D(u"mainScene");
+    guiScene = findSpriteScene(u"sceneGUI");
+    guiScene2D = findSpriteScene(u"sceneGUI2D");
+    if (!mainScene)
     {
-        showError("The track file is missing.");
+        setLoadListener(nullptr);
+        showError("The race template \"MVCanvas.properties\" has no 3D scene \"mainScene\".");
         return false;
     }
-    const WCHAR* grp = keys.get(u"grpTrack");
-    std::u16string modelName = fieldText(grp, u"model");
-    float radius = toFloat(fieldText(grp, u"radius"), 100.0f);
-    std::u16string scenesSlash = scenes + u"\\";
-    trackGroup = models.load(scenesSlash.c_str(), modelName.c_str(), radius, getTextureDictionary(), nullptr,
-                             nullptr, scenesSlash.c_str());
-    trackMesh = trackGroup ? trackGroup->findObject(u"track") : nullptr;
-    if (!trackMesh)
+    if (racing::SceneSprite* message = findSpriteScene(u"sceneMessage"))
+        message->visible = 1;
+    lightSprite = guiScene ? guiScene->findChild(u"light") : nullptr;
+    wrongWaySprite = guiScene2D ? guiScene2D->findChild(u"txtWrongway") : nullptr;
+    placeGuiButtons();
+
+    if (!buildTrack(resources + u"scenes", trackName, motocross, exercise))
     {
-        showError("The track model has no track.");
+        setLoadListener(nullptr);
         return false;
     }
-    backgroundColour = colourOf(keys, u"scene.bkgColor", 0x6090C0);
-    hazeColour = colourOf(keys, u"scene.haze", 0xE0E0E0);
-    racing::TrackKeys trackKeys;
-    trackKeys.guardrailHeight = keyFloat(keys, u"track.guardrailH", 1.0f);
-    trackKeys.widthAdjust = keyFloat(keys, u"track.widthAdjust", 1.0f);
-    if (const WCHAR* zig = keys.get(u"track.zigzagside"))
-    {
-        trackKeys.zigzag = true;
-        trackKeys.zigzagSide = int(toFloat(fieldText(zig, u"side"), 0.0f));
-        trackKeys.maxXZOffset = toFloat(fieldText(zig, u"maxXZOffset"), 0.0f);
-        trackKeys.maxYOffset = toFloat(fieldText(zig, u"maxYOffset"), 0.0f);
-    }
-    trackKeys.farDistance = motocross ? 300.0f : 400.0f;
-    trackKeys.exercise = exercise;
-    Mesh* walls = nullptr;
-    racing::TrackBuild built = racing::buildTrackModel(*trackMesh, trackKeys, track, walls);
-    if (built != racing::TrackBuild::Built)
-        showError(racing::kSegmentCountMessage);
-    if (built == racing::TrackBuild::Refused)
-        return false;
-    wallMesh = walls;
-    trackGroup->addObject(u"coulisse", wallMesh);
-    wallMaterial = new TexturedMaterial();
-    wallMaterial->texture =
-        getTextureDictionary()->load(scenesSlash.c_str(), (trackName + u"_coulisse.bmp").c_str(), true, false);
-    trackGroup->addMaterial(u"coulisse", wallMaterial);
-    wallMesh->material = wallMaterial;
-    if (Texture* road =
-            getTextureDictionary()->load(scenesSlash.c_str(), (trackName + u"_track.jpg").c_str(), true, false))
-        if (trackMesh->material)
-            trackMesh->material->texture = road;
-    std::copy(track.checkpoints, track.checkpoints + 6, laps.checkpoints);
-    laps.lapsLeft = track.lapsLeft;
-    laps.nextCheckpoint = 0;
-    window.update(0, false, track.segmentCount - 1, track.segmentCount);
-    window.first = 0, window.last = track.segmentCount - 1, window.inverted = false;
+    RECT mapRect{getClientWidth() - scaleToScreen(56), getClientHeight() - scaleToScreen(56), getClientWidth(),
+                 getClientHeight()};
+    trackMap = std::make_unique<TrackMap>(mapRect, track.segmentCount, track.points.data(), true);
 
-    skyTexture = getTextureDictionary()->load(scenesSlash.c_str(), (trackName + u"_skybox.jpg").c_str(), false, false);
-    if (skyTexture && skyTexture->image && skyTexture->image->height > 10)
+    // The bikes: the player's model loaded, the rivals' copies with their own paint.
+    BikeScene where;
+    where.scene = mainScene;
+    where.textures = getTextureDictionary();
+    where.vehicleFolder = resources + u"vehicle\\";
+    where.motocross = motocross;
+    where.hasFume = hasFume;
+    where.fumeColour = fumeColour;
+    player = std::make_unique<DrawnBike>(&raceTrack, true, where, paintName, u"my", nullptr);
+    if (!player->model)
     {
-        Image* sky = skyTexture->image;
-        sky->drawRect(backgroundColour, 0, sky->height - 5, sky->width, 5, true);
-        for (int k = 0; k < 10; ++k)
-        {
-            int row = sky->height - 10 + k;
-            for (int x = 0; x < sky->width; ++x)
-            {
-                uint32_t pixel = sky->toPixel(blendRGB(hazeColour, sky->colorAt(x, row), 255 - 50 * std::abs(5 - k)));
-                uint8_t* at = sky->getPixelAddress(x, row);
-                if (sky->bytesPerPixel == 2)
-                    *reinterpret_cast<uint16_t*>(at) = uint16_t(pixel);
-                else
-                    *reinterpret_cast<uint32_t*>(at) = pixel;
-            }
-        }
-    }
-    std::u16string common = scenesSlash + u"common\\";
-    for (int k = 0; k < 4; ++k)
-    {
-        std::u16string name = u"trafficlight" + racing::toU16(std::to_string(k)) + u".jpg";
-        trafficLights[k] = getTextureDictionary()->load(common.c_str(), name.c_str(), false, false);
-    }
-    for (int k = 0; k < 2; ++k)
-        whistles[k] = std::make_unique<WaveSound>(
-            (resources + u"GUI\\whistle" + racing::toU16(std::to_string(k)) + u".wav").c_str());
-    std::u16string musicFile = fieldText(keys.get(u"track.music"), u"src");
-    if (!musicFile.empty())
-        music = std::make_unique<WaveSound>((scenesSlash + musicFile).c_str());
-    skyAltitude = keyFloat(keys, u"track.averageAltitude", 0.0f) + 60.0f + (exercise ? 0.0f : 10.0f);
-
-    // The ground: the collision grid over the road, with face normals from
-    // the vertices (no render pass has computed the stored ones yet).
-    collisionGrid = std::make_unique<racing::CollisionGrid>(*trackGroup, keyFloat(keys, u"scene.meshPrecision", 2.0f),
-                                                            u"track", nullptr, nullptr, 64, 1, 64);
-    collisionGrid->normalSource = 1;
-    ground = std::make_unique<racing::GridGround>(collisionGrid.get());
-    raceTrack.model = &track;
-    raceTrack.ground = ground.get();
-    raceTrack.window = &window;
-
-    // The bikes: the player's model, the rivals' copies with their own paint.
-    std::u16string vehicle = resources + u"vehicle\\";
-    Group3D* model = models.load(vehicle.c_str(), motocross ? u"crossbike.3DS" : u"Superbike.3ds", 3.0f,
-                                 getTextureDictionary(), nullptr, nullptr, vehicle.c_str());
-    if (!model)
-    {
+        setLoadListener(nullptr);
         showError("The bike model is missing.");
         return false;
     }
-    auto applyPaint = [&](Group3D* m, const std::u16string& paint) {
-        Texture* t = getTextureDictionary()->load(vehicle.c_str(), (paint + u".jpg").c_str(), true, false);
-        for (const char16_t* name : {u"body", u"racer"})
-            if (Material* mat = m->findMaterial(name))
-                mat->texture = t;
-        Texture* wheel = getTextureDictionary()->load(
-            vehicle.c_str(), motocross ? u"crossbike_whl0.jpg" : u"superbike_whl0.jpg", true, false);
-        if (Material* mat = m->findMaterial(u"wheel"))
-            mat->texture = wheel;
-    };
-    player = std::make_unique<DrawnBike>(&raceTrack, true, model);
     player->autopilot = exercise ? 1 : 0;
+    trackMap->addRacer(player.get());
     const int paintCount = int(paintNames.size());
     for (int i = 0; i < rivalCount; ++i)
     {
+        onLoad(u"Set up motorcycle", nullptr, 100 * (i + 1) / rivalCount);
         int r = paintCount > 1 ? randomInt(1, paintCount - 1) : 0;
-        Group3D* copy = model->clone(Group3D::kCloneMeshes | Group3D::kCloneMaterials | Group3D::kCloneLevels);
-        applyPaint(copy, paintNames[size_t((paintIndex + r) % paintCount)]);
-        auto rival = std::make_unique<DrawnBike>(&raceTrack, false, copy);
+        const std::u16string& paint = paintNames[size_t((paintIndex + r) % paintCount)];
+        std::u16string prefix = u"rival" + racing::toU16(std::to_string(i));
+        auto rival = std::make_unique<DrawnBike>(&raceTrack, false, where, paint, prefix, player->model);
         rival->autopilot = 1;
+        trackMap->addRacer(rival.get());
         racers.push_back(rival.get());
         rivals.push_back(std::move(rival));
     }
-    applyPaint(model, paintName);
     racers.push_back(player.get());
     for (int i = 0; i <= rivalCount; ++i)
         racers[size_t(i)]->place(0.0f, racing::gridSegment(i, rivalCount, track.segmentCount, exercise), 0.0f);
+
+    mainScene->initView(getZoom(), this, true);
     for (DrawnBike* bike : racers)
     {
-        bike->model->update(true);
         bike->measure(motocross);
         bike->update(0.0f);
     }
 
-    camera.setViewport(getClientWidth(), getClientHeight());
+    camera = &mainScene->camera;
     Vector3 eye(0.0f, 30.0f, 200.0f);
     player->motion.orientation.transformPointTo(eye, eye);
-    camera.setPositionVector(eye);
-    camera.setTargetVector(player->motion.position);
+    camera->setPositionVector(eye);
+    camera->setTargetVector(player->motion.position);
     setCameraPreset(-1);
+
+    setLoadListener(nullptr);
+    if (racing::SceneSprite* message = findSpriteScene(u"sceneMessage"))
+        message->visible = 0;
     isPrepared = true;
     return true;
+}
+
+void RaceCanvas::onLoad(const WCHAR* text, const WCHAR*, int)
+{
+    racing::SceneSprite* message = findSpriteScene(u"sceneMessage");
+    racing::Sprite* line = message ? message->findChild(u"sptMessage") : nullptr;
+    if (line && text)
+        line->setText(text);
+}
+
+void RaceCanvas::placeGuiButtons()
+{
+    if (!guiScene)
+        return;
+    racing::Sprite* exit = guiScene->findChild(u"btnExitRacing");
+    racing::Sprite* fps = guiScene->findChild(u"fpsButton");
+    const int w = getClientWidth(), h = getClientHeight();
+    if (orientation == 0 && exit)
+        exit->setPosition(w - exit->width, 0);
+    else if (orientation == 1 && fps)
+        fps->setPosition(w - fps->width, 0);
+    else if (orientation == 2)
+    {
+        if (fps)
+            fps->setPosition(0, h - fps->height);
+        if (exit)
+            exit->setPosition(w - exit->width, h - exit->height);
+        if (lightSprite)
+            lightSprite->setPosition(w - 8 - lightSprite->width, 8);
+    }
+}
+
+void RaceCanvas::placeCameraBehind(float distance)
+{
+    Vector3 behind(0.0f, 1.0f, distance);
+    player->motion.orientation.transformPointTo(behind, behind);
+    camera->setPositionVector(behind);
 }
 
 void RaceCanvas::setCameraPreset(int preset)
@@ -364,24 +271,25 @@ void RaceCanvas::setCameraPreset(int preset)
         float distance, smoothing, x, y, z;
     };
     static const Preset kPresets[9] = {
-        {6, 40.0f, 70.0f, 0, 0.1f, -0.9f},  {6, 25.0f, 70.0f, 0, 0.1f, -0.9f},  {6, 30.0f, 20.0f, 0, 0.1f, 0.8f},
+        {6, 40.0f, 70.0f, 0, 0.1f, -0.9f},     {6, 25.0f, 70.0f, 0, 0.1f, -0.9f},    {6, 30.0f, 20.0f, 0, 0.1f, 0.8f},
         {1, 30.0f, 20.0f, -0.7f, 0.1f, -0.8f}, {1, 30.0f, 20.0f, 0.7f, 0.1f, -0.8f}, {1, 30.0f, 20.0f, -0.7f, 0.1f, 0.8f},
-        {1, 30.0f, 20.0f, 0.7f, 0.1f, 0.8f},  {6, 30.0f, 20.0f, 0, 0.4f, -0.5f},  {0, 100.0f, 95.0f, 0, -0.1f, -0.9f},
+        {1, 30.0f, 20.0f, 0.7f, 0.1f, 0.8f},   {6, 30.0f, 20.0f, 0, 0.4f, -0.5f},    {0, 100.0f, 95.0f, 0, -0.1f, -0.9f},
     };
-    if (player)
-        player->visible = 1;
-    camera.setFov(45.0f);
-    if (preset < -1 || preset > 7 || !player)
+    if (!player || !camera)
+        return;
+    player->visible = 1;
+    if (player->model)
+        player->model->visible = 1;
+    if (player->shadow)
+        player->shadow->visible = 1;
+    camera->setFov(45.0f);
+    if (preset < -1 || preset > 7 || !player->model)
         return;
     if (preset == -1)
-    {
-        Vector3 behind(0.0f, 1.0f, -100.0f);
-        player->motion.orientation.transformPointTo(behind, behind);
-        camera.setPositionVector(behind);
-    }
+        placeCameraBehind(-100.0f);
     const Preset& p = kPresets[preset + 1];
     Vector3 offset(p.x, p.y, p.z);
-    camera.follow(p.mode, &player->motion.orientation, p.distance, p.smoothing, offset);
+    camera->follow(p.mode, &player->model->matrix, p.distance, p.smoothing, offset);
 }
 
 void RaceCanvas::onKey(UINT message, int key)
@@ -396,11 +304,22 @@ void RaceCanvas::onKey(UINT message, int key)
     }
 }
 
-void RaceCanvas::onMouse(UINT message, WPARAM, int x, int y, int)
+void RaceCanvas::onMouse(UINT message, WPARAM keys, int x, int y, int phase)
 {
-    // The exit button in the top-right corner ends the race once it runs.
-    if (message == WM_LBUTTONUP && running && x >= getClientWidth() - 40 && y < 20)
-        app->endRace(0);
+    Canvas::onMouse(message, keys, x, y, phase);
+    if (phase != 1 || message != WM_LBUTTONUP || !isPrepared)
+        return;
+    racing::Sprite* pressed = getPressedSprite();
+    if (!pressed)
+        return;
+    const std::u16string_view name(pressed->name);
+    if (name == u"btnExitRacing")
+    {
+        if (running)
+            finishRace(0);
+    }
+    else if (name == u"fpsButton")
+        PostMessageW(getHandle(), WM_KEYUP, VK_TAB, 0);
 }
 
 void RaceCanvas::handleControls(float dt)
@@ -467,16 +386,53 @@ void RaceCanvas::resolveCollisions()
         }
 }
 
+void RaceCanvas::applyVisibleWindow()
+{
+    // Segment s is drawn with the vertices of s and s + 1 (8 a segment).
+    // The meshes draw the vertex range [start, end), or with start > end
+    // every vertex but those of [end, start).
+    int start = 0, end = 0;
+    const int all = 8 * track.segmentCount;
+    if (!window.inverted)
+    {
+        start = 8 * window.first;
+        end = 8 * (window.last + 2);
+        if (end > all)
+        {
+            end -= all; // runs on over the start line
+            if (end >= start)
+                start = 0, end = all;
+        }
+    }
+    else
+    {
+        // Visible: up to `first` and from `last` on, around the start line.
+        start = 8 * (window.last + 1);
+        end = 8 * (window.first + 1);
+    }
+    for (Mesh* m : {trackMesh, wallMesh})
+        if (m)
+        {
+            m->rangeEnabled = 1;
+            m->rangeStart = start;
+            m->rangeEnd = end;
+        }
+}
+
 void RaceCanvas::updateVisibleWindow()
 {
     int s = player->segment;
     Vector3 ahead, look;
     ahead.setDifference(player->nextPoint, player->point);
-    const Matrix4& view = camera.getViewMatrix();
+    const Matrix4& view = camera->getViewMatrix();
     // The camera's forward axis in world space is the view's third row.
     look.set(view.m[8], view.m[9], view.m[10]);
     bool facingBack = ahead.dot(look) <= 0.0f;
     window.update(s, facingBack, track.visibleAhead, track.segmentCount);
+    applyVisibleWindow();
+    if (s != lastRacerSegment || facingBack != lastFacingBack)
+        for (Billboard& board : billboards)
+            board.model->visible = window.contains(board.segment) ? 1 : 0;
     lastRacerSegment = s;
     lastFacingBack = facingBack;
 }
@@ -491,19 +447,40 @@ void RaceCanvas::update(float dt)
     for (auto& rival : rivals)
         rival->update(dt);
     player->update(dt);
-    camera.updateFollow(dt);
-    camera.getViewMatrix();
+    camera->updateFollow(dt);
+    // The camera stays low over the player.
+    if (camera->position.y > player->motion.position.y + 10.0f)
+        camera->setPosition(camera->position.x, player->motion.position.y + 10.0f, camera->position.z);
     updateVisibleWindow();
 }
 
 void RaceCanvas::afterFrame(float dt)
 {
-    if (!isPrepared || !running)
+    if (!isPrepared)
         return;
-    app->raceTime += dt;
-    racing::LapEvent event = laps.pass(player->segment, raceTrack.wrongWay);
-    if (event == racing::LapEvent::Finished)
-        app->endRace(app->exercise ? 2 : 1);
+    HDC dc = backBufferDC();
+    if (trackMap)
+        trackMap->draw(dc);
+    if (running)
+    {
+        app->raceTime += dt;
+        racing::LapEvent event = laps.pass(player->segment, raceTrack.wrongWay);
+        if (event == racing::LapEvent::Finished)
+        {
+            finishRace(app->exercise ? 2 : 1);
+            return;
+        }
+    }
+    drawHud(dc);
+}
+
+void RaceCanvas::finishRace(int status)
+{
+    stop();
+    if (getSoundDictionary())
+        getSoundDictionary()->stopAll();
+    racing::FadeEffect(2.0f, 10, 0x000000).apply(this, false, false);
+    app->endRace(status);
 }
 
 void RaceCanvas::onPeriod(float)
@@ -512,16 +489,24 @@ void RaceCanvas::onPeriod(float)
         return;
     if (showFrameRate)
     {
+        frameRateShown = frameTimer.fpsExact;
         frameRateSum += frameTimer.fpsExact;
         ++frameRateCount;
     }
+    if (wrongWaySprite)
+        wrongWaySprite->visible = raceTrack.wrongWay ? 1 : 0;
     if (!running)
     {
         ++startStep;
         if (startStep > 0)
-            lightShown = startStep;
-        if (startStep > 0 && startStep <= 3 && whistles[startStep == 3 ? 1 : 0])
-            whistles[startStep == 3 ? 1 : 0]->play(getHandle());
+        {
+            lightShown = std::min(startStep, 3);
+            if (lightSprite && trafficLights[lightShown])
+                lightSprite->setImages(trafficLights[lightShown], nullptr, nullptr, nullptr, -1, -1, -1, -1);
+            WaveSound* whistle = getTemplateLoader().findSound(startStep >= 3 ? u"whistle1" : u"whistle0");
+            if (whistle)
+                whistle->play(getHandle());
+        }
         if (startStep >= 3)
         {
             running = true;
@@ -531,13 +516,16 @@ void RaceCanvas::onPeriod(float)
         return;
     }
     if (app->exercise && (exerciseCameraTicks = (exerciseCameraTicks + 1) % 4) == 0)
-        setCameraPreset(cameraPreset = (cameraPreset + 1) % 8);
+        setCameraPreset(cameraPreset = (cameraPreset + 1) % cameraPresetCount);
     if (lightShown)
     {
         lightShown = 0;
+        if (lightSprite)
+            lightSprite->visible = 0;
         frameTimer.windowMs = 2000;
-        if (app->music && music)
-            music->playLooped(getHandle(), -1);
+        if (app->music)
+            if (WaveSound* music = getTemplateLoader().findSound(u"track.music"))
+                music->playLooped(getHandle(), -1);
     }
 }
 

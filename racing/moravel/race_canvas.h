@@ -1,22 +1,24 @@
-// race_canvas.h -- the page on which one race runs: the track built from its
-// track file and strip, the player's bike and the rivals on the start grid,
-// the start lights, controls, checkpoints and laps, the camera, and the race
-// ended through the application
+// race_canvas.h -- the page on which one race runs: loaded from the race
+// template "MVCanvas.properties" and the track file, the track built from
+// its strip, the player's bike and the rivals on the start grid in the 3D
+// scene, the start lights, controls, collisions, checkpoints and laps, the
+// camera presets, the sky behind the scene, the HUD line and the track map
+// over it, and the race ended through the application
 #pragma once
 
-#include "racing/moravel/motorbike.h"
+#include "racing/moravel/bike_model.h"
+#include "racing/moravel/track_map.h"
 
 #include "racing/engine/camera.h"
 #include "racing/engine/canvas.h"
 #include "racing/engine/collision_grid.h"
+#include "racing/engine/render_target.h"
+
+#include "engine/scene/core/texture.h"
 #include "racing/framework/race_drawing.h"
 #include "racing/framework/race_rules.h"
 #include "racing/framework/race_track.h"
 #include "racing/framework/track_model.h"
-
-#include "engine/scene/2d/raster_context.h"
-#include "engine/scene/3d/model_library.h"
-#include "engine/scene/core/material.h"
 
 #include <memory>
 #include <string>
@@ -24,33 +26,28 @@
 
 class Group3D;
 class Material;
+class Mesh;
 class Texture;
 class Properties;
-class WaveSound;
+
+namespace racing {
+class Scene3D;
+class SceneSprite;
+class Sprite;
+} // namespace racing
 
 namespace moravel {
 
 class RacingApp;
 
-// A bike with its model: paint, poses and wheels.
-class DrawnBike : public Motorbike
+// A board along the track (or a banner across it) and the segment it stands at.
+struct Billboard
 {
-public:
-    DrawnBike(racing::RaceTrack* race, bool isPlayer, Group3D* model);
-    ~DrawnBike() override;
-    void setPose(int pose_) override;
-    // Extents from the body and wheel objects, and the lift.
-    void measure(bool motocross);
-    Group3D* model;
-
-protected:
-    void onWheels(float dt) override;
-
-private:
-    Vector3 frontCentre, rearCentre;
+    Group3D* model; // the main scene's
+    int segment;
 };
 
-class RaceCanvas : public racing::Canvas
+class RaceCanvas : public racing::Canvas, public racing::RenderTarget::FrameListener, public racing::LoadListener
 {
 public:
     // Resources from the program's "..\resources\" folder unless given.
@@ -68,11 +65,42 @@ public:
     void onPeriod(float dt) override;
     void onKey(UINT message, int key) override;
     void onMouse(UINT message, WPARAM keys, int x, int y, int phase) override;
+    void onDestroy() override;
+
+    // The main scene's render target: the sky goes in after its background.
+    void beforeBackground(Image*) override {}
+    void afterBackground(Image* image) override { drawSky(image); }
+    // Template progress: the loading message shows the step.
+    void onLoad(const WCHAR* text, const WCHAR* templateName, int percent) override;
 
     void handleControls(float dt);
+    // -1 the start view, 0..7 the presets of the keys F1..F8; any other
+    // value only shows the bike and sets the field of view.
     void setCameraPreset(int preset);
+    void placeCameraBehind(float distance);
     void resolveCollisions();
     void updateVisibleWindow();
+    // The race ends: the page stops, its sounds too, the screen fades to
+    // black, and the application restarts with the next command.
+    void finishRace(int status);
+
+    // The track from its file: what the Parts call the track builder.
+    bool buildTrack(const std::u16string& folder, const std::u16string& trackName, bool motocross, bool exercise);
+    // Checkpoint banners and advertising boards along the track.
+    void buildBillboards();
+    // A board of the given kind (0 banner, 1 side-along, 2 vertical, 3
+    // square) at the matrix, with its picture or a blank of the colour.
+    Group3D* createBoard(int kind, const std::u16string& modelFolder, float scale, Matrix4& matrix, uint32_t colour,
+                         Texture* texture, Texture* alpha);
+    void drawBannerText(Group3D* board, const std::u16string& text, uint32_t textColour, int fontHeight,
+                        uint32_t frameColour, int frameWidth, int yOffset);
+    // A board model: loaded once per file (the first load fixes its scale),
+    // then copies of it.
+    Group3D* loadBoardModel(const std::u16string& folder, const std::u16string& name, float scale);
+
+    void drawSky(Image* target);
+    void drawHud(HDC dc);
+    void drawFrameRate(HDC dc);
 
     // The HUD line "LAP:%1.1f TM:%02d:%2.1f V:%03dkm".
     static std::string hudText(float lapFigure, float raceTime, float speed);
@@ -83,16 +111,20 @@ public:
     bool isPrepared = false;
     bool running = false;
     int startStep = -1;
+    int orientation = 0;
     uint32_t keyBits = 0;
     int lastReleasedKey = 0;
     bool showFrameRate = false;
     float frameRateSum = 0.0f;
     int frameRateCount = 0;
+    float frameRateShown = 0.0f;
+    int cameraPresetCount = 8;
     int cameraPreset = 0;
     int exerciseCameraTicks = 0;
     int lastRacerSegment = -1;
     bool lastFacingBack = true;
     int rivalCount = 2;
+    bool gapiOpened = false;
 
     std::u16string trackName, paintName, racerText, secondName;
     racing::TrackModel track;
@@ -104,29 +136,39 @@ public:
     std::unique_ptr<DrawnBike> player;
     std::vector<std::unique_ptr<DrawnBike>> rivals;
     std::vector<DrawnBike*> racers; // rivals first, the player last
-    racing::Camera camera{1, 45.0f};
+    std::vector<Billboard> billboards;
+    std::unique_ptr<TrackMap> trackMap;
     uint32_t backgroundColour = 0;
-    uint32_t hazeColour = 0;
+    uint32_t ambientColour = 0xFFFFFF;
+    uint32_t fumeColour = 0;
+    bool hasFume = false;
     float skyAltitude = 0.0f;
 
-    // What the page draws.
+    // The template's scenes and sprites (the canvas's).
+    racing::Scene3D* mainScene = nullptr;
+    racing::SceneSprite* guiScene = nullptr;
+    racing::SceneSprite* guiScene2D = nullptr;
+    racing::Camera* camera = nullptr;
+    racing::Sprite* lightSprite = nullptr;
+    racing::Sprite* wrongWaySprite = nullptr;
+
+    // What the track builder made: the road and the walls of the track group.
     Group3D* trackGroup = nullptr;
     Mesh* trackMesh = nullptr;
     Mesh* wallMesh = nullptr;
-    Material* wallMaterial = nullptr;
-    Texture* skyTexture = nullptr;
+    std::unique_ptr<Texture> skyTexture;
     Texture* trafficLights[4] = {};
-    int lightShown = 0; // the start light drawn, 0 none
-    std::unique_ptr<WaveSound> whistles[2], music;
+    int lightShown = 0; // the start light showing, 0 none
+    HFONT hudFont = nullptr;
+    int hudFontHeight = 0;
 
 private:
-    void drawWorld(class Image* surface);
-    void drawSky(class Image* surface);
-    void drawHud(class Image* surface);
-    ModelLibrary models;
+    void placeGuiButtons();
+    void applyVisibleWindow();
+    void teardown();
     std::u16string resources;
-    racing::QuadDrawer drawer;
-    TexturedMaterial shadowMaterial;
+    std::vector<std::pair<std::u16string, Group3D*>> modelCache; // board models by file, owned
+    std::vector<std::unique_ptr<Texture>> boardTextures;         // blank board and banner textures
 };
 
 } // namespace moravel

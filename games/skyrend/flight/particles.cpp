@@ -59,15 +59,23 @@ void Bullet::stop()
 void FadingParticle::setChip(Chip3D* c)
 {
     chip = c;
+    object = c;
     chipMaterial = c ? c->getMaterial() : nullptr;
+}
+
+void FadingParticle::setObject(Group3D* g, Material* m)
+{
+    chip = nullptr;
+    object = g;
+    chipMaterial = m;
 }
 
 void FadingParticle::launch(float launchSpeed, const Matrix4& from)
 {
-    if (chip)
-        chip->visible = 1;
+    if (object)
+        object->visible = 1;
     active = 1;
-    base.launch(chip, 0.2f * launchSpeed, from);
+    base.launch(object, share * launchSpeed, from);
     base.gravity = gravity;
     age = 0.0f;
 }
@@ -75,11 +83,11 @@ void FadingParticle::launch(float launchSpeed, const Matrix4& from)
 void FadingParticle::update(float dt)
 {
     age += dt;
-    if (age < kLifetime)
+    if (age < lifetime)
     {
         base.update(dt);
         if (chipMaterial)
-            chipMaterial->transparency = int32_t(float(fade) / kLifetime * age);
+            chipMaterial->transparency = int32_t(float(fade) / lifetime * age);
     }
     else
         stop();
@@ -89,8 +97,8 @@ void FadingParticle::stop()
 {
     age = 0.0f;
     base.speed = 0.0f;
-    if (chip)
-        chip->visible = 0;
+    if (object)
+        object->visible = 0;
     active = 0;
 }
 

@@ -51,28 +51,40 @@ struct Bullet
     void stop();
 };
 
-// A chip that rises and fades for 3.0 s: a decoy (flare or chaff) or a
-// smoke puff. Its transparency climbs to `fade` at the end of its life.
+// A chip that rises and fades for its life (3.0 s here): a decoy (flare or
+// chaff) or a smoke puff. Its transparency climbs to `fade` at the end of
+// its life. The racing games' exhaust puffs are the same with a shorter
+// life and a larger share of the launching speed.
 struct FadingParticle
 {
     static constexpr float kLifetime = 3.0f;
 
     Chip3D* chip = nullptr;
+    Group3D* object = nullptr; // the chip, or any group that stands for it
     uint8_t active = 0;
     float age = 0.0f;
     Material* chipMaterial = nullptr;
     BallisticParticle base;
 
-    FadingParticle(float riseGravity, int fadeValue) : gravity(riseGravity), fade(fadeValue) {}
+    FadingParticle(float riseGravity, int fadeValue, float lifetimeSeconds = kLifetime, float speedShare = 0.2f)
+        : gravity(riseGravity), fade(fadeValue), lifetime(lifetimeSeconds), share(speedShare)
+    {
+    }
     void setChip(Chip3D* c);
-    // Speed is the launching body's; the particle keeps a fifth of it.
+    // Another kind of chip: a group and the material that fades.
+    void setObject(Group3D* g, Material* m);
+    // Speed is the launching body's; the particle keeps its share of it (a
+    // fifth here).
     void launch(float launchSpeed, const Matrix4& from);
     void update(float dt);
     void stop();
+    float getLifetime() const { return lifetime; }
 
 private:
     float gravity;
     int fade;
+    float lifetime;
+    float share;
 };
 
 // Decoys: kind 0 flare, kind 1 chaff; gravity -3.0, faded at 160.

@@ -75,7 +75,7 @@ bool near(uint32_t pixel, uint32_t colour, int tolerance = 14)
            std::abs(c(pixel, 0) - c(colour, 0)) <= tolerance;
 }
 
-int count(const Picture& p, uint32_t colour, int x0 = 0, int y0 = 0, int w = -1, int h = -1)
+int count(const Picture& p, uint32_t colour, int x0 = 0, int y0 = 0, int w = -1, int h = -1, int tolerance = 14)
 {
     if (w < 0)
         w = p.width - x0;
@@ -84,7 +84,7 @@ int count(const Picture& p, uint32_t colour, int x0 = 0, int y0 = 0, int w = -1,
     int n = 0;
     for (int y = y0; y < y0 + h && y < p.height; ++y)
         for (int x = x0; x < x0 + w && x < p.width; ++x)
-            n += near(p.at(x, y), colour);
+            n += near(p.at(x, y), colour, tolerance);
     return n;
 }
 
@@ -104,6 +104,13 @@ constexpr uint32_t kRedLamp = 0xFF2020;  // the first start light
 constexpr uint32_t kHud = 0xFFFF00;      // the HUD line
 constexpr uint32_t kMenu = 0x101830;     // the menu page's ground
 
+// Yellowish pixels of the HUD line (its small font is smoothed) in the
+// page's top rows.
+int hudPixels(const Picture& p)
+{
+    return count(p, kHud, 0, 0, -1, 80, 70);
+}
+
 TEST(MoravelProgram, ARaceShowsItsStartLightsThenRidersOnTheRoad)
 {
     MoravelRun run;
@@ -117,9 +124,9 @@ TEST(MoravelProgram, ARaceShowsItsStartLightsThenRidersOnTheRoad)
     EXPECT_GT(count(lights, kRedLamp), 20);
     EXPECT_GT(count(lights, kRoad, 0, 0, -1, -1), 2000);
     EXPECT_GT(count(lights, kWallRed), 300);
-    EXPECT_EQ(count(lights, kHud), 0);
+    EXPECT_EQ(hudPixels(lights), 0);
     // Riding: the HUD line, the road, and the view moves on.
-    EXPECT_GT(count(riding, kHud), 50);
+    EXPECT_GT(hudPixels(riding), 50);
     EXPECT_GT(count(riding, kRoad), 2000);
     EXPECT_GT(changed(riding, later), 5000);
 }
@@ -139,12 +146,12 @@ TEST(MoravelProgram, ARaceOfTwoLapsRiddenByKeysFinishes)
     ASSERT_TRUE(run.waitFor("scoreboard"));
     Picture lights = run.shot("lights");
     EXPECT_GT(count(lights, kRedLamp), 20);
-    EXPECT_EQ(count(lights, kHud), 0);
+    EXPECT_EQ(hudPixels(lights), 0);
     for (const char* name : {"mid", "finish"})
     {
         SCOPED_TRACE(name);
         Picture riding = run.shot(name);
-        EXPECT_GT(count(riding, kHud), 50);
+        EXPECT_GT(hudPixels(riding), 50);
         EXPECT_GT(count(riding, kRoad), 2000);
         // One HUD line over a sky drawn again each frame, whatever the
         // heading (a sky left undrawn keeps the lines of earlier frames).
@@ -164,7 +171,7 @@ TEST(MoravelProgram, AnExerciseRaceEndsAfterItsLapInTheIntroPage)
     run.run(script, "ARG:exerciseNow/0,1,0,0,1,Ann:");
     ASSERT_TRUE(run.waitFor("after"));
     Picture mid = run.shot("mid");
-    EXPECT_GT(count(mid, kHud), 50);
+    EXPECT_GT(hudPixels(mid), 50);
     EXPECT_GT(count(mid, kRoad), 1000);
     Picture after = run.shot("after");
     EXPECT_GT(count(after, kMenu), 10000);

@@ -7,6 +7,7 @@
 #include "racing/moravel/racing_app.h"
 
 #include "engine/scene/3d/group3d.h"
+#include "engine/base/resource_files.h"
 
 #include <gtest/gtest.h>
 
@@ -46,6 +47,8 @@ struct ScratchTree
         fs::copy(fs::path(MORAVEL_DEVICE_ROOT) / "Program Files" / "Vasko-Moravel", game, fs::copy_options::recursive);
         setenv("OS_BACKEND", "headless", 0);
         setenv("OS_DEVICE_ROOT", folder.path.c_str(), 1);
+        // The program mounts its packs beside itself; this process is elsewhere.
+        addResourcePack(u"scenes.zip", u"\\Program Files\\Vasko-Moravel\\resources\\scenes");
     }
 
     void write(const std::string& relative, const std::string& text) const
