@@ -8,6 +8,7 @@
 #include "content/ravenor/archive_writer.h"
 #include "content/ravenor/demo_city.h"
 #include "content/ravenor/demo_font.h"
+#include "content/ravenor/demo_props.h"
 #include "content/ravenor/demo_sounds.h"
 #include "content/ravenor/demo_stage.h"
 #include "content/ravenor/image_writer.h"
@@ -97,38 +98,6 @@ uint32_t Mix(uint32_t a, uint32_t b, int t, int range)
 // A building skyline: heights per 16-column block
 const int kSkyline[11] = {110, 90, 130, 70, 120, 100, 85, 140, 95, 115, 80};
 
-Mesh ConeMesh()
-{
-    Mesh mesh;
-    mesh.name = "cone";
-    mesh.translation[1] = 8;
-    const int16_t r = 12;
-    const int16_t h = 40;
-    mesh.vertices = {{-r, 0, -r}, {r, 0, -r}, {r, 0, r}, {-r, 0, r}, {0, h, 0}};
-    const uint32_t sides[4][2] = {{0, 1}, {1, 2}, {2, 3}, {3, 0}};
-    for (const auto& side : sides)
-    {
-        MeshFace face;
-        face.corners[0] = {side[0], 0, 127};
-        face.corners[1] = {side[1], 127, 127};
-        face.corners[2] = {4, 64, 0};
-        mesh.faces.push_back(face);
-    }
-    return mesh;
-}
-
-std::vector<uint8_t> ConeTex()
-{
-    Texture texture;
-    texture.width = 8;
-    texture.height = 8;
-    std::vector<uint16_t> pixels(64, Rgb565(0xF0, 0x70, 0x10));
-    for (int x = 0; x < 8; ++x)
-        pixels[3 * 8 + x] = pixels[4 * 8 + x] = Rgb565(0xFF, 0xFF, 0xFF);
-    texture.frames.push_back(pixels);
-    return WriteTex({texture});
-}
-
 bool WriteHostFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -186,13 +155,12 @@ std::vector<DemoEntry> DemoArchiveEntries()
         entries.push_back({panel.name, PanelTga(panel)});
     for (const auto& [name, colour] : kBackdrops)
         entries.push_back({name, FullScreenTga(std::vector<uint32_t>(size_t{kScreenWidth} * kScreenHeight, colour))});
-    entries.push_back({"cone.p3d", WriteP3d({ConeMesh()})});
-    entries.push_back({"cone.tex", ConeTex()});
     entries.push_back({"scenery.p3d", DemoSceneryP3d()});
     entries.push_back({"scenery.tex", DemoSceneryTex()});
     entries.push_back({"alto.p3d", DemoCarP3d()});
     entries.push_back({"alto.tex", DemoCarTex()});
     DemoSoundEntries(entries);
+    DemoPropEntries(entries);
     std::string error;
     if (!DemoStageEntries(entries, error))
         std::fprintf(stderr, "demo content: %s\n", error.c_str());

@@ -102,19 +102,6 @@ std::vector<uint8_t> GateTex(bool finish)
     return WriteTex({post, banner});
 }
 
-std::vector<uint8_t> BoxP3d()
-{
-    const int16_t origin[3] = {0, 0, 0};
-    return WriteP3d({BlockMesh("box", -150, 0, -150, 150, 300, 150, origin, 0)});
-}
-
-std::vector<uint8_t> BoxTex()
-{
-    return WriteTex({Plain([](int x, int y) -> uint16_t {
-        return (x == 0 || y == 0 || x == y) ? Rgb565(0x60, 0x40, 0x10) : Rgb565(0xC0, 0x90, 0x40);
-    })});
-}
-
 // A small lit square for the cars' brake (red) and reverse (white) glows
 std::vector<uint8_t> LightP3d()
 {
@@ -162,8 +149,6 @@ bool DemoStageEntries(std::vector<DemoEntry>& entries, std::string& error)
     entries.push_back({"checkpoint_wide.tex", GateTex(false)});
     entries.push_back({"finish_wide.p3d", GateP3d()});
     entries.push_back({"finish_wide.tex", GateTex(true)});
-    entries.push_back({"box.p3d", BoxP3d()});
-    entries.push_back({"box.tex", BoxTex()});
     entries.push_back({"brakelight.p3d", LightP3d()});
     entries.push_back({"brakelight.tex", LightTex(true)});
     entries.push_back({"reverselight.p3d", LightP3d()});

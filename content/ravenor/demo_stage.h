@@ -1,5 +1,5 @@
 // demo_stage.h -- the first stage's files: its level, the player's car, the
-// checkpoint and finish gates and a box
+// checkpoint and finish gates and the light glows
 //
 // The level is written from its description "levels/stg000.txt" (read from
 // the source folder the build names). Models are in world units, y up, the
@@ -19,7 +19,8 @@ namespace ravenor_content {
 // The description of stage 0; empty when the file cannot be read
 std::string StageDescription(int stage);
 
-// "stg000.lev", "concorde.p3d", "concorde.tex", "checkpoint_wide.p3d", ...;
+// "stg000.lev", "concorde.p3d", "concorde.tex", "checkpoint_wide.p3d", ...,
+// "brakelight.p3d", ...;
 // false with the reason when the level description is refused.
 bool DemoStageEntries(std::vector<DemoEntry>& entries, std::string& error);
 

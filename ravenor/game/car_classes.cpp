@@ -16,6 +16,7 @@
 #include "ravenor/game/entity.h"
 #include "ravenor/game/ground.h"
 #include "ravenor/game/paths.h"
+#include "ravenor/game/props.h"
 #include "ravenor/game/shell_state.h"
 #include "ravenor/game/stage.h"
 #include "ravenor/game/traffic.h"
@@ -282,9 +283,13 @@ int32_t DrivenCarHandler(int32_t c, Entity* e, int32_t message)
     {
     case kMsgLoad:
         LoadCar(index);
-        // Its lights' models with it (skid streaks and smoke come with their effects)
+        // The models of its lights, streaks and smoke with it, and the
+        // pieces its sparks are made of
         BrakeLightHandler(nullptr, kMsgLoad);
         ReverseLightHandler(nullptr, kMsgLoad);
+        SkidMarkHandler(nullptr, kMsgLoad);
+        TyreSmokeHandler(nullptr, kMsgLoad);
+        DebrisHandler(nullptr, kMsgLoad);
         return 1;
     case kMsgCreate:
         if (!l.loaded)

@@ -7,6 +7,7 @@
 #include "ravenor/game/entity.h"
 #include "ravenor/game/objectives.h"
 #include "ravenor/game/pedestrians.h"
+#include "ravenor/game/props.h"
 
 namespace {
 

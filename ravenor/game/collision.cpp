@@ -10,6 +10,7 @@
 #include "ravenor/game/entity.h"
 #include "ravenor/game/ground.h"
 #include "ravenor/game/loose_bodies.h"
+#include "ravenor/game/particles.h"
 #include "ravenor/game/shell_state.h"
 #include "ravenor/game/sound.h"
 #include "ravenor/game/vehicle.h"
@@ -198,6 +199,15 @@ void AddSpin(Entity* b, const int32_t contact[3], const int32_t n[3], int64_t j,
     b->spin[2] += static_cast<int32_t>(zSign * (r[0] * jv[1] - r[1] * jv[0]) / b->type->radius);
 }
 
+// A traffic car touched by the player throws this many sparks.
+constexpr int32_t kTrafficHitSparks = 3;
+
+void ThrowSparks(const Entity* source, const int32_t point[3], int32_t count)
+{
+    for (int32_t i = 0; i < count; ++i)
+        ThrowSpark(source, point);
+}
+
 bool Locked(const Entity* e)
 {
     return e->vehicle != nullptr && e->vehicle->locked != 0;
@@ -380,7 +390,7 @@ bool CarHitsCar(Entity* a, Entity* b, int32_t bias)
     if (!BoxesTouch(a, b, contact))
         return false;
     contact[1] = a->Y() + bias;
-    ResolveCarHit(b, a, 0, contact);
+    const int32_t d = ResolveCarHit(b, a, 0, contact);
     if (b == g_player)
     {
         CrashSoundLight();
@@ -389,6 +399,8 @@ bool CarHitsCar(Entity* a, Entity* b, int32_t bias)
     }
     PushOut(a, b);
     PushOut(b, a);
+    contact[1] = a->Y();
+    ThrowSparks(a, contact, d / 10);
     return true;
 }
 
@@ -398,9 +410,11 @@ bool PlayerHitsTraffic(Entity* player, Entity* b)
     if (!BoxesTouch(player, b, contact))
         return false;
     contact[1] = b->Y();
-    ResolvePlayerHit(player, b, contact);
+    const int32_t d = ResolvePlayerHit(player, b, contact);
     if (player == g_player && !Locked(player))
         PushApart(player, b);
+    contact[1] = player->Y();
+    ThrowSparks(player, contact, d / 10);
     CrashSoundLight();
     return true;
 }
@@ -443,6 +457,7 @@ bool TrafficHitsPlayer(Entity* e)
     if (!HitByPlayer(e, contact))
         return false;
     PushApart(g_player, e);
+    ThrowSparks(e, contact, kTrafficHitSparks);
     CrashSoundLight();
     return true;
 }
@@ -502,10 +517,12 @@ bool CarHitsBody(Entity* a, Entity* b, int32_t threshold)
 
 bool TouchTest(Entity* a, int32_t threshold)
 {
+    // Taken first: a prop that breaks leaves with the empty type.
+    const int32_t crashSound = a->type->crashSound;
     if (g_player != nullptr && CarHitsBody(a, g_player, threshold))
     {
-        if (a->type->crashSound != 0)
-            PlaySound(a->type->crashSound);
+        if (crashSound != 0)
+            PlaySound(crashSound);
         return true;
     }
     if (!a->visible)

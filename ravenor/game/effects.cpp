@@ -1,8 +1,12 @@
-// effects.cpp -- brake and reverse glows riding on driven cars
+// effects.cpp -- glows on carriers: emitters, brake and reverse lights
 #include "ravenor/game/effects.h"
 
+#include <cstdlib>
+
+#include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/game/class_messages.h"
-#include "ravenor/game/classes.h"
+#include "ravenor/game/props.h"
+#include "ravenor/game/shell_state.h"
 #include "ravenor/game/vehicle.h"
 #include "ravenor/game/world_draw.h"
 
@@ -10,10 +14,21 @@ namespace {
 
 // Glows sit this far (world units) in front of their point, toward the camera.
 constexpr int32_t kTowardCamera = 40;
+// Held glows live this many frames; one is made every 16 frames.
+constexpr int32_t kHeldFrames = 16;
+// faceMode values: no facing test, and "shown only inside the window"
+constexpr int32_t kFaceAlways = 99;
+constexpr int32_t kFaceInside = 78;
 
-using LightHandler = int32_t (*)(Entity*, int32_t);
+using EffectHandler = int32_t (*)(Entity*, int32_t);
 
-Entity* NewGlow(Entity* carrier, const int32_t* offset, LightHandler handler, EntityUpdate step)
+const int32_t* OffsetOf(const Entity* effect)
+{
+    static const int32_t kNoOffset[3] = {0, 0, 0};
+    return effect->attachOffset != nullptr ? effect->attachOffset : kNoOffset;
+}
+
+Entity* NewGlow(Entity* carrier, const int32_t* offset, EffectHandler handler, EntityUpdate step)
 {
     Entity* glow = AllocAny();
     if (glow == nullptr)
@@ -31,6 +46,15 @@ Entity* NewGlow(Entity* carrier, const int32_t* offset, LightHandler handler, En
     return glow;
 }
 
+// The carrier's position with the offset turned into its frame
+void PlaceOnCarrier(Entity* effect, const Entity* carrier)
+{
+    int32_t at[3];
+    RotateToWorld(&carrier->orientation, OffsetOf(effect), at);
+    for (int k = 0; k < 3; ++k)
+        effect->orientation.t[k] = carrier->orientation.t[k] + at[k];
+}
+
 // Rides on the carrier while it is the one the glow was attached to; false
 // (and inert) once it is not.
 bool FollowParent(Entity* glow)
@@ -42,20 +66,79 @@ bool FollowParent(Entity* glow)
         MakeInert(glow);
         return false;
     }
-    int32_t at[3];
-    RotateToWorld(&carrier->orientation, glow->attachOffset, at);
+    PlaceOnCarrier(glow, carrier);
     int32_t toward[3];
     for (int k = 0; k < 3; ++k)
-    {
-        at[k] += carrier->orientation.t[k];
-        toward[k] = g_camera.position[k] - at[k];
-    }
+        toward[k] = g_camera.position[k] - glow->orientation.t[k];
     NormalizeQ12(toward);
     ScaleVector(toward, kTowardCamera);
     for (int k = 0; k < 3; ++k)
-        glow->orientation.t[k] = at[k] + toward[k];
+        glow->orientation.t[k] += toward[k];
     FaceCamera(glow);
     return true;
+}
+
+bool NearCamera(const Entity* carrier, const AttachmentSlot& slot)
+{
+    return PointsDistance2(carrier->orientation.t, g_camera.position) < slot.distanceLimit;
+}
+
+// A glow of the slot's class on the carrier (none when the region is full)
+Entity* Emit(Entity* carrier, const AttachmentSlot& slot, EntityUpdate step)
+{
+    if (slot.create == nullptr)
+        return nullptr;
+    Entity* e = AllocEffect();
+    if (e == nullptr)
+        return nullptr;
+    slot.create(e, kMsgCreate);
+    e->parent = carrier;
+    e->update = step;
+    e->age = 0;
+    e->attachOffset = slot.offset;
+    e->vehicle = nullptr;
+    e->faceMode = slot.mode;
+    e->faceWindow = slot.window;
+    e->glow[0] = slot.first;
+    for (int k = 0; k < 3; ++k)
+        e->glow[k + 1] = slot.parameters[k];
+    e->glow[3] = 128;
+    PlaceOnCarrier(e, carrier);
+    FaceCamera(e);
+    return e;
+}
+
+// The shared part of both emitted steps once the glow is known to live:
+// placed on its carrier, and shown facing the camera unless its facing test
+// hides it.
+void EmittedGlowStep(Entity* e)
+{
+    const Entity* carrier = e->parent;
+    PlaceOnCarrier(e, carrier);
+    if (e->faceMode != kFaceAlways)
+    {
+        int32_t seen[3];
+        for (int k = 0; k < 3; ++k)
+            seen[k] = g_camera.position[k] - carrier->orientation.t[k];
+        int32_t c[3];
+        RotateToLocal(&carrier->orientation, seen, c);
+        const int32_t* o = OffsetOf(e);
+        // The angle between the carrier's axis and the camera, in degrees
+        const int32_t angle = FixedAtan2(std::abs(c[0] - o[0]), c[2] - o[2]) * 718 >> 13;
+        const bool hidden = e->faceMode == kFaceInside ? angle >= e->faceWindow : angle <= 360 - e->faceWindow;
+        if (hidden)
+        {
+            for (int16_t& entry : e->orientation.m)
+                entry = 0;
+            return;
+        }
+    }
+    FaceCamera(e);
+}
+
+bool CarrierGone(const Entity* e)
+{
+    return e->parent == nullptr || e->parent->update == nullptr;
 }
 
 } // namespace
@@ -68,6 +151,57 @@ void FaceCamera(Entity* e)
     for (int r = 0; r < 3; ++r)
         for (int k = 0; k < 3; ++k)
             m[r * 3 + k] = c[k * 3 + r];
+}
+
+void RunEmitters(Entity* carrier)
+{
+    for (const AttachmentSlot& slot : carrier->type->attachment)
+    {
+        if (slot.kind == 'H')
+            EmitHeld(carrier, slot);
+        else if (slot.kind == 'S')
+            EmitTimed(carrier, slot);
+    }
+}
+
+void EmitHeld(Entity* carrier, const AttachmentSlot& slot)
+{
+    if ((g_shell.frameCounter & 15) == 1 && NearCamera(carrier, slot))
+        Emit(carrier, slot, HeldEffectStep);
+}
+
+void EmitTimed(Entity* carrier, const AttachmentSlot& slot)
+{
+    const uint32_t cycle = uint32_t{slot.periods[0]} + slot.periods[1];
+    if (cycle == 0)
+        return;
+    const uint32_t phase = (static_cast<uint32_t>(carrier->age) + g_shell.frameCounter) % cycle;
+    if (phase < static_cast<uint32_t>(SpeedFactor() / 256) && NearCamera(carrier, slot))
+        if (Entity* e = Emit(carrier, slot, TimedEffectStep))
+            e->lifetime = slot.periods[0];
+}
+
+void HeldEffectStep(Entity* e)
+{
+    const int32_t old = e->age++;
+    if (old >= kHeldFrames || CarrierGone(e))
+    {
+        MakeInert(e);
+        return;
+    }
+    EmittedGlowStep(e);
+}
+
+void TimedEffectStep(Entity* e)
+{
+    const int32_t old = e->age;
+    e->age += SpeedFactor() / 256;
+    if (old >= e->lifetime || CarrierGone(e))
+    {
+        MakeInert(e);
+        return;
+    }
+    EmittedGlowStep(e);
 }
 
 void AttachBrakeLight(Entity* carrier, const int32_t* offset)

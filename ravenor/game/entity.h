@@ -30,17 +30,18 @@ struct GroundProbe
 // A normal component lies in -4096..4096.
 constexpr int32_t kNormalUnset = 0x7FFFFFFF;
 
+// An emitter of a class's type: glows made on the carrier (effects.h)
 struct AttachmentSlot
 {
-    uint8_t kind = 0;                 // 'H' held, 'S' timed, 0 none
-    void (*create)(Entity*) = nullptr;
-    int32_t mode = 0;
-    const int32_t* offset = nullptr;
+    uint8_t kind = 0;                              // 'H' held, 'S' timed, anything else none
+    int32_t (*create)(Entity*, int32_t) = nullptr; // the effect class's handler, sent '.'
+    int32_t mode = 0;                              // the effect's faceMode
+    const int32_t* offset = nullptr;               // 3 words in the carrier's frame
     int32_t first = 0;
     int32_t parameters[3] = {0, 0, 0};
     uint16_t periods[2] = {0, 0};
-    int32_t window = 0;
-    int32_t distanceLimit = 0;
+    int32_t window = 0;        // the effect's faceWindow
+    int32_t distanceLimit = 0; // against the squared distance to the camera (/32 units)
 };
 
 // Constants of a class, shared by its entities

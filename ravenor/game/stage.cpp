@@ -10,6 +10,7 @@
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/game_step.h"
 #include "ravenor/game/ground.h"
+#include "ravenor/game/particles.h"
 #include "ravenor/game/settings.h"
 #include "ravenor/game/behaviours.h"
 
@@ -197,6 +198,7 @@ bool StartStage(int stage)
     g_player = nullptr;
     ResetBehaviours();
     ResetGameStep();
+    ResetParticles();
     SetViewDistance(static_cast<int32_t>(g_settings.detail));
     g_level = LoadLevel(stage);
     if (!g_level)

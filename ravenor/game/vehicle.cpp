@@ -14,6 +14,7 @@
 #include "ravenor/game/collision.h"
 #include "ravenor/game/effects.h"
 #include "ravenor/game/ground.h"
+#include "ravenor/game/particles.h"
 
 DriveInputs g_playerInput;
 bool g_controlsLive = false;
@@ -26,6 +27,8 @@ const int32_t GearTable[16] = {0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3};
 namespace {
 
 constexpr int32_t kStageFinishing = 16;
+// A wall hit above speed 100 throws this many sparks from the probe point.
+constexpr int32_t kWallSparks = 9;
 constexpr int32_t kWheelFL = 0;
 constexpr int32_t kWheelFR = 1;
 constexpr int32_t kWheelBL = 2;
@@ -628,9 +631,13 @@ bool ProbePoint(Entity* e, const int32_t c[3], int32_t p[3])
         p[0] -= PerFrame(e->velocity[0] / 2);
         p[2] -= PerFrame(n[2] / 100);
         p[2] -= PerFrame(e->velocity[2] / 2);
-        // (sparks come with the effects that throw them)
         if (e->speed > 100)
+        {
+            const int32_t q[3] = {p[0] + o[0], p[1] + o[1], p[2] + o[2]};
+            for (int i = 0; i < kWallSparks; ++i)
+                ThrowSpark(e, q);
             CrashSoundWall();
+        }
         return true;
     }
     e->push[0] -= PerFrame(n[0] / 512);
@@ -787,22 +794,6 @@ void VehicleBodyStep(Entity* e)
     }
 }
 
-void SkidSound(Entity* e)
-{
-    static int32_t counter = 0;
-    const VehicleState* s = e->vehicle;
-    if (s == nullptr)
-        return;
-    if (s->slide - 4 <= 0 || e->speed <= 10)
-    {
-        if (counter > 0 && --counter == 0)
-            StopSkid();
-        return;
-    }
-    StartSkid();
-    counter = 4;
-}
-
 void DriveVehicle(Entity* e)
 {
     VehicleState* s = e->vehicle;
@@ -849,6 +840,7 @@ void DriveVehicle(Entity* e)
     }
     else
     {
+        SkidEffects(e, t->wheel[2], t->wheel[3]);
         const bool finishing = g_stageState == kStageFinishing;
         if (s->handbrake && !s->stalled)
         {
@@ -887,6 +879,5 @@ void DriveVehicle(Entity* e)
     if (e == g_player)
     {
         UpdateEngineSound(e);
-        SkidSound(e);
     }
 }

@@ -69,8 +69,6 @@ extern Entity* g_player;
 extern const int32_t GearTable[16];
 
 void DriveVehicle(Entity* entity);
-// The skid loop while the player's car slides (four frames after it stops)
-void SkidSound(Entity* entity);
 void VehicleBodyStep(Entity* entity);
 void Accelerate(Entity* entity);
 void Brake(Entity* entity, int32_t force, int32_t limit);

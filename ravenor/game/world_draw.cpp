@@ -8,11 +8,11 @@
 #include "ravenor/engine/render/box_visibility.h"
 #include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/engine/render/poly_renderer.h"
+#include "ravenor/game/particles.h"
 #include "ravenor/game/vehicle.h"
 
 Camera g_camera;
 Star g_stars[kStarCount];
-EntityUpdate SkidFade = nullptr;
 
 namespace {
 
@@ -73,7 +73,7 @@ void DrawEntity(Entity& e, const Orientation& view)
         e.visible = 0;
         return;
     }
-    e.visible = static_cast<uint8_t>(IsBoxVisible(meshes[0].bounds, e.update != SkidFade || SkidFade == nullptr));
+    e.visible = static_cast<uint8_t>(IsBoxVisible(meshes[0].bounds, e.update != SkidFade));
     if (!e.visible)
         return;
     MatrixStack& stack = *g_renderer.stack;

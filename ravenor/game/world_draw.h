@@ -26,5 +26,3 @@ void DrawStarField();
 void DrawEntities();
 bool IsEntityOnScreen(const Entity* entity);
 bool IsPointOnScreen(const int32_t point[3]);
-// Update callback of skid streaks: these are drawn without the occlusion test.
-extern EntityUpdate SkidFade;

@@ -34,6 +34,22 @@ inline void StartProgram()
     g_shell.stageOver = false;
 }
 
+// A point of the demo city's west street, on the ground
+constexpr int32_t kWestStreetX = -20000;
+constexpr int32_t kWestStreetZ = -12000;
+
+// An update that keeps a record alive and does nothing
+inline void IdleUpdate(Entity*) {}
+
+// Records of the pool running the update
+inline size_t CountUpdates(EntityUpdate step)
+{
+    size_t n = 0;
+    for (const Entity& e : g_entities)
+        n += e.update == step;
+    return n;
+}
+
 // Frames whose blended faces waited in the depth queue, and frames that
 // left faces in it after the main loop's flush
 inline int g_queuedFrames = 0;

@@ -9,6 +9,7 @@
 #include "ravenor/game/effects.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/ground.h"
+#include "ravenor/game/particles.h"
 #include "stage_fixture.h"
 
 namespace {
@@ -327,7 +328,7 @@ TEST(Vehicle, BrakeAndReverseLightsRideOnTheCar)
 // from the edge, its vertical velocity takes the knock within -20..10, and
 // only the player's camera shakes. A car in the clear keeps its speed; one
 // with no ground ahead stops. A hit above speed 100 plays a wall crash
-// (once for the two corners).
+// (once for the two corners) and throws nine sparks at each corner hit.
 TEST(Vehicle, WallProbesSlowTheCarAtTheRoadsEdge)
 {
     struct Case
@@ -370,6 +371,12 @@ TEST(Vehicle, WallProbesSlowTheCarAtTheRoadsEdge)
         const size_t played = os::sound::test::devices().size();
         WallProbe(e);
         EXPECT_EQ(c.sounds, os::sound::test::devices().size() - played) << c.what;
+        // A hit above speed 100 throws nine sparks from each corner that hit.
+        int sparks = 0;
+        for (const Entity& s : g_entities)
+            sparks += s.update == DebrisStep;
+        EXPECT_EQ(c.sounds > 0, sparks > 0) << c.what;
+        EXPECT_EQ(0, sparks % 9) << c.what;
         EXPECT_EQ(c.after, e->speed) << c.what;
         EXPECT_EQ(c.velocityY, e->velocity[1]) << c.what;
         if (c.after == c.speed)
