@@ -37,7 +37,9 @@ Entity* NewGlow(Entity* carrier, const int32_t* offset, EffectHandler handler, E
     glow->altModel = glow->model;
     glow->parent = carrier;
     glow->attachedTo = carrier;
-    glow->parentUpdate = carrier->update;
+    // Taken at the light's first step: a car made from a record is given
+    // its running update only after its class has made it.
+    glow->parentUpdate = nullptr;
     glow->parentBehaviour = carrier->behaviour;
     glow->attachOffset = offset;
     glow->vehicle = nullptr;
@@ -60,6 +62,8 @@ void PlaceOnCarrier(Entity* effect, const Entity* carrier)
 bool FollowParent(Entity* glow)
 {
     Entity* carrier = glow->parent;
+    if (carrier != nullptr && glow->parentUpdate == nullptr)
+        glow->parentUpdate = carrier->update;
     if (carrier == nullptr || carrier->update != glow->parentUpdate || glow->attachedTo != carrier ||
         carrier->behaviour != glow->parentBehaviour)
     {

@@ -8,7 +8,9 @@
 #include "ravenor/game/entity.h"
 #include "ravenor/game/ground.h"
 #include "ravenor/game/particles.h"
+#include "ravenor/game/paths.h"
 #include "ravenor/game/shell_state.h"
+#include "ravenor/game/traffic.h"
 
 namespace {
 
@@ -159,6 +161,14 @@ int32_t EffectHandler(int i, Entity* e, int32_t message)
         if (e != nullptr)
             Dress(e, slot);
         return 1;
+    case kMsgStart:
+        if (e != nullptr)
+            e->update = ObjectUpdate;
+        return 1;
+    case kMsgStep:
+        if (e != nullptr && e->path != nullptr)
+            TurnTowards(e, RouteHeading(e, e->speed), 2);
+        return 1;
     case kMsgVisibleStep:
         if (e == nullptr)
             return 1;
@@ -193,6 +203,12 @@ int32_t PropHandler(int32_t c, Entity* e, int32_t message)
         if (i == kRoadblock)
             e->age = static_cast<int32_t>(g_shell.frameCounter);
         Dress(e, g_props[i]);
+        return 1;
+    case kMsgStart:
+        // Props stand: the object update shows them and lets them go when
+        // far. (A car's start keeps its cruising speed; a prop has none.)
+        if (e != nullptr)
+            e->update = ObjectUpdate;
         return 1;
     case kMsgVisibleStep:
         if (e != nullptr)

@@ -443,6 +443,10 @@ TEST_F(BehaviourTest, TouchingThePlayerIsTheTriggerBox)
         box->path = Path(-20000 + c.dx, -12000, -20000 + c.dx, -11000);
         CreateFromRecord(box);
         Entity* e = box->entity;
+        // The box's visible step at its creation shoved it off the player's
+        // car standing there: back onto its point
+        e->orientation.t[0] = -20000 + c.dx;
+        e->orientation.t[2] = -12000;
         e->visible = c.visible;
         RunBehaviour(e);
         EXPECT_EQ(c.completes, box->done == 1) << c.dx << " " << c.visible;
