@@ -2,6 +2,7 @@
 #include "racing/framework/racing_app.h"
 
 #include "racing/framework/menu_page.h"
+#include "racing/framework/score_table.h"
 
 #include "racing/engine/base_library.h"
 #include "racing/engine/canvas.h"
@@ -12,6 +13,8 @@
 #include "engine/platform/wave_sound.h"
 
 #include <os/windows.h>
+
+#include <algorithm>
 
 namespace racing {
 
@@ -98,9 +101,20 @@ void RacingApp::endRace(int status)
     if (status == 1 && racePage)
     {
         RaceResult result = raceResult();
+        if (!noScore)
+            enterRace(result);
         command = scoreboardCommandLine(result.frameRate, result.track, result.racer, result.secondName);
     }
     restart(command);
+}
+
+void RacingApp::enterRace(const RaceResult& result)
+{
+    std::u16string vehicle = result.vehicle;
+    std::replace(vehicle.begin(), vehicle.end(), u'_', u' ');
+    insertScore(resourcesFolder() + u"GUI\\",
+                ScoreRecord(result.track, result.racer, vehicle, scoreDate(), raceTime,
+                            averageSpeed(result.lapLength, raceTime, result.laps, speedFactor)));
 }
 
 void RacingApp::restart(const std::u16string& command)

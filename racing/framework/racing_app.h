@@ -66,6 +66,9 @@ public:
 protected:
     // Read from the race page when a finished race ends.
     virtual RaceResult raceResult() const = 0;
+    // A finished race into the score table ('_' of the vehicle name shown
+    // as blanks, the speed from lap length, time and laps).
+    void enterRace(const RaceResult& result);
 };
 
 // The program's own parts that the shared start-up builds.

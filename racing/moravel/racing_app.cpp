@@ -36,6 +36,9 @@ racing::RaceResult RacingApp::raceResult() const
     result.track = page->trackName;
     result.racer = page->racerText;
     result.secondName = page->secondName;
+    result.vehicle = page->paintName;
+    result.lapLength = page->track.trackLength;
+    result.laps = page->track.lapCount;
     if (page->showFrameRate && page->frameRateCount > 0)
         result.frameRate = page->frameRateSum / float(page->frameRateCount);
     return result;
