@@ -8,6 +8,7 @@
 //   moravel_content PROGRAM_FOLDER
 #include "racing/framework/track_strip.h"
 
+#include "content/moravel/pages_content.h"
 #include "content/moravel/race_content.h"
 
 #include "content/media/bmp_writer.h"
@@ -257,17 +258,7 @@ int main(int argc, char** argv)
             return d < 1.0f ? rgb(int(255 * (1.0f - d)), int(255 * (1.0f - d)), int(255 * (1.0f - d))) : 0u;
         });
 
-    text("resources/GUI/gsetting.properties",
-         "# settings: check-box groups and switches\n"
-         "soundEffect=GUIType:checkboxGroup, selected:0\n"
-         "musicSwitch=GUIType:checkboxGroup, selected:0\n"
-         "strSensitivity=GUIType:checkboxGroup, selected:1\n"
-         "chkGAPIVideo=status:0\n"
-         "chkGAPIButton=status:0\n");
     ok = moravel_content::writeRaceContent(root) && ok;
-    for (const char* page : {"cover", "intro"})
-        text(std::string("resources/GUI/") + page + ".properties",
-             std::string("# the ") + page + " page\nscene.bkgColor=(0;0;0)\n");
     put("resources/GUI/whistle0.wav", media::makeWav(1, 22050, 16, media::makeTone(880.0, 200)));
     put("resources/GUI/whistle1.wav", media::makeWav(1, 22050, 16, media::makeTone(1320.0, 400)));
 
@@ -277,8 +268,8 @@ int main(int argc, char** argv)
                          {{"common/bb_banner.3ds", std::string(bannerBytes.begin(), bannerBytes.end())}}) && ok;
     ok = media::writeZip(root / "resources/vehicle/vehicle.zip",
                          {{"readme.txt", "Vasko-Moravel bikes\n"}}) && ok;
-    ok = media::writeZip(root / "resources/GUI/manual.zip",
-                         {{"manual/index.properties", "# the manual\nscene.bkgColor=(0;0;0)\n"}}) && ok;
+    // The menu pages, their pictures and sounds, and the manual ("manual.zip").
+    ok = moravel_content::writePages(root) && ok;
     if (!ok)
     {
         std::fprintf(stderr, "moravel_content: could not write every file under %s\n", argv[1]);

@@ -1,17 +1,99 @@
-// game_page.cpp -- the motorbike program's menu page
+// game_page.cpp -- the motorbike program's menu pages
 #include "racing/moravel/game_page.h"
 
 #include "racing/moravel/racing_app.h"
 
 #include "racing/framework/file_names.h"
+#include "racing/framework/progress_bar.h"
+#include "racing/framework/restart_command.h"
+#include "racing/framework/score_table.h"
+
+#include "engine/base/matrix_ops.h"
+#include "engine/base/properties.h"
+#include "engine/base/resource_files.h"
+#include "engine/platform/back_buffer.h"
+#include "engine/platform/image.h"
+#include "engine/platform/wave_sound.h"
+#include "engine/scene/3d/group3d.h"
+#include "engine/scene/core/material.h"
+#include "engine/scene/core/sound_dictionary.h"
+#include "engine/scene/core/texture_dictionary.h"
+#include "racing/engine/loader3ds.h"
+#include "racing/engine/model3d.h"
+#include "racing/engine/scene3d.h"
+#include "racing/engine/sprite.h"
+#include "racing/engine/template_loader.h"
+
+#include <os/windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <string_view>
 
 namespace moravel {
 
 using racing::listNames;
+using racing::toU16;
+
+namespace {
+
+constexpr int kEditKillFocus = 512; // EN_KILLFOCUS
+constexpr float kPi = 3.14159265f;
+
+// The characters a typed name never keeps (blanks become '_').
+const WCHAR kForbiddenNameChars[] = u"`~!@#$%^&*=\\|,/?:;'\"";
+
+bool has(const std::u16string& text, const char16_t* part)
+{
+    return text.find(part) != std::u16string::npos;
+}
+
+std::u16string vehicleFolder()
+{
+    return resourcesFolder() + u"vehicle\\";
+}
+
+std::u16string number(int n)
+{
+    return toU16(std::to_string(n));
+}
+
+} // namespace
+
+std::u16string filterPlayerName(const std::u16string& text)
+{
+    std::u16string out;
+    for (char16_t c : text)
+    {
+        if (c == u' ')
+            c = u'_';
+        if (std::u16string_view(kForbiddenNameChars).find(c) != std::u16string_view::npos || c < u' ')
+            continue;
+        if (out.size() < racing::kPlayerNameLength)
+            out += c;
+    }
+    return out;
+}
 
 GamePage::GamePage(RacingApp* app_, const std::u16string& argument, bool present)
-    : MenuPage(app_, argument, present), game(app_)
+    : MenuPage(app_, argument, present), guiFolder(resourcesFolder() + u"GUI\\"), game(app_)
 {
+    setMouseListener(this);
+    setLoadListener(this);
+    // The name entry drops what a name may not carry (Window::getText).
+    ::Window::setRefusedChars(kForbiddenNameChars);
+}
+
+void GamePage::onCreate()
+{
+    MenuPage::onCreate();
+    setCommandListener(this);
+    // onPeriod every 200 ms: the play menu blinks at that pace.
+    frameTimer.windowMs = 200;
+    frameTimer.targetFps = 10;
+    frameTimer.mode = FrameTimer::Capped;
 }
 
 void GamePage::buildSelectionLists(int mode)
@@ -37,6 +119,648 @@ void GamePage::startRaceFrom(const racing::RaceChoice& race, bool exercise)
         return;
     }
     game->startRace(mode, race.paintIndex, race.trackIndex, race, exercise, paintNames, trackNames);
+}
+
+// ---- pages ----
+
+void GamePage::openPage(const std::u16string& name)
+{
+    pageName = name;
+    loadPage((name + u".properties").c_str());
+    if (name == u"cover")
+    {
+        if (racing::Sprite* press = findSprite(u"press0"))
+            press->visible = 1;
+    }
+    repaint(true, nullptr);
+}
+
+void GamePage::loadPage(const WCHAR* name)
+{
+    loadTemplate(guiFolder.c_str(), name, true);
+}
+
+bool GamePage::showing(const char16_t* part) const
+{
+    return has(templateLoader->getTemplateName(), part);
+}
+
+racing::Sprite* GamePage::findSprite(const WCHAR* spriteName) const
+{
+    for (const SceneEntry& e : scenes)
+        if (e.type == 0)
+            if (racing::Sprite* sprite = static_cast<racing::SceneSprite*>(e.scene)->findChild(spriteName))
+                return sprite;
+    return nullptr;
+}
+
+int GamePage::selectedValue(const WCHAR* group)
+{
+    return racing::getFieldInt(templateLoader->getTemplate(), group, u"selected");
+}
+
+void GamePage::onBeforeTemplateLoad(const WCHAR*, const WCHAR*)
+{
+    saveChoices();
+    strips.clear();
+    preview = nullptr;
+}
+
+void GamePage::saveChoices()
+{
+    racing::Sprite* nameSprite = findSprite(u"txtPlayerName");
+    if (!showing(u"MainMenu") || !nameSprite)
+        return;
+    Properties& templ = templateLoader->getTemplate();
+    const bool cross = game->mode == 1;
+    templ.put(cross ? u"CB_sceneSelected" : u"SB_sceneSelected", number(trackIndex).c_str());
+    templ.put(cross ? u"CB_vehicleSelected" : u"SB_vehicleSelected", number(paintIndex).c_str());
+    playerName = filterPlayerName(nameSprite->getText());
+    if (templ.get(u"txtPlayerName"))
+        templ.setField(u"txtPlayerName", u"text", playerName.c_str());
+    templ.save();
+}
+
+void GamePage::leavePage(bool fadingOut, bool clearSounds)
+{
+    stop();
+    if (fadingOut)
+        fadeOut();
+    if (getSoundDictionary())
+        getSoundDictionary()->stopAll();
+    saveChoices();
+    strips.clear();
+    preview = nullptr;
+    removeAllScenes();
+    templateLoader->forgetObjects();
+    if (getTextureDictionary())
+        getTextureDictionary()->reset();
+    if (clearSounds && getSoundDictionary())
+        getSoundDictionary()->reset();
+}
+
+void GamePage::onTemplateLoaded()
+{
+    strips.build(templateLoader->getTemplate(), templateFolder.c_str(), *getTextureDictionary(), getClientWidth(),
+                 getClientHeight());
+    if (showing(u"MainMenu"))
+        mainMenuLoaded();
+    else if (showing(u"intro"))
+        introLoaded();
+    else if (showing(u"scoreboard"))
+        scoreboardLoaded();
+}
+
+void GamePage::mainMenuLoaded()
+{
+    const int mode = game->mode;
+    buildSelectionLists(mode);
+    if (Rect2D* strip = strips.findGroup(u"RectTrack"))
+    {
+        strip->resize(1024, 128);
+        strip->transform = Matrix3();
+        setScale2D(strip->transform, 0.6f);
+        setTranslation2D(strip->transform, 0.0f, 4.0f * getZoom());
+    }
+    Properties& templ = templateLoader->getTemplate();
+    // A stored index beyond the list takes its last entry, one below 0 the
+    // first; an empty list leaves the choice missing.
+    auto stored = [&](const WCHAR* key, int count) {
+        const WCHAR* value = templ.get(key);
+        int index = value ? int(_wtol(value)) : 0;
+        if (index >= count - 1)
+            index = count - 1;
+        return std::max(index, 0);
+    };
+    trackIndex = stored(mode == 1 ? u"CB_sceneSelected" : u"SB_sceneSelected", int(trackNames.size()));
+    selectTrack(trackIndex);
+    if (racing::Sprite* nameSprite = findSprite(u"txtPlayerName"))
+    {
+        playerName = filterPlayerName(nameSprite->getText());
+        nameSprite->setText(playerName.c_str());
+    }
+    if (racing::Scene3D* scene = findScene3D(u"sceneVehicle"))
+    {
+        scene->removeLight(u"Light1");
+        scene->initView(getZoom(), nullptr, true);
+        scene->camera.setFov(60.0f);
+        scene->camera.setPosition(0.0f, 0.8f, -9.5f);
+        scene->camera.setTarget(0.0f, -1.0f, 0.0f);
+    }
+    paintIndex = stored(mode == 1 ? u"CB_vehicleSelected" : u"SB_vehicleSelected", int(paintNames.size()));
+    vehicleMissing = paintIndex >= int(paintNames.size());
+    game->music = true;
+    showNameEntry(false);
+    start();
+}
+
+void GamePage::introLoaded()
+{
+    racing::Scene3D* scene = findScene3D(u"sceneVehicle");
+    if (scene)
+    {
+        preview = racing::Loader3DS().load(vehicleFolder().c_str(), u"superbike.3ds", 2.5f, getTextureDictionary());
+        if (preview)
+        {
+            for (int i = preview->meshCount() - 1; i >= 0; --i)
+                if (has(preview->mesh(i)->name, u"racer_"))
+                    delete preview->removeObject(preview->mesh(i)->name);
+            preview->setDetailLevel(1);
+            racing::setWireframe(*preview, true);
+            preview->visible = 0;
+            scene->addChild(u"vehicle", preview);
+        }
+        scene->initView(getZoom(), nullptr, true);
+        scene->camera.setFov(60.0f);
+        scene->camera.setPosition(0.0f, 1.0f, -10.0f);
+        scene->camera.setTarget(-2.5f, -0.5f, 0.0f);
+    }
+    fadeIn();
+    playLooped(u"titleMusic");
+    start();
+}
+
+void GamePage::scoreboardLoaded()
+{
+    std::vector<racing::ScoreRecord> table;
+    std::optional<racing::ScoreRecord> latest;
+    if (!game->noScore)
+        racing::loadScores(guiFolder, table, latest);
+    if (!latest || table.empty())
+        return;
+    const std::u16string& track = command.track;
+    for (const WCHAR* name : {u"track", u"trackSD"})
+        if (racing::Sprite* sprite = findSprite(name))
+            sprite->setText(track.c_str());
+    if (frameRate > 0.0f)
+        if (racing::Sprite* fps = findSprite(u"txtFPS"))
+        {
+            char text[64];
+            std::snprintf(text, sizeof text, "Average FPS:%3.1f", double(frameRate));
+            fps->setText(toU16(text).c_str());
+        }
+    // Row -1 is the latest race, rows 0 to 4 the track's table.
+    table.insert(table.begin(), *latest);
+    int row = -1;
+    for (const racing::ScoreRecord& record : table)
+    {
+        if (record.track != track)
+            continue;
+        char speed[32];
+        std::snprintf(speed, sizeof speed, "%dkm/h", int(record.speed));
+        const std::pair<const char16_t*, std::u16string> cells[] = {
+            {u"racer", record.racer}, {u"score", toU16(speed)}, {u"date", record.date}};
+        for (const auto& cell : cells)
+            if (racing::Sprite* sprite = findSprite((cell.first + number(row)).c_str()))
+                sprite->setText(cell.second.c_str());
+        if (++row > racing::kScoresPerTrack - 1)
+            break;
+    }
+    repaint(true, nullptr);
+    playLooped(u"scoreboard");
+    start();
+}
+
+// ---- previews ----
+
+void GamePage::selectTrack(int index)
+{
+    Rect2D* strip = strips.findGroup(u"RectTrack");
+    Material* material = strip ? strip->findMaterial(u"rectMtl") : nullptr;
+    if (material)
+    {
+        if (material->texture)
+            getTextureDictionary()->remove(material->texture);
+        material->texture = nullptr;
+        material->color = 0;
+    }
+    racing::Sprite* name = findSprite(u"txtTrackName");
+    if (index < 0 || index >= int(trackNames.size()))
+    {
+        trackMissing = true;
+        if (name)
+            name->setText(u"");
+        return;
+    }
+    trackMissing = false;
+    const std::u16string& track = trackNames[size_t(index)];
+    if (material)
+    {
+        material->texture =
+            getTextureDictionary()->load(guiFolder.c_str(), (u"..\\scenes\\" + track + u"_skybox.jpg").c_str(), true, true);
+        material->color = 0xFFFFFF;
+    }
+    if (name)
+    {
+        std::u16string text = track;
+        if (WCHAR* intro = templateLoader->getTemplate().getField((u"intro_" + track).c_str(), u"intro"))
+        {
+            text += intro;
+            delete[] intro;
+        }
+        name->setText(text.c_str());
+    }
+}
+
+void GamePage::loadVehiclePreview(int index)
+{
+    racing::Scene3D* scene = findScene3D(u"sceneVehicle");
+    racing::Sprite* loading = findSprite(u"txtLoading");
+    if (!scene)
+        return;
+    if (loading)
+        loading->visible = 1;
+    scene->visible = 0;
+    repaint(true, nullptr);
+    if (Group3D* old = scene->removeChild(u"vehicle"))
+    {
+        for (const WCHAR* part : {u"body", u"wheel"})
+            if (Material* m = old->findMaterial(part); m && m->texture)
+                getTextureDictionary()->remove(m->texture);
+        delete old;
+    }
+    preview = nullptr;
+    if (index < 0 || index >= int(paintNames.size()))
+    {
+        vehicleMissing = true;
+        return;
+    }
+    vehicleMissing = false;
+    const bool cross = game->mode == 1;
+    const std::u16string folder = vehicleFolder();
+    preview = racing::Loader3DS().load(folder.c_str(), cross ? u"crossbike.3ds" : u"superbike.3ds", 4.0f,
+                                       getTextureDictionary());
+    if (!preview)
+    {
+        vehicleMissing = true;
+        return;
+    }
+    for (int i = preview->meshCount() - 1; i >= 0; --i)
+        if (has(preview->mesh(i)->name, u"racer"))
+            delete preview->removeObject(preview->mesh(i)->name);
+    if (Material* wheel = preview->findMaterial(u"wheel"))
+    {
+        TextureDictionary* textures = getTextureDictionary();
+        wheel->texture = textures->load(folder.c_str(), cross ? u"crossbike_whl0.jpg" : u"superbike_whl0.jpg", true,
+                                        false);
+        if (cross)
+            wheel->mask = textures->load(folder.c_str(), u"crossbike_whl0alf.jpg", true, false);
+    }
+    preview->update(true);
+    scene->addChild(u"vehicle", preview);
+    applyPaint(index);
+    if (loading)
+        loading->visible = 0;
+    scene->visible = 1;
+}
+
+void GamePage::applyPaint(int index)
+{
+    if (index < 0 || index >= int(paintNames.size()))
+        return;
+    const std::u16string& paint = paintNames[size_t(index)];
+    if (Material* body = preview ? preview->findMaterial(u"body") : nullptr)
+    {
+        if (body->texture)
+            getTextureDictionary()->remove(body->texture);
+        body->texture = getTextureDictionary()->load(vehicleFolder().c_str(), (paint + u".jpg").c_str(), true, false);
+    }
+    if (racing::Sprite* name = findSprite(u"txtPaintingName"))
+    {
+        const size_t bar = paint.find(u'_');
+        name->setText(bar == std::u16string::npos ? paint.c_str() : paint.substr(bar + 1).c_str());
+    }
+}
+
+// ---- frames ----
+
+void GamePage::update(float dt)
+{
+    if (dt <= 0.0f)
+        return;
+    if (showing(u"MainMenu"))
+    {
+        clockA += 0.08f * dt;
+        if (clockA > 1.0f)
+            clockA = 0.0f;
+        if (Rect2D* strip = strips.findGroup(u"RectTrack"))
+            if (Material* m = strip->findMaterial(u"rectMtl"))
+                m->setTextureOffset(clockA, 0.0f);
+        if (preview)
+        {
+            Matrix4 turn;
+            turn.setIdentity();
+            turn.rotY(0.8f * dt);
+            preview->matrix.multiply(turn);
+        }
+    }
+    else if (showing(u"back"))
+    {
+        clockB += 0.03f * dt;
+        if (clockB > 1.0f)
+            clockB = 0.0f;
+        if (Rect2D* strip = strips.findGroup(u"rectPrompt"))
+            if (Material* m = strip->findMaterial(u"rectMtl"))
+                m->setTextureOffset(0.0f, clockB);
+    }
+    else if (showing(u"intro"))
+        animateIntro(dt);
+}
+
+// The mode buttons blink in turn; the wire-frame bike flies in from the
+// distance, turning, every two seconds.
+void GamePage::animateIntro(float dt)
+{
+    clockA += dt;
+    if (clockA > 0.8f)
+        clockA = 0.0f;
+    clockB += dt;
+    if (clockB > 2.0f)
+        clockB = 0.0f;
+    if (racing::Sprite* cross = findSprite(u"cmdEnterGameMotocross"))
+        cross->setState(clockA <= 0.4f ? 1 : 0);
+    if (racing::Sprite* superbike = findSprite(u"cmdEnterGameSuperbike"))
+        superbike->setState(clockA <= 0.4f ? 0 : 1);
+    if (!preview)
+        return;
+    const float e = clockB - 1.0f;
+    preview->matrix.setIdentity();
+    preview->matrix.rotZ(kPi * e * 0.30555555f);
+    preview->matrix.setTranslationXYZ(-4.0f * e, -0.2f, -80.0f * (clockB - 1.9f));
+    const int level = std::clamp(50 + int(100.0f * clockB), 0, 255);
+    racing::setColor(*preview, uint32_t(level) << 8);
+    preview->visible = 1;
+}
+
+void GamePage::onPeriod(float)
+{
+    if (showing(u"MainMenu"))
+    {
+        racing::Scene3D* scene = findScene3D(u"sceneVehicle");
+        if (scene && scene->children.empty() && !vehicleMissing)
+            loadVehiclePreview(paintIndex);
+    }
+    else if (showing(u"PlayingMenu"))
+    {
+        for (const WCHAR* name : {u"cmdExercise", u"cmdRace"})
+            if (racing::Sprite* sprite = findSprite(name))
+                sprite->setState(blink ? 1 : 0);
+        blink = !blink;
+    }
+}
+
+// The template's scenes in their order, each 2D scene of the template drawn
+// at its place among them.
+void GamePage::renderScenes()
+{
+    Image* surface = getBackBuffer() ? getBackBuffer()->getImage() : nullptr;
+    if (!surface)
+        return;
+    if (strips.getScenes().empty())
+        return drawScenes();
+    std::vector<SceneEntry> all;
+    all.swap(scenes);
+    for (size_t i = 0; i <= all.size(); ++i)
+    {
+        strips.draw(*surface, int(i));
+        if (i == all.size())
+            break;
+        scenes.assign(1, all[i]);
+        drawScenes();
+    }
+    scenes.swap(all);
+}
+
+void GamePage::onLoad(const WCHAR* text, const WCHAR*, int percent)
+{
+    racing::drawProgressBar(*this, text, percent);
+}
+
+// ---- pen and name entry ----
+
+void GamePage::showNameEntry(bool visible)
+{
+    if (::Window* entry = findChild(kNameEntry))
+        entry->show(visible);
+    if (racing::Sprite* ok = findSprite(u"cmdEditNameOK"))
+        ok->visible = uint8_t(visible);
+}
+
+void GamePage::takeNameEntry()
+{
+    ::Window* entry = findChild(kNameEntry);
+    showNameEntry(false);
+    if (!entry)
+        return;
+    WCHAR text[racing::kPlayerNameLength * 2 + 2] = {};
+    entry->getText(text, int(racing::kPlayerNameLength) + 1);
+    const std::u16string name = filterPlayerName(text);
+    if (!name.empty())
+        if (racing::Sprite* nameSprite = findSprite(u"txtPlayerName"))
+            nameSprite->setText(name.c_str());
+}
+
+void GamePage::onCommand(::Window*, int notification, int controlId, HWND)
+{
+    if (controlId != kNameEntry || notification != kEditKillFocus)
+        return;
+    takeNameEntry();
+    start();
+}
+
+void GamePage::playLooped(const WCHAR* soundName)
+{
+    if (WaveSound* sound = templateLoader->findSound(soundName))
+        sound->playLooped(game->getHandle(), -1);
+}
+
+void GamePage::fadeOut()
+{
+    fade.apply(this, false, false);
+}
+
+void GamePage::fadeIn()
+{
+    fade.apply(this, true, true);
+}
+
+void GamePage::restartWith(const std::u16string& line)
+{
+    game->restart(line);
+}
+
+void GamePage::stepThroughList(int& index, int count, int step, bool paint)
+{
+    const int next = std::clamp(index + step, 0, std::max(count - 1, 0));
+    if (next == index || count == 0)
+        return;
+    stop();
+    index = next;
+    if (paint)
+        applyPaint(index);
+    else
+        selectTrack(index);
+    showNameEntry(false);
+    start();
+}
+
+void GamePage::onMouse(::Window*, UINT message, WPARAM, int, int)
+{
+    racing::Sprite* sprite = getPressedSprite();
+    if (message != WM_LBUTTONUP || !sprite)
+        return;
+    // A check box was pressed on the pen's way down: its group's choice is
+    // written back into the page's template.
+    if (sprite->guiType == 2 && sprite->persistent)
+        templateLoader->getTemplate().save();
+    const std::u16string name = sprite->name;
+    pressed(name);
+}
+
+// The first component name the table contains acts.
+bool GamePage::pressed(const std::u16string& name)
+{
+    if (has(name, u"cmdLastTrack") || has(name, u"cmdNextTrack"))
+    {
+        if (!trackMissing)
+            stepThroughList(trackIndex, int(trackNames.size()), has(name, u"Next") ? 1 : -1, false);
+        return true;
+    }
+    if (has(name, u"cmdLastVehicle") || has(name, u"cmdNextVehicle"))
+    {
+        if (!vehicleMissing)
+            stepThroughList(paintIndex, int(paintNames.size()), has(name, u"Next") ? 1 : -1, true);
+        return true;
+    }
+    if (has(name, u"cmdVehicle"))
+    {
+        if (vehicleMissing || name.empty())
+            return true;
+        const char16_t letter = name.back();
+        for (size_t i = 0; i < paintNames.size(); ++i)
+            if (!paintNames[i].empty() && (paintNames[i][0] == letter || paintNames[i][0] == letter + 32))
+            {
+                paintIndex = int(i);
+                loadVehiclePreview(paintIndex);
+                break;
+            }
+        return true;
+    }
+    if (has(name, u"rdoMusic"))
+    {
+        game->music = selectedValue(u"musicSwitch") == 0;
+        return true;
+    }
+    if (has(name, u"rdoWindowSize") || has(name, u"rdoOrien") || has(name, u"chkGAPIButton"))
+    {
+        MessageBoxW(game->getHandle(), u"This option has no effect on Smartphone Edition.", u"Notification",
+                    MB_ICONEXCLAMATION);
+        return true;
+    }
+    if (has(name, u"cmdChangeName"))
+    {
+        if (::Window* entry = findChild(kNameEntry))
+        {
+            entry->setTextLimit(int(racing::kPlayerNameLength));
+            entry->show(true);
+            entry->setFocus();
+        }
+        if (racing::Sprite* ok = findSprite(u"cmdEditNameOK"))
+            ok->visible = 1;
+        stop();
+        return true;
+    }
+    if (has(name, u"cmdEditNameOK"))
+    {
+        takeNameEntry();
+        start();
+        return true;
+    }
+    if (has(name, u"rdoSound"))
+    {
+        WaveSound::setEnabled(selectedValue(u"soundEffect") == 0);
+        return true;
+    }
+    if (has(name, u"cmdRace") || has(name, u"cmdExercise"))
+    {
+        leavePage(false, true);
+        racing::RaceChoice choice;
+        choice.mode = game->mode;
+        choice.paintIndex = paintIndex;
+        choice.trackIndex = trackIndex;
+        choice.music = game->music;
+        choice.noScore = game->noScore;
+        choice.racer = playerName;
+        choice.secondName = secondName;
+        restartWith(racing::raceCommandLine(has(name, u"cmdExercise"), choice));
+        return true;
+    }
+    if (has(name, u"btnQuitManual"))
+    {
+        leavePage(true, false);
+        restartWith(u"ARG:intro");
+        return true;
+    }
+    if (has(name, u"btnEnterIntro") || has(name, u"waterprint"))
+    {
+        showNameEntry(false);
+        leavePage(false, true);
+        clockA = 0.0f;
+        loadPage(u"intro.properties");
+        return true;
+    }
+    if (has(name, u"cmdQuitGame"))
+    {
+        showNameEntry(false);
+        leavePage(true, true);
+        clockB = 0.0f;
+        loadPage(u"back.properties");
+        if (racing::Sprite* press = findSprite(u"press0"))
+            press->visible = 1;
+        playLooped(u"titleMusic");
+        fadeIn();
+        start();
+        return true;
+    }
+    if (has(name, u"btnToPlaying"))
+    {
+        showNameEntry(false);
+        if (vehicleMissing || trackMissing)
+            return true;
+        leavePage(false, true);
+        loadPage(u"PlayingMenu.properties");
+        start();
+        return true;
+    }
+    if (has(name, u"cmdGSetting") || has(name, u"cmdManual"))
+    {
+        leavePage(false, false);
+        loadPage(has(name, u"cmdGSetting") ? u"gsetting.properties" : u"manual\\index.properties");
+        repaint(true, nullptr);
+        return true;
+    }
+    if (has(name, u"cmdEnterGame") || has(name, u"cmdBackToMainMenu"))
+    {
+        leavePage(true, true);
+        if (has(name, u"cmdEnterGame"))
+            game->mode = has(name, u"Superbike") ? 0 : 1;
+        loadPage(u"MainMenu.properties");
+        return true;
+    }
+    if (has(name, u"cmdRestartGame"))
+    {
+        leavePage(true, false);
+        restartWith(u"ARG:intro");
+        return true;
+    }
+    if (has(name, u"cmdExit"))
+    {
+        leavePage(true, true);
+        closeResourcePacks();
+        game->destroy();
+        return true;
+    }
+    return false;
 }
 
 } // namespace moravel
