@@ -296,12 +296,12 @@ std::string scoreboardTemplate()
         const std::string colour = row < 0 ? "(255;230;60)" : "(255;255;255)";
         if (row >= 0)
             t += "place" + n + "=type:Sprite, x:2, y:" + ys + ", width:14, height:14, text:" + std::to_string(row + 1) +
-                 ".,  textSize:12, textColor:(160;160;160), container:scoreboardScene\n";
-        t += "racer" + n + "=type:Sprite, x:16, y:" + ys + ", width:66, height:14, text:, textSize:12, textColor:" +
+                 "., textSize:12, textColor:(160;160;160), container:scoreboardScene\n";
+        t += "racer" + n + "=type:Sprite, x:14, y:" + ys + ", width:56, height:14, text:, textSize:12, textColor:" +
              colour + ", container:scoreboardScene\n";
-        t += "score" + n + "=type:Sprite, x:82, y:" + ys + ", width:46, height:14, text:, textSize:12, textColor:" +
+        t += "score" + n + "=type:Sprite, x:70, y:" + ys + ", width:44, height:14, text:, textSize:12, textColor:" +
              colour + ", container:scoreboardScene\n";
-        t += "date" + n + "=type:Sprite, x:128, y:" + ys + ", width:48, height:14, text:, textSize:12, textColor:" +
+        t += "date" + n + "=type:Sprite, x:114, y:" + ys + ", width:62, height:14, text:, textSize:12, textColor:" +
              colour + ", container:scoreboardScene\n";
     }
     t += button("cmdRestartGame", 6, 210, 76, "Intro", "(0;120;0)") + "scoreboardScene\n";

@@ -129,7 +129,7 @@ void GamePage::openPage(const std::u16string& name)
     loadPage((name + u".properties").c_str());
     if (name == u"cover")
     {
-        if (racing::Sprite* press = findSprite(u"press0"))
+        if (racing::Sprite* press = findComponent(u"press0"))
             press->visible = 1;
     }
     repaint(true, nullptr);
@@ -145,15 +145,8 @@ bool GamePage::showing(const char16_t* part) const
     return has(templateLoader->getTemplateName(), part);
 }
 
-racing::Sprite* GamePage::findSprite(const WCHAR* spriteName) const
-{
-    for (const SceneEntry& e : scenes)
-        if (e.type == 0)
-            if (racing::Sprite* sprite = static_cast<racing::SceneSprite*>(e.scene)->findChild(spriteName))
-                return sprite;
-    return nullptr;
-}
-
+// A missing entry or field reads -1 (the switch then reads as off), not the
+// canvas's 0, which would turn music and sound on.
 int GamePage::selectedValue(const WCHAR* group)
 {
     return racing::getFieldInt(templateLoader->getTemplate(), group, u"selected");
@@ -168,7 +161,7 @@ void GamePage::onBeforeTemplateLoad(const WCHAR*, const WCHAR*)
 
 void GamePage::saveChoices()
 {
-    racing::Sprite* nameSprite = findSprite(u"txtPlayerName");
+    racing::Sprite* nameSprite = findComponent(u"txtPlayerName");
     if (!showing(u"MainMenu") || !nameSprite)
         return;
     Properties& templ = templateLoader->getTemplate();
@@ -178,7 +171,7 @@ void GamePage::saveChoices()
     playerName = filterPlayerName(nameSprite->getText());
     if (templ.get(u"txtPlayerName"))
         templ.setField(u"txtPlayerName", u"text", playerName.c_str());
-    templ.save();
+    saveTemplate();
 }
 
 void GamePage::leavePage(bool fadingOut, bool clearSounds)
@@ -234,7 +227,7 @@ void GamePage::mainMenuLoaded()
     };
     trackIndex = stored(mode == 1 ? u"CB_sceneSelected" : u"SB_sceneSelected", int(trackNames.size()));
     selectTrack(trackIndex);
-    if (racing::Sprite* nameSprite = findSprite(u"txtPlayerName"))
+    if (racing::Sprite* nameSprite = findComponent(u"txtPlayerName"))
     {
         playerName = filterPlayerName(nameSprite->getText());
         nameSprite->setText(playerName.c_str());
@@ -290,10 +283,10 @@ void GamePage::scoreboardLoaded()
         return;
     const std::u16string& track = command.track;
     for (const WCHAR* name : {u"track", u"trackSD"})
-        if (racing::Sprite* sprite = findSprite(name))
+        if (racing::Sprite* sprite = findComponent(name))
             sprite->setText(track.c_str());
     if (frameRate > 0.0f)
-        if (racing::Sprite* fps = findSprite(u"txtFPS"))
+        if (racing::Sprite* fps = findComponent(u"txtFPS"))
         {
             char text[64];
             std::snprintf(text, sizeof text, "Average FPS:%3.1f", double(frameRate));
@@ -311,7 +304,7 @@ void GamePage::scoreboardLoaded()
         const std::pair<const char16_t*, std::u16string> cells[] = {
             {u"racer", record.racer}, {u"score", toU16(speed)}, {u"date", record.date}};
         for (const auto& cell : cells)
-            if (racing::Sprite* sprite = findSprite((cell.first + number(row)).c_str()))
+            if (racing::Sprite* sprite = findComponent((cell.first + number(row)).c_str()))
                 sprite->setText(cell.second.c_str());
         if (++row > racing::kScoresPerTrack - 1)
             break;
@@ -334,7 +327,7 @@ void GamePage::selectTrack(int index)
         material->texture = nullptr;
         material->color = 0;
     }
-    racing::Sprite* name = findSprite(u"txtTrackName");
+    racing::Sprite* name = findComponent(u"txtTrackName");
     if (index < 0 || index >= int(trackNames.size()))
     {
         trackMissing = true;
@@ -365,7 +358,7 @@ void GamePage::selectTrack(int index)
 void GamePage::loadVehiclePreview(int index)
 {
     racing::Scene3D* scene = findScene3D(u"sceneVehicle");
-    racing::Sprite* loading = findSprite(u"txtLoading");
+    racing::Sprite* loading = findComponent(u"txtLoading");
     if (!scene)
         return;
     if (loading)
@@ -425,7 +418,7 @@ void GamePage::applyPaint(int index)
             getTextureDictionary()->remove(body->texture);
         body->texture = getTextureDictionary()->load(vehicleFolder().c_str(), (paint + u".jpg").c_str(), true, false);
     }
-    if (racing::Sprite* name = findSprite(u"txtPaintingName"))
+    if (racing::Sprite* name = findComponent(u"txtPaintingName"))
     {
         const size_t bar = paint.find(u'_');
         name->setText(bar == std::u16string::npos ? paint.c_str() : paint.substr(bar + 1).c_str());
@@ -477,9 +470,9 @@ void GamePage::animateIntro(float dt)
     clockB += dt;
     if (clockB > 2.0f)
         clockB = 0.0f;
-    if (racing::Sprite* cross = findSprite(u"cmdEnterGameMotocross"))
+    if (racing::Sprite* cross = findComponent(u"cmdEnterGameMotocross"))
         cross->setState(clockA <= 0.4f ? 1 : 0);
-    if (racing::Sprite* superbike = findSprite(u"cmdEnterGameSuperbike"))
+    if (racing::Sprite* superbike = findComponent(u"cmdEnterGameSuperbike"))
         superbike->setState(clockA <= 0.4f ? 0 : 1);
     if (!preview)
         return;
@@ -503,7 +496,7 @@ void GamePage::onPeriod(float)
     else if (showing(u"PlayingMenu"))
     {
         for (const WCHAR* name : {u"cmdExercise", u"cmdRace"})
-            if (racing::Sprite* sprite = findSprite(name))
+            if (racing::Sprite* sprite = findComponent(name))
                 sprite->setState(blink ? 1 : 0);
         blink = !blink;
     }
@@ -542,7 +535,7 @@ void GamePage::showNameEntry(bool visible)
 {
     if (::Window* entry = findChild(kNameEntry))
         entry->show(visible);
-    if (racing::Sprite* ok = findSprite(u"cmdEditNameOK"))
+    if (racing::Sprite* ok = findComponent(u"cmdEditNameOK"))
         ok->visible = uint8_t(visible);
 }
 
@@ -556,7 +549,7 @@ void GamePage::takeNameEntry()
     entry->getText(text, int(racing::kPlayerNameLength) + 1);
     const std::u16string name = filterPlayerName(text);
     if (!name.empty())
-        if (racing::Sprite* nameSprite = findSprite(u"txtPlayerName"))
+        if (racing::Sprite* nameSprite = findComponent(u"txtPlayerName"))
             nameSprite->setText(name.c_str());
 }
 
@@ -609,10 +602,6 @@ void GamePage::onMouse(::Window*, UINT message, WPARAM, int, int)
     racing::Sprite* sprite = getPressedSprite();
     if (message != WM_LBUTTONUP || !sprite)
         return;
-    // A check box was pressed on the pen's way down: its group's choice is
-    // written back into the page's template.
-    if (sprite->guiType == 2 && sprite->persistent)
-        templateLoader->getTemplate().save();
     const std::u16string name = sprite->name;
     pressed(name);
 }
@@ -665,7 +654,7 @@ bool GamePage::pressed(const std::u16string& name)
             entry->show(true);
             entry->setFocus();
         }
-        if (racing::Sprite* ok = findSprite(u"cmdEditNameOK"))
+        if (racing::Sprite* ok = findComponent(u"cmdEditNameOK"))
             ok->visible = 1;
         stop();
         return true;
@@ -715,7 +704,7 @@ bool GamePage::pressed(const std::u16string& name)
         leavePage(true, true);
         clockB = 0.0f;
         loadPage(u"back.properties");
-        if (racing::Sprite* press = findSprite(u"press0"))
+        if (racing::Sprite* press = findComponent(u"press0"))
             press->visible = 1;
         playLooped(u"titleMusic");
         fadeIn();

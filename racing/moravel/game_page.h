@@ -63,7 +63,6 @@ public:
 
     // The template shown, by the load's name ("MainMenu.properties", ...).
     bool showing(const char16_t* part) const;
-    racing::Sprite* findSprite(const WCHAR* spriteName) const;
     // The "selected" field of a check-box group entry of the template; -1
     // when the entry or the field is missing.
     int selectedValue(const WCHAR* group);
