@@ -3,106 +3,17 @@
 // its restart command shows the start lights and then riders on the road,
 // an exercise race ends after its lap by restarting into the intro page,
 // and bad race commands go back to the menu.
-#include "os/testing/host.h"
-#include "os/testing/program_run.h"
+#include "racing/moravel/tests/program_fixture.h"
 
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <thread>
-#include <vector>
-
-namespace fs = std::filesystem;
+using namespace moravel_test;
 using os::host::Picture;
 
 namespace {
-
-struct MoravelRun
-{
-    os::testing::ScratchFolder folder{"moravel"};
-    std::string tree = folder.path + "/device";
-    std::string out = folder.path + "/out";
-
-    MoravelRun()
-    {
-        fs::create_directories(tree + "/Program Files");
-        fs::create_directories(tree + "/My Documents");
-        fs::create_directories(out);
-        fs::copy(fs::path(MORAVEL_DEVICE_ROOT) / "Program Files" / "Vasko-Moravel", tree + "/Program Files/Vasko-Moravel",
-                 fs::copy_options::recursive);
-    }
-
-    int run(const std::string& script, const std::string& command, const std::vector<std::string>& env = {})
-    {
-        std::ofstream(out + "/input.txt") << script;
-        std::vector<std::string> set = {"OS_DEVICE_ROOT=" + tree, "OS_BACKEND=headless", "OS_SCRIPT=" + out + "/input.txt",
-                                        "OS_OUT=" + out, "OS_IDLE_GRACE_MS=2000"};
-        set.insert(set.end(), env.begin(), env.end());
-        std::vector<std::string> args = {tree + "/Program Files/Vasko-Moravel/bin/Vasko-Moravel"};
-        if (!command.empty())
-            args.push_back(command);
-        return os::testing::run_and_wait(args, set, {"OS_SCRIPT_POS", "OS_SHOT_COUNT", "OS_SCREEN"});
-    }
-
-    // A restarted instance goes on after the first has ended: wait (a
-    // generous real-time limit, not a timing check) for its screenshot.
-    bool waitFor(const std::string& name) const
-    {
-        const std::string path = out + "/" + name + ".png";
-        for (int i = 0; i < 1200 && !fs::exists(path); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        return fs::exists(path);
-    }
-
-    Picture shot(const std::string& name) const
-    {
-        Picture picture;
-        EXPECT_TRUE(os::host::read_png(out + "/" + name + ".png", picture)) << "no screenshot " << name;
-        return picture;
-    }
-};
-
-bool near(uint32_t pixel, uint32_t colour, int tolerance = 14)
-{
-    auto c = [](uint32_t v, int s) { return int(v >> s & 255); };
-    return std::abs(c(pixel, 16) - c(colour, 16)) <= tolerance && std::abs(c(pixel, 8) - c(colour, 8)) <= tolerance &&
-           std::abs(c(pixel, 0) - c(colour, 0)) <= tolerance;
-}
-
-int count(const Picture& p, uint32_t colour, int x0 = 0, int y0 = 0, int w = -1, int h = -1, int tolerance = 14)
-{
-    if (w < 0)
-        w = p.width - x0;
-    if (h < 0)
-        h = p.height - y0;
-    int n = 0;
-    for (int y = y0; y < y0 + h && y < p.height; ++y)
-        for (int x = x0; x < x0 + w && x < p.width; ++x)
-            n += near(p.at(x, y), colour, tolerance);
-    return n;
-}
-
-// Pixels that differ between two pictures.
-int changed(const Picture& a, const Picture& b)
-{
-    int n = 0;
-    for (int y = 0; y < std::min(a.height, b.height); ++y)
-        for (int x = 0; x < std::min(a.width, b.width); ++x)
-            n += a.at(x, y) != b.at(x, y);
-    return n;
-}
 
 constexpr uint32_t kRoad = 0x5A5A60;     // the oval's asphalt
 constexpr uint32_t kWallRed = 0xC81E1E;  // the walls' stripes
 constexpr uint32_t kRedLamp = 0xFF2020;  // the first start light
 constexpr uint32_t kHud = 0xFFFF00;      // the HUD line
-constexpr uint32_t kMenu = 0x101830;     // the menu page's ground
 
 // Yellowish pixels of the HUD line (its small font is smoothed) in the
 // page's top rows.
@@ -160,7 +71,7 @@ TEST(MoravelProgram, ARaceOfTwoLapsRiddenByKeysFinishes)
     // The race ended through the application: the next instance shows the
     // scoreboard's page.
     Picture after = run.shot("scoreboard");
-    EXPECT_GT(count(after, kMenu), 10000);
+    EXPECT_TRUE(isScoreboard(after));
     EXPECT_LT(count(after, kRoad), 100);
 }
 
@@ -174,7 +85,7 @@ TEST(MoravelProgram, AnExerciseRaceEndsAfterItsLapInTheIntroPage)
     EXPECT_GT(hudPixels(mid), 50);
     EXPECT_GT(count(mid, kRoad), 1000);
     Picture after = run.shot("after");
-    EXPECT_GT(count(after, kMenu), 10000);
+    EXPECT_TRUE(isIntro(after));
     EXPECT_LT(count(after, kRoad), 100); // text edges only
 }
 
@@ -188,13 +99,13 @@ TEST(MoravelProgram, OnlyAStartWithoutCommandChecksTheMemory)
     {
         MoravelRun run;
         EXPECT_EQ(run.run("answer YES\nwait 1000\nshot cover\n", "", {low}), 0);
-        EXPECT_GT(count(run.shot("cover"), kMenu), 10000);
+        EXPECT_TRUE(isCover(run.shot("cover")));
     }
     {
         // A restarted instance does not ask.
         MoravelRun run;
         run.run("wait 1000\nshot page\n", "ARG:gsetting", {low});
-        EXPECT_GT(count(run.shot("page"), kMenu), 10000);
+        EXPECT_TRUE(isPage(run.shot("page")));
     }
 }
 
@@ -208,7 +119,7 @@ TEST(MoravelProgram, BadRaceCommandsGoBackToTheMenu)
         run.run("wait 2000\nshot menu\n", command);
         ASSERT_TRUE(run.waitFor("menu"));
         Picture menu = run.shot("menu");
-        EXPECT_GT(count(menu, kMenu), 10000);
+        EXPECT_TRUE(isIntro(menu));
         EXPECT_LT(count(menu, kRoad), 100);
     }
 }
