@@ -195,13 +195,6 @@ Texture MakeTexture(uint32_t mode, uint32_t oneSided, uint16_t (*texel)(int x, i
     return t;
 }
 
-Mesh CarMesh(const char* name, int16_t y, int16_t halfX, int16_t height, int16_t halfZ)
-{
-    const int16_t at[3] = {0, y, 0};
-    return BlockMesh(name, static_cast<int16_t>(-halfX), y, static_cast<int16_t>(-halfZ), halfX,
-                     static_cast<int16_t>(y + height), halfZ, at, 0);
-}
-
 } // namespace
 
 Mesh BlockMesh(const std::string& name, int16_t x0, int16_t y0, int16_t z0, int16_t x1, int16_t y1, int16_t z1,
@@ -261,20 +254,6 @@ std::vector<uint8_t> DemoSceneryTex()
         return Rgb565(0x70 + Noise(x, y) * 4, 0x68, 0x60);
     }));
     return WriteTex(textures);
-}
-
-std::vector<uint8_t> DemoCarP3d()
-{
-    return WriteP3d({CarMesh("body", 4, 20, 12, 40), CarMesh("cabin", 16, 16, 10, 20)});
-}
-
-std::vector<uint8_t> DemoCarTex()
-{
-    Texture t;
-    t.width = 8;
-    t.height = 8;
-    t.frames.push_back(std::vector<uint16_t>(64, Rgb565(0xD0, 0x20, 0x20)));
-    return WriteTex({t});
 }
 
 } // namespace ravenor_content

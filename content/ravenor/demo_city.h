@@ -1,4 +1,4 @@
-// demo_city.h -- the demo city: "scenery.p3d", "scenery.tex" and one car
+// demo_city.h -- the demo city: "scenery.p3d" and "scenery.tex"
 //
 // An 8000 x 8000 square (renderer units, y up, centred on 0) of 250-unit
 // ground tiles with three streets along x and three along z, about two dozen
@@ -40,9 +40,5 @@ Mesh BlockMesh(const std::string& name, int16_t x0, int16_t y0, int16_t z0, int1
                const int16_t translation[3], uint32_t texture);
 std::vector<uint8_t> DemoSceneryP3d();
 std::vector<uint8_t> DemoSceneryTex();
-// "alto.p3d" (a body and a cabin placed by their mesh translations) and
-// its "alto.tex"
-std::vector<uint8_t> DemoCarP3d();
-std::vector<uint8_t> DemoCarTex();
 
 } // namespace ravenor_content

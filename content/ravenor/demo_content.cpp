@@ -6,6 +6,7 @@
 
 #include "content/media/bmp_writer.h"
 #include "content/ravenor/archive_writer.h"
+#include "content/ravenor/car_models.h"
 #include "content/ravenor/demo_city.h"
 #include "content/ravenor/demo_font.h"
 #include "content/ravenor/demo_props.h"
@@ -157,8 +158,8 @@ std::vector<DemoEntry> DemoArchiveEntries()
         entries.push_back({name, FullScreenTga(std::vector<uint32_t>(size_t{kScreenWidth} * kScreenHeight, colour))});
     entries.push_back({"scenery.p3d", DemoSceneryP3d()});
     entries.push_back({"scenery.tex", DemoSceneryTex()});
-    entries.push_back({"alto.p3d", DemoCarP3d()});
-    entries.push_back({"alto.tex", DemoCarTex()});
+    CarModelEntries(entries);
+    PedestrianModelEntries(entries);
     DemoSoundEntries(entries);
     DemoPropEntries(entries);
     std::string error;

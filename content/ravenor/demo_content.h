@@ -2,9 +2,10 @@
 //
 // "demo.bin" holds the font, the interface pictures (full-screen ones stored
 // mirrored, as the full-screen drawer reads them from the last pixel), the
-// demo city ("scenery.p3d", "scenery.tex"), one car ("alto.p3d", "alto.tex"),
-// the sounds and tunes (demo_sounds.h), the props, effects and arrows
-// (demo_props.h) and the first stage with its models (demo_stage.h).
+// demo city ("scenery.p3d", "scenery.tex"), the car and pedestrian models
+// (car_models.h), the sounds and tunes (demo_sounds.h), the props, effects
+// and arrows (demo_props.h) and the first stage with its models
+// (demo_stage.h).
 #pragma once
 
 #include <cstdint>

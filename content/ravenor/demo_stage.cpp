@@ -16,15 +16,7 @@ namespace {
 
 Texture Plain(uint16_t (*texel)(int x, int y))
 {
-    Texture t;
-    t.width = 16;
-    t.height = 16;
-    std::vector<uint16_t> pixels(256);
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x)
-            pixels[size_t(y) * 16 + x] = texel(x, y);
-    t.frames.push_back(pixels);
-    return t;
+    return Tile16(texel);
 }
 
 // A car of about 1120 x 500 x 560: body, cabin, and four wheels of radius 100

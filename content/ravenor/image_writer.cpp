@@ -47,4 +47,17 @@ std::vector<uint8_t> WriteTga(uint16_t width, uint16_t height, const std::vector
     return out;
 }
 
+Texture Tile16(const std::function<uint16_t(int x, int y)>& texel)
+{
+    Texture t;
+    t.width = 16;
+    t.height = 16;
+    std::vector<uint16_t> pixels(256);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            pixels[size_t(y) * 16 + x] = texel(x, y);
+    t.frames.push_back(pixels);
+    return t;
+}
+
 } // namespace ravenor_content

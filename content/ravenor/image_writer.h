@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace ravenor_content {
@@ -19,6 +20,9 @@ struct Texture
 // The count, then each texture's six words followed by its frames. The frame
 // count written is the number of frames given.
 std::vector<uint8_t> WriteTex(const std::vector<Texture>& textures);
+
+// A 16 x 16 texture of one frame, each texel from texel(x, y) (rows top to bottom)
+Texture Tile16(const std::function<uint16_t(int x, int y)>& texel);
 
 // ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3) of 8-bit components
 uint16_t Rgb565(uint8_t r, uint8_t g, uint8_t b);

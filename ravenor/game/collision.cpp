@@ -187,13 +187,15 @@ void MoveAway(Entity* a, const Entity* b, int32_t l)
 }
 
 // b's spin grows by (r x J) / radius, r from the contact to b's centre and
-// J the impulse n x j; zSign -1 takes the z part away instead of adding it.
-void AddSpin(Entity* b, const int32_t contact[3], const int32_t n[3], int64_t j, int zSign)
+// J the impulse n x j / mass (n multiplied before the division, so that
+// light impulses are not lost); zSign -1 takes the z part away instead of
+// adding it.
+void AddSpin(Entity* b, const int32_t contact[3], const int32_t n[3], int64_t j, int64_t mass, int zSign)
 {
     if (b->type->radius == 0)
         return;
     const int64_t r[3] = {int64_t{b->X()} - contact[0], int64_t{b->Y()} - contact[1], int64_t{b->Z()} - contact[2]};
-    const int64_t jv[3] = {n[0] * j, 0, n[2] * j};
+    const int64_t jv[3] = {n[0] * j / mass, 0, n[2] * j / mass};
     b->spin[0] += static_cast<int32_t>((r[1] * jv[2] - r[2] * jv[1]) / b->type->radius);
     b->spin[1] += static_cast<int32_t>((r[2] * jv[0] - r[0] * jv[2]) / b->type->radius);
     b->spin[2] += static_cast<int32_t>(zSign * (r[0] * jv[1] - r[1] * jv[0]) / b->type->radius);
@@ -304,7 +306,7 @@ int32_t ResolveCarHit(Entity* a, Entity* b, int32_t bias, const int32_t contact[
     if (h > 0 && h < 100)
         h = 100;
     const int64_t j = int64_t{h} * ma / 512;
-    AddSpin(b, contact, n, j / (ma + mb), -1);
+    AddSpin(b, contact, n, j, ma + mb, -1);
     if (ma > 0)
     {
         int32_t localN[3];
@@ -341,7 +343,7 @@ int32_t ResolvePlayerHit(Entity* a, Entity* b, const int32_t contact[3])
         b->push[0] = n[0] * r / 4096;
         b->push[1] = n[2] * r / 4096;
     }
-    AddSpin(b, contact, n, int64_t{closing < 100 ? 100 : closing} * ma / 64 / (ma + mb), 1);
+    AddSpin(b, contact, n, int64_t{closing < 100 ? 100 : closing} * ma / 64, ma + mb, 1);
     return static_cast<int32_t>(mb * closing / (ma + mb));
 }
 

@@ -193,14 +193,19 @@ bool BoxGround(Entity* e)
         if (ground.height != -1 && (depth <= kStepHeight || e->Y() > ground.height))
         {
             deepest = std::max(deepest, depth);
-            // The ground pushes the corner up: lever x (0, -depth, 0)
+            // The ground pushes the corner up, by an eighth of its depth and
+            // a quarter of the speed it goes down with (that part damps the
+            // rocking): the spin grows by lever x (0, -push, 0) / |lever|^2.
+            const int32_t* s = e->spin;
+            const int32_t down = e->velocity[1] + (s[2] * lever[0] - s[0] * lever[2]) / 4096;
+            const int32_t push = depth / 8 + std::max(0, down) / 4;
             const int64_t length2 = (int64_t{lever[0]} * lever[0] + int64_t{lever[1]} * lever[1] +
                                      int64_t{lever[2]} * lever[2]) /
                                     4096;
             if (length2 > 0)
             {
-                sums[0] += int64_t{lever[2]} * depth / length2;
-                sums[2] -= int64_t{lever[0]} * depth / length2;
+                sums[0] += int64_t{lever[2]} * push / length2;
+                sums[2] -= int64_t{lever[0]} * push / length2;
             }
             continue;
         }

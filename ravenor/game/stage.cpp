@@ -189,6 +189,11 @@ void EndStageWithMessage(const char* line)
 
 bool StartStage(int stage)
 {
+    return StartLevel([stage] { return LoadLevel(stage); });
+}
+
+bool StartLevel(const std::function<std::unique_ptr<LevelBlock>()>& load)
+{
     g_stageState = 0;
     g_driverSlotCount = 0;
     ActiveHead = nullptr;
@@ -200,7 +205,7 @@ bool StartStage(int stage)
     ResetGameStep();
     ResetParticles();
     SetViewDistance(static_cast<int32_t>(g_settings.detail));
-    g_level = LoadLevel(stage);
+    g_level = load();
     if (!g_level)
         return false;
     CreateLevelObjects();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "ravenor/game/level.h"
@@ -44,6 +45,8 @@ void SetViewDistance(int32_t detail);
 // Resets the stage, loads the level and creates its objects; false when
 // the level is missing or refused (nothing is read through a missing entry).
 bool StartStage(int stage);
+// The same with the level that load gives (tests start stages of their own)
+bool StartLevel(const std::function<std::unique_ptr<LevelBlock>()>& load);
 // The level of a stage from the archive; none with a line on standard error
 std::unique_ptr<LevelBlock> LoadLevel(int stage);
 void CreateLevelObjects();
