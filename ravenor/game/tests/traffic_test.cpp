@@ -65,11 +65,15 @@ bool StartDescribed(const char* description)
     std::vector<uint8_t> bytes;
     std::string error;
     EXPECT_TRUE(ravenor_content::WriteLevel(description, bytes, error)) << error;
-    return StartLevel([&] {
-        std::unique_ptr<LevelBlock> level = ReadLevel(bytes, error);
-        EXPECT_TRUE(level) << error;
-        return level;
-    });
+    if (!StartLevel([&] {
+            std::unique_ptr<LevelBlock> level = ReadLevel(bytes, error);
+            EXPECT_TRUE(level) << error;
+            return level;
+        }))
+        return false;
+    // The root's starters run in the first frame.
+    StageFrame();
+    return g_player != nullptr;
 }
 
 // The camera's view of the player's place, as a frame would build it
