@@ -65,25 +65,11 @@ void Motorbike::update(float dt)
 
 void Motorbike::updateSegment()
 {
-    const racing::TrackModel& track = *race->model;
-    const int n = track.segmentCount;
-    Vector3 d;
-    d.setDifference(motion.position, track.points[size_t((segment + 1) % n)]);
-    float dNext = d.lengthSquared();
-    d.setDifference(motion.position, track.points[size_t(segment)]);
-    float dHere = d.lengthSquared();
-    if (dNext < dHere)
-        segment = (segment + 1) % n;
-    else if (!autopilot)
-    {
-        d.setDifference(motion.position, track.points[size_t((segment + n - 1) % n)]);
-        if (d.lengthSquared() < dHere)
-            segment = (segment + n - 1) % n;
-    }
+    segment = racing::nextSegment(*race, motion.position, segment, !autopilot);
     if (!isPlayer && race->window)
     {
         bool was = visible != 0;
-        visible = race->window->contains(segment) ? 1 : 0;
+        visible = racing::inVisibleWindow(*race, segment) ? 1 : 0;
         if (was != (visible != 0))
             onVisibility(was);
     }
@@ -93,49 +79,13 @@ void Motorbike::followTrack()
 {
     if (!autopilot)
     {
-        trackDirection.setDifference(nextPoint, point);
-        trackDirection.normalize();
-        float distSq = racing::pointLineDistanceSq(motion.position, point, nextPoint);
-        Vector3 forward(0.0f, 0.0f, 1.0f);
-        motion.orientation.transformVectorTo(forward, heading);
-        heading.normalize();
-        float c = heading.dot(trackDirection);
-        if (isPlayer)
-            race->wrongWay = c < 0.0f;
-        if (distSq > race->model->halfWidthSquared)
-        {
-            offTrack = 1;
-            Vector3 rel, sideCross, motion3;
-            rel.setDifference(motion.position, point);
-            sideCross.cross(trackDirection, rel);
-            float side = sideCross.y;
-            motion3.copyFrom(heading);
-            if (motion.speed < 0.0f)
-                motion3.scale(-1.0f);
-            Vector3 moveCross;
-            moveCross.cross(trackDirection, motion3);
-            if (moveCross.y * side > 0.0f)
-            {
-                if (c < 0.766f)
-                {
-                    motion.speed = 0.0f;
-                    motion.position.copyFrom(motion.previousPosition);
-                    return;
-                }
-                Vector3 target;
-                target.setDifference(nextPoint, motion.position);
-                target.y = 0.0f;
-                Vector3 flat(heading.x, 0.0f, heading.z);
-                Quaternion turn;
-                racing::partialTurn(turn, flat, target, 0.4f);
-                racing::turnInFront(motion.orientation, turn);
-                motion.speed *= (c - 0.3f);
-                steerAngle = 0.0f;
-                motion.position.copyFrom(motion.previousPosition);
-            }
-        }
-        else
-            offTrack = 0;
+        racing::EdgeResult edge =
+            racing::keepOnTrack(*race, motion, point, nextPoint, isPlayer != 0, heading, trackDirection);
+        offTrack = edge == racing::EdgeResult::OnTrack ? 0 : 1;
+        if (edge == racing::EdgeResult::Stopped)
+            return;
+        if (edge == racing::EdgeResult::TurnedBack)
+            steerAngle = 0.0f;
     }
     Vector3 query(motion.position);
     Vector3 normal;
@@ -218,12 +168,8 @@ void Motorbike::brake(float dt)
 
 void Motorbike::autoDrive(float dt)
 {
-    Vector3 a(motion.direction.x, 0.0f, motion.direction.z);
-    Vector3 b(nextPoint.x - motion.position.x, 0.0f, nextPoint.z - motion.position.z);
-    Quaternion t;
-    racing::partialTurn(t, a, b, std::min(3.0f * dt, 1.0f));
-    racing::turnInFront(motion.orientation, t);
-    float y = t.y, m = std::fabs(y);
+    float y = racing::turnTowards(motion, nextPoint, dt);
+    float m = std::fabs(y);
     if (m > 0.03f)
         brake(dt);
     else if (m < 0.01f && int(m * 100000.0f) % 100 < 50)
@@ -233,32 +179,8 @@ void Motorbike::autoDrive(float dt)
 
 void Motorbike::place(float speed, int segment_, float lateralOffset)
 {
-    const racing::TrackModel& track = *race->model;
     segment = segment_;
-    Vector3 f, forward(0.0f, 0.0f, 1.0f);
-    motion.orientation.transformVectorTo(forward, f);
-    f.y = 0.0f;
-    Vector3 d;
-    track.direction(segment, d);
-    d.normalize();
-    d.y = 0.0f;
-    Quaternion q;
-    racing::partialTurn(q, f, d, 1.0f);
-    Matrix4 m;
-    m.setFromQuaternion(q);
-    Matrix4 product;
-    product.setProduct(m, motion.orientation);
-    Vector3 up(0.0f, 1.0f, 0.0f), across;
-    across.cross(up, d);
-    across.normalize();
-    Vector3 p(across);
-    p.scale(lateralOffset);
-    p.add(track.points[size_t(segment)]);
-    p.x += 2.0f * lateralOffset * d.x;
-    p.y += 2.0f * lateralOffset * d.y;
-    p.z += 2.0f * lateralOffset * d.z;
-    product.setTranslation(p);
-    motion.place(motion.model, speed, product);
+    racing::placeOnTrack(*race->model, motion, segment, lateralOffset, speed);
 }
 
 } // namespace moravel

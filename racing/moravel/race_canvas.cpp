@@ -347,7 +347,6 @@ void RaceCanvas::handleControls(float dt)
 
 void RaceCanvas::resolveCollisions()
 {
-    const int n = track.segmentCount;
     for (size_t i = 0; i < racers.size(); ++i)
         for (size_t j = i + 1; j < racers.size(); ++j)
         {
@@ -355,32 +354,9 @@ void RaceCanvas::resolveCollisions()
             DrawnBike* b = racers[j];
             if (!a->visible || !b->visible)
                 continue;
-            Vector3 d;
-            d.setDifference(a->motion.position, b->motion.position);
-            if (d.lengthSquared() >= 0.6f * a->length * b->length)
+            if (!racing::collide(a->motion, b->motion, a->length, b->length, track, b->segment,
+                                 raceTrack.wrongWay ? -12.0f : 12.0f))
                 continue;
-            float s = raceTrack.wrongWay ? -12.0f : 12.0f;
-            Vector3 back;
-            back.setDifference(track.points[size_t(b->segment)], track.points[size_t((b->segment + 1) % n)]);
-            back.normalize();
-            d.normalize();
-            if (d.dot(back) > 0.0f)
-            {
-                a->motion.speed = b->motion.speed - s;
-                b->motion.speed += s;
-            }
-            else
-            {
-                b->motion.speed = a->motion.speed - s;
-                a->motion.speed += s;
-            }
-            float kick = randomFloat(-0.5f, 0.5f);
-            for (auto [bike, angle] : {std::pair{a, kick}, std::pair{b, -kick}})
-            {
-                Quaternion q;
-                q.set(0.0f, std::sin(angle / 2), 0.0f, std::cos(angle / 2));
-                racing::turnInFront(bike->motion.orientation, q);
-            }
             a->collisionTimer = b->collisionTimer = 1.0f;
             break;
         }
