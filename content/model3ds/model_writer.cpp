@@ -166,4 +166,27 @@ MeshSpec torusMesh(const std::string& name, float major, float minor, int segmen
     return m;
 }
 
+void toFileAxes(MeshSpec& mesh)
+{
+    for (size_t i = 0; i + 2 < mesh.positions.size(); i += 3)
+    {
+        float x = mesh.positions[i], y = mesh.positions[i + 1], z = mesh.positions[i + 2];
+        mesh.positions[i] = -x, mesh.positions[i + 1] = -z, mesh.positions[i + 2] = y;
+    }
+}
+
+MeshSpec engineBox(const std::string& name, float hx, float hy, float hz, float ox, float oy, float oz,
+                   const std::string& material)
+{
+    // boxMesh takes the file's axes: X across (-x), Y along (-z), Z up (y).
+    MeshSpec m = boxMesh(name, hx, hz, hy, material);
+    for (size_t i = 0; i + 2 < m.positions.size(); i += 3)
+    {
+        m.positions[i] += -ox;
+        m.positions[i + 1] += -oz;
+        m.positions[i + 2] += oy;
+    }
+    return m;
+}
+
 } // namespace model3ds

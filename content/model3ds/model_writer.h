@@ -42,6 +42,15 @@ std::vector<uint8_t> writeModel(const ModelSpec& model);
 // that they face outwards, with texture coordinates per face.
 MeshSpec boxMesh(const std::string& name, float hx, float hy, float hz, const std::string& material);
 
+// Positions given in the engine's axes (y up) turned into the file's: the
+// reader maps a file vertex (X, Y, Z) to (-X, Z, -Y).
+void toFileAxes(MeshSpec& mesh);
+
+// A box of half sizes along the engine's axes centred at (ox, oy, oz) of
+// the engine's axes, written in the file's axes.
+MeshSpec engineBox(const std::string& name, float hx, float hy, float hz, float ox, float oy, float oz,
+                   const std::string& material);
+
 // A closed ring-shaped solid (torus) with `segments` x `sides` quads.
 MeshSpec torusMesh(const std::string& name, float major, float minor, int segments, int sides,
                    const std::string& material);

@@ -5,6 +5,7 @@
 #include "racing/framework/race_rules.h"
 
 #include "engine/base/math_utils.h"
+#include "engine/base/matrix_ops.h"
 #include "engine/platform/image.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/mesh.h"
@@ -19,6 +20,26 @@ namespace racing {
 
 namespace {
 constexpr float kNear = 0.5f;
+}
+
+void addHazeBand(Image* sky, uint32_t background, uint32_t haze)
+{
+    if (!sky || sky->height <= 10)
+        return;
+    sky->drawRect(background, 0, sky->height - 5, sky->width, 5, true);
+    for (int k = 0; k < 10; ++k)
+    {
+        int row = sky->height - 10 + k;
+        for (int x = 0; x < sky->width; ++x)
+        {
+            uint32_t pixel = sky->toPixel(blendRGB(haze, sky->colorAt(x, row), 255 - 50 * std::abs(5 - k)));
+            uint8_t* at = sky->getPixelAddress(x, row);
+            if (sky->bytesPerPixel == 2)
+                *reinterpret_cast<uint16_t*>(at) = uint16_t(pixel);
+            else
+                *reinterpret_cast<uint32_t*>(at) = pixel;
+        }
+    }
 }
 
 float skyHeading(float dx, float dz)

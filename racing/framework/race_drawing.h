@@ -20,6 +20,10 @@ namespace racing {
 class Camera;
 struct VisibleWindow;
 
+// The sky picture's bottom rows: the last 5 in the background colour, the
+// 10 above them blended towards the haze colour (strongest in the middle).
+void addHazeBand(Image* sky, uint32_t background, uint32_t haze);
+
 // Sky heading 0..1 of a turn for a view direction (x and z).
 float skyHeading(float dx, float dz);
 

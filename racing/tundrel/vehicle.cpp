@@ -13,6 +13,7 @@ namespace tundrel {
 namespace {
 const char16_t* const kWheelNames[4] = {u"flwheel", u"frwheel", u"rlwheel", u"rrwheel"};
 constexpr float kTwoPi = 2.0f * 3.1415927f;
+constexpr float kGroundTolerance = 0.2f;
 }
 
 Vehicle::Vehicle(CarRace* race_, bool isPlayer_) : isPlayer(isPlayer_ ? 1 : 0), race(race_) {}
@@ -95,7 +96,9 @@ void Vehicle::followTrack()
         groundNormal.copyFrom(normal);
         groundHeight = query.y;
         float rideY = 0.6f * height + query.y;
-        motion.falling = rideY - motion.position.y < 0.0f ? 1 : 0;
+        // Down a slope each step ends a hair above the road: the car falls
+        // only from higher up (else every other frame would take the keys).
+        motion.falling = rideY - motion.position.y < -kGroundTolerance ? 1 : 0;
         if (!motion.falling)
         {
             motion.position.y = rideY;

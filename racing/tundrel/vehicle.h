@@ -21,6 +21,7 @@ namespace tundrel {
 struct CarRace : racing::RaceTrack
 {
     float cruiseSpeed = 80.0f; // 50, 80 or 5000 (km/h shown)
+    bool hasFume = false;
 };
 
 // km/h shown for a speed in world units a second.

@@ -1,0 +1,384 @@
+// tundrel_content.cpp -- writes the demo resources of Vasko-Tundrel into the
+// device tree: a car track (a strip of 320 segments whose centre pair marks
+// the drivable edges) with its road bitmap, sky, start lights, board models
+// and advertising pictures; the built-in library (a car and a truck with
+// models, wheel pictures, shadow and fume masks); the page templates, the
+// race template, the settings and sounds; a second library standing on a
+// storage card ("LibVer=1.2", its vehicle.zip and one vehicle) and a third of
+// an old version ("LibVer=1.1"), both registered under the program's key.
+//
+//   tundrel_content DEVICE_ROOT      (OS_DEVICE_ROOT set to it for the registry)
+#include "racing/framework/track_strip.h"
+#include "racing/tundrel/vehicle_libraries.h"
+
+#include "content/media/bmp_writer.h"
+#include "content/media/file_output.h"
+#include "content/media/jpeg_writer.h"
+#include "content/media/wav_writer.h"
+#include "content/media/zip_writer.h"
+#include "content/model3ds/model_writer.h"
+
+#include <os/windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path root;    // the program folder
+fs::path device;  // the device tree
+bool ok = true;
+
+void putAt(const fs::path& path, const media::Bytes& bytes)
+{
+    ok = media::writeHostFile(path, bytes) && ok;
+}
+
+void put(const std::string& relative, const media::Bytes& bytes)
+{
+    putAt(root / relative, bytes);
+}
+
+void textAt(const fs::path& path, const std::string& body)
+{
+    putAt(path, media::Bytes(body.begin(), body.end()));
+}
+
+void text(const std::string& relative, const std::string& body)
+{
+    textAt(root / relative, body);
+}
+
+uint32_t rgb(int r, int g, int b)
+{
+    return uint32_t(std::clamp(r, 0, 255) << 16 | std::clamp(g, 0, 255) << 8 | std::clamp(b, 0, 255));
+}
+
+media::Bytes jpeg(int w, int h, const media::PixelFn& pixel)
+{
+    return media::makeJpeg(w, h, pixel);
+}
+
+// The car track: an oval whose centre pair stands 5.5 from the centre (the
+// drivable edges), with a low verge outside.
+void writeTrack(const std::string& name, int segments)
+{
+    racing::StripShape shape;
+    shape.halfRoad = 6.0f;
+    shape.centreGap = 5.5f;
+    shape.shoulder = 2.0f;
+    shape.outer = 5.0f;
+    shape.outerRise = 0.6f;
+    auto centre = racing::ovalCentreLine(segments, 420.0f, 160.0f, 10.0f);
+    racing::StripMesh strip = racing::makeTrackStrip(centre, shape);
+    model3ds::MeshSpec mesh{"track", strip.positions, {}, {}, "road"};
+    for (int32_t f : strip.faces)
+        mesh.faces.push_back(uint16_t(f));
+    mesh.uvs.assign(strip.positions.size() / 3 * 2, 0.0f);
+    model3ds::toFileAxes(mesh);
+    model3ds::ModelSpec model;
+    model.materials.push_back({"road", 0xFFFFFF, name + "_track.bmp"});
+    model.meshes.push_back(mesh);
+    put("resources/scenes/" + name + ".3ds", model3ds::writeModel(model));
+    float lo[3] = {1e30f, 1e30f, 1e30f}, hi[3] = {-1e30f, -1e30f, -1e30f};
+    for (size_t i = 0; i < strip.positions.size(); ++i)
+    {
+        lo[i % 3] = std::min(lo[i % 3], strip.positions[i]);
+        hi[i % 3] = std::max(hi[i % 3], strip.positions[i]);
+    }
+    float radius = 0.0f;
+    for (int k = 0; k < 3; ++k)
+        radius = std::max(radius, (hi[k] - lo[k]) / 2);
+
+    // Across the road (v): grass, kerb, asphalt with a centre line, kerb, grass.
+    put("resources/scenes/" + name + "_track.bmp", media::makeBmp(64, 64, [](int x, int y) {
+            if (y < 6 || y > 57)
+                return (x / 8) % 2 ? rgb(70, 150, 60) : rgb(60, 135, 50);
+            if (y < 10 || y > 53)
+                return (x / 8) % 2 ? rgb(220, 30, 30) : rgb(240, 240, 240);
+            if (y >= 31 && y <= 32 && x < 32)
+                return rgb(250, 250, 250);
+            int n = (x * 7 + y * 13) % 5;
+            return rgb(80 + n * 3, 80 + n * 3, 88 + n * 3);
+        }));
+    put("resources/scenes/" + name + "_skybox.jpg", jpeg(512, 128, [](int x, int y) {
+            float hill = 92.0f + 12.0f * std::sin(float(x) * 0.031f) + 6.0f * std::sin(float(x) * 0.13f + 2.0f);
+            if (float(y) > hill)
+                return rgb(80, 110, 70);
+            float k = float(y) / 128.0f;
+            return rgb(int(120 * (0.7f + 0.3f * k)), int(170 * (0.7f + 0.3f * k)), int(230 * (0.8f + 0.2f * k)));
+        }));
+    char keys[2048];
+    std::snprintf(keys, sizeof keys,
+                  "# %s: an oval of %d segments for cars and trucks\n"
+                  "grpTrack=type:Group3D, model:%s.3ds, radius:%.3f, container:mainScene\n"
+                  "track.music=type:WaveSound, src:%s_music.wav\n"
+                  "scene.bkgColor=(80;110;70)\n"
+                  "env.ambientColor=(230;230;230)\n"
+                  "track.hasFume=1\n"
+                  "track.hasMask=0\n"
+                  "track.zigzagside=side:2, maxXZOffset:1.0, maxYOffset:0.2\n"
+                  "track.widthAdjust=1.0\n"
+                  "track.averageAltitude=5.0\n"
+                  "scene.meshPrecision=2.0\n"
+                  "scene.haze=(225;230;240)\n"
+                  "scene.billboard=side:alternate, interval:24, repeat:2, contents:(ad_square.jpg;ad_side.jpg)\n"
+                  "scene.bannerTextColor=(255;255;255)\n"
+                  "scene.bannerBkgColor=(20;60;180)\n",
+                  name.c_str(), segments, name.c_str(), double(radius), name.c_str());
+    text("resources/scenes/" + name + ".properties", keys);
+    put("resources/scenes/" + name + "_music.wav", media::makeWav(1, 22050, 16, media::makeTone(262.0, 400)));
+}
+
+// A vehicle: body, windows, the "basis" under it and four wheels; forward
+// +z, up +y. Its template names the model and the fume.
+void writeVehicle(const fs::path& folder, const std::string& name, float halfW, float halfH, float halfL, float wheel,
+                  uint32_t colour)
+{
+    model3ds::ModelSpec m;
+    m.materials.push_back({"body", colour, ""});
+    m.materials.push_back({"wheel", 0xFFFFFF, name + "_whl0.jpg"});
+    m.materials.push_back({"glass", 0x203040, ""});
+    const float bodyY = wheel + halfH * 0.6f;
+    m.meshes.push_back(model3ds::engineBox("body", halfW, halfH * 0.6f, halfL, 0, bodyY, 0, "body"));
+    m.meshes.push_back(model3ds::engineBox("windows", halfW * 0.85f, halfH * 0.4f, halfL * 0.45f, 0,
+                                           bodyY + halfH, -halfL * 0.1f, "glass"));
+    m.meshes.push_back(model3ds::engineBox("basis", halfW, 0.05f, halfL, 0, 0.05f, 0, "glass"));
+    const char* wheels[4] = {"flwheel", "frwheel", "rlwheel", "rrwheel"};
+    for (int k = 0; k < 4; ++k)
+        m.meshes.push_back(model3ds::engineBox(wheels[k], 0.15f, wheel, wheel, (k % 2 ? -1.0f : 1.0f) * (halfW + 0.1f),
+                                               wheel, (k < 2 ? 1.0f : -1.0f) * halfL * 0.65f, "wheel"));
+    putAt(folder / (name + ".3ds"), model3ds::writeModel(m));
+    float radius = std::max({halfW, halfL, halfH + wheel});
+    char keys[1024];
+    std::snprintf(keys, sizeof keys,
+                  "# %s\n"
+                  "VEHICLE_SIZE=%.2f\n"
+                  "vehicle.name={prefix}Car\n"
+                  "vehicle.fume={prefix}Fume\n"
+                  "LODBodyColor=(%d;%d;%d)\n"
+                  "{prefix}Car=type:Group3D, model:%s.3ds, radius:%.2f, container:mainScene\n",
+                  name.c_str(), double(radius), int(colour >> 16), int(colour >> 8 & 255), int(colour & 255),
+                  name.c_str(), double(radius));
+    textAt(folder / (name + ".properties"), keys);
+    for (int blur : {0, 2})
+        putAt(folder / (name + "_whl" + std::to_string(blur) + ".jpg"), jpeg(32, 32, [=](int x, int y) {
+                int dx = x - 16, dy = y - 16;
+                if (dx * dx + dy * dy < 30)
+                    return rgb(190, 190, 200);
+                bool spoke = blur == 0 && (std::abs(dx) < 2 || std::abs(dy) < 2);
+                return spoke ? rgb(160, 160, 160) : rgb(25, 25, 25 + blur * 15);
+            }));
+}
+
+void writeCommonVehiclePictures(const fs::path& folder)
+{
+    putAt(folder / "common/shadow.jpg", jpeg(32, 32, [](int x, int y) {
+            float dx = float(x - 16) / 16.0f, dy = float(y - 16) / 16.0f;
+            float d = dx * dx + dy * dy;
+            return d < 1.0f ? rgb(int(200 * (1.0f - d)), int(200 * (1.0f - d)), int(200 * (1.0f - d))) : 0u;
+        }));
+    for (int k = 0; k < 3; ++k)
+        putAt(folder / ("common/fumealf" + std::to_string(k) + ".jpg"), jpeg(16, 16, [=](int x, int y) {
+                float dx = float(x - 8) / 8.0f, dy = float(y - 8) / 8.0f;
+                float d = dx * dx + dy * dy * (1.0f + 0.3f * float(k));
+                return d < 1.0f ? rgb(int(255 * (1.0f - d)), int(255 * (1.0f - d)), int(255 * (1.0f - d))) : 0u;
+            }));
+}
+
+// A flat board model (material "board" facing +z).
+media::Bytes boardModel(float halfW, float halfH)
+{
+    model3ds::ModelSpec board;
+    board.materials.push_back({"board", 0xFFFFFF, ""});
+    board.meshes.push_back(model3ds::engineBox("board", halfW, halfH, 0.05f, 0, 0, 0, "board"));
+    return model3ds::writeModel(board);
+}
+
+// A page button: fill colour and text, no images.
+std::string button(const std::string& name, int x, int y, int w, const std::string& caption,
+                   const std::string& colour = "(30;90;160)")
+{
+    return name + "=type:Sprite, container:scenePage, x:" + std::to_string(x) + ", y:" + std::to_string(y) +
+           ", width:" + std::to_string(w) + ", height:18, text:" + caption + ", color:" + colour +
+           ", textColor:(255;255;255), textAlignment:CENTER, GUIType:button\n";
+}
+
+std::string label(const std::string& name, int x, int y, int w, const std::string& caption,
+                  const std::string& colour = "(255;255;255)")
+{
+    return name + "=type:Sprite, container:scenePage, x:" + std::to_string(x) + ", y:" + std::to_string(y) +
+           ", width:" + std::to_string(w) + ", height:16, text:" + caption + ", textColor:" + colour + "\n";
+}
+
+const std::string kScene = "scenePage=type:SceneSprite, x:0, y:0, width:100%, height:100%, bkgColor:(16;24;48)\n";
+
+void writePages(const std::string& track)
+{
+    text("resources/GUI/cover.properties",
+         "# the cover page\n" + kScene + label("sptTitle", 8, 20, 160, "Vasko-Tundrel", "(255;220;120)") +
+             label("press0", 8, 60, 160, "cars and trucks") + button("btnEnterIntro", 38, 180, 100, "Start"));
+    text("resources/GUI/intro.properties",
+         "# the intro page\n" + kScene + label("sptTitle", 8, 20, 160, "Vasko-Tundrel", "(255;220;120)") +
+             label("sptIntro", 8, 60, 160, "Choose a vehicle library,") + label("sptIntro2", 8, 78, 160, "a vehicle and a track.") +
+             button("cmdEnterGame", 38, 180, 100, "Enter"));
+    std::string main = "# the main menu: library, vehicle and track\n"
+                       "sceneSelected=0\nvlibSelected=0\nvehicleSelected=0\n"
+                       "intro_" + track + "=intro:an oval with two long straights, challenge:3\n" +
+                       kScene + label("sptLib", 4, 4, 60, "Library", "(255;220;120)") +
+                       button("cmdLastVLib", 4, 22, 20, "<") + label("txtVLib", 28, 24, 120, "") +
+                       button("cmdNextVLib", 152, 22, 20, ">") +
+                       label("sptVehicle", 4, 44, 60, "Vehicle", "(255;220;120)") +
+                       button("cmdLastVehicle", 4, 62, 20, "<") + label("txtVehicleName", 28, 64, 120, "") +
+                       button("cmdNextVehicle", 152, 62, 20, ">");
+    for (char letter : std::string("BCT"))
+        main += button(std::string("cmdVehicle") + letter, 28 + 26 * int(std::string("BCT").find(letter)), 84, 22,
+                       std::string(1, letter), "(40;40;40)");
+    main += label("sptTrack", 4, 106, 60, "Track", "(255;220;120)") + button("cmdLastTrack", 4, 124, 20, "<") +
+            label("txtTrackName", 28, 126, 120, "") + button("cmdNextTrack", 152, 124, 20, ">") +
+            label("txtTrackIntro", 4, 146, 168, "", "(255;221;170)") +
+            "sptChallenge=type:Sprite, container:scenePage, x:164, y:92, width:8, height:40, color:(255;255;150)\n" +
+            label("txtPlayerName", 4, 170, 120, "Player") + button("btnToPlaying", 38, 196, 100, "Next");
+    text("resources/GUI/MainMenu.properties", main);
+    text("resources/GUI/PlayingMenu.properties",
+         "# the playing menu: race or exercise\n" + kScene + label("sptPlay", 8, 10, 160, "Ready", "(255;220;120)") +
+             label("txtTrackName", 8, 30, 160, "") + label("txtVehicleName", 8, 48, 160, "") +
+             label("spt" + track, 8, 66, 160, "the " + track + " awaits") +
+             button("cmdRace", 38, 100, 100, "Race") + button("cmdExercise", 38, 126, 100, "Exercise") +
+             button("cmdEnterGame", 38, 152, 100, "Back") + button("cmdQuitGame", 38, 196, 100, "Quit"));
+    std::string board = "# the score table\n" + kScene + label("sptBoard", 4, 4, 80, "Scores", "(255;220;120)") +
+                        label("track", 84, 4, 90, "") + label("txtFPS", 4, 20, 80, "");
+    for (int k = -1; k < 5; ++k)
+    {
+        int y = 40 + (k + 1) * 26 + (k >= 0 ? 6 : 0);
+        std::string n = std::to_string(k);
+        board += label("racer" + n, 4, y, 60, "", k < 0 ? "(255;255;120)" : "(255;255;255)") +
+                 label("score" + n, 66, y, 56, "") + label("date" + n, 122, y, 54, "", "(180;180;180)") +
+                 label("vehicle" + n, 12, y + 12, 150, "", "(150;200;255)");
+    }
+    board += button("cmdRestartGame", 4, 210, 80, "Again") + button("cmdExit", 92, 210, 80, "Exit");
+    text("resources/GUI/scoreboard.properties", board);
+    text("resources/GUI/back.properties", "# leaving\n" + kScene + label("press0", 8, 60, 160, "Leave the game?") +
+                                              button("cmdRestartGame", 4, 196, 80, "Stay") +
+                                              button("cmdExit", 92, 196, 80, "Exit"));
+    text("resources/GUI/gsetting.properties",
+         "# settings: check-box groups and switches\n"
+         "soundEffect=GUIType:checkboxGroup, selected:0\n"
+         "musicSwitch=GUIType:checkboxGroup, selected:0\n"
+         "strSensitivity=GUIType:checkboxGroup, selected:1\n"
+         "cruiseSpeed=GUIType:checkboxGroup, selected:1\n"
+         "chkGAPIVideo=status:0\n"
+         "chkGAPIButton=status:0\n" +
+             kScene + button("cmdEnterGame", 38, 196, 100, "Back"));
+    text("resources/GUI/TDCanvas.properties",
+         "# the car race page: the 3D scene, the start lights and buttons, the wrong-way label, the loading message\n"
+         "mainScene=type:Scene3D, x:0, y:0, width:100%, height:100%, frontClip:1.0, backClip:500.0\n"
+         "sceneGUI=type:SceneSprite, x:0, y:0, width:100%, height:100%\n"
+         "light=type:Sprite, x:152, y:24, width:16, height:40, texture:..\\scenes\\common\\trafficlight0.jpg, container:sceneGUI\n"
+         "btnExitRacing=type:Sprite, x:280, y:0, width:40, height:20, text:EXIT, color:(120;0;0), textColor:(255;255;255), GUIType:button, container:sceneGUI\n"
+         "sceneGUI2D=type:SceneSprite, x:0, y:0, width:100%, height:100%\n"
+         "txtWrongway=type:Sprite, x:100, y:90, width:120, height:24, text:WRONG WAY, textColor:(255;40;40), visible:0, container:sceneGUI2D\n"
+         "sceneMessage=type:SceneSprite, x:0, y:0, width:100%, height:100%\n"
+         "sptMessage=type:Sprite, x:60, y:100, width:200, height:24, text:Loading, textColor:(255;255;255), container:sceneMessage\n"
+         "whistle0=type:WaveSound, src:whistle0.wav\n"
+         "whistle1=type:WaveSound, src:whistle1.wav\n");
+    put("resources/GUI/whistle0.wav", media::makeWav(1, 22050, 16, media::makeTone(880.0, 200)));
+    put("resources/GUI/whistle1.wav", media::makeWav(1, 22050, 16, media::makeTone(1320.0, 400)));
+}
+
+// A library of its own: descriptor, pack and vehicles.
+void writeLibrary(const fs::path& folder, const std::string& version, const std::string& vehicle, uint32_t colour)
+{
+    textAt(folder / "vlib.txt", "# vehicle library\nLibVer=" + version + "\n");
+    ok = media::writeZip(folder / "vehicle.zip", {{"readme.txt", "vehicle library pack\n"}}) && ok;
+    writeVehicle(folder, vehicle, 0.9f, 0.5f, 2.0f, 0.36f, colour);
+    writeCommonVehiclePictures(folder);
+}
+
+bool registerLibrary(HKEY key, const char16_t* name, const char16_t* folder)
+{
+    std::u16string data(folder);
+    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                          DWORD((data.size() + 1) * sizeof(char16_t))) == ERROR_SUCCESS;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2)
+    {
+        std::fprintf(stderr, "usage: tundrel_content DEVICE_ROOT\n");
+        return 2;
+    }
+    device = argv[1];
+    root = device / "Program Files" / "Vasko-Tundrel";
+
+    const std::string track = "Ring";
+    writeTrack(track, 320);
+    const uint32_t lights[4][3] = {{0x303030, 0x303030, 0x303030},
+                                   {0xFF2020, 0x303030, 0x303030},
+                                   {0xFF2020, 0xFFD020, 0x303030},
+                                   {0x303030, 0x303030, 0x20E040}};
+    for (int k = 0; k < 4; ++k)
+    {
+        const uint32_t* lamp = lights[k];
+        put("resources/scenes/common/trafficlight" + std::to_string(k) + ".jpg", jpeg(16, 40, [=](int x, int y) {
+                int cell = y / 13, dx = x - 8, dy = y - cell * 13 - 7;
+                if (cell > 2 || dx * dx + dy * dy > 25)
+                    return rgb(20, 20, 20);
+                return lamp[cell];
+            }));
+    }
+    // Advertising pictures: a square (kind 3) and a side-along one (kind 1).
+    put("resources/scenes/ads/ad_square.jpg", jpeg(64, 64, [](int x, int y) {
+            return (x / 16 + y / 16) % 2 ? rgb(250, 200, 20) : rgb(20, 20, 160);
+        }));
+    put("resources/scenes/ads/ad_side.jpg", jpeg(128, 32, [](int x, int y) {
+            return y < 4 || y > 27 ? rgb(255, 255, 255) : (x / 16) % 2 ? rgb(200, 20, 20) : rgb(240, 240, 240);
+        }));
+    put("resources/scenes/common/bb_sidealong.3ds", boardModel(2.0f, 0.5f));
+    put("resources/scenes/common/bb_vertical.3ds", boardModel(0.5f, 1.0f));
+    put("resources/scenes/common/bb_square.3ds", boardModel(1.0f, 1.0f));
+    media::Bytes banner = boardModel(4.0f, 0.5f);
+
+    // The built-in library: a car and a truck.
+    const fs::path builtIn = root / "resources/vehicle";
+    writeVehicle(builtIn, "Coupe", 0.9f, 0.45f, 2.0f, 0.34f, rgb(200, 30, 30));
+    writeVehicle(builtIn, "Big_Truck", 1.2f, 0.9f, 3.0f, 0.5f, rgb(40, 90, 200));
+    writeCommonVehiclePictures(builtIn);
+
+    writePages(track);
+
+    // The packs: the banner model lives in the scenes pack.
+    ok = media::writeZip(root / "resources/scenes/scenes.zip",
+                         {{"common/bb_banner.3ds", std::string(banner.begin(), banner.end())}}) && ok;
+    ok = media::writeZip(builtIn / "vehicle.zip", {{"readme.txt", "Vasko-Tundrel vehicles\n"}}) && ok;
+    ok = media::writeZip(root / "resources/GUI/manual.zip",
+                         {{"manual/index.properties", "# the manual\nscene.bkgColor=(0;0;0)\n"}}) && ok;
+
+    // Installed libraries: one on the storage card, one of an old version.
+    writeLibrary(device / "Storage Card" / "Rally Pack", "1.2", "Rally_Wagon", rgb(240, 200, 30));
+    writeLibrary(device / "Program Files" / "Classic Pack", "1.1", "Old_Sedan", rgb(120, 120, 120));
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, tundrel::kLibraryKey, 0, nullptr, 0, 0, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        ok = false;
+    else
+    {
+        ok = registerLibrary(key, u"Rally Pack", u"\\Storage Card\\Rally Pack") && ok;
+        ok = registerLibrary(key, u"Classic Pack", u"\\Program Files\\Classic Pack") && ok;
+        RegCloseKey(key);
+    }
+    if (!ok)
+    {
+        std::fprintf(stderr, "tundrel_content: could not write every file under %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}

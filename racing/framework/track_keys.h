@@ -1,0 +1,20 @@
+// track_keys.h -- reading the values of a track file (or any template)
+// the race pages need: fields of an entry, numbers, colours; and the one
+// "Error" box of a race that cannot be set up
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class Properties;
+
+namespace racing {
+
+// The text of a field ("model:Oval.3ds") of a template value, trimmed.
+std::u16string fieldText(const char16_t* value, const char16_t* field);
+float toFloat(const std::u16string& text, float fallback);
+uint32_t colourOf(Properties& p, const char16_t* key, uint32_t fallback, bool* present = nullptr);
+float keyFloat(Properties& p, const char16_t* key, float fallback);
+void showError(const char* text);
+
+} // namespace racing

@@ -1,0 +1,300 @@
+// race_canvas_test.cpp -- the car race page set up in this process on the
+// demo track with the built-in library: a vehicle's drive on a straight by
+// its numbers (throttle, cruise flag, brake, reverse, steering), the wheel
+// turn of a step of no time, board placement, the HUD line, and a race of
+// two laps against two rivals ending with the scoreboard command.
+#include "racing/tundrel/race_canvas.h"
+#include "racing/tundrel/racing_app.h"
+#include "racing/tundrel/vehicle_libraries.h"
+
+#include "engine/base/resource_files.h"
+#include "engine/scene/3d/group3d.h"
+#include "engine/scene/3d/mesh.h"
+
+#include "os/testing/program_run.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tundrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ScratchTree
+{
+    os::testing::ScratchFolder folder{"tundrel_race"};
+    std::string game = folder.path + "/Program Files/Vasko-Tundrel";
+
+    ScratchTree()
+    {
+        fs::create_directories(folder.path + "/Program Files");
+        fs::copy(fs::path(TUNDREL_DEVICE_ROOT) / "Program Files" / "Vasko-Tundrel", game, fs::copy_options::recursive);
+        setenv("OS_BACKEND", "headless", 0);
+        setenv("OS_DEVICE_ROOT", folder.path.c_str(), 1);
+    }
+};
+
+const ScratchTree& tree()
+{
+    static ScratchTree scratch;
+    return scratch;
+}
+
+const std::u16string kResources = u"\\Program Files\\Vasko-Tundrel\\resources\\";
+const std::u16string kBuiltIn = u"Zarar Azaruroz,\\Program Files\\Vasko-Tundrel\\resources\\vehicle";
+
+struct RaceFixture
+{
+    std::u16string restartedWith;
+    std::unique_ptr<RacingApp> app;
+    RaceCanvas* page = nullptr;
+
+    explicit RaceFixture(bool exercise)
+    {
+        tree();
+        RacingApp::restartHook = [this](const std::u16string& command) { restartedWith = command; };
+        app = std::make_unique<RacingApp>(u"Vasko-Tundrel race test");
+        app->create(0, 0, 176, 234);
+        // The program mounts its packs from its own folder; here the test's tree.
+        addResourcePack(u"scenes.zip", (kResources + u"scenes").c_str());
+        app->exercise = exercise;
+        app->noScore = true;
+        page = new RaceCanvas(app.get(), kResources);
+        app->racePage = page;
+        app->addChild(page, 0, 0, 176, 234);
+    }
+    ~RaceFixture() { RacingApp::restartHook = nullptr; }
+
+    bool prepare(int vehicle = 0)
+    {
+        return page->prepareRace({kBuiltIn}, {u"Big_Truck", u"Coupe"}, {u"Ring"}, 0, vehicle, 0, u"Ann:");
+    }
+
+    void startLights()
+    {
+        for (int period = 0; period < 4; ++period)
+            page->onPeriod(1.0f);
+    }
+
+    void frame(float dt)
+    {
+        page->update(dt);
+        page->afterFrame(dt);
+    }
+};
+
+TEST(CarRace, SetUpOnTheGridWithBoardsAndTheRightSettings)
+{
+    RaceFixture race(false);
+    ASSERT_TRUE(race.prepare(1));
+    RaceCanvas& page = *race.page;
+    const int n = page.track.segmentCount;
+    ASSERT_EQ(n, 320);
+    ASSERT_EQ(page.racers.size(), 3u);
+    EXPECT_EQ(page.racers[2], page.player.get());
+    EXPECT_EQ(page.vehicleName, u"Coupe");
+    // Grid slots 8 apart: rival 0 at 1, the player 8 behind, rival 1 16 behind.
+    EXPECT_EQ(page.racers[0]->segment, 1);
+    EXPECT_EQ(page.player->segment, n - 7);
+    EXPECT_EQ(page.racers[1]->segment, n - 15);
+    // The rivals are the library's other vehicle, each a model of its own.
+    EXPECT_NE(page.racers[0]->model, page.player->model);
+    EXPECT_NE(page.racers[0]->bodyMaterial, page.player->bodyMaterial);
+    // "basis" is taken out of the drawn objects.
+    EXPECT_EQ(page.player->model->findObject(u"basis"), nullptr);
+    EXPECT_NE(page.player->basis, nullptr);
+    // The demo settings: cruise 80, steering 1.0.
+    EXPECT_FLOAT_EQ(page.raceTrack.cruiseSpeed, 80.0f);
+    EXPECT_FLOAT_EQ(page.raceTrack.steerSensitivity, 1.0f);
+    // Five banners (checkpoint 4 has none) and the advertising boards.
+    EXPECT_EQ(page.banners.size(), 5u);
+    EXPECT_FALSE(page.billboards.empty());
+}
+
+TEST(CarRace, VehicleOnAStraightByItsNumbers)
+{
+    RaceFixture race(false);
+    ASSERT_TRUE(race.prepare(1));
+    Vehicle& car = *race.page->player;
+    race.startLights();
+    const float dt = 0.1f;
+    // Throttle: +50 a second up to 90; the cruise flag once the km/h shown
+    // pass the cruise setting (80 / 1.44 = 55.6 units).
+    car.accelerate(dt);
+    EXPECT_FLOAT_EQ(car.speed(), 5.0f);
+    EXPECT_EQ(car.overSpeed, 0);
+    car.motion.speed = 55.0f;
+    car.accelerate(dt);
+    EXPECT_FLOAT_EQ(car.speed(), 60.0f);
+    EXPECT_EQ(car.overSpeed, 1);
+    car.motion.speed = 89.0f;
+    car.accelerate(dt);
+    EXPECT_FLOAT_EQ(car.speed(), 90.0f);
+    // Braking clears the flag even above the limit.
+    car.brake(dt);
+    EXPECT_FLOAT_EQ(car.speed(), 86.0f);
+    EXPECT_EQ(car.overSpeed, 0);
+    // Backwards the brake reverses at 50 a second down to -15.
+    car.motion.speed = 0.0f;
+    car.brake(dt);
+    EXPECT_FLOAT_EQ(car.speed(), -5.0f);
+    car.motion.speed = -14.0f;
+    car.brake(dt);
+    EXPECT_FLOAT_EQ(car.speed(), -15.0f);
+    // Steering: no turn at 2 units or below, keys swapped backwards.
+    car.steerAngle = 0.0f;
+    car.motion.speed = 2.0f;
+    car.steer(1, dt);
+    EXPECT_FLOAT_EQ(car.steerAngle, 0.1f);
+    EXPECT_FLOAT_EQ(car.motion.yawRate, 0.0f);
+    car.motion.speed = 10.0f;
+    car.steer(1, dt);
+    EXPECT_FLOAT_EQ(car.motion.yawRate, car.steerAngle);
+    car.motion.speed = -5.0f;
+    car.steerAngle = 0.0f;
+    car.steer(1, dt);
+    EXPECT_FLOAT_EQ(car.steerAngle, -0.1f);
+    // Wheel pictures switch at 22.5 and 45 either way.
+    for (auto [speed, blur] : {std::pair{22.4f, 0}, {22.6f, 1}, {44.9f, 1}, {45.1f, 2}, {-30.0f, 1}})
+    {
+        car.motion.speed = speed;
+        EXPECT_EQ(car.wheelBlur(), blur) << speed;
+    }
+
+    // Driving the straight from the grid with the throttle held: the speed
+    // follows v' = 50 - 0.12 v per second (the damping) for a second.
+    // Alone on the track: the rivals parked ahead would be run into.
+    race.page->racers = {&car};
+    car.place(0.0f, car.segment);
+    car.steerAngle = 0.0f;
+    race.page->keyBits = 1;
+    const int start = car.segment;
+    // The keys act while the car is on the ground (not in a falling step).
+    float expected = 0.0f;
+    int driven = 0;
+    for (int i = 0; i < 30; ++i)
+    {
+        bool grounded = !car.motion.falling;
+        race.frame(1.0f / 30.0f);
+        if (grounded)
+            expected = std::min(expected + 50.0f / 30.0f, 90.0f), ++driven;
+        expected *= 1.0f - 0.12f / 30.0f;
+    }
+    EXPECT_NEAR(car.speed(), expected, 0.5f);
+    EXPECT_GT(driven, 25);
+    EXPECT_GT(car.speed(), 40.0f);
+    EXPECT_EQ(car.offTrack, 0);
+    EXPECT_GT((car.segment - start + 320) % 320, 2);
+    // Let go with the cruise flag set: it keeps accelerating; a brake ends it.
+    car.motion.speed = 60.0f;
+    car.accelerate(1.0f / 30.0f);
+    ASSERT_EQ(car.overSpeed, 1);
+    const float cruising = car.speed();
+    race.page->keyBits = 0;
+    race.frame(1.0f / 30.0f);
+    EXPECT_EQ(car.overSpeed, 1);
+    EXPECT_GT(car.speed(), cruising);
+    race.page->keyBits = 2;
+    race.frame(1.0f / 30.0f);
+    EXPECT_EQ(car.overSpeed, 0);
+}
+
+TEST(CarRace, AStepOfNoTimeKeepsTheWheelTurn)
+{
+    RaceFixture race(false);
+    ASSERT_TRUE(race.prepare(1));
+    Vehicle& car = *race.page->player;
+    car.motion.speed = 20.0f;
+    car.steerAngle = 0.5f;
+    car.update(0.1f);
+    const float turn = car.frontTurn;
+    EXPECT_NEAR(turn, 0.5f / 0.1f * 0.015f, 1e-5f);
+    car.update(0.0f);
+    EXPECT_EQ(car.frontTurn, turn);
+    for (int k = 0; k < 4; ++k)
+        for (int e = 0; e < 16; ++e)
+            ASSERT_TRUE(std::isfinite(car.wheels[k]->matrix.m[e]));
+    // A turn of 0.0873 or less is not drawn: the same matrix as no turn.
+    Matrix4 a, b;
+    car.wheelTransform(car.wheelCentres[0], 0.08f, 1.0f, a);
+    car.wheelTransform(car.wheelCentres[0], 0.0f, 1.0f, b);
+    for (int e = 0; e < 16; ++e)
+        EXPECT_FLOAT_EQ(a.m[e], b.m[e]);
+}
+
+TEST(CarRace, BoardsByAspectAndTheirPlaces)
+{
+    struct Case
+    {
+        int w, h, kind;
+        float size;
+    };
+    for (Case c : {Case{256, 32, 0, 3.0f}, Case{128, 32, 1, 5.0f}, Case{32, 64, 2, 3.5f}, Case{64, 64, 3, 1.6f}})
+    {
+        BoardKind k = boardKindOf(c.w, c.h, 6.0f);
+        EXPECT_EQ(k.kind, c.kind) << c.w << "x" << c.h;
+        EXPECT_FLOAT_EQ(k.size, c.size);
+    }
+    // interval 10, repeat 3, an upright board: 0, 3, 6, then 13, 16, 19.
+    std::vector<BoardPlace> places = placeBoards(300, 10, 3, {2});
+    ASSERT_GE(places.size(), 6u);
+    const int expected[6] = {0, 3, 6, 13, 16, 19};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(places[size_t(i)].segment, expected[i]);
+    // Two contents: the second from the second cycle on; nothing past the track's end.
+    places = placeBoards(40, 10, 3, {0, 3});
+    EXPECT_EQ(places[0].content, 0);
+    EXPECT_EQ(places[3].content, 1);
+    for (const BoardPlace& p : places)
+        EXPECT_LT(p.segment + 1, 40);
+}
+
+TEST(CarRace, HudLine)
+{
+    EXPECT_EQ(RaceCanvas::hudText(2.0f, 75.5f, 10.0f, true), "LAP:2.0 TM:01:15 V:014km (cruise)");
+    EXPECT_EQ(RaceCanvas::hudText(1.5f, 5.0f, -20.0f, false), "LAP:1.5 TM:00:05 V:028km ( )");
+}
+
+TEST(CarRace, TwoLapsAgainstTwoRivalsEndWithTheScoreboard)
+{
+    RaceFixture race(false);
+    ASSERT_TRUE(race.prepare(0));
+    RaceCanvas& page = *race.page;
+    page.player->autopilot = 1; // the test drives the player's truck
+    race.startLights();
+    ASSERT_TRUE(page.running);
+    int frames = 0;
+    while (race.restartedWith.empty() && frames < 30 * 300)
+    {
+        race.frame(1.0f / 30.0f);
+        ++frames;
+    }
+    EXPECT_EQ(race.restartedWith, u"ARG:scoreboard/-1.000000,Ring:Ann:N/A");
+    EXPECT_EQ(page.laps.lapsLeft, 0);
+    EXPECT_GT(race.app->raceTime, 2.0f * page.track.trackLength / 90.0f);
+}
+
+TEST(CarRace, AnExerciseEndsInTheMainMenu)
+{
+    RaceFixture race(true);
+    ASSERT_TRUE(race.prepare(1));
+    race.startLights();
+    int frames = 0;
+    while (race.restartedWith.empty() && frames < 30 * 200)
+    {
+        race.page->update(1.0f / 30.0f);
+        race.page->afterFrame(1.0f / 30.0f);
+        ++frames;
+    }
+    EXPECT_EQ(race.restartedWith, u"ARG:MainMenu");
+}
+
+} // namespace
+} // namespace tundrel
