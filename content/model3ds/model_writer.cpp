@@ -166,7 +166,7 @@ MeshSpec torusMesh(const std::string& name, float major, float minor, int segmen
     return m;
 }
 
-void toFileAxes(MeshSpec& mesh)
+void turnToFileAxes(MeshSpec& mesh)
 {
     for (size_t i = 0; i + 2 < mesh.positions.size(); i += 3)
     {

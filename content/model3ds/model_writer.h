@@ -44,7 +44,7 @@ MeshSpec boxMesh(const std::string& name, float hx, float hy, float hz, const st
 
 // Positions given in the engine's axes (y up) turned into the file's: the
 // reader maps a file vertex (X, Y, Z) to (-X, Z, -Y).
-void toFileAxes(MeshSpec& mesh);
+void turnToFileAxes(MeshSpec& mesh);
 
 // A box of half sizes along the engine's axes centred at (ox, oy, oz) of
 // the engine's axes, written in the file's axes.

@@ -80,7 +80,7 @@ void writeTrack(const std::string& name, int segments)
     for (int32_t f : strip.faces)
         mesh.faces.push_back(uint16_t(f));
     mesh.uvs.assign(strip.positions.size() / 3 * 2, 0.0f);
-    model3ds::toFileAxes(mesh);
+    model3ds::turnToFileAxes(mesh);
     model3ds::ModelSpec model;
     model.materials.push_back({"road", 0xFFFFFF, name + "_track.bmp"});
     model.meshes.push_back(mesh);
