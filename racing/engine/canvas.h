@@ -22,6 +22,7 @@
 #include <vector>
 
 class AWTComponent;
+class Group2D;
 class Group3D;
 class SoundDictionary;
 class TextureDictionary;
@@ -36,6 +37,7 @@ public:
     virtual void onLoad(const WCHAR* text, const WCHAR* templateName, int percent) = 0;
 };
 
+class Scene2D;
 class Scene3D;
 class SceneAWT;
 class TemplateLoader;
@@ -86,12 +88,13 @@ public:
     FrameTimer frameTimer;
 
     // ---- scenes (canvas_scenes.cpp) ----
-    // The canvas owns its scenes. Sprite and 3D scenes get a render target
-    // over the back buffer at the zoomed size (shared at the origin), a 3D
-    // scene the filler behind it; a control scene's controls become
+    // The canvas owns its scenes. Sprite, 2D and 3D scenes get a render
+    // target over the back buffer at the zoomed size (shared at the origin),
+    // a 3D scene the filler behind it; a control scene's controls become
     // children of this window.
     void addScene(const WCHAR* sceneName, Scene3D* scene);
     void addScene(const WCHAR* sceneName, SceneSprite* scene);
+    void addScene(const WCHAR* sceneName, Scene2D* scene);
     void addScene(const WCHAR* sceneName, SceneAWT* scene);
     void removeAllScenes();
     // Every visible scene in list order into its target and the back buffer.
@@ -112,6 +115,9 @@ public:
     // Scenes by name (null for a null name or none of that kind).
     Scene3D* findScene3D(const WCHAR* sceneName) const;
     SceneSprite* findSpriteScene(const WCHAR* sceneName) const;
+    Scene2D* findScene2D(const WCHAR* sceneName) const;
+    // A group of any 2D scene by name.
+    Group2D* findGroup2D(const WCHAR* groupName) const;
     SceneAWT* findControlScene(const WCHAR* sceneName) const;
     // A model of any 3D scene by name.
     Group3D* findGroup3D(const WCHAR* groupName) const;
@@ -173,7 +179,7 @@ protected:
 
     struct SceneEntry
     {
-        int type; // 0 sprite, 2 3D, 3 controls
+        int type; // 0 sprite, 1 2D, 2 3D, 3 controls
         void* scene;
     };
     std::vector<SceneEntry> scenes;
@@ -192,6 +198,8 @@ protected:
     static uint32_t lastBit;
     // The tip a tip link shows while the pen holds it.
     Sprite* shownTip = nullptr;
+    template <class SceneKind>
+    void addTargetScene(const WCHAR* sceneName, SceneKind* scene, int type);
     // A tip link's tip shown over its place.
     void showTip(Sprite* tip);
     // A key-down or key-up on the index texts.

@@ -6,10 +6,12 @@
 #include "engine/scene/core/material.h"
 #include "engine/scene/core/texture.h"
 #include "racing/engine/render_target.h"
+#include "racing/engine/scene2d.h"
 #include "racing/engine/scene3d.h"
 #include "racing/engine/scene_awt.h"
 #include "racing/engine/sprite.h"
 #include "racing/engine/template_loader.h"
+#include "engine/scene/2d/group2d.h"
 #include "engine/scene/3d/group3d.h"
 
 #include <algorithm>
@@ -22,6 +24,7 @@ namespace {
 enum SceneType
 {
     kSpriteScene = 0,
+    kScene2D = 1,
     kScene3D = 2,
     kControlScene = 3,
 };
@@ -50,13 +53,25 @@ void Canvas::addScene(const WCHAR* sceneName, Scene3D* scene)
     scenes.push_back({kScene3D, scene});
 }
 
-void Canvas::addScene(const WCHAR* sceneName, SceneSprite* scene)
+// Sprite and 2D scenes hold their render target themselves.
+template <class SceneKind>
+void Canvas::addTargetScene(const WCHAR* sceneName, SceneKind* scene, int type)
 {
     if (!scene)
         return;
     copyName(scene->name, sceneName);
     scene->setTarget(targetFor(*scene, getBackBuffer() ? getBackBuffer()->getImage() : nullptr, zoom));
-    scenes.push_back({kSpriteScene, scene});
+    scenes.push_back({type, scene});
+}
+
+void Canvas::addScene(const WCHAR* sceneName, Scene2D* scene)
+{
+    addTargetScene(sceneName, scene, kScene2D);
+}
+
+void Canvas::addScene(const WCHAR* sceneName, SceneSprite* scene)
+{
+    addTargetScene(sceneName, scene, kSpriteScene);
 }
 
 void Canvas::addScene(const WCHAR* sceneName, SceneAWT* scene)
@@ -74,8 +89,9 @@ HDC Canvas::rebuildBackBuffer()
     Image* window = getBackBuffer() ? getBackBuffer()->getImage() : nullptr;
     for (const SceneEntry& e : scenes)
     {
-        RenderTarget* target = e.type == kScene3D ? static_cast<Scene3D*>(e.scene)->renderer.getTarget()
+        RenderTarget* target = e.type == kScene3D      ? static_cast<Scene3D*>(e.scene)->renderer.getTarget()
                                : e.type == kSpriteScene ? static_cast<SceneSprite*>(e.scene)->getTarget()
+                               : e.type == kScene2D     ? static_cast<Scene2D*>(e.scene)->getTarget()
                                                         : nullptr;
         if (target)
             target->setWindowImage(window);
@@ -106,6 +122,12 @@ bool Canvas::setZoom(float z)
             if (RenderTarget* target = scene->getTarget())
                 target->resize(int(float(scene->width) * z), int(float(scene->height) * z));
         }
+        else if (e.type == kScene2D)
+        {
+            auto* scene = static_cast<Scene2D*>(e.scene);
+            if (RenderTarget* target = scene->getTarget())
+                target->resize(int(float(scene->width) * z), int(float(scene->height) * z));
+        }
     }
     if (wasRunning)
         start();
@@ -124,6 +146,8 @@ void Canvas::removeAllScenes()
             delete static_cast<Scene3D*>(e.scene);
         else if (e.type == kSpriteScene)
             delete static_cast<SceneSprite*>(e.scene);
+        else if (e.type == kScene2D)
+            delete static_cast<Scene2D*>(e.scene);
         else
             delete static_cast<SceneAWT*>(e.scene);
     }
@@ -145,6 +169,12 @@ void Canvas::drawScenes()
             auto* scene = static_cast<SceneSprite*>(e.scene);
             if (scene->visible)
                 scene->render(showIndex || indexKeys);
+        }
+        else if (e.type == kScene2D)
+        {
+            auto* scene = static_cast<Scene2D*>(e.scene);
+            if (scene->visible)
+                scene->render(dt);
         }
         else
         {
@@ -322,15 +352,6 @@ int Canvas::getSelectedValue(const WCHAR* key)
     return templateLoader->getTemplate().getFieldInt(key, u"selected", 0);
 }
 
-Sprite* Canvas::findComponent(const WCHAR* spriteName) const
-{
-    for (const SceneEntry& e : scenes)
-        if (e.type == kSpriteScene)
-            if (Sprite* sprite = static_cast<SceneSprite*>(e.scene)->findChild(spriteName))
-                return sprite;
-    return nullptr;
-}
-
 void Canvas::afterTemplateLoad()
 {
     typedIndex.clear();
@@ -350,39 +371,63 @@ bool named(const WCHAR* have, const WCHAR* wanted)
     return wanted && std::u16string_view(have) == std::u16string_view(wanted);
 }
 
+// The first scene of a kind by name, and the first child by name in the
+// scenes of a kind, in list order.
+template <class SceneKind, class Entries>
+SceneKind* sceneNamed(const Entries& scenes, int type, const WCHAR* sceneName)
+{
+    for (const auto& e : scenes)
+        if (e.type == type && named(static_cast<SceneKind*>(e.scene)->name, sceneName))
+            return static_cast<SceneKind*>(e.scene);
+    return nullptr;
+}
+
+template <class SceneKind, class Entries>
+auto childNamed(const Entries& scenes, int type, const WCHAR* childName)
+    -> decltype(static_cast<SceneKind*>(nullptr)->findChild(childName))
+{
+    for (const auto& e : scenes)
+        if (e.type == type && childName)
+            if (auto* child = static_cast<SceneKind*>(e.scene)->findChild(childName))
+                return child;
+    return nullptr;
+}
+
 } // namespace
 
 Scene3D* Canvas::findScene3D(const WCHAR* sceneName) const
 {
-    for (const SceneEntry& e : scenes)
-        if (e.type == kScene3D && named(static_cast<Scene3D*>(e.scene)->name, sceneName))
-            return static_cast<Scene3D*>(e.scene);
-    return nullptr;
+    return sceneNamed<Scene3D>(scenes, kScene3D, sceneName);
+}
+
+Scene2D* Canvas::findScene2D(const WCHAR* sceneName) const
+{
+    return sceneNamed<Scene2D>(scenes, kScene2D, sceneName);
 }
 
 SceneSprite* Canvas::findSpriteScene(const WCHAR* sceneName) const
 {
-    for (const SceneEntry& e : scenes)
-        if (e.type == kSpriteScene && named(static_cast<SceneSprite*>(e.scene)->name, sceneName))
-            return static_cast<SceneSprite*>(e.scene);
-    return nullptr;
+    return sceneNamed<SceneSprite>(scenes, kSpriteScene, sceneName);
 }
 
 SceneAWT* Canvas::findControlScene(const WCHAR* sceneName) const
 {
-    for (const SceneEntry& e : scenes)
-        if (e.type == kControlScene && named(static_cast<SceneAWT*>(e.scene)->name, sceneName))
-            return static_cast<SceneAWT*>(e.scene);
-    return nullptr;
+    return sceneNamed<SceneAWT>(scenes, kControlScene, sceneName);
+}
+
+Group2D* Canvas::findGroup2D(const WCHAR* groupName) const
+{
+    return childNamed<Scene2D>(scenes, kScene2D, groupName);
 }
 
 Group3D* Canvas::findGroup3D(const WCHAR* groupName) const
 {
-    for (const SceneEntry& e : scenes)
-        if (e.type == kScene3D && groupName)
-            if (Group3D* group = static_cast<Scene3D*>(e.scene)->findChild(groupName))
-                return group;
-    return nullptr;
+    return childNamed<Scene3D>(scenes, kScene3D, groupName);
+}
+
+Sprite* Canvas::findComponent(const WCHAR* spriteName) const
+{
+    return childNamed<SceneSprite>(scenes, kSpriteScene, spriteName);
 }
 
 } // namespace racing

@@ -4,6 +4,7 @@
 #include "engine/base/property_map.h"
 #include "engine/base/wstring_utils.h"
 #include "engine/scene/2d/awt_component.h"
+#include "engine/scene/2d/group2d.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/core/sound_dictionary.h"
 #include "engine/scene/core/texture.h"
@@ -13,6 +14,7 @@
 #include "racing/engine/canvas.h"
 #include "racing/engine/loader3ds.h"
 #include "racing/engine/model3d.h"
+#include "racing/engine/scene2d.h"
 #include "racing/engine/scene3d.h"
 #include "racing/engine/scene_awt.h"
 #include "racing/engine/sprite.h"
@@ -226,6 +228,8 @@ void TemplateLoader::buildEntry(const WCHAR* key)
         return buildAwtComponent(key, map);
     if (same(type, u"Sprite"))
         return buildSprite(key, map);
+    if (same(type, u"Group2D"))
+        return buildGroup2D(key, map);
     if (same(type, u"Group3D") || same(type, u"Chip3D"))
         return buildGroup3D(key, map, same(type, u"Chip3D"));
     if (same(type, u"LOD"))
@@ -267,7 +271,7 @@ void TemplateLoader::buildEntry(const WCHAR* key)
     }
     if (same(type, u"WaveSound"))
         return buildWaveSound(key, map);
-    // Scene2D's groups and any other type build nothing here.
+    // Any other type builds nothing.
 }
 
 void TemplateLoader::buildScene(const WCHAR* key, const PropertyMap& map, int code)
@@ -287,8 +291,6 @@ void TemplateLoader::buildScene(const WCHAR* key, const PropertyMap& map, int co
         scene->height = canvas.getClientHeight();
         return;
     }
-    if (code == 1)
-        return; // the racing 2D scenes come with the 2D renderer
     const int x = scaledField(map, u"x", 0), y = scaledField(map, u"y", 0);
     const int w = templateLength(map, u"width", canvas.getClientWidth(), canvas.screenScale);
     const int h = templateLength(map, u"height", canvas.getClientHeight(), canvas.screenScale);
@@ -307,6 +309,13 @@ void TemplateLoader::buildScene(const WCHAR* key, const PropertyMap& map, int co
         scene->indexTextSize = map.getInt(u"indexTextSize", 12);
         scene->indexOffsetX = scaledField(map, u"indexTextOffsetX", 0);
         scene->indexOffsetY = scaledField(map, u"indexTextOffsetY", 0);
+        scene->visible = uint8_t(visible);
+        canvas.addScene(key, scene);
+        return;
+    }
+    if (code == 1)
+    {
+        auto* scene = new Scene2D(x, y, w, h, background, bkgTexture);
         scene->visible = uint8_t(visible);
         canvas.addScene(key, scene);
         return;
@@ -410,6 +419,29 @@ Texture* TemplateLoader::spriteImage(const WCHAR* file, const WCHAR* transform)
     transformImage(copy.get(), transform);
     turnedImages.emplace_back(name, std::move(copy));
     return turnedImages.back().second.get();
+}
+
+void TemplateLoader::buildGroup2D(const WCHAR* key, const PropertyMap& map)
+{
+    if (!map.get(u"scale"))
+        return; // a rectangle needs its scale
+    TextureDictionary* textures = canvas.getTextureDictionary();
+    auto image = [&](const WCHAR* field) -> Texture* {
+        const WCHAR* file = map.get(field);
+        return file && *file && textures ? textures->load(canvas.templateFolder.c_str(), file, true, true) : nullptr;
+    };
+    // The racing rectangles take no colour key from their texture.
+    auto* group = new Rect2D(map.getFloat(u"scale", 1.0f) * canvas.screenScale, image(u"texture"), image(u"mask"),
+                             false);
+    if (map.get(u"visible"))
+        group->visible = uint8_t(map.getInt(u"visible", 1) != 0);
+    if (map.get(u"detailLevel"))
+        group->setDetailLevel(map.getInt(u"detailLevel", 1));
+    if (map.get(u"color"))
+        group->setColor(uint32_t(map.getColor(u"color", 0)));
+    placeCopies(key, map, canvas.findScene2D(map.get(u"container")), static_cast<Group2D*>(group),
+                [](Scene2D& scene, const WCHAR* name, Group2D* g) { scene.addChild(name, g); },
+                [](const Group2D& g) { return g.clone(); });
 }
 
 void TemplateLoader::buildGroup3D(const WCHAR* key, const PropertyMap& map, bool chip)

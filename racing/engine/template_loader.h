@@ -59,6 +59,7 @@ private:
     void buildScene(const WCHAR* key, const PropertyMap& map, int code);
     void buildAwtComponent(const WCHAR* key, const PropertyMap& map);
     void buildSprite(const WCHAR* key, const PropertyMap& map);
+    void buildGroup2D(const WCHAR* key, const PropertyMap& map);
     void buildGroup3D(const WCHAR* key, const PropertyMap& map, bool chip);
     void buildLod(const PropertyMap& map);
     void buildWaveSound(const WCHAR* key, const PropertyMap& map);

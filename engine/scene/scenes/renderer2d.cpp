@@ -60,6 +60,11 @@ void Renderer2D::drawGroup(Group2D& group, float dt, const Viewport2D& view)
         if (m->mask)
             m->mask->advanceOnce(dt, frameCounter);
     }
+    drawGroupShapes(*rasterContext, group, view);
+}
+
+void drawGroupShapes(RasterContext& raster, const Group2D& group, const Viewport2D& view)
+{
     const float* m = group.transform.m;
     for (int s = 0; s < group.shapes.size(); ++s)
     {
@@ -79,9 +84,9 @@ void Renderer2D::drawGroup(Group2D& group, float dt, const Viewport2D& view)
             if (c[0]->outcode & c[1]->outcode & c[2]->outcode & c[3]->outcode)
                 continue;
             QuadPoint quad[4] = {c[0]->toQuadPoint(), c[1]->toQuadPoint(), c[2]->toQuadPoint(), c[3]->toQuadPoint()};
-            if (rasterContext->currentMaterial != shape->material)
-                rasterContext->setMaterial(shape->material);
-            rasterContext->fillQuad(quad);
+            if (raster.currentMaterial != shape->material)
+                raster.setMaterial(shape->material);
+            raster.fillQuad(quad);
         }
     }
 }

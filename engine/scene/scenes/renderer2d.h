@@ -8,6 +8,11 @@ class Group2D;
 class RasterContext;
 class Scene2D;
 
+// Projects the visible shapes of a group through its transform into the
+// viewport and fills each quad that has a material and is not wholly beyond
+// one edge (both builds' 2D renderers draw their groups with it).
+void drawGroupShapes(RasterContext& raster, const Group2D& group, const Viewport2D& view);
+
 class Renderer2D : public Renderer
 {
 public:

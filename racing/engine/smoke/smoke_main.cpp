@@ -2,9 +2,13 @@
 //
 // Started plainly it shows the smoke screen of engine_demo.properties,
 // built by the racing template loader and loaded in stages with its
-// progress texts: check boxes, a hyperlink to a second page (and back), a
-// native edit box and a button over a 3D scene where a cube turns with its
-// animated texture beside a flag whose models take turns.
+// progress texts: check boxes (a group whose choice the template keeps), a
+// hyperlink to a second page (and back), a tip link showing its tip while
+// held, a native edit box, a 2D scene where a masked bar slides, a button
+// and three copies of a star over a 3D scene where a cube turns with its
+// animated texture beside a flag whose models take turns and a chip lies
+// reaching back into the fog. The button and the edit box carry index
+// labels: typing 1 presses the button, 2 focuses the edit box.
 //
 // Started with "car": a racing frame window with one page driven by its
 // window timer inside the blocking loop: a textured car (a 3DS box read by the racing loader)
@@ -20,6 +24,7 @@
 #include "racing/engine/loader3ds.h"
 #include "racing/engine/render_target.h"
 #include "racing/engine/scene3d.h"
+#include "racing/engine/sprite.h"
 #include "racing/engine/template_loader.h"
 
 #include "engine/base/matrix_ops.h"
@@ -159,7 +164,11 @@ class DemoPage : public racing::Canvas, racing::LoadListener
 public:
     static constexpr UINT kRestart = WM_APP + 1;
 
-    DemoPage() : Canvas(u"demo page") { setLoadListener(this); }
+    DemoPage() : Canvas(u"demo page")
+    {
+        setLoadListener(this);
+        indexKeys = true; // typed digits press the button (1) or focus the edit box (2)
+    }
 
     void onLoad(const WCHAR* text, const WCHAR*, int percent) override
     {
@@ -193,6 +202,17 @@ public:
         flagAni = getTemplateLoader().findModelAnimator(u"flagAni");
         if (flag)
             flag->matrix.setTranslationXYZ(3.2f, 0.5f, 0.0f);
+        // The chip lies on the ground reaching back into the fog.
+        if (Group3D* chip = findGroup3D(u"chipA"))
+            chip->matrix.setTranslationXYZ(0.0f, -2.5f, 40.0f);
+        bar = findGroup2D(u"rectBar");
+        // The "number" copies of the star, side by side.
+        for (int i = 0; i < 3; ++i)
+        {
+            const std::u16string name = u"star" + std::u16string(1, char16_t(u'0' + i));
+            if (racing::Sprite* star = findComponent(name.c_str()))
+                star->x += 20 * i;
+        }
         if (flagAni)
             flagAni->showFrame(0);
         if (scene)
@@ -229,6 +249,9 @@ public:
             texAni->showFrame(int(clock / 0.3f));
         if (flagAni)
             flagAni->showFrame(int(clock / 0.25f));
+        // The bar slides to and fro across its 2D scene.
+        if (bar)
+            setTranslation2D(bar->transform, 24.0f * std::sin(clock * 2.0f), 0.0f);
     }
 
 private:
@@ -237,6 +260,7 @@ private:
     Group3D* flag = nullptr;
     racing::TextureAnimator* texAni = nullptr;
     racing::ModelAnimator* flagAni = nullptr;
+    Group2D* bar = nullptr;
     float clock = 0.0f;
 };
 
@@ -285,6 +309,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int)
         return 1;
     }
     demo->start();
+    demo->setFocus(); // the page takes the keys (index typing)
     const int code = racing::runMessageLoop(frame.getHandle());
     closeResourcePacks();
     return code;

@@ -1,8 +1,10 @@
 // smoke_run_test.cpp -- the racing smoke program run as a real program,
 // headless and in a real SDL window under xvfb-run. Its smoke screen, built
-// from its template, answers check boxes, the edit box, the button and the
-// hyperlink (to a second page and back) while the cube turns with its
-// animated texture and the flag's models take turns; its car page draws
+// from its template, answers check boxes (saved into the template), the
+// index keys, the tip link, the edit box, the button and the hyperlink (to a
+// second page and back) while the cube turns with its animated texture, the
+// flag's models take turns, a masked bar slides in the 2D scene and a chip
+// reaches into the fog; its car page draws
 // frames from the window timer, and the screenshots show sky, ground, the
 // textured car (red and white stripes) and the badge, and move between
 // shots
@@ -186,34 +188,58 @@ TEST_F(RacingSmoke, SmokeScreenFromItsTemplateAnswersThePen)
     ASSERT_EQ(run.start({}, {"OS_BACKEND=headless", "OS_SCREEN=240x320x16"},
                         "wait 500\nshot demo_a\n"
                         "tap 52 42\nwait 300\nshot demo_b\n"
+                        "keydown 0x31\nwait 100\nshot demo_key\nkeyup 0x31\n"
+                        "down 205 38\nwait 100\nshot demo_tip\nup 205 38\nwait 100\nshot demo_untip\n"
                         "tap 60 66\ntext \"Z\"\ndown 120 295\nwait 200\nshot demo_c\nup 120 295\n"
                         "tap 130 38\nwait 500\nshot demo_d\n"
                         "tap 40 48\nwait 600\nshot demo_e\nclose\n",
                         {}),
               0);
     const Picture a = run.shot("demo_a"), b = run.shot("demo_b"), c = run.shot("demo_c"), d = run.shot("demo_d"),
-                  e = run.shot("demo_e");
+                  e = run.shot("demo_e"), pressed = run.shot("demo_key"), tip = run.shot("demo_tip"),
+                  untip = run.shot("demo_untip");
     ASSERT_EQ(a.width, 240);
-    // The page: its background, both check boxes clear, the button up.
-    EXPECT_EQ(a.at(200, 80), os::host::shown_in_rgb565(0x000040));
+    // The page: its background, both check boxes clear, the button up with
+    // its index label "1" beside it, three star copies.
+    EXPECT_EQ(a.at(115, 80), os::host::shown_in_rgb565(0x000040));
     EXPECT_EQ(a.at(22, 42), os::host::shown_in_rgb565(0x808080));
     EXPECT_EQ(a.at(52, 42), os::host::shown_in_rgb565(0x808080));
     EXPECT_EQ(a.at(80, 295), os::host::shown_in_rgb565(0x208020));
-    // The 3D scene: a textured cube left of the yellow flag, on black.
+    int label = 0;
+    for (int y = 278; y < 296; ++y)
+        for (int x = 60; x < 76; ++x)
+            label += (a.at(x, y) >> 16 & 0xFF) > 180 && (a.at(x, y) >> 8 & 0xFF) > 180 && (a.at(x, y) & 0xFF) < 90;
+    EXPECT_GT(label, 3) << "the button's index label";
+    for (int i = 0; i < 3; ++i)
+        EXPECT_GT(countIn(a, 180 + 20 * i, 284, 196 + 20 * i, 298, 0x600060), 80) << "star copy " << i;
+    // The 2D scene: the bar's two colours through its mask over the scene's
+    // green, the bar sliding between the shots.
+    EXPECT_GT(countIn(a, 120, 52, 240, 86, 0x004000), 1000);
+    EXPECT_GT(countIn(a, 120, 52, 240, 86, 0xF08000), 30);
+    EXPECT_GT(countIn(a, 120, 52, 240, 86, 0xF0F000), 30);
+    EXPECT_GT(differenceIn(a, b, 120, 52, 240, 86), 40) << "the bar slid";
+    // The 3D scene: a textured cube left of the yellow flag, on black, and
+    // the chip reaching back into the fog (its far end the fog's colour).
     EXPECT_GT(countIn(a, 0, 90, 120, 270, 0xF0F0F0), 300) << "the cube's white stripes";
     EXPECT_GT(yellowIn(a, 120, 90, 240, 270), 200) << "the flag";
     EXPECT_EQ(a.at(5, 265), os::host::shown_in_rgb565(0x000000));
+    EXPECT_GT(countIn(a, 0, 90, 240, 270, 0xA0C8F0), 100) << "the chip beyond the fog's back";
 
     // The second check box of the group checked, the first still clear.
     EXPECT_EQ(b.at(52, 42), os::host::shown_in_rgb565(0x20E020));
     EXPECT_EQ(b.at(22, 42), os::host::shown_in_rgb565(0x808080));
+    // Typing the button's index pressed it.
+    EXPECT_EQ(pressed.at(80, 295), os::host::shown_in_rgb565(0xF0F040)) << "typed 1";
+    // The tip link shows its tip while held, not after.
+    EXPECT_GT(countIn(tip, 130, 4, 230, 24, 0xFFFFC8), 800) << "the tip";
+    EXPECT_EQ(countIn(untip, 130, 4, 230, 24, 0xFFFFC8), 0) << "gone with the release";
     // Typed into the edit box; the button held down shows its bright face.
     EXPECT_GT(differenceIn(b, c, 12, 58, 108, 74), 10) << "the typed letter";
     EXPECT_EQ(c.at(80, 295), os::host::shown_in_rgb565(0xF0F040));
     // The hyperlink opened the second page, whose link led back.
     EXPECT_EQ(d.at(200, 200), os::host::shown_in_rgb565(0x400000));
     EXPECT_EQ(d.at(80, 295), os::host::shown_in_rgb565(0x400000)) << "no button on the second page";
-    EXPECT_EQ(e.at(200, 80), os::host::shown_in_rgb565(0x000040));
+    EXPECT_EQ(e.at(115, 80), os::host::shown_in_rgb565(0x000040));
     // Built again from its template, which the check box saved: the second
     // box is still the checked one.
     EXPECT_EQ(e.at(52, 42), os::host::shown_in_rgb565(0x20E020)) << "the page was built again with the saved state";
@@ -280,7 +306,7 @@ TEST_F(RacingSmoke, SmokeScreenInARealWindowUnderXvfb)
         << "the smoke program failed under SDL; see its output above";
     const Picture a = run.shot("sdl_demo_a"), b = run.shot("sdl_demo_b");
     ASSERT_EQ(a.width, 240);
-    EXPECT_EQ(a.at(200, 80), os::host::shown_in_rgb565(0x000040));
+    EXPECT_EQ(a.at(115, 80), os::host::shown_in_rgb565(0x000040));
     EXPECT_EQ(a.at(22, 42), os::host::shown_in_rgb565(0x808080));
     EXPECT_EQ(b.at(22, 42), os::host::shown_in_rgb565(0x20E020)) << "the first check box checked";
     EXPECT_GT(countIn(a, 0, 90, 120, 270, 0xF0F0F0), 300) << "the cube's white stripes";

@@ -3,6 +3,8 @@
 // progress texts and the page its hyperlink opens
 #include "racing/engine/animators.h"
 #include "racing/engine/canvas.h"
+#include "racing/engine/model3d.h"
+#include "racing/engine/scene2d.h"
 #include "racing/engine/scene3d.h"
 #include "racing/engine/scene_awt.h"
 #include "racing/engine/sprite.h"
@@ -10,6 +12,7 @@
 
 #include "content/media/file_output.h"
 #include "engine/base/resource_files.h"
+#include "engine/scene/2d/group2d.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/core/texture.h"
 
@@ -102,7 +105,8 @@ TEST_F(RacingSmokeScreen, ItsObjectGraphFromTheTemplate)
     std::vector<std::u16string> names;
     for (const auto& child : back->children)
         names.emplace_back(child->name);
-    EXPECT_EQ(names, (std::vector<std::u16string>{u"sptTitle", u"chkA", u"chkB", u"lnkNext", u"cmdStart"}));
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"sptTitle", u"chkA", u"chkB", u"lnkNext", u"tipHelp", u"sptTip",
+                                                  u"star0", u"star1", u"star2", u"cmdStart"}));
     racing::Sprite* title = back->findChild(u"sptTitle");
     EXPECT_EQ(title->getText(), u"Engine demo");
     EXPECT_EQ(title->textColor, 0xFFFFFFu);
@@ -118,6 +122,15 @@ TEST_F(RacingSmokeScreen, ItsObjectGraphFromTheTemplate)
     racing::Sprite* link = back->findChild(u"lnkNext");
     EXPECT_EQ(link->guiType, 3);
     EXPECT_EQ(std::u16string(link->link), u"second.properties");
+    racing::Sprite* tip = back->findChild(u"tipHelp");
+    EXPECT_EQ(tip->guiType, 4);
+    EXPECT_EQ(page->findComponent(tip->link), back->findChild(u"sptTip"));
+    EXPECT_EQ(back->findChild(u"sptTip")->visible, 0);
+    for (const char16_t* star : {u"star0", u"star1", u"star2"})
+    {
+        EXPECT_EQ(back->findChild(star)->getText(), u"*") << "the copies keep their text";
+        EXPECT_EQ(back->findChild(star)->fillColor, 0x600060u);
+    }
     racing::Sprite* button = back->findChild(u"cmdStart");
     EXPECT_EQ(button->guiType, 1);
     EXPECT_EQ(button->width, 100);
@@ -133,8 +146,22 @@ TEST_F(RacingSmokeScreen, ItsObjectGraphFromTheTemplate)
     GetWindowTextW(edit->control->getHandle(), text, 32);
     EXPECT_EQ(std::u16string(text), u"Player");
 
+    racing::Scene2D* flat = page->findScene2D(u"sceneFlat");
+    ASSERT_NE(flat, nullptr);
+    EXPECT_EQ(flat->x, 120);
+    EXPECT_EQ(flat->bkgColor, 0x004000u);
+    Group2D* bar = page->findGroup2D(u"rectBar");
+    ASSERT_NE(bar, nullptr);
+    ASSERT_EQ(bar->shapes.size(), 1);
+    EXPECT_NE(bar->getFirstMaterial()->texture, nullptr);
+    EXPECT_NE(bar->getFirstMaterial()->mask, nullptr);
+
     racing::Scene3D* scene = page->findScene3D(u"mainScene");
     ASSERT_NE(scene, nullptr);
+    ASSERT_NE(scene->environment.fog, nullptr);
+    EXPECT_EQ(scene->environment.fog->front, 30);
+    EXPECT_EQ(scene->environment.fog->back, 70);
+    EXPECT_NE(dynamic_cast<racing::Chip3D*>(scene->findChild(u"chipA")), nullptr);
     EXPECT_EQ(scene->y, 90);
     EXPECT_EQ(scene->height, 180);
     EXPECT_EQ(scene->environment.ambient, 0x404040u);
@@ -157,7 +184,7 @@ TEST_F(RacingSmokeScreen, ItsObjectGraphFromTheTemplate)
     EXPECT_EQ(flagAni->count, 3);
     EXPECT_NE(page->getTemplateLoader().findSound(u"click"), nullptr);
 
-    // ScreenProgress for the seventeen entries with a type, then the 3D scene's stages.
+    // ScreenProgress for the entries with a type, then the 3D scene's stages.
     ASSERT_FALSE(progress.calls.empty());
     EXPECT_EQ(progress.calls.front(), (std::pair<std::u16string, int>(u"Load  sceneBack", 0)));
     EXPECT_EQ(progress.calls.back(), (std::pair<std::u16string, int>(u"Load", 100)));
