@@ -661,3 +661,77 @@ TEST_F(TrafficTest, ModelsLineUp)
     }
     g_player->model = playerModel;
 }
+
+// Turning by hand-worked steps at F = 256: TurnTowards moves the heading by
+// the signed difference over the divisor (none at a stand, answering the
+// yaw rate); SteerTowards takes at most 500 of the error, builds a yaw rate
+// of error / 40 that dies away by 1 a frame, and adds error / 16.
+TEST(Paths, TurningByHandWorkedSteps)
+{
+    g_speedFactor = 256;
+    struct Turn
+    {
+        int32_t heading, target, divisor, speed, heading2, answer;
+    };
+    const Turn turns[] = {
+        {100, 500, 4, 50, 200, 100},      // a quarter of 400
+        {100, 4000, 2, 50, 2, -98},       // the short way round: -196 / 2
+        {4000, 100, 4, 50, 4049, 49},     // across 0: +196 / 4
+        {100, 500, 4, 0, 100, 7},         // at a stand: the yaw rate
+    };
+    for (const Turn& t : turns)
+    {
+        Entity e;
+        e.heading = t.heading;
+        e.speed = t.speed;
+        e.yawRate = 7;
+        EXPECT_EQ(t.answer, TurnTowards(&e, t.target, t.divisor)) << t.heading << " " << t.target;
+        EXPECT_EQ(t.heading2, e.heading) << t.heading << " " << t.target;
+    }
+    // SteerTowards: error 800 counts as 500: rate 12 (then 11 kept), heading
+    // + 12 + 31
+    Entity car;
+    car.speed = 100;
+    car.heading = 0;
+    SteerTowards(&car, 800);
+    EXPECT_EQ(11, car.yawRate);
+    EXPECT_EQ(43, car.heading);
+    // A small error: 40 -> rate 1 (0 kept), heading + 1 + 2
+    car.heading = 1000;
+    car.yawRate = 0;
+    SteerTowards(&car, 1040);
+    EXPECT_EQ(0, car.yawRate);
+    EXPECT_EQ(1003, car.heading);
+    // At a stand nothing turns
+    car.speed = 0;
+    SteerTowards(&car, 3000);
+    EXPECT_EQ(1003, car.heading);
+}
+
+// The smooth follower eases its velocity toward the target point, reaches
+// the points in turn within its arrival radius and wraps to 0 after the
+// last; at speed 0 it stops.
+TEST(Paths, SmoothFollowerVisitsEveryPointAndWraps)
+{
+    g_speedFactor = 256;
+    const int32_t points[] = {0, 0, 6000, 6000, 0, 6000, 6000, 0, 0, 0, 0, 0, kEndOfPoints, 0, 0};
+    Entity e;
+    e.path = points;
+    e.pathIndex = 0;
+    e.type = &EmptyType;
+    std::vector<int32_t> visited;
+    int32_t firstSpeed = -1;
+    for (int frame = 0; frame < 2000 && visited.size() < 6; ++frame)
+    {
+        FollowPathSmooth(&e, 200);
+        if (frame == 0)
+            firstSpeed = std::abs(e.velocity[2]);
+        if (visited.empty() || visited.back() != e.pathIndex)
+            visited.push_back(e.pathIndex);
+    }
+    EXPECT_LT(firstSpeed, 20);   // a sixteenth of the way to 200
+    EXPECT_EQ((std::vector<int32_t>{0, 1, 2, 3, 0, 1}), visited);
+    FollowPathSmooth(&e, 0);
+    EXPECT_EQ(0, e.velocity[0]);
+    EXPECT_EQ(0, e.velocity[2]);
+}
