@@ -59,7 +59,7 @@ model3ds::MeshSpec engineBox(const std::string& name, float hx, float hy, float 
 model3ds::ModelSpec bannerModel()
 {
     // 8 : 1 panel high over the road between two posts.
-    return boardModel(1.0f, 0.125f, 0.75f, 2);
+    return boardModel(1.0f, 0.125f, 0.6f, 2);
 }
 
 std::string billboardKeys(bool motocross)
@@ -95,9 +95,11 @@ bool writeRaceContent(const std::filesystem::path& root)
     ok = put(gui / "MVCanvas.properties", media::Bytes(canvas.begin(), canvas.end())) && ok;
 
     // Boards: side-along 4 : 1 on two posts, vertical 1 : 2 and square on one.
-    ok = put(scenes / "common/bb_sidealong.3ds", model3ds::writeModel(boardModel(1.0f, 0.25f, 0.5f, 2))) && ok;
-    ok = put(scenes / "common/bb_vertical.3ds", model3ds::writeModel(boardModel(0.5f, 1.0f, 0.8f, 1))) && ok;
-    ok = put(scenes / "common/bb_square.3ds", model3ds::writeModel(boardModel(0.5f, 0.5f, 0.6f, 1))) && ok;
+    // The panels stand on posts taller than a rider, so that a board that
+    // leans over the road edge is passed under.
+    ok = put(scenes / "common/bb_sidealong.3ds", model3ds::writeModel(boardModel(1.0f, 0.25f, 1.5f, 2))) && ok;
+    ok = put(scenes / "common/bb_vertical.3ds", model3ds::writeModel(boardModel(0.5f, 1.0f, 1.0f, 1))) && ok;
+    ok = put(scenes / "common/bb_square.3ds", model3ds::writeModel(boardModel(0.5f, 0.5f, 1.0f, 1))) && ok;
 
     // The pictures: stripes and blocks in strong colours, framed.
     auto picture = [&](const std::string& name, int w, int h, uint32_t a, uint32_t b) {

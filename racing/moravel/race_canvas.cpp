@@ -243,6 +243,9 @@ void RaceCanvas::placeGuiButtons()
     const int w = getClientWidth(), h = getClientHeight();
     if (orientation == 0 && exit)
         exit->setPosition(w - exit->width, 0);
+    // The frame-rate button stays clear of the HUD line, bottom left.
+    if (orientation == 0 && fps)
+        fps->setPosition(0, h - fps->height);
     else if (orientation == 1 && fps)
         fps->setPosition(w - fps->width, 0);
     else if (orientation == 2)
@@ -292,18 +295,6 @@ void RaceCanvas::setCameraPreset(int preset)
     camera->follow(p.mode, &player->model->matrix, p.distance, p.smoothing, offset);
 }
 
-void RaceCanvas::onKey(UINT message, int key)
-{
-    uint32_t bit = key == VK_UP ? 1u : key == VK_DOWN ? 2u : key == VK_LEFT ? 4u : key == VK_RIGHT ? 8u : 0u;
-    if (message == WM_KEYDOWN)
-        keyBits |= bit;
-    else if (message == WM_KEYUP)
-    {
-        keyBits &= ~bit;
-        lastReleasedKey = key;
-    }
-}
-
 void RaceCanvas::onMouse(UINT message, WPARAM keys, int x, int y, int phase)
 {
     Canvas::onMouse(message, keys, x, y, phase);
@@ -324,18 +315,23 @@ void RaceCanvas::onMouse(UINT message, WPARAM keys, int x, int y, int phase)
 
 void RaceCanvas::handleControls(float dt)
 {
+    const uint32_t keys = getKeyBits();
     if (!player->autopilot && !player->motion.falling)
     {
-        player->steer(keyBits & 4 ? 0 : keyBits & 8 ? 1 : 2, dt);
-        if (keyBits & 1)
+        player->steer(keys & 4 ? 0 : keys & 8 ? 1 : 2, dt);
+        if (keys & 1)
             player->accelerate(dt);
-        else if (keyBits & 2)
+        else if (keys & 2)
+            player->brake(dt);
+        else if (keys & (kThrottleButtons))
+            player->accelerate(dt);
+        else if (keys & (kBrakeButtons))
             player->brake(dt);
         else if (std::fabs(player->motion.speed) < 10.0f)
             player->motion.speed = 0.0f;
     }
-    int key = lastReleasedKey;
-    lastReleasedKey = 0;
+    lastKeyBits = keys;
+    const int key = takeReleasedKey();
     if (key == VK_TAB)
     {
         showFrameRate = !showFrameRate;

@@ -63,7 +63,6 @@ public:
     void renderScenes() override;
     void afterFrame(float dt) override;
     void onPeriod(float dt) override;
-    void onKey(UINT message, int key) override;
     void onMouse(UINT message, WPARAM keys, int x, int y, int phase) override;
     void onDestroy() override;
 
@@ -112,8 +111,10 @@ public:
     bool running = false;
     int startStep = -1;
     int orientation = 0;
-    uint32_t keyBits = 0;
-    int lastReleasedKey = 0;
+    // The device's buttons: A and Start give throttle, B and C brake.
+    static constexpr uint32_t kThrottleButtons = 0x2000 | 0x10000;
+    static constexpr uint32_t kBrakeButtons = 0x4000 | 0x8000;
+    uint32_t lastKeyBits = 0;
     bool showFrameRate = false;
     float frameRateSum = 0.0f;
     int frameRateCount = 0;
