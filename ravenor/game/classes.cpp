@@ -16,6 +16,7 @@
 #include "ravenor/game/pedestrians.h"
 #include "ravenor/game/props.h"
 #include "ravenor/game/stage.h"
+#include "ravenor/game/traffic.h"
 #include "ravenor/game/vehicle.h"
 
 namespace {
@@ -40,18 +41,10 @@ int32_t GateHandler(int32_t c, Entity* e, int32_t message)
         Dress(e, slot);
         SettleLevel(e);
         return 1;
-    case kMsgVisibleStep:
-        // Seated on the ground while seen, unless its record holds it (13)
-        if (e->visible)
-        {
-            if (e->behaviour != nullptr && !BehaviourIs13(e))
-                SettleLevel(e);
-        }
-        else
-        {
-            StandUpright(e);
-        }
-        return 1;
+    case kMsgStep: PathObjectStep(e); return 1;
+    case kMsgStart: e->update = ObjectUpdate; return 1;
+    // Seated on the ground while seen, unless its record holds it (13)
+    case kMsgVisibleStep: PathObjectVisibleStep(e); return 1;
     default: return Common(e, message, kKindOther, 1);
     }
 }

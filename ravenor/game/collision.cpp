@@ -9,6 +9,7 @@
 #include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/ground.h"
+#include "ravenor/game/level.h"
 #include "ravenor/game/loose_bodies.h"
 #include "ravenor/game/particles.h"
 #include "ravenor/game/shell_state.h"
@@ -421,6 +422,35 @@ bool PlayerHitsTraffic(Entity* player, Entity* b)
     return true;
 }
 
+namespace {
+
+// Contacts with the player are counted for records of this mode, one in 45 frames at most.
+constexpr int32_t kModeCountsHits = 95;
+constexpr uint32_t kHitCountFrames = 45;
+struct HitStamp
+{
+    bool counted = false;
+    uint32_t frame = 0;
+};
+HitStamp g_hitStamps[kEntityCount];
+
+void CountHit(Entity* e)
+{
+    if (e->behaviour == nullptr || e->behaviour->mode != kModeCountsHits)
+        return;
+    const ptrdiff_t slot = e - g_entities;
+    if (slot < 0 || slot >= kEntityCount)
+        return;
+    HitStamp& stamp = g_hitStamps[slot];
+    if (stamp.counted && g_shell.frameCounter - stamp.frame < kHitCountFrames)
+        return;
+    stamp.counted = true;
+    stamp.frame = g_shell.frameCounter;
+    ++e->hitCount;
+}
+
+} // namespace
+
 bool HitByPlayer(Entity* e, int32_t contact[3])
 {
     Entity* p = g_player;
@@ -429,7 +459,10 @@ bool HitByPlayer(Entity* e, int32_t contact[3])
     const int64_t mp = p->type->mass;
     const int64_t me = e->type->mass;
     if (mp + me <= 0)
+    {
+        CountHit(e);
         return true;
+    }
     int32_t n[3];
     GroundNormal(p, e, n);
     const int32_t u = NormalSpeed(p, n);
@@ -450,6 +483,7 @@ bool HitByPlayer(Entity* e, int32_t contact[3])
         e->push[1] = static_cast<int32_t>(n[2] * f2 / 4096);
     }
     SpinImpulse(p, e);
+    CountHit(e);
     return true;
 }
 
@@ -486,6 +520,7 @@ bool CarShovesBody(Entity* a, Entity* b)
         a->orientation.t[0] = x;
         a->orientation.t[2] = z;
     }
+    CountHit(a);
     return true;
 }
 
@@ -556,4 +591,6 @@ void ResetCollisionState()
 {
     g_lightCrash = SoundThrottle{};
     g_wallCrash = SoundThrottle{};
+    for (auto& stamp : g_hitStamps)
+        stamp = {};
 }

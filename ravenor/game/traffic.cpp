@@ -8,6 +8,7 @@
 #include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/game/camera.h"
 #include "ravenor/game/class_messages.h"
+#include "ravenor/game/classes.h"
 #include "ravenor/game/collision.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/ground.h"
@@ -251,6 +252,23 @@ void ObjectUpdate(Entity* e)
     }
     if (FarFromCamera(e))
         MakeInert(e);
+}
+
+void PathObjectStep(Entity* e)
+{
+    TurnTowards(e, RouteHeading(e, e->speed), 2);
+}
+
+void PathObjectVisibleStep(Entity* e)
+{
+    if (!e->visible)
+    {
+        StandUpright(e);
+        return;
+    }
+    // Their types have no emitter slots, so nothing is emitted.
+    if (e->behaviour != nullptr && !BehaviourIs13(e))
+        SettleLevel(e);
 }
 
 void TrafficStep(Entity* car)

@@ -41,6 +41,13 @@ bool RouteOccupied(const int32_t point[3], const int32_t* points, int32_t spacin
 void AimAtPoint(Entity* e, const int32_t* points, int32_t speed);
 // Update of standing path objects: '^' each frame, gone when far
 void ObjectUpdate(Entity* e);
+// What gates and pedestrians do on their step: along their path (the
+// record's or the route's), the body turning half way toward it
+void PathObjectStep(Entity* e);
+// ... and on their visible step: seen, and held by a record whose behaviour
+// is not 13, seated level on the ground; off screen upright (not moved)
+void PathObjectVisibleStep(Entity* e);
+
 // Update of route-spawned traffic cars
 void TrafficStep(Entity* e);
 

@@ -735,3 +735,63 @@ TEST(Paths, SmoothFollowerVisitsEveryPointAndWraps)
     EXPECT_EQ(0, e.velocity[0]);
     EXPECT_EQ(0, e.velocity[2]);
 }
+
+// A gate made by a route stands like a pedestrian but is not on the active
+// list (cars do not collide with it); it goes when far. Given a speed under
+// a record it moves along its path.
+TEST_F(TrafficTest, GatesOnRoutesStandAndGo)
+{
+    ASSERT_TRUE(StartDescribed(kPlayerOnly));
+    ViewFromPlayer();
+    TrafficLimit = 5;
+    TestRoute route({{g_player->X(), -128, g_player->Z() - 25000}, {g_player->X(), -128, g_player->Z()}}, 30, 0, {2});
+    SpawnOnRoute(route.entry);
+    std::vector<Entity*> gates = Updated(ObjectUpdate);
+    ASSERT_EQ(1u, gates.size());
+    Entity* gate = gates[0];
+    EXPECT_FALSE(OnActiveList(gate));
+    EXPECT_NE(nullptr, gate->model);
+    const int32_t z = gate->Z();
+    for (int frame = 0; frame < 20; ++frame)
+        StageFrame();
+    EXPECT_EQ(z, gate->Z());
+    // Its step moves it along its path toward the second point
+    gate->speed = 100;
+    SendClassMessage(2, gate, kMsgStep);
+    EXPECT_GT(gate->Z(), z);
+    gate->orientation.t[2] -= 30000;
+    ObjectUpdate(gate);
+    EXPECT_EQ(nullptr, gate->update);
+}
+
+// A record of mode 95 counts the player's touches, one in 45 frames at
+// most; other records count nothing.
+TEST_F(TrafficTest, TouchesCountedForMode95)
+{
+    ASSERT_TRUE(StartDescribed(kPlayerOnly));
+    SendClassMessage(44, nullptr, kMsgLoad);
+    Behaviour counting;
+    counting.mode = 95;
+    Behaviour plain;
+    for (Behaviour* record : {&counting, &plain})
+    {
+        Entity* car = AllocEntity();
+        ASSERT_NE(nullptr, car);
+        car->classNumber = 44;
+        SendClassMessage(44, car, kMsgCreate);
+        car->behaviour = record;
+        car->update = [](Entity*) {};
+        int touches = 0;
+        for (int frame = 0; frame < 100; ++frame)
+        {
+            ++g_shell.frameCounter;
+            // Side by side with the player, overlapping
+            car->orientation = g_player->orientation;
+            car->orientation.t[0] += 300;
+            touches += TrafficHitsPlayer(car) ? 1 : 0;
+        }
+        EXPECT_EQ(100, touches);
+        EXPECT_EQ(record == &counting ? 3 : 0, car->hitCount);
+        MakeInert(car);
+    }
+}
