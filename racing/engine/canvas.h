@@ -129,6 +129,13 @@ public:
     // cleared, its position the group entry's "selected"), alone it
     // toggles; persistent boxes keep their state as their entry's "status".
     void pressCheckBox(Sprite& box);
+    // The program's hand and arrow cursors: once a hand is set, a pen moving
+    // over a sprite with a GUI type shows the hand, elsewhere the arrow.
+    static void setCursors(HCURSOR hand, HCURSOR arrow)
+    {
+        handCursor = hand;
+        arrowCursor = arrow;
+    }
     float getZoom() const { return zoom; }
     // 0 < z <= 1 and not the current zoom: the sprite and 3D scenes' targets
     // (and 3D cameras) take the zoomed sizes; a running canvas is stopped
@@ -196,6 +203,7 @@ protected:
     uint32_t lastTypeTime = 0;
     std::u16string typedIndex;
     static uint32_t lastBit;
+    static HCURSOR handCursor, arrowCursor;
     // The tip a tip link shows while the pen holds it.
     Sprite* shownTip = nullptr;
     template <class SceneKind>

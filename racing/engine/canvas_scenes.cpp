@@ -201,8 +201,20 @@ Sprite* Canvas::hitTestSprites(UINT message, int x, int y)
     return pressedSprite;
 }
 
+HCURSOR Canvas::handCursor = nullptr;
+HCURSOR Canvas::arrowCursor = nullptr;
+
 void Canvas::onMouse(UINT message, WPARAM, int x, int y, int phase)
 {
+    if (message == WM_MOUSEMOVE && phase == 0 && handCursor)
+    {
+        // The press's hit test, leaving the pressed sprite as it was.
+        Sprite* pressed = pressedSprite;
+        Sprite* under = hitTestSprites(WM_LBUTTONDOWN, x, y);
+        pressedSprite = pressed;
+        SetCursor(under && under->guiType != 0 ? handCursor : arrowCursor);
+        return;
+    }
     if (message != WM_LBUTTONDOWN && message != WM_LBUTTONUP)
         return;
     if (phase == 0)

@@ -263,6 +263,30 @@ TEST_F(RacingCanvasInput, ATipLinkShowsItsTipWhileThePenHoldsIt)
     EXPECT_EQ(page->findComponent(u"missing"), nullptr);
 }
 
+TEST_F(RacingCanvasInput, ThePenMovingOverALinkShowsTheHand)
+{
+    auto* scene = new racing::SceneSprite(0, 40, 240, 280, 0x0000FF, nullptr);
+    page->addScene(u"menu", scene);
+    racing::Sprite* button = addSprite(*scene, u"go", 10, 10, nullptr);
+    auto* picture = new racing::Sprite(100, 10, 40, 20);
+    scene->addSprite(u"picture", picture, nullptr);
+    HCURSOR hand = LoadCursorW(nullptr, IDC_HAND), arrow = LoadCursorW(nullptr, IDC_ARROW);
+    ASSERT_NE(hand, arrow);
+    SetCursor(nullptr);
+    SendMessageW(page->getHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(20, 55));
+    EXPECT_EQ(GetCursor(), nullptr) << "no hand set by the program: the cursor is left alone";
+    racing::Canvas::setCursors(hand, arrow);
+    SendMessageW(page->getHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 55));
+    SendMessageW(page->getHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(110, 55));
+    EXPECT_EQ(GetCursor(), arrow) << "a plain picture";
+    EXPECT_EQ(page->getPressedSprite(), button) << "a move does not change the pressed sprite";
+    SendMessageW(page->getHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(20, 55));
+    EXPECT_EQ(GetCursor(), hand);
+    SendMessageW(page->getHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(200, 300));
+    EXPECT_EQ(GetCursor(), arrow);
+    racing::Canvas::setCursors(nullptr, nullptr);
+}
+
 namespace {
 
 void writeInputText(const char16_t* path, const std::string& text)

@@ -136,6 +136,7 @@ TEST_F(RacingSmokeScreen, ItsObjectGraphFromTheTemplate)
     EXPECT_EQ(button->width, 100);
     EXPECT_EQ(button->height, 30);
     EXPECT_EQ(std::u16string(button->index), u"1");
+    EXPECT_NE(button->mask, nullptr);
 
     racing::SceneAWT* controls = page->findControlScene(u"sceneCtl");
     ASSERT_NE(controls, nullptr);
@@ -171,6 +172,8 @@ TEST_F(RacingSmokeScreen, ItsObjectGraphFromTheTemplate)
     Group3D* cube = scene->findChild(u"grpCube");
     ASSERT_NE(cube, nullptr);
     EXPECT_FLOAT_EQ(cube->radius, 2.0f);
+    EXPECT_EQ(cube->levelCount, 1) << "the LOD entry's level";
+    EXPECT_FLOAT_EQ(cube->levelDistance, 60.0f);
     ASSERT_NE(scene->findChild(u"grpFlag"), nullptr);
     EXPECT_NE(scene->findChild(u"grpFlag[ani:1]"), nullptr);
     EXPECT_NE(scene->findChild(u"grpFlag[ani:2]"), nullptr);
@@ -202,5 +205,9 @@ TEST_F(RacingSmokeScreen, ItsObjectGraphFromTheTemplate)
     racing::SceneSprite* second = page->findSpriteScene(u"sceneSecond");
     ASSERT_NE(second, nullptr);
     ASSERT_NE(second->findChild(u"lnkBack"), nullptr);
+    ASSERT_NE(second->bkgTexture, nullptr) << "the JPEG background";
+    EXPECT_EQ(second->bkgColor, 0u);
+    ASSERT_NE(second->bkgTexture->image, nullptr);
+    EXPECT_EQ(second->bkgTexture->image->width, 240);
     EXPECT_EQ(std::u16string(second->findChild(u"lnkBack")->link), u"engine_demo.properties");
 }
