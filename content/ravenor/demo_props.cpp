@@ -220,15 +220,17 @@ std::vector<uint8_t> DebrisTex()
     })});
 }
 
-// An arrow pointing to -z: a shaft and a head, 700 long, 100 thick
+// An arrow pointing to -z round the origin: a shaft and a head, 900 long,
+// 500 wide, 150 thick (hovering 8 x 150 over its target, pointed down, its
+// tip stays above the target)
 std::vector<uint8_t> ArrowP3d()
 {
-    Mesh arrow = BlockMesh("arrow", -70, -50, 0, 70, 50, 350, kOrigin, 0);
+    Mesh arrow = BlockMesh("arrow", -80, -75, 0, 80, 75, 450, kOrigin, 0);
     Mesh head;
-    // The head: a flat wedge from a 300-wide base at z 0 to its tip at -350
-    const int16_t y0 = -50;
-    const int16_t y1 = 50;
-    const MeshVertex v[6] = {{-150, y0, 0}, {150, y0, 0}, {0, y0, -350}, {-150, y1, 0}, {150, y1, 0}, {0, y1, -350}};
+    // The head: a flat wedge from a 500-wide base at z 0 to its tip at -450
+    const int16_t y0 = -75;
+    const int16_t y1 = 75;
+    const MeshVertex v[6] = {{-250, y0, 0}, {250, y0, 0}, {0, y0, -450}, {-250, y1, 0}, {250, y1, 0}, {0, y1, -450}};
     head.vertices.assign(v, v + 6);
     const uint32_t faces[8][3] = {{3, 5, 4}, {0, 1, 2}, {0, 2, 5}, {0, 5, 3},
                                   {1, 4, 5}, {1, 5, 2}, {0, 3, 4}, {0, 4, 1}};

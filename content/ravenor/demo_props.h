@@ -8,8 +8,9 @@
 // squares), "tyresmoke" (six frames of a fading puff), "skidmark" (a dark
 // half-blended strip 410 long, the length a streak piece has at full
 // stretch) and "debris" (a small bright piece, the sparks). Arrows:
-// "arrow.p3d" (pointing to -z) with its opaque "arrow.tex" and its
-// half-blended "arrow_alpha.tex". Models are in world units, y up.
+// "arrow.p3d" (pointing to -z) with its opaque
+// "arrow.tex" and its half-blended "arrow_alpha.tex". Models are in world
+// units, y up.
 #pragma once
 
 #include <vector>

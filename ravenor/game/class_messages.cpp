@@ -1,6 +1,7 @@
 // class_messages.cpp -- the class table
 #include "ravenor/game/class_messages.h"
 
+#include "ravenor/game/arrows.h"
 #include "ravenor/game/camera.h"
 #include "ravenor/game/car_classes.h"
 #include "ravenor/game/classes.h"

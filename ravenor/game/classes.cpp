@@ -7,6 +7,7 @@
 
 #include "ravenor/engine/data/models.h"
 #include "ravenor/engine/render/text.h"
+#include "ravenor/game/arrows.h"
 #include "ravenor/game/car_classes.h"
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/collision.h"
@@ -22,7 +23,6 @@
 namespace {
 
 constexpr int32_t kKindOther = 1;
-constexpr int32_t kKindArrow = 2;
 
 ModelSlot g_gates[5] = {{"checkpoint"}, {"checkpoint_wide"}, {"start_wide"}, {"finish"}, {"finish_wide"}};
 
@@ -47,11 +47,6 @@ int32_t GateHandler(int32_t c, Entity* e, int32_t message)
     case kMsgVisibleStep: PathObjectVisibleStep(e); return 1;
     default: return Common(e, message, kKindOther, 1);
     }
-}
-
-int32_t ArrowHandler(int32_t, Entity* e, int32_t message)
-{
-    return Common(e, message, kKindArrow, 0);
 }
 
 int32_t BehaviourObjectHandler(int32_t, Entity* e, int32_t message)
@@ -101,6 +96,7 @@ void ResetClassModels()
     for (ModelSlot& gate : g_gates)
         gate = ModelSlot{gate.name};
     ResetPropModels();
+    ResetArrowModels();
     ResetCarModels();
     ResetPedestrianModels();
 }

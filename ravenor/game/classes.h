@@ -31,7 +31,6 @@ bool BehaviourIs13(const Entity* e);
 int32_t Common(Entity* e, int32_t message, int32_t kind, int32_t drop);
 
 int32_t GateHandler(int32_t classNumber, Entity* e, int32_t message);
-int32_t ArrowHandler(int32_t classNumber, Entity* e, int32_t message);
 int32_t BehaviourObjectHandler(int32_t classNumber, Entity* e, int32_t message);
 
 // Forgets every loaded class model (tests)

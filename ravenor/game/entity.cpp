@@ -300,26 +300,6 @@ void ScaledCopy(const int32_t source[3], int32_t s, int32_t out[3])
     ScaleVector(out, s);
 }
 
-int32_t ArcSin(int32_t sine)
-{
-    static int16_t table[8192];
-    static bool built = false;
-    if (!built)
-    {
-        for (int i = 0; i < 8192; ++i)
-        {
-            const double s = std::fmax(-1.0, std::fmin(1.0, (i - 4096) / 4096.0));
-            table[i] = static_cast<int16_t>(std::asin(s) * 4096.0 / (2.0 * M_PI));
-        }
-        built = true;
-    }
-    // The low 13 bits, signed, index the table.
-    int32_t low = sine & 0x1FFF;
-    if (low >= 4096)
-        low -= 8192;
-    return table[low + 4096];
-}
-
 void SetTypeBounds(EntityType& t, P3dMesh& mesh)
 {
     MeshSize size{};

@@ -194,5 +194,6 @@ void NormalizeQ14(int32_t v[3]);
 void NormalizeQ12(int32_t v[3]);
 void ScaledCopy(const int32_t source[3], int32_t s, int32_t out[3]);
 
-// The arcsine table: a Q12 sine to a 12-bit angle (-1024..1024)
+// The arcsine table (arrows.cpp): a Q12 sine, its low 13 bits taken as a
+// signed value, to a 12-bit angle (-1024..1010; 0 within 6 of 0)
 int32_t ArcSin(int32_t sine);

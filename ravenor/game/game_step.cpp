@@ -9,6 +9,7 @@
 #include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/engine/render/poly_renderer.h"
 #include "ravenor/engine/render/text.h"
+#include "ravenor/game/arrows.h"
 #include "ravenor/game/camera.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/menu.h"
@@ -195,6 +196,7 @@ void GameStep()
         SpawnTraffic();
         SweepEntities();
         ChaseUpdate(g_chaseCamera);
+        UpdatePointingArrow();
     }
     BuildCameraOrientation(*g_cameraUsed);
     // The world seen from the camera

@@ -7,6 +7,7 @@
 #include "ravenor/engine/data/data_archive.h"
 #include "ravenor/engine/render/poly_renderer.h"
 #include "ravenor/engine/render/span_fill.h"
+#include "ravenor/game/arrows.h"
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/game_step.h"
 #include "ravenor/game/ground.h"
@@ -204,6 +205,7 @@ bool StartLevel(const std::function<std::unique_ptr<LevelBlock>()>& load)
     ResetBehaviours();
     ResetGameStep();
     ResetParticles();
+    ResetArrows();
     SetViewDistance(static_cast<int32_t>(g_settings.detail));
     g_level = load();
     if (!g_level)

@@ -1,10 +1,14 @@
 // effects_stage_test.cpp -- the effects seen in the first stage: brake
 // lights, skid streaks and tyre smoke in a handbrake turn, sparks at the
-// street's edge; screenshots in ravenor_effects_frames/ of the build folder
+// street's edge, and a target arrow; screenshots in ravenor_effects_frames/
+// of the build folder
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "ravenor/game/arrows.h"
+#include "ravenor/game/behaviours.h"
+#include "ravenor/game/class_messages.h"
 #include "ravenor/game/effects.h"
 #include "ravenor/game/particles.h"
 #include "ravenor/game/settings.h"
@@ -103,6 +107,71 @@ TEST(EffectsStage, BrakeLightsSkidSmokeAndSparksInTheFirstStage)
     StageFrame();
     StageFrame();
     SaveFrame(std::string(kFrames) + "/sparks_later");
+    ReleaseKeys();
+    EndStage();
+}
+
+// A pointing arrow aimed at the first checkpoint of the first stage: it
+// floats over the road ahead, launches its flying arrow once the checkpoint
+// is seen within range, which hovers over it; screenshots "arrow_pointing"
+// and "arrow_hovering".
+TEST(EffectsStage, ArrowPointsAtTheFirstCheckpointAndFliesToIt)
+{
+    StartProgram();
+    std::filesystem::create_directories(kFrames);
+    ASSERT_TRUE(StartStage(0));
+    g_shell.stageOver = false;
+    ReleaseKeys();
+    RunUntil(200, [] { return g_controlsLive; });
+    Behaviour* checkpoint = nullptr;
+    for (const auto& node : g_level->nodes)
+        if (node->classNumber == 2 && node->active && !node->done)
+            checkpoint = node.get();
+    ASSERT_NE(nullptr, checkpoint);
+    static Behaviour arrowNode;
+    arrowNode = Behaviour{};
+    arrowNode.classNumber = 6;
+    arrowNode.behaviourNumber = 3;
+    arrowNode.path = checkpoint->path;
+    arrowNode.links[0].node = checkpoint;
+    SendClassMessage(6, nullptr, kMsgLoad);
+    Entity* arrow = CreateFromRecord(&arrowNode);
+    ASSERT_NE(nullptr, arrow);
+    StageFrame();
+    StageFrame();
+    EXPECT_EQ(arrow, PointingArrow);
+    EXPECT_EQ(checkpoint->entity, ArrowTarget);
+    SaveFrame(std::string(kFrames) + "/arrow_pointing");
+    // Up the street toward the checkpoint
+    HoldKey(g_settings.keyAccelerate, true);
+    const int launched = RunUntil(300, [] { return ArrowFlying != 0; });
+    EXPECT_LT(launched, 300) << "the flying arrow starts";
+    Entity* flying = nullptr;
+    for (Entity& e : g_entities)
+        if (e.update == FlyingArrowUpdate)
+            flying = &e;
+    ASSERT_NE(nullptr, flying);
+    HoldKey(g_settings.keyAccelerate, false);
+    HoldKey(g_settings.keyBrake, true);
+    SaveFrame(std::string(kFrames) + "/arrow_flying");
+    // Stopped there: the arrow flies on to the checkpoint
+    RunUntil(100, [] { return g_player->speed <= 0; });
+    ReleaseKeys();
+    const int arrived = RunUntil(200, [flying] { return flying->stuckTimer >= 4096; });
+    EXPECT_LT(arrived, 200) << "it reaches the checkpoint";
+    // Hovering over it, the arrow's height (1200) above its base, bobbing by
+    // up to 512, while the car drives nearer and stops short of it
+    HoldKey(g_settings.keyAccelerate, true);
+    RunUntil(300, [checkpoint] { return g_player->Z() > checkpoint->entity->Z() - 16000; });
+    HoldKey(g_settings.keyAccelerate, false);
+    HoldKey(g_settings.keyBrake, true);
+    RunUntil(100, [] { return g_player->speed <= 0; });
+    ReleaseKeys();
+    EXPECT_EQ(0, checkpoint->done);
+    EXPECT_EQ(checkpoint->entity->X(), flying->X());
+    EXPECT_EQ(checkpoint->entity->Z(), flying->Z());
+    EXPECT_NEAR(checkpoint->entity->Y() - 1200, flying->Y(), 512);
+    SaveFrame(std::string(kFrames) + "/arrow_hovering");
     ReleaseKeys();
     EndStage();
 }
