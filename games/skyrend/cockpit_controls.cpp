@@ -35,8 +35,10 @@ CockpitControls::Effects CockpitControls::apply(Aircraft& a, ConsolePanel* panel
     a.pitch(float(pair(k, Canvas::KeyUp, Canvas::KeyDown)) * 0.1f * kPi);
     a.yaw(float(-pair(k, Canvas::KeyDelete, Canvas::KeyEnd)) * 0.1f * kPi);
 
+    // In a group's flight the server fires the gun and launches missiles:
+    // its events replay them here, so the keys only go to it.
     const int32_t gun = k & (Canvas::KeySpace | Canvas::KeyAction | Canvas::KeyGapiC);
-    if (gun)
+    if (gun && !multiplayer)
         a.fireCanon(dt);
     if (a.spark)
         a.spark->visible = gun != 0;
@@ -55,6 +57,8 @@ CockpitControls::Effects CockpitControls::apply(Aircraft& a, ConsolePanel* panel
         return effects;
     if (released == kHome || (hardwareButtons && released == startKey))
     {
+        if (multiplayer)
+            return effects;
         Missile* m = panel ? panel->selectedMissile() : nullptr;
         if (a.hasStations() && m && m->state < Missile::Flying)
         {

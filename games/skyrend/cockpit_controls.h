@@ -21,7 +21,7 @@ public:
 
     int throttleNotch = 2;
     int32_t previousBits = 0;
-    bool multiplayer = false;     // decoys are released by the server's rules then
+    bool multiplayer = false;     // the server fires, launches and releases decoys then
     bool hardwareButtons = false; // the direct display's Start key launches too
     int startKey = -1;
 

@@ -10,10 +10,14 @@
 #include "engine/scene/core/sound_dictionary.h"
 #include "engine/scene/screen/canvas.h"
 #include "games/skyrend/command_line.h"
+#include "games/skyrend/flight_link.h"
 #include "games/skyrend/flight/aircraft.h"
 #include "games/skyrend/game_canvas.h"
 #include "games/skyrend/main_screen.h"
+#include "games/skyrend/multiplayer/client_session.h"
 #include "games/skyrend/multiplayer/console/server_console.h"
+#include "games/skyrend/screen_services.h"
+#include "engine/platform/net_socket.h"
 
 #include <os/wstring.h>
 
@@ -111,7 +115,11 @@ GameApp::~GameApp() = default;
 
 void GameApp::onDestroy()
 {
+    endSession();
     closeResourcePacks();
+    if (socketsStarted)
+        cleanupSockets();
+    socketsStarted = false;
 }
 
 void GameApp::onActivated(bool active)
@@ -142,15 +150,59 @@ bool GameApp::startFlight(int plane, int scene, int pilot, bool exerciseFlight)
     Properties settings(u'=', u',', u':');
     settings.load(guiFolderPath().c_str(), u"gsetting.properties");
     GameCanvas::Mission mission;
-    mission.planes = screen->getPlanes();
     mission.plane = plane;
-    if (scene >= 0 && scene < int(screen->getScenes().size()))
-        mission.scene = screen->getScenes()[size_t(scene)];
     mission.exercise = exerciseFlight;
     // A missing "missionType" brings downed enemies back; a missing
     // "skydomeRendering" flies under the sky colour.
     mission.replaceDowned = settings.getFieldInt(u"missionType", u"selected", 1) != 0;
     mission.skyDome = settings.getFieldInt(u"skydomeRendering", u"selected", 1) == 0;
+    if (!buildFlight(mission, scene, pilot))
+        return false;
+    flightPilot = pilot;
+    screen->refreshConsole();
+    flight->start();
+    screen->setFocus();
+    return true;
+}
+
+bool GameApp::startGroupFlight(int plane, int scene, const std::vector<mp::MemberEntry>& members,
+                               std::unique_ptr<FlightLink> flightLink)
+{
+    exercise = false;
+    Properties settings(u'=', u',', u':');
+    settings.load(guiFolderPath().c_str(), u"gsetting.properties");
+    GameCanvas::Mission mission;
+    mission.plane = plane;
+    mission.exercise = false;
+    mission.replaceDowned = false;
+    mission.skyDome = settings.getFieldInt(u"skydomeRendering", u"selected", 1) == 0;
+    mission.multiplayer = true;
+    mission.members = members;
+    link = std::move(flightLink);
+    if (!buildFlight(mission, scene, -1))
+    {
+        if (session)
+            session->setFlight(nullptr);
+        link.reset();
+        return false;
+    }
+    flight->setSession(session.get(), link.get());
+    mainScreen->refreshConsole();
+    mainScreen->setFocus();
+    // The player's missile places mark the user as flying: the server's
+    // states drive the frames from now on.
+    flight->sendOwnState();
+    flight->getFrameTimer().reset();
+    runFlightMessages();
+    return true;
+}
+
+bool GameApp::buildFlight(GameCanvas::Mission& mission, int scene, int pilot)
+{
+    MainScreen* screen = mainScreen;
+    mission.planes = screen->getPlanes();
+    if (scene >= 0 && scene < int(screen->getScenes().size()))
+        mission.scene = screen->getScenes()[size_t(scene)];
     std::u16string resources = programFolder() + u"..\\resources\\";
     collapseParentDirs(resources.data());
     resources = resources.c_str();
@@ -166,7 +218,7 @@ bool GameApp::startFlight(int plane, int scene, int pilot, bool exerciseFlight)
         flight->setConsoleScreen(screen);
         flight->setPilot(screen->getPilotRecord(pilot));
         built = flight->buildMission(mission);
-        if (built)
+        if (built && !mission.multiplayer)
             applyTestDamage(*flight);
     }
     if (!built)
@@ -179,11 +231,67 @@ bool GameApp::startFlight(int plane, int scene, int pilot, bool exerciseFlight)
         MessageBoxW(getHandle(), reason.c_str(), u"Error", MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    flightPilot = pilot;
-    screen->refreshConsole();
-    flight->start();
-    screen->setFocus();
     return true;
+}
+
+void GameApp::runFlightMessages()
+{
+    if (!link)
+        return;
+    std::vector<FlightLink::Item> items = link->take();
+    if (flight)
+        flight->runNetworkMessages(items);
+}
+
+bool GameApp::connect(const std::u16string& name, const std::u16string& address, const std::u16string& portText)
+{
+    if (!socketsStarted)
+        socketsStarted = startupSockets();
+    multiplayer = true;
+    endSession();
+    Window* label = createMessageLabel(mainScreen, u"Connecting to the Game Server...\n(may last 1~20 seconds)", 200,
+                                       60, 20, 100);
+    if (mainScreen)
+        mainScreen->redraw();
+    // A port is a number from 1 to 65535; anything else connects nowhere.
+    const long port = _wtol(portText.c_str());
+    const bool portFits = port > 0 && port <= 65535 && portText.find_first_not_of(u"0123456789 ") == std::u16string::npos;
+    if (portFits)
+        session = mp::connectSession(address, name, int(port));
+    destroyMessageLabel(mainScreen, label);
+    if (!session)
+    {
+        MessageBoxW(getHandle(), mp::kConnectFailedText, u"Error", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    session->setNoticeWindow(mainScreen ? mainScreen->getHandle() : nullptr);
+    idle.begin();
+    return true;
+}
+
+void GameApp::endSession()
+{
+    if (session)
+    {
+        session->setFlight(nullptr);
+        session.reset(); // its receive thread ends first
+    }
+    idle.end();
+}
+
+void GameApp::closeSession()
+{
+    if (multiplayer && session)
+    {
+        session->setFlight(nullptr);
+        session->stop();
+    }
+}
+
+void GameApp::leaveGroupFlight()
+{
+    closeSession();
+    restartProgram(getHandle(), u"ARG:MPGLogin");
 }
 
 void GameApp::showScoreboard()

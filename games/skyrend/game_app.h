@@ -7,16 +7,24 @@
 #pragma once
 
 #include "engine/platform/window.h"
+#include "games/skyrend/game_canvas.h"
+#include "games/skyrend/multiplayer/connection_idle.h"
+#include "games/skyrend/multiplayer/protocol.h"
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class Properties;
 
 namespace skyrend {
 
-class GameCanvas;
+class FlightLink;
 class MainScreen;
+
+namespace mp {
+class ClientSession;
+}
 
 // A top-level window of the engine programs: no parent, unbuffered, visible.
 class AppWindow : public Window
@@ -47,10 +55,33 @@ public:
     // (after saying why) when it cannot be built; the main screen is then
     // whole again.
     bool startFlight(int plane, int scene, int pilot, bool exercise);
+    // The multiplayer flight of a group just entered: the members (the
+    // player first, as the enter answer lists them) fly; the messages the
+    // link gathered while the flight was built follow at once.
+    bool startGroupFlight(int plane, int scene, const std::vector<mp::MemberEntry>& members,
+                          std::unique_ptr<FlightLink> link);
     // Ends a flight by restarting into the scoreboard; a mission counts one
     // more mission for its pilot.
     void showScoreboard();
     GameCanvas* getFlight() const { return flight; }
+
+    // Multiplayer: connects a new client session to the game server (the
+    // address first, then the name) under a busy label; a failure says so
+    // in a box and leaves no session.
+    bool connect(const std::u16string& name, const std::u16string& address, const std::u16string& port);
+    // Stops and deletes the session, if any.
+    void endSession();
+    // Ends the session's connection (the session stays until the restart).
+    void closeSession();
+    mp::ClientSession* getSession() const { return session.get(); }
+    // Leaves a multiplayer flight: the connection closes and the program
+    // restarts on the log-on page.
+    void leaveGroupFlight();
+    // The flight messages the session's receive thread gathered, run on
+    // this thread (the main screen's window is posted when there are some).
+    void runFlightMessages();
+    FlightLink* getFlightLink() const { return link.get(); }
+    mp::ConnectionIdle& getConnectionIdle() { return idle; }
 
     bool hardwareMixing = false;
     bool multiplayer = false;
@@ -60,6 +91,11 @@ private:
     MainScreen* mainScreen = nullptr;
     GameCanvas* flight = nullptr; // a child window: deleted with this window
     int flightPilot = -1;
+    bool socketsStarted = false;
+    mp::ConnectionIdle idle;
+    std::unique_ptr<FlightLink> link;
+    std::unique_ptr<mp::ClientSession> session;
+    bool buildFlight(GameCanvas::Mission& mission, int scene, int pilot);
 };
 
 // The game's folder of page templates: program folder + "..\resources\GUI\".

@@ -5,6 +5,7 @@
 #include "games/skyrend/console_panel.h"
 #include "games/skyrend/head_up_display.h"
 #include "games/skyrend/main_screen.h"
+#include "games/skyrend/multiplayer/client_session.h"
 #include "games/skyrend/pilots.h"
 #include "games/skyrend/flight/aircraft.h"
 #include "games/skyrend/flight/flight_constants.h"
@@ -32,6 +33,9 @@ namespace skyrend {
 namespace {
 
 constexpr float kSceneRadius = 1400.0f;
+// Effect pools of a group's flight are made for this many members at least
+// (later members use them too).
+constexpr int kGroupPoolMembers = 8;
 
 uint32_t colourOf(Properties* templ, const WCHAR* key, uint32_t fallback)
 {
@@ -63,6 +67,7 @@ void GameCanvas::release()
     for (Aircraft* a : others)
         delete a;
     others.clear();
+    crew.clear();
     for (ExplosionEffect* e : explosions)
         delete e;
     explosions.clear();
@@ -113,9 +118,12 @@ bool GameCanvas::buildMission(const Mission& mission)
     error.clear();
     exercise = mission.exercise;
     replaceDowned = mission.replaceDowned;
+    multiplayer = mission.multiplayer;
+    planeFiles = mission.planes;
     MissionStart start;
-    // No plane (or no scene) to fly: refused before anything is built.
-    if (mission.scene.empty() || !placeMission(mission.plane, int(mission.planes.size()), exercise, start))
+    // No plane (or no scene, or no member) to fly: refused before anything is built.
+    if (mission.scene.empty() || (multiplayer && mission.members.empty()) ||
+        !placeMission(mission.plane, int(mission.planes.size()), exercise, start))
     {
         error = u"There is no plane or no scene to fly.";
         return false;
@@ -145,14 +153,27 @@ bool GameCanvas::buildMission(const Mission& mission)
         return false;
     const std::u16string aircraftFolder = resources + u"aircraft\\";
     loadFlightConstants(aircraftFolder.c_str());
-    buildEffectPools(*this, this, aircraftFolder.c_str(), (kEnemies + 1) * 2, kEnemies + 1);
+    // A group's pools serve as many members as a group may hold by default.
+    const int flyers = multiplayer ? std::max(int(mission.members.size()), kGroupPoolMembers) : kEnemies + 1;
+    buildEffectPools(*this, this, aircraftFolder.c_str(), flyers * 2, flyers);
 
     Camera* camera = mainScene->camera;
     camera->setPosition(0.0f, 260.0f, 0.0f);
     camera->setFov(55.0f);
-    playerCraft = createAircraft(mission.planes[size_t(mission.plane)], u"my", start.player, 0.0f, true);
-    playerCraft->flight.setPitchRate(0.4f);
-    for (int i = 0; i < kEnemies; ++i)
+    if (multiplayer)
+    {
+        // The server's states pace a group's flight: the frames only measure.
+        frameTimer.mode = FrameTimer::MeasureOnly;
+        frameTimer.delayMs = 0;
+        if (!placeGroup(mission))
+            return false;
+    }
+    else
+    {
+        playerCraft = createAircraft(mission.planes[size_t(mission.plane)], u"my", start.player, 0.0f, true);
+        playerCraft->flight.setPitchRate(0.4f);
+    }
+    for (int i = 0; i < kEnemies && !multiplayer; ++i)
     {
         const std::u16string name = u"foe" + os::to_u16(std::to_string(i));
         Aircraft* enemy = createAircraft(mission.planes[size_t(start.enemyPlane)], name.c_str(), start.enemies[i],
@@ -304,8 +325,22 @@ void GameCanvas::update(float dt)
     if (camera->position.y < floor)
         camera->setPosition(camera->position.x, floor, camera->position.z);
     Canvas* keys = screen ? static_cast<Canvas*>(screen) : this;
-    const CockpitControls::Effects effects =
-        controls.apply(*playerCraft, panel, keys->getKeyBits(), keys->takeReleasedKey(), dt);
+    const int32_t keyBits = keys->getKeyBits();
+    const int released = keys->takeReleasedKey();
+    controls.multiplayer = multiplayer;
+    const CockpitControls::Effects effects = controls.apply(*playerCraft, panel, keyBits, released, dt);
+    if (link)
+    {
+        // The server flies the player's aircraft: the keys go to it with the
+        // next answer to its states.
+        mp::Controls sent;
+        sent.keyBits = keyBits;
+        sent.keyCode = playerCraft->state == Aircraft::Flying && released > 0 ? released : 0;
+        sent.station = panel ? panel->selectedStation() : 0;
+        sent.flaresInAir = playerCraft->flaresInAir;
+        sent.chaffInAir = playerCraft->chaffInAir;
+        link->setControls(sent);
+    }
     if (effects.toggleFrameRate)
         frameRateShown = !frameRateShown;
     if (screen)
@@ -368,7 +403,7 @@ void GameCanvas::drawOverlay()
         {
             Vector3 d;
             d.setDifference(p, playerCraft->flight.position);
-            hud->drawTargetBox(x, y, d.length(), a->lockedOn != 0, nullptr);
+            hud->drawTargetBox(x, y, d.length(), a->lockedOn != 0, multiplayer ? nameOf(a) : nullptr);
         }
     }
     if (dashScene && dashScene->visible)
@@ -422,7 +457,8 @@ void GameCanvas::runPeriod()
     case 1:
         if (dialogHidden())
         {
-            playerCraft->scanTargets();
+            if (!multiplayer)
+                playerCraft->scanTargets();
             if (panel && playerCraft->hasStations())
             {
                 panel->selectLockedStation();
@@ -431,7 +467,7 @@ void GameCanvas::runPeriod()
         }
         break;
     case 2:
-        if (dialogHidden() && !exercise && !others.empty())
+        if (dialogHidden() && !exercise && !multiplayer && !others.empty())
         {
             const int r = randomInt(-2, int(others.size()) + 2);
             if (r >= 0 && r < int(others.size()))
@@ -466,6 +502,12 @@ void GameCanvas::outcomeDuty()
     {
         result = Outcome::Lost;
         showFlightMessage(u"You crashed! \nYou lost!", 0);
+        return;
+    }
+    if (multiplayer)
+    {
+        if (panel)
+            panel->drawMessage();
         return;
     }
     if (messageMode == 3)
@@ -580,6 +622,208 @@ void GameCanvas::countDown(bool playerShotDown)
         ++pilot->beShotDown;
     else
         ++pilot->shootDown;
+}
+
+} // namespace skyrend
+
+namespace skyrend {
+
+// ---- a group's flight ----
+
+bool GameCanvas::placeGroup(const Mission& mission)
+{
+    const mp::MemberEntry& me = mission.members.front();
+    playerName = me.name;
+    const int plane = me.plane >= 0 && me.plane < int(planeFiles.size()) ? me.plane : mission.plane;
+    playerCraft = createAircraft(planeFiles[size_t(plane)], me.name.c_str(), Vector3(me.position.x, me.position.y,
+                                                                                      me.position.z), 0.0f, true);
+    if (!playerCraft->buildError().empty())
+    {
+        error = playerCraft->buildError();
+        return false;
+    }
+    crew.emplace_back(me.name, playerCraft);
+    for (size_t i = 1; i < mission.members.size(); ++i)
+    {
+        const mp::MemberEntry& m = mission.members[i];
+        addMember(m.name, m.plane, m.position);
+    }
+    return true;
+}
+
+// Another member's aircraft: flown by the server, drawn here. A plane the
+// table does not hold is drawn as the first one.
+Aircraft* GameCanvas::addMember(const std::u16string& name, int plane, const mp::Vec3& at)
+{
+    if (plane < 0 || plane >= int(planeFiles.size()))
+        plane = 0;
+    Aircraft* a = createAircraft(planeFiles[size_t(plane)], name.c_str(), Vector3(at.x, at.y, at.z), 0.0f, false);
+    a->aiEnabled = 0;
+    others.push_back(a);
+    crew.emplace_back(name, a);
+    if (panel)
+        panel->addTarget(a);
+    return a;
+}
+
+const WCHAR* GameCanvas::nameOf(const Aircraft* a) const
+{
+    for (const auto& [name, craft] : crew)
+        if (craft == a)
+            return name.c_str();
+    return a->pilotName.c_str();
+}
+
+Aircraft* GameCanvas::findAircraft(const std::u16string& name) const
+{
+    if (playerCraft && name == playerName)
+        return playerCraft;
+    for (auto it = crew.rbegin(); it != crew.rend(); ++it)
+        if (it->first == name)
+            return it->second;
+    return nullptr;
+}
+
+void GameCanvas::setSession(mp::ClientSession* clientSession, FlightLink* flightLink)
+{
+    session = clientSession;
+    link = flightLink;
+}
+
+void GameCanvas::sendOwnState()
+{
+    if (!session || !playerCraft)
+        return;
+    std::array<mp::Vec3, mp::kStations> places{};
+    for (int i = 0; i < mp::kStations; ++i)
+        if (Missile* m = playerCraft->stations[i / 4][i % 4])
+        {
+            Vector3 at;
+            m->flight.orientation.getTranslation(at);
+            places[size_t(i)] = {at.x, at.y, at.z};
+        }
+    session->sendMissilePositions(playerName, places);
+}
+
+void GameCanvas::runNetworkMessages(const std::vector<FlightLink::Item>& items)
+{
+    for (const FlightLink::Item& item : items)
+    {
+        if (const auto* states = std::get_if<FlightLink::States>(&item))
+        {
+            applyStates(*states);
+            networkFrame();
+        }
+        else if (const auto* entering = std::get_if<FlightLink::Entering>(&item))
+            onPlayerEnter(entering->name, entering->plane, entering->position);
+        else if (const auto* leaving = std::get_if<FlightLink::Leaving>(&item))
+            onPlayerLeave(leaving->name);
+    }
+}
+
+void GameCanvas::networkFrame()
+{
+    if (!built)
+        return;
+    frameStep();
+    present(nullptr, -1);
+}
+
+void GameCanvas::applyStates(const std::vector<mp::AircraftState>& states)
+{
+    if (!built)
+        return;
+    for (const mp::AircraftState& s : states)
+    {
+        Aircraft* a = findAircraft(s.pilot);
+        if (!a)
+            continue; // a member this flight does not know (yet)
+        const mp::StateBlock& b = s.block;
+        Matrix4 m;
+        std::copy(b.orientation.begin(), b.orientation.end(), std::begin(m.m));
+        a->flight.orientation.copyFrom(m);
+        m.getTranslation(a->flight.position);
+        if (a->model)
+            a->model->matrix.copyFrom(m);
+        for (int i = 0; i < mp::kStations; ++i)
+        {
+            Missile* missile = a->stations[i / 4][i % 4];
+            if (!missile)
+                continue;
+            Matrix4 mm;
+            std::copy(b.missiles[size_t(i)].begin(), b.missiles[size_t(i)].end(), std::begin(mm.m));
+            missile->flight.orientation.copyFrom(mm);
+            mm.getTranslation(missile->flight.position);
+            if (missile->model)
+                missile->model->matrix.copyFrom(mm);
+            const int32_t next = b.missileStates[size_t(i)];
+            if (next == Missile::Exploding && missile->state != Missile::Exploding)
+            {
+                missile->explode();
+                playSound(u"smallexplosion");
+            }
+            // A missile the server put back on its station is seen again.
+            if (next <= Missile::Locked && missile->state >= Missile::Exploding && missile->model)
+                missile->model->visible = 1;
+            missile->state = next;
+        }
+        a->flight.speed = b.speed;
+        a->flight.heading = b.heading;
+        a->flight.bank = b.bank;
+        a->flight.pitchAngle = b.pitch;
+        a->state = b.state;
+        a->damage = int16_t(std::clamp<int>(b.damage, 0, 100));
+        a->score = b.score;
+        a->events = int16_t(b.events);
+    }
+}
+
+void GameCanvas::onPlayerEnter(const std::u16string& name, int plane, const mp::Vec3& position)
+{
+    if (!built || findAircraft(name))
+        return;
+    const std::u16string text = os::format(u"New player %s is entering group...", name.c_str());
+    showFlightMessage(text.c_str(), 3);
+    addMember(name, plane, position);
+    hideFlightMessage();
+    sendOwnState();
+    frameTimer.reset();
+}
+
+void GameCanvas::onPlayerLeave(const std::u16string& name)
+{
+    if (!built || name == playerName)
+        return;
+    for (size_t i = crew.size(); i-- > 0;)
+    {
+        if (crew[i].first != name)
+            continue;
+        Aircraft* gone = crew[i].second;
+        const std::u16string text = os::format(u"Player %s is leaving group...", name.c_str());
+        showFlightMessage(text.c_str(), 3);
+        if (panel)
+            panel->removeTarget(gone);
+        // Its model, bullets, smoke and decoys are named after it: they are
+        // hidden, and their names cleared so a later member of the same
+        // name never finds them (the scene keeps the objects).
+        const std::u16string cut = gone->pilotName;
+        for (int c = 0; mainScene && !cut.empty() && c < mainScene->children.size(); ++c)
+        {
+            SceneObject* child = mainScene->child(c);
+            if (child && std::u16string(child->name).find(cut) != std::u16string::npos)
+            {
+                child->visible = 0;
+                child->name[0] = 0;
+            }
+        }
+        crew.erase(crew.begin() + long(i));
+        others.erase(std::remove(others.begin(), others.end(), gone), others.end());
+        delete gone;
+        hideFlightMessage();
+        break;
+    }
+    sendOwnState();
+    frameTimer.reset();
 }
 
 } // namespace skyrend

@@ -9,6 +9,7 @@
 #include "games/skyrend/cockpit_controls.h"
 #include "games/skyrend/mission_rules.h"
 #include "games/skyrend/flight/flight_host.h"
+#include "games/skyrend/flight_link.h"
 
 #include "engine/scene/screen/canvas.h"
 
@@ -29,6 +30,10 @@ class ConsolePanel;
 class HeadUpDisplay;
 struct PilotRecord;
 
+namespace mp {
+class ClientSession;
+}
+
 class GameCanvas : public Canvas, public FlightHost
 {
 public:
@@ -40,6 +45,10 @@ public:
         bool exercise = true;
         bool replaceDowned = true;
         bool skyDome = true;
+        // A group's flight: the members as the enter answer lists them
+        // (the player first); no enemies, no pilot record.
+        bool multiplayer = false;
+        std::vector<mp::MemberEntry> members;
     };
 
     // resources: the program's resources folder ("...\resources\").
@@ -59,6 +68,23 @@ public:
     // focused window), its dialog, lamps and throttle handle.
     void setConsoleScreen(class MainScreen* screen);
     void setPilot(PilotRecord* record) { pilot = record; }
+
+    // ---- a group's flight ----
+    // The session the flight sends through and the link its controls go to.
+    void setSession(mp::ClientSession* clientSession, FlightLink* flightLink);
+    // Message 11: the player's missile places (the server then counts the
+    // player as flying).
+    void sendOwnState();
+    // The messages the session's receive thread gathered, in order: players
+    // entering and leaving, and one frame (presented) for each states.
+    void runNetworkMessages(const std::vector<FlightLink::Item>& items);
+    void applyStates(const std::vector<mp::AircraftState>& states);
+    void onPlayerEnter(const std::u16string& name, int plane, const mp::Vec3& position);
+    void onPlayerLeave(const std::u16string& name);
+    // The aircraft of a member by its full name: the player's first, then
+    // the others from the last.
+    Aircraft* findAircraft(const std::u16string& name) const;
+    void networkFrame();
 
     // A 600 ms measuring window and 10 frames a second, paced (so that the
     // flight also advances on a virtual clock).
@@ -95,6 +121,7 @@ public:
     Aircraft* aircraftAt(int i) const override;
     Aircraft* playerAircraft() const override { return playerCraft; }
     bool isExercise() const override { return exercise; }
+    bool isMultiplayer() const override { return multiplayer; }
     bool basisIsWater() const override { return water; }
     bool hardwareMixing() const override { return false; }
     void playSound(const WCHAR* key) override;
@@ -112,10 +139,18 @@ private:
     bool built = false;
     bool exercise = true;
     bool replaceDowned = true;
+    bool multiplayer = false;
     bool water = false;
     uint32_t hudColour = 0x00FF00;
     Aircraft* playerCraft = nullptr;
     std::vector<Aircraft*> others;
+    // A group's flight: each member's full name and aircraft (the plane
+    // file's prefix may cut the aircraft's own name).
+    std::u16string playerName;
+    std::vector<std::pair<std::u16string, Aircraft*>> crew;
+    mp::ClientSession* session = nullptr;
+    FlightLink* link = nullptr;
+    std::vector<std::u16string> planeFiles;
     Scene3D* mainScene = nullptr;
     Scene* dashScene = nullptr;
     Group3D* indicator = nullptr;
@@ -135,6 +170,9 @@ private:
     int messageMode = -1;
 
     bool loadScene(const std::u16string& name, bool skyDome);
+    bool placeGroup(const Mission& mission);
+    Aircraft* addMember(const std::u16string& name, int plane, const mp::Vec3& at);
+    const WCHAR* nameOf(const Aircraft* a) const;
     Aircraft* createAircraft(const std::u16string& plane, const WCHAR* pilotName, const Vector3& at, float turn,
                              bool isPlayer);
     void drawOverlay();

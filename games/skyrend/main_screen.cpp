@@ -172,6 +172,9 @@ bool MainScreen::pageIs(const WCHAR* part) const
 void MainScreen::onBeforeTemplateLoad(const WCHAR*, const WCHAR*)
 {
     enteringPilot = false;
+    enteringGroupName = false;
+    if (pageIs(u"MPGMainMenu"))
+        stopTimer();
     if (pageIs(u"MPGLogin"))
         storeLoginFields();
 }
@@ -205,6 +208,11 @@ void MainScreen::onTemplateLoaded()
         fillMainMenu();
     else if (pageIs(u"MPGLogin"))
     {
+        app->endSession();
+        loggedUser.clear();
+        loggedPassword.clear();
+        if (Window* password = findControl(u"password"))
+            SendMessageW(password->getHandle(), EM_SETPASSWORDCHAR, WPARAM(u'*'), 0);
         static const std::pair<const WCHAR*, int> limits[] = {
             {u"serverName", 64}, {u"serverIP", 16}, {u"serverPort", 8}, {u"userName", 24}, {u"password", 24}};
         for (const auto& [name, limit] : limits)
@@ -341,9 +349,7 @@ void MainScreen::onSprite(const WCHAR* spriteName)
         fade(true);
     }
     else if (has(name, u"btnMPGMainMenu"))
-    {
-        // Logging on to a game server comes with the multiplayer pages.
-    }
+        logOnFromPage();
     else if (has(name, u"cmdManual"))
     {
         stopAll();
@@ -374,6 +380,8 @@ void MainScreen::onSprite(const WCHAR* spriteName)
         if (row >= 0)
             selectScene(row);
     }
+    else if (has(name, u"cmdLastGroup") || has(name, u"cmdNextGroup"))
+        stepGroup(has(name, u"cmdLastGroup") ? -1 : 1);
     else if (has(name, u"cmdQuitGame"))
     {
         stopAll();
@@ -387,6 +395,12 @@ void MainScreen::onSprite(const WCHAR* spriteName)
         setPressedSprite(nullptr);
         app->destroy();
     }
+    else if (has(name, u"cmdMPGNewGroup"))
+        openNewGroup();
+    else if (has(name, u"cmdGrpNameOK"))
+        setFocus(); // the edit's end of editing creates the group
+    else if (has(name, u"cmdMPGFly"))
+        flyInGroup();
 }
 
 // ---- small helpers ----

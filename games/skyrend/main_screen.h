@@ -5,6 +5,7 @@
 
 #include "engine/scene/screen/canvas.h"
 #include "games/skyrend/command_line.h"
+#include "games/skyrend/multiplayer/protocol.h"
 #include "games/skyrend/pilots.h"
 
 #include <memory>
@@ -27,7 +28,12 @@ enum ControlId
     kGroupList = 1002,
     kPilotList = 1003,
     kPilotNameEdit = 1004,
+    kGroupNameEdit = 1005,
 };
+
+// Posted to the main screen when the session's receive thread has queued
+// flight messages (a group's flight runs them on this thread).
+constexpr UINT kFlightMessage = WM_APP + 0x126;
 
 class MainScreen : public Canvas
 {
@@ -98,6 +104,26 @@ public:
     // The menu pages' control notifications.
     void onControlCommand(int notification, int controlId);
 
+    // ---- multiplayer (main_screen_lobby.cpp) ----
+    // "Log on": the fields read, the connection made, the user logged on,
+    // the lobby shown (refreshed every 2 s by the window timer).
+    void logOnFromPage();
+    bool logon(const std::u16string& user, const std::u16string& password);
+    void refreshGroups(bool selectLast);
+    bool createGroup(const std::u16string& name);
+    void showGroupInfo();
+    void onTimer() override;
+    // The session's notices shown on this thread: refusals and answers in
+    // boxes; a lost connection takes the lobby back to the log-on page and
+    // shows the flight's dialog in a flight.
+    void showSessionNotices();
+    const std::vector<mp::GroupEntry>& getGroups() const { return groups; }
+    int getSelectedGroup() const { return selectedGroup; }
+    const std::u16string& getLoggedUser() const { return loggedUser; }
+
+protected:
+    bool handleOwnMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
+
 private:
     struct Listeners : MouseListener, CommandListener, LoadListener
     {
@@ -132,6 +158,15 @@ private:
     void answerDeletePilot(bool yes);
     void fillScoreboard();
     void onConsoleButton(Sprite* sprite, UINT message);
+    void stepGroup(int step);
+    void openNewGroup();
+    void finishNewGroup();
+    void flyInGroup();
+    void leaveLobby();
+    std::vector<mp::GroupEntry> groups;
+    int selectedGroup = -1;
+    std::u16string loggedUser, loggedPassword;
+    bool enteringGroupName = false;
     std::unique_ptr<ConsolePanel> console;
     int dialogMode = -1;
 

@@ -61,7 +61,10 @@ void MainScreen::onConsoleButton(Sprite* sprite, UINT message)
         break;
     case ButtonAction::QuitFlight:
         hideMessage();
-        app->showScoreboard();
+        if (app->getFlightLink())
+            app->leaveGroupFlight();
+        else
+            app->showScoreboard();
         break;
     case ButtonAction::CloseDialog:
         hideMessage();

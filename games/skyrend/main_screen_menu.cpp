@@ -54,7 +54,13 @@ void MainScreen::fillMainMenu()
     if (!scenes_.empty() && savedScene != selectedScene)
         selectScene(selectedScene);
     if (pageIs(u"MPGMainMenu"))
+    {
+        if (Window* list = findChild(kGroupList))
+            list->setFont(listFont);
+        selectedGroup = -1;
+        refreshGroups(false);
         return;
+    }
     Window* pilots = findChild(kPilotList);
     if (!pilots)
         return;
@@ -105,6 +111,9 @@ void MainScreen::selectScene(int index)
     storePicture(u"picScene", u"..\\scenes\\" + scenes_[size_t(index)] + u".jpg", u"");
     redraw();
     saveTemplate();
+    // The lobby lists the groups of the chosen scene.
+    if (pageIs(u"MPGMainMenu"))
+        refreshGroups(false);
 }
 
 void MainScreen::showPilotStats(int row)
@@ -144,9 +153,17 @@ void MainScreen::onControlCommand(int notification, int id)
             showPilotStats(row);
             redraw();
         }
+        else if (id == kGroupList && pageIs(u"MPGMainMenu") && row >= 0 && row < int(groups.size()))
+        {
+            selectedGroup = row;
+            showGroupInfo();
+            redraw();
+        }
     }
     else if (id == kPilotNameEdit && notification == EN_KILLFOCUS && enteringPilot && pageIs(u"MainMenu"))
         finishNewPilot();
+    else if (id == kGroupNameEdit && notification == EN_KILLFOCUS && enteringGroupName && pageIs(u"MPGMainMenu"))
+        finishNewGroup();
 }
 
 // ---- flights ----

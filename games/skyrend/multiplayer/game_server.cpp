@@ -452,9 +452,21 @@ Aircraft* GameServer::enterGroup(GameGroup* group, GameUser* user, int plane)
     user->planeIndex = plane;
     user->group = group;
     user->flying = false;
+    Aircraft* leader = settings.formation && !group->aircraft.empty() ? group->aircraft.back() : nullptr;
     group->members.push_back(user);
     Aircraft* a = group->createAircraft(user, randomFloat(-800.0f, 800.0f), kStartY, randomFloat(-800.0f, 200.0f),
                                         kCeiling);
+    if (leader)
+    {
+        // The same flight, moved to the leader's right (neither has a model).
+        Vector3 right(kFormationSpacing, 0.0f, 0.0f), at;
+        leader->flight.orientation.transformPointTo(right, at);
+        a->flight = leader->flight;
+        a->flight.orientation.setTranslation(at);
+        a->flight.position = at;
+        a->flight.previous = at;
+        a->throttleNotch = leader->throttleNotch;
+    }
     if (listener)
         listener->registryChanged();
     return a;

@@ -42,7 +42,12 @@ struct ServerSettings
     int maxIdleTime = 10;   // minutes an empty non-default group lives
     int maxUsersPerGrp = 8; // 2..16
     bool defaultGroups = true;
+    // A test's arrangement: an aircraft entering a group with members starts
+    // kFormationSpacing to the right of the newest one, on its heading and
+    // at its speed (the random start place otherwise).
+    bool formation = false;
 };
+constexpr float kFormationSpacing = 30.0f;
 
 // Upper bound of the groups the clients may create (default groups aside).
 constexpr int kMaxCreatedGroups = 64;

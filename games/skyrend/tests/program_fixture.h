@@ -8,6 +8,8 @@
 #include "os/testing/host.h"
 #include "os/testing/program_run.h"
 
+#include "engine/platform/net_socket.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -128,6 +130,33 @@ public:
         return text.str();
     }
 };
+
+// A port nobody listens on now (the host picks it).
+inline int freePort()
+{
+    startupSockets();
+    Socket* probe = Socket::listenOn(0, 0, 1);
+    int port = probe ? probe->getLocalPort() : 0;
+    delete probe;
+    cleanupSockets();
+    return port;
+}
+
+// Sets the text field of a template entry (the line "key=...text:value",
+// text being the entry's last field) in the file.
+inline void setTextField(const std::string& path, const std::string& key, const std::string& value)
+{
+    std::string all = ProgramRun::read(path);
+    const size_t line = all.find("\n" + key + "=");
+    if (line == std::string::npos)
+        return;
+    const size_t end = all.find('\n', line + 1);
+    const size_t text = all.rfind("text:", end);
+    if (text == std::string::npos || text < line)
+        return;
+    all.replace(text + 5, end - text - 5, value);
+    std::ofstream(path) << all;
+}
 
 inline Rgb rgb(uint32_t c)
 {

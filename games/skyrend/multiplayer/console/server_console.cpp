@@ -20,6 +20,8 @@
 #include <os/wstring.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <string>
 
 namespace skyrend::mp {
 
@@ -107,6 +109,15 @@ ServerSettings readServerSettings(Properties& file)
     s.maxUsersPerGrp = wholeNumber(SettingsClamp::maxUsersPerGrp(text(u"maxUsersPerGrp", u"8")), v) ? int(v) : 8;
     s.defaultGroups = file.getFieldInt(u"chkDefaultGrp", u"status", 1) != 0;
     return s;
+}
+
+// For tests only: SKYREND_FORMATION=1 starts every aircraft that enters a
+// group with members beside the newest of them, so two scripted players
+// see each other at once. Unset (or anything else) it does nothing.
+bool formationHook()
+{
+    const char* text = std::getenv("SKYREND_FORMATION");
+    return text && std::string(text) == "1";
 }
 
 // ---- the window ----
@@ -253,7 +264,8 @@ bool ServerConsole::startServer()
         return true;
     Properties file(u'=', u',', u':');
     file.load(guiFolder.c_str(), kSettingsFile);
-    const ServerSettings settings = readServerSettings(file);
+    ServerSettings settings = readServerSettings(file);
+    settings.formation = formationHook();
     server = std::make_unique<GameServer>(settings, static_cast<ServerListener*>(this));
     server->setScenes(scenes, sceneWater);
     server->setPlaneCount(planeCount);
@@ -280,6 +292,7 @@ bool ServerConsole::startServer()
         // Shown at once: the server's first lines and labels.
         server->waitStarted(5000);
         drainQueue();
+        idle.begin();
         return true;
     }
     MessageBoxW(getHandle(),
@@ -295,6 +308,7 @@ bool ServerConsole::startServer()
 
 void ServerConsole::stopServer()
 {
+    idle.end();
     if (!server)
         return;
     server->stop();
@@ -333,6 +347,7 @@ void ServerConsole::post()
         return;
     posted = true;
     PostMessageW(getHandle(), WM_TIMER, kTimerId, 0);
+    idle.wake();
 }
 
 void ServerConsole::onTimer()

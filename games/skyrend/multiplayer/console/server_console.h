@@ -12,6 +12,7 @@
 #pragma once
 
 #include "engine/scene/screen/canvas.h"
+#include "games/skyrend/multiplayer/connection_idle.h"
 #include "games/skyrend/multiplayer/game_server.h"
 
 #include <deque>
@@ -109,6 +110,8 @@ private:
     std::vector<bool> sceneWater;
     int planeCount = 1;
     std::unique_ptr<GameServer> server;
+    // While the server runs, the window's loop waits for it on the real clock.
+    ConnectionIdle idle;
     std::deque<std::u16string> logLines;
     // List rows point at these texts while they are shown.
     std::vector<std::u16string> groupRows, userRows;

@@ -17,17 +17,6 @@ const uint32_t kHeading = 0xFFE080;
 const uint32_t kButton = 0x78461E;
 const uint32_t kChecked = 0x78DC78;
 
-// A port nobody listens on now (the host picks it).
-int freePort()
-{
-    startupSockets();
-    Socket* probe = Socket::listenOn(0, 0, 1);
-    int port = probe ? probe->getLocalPort() : 0;
-    delete probe;
-    cleanupSockets();
-    return port;
-}
-
 const char kWalk[] = "wait 500\n"
                      "shot 01-cover\n"
                      "tap 120 250      # Start\n"
