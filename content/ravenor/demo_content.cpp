@@ -14,6 +14,7 @@
 #include "content/ravenor/demo_stage.h"
 #include "content/ravenor/image_writer.h"
 #include "content/ravenor/mesh_writer.h"
+#include "content/ravenor/story_stages.h"
 
 namespace ravenor_content {
 
@@ -163,7 +164,7 @@ std::vector<DemoEntry> DemoArchiveEntries()
     DemoSoundEntries(entries);
     DemoPropEntries(entries);
     std::string error;
-    if (!DemoStageEntries(entries, error))
+    if (!DemoStageEntries(entries, error) || !StoryStageEntries(entries, error))
         std::fprintf(stderr, "demo content: %s\n", error.c_str());
     return entries;
 }

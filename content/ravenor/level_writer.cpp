@@ -42,6 +42,11 @@ struct TriggerSpec
     std::vector<std::string> groups[5];
 };
 
+struct PairsSpec   // section 8: up to five (condition, target) pairs
+{
+    std::vector<std::pair<std::string, std::string>> pairs;
+};
+
 struct Description
 {
     std::vector<std::pair<std::string, std::vector<int32_t>>> lists;
@@ -50,6 +55,7 @@ struct Description
     std::vector<RouteSpec> routes;
     std::vector<RuleSpec> rules;
     std::vector<TriggerSpec> triggers;
+    std::vector<PairsSpec> pairs;
 };
 
 // Words of a line; a double-quoted word may hold blanks.
@@ -295,6 +301,14 @@ bool ParseLine(const std::vector<std::string>& w, Description& d, std::string& e
         d.triggers.push_back(trigger);
         return true;
     }
+    if (kind == "pairs" && w.size() >= 3 && w.size() <= 11 && w.size() % 2 == 1)
+    {
+        PairsSpec spec;
+        for (size_t k = 1; k + 1 < w.size(); k += 2)
+            spec.pairs.emplace_back(w[k], w[k + 1]);
+        d.pairs.push_back(spec);
+        return true;
+    }
     error = "unknown statement '" + kind + "'";
     return false;
 }
@@ -478,6 +492,20 @@ bool Builder::Build(std::vector<uint8_t>& out, std::string& error)
     PutU32(file, 40, static_cast<uint32_t>(file.size()));
     terminator(4);
     PutU32(file, 44, static_cast<uint32_t>(file.size()));
+    for (const PairsSpec& spec : m_d.pairs)
+    {
+        for (size_t k = 0; k < 5; ++k)
+        {
+            uint32_t condition = 0;
+            uint32_t target = 0;
+            if (k < spec.pairs.size() && (!Resolve(spec.pairs[k].first, true, condition, error) ||
+                                          !Resolve(spec.pairs[k].second, true, target, error)))
+                return false;
+            AppendU32(file, condition);
+            AppendU32(file, target);
+        }
+        AppendU32(file, 0);
+    }
     terminator(11);
     PutU32(file, 0, static_cast<uint32_t>(file.size()));
     out = std::move(file);

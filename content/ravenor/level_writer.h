@@ -12,6 +12,8 @@
 //   rule SECTION CONDITION TARGET        sections 1 to 4: two node names
 //   trigger SECTION TARGET GROUP...      sections 5 and 6: TARGET is 2, 3 or a node name; each
 //                                        GROUP is "a,b,c,d,e" of 1, 0 or node names (unused words 1)
+//   pairs COND TARGET ...                section 8: one to five (condition, target) pairs, the
+//                                        condition 1, 0 or a node name, the target 2, 3 or a node name
 //
 // Node keys: class N, behaviour N, path LIST | follow NAME|1, second LIST,
 // start "LINE" (up to three), delay N, delay2 N, mode N, count N, value N,

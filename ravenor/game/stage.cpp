@@ -35,15 +35,6 @@ int Group(int stage)
     return stage == 0 ? -1 : (stage - 1) / 4;
 }
 
-Briefing MakeBriefing(int stage)
-{
-    static char titles[kStageCount][12];
-    if (stage == 0)
-        return Briefing{"DEMO", {"DRIVE ONE LAP", "OF THE RING ROAD", "THROUGH EVERY", "CHECKPOINT"}};
-    std::snprintf(titles[stage], sizeof titles[stage], "stage %d", stage);
-    return Briefing{titles[stage], {"", "", "", ""}};
-}
-
 } // namespace
 
 const char* StageTune(int stage)
@@ -55,19 +46,6 @@ const char* StageTune(int stage)
     if ((stage >= 5 && stage <= 8) || (stage >= 17 && stage <= 20) || (stage >= 29 && stage <= 32))
         return "music2.wav";
     return "music3.wav";
-}
-
-const Briefing& StageBriefing(int stage)
-{
-    static Briefing briefings[kStageCount];
-    static bool built = false;
-    if (!built)
-    {
-        for (int s = 0; s < kStageCount; ++s)
-            briefings[s] = MakeBriefing(s);
-        built = true;
-    }
-    return briefings[stage < 0 || stage >= kStageCount ? 0 : stage];
 }
 
 int32_t ShowcaseClass(int stage)

@@ -24,6 +24,7 @@ rule 2 N_gate N_lone
 trigger 6 2 N_gate,1,1,1,1
 trigger 5 3 N_lone,1 0
 trigger 5 N_lone N_car,N_gate
+pairs 0 N_lone N_gate 3
 )";
 
 std::vector<uint8_t> Written(const std::string& description = kDescription)
@@ -110,6 +111,16 @@ TEST(Level, WrittenLevelReadsIntoRecords)
     EXPECT_EQ(0, level->triggers[0][0].conditions[5].value);
     EXPECT_EQ(1, level->triggers[0][0].conditions[6].value);
     EXPECT_EQ(lone, level->triggers[0][1].target.node);
+    // Section 8: the pairs in order, the rest 0, the fired flag clear
+    ASSERT_EQ(1u, level->section8.size());
+    const Section8Record& pairs = level->section8[0];
+    EXPECT_EQ(0, pairs.pairs[0].value);
+    EXPECT_EQ(lone, pairs.pairs[1].node);
+    EXPECT_EQ(gate, pairs.pairs[2].node);
+    EXPECT_EQ(3, pairs.pairs[3].value);
+    EXPECT_FALSE(pairs.pairs[3].IsNode());
+    EXPECT_EQ(0, pairs.pairs[9].value);
+    EXPECT_EQ(0, pairs.fired);
 }
 
 TEST(Level, CoordinatesConvertOnceIntoWorldUnits)
@@ -197,6 +208,8 @@ TEST(LevelWriter, RefusesBadDescriptions)
         {"node N class 12\nnode N class 13\nroot N", "named twice"},
         {"node N path L\nroot N", "no list named"},
         {"trigger 7 2 1\n", "trigger sections"},
+        {"node N class 12\nroot N\npairs N\n", "unknown statement"},
+        {"node N class 12\nroot N\npairs N M\n", "no node named 'M'"},
     };
     for (const Case& c : cases)
     {

@@ -333,3 +333,71 @@ TEST(RavenorProgram, PlaysFromTheFrontEndThroughTheFirstStageAndBack)
     EXPECT_EQ(0, differ) << "a line left over on the stage select";
     EXPECT_NE(std::string::npos, run.Errors().find("new_tune music1.wav")) << run.Errors();
 }
+
+namespace {
+
+std::string TestScript(const std::string& name)
+{
+    std::ifstream in(std::string(RAVENOR_GAME_TESTS) + "/" + name);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// White ink of a message line drawn from row top
+int LineInk(const os::host::Picture& picture, int top)
+{
+    int ink = 0;
+    for (int y = top; y < top + 12; ++y)
+        for (int x = 0; x < 176; ++x)
+            ink += picture.at(x, y) == 0xFFFFFF;
+    return ink;
+}
+
+} // namespace
+
+// Three stages of different kinds played to their end by their scripts: the
+// checkpoints of stage 1, the delivery of stage 2 and the race of stage 4.
+// Each shows the countdown, a line on the way ("CHECKPOINT 1", "PARCEL
+// LOADED"), its winning line at y 60 and then the front end. The
+// screenshots are kept in "ravenor_stage_runs/" of the build folder.
+TEST(RavenorProgram, PlaysThreeKindsOfStageToTheirEnd)
+{
+    struct Case
+    {
+        const char* script;
+        const char* stage;
+        const char* middle;
+        int middleTop;   // the row of its line, -1 none
+    };
+    const Case cases[] = {{"stage1_checkpoints.txt", "1", "checkpoint", 70},
+                          {"stage2_delivery.txt", "2", "loaded", 60},
+                          {"stage4_race.txt", "4", "racing", -1}};
+    std::filesystem::create_directories("ravenor_stage_runs");
+    for (const Case& c : cases)
+    {
+        const std::string script = TestScript(c.script);
+        ASSERT_FALSE(script.empty()) << c.script;
+        ProgramRun run(script);
+        run.args = {"stage", c.stage};
+        EXPECT_EQ(0, run.Run()) << run.Errors();
+        const char* const names[] = {"countdown", c.middle, "finish", "result"};
+        os::host::Picture shots[4];
+        for (int i = 0; i < 4; ++i)
+        {
+            ASSERT_TRUE(run.Shot(names[i], shots[i])) << c.script << " " << names[i] << run.Errors();
+            std::filesystem::copy_file(run.out + "/" + names[i] + ".png",
+                                       std::string("ravenor_stage_runs/stage") + c.stage + "_" + names[i] + ".png",
+                                       std::filesystem::copy_options::overwrite_existing);
+        }
+        // The countdown's large digit at y 100, the start lines above it
+        EXPECT_GT(LineInk(shots[0], 100), 20) << c.script;
+        EXPECT_GT(LineInk(shots[0], 50), 60) << c.script;
+        if (c.middleTop >= 0)
+        {
+            EXPECT_GT(LineInk(shots[1], c.middleTop), 40) << c.script;
+        }
+        EXPECT_GT(LineInk(shots[2], 60), 40) << c.script << ": the winning line";
+        ExpectMainMenu(shots[3]);
+    }
+}

@@ -147,7 +147,7 @@ TEST(Stage, TablesOfTunesAndShowcaseCars)
 TEST(Stage, MissingLevelDoesNotStart)
 {
     StartProgram();
-    EXPECT_FALSE(StartStage(7));
+    EXPECT_FALSE(StartStage(34));
     EXPECT_EQ(nullptr, g_level);
     EXPECT_EQ(nullptr, g_player);
     EXPECT_TRUE(StartStage(0));
