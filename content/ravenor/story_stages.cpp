@@ -359,22 +359,19 @@ void PickUps(Writer& w, int stage, const Story& s)
     {
         const std::string spot = w.Spot(places[i], i % 2 ? 40 : -40);
         const std::string pick = w.Node("class 10 behaviour 3 path " + spot);
-        const std::string qmark = w.Name();
+        // Reached within 960 units (before the car's nose knocks it away)
+        std::string next = pick;
         if (i == 1)
         {
             // This one also stops the clock for a while: the freeze, a frame
-            // counter, the thaw; a remover takes the question mark.
+            // counter, then the thaw.
             const std::string thaw = w.Node("class 12 behaviour 44 path " + spot + " end1 \"<60>CLOCK RUNS\"");
             const std::string wait = w.Node("class 17 behaviour 3 path " + spot + " count 150 next " + thaw);
             const std::string freeze =
                 w.Node("class 12 behaviour 43 path " + spot + " end1 \"<60>CLOCK STOPPED\" next " + wait);
-            const std::string remover = w.Node("class 12 behaviour 16 path " + spot + " link " + qmark);
-            w.Node(qmark, "class 49 behaviour 26 path " + spot + " link " + pick + " link " + freeze + " link " + remover);
+            next = w.Node("class 12 behaviour 25 path " + spot + " link " + pick + " link " + freeze);
         }
-        else
-        {
-            w.Node(qmark, "class 49 behaviour 1 path " + spot + " next " + pick);
-        }
+        const std::string qmark = w.Node("class 49 behaviour 19 path " + spot + " value 900 next " + next);
         o.atGo.push_back(qmark);
         o.atGo.push_back(w.Node("class 9 behaviour 3 path " + spot + " link " + qmark));
     }
@@ -407,10 +404,13 @@ void Catch(Writer& w, int stage, const Story& s)
                      "BEFORE IT GETS AWAY", ClockSeconds(Length(loop) * (stops ? 1 : 2), loop.size(), s.slack));
     Streets(w, stage, s.traffic, o.atStart, o.startList);
     const std::string path = w.List(loop);
-    const std::string quarry = w.Name();
-    w.Node(quarry, "class " + Num(TrafficClass(stage, 17)) + " behaviour 2 path " + path +
-                       (stops ? std::string() : " second " + path) + " startvalue " + Num(s.speed) +
-                       " end1 \"<60>GOT IT\" enddelay3 45 next 2");
+    // Caught within 1600 units (before the cars bounce apart); then the
+    // objective is reached (the clock stops) and the stage is complete.
+    const std::string reached = w.Node("class 12 behaviour 32 path " + o.startList +
+                                       " value 2000000000 end1 \"<60>GOT IT\" enddelay3 45 next 2");
+    const std::string quarry = w.Node("class " + Num(TrafficClass(stage, 17)) + " behaviour 19 path " + path +
+                                      (stops ? std::string() : " second " + path) + " startvalue " + Num(s.speed) +
+                                      " value 2500 next " + reached);
     o.atGo.push_back(quarry);
     o.atGo.push_back(w.Node("class 9 behaviour 3 path " + path + " link " + quarry));
     Close(w, o);
@@ -456,7 +456,7 @@ void Delivery(Writer& w, int stage, const Story& s)
     const std::string parcel = w.Name();
     const std::string arrow =
         w.Node("class " + Num(PointingArrow(stage)) + " behaviour 3 path " + parcelSpot + " link " + parcel);
-    w.Node(parcel, "class 26 behaviour 1 path " + parcelSpot + " companion " + arrow +
+    w.Node(parcel, "class 26 behaviour 19 path " + parcelSpot + " value 900 companion " + arrow +
                        " end1 \"<60>PARCEL LOADED\" next " + drop);
     o.atGo.push_back(parcel);
     // Roadworks three quarters along: a roadblock that slows the player near it
