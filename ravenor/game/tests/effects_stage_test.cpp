@@ -4,8 +4,10 @@
 // of the build folder
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
+#include "os/testing/sound.h"
 #include "ravenor/game/arrows.h"
 #include "ravenor/game/behaviours.h"
 #include "ravenor/game/class_messages.h"
@@ -88,10 +90,34 @@ TEST(EffectsStage, BrakeLightsSkidSmokeAndSparksInTheFirstStage)
     const int skidding = RunUntil(20, [] { return CountUpdates(SkidFade) >= 6 && CountUpdates(SmokeStep) >= 4; });
     EXPECT_LT(skidding, 20) << "streaks and smoke within 20 frames of the handbrake";
     EXPECT_NE(nullptr, g_soundSlots[kSoundSkid].device) << "the skid loop plays";
+    // The loop written to its device whole and looped; the mix heard through
+    // the recording device while paced frames let the virtual clock run
+    // (kept as "skid.wav" beside the screenshots)
+    const HWAVEOUT skid = g_soundSlots[kSoundSkid].device;
+    bool looped = false;
+    for (const auto& w : os::sound::test::writes())
+        looped = looped || (w.device == skid && w.loops == 0x7FFFFFFFu &&
+                            w.length == g_soundSlots[kSoundSkid].data.size() - 44);
+    EXPECT_TRUE(looped);
+    os::sound::test::capture(true);
+    ASSERT_TRUE(os::sound::record_mix_to(std::string(kFrames) + "/skid.wav"));
     StageFrame();
     SaveFrame(std::string(kFrames) + "/skid");
-    RunUntil(6, [] { return false; });
+    for (int i = 0; i < 6; ++i)
+    {
+        PaceFrame(47);
+        StageFrame();
+    }
     SaveFrame(std::string(kFrames) + "/skid_later");
+    os::sound::stop_recording();
+    os::sound::test::capture(false);
+    g_speedFactor = 256;
+    const std::vector<int16_t> mixed = os::sound::test::captured();
+    ASSERT_FALSE(mixed.empty()) << "six paced frames were mixed";
+    int loud = 0;
+    for (int16_t sample : mixed)
+        loud += std::abs(sample) > 200;
+    EXPECT_GT(loud, int(mixed.size() / 10)) << "the skid is heard";
     ReleaseKeys();
     // The slide ends: the loop stops within a few frames.
     RunUntil(40, [] { return g_soundSlots[kSoundSkid].device == nullptr; });
