@@ -1,7 +1,7 @@
 // effects_stage_test.cpp -- the effects seen in the first stage: brake
 // lights, skid streaks and tyre smoke in a handbrake turn, sparks at the
-// street's edge, and a target arrow; screenshots in ravenor_effects_frames/
-// of the build folder
+// street's edge, a target arrow and props with their lights; screenshots in
+// ravenor_effects_frames/ of the build folder
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,6 +12,7 @@
 #include "ravenor/game/behaviours.h"
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/effects.h"
+#include "ravenor/game/ground.h"
 #include "ravenor/game/particles.h"
 #include "ravenor/game/settings.h"
 #include "ravenor/game/sound.h"
@@ -199,5 +200,53 @@ TEST(EffectsStage, ArrowPointsAtTheFirstCheckpointAndFliesToIt)
     EXPECT_NEAR(checkpoint->entity->Y() - 1200, flying->Y(), 512);
     SaveFrame(std::string(kFrames) + "/arrow_hovering");
     ReleaseKeys();
+    EndStage();
+}
+
+// The solid props beside the first stage's start: a lamppost with its glow
+// at the end of its arm, a roadblock with its two flashing lights, a
+// question pick-up; screenshot "props".
+TEST(EffectsStage, PropsStandWithTheirLights)
+{
+    StartProgram();
+    std::filesystem::create_directories(kFrames);
+    ASSERT_TRUE(StartStage(0));
+    g_shell.stageOver = false;
+    ReleaseKeys();
+    // After the countdown and the stage's first lines
+    RunUntil(200, [] { return g_controlsLive; });
+    RunUntil(60, [] { return false; });
+    const struct
+    {
+        int32_t c, x, z;
+    } props[] = {{29, -21500, -9000}, {28, -18900, -8500}, {49, -20800, -8000}, {27, -19600, -9500}};
+    static Behaviour standing;
+    standing.behaviourNumber = 3;
+    for (const auto& p : props)
+    {
+        SendClassMessage(p.c, nullptr, kMsgLoad);
+        Entity* e = AllocEntity();
+        e->classNumber = p.c;
+        e->behaviour = &standing;
+        e->orientation.t[0] = p.x;
+        e->orientation.t[2] = p.z;
+        SendClassMessage(p.c, e, kMsgCreate);
+        e->orientation.t[1] = ProbeGround(p.x, p.z).height - e->type->maxY;
+        // Shown every frame by the visible step
+        e->update = [](Entity* self) { SendClassMessage(self->classNumber, self, kMsgVisibleStep); };
+    }
+    // The roadblock's lights are on in five frames of ten.
+    bool held = false;
+    bool timed = false;
+    for (int i = 0; i < 20 && !(held && timed && CountUpdates(TimedEffectStep) == 2); ++i)
+    {
+        StageFrame();
+        held = held || CountUpdates(HeldEffectStep) > 0;
+        timed = timed || CountUpdates(TimedEffectStep) > 0;
+    }
+    EXPECT_TRUE(held) << "the lamppost's glow";
+    EXPECT_EQ(2u, CountUpdates(TimedEffectStep)) << "the roadblock's pair";
+    StageFrame();
+    SaveFrame(std::string(kFrames) + "/props");
     EndStage();
 }
