@@ -63,6 +63,7 @@ struct Shading
     int32_t fogFront, fogBack, fogScale;
     bool fogDivide;
     double fogRange;
+    uint64_t fogDivider;
     uint32_t triangleFogColor;
 
     explicit Shading(const State& s)
@@ -70,7 +71,7 @@ struct Shading
           shininessStrength(s.shininessStrength), texturePercent(s.texturePercent),
           reflectionPercent(s.reflectionPercent), reflection(s.reflection), reflectionIndexMask(s.reflectionIndexMask),
           fogFront(s.fogFront), fogBack(s.fogBack), fogScale(s.fogScale), fogDivide(s.fogDivide), fogRange(s.fogRange),
-          triangleFogColor(s.triangleFogColor)
+          fogDivider(s.fogDivider), triangleFogColor(s.triangleFogColor)
     {
     }
 };
@@ -126,7 +127,7 @@ inline uint32_t applyFog(const Shading& s, uint32_t c, uint32_t depth)
         return c;
     if (f > s.fogBack)
         return s.triangleFogColor;
-    const int k = s.fogDivide ? fogWeightDivided(s.fogBack, f, s.fogRange)
+    const int k = s.fogDivide ? fogWeightDivided(s.fogBack, f, s.fogDivider, s.fogRange)
                               : int((int64_t(s.fogBack) - f) * s.fogScale >> 8);
     return P::lerp(s.triangleFogColor, c, k);
 }

@@ -49,12 +49,41 @@ struct Rasterizer::Edge
     int32_t a[kAttributeCount] = {}, aStep[kAttributeCount] = {};
 };
 
-// The racing fog weight of depth f in the band (front, back]: the quotient
-// ((back - f) << 8) / (back - front), taken in doubles (exact: the quotient
-// is below 256 and the divisor below 2^32).
-inline int32_t fogWeightDivided(int32_t back, int32_t f, double range)
+// a / w truncated toward zero (w not 0, inverse = 1 / w in doubles) from
+// the estimate a x inverse, within one of it while the quotient is below
+// 2^52 in size: the remainder a - q w must have a's sign (or be 0) and lie
+// within |w|.
+inline int64_t truncatedQuotient(int64_t a, int64_t w, double inverse)
 {
-    return int32_t(double(int64_t(back) - f) * 256.0 / range);
+    int64_t q = int64_t(double(a) * inverse);
+    const int64_t r = a - q * w, step = w > 0 ? 1 : -1, size = w > 0 ? w : -w;
+    if (a >= 0)
+        q += r < 0 ? -step : r >= size ? step : 0;
+    else
+        q += r > 0 ? step : r <= -size ? -step : 0;
+    return q;
+}
+
+// The racing fog weight of depth f in the band (front, back]: the quotient
+// ((back - f) << 8) / (back - front). For bands under 2^24 units through a
+// multiplier, divider = ceil(2^64 / (back - front)), which divides every
+// 32-bit numerator exactly; wider bands (divider 0) in doubles, exact as
+// well (the quotient is below 256, the divisor below 2^32).
+inline int32_t fogWeightDivided(int32_t back, int32_t f, uint64_t divider, double range)
+{
+    const int64_t span = int64_t(back) - f;
+    if (divider)
+        return int32_t(uint64_t((unsigned __int128)(uint64_t(span) << 8) * divider >> 64));
+    return int32_t(double(span) * 256.0 / range);
+}
+
+// The multiplier of fogWeightDivided for a band of that many units (0 for
+// bands of 2^24 units and more).
+inline uint64_t fogDividerFor(int64_t range)
+{
+    if (range <= 1)
+        return ~uint64_t(0); // a band of one unit holds only the numerator 0
+    return range < (int64_t(1) << 24) ? ~uint64_t(0) / uint64_t(range) + 1 : 0;
 }
 
 struct Rasterizer::State
@@ -72,6 +101,7 @@ struct Rasterizer::State
     // The per-pixel division by back - front (the racing profile's).
     bool fogDivide = false;
     double fogRange = 1.0;
+    uint64_t fogDivider = 0;
     // Material.
     int32_t detailLevel = 2;
     uint32_t color = 0, color2 = 0, colorKey = 0;
