@@ -26,6 +26,7 @@ class Group2D;
 class Group3D;
 class SoundDictionary;
 class TextureDictionary;
+class WaveSound;
 
 namespace racing {
 
@@ -37,6 +38,7 @@ public:
     virtual void onLoad(const WCHAR* text, const WCHAR* templateName, int percent) = 0;
 };
 
+class FadeEffect;
 class Scene2D;
 class Scene3D;
 class SceneAWT;
@@ -112,6 +114,17 @@ public:
     virtual void onBeforeTemplateLoad(const WCHAR* folder, const WCHAR* name) {}
     virtual void onTemplateLoaded() {}
     virtual void onComponentBuilt(AWTComponent* component) {}
+    // A native control taken off the canvas (its scene removed).
+    virtual void onComponentRemoved(AWTComponent* component) {}
+    // Every 3D scene built in its stages, in list order, announced to the
+    // load listener (computeBounds: 1 on a first build).
+    void buildScenes3D(bool computeBounds);
+    // The template's folder, for links followed later.
+    void setTemplateFolder(const WCHAR* folder) { templateFolder = folder ? folder : u""; }
+    // The wave sound a template entry built under that key, or null.
+    WaveSound* findSound(const WCHAR* key) const;
+    // A transition effect run on this canvas.
+    void applyEffect(FadeEffect& effect, bool fadeIn, bool redraw);
     // Scenes by name (null for a null name or none of that kind).
     Scene3D* findScene3D(const WCHAR* sceneName) const;
     SceneSprite* findSpriteScene(const WCHAR* sceneName) const;
@@ -123,6 +136,7 @@ public:
     Group3D* findGroup3D(const WCHAR* groupName) const;
     // Template lengths: n x screenScale, rounded.
     int scaleToScreen(int n) const { return screenScale == 1.0f ? n : int(float(n) * screenScale + 0.5f); }
+    float scaleToScreenF(float x) const { return screenScale == 1.0f ? x : x * screenScale; }
     float screenScale = 1.0f;
     Sprite* getPressedSprite() const { return pressedSprite; }
     // A check box pressed: in a group it is the one checked (the others

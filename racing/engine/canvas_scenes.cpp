@@ -5,6 +5,7 @@
 #include "engine/platform/image.h"
 #include "engine/scene/core/material.h"
 #include "engine/scene/core/texture.h"
+#include "racing/engine/base_library.h"
 #include "racing/engine/render_target.h"
 #include "racing/engine/scene2d.h"
 #include "racing/engine/scene3d.h"
@@ -369,6 +370,23 @@ void Canvas::afterTemplateLoad()
     typedIndex.clear();
     lastTypeTime = GetTickCount();
     pressedSprite = nullptr;
+}
+
+void Canvas::buildScenes3D(bool computeBounds)
+{
+    for (const SceneEntry& e : scenes)
+        if (e.type == kScene3D)
+            static_cast<Scene3D*>(e.scene)->initView(zoom, loadListener, computeBounds);
+}
+
+WaveSound* Canvas::findSound(const WCHAR* key) const
+{
+    return templateLoader->findSound(key);
+}
+
+void Canvas::applyEffect(FadeEffect& effect, bool fadeIn, bool redraw)
+{
+    effect.apply(this, fadeIn, redraw);
 }
 
 void Canvas::loadTemplate(const WCHAR* folder, const WCHAR* name, bool replace)

@@ -4,6 +4,7 @@
 #include "engine/platform/gdi_draw.h"
 #include "engine/platform/window.h"
 #include "engine/scene/core/material.h"
+#include "racing/engine/canvas.h"
 
 #include <algorithm>
 #include <string>
@@ -62,9 +63,15 @@ void SceneAWT::addComponent(const WCHAR* componentName, AWTComponent* component,
 
 void SceneAWT::removeComponents()
 {
+    // The racing canvas hears of each control taken off it.
+    auto* owner = dynamic_cast<Canvas*>(canvas);
     for (auto it = placed.rbegin(); it != placed.rend(); ++it)
+    {
         if (canvas && (*it)->control)
             canvas->removeChild((*it)->control);
+        if (owner)
+            owner->onComponentRemoved(*it);
+    }
     placed.clear();
 }
 

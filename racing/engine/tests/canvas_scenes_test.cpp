@@ -5,10 +5,12 @@
 #include "racing/engine/canvas.h"
 #include "racing/engine/render_target.h"
 #include "racing/engine/scene3d.h"
+#include "racing/engine/scene_awt.h"
 #include "racing/engine/sprite.h"
 
 #include "engine/platform/back_buffer.h"
 #include "engine/platform/image.h"
+#include "engine/scene/2d/awt_component.h"
 #include "engine/scene/core/material.h"
 
 #include <os/windows.h>
@@ -16,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -161,4 +164,49 @@ TEST(RacingCanvasScenes, ZoomResizesTheTargetsAndTheCameras)
     frame.page->stop();
     sky->render(0.04f); // a filler for the new size (the sanitizer build sees an overrun)
     EXPECT_EQ(sky->renderer.getTarget()->image->width, 120);
+}
+
+namespace {
+
+class HookPage : public racing::Canvas, public racing::LoadListener
+{
+public:
+    HookPage() : Canvas(u"hooks") { setLoadListener(this); }
+    std::vector<AWTComponent*> removed;
+    std::vector<std::u16string> stages;
+    void onComponentRemoved(AWTComponent* component) override { removed.push_back(component); }
+    void onLoad(const WCHAR* text, const WCHAR*, int) override { stages.emplace_back(text); }
+};
+
+} // namespace
+
+// The page hears of each control taken off it (last first), builds its 3D
+// scenes in their announced stages once, and scales template lengths.
+TEST(RacingCanvasScenes, HooksOfControlsAndStagedScenes)
+{
+    racing::Window window{u"frame", nullptr, false};
+    ASSERT_TRUE(window.create(0, 0, 240, 320));
+    auto* page = new HookPage();
+    ASSERT_TRUE(window.addChild(page, 0, 0, 240, 320));
+    auto* controls = new racing::SceneAWT();
+    page->addScene(u"controls", controls);
+    AWTComponent* first = racing::SceneAWT::makeComponent(0, 1, 0, 0, 40, 20, u"a");
+    AWTComponent* second = racing::SceneAWT::makeComponent(1, 2, 0, 30, 40, 20, u"b");
+    controls->addComponent(u"first", first, nullptr);
+    controls->addComponent(u"second", second, nullptr);
+    page->addScene(u"world", new racing::Scene3D(0, 0, 240, 320, 0, nullptr));
+    page->buildScenes3D(true);
+    page->buildScenes3D(false);
+    EXPECT_EQ(page->stages, (std::vector<std::u16string>{u"Building 3D Models", u"Building 3D Lights",
+                                                          u"Building 3D Environment",
+                                                          u"Finalizing 3D Initialization"}))
+        << "once";
+    page->removeAllScenes();
+    EXPECT_EQ(page->removed, (std::vector<AWTComponent*>{second, first}));
+    EXPECT_FLOAT_EQ(page->scaleToScreenF(10.0f), 10.0f);
+    page->screenScale = 1.5f;
+    EXPECT_FLOAT_EQ(page->scaleToScreenF(10.0f), 15.0f);
+    EXPECT_EQ(page->scaleToScreen(10), 15);
+    EXPECT_EQ(page->findSound(u"none"), nullptr);
+    window.destroy();
 }
