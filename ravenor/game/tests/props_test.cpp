@@ -11,6 +11,8 @@
 #include "ravenor/game/level.h"
 #include "ravenor/game/props.h"
 #include "ravenor/game/sound.h"
+#include "ravenor/game/traffic.h"
+#include "ravenor/game/world_draw.h"
 #include "stage_fixture.h"
 
 namespace {
@@ -250,3 +252,63 @@ TEST_F(PropsTest, RoadblockTakesTheFrameCounterAsItsAge)
 }
 
 } // namespace
+
+namespace {
+
+bool RowsEqual(const Orientation& a, const Orientation& b)
+{
+    for (int k = 0; k < 9; ++k)
+        if (a.m[k] != b.m[k])
+            return false;
+    return true;
+}
+
+} // namespace
+
+// The effect classes' visible step: seen with a record other than 13, a
+// glow turns to the camera, a streak along its velocity, debris tilts onto
+// the ground; held by 13 it is left as it is; unseen it is rebuilt from its
+// heading (debris stands upright). Props and effects start with the object
+// update.
+TEST_F(PropsTest, EffectVisibleStepAndStart)
+{
+    g_camera.orientation.SetRotationY(300);
+    Behaviour free;
+    free.behaviourNumber = 3;
+    Behaviour held;
+    held.behaviourNumber = 13;
+    GlowHandler(nullptr, kMsgLoad);
+    Entity glow;
+    glow.behaviour = &free;
+    glow.visible = 1;
+    GlowHandler(&glow, kMsgVisibleStep);
+    Entity facing;
+    FaceCamera(&facing);
+    EXPECT_TRUE(RowsEqual(facing.orientation, glow.orientation)) << "turned to the camera";
+    Entity heldGlow;
+    heldGlow.behaviour = &held;
+    heldGlow.visible = 1;
+    GlowHandler(&heldGlow, kMsgVisibleStep);
+    EXPECT_TRUE(RowsEqual(Orientation{}, heldGlow.orientation)) << "held where it is";
+    Entity unseen;
+    unseen.heading = 512;
+    unseen.behaviour = &free;
+    GlowHandler(&unseen, kMsgVisibleStep);
+    Entity rebuilt;
+    rebuilt.heading = 512;
+    BuildGroundRotation(&rebuilt);
+    EXPECT_TRUE(RowsEqual(rebuilt.orientation, unseen.orientation)) << "rebuilt from its heading";
+    Entity streak;
+    streak.behaviour = &free;
+    streak.visible = 1;
+    streak.velocity[0] = 50;
+    SkidMarkHandler(&streak, kMsgVisibleStep);
+    EXPECT_NEAR(-16384, streak.orientation.GetRow(0).x, 2) << "along its velocity";
+
+    Entity* prop = LiftedProp(27, nullptr);
+    EXPECT_EQ(1, SendClassMessage(27, prop, kMsgStart));
+    EXPECT_EQ(ObjectUpdate, prop->update);
+    Entity effect;
+    EXPECT_EQ(1, DebrisHandler(&effect, kMsgStart));
+    EXPECT_EQ(ObjectUpdate, effect.update);
+}
