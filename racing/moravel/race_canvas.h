@@ -47,6 +47,10 @@ struct Billboard
     int segment;
 };
 
+// A board's kind by its picture's width over height: 0 banner (8), 1
+// side-along (4), 2 vertical (0.5), 3 square (anything else).
+int boardKindOf(int width, int height);
+
 class RaceCanvas : public racing::Canvas, public racing::RenderTarget::FrameListener, public racing::LoadListener
 {
 public:
@@ -163,9 +167,11 @@ public:
     HFONT hudFont = nullptr;
     int hudFontHeight = 0;
 
+    // The road and wall meshes draw the segments of the visible window.
+    void applyVisibleWindow();
+
 private:
     void placeGuiButtons();
-    void applyVisibleWindow();
     void teardown();
     std::u16string resources;
     std::vector<std::pair<std::u16string, Group3D*>> modelCache; // board models by file, owned

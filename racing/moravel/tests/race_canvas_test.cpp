@@ -3,105 +3,21 @@
 // of two laps against two rivals (the player's bike on autopilot here) that
 // ends through the application with the scoreboard command; the HUD line
 // and the sky heading by their numbers.
-#include "racing/moravel/race_canvas.h"
-#include "racing/moravel/racing_app.h"
-#include "racing/engine/model3d.h"
-#include "os/host/png.h"
-#include "racing/engine/scene3d.h"
-#include "engine/platform/back_buffer.h"
-#include "engine/platform/image.h"
-
-#include "engine/scene/3d/group3d.h"
-#include "engine/base/resource_files.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cmath>
-#include <filesystem>
-#include <fstream>
+#include "racing/moravel/tests/race_fixture.h"
 
 #include "content/model3ds/model_writer.h"
-#include "os/testing/program_run.h"
 
 #include <os/sync.h>
 #include <os/sysinfo.h>
-#include <os/wstring.h>
 
+#include <cmath>
 #include <cstdlib>
-#include <memory>
 #include <sstream>
-#include <string>
-#include <vector>
 
 namespace moravel {
 namespace {
 
-namespace fs = std::filesystem;
-
-// A copy of the game's folder in a device tree of this test's own, so the
-// tests can change its settings and tracks.
-struct ScratchTree
-{
-    os::testing::ScratchFolder folder{"moravel_race"};
-    std::string game = folder.path + "/Program Files/Vasko-Moravel";
-
-    ScratchTree()
-    {
-        fs::create_directories(folder.path + "/Program Files");
-        fs::copy(fs::path(MORAVEL_DEVICE_ROOT) / "Program Files" / "Vasko-Moravel", game, fs::copy_options::recursive);
-        setenv("OS_BACKEND", "headless", 0);
-        setenv("OS_DEVICE_ROOT", folder.path.c_str(), 1);
-        // The program mounts its packs beside itself; this process is elsewhere.
-        addResourcePack(u"scenes.zip", u"\\Program Files\\Vasko-Moravel\\resources\\scenes");
-    }
-
-    void write(const std::string& relative, const std::string& text) const
-    {
-        std::ofstream(game + "/resources/" + relative, std::ios::binary) << text;
-    }
-};
-
-const ScratchTree& tree()
-{
-    static ScratchTree scratch;
-    return scratch;
-}
-
-const bool kTreeReady = (tree(), true);
-
-struct RaceFixture
-{
-    std::u16string restartedWith;
-    std::unique_ptr<RacingApp> app;
-    RaceCanvas* page = nullptr;
-
-    explicit RaceFixture(bool exercise)
-    {
-        RacingApp::restartHook = [this](const std::u16string& command) { restartedWith = command; };
-        app = std::make_unique<RacingApp>(u"Vasko-Moravel race test");
-        app->create(0, 0, 176, 234);
-        app->mode = 0;
-        app->exercise = exercise;
-        topSpeed = 110.0f;
-        page = new RaceCanvas(app.get(), u"\\Program Files\\Vasko-Moravel\\resources\\");
-        app->racePage = page;
-        app->addChild(page, 0, 0, 176, 234);
-    }
-    ~RaceFixture() { RacingApp::restartHook = nullptr; }
-
-    bool prepare(const char16_t* trackName = u"Oval")
-    {
-        return page->prepareRace({u"SBPaint_Blue", u"SBPaint_Red", u"SBPaint_Yellow"}, {trackName}, 1, 0, u"Bob:");
-    }
-
-    // One frame as the canvas runs it, without drawing.
-    void frame(float dt)
-    {
-        page->update(dt);
-        page->afterFrame(dt);
-    }
-};
+using namespace race_test;
 
 TEST(RaceCanvas, GridAndStartLights)
 {
@@ -154,12 +70,18 @@ TEST(RaceCanvas, TwoLapsAgainstTwoRivalsEndWithTheScoreboard)
     const float dt = 1.0f / 30.0f;
     int frames = 0;
     float rivalProgress = 0.0f;
+    uint32_t lastFrameMs = 0;
     while (race.restartedWith.empty() && frames < 30 * 200)
     {
+        const uint32_t before = GetTickCount();
         race.frame(dt);
+        lastFrameMs = GetTickCount() - before;
         ++frames;
     }
     EXPECT_EQ(race.restartedWith, u"ARG:scoreboard/-1.000000,Oval:Bob:N/A");
+    // The screen faded to black over two seconds before the restart.
+    EXPECT_GE(lastFrameMs, 1900u);
+    EXPECT_FALSE(page.isRunning());
     // Two laps of about 3030 units at no more than 110 units a second.
     EXPECT_GT(race.app->raceTime, 2.0f * 2950.0f / 110.0f);
     EXPECT_LT(race.app->raceTime, 120.0f);

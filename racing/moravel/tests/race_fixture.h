@@ -1,0 +1,103 @@
+// race_fixture.h -- a race page set up in this process from a scratch copy
+// of the game's folder (the tests may change its settings and tracks), and
+// one frame run as the canvas runs it
+#pragma once
+
+#include "racing/moravel/race_canvas.h"
+#include "racing/moravel/racing_app.h"
+
+#include "engine/base/resource_files.h"
+#include "engine/platform/back_buffer.h"
+#include "engine/platform/image.h"
+#include "engine/scene/3d/group3d.h"
+#include "os/testing/program_run.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+namespace moravel::race_test {
+
+namespace fs = std::filesystem;
+
+// A copy of the game's folder in a device tree of this test's own.
+struct ScratchTree
+{
+    os::testing::ScratchFolder folder{"moravel_race"};
+    std::string game = folder.path + "/Program Files/Vasko-Moravel";
+
+    ScratchTree()
+    {
+        fs::create_directories(folder.path + "/Program Files");
+        fs::copy(fs::path(MORAVEL_DEVICE_ROOT) / "Program Files" / "Vasko-Moravel", game, fs::copy_options::recursive);
+        setenv("OS_BACKEND", "headless", 0);
+        setenv("OS_DEVICE_ROOT", folder.path.c_str(), 1);
+        // The program mounts its packs beside itself; this process is elsewhere.
+        addResourcePack(u"scenes.zip", u"\\Program Files\\Vasko-Moravel\\resources\\scenes");
+    }
+
+    void write(const std::string& relative, const std::string& text) const
+    {
+        std::ofstream(game + "/resources/" + relative, std::ios::binary) << text;
+    }
+    std::string read(const std::string& relative) const
+    {
+        std::ifstream in(game + "/resources/" + relative, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+};
+
+inline const ScratchTree& tree()
+{
+    static ScratchTree scratch;
+    return scratch;
+}
+
+struct RaceFixture
+{
+    std::u16string restartedWith;
+    std::unique_ptr<RacingApp> app;
+    RaceCanvas* page = nullptr;
+
+    explicit RaceFixture(bool exercise, int mode = 0)
+    {
+        tree();
+        RacingApp::restartHook = [this](const std::u16string& command) { restartedWith = command; };
+        app = std::make_unique<RacingApp>(u"Vasko-Moravel race test");
+        app->create(0, 0, 176, 234);
+        app->mode = mode;
+        app->exercise = exercise;
+        topSpeed = mode == 1 ? 55.0f : 110.0f;
+        page = new RaceCanvas(app.get(), u"\\Program Files\\Vasko-Moravel\\resources\\");
+        app->racePage = page;
+        app->addChild(page, 0, 0, 176, 234);
+    }
+    ~RaceFixture() { RacingApp::restartHook = nullptr; }
+
+    bool prepare(const char16_t* trackName = u"Oval", int paintIndex = 1)
+    {
+        return page->prepareRace({u"SBPaint_Blue", u"SBPaint_Red", u"SBPaint_Yellow"}, {trackName}, paintIndex, 0,
+                                 u"Bob:");
+    }
+
+    // One frame as the canvas runs it, without drawing.
+    void frame(float dt)
+    {
+        page->update(dt);
+        page->afterFrame(dt);
+    }
+
+    // The four periods of the start lights: the race runs after them.
+    void startLights()
+    {
+        for (int period = 0; period < 4; ++period)
+            page->onPeriod(1.0f);
+    }
+
+    Image* screen() const { return page->getBackBuffer() ? page->getBackBuffer()->getImage() : nullptr; }
+};
+
+} // namespace moravel::race_test
