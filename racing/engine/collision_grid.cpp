@@ -84,7 +84,10 @@ bool triangleHit(const float p[3], int k, const float a[3], const float b[3], co
         q[i] = P[i] - C[i];
     }
     cross(e, q, s3);
-    if (!(s2[k] * s1[k] >= -kTiny && s3[k] * s1[k] >= -kTiny))
+    // Inside when the three turns agree. A point on the line of the edge
+    // A-B (s1 0) is inside only when the other two agree as well: past the
+    // end of that edge they differ.
+    if (!(s2[k] * s1[k] >= -kTiny && s3[k] * s1[k] >= -kTiny && s2[k] * s3[k] >= -kTiny))
         return false;
     float ab[3], bc[3], n[3];
     for (int i = 0; i < 3; ++i)

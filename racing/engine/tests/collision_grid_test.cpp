@@ -124,6 +124,9 @@ TEST_F(CollisionGridTest, GroundHeightAlongTheTrackOnTheBridgeAndBesideIt)
         {20, 0.5f, u"road", 0.025f}, {20, 50, u"road", 2.5f}, {20, 99, u"road", 4.95f},
         {50, 20, u"bridge", 10.0f},  {59, 80, u"bridge", 10.0f}, {61, 80, u"road", 4.0f},
         {20, 50, u"road", 2.5f}, // under the sign, which is not in the grid
+        // On the line of the deck's front edge but past its end: the road.
+        {61, 0, u"road", 0.0f},
+        {61, 100, u"road", 5.0f},
     };
     for (const Case& c : cases)
     {

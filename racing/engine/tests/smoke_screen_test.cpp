@@ -2,7 +2,10 @@
 // content the build laid out for the smoke program: its object graph, its
 // progress texts and the page its hyperlink opens
 #include "racing/engine/animators.h"
+#include "racing/engine/base_library.h"
 #include "racing/engine/canvas.h"
+#include "racing/engine/collision_grid.h"
+#include "racing/engine/loader3ds.h"
 #include "racing/engine/model3d.h"
 #include "racing/engine/scene2d.h"
 #include "racing/engine/scene3d.h"
@@ -14,6 +17,7 @@
 #include "engine/base/resource_files.h"
 #include "engine/scene/2d/group2d.h"
 #include "engine/scene/3d/group3d.h"
+#include "engine/scene/3d/mesh.h"
 #include "engine/scene/core/texture.h"
 
 #include "os/testing/host.h"
@@ -28,6 +32,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -74,6 +79,7 @@ protected:
             ASSERT_TRUE(media::writeDeviceFile(path.c_str(), bytes)) << name;
         }
         addResourcePack(u"flags.zip", u"\\smoke");
+        addResourcePack(u"scenes.zip", u"\\smoke");
         headless::clear_boxes();
         ASSERT_TRUE(window.create(0, 0, 240, 320));
         ASSERT_TRUE(window.addChild(page, 0, 0, 240, 320));
@@ -210,4 +216,56 @@ TEST_F(RacingSmokeScreen, ItsObjectGraphFromTheTemplate)
     ASSERT_NE(second->bkgTexture->image, nullptr);
     EXPECT_EQ(second->bkgTexture->image->width, 240);
     EXPECT_EQ(std::u16string(second->findChild(u"lnkBack")->link), u"engine_demo.properties");
+}
+
+// The track of the smoke content, read by the racing 3DS loader from its
+// pack (the member named exactly as packed), answers the collision grid's
+// ground queries on the road, on the bridge deck and under it.
+TEST_F(RacingSmokeScreen, TheTrackFromItsPackAnswersGroundQueries)
+{
+    racing::initRacingMath();
+    EXPECT_EQ(racing::Loader3DS().load(u"\\smoke", u"Demo\\Track.3ds", 40.0f, nullptr), nullptr)
+        << "pack members are matched as written";
+    headless::clear_boxes();
+    std::unique_ptr<Group3D> track(
+        racing::Loader3DS().load(u"\\smoke", u"demo\\track.3ds", 40.0f, page->getTextureDictionary()));
+    ASSERT_NE(track, nullptr);
+    EXPECT_TRUE(headless::boxes().empty());
+    ASSERT_NE(track->findObject(u"track"), nullptr);
+    ASSERT_NE(track->findObject(u"bridge"), nullptr);
+    EXPECT_EQ(track->findObject(u"track")->faceCount(), 128);
+    ASSERT_NE(track->findMaterial(u"road"), nullptr);
+    EXPECT_NE(track->findMaterial(u"road")->texture, nullptr) << "its picture from the pack too";
+    track->update(true);
+    racing::CollisionGrid grid(*track, 0.25f, u"track bridge", nullptr, nullptr, 8, 1, 8);
+    // Centred on its box: the road at -3, the deck's top at 3, its underside at 2.
+    struct Case
+    {
+        float x, z;
+        const char16_t* mesh;
+        float y;
+    };
+    for (const Case& c : {Case{-30, 20, u"track", -3}, Case{25, -35, u"track", -3}, Case{0, 0, u"bridge", 3},
+                          Case{-9, 39, u"bridge", 3}, Case{11, 0, u"track", -3}})
+    {
+        Vector3 p, n;
+        p.set(c.x, -50.0f, c.z);
+        const WCHAR* mesh = grid.findGround(p, n);
+        ASSERT_NE(mesh, nullptr) << c.x << "," << c.z;
+        EXPECT_EQ(std::u16string(mesh), c.mesh) << c.x << "," << c.z;
+        EXPECT_NEAR(p.y, c.y, 1e-3) << c.x << "," << c.z;
+    }
+    // Under the bridge: the road below, the underside above.
+    Vector3 start, end, hit, n;
+    start.set(0, 0, 0);
+    end.set(0, 0, 0);
+    const WCHAR* below = grid.intersect(start, end, hit, n, 1, 2);
+    ASSERT_NE(below, nullptr);
+    EXPECT_EQ(std::u16string(below), u"track");
+    EXPECT_NEAR(hit.y, -3.0f, 1e-3);
+    EXPECT_EQ(std::u16string(grid.getAbove().meshName), u"bridge");
+    EXPECT_NEAR(grid.getAbove().point.y, 2.0f, 1e-3);
+    Vector3 beside;
+    beside.set(60, -50, 0);
+    EXPECT_EQ(grid.findGround(beside, n), nullptr) << "off the track, on the line of a road edge";
 }
