@@ -257,9 +257,9 @@ void writePages(const std::string& track)
     {
         int y = 40 + (k + 1) * 26 + (k >= 0 ? 6 : 0);
         std::string n = std::to_string(k);
-        board += label("racer" + n, 4, y, 60, "", k < 0 ? "(255;255;120)" : "(255;255;255)") +
-                 label("score" + n, 66, y, 56, "") + label("date" + n, 122, y, 54, "", "(180;180;180)") +
-                 label("vehicle" + n, 12, y + 12, 150, "", "(150;200;255)");
+        board += label("racer" + n, 4, y, 74, "", k < 0 ? "(255;255;120)" : "(255;255;255)") +
+                 label("date" + n, 80, y, 96, "", "(180;180;180)") +
+                 label("vehicle" + n, 12, y + 12, 104, "", "(150;200;255)") + label("score" + n, 118, y + 12, 58, "");
     }
     board += button("cmdRestartGame", 4, 210, 80, "Again") + button("cmdExit", 92, 210, 80, "Exit");
     text("resources/GUI/scoreboard.properties", board);

@@ -169,7 +169,7 @@ bool RaceCanvas::prepareRace(const std::vector<std::u16string>& paintNames,
     }
     RECT mapRect{getClientWidth() - scaleToScreen(56), getClientHeight() - scaleToScreen(56), getClientWidth(),
                  getClientHeight()};
-    trackMap = std::make_unique<TrackMap>(mapRect, track.segmentCount, track.points.data(), true);
+    trackMap = std::make_unique<racing::TrackMap>(mapRect, track.segmentCount, track.points.data(), true);
 
     // The bikes: the player's model loaded, the rivals' copies with their own paint.
     BikeScene where;
@@ -187,7 +187,7 @@ bool RaceCanvas::prepareRace(const std::vector<std::u16string>& paintNames,
         return false;
     }
     player->autopilot = exercise ? 1 : 0;
-    trackMap->addRacer(player.get());
+    trackMap->addRacer(&player->motion, true);
     const int paintCount = int(paintNames.size());
     for (int i = 0; i < rivalCount; ++i)
     {
@@ -197,7 +197,7 @@ bool RaceCanvas::prepareRace(const std::vector<std::u16string>& paintNames,
         std::u16string prefix = u"rival" + racing::toU16(std::to_string(i));
         auto rival = std::make_unique<DrawnBike>(&raceTrack, false, where, paint, prefix, player->model);
         rival->autopilot = 1;
-        trackMap->addRacer(rival.get());
+        trackMap->addRacer(&rival->motion, false);
         racers.push_back(rival.get());
         rivals.push_back(std::move(rival));
     }

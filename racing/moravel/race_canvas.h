@@ -7,7 +7,7 @@
 #pragma once
 
 #include "racing/moravel/bike_model.h"
-#include "racing/moravel/track_map.h"
+#include "racing/framework/track_map.h"
 
 #include "racing/engine/camera.h"
 #include "racing/engine/canvas.h"
@@ -142,7 +142,7 @@ public:
     std::vector<std::unique_ptr<DrawnBike>> rivals;
     std::vector<DrawnBike*> racers; // rivals first, the player last
     std::vector<Billboard> billboards;
-    std::unique_ptr<TrackMap> trackMap;
+    std::unique_ptr<racing::TrackMap> trackMap;
     uint32_t backgroundColour = 0;
     uint32_t ambientColour = 0xFFFFFF;
     uint32_t fumeColour = 0;

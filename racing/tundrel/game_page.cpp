@@ -112,7 +112,7 @@ void GamePage::openPage(const std::u16string& name)
 
 void GamePage::load(const std::u16string& page)
 {
-    pageName = page;
+    nextPage = page;
     templateFolder = guiFolder();
     loadTemplate(templateFolder.c_str(), (page + u".properties").c_str(), true);
     invalidate(true, nullptr);
@@ -178,6 +178,7 @@ void GamePage::loadVehiclePreview(int library, int vehicle)
 
 void GamePage::onTemplateLoaded()
 {
+    pageName = nextPage;
     Properties& t = getTemplateLoader().getTemplate();
     if (isPage(u"MainMenu"))
     {

@@ -52,6 +52,7 @@ private:
     bool isPage(const char16_t* name) const;
 
     RacingApp* game;
+    std::u16string nextPage; // the page being loaded (pageName is still the one it replaces)
 };
 
 } // namespace tundrel

@@ -101,6 +101,8 @@ RaceCanvas::~RaceCanvas()
             delete b.model;
     for (Texture* t : ownTextures)
         delete t;
+    if (hudFont)
+        DeleteObject(hudFont);
     delete trackGroup;
 }
 
@@ -162,6 +164,9 @@ bool RaceCanvas::prepareRace(const std::vector<std::u16string>& libraryNames,
     RECT client;
     GetClientRect(app->getHandle(), &client);
     move(0, 0, client.right - client.left, client.bottom - client.top);
+    // The HUD's Arial of 17 on a 320-wide page, scaled, at least 11 high.
+    hudFont = CreateFontW(std::max(int(17.0f * float(getClientWidth()) / 320.0f + 0.5f), 11), 0, 0, 0, FW_NORMAL, 0, 0,
+                          0, 0, 0, 0, 0, 0x20, u"Arial");
 
     trackName = trackNames[size_t(trackIndex)];
     vehicleName = vehicleNames[size_t(vehicleIndex)];
@@ -202,6 +207,8 @@ bool RaceCanvas::prepareRace(const std::vector<std::u16string>& libraryNames,
         rivals.push_back(std::move(rival));
     }
     racers.push_back(player.get());
+    for (const Vehicle* v : racers)
+        trackMap->addRacer(&v->motion, v == player.get());
     const int spacing = exercise ? 4 : 8;
     const int placed = int(racers.size()) - 1;
     for (int i = 0; i <= placed; ++i)
@@ -284,8 +291,11 @@ bool RaceCanvas::buildTrack(const std::u16string& scenes, Properties& keys)
     laps.lapsLeft = track.lapsLeft;
     laps.nextCheckpoint = 0;
     window.first = 0, window.last = track.segmentCount - 1, window.inverted = false;
-    for (int i = 0; i < track.segmentCount; i += 10)
-        mapPoints.push_back(track.points[size_t(i)]);
+    // The track map at the top right, in the car game's green.
+    const int side = 56;
+    RECT mapRect{getClientWidth() - side - 4, 20, getClientWidth() - 4, 20 + side};
+    trackMap = std::make_unique<racing::TrackMap>(mapRect, track.segmentCount, track.points.data(), true,
+                                                  RGB(20, 110, 40));
 
     collisionGrid = std::make_unique<racing::CollisionGrid>(*trackGroup, keyFloat(keys, u"scene.meshPrecision", 2.0f),
                                                             u"track", nullptr, nullptr, 64, 1, 64);

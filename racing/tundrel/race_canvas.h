@@ -12,6 +12,7 @@
 #include "racing/engine/collision_grid.h"
 #include "racing/framework/race_drawing.h"
 #include "racing/framework/race_rules.h"
+#include "racing/framework/track_map.h"
 #include "racing/framework/track_model.h"
 
 #include "engine/scene/3d/model_library.h"
@@ -129,13 +130,13 @@ private:
                                          const std::u16string& prefix, bool isPlayer);
     void drawWorld(class Image* surface);
     void drawHud(class Image* surface);
-    void drawTrackMap(class Image* surface);
 
     ModelLibrary models;
     std::u16string resources;
     racing::QuadDrawer drawer;
     TexturedMaterial shadowMaterial;
-    std::vector<Vector3> mapPoints;
+    std::unique_ptr<racing::TrackMap> trackMap;
+    HFONT hudFont = nullptr;
     std::vector<Texture*> ownTextures; // the banners' pictures
 };
 

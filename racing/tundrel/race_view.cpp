@@ -33,7 +33,8 @@ void RaceCanvas::renderScenes()
                             backgroundColour);
     drawWorld(surface);
     drawHud(surface);
-    drawTrackMap(surface);
+    if (trackMap)
+        trackMap->draw(surface->dc);
 }
 
 void RaceCanvas::drawWorld(Image* surface)
@@ -69,6 +70,7 @@ void RaceCanvas::drawHud(Image* surface)
     if (!dc)
         return;
     SetBkMode(dc, TRANSPARENT);
+    HGDIOBJ oldFont = SelectObject(dc, hudFont ? static_cast<HGDIOBJ>(hudFont) : GetStockObject(SYSTEM_FONT));
     auto text = [&](int x, int y, COLORREF colour, const std::string& s) {
         std::u16string wide = racing::toU16(s);
         SetTextColor(dc, colour);
@@ -95,52 +97,7 @@ void RaceCanvas::drawHud(Image* surface)
         surface->drawRect(0x780000, surface->width - 40, surface->height - 20, 40, 20, true);
         text(surface->width - 34, surface->height - 18, RGB(255, 255, 255), "EXIT");
     }
-}
-
-// The track map strip: every tenth track point as a closed line in a square
-// at the top right, the racers as small squares (the player red).
-void RaceCanvas::drawTrackMap(Image* surface)
-{
-    if (mapPoints.size() < 2)
-        return;
-    const int side = 56, x0 = surface->width - side - 4, y0 = 20;
-    float minX = mapPoints[0].x, maxX = minX, minZ = mapPoints[0].z, maxZ = minZ;
-    for (const Vector3& p : mapPoints)
-    {
-        minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
-        minZ = std::min(minZ, p.z), maxZ = std::max(maxZ, p.z);
-    }
-    float range = std::max(maxX - minX, maxZ - minZ);
-    if (range <= 0.0f)
-        return;
-    const float scale = float(side) * 0.8f / range;
-    const float cx = (minX + maxX) / 2, cz = (minZ + maxZ) / 2;
-    auto at = [&](const Vector3& p, int& x, int& y) {
-        x = x0 + side / 2 + int((p.x - cx) * scale);
-        y = y0 + side / 2 - int((p.z - cz) * scale);
-    };
-    HDC dc = surface->dc;
-    if (!dc)
-        return;
-    HPEN pen = CreatePen(PS_SOLID, 1, RGB(20, 110, 40));
-    HGDIOBJ old = SelectObject(dc, pen);
-    std::vector<POINT> line;
-    for (const Vector3& p : mapPoints)
-    {
-        int x, y;
-        at(p, x, y);
-        line.push_back({LONG(x), LONG(y)});
-    }
-    line.push_back(line.front());
-    Polyline(dc, line.data(), int(line.size()));
-    SelectObject(dc, old);
-    DeleteObject(pen);
-    for (auto it = racers.rbegin(); it != racers.rend(); ++it)
-    {
-        int x, y;
-        at((*it)->motion.position, x, y);
-        surface->drawRect(*it == player.get() ? 0xFF0000 : 0x00C000, x - 2, y - 2, 4, 4, true);
-    }
+    SelectObject(dc, oldFont);
 }
 
 } // namespace tundrel

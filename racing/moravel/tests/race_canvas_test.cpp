@@ -6,6 +6,7 @@
 #include "racing/moravel/tests/race_fixture.h"
 
 #include "content/model3ds/model_writer.h"
+#include "racing/framework/testing/key_script.h"
 
 #include <os/sync.h>
 #include <os/sysinfo.h>
@@ -100,128 +101,8 @@ constexpr int kScriptFirstKeyMs = 6000;
 // The road's bumps are random: the program seeds its generator with the
 // clock when it starts, at 0 on the headless back end's clock.
 constexpr unsigned kProgramSeed = 0;
-const char* const kKeyNames[4] = {"UP", "DOWN", "LEFT", "RIGHT"}; // key bits 1, 2, 4, 8
-
-struct KeyEvent
-{
-    int ms;       // on the clock of the first frame
-    uint32_t bit; // 1 up, 2 down, 4 left, 8 right
-    bool down;
-};
-
-// Runs the race page as its program does: a frame every millisecond of the
-// clock, the start lights on the frame timer's windows, one due key event
-// taken a frame; `decide` is called every frame with the time. Ends when the
-// race does (its time) or after `limitMs` (-1).
-template <class Decide>
-int rideRace(RaceFixture& race, std::vector<KeyEvent>& events, Decide decide, int limitMs = 130000)
-{
-    RaceCanvas& page = *race.page;
-    page.frameTimer.reset();
-    const uint32_t start = GetTickCount();
-    size_t next = 0;
-    for (int ms = 0; ms < limitMs; ms = int(GetTickCount() - start))
-    {
-        Sleep(1);
-        ms = int(GetTickCount() - start);
-        decide(ms);
-        if (next < events.size() && events[next].ms <= ms)
-        {
-            const KeyEvent& e = events[next++];
-            const int key = e.bit == 1 ? VK_UP : e.bit == 2 ? VK_DOWN : e.bit == 4 ? VK_LEFT : VK_RIGHT;
-            page.onKey(e.down ? WM_KEYDOWN : WM_KEYUP, key);
-        }
-        bool windowClosed = page.frameTimer.tick();
-        race.frame(page.frameTimer.dt);
-        if (windowClosed)
-            page.onPeriod(page.frameTimer.dt);
-        if (!race.restartedWith.empty())
-            return ms;
-    }
-    return -1;
-}
-
-// A rider steering for a point a few segments ahead, as a person would: the
-// steering angle kept near what the heading error asks for, throttle unless
-// the error is large, the brake when it is larger still.
-uint32_t riderKeys(const RaceCanvas& page)
-{
-    const DrawnBike& bike = *page.player;
-    const int n = page.track.segmentCount;
-    const Vector3& target = page.track.points[size_t((bike.segment + 6) % n)];
-    float tx = target.x - bike.motion.position.x, tz = target.z - bike.motion.position.z;
-    float hx = bike.heading.x, hz = bike.heading.z;
-    float error = std::atan2(hx * tz - hz * tx, hx * tx + hz * tz);
-    float wanted = std::clamp(-2.0f * error, -1.15f, 1.15f);
-    uint32_t bits = 0;
-    if (bike.steerAngle < wanted - 0.05f)
-        bits |= 8;
-    else if (bike.steerAngle > wanted + 0.05f)
-        bits |= 4;
-    if (std::fabs(error) < 0.35f || bike.speed() < 40.0f)
-        bits |= 1;
-    else if (std::fabs(error) > 0.6f && bike.speed() > 50.0f)
-        bits |= 2;
-    return bits;
-}
-
-std::string scriptText(const std::vector<KeyEvent>& events, int endMs)
-{
-    std::ostringstream out;
-    out << "# Two laps of the superbike oval against two rivals, ridden by keys.\n"
-           "# Written by MORAVEL_WRITE_KEY_SCRIPT=<file> moravel_game_tests --gtest_filter=RaceCanvas.KeyScript*\n"
-           "wait 2500\nshot lights\n";
-    int at = 2500;
-    bool midShot = false;
-    auto waitUntil = [&](int ms) {
-        if (ms > at)
-            out << "wait " << ms - at << "\n";
-        at = std::max(at, ms);
-    };
-    uint32_t held = 0;
-    for (const KeyEvent& e : events)
-    {
-        if (!midShot && e.ms > endMs / 2)
-        {
-            waitUntil(e.ms);
-            out << "shot mid\n";
-            midShot = true;
-        }
-        waitUntil(e.ms);
-        int k = e.bit == 1 ? 0 : e.bit == 2 ? 1 : e.bit == 4 ? 2 : 3;
-        out << (e.down ? "keydown " : "keyup ") << kKeyNames[k] << "\n";
-        held = e.down ? held | e.bit : held & ~e.bit;
-    }
-    waitUntil(endMs - 400);
-    out << "shot finish\n";
-    for (int k = 0; k < 4; ++k)
-        if (held & (1u << k))
-            out << "keyup " << kKeyNames[k] << "\n";
-    out << "wait 2500\nshot scoreboard\n";
-    return out.str();
-}
-
-// The key events of a script (waits and key commands).
-std::vector<KeyEvent> scriptEvents(const std::string& text)
-{
-    std::vector<KeyEvent> events;
-    std::istringstream in(text);
-    std::string line;
-    int at = 0;
-    while (std::getline(in, line))
-    {
-        std::istringstream words(line);
-        std::string command, argument;
-        words >> command >> argument;
-        if (command == "wait")
-            at += std::stoi(argument);
-        else if (command == "keydown" || command == "keyup")
-            for (int k = 0; k < 4; ++k)
-                if (argument == kKeyNames[k])
-                    events.push_back({at, 1u << k, command == "keydown"});
-    }
-    return events;
-}
+using racing_test::KeyEvent;
+using racing_test::rideRace;
 
 // The program test's race script, written from the rider above when
 // MORAVEL_WRITE_KEY_SCRIPT names a file. Played here, the committed script
@@ -235,34 +116,19 @@ TEST(RaceCanvas, KeyScriptRidesTwoLaps)
         os_srand(kProgramSeed);
         ASSERT_TRUE(race.prepare());
         std::vector<KeyEvent> events;
-        uint32_t held = 0;
-        int lastDecision = -1;
-        int endMs = rideRace(race, events, [&](int ms) {
-            if (ms < kScriptFirstKeyMs || ms / 20 == lastDecision)
-                return;
-            lastDecision = ms / 20;
-            uint32_t bits = riderKeys(*race.page);
-            for (uint32_t bit = 1; bit <= 8; bit <<= 1)
-                if ((bits ^ held) & bit)
-                    events.push_back({ms, bit, (bits & bit) != 0});
-            held = bits;
-        });
+        int endMs = racing_test::driveRace(race, events, kScriptFirstKeyMs);
         ASSERT_GT(endMs, 0) << "the rider did not finish";
         EXPECT_EQ(race.restartedWith, u"ARG:scoreboard/-1.000000,Oval:Bob:N/A");
-        std::ofstream(path) << scriptText(events, endMs);
+        std::ofstream(path) << racing_test::scriptText(
+            "# Two laps of the superbike oval against two rivals, ridden by keys.\n"
+            "# Written by MORAVEL_WRITE_KEY_SCRIPT=<file> moravel_game_tests --gtest_filter=RaceCanvas.KeyScript*\n",
+            events, endMs);
     }
-    std::ifstream file(MORAVEL_TEST_DIR "/two_laps.script");
-    ASSERT_TRUE(file) << "no key script";
-    std::stringstream text;
-    text << file.rdbuf();
-    const std::vector<KeyEvent> script = scriptEvents(text.str());
-    ASSERT_FALSE(script.empty());
+    ASSERT_FALSE(racing_test::scriptFileEvents(MORAVEL_TEST_DIR "/two_laps.script").empty()) << "no key script";
     for (int shift : {-30, 0, 30})
     {
         SCOPED_TRACE(shift);
-        std::vector<KeyEvent> events = script;
-        for (KeyEvent& e : events)
-            e.ms += shift;
+        std::vector<KeyEvent> events = racing_test::scriptFileEvents(MORAVEL_TEST_DIR "/two_laps.script", shift);
         RaceFixture race(false);
         os_srand(kProgramSeed);
         ASSERT_TRUE(race.prepare());

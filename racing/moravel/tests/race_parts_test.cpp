@@ -431,7 +431,7 @@ TEST(TrackMapTest, EveryTenthPointScaledIntoItsRectangle)
         points[size_t(10 * k)].set(k % 2 ? 100.0f : -100.0f, 0.0f, k < 10 ? 50.0f : -50.0f);
     points[30].set(20.0f, 0.0f, 10.0f);
     RECT rect{100, 60, 156, 116};
-    TrackMap map(rect, 205, points.data(), true);
+    racing::TrackMap map(rect, 205, points.data(), true);
     EXPECT_EQ(map.count, 20);
     EXPECT_FLOAT_EQ(map.scale, 56.0f * 0.8f / 200.0f);
     ASSERT_EQ(map.mapPoints.size(), 21u);
@@ -450,8 +450,8 @@ TEST(TrackMapTest, EveryTenthPointScaledIntoItsRectangle)
     Motorbike player(&track, true), rival(&track, false);
     player.motion.position.set(0.0f, 0.0f, -80.0f); // at (128, 105), clear of the lines
     rival.motion.position.set(0.0f, 0.0f, -80.0f);
-    map.addRacer(&player);
-    map.addRacer(&rival);
+    map.addRacer(&player.motion, player.isPlayer != 0);
+    map.addRacer(&rival.motion, rival.isPlayer != 0);
     map.draw(race.page->backBufferDC());
     EXPECT_EQ(pixelAt(screen, 126, 103), shown(screen, 0xFF0000)); // the square's corner, (x - 2, y - 2)
     EXPECT_EQ(pixelAt(screen, 128, 105), 0u);                      // outlines only

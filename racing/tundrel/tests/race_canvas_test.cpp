@@ -11,13 +11,19 @@
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/mesh.h"
 
+#include "racing/framework/testing/key_script.h"
+
 #include "os/testing/program_run.h"
+
+#include <os/wstring.h>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,6 +42,7 @@ struct ScratchTree
     {
         fs::create_directories(folder.path + "/Program Files");
         fs::copy(fs::path(TUNDREL_DEVICE_ROOT) / "Program Files" / "Vasko-Tundrel", game, fs::copy_options::recursive);
+        fs::copy(fs::path(TUNDREL_DEVICE_ROOT) / "Storage Card", folder.path + "/Storage Card", fs::copy_options::recursive);
         setenv("OS_BACKEND", "headless", 0);
         setenv("OS_DEVICE_ROOT", folder.path.c_str(), 1);
     }
@@ -49,6 +56,7 @@ const ScratchTree& tree()
 
 const std::u16string kResources = u"\\Program Files\\Vasko-Tundrel\\resources\\";
 const std::u16string kBuiltIn = u"Zarar Azaruroz,\\Program Files\\Vasko-Tundrel\\resources\\vehicle";
+const std::u16string kCard = u"Rally Pack,\\Storage Card\\Rally Pack";
 
 struct RaceFixture
 {
@@ -294,6 +302,54 @@ TEST(CarRace, AnExerciseEndsInTheMainMenu)
         ++frames;
     }
     EXPECT_EQ(race.restartedWith, u"ARG:MainMenu");
+}
+
+// The key script of the headless walk (tests/two_laps.script): the storage
+// card's wagon against two of its kind, driven by keys from the first key at
+// 6 s of the race instance's clock; the program seeds its generator with the
+// clock at its start, 0 on the headless back end.
+constexpr int kScriptFirstKeyMs = 6000;
+constexpr unsigned kProgramSeed = 0;
+
+bool prepareCardRace(RaceFixture& race)
+{
+    return race.page->prepareRace({kBuiltIn, kCard}, {u"Rally_Wagon"}, {u"Ring"}, 1, 0, 0, u"Player:");
+}
+
+// Written from the driver when TUNDREL_WRITE_KEY_SCRIPT names a file; the
+// committed script, played here, finishes the race, also a little earlier
+// or later (a margin for the program's own scheduling).
+TEST(CarRace, KeyScriptDrivesTwoLaps)
+{
+    using namespace racing_test;
+    if (const char* path = std::getenv("TUNDREL_WRITE_KEY_SCRIPT"))
+    {
+        RaceFixture race(false);
+        os_srand(kProgramSeed);
+        ASSERT_TRUE(prepareCardRace(race));
+        std::vector<KeyEvent> events;
+        int endMs = driveRace(race, events, kScriptFirstKeyMs, 40.0f);
+        ASSERT_GT(endMs, 0) << "the driver did not finish";
+        EXPECT_EQ(race.restartedWith, u"ARG:scoreboard/-1.000000,Ring:Player:N/A");
+        std::ofstream(path) << scriptText("# Two laps of the Ring in the storage card's wagon against two rivals, by keys.\n"
+                                          "# Written by TUNDREL_WRITE_KEY_SCRIPT=<file> tundrel_game_tests "
+                                          "--gtest_filter=CarRace.KeyScript*\n",
+                                          events, endMs);
+    }
+    ASSERT_FALSE(scriptFileEvents(TUNDREL_TEST_DIR "/two_laps.script").empty()) << "no key script";
+    for (int shift : {-30, 0, 30})
+    {
+        SCOPED_TRACE(shift);
+        std::vector<KeyEvent> events = scriptFileEvents(TUNDREL_TEST_DIR "/two_laps.script", shift);
+        RaceFixture race(false);
+        os_srand(kProgramSeed);
+        ASSERT_TRUE(prepareCardRace(race));
+        int endMs = rideRace(race, events, [](int) {});
+        EXPECT_GT(endMs, 0);
+        EXPECT_EQ(race.restartedWith, u"ARG:scoreboard/-1.000000,Ring:Player:N/A");
+        EXPECT_EQ(race.page->laps.lapsLeft, 0);
+        EXPECT_FALSE(race.page->player->autopilot);
+    }
 }
 
 } // namespace

@@ -1,21 +1,21 @@
 // track_map.cpp -- the track map of the race screen
-#include "racing/moravel/track_map.h"
+#include "racing/framework/track_map.h"
 
-#include "racing/moravel/motorbike.h"
+#include "racing/framework/motion_body.h"
 
 #include <algorithm>
 #include <cfloat>
 
-namespace moravel {
+namespace racing {
 
-TrackMap::TrackMap(const RECT& rect, int trackPointCount, const Vector3* trackPoints, bool closed_)
+TrackMap::TrackMap(const RECT& rect, int trackPointCount, const Vector3* trackPoints, bool closed_, COLORREF lineColour)
     : closed(closed_)
 {
     centreX = (rect.left + rect.right) / 2;
     centreY = (rect.top + rect.bottom) / 2;
     greenPen = CreatePen(PS_SOLID, 1, RGB(0, 0xA0, 0));
     redPen = CreatePen(PS_SOLID, 1, RGB(0xFF, 0, 0));
-    whitePen = CreatePen(PS_SOLID, 1, RGB(0xFF, 0xFF, 0xFF));
+    linePen = CreatePen(PS_SOLID, 1, lineColour);
     count = trackPoints ? std::max(trackPointCount, 0) / 10 : 0;
     float minX = FLT_MAX, maxX = -FLT_MAX, minZ = FLT_MAX, maxZ = -FLT_MAX;
     for (int k = 0; k < count; ++k)
@@ -42,7 +42,7 @@ TrackMap::~TrackMap()
 {
     DeleteObject(greenPen);
     DeleteObject(redPen);
-    DeleteObject(whitePen);
+    DeleteObject(linePen);
 }
 
 void TrackMap::toScreen(float x, float z, int& px, int& py) const
@@ -55,7 +55,7 @@ void TrackMap::draw(HDC dc) const
 {
     if (!dc || count < 1)
         return;
-    HGDIOBJ oldPen = SelectObject(dc, whitePen);
+    HGDIOBJ oldPen = SelectObject(dc, linePen);
     HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
     Polyline(dc, mapPoints.data(), closed ? count + 1 : count);
     auto square = [&](int x, int y) { Rectangle(dc, x - 2, y - 2, x + 2, y + 2); };
@@ -64,13 +64,13 @@ void TrackMap::draw(HDC dc) const
         square(int(mapPoints[size_t(count - 1)].x), int(mapPoints[size_t(count - 1)].y));
     for (auto it = racers.rbegin(); it != racers.rend(); ++it)
     {
-        SelectObject(dc, (*it)->isPlayer ? redPen : greenPen);
+        SelectObject(dc, it->isPlayer ? redPen : greenPen);
         int x = 0, y = 0;
-        toScreen((*it)->motion.position.x, (*it)->motion.position.z, x, y);
+        toScreen(it->motion->position.x, it->motion->position.z, x, y);
         square(x, y);
     }
     SelectObject(dc, oldBrush);
     SelectObject(dc, oldPen);
 }
 
-} // namespace moravel
+} // namespace racing
