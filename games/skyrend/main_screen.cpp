@@ -350,10 +350,10 @@ void MainScreen::onSprite(const WCHAR* spriteName)
     }
     else if (has(name, u"btnMPGMainMenu"))
         logOnFromPage();
-    else if (has(name, u"cmdManual"))
+    else if (has(name, u"cmdManual") || has(name, u"playGetIP"))
     {
         stopAll();
-        loadPage(u"manual\\index.properties");
+        loadPage(has(name, u"cmdManual") ? u"manual\\index.properties" : u"manual\\MPGGetIP.properties");
     }
     else if (has(name, u"cmdEnterGame"))
     {

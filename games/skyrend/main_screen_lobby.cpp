@@ -197,7 +197,10 @@ void MainScreen::flyInGroup()
     }
     stopAll();
     stopTimer();
-    app->startGroupFlight(selectedPlane, selectedScene, *members, std::move(link));
+    // A flight that cannot be built (its box said why) leaves the group:
+    // the connection ends with the return to the log-on page.
+    if (!app->startGroupFlight(selectedPlane, selectedScene, *members, std::move(link)))
+        loadPage(u"MPGLogin.properties");
 }
 
 void MainScreen::onTimer()

@@ -82,6 +82,41 @@ const char kLogOn[] = "wait 800\n"
 
 using namespace multiplayer_road;
 
+// The intro's Multiplayer button opens the log-on page; the manual's
+// "Server address" opens the page on finding the server.
+TEST(SkyrendMultiplayer, MenusLeadToTheLogOnPageAndToFindingTheServer)
+{
+    ProgramRun run;
+    const char script[] = "wait 800\n"
+                          "tap 120 259       # Multiplayer\n"
+                          "wait 800\n"
+                          "shot login\n"
+                          "tap 62 286        # Back to the intro\n"
+                          "wait 800\n"
+                          "tap 120 294       # Main menu\n"
+                          "wait 800\n"
+                          "tap 150 305       # Manual\n"
+                          "wait 500\n"
+                          "shot manual\n"
+                          "tap 120 257       # Server address\n"
+                          "wait 500\n"
+                          "shot address\n";
+    ASSERT_EQ(0, run.run(script, {"ARG:intro"})) << run.errors();
+    os::host::Picture p, manual;
+    ASSERT_TRUE(run.shot("login", p)) << run.errors();
+    EXPECT_TRUE(isLoginPage(p));
+    ASSERT_TRUE(run.shot("manual", manual));
+    ASSERT_TRUE(run.shot("address", p));
+    const uint32_t ink = 0x281E14;
+    EXPECT_GT(count(p, 0, 8, 240, 22, ink, 30), 100) << "the page's heading";
+    EXPECT_GT(count(p, 12, 38, 216, 230, ink, 40), 1500) << "its text";
+    int changed = 0;
+    for (int y = 8; y < 30; ++y)
+        for (int x = 0; x < 240; ++x)
+            changed += !near(p.at(x, y), manual.at(x, y), 30);
+    EXPECT_GT(changed, 100) << "another heading than the manual's first page";
+}
+
 namespace skyrend::mp::testing {
 namespace {
 
@@ -200,7 +235,7 @@ TEST(SkyrendMultiplayer, TwoGamesLogOnMeetInAGroupAndFlyTogether)
                                 "tap 120 182       # Start anyway (when warned)\n"
                                 "wait 1500\n"
                                 "shot s-01-console\n"
-                                "wait 38000\n"
+                                "wait 60000\n"
                                 "shot s-02-console\n"
                                 "tap 120 305       # Close server\n"
                                 "wait 500\n";
@@ -239,7 +274,7 @@ TEST(SkyrendMultiplayer, TwoGamesLogOnMeetInAGroupAndFlyTogether)
                              "key 98            # the view to the left\n"
                              "wait 2000\n"
                              "shot b-03-together\n"
-                             "wait 15000        # alice leaves meanwhile\n"
+                             "wait 20000        # alice leaves meanwhile\n"
                              "shot b-04-alone\n";
 
     auto serverRun = std::async(std::launch::async, [&] { return server.run(serverScript, {"/server"}); });
