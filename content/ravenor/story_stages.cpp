@@ -59,15 +59,15 @@ struct Story
 
 // Stages 1 to 33; the first four lie on the middle street for a quick run.
 const Story kStories[33] = {
-    {kCp, 0, 3, 200, 0, 0},    {kDe, 0, 0, 200, 0, 0},     {kCh, 0, 0, 200, 0, 200},  {kRa, 0, 0, 200, 0, 280},
+    {kCp, 0, 3, 200, 0, 0},    {kDe, 0, 0, 200, 0, 0},     {kCh, 0, 0, 200, 0, 200},  {kRa, 0, 0, 200, 0, 200},
     {kPu, 2, 5, 190, 4, 0},    {kCp, 3, 0, 180, 4, 0},     {kPu, 2, 5, 180, 4, 0},    {kCh, 0, 0, 180, 4, 240},
-    {kRa, 3, 0, 180, 5, 300},  {kDe, 4, 0, 170, 5, 0},     {kCp, 5, 0, 170, 5, 0},    {kPu, 3, 5, 170, 5, 0},
-    {kCh, 1, 0, 160, 5, 260},  {kRa, 2, 0, 160, 6, 320},   {kDe, 6, 0, 160, 6, 0},    {kCp, 7, 0, 160, 6, 0},
-    {kPu, 5, 6, 160, 6, 0},    {kCh, 2, 0, 150, 6, 280},   {kRa, 4, 0, 150, 6, 340},  {kDe, 5, 0, 150, 7, 0},
-    {kCp, 4, 0, 150, 7, 0},    {kPu, 7, 6, 150, 7, 0},     {kCh, 0, 0, 140, 7, 300},  {kRa, 6, 0, 140, 7, 360},
+    {kRa, 3, 0, 180, 5, 150},  {kDe, 4, 0, 170, 5, 0},     {kCp, 5, 0, 170, 5, 0},    {kPu, 3, 5, 170, 5, 0},
+    {kCh, 1, 0, 160, 5, 260},  {kRa, 2, 0, 160, 6, 180},   {kDe, 6, 0, 160, 6, 0},    {kCp, 7, 0, 160, 6, 0},
+    {kPu, 5, 6, 160, 6, 0},    {kCh, 2, 0, 150, 6, 280},   {kRa, 4, 0, 150, 6, 140},  {kDe, 5, 0, 150, 7, 0},
+    {kCp, 4, 0, 150, 7, 0},    {kPu, 7, 6, 150, 7, 0},     {kCh, 0, 0, 140, 7, 300},  {kRa, 6, 0, 140, 7, 190},
     {kDe, 7, 0, 140, 8, 0},    {kCp, 2, 0, 140, 8, 0},     {kPu, 4, 6, 140, 8, 0},    {kCh, 1, 0, 130, 8, 320},
-    {kRa, 5, 0, 130, 8, 380},  {kDe, 3, 0, 130, 8, 0},     {kCp, 6, 0, 130, 8, 0},    {kPu, 6, 6, 130, 8, 0},
-    {kRa, 7, 0, 125, 8, 400},
+    {kRa, 5, 0, 130, 8, 200},  {kDe, 3, 0, 130, 8, 0},     {kCp, 6, 0, 130, 8, 0},    {kPu, 6, 6, 130, 8, 0},
+    {kRa, 7, 0, 125, 8, 210},
 };
 
 // Traffic classes in turn over the stages, and the people
@@ -178,11 +178,11 @@ std::string Num(int32_t v)
     return std::to_string(v);
 }
 
-// Seconds on the clock for a course: about 350 units a frame on the
-// straights, 40 frames a corner, 35 ms of the clock a frame, with slack.
+// Seconds on the clock for a course: about 250 units a frame on the
+// straights, 100 frames a corner, 35 ms of the clock a frame, with slack.
 int ClockSeconds(double levelLength, size_t corners, int slack)
 {
-    const double frames = levelLength * 8 / 350 + 40.0 * static_cast<double>(corners) + 40;
+    const double frames = levelLength * 8 / 250 + 100.0 * static_cast<double>(corners) + 80;
     return static_cast<int>(frames * 35 / 1000 * slack / 100) + 5;
 }
 
@@ -315,17 +315,15 @@ std::string Finish(Writer& w, int stage, const Place& at, const std::string& lin
                               arrow + " end1 " + Quote("<60>" + line) + " enddelay3 45 next 2");
 }
 
-void Checkpoints(Writer& w, int stage, const Story& s)
+// A chain of gates (behaviour 19, each with its arrow) over the places, every
+// other one followed by a cheer, the last one followed by the record named;
+// answers the gates in order.
+std::vector<std::string> GateChain(Writer& w, int stage, const std::vector<Place>& places, std::string next)
 {
-    const std::vector<Point>& course = kCourses[s.course];
-    Opening o = OpenOnCourse(w, stage, s, "PASS EVERY CHECKPOINT", "BEFORE TIME RUNS OUT");
-    const std::vector<Place> places = TargetPlaces(course, s.targets);
-    std::string next = Finish(w, stage, End(course), "WELL DONE");
     std::vector<std::string> gates(places.size());
     for (size_t i = places.size(); i-- > 0;)
     {
         const std::string spot = w.Spot(places[i]);
-        // Every other gate is followed by a cheer, then the next gate.
         std::string after = next;
         if (i % 2 == 1)
             after = w.Node("class 12 behaviour 45 path " + spot + " value 13 next " + next);
@@ -337,6 +335,15 @@ void Checkpoints(Writer& w, int stage, const Story& s)
                              "\" next " + after);
         next = gates[i];
     }
+    return gates;
+}
+
+void Checkpoints(Writer& w, int stage, const Story& s)
+{
+    const std::vector<Point>& course = kCourses[s.course];
+    Opening o = OpenOnCourse(w, stage, s, "PASS EVERY CHECKPOINT", "BEFORE TIME RUNS OUT");
+    const std::vector<std::string> gates =
+        GateChain(w, stage, TargetPlaces(course, s.targets), Finish(w, stage, End(course), "WELL DONE"));
     o.atGo.push_back(gates.front());
     // Half way: one line, from section 8
     const std::string half = w.Node("class 12 behaviour 6 path " + o.startList + " end1 \"<60>HALF WAY\"");
@@ -416,7 +423,8 @@ void Catch(Writer& w, int stage, const Story& s)
     Close(w, o);
 }
 
-// A rival along the same course: the first at the finish wins.
+// A rival along the same course: the first at the finish wins; the
+// player passes the course's checkpoints on the way.
 void Race(Writer& w, int stage, const Story& s)
 {
     const std::vector<Point>& course = kCourses[s.course];
@@ -432,8 +440,9 @@ void Race(Writer& w, int stage, const Story& s)
     const std::string rival = w.Node("class " + Num(rivalClass) + " behaviour 21 path " + rivalPath + " speed " +
                                      Num(s.speed) + " value 8");
     o.atStart.push_back(rival);
+    // The player's way: the checkpoints of the course, then the finish
     const std::string finish = Finish(w, stage, End(course), "YOU WIN");
-    o.atGo.push_back(finish);
+    o.atGo.push_back(GateChain(w, stage, TargetPlaces(course, 0), finish).front());
     // The rival's arrival: within the finish's radius of it
     const std::string watch = w.Node("class 12 behaviour 20 path " + w.Spot(End(course)) + " link " + rival +
                                      " value 6400 end1 \"<60>YOUR RIVAL WON\" next 3");
@@ -444,8 +453,8 @@ void Race(Writer& w, int stage, const Story& s)
     Close(w, o);
 }
 
-// A parcel to pick up halfway, then the drop; a roadworks zone slows the
-// player near the drop.
+// A parcel to pick up halfway, then the drop; roadworks narrow the road
+// before it.
 void Delivery(Writer& w, int stage, const Story& s)
 {
     const std::vector<Point>& course = kCourses[s.course];
@@ -459,9 +468,9 @@ void Delivery(Writer& w, int stage, const Story& s)
     w.Node(parcel, "class 26 behaviour 19 path " + parcelSpot + " value 900 companion " + arrow +
                        " end1 \"<60>PARCEL LOADED\" next " + drop);
     o.atGo.push_back(parcel);
-    // Roadworks three quarters along: a roadblock that slows the player near it
+    // Roadworks three quarters along
     const Place works = At(course, length * 3 / 4);
-    o.atStart.push_back(w.Node("class 28 behaviour 7 path " + w.Spot(works, 150) + " value 2500"));
+    o.atStart.push_back(w.Node("class 28 behaviour 3 path " + w.Spot(works, 150)));
     o.atStart.push_back(w.Node("class 27 behaviour 3 path " + w.Spot(works, -200)));
     Close(w, o);
 }
