@@ -401,3 +401,38 @@ TEST(RavenorProgram, PlaysThreeKindsOfStageToTheirEnd)
         ExpectMainMenu(shots[3]);
     }
 }
+
+// A stage chosen on the stage select: three steps right from the demo show
+// stage 3's briefing, Return starts it, the car is caught ("GOT IT") and
+// the stage select comes back with the same briefing.
+TEST(RavenorProgram, ChoosesAStageOnTheStageSelectAndPlaysIt)
+{
+    const std::string script = TestScript("front_end_stage3.txt");
+    ASSERT_FALSE(script.empty());
+    ProgramRun run(script);
+    EXPECT_EQ(0, run.Run()) << run.Errors();
+    const char* const names[] = {"select_demo", "select_stage3", "countdown", "caught", "result"};
+    os::host::Picture shots[5];
+    std::filesystem::create_directories("ravenor_stage_runs");
+    for (int i = 0; i < 5; ++i)
+    {
+        ASSERT_TRUE(run.Shot(names[i], shots[i])) << names[i] << run.Errors();
+        std::filesystem::copy_file(run.out + "/" + names[i] + ".png",
+                                   std::string("ravenor_stage_runs/front_end_") + names[i] + ".png",
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+    // The briefing above the attract car changed with the stage and is the
+    // same again after it
+    auto briefingDiffers = [](const os::host::Picture& a, const os::host::Picture& b) {
+        int differ = 0;
+        for (int y = 0; y < 80; ++y)
+            for (int x = 0; x < 176; ++x)
+                differ += a.at(x, y) != b.at(x, y);
+        return differ;
+    };
+    EXPECT_GT(briefingDiffers(shots[0], shots[1]), 100);
+    EXPECT_EQ(0, briefingDiffers(shots[1], shots[4]));
+    EXPECT_GT(LineInk(shots[2], 50), 60) << "the stage's start lines";
+    EXPECT_GT(LineInk(shots[3], 60), 20) << "GOT IT";
+    EXPECT_NE(std::string::npos, run.Errors().find("new_tune music1.wav")) << run.Errors();
+}
