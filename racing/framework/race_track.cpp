@@ -137,6 +137,30 @@ bool collide(MotionBody& a, MotionBody& b, float lengthA, float lengthB, const T
     return true;
 }
 
+bool groundUnder(RaceTrack& race, MotionBody& motion, const Vector3& point, float& height, Vector3& normal)
+{
+    Vector3 query(motion.position);
+    if (!race.ground || !race.ground->findGround(query, normal))
+    {
+        motion.position.copyFrom(point);
+        return false;
+    }
+    normal.scale(-1.0f);
+    height = query.y;
+    return true;
+}
+
+void leanOnGround(MotionBody& motion, float side, const Vector3& normal)
+{
+    Vector3 across(side, 0.0f, 0.0f), b, up, upLocal(0.0f, 1.0f, 0.0f);
+    motion.orientation.transformVectorTo(across, b);
+    b.interpolate(normal, 0.5f);
+    motion.orientation.transformVectorTo(upLocal, up);
+    Quaternion turn;
+    partialTurn(turn, up, b, 1.0f);
+    turnInFront(motion.orientation, turn);
+}
+
 float turnTowards(MotionBody& motion, const Vector3& nextPoint, float dt)
 {
     Vector3 a(motion.direction.x, 0.0f, motion.direction.z);

@@ -46,6 +46,13 @@ enum class EdgeResult
 EdgeResult keepOnTrack(RaceTrack& race, MotionBody& motion, const Vector3& point, const Vector3& nextPoint,
                        bool isPlayer, Vector3& heading, Vector3& trackDirection);
 
+// The ground under a racer: its height and upward normal; false (the racer
+// then put on the track point) when nothing is below.
+bool groundUnder(RaceTrack& race, MotionBody& motion, const Vector3& point, float& height, Vector3& normal);
+// The body turned so that its up leans by `side` along its own x and settles
+// halfway onto the ground's normal.
+void leanOnGround(MotionBody& motion, float side, const Vector3& normal);
+
 // The autopilot's turn towards the next point (3 x dt of the way); returns
 // the turn's y component, by which the racer brakes, accelerates or steers.
 float turnTowards(MotionBody& motion, const Vector3& nextPoint, float dt);

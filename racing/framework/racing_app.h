@@ -27,6 +27,24 @@ struct RaceResult
     float frameRate = -1.0f; // -1 when the race's frame-rate display was off
 };
 
+// The result of a race page: its track, racer and second names, lap length
+// and count, the average of its measured frame rates while their display was
+// on, and the vehicle raced.
+template <class Page>
+RaceResult raceResultOf(const Page& page, const std::u16string& vehicle)
+{
+    RaceResult result;
+    result.track = page.trackName;
+    result.racer = page.racerText;
+    result.secondName = page.secondName;
+    result.vehicle = vehicle;
+    result.lapLength = page.track.trackLength;
+    result.laps = page.track.lapCount;
+    if (page.showFrameRate && page.frameRateCount > 0)
+        result.frameRate = page.frameRateSum / float(page.frameRateCount);
+    return result;
+}
+
 class RacingApp : public AppWindow
 {
 public:

@@ -2,6 +2,7 @@
 #include "racing/framework/track_keys.h"
 
 #include "racing/framework/restart_command.h"
+#include "racing/framework/track_model.h"
 
 #include "engine/base/properties.h"
 #include "engine/base/wstring_utils.h"
@@ -58,6 +59,18 @@ void showError(const char* text)
 {
     std::u16string message = toU16(text);
     MessageBoxW(nullptr, message.c_str(), u"Error", MB_ICONEXCLAMATION | MB_OK);
+}
+
+void readTrackKeys(Properties& p, TrackKeys& keys)
+{
+    keys.widthAdjust = keyFloat(p, u"track.widthAdjust", 1.0f);
+    if (const WCHAR* zig = p.get(u"track.zigzagside"))
+    {
+        keys.zigzag = true;
+        keys.zigzagSide = int(toFloat(fieldText(zig, u"side"), 0.0f));
+        keys.maxXZOffset = toFloat(fieldText(zig, u"maxXZOffset"), 0.0f);
+        keys.maxYOffset = toFloat(fieldText(zig, u"maxYOffset"), 0.0f);
+    }
 }
 
 } // namespace racing

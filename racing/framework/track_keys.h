@@ -17,4 +17,8 @@ uint32_t colourOf(Properties& p, const char16_t* key, uint32_t fallback, bool* p
 float keyFloat(Properties& p, const char16_t* key, float fallback);
 void showError(const char* text);
 
+struct TrackKeys;
+// "track.widthAdjust" and the edge roughness of "track.zigzagside".
+void readTrackKeys(Properties& p, TrackKeys& keys);
+
 } // namespace racing

@@ -87,17 +87,11 @@ void Motorbike::followTrack()
         if (edge == racing::EdgeResult::TurnedBack)
             steerAngle = 0.0f;
     }
-    Vector3 query(motion.position);
     Vector3 normal;
-    bool hit = race->ground && race->ground->findGround(query, normal);
-    if (!hit)
-        motion.position.copyFrom(point);
-    else
+    if (racing::groundUnder(*race, motion, point, groundHeight, normal))
     {
-        normal.scale(-1.0f);
         groundNormal.copyFrom(normal);
-        groundHeight = query.y;
-        float rideY = 0.35f * height + query.y;
+        float rideY = 0.35f * height + groundHeight;
         float gap = rideY - motion.position.y;
         motion.falling = gap < 0.0f ? 1 : 0;
         airHeight = -gap;
@@ -110,13 +104,7 @@ void Motorbike::followTrack()
             if (visible && normal.y > 0.75f)
             {
                 lean = std::clamp((1.75f / race->topSpeed) * steerAngle * motion.speed, -0.6f, 0.6f);
-                Vector3 side(lean, 0.0f, 0.0f), b, up, upLocal(0.0f, 1.0f, 0.0f);
-                motion.orientation.transformVectorTo(side, b);
-                b.interpolate(normal, 0.5f);
-                motion.orientation.transformVectorTo(upLocal, up);
-                Quaternion turn;
-                racing::partialTurn(turn, up, b, 1.0f);
-                racing::turnInFront(motion.orientation, turn);
+                racing::leanOnGround(motion, lean, normal);
                 if (pose != kPoseUpright && lean > -0.18f && lean < 0.18f)
                     setPose(kPoseUpright);
                 if (pose == kPoseUpright)

@@ -9,6 +9,7 @@
 #include "racing/engine/base_library.h"
 #include "racing/engine/scene3d.h"
 #include "racing/engine/template_loader.h"
+#include "racing/framework/track_keys.h"
 
 #include "engine/base/math_utils.h"
 #include "engine/base/matrix_ops.h"
@@ -28,57 +29,14 @@
 
 namespace moravel {
 
-namespace {
-
-void showError(const char* text)
-{
-    std::u16string message = racing::toU16(text);
-    MessageBoxW(nullptr, message.c_str(), u"Error", MB_ICONEXCLAMATION | MB_OK);
-}
-
-// The text of a field ("side:2") of a template value.
-std::u16string fieldText(const WCHAR* value, const char16_t* field)
-{
-    if (!value)
-        return {};
-    std::u16string text(value), key = std::u16string(field) + u":";
-    size_t at = text.find(key);
-    if (at == std::u16string::npos)
-        return {};
-    size_t start = at + key.size(), end = text.find(u',', start);
-    std::u16string out = text.substr(start, end == std::u16string::npos ? std::u16string::npos : end - start);
-    while (!out.empty() && (out.front() == u' ' || out.front() == u'\t'))
-        out.erase(out.begin());
-    while (!out.empty() && (out.back() == u' ' || out.back() == u'\t'))
-        out.pop_back();
-    return out;
-}
-
-float toFloat(const std::u16string& text, float fallback)
-{
-    std::string ascii = racing::toAscii(text);
-    char* end = nullptr;
-    float v = std::strtof(ascii.c_str(), &end);
-    return end == ascii.c_str() ? fallback : v;
-}
-
-float keyFloat(Properties& p, const char16_t* key, float fallback)
-{
-    const WCHAR* value = p.get(key);
-    return value ? toFloat(value, fallback) : fallback;
-}
-
-} // namespace
+using racing::fieldText;
+using racing::keyFloat;
+using racing::showError;
+using racing::toFloat;
 
 uint32_t keyColour(Properties& p, const char16_t* key, uint32_t fallback, bool* present)
 {
-    const WCHAR* value = p.get(key);
-    if (present)
-        *present = value != nullptr;
-    if (!value)
-        return fallback;
-    std::u16string copy(value);
-    return uint32_t(parseColor(copy.data()));
+    return racing::colourOf(p, key, fallback, present);
 }
 
 bool RaceCanvas::buildTrack(const std::u16string& folder, const std::u16string& name, bool motocross, bool exercise)
@@ -108,14 +66,7 @@ bool RaceCanvas::buildTrack(const std::u16string& folder, const std::u16string& 
 
     racing::TrackKeys trackKeys;
     trackKeys.guardrailHeight = keyFloat(keys, u"track.guardrailH", 1.0f);
-    trackKeys.widthAdjust = keyFloat(keys, u"track.widthAdjust", 1.0f);
-    if (const WCHAR* zig = keys.get(u"track.zigzagside"))
-    {
-        trackKeys.zigzag = true;
-        trackKeys.zigzagSide = int(toFloat(fieldText(zig, u"side"), 0.0f));
-        trackKeys.maxXZOffset = toFloat(fieldText(zig, u"maxXZOffset"), 0.0f);
-        trackKeys.maxYOffset = toFloat(fieldText(zig, u"maxYOffset"), 0.0f);
-    }
+    racing::readTrackKeys(keys, trackKeys);
     trackKeys.farDistance = far;
     trackKeys.exercise = exercise;
     Mesh* walls = nullptr;

@@ -32,16 +32,7 @@ bool RacingApp::startRace(int mode_, int paintIndex, int trackIndex, const racin
 racing::RaceResult RacingApp::raceResult() const
 {
     const auto* page = static_cast<const RaceCanvas*>(racePage);
-    racing::RaceResult result;
-    result.track = page->trackName;
-    result.racer = page->racerText;
-    result.secondName = page->secondName;
-    result.vehicle = page->paintName;
-    result.lapLength = page->track.trackLength;
-    result.laps = page->track.lapCount;
-    if (page->showFrameRate && page->frameRateCount > 0)
-        result.frameRate = page->frameRateSum / float(page->frameRateCount);
-    return result;
+    return racing::raceResultOf(*page, page->paintName);
 }
 
 int runProgram(const WCHAR* commandLine)

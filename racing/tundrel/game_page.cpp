@@ -69,18 +69,9 @@ int GamePage::vehicleCount(int library) const
                                                                     : 0;
 }
 
-racing::Sprite* GamePage::findSprite(const char16_t* name) const
-{
-    for (const SceneEntry& e : scenes)
-        if (e.type == 0)
-            if (racing::Sprite* s = static_cast<racing::SceneSprite*>(e.scene)->findChild(name))
-                return s;
-    return nullptr;
-}
-
 void GamePage::setText(const char16_t* sprite, const std::u16string& text)
 {
-    if (racing::Sprite* s = findSprite(sprite))
+    if (racing::Sprite* s = findComponent(sprite))
         s->setText(text.c_str());
 }
 
@@ -105,7 +96,7 @@ void GamePage::openPage(const std::u16string& name)
 {
     load(name);
     if (name == u"cover")
-        if (racing::Sprite* press = findSprite(u"press0"))
+        if (racing::Sprite* press = findComponent(u"press0"))
             press->visible = 1;
     start();
 }
@@ -133,7 +124,7 @@ void GamePage::selectLibrary(int index)
         index >= 0 && index < int(scan.libraryEntries.size()) ? libraryName(scan.libraryEntries[size_t(index)]) : u"";
     setText(u"txtVLib", name);
     for (char16_t letter = u'A'; letter <= u'Z'; ++letter)
-        if (racing::Sprite* s = findSprite((u"cmdVehicle" + std::u16string(1, letter)).c_str()))
+        if (racing::Sprite* s = findComponent((u"cmdVehicle" + std::u16string(1, letter)).c_str()))
         {
             s->textColor = 0x008000;
             s->underline = 0;
@@ -155,7 +146,7 @@ void GamePage::selectTrack(int index)
     std::u16string key = u"intro_" + track;
     setText(u"txtTrackIntro", racing::fieldText(t.get(key.c_str()), u"intro"));
     int challenge = int(racing::toFloat(racing::fieldText(t.get(key.c_str()), u"challenge"), 0.0f));
-    if (racing::Sprite* bar = findSprite(u"sptChallenge"))
+    if (racing::Sprite* bar = findComponent(u"sptChallenge"))
     {
         int h = std::clamp(challenge, 0, 5) * 67 / 5;
         bar->height = h;

@@ -32,8 +32,6 @@ public:
 
     // A pressed component by name, as the pen's release reports it.
     void runCommand(const std::u16string& name);
-    // The first sprite of that name in the page's sprite scenes.
-    racing::Sprite* findSprite(const char16_t* name) const;
     int vehicleCount(int library) const;
 
     LibraryScan scan; // filled at start-up, before the page is shown

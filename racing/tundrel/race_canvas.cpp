@@ -271,14 +271,7 @@ bool RaceCanvas::buildTrack(const std::u16string& scenes, Properties& keys)
 
     racing::TrackKeys trackKeys;
     trackKeys.car = true;
-    trackKeys.widthAdjust = keyFloat(keys, u"track.widthAdjust", 1.0f);
-    if (const WCHAR* zig = keys.get(u"track.zigzagside"))
-    {
-        trackKeys.zigzag = true;
-        trackKeys.zigzagSide = int(toFloat(fieldText(zig, u"side"), 0.0f));
-        trackKeys.maxXZOffset = toFloat(fieldText(zig, u"maxXZOffset"), 0.0f);
-        trackKeys.maxYOffset = toFloat(fieldText(zig, u"maxYOffset"), 0.0f);
-    }
+    racing::readTrackKeys(keys, trackKeys);
     trackKeys.farDistance = 500.0f;
     trackKeys.exercise = app->exercise;
     Mesh* walls = nullptr;
@@ -475,18 +468,6 @@ void RaceCanvas::setCameraPreset(int preset)
     camera.follow(p.mode, &player->motion.orientation, p.distance, p.smoothing, offset);
 }
 
-void RaceCanvas::onKey(UINT message, int key)
-{
-    uint32_t bit = key == VK_UP ? 1u : key == VK_DOWN ? 2u : key == VK_LEFT ? 4u : key == VK_RIGHT ? 8u : 0u;
-    if (message == WM_KEYDOWN)
-        keyBits |= bit;
-    else if (message == WM_KEYUP)
-    {
-        keyBits &= ~bit;
-        lastReleasedKey = key;
-    }
-}
-
 void RaceCanvas::onMouse(UINT message, WPARAM, int x, int y, int)
 {
     // The exit box in the bottom-right corner ends the race once it runs.
@@ -496,20 +477,20 @@ void RaceCanvas::onMouse(UINT message, WPARAM, int x, int y, int)
 
 void RaceCanvas::handleControls(float dt)
 {
+    const uint32_t keys = getKeyBits();
     if (!player->autopilot && !player->motion.falling)
     {
-        player->steer(keyBits & 4 ? 0 : keyBits & 8 ? 1 : 2, dt);
-        if (keyBits & 1)
+        player->steer(keys & 4 ? 0 : keys & 8 ? 1 : 2, dt);
+        if (keys & (1 | kThrottleButtons))
             player->accelerate(dt);
-        else if (keyBits & 2)
+        else if (keys & (2 | kBrakeButtons))
             player->brake(dt);
         else if (player->overSpeed)
             player->accelerate(dt); // cruising
         else if (std::fabs(player->motion.speed) < 10.0f)
             player->motion.speed = 0.0f;
     }
-    int key = lastReleasedKey;
-    lastReleasedKey = 0;
+    const int key = takeReleasedKey();
     if (key == VK_TAB)
     {
         showFrameRate = !showFrameRate;

@@ -69,13 +69,17 @@ public:
     void renderScenes() override;
     void afterFrame(float dt) override;
     void onPeriod(float dt) override;
-    void onKey(UINT message, int key) override;
     void onMouse(UINT message, WPARAM keys, int x, int y, int phase) override;
 
     void handleControls(float dt);
     void setCameraPreset(int preset);
     void resolveCollisions();
     void updateVisibleWindow();
+
+    // The device's buttons that act as throttle (A, Start) and brake (B, C)
+    // while GAPI's input is open.
+    static constexpr uint32_t kThrottleButtons = 0x2000 | 0x10000;
+    static constexpr uint32_t kBrakeButtons = 0x4000 | 0x8000;
 
     // "LAP:%1.1f TM:%02d:%02d V:%03dkm (%s)".
     static std::string hudText(float lapFigure, float raceTime, float speed, bool cruise);
@@ -84,8 +88,6 @@ public:
     bool isPrepared = false;
     bool running = false;
     int startStep = -1;
-    uint32_t keyBits = 0;
-    int lastReleasedKey = 0;
     bool showFrameRate = false;
     float frameRateSum = 0.0f;
     int frameRateCount = 0;

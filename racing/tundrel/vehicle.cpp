@@ -85,17 +85,11 @@ void Vehicle::followTrack()
         if (edge == racing::EdgeResult::TurnedBack)
             steerAngle = 0.0f;
     }
-    Vector3 query(motion.position);
     Vector3 normal;
-    bool hit = race->ground && race->ground->findGround(query, normal);
-    if (!hit)
-        motion.position.copyFrom(point);
-    else
+    if (racing::groundUnder(*race, motion, point, groundHeight, normal))
     {
-        normal.scale(-1.0f);
         groundNormal.copyFrom(normal);
-        groundHeight = query.y;
-        float rideY = 0.6f * height + query.y;
+        float rideY = 0.6f * height + groundHeight;
         // Down a slope each step ends a hair above the road: the car falls
         // only from higher up (else every other frame would take the keys).
         motion.falling = rideY - motion.position.y < -kGroundTolerance ? 1 : 0;
@@ -106,13 +100,7 @@ void Vehicle::followTrack()
             {
                 // The body leans out of a turn and settles on the ground.
                 float t = std::clamp(steerAngle * motion.speed * 0.0033333334f, -0.15f, 0.12f);
-                Vector3 side(-t, 0.0f, 0.0f), b, up, upLocal(0.0f, 1.0f, 0.0f);
-                motion.orientation.transformVectorTo(side, b);
-                b.interpolate(normal, 0.5f);
-                motion.orientation.transformVectorTo(upLocal, up);
-                Quaternion turn;
-                racing::partialTurn(turn, up, b, 1.0f);
-                racing::turnInFront(motion.orientation, turn);
+                racing::leanOnGround(motion, -t, normal);
             }
         }
     }

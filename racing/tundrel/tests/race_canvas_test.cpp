@@ -182,7 +182,7 @@ TEST(CarRace, VehicleOnAStraightByItsNumbers)
     race.page->racers = {&car};
     car.place(0.0f, car.segment);
     car.steerAngle = 0.0f;
-    race.page->keyBits = 1;
+    race.page->onKey(WM_KEYDOWN, VK_UP);
     const int start = car.segment;
     // The keys act while the car is on the ground (not in a falling step).
     float expected = 0.0f;
@@ -205,11 +205,11 @@ TEST(CarRace, VehicleOnAStraightByItsNumbers)
     car.accelerate(1.0f / 30.0f);
     ASSERT_EQ(car.overSpeed, 1);
     const float cruising = car.speed();
-    race.page->keyBits = 0;
+    race.page->onKey(WM_KEYUP, VK_UP);
     race.frame(1.0f / 30.0f);
     EXPECT_EQ(car.overSpeed, 1);
     EXPECT_GT(car.speed(), cruising);
-    race.page->keyBits = 2;
+    race.page->onKey(WM_KEYDOWN, VK_DOWN);
     race.frame(1.0f / 30.0f);
     EXPECT_EQ(car.overSpeed, 0);
 }
