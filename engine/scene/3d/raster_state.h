@@ -49,21 +49,6 @@ struct Rasterizer::Edge
     int32_t a[kAttributeCount] = {}, aStep[kAttributeCount] = {};
 };
 
-// a / w truncated toward zero (w not 0, inverse = 1 / w in doubles) from
-// the estimate a x inverse, within one of it while the quotient is below
-// 2^52 in size: the remainder a - q w must have a's sign (or be 0) and lie
-// within |w|.
-inline int64_t truncatedQuotient(int64_t a, int64_t w, double inverse)
-{
-    int64_t q = int64_t(double(a) * inverse);
-    const int64_t r = a - q * w, step = w > 0 ? 1 : -1, size = w > 0 ? w : -w;
-    if (a >= 0)
-        q += r < 0 ? -step : r >= size ? step : 0;
-    else
-        q += r > 0 ? step : r <= -size ? -step : 0;
-    return q;
-}
-
 // The racing fog weight of depth f in the band (front, back]: the quotient
 // ((back - f) << 8) / (back - front). For bands under 2^24 units through a
 // multiplier, divider = ceil(2^64 / (back - front)), which divides every

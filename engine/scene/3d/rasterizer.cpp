@@ -313,13 +313,12 @@ void Rasterizer::setupTriangle(const Face& face, const Vertex* v[3])
     if (profile.divideGradients)
     {
         // The racing build divides by the width itself, truncating toward
-        // zero. The quotient through the width's reciprocal in doubles is
-        // within one of it (the dividend is below 2^33 and the width below
-        // 2^14: the render passes keep screen positions within +-4096), and
-        // the remainder's test makes it exact.
-        const double inverse = 1.0 / double(widthPixels);
+        // zero. In doubles this is exact: the dividend is below 2^33 and the
+        // width below 2^14 (the render passes keep screen positions within
+        // +-4096), so the rounded quotient never crosses an integer.
+        const double width = double(widthPixels);
         for (int k = 0; k < kAttributeCount; ++k)
-            s.gradient[k] = clamp32(truncatedQuotient(int64_t(longA[k]) - p1.a[k], widthPixels, inverse));
+            s.gradient[k] = clamp32(int64_t(double(int64_t(longA[k]) - p1.a[k]) / width));
     }
     else
     {

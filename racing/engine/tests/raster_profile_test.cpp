@@ -4,7 +4,6 @@
 // depth buffer cleared at the frame's start, texels by integer gradients)
 #include "racing/engine/base_library.h"
 
-#include "engine/scene/3d/raster_state.h"
 #include "engine/scene/tests/raster_fixture.h"
 
 #include <gtest/gtest.h>
@@ -189,26 +188,3 @@ TEST(RacingRaster, FogWeightIsDividedPerPixelByTheRacingBuild)
     }
 }
 
-// The racing gradients divide by the span's width, truncating toward zero;
-// the filler takes the quotient through the width's reciprocal and mends
-// it by the remainder. Against the integer division: every width the
-// render passes meet (both signs), dividends of both signs around each
-// multiple and up to 2^33.
-TEST(RacingRaster, GradientQuotientIsTheTruncatedDivision)
-{
-    int checked = 0;
-    for (int64_t w = -8191; w <= 8191; ++w)
-    {
-        if (w == 0)
-            continue;
-        const double inverse = 1.0 / double(w);
-        for (int64_t base : {int64_t(0), int64_t(1), int64_t(777), int64_t(1) << 20, (int64_t(1) << 33) - 1})
-            for (int64_t a : {base, -base, base * 3 / 7})
-                for (int64_t near : {a - w, a - 1, a, a + 1, a + w, a / w * w, a / w * w - 1, a / w * w + 1})
-                {
-                    ASSERT_EQ(truncatedQuotient(near, w, inverse), near / w) << near << " / " << w;
-                    ++checked;
-                }
-    }
-    EXPECT_GT(checked, 100000);
-}
