@@ -578,3 +578,104 @@ TEST_F(BehaviourTest, RivalRacesAlongItsPathOnceLive)
 }
 
 } // namespace
+
+namespace {
+
+// Two boxes running their records, linked from a record of the behaviour
+struct Linked
+{
+    Behaviour* self;
+    Behaviour* boxes[2];
+};
+
+} // namespace
+
+// The behaviours that act on their five links: 15 removes the linked
+// entities, 16 completes and removes them and completes itself, 17
+// disables the linked records, 18 removes every entity of a linked record
+// and completes itself; each goes itself.
+TEST_F(BehaviourTest, BehavioursOnTheirLinks)
+{
+    struct Case
+    {
+        int32_t behaviour;
+        bool linkedDone, linkedGone, selfDone, linkedDisabled;
+    };
+    const Case cases[] = {{15, false, true, false, false},
+                          {16, true, true, true, false},
+                          {17, false, false, false, true},
+                          {18, false, true, true, false}};
+    for (const Case& c : cases)
+    {
+        SetUp();
+        SendClassMessage(26, nullptr, kMsgLoad);
+        Behaviour* self = Node(12, c.behaviour);
+        Entity* boxes[2] = {};
+        for (int k = 0; k < 2; ++k)
+        {
+            Behaviour* box = Node(26, 3);
+            box->path = Path(-20000 + 400 * k, -12000, -20000 + 400 * k, -11000);
+            boxes[k] = CreateFromRecord(box);
+            self->links[k] = To(box);
+        }
+        Entity* e = CreateFromRecord(self);
+        Sweep();
+        EXPECT_EQ(nullptr, e->update) << c.behaviour;
+        EXPECT_EQ(c.selfDone, self->done == 1) << c.behaviour;
+        for (int k = 0; k < 2; ++k)
+        {
+            Behaviour* box = self->links[k].node;
+            EXPECT_EQ(c.linkedDone, box->done == 1) << c.behaviour;
+            EXPECT_EQ(c.linkedGone, boxes[k]->update == nullptr) << c.behaviour;
+            EXPECT_EQ(c.linkedDisabled, box->disabled == 1) << c.behaviour;
+        }
+    }
+}
+
+// Behaviour 33, a zone: its next record is made once while the player is
+// within the radius; outside, that record and what it made are taken back,
+// to be made again on the next visit. Behaviour 39 completes after 88
+// frames out of view (264 time units), the count starting again while seen.
+TEST_F(BehaviourTest, ZoneTakesBackWhatItMadeAndOutOfView)
+{
+    SendClassMessage(26, nullptr, kMsgLoad);
+    Player(-20000, -12000);
+    Behaviour* zone = Node(12, 33);
+    zone->value = 6400;
+    zone->path = Path(-20000, -12000, -20000, -11000);
+    Behaviour* box = Node(26, 3);
+    box->path = Path(-19000, -12000, -19000, -11000);
+    Behaviour* inner = Node(27, 3);
+    inner->path = box->path;
+    box->companion = To(inner);
+    zone->next = To(box);
+    SendClassMessage(27, nullptr, kMsgLoad);
+    CreateFromRecord(zone);
+    for (int visit = 0; visit < 2; ++visit)
+    {
+        g_player->orientation.t[2] = -12000;
+        Sweep();
+        ASSERT_TRUE(RunsBehaviour(box->entity)) << visit;
+        EXPECT_EQ(1, inner->active) << visit;
+        Entity* made = box->entity;
+        g_player->orientation.t[2] = 20000;
+        Sweep();
+        EXPECT_EQ(nullptr, made->update) << visit;
+        EXPECT_EQ(0, box->active) << visit;
+        EXPECT_EQ(0, inner->active) << visit;
+    }
+
+    Behaviour* away = Node(26, 39);
+    away->path = box->path;
+    Entity* e = CreateFromRecord(away);
+    e->visible = 0;
+    Sweep(50);
+    e->visible = 1;
+    Sweep();
+    e->visible = 0;
+    Sweep(88);
+    EXPECT_FALSE(away->done);
+    Sweep();
+    EXPECT_TRUE(away->done);
+    EXPECT_EQ(nullptr, e->update);
+}
