@@ -307,14 +307,18 @@ TEST_F(RacingSmoke, SmokeScreenInARealWindowUnderXvfb)
         GTEST_SKIP() << "xvfb-run is not installed";
     SmokeRun run;
     ASSERT_EQ(run.start({"xvfb-run", "-a"}, {"OS_BACKEND=sdl", "SDL_AUDIODRIVER=dummy"},
-                        "wait 400\nshot sdl_demo_a\ntap 22 42\nwait 300\nshot sdl_demo_b\nclose\n", {}),
+                        "wait 400\nshot sdl_demo_a\ntap 22 42\nwait 300\nshot sdl_demo_b\n"
+                        "down 205 38\nwait 200\nshot sdl_demo_tip\nup 205 38\nclose\n",
+                        {}),
               0)
         << "the smoke program failed under SDL; see its output above";
-    const Picture a = run.shot("sdl_demo_a"), b = run.shot("sdl_demo_b");
+    const Picture a = run.shot("sdl_demo_a"), b = run.shot("sdl_demo_b"), tip = run.shot("sdl_demo_tip");
     ASSERT_EQ(a.width, 240);
     EXPECT_EQ(a.at(115, 80), os::host::shown_in_rgb565(0x000040));
     EXPECT_EQ(a.at(22, 42), os::host::shown_in_rgb565(0x808080));
     EXPECT_EQ(b.at(22, 42), os::host::shown_in_rgb565(0x20E020)) << "the first check box checked";
     EXPECT_GT(countIn(a, 0, 90, 120, 270, 0xF0F0F0), 300) << "the cube's white stripes";
     EXPECT_GT(differenceIn(a, b, 0, 90, 120, 270), 300) << "the cube turned";
+    EXPECT_EQ(countIn(a, 130, 4, 230, 24, 0xFFFFC8), 0);
+    EXPECT_GT(countIn(tip, 130, 4, 230, 24, 0xFFFFC8), 800) << "the tip while its link is held";
 }
