@@ -227,23 +227,30 @@ void writePages(const std::string& track)
          "# the intro page\n" + kScene + label("sptTitle", 8, 20, 160, "Vasko-Tundrel", "(255;220;120)") +
              label("sptIntro", 8, 60, 160, "Choose a vehicle library,") + label("sptIntro2", 8, 78, 160, "a vehicle and a track.") +
              button("cmdEnterGame", 38, 180, 100, "Enter"));
+    // The page ground first, the turning vehicle over it, the controls on top.
     std::string main = "# the main menu: library, vehicle and track\n"
                        "sceneSelected=0\nvlibSelected=0\nvehicleSelected=0\n"
                        "intro_" + track + "=intro:an oval with two long straights, challenge:3\n" +
-                       kScene + label("sptLib", 4, 4, 60, "Library", "(255;220;120)") +
-                       button("cmdLastVLib", 4, 22, 20, "<") + label("txtVLib", 28, 24, 120, "") +
-                       button("cmdNextVLib", 152, 22, 20, ">") +
-                       label("sptVehicle", 4, 44, 60, "Vehicle", "(255;220;120)") +
-                       button("cmdLastVehicle", 4, 62, 20, "<") + label("txtVehicleName", 28, 64, 120, "") +
-                       button("cmdNextVehicle", 152, 62, 20, ">");
+                       kScene +
+                       "sceneVehicle=type:Scene3D, x:84, y:78, width:76, height:50, bkgColor:(24;34;66), "
+                       "ambient:(255;255;255), frontClip:1.0, backClip:100.0\n"
+                       "Light1=type:Light, container:sceneVehicle, dir:(0;-1;1), color:(255;255;255)\n"
+                       "sceneControls=type:SceneSprite, x:0, y:0, width:100%, height:100%\n";
+    auto onTop = [](std::string entry) { return entry.replace(entry.find("container:scenePage"), 19, "container:sceneControls"); };
+    main += onTop(label("sptLib", 4, 2, 60, "Library", "(255;220;120)")) + onTop(button("cmdLastVLib", 4, 20, 20, "<")) +
+            onTop(label("txtVLib", 28, 22, 120, "")) + onTop(button("cmdNextVLib", 152, 20, 20, ">")) +
+            onTop(label("sptVehicle", 4, 40, 60, "Vehicle", "(255;220;120)")) +
+            onTop(button("cmdLastVehicle", 4, 58, 20, "<")) + onTop(label("txtVehicleName", 28, 60, 120, "")) +
+            onTop(button("cmdNextVehicle", 152, 58, 20, ">")) +
+            onTop(label("txtLoading", 90, 96, 64, "loading", "(180;180;180)"));
     for (char letter : std::string("BCT"))
-        main += button(std::string("cmdVehicle") + letter, 28 + 26 * int(std::string("BCT").find(letter)), 84, 22,
-                       std::string(1, letter), "(40;40;40)");
-    main += label("sptTrack", 4, 106, 60, "Track", "(255;220;120)") + button("cmdLastTrack", 4, 124, 20, "<") +
-            label("txtTrackName", 28, 126, 120, "") + button("cmdNextTrack", 152, 124, 20, ">") +
-            label("txtTrackIntro", 4, 146, 168, "", "(255;221;170)") +
-            "sptChallenge=type:Sprite, container:scenePage, x:164, y:92, width:8, height:40, color:(255;255;150)\n" +
-            label("txtPlayerName", 4, 170, 120, "Player") + button("btnToPlaying", 38, 196, 100, "Next");
+        main += onTop(button(std::string("cmdVehicle") + letter, 4 + 26 * int(std::string("BCT").find(letter)), 84, 22,
+                             std::string(1, letter), "(40;40;40)"));
+    main += onTop(label("sptTrack", 4, 130, 60, "Track", "(255;220;120)")) + onTop(button("cmdLastTrack", 4, 148, 20, "<")) +
+            onTop(label("txtTrackName", 28, 150, 120, "")) + onTop(button("cmdNextTrack", 152, 148, 20, ">")) +
+            onTop(label("txtTrackIntro", 4, 168, 168, "", "(255;221;170)")) +
+            "sptChallenge=type:Sprite, container:sceneControls, x:164, y:92, width:8, height:40, color:(255;255;150)\n" +
+            onTop(label("txtPlayerName", 4, 188, 120, "Player")) + onTop(button("btnToPlaying", 38, 210, 100, "Next"));
     text("resources/GUI/MainMenu.properties", main);
     text("resources/GUI/PlayingMenu.properties",
          "# the playing menu: race or exercise\n" + kScene + label("sptPlay", 8, 10, 160, "Ready", "(255;220;120)") +

@@ -4,12 +4,19 @@
 #include "racing/tundrel/racing_app.h"
 
 #include "racing/engine/base_library.h"
+#include "racing/engine/loader3ds.h"
+#include "racing/engine/scene3d.h"
 #include "racing/engine/sprite.h"
 #include "racing/engine/template_loader.h"
 #include "racing/framework/score_table.h"
 #include "racing/framework/track_keys.h"
 
+#include "engine/base/matrix4.h"
 #include "engine/base/properties.h"
+#include "engine/scene/3d/group3d.h"
+#include "engine/scene/3d/mesh.h"
+#include "engine/scene/core/material.h"
+#include "engine/scene/core/texture_dictionary.h"
 
 #include <os/windows.h>
 
@@ -51,6 +58,10 @@ int limited(int index, int count)
 GamePage::GamePage(RacingApp* app_, const std::u16string& argument, bool present)
     : MenuPage(app_, argument, present), game(app_)
 {
+    // A period every 200 ms, at most 10 frames a second.
+    frameTimer.windowMs = 200;
+    frameTimer.targetFps = 10;
+    frameTimer.mode = FrameTimer::Capped;
 }
 
 std::u16string GamePage::guiFolder() const
@@ -154,17 +165,60 @@ void GamePage::selectTrack(int index)
     }
 }
 
+// The vehicle's model from its library's folder, turning in the scene, with
+// its still wheel picture and without the "basis" under it.
 void GamePage::loadVehiclePreview(int library, int vehicle)
 {
+    racing::Scene3D* scene = findScene3D(u"sceneVehicle");
+    if (scene)
+    {
+        if (Group3D* old = scene->removeChild(u"vehicle"))
+            delete old;
+        preview = nullptr;
+    }
     vehicleMissing = vehicle < 0 || vehicle >= vehicleCount(library);
     if (vehicleMissing)
     {
         setText(u"txtVehicleName", u"");
         return;
     }
-    std::u16string name = scan.vehicleNames[size_t(library)][size_t(vehicle)];
+    const std::u16string& vehicleName = scan.vehicleNames[size_t(library)][size_t(vehicle)];
+    std::u16string name = vehicleName;
     std::replace(name.begin(), name.end(), u'_', u',');
     setText(u"txtVehicleName", name);
+    if (!scene)
+        return;
+    const std::u16string folder = libraryFolder(scan.libraryEntries[size_t(library)]) + u"\\";
+    preview = racing::Loader3DS().load(folder.c_str(), (vehicleName + u".3ds").c_str(), 4.0f, getTextureDictionary());
+    if (!preview)
+        return;
+    if (Mesh* basis = preview->findObject(u"basis"))
+        basis->visible = 0;
+    if (Material* wheel = preview->findMaterial(u"wheel"))
+        wheel->texture =
+            getTextureDictionary()->load(folder.c_str(), (vehicleName + u"_whl0.jpg").c_str(), true, false);
+    preview->update(true);
+    scene->addChild(u"vehicle", preview);
+    if (racing::Sprite* loading = findComponent(u"txtLoading"))
+        loading->visible = 0;
+}
+
+void GamePage::update(float dt)
+{
+    if (dt <= 0.0f || !preview || !isPage(u"MainMenu"))
+        return;
+    Matrix4 turn;
+    turn.setIdentity();
+    turn.rotY(0.8f * dt);
+    preview->matrix.multiply(turn);
+}
+
+// The preview is loaded on the first period after the page shows.
+void GamePage::onPeriod(float)
+{
+    racing::Scene3D* scene = findScene3D(u"sceneVehicle");
+    if (isPage(u"MainMenu") && scene && scene->children.empty() && !vehicleMissing)
+        loadVehiclePreview(libraryIndex, vehicleIndex);
 }
 
 void GamePage::onTemplateLoaded()
@@ -180,6 +234,15 @@ void GamePage::onTemplateLoaded()
             library = 0;
         selectLibrary(library);
         vehicleIndex = limited(wholeInt(t, u"vehicleSelected", 0), vehicleCount(library));
+        if (racing::Scene3D* scene = findScene3D(u"sceneVehicle"))
+        {
+            scene->removeLight(u"Light1");
+            scene->initView(getZoom(), nullptr, true);
+            scene->camera.setFov(60.0f);
+            scene->camera.setPosition(0.0f, 1.3f, -10.0f);
+            scene->camera.setTarget(0.0f, 0.0f, 0.0f);
+        }
+        preview = nullptr;
         loadVehiclePreview(libraryIndex, vehicleIndex);
         std::u16string name = racing::fieldText(t.get(u"txtPlayerName"), u"text");
         if (!name.empty())
@@ -224,6 +287,7 @@ void GamePage::onTemplateLoaded()
 
 void GamePage::onBeforeTemplateLoad(const WCHAR*, const WCHAR*)
 {
+    preview = nullptr;
     if (!isPage(u"MainMenu"))
         return;
     Properties& t = getTemplateLoader().getTemplate();

@@ -8,6 +8,8 @@
 
 #include <string>
 
+class Group3D;
+
 namespace racing {
 class Sprite;
 }
@@ -27,6 +29,8 @@ public:
 
     void onMouse(UINT message, WPARAM keys, int x, int y, int phase) override;
     void onTemplateLoaded() override;
+    void update(float dt) override;
+    void onPeriod(float dt) override;
     void onBeforeTemplateLoad(const WCHAR* folder, const WCHAR* name) override;
     void renderScenes() override;
 
@@ -38,6 +42,7 @@ public:
     int libraryIndex = 0, vehicleIndex = 0, trackIndex = 0;
     bool vehicleMissing = false, trackMissing = false;
     std::u16string playerName = u"Player";
+    Group3D* preview = nullptr; // the vehicle turning in "sceneVehicle" (the scene's)
 
 protected:
     void startRaceFrom(const racing::RaceChoice& race, bool exercise) override;
