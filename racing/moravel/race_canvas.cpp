@@ -10,6 +10,7 @@
 #include "racing/engine/scene3d.h"
 #include "racing/engine/sprite.h"
 #include "racing/engine/template_loader.h"
+#include "racing/framework/progress_bar.h"
 
 #include "engine/base/math_utils.h"
 #include "engine/base/properties.h"
@@ -46,6 +47,7 @@ RaceCanvas::RaceCanvas(RacingApp* app_, const std::u16string& resources_)
     frameTimer.mode = FrameTimer::Capped;
     frameTimer.targetFps = 8;
     frameTimer.windowMs = 1000;
+    racing::progressBarColor = 0x009600;
 }
 
 RaceCanvas::~RaceCanvas()
@@ -226,12 +228,9 @@ bool RaceCanvas::prepareRace(const std::vector<std::u16string>& paintNames,
     return true;
 }
 
-void RaceCanvas::onLoad(const WCHAR* text, const WCHAR*, int)
+void RaceCanvas::onLoad(const WCHAR* text, const WCHAR*, int percent)
 {
-    racing::SceneSprite* message = findSpriteScene(u"sceneMessage");
-    racing::Sprite* line = message ? message->findChild(u"sptMessage") : nullptr;
-    if (line && text)
-        line->setText(text);
+    racing::drawProgressBar(*this, text, percent);
 }
 
 void RaceCanvas::placeGuiButtons()

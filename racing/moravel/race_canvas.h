@@ -73,7 +73,7 @@ public:
     // The main scene's render target: the sky goes in after its background.
     void beforeBackground(Image*) override {}
     void afterBackground(Image* image) override { drawSky(image); }
-    // Template progress: the loading message shows the step.
+    // Progress of the set-up: the loading bar.
     void onLoad(const WCHAR* text, const WCHAR* templateName, int percent) override;
 
     void handleControls(float dt);

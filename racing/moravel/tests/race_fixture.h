@@ -38,6 +38,7 @@ struct ScratchTree
         // The program mounts its packs beside itself; this process is elsewhere.
         addResourcePack(u"scenes.zip", u"\\Program Files\\Vasko-Moravel\\resources\\scenes");
     }
+    ~ScratchTree() { closeResourcePacks(); }
 
     void write(const std::string& relative, const std::string& text) const
     {
