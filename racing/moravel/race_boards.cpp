@@ -5,6 +5,7 @@
 
 #include "racing/engine/base_library.h"
 #include "racing/framework/restart_command.h"
+#include "racing/framework/track_keys.h"
 #include "racing/engine/loader3ds.h"
 #include "racing/engine/scene3d.h"
 #include "racing/engine/template_loader.h"
@@ -26,8 +27,6 @@
 #include <cmath>
 
 namespace moravel {
-
-uint32_t keyColour(Properties& p, const char16_t* key, uint32_t fallback, bool* present);
 
 namespace {
 
@@ -164,8 +163,8 @@ void RaceCanvas::buildBillboards()
     if (n < 2)
         return;
     const std::u16string common = resources + u"scenes\\common\\", ads = resources + u"scenes\\ads\\";
-    const uint32_t textColour = keyColour(keys, u"scene.bannerTextColor", 0xFFFFFF, nullptr);
-    const uint32_t bannerColour = keyColour(keys, u"scene.bannerBkgColor", 0xC00000, nullptr);
+    const uint32_t textColour = racing::colourOf(keys, u"scene.bannerTextColor", 0xFFFFFF, nullptr);
+    const uint32_t bannerColour = racing::colourOf(keys, u"scene.bannerBkgColor", 0xC00000, nullptr);
     const auto& points = track.points;
 
     // Banners across the track, facing the racers that come: checkpoints

@@ -34,11 +34,6 @@ using racing::keyFloat;
 using racing::showError;
 using racing::toFloat;
 
-uint32_t keyColour(Properties& p, const char16_t* key, uint32_t fallback, bool* present)
-{
-    return racing::colourOf(p, key, fallback, present);
-}
-
 bool RaceCanvas::buildTrack(const std::u16string& folder, const std::u16string& name, bool motocross, bool exercise)
 {
     // The track file joins the page's template: its group goes into the
@@ -55,14 +50,14 @@ bool RaceCanvas::buildTrack(const std::u16string& folder, const std::u16string& 
     }
     mainScene->renderer.getTarget()->setListener(this);
 
-    backgroundColour = keyColour(keys, u"scene.bkgColor", 0x6090C0, nullptr);
-    ambientColour = keyColour(keys, u"env.ambientColor", 0xFFFFFF, nullptr);
+    backgroundColour = racing::colourOf(keys, u"scene.bkgColor", 0x6090C0, nullptr);
+    ambientColour = racing::colourOf(keys, u"env.ambientColor", 0xFFFFFF, nullptr);
     const float far = motocross ? 300.0f : 400.0f;
     mainScene->environment.ambient = ambientColour;
     mainScene->environment.setClipPlanes(mainScene->environment.frontClip, far);
     trackGroup->setEnvironmentEnabled(0);
-    fumeColour = keyColour(keys, u"env.fumeColor", 0, &hasFume);
-    const uint32_t hazeColour = keyColour(keys, u"scene.haze", 0xE0E0E0, nullptr);
+    fumeColour = racing::colourOf(keys, u"env.fumeColor", 0, &hasFume);
+    const uint32_t hazeColour = racing::colourOf(keys, u"scene.haze", 0xE0E0E0, nullptr);
 
     racing::TrackKeys trackKeys;
     trackKeys.guardrailHeight = keyFloat(keys, u"track.guardrailH", 1.0f);

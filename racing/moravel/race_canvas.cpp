@@ -11,6 +11,7 @@
 #include "racing/engine/sprite.h"
 #include "racing/engine/template_loader.h"
 #include "racing/framework/progress_bar.h"
+#include "racing/framework/track_keys.h"
 
 #include "engine/base/math_utils.h"
 #include "engine/base/properties.h"
@@ -28,16 +29,6 @@
 #include <cstdio>
 
 namespace moravel {
-
-namespace {
-
-void showError(const char* text)
-{
-    std::u16string message = racing::toU16(text);
-    MessageBoxW(nullptr, message.c_str(), u"Error", MB_ICONEXCLAMATION | MB_OK);
-}
-
-} // namespace
 
 RaceCanvas::RaceCanvas(RacingApp* app_, const std::u16string& resources_)
     : Canvas(u"gameCanvas"), app(app_), resources(resources_)
@@ -155,7 +146,7 @@ bool RaceCanvas::prepareRace(const std::vector<std::u16string>& paintNames,
     if (!mainScene)
     {
         setLoadListener(nullptr);
-        showError("The race template \"MVCanvas.properties\" has no 3D scene \"mainScene\".");
+        racing::showError("The race template \"MVCanvas.properties\" has no 3D scene \"mainScene\".");
         return false;
     }
     if (racing::SceneSprite* message = findSpriteScene(u"sceneMessage"))
@@ -185,7 +176,7 @@ bool RaceCanvas::prepareRace(const std::vector<std::u16string>& paintNames,
     if (!player->model)
     {
         setLoadListener(nullptr);
-        showError("The bike model is missing.");
+        racing::showError("The bike model is missing.");
         return false;
     }
     player->autopilot = exercise ? 1 : 0;

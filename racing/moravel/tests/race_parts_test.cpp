@@ -7,6 +7,7 @@
 
 #include "racing/engine/model3d.h"
 #include "racing/engine/scene3d.h"
+#include "racing/engine/sprite.h"
 
 #include "engine/platform/gapi_display.h"
 #include "engine/scene/3d/mesh.h"
@@ -530,6 +531,69 @@ TEST(RaceCanvasGapi, OutputFollowsTheSettings)
         EXPECT_FALSE(GapiDisplay::isDisplayOpen());
     }
     tree().write("GUI/gsetting.properties", settings);
+}
+
+} // namespace
+} // namespace moravel
+
+namespace moravel {
+namespace {
+
+using namespace race_test;
+
+// Every bike has its lower level (beyond 90 units) in its own paint and
+// lifted like the model; the scene holds each bike's model, shadow and
+// puffs under their names.
+TEST(RaceBikes, TheLowerLevelWearsThePaintAndTheLift)
+{
+    RaceFixture race(false);
+    ASSERT_TRUE(race.prepare());
+    RaceCanvas& page = *race.page;
+    for (const char16_t* name : {u"myvehicle", u"myShadow", u"myFume0", u"myFume3", u"rival0vehicle", u"rival1Shadow",
+                                 u"rival1Fume2"})
+        EXPECT_FALSE(childrenNamed(*page.mainScene, name).empty()) << racing::toAscii(name);
+    EXPECT_EQ(childrenNamed(*page.mainScene, u"myFume1").size(), 2u); // one puff of each exhaust
+    std::set<const Material*> paints;
+    for (const DrawnBike* bike : page.racers)
+    {
+        const Group3D& model = *bike->model;
+        ASSERT_NE(model.levels, nullptr);
+        EXPECT_EQ(model.levelCount, 1);
+        EXPECT_FLOAT_EQ(model.levelDistance, 90.0f);
+        const Mesh* body = model.findObject(u"body");
+        const Mesh* low = model.findLevelObject(0, u"body");
+        ASSERT_TRUE(body && low);
+        EXPECT_EQ(low->material, body->material);
+        EXPECT_EQ(model.findLevelObject(0, u"racer")->material, model.findMaterial(u"racer"));
+        EXPECT_GT(bike->lift, 0.0f);
+        EXPECT_FLOAT_EQ(body->matrix.m[7], bike->lift);
+        EXPECT_FLOAT_EQ(low->matrix.m[7], bike->lift);
+        paints.insert(body->material);
+    }
+    EXPECT_EQ(paints.size(), 3u);
+}
+
+// Riding against the track shows the wrong-way label on the next period.
+TEST(RaceCanvas, TheWrongWayLabelShowsOnThePeriod)
+{
+    RaceFixture race(false);
+    ASSERT_TRUE(race.prepare());
+    RaceCanvas& page = *race.page;
+    race.startLights();
+    ASSERT_NE(page.wrongWaySprite, nullptr);
+    EXPECT_EQ(page.wrongWaySprite->visible, 0);
+    Quaternion halfTurn;
+    halfTurn.set(0.0f, 1.0f, 0.0f, 0.0f);
+    racing::turnInFront(page.player->motion.orientation, halfTurn);
+    race.frame(0.03f);
+    EXPECT_TRUE(page.raceTrack.wrongWay);
+    EXPECT_EQ(page.wrongWaySprite->visible, 0); // not before the period
+    page.onPeriod(2.0f);
+    EXPECT_EQ(page.wrongWaySprite->visible, 1);
+    racing::turnInFront(page.player->motion.orientation, halfTurn);
+    race.frame(0.03f);
+    page.onPeriod(2.0f);
+    EXPECT_EQ(page.wrongWaySprite->visible, 0);
 }
 
 } // namespace
