@@ -59,13 +59,16 @@ std::vector<uint8_t> CarTex()
                      })});
 }
 
-// Two posts at the road's edges and a banner across, 4000 wide
-std::vector<uint8_t> GateP3d()
+// Two posts and a banner across: the wide gates span the road (4200), the
+// narrow ones stand within it (2600)
+std::vector<uint8_t> GateP3d(bool wide = true)
 {
     const int16_t origin[3] = {0, 0, 0};
-    Mesh gate = BlockMesh("gate", -2100, 0, -60, -1950, 1600, 60, origin, 0);
-    const Mesh right = BlockMesh("gate", 1950, 0, -60, 2100, 1600, 60, origin, 0);
-    const Mesh banner = BlockMesh("gate", -1950, 1200, -40, 1950, 1550, 40, origin, 1);
+    const int16_t outer = wide ? 2100 : 1300;
+    const int16_t inner = static_cast<int16_t>(outer - 150);
+    Mesh gate = BlockMesh("gate", static_cast<int16_t>(-outer), 0, -60, static_cast<int16_t>(-inner), 1600, 60, origin, 0);
+    const Mesh right = BlockMesh("gate", inner, 0, -60, outer, 1600, 60, origin, 0);
+    const Mesh banner = BlockMesh("gate", static_cast<int16_t>(-inner), 1200, -40, inner, 1550, 40, origin, 1);
     for (const Mesh* part : {&right, &banner})
     {
         const uint32_t base = static_cast<uint32_t>(gate.vertices.size());
@@ -80,17 +83,37 @@ std::vector<uint8_t> GateP3d()
     return WriteP3d({gate});
 }
 
-std::vector<uint8_t> GateTex(bool finish)
+enum class Banner
+{
+    kCheckpoint,   // yellow and black
+    kFinish,       // chequered
+    kStart,        // green and white
+};
+
+std::vector<uint8_t> GateTex(Banner kind)
 {
     Texture post = Plain([](int, int y) -> uint16_t {
         return (y / 4) % 2 ? Rgb565(0xF0, 0xF0, 0xF0) : Rgb565(0xD0, 0x20, 0x20);
     });
-    Texture banner = finish ? Plain([](int x, int y) -> uint16_t {
-        return ((x / 4) + (y / 4)) % 2 ? Rgb565(0xF8, 0xF8, 0xF8) : Rgb565(0x10, 0x10, 0x10);
-    })
-                            : Plain([](int x, int) -> uint16_t {
-                                  return (x / 4) % 2 ? Rgb565(0xF0, 0xD0, 0x10) : Rgb565(0x10, 0x10, 0x10);
-                              });
+    Texture banner;
+    switch (kind)
+    {
+    case Banner::kFinish:
+        banner = Plain([](int x, int y) -> uint16_t {
+            return ((x / 4) + (y / 4)) % 2 ? Rgb565(0xF8, 0xF8, 0xF8) : Rgb565(0x10, 0x10, 0x10);
+        });
+        break;
+    case Banner::kStart:
+        banner = Plain([](int x, int) -> uint16_t {
+            return (x / 4) % 2 ? Rgb565(0xF8, 0xF8, 0xF8) : Rgb565(0x10, 0xB0, 0x30);
+        });
+        break;
+    default:
+        banner = Plain([](int x, int) -> uint16_t {
+            return (x / 4) % 2 ? Rgb565(0xF0, 0xD0, 0x10) : Rgb565(0x10, 0x10, 0x10);
+        });
+        break;
+    }
     return WriteTex({post, banner});
 }
 
@@ -138,9 +161,15 @@ bool DemoStageEntries(std::vector<DemoEntry>& entries, std::string& error)
     entries.push_back({"concorde.p3d", WriteP3d(CarMeshes())});
     entries.push_back({"concorde.tex", CarTex()});
     entries.push_back({"checkpoint_wide.p3d", GateP3d()});
-    entries.push_back({"checkpoint_wide.tex", GateTex(false)});
+    entries.push_back({"checkpoint_wide.tex", GateTex(Banner::kCheckpoint)});
     entries.push_back({"finish_wide.p3d", GateP3d()});
-    entries.push_back({"finish_wide.tex", GateTex(true)});
+    entries.push_back({"finish_wide.tex", GateTex(Banner::kFinish)});
+    entries.push_back({"checkpoint.p3d", GateP3d(false)});
+    entries.push_back({"checkpoint.tex", GateTex(Banner::kCheckpoint)});
+    entries.push_back({"finish.p3d", GateP3d(false)});
+    entries.push_back({"finish.tex", GateTex(Banner::kFinish)});
+    entries.push_back({"start_wide.p3d", GateP3d()});
+    entries.push_back({"start_wide.tex", GateTex(Banner::kStart)});
     entries.push_back({"brakelight.p3d", LightP3d()});
     entries.push_back({"brakelight.tex", LightTex(true)});
     entries.push_back({"reverselight.p3d", LightP3d()});

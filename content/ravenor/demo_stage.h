@@ -19,7 +19,8 @@ namespace ravenor_content {
 // The description of stage 0; empty when the file cannot be read
 std::string StageDescription(int stage);
 
-// "stg000.lev", "concorde.p3d", "concorde.tex", "checkpoint_wide.p3d", ...,
+// "stg000.lev", "concorde.p3d", "concorde.tex", the five gates ("checkpoint",
+// "checkpoint_wide", "start_wide", "finish", "finish_wide"), ...,
 // "brakelight.p3d", ...;
 // false with the reason when the level description is refused.
 bool DemoStageEntries(std::vector<DemoEntry>& entries, std::string& error);
