@@ -13,6 +13,7 @@
 #include "content/ravenor/demo_sounds.h"
 #include "content/ravenor/demo_stage.h"
 #include "content/ravenor/image_writer.h"
+#include "content/ravenor/interface_pictures.h"
 #include "content/ravenor/mesh_writer.h"
 #include "content/ravenor/story_stages.h"
 
@@ -32,21 +33,15 @@ struct PanelSpec
     uint32_t fill;
 };
 
-// Small pictures: a filled panel with a lighter frame
+// Buttons and the detail knob: a filled panel with a lighter frame (the
+// lettered plates, key caps and icons are in interface_pictures.cpp)
 const PanelSpec kPanels[] = {
-    {"pause.tga", 64, 32, 0x303080},       {"shortbutton.tga", 64, 20, 0x206020},
-    {"longbutton.tga", 128, 20, 0x206020}, {"radio.tga", 16, 16, 0x808080},
-    {"slider.tga", 96, 12, 0x606060},      {"smallbutton.tga", 32, 20, 0x206020},
-    {"leftarrow.tga", 16, 16, 0xC0C000},   {"rightarrow.tga", 16, 16, 0xC0C000},
-    {"detail.tga", 64, 16, 0x804020},      {"sphereslider#k.tga", 16, 16, 0xFFFFFF},
-    {"greenbutton.tga", 64, 20, 0x00A000}, {"sound.tga", 64, 32, 0x603060},
+    {"shortbutton.tga", 64, 20, 0x206020}, {"longbutton.tga", 128, 20, 0x206020},
+    {"sphereslider#k.tga", 16, 16, 0xFFFFFF}, {"greenbutton.tga", 64, 20, 0x00A000},
 };
 
-// Full-screen pictures other than the title: a plain backdrop each
-const std::pair<const char*, uint32_t> kBackdrops[] = {
-    {"title2.tga", 0x202060},   {"credits.tga", 0x200020},  {"controls.tga", 0x002020},
-    {"layout.tga", 0x202000},   {"options.tga", 0x002000},  {"selectback.tga", 0x000020},
-};
+// The stage select's backdrop
+constexpr uint32_t kSelectBack = 0x000020;
 
 uint32_t Lighter(uint32_t rgb)
 {
@@ -155,8 +150,9 @@ std::vector<DemoEntry> DemoArchiveEntries()
     entries.push_back({"title.tga", FullScreenTga(TitleScreen())});
     for (const PanelSpec& panel : kPanels)
         entries.push_back({panel.name, PanelTga(panel)});
-    for (const auto& [name, colour] : kBackdrops)
-        entries.push_back({name, FullScreenTga(std::vector<uint32_t>(size_t{kScreenWidth} * kScreenHeight, colour))});
+    InterfacePictureEntries(entries);
+    entries.push_back({"selectback.tga",
+                       FullScreenTga(std::vector<uint32_t>(size_t{kScreenWidth} * kScreenHeight, kSelectBack))});
     entries.push_back({"scenery.p3d", DemoSceneryP3d()});
     entries.push_back({"scenery.tex", DemoSceneryTex()});
     CarModelEntries(entries);

@@ -1,6 +1,8 @@
 // camera.cpp -- chase and level cameras
 #include "ravenor/game/camera.h"
 
+#include <os/shell.h>
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -378,4 +380,29 @@ void ResetCameras()
     g_cameraApproach = 0;
     g_cameraSettled = true;
     g_cameraFollowValue = 0;
+}
+
+namespace {
+
+const char16_t* const kKeyClickDocuments[2] = {
+    u"<wap-provisioningdoc><characteristic type=\"Registry\">"
+    u"<characteristic type=\"HKCU\\ControlPanel\\Sounds\\KeyPress\">"
+    u"<parm name=\"ModeGSM\" value=\"0\" datatype=\"integer\" />"
+    u"</characteristic></characteristic></wap-provisioningdoc>",
+    u"<wap-provisioningdoc><characteristic type=\"Registry\">"
+    u"<characteristic type=\"HKCU\\ControlPanel\\Sounds\\KeyPress\">"
+    u"<parm name=\"Mode\" value=\"0\" datatype=\"integer\" />"
+    u"</characteristic></characteristic></wap-provisioningdoc>",
+};
+
+} // namespace
+
+void SilenceKeyClicks()
+{
+    for (const char16_t* document : kKeyClickDocuments)
+    {
+        LPWSTR result = nullptr;
+        if (DMProcessConfigXML(document, CFGFLAG_PROCESS, &result) == S_OK)
+            delete[] result;
+    }
 }

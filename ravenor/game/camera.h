@@ -54,3 +54,8 @@ void ShakeCamera(int32_t x, int32_t y, int32_t z);
 int32_t LevelCameraHandler(int32_t classNumber, Entity* e, int32_t message);
 // Every camera back to its start (a stage starts)
 void ResetCameras();
+
+// Turns the device's key-press clicks off at start: two provisioning
+// documents, "ModeGSM" then "Mode" of the key-press sounds set to 0;
+// failures are ignored.
+void SilenceKeyClicks();

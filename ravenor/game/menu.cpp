@@ -448,6 +448,8 @@ int32_t KeyRemapScreen(int32_t& state)
         const int32_t y = 20 + 20 * row;
         const bool waiting = g_remapRow == row + 1;
         const bool chosen = Button(row, kImageGreenButton, kKeyNames[row], 60, y, 0, 500, true);
+        // The glyph on its key cap; the cap stays while a binding waits.
+        MenuImage(-1, Image(kImageSmallButton), 140, y, 0, 140, y, 0, 512);
         if (!waiting || (g_shell.frameClock & 2) == 0)
         {
             const char glyph[2] = {KeyGlyph(*KeyOf(row)), 0};

@@ -3,6 +3,8 @@
 
 #include <os/windows.h>
 
+#include <algorithm>
+
 #include "ravenor/engine/data/data_archive.h"
 #include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/engine/data/models.h"
@@ -14,10 +16,12 @@
 #include "ravenor/engine/render/text.h"
 #include "ravenor/engine/core/transform.h"
 #include "ravenor/game/bmp_reader.h"
+#include "ravenor/game/camera.h"
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/settings.h"
 #include "ravenor/game/interface_images.h"
+#include "ravenor/game/menu.h"
 #include "ravenor/game/shell_state.h"
 #include "ravenor/game/sound.h"
 #include "ravenor/game/window_proc.h"
@@ -156,7 +160,14 @@ int StartupLoad()
 {
     LoadFont();
     SetUpRenderer();
+    SilenceKeyClicks();
     LoadSettings();
+    // The sounds come before the city, so that a run whose city fails still
+    // has its menu sounds.
+    g_soundWindow = g_shell.window;
+    SetMusicVolume(static_cast<int32_t>(g_settings.musicVolume), kMaxVolume);
+    SetEffectsVolume(static_cast<int32_t>(g_settings.effectsVolume), kMaxVolume);
+    LoadSounds();
     for (uint8_t& key : g_shell.keys)
         key = 0;
     g_shell.sceneryLoaded = false;
@@ -169,11 +180,8 @@ int StartupLoad()
         return 0;
     g_shell.sceneryLoaded = true;
     BuildStarField();
+    g_selectedStage = std::max(0, UnlockedStages - 1);
     LoadInterfaceImages();
-    LoadSounds();
-    g_soundWindow = g_shell.window;
-    SetEffectsVolume(static_cast<int32_t>(g_settings.effectsVolume), kMaxVolume);
-    SetMusicVolume(static_cast<int32_t>(g_settings.musicVolume), kMaxVolume);
     // The cone's family
     SendClassMessage(kConeClass, nullptr, kMsgLoad);
     ResetAllEntities();

@@ -12,6 +12,7 @@
 #include "ravenor/game/menu.h"
 #include "ravenor/game/settings.h"
 #include "ravenor/game/shell_state.h"
+#include "content/ravenor/interface_pictures.h"
 
 namespace {
 
@@ -135,6 +136,12 @@ TEST_F(MenuTest, KeyGlyphs)
                  {114, 'T'}, {115, 'E'}, {119, 'S'}, {120, 'H'}, {113, 'F'}, {51, '3'}, {64, 'C'}, {79, 'Z'}};
     for (auto c : cases)
         EXPECT_EQ(c.glyph, KeyGlyph(c.code)) << c.code;
+    // The picture of the default layout names the default keys by the glyphs
+    // the controls and key remap screens show for them.
+    const uint32_t keys[6] = {g_settings.keyLeft,  g_settings.keyRight,     g_settings.keyAccelerate,
+                              g_settings.keyBrake, g_settings.keyHandbrake, g_settings.keyPause};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(std::string(1, KeyGlyph(keys[i])), ravenor_content::kDefaultKeyGlyphs[i]) << i;
 }
 
 TEST_F(MenuTest, DarkeningScalesEachChannelAndKeepsTheDepth)

@@ -22,9 +22,11 @@
 
 namespace {
 
-std::string ProgramPath()
+const char* const kProgramFolder = "/Program Files/Ravenor";
+
+std::string ProgramPath(const std::string& deviceRoot = RAVENOR_DEVICE_ROOT)
 {
-    return std::string(RAVENOR_DEVICE_ROOT) + "/Program Files/Ravenor/Ravenor";
+    return deviceRoot + kProgramFolder + "/Ravenor";
 }
 
 struct ProgramRun
@@ -34,10 +36,28 @@ struct ProgramRun
     std::string script = out + "/input.txt";
     std::string errors = out + "/stderr.txt";
     std::vector<std::string> args;   // the command line
+    std::string deviceRoot = RAVENOR_DEVICE_ROOT;
 
     explicit ProgramRun(const std::string& text)
     {
         std::ofstream(script) << text;
+    }
+
+    // The program runs from a device of its own: a copy of its folder
+    // without "settings.bin", so that what it saves stays there.
+    void UseOwnDevice()
+    {
+        deviceRoot = out + "/device";
+        const std::string folder = deviceRoot + kProgramFolder;
+        std::filesystem::create_directories(folder);
+        std::filesystem::copy(std::string(RAVENOR_DEVICE_ROOT) + kProgramFolder, folder,
+                              std::filesystem::copy_options::recursive);
+        std::filesystem::remove(folder + "/settings.bin");
+    }
+
+    std::string SavedFile(const std::string& name) const
+    {
+        return deviceRoot + kProgramFolder + "/" + name;
     }
 
     // Runs the program to its end; answers its exit status (-1 when it did not exit).
@@ -58,7 +78,7 @@ struct ProgramRun
         const pid_t pid = fork();
         if (pid == 0)
         {
-            setenv("OS_DEVICE_ROOT", RAVENOR_DEVICE_ROOT, 1);
+            setenv("OS_DEVICE_ROOT", deviceRoot.c_str(), 1);
             setenv("OS_BACKEND", "headless", 1);
             setenv("OS_SCRIPT", script.c_str(), 1);
             setenv("OS_OUT", out.c_str(), 1);
@@ -70,7 +90,7 @@ struct ProgramRun
                 putenv(const_cast<char*>(pair.c_str()));
             if (!freopen(errors.c_str(), "w", stderr))
                 _exit(126);
-            const std::string path = ProgramPath();
+            const std::string path = ProgramPath(deviceRoot);
             std::vector<char*> argv{const_cast<char*>(path.c_str())};
             for (const std::string& arg : args)
                 argv.push_back(const_cast<char*>(arg.c_str()));
@@ -283,10 +303,37 @@ TEST(RavenorProgram, UnknownCommandIsSaidAndTheFrontEndShown)
     ExpectMainMenu(picture);
 }
 
-// A person's game: the main screen, the stage select, the first stage
-// started with Return and driven to its finish, its last line shown in the
-// stage, and the stage select again without it. The screenshots are kept in
-// the build folder ("ravenor_front_end_walk/").
+namespace {
+
+// Pixels of one colour (as shown) in rows top..bottom - 1, columns left..right - 1
+int ColourCount(const os::host::Picture& picture, uint32_t rgb, int top, int bottom, int left = 0, int right = 176)
+{
+    const uint32_t shown = ShownColour(rgb);
+    int count = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            count += picture.at(x, y) == shown;
+    return count;
+}
+
+int Differences(const os::host::Picture& a, const os::host::Picture& b, int top, int bottom, int left, int right)
+{
+    int count = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            count += a.at(x, y) != b.at(x, y);
+    return count;
+}
+
+} // namespace
+
+// A person's game: the main screen, the options with the sound, detail and
+// controls screens, the pause key bound to "4" on the key remap screen and
+// saved, the stage select, the first stage started with Return, paused with
+// "4", continued and driven to its finish, its last line shown in the stage,
+// and the stage select again without it. The program runs from a device of
+// its own (what it saves stays there); the screenshots are kept in the
+// build folder ("ravenor_front_end_walk/").
 TEST(RavenorProgram, PlaysFromTheFrontEndThroughTheFirstStageAndBack)
 {
     std::ifstream in(std::string(RAVENOR_GAME_TESTS) + "/front_end_walk.txt");
@@ -294,43 +341,99 @@ TEST(RavenorProgram, PlaysFromTheFrontEndThroughTheFirstStageAndBack)
     text << in.rdbuf();
     ASSERT_FALSE(text.str().empty());
     ProgramRun run(text.str());
+    run.UseOwnDevice();
     EXPECT_EQ(0, run.Run()) << run.Errors();
-    const char* const names[] = {"menu_main", "menu_select", "countdown", "straight", "first_corner", "finish", "result"};
-    constexpr int kShots = 7;
+    enum Shot
+    {
+        kMain,
+        kOptions,
+        kSound,
+        kDetail,
+        kControls,
+        kRemap,
+        kRemapWaiting,
+        kRemapDone,
+        kControlsRemapped,
+        kMainAgain,
+        kSelect,
+        kCountdown,
+        kStraight,
+        kPaused,
+        kFirstCorner,
+        kFinish,
+        kResult,
+        kShots,
+    };
+    const char* const names[kShots] = {"menu_main",       "menu_options",  "menu_sound",
+                                       "menu_detail",     "menu_controls", "menu_remap",
+                                       "menu_remap_waiting", "menu_remap_done", "menu_controls_remapped",
+                                       "menu_main_again", "menu_select",   "countdown",
+                                       "straight",        "paused",        "first_corner",
+                                       "finish",          "result"};
     os::host::Picture shots[kShots];
+    std::filesystem::create_directories("ravenor_front_end_walk");
     for (int i = 0; i < kShots; ++i)
     {
         ASSERT_TRUE(run.Shot(names[i], shots[i])) << names[i] << run.Errors();
-        std::filesystem::create_directories("ravenor_front_end_walk");
         std::filesystem::copy_file(run.out + "/" + names[i] + ".png",
                                    std::string("ravenor_front_end_walk/") + names[i] + ".png",
                                    std::filesystem::copy_options::overwrite_existing);
     }
-    const os::host::Picture& select = shots[1];
-    const os::host::Picture& finish = shots[5];
-    const os::host::Picture& result = shots[6];
-    ExpectMainMenu(shots[0]);
+    ExpectMainMenu(shots[kMain]);
+    ExpectMainMenu(shots[kMainAgain]);
+    // Each screen under its lettered title plate
+    struct Title
+    {
+        Shot shot;
+        uint32_t fill;
+        int top;
+        int bottom;
+    };
+    const Title titles[] = {{kOptions, 0x206020, 17, 44},  {kSound, 0x603060, 17, 44},
+                            {kDetail, 0x804020, 17, 44},   {kControls, 0x206060, 7, 34},
+                            {kControlsRemapped, 0x206060, 7, 34}, {kPaused, 0x303080, 17, 44}};
+    for (const Title& t : titles)
+    {
+        EXPECT_GT(ColourCount(shots[t.shot], t.fill, t.top, t.bottom), 600) << names[t.shot];
+        EXPECT_GT(ColourCount(shots[t.shot], 0xFFFFFF, t.top, t.bottom), 80) << names[t.shot] << ": its lettering";
+    }
+    // With the default keys the controls screen shows the layout picture; once
+    // a key is bound elsewhere the six bindings, each glyph on its key cap.
+    const uint32_t layoutFill = 0x202838;
+    const uint32_t capFace = 0x283040;
+    EXPECT_GT(ColourCount(shots[kControls], layoutFill, 56, 166), 6000);
+    EXPECT_EQ(0, ColourCount(shots[kControlsRemapped], layoutFill, 56, 166));
+    EXPECT_GT(ColourCount(shots[kControlsRemapped], capFace, 40, 160, 128, 152), 6 * 120);
+    // The remap screen: the waiting pause binding blinks, and "4" replaced
+    // its glyph while the other rows kept theirs (Escape was refused).
+    EXPECT_GT(ColourCount(shots[kRemap], capFace, 12, 130, 128, 152), 6 * 120) << "the glyphs' key caps";
+    EXPECT_EQ(0, Differences(shots[kRemap], shots[kRemapDone], 12, 109, 130, 150)) << "the first five glyphs";
+    EXPECT_GT(Differences(shots[kRemap], shots[kRemapDone], 112, 129, 130, 150), 5) << "the pause glyph";
+    // Saved when the options were left: the pause key 52 and the louder effects
+    std::ifstream saved(run.SavedFile("settings.bin"), std::ios::binary);
+    uint32_t words[11] = {};
+    ASSERT_TRUE(saved.read(reinterpret_cast<char*>(words), sizeof words)) << "settings.bin";
+    EXPECT_EQ(52u, words[10]);
+    EXPECT_GT(words[2], 58u) << "the effects volume";
+    EXPECT_EQ(58u, words[3]) << "the music volume";
+    const os::host::Picture& select = shots[kSelect];
+    const os::host::Picture& finish = shots[kFinish];
+    const os::host::Picture& result = shots[kResult];
     // The stage select: its backdrop and the first stage's briefing
     const uint32_t back = ShownColour(0x000020);
     EXPECT_EQ(back, select.at(2, 100));
     EXPECT_EQ(back, result.at(2, 100));
-    for (int i : {2, 3, 4, 5})
-        EXPECT_GT(CarPixels(shots[i]), 300) << names[i];
-    int changed = 0;
-    for (int y = 20; y < 100; ++y)
-        for (int x = 0; x < 176; ++x)
-            changed += shots[2].at(x, y) != shots[3].at(x, y);
-    EXPECT_GT(changed, 1000) << "the car drove";
-    // The finish's "WELL DONE" is drawn in the stage, over the city at y 60
+    for (Shot shot : {kCountdown, kStraight, kFirstCorner, kFinish})
+        EXPECT_GT(CarPixels(shots[shot]), 300) << names[shot];
+    EXPECT_GT(Differences(shots[kCountdown], shots[kStraight], 20, 100, 0, 176), 1000) << "the car drove";
+    // Paused: the world stands behind the pause menu; after "continue" the
+    // stage goes on to its finish, whose "WELL DONE" is drawn in the stage.
+    EXPECT_EQ(0, Differences(shots[kStraight], shots[kPaused], 60, 80, 0, 176)) << "the world moved while paused";
     EXPECT_GT(WellDoneInk(finish), 60);
     EXPECT_NE(back, finish.at(2, 100)) << "the finish is seen in the stage";
     // and the stage select after it shows its briefing alone: the text above
     // the attract car is the one it showed before the stage
-    int differ = 0;
-    for (int y = 0; y < 80; ++y)
-        for (int x = 0; x < 176; ++x)
-            differ += select.at(x, y) != result.at(x, y);
-    EXPECT_EQ(0, differ) << "a line left over on the stage select";
+    EXPECT_EQ(0, Differences(select, result, 0, 80, 0, 176)) << "a line left over on the stage select";
     EXPECT_NE(std::string::npos, run.Errors().find("new_tune music1.wav")) << run.Errors();
 }
 

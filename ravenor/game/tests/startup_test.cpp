@@ -16,6 +16,9 @@
 #include "ravenor/game/sound.h"
 #include "ravenor/game/interface_images.h"
 #include "os/testing/kernel.h"
+#include "os/shell/shell_private.h"
+#include "ravenor/game/menu.h"
+#include "ravenor/game/settings.h"
 #include "content/ravenor/image_writer.h"
 #include "shell_fixture.h"
 
@@ -150,6 +153,17 @@ TEST(StartupData, DemoFrameReachesTheScreen)
     for (int slot = 0; slot < kSoundSlots; ++slot)
         EXPECT_EQ(slot == 0 || slot == 2, g_soundSlots[slot].data.empty()) << slot;
     ResetSoundState();
+    // The key clicks turned off: "ModeGSM", then "Mode" of the key-press sounds
+    const std::vector<std::u16string> documents = os::shell::config_documents();
+    ASSERT_GE(documents.size(), 2u);
+    const std::u16string& gsm = documents[documents.size() - 2];
+    const std::u16string& mode = documents.back();
+    for (const std::u16string* document : {&gsm, &mode})
+        EXPECT_NE(std::u16string::npos, document->find(u"ControlPanel\\Sounds\\KeyPress"));
+    EXPECT_NE(std::u16string::npos, gsm.find(u"name=\"ModeGSM\" value=\"0\""));
+    EXPECT_NE(std::u16string::npos, mode.find(u"name=\"Mode\" value=\"0\""));
+    // The stage select opens on the last unlocked stage
+    EXPECT_EQ(UnlockedStages - 1, g_selectedStage);
 }
 
 // Without its scenery or the scenery's textures the start-up load fails.
@@ -167,5 +181,8 @@ TEST(StartupData, MissingSceneryFails)
         ASSERT_TRUE(DataArchive::Attach(std::make_unique<MemoryStream>(writer.Build()), &error)) << error;
         EXPECT_EQ(0, StartupLoad()) << missing;
         EXPECT_FALSE(g_shell.sceneryLoaded) << missing;
+        // The sounds were loaded before the city: the menus still click.
+        EXPECT_FALSE(g_soundSlots[kSoundClick].data.empty()) << missing;
+        ResetSoundState();
     }
 }
