@@ -158,6 +158,10 @@ public:
 
     bool showIndex = false;
     std::u16string templateFolder;
+    // The template's Scene2D and Group2D entries build 2D scenes on this
+    // canvas (off: they build nothing, for pages that draw those entries
+    // themselves).
+    bool build2DScenes = false;
 
     // ---- keys (canvas_input.cpp) ----
     // Key bits of held keys (arrows 1, 2, 4, 8, Delete 16, End 32, Space

@@ -229,7 +229,7 @@ void TemplateLoader::buildEntry(const WCHAR* key)
     if (same(type, u"Sprite"))
         return buildSprite(key, map);
     if (same(type, u"Group2D"))
-        return buildGroup2D(key, map);
+        return canvas.build2DScenes ? buildGroup2D(key, map) : void();
     if (same(type, u"Group3D") || same(type, u"Chip3D"))
         return buildGroup3D(key, map, same(type, u"Chip3D"));
     if (same(type, u"LOD"))
@@ -276,6 +276,8 @@ void TemplateLoader::buildEntry(const WCHAR* key)
 
 void TemplateLoader::buildScene(const WCHAR* key, const PropertyMap& map, int code)
 {
+    if (code == 1 && !canvas.build2DScenes)
+        return;
     if (code == 3)
     {
         auto* scene = new SceneAWT();

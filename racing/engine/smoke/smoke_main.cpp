@@ -168,6 +168,7 @@ public:
     {
         setLoadListener(this);
         indexKeys = true; // typed digits press the button (1) or focus the edit box (2)
+        build2DScenes = true;
     }
 
     void onLoad(const WCHAR* text, const WCHAR*, int percent) override

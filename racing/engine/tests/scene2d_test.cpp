@@ -120,6 +120,12 @@ TEST(RacingScene2D, TemplateEntriesBuildTheSceneAndItsRectangles)
                              "noscale=type:Group2D, container:flat, texture:bar.bmp\n";
     ASSERT_TRUE(media::writeDeviceFile(u"\\r2d\\flat.properties", media::Bytes(text.begin(), text.end())));
     Frame2D f;
+    // Off (the default), the entries build nothing: pages that draw them
+    // themselves keep doing so.
+    f.page->loadTemplate(u"\\r2d", u"flat.properties", true);
+    EXPECT_EQ(f.page->findScene2D(u"flat"), nullptr);
+    EXPECT_EQ(f.page->findGroup2D(u"bar0"), nullptr);
+    f.page->build2DScenes = true;
     f.page->loadTemplate(u"\\r2d", u"flat.properties", true);
     racing::Scene2D* scene = f.page->findScene2D(u"flat");
     ASSERT_NE(scene, nullptr);

@@ -84,6 +84,7 @@ protected:
         ASSERT_TRUE(window.create(0, 0, 240, 320));
         ASSERT_TRUE(window.addChild(page, 0, 0, 240, 320));
         page->setLoadListener(&progress);
+        page->build2DScenes = true; // as the smoke page
     }
     void TearDown() override
     {
