@@ -3,6 +3,9 @@
 
 #include <os/windows.h>
 
+#include <cstdlib>
+#include <vector>
+
 #include "os/testing/sound.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/sound.h"
@@ -149,6 +152,49 @@ TEST_F(SoundTest, RandomRateStaysForLaterPlaysAndTunesReplaceEachOther)
     EXPECT_EQ(1, spy::open_count());
     SetMusicVolume(116, 116);
     EXPECT_EQ(0xFFFFu * 0x10001u, spy::devices()[1].volume);
+}
+
+// How many mixed samples are heard (above a faint level) over ms of virtual time
+int HeardOver(DWORD ms)
+{
+    spy::capture(true);
+    Sleep(ms);
+    spy::capture(false);
+    const std::vector<int16_t> mixed = spy::captured();
+    int heard = 0;
+    for (int16_t sample : mixed)
+        heard += std::abs(sample) > 200;
+    return heard;
+}
+
+// The pause menu and the window's deactivation pause every play and the
+// music: the mix is silent until they are resumed; a tune started with the
+// music volume at 0 is paused at once and comes with the music's resume.
+TEST_F(SoundTest, PausedPlaysAreSilentInTheMixUntilResumed)
+{
+    SetEffectsVolume(116, 116);
+    SetMusicVolume(116, 116);
+    StartEngineIdle();
+    StartSkid();
+    PlayTune("music1.wav");
+    EXPECT_GT(HeardOver(300), 1000) << "engine, skid and tune";
+    PauseAllSounds();
+    PauseMusic();
+    EXPECT_EQ(0, HeardOver(300)) << "paused";
+    ResumeAllSounds();
+    EXPECT_GT(HeardOver(300), 1000) << "the engine and the skid again";
+    StopAllSounds();
+    StopSkid();
+    EXPECT_EQ(0, HeardOver(300)) << "the effects stopped, the music still paused";
+    ResumeMusic();
+    EXPECT_GT(HeardOver(300), 1000) << "the tune";
+
+    SetMusicVolume(0, 116);
+    PlayTune("title.wav");
+    EXPECT_EQ(0, HeardOver(300)) << "a tune at music volume 0";
+    SetMusicVolume(58, 116);
+    ResumeMusic();
+    EXPECT_GT(HeardOver(300), 1000) << "the tune once the music is turned up";
 }
 
 } // namespace
