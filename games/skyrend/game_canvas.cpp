@@ -659,6 +659,13 @@ Aircraft* GameCanvas::addMember(const std::u16string& name, int plane, const mp:
         plane = 0;
     Aircraft* a = createAircraft(planeFiles[size_t(plane)], name.c_str(), Vector3(at.x, at.y, at.z), 0.0f, false);
     a->aiEnabled = 0;
+    // One who comes back finds the objects hidden when it left.
+    if (a->model)
+        a->model->visible = 1;
+    for (auto& row : a->stations)
+        for (Missile* m : row)
+            if (m && m->model)
+                m->model->visible = 1;
     others.push_back(a);
     crew.emplace_back(name, a);
     if (panel)
@@ -803,18 +810,15 @@ void GameCanvas::onPlayerLeave(const std::u16string& name)
         showFlightMessage(text.c_str(), 3);
         if (panel)
             panel->removeTarget(gone);
-        // Its model, bullets, smoke and decoys are named after it: they are
-        // hidden, and their names cleared so a later member of the same
-        // name never finds them (the scene keeps the objects).
+        // Its model, missiles, bullets, smoke and decoys are named after it:
+        // they are hidden and kept, since a template builds its entries once;
+        // a later member of the same name finds and shows them again.
         const std::u16string cut = gone->pilotName;
         for (int c = 0; mainScene && !cut.empty() && c < mainScene->children.size(); ++c)
         {
             SceneObject* child = mainScene->child(c);
             if (child && std::u16string(child->name).find(cut) != std::u16string::npos)
-            {
                 child->visible = 0;
-                child->name[0] = 0;
-            }
         }
         crew.erase(crew.begin() + long(i));
         others.erase(std::remove(others.begin(), others.end(), gone), others.end());

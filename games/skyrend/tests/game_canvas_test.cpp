@@ -3,6 +3,7 @@
 // and decoys; screenshots game_canvas_*.png in OS_OUT. Also the refusal of
 // a flight without planes, and the period duties' outcome.
 #include "games/skyrend/game_canvas.h"
+#include "games/skyrend/flight_link.h"
 
 #include "games/skyrend/console_panel.h"
 #include "games/skyrend/flight/aircraft.h"
@@ -241,6 +242,89 @@ TEST_F(Flight, AMissionLostAndWon)
     EXPECT_EQ(canvas->outcome(), Outcome::Lost);
     EXPECT_EQ(os::to_latin1(canvas->flightMessage()), "You crashed! \nYou lost!");
     EXPECT_EQ(pilot.beShotDown, 1);
+}
+
+// A group's flight: the members of the enter answer, the server's states
+// placing them, players entering and leaving, and the keys going to the
+// server (the gun fires only on the server's event).
+TEST_F(Flight, AGroupFlightFollowsTheServersStatesAndPlayers)
+{
+    GameCanvas::Mission m = mission(false);
+    m.multiplayer = true;
+    m.members = {{u"<alice>", 0, {-2000, 250, -2000}}, {u"<bob>", 7, {-2000, 250, -2000}}};
+    ASSERT_TRUE(canvas->buildMission(m)) << os::to_latin1(canvas->buildError());
+    FlightLink link(nullptr);
+    canvas->setSession(nullptr, &link);
+    Aircraft* me = canvas->player();
+    ASSERT_NE(me, nullptr);
+    EXPECT_EQ(canvas->findAircraft(u"<alice>"), me);
+    Aircraft* bob = canvas->findAircraft(u"<bob>");
+    ASSERT_NE(bob, nullptr) << "a plane index beyond the table is drawn as the first plane";
+    EXPECT_EQ(canvas->enemies().size(), 1u);
+
+    auto placed = [](const char16_t* pilot, float x, float y, float z, int events) {
+        mp::AircraftState s;
+        s.pilot = pilot;
+        for (int i = 0; i < 4; ++i)
+            s.block.orientation[size_t(i * 5)] = 1.0f;
+        s.block.orientation[3] = x;
+        s.block.orientation[7] = y;
+        s.block.orientation[11] = z;
+        s.block.speed = 30.0f;
+        s.block.damage = 30;
+        s.block.score = 7;
+        s.block.events = events;
+        return s;
+    };
+    std::vector<mp::AircraftState> states = {placed(u"<alice>", 0, 300, 0, 0),
+                                             placed(u"<bob>", 20, 300, 60, Aircraft::EventCanon),
+                                             placed(u"<zed>", 1, 2, 3, 0)}; // nobody here: skipped
+    states[1].block.missileStates[0] = Missile::Exploding;
+    canvas->applyStates(states);
+    EXPECT_EQ(bob->position().x, 20.0f);
+    EXPECT_EQ(bob->position().z, 60.0f);
+    EXPECT_EQ(bob->damage, 30);
+    EXPECT_EQ(bob->score, 7);
+    ASSERT_TRUE(bob->hasStations());
+    EXPECT_EQ(bob->stations[0][0]->state, Missile::Exploding) << "station 0 is row 0, column 0 on the wire";
+
+    // The gun key goes to the server; only bob's canon events fire here.
+    key(WM_KEYDOWN, VK_SPACE);
+    for (int round = 0; round < 8; ++round) // longer than the gun's interval
+    {
+        canvas->applyStates(states);
+        fly(1);
+    }
+    key(WM_KEYUP, VK_SPACE);
+    auto firing = [](const Aircraft* a) {
+        for (const Bullet* b : a->bullets)
+            if (b->active)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(firing(bob));
+    EXPECT_FALSE(firing(me));
+    EXPECT_EQ(link.currentControls().keyBits & Canvas::KeySpace, Canvas::KeySpace);
+    shoot("group");
+
+    // bob leaves: his aircraft goes and his scene objects are hidden; when
+    // he comes back his aircraft shows them again.
+    Group3D* model = bob->model;
+    ASSERT_NE(model, nullptr);
+    canvas->onPlayerLeave(u"<bob>");
+    EXPECT_EQ(model->visible, 0) << "his model stays in the scene, hidden";
+    EXPECT_EQ(canvas->findAircraft(u"<bob>"), nullptr);
+    EXPECT_TRUE(canvas->enemies().empty());
+    canvas->onPlayerLeave(u"<alice>"); // the player never leaves her own flight
+    EXPECT_EQ(canvas->player(), me);
+    canvas->onPlayerEnter(u"<bob>", 1, {10, 300, 10});
+    canvas->onPlayerEnter(u"<bob>", 1, {10, 300, 10}); // once is enough
+    ASSERT_EQ(canvas->enemies().size(), 1u);
+    Aircraft* back = canvas->findAircraft(u"<bob>");
+    ASSERT_NE(back, nullptr);
+    ASSERT_NE(back->model, nullptr);
+    EXPECT_EQ(back->model->visible, 1);
+    fly(2);
 }
 
 } // namespace game_canvas_cases

@@ -222,9 +222,12 @@ TEST(SkyrendMultiplayer, TwoGamesLogOnMeetInAGroupAndFlyTogether)
     setTextField(server.resources("GUI/ZEDEdoridSetting.properties"), "portNumber", std::to_string(port));
     prepareLogin(alice, port, "alice", "");
     prepareLogin(bob, port, "bob", "");
-    server.env = {"OS_INSTANCE=server", "SKYREND_FORMATION=1"};
-    alice.env = {"OS_INSTANCE=alice"};
-    bob.env = {"OS_INSTANCE=bob"};
+    // Three devices: three window instances, apart from any other run's.
+    const char* run = std::getenv("OS_INSTANCE");
+    const std::string instance = "OS_INSTANCE=" + std::string(run ? run : "mp") + "-";
+    server.env = {instance + "server", "SKYREND_FORMATION=1"};
+    alice.env = {instance + "alice"};
+    bob.env = {instance + "bob"};
 
     // Once the console runs, its waits last real time (the server's rounds).
     const char serverScript[] = "wait 500\n"
@@ -235,7 +238,7 @@ TEST(SkyrendMultiplayer, TwoGamesLogOnMeetInAGroupAndFlyTogether)
                                 "tap 120 182       # Start anyway (when warned)\n"
                                 "wait 1500\n"
                                 "shot s-01-console\n"
-                                "wait 60000\n"
+                                "wait 70000\n"
                                 "shot s-02-console\n"
                                 "tap 120 305       # Close server\n"
                                 "wait 500\n";
@@ -254,7 +257,7 @@ TEST(SkyrendMultiplayer, TwoGamesLogOnMeetInAGroupAndFlyTogether)
                                "tap 178 305       # Fly\n"
                                "wait 3000\n"
                                "shot a-04-alone\n"
-                               "wait 19000        # bob comes meanwhile\n"
+                               "wait 24000        # bob comes meanwhile\n"
                                "key 99            # the view to the right\n"
                                "wait 1000\n"
                                "shot a-05-together\n"
@@ -274,7 +277,7 @@ TEST(SkyrendMultiplayer, TwoGamesLogOnMeetInAGroupAndFlyTogether)
                              "key 98            # the view to the left\n"
                              "wait 2000\n"
                              "shot b-03-together\n"
-                             "wait 20000        # alice leaves meanwhile\n"
+                             "wait 24000        # alice leaves meanwhile\n"
                              "shot b-04-alone\n";
 
     auto serverRun = std::async(std::launch::async, [&] { return server.run(serverScript, {"/server"}); });
