@@ -12,6 +12,7 @@
 #include "racing/framework/track_keys.h"
 
 #include "engine/base/matrix4.h"
+#include "engine/base/matrix_ops.h"
 #include "engine/base/properties.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/mesh.h"
@@ -56,17 +57,12 @@ int limited(int index, int count)
 } // namespace
 
 GamePage::GamePage(RacingApp* app_, const std::u16string& argument, bool present)
-    : MenuPage(app_, argument, present), game(app_)
+    : MenuPage(app_, argument, present), guiFolder(racing::resourcesFolder() + u"GUI\\"), game(app_)
 {
     // A period every 200 ms, at most 10 frames a second.
     frameTimer.windowMs = 200;
     frameTimer.targetFps = 10;
     frameTimer.mode = FrameTimer::Capped;
-}
-
-std::u16string GamePage::guiFolder() const
-{
-    return racing::resourcesFolder() + u"GUI\\";
 }
 
 bool GamePage::isPage(const char16_t* name) const
@@ -115,7 +111,7 @@ void GamePage::openPage(const std::u16string& name)
 void GamePage::load(const std::u16string& page)
 {
     nextPage = page;
-    templateFolder = guiFolder();
+    templateFolder = guiFolder;
     loadTemplate(templateFolder.c_str(), (page + u".properties").c_str(), true);
     invalidate(true, nullptr);
 }
@@ -153,6 +149,7 @@ void GamePage::selectTrack(int index)
     }
     const std::u16string& track = scan.trackNames[size_t(index)];
     setText(u"txtTrackName", track);
+    clockA = 0.5f;
     Properties& t = getTemplateLoader().getTemplate();
     std::u16string key = u"intro_" + track;
     setText(u"txtTrackIntro", racing::fieldText(t.get(key.c_str()), u"intro"));
@@ -203,14 +200,27 @@ void GamePage::loadVehiclePreview(int library, int vehicle)
         loading->visible = 0;
 }
 
+// The preview turns; the challenge bar pulses between light yellow and red.
 void GamePage::update(float dt)
 {
-    if (dt <= 0.0f || !preview || !isPage(u"MainMenu"))
+    if (dt <= 0.0f || !isPage(u"MainMenu"))
         return;
-    Matrix4 turn;
-    turn.setIdentity();
-    turn.rotY(0.8f * dt);
-    preview->matrix.multiply(turn);
+    clockA += 0.08f * dt;
+    if (clockA > 1.0f)
+        clockA = 0.0f;
+    if (preview)
+    {
+        Matrix4 turn;
+        turn.setIdentity();
+        turn.rotY(0.8f * dt);
+        preview->matrix.multiply(turn);
+    }
+    racing::Sprite* bar = findComponent(u"sptChallenge");
+    if (bar && !trackMissing)
+    {
+        const int k = int(clockA * 500.0f) % 10 - 5;
+        bar->fillColor = blendRGB(0xFF0000, 0xFFFF96, std::abs(k) * 50);
+    }
 }
 
 // The preview is loaded on the first period after the page shows.
@@ -260,7 +270,7 @@ void GamePage::onTemplateLoaded()
         std::vector<racing::ScoreRecord> table;
         std::optional<racing::ScoreRecord> latest;
         if (!game->noScore)
-            racing::loadScores(guiFolder(), table, latest);
+            racing::loadScores(guiFolder, table, latest);
         setText(u"track", command.track);
         auto row = [&](int k, const racing::ScoreRecord& r) {
             char time[32];

@@ -39,10 +39,12 @@ public:
     int vehicleCount(int library) const;
 
     LibraryScan scan; // filled at start-up, before the page is shown
+    std::u16string guiFolder; // the page templates' folder
     int libraryIndex = 0, vehicleIndex = 0, trackIndex = 0;
     bool vehicleMissing = false, trackMissing = false;
     std::u16string playerName = u"Player";
     Group3D* preview = nullptr; // the vehicle turning in "sceneVehicle" (the scene's)
+    float clockA = 0.0f;        // the main menu's animation clock
 
 protected:
     void startRaceFrom(const racing::RaceChoice& race, bool exercise) override;
@@ -51,7 +53,6 @@ protected:
 private:
     void load(const std::u16string& page);
     void setText(const char16_t* sprite, const std::u16string& text);
-    std::u16string guiFolder() const;
     bool isPage(const char16_t* name) const;
 
     RacingApp* game;

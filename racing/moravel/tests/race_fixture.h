@@ -11,6 +11,7 @@
 #include "engine/platform/image.h"
 #include "engine/scene/3d/group3d.h"
 #include "os/testing/program_run.h"
+#include "racing/framework/testing/scratch_game.h"
 
 #include <gtest/gtest.h>
 
@@ -24,31 +25,9 @@ namespace moravel::race_test {
 namespace fs = std::filesystem;
 
 // A copy of the game's folder in a device tree of this test's own.
-struct ScratchTree
+struct ScratchTree : racing_test::ScratchGame
 {
-    os::testing::ScratchFolder folder{"moravel_race"};
-    std::string game = folder.path + "/Program Files/Vasko-Moravel";
-
-    ScratchTree()
-    {
-        fs::create_directories(folder.path + "/Program Files");
-        fs::copy(fs::path(MORAVEL_DEVICE_ROOT) / "Program Files" / "Vasko-Moravel", game, fs::copy_options::recursive);
-        setenv("OS_BACKEND", "headless", 0);
-        setenv("OS_DEVICE_ROOT", folder.path.c_str(), 1);
-        // The program mounts its packs beside itself; this process is elsewhere.
-        addResourcePack(u"scenes.zip", u"\\Program Files\\Vasko-Moravel\\resources\\scenes");
-    }
-    ~ScratchTree() { closeResourcePacks(); }
-
-    void write(const std::string& relative, const std::string& text) const
-    {
-        std::ofstream(game + "/resources/" + relative, std::ios::binary) << text;
-    }
-    std::string read(const std::string& relative) const
-    {
-        std::ifstream in(game + "/resources/" + relative, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    ScratchTree() : ScratchGame(MORAVEL_DEVICE_ROOT, "Vasko-Moravel") {}
 };
 
 inline const ScratchTree& tree()

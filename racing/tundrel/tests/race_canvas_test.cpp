@@ -12,6 +12,7 @@
 #include "engine/scene/3d/mesh.h"
 
 #include "racing/framework/testing/key_script.h"
+#include "racing/framework/testing/scratch_game.h"
 
 #include "os/testing/program_run.h"
 
@@ -33,19 +34,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ScratchTree
+struct ScratchTree : racing_test::ScratchGame
 {
-    os::testing::ScratchFolder folder{"tundrel_race"};
-    std::string game = folder.path + "/Program Files/Vasko-Tundrel";
-
-    ScratchTree()
-    {
-        fs::create_directories(folder.path + "/Program Files");
-        fs::copy(fs::path(TUNDREL_DEVICE_ROOT) / "Program Files" / "Vasko-Tundrel", game, fs::copy_options::recursive);
-        fs::copy(fs::path(TUNDREL_DEVICE_ROOT) / "Storage Card", folder.path + "/Storage Card", fs::copy_options::recursive);
-        setenv("OS_BACKEND", "headless", 0);
-        setenv("OS_DEVICE_ROOT", folder.path.c_str(), 1);
-    }
+    ScratchTree() : ScratchGame(TUNDREL_DEVICE_ROOT, "Vasko-Tundrel", {"Storage Card"}) {}
 };
 
 const ScratchTree& tree()
@@ -70,8 +61,6 @@ struct RaceFixture
         RacingApp::restartHook = [this](const std::u16string& command) { restartedWith = command; };
         app = std::make_unique<RacingApp>(u"Vasko-Tundrel race test");
         app->create(0, 0, 176, 234);
-        // The program mounts its packs from its own folder; here the test's tree.
-        addResourcePack(u"scenes.zip", (kResources + u"scenes").c_str());
         app->exercise = exercise;
         app->noScore = true;
         page = new RaceCanvas(app.get(), kResources);
