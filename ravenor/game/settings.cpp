@@ -1,9 +1,11 @@
 // settings.cpp -- "settings.bin" and the registry value "stage"
 #include "ravenor/game/settings.h"
 
+#include <os/file.h>
 #include <os/windows.h>
 
 #include <cstdio>
+#include <string>
 
 #include "ravenor/engine/core/bytes.h"
 #include "ravenor/game/shell_state.h"
@@ -125,13 +127,12 @@ void SaveSettings()
     SaveProgress();
     WCHAR path[kProgramFolderChars + 16];
     SettingsPath(path);
-    FILE* file = _wfopen(path, u"wb");
-    if (file == nullptr)
-        return;
     uint8_t bytes[kSettingsBytes];
     Encode(g_settings, bytes);
-    std::fwrite(bytes, 1, kSettingsBytes, file);
-    std::fclose(file);
+    // Written whole beside the old file and renamed over it: a full disk or
+    // a crash never leaves half a file.
+    if (!os::write_file_atomic(std::u16string(path), bytes, kSettingsBytes))
+        return;
     SetFileAttributesW(path, kAttributeHidden);
 }
 
