@@ -14,6 +14,7 @@
 #include "engine/platform/back_buffer.h"
 #include "engine/platform/image.h"
 #include "engine/platform/wave_sound.h"
+#include "engine/scene/2d/group2d.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/core/material.h"
 #include "engine/scene/core/sound_dictionary.h"
@@ -155,7 +156,6 @@ int GamePage::selectedValue(const WCHAR* group)
 void GamePage::onBeforeTemplateLoad(const WCHAR*, const WCHAR*)
 {
     saveChoices();
-    strips.clear();
     preview = nullptr;
 }
 
@@ -182,7 +182,6 @@ void GamePage::leavePage(bool fadingOut, bool clearSounds)
     if (getSoundDictionary())
         getSoundDictionary()->stopAll();
     saveChoices();
-    strips.clear();
     preview = nullptr;
     removeAllScenes();
     templateLoader->forgetObjects();
@@ -194,8 +193,6 @@ void GamePage::leavePage(bool fadingOut, bool clearSounds)
 
 void GamePage::onTemplateLoaded()
 {
-    strips.build(templateLoader->getTemplate(), templateFolder.c_str(), *getTextureDictionary(), getClientWidth(),
-                 getClientHeight());
     if (showing(u"MainMenu"))
         mainMenuLoaded();
     else if (showing(u"intro"))
@@ -208,7 +205,7 @@ void GamePage::mainMenuLoaded()
 {
     const int mode = game->mode;
     buildSelectionLists(mode);
-    if (Rect2D* strip = strips.findGroup(u"RectTrack"))
+    if (auto* strip = static_cast<Rect2D*>(findGroup2D(u"RectTrack")))
     {
         strip->resize(1024, 128);
         strip->transform = Matrix3();
@@ -318,7 +315,7 @@ void GamePage::scoreboardLoaded()
 
 void GamePage::selectTrack(int index)
 {
-    Rect2D* strip = strips.findGroup(u"RectTrack");
+    Group2D* strip = findGroup2D(u"RectTrack");
     Material* material = strip ? strip->findMaterial(u"rectMtl") : nullptr;
     if (material)
     {
@@ -436,7 +433,7 @@ void GamePage::update(float dt)
         clockA += 0.08f * dt;
         if (clockA > 1.0f)
             clockA = 0.0f;
-        if (Rect2D* strip = strips.findGroup(u"RectTrack"))
+        if (Group2D* strip = findGroup2D(u"RectTrack"))
             if (Material* m = strip->findMaterial(u"rectMtl"))
                 m->setTextureOffset(clockA, 0.0f);
         if (preview)
@@ -452,7 +449,7 @@ void GamePage::update(float dt)
         clockB += 0.03f * dt;
         if (clockB > 1.0f)
             clockB = 0.0f;
-        if (Rect2D* strip = strips.findGroup(u"rectPrompt"))
+        if (Group2D* strip = findGroup2D(u"rectPrompt"))
             if (Material* m = strip->findMaterial(u"rectMtl"))
                 m->setTextureOffset(0.0f, clockB);
     }
@@ -502,26 +499,10 @@ void GamePage::onPeriod(float)
     }
 }
 
-// The template's scenes in their order, each 2D scene of the template drawn
-// at its place among them.
+// The template's scenes (not the host's page name).
 void GamePage::renderScenes()
 {
-    Image* surface = getBackBuffer() ? getBackBuffer()->getImage() : nullptr;
-    if (!surface)
-        return;
-    if (strips.getScenes().empty())
-        return drawScenes();
-    std::vector<SceneEntry> all;
-    all.swap(scenes);
-    for (size_t i = 0; i <= all.size(); ++i)
-    {
-        strips.draw(*surface, int(i));
-        if (i == all.size())
-            break;
-        scenes.assign(1, all[i]);
-        drawScenes();
-    }
-    scenes.swap(all);
+    drawScenes();
 }
 
 void GamePage::onLoad(const WCHAR* text, const WCHAR*, int percent)
@@ -569,12 +550,12 @@ void GamePage::playLooped(const WCHAR* soundName)
 
 void GamePage::fadeOut()
 {
-    fade.apply(this, false, false);
+    applyEffect(fade, false, false);
 }
 
 void GamePage::fadeIn()
 {
-    fade.apply(this, true, true);
+    applyEffect(fade, true, true);
 }
 
 void GamePage::restartWith(const std::u16string& line)

@@ -9,7 +9,6 @@
 #pragma once
 
 #include "racing/framework/menu_page.h"
-#include "racing/framework/page_strips.h"
 
 #include "engine/platform/window.h"
 #include "racing/engine/base_library.h"
@@ -87,7 +86,7 @@ private:
     // the track and paint of the mode and the player name.
     void saveChoices();
     // Stops the page and lets the screen go: sounds stopped, the choices
-    // kept, scenes and 2D strips removed, textures (and with clearSounds
+    // kept, scenes removed, textures (and with clearSounds
     // the sound table) freed.
     void leavePage(bool fadeOut, bool clearSounds);
     void showNameEntry(bool show);
@@ -104,7 +103,6 @@ private:
     bool pressed(const std::u16string& name);
 
     RacingApp* game;
-    racing::PageStrips strips;
     racing::FadeEffect fade{0.5f, 10, 0x000000};
     Group3D* preview = nullptr; // the scene's
 };

@@ -1,21 +1,17 @@
 // menu_walk_test.cpp -- Vasko-Moravel played from the cover as a person
 // does, headless with its screenshots: the superbike road through a race
 // ridden by keys to the scoreboard and back to the intro; the motocross
-// road with a typed name, another paint, a settings change and a lap on
-// autopilot back to the intro. The choices are found written back into
-// their templates and the race into the score table.
+// road with a typed name, another paint and a settings change through a
+// race ridden by keys to the scoreboard and back to the intro; the closing
+// page and Exit. The choices are found written back into their templates
+// and the races into the score table.
 #include "racing/moravel/tests/program_fixture.h"
 
 using namespace moravel_test;
+using racing_test::fileText;
+using racing_test::tap;
 
 namespace {
-
-// Taps on the 176 x 234 frame at (32, 41) of the screen: the centre of a
-// component of the page templates.
-std::string tap(int x, int y)
-{
-    return "tap " + std::to_string(32 + x) + " " + std::to_string(41 + y) + "\n";
-}
 
 const std::string kToIntro = "wait 1500\nshot cover\n" + tap(88, 110) + "wait 2300\nshot intro\n";
 const std::string kSuperbike = tap(46, 184);
@@ -24,19 +20,10 @@ const std::string kPlay = tap(142, 224);
 const std::string kNextPaint = tap(164, 147);
 const std::string kChangeName = tap(148, 206); // the OK button takes its place
 const std::string kRace = tap(88, 58);
-const std::string kExercise = tap(88, 106);
 const std::string kSettings = tap(88, 155);
 const std::string kMusicOff = tap(92, 90);
 const std::string kSettingsDone = tap(88, 215);
 const std::string kBoardIntro = tap(44, 219);
-
-std::string fileText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::string gui(const MoravelRun& run, const std::string& name)
 {
@@ -93,17 +80,26 @@ TEST(MoravelWalk, SuperbikeFromTheCoverThroughARaceToTheScoreboardAndBack)
     EXPECT_NE(scores.find("\n0=track:Oval, racer:Rider, vehicle:SBPaint Red, date:"), std::string::npos) << scores;
 }
 
-TEST(MoravelWalk, MotocrossWithANameAPaintAndSettingsThenALapOnAutopilot)
+TEST(MoravelWalk, MotocrossWithANameAPaintAndSettingsThroughARaceToTheScoreboard)
 {
     MoravelRun run;
+    // The race is ridden by the key script written for this race (the
+    // dunes, the second paint).
+    std::string race = fileText(MORAVEL_TEST_DIR "/cross_two_laps.script");
+    ASSERT_FALSE(race.empty());
+    for (const char* shot : {"lights", "mid", "finish", "scoreboard"})
+    {
+        const std::string from = std::string("shot ") + shot + "\n";
+        race.replace(race.find(from), from.size(), std::string("shot race_") + shot + "\n");
+    }
     const std::string script = kToIntro + kMotocross + "wait 2000\nshot menu\n" + kChangeName +
                                "wait 300\ntext \"Ann Lee:1\"\n" + kChangeName + "wait 300\n" + kNextPaint +
                                "wait 600\nshot named\n" + kPlay + "wait 1000\n" + kSettings +
                                "wait 600\nshot settings\n" + kMusicOff + "wait 300\nshot music_off\n" + kSettingsDone +
-                               "wait 2000\nshot menu_again\n" + kPlay + "wait 1000\n" + kExercise +
-                               "wait 9000\nshot race\nwait 45000\nshot intro_after\n";
+                               "wait 2000\nshot menu_again\n" + kPlay + "wait 1000\n" + kRace + race + kBoardIntro +
+                               "wait 2500\nshot intro_again\n";
     run.run(script, "");
-    ASSERT_TRUE(run.waitFor("intro_after"));
+    ASSERT_TRUE(run.waitFor("intro_again"));
 
     Picture menu = run.shot("menu"), named = run.shot("named");
     EXPECT_TRUE(isPage(menu));
@@ -116,11 +112,15 @@ TEST(MoravelWalk, MotocrossWithANameAPaintAndSettingsThenALapOnAutopilot)
     EXPECT_TRUE(isPage(settings));
     EXPECT_GT(changed(settings, musicOff), 20); // the check moved
     EXPECT_TRUE(isPage(run.shot("menu_again")));
-    EXPECT_GT(count(run.shot("race"), 0x966E46, 0, 0, -1, -1, 30), 1000); // the dunes' road
-    EXPECT_TRUE(isIntro(run.shot("intro_after")));
+    EXPECT_GT(count(run.shot("race_mid"), 0x966E46, 0, 0, -1, -1, 30), 1000); // the dunes' road
+    Picture board = run.shot("race_scoreboard");
+    EXPECT_TRUE(isScoreboard(board));
+    EXPECT_GT(latestRowPixels(board), 60);
+    EXPECT_TRUE(isIntro(run.shot("intro_again")));
 
     // The typed name without its blank and ':' (blanks become '_'), the
-    // motocross choices beside the superbike ones, the music switched off.
+    // motocross choices beside the superbike ones, the music switched off,
+    // the race in the score table under that name.
     const std::string mainMenu = gui(run, "MainMenu.properties");
     EXPECT_NE(mainMenu.find("text:Ann_Lee1"), std::string::npos) << mainMenu;
     EXPECT_NE(mainMenu.find("\nCB_vehicleSelected=1\n"), std::string::npos);
@@ -131,8 +131,25 @@ TEST(MoravelWalk, MotocrossWithANameAPaintAndSettingsThenALapOnAutopilot)
     EXPECT_NE(settingsFile.substr(music, settingsFile.find('\n', music + 1) - music).find("selected:1"),
               std::string::npos)
         << settingsFile;
-    // An exercise enters nothing into the score table.
-    EXPECT_EQ(gui(run, "racescore.properties"), "");
+    const std::string scores = gui(run, "racescore.properties");
+    EXPECT_EQ(scores.rfind("-1=track:Dunes, racer:Ann_Lee1, vehicle:CBPaint Orange, date:", 0), 0u) << scores;
+    EXPECT_NE(scores.find("\n0=track:Dunes, racer:Ann_Lee1, vehicle:CBPaint Orange, date:"), std::string::npos);
+}
+
+// The closing page: the prompt scrolls, "Exit" ends the program without
+// another instance (the shot after it is never taken: status 3).
+TEST(MoravelWalk, TheClosingPageScrollsAndExitEnds)
+{
+    MoravelRun run;
+    const std::string script = kToIntro + tap(88, 215) + "wait 1500\nshot back\nwait 1000\nshot later\n" +
+                               tap(132, 215) + "wait 1500\nshot gone\n";
+    EXPECT_EQ(run.run(script, ""), 3);
+    Picture back = run.shot("back"), later = run.shot("later");
+    EXPECT_GT(titlePixels(back), 80);
+    EXPECT_GT(count(back, 0x96C8FF, 40, 75, 160, 130, 40), 300); // the prompt's lines
+    EXPECT_GT(changed(back, later), 200);                        // scrolled
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_FALSE(fs::exists(run.out + "/gone.png"));
 }
 
 } // namespace
