@@ -83,6 +83,8 @@ GamePage::GamePage(RacingApp* app_, const std::u16string& argument, bool present
 {
     setMouseListener(this);
     setLoadListener(this);
+    // The track strip and the closing page's prompt are 2D scenes.
+    build2DScenes = true;
     // The name entry drops what a name may not carry (Window::getText).
     ::Window::setRefusedChars(kForbiddenNameChars);
 }
