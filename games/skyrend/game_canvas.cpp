@@ -547,7 +547,11 @@ void GameCanvas::indicatorDuty()
         Vector3 to;
         to.setDifference(nearest->flight.position, playerCraft->flight.position);
         Matrix4 turn;
-        FlightModel::bodyArc(playerCraft->flight.orientation, playerCraft->flight.forward, to, 1.0f, turn);
+        // A group's flight is not stepped here: its nose is the frame's own.
+        Vector3 ahead = playerCraft->flight.forward;
+        if (multiplayer)
+            playerCraft->flight.orientation.transformVectorTo(Vector3(0.0f, 0.0f, 1.0f), ahead);
+        FlightModel::bodyArc(playerCraft->flight.orientation, ahead, to, 1.0f, turn);
         indicator->matrix.multiply(turn);
     }
     if (arrow)
