@@ -58,6 +58,7 @@ bool PlayStage(int stage)
         return false;
     PlayTune(StageTune(stage));
     StartEngineIdle();
+    UpdateKeyFlags();
     RunFrames();
     StopAllSounds();
     PresentFrameNoClear(0);

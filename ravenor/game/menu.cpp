@@ -809,6 +809,18 @@ char KeyGlyph(uint32_t code)
     return kByLowBits[code % 16];
 }
 
+bool g_keyFlags[3] = {};
+
+void UpdateKeyFlags()
+{
+    for (int i = 0; i < 3; ++i)
+    {
+        g_keyFlags[i] = false;
+        for (int k = 0; k < 6; ++k)
+            g_keyFlags[i] = g_keyFlags[i] || *KeyOf(k) == static_cast<uint32_t>(256 + i);
+    }
+}
+
 void ResetMenus()
 {
     MenuTimer = 0;

@@ -55,6 +55,10 @@ void FadeOut();
 int32_t WaitForNewKey();
 // The one-letter glyph that names a key code
 char KeyGlyph(uint32_t code);
+// Whether any of the six game keys is bound to the code 256, 257 or 258
+// (codes beyond the key table), worked out when a stage starts
+extern bool g_keyFlags[3];
+void UpdateKeyFlags();
 
 // Tests: every menu value back to its start
 void ResetMenus();

@@ -144,6 +144,21 @@ TEST_F(MenuTest, KeyGlyphs)
         EXPECT_EQ(std::string(1, KeyGlyph(keys[i])), ravenor_content::kDefaultKeyGlyphs[i]) << i;
 }
 
+// A key bound beyond the key table (256, 257, 258) is flagged when a stage
+// starts; such a key is never down.
+TEST_F(MenuTest, KeyFlagsTellTheCodesBeyondTheKeyTable)
+{
+    UpdateKeyFlags();
+    EXPECT_FALSE(g_keyFlags[0] || g_keyFlags[1] || g_keyFlags[2]);
+    g_settings.keyPause = 257;
+    g_settings.keyBrake = 258;
+    UpdateKeyFlags();
+    EXPECT_FALSE(g_keyFlags[0]);
+    EXPECT_TRUE(g_keyFlags[1]);
+    EXPECT_TRUE(g_keyFlags[2]);
+    EXPECT_FALSE(IsKeyDown(257));
+}
+
 TEST_F(MenuTest, DarkeningScalesEachChannelAndKeepsTheDepth)
 {
     g_frame[0] = 0x1234FFFFu;   // white at depth 0x1234
