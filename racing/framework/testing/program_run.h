@@ -57,11 +57,12 @@ struct ProgramRun
     }
 
     // A restarted instance goes on after the first has ended: wait (a
-    // generous real-time limit, not a timing check) for its screenshot.
+    // generous real-time limit of 3 minutes, for sanitizer builds too; not a
+    // timing check) for its screenshot.
     bool waitFor(const std::string& name) const
     {
         const std::string path = out + "/" + name + ".png";
-        for (int i = 0; i < 1200 && !fs::exists(path); ++i)
+        for (int i = 0; i < 3600 && !fs::exists(path); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         return fs::exists(path);
