@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "ravenor/engine/core/frame_pacing.h"
 #include "ravenor/engine/render/frame_buffer.h"
@@ -477,14 +478,44 @@ int32_t KeyRemapScreen(int32_t& state)
     return -1;
 }
 
+const char* const kCreditsLine = "ravenor - a city driving game - program, city, cars and sounds by the ravenor team - "
+                                 "thank you for playing";
+
+// A line wider than the screen on its way across it: the glyphs standing
+// whole on the screen (the text drawer draws no line wider than the screen)
+void TickerText(const char* text, int32_t x, int32_t y)
+{
+    std::string shown;
+    int32_t left = 0;
+    for (const char* p = text; *p != 0; ++p)
+    {
+        const char glyph[2] = {*p, 0};
+        const int32_t width = GetTextWidth(glyph);
+        if (x >= 0 && x + width <= kFrameWidth)
+        {
+            if (shown.empty())
+                left = x;
+            shown += *p;
+        }
+        x += width;
+    }
+    if (!shown.empty())
+        PrintTextColor(left, y, 1, 1, kTextBright, "%s", shown.c_str());
+}
+
 int32_t CreditsScreen(int32_t& state)
 {
     Background();
     MenuImage(-1, Image(kImageCredits), 88, 30, 0, 88, 30, 0, 512);
     if (MenuTimer > 30000)
         MenuTimer = 1200;
-    MenuText(-1, "ravenor city engine - demo content made with the game", 700, 120, 1200, -700, 120, 30000,
-             kTextBright);
+    if (MenuTimer >= 1200)
+    {
+        int32_t x = 0;
+        int32_t y = 0;
+        Place(700, 120, 1200, -700, 120, 30000, x, y);
+        TickerText(kCreditsLine, x - GetTextWidth(kCreditsLine) / 2, y - 6);
+    }
     if (Button(0, kImageShortButton, "back", 88, 200, 0, 500, true))
     {
         Click();

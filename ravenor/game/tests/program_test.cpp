@@ -327,8 +327,8 @@ int Differences(const os::host::Picture& a, const os::host::Picture& b, int top,
 
 } // namespace
 
-// A person's game: the main screen, the options with the sound, detail and
-// controls screens, the pause key bound to "4" on the key remap screen and
+// A person's game: the main screen, the options with the sound, detail,
+// credits, read-me and controls screens, the pause key bound to "4" on the key remap screen and
 // saved, the stage select, the first stage started with Return, paused with
 // "4", continued and driven to its finish, its last line shown in the stage,
 // and the stage select again without it. The program runs from a device of
@@ -349,6 +349,8 @@ TEST(RavenorProgram, PlaysFromTheFrontEndThroughTheFirstStageAndBack)
         kOptions,
         kSound,
         kDetail,
+        kCredits,
+        kReadMe,
         kControls,
         kRemap,
         kRemapWaiting,
@@ -365,7 +367,8 @@ TEST(RavenorProgram, PlaysFromTheFrontEndThroughTheFirstStageAndBack)
         kShots,
     };
     const char* const names[kShots] = {"menu_main",       "menu_options",  "menu_sound",
-                                       "menu_detail",     "menu_controls", "menu_remap",
+                                       "menu_detail",     "menu_credits",  "menu_read_me",
+                                       "menu_controls",   "menu_remap",
                                        "menu_remap_waiting", "menu_remap_done", "menu_controls_remapped",
                                        "menu_main_again", "menu_select",   "countdown",
                                        "straight",        "paused",        "first_corner",
@@ -390,13 +393,17 @@ TEST(RavenorProgram, PlaysFromTheFrontEndThroughTheFirstStageAndBack)
         int bottom;
     };
     const Title titles[] = {{kOptions, 0x206020, 17, 44},  {kSound, 0x603060, 17, 44},
-                            {kDetail, 0x804020, 17, 44},   {kControls, 0x206060, 7, 34},
+                            {kDetail, 0x804020, 17, 44},   {kCredits, 0x602040, 17, 44},
+                            {kControls, 0x206060, 7, 34},
                             {kControlsRemapped, 0x206060, 7, 34}, {kPaused, 0x303080, 17, 44}};
     for (const Title& t : titles)
     {
         EXPECT_GT(ColourCount(shots[t.shot], t.fill, t.top, t.bottom), 600) << names[t.shot];
         EXPECT_GT(ColourCount(shots[t.shot], 0xFFFFFF, t.top, t.bottom), 80) << names[t.shot] << ": its lettering";
     }
+    // The credits line on its way across the screen, the read-me column rising
+    EXPECT_GT(ColourCount(shots[kCredits], 0xFFFFFF, 112, 126), 150) << "the credits line";
+    EXPECT_GT(ColourCount(shots[kReadMe], 0xFFFFFF, 160, 190), 100) << "the release notes";
     // With the default keys the controls screen shows the layout picture; once
     // a key is bound elsewhere the six bindings, each glyph on its key cap.
     const uint32_t layoutFill = 0x202838;
@@ -423,6 +430,8 @@ TEST(RavenorProgram, PlaysFromTheFrontEndThroughTheFirstStageAndBack)
     const uint32_t back = ShownColour(0x000020);
     EXPECT_EQ(back, select.at(2, 100));
     EXPECT_EQ(back, result.at(2, 100));
+    EXPECT_GT(CarPixels(select), 300) << "the attract car";
+    EXPECT_GT(CarPixels(result), 300) << "the attract car after the stage";
     for (Shot shot : {kCountdown, kStraight, kFirstCorner, kFinish})
         EXPECT_GT(CarPixels(shots[shot]), 300) << names[shot];
     EXPECT_GT(Differences(shots[kCountdown], shots[kStraight], 20, 100, 0, 176), 1000) << "the car drove";

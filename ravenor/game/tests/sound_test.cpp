@@ -8,6 +8,7 @@
 
 #include "os/testing/sound.h"
 #include "ravenor/game/entity.h"
+#include "ravenor/game/settings.h"
 #include "ravenor/game/sound.h"
 #include "ravenor/game/vehicle.h"
 #include "shell_fixture.h"
@@ -189,10 +190,14 @@ TEST_F(SoundTest, PausedPlaysAreSilentInTheMixUntilResumed)
     ResumeMusic();
     EXPECT_GT(HeardOver(300), 1000) << "the tune";
 
+    g_settings.musicVolume = 0;
     SetMusicVolume(0, 116);
     PlayTune("title.wav");
     EXPECT_EQ(0, HeardOver(300)) << "a tune at music volume 0";
+    // Turned up, it stays paused until it is resumed (the sound screen does both).
+    g_settings.musicVolume = 58;
     SetMusicVolume(58, 116);
+    EXPECT_EQ(0, HeardOver(300)) << "paused, not only silent";
     ResumeMusic();
     EXPECT_GT(HeardOver(300), 1000) << "the tune once the music is turned up";
 }
