@@ -328,12 +328,13 @@ int Differences(const os::host::Picture& a, const os::host::Picture& b, int top,
 } // namespace
 
 // A person's game: the main screen, the options with the sound, detail,
-// credits, read-me and controls screens, the pause key bound to "4" on the key remap screen and
-// saved, the stage select, the first stage started with Return, paused with
-// "4", continued and driven to its finish, its last line shown in the stage,
-// and the stage select again without it. The program runs from a device of
-// its own (what it saves stays there); the screenshots are kept in the
-// build folder ("ravenor_front_end_walk/").
+// credits, read-me and controls screens, the pause key bound to "4" on the
+// key remap screen and saved, the stage select, the first stage started
+// with Return, paused with "4", its sound screen opened and left, continued
+// and driven to its finish, its last line shown in the stage, and the stage
+// select again without it. The program runs from a device of its own (what
+// it saves stays there); the screenshots are kept in the build folder
+// ("ravenor_front_end_walk/").
 TEST(RavenorProgram, PlaysFromTheFrontEndThroughTheFirstStageAndBack)
 {
     std::ifstream in(std::string(RAVENOR_GAME_TESTS) + "/front_end_walk.txt");
@@ -361,6 +362,7 @@ TEST(RavenorProgram, PlaysFromTheFrontEndThroughTheFirstStageAndBack)
         kCountdown,
         kStraight,
         kPaused,
+        kPausedSound,
         kFirstCorner,
         kFinish,
         kResult,
@@ -371,7 +373,7 @@ TEST(RavenorProgram, PlaysFromTheFrontEndThroughTheFirstStageAndBack)
                                        "menu_controls",   "menu_remap",
                                        "menu_remap_waiting", "menu_remap_done", "menu_controls_remapped",
                                        "menu_main_again", "menu_select",   "countdown",
-                                       "straight",        "paused",        "first_corner",
+                                       "straight",        "paused",        "paused_sound",  "first_corner",
                                        "finish",          "result"};
     os::host::Picture shots[kShots];
     std::filesystem::create_directories("ravenor_front_end_walk");
@@ -438,6 +440,11 @@ TEST(RavenorProgram, PlaysFromTheFrontEndThroughTheFirstStageAndBack)
     // Paused: the world stands behind the pause menu; after "continue" the
     // stage goes on to its finish, whose "WELL DONE" is drawn in the stage.
     EXPECT_EQ(0, Differences(shots[kStraight], shots[kPaused], 60, 80, 0, 176)) << "the world moved while paused";
+    // The pause menu's sound screen: the radio, the two sliders' knobs, "back"
+    EXPECT_EQ(0, Differences(shots[kStraight], shots[kPausedSound], 20, 60, 0, 176)) << "the world moved";
+    EXPECT_GT(ColourCount(shots[kPausedSound], 0x804020, 70, 90), 60) << "the radio";
+    EXPECT_GT(ColourCount(shots[kPausedSound], 0x909090, 90, 160), 2 * 80) << "the knobs";
+    EXPECT_GT(ColourCount(shots[kPausedSound], 0x206020, 190, 211), 800) << "back";
     EXPECT_GT(WellDoneInk(finish), 60);
     EXPECT_NE(back, finish.at(2, 100)) << "the finish is seen in the stage";
     // and the stage select after it shows its briefing alone: the text above
