@@ -219,9 +219,9 @@ int main(int argc, char** argv)
     }
     root = argv[1];
 
-    writeTrack({"Oval", "SB_", 300, 700.0f, 260.0f, 12.0f, rgb(90, 90, 96), rgb(60, 140, 50), rgb(110, 160, 220),
+    writeTrack({"Oval", "SB_", 300, 400.0f, 150.0f, 12.0f, rgb(90, 90, 96), rgb(60, 140, 50), rgb(110, 160, 220),
                 rgb(70, 120, 60)});
-    writeTrack({"Dunes", "CB_", 240, 450.0f, 200.0f, 20.0f, rgb(150, 110, 70), rgb(190, 160, 100),
+    writeTrack({"Dunes", "CB_", 240, 250.0f, 110.0f, 20.0f, rgb(150, 110, 70), rgb(190, 160, 100),
                 rgb(150, 180, 220), rgb(170, 140, 90)});
     const uint32_t lights[4][3] = {{0x303030, 0x303030, 0x303030},
                                    {0xFF2020, 0x303030, 0x303030},

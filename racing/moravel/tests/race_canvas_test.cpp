@@ -83,8 +83,8 @@ TEST(RaceCanvas, TwoLapsAgainstTwoRivalsEndWithTheScoreboard)
     // The screen faded to black over two seconds before the restart.
     EXPECT_GE(lastFrameMs, 1900u);
     EXPECT_FALSE(page.isRunning());
-    // Two laps of about 3030 units at no more than 110 units a second.
-    EXPECT_GT(race.app->raceTime, 2.0f * 2950.0f / 110.0f);
+    // Two laps of about 1740 units at no more than 110 units a second.
+    EXPECT_GT(race.app->raceTime, 2.0f * 1700.0f / 110.0f);
     EXPECT_LT(race.app->raceTime, 120.0f);
     EXPECT_EQ(page.laps.lapsLeft, 0);
     // The rivals rode on too (they passed the start line at least once).
