@@ -249,8 +249,10 @@ int main(int argc, char** argv)
     wheels("crossbike_whl", true);
     jpeg("resources/vehicle/common/shadow.jpg", 32, 32, [](int x, int y) {
         float dx = float(x - 16) / 16.0f, dy = float(y - 16) / 16.0f;
-        float d = dx * dx + dy * dy;
-        return d < 1.0f ? rgb(int(200 * (1.0f - d)), int(200 * (1.0f - d)), int(200 * (1.0f - d))) : 0u;
+        float d = std::sqrt(dx * dx + dy * dy);
+        // Dark over most of the bike's length, soft at the rim.
+        int k = d < 0.6f ? 230 : d < 1.0f ? int(230 * (1.0f - d) / 0.4f) : 0;
+        return rgb(k, k, k);
     });
     for (int k = 0; k < 3; ++k)
         jpeg("resources/vehicle/common/fumealf" + std::to_string(k) + ".jpg", 16, 16, [=](int x, int y) {

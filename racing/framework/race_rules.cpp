@@ -3,19 +3,24 @@
 
 namespace racing {
 
-void VisibleWindow::update(int s, bool facingBack, int ahead, int n)
+void VisibleWindow::update(int s, bool facingBack, int ahead, int n, int behind)
 {
     if (n <= 0)
         return;
+    if (ahead + behind + 1 >= n)
+    {
+        first = 0, last = n - 1, inverted = false;
+        return;
+    }
     if (!facingBack)
     {
-        first = ((n + s - 2) % n + n) % n;
+        first = ((n + s - behind) % n + n) % n;
         last = (s + ahead) % n;
     }
     else
     {
         first = ((n + s - ahead) % n + n) % n;
-        last = (s + 2) % n;
+        last = (s + behind) % n;
     }
     inverted = first > last;
     if (inverted)

@@ -390,7 +390,11 @@ void RaceCanvas::updateVisibleWindow()
     // The camera's forward axis in world space is the view's third row.
     look.set(view.m[8], view.m[9], view.m[10]);
     bool facingBack = ahead.dot(look) <= 0.0f;
-    window.update(s, facingBack, track.visibleAhead, track.segmentCount);
+    // Behind the player the road reaches back under the camera: two segments
+    // and those of the follow distance (on short segments two fall short of
+    // the camera and the screen's bottom rows would show no road).
+    const int behind = 2 + (track.segmentLength > 0.0f ? int(camera->distance / track.segmentLength) : 0);
+    window.update(s, facingBack, track.visibleAhead, track.segmentCount, behind);
     applyVisibleWindow();
     if (s != lastRacerSegment || facingBack != lastFacingBack)
         for (Billboard& board : billboards)

@@ -271,14 +271,16 @@ TEST(RaceWindow, TheRoadAndWallsDrawTheSegmentsOfTheWindow)
     {
         int s;
         bool facingBack;
-        int first, last;
+        int behind, first, last;
         bool inverted;
     };
-    for (Case c : {Case{100, false, 98, 140, false}, Case{290, false, 30, 288, true}, Case{5, true, 7, 265, true},
-                   Case{297, false, 37, 295, true}, Case{250, false, 248, 290, false}})
+    for (Case c : {Case{100, false, 2, 98, 140, false}, Case{290, false, 2, 30, 288, true},
+                   Case{5, true, 2, 7, 265, true}, Case{297, false, 2, 37, 295, true},
+                   Case{250, false, 2, 248, 290, false}, Case{100, false, 7, 93, 140, false},
+                   Case{3, false, 7, 43, 296, true}, Case{100, false, 260, 0, 299, false}})
     {
         SCOPED_TRACE(c.s);
-        page.window.update(c.s, c.facingBack, 40, n);
+        page.window.update(c.s, c.facingBack, 40, n, c.behind);
         EXPECT_EQ(page.window.first, c.first);
         EXPECT_EQ(page.window.last, c.last);
         EXPECT_EQ(page.window.inverted, c.inverted);
@@ -573,6 +575,37 @@ TEST(RaceBikes, TheLowerLevelWearsThePaintAndTheLift)
         paints.insert(body->material);
     }
     EXPECT_EQ(paints.size(), 3u);
+}
+
+// The shadow under the player's bike darkens the road in a frame (the road
+// drawn back under the camera does not cover it).
+TEST(RaceBikes, TheShadowDarkensTheRoadUnderTheBike)
+{
+    RaceFixture race(false);
+    ASSERT_TRUE(race.prepare());
+    RaceCanvas& page = *race.page;
+    page.setCameraPreset(0);
+    for (int i = 0; i < 240; ++i)
+        race.frame(1.0f / 30.0f);
+    for (auto& exhaust : page.player->puffs)
+        for (ExhaustPuff& p : exhaust)
+            p.object->visible = 0;
+    // The road four segments behind the player is drawn.
+    EXPECT_TRUE(page.window.contains((page.player->segment + page.track.segmentCount - 4) % page.track.segmentCount));
+    page.renderScenes();
+    const std::vector<uint32_t> shaded = pixelsOf(*race.screen());
+    page.player->shadow->visible = 0;
+    page.renderScenes();
+    const std::vector<uint32_t> bare = pixelsOf(*race.screen());
+    int darker = 0, lighter = 0;
+    auto sum = [](uint32_t p) { return int(p >> 16) + int(p >> 8 & 255) + int(p & 255); };
+    for (size_t i = 0; i < bare.size(); ++i)
+    {
+        darker += sum(shaded[i]) + 30 < sum(bare[i]);
+        lighter += sum(shaded[i]) > sum(bare[i]) + 30;
+    }
+    EXPECT_GT(darker, 40);
+    EXPECT_EQ(lighter, 0);
 }
 
 // Riding against the track shows the wrong-way label on the next period.
