@@ -237,6 +237,7 @@ void writePages(const std::string& track)
                        "Light1=type:Light, container:sceneVehicle, dir:(0;-1;1), color:(255;255;255)\n"
                        "sceneControls=type:SceneSprite, x:0, y:0, width:100%, height:100%\n";
     auto onTop = [](std::string entry) { return entry.replace(entry.find("container:scenePage"), 19, "container:sceneControls"); };
+    auto hidden = [](std::string entry) { return entry.insert(entry.size() - 1, ", visible:0"); };
     main += onTop(label("sptLib", 4, 2, 60, "Library", "(255;220;120)")) + onTop(button("cmdLastVLib", 4, 20, 20, "<")) +
             onTop(label("txtVLib", 28, 22, 120, "")) + onTop(button("cmdNextVLib", 152, 20, 20, ">")) +
             onTop(label("sptVehicle", 4, 40, 60, "Vehicle", "(255;220;120)")) +
@@ -250,7 +251,12 @@ void writePages(const std::string& track)
             onTop(label("txtTrackName", 28, 150, 120, "")) + onTop(button("cmdNextTrack", 152, 148, 20, ">")) +
             onTop(label("txtTrackIntro", 4, 168, 168, "", "(255;221;170)")) +
             "sptChallenge=type:Sprite, container:sceneControls, x:164, y:92, width:8, height:40, color:(255;255;150)\n" +
-            onTop(label("txtPlayerName", 4, 188, 120, "Player")) + onTop(button("btnToPlaying", 38, 210, 100, "Next"));
+            onTop(label("txtPlayerName", 4, 188, 110, "Player")) + onTop(button("cmdChangeName", 120, 187, 52, "Name")) +
+            hidden(onTop(button("cmdEditNameOK", 120, 187, 52, "OK", "(0;120;0)"))) +
+            onTop(button("btnToPlaying", 38, 210, 100, "Next")) +
+            "sceneName=type:SceneAWT\n"
+            "edtName=type:AWTComponent, container:sceneName, AWTType:EDIT, id:1000, x:4, y:186, width:110, height:18, "
+            "fontSize:12, text:, visible:0\n";
     text("resources/GUI/MainMenu.properties", main);
     text("resources/GUI/PlayingMenu.properties",
          "# the playing menu: race or exercise\n" + kScene + label("sptPlay", 8, 10, 160, "Ready", "(255;220;120)") +
@@ -266,7 +272,7 @@ void writePages(const std::string& track)
         std::string n = std::to_string(k);
         board += label("racer" + n, 4, y, 74, "", k < 0 ? "(255;255;120)" : "(255;255;255)") +
                  label("date" + n, 80, y, 96, "", "(180;180;180)") +
-                 label("vehicle" + n, 12, y + 12, 104, "", "(150;200;255)") + label("score" + n, 118, y + 12, 58, "");
+                 label("vehicle" + n, 12, y + 12, 98, "", "(150;200;255)") + label("score" + n, 110, y + 12, 66, "");
     }
     board += button("cmdRestartGame", 4, 210, 80, "Again") + button("cmdExit", 92, 210, 80, "Exit");
     text("resources/GUI/scoreboard.properties", board);

@@ -1,18 +1,84 @@
-// menu_page.cpp -- the restart command's reader and the menu page host
+// menu_page.cpp -- the restart command's reader and the menu pages both
+// racing programs share
 #include "racing/framework/menu_page.h"
 
+#include "racing/framework/progress_bar.h"
 #include "racing/framework/racing_app.h"
+#include "racing/framework/score_table.h"
 
+#include "engine/base/properties.h"
+#include "engine/base/resource_files.h"
 #include "engine/platform/back_buffer.h"
 #include "engine/platform/image.h"
+#include "engine/platform/wave_sound.h"
+#include "engine/scene/core/sound_dictionary.h"
+#include "engine/scene/core/texture_dictionary.h"
+#include "racing/engine/sprite.h"
+#include "racing/engine/template_loader.h"
 
 #include <os/windows.h>
 
+#include <cstdio>
+#include <optional>
+#include <string_view>
+#include <vector>
+
 namespace racing {
 
-MenuPage::MenuPage(RacingApp* app_, const std::u16string& argument, bool present)
-    : Canvas(u"GamePage"), command(parseStartCommand(argument, present)), app(app_)
+namespace {
+
+constexpr int kEditKillFocus = 512; // EN_KILLFOCUS
+
+// The characters a typed name never keeps (blanks become '_').
+const WCHAR kForbiddenNameChars[] = u"`~!@#$%^&*=\\|,/?:;'\"";
+
+bool has(const std::u16string& text, const char16_t* part)
 {
+    return text.find(part) != std::u16string::npos;
+}
+
+std::u16string number(int n)
+{
+    return toU16(std::to_string(n));
+}
+
+} // namespace
+
+std::u16string filterPlayerName(const std::u16string& text)
+{
+    std::u16string out;
+    for (char16_t c : text)
+    {
+        if (c == u' ')
+            c = u'_';
+        if (std::u16string_view(kForbiddenNameChars).find(c) != std::u16string_view::npos || c < u' ')
+            continue;
+        if (out.size() < kPlayerNameLength)
+            out += c;
+    }
+    return out;
+}
+
+MenuPage::MenuPage(RacingApp* app_, const std::u16string& argument, bool present)
+    : Canvas(u"GamePage"), command(parseStartCommand(argument, present)), guiFolder(resourcesFolder() + u"GUI\\"),
+      app(app_)
+{
+    setMouseListener(this);
+    setLoadListener(this);
+    // The track strip and the closing page's prompt are 2D scenes.
+    build2DScenes = true;
+    // The name entry drops what a name may not carry (Window::getText).
+    ::Window::setRefusedChars(kForbiddenNameChars);
+}
+
+void MenuPage::onCreate()
+{
+    Canvas::onCreate();
+    setCommandListener(this);
+    // onPeriod every 200 ms: the play menu blinks at that pace.
+    frameTimer.windowMs = 200;
+    frameTimer.targetFps = 10;
+    frameTimer.mode = FrameTimer::Capped;
 }
 
 void MenuPage::dispatchArguments()
@@ -45,30 +111,308 @@ void MenuPage::dispatchArguments()
     }
 }
 
+// ---- pages ----
+
 void MenuPage::openPage(const std::u16string& name)
 {
     pageName = name;
+    loadPage((name + u".properties").c_str());
+    if (name == u"cover")
+    {
+        if (Sprite* press = findComponent(u"press0"))
+            press->visible = 1;
+    }
+    repaint(true, nullptr);
+}
+
+void MenuPage::loadPage(const WCHAR* name)
+{
+    loadTemplate(guiFolder.c_str(), name, true);
+}
+
+bool MenuPage::showing(const char16_t* part) const
+{
+    return has(templateLoader->getTemplateName(), part);
+}
+
+// A missing entry or field reads -1 (the switch then reads as off), not the
+// canvas's 0, which would turn music and sound on.
+int MenuPage::selectedValue(const WCHAR* group)
+{
+    return getFieldInt(templateLoader->getTemplate(), group, u"selected");
+}
+
+void MenuPage::onBeforeTemplateLoad(const WCHAR*, const WCHAR*)
+{
+    saveChoices();
+    forgetScenes();
+}
+
+void MenuPage::saveChoices()
+{
+    Sprite* nameSprite = findComponent(u"txtPlayerName");
+    if (!showing(u"MainMenu") || !nameSprite)
+        return;
+    Properties& templ = templateLoader->getTemplate();
+    storeChoices(templ);
+    playerName = filterPlayerName(nameSprite->getText());
+    if (templ.get(u"txtPlayerName"))
+        templ.setField(u"txtPlayerName", u"text", playerName.c_str());
+    saveTemplate();
+}
+
+void MenuPage::leavePage(bool fadingOut, bool clearSounds)
+{
+    stop();
+    if (fadingOut)
+        fadeOut();
+    if (getSoundDictionary())
+        getSoundDictionary()->stopAll();
+    saveChoices();
+    forgetScenes();
+    removeAllScenes();
+    templateLoader->forgetObjects();
+    if (getTextureDictionary())
+        getTextureDictionary()->reset();
+    if (clearSounds && getSoundDictionary())
+        getSoundDictionary()->reset();
+}
+
+void MenuPage::setText(const char16_t* component, const std::u16string& text)
+{
+    if (Sprite* sprite = findComponent(component))
+        sprite->setText(text.c_str());
+}
+
+void MenuPage::scoreboardLoaded()
+{
+    std::vector<ScoreRecord> table;
+    std::optional<ScoreRecord> latest;
+    if (!app->noScore)
+        loadScores(guiFolder, table, latest);
+    if (!latest || table.empty())
+        return;
+    const std::u16string& track = command.track;
+    for (const WCHAR* name : {u"track", u"trackSD"})
+        setText(name, track);
+    if (frameRate > 0.0f)
+    {
+        char text[64];
+        std::snprintf(text, sizeof text, "Average FPS:%3.1f", double(frameRate));
+        setText(u"txtFPS", toU16(text));
+    }
+    // Row -1 is the latest race, rows 0 to 4 the track's table.
+    table.insert(table.begin(), *latest);
+    int row = -1;
+    for (const ScoreRecord& record : table)
+    {
+        if (record.track != track)
+            continue;
+        char speed[32];
+        std::snprintf(speed, sizeof speed, "%dkm/h", int(record.speed));
+        setText((u"racer" + number(row)).c_str(), record.racer);
+        setText((u"score" + number(row)).c_str(), toU16(speed));
+        setText((u"date" + number(row)).c_str(), record.date);
+        fillScoreRow(row, record);
+        if (++row > kScoresPerTrack - 1)
+            break;
+    }
+    repaint(true, nullptr);
+    playLooped(u"scoreboard");
     start();
 }
 
+// The template's scenes; the page's name on its ground until one is shown.
 void MenuPage::renderScenes()
 {
+    if (!scenes.empty())
+        return drawScenes();
     Image* surface = getBackBuffer() ? getBackBuffer()->getImage() : nullptr;
-    if (!surface)
+    if (!surface || !surface->dc)
         return;
     surface->drawRect(0x101830, 0, 0, surface->width, surface->height, true);
-    HDC dc = surface->dc;
-    if (!dc)
+    SetBkMode(surface->dc, TRANSPARENT);
+    SetTextColor(surface->dc, RGB(255, 255, 255));
+    ExtTextOutW(surface->dc, 8, 40, 0, nullptr, pageName.c_str(), UINT(pageName.size()), nullptr);
+}
+
+void MenuPage::onLoad(const WCHAR* text, const WCHAR*, int percent)
+{
+    drawProgressBar(*this, text, percent);
+}
+
+// ---- pen and name entry ----
+
+void MenuPage::showNameEntry(bool visible)
+{
+    if (::Window* entry = findChild(kNameEntry))
+        entry->show(visible);
+    if (Sprite* ok = findComponent(u"cmdEditNameOK"))
+        ok->visible = uint8_t(visible);
+}
+
+void MenuPage::takeNameEntry()
+{
+    ::Window* entry = findChild(kNameEntry);
+    showNameEntry(false);
+    if (!entry)
         return;
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(255, 255, 255));
-    WCHAR title[kNameLength + 1] = {};
-    GetWindowTextW(app->getHandle(), title, kNameLength);
-    std::u16string lines[3] = {title, pageName, {}};
-    if (pageName == u"scoreboard")
-        lines[2] = command.track + u"  " + command.racer;
-    for (int i = 0; i < 3; ++i)
-        ExtTextOutW(dc, 8, 20 + 20 * i, 0, nullptr, lines[i].c_str(), UINT(lines[i].size()), nullptr);
+    WCHAR text[kPlayerNameLength * 2 + 2] = {};
+    entry->getText(text, int(kPlayerNameLength) + 1);
+    const std::u16string name = filterPlayerName(text);
+    if (!name.empty())
+        setText(u"txtPlayerName", name);
+}
+
+void MenuPage::onCommand(::Window*, int notification, int controlId, HWND)
+{
+    if (controlId != kNameEntry || notification != kEditKillFocus)
+        return;
+    takeNameEntry();
+    start();
+}
+
+void MenuPage::playLooped(const WCHAR* soundName)
+{
+    if (WaveSound* sound = templateLoader->findSound(soundName))
+        sound->playLooped(app->getHandle(), -1);
+}
+
+void MenuPage::fadeOut()
+{
+    fade.apply(this, false, false);
+}
+
+void MenuPage::fadeIn()
+{
+    fade.apply(this, true, true);
+}
+
+void MenuPage::restartWith(const std::u16string& line)
+{
+    app->restart(line);
+}
+
+void MenuPage::raceCommand(bool exercise, int first, int second, int trackIndex)
+{
+    leavePage(false, true);
+    RaceChoice choice;
+    choice.mode = first;
+    choice.paintIndex = second;
+    choice.trackIndex = trackIndex;
+    choice.music = app->music;
+    choice.noScore = app->noScore;
+    choice.racer = playerName;
+    choice.secondName = secondName;
+    restartWith(raceCommandLine(exercise, choice));
+}
+
+void MenuPage::onMouse(::Window*, UINT message, WPARAM, int, int)
+{
+    Sprite* sprite = getPressedSprite();
+    if (message != WM_LBUTTONUP || !sprite)
+        return;
+    const std::u16string name = sprite->name;
+    pressed(name);
+}
+
+bool MenuPage::pressed(const std::u16string& name)
+{
+    if (pressedOwn(name))
+        return true;
+    if (has(name, u"rdoMusic"))
+    {
+        app->music = selectedValue(u"musicSwitch") == 0;
+        return true;
+    }
+    if (has(name, u"rdoWindowSize") || has(name, u"rdoOrien") || has(name, u"chkGAPIButton"))
+    {
+        MessageBoxW(app->getHandle(), u"This option has no effect on Smartphone Edition.", u"Notification",
+                    MB_ICONEXCLAMATION);
+        return true;
+    }
+    if (has(name, u"cmdChangeName"))
+    {
+        if (::Window* entry = findChild(kNameEntry))
+        {
+            entry->setTextLimit(int(kPlayerNameLength));
+            entry->show(true);
+            entry->setFocus();
+        }
+        if (Sprite* ok = findComponent(u"cmdEditNameOK"))
+            ok->visible = 1;
+        stop();
+        return true;
+    }
+    if (has(name, u"cmdEditNameOK"))
+    {
+        takeNameEntry();
+        start();
+        return true;
+    }
+    if (has(name, u"rdoSound"))
+    {
+        WaveSound::setEnabled(selectedValue(u"soundEffect") == 0);
+        return true;
+    }
+    if (has(name, u"btnQuitManual"))
+    {
+        leavePage(true, false);
+        restartWith(u"ARG:intro");
+        return true;
+    }
+    if (has(name, u"btnEnterIntro") || has(name, u"waterprint"))
+    {
+        showNameEntry(false);
+        leavePage(false, true);
+        clockA = 0.0f;
+        loadPage(u"intro.properties");
+        return true;
+    }
+    if (has(name, u"cmdQuitGame"))
+    {
+        showNameEntry(false);
+        leavePage(true, true);
+        clockB = 0.0f;
+        loadPage(u"back.properties");
+        if (Sprite* press = findComponent(u"press0"))
+            press->visible = 1;
+        playLooped(u"titleMusic");
+        fadeIn();
+        start();
+        return true;
+    }
+    if (has(name, u"btnToPlaying"))
+    {
+        showNameEntry(false);
+        if (vehicleMissing || trackMissing)
+            return true;
+        leavePage(false, true);
+        loadPage(u"PlayingMenu.properties");
+        start();
+        return true;
+    }
+    if (has(name, u"cmdGSetting") || has(name, u"cmdManual"))
+    {
+        leavePage(false, false);
+        loadPage(has(name, u"cmdGSetting") ? u"gsetting.properties" : u"manual\\index.properties");
+        repaint(true, nullptr);
+        return true;
+    }
+    if (has(name, u"cmdRestartGame"))
+    {
+        leavePage(true, false);
+        restartWith(app->menuCommand);
+        return true;
+    }
+    if (has(name, u"cmdExit"))
+    {
+        leavePage(true, true);
+        closeResourcePacks();
+        app->destroy();
+        return true;
+    }
+    return false;
 }
 
 } // namespace racing

@@ -40,11 +40,7 @@ using racing::toU16;
 
 namespace {
 
-constexpr int kEditKillFocus = 512; // EN_KILLFOCUS
 constexpr float kPi = 3.14159265f;
-
-// The characters a typed name never keeps (blanks become '_').
-const WCHAR kForbiddenNameChars[] = u"`~!@#$%^&*=\\|,/?:;'\"";
 
 bool has(const std::u16string& text, const char16_t* part)
 {
@@ -63,40 +59,9 @@ std::u16string number(int n)
 
 } // namespace
 
-std::u16string filterPlayerName(const std::u16string& text)
-{
-    std::u16string out;
-    for (char16_t c : text)
-    {
-        if (c == u' ')
-            c = u'_';
-        if (std::u16string_view(kForbiddenNameChars).find(c) != std::u16string_view::npos || c < u' ')
-            continue;
-        if (out.size() < racing::kPlayerNameLength)
-            out += c;
-    }
-    return out;
-}
-
 GamePage::GamePage(RacingApp* app_, const std::u16string& argument, bool present)
-    : MenuPage(app_, argument, present), guiFolder(resourcesFolder() + u"GUI\\"), game(app_)
+    : MenuPage(app_, argument, present), game(app_)
 {
-    setMouseListener(this);
-    setLoadListener(this);
-    // The track strip and the closing page's prompt are 2D scenes.
-    build2DScenes = true;
-    // The name entry drops what a name may not carry (Window::getText).
-    ::Window::setRefusedChars(kForbiddenNameChars);
-}
-
-void GamePage::onCreate()
-{
-    MenuPage::onCreate();
-    setCommandListener(this);
-    // onPeriod every 200 ms: the play menu blinks at that pace.
-    frameTimer.windowMs = 200;
-    frameTimer.targetFps = 10;
-    frameTimer.mode = FrameTimer::Capped;
 }
 
 void GamePage::buildSelectionLists(int mode)
@@ -126,71 +91,16 @@ void GamePage::startRaceFrom(const racing::RaceChoice& race, bool exercise)
 
 // ---- pages ----
 
-void GamePage::openPage(const std::u16string& name)
+void GamePage::storeChoices(Properties& templ)
 {
-    pageName = name;
-    loadPage((name + u".properties").c_str());
-    if (name == u"cover")
-    {
-        if (racing::Sprite* press = findComponent(u"press0"))
-            press->visible = 1;
-    }
-    repaint(true, nullptr);
-}
-
-void GamePage::loadPage(const WCHAR* name)
-{
-    loadTemplate(guiFolder.c_str(), name, true);
-}
-
-bool GamePage::showing(const char16_t* part) const
-{
-    return has(templateLoader->getTemplateName(), part);
-}
-
-// A missing entry or field reads -1 (the switch then reads as off), not the
-// canvas's 0, which would turn music and sound on.
-int GamePage::selectedValue(const WCHAR* group)
-{
-    return racing::getFieldInt(templateLoader->getTemplate(), group, u"selected");
-}
-
-void GamePage::onBeforeTemplateLoad(const WCHAR*, const WCHAR*)
-{
-    saveChoices();
-    preview = nullptr;
-}
-
-void GamePage::saveChoices()
-{
-    racing::Sprite* nameSprite = findComponent(u"txtPlayerName");
-    if (!showing(u"MainMenu") || !nameSprite)
-        return;
-    Properties& templ = templateLoader->getTemplate();
     const bool cross = game->mode == 1;
     templ.put(cross ? u"CB_sceneSelected" : u"SB_sceneSelected", number(trackIndex).c_str());
     templ.put(cross ? u"CB_vehicleSelected" : u"SB_vehicleSelected", number(paintIndex).c_str());
-    playerName = filterPlayerName(nameSprite->getText());
-    if (templ.get(u"txtPlayerName"))
-        templ.setField(u"txtPlayerName", u"text", playerName.c_str());
-    saveTemplate();
 }
 
-void GamePage::leavePage(bool fadingOut, bool clearSounds)
+void GamePage::forgetScenes()
 {
-    stop();
-    if (fadingOut)
-        fadeOut();
-    if (getSoundDictionary())
-        getSoundDictionary()->stopAll();
-    saveChoices();
     preview = nullptr;
-    removeAllScenes();
-    templateLoader->forgetObjects();
-    if (getTextureDictionary())
-        getTextureDictionary()->reset();
-    if (clearSounds && getSoundDictionary())
-        getSoundDictionary()->reset();
 }
 
 void GamePage::onTemplateLoaded()
@@ -269,47 +179,6 @@ void GamePage::introLoaded()
     }
     fadeIn();
     playLooped(u"titleMusic");
-    start();
-}
-
-void GamePage::scoreboardLoaded()
-{
-    std::vector<racing::ScoreRecord> table;
-    std::optional<racing::ScoreRecord> latest;
-    if (!game->noScore)
-        racing::loadScores(guiFolder, table, latest);
-    if (!latest || table.empty())
-        return;
-    const std::u16string& track = command.track;
-    for (const WCHAR* name : {u"track", u"trackSD"})
-        if (racing::Sprite* sprite = findComponent(name))
-            sprite->setText(track.c_str());
-    if (frameRate > 0.0f)
-        if (racing::Sprite* fps = findComponent(u"txtFPS"))
-        {
-            char text[64];
-            std::snprintf(text, sizeof text, "Average FPS:%3.1f", double(frameRate));
-            fps->setText(toU16(text).c_str());
-        }
-    // Row -1 is the latest race, rows 0 to 4 the track's table.
-    table.insert(table.begin(), *latest);
-    int row = -1;
-    for (const racing::ScoreRecord& record : table)
-    {
-        if (record.track != track)
-            continue;
-        char speed[32];
-        std::snprintf(speed, sizeof speed, "%dkm/h", int(record.speed));
-        const std::pair<const char16_t*, std::u16string> cells[] = {
-            {u"racer", record.racer}, {u"score", toU16(speed)}, {u"date", record.date}};
-        for (const auto& cell : cells)
-            if (racing::Sprite* sprite = findComponent((cell.first + number(row)).c_str()))
-                sprite->setText(cell.second.c_str());
-        if (++row > racing::kScoresPerTrack - 1)
-            break;
-    }
-    repaint(true, nullptr);
-    playLooped(u"scoreboard");
     start();
 }
 
@@ -501,70 +370,6 @@ void GamePage::onPeriod(float)
     }
 }
 
-// The template's scenes (not the host's page name).
-void GamePage::renderScenes()
-{
-    drawScenes();
-}
-
-void GamePage::onLoad(const WCHAR* text, const WCHAR*, int percent)
-{
-    racing::drawProgressBar(*this, text, percent);
-}
-
-// ---- pen and name entry ----
-
-void GamePage::showNameEntry(bool visible)
-{
-    if (::Window* entry = findChild(kNameEntry))
-        entry->show(visible);
-    if (racing::Sprite* ok = findComponent(u"cmdEditNameOK"))
-        ok->visible = uint8_t(visible);
-}
-
-void GamePage::takeNameEntry()
-{
-    ::Window* entry = findChild(kNameEntry);
-    showNameEntry(false);
-    if (!entry)
-        return;
-    WCHAR text[racing::kPlayerNameLength * 2 + 2] = {};
-    entry->getText(text, int(racing::kPlayerNameLength) + 1);
-    const std::u16string name = filterPlayerName(text);
-    if (!name.empty())
-        if (racing::Sprite* nameSprite = findComponent(u"txtPlayerName"))
-            nameSprite->setText(name.c_str());
-}
-
-void GamePage::onCommand(::Window*, int notification, int controlId, HWND)
-{
-    if (controlId != kNameEntry || notification != kEditKillFocus)
-        return;
-    takeNameEntry();
-    start();
-}
-
-void GamePage::playLooped(const WCHAR* soundName)
-{
-    if (WaveSound* sound = templateLoader->findSound(soundName))
-        sound->playLooped(game->getHandle(), -1);
-}
-
-void GamePage::fadeOut()
-{
-    applyEffect(fade, false, false);
-}
-
-void GamePage::fadeIn()
-{
-    applyEffect(fade, true, true);
-}
-
-void GamePage::restartWith(const std::u16string& line)
-{
-    game->restart(line);
-}
-
 void GamePage::stepThroughList(int& index, int count, int step, bool paint)
 {
     const int next = std::clamp(index + step, 0, std::max(count - 1, 0));
@@ -580,17 +385,8 @@ void GamePage::stepThroughList(int& index, int count, int step, bool paint)
     start();
 }
 
-void GamePage::onMouse(::Window*, UINT message, WPARAM, int, int)
-{
-    racing::Sprite* sprite = getPressedSprite();
-    if (message != WM_LBUTTONUP || !sprite)
-        return;
-    const std::u16string name = sprite->name;
-    pressed(name);
-}
-
 // The first component name the table contains acts.
-bool GamePage::pressed(const std::u16string& name)
+bool GamePage::pressedOwn(const std::u16string& name)
 {
     if (has(name, u"cmdLastTrack") || has(name, u"cmdNextTrack"))
     {
@@ -618,97 +414,9 @@ bool GamePage::pressed(const std::u16string& name)
             }
         return true;
     }
-    if (has(name, u"rdoMusic"))
-    {
-        game->music = selectedValue(u"musicSwitch") == 0;
-        return true;
-    }
-    if (has(name, u"rdoWindowSize") || has(name, u"rdoOrien") || has(name, u"chkGAPIButton"))
-    {
-        MessageBoxW(game->getHandle(), u"This option has no effect on Smartphone Edition.", u"Notification",
-                    MB_ICONEXCLAMATION);
-        return true;
-    }
-    if (has(name, u"cmdChangeName"))
-    {
-        if (::Window* entry = findChild(kNameEntry))
-        {
-            entry->setTextLimit(int(racing::kPlayerNameLength));
-            entry->show(true);
-            entry->setFocus();
-        }
-        if (racing::Sprite* ok = findComponent(u"cmdEditNameOK"))
-            ok->visible = 1;
-        stop();
-        return true;
-    }
-    if (has(name, u"cmdEditNameOK"))
-    {
-        takeNameEntry();
-        start();
-        return true;
-    }
-    if (has(name, u"rdoSound"))
-    {
-        WaveSound::setEnabled(selectedValue(u"soundEffect") == 0);
-        return true;
-    }
     if (has(name, u"cmdRace") || has(name, u"cmdExercise"))
     {
-        leavePage(false, true);
-        racing::RaceChoice choice;
-        choice.mode = game->mode;
-        choice.paintIndex = paintIndex;
-        choice.trackIndex = trackIndex;
-        choice.music = game->music;
-        choice.noScore = game->noScore;
-        choice.racer = playerName;
-        choice.secondName = secondName;
-        restartWith(racing::raceCommandLine(has(name, u"cmdExercise"), choice));
-        return true;
-    }
-    if (has(name, u"btnQuitManual"))
-    {
-        leavePage(true, false);
-        restartWith(u"ARG:intro");
-        return true;
-    }
-    if (has(name, u"btnEnterIntro") || has(name, u"waterprint"))
-    {
-        showNameEntry(false);
-        leavePage(false, true);
-        clockA = 0.0f;
-        loadPage(u"intro.properties");
-        return true;
-    }
-    if (has(name, u"cmdQuitGame"))
-    {
-        showNameEntry(false);
-        leavePage(true, true);
-        clockB = 0.0f;
-        loadPage(u"back.properties");
-        if (racing::Sprite* press = findComponent(u"press0"))
-            press->visible = 1;
-        playLooped(u"titleMusic");
-        fadeIn();
-        start();
-        return true;
-    }
-    if (has(name, u"btnToPlaying"))
-    {
-        showNameEntry(false);
-        if (vehicleMissing || trackMissing)
-            return true;
-        leavePage(false, true);
-        loadPage(u"PlayingMenu.properties");
-        start();
-        return true;
-    }
-    if (has(name, u"cmdGSetting") || has(name, u"cmdManual"))
-    {
-        leavePage(false, false);
-        loadPage(has(name, u"cmdGSetting") ? u"gsetting.properties" : u"manual\\index.properties");
-        repaint(true, nullptr);
+        raceCommand(has(name, u"cmdExercise"), game->mode, paintIndex, trackIndex);
         return true;
     }
     if (has(name, u"cmdEnterGame") || has(name, u"cmdBackToMainMenu"))
@@ -717,19 +425,6 @@ bool GamePage::pressed(const std::u16string& name)
         if (has(name, u"cmdEnterGame"))
             game->mode = has(name, u"Superbike") ? 0 : 1;
         loadPage(u"MainMenu.properties");
-        return true;
-    }
-    if (has(name, u"cmdRestartGame"))
-    {
-        leavePage(true, false);
-        restartWith(u"ARG:intro");
-        return true;
-    }
-    if (has(name, u"cmdExit"))
-    {
-        leavePage(true, true);
-        closeResourcePacks();
-        game->destroy();
         return true;
     }
     return false;

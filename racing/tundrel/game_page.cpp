@@ -22,12 +22,16 @@
 #include <os/windows.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <optional>
+#include <cstdlib>
 
 namespace tundrel {
 
 namespace {
+
+bool has(const std::u16string& text, const char16_t* part)
+{
+    return text.find(part) != std::u16string::npos;
+}
 
 std::u16string number(int value)
 {
@@ -57,29 +61,14 @@ int limited(int index, int count)
 } // namespace
 
 GamePage::GamePage(RacingApp* app_, const std::u16string& argument, bool present)
-    : MenuPage(app_, argument, present), guiFolder(racing::resourcesFolder() + u"GUI\\"), game(app_)
+    : MenuPage(app_, argument, present), game(app_)
 {
-    // A period every 200 ms, at most 10 frames a second.
-    frameTimer.windowMs = 200;
-    frameTimer.targetFps = 10;
-    frameTimer.mode = FrameTimer::Capped;
-}
-
-bool GamePage::isPage(const char16_t* name) const
-{
-    return pageName.find(name) != std::u16string::npos;
 }
 
 int GamePage::vehicleCount(int library) const
 {
     return library >= 0 && library < int(scan.vehicleNames.size()) ? int(scan.vehicleNames[size_t(library)].size())
                                                                     : 0;
-}
-
-void GamePage::setText(const char16_t* sprite, const std::u16string& text)
-{
-    if (racing::Sprite* s = findComponent(sprite))
-        s->setText(text.c_str());
 }
 
 void GamePage::startRaceFrom(const racing::RaceChoice& race, bool exercise)
@@ -99,30 +88,70 @@ void GamePage::startRaceFrom(const racing::RaceChoice& race, bool exercise)
     game->startRace(libraryIndex, vehicleIndex, trackIndex, racerText, exercise, scan);
 }
 
-void GamePage::openPage(const std::u16string& name)
+// ---- pages ----
+
+void GamePage::onTemplateLoaded()
 {
-    load(name);
-    if (name == u"cover")
-        if (racing::Sprite* press = findComponent(u"press0"))
-            press->visible = 1;
+    if (showing(u"MainMenu"))
+        mainMenuLoaded();
+    else if (showing(u"PlayingMenu"))
+    {
+        if (trackIndex >= 0 && trackIndex < int(scan.trackNames.size()))
+            setText(u"txtTrackName", scan.trackNames[size_t(trackIndex)]);
+        loadVehiclePreview(libraryIndex, vehicleIndex);
+    }
+    else if (showing(u"scoreboard"))
+        scoreboardLoaded();
+}
+
+void GamePage::mainMenuLoaded()
+{
+    Properties& t = templateLoader->getTemplate();
+    selectTrack(limited(wholeInt(t, u"sceneSelected", 0), int(scan.trackNames.size())));
+    int library = limited(wholeInt(t, u"vlibSelected", 0), int(scan.libraryEntries.size()));
+    // A stored library without vehicles (or gone) falls back to the built-in one.
+    if (vehicleCount(library) == 0)
+        library = 0;
+    selectLibrary(library);
+    vehicleIndex = limited(wholeInt(t, u"vehicleSelected", 0), vehicleCount(library));
+    if (racing::Scene3D* scene = findScene3D(u"sceneVehicle"))
+    {
+        scene->removeLight(u"Light1");
+        scene->initView(getZoom(), nullptr, true);
+        scene->camera.setFov(60.0f);
+        scene->camera.setPosition(0.0f, 1.3f, -10.0f);
+        scene->camera.setTarget(0.0f, 0.0f, 0.0f);
+    }
+    preview = nullptr;
+    loadVehiclePreview(libraryIndex, vehicleIndex);
+    if (racing::Sprite* nameSprite = findComponent(u"txtPlayerName"))
+    {
+        playerName = racing::filterPlayerName(nameSprite->getText());
+        nameSprite->setText(playerName.c_str());
+    }
+    game->music = true;
+    showNameEntry(false);
     start();
 }
 
-void GamePage::load(const std::u16string& page)
+void GamePage::storeChoices(Properties& templ)
 {
-    nextPage = page;
-    templateFolder = guiFolder;
-    loadTemplate(templateFolder.c_str(), (page + u".properties").c_str(), true);
-    invalidate(true, nullptr);
+    templ.put(u"sceneSelected", number(trackIndex).c_str());
+    templ.put(u"vlibSelected", number(libraryIndex).c_str());
+    templ.put(u"vehicleSelected", number(vehicleIndex).c_str());
 }
 
-void GamePage::renderScenes()
+void GamePage::forgetScenes()
 {
-    if (scenes.empty())
-        MenuPage::renderScenes();
-    else
-        drawScenes();
+    preview = nullptr;
 }
+
+void GamePage::fillScoreRow(int row, const racing::ScoreRecord& record)
+{
+    setText((u"vehicle" + number(row)).c_str(), record.vehicle);
+}
+
+// ---- choices ----
 
 void GamePage::selectLibrary(int index)
 {
@@ -150,13 +179,13 @@ void GamePage::selectTrack(int index)
     const std::u16string& track = scan.trackNames[size_t(index)];
     setText(u"txtTrackName", track);
     clockA = 0.5f;
-    Properties& t = getTemplateLoader().getTemplate();
-    std::u16string key = u"intro_" + track;
+    Properties& t = templateLoader->getTemplate();
+    const std::u16string key = u"intro_" + track;
     setText(u"txtTrackIntro", racing::fieldText(t.get(key.c_str()), u"intro"));
     int challenge = int(racing::toFloat(racing::fieldText(t.get(key.c_str()), u"challenge"), 0.0f));
     if (racing::Sprite* bar = findComponent(u"sptChallenge"))
     {
-        int h = std::clamp(challenge, 0, 5) * 67 / 5;
+        const int h = std::clamp(challenge, 0, 5) * 67 / 5;
         bar->height = h;
         bar->y = 132 - h;
     }
@@ -200,10 +229,12 @@ void GamePage::loadVehiclePreview(int library, int vehicle)
         loading->visible = 0;
 }
 
+// ---- frames ----
+
 // The preview turns; the challenge bar pulses between light yellow and red.
 void GamePage::update(float dt)
 {
-    if (dt <= 0.0f || !isPage(u"MainMenu"))
+    if (dt <= 0.0f || !showing(u"MainMenu"))
         return;
     clockA += 0.08f * dt;
     if (clockA > 1.0f)
@@ -223,178 +254,92 @@ void GamePage::update(float dt)
     }
 }
 
-// The preview is loaded on the first period after the page shows.
+// The preview is loaded on a period when it is not there; the playing
+// menu's buttons blink.
 void GamePage::onPeriod(float)
 {
-    racing::Scene3D* scene = findScene3D(u"sceneVehicle");
-    if (isPage(u"MainMenu") && scene && scene->children.empty() && !vehicleMissing)
-        loadVehiclePreview(libraryIndex, vehicleIndex);
-}
-
-void GamePage::onTemplateLoaded()
-{
-    pageName = nextPage;
-    Properties& t = getTemplateLoader().getTemplate();
-    if (isPage(u"MainMenu"))
+    if (showing(u"MainMenu"))
     {
-        selectTrack(limited(wholeInt(t, u"sceneSelected", 0), int(scan.trackNames.size())));
-        int library = limited(wholeInt(t, u"vlibSelected", 0), int(scan.libraryEntries.size()));
-        // A stored library without vehicles (or gone) falls back to the built-in one.
-        if (vehicleCount(library) == 0)
-            library = 0;
-        selectLibrary(library);
-        vehicleIndex = limited(wholeInt(t, u"vehicleSelected", 0), vehicleCount(library));
-        if (racing::Scene3D* scene = findScene3D(u"sceneVehicle"))
-        {
-            scene->removeLight(u"Light1");
-            scene->initView(getZoom(), nullptr, true);
-            scene->camera.setFov(60.0f);
-            scene->camera.setPosition(0.0f, 1.3f, -10.0f);
-            scene->camera.setTarget(0.0f, 0.0f, 0.0f);
-        }
-        preview = nullptr;
-        loadVehiclePreview(libraryIndex, vehicleIndex);
-        std::u16string name = racing::fieldText(t.get(u"txtPlayerName"), u"text");
-        if (!name.empty())
-            playerName = name.substr(0, racing::kPlayerNameLength);
-        game->music = true;
+        racing::Scene3D* scene = findScene3D(u"sceneVehicle");
+        if (scene && scene->children.empty() && !vehicleMissing)
+            loadVehiclePreview(libraryIndex, vehicleIndex);
     }
-    else if (isPage(u"PlayingMenu"))
+    else if (showing(u"PlayingMenu"))
     {
+        for (const WCHAR* name : {u"cmdExercise", u"cmdRace"})
+            if (racing::Sprite* sprite = findComponent(name))
+                sprite->setState(blink ? 1 : 0);
         if (trackIndex >= 0 && trackIndex < int(scan.trackNames.size()))
-            setText(u"txtTrackName", scan.trackNames[size_t(trackIndex)]);
-        loadVehiclePreview(libraryIndex, vehicleIndex);
-    }
-    else if (isPage(u"scoreboard"))
-    {
-        std::vector<racing::ScoreRecord> table;
-        std::optional<racing::ScoreRecord> latest;
-        if (!game->noScore)
-            racing::loadScores(guiFolder, table, latest);
-        setText(u"track", command.track);
-        auto row = [&](int k, const racing::ScoreRecord& r) {
-            char time[32];
-            std::snprintf(time, sizeof time, "%8.3f", double(r.time));
-            setText((u"racer" + number(k)).c_str(), r.racer);
-            setText((u"score" + number(k)).c_str(), racing::toU16(time));
-            setText((u"date" + number(k)).c_str(), r.date);
-            setText((u"vehicle" + number(k)).c_str(), r.vehicle);
-        };
-        if (latest)
-            row(-1, *latest);
-        int k = 0;
-        for (const racing::ScoreRecord& r : table)
-            if (r.track == command.track && k < racing::kScoresPerTrack)
-                row(k++, r);
-        if (frameRate >= 0.0f)
-        {
-            char fps[32];
-            std::snprintf(fps, sizeof fps, "%.1f fps", double(frameRate));
-            setText(u"txtFPS", racing::toU16(fps));
-        }
+            if (racing::Sprite* track = findComponent((u"spt" + scan.trackNames[size_t(trackIndex)]).c_str()))
+                track->visible = blink ? 0 : 1;
+        blink = !blink;
     }
 }
 
-void GamePage::onBeforeTemplateLoad(const WCHAR*, const WCHAR*)
-{
-    preview = nullptr;
-    if (!isPage(u"MainMenu"))
-        return;
-    Properties& t = getTemplateLoader().getTemplate();
-    t.put(u"sceneSelected", number(trackIndex).c_str(), false, false);
-    t.put(u"vlibSelected", number(libraryIndex).c_str(), false, false);
-    t.put(u"vehicleSelected", number(vehicleIndex).c_str(), false, false);
-    t.save();
-}
+// ---- pen ----
 
-void GamePage::onMouse(UINT message, WPARAM keys, int x, int y, int phase)
+bool GamePage::pressedOwn(const std::u16string& name)
 {
-    MenuPage::onMouse(message, keys, x, y, phase);
-    if (message != WM_LBUTTONUP || phase != 1 || !pressedSprite)
-        return;
-    // The page may be replaced by the command: the name is copied first.
-    const std::u16string name = pressedSprite->name;
-    pressedSprite = nullptr;
-    runCommand(name);
-}
-
-void GamePage::runCommand(const std::u16string& name)
-{
-    auto has = [&](const char16_t* part) { return name.find(part) != std::u16string::npos; };
-    const int tracks = int(scan.trackNames.size());
-    if (has(u"cmdLastTrack") || has(u"cmdNextTrack"))
+    if (has(name, u"cmdLastTrack") || has(name, u"cmdNextTrack"))
     {
-        int next = std::clamp(trackIndex + (has(u"cmdNextTrack") ? 1 : -1), 0, std::max(tracks - 1, 0));
-        if (next != trackIndex)
+        const int count = int(scan.trackNames.size());
+        const int next = std::clamp(trackIndex + (has(name, u"cmdNextTrack") ? 1 : -1), 0, std::max(count - 1, 0));
+        if (!trackMissing && next != trackIndex)
             selectTrack(next);
+        return true;
     }
-    else if (has(u"cmdLastVLib") || has(u"cmdNextVLib"))
+    if (has(name, u"cmdLastVLib") || has(name, u"cmdNextVLib"))
     {
-        int count = int(scan.libraryEntries.size());
-        int next = std::clamp(libraryIndex + (has(u"cmdNextVLib") ? 1 : -1), 0, std::max(count - 1, 0));
+        const int count = int(scan.libraryEntries.size());
+        const int next = std::clamp(libraryIndex + (has(name, u"cmdNextVLib") ? 1 : -1), 0, std::max(count - 1, 0));
         if (next == libraryIndex)
-            return;
+            return true;
+        stop();
         vehicleIndex = 0;
         selectLibrary(next);
         loadVehiclePreview(libraryIndex, 0);
+        showNameEntry(false);
+        start();
+        return true;
     }
-    else if (has(u"cmdLastVehicle") || has(u"cmdNextVehicle"))
+    if (has(name, u"cmdLastVehicle") || has(name, u"cmdNextVehicle"))
     {
-        int next = std::clamp(vehicleIndex + (has(u"cmdNextVehicle") ? 1 : -1), 0,
-                              std::max(vehicleCount(libraryIndex) - 1, 0));
-        if (next != vehicleIndex)
+        const int next = std::clamp(vehicleIndex + (has(name, u"cmdNextVehicle") ? 1 : -1), 0,
+                                    std::max(vehicleCount(libraryIndex) - 1, 0));
+        if (!vehicleMissing && next != vehicleIndex)
             loadVehiclePreview(libraryIndex, vehicleIndex = next);
+        return true;
     }
-    else if (has(u"cmdVehicle") && name.size() > 10)
+    if (has(name, u"cmdVehicle"))
     {
-        char16_t letter = name.back();
+        if (vehicleMissing || name.empty())
+            return true;
+        const char16_t letter = name.back();
         const int count = vehicleCount(libraryIndex);
         for (int v = 0; v < count; ++v)
         {
-            char16_t first = scan.vehicleNames[size_t(libraryIndex)][size_t(v)].front();
-            if (first == letter || first == letter + 32)
+            const std::u16string& vehicle = scan.vehicleNames[size_t(libraryIndex)][size_t(v)];
+            if (!vehicle.empty() && (vehicle[0] == letter || vehicle[0] == letter + 32))
             {
                 loadVehiclePreview(libraryIndex, vehicleIndex = v);
                 break;
             }
         }
+        return true;
     }
-    else if (has(u"cmdRace") || has(u"cmdExercise"))
+    if (has(name, u"cmdRace") || has(name, u"cmdExercise"))
     {
-        if (vehicleMissing || trackMissing)
-            return;
-        racing::RaceChoice choice;
-        choice.mode = libraryIndex;
-        choice.paintIndex = vehicleIndex;
-        choice.trackIndex = trackIndex;
-        choice.music = game->music;
-        choice.noScore = game->noScore;
-        choice.racer = playerName;
-        stop();
-        game->restart(racing::raceCommandLine(has(u"cmdExercise"), choice));
+        if (!vehicleMissing && !trackMissing)
+            raceCommand(has(name, u"cmdExercise"), libraryIndex, vehicleIndex, trackIndex);
+        return true;
     }
-    else if (has(u"cmdQuitGame"))
-        load(u"back");
-    else if (has(u"cmdEnterGame"))
-        load(u"MainMenu");
-    else if (has(u"cmdRestartGame"))
+    if (has(name, u"cmdEnterGame"))
     {
-        stop();
-        game->restart(u"ARG:MainMenu");
+        leavePage(true, true);
+        loadPage(u"MainMenu.properties");
+        return true;
     }
-    else if (has(u"btnQuitManual"))
-        game->restart(u"ARG:intro");
-    else if (has(u"btnEnterIntro") || has(u"waterprint"))
-        load(u"intro");
-    else if (has(u"btnToPlaying"))
-        load(u"PlayingMenu");
-    else if (has(u"cmdGSetting"))
-        load(u"gsetting");
-    else if (has(u"cmdExit"))
-    {
-        stop();
-        DestroyWindow(game->getHandle());
-    }
+    return false;
 }
 
 } // namespace tundrel

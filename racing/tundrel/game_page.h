@@ -1,6 +1,8 @@
-// game_page.h -- the car program's menu page: the shared menu page host on
-// the page templates, where a vehicle library, a vehicle of it and a track
-// are chosen, the race command is written, and the score table is shown
+// game_page.h -- the car program's menu page on the shared menu page
+// (racing/framework/menu_page): the main menu where a vehicle library, a
+// vehicle of it and a track are chosen (the vehicle's model turning in its
+// preview, the track's challenge bar), the playing menu's race command and
+// the scoreboard's vehicle column
 #pragma once
 
 #include "racing/framework/menu_page.h"
@@ -9,10 +11,7 @@
 #include <string>
 
 class Group3D;
-
-namespace racing {
-class Sprite;
-}
+class Properties;
 
 namespace tundrel {
 
@@ -26,37 +25,30 @@ public:
     void selectLibrary(int index);
     void selectTrack(int index);
     void loadVehiclePreview(int library, int vehicle);
+    int vehicleCount(int library) const;
 
-    void onMouse(UINT message, WPARAM keys, int x, int y, int phase) override;
     void onTemplateLoaded() override;
     void update(float dt) override;
     void onPeriod(float dt) override;
-    void onBeforeTemplateLoad(const WCHAR* folder, const WCHAR* name) override;
-    void renderScenes() override;
-
-    // A pressed component by name, as the pen's release reports it.
-    void runCommand(const std::u16string& name);
-    int vehicleCount(int library) const;
 
     LibraryScan scan; // filled at start-up, before the page is shown
-    std::u16string guiFolder; // the page templates' folder
     int libraryIndex = 0, vehicleIndex = 0, trackIndex = 0;
-    bool vehicleMissing = false, trackMissing = false;
-    std::u16string playerName = u"Player";
     Group3D* preview = nullptr; // the vehicle turning in "sceneVehicle" (the scene's)
-    float clockA = 0.0f;        // the main menu's animation clock
 
 protected:
     void startRaceFrom(const racing::RaceChoice& race, bool exercise) override;
-    void openPage(const std::u16string& name) override;
+    // Tracks, libraries, vehicles and their letters, the race command, the
+    // way into the main menu.
+    bool pressedOwn(const std::u16string& name) override;
+    // "sceneSelected", "vlibSelected" and "vehicleSelected".
+    void storeChoices(Properties& templ) override;
+    void forgetScenes() override;
+    void fillScoreRow(int row, const racing::ScoreRecord& record) override;
 
 private:
-    void load(const std::u16string& page);
-    void setText(const char16_t* sprite, const std::u16string& text);
-    bool isPage(const char16_t* name) const;
+    void mainMenuLoaded();
 
     RacingApp* game;
-    std::u16string nextPage; // the page being loaded (pageName is still the one it replaces)
 };
 
 } // namespace tundrel

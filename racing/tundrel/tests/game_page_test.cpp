@@ -106,7 +106,7 @@ TEST(CarMenu, ALibraryChangeStartsAtItsFirstVehicle)
     PageFixture f("sceneSelected=0\nvlibSelected=0\nvehicleSelected=1\n");
     EXPECT_EQ(f.text(u"txtVLib"), u"Zarar Azaruroz");
     EXPECT_EQ(f.page->vehicleIndex, 1);
-    f.page->runCommand(u"cmdNextVLib");
+    f.page->pressed(u"cmdNextVLib");
     EXPECT_EQ(f.page->libraryIndex, 1);
     EXPECT_EQ(f.page->vehicleIndex, 0);
     EXPECT_EQ(f.text(u"txtVLib"), u"Rally Pack");
@@ -114,21 +114,21 @@ TEST(CarMenu, ALibraryChangeStartsAtItsFirstVehicle)
     EXPECT_TRUE(f.previewShown());
     EXPECT_EQ(f.page->findComponent(u"cmdVehicleB")->textColor, 0x008000u);
     // The next library has no vehicles: missing, nothing to race.
-    f.page->runCommand(u"cmdNextVLib");
+    f.page->pressed(u"cmdNextVLib");
     EXPECT_EQ(f.page->libraryIndex, 2);
     EXPECT_TRUE(f.page->vehicleMissing);
     EXPECT_EQ(f.text(u"txtVehicleName"), u"");
     EXPECT_FALSE(f.previewShown());
     // Past the last library nothing changes; back to the built-in one, a letter picks.
-    f.page->runCommand(u"cmdNextVLib");
+    f.page->pressed(u"cmdNextVLib");
     EXPECT_EQ(f.page->libraryIndex, 2);
-    f.page->runCommand(u"cmdLastVLib");
-    f.page->runCommand(u"cmdLastVLib");
+    f.page->pressed(u"cmdLastVLib");
+    f.page->pressed(u"cmdLastVLib");
     EXPECT_EQ(f.page->libraryIndex, 0);
-    f.page->runCommand(u"cmdVehicleC");
+    f.page->pressed(u"cmdVehicleC");
     EXPECT_EQ(f.page->vehicleIndex, 1);
     EXPECT_EQ(f.text(u"txtVehicleName"), u"Coupe");
-    f.page->runCommand(u"cmdVehicleB");
+    f.page->pressed(u"cmdVehicleB");
     EXPECT_EQ(f.page->vehicleIndex, 0);
 }
 
@@ -136,23 +136,23 @@ TEST(CarMenu, ChoicesAreKeptAndTheRaceCommandCarriesThem)
 {
     {
         PageFixture f("sceneSelected=0\nvlibSelected=0\nvehicleSelected=0\n");
-        f.page->runCommand(u"cmdNextVLib");
-        f.page->runCommand(u"btnToPlaying");
-        EXPECT_EQ(f.page->pageName, u"PlayingMenu");
+        f.page->pressed(u"cmdNextVLib");
+        f.page->pressed(u"btnToPlaying");
+        EXPECT_TRUE(f.page->showing(u"PlayingMenu"));
         const std::string stored = menuTree().read("GUI/MainMenu.properties");
         EXPECT_NE(stored.find("vlibSelected=1\n"), std::string::npos) << stored;
         EXPECT_NE(stored.find("vehicleSelected=0\n"), std::string::npos);
         EXPECT_NE(stored.find("sceneSelected=0\n"), std::string::npos);
-        f.page->runCommand(u"cmdRace");
+        f.page->pressed(u"cmdRace");
         EXPECT_EQ(f.restartedWith, u"ARG:goNow/1,0,0,1,0,Player:");
     }
     // A vehicle missing: the race is not started.
     PageFixture f("sceneSelected=0\nvlibSelected=0\nvehicleSelected=0\n");
-    f.page->runCommand(u"cmdNextVLib");
-    f.page->runCommand(u"cmdNextVLib");
-    f.page->runCommand(u"cmdRace");
+    f.page->pressed(u"cmdNextVLib");
+    f.page->pressed(u"cmdNextVLib");
+    f.page->pressed(u"cmdRace");
     EXPECT_TRUE(f.restartedWith.empty());
-    f.page->runCommand(u"cmdExercise");
+    f.page->pressed(u"cmdExercise");
     EXPECT_TRUE(f.restartedWith.empty());
 }
 
