@@ -35,7 +35,8 @@ struct ProgramRun
     std::string out = scratch.path;
     std::string script = out + "/input.txt";
     std::string errors = out + "/stderr.txt";
-    std::vector<std::string> args;   // the command line
+    std::vector<std::string> args;      // the command line
+    std::vector<std::string> wrapper;   // a program that runs it (xvfb-run -a), found on the path
     std::string deviceRoot = RAVENOR_DEVICE_ROOT;
 
     explicit ProgramRun(const std::string& text)
@@ -91,11 +92,14 @@ struct ProgramRun
             if (!freopen(errors.c_str(), "w", stderr))
                 _exit(126);
             const std::string path = ProgramPath(deviceRoot);
-            std::vector<char*> argv{const_cast<char*>(path.c_str())};
+            std::vector<char*> argv;
+            for (const std::string& part : wrapper)
+                argv.push_back(const_cast<char*>(part.c_str()));
+            argv.push_back(const_cast<char*>(path.c_str()));
             for (const std::string& arg : args)
                 argv.push_back(const_cast<char*>(arg.c_str()));
             argv.push_back(nullptr);
-            execv(argv[0], argv.data());
+            execvp(argv[0], argv.data());
             _exit(127);
         }
         return pid;
@@ -554,4 +558,42 @@ TEST(RavenorProgram, ChoosesAStageOnTheStageSelectAndPlaysIt)
     EXPECT_GT(LineInk(shots[2], 50), 60) << "the stage's start lines";
     EXPECT_GT(LineInk(shots[3], 60), 20) << "GOT IT";
     EXPECT_NE(std::string::npos, run.Errors().find("new_tune music1.wav")) << run.Errors();
+}
+
+// In a real window (SDL under a virtual X server) with sound: the front end,
+// then the first stage chosen with Return, while SDL's disk audio driver keeps
+// the mix the window plays (the title tune, then the stage's tune and engine).
+TEST(RavenorProgram, RealWindowPlaysTheFrontEndAndAStageWithSound)
+{
+    if (system("command -v xvfb-run >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "xvfb-run is not installed";
+    ProgramRun run("wait 1500\n"
+                   "shot menu\n"
+                   "key RETURN\n"
+                   "wait 1200\n"
+                   "keydown 13\n"
+                   "wait 100\n"
+                   "keyup 13\n"
+                   "wait 3000\n"
+                   "shot stage\n");
+    run.UseOwnDevice();
+    run.wrapper = {"xvfb-run", "-a"};
+    const std::string audio = run.out + "/audio.raw";
+    EXPECT_EQ(0, run.Run({"OS_BACKEND=sdl", "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + audio})) << run.Errors();
+    os::host::Picture menu;
+    os::host::Picture stage;
+    ASSERT_TRUE(run.Shot("menu", menu)) << run.Errors();
+    ASSERT_TRUE(run.Shot("stage", stage)) << run.Errors();
+    ExpectMainMenu(menu);
+    EXPECT_GT(CarPixels(stage), 300) << "the first stage in the window";
+    // 16-bit stereo samples; the tunes and the engine are heard
+    std::ifstream in(audio, std::ios::binary);
+    std::vector<int16_t> samples;
+    int16_t sample = 0;
+    while (in.read(reinterpret_cast<char*>(&sample), sizeof sample))
+        samples.push_back(sample);
+    int heard = 0;
+    for (int16_t s : samples)
+        heard += s > 200 || s < -200;
+    EXPECT_GT(heard, 44100) << "a second's worth of sound from " << samples.size() << " samples";
 }
