@@ -65,7 +65,9 @@ bool RaceCanvas::buildTrack(const std::u16string& folder, const std::u16string& 
     trackKeys.farDistance = far;
     trackKeys.exercise = exercise;
     Mesh* walls = nullptr;
+    onLoad(u"Set up Track", nullptr, 0);
     racing::TrackBuild built = racing::buildTrackModel(*trackMesh, trackKeys, track, walls);
+    onLoad(u"Set up Track", nullptr, 100);
     if (built != racing::TrackBuild::Built)
         showError(racing::kSegmentCountMessage);
     if (built == racing::TrackBuild::Refused)
