@@ -608,6 +608,40 @@ TEST(RaceBikes, TheShadowDarkensTheRoadUnderTheBike)
     EXPECT_EQ(lighter, 0);
 }
 
+// The exit button ends the race only once it runs; then the program goes
+// back to the intro. The frame-rate button toggles the frame-rate display.
+TEST(RaceCanvas, TheButtonsOfThePage)
+{
+    RaceFixture race(false);
+    ASSERT_TRUE(race.prepare());
+    RaceCanvas& page = *race.page;
+    racing::Sprite* exit = page.guiScene->findChild(u"btnExitRacing");
+    racing::Sprite* fps = page.guiScene->findChild(u"fpsButton");
+    ASSERT_TRUE(exit && fps);
+    EXPECT_EQ(exit->x + exit->width, page.getClientWidth()); // top right
+    EXPECT_EQ(exit->y, 0);
+    auto tap = [&](const racing::Sprite& button) {
+        const int x = button.x + button.width / 2, y = button.y + button.height / 2;
+        for (UINT message : {UINT(WM_LBUTTONDOWN), UINT(WM_LBUTTONUP)})
+            for (int phase : {0, 1})
+                page.onMouse(message, 0, x, y, phase);
+    };
+    tap(*exit);
+    page.onPeriod(1.0f);
+    tap(*exit);
+    EXPECT_TRUE(race.restartedWith.empty()); // during the start lights
+    tap(*fps);
+    MSG message;
+    while (PeekMessageW(&message, page.getHandle(), 0, 0, PM_REMOVE))
+        DispatchMessageW(&message);
+    page.handleControls(0.0f);
+    EXPECT_TRUE(page.showFrameRate);
+    race.startLights();
+    ASSERT_TRUE(page.running);
+    tap(*exit);
+    EXPECT_EQ(race.restartedWith, u"ARG:intro");
+}
+
 // Riding against the track shows the wrong-way label on the next period.
 TEST(RaceCanvas, TheWrongWayLabelShowsOnThePeriod)
 {
