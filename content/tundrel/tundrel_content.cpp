@@ -25,6 +25,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -226,7 +227,7 @@ void writePages(const std::string& track)
     text("resources/GUI/intro.properties",
          "# the intro page\n" + kScene + label("sptTitle", 8, 20, 160, "Vasko-Tundrel", "(255;220;120)") +
              label("sptIntro", 8, 60, 160, "Choose a vehicle library,") + label("sptIntro2", 8, 78, 160, "a vehicle and a track.") +
-             button("cmdEnterGame", 38, 180, 100, "Enter"));
+             button("cmdEnterGame", 38, 180, 100, "Enter") + "titleMusic=type:WaveSound, src:title.wav\n");
     // The page ground first, the turning vehicle over it, the controls on top.
     std::string main = "# the main menu: library, vehicle and track\n"
                        "sceneSelected=0\nvlibSelected=0\nvehicleSelected=0\n"
@@ -263,7 +264,8 @@ void writePages(const std::string& track)
              label("txtTrackName", 8, 30, 160, "") + label("txtVehicleName", 8, 48, 160, "") +
              label("spt" + track, 8, 66, 160, "the " + track + " awaits") +
              button("cmdRace", 38, 100, 100, "Race") + button("cmdExercise", 38, 126, 100, "Exercise") +
-             button("cmdEnterGame", 38, 152, 100, "Back") + button("cmdQuitGame", 38, 196, 100, "Quit"));
+             button("cmdEnterGame", 38, 152, 100, "Back") + button("cmdGSetting", 38, 174, 100, "Settings") +
+             button("cmdQuitGame", 38, 196, 100, "Quit"));
     std::string board = "# the score table\n" + kScene + label("sptBoard", 4, 4, 80, "Scores", "(255;220;120)") +
                         label("track", 84, 4, 90, "") + label("txtFPS", 4, 20, 80, "");
     for (int k = -1; k < 5; ++k)
@@ -274,20 +276,58 @@ void writePages(const std::string& track)
                  label("date" + n, 80, y, 96, "", "(180;180;180)") +
                  label("vehicle" + n, 12, y + 12, 98, "", "(150;200;255)") + label("score" + n, 110, y + 12, 66, "");
     }
-    board += button("cmdRestartGame", 4, 210, 80, "Again") + button("cmdExit", 92, 210, 80, "Exit");
+    board += button("cmdRestartGame", 4, 210, 80, "Again") + button("cmdExit", 92, 210, 80, "Exit") +
+             "scoreboard=type:WaveSound, src:scoreboard.wav\n";
     text("resources/GUI/scoreboard.properties", board);
     text("resources/GUI/back.properties", "# leaving\n" + kScene + label("press0", 8, 60, 160, "Leave the game?") +
                                               button("cmdRestartGame", 4, 196, 80, "Stay") +
-                                              button("cmdExit", 92, 196, 80, "Exit"));
-    text("resources/GUI/gsetting.properties",
-         "# settings: check-box groups and switches\n"
-         "soundEffect=GUIType:checkboxGroup, selected:0\n"
-         "musicSwitch=GUIType:checkboxGroup, selected:0\n"
-         "strSensitivity=GUIType:checkboxGroup, selected:1\n"
-         "cruiseSpeed=GUIType:checkboxGroup, selected:1\n"
-         "chkGAPIVideo=status:0\n"
-         "chkGAPIButton=status:0\n" +
-             kScene + button("cmdEnterGame", 38, 196, 100, "Back"));
+                                              button("cmdExit", 92, 196, 80, "Exit") +
+                                              "titleMusic=type:WaveSound, src:title.wav\n");
+    // Settings: the page and the store of the check-box groups.
+    auto box = [](const std::string& name, int x, int y, const std::string& group, bool checked) {
+        return name + "=type:Sprite, container:scenePage, x:" + std::to_string(x) + ", y:" + std::to_string(y) +
+               ", texture:chk_off.jpg, bright:chk_on.jpg, GUIType:checkbox, " +
+               (group.empty() ? std::string() : "group:" + group + ", ") + "persistent:1, status:" +
+               (checked ? "1" : "0") + "\n";
+    };
+    std::string settings = "# settings: a page and the store of the settings (check-box groups and switches)\n" + kScene +
+                           label("sptTitle", 4, 2, 168, "Settings", "(255;220;120)");
+    struct Group
+    {
+        const char* title;
+        const char* group;
+        int selected;
+        std::vector<std::string> choices;
+    };
+    const Group groups[] = {{"Sound effects", "soundEffect", 0, {"On", "Off"}},
+                            {"Race music", "musicSwitch", 0, {"On", "Off"}},
+                            {"Steering", "strSensitivity", 1, {"Low", "Mid", "High"}},
+                            {"Cruise speed", "cruiseSpeed", 1, {"50", "80", "none"}}};
+    int y = 22;
+    for (const Group& g : groups)
+    {
+        settings += label(std::string("lbl_") + g.group, 4, y, 168, g.title, "(200;200;255)");
+        for (size_t k = 0; k < g.choices.size(); ++k)
+        {
+            const std::string id = std::string(g.group) + std::to_string(k);
+            settings += box("chk_" + id, 12 + 56 * int(k), y + 20, g.group, int(k) == g.selected) +
+                        label("lbl_" + id, 30 + 56 * int(k), y + 18, 36, g.choices[k]);
+        }
+        settings += std::string(g.group) + "=GUIType:checkboxGroup, selected:" + std::to_string(g.selected) + "\n";
+        y += 40;
+    }
+    settings += "chkGAPIVideo=status:0\nchkGAPIButton=status:0\n" + button("cmdEnterGame", 38, 210, 100, "Done", "(0;120;0)");
+    text("resources/GUI/gsetting.properties", settings);
+    put("resources/GUI/chk_off.jpg", jpeg(16, 16, [](int x, int y) {
+            return x == 0 || y == 0 || x == 15 || y == 15 ? rgb(200, 200, 200) : rgb(30, 30, 40);
+        }));
+    put("resources/GUI/chk_on.jpg", jpeg(16, 16, [](int x, int y) {
+            if (x == 0 || y == 0 || x == 15 || y == 15)
+                return rgb(200, 200, 200);
+            return std::abs(x - 8) < 4 && std::abs(y - 8) < 4 ? rgb(60, 220, 60) : rgb(30, 30, 40);
+        }));
+    put("resources/GUI/title.wav", media::makeWav(1, 22050, 16, media::makeTone(392.0, 600)));
+    put("resources/GUI/scoreboard.wav", media::makeWav(1, 22050, 16, media::makeTone(523.0, 600)));
     text("resources/GUI/TDCanvas.properties",
          "# the car race page: the 3D scene, the start lights and buttons, the wrong-way label, the loading message\n"
          "mainScene=type:Scene3D, x:0, y:0, width:100%, height:100%, frontClip:1.0, backClip:500.0\n"

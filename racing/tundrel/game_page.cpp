@@ -100,6 +100,12 @@ void GamePage::onTemplateLoaded()
             setText(u"txtTrackName", scan.trackNames[size_t(trackIndex)]);
         loadVehiclePreview(libraryIndex, vehicleIndex);
     }
+    else if (showing(u"intro"))
+    {
+        fadeIn();
+        playLooped(u"titleMusic");
+        start();
+    }
     else if (showing(u"scoreboard"))
         scoreboardLoaded();
 }

@@ -48,9 +48,10 @@ bool isPage(const Picture& p)
     return count(p, kPage, 32, 41, 176, 234) > 20000 && count(p, kButton, 32, 41, 176, 234) > 300;
 }
 
-const std::string kToPlaying = "wait 500\nshot cover\n" + kStart + "wait 500\nshot intro\n" + kEnter +
-                               "wait 500\nshot main\n" + kNextLibrary + "wait 300\nshot card\n" + kNext +
-                               "wait 500\nshot playing\n";
+// Page changes fade out and in (half a second each): shots wait longer.
+const std::string kToPlaying = "wait 1000\nshot cover\n" + kStart + "wait 1500\nshot intro\n" + kEnter +
+                               "wait 1500\nshot main\n" + kNextLibrary + "wait 500\nshot card\n" + kNext +
+                               "wait 1000\nshot playing\n";
 
 TEST(TundrelProgram, TheCardsWagonRacesTwoLapsByKeysToTheScoreTable)
 {
@@ -62,7 +63,7 @@ TEST(TundrelProgram, TheCardsWagonRacesTwoLapsByKeysToTheScoreTable)
         const std::string from = std::string("shot ") + shot + "\n";
         race.replace(race.find(from), from.size(), std::string("shot race_") + shot + "\n");
     }
-    run.run(kToPlaying + kRace + race + kAgain + "wait 800\nshot main_again\n", "");
+    run.run(kToPlaying + kRace + race + kAgain + "wait 1500\nshot main_again\n", "");
     ASSERT_TRUE(run.waitFor("main_again"));
 
     Picture main = run.shot("main"), card = run.shot("card"), playing = run.shot("playing");
@@ -106,6 +107,25 @@ TEST(TundrelProgram, AnAbandonedRaceGoesBackToTheMainMenu)
     EXPECT_EQ(hudPixels(back), 0);
     // Nothing was entered into the score table.
     EXPECT_TRUE(run.gui("racescore.properties").empty());
+}
+
+// The cruise speed chosen on the settings page is kept in
+// "gsetting.properties"; a race then shows no cruise (unlimited).
+TEST(TundrelProgram, TheCruiseSpeedIsChosenOnTheSettingsPage)
+{
+    TundrelRun run;
+    const std::string kSettings = tap(88, 183), kNoCruise = tap(132, 170), kDone = tap(88, 219);
+    run.run(kToPlaying + kSettings + "wait 1000\nshot settings\n" + kNoCruise + "wait 300\nshot no_cruise\n" + kDone +
+                "wait 1500\nshot main_again\n",
+            "");
+    ASSERT_TRUE(run.waitFor("main_again"));
+    EXPECT_GT(count(run.shot("settings"), kPage, 32, 41, 176, 234), 20000);
+    EXPECT_GT(changed(run.shot("settings"), run.shot("no_cruise")), 20); // the check moved
+    EXPECT_TRUE(isPage(run.shot("main_again")));
+    const std::string settings = run.gui("gsetting.properties");
+    const size_t at = settings.find("\ncruiseSpeed=");
+    ASSERT_NE(at, std::string::npos) << settings;
+    EXPECT_NE(settings.substr(at, settings.find('\n', at + 1) - at).find("selected:2"), std::string::npos) << settings;
 }
 
 TEST(TundrelProgram, ARaceCommandNamingALibraryThatIsGoneGoesBackToTheMainMenu)
