@@ -91,6 +91,18 @@ void RacingApp::beginRace()
     raceTime = 0.0f;
 }
 
+bool RacingApp::runRacePage(Canvas* page, const std::function<bool()>& prepare)
+{
+    showRacePage(page);
+    if (!prepare())
+    {
+        restart(menuCommand);
+        return false;
+    }
+    beginRace();
+    return true;
+}
+
 void RacingApp::endRace(int status)
 {
     if (restarting)

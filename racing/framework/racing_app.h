@@ -62,6 +62,9 @@ public:
     // and focused; then the program sets the race up and calls beginRace.
     void showRacePage(Canvas* page);
     void beginRace();
+    // Both: the page shown, set up by `prepare`, and started; false (after
+    // restarting into the menu) when it cannot be set up.
+    bool runRacePage(Canvas* page, const std::function<bool()>& prepare);
     // 1 finished, anything else abandoned or an exercise.
     void endRace(int status);
     // Ends this instance and starts the next with the command.

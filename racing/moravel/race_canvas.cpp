@@ -11,6 +11,7 @@
 #include "racing/engine/sprite.h"
 #include "racing/engine/template_loader.h"
 #include "racing/framework/progress_bar.h"
+#include "racing/framework/race_controls.h"
 #include "racing/framework/track_keys.h"
 
 #include "engine/base/math_utils.h"
@@ -308,44 +309,25 @@ void RaceCanvas::handleControls(float dt)
     const uint32_t keys = getKeyBits();
     if (!player->autopilot && !player->motion.falling)
     {
-        player->steer(keys & 4 ? 0 : keys & 8 ? 1 : 2, dt);
-        if (keys & 1)
+        player->steer(racing::steeringOf(keys), dt);
+        const racing::Pedal pedal = racing::pedalOf(keys);
+        if (pedal == racing::Pedal::Throttle)
             player->accelerate(dt);
-        else if (keys & 2)
-            player->brake(dt);
-        else if (keys & (kThrottleButtons))
-            player->accelerate(dt);
-        else if (keys & (kBrakeButtons))
+        else if (pedal == racing::Pedal::Brake)
             player->brake(dt);
         else if (std::fabs(player->motion.speed) < 10.0f)
             player->motion.speed = 0.0f;
     }
     lastKeyBits = keys;
-    const int key = takeReleasedKey();
-    if (key == VK_TAB)
-    {
-        showFrameRate = !showFrameRate;
-        frameTimer.mode = showFrameRate ? FrameTimer::MeasureOnly : FrameTimer::Capped;
-    }
-    else if (key >= VK_F1 && key <= VK_F1 + 7)
-        setCameraPreset(cameraPreset = key - VK_F1);
+    const int preset = racing::racePageKey(takeReleasedKey(), showFrameRate, frameTimer);
+    if (preset >= 0)
+        setCameraPreset(cameraPreset = preset);
 }
 
 void RaceCanvas::resolveCollisions()
 {
-    for (size_t i = 0; i < racers.size(); ++i)
-        for (size_t j = i + 1; j < racers.size(); ++j)
-        {
-            DrawnBike* a = racers[i];
-            DrawnBike* b = racers[j];
-            if (!a->visible || !b->visible)
-                continue;
-            if (!racing::collide(a->motion, b->motion, a->length, b->length, track, b->segment,
-                                 raceTrack.wrongWay ? -12.0f : 12.0f))
-                continue;
-            a->collisionTimer = b->collisionTimer = 1.0f;
-            break;
-        }
+    racing::resolveCollisions(racers, track, raceTrack.wrongWay ? -12.0f : 12.0f,
+                              [](DrawnBike& a, DrawnBike& b) { a.collisionTimer = b.collisionTimer = 1.0f; });
 }
 
 void RaceCanvas::applyVisibleWindow()

@@ -116,8 +116,6 @@ public:
     int startStep = -1;
     int orientation = 0;
     // The device's buttons: A and Start give throttle, B and C brake.
-    static constexpr uint32_t kThrottleButtons = 0x2000 | 0x10000;
-    static constexpr uint32_t kBrakeButtons = 0x4000 | 0x8000;
     uint32_t lastKeyBits = 0;
     bool showFrameRate = false;
     float frameRateSum = 0.0f;

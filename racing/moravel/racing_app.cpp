@@ -18,15 +18,8 @@ bool RacingApp::startRace(int mode_, int paintIndex, int trackIndex, const racin
     mode = mode_;
     topSpeed = mode == 1 ? 55.0f : 110.0f;
     auto* page = new RaceCanvas(this);
-    showRacePage(page);
     std::u16string racerText = choice.racer + u":" + (choice.secondName == u"N/A" ? u"" : choice.secondName);
-    if (!page->prepareRace(paints, tracks, paintIndex, trackIndex, racerText))
-    {
-        restart(menuCommand);
-        return false;
-    }
-    beginRace();
-    return true;
+    return runRacePage(page, [&] { return page->prepareRace(paints, tracks, paintIndex, trackIndex, racerText); });
 }
 
 racing::RaceResult RacingApp::raceResult() const

@@ -6,6 +6,7 @@
 #include "racing/tundrel/vehicle_libraries.h"
 
 #include "racing/engine/base_library.h"
+#include "racing/framework/race_controls.h"
 #include "racing/framework/race_track.h"
 #include "racing/framework/track_keys.h"
 
@@ -480,41 +481,27 @@ void RaceCanvas::handleControls(float dt)
     const uint32_t keys = getKeyBits();
     if (!player->autopilot && !player->motion.falling)
     {
-        player->steer(keys & 4 ? 0 : keys & 8 ? 1 : 2, dt);
-        if (keys & (1 | kThrottleButtons))
+        player->steer(racing::steeringOf(keys), dt);
+        const racing::Pedal pedal = racing::pedalOf(keys);
+        if (pedal == racing::Pedal::Throttle)
             player->accelerate(dt);
-        else if (keys & (2 | kBrakeButtons))
+        else if (pedal == racing::Pedal::Brake)
             player->brake(dt);
         else if (player->overSpeed)
             player->accelerate(dt); // cruising
         else if (std::fabs(player->motion.speed) < 10.0f)
             player->motion.speed = 0.0f;
     }
-    const int key = takeReleasedKey();
-    if (key == VK_TAB)
-    {
-        showFrameRate = !showFrameRate;
-        frameTimer.mode = showFrameRate ? FrameTimer::MeasureOnly : FrameTimer::Capped;
-    }
-    else if (key >= VK_F1 && key <= VK_F1 + 7)
-        setCameraPreset(cameraPreset = key - VK_F1);
+    const int preset = racing::racePageKey(takeReleasedKey(), showFrameRate, frameTimer);
+    if (preset >= 0)
+        setCameraPreset(cameraPreset = preset);
 }
 
+// A hit switches both racers' cruising off.
 void RaceCanvas::resolveCollisions()
 {
-    for (size_t i = 0; i < racers.size(); ++i)
-        for (size_t j = i + 1; j < racers.size(); ++j)
-        {
-            Vehicle* a = racers[i];
-            Vehicle* b = racers[j];
-            if (!a->visible || !b->visible)
-                continue;
-            if (!racing::collide(a->motion, b->motion, a->length, b->length, track, b->segment,
-                                 raceTrack.wrongWay ? -20.0f : 20.0f))
-                continue;
-            a->overSpeed = b->overSpeed = 0;
-            break;
-        }
+    racing::resolveCollisions(racers, track, raceTrack.wrongWay ? -20.0f : 20.0f,
+                              [](Vehicle& a, Vehicle& b) { a.overSpeed = b.overSpeed = 0; });
 }
 
 void RaceCanvas::updateVisibleWindow()

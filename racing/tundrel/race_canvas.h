@@ -76,11 +76,6 @@ public:
     void resolveCollisions();
     void updateVisibleWindow();
 
-    // The device's buttons that act as throttle (A, Start) and brake (B, C)
-    // while GAPI's input is open.
-    static constexpr uint32_t kThrottleButtons = 0x2000 | 0x10000;
-    static constexpr uint32_t kBrakeButtons = 0x4000 | 0x8000;
-
     // "LAP:%1.1f TM:%02d:%02d V:%03dkm (%s)".
     static std::string hudText(float lapFigure, float raceTime, float speed, bool cruise);
 

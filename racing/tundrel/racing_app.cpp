@@ -16,15 +16,10 @@ bool RacingApp::startRace(int libraryIndex, int vehicleIndex, int trackIndex, co
 {
     exercise = exercise_;
     auto* page = new RaceCanvas(this);
-    showRacePage(page);
-    if (!page->prepareRace(scan.libraryEntries, scan.vehicleNames[size_t(libraryIndex)], scan.trackNames,
-                           libraryIndex, vehicleIndex, trackIndex, racerText))
-    {
-        restart(menuCommand);
-        return false;
-    }
-    beginRace();
-    return true;
+    return runRacePage(page, [&] {
+        return page->prepareRace(scan.libraryEntries, scan.vehicleNames[size_t(libraryIndex)], scan.trackNames,
+                                 libraryIndex, vehicleIndex, trackIndex, racerText);
+    });
 }
 
 racing::RaceResult RacingApp::raceResult() const
