@@ -10,6 +10,7 @@
 #include "racing/framework/restart_command.h"
 #include "racing/framework/score_table.h"
 
+#include "engine/base/resource_files.h"
 #include "engine/platform/wave_sound.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/core/material.h"
@@ -90,6 +91,8 @@ struct PageFixture
     {
         page->stop();
         RacingApp::restartHook = nullptr;
+        app.reset();
+        closeResourcePacks(); // mounted by the application
     }
 
     racing::Sprite* sprite(const char16_t* name) const { return page->findComponent(name); }

@@ -13,6 +13,21 @@ using racing_test::tap;
 
 namespace {
 
+// A whole race of two laps takes minutes of real time in the sanitizer
+// build, more than a test may take there; these walks run in the optimised
+// build (the pages are checked in process in both).
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
 const std::string kToIntro = "wait 1500\nshot cover\n" + tap(88, 110) + "wait 2300\nshot intro\n";
 const std::string kSuperbike = tap(46, 184);
 const std::string kMotocross = tap(130, 184);
@@ -38,6 +53,8 @@ int latestRowPixels(const Picture& p)
 
 TEST(MoravelWalk, SuperbikeFromTheCoverThroughARaceToTheScoreboardAndBack)
 {
+    if (kSanitized)
+        GTEST_SKIP() << "a whole race is too slow in the sanitizer build";
     MoravelRun run;
     // The race is ridden by the key script of the program race.
     std::string race = fileText(MORAVEL_TEST_DIR "/two_laps.script");
@@ -82,6 +99,8 @@ TEST(MoravelWalk, SuperbikeFromTheCoverThroughARaceToTheScoreboardAndBack)
 
 TEST(MoravelWalk, MotocrossWithANameAPaintAndSettingsThroughARaceToTheScoreboard)
 {
+    if (kSanitized)
+        GTEST_SKIP() << "a whole race is too slow in the sanitizer build";
     MoravelRun run;
     // The race is ridden by the key script written for this race (the
     // dunes, the second paint).
