@@ -45,6 +45,20 @@ std::string gui(const MoravelRun& run, const std::string& name)
     return fileText(run.tree + "/Program Files/Vasko-Moravel/resources/GUI/" + name);
 }
 
+// A race's key script with its shots named "race_lights", "race_mid", ...
+// (empty when it cannot be read).
+std::string raceScript(const std::string& path)
+{
+    std::string race = fileText(path);
+    for (const char* shot : {"lights", "mid", "finish", "scoreboard"})
+    {
+        const std::string from = std::string("shot ") + shot + "\n";
+        if (const size_t at = race.find(from); at != std::string::npos)
+            race.replace(at, from.size(), std::string("shot race_") + shot + "\n");
+    }
+    return race;
+}
+
 // Yellow text of the scoreboard's row of the latest race.
 int latestRowPixels(const Picture& p)
 {
@@ -57,13 +71,8 @@ TEST(MoravelWalk, SuperbikeFromTheCoverThroughARaceToTheScoreboardAndBack)
         GTEST_SKIP() << "a whole race is too slow in the sanitizer build";
     MoravelRun run;
     // The race is ridden by the key script of the program race.
-    std::string race = fileText(MORAVEL_TEST_DIR "/two_laps.script");
+    const std::string race = raceScript(MORAVEL_TEST_DIR "/two_laps.script");
     ASSERT_FALSE(race.empty());
-    for (const char* shot : {"lights", "mid", "finish", "scoreboard"})
-    {
-        const std::string from = std::string("shot ") + shot + "\n";
-        race.replace(race.find(from), from.size(), std::string("shot race_") + shot + "\n");
-    }
     const std::string script = kToIntro + kSuperbike + "wait 2000\nshot menu\n" + kNextPaint + "wait 600\nshot paint\n" +
                                kPlay + "wait 1000\nshot playing\n" + kRace + race + kBoardIntro +
                                "wait 2500\nshot intro_again\n";
@@ -104,13 +113,8 @@ TEST(MoravelWalk, MotocrossWithANameAPaintAndSettingsThroughARaceToTheScoreboard
     MoravelRun run;
     // The race is ridden by the key script written for this race (the
     // dunes, the second paint).
-    std::string race = fileText(MORAVEL_TEST_DIR "/cross_two_laps.script");
+    const std::string race = raceScript(MORAVEL_TEST_DIR "/cross_two_laps.script");
     ASSERT_FALSE(race.empty());
-    for (const char* shot : {"lights", "mid", "finish", "scoreboard"})
-    {
-        const std::string from = std::string("shot ") + shot + "\n";
-        race.replace(race.find(from), from.size(), std::string("shot race_") + shot + "\n");
-    }
     const std::string script = kToIntro + kMotocross + "wait 2000\nshot menu\n" + kChangeName +
                                "wait 300\ntext \"Ann Lee:1\"\n" + kChangeName + "wait 300\n" + kNextPaint +
                                "wait 600\nshot named\n" + kPlay + "wait 1000\n" + kSettings +
