@@ -130,22 +130,9 @@ void DrawnBike::buildFume(const BikeScene& where, const std::u16string& prefix)
     for (int k = kPuffs - 1; k >= 0; --k)
         for (int e = 0; e < 2; ++e)
         {
-            const int which = randomInt(0, 100) % 3;
-            Texture* mask = where.textures
-                                ? where.textures->load(where.vehicleFolder.c_str(),
-                                                       (u"common/fumealf" + digit(which) + u".jpg").c_str(), true, false)
-                                : nullptr;
-            auto* chip = new racing::Chip3D(1.0f, 1.0f, 1.0f, 2, nullptr, mask);
-            Material* m = chip->getMaterial();
-            if (m)
-            {
-                m->color = where.fumeColour;
-                m->texture = nullptr;
-                m->detailLevel = 4;
-            }
-            chip->billboard = 2;
-            chip->visible = 0;
-            puffs[e][k].setObject(chip, m);
+            racing::Chip3D* chip =
+                racing::ExhaustFume::makeChip(1.0f, where.fumeColour, where.textures, where.vehicleFolder);
+            fume.puffs[e][k].setObject(chip, chip->getMaterial());
             if (where.scene)
                 where.scene->addChild((prefix + u"Fume" + digit(k)).c_str(), chip);
         }
@@ -194,10 +181,7 @@ void DrawnBike::onVisibility(bool wasVisible)
 
 void DrawnBike::hidePuffs()
 {
-    for (auto& exhaust : puffs)
-        for (ExhaustPuff& p : exhaust)
-            if (p.object)
-                p.object->visible = 0;
+    fume.hide();
 }
 
 void DrawnBike::onWheels(float)
@@ -242,10 +226,7 @@ void DrawnBike::onShadow()
 
 void DrawnBike::updatePuffs(float dt)
 {
-    for (auto& exhaust : puffs)
-        for (ExhaustPuff& p : exhaust)
-            if (p.object && p.object->visible)
-                p.update(dt);
+    fume.update(dt);
 }
 
 void DrawnBike::onFume(float dt)
@@ -253,24 +234,7 @@ void DrawnBike::onFume(float dt)
     updatePuffs(dt);
     if (!hasFume || motion.falling || !(motion.speed > 0.5f * race->topSpeed) || !model)
         return;
-    fumeTimer += dt;
-    if (fumeTimer <= fumeInterval)
-        return;
-    fumeTimer = 0.0f;
-    for (int e = 0; e < 2; ++e)
-    {
-        const float r = randomFloat(0.3f, 0.4f);
-        Vector3 offset(width * r * (e == 0 ? -1.0f : 1.0f), 0.1f * height, length * r);
-        model->matrix.transformPointTo(offset, offset);
-        Matrix4 from(model->matrix);
-        from.setTranslation(offset);
-        for (ExhaustPuff& p : puffs[e])
-            if (p.object && !p.object->visible)
-            {
-                p.launch(motion.speed, from);
-                break;
-            }
-    }
+    fume.emit(dt, motion.speed, model->matrix, width, height, length, 0.1f);
 }
 
 } // namespace moravel

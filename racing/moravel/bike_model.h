@@ -7,7 +7,7 @@
 
 #include "racing/moravel/motorbike.h"
 
-#include "games/skyrend/flight/particles.h"
+#include "racing/framework/exhaust_fume.h"
 
 #include <memory>
 #include <string>
@@ -25,13 +25,7 @@ class Scene3D;
 
 namespace moravel {
 
-// An exhaust puff: the jet game's smoke with a life of 0.4 s, launched with
-// 0.3 of the bike's speed, rising and fading to 200.
-struct ExhaustPuff : skyrend::FadingParticle
-{
-    static constexpr float kLifetime = 0.4f;
-    ExhaustPuff() : FadingParticle(-2.5f, 200, kLifetime, 0.3f) {}
-};
+using racing::ExhaustPuff;
 
 // What a bike needs of its race page to build its model.
 struct BikeScene
@@ -47,7 +41,7 @@ struct BikeScene
 class DrawnBike : public Motorbike
 {
 public:
-    static constexpr int kPuffs = 4;
+    static constexpr int kPuffs = racing::ExhaustFume::kPuffs;
 
     // The player's bike loads its model ("Superbike.3ds" or "crossbike.3DS"
     // and its LOD file, at 3.0); a rival copies the template. The model joins
@@ -69,9 +63,7 @@ public:
     Material* wheelMaterial = nullptr;
     Texture* wheelTextures[2] = {};
     Texture* wheelAlphas[2] = {};
-    ExhaustPuff puffs[2][kPuffs];
-    float fumeTimer = 0.0f;
-    float fumeInterval = ExhaustPuff::kLifetime * 0.25f;
+    racing::ExhaustFume fume;
 
 protected:
     void onVisibility(bool wasVisible) override;

@@ -134,6 +134,7 @@ std::unique_ptr<Vehicle> RaceCanvas::makeVehicle(const std::u16string& folder, c
         wheels[k] = getTextureDictionary()->load(slash.c_str(), picture.c_str(), true, false);
     }
     vehicle->setModel(model, wheels);
+    vehicle->buildFume(ambientColour, getTextureDictionary(), slash);
     if (vehicle->bodyMaterial)
         vehicle->bodyMaterial->color = colourOf(file, u"LODBodyColor", vehicle->bodyMaterial->color);
     (void)prefix;

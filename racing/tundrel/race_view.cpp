@@ -6,6 +6,8 @@
 
 #include "racing/tundrel/racing_app.h"
 
+#include "racing/engine/model3d.h"
+
 #include "engine/platform/back_buffer.h"
 #include "engine/platform/image.h"
 #include "engine/scene/3d/group3d.h"
@@ -55,7 +57,12 @@ void RaceCanvas::drawWorld(Image* surface)
                              v->groundHeight + 0.12f, &shadowMaterial);
     for (Vehicle* v : racers)
         if (v->visible && v->model)
+        {
             drawer.addModel(*v->model);
+            for (const auto& chip : v->puffChips)
+                if (chip->visible)
+                    drawer.addModel(*chip);
+        }
     drawer.draw(surface);
 }
 

@@ -1,6 +1,8 @@
 // vehicle.cpp -- the motion of a car or truck over its track
 #include "racing/tundrel/vehicle.h"
 
+#include "racing/engine/model3d.h"
+
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/mesh.h"
 #include "engine/scene/core/material.h"
@@ -54,7 +56,12 @@ void Vehicle::update(float dt)
     motion.move(dt);
     segment = racing::nextSegment(*race, motion.position, segment, !autopilot);
     if (!isPlayer)
+    {
+        const bool was = visible != 0;
         visible = racing::inVisibleWindow(*race, segment) ? 1 : 0;
+        if (was && !visible)
+            fume.hide();
+    }
     const racing::TrackModel& track = *race->model;
     const int n = track.segmentCount;
     point.copyFrom(track.points[size_t(segment)]);
@@ -69,6 +76,20 @@ void Vehicle::update(float dt)
     spinWheels(dt);
     if (wheelMaterial)
         wheelMaterial->texture = wheelTextures[wheelBlur()];
+    fume.update(dt);
+    if (race->hasFume && !motion.falling && motion.speed > 45.0f && model)
+        fume.emit(dt, motion.speed, model->matrix, width, height, length, -0.4f);
+}
+
+void Vehicle::buildFume(uint32_t colour, TextureDictionary* textures, const std::u16string& folder)
+{
+    for (int k = racing::ExhaustFume::kPuffs - 1; k >= 0; --k)
+        for (int e = 0; e < 2; ++e)
+        {
+            racing::Chip3D* chip = racing::ExhaustFume::makeChip(1.4f, colour, textures, folder);
+            fume.puffs[e][k].setObject(chip, chip->getMaterial());
+            puffChips.emplace_back(chip);
+        }
 }
 
 void Vehicle::followTrack()

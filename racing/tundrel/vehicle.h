@@ -4,16 +4,20 @@
 // of the cruise setting, the track edge, the ground and the body's tilt)
 #pragma once
 
+#include "racing/framework/exhaust_fume.h"
 #include "racing/framework/motion_body.h"
 #include "racing/framework/race_track.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 class Group3D;
 class Material;
 class Mesh;
 class Texture;
+class TextureDictionary;
 
 namespace tundrel {
 
@@ -50,6 +54,9 @@ public:
     void place(float speed, int segment);
     // Extents of the body, wheel centres and diameter.
     void measure();
+    // The two exhausts' puffs: chips of 1.4 in the fume's colour with the
+    // masks of the folder.
+    void buildFume(uint32_t colour, TextureDictionary* textures, const std::u16string& folder);
     // The wheel's matrix for its centre, turn about y and spin about x.
     void wheelTransform(const Vector3& centre, float turn, float angle, Matrix4& out) const;
 
@@ -81,6 +88,8 @@ public:
     Vector3 groundNormal;
     float groundHeight = 0.0f;
     int overSpeed = 0;        // the cruise flag
+    racing::ExhaustFume fume;
+    std::vector<std::unique_ptr<racing::Chip3D>> puffChips; // owned, drawn by the race page
 
 private:
     void followTrack();

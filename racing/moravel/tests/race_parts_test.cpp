@@ -497,7 +497,7 @@ TEST(ExhaustPuffTest, FastBikesPuffFromBothExhausts)
     DrawnBike& player = *page.player;
     auto visiblePuffs = [](const DrawnBike& bike, int exhaust) {
         int n = 0;
-        for (const ExhaustPuff& p : bike.puffs[exhaust])
+        for (const ExhaustPuff& p : bike.fume.puffs[exhaust])
             n += p.object && p.object->visible;
         return n;
     };
@@ -587,9 +587,7 @@ TEST(RaceBikes, TheShadowDarkensTheRoadUnderTheBike)
     page.setCameraPreset(0);
     for (int i = 0; i < 240; ++i)
         race.frame(1.0f / 30.0f);
-    for (auto& exhaust : page.player->puffs)
-        for (ExhaustPuff& p : exhaust)
-            p.object->visible = 0;
+    page.player->fume.hide();
     // The road four segments behind the player is drawn.
     EXPECT_TRUE(page.window.contains((page.player->segment + page.track.segmentCount - 4) % page.track.segmentCount));
     page.renderScenes();

@@ -226,6 +226,34 @@ TEST(CarRace, AStepOfNoTimeKeepsTheWheelTurn)
         EXPECT_FLOAT_EQ(a.m[e], b.m[e]);
 }
 
+// Above 45 units a second on a track with fume the car puffs from both
+// exhausts; slower, the puffs end within their 0.4 s.
+TEST(CarRace, FastCarsPuffFromBothExhausts)
+{
+    RaceFixture race(false);
+    ASSERT_TRUE(race.prepare(1));
+    ASSERT_TRUE(race.page->raceTrack.hasFume);
+    race.startLights();
+    Vehicle& car = *race.page->player;
+    race.page->racers = {&car};
+    int seen[2] = {0, 0};
+    for (int i = 0; i < 30; ++i)
+    {
+        car.motion.speed = 60.0f;
+        race.frame(0.03f);
+        for (int e = 0; e < 2; ++e)
+            seen[e] = std::max(seen[e], car.fume.visible(e));
+    }
+    EXPECT_GE(seen[0], 1);
+    EXPECT_GE(seen[1], 1);
+    for (int i = 0; i < 20; ++i)
+    {
+        car.motion.speed = 30.0f;
+        race.frame(0.03f);
+    }
+    EXPECT_EQ(car.fume.visible(0) + car.fume.visible(1), 0);
+}
+
 TEST(CarRace, BoardsByAspectAndTheirPlaces)
 {
     struct Case
