@@ -226,8 +226,10 @@ void writePages(const std::string& track)
              label("press0", 8, 60, 160, "cars and trucks") + button("btnEnterIntro", 38, 180, 100, "Start"));
     text("resources/GUI/intro.properties",
          "# the intro page\n" + kScene + label("sptTitle", 8, 20, 160, "Vasko-Tundrel", "(255;220;120)") +
-             label("sptIntro", 8, 60, 160, "Choose a vehicle library,") + label("sptIntro2", 8, 78, 160, "a vehicle and a track.") +
-             button("cmdEnterGame", 38, 180, 100, "Enter") + "titleMusic=type:WaveSound, src:title.wav\n");
+             label("sptIntro", 8, 60, 160, "Choose a library,") + label("sptIntro2", 8, 78, 160, "a vehicle and a track.") +
+             button("cmdEnterGame", 38, 180, 100, "Enter") + "titleMusic=type:WaveSound, src:title.wav\n" +
+             "sceneMovie=type:Scene2D, x:28, y:98, width:120, height:76, bkgColor:(0;0;0)\n"
+             "rectIntroMovie=type:Group2D, scale:1.0, texture:movie.jpg, container:sceneMovie\n");
     // The page ground first, the turning vehicle over it, the controls on top.
     std::string main = "# the main menu: library, vehicle and track\n"
                        "sceneSelected=0\nvlibSelected=0\nvehicleSelected=0\n"
@@ -279,7 +281,10 @@ void writePages(const std::string& track)
     board += button("cmdRestartGame", 4, 210, 80, "Again") + button("cmdExit", 92, 210, 80, "Exit") +
              "scoreboard=type:WaveSound, src:scoreboard.wav\n";
     text("resources/GUI/scoreboard.properties", board);
-    text("resources/GUI/back.properties", "# leaving\n" + kScene + label("press0", 8, 60, 160, "Leave the game?") +
+    text("resources/GUI/back.properties", "# leaving\n" + kScene +
+                                              "scenePrompt=type:Scene2D, x:8, y:84, width:160, height:100, bkgColor:(0;0;0)\n"
+                                              "rectPrompt=type:Group2D, scale:1.25, texture:prompt.jpg, container:scenePrompt\n" +
+                                              label("press0", 8, 60, 160, "Leave the game?") +
                                               button("cmdRestartGame", 4, 196, 80, "Stay") +
                                               button("cmdExit", 92, 196, 80, "Exit") +
                                               "titleMusic=type:WaveSound, src:title.wav\n");
@@ -325,6 +330,19 @@ void writePages(const std::string& track)
             if (x == 0 || y == 0 || x == 15 || y == 15)
                 return rgb(200, 200, 200);
             return std::abs(x - 8) < 4 && std::abs(y - 8) < 4 ? rgb(60, 220, 60) : rgb(30, 30, 40);
+        }));
+    // The intro's movie strip: cars and trucks in a row on a road; the
+    // closing page's prompt: rows of dashes like lines of text.
+    put("resources/GUI/movie.jpg", jpeg(128, 128, [](int x, int y) {
+            const int row = y / 32, cx = (x + row * 40) % 128;
+            if (y % 32 > 26)
+                return rgb(80, 80, 88);
+            if (y % 32 > 12 && cx > 20 && cx < 76)
+                return row % 2 ? rgb(40, 90, 200) : rgb(200, 30, 30);
+            return rgb(120, 170, 230);
+        }));
+    put("resources/GUI/prompt.jpg", jpeg(128, 128, [](int x, int y) {
+            return y % 16 < 3 && (x / 8 + y / 16) % 5 ? rgb(255, 220, 120) : rgb(10, 14, 30);
         }));
     put("resources/GUI/title.wav", media::makeWav(1, 22050, 16, media::makeTone(392.0, 600)));
     put("resources/GUI/scoreboard.wav", media::makeWav(1, 22050, 16, media::makeTone(523.0, 600)));

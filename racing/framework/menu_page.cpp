@@ -8,6 +8,8 @@
 
 #include "engine/base/properties.h"
 #include "engine/base/resource_files.h"
+#include "engine/scene/2d/group2d.h"
+#include "engine/scene/core/material.h"
 #include "engine/platform/back_buffer.h"
 #include "engine/platform/image.h"
 #include "engine/platform/wave_sound.h"
@@ -176,6 +178,16 @@ void MenuPage::leavePage(bool fadingOut, bool clearSounds)
         getTextureDictionary()->reset();
     if (clearSounds && getSoundDictionary())
         getSoundDictionary()->reset();
+}
+
+void MenuPage::scrollClosingPrompt(float dt)
+{
+    clockB += 0.03f * dt;
+    if (clockB > 1.0f)
+        clockB = 0.0f;
+    if (Group2D* strip = findGroup2D(u"rectPrompt"))
+        if (Material* m = strip->findMaterial(u"rectMtl"))
+            m->setTextureOffset(0.0f, clockB);
 }
 
 void MenuPage::setText(const char16_t* component, const std::u16string& text)

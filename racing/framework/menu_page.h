@@ -96,6 +96,8 @@ protected:
     void scoreboardLoaded();
     // The playing menu's race or exercise: the command with the choice.
     void raceCommand(bool exercise, int first, int second, int trackIndex);
+    // The closing page's prompt strip scrolls upward (clock B).
+    void scrollClosingPrompt(float dt);
     // A text of a component, when the template has it.
     void setText(const char16_t* component, const std::u16string& text);
 

@@ -316,14 +316,7 @@ void GamePage::update(float dt)
         }
     }
     else if (showing(u"back"))
-    {
-        clockB += 0.03f * dt;
-        if (clockB > 1.0f)
-            clockB = 0.0f;
-        if (Group2D* strip = findGroup2D(u"rectPrompt"))
-            if (Material* m = strip->findMaterial(u"rectMtl"))
-                m->setTextureOffset(0.0f, clockB);
-    }
+        scrollClosingPrompt(dt);
     else if (showing(u"intro"))
         animateIntro(dt);
 }

@@ -14,6 +14,7 @@
 #include "engine/base/matrix4.h"
 #include "engine/base/matrix_ops.h"
 #include "engine/base/properties.h"
+#include "engine/scene/2d/group2d.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/mesh.h"
 #include "engine/scene/core/material.h"
@@ -240,7 +241,22 @@ void GamePage::loadVehiclePreview(int library, int vehicle)
 // The preview turns; the challenge bar pulses between light yellow and red.
 void GamePage::update(float dt)
 {
-    if (dt <= 0.0f || !showing(u"MainMenu"))
+    if (dt <= 0.0f)
+        return;
+    if (showing(u"back"))
+        return scrollClosingPrompt(dt);
+    if (showing(u"intro"))
+    {
+        // The intro's movie strip runs upward, over and over.
+        if (Group2D* movie = findGroup2D(u"rectIntroMovie"))
+            if (Material* m = movie->findMaterial(u"rectMtl"))
+                m->setTextureOffset(0.0f, clockA);
+        clockA += 0.02f * dt;
+        if (clockA > 0.5f)
+            clockA = -0.5f;
+        return;
+    }
+    if (!showing(u"MainMenu"))
         return;
     clockA += 0.08f * dt;
     if (clockA > 1.0f)
