@@ -44,13 +44,16 @@ struct ProgramRun
             fs::copy(fs::path(deviceRoot) / part, fs::path(tree) / part, fs::copy_options::recursive);
     }
 
-    int run(const std::string& script, const std::string& command, const std::vector<std::string>& env = {})
+    // `prefix` runs the program through another (as "xvfb-run -a").
+    int run(const std::string& script, const std::string& command, const std::vector<std::string>& env = {},
+            const std::vector<std::string>& prefix = {})
     {
         std::ofstream(out + "/input.txt") << script;
         std::vector<std::string> set = {"OS_DEVICE_ROOT=" + tree, "OS_BACKEND=headless", "OS_SCRIPT=" + out + "/input.txt",
                                         "OS_OUT=" + out, "OS_IDLE_GRACE_MS=2000"};
         set.insert(set.end(), env.begin(), env.end());
-        std::vector<std::string> args = {tree + "/Program Files/" + program + "/bin/" + program};
+        std::vector<std::string> args = prefix;
+        args.push_back(tree + "/Program Files/" + program + "/bin/" + program);
         if (!command.empty())
             args.push_back(command);
         return os::testing::run_and_wait(args, set, {"OS_SCRIPT_POS", "OS_SHOT_COUNT", "OS_SCREEN"});

@@ -128,6 +128,21 @@ TEST(TundrelProgram, TheCruiseSpeedIsChosenOnTheSettingsPage)
     EXPECT_NE(settings.substr(at, settings.find('\n', at + 1) - at).find("selected:2"), std::string::npos) << settings;
 }
 
+// In a real SDL window (under xvfb-run): the card's library chosen on the
+// main menu, its wagon turning in the preview, then a race of it on the grid.
+TEST(TundrelProgram, PlaysInARealWindowUnderXvfb)
+{
+    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "xvfb-run is not installed";
+    TundrelRun run;
+    run.run(kToPlaying + kRace + "wait 4000\nshot sdl_race\nclose\n", "", {"OS_BACKEND=sdl", "SDL_AUDIODRIVER=dummy"},
+            {"xvfb-run", "-a"});
+    ASSERT_TRUE(run.waitFor("sdl_race"));
+    Picture card = run.shot("card"), race = run.shot("sdl_race");
+    EXPECT_GT(count(card, kWagon, 32 + 84, 41 + 78, 76, 50, 40), 50);
+    EXPECT_GT(count(race, kWagon), 30);
+}
+
 TEST(TundrelProgram, ARaceCommandNamingALibraryThatIsGoneGoesBackToTheMainMenu)
 {
     TundrelRun run;
