@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 #include <unistd.h>
 
 namespace os::host::headless {
@@ -44,6 +45,27 @@ void HeadlessBackend::sleep_ms(uint32_t ms)
     {
         std::lock_guard<std::mutex> hold(lock_);
         target = now_ + ms;
+    }
+    // While a waitfile holds the script the clock may not run ahead of real
+    // time (a program sleeping in a loop would spin otherwise): the part of
+    // the sleep beyond it lasts real time, in short steps, until the hold ends.
+    while (ms > 0)
+    {
+        uint64_t limit = 0;
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            if (!player_.holding())
+            {
+                break;
+            }
+            limit = player_.hold_limit();
+        }
+        if (target <= limit)
+        {
+            break;
+        }
+        advance_to(limit);
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min<uint64_t>(script::kWaitFilePollMs, target - limit)));
     }
     advance_to(target);
 }
@@ -137,6 +159,25 @@ bool HeadlessBackend::wait_event(Event& event, uint32_t timeout_ms)
         {
             hold.unlock();
             advance_to(next);
+            continue;
+        }
+        if (player_.holding())
+        {
+            // The script waits for a file another process writes: the clock
+            // keeps to real time meanwhile, and the file is looked for again
+            // after a short while; woken as usual by wake().
+            uint64_t limit = player_.hold_limit();
+            if (deadline <= limit)
+            {
+                hold.unlock();
+                advance_to(deadline);
+                return false;
+            }
+            uint64_t step = std::min<uint64_t>(script::kWaitFilePollMs, deadline - limit);
+            woken_cv_.wait_for(hold, std::chrono::milliseconds(step), [this] { return woken_; });
+            limit = std::min(player_.hold_limit(), deadline);
+            hold.unlock();
+            advance_to(limit);
             continue;
         }
         if (deadline != UINT64_MAX)

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 namespace os::host::script {
 
@@ -112,6 +113,7 @@ void Player::schedule(size_t from, uint64_t now)
 
 void Player::drop_script_items()
 {
+    hold_ = Hold();
     for (auto it = queue_.begin(); it != queue_.end();)
     {
         it = it->second.scripted ? queue_.erase(it) : std::next(it);
@@ -155,8 +157,10 @@ bool can_take(const Action& action, bool scripted, ProgramState state)
 
 // The first item due by `now` that the program in `state` can take: script
 // items go in order (one held back holds back those after it); test input
-// passes them.
-std::multimap<uint64_t, Player::Item>::const_iterator Player::first_takeable(uint64_t now, ProgramState state) const
+// passes them. Looking `ahead` (for the next due time), a waitfile not begun
+// yet counts as takeable: the clock has to reach it for it to begin.
+std::multimap<uint64_t, Player::Item>::const_iterator Player::first_takeable(uint64_t now, ProgramState state,
+                                                                             bool ahead)
 {
     bool script_held = false;
     for (auto it = queue_.begin(); it != queue_.end() && it->first <= now; ++it)
@@ -165,18 +169,60 @@ std::multimap<uint64_t, Player::Item>::const_iterator Player::first_takeable(uin
         {
             continue;
         }
-        if (can_take(it->second.action, it->second.scripted, state))
+        const Item& item = it->second;
+        if (item.action.kind == ActionKind::Hold ? hold_passes(item, now, ahead)
+                                                 : can_take(item.action, item.scripted, state))
         {
             return it;
         }
-        script_held = script_held || it->second.scripted;
+        script_held = script_held || item.scripted;
     }
     return queue_.end();
 }
 
-uint64_t Player::next_due(ProgramState state) const
+// Whether a waitfile that fell due lets the script go on: its file is there,
+// or it has held as long as it may (said on stderr). It begins (its real
+// time limit starts) the first time it is met at or after its due time.
+bool Player::hold_passes(const Item& item, uint64_t now, bool ahead)
 {
-    auto it = first_takeable(UINT64_MAX, state);
+    if (!hold_.begun || hold_.command != item.action.command)
+    {
+        if (ahead)
+        {
+            return true;
+        }
+        hold_ = Hold{true, false, item.action.command, now, std::chrono::steady_clock::now()};
+    }
+    if (hold_.open)
+    {
+        return true;
+    }
+    const std::string& path = item.action.name;
+    if (access(path.c_str(), F_OK) == 0)
+    {
+        hold_.open = true;
+        return true;
+    }
+    auto held = std::chrono::steady_clock::now() - hold_.since;
+    if (held >= std::chrono::milliseconds(item.action.ms))
+    {
+        hold_.open = true;
+        int line = item.action.command < commands_.size() ? commands_[item.action.command].line : 0;
+        fprintf(stderr, "script line %d: waitfile %s: no such file after %u ms; the script goes on\n", line,
+                path.c_str(), unsigned(item.action.ms));
+    }
+    return hold_.open;
+}
+
+uint64_t Player::hold_limit() const
+{
+    auto real = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - hold_.since);
+    return hold_.began_at + uint64_t(real.count()) + kWaitFileLeadMs;
+}
+
+uint64_t Player::next_due(ProgramState state)
+{
+    auto it = first_takeable(UINT64_MAX, state, true);
     return it == queue_.end() ? UINT64_MAX : it->first;
 }
 
@@ -185,7 +231,10 @@ void Player::delay_script_items(uint64_t by)
     std::multimap<uint64_t, Item> moved;
     for (auto& [due, item] : queue_)
     {
-        moved.emplace(item.scripted ? due + by : due, std::move(item));
+        uint64_t when = item.scripted ? due + by : due;
+        item.action.due = when;
+        item.action.event.time = item.scripted ? DWORD(when) : item.action.event.time;
+        moved.emplace(when, std::move(item));
     }
     queue_ = std::move(moved);
 }
@@ -197,7 +246,7 @@ bool Player::take(uint64_t now, ProgramState state, Event& event, std::string& s
     {
         start(now);
     }
-    auto next = first_takeable(now, state);
+    auto next = first_takeable(now, state, false);
     if (next == queue_.end())
     {
         return false;
@@ -208,6 +257,14 @@ bool Player::take(uint64_t now, ProgramState state, Event& event, std::string& s
     if (paced_ && item.scripted && now > due)
     {
         delay_script_items(now - due); // the waits after a late command still hold
+    }
+    if (item.action.kind == ActionKind::Hold)
+    {
+        if (!paced_ && now > hold_.began_at)
+        {
+            delay_script_items(now - hold_.began_at); // the waits after it count from its end
+        }
+        hold_ = Hold();
     }
     delivered(item);
     if (!item.action.note.empty())
@@ -225,6 +282,8 @@ bool Player::take(uint64_t now, ProgramState state, Event& event, std::string& s
         break;
     case ActionKind::Shot:
         shot = shot_path(item.action.name, shot_count_++);
+        break;
+    case ActionKind::Hold:
         break;
     }
     again = true;
@@ -273,6 +332,10 @@ int Player::answer_box(uint64_t now, UINT flags)
     }
     for (auto it = queue_.begin(); it != queue_.end() && it->first <= now;)
     {
+        if (it->second.action.kind == ActionKind::Hold && !hold_passes(it->second, now, false))
+        {
+            break; // the answers after a holding waitfile are not given yet
+        }
         if (it->second.action.kind != ActionKind::Answer)
         {
             ++it;

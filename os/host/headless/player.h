@@ -7,6 +7,7 @@
 
 #include "os/host/headless/script.h"
 
+#include <chrono>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -43,8 +44,19 @@ public:
 
     // The time the next item falls due, if the program in `state` can take
     // it (items go in order: one held back holds back those after it);
-    // UINT64_MAX when there is none.
-    uint64_t next_due(ProgramState state) const;
+    // UINT64_MAX when there is none. A waitfile counts as due when the clock
+    // reaches it; once it holds, it is not until its file is there or its
+    // time runs out.
+    uint64_t next_due(ProgramState state);
+
+    // True while a waitfile holds the script: it has fallen due and its file
+    // is not there yet. Its file is looked for on each take or next_due; the
+    // back end keeps the clock to real time meanwhile.
+    bool holding() const { return hold_.begun && !hold_.open; }
+
+    // While holding: the latest time the clock may show now, the hold's
+    // start plus the real time since then and kWaitFileLeadMs.
+    uint64_t hold_limit() const;
 
     // Takes the first item due at `now` that the program in `state` can take.
     // Answers true with an input event; false with nothing due, or with
@@ -76,7 +88,19 @@ private:
         bool scripted = false;
     };
 
-    std::multimap<uint64_t, Item>::const_iterator first_takeable(uint64_t now, ProgramState state) const;
+    // A waitfile that fell due: when it began (virtual and real), and whether
+    // its file was found or its time ran out.
+    struct Hold
+    {
+        bool begun = false;
+        bool open = false;
+        size_t command = 0;
+        uint64_t began_at = 0;
+        std::chrono::steady_clock::time_point since;
+    };
+
+    std::multimap<uint64_t, Item>::const_iterator first_takeable(uint64_t now, ProgramState state, bool ahead);
+    bool hold_passes(const Item& item, uint64_t now, bool ahead);
     void schedule(size_t from, uint64_t now);
     void start(uint64_t now);
     void drop_script_items();
@@ -93,6 +117,7 @@ private:
     int shot_count_ = 0;
     std::deque<int> answers_;
     std::vector<std::string> missed_;
+    Hold hold_;
 };
 
 // Writes a screenshot of the script through the back end; false (and the

@@ -33,7 +33,7 @@ const Named kOps[] = {
     {"up", int(Op::Up)},           {"drag", int(Op::Drag)},       {"key", int(Op::Key)},
     {"keydown", int(Op::KeyDown)}, {"keyup", int(Op::KeyUp)},     {"text", int(Op::Text)},
     {"wait", int(Op::Wait)},       {"shot", int(Op::Shot)},       {"answer", int(Op::Answer)},
-    {"close", int(Op::Close)},
+    {"close", int(Op::Close)},     {"waitfile", int(Op::WaitFile)},
 };
 
 bool find_named(const Named* table, size_t count, const std::string& word, int& value)
@@ -258,6 +258,25 @@ struct LineParser
         return true;
     }
 
+    // waitfile PATH [MS]; PATH is one word or a quoted text.
+    bool wait_file(const std::u16string& quoted)
+    {
+        long long ms = kWaitFileMs;
+        if (!count(1, 2, "waitfile PATH [MS]") || (words.size() == 3 && !number(2, 0, 3600000, ms)))
+        {
+            return false;
+        }
+        command.name = words[1] == "\"" ? os::utf::utf8(quoted) : words[1];
+        command.text.clear();
+        if (command.name.empty())
+        {
+            error = "waitfile needs a file name";
+            return false;
+        }
+        command.ms = uint32_t(ms);
+        return true;
+    }
+
     bool arguments(bool has_quoted)
     {
         long long ms = 0;
@@ -299,6 +318,8 @@ struct LineParser
             return true;
         case Op::Close:
             return count(0, 0, "close with nothing after it");
+        case Op::WaitFile:
+            return wait_file(command.text);
         }
         return false;
     }
@@ -372,6 +393,7 @@ struct Layout
         action.kind = kind;
         action.name = c.name;
         action.answer = c.answer;
+        action.ms = c.ms;
         actions.push_back(action);
     }
 
@@ -424,6 +446,9 @@ struct Layout
             break;
         case Op::Close:
             add(t, input_event(EventType::Close, 0, 0));
+            break;
+        case Op::WaitFile:
+            other(c, ActionKind::Hold); // the player moves what follows by as long as it held
             break;
         }
     }

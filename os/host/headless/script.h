@@ -27,6 +27,7 @@ enum class Op
     Shot,
     Answer,
     Close,
+    WaitFile,
 };
 
 struct Command
@@ -37,10 +38,10 @@ struct Command
     int y1 = 0;
     int x2 = 0;
     int y2 = 0;
-    uint32_t ms = 0; // wait time, or a drag's duration
+    uint32_t ms = 0; // wait time, a drag's duration, or how long a waitfile holds at most
     UINT vk = 0;
     std::u16string text;
-    std::string name; // screenshot name (may be empty)
+    std::string name; // screenshot name (may be empty), or the file a waitfile waits for
     int answer = 0;
 };
 
@@ -61,6 +62,7 @@ enum class ActionKind
     Input,  // deliver `event`
     Shot,   // write a screenshot named `name`
     Answer, // queue `answer` for the next message box
+    Hold,   // hold the script until the file `name` exists, at most `ms` real milliseconds
 };
 
 struct Action
@@ -71,6 +73,7 @@ struct Action
     Event event;
     std::string name;
     int answer = 0;
+    uint32_t ms = 0;
     std::string note; // said on stderr when the action is taken
 };
 
@@ -80,6 +83,13 @@ constexpr uint32_t kPressMs = 50;
 constexpr uint32_t kDragMs = 300;
 // The pause after the last command before the window is closed.
 constexpr uint32_t kEndPauseMs = 100;
+// How long a waitfile holds the script at most when the line gives no time.
+constexpr uint32_t kWaitFileMs = 60000;
+// How often a holding script looks for its file (real milliseconds).
+constexpr uint32_t kWaitFilePollMs = 20;
+// How far the headless clock may run ahead of real time (counted from the
+// hold's start) while a waitfile holds.
+constexpr uint32_t kWaitFileLeadMs = 250;
 
 // Lays out commands[from..] on the clock from `start`, in order of time;
 // with close_at_end, a Close event (command index = commands.size()) follows

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 using namespace os::host;
 using script::Op;
@@ -142,6 +143,28 @@ TEST(ScriptParse, AnswersTextShotsAndWaits)
     EXPECT_EQ(Op::Close, commands[11].op);
 }
 
+TEST(ScriptParse, WaitFileTakesAPathAndATimeLimit)
+{
+    struct
+    {
+        const char* line;
+        const char* path;
+        uint32_t ms;
+    } cases[] = {
+        {"waitfile /tmp/out/b-03-together.png", "/tmp/out/b-03-together.png", script::kWaitFileMs},
+        {"WAITFILE ready 500  # a comment", "ready", 500},
+        {"waitfile \"a folder/\xc3\xa9.png\" 0", "a folder/\xc3\xa9.png", 0},
+    };
+    for (auto& c : cases)
+    {
+        auto commands = parse_ok(c.line);
+        ASSERT_EQ(1u, commands.size()) << c.line;
+        EXPECT_EQ(Op::WaitFile, commands[0].op) << c.line;
+        EXPECT_EQ(c.path, commands[0].name) << c.line;
+        EXPECT_EQ(c.ms, commands[0].ms) << c.line;
+    }
+}
+
 TEST(ScriptParse, AByteOrderMarkIsSkipped)
 {
     auto commands = parse_ok("\xEF\xBB\xBFtap 1 2\nkey A\n");
@@ -186,6 +209,12 @@ TEST(ScriptParse, MalformedLinesAreRefusedWithTheirLineNumber)
         {"answer MAYBE", "line 1: 'MAYBE' is not a message box answer"},
         {"answer 0", "line 1: '0' is not a message box answer"},
         {"close now", "line 1: expected close with nothing after it"},
+        {"waitfile", "line 1: expected waitfile PATH [MS]"},
+        {"waitfile a 10 20", "line 1: expected waitfile PATH [MS]"},
+        {"waitfile a soon", "line 1: 'soon' is not a number"},
+        {"waitfile a -1", "line 1: '-1' is not a number"},
+        {"waitfile a 3600001", "line 1: '3600001' is not a number"},
+        {"waitfile \"\"", "line 1: waitfile needs a file name"},
         {"tap 1 2\ntap 3 4\nkey LEFT\nbogus", "line 4: unknown command 'bogus'"},
     };
     for (auto& c : cases)
@@ -368,6 +397,97 @@ TEST(ScriptPlayback, ScriptInputWaitsUntilTheProgramCanTakeIt)
     headless::key(0x42);
     backend().set_program_state({false, false});
     ASSERT_TRUE(backend().poll_event(event)) << "input that is not scripted is never held";
+}
+
+// A waitfile holds what follows it until its file exists: the program's
+// timed waits end without script input, its clock keeps to real time instead
+// of spinning, an endless wait is not closed by the idle grace, and the
+// commands after it keep their waits from its end.
+TEST(ScriptPlayback, WaitFileHoldsTheScriptUntilTheFileExists)
+{
+    os::testing::ScratchFolder scratch("host");
+    const std::string ready = scratch.path + "/ready.png";
+    headless::set_idle_grace(10);
+    ASSERT_TRUE(headless::run_script_text("tap 1 1\nwaitfile " + ready + "\nwait 10\ntap 2 2\n"));
+    Event event;
+    ASSERT_TRUE(backend().wait_event(event, INFINITE));
+    EXPECT_EQ(EventType::PenDown, event.type);
+    ASSERT_TRUE(backend().wait_event(event, INFINITE));
+    EXPECT_EQ(EventType::PenUp, event.type);
+    auto since = std::chrono::steady_clock::now();
+    for (int i = 0; i < 3; i++)
+    {
+        EXPECT_FALSE(backend().wait_event(event, 30)) << "no file: the tap after it is held";
+    }
+    for (int i = 0; i < 30; i++)
+    {
+        EXPECT_FALSE(backend().poll_event(event));
+        backend().sleep_ms(10); // a program idling in a loop
+    }
+    auto real = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - since);
+    EXPECT_LE(backend().now_ms(), 50 + uint64_t(real.count()) + script::kWaitFileLeadMs)
+        << "while it holds, the clock does not run ahead of real time";
+    backend().wake();
+    EXPECT_FALSE(backend().wait_event(event, INFINITE)) << "a wake still ends the wait";
+
+    uint64_t before = 0;
+    std::thread writer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        before = backend().now_ms();
+        std::ofstream(ready) << "done";
+    });
+    ASSERT_TRUE(backend().wait_event(event, INFINITE));
+    writer.join();
+    EXPECT_EQ(EventType::PenDown, event.type) << "the file came, not a Close for an idle program";
+    EXPECT_EQ(2, event.x);
+    EXPECT_GE(uint64_t(event.time), before + 10) << "its wait counts from the hold's end";
+    ASSERT_TRUE(backend().wait_event(event, INFINITE));
+    EXPECT_EQ(EventType::PenUp, event.type);
+    ASSERT_TRUE(backend().wait_event(event, INFINITE));
+    EXPECT_EQ(EventType::Close, event.type);
+}
+
+// A file already there lets the script on at once, its times untouched; a
+// file that never comes holds as long as the line says, then the script goes
+// on and says so.
+TEST(ScriptPlayback, WaitFileGoesOnWhenItsTimeRunsOut)
+{
+    os::testing::ScratchFolder scratch("host");
+    const std::string there = scratch.path + "/there";
+    std::ofstream(there) << "x";
+    const struct
+    {
+        std::string path;
+        const char* ms;
+        std::string said; // on stderr; empty: nothing
+    } cases[] = {
+        {there, "", ""},
+        {scratch.path + "/never", "0", "waitfile " + scratch.path + "/never: no such file after 0 ms"},
+        {scratch.path + "/never", "150", "waitfile " + scratch.path + "/never: no such file after 150 ms"},
+    };
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE(c.path + " " + c.ms);
+        headless::set_time(1000);
+        ASSERT_TRUE(headless::run_script_text("wait 5\nwaitfile " + c.path + " " + c.ms + "\nwait 10\nkey A\n"));
+        testing::internal::CaptureStderr();
+        Event event;
+        bool got = backend().wait_event(event, INFINITE);
+        std::string said = testing::internal::GetCapturedStderr();
+        ASSERT_TRUE(got);
+        EXPECT_EQ(EventType::KeyDown, event.type);
+        if (!c.said.empty())
+        {
+            EXPECT_NE(said.find("script line 2: " + c.said + "; the script goes on"), std::string::npos)
+                << said;
+            EXPECT_GE(event.time, 1015u);
+        }
+        else
+        {
+            EXPECT_EQ("", said);
+            EXPECT_EQ(1015u, event.time) << "no hold, no shift";
+        }
+    }
 }
 
 TEST(ScriptPlayback, ARefusedScriptEndsTheRunBeforeTheProgramStarts)
