@@ -187,15 +187,19 @@ TEST_F(MultiplayerProgramTest, AServerStoppedUnderTheLobbyTakesTheGameBackToTheL
     startServer();
     ProgramRun run;
     prepareLogin(run, port, "alice", "");
-    const char script[] = "wait 800\n"
-                          "tap 178 286       # Log on\n"
-                          "wait 1500\n"
-                          "shot lobby\n"
-                          "wait 8000         # the server stops meanwhile\n"
-                          "shot after\n";
+    // The game goes on once this test has stopped the server and said so.
+    const std::string stopped = run.out + "/server-stopped";
+    const std::string script = "wait 800\n"
+                               "tap 178 286       # Log on\n"
+                               "wait 1500\n"
+                               "shot lobby\n"
+                               "waitfile " + stopped + " 120000\n"
+                               "wait 3000         # the game finds the server gone\n"
+                               "shot after\n";
     auto game = std::async(std::launch::async, [&] { return run.run(script, {"ARG:MPGLogin"}); });
     ASSERT_TRUE(run.waitFor("lobby")) << run.errors();
     stopServer();
+    std::ofstream(stopped) << "stopped\n";
     ASSERT_EQ(0, game.get()) << run.errors();
 
     os::host::Picture p;
@@ -206,6 +210,7 @@ TEST_F(MultiplayerProgramTest, AServerStoppedUnderTheLobbyTakesTheGameBackToTheL
     const std::string errors = run.errors();
     EXPECT_EQ(boxes(errors, "Disconnected with server, or server has terminated."), 1) << errors;
     EXPECT_EQ(boxes(errors, "You must quit the game now and try to connect to the game server later."), 1) << errors;
+    EXPECT_EQ(errors.find("waitfile"), std::string::npos) << errors;
 }
 
 } // namespace
@@ -229,68 +234,82 @@ TEST(SkyrendMultiplayer, TwoGamesLogOnMeetInAGroupAndFlyTogether)
     alice.env = {instance + "alice"};
     bob.env = {instance + "bob"};
 
-    // Once the console runs, its waits last real time (the server's rounds).
-    const char serverScript[] = "wait 500\n"
-                                "tap 120 250       # Start\n"
-                                "wait 1000\n"
-                                "tap 120 162       # Start server\n"
-                                "wait 1000\n"
-                                "tap 120 182       # Start anyway (when warned)\n"
-                                "wait 1500\n"
-                                "shot s-01-console\n"
-                                "wait 70000\n"
-                                "shot s-02-console\n"
-                                "tap 120 305       # Close server\n"
-                                "wait 500\n";
-    const char aliceScript[] = "wait 800\n"
-                               "shot a-01-login\n"
-                               "tap 178 286       # Log on\n"
-                               "wait 1500\n"
-                               "shot a-02-lobby\n"
-                               "tap 120 246       # New\n"
-                               "wait 300\n"
-                               "text \"wing\"\n"
-                               "wait 300\n"
-                               "tap 204 274       # OK\n"
-                               "wait 1500\n"
-                               "shot a-03-group\n"
-                               "tap 178 305       # Fly\n"
-                               "wait 3000\n"
-                               "shot a-04-alone\n"
-                               "wait 24000        # bob comes meanwhile\n"
-                               "key 99            # the view to the right\n"
-                               "wait 1000\n"
-                               "shot a-05-together\n"
-                               "tap 220 276       # EXIT\n"
-                               "wait 300\n"
-                               "tap 60 277        # Yes: back to the log-on page\n"
-                               "wait 1500\n"
-                               "shot a-06-login\n";
-    const char bobScript[] = "wait 800\n"
-                             "tap 178 286       # Log on\n"
-                             "wait 1500\n"
-                             "tap 72 246        # Next: alice's group\n"
-                             "wait 500\n"
-                             "shot b-02-lobby\n"
-                             "tap 178 305       # Fly\n"
-                             "wait 3000\n"
-                             "key 98            # the view to the left\n"
-                             "wait 2000\n"
-                             "shot b-03-together\n"
-                             "wait 24000        # alice leaves meanwhile\n"
-                             "shot b-04-alone\n";
+    // The three scripts meet by each other's screenshots (`waitfile`), so
+    // the road keeps its order however slowly each process runs: alice logs
+    // on once the console runs; bob comes once she flies in her group; she
+    // turns her view once he has seen her and leaves; he looks again once
+    // she is back on her log-on page; the console is looked at and closed
+    // when both are done. The waits left are short settling pauses (once
+    // connected, a game's waits last real time, as do the console's rounds).
+    // Each waitfile gives up after two minutes, so a broken road ends.
+    const auto meet = [](const ProgramRun& other, const std::string& shot) {
+        return "waitfile " + other.out + "/" + shot + ".png 120000\n";
+    };
+    const std::string serverScript = "wait 500\n"
+                                      "tap 120 250       # Start\n"
+                                      "wait 1000\n"
+                                      "tap 120 162       # Start server\n"
+                                      "wait 1000\n"
+                                      "tap 120 182       # Start anyway (when warned)\n"
+                                      "wait 1500\n"
+                                      "shot s-01-console\n" +
+                                      meet(bob, "b-04-alone") + meet(alice, "a-06-login") +
+                                      "wait 1000\n"
+                                      "shot s-02-console\n"
+                                      "tap 120 305       # Close server\n"
+                                      "wait 500\n";
+    const std::string aliceScript = "wait 800\n"
+                                    "shot a-01-login\n" +
+                                    meet(server, "s-01-console") +
+                                    "tap 178 286       # Log on\n"
+                                    "wait 1500\n"
+                                    "shot a-02-lobby\n"
+                                    "tap 120 246       # New\n"
+                                    "wait 300\n"
+                                    "text \"wing\"\n"
+                                    "wait 300\n"
+                                    "tap 204 274       # OK\n"
+                                    "wait 1500\n"
+                                    "shot a-03-group\n"
+                                    "tap 178 305       # Fly\n"
+                                    "wait 3000\n"
+                                    "shot a-04-alone\n" +
+                                    meet(bob, "b-03-together") +
+                                    "key 99            # the view to the right\n"
+                                    "wait 1000\n"
+                                    "shot a-05-together\n"
+                                    "tap 220 276       # EXIT\n"
+                                    "wait 300\n"
+                                    "tap 60 277        # Yes: back to the log-on page\n"
+                                    "wait 1500\n"
+                                    "shot a-06-login\n";
+    const std::string bobScript = meet(alice, "a-04-alone") +
+                                  "wait 800\n"
+                                  "tap 178 286       # Log on\n"
+                                  "wait 1500\n"
+                                  "tap 72 246        # Next: alice's group\n"
+                                  "wait 500\n"
+                                  "shot b-02-lobby\n"
+                                  "tap 178 305       # Fly\n"
+                                  "wait 3000\n"
+                                  "key 98            # the view to the left\n"
+                                  "wait 2000\n"
+                                  "shot b-03-together\n" +
+                                  meet(alice, "a-06-login") +
+                                  "wait 2000         # her leaving reaches him\n"
+                                  "shot b-04-alone\n";
 
     auto serverRun = std::async(std::launch::async, [&] { return server.run(serverScript, {"/server"}); });
-    ASSERT_TRUE(server.waitFor("s-01-console")) << server.errors();
     auto aliceRun = std::async(std::launch::async, [&] { return alice.run(aliceScript, {"ARG:MPGLogin"}); });
-    // bob comes once alice flies in her group.
-    ASSERT_TRUE(alice.waitFor("a-04-alone")) << alice.errors();
     auto bobRun = std::async(std::launch::async, [&] { return bob.run(bobScript, {"ARG:MPGLogin"}); });
     EXPECT_EQ(0, bobRun.get()) << bob.errors();
     EXPECT_EQ(0, aliceRun.get()) << alice.errors();
-    // Her restart goes on with the script in a new process.
-    EXPECT_TRUE(alice.waitFor("a-06-login")) << alice.errors();
+    // Her restart goes on with the script in a new process; the console
+    // waits for its last screenshot.
     EXPECT_EQ(0, serverRun.get()) << server.errors();
+    EXPECT_TRUE(alice.waitFor("a-06-login")) << alice.errors();
+    const std::string log = alice.errors() + bob.errors() + server.errors();
+    EXPECT_EQ(log.find("waitfile"), std::string::npos) << "every meeting came about: " << log;
 
     os::host::Picture p;
     ASSERT_TRUE(alice.shot("a-01-login", p));
@@ -316,9 +335,9 @@ TEST(SkyrendMultiplayer, TwoGamesLogOnMeetInAGroupAndFlyTogether)
     ASSERT_TRUE(bob.shot("b-04-alone", p));
     EXPECT_LT(hudPixels(p), 5) << "alice has left";
 
+    ASSERT_TRUE(server.shot("s-01-console", p));
     ASSERT_TRUE(server.shot("s-02-console", p));
     EXPECT_GT(count(p, 4, 202, 232, 88, 0x000000, 60), 100) << "lines in the log";
-    const std::string log = alice.errors() + bob.errors() + server.errors();
     EXPECT_EQ(boxes(log, "\"Error\""), 0) << log;
     EXPECT_EQ(boxes(alice.errors(), "A new game group has been added in the game server."), 1) << alice.errors();
 }
