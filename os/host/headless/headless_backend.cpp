@@ -65,7 +65,8 @@ void HeadlessBackend::sleep_ms(uint32_t ms)
             break;
         }
         advance_to(limit);
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::min<uint64_t>(script::kWaitFilePollMs, target - limit)));
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(std::min<uint64_t>(script::kWaitFilePollMs, target - limit)));
     }
     advance_to(target);
 }

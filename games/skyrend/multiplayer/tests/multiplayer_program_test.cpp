@@ -246,18 +246,18 @@ TEST(SkyrendMultiplayer, TwoGamesLogOnMeetInAGroupAndFlyTogether)
         return "waitfile " + other.out + "/" + shot + ".png 120000\n";
     };
     const std::string serverScript = "wait 500\n"
-                                      "tap 120 250       # Start\n"
-                                      "wait 1000\n"
-                                      "tap 120 162       # Start server\n"
-                                      "wait 1000\n"
-                                      "tap 120 182       # Start anyway (when warned)\n"
-                                      "wait 1500\n"
-                                      "shot s-01-console\n" +
-                                      meet(bob, "b-04-alone") + meet(alice, "a-06-login") +
-                                      "wait 1000\n"
-                                      "shot s-02-console\n"
-                                      "tap 120 305       # Close server\n"
-                                      "wait 500\n";
+                                     "tap 120 250       # Start\n"
+                                     "wait 1000\n"
+                                     "tap 120 162       # Start server\n"
+                                     "wait 1000\n"
+                                     "tap 120 182       # Start anyway (when warned)\n"
+                                     "wait 1500\n"
+                                     "shot s-01-console\n" +
+                                     meet(bob, "b-04-alone") + meet(alice, "a-06-login") +
+                                     "wait 1000\n"
+                                     "shot s-02-console\n"
+                                     "tap 120 305       # Close server\n"
+                                     "wait 500\n";
     const std::string aliceScript = "wait 800\n"
                                     "shot a-01-login\n" +
                                     meet(server, "s-01-console") +
