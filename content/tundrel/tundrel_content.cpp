@@ -230,35 +230,35 @@ void writePages(const std::string& track)
              button("cmdEnterGame", 38, 180, 100, "Enter") + "titleMusic=type:WaveSound, src:title.wav\n" +
              "sceneMovie=type:Scene2D, x:28, y:98, width:120, height:76, bkgColor:(0;0;0)\n"
              "rectIntroMovie=type:Group2D, scale:1.0, texture:movie.jpg, container:sceneMovie\n");
-    // The page ground first, the turning vehicle over it, the controls on top.
+    // The page ground first, the track's sky strip and the turning vehicle
+    // over it, the controls on top.
     std::string main = "# the main menu: library, vehicle and track\n"
                        "sceneSelected=0\nvlibSelected=0\nvehicleSelected=0\n"
-                       "intro_" + track + "=intro:an oval with two long straights, challenge:3\n" +
+                       "intro_" + track + "=intro:two long straights, challenge:3\n" +
                        kScene +
-                       "sceneVehicle=type:Scene3D, x:84, y:78, width:76, height:50, bkgColor:(24;34;66), "
+                       "sceneTrack=type:Scene2D, x:0, y:22, width:176, height:98, bkgColor:(0;0;0)\n"
+                       "RectTrack=type:Group2D, scale:1.0, texture:track_none.jpg, container:sceneTrack\n"
+                       "sceneVehicle=type:Scene3D, x:84, y:142, width:76, height:44, bkgColor:(24;34;66), "
                        "ambient:(255;255;255), frontClip:1.0, backClip:100.0\n"
                        "Light1=type:Light, container:sceneVehicle, dir:(0;-1;1), color:(255;255;255)\n"
                        "sceneControls=type:SceneSprite, x:0, y:0, width:100%, height:100%\n";
     auto onTop = [](std::string entry) { return entry.replace(entry.find("container:scenePage"), 19, "container:sceneControls"); };
     auto hidden = [](std::string entry) { return entry.insert(entry.size() - 1, ", visible:0"); };
-    main += onTop(label("sptLib", 4, 2, 60, "Library", "(255;220;120)")) + onTop(button("cmdLastVLib", 4, 20, 20, "<")) +
-            onTop(label("txtVLib", 28, 22, 120, "")) + onTop(button("cmdNextVLib", 152, 20, 20, ">")) +
-            onTop(label("sptVehicle", 4, 40, 60, "Vehicle", "(255;220;120)")) +
-            onTop(button("cmdLastVehicle", 4, 58, 20, "<")) + onTop(label("txtVehicleName", 28, 60, 120, "")) +
-            onTop(button("cmdNextVehicle", 152, 58, 20, ">")) +
-            onTop(label("txtLoading", 90, 96, 64, "loading", "(180;180;180)"));
+    main += onTop(button("cmdLastVLib", 4, 2, 20, "<")) + onTop(label("txtVLib", 28, 4, 120, "")) +
+            onTop(button("cmdNextVLib", 152, 2, 20, ">")) + onTop(label("txtTrackName", 28, 24, 120, "")) +
+            onTop(button("cmdLastTrack", 4, 60, 20, "<")) + onTop(button("cmdNextTrack", 152, 60, 20, ">")) +
+            onTop(button("cmdLastVehicle", 4, 122, 20, "<")) + onTop(label("txtVehicleName", 28, 124, 108, "")) +
+            onTop(button("cmdNextVehicle", 140, 122, 20, ">")) +
+            onTop(label("txtLoading", 90, 156, 64, "loading", "(180;180;180)"));
     for (char letter : std::string("BCT"))
-        main += onTop(button(std::string("cmdVehicle") + letter, 4 + 26 * int(std::string("BCT").find(letter)), 84, 22,
+        main += onTop(button(std::string("cmdVehicle") + letter, 4 + 26 * int(std::string("BCT").find(letter)), 146, 22,
                              std::string(1, letter), "(40;40;40)"));
-    main += onTop(label("sptTrack", 4, 130, 60, "Track", "(255;220;120)")) + onTop(button("cmdLastTrack", 4, 148, 20, "<")) +
-            onTop(label("txtTrackName", 28, 150, 120, "")) + onTop(button("cmdNextTrack", 152, 148, 20, ">")) +
-            onTop(label("txtTrackIntro", 4, 168, 168, "", "(255;221;170)")) +
-            "sptChallenge=type:Sprite, container:sceneControls, x:164, y:92, width:8, height:40, color:(255;255;150)\n" +
-            onTop(label("txtPlayerName", 4, 188, 110, "Player")) + onTop(button("cmdChangeName", 120, 187, 52, "Name")) +
-            hidden(onTop(button("cmdEditNameOK", 120, 187, 52, "OK", "(0;120;0)"))) +
-            onTop(button("btnToPlaying", 38, 210, 100, "Next")) +
+    main += "sptChallenge=type:Sprite, container:sceneControls, x:164, y:92, width:8, height:40, color:(255;255;150)\n" +
+            onTop(label("txtPlayerName", 4, 190, 110, "Player")) + onTop(button("cmdChangeName", 120, 189, 52, "Name")) +
+            hidden(onTop(button("cmdEditNameOK", 120, 189, 52, "OK", "(0;120;0)"))) +
+            onTop(button("btnToPlaying", 38, 212, 100, "Next")) +
             "sceneName=type:SceneAWT\n"
-            "edtName=type:AWTComponent, container:sceneName, AWTType:EDIT, id:1000, x:4, y:186, width:110, height:18, "
+            "edtName=type:AWTComponent, container:sceneName, AWTType:EDIT, id:1000, x:4, y:188, width:110, height:18, "
             "fontSize:12, text:, visible:0\n";
     text("resources/GUI/MainMenu.properties", main);
     text("resources/GUI/PlayingMenu.properties",
@@ -333,6 +333,7 @@ void writePages(const std::string& track)
         }));
     // The intro's movie strip: cars and trucks in a row on a road; the
     // closing page's prompt: rows of dashes like lines of text.
+    put("resources/GUI/track_none.jpg", jpeg(64, 32, [](int, int) { return rgb(0, 0, 0); }));
     put("resources/GUI/movie.jpg", jpeg(128, 128, [](int x, int y) {
             const int row = y / 32, cx = (x + row * 40) % 128;
             if (y % 32 > 26)

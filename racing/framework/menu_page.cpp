@@ -180,6 +180,24 @@ void MenuPage::leavePage(bool fadingOut, bool clearSounds)
         getSoundDictionary()->reset();
 }
 
+Texture* MenuPage::showTrackSky(const std::u16string& track)
+{
+    Group2D* strip = findGroup2D(u"RectTrack");
+    Material* material = strip ? strip->findMaterial(u"rectMtl") : nullptr;
+    if (!material)
+        return nullptr;
+    if (material->texture)
+        getTextureDictionary()->remove(material->texture);
+    material->texture = nullptr;
+    material->color = 0;
+    if (track.empty())
+        return nullptr;
+    material->texture =
+        getTextureDictionary()->load(guiFolder.c_str(), (u"..\\scenes\\" + track + u"_skybox.jpg").c_str(), true, true);
+    material->color = 0xFFFFFF;
+    return material->texture;
+}
+
 void MenuPage::scrollClosingPrompt(float dt)
 {
     clockB += 0.03f * dt;

@@ -17,6 +17,7 @@
 #include <string>
 
 class Properties;
+class Texture;
 
 namespace racing {
 
@@ -96,6 +97,9 @@ protected:
     void scoreboardLoaded();
     // The playing menu's race or exercise: the command with the choice.
     void raceCommand(bool exercise, int first, int second, int trackIndex);
+    // The main menu's track strip ("RectTrack") shows the track's sky
+    // picture; an empty name leaves it blank. The picture, or none.
+    Texture* showTrackSky(const std::u16string& track);
     // The closing page's prompt strip scrolls upward (clock B).
     void scrollClosingPrompt(float dt);
     // A text of a component, when the template has it.

@@ -186,18 +186,10 @@ void GamePage::introLoaded()
 
 void GamePage::selectTrack(int index)
 {
-    Group2D* strip = findGroup2D(u"RectTrack");
-    Material* material = strip ? strip->findMaterial(u"rectMtl") : nullptr;
-    if (material)
-    {
-        if (material->texture)
-            getTextureDictionary()->remove(material->texture);
-        material->texture = nullptr;
-        material->color = 0;
-    }
     racing::Sprite* name = findComponent(u"txtTrackName");
     if (index < 0 || index >= int(trackNames.size()))
     {
+        showTrackSky(u"");
         trackMissing = true;
         if (name)
             name->setText(u"");
@@ -205,12 +197,7 @@ void GamePage::selectTrack(int index)
     }
     trackMissing = false;
     const std::u16string& track = trackNames[size_t(index)];
-    if (material)
-    {
-        material->texture =
-            getTextureDictionary()->load(guiFolder.c_str(), (u"..\\scenes\\" + track + u"_skybox.jpg").c_str(), true, true);
-        material->color = 0xFFFFFF;
-    }
+    showTrackSky(track);
     if (name)
     {
         std::u16string text = track;

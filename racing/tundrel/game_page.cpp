@@ -11,13 +11,16 @@
 #include "racing/framework/score_table.h"
 #include "racing/framework/track_keys.h"
 
+#include "engine/base/matrix3.h"
 #include "engine/base/matrix4.h"
 #include "engine/base/matrix_ops.h"
 #include "engine/base/properties.h"
 #include "engine/scene/2d/group2d.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/mesh.h"
+#include "engine/platform/image.h"
 #include "engine/scene/core/material.h"
+#include "engine/scene/core/texture.h"
 #include "engine/scene/core/texture_dictionary.h"
 
 #include <os/windows.h>
@@ -113,6 +116,13 @@ void GamePage::onTemplateLoaded()
 
 void GamePage::mainMenuLoaded()
 {
+    // The track strip: the sky picture at full size, lowered by 25.
+    if (auto* strip = static_cast<Rect2D*>(findGroup2D(u"RectTrack")))
+    {
+        strip->resize(1024, 128);
+        strip->transform = Matrix3();
+        setTranslation2D(strip->transform, 0.0f, 25.0f * getZoom());
+    }
     Properties& t = templateLoader->getTemplate();
     selectTrack(limited(wholeInt(t, u"sceneSelected", 0), int(scan.trackNames.size())));
     int library = limited(wholeInt(t, u"vlibSelected", 0), int(scan.libraryEntries.size()));
@@ -180,6 +190,7 @@ void GamePage::selectTrack(int index)
     trackMissing = index < 0 || index >= int(scan.trackNames.size());
     if (trackMissing)
     {
+        showTrackSky(u"");
         setText(u"txtTrackName", u"");
         return;
     }
@@ -188,7 +199,18 @@ void GamePage::selectTrack(int index)
     clockA = 0.5f;
     Properties& t = templateLoader->getTemplate();
     const std::u16string key = u"intro_" + track;
-    setText(u"txtTrackIntro", racing::fieldText(t.get(key.c_str()), u"intro"));
+    // The track's intro is written on its sky, shadowed.
+    const std::u16string intro = racing::fieldText(t.get(key.c_str()), u"intro");
+    Texture* sky = showTrackSky(track);
+    HDC dc = sky && sky->image ? sky->image->dc : nullptr;
+    if (dc && !intro.empty())
+    {
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, RGB(0, 0, 0));
+        ExtTextOutW(dc, 22, 58, 0, nullptr, intro.c_str(), UINT(intro.size()), nullptr);
+        SetTextColor(dc, RGB(255, 221, 170));
+        ExtTextOutW(dc, 21, 57, 0, nullptr, intro.c_str(), UINT(intro.size()), nullptr);
+    }
     int challenge = int(racing::toFloat(racing::fieldText(t.get(key.c_str()), u"challenge"), 0.0f));
     if (racing::Sprite* bar = findComponent(u"sptChallenge"))
     {
@@ -261,6 +283,9 @@ void GamePage::update(float dt)
     clockA += 0.08f * dt;
     if (clockA > 1.0f)
         clockA = 0.0f;
+    if (Group2D* strip = findGroup2D(u"RectTrack"))
+        if (Material* m = strip->findMaterial(u"rectMtl"))
+            m->setTextureOffset(clockA, 0.0f);
     if (preview)
     {
         Matrix4 turn;

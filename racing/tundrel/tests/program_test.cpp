@@ -24,8 +24,8 @@ struct TundrelRun : ProgramRun
 // Page components (template coordinates, their centres).
 const std::string kStart = tap(88, 189);       // cover: Start
 const std::string kEnter = tap(88, 189);       // intro: Enter
-const std::string kNextLibrary = tap(162, 29); // main menu
-const std::string kNext = tap(88, 219);        // main menu: to the playing menu
+const std::string kNextLibrary = tap(162, 11); // main menu
+const std::string kNext = tap(88, 221);        // main menu: to the playing menu
 const std::string kRace = tap(88, 109);        // playing menu
 const std::string kExitBox = tap(156, 224);    // the race's exit box
 const std::string kAgain = tap(44, 219);       // score table: back to the main menu
@@ -45,7 +45,7 @@ int hudPixels(const Picture& p)
 
 bool isPage(const Picture& p)
 {
-    return count(p, kPage, 32, 41, 176, 234) > 20000 && count(p, kButton, 32, 41, 176, 234) > 300;
+    return count(p, kPage, 32, 41, 176, 234) > 12000 && count(p, kButton, 32, 41, 176, 234) > 300;
 }
 
 // Page changes fade out and in (half a second each): shots wait longer.
@@ -71,8 +71,8 @@ TEST(TundrelProgram, TheCardsWagonRacesTwoLapsByKeysToTheScoreTable)
     EXPECT_TRUE(isPage(card));
     EXPECT_GT(changed(main, card), 100); // another library and vehicle line
     // The preview turns the card's yellow wagon in place of the built-in truck.
-    EXPECT_GT(count(card, kWagon, 32 + 84, 41 + 78, 76, 50, 40), 50);
-    EXPECT_LT(count(main, kWagon, 32 + 84, 41 + 78, 76, 50, 40), 10);
+    EXPECT_GT(count(card, kWagon, 32 + 84, 41 + 142, 76, 44, 40), 50);
+    EXPECT_LT(count(main, kWagon, 32 + 84, 41 + 142, 76, 44, 40), 10);
     EXPECT_TRUE(isPage(playing));
     // The race: the wagon on the grid under the start lights, the HUD line mid-race.
     EXPECT_GT(count(run.shot("race_lights"), kWagon), 30);
@@ -139,7 +139,7 @@ TEST(TundrelProgram, PlaysInARealWindowUnderXvfb)
             {"xvfb-run", "-a"});
     ASSERT_TRUE(run.waitFor("sdl_race"));
     Picture card = run.shot("card"), race = run.shot("sdl_race");
-    EXPECT_GT(count(card, kWagon, 32 + 84, 41 + 78, 76, 50, 40), 50);
+    EXPECT_GT(count(card, kWagon, 32 + 84, 41 + 142, 76, 44, 40), 50);
     EXPECT_GT(count(race, kWagon), 30);
 }
 
