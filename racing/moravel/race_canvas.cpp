@@ -12,6 +12,7 @@
 #include "racing/engine/template_loader.h"
 #include "racing/framework/progress_bar.h"
 #include "racing/framework/race_controls.h"
+#include "racing/framework/race_start.h"
 #include "racing/framework/track_keys.h"
 
 #include "engine/base/math_utils.h"
@@ -136,7 +137,7 @@ bool RaceCanvas::prepareRace(const std::vector<std::u16string>& paintNames,
     std::u16string second = colon == std::u16string::npos ? std::u16string() : racerText_.substr(colon + 1);
     secondName = second.empty() ? u"N/A" : second;
     raceTrack.wrongWay = false;
-    startStep = -1;
+    start = {};
 
     // The race template, with the loading message showing its progress.
     setLoadListener(this);
@@ -424,11 +425,7 @@ void RaceCanvas::afterFrame(float dt)
 
 void RaceCanvas::finishRace(int status)
 {
-    stop();
-    if (getSoundDictionary())
-        getSoundDictionary()->stopAll();
-    racing::FadeEffect(2.0f, 10, 0x000000).apply(this, false, false);
-    app->endRace(status);
+    racing::finishRacePage(*this, *app, status);
 }
 
 void RaceCanvas::onPeriod(float)
@@ -443,31 +440,22 @@ void RaceCanvas::onPeriod(float)
     }
     if (wrongWaySprite)
         wrongWaySprite->visible = raceTrack.wrongWay ? 1 : 0;
-    if (!running)
+    const racing::RaceStart::Period step = start.period(running, app->exercise);
+    if (step.light && lightSprite && trafficLights[step.light])
+        lightSprite->setImages(trafficLights[step.light], nullptr, nullptr, nullptr, -1, -1, -1, -1);
+    if (step.whistle >= 0)
+        if (WaveSound* whistle = getTemplateLoader().findSound(step.whistle ? u"whistle1" : u"whistle0"))
+            whistle->play(getHandle());
+    if (step.starts)
     {
-        ++startStep;
-        if (startStep > 0)
-        {
-            lightShown = std::min(startStep, 3);
-            if (lightSprite && trafficLights[lightShown])
-                lightSprite->setImages(trafficLights[lightShown], nullptr, nullptr, nullptr, -1, -1, -1, -1);
-            WaveSound* whistle = getTemplateLoader().findSound(startStep >= 3 ? u"whistle1" : u"whistle0");
-            if (whistle)
-                whistle->play(getHandle());
-        }
-        if (startStep >= 3)
-        {
-            running = true;
-            raceTrack.running = true;
-            setCameraPreset(cameraPreset);
-        }
-        return;
+        running = true;
+        raceTrack.running = true;
+        setCameraPreset(cameraPreset);
     }
-    if (app->exercise && (exerciseCameraTicks = (exerciseCameraTicks + 1) % 4) == 0)
+    if (step.nextCamera)
         setCameraPreset(cameraPreset = (cameraPreset + 1) % cameraPresetCount);
-    if (lightShown)
+    if (step.lightsOut)
     {
-        lightShown = 0;
         if (lightSprite)
             lightSprite->visible = 0;
         frameTimer.windowMs = 2000;

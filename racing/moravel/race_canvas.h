@@ -17,6 +17,7 @@
 #include "engine/scene/core/texture.h"
 #include "racing/framework/race_drawing.h"
 #include "racing/framework/race_rules.h"
+#include "racing/framework/race_start.h"
 #include "racing/framework/race_track.h"
 #include "racing/framework/track_model.h"
 
@@ -113,7 +114,7 @@ public:
     RacingApp* app;
     bool isPrepared = false;
     bool running = false;
-    int startStep = -1;
+    racing::RaceStart start; // the start lights and the period steps
     int orientation = 0;
     // The device's buttons: A and Start give throttle, B and C brake.
     uint32_t lastKeyBits = 0;
@@ -123,7 +124,6 @@ public:
     float frameRateShown = 0.0f;
     int cameraPresetCount = 8;
     int cameraPreset = 0;
-    int exerciseCameraTicks = 0;
     int lastRacerSegment = -1;
     bool lastFacingBack = true;
     int rivalCount = 2;
@@ -161,7 +161,6 @@ public:
     Mesh* wallMesh = nullptr;
     std::unique_ptr<Texture> skyTexture;
     Texture* trafficLights[4] = {};
-    int lightShown = 0; // the start light showing, 0 none
     HFONT hudFont = nullptr;
     int hudFontHeight = 0;
 

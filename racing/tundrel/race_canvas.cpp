@@ -7,6 +7,7 @@
 
 #include "racing/engine/base_library.h"
 #include "racing/framework/race_controls.h"
+#include "racing/framework/race_start.h"
 #include "racing/framework/race_track.h"
 #include "racing/framework/track_keys.h"
 
@@ -474,7 +475,7 @@ void RaceCanvas::onMouse(UINT message, WPARAM, int x, int y, int)
 {
     // The exit box in the bottom-right corner ends the race once it runs.
     if (message == WM_LBUTTONUP && running && x >= getClientWidth() - 40 && y >= getClientHeight() - 20)
-        app->endRace(0);
+        finishRace(0);
 }
 
 void RaceCanvas::handleControls(float dt)
@@ -546,7 +547,7 @@ void RaceCanvas::afterFrame(float dt)
         return;
     racing::LapEvent event = laps.pass(player->segment, raceTrack.wrongWay);
     if (event == racing::LapEvent::Finished)
-        app->endRace(app->exercise ? 2 : 1);
+        finishRace(app->exercise ? 2 : 1);
 }
 
 void RaceCanvas::onPeriod(float)
@@ -558,30 +559,33 @@ void RaceCanvas::onPeriod(float)
         frameRateSum += frameTimer.fpsExact;
         ++frameRateCount;
     }
-    if (!running)
+    const racing::RaceStart::Period step = start.period(running, app->exercise);
+    if (step.whistle >= 0 && whistles[step.whistle])
+        whistles[step.whistle]->play(getHandle());
+    if (step.starts)
     {
-        ++startStep;
-        if (startStep > 0)
-            lightShown = startStep;
-        if (startStep > 0 && startStep <= 3 && whistles[startStep == 3 ? 1 : 0])
-            whistles[startStep == 3 ? 1 : 0]->play(getHandle());
-        if (startStep >= 3)
-        {
-            running = true;
-            raceTrack.running = true;
-            setCameraPreset(cameraPreset);
-        }
-        return;
+        running = true;
+        raceTrack.running = true;
+        setCameraPreset(cameraPreset);
     }
-    if (app->exercise && (exerciseCameraTicks = (exerciseCameraTicks + 1) % 4) == 0)
+    if (step.nextCamera)
         setCameraPreset(cameraPreset = (cameraPreset + 1) % 8);
-    if (lightShown)
+    if (step.lightsOut)
     {
-        lightShown = 0;
         frameTimer.windowMs = 2000;
         if (app->music && music)
             music->playLooped(getHandle(), -1);
     }
+}
+
+void RaceCanvas::finishRace(int status)
+{
+    for (auto& sound : whistles)
+        if (sound)
+            sound->stop();
+    if (music)
+        music->stop();
+    racing::finishRacePage(*this, *app, status);
 }
 
 std::string RaceCanvas::hudText(float lapFigure, float raceTime, float speed, bool cruise)

@@ -12,6 +12,7 @@
 #include "racing/engine/collision_grid.h"
 #include "racing/framework/race_drawing.h"
 #include "racing/framework/race_rules.h"
+#include "racing/framework/race_start.h"
 #include "racing/framework/track_map.h"
 #include "racing/framework/track_model.h"
 
@@ -75,6 +76,8 @@ public:
     void setCameraPreset(int preset);
     void resolveCollisions();
     void updateVisibleWindow();
+    // The race ends: sounds off, a fade to black, then the application.
+    void finishRace(int status);
 
     // "LAP:%1.1f TM:%02d:%02d V:%03dkm (%s)".
     static std::string hudText(float lapFigure, float raceTime, float speed, bool cruise);
@@ -82,12 +85,11 @@ public:
     RacingApp* app;
     bool isPrepared = false;
     bool running = false;
-    int startStep = -1;
+    racing::RaceStart start; // the start lights and the period steps
     bool showFrameRate = false;
     float frameRateSum = 0.0f;
     int frameRateCount = 0;
     int cameraPreset = 0;
-    int exerciseCameraTicks = 0;
     int rivalCount = 2;
 
     std::u16string trackName, vehicleName, racerText, secondName;
@@ -115,7 +117,6 @@ public:
     Mesh* trackMesh = nullptr;
     Texture* skyTexture = nullptr;
     Texture* trafficLights[4] = {};
-    int lightShown = 0;
     std::unique_ptr<WaveSound> whistles[2], music;
 
 private:

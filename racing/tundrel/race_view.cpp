@@ -68,6 +68,7 @@ void RaceCanvas::drawWorld(Image* surface)
 
 void RaceCanvas::drawHud(Image* surface)
 {
+    const int lightShown = start.lightShown;
     if (lightShown > 0 && lightShown < 4 && trafficLights[lightShown] && trafficLights[lightShown]->image)
     {
         const Image* light = trafficLights[lightShown]->image;

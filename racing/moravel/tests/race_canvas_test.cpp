@@ -38,7 +38,7 @@ TEST(RaceCanvas, GridAndStartLights)
     {
         EXPECT_FALSE(page.running) << period;
         page.onPeriod(1.0f);
-        shown[period] = page.lightShown;
+        shown[period] = page.start.lightShown;
     }
     EXPECT_EQ(shown[0], 0);
     EXPECT_EQ(shown[1], 1);
@@ -46,7 +46,7 @@ TEST(RaceCanvas, GridAndStartLights)
     EXPECT_EQ(shown[3], 3);
     EXPECT_TRUE(page.running);
     page.onPeriod(1.0f);
-    EXPECT_EQ(page.lightShown, 0);
+    EXPECT_EQ(page.start.lightShown, 0);
     EXPECT_EQ(page.frameTimer.windowMs, 2000);
     // Rivals get their own paint, never the player's.
     Material* mine = page.player->model->findMaterial(u"body");
