@@ -27,7 +27,10 @@ struct Writer
 
     void put(const std::string& name, const media::Bytes& bytes) { ok = media::writeHostFile(gui / name, bytes) && ok; }
     void text(const std::string& name, const std::string& body) { put(name, media::Bytes(body.begin(), body.end())); }
-    void jpeg(const std::string& name, int w, int h, const media::PixelFn& pixel) { put(name, media::makeJpeg(w, h, pixel)); }
+    void jpeg(const std::string& name, int w, int h, const media::PixelFn& pixel)
+    {
+        put(name, media::makeJpeg(w, h, pixel));
+    }
 };
 
 uint32_t rgb(int r, int g, int b)
@@ -184,9 +187,8 @@ std::string mainMenuTemplate()
 
 std::string button(const std::string& name, int x, int y, int w, const std::string& text, const std::string& colour)
 {
-    return name + "=type:Sprite, x:" + std::to_string(x) + ", y:" + std::to_string(y) + ", width:" +
-           std::to_string(w) + ", height:18, text:" + text +
-           ", textSize:13, textAlignment:CENTER, color:" + colour +
+    return name + "=type:Sprite, x:" + std::to_string(x) + ", y:" + std::to_string(y) + ", width:" + std::to_string(w) +
+           ", height:18, text:" + text + ", textSize:13, textAlignment:CENTER, color:" + colour +
            ", textColor:(255;255;255), GUIType:button, container:";
 }
 
@@ -224,9 +226,8 @@ std::string checkBox(const std::string& name, int x, int y, const std::string& g
 
 std::string label(const std::string& name, int x, int y, int w, const std::string& text, const std::string& colour)
 {
-    return name + "=type:Sprite, x:" + std::to_string(x) + ", y:" + std::to_string(y) + ", width:" +
-           std::to_string(w) + ", height:16, text:" + text + ", textSize:12, textColor:" + colour +
-           ", container:sceneSettings\n";
+    return name + "=type:Sprite, x:" + std::to_string(x) + ", y:" + std::to_string(y) + ", width:" + std::to_string(w) +
+           ", height:16, text:" + text + ", textSize:12, textColor:" + colour + ", container:sceneSettings\n";
 }
 
 std::string settingsTemplate()
@@ -297,12 +298,13 @@ std::string scoreboardTemplate()
         if (row >= 0)
             t += "place" + n + "=type:Sprite, x:2, y:" + ys + ", width:14, height:14, text:" + std::to_string(row + 1) +
                  "., textSize:12, textColor:(160;160;160), container:scoreboardScene\n";
-        t += "racer" + n + "=type:Sprite, x:14, y:" + ys + ", width:56, height:14, text:, textSize:12, textColor:" +
-             colour + ", container:scoreboardScene\n";
-        t += "score" + n + "=type:Sprite, x:70, y:" + ys + ", width:44, height:14, text:, textSize:12, textColor:" +
-             colour + ", container:scoreboardScene\n";
-        t += "date" + n + "=type:Sprite, x:114, y:" + ys + ", width:62, height:14, text:, textSize:12, textColor:" +
-             colour + ", container:scoreboardScene\n";
+        t += "racer" + n + "=type:Sprite, x:14, y:" + ys +
+             ", width:50, height:14, text:, textSize:12, textColor:" + colour + ", container:scoreboardScene\n";
+        t += "score" + n + "=type:Sprite, x:64, y:" + ys +
+             ", width:50, height:14, text:, textSize:12, textAlignment:RIGHT, textColor:" + colour +
+             ", container:scoreboardScene\n";
+        t += "date" + n + "=type:Sprite, x:116, y:" + ys +
+             ", width:60, height:14, text:, textSize:12, textColor:" + colour + ", container:scoreboardScene\n";
     }
     t += button("cmdRestartGame", 6, 210, 76, "Intro", "(0;120;0)") + "scoreboardScene\n";
     t += button("cmdExit", 94, 210, 76, "Exit", "(120;30;30)") + "scoreboardScene\n";
@@ -314,8 +316,7 @@ std::string scoreboardTemplate()
 std::string manualPage(const std::string& title, const std::string& body, bool index)
 {
     std::string t = "# manual: " + title + "\n";
-    t += std::string("sceneManual=type:SceneSprite, x:0, y:0, width:100%, height:100%, bkgColor:") + kBackground +
-         "\n";
+    t += std::string("sceneManual=type:SceneSprite, x:0, y:0, width:100%, height:100%, bkgColor:") + kBackground + "\n";
     t += "sptTitle=type:Sprite, x:0, y:4, width:176, height:20, text:" + title +
          ", textSize:15, textWeight:700, textAlignment:CENTER, textColor:(255;230;60), container:sceneManual\n";
     if (index)
@@ -336,7 +337,8 @@ std::string manualPage(const std::string& title, const std::string& body, bool i
              "textColor:(120;200;255), GUIType:hyperlink, href:manual\\index.properties, container:sceneManual\n";
     if (!body.empty())
         t += "sptBody=type:Sprite, x:6, y:" + std::string(index ? "112" : "30") +
-             ", width:164, height:150, text:" + body + ", textSize:12, textColor:(255;255;255), container:sceneManual\n";
+             ", width:164, height:150, text:" + body +
+             ", textSize:12, textColor:(255;255;255), container:sceneManual\n";
     t += "btnQuitManual=type:Sprite, x:96, y:212, width:76, height:18, text:Intro, textSize:13, "
          "textAlignment:CENTER, color:(60;60;90), textColor:(255;255;255), GUIType:button, container:sceneManual\n";
     return t;
@@ -345,8 +347,7 @@ std::string manualPage(const std::string& title, const std::string& body, bool i
 media::ZipMembers manualPages()
 {
     return {
-        {"manual/index.properties",
-         manualPage("MANUAL", "Choose a page. Intro leaves the manual.", true)},
+        {"manual/index.properties", manualPage("MANUAL", "Choose a page. Intro leaves the manual.", true)},
         {"manual/controls.properties",
          manualPage("CONTROLS",
                     "Up^c throttle\\nDown^c brake\\nLeft and Right^c lean and steer\\nTab^c frame rate\\n"
