@@ -9,6 +9,7 @@
 #include "engine/base/properties.h"
 #include "engine/base/resource_files.h"
 #include "engine/scene/2d/group2d.h"
+#include "engine/scene/3d/group3d.h"
 #include "engine/scene/core/material.h"
 #include "engine/platform/back_buffer.h"
 #include "engine/platform/image.h"
@@ -206,6 +207,23 @@ void MenuPage::scrollClosingPrompt(float dt)
     if (Group2D* strip = findGroup2D(u"rectPrompt"))
         if (Material* m = strip->findMaterial(u"rectMtl"))
             m->setTextureOffset(0.0f, clockB);
+}
+
+void MenuPage::stepMainMenu(float dt, Group3D* preview)
+{
+    clockA += 0.08f * dt;
+    if (clockA > 1.0f)
+        clockA = 0.0f;
+    if (Group2D* strip = findGroup2D(u"RectTrack"))
+        if (Material* m = strip->findMaterial(u"rectMtl"))
+            m->setTextureOffset(clockA, 0.0f);
+    if (preview)
+    {
+        Matrix4 turn;
+        turn.setIdentity();
+        turn.rotY(0.8f * dt);
+        preview->matrix.multiply(turn);
+    }
 }
 
 void MenuPage::setText(const char16_t* component, const std::u16string& text)

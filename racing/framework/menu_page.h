@@ -18,6 +18,7 @@
 
 class Properties;
 class Texture;
+class Group3D;
 
 namespace racing {
 
@@ -102,6 +103,9 @@ protected:
     Texture* showTrackSky(const std::u16string& track);
     // The closing page's prompt strip scrolls upward (clock B).
     void scrollClosingPrompt(float dt);
+    // The main menu's motion: the track strip's sky scrolls sideways (clock
+    // A) and the preview model, when there is one, turns about its up axis.
+    void stepMainMenu(float dt, Group3D* preview);
     // A text of a component, when the template has it.
     void setText(const char16_t* component, const std::u16string& text);
 

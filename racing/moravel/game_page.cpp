@@ -287,21 +287,7 @@ void GamePage::update(float dt)
     if (dt <= 0.0f)
         return;
     if (showing(u"MainMenu"))
-    {
-        clockA += 0.08f * dt;
-        if (clockA > 1.0f)
-            clockA = 0.0f;
-        if (Group2D* strip = findGroup2D(u"RectTrack"))
-            if (Material* m = strip->findMaterial(u"rectMtl"))
-                m->setTextureOffset(clockA, 0.0f);
-        if (preview)
-        {
-            Matrix4 turn;
-            turn.setIdentity();
-            turn.rotY(0.8f * dt);
-            preview->matrix.multiply(turn);
-        }
-    }
+        stepMainMenu(dt, preview);
     else if (showing(u"back"))
         scrollClosingPrompt(dt);
     else if (showing(u"intro"))

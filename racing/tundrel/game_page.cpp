@@ -280,19 +280,7 @@ void GamePage::update(float dt)
     }
     if (!showing(u"MainMenu"))
         return;
-    clockA += 0.08f * dt;
-    if (clockA > 1.0f)
-        clockA = 0.0f;
-    if (Group2D* strip = findGroup2D(u"RectTrack"))
-        if (Material* m = strip->findMaterial(u"rectMtl"))
-            m->setTextureOffset(clockA, 0.0f);
-    if (preview)
-    {
-        Matrix4 turn;
-        turn.setIdentity();
-        turn.rotY(0.8f * dt);
-        preview->matrix.multiply(turn);
-    }
+    stepMainMenu(dt, preview);
     racing::Sprite* bar = findComponent(u"sptChallenge");
     if (bar && !trackMissing)
     {
