@@ -363,7 +363,7 @@ TEST(SkyrendProgram, RealWindowFliesAndEndsOnTheScoreboard)
                              "tap 40 192   # Kite\n"
                              "wait 200\n"
                              "tap 60 274   # Exercise\n"
-                             "wait 3000\n"
+                             "wait 8000\n"
                              "shot flight\n"
                              "tap 220 277  # EXIT\n"
                              "wait 500\n"

@@ -21,6 +21,21 @@
 namespace racing_test {
 
 namespace fs = std::filesystem;
+
+// A whole race run as a program takes minutes of real time in the sanitizer
+// build, more than a test may take there: those runs are left to the
+// optimised build (the race pages are also checked in process in both).
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
 using os::host::Picture;
 
 struct ProgramRun

@@ -9,24 +9,10 @@
 
 using namespace moravel_test;
 using racing_test::fileText;
+using racing_test::kSanitized;
 using racing_test::tap;
 
 namespace {
-
-// A whole race of two laps takes minutes of real time in the sanitizer
-// build, more than a test may take there; these walks run in the optimised
-// build (the pages are checked in process in both).
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
 
 const std::string kToIntro = "wait 1500\nshot cover\n" + tap(88, 110) + "wait 2300\nshot intro\n";
 const std::string kSuperbike = tap(46, 184);
