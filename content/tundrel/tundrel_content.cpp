@@ -349,14 +349,16 @@ void writePages(const std::string& track)
     put("resources/GUI/scoreboard.wav", media::makeWav(1, 22050, 16, media::makeTone(523.0, 600)));
     text("resources/GUI/TDCanvas.properties",
          "# the car race page: the 3D scene, the start lights and buttons, the wrong-way label, the loading message\n"
+         "# (lengths for a page 320 wide)\n"
          "mainScene=type:Scene3D, x:0, y:0, width:100%, height:100%, frontClip:1.0, backClip:500.0\n"
-         "sceneGUI=type:SceneSprite, x:0, y:0, width:100%, height:100%\n"
-         "light=type:Sprite, x:152, y:24, width:16, height:40, texture:..\\scenes\\common\\trafficlight0.jpg, container:sceneGUI\n"
-         "btnExitRacing=type:Sprite, x:280, y:0, width:40, height:20, text:EXIT, color:(120;0;0), textColor:(255;255;255), GUIType:button, container:sceneGUI\n"
+         "sun=type:Light, dir:(0.4;-1.0;0.6), color:(255;255;255), container:mainScene\n"
          "sceneGUI2D=type:SceneSprite, x:0, y:0, width:100%, height:100%\n"
-         "txtWrongway=type:Sprite, x:100, y:90, width:120, height:24, text:WRONG WAY, textColor:(255;40;40), visible:0, container:sceneGUI2D\n"
-         "sceneMessage=type:SceneSprite, x:0, y:0, width:100%, height:100%\n"
-         "sptMessage=type:Sprite, x:60, y:100, width:200, height:24, text:Loading, textColor:(255;255;255), container:sceneMessage\n"
+         "txtWrongway=type:Sprite, x:70, y:190, width:180, height:34, text:WRONG WAY, textSize:22, textWeight:700, textAlignment:CENTER, color:(20;20;20), textColor:(255;70;40), visible:0, container:sceneGUI2D\n"
+         "sceneGUI=type:SceneSprite, x:0, y:0, width:100%, height:100%\n"
+         "light=type:Sprite, x:146, y:44, width:29, height:72, texture:..\\scenes\\common\\trafficlight0.jpg, container:sceneGUI\n"
+         "btnExitRacing=type:Sprite, x:248, y:390, width:72, height:36, text:EXIT, textSize:22, textAlignment:CENTER, color:(120;0;0), textColor:(255;255;255), GUIType:button, container:sceneGUI\n"
+         "sceneMessage=type:SceneSprite, x:0, y:0, width:100%, height:100%, visible:0\n"
+         "sptMessage=type:Sprite, x:40, y:180, width:240, height:30, text:Loading, textSize:20, textAlignment:CENTER, textColor:(255;255;255), container:sceneMessage\n"
          "whistle0=type:WaveSound, src:whistle0.wav\n"
          "whistle1=type:WaveSound, src:whistle1.wav\n");
     put("resources/GUI/whistle0.wav", media::makeWav(1, 22050, 16, media::makeTone(880.0, 200)));

@@ -1,4 +1,4 @@
-// race_drawing.cpp -- sky panorama and the sorted quads of a race frame
+// race_drawing.cpp -- the sky panorama of the race pages
 #include "racing/framework/race_drawing.h"
 
 #include "racing/engine/camera.h"
@@ -17,10 +17,6 @@
 #include <cmath>
 
 namespace racing {
-
-namespace {
-constexpr float kNear = 0.5f;
-}
 
 void addHazeBand(Image* sky, uint32_t background, uint32_t haze)
 {
@@ -76,119 +72,6 @@ void drawSkyPanorama(Image* surface, const Image* sky, const Matrix4& view, floa
         int columns = std::min(sky->width - sx, tw - dx);
         surface->drawImage(*sky, dx, 0, sx, srcY, columns, rows);
         dx += columns;
-    }
-}
-
-void visibleSegments(const VisibleWindow& window, int n, int& first, int& count)
-{
-    first = window.inverted ? window.last : window.first;
-    count = window.inverted ? n - (window.last - window.first) + 1 : window.last - window.first + 1;
-    count = std::clamp(count, 0, n);
-}
-
-void QuadDrawer::begin(Camera& camera, int w, int h)
-{
-    quads.clear();
-    view.copyFrom(camera.getViewMatrix());
-    focal = float(camera.projection) / 1024.0f;
-    cx = float(w) / 2.0f;
-    cy = float(h) / 2.0f;
-}
-
-bool QuadDrawer::project(int32_t x, int32_t y, int32_t z, int32_t u, int32_t v, QuadPoint& out, float& depth) const
-{
-    Vector3 p;
-    p.setFromFixed(x, y, z);
-    toView.transformPoint(p);
-    if (p.z < kNear)
-        return false;
-    depth = p.z;
-    out = {int32_t(cx + p.x * focal / p.z), int32_t(cy - p.y * focal / p.z), int32_t(uint32_t(u) << shiftU),
-           int32_t(uint32_t(v) << shiftV)};
-    return true;
-}
-
-void QuadDrawer::addFace(const Mesh& mesh, int a, int b, int c)
-{
-    const int count = mesh.vertexCount();
-    if (a < 0 || b < 0 || c < 0 || a >= count || b >= count || c >= count)
-        return;
-    Quad q;
-    float d[3];
-    const int index[3] = {a, b, c};
-    for (int k = 0; k < 3; ++k)
-    {
-        const Vertex* v = mesh.vertex(index[k]);
-        if (!project(v->x, v->y, v->z, v->u, v->v, q.corners[k], d[k]))
-            return;
-    }
-    q.corners[3] = q.corners[2];
-    q.depth = d[0] + d[1] + d[2];
-    q.material = mesh.material;
-    quads.push_back(q);
-}
-
-void QuadDrawer::addFaces(const Mesh& mesh, const Matrix4& world, int firstFace, int count)
-{
-    toView.setProduct(view, world);
-    const Texture* t = mesh.material ? mesh.material->texture : nullptr;
-    shiftU = t ? t->widthLog2 : 0;
-    shiftV = t ? t->heightLog2 : 0;
-    const int end = std::min(firstFace + count, mesh.faceCount());
-    for (int f = std::max(firstFace, 0); f < end; ++f)
-    {
-        const Face* face = mesh.face(f);
-        addFace(mesh, face->a, face->b, face->c);
-    }
-}
-
-void QuadDrawer::addModel(const Group3D& model)
-{
-    Matrix4 world;
-    for (int i = 0; i < model.meshCount(); ++i)
-    {
-        const Mesh* mesh = model.mesh(i);
-        if (!mesh->visible)
-            continue;
-        world.setProduct(model.matrix, mesh->matrix);
-        addFaces(*mesh, world, 0, mesh->faceCount());
-    }
-}
-
-void QuadDrawer::addShadow(const Vector3& p, const Vector3& direction, float halfLong, float halfWide, float y,
-                           const Material* material)
-{
-    toView.copyFrom(view);
-    shiftU = shiftV = 0;
-    Vector3 along(direction.x, 0.0f, direction.z);
-    along.normalize();
-    Vector3 across(along.z, 0.0f, -along.x);
-    const float scale = float(fixedScale());
-    const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
-    Quad shadow;
-    float depth = 0.0f;
-    for (int k = 0; k < 4; ++k)
-    {
-        float x = p.x + along.x * halfLong * corners[k][0] + across.x * halfWide * corners[k][1];
-        float z = p.z + along.z * halfLong * corners[k][0] + across.z * halfWide * corners[k][1];
-        float d = 0.0f;
-        if (!project(int32_t(x * scale), int32_t(y * scale), int32_t(z * scale), 0, 0, shadow.corners[k], d))
-            return;
-        depth = std::max(depth, d);
-    }
-    shadow.depth = 3.0f * depth;
-    shadow.material = material;
-    quads.push_back(shadow);
-}
-
-void QuadDrawer::draw(Image* surface)
-{
-    std::sort(quads.begin(), quads.end(), [](const Quad& a, const Quad& b) { return a.depth > b.depth; });
-    RasterContext raster(surface, 0, 0, surface->width, surface->height);
-    for (const Quad& q : quads)
-    {
-        raster.setMaterial(q.material);
-        raster.fillQuad(q.corners);
     }
 }
 

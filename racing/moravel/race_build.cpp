@@ -48,7 +48,7 @@ bool RaceCanvas::buildTrack(const std::u16string& folder, const std::u16string& 
         showError("The track has no model with a mesh \"track\".");
         return false;
     }
-    mainScene->renderer.getTarget()->setListener(this);
+    mainScene->renderer.getTarget()->setListener(&sky);
 
     backgroundColour = racing::colourOf(keys, u"scene.bkgColor", 0x6090C0, nullptr);
     ambientColour = racing::colourOf(keys, u"env.ambientColor", 0xFFFFFF, nullptr);
@@ -135,6 +135,9 @@ bool RaceCanvas::buildTrack(const std::u16string& folder, const std::u16string& 
 
     buildBillboards();
     skyAltitude = keyFloat(keys, u"track.averageAltitude", 0.0f) + 60.0f + (exercise ? 0.0f : 10.0f);
+    sky.sky = skyTexture ? skyTexture->image : nullptr;
+    sky.altitude = skyAltitude;
+    sky.background = backgroundColour;
 
     // The ground: the collision grid over the road, with face normals from
     // the vertices (no render pass has computed the stored ones yet).

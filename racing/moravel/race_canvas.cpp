@@ -70,6 +70,7 @@ void RaceCanvas::teardown()
     mainScene = nullptr;
     guiScene = guiScene2D = nullptr;
     camera = nullptr;
+    sky = {};
     lightSprite = wrongWaySprite = nullptr;
     trackGroup = nullptr;
     trackMesh = wallMesh = nullptr;
@@ -208,6 +209,7 @@ bool RaceCanvas::prepareRace(const std::vector<std::u16string>& paintNames,
     }
 
     camera = &mainScene->camera;
+    sky.camera = camera;
     Vector3 eye(0.0f, 30.0f, 200.0f);
     player->motion.orientation.transformPointTo(eye, eye);
     camera->setPositionVector(eye);
@@ -333,35 +335,7 @@ void RaceCanvas::resolveCollisions()
 
 void RaceCanvas::applyVisibleWindow()
 {
-    // Segment s is drawn with the vertices of s and s + 1 (8 a segment).
-    // The meshes draw the vertex range [start, end), or with start > end
-    // every vertex but those of [end, start).
-    int start = 0, end = 0;
-    const int all = 8 * track.segmentCount;
-    if (!window.inverted)
-    {
-        start = 8 * window.first;
-        end = 8 * (window.last + 2);
-        if (end > all)
-        {
-            end -= all; // runs on over the start line
-            if (end >= start)
-                start = 0, end = all;
-        }
-    }
-    else
-    {
-        // Visible: up to `first` and from `last` on, around the start line.
-        start = 8 * (window.last + 1);
-        end = 8 * (window.first + 1);
-    }
-    for (Mesh* m : {trackMesh, wallMesh})
-        if (m)
-        {
-            m->rangeEnabled = 1;
-            m->rangeStart = start;
-            m->rangeEnd = end;
-        }
+    racing::applyVisibleWindow(window, track.segmentCount, {trackMesh, wallMesh});
 }
 
 void RaceCanvas::updateVisibleWindow()
@@ -380,8 +354,7 @@ void RaceCanvas::updateVisibleWindow()
     window.update(s, facingBack, track.visibleAhead, track.segmentCount, behind);
     applyVisibleWindow();
     if (s != lastRacerSegment || facingBack != lastFacingBack)
-        for (Billboard& board : billboards)
-            board.model->visible = window.contains(board.segment) ? 1 : 0;
+        racing::showBoardsInWindow(billboards, window);
     lastRacerSegment = s;
     lastFacingBack = facingBack;
 }

@@ -17,6 +17,7 @@
 #include "engine/scene/core/texture.h"
 #include "racing/framework/race_drawing.h"
 #include "racing/framework/race_rules.h"
+#include "racing/framework/race_scene.h"
 #include "racing/framework/race_start.h"
 #include "racing/framework/race_track.h"
 #include "racing/framework/track_model.h"
@@ -41,18 +42,13 @@ namespace moravel {
 
 class RacingApp;
 
-// A board along the track (or a banner across it) and the segment it stands at.
-struct Billboard
-{
-    Group3D* model; // the main scene's
-    int segment;
-};
+using Billboard = racing::TrackBoard;
 
 // A board's kind by its picture's width over height: 0 banner (8), 1
 // side-along (4), 2 vertical (0.5), 3 square (anything else).
 int boardKindOf(int width, int height);
 
-class RaceCanvas : public racing::Canvas, public racing::RenderTarget::FrameListener, public racing::LoadListener
+class RaceCanvas : public racing::Canvas, public racing::LoadListener
 {
 public:
     // Resources from the program's "..\resources\" folder unless given.
@@ -71,9 +67,6 @@ public:
     void onMouse(UINT message, WPARAM keys, int x, int y, int phase) override;
     void onDestroy() override;
 
-    // The main scene's render target: the sky goes in after its background.
-    void beforeBackground(Image*) override {}
-    void afterBackground(Image* image) override { drawSky(image); }
     // Progress of the set-up: the loading bar.
     void onLoad(const WCHAR* text, const WCHAR* templateName, int percent) override;
 
@@ -102,7 +95,6 @@ public:
     // then copies of it.
     Group3D* loadBoardModel(const std::u16string& folder, const std::u16string& name, float scale);
 
-    void drawSky(Image* target);
     void drawHud(HDC dc);
     void drawFrameRate(HDC dc);
 
@@ -146,6 +138,7 @@ public:
     uint32_t fumeColour = 0;
     bool hasFume = false;
     float skyAltitude = 0.0f;
+    racing::SkyBehindScene sky; // the main scene's render target listener
 
     // The template's scenes and sprites (the canvas's).
     racing::Scene3D* mainScene = nullptr;

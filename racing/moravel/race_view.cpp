@@ -1,7 +1,5 @@
 // race_view.cpp -- what the race page draws besides its template's scenes:
-// the sky panorama behind the 3D scene (wrapping round with the camera's
-// heading, raised and lowered with its pitch), and over everything the HUD
-// line, the frame rate, the exercise label and the track map
+// over everything the HUD line, the frame rate and the exercise label
 #include "racing/moravel/race_canvas.h"
 
 #include "racing/moravel/racing_app.h"
@@ -30,13 +28,6 @@ void RaceCanvas::renderScenes()
         return;
     }
     drawScenes();
-}
-
-void RaceCanvas::drawSky(Image* target)
-{
-    if (isPrepared && target && camera)
-        racing::drawSkyPanorama(target, skyTexture ? skyTexture->image : nullptr, camera->getViewMatrix(), skyAltitude,
-                                backgroundColour);
 }
 
 void RaceCanvas::drawFrameRate(HDC dc)

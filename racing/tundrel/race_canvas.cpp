@@ -1,12 +1,19 @@
-// race_canvas.cpp -- the car race page: set-up, the frame step, start
-// lights, laps and the end of the race
+// race_canvas.cpp -- the car race page: set-up from the race template, the
+// track and its boards in the 3D scene, the frame step, start lights, laps
+// and the end of the race
 #include "racing/tundrel/race_canvas.h"
 
 #include "racing/tundrel/racing_app.h"
 #include "racing/tundrel/vehicle_libraries.h"
 
 #include "racing/engine/base_library.h"
+#include "racing/engine/model3d.h"
+#include "racing/engine/scene3d.h"
+#include "racing/engine/sprite.h"
+#include "racing/engine/template_loader.h"
+#include "racing/framework/progress_bar.h"
 #include "racing/framework/race_controls.h"
+#include "racing/framework/race_drawing.h"
 #include "racing/framework/race_start.h"
 #include "racing/framework/race_track.h"
 #include "racing/framework/track_keys.h"
@@ -14,12 +21,14 @@
 #include "engine/base/math_utils.h"
 #include "engine/base/matrix_ops.h"
 #include "engine/base/properties.h"
+#include "engine/platform/back_buffer.h"
 #include "engine/platform/image.h"
 #include "engine/platform/wave_sound.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/mesh.h"
 #include "engine/scene/core/material.h"
 #include "engine/scene/core/texture.h"
+#include "engine/scene/core/sound_dictionary.h"
 #include "engine/scene/core/texture_dictionary.h"
 
 #include <os/windows.h>
@@ -80,7 +89,6 @@ RaceCanvas::RaceCanvas(RacingApp* app_, const std::u16string& resources_)
 {
     if (resources.empty())
         resources = racing::resourcesFolder();
-    shadowMaterial.color = 0x282828;
     frameTimer.mode = FrameTimer::Capped;
     frameTimer.targetFps = 8;
     frameTimer.windowMs = 1000;
@@ -88,24 +96,60 @@ RaceCanvas::RaceCanvas(RacingApp* app_, const std::u16string& resources_)
 
 RaceCanvas::~RaceCanvas()
 {
-    for (auto& sound : whistles)
-        if (sound)
-            sound->stop();
-    if (music)
-        music->stop();
+    teardown();
+}
+
+void RaceCanvas::onDestroy()
+{
+    teardown();
+    Canvas::onDestroy();
+}
+
+void RaceCanvas::teardown()
+{
+    if (getSoundDictionary())
+        getSoundDictionary()->stopAll();
+    isPrepared = false;
+    running = false;
+    // The vehicles keep their models and puffs: out of the scene before it
+    // goes, which deletes the track, the boards and the shadows.
+    std::vector<Vehicle*> owned;
+    for (auto& rival : rivals)
+        owned.push_back(rival.get());
+    if (player)
+        owned.push_back(player.get());
+    if (mainScene)
+        for (Vehicle* v : owned)
+        {
+            std::erase(mainScene->children, v->model);
+            for (const auto& chip : v->puffChips)
+                std::erase(mainScene->children, static_cast<Group3D*>(chip.get()));
+        }
+    removeAllScenes();
+    mainScene = nullptr;
+    guiScene = nullptr;
+    camera = nullptr;
+    sky = {};
+    lightSprite = wrongWaySprite = nullptr;
+    trackGroup = nullptr;
+    trackMesh = nullptr;
+    banners.clear();
+    billboards.clear();
+    shadows.clear();
     racers.clear();
     rivals.clear();
     player.reset();
+    trackMap.reset();
     collisionGrid.reset();
     ground.reset();
-    for (auto* list : {&banners, &billboards})
-        for (Board& b : *list)
-            delete b.model;
     for (Texture* t : ownTextures)
         delete t;
+    ownTextures.clear();
     if (hudFont)
+    {
         DeleteObject(hudFont);
-    delete trackGroup;
+        hudFont = nullptr;
+    }
 }
 
 std::unique_ptr<Vehicle> RaceCanvas::makeVehicle(const std::u16string& folder, const std::u16string& name,
@@ -138,7 +182,15 @@ std::unique_ptr<Vehicle> RaceCanvas::makeVehicle(const std::u16string& folder, c
     vehicle->buildFume(ambientColour, getTextureDictionary(), slash);
     if (vehicle->bodyMaterial)
         vehicle->bodyMaterial->color = colourOf(file, u"LODBodyColor", vehicle->bodyMaterial->color);
-    (void)prefix;
+    // Into the scene: the model, its puffs, and the shadow on the ground.
+    mainScene->addChild((prefix + u"vehicle").c_str(), model);
+    for (size_t k = 0; k < vehicle->puffChips.size(); ++k)
+        mainScene->addChild((prefix + u"Fume" + racing::toU16(std::to_string(k))).c_str(), vehicle->puffChips[k].get());
+    auto* shadow = new racing::Chip3D(0.5f, vehicle->width * 1.2f, vehicle->length * 1.1f, 1, nullptr, nullptr);
+    if (Material* m = shadow->getMaterial())
+        m->color = 0x282828;
+    mainScene->addChild((prefix + u"Shadow").c_str(), shadow);
+    shadows.push_back({vehicle.get(), shadow});
     return vehicle;
 }
 
@@ -164,12 +216,14 @@ bool RaceCanvas::prepareRace(const std::vector<std::u16string>& libraryNames,
     raceTrack.steerSensitivity = kSensitivity[sensitivity >= 0 && sensitivity <= 2 ? sensitivity : 1];
     raceTrack.cruiseSpeed = kCruise[cruise >= 0 && cruise <= 2 ? cruise : 1];
 
+    // The page fills the frame's client area; template lengths are for a
+    // page 320 wide.
     RECT client;
     GetClientRect(app->getHandle(), &client);
     move(0, 0, client.right - client.left, client.bottom - client.top);
+    screenScale = float(getClientWidth()) / 320.0f;
     // The HUD's Arial of 17 on a 320-wide page, scaled, at least 11 high.
-    hudFont = CreateFontW(std::max(int(17.0f * float(getClientWidth()) / 320.0f + 0.5f), 11), 0, 0, 0, FW_NORMAL, 0, 0,
-                          0, 0, 0, 0, 0, 0x20, u"Arial");
+    hudFont = CreateFontW(std::max(scaleToScreen(17), 11), 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0x20, u"Arial");
 
     trackName = trackNames[size_t(trackIndex)];
     vehicleName = vehicleNames[size_t(vehicleIndex)];
@@ -179,27 +233,45 @@ bool RaceCanvas::prepareRace(const std::vector<std::u16string>& libraryNames,
     std::u16string second = colon == std::u16string::npos ? std::u16string() : racerText_.substr(colon + 1);
     secondName = second.empty() ? u"N/A" : second;
 
-    std::u16string scenes = resources + u"scenes";
-    Properties keys;
-    if (!keys.load(scenes.c_str(), (trackName + u".properties").c_str()))
+    // The race template, with the loading message showing its progress.
+    setLoadListener(this);
+    loadTemplate((resources + u"GUI\\").c_str(), u"TDCanvas.properties", true);
+    mainScene = findScene3D(u"mainScene");
+    guiScene = findSpriteScene(u"sceneGUI");
+    if (!mainScene)
     {
-        showError("The track file is missing.");
+        setLoadListener(nullptr);
+        showError("The race template \"TDCanvas.properties\" has no 3D scene \"mainScene\".");
         return false;
     }
-    if (!buildTrack(scenes, keys))
+    racing::SceneSprite* message = findSpriteScene(u"sceneMessage");
+    if (message)
+        message->visible = 1;
+    lightSprite = guiScene ? guiScene->findChild(u"light") : nullptr;
+    if (racing::SceneSprite* gui2D = findSpriteScene(u"sceneGUI2D"))
+        wrongWaySprite = gui2D->findChild(u"txtWrongway");
+    placeGuiButtons();
+
+    std::u16string scenes = resources + u"scenes";
+    if (!buildTrack(scenes))
+    {
+        setLoadListener(nullptr);
         return false;
-    buildBoards(keys, scenes);
+    }
+    buildBoards(getTemplateLoader().getTemplate(), scenes);
 
     // The player's vehicle and the rivals, other vehicles of the same library.
     player = makeVehicle(folder, vehicleName, u"my", true);
     if (!player)
     {
+        setLoadListener(nullptr);
         showError("The vehicle cannot be loaded.");
         return false;
     }
     player->autopilot = exercise ? 1 : 0;
     for (int i = 0; i < rivalCount; ++i)
     {
+        onLoad(u"Set up vehicle", nullptr, 100 * (i + 1) / rivalCount);
         int r = vehicleCount > 1 ? randomInt(1, vehicleCount - 1) : 0;
         auto rival = makeVehicle(folder, vehicleNames[size_t((vehicleIndex + r) % vehicleCount)],
                                  u"rival" + racing::toU16(std::to_string(i)), false);
@@ -216,41 +288,56 @@ bool RaceCanvas::prepareRace(const std::vector<std::u16string>& libraryNames,
     const int placed = int(racers.size()) - 1;
     for (int i = 0; i <= placed; ++i)
         racers[size_t(i)]->place(0.0f, racing::gridSegmentSpaced(i, placed, track.segmentCount, spacing));
+    mainScene->initView(getZoom(), this, true);
     for (Vehicle* v : racers)
     {
         v->model->update(true);
         v->measure();
         v->update(0.0f);
     }
+    placeShadows();
 
-    camera.setViewport(getClientWidth(), getClientHeight());
+    camera = &mainScene->camera;
+    sky.camera = camera;
     Vector3 eye(0.0f, 30.0f, 200.0f);
     player->motion.orientation.transformPointTo(eye, eye);
-    camera.setPositionVector(eye);
-    camera.setTargetVector(player->motion.position);
+    camera->setPositionVector(eye);
+    camera->setTargetVector(player->motion.position);
     setCameraPreset(-1);
+
+    setLoadListener(nullptr);
+    if (message)
+        message->visible = 0;
     isPrepared = true;
     return true;
 }
 
-bool RaceCanvas::buildTrack(const std::u16string& scenes, Properties& keys)
+bool RaceCanvas::buildTrack(const std::u16string& scenes)
 {
-    const WCHAR* grp = keys.get(u"grpTrack");
-    std::u16string modelName = fieldText(grp, u"model");
-    float radius = toFloat(fieldText(grp, u"radius"), 100.0f);
+    // The track file joins the page's template: its group goes into the
+    // main scene, its music into the page's sounds.
     std::u16string scenesSlash = scenes + u"\\";
-    trackGroup = models.load(scenesSlash.c_str(), modelName.c_str(), radius, getTextureDictionary(), nullptr, nullptr,
-                             scenesSlash.c_str());
+    if (Properties probe; !probe.load(scenes.c_str(), (trackName + u".properties").c_str()))
+    {
+        showError("The track file is missing.");
+        return false;
+    }
+    loadTemplate(scenesSlash.c_str(), (trackName + u".properties").c_str(), false);
+    Properties& keys = getTemplateLoader().getTemplate();
+    trackGroup = mainScene->findChild(u"grpTrack");
     trackMesh = trackGroup ? trackGroup->findObject(u"track") : nullptr;
     if (!trackMesh)
     {
         showError("The track model has no track.");
         return false;
     }
+    mainScene->renderer.getTarget()->setListener(&sky);
     backgroundColour = colourOf(keys, u"scene.bkgColor", 0x6090C0);
     hazeColour = colourOf(keys, u"scene.haze", 0xE0E0E0);
     ambientColour = colourOf(keys, u"env.ambientColor", 0xC8C8C8);
     raceTrack.hasFume = keyFloat(keys, u"track.hasFume", 0.0f) != 0.0f;
+    mainScene->environment.ambient = ambientColour;
+    trackGroup->setEnvironmentEnabled(0);
 
     skyTexture = getTextureDictionary()->load(scenesSlash.c_str(), (trackName + u"_skybox.jpg").c_str(), false, false);
     if (skyTexture)
@@ -262,6 +349,9 @@ bool RaceCanvas::buildTrack(const std::u16string& scenes, Properties& keys)
         trafficLights[k] = getTextureDictionary()->load(common.c_str(), name.c_str(), false, false);
     }
     skyAltitude = keyFloat(keys, u"track.averageAltitude", 0.0f) + 50.0f;
+    sky.sky = skyTexture ? skyTexture->image : nullptr;
+    sky.altitude = skyAltitude;
+    sky.background = backgroundColour;
 
     if (Texture* road =
             getTextureDictionary()->load(scenesSlash.c_str(), (trackName + u"_track.bmp").c_str(), true, false))
@@ -278,7 +368,9 @@ bool RaceCanvas::buildTrack(const std::u16string& scenes, Properties& keys)
     trackKeys.farDistance = 500.0f;
     trackKeys.exercise = app->exercise;
     Mesh* walls = nullptr;
+    onLoad(u"Set up Track", nullptr, 0);
     racing::TrackBuild built = racing::buildTrackModel(*trackMesh, trackKeys, track, walls);
+    onLoad(u"Set up Track", nullptr, 100);
     if (built != racing::TrackBuild::Built)
         showError(racing::kSegmentCountMessage);
     if (built == racing::TrackBuild::Refused)
@@ -287,6 +379,7 @@ bool RaceCanvas::buildTrack(const std::u16string& scenes, Properties& keys)
     laps.lapsLeft = track.lapsLeft;
     laps.nextCheckpoint = 0;
     window.first = 0, window.last = track.segmentCount - 1, window.inverted = false;
+    racing::applyVisibleWindow(window, track.segmentCount, {trackMesh});
     // The track map at the top right, in the car game's green.
     const int side = 56;
     RECT mapRect{getClientWidth() - side - 4, 20, getClientWidth() - 4, 20 + side};
@@ -300,13 +393,6 @@ bool RaceCanvas::buildTrack(const std::u16string& scenes, Properties& keys)
     raceTrack.model = &track;
     raceTrack.ground = ground.get();
     raceTrack.window = &window;
-
-    for (int k = 0; k < 2; ++k)
-        whistles[k] = std::make_unique<WaveSound>(
-            (resources + u"GUI\\whistle" + racing::toU16(std::to_string(k)) + u".wav").c_str());
-    std::u16string musicFile = fieldText(keys.get(u"track.music"), u"src");
-    if (!musicFile.empty())
-        music = std::make_unique<WaveSound>((scenesSlash + musicFile).c_str());
     return true;
 }
 
@@ -372,7 +458,10 @@ void RaceCanvas::buildBoards(Properties& keys, const std::u16string& scenes)
         Matrix4 m;
         matrixAt(track.points[size_t(seg)], seg, Vector3(0, 0, 1), m);
         if (Group3D* board = makeBoard(common, 0, track.halfWidth * 0.65f, m, picture, back))
+        {
+            mainScene->addChild(u"banner", board);
             banners.push_back({board, seg});
+        }
     }
     // Advertising boards.
     const WCHAR* value = keys.get(u"scene.billboard");
@@ -441,7 +530,10 @@ void RaceCanvas::buildBoards(Properties& keys, const std::u16string& scenes)
         Matrix4 m;
         matrixAt(position, seg, reference, m);
         if (Group3D* board = makeBoard(common, kind.kind, kind.size, m, pictures[size_t(c)], 0))
+        {
+            mainScene->addChild(u"ads", board);
             billboards.push_back({board, seg});
+        }
     }
 }
 
@@ -457,24 +549,47 @@ void RaceCanvas::setCameraPreset(int preset)
         {6, 30.0f, 20.0f, -0.5f, 0.1f, -0.9f}, {6, 30.0f, 20.0f, 0.5f, 0.1f, -0.9f}, {6, 30.0f, 20.0f, -0.5f, 0.1f, 0.9f},
         {6, 30.0f, 20.0f, 0.5f, 0.1f, 0.9f},   {6, 40.0f, 20.0f, 0, 0.5f, -0.5f},    {0, 100.0f, 95.0f, 0, -0.1f, -0.9f},
     };
-    camera.setFov(45.0f);
-    if (preset < -1 || preset > 7 || !player)
+    if (!player || !camera)
+        return;
+    camera->setFov(45.0f);
+    if (preset < -1 || preset > 7)
         return;
     if (preset == -1)
     {
         Vector3 behind(0.0f, 1.0f, -100.0f);
         player->motion.orientation.transformPointTo(behind, behind);
-        camera.setPositionVector(behind);
+        camera->setPositionVector(behind);
     }
     const Preset& p = kPresets[preset + 1];
     Vector3 offset(p.x, p.y, p.z);
-    camera.follow(p.mode, &player->motion.orientation, p.distance, p.smoothing, offset);
+    camera->follow(p.mode, &player->motion.orientation, p.distance, p.smoothing, offset);
 }
 
-void RaceCanvas::onMouse(UINT message, WPARAM, int x, int y, int)
+void RaceCanvas::onLoad(const WCHAR* text, const WCHAR*, int percent)
 {
-    // The exit box in the bottom-right corner ends the race once it runs.
-    if (message == WM_LBUTTONUP && running && x >= getClientWidth() - 40 && y >= getClientHeight() - 20)
+    racing::drawProgressBar(*this, text, percent);
+}
+
+void RaceCanvas::placeGuiButtons()
+{
+    // The exit box in the bottom-right corner, the start lights in the
+    // middle under the HUD line.
+    if (!guiScene)
+        return;
+    const int w = getClientWidth(), h = getClientHeight();
+    if (racing::Sprite* exit = guiScene->findChild(u"btnExitRacing"))
+        exit->setPosition(w - exit->width, h - exit->height);
+    if (lightSprite)
+        lightSprite->setPosition(w / 2 - lightSprite->width / 2, lightSprite->y);
+}
+
+void RaceCanvas::onMouse(UINT message, WPARAM keys, int x, int y, int phase)
+{
+    Canvas::onMouse(message, keys, x, y, phase);
+    if (phase != 1 || message != WM_LBUTTONUP || !isPrepared)
+        return;
+    racing::Sprite* pressed = getPressedSprite();
+    if (pressed && std::u16string_view(pressed->name) == u"btnExitRacing" && running)
         finishRace(0);
 }
 
@@ -510,9 +625,15 @@ void RaceCanvas::updateVisibleWindow()
 {
     Vector3 ahead, look;
     ahead.setDifference(player->nextPoint, player->point);
-    const Matrix4& view = camera.getViewMatrix();
+    const Matrix4& view = camera->getViewMatrix();
     look.set(view.m[8], view.m[9], view.m[10]);
-    window.update(player->segment, ahead.dot(look) <= 0.0f, track.visibleAhead, track.segmentCount);
+    // Behind the player the road reaches back under the camera: two segments
+    // and those of the follow distance.
+    const int behind = 2 + (track.segmentLength > 0.0f ? int(camera->distance / track.segmentLength) : 0);
+    window.update(player->segment, ahead.dot(look) <= 0.0f, track.visibleAhead, track.segmentCount, behind);
+    racing::applyVisibleWindow(window, track.segmentCount, {trackMesh});
+    racing::showBoardsInWindow(banners, window);
+    racing::showBoardsInWindow(billboards, window);
 }
 
 void RaceCanvas::update(float dt)
@@ -525,21 +646,44 @@ void RaceCanvas::update(float dt)
     for (auto& rival : rivals)
         rival->update(dt);
     player->update(dt);
-    camera.updateFollow(dt);
+    placeShadows();
+    camera->updateFollow(dt);
     // The camera stays at most 10 above the player.
-    if (camera.position.y > player->motion.position.y + 10.0f)
+    if (camera->position.y > player->motion.position.y + 10.0f)
     {
-        Vector3 eye(camera.position);
+        Vector3 eye(camera->position);
         eye.y = player->motion.position.y + 10.0f;
-        camera.setPositionVector(eye);
+        camera->setPositionVector(eye);
     }
-    camera.getViewMatrix();
+    camera->getViewMatrix();
     updateVisibleWindow();
+}
+
+void RaceCanvas::placeShadows()
+{
+    // A dark quad under each racer, turned with it, just above the ground.
+    for (auto [vehicle, shadow] : shadows)
+    {
+        const Vehicle& v = *vehicle;
+        if (v.model)
+            v.model->visible = v.visible;
+        shadow->visible = v.visible;
+        shadow->matrix.copyFrom(v.motion.orientation);
+        shadow->matrix.setTranslationXYZ(v.motion.position.x, v.groundHeight + 0.15f, v.motion.position.z);
+    }
 }
 
 void RaceCanvas::afterFrame(float dt)
 {
-    if (!isPrepared || !running)
+    if (!isPrepared)
+        return;
+    if (Image* surface = getBackBuffer() ? getBackBuffer()->getImage() : nullptr)
+    {
+        if (trackMap)
+            trackMap->draw(surface->dc);
+        drawHud(surface);
+    }
+    if (!running)
         return;
     app->raceTime += dt;
     // A car rolling backwards over a checkpoint does not take it.
@@ -559,9 +703,14 @@ void RaceCanvas::onPeriod(float)
         frameRateSum += frameTimer.fpsExact;
         ++frameRateCount;
     }
+    if (wrongWaySprite)
+        wrongWaySprite->visible = raceTrack.wrongWay && running ? 1 : 0;
     const racing::RaceStart::Period step = start.period(running, app->exercise);
-    if (step.whistle >= 0 && whistles[step.whistle])
-        whistles[step.whistle]->play(getHandle());
+    if (step.light && lightSprite && trafficLights[step.light])
+        lightSprite->setImages(trafficLights[step.light], nullptr, nullptr, nullptr, -1, -1, -1, -1);
+    if (step.whistle >= 0)
+        if (WaveSound* whistle = getTemplateLoader().findSound(step.whistle ? u"whistle1" : u"whistle0"))
+            whistle->play(getHandle());
     if (step.starts)
     {
         running = true;
@@ -572,19 +721,17 @@ void RaceCanvas::onPeriod(float)
         setCameraPreset(cameraPreset = (cameraPreset + 1) % 8);
     if (step.lightsOut)
     {
+        if (lightSprite)
+            lightSprite->visible = 0;
         frameTimer.windowMs = 2000;
-        if (app->music && music)
-            music->playLooped(getHandle(), -1);
+        if (app->music)
+            if (WaveSound* music = getTemplateLoader().findSound(u"track.music"))
+                music->playLooped(getHandle(), -1);
     }
 }
 
 void RaceCanvas::finishRace(int status)
 {
-    for (auto& sound : whistles)
-        if (sound)
-            sound->stop();
-    if (music)
-        music->stop();
     racing::finishRacePage(*this, *app, status);
 }
 

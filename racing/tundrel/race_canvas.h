@@ -1,8 +1,10 @@
-// race_canvas.h -- the car race page: the track built from its track file,
+// race_canvas.h -- the car race page: set up from the race template
+// "TDCanvas.properties" and the track file, the track built from its strip,
 // the player's vehicle and two rivals from the chosen library on the start
-// grid, start lights, controls with the cruise setting, checkpoints and laps,
-// boards beside and across the road, the track map strip, the HUD, and the
-// race ended through the application
+// grid in the 3D scene, the start lights, controls with the cruise setting,
+// checkpoints and laps, boards beside and across the road, the sky behind
+// the scene, the track map strip, the HUD, and the race ended through the
+// application
 #pragma once
 
 #include "racing/tundrel/vehicle.h"
@@ -10,14 +12,13 @@
 #include "racing/engine/camera.h"
 #include "racing/engine/canvas.h"
 #include "racing/engine/collision_grid.h"
-#include "racing/framework/race_drawing.h"
 #include "racing/framework/race_rules.h"
+#include "racing/framework/race_scene.h"
 #include "racing/framework/race_start.h"
 #include "racing/framework/track_map.h"
 #include "racing/framework/track_model.h"
 
 #include "engine/scene/3d/model_library.h"
-#include "engine/scene/core/material.h"
 
 #include <memory>
 #include <string>
@@ -27,7 +28,12 @@ class Group3D;
 class Properties;
 class Mesh;
 class Texture;
-class WaveSound;
+
+namespace racing {
+class Scene3D;
+class SceneSprite;
+class Sprite;
+} // namespace racing
 
 namespace tundrel {
 
@@ -53,7 +59,7 @@ struct BoardPlace
 };
 std::vector<BoardPlace> placeBoards(int segmentCount, int interval, int repeat, const std::vector<int>& kinds);
 
-class RaceCanvas : public racing::Canvas
+class RaceCanvas : public racing::Canvas, public racing::LoadListener
 {
 public:
     // Resources from the program's "..\resources\" folder unless given.
@@ -71,6 +77,9 @@ public:
     void afterFrame(float dt) override;
     void onPeriod(float dt) override;
     void onMouse(UINT message, WPARAM keys, int x, int y, int phase) override;
+    void onDestroy() override;
+    // Progress of the set-up: the loading bar.
+    void onLoad(const WCHAR* text, const WCHAR* templateName, int percent) override;
 
     void handleControls(float dt);
     void setCameraPreset(int preset);
@@ -102,37 +111,39 @@ public:
     std::unique_ptr<Vehicle> player;
     std::vector<std::unique_ptr<Vehicle>> rivals;
     std::vector<Vehicle*> racers; // rivals first, the player last
-    racing::Camera camera{1, 45.0f};
     uint32_t backgroundColour = 0, hazeColour = 0, ambientColour = 0xC8C8C8;
     float skyAltitude = 0.0f;
+    racing::SkyBehindScene sky; // the main scene's render target listener
 
-    struct Board
-    {
-        Group3D* model; // owned
-        int segment;
-    };
-    std::vector<Board> banners, billboards;
+    std::vector<racing::TrackBoard> banners, billboards; // the main scene's
 
-    Group3D* trackGroup = nullptr;
+    // The template's scenes and sprites (the canvas's).
+    racing::Scene3D* mainScene = nullptr;
+    racing::SceneSprite* guiScene = nullptr;
+    racing::Camera* camera = nullptr; // the main scene's
+    racing::Sprite* lightSprite = nullptr;
+    racing::Sprite* wrongWaySprite = nullptr;
+
+    Group3D* trackGroup = nullptr; // the main scene's, from the track file
     Mesh* trackMesh = nullptr;
     Texture* skyTexture = nullptr;
     Texture* trafficLights[4] = {};
-    std::unique_ptr<WaveSound> whistles[2], music;
+    std::vector<std::pair<Vehicle*, Group3D*>> shadows; // the main scene's, one a vehicle
 
 private:
-    bool buildTrack(const std::u16string& scenes, Properties& keys);
+    bool buildTrack(const std::u16string& scenes);
     void buildBoards(Properties& keys, const std::u16string& scenes);
     Group3D* makeBoard(const std::u16string& common, int kind, float size, const Matrix4& placed, Texture* picture,
                        uint32_t colour);
+    void placeGuiButtons();
+    void teardown();
     std::unique_ptr<Vehicle> makeVehicle(const std::u16string& folder, const std::u16string& name,
                                          const std::u16string& prefix, bool isPlayer);
-    void drawWorld(class Image* surface);
+    void placeShadows();
     void drawHud(class Image* surface);
 
     ModelLibrary models;
     std::u16string resources;
-    racing::QuadDrawer drawer;
-    TexturedMaterial shadowMaterial;
     std::unique_ptr<racing::TrackMap> trackMap;
     HFONT hudFont = nullptr;
     std::vector<Texture*> ownTextures; // the banners' pictures

@@ -98,8 +98,8 @@ TEST(TundrelProgram, TheCardsWagonRacesTwoLapsByKeysToTheScoreTable)
 TEST(TundrelProgram, AnAbandonedRaceGoesBackToTheMainMenu)
 {
     TundrelRun run;
-    run.run(kToPlaying + kRace + "wait 5000\nkeydown UP\nwait 1500\nshot racing\nkeyup UP\n" + kExitBox +
-                "wait 1500\nshot back\n",
+    run.run(kToPlaying + kRace + "wait 5000\nkeydown UP\nwait 500\nshot racing\nkeyup UP\n" + kExitBox +
+                "wait 3500\nshot back\n",
             "");
     ASSERT_TRUE(run.waitFor("back"));
     Picture racing = run.shot("racing"), back = run.shot("back");

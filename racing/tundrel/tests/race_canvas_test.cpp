@@ -10,6 +10,8 @@
 #include "engine/base/resource_files.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/mesh.h"
+#include "racing/engine/scene3d.h"
+#include "racing/engine/sprite.h"
 
 #include "racing/framework/testing/key_script.h"
 #include "racing/framework/testing/scratch_game.h"
@@ -20,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -113,6 +116,43 @@ TEST(CarRace, SetUpOnTheGridWithBoardsAndTheRightSettings)
     // Five banners (checkpoint 4 has none) and the advertising boards.
     EXPECT_EQ(page.banners.size(), 5u);
     EXPECT_FALSE(page.billboards.empty());
+}
+
+// The page comes from its race template: the track, the vehicles with their
+// shadows and the boards are the 3D scene's, the start lights its sprite.
+TEST(CarRace, TheRaceTemplateHoldsTheSceneAndTheStartLights)
+{
+    RaceFixture race(false);
+    ASSERT_TRUE(race.prepare(1));
+    RaceCanvas& page = *race.page;
+    ASSERT_NE(page.mainScene, nullptr);
+    EXPECT_EQ(page.findScene3D(u"mainScene"), page.mainScene);
+    EXPECT_EQ(page.mainScene->findChild(u"grpTrack"), page.trackGroup);
+    auto inScene = [&](const Group3D* g) {
+        return std::find(page.mainScene->children.begin(), page.mainScene->children.end(), g) !=
+               page.mainScene->children.end();
+    };
+    for (const Vehicle* v : page.racers)
+        EXPECT_TRUE(inScene(v->model));
+    EXPECT_EQ(page.shadows.size(), page.racers.size());
+    for (auto [vehicle, shadow] : page.shadows)
+        EXPECT_TRUE(inScene(shadow));
+    for (const racing::TrackBoard& b : page.banners)
+        EXPECT_TRUE(inScene(b.model));
+    ASSERT_NE(page.lightSprite, nullptr);
+    int shown[4];
+    for (int period = 0; period < 4; ++period)
+    {
+        page.onPeriod(1.0f);
+        shown[period] = page.start.lightShown;
+    }
+    EXPECT_EQ(shown[0], 0);
+    EXPECT_EQ(shown[3], 3);
+    EXPECT_TRUE(page.running);
+    EXPECT_TRUE(page.lightSprite->visible);
+    page.onPeriod(1.0f);
+    EXPECT_FALSE(page.lightSprite->visible);
+    EXPECT_EQ(page.frameTimer.windowMs, 2000);
 }
 
 TEST(CarRace, VehicleOnAStraightByItsNumbers)
