@@ -567,14 +567,16 @@ TEST(RavenorProgram, RealWindowPlaysTheFrontEndAndAStageWithSound)
 {
     if (system("command -v xvfb-run >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "xvfb-run is not installed";
-    ProgramRun run("wait 1500\n"
+    // Real time in a window: the waits leave room for a busy machine to
+    // finish the splash, the loading and the menu's fade.
+    ProgramRun run("wait 5000\n"
                    "shot menu\n"
                    "key RETURN\n"
-                   "wait 1200\n"
+                   "wait 2500\n"
                    "keydown 13\n"
                    "wait 100\n"
                    "keyup 13\n"
-                   "wait 3000\n"
+                   "wait 5000\n"
                    "shot stage\n");
     run.UseOwnDevice();
     run.wrapper = {"xvfb-run", "-a"};
