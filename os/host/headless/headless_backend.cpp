@@ -194,6 +194,8 @@ bool HeadlessBackend::wait_event(Event& event, uint32_t timeout_ms)
         {
             continue;
         }
+        fprintf(stderr, "headless: nothing to do for %u ms of real time at %llu ms; the program is closed\n",
+                unsigned(idle_grace_ms_), static_cast<unsigned long long>(now_));
         event = Event();
         event.type = EventType::Close;
         event.time = DWORD(now_);

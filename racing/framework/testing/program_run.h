@@ -65,7 +65,7 @@ struct ProgramRun
     {
         std::ofstream(out + "/input.txt") << script;
         std::vector<std::string> set = {"OS_DEVICE_ROOT=" + tree, "OS_BACKEND=headless", "OS_SCRIPT=" + out + "/input.txt",
-                                        "OS_OUT=" + out, "OS_IDLE_GRACE_MS=2000"};
+                                        "OS_OUT=" + out, "OS_IDLE_GRACE_MS=10000"};
         set.insert(set.end(), env.begin(), env.end());
         std::vector<std::string> args = prefix;
         args.push_back(tree + "/Program Files/" + program + "/bin/" + program);
