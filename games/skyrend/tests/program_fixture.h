@@ -80,6 +80,12 @@ public:
             setenv("OS_SCRIPT", (out + "/input.txt").c_str(), 1);
             setenv("OS_OUT", out.c_str(), 1);
             setenv("OS_IDLE_GRACE_MS", "2000", 1);
+            // A device of its own: a run that follows another must not find
+            // the last one's window while it is still closing.
+            const char* instance = getenv("OS_INSTANCE");
+            const std::string own = std::string(instance ? instance : "skyrend") + "-" +
+                                    std::filesystem::path(folder.path).filename().string();
+            setenv("OS_INSTANCE", own.c_str(), 1);
             unsetenv("OS_SCRIPT_POS");
             unsetenv("OS_SHOT_COUNT");
             unsetenv("OS_SCREEN");

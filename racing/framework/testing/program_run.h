@@ -64,8 +64,17 @@ struct ProgramRun
             const std::vector<std::string>& prefix = {})
     {
         std::ofstream(out + "/input.txt") << script;
-        std::vector<std::string> set = {"OS_DEVICE_ROOT=" + tree, "OS_BACKEND=headless", "OS_SCRIPT=" + out + "/input.txt",
-                                        "OS_OUT=" + out, "OS_IDLE_GRACE_MS=10000"};
+        // Each run is a device of its own: a run that follows another in the
+        // same test must not find the last one's window while it is still
+        // closing, and stand back in its favour.
+        const char* instance = std::getenv("OS_INSTANCE");
+        std::vector<std::string> set = {"OS_DEVICE_ROOT=" + tree,
+                                        "OS_BACKEND=headless",
+                                        "OS_SCRIPT=" + out + "/input.txt",
+                                        "OS_OUT=" + out,
+                                        "OS_IDLE_GRACE_MS=10000",
+                                        "OS_INSTANCE=" + std::string(instance ? instance : "racing") + "-" +
+                                            fs::path(folder.path).filename().string()};
         set.insert(set.end(), env.begin(), env.end());
         std::vector<std::string> args = prefix;
         args.push_back(tree + "/Program Files/" + program + "/bin/" + program);
