@@ -176,6 +176,8 @@ namespace {
 class EchoClient : public TCPClient
 {
 public:
+    // The reading thread calls this object's handlers: it ends while they exist.
+    ~EchoClient() override { stop(); }
     bool onPacket(Socket& s) override
     {
         int32_t v;
@@ -249,6 +251,7 @@ class SumHandler : public TCPClientHandler
 {
 public:
     SumHandler(TCPServer* s, Socket* socket, bool updates) : TCPClientHandler(s, socket), updates(updates) {}
+    ~SumHandler() override { stop(); }
     bool onPacket(Socket& s) override;
     bool wantsUpdate() override { return updates; }
     void update(float) override { updatesSeen += 1; }
