@@ -169,4 +169,23 @@ bool write_file_atomic(const std::string& host_path, const void* data, size_t si
     return true;
 }
 
+std::u16string set_aside_damaged_file(const std::u16string& device_path)
+{
+    std::string host = os::path::to_host(device_path);
+    struct stat st;
+    if (host.empty() || lstat(host.c_str(), &st) != 0)
+        return {};
+    for (int n = 1; n < 1000; n++)
+    {
+        std::u16string suffix = n == 1 ? std::u16string(u".damaged") : u".damaged-" + os::to_u16(std::to_string(n));
+        std::string target = host + os::to_latin1(suffix);
+        if (lstat(target.c_str(), &st) == 0)
+            continue;
+        if (std::rename(host.c_str(), target.c_str()) != 0)
+            return {};
+        return device_path + suffix;
+    }
+    return {};
+}
+
 } // namespace os

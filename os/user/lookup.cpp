@@ -3,8 +3,8 @@
 // Every top-level window holds listening Unix sockets in the abstract
 // namespace, one per way FindWindowW can name it: (class, title), (class,
 // any title) and (any class, title). A socket's name is built from
-// OS_INSTANCE and a hash of the lower-cased names, so test runs side by side
-// never meet. The sockets are bound when the window is created or retitled
+// OS_INSTANCE, the device root and a hash of the lower-cased names: two
+// device trees are two devices, and test runs side by side never meet. The sockets are bound when the window is created or retitled
 // and closed inside DestroyWindow, so a window can no longer be found once
 // DestroyWindow has returned, even while its process goes on running.
 //
@@ -18,6 +18,7 @@
 #include <os/wstring.h>
 
 #include "os/host/host.h"
+#include "os/kernel/path.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -72,9 +73,17 @@ std::string socket_name(const std::u16string& key)
     {
         h = (h ^ (uint64_t)wtolower16(c)) * 1099511628211ull;
     }
-    std::string instance = os::host::env("OS_INSTANCE", "default").substr(0, 48);
-    char hex[24];
-    std::snprintf(hex, sizeof hex, "%016llx", (unsigned long long)h);
+    // The device root (a host folder) keeps two trees apart, however alike
+    // their programs: a window of one tree is never found from another.
+    uint64_t root = 1469598103934665603ull;
+    for (unsigned char c : os::path::device_root())
+    {
+        root = (root ^ c) * 1099511628211ull;
+    }
+    std::string instance = os::host::env("OS_INSTANCE", "default").substr(0, 40);
+    char hex[40];
+    std::snprintf(hex, sizeof hex, "%012llx-%016llx", (unsigned long long)(root & 0xffffffffffffull),
+                  (unsigned long long)h);
     return "hhwin-" + std::to_string(getuid()) + "-" + instance + "-" + hex;
 }
 

@@ -111,4 +111,11 @@ bool write_file_atomic(const std::string& host_path, const void* data, size_t si
 // The same for a file named by its device path.
 bool write_file_atomic(const std::u16string& device_path, const void* data, size_t size);
 
+// Move a damaged file out of the way so that the program can go on with its
+// defaults without losing what was there: "name" becomes "name.damaged" (or
+// "name.damaged-2", "-3", ... when that is taken). Answers the device path it
+// was moved to, or an empty string when there was nothing to move or the move
+// failed (the file is then left as it was). The caller tells the user once.
+std::u16string set_aside_damaged_file(const std::u16string& device_path);
+
 } // namespace os

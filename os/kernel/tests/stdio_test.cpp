@@ -160,3 +160,22 @@ TEST(AtomicSave, FailureKeepsTheOldFile)
 }
 
 } // namespace
+
+namespace {
+
+TEST(SetAside, DamagedFileMovesBesideAndNeverOverwrites)
+{
+    put("save/pilots.dat", "garbage 1");
+    EXPECT_EQ(os::set_aside_damaged_file(u"\\save\\pilots.dat"), u"\\save\\pilots.dat.damaged");
+    EXPECT_FALSE(fs::exists(host("save/pilots.dat")));
+    EXPECT_EQ(get("save/pilots.dat.damaged"), "garbage 1");
+
+    put("save/pilots.dat", "garbage 2");
+    EXPECT_EQ(os::set_aside_damaged_file(u"\\save\\pilots.dat"), u"\\save\\pilots.dat.damaged-2");
+    EXPECT_EQ(get("save/pilots.dat.damaged"), "garbage 1") << "an earlier damaged copy is kept";
+    EXPECT_EQ(get("save/pilots.dat.damaged-2"), "garbage 2");
+
+    EXPECT_EQ(os::set_aside_damaged_file(u"\\save\\no such file"), u"");
+}
+
+} // namespace
