@@ -6,12 +6,14 @@
 
 #include "racing/engine/base_library.h"
 #include "racing/engine/canvas.h"
+#include "racing/engine/sprite.h"
 
 #include "engine/base/properties.h"
 #include "engine/base/resource_files.h"
 #include "engine/platform/system_utils.h"
 #include "engine/platform/wave_sound.h"
 
+#include <os/shell.h>
 #include <os/windows.h>
 
 #include <algorithm>
@@ -27,6 +29,20 @@ std::u16string resourcesFolder()
     return std::u16string(folder) + u"..\\resources\\";
 }
 
+void showSceneMessage(Canvas& canvas, const WCHAR* text, int value)
+{
+    SceneSprite* scene = canvas.findSpriteScene(u"sceneMessage");
+    if (!scene)
+        return;
+    if (text)
+        if (Sprite* message = scene->findChild(u"sptMessage"))
+        {
+            message->setText(text);
+            message->extra = value; // the sprite's value field
+        }
+    scene->visible = text ? 1 : 0;
+}
+
 RacingApp::RacingApp(const WCHAR* title, std::u16string menuCommand_, float speedFactor_)
     : AppWindow(title), menuCommand(std::move(menuCommand_)), speedFactor(speedFactor_)
 {
@@ -39,6 +55,9 @@ RacingApp::RacingApp(const WCHAR* title, std::u16string menuCommand_, float spee
     Properties settings;
     bool read = settings.load((resources + u"GUI").c_str(), u"gsetting.properties");
     WaveSound::setEnabled(read && getFieldInt(settings, u"soundEffect", u"selected") == 0);
+    // Black behind the pages (and round a race's page), the program's icon.
+    setBackgroundBrush(static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    windowClass.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIconId));
 }
 
 RacingApp::~RacingApp() = default;
@@ -63,6 +82,10 @@ void RacingApp::onActivate(bool active)
         else if (menuPage)
             menuPage->setFocus();
     }
+    // The taskbar, the input panel's button and the start icon hidden while
+    // the program is in front, shown again when it is not.
+    SHFullScreen(GetForegroundWindow(), active ? SHFS_HIDETASKBAR | SHFS_HIDESIPBUTTON | SHFS_HIDESTARTICON
+                                               : SHFS_SHOWTASKBAR | SHFS_SHOWSIPBUTTON | SHFS_SHOWSTARTICON);
     if (menuPage)
     {
         if (!active)
@@ -80,6 +103,11 @@ void RacingApp::showRacePage(Canvas* page)
         menuPage->releaseHardwareKeys();
         menuPage->show(false);
     }
+    // A race stands on the whole screen: the page takes the screen's width
+    // below its top bar, which the menu's frame would cut.
+    int x = 0, y = 0, w = 240, h = 320;
+    getScreenRect(&x, &y, &w, &h);
+    move(x, y, w, h);
     racePage = page;
     addChild(racePage, 0, 0, 10, 10);
     racePage->setFocus();
@@ -148,6 +176,9 @@ int runProgram(const WCHAR* commandLine, const ProgramParts& parts)
     std::u16string argument = argumentText(commandLine, present);
     if (!present && checkFreeMemory(nullptr, parts.title, 5.0f) != IDYES)
         return 1;
+    // The program's cursor over the pages' buttons.
+    Canvas::setCursors(LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(RacingApp::kCursorId)),
+                       LoadCursorW(nullptr, IDC_ARROW));
     std::unique_ptr<RacingApp> app = parts.makeApp();
     int x, y, w, h;
     RacingApp::computeWindowRect(x, y, w, h);

@@ -147,4 +147,10 @@ inline std::string tap(int x, int y)
     return "tap " + std::to_string(32 + x) + " " + std::to_string(41 + y) + "\n";
 }
 
+// A tap on the screen (a race covers it, its page from row 44 on).
+inline std::string tapScreen(int x, int y)
+{
+    return "tap " + std::to_string(x) + " " + std::to_string(y) + "\n";
+}
+
 } // namespace racing_test

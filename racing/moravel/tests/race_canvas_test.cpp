@@ -30,7 +30,7 @@ TEST(RaceCanvas, GridAndStartLights)
     ASSERT_EQ(page.racers.size(), 3u);
     EXPECT_EQ(page.racers[0]->segment, 1);
     EXPECT_EQ(page.racers[1]->segment, n - 15);
-    EXPECT_EQ(page.racers[2], page.player.get());
+    EXPECT_EQ(page.racers[2], page.player);
     EXPECT_EQ(page.player->segment, n - 7);
     // Lights 1, 2, 3 on the second to fourth period; the race runs from the fourth.
     int shown[4];

@@ -7,6 +7,7 @@
 
 #include "racing/engine/model3d.h"
 #include "racing/engine/scene3d.h"
+#include "racing/framework/testing/scene_children.h"
 #include "racing/engine/sprite.h"
 
 #include "engine/platform/gapi_display.h"
@@ -141,7 +142,7 @@ PaintSpot blueSpot(const Image& image)
 }
 
 // The presets of the keys F1..F8 as the follow camera takes them, and what
-// a frame shows: the player's bike near the middle, from behind, in front
+// a frame shows: the player's bike low in the middle, from behind, in front
 // and far off.
 TEST(RaceCameras, PresetsFollowThePlayersBike)
 {
@@ -193,11 +194,14 @@ TEST(RaceCameras, PresetsFollowThePlayersBike)
     };
     const int w = race.screen()->width, h = race.screen()->height;
     const PaintSpot behind = settle(0), front = settle(1), far = settle(7);
+    // The projection's centre is moved down: the bike stands in the middle
+    // across and low on the picture, by the shift below the middle.
+    EXPECT_EQ(page.projectionShift, int(0.75f * (244.0f / 320.0f * 165.0f)));
     for (const PaintSpot& spot : {behind, front})
     {
         EXPECT_GT(spot.count, 20);
-        EXPECT_NEAR(spot.x, w / 2.0f, w * 0.25f);
-        EXPECT_NEAR(spot.y, h / 2.0f, h * 0.25f);
+        EXPECT_NEAR(spot.x, w / 2.0f, w * 0.1f);
+        EXPECT_NEAR(spot.y, h / 2.0f + float(page.projectionShift), h * 0.1f);
     }
     // From a hundred units the bike is small.
     EXPECT_LT(far.count, behind.count / 2);
@@ -220,8 +224,8 @@ TEST(RaceCollisions, TheBikeBehindTakesTheSpeedOfTheOneAhead)
         RaceFixture race(false);
         ASSERT_TRUE(race.prepare());
         RaceCanvas& page = *race.page;
-        DrawnBike& rival = *page.racers[0];
-        DrawnBike& player = *page.player;
+        DrawnBike& rival = page.bike(0);
+        DrawnBike& player = page.playerBike();
         // The rival half a unit behind the player along the track.
         Vector3 back;
         page.track.direction(player.segment, back);
@@ -309,14 +313,7 @@ TEST(RaceBoards, KindsByThePicturesShape)
         EXPECT_EQ(boardKindOf(c.w, c.h), c.kind) << c.w << " x " << c.h;
 }
 
-std::vector<Group3D*> childrenNamed(const racing::Scene3D& scene, const char16_t* name)
-{
-    std::vector<Group3D*> out;
-    for (Group3D* g : scene.children)
-        if (std::u16string_view(g->name) == name)
-            out.push_back(g);
-    return out;
-}
+using racing_test::childrenNamed;
 
 // A banner at checkpoints 1 to 4 and at the start line (none at the fifth),
 // each with its own texture and its own text.
@@ -447,6 +444,7 @@ TEST(TrackMapTest, EveryTenthPointScaledIntoItsRectangle)
 
     // Drawn on a page: the player registered first is drawn last.
     RaceFixture race(false);
+    race.page->move(0, 0, 176, 234);
     Image& screen = *race.screen();
     screen.drawRect(0, 0, 0, screen.width, screen.height, true);
     racing::RaceTrack track;
@@ -492,9 +490,9 @@ TEST(ExhaustPuffTest, FastBikesPuffFromBothExhausts)
     RaceFixture race(false);
     ASSERT_TRUE(race.prepare());
     RaceCanvas& page = *race.page;
-    ASSERT_TRUE(page.hasFume);
+    ASSERT_TRUE(page.raceTrack.hasFume);
     race.startLights();
-    DrawnBike& player = *page.player;
+    DrawnBike& player = page.playerBike();
     auto visiblePuffs = [](const DrawnBike& bike, int exhaust) {
         int n = 0;
         for (const ExhaustPuff& p : bike.fume.puffs[exhaust])
@@ -558,8 +556,9 @@ TEST(RaceBikes, TheLowerLevelWearsThePaintAndTheLift)
         EXPECT_FALSE(childrenNamed(*page.mainScene, name).empty()) << racing::toAscii(name);
     EXPECT_EQ(childrenNamed(*page.mainScene, u"myFume1").size(), 2u); // one puff of each exhaust
     std::set<const Material*> paints;
-    for (const DrawnBike* bike : page.racers)
+    for (size_t i = 0; i < page.racers.size(); ++i)
     {
+        const DrawnBike* bike = &page.bike(i);
         const Group3D& model = *bike->model;
         ASSERT_NE(model.levels, nullptr);
         EXPECT_EQ(model.levelCount, 1);

@@ -27,7 +27,7 @@ const std::string kEnter = tap(88, 189);       // intro: Enter
 const std::string kNextLibrary = tap(162, 11); // main menu
 const std::string kNext = tap(88, 221);        // main menu: to the playing menu
 const std::string kRace = tap(88, 109);        // playing menu
-const std::string kExitBox = tap(156, 224);    // the race's exit box
+const std::string kExitBox = tapScreen(213, 57); // the race's exit box, top right of the page
 const std::string kAgain = tap(44, 219);       // score table: back to the main menu
 
 constexpr uint32_t kPage = 0x101830;   // the menu pages' ground
@@ -37,10 +37,11 @@ constexpr uint32_t kHud = 0xFFFF00;    // the HUD line
 constexpr uint32_t kExit = 0x780000;   // the race's exit box
 constexpr uint32_t kLatest = 0xFFFF78; // the score table's latest race
 
-// Yellow of the HUD line along the top of the race page.
+// Yellow of the HUD line along the top of the race page (from row 44 of
+// the screen).
 int hudPixels(const Picture& p)
 {
-    return count(p, kHud, 32, 41, 176, 14, 60);
+    return count(p, kHud, 0, 44, 240, 14, 60);
 }
 
 bool isPage(const Picture& p)

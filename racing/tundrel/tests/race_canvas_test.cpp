@@ -10,7 +10,9 @@
 #include "engine/base/resource_files.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/mesh.h"
+#include "racing/engine/model3d.h"
 #include "racing/engine/scene3d.h"
+#include "racing/framework/testing/scene_children.h"
 #include "racing/engine/sprite.h"
 
 #include "racing/framework/testing/key_script.h"
@@ -52,6 +54,8 @@ const std::u16string kResources = u"\\Program Files\\Vasko-Tundrel\\resources\\"
 const std::u16string kBuiltIn = u"Zarar Azaruroz,\\Program Files\\Vasko-Tundrel\\resources\\vehicle";
 const std::u16string kCard = u"Rally Pack,\\Storage Card\\Rally Pack";
 
+using racing_test::childrenNamed;
+
 struct RaceFixture
 {
     std::u16string restartedWith;
@@ -67,8 +71,7 @@ struct RaceFixture
         app->exercise = exercise;
         app->noScore = true;
         page = new RaceCanvas(app.get(), kResources);
-        app->racePage = page;
-        app->addChild(page, 0, 0, 176, 234);
+        app->showRacePage(page);
     }
     ~RaceFixture() { RacingApp::restartHook = nullptr; }
 
@@ -98,7 +101,7 @@ TEST(CarRace, SetUpOnTheGridWithBoardsAndTheRightSettings)
     const int n = page.track.segmentCount;
     ASSERT_EQ(n, 320);
     ASSERT_EQ(page.racers.size(), 3u);
-    EXPECT_EQ(page.racers[2], page.player.get());
+    EXPECT_EQ(page.racers[2], page.player);
     EXPECT_EQ(page.vehicleName, u"Coupe");
     // Grid slots 8 apart: rival 0 at 1, the player 8 behind, rival 1 16 behind.
     EXPECT_EQ(page.racers[0]->segment, 1);
@@ -106,15 +109,15 @@ TEST(CarRace, SetUpOnTheGridWithBoardsAndTheRightSettings)
     EXPECT_EQ(page.racers[1]->segment, n - 15);
     // The rivals are the library's other vehicle, each a model of its own.
     EXPECT_NE(page.racers[0]->model, page.player->model);
-    EXPECT_NE(page.racers[0]->bodyMaterial, page.player->bodyMaterial);
+    EXPECT_NE(page.vehicle(0).bodyMaterial, page.playerVehicle().bodyMaterial);
     // "basis" is taken out of the drawn objects.
     EXPECT_EQ(page.player->model->findObject(u"basis"), nullptr);
-    EXPECT_NE(page.player->basis, nullptr);
+    EXPECT_NE(page.playerVehicle().basis, nullptr);
     // The demo settings: cruise 80, steering 1.0.
     EXPECT_FLOAT_EQ(page.raceTrack.cruiseSpeed, 80.0f);
     EXPECT_FLOAT_EQ(page.raceTrack.steerSensitivity, 1.0f);
     // Five banners (checkpoint 4 has none) and the advertising boards.
-    EXPECT_EQ(page.banners.size(), 5u);
+    EXPECT_EQ(childrenNamed(*page.mainScene, u"banner").size(), 5u);
     EXPECT_FALSE(page.billboards.empty());
 }
 
@@ -132,12 +135,12 @@ TEST(CarRace, TheRaceTemplateHoldsTheSceneAndTheStartLights)
         return std::find(page.mainScene->children.begin(), page.mainScene->children.end(), g) !=
                page.mainScene->children.end();
     };
-    for (const Vehicle* v : page.racers)
+    for (const racing::Racer* v : page.racers)
+    {
         EXPECT_TRUE(inScene(v->model));
-    EXPECT_EQ(page.shadows.size(), page.racers.size());
-    for (auto [vehicle, shadow] : page.shadows)
-        EXPECT_TRUE(inScene(shadow));
-    for (const racing::TrackBoard& b : page.banners)
+        EXPECT_TRUE(inScene(v->shadow));
+    }
+    for (const racing::TrackBoard& b : page.billboards)
         EXPECT_TRUE(inScene(b.model));
     ASSERT_NE(page.lightSprite, nullptr);
     int shown[4];
@@ -159,7 +162,7 @@ TEST(CarRace, VehicleOnAStraightByItsNumbers)
 {
     RaceFixture race(false);
     ASSERT_TRUE(race.prepare(1));
-    Vehicle& car = *race.page->player;
+    Vehicle& car = race.page->playerVehicle();
     race.startLights();
     const float dt = 0.1f;
     // Throttle: +50 a second up to 90; the cruise flag once the km/h shown
@@ -247,7 +250,7 @@ TEST(CarRace, AStepOfNoTimeKeepsTheWheelTurn)
 {
     RaceFixture race(false);
     ASSERT_TRUE(race.prepare(1));
-    Vehicle& car = *race.page->player;
+    Vehicle& car = race.page->playerVehicle();
     car.motion.speed = 20.0f;
     car.steerAngle = 0.5f;
     car.update(0.1f);
@@ -274,7 +277,7 @@ TEST(CarRace, FastCarsPuffFromBothExhausts)
     ASSERT_TRUE(race.prepare(1));
     ASSERT_TRUE(race.page->raceTrack.hasFume);
     race.startLights();
-    Vehicle& car = *race.page->player;
+    Vehicle& car = race.page->playerVehicle();
     race.page->racers = {&car};
     int seen[2] = {0, 0};
     for (int i = 0; i < 30; ++i)
@@ -294,6 +297,9 @@ TEST(CarRace, FastCarsPuffFromBothExhausts)
     EXPECT_EQ(car.fume.visible(0) + car.fume.visible(1), 0);
 }
 
+// Boards by the picture's shape at the car game's sizes; runs of boards
+// every interval + repeat segments (2 apart for an upright one), the content
+// changing after each cycle, past the start line near the end of the track.
 TEST(CarRace, BoardsByAspectAndTheirPlaces)
 {
     struct Case
@@ -303,22 +309,20 @@ TEST(CarRace, BoardsByAspectAndTheirPlaces)
     };
     for (Case c : {Case{256, 32, 0, 3.0f}, Case{128, 32, 1, 5.0f}, Case{32, 64, 2, 3.5f}, Case{64, 64, 3, 1.6f}})
     {
-        BoardKind k = boardKindOf(c.w, c.h, 6.0f);
-        EXPECT_EQ(k.kind, c.kind) << c.w << "x" << c.h;
-        EXPECT_FLOAT_EQ(k.size, c.size);
+        const int kind = racing::boardKindOf(c.w, c.h);
+        EXPECT_EQ(kind, c.kind) << c.w << "x" << c.h;
+        EXPECT_FLOAT_EQ(racing::boardScaleOf(kind, 6.0f), c.size);
     }
-    // interval 10, repeat 3, an upright board: 0, 3, 6, then 13, 16, 19.
-    std::vector<BoardPlace> places = placeBoards(300, 10, 3, {2});
+    std::vector<racing::BoardPlace> places = racing::placeBoards(300, 10, 3, {2});
     ASSERT_GE(places.size(), 6u);
     const int expected[6] = {0, 3, 6, 13, 16, 19};
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(places[size_t(i)].segment, expected[i]);
-    // Two contents: the second from the second cycle on; nothing past the track's end.
-    places = placeBoards(40, 10, 3, {0, 3});
+    places = racing::placeBoards(40, 10, 3, {0, 3});
     EXPECT_EQ(places[0].content, 0);
     EXPECT_EQ(places[3].content, 1);
-    for (const BoardPlace& p : places)
-        EXPECT_LT(p.segment + 1, 40);
+    for (const racing::BoardPlace& p : places)
+        EXPECT_LT(p.segment, 40);
 }
 
 TEST(CarRace, HudLine)
