@@ -640,8 +640,8 @@ TEST(TextPixels, GlyphWalkCutsInWideArithmetic)
         int left, top;
         int visits;
     } cases[] = {
-        {12, 22, 24},       {8, 18, 2 * 4},      {198, 298, 2 * 2},   {INT_MAX, 22, 0},   {12, INT_MAX, 0},
-        {INT_MIN, 22, 0},   {12, INT_MIN, 0},    {INT_MIN + 3, 22, 0}, {12, INT_MIN + 3, 0}, {INT_MAX - 1, INT_MIN + 1, 0},
+        {12, 22, 24},     {8, 18, 2 * 4},   {198, 298, 2 * 2},    {INT_MAX, 22, 0},     {12, INT_MAX, 0},
+        {INT_MIN, 22, 0}, {12, INT_MIN, 0}, {INT_MIN + 3, 22, 0}, {12, INT_MIN + 3, 0}, {INT_MAX - 1, INT_MIN + 1, 0},
     };
     for (const Case& c : cases)
     {
