@@ -8,8 +8,12 @@
 #include "racing/tundrel/vehicle_libraries.h"
 
 #include "engine/base/resource_files.h"
+#include "engine/platform/back_buffer.h"
+#include "engine/platform/image.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/mesh.h"
+#include "engine/scene/core/material.h"
+#include "engine/scene/core/texture.h"
 #include "racing/engine/model3d.h"
 #include "racing/engine/scene3d.h"
 #include "racing/framework/testing/scene_children.h"
@@ -18,6 +22,7 @@
 #include "racing/framework/testing/key_script.h"
 #include "racing/framework/testing/scratch_game.h"
 
+#include "os/host/png.h"
 #include "os/testing/program_run.h"
 
 #include <os/wstring.h>
@@ -31,6 +36,7 @@
 #include <fstream>
 #include <sstream>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -411,6 +417,173 @@ TEST(CarRace, KeyScriptDrivesTwoLaps)
         EXPECT_EQ(race.page->laps.lapsLeft, 0);
         EXPECT_FALSE(race.page->player->autopilot);
     }
+}
+
+} // namespace
+} // namespace tundrel
+
+namespace tundrel {
+namespace {
+
+std::vector<uint32_t> pixelsOf(const Image& image)
+{
+    std::vector<uint32_t> out;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            out.push_back(image.colorAt(x, y) & 0xFFFFFF);
+    return out;
+}
+
+// The player's coupe on the grid seen from behind (the first preset): its
+// textured paint (red with a white stripe) low in the middle of the
+// picture, by the projection's shift below the middle; its shadow, through
+// the mask "shadow.jpg", darkens the road round it by degrees.
+TEST(CarRace, TheTexturedCarStandsLowOverItsMaskShadow)
+{
+    RaceFixture race(false);
+    ASSERT_TRUE(race.prepare(1));
+    RaceCanvas& page = *race.page;
+    EXPECT_EQ(page.projectionShift, int(0.75f * (244.0f / 320.0f * 160.0f)));
+    page.setCameraPreset(0);
+    for (int i = 0; i < 120; ++i)
+        race.frame(1.0f / 30.0f);
+    Vehicle& car = page.playerVehicle();
+    car.fume.hide();
+    page.renderScenes();
+    Image& screen = *page.getBackBuffer()->getImage();
+    const std::vector<uint32_t> shaded = pixelsOf(screen);
+    const int w = screen.width, h = screen.height;
+    // The paint's red (the kerbs far off are red too: the middle of the red
+    // pixels, by their medians, is the car).
+    std::vector<int> xs, ys;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+        {
+            const uint32_t p = shaded[size_t(y * w + x)];
+            if ((p >> 16) > 150 && (p >> 8 & 255) < 80 && (p & 255) < 80)
+                xs.push_back(x), ys.push_back(y);
+        }
+    ASSERT_GT(xs.size(), 100u);
+    std::nth_element(xs.begin(), xs.begin() + xs.size() / 2, xs.end());
+    std::nth_element(ys.begin(), ys.begin() + ys.size() / 2, ys.end());
+    const int cx = xs[xs.size() / 2], cy = ys[ys.size() / 2];
+    EXPECT_NEAR(cx, w / 2.0f, w * 0.05f);
+    EXPECT_NEAR(cy, h / 2.0f + float(page.projectionShift), h * 0.08f);
+    int stripe = 0;
+    for (int y = std::max(cy - 20, 0); y < std::min(cy + 20, h); ++y)
+        for (int x = cx - 20; x < cx + 20; ++x)
+        {
+            const uint32_t p = shaded[size_t(y * w + x)];
+            stripe += (p >> 16) > 200 && (p >> 8 & 255) > 200 && (p & 255) > 200;
+        }
+    EXPECT_GT(stripe, 3) << "the body's picture";
+
+    car.shadow->visible = 0;
+    page.renderScenes();
+    const std::vector<uint32_t> bare = pixelsOf(screen);
+    auto sum = [](uint32_t p) { return int(p >> 16) + int(p >> 8 & 255) + int(p & 255); };
+    int darker = 0, lighter = 0;
+    std::set<int> depths;
+    for (size_t i = 0; i < bare.size(); ++i)
+    {
+        const int d = sum(bare[i]) - sum(shaded[i]);
+        darker += d > 30;
+        lighter += d < -30;
+        if (d > 30)
+            depths.insert(d / 30);
+    }
+    EXPECT_GT(darker, 20);
+    EXPECT_EQ(lighter, 0);
+    EXPECT_GT(depths.size(), 3u) << "a mask darkens by degrees";
+}
+
+// The car's banners are the motorbike game's: a blank of the banner colour
+// with a one-pixel frame and the bold text in the text colour, the whole
+// picture tinted by the track's ambient colour; the model at twice 0.65 of
+// the track's half width, each banner a texture of its own.
+TEST(CarRace, BannersFramedInTheTextColourAndTinted)
+{
+    RaceFixture race(false);
+    ASSERT_TRUE(race.prepare(1));
+    RaceCanvas& page = *race.page;
+    const std::vector<Group3D*> banners = childrenNamed(*page.mainScene, u"banner");
+    ASSERT_EQ(banners.size(), 5u);
+    // The demo track: text (255, 255, 255), banner (20, 60, 180), ambient (230, 230, 230).
+    auto tinted = [](uint32_t c) {
+        auto ch = [&](int s) { return uint32_t(int(c >> s & 255) * 230 >> 8); };
+        return ch(16) << 16 | ch(8) << 8 | ch(0);
+    };
+    std::set<const Texture*> textures;
+    for (Group3D* banner : banners)
+    {
+        EXPECT_NEAR(banner->radius, page.track.halfWidth * 0.65f * 2.0f, 1e-3f);
+        const Material* board = banner->findMaterial(u"board");
+        ASSERT_TRUE(board && board->texture && board->texture->image);
+        textures.insert(board->texture);
+        const Image& picture = *board->texture->image;
+        auto near = [](uint32_t a, uint32_t b) {
+            for (int s : {0, 8, 16})
+                if (std::abs(int(a >> s & 255) - int(b >> s & 255)) > 12)
+                    return false;
+            return true;
+        };
+        EXPECT_TRUE(near(picture.colorAt(picture.width / 2, 0), tinted(0xFFFFFF))) << "the frame";
+        EXPECT_TRUE(near(picture.colorAt(0, picture.height / 2), tinted(0xFFFFFF))) << "the frame";
+        EXPECT_TRUE(near(picture.colorAt(2, 2), tinted(0x143CB4))) << "the banner inside the frame";
+    }
+    EXPECT_EQ(textures.size(), 5u);
+}
+
+// The vehicle's file is loaded into the page under the racer's prefix: the
+// page builds its model and its lower level; the body gets detail 3 and
+// reflectivity 200, the wheels 2 and flat shading, the library's colour
+// goes to the lower level's body only; the shadow is the mask
+// "shadow.jpg" on a chip of 45 by 100 at the vehicle's size x 0.012; the
+// puffs carry the file's fume name.
+TEST(CarRace, VehiclesLoadIntoThePageUnderTheirPrefix)
+{
+    RaceFixture race(false);
+    ASSERT_TRUE(race.prepare(1));
+    RaceCanvas& page = *race.page;
+    EXPECT_EQ(page.getTemplate().get(u"prefix"), nullptr);
+    Vehicle& car = page.playerVehicle();
+    EXPECT_EQ(car.model, page.findGroup3D(u"myCar"));
+    EXPECT_EQ(page.vehicle(0).model, page.findGroup3D(u"rival0Car"));
+    EXPECT_FLOAT_EQ(car.size, 2.0f); // the coupe
+    ASSERT_TRUE(car.bodyMaterial && car.wheelMaterial);
+    EXPECT_EQ(car.bodyMaterial->detailLevel, 3);
+    EXPECT_EQ(car.bodyMaterial->shininessStrength, 200);
+    ASSERT_NE(car.bodyMaterial->texture, nullptr); // "Coupe_body.jpg"
+    EXPECT_EQ(car.wheelMaterial->detailLevel, 2);
+    EXPECT_EQ(car.wheelMaterial->flat, 1);
+    EXPECT_EQ(car.wheelMaterial->texture, car.wheelTextures[0]);
+    EXPECT_EQ(car.wheelTextures[1], car.wheelTextures[2]); // "_whl2.jpg" twice
+
+    ASSERT_NE(car.model->levels, nullptr);
+    EXPECT_EQ(car.model->levelCount, 1);
+    EXPECT_FLOAT_EQ(car.model->levelDistance, 60.0f);
+    const Mesh* lowBody = car.model->findLevelObject(0, u"body");
+    const Mesh* lowWindows = car.model->findLevelObject(0, u"windows");
+    const Mesh* lowWheels = car.model->findLevelObject(0, u"wheels");
+    ASSERT_TRUE(lowBody && lowWindows && lowWheels);
+    EXPECT_EQ(lowBody->material->color, 0xC81E1Eu); // "LODBodyColor" of the coupe
+    EXPECT_NE(car.bodyMaterial->color, 0xC81E1Eu);
+    EXPECT_EQ(lowBody->material->detailLevel, 3);
+    EXPECT_EQ(lowWindows->material->shininessStrength, 200);
+    EXPECT_EQ(lowWheels->material->color, 0u);
+    EXPECT_EQ(lowWheels->material->detailLevel, 2);
+
+    ASSERT_NE(car.shadow, nullptr);
+    EXPECT_EQ(childrenNamed(*page.mainScene, u"myCarShadow").size(), 1u);
+    const Material* shade = car.shadow->getMaterial();
+    ASSERT_TRUE(shade && shade->mask);
+    EXPECT_EQ(shade->texture, nullptr);
+    EXPECT_EQ(shade->color, 0u);
+    Vector3 lo, hi;
+    car.shadow->mesh(0)->getBounds(lo, hi);
+    EXPECT_NEAR((hi.x - lo.x) / (hi.z - lo.z), 0.45f, 1e-3f);
+    EXPECT_NEAR(hi.z - lo.z, 2.0f * 100.0f * car.size * 0.012f, 1e-2f);
+    EXPECT_EQ(childrenNamed(*page.mainScene, u"myFume0").size(), 2u);
 }
 
 } // namespace
