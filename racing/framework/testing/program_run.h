@@ -22,20 +22,10 @@ namespace racing_test {
 
 namespace fs = std::filesystem;
 
-// A whole race run as a program takes minutes of real time in the sanitizer
-// build, more than a test may take there: those runs are left to the
-// optimised build (the race pages are also checked in process in both).
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
+// Every frame a program run shows costs 30 ms of its virtual clock (a
+// device's frame rate), so a scripted race of a minute draws the frames of
+// a minute.
+constexpr int kProgramFrameMs = 30;
 using os::host::Picture;
 
 struct ProgramRun
@@ -73,6 +63,7 @@ struct ProgramRun
                                         "OS_SCRIPT=" + out + "/input.txt",
                                         "OS_OUT=" + out,
                                         "OS_IDLE_GRACE_MS=10000",
+                                        "OS_FRAME_MS=" + std::to_string(kProgramFrameMs),
                                         "OS_INSTANCE=" + std::string(instance ? instance : "racing") + "-" +
                                             fs::path(folder.path).filename().string()};
         set.insert(set.end(), env.begin(), env.end());

@@ -48,8 +48,6 @@ TEST(MoravelProgram, ARaceShowsItsStartLightsThenRidersOnTheRoad)
 // round the oval; the race ends by restarting into the scoreboard page.
 TEST(MoravelProgram, ARaceOfTwoLapsRiddenByKeysFinishes)
 {
-    if (kSanitized)
-        GTEST_SKIP() << "a whole race is too slow in the sanitizer build";
     MoravelRun run;
     std::ifstream file(MORAVEL_TEST_DIR "/two_laps.script");
     ASSERT_TRUE(file);
@@ -79,8 +77,6 @@ TEST(MoravelProgram, ARaceOfTwoLapsRiddenByKeysFinishes)
 
 TEST(MoravelProgram, AnExerciseRaceEndsAfterItsLapInTheIntroPage)
 {
-    if (kSanitized)
-        GTEST_SKIP() << "a whole race is too slow in the sanitizer build";
     MoravelRun run;
     const std::string script = "wait 2500\nshot lights\nwait 10000\nshot mid\nwait 40000\nshot after\n";
     run.run(script, "ARG:exerciseNow/0,1,0,0,1,Ann:");

@@ -56,8 +56,6 @@ const std::string kToPlaying = "wait 1000\nshot cover\n" + kStart + "wait 1500\n
 
 TEST(TundrelProgram, TheCardsWagonRacesTwoLapsByKeysToTheScoreTable)
 {
-    if (kSanitized)
-        GTEST_SKIP() << "a whole race is too slow in the sanitizer build";
     TundrelRun run;
     std::string race = fileText(TUNDREL_TEST_DIR "/two_laps.script");
     ASSERT_FALSE(race.empty());

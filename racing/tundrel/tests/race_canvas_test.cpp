@@ -396,7 +396,14 @@ TEST(CarRace, KeyScriptDrivesTwoLaps)
         ASSERT_TRUE(prepareCardRace(race));
         std::vector<KeyEvent> events;
         int endMs = driveRace(race, events, kScriptFirstKeyMs, 40.0f);
-        ASSERT_GT(endMs, 0) << "the driver did not finish";
+        ASSERT_GT(endMs, 0) << "the driver did not finish: laps left " << race.page->laps.lapsLeft << ", checkpoint "
+                            << race.page->laps.nextCheckpoint << ", segment " << race.page->player->segment
+                            << ", speed " << race.page->player->speed() << ", events " << events.size() << ", off "
+                            << int(race.page->player->offTrack) << ", falling " << int(race.page->player->motion.falling)
+                            << ", rivals " << race.page->racers[0]->segment << "/" << race.page->racers[0]->speed() << " "
+                            << race.page->racers[1]->segment << "/" << race.page->racers[1]->speed() << ", steer "
+                            << race.page->player->steerAngle << ", keys " << race.page->getKeyBits() << ", y "
+                            << race.page->player->motion.position.y << " ground " << race.page->player->groundHeight;
         EXPECT_EQ(race.restartedWith, u"ARG:scoreboard/-1.000000,Ring:Player:N/A");
         std::ofstream(path) << scriptText("# Two laps of the Ring in the storage card's wagon against two rivals, by keys.\n"
                                           "# Written by TUNDREL_WRITE_KEY_SCRIPT=<file> tundrel_game_tests "
@@ -404,7 +411,7 @@ TEST(CarRace, KeyScriptDrivesTwoLaps)
                                           events, endMs);
     }
     ASSERT_FALSE(scriptFileEvents(TUNDREL_TEST_DIR "/two_laps.script").empty()) << "no key script";
-    for (int shift : {-30, 0, 30})
+    for (int shift : {-10, 0, 10})
     {
         SCOPED_TRACE(shift);
         std::vector<KeyEvent> events = scriptFileEvents(TUNDREL_TEST_DIR "/two_laps.script", shift);
