@@ -114,6 +114,9 @@ void writeTrack(const std::string& name, int segments)
             float k = float(y) / 128.0f;
             return rgb(int(120 * (0.7f + 0.3f * k)), int(170 * (0.7f + 0.3f * k)), int(230 * (0.8f + 0.2f * k)));
         }));
+    // The sky's altitude lays the panorama's horizon on the view's: the
+    // camera's centre stands low on the race page and looks down at the car
+    // a little, so the horizon of the level ground is near the page's middle.
     char keys[2048];
     std::snprintf(keys, sizeof keys,
                   "# %s: an oval of %d segments for cars and trucks\n"
@@ -125,7 +128,7 @@ void writeTrack(const std::string& name, int segments)
                   "track.hasMask=0\n"
                   "track.zigzagside=side:2, maxXZOffset:1.0, maxYOffset:0.2\n"
                   "track.widthAdjust=1.0\n"
-                  "track.averageAltitude=5.0\n"
+                  "track.averageAltitude=76.0\n"
                   "scene.meshPrecision=2.0\n"
                   "scene.haze=(225;230;240)\n"
                   "scene.billboard=side:alternate, interval:24, repeat:2, contents:(ad_square.jpg;ad_side.jpg)\n"

@@ -21,6 +21,7 @@
 #include "engine/platform/system_utils.h"
 #include "engine/platform/wave_sound.h"
 #include "engine/scene/3d/group3d.h"
+#include "engine/scene/core/material.h"
 #include "engine/scene/core/sound_dictionary.h"
 #include "engine/scene/core/texture.h"
 
@@ -388,6 +389,32 @@ void RacePage::update(float dt)
     if (camera->position.y > player->motion.position.y + 10.0f)
         camera->setPosition(camera->position.x, player->motion.position.y + 10.0f, camera->position.z);
     updateVisibleWindow();
+    fadeNearPuffs();
+}
+
+void RacePage::fadeNearPuffs()
+{
+    const Matrix4& view = camera->getViewMatrix();
+    auto depthOf = [&](const Vector3& at) {
+        return view.m[8] * at.x + view.m[9] * at.y + view.m[10] * at.z + view.m[11];
+    };
+    // Three quarters of the way from the player to the camera, or twice the
+    // near plane's distance when the camera is closer.
+    const float nearPlane = mainScene->environment.frontClip;
+    const float clear = std::max(2.0f * nearPlane, 0.75f * depthOf(player->motion.position));
+    for (Racer* racer : racers)
+        for (auto& exhaust : racer->fume.puffs)
+            for (ExhaustPuff& puff : exhaust)
+            {
+                if (!puff.object || !puff.object->visible || !puff.chipMaterial)
+                    continue;
+                const float depth = depthOf(puff.base.position);
+                if (depth >= clear)
+                    continue;
+                const float near = std::clamp((clear - depth) / (clear - nearPlane), 0.0f, 1.0f);
+                int32_t& t = puff.chipMaterial->transparency;
+                t = std::max(t, int32_t(float(t) + float(255 - t) * near));
+            }
 }
 
 void RacePage::afterFrame(float dt)

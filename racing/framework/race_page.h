@@ -111,6 +111,12 @@ public:
     void updateVisibleWindow();
     // The road and wall meshes draw the segments of the visible window.
     void applyVisibleWindow();
+    // Exhaust puffs that fall back towards the camera fade out before they
+    // reach the near plane: from three quarters of the way between the
+    // player and the camera (at least twice the near plane's distance) they
+    // turn transparent, wholly at the near plane; farther off they keep their
+    // own fade.
+    void fadeNearPuffs();
     // The race ends: the page stops, its sounds too, the screen fades to
     // black, and the application restarts with the next command.
     void finishRace(int status);

@@ -593,5 +593,46 @@ TEST(CarRace, VehiclesLoadIntoThePageUnderTheirPrefix)
     EXPECT_EQ(childrenNamed(*page.mainScene, u"myFume0").size(), 2u);
 }
 
+// Puffs falling back to the camera fade out before the near plane: one
+// just beyond it is all but transparent, one halfway gets half of what it
+// lacked, one beside the car keeps the fade of its age.
+TEST(CarRace, PuffsNearTheCameraFadeOut)
+{
+    RaceFixture race(false);
+    ASSERT_TRUE(race.prepare(1));
+    RaceCanvas& page = *race.page;
+    race.startLights();
+    page.setCameraPreset(0);
+    for (int i = 0; i < 60; ++i)
+        race.frame(1.0f / 30.0f);
+    const racing::Camera& camera = *page.camera;
+    Vector3 look;
+    look.setDifference(camera.target, camera.position);
+    const float toCar = look.length();
+    look.normalize();
+    const float nearPlane = page.mainScene->environment.frontClip;
+    ASSERT_FLOAT_EQ(nearPlane, 10.0f);
+    const float clear = std::max(2.0f * nearPlane, 0.75f * toCar);
+    Vehicle& car = page.playerVehicle();
+    struct Case
+    {
+        float depth;
+        int before, atLeast, atMost;
+    };
+    for (Case c : {Case{nearPlane + 0.1f, 0, 250, 255}, Case{(clear + nearPlane) / 2.0f, 100, 170, 185},
+                   Case{clear + 1.0f, 100, 100, 100}})
+    {
+        SCOPED_TRACE(c.depth);
+        racing::ExhaustPuff& puff = car.fume.puffs[0][0];
+        puff.object->visible = 1;
+        puff.base.position.set(camera.position.x + look.x * c.depth, camera.position.y + look.y * c.depth,
+                               camera.position.z + look.z * c.depth);
+        puff.chipMaterial->transparency = c.before;
+        page.fadeNearPuffs();
+        EXPECT_GE(puff.chipMaterial->transparency, c.atLeast);
+        EXPECT_LE(puff.chipMaterial->transparency, c.atMost);
+    }
+}
+
 } // namespace
 } // namespace tundrel
