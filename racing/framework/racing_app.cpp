@@ -10,6 +10,7 @@
 
 #include "engine/base/properties.h"
 #include "engine/base/resource_files.h"
+#include "engine/base/saved_properties.h"
 #include "engine/platform/system_utils.h"
 #include "engine/platform/wave_sound.h"
 
@@ -52,8 +53,12 @@ RacingApp::RacingApp(const WCHAR* title, std::u16string menuCommand_, float spee
     addResourcePack(u"scenes.zip", (resources + u"scenes").c_str());
     addResourcePack(u"vehicle.zip", (resources + u"vehicle").c_str());
     addResourcePack(u"manual.zip", (resources + u"GUI").c_str());
+    // The page templates the menus write back: a damaged one is set aside
+    // (the user is told once) and its shipped copy takes its place.
+    const std::u16string gui = resources + u"GUI";
+    repairSavedProperties(gui.c_str(), u"MainMenu.properties");
     Properties settings;
-    bool read = settings.load((resources + u"GUI").c_str(), u"gsetting.properties");
+    bool read = loadSavedProperties(settings, gui.c_str(), u"gsetting.properties");
     WaveSound::setEnabled(read && getFieldInt(settings, u"soundEffect", u"selected") == 0);
     // Black behind the pages (and round a race's page), the program's icon.
     setBackgroundBrush(static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));

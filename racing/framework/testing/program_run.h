@@ -67,7 +67,10 @@ struct ProgramRun
                                         "OS_INSTANCE=" + std::string(instance ? instance : "racing") + "-" +
                                             fs::path(folder.path).filename().string()};
         set.insert(set.end(), env.begin(), env.end());
-        std::vector<std::string> args = prefix;
+        // Through the shell, which keeps what the run says on stderr (its
+        // message boxes among it) for errors().
+        std::vector<std::string> args = {"sh", "-c", "exec \"$@\" 2>>\"" + out + "/stderr.txt\"", "sh"};
+        args.insert(args.end(), prefix.begin(), prefix.end());
         args.push_back(tree + "/Program Files/" + program + "/bin/" + program);
         if (!command.empty())
             args.push_back(command);
@@ -84,6 +87,15 @@ struct ProgramRun
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         return fs::exists(path);
+    }
+
+    // What the runs said on stderr (message boxes are recorded there).
+    std::string errors() const
+    {
+        std::ifstream in(out + "/stderr.txt", std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
     }
 
     Picture shot(const std::string& name) const

@@ -109,6 +109,32 @@ TEST(MoravelProgram, OnlyAStartWithoutCommandChecksTheMemory)
     }
 }
 
+// A settings file damaged on the device (bytes that are not text): the
+// program says so once, sets it aside beside itself, takes its shipped copy
+// and starts at the cover as always; the next start says nothing.
+TEST(MoravelProgram, ADamagedSettingsFileIsSetAsideAndTheDefaultsUsed)
+{
+    MoravelRun run;
+    const std::string gui = run.tree + "/Program Files/Vasko-Moravel/resources/GUI/";
+    std::ofstream(gui + "gsetting.properties", std::ios::binary) << std::string("\x01\x02soundEffect\0\xff", 15);
+    run.run("wait 1500\nshot cover\n", "");
+    EXPECT_TRUE(isCover(run.shot("cover")));
+    const std::string said = run.errors();
+    EXPECT_NE(said.find("gsetting.properties was damaged"), std::string::npos) << said;
+    EXPECT_TRUE(fs::exists(gui + "gsetting.properties.damaged"));
+    EXPECT_EQ(racing_test::fileText(gui + "gsetting.properties"), racing_test::fileText(gui + "defaults/gsetting.properties"));
+    run.run("wait 1000\nshot again\n", "");
+    EXPECT_EQ(run.errors(), said);
+}
+
+// A page the program does not have starts it at the cover.
+TEST(MoravelProgram, AnUnknownPageStartsAtTheCover)
+{
+    MoravelRun run;
+    run.run("wait 1500\nshot page\n", "ARG:nosuchpage");
+    EXPECT_TRUE(isCover(run.shot("page")));
+}
+
 TEST(MoravelProgram, BadRaceCommandsGoBackToTheMenu)
 {
     for (const char* command : {"ARG:goNow/0,9,0,0,0,Bob:", "ARG:goNow/0,0,7,0,0,Bob:", "ARG:goNow/5,0,0,0,0,Bob:",

@@ -144,6 +144,37 @@ TEST(TundrelProgram, PlaysInARealWindowUnderXvfb)
     EXPECT_GT(count(race, kWagon), 30);
 }
 
+// The libraries the program ships are whole: a fresh start shows no box
+// (an old library's warning is a test of the library scan's).
+TEST(TundrelProgram, AFreshStartShowsNoBox)
+{
+    TundrelRun run;
+    run.run("wait 1500\nshot cover\n", "");
+    ASSERT_TRUE(run.waitFor("cover"));
+    EXPECT_EQ(run.errors().find("message box"), std::string::npos) << run.errors();
+}
+
+// The main menu's saved choices and the score table damaged on the device:
+// each is set aside beside itself once met, the user told; the main menu
+// comes up from its shipped copy, the scoreboard from an empty table.
+TEST(TundrelProgram, DamagedSavedFilesAreSetAsideAndTheDefaultsUsed)
+{
+    TundrelRun run;
+    const std::string gui = run.tree + "/Program Files/Vasko-Tundrel/resources/GUI/";
+    std::ofstream(gui + "MainMenu.properties", std::ios::binary) << std::string(5000, 'x');
+    std::ofstream(gui + "racescore.properties", std::ios::binary) << std::string("-1=track:Ring\0\x07garbage", 24);
+    run.run("wait 1500\nshot menu\n", "ARG:MainMenu");
+    EXPECT_TRUE(isPage(run.shot("menu")));
+    EXPECT_NE(run.errors().find("MainMenu.properties was damaged"), std::string::npos) << run.errors();
+    EXPECT_TRUE(fs::exists(gui + "MainMenu.properties.damaged"));
+    EXPECT_NE(run.gui("MainMenu.properties").find("vlibSelected"), std::string::npos);
+    run.run("wait 1500\nshot board\n", "ARG:scoreboard/-1.000000,Ring:Ann:N/A");
+    ASSERT_TRUE(run.waitFor("board"));
+    EXPECT_GT(count(run.shot("board"), kPage), 20000);
+    EXPECT_NE(run.errors().find("racescore.properties was damaged"), std::string::npos) << run.errors();
+    EXPECT_TRUE(fs::exists(gui + "racescore.properties.damaged"));
+}
+
 TEST(TundrelProgram, ARaceCommandNamingALibraryThatIsGoneGoesBackToTheMainMenu)
 {
     // The libraries were the built-in one, the card's and the Classic Pack;
