@@ -162,11 +162,26 @@ void RacingApp::enterRace(const RaceResult& result)
                             averageSpeed(result.lapLength, raceTime, result.laps, speedFactor)));
 }
 
+bool RacingApp::closeRequested()
+{
+    // Looking takes the host's pending input first: a close the person asked
+    // for a moment ago is a WM_CLOSE of this frame by then.
+    MSG message;
+    return PeekMessageW(&message, getHandle(), WM_CLOSE, WM_CLOSE, PM_NOREMOVE) != FALSE;
+}
+
 void RacingApp::restart(const std::u16string& command)
 {
     if (restarting)
         return;
     restarting = true;
+    // A close asked for while the page was being left ends the program here:
+    // the next instance would start without it.
+    if (closeRequested())
+    {
+        destroy();
+        return;
+    }
     if (restartHook)
     {
         restartHook(command);

@@ -77,8 +77,11 @@ public:
     bool runRacePage(Canvas* page, const std::function<bool()>& prepare);
     // 1 finished, anything else abandoned or an exercise.
     void endRace(int status);
-    // Ends this instance and starts the next with the command.
+    // Ends this instance and starts the next with the command; a close the
+    // person asked for meanwhile ends the program instead.
     void restart(const std::u16string& command);
+    // A close of the frame waits in the queue.
+    bool closeRequested();
 
     const std::u16string menuCommand;
     const float speedFactor;
