@@ -245,7 +245,13 @@ std::string label(const std::string& name, int x, int y, int w, const std::strin
            ", width:" + std::to_string(w) + ", height:16, text:" + caption + ", textColor:" + colour + "\n";
 }
 
-const std::string kScene = "scenePage=type:SceneSprite, x:0, y:0, width:100%, height:100%, bkgColor:(16;24;48)\n";
+// The pages are zoomed by the frame's width over 240: a scene with a ground
+// of its own is drawn that much smaller and stretched over its place, which
+// suits 3D and 2D scenes; the sprite scene draws straight onto the page (its
+// sprites keep their places), its ground a sprite of the page's size.
+const std::string kScene = "scenePage=type:SceneSprite, x:0, y:0, width:100%, height:100%\n"
+                           "sptGround=type:Sprite, container:scenePage, x:0, y:0, width:176, height:234, "
+                           "color:(16;24;48)\n";
 
 void writePages(const std::string& track)
 {
@@ -343,8 +349,9 @@ void writePages(const std::string& track)
         for (size_t k = 0; k < g.choices.size(); ++k)
         {
             const std::string id = std::string(g.group) + std::to_string(k);
-            settings += box("chk_" + id, 12 + 56 * int(k), y + 20, g.group, int(k) == g.selected) +
-                        label("lbl_" + id, 30 + 56 * int(k), y + 18, 36, g.choices[k]);
+            // Three columns in the page's width: box, then its word.
+            settings += box("chk_" + id, 8 + 52 * int(k), y + 20, g.group, int(k) == g.selected) +
+                        label("lbl_" + id, 26 + 52 * int(k), y + 18, 40, g.choices[k]);
         }
         settings += std::string(g.group) + "=GUIType:checkboxGroup, selected:" + std::to_string(g.selected) + "\n";
         y += 40;

@@ -206,6 +206,9 @@ int runProgram(const WCHAR* commandLine, const ProgramParts& parts)
         return 0;
     app->show(true);
     MenuPage* page = parts.makeMenuPage(*app, argument, present);
+    // The menu pages' scenes with a ground of their own are drawn at the
+    // frame's width over 240 and stretched over their places.
+    page->setZoom(float(app->getClientWidth()) * 0.004166667f);
     app->menuPage = page;
     bool race = argument.find(u"goNow") != std::u16string::npos ||
                 argument.find(u"exerciseNow") != std::u16string::npos;

@@ -135,6 +135,32 @@ TEST(MoravelProgram, AnUnknownPageStartsAtTheCover)
     EXPECT_TRUE(isCover(run.shot("page")));
 }
 
+// The menu pages are zoomed by the frame's width over 240: the turning
+// bike's scene is drawn that much smaller and stretched over its place, so
+// where the bike is, some rows repeat the row above them whole.
+TEST(MoravelProgram, TheMenusPreviewIsDrawnAtTheZoomAndStretched)
+{
+    MoravelRun run;
+    run.run("wait 2000\nshot menu\n", "ARG:MainMenu");
+    Picture menu = run.shot("menu");
+    ASSERT_TRUE(isPage(menu));
+    const int x0 = 32 + 28, y0 = 41 + 116, w = 120, h = 62; // the preview's scene
+    int bikeRows = 0, repeated = 0;
+    for (int y = y0 + 1; y < y0 + h; ++y)
+    {
+        bool bike = false, same = true;
+        for (int x = x0; x < x0 + w; ++x)
+        {
+            bike = bike || !near(menu.at(x, y), 0x12162C, 8);
+            same = same && menu.at(x, y) == menu.at(x, y - 1);
+        }
+        bikeRows += bike;
+        repeated += bike && same;
+    }
+    ASSERT_GT(bikeRows, 15);
+    EXPECT_GE(repeated * 5, bikeRows) << repeated << " of " << bikeRows; // about one in four at 176 / 240
+}
+
 TEST(MoravelProgram, BadRaceCommandsGoBackToTheMenu)
 {
     for (const char* command : {"ARG:goNow/0,9,0,0,0,Bob:", "ARG:goNow/0,0,7,0,0,Bob:", "ARG:goNow/5,0,0,0,0,Bob:",
