@@ -42,6 +42,23 @@ TEST(MoravelProgram, ARaceShowsItsStartLightsThenRidersOnTheRoad)
     EXPECT_GT(changed(riding, later), 5000);
 }
 
+// A race ridden by the device's buttons alone: A (held) rides on, the view
+// running past; B brakes the bike to a stand, the view then still.
+TEST(MoravelProgram, TheDevicesButtonsRideTheRace)
+{
+    MoravelRun run;
+    const std::string script = "wait 4500\nkeydown APP1\nwait 3000\nshot riding\nwait 500\nshot on\nkeyup APP1\n"
+                               "keydown APP2\nwait 5000\nshot stopped\nwait 500\nshot still\nkeyup APP2\n";
+    EXPECT_EQ(run.run(script, "ARG:goNow/0,0,0,0,0,Bob:"), 0);
+    const Picture riding = run.shot("riding"), on = run.shot("on");
+    const Picture stopped = run.shot("stopped"), still = run.shot("still");
+    EXPECT_GT(hudPixels(riding), 50);
+    EXPECT_GT(count(riding, kRoad), 2000);
+    const int moving = changed(riding, on), standing = changed(stopped, still);
+    EXPECT_GT(moving, 5000);
+    EXPECT_LT(standing * 5, moving) << standing; // the HUD's clock runs on
+}
+
 // Two laps against two rivals ridden by a person's keys: the script
 // (tests/two_laps.script, written and checked by the race page's tests) waits
 // on the grid through the start lights, then steers, throttles and brakes
@@ -64,6 +81,8 @@ TEST(MoravelProgram, ARaceOfTwoLapsRiddenByKeysFinishes)
         Picture riding = run.shot(name);
         EXPECT_GT(hudPixels(riding), 50);
         EXPECT_GT(count(riding, kRoad), 2000);
+        // The road under the bike, low in the middle of the page.
+        EXPECT_GT(count(riding, kRoad, 60, 240, 120, 48, 16), 600);
         // One HUD line over a sky drawn again each frame, whatever the
         // heading (a sky left undrawn keeps the lines of earlier frames).
         EXPECT_LT(count(riding, kHud, 0, 30, -1, 30), 320);

@@ -11,6 +11,7 @@
 #include "racing/engine/sprite.h"
 
 #include "engine/platform/gapi_display.h"
+#include "racing/framework/race_controls.h"
 #include "engine/scene/3d/mesh.h"
 #include "engine/scene/3d/vertex_face.h"
 #include "engine/scene/core/material.h"
@@ -515,6 +516,54 @@ TEST(ExhaustPuffTest, FastBikesPuffFromBothExhausts)
         race.frame(0.03f);
     }
     EXPECT_EQ(visiblePuffs(player, 0) + visiblePuffs(player, 1), 0);
+}
+
+// The race opens GAPI's input: the device's A and Start buttons give
+// throttle, B and C brake, as the arrows do; in the turned layouts the
+// arrows turn with the screen and the buttons stay the pedals.
+TEST(RaceControls, TheDevicesButtonsAreThePedals)
+{
+    RaceFixture race(false);
+    ASSERT_TRUE(race.prepare());
+    RaceCanvas& page = *race.page;
+    ASSERT_TRUE(GapiDisplay::isInputOpen());
+    race.startLights();
+    DrawnBike& bike = page.playerBike();
+    struct Case
+    {
+        int key;
+        bool throttle;
+    };
+    for (Case c : {Case{GapiDisplay::getKeyA(), true}, Case{GapiDisplay::keyStart(), true},
+                   Case{GapiDisplay::getKeyB(), false}, Case{GapiDisplay::getKeyC(), false}})
+    {
+        SCOPED_TRACE(c.key);
+        bike.motion.speed = 50.0f;
+        page.onKey(WM_KEYDOWN, c.key);
+        page.handleControls(0.1f);
+        page.onKey(WM_KEYUP, c.key);
+        EXPECT_FLOAT_EQ(bike.speed(), c.throttle ? 56.0f : 46.0f);
+    }
+    // Turned layouts: the keys by their bits.
+    struct Turned
+    {
+        int orientation;
+        uint32_t keys;
+        int steering;
+        racing::Pedal pedal;
+    };
+    for (Turned t : {Turned{1, 1, 1, racing::Pedal::None}, Turned{1, 2, 0, racing::Pedal::None},
+                     Turned{1, 4, 2, racing::Pedal::Throttle}, Turned{1, 8, 2, racing::Pedal::Brake},
+                     Turned{2, 1, 0, racing::Pedal::None}, Turned{2, 2, 1, racing::Pedal::None},
+                     Turned{2, 8, 2, racing::Pedal::Throttle}, Turned{2, 4, 2, racing::Pedal::Brake},
+                     Turned{2, 0x2000, 2, racing::Pedal::Throttle}, Turned{1, 0x8000, 2, racing::Pedal::Brake},
+                     Turned{0, 4 | 1, 0, racing::Pedal::Throttle}, Turned{0, 8 | 0x4000, 1, racing::Pedal::Brake}})
+    {
+        SCOPED_TRACE(t.orientation * 100000 + int(t.keys));
+        const racing::RaceKeys held = racing::raceKeys(t.keys, t.orientation);
+        EXPECT_EQ(held.steering, t.steering);
+        EXPECT_EQ(held.pedal, t.pedal);
+    }
 }
 
 // GAPI output only when the settings check it; closed with the page.

@@ -35,6 +35,7 @@ constexpr uint32_t kButton = 0x1E5AA0; // a page button
 constexpr uint32_t kWagon = 0xF0C81E;  // the storage card's yellow wagon
 constexpr uint32_t kHud = 0xFFFF00;    // the HUD line
 constexpr uint32_t kExit = 0x780000;   // the race's exit box
+constexpr uint32_t kRoad = 0x56565F;   // the Ring's asphalt
 constexpr uint32_t kLatest = 0xFFFF78; // the score table's latest race
 
 // Yellow of the HUD line along the top of the race page (from row 44 of
@@ -80,6 +81,8 @@ TEST(TundrelProgram, TheCardsWagonRacesTwoLapsByKeysToTheScoreTable)
     Picture mid = run.shot("race_mid");
     EXPECT_GT(hudPixels(mid), 8);
     EXPECT_GT(count(mid, kExit), 300);
+    // The road under the wagon, low in the middle of the page.
+    EXPECT_GT(count(mid, kRoad, 60, 240, 120, 48, 16), 600);
     // The score table with the latest race's line, then the main menu again.
     Picture board = run.shot("race_scoreboard");
     EXPECT_GT(count(board, kPage), 20000);
