@@ -6,6 +6,7 @@
 #include "racing/moravel/tests/race_fixture.h"
 
 #include "racing/engine/model3d.h"
+#include "racing/engine/render_target.h"
 #include "racing/engine/scene3d.h"
 #include "racing/framework/testing/scene_children.h"
 #include "racing/engine/sprite.h"
@@ -563,6 +564,39 @@ TEST(RaceControls, TheDevicesButtonsAreThePedals)
         const racing::RaceKeys held = racing::raceKeys(t.keys, t.orientation);
         EXPECT_EQ(held.steering, t.steering);
         EXPECT_EQ(held.pedal, t.pedal);
+    }
+}
+
+// The turned layouts (1 counter-clockwise, 2 clockwise): lengths for a page
+// 240 wide, the camera's centre moved sideways instead of down, the GUI
+// scenes and the 3D scene turned, the sky picture turned, the map and the
+// buttons in the layout's corners.
+TEST(RaceLayouts, TheTurnedLayoutsTurnTheirPieces)
+{
+    for (int o : {1, 2})
+    {
+        SCOPED_TRACE(o);
+        RaceFixture race(false);
+        race.page->orientation = o;
+        ASSERT_TRUE(race.prepare());
+        RaceCanvas& page = *race.page;
+        const int w = page.getClientWidth(), h = page.getClientHeight();
+        ASSERT_EQ(w, 240);
+        EXPECT_FLOAT_EQ(page.screenScale, 1.0f);
+        const int k = int(float(h) / 320.0f * 165.0f);
+        EXPECT_EQ(page.projectionShift, k);
+        EXPECT_EQ(page.camera->halfHeight, h / 2);
+        EXPECT_EQ(page.camera->halfWidth, w / 2 - (2 * o - 3) * k);
+        EXPECT_EQ(page.guiScene->getTarget()->orientation, o);
+        EXPECT_EQ(page.mainScene->renderer.getTarget()->orientation, o);
+        EXPECT_EQ(page.sky.placement.orientation, o);
+        ASSERT_TRUE(page.skyTexture && page.skyTexture->image);
+        EXPECT_GT(page.skyTexture->image->height, page.skyTexture->image->width); // turned
+        EXPECT_EQ(page.trackMap->centreX, o == 1 ? w - 28 : 28);
+        EXPECT_EQ(page.trackMap->centreY, 28);
+        racing::Sprite* fps = page.guiScene->findChild(u"fpsButton");
+        ASSERT_NE(fps, nullptr);
+        EXPECT_EQ(fps->x, o == 1 ? w - fps->width : 0);
     }
 }
 

@@ -7,6 +7,8 @@
 #include "racing/tundrel/racing_app.h"
 #include "racing/tundrel/vehicle_libraries.h"
 
+#include "racing/framework/racing_app.h"
+
 #include "engine/base/resource_files.h"
 #include "engine/platform/back_buffer.h"
 #include "engine/platform/image.h"
@@ -591,6 +593,38 @@ TEST(CarRace, VehiclesLoadIntoThePageUnderTheirPrefix)
     EXPECT_NEAR((hi.x - lo.x) / (hi.z - lo.z), 0.45f, 1e-3f);
     EXPECT_NEAR(hi.z - lo.z, 2.0f * 100.0f * car.size * 0.012f, 1e-2f);
     EXPECT_EQ(childrenNamed(*page.mainScene, u"myFume0").size(), 2u);
+}
+
+// The car track's builder: the scene's near plane at 10 and its far one at
+// 500, the road in a new material "track" of detail 1 with the bitmap road,
+// the sky panorama 1.65 times its picture at the page's zoom and scale; the
+// race message shown while loading, hidden once set up.
+TEST(CarRace, TheTrackBuilderSetsTheSceneRoadAndSky)
+{
+    RaceFixture race(false);
+    ASSERT_TRUE(race.prepare(1));
+    RaceCanvas& page = *race.page;
+    EXPECT_FLOAT_EQ(page.mainScene->environment.frontClip, 10.0f);
+    EXPECT_FLOAT_EQ(page.mainScene->environment.backClip, 500.0f);
+    Material* road = page.trackGroup->findMaterial(u"track");
+    ASSERT_NE(road, nullptr);
+    EXPECT_EQ(page.trackMesh->material, road);
+    EXPECT_EQ(road->detailLevel, 1);
+    ASSERT_NE(road->texture, nullptr);
+    EXPECT_EQ(road->mask, nullptr); // "track.hasMask=0"
+    ASSERT_TRUE(page.skyTexture && page.skyTexture->image);
+    EXPECT_EQ(page.skyTexture->image->width, page.scaleToScreen(int(512 * 1.65f)));
+    EXPECT_EQ(page.skyTexture->image->height, page.scaleToScreen(int(128 * 1.65f)));
+    EXPECT_FLOAT_EQ(page.sky.placement.screenScale, 0.75f);
+    racing::SceneSprite* message = page.findSpriteScene(u"sceneMessage");
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(message->visible, 0);
+    racing::showSceneMessage(page, u"Set up", 7);
+    EXPECT_EQ(message->visible, 1);
+    EXPECT_EQ(message->findChild(u"sptMessage")->getText(), u"Set up");
+    EXPECT_EQ(message->findChild(u"sptMessage")->extra, 7);
+    racing::showSceneMessage(page, nullptr, 0);
+    EXPECT_EQ(message->visible, 0);
 }
 
 // Puffs falling back to the camera fade out before the near plane: one
