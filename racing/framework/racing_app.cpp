@@ -18,6 +18,7 @@
 #include <os/windows.h>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace racing {
 
@@ -203,7 +204,13 @@ int runProgram(const WCHAR* commandLine, const ProgramParts& parts)
     int x, y, w, h;
     RacingApp::computeWindowRect(x, y, w, h);
     if (!app->create(x, y, w, h))
+    {
+        // A copy that runs already has been brought to the front.
+        if (FindWindowW(nullptr, parts.title))
+            std::fprintf(stderr, "%s runs already: that copy is brought to the front and this start ends.\n",
+                         toAscii(parts.title).c_str());
         return 0;
+    }
     app->show(true);
     MenuPage* page = parts.makeMenuPage(*app, argument, present);
     // The menu pages' scenes with a ground of their own are drawn at the

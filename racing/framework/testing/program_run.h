@@ -51,16 +51,17 @@ struct ProgramRun
 
     // `prefix` runs the program through another (as "xvfb-run -a").
     int run(const std::string& script, const std::string& command, const std::vector<std::string>& env = {},
-            const std::vector<std::string>& prefix = {})
+            const std::vector<std::string>& prefix = {}, const std::string& scriptName = "input.txt")
     {
-        std::ofstream(out + "/input.txt") << script;
+        const std::string scriptPath = out + "/" + scriptName;
+        std::ofstream(scriptPath) << script;
         // Each run is a device of its own: a run that follows another in the
         // same test must not find the last one's window while it is still
         // closing, and stand back in its favour.
         const char* instance = std::getenv("OS_INSTANCE");
         std::vector<std::string> set = {"OS_DEVICE_ROOT=" + tree,
                                         "OS_BACKEND=headless",
-                                        "OS_SCRIPT=" + out + "/input.txt",
+                                        "OS_SCRIPT=" + scriptPath,
                                         "OS_OUT=" + out,
                                         "OS_IDLE_GRACE_MS=10000",
                                         "OS_FRAME_MS=" + std::to_string(kProgramFrameMs),

@@ -180,6 +180,22 @@ TEST(MoravelProgram, TheMenusPreviewIsDrawnAtTheZoomAndStretched)
     EXPECT_GE(repeated * 5, bikeRows) << repeated << " of " << bikeRows; // about one in four at 176 / 240
 }
 
+// A second start while the program runs brings the running copy to the
+// front and ends, saying so.
+TEST(MoravelProgram, ASecondStartStandsBackForTheRunningCopy)
+{
+    MoravelRun run;
+    std::thread first([&] {
+        run.run("wait 1500\nshot cover_first\nwaitfile \"" + run.out + "/second.done\" 20000\nshot first\n", "");
+    });
+    ASSERT_TRUE(run.waitFor("cover_first"));
+    EXPECT_EQ(run.run("wait 100\n", "", {}, {}, "second.txt"), 0);
+    std::ofstream(run.out + "/second.done") << "done";
+    first.join();
+    EXPECT_TRUE(isCover(run.shot("first")));
+    EXPECT_NE(run.errors().find("Vasko-Moravel runs already"), std::string::npos) << run.errors();
+}
+
 TEST(MoravelProgram, BadRaceCommandsGoBackToTheMenu)
 {
     for (const char* command : {"ARG:goNow/0,9,0,0,0,Bob:", "ARG:goNow/0,0,7,0,0,Bob:", "ARG:goNow/5,0,0,0,0,Bob:",
