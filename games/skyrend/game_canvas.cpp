@@ -256,7 +256,13 @@ bool GameCanvas::loadScene(const std::u16string& name, bool skyDome)
     water = waterText && _wtol(waterText) != 0;
     hudColour = colourOf(templ, u"HUDColor", 0x00FF00);
     const uint32_t skyColour = colourOf(templ, u"env.skyColor", 0x80A0D0);
-    mainScene->setFog(new Fog(1150, 1370, skyColour));
+    // Under the dome the haze keeps the fog's own colour.
+    auto* fog = new Fog();
+    fog->front = 1150;
+    fog->back = 1370;
+    if (!skyDome)
+        fog->color = skyColour;
+    mainScene->setFog(fog);
     clouds = nullptr;
     if (!skyDome && sky)
     {
@@ -278,7 +284,13 @@ bool GameCanvas::loadScene(const std::u16string& name, bool skyDome)
         }
     }
     else
-        mainScene->bkgColor = Scene::kNoColor;
+    {
+        // The dome's group is drawn only to its radius + 20: from high up
+        // the ground near its rim lies beyond that, and a pixel drawn by
+        // nothing would keep the frame before. The frame starts in the
+        // fog's colour, which the ground shows at that distance anyway.
+        mainScene->bkgColor = fog->color;
+    }
     mainScene->updateLighting();
     mainScene->loadClipRange();
     return true;

@@ -42,10 +42,17 @@ void pump()
     }
 }
 
+// The flight canvas with its back buffer in reach.
+struct FlightCanvas : GameCanvas
+{
+    using GameCanvas::GameCanvas;
+    Image* backBuffer() { return getBackBufferImage(); }
+};
+
 struct Flight : testing::Test
 {
     Window* app = nullptr;
-    GameCanvas* canvas = nullptr;
+    FlightCanvas* canvas = nullptr;
     Image consoleImage{240, 160, false};
     std::unique_ptr<ConsolePanel> console;
     PilotRecord pilot{u"Ace", 0, 0, 0};
@@ -67,7 +74,7 @@ struct Flight : testing::Test
         addResourcePack(u"aircraft.zip", u"\\Program Files\\Vasko-Skyrend\\resources\\aircraft");
         app = new Window(u"app", nullptr, false);
         ASSERT_TRUE(app->create(0, 0, 240, 320));
-        canvas = new GameCanvas(kResources);
+        canvas = new FlightCanvas(kResources);
         ASSERT_TRUE(app->addChild(canvas, 0, 0, 240, 160));
         console = std::make_unique<ConsolePanel>(consoleImage.dc, RECT{3, 110, 129, 121}, RECT{19, 25, 79, 85},
                                                  RECT{159, 25, 219, 85});
@@ -325,6 +332,73 @@ TEST_F(Flight, AGroupFlightFollowsTheServersStatesAndPlayers)
     ASSERT_NE(back->model, nullptr);
     EXPECT_EQ(back->model->visible, 1);
     fly(2);
+}
+
+} // namespace game_canvas_cases
+
+namespace game_canvas_cases {
+
+// Every flight frame draws every pixel of the view: nothing of the frame
+// before may stay, under the dome and under the sky colour alike, level,
+// diving, climbing, banked and near the ground, in the chase and the
+// cockpit view. The back buffer is filled with a colour no scene has before
+// each frame; a pixel still of that colour was not drawn.
+TEST_F(Flight, EveryFrameDrawsTheWholeView)
+{
+    constexpr uint32_t kUndrawn = 0xFF00FF;
+    const float pi = 3.1415927f;
+    struct Attitude
+    {
+        const char* name;
+        float pitch, bank, height;
+        int view; // the released key that picks it, 0 none
+    } attitudes[] = {
+        {"level", 0.0f, 0.0f, 350.0f, 0},         {"dive", 0.35f * pi, 0.0f, 600.0f, 0},
+        {"climb", -0.35f * pi, 0.0f, 300.0f, 0},  {"banked", 0.0f, 0.5f * pi, 350.0f, 0},
+        {"low", 0.0f, 0.0f, 45.0f, 0},            {"high", 0.1f * pi, 0.0f, 790.0f, 0},
+        {"cockpit", 0.1f * pi, 0.2f * pi, 350.0f, VK_NUMPAD1}, {"above", 0.0f, 0.0f, 350.0f, VK_NUMPAD7},
+    };
+    for (bool dome : {true, false})
+    {
+        GameCanvas::Mission m = mission(true);
+        m.skyDome = dome;
+        ASSERT_TRUE(canvas->buildMission(m)) << os::to_latin1(canvas->buildError());
+        Aircraft* player = canvas->player();
+        for (const Attitude& a : attitudes)
+        {
+            Matrix4 bank;
+            bank.rotZ(a.bank);
+            player->flight.orientation.rotX(a.pitch);
+            player->flight.orientation.multiply(bank);
+            player->flight.position.y = a.height;
+            player->flight.orientation.setTranslation(player->flight.position);
+            if (a.view)
+                press(a.view);
+            // Up to 600 the dome and the ground alone cover the view; higher
+            // the frame's clear in the fog's colour fills what lies beyond
+            // the dome's reach.
+            auto* scene = static_cast<Scene3D*>(canvas->findScene(u"mainScene"));
+            const uint32_t clear = scene->bkgColor;
+            if (dome && a.height <= 600.0f)
+                scene->bkgColor = Scene::kNoColor;
+            Image* back = canvas->backBuffer();
+            ASSERT_NE(back, nullptr);
+            for (int frame = 0; frame < 3; ++frame)
+            {
+                back->drawRect(kUndrawn, 0, 0, -1, -1, true);
+                os::host::headless::advance(40);
+                canvas->frameStep();
+                int undrawn = 0;
+                for (int y = 0; y < 160; ++y)
+                    for (int x = 0; x < 240; ++x)
+                        undrawn += back->colorAt(x, y) == kUndrawn;
+                EXPECT_EQ(undrawn, 0) << (dome ? "dome, " : "sky colour, ") << a.name << ", frame " << frame;
+            }
+            scene->bkgColor = clear;
+        }
+        canvas->present(nullptr, -1);
+        shoot(dome ? "dome" : "sky_colour");
+    }
 }
 
 } // namespace game_canvas_cases
