@@ -27,12 +27,16 @@
 #include <os/wstring.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace skyrend {
 
 namespace {
 
 constexpr float kSceneRadius = 1400.0f;
+// The flight's frame rate target: it caps a frame's step (and the window
+// of the rate shown is 600 ms).
+constexpr int kFlightFps = 10;
 // Effect pools of a group's flight are made for this many members at least
 // (later members use them too).
 constexpr int kGroupPoolMembers = 8;
@@ -80,9 +84,14 @@ void GameCanvas::release()
 void GameCanvas::onCreate()
 {
     frameTimer.windowMs = 600;
-    frameTimer.targetFps = 10;
-    frameTimer.mode = FrameTimer::Paced;
-    frameTimer.delayMs = 1000 / frameTimer.targetFps;
+    frameTimer.targetFps = kFlightFps;
+    // A single-player flight runs as fast as it draws, each step capped at
+    // a tenth of a second; a group's flight only measures (the server's
+    // states pace it).
+    frameTimer.mode = FrameTimer::Capped;
+    frameTimer.delayMs = 0;
+    frameRateShown = false;
+    period = 0;
 }
 
 void GameCanvas::afterDestroy()
@@ -160,6 +169,9 @@ bool GameCanvas::buildMission(const Mission& mission)
     Camera* camera = mainScene->camera;
     camera->setPosition(0.0f, 260.0f, 0.0f);
     camera->setFov(55.0f);
+    // The chase view trails the aircraft as it would at the flight's 10
+    // frames a second, at any frame rate.
+    camera->smoothingStep = 1.0f / float(kFlightFps);
     if (multiplayer)
     {
         // The server's states pace a group's flight: the frames only measure.
@@ -333,6 +345,7 @@ void GameCanvas::update(float dt)
         playerCraft->state = Aircraft::Down;
     }
     camera->updateFollow(dt);
+    keepEyeOffModel();
     const float floor = aircraftConstants().dangerousAltitude + 8.0f;
     if (camera->position.y < floor)
         camera->setPosition(camera->position.x, floor, camera->position.z);
@@ -366,6 +379,36 @@ void GameCanvas::update(float dt)
     if (engine.resume(flightClock, playerCraft->state == Aircraft::Flying))
         if (WaveSound* loop = findSound(u"engine"))
             loop->playLooped(getHandle(), -1);
+}
+
+// The chase view's eye sits 0.8 from the aircraft's middle and trails it
+// as it flies: on the first frames, and whenever the aircraft is slow, that
+// is inside the model or so near that the model fills more than the view.
+// The eye keeps the distance at which the model's radius fits the view's
+// shorter side, on the side where it is (behind and above as the view
+// starts).
+void GameCanvas::keepEyeOffModel()
+{
+    Camera* camera = mainScene->camera;
+    const int mode = camera->getFollowMode();
+    Group3D* model = playerCraft->model;
+    if (mode < 5 || mode > 7 || !model || !model->visible || camera->projection <= 0)
+        return;
+    // The tangent of half the shorter side's angle of view.
+    const float t = float(camera->projection) / 2048.0f;
+    const float reach = model->radius * std::sqrt(1.0f + t * t) / t;
+    const Vector3& middle = playerCraft->flight.position;
+    Vector3 away;
+    away.setDifference(camera->position, middle);
+    const float length = away.length();
+    if (length >= reach)
+        return;
+    if (length < 1e-3f)
+        playerCraft->flight.orientation.transformVectorTo(camera->offset, away);
+    away.normalize();
+    away.scale(reach);
+    away.add(middle);
+    camera->setPositionVector(away);
 }
 
 void GameCanvas::moveEnvironment()

@@ -86,8 +86,8 @@ public:
     Aircraft* findAircraft(const std::u16string& name) const;
     void networkFrame();
 
-    // A 600 ms measuring window and 10 frames a second, paced (so that the
-    // flight also advances on a virtual clock).
+    // A 600 ms measuring window, steps capped at a tenth of a second and
+    // no sleep: the flight runs as fast as it draws.
     void onCreate() override;
     // The aircraft go before the scenes that hold their models.
     void afterDestroy() override;
@@ -179,6 +179,7 @@ private:
     void outcomeDuty();
     void indicatorDuty();
     void moveEnvironment();
+    void keepEyeOffModel();
 };
 
 } // namespace skyrend

@@ -11,7 +11,9 @@
 
 #include "engine/base/math_utils.h"
 #include "engine/base/resource_files.h"
+#include "engine/scene/3d/camera.h"
 #include "engine/scene/3d/group3d.h"
+#include "engine/scene/3d/mesh.h"
 #include "engine/scene/scenes/scene3d.h"
 
 #include "os/testing/host.h"
@@ -399,6 +401,76 @@ TEST_F(Flight, EveryFrameDrawsTheWholeView)
         canvas->present(nullptr, -1);
         shoot(dome ? "dome" : "sky_colour");
     }
+}
+
+} // namespace game_canvas_cases
+
+namespace game_canvas_cases {
+
+// Whether every corner of each visible part of the player's model lies in
+// front of the eye and inside the 240 x 160 view.
+::testing::AssertionResult shownWhole(GameCanvas& canvas)
+{
+    auto* scene = static_cast<Scene3D*>(canvas.findScene(u"mainScene"));
+    Group3D* model = canvas.player()->model;
+    for (int m = 0; m < model->meshCount(); ++m)
+    {
+        const Mesh* part = model->mesh(m);
+        if (!part->visible || part->vertexCount() == 0)
+            continue;
+        Vector3 lo, hi;
+        part->getBounds(lo, hi);
+        Matrix4 place;
+        place.setProduct(model->matrix, part->matrix);
+        for (int i = 0; i < 8; ++i)
+        {
+            Vector3 corner(i & 1 ? hi.x : lo.x, i & 2 ? hi.y : lo.y, i & 4 ? hi.z : lo.z);
+            place.transformPoint(corner);
+            int x = 0, y = 0, depth = 0;
+            float scale = 0.0f;
+            if (!scene->project(corner.x, corner.y, corner.z, x, y, depth, scale) || x < 0 || x >= 240 || y < 0 ||
+                y >= 160)
+                return ::testing::AssertionFailure() << os::to_latin1(part->name) << " corner " << i << " at " << x
+                                                     << "," << y << " depth " << depth;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// The chase view shows the aircraft whole from the first frame on, and
+// trails it alike whatever the frame rate (a flight runs as fast as it
+// draws).
+TEST_F(Flight, TheChaseViewShowsTheAircraftWholeAtAnyFrameRate)
+{
+    float trails[3] = {};
+    const float steps[3] = {0.1f, 0.02f, 0.004f};
+    for (int k = 0; k < 3; ++k)
+    {
+        ASSERT_TRUE(canvas->buildMission(mission(true)));
+        Aircraft* player = canvas->player();
+        const int frames = int(3.0f / steps[k]);
+        for (int i = 0; i < frames; ++i)
+        {
+            canvas->update(steps[k]);
+            if (!shownWhole(*canvas))
+            {
+                ADD_FAILURE() << "frame " << i << ", step " << steps[k] << ": " << shownWhole(*canvas).message();
+                break;
+            }
+        }
+        Vector3 d;
+        d.setDifference(static_cast<Scene3D*>(canvas->findScene(u"mainScene"))->camera->position,
+                        player->flight.position);
+        trails[k] = d.length();
+        if (k == 0)
+        {
+            canvas->paint(true);
+            canvas->present(nullptr, -1);
+            shoot("first_frames");
+        }
+    }
+    EXPECT_NEAR(trails[1], trails[0], 0.15f * trails[0]);
+    EXPECT_NEAR(trails[2], trails[0], 0.15f * trails[0]);
 }
 
 } // namespace game_canvas_cases
