@@ -143,19 +143,30 @@ bool GameApp::showMainScreen(const WCHAR* argument)
     return true;
 }
 
+GameCanvas::Mission flightSettingsOf(Properties& settings)
+{
+    GameCanvas::Mission mission;
+    mission.replaceDowned = settings.getFieldInt(u"missionType", u"selected", -1) != 0;
+    mission.skyDome = settings.getFieldInt(u"skydomeRendering", u"selected", -1) == 0;
+    mission.directVideo = settings.getFieldInt(u"chkGAPIVideo", u"status", -1) != 0;
+    mission.directButtons = settings.getFieldInt(u"chkGAPIButton", u"status", -1) != 0;
+    return mission;
+}
+
+GameCanvas::Mission GameApp::flightSettings() const
+{
+    Properties settings(u'=', u',', u':');
+    settings.load(guiFolderPath().c_str(), u"gsetting.properties");
+    return flightSettingsOf(settings);
+}
+
 bool GameApp::startFlight(int plane, int scene, int pilot, bool exerciseFlight)
 {
     exercise = exerciseFlight;
     MainScreen* screen = mainScreen;
-    Properties settings(u'=', u',', u':');
-    settings.load(guiFolderPath().c_str(), u"gsetting.properties");
-    GameCanvas::Mission mission;
+    GameCanvas::Mission mission = flightSettings();
     mission.plane = plane;
     mission.exercise = exerciseFlight;
-    // A missing "missionType" brings downed enemies back; a missing
-    // "skydomeRendering" flies under the sky colour.
-    mission.replaceDowned = settings.getFieldInt(u"missionType", u"selected", 1) != 0;
-    mission.skyDome = settings.getFieldInt(u"skydomeRendering", u"selected", 1) == 0;
     if (!buildFlight(mission, scene, pilot))
         return false;
     flightPilot = pilot;
@@ -169,13 +180,10 @@ bool GameApp::startGroupFlight(int plane, int scene, const std::vector<mp::Membe
                                std::unique_ptr<FlightLink> flightLink)
 {
     exercise = false;
-    Properties settings(u'=', u',', u':');
-    settings.load(guiFolderPath().c_str(), u"gsetting.properties");
-    GameCanvas::Mission mission;
+    GameCanvas::Mission mission = flightSettings();
     mission.plane = plane;
     mission.exercise = false;
     mission.replaceDowned = false;
-    mission.skyDome = settings.getFieldInt(u"skydomeRendering", u"selected", 1) == 0;
     mission.multiplayer = true;
     mission.members = members;
     link = std::move(flightLink);

@@ -7,12 +7,14 @@
 #include "games/skyrend/main_screen.h"
 #include "games/skyrend/multiplayer/client_session.h"
 #include "games/skyrend/pilots.h"
+#include "games/skyrend/screen_services.h"
 #include "games/skyrend/flight/aircraft.h"
 #include "games/skyrend/flight/flight_constants.h"
 #include "games/skyrend/flight/scene_parts.h"
 
 #include "engine/base/math_utils.h"
 #include "engine/base/properties.h"
+#include "engine/platform/gapi_display.h"
 #include "engine/platform/gdi_draw.h"
 #include "engine/platform/wave_sound.h"
 #include "engine/scene/3d/camera.h"
@@ -55,6 +57,7 @@ uint32_t colourOf(Properties* templ, const WCHAR* key, uint32_t fallback)
 
 GameCanvas::GameCanvas(const std::u16string& resourcesFolder) : Canvas(u"gameCanvas", true), resources(resourcesFolder)
 {
+    setProgressBarColor(packRGB(100, 130, 150));
 }
 
 GameCanvas::~GameCanvas()
@@ -78,6 +81,10 @@ void GameCanvas::release()
     for (SplashEffect* s : splashes)
         delete s;
     splashes.clear();
+    if (directDisplay)
+        GapiDisplay::close();
+    directDisplay = false;
+    controls.hardwareButtons = false;
     built = false;
 }
 
@@ -137,12 +144,28 @@ bool GameCanvas::buildMission(const Mission& mission)
         error = u"There is no plane or no scene to fly.";
         return false;
     }
+    // The direct display: presents go straight to the screen, the device's
+    // buttons report their own keys (Start launches).
+    if (mission.directVideo || mission.directButtons)
+    {
+        GapiDisplay::open(getHandle(), mission.directVideo, mission.directButtons);
+        directDisplay = true;
+        controls.hardwareButtons = GapiDisplay::isInputOpen();
+        controls.startKey = GapiDisplay::keyStart();
+    }
     const std::u16string gui = resources + u"GUI\\";
     if (!loadTemplate(gui.c_str(), u"SRCanvas.properties", true))
     {
         error = u"Can not load the flight screen.";
         return false;
     }
+    // The bar shows while the scene, the constants and the aircraft load.
+    struct Listening
+    {
+        GameCanvas& canvas;
+        ~Listening() { canvas.setLoadListener(nullptr); }
+    } listening{*this};
+    setLoadListener(this);
     mainScene = dynamic_cast<Scene3D*>(findScene(u"mainScene"));
     dashScene = findScene(u"dashScene");
     indicator = dynamic_cast<Group3D*>(findComponent(u"enemyindicator"));
@@ -367,7 +390,7 @@ void GameCanvas::update(float dt)
         link->setControls(sent);
     }
     if (effects.toggleFrameRate)
-        frameRateShown = !frameRateShown;
+        toggleFrameRate();
     if (screen)
     {
         screen->showThrottleHandle(effects.hiddenHandle, effects.shownHandle);
@@ -409,6 +432,22 @@ void GameCanvas::keepEyeOffModel()
     away.scale(reach);
     away.add(middle);
     camera->setPositionVector(away);
+}
+
+void GameCanvas::toggleFrameRate()
+{
+    frameRateShown = !frameRateShown;
+    frameTimer.mode = frameRateShown ? FrameTimer::MeasureOnly : FrameTimer::Capped;
+}
+
+void GameCanvas::onLoad(const WCHAR* text, const WCHAR*, int percent)
+{
+    onLoadProgress(text, percent);
+}
+
+void GameCanvas::onLoadProgress(const WCHAR* text, int percent)
+{
+    drawProgressBar(this, text, percent);
 }
 
 void GameCanvas::moveEnvironment()
@@ -470,6 +509,13 @@ void GameCanvas::drawOverlay()
     WCHAR text[32];
     swprintf(text, 32, u"SCORE:%d", playerCraft->score);
     drawText(dc, 4, top - 4, text);
+    // The rate is taken every 2.4 s (the first period duty); both texts are
+    // drawn on every frame, since each frame draws the whole view anew.
+    if (frameRateShown)
+    {
+        swprintf(text, 32, u"%d", frameRateText);
+        drawText(dc, 8, 4, text);
+    }
     if (exercise)
         drawText(dc, getClientWidth() - 60, 4, u"exercise");
     HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
@@ -551,6 +597,7 @@ void GameCanvas::setConsoleScreen(MainScreen* consoleScreen)
 
 void GameCanvas::outcomeDuty()
 {
+    frameRateText = frameTimer.fps;
     if (panel && dialogHidden())
         panel->drawRadar();
     if (playerCraft->state == Aircraft::Down)

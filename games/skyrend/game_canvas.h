@@ -34,7 +34,7 @@ namespace mp {
 class ClientSession;
 }
 
-class GameCanvas : public Canvas, public FlightHost
+class GameCanvas : public Canvas, public FlightHost, private LoadListener
 {
 public:
     struct Mission
@@ -45,6 +45,9 @@ public:
         bool exercise = true;
         bool replaceDowned = true;
         bool skyDome = true;
+        // The direct display's video and buttons (GAPI).
+        bool directVideo = false;
+        bool directButtons = false;
         // A group's flight: the members as the enter answer lists them
         // (the player first); no enemies, no pilot record.
         bool multiplayer = false;
@@ -97,6 +100,9 @@ public:
     // One period duty now (the canvas runs one every 600 ms window).
     void runPeriod();
 
+    // The load listener while the flight's files load: the progress bar.
+    virtual void onLoadProgress(const WCHAR* text, int percent);
+
     // The last message of the flight ("You crashed!..." and the others) and
     // its button mode (0 OK, 3 none); shown by the console's dialog.
     void showFlightMessage(const WCHAR* text, int mode);
@@ -111,7 +117,11 @@ public:
     Outcome outcome() const { return result; }
     CockpitControls controls;
     float flightClock = 0.0f;
+    // The measured frame rate shown at the top left (TAB or "fpsButton"),
+    // taken every 2.4 s; while it is shown the frames are not capped.
     bool frameRateShown = false;
+    int frameRateText = 0;
+    void toggleFrameRate();
 
     // FlightHost
     Canvas* flightCanvas() override { return this; }
@@ -137,6 +147,7 @@ private:
     std::u16string resources;
     std::u16string error;
     bool built = false;
+    bool directDisplay = false; // this flight opened GAPI
     bool exercise = true;
     bool replaceDowned = true;
     bool multiplayer = false;
@@ -178,6 +189,7 @@ private:
     void drawOverlay();
     void outcomeDuty();
     void indicatorDuty();
+    void onLoad(const WCHAR* text, const WCHAR* templateName, int percent) override;
     void moveEnvironment();
     void keepEyeOffModel();
 };

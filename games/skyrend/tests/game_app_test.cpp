@@ -40,3 +40,33 @@ TEST(TemporaryFolder, OnePerProcessUnderTheDocuments)
     ASSERT_GE(folder.size(), expected.size());
     EXPECT_EQ(expected, folder.substr(folder.size() - expected.size())) << os::to_latin1(folder.c_str());
 }
+
+TEST(FlightSettings, ReadAsAFlightStarts)
+{
+    const struct
+    {
+        const char* settings;
+        bool replace, dome, video, buttons;
+    } cases[] = {
+        {"# nothing\n", true, false, true, true}, // every one missing
+        {"missionType=GUIType:checkboxGroup, selected:0\nskydomeRendering=GUIType:checkboxGroup, selected:0\n"
+         "chkGAPIVideo=GUIType:checkbox, status:0\nchkGAPIButton=GUIType:checkbox, status:0\n",
+         false, true, false, false},
+        {"missionType=GUIType:checkboxGroup, selected:1\nskydomeRendering=GUIType:checkboxGroup, selected:1\n"
+         "chkGAPIVideo=GUIType:checkbox, status:1\nchkGAPIButton=GUIType:checkbox, status:0\n",
+         true, false, true, false},
+        {"chkGAPIVideo=GUIType:checkbox, status:0\nchkGAPIButton=GUIType:checkbox, status:1\n", true, false, false,
+         true},
+    };
+    for (const auto& c : cases)
+    {
+        os::testing::put("GUI/gsetting.properties", c.settings);
+        Properties settings(u'=', u',', u':');
+        ASSERT_TRUE(settings.load(u"\\GUI\\", u"gsetting.properties"));
+        const GameCanvas::Mission m = flightSettingsOf(settings);
+        EXPECT_EQ(m.replaceDowned, c.replace) << c.settings;
+        EXPECT_EQ(m.skyDome, c.dome) << c.settings;
+        EXPECT_EQ(m.directVideo, c.video) << c.settings;
+        EXPECT_EQ(m.directButtons, c.buttons) << c.settings;
+    }
+}

@@ -11,11 +11,13 @@
 
 #include "engine/base/math_utils.h"
 #include "engine/base/resource_files.h"
+#include "engine/platform/gapi_display.h"
 #include "engine/scene/3d/camera.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/mesh.h"
 #include "engine/scene/scenes/scene3d.h"
 
+#include "os/testing/gx.h"
 #include "os/testing/host.h"
 #include "os/testing/kernel.h"
 
@@ -471,6 +473,188 @@ TEST_F(Flight, TheChaseViewShowsTheAircraftWholeAtAnyFrameRate)
     }
     EXPECT_NEAR(trails[1], trails[0], 0.15f * trails[0]);
     EXPECT_NEAR(trails[2], trails[0], 0.15f * trails[0]);
+}
+
+} // namespace game_canvas_cases
+
+namespace game_canvas_cases {
+
+void deviceKey(os::host::EventType type, UINT vk)
+{
+    os::host::Event e;
+    e.type = type;
+    e.key = vk;
+    os::host::headless::push_event(e);
+}
+
+// The device's buttons as the host presses them (A, B, C and Start are the
+// application keys 0xC1..0xC4): with the direct display's buttons the C
+// button fires the gun, B a flare, A chaff, and Start's release launches
+// the selected missile; without them the same buttons do nothing.
+TEST_F(Flight, TheDevicesButtonsFlyWithTheDirectDisplay)
+{
+    for (bool buttons : {true, false})
+    {
+        SCOPED_TRACE(buttons ? "buttons" : "no buttons");
+        GameCanvas::Mission m = mission(true);
+        m.directButtons = buttons;
+        ASSERT_TRUE(canvas->buildMission(m));
+        canvas->setFocus();
+        Aircraft* player = canvas->player();
+        auto inAir = [](const auto& particles) {
+            int n = 0;
+            for (const auto* p : particles)
+                n += p->active;
+            return n;
+        };
+        deviceKey(os::host::EventType::KeyDown, VK_APP3);
+        pump();
+        fly(8); // longer than the gun's interval
+        deviceKey(os::host::EventType::KeyUp, VK_APP3);
+        for (UINT button : {VK_APP2, VK_APP1, VK_APP4})
+        {
+            deviceKey(os::host::EventType::KeyDown, button);
+            pump();
+            fly(1);
+            deviceKey(os::host::EventType::KeyUp, button);
+            pump();
+            fly(1);
+        }
+        int launched = 0;
+        for (auto& row : player->stations)
+            for (Missile* missile : row)
+                launched += missile->state == Missile::Flying;
+        EXPECT_EQ(inAir(player->bullets) > 0, buttons) << "C fires the gun";
+        EXPECT_EQ(inAir(player->flares), buttons ? 1 : 0) << "B releases a flare";
+        EXPECT_EQ(inAir(player->chaff), buttons ? 1 : 0) << "A releases chaff";
+        EXPECT_EQ(launched, buttons ? 1 : 0) << "Start launches";
+        canvas->release();
+        EXPECT_FALSE(GapiDisplay::isInputOpen()) << "the flight gives the buttons back";
+    }
+}
+
+// Direct video: every present of the flight goes straight to the screen.
+TEST_F(Flight, DirectVideoDrawsStraightToTheScreen)
+{
+    GameCanvas::Mission m = mission(true);
+    m.directVideo = true;
+    ASSERT_TRUE(canvas->buildMission(m));
+    EXPECT_TRUE(GapiDisplay::isDisplayOpen());
+    fly(3);
+    const int before = os::gx::state().begin_draws;
+    canvas->frameStep();
+    canvas->present(nullptr, -1);
+    EXPECT_EQ(os::gx::state().begin_draws, before) << "the frame buffer is held, not asked for again";
+    Image* back = canvas->backBuffer();
+    os::host::Screen& screen = os::host::screen();
+    int same = 0;
+    for (int y = 0; y < 160; y += 8)
+        for (int x = 0; x < 240; x += 8)
+            same += reinterpret_cast<const uint16_t*>(screen.pixels + y * screen.pitch)[x] ==
+                    *reinterpret_cast<const uint16_t*>(back->getPixelAddress(x, y));
+    EXPECT_EQ(same, 30 * 20) << "the screen holds the flight's frame";
+    canvas->release();
+    EXPECT_FALSE(GapiDisplay::isDisplayOpen());
+}
+
+// While the scene and the aircraft load the flight draws its bar in its own
+// colour.
+struct LoadWatcher : FlightCanvas
+{
+    using FlightCanvas::FlightCanvas;
+    int calls = 0;
+    int lastPercent = -1;
+    bool shot = false;
+    void onLoadProgress(const WCHAR* text, int percent) override
+    {
+        FlightCanvas::onLoadProgress(text, percent);
+        ++calls;
+        lastPercent = percent;
+        if (!shot && percent >= 50)
+        {
+            shot = true;
+            Flight::shoot("loading");
+            bar = colourAt(16, 78); // the filled part's middle band
+        }
+    }
+    static uint32_t colourAt(int x, int y)
+    {
+        os::host::Screen& screen = os::host::screen();
+        const uint16_t p = reinterpret_cast<const uint16_t*>(screen.pixels + y * screen.pitch)[x];
+        return uint32_t((p >> 11) << 3) << 16 | uint32_t(((p >> 5) & 63) << 2) << 8 | uint32_t((p & 31) << 3);
+    }
+    uint32_t bar = 0;
+};
+
+TEST_F(Flight, ItsBarShowsWhileTheFlightLoads)
+{
+    auto* watcher = new LoadWatcher(kResources);
+    canvas->move(0, 160, 240, 160); // out of the way
+    ASSERT_TRUE(app->addChild(watcher, 0, 0, 240, 160));
+    ASSERT_TRUE(watcher->buildMission(mission(true)));
+    EXPECT_GT(watcher->calls, 10) << "the scene's and the aircraft's entries";
+    EXPECT_EQ(watcher->lastPercent, 100);
+    EXPECT_TRUE(watcher->shot);
+    EXPECT_EQ(watcher->getLoadListener(), nullptr) << "the listener goes when the flight is built";
+    // Inside the filled part the bar's lightest band: packRGB(100, 130, 150)
+    // lightened three times.
+    EXPECT_NEAR(int((watcher->bar >> 16) & 255), 196, 8);
+    EXPECT_NEAR(int((watcher->bar >> 8) & 255), 226, 8);
+    EXPECT_NEAR(int(watcher->bar & 255), 246, 8);
+    watcher->release();
+    app->removeChild(watcher);
+    delete watcher;
+}
+
+} // namespace game_canvas_cases
+
+namespace game_canvas_cases {
+
+// TAB shows the measured frame rate at the top left (taken every 2.4 s) and
+// lets the frames run uncapped while it shows; TAB again hides it and caps
+// them again.
+TEST_F(Flight, TabShowsTheFrameRate)
+{
+    ASSERT_TRUE(canvas->buildMission(mission(true)));
+    EXPECT_EQ(canvas->getFrameTimer().mode, FrameTimer::Capped);
+    EXPECT_EQ(canvas->getFrameTimer().delayMs + canvas->getFrameTimer().extraDelayMs, 0) << "a flight never sleeps";
+    // The pixels at the top left that the display changes in this frame.
+    auto textPixels = [&] {
+        std::vector<uint32_t> shown, hidden;
+        const bool was = canvas->frameRateShown;
+        for (bool on : {true, false})
+        {
+            canvas->frameRateShown = on;
+            canvas->paint(true);
+            for (int y = 0; y < 20; ++y)
+                for (int x = 0; x < 40; ++x)
+                    (on ? shown : hidden).push_back(canvas->backBuffer()->colorAt(x, y));
+        }
+        canvas->frameRateShown = was;
+        canvas->paint(true);
+        int changed = 0;
+        for (size_t i = 0; i < shown.size(); ++i)
+            changed += shown[i] != hidden[i];
+        return changed;
+    };
+    fly(2);
+    press(VK_TAB);
+    fly(1);
+    EXPECT_TRUE(canvas->frameRateShown);
+    EXPECT_EQ(canvas->getFrameTimer().mode, FrameTimer::MeasureOnly);
+    canvas->getFrameTimer().fps = 47;
+    for (int i = 0; i < 4; ++i)
+        canvas->runPeriod();
+    EXPECT_EQ(canvas->frameRateText, 47);
+    EXPECT_GT(textPixels(), 10) << "\"47\" drawn";
+    canvas->present(nullptr, -1);
+    shoot("frame_rate");
+    fly(3);
+    EXPECT_GT(textPixels(), 10) << "on every frame";
+    press(VK_TAB);
+    fly(1);
+    EXPECT_FALSE(canvas->frameRateShown);
+    EXPECT_EQ(canvas->getFrameTimer().mode, FrameTimer::Capped);
 }
 
 } // namespace game_canvas_cases
