@@ -98,6 +98,11 @@ bool soundSwitchOf(Properties& settings)
     return settings.getFieldInt(u"soundEffect", u"selected", -1) == 0;
 }
 
+bool hardwareMixingOf(Properties& settings)
+{
+    return settings.getFieldInt(u"soundHwdMixing", u"status", -1) == 1;
+}
+
 GameApp::GameApp(HINSTANCE, const WCHAR*) : AppWindow(kGameTitle)
 {
     setTempFolder(processTempFolder().c_str());
@@ -108,6 +113,7 @@ GameApp::GameApp(HINSTANCE, const WCHAR*) : AppWindow(kGameTitle)
     Properties settings(u'=', u',', u':');
     settings.load(guiFolderPath().c_str(), u"gsetting.properties");
     WaveSound::setEnabled(soundSwitchOf(settings));
+    hardwareMixing = hardwareMixingOf(settings);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
 }
 
@@ -209,6 +215,7 @@ bool GameApp::buildFlight(GameCanvas::Mission& mission, int scene, int pilot)
 {
     MainScreen* screen = mainScreen;
     mission.planes = screen->getPlanes();
+    mission.hardwareMixing = hardwareMixing;
     if (scene >= 0 && scene < int(screen->getScenes().size()))
         mission.scene = screen->getScenes()[size_t(scene)];
     std::u16string resources = programFolder() + u"..\\resources\\";

@@ -106,6 +106,10 @@ std::u16string processTempFolder();
 // Sound effects are on only when "soundEffect" has "selected" 0; a missing
 // entry or field counts as off.
 bool soundSwitchOf(Properties& settings);
+// The device mixes sounds (effects play over the engine's loop, which then
+// never pauses) when the check box "soundHwdMixing" is ticked (status 1); a
+// missing box counts as not.
+bool hardwareMixingOf(Properties& settings);
 
 // The settings a flight reads as it starts: a missing "missionType" brings
 // downed enemies back, a missing "skydomeRendering" flies under the sky

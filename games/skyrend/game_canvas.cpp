@@ -21,6 +21,7 @@
 #include "engine/scene/3d/environment.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/light.h"
+#include "engine/scene/3d/mesh.h"
 #include "engine/scene/3d/model_library.h"
 #include "engine/scene/core/sound_dictionary.h"
 #include "engine/scene/core/texture_dictionary.h"
@@ -42,6 +43,27 @@ constexpr int kFlightFps = 10;
 // Effect pools of a group's flight are made for this many members at least
 // (later members use them too).
 constexpr int kGroupPoolMembers = 8;
+
+// Width (x) and depth (z) of a layer that scrolls its picture; the scene's
+// size for a missing or flat one.
+struct Extent
+{
+    float width, depth;
+};
+
+Extent extentOf(const Mesh* mesh)
+{
+    Extent e{2.0f * kSceneRadius, 2.0f * kSceneRadius};
+    if (!mesh || mesh->vertexCount() == 0)
+        return e;
+    Vector3 lo, hi;
+    mesh->getBounds(lo, hi);
+    if (hi.x - lo.x > 0.0f)
+        e.width = hi.x - lo.x;
+    if (hi.z - lo.z > 0.0f)
+        e.depth = hi.z - lo.z;
+    return e;
+}
 
 uint32_t colourOf(Properties* templ, const WCHAR* key, uint32_t fallback)
 {
@@ -134,6 +156,7 @@ bool GameCanvas::buildMission(const Mission& mission)
     error.clear();
     exercise = mission.exercise;
     replaceDowned = mission.replaceDowned;
+    mixing = mission.hardwareMixing;
     multiplayer = mission.multiplayer;
     planeFiles = mission.planes;
     MissionStart start;
@@ -264,8 +287,9 @@ bool GameCanvas::loadScene(const std::u16string& name, bool skyDome)
         ground->environmentEnabled = 1;
     }
     TextureDictionary* textures = getTextureDictionary();
+    skyTexture = textures->load(folder.c_str(), (name + u"_skydome.jpg").c_str(), true, false);
     if (Material* m = world->findMaterial(u"envglobe"))
-        m->texture = textures->load(folder.c_str(), (name + u"_skydome.jpg").c_str(), true, false);
+        m->texture = skyTexture;
     basisMaterial = world->findMaterial(u"basis");
     if (basisMaterial)
         basisMaterial->texture = textures->load(folder.c_str(), (name + u"_basis.jpg").c_str(), true, false);
@@ -385,8 +409,8 @@ void GameCanvas::update(float dt)
         sent.keyBits = keyBits;
         sent.keyCode = playerCraft->state == Aircraft::Flying && released > 0 ? released : 0;
         sent.station = panel ? panel->selectedStation() : 0;
-        sent.flaresInAir = playerCraft->flaresInAir;
-        sent.chaffInAir = playerCraft->chaffInAir;
+        sent.flaresInAir = consoleFlares();
+        sent.chaffInAir = consoleChaff();
         link->setControls(sent);
     }
     if (effects.toggleFrameRate)
@@ -458,16 +482,20 @@ void GameCanvas::moveEnvironment()
     Vector3 t;
     world->matrix.getTranslation(t);
     world->matrix.setTranslationXYZ(eye.x, t.y, eye.z);
+    // The layers move with the eye; their pictures (4 repeats of the
+    // clouds', 6 of the ground's across each layer) stay over the ground.
     if (clouds)
     {
-        // The layer moves with the eye; its picture stays over the ground.
-        const float side = 2.0f * kSceneRadius;
         clouds->matrix.setTranslationXYZ(eye.x, 1000.0f, eye.z);
+        const Extent e = extentOf(clouds->findObject(u"cloud"));
         if (Material* m = clouds->materialCount() > 0 ? clouds->material(0) : nullptr)
-            m->setTextureOffset(-(eye.x / side) * 4.0f, (eye.z / side) * 4.0f);
+            m->setTextureOffset(-(eye.x / e.width) * 4.0f, (eye.z / e.depth) * 4.0f);
     }
     if (basisMaterial)
-        basisMaterial->setTextureOffset(-6.0f / (2.0f * kSceneRadius) * eye.x, 6.0f / (2.0f * kSceneRadius) * eye.z);
+    {
+        const Extent e = extentOf(world->findObject(u"basis"));
+        basisMaterial->setTextureOffset(-6.0f / e.width * eye.x, 6.0f / e.depth * eye.z);
+    }
 }
 
 void GameCanvas::renderScenes()
@@ -484,22 +512,8 @@ void GameCanvas::drawOverlay()
         return;
     HDC dc = back->dc;
     hud->setDeviceContext(dc);
-    // Boxes round the other aircraft in front of the view.
-    for (Aircraft* a : others)
-    {
-        if (a->state == Aircraft::Down)
-            continue;
-        int x = 0, y = 0, depth = 0;
-        float scale = 0.0f;
-        const Vector3& p = a->flight.position;
-        if (mainScene->project(p.x, p.y, p.z, x, y, depth, scale) && depth > 0 && x > 0 && y > 0 &&
-            x < getClientWidth() - 1 && y < scaleToScreen(160) - 1)
-        {
-            Vector3 d;
-            d.setDifference(p, playerCraft->flight.position);
-            hud->drawTargetBox(x, y, d.length(), a->lockedOn != 0, multiplayer ? nameOf(a) : nullptr);
-        }
-    }
+    for (const TargetBox& box : targetBoxes())
+        hud->drawTargetBox(box.x, box.y, float(box.depth), box.locked, multiplayer ? nameOf(box.aircraft) : nullptr);
     if (dashScene && dashScene->visible)
         hud->draw();
     const int length = scaleToScreen(50), left = getClientWidth() - scaleToScreen(55);
@@ -531,6 +545,41 @@ void GameCanvas::drawOverlay()
     SetBkMode(dc, oldMode);
 }
 
+std::vector<GameCanvas::TargetBox> GameCanvas::targetBoxes()
+{
+    std::vector<TargetBox> boxes;
+    for (Aircraft* a : others)
+    {
+        if (a->state == Aircraft::Down)
+            continue;
+        int x = 0, y = 0, depth = 0;
+        float scale = 0.0f;
+        const Vector3& p = a->flight.position;
+        if (mainScene->project(p.x, p.y, p.z, x, y, depth, scale) && depth > 0 && x > 0 && y > 0 &&
+            x < getClientWidth() - 1 && y < scaleToScreen(160) - 1)
+            boxes.push_back({a, x, y, depth, a->lockedOn != 0});
+    }
+    return boxes;
+}
+
+void GameCanvas::setDecoyCounts(int flares, int chaff)
+{
+    flaresInAir = flares;
+    chaffInAir = chaff;
+    if (screen)
+        screen->setDecoyCounts(flares, chaff);
+}
+
+int GameCanvas::consoleFlares() const
+{
+    return screen ? screen->getFlaresInAir() : flaresInAir;
+}
+
+int GameCanvas::consoleChaff() const
+{
+    return screen ? screen->getChaffInAir() : chaffInAir;
+}
+
 void GameCanvas::onPeriod(float)
 {
     runPeriod();
@@ -543,7 +592,8 @@ void GameCanvas::runPeriod()
     // The alarm sounds over the engine's loop: the loop never keeps it quiet.
     if ((heatWarning || chaffLamp) && playerCraft->state == Aircraft::Flying)
     {
-        pauseEngine(0.282f);
+        if (!mixing)
+            pauseEngine(0.282f);
         playSound(u"alarm");
     }
     flareLamp = heatWarning ? !flareLamp : false;
@@ -625,7 +675,8 @@ void GameCanvas::outcomeDuty()
     if (revived)
     {
         showFlightMessage(u"A new enemy has joined in ...\nMissile reloaded.", 3);
-        pauseEngine(0.63f);
+        if (!mixing)
+            pauseEngine(0.63f);
         playSound(u"newenemy");
     }
     if (missionOutcome(*playerCraft, others, replaceDowned) == Outcome::Won)

@@ -48,6 +48,8 @@ public:
         // The direct display's video and buttons (GAPI).
         bool directVideo = false;
         bool directButtons = false;
+        // The device mixes sounds: effects play over the engine's loop.
+        bool hardwareMixing = false;
         // A group's flight: the members as the enter answer lists them
         // (the player first); no enemies, no pilot record.
         bool multiplayer = false;
@@ -115,6 +117,18 @@ public:
     Aircraft* player() const { return playerCraft; }
     const std::vector<Aircraft*>& enemies() const { return others; }
     Outcome outcome() const { return result; }
+    // A box round each other aircraft that flies in front of the view: its
+    // place, its depth in the view, whether a missile locks on it.
+    struct TargetBox
+    {
+        const Aircraft* aircraft;
+        int x, y, depth;
+        bool locked;
+    };
+    std::vector<TargetBox> targetBoxes();
+    // The player's decoys in the air as the console has them.
+    int consoleFlares() const;
+    int consoleChaff() const;
     CockpitControls controls;
     float flightClock = 0.0f;
     // The measured frame rate shown at the top left (TAB or "fpsButton"),
@@ -126,20 +140,21 @@ public:
     // FlightHost
     Canvas* flightCanvas() override { return this; }
     Camera* flightCamera() override;
-    Texture* environmentTexture() override { return nullptr; }
+    // The scene's sky picture, which the canopy reflects.
+    Texture* environmentTexture() override { return skyTexture; }
     int aircraftCount() const override;
     Aircraft* aircraftAt(int i) const override;
     Aircraft* playerAircraft() const override { return playerCraft; }
     bool isExercise() const override { return exercise; }
     bool isMultiplayer() const override { return multiplayer; }
     bool basisIsWater() const override { return water; }
-    bool hardwareMixing() const override { return false; }
+    bool hardwareMixing() const override { return mixing; }
     void playSound(const WCHAR* key) override;
     void stopSound(const WCHAR* key) override;
     bool isSoundPlaying(const WCHAR* key) override;
     void pauseEngine(float seconds) override;
     void showAlert(const WCHAR* text) override;
-    void setDecoyCounts(int, int) override {}
+    void setDecoyCounts(int flares, int chaff) override;
     void showCockpit(bool on) override;
     void countDown(bool playerShotDown) override;
 
@@ -152,7 +167,11 @@ private:
     bool replaceDowned = true;
     bool multiplayer = false;
     bool water = false;
+    bool mixing = false;
     uint32_t hudColour = 0x00FF00;
+    Texture* skyTexture = nullptr;
+    // The player's decoys in the air, for a console that is not there.
+    int flaresInAir = 0, chaffInAir = 0;
     Aircraft* playerCraft = nullptr;
     std::vector<Aircraft*> others;
     // A group's flight: each member's full name and aircraft (the plane

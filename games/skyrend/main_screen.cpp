@@ -303,8 +303,9 @@ void MainScreen::onSprite(const WCHAR* spriteName)
     if (has(name, u"rdoSound"))
         WaveSound::setEnabled(soundSwitchOf(*getTemplate()));
 
+    // The settings page's box: the flag follows it (unticked clears it).
     if (has(name, u"soundHwdMixing"))
-        app->hardwareMixing = false;
+        app->hardwareMixing = hardwareMixingOf(*getTemplate());
     else if (has(name, u"cmdFly") || has(name, u"cmdExercise"))
         flyCommand(has(name, u"cmdExercise"));
     else if (has(name, u"cmdScoreBoard"))

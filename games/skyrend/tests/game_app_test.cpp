@@ -70,3 +70,24 @@ TEST(FlightSettings, ReadAsAFlightStarts)
         EXPECT_EQ(m.directButtons, c.buttons) << c.settings;
     }
 }
+
+TEST(HardwareMixing, OnlyWhenItsBoxIsTicked)
+{
+    const struct
+    {
+        const char* settings;
+        bool on;
+    } cases[] = {
+        {"soundHwdMixing=type:Sprite, GUIType:checkbox, status:1\n", true},
+        {"soundHwdMixing=type:Sprite, GUIType:checkbox, status:0\n", false},
+        {"soundHwdMixing=type:Sprite, GUIType:checkbox\n", false},
+        {"# no box\n", false},
+    };
+    for (const auto& c : cases)
+    {
+        os::testing::put("GUI/gsetting.properties", c.settings);
+        Properties settings(u'=', u',', u':');
+        ASSERT_TRUE(settings.load(u"\\GUI\\", u"gsetting.properties"));
+        EXPECT_EQ(c.on, hardwareMixingOf(settings)) << c.settings;
+    }
+}

@@ -13,6 +13,7 @@
 #include "engine/base/resource_files.h"
 #include "engine/platform/gapi_display.h"
 #include "engine/scene/3d/camera.h"
+#include "engine/scene/3d/environment.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/mesh.h"
 #include "engine/scene/scenes/scene3d.h"
@@ -213,19 +214,139 @@ TEST_F(Flight, WithoutTheDomeTheSkyColourAndClouds)
     EXPECT_NE(static_cast<Scene3D*>(canvas->findScene(u"mainScene"))->bkgColor, Scene::kNoColor);
 }
 
+// The sky colour ("env.skyColor" of the scene) fills the background and
+// the haze without the dome; under the dome the haze keeps the fog's own
+// white, in which the frame also starts.
+TEST_F(Flight, TheFogsColourFollowsTheSky)
+{
+    for (bool dome : {true, false})
+    {
+        GameCanvas::Mission m = mission(true);
+        m.skyDome = dome;
+        m.scene = u"scene_grey_sea"; // sky (150;165;185)
+        ASSERT_TRUE(canvas->buildMission(m));
+        auto* scene = static_cast<Scene3D*>(canvas->findScene(u"mainScene"));
+        ASSERT_NE(scene->environment->fog, nullptr);
+        const uint32_t expected = dome ? 0xFFFFFF : packRGB(150, 165, 185);
+        EXPECT_EQ(scene->environment->fog->color, expected) << dome;
+        EXPECT_EQ(scene->bkgColor, expected) << dome;
+        EXPECT_EQ(scene->environment->fog->front, 1150);
+        EXPECT_EQ(scene->environment->fog->back, 1370);
+    }
+}
+
+// The ground's picture (6 repeats across it) and the clouds' (4) scroll
+// against the eye by the layers' own width and depth, so they stay over the
+// same place of the ground as the layers follow the eye.
+TEST_F(Flight, TheGroundsPictureScrollsByItsOwnSize)
+{
+    GameCanvas::Mission m = mission(true);
+    m.skyDome = false;
+    ASSERT_TRUE(canvas->buildMission(m));
+    auto* world = dynamic_cast<Group3D*>(canvas->findComponent(u"scene"));
+    auto* clouds = dynamic_cast<Group3D*>(canvas->findComponent(u"cloud"));
+    ASSERT_NE(world, nullptr);
+    ASSERT_NE(clouds, nullptr);
+    Mesh* basis = world->findObject(u"basis");
+    ASSERT_NE(basis, nullptr);
+    // A ground of half the width and the same depth.
+    const float half[12] = {0.5f, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0};
+    basis->transform(half, true);
+    Vector3 lo, hi;
+    basis->getBounds(lo, hi);
+    const float width = hi.x - lo.x, depth = hi.z - lo.z;
+    EXPECT_NEAR(width, 1400.0f, 20.0f);
+    clouds->findObject(u"cloud")->getBounds(lo, hi);
+    const float cloudWidth = hi.x - lo.x, cloudDepth = hi.z - lo.z;
+    fly(1);
+    const Vector3 eye = static_cast<Scene3D*>(canvas->findScene(u"mainScene"))->camera->position;
+    const Material* ground = basis->material;
+    EXPECT_NEAR(ground->textureOffsetU / 65536.0, -6.0 / width * eye.x, 1e-3);
+    EXPECT_NEAR(ground->textureOffsetV / 65536.0, 6.0 / depth * eye.z, 1e-3);
+    const Material* sky = clouds->findObject(u"cloud")->material;
+    EXPECT_NEAR(sky->textureOffsetU / 65536.0, -eye.x / cloudWidth * 4.0, 1e-3);
+    EXPECT_NEAR(sky->textureOffsetV / 65536.0, eye.z / cloudDepth * 4.0, 1e-3);
+}
+
+// The canopy reflects the scene's sky picture and is seen from inside too;
+// the engine's glow is lit at the highest level and one-sided.
+TEST_F(Flight, TheCanopyReflectsTheSky)
+{
+    ASSERT_TRUE(canvas->buildMission(mission(true)));
+    ASSERT_NE(canvas->environmentTexture(), nullptr);
+    auto* world = dynamic_cast<Group3D*>(canvas->findComponent(u"scene"));
+    ASSERT_NE(world, nullptr);
+    EXPECT_EQ(canvas->environmentTexture(), world->findMaterial(u"envglobe")->texture);
+    for (Aircraft* a : {canvas->player(), canvas->enemies().front()})
+    {
+        Material* glass = a->model->findMaterial(u"glass");
+        ASSERT_NE(glass, nullptr);
+        EXPECT_EQ(glass->reflectionMap, canvas->environmentTexture());
+        EXPECT_EQ(glass->twoSided, 1);
+        EXPECT_EQ(glass->detailLevel, 5);
+        EXPECT_EQ(glass->transparency, 64);
+        Material* glow = a->model->findMaterial(u"spoutflame");
+        ASSERT_NE(glow, nullptr);
+        EXPECT_EQ(glow->twoSided, 0);
+        EXPECT_EQ(glow->detailLevel, 5);
+    }
+}
+
+// Target boxes carry the aircraft's depth in the view (the cross of a near
+// target below 420), not its distance.
+TEST_F(Flight, TargetBoxesTakeTheDepthInTheView)
+{
+    ASSERT_TRUE(canvas->buildMission(mission(true)));
+    fly(1);
+    Aircraft* enemy = canvas->enemies().front();
+    auto* scene = static_cast<Scene3D*>(canvas->findScene(u"mainScene"));
+    Camera* camera = scene->camera;
+    // 400 ahead of the eye, 140 aside and 90 up: 433 away, 400 deep.
+    Vector3 ahead, side, up;
+    ahead.setDifference(camera->target, camera->position);
+    ahead.normalize();
+    side.set(ahead.z, 0.0f, -ahead.x);
+    side.normalize();
+    up.set(side.y * ahead.z - side.z * ahead.y, side.z * ahead.x - side.x * ahead.z, side.x * ahead.y - side.y * ahead.x);
+    if (up.y < 0.0f)
+        up.scale(-1.0f);
+    Vector3 at = camera->position;
+    ahead.scale(400.0f);
+    side.scale(140.0f);
+    up.scale(90.0f);
+    at.add(ahead);
+    at.add(side);
+    at.add(up);
+    enemy->flight.position = at;
+    const std::vector<GameCanvas::TargetBox> boxes = canvas->targetBoxes();
+    const GameCanvas::TargetBox* box = nullptr;
+    for (const GameCanvas::TargetBox& b : boxes)
+        if (b.aircraft == enemy)
+            box = &b;
+    ASSERT_NE(box, nullptr);
+    EXPECT_NEAR(box->depth, 400, 2);
+}
+
+// Without a device that mixes sounds the engine pauses for the alarm and
+// comes back after 0.282 s; with one it plays on.
 TEST_F(Flight, TheAlarmSoundsOverTheEngineLoop)
 {
-    ASSERT_TRUE(canvas->buildMission(mission(false)));
-    canvas->update(0.1f);
-    EXPECT_TRUE(canvas->isSoundPlaying(u"engine"));
-    canvas->heatWarning = true;
-    canvas->runPeriod();
-    EXPECT_TRUE(canvas->isSoundPlaying(u"alarm"));
-    // The engine pauses for the alarm and comes back after 0.282 s.
-    EXPECT_FALSE(canvas->isSoundPlaying(u"engine"));
-    canvas->heatWarning = false;
-    fly(4);
-    EXPECT_TRUE(canvas->isSoundPlaying(u"engine"));
+    for (bool mixing : {false, true})
+    {
+        GameCanvas::Mission m = mission(false);
+        m.hardwareMixing = mixing;
+        ASSERT_TRUE(canvas->buildMission(m));
+        canvas->update(0.1f);
+        EXPECT_TRUE(canvas->isSoundPlaying(u"engine"));
+        canvas->heatWarning = true;
+        canvas->runPeriod();
+        EXPECT_TRUE(canvas->isSoundPlaying(u"alarm"));
+        EXPECT_EQ(canvas->isSoundPlaying(u"engine"), mixing) << mixing;
+        canvas->heatWarning = false;
+        fly(4);
+        EXPECT_TRUE(canvas->isSoundPlaying(u"engine"));
+        canvas->stopSound(u"alarm");
+    }
 }
 
 TEST_F(Flight, AMissionLostAndWon)
@@ -317,6 +438,19 @@ TEST_F(Flight, AGroupFlightFollowsTheServersStatesAndPlayers)
     EXPECT_FALSE(firing(me));
     EXPECT_EQ(link.currentControls().keyBits & Canvas::KeySpace, Canvas::KeySpace);
     shoot("group");
+
+    // A flare the server released for the player: the console counts it
+    // and the next answer tells the server.
+    for (int round = 0; round < 8; ++round) // longer than the flares' interval
+    {
+        canvas->applyStates({placed(u"<alice>", 0, 300, 0, Aircraft::EventFlare)});
+        fly(1);
+    }
+    canvas->applyStates({placed(u"<alice>", 0, 300, 0, 0)});
+    fly(1);
+    EXPECT_EQ(canvas->consoleFlares(), 1);
+    EXPECT_EQ(link.currentControls().flaresInAir, 1);
+    EXPECT_EQ(link.currentControls().chaffInAir, 0);
 
     // bob leaves: his aircraft goes and his scene objects are hidden; when
     // he comes back his aircraft shows them again.
