@@ -3,6 +3,7 @@
 
 #include "engine/base/properties.h"
 #include "engine/base/resource_files.h"
+#include "engine/base/saved_properties.h"
 #include "engine/base/wstring_utils.h"
 #include "engine/platform/message_loop.h"
 #include "engine/platform/system_utils.h"
@@ -110,8 +111,10 @@ GameApp::GameApp(HINSTANCE, const WCHAR*) : AppWindow(kGameTitle)
     addResourcePack(u"scenes.zip", (folder + u"..\\resources\\scenes").c_str());
     addResourcePack(u"aircraft.zip", (folder + u"..\\resources\\aircraft").c_str());
     addResourcePack(u"manual.zip", (folder + u"..\\resources\\GUI").c_str());
+    // The settings are read first here: a damaged file is set aside now and
+    // its shipped copy read in its place.
     Properties settings(u'=', u',', u':');
-    settings.load(guiFolderPath().c_str(), u"gsetting.properties");
+    loadSavedProperties(settings, guiFolderPath().c_str(), u"gsetting.properties");
     WaveSound::setEnabled(soundSwitchOf(settings));
     hardwareMixing = hardwareMixingOf(settings);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
@@ -162,7 +165,7 @@ GameCanvas::Mission flightSettingsOf(Properties& settings)
 GameCanvas::Mission GameApp::flightSettings() const
 {
     Properties settings(u'=', u',', u':');
-    settings.load(guiFolderPath().c_str(), u"gsetting.properties");
+    loadSavedProperties(settings, guiFolderPath().c_str(), u"gsetting.properties");
     return flightSettingsOf(settings);
 }
 

@@ -175,6 +175,7 @@ private:
     std::unique_ptr<ConsolePanel> console;
     int dialogMode = -1;
     int flaresInAir = 0, chaffInAir = 0;
+    bool pilotsReadable = true;
 
     GameApp* app;
     Listeners listeners{*this};

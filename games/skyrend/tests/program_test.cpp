@@ -456,3 +456,52 @@ TEST(SkyrendProgram, APressAloneDoesNothingTheReleaseActs)
     EXPECT_FALSE(isCover(p));
     EXPECT_GT(count(p, 0, 8, 240, 22, kTitle), 100) << "the intro";
 }
+
+namespace {
+
+int occurrences(const std::string& text, const std::string& part)
+{
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+} // namespace
+
+// Damaged files the game reads and writes: each is set aside beside itself
+// (as it was), named once in a box, and the game goes on with its shipped
+// copy: the settings, the main menu (no more endless "Load" bar) and the
+// pilots, whose readable entries are kept. The next start says nothing.
+TEST(SkyrendProgram, DamagedFilesAreSetAsideAndTheGameGoesOn)
+{
+    ProgramRun run;
+    const std::string garbage("\x13\x00\xfe\x01garbage\x7f\x02", 12);
+    const std::string pilots = "# my pilots\nlastPilotNo=0\nHawk=ShootDown:4, BeShotDown:0, Missions:5\n" + garbage +
+                               "\nKite=" + garbage + "\n";
+    std::ofstream(run.resources("GUI/MainMenu.properties"), std::ios::binary) << garbage << garbage;
+    std::ofstream(run.resources("GUI/gsetting.properties"), std::ios::binary) << "soundEffect=GUIType:chec";
+    std::ofstream(run.resources("GUI/tplist.properties"), std::ios::binary) << pilots;
+    const std::string script = "wait 300\ntap 120 250  # Start\nwait 1500\ntap 120 294  # Main menu\nwait 1500\n"
+                               "shot menu\n";
+    ASSERT_EQ(0, run.run(script)) << run.errors();
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("menu", p));
+    EXPECT_TRUE(isMainMenu(p)) << run.errors();
+    const std::string said = run.errors();
+    for (const char* file : {"MainMenu.properties", "gsetting.properties", "tplist.properties"})
+    {
+        EXPECT_EQ(occurrences(said, std::string(file) + " was damaged"), 1) << file << ": " << said;
+        EXPECT_TRUE(fs::exists(run.resources(std::string("GUI/") + file + ".damaged"))) << file;
+    }
+    EXPECT_EQ(ProgramRun::read(run.resources("GUI/tplist.properties.damaged")), pilots) << "nothing of it lost";
+    EXPECT_EQ(ProgramRun::read(run.resources("GUI/MainMenu.properties")),
+              ProgramRun::read(run.resources("GUI/defaults/MainMenu.properties")));
+    const std::string roster = ProgramRun::read(run.resources("GUI/tplist.properties"));
+    EXPECT_NE(roster.find("Hawk=ShootDown:4, BeShotDown:0, Missions:5"), std::string::npos) << roster;
+    EXPECT_EQ(roster.find("Kite"), std::string::npos) << roster;
+
+    std::filesystem::remove(run.out + "/stderr.txt");
+    ASSERT_EQ(0, run.run(script)) << run.errors();
+    EXPECT_EQ(run.errors().find("was damaged"), std::string::npos) << run.errors();
+}
