@@ -505,3 +505,46 @@ TEST(SkyrendProgram, DamagedFilesAreSetAsideAndTheGameGoesOn)
     ASSERT_EQ(0, run.run(script)) << run.errors();
     EXPECT_EQ(run.errors().find("was damaged"), std::string::npos) << run.errors();
 }
+
+// The scoreboard's numbers are drawn whole: "...13" and "...123" beside the
+// six stars, and the losses, each ending inside its cell.
+TEST(SkyrendProgram, TheScoreboardShowsWholeNumbers)
+{
+    ProgramRun run;
+    std::ofstream(run.resources("GUI/tplist.properties"))
+        << "lastPilotNo=0\nAce=ShootDown:123, BeShotDown:100, Missions:300\nKite=ShootDown:13, BeShotDown:2, "
+           "Missions:20\nOwl=ShootDown:2, BeShotDown:17, Missions:9\n";
+    ASSERT_EQ(0, run.run("wait 1500\nshot board\n", {"ARG:scoreboard"})) << run.errors();
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("board", p));
+    ASSERT_TRUE(isScoreboard(p));
+    // The rightmost text pixel of a cell (-1 when the cell holds none).
+    auto lastTextColumn = [&](int x0, int x1, int y0) {
+        int last = -1;
+        for (int y = y0; y < y0 + 16; ++y)
+            for (int x = x0; x < x1; ++x)
+                if (near(p.at(x, y), 0xFFFFFF, 60))
+                    last = std::max(last, x);
+        return last;
+    };
+    const struct
+    {
+        const char* what;
+        int x0, x1, row;
+        bool text;
+    } cells[] = {
+        {"...123", 169, 211, 0, true}, {"...13", 169, 211, 1, true}, {"no number under seven", 169, 211, 2, false},
+        {"100 lost", 212, 238, 0, true}, {"17 lost", 212, 238, 2, true},
+    };
+    for (const auto& c : cells)
+    {
+        const int last = lastTextColumn(c.x0, c.x1, 56 + 22 * c.row);
+        if (!c.text)
+        {
+            EXPECT_EQ(last, -1) << c.what;
+            continue;
+        }
+        EXPECT_GT(last, c.x0 + 8) << c.what;
+        EXPECT_LT(last, c.x1 - 2) << c.what << ": the text reaches the cell's end, so it was cut";
+    }
+}
