@@ -354,7 +354,8 @@ TEST(SkyrendProgram, RealWindowFliesAndEndsOnTheScoreboard)
 {
     // From the menu into a flight and out to the scoreboard, two restarts in
     // a real window: xvfb-run's display lasts as long as the first process,
-    // which stays until the programs it restarted into have ended.
+    // which stays until the programs it restarted into have ended. The
+    // flight runs as fast as it draws; TAB shows its frame rate.
     if (system("command -v xvfb-run >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "xvfb-run is not installed";
     ProgramRun run;
@@ -365,6 +366,9 @@ TEST(SkyrendProgram, RealWindowFliesAndEndsOnTheScoreboard)
                              "tap 60 274   # Exercise\n"
                              "wait 8000\n"
                              "shot flight\n"
+                             "key TAB      # the frame rate\n"
+                             "wait 3000\n"
+                             "shot rate\n"
                              "tap 220 277  # EXIT\n"
                              "wait 500\n"
                              "tap 80 277   # Yes\n"
@@ -375,6 +379,9 @@ TEST(SkyrendProgram, RealWindowFliesAndEndsOnTheScoreboard)
     os::host::Picture p;
     ASSERT_TRUE(run.shot("flight", p)) << run.errors();
     EXPECT_TRUE(isFlight(p)) << run.errors();
+    const int before = count(p, 6, 2, 40, 16, 0xFFFFFF, 24);
+    ASSERT_TRUE(run.shot("rate", p)) << run.errors();
+    EXPECT_GT(count(p, 6, 2, 40, 16, 0xFFFFFF, 24), before + 10) << "the rate in white at the top left";
     ASSERT_TRUE(run.shot("board", p)) << run.errors();
     EXPECT_TRUE(isScoreboard(p)) << run.errors();
 }
@@ -547,4 +554,25 @@ TEST(SkyrendProgram, TheScoreboardShowsWholeNumbers)
         EXPECT_GT(last, c.x0 + 8) << c.what;
         EXPECT_LT(last, c.x1 - 2) << c.what << ": the text reaches the cell's end, so it was cut";
     }
+}
+
+// The README's sample walk (games/skyrend/walk.txt) runs as it says: into
+// an exercise, flown by keys, and out to the scoreboard.
+TEST(SkyrendProgram, TheSampleWalkRunsToTheScoreboard)
+{
+    ProgramRun run;
+    ASSERT_EQ(0, run.run(ProgramRun::read(SKYREND_WALK_SCRIPT))) << run.errors();
+    ASSERT_TRUE(run.waitFor("08-scoreboard")) << run.errors();
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("03-menu", p));
+    EXPECT_TRUE(isMainMenu(p));
+    for (const char* flight : {"04-flight", "05-fight", "06-cockpit"})
+    {
+        ASSERT_TRUE(run.shot(flight, p)) << flight;
+        // The console below the flight (a near aircraft may be as dark as
+        // its panel, so the view above is not counted here).
+        EXPECT_TRUE(!isMainMenu(p) && near(p.at(230, 205), 0x18221A)) << flight;
+    }
+    ASSERT_TRUE(run.shot("08-scoreboard", p));
+    EXPECT_TRUE(isScoreboard(p));
 }
