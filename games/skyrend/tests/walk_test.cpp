@@ -118,10 +118,10 @@ TEST(SkyrendWalk, EveryPageOfTheRoadIsDrawnFromItsTemplate)
     ASSERT_TRUE(run.shot("08-scoreboard", p));
     // Kite (9 down) first with six stars, then Ace (3 down) with three.
     for (int s = 0; s < 6; ++s)
-        EXPECT_TRUE(yellowish(p.at(100 + s * 13 + 6, 62))) << "Kite's star " << s;
-    EXPECT_TRUE(yellowish(p.at(126 + 6, 84)));
-    EXPECT_FALSE(yellowish(p.at(139 + 6, 84))) << "Ace has three stars";
-    EXPECT_GT(count(p, 178, 56, 26, 16, 0xFFFFFF, 40), 10) << "...9 after Kite's stars";
+        EXPECT_TRUE(yellowish(p.at(96 + s * 12 + 5, 62))) << "Kite's star " << s;
+    EXPECT_TRUE(yellowish(p.at(120 + 5, 84)));
+    EXPECT_FALSE(yellowish(p.at(132 + 5, 84))) << "Ace has three stars";
+    EXPECT_GT(count(p, 169, 56, 42, 16, 0xFFFFFF, 40), 10) << "...9 after Kite's stars";
 
     ASSERT_TRUE(run.shot("09-manual", p));
     EXPECT_TRUE(near(p.at(4, 4), 0xE8DCC0)) << "the manual's paper, read from manual.zip";
