@@ -4,16 +4,16 @@
 #include "engine/base/properties.h"
 #include "engine/base/saved_properties.h"
 #include "engine/base/wstring_utils.h"
+#include "engine/platform/resource_bytes.h"
 
 #include <os/file.h>
 #include <os/user.h>
 #include <os/wstring.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace skyrend {
 
@@ -39,25 +39,15 @@ std::u16string devicePath(const WCHAR* folder, const WCHAR* name)
     return path.c_str();
 }
 
-std::optional<std::string> readBytes(const std::u16string& path, bool& missing)
+// The whole file; nothing when it cannot be read or is far larger than any
+// roster (which is then damage too).
+std::optional<std::string> readBytes(const std::u16string& path)
 {
-    missing = false;
-    FILE* file = _wfopen(path.c_str(), u"rb");
-    if (!file)
-    {
-        missing = errno == ENOENT;
+    constexpr long kLargest = 16L << 20;
+    std::vector<uint8_t> bytes;
+    if (!readResourceBytes(path.c_str(), bytes, kLargest))
         return std::nullopt;
-    }
-    std::string bytes;
-    char chunk[16384];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.append(chunk, got);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed)
-        return std::nullopt;
-    return bytes;
+    return std::string(bytes.begin(), bytes.end());
 }
 
 bool isTextByte(unsigned char c)
@@ -113,25 +103,21 @@ PilotFileState repairPilotFile(const WCHAR* folder, const WCHAR* name)
     const std::u16string shipped =
         devicePath((std::u16string(folder ? folder : u"") + kShippedCopyFolder + u"\\").c_str(), name);
     auto writeShipped = [&] {
-        bool none = false;
-        const std::optional<std::string> roster = readBytes(shipped, none);
+        const std::optional<std::string> roster = readBytes(shipped);
         return roster && os::write_file_atomic(path, roster->data(), roster->size());
     };
     const DWORD attributes = GetFileAttributesW(path.c_str());
-    bool missing = false;
     std::optional<std::string> bytes;
     const char16_t* why = nullptr;
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        why = u"a folder stands in its place";
-    else if (!(bytes = readBytes(path, missing)))
+    if (attributes == INVALID_FILE_ATTRIBUTES)
     {
-        if (missing)
-        {
-            writeShipped();
-            return PilotFileState::Sound;
-        }
-        why = u"it cannot be read";
+        writeShipped();
+        return PilotFileState::Sound;
     }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        why = u"a folder stands in its place";
+    else if (!(bytes = readBytes(path)))
+        why = u"it cannot be read";
     else
     {
         size_t line = 0;

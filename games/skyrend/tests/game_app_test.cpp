@@ -7,10 +7,25 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <os/process.h>
 #include <os/wstring.h>
 
 using namespace skyrend;
+
+namespace {
+
+// "gsetting.properties" holding the text, as the game reads it.
+std::unique_ptr<Properties> settingsOf(const char* text)
+{
+    os::testing::put("GUI/gsetting.properties", text);
+    auto settings = std::make_unique<Properties>(u'=', u',', u':');
+    EXPECT_TRUE(settings->load(u"\\GUI\\", u"gsetting.properties"));
+    return settings;
+}
+
+} // namespace
 
 TEST(SoundSwitch, OnOnlyWhenSelectedIsZero)
 {
@@ -25,12 +40,7 @@ TEST(SoundSwitch, OnOnlyWhenSelectedIsZero)
         {"missionType=GUIType:checkboxGroup, selected:0\n", false}, // no entry: off
     };
     for (const auto& c : cases)
-    {
-        os::testing::put("GUI/gsetting.properties", c.settings);
-        Properties settings(u'=', u',', u':');
-        ASSERT_TRUE(settings.load(u"\\GUI\\", u"gsetting.properties"));
-        EXPECT_EQ(c.on, soundSwitchOf(settings)) << c.settings;
-    }
+        EXPECT_EQ(c.on, soundSwitchOf(*settingsOf(c.settings))) << c.settings;
 }
 
 TEST(TemporaryFolder, OnePerProcessUnderTheDocuments)
@@ -60,10 +70,7 @@ TEST(FlightSettings, ReadAsAFlightStarts)
     };
     for (const auto& c : cases)
     {
-        os::testing::put("GUI/gsetting.properties", c.settings);
-        Properties settings(u'=', u',', u':');
-        ASSERT_TRUE(settings.load(u"\\GUI\\", u"gsetting.properties"));
-        const GameCanvas::Mission m = flightSettingsOf(settings);
+        const GameCanvas::Mission m = flightSettingsOf(*settingsOf(c.settings));
         EXPECT_EQ(m.replaceDowned, c.replace) << c.settings;
         EXPECT_EQ(m.skyDome, c.dome) << c.settings;
         EXPECT_EQ(m.directVideo, c.video) << c.settings;
@@ -84,10 +91,5 @@ TEST(HardwareMixing, OnlyWhenItsBoxIsTicked)
         {"# no box\n", false},
     };
     for (const auto& c : cases)
-    {
-        os::testing::put("GUI/gsetting.properties", c.settings);
-        Properties settings(u'=', u',', u':');
-        ASSERT_TRUE(settings.load(u"\\GUI\\", u"gsetting.properties"));
-        EXPECT_EQ(c.on, hardwareMixingOf(settings)) << c.settings;
-    }
+        EXPECT_EQ(c.on, hardwareMixingOf(*settingsOf(c.settings))) << c.settings;
 }
