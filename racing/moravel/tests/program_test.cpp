@@ -135,7 +135,7 @@ TEST(MoravelProgram, ADamagedSettingsFileIsSetAsideAndTheDefaultsUsed)
 {
     MoravelRun run;
     const std::string gui = run.tree + "/Program Files/Vasko-Moravel/resources/GUI/";
-    std::ofstream(gui + "gsetting.properties", std::ios::binary) << std::string("\x01\x02soundEffect\0\xff", 15);
+    std::ofstream(gui + "gsetting.properties", std::ios::binary) << std::string("\x01\x02soundEffect") + '\0' + "\xff";
     run.run("wait 1500\nshot cover\n", "");
     EXPECT_TRUE(isCover(run.shot("cover")));
     const std::string said = run.errors();

@@ -165,7 +165,7 @@ TEST(TundrelProgram, DamagedSavedFilesAreSetAsideAndTheDefaultsUsed)
     TundrelRun run;
     const std::string gui = run.tree + "/Program Files/Vasko-Tundrel/resources/GUI/";
     std::ofstream(gui + "MainMenu.properties", std::ios::binary) << std::string(5000, 'x');
-    std::ofstream(gui + "racescore.properties", std::ios::binary) << std::string("-1=track:Ring\0\x07garbage", 24);
+    std::ofstream(gui + "racescore.properties", std::ios::binary) << std::string("-1=track:Ring") + '\0' + "\x07garbage";
     run.run("wait 1500\nshot menu\n", "ARG:MainMenu");
     EXPECT_TRUE(isPage(run.shot("menu")));
     EXPECT_NE(run.errors().find("MainMenu.properties was damaged"), std::string::npos) << run.errors();
