@@ -546,27 +546,40 @@ void RoadsClosed(Writer& w, Opening& o)
     o.atGo.push_back(w.Node("class 12 behaviour 47 path " + o.startList + " end1 \"<40>ROADS CLOSED\""));
 }
 
-// A slow lorry (behaviour 7): when the player comes near the first corner
-// of the course after a long enough straight, a zone (33) puts a lorry on
-// the road ahead, going on straight where the course turns. Near it the
-// player's car is slowed and its controls are held; once the player is far
-// away the zone takes the lorry back.
+// A slow lorry (behaviour 7): when the player comes within 2500 of a point
+// on a straight of the course, a zone (33) puts a lorry on the road ahead,
+// which turns off right at the next crossing. Near it the player's car is
+// slowed and its controls are held (it cannot overtake), so the player
+// follows it to the crossing; once the player is far away the zone takes
+// the lorry back.
 void SlowLorry(Writer& w, int stage, Opening& o, const std::vector<Point>& course)
 {
-    for (size_t i = 0; i + 2 < course.size(); ++i)
+    const int32_t streets[3] = {-2500, 0, 2500};
+    for (size_t i = 0; i + 1 < course.size(); ++i)
     {
         const Point from = course[i];
-        const Point corner = course[i + 1];
-        if (std::hypot(corner.x - from.x, corner.y - from.y) < 3000)
-            continue;
-        const int dx = (corner.x > from.x) - (corner.x < from.x);
-        const int dy = (corner.y > from.y) - (corner.y < from.y);
-        const Place at{corner, dx, dy};
-        const std::string path = w.List({Moved(at, -2000, -120).p, Moved(at, 1300, -120).p});
-        const std::string lorry = w.Node("class " + Num(TrafficClass(stage, 0) == 46 ? 37 : 46) + " behaviour 7 path " +
-                                         path + " startvalue 170 value 3600 start \"<40>SLOW LORRY\"");
-        o.atGo.push_back(w.Node("class 12 behaviour 33 path " + w.Spot(Moved(at, -1000)) + " value 250000 next " + lorry));
-        return;
+        const Point to = course[i + 1];
+        const int dx = (to.x > from.x) - (to.x < from.x);
+        const int dy = (to.y > from.y) - (to.y < from.y);
+        for (int32_t street : streets)
+        {
+            // The crossing with that street, well inside the straight
+            const Point j = dx != 0 ? Point{street, from.y} : Point{from.x, street};
+            const int32_t fromStart = (j.x - from.x) * dx + (j.y - from.y) * dy;
+            const int32_t toEnd = (to.x - j.x) * dx + (to.y - j.y) * dy;
+            if (fromStart < 2000 || toEnd < 500)
+                continue;
+            const Place at{j, dx, dy};
+            const Place right{j, dy, -dx};
+            const std::string path =
+                w.List({Moved(at, -1800, -120).p, Moved(at, -120, -120).p, Moved(right, 1000, -120).p});
+            const std::string lorry = w.Node("class " + Num(TrafficClass(stage, 0) == 46 ? 37 : 46) +
+                                             " behaviour 7 path " + path +
+                                             " startvalue 170 value 3600 start \"<40>SLOW LORRY\"");
+            o.atGo.push_back(
+                w.Node("class 12 behaviour 33 path " + w.Spot(Moved(at, -1000)) + " value 390625 next " + lorry));
+            return;
+        }
     }
 }
 
@@ -576,16 +589,17 @@ void SlowLorry(Writer& w, int stage, Opening& o, const std::vector<Point>& cours
 void KerbCars(Writer& w, int stage, Opening& o, const std::vector<Point>& course)
 {
     Place a, b, lane;
-    if (Clear(course, 0.3, 1600, a))
+    if (Clear(course, 0.2, 1600, a))
         o.atStart.push_back(w.Node("class " + Num(TrafficClass(stage, 4)) + " behaviour 4 path " + w.Spot(a, 210) +
                                    " startvalue 60"));
     if (Clear(course, 0.7, 1600, b))
         o.atStart.push_back(w.Node("class " + Num(TrafficClass(stage, 5)) + " behaviour 27 path " + w.Spot(b, 210)));
-    if (Clear(course, 0.5, 1600, lane))
+    // It runs down by the far kerb and stops there after about 900 units.
+    if (Clear(course, 0.5, 2400, lane))
     {
-        const Place from = Moved(Reversed(lane), -700, 200);
+        const Place from = Moved(Reversed(lane), -700, 230);
         o.atGo.push_back(w.Node("class " + Num(TrafficClass(stage, 7)) + " behaviour 23 path " +
-                                w.List({from.p, Moved(from, 1400).p}) + " startvalue 160 value 1"));
+                                w.List({from.p, Moved(from, 1400).p}) + " startvalue 120 value 1"));
     }
 }
 
