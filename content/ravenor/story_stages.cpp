@@ -533,7 +533,7 @@ std::string OutroCamera(Writer& w, const Opening& o, const Place& finish)
 // frames (class 24, ended by behaviour 34); then the countdown.
 void GridShot(Writer& w, Opening& o, const std::string& rival)
 {
-    const std::string camera = w.Node("class 24 behaviour 34 path " + w.Spot(Moved(o.start, 900, -450), 0, 120) +
+    const std::string camera = w.Node("class 24 behaviour 34 path " + w.Spot(Moved(o.start, 900, -200), 0, 150) +
                                       " speed 50 link " + rival + " delay2 3 next " + o.countdownStarter);
     o.atStart.push_back(camera);
     o.countdownLater = true;
@@ -543,7 +543,9 @@ void GridShot(Writer& w, Opening& o, const std::string& rival)
 // the traffic limit is 0 (behaviour 47) until the rush hour.
 void RoadsClosed(Writer& w, Opening& o)
 {
-    o.atGo.push_back(w.Node("class 12 behaviour 47 path " + o.startList + " end1 \"<40>ROADS CLOSED\""));
+    const std::string closed = w.Node("class 12 behaviour 47 path " + o.startList);
+    const std::string told = w.Node("class 12 behaviour 6 path " + o.startList + " end1 \"<40>ROADS CLOSED\"");
+    o.atGo.push_back(w.Starters({closed, told}, o.startList));
 }
 
 // A slow lorry (behaviour 7): when the player comes within 2500 of a point
@@ -726,7 +728,8 @@ Chase Police(Writer& w, int stage, Opening& o, const std::vector<Point>& course,
                                     " startvalue 250 link 1 start \"<40>MORE POLICE\"");
     const std::string later = w.Node("class 12 behaviour 34 path " + o.startList + " speed 300 next " + more);
     c.ambush = w.Node("class 3 behaviour 26 path " + w.Spot(At(course, at)) + " link " + follow + " link " + dropsBack +
-                      " link " + meets + " link " + later + " end1 \"<40>POLICE\"");
+                      " link " + meets + " link " + later + " link " +
+                      w.Node("class 12 behaviour 6 path " + o.startList + " end1 \"<40>POLICE\""));
     // Patrols up and down side streets of the city
     const int patrols[] = {36, 37, 38, 41, 31};
     const Point crossings[] = {{-2500, -1250}, {1250, 2500}, {2500, 1250}, {-1250, -2500}, {0, 1250}};
@@ -749,7 +752,7 @@ Chase Police(Writer& w, int stage, Opening& o, const std::vector<Point>& course,
         o.atGo.push_back(patrolling.back());
     }
     const std::string goHome = w.Node("class 12 behaviour 16 path " + o.startList + " link " + follow + " link " +
-                                      dropsBack + " end1 \"<40>THE POLICE GIVE UP\"");
+                                      dropsBack);
     const std::string away = w.Node("class 12 behaviour 15 path " + o.startList + " link " + meets + " link " + more +
                                     " link " + patrolling[0] + " link " + patrolling[1]);
     const std::string gone = w.Node("class 12 behaviour 18 path " + o.startList + " link " + patrolling[2] +
