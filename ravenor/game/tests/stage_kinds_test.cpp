@@ -284,3 +284,54 @@ TEST(StageKinds, EachKindOfStageIsPlayedToItsEnd)
         }
     }
 }
+
+// The stage select shows the stage's briefing above its showcase car as the
+// car turns: for the stages whose car is the tall van (9 to 12), the rows of
+// every briefing line hold only the backdrop and the line's own ink, never
+// the car (the van's roof once reached into the fourth line).
+TEST(StageKinds, TheStageSelectKeepsTheBriefingClearOfTheCar)
+{
+    // Return opens the stage select on the first stage; Right (39) steps on.
+    std::string script = "wait 1500\nkeydown 13\nwait 100\nkeyup 13\nwait 1200\n";
+    for (int i = 0; i < 8; ++i)
+        script += "keydown 39\nwait 100\nkeyup 39\nwait 100\n";
+    std::vector<std::string> shots;
+    for (int stage = 9; stage <= 12; ++stage)
+    {
+        script += "keydown 39\nwait 100\nkeyup 39\n";
+        for (int turn = 0; turn < 5; ++turn)
+        {
+            shots.push_back("select" + std::to_string(stage) + "_" + std::to_string(turn));
+            script += "wait 700\nshot " + shots.back() + "\n";
+        }
+    }
+    StageRun run;
+    const std::string scriptFile = run.scratch.path + "/select.txt";
+    std::ofstream(scriptFile) << script;
+    const std::string program = run.device + kKindsProgramFolder + "/Ravenor";
+    EXPECT_EQ(0, os::testing::run_and_wait({program},
+                                           {"OS_DEVICE_ROOT=" + run.device, "OS_BACKEND=headless",
+                                            "OS_SCRIPT=" + scriptFile, "OS_OUT=" + run.scratch.path,
+                                            "OS_IDLE_GRACE_MS=2000"},
+                                           {"OS_SCRIPT_POS", "OS_SHOT_COUNT", "OS_SCREEN"}));
+    for (const std::string& name : shots)
+    {
+        os::host::Picture p;
+        ASSERT_TRUE(run.Shot(name, p)) << name;
+        for (int line : {30, 45, 60, 75})
+        {
+            const uint32_t backdrop = p.at(0, line);
+            int ink = 0;
+            int other = 0;
+            for (int y = line - 6; y <= line + 2; ++y)
+                for (int x = 20; x < 156; ++x)
+                {
+                    ink += p.at(x, y) == 0xFFFFFF;
+                    other += p.at(x, y) != 0xFFFFFF && p.at(x, y) != backdrop;
+                }
+            EXPECT_EQ(0, other) << name << ": the car in the rows of the line at " << line;
+            if (line != 60 || name.rfind("select9", 0) != 0)
+                EXPECT_GT(ink, 20) << name << ": the line at " << line;
+        }
+    }
+}
