@@ -606,11 +606,11 @@ void KerbCars(Writer& w, int stage, Opening& o, const std::vector<Point>& course
 }
 
 // A zone round a place (behaviour 33): within its radius a crowd comes out
-// (standing people, behaviour 28; two crossing behind, 39: gone once out of
-// view) and calls out (45); away from it they go again.
+// (three standing on the pavements, behaviour 28; one crossing the street
+// beyond, 39: gone once out of view for a while) and calls out (45); away
+// from it they go again.
 void CrowdZone(Writer& w, int stage, Opening& o, const Place& at, int sound)
 {
-    // Three stand on the pavements, one crosses the street
     std::vector<std::string> crowd;
     for (int k = 0; k < 3; ++k)
         crowd.push_back(w.Node("class " + Num(PersonClass(stage, 8 + k)) + " behaviour 28 path " +
