@@ -43,6 +43,11 @@ public:
     float textureAmount = 1.0f;
     float maskAmount = 1.0f;
     float reflectionAmount = 1.0f;
+    // The racing build turns texture coordinates about the texture's centre
+    // by this cosine and sine when the flag is set.
+    uint8_t textureRotated = 0;
+    float rotationCos = 1.0f;
+    float rotationSin = 0.0f;
 
     virtual ~Material() = default;
     virtual Material* clone() const = 0;

@@ -10,7 +10,10 @@
 
 #include "content/media/bmp_writer.h"
 #include "content/media/file_output.h"
+#include "content/media/gif_writer.h"
 #include "content/model3ds/model_writer.h"
+#include "engine/platform/image.h"
+#include "engine/scene/2d/group2d.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/light.h"
 #include "engine/scene/core/texture.h"
@@ -281,4 +284,88 @@ TEST_F(RacingTemplateLoader, CheckBoxesOfAGroupWriteTheirChoiceIntoTheTemplate)
     press(65);
     press(65);
     EXPECT_EQ(s->findChild(u"alone")->getState(), 0) << "a box of no group toggles";
+}
+
+TEST_F(RacingTemplateLoader, PicturesOtherThanJpegAndBmpAreEmptyAndSilent)
+{
+    media::GifFrame frame;
+    frame.width = 8;
+    frame.height = 8;
+    frame.codeSize = 2;
+    frame.lzw = media::GifCodePacker::literals(std::vector<uint8_t>(64, 1), 2);
+    ASSERT_TRUE(media::writeDeviceFile(u"\\rtmpl\\pic.gif", media::makeGif(8, 8, {0x000000, 0xFFFFFF}, {frame})));
+    ASSERT_TRUE(media::writeDeviceFile(u"\\rtmpl\\face.bmp", media::makeBmp(30, 10, [](int, int) { return 0xFFu; })));
+    model3ds::ModelSpec cube;
+    model3ds::MaterialSpec skin{"skin"};
+    skin.textureMap = "pic.gif";
+    cube.materials.push_back(skin);
+    cube.meshes.push_back(model3ds::boxMesh("cube", 1.0f, 1.0f, 1.0f, "skin"));
+    ASSERT_TRUE(media::writeDeviceFile(u"\\rtmpl\\gifcube.3ds", model3ds::writeModel(cube)));
+    writeText(u"\\rtmpl\\gif.properties",
+              "s=type:SceneSprite, x:0, y:0, width:100%, height:100%, bkgTexture:pic.gif\n"
+              "gif=type:Sprite, container:s, x:0, y:0, texture:pic.gif, bright:pic.png\n"
+              "bmp=type:Sprite, container:s, x:0, y:40, texture:face.bmp\n"
+              "flat=type:Scene2D, x:0, y:0, width:100, height:50\n"
+              "bar=type:Group2D, container:flat, scale:1, texture:pic.gif\n"
+              "view=type:Scene3D, x:0, y:100, width:240, height:100\n"
+              "cube=type:Group3D, container:view, model:gifcube.3ds, radius:1\n"
+              "chip=type:Chip3D, container:view, radius:1, width:1, height:1, texture:pic.tga\n");
+    page->build2DScenes = true;
+    page->loadTemplate(u"\\rtmpl", u"gif.properties", true);
+    EXPECT_TRUE(headless::boxes().empty()) << "no message for a picture the build does not read";
+    auto empty = [](const Texture* t) { return t && t->image && t->image->isEmpty(); };
+    racing::SceneSprite* s = page->findSpriteScene(u"s");
+    ASSERT_NE(s, nullptr);
+    EXPECT_TRUE(empty(s->bkgTexture));
+    racing::Sprite* gif = s->findChild(u"gif");
+    ASSERT_NE(gif, nullptr);
+    EXPECT_TRUE(empty(gif->faces[0]));
+    EXPECT_TRUE(empty(gif->faces[1]));
+    EXPECT_EQ(gif->width, 0) << "sized from an empty picture";
+    EXPECT_EQ(s->findChild(u"bmp")->width, 30);
+    Group2D* bar = page->findGroup2D(u"bar");
+    ASSERT_NE(bar, nullptr);
+    ASSERT_GT(bar->materials.size(), 0);
+    EXPECT_TRUE(empty(bar->material(0)->texture));
+    Group3D* model = page->findGroup3D(u"cube");
+    ASSERT_NE(model, nullptr);
+    EXPECT_TRUE(empty(model->findMaterial(u"skin")->texture));
+    Group3D* chip = page->findGroup3D(u"chip");
+    ASSERT_NE(chip, nullptr);
+    EXPECT_TRUE(empty(chip->material(0)->texture));
+    // Drawn, the empty pictures show nothing and break nothing.
+    page->drawScenes();
+}
+
+TEST_F(RacingTemplateLoader, LevelsOfDetailAndAnimationFramesKeepTheirTextures)
+{
+    ASSERT_TRUE(media::writeDeviceFile(u"\\rtmpl\\paint.bmp", media::makeBmp(16, 8, [](int, int) { return 0xFF00u; })));
+    model3ds::ModelSpec model;
+    model3ds::MaterialSpec paint{"paint"};
+    paint.textureMap = "paint.bmp";
+    model.materials.push_back(paint);
+    model.meshes.push_back(model3ds::boxMesh("body", 1.0f, 1.0f, 1.0f, "paint"));
+    for (const char16_t* name : {u"\\rtmpl\\body.3ds", u"\\rtmpl\\body_low.3ds", u"\\rtmpl\\wave1.3ds"})
+        ASSERT_TRUE(media::writeDeviceFile(name, model3ds::writeModel(model)));
+    writeText(u"\\rtmpl\\levels.properties",
+              "view=type:Scene3D, x:0, y:0, width:240, height:200\n"
+              "car=type:Group3D, container:view, model:body.3ds, radius:1\n"
+              "carLow=type:LOD, container:car, radius:1, levelNum:1, segment:20, model:(body_low.3ds)\n"
+              "flag=type:Group3D, container:view, model:body.3ds, radius:1\n"
+              "wave=type:ModelAnimator, container:view, group:flag, model:wave%d.3ds, i0:1, i1:1, radius:1\n");
+    page->loadTemplate(u"\\rtmpl", u"levels.properties", true);
+    EXPECT_TRUE(headless::boxes().empty());
+    auto pictured = [](const Group3D* g, int level) {
+        const Mesh* m = level < 0 ? g->mesh(0) : static_cast<const Mesh*>(g->levels[level]->get(0));
+        return m && m->material && m->material->texture && m->material->texture->image &&
+               !m->material->texture->image->isEmpty() && m->material->texture->width == 16;
+    };
+    Group3D* car = page->findGroup3D(u"car");
+    ASSERT_NE(car, nullptr);
+    EXPECT_TRUE(pictured(car, -1));
+    ASSERT_EQ(car->levelCount, 1);
+    EXPECT_TRUE(pictured(car, 0)) << "the lower level is textured";
+    Group3D* frame = page->findGroup3D(u"flag[ani:1]");
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(pictured(frame, -1)) << "the animation frame is textured";
 }
