@@ -25,10 +25,15 @@ constexpr unsigned kExclamation = 48;
 // detail and animation frames are loaded so; their materials use these
 // textures for as long as the models live, which the loader cannot know,
 // so they stay until the program ends.
-TextureDictionary& folderTextures(const std::u16string& folder)
+std::map<std::u16string, std::unique_ptr<TextureDictionary>>& texturesByFolder()
 {
     static auto* byFolder = new std::map<std::u16string, std::unique_ptr<TextureDictionary>>();
-    std::unique_ptr<TextureDictionary>& textures = (*byFolder)[folder];
+    return *byFolder;
+}
+
+TextureDictionary& folderTextures(const std::u16string& folder)
+{
+    std::unique_ptr<TextureDictionary>& textures = texturesByFolder()[folder];
     if (!textures)
     {
         textures = std::make_unique<TextureDictionary>();
@@ -38,6 +43,11 @@ TextureDictionary& folderTextures(const std::u16string& folder)
 }
 
 } // namespace
+
+void Loader3DS::releaseFolderTextures()
+{
+    texturesByFolder().clear();
+}
 
 Group3D* Loader3DS::parse(const uint8_t* data, size_t size, float radius, TextureDictionary* textures,
                           const WCHAR* textureFolder)

@@ -29,6 +29,9 @@ public:
     // maps come from the loader's own textures of that folder, made once
     // per file and kept while the program runs.
     Group3D* load(const WCHAR* folder, const WCHAR* file, float radius, TextureDictionary* textures);
+    // Deletes the textures of loads without a dictionary, for a program that
+    // knows none of those models is left.
+    static void releaseFolderTextures();
     // The same over the bytes of a file, textures from textureFolder
     // through the dictionary (none without one).
     Group3D* parse(const uint8_t* data, size_t size, float radius, TextureDictionary* textures,

@@ -55,9 +55,8 @@ struct Renderer3D::MeshState
     bool perVertexLighting = false, textured = false, environment = false;
     int32_t offsetU = 0, offsetV = 0;
     int shiftU = 0, shiftV = 0;
-    // The material's turn of its texture coordinates.
-    bool rotated = false;
-    float rotationCos = 1.0f, rotationSin = 0.0f;
+    // The material whose turn of its texture coordinates applies, if any.
+    const Material* turning = nullptr;
     // A single-normal mesh: its first face's normal in world space lights
     // every face.
     bool singleNormal = false;
@@ -90,9 +89,14 @@ void Renderer3D::makeRasterizer()
     // The depth buffer has the scene's own size, which a zoomed target never
     // exceeds; it is made again only for a target larger than any before.
     auto area = [](int w, int h) { return size_t(std::max(0, w)) * size_t(std::max(0, h)); };
-    const size_t words = std::max(area(scene->width, scene->height), area(target->width, target->height));
-    if (depth.size() < words)
-        depth.assign(words, 0xFFFFFFFFu);
+    const size_t sceneWords = Image::withinLimits(scene->width, scene->height) ? area(scene->width, scene->height) : 0;
+    const size_t words = std::max(sceneWords, area(target->width, target->height));
+    // Cleared by the filler at the start of every frame.
+    if (depthWords < words)
+    {
+        depth = std::make_unique_for_overwrite<uint32_t[]>(words);
+        depthWords = words;
+    }
     loadClipRange();
 }
 
@@ -158,7 +162,7 @@ void Renderer3D::render(float)
         target->present(scene->x, scene->y, scene->width, scene->height);
         return;
     }
-    rasterizer->beginFrame(shades.get(), depth.data(), &clipVertices, false);
+    rasterizer->beginFrame(shades.get(), depth.get(), &clipVertices, false);
     targetWidth = target->width;
     targetHeight = target->height;
     orientation = target->orientation;
@@ -252,9 +256,7 @@ void Renderer3D::drawMesh(Mesh& mesh, const Matrix4& groupTransform, const Matri
         s.offsetV = m.textureOffsetV;
         s.shiftU = sized->widthLog2;
         s.shiftV = sized->heightLog2;
-        s.rotated = m.textureRotated != 0;
-        s.rotationCos = m.rotationCos;
-        s.rotationSin = m.rotationSin;
+        s.turning = m.textureRotated ? &m : nullptr;
     }
     if (cullMeshes && s.environment)
     {
@@ -348,14 +350,8 @@ void Renderer3D::light(Vertex& v, const MeshState& s)
     if (s.textured)
     {
         int32_t u = v.u, w = v.v;
-        if (s.rotated)
-        {
-            // About the texture's centre (0x8000, 0x8000); the result lies a
-            // whole texture away, which the wrapping of texels hides.
-            const double du = double(u) - 0x8000, dv = double(w) - 0x8000;
-            u = saturatingInt(s.rotationCos * du + s.rotationSin * dv - 0x8000);
-            w = saturatingInt(s.rotationCos * dv - s.rotationSin * du - 0x8000);
-        }
+        if (s.turning)
+            s.turning->turnTextureCoordinates(u, w);
         v.texelU = clamp32(int64_t(int32_t(uint32_t(u) + uint32_t(s.offsetU))) << s.shiftU);
         v.texelV = clamp32(int64_t(int32_t(uint32_t(w) + uint32_t(s.offsetV))) << s.shiftV);
     }
@@ -546,7 +542,7 @@ void Scene3D::initView(float zoom, LoadListener* listener, bool computeBounds)
 {
     if (isViewReady())
         return;
-    camera.setViewport(int(float(width) * zoom), int(float(height) * zoom));
+    camera.setViewport(zoomedSide(width, zoom), zoomedSide(height, zoom));
     auto announce = [&](const char16_t* text, int percent) {
         if (listener)
             listener->onLoad(text, name, percent);

@@ -48,7 +48,7 @@ public:
     void setTarget(RenderTarget* target);
     RenderTarget* getTarget() const { return target; }
     Rasterizer* getRasterizer() const { return rasterizer.get(); }
-    size_t depthBufferWords() const { return depth.size(); }
+    size_t depthBufferWords() const { return depthWords; }
 
     void updateShadeTable();
     void loadClipRange();
@@ -81,7 +81,8 @@ private:
     RenderTarget* target = nullptr;
     std::unique_ptr<Rasterizer> rasterizer;
     std::unique_ptr<ShadeTable> shades;
-    std::vector<uint32_t> depth;
+    std::unique_ptr<uint32_t[]> depth;
+    size_t depthWords = 0;
     std::vector<uint8_t> lit; // per vertex of the current mesh
     PtrVector opaque{1024}, transparent{1024}, clipVertices{256};
     float nearPlane = 1.0f, farPlane = 1000.0f;

@@ -55,6 +55,10 @@ public:
     void setName(const WCHAR* text);
     void setTextureOffset(float u, float v);
     void useTextureColorKey();
+    // 16.16 texture coordinates turned by the texture rotation when
+    // textureRotated is set (else left alone); the result may lie a whole
+    // texture away from the plain turn, which the wrapping of texels hides.
+    void turnTextureCoordinates(int32_t& u, int32_t& v) const;
 
 protected:
     explicit Material(int level) : detailLevel(level) {}

@@ -369,3 +369,31 @@ TEST_F(RacingTemplateLoader, LevelsOfDetailAndAnimationFramesKeepTheirTextures)
     ASSERT_NE(frame, nullptr);
     EXPECT_TRUE(pictured(frame, -1)) << "the animation frame is textured";
 }
+
+TEST_F(RacingTemplateLoader, LengthsBeyondTheIntegersAreHeldAtTheirEnds)
+{
+    page->screenScale = 1.5f;
+    writeText(u"\\rtmpl\\huge.properties",
+              "huge=type:SceneSprite, x:2000000000, y:-2000000000, width:100000000000%, height:-100000000000%\n"
+              "view=type:Scene3D, x:0, y:0, width:100000000000%, height:50%\n"
+              "eye=type:Camera, container:view, fov:0.0000001\n"
+              "dot=type:Sprite, container:huge, x:1900000000, y:0, width:1900000000, height:1e30\n");
+    page->loadTemplate(u"\\rtmpl", u"huge.properties", true);
+    racing::SceneSprite* huge = page->findSpriteScene(u"huge");
+    ASSERT_NE(huge, nullptr);
+    EXPECT_EQ(huge->x, INT32_MAX);
+    EXPECT_EQ(huge->y, INT32_MIN);
+    EXPECT_EQ(huge->width, INT32_MAX);
+    EXPECT_EQ(huge->height, INT32_MIN);
+    racing::Sprite* dot = huge->findChild(u"dot");
+    ASSERT_NE(dot, nullptr);
+    EXPECT_EQ(dot->x, INT32_MAX);
+    EXPECT_EQ(dot->width, INT32_MAX);
+    racing::Scene3D* view = page->findScene3D(u"view");
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->width, INT32_MAX);
+    EXPECT_EQ(view->height, 160);
+    page->buildScenes3D(true);
+    EXPECT_EQ(view->camera.projection, INT32_MAX) << "a field of view near 0";
+    page->drawScenes();
+}
