@@ -40,6 +40,19 @@ int64_t rotate(const int32_t* row, int64_t x, int64_t y, int64_t z)
     return int64_t(row[0]) * x + int64_t(row[1]) * y + int64_t(row[2]) * z;
 }
 
+// A view-space offset (x right, y up) as an offset on the screen in the
+// target's orientation.
+template <class T>
+void screenOffset(int orientation, T x, T y, T& sx, T& sy)
+{
+    if (orientation == 0)
+        sx = x, sy = -y;
+    else if (orientation == 1)
+        sx = -y, sy = -x;
+    else
+        sx = y, sy = x;
+}
+
 bool materialIsOpaque(const Material& m)
 {
     return m.transparency == 0 && (!m.mask || m.useColorKey);
@@ -317,12 +330,7 @@ void Renderer3D::project(Vertex& v, const MeshState& s, bool keepViewPosition)
     const int64_t z = v.cameraZ > 0 ? v.cameraZ : 1;
     const int64_t fx = int64_t(v.cameraX) * focal / z, fy = int64_t(v.cameraY) * focal / z;
     int64_t sx, sy;
-    if (orientation == 0)
-        sx = fx, sy = -fy;
-    else if (orientation == 1)
-        sx = -fy, sy = -fx;
-    else
-        sx = fy, sy = fx;
+    screenOffset(orientation, fx, fy, sx, sy);
     sx = std::clamp<int64_t>(sx + halfWidth, -4096, 4095);
     sy = std::clamp<int64_t>(sy + halfHeight, -4096, 4095);
     v.screenX = int32_t(sx);
@@ -582,14 +590,8 @@ int Scene3D::project(float px, float py, float pz, int& outX, int& outY, int& ou
     const float scale = float(camera.projection >> 10) / pz;
     const double x = double(scale) * px, y = double(scale) * py;
     const RenderTarget* target = renderer.getTarget();
-    const int orientation = target ? target->orientation : 0;
     double sx, sy;
-    if (orientation == 0)
-        sx = x, sy = -y;
-    else if (orientation == 1)
-        sx = -y, sy = -x;
-    else
-        sx = y, sy = x;
+    screenOffset(target ? int(target->orientation) : 0, x, y, sx, sy);
     outX = int(std::clamp<int64_t>(int64_t(camera.halfWidth) + saturatingInt(sx), -4096, 4095));
     outY = int(std::clamp<int64_t>(int64_t(camera.halfHeight) + saturatingInt(sy), -4096, 4095));
     outDepth = saturatingInt(pz);

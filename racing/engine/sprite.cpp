@@ -155,8 +155,7 @@ void Sprite::draw(HDC dc, int x0, int y0) const
         if (cut)
             cut->stretchBltTo(dc, atX, atY, w, h, kSrcAnd, clip[0], clip[1], clip[2], clip[3]);
         if (face)
-            face->stretchBltTo(dc, atX, atY, w, h, cut ? kSrcInvert : SRCCOPY, clip[0], clip[1], clip[2],
-                               clip[3]);
+            face->stretchBltTo(dc, atX, atY, w, h, cut ? kSrcInvert : SRCCOPY, clip[0], clip[1], clip[2], clip[3]);
     }
     if (frameColor != 0xFFFFFFFFu)
     {

@@ -8,13 +8,12 @@
 #include "engine/base/fuzz/fuzz_tree.h"
 #include "racing/engine/canvas.h"
 #include "racing/engine/loader3ds.h"
+#include "racing/engine/tests/file_fixture.h"
 #include "racing/engine/window.h"
 
 #include "content/media/bmp_writer.h"
-#include "content/media/gif_writer.h"
 #include "content/media/jpeg_writer.h"
 #include "content/media/wav_writer.h"
-#include "content/model3ds/model_writer.h"
 #include "engine/scene/core/sound_dictionary.h"
 #include "engine/scene/core/texture_dictionary.h"
 
@@ -32,39 +31,22 @@ void writeFile(const std::string& name, const std::vector<uint8_t>& bytes)
     writeFuzzInput(name, bytes.data(), bytes.size());
 }
 
-std::vector<uint8_t> box(const std::string& texture, float height)
-{
-    model3ds::ModelSpec spec;
-    model3ds::MaterialSpec skin{"skin"};
-    skin.textureMap = texture;
-    spec.materials.push_back(skin);
-    spec.meshes.push_back(model3ds::boxMesh("box", 1.0f, 1.0f, height, "skin"));
-    return model3ds::writeModel(spec);
-}
-
 // What the demo templates name, in the folder the input is read from.
 void writeContent()
 {
-    auto stripes = [](uint32_t a, uint32_t b) {
-        return [a, b](int x, int) { return (x / 4) % 2 ? a : b; };
-    };
+    auto stripes = [](uint32_t a, uint32_t b) { return [a, b](int x, int) { return (x / 4) % 2 ? a : b; }; };
     for (const char* name : {"chk_off.bmp", "chk_on.bmp", "btn.bmp", "btn_on.bmp", "btn_mask.bmp", "bar.bmp",
                              "bar_mask.bmp", "chip.bmp", "chip_a.bmp", "car.bmp", "badge.bmp"})
         writeFile(name, media::makeBmp(32, 16, stripes(0xF0F0F0, 0x202020)));
     for (const char* name : {"tex1.bmp", "tex2.bmp", "tex3.bmp"})
         writeFile(name, media::makeBmp(16, 16, stripes(0xE02020, 0x2020E0)));
     writeFile("bkg.jpg", media::makeJpeg(32, 32, stripes(0x400000, 0x000040)));
-    media::GifFrame frame;
-    frame.width = 4;
-    frame.height = 4;
-    frame.codeSize = 2;
-    frame.lzw = media::GifCodePacker::literals(std::vector<uint8_t>(16, 1), 2);
-    writeFile("pic.gif", media::makeGif(4, 4, {0x000000, 0xFFFFFF}, {frame}));
+    writeFile("pic.gif", racingtest::plainGif(4, 4));
     writeFile("click.wav", media::makeTone(880, 20));
     for (const char* name : {"cube.3ds", "cube_low.3ds", "car.3ds"})
-        writeFile(name, box("tex1.bmp", 1.0f));
+        writeFile(name, racingtest::texturedBox("skin", "tex1.bmp"));
     for (const char* name : {"flag1.3ds", "flag2.3ds", "flag3.3ds"})
-        writeFile(name, box("pic.gif", 0.5f));
+        writeFile(name, racingtest::texturedBox("skin", "pic.gif", 0.5f));
 }
 
 racing::Canvas& fuzzCanvas(bool scaled)

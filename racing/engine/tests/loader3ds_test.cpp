@@ -350,8 +350,10 @@ TEST_F(RacingLoader3DS, WithoutADictionaryTheMapsAreLoadedOncePerFileOfTheirFold
 {
     for (const char16_t* dir : {u"\\loose", u"\\loose\\a", u"\\loose\\b"})
         CreateDirectoryW(dir, nullptr);
-    ASSERT_TRUE(fixtures::writeDeviceFile(u"\\loose\\a\\paint.bmp", fixtures::makeBmp(8, 4, [](int, int) { return 0xFFu; })));
-    ASSERT_TRUE(fixtures::writeDeviceFile(u"\\loose\\b\\paint.bmp", fixtures::makeBmp(16, 4, [](int, int) { return 0xFFu; })));
+    ASSERT_TRUE(
+        fixtures::writeDeviceFile(u"\\loose\\a\\paint.bmp", fixtures::makeBmp(8, 4, [](int, int) { return 0xFFu; })));
+    ASSERT_TRUE(
+        fixtures::writeDeviceFile(u"\\loose\\b\\paint.bmp", fixtures::makeBmp(16, 4, [](int, int) { return 0xFFu; })));
     model3ds::ModelSpec spec;
     model3ds::MaterialSpec paint{"paint"};
     paint.textureMap = "paint.bmp";

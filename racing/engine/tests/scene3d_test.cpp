@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,6 +53,22 @@ Group3D* square(Texture* texture, float zAt, float nearCorner = 0.0f)
     g->radius = 2.0f;
     return g;
 }
+
+// The box of a mesh's projected vertices.
+struct ScreenBox
+{
+    int left = 99, right = -99, top = 99, bottom = -99;
+    explicit ScreenBox(const Mesh& m)
+    {
+        for (int i = 0; i < m.vertexCount(); ++i)
+        {
+            left = std::min(left, m.vertex(i)->screenX);
+            right = std::max(right, m.vertex(i)->screenX);
+            top = std::min(top, m.vertex(i)->screenY);
+            bottom = std::max(bottom, m.vertex(i)->screenY);
+        }
+    }
+};
 
 struct View
 {
@@ -126,15 +143,8 @@ TEST(RacingScene3D, RenderPassDrawsExactlyTheProjectedSquare)
     EXPECT_EQ(v.scene.renderer.statistics.opaqueFaces, 2);
     // The corners as projected; every pixel inside their box is the
     // square's, every pixel outside the background.
-    const Mesh* m = v.scene.findChild(u"square")->mesh(0);
-    int left = 99, right = -99, top = 99, bottom = -99;
-    for (int i = 0; i < 4; ++i)
-    {
-        left = std::min(left, m->vertex(i)->screenX);
-        right = std::max(right, m->vertex(i)->screenX);
-        top = std::min(top, m->vertex(i)->screenY);
-        bottom = std::max(bottom, m->vertex(i)->screenY);
-    }
+    const ScreenBox box(*v.scene.findChild(u"square")->mesh(0));
+    const int left = box.left, right = box.right, top = box.top, bottom = box.bottom;
     // Centred and square: the camera looks at the middle of the square.
     EXPECT_EQ(left + right, 32);
     EXPECT_EQ(top + bottom, 32);
@@ -275,17 +285,9 @@ TEST(RacingScene3D, TextureCoordinatesTurnAboutTheTexturesCentre)
         v.scene.addChild(u"square", g);
         v.scene.initView(1.0f, nullptr, true);
         v.scene.render(0.04f);
-        const Mesh* mesh = g->mesh(0);
-        int left = 99, right = -99, top = 99, bottom = -99;
-        for (int i = 0; i < 4; ++i)
-        {
-            left = std::min(left, mesh->vertex(i)->screenX);
-            right = std::max(right, mesh->vertex(i)->screenX);
-            top = std::min(top, mesh->vertex(i)->screenY);
-            bottom = std::max(bottom, mesh->vertex(i)->screenY);
-        }
-        const int x1 = left + (right - left) / 4, x2 = right - (right - left) / 4;
-        const int y1 = top + (bottom - top) / 4, y2 = bottom - (bottom - top) / 4;
+        const ScreenBox box(*g->mesh(0));
+        const int x1 = box.left + (box.right - box.left) / 4, x2 = box.right - (box.right - box.left) / 4;
+        const int y1 = box.top + (box.bottom - box.top) / 4, y2 = box.bottom - (box.bottom - box.top) / 4;
         return std::vector<uint32_t>{v.window->colorAt(x1, y1), v.window->colorAt(x2, y1), v.window->colorAt(x2, y2),
                                      v.window->colorAt(x1, y2)};
     };

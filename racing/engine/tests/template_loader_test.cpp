@@ -7,10 +7,10 @@
 #include "racing/engine/scene_awt.h"
 #include "racing/engine/sprite.h"
 #include "racing/engine/template_loader.h"
+#include "racing/engine/tests/file_fixture.h"
 
 #include "content/media/bmp_writer.h"
 #include "content/media/file_output.h"
-#include "content/media/gif_writer.h"
 #include "content/model3ds/model_writer.h"
 #include "engine/platform/image.h"
 #include "engine/scene/2d/group2d.h"
@@ -288,19 +288,9 @@ TEST_F(RacingTemplateLoader, CheckBoxesOfAGroupWriteTheirChoiceIntoTheTemplate)
 
 TEST_F(RacingTemplateLoader, PicturesOtherThanJpegAndBmpAreEmptyAndSilent)
 {
-    media::GifFrame frame;
-    frame.width = 8;
-    frame.height = 8;
-    frame.codeSize = 2;
-    frame.lzw = media::GifCodePacker::literals(std::vector<uint8_t>(64, 1), 2);
-    ASSERT_TRUE(media::writeDeviceFile(u"\\rtmpl\\pic.gif", media::makeGif(8, 8, {0x000000, 0xFFFFFF}, {frame})));
+    ASSERT_TRUE(media::writeDeviceFile(u"\\rtmpl\\pic.gif", racingtest::plainGif(8, 8)));
     ASSERT_TRUE(media::writeDeviceFile(u"\\rtmpl\\face.bmp", media::makeBmp(30, 10, [](int, int) { return 0xFFu; })));
-    model3ds::ModelSpec cube;
-    model3ds::MaterialSpec skin{"skin"};
-    skin.textureMap = "pic.gif";
-    cube.materials.push_back(skin);
-    cube.meshes.push_back(model3ds::boxMesh("cube", 1.0f, 1.0f, 1.0f, "skin"));
-    ASSERT_TRUE(media::writeDeviceFile(u"\\rtmpl\\gifcube.3ds", model3ds::writeModel(cube)));
+    ASSERT_TRUE(media::writeDeviceFile(u"\\rtmpl\\gifcube.3ds", racingtest::texturedBox("skin", "pic.gif")));
     writeText(u"\\rtmpl\\gif.properties",
               "s=type:SceneSprite, x:0, y:0, width:100%, height:100%, bkgTexture:pic.gif\n"
               "gif=type:Sprite, container:s, x:0, y:0, texture:pic.gif, bright:pic.png\n"
@@ -340,13 +330,8 @@ TEST_F(RacingTemplateLoader, PicturesOtherThanJpegAndBmpAreEmptyAndSilent)
 TEST_F(RacingTemplateLoader, LevelsOfDetailAndAnimationFramesKeepTheirTextures)
 {
     ASSERT_TRUE(media::writeDeviceFile(u"\\rtmpl\\paint.bmp", media::makeBmp(16, 8, [](int, int) { return 0xFF00u; })));
-    model3ds::ModelSpec model;
-    model3ds::MaterialSpec paint{"paint"};
-    paint.textureMap = "paint.bmp";
-    model.materials.push_back(paint);
-    model.meshes.push_back(model3ds::boxMesh("body", 1.0f, 1.0f, 1.0f, "paint"));
     for (const char16_t* name : {u"\\rtmpl\\body.3ds", u"\\rtmpl\\body_low.3ds", u"\\rtmpl\\wave1.3ds"})
-        ASSERT_TRUE(media::writeDeviceFile(name, model3ds::writeModel(model)));
+        ASSERT_TRUE(media::writeDeviceFile(name, racingtest::texturedBox("paint", "paint.bmp")));
     writeText(u"\\rtmpl\\levels.properties",
               "view=type:Scene3D, x:0, y:0, width:240, height:200\n"
               "car=type:Group3D, container:view, model:body.3ds, radius:1\n"
@@ -377,7 +362,10 @@ TEST_F(RacingTemplateLoader, LengthsBeyondTheIntegersAreHeldAtTheirEnds)
               "huge=type:SceneSprite, x:2000000000, y:-2000000000, width:100000000000%, height:-100000000000%\n"
               "view=type:Scene3D, x:0, y:0, width:100000000000%, height:50%\n"
               "eye=type:Camera, container:view, fov:0.0000001\n"
-              "dot=type:Sprite, container:huge, x:1900000000, y:0, width:1900000000, height:1e30\n");
+              "dot=type:Sprite, container:huge, x:1900000000, y:0, width:1900000000, height:1e30\n"
+              "page=type:SceneSprite, x:0, y:0, width:100%, height:100%\n"
+              "tall=type:Sprite, container:page, x:10, y:20, width:100, height:2000000000, text:tall, "
+              "frame:(1;2;3), color:(4;5;6)\n");
     page->loadTemplate(u"\\rtmpl", u"huge.properties", true);
     racing::SceneSprite* huge = page->findSpriteScene(u"huge");
     ASSERT_NE(huge, nullptr);
