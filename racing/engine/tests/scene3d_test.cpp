@@ -353,6 +353,26 @@ TEST(RacingScene3D, TheSphereTestReachesEachEdgeOfThePicture)
         EXPECT_EQ(scene.renderer.statistics.groups, c.groups) << c.what;
         delete scene.removeChild(u"square");
     }
+
+    // A portrait picture whose projection centre sits low (a race view): the
+    // picture reaches far above the centre, and a small square near its top
+    // edge is in view.
+    auto tall = std::make_unique<Image>(240, 320, true);
+    racing::Scene3D portrait(0, 0, 240, 320, 0x0000FF, nullptr);
+    portrait.renderer.setTarget(new racing::RenderTarget(tall.get(), 240, 320, 0x0000FF, nullptr, true));
+    portrait.camera.setPosition(0, 0, -10);
+    portrait.camera.setTarget(0, 0, 0);
+    Group3D* g = square(&red, 0);
+    g->matrix.m[0] = g->matrix.m[5] = g->matrix.m[10] = 0.1f;
+    g->matrix.setTranslationXYZ(0, 4.5f, 0);
+    g->radius = 0.15f;
+    portrait.addChild(u"square", g);
+    portrait.initView(1.0f, nullptr, true);
+    portrait.camera.halfHeight = 288;
+    portrait.render(0.04f);
+    EXPECT_EQ(portrait.renderer.statistics.groups, 1) << "near the top of a portrait picture";
+    EXPECT_LT(ScreenBox(*g->mesh(0)).bottom, 40);
+    EXPECT_GT(ScreenBox(*g->mesh(0)).top, 0);
 }
 
 TEST(RacingScene3D, PointsProjectWhereTheRenderPassDrawsThem)
