@@ -273,6 +273,7 @@ void StateUpdater::cycle(float dt, bool windowClosed)
             handler->update(dt);
         }
     });
+    lockHeldUs = realNowUs() - cycleStartUs - lockWaitUs;
     server->unlockServer();
     // Only this thread deletes handlers (in the walk above), so they stay
     // while the sends below run outside the lock.

@@ -136,10 +136,11 @@ public:
     // Cycles a second over the last window, and that window's real length.
     int fps = 0;
     float windowSeconds = 0.0f;
-    // The current cycle: when it began (real clock, microseconds) and how
-    // long it waited for the server lock.
+    // The current cycle: when it began (real clock, microseconds), how long
+    // it waited for the server lock and how long it held it.
     int64_t cycleStartUs = 0;
     int64_t lockWaitUs = 0;
+    int64_t lockHeldUs = 0;
 
     TCPServer* getServer() const { return server; }
 

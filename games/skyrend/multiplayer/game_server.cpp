@@ -311,7 +311,7 @@ void GameServer::sendStaged()
         {
             // The round thread and up to three helpers, half the machine's cores.
             const int cores = int(std::thread::hardware_concurrency());
-            sendPool = std::make_unique<SendPool>(std::clamp(cores / 2 - 1, 0, 3));
+            sendPool = std::make_unique<SendPool>(std::clamp(cores - 1, 0, 7));
         }
         statesSent += sendPool->send(staged.size(), job);
     }
@@ -339,7 +339,8 @@ public:
         const int64_t now = std::chrono::duration_cast<std::chrono::microseconds>(
                                 std::chrono::steady_clock::now().time_since_epoch())
                                 .count();
-        game->recordRoundTime({uint32_t(std::max<int64_t>(0, now - cycleStartUs)), uint32_t(lockWaitUs)});
+        game->recordRoundTime(
+            {uint32_t(std::max<int64_t>(0, now - cycleStartUs)), uint32_t(lockWaitUs), uint32_t(lockHeldUs)});
         game->rounds += 1;
     }
 

@@ -192,13 +192,14 @@ public:
     std::atomic<uint64_t> rounds{0};
     std::atomic<uint64_t> statesSent{0};
     // Each round's real duration (from asking for the server lock to the
-    // last state handed to its socket) and its wait for the server lock, in
-    // microseconds; the last kRoundSamples.
+    // last state handed to its socket), its wait for the server lock and the
+    // time it held it, in microseconds; the last kRoundSamples.
     static constexpr int kRoundSamples = 8192;
     struct RoundTime
     {
         uint32_t roundUs = 0;
         uint32_t lockWaitUs = 0;
+        uint32_t lockHeldUs = 0; // the simulation and the states built
     };
     std::vector<RoundTime> takeRoundTimes();
     void recordRoundTime(RoundTime time);
