@@ -4,6 +4,7 @@
 
 #include "engine/base/properties.h"
 #include "engine/base/resource_files.h"
+#include "engine/base/saved_properties.h"
 #include "engine/base/wstring_utils.h"
 #include "engine/platform/gdi_draw.h"
 #include "engine/platform/message_loop.h"
@@ -192,6 +193,10 @@ bool ServerConsole::pageIs(const WCHAR* part) const
 
 bool ServerConsole::loadPage(const WCHAR* name)
 {
+    // The settings page is the settings file: a damaged one is set aside
+    // and the shipped copy shows (and is written back) in its place.
+    if (std::u16string(name) == kSettingsFile)
+        repairSavedProperties(guiFolder.c_str(), name);
     // A page that is not there leaves the screen as it is.
     if (!fileOpens(folded(guiFolder + name)))
         return false;
@@ -268,7 +273,7 @@ bool ServerConsole::startServer()
     if (server)
         return true;
     Properties file(u'=', u',', u':');
-    file.load(guiFolder.c_str(), kSettingsFile);
+    loadSavedProperties(file, guiFolder.c_str(), kSettingsFile);
     ServerSettings settings = readServerSettings(file);
     settings.formation = formationHook();
     server = std::make_unique<GameServer>(settings, static_cast<ServerListener*>(this));

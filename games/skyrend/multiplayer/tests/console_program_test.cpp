@@ -249,3 +249,33 @@ TEST(SkyrendConsole, SigtermEndsTheServerWithHostileConnectionsOpen)
     EXPECT_EQ(run.errors().find("Server got a wrong TCP Packet Head"), std::string::npos) << run.errors();
     EXPECT_EQ(run.errors().find("ZEDEdorid Error"), std::string::npos) << run.errors();
 }
+
+// A damaged settings file (it is also the settings page): set aside as
+// ".damaged" with its bytes kept, one box names it, and the settings page
+// comes up with the shipped defaults, which leaving the page writes back.
+TEST(SkyrendConsole, ADamagedSettingsFileIsSetAsideAndTheDefaultsShow)
+{
+    ProgramRun run;
+    const std::string settingsPath = run.resources("GUI/ZEDEdoridSetting.properties");
+    const std::string damaged = std::string("portNumber=type:EDIT, text:\x01\x02\0\0garbage", 31) + std::string(5000, 'x');
+    std::ofstream(settingsPath, std::ios::binary) << damaged;
+
+    const char walk[] = "wait 500\ntap 120 250\nwait 1000\ntap 120 200\nwait 500\nshot settings\n"
+                        "tap 120 292\nwait 500\nshot back\n";
+    ASSERT_EQ(0, run.run(walk, {"/server"})) << run.errors();
+    const std::string errors = run.errors();
+    size_t boxes = 0;
+    for (size_t at = errors.find("was damaged"); at != std::string::npos; at = errors.find("was damaged", at + 1))
+        ++boxes;
+    EXPECT_EQ(boxes, 1u) << errors;
+    EXPECT_NE(errors.find("ZEDEdoridSetting.properties.damaged"), std::string::npos) << errors;
+    EXPECT_EQ(ProgramRun::read(settingsPath + ".damaged"), damaged);
+
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("settings", p));
+    EXPECT_GT(count(p, 0, 8, 240, 22, kHeading), 50) << "the settings page";
+    EXPECT_GT(count(p, 141, 41, 86, 20, 0xFFFFFF, 40), 30) << "the default port's text";
+    const std::string written = ProgramRun::read(settingsPath);
+    EXPECT_NE(written.find("text:8888"), std::string::npos) << written;
+    EXPECT_NE(written.find("chkDefaultGrp="), std::string::npos) << written;
+}
