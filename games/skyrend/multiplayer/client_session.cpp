@@ -184,6 +184,11 @@ bool ClientSession::onPacket(Socket& socket)
     ServerMessage m;
     if (!readServerMessage(socket, m))
         return false;
+    return handle(std::move(m));
+}
+
+bool ClientSession::handle(ServerMessage m)
+{
     switch (m.command)
     {
     case CmdLogOnAnswer:

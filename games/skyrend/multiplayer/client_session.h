@@ -124,6 +124,9 @@ public:
     RequestEnd lastRequestEnd() const;
 
     bool onPacket(Socket& socket) override;
+    // Acts on one message read in full (the receive thread, under the data
+    // lock); false ends the connection.
+    bool handle(ServerMessage message);
     void onConnection(int event) override;
 
 private:
