@@ -457,6 +457,16 @@ std::vector<uint8_t> sumMessage(int32_t value)
     return w.buffer();
 }
 
+// Connects the client and has the server admit it (its first message).
+bool admitOne(SumServer& server, EchoClient& client)
+{
+    PacketWriter admit;
+    admit.putShort(0x5858);
+    admit.putInt(kAdmit);
+    return client.connect(u"127.0.0.1", server.getPort()) && client.sendPacket(admit) &&
+           eventually([&] { return server.sum == kAdmit; });
+}
+
 // True once the peer has closed the connection (a read ends).
 bool closedByPeer(Socket& s)
 {
@@ -482,12 +492,7 @@ TEST_F(Net, HalfMessagesAndSilentConnectionsTimeOut)
 
     // Admitted at once: no limit between its messages.
     EchoClient admitted;
-    ASSERT_TRUE(admitted.connect(u"127.0.0.1", server.getPort()));
-    PacketWriter admit;
-    admit.putShort(0x5858);
-    admit.putInt(kAdmit);
-    ASSERT_TRUE(admitted.sendPacket(admit));
-    ASSERT_TRUE(eventually([&] { return server.sum == kAdmit; }));
+    ASSERT_TRUE(admitOne(server, admitted));
 
     Socket half(false, 0);
     ASSERT_TRUE(half.connect(u"127.0.0.1", server.getPort()));
@@ -538,12 +543,7 @@ TEST_F(Net, ConnectionsWaitingToBeAdmittedAreBounded)
     server.setLimits(60000, 60000, 3);
     server.start();
     EchoClient admitted;
-    ASSERT_TRUE(admitted.connect(u"127.0.0.1", server.getPort()));
-    PacketWriter admit;
-    admit.putShort(0x5858);
-    admit.putInt(kAdmit);
-    ASSERT_TRUE(admitted.sendPacket(admit));
-    ASSERT_TRUE(eventually([&] { return server.sum == kAdmit; }));
+    ASSERT_TRUE(admitOne(server, admitted));
 
     std::vector<std::unique_ptr<Socket>> waiting;
     for (int i = 0; i < 5; ++i)
