@@ -2,6 +2,7 @@
 // maintenance tick of the game server
 #include "games/skyrend/multiplayer/game_server.h"
 
+#include "common/little_endian.h"
 #include "engine/base/math_utils.h"
 #include "engine/base/properties.h"
 #include "games/skyrend/flight/aircraft.h"
@@ -9,8 +10,6 @@
 
 #include <os/sync.h>
 #include <os/wstring.h>
-
-#include "common/little_endian.h"
 
 #include <algorithm>
 #include <chrono>
