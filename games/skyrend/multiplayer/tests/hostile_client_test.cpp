@@ -118,11 +118,13 @@ TEST_F(ServerTest, HostileClientsDoNotStopTheGoodOnes)
         EXPECT_TRUE(eventually([&] { return good1.states > before + 5; })) << "states stopped after " << c.what;
     }
 
-    // Each wrong head is a line in the log, never a box on the connection's thread.
-    EXPECT_EQ(listener.count(u"Server got a wrong TCP Packet Head from client."), 1);
+    // Each wrong head is a line in the log, never a box on the connection's
+    // thread; the half message and the silent connection were timed out
+    // (the random bytes may end in either as well).
+    EXPECT_GE(listener.count(u"Server got a wrong TCP Packet Head from client."), 1);
     EXPECT_TRUE(os::host::headless::boxes().empty());
-    EXPECT_EQ(listener.count(u"left a message unfinished"), 1);
-    EXPECT_EQ(listener.count(u"did not log on in time"), 1);
+    EXPECT_GE(listener.count(u"left a message unfinished"), 1);
+    EXPECT_GE(listener.count(u"did not log on in time"), 1);
 
     // Forged names. Mallory enters a group of her own under Alice's name:
     // only Mallory enters. Eve, a member of Alice's group, places Alice's
