@@ -285,6 +285,13 @@ bool measure(int count, Figures& out)
 void serverLoad(benchmark::State& state)
 {
     const int count = int(state.range(0));
+    rlimit files{};
+    getrlimit(RLIMIT_NOFILE, &files);
+    if (files.rlim_cur < rlim_t(count) + 64)
+    {
+        state.SkipWithError("the open-file limit is too low for this many clients (ulimit -Hn)");
+        return;
+    }
     Figures f;
     for (auto _ : state)
     {
