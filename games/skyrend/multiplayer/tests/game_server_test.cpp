@@ -123,6 +123,57 @@ TEST_F(ServerTest, ControlsMoveTheAircraftInTheNextStates)
     EXPECT_FALSE(b.eventsSeen(u"<bob>") & 1);
 }
 
+namespace {
+
+// A body-frame point carried by a row-major aircraft matrix (translation in
+// elements 3, 7 and 11) into the world.
+Vec3 carried(const std::array<float, 16>& m, const Vec3& p)
+{
+    return {m[0] * p.x + m[1] * p.y + m[2] * p.z + m[3], m[4] * p.x + m[5] * p.y + m[6] * p.z + m[7],
+            m[8] * p.x + m[9] * p.y + m[10] * p.z + m[11]};
+}
+
+} // namespace
+
+// Message 11's places are where the sender's model puts its missiles: they
+// become the stations of its aircraft, so in every later round each riding
+// missile is at that place on the aircraft, wherever it has flown.
+TEST_F(ServerTest, MissilePlacesRideWithTheAircraftInLaterRounds)
+{
+    startServer();
+    FlyingClient a(port, u"<alice>", u"demo Default Group");
+    ASSERT_TRUE(a.ok);
+    a.start();
+    ASSERT_TRUE(eventually([&] { return a.states > 3; }));
+    const std::array<float, 16> at = a.lastStates().states[0].block.orientation;
+    std::array<Vec3, kStations> offsets{}, places{};
+    for (int i = 0; i < kStations; ++i)
+    {
+        offsets[size_t(i)] = {i % 2 ? 6.0f : -6.0f, -1.0f, float(i) - 3.5f};
+        places[size_t(i)] = carried(at, offsets[size_t(i)]);
+    }
+    PacketWriter w;
+    writeMissilePositions(w, u"<alice>", places);
+    ASSERT_TRUE(a.client.send(w));
+
+    // Two seconds of flight later (50 rounds), the aircraft is elsewhere and
+    // its missiles are still at their stations on it.
+    const int later = a.states + 50;
+    ASSERT_TRUE(eventually([&] { return a.states > later; }));
+    const AircraftState now = a.lastStates().states[0];
+    const Vec3 moved = carried(now.block.orientation, {});
+    EXPECT_GT(std::fabs(moved.x - at[3]) + std::fabs(moved.y - at[7]) + std::fabs(moved.z - at[11]), 20.0f);
+    for (int i = 0; i < kStations; ++i)
+    {
+        const auto& m = now.block.missiles[size_t(i)];
+        const Vec3 expected = carried(now.block.orientation, offsets[size_t(i)]);
+        // One round's flight is the most the missile may trail its aircraft.
+        EXPECT_NEAR(m[3], expected.x, 3.0f) << "station " << i;
+        EXPECT_NEAR(m[7], expected.y, 3.0f) << "station " << i;
+        EXPECT_NEAR(m[11], expected.z, 3.0f) << "station " << i;
+    }
+}
+
 TEST_F(ServerTest, ThrottleKeyActsOnceForOneControlsMessage)
 {
     startServer();
@@ -250,18 +301,25 @@ TEST_F(ServerTest, ABulletScoresOnceAndEventsReachEveryMember)
     TwoInAGroup t;
     skyrend::Aircraft* target = t.b->aircraft;
     skyrend::Aircraft* shooter = t.a->aircraft;
+    ASSERT_EQ(t.group->aircraft, (std::vector<skyrend::Aircraft*>{shooter, target}));
     ASSERT_FALSE(shooter->bullets.empty());
     skyrend::Bullet* bullet = shooter->bullets[0];
     bullet->active = 1;
     bullet->base.position = target->position();
-    t.server.collide(t.group);
-    t.server.collide(t.group);
+    // Two rounds: the bullet hits in the first one's collision test, and
+    // having hit it scores no more.
+    t.server.update(0.04f);
+    t.server.update(0.04f);
     EXPECT_EQ(t.a->score, 1);
     EXPECT_EQ(target->damage, 1);
-    // The round gathers each aircraft's events into every member's slots.
-    t.server.update(0.04f);
-    EXPECT_EQ(t.a->pendingEvents.size(), 2u);
-    EXPECT_EQ(t.b->pendingEvents.size(), 2u);
+    // The round gathered the target's damage event into both members'
+    // slots for the target, and into no slot for the shooter.
+    for (skyrend::mp::GameUser* member : {t.a, t.b})
+    {
+        ASSERT_EQ(member->pendingEvents.size(), 2u);
+        EXPECT_EQ(member->pendingEvents[1] & skyrend::Aircraft::EventDamage, skyrend::Aircraft::EventDamage);
+        EXPECT_EQ(member->pendingEvents[0] & skyrend::Aircraft::EventDamage, 0);
+    }
 }
 
 TEST_F(ServerTest, LeavingTakesTheAircraftAndItsSlotsAndTargets)
