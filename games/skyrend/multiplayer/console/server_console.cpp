@@ -135,6 +135,7 @@ ServerConsole::ServerConsole(const std::u16string& gui, const std::u16string& pr
     allowMultipleInstances = true;
     setTextColor(255, 255, 255);
     setBackgroundColor(50, 32, 16);
+    windowClass.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kConsoleIconId));
     setMouseListener(&listeners);
     setTempFolder(temp.c_str());
     addResourcePack(u"scenes.zip", (program + u"..\\resources\\scenes").c_str());

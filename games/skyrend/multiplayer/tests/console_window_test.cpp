@@ -104,6 +104,9 @@ TEST_F(ConsoleWindow, TheServersThreadsFeedTheWindowThroughItsQueue)
     EXPECT_TRUE(logHas(u"Game server started at:  "));
     ASSERT_EQ(console->getScenes().size(), 2u);
     EXPECT_EQ(rows(ServerConsole::kGroupList), 2) << "one default group per scene";
+    EXPECT_EQ(HICON(GetClassLongPtrW(console->getHandle(), GCL_HICON)),
+              LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(107)))
+        << "the console's own icon";
 
     const std::u16string group = console->getScenes()[0] + u" Default Group";
     ScriptClient a(server->getPort()), b(server->getPort());
