@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "ravenor/engine/core/bytes.h"
+#include "common/little_endian.h"
 #include "ravenor/game/shell_state.h"
 
 Settings g_settings;
@@ -34,15 +34,14 @@ void Decode(const uint8_t* bytes, Settings& s)
 {
     uint32_t* words = Words(s);
     for (int i = 0; i < kSettingsBytes / 4; ++i)
-        words[i] = GetU32(bytes + 4 * i);
+        words[i] = readLE32(bytes + 4 * i);
 }
 
 void Encode(Settings& s, uint8_t* bytes)
 {
     const uint32_t* words = Words(s);
     for (int i = 0; i < kSettingsBytes / 4; ++i)
-        for (int b = 0; b < 4; ++b)
-            bytes[4 * i + b] = static_cast<uint8_t>(words[i] >> (8 * b));
+        writeLE32(bytes + 4 * i, words[i]);
 }
 
 void ClampValues(Settings& s)

@@ -46,9 +46,13 @@ TEST(Gates, SeatedWhileSeenUnlessUnboundOrHeldByBehaviour13)
             const int32_t lifted = e->Y();
             SendClassMessage(gate, e, kMsgVisibleStep);
             if (c.seated)
+            {
                 EXPECT_GT(e->Y(), lifted) << gate;
+            }
             else
+            {
                 EXPECT_EQ(lifted, e->Y()) << gate;
+            }
             // Off screen it stands upright where it is
             e->visible = 0;
             const int32_t before = e->Y();

@@ -322,7 +322,9 @@ TEST_F(ParticlesTest, SlidingPlaysTheSkidLoopPuffsSmokeAndLaysStreaks)
     {
         SkidEffects(car, left, right);
         if (frame < 4)
+        {
             EXPECT_NE(nullptr, g_soundSlots[kSoundSkid].device) << frame;
+        }
     }
     EXPECT_EQ(nullptr, g_soundSlots[kSoundSkid].device);
     EXPECT_EQ(20u, CountUpdates(SmokeStep)) << "no smoke without the slide";

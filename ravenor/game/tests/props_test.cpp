@@ -231,9 +231,13 @@ TEST_F(PropsTest, TouchTestedButWhileSeenUnderBehaviour13)
             continue;
         }
         if (PropClassType(k.c)->meshCount > 1)
+        {
             EXPECT_EQ(nullptr, prop->update) << what << ": broken";
+        }
         else
+        {
             EXPECT_NE(IdleUpdate, prop->update) << what << ": knocked loose";
+        }
         ASSERT_FALSE(os::sound::test::devices().empty()) << what;
         const int32_t volume = g_soundSlots[k.sound].baseVolume * EffectsMaster();
         EXPECT_EQ(DWORD(std::min(volume, 0xFFFF)) * 0x10001u, os::sound::test::devices().back().volume) << what;

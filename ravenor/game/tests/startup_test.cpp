@@ -6,20 +6,19 @@
 #include <filesystem>
 #include <fstream>
 
+#include "content/ravenor/image_writer.h"
+#include "os/testing/kernel.h"
+#include "os/testing/shell.h"
 #include "ravenor/engine/display/display.h"
 #include "ravenor/engine/render/city_cells.h"
-#include "ravenor/engine/render/poly_renderer.h"
-#include "ravenor/game/world_draw.h"
 #include "ravenor/engine/render/frame_buffer.h"
+#include "ravenor/engine/render/poly_renderer.h"
 #include "ravenor/engine/render/text.h"
 #include "ravenor/game/interface_images.h"
-#include "ravenor/game/sound.h"
-#include "ravenor/game/interface_images.h"
-#include "os/testing/kernel.h"
-#include "os/shell/shell_private.h"
 #include "ravenor/game/menu.h"
 #include "ravenor/game/settings.h"
-#include "content/ravenor/image_writer.h"
+#include "ravenor/game/sound.h"
+#include "ravenor/game/world_draw.h"
 #include "shell_fixture.h"
 
 namespace {

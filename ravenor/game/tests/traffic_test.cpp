@@ -254,7 +254,9 @@ TEST_F(TrafficTest, ClassesInTurnAndPointsWrapBeforeTheLast)
         SpawnOnRoute(same.entry);
     for (Entity* e : Updated(TrafficStep))
         if (e->path == same.list.words.data())
+        {
             EXPECT_EQ(36, e->classNumber);
+        }
 }
 
 // A car faster than the one ahead of it on its lane brakes and keeps its
@@ -519,7 +521,9 @@ TEST_F(TrafficTest, PedestriansStandOrWalk)
     EXPECT_LT(std::abs(SignedAngle(walker->heading, 0)), 40);
     const int32_t ground = ProbeGround(walker->X(), walker->Z()).height;
     if (walker->visible)
+    {
         EXPECT_EQ(ground - walker->type->maxY, walker->Y());
+    }
     EXPECT_EQ(standX, stander->X());
     EXPECT_EQ(standZ, stander->Z());
     EXPECT_EQ(ObjectUpdate, stander->update);
@@ -571,7 +575,9 @@ TEST_F(TrafficTest, PedestrianSettledOnlyWhenSeenAndFree)
         SendClassMessage(64, walker, kMsgVisibleStep);
         EXPECT_EQ(c.settled ? ground - walker->type->maxY : ground - 2000, walker->Y()) << int(c.visible);
         if (!c.visible)
+        {
             EXPECT_EQ(0, walker->groundPitch);
+        }
     }
     walker->behaviour = own;
 }

@@ -388,9 +388,13 @@ TEST(Vehicle, WallProbesSlowTheCarAtTheRoadsEdge)
         EXPECT_LT(e->X(), x) << c.what << ": put back from the edge";
         const int32_t shake = std::abs(g_chaseCamera.shake[0]) + std::abs(g_chaseCamera.shake[2]);
         if (c.player)
+        {
             EXPECT_GT(shake, 0) << c.what;
+        }
         else
+        {
             EXPECT_EQ(0, shake) << c.what;
+        }
     }
     // No ground ahead and none under the car: it stops where it is.
     StartProgram();
