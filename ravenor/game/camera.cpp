@@ -328,6 +328,9 @@ int32_t LevelCameraHandler(int32_t c, Entity* k, int32_t message)
     case kMsgCreate:
         if (k == nullptr)
             return 1;
+        // A camera sequence: the player's controls are dead until a
+        // countdown makes them live again.
+        g_controlsLive = false;
         k->age = 0;
         if (c == 19 || c == 20)
         {

@@ -295,7 +295,7 @@ int32_t DrivenCarHandler(int32_t c, Entity* e, int32_t message)
         if (!l.loaded)
             return 1;
         Dress(e, l);
-        PlaceVehicle(e, e->X(), e->Y() - e->type->maxY, e->Z(), e->heading, &l.follow);
+        PlaceVehicle(e, e->X(), e->Y(), e->Z(), e->heading, &l.follow);
         if (e->vehicle != nullptr)
             e->vehicle->camera = &l.follow;
         AttachBrakeLight(e, l.brake[0]);

@@ -37,10 +37,7 @@ int32_t GateHandler(int32_t c, Entity* e, int32_t message)
         LoadSlot(slot);
         slot.type.mass = 1;
         return 1;
-    case kMsgCreate:
-        Dress(e, slot);
-        SettleLevel(e);
-        return 1;
+    case kMsgCreate: Dress(e, slot); return 1;
     case kMsgStep: PathObjectStep(e); return 1;
     case kMsgStart: e->update = ObjectUpdate; return 1;
     // Seated on the ground while seen, unless its record holds it (13)

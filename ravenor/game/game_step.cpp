@@ -30,6 +30,8 @@ constexpr int32_t kMessageFrames = 132;
 constexpr int32_t kMessageTop = 70;
 constexpr int32_t kLineHeight = 10;
 constexpr int32_t kLineChars = 40;
+// The countdown and the race clock: each texel of a glyph a 2 x 2 block
+constexpr int32_t kLargeText = 2;
 
 // The lines are copied: level texts go when the level is freed.
 char g_lines[3][kLineChars + 1] = {};
@@ -158,16 +160,16 @@ int CheckPause()
 
 void DrawRaceClock(int32_t ms)
 {
-    PrintText(0, 2, 1, 1, 0, "%3.2d", ms / 1000);
-    PrintText(35, 2, 1, 1, 0, ":");
-    PrintText(40, 2, 1, 1, 0, "%.2d", ms / 10 % 100);
+    PrintText(0, 2, kLargeText, kLargeText, 0, "%3.2d", ms / 1000);
+    PrintText(35, 2, kLargeText, kLargeText, 0, ":");
+    PrintText(40, 2, kLargeText, kLargeText, 0, "%.2d", ms / 10 % 100);
 }
 
 void DrawCountdown(int32_t ms)
 {
     const int32_t s = ms / 1000;
     if (s >= 1 && s <= 5)
-        PrintText(80, 100, 2, 2, 0, "%d", s);
+        PrintText(80, 100, kLargeText, kLargeText, 0, "%d", s);
 }
 
 Transform WorldTransform()

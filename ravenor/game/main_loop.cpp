@@ -60,15 +60,21 @@ bool PlayStage(int stage)
     StartEngineIdle();
     UpdateKeyFlags();
     RunFrames();
-    StopAllSounds();
-    PresentFrameNoClear(0);
-    // The stage's lines were seen in the stage; the front end starts clean.
-    ClearMessages();
-    EndStage();
+    CloseStage();
     return true;
 }
 
 } // namespace
+
+void CloseStage()
+{
+    StopAllSounds();
+    PresentFrameNoClear(0);
+    FadeOut();
+    // The stage's lines were seen in the stage; the front end starts clean.
+    ClearMessages();
+    EndStage();
+}
 
 bool ServeMessage()
 {

@@ -60,7 +60,7 @@ void Create(int32_t c, Entity* e)
         Finish(e);
         break;
     case kTimeBonus:
-        g_pendingBonus += node->value;
+        g_pendingBonus = node->value;
         Finish(e);
         break;
     case kCountdown:

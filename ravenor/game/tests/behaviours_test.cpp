@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "ravenor/game/behaviours.h"
 #include "ravenor/game/car_classes.h"
@@ -213,10 +214,13 @@ TEST_F(BehaviourTest, TargetsSetTheStageState)
 
 // The start countdown of 4 seconds at the standard speed: digits 5 to 1,
 // "GO" from 1000 ms left, done (controls live) at its 114th step, when less
-// than 500 ms remain; a time bonus adds its seconds (25 steps each).
+// than 500 ms remain; a time bonus gives its seconds (25 steps each). A
+// bonus sets the pending seconds: a second bonus before the countdown takes
+// them replaces the first.
 TEST_F(BehaviourTest, CountdownStepsAndBonus)
 {
-    for (int32_t bonus : {0, 2})
+    const std::vector<int32_t> cases[] = {{}, {2}, {2, 3}};
+    for (const std::vector<int32_t>& bonuses : cases)
     {
         SetUp();
         Behaviour* count = Node(13, 3);
@@ -224,13 +228,15 @@ TEST_F(BehaviourTest, CountdownStepsAndBonus)
         CreateFromRecord(count);
         ASSERT_NE(nullptr, count->entity);
         EXPECT_EQ(5, count->counter) << "seconds + 1";
-        if (bonus > 0)
+        int32_t bonus = 0;
+        for (int32_t seconds : bonuses)
         {
             Behaviour* extra = Node(11, 3);
-            extra->value = bonus;
+            extra->value = seconds;
             CreateFromRecord(extra);
             EXPECT_EQ(1, extra->done);
             EXPECT_EQ(nullptr, extra->entity->update);
+            bonus = seconds;
         }
         int steps = 0;
         int digits[7] = {};

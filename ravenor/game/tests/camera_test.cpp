@@ -120,4 +120,18 @@ TEST_F(CameraTest, ApproachGrowsFromFourAndDecaysOnceAnotherCameraIsCurrent)
     EXPECT_LT(frames, 30);
 }
 
+// A level camera taking the view is a camera sequence: the player's controls
+// go dead until a countdown makes them live again.
+TEST_F(CameraTest, EveryLevelCameraClearsTheControlsLiveFlag)
+{
+    for (int32_t c : {19, 20, 23, 24})
+    {
+        Entity cam;
+        cam.update = [](Entity*) {};
+        g_controlsLive = true;
+        SendClassMessage(c, &cam, kMsgCreate);
+        EXPECT_FALSE(g_controlsLive) << c;
+    }
+}
+
 } // namespace

@@ -125,11 +125,14 @@ TEST_F(MessageTest, CountdownDigitOnlyFromOneToFiveSeconds)
             EXPECT_GE(ink.top, 100) << c.ms;
         }
     }
-    // The race clock at the top left
+    // The race clock at the top left, in the large size as the countdown:
+    // taller than a line of text, the hundredths reaching past x 60
     ClearFrame();
     DrawRaceClock(83450);
     const Ink clock = FindInk();
     ASSERT_TRUE(clock.Any());
     EXPECT_LT(clock.left, 20);
     EXPECT_LT(clock.top, 10);
+    EXPECT_GT(clock.bottom - clock.top, kGlyphHeight);
+    EXPECT_GT(clock.right, 60);
 }

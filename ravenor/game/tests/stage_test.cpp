@@ -156,6 +156,33 @@ TEST(Stage, MissingLevelDoesNotStart)
 
 // Six driver slots; a seventh driven car ends the stage with a message line
 // instead of halting the program.
+// The stage's end shows its last frame, fades it out (13 darkening frames)
+// and only then clears the world; the front end's own fade follows.
+TEST(Stage, TheStagesEndFadesItsLastFrameBeforeTheWorldIsCleared)
+{
+    StartProgram();
+    ASSERT_TRUE(StartStage(0));
+    for (int i = 0; i < 3; ++i)
+        StageFrame();
+    ASSERT_NE(nullptr, g_player);
+    constexpr uint32_t kWhite = 0xFFFF;
+    for (uint32_t& cell : g_frame)
+        cell = 0x12340000u | kWhite;
+    CloseStage();
+    uint32_t faded = kWhite;
+    for (int i = 0; i < 13; ++i)
+    {
+        const uint32_t r = ((faded >> 11) * 200) >> 8;
+        const uint32_t g = (((faded >> 5) & 0x3F) * 25) >> 5;
+        const uint32_t b = ((faded & 0x1F) * 200) >> 8;
+        faded = r << 11 | g << 5 | b;
+    }
+    EXPECT_EQ(0x12340000u | faded, g_frame[0]);
+    EXPECT_EQ(0x12340000u | faded, g_frame[kFrameCells - 1]);
+    EXPECT_EQ(nullptr, g_level);
+    EXPECT_EQ(size_t(kEntityCount), CountUpdates(nullptr)) << "every record free";
+}
+
 TEST(Stage, SeventhDrivenCarEndsTheStage)
 {
     StartProgram();

@@ -195,7 +195,7 @@ TEST(Vehicle, SlowCarTravelsWhereItPointsAndAWideTurnFlipsIt)
 TEST(Vehicle, SettlesOnTheRoadFromADrop)
 {
     StartProgram();
-    Entity* e = PlaceTestCar(-600);
+    Entity* e = PlaceTestCar(-1200);
     g_controlsLive = false;
     bool flew = false;
     for (int frame = 0; frame < 150; ++frame)
