@@ -23,7 +23,6 @@ int32_t LastArrowHeading = 0;
 
 namespace {
 
-constexpr int32_t kKindArrow = 2;
 constexpr int32_t kAhead = 3000;
 constexpr int32_t kAbove = -2000;
 constexpr int32_t kMaxTurn = 96;
@@ -114,7 +113,7 @@ void PointingStep(int32_t c, Entity* e)
         MakeInert(e);
         ArrowFlying = 0;
     }
-    if (c == 8 && e->update != nullptr)
+    if (c == kClassArrowWithoutFlight && e->update != nullptr)
         ArrowFlying = 1;
 }
 
@@ -193,7 +192,7 @@ int32_t ArrowHandler(int32_t c, Entity* e, int32_t message)
     case kMsgStep:
         if (e == nullptr)
             return 1;
-        if (c == 9)
+        if (c == kClassHoveringArrow)
             HoveringStep(e);
         else
             PointingStep(c, e);
@@ -203,9 +202,9 @@ int32_t ArrowHandler(int32_t c, Entity* e, int32_t message)
             return 1;
         e->model = g_arrowModel;
         e->type = &ArrowType;
-        if (c == 9)
+        if (c == kClassHoveringArrow)
             e->groundPitch = -1024;
-        else if (c == 8)
+        else if (c == kClassArrowWithoutFlight)
             e->heading = LastArrowHeading;
         else
             e->heading = g_player != nullptr ? g_player->heading : 0;

@@ -25,9 +25,6 @@ bool g_objectiveHudAlways = false;
 
 namespace {
 
-constexpr int32_t kStageComplete = 2;
-constexpr int32_t kStageFinish = 3;
-constexpr int32_t kPlayerLink = 1;
 // Squared distance (/32 units) within which a rival counts as near the
 // player, and beyond which a follower out of view may go
 constexpr int32_t kNearPlayer = 360000;
@@ -46,9 +43,10 @@ bool Passed(int32_t& timer, int32_t delay)
     return timer > 3 * delay;
 }
 
+// The classes 12 to 18 (objectives and classes without a handler) show no start lines.
 bool QuietClass(int32_t c)
 {
-    return c >= 12 && c <= 18;
+    return c >= kClassUnhandled12 && c <= kClassUnhandled18;
 }
 
 void ShowLines(const char* const lines[3])
@@ -59,7 +57,7 @@ void ShowLines(const char* const lines[3])
 // The entity of a link (the player for 1), when it runs its record
 Entity* LinkedEntity(const Link& link)
 {
-    if (link.value == kPlayerLink && !link.IsNode())
+    if (link.value == kLinkTrue && !link.IsNode())
         return g_player;
     if (!link.IsNode())
         return nullptr;
@@ -393,7 +391,7 @@ void StartEndSequence(Behaviour* node)
         return;
     }
     e->behaviour = node;
-    e->classNumber = 12;
+    e->classNumber = kClassUnhandled12;
     e->vehicle = nullptr;
     e->aiState = phase;
     e->handlerData1 = 0;
@@ -496,6 +494,15 @@ void EvaluateTriggers(std::vector<TriggerRecord>& section, bool once)
     }
 }
 
+// What sections 1 to 4 do to a running target once their condition is done
+enum RuleSection : int
+{
+    kRuleCompleteAndRemove = 1,   // completed (evaluated further) and removed
+    kRuleDoneAndRemove = 2,       // set done without evaluation and removed
+    kRuleStopAndComplete = 3,     // a timer removed, anything else inert and completed
+    kRuleStopAndDone = 4,         // as 3, set done without evaluation
+};
+
 void EvaluateRules(std::vector<RuleRecord>& section, int kind)
 {
     for (RuleRecord& rule : section)
@@ -510,20 +517,20 @@ void EvaluateRules(std::vector<RuleRecord>& section, int kind)
         const int32_t c = target->classNumber;
         switch (kind)
         {
-        case 1:
+        case kRuleCompleteAndRemove:
             Complete(target);
             SendClassMessage(c, e, kMsgRemove);
             break;
-        case 2:
+        case kRuleDoneAndRemove:
             target->done = 1;
             SendClassMessage(c, e, kMsgRemove);
             break;
         default:
-            if (kind == 4)
+            if (kind == kRuleStopAndDone)
                 target->done = 1;
-            if (c == 13 || c == 14)
+            if (c == kClassCountdown || c == kClassRaceClock)
                 SendClassMessage(c, e, kMsgRemove);
-            else if (c != 12 && c != 15 && c != 16)
+            else if (c != kClassUnhandled12 && c != kClassUnhandled15 && c != kClassUnhandled16)
             {
                 MakeInert(e);
                 Complete(target);
@@ -574,13 +581,13 @@ void FireTarget(const Link& target)
         CreateFromRecord(target.node);
         return;
     }
-    if (target.value == kStageComplete && g_stageState == 0)
+    if (target.value == kLinkStageComplete && g_stageState == kStageRunning)
     {
-        g_stageState = 17;
+        g_stageState = kStageOver;
     }
-    else if (target.value == kStageFinish && g_stageState == 0)
+    else if (target.value == kLinkStageFinish && g_stageState == kStageRunning)
     {
-        g_stageState = 16;
+        g_stageState = kStageFinishing;
         PlaySound(kSoundBoo);
     }
 }
@@ -600,7 +607,7 @@ Entity* CreateFromRecord(Behaviour* node)
     Entity* leader = nullptr;
     if (node->followLeader)
     {
-        if (!node->leader.IsNode() && node->leader.value == kPlayerLink)
+        if (!node->leader.IsNode() && node->leader.value == kLinkTrue)
             leader = g_player;
         else if (Behaviour* l = node->leader.node; l != nullptr && l->active && !l->done)
             leader = l->entity;
@@ -633,7 +640,7 @@ Entity* CreateFromRecord(Behaviour* node)
         e->path = node->path->words.data();
         e->pathIndex = 1;
     }
-    node->counter = node->classNumber == 17 ? 0 : node->count;
+    node->counter = node->classNumber == kClassFrameCounter ? 0 : node->count;
     node->accumulator = 0;
     node->timer = node->progress = 0;
     node->startPhase = 0;
@@ -644,7 +651,7 @@ Entity* CreateFromRecord(Behaviour* node)
     SendClassMessage(node->classNumber, e, kMsgKind);
     node->active = 1;
     node->done = node->secondDone = 0;
-    if (node->behaviourNumber != 4)
+    if (node->behaviourNumber != kBehaviourProgress)
         e->speed = node->startValue;
     e->update = StartingUpdate;
     AdvanceStart(e, false);
@@ -698,35 +705,35 @@ void RunBehaviour(Entity* e)
     Behaviour* node = e->behaviour;
     switch (node->behaviourNumber)
     {
-    case 0: MotionStep(e); break;
-    case 1:
-    case 2:
+    case kBehaviourFollowPath: MotionStep(e); break;
+    case kBehaviourTouchToComplete:
+    case kBehaviourTouchToReach:
         if (e->visible && TouchingPlayer(e))
         {
-            if (node->behaviourNumber == 2)
+            if (node->behaviourNumber == kBehaviourTouchToReach)
                 g_objectiveReached = true;
             CompleteAndInert(e);
         }
         break;
-    case 3:
-    case 14:
-    case 27:
-    case 28:
-    case 42: break;
-    case 4:
+    case kBehaviourIdle3:
+    case kBehaviourIdle14:
+    case kBehaviourIdle27:
+    case kBehaviourIdle28:
+    case kBehaviourIdle42: break;
+    case kBehaviourProgress:
         if (node->progress < node->startValue)
             node->progress += FrameScale(1);
         break;
-    case 5: g_objectiveHudAlways = true; break;
-    case 6: CommonStep(e); break;
-    case 7:
+    case kBehaviourShowHud: g_objectiveHudAlways = true; break;
+    case kBehaviourComplete: CommonStep(e); break;
+    case kBehaviourSlowPlayer:
         if (NearPlayer(e, node->value))
         {
             g_player->speed -= FrameScale(g_player->speed / 8);
             LockPlayer();
         }
         break;
-    case 8:
+    case kBehaviourStopAtPathEnd:
         if (e->path == nullptr)
         {
             e->speed = 0;
@@ -734,36 +741,36 @@ void RunBehaviour(Entity* e)
             node->stopped = 1;
         }
         break;
-    case 11:
-    case 12:
+    case kBehaviourRam:
+    case kBehaviourRamUntilLost:
         for (Entity* a = ActiveHead; a != nullptr; a = a->next)
             if (a != e)
                 CarHitsCar(e, a, 0);
         MotionStep(e);
-        if (node->behaviourNumber == 12 && OutOfViewTooLong(e, 396))
+        if (node->behaviourNumber == kBehaviourRamUntilLost && OutOfViewTooLong(e, 396))
             CompleteAndInert(e);
         break;
-    case 13:
+    case kBehaviourMoveUntilLost:
         MotionStep(e);
         if (OutOfViewTooLong(e, 264))
             CompleteAndInert(e);
         break;
-    case 49:
+    case kBehaviourWaitForKey:
         // Waits for all the start keys to be up, then for one to be pressed
         if (!node->armed)
             node->armed = !AnyStartKey();
         else if (AnyStartKey())
             CommonStep(e);
         break;
-    case 15:
-    case 16:
+    case kBehaviourRemoveLinks:
+    case kBehaviourCompleteLinks:
         for (Link& link : node->links)
         {
             if (!link.IsNode())
                 continue;
             if (Entity* linked = RunningEntity(link.node))
             {
-                if (node->behaviourNumber == 15)
+                if (node->behaviourNumber == kBehaviourRemoveLinks)
                     UnlinkActive(linked);
                 else
                     Complete(link.node);
@@ -771,16 +778,16 @@ void RunBehaviour(Entity* e)
             }
         }
         MakeInert(e);
-        if (node->behaviourNumber == 16)
+        if (node->behaviourNumber == kBehaviourCompleteLinks)
             Complete(node);
         break;
-    case 17:
+    case kBehaviourDisableLinks:
         for (Link& link : node->links)
             if (link.IsNode())
                 link.node->disabled = 1;
         MakeInert(e);
         break;
-    case 18:
+    case kBehaviourRemoveLinkedEntities:
         for (Entity& other : g_entities)
         {
             if (other.update == nullptr || other.behaviour == nullptr)
@@ -797,11 +804,11 @@ void RunBehaviour(Entity* e)
         }
         CompleteAndInert(e);
         break;
-    case 19:
+    case kBehaviourReachRadius:
         if (NearPlayer(e, node->value))
             CommonStep(e);
         break;
-    case 20:
+    case kBehaviourLinkWithinRadius:
         if (Entity* leader = LinkedEntity(node->links[0]); leader != nullptr && leader != e)
         {
             const int32_t d = PlanarDistance2(e, leader);
@@ -811,45 +818,45 @@ void RunBehaviour(Entity* e)
                 CommonStep(e);
         }
         break;
-    case 21: RaceStep(e); break;
-    case 23:
-    case 24:
+    case kBehaviourRace: RaceStep(e); break;
+    case kBehaviourSlowDown:
+    case kBehaviourSlowDownOnPath:
         e->speed -= (SpeedFactor() * (node->value + 3) - 768) / 256;
         if (e->speed < 0)
             e->speed = 0;
-        if (node->behaviourNumber == 24)
+        if (node->behaviourNumber == kBehaviourSlowDownOnPath)
             MotionStep(e);
         break;
-    case 25:
+    case kBehaviourCreateLinks:
         CreateLinks(node);
         CommonStep(e);
         break;
-    case 26:
+    case kBehaviourTouchCreatesLinks:
         if (e->visible && TouchingPlayer(e))
             CreateLinks(node);
         break;
-    case 29: FollowStep(e); break;
-    case 30:
+    case kBehaviourFollow: FollowStep(e); break;
+    case kBehaviourFollowUntilLost:
         FollowStep(e);
         FarOutOfView(e);
         break;
-    case 31:
+    case kBehaviourShoveUntilLost:
         PushTouched(e);
         FarOutOfView(e);
         break;
-    case 32:
+    case kBehaviourReachObjective:
         if (NearPlayer(e, node->value))
         {
             g_objectiveReached = true;
             CompleteAndInert(e);
         }
         break;
-    case 33: ZoneStep(e); break;
-    case 34:
+    case kBehaviourZone: ZoneStep(e); break;
+    case kBehaviourDelay:
         if (Passed(node->timer, node->speed))
             CommonStep(e);
         break;
-    case 35:
+    case kBehaviourMakePlayer:
         // Waits until the linked car is alive and of the record's class
         if (Behaviour* linked = node->links[0].node; linked != nullptr)
         {
@@ -861,61 +868,61 @@ void RunBehaviour(Entity* e)
             }
         }
         break;
-    case 36: ApproachStep(e); break;
-    case 37:
+    case kBehaviourApproach: ApproachStep(e); break;
+    case kBehaviourApproachAfterDelay:
         if (node->armed || Passed(node->timer, node->speed))
         {
             node->armed = 1;
             ApproachStep(e);
         }
         break;
-    case 38:
-    case 40:
-    case 41:
+    case kBehaviourShoveAndApproach:
+    case kBehaviourShoveApproachAndCreate:
+    case kBehaviourShoveApproachUntilLost:
         ShovePlayer(e);
         ApproachStep(e);
-        if (node->behaviourNumber == 40 && !node->made && NearPlayer(e, node->value))
+        if (node->behaviourNumber == kBehaviourShoveApproachAndCreate && !node->made && NearPlayer(e, node->value))
         {
             node->made = 1;
             FireTarget(node->next);
         }
-        if (node->behaviourNumber == 41 && OutOfViewTooLong(e, 264))
+        if (node->behaviourNumber == kBehaviourShoveApproachUntilLost && OutOfViewTooLong(e, 264))
             CompleteAndInert(e);
         break;
-    case 39:
+    case kBehaviourDoneWhenLost:
         if (OutOfViewTooLong(e, 264))
             CompleteAndInert(e);
         break;
-    case 47:
+    case kBehaviourClearTraffic:
         // The traffic pushed aside: every active car without a record
         for (Entity* a = ActiveHead; a != nullptr;)
         {
             Entity* next = a->next;
-            if (a->behaviour == nullptr && a->classNumber >= 30 && a->classNumber <= 48)
+            if (a->behaviour == nullptr && IsTrafficCarClass(a->classNumber))
                 MakeInert(a);
             a = next;
         }
         TrafficLimit = 0;
         MakeInert(e);
         break;
-    case 22:
+    case kBehaviourTrafficLimit:
         TrafficLimit = node->value;
         CompleteAndInert(e);
         break;
-    case 43:
-    case 44:
-        g_objectiveFrozen = node->behaviourNumber == 43;
+    case kBehaviourFreezeObjectives:
+    case kBehaviourThawObjectives:
+        g_objectiveFrozen = node->behaviourNumber == kBehaviourFreezeObjectives;
         CommonStep(e);
         break;
-    case 45:
-    case 46:
-        if (node->behaviourNumber == 45)
+    case kBehaviourPlaySound:
+    case kBehaviourStopSound:
+        if (node->behaviourNumber == kBehaviourPlaySound)
             PlaySound(node->value);
         else
             StopSound(node->value);
         CommonStep(e);
         break;
-    case 48: LockPlayer(); break;
+    case kBehaviourLockPlayer: LockPlayer(); break;
     default: Log("no such behavior\n"); break;
     }
 }

@@ -28,7 +28,6 @@ int32_t g_cameraFollowValue = 0;
 
 namespace {
 
-constexpr int32_t kKindCamera = 3;
 constexpr int32_t kHoldFrames = -11;
 constexpr int32_t kDefaultOffsets[3] = {0, -650, -3000};
 
@@ -316,7 +315,7 @@ void ShakeCamera(int32_t x, int32_t y, int32_t z)
 
 int32_t LevelCameraHandler(int32_t c, Entity* k, int32_t message)
 {
-    CameraState& s = c == 23 ? g_approachCamera : g_levelCamera;
+    CameraState& s = c == kClassApproachCamera ? g_approachCamera : g_levelCamera;
     switch (message)
     {
     case kMsgKind: return kKindCamera;
@@ -332,18 +331,18 @@ int32_t LevelCameraHandler(int32_t c, Entity* k, int32_t message)
         // countdown makes them live again.
         g_controlsLive = false;
         k->age = 0;
-        if (c == 19 || c == 20)
+        if (c == kClassMovingCamera || c == kClassSettlingCamera)
         {
             s = *g_currentCamera;
             s.blend = 0;
             SetGlobalFollow(k, 0x20000);
-            if (c == 20)
+            if (c == kClassSettlingCamera)
                 g_cameraSettled = true;
             return 1;
         }
         s.followed = k;
         SetGlobalFollow(k, 0x38000);
-        if (c == 23)
+        if (c == kClassApproachCamera)
             g_cameraSettled = false;
         for (int i = 0; i < 8; ++i)
             FixedUpdate(k, s);
@@ -353,11 +352,11 @@ int32_t LevelCameraHandler(int32_t c, Entity* k, int32_t message)
         if (k == nullptr)
             return 1;
         k->age += SpeedFactor() / 256;
-        if (c == 19 || c == 20)
+        if (c == kClassMovingCamera || c == kClassSettlingCamera)
             MovingUpdate(k, s);
         else
             FixedUpdate(k, s);
-        if (c == 23)
+        if (c == kClassApproachCamera)
         {
             if (g_cameraApproach == 0)
                 g_cameraApproach = 4;

@@ -24,9 +24,6 @@
 
 namespace {
 
-constexpr int32_t kKindDriven = 0;
-constexpr int32_t kKindSolid = 4;
-constexpr int32_t kJeepClass = 39;
 
 // One car model's constants
 struct CarModelData
@@ -134,10 +131,10 @@ CarLoader g_loaders[20];
 
 int ModelOf(int32_t c)
 {
-    if (c >= 30 && c <= 48)
-        return kTrafficModel[c - 30];
-    if (c >= 50 && c <= 61)
-        return kDrivenModel[c - 50];
+    if (IsTrafficCarClass(c))
+        return kTrafficModel[c - kFirstTrafficClass];
+    if (IsDrivenCarClass(c))
+        return kDrivenModel[c - kFirstDrivenClass];
     return -1;
 }
 
@@ -242,7 +239,7 @@ void TrafficCarStep(Entity* e)
     if (e->path == nullptr)
         return;
     const int32_t h = RouteHeading(e, e->speed);
-    if (e->classNumber == kJeepClass)
+    if (e->classNumber == kClassTrafficJeep)
         TurnTowards(e, e->travelHeading, 4);
     else
         SteerTowards(e, h);
@@ -310,7 +307,7 @@ int32_t DrivenCarHandler(int32_t c, Entity* e, int32_t message)
         AttachCamera(g_chaseCamera, e);
         return 1;
     case kMsgDropQuery: return 1;
-    default: return Common(e, message, kKindDriven);
+    default: return Common(e, message, kKindDrivenCar);
     }
 }
 

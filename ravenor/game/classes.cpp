@@ -22,7 +22,6 @@
 
 namespace {
 
-constexpr int32_t kKindOther = 1;
 
 ModelSlot g_gates[5] = {{"checkpoint"}, {"checkpoint_wide"}, {"start_wide"}, {"finish"}, {"finish_wide"}};
 
@@ -30,7 +29,7 @@ ModelSlot g_gates[5] = {{"checkpoint"}, {"checkpoint_wide"}, {"start_wide"}, {"f
 
 int32_t GateHandler(int32_t c, Entity* e, int32_t message)
 {
-    ModelSlot& slot = g_gates[c - 1];
+    ModelSlot& slot = g_gates[c - kClassCheckpoint];
     switch (message)
     {
     case kMsgLoad:
@@ -71,7 +70,7 @@ void Dress(Entity* e, const ModelSlot& slot)
 
 bool BehaviourIs13(const Entity* e)
 {
-    return e->behaviour != nullptr && e->behaviour->behaviourNumber == 13;
+    return e->behaviour != nullptr && e->behaviour->behaviourNumber == kBehaviourMoveUntilLost;
 }
 
 int32_t Common(Entity* e, int32_t message, int32_t kind, int32_t drop)

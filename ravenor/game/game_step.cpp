@@ -216,11 +216,11 @@ void GameStep()
     CheckPause();
     stack.Pop();
     // The stage's end
-    if (g_stageState == 17)
+    if (g_stageState == kStageOver)
     {
         g_shell.stageOver = true;
     }
-    else if (g_stageState == 16)
+    else if (g_stageState == kStageFinishing)
     {
         g_endTimer += SpeedFactor() * 3 / 256;
         if (g_endTimer > kMessageFrames)

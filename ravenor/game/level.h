@@ -19,6 +19,69 @@ struct Behaviour;
 
 constexpr int32_t kLevelEnd = 30271;
 
+// What a node record's entity does each frame (its word 48)
+enum BehaviourNumber : int32_t
+{
+    kBehaviourFollowPath = 0,             // the path-follow step
+    kBehaviourTouchToComplete = 1,        // seen and touched by the player: done
+    kBehaviourTouchToReach = 2,           // ... and the objective is reached
+    kBehaviourIdle3 = 3,
+    kBehaviourProgress = 4,               // counts up to its start value
+    kBehaviourShowHud = 5,                // the objectives' HUD under any camera
+    kBehaviourComplete = 6,               // the common step: done, then removed
+    kBehaviourSlowPlayer = 7,             // near: the player slowed and locked
+    kBehaviourStopAtPathEnd = 8,
+    kBehaviourRam = 11,                   // hits the active list, moves
+    kBehaviourRamUntilLost = 12,          // ... done when out of view too long
+    kBehaviourMoveUntilLost = 13,         // moves; done when out of view too long
+    kBehaviourIdle14 = 14,
+    kBehaviourRemoveLinks = 15,
+    kBehaviourCompleteLinks = 16,
+    kBehaviourDisableLinks = 17,
+    kBehaviourRemoveLinkedEntities = 18,
+    kBehaviourReachRadius = 19,           // the player within the radius: done
+    kBehaviourLinkWithinRadius = 20,
+    kBehaviourRace = 21,
+    kBehaviourTrafficLimit = 22,
+    kBehaviourSlowDown = 23,
+    kBehaviourSlowDownOnPath = 24,
+    kBehaviourCreateLinks = 25,
+    kBehaviourTouchCreatesLinks = 26,
+    kBehaviourIdle27 = 27,
+    kBehaviourIdle28 = 28,
+    kBehaviourFollow = 29,
+    kBehaviourFollowUntilLost = 30,
+    kBehaviourShoveUntilLost = 31,
+    kBehaviourReachObjective = 32,
+    kBehaviourZone = 33,
+    kBehaviourDelay = 34,
+    kBehaviourMakePlayer = 35,
+    kBehaviourApproach = 36,
+    kBehaviourApproachAfterDelay = 37,
+    kBehaviourShoveAndApproach = 38,
+    kBehaviourDoneWhenLost = 39,
+    kBehaviourShoveApproachAndCreate = 40,
+    kBehaviourShoveApproachUntilLost = 41,
+    kBehaviourIdle42 = 42,
+    kBehaviourFreezeObjectives = 43,
+    kBehaviourThawObjectives = 44,
+    kBehaviourPlaySound = 45,
+    kBehaviourStopSound = 46,
+    kBehaviourClearTraffic = 47,
+    kBehaviourLockPlayer = 48,
+    kBehaviourWaitForKey = 49,
+};
+
+// The small values of link and target words
+enum LinkValue : int32_t
+{
+    kLinkFollow = -1,         // word 60: the entity follows its leader
+    kLinkFalse = 0,           // a condition never true; no record
+    kLinkTrue = 1,            // a condition always true; the player as a link
+    kLinkStageComplete = 2,   // a target that completes the stage
+    kLinkStageFinish = 3,     // a target that starts the stage's finishing phase
+};
+
 // A coordinate list: (x, y, z) triples, ended by a point whose x is 30271
 struct CoordList
 {

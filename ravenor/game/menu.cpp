@@ -40,7 +40,10 @@ constexpr int32_t kLastStage = kStageCount - 1;
 constexpr int32_t kFarDepth = 0x7FFF;
 
 // Classes whose models the front end loads while it runs
-const int32_t kFrontEndClasses[10] = {45, 43, 46, 34, 31, 37, 48, 47, 42, 49};
+const int32_t kFrontEndClasses[10] = {kClassTrafficToyota,   kClassTrafficPrelude, kClassTrafficVan,
+                                      kClassTrafficConcorde, kClassTrafficAmartin, kClassTrafficHearse,
+                                      kClassTrafficF360,     kClassTrafficF40,     kClassTrafficPorsche,
+                                      kClassQuestionMark};
 
 enum Edge : int
 {

@@ -13,12 +13,6 @@ int32_t g_pendingBonus = 0;
 
 namespace {
 
-constexpr int32_t kTargetCounter = 0;
-constexpr int32_t kPickUp = 10;
-constexpr int32_t kTimeBonus = 11;
-constexpr int32_t kCountdown = 13;
-constexpr int32_t kRaceClock = 14;
-constexpr int32_t kFrameCounter = 17;
 // Milliseconds the countdown and the clock count per standard frame
 constexpr int32_t kCountdownRate = 40;
 constexpr int32_t kClockRate = 35;
@@ -37,7 +31,7 @@ bool Frozen()
 Entity* TargetCounter()
 {
     for (Entity& e : g_entities)
-        if (e.classNumber == kTargetCounter && RunsBehaviour(&e))
+        if (e.classNumber == kClassTargetCounter && RunsBehaviour(&e))
             return &e;
     return nullptr;
 }
@@ -53,17 +47,17 @@ void Create(int32_t c, Entity* e)
     Behaviour* node = e->behaviour;
     switch (c)
     {
-    case kTargetCounter: e->handlerData1 = 0; break;
-    case kPickUp:
+    case kClassTargetCounter: e->handlerData1 = 0; break;
+    case kClassPickUp:
         if (Entity* counter = TargetCounter())
             ++counter->handlerData1;
         Finish(e);
         break;
-    case kTimeBonus:
+    case kClassTimeBonus:
         g_pendingBonus = node->value;
         Finish(e);
         break;
-    case kCountdown:
+    case kClassCountdown:
         node->accumulator = 0;
         g_pendingBonus = 0;
         g_objectiveReached = g_objectiveFrozen = false;
@@ -78,13 +72,13 @@ void Step(int32_t c, Entity* e)
     Behaviour* node = e->behaviour;
     switch (c)
     {
-    case kTargetCounter:
+    case kClassTargetCounter:
         if (HudShown())
             PrintText(110, 0, 1, 1, 0, "%d/%d", e->handlerData1, node->counter);
         if (e->handlerData1 >= node->counter)
             Finish(e);
         break;
-    case kCountdown:
+    case kClassCountdown:
     {
         const int32_t remaining = node->counter * 1000 - node->accumulator;
         if (remaining <= 1000)
@@ -104,7 +98,7 @@ void Step(int32_t c, Entity* e)
         g_pendingBonus = 0;
         break;
     }
-    case kRaceClock:
+    case kClassRaceClock:
     {
         const int32_t remaining = node->counter * 1000 - node->accumulator;
         if (HudShown())
@@ -123,7 +117,7 @@ void Step(int32_t c, Entity* e)
         }
         break;
     }
-    case kFrameCounter:
+    case kClassFrameCounter:
         if (++node->counter == node->count)
             Finish(e);
         break;

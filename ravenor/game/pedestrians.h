@@ -12,11 +12,10 @@
 
 #include <cstdint>
 
+#include "ravenor/game/class_messages.h"
+
 struct Entity;
 struct EntityType;
-
-constexpr int32_t kFirstPedestrianClass = 62;
-constexpr int32_t kLastPedestrianClass = 73;
 
 int32_t PedestrianHandler(int32_t classNumber, Entity* e, int32_t message);
 // The class's type (none outside 62..73)

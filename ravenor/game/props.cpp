@@ -10,12 +10,11 @@
 #include "ravenor/game/particles.h"
 #include "ravenor/game/paths.h"
 #include "ravenor/game/shell_state.h"
+#include "ravenor/game/sound.h"
 #include "ravenor/game/traffic.h"
 
 namespace {
 
-constexpr int32_t kKindOther = 1;
-constexpr int32_t kKindSolid = 4;
 // A car of mass 8 at 50 units a frame knocks a prop loose.
 constexpr int32_t kPropKnockThreshold = 400;
 // The frames a knocked-loose prop lives
@@ -43,8 +42,11 @@ struct PropData
 };
 
 const PropData kProps[kPropCount] = {
-    {26, 1, 5, AlignToVelocity}, {27, 1, 9, SettleTilted}, {28, 4, 5, SettleTilted},
-    {29, 10, 10, SettleLevel},   {49, 1, 0, SettleTilted},
+    {kClassBox, 1, kSoundWall2, AlignToVelocity},
+    {kClassCone, 1, kSoundCone, SettleTilted},
+    {kClassRoadblock, 4, kSoundWall2, SettleTilted},
+    {kClassLamppost, 10, kSoundLamppost, SettleLevel},
+    {kClassQuestionMark, 1, 0, SettleTilted},
 };
 
 ModelSlot g_props[kPropCount] = {{"box"}, {"cone"}, {"roadblock"}, {"lamppost"}, {"qmark"}};

@@ -50,11 +50,13 @@ const char* StageTune(int stage)
 
 int32_t ShowcaseClass(int stage)
 {
-    static const int32_t byGroup[8] = {45, 43, 46, 34, 37, 31, 42, 48};
+    static const int32_t byGroup[8] = {kClassTrafficToyota, kClassTrafficPrelude, kClassTrafficVan,
+                                       kClassTrafficConcorde, kClassTrafficHearse, kClassTrafficAmartin,
+                                       kClassTrafficPorsche, kClassTrafficF360};
     if (stage <= 0 || stage >= kStageCount)
-        return 34;
+        return kClassTrafficConcorde;
     if (stage == 33)
-        return 49;
+        return kClassQuestionMark;
     return byGroup[Group(stage)];
 }
 

@@ -18,6 +18,7 @@
 #include "ravenor/game/bmp_reader.h"
 #include "ravenor/game/camera.h"
 #include "ravenor/game/class_messages.h"
+#include "ravenor/game/class_table.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/settings.h"
 #include "ravenor/game/interface_images.h"
@@ -35,7 +36,6 @@ constexpr int kWindowHeight = 220;
 constexpr int kSplashTop = 80;
 const WCHAR kClassName[] = u"Ravenor";
 
-constexpr int32_t kConeClass = 27;
 
 // The host may show its window only once messages are served: let it, without
 // taking any message, so the splash reaches a real window while loading runs.
@@ -158,6 +158,7 @@ void SetUpRenderer()
 
 int StartupLoad()
 {
+    InstallClassHandlers();
     LoadFont();
     SetUpRenderer();
     SilenceKeyClicks();
@@ -183,7 +184,7 @@ int StartupLoad()
     g_selectedStage = std::max(0, UnlockedStages - 1);
     LoadInterfaceImages();
     // The cone's family
-    SendClassMessage(kConeClass, nullptr, kMsgLoad);
+    SendClassMessage(kClassCone, nullptr, kMsgLoad);
     ResetAllEntities();
     return 1;
 }

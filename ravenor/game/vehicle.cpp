@@ -26,7 +26,6 @@ const int32_t GearTable[16] = {0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3};
 
 namespace {
 
-constexpr int32_t kStageFinishing = 16;
 // A wall hit above speed 100 throws this many sparks from the probe point.
 constexpr int32_t kWallSparks = 9;
 constexpr int32_t kWheelFL = 0;

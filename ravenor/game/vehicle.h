@@ -60,6 +60,13 @@ struct DriveInputs
 };
 extern DriveInputs g_playerInput;
 extern bool g_controlsLive;
+// The stage's progress: running, finishing (the end's 45 frames), over
+enum StageProgress : int32_t
+{
+    kStageRunning = 0,
+    kStageFinishing = 16,
+    kStageOver = 17,
+};
 extern int32_t g_stageState;
 extern int32_t WheelContacts;
 // The player's car (the chase camera follows it), or none

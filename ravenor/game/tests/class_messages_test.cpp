@@ -2,9 +2,14 @@
 #include <gtest/gtest.h>
 
 #include "ravenor/game/class_messages.h"
+#include "ravenor/game/class_table.h"
 #include "ravenor/game/entity.h"
 
 namespace {
+
+// Every test of this program reaches the classes through the table, as the
+// program does once its start-up has filled it.
+const bool g_classTableFilled = (InstallClassHandlers(), true);
 
 void Noop(Entity*) {}
 
