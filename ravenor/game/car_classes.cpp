@@ -21,6 +21,7 @@
 #include "ravenor/game/stage.h"
 #include "ravenor/game/traffic.h"
 #include "ravenor/game/vehicle.h"
+#include "ravenor/game/vehicle_frame.h"
 
 namespace {
 
@@ -299,8 +300,12 @@ int32_t DrivenCarHandler(int32_t c, Entity* e, int32_t message)
         AttachBrakeLight(e, l.brake[1]);
         return 1;
     case kMsgStep:
+        // The step first; then its sound, effects and camera read what it met.
         if (e->vehicle != nullptr)
+        {
             DriveVehicle(e);
+            PlayVehicleFrame(e);
+        }
         return 1;
     case kMsgBecomePlayer:
         g_player = e;

@@ -378,13 +378,13 @@ void PushApart(Entity* a, const Entity* b)
 void CrashSoundLight()
 {
     if (Due(g_lightCrash))
-        PlaySound(g_shell.frameCounter % 2 == 0 ? kSoundCollision1 : kSoundCollision2);
+        PlaySoundRandomRate(g_shell.frameCounter % 2 == 0 ? kSoundCollision1 : kSoundCollision2);
 }
 
 void CrashSoundWall()
 {
     if (Due(g_wallCrash))
-        PlaySound(kSoundWall1 + static_cast<int>(g_shell.frameCounter % 3));
+        PlaySoundRandomRate(kSoundWall1 + static_cast<int>(g_shell.frameCounter % 3));
 }
 
 bool CarHitsCar(Entity* a, Entity* b, int32_t bias)
@@ -559,7 +559,7 @@ bool TouchTest(Entity* a, int32_t threshold)
     if (g_player != nullptr && CarHitsBody(a, g_player, threshold))
     {
         if (crashSound != 0)
-            PlaySound(crashSound);
+            PlaySoundRandomRate(crashSound);
         return true;
     }
     if (!a->visible)

@@ -78,12 +78,11 @@ void ResetParticles()
         point[0] = point[1] = point[2] = 0;
 }
 
-void SkidEffects(Entity* car, const int32_t leftWheel[3], const int32_t rightWheel[3])
+void SkidEffects(const SkidSample& at, const int32_t leftWheel[3], const int32_t rightWheel[3])
 {
-    const VehicleState* s = car->vehicle;
-    if (s == nullptr)
+    if (at.car == nullptr)
         return;
-    if (s->slide - 4 <= 0 || car->speed <= 10)
+    if (at.slide - 4 <= 0 || at.speed <= 10)
     {
         if (g_skidCounter > 0 && --g_skidCounter == 0)
             StopSkid();
@@ -91,28 +90,28 @@ void SkidEffects(Entity* car, const int32_t leftWheel[3], const int32_t rightWhe
     }
     StartSkid();
     g_skidCounter = kSkidHold;
-    const int32_t level = (s->slide - 4) * 16;
+    const int32_t level = (at.slide - 4) * 16;
     const int32_t* wheels[2] = {leftWheel, rightWheel};
     for (int w = 0; w < 2; ++w)
     {
         const int32_t* p = wheels[w];
         if (GetTickCount() % 22 < LastFrameElapsed())
-            PuffSmoke(car, p[0], p[1] - kSmokeRise, p[2]);
-        LaySkid(car, p, g_lastPoint[w], level);
+            PuffSmoke(at, p[0], p[1] - kSmokeRise, p[2]);
+        LaySkid(at, p, g_lastPoint[w], level);
     }
 }
 
-void LaySkid(Entity* car, const int32_t offset[3], int32_t last[3], int32_t level)
+void LaySkid(const SkidSample& at, const int32_t offset[3], int32_t last[3], int32_t level)
 {
-    if (car != g_player)
+    if (at.car == nullptr || at.car != g_player)
         return;
     const int32_t f = SpeedFactor();
     int32_t w[3];
-    RotateToWorld(&car->orientation, offset, w);
+    RotateToWorld(&at.orientation, offset, w);
     for (int k = 0; k < 3; ++k)
-        w[k] += car->orientation.t[k];
-    w[0] += static_cast<int32_t>(int64_t{car->velocity[0]} * f / 256);
-    w[2] += static_cast<int32_t>(int64_t{car->velocity[2]} * f / 256);
+        w[k] += at.orientation.t[k];
+    w[0] += static_cast<int32_t>(int64_t{at.velocity[0]} * f / 256);
+    w[2] += static_cast<int32_t>(int64_t{at.velocity[2]} * f / 256);
     const int64_t dx = int64_t{w[0]} - last[0];
     const int64_t dz = int64_t{w[2]} - last[2];
     const int64_t d2 = dx * dx + dz * dz;
@@ -121,28 +120,28 @@ void LaySkid(Entity* car, const int32_t offset[3], int32_t last[3], int32_t leve
     Entity* piece = AllocEffect();
     if (piece != nullptr)
     {
-        int32_t* at = piece->orientation.t;
+        int32_t* place = piece->orientation.t;
         if (d2 < int64_t{f} * 640000 / 256)
         {
-            at[0] = static_cast<int32_t>((int64_t{w[0]} + last[0]) / 2);
-            at[2] = static_cast<int32_t>((int64_t{w[2]} + last[2]) / 2);
+            place[0] = static_cast<int32_t>((int64_t{w[0]} + last[0]) / 2);
+            place[2] = static_cast<int32_t>((int64_t{w[2]} + last[2]) / 2);
             piece->heading = FixedAtan2(static_cast<int32_t>(dx), static_cast<int32_t>(dz)) & 0xFFF;
         }
         else
         {
-            at[0] = w[0];
-            at[2] = w[2];
-            piece->heading = car->travelHeading;
+            place[0] = w[0];
+            place[2] = w[2];
+            piece->heading = at.travelHeading;
         }
-        GroundProbe probe = ProbeGround(at[0], at[2]);
+        GroundProbe probe = ProbeGround(place[0], place[2]);
         if (probe.height != -1)
         {
-            at[1] = probe.height - 3;
+            place[1] = probe.height - 3;
         }
         else
         {
-            at[1] = car->Y() - 3;
-            probe = car->groundProbe;
+            place[1] = at.orientation.t[1] - 3;
+            probe = at.probe;
         }
         SkidMarkHandler(piece, kMsgCreate);
         piece->update = SkidFade;
@@ -177,22 +176,22 @@ void SkidFade(Entity* piece)
         piece->glow[k] = piece->handlerData1;
 }
 
-void PuffSmoke(Entity* car, int32_t x, int32_t y, int32_t z)
+void PuffSmoke(const SkidSample& at, int32_t x, int32_t y, int32_t z)
 {
     Entity* puff = AllocDebris();
     if (puff == nullptr)
         return;
     const int32_t local[3] = {x, y, z};
-    int32_t at[3];
-    RotateToWorld(&car->orientation, local, at);
+    int32_t offset[3];
+    RotateToWorld(&at.orientation, local, offset);
     for (int k = 0; k < 3; ++k)
-        puff->orientation.t[k] = car->orientation.t[k] + at[k];
+        puff->orientation.t[k] = at.orientation.t[k] + offset[k];
     TyreSmokeHandler(puff, kMsgCreate);
     puff->update = SmokeStep;
     puff->age = 0;
-    puff->velocity[0] = (os_rand() & 15) + car->velocity[0] / 2 - 7;
+    puff->velocity[0] = (os_rand() & 15) + at.velocity[0] / 2 - 7;
     puff->velocity[1] = -20 + (os_rand() & 3);
-    puff->velocity[2] = (os_rand() & 15) + car->velocity[2] / 2 - 7;
+    puff->velocity[2] = (os_rand() & 15) + at.velocity[2] / 2 - 7;
     FaceCamera(puff);
 }
 

@@ -10,18 +10,19 @@
 #include <cstdint>
 
 #include "ravenor/game/entity.h"
+#include "ravenor/game/vehicle.h"
 
-// A driven car on the ground: while it slides (slide above 4) faster than 10
-// the skid loop plays and each rear wheel puffs smoke and lays streaks;
-// four frames after it stops sliding the loop stops.
-void SkidEffects(Entity* car, const int32_t leftWheel[3], const int32_t rightWheel[3]);
+// A driven car on the ground as its step saw it: while it slides (slide
+// above 4) faster than 10 the skid loop plays and each rear wheel puffs
+// smoke and lays streaks; four frames after it stops sliding the loop stops.
+void SkidEffects(const SkidSample& at, const int32_t leftWheel[3], const int32_t rightWheel[3]);
 // One streak piece for the wheel at offset when it has moved more than 130
 // since its last point (the player's car only); last is kept up to date.
-void LaySkid(Entity* car, const int32_t offset[3], int32_t last[3], int32_t level);
+void LaySkid(const SkidSample& at, const int32_t offset[3], int32_t last[3], int32_t level);
 // The streak's update: its level falls by F / 256 a frame; inert once unseen
 void SkidFade(Entity* piece);
 // A smoke puff at (x, y, z) in the car's frame
-void PuffSmoke(Entity* car, int32_t x, int32_t y, int32_t z);
+void PuffSmoke(const SkidSample& at, int32_t x, int32_t y, int32_t z);
 void SmokeStep(Entity* puff);
 // A spark from a world point, flying off with half the source's velocity
 void ThrowSpark(const Entity* source, const int32_t point[3]);

@@ -6,9 +6,7 @@
 
 #include "common/little_endian.h"
 #include "ravenor/engine/data/data_archive.h"
-#include "ravenor/game/entity.h"
 #include "ravenor/game/settings.h"
-#include "ravenor/game/vehicle.h"
 
 SoundSlot g_soundSlots[kSoundSlots];
 SoundSlot g_musicSlot;
@@ -191,12 +189,8 @@ void StartEngineIdle()
     SwitchEngine(kSoundIdle);
 }
 
-void UpdateEngineSound(const Entity* player)
+void UpdateEngineSound(int32_t speed, bool throttle)
 {
-    if (player == nullptr)
-        return;
-    const int32_t speed = player->speed;
-    const bool throttle = player->vehicle != nullptr && player->vehicle->accelerate != 0;
     if (throttle)
     {
         const int32_t d = speed - g_lastSpeed;

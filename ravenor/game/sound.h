@@ -66,8 +66,9 @@ void PlaySound(int slot);
 void PlaySoundRandomRate(int slot);
 void PlaySoundScaled(int slot, int32_t percent);
 void StartEngineIdle();
-// Once a frame for the player's car: the engine's gear sound
-void UpdateEngineSound(const Entity* player);
+// Once a frame for the player's car, from its speed and throttle before its
+// step: the engine's gear sound
+void UpdateEngineSound(int32_t speed, bool throttle);
 void StartSkid();
 void StopSkid();
 // The slot's play stopped (nothing when it is not playing)

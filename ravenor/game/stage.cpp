@@ -158,6 +158,8 @@ bool PlaceVehicle(Entity* e, int32_t x, int32_t y, int32_t z, int32_t heading, c
         VehicleBodyStep(e);
         BuildBodyRotation(e);
     }
+    // Settling into place is not a frame anybody hears or sees.
+    slot->frame = VehicleFrame{};
     return true;
 }
 

@@ -1,20 +1,14 @@
 // vehicle.cpp -- the driven car's integer model
 #include "ravenor/game/vehicle.h"
 
-#include "ravenor/game/camera.h"
-#include "ravenor/game/sound.h"
+#include <os/wstring.h>
 
 #include <algorithm>
 #include <cstdlib>
 
-#include <os/wstring.h>
-
 #include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/engine/core/log.h"
-#include "ravenor/game/collision.h"
-#include "ravenor/game/effects.h"
 #include "ravenor/game/ground.h"
-#include "ravenor/game/particles.h"
 
 DriveInputs g_playerInput;
 bool g_controlsLive = false;
@@ -26,8 +20,8 @@ const int32_t GearTable[16] = {0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3};
 
 namespace {
 
-// A wall hit above speed 100 throws this many sparks from the probe point.
-constexpr int32_t kWallSparks = 9;
+// A wall hit counts for sparks and a crash above this speed.
+constexpr int32_t kWallHitSpeed = 100;
 constexpr int32_t kWheelFL = 0;
 constexpr int32_t kWheelFR = 1;
 constexpr int32_t kWheelBL = 2;
@@ -630,12 +624,13 @@ bool ProbePoint(Entity* e, const int32_t c[3], int32_t p[3])
         p[0] -= PerFrame(e->velocity[0] / 2);
         p[2] -= PerFrame(n[2] / 100);
         p[2] -= PerFrame(e->velocity[2] / 2);
-        if (e->speed > 100)
+        VehicleFrame& frame = s->frame;
+        if (e->speed > kWallHitSpeed && frame.wallHits < kWallProbePoints)
         {
-            const int32_t q[3] = {p[0] + o[0], p[1] + o[1], p[2] + o[2]};
-            for (int i = 0; i < kWallSparks; ++i)
-                ThrowSpark(e, q);
-            CrashSoundWall();
+            int32_t* q = frame.wallPoints[frame.wallHits++];
+            q[0] = p[0] + o[0];
+            q[1] = p[1] + o[1];
+            q[2] = p[2] + o[2];
         }
         return true;
     }
@@ -729,7 +724,11 @@ void WallProbe(Entity* e)
             {
                 const int32_t angle = (e->heading - 32 * e->yawRate) & 0xFFF;
                 const int32_t amount = std::min(change, 120);
-                ShakeCamera(amount * WaveTable[angle] / 2048, 0, amount * WaveTable[(angle + 1024) & 0xFFF] / 2048);
+                VehicleFrame& frame = e->vehicle->frame;
+                frame.shaken = true;
+                frame.shake[0] = amount * WaveTable[angle] / 2048;
+                frame.shake[1] = 0;
+                frame.shake[2] = amount * WaveTable[(angle + 1024) & 0xFFF] / 2048;
             }
         }
     }
@@ -774,14 +773,20 @@ void VehicleBodyStep(Entity* e)
         e->orientation.t[1] += PerFrame(e->velocity[1]);
     // 6.
     Suspension(e, slope);
-    // 7. in the air or landing
+    // 7. in the air, or touching down
     if (WheelContacts == 0)
     {
         s->inAir = 1;
+        s->frame.inAir = true;
         e->pitchRate = std::max(e->pitchRate - FrameScale(1), -20);
     }
     else
     {
+        if (s->inAir == 1)
+        {
+            s->frame.touchedDown = true;
+            s->frame.landingLevel = e->velocity[1];
+        }
         s->inAir = 0;
     }
     // 8. the shove dies away
@@ -797,8 +802,16 @@ void DriveVehicle(Entity* e)
 {
     VehicleState* s = e->vehicle;
     const EntityType* t = e->type;
-    // 1., 2.
+    s->frame = VehicleFrame{};
+    // 1.
     e->wheelSpin -= std::min(e->speed, 200);
+    // 2. what the player's engine sounds like: the car before its step
+    if (e == g_player)
+    {
+        s->frame.engine = true;
+        s->frame.engineSpeed = e->speed;
+        s->frame.engineThrottle = s->accelerate != 0;
+    }
     // 3. controls
     if (g_controlsLive)
     {
@@ -839,7 +852,7 @@ void DriveVehicle(Entity* e)
     }
     else
     {
-        SkidEffects(e, t->wheel[2], t->wheel[3]);
+        s->frame.skid = SampleOf(e);
         const bool finishing = g_stageState == kStageFinishing;
         if (s->handbrake && !s->stalled)
         {
@@ -861,8 +874,7 @@ void DriveVehicle(Entity* e)
             Accelerate(e);
             s->reverseMode = 0;
         }
-        if (t->reverseLights == 1 && s->reverseMode == 1)
-            AttachReverseLights(e, t->lightOffset[0], t->lightOffset[1]);
+        s->frame.reverseLights = t->reverseLights == 1 && s->reverseMode == 1;
         HeadingDrag(e);
         SteerAndSlide(e);
     }
@@ -875,8 +887,18 @@ void DriveVehicle(Entity* e)
     LimitTilt(e->roll, e->rollRate);
     // 9.
     BuildBodyRotation(e);
-    if (e == g_player)
-    {
-        UpdateEngineSound(e);
-    }
+}
+
+SkidSample SampleOf(const Entity* car)
+{
+    SkidSample at;
+    at.car = car;
+    Orientation::Assign(at.orientation, car->orientation);
+    for (int k = 0; k < 3; ++k)
+        at.velocity[k] = car->velocity[k];
+    at.speed = car->speed;
+    at.slide = car->vehicle != nullptr ? car->vehicle->slide : 0;
+    at.travelHeading = car->travelHeading;
+    at.probe = car->groundProbe;
+    return at;
 }

@@ -17,6 +17,50 @@ struct CameraFollow
 
 constexpr int32_t kNoContactValue = INT32_MIN;
 
+// Where a driven car stood when its step looked at its skid (on the ground,
+// before it drove): what the streaks and the smoke are laid from
+struct SkidSample
+{
+    const Entity* car = nullptr;   // none: the step did not look (the car was in the air)
+    Orientation orientation;       // rotation and position
+    int32_t velocity[3] = {0, 0, 0};
+    int32_t speed = 0;
+    int32_t slide = 0;
+    int32_t travelHeading = 0;
+    GroundProbe probe;
+};
+// The car as it stands now
+SkidSample SampleOf(const Entity* car);
+
+// The box points the wall probe tests
+constexpr int kWallProbePoints = 7;
+
+// What one step of a driven car met, in the order of the step: the step
+// writes it, and the car's sound, effects and camera read it afterwards
+// (PlayVehicleFrame).
+struct VehicleFrame
+{
+    // 2. the engine sound's inputs: the player's speed and throttle before the step
+    bool engine = false;
+    int32_t engineSpeed = 0;
+    bool engineThrottle = false;
+    // 6a. on the ground: the skid looked at
+    SkidSample skid;
+    // 6c. reversing: the reverse lights wanted
+    bool reverseLights = false;
+    // 7. box points that hit a wall above speed 100 (sparks and a crash each)
+    int32_t wallHits = 0;
+    int32_t wallPoints[kWallProbePoints][3] = {};
+    // ... and the player's camera shaken by the hit
+    bool shaken = false;
+    int32_t shake[3] = {0, 0, 0};
+    // 7. no wheel touched (the landing sound stops), or touched down again
+    // after flying (the landing sound at the vertical speed)
+    bool inAir = false;
+    bool touchedDown = false;
+    int32_t landingLevel = 0;
+};
+
 struct VehicleState
 {
     CameraFollow* camera = nullptr;
@@ -50,6 +94,9 @@ struct VehicleState
     // pointer handed to PlaceVehicle
     const Behaviour* boundBehaviour = nullptr;
     const void* data = nullptr;
+
+    // What the last step met
+    VehicleFrame frame;
 };
 
 // The player's input flags, the controls-live flag, the stage state and the

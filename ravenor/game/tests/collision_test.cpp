@@ -2,6 +2,8 @@
 // table of cases
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <cstdlib>
 
 #include "os/testing/sound.h"
@@ -224,6 +226,25 @@ TEST_F(CollisionTest, CrashSoundsAtMostOncePer969Ms)
     CrashSoundLight();
     CrashSoundWall();
     EXPECT_EQ(before + 4, os::sound::test::devices().size());
+    // Each at a random rate of 10000 + 0..4095 Hz: over a few plays the
+    // rates differ, and none is the wave's own 11025
+    std::set<DWORD> rates;
+    for (int i = 0; i < 6; ++i)
+    {
+        Sleep(1000);
+        CrashSoundLight();
+        CrashSoundWall();
+    }
+    const auto devices = os::sound::test::devices();
+    for (size_t d = before; d < devices.size(); ++d)
+    {
+        const DWORD rate = devices[d].format.nSamplesPerSec;
+        EXPECT_GE(rate, 10000u);
+        EXPECT_LT(rate, 10000u + 4096u);
+        rates.insert(rate);
+    }
+    EXPECT_EQ(0u, rates.count(11025));
+    EXPECT_GT(rates.size(), 4u);
     ResetSoundState();
 }
 

@@ -198,7 +198,7 @@ TEST_F(ParticlesTest, SkidPiecesEvery130UnitsHalfWayOrAtAJump)
         g_player = car;
         int32_t last[3] = {kWestStreetX, 0, kWestStreetZ};
         const int32_t offset[3] = {0, 0, 0};
-        LaySkid(car, offset, last, 300);
+        LaySkid(SampleOf(car), offset, last, 300);
         const std::vector<Entity*> pieces = Effects(nullptr, SkidFade);
         const std::string what = std::to_string(c.factor) + " " + std::to_string(c.dx) + "," + std::to_string(c.dz);
         if (!c.laid)
@@ -241,7 +241,7 @@ TEST_F(ParticlesTest, SkidPiecesEvery130UnitsHalfWayOrAtAJump)
     g_player = nullptr;
     int32_t last[3] = {kWestStreetX, 0, kWestStreetZ};
     const int32_t offset[3] = {0, 0, 0};
-    LaySkid(other, offset, last, 100);
+    LaySkid(SampleOf(other), offset, last, 100);
     EXPECT_EQ(0u, CountUpdates(SkidFade));
 }
 
@@ -256,7 +256,7 @@ TEST_F(ParticlesTest, StreakFadesAndGoesWhenUnseen)
     g_player = car;
     int32_t last[3] = {kWestStreetX, 0, kWestStreetZ};
     const int32_t offset[3] = {0, 0, 0};
-    LaySkid(car, offset, last, 40);
+    LaySkid(SampleOf(car), offset, last, 40);
     ASSERT_EQ(1u, CountUpdates(SkidFade));
     Entity* piece = Effects(nullptr, SkidFade)[0];
     for (int i = 0; i < 5; ++i)
@@ -301,7 +301,7 @@ TEST_F(ParticlesTest, SlidingPlaysTheSkidLoopPuffsSmokeAndLaysStreaks)
     os::sound::test::reset_spy();
     for (int frame = 0; frame < 10; ++frame)
     {
-        SkidEffects(car, left, right);
+        SkidEffects(SampleOf(car), left, right);
         car->orientation.t[2] += 200;
     }
     EXPECT_EQ(1u, os::sound::test::devices().size()) << "the loop is started once";
@@ -320,7 +320,7 @@ TEST_F(ParticlesTest, SlidingPlaysTheSkidLoopPuffsSmokeAndLaysStreaks)
     state.slide = 4;
     for (int frame = 1; frame <= 4; ++frame)
     {
-        SkidEffects(car, left, right);
+        SkidEffects(SampleOf(car), left, right);
         if (frame < 4)
         {
             EXPECT_NE(nullptr, g_soundSlots[kSoundSkid].device) << frame;
@@ -340,7 +340,7 @@ TEST_F(ParticlesTest, SmokeLivesThroughItsTextureFrames)
     car.orientation.t[0] = kWestStreetX;
     car.orientation.t[2] = kWestStreetZ;
     car.velocity[0] = 40;
-    PuffSmoke(&car, 0, -100, 0);
+    PuffSmoke(SampleOf(&car), 0, -100, 0);
     ASSERT_EQ(1u, CountUpdates(SmokeStep));
     Entity* puff = Effects(nullptr, SmokeStep)[0];
     ASSERT_NE(nullptr, puff->model);

@@ -105,30 +105,29 @@ TEST_F(SoundTest, APlayAgainStopsTheEarlierOneAndStopsNeverTouchAClosedDevice)
 
 TEST_F(SoundTest, EngineGearSoundsFollowTheThrottleAndSpeed)
 {
-    Entity car{};
-    VehicleState state{};
-    car.vehicle = &state;
+    int32_t speed = 0;
+    bool throttle = false;
     StartEngineIdle();
     EXPECT_EQ(kSoundIdle, EngineSoundSlot());
     // Releasing the throttle: idle below 30, decel from 30, at once
-    car.speed = 30;
-    UpdateEngineSound(&car);
+    speed = 30;
+    UpdateEngineSound(speed, throttle);
     EXPECT_EQ(kSoundDecel, EngineSoundSlot());
-    car.speed = 29;
-    UpdateEngineSound(&car);
+    speed = 29;
+    UpdateEngineSound(speed, throttle);
     EXPECT_EQ(kSoundIdle, EngineSoundSlot());
     // With the throttle the gear sound changes only 2904 ms after the last change
-    state.accelerate = 1;
+    throttle = true;
     Sleep(3000);
-    car.speed += 1;
-    UpdateEngineSound(&car);
+    speed += 1;
+    UpdateEngineSound(speed, throttle);
     EXPECT_EQ(kSoundMaxSpeed, EngineSoundSlot());
-    car.speed += 5;
-    UpdateEngineSound(&car);
+    speed += 5;
+    UpdateEngineSound(speed, throttle);
     EXPECT_EQ(kSoundMaxSpeed, EngineSoundSlot());
     Sleep(3000);
-    car.speed += 5;
-    UpdateEngineSound(&car);
+    speed += 5;
+    UpdateEngineSound(speed, throttle);
     EXPECT_EQ(kSound2ndGear, EngineSoundSlot());
     EXPECT_EQ(1, spy::open_count()) << "one engine sound at a time";
 }

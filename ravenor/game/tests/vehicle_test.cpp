@@ -1,6 +1,8 @@
 // vehicle_test.cpp -- the driven car against hand-worked fixed-point steps
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "os/testing/sound.h"
 #include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/game/camera.h"
@@ -10,6 +12,8 @@
 #include "ravenor/game/entity.h"
 #include "ravenor/game/ground.h"
 #include "ravenor/game/particles.h"
+#include "ravenor/game/sound.h"
+#include "ravenor/game/vehicle_frame.h"
 #include "stage_fixture.h"
 
 namespace {
@@ -70,10 +74,12 @@ Entity* PlaceTestCar(int32_t y, int32_t x = -20000, int32_t heading = 0)
     return e;
 }
 
+// A car's frame as its class runs it: the step, then its sound, effects
+// and camera
 void DriveFrame(Entity* e)
 {
     ++g_shell.frameCounter;
-    DriveVehicle(e);
+    SendClassMessage(e->classNumber, e, kMsgStep);
 }
 
 } // namespace
@@ -209,6 +215,62 @@ TEST(Vehicle, SettlesOnTheRoadFromADrop)
     EXPECT_LE(std::min(e->pitch, 4096 - e->pitch), 16);
     EXPECT_LE(std::min(e->roll, 4096 - e->roll), 16);
     EXPECT_EQ(-20000, e->X());
+}
+
+// Dropped from a height: while no wheel touches, the landing sound is
+// stopped; the frame it touches down it plays "land.wav" once, at its
+// vertical speed as the level, and not again while it stays down.
+TEST(Vehicle, TheLandingSoundStopsInTheAirAndPlaysOnTouchingDown)
+{
+    StartProgram();
+    SetEffectsVolume(116, 116);
+    Entity* e = PlaceTestCar(-1200);
+    g_controlsLive = false;
+    PlaySound(kSoundLand);   // an earlier landing still sounding
+    ASSERT_NE(nullptr, g_soundSlots[kSoundLand].device);
+    int landings = 0;
+    int plays = 0;
+    int32_t wasInAir = e->vehicle->inAir;
+    HWAVEOUT last = g_soundSlots[kSoundLand].device;
+    for (int frame = 0; frame < 150; ++frame)
+    {
+        DriveFrame(e);
+        const HWAVEOUT device = g_soundSlots[kSoundLand].device;
+        if (e->vehicle->inAir)
+        {
+            EXPECT_EQ(nullptr, device) << "stopped in the air, frame " << frame;
+        }
+        if (wasInAir && !e->vehicle->inAir)
+        {
+            ++landings;
+            ASSERT_NE(nullptr, device) << "frame " << frame;
+            const DWORD volume = os::sound::test::devices().back().volume & 0xFFFF;
+            EXPECT_EQ(DWORD(std::clamp(120 * EffectsMaster() * e->velocity[1] / 100, 0, 0xFFFF)), volume);
+        }
+        plays += device != nullptr && device != last;
+        last = device;
+        wasInAir = e->vehicle->inAir;
+    }
+    EXPECT_GE(landings, 1);
+    EXPECT_EQ(landings, plays);
+    EXPECT_GE(e->vehicle->contacts, 3);
+}
+
+// The engine sound is updated at the start of the car's step, from the speed
+// and the throttle of the frame before: the first frame with the key down
+// still idles, the next one takes the second gear.
+TEST(Vehicle, TheEngineSoundHearsTheCarAsItWasBeforeItsStep)
+{
+    StartProgram();
+    Entity* e = PlaceTestCar(0);
+    StartEngineIdle();
+    Sleep(3000);
+    g_playerInput.accelerate = 1;
+    DriveFrame(e);
+    EXPECT_EQ(8, e->speed);
+    EXPECT_EQ(kSoundIdle, EngineSoundSlot());
+    DriveFrame(e);
+    EXPECT_EQ(kSound2ndGear, EngineSoundSlot());
 }
 
 // The player's driver slot: "locked" drops the controls for one frame; a
@@ -369,7 +431,11 @@ TEST(Vehicle, WallProbesSlowTheCarAtTheRoadsEdge)
         const int32_t x = e->X();
         ResetCollisionState();
         const size_t played = os::sound::test::devices().size();
+        // The probe writes its hits in the car's frame; the sound, the sparks
+        // and the shake come as the frame is read.
+        e->vehicle->frame = VehicleFrame{};
         WallProbe(e);
+        PlayVehicleFrame(e);
         EXPECT_EQ(c.sounds, os::sound::test::devices().size() - played) << c.what;
         // A hit above speed 100 throws nine sparks from each corner that hit.
         int sparks = 0;
