@@ -15,11 +15,7 @@
 #include "ravenor/game/vehicle.h"
 #include "ravenor/game/world_draw.h"
 
-EntityType ArrowType;
-Entity* ArrowTarget = nullptr;
-Entity* PointingArrow = nullptr;
-uint8_t ArrowFlying = 0;
-int32_t LastArrowHeading = 0;
+ArrowState g_arrows;
 
 namespace {
 
@@ -30,42 +26,39 @@ constexpr int32_t kMaxTurn = 96;
 constexpr int32_t kLaunchRange = 810000;
 constexpr int32_t kArrived = 4096;
 
-int32_t g_loaded = 0;
-P3dModel* g_arrowModel = nullptr;
-P3dModel* g_alphaModel = nullptr;
 
 void LoadArrows()
 {
-    if (g_loaded == 1)
+    if (g_arrows.loaded)
         return;
-    g_loaded = 1;
-    g_arrowModel = LoadModel("arrow.p3d", "arrow.tex");
-    g_alphaModel = LoadModel("arrow.p3d", "arrow_alpha.tex");
-    for (P3dModel* model : {g_arrowModel, g_alphaModel})
+    g_arrows.loaded = true;
+    g_arrows.model = LoadModel("arrow.p3d", "arrow.tex");
+    g_arrows.alphaModel = LoadModel("arrow.p3d", "arrow_alpha.tex");
+    for (P3dModel* model : {g_arrows.model, g_arrows.alphaModel})
         if (model != nullptr)
             for (P3dMesh& mesh : model->meshes)
                 mesh.ComputeBounds();
-    ArrowType = EntityType{};
-    if (g_arrowModel == nullptr || g_arrowModel->meshes.empty())
+    g_arrows.type = EntityType{};
+    if (g_arrows.model == nullptr || g_arrows.model->meshes.empty())
         return;
     // The box in world units, y as it stands in the model
-    const BoundingBox& box = g_arrowModel->meshes[0].bounds;
+    const BoundingBox& box = g_arrows.model->meshes[0].bounds;
     const int16_t* lo = box.corners[0];
     const int16_t* hi = box.corners[7];
-    ArrowType.minX = lo[0] * 8;
-    ArrowType.maxX = hi[0] * 8;
-    ArrowType.minY = lo[1] * 8;
-    ArrowType.maxY = hi[1] * 8;
-    ArrowType.minZ = lo[2] * 8;
-    ArrowType.maxZ = hi[2] * 8;
-    ArrowType.radius = std::max({ArrowType.maxX - ArrowType.minX, ArrowType.maxY - ArrowType.minY,
-                                 ArrowType.maxZ - ArrowType.minZ}) /
+    g_arrows.type.minX = lo[0] * 8;
+    g_arrows.type.maxX = hi[0] * 8;
+    g_arrows.type.minY = lo[1] * 8;
+    g_arrows.type.maxY = hi[1] * 8;
+    g_arrows.type.minZ = lo[2] * 8;
+    g_arrows.type.maxZ = hi[2] * 8;
+    g_arrows.type.radius = std::max({g_arrows.type.maxX - g_arrows.type.minX, g_arrows.type.maxY - g_arrows.type.minY,
+                                 g_arrows.type.maxZ - g_arrows.type.minZ}) /
                        2;
 }
 
 bool MainCameraInUse()
 {
-    return g_cameraUsed == &g_chaseCamera;
+    return g_cameras.used == &g_cameras.chase;
 }
 
 void HideUnlessMainCamera(Entity* e)
@@ -102,19 +95,19 @@ void Hover(Entity* e, const Entity* target)
 // completed and the arrow gone
 void PointingStep(int32_t c, Entity* e)
 {
-    ArrowTarget = ArrowTargetOf(e);
-    if (ArrowTarget != nullptr)
+    g_arrows.target = ArrowTargetOf(e);
+    if (g_arrows.target != nullptr)
     {
-        PointingArrow = e;
+        g_arrows.pointing = e;
     }
     else
     {
         Complete(e->behaviour);
         MakeInert(e);
-        ArrowFlying = 0;
+        g_arrows.flying = 0;
     }
     if (c == kClassArrowWithoutFlight && e->update != nullptr)
-        ArrowFlying = 1;
+        g_arrows.flying = 1;
 }
 
 void HoveringStep(Entity* e)
@@ -141,7 +134,7 @@ int32_t FlightStep(int32_t distance2)
 void EndFlight(Entity* e)
 {
     MakeInert(e);
-    ArrowFlying = 0;
+    g_arrows.flying = 0;
 }
 
 // The arcsine table: entry s + 4096 is asin(s / 4096) in 4096ths of a
@@ -200,18 +193,18 @@ int32_t ArrowHandler(int32_t c, Entity* e, int32_t message)
     case kMsgCreate:
         if (e == nullptr)
             return 1;
-        e->model = g_arrowModel;
-        e->type = &ArrowType;
+        e->model = g_arrows.model;
+        e->type = &g_arrows.type;
         if (c == kClassHoveringArrow)
             e->groundPitch = -1024;
         else if (c == kClassArrowWithoutFlight)
-            e->heading = LastArrowHeading;
+            e->heading = g_arrows.lastHeading;
         else
-            e->heading = g_player != nullptr ? g_player->heading : 0;
+            e->heading = g_entityWorld.player != nullptr ? g_entityWorld.player->heading : 0;
         return 1;
     case kMsgLoad:
         LoadArrows();
-        ArrowFlying = 0;
+        g_arrows.flying = 0;
         return 1;
     case kMsgRemove:
         if (e != nullptr)
@@ -226,16 +219,16 @@ int32_t ArrowHandler(int32_t c, Entity* e, int32_t message)
 void UpdatePointingArrow()
 {
     // A pointing arrow taken away since it found its target is not placed.
-    if (PointingArrow == nullptr || ArrowTarget == nullptr || PointingArrow->update == nullptr || g_player == nullptr)
+    if (g_arrows.pointing == nullptr || g_arrows.target == nullptr || g_arrows.pointing->update == nullptr || g_entityWorld.player == nullptr)
         return;
-    const int32_t bearing = FixedAtan2(ArrowTarget->X() - g_player->X(), ArrowTarget->Z() - g_player->Z());
-    PlacePointingArrow(PointingArrow, bearing);
+    const int32_t bearing = FixedAtan2(g_arrows.target->X() - g_entityWorld.player->X(), g_arrows.target->Z() - g_entityWorld.player->Z());
+    PlacePointingArrow(g_arrows.pointing, bearing);
 }
 
 void PlacePointingArrow(Entity* arrow, int32_t bearing)
 {
     // 1. Ahead of the main camera, along its look
-    const CameraState& camera = g_chaseCamera;
+    const CameraState& camera = g_cameras.chase;
     int32_t f[3] = {camera.look[0], camera.look[1], camera.look[2]};
     NormalizeQ14(f);
     const int32_t* c = camera.orientation.t;
@@ -256,13 +249,13 @@ void PlacePointingArrow(Entity* arrow, int32_t bearing)
         m += f256 * std::min(o, kMaxTurn) / 256;
     }
     arrow->heading = m & 0xFFF;
-    LastArrowHeading = arrow->heading;
+    g_arrows.lastHeading = arrow->heading;
     BuildGroundRotation(arrow);
     // 3.
     HideUnlessMainCamera(arrow);
     // 4. The flying arrow, once the target is seen and in range
-    const Entity* target = ArrowTarget;
-    if (target == nullptr || !IsEntityOnScreen(target) || Distance2(arrow, target) >= kLaunchRange || ArrowFlying != 0)
+    const Entity* target = g_arrows.target;
+    if (target == nullptr || !IsEntityOnScreen(target) || Distance2(arrow, target) >= kLaunchRange || g_arrows.flying != 0)
         return;
     Entity* flying = AllocEntity();
     if (flying == nullptr)
@@ -273,15 +266,15 @@ void PlacePointingArrow(Entity* arrow, int32_t bearing)
     flying->age = 0;
     flying->update = FlyingArrowUpdate;
     flying->parent = arrow;
-    ArrowFlying = 1;
-    arrow->model = g_alphaModel;
+    g_arrows.flying = 1;
+    arrow->model = g_arrows.alphaModel;
 }
 
 void FlyingArrowUpdate(Entity* e)
 {
     // 1.
     Entity* p = e->parent;
-    const Entity* target = ArrowTarget;
+    const Entity* target = g_arrows.target;
     if (target == nullptr || p == nullptr || p->update == nullptr || p->behaviour == nullptr ||
         (p->behaviour->classNumber != 6 && p->behaviour->classNumber != 7))
     {
@@ -309,7 +302,7 @@ void FlyingArrowUpdate(Entity* e)
     {
         if (progress < 1)
         {
-            p->model = g_arrowModel;
+            p->model = g_arrows.model;
             EndFlight(e);
             return;
         }
@@ -330,16 +323,12 @@ void FlyingArrowUpdate(Entity* e)
 
 void ResetArrows()
 {
-    ArrowTarget = nullptr;
-    PointingArrow = nullptr;
-    ArrowFlying = 0;
+    g_arrows.target = nullptr;
+    g_arrows.pointing = nullptr;
+    g_arrows.flying = 0;
 }
 
 void ResetArrowModels()
 {
-    g_loaded = 0;
-    g_arrowModel = g_alphaModel = nullptr;
-    ArrowType = EntityType{};
-    ResetArrows();
-    LastArrowHeading = 0;
+    g_arrows = ArrowState{};
 }

@@ -13,15 +13,24 @@
 
 #include "ravenor/game/entity.h"
 
-// The type of every arrow: the arrow model's box times 8, half its largest
-// extent as radius
-extern EntityType ArrowType;
-// The target found by the pointing arrow this frame, and that arrow
-extern Entity* ArrowTarget;
-extern Entity* PointingArrow;
-// 1 while a flying arrow exists (or a class 8 arrow forbids one)
-extern uint8_t ArrowFlying;
-extern int32_t LastArrowHeading;
+struct ArrowState
+{
+    // The models (loaded once): the arrow and the translucent arrow
+    bool loaded = false;
+    P3dModel* model = nullptr;
+    P3dModel* alphaModel = nullptr;
+    // The type of every arrow: the arrow model's box times 8, half its
+    // largest extent as radius
+    EntityType type;
+    // The target found by the pointing arrow this frame, and that arrow
+    Entity* target = nullptr;
+    Entity* pointing = nullptr;
+    // 1 while a flying arrow exists (or a class 8 arrow forbids one)
+    uint8_t flying = 0;
+    // The pointing arrow's heading after its last turn
+    int32_t lastHeading = 0;
+};
+extern ArrowState g_arrows;
 
 int32_t ArrowHandler(int32_t classNumber, Entity* e, int32_t message);
 // The arrow's target, or none

@@ -17,11 +17,8 @@
 #include "ravenor/game/shell_state.h"
 #include "ravenor/game/sound.h"
 #include "ravenor/game/stage.h"
+#include "ravenor/game/stage_state.h"
 #include "ravenor/game/vehicle.h"
-
-bool g_objectiveReached = false;
-bool g_objectiveFrozen = false;
-bool g_objectiveHudAlways = false;
 
 namespace {
 
@@ -32,7 +29,7 @@ constexpr int32_t kNearPlayer = 360000;
 // The frame stamp of the rule sections (0 never matches a frame)
 int32_t Frame()
 {
-    return g_stageFrames + 1;
+    return g_stage.frames + 1;
 }
 
 // A delay d has passed once an accumulator growing by 3 F / 256 a frame
@@ -58,7 +55,7 @@ void ShowLines(const char* const lines[3])
 Entity* LinkedEntity(const Link& link)
 {
     if (link.value == kLinkTrue && !link.IsNode())
-        return g_player;
+        return g_entityWorld.player;
     if (!link.IsNode())
         return nullptr;
     Entity* e = link.node->entity;
@@ -96,12 +93,12 @@ void CompleteAndInert(Entity* e)
 
 bool TouchingPlayer(const Entity* e)
 {
-    return g_player != nullptr && g_player != e && InsideTrigger(g_player, e);
+    return g_entityWorld.player != nullptr && g_entityWorld.player != e && InsideTrigger(g_entityWorld.player, e);
 }
 
 bool NearPlayer(const Entity* e, int32_t radius)
 {
-    return g_player != nullptr && g_player != e && PlanarDistance2(e, g_player) < radius;
+    return g_entityWorld.player != nullptr && g_entityWorld.player != e && PlanarDistance2(e, g_entityWorld.player) < radius;
 }
 
 void CreateLinks(Behaviour* node)
@@ -115,18 +112,18 @@ void CreateLinks(Behaviour* node)
 void PushTouched(Entity* e)
 {
     int32_t contact[3];
-    for (Entity* a = ActiveHead; a != nullptr; a = a->next)
+    for (Entity* a = g_entityWorld.activeHead; a != nullptr; a = a->next)
         if (a != e && BoxesTouch(e, a, contact))
             PushApart(a, e);
-    if (g_player != nullptr && g_player != e && BoxesTouch(e, g_player, contact))
-        PushApart(g_player, e);
+    if (g_entityWorld.player != nullptr && g_entityWorld.player != e && BoxesTouch(e, g_entityWorld.player, contact))
+        PushApart(g_entityWorld.player, e);
 }
 
 // Driven cars other than the player move by their behaviour once the
 // controls are live; every other class moves itself in its step.
 bool MovesByBehaviour(const Entity* e)
 {
-    return IsDrivenCarClass(e->classNumber) && e != g_player && g_controlsLive;
+    return IsDrivenCarClass(e->classNumber) && e != g_entityWorld.player && g_stage.controlsLive;
 }
 
 void MoveAlongHeading(Entity* e)
@@ -186,7 +183,7 @@ void FollowStep(Entity* e)
 void FarOutOfView(Entity* e)
 {
     Behaviour* node = e->behaviour;
-    if (e->visible || g_player == nullptr || PlanarDistance2(e, g_player) <= kNearPlayer)
+    if (e->visible || g_entityWorld.player == nullptr || PlanarDistance2(e, g_entityWorld.player) <= kNearPlayer)
     {
         node->timer = 0;
         return;
@@ -238,13 +235,13 @@ void ShovePlayer(Entity* e)
     if (!TouchingPlayer(e))
         return;
     for (int i = 0; i < 6; ++i)
-        PushApart(g_player, e);
+        PushApart(g_entityWorld.player, e);
 }
 
 void LockPlayer()
 {
-    if (g_player != nullptr && g_player->vehicle != nullptr)
-        g_player->vehicle->locked = 1;
+    if (g_entityWorld.player != nullptr && g_entityWorld.player->vehicle != nullptr)
+        g_entityWorld.player->vehicle->locked = 1;
 }
 
 // Behaviour 21: a rival's speed kept by its place against the player
@@ -255,13 +252,13 @@ void RaceStep(Entity* e)
     if (!MovesByBehaviour(e) && IsDrivenCarClass(e->classNumber))
         return;
     int32_t target = node->speed;
-    if (g_player != nullptr)
+    if (g_entityWorld.player != nullptr)
     {
-        const int32_t offset[3] = {e->X() - g_player->X(), e->Y() - g_player->Y(), e->Z() - g_player->Z()};
+        const int32_t offset[3] = {e->X() - g_entityWorld.player->X(), e->Y() - g_entityWorld.player->Y(), e->Z() - g_entityWorld.player->Z()};
         int32_t local[3];
-        RotateToLocal(&g_player->orientation, offset, local);
+        RotateToLocal(&g_entityWorld.player->orientation, offset, local);
         if (local[2] < -199)
-            target = PlanarDistance2(e, g_player) < kNearPlayer ? node->speed : node->speed * 3 / 4;
+            target = PlanarDistance2(e, g_entityWorld.player) < kNearPlayer ? node->speed : node->speed * 3 / 4;
         else
             target = node->speed * 320 / 256;
     }
@@ -562,9 +559,9 @@ void EvaluateSection8(std::vector<Section8Record>& section)
 
 void ResetBehaviours()
 {
-    g_objectiveReached = false;
-    g_objectiveFrozen = false;
-    g_objectiveHudAlways = false;
+    g_stage.objectiveReached = false;
+    g_stage.objectiveFrozen = false;
+    g_stage.objectiveHudAlways = false;
 }
 
 bool ConditionHolds(const Link& link)
@@ -581,13 +578,13 @@ void FireTarget(const Link& target)
         CreateFromRecord(target.node);
         return;
     }
-    if (target.value == kLinkStageComplete && g_stageState == kStageRunning)
+    if (target.value == kLinkStageComplete && g_stage.state == kStageRunning)
     {
-        g_stageState = kStageOver;
+        g_stage.state = kStageOver;
     }
-    else if (target.value == kLinkStageFinish && g_stageState == kStageRunning)
+    else if (target.value == kLinkStageFinish && g_stage.state == kStageRunning)
     {
-        g_stageState = kStageFinishing;
+        g_stage.state = kStageFinishing;
         PlaySound(kSoundBoo);
     }
 }
@@ -608,7 +605,7 @@ Entity* CreateFromRecord(Behaviour* node)
     if (node->followLeader)
     {
         if (!node->leader.IsNode() && node->leader.value == kLinkTrue)
-            leader = g_player;
+            leader = g_entityWorld.player;
         else if (Behaviour* l = node->leader.node; l != nullptr && l->active && !l->done)
             leader = l->entity;
         if (leader == nullptr)
@@ -666,8 +663,8 @@ void Complete(Behaviour* node)
     {
         if (SendClassMessage(node->classNumber, e, kMsgKind) != 0)
             UnlinkActive(e);
-        else if (e == g_player)
-            g_player = nullptr;
+        else if (e == g_entityWorld.player)
+            g_entityWorld.player = nullptr;
     }
     node->done = 1;
     EvaluateSections();
@@ -676,14 +673,14 @@ void Complete(Behaviour* node)
 
 void EvaluateSections()
 {
-    if (!g_level)
+    if (!g_stage.level)
         return;
-    EvaluateTriggers(g_level->triggers[0], false);
-    EvaluateTriggers(g_level->triggers[1], true);
+    EvaluateTriggers(g_stage.level->triggers[0], false);
+    EvaluateTriggers(g_stage.level->triggers[1], true);
     for (int s = 0; s < 4; ++s)
-        EvaluateRules(g_level->rules[s], s + 1);
+        EvaluateRules(g_stage.level->rules[s], s + 1);
     // Section 7 has no action of its own.
-    EvaluateSection8(g_level->section8);
+    EvaluateSection8(g_stage.level->section8);
 }
 
 void BehaviourUpdate(Entity* e)
@@ -711,7 +708,7 @@ void RunBehaviour(Entity* e)
         if (e->visible && TouchingPlayer(e))
         {
             if (node->behaviourNumber == kBehaviourTouchToReach)
-                g_objectiveReached = true;
+                g_stage.objectiveReached = true;
             CompleteAndInert(e);
         }
         break;
@@ -724,12 +721,12 @@ void RunBehaviour(Entity* e)
         if (node->progress < node->startValue)
             node->progress += FrameScale(1);
         break;
-    case kBehaviourShowHud: g_objectiveHudAlways = true; break;
+    case kBehaviourShowHud: g_stage.objectiveHudAlways = true; break;
     case kBehaviourComplete: CommonStep(e); break;
     case kBehaviourSlowPlayer:
         if (NearPlayer(e, node->value))
         {
-            g_player->speed -= FrameScale(g_player->speed / 8);
+            g_entityWorld.player->speed -= FrameScale(g_entityWorld.player->speed / 8);
             LockPlayer();
         }
         break;
@@ -743,7 +740,7 @@ void RunBehaviour(Entity* e)
         break;
     case kBehaviourRam:
     case kBehaviourRamUntilLost:
-        for (Entity* a = ActiveHead; a != nullptr; a = a->next)
+        for (Entity* a = g_entityWorld.activeHead; a != nullptr; a = a->next)
             if (a != e)
                 CarHitsCar(e, a, 0);
         MotionStep(e);
@@ -788,7 +785,7 @@ void RunBehaviour(Entity* e)
         MakeInert(e);
         break;
     case kBehaviourRemoveLinkedEntities:
-        for (Entity& other : g_entities)
+        for (Entity& other : g_entityWorld.pool)
         {
             if (other.update == nullptr || other.behaviour == nullptr)
                 continue;
@@ -847,7 +844,7 @@ void RunBehaviour(Entity* e)
     case kBehaviourReachObjective:
         if (NearPlayer(e, node->value))
         {
-            g_objectiveReached = true;
+            g_stage.objectiveReached = true;
             CompleteAndInert(e);
         }
         break;
@@ -895,23 +892,23 @@ void RunBehaviour(Entity* e)
         break;
     case kBehaviourClearTraffic:
         // The traffic pushed aside: every active car without a record
-        for (Entity* a = ActiveHead; a != nullptr;)
+        for (Entity* a = g_entityWorld.activeHead; a != nullptr;)
         {
             Entity* next = a->next;
             if (a->behaviour == nullptr && IsTrafficCarClass(a->classNumber))
                 MakeInert(a);
             a = next;
         }
-        TrafficLimit = 0;
+        g_entityWorld.trafficLimit = 0;
         MakeInert(e);
         break;
     case kBehaviourTrafficLimit:
-        TrafficLimit = node->value;
+        g_entityWorld.trafficLimit = node->value;
         CompleteAndInert(e);
         break;
     case kBehaviourFreezeObjectives:
     case kBehaviourThawObjectives:
-        g_objectiveFrozen = node->behaviourNumber == kBehaviourFreezeObjectives;
+        g_stage.objectiveFrozen = node->behaviourNumber == kBehaviourFreezeObjectives;
         CommonStep(e);
         break;
     case kBehaviourPlaySound:

@@ -53,12 +53,5 @@ bool ConditionHolds(const Link& link);
 // phase (state 16, with the jeer), a record is created.
 void FireTarget(const Link& target);
 
-// Flags of the timing objectives, cleared when a countdown is created:
-// the objective reached (behaviours 2 and 32) and the freeze of behaviours
-// 43 and 44; either stops the countdown and the clock.
-extern bool g_objectiveReached;
-extern bool g_objectiveFrozen;
-// Behaviour 5: the objectives draw their HUD under any camera
-extern bool g_objectiveHudAlways;
-// Every flag of this module to its stage start
+// The objective flags of the stage record to their stage start
 void ResetBehaviours();

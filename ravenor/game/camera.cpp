@@ -13,18 +13,11 @@
 #include "ravenor/game/level.h"
 #include "ravenor/game/shell_state.h"
 #include "ravenor/game/behaviours.h"
+#include "ravenor/game/stage_state.h"
 #include "ravenor/game/vehicle.h"
 #include "ravenor/game/world_draw.h"
 
-CameraState g_chaseCamera;
-CameraState g_levelCamera;
-CameraState g_approachCamera;
-CameraState* g_currentCamera = &g_chaseCamera;
-CameraState* g_cameraUsed = &g_chaseCamera;
-int32_t g_cameraHold = 0;
-int32_t g_cameraApproach = 0;
-bool g_cameraSettled = true;
-int32_t g_cameraFollowValue = 0;
+CameraRig g_cameras;
 
 namespace {
 
@@ -110,13 +103,13 @@ bool HasOwnPath(const Entity* k)
 
 void FixedUpdate(Entity* k, CameraState& s)
 {
-    g_cameraHold = kHoldFrames;
+    g_cameras.hold = kHoldFrames;
     for (int a = 0; a < 3; ++a)
         s.orientation.t[a] = k->orientation.t[a];
     Entity* target = LookTarget(k);
-    if (target == nullptr && g_player != nullptr)
-        target = g_player;
-    if (target == g_player && target != nullptr)
+    if (target == nullptr && g_entityWorld.player != nullptr)
+        target = g_entityWorld.player;
+    if (target == g_entityWorld.player && target != nullptr)
     {
         for (int a = 0; a < 3; ++a)
             s.look[a] = target->orientation.t[a] - s.orientation.t[a];
@@ -139,10 +132,10 @@ void FixedUpdate(Entity* k, CameraState& s)
 
 void MovingUpdate(Entity* k, CameraState& s)
 {
-    g_cameraHold = 0;
+    g_cameras.hold = 0;
     s.blend = std::min(256, s.blend + FrameScale(std::max(1, s.blend / 8)));
     Entity* target = LookTarget(k);
-    const Entity* player = g_player;
+    const Entity* player = g_entityWorld.player;
     int32_t posStep[3] = {0, 0, 0};
     const bool guided = HasOwnPath(k) || target != nullptr;
     const int32_t* anchor = SecondPoint(k, 0);
@@ -187,7 +180,7 @@ void SetGlobalFollow(const Entity* k, int32_t testBits)
 {
     const int32_t flags = k->type->cameraFollowTarget;
     if (flags != 0 && (flags & testBits) == 0)
-        g_cameraFollowValue = flags & 0x7FFF;
+        g_cameras.followValue = flags & 0x7FFF;
 }
 
 } // namespace
@@ -211,20 +204,20 @@ void AttachCamera(CameraState& s, Entity* e)
 
 void SelectCamera()
 {
-    g_cameraSettled = g_cameraApproach <= 0;
+    g_cameras.settled = g_cameras.approachAmount <= 0;
     if (g_shell.paused)
         return;
-    if (g_currentCamera != &g_approachCamera)
+    if (g_cameras.current != &g_cameras.approach)
     {
-        g_cameraApproach -= FrameScale(g_cameraApproach / 4);
-        if (g_cameraApproach < 4)
-            g_cameraApproach = 0;
+        g_cameras.approachAmount -= FrameScale(g_cameras.approachAmount / 4);
+        if (g_cameras.approachAmount < 4)
+            g_cameras.approachAmount = 0;
     }
-    g_cameraUsed = g_currentCamera;
-    if (g_cameraHold != 0)
-        ++g_cameraHold;
+    g_cameras.used = g_cameras.current;
+    if (g_cameras.hold != 0)
+        ++g_cameras.hold;
     else
-        g_currentCamera = &g_chaseCamera;
+        g_cameras.current = &g_cameras.chase;
 }
 
 void ChaseUpdate(CameraState& s)
@@ -299,23 +292,23 @@ void BuildCameraOrientation(const CameraState& s)
     const int32_t slope = FixedAtan2(ly, across);
     Orientation yaw;
     yaw.SetRotationY(heading / 2);
-    g_camera.orientation.SetRotationX(slope / 2);
-    g_camera.orientation.Multiply(yaw);
-    g_camera.orientation.t[0] = g_camera.orientation.t[1] = g_camera.orientation.t[2] = 0;
+    g_cameras.view.orientation.SetRotationX(slope / 2);
+    g_cameras.view.orientation.Multiply(yaw);
+    g_cameras.view.orientation.t[0] = g_cameras.view.orientation.t[1] = g_cameras.view.orientation.t[2] = 0;
     for (int a = 0; a < 3; ++a)
-        g_camera.position[a] = s.orientation.t[a];
+        g_cameras.view.position[a] = s.orientation.t[a];
 }
 
 void ShakeCamera(int32_t x, int32_t y, int32_t z)
 {
-    g_chaseCamera.shake[0] = x;
-    g_chaseCamera.shake[1] = y;
-    g_chaseCamera.shake[2] = z;
+    g_cameras.chase.shake[0] = x;
+    g_cameras.chase.shake[1] = y;
+    g_cameras.chase.shake[2] = z;
 }
 
 int32_t LevelCameraHandler(int32_t c, Entity* k, int32_t message)
 {
-    CameraState& s = c == kClassApproachCamera ? g_approachCamera : g_levelCamera;
+    CameraState& s = c == kClassApproachCamera ? g_cameras.approach : g_cameras.level;
     switch (message)
     {
     case kMsgKind: return kKindCamera;
@@ -329,21 +322,21 @@ int32_t LevelCameraHandler(int32_t c, Entity* k, int32_t message)
             return 1;
         // A camera sequence: the player's controls are dead until a
         // countdown makes them live again.
-        g_controlsLive = false;
+        g_stage.controlsLive = false;
         k->age = 0;
         if (c == kClassMovingCamera || c == kClassSettlingCamera)
         {
-            s = *g_currentCamera;
+            s = *g_cameras.current;
             s.blend = 0;
             SetGlobalFollow(k, 0x20000);
             if (c == kClassSettlingCamera)
-                g_cameraSettled = true;
+                g_cameras.settled = true;
             return 1;
         }
         s.followed = k;
         SetGlobalFollow(k, 0x38000);
         if (c == kClassApproachCamera)
-            g_cameraSettled = false;
+            g_cameras.settled = false;
         for (int i = 0; i < 8; ++i)
             FixedUpdate(k, s);
         return 1;
@@ -358,13 +351,13 @@ int32_t LevelCameraHandler(int32_t c, Entity* k, int32_t message)
             FixedUpdate(k, s);
         if (c == kClassApproachCamera)
         {
-            if (g_cameraApproach == 0)
-                g_cameraApproach = 4;
-            else if (g_cameraApproach <= 254)
-                g_cameraApproach = std::min(255, g_cameraApproach + g_cameraApproach / 4);
+            if (g_cameras.approachAmount == 0)
+                g_cameras.approachAmount = 4;
+            else if (g_cameras.approachAmount <= 254)
+                g_cameras.approachAmount = std::min(255, g_cameras.approachAmount + g_cameras.approachAmount / 4);
         }
         if (k->update != nullptr && (k->age >= 0 || g_shell.frameClock < 44))
-            g_currentCamera = &s;
+            g_cameras.current = &s;
         return 1;
     }
     default: return 1;
@@ -373,15 +366,15 @@ int32_t LevelCameraHandler(int32_t c, Entity* k, int32_t message)
 
 void ResetCameras()
 {
-    g_chaseCamera = CameraState{};
-    g_levelCamera = CameraState{};
-    g_approachCamera = CameraState{};
-    g_currentCamera = &g_chaseCamera;
-    g_cameraUsed = &g_chaseCamera;
-    g_cameraHold = 0;
-    g_cameraApproach = 0;
-    g_cameraSettled = true;
-    g_cameraFollowValue = 0;
+    g_cameras.chase = CameraState{};
+    g_cameras.level = CameraState{};
+    g_cameras.approach = CameraState{};
+    g_cameras.current = &g_cameras.chase;
+    g_cameras.used = &g_cameras.chase;
+    g_cameras.hold = 0;
+    g_cameras.approachAmount = 0;
+    g_cameras.settled = true;
+    g_cameras.followValue = 0;
 }
 
 namespace {

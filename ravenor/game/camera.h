@@ -29,16 +29,35 @@ struct CameraState
     int32_t growBack = 0;
 };
 
-extern CameraState g_chaseCamera;
-extern CameraState g_levelCamera;      // classes 19, 20 and 24
-extern CameraState g_approachCamera;   // class 23
-extern CameraState* g_currentCamera;
-extern CameraState* g_cameraUsed;
-extern int32_t g_cameraHold;
-extern int32_t g_cameraApproach;
-extern bool g_cameraSettled;
-// The follow value the fixed cameras set
-extern int32_t g_cameraFollowValue;
+// Where the world is seen from: a rotation from world to camera axes and a
+// world position.
+struct Camera
+{
+    Orientation orientation;
+    int32_t position[3] = {0, 0, 0};
+};
+
+// The cameras: the chase camera behind the player, the level camera of
+// classes 19, 20 and 24 and the one of class 23; which one is current and
+// which one this frame uses; and the frame's view from it
+struct CameraRig
+{
+    CameraState chase;
+    CameraState level;
+    CameraState approach;
+    CameraState* current = &chase;
+    CameraState* used = &chase;
+    int32_t hold = 0;              // counts up to 0 after a level camera's last step
+    int32_t approachAmount = 0;    // 0..255, grown by the class-23 camera
+    bool settled = true;
+    int32_t followValue = 0;       // the follow value the fixed cameras set
+    Camera view;
+
+    CameraRig() = default;
+    CameraRig(const CameraRig&) = delete;   // current and used point into the rig
+    CameraRig& operator=(const CameraRig&) = delete;
+};
+extern CameraRig g_cameras;
 
 // The state follows the entity with its type's offsets, from behind it.
 void AttachCamera(CameraState& state, Entity* entity);
@@ -46,7 +65,7 @@ void AttachCamera(CameraState& state, Entity* entity);
 void SelectCamera();
 // The chase step after the controls
 void ChaseUpdate(CameraState& state);
-// The frame's view (g_camera of the world drawing) from the camera's look
+// The frame's view (g_cameras.view of the world drawing) from the camera's look
 void BuildCameraOrientation(const CameraState& state);
 // Collisions shake the chase camera; each frame takes a quarter back, reversed.
 void ShakeCamera(int32_t x, int32_t y, int32_t z);

@@ -308,8 +308,8 @@ int32_t DrivenCarHandler(int32_t c, Entity* e, int32_t message)
         }
         return 1;
     case kMsgBecomePlayer:
-        g_player = e;
-        AttachCamera(g_chaseCamera, e);
+        g_entityWorld.player = e;
+        AttachCamera(g_cameras.chase, e);
         return 1;
     case kMsgDropQuery: return 1;
     default: return Common(e, message, kKindDrivenCar);

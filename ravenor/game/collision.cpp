@@ -283,7 +283,7 @@ int32_t ResolveCarHit(Entity* a, Entity* b, int32_t bias, const int32_t contact[
     const int32_t vb = NormalSpeed(b, n);
     if (vb >= va)
         return va - vb;
-    if (a == g_player)
+    if (a == g_entityWorld.player)
     {
         const int32_t e = static_cast<int32_t>((vb * mb + 2 * ma * va) / (2 * ma + mb));
         SetNormalSpeed(a, n, va, e);
@@ -394,7 +394,7 @@ bool CarHitsCar(Entity* a, Entity* b, int32_t bias)
         return false;
     contact[1] = a->Y() + bias;
     const int32_t d = ResolveCarHit(b, a, 0, contact);
-    if (b == g_player)
+    if (b == g_entityWorld.player)
     {
         CrashSoundLight();
         if (Locked(b))
@@ -414,7 +414,7 @@ bool PlayerHitsTraffic(Entity* player, Entity* b)
         return false;
     contact[1] = b->Y();
     const int32_t d = ResolvePlayerHit(player, b, contact);
-    if (player == g_player && !Locked(player))
+    if (player == g_entityWorld.player && !Locked(player))
         PushApart(player, b);
     contact[1] = player->Y();
     ThrowSparks(player, contact, d / 10);
@@ -438,7 +438,7 @@ void CountHit(Entity* e)
 {
     if (e->behaviour == nullptr || e->behaviour->mode != kModeCountsHits)
         return;
-    const ptrdiff_t slot = e - g_entities;
+    const ptrdiff_t slot = e - g_entityWorld.pool;
     if (slot < 0 || slot >= kEntityCount)
         return;
     HitStamp& stamp = g_hitStamps[slot];
@@ -453,7 +453,7 @@ void CountHit(Entity* e)
 
 bool HitByPlayer(Entity* e, int32_t contact[3])
 {
-    Entity* p = g_player;
+    Entity* p = g_entityWorld.player;
     if (p == nullptr || p == e || !BoxesTouch(e, p, contact))
         return false;
     const int64_t mp = p->type->mass;
@@ -492,7 +492,7 @@ bool TrafficHitsPlayer(Entity* e)
     int32_t contact[3];
     if (!HitByPlayer(e, contact))
         return false;
-    PushApart(g_player, e);
+    PushApart(g_entityWorld.player, e);
     ThrowSparks(e, contact, kTrafficHitSparks);
     CrashSoundLight();
     return true;
@@ -556,7 +556,7 @@ bool TouchTest(Entity* a, int32_t threshold)
 {
     // Taken first: a prop that breaks leaves with the empty type.
     const int32_t crashSound = a->type->crashSound;
-    if (g_player != nullptr && CarHitsBody(a, g_player, threshold))
+    if (g_entityWorld.player != nullptr && CarHitsBody(a, g_entityWorld.player, threshold))
     {
         if (crashSound != 0)
             PlaySoundRandomRate(crashSound);
@@ -564,8 +564,8 @@ bool TouchTest(Entity* a, int32_t threshold)
     }
     if (!a->visible)
         return false;
-    for (Entity* e = ActiveHead; e != nullptr; e = e->next)
-        if (e != a && e != g_player && CarHitsBody(a, e, threshold))
+    for (Entity* e = g_entityWorld.activeHead; e != nullptr; e = e->next)
+        if (e != a && e != g_entityWorld.player && CarHitsBody(a, e, threshold))
             return true;
     return false;
 }

@@ -73,7 +73,7 @@ bool FollowParent(Entity* glow)
     PlaceOnCarrier(glow, carrier);
     int32_t toward[3];
     for (int k = 0; k < 3; ++k)
-        toward[k] = g_camera.position[k] - glow->orientation.t[k];
+        toward[k] = g_cameras.view.position[k] - glow->orientation.t[k];
     NormalizeQ12(toward);
     ScaleVector(toward, kTowardCamera);
     for (int k = 0; k < 3; ++k)
@@ -84,7 +84,7 @@ bool FollowParent(Entity* glow)
 
 bool NearCamera(const Entity* carrier, const AttachmentSlot& slot)
 {
-    return PointsDistance2(carrier->orientation.t, g_camera.position) < slot.distanceLimit;
+    return PointsDistance2(carrier->orientation.t, g_cameras.view.position) < slot.distanceLimit;
 }
 
 // A glow of the slot's class on the carrier (none when the region is full)
@@ -123,7 +123,7 @@ void EmittedGlowStep(Entity* e)
     {
         int32_t seen[3];
         for (int k = 0; k < 3; ++k)
-            seen[k] = g_camera.position[k] - carrier->orientation.t[k];
+            seen[k] = g_cameras.view.position[k] - carrier->orientation.t[k];
         int32_t c[3];
         RotateToLocal(&carrier->orientation, seen, c);
         const int32_t* o = OffsetOf(e);
@@ -150,7 +150,7 @@ bool CarrierGone(const Entity* e)
 void FaceCamera(Entity* e)
 {
     // The camera's rotation undone: the entity's rows are its columns.
-    const int16_t* c = g_camera.orientation.m;
+    const int16_t* c = g_cameras.view.orientation.m;
     int16_t* m = e->orientation.m;
     for (int r = 0; r < 3; ++r)
         for (int k = 0; k < 3; ++k)

@@ -22,7 +22,7 @@ EntityType MakeEmptyType()
 
 Entity* TakeFree(int slot)
 {
-    Entity* e = &g_entities[slot];
+    Entity* e = &g_entityWorld.pool[slot];
     if (e->update != nullptr)
         return nullptr;
     ResetEntity(e);
@@ -39,11 +39,8 @@ Entity* SearchDown(int from, int to)
 
 } // namespace
 
-EntityType EmptyType = MakeEmptyType();
-Entity g_entities[kEntityCount];
-Entity* ActiveHead = nullptr;
-int32_t ActiveCount = 0;
-int32_t TrafficLimit = 0;
+const EntityType EmptyType = MakeEmptyType();
+EntityWorld g_entityWorld;
 
 Entity* AllocEntity()
 {
@@ -136,27 +133,27 @@ void MakeInert(Entity* e)
 void PushActive(Entity* e)
 {
     UnlinkActive(e);
-    e->next = ActiveHead;
-    ActiveHead = e;
-    ++ActiveCount;
+    e->next = g_entityWorld.activeHead;
+    g_entityWorld.activeHead = e;
+    ++g_entityWorld.activeCount;
 }
 
 void UnlinkActive(Entity* e)
 {
-    if (ActiveHead == nullptr || e == nullptr)
+    if (g_entityWorld.activeHead == nullptr || e == nullptr)
         return;
-    if (ActiveHead == e)
+    if (g_entityWorld.activeHead == e)
     {
-        ActiveHead = e->next;
-        --ActiveCount;
+        g_entityWorld.activeHead = e->next;
+        --g_entityWorld.activeCount;
         return;
     }
-    for (Entity* p = ActiveHead; p->next != nullptr; p = p->next)
+    for (Entity* p = g_entityWorld.activeHead; p->next != nullptr; p = p->next)
     {
         if (p->next == e)
         {
             p->next = e->next;
-            --ActiveCount;
+            --g_entityWorld.activeCount;
             return;
         }
     }
@@ -164,21 +161,21 @@ void UnlinkActive(Entity* e)
 
 void SweepEntities()
 {
-    for (Entity& e : g_entities)
+    for (Entity& e : g_entityWorld.pool)
         if (e.update != nullptr)
             e.update(&e);
 }
 
 void ResetAllEntities()
 {
-    for (Entity& e : g_entities)
+    for (Entity& e : g_entityWorld.pool)
     {
         ResetEntity(&e);
         e.behaviour = nullptr;
         e.vehicle = nullptr;
     }
-    ActiveHead = nullptr;
-    ActiveCount = 0;
+    g_entityWorld.activeHead = nullptr;
+    g_entityWorld.activeCount = 0;
 }
 
 void ClearWorld()

@@ -88,7 +88,7 @@ struct EntityType
 void SetTypeBounds(EntityType& type, P3dMesh& mesh);
 
 // Radius 400, the box -50..50, everything else 0
-extern EntityType EmptyType;
+extern const EntityType EmptyType;
 
 struct Entity
 {
@@ -153,10 +153,19 @@ struct Entity
 constexpr int kEntityCount = 200;
 constexpr int32_t kEndOfPoints = 30271;
 
-extern Entity g_entities[kEntityCount];
-extern Entity* ActiveHead;
-extern int32_t ActiveCount;
-extern int32_t TrafficLimit;
+// The world of entities: the pool, the active list of bodies that collide,
+// the traffic limit, the player's car and the wheels that touched in the
+// last suspension step of any car
+struct EntityWorld
+{
+    Entity pool[kEntityCount];
+    Entity* activeHead = nullptr;
+    int32_t activeCount = 0;
+    int32_t trafficLimit = 0;      // traffic cars that may be alive (0 at stage start)
+    Entity* player = nullptr;      // the car the chase camera follows, or none
+    int32_t wheelContacts = 0;     // 0..4, raised by 2 when a body is pushed out of the ground
+};
+extern EntityWorld g_entityWorld;
 
 // Allocators: the first free record of their region, reset; none when full.
 Entity* AllocEntity();          // slots 0, 1, ... 199

@@ -16,27 +16,19 @@
 #include "ravenor/game/settings.h"
 #include "ravenor/game/shell_state.h"
 #include "ravenor/game/sound.h"
+#include "ravenor/game/stage_state.h"
 #include "ravenor/game/traffic.h"
 #include "ravenor/game/vehicle.h"
 #include "ravenor/game/world_draw.h"
-
-int32_t g_stageFrames = 0;
-bool g_showFrameRate = false;
-bool g_pauseKey = false;
 
 namespace {
 
 constexpr int32_t kMessageFrames = 132;
 constexpr int32_t kMessageTop = 70;
 constexpr int32_t kLineHeight = 10;
-constexpr int32_t kLineChars = 40;
+constexpr int32_t kLineChars = kMessageChars;
 // The countdown and the race clock: each texel of a glyph a 2 x 2 block
 constexpr int32_t kLargeText = 2;
-
-// The lines are copied: level texts go when the level is freed.
-char g_lines[3][kLineChars + 1] = {};
-int32_t g_messageTimer = 0;
-int32_t g_endTimer = 0;
 
 bool Empty(const char* line)
 {
@@ -93,20 +85,20 @@ void ShowMessage(const char* line1, const char* line2, const char* line3)
         return;
     const char* lines[3] = {line1, line2, line3};
     for (int i = 0; i < 3; ++i)
-        std::snprintf(g_lines[i], sizeof g_lines[i], "%s", lines[i] != nullptr ? lines[i] : "");
-    g_messageTimer = kMessageFrames;
+        std::snprintf(g_stage.lines[i], sizeof g_stage.lines[i], "%s", lines[i] != nullptr ? lines[i] : "");
+    g_stage.messageTimer = kMessageFrames;
 }
 
 void DrawMessages()
 {
-    if (g_messageTimer <= 0)
+    if (g_stage.messageTimer <= 0)
         return;
-    g_messageTimer -= SpeedFactor() / 256;
+    g_stage.messageTimer -= SpeedFactor() / 256;
     int32_t y = kMessageTop;
     for (int i = 0; i < 3; ++i)
     {
-        if (!Empty(g_lines[i]))
-            DrawMessageLine(y, g_lines[i]);
+        if (!Empty(g_stage.lines[i]))
+            DrawMessageLine(y, g_stage.lines[i]);
         else
             y = i == 0 ? 80 : y + kLineHeight;
     }
@@ -114,28 +106,28 @@ void DrawMessages()
 
 void ClearMessages()
 {
-    for (char* line : g_lines)
+    for (char* line : g_stage.lines)
         line[0] = 0;
-    g_messageTimer = 0;
+    g_stage.messageTimer = 0;
 }
 
 void ResetGameStep()
 {
     ClearMessages();
-    g_endTimer = 0;
-    g_stageFrames = 0;
+    g_stage.endTimer = 0;
+    g_stage.frames = 0;
     ResetCameras();
-    g_pauseKey = false;
+    g_stage.pauseKey = false;
 }
 
 void ReadControls()
 {
-    g_playerInput.accelerate = IsKeyDown(g_settings.keyAccelerate);
-    g_playerInput.brake = IsKeyDown(g_settings.keyBrake);
-    g_playerInput.handbrake = IsKeyDown(g_settings.keyHandbrake);
-    g_playerInput.left = IsKeyDown(g_settings.keyLeft);
-    g_playerInput.right = IsKeyDown(g_settings.keyRight);
-    g_pauseKey = IsKeyDown(g_settings.keyPause);
+    g_stage.controls.accelerate = IsKeyDown(g_settings.keyAccelerate);
+    g_stage.controls.brake = IsKeyDown(g_settings.keyBrake);
+    g_stage.controls.handbrake = IsKeyDown(g_settings.keyHandbrake);
+    g_stage.controls.left = IsKeyDown(g_settings.keyLeft);
+    g_stage.controls.right = IsKeyDown(g_settings.keyRight);
+    g_stage.pauseKey = IsKeyDown(g_settings.keyPause);
 }
 
 int CheckPause()
@@ -146,12 +138,12 @@ int CheckPause()
             g_shell.paused = false;
         return 1;
     }
-    if (g_pauseKey)
+    if (g_stage.pauseKey)
     {
         g_shell.pauseMenuState = kMenuPause;
         g_shell.paused = true;
-        MenuTimer = 0;
-        g_menuSelection = 0;
+        g_menu.timer = 0;
+        g_menu.selection = 0;
         PauseMusic();
         PauseAllSounds();
     }
@@ -175,10 +167,10 @@ void DrawCountdown(int32_t ms)
 Transform WorldTransform()
 {
     Transform world;
-    world.SetFromOrientation(g_camera.orientation);
+    world.SetFromOrientation(g_cameras.view.orientation);
     world.t[0] = world.t[1] = world.t[2] = 0;
-    world.TranslateLocal(static_cast<int16_t>(-g_camera.position[0] / 8), static_cast<int16_t>(g_camera.position[1] / 8),
-                         static_cast<int16_t>(g_camera.position[2] / 8));
+    world.TranslateLocal(static_cast<int16_t>(-g_cameras.view.position[0] / 8), static_cast<int16_t>(g_cameras.view.position[1] / 8),
+                         static_cast<int16_t>(g_cameras.view.position[2] / 8));
     return world;
 }
 
@@ -186,21 +178,21 @@ void GameStep()
 {
     ProfileBegin("control");
     SelectCamera();
-    if (g_showFrameRate)
+    if (g_stage.showFrameRate)
         DrawFrameRate();
     DrawMessages();
     ReadControls();
     ProfileEnd("control");
     g_shell.frameClock += SpeedFactor() / 256;
-    ++g_stageFrames;
+    ++g_stage.frames;
     if (!g_shell.paused)
     {
         SpawnTraffic();
         SweepEntities();
-        ChaseUpdate(g_chaseCamera);
+        ChaseUpdate(g_cameras.chase);
         UpdatePointingArrow();
     }
-    BuildCameraOrientation(*g_cameraUsed);
+    BuildCameraOrientation(*g_cameras.used);
     // The world seen from the camera
     ProfileBegin("Bsp");
     MatrixStack& stack = *g_renderer.stack;
@@ -216,16 +208,16 @@ void GameStep()
     CheckPause();
     stack.Pop();
     // The stage's end
-    if (g_stageState == kStageOver)
+    if (g_stage.state == kStageOver)
     {
         g_shell.stageOver = true;
     }
-    else if (g_stageState == kStageFinishing)
+    else if (g_stage.state == kStageFinishing)
     {
-        g_endTimer += SpeedFactor() * 3 / 256;
-        if (g_endTimer > kMessageFrames)
+        g_stage.endTimer += SpeedFactor() * 3 / 256;
+        if (g_stage.endTimer > kMessageFrames)
         {
-            g_endTimer = 0;
+            g_stage.endTimer = 0;
             g_shell.stageOver = true;
         }
     }

@@ -26,8 +26,3 @@ int CheckPause();
 void DrawRaceClock(int32_t ms);
 // The large digit of the countdown, only for 1 to 5 whole seconds
 void DrawCountdown(int32_t ms);
-// Frames the stage has run
-extern int32_t g_stageFrames;
-extern bool g_showFrameRate;
-// The pause key was down at the last input step
-extern bool g_pauseKey;

@@ -96,10 +96,10 @@ bool Still(const Entity* e, int32_t spinLimit)
 // A traffic car's collisions while it tumbles; a hit keeps it from resting
 void TumbleCollisions(Entity* e)
 {
-    Entity* player = g_player != e ? g_player : nullptr;
+    Entity* player = g_entityWorld.player != e ? g_entityWorld.player : nullptr;
     if (player != nullptr && CarHitsCar(e, player, -400))
         e->stuckTimer = 0;
-    for (Entity* o = ActiveHead; o != nullptr; o = o->next)
+    for (Entity* o = g_entityWorld.activeHead; o != nullptr; o = o->next)
     {
         if (o == e || o == player)
             continue;
@@ -335,10 +335,10 @@ void LooseBodyStep(Entity* e)
             ProbeRefresh(e);
         }
     }
-    if (!BodyTouch(e, g_player) && e->visible)
+    if (!BodyTouch(e, g_entityWorld.player) && e->visible)
     {
-        for (Entity* o = ActiveHead; o != nullptr; o = o->next)
-            if (o != g_player && BodyTouch(e, o))
+        for (Entity* o = g_entityWorld.activeHead; o != nullptr; o = o->next)
+            if (o != g_entityWorld.player && BodyTouch(e, o))
                 break;
     }
     // Resting long enough, or fallen off the world, it goes. The rest time

@@ -21,14 +21,11 @@
 #include "ravenor/game/shell_state.h"
 #include "ravenor/game/sound.h"
 #include "ravenor/game/stage.h"
+#include "ravenor/game/stage_state.h"
 #include "ravenor/game/window_proc.h"
 #include "ravenor/game/world_draw.h"
 
-int32_t MenuTimer = 0;
-int32_t g_menuSelection = 0;
-int32_t g_selectedStage = 0;
-int32_t g_remapRow = 0;
-int32_t g_frontEndState = kMenuMain;
+MenuState g_menu;
 
 namespace {
 
@@ -54,10 +51,7 @@ enum Edge : int
     kEdgeSelect,
     kEdgeCount,
 };
-bool g_seen[kEdgeCount] = {};
-bool g_edges[kEdgeCount] = {};   // this frame's presses
-int32_t g_rows = 1;              // rows of the screen (the wrap limit)
-bool g_keysArmed = false;        // WaitForNewKey: every key has been up
+static_assert(kEdgeCount == sizeof g_menu.seen);
 
 uint32_t EdgeKey(int edge)
 {
@@ -78,17 +72,17 @@ bool KeyEdge(int edge)
     const bool down = IsKeyDown(EdgeKey(edge));
     if (g_shell.frameClock * 10 < 48)
     {
-        g_seen[edge] = true;
+        g_menu.seen[edge] = true;
         return false;
     }
     if (!down)
     {
-        g_seen[edge] = false;
+        g_menu.seen[edge] = false;
         return false;
     }
-    if (g_seen[edge])
+    if (g_menu.seen[edge])
         return false;
-    g_seen[edge] = true;
+    g_menu.seen[edge] = true;
     return true;
 }
 
@@ -114,8 +108,8 @@ int32_t RowsOf(int32_t state)
 void Go(int32_t& state, int32_t next, int32_t selection = 0)
 {
     state = next;
-    MenuTimer = 0;
-    g_menuSelection = selection;
+    g_menu.timer = 0;
+    g_menu.selection = selection;
 }
 
 const TexImage& Image(InterfaceImage which)
@@ -126,47 +120,47 @@ const TexImage& Image(InterfaceImage which)
 // The point of a widget flying from (x0, y0) at t0 to (x1, y1) at t1
 void Place(int32_t x0, int32_t y0, int32_t t0, int32_t x1, int32_t y1, int32_t t1, int32_t& x, int32_t& y)
 {
-    if (MenuTimer >= t1 || t1 <= t0)
+    if (g_menu.timer >= t1 || t1 <= t0)
     {
         x = x1;
         y = y1;
         return;
     }
-    x = x0 + (x1 - x0) * (MenuTimer - t0) / (t1 - t0);
-    y = y0 + (y1 - y0) * (MenuTimer - t0) / (t1 - t0);
+    x = x0 + (x1 - x0) * (g_menu.timer - t0) / (t1 - t0);
+    y = y0 + (y1 - y0) * (g_menu.timer - t0) / (t1 - t0);
 }
 
 bool MenuImage(int32_t row, const TexImage& image, int32_t x0, int32_t y0, int32_t t0, int32_t x1, int32_t y1,
                int32_t t1, int32_t brightness)
 {
-    if (MenuTimer < t0)
+    if (g_menu.timer < t0)
         return false;
     int32_t x = 0;
     int32_t y = 0;
     Place(x0, y0, t0, x1, y1, t1, x, y);
     DrawImage(x - static_cast<int32_t>(image.width) / 2, y - static_cast<int32_t>(image.height) / 2, 0, brightness, 5,
               image);
-    return row >= 0 && row == g_menuSelection && g_edges[kEdgeSelect];
+    return row >= 0 && row == g_menu.selection && g_menu.edges[kEdgeSelect];
 }
 
 bool MenuText(int32_t row, const char* text, int32_t x0, int32_t y0, int32_t t0, int32_t x1, int32_t y1, int32_t t1,
               int32_t colour)
 {
-    if (MenuTimer < t0)
+    if (g_menu.timer < t0)
         return false;
     int32_t x = 0;
     int32_t y = 0;
     Place(x0, y0, t0, x1, y1, t1, x, y);
-    const bool selected = row >= 0 && row == g_menuSelection;
+    const bool selected = row >= 0 && row == g_menu.selection;
     if (!selected || (g_shell.frameClock & 4) == 0)
         PrintTextColor(x - GetTextWidth(text) / 2, y - 6, 1, 1, colour, "%s", text);
-    return MenuTimer > t1;
+    return g_menu.timer > t1;
 }
 
 bool MenuSlider(int32_t row, const TexImage& image, uint32_t& value, int32_t x0, int32_t y0, int32_t t0, int32_t x1,
                 int32_t y1, int32_t t1, int32_t maximum, int32_t brightness)
 {
-    const bool selected = row == g_menuSelection;
+    const bool selected = row == g_menu.selection;
     if (selected)
     {
         int32_t v = static_cast<int32_t>(value);
@@ -198,7 +192,7 @@ void Click()
 
 void Background()
 {
-    DrawFullScreenImage(MenuTimer + 32, Image(kImageTitle));
+    DrawFullScreenImage(g_menu.timer + 32, Image(kImageTitle));
 }
 
 int32_t MainScreen(int32_t& state)
@@ -220,7 +214,6 @@ int32_t MainScreen(int32_t& state)
     return -1;
 }
 
-Entity* g_attractCar = nullptr;
 
 void StandStill(Entity*)
 {
@@ -229,7 +222,7 @@ void StandStill(Entity*)
 // The stage's showcase car turning in front of a camera that closes in
 void DrawAttractCar(int32_t c)
 {
-    Entity* car = g_attractCar;
+    Entity* car = g_menu.attractCar;
     if (car == nullptr)
         return;
     if (car->classNumber != c)
@@ -240,7 +233,7 @@ void DrawAttractCar(int32_t c)
     }
     car->heading = (car->heading + g_speedFactor * 15 / 256) & 0xFFF;
     car->orientation.SetRotationY(car->heading / 2);
-    const int32_t d = std::max(512, 400000 / (MenuTimer + 1));
+    const int32_t d = std::max(512, 400000 / (g_menu.timer + 1));
     CameraState view;
     view.orientation.t[0] = car->X() - d * 2500 / 512;
     view.orientation.t[1] = car->Y() - d * 675 / 512;
@@ -260,28 +253,28 @@ int32_t StageSelectScreen(int32_t& state)
 {
     // The backdrop lies behind everything drawn after it.
     DrawImage(0, 0, kFarDepth, 512, 5, Image(kImageSelectBack));
-    if (g_selectedStage > 0)
+    if (g_menu.selectedStage > 0)
     {
         MenuImage(-1, Image(kImageLeftArrow), 16, 110, 0, 16, 110, 0, 512);
         MenuText(-1, "prev", 16, 128, 0, 16, 128, 0, kTextBright);
-        if (g_edges[kEdgeLeft])
+        if (g_menu.edges[kEdgeLeft])
         {
-            --g_selectedStage;
-            MenuTimer = 0;
+            --g_menu.selectedStage;
+            g_menu.timer = 0;
         }
     }
-    if (g_selectedStage != kLastStage)
+    if (g_menu.selectedStage != kLastStage)
     {
         MenuImage(-1, Image(kImageRightArrow), 160, 110, 0, 160, 110, 0, 512);
         MenuText(-1, "next", 160, 128, 0, 160, 128, 0, kTextBright);
-        if (g_edges[kEdgeRight] && g_selectedStage < kLastStage)
+        if (g_menu.edges[kEdgeRight] && g_menu.selectedStage < kLastStage)
         {
-            ++g_selectedStage;
-            MenuTimer = 0;
+            ++g_menu.selectedStage;
+            g_menu.timer = 0;
         }
     }
-    DrawAttractCar(ShowcaseClass(g_selectedStage));
-    const Briefing& briefing = StageBriefing(g_selectedStage);
+    DrawAttractCar(ShowcaseClass(g_menu.selectedStage));
+    const Briefing& briefing = StageBriefing(g_menu.selectedStage);
     MenuText(-1, briefing.title, 88, 10, 0, 88, 10, 0, kTextBright);
     const int32_t lineY[4] = {30, 45, 60, 75};
     for (int i = 0; i < 4; ++i)
@@ -406,7 +399,7 @@ int32_t ControlsScreen(int32_t& state)
     {
         Click();
         Go(state, kMenuKeyRemap, 7);
-        g_remapRow = 0;
+        g_menu.remapRow = 0;
         return -1;
     }
     if (Button(1, kImageShortButton, "back", 126, 200, 0, 500, false))
@@ -435,22 +428,22 @@ bool RefusedBinding(int32_t code)
 int32_t KeyRemapScreen(int32_t& state)
 {
     Background();
-    if (g_remapRow > 0)
+    if (g_menu.remapRow > 0)
     {
         const int32_t code = WaitForNewKey();
         if (code >= 0 && !RefusedBinding(code))
         {
-            *KeyOf(g_remapRow - 1) = static_cast<uint32_t>(code);
-            g_remapRow = 0;
+            *KeyOf(g_menu.remapRow - 1) = static_cast<uint32_t>(code);
+            g_menu.remapRow = 0;
             // The key that was bound must not also choose a row.
-            for (bool& seen : g_seen)
+            for (bool& seen : g_menu.seen)
                 seen = true;
         }
     }
     for (int32_t row = 0; row < 6; ++row)
     {
         const int32_t y = 20 + 20 * row;
-        const bool waiting = g_remapRow == row + 1;
+        const bool waiting = g_menu.remapRow == row + 1;
         const bool chosen = Button(row, kImageGreenButton, kKeyNames[row], 60, y, 0, 500, true);
         // The glyph on its key cap; the cap stays while a binding waits.
         MenuImage(-1, Image(kImageSmallButton), 140, y, 0, 140, y, 0, 512);
@@ -459,20 +452,20 @@ int32_t KeyRemapScreen(int32_t& state)
             const char glyph[2] = {KeyGlyph(*KeyOf(row)), 0};
             MenuText(-1, glyph, 140, y + 1, 0, 140, y + 1, 0, kTextBright);
         }
-        if (chosen && g_remapRow == 0)
+        if (chosen && g_menu.remapRow == 0)
         {
             Click();
-            g_remapRow = row + 1;
-            g_keysArmed = false;
+            g_menu.remapRow = row + 1;
+            g_menu.keysArmed = false;
         }
     }
-    if (Button(6, kImageGreenButton, "defaults", 88, 160, 0, 500, false) && g_remapRow == 0)
+    if (Button(6, kImageGreenButton, "defaults", 88, 160, 0, 500, false) && g_menu.remapRow == 0)
     {
         Click();
         SetDefaultKeys();
-        g_remapRow = 0;
+        g_menu.remapRow = 0;
     }
-    if (Button(7, kImageShortButton, "back", 88, 200, 0, 500, true) && g_remapRow == 0)
+    if (Button(7, kImageShortButton, "back", 88, 200, 0, 500, true) && g_menu.remapRow == 0)
     {
         Click();
         FadeOut();
@@ -510,9 +503,9 @@ int32_t CreditsScreen(int32_t& state)
 {
     Background();
     MenuImage(-1, Image(kImageCredits), 88, 30, 0, 88, 30, 0, 512);
-    if (MenuTimer > 30000)
-        MenuTimer = 1200;
-    if (MenuTimer >= 1200)
+    if (g_menu.timer > 30000)
+        g_menu.timer = 1200;
+    if (g_menu.timer >= 1200)
     {
         int32_t x = 0;
         int32_t y = 0;
@@ -572,8 +565,8 @@ int32_t ReadMeScreen(int32_t& state)
                                         "when you have finished",
                                         "playing."};
     Background();
-    if (MenuTimer > 42000)
-        MenuTimer = 1200;
+    if (g_menu.timer > 42000)
+        g_menu.timer = 1200;
     int32_t i = 0;
     for (const char* line : lines)
     {
@@ -678,20 +671,20 @@ bool MenuKeySelect()
 
 int32_t RunMenu(int32_t& state)
 {
-    MenuTimer += 32;
-    g_rows = RowsOf(state);
-    g_edges[kEdgeLeft] = MenuKeyLeft();
-    g_edges[kEdgeRight] = MenuKeyRight();
-    g_edges[kEdgeUp] = MenuKeyUp();
-    g_edges[kEdgeDown] = MenuKeyDown();
-    g_edges[kEdgeSelect] = MenuKeySelect();
+    g_menu.timer += 32;
+    g_menu.rows = RowsOf(state);
+    g_menu.edges[kEdgeLeft] = MenuKeyLeft();
+    g_menu.edges[kEdgeRight] = MenuKeyRight();
+    g_menu.edges[kEdgeUp] = MenuKeyUp();
+    g_menu.edges[kEdgeDown] = MenuKeyDown();
+    g_menu.edges[kEdgeSelect] = MenuKeySelect();
     // A binding that waits takes the keys.
-    if (state == kMenuKeyRemap && g_remapRow > 0)
-        g_edges[kEdgeUp] = g_edges[kEdgeDown] = g_edges[kEdgeSelect] = false;
-    if (g_edges[kEdgeUp] && --g_menuSelection < 0)
-        g_menuSelection = g_rows - 1;
-    if (g_edges[kEdgeDown] && ++g_menuSelection >= g_rows)
-        g_menuSelection = 0;
+    if (state == kMenuKeyRemap && g_menu.remapRow > 0)
+        g_menu.edges[kEdgeUp] = g_menu.edges[kEdgeDown] = g_menu.edges[kEdgeSelect] = false;
+    if (g_menu.edges[kEdgeUp] && --g_menu.selection < 0)
+        g_menu.selection = g_menu.rows - 1;
+    if (g_menu.edges[kEdgeDown] && ++g_menu.selection >= g_menu.rows)
+        g_menu.selection = 0;
     switch (state)
     {
     case kMenuMain: return MainScreen(state);
@@ -749,23 +742,23 @@ int32_t RunFrontEnd()
         SendClassMessage(c, nullptr, kMsgLoad);
     ResetAllEntities();
     // The driver slots of the last stage are let go here.
-    g_driverSlotCount = 0;
-    g_attractCar = AllocEntity();
-    if (g_attractCar != nullptr)
+    g_stage.driverSlotCount = 0;
+    g_menu.attractCar = AllocEntity();
+    if (g_menu.attractCar != nullptr)
     {
-        g_attractCar->update = StandStill;
-        g_attractCar->classNumber = -1;
+        g_menu.attractCar->update = StandStill;
+        g_menu.attractCar->classNumber = -1;
     }
     SetViewDistance(0);
     PlayTune("title.wav");
     FadeOut();
-    MenuLoop(g_frontEndState);
-    if (g_attractCar != nullptr)
-        MakeInert(g_attractCar);
-    g_attractCar = nullptr;
+    MenuLoop(g_menu.frontEndState);
+    if (g_menu.attractCar != nullptr)
+        MakeInert(g_menu.attractCar);
+    g_menu.attractCar = nullptr;
     for (int32_t c : kFrontEndClasses)
         SendClassMessage(c, nullptr, kMsgUnload);
-    return g_selectedStage;
+    return g_menu.selectedStage;
 }
 
 void DarkenScreen()
@@ -797,19 +790,19 @@ void FadeOut()
 
 int32_t WaitForNewKey()
 {
-    if (!g_keysArmed)
+    if (!g_menu.keysArmed)
     {
         for (uint8_t key : g_shell.keys)
             if (key != 0)
                 return -1;
-        g_keysArmed = true;
+        g_menu.keysArmed = true;
         return -1;
     }
     for (int32_t code = 0; code < 256; ++code)
     {
         if (g_shell.keys[code] != 0)
         {
-            g_keysArmed = false;
+            g_menu.keysArmed = false;
             return code;
         }
     }
@@ -843,27 +836,18 @@ char KeyGlyph(uint32_t code)
     return kByLowBits[code % 16];
 }
 
-bool g_keyFlags[3] = {};
 
 void UpdateKeyFlags()
 {
     for (int i = 0; i < 3; ++i)
     {
-        g_keyFlags[i] = false;
+        g_menu.keyFlags[i] = false;
         for (int k = 0; k < 6; ++k)
-            g_keyFlags[i] = g_keyFlags[i] || *KeyOf(k) == static_cast<uint32_t>(256 + i);
+            g_menu.keyFlags[i] = g_menu.keyFlags[i] || *KeyOf(k) == static_cast<uint32_t>(256 + i);
     }
 }
 
 void ResetMenus()
 {
-    MenuTimer = 0;
-    g_menuSelection = 0;
-    g_selectedStage = 0;
-    g_remapRow = 0;
-    g_frontEndState = kMenuMain;
-    g_rows = 1;
-    g_keysArmed = false;
-    std::memset(g_seen, 0, sizeof g_seen);
-    std::memset(g_edges, 0, sizeof g_edges);
+    g_menu = MenuState{};
 }

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-enum MenuState : int32_t
+enum MenuScreen : int32_t
 {
     kMenuMain = 0,
     kMenuStageSelect = 1,
@@ -20,15 +20,28 @@ enum MenuState : int32_t
     kMenuExitConfirm = 15,
 };
 
-// Grows by 32 at the start of every RunMenu; 0 on most screen changes
-extern int32_t MenuTimer;
-extern int32_t g_menuSelection;
-// The stage the stage select shows (0..33)
-extern int32_t g_selectedStage;
-// 0, or 1..6 for the binding that waits for a key
-extern int32_t g_remapRow;
-// Where the front end opens: kept for the whole run
-extern int32_t g_frontEndState;
+struct Entity;
+
+// The menus' record
+struct MenuState
+{
+    int32_t timer = 0;                   // grows by 32 each RunMenu; 0 on most screen changes
+    int32_t selection = 0;               // the selected row
+    int32_t selectedStage = 0;           // the stage the stage select shows (0..33)
+    int32_t remapRow = 0;                // 0, or 1..6 for the binding that waits for a key
+    int32_t frontEndState = kMenuMain;   // where the front end opens: kept for the whole run
+    // Whether any of the six game keys is bound to the code 256, 257 or
+    // 258 (codes beyond the key table), worked out when a stage starts
+    bool keyFlags[3] = {};
+    // The key edges: each key seen down, and this frame's presses (left,
+    // right, up, down, select)
+    bool seen[5] = {};
+    bool edges[5] = {};
+    int32_t rows = 1;                    // rows of the screen (the wrap limit)
+    bool keysArmed = false;              // WaitForNewKey: every key has been seen up
+    Entity* attractCar = nullptr;        // the stage select's turning car
+};
+extern MenuState g_menu;
 
 // One frame of the screen of state (which may change): -1 while the menu
 // stays, 1 when the caller's menu is finished (stage chosen, pause left,
@@ -55,9 +68,7 @@ void FadeOut();
 int32_t WaitForNewKey();
 // The one-letter glyph that names a key code
 char KeyGlyph(uint32_t code);
-// Whether any of the six game keys is bound to the code 256, 257 or 258
-// (codes beyond the key table), worked out when a stage starts
-extern bool g_keyFlags[3];
+// g_menu.keyFlags from the six game keys
 void UpdateKeyFlags();
 
 // Tests: every menu value back to its start

@@ -7,9 +7,8 @@
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/game_step.h"
+#include "ravenor/game/stage_state.h"
 #include "ravenor/game/vehicle.h"
-
-int32_t g_pendingBonus = 0;
 
 namespace {
 
@@ -19,18 +18,18 @@ constexpr int32_t kClockRate = 35;
 
 bool HudShown()
 {
-    return g_cameraUsed == &g_chaseCamera || g_objectiveHudAlways;
+    return g_cameras.used == &g_cameras.chase || g_stage.objectiveHudAlways;
 }
 
 bool Frozen()
 {
-    return g_objectiveReached || g_objectiveFrozen;
+    return g_stage.objectiveReached || g_stage.objectiveFrozen;
 }
 
 // The running target counter (its count in handlerData1)
 Entity* TargetCounter()
 {
-    for (Entity& e : g_entities)
+    for (Entity& e : g_entityWorld.pool)
         if (e.classNumber == kClassTargetCounter && RunsBehaviour(&e))
             return &e;
     return nullptr;
@@ -54,13 +53,13 @@ void Create(int32_t c, Entity* e)
         Finish(e);
         break;
     case kClassTimeBonus:
-        g_pendingBonus = node->value;
+        g_stage.pendingBonus = node->value;
         Finish(e);
         break;
     case kClassCountdown:
         node->accumulator = 0;
-        g_pendingBonus = 0;
-        g_objectiveReached = g_objectiveFrozen = false;
+        g_stage.pendingBonus = 0;
+        g_stage.objectiveReached = g_stage.objectiveFrozen = false;
         node->counter += 1;
         break;
     default: break;
@@ -88,14 +87,14 @@ void Step(int32_t c, Entity* e)
         if (remaining < 500)
         {
             // The stage's controls go live when its countdown is done.
-            g_controlsLive = true;
+            g_stage.controlsLive = true;
             Finish(e);
             return;
         }
         if (!Frozen())
             node->accumulator += FrameScale(kCountdownRate);
-        node->counter += g_pendingBonus;
-        g_pendingBonus = 0;
+        node->counter += g_stage.pendingBonus;
+        g_stage.pendingBonus = 0;
         break;
     }
     case kClassRaceClock:
@@ -110,7 +109,7 @@ void Step(int32_t c, Entity* e)
         }
         if (!Frozen())
             node->accumulator += FrameScale(kClockRate);
-        if (g_objectiveReached && !node->made)
+        if (g_stage.objectiveReached && !node->made)
         {
             node->made = 1;
             CreateFromRecord(node->child.node);

@@ -14,7 +14,5 @@ struct Entity;
 
 int32_t ObjectiveHandler(int32_t classNumber, Entity* e, int32_t message);
 
-// Seconds a time bonus left for the running countdown to take
-extern int32_t g_pendingBonus;
 // The target counter's count, or -1 when none runs (tests)
 int32_t TargetCount();

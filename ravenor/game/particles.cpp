@@ -103,7 +103,7 @@ void SkidEffects(const SkidSample& at, const int32_t leftWheel[3], const int32_t
 
 void LaySkid(const SkidSample& at, const int32_t offset[3], int32_t last[3], int32_t level)
 {
-    if (at.car == nullptr || at.car != g_player)
+    if (at.car == nullptr || at.car != g_entityWorld.player)
         return;
     const int32_t f = SpeedFactor();
     int32_t w[3];

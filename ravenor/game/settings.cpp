@@ -11,7 +11,6 @@
 #include "ravenor/game/shell_state.h"
 
 Settings g_settings;
-int32_t UnlockedStages = 1;
 
 namespace {
 
@@ -25,23 +24,30 @@ void SettingsPath(WCHAR* path)
     wcscat(path, u"settings.bin");
 }
 
-uint32_t* Words(Settings& s)
+// The file's eleven words in their order
+void Words(Settings& s, uint32_t* (&words)[kSettingsWords])
 {
-    return &s.reserved0;
+    uint32_t* const all[kSettingsWords] = {&s.reserved0,    &s.reserved1, &s.effectsVolume, &s.musicVolume,
+                                           &s.detail,       &s.keyLeft,   &s.keyRight,      &s.keyAccelerate,
+                                           &s.keyBrake,     &s.keyHandbrake, &s.keyPause};
+    for (int i = 0; i < kSettingsWords; ++i)
+        words[i] = all[i];
 }
 
 void Decode(const uint8_t* bytes, Settings& s)
 {
-    uint32_t* words = Words(s);
-    for (int i = 0; i < kSettingsBytes / 4; ++i)
-        words[i] = readLE32(bytes + 4 * i);
+    uint32_t* words[kSettingsWords];
+    Words(s, words);
+    for (int i = 0; i < kSettingsWords; ++i)
+        *words[i] = readLE32(bytes + 4 * i);
 }
 
 void Encode(Settings& s, uint8_t* bytes)
 {
-    const uint32_t* words = Words(s);
-    for (int i = 0; i < kSettingsBytes / 4; ++i)
-        writeLE32(bytes + 4 * i, words[i]);
+    uint32_t* words[kSettingsWords];
+    Words(s, words);
+    for (int i = 0; i < kSettingsWords; ++i)
+        writeLE32(bytes + 4 * i, *words[i]);
 }
 
 void ClampValues(Settings& s)
@@ -68,7 +74,7 @@ bool ReadFile44(const WCHAR* path, uint8_t* bytes)
 
 } // namespace
 
-static_assert(sizeof(Settings) == kSettingsBytes);
+static_assert(kSettingsWords * 4 == kSettingsBytes);
 
 void SetDefaultKeys()
 {
@@ -104,7 +110,9 @@ void LoadSettings()
         SetFileAttributesW(path, kAttributeNormal);
         return;
     }
+    const int32_t unlocked = g_settings.unlockedStages;
     g_settings = Settings{};
+    g_settings.unlockedStages = unlocked;
     SetDefaultKeys();
     SaveSettings();
 }
@@ -115,7 +123,7 @@ int SaveProgress()
     if (RegCreateKeyExW(HKEY_CURRENT_USER, kProgressKey, 0, nullptr, 0, 0xF003F, nullptr, &key, nullptr) !=
         ERROR_SUCCESS)
         return 0;
-    const DWORD value = static_cast<DWORD>(UnlockedStages);
+    const DWORD value = static_cast<DWORD>(g_settings.unlockedStages);
     const LONG set = RegSetValueExW(key, u"stage", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
     RegCloseKey(key);
     return set == ERROR_SUCCESS ? 1 : 0;

@@ -18,14 +18,16 @@ struct Settings
     uint32_t keyBrake = 120;
     uint32_t keyHandbrake = 119;
     uint32_t keyPause = 51;
+    // Not in the file: the stages open to the player (1 at start), written
+    // to the registry value "stage"
+    int32_t unlockedStages = 1;
 };
 constexpr int kSettingsBytes = 44;
+constexpr int kSettingsWords = 11;
 constexpr uint32_t kMaxVolume = 116;
 constexpr uint32_t kMaxDetail = 127;
 
 extern Settings g_settings;
-// Stages open to the player (1 at start)
-extern int32_t UnlockedStages;
 
 // Reads "settings.bin" of the program folder; any other size than 44 bytes,
 // or no file, gives the defaults, which are written at once. Volumes and

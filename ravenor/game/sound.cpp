@@ -8,9 +8,7 @@
 #include "ravenor/engine/data/data_archive.h"
 #include "ravenor/game/settings.h"
 
-SoundSlot g_soundSlots[kSoundSlots];
-SoundSlot g_musicSlot;
-HWND g_soundWindow = nullptr;
+SoundState g_sound;
 
 namespace {
 
@@ -34,13 +32,6 @@ const FixedWave kFixedWaves[] = {
     {16, "noway.wav", 63},      {17, "hello.wav", 80},      {19, "AHHH.wav", 63},      {20, "mmm.wav", 63},
 };
 
-int32_t g_master = 1023 * 58 / 116;
-int32_t g_musicVolume = 0xFFFF * 58 / 116;
-bool g_musicPlaying = false;
-int g_engineSlot = -1;
-int32_t g_lastSpeed = 0;
-uint32_t g_lastSwitch = 0;
-bool g_skidding = false;
 
 void LoadSlot(SoundSlot& slot, const char* name)
 {
@@ -100,8 +91,8 @@ void Play(SoundSlot& slot, bool loop, int32_t volume, uint32_t rate)
     // A slot played again stops its earlier play.
     ReleasePlay(slot);
     HWAVEOUT device = nullptr;
-    const DWORD callback = g_soundWindow != nullptr ? CALLBACK_WINDOW : CALLBACK_NULL;
-    if (waveOutOpen(&device, WAVE_MAPPER, &slot.format, reinterpret_cast<DWORD_PTR>(g_soundWindow), 0, callback) !=
+    const DWORD callback = g_sound.window != nullptr ? CALLBACK_WINDOW : CALLBACK_NULL;
+    if (waveOutOpen(&device, WAVE_MAPPER, &slot.format, reinterpret_cast<DWORD_PTR>(g_sound.window), 0, callback) !=
         MMSYSERR_NOERROR)
     {
         std::fprintf(stderr, "filename = %s\n", slot.name.c_str());
@@ -132,7 +123,7 @@ void Play(SoundSlot& slot, bool loop, int32_t volume, uint32_t rate)
 
 SoundSlot* Slot(int slot)
 {
-    return slot >= 0 && slot < kSoundSlots ? &g_soundSlots[slot] : nullptr;
+    return slot >= 0 && slot < kSoundSlots ? &g_sound.slots[slot] : nullptr;
 }
 
 uint32_t RandomRate()
@@ -142,11 +133,11 @@ uint32_t RandomRate()
 
 void SwitchEngine(int target)
 {
-    if (g_engineSlot >= 0)
-        ReleasePlay(g_soundSlots[g_engineSlot]);
-    SoundSlot& slot = g_soundSlots[target];
-    Play(slot, true, slot.baseVolume * g_master, 0);
-    g_engineSlot = target;
+    if (g_sound.engineSlot >= 0)
+        ReleasePlay(g_sound.slots[g_sound.engineSlot]);
+    SoundSlot& slot = g_sound.slots[target];
+    Play(slot, true, slot.baseVolume * g_sound.master, 0);
+    g_sound.engineSlot = target;
 }
 
 } // namespace
@@ -155,7 +146,7 @@ void LoadSounds()
 {
     for (const FixedWave& wave : kFixedWaves)
     {
-        SoundSlot& slot = g_soundSlots[wave.slot];
+        SoundSlot& slot = g_sound.slots[wave.slot];
         // A play of the old wave must not outlive its data.
         ReleasePlay(slot);
         LoadSlot(slot, wave.name);
@@ -166,13 +157,13 @@ void LoadSounds()
 void PlaySound(int slot)
 {
     if (SoundSlot* s = Slot(slot))
-        Play(*s, false, s->baseVolume * g_master, 0);
+        Play(*s, false, s->baseVolume * g_sound.master, 0);
 }
 
 void PlaySoundRandomRate(int slot)
 {
     if (SoundSlot* s = Slot(slot))
-        Play(*s, false, s->baseVolume * g_master, RandomRate());
+        Play(*s, false, s->baseVolume * g_sound.master, RandomRate());
 }
 
 void PlaySoundScaled(int slot, int32_t percent)
@@ -180,7 +171,7 @@ void PlaySoundScaled(int slot, int32_t percent)
     SoundSlot* s = Slot(slot);
     if (s == nullptr)
         return;
-    int32_t volume = s->baseVolume * g_master * percent / 100;
+    int32_t volume = s->baseVolume * g_sound.master * percent / 100;
     Play(*s, false, volume < 0 ? 0 : volume, RandomRate());
 }
 
@@ -193,39 +184,39 @@ void UpdateEngineSound(int32_t speed, bool throttle)
 {
     if (throttle)
     {
-        const int32_t d = speed - g_lastSpeed;
+        const int32_t d = speed - g_sound.lastSpeed;
         const int target = d >= 4 ? kSound2ndGear : d >= 2 ? kSound3rdGear : kSoundMaxSpeed;
         const uint32_t now = GetTickCount();
-        if (g_engineSlot != target && now - g_lastSwitch > kGearSwitchMs)
+        if (g_sound.engineSlot != target && now - g_sound.lastSwitch > kGearSwitchMs)
         {
-            g_lastSwitch = now;
+            g_sound.lastSwitch = now;
             SwitchEngine(target);
         }
     }
     else
     {
         const int target = speed < 30 ? kSoundIdle : kSoundDecel;
-        if (g_engineSlot != target)
+        if (g_sound.engineSlot != target)
             SwitchEngine(target);
     }
-    g_lastSpeed = speed;
+    g_sound.lastSpeed = speed;
 }
 
 void StartSkid()
 {
-    if (g_skidding)
+    if (g_sound.skidding)
         return;
-    SoundSlot& slot = g_soundSlots[kSoundSkid];
-    Play(slot, true, slot.baseVolume * g_master, 0);
-    g_skidding = true;
+    SoundSlot& slot = g_sound.slots[kSoundSkid];
+    Play(slot, true, slot.baseVolume * g_sound.master, 0);
+    g_sound.skidding = true;
 }
 
 void StopSkid()
 {
-    if (!g_skidding)
+    if (!g_sound.skidding)
         return;
-    ReleasePlay(g_soundSlots[kSoundSkid]);
-    g_skidding = false;
+    ReleasePlay(g_sound.slots[kSoundSkid]);
+    g_sound.skidding = false;
 }
 
 void StopSound(int slot)
@@ -236,60 +227,59 @@ void StopSound(int slot)
 
 void StopAllSounds()
 {
-    for (SoundSlot& slot : g_soundSlots)
+    for (SoundSlot& slot : g_sound.slots)
         ReleasePlay(slot);
-    g_engineSlot = -1;
-    g_skidding = false;
+    g_sound.engineSlot = -1;
+    g_sound.skidding = false;
 }
 
 void PauseAllSounds()
 {
-    for (SoundSlot& slot : g_soundSlots)
+    for (SoundSlot& slot : g_sound.slots)
         if (slot.device != nullptr)
             waveOutPause(slot.device);
 }
 
 void ResumeAllSounds()
 {
-    for (SoundSlot& slot : g_soundSlots)
+    for (SoundSlot& slot : g_sound.slots)
         if (slot.device != nullptr)
             waveOutRestart(slot.device);
 }
 
 void SetMusicVolume(int32_t setting, int32_t maximum)
 {
-    g_musicVolume = maximum > 0 ? setting * 0xFFFF / maximum : 0;
-    if (g_musicSlot.device != nullptr)
-        waveOutSetVolume(g_musicSlot.device, static_cast<DWORD>(g_musicVolume) * 0x10001u);
+    g_sound.musicVolume = maximum > 0 ? setting * 0xFFFF / maximum : 0;
+    if (g_sound.music.device != nullptr)
+        waveOutSetVolume(g_sound.music.device, static_cast<DWORD>(g_sound.musicVolume) * 0x10001u);
 }
 
 void SetEffectsVolume(int32_t setting, int32_t maximum)
 {
-    g_master = maximum > 0 ? setting * 1023 / maximum : 0;
+    g_sound.master = maximum > 0 ? setting * 1023 / maximum : 0;
 }
 
 void PlayTune(const char* name)
 {
     std::fprintf(stderr, "new_tune %s\n", name);
-    UnloadSlot(g_musicSlot);
-    g_musicSlot = SoundSlot{};
-    LoadSlot(g_musicSlot, name);
-    Play(g_musicSlot, true, g_musicVolume, 0);
-    g_musicPlaying = g_musicSlot.device != nullptr;
+    UnloadSlot(g_sound.music);
+    g_sound.music = SoundSlot{};
+    LoadSlot(g_sound.music, name);
+    Play(g_sound.music, true, g_sound.musicVolume, 0);
     if (g_settings.musicVolume == 0)
         PauseMusic();
 }
 
 void PauseMusic()
 {
-    if (g_musicSlot.device != nullptr)
-        waveOutPause(g_musicSlot.device);
+    if (g_sound.music.device != nullptr)
+        waveOutPause(g_sound.music.device);
 }
 
 void ResumeMusic()
 {
-    if (g_musicSlot.device != nullptr)
-        waveOutRestart(g_musicSlot.device);
+    if (g_sound.music.device != nullptr)
+        waveOutRestart(g_sound.music.device);
 }
 
 void SoundDone(HWAVEOUT device, WAVEHDR* header)
@@ -298,9 +288,9 @@ void SoundDone(HWAVEOUT device, WAVEHDR* header)
         if (slot.device == device && slot.header == header && device != nullptr)
             ReleasePlay(slot);
     };
-    for (SoundSlot& slot : g_soundSlots)
+    for (SoundSlot& slot : g_sound.slots)
         done(slot);
-    done(g_musicSlot);
+    done(g_sound.music);
 }
 
 void UnloadSlot(SoundSlot& slot)
@@ -315,30 +305,30 @@ void UnloadSlot(SoundSlot& slot)
 void UnloadSounds()
 {
     for (int i = kSoundSlots - 1; i >= 0; --i)
-        UnloadSlot(g_soundSlots[i]);
-    UnloadSlot(g_musicSlot);
-    g_engineSlot = -1;
-    g_skidding = false;
+        UnloadSlot(g_sound.slots[i]);
+    UnloadSlot(g_sound.music);
+    g_sound.engineSlot = -1;
+    g_sound.skidding = false;
 }
 
 int32_t EffectsMaster()
 {
-    return g_master;
+    return g_sound.master;
 }
 
 int32_t EngineSoundSlot()
 {
-    return g_engineSlot;
+    return g_sound.engineSlot;
 }
 
 void ResetSoundState()
 {
     UnloadSounds();
-    for (SoundSlot& slot : g_soundSlots)
+    for (SoundSlot& slot : g_sound.slots)
         slot = SoundSlot{};
-    g_musicSlot = SoundSlot{};
-    g_master = 1023 * 58 / 116;
-    g_musicVolume = 0xFFFF * 58 / 116;
-    g_lastSpeed = 0;
-    g_lastSwitch = 0;
+    g_sound.music = SoundSlot{};
+    g_sound.master = 1023 * 58 / 116;
+    g_sound.musicVolume = 0xFFFF * 58 / 116;
+    g_sound.lastSpeed = 0;
+    g_sound.lastSwitch = 0;
 }

@@ -55,10 +55,21 @@ enum SoundNumber : int
     kSoundSkid = 25,
 };
 
-extern SoundSlot g_soundSlots[kSoundSlots];
-extern SoundSlot g_musicSlot;
-// The window that hears MM_WOM_DONE (none: no completion notices)
-extern HWND g_soundWindow;
+// The sound layer: the fixed slots and the music, the window that hears
+// their completion, the two volumes and the engine and skid loops
+struct SoundState
+{
+    SoundSlot slots[kSoundSlots];
+    SoundSlot music;
+    HWND window = nullptr;           // hears MM_WOM_DONE (none: no completion notices)
+    int32_t master = 1023 * 58 / 116;      // the effects factor, 0..1023
+    int32_t musicVolume = 0xFFFF * 58 / 116;
+    int engineSlot = -1;             // the slot sounding as engine
+    int32_t lastSpeed = 0;           // the speed of the engine's last update
+    uint32_t lastSwitch = 0;         // when the gear sound last changed
+    bool skidding = false;
+};
+extern SoundState g_sound;
 
 // The 24 fixed waves from the archive (slots 0 and 2 stay empty)
 void LoadSounds();

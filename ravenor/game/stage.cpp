@@ -14,6 +14,7 @@
 #include "ravenor/game/particles.h"
 #include "ravenor/game/settings.h"
 #include "ravenor/game/behaviours.h"
+#include "ravenor/game/stage_state.h"
 
 const char* const kLevelNames[kLevelCount] = {
     "stg000.lev", "stg001.lev", "stg002.lev", "stg003.lev", "stg004.lev", "stg005.lev", "stg006.lev", "stg007.lev",
@@ -22,10 +23,6 @@ const char* const kLevelNames[kLevelCount] = {
     "stg024.lev", "stg025.lev", "stg026.lev", "stg027.lev", "stg028.lev", "stg029.lev", "stg030.lev", "stg031.lev",
     "stg032.lev", "stg033.lev", "stg034.lev", "stg035.lev", "stg036.lev", "stg037.lev", "stg038.lev"};
 
-std::unique_ptr<LevelBlock> g_level;
-VehicleState g_driverSlots[kDriverSlots];
-int32_t g_driverSlotCount = 0;
-ViewDistance g_view{};
 
 namespace {
 
@@ -63,13 +60,13 @@ int32_t ShowcaseClass(int stage)
 void SetViewDistance(int32_t detail)
 {
     const int32_t step = detail / 16;
-    g_view.farLimit = -(3500 + 1000 * step);
-    g_view.fogShift = 10 + step / 2;
-    g_view.fogWidth = 1 << g_view.fogShift;
-    g_view.fogStart = (3500 + 1000 * step - g_view.fogWidth - 300) << 16;
-    g_view.activity = 60;
-    g_renderer.farDistance = g_view.farLimit;
-    SetSpanFog(g_view.farLimit, g_view.fogShift);
+    g_stage.view.farLimit = -(3500 + 1000 * step);
+    g_stage.view.fogShift = 10 + step / 2;
+    g_stage.view.fogWidth = 1 << g_stage.view.fogShift;
+    g_stage.view.fogStart = (3500 + 1000 * step - g_stage.view.fogWidth - 300) << 16;
+    g_stage.view.activity = 60;
+    g_renderer.farDistance = g_stage.view.farLimit;
+    SetSpanFog(g_stage.view.farLimit, g_stage.view.fogShift);
 }
 
 std::unique_ptr<LevelBlock> LoadLevel(int stage)
@@ -109,7 +106,7 @@ void DropObjectsToGround(CoordList& list)
 void CreateLevelObjects()
 {
     ResetAllEntities();
-    for (ObjectEntry& entry : g_level->objects)
+    for (ObjectEntry& entry : g_stage.level->objects)
     {
         ScaleObjectCoords(*entry.list);
         if (SendClassMessage(entry.OwnClass(), nullptr, kMsgDropQuery) == 1)
@@ -117,17 +114,17 @@ void CreateLevelObjects()
         for (int k = 3; k <= 8; ++k)
             SendClassMessage(entry.words[k], nullptr, kMsgLoad);
     }
-    PrepareRecords(*g_level);
+    PrepareRecords(*g_stage.level);
 }
 
 VehicleState* GetDriverSlot(Entity* e)
 {
-    for (int i = 0; i < g_driverSlotCount; ++i)
-        if (e->behaviour != nullptr && g_driverSlots[i].boundBehaviour == e->behaviour)
-            return &g_driverSlots[i];
-    if (g_driverSlotCount >= kDriverSlots)
+    for (int i = 0; i < g_stage.driverSlotCount; ++i)
+        if (e->behaviour != nullptr && g_stage.driverSlots[i].boundBehaviour == e->behaviour)
+            return &g_stage.driverSlots[i];
+    if (g_stage.driverSlotCount >= kDriverSlots)
         return nullptr;
-    VehicleState* slot = &g_driverSlots[g_driverSlotCount++];
+    VehicleState* slot = &g_stage.driverSlots[g_stage.driverSlotCount++];
     *slot = VehicleState{};
     slot->boundBehaviour = e->behaviour;
     return slot;
@@ -166,8 +163,8 @@ bool PlaceVehicle(Entity* e, int32_t x, int32_t y, int32_t z, int32_t heading, c
 void EndStageWithMessage(const char* line)
 {
     ShowMessage(line, "", "");
-    if (g_stageState != 17)
-        g_stageState = 16;
+    if (g_stage.state != 17)
+        g_stage.state = 16;
 }
 
 bool StartStage(int stage)
@@ -177,20 +174,20 @@ bool StartStage(int stage)
 
 bool StartLevel(const std::function<std::unique_ptr<LevelBlock>()>& load)
 {
-    g_stageState = 0;
-    g_driverSlotCount = 0;
-    ActiveHead = nullptr;
-    ActiveCount = 0;
-    TrafficLimit = 0;
-    g_controlsLive = false;
-    g_player = nullptr;
+    g_stage.state = 0;
+    g_stage.driverSlotCount = 0;
+    g_entityWorld.activeHead = nullptr;
+    g_entityWorld.activeCount = 0;
+    g_entityWorld.trafficLimit = 0;
+    g_stage.controlsLive = false;
+    g_entityWorld.player = nullptr;
     ResetBehaviours();
     ResetGameStep();
     ResetParticles();
     ResetArrows();
     SetViewDistance(static_cast<int32_t>(g_settings.detail));
-    g_level = load();
-    if (!g_level)
+    g_stage.level = load();
+    if (!g_stage.level)
         return false;
     CreateLevelObjects();
     return true;
@@ -199,7 +196,7 @@ bool StartLevel(const std::function<std::unique_ptr<LevelBlock>()>& load)
 void EndStage()
 {
     ClearWorld();
-    g_level.reset();
-    g_player = nullptr;
-    g_controlsLive = false;
+    g_stage.level.reset();
+    g_entityWorld.player = nullptr;
+    g_stage.controlsLive = false;
 }

@@ -7,11 +7,11 @@
 #include <memory>
 
 #include "ravenor/game/level.h"
+#include "ravenor/game/stage_state.h"
 #include "ravenor/game/vehicle.h"
 
 constexpr int kLevelCount = 39;      // "stg000.lev" .. "stg038.lev"
 constexpr int kStageCount = 34;      // stages offered: 0 (demo) .. 33
-constexpr int kDriverSlots = 6;
 
 extern const char* const kLevelNames[kLevelCount];
 const char* StageTune(int stage);
@@ -24,22 +24,6 @@ struct Briefing
 const Briefing& StageBriefing(int stage);
 int32_t ShowcaseClass(int stage);
 
-// The loaded level of the running stage, or none
-extern std::unique_ptr<LevelBlock> g_level;
-
-extern VehicleState g_driverSlots[kDriverSlots];
-extern int32_t g_driverSlotCount;
-
-// What SetViewDistance gave the renderer
-struct ViewDistance
-{
-    int32_t farLimit;
-    int32_t fogShift;
-    int32_t fogWidth;
-    int32_t fogStart;    // already shifted left by 16
-    int32_t activity;    // the world's activity constant
-};
-extern ViewDistance g_view;
 void SetViewDistance(int32_t detail);
 
 // Resets the stage, loads the level and creates its objects; false when

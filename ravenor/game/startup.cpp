@@ -165,7 +165,7 @@ int StartupLoad()
     LoadSettings();
     // The sounds come before the city, so that a run whose city fails still
     // has its menu sounds.
-    g_soundWindow = g_shell.window;
+    g_sound.window = g_shell.window;
     SetMusicVolume(static_cast<int32_t>(g_settings.musicVolume), kMaxVolume);
     SetEffectsVolume(static_cast<int32_t>(g_settings.effectsVolume), kMaxVolume);
     LoadSounds();
@@ -181,7 +181,7 @@ int StartupLoad()
         return 0;
     g_shell.sceneryLoaded = true;
     BuildStarField();
-    g_selectedStage = std::max(0, UnlockedStages - 1);
+    g_menu.selectedStage = std::max(0, g_settings.unlockedStages - 1);
     LoadInterfaceImages();
     // The cone's family
     SendClassMessage(kClassCone, nullptr, kMsgLoad);

@@ -16,10 +16,10 @@
 #include "ravenor/game/loose_bodies.h"
 #include "ravenor/game/paths.h"
 #include "ravenor/game/stage.h"
+#include "ravenor/game/stage_state.h"
 #include "ravenor/game/vehicle.h"
 #include "ravenor/game/world_draw.h"
 
-int32_t ViewScale = 60;
 
 namespace {
 
@@ -40,7 +40,7 @@ bool FarFromCamera(const Entity* e)
     int32_t target[3];
     CameraTargetPoint(target);
     const int32_t p[3] = {e->X(), e->Y(), e->Z()};
-    return PlanarTo(p, target) > int64_t{ViewScale} * kRemoveFar;
+    return PlanarTo(p, target) > int64_t{g_stage.view.activity} * kRemoveFar;
 }
 
 void SettleOrTurn(Entity* e)
@@ -137,18 +137,18 @@ void BackAway(Entity* car, Entity* player)
 
 void CameraTargetPoint(int32_t out[3])
 {
-    const Entity* followed = g_cameraUsed != nullptr ? g_cameraUsed->followed : nullptr;
+    const Entity* followed = g_cameras.used != nullptr ? g_cameras.used->followed : nullptr;
     if (followed == nullptr)
-        followed = g_player;
+        followed = g_entityWorld.player;
     for (int k = 0; k < 3; ++k)
-        out[k] = followed != nullptr ? followed->orientation.t[k] : g_camera.position[k];
+        out[k] = followed != nullptr ? followed->orientation.t[k] : g_cameras.view.position[k];
 }
 
 void SpawnTraffic()
 {
-    if (!g_level)
+    if (!g_stage.level)
         return;
-    for (ObjectEntry& route : g_level->objects)
+    for (ObjectEntry& route : g_stage.level->objects)
         SpawnOnRoute(route);
 }
 
@@ -167,14 +167,14 @@ void SpawnOnRoute(ObjectEntry& route)
     int32_t target[3];
     CameraTargetPoint(target);
     const int64_t d = PlanarTo(p, target);
-    const int64_t k = ViewScale;
+    const int64_t k = g_stage.view.activity;
     // The limit is asked first: with no limit (0) nothing spawns and the
     // spacing, which may be worked out from the limit, is never needed.
-    if (TrafficLimit > 0 && ActiveCount < TrafficLimit && d < k * kSpawnFar &&
+    if (g_entityWorld.trafficLimit > 0 && g_entityWorld.activeCount < g_entityWorld.trafficLimit && d < k * kSpawnFar &&
         ((d > k * kSpawnNear && d < k * kSpawnOffScreen && !IsPointOnScreen(p)) || d > k * kSpawnOffScreen))
     {
         const int32_t spacing =
-            w[kRouteSpacing] == kSpacingByLimit ? 100000000 / (TrafficLimit * TrafficLimit) : w[kRouteSpacing];
+            w[kRouteSpacing] == kSpacingByLimit ? 100000000 / (g_entityWorld.trafficLimit * g_entityWorld.trafficLimit) : w[kRouteSpacing];
         if (!RouteOccupied(p, points, spacing))
         {
             if (Entity* car = AllocEntity())
@@ -216,7 +216,7 @@ void SpawnOnRoute(ObjectEntry& route)
 
 bool RouteOccupied(const int32_t point[3], const int32_t* points, int32_t spacing)
 {
-    for (const Entity& e : g_entities)
+    for (const Entity& e : g_entityWorld.pool)
         if (e.update != nullptr && e.path == points && PointDistance2(&e, point) < spacing)
             return true;
     return false;
@@ -279,7 +279,7 @@ void TrafficStep(Entity* car)
         return;
     }
     SendClassMessage(car->classNumber, car, kMsgVisibleStep);
-    Entity* player = g_player != car ? g_player : nullptr;
+    Entity* player = g_entityWorld.player != car ? g_entityWorld.player : nullptr;
     switch (car->aiState)
     {
     case kTrafficDrive: Drive(car, player); break;
@@ -317,7 +317,7 @@ bool BrakeForAhead(Entity* a, const Entity* b)
 
 bool BrakeForAnyAhead(Entity* a)
 {
-    for (Entity* e = ActiveHead; e != nullptr; e = e->next)
+    for (Entity* e = g_entityWorld.activeHead; e != nullptr; e = e->next)
         if (e != a && BrakeForAhead(a, e))
             return true;
     return false;

@@ -4,7 +4,7 @@
 //
 // Distances are squared, in units of 32, measured in the ground plane to
 // the camera's target point (the followed entity, else the camera).
-// ViewScale K scales every ring: within K x 1600 nothing spawns, between
+// g_stage.view.activity K scales every ring: within K x 1600 nothing spawns, between
 // that and K x 6400 only off screen, beyond K x 6400 always, beyond
 // K x 14400 never; farther than K x 22500 a car or object goes.
 #pragma once
@@ -14,7 +14,6 @@
 struct Entity;
 struct ObjectEntry;
 
-extern int32_t ViewScale;
 
 // Traffic states (aiState)
 constexpr int32_t kTrafficDrive = 0;
@@ -28,7 +27,7 @@ constexpr int kRouteSpacing = 2;
 constexpr int kRouteClasses = 3;
 constexpr int kRouteNextClass = 9;
 constexpr int kRoutePoint = 10;
-// A spacing of this value means 100000000 / TrafficLimit squared.
+// A spacing of this value means 100000000 / g_entityWorld.trafficLimit squared.
 constexpr int32_t kSpacingByLimit = 102;
 
 // Once a frame, before the sweep: each route of the level in turn

@@ -9,12 +9,7 @@
 #include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/engine/core/log.h"
 #include "ravenor/game/ground.h"
-
-DriveInputs g_playerInput;
-bool g_controlsLive = false;
-int32_t g_stageState = 0;
-int32_t WheelContacts = 0;
-Entity* g_player = nullptr;
+#include "ravenor/game/stage_state.h"
 
 const int32_t GearTable[16] = {0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3};
 
@@ -437,7 +432,7 @@ void Suspension(Entity* e, const int32_t slope[3])
     VehicleState* s = e->vehicle;
     const EntityType* t = e->type;
     // 1.
-    WheelContacts = 0;
+    g_entityWorld.wheelContacts = 0;
     SuspensionSums sums;
     s->lowestWheel = -999999;
     for (int i = 0; i < 4; ++i)
@@ -482,7 +477,7 @@ void Suspension(Entity* e, const int32_t slope[3])
             compression += (70 - compression) / 8;
             continue;
         }
-        ++WheelContacts;
+        ++g_entityWorld.wheelContacts;
         s->contact[i] = h;
         if (s->lastContact[i] == kNoContact)
             springSpeed = -30 * compression;
@@ -504,7 +499,7 @@ void Suspension(Entity* e, const int32_t slope[3])
     int32_t& y = e->orientation.t[1];
     if (sums.below)
     {
-        if (WheelContacts < 3)
+        if (g_entityWorld.wheelContacts < 3)
         {
             const int32_t c = y - sums.greatestDepth + 10;
             if (std::abs(c - y) < std::abs(e->velocity[1]) + 600 && s->lowestWheel > ground - 300)
@@ -587,9 +582,9 @@ void Suspension(Entity* e, const int32_t slope[3])
         }
     }
     // 6.
-    if (WheelContacts == 0)
+    if (g_entityWorld.wheelContacts == 0)
         e->speed = TowardZero(e->speed, FrameScale(6));
-    else if (WheelContacts < 3)
+    else if (g_entityWorld.wheelContacts < 3)
         HeadingDrag(e);
     // 7. pushed out of the ground
     const int32_t a = y + t->maxY - ground - 60;
@@ -597,9 +592,9 @@ void Suspension(Entity* e, const int32_t slope[3])
     {
         y -= a;
         e->rollRate = e->pitchRate = 0;
-        WheelContacts += 2;
+        g_entityWorld.wheelContacts += 2;
     }
-    s->contacts = WheelContacts;
+    s->contacts = g_entityWorld.wheelContacts;
 }
 
 namespace {
@@ -660,7 +655,7 @@ void WallProbe(Entity* e)
     if (IsOnGround(e))
     {
         const int32_t before = e->speed;
-        const bool pressing = e == g_player && e->vehicle->accelerate;
+        const bool pressing = e == g_entityWorld.player && e->vehicle->accelerate;
         const int32_t back[3] = {0, 0, t->minZ * 7 / 8};
         const int32_t front[3] = {0, 0, t->maxZ * 9 / 8};
         const int32_t middle[3] = {0, t->maxY, 0};
@@ -720,7 +715,7 @@ void WallProbe(Entity* e)
         {
             e->velocity[1] = Clamp(e->velocity[1] - before / 16, -20, 10);
             // A wall hit shakes the player's camera.
-            if (e == g_player)
+            if (e == g_entityWorld.player)
             {
                 const int32_t angle = (e->heading - 32 * e->yawRate) & 0xFFF;
                 const int32_t amount = std::min(change, 120);
@@ -774,7 +769,7 @@ void VehicleBodyStep(Entity* e)
     // 6.
     Suspension(e, slope);
     // 7. in the air, or touching down
-    if (WheelContacts == 0)
+    if (g_entityWorld.wheelContacts == 0)
     {
         s->inAir = 1;
         s->frame.inAir = true;
@@ -806,16 +801,16 @@ void DriveVehicle(Entity* e)
     // 1.
     e->wheelSpin -= std::min(e->speed, 200);
     // 2. what the player's engine sounds like: the car before its step
-    if (e == g_player)
+    if (e == g_entityWorld.player)
     {
         s->frame.engine = true;
         s->frame.engineSpeed = e->speed;
         s->frame.engineThrottle = s->accelerate != 0;
     }
     // 3. controls
-    if (g_controlsLive)
+    if (g_stage.controlsLive)
     {
-        if (e != g_player)
+        if (e != g_entityWorld.player)
         {
             ClearRequests(s);
             EaseCamera(e);
@@ -827,11 +822,11 @@ void DriveVehicle(Entity* e)
         }
         else
         {
-            s->accelerate = g_playerInput.accelerate;
-            s->brake = g_playerInput.brake;
-            s->handbrake = g_playerInput.handbrake;
-            s->left = g_playerInput.left;
-            s->right = g_playerInput.right;
+            s->accelerate = g_stage.controls.accelerate;
+            s->brake = g_stage.controls.brake;
+            s->handbrake = g_stage.controls.handbrake;
+            s->left = g_stage.controls.left;
+            s->right = g_stage.controls.right;
             s->extraControl = 0;
         }
         EaseCamera(e);
@@ -846,14 +841,14 @@ void DriveVehicle(Entity* e)
     WheelTurnStep(e);
     BehaviourSteer(e);
     // 5., 6.
-    if (WheelContacts < 3)
+    if (g_entityWorld.wheelContacts < 3)
     {
         e->heading = (e->heading + PerFrame(e->yawRate)) & 0xFFF;
     }
     else
     {
         s->frame.skid = SampleOf(e);
-        const bool finishing = g_stageState == kStageFinishing;
+        const bool finishing = g_stage.state == kStageFinishing;
         if (s->handbrake && !s->stalled)
         {
             Handbrake(e);

@@ -99,26 +99,6 @@ struct VehicleState
     VehicleFrame frame;
 };
 
-// The player's input flags, the controls-live flag, the stage state and the
-// wheel contacts of the last suspension step
-struct DriveInputs
-{
-    uint8_t accelerate = 0, brake = 0, handbrake = 0, left = 0, right = 0;
-};
-extern DriveInputs g_playerInput;
-extern bool g_controlsLive;
-// The stage's progress: running, finishing (the end's 45 frames), over
-enum StageProgress : int32_t
-{
-    kStageRunning = 0,
-    kStageFinishing = 16,
-    kStageOver = 17,
-};
-extern int32_t g_stageState;
-extern int32_t WheelContacts;
-// The player's car (the chase camera follows it), or none
-extern Entity* g_player;
-
 // Four equal speed bands
 extern const int32_t GearTable[16];
 

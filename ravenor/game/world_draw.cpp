@@ -11,7 +11,6 @@
 #include "ravenor/game/particles.h"
 #include "ravenor/game/vehicle.h"
 
-Camera g_camera;
 Star g_stars[kStarCount];
 
 namespace {
@@ -28,9 +27,9 @@ void SetTop(const Orientation& o)
 Orientation View()
 {
     Orientation v;
-    Orientation::Assign(v, g_camera.orientation);
+    Orientation::Assign(v, g_cameras.view.orientation);
     v.t[0] = v.t[1] = v.t[2] = 0;
-    v.TranslateLocal(g_camera.position[0], -g_camera.position[1], -g_camera.position[2]);
+    v.TranslateLocal(g_cameras.view.position[0], -g_cameras.view.position[1], -g_cameras.view.position[2]);
     return v;
 }
 
@@ -84,7 +83,7 @@ void DrawEntity(Entity& e, const Orientation& view)
         stack.top->Multiply(mesh.transform);
         if (j >= 1)
         {
-            if (&e == g_player)
+            if (&e == g_entityWorld.player)
                 PlaceWheel(*stack.top, mesh, e);
             else
                 stack.top->RotateX(e.wheelSpin);
@@ -122,7 +121,7 @@ void BuildStarField()
 void DrawStarField()
 {
     Orientation view;
-    Orientation::Assign(view, g_camera.orientation);
+    Orientation::Assign(view, g_cameras.view.orientation);
     view.t[0] = view.t[1] = view.t[2] = 0;
     SetTop(view);
     const Transform& t = *g_renderer.stack->top;
@@ -144,7 +143,7 @@ void DrawStarField()
 void DrawEntities()
 {
     const Orientation view = View();
-    for (Entity& e : g_entities)
+    for (Entity& e : g_entityWorld.pool)
         if (e.model != nullptr)
             DrawEntity(e, view);
 }

@@ -3,16 +3,8 @@
 
 #include <cstdint>
 
+#include "ravenor/game/camera.h"
 #include "ravenor/game/entity.h"
-
-// Where the world is seen from: a rotation from world to camera axes and a
-// world position.
-struct Camera
-{
-    Orientation orientation;
-    int32_t position[3] = {0, 0, 0};
-};
-extern Camera g_camera;
 
 constexpr int kStarCount = 200;
 struct Star

@@ -12,6 +12,7 @@
 #include "ravenor/game/objectives.h"
 #include "ravenor/game/sound.h"
 #include "os/testing/sound.h"
+#include "ravenor/game/stage_state.h"
 #include "stage_fixture.h"
 
 namespace {
@@ -26,27 +27,27 @@ protected:
     {
         StartProgram();
         ResetAllEntities();
-        g_level = std::make_unique<LevelBlock>();
-        g_stageState = 0;
-        g_player = nullptr;
-        g_controlsLive = false;
-        TrafficLimit = 0;
-        g_pendingBonus = 0;
+        g_stage.level = std::make_unique<LevelBlock>();
+        g_stage.state = 0;
+        g_entityWorld.player = nullptr;
+        g_stage.controlsLive = false;
+        g_entityWorld.trafficLimit = 0;
+        g_stage.pendingBonus = 0;
         ResetBehaviours();
         ResetGameStep();
     }
     void TearDown() override
     {
         ResetAllEntities();
-        g_level.reset();
-        g_player = nullptr;
-        g_stageState = 0;
+        g_stage.level.reset();
+        g_entityWorld.player = nullptr;
+        g_stage.state = 0;
     }
 
     Behaviour* Node(int32_t classNumber, int32_t behaviourNumber)
     {
-        g_level->nodes.push_back(std::make_unique<Behaviour>());
-        Behaviour* node = g_level->nodes.back().get();
+        g_stage.level->nodes.push_back(std::make_unique<Behaviour>());
+        Behaviour* node = g_stage.level->nodes.back().get();
         node->classNumber = classNumber;
         node->behaviourNumber = behaviourNumber;
         return node;
@@ -56,7 +57,7 @@ protected:
     {
         for (int i = 0; i < count; ++i)
         {
-            ++g_stageFrames;
+            ++g_stage.frames;
             SweepEntities();
         }
     }
@@ -73,15 +74,15 @@ protected:
         SendClassMessage(55, p, kMsgCreate);
         p->update = [](Entity*) {};
         p->visible = 1;
-        g_player = p;
+        g_entityWorld.player = p;
         return p;
     }
 
     // A coordinate list of two world points (already converted)
     CoordList* Path(int32_t x0, int32_t z0, int32_t x1, int32_t z1)
     {
-        g_level->lists.push_back(std::make_unique<CoordList>());
-        CoordList* list = g_level->lists.back().get();
+        g_stage.level->lists.push_back(std::make_unique<CoordList>());
+        CoordList* list = g_stage.level->lists.back().get();
         const int32_t y0 = ProbeGround(x0, z0).height;
         const int32_t y1 = ProbeGround(x1, z1).height;
         list->words = {x0, y0, z0, x1, y1, z1, kLevelEnd, 0, 0};
@@ -110,7 +111,7 @@ protected:
         for (int k = 1; k < 5; ++k)
             trigger.conditions[k] = Value(1);
         trigger.target = Value(stageTarget);
-        g_level->triggers[1].push_back(trigger);
+        g_stage.level->triggers[1].push_back(trigger);
     }
 };
 
@@ -152,10 +153,10 @@ TEST_F(BehaviourTest, TriggerTruthTable)
                 trigger.conditions[5 * place + k] = words[c.group[k]];
             }
             trigger.target = To(target);
-            g_level->triggers[1].push_back(trigger);
+            g_stage.level->triggers[1].push_back(trigger);
             EvaluateSections();
             EXPECT_EQ(c.fires, target->active == 1) << c.what << ", group " << place;
-            EXPECT_EQ(c.fires, g_level->triggers[1][0].fired == 1) << c.what << ", group " << place;
+            EXPECT_EQ(c.fires, g_stage.level->triggers[1][0].fired == 1) << c.what << ", group " << place;
         }
     }
 }
@@ -172,7 +173,7 @@ TEST_F(BehaviourTest, SectionSixFiresOnceSectionFiveAgain)
         for (int k = 0; k < 25; ++k)
             trigger.conditions[k] = Value(k < 5 ? 1 : 0);
         trigger.target = To(target);
-        g_level->triggers[section].push_back(trigger);
+        g_stage.level->triggers[section].push_back(trigger);
         int created = 0;
         for (int round = 0; round < 3; ++round)
         {
@@ -205,9 +206,9 @@ TEST_F(BehaviourTest, TargetsSetTheStageState)
     {
         SetUp();
         spy::reset_spy();
-        g_stageState = c.before;
+        g_stage.state = c.before;
         FireTarget(Value(c.target));
-        EXPECT_EQ(c.after, g_stageState) << c.before << " " << c.target;
+        EXPECT_EQ(c.after, g_stage.state) << c.before << " " << c.target;
         EXPECT_EQ(c.jeer ? 1 : 0, spy::open_count()) << c.before << " " << c.target;
     }
 }
@@ -249,7 +250,7 @@ TEST_F(BehaviourTest, CountdownStepsAndBonus)
                 ++digits[remaining / 1000];
         }
         EXPECT_EQ(114 + 25 * bonus, steps) << bonus;
-        EXPECT_TRUE(g_controlsLive);
+        EXPECT_TRUE(g_stage.controlsLive);
         if (bonus == 0)
         {
             // 5 only at the full 5000 ms, then 25 steps of each digit
@@ -272,13 +273,13 @@ TEST_F(BehaviourTest, RaceClockRunsOutOrFreezes)
     WhenDone(clock, 3);
     CreateFromRecord(clock);
     int steps = 0;
-    while (g_stageState == 0 && steps < 200)
+    while (g_stage.state == 0 && steps < 200)
     {
         ++steps;
         Sweep();
     }
     EXPECT_EQ(59, steps);
-    EXPECT_EQ(16, g_stageState);
+    EXPECT_EQ(16, g_stage.state);
 
     SetUp();
     clock = Node(14, 3);
@@ -289,7 +290,7 @@ TEST_F(BehaviourTest, RaceClockRunsOutOrFreezes)
     CreateFromRecord(clock);
     Sweep(10);
     const int32_t held = clock->accumulator;
-    g_objectiveReached = true;
+    g_stage.objectiveReached = true;
     Sweep(100);
     EXPECT_EQ(held, clock->accumulator) << "frozen";
     EXPECT_FALSE(clock->done);
@@ -308,14 +309,14 @@ TEST_F(BehaviourTest, PickUpsCompleteTheTargetCounter)
     for (int i = 0; i < 3; ++i)
     {
         Sweep();
-        EXPECT_EQ(0, g_stageState) << i;
+        EXPECT_EQ(0, g_stage.state) << i;
         Behaviour* pick = Node(10, 3);
         CreateFromRecord(pick);
         EXPECT_EQ(1, pick->done);
         EXPECT_EQ(i + 1, TargetCount());
     }
     Sweep();
-    EXPECT_EQ(17, g_stageState);
+    EXPECT_EQ(17, g_stage.state);
     EXPECT_EQ(1, counter->done);
 
     SetUp();
@@ -393,13 +394,13 @@ TEST_F(BehaviourTest, RuleSections)
         CreateFromRecord(target);
         Entity* e = target->entity;
         ASSERT_TRUE(RunsBehaviour(e));
-        g_level->rules[c.section - 1].push_back(RuleRecord{condition, target, 0});
+        g_stage.level->rules[c.section - 1].push_back(RuleRecord{condition, target, 0});
         WhenDone(target, 2);
         condition->done = 1;
         EvaluateSections();
         // The section 6 trigger looked before the rule acted; a later
         // evaluation sees what the rule left.
-        const bool firedByRule = g_stageState == 17;
+        const bool firedByRule = g_stage.state == 17;
         EXPECT_EQ(c.done, target->done == 1) << c.section << " " << c.targetClass;
         EXPECT_EQ(c.removed, e->update == nullptr) << c.section << " " << c.targetClass;
         EXPECT_EQ(c.triggerFires, firedByRule) << c.section << " " << c.targetClass;
@@ -418,11 +419,11 @@ TEST_F(BehaviourTest, SectionEightFiresTheFirstTruePairOnce)
     record.pairs[3] = To(b);
     record.pairs[4] = Value(1);
     record.pairs[5] = Value(2);
-    g_level->section8.push_back(record);
+    g_stage.level->section8.push_back(record);
     EvaluateSections();
     EXPECT_EQ(0, a->active);
     EXPECT_EQ(1, b->active);
-    EXPECT_EQ(0, g_stageState);
+    EXPECT_EQ(0, g_stage.state);
     MakeInert(b->entity);
     b->active = 0;
     EvaluateSections();
@@ -480,7 +481,7 @@ TEST_F(BehaviourTest, StartValueIsSpeedAndTheCommonStepCompletes)
     Sweep();
     EXPECT_EQ(1, step->done);
     EXPECT_EQ(nullptr, e->update);
-    EXPECT_EQ(17, g_stageState) << "its next link after the completion";
+    EXPECT_EQ(17, g_stage.state) << "its next link after the completion";
 }
 
 // Starters, the player's companion, zones and delays as a stage uses them
@@ -502,10 +503,10 @@ TEST_F(BehaviourTest, StartersZonesAndDelays)
     Sweep();
     EXPECT_EQ(1, starter->done);
     EXPECT_EQ(nullptr, e->update);
-    EXPECT_EQ(5, TrafficLimit);
+    EXPECT_EQ(5, g_entityWorld.trafficLimit);
     Sweep();
-    ASSERT_NE(nullptr, g_player);
-    EXPECT_EQ(car->entity, g_player);
+    ASSERT_NE(nullptr, g_entityWorld.player);
+    EXPECT_EQ(car->entity, g_entityWorld.player);
 
     // 19: within the radius of the player
     Behaviour* zone = Node(12, 19);
@@ -537,7 +538,7 @@ TEST_F(BehaviourTest, StartersZonesAndDelays)
     CreateFromRecord(finish);
     Sweep();
     EXPECT_EQ(1, finish->done);
-    EXPECT_TRUE(g_objectiveReached);
+    EXPECT_TRUE(g_stage.objectiveReached);
 }
 
 // Behaviour 20 completes when its linked entity came within twice the
@@ -552,11 +553,11 @@ TEST_F(BehaviourTest, TwoStepApproach)
     CreateFromRecord(gate);
     Sweep();
     EXPECT_FALSE(gate->armed) << "5000 away: 156 squared is above 20000";
-    g_player->orientation.t[2] = -12000 + 1000;
+    g_entityWorld.player->orientation.t[2] = -12000 + 1000;
     Sweep();
     EXPECT_TRUE(gate->armed);
     EXPECT_FALSE(gate->done) << "3875 away: inside twice the radius only";
-    g_player->orientation.t[2] = -12000 + 2500;
+    g_entityWorld.player->orientation.t[2] = -12000 + 2500;
     Sweep();
     EXPECT_TRUE(gate->done);
 }
@@ -577,7 +578,7 @@ TEST_F(BehaviourTest, RivalRacesAlongItsPathOnceLive)
     const int32_t z0 = e->Z();
     Sweep(20);
     EXPECT_LT(std::abs(e->Z() - z0), 200) << "waits for the controls";
-    g_controlsLive = true;
+    g_stage.controlsLive = true;
     Sweep(40);
     EXPECT_GT(e->Z() - z0, 4000);
     EXPECT_GT(e->speed, 100);
@@ -659,12 +660,12 @@ TEST_F(BehaviourTest, ZoneTakesBackWhatItMadeAndOutOfView)
     CreateFromRecord(zone);
     for (int visit = 0; visit < 2; ++visit)
     {
-        g_player->orientation.t[2] = -12000;
+        g_entityWorld.player->orientation.t[2] = -12000;
         Sweep();
         ASSERT_TRUE(RunsBehaviour(box->entity)) << visit;
         EXPECT_EQ(1, inner->active) << visit;
         Entity* made = box->entity;
-        g_player->orientation.t[2] = 20000;
+        g_entityWorld.player->orientation.t[2] = 20000;
         Sweep();
         EXPECT_EQ(nullptr, made->update) << visit;
         EXPECT_EQ(0, box->active) << visit;

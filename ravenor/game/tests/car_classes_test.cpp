@@ -6,6 +6,7 @@
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/ground.h"
+#include "ravenor/game/stage_state.h"
 #include "stage_fixture.h"
 
 namespace {
@@ -93,7 +94,7 @@ TEST(CarClasses, ADrivenCarIsMadeWhereItsEntityStands)
 {
     StartProgram();
     ResetAllEntities();
-    g_driverSlotCount = 0;
+    g_stage.driverSlotCount = 0;
     SendClassMessage(55, nullptr, kMsgLoad);
     const int32_t ground = ProbeGround(kWestStreetX, kWestStreetZ).height;
     ASSERT_NE(-1, ground);
@@ -135,7 +136,7 @@ TEST(Traffic, FirstStageTrafficFollowsItsLanes)
     ASSERT_TRUE(StartStage(0));
     StageFrame();
     std::vector<Entity*> cars;
-    for (Entity& e : g_entities)
+    for (Entity& e : g_entityWorld.pool)
         if (e.update != nullptr && (e.classNumber == 30 || e.classNumber == 34))
             cars.push_back(&e);
     ASSERT_EQ(2u, cars.size());
@@ -144,7 +145,7 @@ TEST(Traffic, FirstStageTrafficFollowsItsLanes)
     {
         startZ.push_back(car->Z());
         bool listed = false;
-        for (Entity* a = ActiveHead; a != nullptr; a = a->next)
+        for (Entity* a = g_entityWorld.activeHead; a != nullptr; a = a->next)
             listed = listed || a == car;
         EXPECT_TRUE(listed);
         EXPECT_NE(nullptr, car->model);

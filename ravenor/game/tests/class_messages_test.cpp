@@ -49,6 +49,6 @@ TEST(ClassMessages, RemovalMakesInert)
         EXPECT_EQ(1, SendClassMessage(c, e, kMsgRemove)) << c;
         EXPECT_EQ(nullptr, e->update) << c;
         EXPECT_EQ(&EmptyType, e->type) << c;
-        EXPECT_EQ(0, ActiveCount) << c;
+        EXPECT_EQ(0, g_entityWorld.activeCount) << c;
     }
 }

@@ -42,7 +42,7 @@ protected:
     void SetUp() override
     {
         BuildTrigTables();
-        g_player = nullptr;
+        g_entityWorld.player = nullptr;
         ResetCollisionState();
     }
 };
@@ -207,13 +207,13 @@ TEST_F(CollisionTest, CrashSoundsAtMostOncePer969Ms)
     ResetCollisionState();
     for (auto& slot : {kSoundCollision1, kSoundCollision2, kSoundWall1, kSoundWall2, kSoundWall3})
     {
-        g_soundSlots[slot].data.assign(100, 0);
-        g_soundSlots[slot].format.wFormatTag = 1;
-        g_soundSlots[slot].format.nChannels = 1;
-        g_soundSlots[slot].format.nSamplesPerSec = 11025;
-        g_soundSlots[slot].format.nAvgBytesPerSec = 22050;
-        g_soundSlots[slot].format.nBlockAlign = 2;
-        g_soundSlots[slot].format.wBitsPerSample = 16;
+        g_sound.slots[slot].data.assign(100, 0);
+        g_sound.slots[slot].format.wFormatTag = 1;
+        g_sound.slots[slot].format.nChannels = 1;
+        g_sound.slots[slot].format.nSamplesPerSec = 11025;
+        g_sound.slots[slot].format.nAvgBytesPerSec = 22050;
+        g_sound.slots[slot].format.nBlockAlign = 2;
+        g_sound.slots[slot].format.wBitsPerSample = 16;
     }
     const size_t before = os::sound::test::devices().size();
     CrashSoundLight();

@@ -67,11 +67,11 @@ TEST_F(MenuTest, UpAndDownWrapRoundTheRowsOfTheScreen)
     for (const Case& c : cases)
     {
         int32_t state = c.state;
-        g_menuSelection = 0;
+        g_menu.selection = 0;
         Press(38, state);
-        EXPECT_EQ(c.rows - 1, g_menuSelection) << c.state;
+        EXPECT_EQ(c.rows - 1, g_menu.selection) << c.state;
         Press(40, state);
-        EXPECT_EQ(0, g_menuSelection) << c.state;
+        EXPECT_EQ(0, g_menu.selection) << c.state;
         EXPECT_EQ(c.state, state);
     }
 }
@@ -80,14 +80,14 @@ TEST_F(MenuTest, StageSelectStopsAtTheFirstAndLastStage)
 {
     int32_t state = kMenuStageSelect;
     Press(37, state);
-    EXPECT_EQ(0, g_selectedStage);
+    EXPECT_EQ(0, g_menu.selectedStage);
     Press(39, state);
-    EXPECT_EQ(1, g_selectedStage);
-    g_selectedStage = 33;
+    EXPECT_EQ(1, g_menu.selectedStage);
+    g_menu.selectedStage = 33;
     Press(39, state);
-    EXPECT_EQ(33, g_selectedStage);
+    EXPECT_EQ(33, g_menu.selectedStage);
     // Return on "start" chooses the stage
-    g_menuSelection = 0;
+    g_menu.selection = 0;
     g_shell.keys[13] = 1;
     EXPECT_EQ(1, RunMenu(state));
 }
@@ -100,15 +100,15 @@ TEST_F(MenuTest, KeyRemapTakesANewKeyRefusesEscapeAndIsSavedAndRestored)
     wcscpy(g_shell.programFolder, u"\\Program Files\\RavenorMenu\\");
 
     int32_t state = kMenuKeyRemap;
-    g_menuSelection = 2;   // accelerate
+    g_menu.selection = 2;   // accelerate
     Press(13, state);
-    ASSERT_EQ(3, g_remapRow);
+    ASSERT_EQ(3, g_menu.remapRow);
     // Escape is refused: the binding keeps waiting
     Press(27, state);
-    EXPECT_EQ(3, g_remapRow);
+    EXPECT_EQ(3, g_menu.remapRow);
     EXPECT_EQ(113u, g_settings.keyAccelerate);
     Press('A', state);
-    EXPECT_EQ(0, g_remapRow);
+    EXPECT_EQ(0, g_menu.remapRow);
     EXPECT_EQ(uint32_t{'A'}, g_settings.keyAccelerate);
     EXPECT_FALSE(KeysAreDefault());
     // The binding key did not also choose a row
@@ -121,7 +121,7 @@ TEST_F(MenuTest, KeyRemapTakesANewKeyRefusesEscapeAndIsSavedAndRestored)
     EXPECT_EQ(120u, g_settings.keyBrake);
 
     // "defaults" puts the six keys back
-    g_menuSelection = 6;
+    g_menu.selection = 6;
     Press(13, state);
     EXPECT_TRUE(KeysAreDefault());
 }
@@ -149,13 +149,13 @@ TEST_F(MenuTest, KeyGlyphs)
 TEST_F(MenuTest, KeyFlagsTellTheCodesBeyondTheKeyTable)
 {
     UpdateKeyFlags();
-    EXPECT_FALSE(g_keyFlags[0] || g_keyFlags[1] || g_keyFlags[2]);
+    EXPECT_FALSE(g_menu.keyFlags[0] || g_menu.keyFlags[1] || g_menu.keyFlags[2]);
     g_settings.keyPause = 257;
     g_settings.keyBrake = 258;
     UpdateKeyFlags();
-    EXPECT_FALSE(g_keyFlags[0]);
-    EXPECT_TRUE(g_keyFlags[1]);
-    EXPECT_TRUE(g_keyFlags[2]);
+    EXPECT_FALSE(g_menu.keyFlags[0]);
+    EXPECT_TRUE(g_menu.keyFlags[1]);
+    EXPECT_TRUE(g_menu.keyFlags[2]);
     EXPECT_FALSE(IsKeyDown(257));
 }
 
@@ -191,7 +191,7 @@ TEST_F(MenuTest, ThePauseKeyPausesAndContinueLeaves)
     ReadControls();
     CheckPause();
     g_shell.keys[51] = 0;
-    g_menuSelection = 1;
+    g_menu.selection = 1;
     CheckPause();
     g_shell.keys[13] = 1;
     CheckPause();

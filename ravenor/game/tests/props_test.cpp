@@ -24,12 +24,12 @@ protected:
     {
         StartProgram();
         ResetAllEntities();
-        g_player = nullptr;
+        g_entityWorld.player = nullptr;
     }
     void TearDown() override
     {
         ResetAllEntities();
-        g_player = nullptr;
+        g_entityWorld.player = nullptr;
     }
 };
 
@@ -218,7 +218,7 @@ TEST_F(PropsTest, TouchTestedButWhileSeenUnderBehaviour13)
         car->orientation.t[2] = prop->Z() - 200;
         car->velocity[2] = 120;
         car->speed = 120;
-        g_player = car;
+        g_entityWorld.player = car;
         os::sound::test::reset_spy();
         const int32_t y = prop->Y();
         SendClassMessage(k.c, prop, kMsgVisibleStep);
@@ -239,7 +239,7 @@ TEST_F(PropsTest, TouchTestedButWhileSeenUnderBehaviour13)
             EXPECT_NE(IdleUpdate, prop->update) << what << ": knocked loose";
         }
         ASSERT_FALSE(os::sound::test::devices().empty()) << what;
-        const int32_t volume = g_soundSlots[k.sound].baseVolume * EffectsMaster();
+        const int32_t volume = g_sound.slots[k.sound].baseVolume * EffectsMaster();
         EXPECT_EQ(DWORD(std::min(volume, 0xFFFF)) * 0x10001u, os::sound::test::devices().back().volume) << what;
     }
     ResetSoundState();
@@ -276,7 +276,7 @@ bool RowsEqual(const Orientation& a, const Orientation& b)
 // update.
 TEST_F(PropsTest, EffectVisibleStepAndStart)
 {
-    g_camera.orientation.SetRotationY(300);
+    g_cameras.view.orientation.SetRotationY(300);
     Behaviour free;
     free.behaviourNumber = 3;
     Behaviour held;

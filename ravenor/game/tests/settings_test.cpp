@@ -30,7 +30,7 @@ protected:
         g_shell.keyMap.codes[KeyMap::kLeft] = 37;
         g_shell.keyMap.codes[KeyMap::kRight] = 39;
         g_settings = Settings{};
-        UnlockedStages = 1;
+        g_settings.unlockedStages = 1;
     }
 
     static std::vector<uint8_t> FileBytes()
@@ -107,7 +107,7 @@ TEST_F(SettingsTest, RoundTripAndValuesKeptInRange)
 
 TEST_F(SettingsTest, ProgressGoesToTheRegistry)
 {
-    UnlockedStages = 5;
+    g_settings.unlockedStages = 5;
     SaveSettings();
     HKEY key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Lumetra\\Ravenor", 0, 0, &key));

@@ -45,7 +45,7 @@ inline void IdleUpdate(Entity*) {}
 inline size_t CountUpdates(EntityUpdate step)
 {
     size_t n = 0;
-    for (const Entity& e : g_entities)
+    for (const Entity& e : g_entityWorld.pool)
         n += e.update == step;
     return n;
 }

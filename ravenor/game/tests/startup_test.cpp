@@ -150,7 +150,7 @@ TEST(StartupData, DemoFrameReachesTheScreen)
     EXPECT_EQ(Rgb(title[150 * 176 + 100]), ScreenPixel(100, 150));
     // The sounds: every named slot, slots 0 and 2 empty
     for (int slot = 0; slot < kSoundSlots; ++slot)
-        EXPECT_EQ(slot == 0 || slot == 2, g_soundSlots[slot].data.empty()) << slot;
+        EXPECT_EQ(slot == 0 || slot == 2, g_sound.slots[slot].data.empty()) << slot;
     ResetSoundState();
     // The key clicks turned off: "ModeGSM", then "Mode" of the key-press sounds
     const std::vector<std::u16string> documents = os::shell::config_documents();
@@ -162,7 +162,7 @@ TEST(StartupData, DemoFrameReachesTheScreen)
     EXPECT_NE(std::u16string::npos, gsm.find(u"name=\"ModeGSM\" value=\"0\""));
     EXPECT_NE(std::u16string::npos, mode.find(u"name=\"Mode\" value=\"0\""));
     // The stage select opens on the last unlocked stage
-    EXPECT_EQ(UnlockedStages - 1, g_selectedStage);
+    EXPECT_EQ(g_settings.unlockedStages - 1, g_menu.selectedStage);
 }
 
 // Without its scenery or the scenery's textures the start-up load fails.
@@ -181,7 +181,7 @@ TEST(StartupData, MissingSceneryFails)
         EXPECT_EQ(0, StartupLoad()) << missing;
         EXPECT_FALSE(g_shell.sceneryLoaded) << missing;
         // The sounds were loaded before the city: the menus still click.
-        EXPECT_FALSE(g_soundSlots[kSoundClick].data.empty()) << missing;
+        EXPECT_FALSE(g_sound.slots[kSoundClick].data.empty()) << missing;
         ResetSoundState();
     }
 }

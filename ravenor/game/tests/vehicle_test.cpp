@@ -13,6 +13,7 @@
 #include "ravenor/game/ground.h"
 #include "ravenor/game/particles.h"
 #include "ravenor/game/sound.h"
+#include "ravenor/game/stage_state.h"
 #include "ravenor/game/vehicle_frame.h"
 #include "stage_fixture.h"
 
@@ -58,7 +59,7 @@ struct HandlingCar
 Entity* PlaceTestCar(int32_t y, int32_t x = -20000, int32_t heading = 0)
 {
     ResetAllEntities();
-    g_driverSlotCount = 0;
+    g_stage.driverSlotCount = 0;
     SendClassMessage(55, nullptr, kMsgLoad);
     Entity* e = AllocEntity();
     e->classNumber = 55;
@@ -69,8 +70,8 @@ Entity* PlaceTestCar(int32_t y, int32_t x = -20000, int32_t heading = 0)
     e->update = [](Entity*) {};
     SendClassMessage(55, e, kMsgCreate);
     SendClassMessage(55, e, kMsgBecomePlayer);
-    g_controlsLive = true;
-    g_playerInput = DriveInputs{};
+    g_stage.controlsLive = true;
+    g_stage.controls = DriveInputs{};
     return e;
 }
 
@@ -93,7 +94,7 @@ TEST(Vehicle, AcceleratesThroughTheGearsOnAStraight)
     Entity* e = PlaceTestCar(0);
     ASSERT_EQ(4, e->vehicle->contacts);
     const int32_t startZ = e->Z();
-    g_playerInput.accelerate = 1;
+    g_stage.controls.accelerate = 1;
     int32_t expected = 0;
     int32_t travelled = 0;
     for (int frame = 0; frame < 150; ++frame)
@@ -110,8 +111,8 @@ TEST(Vehicle, AcceleratesThroughTheGearsOnAStraight)
     }
     EXPECT_EQ(540, e->speed);
     // Braking: down to a stand without reversing in the same frame, then backwards
-    g_playerInput = DriveInputs{};
-    g_playerInput.brake = 1;
+    g_stage.controls = DriveInputs{};
+    g_stage.controls.brake = 1;
     int frames = 0;
     while (e->speed > 0 && frames < 200)
     {
@@ -202,7 +203,7 @@ TEST(Vehicle, SettlesOnTheRoadFromADrop)
 {
     StartProgram();
     Entity* e = PlaceTestCar(-1200);
-    g_controlsLive = false;
+    g_stage.controlsLive = false;
     bool flew = false;
     for (int frame = 0; frame < 150; ++frame)
     {
@@ -225,17 +226,17 @@ TEST(Vehicle, TheLandingSoundStopsInTheAirAndPlaysOnTouchingDown)
     StartProgram();
     SetEffectsVolume(116, 116);
     Entity* e = PlaceTestCar(-1200);
-    g_controlsLive = false;
+    g_stage.controlsLive = false;
     PlaySound(kSoundLand);   // an earlier landing still sounding
-    ASSERT_NE(nullptr, g_soundSlots[kSoundLand].device);
+    ASSERT_NE(nullptr, g_sound.slots[kSoundLand].device);
     int landings = 0;
     int plays = 0;
     int32_t wasInAir = e->vehicle->inAir;
-    HWAVEOUT last = g_soundSlots[kSoundLand].device;
+    HWAVEOUT last = g_sound.slots[kSoundLand].device;
     for (int frame = 0; frame < 150; ++frame)
     {
         DriveFrame(e);
-        const HWAVEOUT device = g_soundSlots[kSoundLand].device;
+        const HWAVEOUT device = g_sound.slots[kSoundLand].device;
         if (e->vehicle->inAir)
         {
             EXPECT_EQ(nullptr, device) << "stopped in the air, frame " << frame;
@@ -265,7 +266,7 @@ TEST(Vehicle, TheEngineSoundHearsTheCarAsItWasBeforeItsStep)
     Entity* e = PlaceTestCar(0);
     StartEngineIdle();
     Sleep(3000);
-    g_playerInput.accelerate = 1;
+    g_stage.controls.accelerate = 1;
     DriveFrame(e);
     EXPECT_EQ(8, e->speed);
     EXPECT_EQ(kSoundIdle, EngineSoundSlot());
@@ -280,14 +281,14 @@ TEST(Vehicle, LockedSlotAndOtherDrivenCars)
 {
     StartProgram();
     Entity* e = PlaceTestCar(0);
-    g_playerInput.accelerate = 1;
+    g_stage.controls.accelerate = 1;
     e->vehicle->locked = 1;
     DriveFrame(e);
     EXPECT_EQ(0, e->speed);
     EXPECT_EQ(0, e->vehicle->locked);
     DriveFrame(e);
     EXPECT_EQ(8, e->speed);
-    g_player = nullptr;
+    g_entityWorld.player = nullptr;
     const int32_t z = e->Z();
     DriveFrame(e);
     EXPECT_EQ(0, e->vehicle->accelerate);
@@ -301,7 +302,7 @@ namespace {
 std::vector<Entity*> Glows(const Entity* car, EntityUpdate step)
 {
     std::vector<Entity*> found;
-    for (Entity& g : g_entities)
+    for (Entity& g : g_entityWorld.pool)
         if (g.update == step && g.parent == car)
             found.push_back(&g);
     return found;
@@ -338,7 +339,7 @@ TEST(Vehicle, BrakeAndReverseLightsRideOnTheCar)
     const std::vector<Entity*> brake = Glows(e, BrakeLightStep);
     ASSERT_EQ(2u, brake.size());
     EXPECT_TRUE(Glows(e, ReverseLightStep).empty());
-    g_playerInput.accelerate = 1;
+    g_stage.controls.accelerate = 1;
     DriveAndSweep(e, 40);
     EXPECT_EQ(0, Lit(brake)) << "dark while accelerating";
     // At the turned points (x, -b, a) of the model's brake lights, within the
@@ -353,8 +354,8 @@ TEST(Vehicle, BrakeAndReverseLightsRideOnTheCar)
     }
     EXPECT_LT((brake[0]->X() - e->X()) * (brake[1]->X() - e->X()), 0) << "one on either side";
     EXPECT_LT(brake[0]->Z(), e->Z() - 1000) << "behind the car";
-    g_playerInput = DriveInputs{};
-    g_playerInput.brake = 1;
+    g_stage.controls = DriveInputs{};
+    g_stage.controls.brake = 1;
     DriveAndSweep(e, 1);
     ASSERT_GT(e->speed, 0);
     EXPECT_EQ(2, Lit(brake)) << "lit while braking forward";
@@ -371,8 +372,8 @@ TEST(Vehicle, BrakeAndReverseLightsRideOnTheCar)
     EXPECT_EQ(1, e->vehicle->lightsOn);
     EXPECT_EQ(2, Lit(reverse));
     // Forward again: the reverse glows go and may come back later
-    g_playerInput = DriveInputs{};
-    g_playerInput.accelerate = 1;
+    g_stage.controls = DriveInputs{};
+    g_stage.controls.accelerate = 1;
     DriveAndSweep(e, 1);
     EXPECT_TRUE(Glows(e, ReverseLightStep).empty());
     EXPECT_EQ(0, e->vehicle->lightsOn);
@@ -422,7 +423,7 @@ TEST(Vehicle, WallProbesSlowTheCarAtTheRoadsEdge)
         e->probeFrame = 0xFFFFFFFF;
         ProbeRefresh(e);
         if (!c.player)
-            g_player = nullptr;
+            g_entityWorld.player = nullptr;
         e->vehicle->accelerate = c.player ? 1 : 0;
         e->speed = c.speed;
         e->velocity[0] = e->velocity[1] = e->velocity[2] = 0;
@@ -439,7 +440,7 @@ TEST(Vehicle, WallProbesSlowTheCarAtTheRoadsEdge)
         EXPECT_EQ(c.sounds, os::sound::test::devices().size() - played) << c.what;
         // A hit above speed 100 throws nine sparks from each corner that hit.
         int sparks = 0;
-        for (const Entity& s : g_entities)
+        for (const Entity& s : g_entityWorld.pool)
             sparks += s.update == DebrisStep;
         EXPECT_EQ(c.sounds > 0, sparks > 0) << c.what;
         EXPECT_EQ(0, sparks % 9) << c.what;
@@ -448,11 +449,11 @@ TEST(Vehicle, WallProbesSlowTheCarAtTheRoadsEdge)
         if (c.after == c.speed)
         {
             EXPECT_EQ(x, e->X()) << c.what << ": no velocity, no move";
-            EXPECT_EQ(0, g_chaseCamera.shake[0]) << c.what;
+            EXPECT_EQ(0, g_cameras.chase.shake[0]) << c.what;
             continue;
         }
         EXPECT_LT(e->X(), x) << c.what << ": put back from the edge";
-        const int32_t shake = std::abs(g_chaseCamera.shake[0]) + std::abs(g_chaseCamera.shake[2]);
+        const int32_t shake = std::abs(g_cameras.chase.shake[0]) + std::abs(g_cameras.chase.shake[2]);
         if (c.player)
         {
             EXPECT_GT(shake, 0) << c.what;
