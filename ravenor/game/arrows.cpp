@@ -10,6 +10,7 @@
 #include "ravenor/game/behaviours.h"
 #include "ravenor/game/camera.h"
 #include "ravenor/game/class_messages.h"
+#include "ravenor/game/entity.h"
 #include "ravenor/game/ground.h"
 #include "ravenor/game/level.h"
 #include "ravenor/game/vehicle.h"
@@ -25,7 +26,6 @@ constexpr int32_t kMaxTurn = 96;
 // Squared 1/32 units: 28800 world units
 constexpr int32_t kLaunchRange = 810000;
 constexpr int32_t kArrived = 4096;
-
 
 void LoadArrows()
 {
@@ -137,32 +137,7 @@ void EndFlight(Entity* e)
     g_arrows.flying = 0;
 }
 
-// The arcsine table: entry s + 4096 is asin(s / 4096) in 4096ths of a
-// turn, rounded, and 0 for s in -6..6
-std::array<int16_t, 8192> MakeArcSinTable()
-{
-    std::array<int16_t, 8192> table{};
-    for (int i = 0; i < 8192; ++i)
-    {
-        const int s = i - 4096;
-        if (s >= -6 && s <= 6)
-            continue;
-        table[i] = static_cast<int16_t>(std::lround(std::asin(s / 4096.0) * 2048.0 / M_PI));
-    }
-    return table;
-}
-
 } // namespace
-
-int32_t ArcSin(int32_t sine)
-{
-    static const std::array<int16_t, 8192> table = MakeArcSinTable();
-    // The low 13 bits, signed (-4096..4095), index the table.
-    int32_t low = sine & 0x1FFF;
-    if (low >= 4096)
-        low -= 8192;
-    return table[low + 4096];
-}
 
 Entity* ArrowTargetOf(const Entity* arrow)
 {

@@ -1,6 +1,6 @@
 // briefings.cpp -- the stage select's briefing of every stage: a title and
 // four lines (the stages' levels are made to match them)
-#include "ravenor/game/stage.h"
+#include "ravenor/game/stage_tables.h"
 
 namespace {
 

@@ -69,8 +69,6 @@ void ChaseUpdate(CameraState& state);
 void BuildCameraOrientation(const CameraState& state);
 // Collisions shake the chase camera; each frame takes a quarter back, reversed.
 void ShakeCamera(int32_t x, int32_t y, int32_t z);
-// The level cameras' class handler
-int32_t LevelCameraHandler(int32_t classNumber, Entity* e, int32_t message);
 // Every camera back to its start (a stage starts)
 void ResetCameras();
 

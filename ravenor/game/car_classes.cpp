@@ -8,10 +8,13 @@
 
 #include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/engine/data/models.h"
+#include "ravenor/game/body_hits.h"
 #include "ravenor/game/camera.h"
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/classes.h"
 #include "ravenor/game/collision.h"
+#include "ravenor/game/driver_slots.h"
+#include "ravenor/game/effect_classes.h"
 #include "ravenor/game/effects.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/ground.h"

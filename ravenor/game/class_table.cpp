@@ -7,6 +7,7 @@
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/classes.h"
 #include "ravenor/game/entity.h"
+#include "ravenor/game/level_cameras.h"
 #include "ravenor/game/objectives.h"
 #include "ravenor/game/pedestrians.h"
 #include "ravenor/game/props.h"

@@ -14,6 +14,8 @@
 #include "ravenor/game/entity.h"
 #include "ravenor/game/game_step.h"
 #include "ravenor/game/ground.h"
+#include "ravenor/game/model_slot.h"
+#include "ravenor/game/path_objects.h"
 #include "ravenor/game/pedestrians.h"
 #include "ravenor/game/props.h"
 #include "ravenor/game/stage.h"
@@ -21,7 +23,6 @@
 #include "ravenor/game/vehicle.h"
 
 namespace {
-
 
 ModelSlot g_gates[5] = {{"checkpoint"}, {"checkpoint_wide"}, {"start_wide"}, {"finish"}, {"finish_wide"}};
 
@@ -48,43 +49,6 @@ int32_t GateHandler(int32_t c, Entity* e, int32_t message)
 int32_t BehaviourObjectHandler(int32_t, Entity* e, int32_t message)
 {
     return Common(e, message, kKindOther, 0);
-}
-
-void LoadSlot(ModelSlot& slot)
-{
-    if (slot.loaded)
-        return;
-    slot.loaded = true;
-    const std::string base = slot.name;
-    slot.model = LoadModel((base + ".p3d").c_str(), (base + ".tex").c_str());
-    if (slot.model == nullptr || slot.model->meshes.empty())
-        return;
-    SetTypeBounds(slot.type, slot.model->meshes[0]);
-}
-
-void Dress(Entity* e, const ModelSlot& slot)
-{
-    e->model = slot.model;
-    e->type = slot.model != nullptr ? &slot.type : &EmptyType;
-}
-
-bool BehaviourIs13(const Entity* e)
-{
-    return e->behaviour != nullptr && e->behaviour->behaviourNumber == kBehaviourMoveUntilLost;
-}
-
-int32_t Common(Entity* e, int32_t message, int32_t kind, int32_t drop)
-{
-    switch (message)
-    {
-    case kMsgKind: return kind;
-    case kMsgDropQuery: return drop;
-    case kMsgRemove:
-        if (e != nullptr)
-            MakeInert(e);
-        return 1;
-    default: return 1;
-    }
 }
 
 void ResetClassModels()

@@ -1,34 +1,15 @@
-// classes.h -- the class handlers SendClassMessage reaches, and what the
-// class families share: a model loaded once by name with the type its first
-// mesh gives, and the common answers
+// classes.h -- the gates (classes 1 to 5: checkpoint, wide checkpoint, wide
+// start, finish, wide finish) and the behaviour-driven object (class 25)
 //
-// The families whose own behaviour is not built yet answer the kind and
-// drop queries as their family does and 1 to everything else; the driven
-// car of model "concorde" and the gates with a model do their part. The
-// solid props and the effect classes are in props.h.
+// A gate stands where the level puts it, moves along its path like a
+// walker, and is seated on the ground while seen unless its record holds it
+// (behaviour 13); what reaching it means is its record's behaviour. Class 25
+// answers as any class without a handler of its own.
 #pragma once
 
 #include <cstdint>
 
-#include "ravenor/game/entity.h"
-
-// A class's model, loaded once from "<name>.p3d" and "<name>.tex", and the
-// type whose box the first mesh gives (the class fills the rest)
-struct ModelSlot
-{
-    const char* name;
-    bool loaded = false;
-    P3dModel* model = nullptr;
-    EntityType type;
-};
-// Loads the slot the first time; a missing model leaves it without one.
-void LoadSlot(ModelSlot& slot);
-// The entity takes the slot's model and type (the empty type without a model)
-void Dress(Entity* e, const ModelSlot& slot);
-// The entity's record holds it where the level put it (behaviour 13)
-bool BehaviourIs13(const Entity* e);
-// The answers every family gives: 'E' kind, '8' drop, '1' inert; else 1
-int32_t Common(Entity* e, int32_t message, int32_t kind, int32_t drop);
+struct Entity;
 
 int32_t GateHandler(int32_t classNumber, Entity* e, int32_t message);
 int32_t BehaviourObjectHandler(int32_t classNumber, Entity* e, int32_t message);

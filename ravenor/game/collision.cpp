@@ -18,26 +18,6 @@
 
 namespace {
 
-// Crash sounds come at most once per 969 ms each.
-constexpr uint32_t kCrashSoundMs = 969;
-struct SoundThrottle
-{
-    uint32_t last = 0;
-    bool played = false;
-};
-SoundThrottle g_lightCrash;
-SoundThrottle g_wallCrash;
-
-bool Due(SoundThrottle& throttle)
-{
-    const uint32_t now = GetTickCount();
-    if (throttle.played && now - throttle.last < kCrashSoundMs)
-        return false;
-    throttle.played = true;
-    throttle.last = now;
-    return true;
-}
-
 int32_t Clamp(int64_t v, int32_t low, int32_t high)
 {
     return static_cast<int32_t>(std::clamp<int64_t>(v, low, high));
@@ -158,13 +138,6 @@ bool EdgeTest(const Entity* a, const Entity* b, int32_t contact[3])
     return false;
 }
 
-bool BoundsMeet(const Entity* a, const Entity* b)
-{
-    const int32_t ra = a->type->radius / 16;
-    const int32_t rb = b->type->radius / 16;
-    return int64_t{PlanarDistance2(a, b)} <= int64_t{rb} * rb + int64_t{ra} * ra;
-}
-
 // Shared part of PushOut and PushApart: the distance term from b's box
 int32_t BoxNearness(const Entity* a, const Entity* b)
 {
@@ -202,21 +175,14 @@ void AddSpin(Entity* b, const int32_t contact[3], const int32_t n[3], int64_t j,
     b->spin[2] += static_cast<int32_t>(zSign * (r[0] * jv[1] - r[1] * jv[0]) / b->type->radius);
 }
 
-// A traffic car touched by the player throws this many sparks.
-constexpr int32_t kTrafficHitSparks = 3;
-
-void ThrowSparks(const Entity* source, const int32_t point[3], int32_t count)
-{
-    for (int32_t i = 0; i < count; ++i)
-        ThrowSpark(source, point);
-}
-
-bool Locked(const Entity* e)
-{
-    return e->vehicle != nullptr && e->vehicle->locked != 0;
-}
-
 } // namespace
+
+bool BoundsMeet(const Entity* a, const Entity* b)
+{
+    const int32_t ra = a->type->radius / 16;
+    const int32_t rb = b->type->radius / 16;
+    return int64_t{PlanarDistance2(a, b)} <= int64_t{rb} * rb + int64_t{ra} * ra;
+}
 
 bool SlabUpdate(float p, float q, float& tEnter, float& tExit)
 {
@@ -375,53 +341,6 @@ void PushApart(Entity* a, const Entity* b)
     MoveAway(a, b, std::abs(a->speed / 32) + std::min(BoxNearness(a, b), 500));
 }
 
-void CrashSoundLight()
-{
-    if (Due(g_lightCrash))
-        PlaySoundRandomRate(g_shell.frameCounter % 2 == 0 ? kSoundCollision1 : kSoundCollision2);
-}
-
-void CrashSoundWall()
-{
-    if (Due(g_wallCrash))
-        PlaySoundRandomRate(kSoundWall1 + static_cast<int>(g_shell.frameCounter % 3));
-}
-
-bool CarHitsCar(Entity* a, Entity* b, int32_t bias)
-{
-    int32_t contact[3];
-    if (!BoxesTouch(a, b, contact))
-        return false;
-    contact[1] = a->Y() + bias;
-    const int32_t d = ResolveCarHit(b, a, 0, contact);
-    if (b == g_entityWorld.player)
-    {
-        CrashSoundLight();
-        if (Locked(b))
-            return true;
-    }
-    PushOut(a, b);
-    PushOut(b, a);
-    contact[1] = a->Y();
-    ThrowSparks(a, contact, d / 10);
-    return true;
-}
-
-bool PlayerHitsTraffic(Entity* player, Entity* b)
-{
-    int32_t contact[3];
-    if (!BoxesTouch(player, b, contact))
-        return false;
-    contact[1] = b->Y();
-    const int32_t d = ResolvePlayerHit(player, b, contact);
-    if (player == g_entityWorld.player && !Locked(player))
-        PushApart(player, b);
-    contact[1] = player->Y();
-    ThrowSparks(player, contact, d / 10);
-    CrashSoundLight();
-    return true;
-}
-
 namespace {
 
 // Contacts with the player are counted for records of this mode, one in 45 frames at most.
@@ -487,17 +406,6 @@ bool HitByPlayer(Entity* e, int32_t contact[3])
     return true;
 }
 
-bool TrafficHitsPlayer(Entity* e)
-{
-    int32_t contact[3];
-    if (!HitByPlayer(e, contact))
-        return false;
-    PushApart(g_entityWorld.player, e);
-    ThrowSparks(e, contact, kTrafficHitSparks);
-    CrashSoundLight();
-    return true;
-}
-
 bool CarShovesBody(Entity* a, Entity* b)
 {
     int32_t contact[3];
@@ -524,52 +432,6 @@ bool CarShovesBody(Entity* a, Entity* b)
     return true;
 }
 
-bool CarHitsBody(Entity* a, Entity* b, int32_t threshold)
-{
-    if (a == nullptr || b == nullptr || a == b || !BoundsMeet(a, b))
-        return false;
-    const int64_t planar = int64_t{b->velocity[0]} * b->velocity[0] + int64_t{b->velocity[2]} * b->velocity[2];
-    const int64_t momentum = int64_t{FixedSqrt(static_cast<uint32_t>(std::min<int64_t>(planar, UINT32_MAX)))} *
-                             b->type->mass;
-    int32_t contact[3];
-    if (momentum >= threshold && BoxesTouch(a, b, contact))
-    {
-        contact[1] = a->Y() - 500;
-        ResolveCarHit(b, a, threshold, contact);
-        if (a->type->meshCount > 1)
-        {
-            MakeInert(a);
-            return true;
-        }
-        ApplySpin(a);
-        a->stuckTimer = 0;
-        a->update = LooseBodyStep;
-        a->vehicle = nullptr;
-        a->parentUpdate = nullptr;
-        a->groundProbe.height = -1;
-        return true;
-    }
-    return CarShovesBody(a, b);
-}
-
-bool TouchTest(Entity* a, int32_t threshold)
-{
-    // Taken first: a prop that breaks leaves with the empty type.
-    const int32_t crashSound = a->type->crashSound;
-    if (g_entityWorld.player != nullptr && CarHitsBody(a, g_entityWorld.player, threshold))
-    {
-        if (crashSound != 0)
-            PlaySoundRandomRate(crashSound);
-        return true;
-    }
-    if (!a->visible)
-        return false;
-    for (Entity* e = g_entityWorld.activeHead; e != nullptr; e = e->next)
-        if (e != a && e != g_entityWorld.player && CarHitsBody(a, e, threshold))
-            return true;
-    return false;
-}
-
 bool InsideTrigger(const Entity* a, const Entity* b)
 {
     const int32_t offset[3] = {a->X() - b->X(), a->Y() - b->Y(), a->Z() - b->Z()};
@@ -589,8 +451,6 @@ bool InsideTrigger(const Entity* a, const Entity* b)
 
 void ResetCollisionState()
 {
-    g_lightCrash = SoundThrottle{};
-    g_wallCrash = SoundThrottle{};
     for (auto& stamp : g_hitStamps)
         stamp = {};
 }

@@ -4,10 +4,13 @@
 #include <cstdlib>
 
 #include "ravenor/engine/core/fixed_math.h"
+#include "ravenor/game/camera.h"
 #include "ravenor/game/class_messages.h"
+#include "ravenor/game/effect_classes.h"
 #include "ravenor/game/props.h"
 #include "ravenor/game/shell_state.h"
 #include "ravenor/game/vehicle.h"
+#include "ravenor/game/vehicle_state.h"
 #include "ravenor/game/world_draw.h"
 
 namespace {

@@ -1,6 +1,8 @@
 // entity.cpp -- the pool, its allocators, the active list and the vector helpers
 #include "ravenor/game/entity.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 
@@ -98,7 +100,7 @@ void ClearLinksAndMotion(Entity* e)
     e->aiState = e->age = e->hitCount = e->pathIndex = e->rideOffset = 0;
     for (int k = 0; k < 3; ++k)
         e->velocity[k] = e->spin[k] = 0;
-    e->touchingPlayer = 0;
+    e->touchingPlayer = e->noOcclusionTest = 0;
     e->travelHeading = e->turnStep = e->stuckTimer = e->yawRate = 0;
     e->type = &EmptyType;
 }
@@ -308,4 +310,59 @@ void SetTypeBounds(EntityType& t, P3dMesh& mesh)
     t.maxZ = size.maxZ;
     t.minY = size.minY;
     t.maxY = size.maxY;
+}
+
+int32_t AngleBetween(int32_t a, int32_t b)
+{
+    const int32_t d = (a - b) & 0xFFF;
+    return d > 2048 ? 4096 - d : d;
+}
+
+int32_t SignedAngle(int32_t from, int32_t to)
+{
+    int32_t d = (to - from) & 0xFFF;
+    return d >= 2048 ? d - 4096 : d;
+}
+
+namespace {
+
+// The arcsine table: entry s + 4096 is asin(s / 4096) in 4096ths of a
+// turn, rounded, and 0 for s in -6..6
+std::array<int16_t, 8192> MakeArcSinTable()
+{
+    std::array<int16_t, 8192> table{};
+    for (int i = 0; i < 8192; ++i)
+    {
+        const int s = i - 4096;
+        if (s >= -6 && s <= 6)
+            continue;
+        table[i] = static_cast<int16_t>(std::lround(std::asin(s / 4096.0) * 2048.0 / M_PI));
+    }
+    return table;
+}
+
+} // namespace
+
+int32_t ArcSin(int32_t sine)
+{
+    static const std::array<int16_t, 8192> table = MakeArcSinTable();
+    // The low 13 bits, signed (-4096..4095), index the table.
+    int32_t low = sine & 0x1FFF;
+    if (low >= 4096)
+        low -= 8192;
+    return table[low + 4096];
+}
+
+void ApplySpin(Entity* e)
+{
+    Orientation& o = e->orientation;
+    for (int row = 0; row < 3; ++row)
+    {
+        const int32_t r[3] = {o.m[3 * row], o.m[3 * row + 1], o.m[3 * row + 2]};
+        const int32_t* s = e->spin;
+        const int32_t c[3] = {s[1] * r[2] - s[2] * r[1], s[2] * r[0] - s[0] * r[2], s[0] * r[1] - s[1] * r[0]};
+        for (int k = 0; k < 3; ++k)
+            o.m[3 * row + k] = static_cast<int16_t>(std::clamp(r[k] + (c[k] >> 12), -16384, 16384));
+    }
+    o.Orthonormalize();
 }

@@ -144,6 +144,7 @@ struct Entity
     int32_t faceWindow = 0;
     const int32_t* attachOffset = nullptr;   // where an attached effect rides, in its carrier's frame
     int32_t cruiseSpeed = 0;   // a traffic car's cruising speed, taken when it starts
+    uint8_t noOcclusionTest = 0;   // drawn without the depth samples of the box test (skid streaks)
 
     int32_t X() const { return orientation.t[0]; }
     int32_t Y() const { return orientation.t[1]; }
@@ -203,6 +204,12 @@ void NormalizeQ14(int32_t v[3]);
 void NormalizeQ12(int32_t v[3]);
 void ScaledCopy(const int32_t source[3], int32_t s, int32_t out[3]);
 
-// The arcsine table (arrows.cpp): a Q12 sine, its low 13 bits taken as a
-// signed value, to a 12-bit angle (-1024..1010; 0 within 6 of 0)
+// The arcsine table: a Q12 sine, its low 13 bits taken as a signed value,
+// to a 12-bit angle (-1024..1010; 0 within 6 of 0)
 int32_t ArcSin(int32_t sine);
+// Angles: the shortest unsigned difference (0..2048), the signed one
+// from -> to (-2048..2047)
+int32_t AngleBetween(int32_t a, int32_t b);
+int32_t SignedAngle(int32_t from, int32_t to);
+// Each row r of the orientation := r + (spin x r) >> 12, then orthonormal again
+void ApplySpin(Entity* e);

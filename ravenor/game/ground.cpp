@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "ravenor/engine/render/city_cells.h"
+#include "ravenor/game/entity.h"
 #include "ravenor/game/shell_state.h"
 
 namespace {
@@ -313,4 +314,15 @@ void FollowGround(Entity* e)
     e->orientation.RotateX(e->pitch / 2);
     if (rest <= y)
         e->airborne = 0;
+}
+
+void DropObjectsToGround(CoordList& list)
+{
+    for (int32_t i = 0; i < list.PointCount(); ++i)
+    {
+        int32_t* p = &list.words[static_cast<size_t>(i) * 3];
+        const GroundProbe probe = ProbeGround(p[0], p[2]);
+        if (probe.height != -1)
+            p[1] = probe.height;
+    }
 }

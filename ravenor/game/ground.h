@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "ravenor/game/entity.h"
+#include "ravenor/game/level.h"
 
 GroundProbe ProbeGround(int32_t x, int32_t z);
 // The entity's probe, refreshed at most once per frame
@@ -32,6 +33,8 @@ void SettleOnGround(Entity* entity);
 void SettleTilted(Entity* entity);
 // Walkers: on the ground along its slope, or falling off an edge until they land
 void FollowGround(Entity* entity);
+// Each point of the list put on the ground under it (where there is ground)
+void DropObjectsToGround(CoordList& list);
 
 // The frame counter probes are stamped with (the shell's)
 uint32_t GroundFrame();

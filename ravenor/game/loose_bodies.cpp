@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "ravenor/engine/core/fixed_math.h"
+#include "ravenor/game/body_hits.h"
 #include "ravenor/game/collision.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/ground.h"
@@ -154,20 +155,6 @@ bool FallOnCorners(Entity* e)
 int32_t CornersTouching()
 {
     return g_touching;
-}
-
-void ApplySpin(Entity* e)
-{
-    Orientation& o = e->orientation;
-    for (int row = 0; row < 3; ++row)
-    {
-        const int32_t r[3] = {o.m[3 * row], o.m[3 * row + 1], o.m[3 * row + 2]};
-        const int32_t* s = e->spin;
-        const int32_t c[3] = {s[1] * r[2] - s[2] * r[1], s[2] * r[0] - s[0] * r[2], s[0] * r[1] - s[1] * r[0]};
-        for (int k = 0; k < 3; ++k)
-            o.m[3 * row + k] = static_cast<int16_t>(std::clamp(r[k] + (c[k] >> 12), -16384, 16384));
-    }
-    o.Orthonormalize();
 }
 
 bool BoxGround(Entity* e)

@@ -21,8 +21,6 @@ bool BoxGround(Entity* e);
 int32_t CornersTouching();
 // Slows the planar velocity in the body's heading frame
 void GroundFriction(Entity* e);
-// Each row r of the orientation := r + (spin x r) >> 12, then orthonormal again
-void ApplySpin(Entity* e);
 // The rest time of a loose body whose type gives none, in frames
 constexpr int32_t kLooseRestFrames = 132;
 

@@ -9,11 +9,14 @@
 #include "ravenor/engine/core/frame_pacing.h"
 #include "ravenor/engine/render/poly_renderer.h"
 #include "ravenor/game/game_step.h"
+#include "ravenor/game/hud.h"
+#include "ravenor/game/message_pump.h"
 #include "ravenor/game/shell_state.h"
 #include "ravenor/game/menu.h"
 #include "ravenor/game/settings.h"
 #include "ravenor/game/sound.h"
 #include "ravenor/game/stage.h"
+#include "ravenor/game/stage_tables.h"
 #include "ravenor/game/window_proc.h"
 
 namespace {
@@ -65,37 +68,6 @@ bool PlayStage(int stage)
 }
 
 } // namespace
-
-void CloseStage()
-{
-    StopAllSounds();
-    PresentFrameNoClear(0);
-    FadeOut();
-    // The stage's lines were seen in the stage; the front end starts clean.
-    ClearMessages();
-    EndStage();
-}
-
-bool ServeMessage()
-{
-    MSG message;
-    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-        return false;
-    if (message.message == WM_QUIT)
-    {
-        UnloadSounds();
-        ExitProcess(0);
-    }
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-    return true;
-}
-
-void FlushDepthQueue()
-{
-    if (g_renderer.buckets.NodeCount() > 0)
-        g_renderer.FlushDepthBuckets();
-}
 
 int StageOfCommand(const WCHAR* command)
 {

@@ -11,13 +11,3 @@
 // error unless the command is empty)
 int StageOfCommand(const WCHAR* command);
 
-// The stage's end: its sounds stopped, its last frame shown and faded out,
-// then its world cleared and its level released
-void CloseStage();
-
-// One message taken and dispatched: true when there was one (WM_QUIT ends
-// the process)
-bool ServeMessage();
-
-// The blended faces waiting in the renderer's depth queue are drawn.
-void FlushDepthQueue();

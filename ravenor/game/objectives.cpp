@@ -7,6 +7,7 @@
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/game_step.h"
+#include "ravenor/game/hud.h"
 #include "ravenor/game/stage_state.h"
 #include "ravenor/game/vehicle.h"
 

@@ -9,13 +9,16 @@
 #include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/engine/core/frame_pacing.h"
 #include "ravenor/game/class_messages.h"
+#include "ravenor/game/effect_classes.h"
 #include "ravenor/game/effects.h"
+#include "ravenor/game/entity.h"
 #include "ravenor/game/ground.h"
 #include "ravenor/game/loose_bodies.h"
 #include "ravenor/game/props.h"
 #include "ravenor/game/shell_state.h"
 #include "ravenor/game/sound.h"
 #include "ravenor/game/vehicle.h"
+#include "ravenor/game/vehicle_state.h"
 
 namespace {
 
@@ -145,6 +148,7 @@ void LaySkid(const SkidSample& at, const int32_t offset[3], int32_t last[3], int
         }
         SkidMarkHandler(piece, kMsgCreate);
         piece->update = SkidFade;
+        piece->noOcclusionTest = 1;
         piece->glow[3] = 250;
         piece->handlerData1 = std::min(level, 255);
         for (int k = 0; k < 3; ++k)

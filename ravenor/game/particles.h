@@ -11,6 +11,7 @@
 
 #include "ravenor/game/entity.h"
 #include "ravenor/game/vehicle.h"
+#include "ravenor/game/vehicle_state.h"
 
 // A driven car on the ground as its step saw it: while it slides (slide
 // above 4) faster than 10 the skid loop plays and each rear wheel puffs

@@ -4,6 +4,8 @@
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/classes.h"
 #include "ravenor/game/entity.h"
+#include "ravenor/game/model_slot.h"
+#include "ravenor/game/path_objects.h"
 #include "ravenor/game/traffic.h"
 
 namespace {

@@ -1,13 +1,17 @@
 // props.cpp -- solid props and the effect classes
 #include "ravenor/game/props.h"
 
+#include "ravenor/game/body_hits.h"
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/classes.h"
 #include "ravenor/game/collision.h"
+#include "ravenor/game/effect_classes.h"
 #include "ravenor/game/effects.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/ground.h"
+#include "ravenor/game/model_slot.h"
 #include "ravenor/game/particles.h"
+#include "ravenor/game/path_objects.h"
 #include "ravenor/game/paths.h"
 #include "ravenor/game/shell_state.h"
 #include "ravenor/game/sound.h"
@@ -50,35 +54,6 @@ const PropData kProps[kPropCount] = {
 };
 
 ModelSlot g_props[kPropCount] = {{"box"}, {"cone"}, {"roadblock"}, {"lamppost"}, {"qmark"}};
-
-enum EffectIndex
-{
-    kBrakeLight,
-    kReverseLight,
-    kGlow,
-    kYellowGlow,
-    kTyreSmoke,
-    kSkidMark,
-    kDebris,
-    kEffectCount
-};
-
-struct EffectData
-{
-    int32_t dropAnswer;
-    void (*turn)(Entity*); // seen, unless its record holds it (13)
-    void (*unseen)(Entity*);
-};
-
-const EffectData kEffects[kEffectCount] = {
-    {0, FaceCamera, BuildGroundRotation}, {0, FaceCamera, BuildGroundRotation},
-    {0, FaceCamera, BuildGroundRotation}, {0, FaceCamera, BuildGroundRotation},
-    {0, FaceCamera, BuildGroundRotation}, {0, AlignToVelocity, BuildGroundRotation},
-    {1, SettleTilted, StandUpright},
-};
-
-ModelSlot g_effects[kEffectCount] = {{"brakelight"}, {"reverselight"}, {"glow"},  {"yellowglow"},
-                                     {"tyresmoke"},  {"skidmark"},     {"debris"}};
 
 // Where the lamppost's glow and the roadblock's two lights sit
 const int32_t kLampOffset[3] = {400, -1400, 0};
@@ -150,45 +125,6 @@ void PropVisibleStep(int i, Entity* e)
     TouchTest(e, kPropKnockThreshold);
 }
 
-int32_t EffectHandler(int i, Entity* e, int32_t message)
-{
-    ModelSlot& slot = g_effects[i];
-    switch (message)
-    {
-    case kMsgLoad:
-        LoadSlot(slot);
-        slot.type.mass = 1;
-        return 1;
-    case kMsgCreate:
-        if (e != nullptr)
-            Dress(e, slot);
-        return 1;
-    case kMsgStart:
-        if (e != nullptr)
-            e->update = ObjectUpdate;
-        return 1;
-    case kMsgStep:
-        if (e != nullptr && e->path != nullptr)
-            TurnTowards(e, RouteHeading(e, e->speed), 2);
-        return 1;
-    case kMsgVisibleStep:
-        if (e == nullptr)
-            return 1;
-        if (e->visible)
-        {
-            RunEmitters(e);
-            if (e->behaviour != nullptr && !BehaviourIs13(e))
-                kEffects[i].turn(e);
-        }
-        else
-        {
-            kEffects[i].unseen(e);
-        }
-        return 1;
-    default: return Common(e, message, kKindOther, kEffects[i].dropAnswer);
-    }
-}
-
 } // namespace
 
 int32_t PropHandler(int32_t c, Entity* e, int32_t message)
@@ -220,41 +156,6 @@ int32_t PropHandler(int32_t c, Entity* e, int32_t message)
     }
 }
 
-int32_t BrakeLightHandler(Entity* e, int32_t message)
-{
-    return EffectHandler(kBrakeLight, e, message);
-}
-
-int32_t ReverseLightHandler(Entity* e, int32_t message)
-{
-    return EffectHandler(kReverseLight, e, message);
-}
-
-int32_t GlowHandler(Entity* e, int32_t message)
-{
-    return EffectHandler(kGlow, e, message);
-}
-
-int32_t YellowGlowHandler(Entity* e, int32_t message)
-{
-    return EffectHandler(kYellowGlow, e, message);
-}
-
-int32_t TyreSmokeHandler(Entity* e, int32_t message)
-{
-    return EffectHandler(kTyreSmoke, e, message);
-}
-
-int32_t SkidMarkHandler(Entity* e, int32_t message)
-{
-    return EffectHandler(kSkidMark, e, message);
-}
-
-int32_t DebrisHandler(Entity* e, int32_t message)
-{
-    return EffectHandler(kDebris, e, message);
-}
-
 const EntityType* PropClassType(int32_t c)
 {
     const int i = PropIndexOf(c);
@@ -265,6 +166,5 @@ void ResetPropModels()
 {
     for (ModelSlot& slot : g_props)
         slot = ModelSlot{slot.name};
-    for (ModelSlot& slot : g_effects)
-        slot = ModelSlot{slot.name};
+    ResetEffectModels();
 }

@@ -7,6 +7,7 @@
 
 #include "ravenor/game/level.h"
 #include "ravenor/game/vehicle.h"
+#include "ravenor/game/vehicle_state.h"
 
 // The stage's progress: running, finishing (the end's 45 frames), over
 enum StageProgress : int32_t

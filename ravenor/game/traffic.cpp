@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "ravenor/engine/core/fixed_math.h"
+#include "ravenor/game/body_hits.h"
 #include "ravenor/game/camera.h"
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/classes.h"
@@ -14,34 +15,18 @@
 #include "ravenor/game/ground.h"
 #include "ravenor/game/level.h"
 #include "ravenor/game/loose_bodies.h"
+#include "ravenor/game/path_objects.h"
 #include "ravenor/game/paths.h"
 #include "ravenor/game/stage.h"
 #include "ravenor/game/stage_state.h"
 #include "ravenor/game/vehicle.h"
 #include "ravenor/game/world_draw.h"
 
-
 namespace {
 
 constexpr int32_t kSpawnNear = 1600;
 constexpr int32_t kSpawnOffScreen = 6400;
 constexpr int32_t kSpawnFar = 14400;
-constexpr int32_t kRemoveFar = 22500;
-
-int64_t PlanarTo(const int32_t a[3], const int32_t b[3])
-{
-    const int64_t dz = (a[2] - b[2]) / 32;
-    const int64_t dx = (a[0] - b[0]) / 32;
-    return dz * dz + dx * dx;
-}
-
-bool FarFromCamera(const Entity* e)
-{
-    int32_t target[3];
-    CameraTargetPoint(target);
-    const int32_t p[3] = {e->X(), e->Y(), e->Z()};
-    return PlanarTo(p, target) > int64_t{g_stage.view.activity} * kRemoveFar;
-}
 
 void SettleOrTurn(Entity* e)
 {
@@ -135,15 +120,6 @@ void BackAway(Entity* car, Entity* player)
 
 } // namespace
 
-void CameraTargetPoint(int32_t out[3])
-{
-    const Entity* followed = g_cameras.used != nullptr ? g_cameras.used->followed : nullptr;
-    if (followed == nullptr)
-        followed = g_entityWorld.player;
-    for (int k = 0; k < 3; ++k)
-        out[k] = followed != nullptr ? followed->orientation.t[k] : g_cameras.view.position[k];
-}
-
 void SpawnTraffic()
 {
     if (!g_stage.level)
@@ -166,7 +142,7 @@ void SpawnOnRoute(ObjectEntry& route)
     const int32_t* p = points + 3 * index;
     int32_t target[3];
     CameraTargetPoint(target);
-    const int64_t d = PlanarTo(p, target);
+    const int64_t d = PlanarDistance64(p, target);
     const int64_t k = g_stage.view.activity;
     // The limit is asked first: with no limit (0) nothing spawns and the
     // spacing, which may be worked out from the limit, is never needed.
@@ -240,35 +216,6 @@ void AimAtPoint(Entity* e, const int32_t* points, int32_t speed)
     e->velocity[0] = s * (c * WaveTable[a] / 4096) / 4096;
     e->velocity[1] = s * v[1] / 4096;
     e->velocity[2] = s * (c * WaveTable[(a + 1024) & 0xFFF] / 4096) / 4096;
-}
-
-void ObjectUpdate(Entity* e)
-{
-    SendClassMessage(e->classNumber, e, kMsgVisibleStep);
-    if (e->update != ObjectUpdate)
-    {
-        UnlinkActive(e);
-        return;
-    }
-    if (FarFromCamera(e))
-        MakeInert(e);
-}
-
-void PathObjectStep(Entity* e)
-{
-    TurnTowards(e, RouteHeading(e, e->speed), 2);
-}
-
-void PathObjectVisibleStep(Entity* e)
-{
-    if (!e->visible)
-    {
-        StandUpright(e);
-        return;
-    }
-    // Their types have no emitter slots, so nothing is emitted.
-    if (e->behaviour != nullptr && !BehaviourIs13(e))
-        SettleLevel(e);
 }
 
 void TrafficStep(Entity* car)

@@ -1,19 +1,17 @@
 // traffic.h -- traffic made on the level's routes near the camera, its
-// update (drive, recover, back away, tumble), braking for what is ahead,
-// and the update of path objects that stand
+// update (drive, recover, back away, tumble), and braking for what is ahead
 //
 // Distances are squared, in units of 32, measured in the ground plane to
-// the camera's target point (the followed entity, else the camera).
-// g_stage.view.activity K scales every ring: within K x 1600 nothing spawns, between
-// that and K x 6400 only off screen, beyond K x 6400 always, beyond
-// K x 14400 never; farther than K x 22500 a car or object goes.
+// the camera's target point (path_objects.h). The world's activity constant
+// K (g_stage.view.activity) scales every ring: within K x 1600 nothing
+// spawns, between that and K x 6400 only off screen, beyond K x 6400
+// always, beyond K x 14400 never; farther than K x 22500 a car goes.
 #pragma once
 
 #include <cstdint>
 
 struct Entity;
 struct ObjectEntry;
-
 
 // Traffic states (aiState)
 constexpr int32_t kTrafficDrive = 0;
@@ -27,7 +25,7 @@ constexpr int kRouteSpacing = 2;
 constexpr int kRouteClasses = 3;
 constexpr int kRouteNextClass = 9;
 constexpr int kRoutePoint = 10;
-// A spacing of this value means 100000000 / g_entityWorld.trafficLimit squared.
+// A spacing of this value means 100000000 / the traffic limit squared.
 constexpr int32_t kSpacingByLimit = 102;
 
 // Once a frame, before the sweep: each route of the level in turn
@@ -38,14 +36,6 @@ bool RouteOccupied(const int32_t point[3], const int32_t* points, int32_t spacin
 // heading and travel heading toward the entity's target point, velocity at
 // |speed| along it
 void AimAtPoint(Entity* e, const int32_t* points, int32_t speed);
-// Update of standing path objects: '^' each frame, gone when far
-void ObjectUpdate(Entity* e);
-// What gates and pedestrians do on their step: along their path (the
-// record's or the route's), the body turning half way toward it
-void PathObjectStep(Entity* e);
-// ... and on their visible step: seen, and held by a record whose behaviour
-// is not 13, seated level on the ground; off screen upright (not moved)
-void PathObjectVisibleStep(Entity* e);
 
 // Update of route-spawned traffic cars
 void TrafficStep(Entity* e);
@@ -55,6 +45,3 @@ bool IsAhead(const Entity* a, const Entity* b, int32_t halfWidth);
 // a slows for b close ahead of it; true when it did.
 bool BrakeForAhead(Entity* a, const Entity* b);
 bool BrakeForAnyAhead(Entity* a);
-
-// The point distances are measured to
-void CameraTargetPoint(int32_t out[3]);

@@ -8,8 +8,10 @@
 
 #include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/engine/core/log.h"
+#include "ravenor/game/entity.h"
 #include "ravenor/game/ground.h"
 #include "ravenor/game/stage_state.h"
+#include "ravenor/game/vehicle_state.h"
 
 const int32_t GearTable[16] = {0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3};
 
@@ -96,18 +98,6 @@ void LimitTilt(int32_t& angle, int32_t& rate)
 }
 
 } // namespace
-
-int32_t AngleBetween(int32_t a, int32_t b)
-{
-    const int32_t d = (a - b) & 0xFFF;
-    return d > 2048 ? 4096 - d : d;
-}
-
-int32_t SignedAngle(int32_t from, int32_t to)
-{
-    int32_t d = (to - from) & 0xFFF;
-    return d >= 2048 ? d - 4096 : d;
-}
 
 void ResetDriverState(VehicleState* s)
 {
@@ -884,16 +874,3 @@ void DriveVehicle(Entity* e)
     BuildBodyRotation(e);
 }
 
-SkidSample SampleOf(const Entity* car)
-{
-    SkidSample at;
-    at.car = car;
-    Orientation::Assign(at.orientation, car->orientation);
-    for (int k = 0; k < 3; ++k)
-        at.velocity[k] = car->velocity[k];
-    at.speed = car->speed;
-    at.slide = car->vehicle != nullptr ? car->vehicle->slide : 0;
-    at.travelHeading = car->travelHeading;
-    at.probe = car->groundProbe;
-    return at;
-}

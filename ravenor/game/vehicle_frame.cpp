@@ -3,10 +3,12 @@
 
 #include "ravenor/game/camera.h"
 #include "ravenor/game/collision.h"
+#include "ravenor/game/crashes.h"
 #include "ravenor/game/effects.h"
 #include "ravenor/game/particles.h"
 #include "ravenor/game/sound.h"
 #include "ravenor/game/vehicle.h"
+#include "ravenor/game/vehicle_state.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 
 #include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/engine/display/system_bindings.h"
+#include "ravenor/game/message_pump.h"
 #include "ravenor/game/settings.h"
 #include "ravenor/game/shell_state.h"
 #include "ravenor/game/sound.h"
@@ -47,17 +48,6 @@ void MovePen(LPARAM lParam)
 }
 
 } // namespace
-
-// Once halted, the display goes and the program is asked to quit.
-void ReleaseHaltedDisplay()
-{
-    if (!IsGameHalted() || g_shell.displayReleased)
-        return;
-    SetFrameDisplay(nullptr);
-    g_shell.display.reset();
-    g_shell.displayReleased = true;
-    PostQuitMessage(0);
-}
 
 namespace {
 

@@ -4,6 +4,3 @@
 #include <os/types.h>
 
 LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Once halted: the display released once and the quit posted
-void ReleaseHaltedDisplay();

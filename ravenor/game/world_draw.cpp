@@ -8,8 +8,10 @@
 #include "ravenor/engine/render/box_visibility.h"
 #include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/engine/render/poly_renderer.h"
-#include "ravenor/game/particles.h"
+#include "ravenor/game/camera.h"
+#include "ravenor/game/entity.h"
 #include "ravenor/game/vehicle.h"
+#include "ravenor/game/vehicle_state.h"
 
 Star g_stars[kStarCount];
 
@@ -72,7 +74,7 @@ void DrawEntity(Entity& e, const Orientation& view)
         e.visible = 0;
         return;
     }
-    e.visible = static_cast<uint8_t>(IsBoxVisible(meshes[0].bounds, e.update != SkidFade));
+    e.visible = static_cast<uint8_t>(IsBoxVisible(meshes[0].bounds, !e.noOcclusionTest));
     if (!e.visible)
         return;
     MatrixStack& stack = *g_renderer.stack;
@@ -169,4 +171,14 @@ bool IsEntityOnScreen(const Entity* e)
 {
     const int32_t p[3] = {e->X(), e->Y(), e->Z()};
     return IsPointOnScreen(p);
+}
+
+Transform WorldTransform()
+{
+    Transform world;
+    world.SetFromOrientation(g_cameras.view.orientation);
+    world.t[0] = world.t[1] = world.t[2] = 0;
+    world.TranslateLocal(static_cast<int16_t>(-g_cameras.view.position[0] / 8), static_cast<int16_t>(g_cameras.view.position[1] / 8),
+                         static_cast<int16_t>(g_cameras.view.position[2] / 8));
+    return world;
 }

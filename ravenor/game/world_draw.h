@@ -18,3 +18,5 @@ void DrawStarField();
 void DrawEntities();
 bool IsEntityOnScreen(const Entity* entity);
 bool IsPointOnScreen(const int32_t point[3]);
+// The world as the camera sees it (positions in render units)
+Transform WorldTransform();

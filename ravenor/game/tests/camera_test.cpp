@@ -7,6 +7,7 @@
 #include "ravenor/game/camera.h"
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/entity.h"
+#include "ravenor/game/level_cameras.h"
 #include "ravenor/game/shell_state.h"
 #include "ravenor/game/stage_state.h"
 #include "ravenor/game/vehicle.h"

@@ -4,8 +4,10 @@
 
 #include "ravenor/game/car_classes.h"
 #include "ravenor/game/class_messages.h"
+#include "ravenor/game/driver_slots.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/ground.h"
+#include "ravenor/game/stage.h"
 #include "ravenor/game/stage_state.h"
 #include "stage_fixture.h"
 

@@ -8,7 +8,9 @@
 
 #include "os/testing/sound.h"
 #include "ravenor/engine/core/fixed_math.h"
+#include "ravenor/game/body_hits.h"
 #include "ravenor/game/collision.h"
+#include "ravenor/game/crashes.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/sound.h"
 #include "ravenor/game/vehicle.h"
@@ -44,6 +46,7 @@ protected:
         BuildTrigTables();
         g_entityWorld.player = nullptr;
         ResetCollisionState();
+        ResetCrashSounds();
     }
 };
 
@@ -205,6 +208,7 @@ TEST_F(CollisionTest, CrashSoundsAtMostOncePer969Ms)
     os::sound::test::reset_spy();
     ResetSoundState();
     ResetCollisionState();
+    ResetCrashSounds();
     for (auto& slot : {kSoundCollision1, kSoundCollision2, kSoundWall1, kSoundWall2, kSoundWall3})
     {
         g_sound.slots[slot].data.assign(100, 0);

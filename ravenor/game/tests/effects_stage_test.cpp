@@ -12,10 +12,12 @@
 #include "ravenor/game/behaviours.h"
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/effects.h"
+#include "ravenor/game/entity.h"
 #include "ravenor/game/ground.h"
 #include "ravenor/game/particles.h"
 #include "ravenor/game/settings.h"
 #include "ravenor/game/sound.h"
+#include "ravenor/game/stage.h"
 #include "ravenor/game/stage_state.h"
 #include "stage_fixture.h"
 

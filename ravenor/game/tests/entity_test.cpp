@@ -3,6 +3,7 @@
 
 #include "ravenor/engine/core/frame_pacing.h"
 #include "ravenor/game/entity.h"
+#include "ravenor/game/vehicle_state.h"
 
 namespace {
 

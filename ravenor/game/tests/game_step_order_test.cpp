@@ -6,9 +6,11 @@
 #include <array>
 #include <vector>
 
+#include "ravenor/game/entity.h"
 #include "ravenor/game/menu.h"
 #include "ravenor/game/settings.h"
 #include "content/ravenor/image_writer.h"
+#include "ravenor/game/stage.h"
 #include "ravenor/game/stage_state.h"
 #include "stage_fixture.h"
 

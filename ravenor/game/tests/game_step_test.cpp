@@ -5,6 +5,7 @@
 #include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/engine/render/text.h"
 #include "ravenor/game/game_step.h"
+#include "ravenor/game/hud.h"
 #include "shell_fixture.h"
 
 namespace {

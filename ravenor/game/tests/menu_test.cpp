@@ -9,6 +9,7 @@
 
 #include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/game/game_step.h"
+#include "ravenor/game/hud.h"
 #include "ravenor/game/menu.h"
 #include "ravenor/game/settings.h"
 #include "ravenor/game/shell_state.h"

@@ -7,8 +7,11 @@
 
 #include "os/testing/sound.h"
 #include "ravenor/engine/core/fixed_math.h"
+#include "ravenor/game/body_hits.h"
+#include "ravenor/game/camera.h"
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/collision.h"
+#include "ravenor/game/effect_classes.h"
 #include "ravenor/game/effects.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/ground.h"
@@ -16,6 +19,7 @@
 #include "ravenor/game/particles.h"
 #include "ravenor/game/props.h"
 #include "ravenor/game/sound.h"
+#include "ravenor/game/vehicle_state.h"
 #include "ravenor/game/world_draw.h"
 #include "stage_fixture.h"
 

@@ -3,12 +3,17 @@
 #include <gtest/gtest.h>
 
 #include "os/testing/sound.h"
+#include "ravenor/game/body_hits.h"
+#include "ravenor/game/camera.h"
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/collision.h"
+#include "ravenor/game/crashes.h"
+#include "ravenor/game/effect_classes.h"
 #include "ravenor/game/effects.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/ground.h"
 #include "ravenor/game/level.h"
+#include "ravenor/game/path_objects.h"
 #include "ravenor/game/props.h"
 #include "ravenor/game/sound.h"
 #include "ravenor/game/traffic.h"
@@ -176,6 +181,7 @@ TEST_F(PropsTest, TouchTestedButWhileSeenUnderBehaviour13)
     ResetSoundState();
     LoadSounds();
     ResetCollisionState();
+    ResetCrashSounds();
     Behaviour held;
     held.behaviourNumber = 13;
     Behaviour standing;
@@ -206,6 +212,7 @@ TEST_F(PropsTest, TouchTestedButWhileSeenUnderBehaviour13)
     {
         ResetAllEntities();
         ResetCollisionState();
+        ResetCrashSounds();
         Entity* prop = LiftedProp(k.c, k.node);
         prop->orientation.t[1] += 300;
         prop->stuckTimer = 1; // already seated

@@ -5,11 +5,17 @@
 #include <filesystem>
 
 #include "ravenor/engine/render/poly_renderer.h"
+#include "ravenor/game/camera.h"
 #include "ravenor/game/class_messages.h"
+#include "ravenor/game/driver_slots.h"
 #include "ravenor/game/entity.h"
+#include "ravenor/game/game_step.h"
+#include "ravenor/game/hud.h"
 #include "ravenor/game/settings.h"
 #include "ravenor/game/behaviours.h"
+#include "ravenor/game/stage.h"
 #include "ravenor/game/stage_state.h"
+#include "ravenor/game/stage_tables.h"
 #include "ravenor/game/world_draw.h"
 #include "stage_fixture.h"
 

@@ -8,7 +8,9 @@
 #include "ravenor/game/behaviours.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/settings.h"
+#include "ravenor/game/stage.h"
 #include "ravenor/game/stage_state.h"
+#include "ravenor/game/stage_tables.h"
 #include "stage_fixture.h"
 
 namespace {

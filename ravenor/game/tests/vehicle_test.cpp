@@ -5,9 +5,11 @@
 
 #include "os/testing/sound.h"
 #include "ravenor/engine/core/fixed_math.h"
+#include "ravenor/game/body_hits.h"
 #include "ravenor/game/camera.h"
 #include "ravenor/game/class_messages.h"
 #include "ravenor/game/collision.h"
+#include "ravenor/game/crashes.h"
 #include "ravenor/game/effects.h"
 #include "ravenor/game/entity.h"
 #include "ravenor/game/ground.h"
@@ -15,6 +17,7 @@
 #include "ravenor/game/sound.h"
 #include "ravenor/game/stage_state.h"
 #include "ravenor/game/vehicle_frame.h"
+#include "ravenor/game/vehicle_state.h"
 #include "stage_fixture.h"
 
 namespace {
@@ -431,6 +434,7 @@ TEST(Vehicle, WallProbesSlowTheCarAtTheRoadsEdge)
         ShakeCamera(0, 0, 0);
         const int32_t x = e->X();
         ResetCollisionState();
+        ResetCrashSounds();
         const size_t played = os::sound::test::devices().size();
         // The probe writes its hits in the car's frame; the sound, the sparks
         // and the shake come as the frame is read.
