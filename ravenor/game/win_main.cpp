@@ -2,9 +2,9 @@
 #include <os/device.h>
 #include <os/windows.h>
 
-#include "ravenor/game/main_loop.h"
-#include "ravenor/game/shell_state.h"
-#include "ravenor/game/startup.h"
+#include "ravenor/game/shell/main_loop.h"
+#include "ravenor/game/base/shell_state.h"
+#include "ravenor/game/shell/startup.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR command, int showCommand)
 {

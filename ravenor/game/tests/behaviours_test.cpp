@@ -5,17 +5,17 @@
 #include <memory>
 #include <vector>
 
-#include "ravenor/game/behaviours.h"
-#include "ravenor/game/car_classes.h"
-#include "ravenor/game/class_messages.h"
-#include "ravenor/game/entity.h"
-#include "ravenor/game/game_step.h"
-#include "ravenor/game/ground.h"
-#include "ravenor/game/hud.h"
-#include "ravenor/game/objectives.h"
-#include "ravenor/game/sound.h"
+#include "ravenor/game/behaviours/behaviours.h"
+#include "ravenor/game/classes/car_classes.h"
+#include "ravenor/game/world/class_messages.h"
+#include "ravenor/game/world/entity.h"
+#include "ravenor/game/stage/game_step.h"
+#include "ravenor/game/world/ground.h"
+#include "ravenor/game/world/hud.h"
+#include "ravenor/game/behaviours/objectives.h"
+#include "ravenor/game/base/sound.h"
 #include "os/testing/sound.h"
-#include "ravenor/game/stage_state.h"
+#include "ravenor/game/world/stage_state.h"
 #include "stage_fixture.h"
 
 namespace {

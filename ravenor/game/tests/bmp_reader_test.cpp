@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "ravenor/game/bmp_reader.h"
+#include "ravenor/game/shell/bmp_reader.h"
 #include "content/media/bmp_writer.h"
 
 namespace {

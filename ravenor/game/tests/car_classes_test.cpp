@@ -2,13 +2,13 @@
 // answers, and traffic on the first stage
 #include <gtest/gtest.h>
 
-#include "ravenor/game/car_classes.h"
-#include "ravenor/game/class_messages.h"
-#include "ravenor/game/driver_slots.h"
-#include "ravenor/game/entity.h"
-#include "ravenor/game/ground.h"
-#include "ravenor/game/stage.h"
-#include "ravenor/game/stage_state.h"
+#include "ravenor/game/classes/car_classes.h"
+#include "ravenor/game/world/class_messages.h"
+#include "ravenor/game/vehicles/driver_slots.h"
+#include "ravenor/game/world/entity.h"
+#include "ravenor/game/world/ground.h"
+#include "ravenor/game/stage/stage.h"
+#include "ravenor/game/world/stage_state.h"
 #include "stage_fixture.h"
 
 namespace {

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "ravenor/engine/core/frame_pacing.h"
-#include "ravenor/game/entity.h"
-#include "ravenor/game/vehicle_state.h"
+#include "ravenor/game/world/entity.h"
+#include "ravenor/game/world/vehicle_state.h"
 
 namespace {
 

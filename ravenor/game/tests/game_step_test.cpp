@@ -4,8 +4,8 @@
 #include "ravenor/engine/core/frame_pacing.h"
 #include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/engine/render/text.h"
-#include "ravenor/game/game_step.h"
-#include "ravenor/game/hud.h"
+#include "ravenor/game/stage/game_step.h"
+#include "ravenor/game/world/hud.h"
 #include "shell_fixture.h"
 
 namespace {

@@ -1,9 +1,9 @@
 // gates_test.cpp -- checkpoints, start and finish lines stand on the road
 #include <gtest/gtest.h>
 
-#include "ravenor/game/class_messages.h"
-#include "ravenor/game/ground.h"
-#include "ravenor/game/level.h"
+#include "ravenor/game/world/class_messages.h"
+#include "ravenor/game/world/ground.h"
+#include "ravenor/game/world/level.h"
 #include "stage_fixture.h"
 
 namespace {

@@ -8,11 +8,11 @@
 #include <filesystem>
 
 #include "ravenor/engine/render/frame_buffer.h"
-#include "ravenor/game/game_step.h"
-#include "ravenor/game/hud.h"
-#include "ravenor/game/menu.h"
-#include "ravenor/game/settings.h"
-#include "ravenor/game/shell_state.h"
+#include "ravenor/game/stage/game_step.h"
+#include "ravenor/game/world/hud.h"
+#include "ravenor/game/front_end/menu.h"
+#include "ravenor/game/base/settings.h"
+#include "ravenor/game/base/shell_state.h"
 #include "content/ravenor/interface_pictures.h"
 
 namespace {

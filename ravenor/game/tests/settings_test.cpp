@@ -7,8 +7,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "ravenor/game/settings.h"
-#include "ravenor/game/shell_state.h"
+#include "ravenor/game/base/settings.h"
+#include "ravenor/game/base/shell_state.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "ravenor/game/behaviours.h"
-#include "ravenor/game/entity.h"
-#include "ravenor/game/settings.h"
-#include "ravenor/game/stage.h"
-#include "ravenor/game/stage_state.h"
-#include "ravenor/game/stage_tables.h"
+#include "ravenor/game/behaviours/behaviours.h"
+#include "ravenor/game/world/entity.h"
+#include "ravenor/game/base/settings.h"
+#include "ravenor/game/stage/stage.h"
+#include "ravenor/game/world/stage_state.h"
+#include "ravenor/game/world/stage_tables.h"
 #include "stage_fixture.h"
 
 namespace {

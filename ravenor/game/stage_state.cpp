@@ -1,4 +1,0 @@
-// stage_state.cpp -- the running stage's record
-#include "ravenor/game/stage_state.h"
-
-StageRecord g_stage;
