@@ -60,16 +60,51 @@ void ClampValues(Settings& s)
         s.detail = kMaxDetail;
 }
 
-bool ReadFile44(const WCHAR* path, uint8_t* bytes)
+// Reads the file's 44 bytes: none when there is no file, else what is wrong
+// with it (nullptr when it is sound).
+struct FileCheck
 {
+    bool missing = false;
+    const char16_t* damage = nullptr;
+};
+
+FileCheck ReadSettingsFile(const WCHAR* path, uint8_t* bytes)
+{
+    const DWORD attributes = GetFileAttributesW(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return {true, nullptr};
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return {false, u"a folder stands in its place"};
     FILE* file = _wfopen(path, u"rb");
     if (file == nullptr)
-        return false;
-    bool read = false;
-    if (std::fseek(file, 0, SEEK_END) == 0 && std::ftell(file) == kSettingsBytes && std::fseek(file, 0, SEEK_SET) == 0)
-        read = std::fread(bytes, 1, kSettingsBytes, file) == kSettingsBytes;
+        return {false, u"it cannot be read"};
+    const bool sized =
+        std::fseek(file, 0, SEEK_END) == 0 && std::ftell(file) == kSettingsBytes && std::fseek(file, 0, SEEK_SET) == 0;
+    const bool read = sized && std::fread(bytes, 1, kSettingsBytes, file) == kSettingsBytes;
     std::fclose(file);
-    return read;
+    if (!sized)
+        return {false, u"it is not 44 bytes long"};
+    if (!read)
+        return {false, u"it cannot be read"};
+    // The two reserved words are always 0 and 1: anything else is not a
+    // settings file (random bytes, another file written over it).
+    if (readLE32(bytes) != 0 || readLE32(bytes + 4) != 1)
+        return {false, u"it holds no settings"};
+    return {};
+}
+
+// The damaged file set aside beside itself and named to the user once; true
+// when it was moved (the defaults may then be written in its place).
+bool SetAside(const WCHAR* path, const char16_t* damage)
+{
+    const std::u16string asideAs = os::set_aside_damaged_file(path);
+    std::u16string text = std::u16string(path) + u" was damaged (" + damage + u")";
+    if (asideAs.empty())
+        text += u" and could not be set aside; the defaults are used for this run.";
+    else
+        text += u" and has been set aside as " + asideAs + u"; the defaults are used.";
+    MessageBoxW(g_shell.window, text.c_str(), u"Ravenor", MB_OK | MB_ICONEXCLAMATION);
+    return !asideAs.empty();
 }
 
 } // namespace
@@ -103,7 +138,8 @@ void LoadSettings()
     SettingsPath(path);
     SetFileAttributesW(path, kAttributeNormal);
     uint8_t bytes[kSettingsBytes];
-    if (ReadFile44(path, bytes))
+    const FileCheck check = ReadSettingsFile(path, bytes);
+    if (!check.missing && check.damage == nullptr)
     {
         Decode(bytes, g_settings);
         ClampValues(g_settings);
@@ -114,7 +150,9 @@ void LoadSettings()
     g_settings = Settings{};
     g_settings.unlockedStages = unlocked;
     SetDefaultKeys();
-    SaveSettings();
+    // A damaged file is never written over: moved aside first, or kept.
+    if (check.missing || SetAside(path, check.damage))
+        SaveSettings();
 }
 
 int SaveProgress()

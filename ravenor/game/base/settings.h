@@ -29,9 +29,11 @@ constexpr uint32_t kMaxDetail = 127;
 
 extern Settings g_settings;
 
-// Reads "settings.bin" of the program folder; any other size than 44 bytes,
-// or no file, gives the defaults, which are written at once. Volumes and
-// detail are kept within their ranges.
+// Reads "settings.bin" of the program folder. No file gives the defaults,
+// written at once. A damaged file (not 44 bytes, not settings, a folder,
+// unreadable) is set aside as "settings.bin.damaged", the user is told in
+// a message box, and the defaults are used and written. Volumes and detail
+// are kept within their ranges.
 void LoadSettings();
 // The progress first, then the file (hidden once written)
 void SaveSettings();

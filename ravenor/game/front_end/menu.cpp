@@ -34,6 +34,9 @@ constexpr int32_t kFadeFrames = 13;
 constexpr int32_t kTextBright = 512;
 constexpr int32_t kLastStage = kStageCount - 1;
 constexpr int32_t kFarDepth = 0x7FFF;
+// The lowest centre of a read me line: its glyphs end above the BACK button
+// (rows 190 to 209)
+constexpr int32_t kReadMeLowest = 186;
 
 // Classes whose models the front end loads while it runs
 const int32_t kFrontEndClasses[10] = {kClassTrafficToyota,   kClassTrafficPrelude, kClassTrafficVan,
@@ -569,7 +572,12 @@ int32_t ReadMeScreen(int32_t& state)
     int32_t i = 0;
     for (const char* line : lines)
     {
-        if (line[0] != 0)
+        // Shown above the BACK button only: a line coming to it goes out of
+        // sight rather than run behind it.
+        int32_t x = 0;
+        int32_t y = 0;
+        Place(88, 270 + 20 * i, 0, 88, -530 + 20 * i, 38000, x, y);
+        if (line[0] != 0 && y <= kReadMeLowest)
             MenuText(-1, line, 88, 270 + 20 * i, 0, 88, -530 + 20 * i, 38000, kTextBright);
         ++i;
     }

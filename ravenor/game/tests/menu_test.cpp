@@ -14,6 +14,9 @@
 #include "ravenor/game/base/settings.h"
 #include "ravenor/game/base/shell_state.h"
 #include "content/ravenor/interface_pictures.h"
+#include "ravenor/engine/render/text.h"
+#include "ravenor/game/front_end/interface_images.h"
+#include "shell_fixture.h"
 
 namespace {
 
@@ -125,6 +128,41 @@ TEST_F(MenuTest, KeyRemapTakesANewKeyRefusesEscapeAndIsSavedAndRestored)
     g_menu.selection = 6;
     Press(13, state);
     EXPECT_TRUE(KeysAreDefault());
+}
+
+// The read me's lines scroll up above the BACK button: a line that comes to
+// the button goes out of sight instead of running behind it and its caption.
+TEST_F(MenuTest, ReadMeLinesStayAboveTheBackButton)
+{
+    MountDemoArchive();
+    ASSERT_EQ(1, LoadFont());
+    LoadInterfaceImages();
+    // White text cells in the rows of the button (190..209) and below it,
+    // beside the caption in the middle
+    const auto inkBesideCaption = [](int32_t timer) {
+        int32_t state = kMenuReadMe;
+        g_menu.timer = timer - 32;
+        ClearFrame();
+        RunMenu(state);
+        int ink = 0;
+        for (int y = 190; y < 216; ++y)
+            for (int x = 0; x < kFrameWidth; ++x)
+                ink += (x < 70 || x > 106) && (g_frame[y * kFrameWidth + x] & 0xFFFF) == 0xFFFF;
+        return ink;
+    };
+    // The first line reaches y 200 at 3325; its neighbours follow 20 apart.
+    for (int32_t timer : {3325, 3800, 4300, 5000})
+        EXPECT_EQ(0, inkBesideCaption(timer)) << timer;
+    // Higher up the lines are read.
+    int32_t state = kMenuReadMe;
+    g_menu.timer = 15000;
+    ClearFrame();
+    RunMenu(state);
+    int ink = 0;
+    for (int y = 0; y < 186; ++y)
+        for (int x = 0; x < kFrameWidth; ++x)
+            ink += (g_frame[y * kFrameWidth + x] & 0xFFFF) == 0xFFFF;
+    EXPECT_GT(ink, 100);
 }
 
 TEST_F(MenuTest, KeyGlyphs)
