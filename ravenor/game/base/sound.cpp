@@ -1,10 +1,10 @@
 // sound.cpp -- wave slots played on their own wave-out devices
 #include "ravenor/game/base/sound.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "common/little_endian.h"
+#include "ravenor/engine/core/log.h"
 #include "ravenor/engine/data/data_archive.h"
 #include "ravenor/game/base/settings.h"
 
@@ -37,11 +37,9 @@ void LoadSlot(SoundSlot& slot, const char* name)
 {
     slot.name = name;
     slot.data.clear();
+    // A missing wave was said by the archive: the slot stays silent.
     if (!DataArchive::OpenFile(name))
-    {
-        std::fprintf(stderr, "sound %s: not in the archive\n", name);
         return;
-    }
     const uint32_t size = DataArchive::GetFileSize();
     std::vector<uint8_t> bytes(size);
     const bool read = size > 0 && DataArchive::Read(bytes.data(), 1, size);
@@ -95,7 +93,7 @@ void Play(SoundSlot& slot, bool loop, int32_t volume, uint32_t rate)
     if (waveOutOpen(&device, WAVE_MAPPER, &slot.format, reinterpret_cast<DWORD_PTR>(g_sound.window), 0, callback) !=
         MMSYSERR_NOERROR)
     {
-        std::fprintf(stderr, "filename = %s\n", slot.name.c_str());
+        LogFormat("filename = %s", slot.name.c_str());
         return;
     }
     waveOutReset(device);
@@ -261,7 +259,7 @@ void SetEffectsVolume(int32_t setting, int32_t maximum)
 
 void PlayTune(const char* name)
 {
-    std::fprintf(stderr, "new_tune %s\n", name);
+    LogFormat("new_tune %s", name);
     UnloadSlot(g_sound.music);
     g_sound.music = SoundSlot{};
     LoadSlot(g_sound.music, name);

@@ -59,9 +59,6 @@ bool PlayStage(int stage)
 {
     if (!StartStage(stage))
         return false;
-    PlayTune(StageTune(stage));
-    StartEngineIdle();
-    UpdateKeyFlags();
     RunFrames();
     CloseStage();
     return true;

@@ -4,6 +4,8 @@
 #include <os/windows.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 #include "ravenor/engine/data/data_archive.h"
 #include "ravenor/engine/render/frame_buffer.h"
@@ -90,8 +92,23 @@ bool RaiseRunningInstance()
     HWND running = FindWindowW(kClassName, kClassName);
     if (!running)
         return false;
+    // The device only brings the running copy to the front; on a desktop it
+    // may be in another window, so this copy says why it ends.
+    std::fprintf(stderr, "Ravenor is already running on this device; this copy ends and brings that one to the "
+                         "front.\n");
     SetForegroundWindow(running);
     return true;
+}
+
+void EndOnUnusableData(const char* reason)
+{
+    std::fprintf(stderr, "Ravenor: %s\n", reason);
+    std::u16string text = u"The game's data \"demo.bin\" cannot be used (";
+    for (const char* c = reason; *c != 0; ++c)
+        text += static_cast<char16_t>(static_cast<unsigned char>(*c));
+    text += u"). Ravenor ends; installing it again brings its data back.";
+    MessageBoxW(g_shell.window, text.c_str(), kClassName, MB_OK | MB_ICONSTOP);
+    ExitProcess(1);
 }
 
 bool CreateGameWindow(HINSTANCE instance, HINSTANCE previous)

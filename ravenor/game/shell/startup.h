@@ -9,8 +9,13 @@ void SetProgramFolder();
 // Ends the program when less than 4,500,000 bytes of physical memory are free.
 void CheckMemory();
 
-// Another instance's window is brought to the front: true when one runs.
+// Another instance's window is brought to the front: true when one runs
+// (this copy says so on standard error).
 bool RaiseRunningInstance();
+
+// "demo.bin" missing or damaged: said on standard error and in a message
+// box, and the program ends with status 1 (the data archive's fatal handler).
+[[noreturn]] void EndOnUnusableData(const char* reason);
 
 // Registers the class (unless a previous instance did) and opens the
 // 176 x 220 window; false when either fails.

@@ -63,7 +63,12 @@ void CreateLevelObjects()
 
 bool StartStage(int stage)
 {
-    return StartLevel([stage] { return LoadLevel(stage); });
+    if (!StartLevel([stage] { return LoadLevel(stage); }))
+        return false;
+    PlayTune(StageTune(stage));
+    StartEngineIdle();
+    UpdateKeyFlags();
+    return true;
 }
 
 bool StartLevel(const std::function<std::unique_ptr<LevelBlock>()>& load)

@@ -7,8 +7,10 @@
 
 #include "ravenor/game/world/level.h"
 
-// Resets the stage, loads the level and creates its objects; false when
-// the level is missing or refused (nothing is read through a missing entry).
+// Resets the stage, loads the level and creates its objects, then plays the
+// stage's tune, starts the engine's idle sound and works out the key flags;
+// false when the level is missing or refused (nothing is read through a
+// missing entry).
 bool StartStage(int stage);
 // The same with the level that load gives (tests start stages of their own)
 bool StartLevel(const std::function<std::unique_ptr<LevelBlock>()>& load);

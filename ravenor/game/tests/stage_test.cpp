@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "ravenor/engine/render/poly_renderer.h"
+#include "ravenor/game/base/sound.h"
 #include "ravenor/game/world/camera.h"
 #include "ravenor/game/world/class_messages.h"
 #include "ravenor/game/vehicles/driver_slots.h"
@@ -151,6 +152,20 @@ TEST(Stage, TablesOfTunesAndShowcaseCars)
 }
 
 // A level missing from the archive is not read: the stage does not start.
+// A stage starts with its tune and the engine's idle sound.
+TEST(Stage, AStageStartsWithItsTuneAndTheEngineIdling)
+{
+    StartProgram();
+    for (int stage : {0, 5, 9})
+    {
+        ASSERT_TRUE(StartStage(stage));
+        EXPECT_EQ(StageTune(stage), g_sound.music.name) << stage;
+        EXPECT_NE(nullptr, g_sound.music.device) << stage;
+        EXPECT_EQ(kSoundIdle, EngineSoundSlot()) << stage;
+        EndStage();
+    }
+}
+
 TEST(Stage, MissingLevelDoesNotStart)
 {
     StartProgram();
