@@ -111,14 +111,17 @@ bool SetAside(const WCHAR* path, const char16_t* damage)
 
 static_assert(kSettingsWords * 4 == kSettingsBytes);
 
+// The pad drives: left and right steer, up accelerates, down brakes; the
+// space bar is the handbrake and Escape (the device's Back key) pauses.
+// These are the keys a player tries first in a desktop window.
 void SetDefaultKeys()
 {
     g_settings.keyLeft = g_shell.keyMap.codes[KeyMap::kLeft];
     g_settings.keyRight = g_shell.keyMap.codes[KeyMap::kRight];
-    g_settings.keyAccelerate = 113;
-    g_settings.keyBrake = 120;
-    g_settings.keyHandbrake = 119;
-    g_settings.keyPause = 51;
+    g_settings.keyAccelerate = g_shell.keyMap.codes[KeyMap::kUp];
+    g_settings.keyBrake = g_shell.keyMap.codes[KeyMap::kDown];
+    g_settings.keyHandbrake = kKeySpace;
+    g_settings.keyPause = kKeyEscape;
 }
 
 bool KeysAreDefault()

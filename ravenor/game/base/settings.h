@@ -12,12 +12,12 @@ struct Settings
     uint32_t effectsVolume = 58;   // 0..116
     uint32_t musicVolume = 58;     // 0..116 (0 keeps the music paused)
     uint32_t detail = 58;          // 0..127
-    uint32_t keyLeft = 0;          // virtual-key codes
-    uint32_t keyRight = 0;
-    uint32_t keyAccelerate = 113;
-    uint32_t keyBrake = 120;
-    uint32_t keyHandbrake = 119;
-    uint32_t keyPause = 51;
+    uint32_t keyLeft = 37;         // virtual-key codes (SetDefaultKeys: the key map's pad)
+    uint32_t keyRight = 39;
+    uint32_t keyAccelerate = 38;
+    uint32_t keyBrake = 40;
+    uint32_t keyHandbrake = 32;    // the space bar
+    uint32_t keyPause = 27;        // Escape
     // Not in the file: the stages open to the player (1 at start), written
     // to the registry value "stage"
     int32_t unlockedStages = 1;
@@ -26,6 +26,8 @@ constexpr int kSettingsBytes = 44;
 constexpr int kSettingsWords = 11;
 constexpr uint32_t kMaxVolume = 116;
 constexpr uint32_t kMaxDetail = 127;
+constexpr uint32_t kKeySpace = 32;
+constexpr uint32_t kKeyEscape = 27;
 
 extern Settings g_settings;
 
@@ -39,6 +41,8 @@ void LoadSettings();
 void SaveSettings();
 // "stage" under HKEY_CURRENT_USER\Software\Lumetra\Ravenor; 1 when written
 int SaveProgress();
+// The key map's pad for steering, accelerating and braking, the space bar
+// for the handbrake, Escape for the pause
 void SetDefaultKeys();
 bool KeysAreDefault();
 // 1 while the key is down; codes outside the key table are never down

@@ -795,6 +795,12 @@ void FadeOut()
     }
 }
 
+void HoldMenuKeys()
+{
+    for (int edge = 0; edge < kEdgeCount; ++edge)
+        g_menu.seen[edge] = IsKeyDown(EdgeKey(edge));
+}
+
 int32_t WaitForNewKey()
 {
     if (!g_menu.keysArmed)

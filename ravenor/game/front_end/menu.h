@@ -64,6 +64,10 @@ bool MenuKeySelect();
 void DarkenScreen();
 // 13 darkening frames
 void FadeOut();
+// The menu keys down now count as seen: they act in a menu only once they
+// have been let go and pressed again (a pause that opens while the pad
+// drives the car)
+void HoldMenuKeys();
 // -1 until every key has been seen up; then the lowest key down (-1 if none)
 int32_t WaitForNewKey();
 // The one-letter glyph that names a key code

@@ -110,7 +110,7 @@ TEST_F(MenuTest, KeyRemapTakesANewKeyRefusesEscapeAndIsSavedAndRestored)
     // Escape is refused: the binding keeps waiting
     Press(27, state);
     EXPECT_EQ(3, g_menu.remapRow);
-    EXPECT_EQ(113u, g_settings.keyAccelerate);
+    EXPECT_EQ(38u, g_settings.keyAccelerate);
     Press('A', state);
     EXPECT_EQ(0, g_menu.remapRow);
     EXPECT_EQ(uint32_t{'A'}, g_settings.keyAccelerate);
@@ -122,7 +122,7 @@ TEST_F(MenuTest, KeyRemapTakesANewKeyRefusesEscapeAndIsSavedAndRestored)
     g_settings = Settings{};
     LoadSettings();
     EXPECT_EQ(uint32_t{'A'}, g_settings.keyAccelerate);
-    EXPECT_EQ(120u, g_settings.keyBrake);
+    EXPECT_EQ(40u, g_settings.keyBrake);
 
     // "defaults" puts the six keys back
     g_menu.selection = 6;
@@ -236,6 +236,32 @@ TEST_F(MenuTest, ThePauseKeyPausesAndContinueLeaves)
     CheckPause();
     EXPECT_TRUE(g_shell.stageOver);
     EXPECT_FALSE(g_shell.paused);
+}
+
+// The pad drives the car: a pause that opens while up (accelerate) or down
+// (brake) is held does not take the held key as a move in its menu; Return
+// on "continue" leaves it.
+TEST_F(MenuTest, KeysHeldAtThePauseDoNotMoveItsMenu)
+{
+    for (uint32_t held : {38u, 40u})
+    {
+        g_shell.paused = false;
+        g_shell.keys[held] = 1;
+        g_shell.keys[g_settings.keyPause] = 1;
+        ReadControls();
+        CheckPause();
+        g_shell.keys[g_settings.keyPause] = 0;
+        ASSERT_TRUE(g_shell.paused);
+        CheckPause();
+        CheckPause();
+        EXPECT_EQ(0, g_menu.selection) << held;
+        g_shell.keys[13] = 1;
+        CheckPause();
+        g_shell.keys[13] = 0;
+        g_shell.keys[held] = 0;
+        EXPECT_FALSE(g_shell.paused) << held << ": continued";
+        EXPECT_FALSE(g_shell.stageOver) << held;
+    }
 }
 
 } // namespace

@@ -33,6 +33,8 @@ protected:
         wcscpy(g_shell.programFolder, u"\\Program Files\\RavenorSettings\\");
         g_shell.keyMap.codes[KeyMap::kLeft] = 37;
         g_shell.keyMap.codes[KeyMap::kRight] = 39;
+        g_shell.keyMap.codes[KeyMap::kUp] = 38;
+        g_shell.keyMap.codes[KeyMap::kDown] = 40;
         g_settings = Settings{};
         g_settings.unlockedStages = 1;
     }
@@ -63,7 +65,9 @@ protected:
     }
 };
 
-const std::vector<uint32_t> kDefaults = {0, 1, 58, 58, 58, 37, 39, 113, 120, 119, 51};
+// The pad drives (left 37, right 39, up 38 accelerates, down 40 brakes), the
+// space bar is the handbrake and Escape pauses.
+const std::vector<uint32_t> kDefaults = {0, 1, 58, 58, 58, 37, 39, 38, 40, 32, 27};
 
 } // namespace
 
