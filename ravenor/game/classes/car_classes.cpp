@@ -18,6 +18,7 @@
 #include "ravenor/game/effects/effects.h"
 #include "ravenor/game/world/entity.h"
 #include "ravenor/game/world/ground.h"
+#include "ravenor/game/world/model_slot.h"
 #include "ravenor/game/world/paths.h"
 #include "ravenor/game/classes/props.h"
 #include "ravenor/game/base/shell_state.h"
@@ -26,7 +27,6 @@
 #include "ravenor/game/effects/vehicle_frame.h"
 
 namespace {
-
 
 // One car model's constants
 struct CarModelData
@@ -221,19 +221,6 @@ void Dress(Entity* e, const CarLoader& l)
     e->type = &l.type;
 }
 
-int32_t Common(Entity* e, int32_t message, int32_t kind)
-{
-    switch (message)
-    {
-    case kMsgKind: return kind;
-    case kMsgRemove:
-        if (e != nullptr)
-            MakeInert(e);
-        return 1;
-    default: return 1;
-    }
-}
-
 } // namespace
 
 void TrafficCarStep(Entity* e)
@@ -269,7 +256,7 @@ int32_t TrafficCarHandler(int32_t c, Entity* e, int32_t message)
         e->cruiseSpeed = e->speed;
         return 1;
     case kMsgDropQuery: return 1;
-    default: return Common(e, message, kKindSolid);
+    default: return Common(e, message, kKindSolid, 1);
     }
 }
 
@@ -314,7 +301,7 @@ int32_t DrivenCarHandler(int32_t c, Entity* e, int32_t message)
         AttachCamera(g_cameras.chase, e);
         return 1;
     case kMsgDropQuery: return 1;
-    default: return Common(e, message, kKindDrivenCar);
+    default: return Common(e, message, kKindDrivenCar, 1);
     }
 }
 

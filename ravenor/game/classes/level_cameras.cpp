@@ -19,16 +19,6 @@ namespace {
 // A fixed camera keeps the view this many frames after its last step.
 constexpr int32_t kHoldFrames = -11;
 
-int32_t Sin(int32_t a)
-{
-    return WaveTable[a & 0xFFF];
-}
-
-int32_t Cos(int32_t a)
-{
-    return WaveTable[(a + 1024) & 0xFFF];
-}
-
 // The follow value eased toward the target flags of a camera's type
 void EaseFollow(CameraState& s, int32_t flags)
 {
@@ -93,7 +83,7 @@ void FixedUpdate(Entity* k, CameraState& s)
     else
     {
         // Along the camera entity's heading
-        const int32_t dir[3] = {Sin(k->heading), 0, Cos(k->heading)};
+        const int32_t dir[3] = {Sine(k->heading), 0, Cosine(k->heading)};
         for (int a = 0; a < 3; ++a)
             s.look[a] += FrameScale(dir[a] - s.look[a]);
     }

@@ -243,7 +243,7 @@ TEST_F(BehaviourTest, CountdownStepsAndBonus)
             bonus = seconds;
         }
         int steps = 0;
-        int digits[7] = {};
+        int digits[10] = {};
         while (!count->done && steps < 400)
         {
             const int32_t remaining = count->counter * 1000 - count->accumulator;

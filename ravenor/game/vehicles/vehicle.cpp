@@ -30,16 +30,6 @@ int32_t PerFrame(int32_t a)
     return static_cast<int32_t>(int64_t{a} * SpeedFactor() / 256);
 }
 
-int32_t Sin(int32_t angle)
-{
-    return WaveTable[angle & 0xFFF];
-}
-
-int32_t Cos(int32_t angle)
-{
-    return WaveTable[(angle + 1024) & 0xFFF];
-}
-
 // value moved toward 0 by step (step >= 0); 0 when within it
 int32_t TowardZero(int32_t value, int32_t step)
 {
@@ -58,7 +48,7 @@ int32_t Clamp(int32_t v, int32_t lo, int32_t hi)
 // cos a cos b + sin a sin b in WaveTable units (4096 squared is one)
 int64_t Alignment(const Entity* e)
 {
-    return int64_t{Cos(e->heading)} * Cos(e->travelHeading) + int64_t{Sin(e->heading)} * Sin(e->travelHeading);
+    return int64_t{Cosine(e->heading)} * Cosine(e->travelHeading) + int64_t{Sine(e->heading)} * Sine(e->travelHeading);
 }
 
 void ClearRequests(VehicleState* s)

@@ -22,16 +22,6 @@ namespace {
 
 constexpr int32_t kDefaultOffsets[3] = {0, -650, -3000};
 
-int32_t Sin(int32_t a)
-{
-    return WaveTable[a & 0xFFF];
-}
-
-int32_t Cos(int32_t a)
-{
-    return WaveTable[(a + 1024) & 0xFFF];
-}
-
 int32_t Height(const CameraState& s)
 {
     return (s.params != nullptr ? s.params : kDefaultOffsets)[1];
@@ -67,9 +57,9 @@ void AttachCamera(CameraState& s, Entity* e)
     s.yaw = e->heading & 0xFFF;
     // Start behind the car rather than swing in from the world's origin.
     const int32_t r = s.distanceOffset - Distance(s);
-    s.orientation.t[0] = e->X() - r * Sin(s.yaw) / 4096;
+    s.orientation.t[0] = e->X() - r * Sine(s.yaw) / 4096;
     s.orientation.t[1] = e->Y() + Height(s);
-    s.orientation.t[2] = e->Z() - r * Cos(s.yaw) / 4096;
+    s.orientation.t[2] = e->Z() - r * Cosine(s.yaw) / 4096;
     s.look[0] = e->X() - s.orientation.t[0];
     s.look[1] = s.lookHeight;
     s.look[2] = e->Z() - s.orientation.t[2];
@@ -105,8 +95,8 @@ void ChaseUpdate(CameraState& s)
     // 2. the new position
     const int32_t r = s.distanceOffset - Distance(s);
     const int32_t old[3] = {s.orientation.t[0], s.orientation.t[1], s.orientation.t[2]};
-    s.orientation.t[0] = s.shake[0] + e->X() - r * Sin(s.yaw) / 4096;
-    s.orientation.t[2] = s.shake[2] + e->Z() - r * Cos(s.yaw) / 4096;
+    s.orientation.t[0] = s.shake[0] + e->X() - r * Sine(s.yaw) / 4096;
+    s.orientation.t[2] = s.shake[2] + e->Z() - r * Cosine(s.yaw) / 4096;
     s.orientation.t[1] = old[1] + s.shake[1] + (Height(s) + e->Y() - old[1]) / 4;
     for (int a = 0; a < 3; ++a)
         s.velocity[a] = old[a] - s.orientation.t[a];
@@ -114,8 +104,8 @@ void ChaseUpdate(CameraState& s)
     for (int32_t& v : s.shake)
         v /= -4;
     // 4. pulled in near obstacles behind the car, grown back in the open
-    const int32_t px = e->X() - (r + 400) * Sin(s.yaw) / 4096;
-    const int32_t pz = e->Z() - (r + 400) * Cos(s.yaw) / 4096;
+    const int32_t px = e->X() - (r + 400) * Sine(s.yaw) / 4096;
+    const int32_t pz = e->Z() - (r + 400) * Cosine(s.yaw) / 4096;
     const bool blocked = Obstacle(px + 600, pz, e->Y()) || Obstacle(px - 600, pz, e->Y()) ||
                          Obstacle(px, pz + 600, e->Y()) || Obstacle(px, pz - 600, e->Y());
     if (!blocked)

@@ -312,6 +312,16 @@ void SetTypeBounds(EntityType& t, P3dMesh& mesh)
     t.maxY = size.maxY;
 }
 
+int32_t Sine(int32_t angle)
+{
+    return WaveTable[angle & 0xFFF];
+}
+
+int32_t Cosine(int32_t angle)
+{
+    return WaveTable[(angle + 1024) & 0xFFF];
+}
+
 int32_t AngleBetween(int32_t a, int32_t b)
 {
     const int32_t d = (a - b) & 0xFFF;

@@ -207,6 +207,9 @@ void ScaledCopy(const int32_t source[3], int32_t s, int32_t out[3]);
 // The arcsine table: a Q12 sine, its low 13 bits taken as a signed value,
 // to a 12-bit angle (-1024..1010; 0 within 6 of 0)
 int32_t ArcSin(int32_t sine);
+// Sine and cosine of a 12-bit angle, 4096 for one (WaveTable)
+int32_t Sine(int32_t angle);
+int32_t Cosine(int32_t angle);
 // Angles: the shortest unsigned difference (0..2048), the signed one
 // from -> to (-2048..2047)
 int32_t AngleBetween(int32_t a, int32_t b);

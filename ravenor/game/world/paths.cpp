@@ -18,16 +18,6 @@ namespace {
 
 constexpr int32_t kFrozen = -999;
 
-int32_t Sine(int32_t a)
-{
-    return WaveTable[a & 0xFFF];
-}
-
-int32_t Cosine(int32_t a)
-{
-    return WaveTable[(a + 1024) & 0xFFF];
-}
-
 // x F / 256 of a velocity component
 int32_t Moved(int32_t v)
 {
