@@ -3,8 +3,8 @@
 #include <os/windows.h>
 
 #include "ravenor/engine/data/data_archive.h"
-#include "ravenor/game/shell/main_loop.h"
 #include "ravenor/game/base/shell_state.h"
+#include "ravenor/game/shell/main_loop.h"
 #include "ravenor/game/shell/startup.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR command, int showCommand)

@@ -6,18 +6,18 @@
 
 #include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/engine/core/log.h"
+#include "ravenor/game/base/settings.h"
+#include "ravenor/game/base/shell_state.h"
+#include "ravenor/game/base/sound.h"
 #include "ravenor/game/vehicles/body_hits.h"
+#include "ravenor/game/vehicles/vehicle.h"
 #include "ravenor/game/world/class_messages.h"
 #include "ravenor/game/world/collision.h"
 #include "ravenor/game/world/entity.h"
 #include "ravenor/game/world/ground.h"
 #include "ravenor/game/world/hud.h"
 #include "ravenor/game/world/paths.h"
-#include "ravenor/game/base/settings.h"
-#include "ravenor/game/base/shell_state.h"
-#include "ravenor/game/base/sound.h"
 #include "ravenor/game/world/stage_state.h"
-#include "ravenor/game/vehicles/vehicle.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 
 #include "ravenor/engine/render/text.h"
 #include "ravenor/game/behaviours/behaviours.h"
+#include "ravenor/game/vehicles/vehicle.h"
 #include "ravenor/game/world/camera.h"
 #include "ravenor/game/world/class_messages.h"
 #include "ravenor/game/world/entity.h"
 #include "ravenor/game/world/hud.h"
 #include "ravenor/game/world/stage_state.h"
-#include "ravenor/game/vehicles/vehicle.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/engine/data/models.h"
 #include "ravenor/game/behaviours/behaviours.h"
+#include "ravenor/game/vehicles/vehicle.h"
 #include "ravenor/game/world/camera.h"
 #include "ravenor/game/world/class_messages.h"
 #include "ravenor/game/world/entity.h"
 #include "ravenor/game/world/ground.h"
 #include "ravenor/game/world/level.h"
-#include "ravenor/game/vehicles/vehicle.h"
 #include "ravenor/game/world/world_draw.h"
 
 ArrowState g_arrows;

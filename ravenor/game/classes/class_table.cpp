@@ -1,16 +1,16 @@
 // class_table.cpp -- the class families in the class table
 #include "ravenor/game/classes/class_table.h"
 
-#include "ravenor/game/classes/arrows.h"
-#include "ravenor/game/world/camera.h"
-#include "ravenor/game/classes/car_classes.h"
-#include "ravenor/game/world/class_messages.h"
-#include "ravenor/game/classes/classes.h"
-#include "ravenor/game/world/entity.h"
-#include "ravenor/game/classes/level_cameras.h"
 #include "ravenor/game/behaviours/objectives.h"
+#include "ravenor/game/classes/arrows.h"
+#include "ravenor/game/classes/car_classes.h"
+#include "ravenor/game/classes/classes.h"
+#include "ravenor/game/classes/level_cameras.h"
 #include "ravenor/game/classes/pedestrians.h"
 #include "ravenor/game/classes/props.h"
+#include "ravenor/game/world/camera.h"
+#include "ravenor/game/world/class_messages.h"
+#include "ravenor/game/world/entity.h"
 
 namespace {
 

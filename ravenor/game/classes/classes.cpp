@@ -9,16 +9,16 @@
 #include "ravenor/engine/render/text.h"
 #include "ravenor/game/classes/arrows.h"
 #include "ravenor/game/classes/car_classes.h"
+#include "ravenor/game/classes/pedestrians.h"
+#include "ravenor/game/classes/props.h"
+#include "ravenor/game/vehicles/traffic.h"
+#include "ravenor/game/vehicles/vehicle.h"
 #include "ravenor/game/world/class_messages.h"
 #include "ravenor/game/world/collision.h"
 #include "ravenor/game/world/entity.h"
 #include "ravenor/game/world/ground.h"
 #include "ravenor/game/world/model_slot.h"
 #include "ravenor/game/world/path_objects.h"
-#include "ravenor/game/classes/pedestrians.h"
-#include "ravenor/game/classes/props.h"
-#include "ravenor/game/vehicles/traffic.h"
-#include "ravenor/game/vehicles/vehicle.h"
 
 namespace {
 

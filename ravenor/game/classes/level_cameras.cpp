@@ -6,12 +6,12 @@
 #include <cstdlib>
 
 #include "ravenor/engine/core/fixed_math.h"
+#include "ravenor/game/base/shell_state.h"
 #include "ravenor/game/behaviours/behaviours.h"
 #include "ravenor/game/world/camera.h"
 #include "ravenor/game/world/class_messages.h"
 #include "ravenor/game/world/entity.h"
 #include "ravenor/game/world/level.h"
-#include "ravenor/game/base/shell_state.h"
 #include "ravenor/game/world/stage_state.h"
 
 namespace {

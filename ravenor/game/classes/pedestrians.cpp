@@ -1,12 +1,12 @@
 // pedestrians.cpp -- the pedestrian classes
 #include "ravenor/game/classes/pedestrians.h"
 
-#include "ravenor/game/world/class_messages.h"
 #include "ravenor/game/classes/classes.h"
+#include "ravenor/game/vehicles/traffic.h"
+#include "ravenor/game/world/class_messages.h"
 #include "ravenor/game/world/entity.h"
 #include "ravenor/game/world/model_slot.h"
 #include "ravenor/game/world/path_objects.h"
-#include "ravenor/game/vehicles/traffic.h"
 
 namespace {
 

@@ -1,21 +1,21 @@
 // props.cpp -- solid props and the effect classes
 #include "ravenor/game/classes/props.h"
 
-#include "ravenor/game/vehicles/body_hits.h"
-#include "ravenor/game/world/class_messages.h"
+#include "ravenor/game/base/shell_state.h"
+#include "ravenor/game/base/sound.h"
 #include "ravenor/game/classes/classes.h"
-#include "ravenor/game/world/collision.h"
 #include "ravenor/game/effects/effect_classes.h"
 #include "ravenor/game/effects/effects.h"
+#include "ravenor/game/effects/particles.h"
+#include "ravenor/game/vehicles/body_hits.h"
+#include "ravenor/game/vehicles/traffic.h"
+#include "ravenor/game/world/class_messages.h"
+#include "ravenor/game/world/collision.h"
 #include "ravenor/game/world/entity.h"
 #include "ravenor/game/world/ground.h"
 #include "ravenor/game/world/model_slot.h"
-#include "ravenor/game/effects/particles.h"
 #include "ravenor/game/world/path_objects.h"
 #include "ravenor/game/world/paths.h"
-#include "ravenor/game/base/shell_state.h"
-#include "ravenor/game/base/sound.h"
-#include "ravenor/game/vehicles/traffic.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 // glow, yellow glow, tyre smoke, skid streak and debris
 #include "ravenor/game/effects/effect_classes.h"
 
-#include "ravenor/game/world/class_messages.h"
 #include "ravenor/game/effects/effects.h"
+#include "ravenor/game/effects/particles.h"
+#include "ravenor/game/world/class_messages.h"
 #include "ravenor/game/world/ground.h"
 #include "ravenor/game/world/model_slot.h"
-#include "ravenor/game/effects/particles.h"
 #include "ravenor/game/world/path_objects.h"
 #include "ravenor/game/world/paths.h"
 

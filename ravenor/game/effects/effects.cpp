@@ -4,10 +4,10 @@
 #include <cstdlib>
 
 #include "ravenor/engine/core/fixed_math.h"
+#include "ravenor/game/base/shell_state.h"
+#include "ravenor/game/effects/effect_classes.h"
 #include "ravenor/game/world/camera.h"
 #include "ravenor/game/world/class_messages.h"
-#include "ravenor/game/effects/effect_classes.h"
-#include "ravenor/game/base/shell_state.h"
 #include "ravenor/game/world/vehicle_state.h"
 #include "ravenor/game/world/world_draw.h"
 

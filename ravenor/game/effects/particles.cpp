@@ -8,13 +8,13 @@
 
 #include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/engine/core/frame_pacing.h"
-#include "ravenor/game/world/class_messages.h"
-#include "ravenor/game/effects/effect_classes.h"
-#include "ravenor/game/effects/effects.h"
-#include "ravenor/game/world/entity.h"
-#include "ravenor/game/world/ground.h"
 #include "ravenor/game/base/shell_state.h"
 #include "ravenor/game/base/sound.h"
+#include "ravenor/game/effects/effect_classes.h"
+#include "ravenor/game/effects/effects.h"
+#include "ravenor/game/world/class_messages.h"
+#include "ravenor/game/world/entity.h"
+#include "ravenor/game/world/ground.h"
 #include "ravenor/game/world/vehicle_state.h"
 
 namespace {

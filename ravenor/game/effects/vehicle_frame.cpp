@@ -1,12 +1,12 @@
 // vehicle_frame.cpp -- what a driven car's step met, heard and seen
 #include "ravenor/game/effects/vehicle_frame.h"
 
-#include "ravenor/game/world/camera.h"
-#include "ravenor/game/world/collision.h"
+#include "ravenor/game/base/sound.h"
 #include "ravenor/game/effects/crashes.h"
 #include "ravenor/game/effects/effects.h"
 #include "ravenor/game/effects/particles.h"
-#include "ravenor/game/base/sound.h"
+#include "ravenor/game/world/camera.h"
+#include "ravenor/game/world/collision.h"
 #include "ravenor/game/world/vehicle_state.h"
 
 namespace {

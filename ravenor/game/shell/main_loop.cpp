@@ -5,19 +5,19 @@
 
 #include <cstdio>
 
-#include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/engine/core/frame_pacing.h"
+#include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/engine/render/poly_renderer.h"
-#include "ravenor/game/stage/game_step.h"
-#include "ravenor/game/world/hud.h"
 #include "ravenor/game/base/message_pump.h"
-#include "ravenor/game/base/shell_state.h"
-#include "ravenor/game/front_end/menu.h"
 #include "ravenor/game/base/settings.h"
+#include "ravenor/game/base/shell_state.h"
 #include "ravenor/game/base/sound.h"
-#include "ravenor/game/stage/stage.h"
-#include "ravenor/game/world/stage_tables.h"
+#include "ravenor/game/front_end/menu.h"
 #include "ravenor/game/shell/window_proc.h"
+#include "ravenor/game/stage/game_step.h"
+#include "ravenor/game/stage/stage.h"
+#include "ravenor/game/world/hud.h"
+#include "ravenor/game/world/stage_tables.h"
 
 namespace {
 

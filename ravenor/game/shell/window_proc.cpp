@@ -3,8 +3,8 @@
 
 #include <os/windows.h>
 
-#include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/engine/display/system_bindings.h"
+#include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/game/base/message_pump.h"
 #include "ravenor/game/base/settings.h"
 #include "ravenor/game/base/shell_state.h"

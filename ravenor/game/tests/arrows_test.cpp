@@ -5,12 +5,12 @@
 #include <filesystem>
 
 #include "ravenor/engine/core/fixed_math.h"
-#include "ravenor/game/classes/arrows.h"
+#include "ravenor/game/base/settings.h"
 #include "ravenor/game/behaviours/behaviours.h"
+#include "ravenor/game/classes/arrows.h"
 #include "ravenor/game/world/camera.h"
 #include "ravenor/game/world/class_messages.h"
 #include "ravenor/game/world/entity.h"
-#include "ravenor/game/base/settings.h"
 #include "ravenor/game/world/stage_state.h"
 #include "ravenor/game/world/world_draw.h"
 #include "stage_fixture.h"

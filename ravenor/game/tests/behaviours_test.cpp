@@ -5,16 +5,16 @@
 #include <memory>
 #include <vector>
 
+#include "os/testing/sound.h"
+#include "ravenor/game/base/sound.h"
 #include "ravenor/game/behaviours/behaviours.h"
+#include "ravenor/game/behaviours/objectives.h"
 #include "ravenor/game/classes/car_classes.h"
+#include "ravenor/game/stage/game_step.h"
 #include "ravenor/game/world/class_messages.h"
 #include "ravenor/game/world/entity.h"
-#include "ravenor/game/stage/game_step.h"
 #include "ravenor/game/world/ground.h"
 #include "ravenor/game/world/hud.h"
-#include "ravenor/game/behaviours/objectives.h"
-#include "ravenor/game/base/sound.h"
-#include "os/testing/sound.h"
 #include "ravenor/game/world/stage_state.h"
 #include "stage_fixture.h"
 

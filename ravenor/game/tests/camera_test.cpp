@@ -4,13 +4,13 @@
 
 #include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/engine/core/frame_pacing.h"
+#include "ravenor/game/base/shell_state.h"
+#include "ravenor/game/classes/level_cameras.h"
+#include "ravenor/game/vehicles/vehicle.h"
 #include "ravenor/game/world/camera.h"
 #include "ravenor/game/world/class_messages.h"
 #include "ravenor/game/world/entity.h"
-#include "ravenor/game/classes/level_cameras.h"
-#include "ravenor/game/base/shell_state.h"
 #include "ravenor/game/world/stage_state.h"
-#include "ravenor/game/vehicles/vehicle.h"
 
 namespace {
 

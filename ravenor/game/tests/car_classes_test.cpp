@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "ravenor/game/classes/car_classes.h"
-#include "ravenor/game/world/class_messages.h"
+#include "ravenor/game/stage/stage.h"
 #include "ravenor/game/vehicles/driver_slots.h"
+#include "ravenor/game/world/class_messages.h"
 #include "ravenor/game/world/entity.h"
 #include "ravenor/game/world/ground.h"
-#include "ravenor/game/stage/stage.h"
 #include "ravenor/game/world/stage_state.h"
 #include "stage_fixture.h"
 

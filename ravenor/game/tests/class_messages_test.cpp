@@ -1,8 +1,8 @@
 // class_messages_test.cpp -- the answers of the class table
 #include <gtest/gtest.h>
 
-#include "ravenor/game/world/class_messages.h"
 #include "ravenor/game/classes/class_table.h"
+#include "ravenor/game/world/class_messages.h"
 #include "ravenor/game/world/entity.h"
 
 namespace {

@@ -8,12 +8,12 @@
 
 #include "os/testing/sound.h"
 #include "ravenor/engine/core/fixed_math.h"
-#include "ravenor/game/vehicles/body_hits.h"
-#include "ravenor/game/world/collision.h"
-#include "ravenor/game/effects/crashes.h"
-#include "ravenor/game/world/entity.h"
 #include "ravenor/game/base/sound.h"
+#include "ravenor/game/effects/crashes.h"
+#include "ravenor/game/vehicles/body_hits.h"
 #include "ravenor/game/vehicles/vehicle.h"
+#include "ravenor/game/world/collision.h"
+#include "ravenor/game/world/entity.h"
 
 namespace {
 

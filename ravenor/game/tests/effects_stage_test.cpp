@@ -8,16 +8,16 @@
 #include <filesystem>
 
 #include "os/testing/sound.h"
-#include "ravenor/game/classes/arrows.h"
-#include "ravenor/game/behaviours/behaviours.h"
-#include "ravenor/game/world/class_messages.h"
-#include "ravenor/game/effects/effects.h"
-#include "ravenor/game/world/entity.h"
-#include "ravenor/game/world/ground.h"
-#include "ravenor/game/effects/particles.h"
 #include "ravenor/game/base/settings.h"
 #include "ravenor/game/base/sound.h"
+#include "ravenor/game/behaviours/behaviours.h"
+#include "ravenor/game/classes/arrows.h"
+#include "ravenor/game/effects/effects.h"
+#include "ravenor/game/effects/particles.h"
 #include "ravenor/game/stage/stage.h"
+#include "ravenor/game/world/class_messages.h"
+#include "ravenor/game/world/entity.h"
+#include "ravenor/game/world/ground.h"
 #include "ravenor/game/world/stage_state.h"
 #include "stage_fixture.h"
 

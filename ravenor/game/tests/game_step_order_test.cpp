@@ -6,11 +6,11 @@
 #include <array>
 #include <vector>
 
-#include "ravenor/game/world/entity.h"
-#include "ravenor/game/front_end/menu.h"
-#include "ravenor/game/base/settings.h"
 #include "content/ravenor/image_writer.h"
+#include "ravenor/game/base/settings.h"
+#include "ravenor/game/front_end/menu.h"
 #include "ravenor/game/stage/stage.h"
+#include "ravenor/game/world/entity.h"
 #include "ravenor/game/world/stage_state.h"
 #include "stage_fixture.h"
 

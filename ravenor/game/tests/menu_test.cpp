@@ -7,15 +7,15 @@
 #include <cstring>
 #include <filesystem>
 
+#include "content/ravenor/interface_pictures.h"
 #include "ravenor/engine/render/frame_buffer.h"
-#include "ravenor/game/stage/game_step.h"
-#include "ravenor/game/world/hud.h"
-#include "ravenor/game/front_end/menu.h"
+#include "ravenor/engine/render/text.h"
 #include "ravenor/game/base/settings.h"
 #include "ravenor/game/base/shell_state.h"
-#include "content/ravenor/interface_pictures.h"
-#include "ravenor/engine/render/text.h"
 #include "ravenor/game/front_end/interface_images.h"
+#include "ravenor/game/front_end/menu.h"
+#include "ravenor/game/stage/game_step.h"
+#include "ravenor/game/world/hud.h"
 #include "shell_fixture.h"
 
 namespace {

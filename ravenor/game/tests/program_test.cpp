@@ -16,10 +16,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "os/testing/host.h"
-#include "os/testing/program_run.h"
 #include "content/ravenor/demo_content.h"
 #include "content/ravenor/image_writer.h"
+#include "os/testing/host.h"
+#include "os/testing/program_run.h"
 
 namespace {
 

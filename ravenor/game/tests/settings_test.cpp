@@ -8,9 +8,9 @@
 #include <fstream>
 #include <iterator>
 
+#include "os/testing/host.h"
 #include "ravenor/game/base/settings.h"
 #include "ravenor/game/base/shell_state.h"
-#include "os/testing/host.h"
 
 namespace {
 

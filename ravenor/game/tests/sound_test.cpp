@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "os/testing/sound.h"
-#include "ravenor/game/world/entity.h"
 #include "ravenor/game/base/settings.h"
 #include "ravenor/game/base/sound.h"
 #include "ravenor/game/vehicles/vehicle.h"
+#include "ravenor/game/world/entity.h"
 #include "shell_fixture.h"
 
 namespace {

@@ -9,17 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "os/testing/host.h"
 #include "ravenor/engine/core/frame_pacing.h"
 #include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/engine/render/poly_renderer.h"
-#include "ravenor/game/classes/classes.h"
-#include "ravenor/game/world/entity.h"
-#include "ravenor/game/stage/game_step.h"
-#include "ravenor/game/shell/main_loop.h"
 #include "ravenor/game/base/message_pump.h"
+#include "ravenor/game/classes/classes.h"
+#include "ravenor/game/shell/main_loop.h"
+#include "ravenor/game/stage/game_step.h"
 #include "ravenor/game/stage/stage.h"
 #include "ravenor/game/vehicles/vehicle.h"
-#include "os/testing/host.h"
+#include "ravenor/game/world/entity.h"
 #include "shell_fixture.h"
 
 // The demo archive, the window, the display and the start-up load

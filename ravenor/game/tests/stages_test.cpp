@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "ravenor/game/behaviours/behaviours.h"
-#include "ravenor/game/world/entity.h"
 #include "ravenor/game/base/settings.h"
+#include "ravenor/game/behaviours/behaviours.h"
 #include "ravenor/game/stage/stage.h"
+#include "ravenor/game/world/entity.h"
 #include "ravenor/game/world/stage_state.h"
 #include "ravenor/game/world/stage_tables.h"
 #include "stage_fixture.h"

@@ -14,10 +14,10 @@
 #include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/engine/render/poly_renderer.h"
 #include "ravenor/engine/render/text.h"
-#include "ravenor/game/front_end/interface_images.h"
-#include "ravenor/game/front_end/menu.h"
 #include "ravenor/game/base/settings.h"
 #include "ravenor/game/base/sound.h"
+#include "ravenor/game/front_end/interface_images.h"
+#include "ravenor/game/front_end/menu.h"
 #include "ravenor/game/world/world_draw.h"
 #include "shell_fixture.h"
 

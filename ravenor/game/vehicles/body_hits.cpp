@@ -6,12 +6,12 @@
 #include <algorithm>
 
 #include "ravenor/engine/core/fixed_math.h"
-#include "ravenor/game/world/collision.h"
-#include "ravenor/game/effects/crashes.h"
-#include "ravenor/game/world/entity.h"
-#include "ravenor/game/vehicles/loose_bodies.h"
-#include "ravenor/game/effects/particles.h"
 #include "ravenor/game/base/sound.h"
+#include "ravenor/game/effects/crashes.h"
+#include "ravenor/game/effects/particles.h"
+#include "ravenor/game/vehicles/loose_bodies.h"
+#include "ravenor/game/world/collision.h"
+#include "ravenor/game/world/entity.h"
 #include "ravenor/game/world/vehicle_state.h"
 
 namespace {

@@ -1,10 +1,10 @@
 // driver_slots.cpp -- the stage's six driver slots and placing a driven car
 #include "ravenor/game/vehicles/driver_slots.h"
 
+#include "ravenor/game/vehicles/vehicle.h"
 #include "ravenor/game/world/ground.h"
 #include "ravenor/game/world/hud.h"
 #include "ravenor/game/world/stage_state.h"
-#include "ravenor/game/vehicles/vehicle.h"
 #include "ravenor/game/world/vehicle_state.h"
 
 VehicleState* GetDriverSlot(Entity* e)

@@ -7,14 +7,14 @@
 #include <cstdlib>
 
 #include "ravenor/engine/core/fixed_math.h"
+#include "ravenor/game/base/shell_state.h"
+#include "ravenor/game/base/sound.h"
 #include "ravenor/game/vehicles/body_hits.h"
+#include "ravenor/game/vehicles/traffic.h"
+#include "ravenor/game/vehicles/vehicle.h"
 #include "ravenor/game/world/collision.h"
 #include "ravenor/game/world/entity.h"
 #include "ravenor/game/world/ground.h"
-#include "ravenor/game/base/shell_state.h"
-#include "ravenor/game/base/sound.h"
-#include "ravenor/game/vehicles/traffic.h"
-#include "ravenor/game/vehicles/vehicle.h"
 
 namespace {
 

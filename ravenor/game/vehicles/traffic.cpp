@@ -7,17 +7,17 @@
 
 #include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/game/vehicles/body_hits.h"
+#include "ravenor/game/vehicles/loose_bodies.h"
+#include "ravenor/game/vehicles/vehicle.h"
 #include "ravenor/game/world/camera.h"
 #include "ravenor/game/world/class_messages.h"
 #include "ravenor/game/world/collision.h"
 #include "ravenor/game/world/entity.h"
 #include "ravenor/game/world/ground.h"
 #include "ravenor/game/world/level.h"
-#include "ravenor/game/vehicles/loose_bodies.h"
 #include "ravenor/game/world/path_objects.h"
 #include "ravenor/game/world/paths.h"
 #include "ravenor/game/world/stage_state.h"
-#include "ravenor/game/vehicles/vehicle.h"
 #include "ravenor/game/world/world_draw.h"
 
 namespace {

@@ -7,11 +7,11 @@
 #include <cstdlib>
 
 #include "ravenor/engine/core/fixed_math.h"
+#include "ravenor/game/base/shell_state.h"
+#include "ravenor/game/base/sound.h"
 #include "ravenor/game/world/entity.h"
 #include "ravenor/game/world/ground.h"
 #include "ravenor/game/world/level.h"
-#include "ravenor/game/base/shell_state.h"
-#include "ravenor/game/base/sound.h"
 #include "ravenor/game/world/vehicle_state.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "ravenor/engine/render/city_cells.h"
-#include "ravenor/game/world/entity.h"
 #include "ravenor/game/base/shell_state.h"
+#include "ravenor/game/world/entity.h"
 
 namespace {
 

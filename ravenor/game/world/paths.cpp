@@ -5,11 +5,11 @@
 
 #include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/engine/core/frame_pacing.h"
+#include "ravenor/game/base/shell_state.h"
 #include "ravenor/game/world/class_messages.h"
 #include "ravenor/game/world/entity.h"
 #include "ravenor/game/world/ground.h"
 #include "ravenor/game/world/level.h"
-#include "ravenor/game/base/shell_state.h"
 #include "ravenor/game/world/vehicle_state.h"
 
 #include <os/windows.h>
