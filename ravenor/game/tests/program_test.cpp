@@ -277,7 +277,8 @@ TEST(RavenorProgram, DrivesTheFirstStageRoundTheRing)
     ASSERT_FALSE(script.empty());
     ProgramRun run(script);
     run.args = {"stage", "0"};
-    EXPECT_EQ(0, run.Run()) << run.Errors();
+    // The lap's keys were recorded on a clock that only waits move.
+    EXPECT_EQ(0, run.Run({"OS_FRAME_MS=0"})) << run.Errors();
     os::host::Picture countdown;
     os::host::Picture straight;
     os::host::Picture corner;
