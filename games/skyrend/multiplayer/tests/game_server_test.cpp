@@ -156,8 +156,35 @@ TEST_F(ServerTest, MissilePlacesRideWithTheAircraftInLaterRounds)
     writeMissilePositions(w, u"<alice>", places);
     ASSERT_TRUE(a.client.send(w));
 
+    // The first state that shows the places: the stations they became, in
+    // the aircraft's own frame, keep the shape that was sent (the server may
+    // have taken them a few rounds after they were made: compare within one
+    // station and the next).
+    std::array<Vec3, kStations> stations{};
+    ASSERT_TRUE(eventually([&] {
+        const AircraftState s = a.lastStates().states[0];
+        const auto& o = s.block.orientation;
+        for (int i = 0; i < kStations; ++i)
+        {
+            const auto& m = s.block.missiles[size_t(i)];
+            const Vec3 d{m[3] - o[3], m[7] - o[7], m[11] - o[11]};
+            stations[size_t(i)] = {o[0] * d.x + o[4] * d.y + o[8] * d.z, o[1] * d.x + o[5] * d.y + o[9] * d.z,
+                                   o[2] * d.x + o[6] * d.y + o[10] * d.z};
+        }
+        for (int i = 1; i < kStations; ++i)
+        {
+            const Vec3 got{stations[size_t(i)].x - stations[0].x, stations[size_t(i)].y - stations[0].y,
+                           stations[size_t(i)].z - stations[0].z};
+            const Vec3 sent{offsets[size_t(i)].x - offsets[0].x, offsets[size_t(i)].y - offsets[0].y,
+                            offsets[size_t(i)].z - offsets[0].z};
+            if (std::fabs(got.x - sent.x) + std::fabs(got.y - sent.y) + std::fabs(got.z - sent.z) > 0.5f)
+                return false;
+        }
+        return true;
+    })) << "the places sent never show as the aircraft's stations";
+
     // Two seconds of flight later (50 rounds), the aircraft is elsewhere and
-    // its missiles are still at their stations on it.
+    // its missiles are still at those stations on it.
     const int later = a.states + 50;
     ASSERT_TRUE(eventually([&] { return a.states > later; }));
     const AircraftState now = a.lastStates().states[0];
@@ -166,7 +193,7 @@ TEST_F(ServerTest, MissilePlacesRideWithTheAircraftInLaterRounds)
     for (int i = 0; i < kStations; ++i)
     {
         const auto& m = now.block.missiles[size_t(i)];
-        const Vec3 expected = carried(now.block.orientation, offsets[size_t(i)]);
+        const Vec3 expected = carried(now.block.orientation, stations[size_t(i)]);
         // One round's flight is the most the missile may trail its aircraft.
         EXPECT_NEAR(m[3], expected.x, 3.0f) << "station " << i;
         EXPECT_NEAR(m[7], expected.y, 3.0f) << "station " << i;
