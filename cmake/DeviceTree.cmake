@@ -21,3 +21,27 @@ function(hh_device_program target folder)
             COMMAND ${CMAKE_COMMAND} -E create_symlink "${ARG_NAME}" "${dir}/${alias}")
     endforeach()
 endfunction()
+
+# hh_device_defaults(OUT_VAR FOLDER "Program Files/Name/resources/GUI"
+#                    FILES names... DEPENDS what makes them...)
+#   A pristine copy of each file a program reads and writes back (settings,
+#   main-menu choices, log-on fields: page templates it saves) in the folder's
+#   "defaults" subfolder, taken from the device tree once the content is
+#   written. A damaged saved file is set aside and replaced from there
+#   (engine/base/saved_properties.h). OUT_VAR names the copies, for the
+#   content target to depend on.
+function(hh_device_defaults out_var)
+    cmake_parse_arguments(ARG "" "FOLDER" "FILES;DEPENDS" ${ARGN})
+    set(dir "${HH_DEVICE_ROOT}/${ARG_FOLDER}")
+    set(copies)
+    foreach(file IN LISTS ARG_FILES)
+        set(copy "${dir}/defaults/${file}")
+        add_custom_command(OUTPUT "${copy}"
+            COMMAND ${CMAKE_COMMAND} -E copy "${dir}/${file}" "${copy}"
+            DEPENDS ${ARG_DEPENDS}
+            COMMENT "Laying the shipped copy of ${ARG_FOLDER}/${file}"
+            VERBATIM)
+        list(APPEND copies "${copy}")
+    endforeach()
+    set(${out_var} ${copies} PARENT_SCOPE)
+endfunction()

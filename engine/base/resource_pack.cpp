@@ -87,6 +87,14 @@ int ResourcePack::locate(const WCHAR* member)
     return UNZ_END_OF_LIST_OF_FILE;
 }
 
+long long ResourcePack::currentSize()
+{
+    unz_file_info info;
+    if (!zip || unzGetCurrentFileInfo(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+        return -1;
+    return static_cast<long long>(info.uncompressed_size);
+}
+
 int ResourcePack::extractCurrentTo(const WCHAR* outputPath)
 {
     // Only stored and deflated members without encryption are read: the zip
@@ -100,8 +108,10 @@ int ResourcePack::extractCurrentTo(const WCHAR* outputPath)
     status = unzOpenCurrentFile(zip);
     if (status != UNZ_OK)
         return status;
-    FILE* out = _wfopen(outputPath, u"wb");
-    if (!out)
+    // The member is written under a temporary name and renamed when whole:
+    // a kill mid-way never leaves a short file under the member's name.
+    auto out = std::make_unique<os::AtomicFileWriter>(outputPath);
+    if (!out->is_open())
     {
         // The folders up to the file's last '/' are made, then one more try.
         std::u16string folder = outputPath;
@@ -110,10 +120,10 @@ int ResourcePack::extractCurrentTo(const WCHAR* outputPath)
         {
             folder.resize(slash + 1);
             createFolders(folder.c_str(), 0);
-            out = _wfopen(outputPath, u"wb");
+            out = std::make_unique<os::AtomicFileWriter>(outputPath);
         }
     }
-    if (!out)
+    if (!out->is_open())
     {
         unzCloseCurrentFile(zip);
         return kExtractWriteFailed;
@@ -133,7 +143,7 @@ int ResourcePack::extractCurrentTo(const WCHAR* outputPath)
             result = n;
         else if (n == 0)
             break;
-        else if (std::fwrite(buffer.get(), 1, size_t(n), out) != size_t(n))
+        else if (!out->write(buffer.get(), size_t(n)))
             result = kExtractWriteFailed;
         else
         {
@@ -143,13 +153,13 @@ int ResourcePack::extractCurrentTo(const WCHAR* outputPath)
     }
     if (result == UNZ_OK && (written != info.uncompressed_size || crc != info.crc))
         result = UNZ_CRCERROR;
-    if (std::fclose(out) != 0 && result == UNZ_OK)
-        result = kExtractWriteFailed;
     int closeStatus = unzCloseCurrentFile(zip);
     if (result == UNZ_OK)
         result = closeStatus;
-    if (result != UNZ_OK)
-        DeleteFileW(outputPath);
+    // Only a whole, checked member takes the name; otherwise the temporary
+    // goes and whatever had the name stays as it was.
+    if (result == UNZ_OK && !out->commit())
+        result = kExtractWriteFailed;
     return result;
 }
 

@@ -35,11 +35,16 @@ public:
     // Makes the member (matched without regard to case) the current one:
     // UNZ_OK, or UNZ_END_OF_LIST_OF_FILE when the pack has no such member.
     int locate(const WCHAR* member);
+    // The current member's size once unpacked; -1 when there is none.
+    long long currentSize();
     // Copies the current member into the file at outputPath (device path);
     // the zip library's status, kExtractWriteFailed or kExtractNoMemory.
     // A member that is neither stored nor deflated, or is encrypted, gives
     // UNZ_BADZIPFILE; one whose bytes do not match its declared size and CRC
-    // gives UNZ_CRCERROR. A failed copy leaves no output file behind.
+    // gives UNZ_CRCERROR. The copy is written under a temporary name and
+    // renamed when whole and checked, so a failed (or killed) copy never
+    // leaves a short file under outputPath, and a file that had the name
+    // stays as it was.
     int extractCurrentTo(const WCHAR* outputPath);
 
 private:

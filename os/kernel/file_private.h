@@ -28,4 +28,11 @@ std::string host_path_of(LPCWSTR path);
 bool read_all(int fd, char* buffer, size_t size, size_t* done);
 bool write_all(int fd, const char* buffer, size_t size, size_t* done);
 
+// At a program's start: the temporaries that killed writers left in the
+// program's install folder (the folder of "\Program Files" that holds it,
+// else its own folder) and below, in "My Documents" and below, and among the
+// device root's own files (the registry). Nothing outside the device root is
+// looked at.
+void remove_program_temporaries();
+
 } // namespace os::file

@@ -19,8 +19,10 @@
 // order of their folded path, values in creation order.
 // Reading is forgiving: a line that cannot be read is skipped (and the values
 // under an unreadable key line with it), the rest loads. A file whose first
-// line is not the header is taken as empty. In both cases the next change
-// first keeps the old file as "registry.bad", so nothing is lost unseen.
+// line is not the header is taken as empty. In both cases the first call to
+// meet the file moves it aside as "registry.damaged" (never over an earlier
+// one) and says so on stderr; what could be read becomes the registry, so
+// nothing is lost unseen and the damage is reported once.
 #include <os/registry.h>
 
 #include "os/kernel/handle.h"

@@ -6,7 +6,9 @@
 #include <os/file.h>
 #include <os/wstring.h>
 
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
@@ -293,17 +295,74 @@ Store parse(const std::string& bytes)
         if (!parse_line(store, line, &current))
             store.damaged = true;
     }
+    // Every file written has its header: one without any was cut to nothing.
+    store.unreadable = store.unreadable || first;
     return store;
 }
 
+namespace {
+
+// A damaged registry file loaded into `store` (under the exclusive lock) is
+// moved aside as "registry.damaged" (never over an earlier one) and what
+// could be read of it becomes the registry; stderr says so. False when the
+// file could not be moved: it is then left as it is and never written over.
+bool set_aside(Store& store)
+{
+    static std::atomic<bool> told_stuck{false};
+    const std::string file = host_file();
+    const char* what = store.unreadable ? "it is not a registry file" : "some of its lines could not be read";
+    std::u16string aside = os::set_aside_damaged_file(u"\\registry");
+    if (aside.empty())
+    {
+        if (!told_stuck.exchange(true))
+            std::fprintf(stderr,
+                         "os/kernel: the registry %s is damaged (%s) and could not be set aside; it is read as "
+                         "far as it can be and not written\n",
+                         file.c_str(), what);
+        return false;
+    }
+    std::fprintf(stderr, "os/kernel: the registry %s was damaged (%s) and has been set aside as %s; %s\n", file.c_str(),
+                 what, os::path::to_host(aside).c_str(),
+                 store.unreadable ? "the registry starts empty" : "the entries that could be read are kept");
+    store.damaged = false;
+    store.unreadable = false;
+    if (!store.keys.empty())
+    {
+        std::string text = serialize(store);
+        write_file_atomic(file, text.data(), text.size());
+    }
+    return true;
+}
+
+bool damaged_file(const Store& store, bool exists)
+{
+    return exists && (store.damaged || store.unreadable);
+}
+
+} // namespace
+
 bool read(const std::function<void(const Store&)>& look)
 {
-    Lock lock(LOCK_SH);
-    if (!lock.held())
-        return false;
     Store store;
     bool exists = false;
+    {
+        Lock lock(LOCK_SH);
+        if (!lock.held())
+            return false;
+        load_file(&store, &exists);
+        if (!damaged_file(store, exists))
+        {
+            look(store);
+            return true;
+        }
+    }
+    // Damage is dealt with once, by whoever reads it first.
+    Lock lock(LOCK_EX);
+    if (!lock.held())
+        return false;
     load_file(&store, &exists);
+    if (damaged_file(store, exists))
+        set_aside(store);
     look(store);
     return true;
 }
@@ -316,18 +375,11 @@ LONG change(const std::function<LONG(Store&)>& apply)
     Store store;
     bool exists = false;
     load_file(&store, &exists);
+    if (damaged_file(store, exists) && !set_aside(store))
+        return ERROR_CANTWRITE;
     LONG result = apply(store);
     if (result != ERROR_SUCCESS)
         return result;
-    if (exists && (store.damaged || store.unreadable))
-    {
-        std::ifstream in(host_file(), std::ios::binary);
-        std::stringstream old;
-        old << in.rdbuf();
-        std::string bytes = old.str();
-        if (!write_file_atomic(host_file(".bad"), bytes.data(), bytes.size()))
-            return ERROR_CANTWRITE;
-    }
     std::string text = serialize(store);
     return write_file_atomic(host_file(), text.data(), text.size()) ? ERROR_SUCCESS : ERROR_CANTWRITE;
 }

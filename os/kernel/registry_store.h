@@ -51,7 +51,13 @@ bool read(const std::function<void(const Store&)>& look);
 
 // Load the file under an exclusive lock, run `apply` on it and, when it
 // answers ERROR_SUCCESS, write the file back by temporary file and rename.
-// A damaged or unreadable file is first kept beside as "registry.bad".
+//
+// Whichever of the two first meets a damaged or unreadable file moves it
+// aside as "registry.damaged" ("-2", ... beside earlier ones), says so on
+// stderr, and goes on with what could be read of it (nothing for a file that
+// is not a registry at all), which becomes the registry file. A damaged file
+// that cannot be moved is read as far as it can be and never written over
+// (change answers ERROR_CANTWRITE).
 LONG change(const std::function<LONG(Store&)>& apply);
 
 } // namespace os::registry

@@ -2,15 +2,19 @@
 #include "os/kernel/file_private.h"
 
 #include "os/kernel/path.h"
+#include "os/kernel/process_private.h"
 
 #include <os/wstring.h>
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -141,25 +145,125 @@ bool write_file_atomic(const std::u16string& device_path, const void* data, size
     return write_file_atomic(os::path::to_host(device_path), data, size);
 }
 
-bool write_file_atomic(const std::string& host_path, const void* data, size_t size)
+namespace {
+
+std::string temporary_name(const std::string& final_path)
 {
     static std::atomic<unsigned> serial{0};
-    std::string temp = host_path + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(serial++);
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return false;
+    return final_path + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(serial++);
+}
+
+// The writer's process id when `name` is one of their temporaries
+// ("<name>.tmp-PID-N"), else 0.
+pid_t temporary_owner(const std::string& name)
+{
+    size_t dash = name.rfind('-');
+    size_t mark = name.rfind(".tmp-");
+    if (dash == std::string::npos || mark == std::string::npos || mark == 0 || dash <= mark + 5 ||
+        dash + 1 == name.size())
+        return 0;
+    auto digits = [&](size_t from, size_t to) {
+        for (size_t i = from; i < to; i++)
+            if (name[i] < '0' || name[i] > '9')
+                return false;
+        return to - from <= 9;
+    };
+    if (!digits(mark + 5, dash) || !digits(dash + 1, name.size()))
+        return 0;
+    return pid_t(std::stol(name.substr(mark + 5, dash - mark - 5)));
+}
+
+bool process_gone(pid_t pid)
+{
+    return pid != getpid() && ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+int sweep(const std::string& folder, int depth, int& budget)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return 0;
+    int removed = 0;
+    std::vector<std::string> below;
+    while (dirent* entry = ::readdir(dir))
+    {
+        if (--budget < 0)
+            break;
+        std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        std::string path = folder + "/" + name;
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode))
+        {
+            if (depth > 0)
+                below.push_back(path);
+            continue;
+        }
+        pid_t owner = S_ISREG(st.st_mode) ? temporary_owner(name) : 0;
+        if (owner > 0 && process_gone(owner) && unlink(path.c_str()) == 0)
+            removed++;
+    }
+    ::closedir(dir);
+    for (const std::string& path : below)
+        removed += sweep(path, depth - 1, budget);
+    return removed;
+}
+
+} // namespace
+
+AtomicFileWriter::AtomicFileWriter(const std::u16string& device_path)
+    : AtomicFileWriter(HostPath{os::path::to_host(device_path)})
+{}
+
+AtomicFileWriter::AtomicFileWriter(HostPath host) : final_(std::move(host.path))
+{
+    if (final_.empty())
+        return;
+    temp_ = temporary_name(final_);
+    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+
+AtomicFileWriter::~AtomicFileWriter()
+{
+    discard();
+}
+
+void AtomicFileWriter::discard()
+{
+    if (fd_ < 0)
+        return;
+    ::close(fd_);
+    unlink(temp_.c_str());
+    fd_ = -1;
+}
+
+bool AtomicFileWriter::write(const void* data, size_t size)
+{
     size_t done = 0;
-    bool ok = file::write_all(fd, static_cast<const char*>(data), size, &done) && fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && std::rename(temp.c_str(), host_path.c_str()) == 0;
+    if (fd_ < 0 || failed_ || !file::write_all(fd_, static_cast<const char*>(data), size, &done))
+        failed_ = true;
+    return !failed_;
+}
+
+bool AtomicFileWriter::commit()
+{
+    if (fd_ < 0)
+        return false;
+    bool ok = !failed_ && fsync(fd_) == 0;
+    ok = ::close(fd_) == 0 && ok;
+    fd_ = -1;
+    ok = ok && std::rename(temp_.c_str(), final_.c_str()) == 0;
     if (!ok)
     {
-        unlink(temp.c_str());
+        unlink(temp_.c_str());
         return false;
     }
     // Make the rename itself durable: flush the folder that holds the name.
-    size_t slash = host_path.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : host_path.substr(0, slash);
+    size_t slash = final_.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : final_.substr(0, slash);
     int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0)
     {
@@ -167,6 +271,20 @@ bool write_file_atomic(const std::string& host_path, const void* data, size_t si
         ::close(dir);
     }
     return true;
+}
+
+bool write_file_atomic(const std::string& host_path, const void* data, size_t size)
+{
+    AtomicFileWriter writer(AtomicFileWriter::HostPath{host_path});
+    return writer.write(data, size) && writer.commit();
+}
+
+int remove_stale_temporaries(const std::string& host_folder, int depth)
+{
+    // A bound on the entries looked at keeps a program's start quick
+    // whatever lies in its folders.
+    int budget = 50000;
+    return sweep(host_folder, depth, budget);
 }
 
 std::u16string set_aside_damaged_file(const std::u16string& device_path)
@@ -189,3 +307,26 @@ std::u16string set_aside_damaged_file(const std::u16string& device_path)
 }
 
 } // namespace os
+
+namespace os::file {
+
+void remove_program_temporaries()
+{
+    const std::string root = os::path::device_root();
+    remove_stale_temporaries(root, 0);
+    remove_stale_temporaries(os::path::to_host(os::path::documents()), 4);
+    const std::string program = os::process::program_path();
+    if (program.compare(0, root.size() + 1, root + "/") != 0)
+        return;
+    // "\Program Files\Name\bin\prog" -> "\Program Files\Name"
+    std::u16string device = os::path::to_device(program);
+    size_t first = device.find(u'\\', 1);
+    size_t second = first == std::u16string::npos ? first : device.find(u'\\', first + 1);
+    std::u16string folder = device.substr(0, device.rfind(u'\\'));
+    if (second != std::u16string::npos && _wcsicmp(device.substr(1, first - 1).c_str(), u"Program Files") == 0)
+        folder = device.substr(0, second);
+    if (!folder.empty())
+        remove_stale_temporaries(os::path::to_host(folder), 6);
+}
+
+} // namespace os::file

@@ -10,8 +10,10 @@
 #include <os/file.h>
 #include <os/wstring.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 using engine_testing::writeZip;
 using os::testing::get;
@@ -74,6 +76,35 @@ TEST_F(ResourceFiles, DiskFirstThenTheLaterPack)
     };
     for (const auto& [path, content] : cases)
         EXPECT_EQ(readResource(path), content) << os::to_latin1(path);
+}
+
+// Without a temporary folder members are unpacked beside their pack. A copy
+// is whole or absent: a failed one leaves nothing there, and a short copy an
+// older run left (killed mid-way) is passed over for the pack.
+TEST_F(ResourceFiles, CopiesBesideThePackAreWholeOrNotTrusted)
+{
+    closeResourcePacks();
+    const std::string track(30000, 't');
+    ASSERT_TRUE(writeZip(u"\\res\\scenes.zip", {{"track.3ds", track}, {"sky.jpg", "SKY"}}));
+    put("res/bad.zip", engine_testing::rawZip({engine_testing::RawMember{"bad.txt", 0, "abc", 1, 3}}));
+    addResourcePack(u"scenes.zip", u"\\res");
+    addResourcePack(u"bad.zip", u"\\res");
+
+    put("res/track.3ds", "");
+    EXPECT_TRUE(readResource(u"\\res\\track.3ds") == track) << "a 0-byte leftover";
+    put("res/track.3ds", track.substr(0, 16384));
+    EXPECT_TRUE(readResource(u"\\res\\track.3ds") == track) << "a leftover cut short";
+    EXPECT_EQ(get("res/track.3ds").size(), 16384u) << "a file the pack did not write is left alone";
+    put("res/sky.jpg", "sky");
+    EXPECT_EQ(readResource(u"\\res\\sky.jpg"), "sky") << "a whole copy (or a file of the same size) is used";
+
+    EXPECT_EQ(readResource(u"\\res\\bad.txt"), "<none>");
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(host("res")))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"bad.zip", "scenes.zip", "sky.jpg", "track.3ds"}))
+        << "no copy and no temporary is left behind";
 }
 
 TEST_F(ResourceFiles, MemberInSubfolderIsExtractedFlatAndDeletedAtClose)
@@ -204,7 +235,12 @@ TEST_F(ResourceFiles, MembersThatCannotBeReadWhole)
         int status = extractPackMember(&pack, u"m.txt", u"/out/", false);
         EXPECT_EQ(status == UNZ_OK, c.expected == text) << c.what << ": status " << status;
         EXPECT_EQ(fs::exists(host("out/m.txt")), c.expected == text) << c.what;
+        // Over a file already there: replaced when whole, else untouched.
+        put("out/m.txt", "before");
+        extractPackMember(&pack, u"m.txt", u"/out/", false);
+        EXPECT_EQ(get("out/m.txt"), c.expected == text ? text : "before") << c.what;
         fs::remove(host("out/m.txt"));
+        EXPECT_TRUE(fs::is_empty(host("out"))) << c.what << ": no temporary is left";
     }
 }
 

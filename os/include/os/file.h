@@ -111,6 +111,47 @@ bool write_file_atomic(const std::string& host_path, const void* data, size_t si
 // The same for a file named by its device path.
 bool write_file_atomic(const std::u16string& device_path, const void* data, size_t size);
 
+// A file made whole or not at all from data that comes in pieces: the bytes
+// go to a temporary file beside the final name ("<name>.tmp-PID-N", as
+// write_file_atomic writes), and commit() flushes it and renames it over the
+// final name. A writer that goes without committing removes its temporary; a
+// killed one leaves it for remove_stale_temporaries.
+class AtomicFileWriter
+{
+public:
+    explicit AtomicFileWriter(const std::u16string& device_path);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    // False when the temporary could not be made (no folder, no room).
+    bool is_open() const { return fd_ >= 0; }
+    bool write(const void* data, size_t size);
+    // Flushes, closes and renames; false (the final name untouched, the
+    // temporary gone) when any step failed or a write did.
+    bool commit();
+
+private:
+    struct HostPath
+    {
+        std::string path;
+    };
+    explicit AtomicFileWriter(HostPath host);
+    void discard();
+    friend bool write_file_atomic(const std::string& host_path, const void* data, size_t size);
+
+    std::string final_;
+    std::string temp_;
+    int fd_ = -1;
+    bool failed_ = false;
+};
+
+// Removes the temporaries of atomic writers that were killed mid-write
+// ("<name>.tmp-PID-N" whose process no longer runs) from a host folder and
+// its folders `depth` levels down (0: the folder's own files). Answers how
+// many went. Programs do this for their folders when they start.
+int remove_stale_temporaries(const std::string& host_folder, int depth);
+
 // Move a damaged file out of the way so that the program can go on with its
 // defaults without losing what was there: "name" becomes "name.damaged" (or
 // "name.damaged-2", "-3", ... when that is taken). Answers the device path it

@@ -5,6 +5,7 @@
 #include "os/kernel/module_private.h"
 #include "os/kernel/path.h"
 #include "os/kernel/process_private.h"
+#include "os/testing/kernel.h"
 
 #include <os/process.h>
 #include <os/sync.h>
@@ -353,6 +354,32 @@ TEST_F(Child, SeesCommandLineModulePathAndEnvironment)
             EXPECT_EQ(values[name], value) << "variable " << name << " for the child";
     }
     close(open_fd);
+}
+
+// A save killed mid-write leaves its temporary; the next program to start
+// removes those of ended writers from its own folder, "My Documents" and the
+// root, and nothing elsewhere.
+TEST_F(Child, StartRemovesTemporariesThatKilledSavesLeft)
+{
+    pid_t pid = fork();
+    if (pid == 0)
+        _exit(0);
+    waitpid(pid, nullptr, 0);
+    const std::string stale = ".tmp-" + std::to_string(pid) + "-0";
+    const std::string root = os::path::device_root();
+    const std::string gone[] = {"/Program Files/Child/resources/GUI/gsetting.properties" + stale,
+                                "/My Documents/pilots.properties" + stale, "/registry" + stale};
+    const std::string kept[] = {"/Program Files/Other/settings.bin" + stale, "/Storage Card/x.dat" + stale,
+                                "/Program Files/Child/resources/GUI/gsetting.properties"};
+    for (const auto& name : gone)
+        os::testing::put(name.substr(1), "half");
+    for (const auto& name : kept)
+        os::testing::put(name.substr(1), "half");
+    EXPECT_EQ(run(u"\\Program Files\\Child\\Child", u"return 0"), 0u);
+    for (const auto& name : gone)
+        EXPECT_FALSE(fs::exists(root + name)) << name;
+    for (const auto& name : kept)
+        EXPECT_TRUE(fs::exists(root + name)) << name;
 }
 
 TEST_F(Child, ExitThreadOnMainThreadGivesCode)

@@ -318,7 +318,7 @@ TEST(Registry, PersistsInTheFile)
               ERROR_SUCCESS);
     EXPECT_EQ(data[0], u'A');
     RegCloseKey(hand);
-    EXPECT_FALSE(fs::exists(os::testing::host("registry.bad")));
+    EXPECT_FALSE(fs::exists(os::testing::host("registry.damaged")));
 }
 
 TEST(Registry, ProcessesKeepEachOthersChanges)
@@ -360,38 +360,60 @@ TEST(Registry, ProcessesKeepEachOthersChanges)
     RegCloseKey(key);
 }
 
-TEST(Registry, GarbageFileActsAsEmptyAndIsKept)
+// A damaged registry is moved aside whole when it is first met, stderr says
+// so once, and what could be read of it goes on as the registry.
+TEST(Registry, DamagedFileIsSetAsideOnceAndWhatCanBeReadGoesOn)
 {
-    const std::string garbage("\x00\x01garbage\xff\nmore", 14);
-    os::testing::put("registry", garbage);
-    HKEY key = nullptr;
-    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Software", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(os::testing::get("registry"), garbage) << "reading never rewrites the file";
+    const std::string good = "HHREG 1\n"
+                             "[HKEY_CURRENT_USER\\Software\\T]\n"
+                             "\"a\"=4,4:01000000\n"
+                             "\"b\"=4,4:02000000\n";
+    const struct
+    {
+        const char* what;
+        std::string file;
+        bool keeps; // a and b are still there
+    } cases[] = {
+        {"garbage", std::string("\x00\x01garbage\xff\nmore", 14), false},
+        {"empty", "", false},
+        {"cut in a value", good + "\"c\"=4,4:0300", true},
+        {"a line of garbage", good + "\x01\x02\n", true},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        fs::remove(os::testing::host("registry"));
+        fs::remove(os::testing::host("registry.damaged"));
+        os::testing::put("registry.damaged-2", "an earlier one");
+        os::testing::put("registry", c.file);
+        ::testing::internal::CaptureStderr();
+        HKEY key = nullptr;
+        EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\T", 0, KEY_ALL_ACCESS, &key),
+                  c.keeps ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
+        if (key)
+        {
+            EXPECT_EQ(get_dword(key, u"a"), 1u);
+            EXPECT_EQ(get_dword(key, u"b"), 2u);
+            EXPECT_EQ(RegQueryValueExW(key, u"c", nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND)
+                << "the cut value is skipped, not read short";
+            RegCloseKey(key);
+        }
+        key = create(HKEY_CURRENT_USER, u"Software\\After");
+        EXPECT_EQ(set_dword(key, u"x", 5), ERROR_SUCCESS);
+        EXPECT_EQ(get_dword(key, u"x"), 5u);
+        RegCloseKey(key);
+        const std::string said = ::testing::internal::GetCapturedStderr();
 
-    key = create(HKEY_LOCAL_MACHINE, u"Software\\After");
-    EXPECT_EQ(set_dword(key, u"x", 5), ERROR_SUCCESS);
-    EXPECT_EQ(get_dword(key, u"x"), 5u);
-    RegCloseKey(key);
-    EXPECT_EQ(os::testing::get("registry.bad"), garbage) << "the unreadable file is kept beside";
-}
-
-TEST(Registry, TruncatedFileLoadsWhatItCan)
-{
-    std::string good = "HHREG 1\n"
-                       "[HKEY_CURRENT_USER\\Software\\T]\n"
-                       "\"a\"=4,4:01000000\n"
-                       "\"b\"=4,4:02000000\n";
-    os::testing::put("registry", good + "\"c\"=4,4:0300");
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\T", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
-    EXPECT_EQ(get_dword(key, u"a"), 1u);
-    EXPECT_EQ(get_dword(key, u"b"), 2u);
-    EXPECT_EQ(RegQueryValueExW(key, u"c", nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND)
-        << "the cut value is skipped, not read short";
-    EXPECT_EQ(set_dword(key, u"d", 4), ERROR_SUCCESS);
-    EXPECT_EQ(get_dword(key, u"a"), 1u);
-    EXPECT_EQ(os::testing::get("registry.bad"), good + "\"c\"=4,4:0300");
-    RegCloseKey(key);
+        EXPECT_EQ(os::testing::get("registry.damaged"), c.file) << "the damaged file is kept whole";
+        EXPECT_EQ(os::testing::get("registry.damaged-2"), "an earlier one");
+        size_t first = said.find("was damaged");
+        EXPECT_NE(first, std::string::npos) << said;
+        EXPECT_EQ(said.find("was damaged", first + 1), std::string::npos) << "said once: " << said;
+        EXPECT_NE(said.find("registry.damaged"), std::string::npos) << said;
+        os::registry::Store now = os::registry::parse(os::testing::get("registry"));
+        EXPECT_FALSE(now.damaged || now.unreadable);
+        EXPECT_EQ(now.keys.count(os::registry::fold(u"HKEY_CURRENT_USER\\Software\\T")), c.keeps ? 1u : 0u);
+    }
 }
 
 TEST(RegistryFile, DamagedLines)

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -157,6 +160,74 @@ TEST(AtomicSave, FailureKeepsTheOldFile)
     for (const auto& entry : fs::directory_iterator(host("blocked")))
         count += entry.path().filename() == "target" ? 0 : 1;
     EXPECT_EQ(count, 0u);
+}
+
+TEST(AtomicSave, PiecewiseWriterCommitsWholeOrLeavesNothing)
+{
+    put("save/track.bin", "old");
+    {
+        os::AtomicFileWriter writer(u"\\SAVE\\track.bin");
+        ASSERT_TRUE(writer.is_open());
+        EXPECT_TRUE(writer.write("new ", 4));
+        EXPECT_EQ(get("save/track.bin"), "old") << "nothing shows before the commit";
+        EXPECT_TRUE(writer.write("bytes", 5));
+        EXPECT_TRUE(writer.commit());
+    }
+    EXPECT_EQ(get("save/track.bin"), "new bytes");
+    {
+        os::AtomicFileWriter writer(u"\\save\\track.bin");
+        EXPECT_TRUE(writer.write("half", 4));
+    } // gone without a commit
+    EXPECT_EQ(get("save/track.bin"), "new bytes");
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(host("save")))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"track.bin"}) << "the uncommitted temporary is removed";
+
+    os::AtomicFileWriter nowhere(u"\\no such folder\\x.bin");
+    EXPECT_FALSE(nowhere.is_open());
+    EXPECT_FALSE(nowhere.write("x", 1));
+    EXPECT_FALSE(nowhere.commit());
+}
+
+// The id of a process that has ended (and been reaped).
+pid_t ended_process()
+{
+    pid_t pid = fork();
+    if (pid == 0)
+        _exit(0);
+    waitpid(pid, nullptr, 0);
+    return pid;
+}
+
+TEST(StaleTemporaries, OnlyThoseOfEndedWritersGo)
+{
+    const std::string dead = std::to_string(ended_process());
+    const std::string live = std::to_string(getppid());
+    const struct
+    {
+        std::string name;
+        bool stale;
+    } files[] = {
+        {"settings.properties.tmp-" + dead + "-0", true},
+        {"deep/a/b/pilots.dat.tmp-" + dead + "-12", true},
+        {"settings.properties.tmp-" + live + "-0", false}, // its writer still runs
+        {"settings.properties.tmp-" + std::to_string(getpid()) + "-3", false},
+        {"settings.properties", false},
+        {"notes.tmp-" + dead, false}, // no serial: not one of ours
+        {"notes.tmp-x" + dead + "-1", false},
+        {".tmp-" + dead + "-1", false},                 // no file name before it
+        {"deep/a/b/c/d/far.tmp-" + dead + "-0", false}, // below the depth looked at
+    };
+    for (const auto& file : files)
+        put("tree/" + file.name, "x");
+    fs::create_directories(host("tree/folder.tmp-" + dead + "-0"));
+
+    EXPECT_EQ(os::remove_stale_temporaries(host("tree"), 3), 2);
+    for (const auto& file : files)
+        EXPECT_EQ(fs::exists(host("tree/" + file.name)), !file.stale) << file.name;
+    EXPECT_TRUE(fs::is_directory(host("tree/folder.tmp-" + dead + "-0"))) << "folders are never removed";
+    EXPECT_EQ(os::remove_stale_temporaries(host("no such folder"), 3), 0);
 }
 
 } // namespace
