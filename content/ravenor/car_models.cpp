@@ -64,7 +64,7 @@ const CarShape kShapes[] = {
     {"prelude", 250, -580, 560, 40, -160, 300, 230, -410, 400, true, 0xF0, 0xF0, 0xF0, Extra::None},
     {"towncar", 280, -720, 700, 60, -240, 380, 280, -480, 480, true, 0x18, 0x28, 0x60, Extra::None},
     {"toyota", 240, -540, 520, 50, -200, 320, 250, -400, 380, true, 0xF0, 0x80, 0x10, Extra::None},
-    {"van", 300, -640, 640, 300, -520, -180, 620, -440, 450, true, 0xF0, 0xF0, 0xE8, Extra::CargoBox},
+    {"van", 300, -640, 640, 260, -520, -180, 470, -440, 450, true, 0xF0, 0xF0, 0xE8, Extra::CargoBox},
 };
 
 Texture Tile(uint16_t (*texel)(int x, int y, uint16_t colour), uint16_t colour)

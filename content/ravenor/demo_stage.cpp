@@ -60,7 +60,10 @@ std::vector<uint8_t> CarTex()
 }
 
 // Two posts and a banner across: the wide gates span the road (4200), the
-// narrow ones stand within it (2600)
+// narrow ones stand within it (2600). The wide gates' posts stand on low
+// footings along the kerbs (800 long), which give the gate a box deep
+// enough that a car driving through at full speed is inside it in one of
+// its frames.
 std::vector<uint8_t> GateP3d(bool wide = true)
 {
     const int16_t origin[3] = {0, 0, 0};
@@ -69,7 +72,14 @@ std::vector<uint8_t> GateP3d(bool wide = true)
     Mesh gate = BlockMesh("gate", static_cast<int16_t>(-outer), 0, -60, static_cast<int16_t>(-inner), 1600, 60, origin, 0);
     const Mesh right = BlockMesh("gate", inner, 0, -60, outer, 1600, 60, origin, 0);
     const Mesh banner = BlockMesh("gate", static_cast<int16_t>(-inner), 1200, -40, inner, 1550, 40, origin, 1);
-    for (const Mesh* part : {&right, &banner})
+    const Mesh leftFoot = BlockMesh("gate", static_cast<int16_t>(-outer - 20), 0, -400,
+                                    static_cast<int16_t>(-inner + 20), 60, 400, origin, 0);
+    const Mesh rightFoot = BlockMesh("gate", static_cast<int16_t>(inner - 20), 0, -400,
+                                     static_cast<int16_t>(outer + 20), 60, 400, origin, 0);
+    std::vector<const Mesh*> parts{&right, &banner};
+    if (wide)
+        parts.insert(parts.end(), {&leftFoot, &rightFoot});
+    for (const Mesh* part : parts)
     {
         const uint32_t base = static_cast<uint32_t>(gate.vertices.size());
         gate.vertices.insert(gate.vertices.end(), part->vertices.begin(), part->vertices.end());

@@ -11,7 +11,11 @@
 // The player is a driven car made the player by its companion; a countdown
 // of three seconds makes the controls live and starts what runs against the
 // clock. Traffic, standing crowds, walkers and props fill the streets as the
-// stage's difficulty grows.
+// stage's difficulty grows. From stage 5 on each stage also has the set
+// pieces of its kind: level cameras, false starts, a bonus line, slow
+// lorries, zones that bring out crowds, parked and runaway cars, a police
+// chase; between them the stages use every behaviour number, objective
+// class and level camera of the game.
 #pragma once
 
 #include <string>

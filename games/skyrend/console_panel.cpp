@@ -168,16 +168,25 @@ void ConsolePanel::drawRadar()
     SelectObject(dc, dashedGreen);
     line(dc, ox + int(150 * ch), oy - int(150 * sh), ox - int(150 * ch), oy + int(150 * sh));
     line(dc, ox - int(150 * sh), oy - int(150 * ch), ox + int(150 * sh), oy + int(150 * ch));
-    drawText(dc, ox - 2 - int(50 * sh), oy - 4 - int(50 * ch), u"N");
+    for (const Aircraft* t : targets)
+        counted += t->state == Aircraft::Flying;
+    // The range, the count and the north mark stand on the panel's
+    // background, so that the axes turning under them never run through
+    // their letters (the north mark passes over the other two); the targets
+    // are drawn over them all.
+    WCHAR text[32];
+    swprintf(text, 32, u"1:%4d", radarRange);
+    drawLabel(radarRect.left + 2, radarRect.top + 1, text);
+    swprintf(text, 32, u"trgs: %d", counted);
+    drawLabel(radarRect.left + 2, radarRect.top + S(12), text);
+    drawLabel(ox - 2 - int(50 * sh), oy - 4 - int(50 * ch), u"N");
     SelectObject(dc, green);
     const POINT own[4] = {{ox - 2, oy}, {ox + 2, oy}, {ox, oy - 7}, {ox - 2, oy}};
     Polyline(dc, own, 4);
     for (auto it = targets.rbegin(); it != targets.rend(); ++it)
     {
         const Aircraft* t = *it;
-        const bool flying = t->state == Aircraft::Flying;
-        counted += flying;
-        SelectObject(dc, flying ? red : grey);
+        SelectObject(dc, t->state == Aircraft::Flying ? red : grey);
         if (!player)
             continue;
         const float dx = (t->flight.position.x - player->flight.position.x) / float(radarRange);
@@ -185,12 +194,19 @@ void ConsolePanel::drawRadar()
         const int px = ox + int(dx * ch - dz * sh), py = oy - int(dx * sh + dz * ch);
         Rectangle(dc, px - 2, py - 2, px + 2, py + 2);
     }
-    WCHAR text[32];
-    swprintf(text, 32, u"1:%4d", radarRange);
-    drawText(dc, radarRect.left + 2, radarRect.top + 1, text);
-    swprintf(text, 32, u"trgs: %d", counted);
-    drawText(dc, radarRect.left + 2, radarRect.top + S(12), text);
     SelectClipRgn(dc, nullptr);
+}
+
+void ConsolePanel::drawLabel(int x, int y, const WCHAR* text)
+{
+    SIZE size{};
+    const int length = int(wcslen(text));
+    if (GetTextExtentPoint32W(dc, text, length, &size))
+    {
+        const RECT box{x - 1, y, x + size.cx + 1, y + size.cy};
+        FillRect(dc, &box, background);
+    }
+    drawText(dc, x, y, text);
 }
 
 void ConsolePanel::drawStations()

@@ -53,6 +53,7 @@ public:
     const std::u16string& alert() const { return alertText; }
 
 private:
+    void drawLabel(int x, int y, const WCHAR* text);
     HDC dc;
     RECT alertRect, radarRect, stationsRect;
     HFONT radarFont, stationFont;

@@ -3,6 +3,7 @@
 
 #include "engine/base/properties.h"
 #include "engine/base/resource_files.h"
+#include "engine/base/saved_properties.h"
 #include "engine/base/wstring_utils.h"
 #include "engine/platform/message_loop.h"
 #include "engine/platform/system_utils.h"
@@ -98,6 +99,11 @@ bool soundSwitchOf(Properties& settings)
     return settings.getFieldInt(u"soundEffect", u"selected", -1) == 0;
 }
 
+bool hardwareMixingOf(Properties& settings)
+{
+    return settings.getFieldInt(u"soundHwdMixing", u"status", -1) == 1;
+}
+
 GameApp::GameApp(HINSTANCE, const WCHAR*) : AppWindow(kGameTitle)
 {
     setTempFolder(processTempFolder().c_str());
@@ -105,9 +111,12 @@ GameApp::GameApp(HINSTANCE, const WCHAR*) : AppWindow(kGameTitle)
     addResourcePack(u"scenes.zip", (folder + u"..\\resources\\scenes").c_str());
     addResourcePack(u"aircraft.zip", (folder + u"..\\resources\\aircraft").c_str());
     addResourcePack(u"manual.zip", (folder + u"..\\resources\\GUI").c_str());
+    // The settings are read first here: a damaged file is set aside now and
+    // its shipped copy read in its place.
     Properties settings(u'=', u',', u':');
-    settings.load(guiFolderPath().c_str(), u"gsetting.properties");
+    loadSavedProperties(settings, guiFolderPath().c_str(), u"gsetting.properties");
     WaveSound::setEnabled(soundSwitchOf(settings));
+    hardwareMixing = hardwareMixingOf(settings);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
 }
 
@@ -143,19 +152,30 @@ bool GameApp::showMainScreen(const WCHAR* argument)
     return true;
 }
 
+GameCanvas::Mission flightSettingsOf(Properties& settings)
+{
+    GameCanvas::Mission mission;
+    mission.replaceDowned = settings.getFieldInt(u"missionType", u"selected", -1) != 0;
+    mission.skyDome = settings.getFieldInt(u"skydomeRendering", u"selected", -1) == 0;
+    mission.directVideo = settings.getFieldInt(u"chkGAPIVideo", u"status", -1) != 0;
+    mission.directButtons = settings.getFieldInt(u"chkGAPIButton", u"status", -1) != 0;
+    return mission;
+}
+
+GameCanvas::Mission GameApp::flightSettings() const
+{
+    Properties settings(u'=', u',', u':');
+    loadSavedProperties(settings, guiFolderPath().c_str(), u"gsetting.properties");
+    return flightSettingsOf(settings);
+}
+
 bool GameApp::startFlight(int plane, int scene, int pilot, bool exerciseFlight)
 {
     exercise = exerciseFlight;
     MainScreen* screen = mainScreen;
-    Properties settings(u'=', u',', u':');
-    settings.load(guiFolderPath().c_str(), u"gsetting.properties");
-    GameCanvas::Mission mission;
+    GameCanvas::Mission mission = flightSettings();
     mission.plane = plane;
     mission.exercise = exerciseFlight;
-    // A missing "missionType" brings downed enemies back; a missing
-    // "skydomeRendering" flies under the sky colour.
-    mission.replaceDowned = settings.getFieldInt(u"missionType", u"selected", 1) != 0;
-    mission.skyDome = settings.getFieldInt(u"skydomeRendering", u"selected", 1) == 0;
     if (!buildFlight(mission, scene, pilot))
         return false;
     flightPilot = pilot;
@@ -169,13 +189,10 @@ bool GameApp::startGroupFlight(int plane, int scene, const std::vector<mp::Membe
                                std::unique_ptr<FlightLink> flightLink)
 {
     exercise = false;
-    Properties settings(u'=', u',', u':');
-    settings.load(guiFolderPath().c_str(), u"gsetting.properties");
-    GameCanvas::Mission mission;
+    GameCanvas::Mission mission = flightSettings();
     mission.plane = plane;
     mission.exercise = false;
     mission.replaceDowned = false;
-    mission.skyDome = settings.getFieldInt(u"skydomeRendering", u"selected", 1) == 0;
     mission.multiplayer = true;
     mission.members = members;
     link = std::move(flightLink);
@@ -201,6 +218,7 @@ bool GameApp::buildFlight(GameCanvas::Mission& mission, int scene, int pilot)
 {
     MainScreen* screen = mainScreen;
     mission.planes = screen->getPlanes();
+    mission.hardwareMixing = hardwareMixing;
     if (scene >= 0 && scene < int(screen->getScenes().size()))
         mission.scene = screen->getScenes()[size_t(scene)];
     std::u16string resources = programFolder() + u"..\\resources\\";

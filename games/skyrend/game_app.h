@@ -96,6 +96,7 @@ private:
     std::unique_ptr<FlightLink> link;
     std::unique_ptr<mp::ClientSession> session;
     bool buildFlight(GameCanvas::Mission& mission, int scene, int pilot);
+    GameCanvas::Mission flightSettings() const;
 };
 
 // The game's folder of page templates: program folder + "..\resources\GUI\".
@@ -105,6 +106,16 @@ std::u16string processTempFolder();
 // Sound effects are on only when "soundEffect" has "selected" 0; a missing
 // entry or field counts as off.
 bool soundSwitchOf(Properties& settings);
+// The device mixes sounds (effects play over the engine's loop, which then
+// never pauses) when the check box "soundHwdMixing" is ticked (status 1); a
+// missing box counts as not.
+bool hardwareMixingOf(Properties& settings);
+
+// The settings a flight reads as it starts: a missing "missionType" brings
+// downed enemies back, a missing "skydomeRendering" flies under the sky
+// colour, a missing "chkGAPIVideo" or "chkGAPIButton" opens the direct
+// display's video or buttons.
+GameCanvas::Mission flightSettingsOf(Properties& settings);
 
 // The entry: game or server.
 int runProgram(HINSTANCE instance, const WCHAR* commandLine);

@@ -7,18 +7,21 @@
 #include "games/skyrend/main_screen.h"
 #include "games/skyrend/multiplayer/client_session.h"
 #include "games/skyrend/pilots.h"
+#include "games/skyrend/screen_services.h"
 #include "games/skyrend/flight/aircraft.h"
 #include "games/skyrend/flight/flight_constants.h"
 #include "games/skyrend/flight/scene_parts.h"
 
 #include "engine/base/math_utils.h"
 #include "engine/base/properties.h"
+#include "engine/platform/gapi_display.h"
 #include "engine/platform/gdi_draw.h"
 #include "engine/platform/wave_sound.h"
 #include "engine/scene/3d/camera.h"
 #include "engine/scene/3d/environment.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/light.h"
+#include "engine/scene/3d/mesh.h"
 #include "engine/scene/3d/model_library.h"
 #include "engine/scene/core/sound_dictionary.h"
 #include "engine/scene/core/texture_dictionary.h"
@@ -27,15 +30,40 @@
 #include <os/wstring.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace skyrend {
 
 namespace {
 
 constexpr float kSceneRadius = 1400.0f;
+// The flight's frame rate target: it caps a frame's step (and the window
+// of the rate shown is 600 ms).
+constexpr int kFlightFps = 10;
 // Effect pools of a group's flight are made for this many members at least
 // (later members use them too).
 constexpr int kGroupPoolMembers = 8;
+
+// Width (x) and depth (z) of a layer that scrolls its picture; the scene's
+// size for a missing or flat one.
+struct Extent
+{
+    float width, depth;
+};
+
+Extent extentOf(const Mesh* mesh)
+{
+    Extent e{2.0f * kSceneRadius, 2.0f * kSceneRadius};
+    if (!mesh || mesh->vertexCount() == 0)
+        return e;
+    Vector3 lo, hi;
+    mesh->getBounds(lo, hi);
+    if (hi.x - lo.x > 0.0f)
+        e.width = hi.x - lo.x;
+    if (hi.z - lo.z > 0.0f)
+        e.depth = hi.z - lo.z;
+    return e;
+}
 
 uint32_t colourOf(Properties* templ, const WCHAR* key, uint32_t fallback)
 {
@@ -51,6 +79,7 @@ uint32_t colourOf(Properties* templ, const WCHAR* key, uint32_t fallback)
 
 GameCanvas::GameCanvas(const std::u16string& resourcesFolder) : Canvas(u"gameCanvas", true), resources(resourcesFolder)
 {
+    setProgressBarColor(packRGB(100, 130, 150));
 }
 
 GameCanvas::~GameCanvas()
@@ -74,15 +103,24 @@ void GameCanvas::release()
     for (SplashEffect* s : splashes)
         delete s;
     splashes.clear();
+    if (directDisplay)
+        GapiDisplay::close();
+    directDisplay = false;
+    controls.hardwareButtons = false;
     built = false;
 }
 
 void GameCanvas::onCreate()
 {
     frameTimer.windowMs = 600;
-    frameTimer.targetFps = 10;
-    frameTimer.mode = FrameTimer::Paced;
-    frameTimer.delayMs = 1000 / frameTimer.targetFps;
+    frameTimer.targetFps = kFlightFps;
+    // A single-player flight runs as fast as it draws, each step capped at
+    // a tenth of a second; a group's flight only measures (the server's
+    // states pace it).
+    frameTimer.mode = FrameTimer::Capped;
+    frameTimer.delayMs = 0;
+    frameRateShown = false;
+    period = 0;
 }
 
 void GameCanvas::afterDestroy()
@@ -118,6 +156,7 @@ bool GameCanvas::buildMission(const Mission& mission)
     error.clear();
     exercise = mission.exercise;
     replaceDowned = mission.replaceDowned;
+    mixing = mission.hardwareMixing;
     multiplayer = mission.multiplayer;
     planeFiles = mission.planes;
     MissionStart start;
@@ -128,12 +167,28 @@ bool GameCanvas::buildMission(const Mission& mission)
         error = u"There is no plane or no scene to fly.";
         return false;
     }
+    // The direct display: presents go straight to the screen, the device's
+    // buttons report their own keys (Start launches).
+    if (mission.directVideo || mission.directButtons)
+    {
+        GapiDisplay::open(getHandle(), mission.directVideo, mission.directButtons);
+        directDisplay = true;
+        controls.hardwareButtons = GapiDisplay::isInputOpen();
+        controls.startKey = GapiDisplay::keyStart();
+    }
     const std::u16string gui = resources + u"GUI\\";
     if (!loadTemplate(gui.c_str(), u"SRCanvas.properties", true))
     {
         error = u"Can not load the flight screen.";
         return false;
     }
+    // The bar shows while the scene, the constants and the aircraft load.
+    struct Listening
+    {
+        GameCanvas& canvas;
+        ~Listening() { canvas.setLoadListener(nullptr); }
+    } listening{*this};
+    setLoadListener(this);
     mainScene = dynamic_cast<Scene3D*>(findScene(u"mainScene"));
     dashScene = findScene(u"dashScene");
     indicator = dynamic_cast<Group3D*>(findComponent(u"enemyindicator"));
@@ -160,6 +215,9 @@ bool GameCanvas::buildMission(const Mission& mission)
     Camera* camera = mainScene->camera;
     camera->setPosition(0.0f, 260.0f, 0.0f);
     camera->setFov(55.0f);
+    // The chase view trails the aircraft as it would at the flight's 10
+    // frames a second, at any frame rate.
+    camera->smoothingStep = 1.0f / float(kFlightFps);
     if (multiplayer)
     {
         // The server's states pace a group's flight: the frames only measure.
@@ -229,8 +287,9 @@ bool GameCanvas::loadScene(const std::u16string& name, bool skyDome)
         ground->environmentEnabled = 1;
     }
     TextureDictionary* textures = getTextureDictionary();
+    skyTexture = textures->load(folder.c_str(), (name + u"_skydome.jpg").c_str(), true, false);
     if (Material* m = world->findMaterial(u"envglobe"))
-        m->texture = textures->load(folder.c_str(), (name + u"_skydome.jpg").c_str(), true, false);
+        m->texture = skyTexture;
     basisMaterial = world->findMaterial(u"basis");
     if (basisMaterial)
         basisMaterial->texture = textures->load(folder.c_str(), (name + u"_basis.jpg").c_str(), true, false);
@@ -256,7 +315,13 @@ bool GameCanvas::loadScene(const std::u16string& name, bool skyDome)
     water = waterText && _wtol(waterText) != 0;
     hudColour = colourOf(templ, u"HUDColor", 0x00FF00);
     const uint32_t skyColour = colourOf(templ, u"env.skyColor", 0x80A0D0);
-    mainScene->setFog(new Fog(1150, 1370, skyColour));
+    // Under the dome the haze keeps the fog's own colour.
+    auto* fog = new Fog();
+    fog->front = 1150;
+    fog->back = 1370;
+    if (!skyDome)
+        fog->color = skyColour;
+    mainScene->setFog(fog);
     clouds = nullptr;
     if (!skyDome && sky)
     {
@@ -278,7 +343,13 @@ bool GameCanvas::loadScene(const std::u16string& name, bool skyDome)
         }
     }
     else
-        mainScene->bkgColor = Scene::kNoColor;
+    {
+        // The dome's group is drawn only to its radius + 20: from high up
+        // the ground near its rim lies beyond that, and a pixel drawn by
+        // nothing would keep the frame before. The frame starts in the
+        // fog's colour, which the ground shows at that distance anyway.
+        mainScene->bkgColor = fog->color;
+    }
     mainScene->updateLighting();
     mainScene->loadClipRange();
     return true;
@@ -321,6 +392,7 @@ void GameCanvas::update(float dt)
         playerCraft->state = Aircraft::Down;
     }
     camera->updateFollow(dt);
+    keepEyeOffModel();
     const float floor = aircraftConstants().dangerousAltitude + 8.0f;
     if (camera->position.y < floor)
         camera->setPosition(camera->position.x, floor, camera->position.z);
@@ -337,12 +409,12 @@ void GameCanvas::update(float dt)
         sent.keyBits = keyBits;
         sent.keyCode = playerCraft->state == Aircraft::Flying && released > 0 ? released : 0;
         sent.station = panel ? panel->selectedStation() : 0;
-        sent.flaresInAir = playerCraft->flaresInAir;
-        sent.chaffInAir = playerCraft->chaffInAir;
+        sent.flaresInAir = consoleFlares();
+        sent.chaffInAir = consoleChaff();
         link->setControls(sent);
     }
     if (effects.toggleFrameRate)
-        frameRateShown = !frameRateShown;
+        toggleFrameRate();
     if (screen)
     {
         screen->showThrottleHandle(effects.hiddenHandle, effects.shownHandle);
@@ -356,6 +428,52 @@ void GameCanvas::update(float dt)
             loop->playLooped(getHandle(), -1);
 }
 
+// The chase view's eye sits 0.8 from the aircraft's middle and trails it
+// as it flies: on the first frames, and whenever the aircraft is slow, that
+// is inside the model or so near that the model fills more than the view.
+// The eye keeps the distance at which the model's radius fits the view's
+// shorter side, on the side where it is (behind and above as the view
+// starts).
+void GameCanvas::keepEyeOffModel()
+{
+    Camera* camera = mainScene->camera;
+    const int mode = camera->getFollowMode();
+    Group3D* model = playerCraft->model;
+    if (mode < 5 || mode > 7 || !model || !model->visible || camera->projection <= 0)
+        return;
+    // The tangent of half the shorter side's angle of view.
+    const float t = float(camera->projection) / 2048.0f;
+    const float reach = model->radius * std::sqrt(1.0f + t * t) / t;
+    const Vector3& middle = playerCraft->flight.position;
+    Vector3 away;
+    away.setDifference(camera->position, middle);
+    const float length = away.length();
+    if (length >= reach)
+        return;
+    if (length < 1e-3f)
+        playerCraft->flight.orientation.transformVectorTo(camera->offset, away);
+    away.normalize();
+    away.scale(reach);
+    away.add(middle);
+    camera->setPositionVector(away);
+}
+
+void GameCanvas::toggleFrameRate()
+{
+    frameRateShown = !frameRateShown;
+    frameTimer.mode = frameRateShown ? FrameTimer::MeasureOnly : FrameTimer::Capped;
+}
+
+void GameCanvas::onLoad(const WCHAR* text, const WCHAR*, int percent)
+{
+    onLoadProgress(text, percent);
+}
+
+void GameCanvas::onLoadProgress(const WCHAR* text, int percent)
+{
+    drawProgressBar(this, text, percent);
+}
+
 void GameCanvas::moveEnvironment()
 {
     if (!world)
@@ -364,16 +482,20 @@ void GameCanvas::moveEnvironment()
     Vector3 t;
     world->matrix.getTranslation(t);
     world->matrix.setTranslationXYZ(eye.x, t.y, eye.z);
+    // The layers move with the eye; their pictures (4 repeats of the
+    // clouds', 6 of the ground's across each layer) stay over the ground.
     if (clouds)
     {
-        // The layer moves with the eye; its picture stays over the ground.
-        const float side = 2.0f * kSceneRadius;
         clouds->matrix.setTranslationXYZ(eye.x, 1000.0f, eye.z);
+        const Extent e = extentOf(clouds->findObject(u"cloud"));
         if (Material* m = clouds->materialCount() > 0 ? clouds->material(0) : nullptr)
-            m->setTextureOffset(-(eye.x / side) * 4.0f, (eye.z / side) * 4.0f);
+            m->setTextureOffset(-(eye.x / e.width) * 4.0f, (eye.z / e.depth) * 4.0f);
     }
     if (basisMaterial)
-        basisMaterial->setTextureOffset(-6.0f / (2.0f * kSceneRadius) * eye.x, 6.0f / (2.0f * kSceneRadius) * eye.z);
+    {
+        const Extent e = extentOf(world->findObject(u"basis"));
+        basisMaterial->setTextureOffset(-6.0f / e.width * eye.x, 6.0f / e.depth * eye.z);
+    }
 }
 
 void GameCanvas::renderScenes()
@@ -390,22 +512,8 @@ void GameCanvas::drawOverlay()
         return;
     HDC dc = back->dc;
     hud->setDeviceContext(dc);
-    // Boxes round the other aircraft in front of the view.
-    for (Aircraft* a : others)
-    {
-        if (a->state == Aircraft::Down)
-            continue;
-        int x = 0, y = 0, depth = 0;
-        float scale = 0.0f;
-        const Vector3& p = a->flight.position;
-        if (mainScene->project(p.x, p.y, p.z, x, y, depth, scale) && depth > 0 && x > 0 && y > 0 &&
-            x < getClientWidth() - 1 && y < scaleToScreen(160) - 1)
-        {
-            Vector3 d;
-            d.setDifference(p, playerCraft->flight.position);
-            hud->drawTargetBox(x, y, d.length(), a->lockedOn != 0, multiplayer ? nameOf(a) : nullptr);
-        }
-    }
+    for (const TargetBox& box : targetBoxes())
+        hud->drawTargetBox(box.x, box.y, float(box.depth), box.locked, multiplayer ? nameOf(box.aircraft) : nullptr);
     if (dashScene && dashScene->visible)
         hud->draw();
     const int length = scaleToScreen(50), left = getClientWidth() - scaleToScreen(55);
@@ -415,6 +523,13 @@ void GameCanvas::drawOverlay()
     WCHAR text[32];
     swprintf(text, 32, u"SCORE:%d", playerCraft->score);
     drawText(dc, 4, top - 4, text);
+    // The rate is taken every 2.4 s (the first period duty); both texts are
+    // drawn on every frame, since each frame draws the whole view anew.
+    if (frameRateShown)
+    {
+        swprintf(text, 32, u"%d", frameRateText);
+        drawText(dc, 8, 4, text);
+    }
     if (exercise)
         drawText(dc, getClientWidth() - 60, 4, u"exercise");
     HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
@@ -430,6 +545,41 @@ void GameCanvas::drawOverlay()
     SetBkMode(dc, oldMode);
 }
 
+std::vector<GameCanvas::TargetBox> GameCanvas::targetBoxes()
+{
+    std::vector<TargetBox> boxes;
+    for (Aircraft* a : others)
+    {
+        if (a->state == Aircraft::Down)
+            continue;
+        int x = 0, y = 0, depth = 0;
+        float scale = 0.0f;
+        const Vector3& p = a->flight.position;
+        if (mainScene->project(p.x, p.y, p.z, x, y, depth, scale) && depth > 0 && x > 0 && y > 0 &&
+            x < getClientWidth() - 1 && y < scaleToScreen(160) - 1)
+            boxes.push_back({a, x, y, depth, a->lockedOn != 0});
+    }
+    return boxes;
+}
+
+void GameCanvas::setDecoyCounts(int flares, int chaff)
+{
+    flaresInAir = flares;
+    chaffInAir = chaff;
+    if (screen)
+        screen->setDecoyCounts(flares, chaff);
+}
+
+int GameCanvas::consoleFlares() const
+{
+    return screen ? screen->getFlaresInAir() : flaresInAir;
+}
+
+int GameCanvas::consoleChaff() const
+{
+    return screen ? screen->getChaffInAir() : chaffInAir;
+}
+
 void GameCanvas::onPeriod(float)
 {
     runPeriod();
@@ -442,7 +592,8 @@ void GameCanvas::runPeriod()
     // The alarm sounds over the engine's loop: the loop never keeps it quiet.
     if ((heatWarning || chaffLamp) && playerCraft->state == Aircraft::Flying)
     {
-        pauseEngine(0.282f);
+        if (!mixing)
+            pauseEngine(0.282f);
         playSound(u"alarm");
     }
     flareLamp = heatWarning ? !flareLamp : false;
@@ -496,6 +647,7 @@ void GameCanvas::setConsoleScreen(MainScreen* consoleScreen)
 
 void GameCanvas::outcomeDuty()
 {
+    frameRateText = frameTimer.fps;
     if (panel && dialogHidden())
         panel->drawRadar();
     if (playerCraft->state == Aircraft::Down)
@@ -523,7 +675,8 @@ void GameCanvas::outcomeDuty()
     if (revived)
     {
         showFlightMessage(u"A new enemy has joined in ...\nMissile reloaded.", 3);
-        pauseEngine(0.63f);
+        if (!mixing)
+            pauseEngine(0.63f);
         playSound(u"newenemy");
     }
     if (missionOutcome(*playerCraft, others, replaceDowned) == Outcome::Won)

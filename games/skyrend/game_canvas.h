@@ -34,7 +34,7 @@ namespace mp {
 class ClientSession;
 }
 
-class GameCanvas : public Canvas, public FlightHost
+class GameCanvas : public Canvas, public FlightHost, private LoadListener
 {
 public:
     struct Mission
@@ -45,6 +45,11 @@ public:
         bool exercise = true;
         bool replaceDowned = true;
         bool skyDome = true;
+        // The direct display's video and buttons (GAPI).
+        bool directVideo = false;
+        bool directButtons = false;
+        // The device mixes sounds: effects play over the engine's loop.
+        bool hardwareMixing = false;
         // A group's flight: the members as the enter answer lists them
         // (the player first); no enemies, no pilot record.
         bool multiplayer = false;
@@ -86,8 +91,8 @@ public:
     Aircraft* findAircraft(const std::u16string& name) const;
     void networkFrame();
 
-    // A 600 ms measuring window and 10 frames a second, paced (so that the
-    // flight also advances on a virtual clock).
+    // A 600 ms measuring window, steps capped at a tenth of a second and
+    // no sleep: the flight runs as fast as it draws.
     void onCreate() override;
     // The aircraft go before the scenes that hold their models.
     void afterDestroy() override;
@@ -96,6 +101,9 @@ public:
     void onPeriod(float windowSeconds) override;
     // One period duty now (the canvas runs one every 600 ms window).
     void runPeriod();
+
+    // The load listener while the flight's files load: the progress bar.
+    virtual void onLoadProgress(const WCHAR* text, int percent);
 
     // The last message of the flight ("You crashed!..." and the others) and
     // its button mode (0 OK, 3 none); shown by the console's dialog.
@@ -109,27 +117,44 @@ public:
     Aircraft* player() const { return playerCraft; }
     const std::vector<Aircraft*>& enemies() const { return others; }
     Outcome outcome() const { return result; }
+    // A box round each other aircraft that flies in front of the view: its
+    // place, its depth in the view, whether a missile locks on it.
+    struct TargetBox
+    {
+        const Aircraft* aircraft;
+        int x, y, depth;
+        bool locked;
+    };
+    std::vector<TargetBox> targetBoxes();
+    // The player's decoys in the air as the console has them.
+    int consoleFlares() const;
+    int consoleChaff() const;
     CockpitControls controls;
     float flightClock = 0.0f;
+    // The measured frame rate shown at the top left (TAB or "fpsButton"),
+    // taken every 2.4 s; while it is shown the frames are not capped.
     bool frameRateShown = false;
+    int frameRateText = 0;
+    void toggleFrameRate();
 
     // FlightHost
     Canvas* flightCanvas() override { return this; }
     Camera* flightCamera() override;
-    Texture* environmentTexture() override { return nullptr; }
+    // The scene's sky picture, which the canopy reflects.
+    Texture* environmentTexture() override { return skyTexture; }
     int aircraftCount() const override;
     Aircraft* aircraftAt(int i) const override;
     Aircraft* playerAircraft() const override { return playerCraft; }
     bool isExercise() const override { return exercise; }
     bool isMultiplayer() const override { return multiplayer; }
     bool basisIsWater() const override { return water; }
-    bool hardwareMixing() const override { return false; }
+    bool hardwareMixing() const override { return mixing; }
     void playSound(const WCHAR* key) override;
     void stopSound(const WCHAR* key) override;
     bool isSoundPlaying(const WCHAR* key) override;
     void pauseEngine(float seconds) override;
     void showAlert(const WCHAR* text) override;
-    void setDecoyCounts(int, int) override {}
+    void setDecoyCounts(int flares, int chaff) override;
     void showCockpit(bool on) override;
     void countDown(bool playerShotDown) override;
 
@@ -137,11 +162,16 @@ private:
     std::u16string resources;
     std::u16string error;
     bool built = false;
+    bool directDisplay = false; // this flight opened GAPI
     bool exercise = true;
     bool replaceDowned = true;
     bool multiplayer = false;
     bool water = false;
+    bool mixing = false;
     uint32_t hudColour = 0x00FF00;
+    Texture* skyTexture = nullptr;
+    // The player's decoys in the air, for a console that is not there.
+    int flaresInAir = 0, chaffInAir = 0;
     Aircraft* playerCraft = nullptr;
     std::vector<Aircraft*> others;
     // A group's flight: each member's full name and aircraft (the plane
@@ -178,7 +208,9 @@ private:
     void drawOverlay();
     void outcomeDuty();
     void indicatorDuty();
+    void onLoad(const WCHAR* text, const WCHAR* templateName, int percent) override;
     void moveEnvironment();
+    void keepEyeOffModel();
 };
 
 } // namespace skyrend

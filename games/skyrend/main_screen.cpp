@@ -6,6 +6,7 @@
 
 #include "engine/base/properties.h"
 #include "engine/base/resource_files.h"
+#include "engine/base/saved_properties.h"
 #include "engine/base/wstring_utils.h"
 #include "engine/platform/gdi_draw.h"
 #include "engine/platform/system_utils.h"
@@ -24,6 +25,10 @@
 namespace skyrend {
 
 namespace {
+
+// The page templates the program writes back (each has a shipped copy).
+const WCHAR* const kSavedPages[] = {u"gsetting.properties", u"MainMenu.properties", u"MPGLogin.properties",
+                                    u"MPGMainMenu.properties"};
 
 bool has(const std::u16string& text, const WCHAR* part)
 {
@@ -114,7 +119,11 @@ void MainScreen::onCreate()
     // on a virtual clock the frames would otherwise take no time at all.
     frameTimer.delayMs = 1000 / frameTimer.targetFps;
     pilotFile = std::make_unique<Properties>(u'=', u',', u':');
-    pilotFile->load(guiFolder.c_str(), u"tplist.properties");
+    // A damaged pilot file is set aside (its readable pilots kept); one
+    // that cannot be set aside is neither read nor written over.
+    pilotsReadable = repairPilotFile(guiFolder.c_str(), u"tplist.properties") != PilotFileState::Unwritable;
+    if (pilotsReadable)
+        pilotFile->load(guiFolder.c_str(), u"tplist.properties");
     pilotFile->setPath(guiFolder.c_str(), u"tplist.properties");
     if (!app->multiplayer)
         roster.read(*pilotFile);
@@ -128,7 +137,7 @@ void MainScreen::onDestroy()
 
 void MainScreen::savePilots()
 {
-    if (app->multiplayer || !pilotFile)
+    if (app->multiplayer || !pilotFile || !pilotsReadable)
         return;
     roster.write(*pilotFile);
     pilotFile->save();
@@ -169,8 +178,13 @@ bool MainScreen::pageIs(const WCHAR* part) const
     return wcsstr(getTemplateName(), part) != nullptr;
 }
 
-void MainScreen::onBeforeTemplateLoad(const WCHAR*, const WCHAR*)
+void MainScreen::onBeforeTemplateLoad(const WCHAR* folder, const WCHAR* name)
 {
+    // The pages the program writes back: a damaged one is set aside and its
+    // shipped copy loads in its place.
+    for (const WCHAR* saved : kSavedPages)
+        if (name && wcscmp(name, saved) == 0)
+            repairSavedProperties(folder, name);
     enteringPilot = false;
     enteringGroupName = false;
     if (pageIs(u"MPGMainMenu"))
@@ -303,8 +317,9 @@ void MainScreen::onSprite(const WCHAR* spriteName)
     if (has(name, u"rdoSound"))
         WaveSound::setEnabled(soundSwitchOf(*getTemplate()));
 
+    // The settings page's box: the flag follows it (unticked clears it).
     if (has(name, u"soundHwdMixing"))
-        app->hardwareMixing = false;
+        app->hardwareMixing = hardwareMixingOf(*getTemplate());
     else if (has(name, u"cmdFly") || has(name, u"cmdExercise"))
         flyCommand(has(name, u"cmdExercise"));
     else if (has(name, u"cmdScoreBoard"))

@@ -96,6 +96,11 @@ public:
     void hideMessage();
     bool messageShown() const;
     void setDecoyLamp(bool chaff, bool on);
+    // The player's flares and chaff in the air (a group's flight sends them
+    // to the server from here).
+    void setDecoyCounts(int flares, int chaff) { flaresInAir = flares, chaffInAir = chaff; }
+    int getFlaresInAir() const { return flaresInAir; }
+    int getChaffInAir() const { return chaffInAir; }
     void showThrottleHandle(int hidden, int shown);
     // The console drawn and presented (after the flight's duties).
     void refreshConsole();
@@ -169,6 +174,8 @@ private:
     bool enteringGroupName = false;
     std::unique_ptr<ConsolePanel> console;
     int dialogMode = -1;
+    int flaresInAir = 0, chaffInAir = 0;
+    bool pilotsReadable = true;
 
     GameApp* app;
     Listeners listeners{*this};

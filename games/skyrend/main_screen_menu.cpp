@@ -267,9 +267,12 @@ void MainScreen::answerDeletePilot(bool yes)
 void MainScreen::fillScoreboard()
 {
     Properties file(u'=', u',', u':');
-    file.load(guiFolder.c_str(), u"tplist.properties");
     Roster board;
-    board.read(file);
+    if (pilotsReadable)
+    {
+        file.load(guiFolder.c_str(), u"tplist.properties");
+        board.read(file);
+    }
     rankPilots(board.pilots);
     const int size = std::max(Canvas::scaleToScreen(14), 12);
     auto text = [&](const std::u16string& spriteName, const std::u16string& value) {

@@ -2,11 +2,18 @@
 #include "games/skyrend/pilots.h"
 
 #include "engine/base/properties.h"
+#include "engine/base/saved_properties.h"
+#include "engine/base/wstring_utils.h"
+#include "engine/platform/resource_bytes.h"
 
+#include <os/file.h>
+#include <os/user.h>
 #include <os/wstring.h>
 
 #include <algorithm>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace skyrend {
 
@@ -25,7 +32,134 @@ std::u16string withoutPrefix(const std::u16string& name, const std::u16string& p
     return name.compare(0, prefix.size(), prefix) == 0 ? name.substr(prefix.size()) : name;
 }
 
+std::u16string devicePath(const WCHAR* folder, const WCHAR* name)
+{
+    std::u16string path = std::u16string(folder ? folder : u"") + (name ? name : u"");
+    collapseParentDirs(path.data());
+    return path.c_str();
+}
+
+// The whole file; nothing when it cannot be read or is far larger than any
+// roster (which is then damage too).
+std::optional<std::string> readBytes(const std::u16string& path)
+{
+    constexpr long kLargest = 16L << 20;
+    std::vector<uint8_t> bytes;
+    if (!readResourceBytes(path.c_str(), bytes, kLargest))
+        return std::nullopt;
+    return std::string(bytes.begin(), bytes.end());
+}
+
+bool isTextByte(unsigned char c)
+{
+    return c >= 0x20 ? c != 0x7F : c == '\t' || c == '\r' || c == '\f';
+}
+
+// A line the file keeps: whole text, no longer than any it writes.
+bool isTextLine(const std::string& line)
+{
+    return line.size() <= kSavedLineLimit &&
+           std::all_of(line.begin(), line.end(), [](char c) { return isTextByte(static_cast<unsigned char>(c)); });
+}
+
+// The lines of a damaged pilot file worth keeping: comments, "lastPilotNo"
+// and whole pilot lines; counts the pilots among them.
+std::string readableLines(const std::string& bytes, int& pilots)
+{
+    std::string kept;
+    pilots = 0;
+    size_t start = 0;
+    while (start < bytes.size())
+    {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string::npos)
+            end = bytes.size();
+        std::string line = bytes.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!isTextLine(line))
+            continue;
+        const size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos)
+            continue;
+        const bool comment = line[first] == '#';
+        const bool last = line.compare(first, 11, "lastPilotNo") == 0 && line.find('=') != std::string::npos;
+        const size_t equals = line.find('=');
+        const bool pilot = equals != std::string::npos && equals > first && line.find("Missions", equals) != std::string::npos;
+        if (!comment && !last && !pilot)
+            continue;
+        pilots += pilot;
+        kept += line + "\n";
+    }
+    return kept;
+}
+
 } // namespace
+
+PilotFileState repairPilotFile(const WCHAR* folder, const WCHAR* name)
+{
+    const std::u16string path = devicePath(folder, name);
+    const std::u16string shipped =
+        devicePath((std::u16string(folder ? folder : u"") + kShippedCopyFolder + u"\\").c_str(), name);
+    auto writeShipped = [&] {
+        const std::optional<std::string> roster = readBytes(shipped);
+        return roster && os::write_file_atomic(path, roster->data(), roster->size());
+    };
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    std::optional<std::string> bytes;
+    const char16_t* why = nullptr;
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+    {
+        writeShipped();
+        return PilotFileState::Sound;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        why = u"a folder stands in its place";
+    else if (!(bytes = readBytes(path)))
+        why = u"it cannot be read";
+    else
+    {
+        size_t line = 0;
+        for (char c : *bytes)
+        {
+            if (c == '\n')
+            {
+                line = 0;
+                continue;
+            }
+            if (!isTextByte(static_cast<unsigned char>(c)))
+                why = u"it holds bytes that are not text";
+            else if (++line > kSavedLineLimit)
+                why = u"it has a line far longer than any it writes";
+            if (why)
+                break;
+        }
+        if (!why)
+            return PilotFileState::Sound;
+    }
+    const std::u16string aside = os::set_aside_damaged_file(path);
+    std::u16string text = path + u" was damaged (" + why + u")";
+    if (aside.empty())
+    {
+        text += u" and could not be set aside; the pilots are not read or saved in this run.";
+        MessageBoxW(nullptr, text.c_str(), u"Warning", MB_OK | MB_ICONEXCLAMATION);
+        return PilotFileState::Unwritable;
+    }
+    int pilots = 0;
+    const std::string kept = bytes ? readableLines(*bytes, pilots) : std::string();
+    text += u" and has been set aside as " + aside;
+    if (pilots > 0 && os::write_file_atomic(path, kept.data(), kept.size()))
+        text += pilots == 1 ? std::u16string(u"; the pilot that could be read is kept.")
+                            : os::format(u"; the %d pilots that could be read are kept.", pilots);
+    else
+    {
+        writeShipped();
+        text += u"; the shipped pilots are used.";
+    }
+    MessageBoxW(nullptr, text.c_str(), u"Warning", MB_OK | MB_ICONEXCLAMATION);
+    return PilotFileState::Repaired;
+}
 
 PilotRecord::PilotRecord(const WCHAR* pilotName, int downs, int downed, int flown)
     : shootDown(downs), beShotDown(downed), missions(flown)

@@ -44,6 +44,25 @@ struct Roster
     const PilotRecord* at(int row) const;
 };
 
+// What repairPilotFile found.
+enum class PilotFileState
+{
+    Sound,     // sound, or missing (the shipped roster was put in its place)
+    Repaired,  // damaged: set aside, the pilots that could be read (or the
+               // shipped roster) in its place
+    Unwritable // damaged and could not be set aside: read nothing, write nothing
+};
+
+// Checks the pilot file folder\name before it is read. It is damaged when a
+// folder stands in its place, it cannot be read, it holds bytes that are
+// not text or a line far longer than any it writes. A damaged file is set
+// aside as "name.damaged" (never overwritten) and the user is told once in
+// a message box; its comment lines, "lastPilotNo" and every pilot line that
+// is whole text are written in its place, or the shipped roster
+// (folder\defaults\name) when no pilot could be read. A missing file gets
+// the shipped roster.
+PilotFileState repairPilotFile(const WCHAR* folder, const WCHAR* name);
+
 // The name as it is stored: cut to kPilotNameLength characters.
 std::u16string pilotName(const WCHAR* text);
 

@@ -94,6 +94,7 @@ int GXOpenDisplay(HWND window, DWORD flags)
 
 int GXCloseDisplay()
 {
+    os::host::backend().set_direct_drawing(false);
     return change([](State& s) {
         bool was_open = s.display_open;
         s.display_open = false;
@@ -108,6 +109,8 @@ void* GXBeginDraw()
         ++s.begin_draws;
         return s.display_open && !s.suspended;
     });
+    if (usable)
+        os::host::backend().set_direct_drawing(true);
     return usable ? os::host::screen().pixels : nullptr;
 }
 
@@ -117,6 +120,7 @@ int GXEndDraw()
         ++s.end_draws;
         return s.display_open;
     });
+    os::host::backend().set_direct_drawing(false);
     if (!open)
         return 0;
     os::host::backend().present(nullptr);

@@ -123,6 +123,11 @@ public:
     // Show the device screen (or one rectangle of it, nullptr = whole).
     virtual void present(const RECT* area) = 0;
 
+    // The program holds the screen's pixels for drawing straight into them
+    // (the direct display between GXBeginDraw and GXEndDraw): while it does,
+    // each time it comes back for input it has drawn a frame.
+    virtual void set_direct_drawing(bool on) {}
+
     // Take the next input event without waiting; false when none.
     virtual bool poll_event(Event& event) = 0;
 

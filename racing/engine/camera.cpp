@@ -2,6 +2,7 @@
 #include "racing/engine/camera.h"
 
 #include "engine/base/matrix_ops.h"
+#include "engine/scene/core/fixed_point.h"
 
 #include <algorithm>
 #include <cmath>
@@ -31,7 +32,8 @@ void Camera::setFov(float degrees)
 
 void Camera::updateProjection()
 {
-    projection = tanHalf != 0.0f ? int32_t(float(shorterSide) / tanHalf * 1024.0f) : 0;
+    // A field of view near 0 would give a focal length beyond the integers.
+    projection = tanHalf != 0.0f ? saturatingInt(double(float(shorterSide) / tanHalf * 1024.0f)) : 0;
 }
 
 void Camera::setViewport(int width, int height)

@@ -6,6 +6,7 @@
 #include "engine/scene/core/sound_dictionary.h"
 #include "engine/scene/core/texture_dictionary.h"
 #include "racing/engine/base_library.h"
+#include "racing/engine/image_ops.h"
 
 #include <os/windows.h>
 
@@ -18,6 +19,7 @@ Canvas::Canvas(const WCHAR* name) : Window(name, nullptr, true)
     setNullBackground();
     frameTimer.floorDt = false;
     textures = new TextureDictionary();
+    readImagesOnly(*textures);
     sounds = new SoundDictionary();
     initRacingBase();
     templateLoader = std::make_unique<TemplateLoader>(*this);

@@ -134,8 +134,8 @@ public:
     SceneAWT* findControlScene(const WCHAR* sceneName) const;
     // A model of any 3D scene by name.
     Group3D* findGroup3D(const WCHAR* groupName) const;
-    // Template lengths: n x screenScale, rounded.
-    int scaleToScreen(int n) const { return screenScale == 1.0f ? n : int(float(n) * screenScale + 0.5f); }
+    // Template lengths: n x screenScale, rounded (held within the integers).
+    int scaleToScreen(int n) const;
     float scaleToScreenF(float x) const { return screenScale == 1.0f ? x : x * screenScale; }
     float screenScale = 1.0f;
     Sprite* getPressedSprite() const { return pressedSprite; }

@@ -3,6 +3,7 @@
 
 #include "engine/platform/back_buffer.h"
 #include "engine/platform/image.h"
+#include "engine/scene/core/fixed_point.h"
 #include "engine/scene/core/material.h"
 #include "engine/scene/core/texture.h"
 #include "racing/engine/base_library.h"
@@ -39,7 +40,7 @@ Image* imageOf(Texture* texture)
 template <class SceneKind>
 RenderTarget* targetFor(const SceneKind& scene, Image* window, float zoom)
 {
-    return new RenderTarget(window, int(float(scene.width) * zoom), int(float(scene.height) * zoom), scene.bkgColor,
+    return new RenderTarget(window, zoomedSide(scene.width, zoom), zoomedSide(scene.height, zoom), scene.bkgColor,
                             imageOf(scene.bkgTexture), scene.x == 0 && scene.y == 0);
 }
 
@@ -100,6 +101,11 @@ HDC Canvas::rebuildBackBuffer()
     return dc;
 }
 
+int Canvas::scaleToScreen(int n) const
+{
+    return screenScale == 1.0f ? n : saturatingInt(double(n) * screenScale + 0.5);
+}
+
 bool Canvas::setZoom(float z)
 {
     if (!(z > 0.0f && z <= 1.0f) || z == zoom)
@@ -112,7 +118,7 @@ bool Canvas::setZoom(float z)
         if (e.type == kScene3D)
         {
             auto* scene = static_cast<Scene3D*>(e.scene);
-            const int w = int(float(scene->width) * z), h = int(float(scene->height) * z);
+            const int w = zoomedSide(scene->width, z), h = zoomedSide(scene->height, z);
             if (RenderTarget* target = scene->renderer.getTarget())
                 target->resize(w, h);
             scene->camera.setViewport(w, h);
@@ -121,13 +127,13 @@ bool Canvas::setZoom(float z)
         {
             auto* scene = static_cast<SceneSprite*>(e.scene);
             if (RenderTarget* target = scene->getTarget())
-                target->resize(int(float(scene->width) * z), int(float(scene->height) * z));
+                target->resize(zoomedSide(scene->width, z), zoomedSide(scene->height, z));
         }
         else if (e.type == kScene2D)
         {
             auto* scene = static_cast<Scene2D*>(e.scene);
             if (RenderTarget* target = scene->getTarget())
-                target->resize(int(float(scene->width) * z), int(float(scene->height) * z));
+                target->resize(zoomedSide(scene->width, z), zoomedSide(scene->height, z));
         }
     }
     if (wasRunning)

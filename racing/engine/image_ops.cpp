@@ -1,17 +1,29 @@
 // image_ops.cpp -- images from JPEG and BMP files only
 #include "racing/engine/image_ops.h"
 
+#include "engine/scene/core/texture_dictionary.h"
+
 #include <os/wstring.h>
 
 namespace racing {
 
-Image* loadImage(const WCHAR* path, bool useScreenDepth)
+bool isImagePath(const WCHAR* path)
 {
     static const WCHAR* const kKnown[] = {u".jpg", u".JPG", u".jpeg", u".JPEG", u".bmp", u".BMP"};
     for (const WCHAR* extension : kKnown)
         if (path && wcsstr(path, extension))
-            return new Image(path, useScreenDepth);
-    return new Image(0, 0, useScreenDepth);
+            return true;
+    return false;
+}
+
+Image* loadImage(const WCHAR* path, bool useScreenDepth)
+{
+    return isImagePath(path) ? new Image(path, useScreenDepth) : new Image(0, 0, useScreenDepth);
+}
+
+void readImagesOnly(TextureDictionary& textures)
+{
+    textures.readsFile = isImagePath;
 }
 
 } // namespace racing

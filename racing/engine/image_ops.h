@@ -9,12 +9,21 @@
 
 #include <os/types.h>
 
+class TextureDictionary;
+
 namespace racing {
 
-// A JPEG or BMP file chosen by the first of ".jpg", ".JPG", ".jpeg", ".JPEG",
-// ".bmp", ".BMP" in the path. Any other path (a GIF too) gives an empty
-// image without a message.
+// Whether the racing build reads the picture at path: one of ".jpg", ".JPG",
+// ".jpeg", ".JPEG", ".bmp", ".BMP" is in it.
+bool isImagePath(const WCHAR* path);
+
+// A JPEG or BMP file chosen by the first of those texts in the path. Any
+// other path (a GIF too) gives an empty image without a message.
 Image* loadImage(const WCHAR* path, bool useScreenDepth);
+
+// The dictionary reads the pictures isImagePath admits; any other file
+// gives a texture without a picture, without a message.
+void readImagesOnly(TextureDictionary& textures);
 
 // The racing form of a quarter turn: transposed, mirrored or not by direction.
 inline void copyRotated(Image& out, const Image& source, bool direction)

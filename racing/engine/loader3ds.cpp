@@ -4,9 +4,13 @@
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/loader_3ds.h"
 #include "engine/scene/3d/reader_3ds.h"
+#include "engine/scene/core/texture_dictionary.h"
+#include "racing/engine/image_ops.h"
 
 #include <os/windows.h>
 
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,7 +20,34 @@ namespace {
 
 constexpr unsigned kExclamation = 48;
 
+// The textures of models loaded without a dictionary, one dictionary per
+// folder (a name stands for its file only within its folder). Levels of
+// detail and animation frames are loaded so; their materials use these
+// textures for as long as the models live, which the loader cannot know,
+// so they stay until the program ends.
+std::map<std::u16string, std::unique_ptr<TextureDictionary>>& texturesByFolder()
+{
+    static auto* byFolder = new std::map<std::u16string, std::unique_ptr<TextureDictionary>>();
+    return *byFolder;
+}
+
+TextureDictionary& folderTextures(const std::u16string& folder)
+{
+    std::unique_ptr<TextureDictionary>& textures = texturesByFolder()[folder];
+    if (!textures)
+    {
+        textures = std::make_unique<TextureDictionary>();
+        readImagesOnly(*textures);
+    }
+    return *textures;
+}
+
 } // namespace
+
+void Loader3DS::releaseFolderTextures()
+{
+    texturesByFolder().clear();
+}
 
 Group3D* Loader3DS::parse(const uint8_t* data, size_t size, float radius, TextureDictionary* textures,
                           const WCHAR* textureFolder)
@@ -50,7 +81,8 @@ Group3D* Loader3DS::load(const WCHAR* folder, const WCHAR* file, float radius, T
         MessageBoxW(nullptr, text.c_str(), u"Exception", kExclamation);
         return nullptr;
     }
-    return parse(data.data(), data.size(), radius, textures, modelFolder.c_str());
+    return parse(data.data(), data.size(), radius, textures ? textures : &folderTextures(modelFolder),
+                 modelFolder.c_str());
 }
 
 } // namespace racing

@@ -25,9 +25,15 @@ public:
     // Reads folder\file from disk or the packs (one leading '\' of file is
     // dropped; a folder part of file is added to folder, where the textures
     // are looked for too) and normalises it to radius. Null after a box
-    // when the file is missing or not a 3DS file.
+    // when the file is missing or not a 3DS file. Without a dictionary the
+    // maps come from the loader's own textures of that folder, made once
+    // per file and kept while the program runs.
     Group3D* load(const WCHAR* folder, const WCHAR* file, float radius, TextureDictionary* textures);
-    // The same over the bytes of a file, textures from textureFolder.
+    // Deletes the textures of loads without a dictionary, for a program that
+    // knows none of those models is left.
+    static void releaseFolderTextures();
+    // The same over the bytes of a file, textures from textureFolder
+    // through the dictionary (none without one).
     Group3D* parse(const uint8_t* data, size_t size, float radius, TextureDictionary* textures,
                    const WCHAR* textureFolder);
 

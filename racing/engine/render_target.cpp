@@ -2,8 +2,14 @@
 #include "racing/engine/render_target.h"
 
 #include "engine/platform/image.h"
+#include "engine/scene/core/fixed_point.h"
 
 namespace racing {
+
+int zoomedSide(int side, float zoom)
+{
+    return saturatingInt(double(side) * zoom);
+}
 
 RenderTarget::RenderTarget(Image* window, int w, int h, uint32_t colour, Image* background, bool share)
     : windowImage(window), width(w), height(h), bkgColor(colour), bkgImage(background), clipWidth(w), clipHeight(h),

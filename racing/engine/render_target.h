@@ -12,6 +12,10 @@ class Image;
 
 namespace racing {
 
+// A scene's side at the canvas zoom (its target's and camera's side), held
+// within the integers.
+int zoomedSide(int side, float zoom);
+
 class RenderTarget
 {
 public:

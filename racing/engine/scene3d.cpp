@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace racing {
 
@@ -39,6 +40,19 @@ int64_t rotate(const int32_t* row, int64_t x, int64_t y, int64_t z)
     return int64_t(row[0]) * x + int64_t(row[1]) * y + int64_t(row[2]) * z;
 }
 
+// A view-space offset (x right, y up) as an offset on the screen in the
+// target's orientation.
+template <class T>
+void screenOffset(int orientation, T x, T y, T& sx, T& sy)
+{
+    if (orientation == 0)
+        sx = x, sy = -y;
+    else if (orientation == 1)
+        sx = -y, sy = -x;
+    else
+        sx = y, sy = x;
+}
+
 bool materialIsOpaque(const Material& m)
 {
     return m.transparency == 0 && (!m.mask || m.useColorKey);
@@ -54,6 +68,12 @@ struct Renderer3D::MeshState
     bool perVertexLighting = false, textured = false, environment = false;
     int32_t offsetU = 0, offsetV = 0;
     int shiftU = 0, shiftV = 0;
+    // The material whose turn of its texture coordinates applies, if any.
+    const Material* turning = nullptr;
+    // A single-normal mesh: its first face's normal in world space lights
+    // every face.
+    bool singleNormal = false;
+    int32_t normal[3] = {0, 0, 0};
 };
 
 Renderer3D::Renderer3D(Scene3D* owner) : scene(owner) {}
@@ -75,12 +95,21 @@ void Renderer3D::setTarget(RenderTarget* t)
 void Renderer3D::makeRasterizer()
 {
     rasterizer.reset();
-    depth.clear();
     if (!target || !target->image || target->image->isEmpty())
         return;
     rasterizer = std::make_unique<Rasterizer>(target->image, 0, 0, target->width, target->height);
     rasterizer->profile = RasterProfile::racing();
-    depth.assign(size_t(std::max(0, target->width)) * size_t(std::max(0, target->height)), 0xFFFFFFFFu);
+    // The depth buffer has the scene's own size, which a zoomed target never
+    // exceeds; it is made again only for a target larger than any before.
+    auto area = [](int w, int h) { return size_t(std::max(0, w)) * size_t(std::max(0, h)); };
+    const size_t sceneWords = Image::withinLimits(scene->width, scene->height) ? area(scene->width, scene->height) : 0;
+    const size_t words = std::max(sceneWords, area(target->width, target->height));
+    // Cleared by the filler at the start of every frame.
+    if (depthWords < words)
+    {
+        depth = std::make_unique_for_overwrite<uint32_t[]>(words);
+        depthWords = words;
+    }
     loadClipRange();
 }
 
@@ -102,11 +131,33 @@ void Renderer3D::loadClipRange()
         rasterizer->loadFog(scene->environment.fog);
 }
 
+void Renderer3D::measureSides()
+{
+    // How far the picture reaches from the projection centre on each side,
+    // as a slope of view space: x / z and y / z of its edges.
+    const float toSlope = focal > 0 ? 1.0f / float(focal) : 0.0f;
+    auto slope = [&](int pixels) {
+        return focal > 0 ? float(std::max(0, pixels)) * toSlope : std::numeric_limits<float>::infinity();
+    };
+    const float left = slope(halfWidth), right = slope(targetWidth - halfWidth);
+    const float top = slope(halfHeight), bottom = slope(targetHeight - halfHeight);
+    if (orientation == 0)
+        sides = {right, left, top, bottom};
+    else if (orientation == 1)
+        sides = {top, bottom, left, right};
+    else
+        sides = {bottom, top, right, left};
+}
+
 bool Renderer3D::sphereCulled(float x, float y, float z, float r) const
 {
-    const float k = scene->camera.tanHalf;
-    const float reach = k * std::fabs(z + r);
-    return z > farPlane + r || z < nearPlane - r || std::fabs(x) - r > reach || std::fabs(y) - r > reach;
+    // Each side of the picture by its own reach: one factor for all four
+    // would cut spheres still in view along the longer side, or wherever
+    // the projection centre is off the middle.
+    const float depthReach = std::fabs(z + r);
+    return z > farPlane + r || z < nearPlane - r || x - r > sides.xPositive * depthReach ||
+           -x - r > sides.xNegative * depthReach || y - r > sides.yPositive * depthReach ||
+           -y - r > sides.yNegative * depthReach;
 }
 
 void Renderer3D::render(float)
@@ -124,7 +175,7 @@ void Renderer3D::render(float)
         target->present(scene->x, scene->y, scene->width, scene->height);
         return;
     }
-    rasterizer->beginFrame(shades.get(), depth.data(), &clipVertices, false);
+    rasterizer->beginFrame(shades.get(), depth.get(), &clipVertices, false);
     targetWidth = target->width;
     targetHeight = target->height;
     orientation = target->orientation;
@@ -133,6 +184,7 @@ void Renderer3D::render(float)
     subShift = fixedSubShift();
     halfWidth = camera.halfWidth;
     halfHeight = camera.halfHeight;
+    measureSides();
     const Matrix4 view = camera.getViewMatrix();
     statistics = {};
     for (Group3D* group : scene->children)
@@ -174,9 +226,7 @@ void Renderer3D::drawGroup(Group3D& group, const Matrix4& view)
     {
         viewGroup.setRotationIdentity();
     }
-    bool environment = false;
-    for (int i = 0; i < group.meshCount(); ++i)
-        environment = environment || group.mesh(i)->environmentEnabled;
+    const bool environment = group.environmentEnabled != 0;
     Vector3 position;
     viewGroup.getTranslation(position);
     if (group.cullingPolicy == cullingPolicyFromRacing(0) && environment &&
@@ -209,7 +259,7 @@ void Renderer3D::drawMesh(Mesh& mesh, const Matrix4& groupTransform, const Matri
     toFixed(world, s.world);
     toFixed(meshView, s.view);
     const Material& m = *mesh.material;
-    s.environment = environment && mesh.environmentEnabled;
+    s.environment = environment;
     s.perVertexLighting = m.detailLevel != 1 && !m.flat;
     const Texture* sized = m.texture ? m.texture : m.mask;
     s.textured = sized != nullptr;
@@ -219,6 +269,7 @@ void Renderer3D::drawMesh(Mesh& mesh, const Matrix4& groupTransform, const Matri
         s.offsetV = m.textureOffsetV;
         s.shiftU = sized->widthLog2;
         s.shiftV = sized->heightLog2;
+        s.turning = m.textureRotated ? &m : nullptr;
     }
     if (cullMeshes && s.environment)
     {
@@ -244,6 +295,13 @@ void Renderer3D::drawMesh(Mesh& mesh, const Matrix4& groupTransform, const Matri
         }
         project(v, s, false);
         ++statistics.vertices;
+    }
+    if (mesh.singleNormal && mesh.faceCount() > 0)
+    {
+        const Face& first = *mesh.face(0);
+        s.singleNormal = true;
+        for (int axis = 0; axis < 3; ++axis)
+            s.normal[axis] = clamp32(rotate(s.world + 4 * axis, first.nx, first.ny, first.nz) >> shift);
     }
     // Vertices are lit once, when a face that uses them survives.
     lit.assign(size_t(n), 0);
@@ -272,12 +330,7 @@ void Renderer3D::project(Vertex& v, const MeshState& s, bool keepViewPosition)
     const int64_t z = v.cameraZ > 0 ? v.cameraZ : 1;
     const int64_t fx = int64_t(v.cameraX) * focal / z, fy = int64_t(v.cameraY) * focal / z;
     int64_t sx, sy;
-    if (orientation == 0)
-        sx = fx, sy = -fy;
-    else if (orientation == 1)
-        sx = -fy, sy = -fx;
-    else
-        sx = fy, sy = fx;
+    screenOffset(orientation, fx, fy, sx, sy);
     sx = std::clamp<int64_t>(sx + halfWidth, -4096, 4095);
     sy = std::clamp<int64_t>(sy + halfHeight, -4096, 4095);
     v.screenX = int32_t(sx);
@@ -304,8 +357,11 @@ void Renderer3D::light(Vertex& v, const MeshState& s)
     }
     if (s.textured)
     {
-        v.texelU = clamp32(int64_t(int32_t(uint32_t(v.u) + uint32_t(s.offsetU))) << s.shiftU);
-        v.texelV = clamp32(int64_t(int32_t(uint32_t(v.v) + uint32_t(s.offsetV))) << s.shiftV);
+        int32_t u = v.u, w = v.v;
+        if (s.turning)
+            s.turning->turnTextureCoordinates(u, w);
+        v.texelU = clamp32(int64_t(int32_t(uint32_t(u) + uint32_t(s.offsetU))) << s.shiftU);
+        v.texelV = clamp32(int64_t(int32_t(uint32_t(w) + uint32_t(s.offsetV))) << s.shiftV);
     }
 }
 
@@ -326,12 +382,18 @@ void Renderer3D::prepareFace(Face& face, const MeshState& s)
         return;
     const Material& m = *mesh.material;
     const int sub = subShift;
-    if (m.flat && m.detailLevel != 1)
+    if (s.singleNormal)
+    {
+        // Lit by the mesh's one normal, and always facing.
+        face.shadeU = s.normal[0];
+        face.shadeV = s.normal[1];
+    }
+    else if (m.flat && m.detailLevel != 1)
     {
         face.shadeU = clamp32(rotate(s.world, face.nx, face.ny, face.nz) >> shift);
         face.shadeV = clamp32(rotate(s.world + 4, face.nx, face.ny, face.nz) >> shift);
     }
-    if (!m.twoSided)
+    if (!s.singleNormal && !m.twoSided)
     {
         const int64_t nx = rotate(s.view, face.nx, face.ny, face.nz) >> shift;
         const int64_t ny = rotate(s.view + 4, face.nx, face.ny, face.nz) >> shift;
@@ -488,7 +550,7 @@ void Scene3D::initView(float zoom, LoadListener* listener, bool computeBounds)
 {
     if (isViewReady())
         return;
-    camera.setViewport(int(float(width) * zoom), int(float(height) * zoom));
+    camera.setViewport(zoomedSide(width, zoom), zoomedSide(height, zoom));
     auto announce = [&](const char16_t* text, int percent) {
         if (listener)
             listener->onLoad(text, name, percent);
@@ -501,6 +563,47 @@ void Scene3D::initView(float zoom, LoadListener* listener, bool computeBounds)
     announce(u"Building 3D Environment", 95);
     renderer.loadClipRange();
     announce(u"Finalizing 3D Initialization", 100);
+}
+
+bool Scene3D::toViewSpace(float& px, float& py, float& pz)
+{
+    if (!isViewReady())
+        return false;
+    Vector3 point(px, py, pz);
+    camera.getViewMatrix().transformPoint(point);
+    px = point.x;
+    py = point.y;
+    pz = point.z;
+    return true;
+}
+
+int Scene3D::project(float px, float py, float pz, int& outX, int& outY, int& outDepth, float& outScale)
+{
+    if (!toViewSpace(px, py, pz))
+        return 0;
+    if (pz < environment.frontClip)
+    {
+        outDepth = -10000;
+        return 0;
+    }
+    // The renderer's scale: its focal length in pixels over the depth.
+    const float scale = float(camera.projection >> 10) / pz;
+    const double x = double(scale) * px, y = double(scale) * py;
+    const RenderTarget* target = renderer.getTarget();
+    double sx, sy;
+    screenOffset(target ? int(target->orientation) : 0, x, y, sx, sy);
+    outX = int(std::clamp<int64_t>(int64_t(camera.halfWidth) + saturatingInt(sx), -4096, 4095));
+    outY = int(std::clamp<int64_t>(int64_t(camera.halfHeight) + saturatingInt(sy), -4096, 4095));
+    outDepth = saturatingInt(pz);
+    outScale = scale;
+    return outDepth;
+}
+
+int Scene3D::projectObject(const Group3D& object, int& outX, int& outY, int& outDepth, float& outScale)
+{
+    Vector3 at;
+    object.matrix.getTranslation(at);
+    return project(at.x, at.y, at.z, outX, outY, outDepth, outScale);
 }
 
 void Scene3D::addChild(const WCHAR* childName, Group3D* group)

@@ -43,10 +43,12 @@ public:
     Renderer3D& operator=(const Renderer3D&) = delete;
 
     // The target the scene draws into and a filler over its image (racing
-    // profile), both owned from then on; the depth buffer follows its size.
+    // profile), both owned from then on. The depth buffer has the scene's
+    // size (never smaller than the target).
     void setTarget(RenderTarget* target);
     RenderTarget* getTarget() const { return target; }
     Rasterizer* getRasterizer() const { return rasterizer.get(); }
+    size_t depthBufferWords() const { return depthWords; }
 
     void updateShadeTable();
     void loadClipRange();
@@ -71,6 +73,7 @@ private:
     void prepareFace(Face& face, const MeshState& s);
     void clip(Face& face, const MeshState& s, bool opaque);
     Vertex* newVertex(const Vertex& p, const Vertex& q, const MeshState& s);
+    void measureSides();
     bool sphereCulled(float x, float y, float z, float r) const;
     void drawLists();
 
@@ -78,7 +81,8 @@ private:
     RenderTarget* target = nullptr;
     std::unique_ptr<Rasterizer> rasterizer;
     std::unique_ptr<ShadeTable> shades;
-    std::vector<uint32_t> depth;
+    std::unique_ptr<uint32_t[]> depth;
+    size_t depthWords = 0;
     std::vector<uint8_t> lit; // per vertex of the current mesh
     PtrVector opaque{1024}, transparent{1024}, clipVertices{256};
     float nearPlane = 1.0f, farPlane = 1000.0f;
@@ -86,6 +90,12 @@ private:
     int32_t focal = 0, halfWidth = 0, halfHeight = 0, targetWidth = 0, targetHeight = 0;
     int orientation = 0;
     int shift = 10, subShift = 3; // the fixed-point shifts, read once a frame
+    // The picture's reach from the projection centre along view x and y,
+    // each way, as slopes (measured once a frame).
+    struct Sides
+    {
+        float xPositive = 0.0f, xNegative = 0.0f, yPositive = 0.0f, yNegative = 0.0f;
+    } sides;
 };
 
 class Scene3D
@@ -119,6 +129,18 @@ public:
     void setFog(Fog* fog);
     void removeLight(const WCHAR* lightName);
     void render(float dt) { renderer.render(dt); }
+
+    // A world point turned into view space in place; false (the point
+    // untouched) until the view is ready.
+    bool toViewSpace(float& x, float& y, float& z);
+    // Where the render pass puts a world point: 0 with nothing written until
+    // the view is ready; nearer than the front clip only outDepth, -10000,
+    // and 0; else the screen position (within -4096..4095, in the target's
+    // orientation), the view depth and the pixels per world unit at that
+    // depth, answering the depth.
+    int project(float x, float y, float z, int& outX, int& outY, int& outDepth, float& outScale);
+    // project at the object's place (the translation of its transform).
+    int projectObject(const Group3D& object, int& outX, int& outY, int& outDepth, float& outScale);
 
     uint8_t visible = 1;
     int x, y, width, height;

@@ -18,6 +18,16 @@ namespace {
 
 constexpr DWORD kSrcAnd = 0x8800C6, kSrcInvert = 0x660046;
 
+// Places and sides of sprites come from templates and may lie anywhere in
+// the integers; what is drawn is held well inside them, so that no sum of a
+// place and a side wraps round.
+constexpr int64_t kFar = int64_t(1) << 24;
+
+int held(int64_t v)
+{
+    return int(std::clamp(v, -kFar, kFar));
+}
+
 const Image* imageOf(const Texture* t)
 {
     return t && t->image && !t->image->isEmpty() ? t->image : nullptr;
@@ -125,8 +135,9 @@ Sprite* Sprite::cloneWithLooks() const
     return copy;
 }
 
-void Sprite::draw(HDC dc, int atX, int atY) const
+void Sprite::draw(HDC dc, int x0, int y0) const
 {
+    const int atX = held(x0), atY = held(y0), w = held(width), h = held(height);
     const Image* face = imageOf(faces[state]);
     const Image* cut = imageOf(mask);
     if (!face && !cut)
@@ -134,7 +145,7 @@ void Sprite::draw(HDC dc, int atX, int atY) const
         if (fillColor != 0xFFFFFFFFu)
         {
             HBRUSH brush = CreateSolidBrush(colorRef(fillColor));
-            const RECT r{atX, atY, atX + width, atY + height};
+            const RECT r{atX, atY, atX + w, atY + h};
             FillRect(dc, &r, brush);
             DeleteObject(brush);
         }
@@ -142,24 +153,23 @@ void Sprite::draw(HDC dc, int atX, int atY) const
     else
     {
         if (cut)
-            cut->stretchBltTo(dc, atX, atY, width, height, kSrcAnd, clip[0], clip[1], clip[2], clip[3]);
+            cut->stretchBltTo(dc, atX, atY, w, h, kSrcAnd, clip[0], clip[1], clip[2], clip[3]);
         if (face)
-            face->stretchBltTo(dc, atX, atY, width, height, cut ? kSrcInvert : SRCCOPY, clip[0], clip[1], clip[2],
-                               clip[3]);
+            face->stretchBltTo(dc, atX, atY, w, h, cut ? kSrcInvert : SRCCOPY, clip[0], clip[1], clip[2], clip[3]);
     }
     if (frameColor != 0xFFFFFFFFu)
     {
         HPEN pen = CreatePen(PS_SOLID, 1, colorRef(frameColor));
         HGDIOBJ oldPen = SelectObject(dc, pen);
         HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-        Rectangle(dc, atX - 1, atY - 1, atX + width + 1, atY + height + 1);
+        Rectangle(dc, atX - 1, atY - 1, atX + w + 1, atY + h + 1);
         SelectObject(dc, oldBrush);
         SelectObject(dc, oldPen);
         DeleteObject(pen);
     }
     if (text.empty())
         return;
-    RECT r{atX + 1, atY, atX + width - 2, atY + height};
+    RECT r{atX + 1, atY, atX + w - 2, atY + h};
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     const COLORREF oldColour = SetTextColor(dc, colorRef(textColor));
     HFONT font = nullptr;
@@ -243,11 +253,12 @@ void SceneSprite::render(bool showIndex)
     {
         if (!s->visible)
             continue;
-        s->draw(into->dc, s->x + dx, s->y + dy);
+        s->draw(into->dc, held(int64_t(s->x) + dx), held(int64_t(s->y) + dy));
         if (!showIndex || !s->index[0])
             continue;
         const int length = int(std::char_traits<char16_t>::length(s->index));
-        const int lx = s->x + dx - 6 * length + indexOffsetX + 4, ly = s->y + dy + indexOffsetY;
+        const int lx = held(int64_t(s->x) + dx - 6 * length + indexOffsetX + 4);
+        const int ly = held(int64_t(s->y) + dy + indexOffsetY);
         const int oldMode = SetBkMode(into->dc, TRANSPARENT);
         HGDIOBJ oldFont = SelectObject(into->dc, labelFont);
         const COLORREF oldColour = SetTextColor(into->dc, RGB(0, 0, 0));

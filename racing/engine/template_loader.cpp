@@ -6,10 +6,10 @@
 #include "engine/scene/2d/awt_component.h"
 #include "engine/scene/2d/group2d.h"
 #include "engine/scene/3d/group3d.h"
+#include "engine/scene/core/fixed_point.h"
 #include "engine/scene/core/sound_dictionary.h"
 #include "engine/scene/core/texture.h"
 #include "engine/scene/core/texture_dictionary.h"
-#include "engine/scene/screen/template_loader.h"
 #include "racing/engine/animators.h"
 #include "racing/engine/canvas.h"
 #include "racing/engine/loader3ds.h"
@@ -153,8 +153,10 @@ void TemplateLoader::load(const WCHAR* folder, const WCHAR* name, bool replace)
     if (!templ.load(canvas.templateFolder.c_str(), templateName.c_str()))
         return;
     // The keys of this file, those the template had already included (the
-    // template's own key list names only keys new to it).
+    // template's own key list names only keys new to it); after a replacing
+    // load every key is new.
     std::vector<std::u16string> thisFile;
+    if (!replace)
     {
         Properties file;
         file.load(canvas.templateFolder.c_str(), templateName.c_str());
@@ -189,7 +191,7 @@ void TemplateLoader::load(const WCHAR* folder, const WCHAR* name, bool replace)
         PropertyMap map(value, u',', u':');
         if (!map.get(u"type"))
             continue;
-        buildEntry(key.c_str());
+        buildEntry(key.c_str(), map);
         if (LoadListener* listener = canvas.getLoadListener())
         {
             // The key right-aligned in ten places, cut at 20 characters.
@@ -216,9 +218,18 @@ int TemplateLoader::scaledField(const PropertyMap& map, const WCHAR* field, int 
     return scaled(map.getInt(field, fallback));
 }
 
-void TemplateLoader::buildEntry(const WCHAR* key)
+int TemplateLoader::lengthField(const PropertyMap& map, const WCHAR* field, int whole) const
 {
-    PropertyMap map(templ.get(key), u',', u':');
+    const WCHAR* text = map.get(field);
+    if (!text || !*text)
+        return whole;
+    if (std::u16string_view(text).find(u'%') == std::u16string_view::npos)
+        return scaledField(map, field, 0);
+    return saturatingInt(double(map.getFloat(field, 0.0f)) * whole * 0.01 + 0.5);
+}
+
+void TemplateLoader::buildEntry(const WCHAR* key, const PropertyMap& map)
+{
     const WCHAR* type = map.get(u"type");
     static const char16_t* const sceneTypes[] = {u"SceneSprite", u"Scene2D", u"Scene3D", u"SceneAWT"};
     for (int code = 0; code < 4; ++code)
@@ -294,8 +305,8 @@ void TemplateLoader::buildScene(const WCHAR* key, const PropertyMap& map, int co
         return;
     }
     const int x = scaledField(map, u"x", 0), y = scaledField(map, u"y", 0);
-    const int w = templateLength(map, u"width", canvas.getClientWidth(), canvas.screenScale);
-    const int h = templateLength(map, u"height", canvas.getClientHeight(), canvas.screenScale);
+    const int w = lengthField(map, u"width", canvas.getClientWidth());
+    const int h = lengthField(map, u"height", canvas.getClientHeight());
     uint32_t background = uint32_t(map.getColor(u"bkgColor", -1));
     Texture* bkgTexture = nullptr;
     if (const WCHAR* file = map.get(u"bkgTexture"); file && *file && canvas.getTextureDictionary())

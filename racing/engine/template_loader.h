@@ -53,9 +53,12 @@ public:
     void forgetObjects();
 
 private:
-    void buildEntry(const WCHAR* key);
+    void buildEntry(const WCHAR* key, const PropertyMap& map);
     int scaled(int n) const;
     int scaledField(const PropertyMap& map, const WCHAR* field, int fallback) const;
+    // A scene's side: "n%" of whole, else n scaled to the screen; whole
+    // when the field is absent. Held within the integers.
+    int lengthField(const PropertyMap& map, const WCHAR* field, int whole) const;
     void buildScene(const WCHAR* key, const PropertyMap& map, int code);
     void buildAwtComponent(const WCHAR* key, const PropertyMap& map);
     void buildSprite(const WCHAR* key, const PropertyMap& map);

@@ -168,30 +168,121 @@ model3ds::ModelSpec missile()
     return model;
 }
 
-// The sky and ground of a scene: "envglobe", a box seen from inside, and
-// "basis", the ground square at its floor (each with its own material).
+// A vertex in the game's axes (the file's are (-x, -z, y)); answers its index.
+uint16_t addVertex(model3ds::MeshSpec& mesh, Point p, float u, float v)
+{
+    const uint16_t index = uint16_t(mesh.positions.size() / 3);
+    mesh.positions.insert(mesh.positions.end(), {-p.x, -p.z, p.y});
+    mesh.uvs.insert(mesh.uvs.end(), {u, v});
+    return index;
+}
+
+// A triangle of three vertices, wound so that it is seen from the side of
+// `viewer` (the file's axes turn the handedness, so the test is made on the
+// file's own coordinates).
+void addFacing(model3ds::MeshSpec& mesh, uint16_t a, uint16_t b, uint16_t c, Point viewer)
+{
+    auto at = [&](uint16_t i) {
+        return Point{mesh.positions[i * 3u], mesh.positions[i * 3u + 1], mesh.positions[i * 3u + 2]};
+    };
+    const Point A = at(a), B = at(b), C = at(c), V{-viewer.x, -viewer.z, viewer.y};
+    const Point e1{B.x - A.x, B.y - A.y, B.z - A.z}, e2{C.x - A.x, C.y - A.y, C.z - A.z};
+    const Point n{e1.y * e2.z - e1.z * e2.y, e1.z * e2.x - e1.x * e2.z, e1.x * e2.y - e1.y * e2.x};
+    const bool flip = n.x * (V.x - A.x) + n.y * (V.y - A.y) + n.z * (V.z - A.z) < 0.0f;
+    mesh.faces.insert(mesh.faces.end(), {a, flip ? c : b, flip ? b : c});
+}
+
+// The grid lines of a flat layer that follows the eye, from -half to half:
+// fine cells near its middle, where the eye always is, and coarse ones
+// toward its edges. The renderer drops a face of these layers that reaches
+// behind its near plane, so the cells there must be small enough that the
+// dropped ones never reach into the view.
+std::vector<float> layerLines(float half)
+{
+    static const float kSteps[] = {0.0f, 0.02f, 0.05f, 0.09f, 0.15f, 0.24f, 0.36f, 0.52f, 0.74f, 1.0f};
+    std::vector<float> lines;
+    for (int i = 9; i > 0; --i)
+        lines.push_back(-kSteps[i] * half);
+    for (float step : kSteps)
+        lines.push_back(step * half);
+    return lines;
+}
+
+// A flat square layer at height y seen from `viewer`, its texture repeated
+// `repeat` times from side to side.
+void addLayer(model3ds::MeshSpec& mesh, float half, float y, float repeat, Point viewer)
+{
+    const std::vector<float> lines = layerLines(half);
+    const size_t n = lines.size();
+    auto uv = [&](float t) { return (t + half) / (2.0f * half) * repeat; };
+    std::vector<uint16_t> index;
+    for (float z : lines)
+        for (float x : lines)
+            index.push_back(addVertex(mesh, {x, y, z}, uv(x), uv(z)));
+    for (size_t k = 0; k + 1 < n; ++k)
+        for (size_t i = 0; i + 1 < n; ++i)
+        {
+            const uint16_t a = index[k * n + i], b = index[k * n + i + 1];
+            const uint16_t c = index[(k + 1) * n + i + 1], d = index[(k + 1) * n + i];
+            addFacing(mesh, a, b, c, viewer);
+            addFacing(mesh, a, c, d, viewer);
+        }
+}
+
+// The sky and ground of a scene: "envglobe", a dome of radius 10 seen from
+// inside (its rim is its lowest point), and "basis", the ground square
+// under it (each with its own material). Scaled to the depth its group is
+// drawn to, every point of the dome stays within reach of an eye near its
+// axis. The sky picture's stripes run from the horizon (right) to the top
+// (left).
 model3ds::ModelSpec envglobe()
 {
     model3ds::ModelSpec model;
     model3ds::MaterialSpec sky{"envglobe", 0x80A0D0}, ground{"basis", 0x506040};
     model.materials = {sky, ground};
+    constexpr float kRadius = 10.0f;
+    constexpr int kRings = 6, kSegments = 24;
+    constexpr float kPi = 3.14159265f;
     auto dome = mesh("envglobe", "envglobe");
-    addBlock(dome, [](int a, int b, int c) { return Point{float(a) * 10.0f, b < 0 ? 0.0f : 6.0f, float(c) * 10.0f}; },
-             true);
+    std::vector<uint16_t> index;
+    for (int r = 0; r <= kRings; ++r)
+        for (int s = 0; s <= kSegments; ++s)
+        {
+            const float up = float(r) / float(kRings) * kPi * 0.5f;
+            const float round = float(s) / float(kSegments) * 2.0f * kPi;
+            const Point p{kRadius * std::cos(up) * std::sin(round), kRadius * std::sin(up),
+                          kRadius * std::cos(up) * std::cos(round)};
+            index.push_back(addVertex(dome, p, 1.0f - float(r) / float(kRings), float(s) / float(kSegments)));
+        }
+    const Point centre{0.0f, 0.0f, 0.0f};
+    const int row = kSegments + 1;
+    for (int r = 0; r < kRings; ++r)
+        for (int s = 0; s < kSegments; ++s)
+        {
+            const uint16_t a = index[size_t(r * row + s)], b = index[size_t(r * row + s + 1)];
+            const uint16_t c = index[size_t((r + 1) * row + s + 1)], d = index[size_t((r + 1) * row + s)];
+            addFacing(dome, a, b, c, centre);
+            if (r + 1 < kRings) // the top ring closes in a point
+                addFacing(dome, a, c, d, centre);
+        }
     auto basis = mesh("basis", "basis");
-    addBlock(basis, [](int a, int b, int c) { return Point{float(a) * 9.9f, b < 0 ? 0.0f : 0.05f, float(c) * 9.9f}; });
+    // Six repeats of the ground picture from side to side, as the game
+    // scrolls it.
+    addLayer(basis, kRadius, 0.05f, 6.0f, {0.0f, kRadius, 0.0f});
     model.meshes = {dome, basis};
     return model;
 }
 
-// The cloud layer of a sky without dome: "cloud", a thin square seen from
-// below, its material masked by the cloud picture.
+// The cloud layer of a sky without dome: "cloud", a square seen from below
+// and from above, its material masked by the cloud picture (four repeats
+// from side to side, as the game scrolls it).
 model3ds::ModelSpec cloud()
 {
     model3ds::ModelSpec model;
     model.materials = {{"cloudMtl", 0xF0F4FF}};
     auto layer = mesh("cloud", "cloudMtl");
-    addBlock(layer, [](int a, int b, int c) { return Point{float(a) * 10.0f, float(b) * 0.02f, float(c) * 10.0f}; });
+    addLayer(layer, 10.0f, -0.02f, 4.0f, {0.0f, -10.0f, 0.0f});
+    addLayer(layer, 10.0f, 0.02f, 4.0f, {0.0f, 10.0f, 0.0f});
     model.meshes = {layer};
     return model;
 }

@@ -46,8 +46,10 @@ void ShapePoint::project(const float* m, const Viewport2D& view)
         return;
     const Texture* sizing = material->texture ? material->texture : material->mask;
     int shiftU = sizing ? sizing->widthLog2 : 0, shiftV = sizing ? sizing->heightLog2 : 0;
-    texelU = int32_t(uint32_t(material->textureOffsetU + u) << shiftU);
-    texelV = int32_t(uint32_t(material->textureOffsetV + v) << shiftV);
+    int32_t tu = u, tv = v;
+    material->turnTextureCoordinates(tu, tv);
+    texelU = int32_t(uint32_t(material->textureOffsetU + tu) << shiftU);
+    texelV = int32_t(uint32_t(material->textureOffsetV + tv) << shiftV);
     outcode = 0;
     if (screenX < 0)
         outcode |= Left;

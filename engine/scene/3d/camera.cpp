@@ -129,7 +129,13 @@ void Camera::followAttached()
 
 void Camera::followSmoothed(const Tuple3& p, float dt)
 {
-    const float s = 1.0f - smoothing * 0.01f;
+    float s = 1.0f - smoothing * 0.01f;
+    float smoothingDt = dt;
+    if (smoothingStep > 0.0f)
+    {
+        s = 1.0f - std::pow(smoothing * 0.01f, dt / smoothingStep);
+        smoothingDt = smoothingStep;
+    }
     target.copyFrom(p);
     Vector3 w;
     w.setScaled(distance, offset);
@@ -144,7 +150,7 @@ void Camera::followSmoothed(const Tuple3& p, float dt)
     Vector3 d;
     d.setDifference(position, target);
     const float d2 = distance * distance;
-    float next = baseSmoothing - ((d.lengthSquared() - d2) / d2) * dt;
+    float next = baseSmoothing - ((d.lengthSquared() - d2) / d2) * smoothingDt;
     smoothing = next < 0.0f ? 0.0f : (next > 100.0f ? 100.0f : next);
     if (followMode == 6)
     {

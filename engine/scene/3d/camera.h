@@ -29,6 +29,14 @@ public:
     Matrix4 viewMatrix;
     int32_t followMode;
     const Matrix4* followTarget = nullptr;
+    // The frame length the smoothing of modes 5 to 7 was made for, in
+    // seconds. 0 (the default): the eye closes its share of the gap once
+    // a frame, whatever the frame's length, so how far it trails a moving
+    // object depends on the frame rate. Above 0: a frame closes the share
+    // a frame of this length would, scaled to its own length, so the eye
+    // trails alike at any frame rate (a frame of exactly this length moves
+    // it as the default does).
+    float smoothingStep = 0.0f;
 
     Camera(int mode, float fovDegrees);
 

@@ -184,6 +184,7 @@ void Group3D::copySceneFields(Group3D& to) const
     to.radius = radius;
     to.frontClip = frontClip;
     to.backClip = backClip;
+    to.environmentEnabled = environmentEnabled;
     to.size = size;
     to.matrix = matrix;
 }
@@ -297,6 +298,7 @@ void Group3D::setDetailLevel(int level)
 
 void Group3D::setEnvironmentEnabled(int value)
 {
+    environmentEnabled = uint8_t(value);
     for (int i = 0; i < meshCount(); ++i)
         mesh(i)->environmentEnabled = uint8_t(value);
 }

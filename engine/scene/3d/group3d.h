@@ -28,6 +28,8 @@ public:
     PtrVector** levels = nullptr;
     int32_t levelCount = 0;
     float levelDistance = 0.0f;
+    // The racing build culls a group against the clip range only while set.
+    uint8_t environmentEnabled = 1;
 
     Group3D();
     ~Group3D() override;

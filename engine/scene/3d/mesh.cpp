@@ -31,6 +31,7 @@ Mesh* Mesh::clone() const
     copy->normalsValid = normalsValid;
     copy->visible = visible;
     copy->environmentEnabled = environmentEnabled;
+    copy->singleNormal = singleNormal;
     copy->material = material;
     copy->matrix = matrix;
     for (int i = 0; i < vertices.size(); ++i)

@@ -36,6 +36,8 @@ public:
     int32_t rangeStart = -1, rangeEnd = -1;
     WCHAR name[Material::kNameLength] = {};
     uint8_t normalsValid = 0;
+    // The racing build lights the whole mesh by its first face's normal.
+    uint8_t singleNormal = 0;
 
     Mesh() = default;
     ~Mesh();

@@ -32,6 +32,15 @@ void Material::setTextureOffset(float u, float v)
     textureOffsetV = saturatingInt(double(v) * 65536.0);
 }
 
+void Material::turnTextureCoordinates(int32_t& u, int32_t& v) const
+{
+    if (!textureRotated)
+        return;
+    const double du = double(u) - 0x8000, dv = double(v) - 0x8000;
+    u = saturatingInt(rotationCos * du + rotationSin * dv - 0x8000);
+    v = saturatingInt(rotationCos * dv - rotationSin * du - 0x8000);
+}
+
 void Material::useTextureColorKey()
 {
     const Image* image = textureImage(texture);

@@ -43,6 +43,11 @@ public:
     float textureAmount = 1.0f;
     float maskAmount = 1.0f;
     float reflectionAmount = 1.0f;
+    // The racing build turns texture coordinates about the texture's centre
+    // by this cosine and sine when the flag is set.
+    uint8_t textureRotated = 0;
+    float rotationCos = 1.0f;
+    float rotationSin = 0.0f;
 
     virtual ~Material() = default;
     virtual Material* clone() const = 0;
@@ -50,6 +55,10 @@ public:
     void setName(const WCHAR* text);
     void setTextureOffset(float u, float v);
     void useTextureColorKey();
+    // 16.16 texture coordinates turned by the texture rotation when
+    // textureRotated is set (else left alone); the result may lie a whole
+    // texture away from the plain turn, which the wrapping of texels hides.
+    void turnTextureCoordinates(int32_t& u, int32_t& v) const;
 
 protected:
     explicit Material(int level) : detailLevel(level) {}

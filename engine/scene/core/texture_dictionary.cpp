@@ -58,7 +58,14 @@ Texture* TextureDictionary::load(const WCHAR* folder, const WCHAR* name, bool po
         return found;
     }
     WCHAR* path = joinResourcePath(folder, name);
-    auto* texture = new Texture(path, powerOfTwo, roundUp);
+    Texture* texture;
+    if (readsFile && !readsFile(path))
+    {
+        Image* none = new Image(0, 0, true);
+        texture = new Texture(Texture::baseName(path), &none, 1, false, false);
+    }
+    else
+        texture = new Texture(path, powerOfTwo, roundUp);
     delete[] path;
     table.put(copyText(key.c_str()), texture);
     wasPresent = 0;

@@ -13,6 +13,10 @@ class TextureDictionary
 {
 public:
     int32_t wasPresent = 0;
+    // Which picture files are read: a path this answers false for gives a
+    // texture without a picture, with nothing read and nothing shown (the
+    // racing build reads JPEG and BMP files only). Null: every file.
+    bool (*readsFile)(const WCHAR* path) = nullptr;
 
     TextureDictionary();
     ~TextureDictionary();

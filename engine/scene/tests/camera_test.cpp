@@ -97,6 +97,38 @@ TEST(Camera, ChaseJumpsAtOnceAndSmoothedWaitsForTheUpdate)
     EXPECT_FLOAT_EQ(smooth.position.z, 6.5f);
 }
 
+// An object flying straight on at 30 units a second, followed in mode 5
+// from behind as a chase camera is (distance 0.8, smoothing 95) for 4 s of
+// frames dt long; answers how far the eye trails it.
+float trailAfterFlight(float dt, float smoothingStep)
+{
+    Matrix4 object;
+    Camera camera(0, 45.0f);
+    camera.smoothingStep = smoothingStep;
+    Vector3 offset(0.0f, 0.5f, -0.9f);
+    camera.follow(5, &object, 0.8f, 95.0f, offset);
+    float z = 0.0f;
+    for (int i = 0; i < int(4.0f / dt + 0.5f); ++i)
+    {
+        z += 30.0f * dt;
+        object.setTranslationXYZ(0.0f, 0.0f, z);
+        camera.updateFollow(dt);
+    }
+    return z - camera.position.z;
+}
+
+// By default the eye closes its share once a frame, so it trails farther
+// at a low frame rate than at a high one; with the smoothing's own step it
+// trails alike at any rate, and as the default does at that step.
+TEST(Camera, SmoothingOfItsOwnStepTrailsAlikeAtAnyFrameRate)
+{
+    const float slow = trailAfterFlight(0.1f, 0.0f), fast = trailAfterFlight(0.004f, 0.0f);
+    EXPECT_GT(slow, 2.0f * fast) << "the default depends on the frame rate";
+    EXPECT_FLOAT_EQ(trailAfterFlight(0.1f, 0.1f), slow);
+    for (float dt : {0.05f, 0.02f, 0.004f, 0.001f})
+        EXPECT_NEAR(trailAfterFlight(dt, 0.1f), slow, 0.1f * slow) << dt;
+}
+
 TEST(Camera, SmoothingStaysWithinItsRange)
 {
     struct Case

@@ -182,6 +182,7 @@ void Aircraft::loadModelParts(const WCHAR* folder)
     model->setDetailLevel(3);
     if (Material* glass = model->findMaterial(u"glass"))
     {
+        glass->twoSided = 1; // the canopy is seen from inside too
         glass->transparency = 64;
         glass->color2 = 160;
         glass->reflectionMap = host->environmentTexture();
@@ -231,6 +232,11 @@ void Aircraft::loadModelParts(const WCHAR* folder)
     rudderCos = std::cos(tail), rudderSin = std::sin(tail);
     stabCos = std::cos(stab), stabSin = std::sin(stab);
     spoutFlame = model->findMaterial(u"spoutflame");
+    if (spoutFlame)
+    {
+        spoutFlame->twoSided = 0;
+        spoutFlame->detailLevel = 5; // its colour glows as the engine runs
+    }
 }
 
 void Aircraft::createMissiles(const WCHAR* folder, const WCHAR* shortName, const WCHAR* mediumName)

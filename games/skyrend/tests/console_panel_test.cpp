@@ -124,6 +124,24 @@ TEST_F(ConsoleTest, RadarPlacesCountsAndClipsTargets)
     EXPECT_EQ(panel->countedTargets(), 1);
 }
 
+// The range and the count read the same whichever way the heading marks
+// turn under them: at heading pi + 0.25 the south axis runs up through
+// their letters, at 2.4 rad no mark passes them.
+TEST_F(ConsoleTest, RadarLabelsStayClearOfTheHeadingMarks)
+{
+    auto labels = [&](float heading) {
+        player->flight.heading = heading;
+        image.drawRect(0, 0, 0, 240, 160, true);
+        panel->drawRadar();
+        std::vector<uint32_t> pixels;
+        for (int y = kRadar.top + 1; y < kRadar.top + 23; ++y)
+            for (int x = kRadar.left + 1; x < kRadar.left + 28; ++x)
+                pixels.push_back(image.colorAt(x, y));
+        return pixels;
+    };
+    EXPECT_EQ(labels(3.1415927f + 0.25f), labels(2.4f));
+}
+
 TEST_F(ConsoleTest, AnAlertIsDrawnOnce)
 {
     panel->setAlert(u"You fly too low, pitch up!");

@@ -7,10 +7,25 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <os/process.h>
 #include <os/wstring.h>
 
 using namespace skyrend;
+
+namespace {
+
+// "gsetting.properties" holding the text, as the game reads it.
+std::unique_ptr<Properties> settingsOf(const char* text)
+{
+    os::testing::put("GUI/gsetting.properties", text);
+    auto settings = std::make_unique<Properties>(u'=', u',', u':');
+    EXPECT_TRUE(settings->load(u"\\GUI\\", u"gsetting.properties"));
+    return settings;
+}
+
+} // namespace
 
 TEST(SoundSwitch, OnOnlyWhenSelectedIsZero)
 {
@@ -25,12 +40,7 @@ TEST(SoundSwitch, OnOnlyWhenSelectedIsZero)
         {"missionType=GUIType:checkboxGroup, selected:0\n", false}, // no entry: off
     };
     for (const auto& c : cases)
-    {
-        os::testing::put("GUI/gsetting.properties", c.settings);
-        Properties settings(u'=', u',', u':');
-        ASSERT_TRUE(settings.load(u"\\GUI\\", u"gsetting.properties"));
-        EXPECT_EQ(c.on, soundSwitchOf(settings)) << c.settings;
-    }
+        EXPECT_EQ(c.on, soundSwitchOf(*settingsOf(c.settings))) << c.settings;
 }
 
 TEST(TemporaryFolder, OnePerProcessUnderTheDocuments)
@@ -39,4 +49,47 @@ TEST(TemporaryFolder, OnePerProcessUnderTheDocuments)
     const std::u16string folder = processTempFolder();
     ASSERT_GE(folder.size(), expected.size());
     EXPECT_EQ(expected, folder.substr(folder.size() - expected.size())) << os::to_latin1(folder.c_str());
+}
+
+TEST(FlightSettings, ReadAsAFlightStarts)
+{
+    const struct
+    {
+        const char* settings;
+        bool replace, dome, video, buttons;
+    } cases[] = {
+        {"# nothing\n", true, false, true, true}, // every one missing
+        {"missionType=GUIType:checkboxGroup, selected:0\nskydomeRendering=GUIType:checkboxGroup, selected:0\n"
+         "chkGAPIVideo=GUIType:checkbox, status:0\nchkGAPIButton=GUIType:checkbox, status:0\n",
+         false, true, false, false},
+        {"missionType=GUIType:checkboxGroup, selected:1\nskydomeRendering=GUIType:checkboxGroup, selected:1\n"
+         "chkGAPIVideo=GUIType:checkbox, status:1\nchkGAPIButton=GUIType:checkbox, status:0\n",
+         true, false, true, false},
+        {"chkGAPIVideo=GUIType:checkbox, status:0\nchkGAPIButton=GUIType:checkbox, status:1\n", true, false, false,
+         true},
+    };
+    for (const auto& c : cases)
+    {
+        const GameCanvas::Mission m = flightSettingsOf(*settingsOf(c.settings));
+        EXPECT_EQ(m.replaceDowned, c.replace) << c.settings;
+        EXPECT_EQ(m.skyDome, c.dome) << c.settings;
+        EXPECT_EQ(m.directVideo, c.video) << c.settings;
+        EXPECT_EQ(m.directButtons, c.buttons) << c.settings;
+    }
+}
+
+TEST(HardwareMixing, OnlyWhenItsBoxIsTicked)
+{
+    const struct
+    {
+        const char* settings;
+        bool on;
+    } cases[] = {
+        {"soundHwdMixing=type:Sprite, GUIType:checkbox, status:1\n", true},
+        {"soundHwdMixing=type:Sprite, GUIType:checkbox, status:0\n", false},
+        {"soundHwdMixing=type:Sprite, GUIType:checkbox\n", false},
+        {"# no box\n", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.on, hardwareMixingOf(*settingsOf(c.settings))) << c.settings;
 }

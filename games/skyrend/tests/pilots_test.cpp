@@ -3,9 +3,12 @@
 
 #include "engine/base/properties.h"
 
+#include "os/testing/host.h"
 #include "os/testing/kernel.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include <os/wstring.h>
 
@@ -133,4 +136,70 @@ TEST(Labels, PlanesAndScenes)
     EXPECT_EQ(u"X", planeLabel(u"x"));
     EXPECT_EQ(u"red sea", sceneLabel(u"scene_red_sea"));
     EXPECT_EQ(u"desert", sceneLabel(u"desert"));
+}
+
+namespace {
+
+Roster rosterOf(const std::string& text)
+{
+    std::unique_ptr<Properties> file(loadPilots(text));
+    Roster roster;
+    roster.read(*file);
+    return roster;
+}
+
+} // namespace
+
+// A damaged pilot file is set aside whole (nothing of it lost), the user is
+// told once, and the pilots that can still be read fly on; with none the
+// shipped roster takes over. A sound file is left as it is; a missing one
+// gets the shipped roster without a word.
+TEST(PilotFile, ADamagedOneIsSetAsideAndItsReadablePilotsKept)
+{
+    const std::string shipped = "# shipped\nlastPilotNo=0\nAce=ShootDown:3, BeShotDown:1, Missions:7\n";
+    const std::string garbage("\x01\x02\xff\x00zz\x7f", 7);
+    const struct
+    {
+        const char* name;
+        std::string file;
+        PilotFileState state;
+        std::vector<std::string> pilots;
+        int boxes;
+    } cases[] = {
+        {"sound", "# mine\nlastPilotNo=1\nKite=ShootDown:9, BeShotDown:0, Missions:12\nJay=ShootDown:1, BeShotDown:0, "
+                  "Missions:2\n",
+         PilotFileState::Sound, {"Kite", "Jay"}, 0},
+        {"garbage among pilots",
+         "# mine\nKite=ShootDown:9, BeShotDown:0, Missions:12\n" + garbage + "\nJay=ShootDown:1, BeShotDown:0, Mis" +
+             garbage + "\nOwl=ShootDown:2, BeShotDown:1, Missions:4\r\nstray words\n",
+         PilotFileState::Repaired, {"Kite", "Owl"}, 1},
+        {"all garbage", garbage + garbage, PilotFileState::Repaired, {"Ace"}, 1},
+        {"a runaway line", "Kite=ShootDown:9, BeShotDown:0, Missions:12\n" + std::string(10000, 'x') + "\n",
+         PilotFileState::Repaired, {"Kite"}, 1},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        os::host::headless::clear_boxes();
+        std::filesystem::remove(os::testing::host("GUI/tplist.properties.damaged"));
+        put("GUI/defaults/tplist.properties", shipped);
+        put("GUI/tplist.properties", c.file);
+        EXPECT_EQ(repairPilotFile(u"\\GUI\\", u"tplist.properties"), c.state);
+        EXPECT_EQ(names(rosterOf(get("GUI/tplist.properties")).pilots), c.pilots);
+        ASSERT_EQ(int(os::host::headless::boxes().size()), c.boxes);
+        if (c.state != PilotFileState::Repaired)
+            continue;
+        EXPECT_EQ(get("GUI/tplist.properties.damaged"), c.file) << "set aside as it was";
+        const std::string said = os::to_latin1(os::host::headless::boxes().front().text);
+        EXPECT_NE(said.find("tplist.properties.damaged"), std::string::npos) << said;
+        // Read again: sound now, nothing more said.
+        EXPECT_EQ(repairPilotFile(u"\\GUI\\", u"tplist.properties"), PilotFileState::Sound);
+        EXPECT_EQ(os::host::headless::boxes().size(), 1u);
+    }
+
+    os::host::headless::clear_boxes();
+    std::filesystem::remove(os::testing::host("GUI/tplist.properties"));
+    EXPECT_EQ(repairPilotFile(u"\\GUI\\", u"tplist.properties"), PilotFileState::Sound);
+    EXPECT_EQ(get("GUI/tplist.properties"), shipped) << "a missing file gets the shipped roster";
+    EXPECT_TRUE(os::host::headless::boxes().empty());
 }

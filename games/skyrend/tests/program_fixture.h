@@ -80,6 +80,9 @@ public:
             setenv("OS_SCRIPT", (out + "/input.txt").c_str(), 1);
             setenv("OS_OUT", out.c_str(), 1);
             setenv("OS_IDLE_GRACE_MS", "2000", 1);
+            // A flight draws without waiting: each frame shown costs 20 ms of
+            // virtual time, as on a 50 Hz screen.
+            setenv("OS_FRAME_MS", "20", 1);
             // A device of its own: a run that follows another must not find
             // the last one's window while it is still closing.
             const char* instance = getenv("OS_INSTANCE");

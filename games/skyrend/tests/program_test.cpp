@@ -354,7 +354,8 @@ TEST(SkyrendProgram, RealWindowFliesAndEndsOnTheScoreboard)
 {
     // From the menu into a flight and out to the scoreboard, two restarts in
     // a real window: xvfb-run's display lasts as long as the first process,
-    // which stays until the programs it restarted into have ended.
+    // which stays until the programs it restarted into have ended. The
+    // flight runs as fast as it draws; TAB shows its frame rate.
     if (system("command -v xvfb-run >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "xvfb-run is not installed";
     ProgramRun run;
@@ -365,6 +366,9 @@ TEST(SkyrendProgram, RealWindowFliesAndEndsOnTheScoreboard)
                              "tap 60 274   # Exercise\n"
                              "wait 8000\n"
                              "shot flight\n"
+                             "key TAB      # the frame rate\n"
+                             "wait 3000\n"
+                             "shot rate\n"
                              "tap 220 277  # EXIT\n"
                              "wait 500\n"
                              "tap 80 277   # Yes\n"
@@ -375,6 +379,9 @@ TEST(SkyrendProgram, RealWindowFliesAndEndsOnTheScoreboard)
     os::host::Picture p;
     ASSERT_TRUE(run.shot("flight", p)) << run.errors();
     EXPECT_TRUE(isFlight(p)) << run.errors();
+    const int before = count(p, 6, 2, 40, 16, 0xFFFFFF, 24);
+    ASSERT_TRUE(run.shot("rate", p)) << run.errors();
+    EXPECT_GT(count(p, 6, 2, 40, 16, 0xFFFFFF, 24), before + 10) << "the rate in white at the top left";
     ASSERT_TRUE(run.shot("board", p)) << run.errors();
     EXPECT_TRUE(isScoreboard(p)) << run.errors();
 }
@@ -398,8 +405,8 @@ TEST(SkyrendProgram, AMissionQuitCountsOneMoreMission)
 TEST(SkyrendProgram, AMissionWonAndOneLostEndOnTheScoreboardWithThePilotsRecord)
 {
     // Rookie (ShootDown 0, BeShotDown 2, Missions 3) flies a mission of
-    // three enemies. Lost: a real flight, the nose held down into the
-    // ground. Won: the enemies hit hard as the flight starts
+    // three enemies. Lost: a real flight, the nose held down until it
+    // points at the ground, then straight into it. Won: the enemies hit hard as the flight starts
     // (SKYREND_ENEMY_DAMAGE), so they fall and crash. The dialog's OK then
     // ends on the scoreboard with the downs counted and one more mission.
     struct Case
@@ -410,9 +417,9 @@ TEST(SkyrendProgram, AMissionWonAndOneLostEndOnTheScoreboardWithThePilotsRecord)
         const char* record;
     };
     const Case cases[] = {
-        {"lost", {}, "wait 1500\nkeydown UP\nwait 8000\nkeyup UP\nwait 3000\n",
-         "Rookie=ShootDown:0, BeShotDown:3, Missions:4"},
-        {"won", {"SKYREND_ENEMY_DAMAGE=100"}, "wait 40000\n", "Rookie=ShootDown:3, BeShotDown:2, Missions:4"},
+        {"lost", {}, "wait 1500\nkeydown UP\nwait 5000\nkeyup UP\nwait 9000\n",
+         "BeShotDown:3, Missions:4"}, // the enemies may fly into the ground meanwhile
+        {"won", {"SKYREND_ENEMY_DAMAGE=100"}, "wait 40000\n", "ShootDown:3, BeShotDown:2, Missions:4"},
     };
     for (const Case& c : cases)
     {
@@ -430,7 +437,10 @@ TEST(SkyrendProgram, AMissionWonAndOneLostEndOnTheScoreboardWithThePilotsRecord)
         ASSERT_TRUE(run.shot("board", p));
         EXPECT_TRUE(isScoreboard(p));
         const std::string pilots = ProgramRun::read(run.resources("GUI/tplist.properties"));
-        EXPECT_NE(pilots.find(c.record), std::string::npos) << pilots;
+        const size_t rookie = pilots.find("\nRookie=");
+        ASSERT_NE(rookie, std::string::npos) << pilots;
+        const std::string line = pilots.substr(rookie + 1, pilots.find('\n', rookie + 1) - rookie - 1);
+        EXPECT_NE(line.find(c.record), std::string::npos) << line;
     }
 }
 
@@ -452,4 +462,117 @@ TEST(SkyrendProgram, APressAloneDoesNothingTheReleaseActs)
     ASSERT_TRUE(run.shot("released", p));
     EXPECT_FALSE(isCover(p));
     EXPECT_GT(count(p, 0, 8, 240, 22, kTitle), 100) << "the intro";
+}
+
+namespace {
+
+int occurrences(const std::string& text, const std::string& part)
+{
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+} // namespace
+
+// Damaged files the game reads and writes: each is set aside beside itself
+// (as it was), named once in a box, and the game goes on with its shipped
+// copy: the settings, the main menu (no more endless "Load" bar) and the
+// pilots, whose readable entries are kept. The next start says nothing.
+TEST(SkyrendProgram, DamagedFilesAreSetAsideAndTheGameGoesOn)
+{
+    ProgramRun run;
+    const std::string garbage("\x13\x00\xfe\x01garbage\x7f\x02", 12);
+    const std::string pilots = "# my pilots\nlastPilotNo=0\nHawk=ShootDown:4, BeShotDown:0, Missions:5\n" + garbage +
+                               "\nKite=" + garbage + "\n";
+    std::ofstream(run.resources("GUI/MainMenu.properties"), std::ios::binary) << garbage << garbage;
+    std::ofstream(run.resources("GUI/gsetting.properties"), std::ios::binary) << "soundEffect=GUIType:chec";
+    std::ofstream(run.resources("GUI/tplist.properties"), std::ios::binary) << pilots;
+    const std::string script = "wait 300\ntap 120 250  # Start\nwait 1500\ntap 120 294  # Main menu\nwait 1500\n"
+                               "shot menu\n";
+    ASSERT_EQ(0, run.run(script)) << run.errors();
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("menu", p));
+    EXPECT_TRUE(isMainMenu(p)) << run.errors();
+    const std::string said = run.errors();
+    for (const char* file : {"MainMenu.properties", "gsetting.properties", "tplist.properties"})
+    {
+        EXPECT_EQ(occurrences(said, std::string(file) + " was damaged"), 1) << file << ": " << said;
+        EXPECT_TRUE(fs::exists(run.resources(std::string("GUI/") + file + ".damaged"))) << file;
+    }
+    EXPECT_EQ(ProgramRun::read(run.resources("GUI/tplist.properties.damaged")), pilots) << "nothing of it lost";
+    EXPECT_EQ(ProgramRun::read(run.resources("GUI/MainMenu.properties")),
+              ProgramRun::read(run.resources("GUI/defaults/MainMenu.properties")));
+    const std::string roster = ProgramRun::read(run.resources("GUI/tplist.properties"));
+    EXPECT_NE(roster.find("Hawk=ShootDown:4, BeShotDown:0, Missions:5"), std::string::npos) << roster;
+    EXPECT_EQ(roster.find("Kite"), std::string::npos) << roster;
+
+    std::filesystem::remove(run.out + "/stderr.txt");
+    ASSERT_EQ(0, run.run(script)) << run.errors();
+    EXPECT_EQ(run.errors().find("was damaged"), std::string::npos) << run.errors();
+}
+
+// The scoreboard's numbers are drawn whole: "...13" and "...123" beside the
+// six stars, and the losses, each ending inside its cell.
+TEST(SkyrendProgram, TheScoreboardShowsWholeNumbers)
+{
+    ProgramRun run;
+    std::ofstream(run.resources("GUI/tplist.properties"))
+        << "lastPilotNo=0\nAce=ShootDown:123, BeShotDown:100, Missions:300\nKite=ShootDown:13, BeShotDown:2, "
+           "Missions:20\nOwl=ShootDown:2, BeShotDown:17, Missions:9\n";
+    ASSERT_EQ(0, run.run("wait 1500\nshot board\n", {"ARG:scoreboard"})) << run.errors();
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("board", p));
+    ASSERT_TRUE(isScoreboard(p));
+    // The rightmost text pixel of a cell (-1 when the cell holds none).
+    auto lastTextColumn = [&](int x0, int x1, int y0) {
+        int last = -1;
+        for (int y = y0; y < y0 + 16; ++y)
+            for (int x = x0; x < x1; ++x)
+                if (near(p.at(x, y), 0xFFFFFF, 60))
+                    last = std::max(last, x);
+        return last;
+    };
+    const struct
+    {
+        const char* what;
+        int x0, x1, row;
+        bool text;
+    } cells[] = {
+        {"...123", 169, 211, 0, true}, {"...13", 169, 211, 1, true}, {"no number under seven", 169, 211, 2, false},
+        {"100 lost", 212, 238, 0, true}, {"17 lost", 212, 238, 2, true},
+    };
+    for (const auto& c : cells)
+    {
+        const int last = lastTextColumn(c.x0, c.x1, 56 + 22 * c.row);
+        if (!c.text)
+        {
+            EXPECT_EQ(last, -1) << c.what;
+            continue;
+        }
+        EXPECT_GT(last, c.x0 + 8) << c.what;
+        EXPECT_LT(last, c.x1 - 2) << c.what << ": the text reaches the cell's end, so it was cut";
+    }
+}
+
+// The README's sample walk (games/skyrend/walk.txt) runs as it says: into
+// an exercise, flown by keys, and out to the scoreboard.
+TEST(SkyrendProgram, TheSampleWalkRunsToTheScoreboard)
+{
+    ProgramRun run;
+    ASSERT_EQ(0, run.run(ProgramRun::read(SKYREND_WALK_SCRIPT))) << run.errors();
+    ASSERT_TRUE(run.waitFor("08-scoreboard")) << run.errors();
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("03-menu", p));
+    EXPECT_TRUE(isMainMenu(p));
+    for (const char* flight : {"04-flight", "05-fight", "06-cockpit"})
+    {
+        ASSERT_TRUE(run.shot(flight, p)) << flight;
+        // The console below the flight (a near aircraft may be as dark as
+        // its panel, so the view above is not counted here).
+        EXPECT_TRUE(!isMainMenu(p) && near(p.at(230, 205), 0x18221A)) << flight;
+    }
+    ASSERT_TRUE(run.shot("08-scoreboard", p));
+    EXPECT_TRUE(isScoreboard(p));
 }

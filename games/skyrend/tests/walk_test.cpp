@@ -33,7 +33,9 @@ const char kWalk[] = "wait 500\n"
                      "tap 92 305       # Settings\n"
                      "wait 1500\n"
                      "shot 06-settings\n"
-                     "tap 129 69       # sound effects off\n"
+                     "tap 93 69        # sound effects off\n"
+                     "wait 300\n"
+                     "tap 157 69       # the device mixes sounds\n"
                      "wait 300\n"
                      "shot 07-soundoff\n"
                      "tap 120 298      # Done\n"
@@ -99,23 +101,27 @@ TEST(SkyrendWalk, EveryPageOfTheRoadIsDrawnFromItsTemplate)
 
     ASSERT_TRUE(run.shot("06-settings", p));
     EXPECT_TRUE(near(p.at(29, 69), kChecked)) << "sound effects on";
-    EXPECT_TRUE(near(p.at(129, 69), kUnchecked)) << "off not chosen";
+    EXPECT_TRUE(near(p.at(93, 69), kUnchecked)) << "off not chosen";
+    EXPECT_TRUE(near(p.at(157, 69), kUnchecked)) << "sounds not mixed by the device";
     ASSERT_TRUE(run.shot("07-soundoff", p));
     EXPECT_TRUE(near(p.at(29, 69), kUnchecked));
-    EXPECT_TRUE(near(p.at(129, 69), kChecked));
+    EXPECT_TRUE(near(p.at(93, 69), kChecked));
+    EXPECT_TRUE(near(p.at(157, 69), kChecked));
     const std::string settings = ProgramRun::read(run.resources("GUI/gsetting.properties"));
-    const size_t entry = settings.find("soundEffect=");
-    ASSERT_NE(entry, std::string::npos) << settings;
-    EXPECT_NE(settings.substr(entry, settings.find('\n', entry) - entry).find("selected:1"), std::string::npos)
-        << "the choice is kept: " << settings;
+    auto line = [&](const char* key) {
+        const size_t entry = settings.find(key);
+        return entry == std::string::npos ? std::string() : settings.substr(entry, settings.find('\n', entry) - entry);
+    };
+    EXPECT_NE(line("soundEffect=").find("selected:1"), std::string::npos) << "the choice is kept: " << settings;
+    EXPECT_NE(line("soundHwdMixing=").find("status:1"), std::string::npos) << "the box is kept: " << settings;
 
     ASSERT_TRUE(run.shot("08-scoreboard", p));
     // Kite (9 down) first with six stars, then Ace (3 down) with three.
     for (int s = 0; s < 6; ++s)
-        EXPECT_TRUE(yellowish(p.at(100 + s * 13 + 6, 62))) << "Kite's star " << s;
-    EXPECT_TRUE(yellowish(p.at(126 + 6, 84)));
-    EXPECT_FALSE(yellowish(p.at(139 + 6, 84))) << "Ace has three stars";
-    EXPECT_GT(count(p, 178, 56, 26, 16, 0xFFFFFF, 40), 10) << "...9 after Kite's stars";
+        EXPECT_TRUE(yellowish(p.at(96 + s * 12 + 5, 62))) << "Kite's star " << s;
+    EXPECT_TRUE(yellowish(p.at(120 + 5, 84)));
+    EXPECT_FALSE(yellowish(p.at(132 + 5, 84))) << "Ace has three stars";
+    EXPECT_GT(count(p, 169, 56, 42, 16, 0xFFFFFF, 40), 10) << "...9 after Kite's stars";
 
     ASSERT_TRUE(run.shot("09-manual", p));
     EXPECT_TRUE(near(p.at(4, 4), 0xE8DCC0)) << "the manual's paper, read from manual.zip";

@@ -122,6 +122,13 @@ void HeadlessBackend::end_frame()
     uint64_t target = 0;
     {
         std::lock_guard<std::mutex> hold(lock_);
+        if (direct_drawing_ && frame_cost_ms_ > 0 && !frame_drawn_)
+        {
+            // Drawing straight into the held screen shows nothing to the
+            // back end: every turn of the program's loop is a frame.
+            frame_drawn_ = true;
+            frame_start_ = last_input_ask_;
+        }
         if (!frame_drawn_)
         {
             return;
@@ -167,6 +174,12 @@ void HeadlessBackend::present(const RECT* area)
         frame_drawn_ = true;
         frame_start_ = std::max(frame_start_, last_input_ask_);
     }
+}
+
+void HeadlessBackend::set_direct_drawing(bool on)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    direct_drawing_ = on;
 }
 
 bool HeadlessBackend::poll_event(Event& event)

@@ -18,6 +18,7 @@ public:
     uint64_t now_ms() override;
     void sleep_ms(uint32_t ms) override;
     void present(const RECT* area) override;
+    void set_direct_drawing(bool on) override;
     bool poll_event(Event& event) override;
     bool wait_event(Event& event, uint32_t timeout_ms) override;
     void wake() override;
@@ -74,6 +75,7 @@ private:
     int cursor_ = -1;
     int presents_ = 0;
     uint32_t frame_cost_ms_ = 0;
+    bool direct_drawing_ = false;  // the screen's pixels are held for drawing
     bool frame_drawn_ = false;     // the screen was drawn on since the last frame ended
     uint64_t frame_start_ = 0;     // virtual time at which the frame being drawn began
     uint64_t last_input_ask_ = 0;  // virtual time at which the program last had its input

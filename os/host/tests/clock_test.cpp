@@ -311,3 +311,20 @@ TEST(HeadlessClock, FramesShownCostTheFrameTime)
     host().poll_event(got);
     EXPECT_EQ(start + 150, host().now_ms()) << "with no frame cost, drawing is free";
 }
+
+// A program drawing straight into the held screen (the direct display) shows
+// the back end nothing, yet each turn of its loop is a frame.
+TEST(HeadlessClock, HeldScreenTurnsAreFrames)
+{
+    headless::set_frame_cost(20);
+    Event got;
+    uint64_t start = host().now_ms();
+    host().set_direct_drawing(true);
+    for (int frame = 0; frame < 3; frame++)
+        host().poll_event(got);
+    EXPECT_EQ(start + 60, host().now_ms());
+    host().set_direct_drawing(false);
+    host().poll_event(got);
+    host().poll_event(got);
+    EXPECT_EQ(start + 60, host().now_ms()) << "released, only frames shown cost time";
+}

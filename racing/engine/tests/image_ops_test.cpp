@@ -1,6 +1,7 @@
 // image_ops_test.cpp -- the whole-image copies the racing build uses, the blend filter over
 // the whole image and the loader without GIF, beside the engine's answers
 #include "racing/engine/image_ops.h"
+#include "racing/engine/tests/file_fixture.h"
 
 #include "content/media/bmp_writer.h"
 #include "content/media/file_output.h"
@@ -172,12 +173,7 @@ TEST(RacingImage, BlendFilterCoversTheWholePicture)
 TEST(RacingImage, LoaderTakesJpegAndBmpButNoGif)
 {
     ASSERT_TRUE(media::writeDeviceFile(u"\\pic.bmp", media::makeBmp(4, 3, [](int, int) { return 0x00FF00u; })));
-    media::GifFrame frame;
-    frame.width = 4;
-    frame.height = 3;
-    frame.codeSize = 2;
-    frame.lzw = media::GifCodePacker::literals(std::vector<uint8_t>(12, 1), 2);
-    ASSERT_TRUE(media::writeDeviceFile(u"\\pic.gif", media::makeGif(4, 3, {0x000000, 0xFFFFFF}, {frame})));
+    ASSERT_TRUE(media::writeDeviceFile(u"\\pic.gif", racingtest::plainGif(4, 3)));
     os::host::headless::clear_boxes();
     std::unique_ptr<Image> bmp(racing::loadImage(u"\\pic.bmp", true));
     EXPECT_EQ(bmp->width, 4);

@@ -345,3 +345,42 @@ TEST_F(RacingLoader3DS, TheModelsFolderHoldsItsTextures)
     EXPECT_FLOAT_EQ(g->radius, 2.0f);
     EXPECT_TRUE(headless::boxes().empty());
 }
+
+TEST_F(RacingLoader3DS, WithoutADictionaryTheMapsAreLoadedOncePerFileOfTheirFolder)
+{
+    for (const char16_t* dir : {u"\\loose", u"\\loose\\a", u"\\loose\\b"})
+        CreateDirectoryW(dir, nullptr);
+    ASSERT_TRUE(
+        fixtures::writeDeviceFile(u"\\loose\\a\\paint.bmp", fixtures::makeBmp(8, 4, [](int, int) { return 0xFFu; })));
+    ASSERT_TRUE(
+        fixtures::writeDeviceFile(u"\\loose\\b\\paint.bmp", fixtures::makeBmp(16, 4, [](int, int) { return 0xFFu; })));
+    model3ds::ModelSpec spec;
+    model3ds::MaterialSpec paint{"paint"};
+    paint.textureMap = "paint.bmp";
+    model3ds::MaterialSpec gif{"gif"};
+    gif.textureMap = "paint.gif";
+    spec.materials = {paint, gif};
+    spec.meshes.push_back(model3ds::boxMesh("body", 1, 1, 1, "paint"));
+    spec.meshes.push_back(model3ds::boxMesh("glass", 1, 1, 1, "gif"));
+    for (const char16_t* file : {u"\\loose\\a\\car.3ds", u"\\loose\\b\\car.3ds"})
+        ASSERT_TRUE(fixtures::writeDeviceFile(file, model3ds::writeModel(spec)));
+    racing::Loader3DS loader;
+    std::unique_ptr<Group3D> first(loader.load(u"\\loose", u"a\\car.3ds", 1.0f, nullptr));
+    std::unique_ptr<Group3D> second(loader.load(u"\\loose\\a", u"car.3ds", 1.0f, nullptr));
+    std::unique_ptr<Group3D> other(loader.load(u"\\loose\\b", u"car.3ds", 1.0f, nullptr));
+    ASSERT_TRUE(first && second && other);
+    const Texture* a = first->findMaterial(u"paint")->texture;
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->width, 8);
+    EXPECT_EQ(a->widthLog2, 3) << "fitted for the rasteriser";
+    EXPECT_EQ(second->findMaterial(u"paint")->texture, a) << "one texture per file";
+    ASSERT_NE(other->findMaterial(u"paint")->texture, nullptr);
+    EXPECT_EQ(other->findMaterial(u"paint")->texture->width, 16) << "the same name in another folder is another file";
+    const Texture* glass = first->findMaterial(u"gif")->texture;
+    ASSERT_NE(glass, nullptr);
+    EXPECT_TRUE(glass->image->isEmpty());
+    EXPECT_TRUE(headless::boxes().empty()) << "a GIF is not read, and not reported";
+    // The textures outlive the models that used them.
+    first.reset();
+    EXPECT_EQ(second->findMaterial(u"paint")->texture->width, 8);
+}

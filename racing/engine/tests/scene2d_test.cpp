@@ -152,3 +152,31 @@ TEST(RacingScene2D, TemplateEntriesBuildTheSceneAndItsRectangles)
     EXPECT_EQ(back->colorAt(133, 60), kRight);
     EXPECT_EQ(back->colorAt(137, 60), kBackground);
 }
+
+TEST(RacingScene2D, TurnedTextureCoordinatesTurnThePicture)
+{
+    Frame2D f;
+    auto* scene = new racing::Scene2D(0, 0, 64, 32, kBackground, nullptr);
+    f.page->addScene(u"flat", scene);
+    auto* bar = new Rect2D(1.0f, f.picture.get(), nullptr, false);
+    scene->addChild(u"bar", bar);
+    Material* m = bar->getFirstMaterial();
+    Image* back = f.page->getBackBuffer()->getImage();
+    // The rectangle covers columns 16 to 47 and rows 8 to 23: red on its
+    // left half, green on its right, as long as nothing turns it.
+    m->rotationCos = -1.0f;
+    m->rotationSin = 0.0f;
+    f.page->drawScenes();
+    EXPECT_EQ(back->colorAt(20, 16), kLeft) << "the flag off turns nothing";
+    m->textureRotated = 1;
+    f.page->drawScenes();
+    EXPECT_EQ(back->colorAt(20, 16), kRight) << "a half turn";
+    EXPECT_EQ(back->colorAt(44, 16), kLeft);
+    // A quarter turn of the square texture space: the halves lie above and
+    // below each other.
+    m->rotationCos = 0.0f;
+    m->rotationSin = 1.0f;
+    f.page->drawScenes();
+    EXPECT_EQ(back->colorAt(20, 10), back->colorAt(44, 10));
+    EXPECT_NE(back->colorAt(20, 10), back->colorAt(20, 21));
+}

@@ -7,10 +7,13 @@
 #include "racing/engine/scene_awt.h"
 #include "racing/engine/sprite.h"
 #include "racing/engine/template_loader.h"
+#include "racing/engine/tests/file_fixture.h"
 
 #include "content/media/bmp_writer.h"
 #include "content/media/file_output.h"
 #include "content/model3ds/model_writer.h"
+#include "engine/platform/image.h"
+#include "engine/scene/2d/group2d.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/light.h"
 #include "engine/scene/core/texture.h"
@@ -281,4 +284,104 @@ TEST_F(RacingTemplateLoader, CheckBoxesOfAGroupWriteTheirChoiceIntoTheTemplate)
     press(65);
     press(65);
     EXPECT_EQ(s->findChild(u"alone")->getState(), 0) << "a box of no group toggles";
+}
+
+TEST_F(RacingTemplateLoader, PicturesOtherThanJpegAndBmpAreEmptyAndSilent)
+{
+    ASSERT_TRUE(media::writeDeviceFile(u"\\rtmpl\\pic.gif", racingtest::plainGif(8, 8)));
+    ASSERT_TRUE(media::writeDeviceFile(u"\\rtmpl\\face.bmp", media::makeBmp(30, 10, [](int, int) { return 0xFFu; })));
+    ASSERT_TRUE(media::writeDeviceFile(u"\\rtmpl\\gifcube.3ds", racingtest::texturedBox("skin", "pic.gif")));
+    writeText(u"\\rtmpl\\gif.properties",
+              "s=type:SceneSprite, x:0, y:0, width:100%, height:100%, bkgTexture:pic.gif\n"
+              "gif=type:Sprite, container:s, x:0, y:0, texture:pic.gif, bright:pic.png\n"
+              "bmp=type:Sprite, container:s, x:0, y:40, texture:face.bmp\n"
+              "flat=type:Scene2D, x:0, y:0, width:100, height:50\n"
+              "bar=type:Group2D, container:flat, scale:1, texture:pic.gif\n"
+              "view=type:Scene3D, x:0, y:100, width:240, height:100\n"
+              "cube=type:Group3D, container:view, model:gifcube.3ds, radius:1\n"
+              "chip=type:Chip3D, container:view, radius:1, width:1, height:1, texture:pic.tga\n");
+    page->build2DScenes = true;
+    page->loadTemplate(u"\\rtmpl", u"gif.properties", true);
+    EXPECT_TRUE(headless::boxes().empty()) << "no message for a picture the build does not read";
+    auto empty = [](const Texture* t) { return t && t->image && t->image->isEmpty(); };
+    racing::SceneSprite* s = page->findSpriteScene(u"s");
+    ASSERT_NE(s, nullptr);
+    EXPECT_TRUE(empty(s->bkgTexture));
+    racing::Sprite* gif = s->findChild(u"gif");
+    ASSERT_NE(gif, nullptr);
+    EXPECT_TRUE(empty(gif->faces[0]));
+    EXPECT_TRUE(empty(gif->faces[1]));
+    EXPECT_EQ(gif->width, 0) << "sized from an empty picture";
+    EXPECT_EQ(s->findChild(u"bmp")->width, 30);
+    Group2D* bar = page->findGroup2D(u"bar");
+    ASSERT_NE(bar, nullptr);
+    ASSERT_GT(bar->materials.size(), 0);
+    EXPECT_TRUE(empty(bar->material(0)->texture));
+    Group3D* model = page->findGroup3D(u"cube");
+    ASSERT_NE(model, nullptr);
+    EXPECT_TRUE(empty(model->findMaterial(u"skin")->texture));
+    Group3D* chip = page->findGroup3D(u"chip");
+    ASSERT_NE(chip, nullptr);
+    EXPECT_TRUE(empty(chip->material(0)->texture));
+    // Drawn, the empty pictures show nothing and break nothing.
+    page->drawScenes();
+}
+
+TEST_F(RacingTemplateLoader, LevelsOfDetailAndAnimationFramesKeepTheirTextures)
+{
+    ASSERT_TRUE(media::writeDeviceFile(u"\\rtmpl\\paint.bmp", media::makeBmp(16, 8, [](int, int) { return 0xFF00u; })));
+    for (const char16_t* name : {u"\\rtmpl\\body.3ds", u"\\rtmpl\\body_low.3ds", u"\\rtmpl\\wave1.3ds"})
+        ASSERT_TRUE(media::writeDeviceFile(name, racingtest::texturedBox("paint", "paint.bmp")));
+    writeText(u"\\rtmpl\\levels.properties",
+              "view=type:Scene3D, x:0, y:0, width:240, height:200\n"
+              "car=type:Group3D, container:view, model:body.3ds, radius:1\n"
+              "carLow=type:LOD, container:car, radius:1, levelNum:1, segment:20, model:(body_low.3ds)\n"
+              "flag=type:Group3D, container:view, model:body.3ds, radius:1\n"
+              "wave=type:ModelAnimator, container:view, group:flag, model:wave%d.3ds, i0:1, i1:1, radius:1\n");
+    page->loadTemplate(u"\\rtmpl", u"levels.properties", true);
+    EXPECT_TRUE(headless::boxes().empty());
+    auto pictured = [](const Group3D* g, int level) {
+        const Mesh* m = level < 0 ? g->mesh(0) : static_cast<const Mesh*>(g->levels[level]->get(0));
+        return m && m->material && m->material->texture && m->material->texture->image &&
+               !m->material->texture->image->isEmpty() && m->material->texture->width == 16;
+    };
+    Group3D* car = page->findGroup3D(u"car");
+    ASSERT_NE(car, nullptr);
+    EXPECT_TRUE(pictured(car, -1));
+    ASSERT_EQ(car->levelCount, 1);
+    EXPECT_TRUE(pictured(car, 0)) << "the lower level is textured";
+    Group3D* frame = page->findGroup3D(u"flag[ani:1]");
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(pictured(frame, -1)) << "the animation frame is textured";
+}
+
+TEST_F(RacingTemplateLoader, LengthsBeyondTheIntegersAreHeldAtTheirEnds)
+{
+    page->screenScale = 1.5f;
+    writeText(u"\\rtmpl\\huge.properties",
+              "huge=type:SceneSprite, x:2000000000, y:-2000000000, width:100000000000%, height:-100000000000%\n"
+              "view=type:Scene3D, x:0, y:0, width:100000000000%, height:50%\n"
+              "eye=type:Camera, container:view, fov:0.0000001\n"
+              "dot=type:Sprite, container:huge, x:1900000000, y:0, width:1900000000, height:1e30\n"
+              "page=type:SceneSprite, x:0, y:0, width:100%, height:100%\n"
+              "tall=type:Sprite, container:page, x:10, y:20, width:100, height:2000000000, text:tall, "
+              "frame:(1;2;3), color:(4;5;6)\n");
+    page->loadTemplate(u"\\rtmpl", u"huge.properties", true);
+    racing::SceneSprite* huge = page->findSpriteScene(u"huge");
+    ASSERT_NE(huge, nullptr);
+    EXPECT_EQ(huge->x, INT32_MAX);
+    EXPECT_EQ(huge->y, INT32_MIN);
+    EXPECT_EQ(huge->width, INT32_MAX);
+    EXPECT_EQ(huge->height, INT32_MIN);
+    racing::Sprite* dot = huge->findChild(u"dot");
+    ASSERT_NE(dot, nullptr);
+    EXPECT_EQ(dot->x, INT32_MAX);
+    EXPECT_EQ(dot->width, INT32_MAX);
+    racing::Scene3D* view = page->findScene3D(u"view");
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->width, INT32_MAX);
+    EXPECT_EQ(view->height, 160);
+    page->buildScenes3D(true);
+    EXPECT_EQ(view->camera.projection, INT32_MAX) << "a field of view near 0";
+    page->drawScenes();
 }

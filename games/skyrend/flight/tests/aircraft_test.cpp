@@ -426,11 +426,26 @@ TEST_F(AircraftTest, ABulletStreamAddsDamageUntilTheTargetExplodes)
     for (auto* e : host.explosions)
         exploding += e->active;
     EXPECT_EQ(exploding, 1);
+    // Bullets that meet the falling wreck neither score nor blow it up a
+    // second time.
+    for (int i = 0; i < 20; ++i)
+    {
+        player->fireCanon(0.1f);
+        host.step(0.1f);
+    }
+    EXPECT_EQ(player->score, 100);
+    EXPECT_EQ(host.count(host.sounds, "explosion"), 1);
     // It falls to the ground and stays there.
     for (int i = 0; i < 3000 && enemy->state != Aircraft::Down; ++i)
         host.step(0.1f);
     EXPECT_EQ(enemy->state, Aircraft::Down);
     EXPECT_EQ(host.kills, 1);
+    const Vector3 wreck = enemy->flight.position;
+    for (int i = 0; i < 50; ++i)
+        host.step(0.1f);
+    EXPECT_FLOAT_EQ(enemy->flight.position.x, wreck.x);
+    EXPECT_FLOAT_EQ(enemy->flight.position.y, wreck.y);
+    EXPECT_FLOAT_EQ(enemy->flight.position.z, wreck.z);
 }
 
 TEST_F(AircraftTest, ThePlayersCrashStopsEveryoneAndCountsALoss)

@@ -140,6 +140,30 @@ TEST_F(FlightModelTest, NoseSinksTowardTheHorizonWithoutPitchInput)
     EXPECT_LT(f.climbSine, 0.05f);
 }
 
+// The nose levels by pitching whatever the heading: headed east (the body's
+// z along the world's x), a turn between world directions appended as it
+// stands would turn about the wrong axis and roll the aircraft instead.
+TEST_F(FlightModelTest, TheNoseLevelsByPitchingOnAnyHeading)
+{
+    for (float heading : {0.0f, 0.5f * kPi, 0.75f * kPi})
+    {
+        FlightModel f = level();
+        Matrix4 nose;
+        nose.rotX(-0.3f);
+        f.orientation.rotY(heading);
+        f.orientation.multiply(nose);
+        f.orientation.setTranslation(f.position);
+        f.tick(0.1f, true);
+        const float first = f.climbSine;
+        for (int i = 0; i < 200; ++i)
+            f.tick(0.1f, true);
+        EXPECT_GT(first, 0.25f) << heading;
+        EXPECT_LT(f.climbSine, 0.05f) << heading;
+        EXPECT_NEAR(f.bank, 0.0f, 0.02f) << heading;
+        EXPECT_NEAR(std::atan2(f.forward.x, f.forward.z), heading, 0.02f) << "still on its course";
+    }
+}
+
 TEST_F(FlightModelTest, StallTumbles)
 {
     os::set_rand_hook([] { return 32767; }); // randomFloat(-3, 3) answers 3
