@@ -86,9 +86,10 @@ bool unescape(const std::string& text, std::u16string* out)
     return true;
 }
 
+// A decimal number of 32 bits (a value's type may be any of them).
 bool parse_number(const std::string& text, size_t* value)
 {
-    if (text.empty() || text.size() > 9)
+    if (text.empty() || text.size() > 10)
         return false;
     *value = 0;
     for (char c : text)
@@ -97,7 +98,7 @@ bool parse_number(const std::string& text, size_t* value)
             return false;
         *value = *value * 10 + size_t(c - '0');
     }
-    return true;
+    return *value <= 0xFFFFFFFFu;
 }
 
 bool known_hive(const std::u16string& path)
