@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,7 +78,7 @@ std::vector<Value> valuesOf(std::string_view lines)
         if (!line.empty() && line[0] == '!')
         {
             const size_t space = line.find(' ');
-            value.type = DWORD(std::atoi(std::string(line.substr(1, space - 1)).c_str()));
+            value.type = DWORD(std::strtoull(std::string(line.substr(1, space - 1)).c_str(), nullptr, 10));
             line.remove_prefix(std::min(space == std::string_view::npos ? line.size() : space + 1, line.size()));
         }
         const size_t equals = line.find('=');
@@ -209,6 +210,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
             choice.trackIndex = 0;
             raceChoiceInScan(choice, scan);
         }
+    // What the registry functions would have written reads back whole: the
+    // registry was not set aside as damaged.
+    if (std::filesystem::exists(fuzzHostPath("registry.damaged")))
+        __builtin_trap();
     // The warnings' record goes with the input that made it.
     os::host::headless::clear_boxes();
     return 0;
