@@ -14,6 +14,11 @@ namespace {
 
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 
+double secondsOf(int ms)
+{
+    return std::max(ms, 1) / 1000.0;
+}
+
 size_t sampleCount(int ms, uint32_t rate)
 {
     return size_t(std::max(ms, 0)) * rate / 1000;
@@ -85,6 +90,13 @@ Signal normalized(Signal s)
     return s;
 }
 
+// Faded at both ends and normalized: how a sound that does not loop ends.
+Signal finished(Signal s, double in, double out)
+{
+    fadeEnds(s, in, out);
+    return normalized(std::move(s));
+}
+
 double semitones(double hz, int steps)
 {
     return hz * std::pow(2.0, steps / 12.0);
@@ -139,23 +151,21 @@ Signal noiseBurst(int ms, double decay, double thumpHz, double brightness, uint3
                              std::exp(-t * decay * 1.5);
         return attack * (std::exp(-t * decay) * coloured + 0.8 * thump);
     });
-    fadeEnds(s, 0.0, 0.01);
-    return normalized(std::move(s));
+    return finished(std::move(s), 0.0, 0.01);
 }
 
 Signal whoosh(double fromHz, double toHz, int ms, uint32_t rate)
 {
     Noise noise(777);
     LowPass air;
-    const double seconds = std::max(ms, 1) / 1000.0;
+    const double seconds = secondsOf(ms);
     Signal s = render(ms, rate, [&](double t) {
         const double x = t / seconds;
         const double swell = std::min(1.0, x * 5.0) * (1.0 - 0.6 * x);
         const double phase = kTwoPi * (fromHz * t + (toHz - fromHz) * t * t / (2.0 * seconds));
         return swell * (air.run(noise.next(), 300.0 + 5000.0 * x, rate) * 2.0 + 0.35 * std::sin(phase));
     });
-    fadeEnds(s, 0.005, 0.02);
-    return normalized(std::move(s));
+    return finished(std::move(s), 0.005, 0.02);
 }
 
 Signal chime(double hz, int ms, uint32_t rate)
@@ -164,15 +174,14 @@ Signal chime(double hz, int ms, uint32_t rate)
     // within the length.
     static const double ratio[] = {1.0, 2.0, 2.76, 5.4, 8.93};
     static const double level[] = {1.0, 0.6, 0.45, 0.3, 0.15};
-    const double seconds = std::max(ms, 1) / 1000.0;
+    const double seconds = secondsOf(ms);
     Signal s = render(ms, rate, [=](double t) {
         double v = 0.0;
         for (int k = 0; k < 5; ++k)
             v += level[k] * std::exp(-t * (2.5 + 1.5 * k) / seconds) * std::sin(kTwoPi * hz * ratio[k] * t);
         return v;
     });
-    fadeEnds(s, 0.002, 0.01);
-    return normalized(std::move(s));
+    return finished(std::move(s), 0.002, 0.01);
 }
 
 Signal click(double hz, int ms, uint32_t rate)
@@ -182,8 +191,7 @@ Signal click(double hz, int ms, uint32_t rate)
         const double tick = t < 0.02 ? std::exp(-t * 350.0) : 0.0;
         return tick * (0.6 * std::sin(kTwoPi * hz * t) + 0.4 * noise.next());
     });
-    fadeEnds(s, 0.0005, 0.002);
-    return normalized(std::move(s));
+    return finished(std::move(s), 0.0005, 0.002);
 }
 
 Signal alarm(double hz, int ms, uint32_t rate)
@@ -198,8 +206,7 @@ Signal alarm(double hz, int ms, uint32_t rate)
         const double shape = std::min({1.0, slot * 200.0, (0.125 - slot) * 200.0});
         return shape * (std::sin(phase) + 0.3 * std::sin(3.0 * phase) + 0.15 * std::sin(5.0 * phase));
     });
-    fadeEnds(s, 0.003, 0.005);
-    return normalized(std::move(s));
+    return finished(std::move(s), 0.003, 0.005);
 }
 
 Signal whistle(double hz, int ms, uint32_t rate)
@@ -213,20 +220,18 @@ Signal whistle(double hz, int ms, uint32_t rate)
         const double white = noise.next();
         return (0.75 + 0.25 * trill) * std::sin(phase) + 0.12 * (white - breath.run(white, 2000.0, rate));
     });
-    fadeEnds(s, 0.01, 0.03);
-    return normalized(std::move(s));
+    return finished(std::move(s), 0.01, 0.03);
 }
 
 Signal glide(double fromHz, double toHz, int ms, double vibrato, uint32_t rate)
 {
-    const double seconds = std::max(ms, 1) / 1000.0;
+    const double seconds = secondsOf(ms);
     Signal s = render(ms, rate, [=](double t) {
         const double phase = kTwoPi * (fromHz * t + (toHz - fromHz) * t * t / (2.0 * seconds));
         const double swing = vibrato * std::sin(kTwoPi * 6.0 * t);
         return std::sin(phase + swing) + 0.25 * std::sin(2.0 * (phase + swing));
     });
-    fadeEnds(s, 0.02, 0.02);
-    return normalized(std::move(s));
+    return finished(std::move(s), 0.02, 0.02);
 }
 
 Signal knock(double hz, int ms, double decay, uint32_t rate)
@@ -235,15 +240,14 @@ Signal knock(double hz, int ms, double decay, uint32_t rate)
     Signal s = render(ms, rate, [&](double t) {
         return std::exp(-t * decay) * (0.7 * noise.next() + 0.5 * std::sin(kTwoPi * hz * t));
     });
-    fadeEnds(s, 0.0005, 0.01);
-    return normalized(std::move(s));
+    return finished(std::move(s), 0.0005, 0.01);
 }
 
 Signal crowd(double hz, int ms, bool rising, uint32_t rate)
 {
     Noise noise(4242);
     LowPass voices;
-    const double seconds = std::max(ms, 1) / 1000.0;
+    const double seconds = secondsOf(ms);
     Signal s = render(ms, rate, [&](double t) {
         const double x = t / seconds;
         const double swell = rising ? std::sin(std::numbers::pi * x) : std::sin(std::numbers::pi * x) * (1.0 - 0.5 * x);
@@ -291,7 +295,7 @@ std::vector<std::string> soundKinds()
 
 Bytes makeSound(const std::string& kind, double hz, int ms, uint32_t rate)
 {
-    const double seconds = std::max(ms, 1) / 1000.0;
+    const double seconds = secondsOf(ms);
     if (kind == "tone")
         return makeTone(hz, ms, rate);
     if (kind == "engine")
