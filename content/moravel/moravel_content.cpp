@@ -75,6 +75,11 @@ struct TrackSpec
     uint32_t road, verge, sky, ground;
 };
 
+// The sky's altitude that lays the panorama's horizon on the view's: the
+// camera's centre stands low on the race page and looks down at the bike a
+// little, so the horizon of the level ground is near the page's middle.
+constexpr float kSkyOnTheHorizon = 56.0f;
+
 float writeTrack(const TrackSpec& t)
 {
     racing::StripShape shape;
@@ -145,7 +150,7 @@ float writeTrack(const TrackSpec& t)
                   "scene.bannerBkgColor=(200;0;0)\n"
                   "%s",
                   t.name.c_str(), t.segments, t.name.c_str(), double(radius), t.name.c_str(), int(ground >> 16),
-                  int(ground >> 8 & 255), int(ground & 255), double(t.hill / 2),
+                  int(ground >> 8 & 255), int(ground & 255), double(kSkyOnTheHorizon + t.hill / 2),
                   moravel_content::billboardKeys(t.prefix == "CB_").c_str());
     text("resources/scenes/" + t.prefix + t.name + ".properties", keys);
     // The race's music: a tune of two bars that loops.

@@ -99,10 +99,19 @@ media::PixelFn buttonFace(uint32_t base, bool bright)
 
 const char* const kBackground = "(18;22;44)";
 
+// The pages are zoomed by the frame's width over 240: a scene with a ground
+// of its own is drawn that much smaller and stretched over its place, which
+// suits 3D and 2D scenes; a sprite scene draws straight onto the page (its
+// sprites keep their places), its ground a sprite of the page's size.
+std::string ground(const std::string& scene, const std::string& colour)
+{
+    return "sptGround=type:Sprite, x:0, y:0, width:176, height:234, color:" + colour + ", container:" + scene + "\n";
+}
+
 std::string coverTemplate()
 {
     return "# The cover: tap anywhere to go on to the intro\n"
-           "sceneCover=type:SceneSprite, x:0, y:0, width:100%, height:100%, bkgColor:(0;0;0)\n"
+           "sceneCover=type:SceneSprite, x:0, y:0, width:100%, height:100%\n"
            "sptCover=type:Sprite, x:0, y:0, width:176, height:234, texture:cover.jpg, container:sceneCover\n"
            "sptTitle=type:Sprite, x:0, y:22, width:176, height:28, text:VASKO-MORAVEL, textSize:20, textWeight:700, "
            "textAlignment:CENTER, textColor:(255;230;60), container:sceneCover\n"
@@ -138,7 +147,7 @@ std::string introTemplate()
 std::string mainMenuTemplate()
 {
     std::string t = "# The main menu of a mode: track, paint and rider; the choices are kept here\n";
-    t += std::string("sceneMenu=type:SceneSprite, x:0, y:0, width:100%, height:100%, bkgColor:") + kBackground + "\n";
+    t += "sceneMenu=type:SceneSprite, x:0, y:0, width:100%, height:100%\n" + ground("sceneMenu", kBackground);
     t += "sptTitle=type:Sprite, x:0, y:2, width:176, height:18, text:MAIN MENU, textSize:14, textWeight:700, "
          "textAlignment:CENTER, textColor:(255;230;60), container:sceneMenu\n"
          "sceneTrack=type:Scene2D, x:0, y:22, width:176, height:60, bkgColor:(0;0;0)\n"
@@ -196,7 +205,7 @@ std::string button(const std::string& name, int x, int y, int w, const std::stri
 std::string playingMenuTemplate()
 {
     std::string t = "# The playing menu: race, exercise, settings, manual\n";
-    t += std::string("scenePlay=type:SceneSprite, x:0, y:0, width:100%, height:100%, bkgColor:") + kBackground + "\n";
+    t += "scenePlay=type:SceneSprite, x:0, y:0, width:100%, height:100%\n" + ground("scenePlay", kBackground);
     t += "sptTitle=type:Sprite, x:0, y:10, width:176, height:20, text:READY TO RIDE, textSize:15, textWeight:700, "
          "textAlignment:CENTER, textColor:(255;230;60), container:scenePlay\n"
          "cmdRace=type:Sprite, x:48, y:46, width:80, height:24, texture:btn_red0.jpg, bright:btn_red1.jpg, "
@@ -234,8 +243,7 @@ std::string label(const std::string& name, int x, int y, int w, const std::strin
 std::string settingsTemplate()
 {
     std::string t = "# Settings: a page and the store of the settings (check-box groups and switches)\n";
-    t += std::string("sceneSettings=type:SceneSprite, x:0, y:0, width:100%, height:100%, bkgColor:") + kBackground +
-         "\n";
+    t += "sceneSettings=type:SceneSprite, x:0, y:0, width:100%, height:100%\n" + ground("sceneSettings", kBackground);
     t += "sptTitle=type:Sprite, x:0, y:4, width:176, height:20, text:SETTINGS, textSize:15, textWeight:700, "
          "textAlignment:CENTER, textColor:(255;230;60), container:sceneSettings\n";
     const std::string head = "(200;200;255)", white = "(255;255;255)";
@@ -261,7 +269,7 @@ std::string settingsTemplate()
 std::string backTemplate()
 {
     std::string t = "# The closing page: the scrolling prompt, play again or leave\n";
-    t += "sceneBack=type:SceneSprite, x:0, y:0, width:100%, height:100%, bkgColor:(0;0;0)\n"
+    t += "sceneBack=type:SceneSprite, x:0, y:0, width:100%, height:100%\n" + ground("sceneBack", "(0;0;0)") +
          "sptTitle=type:Sprite, x:0, y:8, width:176, height:20, text:SEE YOU ON THE TRACK, textSize:14, "
          "textWeight:700, textAlignment:CENTER, textColor:(255;230;60), container:sceneBack\n"
          "scenePrompt=type:Scene2D, x:8, y:34, width:160, height:130, bkgColor:(0;0;0)\n"
@@ -278,7 +286,8 @@ std::string backTemplate()
 std::string scoreboardTemplate()
 {
     std::string t = "# The scoreboard of one track: the latest race and the best five\n";
-    t += "scoreboardScene=type:SceneSprite, x:0, y:0, width:100%, height:100%, bkgColor:(10;14;30)\n"
+    t += "scoreboardScene=type:SceneSprite, x:0, y:0, width:100%, height:100%\n" +
+         ground("scoreboardScene", "(10;14;30)") +
          "sptTitle=type:Sprite, x:0, y:2, width:176, height:18, text:SCOREBOARD, textSize:14, textWeight:700, "
          "textAlignment:CENTER, textColor:(255;230;60), container:scoreboardScene\n"
          "trackSD=type:Sprite, x:1, y:23, width:176, height:20, text:, textSize:16, textWeight:700, "
@@ -317,7 +326,7 @@ std::string scoreboardTemplate()
 std::string manualPage(const std::string& title, const std::string& body, bool index)
 {
     std::string t = "# manual: " + title + "\n";
-    t += std::string("sceneManual=type:SceneSprite, x:0, y:0, width:100%, height:100%, bkgColor:") + kBackground + "\n";
+    t += "sceneManual=type:SceneSprite, x:0, y:0, width:100%, height:100%\n" + ground("sceneManual", kBackground);
     t += "sptTitle=type:Sprite, x:0, y:4, width:176, height:20, text:" + title +
          ", textSize:15, textWeight:700, textAlignment:CENTER, textColor:(255;230;60), container:sceneManual\n";
     if (index)

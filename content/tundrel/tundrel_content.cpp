@@ -4,8 +4,8 @@
 // and advertising pictures; the built-in library (a car and a truck with
 // models, wheel pictures, shadow and fume masks); the page templates, the
 // race template, the settings and sounds; a second library standing on a
-// storage card ("LibVer=1.2", its vehicle.zip and one vehicle) and a third of
-// an old version ("LibVer=1.1"), both registered under the program's key.
+// storage card ("LibVer=1.2", its vehicle.zip and one vehicle) and a third
+// in main memory, both registered under the program's key.
 //
 //   tundrel_content DEVICE_ROOT      (OS_DEVICE_ROOT set to it for the registry)
 #include "racing/framework/track_strip.h"
@@ -115,6 +115,9 @@ void writeTrack(const std::string& name, int segments)
             float k = float(y) / 128.0f;
             return rgb(int(120 * (0.7f + 0.3f * k)), int(170 * (0.7f + 0.3f * k)), int(230 * (0.8f + 0.2f * k)));
         }));
+    // The sky's altitude lays the panorama's horizon on the view's: the
+    // camera's centre stands low on the race page and looks down at the car
+    // a little, so the horizon of the level ground is near the page's middle.
     char keys[2048];
     std::snprintf(keys, sizeof keys,
                   "# %s: an oval of %d segments for cars and trucks\n"
@@ -126,7 +129,7 @@ void writeTrack(const std::string& name, int segments)
                   "track.hasMask=0\n"
                   "track.zigzagside=side:2, maxXZOffset:1.0, maxYOffset:0.2\n"
                   "track.widthAdjust=1.0\n"
-                  "track.averageAltitude=5.0\n"
+                  "track.averageAltitude=76.0\n"
                   "scene.meshPrecision=2.0\n"
                   "scene.haze=(225;230;240)\n"
                   "scene.billboard=side:alternate, interval:24, repeat:2, contents:(ad_square.jpg;ad_side.jpg)\n"
@@ -141,13 +144,16 @@ void writeTrack(const std::string& name, int segments)
                                                 {0, 0, 5, 5, 7, 7, 0, 0}, 262.0, 180, 16 * 180))));
 }
 
-// A vehicle: body, windows, the "basis" under it and four wheels; forward
-// +z, up +y. Its template names the model and the fume.
+// A vehicle: body (its paint a picture: the colour with a light stripe
+// along it and darker sills), windows, the "basis" under it and four
+// wheels; forward +z, up +y. Its lower level of detail (beyond 60 units):
+// one box each for the body, the windows and the wheels, untextured. Its
+// template names the model, the level and the fume.
 void writeVehicle(const fs::path& folder, const std::string& name, float halfW, float halfH, float halfL, float wheel,
                   uint32_t colour)
 {
     model3ds::ModelSpec m;
-    m.materials.push_back({"body", colour, ""});
+    m.materials.push_back({"body", 0xFFFFFF, name + "_body.jpg"});
     m.materials.push_back({"wheel", 0xFFFFFF, name + "_whl0.jpg"});
     m.materials.push_back({"glass", 0x203040, ""});
     const float bodyY = wheel + halfH * 0.6f;
@@ -160,6 +166,26 @@ void writeVehicle(const fs::path& folder, const std::string& name, float halfW, 
         m.meshes.push_back(model3ds::engineBox(wheels[k], 0.15f, wheel, wheel, (k % 2 ? -1.0f : 1.0f) * (halfW + 0.1f),
                                                wheel, (k < 2 ? 1.0f : -1.0f) * halfL * 0.65f, "wheel"));
     putAt(folder / (name + ".3ds"), model3ds::writeModel(m));
+    putAt(folder / (name + "_body.jpg"), jpeg(32, 32, [=](int, int y) {
+            auto shade = [&](float k) {
+                return rgb(int(float(colour >> 16) * k), int(float(colour >> 8 & 255) * k), int(float(colour & 255) * k));
+            };
+            if (y >= 13 && y <= 18)
+                return rgb(235, 235, 235);
+            return y < 4 || y > 27 ? shade(0.55f) : shade(1.0f);
+        }));
+
+    model3ds::ModelSpec low;
+    low.materials.push_back({"lodbody", 0x808080, ""});
+    low.materials.push_back({"lodglass", 0x203040, ""});
+    low.materials.push_back({"lodwheel", 0x404040, ""});
+    low.meshes.push_back(model3ds::engineBox("body", halfW, halfH * 0.6f, halfL, 0, bodyY, 0, "lodbody"));
+    low.meshes.push_back(model3ds::engineBox("windows", halfW * 0.85f, halfH * 0.4f, halfL * 0.45f, 0,
+                                             bodyY + halfH, -halfL * 0.1f, "lodglass"));
+    low.meshes.push_back(model3ds::engineBox("wheels", halfW + 0.25f, wheel, halfL * 0.65f + wheel, 0, wheel, 0,
+                                             "lodwheel"));
+    putAt(folder / (name + "_lod.3ds"), model3ds::writeModel(low));
+
     float radius = std::max({halfW, halfL, halfH + wheel});
     char keys[1024];
     std::snprintf(keys, sizeof keys,
@@ -168,9 +194,11 @@ void writeVehicle(const fs::path& folder, const std::string& name, float halfW, 
                   "vehicle.name={prefix}Car\n"
                   "vehicle.fume={prefix}Fume\n"
                   "LODBodyColor=(%d;%d;%d)\n"
-                  "{prefix}Car=type:Group3D, model:%s.3ds, radius:%.2f, container:mainScene\n",
+                  "{prefix}Car=type:Group3D, model:%s.3ds, radius:%.2f, container:mainScene\n"
+                  "{prefix}CarLOD=type:LOD, radius:%.2f, levelNum:1, segment:60, model:(%s_lod.3ds), "
+                  "container:{prefix}Car\n",
                   name.c_str(), double(radius), int(colour >> 16), int(colour >> 8 & 255), int(colour & 255),
-                  name.c_str(), double(radius));
+                  name.c_str(), double(radius), double(radius), name.c_str());
     textAt(folder / (name + ".properties"), keys);
     for (int blur : {0, 2})
         putAt(folder / (name + "_whl" + std::to_string(blur) + ".jpg"), jpeg(32, 32, [=](int x, int y) {
@@ -222,7 +250,13 @@ std::string label(const std::string& name, int x, int y, int w, const std::strin
            ", width:" + std::to_string(w) + ", height:16, text:" + caption + ", textColor:" + colour + "\n";
 }
 
-const std::string kScene = "scenePage=type:SceneSprite, x:0, y:0, width:100%, height:100%, bkgColor:(16;24;48)\n";
+// The pages are zoomed by the frame's width over 240: a scene with a ground
+// of its own is drawn that much smaller and stretched over its place, which
+// suits 3D and 2D scenes; the sprite scene draws straight onto the page (its
+// sprites keep their places), its ground a sprite of the page's size.
+const std::string kScene = "scenePage=type:SceneSprite, x:0, y:0, width:100%, height:100%\n"
+                           "sptGround=type:Sprite, container:scenePage, x:0, y:0, width:176, height:234, "
+                           "color:(16;24;48)\n";
 
 void writePages(const std::string& track)
 {
@@ -320,8 +354,9 @@ void writePages(const std::string& track)
         for (size_t k = 0; k < g.choices.size(); ++k)
         {
             const std::string id = std::string(g.group) + std::to_string(k);
-            settings += box("chk_" + id, 12 + 56 * int(k), y + 20, g.group, int(k) == g.selected) +
-                        label("lbl_" + id, 30 + 56 * int(k), y + 18, 36, g.choices[k]);
+            // Three columns in the page's width: box, then its word.
+            settings += box("chk_" + id, 8 + 52 * int(k), y + 20, g.group, int(k) == g.selected) +
+                        label("lbl_" + id, 26 + 52 * int(k), y + 18, 40, g.choices[k]);
         }
         settings += std::string(g.group) + "=GUIType:checkboxGroup, selected:" + std::to_string(g.selected) + "\n";
         y += 40;
@@ -443,9 +478,9 @@ int main(int argc, char** argv)
     ok = media::writeZip(root / "resources/GUI/manual.zip",
                          {{"manual/index.properties", "# the manual\nscene.bkgColor=(0;0;0)\n"}}) && ok;
 
-    // Installed libraries: one on the storage card, one of an old version.
+    // Installed libraries: one on the storage card, one in main memory.
     writeLibrary(device / "Storage Card" / "Rally Pack", "1.2", "Rally_Wagon", rgb(240, 200, 30));
-    writeLibrary(device / "Program Files" / "Classic Pack", "1.1", "Old_Sedan", rgb(120, 120, 120));
+    writeLibrary(device / "Program Files" / "Classic Pack", "1.2", "Old_Sedan", rgb(120, 120, 120));
     HKEY key = nullptr;
     if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, tundrel::kLibraryKey, 0, nullptr, 0, 0, nullptr, &key, nullptr) !=
         ERROR_SUCCESS)

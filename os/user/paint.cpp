@@ -6,7 +6,13 @@
 // asks for a message and no other message is waiting; BeginPaint validates.
 #include "os/user/user_private.h"
 
+#include "os/host/host.h"
+
 #include <os/gdi.h>
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
 
 namespace os::user {
 
@@ -127,6 +133,45 @@ void expose_screen_area(const RECT& area)
             OffsetRect(&hit, -on_screen.left, -on_screen.top);
             invalidate(*w, &hit, true);
         }
+    }
+}
+
+std::vector<RECT> bare_desktop_parts(const RECT& area)
+{
+    std::vector<RECT> bare{area};
+    for (HWND h : state().top)
+    {
+        Window* w = find_window(h);
+        if (w && !w->destroying && is_drawn(*w))
+        {
+            subtract_rect(bare, screen_rect(*w));
+        }
+    }
+    return bare;
+}
+
+void clear_desktop(const std::vector<RECT>& parts)
+{
+    os::host::Screen& screen = os::host::screen();
+    for (RECT r : parts)
+    {
+        {
+            std::lock_guard<std::recursive_mutex> hold(screen.lock);
+            r.left = std::max<LONG>(r.left, 0);
+            r.top = std::max<LONG>(r.top, 0);
+            r.right = std::min<LONG>(r.right, screen.width);
+            r.bottom = std::min<LONG>(r.bottom, screen.height);
+            if (r.right <= r.left || r.bottom <= r.top || !screen.pixels)
+            {
+                continue;
+            }
+            const int bytes = screen.bpp / 8;
+            for (LONG y = r.top; y < r.bottom; y++)
+            {
+                std::memset(screen.pixels + y * screen.pitch + r.left * bytes, 0, size_t(r.right - r.left) * bytes);
+            }
+        }
+        os::host::backend().present(&r);
     }
 }
 

@@ -151,6 +151,16 @@ HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name)
     return (HCURSOR)id;
 }
 
+HICON LoadIconW(HINSTANCE, LPCWSTR name)
+{
+    if (!name || !IS_INTRESOURCE(name))
+    {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return (HICON)(ULONG_PTR)name;
+}
+
 HCURSOR SetCursor(HCURSOR cursor)
 {
     HCURSOR old;

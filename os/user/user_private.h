@@ -182,6 +182,11 @@ void subtract_rect(std::vector<RECT>& rects, const RECT& cut);
 void invalidate(Window& w, const RECT* client_rect, bool erase); // lock held
 void invalidate_tree(HWND hwnd);                                  // lock held
 void expose_screen_area(const RECT& screen_area);                 // lock held
+// The parts of a screen area no top-level window covers (lock held); they
+// are cleared to the desktop's black without the lock (a window gone from
+// a part no other window covers leaves nothing of itself there).
+std::vector<RECT> bare_desktop_parts(const RECT& screen_area);
+void clear_desktop(const std::vector<RECT>& parts);
 bool next_paint(const Queue& queue, HWND filter, MSG* out);        // lock held
 void paint_now(HWND hwnd);
 

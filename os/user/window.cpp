@@ -275,12 +275,17 @@ void finish_destroy(const std::vector<HWND>& children_first, const RECT& area, b
         Lock lock(state().lock);
         unlink_window(h);
     }
-    Lock lock(state().lock);
-    bump_generation();
-    if (drawn)
+    std::vector<RECT> bare;
     {
-        expose_screen_area(area);
+        Lock lock(state().lock);
+        bump_generation();
+        if (drawn)
+        {
+            expose_screen_area(area);
+            bare = bare_desktop_parts(area);
+        }
     }
+    clear_desktop(bare);
 }
 
 LONG_PTR read_extra(const Window& w, int index, size_t size)

@@ -3,9 +3,8 @@
 // speed, launched from both exhausts every 0.1 s while the racer emits
 #pragma once
 
-#include "games/skyrend/flight/particles.h"
-
 #include "engine/base/matrix4.h"
+#include "engine/scene/3d/particles.h"
 
 #include <cstdint>
 #include <string>
@@ -16,9 +15,9 @@ namespace racing {
 
 class Chip3D;
 
-// An exhaust puff: the jet game's smoke with a life of 0.4 s, launched with
-// 0.3 of the racer's speed, rising and fading to 200.
-struct ExhaustPuff : skyrend::FadingParticle
+// An exhaust puff: a fading chip with a life of 0.4 s, launched with 0.3 of
+// the racer's speed, rising and fading to 200.
+struct ExhaustPuff : FadingParticle
 {
     static constexpr float kLifetime = 0.4f;
     ExhaustPuff() : FadingParticle(-2.5f, 200, kLifetime, 0.3f) {}

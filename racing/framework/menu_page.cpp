@@ -118,6 +118,10 @@ void MenuPage::dispatchArguments()
 
 void MenuPage::openPage(const std::u16string& name)
 {
+    // A page the programs do not have starts them at the cover.
+    if (name != u"cover")
+        if (Properties probe; !probe.load(guiFolder.c_str(), (name + u".properties").c_str()))
+            return openPage(u"cover");
     pageName = name;
     loadPage((name + u".properties").c_str());
     if (name == u"cover")

@@ -33,6 +33,19 @@ inline int steeringOf(uint32_t keys)
     return keys & 4 ? 0 : keys & 8 ? 1 : 2;
 }
 
+// What the held keys ask of the player's racer in a layout: upright Left and
+// Right steer, Up is the throttle and Down the brake; turned
+// counter-clockwise (1) Up steers right, Down left, Left is the throttle
+// and Right the brake; turned clockwise (2) Up steers left, Down right,
+// Right is the throttle and Left the brake. The device's buttons are the
+// pedals in every layout.
+struct RaceKeys
+{
+    int steering; // 0 left, 1 right, 2 centre
+    Pedal pedal;
+};
+RaceKeys raceKeys(uint32_t keys, int orientation);
+
 // A released key of a race page: Tab turns the frame-rate display on and
 // off (the frame timer then only measures, else it caps); F1 to F8 answer
 // the camera preset 0 to 7; anything else -1.

@@ -47,32 +47,76 @@ float skyHeading(float dx, float dz)
     return h * (1.0f / (2.0f * pi));
 }
 
-void drawSkyPanorama(Image* surface, const Image* sky, const Matrix4& view, float skyAltitude, uint32_t background)
+namespace {
+
+// The part of the picture at (x, y) that lies on the surface: an image
+// placed more than a screen width to the left of the target is not drawn at
+// all by the image copy.
+void copyOnSurface(Image* surface, const Image& picture, int x, int y)
+{
+    const int sx = std::max(0, -x), sy = std::max(0, -y);
+    const int columns = std::min(picture.width - sx, surface->width - std::max(x, 0));
+    const int rows = std::min(picture.height - sy, surface->height - std::max(y, 0));
+    if (columns > 0 && rows > 0)
+        surface->drawImage(picture, std::max(x, 0), std::max(y, 0), sx, sy, columns, rows);
+}
+
+void fillArea(Image* surface, uint32_t colour, int left, int top, int right, int bottom)
+{
+    left = std::max(left, 0), top = std::max(top, 0);
+    right = std::min(right, surface->width), bottom = std::min(bottom, surface->height);
+    if (right > left && bottom > top)
+        surface->drawRect(colour, left, top, right - left, bottom - top, true);
+}
+
+} // namespace
+
+void drawSkyPanorama(Image* surface, const Image* sky, const Matrix4& view, float skyAltitude, uint32_t background,
+                     const SkyPlacement& placement)
 {
     const int tw = surface->width, th = surface->height;
-    if (!sky || sky->width <= 0)
+    if (!sky || sky->width <= 0 || sky->height <= 0)
     {
         surface->drawRect(background, 0, 0, tw, th, true);
         return;
     }
     Vector3 d(view.m[8], view.m[9], view.m[10]);
     d.normalize();
-    float f = skyHeading(d.x, d.z);
-    int x = int(float(sky->width) * f) % sky->width;
-    float q = 3.5f * d.y;
-    int y = int((skyAltitude - 65.0f) + float(sky->height) * q);
-    int top = std::min(y, 0);
-    if (top + sky->height < th)
-        surface->drawRect(background, 0, top + sky->height, tw, th - (top + sky->height), true);
-    // The visible part is copied by its source rectangle: an image placed
-    // more than a screen width to the left of the target is not drawn at all.
-    const int srcY = -top, rows = sky->height + top;
-    for (int dx = 0, sx = x; rows > 0 && dx < tw; sx = 0)
+    const float f = skyHeading(d.x, d.z);
+    const float q = 3.5f * d.y;
+    const int w = sky->width, h = sky->height;
+    // The altitude term and the pitch in pixels of the page.
+    auto offset = [&](int along) {
+        return int(((skyAltitude - 65.0f) * placement.zoom + float(along) * q) * placement.screenScale);
+    };
+    if (placement.orientation == 1)
     {
-        int columns = std::min(sky->width - sx, tw - dx);
-        surface->drawImage(*sky, dx, 0, sx, srcY, columns, rows);
-        dx += columns;
+        // Turned: the heading runs down the picture's long side.
+        const int y = int(float(h) * f) % h;
+        const int left = std::min(offset(w), 0);
+        fillArea(surface, background, left + w, 0, tw, th);
+        copyOnSurface(surface, *sky, left, y - h);
+        if (y < th)
+            copyOnSurface(surface, *sky, left, y);
+        return;
     }
+    if (placement.orientation == 2)
+    {
+        const int y = int((1.0f - f) * float(h)) % h;
+        const int e = tw - offset(w);
+        const int left = std::max(e, tw) - w;
+        fillArea(surface, background, 0, 0, left, th);
+        copyOnSurface(surface, *sky, left, y - h);
+        if (y < th)
+            copyOnSurface(surface, *sky, left, y);
+        return;
+    }
+    const int x = int(float(w) * f) % w;
+    const int top = std::min(offset(h), 0);
+    fillArea(surface, background, 0, top + h, tw, th);
+    copyOnSurface(surface, *sky, -x, top);
+    if (tw + x > w)
+        copyOnSurface(surface, *sky, w - x, top);
 }
 
 } // namespace racing

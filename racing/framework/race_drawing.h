@@ -17,9 +17,21 @@ void addHazeBand(Image* sky, uint32_t background, uint32_t haze);
 // Sky heading 0..1 of a turn for a view direction (x and z).
 float skyHeading(float dx, float dz);
 
+// How the panorama stands on a page: the page's screen scale (template
+// lengths to pixels) and zoom, and its orientation (1 and 2: the screen
+// turned, the picture turned with it, its long side along the screen's
+// height).
+struct SkyPlacement
+{
+    float screenScale = 1.0f;
+    float zoom = 1.0f;
+    int orientation = 0;
+};
+
 // The panorama placed by the view's heading and pitch at the altitude; the
-// rows below it take the background colour (all of them without a sky).
-void drawSkyPanorama(Image* surface, const Image* sky, const Matrix4& view, float skyAltitude,
-                     uint32_t background);
+// side below it (the ground's side) takes the background colour, all of the
+// surface without a sky.
+void drawSkyPanorama(Image* surface, const Image* sky, const Matrix4& view, float skyAltitude, uint32_t background,
+                     const SkyPlacement& placement = {});
 
 } // namespace racing

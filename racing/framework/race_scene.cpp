@@ -14,7 +14,7 @@ namespace racing {
 void SkyBehindScene::afterBackground(Image* image)
 {
     if (image && camera)
-        drawSkyPanorama(image, sky, camera->getViewMatrix(), altitude, background);
+        drawSkyPanorama(image, sky, camera->getViewMatrix(), altitude, background, placement);
 }
 
 void showBoardsInWindow(std::vector<TrackBoard>& boards, const VisibleWindow& window)

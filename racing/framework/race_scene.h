@@ -5,6 +5,7 @@
 #pragma once
 
 #include "racing/engine/render_target.h"
+#include "racing/framework/race_drawing.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -31,6 +32,7 @@ public:
     Camera* camera = nullptr;   // nothing is drawn without one
     float altitude = 0.0f;
     uint32_t background = 0;
+    SkyPlacement placement;
 };
 
 // A board beside the road (or a banner across it) and the segment it stands at.

@@ -11,6 +11,8 @@
 #include "engine/base/matrix4.h"
 #include "engine/base/quaternion.h"
 
+#include <cstdint>
+
 namespace racing {
 
 struct RaceTrack
@@ -19,9 +21,12 @@ struct RaceTrack
     GroundQuery* ground = nullptr;
     const VisibleWindow* window = nullptr;
     float topSpeed = 110.0f;         // the race's speed scale
-    float steerSensitivity = 0.75f;  // 0.25, 0.75 or 1.25
+    float steerSensitivity = 0.75f;  // 0.25, 0.75 or 1.25 (the car: 0.5, 1.0 or 2.0)
     bool running = false;            // after the start lights
     bool wrongWay = false;           // written by the player's vehicle
+    bool hasFume = false;            // the track's racers puff from their exhausts
+    uint32_t fumeColour = 0;
+    float cruiseSpeed = 80.0f;       // the car game's cruise setting (50, 80 or 5000 km/h shown)
 };
 
 struct MotionBody;

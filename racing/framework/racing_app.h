@@ -18,6 +18,11 @@ class MenuPage;
 // The folder of the game's resources ("..\resources\" beside the program).
 std::u16string resourcesFolder();
 
+// The page's message scene "sceneMessage": with a text, its sprite
+// "sptMessage" shows the text and keeps the value; the scene shows exactly
+// while there is a text (none hides it).
+void showSceneMessage(Canvas& canvas, const WCHAR* text, int value);
+
 // What a finished race hands to the score table and the scoreboard command.
 struct RaceResult
 {
@@ -48,6 +53,10 @@ RaceResult raceResultOf(const Page& page, const std::u16string& vehicle)
 class RacingApp : public AppWindow
 {
 public:
+    // The program's resources: its icon and its cursor.
+    static constexpr int kIconId = 101;
+    static constexpr int kCursorId = 106;
+
     // menuCommand: where a race that did not finish (and a broken race
     // command) goes back to; speedFactor turns lap length over time into the
     // speed entered into the score table.
@@ -58,8 +67,9 @@ public:
     void onActivate(bool active) override;
     bool onClose() override { return true; }
 
-    // The menu page stopped and hidden, the race page added in its place
-    // and focused; then the program sets the race up and calls beginRace.
+    // The menu page stopped and hidden, the frame over the whole screen,
+    // the race page added and focused; then the program sets the race up
+    // and calls beginRace.
     void showRacePage(Canvas* page);
     void beginRace();
     // Both: the page shown, set up by `prepare`, and started; false (after
@@ -67,8 +77,11 @@ public:
     bool runRacePage(Canvas* page, const std::function<bool()>& prepare);
     // 1 finished, anything else abandoned or an exercise.
     void endRace(int status);
-    // Ends this instance and starts the next with the command.
+    // Ends this instance and starts the next with the command; a close the
+    // person asked for meanwhile ends the program instead.
     void restart(const std::u16string& command);
+    // A close of the frame waits in the queue.
+    bool closeRequested();
 
     const std::u16string menuCommand;
     const float speedFactor;

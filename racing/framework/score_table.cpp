@@ -5,6 +5,7 @@
 
 #include "engine/base/properties.h"
 #include "engine/base/property_map.h"
+#include "engine/base/saved_properties.h"
 
 #include <os/sysinfo.h>
 
@@ -106,9 +107,11 @@ void enterScore(std::vector<ScoreRecord>& table, const ScoreRecord& record)
 
 void loadScores(const std::u16string& guiFolder, std::vector<ScoreRecord>& table, std::optional<ScoreRecord>& latest)
 {
+    // A damaged table is set aside (the user is told once) and the table
+    // starts empty.
     Properties file(u'=', u',', u':');
     latest.reset();
-    if (!file.load(guiFolder.c_str(), kScoreFile))
+    if (!loadSavedProperties(file, guiFolder.c_str(), kScoreFile))
         return;
     const int keys = file.getKeyCount();
     for (int i = 0; i < keys; ++i)

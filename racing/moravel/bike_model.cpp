@@ -12,8 +12,6 @@
 #include "engine/scene/core/texture.h"
 #include "engine/scene/core/texture_dictionary.h"
 
-#include <algorithm>
-#include <cmath>
 #include <string>
 
 namespace moravel {
@@ -32,7 +30,7 @@ std::u16string digit(int k)
 
 DrawnBike::DrawnBike(racing::RaceTrack* race_, bool isPlayer_, const BikeScene& where, const std::u16string& paint,
                      const std::u16string& prefix, Group3D* templateModel)
-    : Motorbike(race_, isPlayer_)
+    : Motorbike(race_, isPlayer_), motocross(where.motocross)
 {
     const bool cross = where.motocross;
     if (!templateModel)
@@ -62,10 +60,8 @@ DrawnBike::DrawnBike(racing::RaceTrack* race_, bool isPlayer_, const BikeScene& 
         where.scene->addChild((prefix + u"vehicle").c_str(), model);
     motion.model = model;
     buildModel(where, paint, prefix);
-    buildFume(where, prefix);
+    buildFume(where.scene, prefix + u"Fume", 1.0f, where.fumeColour, where.textures, where.vehicleFolder);
 }
-
-DrawnBike::~DrawnBike() = default; // the model, shadow and puff chips are the scene's
 
 void DrawnBike::buildModel(const BikeScene& where, const std::u16string& paint, const std::u16string& prefix)
 {
@@ -115,27 +111,7 @@ void DrawnBike::buildModel(const BikeScene& where, const std::u16string& paint, 
                     m->material = material;
     }
     setPose(kPoseStill);
-
-    Texture* shadowMask = textures ? textures->load(folder.c_str(), u"common\\shadow.jpg", true, false) : nullptr;
-    shadow = new racing::Chip3D(modelScale * 0.015f, 25.0f, 100.0f, 1, nullptr, shadowMask);
-    if (Material* m = shadow->getMaterial())
-        m->color = 0;
-    if (where.scene)
-        where.scene->addChild((prefix + u"Shadow").c_str(), shadow);
-}
-
-void DrawnBike::buildFume(const BikeScene& where, const std::u16string& prefix)
-{
-    hasFume = where.hasFume;
-    for (int k = kPuffs - 1; k >= 0; --k)
-        for (int e = 0; e < 2; ++e)
-        {
-            racing::Chip3D* chip =
-                racing::ExhaustFume::makeChip(1.0f, where.fumeColour, where.textures, where.vehicleFolder);
-            fume.puffs[e][k].setObject(chip, chip->getMaterial());
-            if (where.scene)
-                where.scene->addChild((prefix + u"Fume" + digit(k)).c_str(), chip);
-        }
+    buildShadow(where.scene, prefix + u"Shadow", textures, folder, 25.0f, 100.0f, modelScale * 0.015f);
 }
 
 void DrawnBike::setPose(int pose_)
@@ -148,7 +124,7 @@ void DrawnBike::setPose(int pose_)
             m->visible = k == pose_ ? 1 : 0;
 }
 
-void DrawnBike::measure(bool motocross)
+void DrawnBike::measure()
 {
     Mesh* body = model ? model->findObject(u"body") : nullptr;
     Mesh* front = model ? model->findObject(u"fwheel") : nullptr;
@@ -167,21 +143,6 @@ void DrawnBike::measure(bool motocross)
     if (model->levels && model->levelCount > 0 && model->levels[0])
         for (int i = 0; i < model->levels[0]->size(); ++i)
             static_cast<Mesh*>(model->levels[0]->get(i))->matrix.m[7] += lift;
-}
-
-void DrawnBike::onVisibility(bool wasVisible)
-{
-    if (model)
-        model->visible = visible;
-    if (shadow)
-        shadow->visible = visible;
-    if (wasVisible && !visible)
-        hidePuffs();
-}
-
-void DrawnBike::hidePuffs()
-{
-    fume.hide();
 }
 
 void DrawnBike::onWheels(float)
@@ -208,33 +169,6 @@ void DrawnBike::onWheels(float)
         wheelMaterial->texture = wheelTextures[wheelBlur];
         wheelMaterial->mask = wheelAlphas[wheelBlur];
     }
-}
-
-void DrawnBike::onShadow()
-{
-    if (!shadow || !model)
-        return;
-    Vector3 up(0.0f, 1.0f, 0.0f);
-    Quaternion q;
-    racing::partialTurn(q, up, groundNormal, 1.0f);
-    Matrix4 tilt;
-    tilt.setFromQuaternion(q);
-    shadow->matrix.setProduct(tilt, model->matrix);
-    shadow->matrix.setTranslationXYZ(motion.position.x - shadowShift, groundHeight + 0.18f,
-                                     motion.position.z - shadowShift);
-}
-
-void DrawnBike::updatePuffs(float dt)
-{
-    fume.update(dt);
-}
-
-void DrawnBike::onFume(float dt)
-{
-    updatePuffs(dt);
-    if (!hasFume || motion.falling || !(motion.speed > 0.5f * race->topSpeed) || !model)
-        return;
-    fume.emit(dt, motion.speed, model->matrix, width, height, length, 0.1f);
 }
 
 } // namespace moravel

@@ -7,19 +7,13 @@
 
 #include "racing/moravel/motorbike.h"
 
-#include "racing/framework/exhaust_fume.h"
-
-#include <memory>
 #include <string>
 
-class Group3D;
 class Material;
-class Mesh;
 class Texture;
 class TextureDictionary;
 
 namespace racing {
-class Chip3D;
 class Scene3D;
 } // namespace racing
 
@@ -34,7 +28,6 @@ struct BikeScene
     TextureDictionary* textures = nullptr; // the page's
     std::u16string vehicleFolder;          // resources + "vehicle\"
     bool motocross = false;
-    bool hasFume = false;
     uint32_t fumeColour = 0;
 };
 
@@ -48,34 +41,22 @@ public:
     // the scene as prefix + "vehicle", the shadow as prefix + "Shadow".
     DrawnBike(racing::RaceTrack* race, bool isPlayer, const BikeScene& where, const std::u16string& paint,
               const std::u16string& prefix, Group3D* templateModel);
-    ~DrawnBike() override;
     void setPose(int pose_) override;
     // Extents from the body and wheel objects, and the lift on every object
     // of the model and of its lower level.
-    void measure(bool motocross);
-    // Puffs of both exhausts, stepped while visible.
-    void updatePuffs(float dt);
-    // Every puff chip hidden.
-    void hidePuffs();
+    void measure() override;
 
-    Group3D* model = nullptr;       // the scene's
-    racing::Chip3D* shadow = nullptr; // the scene's
     Material* wheelMaterial = nullptr;
     Texture* wheelTextures[2] = {};
     Texture* wheelAlphas[2] = {};
-    racing::ExhaustFume fume;
 
 protected:
-    void onVisibility(bool wasVisible) override;
     void onWheels(float dt) override;
-    void onShadow() override;
-    void onFume(float dt) override;
 
 private:
     void buildModel(const BikeScene& where, const std::u16string& paint, const std::u16string& prefix);
-    void buildFume(const BikeScene& where, const std::u16string& prefix);
     Vector3 frontCentre, rearCentre;
-    bool hasFume = false;
+    bool motocross = false;
 };
 
 } // namespace moravel

@@ -25,7 +25,7 @@ bool RacingApp::startRace(int mode_, int paintIndex, int trackIndex, const racin
 racing::RaceResult RacingApp::raceResult() const
 {
     const auto* page = static_cast<const RaceCanvas*>(racePage);
-    return racing::raceResultOf(*page, page->paintName);
+    return racing::raceResultOf(*page, page->vehicleName);
 }
 
 int runProgram(const WCHAR* commandLine)

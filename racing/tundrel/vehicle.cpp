@@ -1,11 +1,16 @@
-// vehicle.cpp -- the motion of a car or truck over its track
+// vehicle.cpp -- a car or truck of a vehicle library over its track
 #include "racing/tundrel/vehicle.h"
 
+#include "racing/engine/base_library.h"
+#include "racing/engine/canvas.h"
 #include "racing/engine/model3d.h"
+#include "racing/framework/track_keys.h"
 
+#include "engine/base/properties.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/mesh.h"
 #include "engine/scene/core/material.h"
+#include "engine/scene/core/texture_dictionary.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,34 +19,101 @@ namespace tundrel {
 
 namespace {
 const char16_t* const kWheelNames[4] = {u"flwheel", u"frwheel", u"rlwheel", u"rrwheel"};
+// The keys a vehicle's file gives; taken out before each vehicle is loaded,
+// so that a file without one does not inherit the last vehicle's.
+const char16_t* const kVehicleKeys[4] = {u"VEHICLE_SIZE", u"vehicle.name", u"vehicle.fume", u"LODBodyColor"};
 constexpr float kTwoPi = 2.0f * 3.1415927f;
 constexpr float kGroundTolerance = 0.2f;
-}
+} // namespace
 
-Vehicle::Vehicle(CarRace* race_, bool isPlayer_) : isPlayer(isPlayer_ ? 1 : 0), race(race_) {}
+Vehicle::Vehicle(racing::RaceTrack* race_, bool isPlayer_) : Racer(race_, isPlayer_) {}
 
 Vehicle::~Vehicle()
 {
     delete basis;
-    delete model;
 }
 
-void Vehicle::setModel(Group3D* model_, Texture* wheelPictures[3])
+bool Vehicle::load(racing::Canvas& page, racing::Scene3D* scene, const std::u16string& folder,
+                   const std::u16string& name, const std::u16string& prefix)
 {
-    model = model_;
-    motion.model = model;
+    const std::u16string file = name + u".properties";
+    if (Properties probe; !probe.load(folder.c_str(), file.c_str()))
+        return false;
+    Properties& templ = page.getTemplate();
+    for (const char16_t* key : kVehicleKeys)
+        templ.remove(key);
+    templ.put(u"prefix", prefix.c_str());
+    page.loadTemplate((folder + u"\\").c_str(), file.c_str(), false);
+    buildModel(page, scene, folder + u"\\", name);
+    templ.remove(u"prefix");
+    return model != nullptr;
+}
+
+void Vehicle::buildModel(racing::Canvas& page, racing::Scene3D* scene, const std::u16string& folder,
+                         const std::u16string& name)
+{
+    Properties& templ = page.getTemplate();
+    size = racing::keyFloat(templ, u"VEHICLE_SIZE", 4.0f);
+    const WCHAR* modelName = templ.get(u"vehicle.name");
+    model = modelName ? page.findGroup3D(modelName) : nullptr;
     if (!model)
         return;
+    const std::u16string modelKey = modelName;
+    model->cullingPolicy = racing::cullingPolicyFromRacing(1);
+    model->frontClip = 1.0f;
+    racing::setNearPlaneCulling(*model, true);
+    motion.model = model;
     body = model->findObject(u"body");
     basis = model->removeObject(u"basis");
     for (int k = 0; k < 4; ++k)
         wheels[k] = model->findObject(kWheelNames[k]);
     bodyMaterial = model->findMaterial(u"body");
     wheelMaterial = model->findMaterial(u"wheel");
-    for (int k = 0; k < 3; ++k)
-        wheelTextures[k] = wheelPictures[k];
+    if (bodyMaterial)
+    {
+        bodyMaterial->detailLevel = 3;
+        bodyMaterial->shininessStrength = 200;
+    }
+    TextureDictionary* textures = page.getTextureDictionary();
+    const int numbers[3] = {0, 2, 2};
+    for (int k = 0; k < 3 && textures; ++k)
+    {
+        const std::u16string picture = name + u"_whl" + char16_t(u'0' + numbers[k]) + u".jpg";
+        wheelTextures[k] = textures->load(folder.c_str(), picture.c_str(), true, false);
+    }
     if (wheelMaterial)
+    {
+        wheelMaterial->detailLevel = 2;
         wheelMaterial->texture = wheelTextures[0];
+        wheelMaterial->flat = 1;
+    }
+    // The lower level: the body's settings and the library's colour for its
+    // paint, the windows as the body, the wheels dark.
+    if (model->levels && model->levelCount > 0)
+    {
+        const auto bodyDetail = bodyMaterial ? bodyMaterial->detailLevel : 3;
+        const auto bodyShine = bodyMaterial ? bodyMaterial->shininessStrength : 200;
+        if (Mesh* low = model->findLevelObject(0, u"body"); low && low->material)
+        {
+            low->material->detailLevel = bodyDetail;
+            low->material->shininessStrength = bodyShine;
+            low->material->color = racing::colourOf(templ, u"LODBodyColor", low->material->color);
+        }
+        if (Mesh* low = model->findLevelObject(0, u"windows"); low && low->material)
+        {
+            low->material->detailLevel = bodyDetail;
+            low->material->shininessStrength = bodyShine;
+        }
+        if (Mesh* low = model->findLevelObject(0, u"wheels"); low && low->material)
+        {
+            low->material->color = 0;
+            low->material->detailLevel = wheelMaterial ? wheelMaterial->detailLevel : 2;
+        }
+    }
+    buildShadow(scene, modelKey + u"Shadow", textures, folder, 45.0f, 100.0f, size * 0.012f);
+    const WCHAR* fumeName = templ.get(u"vehicle.fume");
+    buildFume(scene, fumeName ? std::u16string(fumeName) : modelKey + u"Fume", 1.4f, race->fumeColour, textures,
+              folder);
 }
 
 int Vehicle::wheelBlur() const
@@ -51,103 +123,40 @@ int Vehicle::wheelBlur() const
 
 void Vehicle::update(float dt)
 {
-    motion.speed *= std::max(0.0f, 1.0f - 0.12f * dt);
-    rev = std::max(0.0f, rev - 0.7f * dt);
-    motion.move(dt);
-    segment = racing::nextSegment(*race, motion.position, segment, !autopilot);
-    if (!isPlayer)
-    {
-        const bool was = visible != 0;
-        visible = racing::inVisibleWindow(*race, segment) ? 1 : 0;
-        if (was && !visible)
-            fume.hide();
-    }
-    const racing::TrackModel& track = *race->model;
-    const int n = track.segmentCount;
-    point.copyFrom(track.points[size_t(segment)]);
-    nextPoint.copyFrom(track.points[size_t((segment + 1) % n)]);
-    previousPoint.copyFrom(track.points[size_t((segment + n - 1) % n)]);
-    if (autopilot && race->running)
-        autoDrive(dt);
-    followTrack();
-    motion.rotate(dt);
+    moveOnTrack(dt, 0.12f);
     if (!visible)
         return;
     spinWheels(dt);
     if (wheelMaterial)
         wheelMaterial->texture = wheelTextures[wheelBlur()];
-    fume.update(dt);
-    if (race->hasFume && !motion.falling && motion.speed > 45.0f && model)
-        fume.emit(dt, motion.speed, model->matrix, width, height, length, -0.4f);
-}
-
-void Vehicle::buildFume(uint32_t colour, TextureDictionary* textures, const std::u16string& folder)
-{
-    for (int k = racing::ExhaustFume::kPuffs - 1; k >= 0; --k)
-        for (int e = 0; e < 2; ++e)
-        {
-            racing::Chip3D* chip = racing::ExhaustFume::makeChip(1.4f, colour, textures, folder);
-            fume.puffs[e][k].setObject(chip, chip->getMaterial());
-            puffChips.emplace_back(chip);
-        }
+    stepFume(dt, 45.0f, -0.4f);
 }
 
 void Vehicle::followTrack()
 {
-    if (!autopilot)
+    const racing::EdgeResult edge = keepToEdge();
+    if (edge != racing::EdgeResult::OnTrack)
+        overSpeed = 0;
+    if (edge == racing::EdgeResult::Stopped)
+        return;
+    // Down a slope each step ends a hair above the road: the car falls only
+    // from higher up (else every other frame would go by without the keys).
+    float gap = 0.0f;
+    if (rideOnGround(0.6f, kGroundTolerance, gap) && !motion.falling && visible && groundNormal.y > 0.75f)
     {
-        racing::EdgeResult edge = racing::keepOnTrack(*race, motion, point, nextPoint, isPlayer != 0, heading,
-                                                      trackDirection);
-        offTrack = edge == racing::EdgeResult::OnTrack ? 0 : 1;
-        if (offTrack)
-            overSpeed = 0;
-        if (edge == racing::EdgeResult::Stopped)
-            return;
-        if (edge == racing::EdgeResult::TurnedBack)
-            steerAngle = 0.0f;
-    }
-    Vector3 normal;
-    if (racing::groundUnder(*race, motion, point, groundHeight, normal))
-    {
-        groundNormal.copyFrom(normal);
-        float rideY = 0.6f * height + groundHeight;
-        // Down a slope each step ends a hair above the road: the car falls
-        // only from higher up (else every other frame would take the keys).
-        motion.falling = rideY - motion.position.y < -kGroundTolerance ? 1 : 0;
-        if (!motion.falling)
-        {
-            motion.position.y = rideY;
-            if (visible && normal.y > 0.75f)
-            {
-                // The body leans out of a turn and settles on the ground.
-                float t = std::clamp(steerAngle * motion.speed * 0.0033333334f, -0.15f, 0.12f);
-                racing::leanOnGround(motion, -t, normal);
-            }
-        }
+        // The body leans out of a turn and settles on the ground.
+        const float t = std::clamp(steerAngle * motion.speed * 0.0033333334f, -0.15f, 0.12f);
+        racing::leanOnGround(motion, -t, groundNormal);
     }
     motion.previousPosition.copyFrom(motion.position);
 }
 
 void Vehicle::steer(int direction, float dt)
 {
-    const float rate = race->steerSensitivity;
-    if (direction == 2)
-    {
-        if (std::fabs(steerAngle) >= 0.005f)
-            steerAngle *= std::max(0.0f, 1.0f - 75.0f * dt);
-        else
-            steerAngle = 0.0f;
-    }
-    else
-    {
-        // Backwards the wheel turns the car the other way.
-        if (motion.speed < 0.0f)
-            direction = 1 - direction;
-        if (direction == 0)
-            steerAngle = std::max(steerAngle - rate * dt, -1.15f);
-        else
-            steerAngle = std::min(steerAngle + rate * dt, 1.15f);
-    }
+    // Backwards the wheel turns the car the other way.
+    if (direction != 2 && motion.speed < 0.0f)
+        direction = 1 - direction;
+    turnWheel(direction, dt, 75.0f);
     motion.setYawRate(!autopilot && std::fabs(motion.speed) > 2.0f ? steerAngle : 0.0f);
 }
 
@@ -166,22 +175,24 @@ void Vehicle::brake(float dt)
     overSpeed = 0;
 }
 
+void Vehicle::coast(float dt)
+{
+    if (overSpeed)
+        accelerate(dt);
+    else
+        Racer::coast(dt);
+}
+
 void Vehicle::autoDrive(float dt)
 {
-    float y = racing::turnTowards(motion, nextPoint, dt);
-    float m = std::fabs(y);
-    if (m > 0.03f)
-        brake(dt);
-    else if (m < 0.008f && int(m * 100000.0f) % 100 < 50)
-        accelerate(dt);
+    const float y = autoPedals(dt, 0.008f);
     if (isPlayer)
-        steer(y > 0.004f ? 1 : (y < -0.004f ? 0 : 2), 0.1f * dt);
+        steer(steeringFor(y), 0.1f * dt);
 }
 
 void Vehicle::place(float speed_, int segment_)
 {
-    segment = segment_;
-    racing::placeOnTrack(*race->model, motion, segment, 0.0f, speed_);
+    Racer::place(speed_, segment_);
     overSpeed = 0;
 }
 

@@ -1,12 +1,12 @@
-// particles.h -- small thrown and animated things of a 3D scene: the
-// ballistic particle (bullets, flare and chaff decoys, smoke puffs) and the
+// particles.h -- the jet game's small thrown and animated things of a 3D
+// scene: bullets, flare and chaff decoys and smoke puffs (on the engine's
+// ballistic and fading particles, engine/scene/3d/particles.h) and the
 // explosion and splash chip animations. Each works without a scene object
-// too (the game server steps bare particles). Self-contained: it needs only
-// the engine's maths and 3D groups, so other games can share it.
+// too (the game server steps bare particles).
 #pragma once
 
 #include "engine/base/matrix4.h"
-#include "engine/base/vector.h"
+#include "engine/scene/3d/particles.h"
 
 #include <cstdint>
 #include <vector>
@@ -18,21 +18,9 @@ class Material;
 
 namespace skyrend {
 
-// Moves along its launch direction at a constant speed while its vertical
-// speed grows with gravity (a negative gravity makes it rise).
-struct BallisticParticle
-{
-    Group3D* object = nullptr; // follows the particle's matrix (may be null)
-    float speed = 0.0f;
-    float verticalSpeed = 0.0f;
-    float gravity = 0.0f;
-    Vector3 position;
-    Vector3 start;
-    Matrix4 matrix;
-
-    void launch(Group3D* followingObject, float launchSpeed, const Matrix4& from);
-    void update(float dt);
-};
+using ::BallisticParticle;
+using ::FadingParticle;
+using ::launchFirstIdle;
 
 // A canon round: 6.0 s of life at 70 units per second, gravity 1.5.
 struct Bullet
@@ -51,42 +39,6 @@ struct Bullet
     void stop();
 };
 
-// A chip that rises and fades for its life (3.0 s here): a decoy (flare or
-// chaff) or a smoke puff. Its transparency climbs to `fade` at the end of
-// its life. The racing games' exhaust puffs are the same with a shorter
-// life and a larger share of the launching speed.
-struct FadingParticle
-{
-    static constexpr float kLifetime = 3.0f;
-
-    Chip3D* chip = nullptr;
-    Group3D* object = nullptr; // the chip, or any group that stands for it
-    uint8_t active = 0;
-    float age = 0.0f;
-    Material* chipMaterial = nullptr;
-    BallisticParticle base;
-
-    FadingParticle(float riseGravity, int fadeValue, float lifetimeSeconds = kLifetime, float speedShare = 0.2f)
-        : gravity(riseGravity), fade(fadeValue), lifetime(lifetimeSeconds), share(speedShare)
-    {
-    }
-    void setChip(Chip3D* c);
-    // Another kind of chip: a group and the material that fades.
-    void setObject(Group3D* g, Material* m);
-    // Speed is the launching body's; the particle keeps its share of it (a
-    // fifth here).
-    void launch(float launchSpeed, const Matrix4& from);
-    void update(float dt);
-    void stop();
-    float getLifetime() const { return lifetime; }
-
-private:
-    float gravity;
-    int fade;
-    float lifetime;
-    float share;
-};
-
 // Decoys: kind 0 flare, kind 1 chaff; gravity -3.0, faded at 160.
 struct Flare : FadingParticle
 {
@@ -101,19 +53,6 @@ struct SmokePuff : FadingParticle
 {
     SmokePuff() : FadingParticle(-2.5f, 220) {}
 };
-
-// Launches the first idle particle of a pool; false when all are in the air.
-template <class Particle>
-bool launchFirstIdle(std::vector<Particle*>& pool, float launchSpeed, const Matrix4& from)
-{
-    for (Particle* p : pool)
-        if (!p->active)
-        {
-            p->launch(launchSpeed, from);
-            return true;
-        }
-    return false;
-}
 
 // A chip animation of ten frames that follows a matrix for its duration:
 // 2.5 s for an explosion, 2.0 s for a splash.

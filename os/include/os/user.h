@@ -588,6 +588,8 @@ BOOL SystemParametersInfoW(UINT action, UINT param, PVOID data, UINT win_ini);
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT flags);
 BOOL MessageBeep(UINT type);
 HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name);
+// A program's icon resource, by number; this host keeps no pictures of icons.
+HICON LoadIconW(HINSTANCE instance, LPCWSTR name);
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();
 int ShowCursor(BOOL show);

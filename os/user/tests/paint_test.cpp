@@ -284,3 +284,26 @@ TEST(LayoutGeneration, ChangesWithLayout)
         EXPECT_NE(os::user::layout_generation(), before) << s.name;
     }
 }
+
+// A window gone from the screen leaves nothing of itself where no other
+// window stands (a message box wider than the program's window): that part
+// shows the desktop's black again; where a window stands it repaints.
+TEST(DestroyWindow, ThePartOverTheDesktopTurnsBlackAgain)
+{
+    auto& s = os::host::screen();
+    std::fill(s.pixels, s.pixels + (size_t)s.pitch * s.height, 0);
+    HWND under = make_painted_top({20, 20, 120, 120}, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    UpdateWindow(under);
+    HWND box = make_painted_top({60, 60, 200, 200}, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    UpdateWindow(box);
+    ASSERT_NE(screen_pixel(150, 150), 0u);
+    DestroyWindow(box);
+    EXPECT_EQ(screen_pixel(150, 150), 0u);
+    EXPECT_EQ(screen_pixel(199, 61), 0u);
+    RECT update{};
+    EXPECT_TRUE(GetUpdateRect(under, &update, FALSE)); // the window under it repaints its part
+    UpdateWindow(under);
+    EXPECT_NE(screen_pixel(100, 100), 0u);
+    DestroyWindow(under);
+    EXPECT_EQ(screen_pixel(100, 100), 0u);
+}

@@ -103,6 +103,14 @@ TEST(Cursor, LoadAndSet)
         << "a program's own cursor resource loads as the arrow";
 }
 
+TEST(Icon, AProgramsIconByNumber)
+{
+    HINSTANCE program = (HINSTANCE)(uintptr_t)0x400000;
+    EXPECT_NE(LoadIconW(program, MAKEINTRESOURCEW(101)), nullptr);
+    EXPECT_EQ(LoadIconW(program, u"NAMED"), nullptr);
+    EXPECT_EQ(LoadIconW(program, nullptr), nullptr);
+}
+
 TEST(Rect, IntersectUnionSubtract)
 {
     struct Case

@@ -1,9 +1,11 @@
 // key_script.h -- a race ridden by a person's keys in a headless program
 // run: the key events written from an in-process rider on the program's
-// clock (one script event taken a frame), the script text, and the events
+// clock (a frame every 31 ms, the due key events taken before it), the
+// script text, and the events
 // read back from it (tests of both racing programs)
 #pragma once
 
+#include "racing/framework/testing/program_run.h"
 #include "racing/framework/track_model.h"
 
 #include <os/sync.h>
@@ -30,9 +32,15 @@ struct KeyEvent
     bool down;
 };
 
-// Runs a race page as its program does: a frame every millisecond of the
-// clock, the start lights on the frame timer's windows, one due key event
-// taken a frame; `decide` is called every frame with the time. Ends when the
+// The clock of a race page in its program run: each frame costs the frame's
+// time (kProgramFrameMs) and the window timer comes a millisecond after the
+// program asks for its next message.
+constexpr int kRaceFrameMs = kProgramFrameMs + 1;
+
+// Runs a race page as its program does: a frame every kRaceFrameMs of the
+// clock, the start lights on the frame timer's windows, the key events due
+// by then taken before the frame (the program takes its input before its
+// timer's next frame); `decide` is called every frame with the time. Ends when the
 // race does (its time) or after `limitMs` (-1). The fixture has `page` (the
 // race page, keys through its onKey) and `restartedWith`, and `frame(dt)`
 // runs one frame.
@@ -45,10 +53,10 @@ int rideRace(Fixture& race, std::vector<KeyEvent>& events, Decide decide, int li
     size_t next = 0;
     for (int ms = 0; ms < limitMs; ms = int(GetTickCount() - start))
     {
-        Sleep(1);
+        Sleep(kRaceFrameMs);
         ms = int(GetTickCount() - start);
         decide(ms);
-        if (next < events.size() && events[next].ms <= ms)
+        while (next < events.size() && events[next].ms <= ms)
         {
             const KeyEvent& e = events[next++];
             const int key = e.bit == 1 ? VK_UP : e.bit == 2 ? VK_DOWN : e.bit == 4 ? VK_LEFT : VK_RIGHT;
@@ -86,6 +94,10 @@ uint32_t riderKeys(const Racer& racer, const racing::TrackModel& track, float br
         bits |= 1;
     else if (std::fabs(error) > 0.6f && racer.speed() > brakeAbove)
         bits |= 2;
+    // Stopped off the track facing out (a car turns only when moving):
+    // backing out.
+    if (racer.offTrack && std::fabs(racer.speed()) < 5.0f)
+        bits = (bits & 12) | 2;
     return bits;
 }
 
@@ -101,9 +113,11 @@ int driveRace(Fixture& race, std::vector<KeyEvent>& events, int firstKeyMs, floa
             return;
         lastDecision = ms / 20;
         uint32_t bits = riderKeys(*race.page->player, race.page->track, brakeAbove);
+        // Written half a frame early: the program, whose frames may fall a
+        // few milliseconds off these, takes them before the same frame.
         for (uint32_t bit = 1; bit <= 8; bit <<= 1)
             if ((bits ^ held) & bit)
-                events.push_back({ms, bit, (bits & bit) != 0});
+                events.push_back({ms - kRaceFrameMs / 2, bit, (bits & bit) != 0});
         held = bits;
     });
 }

@@ -22,20 +22,10 @@ namespace racing_test {
 
 namespace fs = std::filesystem;
 
-// A whole race run as a program takes minutes of real time in the sanitizer
-// build, more than a test may take there: those runs are left to the
-// optimised build (the race pages are also checked in process in both).
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
+// Every frame a program run shows costs 30 ms of its virtual clock (a
+// device's frame rate), so a scripted race of a minute draws the frames of
+// a minute.
+constexpr int kProgramFrameMs = 30;
 using os::host::Picture;
 
 struct ProgramRun
@@ -61,22 +51,27 @@ struct ProgramRun
 
     // `prefix` runs the program through another (as "xvfb-run -a").
     int run(const std::string& script, const std::string& command, const std::vector<std::string>& env = {},
-            const std::vector<std::string>& prefix = {})
+            const std::vector<std::string>& prefix = {}, const std::string& scriptName = "input.txt")
     {
-        std::ofstream(out + "/input.txt") << script;
+        const std::string scriptPath = out + "/" + scriptName;
+        std::ofstream(scriptPath) << script;
         // Each run is a device of its own: a run that follows another in the
         // same test must not find the last one's window while it is still
         // closing, and stand back in its favour.
         const char* instance = std::getenv("OS_INSTANCE");
         std::vector<std::string> set = {"OS_DEVICE_ROOT=" + tree,
                                         "OS_BACKEND=headless",
-                                        "OS_SCRIPT=" + out + "/input.txt",
+                                        "OS_SCRIPT=" + scriptPath,
                                         "OS_OUT=" + out,
                                         "OS_IDLE_GRACE_MS=10000",
+                                        "OS_FRAME_MS=" + std::to_string(kProgramFrameMs),
                                         "OS_INSTANCE=" + std::string(instance ? instance : "racing") + "-" +
                                             fs::path(folder.path).filename().string()};
         set.insert(set.end(), env.begin(), env.end());
-        std::vector<std::string> args = prefix;
+        // Through the shell, which keeps what the run says on stderr (its
+        // message boxes among it) for errors().
+        std::vector<std::string> args = {"sh", "-c", "exec \"$@\" 2>>\"" + out + "/stderr.txt\"", "sh"};
+        args.insert(args.end(), prefix.begin(), prefix.end());
         args.push_back(tree + "/Program Files/" + program + "/bin/" + program);
         if (!command.empty())
             args.push_back(command);
@@ -93,6 +88,15 @@ struct ProgramRun
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         return fs::exists(path);
+    }
+
+    // What the runs said on stderr (message boxes are recorded there).
+    std::string errors() const
+    {
+        std::ifstream in(out + "/stderr.txt", std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
     }
 
     Picture shot(const std::string& name) const
@@ -145,6 +149,12 @@ inline int changed(const Picture& a, const Picture& b)
 inline std::string tap(int x, int y)
 {
     return "tap " + std::to_string(32 + x) + " " + std::to_string(41 + y) + "\n";
+}
+
+// A tap on the screen (a race covers it, its page from row 44 on).
+inline std::string tapScreen(int x, int y)
+{
+    return "tap " + std::to_string(x) + " " + std::to_string(y) + "\n";
 }
 
 } // namespace racing_test

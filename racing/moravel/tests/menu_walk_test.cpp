@@ -9,7 +9,6 @@
 
 using namespace moravel_test;
 using racing_test::fileText;
-using racing_test::kSanitized;
 using racing_test::tap;
 
 namespace {
@@ -53,8 +52,6 @@ int latestRowPixels(const Picture& p)
 
 TEST(MoravelWalk, SuperbikeFromTheCoverThroughARaceToTheScoreboardAndBack)
 {
-    if (kSanitized)
-        GTEST_SKIP() << "a whole race is too slow in the sanitizer build";
     MoravelRun run;
     // The race is ridden by the key script of the program race.
     const std::string race = raceScript(MORAVEL_TEST_DIR "/two_laps.script");
@@ -94,8 +91,6 @@ TEST(MoravelWalk, SuperbikeFromTheCoverThroughARaceToTheScoreboardAndBack)
 
 TEST(MoravelWalk, MotocrossWithANameAPaintAndSettingsThroughARaceToTheScoreboard)
 {
-    if (kSanitized)
-        GTEST_SKIP() << "a whole race is too slow in the sanitizer build";
     MoravelRun run;
     // The race is ridden by the key script written for this race (the
     // dunes, the second paint).

@@ -42,14 +42,29 @@ TEST(MoravelProgram, ARaceShowsItsStartLightsThenRidersOnTheRoad)
     EXPECT_GT(changed(riding, later), 5000);
 }
 
+// A race ridden by the device's buttons alone: A (held) rides on, the view
+// running past; B brakes the bike to a stand, the view then still.
+TEST(MoravelProgram, TheDevicesButtonsRideTheRace)
+{
+    MoravelRun run;
+    const std::string script = "wait 4500\nkeydown APP1\nwait 3000\nshot riding\nwait 500\nshot on\nkeyup APP1\n"
+                               "keydown APP2\nwait 5000\nshot stopped\nwait 500\nshot still\nkeyup APP2\n";
+    EXPECT_EQ(run.run(script, "ARG:goNow/0,0,0,0,0,Bob:"), 0);
+    const Picture riding = run.shot("riding"), on = run.shot("on");
+    const Picture stopped = run.shot("stopped"), still = run.shot("still");
+    EXPECT_GT(hudPixels(riding), 50);
+    EXPECT_GT(count(riding, kRoad), 2000);
+    const int moving = changed(riding, on), standing = changed(stopped, still);
+    EXPECT_GT(moving, 5000);
+    EXPECT_LT(standing * 5, moving) << standing; // the HUD's clock runs on
+}
+
 // Two laps against two rivals ridden by a person's keys: the script
 // (tests/two_laps.script, written and checked by the race page's tests) waits
 // on the grid through the start lights, then steers, throttles and brakes
 // round the oval; the race ends by restarting into the scoreboard page.
 TEST(MoravelProgram, ARaceOfTwoLapsRiddenByKeysFinishes)
 {
-    if (kSanitized)
-        GTEST_SKIP() << "a whole race is too slow in the sanitizer build";
     MoravelRun run;
     std::ifstream file(MORAVEL_TEST_DIR "/two_laps.script");
     ASSERT_TRUE(file);
@@ -66,6 +81,8 @@ TEST(MoravelProgram, ARaceOfTwoLapsRiddenByKeysFinishes)
         Picture riding = run.shot(name);
         EXPECT_GT(hudPixels(riding), 50);
         EXPECT_GT(count(riding, kRoad), 2000);
+        // The road under the bike, low in the middle of the page.
+        EXPECT_GT(count(riding, kRoad, 60, 240, 120, 48, 16), 600);
         // One HUD line over a sky drawn again each frame, whatever the
         // heading (a sky left undrawn keeps the lines of earlier frames).
         EXPECT_LT(count(riding, kHud, 0, 30, -1, 30), 320);
@@ -79,8 +96,6 @@ TEST(MoravelProgram, ARaceOfTwoLapsRiddenByKeysFinishes)
 
 TEST(MoravelProgram, AnExerciseRaceEndsAfterItsLapInTheIntroPage)
 {
-    if (kSanitized)
-        GTEST_SKIP() << "a whole race is too slow in the sanitizer build";
     MoravelRun run;
     const std::string script = "wait 2500\nshot lights\nwait 10000\nshot mid\nwait 40000\nshot after\n";
     run.run(script, "ARG:exerciseNow/0,1,0,0,1,Ann:");
@@ -111,6 +126,74 @@ TEST(MoravelProgram, OnlyAStartWithoutCommandChecksTheMemory)
         run.run("wait 1000\nshot page\n", "ARG:gsetting", {low});
         EXPECT_TRUE(isPage(run.shot("page")));
     }
+}
+
+// A settings file damaged on the device (bytes that are not text): the
+// program says so once, sets it aside beside itself, takes its shipped copy
+// and starts at the cover as always; the next start says nothing.
+TEST(MoravelProgram, ADamagedSettingsFileIsSetAsideAndTheDefaultsUsed)
+{
+    MoravelRun run;
+    const std::string gui = run.tree + "/Program Files/Vasko-Moravel/resources/GUI/";
+    std::ofstream(gui + "gsetting.properties", std::ios::binary) << std::string("\x01\x02soundEffect") + '\0' + "\xff";
+    run.run("wait 1500\nshot cover\n", "");
+    EXPECT_TRUE(isCover(run.shot("cover")));
+    const std::string said = run.errors();
+    EXPECT_NE(said.find("gsetting.properties was damaged"), std::string::npos) << said;
+    EXPECT_TRUE(fs::exists(gui + "gsetting.properties.damaged"));
+    EXPECT_EQ(racing_test::fileText(gui + "gsetting.properties"), racing_test::fileText(gui + "defaults/gsetting.properties"));
+    run.run("wait 1000\nshot again\n", "");
+    EXPECT_EQ(run.errors(), said);
+}
+
+// A page the program does not have starts it at the cover.
+TEST(MoravelProgram, AnUnknownPageStartsAtTheCover)
+{
+    MoravelRun run;
+    run.run("wait 1500\nshot page\n", "ARG:nosuchpage");
+    EXPECT_TRUE(isCover(run.shot("page")));
+}
+
+// The menu pages are zoomed by the frame's width over 240: the turning
+// bike's scene is drawn that much smaller and stretched over its place, so
+// where the bike is, some rows repeat the row above them whole.
+TEST(MoravelProgram, TheMenusPreviewIsDrawnAtTheZoomAndStretched)
+{
+    MoravelRun run;
+    run.run("wait 2000\nshot menu\n", "ARG:MainMenu");
+    Picture menu = run.shot("menu");
+    ASSERT_TRUE(isPage(menu));
+    const int x0 = 32 + 28, y0 = 41 + 116, w = 120, h = 62; // the preview's scene
+    int bikeRows = 0, repeated = 0;
+    for (int y = y0 + 1; y < y0 + h; ++y)
+    {
+        bool bike = false, same = true;
+        for (int x = x0; x < x0 + w; ++x)
+        {
+            bike = bike || !near(menu.at(x, y), 0x12162C, 8);
+            same = same && menu.at(x, y) == menu.at(x, y - 1);
+        }
+        bikeRows += bike;
+        repeated += bike && same;
+    }
+    ASSERT_GT(bikeRows, 15);
+    EXPECT_GE(repeated * 5, bikeRows) << repeated << " of " << bikeRows; // about one in four at 176 / 240
+}
+
+// A second start while the program runs brings the running copy to the
+// front and ends, saying so.
+TEST(MoravelProgram, ASecondStartStandsBackForTheRunningCopy)
+{
+    MoravelRun run;
+    std::thread first([&] {
+        run.run("wait 1500\nshot cover_first\nwaitfile \"" + run.out + "/second.done\" 20000\nshot first\n", "");
+    });
+    ASSERT_TRUE(run.waitFor("cover_first"));
+    EXPECT_EQ(run.run("wait 100\n", "", {}, {}, "second.txt"), 0);
+    std::ofstream(run.out + "/second.done") << "done";
+    first.join();
+    EXPECT_TRUE(isCover(run.shot("first")));
+    EXPECT_NE(run.errors().find("Vasko-Moravel runs already"), std::string::npos) << run.errors();
 }
 
 TEST(MoravelProgram, BadRaceCommandsGoBackToTheMenu)

@@ -52,8 +52,7 @@ struct RaceFixture
         app->exercise = exercise;
         topSpeed = mode == 1 ? 55.0f : 110.0f;
         page = new RaceCanvas(app.get(), u"\\Program Files\\Vasko-Moravel\\resources\\");
-        app->racePage = page;
-        app->addChild(page, 0, 0, 176, 234);
+        app->showRacePage(page);
     }
     ~RaceFixture() { RacingApp::restartHook = nullptr; }
 

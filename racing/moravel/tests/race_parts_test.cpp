@@ -6,10 +6,13 @@
 #include "racing/moravel/tests/race_fixture.h"
 
 #include "racing/engine/model3d.h"
+#include "racing/engine/render_target.h"
 #include "racing/engine/scene3d.h"
+#include "racing/framework/testing/scene_children.h"
 #include "racing/engine/sprite.h"
 
 #include "engine/platform/gapi_display.h"
+#include "racing/framework/race_controls.h"
 #include "engine/scene/3d/mesh.h"
 #include "engine/scene/3d/vertex_face.h"
 #include "engine/scene/core/material.h"
@@ -141,7 +144,7 @@ PaintSpot blueSpot(const Image& image)
 }
 
 // The presets of the keys F1..F8 as the follow camera takes them, and what
-// a frame shows: the player's bike near the middle, from behind, in front
+// a frame shows: the player's bike low in the middle, from behind, in front
 // and far off.
 TEST(RaceCameras, PresetsFollowThePlayersBike)
 {
@@ -193,11 +196,14 @@ TEST(RaceCameras, PresetsFollowThePlayersBike)
     };
     const int w = race.screen()->width, h = race.screen()->height;
     const PaintSpot behind = settle(0), front = settle(1), far = settle(7);
+    // The projection's centre is moved down: the bike stands in the middle
+    // across and low on the picture, by the shift below the middle.
+    EXPECT_EQ(page.projectionShift, int(0.75f * (244.0f / 320.0f * 165.0f)));
     for (const PaintSpot& spot : {behind, front})
     {
         EXPECT_GT(spot.count, 20);
-        EXPECT_NEAR(spot.x, w / 2.0f, w * 0.25f);
-        EXPECT_NEAR(spot.y, h / 2.0f, h * 0.25f);
+        EXPECT_NEAR(spot.x, w / 2.0f, w * 0.1f);
+        EXPECT_NEAR(spot.y, h / 2.0f + float(page.projectionShift), h * 0.1f);
     }
     // From a hundred units the bike is small.
     EXPECT_LT(far.count, behind.count / 2);
@@ -220,8 +226,8 @@ TEST(RaceCollisions, TheBikeBehindTakesTheSpeedOfTheOneAhead)
         RaceFixture race(false);
         ASSERT_TRUE(race.prepare());
         RaceCanvas& page = *race.page;
-        DrawnBike& rival = *page.racers[0];
-        DrawnBike& player = *page.player;
+        DrawnBike& rival = page.bike(0);
+        DrawnBike& player = page.playerBike();
         // The rival half a unit behind the player along the track.
         Vector3 back;
         page.track.direction(player.segment, back);
@@ -309,14 +315,7 @@ TEST(RaceBoards, KindsByThePicturesShape)
         EXPECT_EQ(boardKindOf(c.w, c.h), c.kind) << c.w << " x " << c.h;
 }
 
-std::vector<Group3D*> childrenNamed(const racing::Scene3D& scene, const char16_t* name)
-{
-    std::vector<Group3D*> out;
-    for (Group3D* g : scene.children)
-        if (std::u16string_view(g->name) == name)
-            out.push_back(g);
-    return out;
-}
+using racing_test::childrenNamed;
 
 // A banner at checkpoints 1 to 4 and at the start line (none at the fifth),
 // each with its own texture and its own text.
@@ -447,6 +446,7 @@ TEST(TrackMapTest, EveryTenthPointScaledIntoItsRectangle)
 
     // Drawn on a page: the player registered first is drawn last.
     RaceFixture race(false);
+    race.page->move(0, 0, 176, 234);
     Image& screen = *race.screen();
     screen.drawRect(0, 0, 0, screen.width, screen.height, true);
     racing::RaceTrack track;
@@ -492,9 +492,9 @@ TEST(ExhaustPuffTest, FastBikesPuffFromBothExhausts)
     RaceFixture race(false);
     ASSERT_TRUE(race.prepare());
     RaceCanvas& page = *race.page;
-    ASSERT_TRUE(page.hasFume);
+    ASSERT_TRUE(page.raceTrack.hasFume);
     race.startLights();
-    DrawnBike& player = *page.player;
+    DrawnBike& player = page.playerBike();
     auto visiblePuffs = [](const DrawnBike& bike, int exhaust) {
         int n = 0;
         for (const ExhaustPuff& p : bike.fume.puffs[exhaust])
@@ -517,6 +517,87 @@ TEST(ExhaustPuffTest, FastBikesPuffFromBothExhausts)
         race.frame(0.03f);
     }
     EXPECT_EQ(visiblePuffs(player, 0) + visiblePuffs(player, 1), 0);
+}
+
+// The race opens GAPI's input: the device's A and Start buttons give
+// throttle, B and C brake, as the arrows do; in the turned layouts the
+// arrows turn with the screen and the buttons stay the pedals.
+TEST(RaceControls, TheDevicesButtonsAreThePedals)
+{
+    RaceFixture race(false);
+    ASSERT_TRUE(race.prepare());
+    RaceCanvas& page = *race.page;
+    ASSERT_TRUE(GapiDisplay::isInputOpen());
+    race.startLights();
+    DrawnBike& bike = page.playerBike();
+    struct Case
+    {
+        int key;
+        bool throttle;
+    };
+    for (Case c : {Case{GapiDisplay::getKeyA(), true}, Case{GapiDisplay::keyStart(), true},
+                   Case{GapiDisplay::getKeyB(), false}, Case{GapiDisplay::getKeyC(), false}})
+    {
+        SCOPED_TRACE(c.key);
+        bike.motion.speed = 50.0f;
+        page.onKey(WM_KEYDOWN, c.key);
+        page.handleControls(0.1f);
+        page.onKey(WM_KEYUP, c.key);
+        EXPECT_FLOAT_EQ(bike.speed(), c.throttle ? 56.0f : 46.0f);
+    }
+    // Turned layouts: the keys by their bits.
+    struct Turned
+    {
+        int orientation;
+        uint32_t keys;
+        int steering;
+        racing::Pedal pedal;
+    };
+    for (Turned t : {Turned{1, 1, 1, racing::Pedal::None}, Turned{1, 2, 0, racing::Pedal::None},
+                     Turned{1, 4, 2, racing::Pedal::Throttle}, Turned{1, 8, 2, racing::Pedal::Brake},
+                     Turned{2, 1, 0, racing::Pedal::None}, Turned{2, 2, 1, racing::Pedal::None},
+                     Turned{2, 8, 2, racing::Pedal::Throttle}, Turned{2, 4, 2, racing::Pedal::Brake},
+                     Turned{2, 0x2000, 2, racing::Pedal::Throttle}, Turned{1, 0x8000, 2, racing::Pedal::Brake},
+                     Turned{0, 4 | 1, 0, racing::Pedal::Throttle}, Turned{0, 8 | 0x4000, 1, racing::Pedal::Brake}})
+    {
+        SCOPED_TRACE(t.orientation * 100000 + int(t.keys));
+        const racing::RaceKeys held = racing::raceKeys(t.keys, t.orientation);
+        EXPECT_EQ(held.steering, t.steering);
+        EXPECT_EQ(held.pedal, t.pedal);
+    }
+}
+
+// The turned layouts (1 counter-clockwise, 2 clockwise): lengths for a page
+// 240 wide, the camera's centre moved sideways instead of down, the GUI
+// scenes and the 3D scene turned, the sky picture turned, the map and the
+// buttons in the layout's corners.
+TEST(RaceLayouts, TheTurnedLayoutsTurnTheirPieces)
+{
+    for (int o : {1, 2})
+    {
+        SCOPED_TRACE(o);
+        RaceFixture race(false);
+        race.page->orientation = o;
+        ASSERT_TRUE(race.prepare());
+        RaceCanvas& page = *race.page;
+        const int w = page.getClientWidth(), h = page.getClientHeight();
+        ASSERT_EQ(w, 240);
+        EXPECT_FLOAT_EQ(page.screenScale, 1.0f);
+        const int k = int(float(h) / 320.0f * 165.0f);
+        EXPECT_EQ(page.projectionShift, k);
+        EXPECT_EQ(page.camera->halfHeight, h / 2);
+        EXPECT_EQ(page.camera->halfWidth, w / 2 - (2 * o - 3) * k);
+        EXPECT_EQ(page.guiScene->getTarget()->orientation, o);
+        EXPECT_EQ(page.mainScene->renderer.getTarget()->orientation, o);
+        EXPECT_EQ(page.sky.placement.orientation, o);
+        ASSERT_TRUE(page.skyTexture && page.skyTexture->image);
+        EXPECT_GT(page.skyTexture->image->height, page.skyTexture->image->width); // turned
+        EXPECT_EQ(page.trackMap->centreX, o == 1 ? w - 28 : 28);
+        EXPECT_EQ(page.trackMap->centreY, 28);
+        racing::Sprite* fps = page.guiScene->findChild(u"fpsButton");
+        ASSERT_NE(fps, nullptr);
+        EXPECT_EQ(fps->x, o == 1 ? w - fps->width : 0);
+    }
 }
 
 // GAPI output only when the settings check it; closed with the page.
@@ -558,8 +639,9 @@ TEST(RaceBikes, TheLowerLevelWearsThePaintAndTheLift)
         EXPECT_FALSE(childrenNamed(*page.mainScene, name).empty()) << racing::toAscii(name);
     EXPECT_EQ(childrenNamed(*page.mainScene, u"myFume1").size(), 2u); // one puff of each exhaust
     std::set<const Material*> paints;
-    for (const DrawnBike* bike : page.racers)
+    for (size_t i = 0; i < page.racers.size(); ++i)
     {
+        const DrawnBike* bike = &page.bike(i);
         const Group3D& model = *bike->model;
         ASSERT_NE(model.levels, nullptr);
         EXPECT_EQ(model.levelCount, 1);

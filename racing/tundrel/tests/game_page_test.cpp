@@ -9,6 +9,7 @@
 
 #include "racing/engine/scene3d.h"
 #include "racing/engine/sprite.h"
+#include "racing/framework/restart_command.h"
 #include "racing/framework/testing/scratch_game.h"
 
 #include <gtest/gtest.h>
@@ -154,6 +155,31 @@ TEST(CarMenu, ChoicesAreKeptAndTheRaceCommandCarriesThem)
     EXPECT_TRUE(f.restartedWith.empty());
     f.page->pressed(u"cmdExercise");
     EXPECT_TRUE(f.restartedWith.empty());
+}
+
+} // namespace
+} // namespace tundrel
+
+namespace tundrel {
+namespace {
+
+// Every word and box of the settings page stands inside the page (the
+// cruise speed's "none" was cut at its edge).
+TEST(CarMenu, TheSettingsPageFitsItsFrame)
+{
+    PageFixture f("sceneSelected=0\nvlibSelected=0\nvehicleSelected=0\n");
+    f.page->loadPage(u"gsetting.properties");
+    ASSERT_TRUE(f.page->showing(u"gsetting"));
+    racing::SceneSprite* scene = f.page->findSpriteScene(u"scenePage");
+    ASSERT_NE(scene, nullptr);
+    ASSERT_NE(f.page->findComponent(u"lbl_cruiseSpeed2"), nullptr);
+    for (const auto& sprite : scene->children)
+    {
+        SCOPED_TRACE(racing::toAscii(sprite->name));
+        EXPECT_GE(sprite->x, 0);
+        EXPECT_LE(sprite->x + sprite->width, f.page->getClientWidth());
+        EXPECT_LE(sprite->y + sprite->height, f.page->getClientHeight());
+    }
 }
 
 } // namespace

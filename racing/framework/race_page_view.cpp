@@ -1,25 +1,21 @@
-// race_view.cpp -- what the race page draws besides its template's scenes:
+// race_page_view.cpp -- what the race page draws besides its template's
+// scenes (the sky behind the 3D scene is the render target's listener):
 // over everything the HUD line, the frame rate and the exercise label
-#include "racing/moravel/race_canvas.h"
+#include "racing/framework/race_page.h"
 
-#include "racing/moravel/racing_app.h"
-
-#include "racing/engine/base_library.h"
+#include "racing/framework/racing_app.h"
 #include "racing/framework/restart_command.h"
 
 #include "engine/platform/back_buffer.h"
 #include "engine/platform/image.h"
-#include "engine/scene/core/texture.h"
 
 #include <os/windows.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
 
-namespace moravel {
+namespace racing {
 
-void RaceCanvas::renderScenes()
+void RacePage::renderScenes()
 {
     if (!isPrepared)
     {
@@ -30,10 +26,12 @@ void RaceCanvas::renderScenes()
     drawScenes();
 }
 
-void RaceCanvas::drawFrameRate(HDC dc)
+// The frame rate and [DEMO] a line under the HUD line, every frame (drawn
+// only on the period step they would flash for one frame).
+void RacePage::drawFrameRate(HDC dc)
 {
     auto text = [&](int x, int y, const char* s) {
-        std::u16string wide = racing::toU16(s);
+        const std::u16string wide = toU16(s);
         SetTextColor(dc, RGB(255, 255, 255));
         ExtTextOutW(dc, x, y, 0, nullptr, wide.c_str(), UINT(wide.size()), nullptr);
     };
@@ -47,16 +45,16 @@ void RaceCanvas::drawFrameRate(HDC dc)
         text(getClientWidth() - 56, 4 + hudFontHeight, "[DEMO]");
 }
 
-void RaceCanvas::drawHud(HDC dc)
+void RacePage::drawHud(HDC dc)
 {
     if (!dc)
         return;
     SetBkMode(dc, TRANSPARENT);
     HGDIOBJ oldFont = SelectObject(dc, hudFont ? static_cast<HGDIOBJ>(hudFont) : GetStockObject(SYSTEM_FONT));
-    if (running)
+    if (running && player)
     {
-        const std::u16string line =
-            racing::toU16(hudText(laps.lapFigure(), app->raceTime, player ? player->motion.speed : 0.0f));
+        // Black one pixel down and right, yellow over it.
+        const std::u16string line = toU16(hudLine());
         SetTextColor(dc, RGB(0, 0, 0));
         ExtTextOutW(dc, 5, 2, 0, nullptr, line.c_str(), UINT(line.size()), nullptr);
         SetTextColor(dc, RGB(255, 255, 0));
@@ -66,4 +64,4 @@ void RaceCanvas::drawHud(HDC dc)
     SelectObject(dc, oldFont);
 }
 
-} // namespace moravel
+} // namespace racing

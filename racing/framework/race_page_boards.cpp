@@ -1,11 +1,12 @@
-// race_boards.cpp -- the track's decoration: a text banner across the track
-// at the checkpoints and the start line, and advertising boards along its
-// edges in runs, their kind chosen by the picture's shape
-#include "racing/moravel/race_canvas.h"
+// race_page_boards.cpp -- the track's decoration: a text banner across the
+// track at the checkpoints and the start line, and advertising boards along
+// its edges in runs, their kind chosen by the picture's shape
+#include "racing/framework/race_page.h"
 
-#include "racing/engine/base_library.h"
 #include "racing/framework/restart_command.h"
 #include "racing/framework/track_keys.h"
+
+#include "racing/engine/base_library.h"
 #include "racing/engine/loader3ds.h"
 #include "racing/engine/scene3d.h"
 #include "racing/engine/template_loader.h"
@@ -26,7 +27,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace moravel {
+namespace racing {
 
 namespace {
 
@@ -71,7 +72,38 @@ int boardKindOf(int width, int height)
     return 3;
 }
 
-Group3D* RaceCanvas::loadBoardModel(const std::u16string& folder, const std::u16string& name, float scale)
+float boardScaleOf(int kind, float halfWidth)
+{
+    static const float kScales[4] = {0.0f, 5.0f, 3.5f, 1.6f};
+    return kind == 0 ? halfWidth * 0.5f : kScales[std::clamp(kind, 0, 3)];
+}
+
+std::vector<BoardPlace> placeBoards(int n, int interval, int repeat, const std::vector<int>& kinds)
+{
+    std::vector<BoardPlace> out;
+    const int cycle = interval + repeat;
+    if (kinds.empty() || n < 2 || repeat <= 0 || interval < 0 || cycle <= 0)
+        return out;
+    int c = 0, k = 0;
+    for (int i = 0; i <= n - 2; ++i)
+    {
+        const int r = i % cycle;
+        if (r < repeat)
+        {
+            // Boards of a run near the end of the track go on past the start
+            // line: segments wrap round the loop.
+            out.push_back({(i + k * (kinds[size_t(c)] < 2 ? 3 : 2)) % n, c});
+            ++k;
+        }
+        else
+            k = 0;
+        if (r == cycle - 1)
+            c = (c + 1) % int(kinds.size());
+    }
+    return out;
+}
+
+Group3D* RacePage::loadBoardModel(const std::u16string& folder, const std::u16string& name, float scale)
 {
     // The cache keeps the first load of each file; boards are copies of it
     // with their own materials, so each shows its own picture or text.
@@ -81,7 +113,7 @@ Group3D* RaceCanvas::loadBoardModel(const std::u16string& folder, const std::u16
             original = model;
     if (!original)
     {
-        original = racing::Loader3DS().load(folder.c_str(), name.c_str(), scale, getTextureDictionary());
+        original = Loader3DS().load(folder.c_str(), name.c_str(), scale, getTextureDictionary());
         if (!original)
             return nullptr;
         modelCache.emplace_back(name, original);
@@ -89,8 +121,8 @@ Group3D* RaceCanvas::loadBoardModel(const std::u16string& folder, const std::u16
     return original->clone(Group3D::kCloneMeshes | Group3D::kCloneMaterials | Group3D::kCloneLevels);
 }
 
-Group3D* RaceCanvas::createBoard(int kind, const std::u16string& modelFolder, float scale, Matrix4& matrix,
-                                 uint32_t colour, Texture* texture, Texture* alpha)
+Group3D* RacePage::createBoard(int kind, const std::u16string& modelFolder, float scale, Matrix4& matrix,
+                               uint32_t colour, Texture* texture, Texture* alpha)
 {
     kind = std::clamp(kind, 0, 3);
     if (kind != 2)
@@ -126,8 +158,8 @@ Group3D* RaceCanvas::createBoard(int kind, const std::u16string& modelFolder, fl
     return model;
 }
 
-void RaceCanvas::drawBannerText(Group3D* board, const std::u16string& text, uint32_t textColour, int fontHeight,
-                                uint32_t frameColour, int frameWidth, int yOffset)
+void RacePage::drawBannerText(Group3D* board, const std::u16string& text, uint32_t textColour, int fontHeight,
+                              uint32_t frameColour, int frameWidth, int yOffset)
 {
     Material* material = board ? board->findMaterial(u"board") : nullptr;
     Image* image = material && material->texture ? material->texture->image : nullptr;
@@ -162,15 +194,28 @@ void RaceCanvas::drawBannerText(Group3D* board, const std::u16string& text, uint
     image->blendColor(4, 0, ambientColour);
 }
 
-void RaceCanvas::buildBillboards()
+void RacePage::placeBoard(int /*kind*/, int side, int t, Vector3& at, Vector3& facing) const
+{
+    // The edge vertex of the side moved out by a fifth of its distance from
+    // the centre.
+    const Vector3& centre = track.points[size_t(t)];
+    const Vertex* edge = trackMesh->vertex(8 * t + (side == 0 ? 2 : 5));
+    at.setFromFixed(edge->x, edge->y, edge->z);
+    at.x += (centre.x - at.x) * -0.2f;
+    at.y += (centre.y - at.y) * -0.2f;
+    at.z += (centre.z - at.z) * -0.2f;
+    facing.set(side == 1 ? -0.4f : 0.4f, 0.0f, 0.4f);
+}
+
+void RacePage::buildBillboards()
 {
     Properties& keys = getTemplateLoader().getTemplate();
     const int n = track.segmentCount;
     if (n < 2)
         return;
     const std::u16string common = resources + u"scenes\\common\\", ads = resources + u"scenes\\ads\\";
-    const uint32_t textColour = racing::colourOf(keys, u"scene.bannerTextColor", 0xFFFFFF, nullptr);
-    const uint32_t bannerColour = racing::colourOf(keys, u"scene.bannerBkgColor", 0xC00000, nullptr);
+    const uint32_t textColour = colourOf(keys, u"scene.bannerTextColor", 0xFFFFFF, nullptr);
+    const uint32_t bannerColour = colourOf(keys, u"scene.bannerBkgColor", 0xC00000, nullptr);
     const auto& points = track.points;
 
     // Banners across the track, facing the racers that come: checkpoints
@@ -183,10 +228,10 @@ void RaceCanvas::buildBillboards()
         d.y = 0.0f;
         Matrix4 m;
         placeFacing(m, points[size_t(s)], Vector3(0.0f, 0.0f, 1.0f), d);
-        Group3D* board = createBoard(0, common, track.halfWidth * 0.5f, m, bannerColour, nullptr, nullptr);
+        Group3D* board = createBoard(0, common, track.halfWidth * style.bannerScale, m, bannerColour, nullptr, nullptr);
         if (!board)
             continue;
-        std::u16string text = i == 5 ? u"START / FINISH" : u"CHECK POINT " + racing::toU16(std::to_string(i + 1));
+        const std::u16string text = i == 5 ? u"START / FINISH" : u"CHECK POINT " + toU16(std::to_string(i + 1));
         drawBannerText(board, text, textColour, 15, textColour, 1, 0);
         mainScene->addChild(u"banner", board);
     }
@@ -198,84 +243,62 @@ void RaceCanvas::buildBillboards()
     PropertyMap map(record, u',', u':');
     const std::u16string sideText = map.get(u"side") ? std::u16string(map.get(u"side")) : std::u16string();
     const int side = sideText == u"left" ? 0 : sideText == u"right" ? 1 : -1;
-    const int interval = map.getInt(u"interval", 0), repeat = map.getInt(u"repeat", 0);
     struct Picture
     {
         Texture* texture;
         int kind;
-        float scale;
     };
     std::vector<Picture> pictures;
+    std::vector<int> kinds;
     if (const WCHAR* contents = map.get(u"contents"))
     {
-        std::u16string list = trimmed(contents, u" \t()");
+        const std::u16string list = trimmed(contents, u" \t()");
         size_t from = 0;
         while (from <= list.size())
         {
-            size_t to = list.find(u';', from);
-            std::u16string name = trimmed(list.substr(from, to == std::u16string::npos ? to : to - from), u" \t");
+            const size_t to = list.find(u';', from);
+            const std::u16string name =
+                trimmed(list.substr(from, to == std::u16string::npos ? to : to - from), u" \t");
             from = to == std::u16string::npos ? list.size() + 1 : to + 1;
             if (name.empty())
                 continue;
             Texture* t = getTextureDictionary()->load(ads.c_str(), name.c_str(), true, false);
             if (!t || !t->image)
                 continue;
-            const int kind = boardKindOf(t->imageWidth, t->imageHeight);
             bool tinted = false;
             for (const Picture& p : pictures)
                 tinted = tinted || p.texture == t;
             if (!tinted)
                 t->image->blendColor(4, 0, ambientColour);
-            static const float kScales[4] = {0.0f, 5.0f, 3.5f, 1.6f};
-            pictures.push_back({t, kind, kind == 0 ? track.halfWidth * 0.5f : kScales[kind]});
+            pictures.push_back({t, boardKindOf(t->imageWidth, t->imageHeight)});
+            kinds.push_back(pictures.back().kind);
         }
     }
-    const int cycle = interval + repeat;
-    if (pictures.empty() || repeat <= 0 || interval < 0 || cycle <= 0)
-        return;
-    const int pointCount = n;
-    int c = 0, k = 0;
-    for (int i = 0; i <= pointCount - 2; ++i)
+    const std::vector<BoardPlace> places =
+        placeBoards(n, map.getInt(u"interval", 0), map.getInt(u"repeat", 0), kinds);
+    for (size_t k = 0; k < places.size(); ++k)
     {
-        if (i % 10 == 0)
-            onLoad(u"Set up billboard", nullptr, 100 * (i + 1) / pointCount);
-        const int r = i % cycle;
-        if (r < repeat)
+        if (k % 10 == 0)
+            onLoad(u"Set up billboard", nullptr, int(100 * (k + 1) / places.size()));
+        const BoardPlace& place = places[k];
+        const Picture& p = pictures[size_t(place.content)];
+        const int t = place.segment;
+        Vector3 d;
+        d.setDifference(points[size_t(t)], points[size_t((t + 1) % n)]);
+        d.y = 0.0f;
+        // A banner stands across the track at its centre.
+        Vector3 at(points[size_t(t)]), facing(0.0f, 0.0f, 1.0f);
+        if (p.kind != 0)
+            placeBoard(p.kind, side >= 0 ? side : place.content % 2, t, at, facing);
+        Matrix4 m;
+        placeFacing(m, at, facing, d);
+        if (Group3D* board = createBoard(p.kind, common, boardScaleOf(p.kind, track.halfWidth), m, 0, p.texture,
+                                         nullptr))
         {
-            const Picture& p = pictures[size_t(c)];
-            // Boards of a run near the end of the track go on past the start
-            // line: segments wrap round the loop.
-            const int t = (i + k * (p.kind < 2 ? 3 : 2)) % n;
-            Vector3 d;
-            d.setDifference(points[size_t(t)], points[size_t((t + 1) % n)]);
-            d.y = 0.0f;
-            const Vector3& centre = points[size_t(t)];
-            const int boardSide = side >= 0 ? side : c % 2;
-            Matrix4 m;
-            if (p.kind == 0)
-                placeFacing(m, centre, Vector3(0.0f, 0.0f, 1.0f), d);
-            else
-            {
-                const Vertex* edge = trackMesh->vertex(8 * t + (boardSide == 0 ? 2 : 5));
-                Vector3 at;
-                at.setFromFixed(edge->x, edge->y, edge->z);
-                at.x += (centre.x - at.x) * -0.2f;
-                at.y += (centre.y - at.y) * -0.2f;
-                at.z += (centre.z - at.z) * -0.2f;
-                placeFacing(m, at, boardSide == 1 ? Vector3(-0.4f, 0.0f, 0.4f) : Vector3(0.4f, 0.0f, 0.4f), d);
-            }
-            if (Group3D* board = createBoard(p.kind, common, p.scale, m, 0, p.texture, nullptr))
-            {
-                mainScene->addChild(u"ads", board);
-                billboards.push_back({board, t});
-            }
-            ++k;
+            mainScene->addChild(u"ads", board);
+            billboards.push_back({board, t});
         }
-        else
-            k = 0;
-        if (r == cycle - 1)
-            c = (c + 1) % int(pictures.size());
     }
 }
 
-} // namespace moravel
+} // namespace racing
