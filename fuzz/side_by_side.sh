@@ -8,9 +8,10 @@ seeds="$2"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 for copy in 1 2; do
-    mkdir -p "$work/$copy"
+    # Each copy grows a corpus of its own; the seeds are only read.
+    mkdir -p "$work/$copy/corpus"
     (cd "$work/$copy" && OS_INSTANCE=shared "$exe" -runs=2000 -close_fd_mask=3 -artifact_prefix="$work/$copy/" \
-        "$seeds" >"$work/$copy.log" 2>&1
+        "$work/$copy/corpus" "$seeds" >"$work/$copy.log" 2>&1
      echo $? >"$work/$copy.status") &
 done
 wait

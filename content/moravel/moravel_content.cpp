@@ -14,6 +14,7 @@
 #include "content/media/bmp_writer.h"
 #include "content/media/file_output.h"
 #include "content/media/jpeg_writer.h"
+#include "content/media/sound_synth.h"
 #include "content/media/wav_writer.h"
 #include "content/media/zip_writer.h"
 #include "content/model3ds/model_writer.h"
@@ -152,7 +153,11 @@ float writeTrack(const TrackSpec& t)
                   int(ground >> 8 & 255), int(ground & 255), double(kSkyOnTheHorizon + t.hill / 2),
                   moravel_content::billboardKeys(t.prefix == "CB_").c_str());
     text("resources/scenes/" + t.prefix + t.name + ".properties", keys);
-    put("resources/scenes/" + t.name + "_music.wav", media::makeWav(1, 22050, 16, media::makeTone(330.0, 400)));
+    // The race's music: a tune of two bars that loops.
+    put("resources/scenes/" + t.name + "_music.wav",
+        media::makeWav(1, 22050, 16,
+                       media::pcm16(media::tune({0, 3, 7, 10, 12, 10, 7, 3, 5, 8, 12, 8, 7, 3, 2, media::kRest},
+                                                {0, 0, 0, 0, 5, 5, 7, 7}, 330.0, 180, 16 * 180))));
     return radius;
 }
 
@@ -267,8 +272,8 @@ int main(int argc, char** argv)
         });
 
     ok = moravel_content::writeRaceContent(root) && ok;
-    put("resources/GUI/whistle0.wav", media::makeWav(1, 22050, 16, media::makeTone(880.0, 200)));
-    put("resources/GUI/whistle1.wav", media::makeWav(1, 22050, 16, media::makeTone(1320.0, 400)));
+    put("resources/GUI/whistle0.wav", media::makeWav(1, 22050, 16, media::makeSound("whistle", 880.0, 200)));
+    put("resources/GUI/whistle1.wav", media::makeWav(1, 22050, 16, media::makeSound("whistle", 1320.0, 400)));
 
     // The packs: the board models and the manual live in them.
     media::Bytes bannerBytes = model3ds::writeModel(moravel_content::bannerModel());

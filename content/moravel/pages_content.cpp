@@ -6,6 +6,7 @@
 
 #include "content/media/file_output.h"
 #include "content/media/jpeg_writer.h"
+#include "content/media/sound_synth.h"
 #include "content/media/wav_writer.h"
 #include "content/media/zip_writer.h"
 
@@ -44,13 +45,13 @@ uint32_t mix(uint32_t a, uint32_t b, float t)
     return rgb(c(16), c(8), c(0));
 }
 
-// A tune of tones (Hz, ms), 0 Hz a rest.
+// A tune of plucked notes (Hz, ms), 0 Hz a rest.
 media::Bytes tune(const std::vector<std::pair<double, int>>& notes)
 {
     media::Bytes samples;
     for (const auto& [hz, ms] : notes)
     {
-        media::Bytes part = hz > 0 ? media::makeTone(hz, ms) : media::Bytes(size_t(22050 * ms / 1000) * 2, 0);
+        media::Bytes part = media::pcm16(media::tune({hz > 0 ? 0 : media::kRest}, {}, hz, ms, ms));
         samples.insert(samples.end(), part.begin(), part.end());
     }
     return media::makeWav(1, 22050, 16, samples);

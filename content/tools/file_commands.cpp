@@ -1,10 +1,12 @@
 // file_commands.cpp -- the wav, zip and 3ds sub-commands
+#include "content/media/sound_synth.h"
 #include "content/media/wav_writer.h"
 #include "content/media/zip_writer.h"
 #include "content/model3ds/model_writer.h"
 #include "content/tools/tool_args.h"
 #include "content/tools/tool_commands.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -58,11 +60,19 @@ model3ds::MeshSpec shapeMesh(const Args& args, size_t& next)
 
 void writeWavCommand(const Args& args)
 {
-    expectCount(args, 3, 3, "wav OUT HZ MS");
+    expectCount(args, 3, 4, "wav OUT HZ MS [KIND]");
     long hz = parseInteger(args[1], 1, 11025, "HZ");
     long ms = parseInteger(args[2], 1, 60000, "MS");
-    media::Bytes samples = media::makeTone(double(hz), int(ms));
-    saveFile(args[0], media::makeWav(1, 22050, 16, samples));
+    const std::string kind = args.size() > 3 ? args[3] : "tone";
+    const std::vector<std::string> kinds = media::soundKinds();
+    if (std::find(kinds.begin(), kinds.end(), kind) == kinds.end())
+    {
+        std::string names;
+        for (const std::string& k : kinds)
+            names += (names.empty() ? "" : ", ") + k;
+        throw ToolError("KIND \"" + kind + "\" is not one of " + names);
+    }
+    saveFile(args[0], media::makeWav(1, 22050, 16, media::makeSound(kind, double(hz), int(ms))));
 }
 
 void writeZipCommand(const Args& args)

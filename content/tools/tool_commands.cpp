@@ -11,7 +11,7 @@ namespace content_tool {
 namespace {
 
 const char kUsage[] = "usage: content_tool bmp|gif|jpeg OUT WIDTHxHEIGHT COLOUR...\n"
-                      "       content_tool wav OUT HZ MS\n"
+                      "       content_tool wav OUT HZ MS [KIND]\n"
                       "       content_tool zip OUT [NAME=FILE | FILE]...\n"
                       "       content_tool 3ds OUT box HX HY HZ [COLOUR [TEXTURE]]\n"
                       "       content_tool 3ds OUT torus MAJOR MINOR SEGMENTS SIDES [COLOUR [TEXTURE]]\n";

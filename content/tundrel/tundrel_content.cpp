@@ -14,6 +14,7 @@
 #include "content/media/bmp_writer.h"
 #include "content/media/file_output.h"
 #include "content/media/jpeg_writer.h"
+#include "content/media/sound_synth.h"
 #include "content/media/wav_writer.h"
 #include "content/media/zip_writer.h"
 #include "content/model3ds/model_writer.h"
@@ -136,7 +137,11 @@ void writeTrack(const std::string& name, int segments)
                   "scene.bannerBkgColor=(20;60;180)\n",
                   name.c_str(), segments, name.c_str(), double(radius), name.c_str());
     text("resources/scenes/" + name + ".properties", keys);
-    put("resources/scenes/" + name + "_music.wav", media::makeWav(1, 22050, 16, media::makeTone(262.0, 400)));
+    // The race's music: a tune of two bars that loops.
+    put("resources/scenes/" + name + "_music.wav",
+        media::makeWav(1, 22050, 16,
+                       media::pcm16(media::tune({0, 4, 7, 4, 9, 7, 4, 2, 0, 4, 7, 12, 11, 7, 4, media::kRest},
+                                                {0, 0, 5, 5, 7, 7, 0, 0}, 262.0, 180, 16 * 180))));
 }
 
 // A vehicle: body (its paint a picture: the colour with a light stripe
@@ -380,8 +385,10 @@ void writePages(const std::string& track)
     put("resources/GUI/prompt.jpg", jpeg(128, 128, [](int x, int y) {
             return y % 16 < 3 && (x / 8 + y / 16) % 5 ? rgb(255, 220, 120) : rgb(10, 14, 30);
         }));
-    put("resources/GUI/title.wav", media::makeWav(1, 22050, 16, media::makeTone(392.0, 600)));
-    put("resources/GUI/scoreboard.wav", media::makeWav(1, 22050, 16, media::makeTone(523.0, 600)));
+    put("resources/GUI/title.wav",
+        media::makeWav(1, 22050, 16, media::pcm16(media::tune({0, 7, 5, 12}, {0, 0, 5, 7}, 392.0, 150, 600))));
+    put("resources/GUI/scoreboard.wav",
+        media::makeWav(1, 22050, 16, media::pcm16(media::tune({0, 4, 7, 12}, {0, 0, 0, 0}, 523.0, 150, 600))));
     text("resources/GUI/TDCanvas.properties",
          "# the car race page: the 3D scene, the start lights and buttons, the wrong-way label, the loading message\n"
          "# (lengths for a page 320 wide)\n"
@@ -396,8 +403,8 @@ void writePages(const std::string& track)
          "sptMessage=type:Sprite, x:40, y:180, width:240, height:30, text:Loading, textSize:20, textAlignment:CENTER, textColor:(255;255;255), container:sceneMessage\n"
          "whistle0=type:WaveSound, src:whistle0.wav\n"
          "whistle1=type:WaveSound, src:whistle1.wav\n");
-    put("resources/GUI/whistle0.wav", media::makeWav(1, 22050, 16, media::makeTone(880.0, 200)));
-    put("resources/GUI/whistle1.wav", media::makeWav(1, 22050, 16, media::makeTone(1320.0, 400)));
+    put("resources/GUI/whistle0.wav", media::makeWav(1, 22050, 16, media::makeSound("whistle", 880.0, 200)));
+    put("resources/GUI/whistle1.wav", media::makeWav(1, 22050, 16, media::makeSound("whistle", 1320.0, 400)));
 }
 
 // A library of its own: descriptor, pack and vehicles.

@@ -23,7 +23,7 @@ public:
     // takes in a name whose text refers to itself takes in those references
     // too, so it can multiply at every get; past this the remaining
     // references stay as text.
-    static constexpr size_t kExpansionBudget = size_t(1) << 20;
+    static constexpr size_t kExpansionBudget = size_t(1) << 16;
 
     explicit Properties(WCHAR keySeparator = u'=', WCHAR itemSeparator = u',', WCHAR subSeparator = u':');
     ~Properties();

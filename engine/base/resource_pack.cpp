@@ -5,15 +5,19 @@
 #include "engine/base/pack_file_io.h"
 #include "engine/base/wstring_utils.h"
 
+#include "common/little_endian.h"
+
 #include <os/file.h>
 #include <os/wstring.h>
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 WCHAR* makeMountFolder(const WCHAR* folder)
 {
@@ -27,6 +31,67 @@ WCHAR* makeMountFolder(const WCHAR* folder)
     return copyText(text.c_str());
 }
 
+namespace {
+
+constexpr uint8_t kZip64Locator[] = {0x50, 0x4b, 0x06, 0x07};
+
+// Whether the records of the archive's central directory lie inside the
+// file, as the zip library walks them: from its end record (the signature
+// nearest the end of the file, fields cut off by the end read as zeros)
+// over records that carry the directory signature, up to the count the end
+// record gives. A record that runs past the end of the file sends the
+// library reading beyond it, thousands of reads for every lookup of every
+// file the program opens: such a pack is damaged and is not mounted. An
+// archive with 64-bit fields is left to the library.
+bool centralDirectoryFits(const WCHAR* path)
+{
+    FILE* file = _wfopen(path, u"rb");
+    if (!file)
+        return false;
+    const long size = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
+    const long start = std::max<long>(0, size - (0xFFFF + 22));
+    std::vector<uint8_t> tail(size_t(std::max<long>(size - start, 0)));
+    bool fits = size >= 0 && std::fseek(file, start, SEEK_SET) == 0 &&
+                std::fread(tail.data(), 1, tail.size(), file) == tail.size();
+    long at = long(tail.size()) - 4; // the end record's place in the tail
+    while (fits && at >= 0 && readLE32(&tail[size_t(at)]) != 0x06054b50)
+        --at;
+    const bool wide = std::search(tail.begin(), tail.end(), std::begin(kZip64Locator), std::end(kZip64Locator)) !=
+                      tail.end();
+    if (fits && at >= 0 && !wide)
+    {
+        tail.resize(tail.size() + 22); // fields past the end read as zeros
+        const uint8_t* end = &tail[size_t(at)];
+        const uint32_t entries = readLE16(end + 10);
+        const long endPos = start + at;
+        const long first = endPos - long(readLE32(end + 12));
+        std::vector<uint8_t> directory; // none where the library refuses the archive itself
+        if (first >= 0 && entries != 0xFFFF)
+        {
+            directory.resize(size_t(size - first));
+            fits = std::fseek(file, first, SEEK_SET) == 0 &&
+                   std::fread(directory.data(), 1, directory.size(), file) == directory.size();
+        }
+        size_t pos = 0;
+        for (uint32_t i = 0; fits && (entries == 0 || i < entries) && directory.size() - pos >= 4; ++i)
+        {
+            const uint8_t* record = &directory[pos];
+            if (readLE32(record) != 0x02014b50)
+                break; // the library stops at a record that is none
+            const size_t left = directory.size() - pos;
+            const size_t span = left < 46 ? left + 1
+                                          : 46 + size_t(readLE16(record + 28)) + readLE16(record + 30) +
+                                                readLE16(record + 32);
+            fits = span <= left;
+            pos += span;
+        }
+    }
+    std::fclose(file);
+    return fits;
+}
+
+} // namespace
+
 ResourcePack::ResourcePack(const WCHAR* packName, const WCHAR* folder)
 {
     WCHAR* mount = makeMountFolder(folder);
@@ -34,7 +99,7 @@ ResourcePack::ResourcePack(const WCHAR* packName, const WCHAR* folder)
     WCHAR* pathCopy = copyText(path.c_str());
     zlib_filefunc_def funcs;
     fillPackFileFunctions(&funcs, pathCopy);
-    zip = unzOpen2("pack", &funcs);
+    zip = centralDirectoryFits(pathCopy) ? unzOpen2("pack", &funcs) : nullptr;
     if (!zip)
     {
         delete[] mount;

@@ -12,12 +12,12 @@ class Image;
 // Pixels one read may decode and compose over all its frames (each frame
 // counts its decoded pixels and its whole-screen picture). A frame past it
 // ends the read with the corrupt-file box, so memory and time follow what
-// the file holds, not what it declares. Any file may have 2048 x 2048 (some
-// fifty screens of the device), and for every byte as many pixels as the
+// the file holds, not what it declares. Any file may have 1024 x 1024 (a
+// dozen screens of the device), and for every byte as many pixels as the
 // best compression of a one-colour picture makes of it, decoded and composed
 // (about 1,900 each); never more than four pictures of the largest image.
 constexpr int64_t kGifPixelBudget = int64_t(4) * 4096 * 4096;
-constexpr int64_t kGifPixelFloor = int64_t(1) << 22;
+constexpr int64_t kGifPixelFloor = int64_t(1) << 20;
 constexpr int64_t kGifPixelsPerByte = 4096;
 
 constexpr int64_t gifPixelBudget(size_t length)

@@ -86,9 +86,10 @@ bool unescape(const std::string& text, std::u16string* out)
     return true;
 }
 
+// A decimal number of 32 bits (a value's type may be any of them).
 bool parse_number(const std::string& text, size_t* value)
 {
-    if (text.empty() || text.size() > 9)
+    if (text.empty() || text.size() > 10)
         return false;
     *value = 0;
     for (char c : text)
@@ -97,7 +98,7 @@ bool parse_number(const std::string& text, size_t* value)
             return false;
         *value = *value * 10 + size_t(c - '0');
     }
-    return true;
+    return *value <= 0xFFFFFFFFu;
 }
 
 bool known_hive(const std::u16string& path)
@@ -214,17 +215,22 @@ private:
 
 Key& ensure_key(Store& store, const std::u16string& path)
 {
-    for (size_t cut = path.find(u'\\'); cut != std::u16string::npos; cut = path.find(u'\\', cut + 1))
+    // A key that is there has every key above it there too: the missing
+    // ones are made from the key upwards, up to the first that exists (a
+    // long path is not looked up once per level every time it is met).
+    const std::u16string folded = fold(path);
+    auto [key, added] = store.keys.try_emplace(folded);
+    if (key->second.path.empty())
+        key->second.path = path;
+    for (size_t cut = path.rfind(u'\\'); added && cut != std::u16string::npos && cut > 0;
+         cut = path.rfind(u'\\', cut - 1))
     {
-        std::u16string parent = path.substr(0, cut);
-        Key& key = store.keys[fold(parent)];
-        if (key.path.empty())
-            key.path = parent;
+        auto [parent, made] = store.keys.try_emplace(folded.substr(0, cut));
+        if (parent->second.path.empty())
+            parent->second.path = path.substr(0, cut);
+        added = made;
     }
-    Key& key = store.keys[fold(path)];
-    if (key.path.empty())
-        key.path = path;
-    return key;
+    return key->second;
 }
 
 void set_value(Key& key, Value value)

@@ -26,6 +26,22 @@ std::u16string bounded(const std::u16string& text, size_t limit)
     return text.size() > limit ? text.substr(0, limit) : text;
 }
 
+// A name as the file can hold it: "//" would start a remark there (the
+// rest of the row, its time among it, would be lost on reading), and a
+// line break would end the row; a run of '/' becomes one, a control
+// character a space.
+std::u16string storable(const std::u16string& text, size_t limit)
+{
+    std::u16string out;
+    for (char16_t c : bounded(text, limit))
+    {
+        if (c == u'/' && !out.empty() && out.back() == u'/')
+            continue;
+        out.push_back(c < u' ' ? u' ' : c);
+    }
+    return out;
+}
+
 std::u16string field(const PropertyMap& map, const WCHAR* name)
 {
     const WCHAR* value = map.get(name);
@@ -53,8 +69,8 @@ std::optional<ScoreRecord> readEntry(Properties& file, const std::u16string& key
 
 ScoreRecord::ScoreRecord(std::u16string track_, std::u16string racer_, std::u16string vehicle_, std::u16string date_,
                          float time_, int32_t speed_)
-    : track(bounded(track_, kNameLength)), racer(bounded(racer_, kNameLength)), vehicle(bounded(vehicle_, kNameLength)),
-      date(bounded(date_, kDateLength)), time(time_), speed(speed_)
+    : track(storable(track_, kNameLength)), racer(storable(racer_, kNameLength)),
+      vehicle(storable(vehicle_, kNameLength)), date(storable(date_, kDateLength)), time(time_), speed(speed_)
 {
 }
 

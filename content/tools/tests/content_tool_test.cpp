@@ -64,6 +64,8 @@ TEST(ContentTool, BadArgumentsAreRefused)
         {{"wav", out, "0", "100"}, 2, "HZ \"0\" is not a whole number from 1 to 11025"},
         {{"wav", out, "440", "-1"}, 2, "MS \"-1\""},
         {{"wav", out, "440", "99999999999999999999"}, 2, "MS \"99999999999999999999\""},
+        {{"wav", out, "440", "100", "harp"}, 2, "KIND \"harp\" is not one of tone, engine"},
+        {{"wav", out, "440", "100", "click", "x"}, 2, "usage: content_tool wav OUT HZ MS [KIND]"},
         {{"zip", out, host("none.txt")}, 2, "can not read"},
         {{"zip", out, "=" + host("in.txt")}, 2, "is not NAME=FILE or FILE"},
         {{"zip", out, "a.txt="}, 2, "is not NAME=FILE or FILE"},
@@ -121,6 +123,13 @@ TEST(ContentTool, ToneIsACanonicalWave)
     EXPECT_EQ(layout.format.nSamplesPerSec, 22050u);
     EXPECT_EQ(layout.format.wBitsPerSample, 16);
     EXPECT_EQ(layout.dataSize, 2 * 2205u);
+
+    // Another kind of sound: the same layout, other samples.
+    ASSERT_EQ(run({"wav", host("snd/boom.wav"), "1760", "100", "explosion"}, errors), 0) << errors;
+    std::string boom = get("snd/boom.wav");
+    ASSERT_EQ(boom.size(), bytes.size());
+    EXPECT_EQ(boom.substr(0, 44), bytes.substr(0, 44));
+    EXPECT_NE(boom, bytes);
 }
 
 TEST(ContentTool, PackHoldsTheNamedFiles)

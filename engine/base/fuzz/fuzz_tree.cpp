@@ -39,12 +39,29 @@ std::string makeTree()
 
 } // namespace
 
-void writeFuzzInput(const std::string& name, const uint8_t* data, size_t size)
+std::string fuzzHostPath(const std::string& relative)
 {
     static const std::string root = makeTree();
-    if (FILE* file = std::fopen((root + "/f/" + name).c_str(), "wb"))
+    return root + "/" + relative;
+}
+
+bool writeFuzzFile(const std::string& relative, const void* data, size_t size)
+{
+    const std::string path = fuzzHostPath(relative);
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
     {
-        std::fwrite(data, 1, size, file);
-        std::fclose(file);
+        std::error_code error;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
+        file = std::fopen(path.c_str(), "wb");
     }
+    if (!file)
+        return false;
+    const bool written = std::fwrite(data, 1, size, file) == size;
+    return std::fclose(file) == 0 && written;
+}
+
+void writeFuzzInput(const std::string& name, const uint8_t* data, size_t size)
+{
+    writeFuzzFile("f/" + name, data, size);
 }

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -193,6 +194,51 @@ TEST_F(ResourceFiles, BadPacksAreDroppedAndBadMembersGiveNull)
     ASSERT_EQ(getResourcePackCount(), 1);
     EXPECT_EQ(readResource(u"\\res\\big.bin"), "<none>");
     EXPECT_FALSE(tempHas("big.bin"));
+}
+
+// A pack whose directory record runs past the end of the file sends the zip
+// library reading beyond it for every lookup: it is not mounted. A record
+// with fields that fit mounts as any other.
+TEST_F(ResourceFiles, PackWhoseDirectoryRunsPastTheFileIsDropped)
+{
+    using engine_testing::RawMember;
+    const std::string zip = engine_testing::rawZip(
+        {RawMember::stored("a.txt", "first"), RawMember::stored("b.txt", "second")});
+    const size_t first = zip.find("PK\x01\x02");
+    const size_t second = zip.rfind("PK\x01\x02");
+    const size_t end = zip.rfind("PK\x05\x06");
+    auto set16 = [](std::string& s, size_t at, uint32_t v) { s[at] = char(v & 0xFF), s[at + 1] = char(v >> 8); };
+    const struct
+    {
+        const char* what;
+        std::function<void(std::string&)> change;
+        bool mounted;
+    } cases[] = {
+        {"extra field of 65000", [&](std::string& z) { set16(z, second + 30, 65000); }, false},
+        {"end record cut short, comment of 65535",
+         [&](std::string& z) { set16(z, second + 32, 65535), z.resize(z.size() - 2); }, false},
+        {"directory larger than the file", [&](std::string& z) { set16(z, end + 14, 0xFFFF); }, false},
+        {"extra field and comment that fit",
+         [&](std::string& z) {
+             set16(z, second + 30, 4), set16(z, second + 32, 3);
+             z.insert(end, std::string("\x99\x99\x00\x00"
+                                       "abc",
+                                       7));
+             set16(z, end + 7 + 12, uint32_t(end + 7 - first));
+         },
+         true},
+    };
+    for (const auto& c : cases)
+    {
+        std::string pack = zip;
+        c.change(pack);
+        put("res/p.zip", pack);
+        addResourcePack(u"p.zip", u"\\res");
+        EXPECT_EQ(getResourcePackCount(), c.mounted ? 1 : 0) << c.what;
+        if (c.mounted)
+            EXPECT_EQ(readResource(u"\\res\\b.txt"), "second") << c.what;
+        closeResourcePacks();
+    }
 }
 
 TEST_F(ResourceFiles, MembersThatCannotBeReadWhole)

@@ -13,13 +13,31 @@
 #include "engine/scene/3d/shade_table.h"
 #include "engine/scene/core/texture_access.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
+namespace {
+
+// A scene draws into no more than the largest picture there can be: its
+// depth buffer keeps within the same bounds, however large the scene says
+// it is.
+int boundedSide(int n)
+{
+    return std::clamp(n, 0, Image::kMaxSide);
+}
+
+int boundedHeight(int width, int h)
+{
+    return width > 0 ? std::min(boundedSide(h), int(Image::kMaxPixels / width)) : boundedSide(h);
+}
+
+} // namespace
+
 Renderer3D::Renderer3D(Scene* owner, int w, int h)
-    : Renderer(owner), width(w > 0 ? w : 0), height(h > 0 ? h : 0),
-      depthBuffer(new uint32_t[size_t(width) * size_t(height) + 1]), frame(new FrameState()), meshState(new MeshState()),
-      tempPool(new TempPool())
+    : Renderer(owner), width(boundedSide(w)), height(boundedHeight(width, h)),
+      depthBuffer(new uint32_t[size_t(width) * size_t(height) + 1]), frame(new FrameState()),
+      meshState(new MeshState()), tempPool(new TempPool())
 {
 }
 

@@ -6,6 +6,7 @@
 #include "engine/scene/3d/environment.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/light.h"
+#include "engine/scene/core/fixed_point.h"
 #include "engine/scene/scenes/renderer3d.h"
 
 #include <algorithm>
@@ -56,7 +57,7 @@ bool Scene3D::isViewReady() const
 
 void Scene3D::setViewport(float zoom)
 {
-    camera->setViewport(int(float(width) * zoom), int(float(height) * zoom));
+    camera->setViewport(saturatingInt(float(width) * zoom), saturatingInt(float(height) * zoom));
 }
 
 void Scene3D::initView(bool computeBounds)

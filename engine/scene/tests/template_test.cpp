@@ -15,6 +15,7 @@
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/light.h"
 #include "engine/scene/3d/model_library.h"
+#include "engine/scene/scenes/renderer3d.h"
 #include "engine/scene/scenes/scene3d.h"
 #include "engine/scene/scenes/scene_awt.h"
 #include "engine/scene/core/texture.h"
@@ -257,6 +258,21 @@ TEST_F(TemplateFixture, AHugeCopyCountIsCappedInsteadOfExhaustingMemory)
     ASSERT_TRUE(load("menu=type:SceneSprite\n"
                      "X=type:Sprite, container:menu, number:5555555, width:1, height:1\n"));
     EXPECT_EQ(1000, canvas->findScene(u"menu")->children.size());
+}
+
+TEST_F(TemplateFixture, AHugeThreeDimensionalSceneKeepsItsDepthBufferWithinThePictureLimits)
+{
+    for (const char* size :
+         {"width:2000000000, height:2000000000", "width:100000000000%, height:3", "width:3, height:2000000000"})
+    {
+        ASSERT_TRUE(load(std::string("world=type:Scene3D, ") + size + "\n")) << size;
+        auto* renderer = dynamic_cast<Renderer3D*>(canvas->findScene(u"world")->renderer);
+        ASSERT_NE(nullptr, renderer) << size;
+        EXPECT_LE(renderer->width, Image::kMaxSide) << size;
+        EXPECT_LE(renderer->height, Image::kMaxSide) << size;
+        EXPECT_LE(int64_t(renderer->width) * renderer->height, Image::kMaxPixels) << size;
+        canvas->renderScenes();
+    }
 }
 
 TEST_F(TemplateFixture, ImageSizedSpriteIsScaledAndKeyed)

@@ -108,6 +108,7 @@ TEST(Registry, SetAndQueryEveryType)
         {u"Empty", REG_BINARY, nullptr, 0},
         {u"", REG_SZ, u"default", 16}, // the key's default value
         {u"Odd %\"[]\n\u00E9 name", REG_DWORD, &dword, sizeof dword},
+        {u"Own type", 0xFFFFFFFF, binary, sizeof binary}, // any 32-bit type, as written
     };
     for (const Case& c : cases)
     {

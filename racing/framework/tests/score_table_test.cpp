@@ -181,6 +181,26 @@ TEST(ScoreTable, HandEditedFieldsAreBounded)
     EXPECT_LT(longest, 300u);
 }
 
+// Names that the file's own syntax would cut ("//" starts a remark, a line
+// break ends the row) are stored so that the row reads back whole: its
+// time and speed stay with it.
+TEST(ScoreTable, NamesThatWouldCutTheRowReadBackWhole)
+{
+    ASSERT_TRUE(insertScore(kGui, ScoreRecord(u"Ring//2", u"Max///Power", u"Van\nX", u"2004/05/06", 61.25f, 118)));
+    std::vector<ScoreRecord> table;
+    std::optional<ScoreRecord> latest;
+    loadScores(kGui, table, latest);
+    ASSERT_EQ(table.size(), 1u);
+    for (const ScoreRecord& r : {table[0], *latest})
+    {
+        EXPECT_EQ(r.track, u"Ring/2");
+        EXPECT_EQ(r.racer, u"Max/Power");
+        EXPECT_EQ(r.vehicle, u"Van X");
+        EXPECT_FLOAT_EQ(r.time, 61.25f);
+        EXPECT_EQ(r.speed, 118);
+    }
+}
+
 TEST(ScoreTable, AverageSpeed)
 {
     EXPECT_EQ(averageSpeed(1000.0f, 100.0f, 2, 1.26f), 25); // 25.2
