@@ -8,7 +8,9 @@
 #   One test program of every tests/*_test.cpp of the calling folder; the cases
 #   of tests/<stem>_test.cpp are named PREFIX_<stem>.Suite.Test.
 # hh_add_fuzzer(NAME sources... LIBS libs...)
-#   A libFuzzer target, built only in the sanitizer tree (HH_FUZZ=ON).
+#   A libFuzzer target, built only in the sanitizer tree (HH_FUZZ=ON). Each
+#   process takes a window-lookup prefix of its own (OS_INSTANCE), so copies
+#   running side by side never meet each other's windows.
 # hh_add_benchmark(NAME sources... LIBS libs...)
 #   A Google Benchmark program; never run by the tests.
 #
@@ -88,7 +90,7 @@ function(hh_add_fuzzer name)
     endif()
     cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
     add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
-    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} os_fuzz_instance)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
     set_property(GLOBAL APPEND PROPERTY HH_FUZZERS ${name})
 endfunction()

@@ -106,7 +106,8 @@ class GifDecoder
 {
 public:
     GifDecoder(const uint8_t* data, size_t length, const WCHAR* name, bool firstOnly, bool useScreenDepth)
-        : in_(data, length), name_(name), firstOnly_(firstOnly), useScreenDepth_(useScreenDepth)
+        : in_(data, length), name_(name), firstOnly_(firstOnly), useScreenDepth_(useScreenDepth),
+          budgetLeft_(gifPixelBudget(length))
     {
     }
 
@@ -271,7 +272,7 @@ private:
     ColorTable global_;
     GraphicControl control_;
     int previousDisposal_ = 0;
-    int64_t budgetLeft_ = kGifPixelBudget;
+    int64_t budgetLeft_;
     bool stopped_ = false;
     std::vector<std::unique_ptr<Image>> frames_;
 };

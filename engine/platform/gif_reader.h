@@ -3,16 +3,29 @@
 
 #include <os/types.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
 class Image;
 
 // Pixels one read may decode and compose over all its frames (each frame
-// counts its decoded pixels and its whole-screen picture): four pictures of
-// the largest image. A frame past it ends the read with the corrupt-file box,
-// so memory and time follow what the file holds, not what it declares.
+// counts its decoded pixels and its whole-screen picture). A frame past it
+// ends the read with the corrupt-file box, so memory and time follow what
+// the file holds, not what it declares. Any file may have 2048 x 2048 (some
+// fifty screens of the device), and for every byte as many pixels as the
+// best compression of a one-colour picture makes of it, decoded and composed
+// (about 1,900 each); never more than four pictures of the largest image.
 constexpr int64_t kGifPixelBudget = int64_t(4) * 4096 * 4096;
+constexpr int64_t kGifPixelFloor = int64_t(1) << 22;
+constexpr int64_t kGifPixelsPerByte = 4096;
+
+constexpr int64_t gifPixelBudget(size_t length)
+{
+    return length >= size_t(kGifPixelBudget / kGifPixelsPerByte)
+               ? kGifPixelBudget
+               : std::min(kGifPixelBudget, kGifPixelFloor + int64_t(length) * kGifPixelsPerByte);
+}
 
 // With an image and firstOnly, decodes the first frame into that image (left
 // unchanged when it fails). With firstOnly false, answers in frames a new

@@ -7,6 +7,8 @@
 
 #include "os/font/face.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <string_view>
 
@@ -31,20 +33,22 @@ struct Coverage
 };
 
 // Visit every covered pixel of a glyph placed at (left, top) that falls
-// inside clip: fn(x, y, coverage 1..255).
+// inside clip: fn(x, y, coverage 1..255). The cut is worked out in 64 bits:
+// a glyph placed near either end of the int range (text far off the
+// surface) must fall outside the clip, not wrap round into it.
 template <class Fn>
 void for_each_covered(const Glyph& g, int left, int top, const RECT& clip, Fn&& fn)
 {
-    int y0 = top < clip.top ? clip.top - top : 0;
-    int y1 = top + g.height > clip.bottom ? clip.bottom - top : g.height;
-    int x0 = left < clip.left ? clip.left - left : 0;
-    int x1 = left + g.width > clip.right ? clip.right - left : g.width;
-    for (int y = y0; y < y1; ++y)
+    const int64_t y0 = std::max<int64_t>(0, int64_t(clip.top) - top);
+    const int64_t y1 = std::min<int64_t>(g.height, int64_t(clip.bottom) - top);
+    const int64_t x0 = std::max<int64_t>(0, int64_t(clip.left) - left);
+    const int64_t x1 = std::min<int64_t>(g.width, int64_t(clip.right) - left);
+    for (int64_t y = y0; y < y1; ++y)
     {
-        const uint8_t* row = g.coverage.data() + (size_t)y * g.width;
-        for (int x = x0; x < x1; ++x)
+        const uint8_t* row = g.coverage.data() + y * g.width;
+        for (int64_t x = x0; x < x1; ++x)
             if (row[x])
-                fn(left + x, top + y, row[x]);
+                fn(int(left + x), int(top + y), row[x]);
     }
 }
 

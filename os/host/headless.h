@@ -41,6 +41,8 @@ bool run_script_text(const std::string& text);
 // The clock
 void advance(uint32_t ms); // as Sleep(ms)
 void set_time(uint64_t ms);
+// The virtual time a frame shown costs at least (OS_FRAME_MS in a program run).
+void set_frame_cost(uint32_t ms);
 // Real time an INFINITE wait with nothing scheduled waits before Close.
 void set_idle_grace(uint32_t ms);
 

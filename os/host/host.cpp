@@ -94,6 +94,10 @@ void begin_program()
     {
         headless->limit_unscripted_run(strtoull(env("OS_RUN_LIMIT_MS", "60000").c_str(), nullptr, 10));
     }
+    if (headless)
+    {
+        headless->set_frame_cost(uint32_t(strtoul(env("OS_FRAME_MS", "0").c_str(), nullptr, 10)));
+    }
 }
 
 int end_program(int status)

@@ -453,11 +453,12 @@ TEST_F(ImageLoader, GifFrameOutsideTheScreenIsClipped)
     EXPECT_TRUE(matches(image, [](int x, int y) { return x == 2 && y == 2 ? 0xFF0000u : 0u; }, "gif-clip"));
 }
 
-TEST_F(ImageLoader, GifMemoryFollowsWhatTheFileHolds)
+namespace {
+
+// Sixteen frames of one pixel each, every frame kept on the last
+// (disposal 1), on a screen of the given size: a few hundred bytes.
+Bytes onePixelFrames(int screenWidth, int screenHeight)
 {
-    // A few hundred bytes declaring a 4096 x 4096 screen and sixteen frames
-    // of one pixel each, every frame kept on the last (disposal 1): the
-    // frames that fit the budget are composed, the rest refused with one box.
     std::vector<fixtures::GifFrame> list;
     for (int k = 0; k < 16; ++k)
     {
@@ -470,31 +471,75 @@ TEST_F(ImageLoader, GifMemoryFollowsWhatTheFileHolds)
         f.disposal = 1;
         list.push_back(f);
     }
-    Bytes file = fixtures::makeGif(4096, 4096, {0, 0xFF0000, 0, 0}, list);
+    return fixtures::makeGif(screenWidth, screenHeight, {0, 0xFF0000, 0, 0}, list);
+}
+
+} // namespace
+
+TEST_F(ImageLoader, GifMemoryFollowsWhatTheFileHolds)
+{
+    // A few hundred bytes declaring a 4096 x 4096 screen: not one of its
+    // whole-screen frames fits what so small a file may take; one box.
+    Bytes file = onePixelFrames(4096, 4096);
     ASSERT_LT(file.size(), 1000u);
     put(u"\\huge.gif", file);
-
     Frames frames;
     ASSERT_TRUE(readGifFile(u"\\huge.gif", frames.count, frames.list, false, true, nullptr));
-    EXPECT_GE(frames.count, 1);
-    EXPECT_LT(frames.count, 16);
-    EXPECT_LE(int64_t(frames.count) * 4096 * 4096, kGifPixelBudget);
-    EXPECT_EQ(boxTexts(), std::vector<std::u16string>{u"Image File Corrupt"});
-    for (int k = 0; k < frames.count; ++k)
-    {
-        const Image& frame = *frames.list[k];
-        ASSERT_EQ(frame.width, 4096);
-        for (int x = 0; x < 17; ++x)
-            EXPECT_EQ(frame.colorAt(x, 0), x <= k ? stored(0xFF0000, 16) : 0u) << "frame " << k << " x " << x;
-        EXPECT_EQ(frame.colorAt(4095, 4095), 0u);
-    }
-
-    // The first frame alone is one picture: no box.
+    EXPECT_LE(int64_t(frames.count) * 4096 * 4096, gifPixelBudget(file.size()));
+    EXPECT_EQ(frames.count, 0);
+    EXPECT_EQ(boxTexts(), (std::vector<std::u16string>{u"Image File Corrupt", u"Premature End Of Image File"}));
     headless::clear_boxes();
     Image first(u"\\huge.gif", true);
-    EXPECT_EQ(first.width, 4096);
-    EXPECT_EQ(first.colorAt(0, 0), stored(0xFF0000, 16));
+    EXPECT_TRUE(first.isEmpty());
+    EXPECT_FALSE(headless::boxes().empty());
+
+    // The same frames on the device's screen: every frame is composed.
+    headless::clear_boxes();
+    put(u"\\anim.gif", onePixelFrames(240, 320));
+    Frames anim;
+    ASSERT_TRUE(readGifFile(u"\\anim.gif", anim.count, anim.list, false, true, nullptr));
+    ASSERT_EQ(anim.count, 16);
     EXPECT_TRUE(headless::boxes().empty());
+    for (int k = 0; k < anim.count; ++k)
+    {
+        const Image& frame = *anim.list[k];
+        ASSERT_EQ(frame.width, 240);
+        for (int x = 0; x < 17; ++x)
+            EXPECT_EQ(frame.colorAt(x, 0), x <= k ? stored(0xFF0000, 16) : 0u) << "frame " << k << " x " << x;
+        EXPECT_EQ(frame.colorAt(239, 319), 0u);
+    }
+}
+
+TEST_F(ImageLoader, GifOfTheLargestSizeAtTheBestCompressionStillReads)
+{
+    // One colour over 4096 x 4096: each code the next free one (runs of
+    // 1, 2, 3, ... pixels) until the table is full, then its longest run
+    // again and again. No file holds more pixels for its size.
+    const int clear = 4;
+    fixtures::GifCodePacker p(2);
+    p.code(clear);
+    p.code(1);
+    int64_t pixels = 1;
+    for (int code = clear + 2; code < 4096; ++code, pixels += code - clear - 1)
+        p.code(code);
+    while (pixels < int64_t(4096) * 4096)
+    {
+        p.code(4095);
+        pixels += 4095 - clear;
+    }
+    p.code(clear + 1);
+    fixtures::GifFrame f;
+    f.width = f.height = 4096;
+    f.codeSize = 2;
+    f.lzw = p.bytes();
+    Bytes file = fixtures::makeGif(4096, 4096, {0, 0x00FF00, 0, 0}, {f});
+    ASSERT_LT(file.size(), 12000u);
+    put(u"\\dense.gif", file);
+    Image image(u"\\dense.gif", true);
+    ASSERT_EQ(image.width, 4096);
+    EXPECT_TRUE(headless::boxes().empty());
+    EXPECT_EQ(image.colorAt(0, 0), stored(0x00FF00, 16));
+    EXPECT_EQ(image.colorAt(4095, 4095), stored(0x00FF00, 16));
 }
 
 TEST_F(ImageLoader, GifFramesThatFailCountAgainstTheBudgetToo)

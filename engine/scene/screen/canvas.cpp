@@ -12,6 +12,7 @@
 #include "engine/scene/scenes/scene.h"
 #include "engine/scene/scenes/scene3d.h"
 #include "engine/scene/scenes/scene_awt.h"
+#include "engine/scene/core/fixed_point.h"
 #include "engine/scene/core/sound_dictionary.h"
 #include "engine/scene/2d/sprite.h"
 #include "engine/scene/3d/model_library.h"
@@ -196,7 +197,8 @@ void Canvas::blitBufferedScene(Scene* scene, Image* surface)
         return;
     int sx = scene->x, sy = scene->y, sw = scene->width, sh = scene->height;
     if (zoom != 1.0f)
-        sx = int(float(sx) * zoom), sy = int(float(sy) * zoom), sw = int(float(sw) * zoom), sh = int(float(sh) * zoom);
+        sx = saturatingInt(float(sx) * zoom), sy = saturatingInt(float(sy) * zoom),
+        sw = saturatingInt(float(sw) * zoom), sh = saturatingInt(float(sh) * zoom);
     surface->drawImage(*own, sx, sy, sx, sy, sw, sh, scene->transparentColor);
 }
 
@@ -223,10 +225,10 @@ void Canvas::addScene(const WCHAR* sceneName, Scene* scene)
 void Canvas::placeScene(Scene* scene)
 {
     DisplayTarget place;
-    place.x = int(float(scene->x) * zoom);
-    place.y = int(float(scene->y) * zoom);
-    place.width = int(float(scene->width) * zoom);
-    place.height = int(float(scene->height) * zoom);
+    place.x = saturatingInt(float(scene->x) * zoom);
+    place.y = saturatingInt(float(scene->y) * zoom);
+    place.width = saturatingInt(float(scene->width) * zoom);
+    place.height = saturatingInt(float(scene->height) * zoom);
     place.zoom = zoom;
     place.surface = getBackBufferImage();
     if (place.surface)
@@ -360,10 +362,10 @@ void Canvas::setZoom(float z)
         if (scene->renderer && scene->renderer->target)
         {
             DisplayTarget place = *scene->renderer->target;
-            place.x = int(float(scene->x) * z);
-            place.y = int(float(scene->y) * z);
-            place.width = int(float(scene->width) * z);
-            place.height = int(float(scene->height) * z);
+            place.x = saturatingInt(float(scene->x) * z);
+            place.y = saturatingInt(float(scene->y) * z);
+            place.width = saturatingInt(float(scene->width) * z);
+            place.height = saturatingInt(float(scene->height) * z);
             place.zoom = z;
             scene->renderer->setTarget(place);
             if (scene->sceneType == Scene::Scene3DType)
@@ -384,7 +386,7 @@ float Canvas::getScreenScale()
 
 int Canvas::scaleToScreen(int n)
 {
-    return g_screenScale == 1.0f ? n : int(float(n) * g_screenScale + 0.5f);
+    return g_screenScale == 1.0f ? n : saturatingInt(float(n) * g_screenScale + 0.5f);
 }
 
 float Canvas::scaleToScreenF(float x)

@@ -7,6 +7,7 @@
 #include "engine/base/ptr_vector.h"
 #include "engine/scene/screen/canvas.h"
 #include "engine/scene/3d/model_library.h"
+#include "engine/scene/core/fixed_point.h"
 #include "engine/scene/scenes/scene.h"
 #include "engine/scene/core/texture_dictionary.h"
 
@@ -131,9 +132,9 @@ int templateLength(const PropertyMap& map, const WCHAR* field, int whole, float 
     if (!text || !*text)
         return whole;
     if (std::u16string_view(text).find(u'%') != std::u16string_view::npos)
-        return int(map.getFloat(field, 0.0f) * float(whole) * 0.01f + 0.5f);
+        return saturatingInt(map.getFloat(field, 0.0f) * float(whole) * 0.01f + 0.5f);
     const int n = map.getInt(field, 0);
-    return screenScale == 1.0f ? n : int(float(n) * screenScale + 0.5f);
+    return screenScale == 1.0f ? n : saturatingInt(float(n) * screenScale + 0.5f);
 }
 
 int TemplateLoader::length(const PropertyMap& map, const WCHAR* field, int whole)

@@ -21,6 +21,7 @@
 
 #include <os/file.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -134,6 +135,10 @@ TEST_F(TemplateFixture, SceneLengthsFollowScaleAndPercent)
         {"width:120, height:10, x:7", 2.0f, 240, 20, 14},
         {"width:33%, x:7", 1.5f, 79, 320, 11},
         {"x:3", 2.0f, 240, 320, 6},
+        // Lengths no screen has saturate instead of wrapping round
+        {"width:100000000000%, height:-100000000000%", 1.0f, INT_MAX, INT_MIN, 0},
+        {"width:2000000000, x:-2000000000", 2.0f, INT_MAX, 320, INT_MIN},
+        {"x:2147483647", 1.0f, 240, 320, INT_MAX},
     };
     for (const Case& c : cases)
     {
@@ -144,6 +149,11 @@ TEST_F(TemplateFixture, SceneLengthsFollowScaleAndPercent)
         EXPECT_EQ(c.width, scene->width) << c.fields;
         EXPECT_EQ(c.height, scene->height) << c.fields;
         EXPECT_EQ(c.x, scene->x) << c.fields;
+        // The scene's place on the back buffer keeps the same side of zero
+        ASSERT_NE(nullptr, scene->renderer->target) << c.fields;
+        EXPECT_EQ(c.x < 0, scene->renderer->target->x < 0) << c.fields;
+        EXPECT_EQ(c.width < 0, scene->renderer->target->width < 0) << c.fields;
+        canvas->renderScenes();
     }
 }
 

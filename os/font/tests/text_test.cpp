@@ -2,12 +2,15 @@
 // extents, DrawTextW and the pixels text leaves in 16- and 32-bit DIB sections.
 #include "os/gdi/tests/gdi_test_util.h"
 
+#include "os/font/render.h"
+
 #include <os/font.h>
 #include <os/gdi.h>
 #include <os/user.h>
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <string>
 
@@ -595,6 +598,62 @@ TEST(TextPixels, WindowDcClipsChildren)
     ReleaseDC(parent, pdc);
     ReleaseDC(child, cdc);
     DestroyWindow(parent);
+}
+
+// Text placed near either end of the int range is far off any surface: it
+// draws nothing and reads nothing outside its glyphs, whatever the clip.
+TEST(TextPixels, TextAtTheEndsOfTheIntRangeDrawsNothing)
+{
+    const int far[] = {INT_MAX, INT_MAX - 5, INT_MIN, INT_MIN + 5};
+    for (Dib f : kFormats)
+    {
+        DibDc d(f, 64, 32);
+        d.fill_raw(0);
+        Selected sel(d.dc, make_logfont(-20));
+        SetTextColor(d.dc, RGB(255, 255, 255));
+        SetBkMode(d.dc, TRANSPARENT);
+        RECT all = {0, 0, 64, 32};
+        for (int v : far)
+        {
+            RECT box = {10, 10, 60, 30};
+            ExtTextOutW(d.dc, 4, v, ETO_CLIPPED, &box, u"WgW", 3, nullptr);
+            ExtTextOutW(d.dc, v, 4, ETO_CLIPPED, &box, u"WgW", 3, nullptr);
+            ExtTextOutW(d.dc, 4, v, 0, nullptr, u"WgW", 3, nullptr);
+            RECT rect = {4, v, 60, v};
+            DrawTextW(d.dc, u"WgW", -1, &rect, DT_NOCLIP);
+            EXPECT_EQ(count_raw(d, 0, all), 64 * 32) << dib_name(f) << ": text at " << v;
+        }
+    }
+}
+
+// The glyph walk itself: a glyph placed so that its position and the clip
+// are more than the int range apart visits no pixel.
+TEST(TextPixels, GlyphWalkCutsInWideArithmetic)
+{
+    os::font::Glyph g;
+    g.width = 4;
+    g.height = 6;
+    g.coverage.assign(24, 200);
+    const RECT clip = {10, 20, 200, 300};
+    struct Case
+    {
+        int left, top;
+        int visits;
+    } cases[] = {
+        {12, 22, 24},     {8, 18, 2 * 4},   {198, 298, 2 * 2},    {INT_MAX, 22, 0},     {12, INT_MAX, 0},
+        {INT_MIN, 22, 0}, {12, INT_MIN, 0}, {INT_MIN + 3, 22, 0}, {12, INT_MIN + 3, 0}, {INT_MAX - 1, INT_MIN + 1, 0},
+    };
+    for (const Case& c : cases)
+    {
+        int visits = 0;
+        os::font::for_each_covered(g, c.left, c.top, clip, [&](int x, int y, uint8_t cover) {
+            ++visits;
+            EXPECT_TRUE(x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom)
+                << "(" << x << ", " << y << ") lies outside the clip";
+            EXPECT_EQ(cover, 200);
+        });
+        EXPECT_EQ(visits, c.visits) << "glyph at (" << c.left << ", " << c.top << ")";
+    }
 }
 
 } // namespace

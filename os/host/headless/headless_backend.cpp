@@ -2,7 +2,10 @@
 //
 // Time is virtual: Sleep and idle waits move the clock instead of waiting,
 // so a scripted session runs as fast as the program can compute and gives
-// the same result every time. Input comes from tests and from the script in
+// the same result every time. In a program run a frame shown also costs
+// virtual time (OS_FRAME_MS), so a program that draws without ever waiting
+// still sees its clock move, at a frame rate a device could show, and a
+// scripted race of 20 seconds draws the frames of 20 seconds, no more. Input comes from tests and from the script in
 // OS_SCRIPT; message boxes are recorded and answered at once; audio is pulled
 // as the clock moves.
 #include "os/host/headless/headless_backend.h"
@@ -105,6 +108,30 @@ void HeadlessBackend::limit_unscripted_run(uint64_t limit_ms)
     player_.inject({close});
 }
 
+void HeadlessBackend::set_frame_cost(uint32_t ms)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    frame_cost_ms_ = ms;
+    frame_drawn_ = false;
+}
+
+// Called where the program comes back for input: a frame drawn since the
+// last one ended has taken at least the frame cost.
+void HeadlessBackend::end_frame()
+{
+    uint64_t target = 0;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (!frame_drawn_)
+        {
+            return;
+        }
+        frame_drawn_ = false;
+        target = std::max(now_, frame_start_ + frame_cost_ms_);
+    }
+    advance_to(target);
+}
+
 void HeadlessBackend::pump_audio()
 {
     std::lock_guard<std::recursive_mutex> hold(audio_lock_);
@@ -133,14 +160,39 @@ void HeadlessBackend::present(const RECT* area)
 {
     std::lock_guard<std::mutex> hold(lock_);
     presents_++;
+    if (frame_cost_ms_ > 0 && !frame_drawn_)
+    {
+        // The frame began when the program last came back for input, or now
+        // if it has waited since (the waiting is not part of the frame).
+        frame_drawn_ = true;
+        frame_start_ = std::max(frame_start_, last_input_ask_);
+    }
 }
 
 bool HeadlessBackend::poll_event(Event& event)
 {
-    return script::take_due_input(player_, lock_, *this, event);
+    end_frame();
+    bool taken = script::take_due_input(player_, lock_, *this, event);
+    note_input_asked();
+    return taken;
 }
 
 bool HeadlessBackend::wait_event(Event& event, uint32_t timeout_ms)
+{
+    end_frame();
+    bool taken = wait_for_input(event, timeout_ms);
+    note_input_asked();
+    return taken;
+}
+
+// The program has what it asked for: what it does next is its next frame.
+void HeadlessBackend::note_input_asked()
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    last_input_ask_ = now_;
+}
+
+bool HeadlessBackend::wait_for_input(Event& event, uint32_t timeout_ms)
 {
     uint64_t deadline = timeout_ms == INFINITE ? UINT64_MAX : now_ms() + timeout_ms;
     for (;;)

@@ -33,6 +33,12 @@ public:
     // and ended if it is still running at twice that.
     void limit_unscripted_run(uint64_t limit_ms);
 
+    // Every frame a program shows costs at least `ms` of virtual time (0:
+    // frames cost nothing, as in unit tests that set the clock themselves).
+    // A frame ends when the program comes back for input after drawing on
+    // the screen; a frame that slept as long or longer costs nothing more.
+    void set_frame_cost(uint32_t ms);
+
     // Test side (see headless.h)
     void inject(const std::vector<script::Action>& actions);
     bool run_script(const std::string& text);
@@ -51,6 +57,9 @@ public:
 
 private:
     void advance_to(uint64_t time);
+    void end_frame();
+    void note_input_asked();
+    bool wait_for_input(Event& event, uint32_t timeout_ms);
     void pump_audio();
 
     std::mutex lock_;
@@ -64,6 +73,10 @@ private:
     int text_input_ = -1;
     int cursor_ = -1;
     int presents_ = 0;
+    uint32_t frame_cost_ms_ = 0;
+    bool frame_drawn_ = false;     // the screen was drawn on since the last frame ended
+    uint64_t frame_start_ = 0;     // virtual time at which the frame being drawn began
+    uint64_t last_input_ask_ = 0;  // virtual time at which the program last had its input
 
     std::recursive_mutex audio_lock_;
     AudioFill fill_ = nullptr;

@@ -79,6 +79,11 @@ void set_time(uint64_t ms)
     current().set_time(ms);
 }
 
+void set_frame_cost(uint32_t ms)
+{
+    current().set_frame_cost(ms);
+}
+
 void set_idle_grace(uint32_t ms)
 {
     current().set_idle_grace(ms);

@@ -273,3 +273,41 @@ TEST(HeadlessHost, RemembersTextInputCursorAndPresents)
     host().present(nullptr);
     EXPECT_EQ(2, headless::presents());
 }
+
+// A program that draws and comes straight back for input (an unpaced game
+// loop, a page run from a 0 ms timer) still sees its clock move: each frame
+// shown costs the frame time. Frames that sleep that long cost nothing more,
+// and a poll with nothing drawn costs nothing.
+TEST(HeadlessClock, FramesShownCostTheFrameTime)
+{
+    headless::set_frame_cost(20);
+    Event got;
+    uint64_t start = host().now_ms();
+    for (int frame = 0; frame < 5; frame++)
+    {
+        host().poll_event(got);
+        host().present(nullptr);
+    }
+    host().poll_event(got);
+    EXPECT_EQ(start + 5 * 20, host().now_ms()) << "five frames drawn without waiting";
+
+    host().poll_event(got);
+    host().poll_event(got);
+    EXPECT_EQ(start + 100, host().now_ms()) << "asking for input without drawing is free";
+
+    host().sleep_ms(30);
+    host().present(nullptr);
+    host().poll_event(got);
+    EXPECT_EQ(start + 130, host().now_ms()) << "a frame that slept its time costs nothing more";
+
+    host().sleep_ms(5);
+    host().present(nullptr);
+    host().present(nullptr);
+    host().poll_event(got);
+    EXPECT_EQ(start + 150, host().now_ms()) << "several presents in one frame cost one frame";
+
+    headless::set_frame_cost(0);
+    host().present(nullptr);
+    host().poll_event(got);
+    EXPECT_EQ(start + 150, host().now_ms()) << "with no frame cost, drawing is free";
+}
