@@ -4,6 +4,7 @@
 #include "os/host/backends_private.h"
 #include "os/host/host.h"
 #include "os/host/sdl/sdl_backend.h"
+#include "os/testing/program_run.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -391,16 +392,17 @@ TEST_F(SdlBackendTest, ScreenshotOfTheShownScreen)
     uint16_t green = 0x07E0;
     memcpy(shown.pixels + 5 * shown.pitch + 6 * 2, &green, 2);
     host->present(nullptr);
-    std::string path = std::filesystem::temp_directory_path().string() + "/hh-sdl-" + std::to_string(getpid()) + ".png";
+    os::testing::ScratchFolder scratch("sdl");
+    std::string path = scratch.path + "/shot.png";
     ASSERT_TRUE(host->screenshot(path));
     EXPECT_TRUE(std::filesystem::file_size(path) > 0);
-    std::filesystem::remove(path);
 }
 
 TEST(SdlBackendScript, PlaysTheScriptAndAnswersBoxesFromIt)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    std::string path = std::filesystem::temp_directory_path().string() + "/hh-sdl-script-" + std::to_string(getpid());
+    os::testing::ScratchFolder scratch("sdl");
+    std::string path = scratch.path + "/script.txt";
     std::ofstream(path) << "answer NO\nkey APP2\n";
     setenv("OS_SCRIPT", path.c_str(), 1);
     auto host = make_sdl_backend();
@@ -423,13 +425,13 @@ TEST(SdlBackendScript, PlaysTheScriptAndAnswersBoxesFromIt)
     ASSERT_EQ(2u, vars.size());
     EXPECT_EQ("OS_SCRIPT_POS", vars[0].first);
     EXPECT_EQ("3", vars[0].second) << "all three commands and the closing were delivered";
-    std::filesystem::remove(path);
 }
 
 TEST(SdlBackendScript, StartsWhenTheProgramIsReadyAndWaitsForIt)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    std::string path = std::filesystem::temp_directory_path().string() + "/hh-sdl-ready-" + std::to_string(getpid());
+    os::testing::ScratchFolder scratch("sdl");
+    std::string path = scratch.path + "/script.txt";
     std::ofstream(path) << "key A\nwait 60000\nkey B\n";
     setenv("OS_SCRIPT", path.c_str(), 1);
     auto host = make_sdl_backend();
@@ -462,7 +464,6 @@ TEST(SdlBackendScript, StartsWhenTheProgramIsReadyAndWaitsForIt)
     ASSERT_EQ(EventType::KeyUp, next_key(vk));
     EXPECT_EQ(EventType::None, next_key(vk)) << "the long wait holds";
     unsetenv("OS_SCRIPT");
-    std::filesystem::remove(path);
 }
 
 // The window fits the display it opens on: the scale comes down, and below
