@@ -102,6 +102,9 @@ function(hh_add_benchmark name)
     cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
     add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark)
+    # Listed in the tree's benchmarks.txt by their paths.
+    file(RELATIVE_PATH where ${CMAKE_BINARY_DIR} ${CMAKE_CURRENT_BINARY_DIR}/${name})
+    set_property(GLOBAL APPEND PROPERTY HH_BENCHMARKS "${where}")
 endfunction()
 
 # hh_library(TARGET DIRS folders... LIBS libraries...)
