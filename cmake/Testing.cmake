@@ -42,7 +42,7 @@ function(hh_test_pch)
     file(WRITE ${CMAKE_BINARY_DIR}/hh_test_pch.cpp "// precompiled test headers\n")
     add_library(hh_test_pch STATIC ${CMAKE_BINARY_DIR}/hh_test_pch.cpp)
     target_link_libraries(hh_test_pch PRIVATE os GTest::gtest GTest::gmock)
-    target_precompile_headers(hh_test_pch PRIVATE <gtest/gtest.h> <gmock/gmock.h> <string> <vector> <memory> <functional>)
+    target_precompile_headers(hh_test_pch PRIVATE <gtest/gtest.h> <string> <vector> <memory> <functional>)
     target_compile_options(hh_test_pch PRIVATE ${HH_TEST_OPT})
 endfunction()
 
