@@ -42,7 +42,7 @@ function(hh_test_pch)
     file(WRITE ${CMAKE_BINARY_DIR}/hh_test_pch.cpp "// precompiled test headers\n")
     add_library(hh_test_pch STATIC ${CMAKE_BINARY_DIR}/hh_test_pch.cpp)
     target_link_libraries(hh_test_pch PRIVATE os GTest::gtest GTest::gmock)
-    target_precompile_headers(hh_test_pch PRIVATE <gtest/gtest.h> <gmock/gmock.h> <string> <vector> <memory> <functional>)
+    target_precompile_headers(hh_test_pch PRIVATE <gtest/gtest.h> <string> <vector> <memory> <functional>)
     target_compile_options(hh_test_pch PRIVATE ${HH_TEST_OPT})
 endfunction()
 
@@ -102,6 +102,9 @@ function(hh_add_benchmark name)
     cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
     add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark)
+    # Listed in the tree's benchmarks.txt by their paths.
+    file(RELATIVE_PATH where ${CMAKE_BINARY_DIR} ${CMAKE_CURRENT_BINARY_DIR}/${name})
+    set_property(GLOBAL APPEND PROPERTY HH_BENCHMARKS "${where}")
 endfunction()
 
 # hh_library(TARGET DIRS folders... LIBS libraries...)

@@ -1,5 +1,5 @@
 // little_endian.h -- little-endian fields of file images: read from bytes,
-// appended to a byte vector
+// written over bytes, appended to a byte vector
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,14 @@ inline uint16_t readLE16(const uint8_t* p)
 inline uint32_t readLE32(const uint8_t* p)
 {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+inline void writeLE32(uint8_t* p, uint32_t v)
+{
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+    p[2] = uint8_t(v >> 16);
+    p[3] = uint8_t(v >> 24);
 }
 
 inline void appendLE16(std::vector<uint8_t>& out, uint32_t v)

@@ -1,6 +1,7 @@
 // image_writer.cpp -- texture tables and TGA files
 #include "content/ravenor/image_writer.h"
 
+#include "common/rgb565.h"
 #include "content/ravenor/le_bytes.h"
 
 namespace ravenor_content {
@@ -26,7 +27,7 @@ std::vector<uint8_t> WriteTex(const std::vector<Texture>& textures)
 
 uint16_t Rgb565(uint8_t r, uint8_t g, uint8_t b)
 {
-    return static_cast<uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3));
+    return packRgb565(r, g, b);
 }
 
 std::vector<uint8_t> WriteTga(uint16_t width, uint16_t height, const std::vector<uint32_t>& rgb)

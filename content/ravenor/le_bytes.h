@@ -27,8 +27,7 @@ inline void AppendI16(std::vector<uint8_t>& out, int16_t v)
 // Overwrites a word already written (tests use it to damage files on purpose)
 inline void PutU32(std::vector<uint8_t>& out, size_t at, uint32_t v)
 {
-    for (int i = 0; i < 4; ++i)
-        out[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    writeLE32(out.data() + at, v);
 }
 
 } // namespace ravenor_content

@@ -1,10 +1,13 @@
 // net_socket.cpp -- Socket over Winsock, whole reads and writes, packets
 #include "engine/platform/net_socket.h"
 
+#include "common/little_endian.h"
+
 #include <os/user.h>
 #include <os/winsock.h>
 #include <os/wstring.h>
 
+#include <chrono>
 #include <cstring>
 
 namespace {
@@ -48,6 +51,13 @@ std::u16string dottedAddress(uint32_t networkOrder)
     return os::format(u"%u.%u.%u.%u", unsigned(b[0]), unsigned(b[1]), unsigned(b[2]), unsigned(b[3]));
 }
 
+int64_t nowUs()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 } // namespace
 
 // ---- ByteReader ----
@@ -57,7 +67,7 @@ bool ByteReader::readShort(int16_t& value)
     uint8_t b[2];
     if (!readBytes(b, 2))
         return false;
-    value = int16_t(uint16_t(b[0] | b[1] << 8));
+    value = int16_t(readLE16(b));
     return true;
 }
 
@@ -66,7 +76,20 @@ bool ByteReader::readInt(int32_t& value)
     uint8_t b[4];
     if (!readBytes(b, 4))
         return false;
-    value = int32_t(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24);
+    value = int32_t(readLE32(b));
+    return true;
+}
+
+bool ByteReader::skipBytes(int length)
+{
+    uint8_t scrap[256];
+    while (length > 0)
+    {
+        const int n = length < int(sizeof scrap) ? length : int(sizeof scrap);
+        if (!readBytes(scrap, n))
+            return false;
+        length -= n;
+    }
     return true;
 }
 
@@ -114,16 +137,12 @@ bool MemoryReader::readBytes(void* out, int length)
 
 void PacketWriter::putShort(int16_t value)
 {
-    const uint16_t v = uint16_t(value);
-    const uint8_t b[2] = {uint8_t(v), uint8_t(v >> 8)};
-    bytes.insert(bytes.end(), b, b + 2);
+    appendLE16(bytes, uint16_t(value));
 }
 
 void PacketWriter::putInt(int32_t value)
 {
-    const uint32_t v = uint32_t(value);
-    const uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-    bytes.insert(bytes.end(), b, b + 4);
+    appendLE32(bytes, uint32_t(value));
 }
 
 void PacketWriter::putFloat(float value)
@@ -135,9 +154,8 @@ void PacketWriter::putFloat(float value)
 
 void PacketWriter::patchInt(size_t offset, int32_t value)
 {
-    const uint32_t v = uint32_t(value);
-    for (int i = 0; i < 4 && offset + size_t(i) < bytes.size(); ++i)
-        bytes[offset + size_t(i)] = uint8_t(v >> (8 * i));
+    if (offset <= bytes.size() && bytes.size() - offset >= 4)
+        writeLE32(bytes.data() + offset, uint32_t(value));
 }
 
 void PacketWriter::putBytes(const void* data, size_t length)
@@ -228,8 +246,8 @@ void Socket::setSendTimeout(DWORD ms)
 
 void Socket::setReceiveTimeout(DWORD ms)
 {
-    if (isValid())
-        setsockopt(handle, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms);
+    ownReceiveLimit = ms;
+    useReceiveLimit(ms);
 }
 
 void Socket::setSendBuffer(int bytes)
@@ -251,9 +269,17 @@ Socket* Socket::accept()
         MessageBoxW(nullptr, u"Try to accpet a client connection on an invalid socket.", u"Error", MB_OK);
         return nullptr;
     }
+    return acceptConnection();
+}
+
+Socket* Socket::acceptConnection()
+{
     SOCKET s = ::accept(handle, nullptr, nullptr);
     if (s == INVALID_SOCKET)
+    {
+        errorCode = WSAGetLastError();
         return nullptr;
+    }
     return new Socket(s);
 }
 
@@ -323,6 +349,7 @@ int Socket::receive(void* buffer, int length)
         error = 0;
         return n;
     }
+    errorCode = n < 0 ? WSAGetLastError() : 0;
     error = 1;
     return -1;
 }
@@ -334,11 +361,61 @@ int Socket::send(const void* buffer, int length)
     int n = ::send(handle, static_cast<const char*>(buffer), length, 0);
     if (n < 0)
     {
+        errorCode = WSAGetLastError();
         error = 1;
         return -1;
     }
     error = 0;
     return n;
+}
+
+int Socket::sendSome(const void* buffer, int length)
+{
+    if (length <= 0)
+        return 0;
+    if (!isValid() || !buffer)
+        return -1;
+    int n = ::send(handle, static_cast<const char*>(buffer), length, 0);
+    if (n >= 0)
+        return n;
+    errorCode = WSAGetLastError();
+    if (errorCode == WSAETIMEDOUT)
+        return 0; // the buffer stayed full for the whole time limit
+    error = 1;
+    return -1;
+}
+
+void Socket::useReceiveLimit(DWORD ms)
+{
+    if (ms == receiveLimit || !isValid())
+        return;
+    receiveLimit = ms;
+    setsockopt(handle, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms);
+}
+
+bool Socket::waitForData(DWORD ms)
+{
+    deadlinePassed = false;
+    if (inStart < inEnd)
+        return true;
+    hasDeadline = false;
+    useReceiveLimit(ms);
+    inStart = inEnd = 0;
+    int n = receive(inBuffer, int(sizeof inBuffer));
+    if (n > 0)
+    {
+        inEnd = n;
+        return true;
+    }
+    deadlinePassed = errorCode == WSAETIMEDOUT;
+    return false;
+}
+
+void Socket::setMessageDeadline(DWORD ms)
+{
+    hasDeadline = ms != 0;
+    deadlinePassed = false;
+    deadlineUs = nowUs() + int64_t(ms) * 1000;
 }
 
 bool Socket::sendAll(const void* buffer, int length)
@@ -362,9 +439,28 @@ bool Socket::fill()
 {
     inStart = 0;
     inEnd = 0;
+    if (hasDeadline)
+    {
+        // The time left, rounded up to whole milliseconds.
+        const int64_t left = deadlineUs - nowUs();
+        if (left <= 0)
+        {
+            deadlinePassed = true;
+            error = 1;
+            return false;
+        }
+        useReceiveLimit(DWORD((left + 999) / 1000));
+    }
+    else
+    {
+        useReceiveLimit(ownReceiveLimit);
+    }
     int n = receive(inBuffer, int(sizeof inBuffer));
     if (n <= 0)
+    {
+        deadlinePassed = hasDeadline && errorCode == WSAETIMEDOUT;
         return false;
+    }
     inEnd = n;
     return true;
 }

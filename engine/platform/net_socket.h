@@ -11,6 +11,12 @@
 // `ByteReader` is what message readers take, so the same reader runs on a
 // socket and on bytes in memory (tests, fuzzing). `PacketWriter` builds one
 // whole message that goes out with one `Socket::sendAll`.
+//
+// A reading thread may bound its waits: `waitForData` waits for the next
+// bytes at most so long, and `setMessageDeadline` gives every further wait
+// one deadline on the real clock (a message that stops half way fails when
+// it passes, however slowly its bytes trickle in). `timedOut` tells such an
+// end from a closed connection.
 #pragma once
 
 #include <os/types.h>
@@ -29,6 +35,8 @@ public:
     virtual ~ByteReader() = default;
     // Reads exactly `length` bytes; false when they cannot all be had.
     virtual bool readBytes(void* data, int length) = 0;
+    // Reads and drops `length` bytes.
+    bool skipBytes(int length);
 
     bool readShort(int16_t& value);
     bool readInt(int32_t& value);
@@ -103,16 +111,22 @@ public:
 
     bool isValid() const { return handle != kInvalid; }
     bool hasError() const { return error != 0; }
+    // The Winsock error of the last failed call (0 when none failed).
+    int lastError() const { return errorCode; }
     void setNoDelay(bool on);
     // Time limit of one blocking send in milliseconds (0: none).
     void setSendTimeout(DWORD ms);
-    // Time limit of one blocking receive in milliseconds (0: none).
+    // Time limit of one blocking receive in milliseconds (0: none); the
+    // reading thread's own call (it is the one the reads return to).
     void setReceiveTimeout(DWORD ms);
     void setSendBuffer(int bytes);
     void setReceiveBuffer(int bytes);
 
     // A new socket for the next connection, or null (a box on an invalid socket).
     Socket* accept();
+    // The same without the box: null with `lastError` set (a closed
+    // listener answers WSAENOTSOCK or WSAEINTR, no descriptor left WSAEMFILE).
+    Socket* acceptConnection();
     bool connect(const WCHAR* host, int port, int family = 2);
     // Ends the connection; may be called from another thread to wake a
     // blocked read or accept. Safe to call more than once.
@@ -128,6 +142,18 @@ public:
     int send(const void* buffer, int length);
     // All of the bytes, or false (error flag set).
     bool sendAll(const void* buffer, int length);
+    // One send that waits no longer than the send time limit for room in the
+    // socket's buffer: the count sent (0 when nothing fitted in time), or -1
+    // when the connection failed.
+    int sendSome(const void* buffer, int length);
+
+    // Waits at most `ms` (0: no limit) until bytes can be read; false when
+    // none came in time (`timedOut`), or the connection ended.
+    bool waitForData(DWORD ms);
+    // From now every read that must wait ends `ms` from now at the latest
+    // (0: no deadline). A read that runs into it fails with `timedOut` set.
+    void setMessageDeadline(DWORD ms);
+    bool timedOut() const { return deadlinePassed; }
     bool sendPacket(const PacketWriter& packet) { return sendAll(packet.data(), int(packet.size())); }
     bool readBytes(void* data, int length) override;
 
@@ -139,14 +165,25 @@ private:
     static constexpr UINT_PTR kInvalid = ~UINT_PTR(0);
     explicit Socket(UINT_PTR acceptedHandle);
     bool fill();
+    // Sets the receive time limit when it differs from the one in force.
+    void useReceiveLimit(DWORD ms);
 
-    int error = 0;
+    // Written by the reading and the writing thread alike: a flag, no more.
+    std::atomic<int> error{0};
+    std::atomic<int> errorCode{0};
     std::atomic<UINT_PTR> handle{kInvalid};
     bool server = false;
-    // Bytes received and not yet read (one reading thread per socket).
-    uint8_t inBuffer[2048];
+    // The reading thread's state: bytes received and not yet read (a whole
+    // states message of a full group fits), the receive limit in force and
+    // the message's deadline.
+    uint8_t inBuffer[16384];
     int inStart = 0;
     int inEnd = 0;
+    DWORD receiveLimit = 0;    // in force on the socket
+    DWORD ownReceiveLimit = 0; // set by setReceiveTimeout
+    bool hasDeadline = false;
+    bool deadlinePassed = false;
+    int64_t deadlineUs = 0;
 };
 
 // WSAStartup for version 2.0; false (with a box for a wrong version) on failure.

@@ -2,77 +2,41 @@
 #include "engine/platform/tcp_server.h"
 
 #include <os/sync.h>
-#include <os/user.h>
-#include <os/wstring.h>
 
 #include <algorithm>
 #include <chrono>
 
+namespace {
+
+int64_t realNowUs()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
 // ---- TCPClientHandler ----
 
-// The connection's writer: sends what the queue holds whenever it is woken.
-class TCPClientHandler::Writer : public Thread
-{
-public:
-    explicit Writer(TCPClientHandler& h) : Thread(u"TCPClientWriter"), handler(h) {}
-    void run() override { handler.writeQueued(); }
-
-private:
-    TCPClientHandler& handler;
-};
-
 TCPClientHandler::TCPClientHandler(TCPServer* owner, Socket* connection)
-    : Thread(u"TCPClientHandler"), server(owner), socket(connection)
+    : Thread(u"TCPClientHandler"), server(owner), socket(connection), acceptedUs(realNowUs())
 {
     socket->setNoDelay(true);
-    socket->setSendTimeout(server->getSendTimeout());
+    socket->setSendTimeout(TCPServer::kFlushWaitMs);
     socket->setSendBuffer(TCPServer::kSendBufferBytes);
     SocketAddress address;
     socket->getPeerAddress(address, peerAddress);
-    writer = new Writer(*this);
 }
 
 TCPClientHandler::~TCPClientHandler()
 {
     stop();
-    stopWriter(); // a handler whose thread never started
-    delete writer;
     delete socket;
-}
-
-void TCPClientHandler::writeQueued()
-{
-    std::vector<uint8_t> out;
-    for (;;)
-    {
-        out.clear();
-        {
-            std::unique_lock<std::mutex> hold(queueLock);
-            queueReady.wait(hold, [this] { return writerQuit || !queued.empty(); });
-            if (queued.empty())
-                return; // told to quit, and everything is out
-            out.swap(queued);
-        }
-        ScopedLock hold(writeLock);
-        if (!socket->sendAll(out.data(), int(out.size())))
-            socket->close(); // a peer that cannot take its packets is dropped
-    }
-}
-
-// Lets the writer send what is queued (or fail on a closed socket), then ends it.
-void TCPClientHandler::stopWriter()
-{
-    {
-        std::lock_guard<std::mutex> hold(queueLock);
-        writerQuit = true;
-    }
-    queueReady.notify_one();
-    writer->join();
 }
 
 void TCPClientHandler::run()
 {
-    writer->start();
     bool stoppedByFlag = false;
     for (;;)
     {
@@ -81,21 +45,48 @@ void TCPClientHandler::run()
             stoppedByFlag = true;
             break;
         }
-        int16_t head = 0;
-        if (!socket->readShort(head))
-            break;
-        if (head != kPacketHead)
+        // Between messages: a connection not yet admitted waits no longer
+        // than its log-on time allows; an admitted one as long as it likes.
+        DWORD wait = 0;
+        if (!admitted)
         {
-            MessageBoxW(nullptr, u"Server got a wrong TCP Packet Head from client.", u"ZEDEdorid Error", MB_OK);
+            const int64_t leftUs = int64_t(server->getLogOnLimit()) * 1000 - (realNowUs() - acceptedUs);
+            if (leftUs <= 0)
+            {
+                server->onNotice(TCPServer::Notice::LogOnTimedOut, this, 0);
+                break;
+            }
+            wait = DWORD((leftUs + 999) / 1000);
+        }
+        if (!socket->waitForData(wait))
+        {
+            if (socket->timedOut() && !stopFlag)
+                server->onNotice(TCPServer::Notice::LogOnTimedOut, this, 0);
             break;
         }
-        if (!onPacket(*socket))
+        // A message begun arrives whole within the message limit.
+        socket->setMessageDeadline(server->getMessageLimit());
+        int16_t head = 0;
+        bool ok = socket->readShort(head);
+        if (ok && head != kPacketHead)
+        {
+            // Logged by the server; the stream cannot be followed past it.
+            server->onNotice(TCPServer::Notice::WrongHead, this, head);
             break;
+        }
+        if (ok)
+            ok = onPacket(*socket);
+        if (!ok)
+        {
+            if (socket->timedOut() && !stopFlag)
+                server->onNotice(TCPServer::Notice::MessageTimedOut, this, 0);
+            break;
+        }
+        socket->setMessageDeadline(0);
     }
     if (!stoppedByFlag && !stopFlag)
         server->onEvent(TCPServer::HandlerEnded, this);
     stopFlag = true;
-    stopWriter(); // answers queued before the end still go out
     socket->close();
     ended = true;
 }
@@ -124,35 +115,82 @@ void TCPClientHandler::disconnect()
 
 bool TCPClientHandler::sendPacket(const PacketWriter& packet)
 {
+    const uint8_t* bytes = packet.data();
+    return sendWith(packet.size(), [bytes, &packet](uint8_t* out) { std::copy_n(bytes, packet.size(), out); });
+}
+
+bool TCPClientHandler::sendWith(size_t size, const std::function<void(uint8_t*)>& fill)
+{
+    bool overflow = false;
+    bool ok;
+    {
+        std::lock_guard<std::mutex> hold(outLock);
+        ok = sendLocked(size, fill, overflow);
+    }
+    if (overflow)
+        server->onNotice(TCPServer::Notice::QueueFull, this, 0);
+    return ok;
+}
+
+bool TCPClientHandler::sendLocked(size_t size, const std::function<void(uint8_t*)>& fill, bool& overflow)
+{
     if (!socket->isValid())
         return false;
-    bool full = false;
-    bool wake = false;
+    if (!queued.empty())
     {
-        std::lock_guard<std::mutex> hold(queueLock);
-        if (!queued.empty() && queued.size() + packet.size() > TCPServer::kMaxQueuedBytes)
+        // The socket's buffer was full: the packet waits behind the others.
+        if (queued.size() + size > TCPServer::kMaxQueuedBytes)
         {
-            full = true;
+            overflow = true;
+            socket->close(); // a peer that does not take its packets is dropped
+            return false;
         }
-        else
-        {
-            wake = queued.empty();
-            queued.insert(queued.end(), packet.data(), packet.data() + packet.size());
-        }
+        const size_t at = queued.size();
+        queued.resize(at + size);
+        fill(queued.data() + at);
+        return true;
     }
-    if (full)
+    // The usual case: the whole packet goes to the socket at once.
+    thread_local std::vector<uint8_t> scratch;
+    scratch.resize(size);
+    fill(scratch.data());
+    const int n = socket->sendSome(scratch.data(), int(size));
+    if (n < 0)
     {
-        socket->close(); // a peer that does not take its packets is dropped
+        socket->close();
         return false;
     }
-    if (wake)
-        queueReady.notify_one();
+    bytesSent += uint64_t(n);
+    if (size_t(n) < size)
+        queued.assign(scratch.begin() + n, scratch.end());
     return true;
+}
+
+bool TCPClientHandler::sendQueuedLocked()
+{
+    if (queued.empty() || !socket->isValid())
+        return true;
+    const int n = socket->sendSome(queued.data(), int(queued.size()));
+    if (n < 0)
+    {
+        socket->close();
+        queued.clear();
+        return false;
+    }
+    bytesSent += uint64_t(n);
+    queued.erase(queued.begin(), queued.begin() + n);
+    return true;
+}
+
+void TCPClientHandler::sendQueued()
+{
+    std::lock_guard<std::mutex> hold(outLock);
+    sendQueuedLocked();
 }
 
 size_t TCPClientHandler::queuedBytes()
 {
-    std::lock_guard<std::mutex> hold(queueLock);
+    std::lock_guard<std::mutex> hold(outLock);
     return queued.size();
 }
 
@@ -166,6 +204,7 @@ StateUpdater::StateUpdater(TCPServer* owner) : Thread(u"StateUpdater"), server(o
 StateUpdater::~StateUpdater()
 {
     stop();
+    join();
     CloseHandle(wake);
 }
 
@@ -173,13 +212,13 @@ void StateUpdater::stop()
 {
     stopFlag = true;
     SetEvent(wake);
-    join();
 }
 
 void StateUpdater::run()
 {
     using Clock = std::chrono::steady_clock;
     const auto period = std::chrono::microseconds(1000000 / std::max(1, targetFps));
+    const auto pause = std::chrono::milliseconds(std::max(0, pauseMs));
     auto last = Clock::now();
     auto due = last;
     auto windowStart = last;
@@ -200,33 +239,49 @@ void StateUpdater::run()
             closed = true;
         }
         cycle(dt > 0.0f ? dt : 1e-6f, closed);
-        // The next cycle is due one period after this one was; a late cycle
-        // starts the count again rather than running several at once.
+        // The next cycle is due one period after this one was, and never
+        // sooner than the pause after this one ended; a late cycle starts
+        // the count again rather than running several at once.
         due += period;
         const auto after = Clock::now();
-        if (due < after)
-            due = after;
-        const auto pause = std::chrono::duration_cast<std::chrono::milliseconds>(due - after).count();
-        WaitForSingleObject(wake, DWORD(pause));
+        if (due < after + pause)
+            due = after + pause;
+        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(due - after + std::chrono::microseconds(500));
+        WaitForSingleObject(wake, DWORD(wait.count()));
     }
 }
 
 void StateUpdater::cycle(float dt, bool windowClosed)
 {
+    ScopedLock cycleHeld(cycleLock);
+    if (stopFlag)
+        return;
+    cycleStartUs = realNowUs();
     server->lockServer();
+    lockWaitUs = realNowUs() - cycleStartUs;
     update(dt);
     server->update(dt);
-    server->forEachHandler([dt](TCPClientHandler* handler) {
-        if (handler->isConnected() && handler->wantsUpdate())
+    std::vector<TCPClientHandler*> waiting; // connections with packets left over
+    server->forEachHandler([dt, &waiting](TCPClientHandler* handler) {
+        if (!handler->isConnected())
+            return;
+        if (handler->queuedBytes() > 0)
+            waiting.push_back(handler);
+        if (handler->wantsUpdate())
         {
             handler->getFrameTimer().tick();
             handler->update(dt);
         }
     });
+    lockHeldUs = realNowUs() - cycleStartUs - lockWaitUs;
+    server->unlockServer();
+    // Only this thread deletes handlers (in the walk above), so they stay
+    // while the sends below run outside the lock.
+    for (TCPClientHandler* handler : waiting)
+        handler->sendQueued();
     postUpdate(dt);
     if (windowClosed)
         onRateUpdate(dt);
-    server->unlockServer();
 }
 
 // ---- TCPServer ----
@@ -234,10 +289,11 @@ void StateUpdater::cycle(float dt, bool windowClosed)
 TCPServer::TCPServer(int listenPort, int addressFamily, uint32_t bindAddress)
     : Thread(u"TCPServer"), port(listenPort), family(addressFamily)
 {
-    listener = Socket::listenOn(bindAddress, listenPort, 5);
+    listener = Socket::listenOn(bindAddress, listenPort, kListenBacklog);
     if (listener && listenPort == 0)
         port = listener->getLocalPort();
     startedEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }
 
 TCPServer::~TCPServer()
@@ -245,6 +301,7 @@ TCPServer::~TCPServer()
     stop();
     delete listener;
     CloseHandle(startedEvent);
+    CloseHandle(stopEvent);
 }
 
 void TCPServer::lockServer()
@@ -265,17 +322,33 @@ void TCPServer::run()
         made->start();
     onEvent(ServerStarted, nullptr);
     SetEvent(startedEvent);
+    int failures = 0;
     while (!stopFlag && listener)
     {
-        Socket* client = listener->accept();
+        Socket* client = listener->acceptConnection();
         if (!client)
-            break;
+        {
+            if (stopFlag || !listener->isValid())
+                break;
+            // No descriptor left, or the host refused for a while: the
+            // server keeps serving and tries again after a pause.
+            if (failures++ == 0)
+                onNotice(Notice::AcceptFailed, nullptr, listener->lastError());
+            WaitForSingleObject(stopEvent, kAcceptRetryMs);
+            continue;
+        }
+        if (failures > 0)
+        {
+            onNotice(Notice::AcceptResumed, nullptr, failures);
+            failures = 0;
+        }
         if (stopFlag)
         {
             delete client;
             break;
         }
         lockServer();
+        limitWaiting();
         TCPClientHandler* handler = createHandler(client);
         if (handler)
         {
@@ -292,6 +365,27 @@ void TCPServer::run()
     stopFlag = true;
 }
 
+void TCPServer::limitWaiting()
+{
+    for (;;)
+    {
+        int waiting = 0;
+        TCPClientHandler* oldest = nullptr;
+        for (TCPClientHandler* h : handlers)
+        {
+            if (h->isAdmitted() || !h->isConnected())
+                continue;
+            waiting += 1;
+            if (!oldest)
+                oldest = h;
+        }
+        if (waiting < maxWaiting || !oldest)
+            return;
+        onNotice(Notice::TooManyWaiting, oldest, waiting);
+        oldest->disconnect();
+    }
+}
+
 bool TCPServer::waitStarted(DWORD ms)
 {
     return isStarted() && WaitForSingleObject(startedEvent, ms) == WAIT_OBJECT_0;
@@ -305,9 +399,20 @@ void TCPServer::reapEnded()
         {
             TCPClientHandler* handler = handlers[i];
             handlers.erase(handlers.begin() + long(i));
+            endedBytes += handler->sentBytes();
             delete handler; // its thread has left every shared state
         }
     }
+}
+
+uint64_t TCPServer::totalBytesSent()
+{
+    lockServer();
+    uint64_t total = endedBytes;
+    for (TCPClientHandler* h : handlers)
+        total += h->sentBytes();
+    unlockServer();
+    return total;
 }
 
 void TCPServer::stop()
@@ -315,12 +420,23 @@ void TCPServer::stop()
     if (stopped.exchange(true))
         return;
     stopFlag = true;
+    SetEvent(stopEvent);
     if (listener)
         listener->close();
     join();
+    // Every connection is closed first: no thread below can then wait on a
+    // peer, whatever the peers do.
+    lockServer();
+    for (TCPClientHandler* handler : handlers)
+        handler->disconnect();
+    unlockServer();
     if (StateUpdater* u = updater.exchange(nullptr))
     {
+        // Between two cycles.
+        u->cycleLock.lock();
         u->stop();
+        u->cycleLock.unlock();
+        u->join();
         delete u;
     }
     // Handlers are stopped outside the server lock: a handler that is ending
@@ -332,7 +448,10 @@ void TCPServer::stop()
     for (TCPClientHandler* handler : all)
         handler->stop();
     for (TCPClientHandler* handler : all)
+    {
+        endedBytes += handler->sentBytes();
         delete handler;
+    }
     if (isStarted())
         onEvent(ServerStopped, nullptr);
 }

@@ -6,17 +6,24 @@
 //
 // One lock, the server lock (a recursive mutex), keeps the handler list and
 // whatever the subclass shares apart: the accept thread takes it to add a
-// handler, the updater holds it for a whole cycle, and handlers take it
-// (`lockServer`) around their changes of shared state. Each handler has its
-// own write lock, so packets of different threads never interleave on one
-// socket. A handler whose thread has ended is removed from the list and
-// deleted by the next cycle (or by `stop`).
+// handler, the updater holds it for the work of a cycle, and handlers take
+// it (`lockServer`) around their changes of shared state. A handler whose
+// thread has ended is removed from the list and deleted by the next cycle
+// (or by `stop`).
 //
-// No cycle waits on one connection's socket: `sendPacket` only appends the
-// packet to the connection's outgoing queue, and the connection's own writer
-// thread sends it (under the write lock, the only writes to the socket). A
-// queue that would pass `kMaxQueuedBytes` (a peer that stops reading), or a
-// send that cannot finish within the send time limit, closes the connection.
+// No thread ever waits on a peer: `sendPacket` sends at once what the
+// socket's buffer takes and keeps the rest in the connection's outgoing
+// queue (a send waits at most `kFlushWaitMs` for room). The next cycle
+// sends what is queued; a queue that would pass `kMaxQueuedBytes` (a peer
+// that stops reading) closes the connection. A cycle's own sends run after
+// the server lock is released (`postUpdate`).
+//
+// A server that faces a network bounds what a peer can hold: a connection
+// that has not been admitted (logged on) within `logOnLimitMs` is closed,
+// a message begun must arrive whole within `messageLimitMs`, at most
+// `maxWaiting` connections wait to be admitted (the oldest goes for a new
+// one), and a failed accept (no descriptor left, ...) is retried after a
+// pause. What happened reaches the subclass as a `Notice`.
 #pragma once
 
 #include "engine/platform/frame_timer.h"
@@ -25,7 +32,8 @@
 #include "engine/platform/tcp_client.h"
 
 #include <atomic>
-#include <condition_variable>
+#include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -47,14 +55,25 @@ public:
     void unlockServer();
     // Ends the connection and returns after the reading thread has ended.
     void stop();
-    // Queues one whole packet for the writer thread and returns at once;
-    // false when the connection is closed or its queue is full (which closes
-    // it). Packets go out whole and in the order they were queued.
+    // Sends one whole packet: what the socket takes now goes out, the rest
+    // waits in the outgoing queue for the next cycle; false when the
+    // connection is closed or its queue is full (which closes it). Packets
+    // go out whole and in the order they were given.
     bool sendPacket(const PacketWriter& packet);
-    // Bytes queued and not yet taken by the writer.
+    // The same for `size` bytes that `fill` writes (one copy, no packet).
+    bool sendWith(size_t size, const std::function<void(uint8_t*)>& fill);
+    // Sends what the queue holds, as far as the socket takes it.
+    void sendQueued();
+    // Bytes queued and not yet sent.
     size_t queuedBytes();
+    // Bytes handed to the socket so far.
+    uint64_t sentBytes() const { return bytesSent; }
     // Closes the connection (the reading thread then ends).
     void disconnect();
+    // The peer is admitted (logged on): no log-on time limit, and it no
+    // longer counts among the connections waiting to be admitted.
+    void admit() { admitted = true; }
+    bool isAdmitted() const { return admitted; }
 
     bool isConnected() const { return socket->isValid(); }
     bool hasEnded() const { return ended; }
@@ -66,31 +85,30 @@ protected:
     Socket& getSocket() { return *socket; }
 
 private:
-    class Writer;
-    void writeQueued();
-    void stopWriter();
+    // Under outLock: appends `size` bytes and sends what the socket takes.
+    bool sendLocked(size_t size, const std::function<void(uint8_t*)>& fill, bool& overflow);
+    bool sendQueuedLocked();
 
     std::atomic<bool> stopFlag{false};
     TCPServer* server;
     Socket* socket;
     WCHAR peerAddress[32] = {};
-    CriticalLock writeLock;
-    // The outgoing queue and its writer thread. The writer sleeps on its own
-    // condition variable: a wake touches no other connection's thread.
-    std::mutex queueLock;
-    std::condition_variable queueReady;
-    std::vector<uint8_t> queued;  // under queueLock
-    bool writerQuit = false;      // under queueLock
-    Writer* writer;
+    int64_t acceptedUs; // real clock
+    std::atomic<bool> admitted{false};
+    // The outgoing queue; not empty only while the socket's buffer is full.
+    std::mutex outLock;
+    std::vector<uint8_t> queued; // under outLock
+    std::atomic<uint64_t> bytesSent{0};
     FrameTimer frameTimer;
     std::atomic<bool> ended{false};
 };
 
 // The cycles are paced on the real clock (a network server's clients live on
 // it, whatever clock the platform shows the program): `targetFps` cycles a
-// second, each given the real time since the one before, at most one period.
-// Every `windowMs` of real time the rate is measured and `onRateUpdate`
-// follows that cycle. `stop` wakes a pause at once.
+// second, at least `pauseMs` apart, each given the real time since the one
+// before, at most one period. Every `windowMs` of real time the rate is
+// measured and `onRateUpdate` follows that cycle. `stop` wakes a pause at
+// once.
 class StateUpdater : public Thread
 {
 public:
@@ -99,37 +117,59 @@ public:
 
     void run() override;
     virtual void onRateUpdate(float) {}
+    // Under the server lock: the cycle's work.
     virtual void update(float) {}
+    // After the server lock is released: what the cycle sends.
     virtual void postUpdate(float) {}
-    // Ends the cycles after the current one and waits for the thread.
+    // Ends the cycles after the current one (the thread ends by itself;
+    // the destructor waits for it).
     void stop();
-    // One cycle with the step dt: the work under the server lock, then, when
-    // a measuring window closed, onRateUpdate. `run` repeats it; a test may
-    // drive it from its own thread instead.
+    // One cycle with the step dt, under the updater's own lock: the work
+    // under the server lock (update, the server's update, the handlers'),
+    // then postUpdate, then, when a measuring window closed, onRateUpdate.
+    // `run` repeats it; a test may drive it from its own thread instead.
     void cycle(float dt, bool windowClosed);
 
     int targetFps = 30;
     int windowMs = 2000;
+    int pauseMs = 0;
     // Cycles a second over the last window, and that window's real length.
     int fps = 0;
     float windowSeconds = 0.0f;
+    // The current cycle: when it began (real clock, microseconds), how long
+    // it waited for the server lock and how long it held it.
+    int64_t cycleStartUs = 0;
+    int64_t lockWaitUs = 0;
+    int64_t lockHeldUs = 0;
 
     TCPServer* getServer() const { return server; }
 
 private:
+    friend class TCPServer;
     std::atomic<bool> stopFlag{false};
     TCPServer* server;
     HANDLE wake;
+    // The updater's own lock, held for a whole cycle: the server takes it
+    // to stop the updater between cycles.
+    CriticalLock cycleLock;
 };
 
 class TCPServer : public Thread
 {
 public:
-    static constexpr DWORD kSendTimeoutMs = 1000;
     static constexpr int kSendBufferBytes = 128 * 1024;
     // A connection's outgoing queue holds at most this much (one packet of
     // any size is always taken into an empty queue).
     static constexpr size_t kMaxQueuedBytes = 64 * 1024;
+    // The longest a send waits for room in a socket's buffer.
+    static constexpr DWORD kFlushWaitMs = 1;
+    // Connections that arrive at once wait in the host's queue, not refused.
+    static constexpr int kListenBacklog = 1024;
+    static constexpr DWORD kLogOnLimitMs = 20000;
+    static constexpr DWORD kMessageLimitMs = 10000;
+    static constexpr int kMaxWaiting = 64;
+    // The pause before a failed accept is tried again.
+    static constexpr DWORD kAcceptRetryMs = 100;
 
     // Listens on INADDR_ANY and `port`; `bindAddress` (host order) narrows it,
     // and a port of 0 lets the host choose (`getPort` then tells it).
@@ -144,7 +184,20 @@ public:
         HandlerCreated = 2,
         HandlerEnded = 3,
     };
+    // What the transport did on its own; `value` is an error code
+    // (AcceptFailed) or a count (AcceptResumed: the failed attempts).
+    enum class Notice
+    {
+        AcceptFailed,    // accepting failed; it is tried again after a pause
+        AcceptResumed,   // accepting works again
+        WrongHead,       // a packet did not start with the head: closed
+        MessageTimedOut, // a message stopped half way: closed
+        LogOnTimedOut,   // not admitted within the limit: closed
+        TooManyWaiting,  // the oldest connection waiting to be admitted: closed
+        QueueFull,       // a peer that does not take its packets: closed
+    };
     virtual void onEvent(int, TCPClientHandler*) {}
+    virtual void onNotice(Notice, TCPClientHandler*, int) {}
     virtual void update(float) {}
     virtual TCPClientHandler* createHandler(Socket* socket) = 0;
     virtual StateUpdater* createStateUpdater() { return nullptr; }
@@ -156,11 +209,18 @@ public:
     void setUpdaterThread(bool on) { updaterThread = on; }
     StateUpdater* getUpdater() const { return updater; }
     int getPort() const { return port; }
-    // The send time limit of connections accepted from now on (0: none).
-    void setSendTimeout(DWORD ms) { sendTimeoutMs = ms; }
-    DWORD getSendTimeout() const { return sendTimeoutMs; }
-    // Stops accepting, stops the updater and every handler, then raises
-    // `ServerStopped`. A server that never started only closes its socket.
+    // The limits of connections (tests make them short); call before `start`.
+    void setLimits(DWORD logOnMs, DWORD messageMs, int waiting)
+    {
+        logOnLimitMs = logOnMs;
+        messageLimitMs = messageMs;
+        maxWaiting = waiting;
+    }
+    DWORD getLogOnLimit() const { return logOnLimitMs; }
+    DWORD getMessageLimit() const { return messageLimitMs; }
+    // Stops accepting, closes every connection, stops the updater and every
+    // handler, then raises `ServerStopped`; waits on no peer. A server that
+    // never started only closes its socket.
     void stop();
     bool isRunning() const { return isStarted() && !stopFlag; }
     // Waits (real time, at most ms) until `run` has raised ServerStarted.
@@ -173,12 +233,16 @@ public:
     template <typename Visit>
     void forEachHandler(Visit visit);
     size_t handlerCount() const { return handlers.size(); }
+    // Bytes every connection has handed to its socket so far (takes the lock).
+    uint64_t totalBytesSent();
 
 protected:
     std::vector<TCPClientHandler*> handlers; // under the server lock
 
 private:
     void reapEnded();
+    // Under the server lock: makes room among the connections waiting to be admitted.
+    void limitWaiting();
 
     int port;
     [[maybe_unused]] int family; // as given; the listener is opened without it
@@ -187,9 +251,13 @@ private:
     Socket* listener;
     std::atomic<StateUpdater*> updater{nullptr};
     bool updaterThread = true;
-    std::atomic<DWORD> sendTimeoutMs{kSendTimeoutMs};
+    DWORD logOnLimitMs = kLogOnLimitMs;
+    DWORD messageLimitMs = kMessageLimitMs;
+    int maxWaiting = kMaxWaiting;
+    std::atomic<uint64_t> endedBytes{0};
     CriticalLock serverLock;
     HANDLE startedEvent;
+    HANDLE stopEvent;
 };
 
 template <typename Visit>

@@ -7,6 +7,8 @@
 
 #include <os/wstring.h>
 
+#include <cstdio>
+
 namespace {
 
 const WCHAR kDefaultClassName[] = u"VaskoFC_WINDOW";
@@ -15,6 +17,17 @@ const WCHAR* g_refusedChars = nullptr;
 COLORREF packColour(int r, int g, int b)
 {
     return COLORREF((r & 0xFF) | (g & 0xFF) << 8 | (b & 0xFF) << 16);
+}
+
+// The device brings the running copy to the front and says nothing; on a
+// desktop that copy may sit in another window or on another screen, so the
+// copy that ends says why.
+void sayStandingBack(const std::u16string& title)
+{
+    char name[256] = {};
+    WideCharToMultiByte(CP_UTF8, 0, title.c_str(), -1, name, int(sizeof name), nullptr, nullptr);
+    std::fprintf(stderr, "%s is already running on this device; this copy ends and brings that one to the front.\n",
+                 name);
 }
 
 } // namespace
@@ -72,6 +85,7 @@ bool Window::create(int x, int y, int width, int height)
         if (HWND running = FindWindowW(windowClass.lpszClassName, title.c_str()))
         {
             SetForegroundWindow(running);
+            sayStandingBack(title);
             return false;
         }
     }

@@ -29,6 +29,7 @@ namespace skyrend {
 namespace {
 
 constexpr const WCHAR* kGameTitle = u"Vasko-Skyrend";
+constexpr int kGameIconId = 101; // the program's icon resource
 // Characters a name typed into an edit box may not hold (blanks become '_').
 constexpr const WCHAR* kRefusedChars = u"`~!@#$%^&*=\\|,/?:;'\"";
 
@@ -118,6 +119,7 @@ GameApp::GameApp(HINSTANCE, const WCHAR*) : AppWindow(kGameTitle)
     WaveSound::setEnabled(soundSwitchOf(settings));
     hardwareMixing = hardwareMixingOf(settings);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kGameIconId));
 }
 
 GameApp::~GameApp() = default;

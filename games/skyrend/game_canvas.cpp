@@ -866,7 +866,7 @@ void GameCanvas::sendOwnState()
             m->flight.orientation.getTranslation(at);
             places[size_t(i)] = {at.x, at.y, at.z};
         }
-    session->sendMissilePositions(playerName, places);
+    session->sendState(true, false, {playerName, places});
 }
 
 void GameCanvas::runNetworkMessages(const std::vector<FlightLink::Item>& items)

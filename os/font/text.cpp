@@ -61,8 +61,25 @@ void draw_run(os::gdi::Canvas& canvas, Face& face, const RunStyle& style, int x,
     if (style.opaque)
         fill(canvas, {x, top, x + xs.back(), top + m.height}, limit, style.back);
     int baseline = top + m.ascent;
+    // Each glyph is cut to each rectangle of the DC's clip (they do not
+    // overlap) and blended there without a test per pixel; the area drawn
+    // is touched once.
+    const uint32_t ink = os::gdi::color_to_pixel(canvas.surface(), style.text);
     place_run(face, text, x, baseline, tab_width, [&](int left, int gtop, const Glyph& g) {
-        for_each_covered(g, left, gtop, limit, [&](int px, int py, uint8_t c) { canvas.blend_pixel(px, py, style.text, c); });
+        for (const RECT& area : canvas.clip())
+        {
+            const RECT cut = os::gdi::rect_intersect(area, limit);
+            if (os::gdi::rect_empty(cut))
+                continue;
+            RECT drawn{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+            for_each_covered(g, left, gtop, cut, [&](int px, int py, uint8_t c) {
+                canvas.blend_inside(px, py, style.text, ink, c);
+                drawn = {std::min(drawn.left, px), std::min(drawn.top, py), std::max(drawn.right, px + 1),
+                         std::max(drawn.bottom, py + 1)};
+            });
+            if (drawn.left < drawn.right)
+                canvas.touch(drawn);
+        }
     });
     int under = baseline + m.underline_offset;
     if (style.underline)

@@ -150,10 +150,14 @@ void Canvas::blend_pixel(int x, int y, COLORREF color, int coverage)
         return;
     }
     COLORREF below = pixel_to_color(surface_, read_pixel(surface_, x, y));
+    put_pixel(x, y, blend_color(color, below, coverage));
+}
+
+COLORREF Canvas::blend_color(COLORREF color, COLORREF below, int coverage)
+{
     auto mix = [coverage](int s, int d) { return d + ((s - d) * coverage + 127) / 255; };
-    COLORREF blended = RGB(mix(GetRValue(color), GetRValue(below)), mix(GetGValue(color), GetGValue(below)),
-                           mix(GetBValue(color), GetBValue(below)));
-    put_pixel(x, y, blended);
+    return RGB(mix(GetRValue(color), GetRValue(below)), mix(GetGValue(color), GetGValue(below)),
+               mix(GetBValue(color), GetBValue(below)));
 }
 
 void Canvas::fill_rect(const RECT& device, uint32_t pattern, uint8_t rop3)

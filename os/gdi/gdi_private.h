@@ -270,6 +270,21 @@ public:
     void put_pixel(int x, int y, COLORREF color);
     // Blend color over the pixel with coverage 0..255 (glyph edges).
     void blend_pixel(int x, int y, COLORREF color, int coverage);
+    // The same for a run of pixels known to lie inside one rectangle of
+    // clip() (glyphs are cut to each rectangle first): no visibility test,
+    // and the caller touches the area it drew once. `ink` is
+    // color_to_pixel(surface(), color).
+    void blend_inside(int x, int y, COLORREF color, uint32_t ink, int coverage)
+    {
+        if (coverage < 255)
+        {
+            ink = color_to_pixel(surface_,
+                                 blend_color(color, pixel_to_color(surface_, read_pixel(surface_, x, y)), coverage));
+        }
+        write_pixel(surface_, x, y, ink);
+    }
+    // color over below with coverage 0..255.
+    static COLORREF blend_color(COLORREF color, COLORREF below, int coverage);
     // Fill a device rectangle (clipped) with a pixel value through a rop.
     void fill_rect(const RECT& device, uint32_t pattern, uint8_t rop3);
     // Fill with a brush: solid colour or pattern aligned to the DC's origin.

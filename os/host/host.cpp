@@ -96,7 +96,7 @@ void begin_program()
     }
     if (headless)
     {
-        headless->set_frame_cost(uint32_t(strtoul(env("OS_FRAME_MS", "0").c_str(), nullptr, 10)));
+        headless->set_frame_cost(uint32_t(strtoul(env("OS_FRAME_MS", "20").c_str(), nullptr, 10)));
     }
 }
 

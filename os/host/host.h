@@ -21,8 +21,8 @@
 //   OS_RUN_LIMIT_MS  headless program run without a script: virtual time after
 //                    which it is closed (default 60000)
 //   OS_FRAME_MS      headless program run: virtual time a frame shown costs at
-//                    least (e.g. 20 for a 50 Hz screen; default 0: frames cost
-//                    nothing and only waits move the clock)
+//                    least (default 20, a 50 Hz screen; 0: frames cost nothing
+//                    and only waits move the clock)
 //   OS_OUT           folder for screenshots and recorded output
 //   OS_INSTANCE      isolation prefix for cross-process window lookup
 //   OS_MEM_AVAIL     free physical memory reported by GlobalMemoryStatus (bytes)

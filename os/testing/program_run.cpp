@@ -1,7 +1,9 @@
 // program_run.cpp -- scratch folders and child programs for tests
 #include "os/testing/program_run.h"
 
+#include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,8 +36,8 @@ std::string built_device_root()
     return (dir / "device").string();
 }
 
-int run_and_wait(const std::vector<std::string>& argv, const std::vector<std::string>& set,
-                 const std::vector<std::string>& unset)
+int start_program(const std::vector<std::string>& argv, const std::vector<std::string>& set,
+                  const std::vector<std::string>& unset, const std::string& error_file)
 {
     pid_t pid = fork();
     if (pid == 0)
@@ -48,6 +50,15 @@ int run_and_wait(const std::vector<std::string>& argv, const std::vector<std::st
         {
             putenv(const_cast<char*>(pair.c_str()));
         }
+        if (!error_file.empty())
+        {
+            int fd = open(error_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (fd >= 0)
+            {
+                dup2(fd, 2);
+                close(fd);
+            }
+        }
         std::vector<char*> args;
         for (const std::string& a : argv)
         {
@@ -57,12 +68,43 @@ int run_and_wait(const std::vector<std::string>& argv, const std::vector<std::st
         execvp(args[0], args.data());
         _exit(127);
     }
+    return pid < 0 ? -1 : int(pid);
+}
+
+int wait_program(int pid, int limit_ms)
+{
+    int status = 0;
+    for (int waited = 0;; waited += 10)
+    {
+        pid_t done = waitpid(pid_t(pid), &status, WNOHANG);
+        if (done == pid_t(pid))
+        {
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        if (done < 0)
+        {
+            return -1;
+        }
+        if (waited >= limit_ms)
+        {
+            kill(pid_t(pid), SIGKILL);
+            waitpid(pid_t(pid), &status, 0);
+            return -2;
+        }
+        usleep(10000);
+    }
+}
+
+int run_and_wait(const std::vector<std::string>& argv, const std::vector<std::string>& set,
+                 const std::vector<std::string>& unset)
+{
+    int pid = start_program(argv, set, unset);
     if (pid < 0)
     {
         return -1;
     }
     int status = 0;
-    waitpid(pid, &status, 0);
+    waitpid(pid_t(pid), &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

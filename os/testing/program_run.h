@@ -27,4 +27,14 @@ std::string built_device_root();
 int run_and_wait(const std::vector<std::string>& argv, const std::vector<std::string>& set,
                  const std::vector<std::string>& unset = {});
 
+// The same without waiting, its stderr into `error_file` when one is named.
+// Answers the process id, or -1 when it could not be started.
+int start_program(const std::vector<std::string>& argv, const std::vector<std::string>& set,
+                  const std::vector<std::string>& unset = {}, const std::string& error_file = "");
+
+// Waits for a started program at most `limit_ms` of real time (a bound on a
+// hang, never a timing check). Answers its exit code, -1 when it did not exit
+// normally, or -2 when it was still running: it is then killed.
+int wait_program(int pid, int limit_ms);
+
 } // namespace os::testing

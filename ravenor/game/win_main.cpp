@@ -2,9 +2,10 @@
 #include <os/device.h>
 #include <os/windows.h>
 
-#include "ravenor/game/main_loop.h"
-#include "ravenor/game/shell_state.h"
-#include "ravenor/game/startup.h"
+#include "ravenor/engine/data/data_archive.h"
+#include "ravenor/game/base/shell_state.h"
+#include "ravenor/game/shell/main_loop.h"
+#include "ravenor/game/shell/startup.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR command, int showCommand)
 {
@@ -12,6 +13,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR command, int s
     // display goes through GDI.
     os::device::set_screen(176, 220, 16);
     os::device::set_library_absent(u"gx.dll");
+    DataArchive::SetFatalHandler(EndOnUnusableData);
     SetProgramFolder();
     CheckMemory();
     if (RaiseRunningInstance())

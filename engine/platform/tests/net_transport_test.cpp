@@ -12,10 +12,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <sys/resource.h>
 #include <thread>
 #include <vector>
 
@@ -288,6 +292,11 @@ public:
         std::lock_guard<std::mutex> hold(lock);
         events.push_back(event);
     }
+    void onNotice(Notice notice, TCPClientHandler*, int) override
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        notices.push_back(notice);
+    }
     int count(int event)
     {
         std::lock_guard<std::mutex> hold(lock);
@@ -295,6 +304,11 @@ public:
         for (int e : events)
             n += e == event;
         return n;
+    }
+    int count(Notice notice)
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        return int(std::count(notices.begin(), notices.end(), notice));
     }
     size_t handlersNow()
     {
@@ -315,14 +329,20 @@ public:
     CountingUpdater* counting = nullptr;
     std::mutex lock;
     std::vector<int> events;
+    std::vector<Notice> notices;
     std::atomic<int> sum{0};
 };
+
+// A value of kAdmit admits the connection (its "log-on").
+constexpr int32_t kAdmit = 1000;
 
 bool SumHandler::onPacket(Socket& s)
 {
     int32_t v;
     if (!s.readInt(v))
         return false;
+    if (v == kAdmit)
+        admit();
     static_cast<SumServer*>(getServer())->sum += v;
     PacketWriter w;
     w.putShort(0x5858);
@@ -362,12 +382,15 @@ TEST_F(Net, ServerHandlersUpdaterAndStop)
     ASSERT_TRUE(eventually([&] { return server->count(TCPServer::HandlerEnded) == 1; }));
     ASSERT_TRUE(eventually([&] { return server->handlersNow() == 1; }));
 
-    // A wrong head ends that connection with its box.
+    // A wrong head ends that connection; the server is told (to log it),
+    // and no box waits on the connection's thread.
+    headless::clear_boxes();
     PacketWriter bad;
     bad.putShort(0x1234);
     ASSERT_TRUE(b.sendPacket(bad));
     ASSERT_TRUE(eventually([&] { return server->handlersNow() == 0; }));
-    EXPECT_EQ(headless::boxes().back().text, u"Server got a wrong TCP Packet Head from client.");
+    EXPECT_EQ(server->count(TCPServer::Notice::WrongHead), 1);
+    EXPECT_TRUE(headless::boxes().empty());
 
     EchoClient c;
     ASSERT_TRUE(c.connect(u"127.0.0.1", server->getPort()));
@@ -395,13 +418,12 @@ TEST_F(Net, ServerWithoutUpdaterKeepsHandlersThatWantNoUpdates)
     EXPECT_EQ(server.count(TCPServer::ServerStarted), 1);
 }
 
-// A peer that never reads, and no send time limit: every send returns at once
-// (it only queues), and once the socket's buffers and the queue are full the
-// next send is refused and the connection closed.
+// A peer that never reads: every send returns (what the socket's buffer
+// cannot take waits in the queue), and once the socket's buffers and the
+// queue are full the next send is refused and the connection closed.
 TEST_F(Net, HandlerSendsNeverWaitForAPeerThatDoesNotRead)
 {
     SumServer server(false);
-    server.setSendTimeout(0);
     server.start();
     Socket deaf(false, 0);
     deaf.setReceiveBuffer(4096);
@@ -420,5 +442,202 @@ TEST_F(Net, HandlerSendsNeverWaitForAPeerThatDoesNotRead)
     ASSERT_TRUE(eventually([&] { return !handler->isConnected(); }));
     EXPECT_FALSE(handler->sendPacket(w));
     ASSERT_TRUE(eventually([&] { return handler->hasEnded(); }));
+    EXPECT_EQ(server.count(TCPServer::Notice::QueueFull), 1);
+    server.stop();
+}
+
+namespace {
+
+// The bytes of one SumHandler message: the head and a value.
+std::vector<uint8_t> sumMessage(int32_t value)
+{
+    PacketWriter w;
+    w.putShort(0x5858);
+    w.putInt(value);
+    return w.buffer();
+}
+
+// Connects the client and has the server admit it (its first message).
+bool admitOne(SumServer& server, EchoClient& client)
+{
+    PacketWriter admit;
+    admit.putShort(0x5858);
+    admit.putInt(kAdmit);
+    return client.connect(u"127.0.0.1", server.getPort()) && client.sendPacket(admit) &&
+           eventually([&] { return server.sum == kAdmit; });
+}
+
+// True once the peer has closed the connection (a read ends).
+bool closedByPeer(Socket& s)
+{
+    s.setReceiveTimeout(20000);
+    uint8_t b;
+    while (s.readBytes(&b, 1))
+    {
+    }
+    return true;
+}
+
+} // namespace
+
+// A message begun must arrive whole within the message limit: half a head,
+// or a message trickled in byte by byte (no single pause reaching the
+// limit, the whole of them past it), closes the connection. A connection
+// not admitted within the log-on limit is closed too; an admitted one stays.
+TEST_F(Net, HalfMessagesAndSilentConnectionsTimeOut)
+{
+    SumServer server(false);
+    server.setLimits(2000, 150, 64);
+    server.start();
+
+    // Admitted at once: no limit between its messages.
+    EchoClient admitted;
+    ASSERT_TRUE(admitOne(server, admitted));
+
+    Socket half(false, 0);
+    ASSERT_TRUE(half.connect(u"127.0.0.1", server.getPort()));
+    ASSERT_TRUE(half.sendAll("\x58", 1));
+    EXPECT_TRUE(closedByPeer(half));
+    ASSERT_TRUE(eventually([&] { return server.count(TCPServer::Notice::MessageTimedOut) == 1; }));
+
+    Socket trickle(false, 0);
+    ASSERT_TRUE(trickle.connect(u"127.0.0.1", server.getPort()));
+    std::thread writer([&] {
+        for (uint8_t b : sumMessage(7))
+        {
+            if (!trickle.sendAll(&b, 1))
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        }
+    });
+    EXPECT_TRUE(closedByPeer(trickle));
+    writer.join();
+    ASSERT_TRUE(eventually([&] { return server.count(TCPServer::Notice::MessageTimedOut) == 2; }));
+    EXPECT_EQ(server.sum, kAdmit); // the trickled value was never taken
+
+    // Silent, never admitted: closed once the log-on limit has passed.
+    Socket silent(false, 0);
+    ASSERT_TRUE(silent.connect(u"127.0.0.1", server.getPort()));
+    EXPECT_TRUE(closedByPeer(silent));
+    ASSERT_TRUE(eventually([&] { return server.count(TCPServer::Notice::LogOnTimedOut) == 1; }));
+
+    // The admitted connection, older than the silent one, still answers.
+    PacketWriter three;
+    three.putShort(0x5858);
+    three.putInt(3);
+    ASSERT_TRUE(admitted.sendPacket(three));
+    ASSERT_TRUE(eventually([&] {
+        std::lock_guard<std::mutex> hold(admitted.lock);
+        return admitted.values.size() == 2;
+    }));
+    EXPECT_EQ(admitted.values[1], 6);
+    EXPECT_TRUE(admitted.isConnected());
+    server.stop();
+}
+
+// At most `maxWaiting` connections wait to be admitted: each one more closes
+// the oldest waiting; admitted connections do not count.
+TEST_F(Net, ConnectionsWaitingToBeAdmittedAreBounded)
+{
+    SumServer server(false);
+    server.setLimits(60000, 60000, 3);
+    server.start();
+    EchoClient admitted;
+    ASSERT_TRUE(admitOne(server, admitted));
+
+    std::vector<std::unique_ptr<Socket>> waiting;
+    for (int i = 0; i < 5; ++i)
+    {
+        waiting.push_back(std::make_unique<Socket>(false, 0));
+        ASSERT_TRUE(waiting.back()->connect(u"127.0.0.1", server.getPort()));
+        // One at a time, so "oldest" is well defined.
+        ASSERT_TRUE(eventually([&] { return server.count(TCPServer::HandlerCreated) == i + 2; }));
+    }
+    ASSERT_TRUE(eventually([&] { return server.count(TCPServer::Notice::TooManyWaiting) == 2; }));
+    EXPECT_TRUE(closedByPeer(*waiting[0]));
+    EXPECT_TRUE(closedByPeer(*waiting[1]));
+    // The three newest still wait (a message from them is still served).
+    for (int i = 2; i < 5; ++i)
+    {
+        std::vector<uint8_t> one = sumMessage(1);
+        ASSERT_TRUE(waiting[size_t(i)]->sendAll(one.data(), int(one.size())));
+    }
+    ASSERT_TRUE(eventually([&] { return server.sum == kAdmit + 3; }));
+    EXPECT_TRUE(admitted.isConnected());
+    server.stop();
+}
+
+namespace {
+
+int openDescriptors()
+{
+    int n = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++n;
+    return n - 1; // the iterator's own
+}
+
+// Lowers the soft limit of open files for its life.
+struct FileLimit
+{
+    rlimit saved{};
+    explicit FileLimit(rlim_t soft)
+    {
+        getrlimit(RLIMIT_NOFILE, &saved);
+        rlimit lowered = saved;
+        lowered.rlim_cur = soft;
+        setrlimit(RLIMIT_NOFILE, &lowered);
+    }
+    ~FileLimit() { setrlimit(RLIMIT_NOFILE, &saved); }
+};
+
+} // namespace
+
+// Connections that each send half a message until no descriptor is left:
+// accepting fails, and the server keeps serving. Once the attackers are
+// gone it accepts again, and a good client is answered.
+TEST_F(Net, AcceptFailingForWantOfDescriptorsIsRetried)
+{
+    SumServer server(false);
+    server.start();
+    ASSERT_TRUE(server.waitStarted(10000));
+    // One whole exchange first: everything a connection runs has run once
+    // while descriptors were plenty (the sanitizers' runtime needs one for
+    // a check it has not made before).
+    {
+        EchoClient warm;
+        ASSERT_TRUE(admitOne(server, warm));
+    }
+    ASSERT_TRUE(eventually([&] { return server.count(TCPServer::HandlerEnded) == 1; }));
+    // Every client socket exists before the limit is lowered; only the
+    // server's accepted ends need new descriptors.
+    constexpr int kAttackers = 24;
+    std::vector<std::unique_ptr<Socket>> attackers;
+    for (int i = 0; i < kAttackers; ++i)
+        attackers.push_back(std::make_unique<Socket>(false, 0));
+    Socket good(false, 0);
+    {
+        FileLimit limit(rlim_t(openDescriptors() + 4));
+        for (auto& a : attackers)
+        {
+            ASSERT_TRUE(a->connect(u"127.0.0.1", server.getPort()));
+            ASSERT_TRUE(a->sendAll("\x58\x58\x01", 3)); // half a message
+        }
+        ASSERT_TRUE(eventually([&] { return server.count(TCPServer::Notice::AcceptFailed) == 1; }));
+        EXPECT_LT(server.count(TCPServer::HandlerCreated), kAttackers);
+        // The attackers leave; their connections end and free descriptors.
+        attackers.clear();
+        ASSERT_TRUE(good.connect(u"127.0.0.1", server.getPort()));
+        std::vector<uint8_t> message = sumMessage(21);
+        ASSERT_TRUE(good.sendAll(message.data(), int(message.size())));
+        good.setReceiveTimeout(20000);
+        int16_t head = 0;
+        int32_t answer = 0;
+        ASSERT_TRUE(good.readShort(head) && good.readInt(answer));
+        EXPECT_EQ(answer, 42);
+        EXPECT_EQ(server.sum, kAdmit + 21);
+    }
+    EXPECT_GE(server.count(TCPServer::Notice::AcceptResumed), 1);
+    EXPECT_EQ(server.count(TCPServer::Notice::AcceptFailed), 1); // once for the whole streak
     server.stop();
 }

@@ -87,9 +87,13 @@ TEST_F(Restart, SecondInstanceStandsBackWhileTheFirstRuns)
     HANDLE first = start(u"ARG:hold");
     ASSERT_NE(first, nullptr);
     ASSERT_TRUE(eventually([] { return demoWindow() != nullptr; })) << "the first window never opened";
+    ::testing::internal::CaptureStderr(); // the second instance's stderr is this one's
     HANDLE second = start(u"ARG:probe");
-    ASSERT_NE(second, nullptr);
-    EXPECT_EQ(finish(second), 2u);
+    DWORD code = second ? finish(second) : DWORD(-1);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(code, 2u);
+    EXPECT_NE(said.find("Restart Demo is already running on this device"), std::string::npos)
+        << "the copy that stands back says so: " << said;
     EXPECT_NE(demoWindow(), nullptr) << "the first instance keeps running";
     os::testing::put("stop", "");
     EXPECT_EQ(finish(first), 0u);

@@ -122,12 +122,27 @@ std::optional<std::vector<MemberEntry>> ClientSession::enterGroup(const std::u16
     return std::move(answer->members);
 }
 
-bool ClientSession::sendMissilePositions(const std::u16string& pilot, const std::array<Vec3, kStations>& at)
+bool ClientSession::sendState(bool flying, bool controlsOnly, const OwnAircraft& own)
 {
     if (hasEnded() || !isConnected())
         return false;
     PacketWriter w;
-    writeMissilePositions(w, pilot, at);
+    if (!flying)
+        writeNotFlying(w);
+    else if (controlsOnly)
+    {
+        // The flight is set and read under the data lock (the receive
+        // thread holds it already when it answers a states message).
+        lockData();
+        const bool hasFlight = flight != nullptr;
+        if (hasFlight)
+            writeControls(w, flight->currentControls());
+        unlockData();
+        if (!hasFlight)
+            return false;
+    }
+    else
+        writeMissilePositions(w, own.pilot, own.missiles);
     return sendPacket(w);
 }
 
@@ -169,6 +184,11 @@ bool ClientSession::onPacket(Socket& socket)
     ServerMessage m;
     if (!readServerMessage(socket, m))
         return false;
+    return handle(std::move(m));
+}
+
+bool ClientSession::handle(ServerMessage m)
+{
     switch (m.command)
     {
     case CmdLogOnAnswer:
@@ -186,9 +206,7 @@ bool ClientSession::onPacket(Socket& socket)
         if (flight)
         {
             // The controls answer every states message at once.
-            PacketWriter w;
-            writeControls(w, flight->currentControls());
-            sendPacket(w);
+            sendState(true, true);
             flight->onStates(m.states);
         }
         return true;

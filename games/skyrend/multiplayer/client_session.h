@@ -69,6 +69,14 @@ public:
     virtual void onPlayerLeave(const std::u16string& name) = 0;
 };
 
+// The player's own aircraft as message 11 carries it: the pilot name and
+// the places of its eight missiles (row 0 columns 0..3, then row 1).
+struct OwnAircraft
+{
+    std::u16string pilot;
+    std::array<Vec3, kStations> missiles{};
+};
+
 class ClientSession : public TCPClient
 {
 public:
@@ -88,8 +96,13 @@ public:
     // disconnected.
     std::optional<std::vector<MemberEntry>> enterGroup(const std::u16string& user, const std::u16string& group,
                                                        int16_t plane);
-    // Message 11 (the player's missile places; marks the user as flying).
-    bool sendMissilePositions(const std::u16string& pilot, const std::array<Vec3, kStations>& at);
+    // The flight's state to the server: not flying, message 12; flying with
+    // controlsOnly, message 13 with the controls of the flight set with
+    // `setFlight` (the answer to every states message); flying otherwise,
+    // message 11 with `own` (at the flight's start and whenever a player
+    // enters or leaves; it marks the user as flying). False when nothing
+    // could be sent (no connection, or no flight for the controls).
+    bool sendState(bool flying, bool controlsOnly, const OwnAircraft& own = {});
 
     void setNoticeWindow(HWND window);
     std::vector<SessionNotice> takeNotices();
@@ -111,6 +124,9 @@ public:
     RequestEnd lastRequestEnd() const;
 
     bool onPacket(Socket& socket) override;
+    // Acts on one message read in full (the receive thread, under the data
+    // lock); false ends the connection.
+    bool handle(ServerMessage message);
     void onConnection(int event) override;
 
 private:

@@ -2,6 +2,7 @@
 // maintenance tick of the game server
 #include "games/skyrend/multiplayer/game_server.h"
 
+#include "common/little_endian.h"
 #include "engine/base/math_utils.h"
 #include "engine/base/properties.h"
 #include "games/skyrend/flight/aircraft.h"
@@ -13,6 +14,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <functional>
+#include <thread>
 
 namespace skyrend::mp {
 
@@ -20,6 +24,8 @@ namespace {
 
 constexpr float kStartY = 250.0f;
 constexpr float kCeiling = 800.0f;
+// The farthest a missile's station lies from its aircraft's centre.
+constexpr float kStationReach = 30.0f;
 constexpr int kMaxPasswordLength = 64;
 const Vec3 kListedPosition{-2000.0f, 250.0f, -2000.0f};
 
@@ -156,17 +162,20 @@ void GameGroup::buildStatePacket()
         b.score = owner ? owner->score : 0;
         b.events = 0; // each receiver's own, patched in when it is sent
     }
-    statePacket.clear();
-    statePacket.reserve(6 + states.size() * (kStateBlockSize + 2 + size_t(kMaxNameLength)));
-    writeStates(statePacket, states);
+    PacketWriter out;
+    out.reserve(6 + states.size() * (kStateBlockSize + 2 + size_t(kMaxNameLength)));
+    writeStates(out, states);
+    auto packet = std::make_shared<StatePacket>();
+    packet->bytes = out.buffer();
     // The event word is the last of each block: walk back from the end.
-    eventOffsets.assign(states.size(), 0);
-    size_t end = statePacket.size();
+    packet->eventOffsets.assign(states.size(), 0);
+    size_t end = packet->bytes.size();
     for (size_t k = states.size(); k-- > 0;)
     {
-        eventOffsets[k] = end - 4;
+        packet->eventOffsets[k] = end - 4;
         end -= size_t(kStateBlockSize) + states[k].pilot.size() + 1;
     }
+    statePacket = std::move(packet);
 }
 
 Aircraft* GameGroup::findAircraft(const std::u16string& pilot) const
@@ -182,10 +191,11 @@ Aircraft* GameGroup::findAircraft(const std::u16string& pilot) const
 
 // ---- sending the round's states ----
 
-// Threads that hand the round's staged packets to their connections side by
-// side: a packet is only queued, but queuing it wakes that connection's
-// writer, and a thousand wake-ups share out well. The round waits until all
-// are queued (never for a socket).
+// Threads that send the round's staged states side by side with the round
+// thread: each send hands a few kilobytes to the host's network, and a
+// thousand of them share out well. The round waits until all are handed
+// over (never for a peer: a send waits for room in a socket's buffer no
+// longer than the transport's flush wait).
 class SendPool
 {
 public:
@@ -199,27 +209,32 @@ public:
 
     ~SendPool()
     {
-        quit = true;
-        for (auto& w : workers)
-            SetEvent(w->go);
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            quit = true;
+        }
+        go.notify_all();
         workers.clear(); // each joins its thread
     }
 
-    // Queues every packet; returns when all are queued (or refused).
-    uint64_t send(std::vector<std::pair<GameClientHandler*, PacketWriter>>& items)
+    // Sends every staged state; returns when all are handed over.
+    template <class Job>
+    uint64_t send(size_t count, Job job)
     {
-        jobs = &items;
-        next = 0;
-        sent = 0;
-        std::vector<HANDLE> done;
-        for (auto& w : workers)
         {
-            SetEvent(w->go);
-            done.push_back(w->done);
+            std::lock_guard<std::mutex> hold(lock);
+            work = [&job, this](size_t i) { sent += job(i) ? 1 : 0; };
+            items = count;
+            next = 0;
+            sent = 0;
+            busy = workers.size();
+            generation += 1;
         }
-        work();
-        WaitForMultipleObjects(DWORD(done.size()), done.data(), TRUE, INFINITE);
-        jobs = nullptr;
+        go.notify_all();
+        runItems();
+        std::unique_lock<std::mutex> hold(lock);
+        done.wait(hold, [this] { return busy == 0; });
+        work = nullptr;
         return sent;
     }
 
@@ -227,65 +242,78 @@ private:
     struct Worker : Thread
     {
         SendPool& pool;
-        HANDLE go = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-        HANDLE done = CreateEventW(nullptr, FALSE, FALSE, nullptr);
         explicit Worker(SendPool& p) : Thread(u"StateSender"), pool(p) {}
-        ~Worker() override
-        {
-            join();
-            CloseHandle(go);
-            CloseHandle(done);
-        }
-        void run() override
-        {
-            for (;;)
-            {
-                WaitForSingleObject(go, INFINITE);
-                if (pool.quit)
-                    return;
-                pool.work();
-                SetEvent(done);
-            }
-        }
+        ~Worker() override { join(); }
+        void run() override { pool.serve(); }
     };
 
-    void work()
+    void serve()
     {
-        for (size_t i = next++; jobs && i < jobs->size(); i = next++)
+        uint64_t seen = 0;
+        for (;;)
         {
-            auto& [handler, packet] = (*jobs)[i];
-            if (handler->sendPacket(packet))
-                sent += 1;
+            {
+                std::unique_lock<std::mutex> hold(lock);
+                go.wait(hold, [&] { return quit || generation != seen; });
+                if (quit)
+                    return;
+                seen = generation;
+            }
+            runItems();
+            std::lock_guard<std::mutex> hold(lock);
+            if (--busy == 0)
+                done.notify_one();
         }
     }
 
+    void runItems()
+    {
+        for (size_t i = next++; i < items; i = next++)
+            work(i);
+    }
+
     std::vector<std::unique_ptr<Worker>> workers;
-    std::vector<std::pair<GameClientHandler*, PacketWriter>>* jobs = nullptr;
+    std::mutex lock;
+    std::condition_variable go, done;
+    std::function<void(size_t)> work; // set for one send, under lock
+    size_t items = 0;
     std::atomic<size_t> next{0};
     std::atomic<uint64_t> sent{0};
-    std::atomic<bool> quit{false};
+    size_t busy = 0;
+    uint64_t generation = 0;
+    bool quit = false;
 };
 
-void GameServer::stageStates(GameClientHandler* handler, PacketWriter&& packet)
+void GameServer::stageStates(GameClientHandler* handler, const std::shared_ptr<const StatePacket>& packet,
+                             const std::vector<int32_t>& events)
 {
-    staged.emplace_back(handler, std::move(packet));
+    staged.push_back({handler, packet, events});
 }
 
 void GameServer::sendStaged()
 {
     if (staged.empty())
         return;
+    auto job = [this](size_t i) {
+        const Staged& s = staged[i];
+        return s.handler->sendStates(*s.packet, s.events);
+    };
     if (staged.size() <= 32)
     {
-        // A few packets go faster from here than by waking the helpers.
-        for (auto& [handler, packet] : staged)
-            statesSent += handler->sendPacket(packet) ? 1 : 0;
-        staged.clear();
-        return;
+        // A few states go faster from here than by waking the helpers.
+        for (size_t i = 0; i < staged.size(); ++i)
+            statesSent += job(i) ? 1 : 0;
     }
-    if (!sendPool)
-        sendPool = std::make_unique<SendPool>(3);
-    statesSent += sendPool->send(staged);
+    else
+    {
+        if (!sendPool)
+        {
+            // The round thread and up to three helpers, half the machine's cores.
+            const int cores = int(std::thread::hardware_concurrency());
+            sendPool = std::make_unique<SendPool>(std::clamp(cores - 1, 0, 7));
+        }
+        statesSent += sendPool->send(staged.size(), job);
+    }
     staged.clear();
 }
 
@@ -298,27 +326,32 @@ public:
     {
         targetFps = 25;
         windowMs = 1000; // the maintenance tick, about once a second
+        pauseMs = 10;    // the least rest between two rounds
     }
 
-    void update(float dt) override
-    {
-        roundStart = std::chrono::steady_clock::now();
-        game->runTime += dt;
-    }
+    void update(float dt) override { game->runTime += dt; }
 
+    // After the server lock is released: the round's states go out.
     void postUpdate(float) override
     {
         game->sendStaged();
-        auto spent = std::chrono::steady_clock::now() - roundStart;
-        game->recordRoundTime(uint32_t(std::chrono::duration_cast<std::chrono::microseconds>(spent).count()));
+        const int64_t now = std::chrono::duration_cast<std::chrono::microseconds>(
+                                std::chrono::steady_clock::now().time_since_epoch())
+                                .count();
+        game->recordRoundTime(
+            {uint32_t(std::max<int64_t>(0, now - cycleStartUs)), uint32_t(lockWaitUs), uint32_t(lockHeldUs)});
         game->rounds += 1;
     }
 
-    void onRateUpdate(float) override { game->maintain(windowSeconds, fps); }
+    void onRateUpdate(float) override
+    {
+        game->lockServer();
+        game->maintain(windowSeconds, fps);
+        game->unlockServer();
+    }
 
 private:
     GameServer* game;
-    std::chrono::steady_clock::time_point roundStart;
 };
 
 // ---- the server ----
@@ -638,8 +671,37 @@ void GameServer::collide(GameGroup* group)
     }
 }
 
+void GameServer::takeControls()
+{
+    for (GameUser* user : users)
+    {
+        GameClientHandler* h = user->handler;
+        if (!h)
+            continue;
+        const GameClientHandler::Inbox in = h->takeInbox();
+        if (in.count == 0)
+            continue;
+        // What each controls message did, for all of them at once.
+        user->flying = true;
+        h->idleRounds = std::max(h->idleRounds - in.count, 0);
+        h->controls = in.controls;
+        h->controls.keyCode = in.keyCode;
+        if (in.keyCode != 0)
+            h->keyCodeFresh = true;
+        if (Aircraft* a = user->aircraft)
+        {
+            a->controlWords[0] = in.controls.keyBits;
+            a->controlWords[1] = in.keyCode;
+            a->controlWords[2] = in.controls.station;
+            a->flaresInAir = in.controls.flaresInAir;
+            a->chaffInAir = in.controls.chaffInAir;
+        }
+    }
+}
+
 void GameServer::update(float dt)
 {
+    takeControls();
     for (size_t gi = groups.size(); gi-- > 0;)
     {
         GameGroup* group = groups[gi];
@@ -739,6 +801,35 @@ void GameServer::onEvent(int event, TCPClientHandler* handler)
     }
 }
 
+void GameServer::onNotice(Notice notice, TCPClientHandler* handler, int value)
+{
+    const WCHAR* peer = handler ? handler->getPeerAddress() : u"";
+    switch (notice)
+    {
+    case Notice::AcceptFailed:
+        log(os::format(u"Accepting a connection failed (error %d); the server tries again.", value));
+        break;
+    case Notice::AcceptResumed:
+        log(os::format(u"Accepting connections again after %d failed attempts.", value));
+        break;
+    case Notice::WrongHead:
+        log(u"Server got a wrong TCP Packet Head from client.");
+        break;
+    case Notice::MessageTimedOut:
+        log(os::format(u"Client from %s left a message unfinished: the connection is closed.", peer));
+        break;
+    case Notice::LogOnTimedOut:
+        log(os::format(u"Client from %s did not log on in time: the connection is closed.", peer));
+        break;
+    case Notice::TooManyWaiting:
+        log(os::format(u"Too many connections wait to log on: the oldest, from %s, is closed.", peer));
+        break;
+    case Notice::QueueFull:
+        log(os::format(u"Client from %s does not take its messages: the connection is closed.", peer));
+        break;
+    }
+}
+
 TCPClientHandler* GameServer::createHandler(Socket* socket)
 {
     return new GameClientHandler(this, socket);
@@ -778,19 +869,19 @@ UserView GameServer::viewUser(const std::u16string& name)
     return v;
 }
 
-void GameServer::recordRoundTime(uint32_t micros)
+void GameServer::recordRoundTime(RoundTime time)
 {
     ScopedLock hold(statsLock);
     if (roundTimes.size() < size_t(kRoundSamples))
-        roundTimes.push_back(micros);
+        roundTimes.push_back(time);
     else
-        roundTimes[roundTimeNext++ % size_t(kRoundSamples)] = micros;
+        roundTimes[roundTimeNext++ % size_t(kRoundSamples)] = time;
 }
 
-std::vector<uint32_t> GameServer::takeRoundTimes()
+std::vector<GameServer::RoundTime> GameServer::takeRoundTimes()
 {
     ScopedLock hold(statsLock);
-    std::vector<uint32_t> out;
+    std::vector<RoundTime> out;
     out.swap(roundTimes);
     roundTimeNext = 0;
     return out;
@@ -844,14 +935,56 @@ bool GameClientHandler::logOn(const ClientMessage& m)
         return true;
     }
     server->addUser(m.user, m.password, this);
+    clearInbox();
+    admit();
     server->log(os::format(u"User from %s logged on.", getPeerAddress()));
     writeTextAnswer(out, CmdLogOnAnswer, kLogOnAccepted);
     answer(out);
     return true;
 }
 
+GameClientHandler::Inbox GameClientHandler::takeInbox()
+{
+    std::lock_guard<std::mutex> hold(inboxLock);
+    Inbox taken = inbox;
+    inbox.count = 0;
+    inbox.keyCode = 0;
+    return taken;
+}
+
+void GameClientHandler::clearInbox()
+{
+    std::lock_guard<std::mutex> hold(inboxLock);
+    inbox = Inbox{};
+}
+
+void GameClientHandler::receiveControls(const Controls& received)
+{
+    Controls c = received;
+    if (c.station < 0 || c.station >= kStations)
+    {
+        c.station = 0;
+        c.keyCode = 0; // no launch from a station that does not exist
+    }
+    c.flaresInAir = std::clamp(c.flaresInAir, 0, kMaxPool);
+    c.chaffInAir = std::clamp(c.chaffInAir, 0, kMaxPool);
+    std::lock_guard<std::mutex> hold(inboxLock);
+    inbox.count += 1;
+    inbox.controls = c;
+    if (c.keyCode != 0)
+        inbox.keyCode = c.keyCode; // a key not yet acted on is kept
+}
+
 bool GameClientHandler::handle(const ClientMessage& m)
 {
+    // The controls of every round take no server lock: the next round
+    // takes them from the inbox. Only this thread sets or clears `user`.
+    if (m.command == CmdControls)
+    {
+        if (user)
+            receiveControls(m.controls);
+        return true;
+    }
     GameServer* server = gameServer();
     lockServer();
     struct Unlock
@@ -930,7 +1063,12 @@ bool GameClientHandler::handle(const ClientMessage& m)
     }
     case CmdMissilePositions:
     {
-        // Only the sender's own aircraft, and only finite places.
+        // The places are where the sender's model puts its missiles this
+        // moment. Written into the missiles' matrices they would last only
+        // until the next round sets each riding missile from its aircraft
+        // and station; kept as the stations' offsets in the aircraft's own
+        // frame, the missiles ride (and are launched) where the sender sees
+        // them. Only the sender's own aircraft, and only finite places on it.
         if (!user || !user->aircraft || m.pilot != user->name)
             return true;
         Aircraft* a = user->aircraft;
@@ -945,7 +1083,8 @@ bool GameClientHandler::handle(const ClientMessage& m)
                     continue;
                 Vector3 local;
                 toBody.transformPointTo(Vector3(v.x, v.y, v.z), local);
-                missile->station.setTranslation(local);
+                if (local.lengthSquared() <= kStationReach * kStationReach)
+                    missile->station.setTranslation(local);
             }
         }
         user->flying = true;
@@ -953,33 +1092,11 @@ bool GameClientHandler::handle(const ClientMessage& m)
     }
     case CmdNotFlying:
         if (user)
+        {
+            clearInbox(); // controls received before it do not fly the user again
             user->flying = false;
-        return true;
-    case CmdControls:
-    {
-        if (!user)
-            return true;
-        user->flying = true;
-        idleRounds = std::max(idleRounds - 1, 0);
-        controls = m.controls;
-        if (controls.station < 0 || controls.station >= kStations)
-        {
-            controls.station = 0;
-            controls.keyCode = 0; // no launch from a station that does not exist
-        }
-        controls.flaresInAir = std::clamp(controls.flaresInAir, 0, kMaxPool);
-        controls.chaffInAir = std::clamp(controls.chaffInAir, 0, kMaxPool);
-        keyCodeFresh = controls.keyCode != 0;
-        if (Aircraft* a = user->aircraft)
-        {
-            a->controlWords[0] = controls.keyBits;
-            a->controlWords[1] = controls.keyCode;
-            a->controlWords[2] = controls.station;
-            a->flaresInAir = controls.flaresInAir;
-            a->chaffInAir = controls.chaffInAir;
         }
         return true;
-    }
     default:
         return false;
     }
@@ -996,11 +1113,18 @@ void GameClientHandler::update(float)
     idleRounds += 1;
     if (idleRounds > idleLimit)
         user->flying = false; // this message still goes out
-    PacketWriter out = group->statePacket;
-    for (size_t k = 0; k < group->eventOffsets.size() && k < user->pendingEvents.size(); ++k)
-        out.patchInt(group->eventOffsets[k], user->pendingEvents[k]);
+    if (group->statePacket)
+        gameServer()->stageStates(this, group->statePacket, user->pendingEvents);
     std::fill(user->pendingEvents.begin(), user->pendingEvents.end(), 0);
-    gameServer()->stageStates(this, std::move(out));
+}
+
+bool GameClientHandler::sendStates(const StatePacket& packet, const std::vector<int32_t>& events)
+{
+    return sendWith(packet.bytes.size(), [&packet, &events](uint8_t* out) {
+        std::copy(packet.bytes.begin(), packet.bytes.end(), out);
+        for (size_t k = 0; k < packet.eventOffsets.size() && k < events.size(); ++k)
+            writeLE32(out + packet.eventOffsets[k], uint32_t(events[k]));
+    });
 }
 
 } // namespace skyrend::mp

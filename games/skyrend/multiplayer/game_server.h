@@ -1,16 +1,18 @@
 // game_server.h -- the game server: users, groups, log-on, the round
 //
-// Threads: the accept thread, one reading and one writing thread per
-// connection and the round thread (GameStateUpdater, 25 rounds a second). One lock, the server
-// lock of TCPServer, keeps the registry (users, groups, aircraft) and the
-// round apart: a connection reads its whole message first, then takes the
-// lock to act on it; the round holds it from simulation to the last state
-// queued. Sends only queue a packet; the connection's writer thread writes
-// it to the socket under the handler's write lock.
+// Threads: the accept thread, one reading thread per connection and the
+// round thread (GameStateUpdater, 25 rounds a second, with a few helpers
+// that send the round's states). One lock, the server lock of TCPServer,
+// keeps the registry (users, groups, aircraft) and the round apart: a
+// connection reads its whole message first, then takes the lock to act on
+// it; the round holds it from the simulation to the last state built, and
+// sends the states after releasing it. A controls message, the one every
+// flying client sends every round, takes no server lock: it is left in the
+// connection's inbox, which the next round takes.
 //
 // The console learns what happens through a ServerListener. Its calls come
-// from server threads with the server lock held: a listener must only post
-// or queue (never wait for the window's thread).
+// from server threads, often with the server lock held: a listener must only
+// post or queue (never wait for the window's thread).
 #pragma once
 
 #include "engine/platform/tcp_server.h"
@@ -20,6 +22,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -33,6 +36,14 @@ class GameClientHandler;
 class GameGroup;
 class GameServer;
 class SendPool;
+
+// A round's states message of one group, built once for all its members
+// with no event bits, and where each aircraft's event word sits in it.
+struct StatePacket
+{
+    std::vector<uint8_t> bytes;
+    std::vector<size_t> eventOffsets;
+};
 
 struct ServerSettings
 {
@@ -101,10 +112,9 @@ public:
     bool isDefault;
     bool basisIsWater;
     std::vector<Aircraft*> aircraft; // owned
-    // This round's states message with no event bits, built once for all
-    // members, and where each aircraft's event word sits in it.
-    PacketWriter statePacket;
-    std::vector<size_t> eventOffsets;
+    // This round's states message (shared with the sends of the round,
+    // which run after the server lock is released).
+    std::shared_ptr<const StatePacket> statePacket;
     void buildStatePacket();
 };
 
@@ -160,6 +170,7 @@ public:
     void maintain(float elapsedSeconds, int fps);
 
     void onEvent(int event, TCPClientHandler* handler) override;
+    void onNotice(Notice notice, TCPClientHandler* handler, int value) override;
     TCPClientHandler* createHandler(Socket* socket) override;
     StateUpdater* createStateUpdater() override;
 
@@ -180,16 +191,28 @@ public:
     // Measured by the round thread (for the console and the load tool).
     std::atomic<uint64_t> rounds{0};
     std::atomic<uint64_t> statesSent{0};
-    // Real duration of each round in microseconds, the last kRoundSamples.
+    // Each round's real duration (from asking for the server lock to the
+    // last state handed to its socket), its wait for the server lock and the
+    // time it held it, in microseconds; the last kRoundSamples.
     static constexpr int kRoundSamples = 8192;
-    std::vector<uint32_t> takeRoundTimes();
-    void recordRoundTime(uint32_t micros);
+    struct RoundTime
+    {
+        uint32_t roundUs = 0;
+        uint32_t lockWaitUs = 0;
+        uint32_t lockHeldUs = 0; // the simulation and the states built
+    };
+    std::vector<RoundTime> takeRoundTimes();
+    void recordRoundTime(RoundTime time);
 
-    // The round's states messages: staged by the connections' updates and
-    // queued together (by a few threads side by side) at the end of the
-    // round; each connection's writer thread sends them.
-    void stageStates(GameClientHandler* handler, PacketWriter&& packet);
+    // The round's states messages: staged by the connections' updates under
+    // the server lock, sent together (by a few threads side by side) after
+    // it is released.
+    void stageStates(GameClientHandler* handler, const std::shared_ptr<const StatePacket>& packet,
+                     const std::vector<int32_t>& events);
     void sendStaged();
+    // Under the server lock: the controls each connection has received
+    // since the last round reach its user and aircraft.
+    void takeControls();
 
     float runTime = 0.0f;
     int phase = 0;
@@ -204,10 +227,16 @@ private:
     int planeCount = 16;
     std::vector<GameGroup*> groups; // owned, in creation order
     std::vector<GameUser*> users;   // owned, in log-on order
-    std::vector<uint32_t> roundTimes;
+    std::vector<RoundTime> roundTimes;
     size_t roundTimeNext = 0;
     CriticalLock statsLock;
-    std::vector<std::pair<GameClientHandler*, PacketWriter>> staged;
+    struct Staged
+    {
+        GameClientHandler* handler;
+        std::shared_ptr<const StatePacket> packet;
+        std::vector<int32_t> events;
+    };
+    std::vector<Staged> staged;
     std::unique_ptr<SendPool> sendPool;
 };
 
@@ -226,15 +255,33 @@ public:
 
     GameServer* gameServer() const { return static_cast<GameServer*>(getServer()); }
 
+    // The states message of this round, with this user's event bits.
+    bool sendStates(const StatePacket& packet, const std::vector<int32_t>& events);
+
     GameUser* user = nullptr;
     int32_t idleRounds = 0;
     int32_t idleLimit = 1;
     Controls controls;
     bool keyCodeFresh = false;
 
+    // The controls received since the last round (the connection's thread
+    // writes, the round takes them under the server lock).
+    struct Inbox
+    {
+        int count = 0;       // controls messages
+        Controls controls;   // the last one
+        int32_t keyCode = 0; // the last key code that was not 0
+    };
+    Inbox takeInbox();
+    void clearInbox();
+
 private:
     bool logOn(const ClientMessage& m);
     void answer(const PacketWriter& packet);
+    void receiveControls(const Controls& received);
+
+    std::mutex inboxLock;
+    Inbox inbox;
 };
 
 } // namespace skyrend::mp

@@ -9,7 +9,9 @@
 
 #include <memory>
 
+#include <os/gdi.h>
 #include <os/process.h>
+#include <os/user.h>
 #include <os/wstring.h>
 
 using namespace skyrend;
@@ -92,4 +94,12 @@ TEST(HardwareMixing, OnlyWhenItsBoxIsTicked)
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.on, hardwareMixingOf(*settingsOf(c.settings))) << c.settings;
+}
+
+TEST(WindowClass, BlackBehindThePagesAndTheProgramsIcon)
+{
+    GameApp app(nullptr, u"");
+    EXPECT_EQ(app.windowClass.hbrBackground, HBRUSH(GetStockObject(BLACK_BRUSH)));
+    EXPECT_EQ(app.windowClass.hIcon, LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(101)));
+    EXPECT_NE(app.windowClass.hIcon, nullptr);
 }

@@ -68,6 +68,16 @@ public:
     int runWith(const std::vector<std::string>& launcher, const std::string& backend, const std::string& script,
                 const std::vector<std::string>& args = {}, const std::string& program = "Vasko-Skyrend")
     {
+        const pid_t pid = startWith(launcher, backend, script, args, program);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // Starts the program as runWith does and returns at once: its process id.
+    pid_t startWith(const std::vector<std::string>& launcher, const std::string& backend, const std::string& script,
+                    const std::vector<std::string>& args = {}, const std::string& program = "Vasko-Skyrend")
+    {
         std::ofstream(out + "/input.txt") << script;
         const std::string bin = tree + "/Program Files/Vasko-Skyrend/bin";
         const std::string path = bin + "/" + program;
@@ -106,9 +116,7 @@ public:
             execvp(argv[0], argv.data());
             _exit(127);
         }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return pid;
     }
 
     // A restarted instance runs on after the first has ended: wait (a

@@ -8,11 +8,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <unistd.h>
 
 using os::host::Picture;
 
@@ -228,4 +232,47 @@ TEST(DemoSdl, StartsDrawsAndQuitsUnderXvfb)
                               {"sdl-tap", 100, 160, 0xFF00FF, "the tap mark"},
                           });
     }
+}
+
+// When the X server goes away mid-run, the program ends (and says why)
+// instead of spinning on the dead connection.
+TEST(DemoSdl, EndsWhenItsDisplayGoesAway)
+{
+    if (system("command -v Xvfb >/dev/null 2>&1") != 0)
+    {
+        GTEST_SKIP() << "Xvfb is not installed";
+    }
+    DemoRun run;
+    // Xvfb picks a free display and writes its number into this file.
+    const std::string number_file = run.out + "/display";
+    int fd = open(number_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    int server = os::testing::start_program({"Xvfb", "-displayfd", std::to_string(fd), "-screen", "0", "640x480x24"},
+                                            {}, {}, run.out + "/xvfb.txt");
+    close(fd);
+    ASSERT_GT(server, 0);
+    std::string display;
+    for (int i = 0; i < 300 && display.empty(); i++)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::ifstream(number_file) >> display;
+    }
+    ASSERT_FALSE(display.empty()) << "Xvfb gave no display";
+
+    std::ofstream(run.script) << "wait 200\nshot up\nwait 600000\n";
+    std::vector<std::string> set = {
+        "OS_DEVICE_ROOT=" + device_root(), "OS_SCRIPT=" + run.script, "OS_OUT=" + run.out, "OS_BACKEND=sdl",
+        "SDL_AUDIODRIVER=dummy",           "DISPLAY=:" + display};
+    int demo = os::testing::start_program({demo_path()}, set, {"OS_SCRIPT_POS", "OS_SHOT_COUNT"},
+                                          run.out + "/demo.txt");
+    ASSERT_GT(demo, 0);
+    bool up = wait_for_file(run.out + "/up.png");
+    kill(server, SIGTERM);
+    EXPECT_EQ(os::testing::wait_program(server, 60000), 0) << "Xvfb did not end";
+    ASSERT_TRUE(up) << "the demo never drew under Xvfb";
+
+    EXPECT_EQ(os::testing::wait_program(demo, 60000), 1) << "the demo did not end with its display (-2: still running)";
+    std::stringstream said;
+    said << std::ifstream(run.out + "/demo.txt").rdbuf();
+    EXPECT_NE(said.str().find("the display went away"), std::string::npos) << said.str();
 }

@@ -12,7 +12,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <errno.h>
+#include <unistd.h>
 
 namespace os::host::sdl {
 
@@ -27,14 +29,82 @@ struct KeyMap
 // Keys that reach the program as device keys (letters, digits and F5..F12
 // are added by range in device_key; Shift+F1..F4 in translate_key).
 const KeyMap kKeys[] = {
-    {SDLK_LEFT, 0x25},   {SDLK_UP, 0x26},        {SDLK_RIGHT, 0x27},     {SDLK_DOWN, 0x28}, {SDLK_RETURN, 0x0D},
-    {SDLK_KP_ENTER, 0x0D}, {SDLK_ESCAPE, 0x1B},  {SDLK_BACKSPACE, 0x08}, {SDLK_TAB, 0x09},  {SDLK_SPACE, 0x20},
-    {SDLK_F1, 0xC1},     {SDLK_F2, 0xC2},        {SDLK_F3, 0xC3},        {SDLK_F4, 0xC4},
-    {SDLK_PAGEUP, 0x21}, {SDLK_PAGEDOWN, 0x22},  {SDLK_END, 0x23},       {SDLK_HOME, 0x24}, {SDLK_DELETE, 0x2E},
+    {SDLK_LEFT, 0x25},
+    {SDLK_UP, 0x26},
+    {SDLK_RIGHT, 0x27},
+    {SDLK_DOWN, 0x28},
+    {SDLK_RETURN, 0x0D},
+    {SDLK_KP_ENTER, 0x0D},
+    {SDLK_ESCAPE, 0x1B},
+    {SDLK_BACKSPACE, 0x08},
+    {SDLK_TAB, 0x09},
+    {SDLK_SPACE, 0x20},
+    {SDLK_F1, 0xC1},
+    {SDLK_F2, 0xC2},
+    {SDLK_F3, 0xC3},
+    {SDLK_F4, 0xC4},
+    {SDLK_PAGEUP, 0x21},
+    {SDLK_PAGEDOWN, 0x22},
+    {SDLK_END, 0x23},
+    {SDLK_HOME, 0x24},
+    {SDLK_INSERT, 0x2D},
+    {SDLK_DELETE, 0x2E},
+    // The device's A, B, C and Start buttons on the keyboard row a player
+    // tries first, as well as on F1..F4.
+    {SDLK_z, 0xC1},
+    {SDLK_x, 0xC2},
+    {SDLK_c, 0xC3},
+    {SDLK_v, 0xC4},
+    // The keypad's own keys (VK_MULTIPLY, VK_ADD, VK_SUBTRACT, VK_DECIMAL,
+    // VK_DIVIDE); "+" and "-" of the main keyboard are the keypad's too, for
+    // keyboards without one.
+    {SDLK_KP_MULTIPLY, 0x6A},
+    {SDLK_KP_PLUS, 0x6B},
+    {SDLK_KP_MINUS, 0x6D},
+    {SDLK_KP_PERIOD, 0x6E},
+    {SDLK_KP_DIVIDE, 0x6F},
+    {SDLK_PLUS, 0x6B},
+    {SDLK_EQUALS, 0x6B},
+    {SDLK_MINUS, 0x6D},
 };
 
-UINT device_key(SDL_Keycode sdl)
+const KeyMap kKeypadDigits[] = {
+    {SDLK_KP_0, 0x60}, {SDLK_KP_1, 0x61}, {SDLK_KP_2, 0x62}, {SDLK_KP_3, 0x63}, {SDLK_KP_4, 0x64},
+    {SDLK_KP_5, 0x65}, {SDLK_KP_6, 0x66}, {SDLK_KP_7, 0x67}, {SDLK_KP_8, 0x68}, {SDLK_KP_9, 0x69},
+};
+
+// The keypad's digits by the key's place, so that they stay VK_NUMPAD0..9
+// whether Num Lock is on or not.
+UINT keypad_digit(SDL_Scancode scancode)
 {
+    if (scancode >= SDL_SCANCODE_KP_1 && scancode <= SDL_SCANCODE_KP_9)
+    {
+        return UINT(0x61 + (scancode - SDL_SCANCODE_KP_1));
+    }
+    return scancode == SDL_SCANCODE_KP_0 ? 0x60 : 0;
+}
+
+UINT device_key(const SDL_Keysym& key)
+{
+    if (UINT digit = keypad_digit(key.scancode))
+    {
+        return digit;
+    }
+    const SDL_Keycode sdl = key.sym;
+    for (auto& entry : kKeypadDigits)
+    {
+        if (entry.sdl == sdl)
+        {
+            return entry.vk;
+        }
+    }
+    for (auto& entry : kKeys)
+    {
+        if (entry.sdl == sdl)
+        {
+            return entry.vk;
+        }
+    }
     if (sdl >= SDLK_a && sdl <= SDLK_z)
     {
         return UINT('A' + (sdl - SDLK_a));
@@ -47,20 +117,31 @@ UINT device_key(SDL_Keycode sdl)
     {
         return UINT(0x74 + (sdl - SDLK_F5));   // VK_F5..VK_F12
     }
-    for (auto& key : kKeys)
-    {
-        if (key.sdl == sdl)
-        {
-            return key.vk;
-        }
-    }
     return 0;
 }
 
-// Keys whose characters arrive as text while text input is on.
-bool printable(UINT vk)
+// Keys whose characters arrive as text while text input is on: letters,
+// digits, space, "+", "-", "=" and the keypad's digits and signs.
+bool types_text(const SDL_Keysym& key)
 {
-    return vk == 0x20 || (vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z');
+    const SDL_Keycode sdl = key.sym;
+    if (keypad_digit(key.scancode) != 0 || (sdl >= SDLK_a && sdl <= SDLK_z) || (sdl >= SDLK_0 && sdl <= SDLK_9))
+    {
+        return true;
+    }
+    switch (sdl)
+    {
+    case SDLK_SPACE:
+    case SDLK_PLUS:
+    case SDLK_EQUALS:
+    case SDLK_MINUS:
+    case SDLK_KP_MULTIPLY:
+    case SDLK_KP_PLUS:
+    case SDLK_KP_MINUS:
+    case SDLK_KP_PERIOD:
+    case SDLK_KP_DIVIDE: return true;
+    default: return sdl >= SDLK_KP_1 && sdl <= SDLK_KP_0;
+    }
 }
 
 std::string window_title()
@@ -142,6 +223,73 @@ SDL_SystemCursor system_cursor(int id)
     exit(2);
 }
 
+// Xlib's own handler of a lost connection calls exit(), whose static
+// destructors then close the window over the dead connection and spin there
+// for good. A lost display ends the program at once instead.
+int display_lost(void*)
+{
+    static const char kText[] = "os/host: the display went away (its X server ended or the connection broke); the "
+                                "program ends.\n";
+    ssize_t written = ::write(2, kText, sizeof kText - 1);
+    (void)written;
+    _exit(1);
+}
+
+// libX11 is SDL's, loaded by it when its X11 driver opened the display.
+void end_when_the_display_goes()
+{
+    void* x11 = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+    if (!x11)
+    {
+        return;
+    }
+    using Handler = int (*)(void*);
+    using SetHandler = Handler (*)(Handler);
+    if (auto set = reinterpret_cast<SetHandler>(dlsym(x11, "XSetIOErrorHandler")))
+    {
+        set(display_lost);
+    }
+    dlclose(x11);
+}
+
+// ALSA writes its own errors on stderr while SDL looks for a sound device,
+// a screenful on a machine without sound. They are kept quiet while SDL
+// looks; the back end says in one line what came of it.
+class QuietAlsa
+{
+public:
+    QuietAlsa()
+    {
+        alsa_ = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+        set_ = alsa_ ? reinterpret_cast<SetHandler>(dlsym(alsa_, "snd_lib_error_set_handler")) : nullptr;
+        if (set_)
+        {
+            set_(quiet);
+        }
+    }
+    ~QuietAlsa()
+    {
+        if (set_)
+        {
+            set_(nullptr); // ALSA's own again, for what goes wrong later
+        }
+        if (alsa_)
+        {
+            dlclose(alsa_);
+        }
+    }
+    QuietAlsa(const QuietAlsa&) = delete;
+    QuietAlsa& operator=(const QuietAlsa&) = delete;
+
+private:
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    static void quiet(const char*, int, const char*, int, const char*, ...) {}
+
+    void* alsa_ = nullptr;
+    SetHandler set_ = nullptr;
+};
+
 } // namespace
 
 SDL_Point fit_window(int width, int height, int scale, const SDL_Rect& usable)
@@ -174,6 +322,10 @@ SdlBackend::SdlBackend()
     {
         SDL_SetError("only the %s video driver is available", driver.c_str());
         no_display("SDL_Init");
+    }
+    if (driver == "x11")
+    {
+        end_when_the_display_goes();
     }
     wake_type_ = SDL_RegisterEvents(1);
     player_.load_from_environment(now_ms());
@@ -306,7 +458,7 @@ void SdlBackend::translate_pen(EventType type, int x, int y)
 
 void SdlBackend::translate_key(const SDL_KeyboardEvent& key)
 {
-    UINT vk = device_key(key.keysym.sym);
+    UINT vk = device_key(key.keysym);
     // F1..F4 are the application buttons; with Shift held they are the
     // device's own F1..F4 (VK_F1..VK_F4, a handset's soft keys). The release
     // sends what the press sent, whenever Shift was let go.
@@ -326,7 +478,7 @@ void SdlBackend::translate_key(const SDL_KeyboardEvent& key)
             }
         }
     }
-    if (vk == 0 || (text_input_ && printable(vk) && !(key.keysym.mod & (KMOD_CTRL | KMOD_ALT))))
+    if (vk == 0 || (text_input_ && types_text(key.keysym) && !(key.keysym.mod & (KMOD_CTRL | KMOD_ALT))))
     {
         return;
     }
@@ -589,8 +741,14 @@ void SdlBackend::audio_callback(void* self, Uint8* stream, int bytes)
 bool SdlBackend::audio_start(int rate, AudioFill fill, void* user)
 {
     std::lock_guard<std::mutex> hold(audio_lock_);
-    if (rate <= 0 || !fill || audio_device_ || SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    if (rate <= 0 || !fill || audio_device_)
     {
+        return false;
+    }
+    QuietAlsa quiet;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    {
+        say_no_sound();
         return false;
     }
     SDL_AudioSpec want;
@@ -607,10 +765,21 @@ bool SdlBackend::audio_start(int rate, AudioFill fill, void* user)
     if (audio_device_ == 0)
     {
         fill_ = nullptr;
+        say_no_sound();
         return false;
     }
     SDL_PauseAudioDevice(audio_device_, 0);
     return true;
+}
+
+// One line, once: the program goes on without sound.
+void SdlBackend::say_no_sound()
+{
+    if (!said_no_sound_)
+    {
+        said_no_sound_ = true;
+        fprintf(stderr, "os/host: no sound (%s); the program runs without it.\n", SDL_GetError());
+    }
 }
 
 void SdlBackend::audio_stop()

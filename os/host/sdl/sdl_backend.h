@@ -53,6 +53,7 @@ public:
 
 private:
     static void audio_callback(void* self, Uint8* stream, int bytes);
+    void say_no_sound();
 
     bool open_window();
     bool on_ui_thread() const;
@@ -89,6 +90,7 @@ private:
     SDL_AudioDeviceID audio_device_ = 0;
     AudioFill fill_ = nullptr;
     void* fill_user_ = nullptr;
+    bool said_no_sound_ = false;
 };
 
 } // namespace os::host::sdl

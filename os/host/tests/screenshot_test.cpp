@@ -2,6 +2,7 @@
 #include "os/host/backends_private.h"
 #include "os/host/host.h"
 #include "os/host/png.h"
+#include "os/testing/program_run.h"
 
 #include <gtest/gtest.h>
 
@@ -13,11 +14,6 @@
 using namespace os::host;
 
 namespace {
-
-std::string temp_file(const char* name)
-{
-    return std::filesystem::temp_directory_path().string() + "/hh-host-" + std::to_string(getpid()) + "-" + name;
-}
 
 // A w x h screen of the given depth owning its pixels.
 struct OwnScreen
@@ -164,7 +160,8 @@ TEST(Png, WritesAndReadsBackEveryDepth)
         own.put(0, 0, c.value);
         own.put(6, 4, c.value);
         own.put(3, 2, c.value);
-        std::string path = temp_file("depth.png");
+        os::testing::ScratchFolder scratch("host");
+        std::string path = scratch.path + "/depth.png";
         ASSERT_TRUE(write_screen_png(own.screen, path));
         Picture picture;
         ASSERT_TRUE(read_png(path, picture));
@@ -178,12 +175,13 @@ TEST(Png, WritesAndReadsBackEveryDepth)
                 EXPECT_EQ(marked ? c.expected : 0u, picture.at(x, y)) << "pixel " << x << "," << y;
             }
         }
-        std::filesystem::remove(path);
     }
 }
 
 TEST(Png, RefusesWhatItCannotWrite)
 {
+    os::testing::ScratchFolder scratch("host");
+    auto temp_file = [&scratch](const char* name) { return scratch.path + "/" + name; };
     uint8_t pixels[64] = {};
     struct
     {
@@ -210,7 +208,6 @@ TEST(Png, RefusesWhatItCannotWrite)
     fputs("not a picture", f);
     fclose(f);
     EXPECT_FALSE(read_png(text, picture));
-    std::filesystem::remove(text);
 }
 
 TEST(Png, BackendScreenshotShowsTheDeviceScreen)
@@ -218,7 +215,8 @@ TEST(Png, BackendScreenshotShowsTheDeviceScreen)
     Screen& shown = screen();
     uint16_t white = 0xFFFF;
     memcpy(shown.pixels + 10 * shown.pitch + 20 * 2, &white, 2);
-    std::string path = temp_file("screen.png");
+    os::testing::ScratchFolder scratch("host");
+    std::string path = scratch.path + "/screen.png";
     ASSERT_TRUE(backend().screenshot(path));
     Picture picture;
     ASSERT_TRUE(read_png(path, picture));
@@ -227,5 +225,4 @@ TEST(Png, BackendScreenshotShowsTheDeviceScreen)
     EXPECT_EQ(0xFFFFFFu, picture.at(20, 10));
     EXPECT_EQ(0u, picture.at(21, 10));
     EXPECT_FALSE(backend().screenshot("/nonexistent-folder/x.png"));
-    std::filesystem::remove(path);
 }

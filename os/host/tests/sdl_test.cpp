@@ -4,10 +4,12 @@
 #include "os/host/backends_private.h"
 #include "os/host/host.h"
 #include "os/host/sdl/sdl_backend.h"
+#include "os/testing/program_run.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -137,12 +139,55 @@ TEST_F(SdlBackendTest, KeyboardIsTheDeviceKeys)
         SDL_Keycode sym;
         UINT vk; // 0: no device key
     } cases[] = {
-        {SDLK_LEFT, 0x25},     {SDLK_UP, 0x26},     {SDLK_RIGHT, 0x27}, {SDLK_DOWN, 0x28},   {SDLK_RETURN, 0x0D},
-        {SDLK_KP_ENTER, 0x0D}, {SDLK_ESCAPE, 0x1B}, {SDLK_BACKSPACE, 0x08}, {SDLK_TAB, 0x09}, {SDLK_SPACE, 0x20},
-        {SDLK_a, 'A'},         {SDLK_z, 'Z'},       {SDLK_0, '0'},      {SDLK_9, '9'},       {SDLK_F1, 0xC1},
-        {SDLK_F2, 0xC2},       {SDLK_F3, 0xC3},     {SDLK_F4, 0xC4},    {SDLK_F5, 0x74},     {SDLK_LSHIFT, 0},
-        {SDLK_F8, 0x77},       {SDLK_F9, 0x78},     {SDLK_F12, 0x7B},   {SDLK_F13, 0},
-        {SDLK_PAGEUP, 0x21},   {SDLK_PAGEDOWN, 0x22}, {SDLK_HOME, 0x24}, {SDLK_END, 0x23},   {SDLK_DELETE, 0x2E},
+        {SDLK_LEFT, 0x25},
+        {SDLK_UP, 0x26},
+        {SDLK_RIGHT, 0x27},
+        {SDLK_DOWN, 0x28},
+        {SDLK_RETURN, 0x0D},
+        {SDLK_KP_ENTER, 0x0D},
+        {SDLK_ESCAPE, 0x1B},
+        {SDLK_BACKSPACE, 0x08},
+        {SDLK_TAB, 0x09},
+        {SDLK_SPACE, 0x20},
+        {SDLK_a, 'A'},
+        {SDLK_y, 'Y'},
+        {SDLK_0, '0'},
+        {SDLK_9, '9'},
+        {SDLK_F1, 0xC1},
+        {SDLK_F2, 0xC2},
+        {SDLK_F3, 0xC3},
+        {SDLK_F4, 0xC4},
+        {SDLK_F5, 0x74},
+        {SDLK_LSHIFT, 0},
+        {SDLK_F8, 0x77},
+        {SDLK_F9, 0x78},
+        {SDLK_F12, 0x7B},
+        {SDLK_F13, 0},
+        {SDLK_PAGEUP, 0x21},
+        {SDLK_PAGEDOWN, 0x22},
+        {SDLK_HOME, 0x24},
+        {SDLK_END, 0x23},
+        {SDLK_DELETE, 0x2E},
+        {SDLK_INSERT, 0x2D},
+        // the device's A, B, C and Start buttons
+        {SDLK_z, 0xC1},
+        {SDLK_x, 0xC2},
+        {SDLK_c, 0xC3},
+        {SDLK_v, 0xC4},
+        // the keypad: VK_NUMPAD0..9, VK_MULTIPLY, VK_ADD, VK_SUBTRACT, VK_DECIMAL, VK_DIVIDE
+        {SDLK_KP_0, 0x60},
+        {SDLK_KP_1, 0x61},
+        {SDLK_KP_5, 0x65},
+        {SDLK_KP_9, 0x69},
+        {SDLK_KP_MULTIPLY, 0x6A},
+        {SDLK_KP_PLUS, 0x6B},
+        {SDLK_KP_MINUS, 0x6D},
+        {SDLK_KP_PERIOD, 0x6E},
+        {SDLK_KP_DIVIDE, 0x6F},
+        // "+" and "-" without a keypad
+        {SDLK_PLUS, 0x6B},
+        {SDLK_EQUALS, 0x6B},
+        {SDLK_MINUS, 0x6D},
     };
     for (auto& c : cases)
     {
@@ -159,6 +204,31 @@ TEST_F(SdlBackendTest, KeyboardIsTheDeviceKeys)
         EXPECT_EQ(EventType::KeyUp, got[1].type);
         EXPECT_EQ(c.vk, got[0].key) << "SDL key " << c.sym;
         EXPECT_EQ(c.vk, got[1].key) << "SDL key " << c.sym;
+    }
+}
+
+// With Num Lock off the keypad's keys come as Home, End, arrows...: by their
+// place they stay the keypad's digits.
+TEST_F(SdlBackendTest, KeypadDigitsWhateverNumLockSays)
+{
+    const struct
+    {
+        SDL_Scancode place;
+        SDL_Keycode sym;
+        UINT vk;
+    } cases[] = {
+        {SDL_SCANCODE_KP_1, SDLK_END, 0x61}, {SDL_SCANCODE_KP_7, SDLK_HOME, 0x67},
+        {SDL_SCANCODE_KP_8, SDLK_UP, 0x68},  {SDL_SCANCODE_KP_0, SDLK_INSERT, 0x60},
+        {SDL_SCANCODE_END, SDLK_END, 0x23}, // the key of its own stays End
+    };
+    for (auto& c : cases)
+    {
+        SDL_Event press = key(SDL_KEYDOWN, c.sym);
+        press.key.keysym.scancode = c.place;
+        push(press);
+        auto got = events();
+        ASSERT_EQ(1u, got.size()) << "scancode " << c.place;
+        EXPECT_EQ(c.vk, got[0].key) << "scancode " << c.place;
     }
 }
 
@@ -191,6 +261,9 @@ TEST_F(SdlBackendTest, TypedTextBecomesCharsAndTakesThePrintableKeys)
     push(text);
     push(key(SDL_KEYDOWN, SDLK_a));
     push(key(SDL_KEYDOWN, SDLK_SPACE));
+    // keys that are buttons or keypad keys in play type text here
+    for (SDL_Keycode typing : {SDLK_z, SDLK_v, SDLK_KP_5, SDLK_KP_PLUS, SDLK_MINUS, SDLK_EQUALS})
+        push(key(SDL_KEYDOWN, typing));
     push(key(SDL_KEYDOWN, SDLK_a, KMOD_LCTRL));
     push(key(SDL_KEYDOWN, SDLK_BACKSPACE));
     auto got = events();
@@ -288,22 +361,48 @@ TEST_F(SdlBackendTest, AudioIsPulledFromTheCallback)
     EXPECT_EQ(after, calls.load()) << "nothing is pulled after audio_stop";
 }
 
+// A machine without sound: one line says so, and nothing of the sound
+// library's own complaints reaches stderr (ALSA's are many for a card that
+// is not there).
+TEST_F(SdlBackendTest, NoSoundDeviceIsOneLine)
+{
+    auto fill = [](int16_t* out, int frames, void*) { memset(out, 0, size_t(frames) * 4); };
+    for (const char* driver : {"alsa", "no-such-driver"})
+    {
+        SCOPED_TRACE(driver);
+        host.reset();
+        setenv("SDL_AUDIODRIVER", driver, 1);
+        setenv("ALSA_CARD", "hh-no-such-card", 1);
+        host = make_sdl_backend();
+        testing::internal::CaptureStderr();
+        const bool started = host->audio_start(44100, fill, nullptr);
+        const bool again = started || host->audio_start(44100, fill, nullptr);
+        const std::string said = testing::internal::GetCapturedStderr();
+        unsetenv("ALSA_CARD");
+        EXPECT_FALSE(started);
+        EXPECT_FALSE(again);
+        EXPECT_EQ(said.rfind("os/host: no sound (", 0), 0u) << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << "one line, once: " << said;
+    }
+}
+
 TEST_F(SdlBackendTest, ScreenshotOfTheShownScreen)
 {
     Screen& shown = screen();
     uint16_t green = 0x07E0;
     memcpy(shown.pixels + 5 * shown.pitch + 6 * 2, &green, 2);
     host->present(nullptr);
-    std::string path = std::filesystem::temp_directory_path().string() + "/hh-sdl-" + std::to_string(getpid()) + ".png";
+    os::testing::ScratchFolder scratch("sdl");
+    std::string path = scratch.path + "/shot.png";
     ASSERT_TRUE(host->screenshot(path));
     EXPECT_TRUE(std::filesystem::file_size(path) > 0);
-    std::filesystem::remove(path);
 }
 
 TEST(SdlBackendScript, PlaysTheScriptAndAnswersBoxesFromIt)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    std::string path = std::filesystem::temp_directory_path().string() + "/hh-sdl-script-" + std::to_string(getpid());
+    os::testing::ScratchFolder scratch("sdl");
+    std::string path = scratch.path + "/script.txt";
     std::ofstream(path) << "answer NO\nkey APP2\n";
     setenv("OS_SCRIPT", path.c_str(), 1);
     auto host = make_sdl_backend();
@@ -326,13 +425,13 @@ TEST(SdlBackendScript, PlaysTheScriptAndAnswersBoxesFromIt)
     ASSERT_EQ(2u, vars.size());
     EXPECT_EQ("OS_SCRIPT_POS", vars[0].first);
     EXPECT_EQ("3", vars[0].second) << "all three commands and the closing were delivered";
-    std::filesystem::remove(path);
 }
 
 TEST(SdlBackendScript, StartsWhenTheProgramIsReadyAndWaitsForIt)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    std::string path = std::filesystem::temp_directory_path().string() + "/hh-sdl-ready-" + std::to_string(getpid());
+    os::testing::ScratchFolder scratch("sdl");
+    std::string path = scratch.path + "/script.txt";
     std::ofstream(path) << "key A\nwait 60000\nkey B\n";
     setenv("OS_SCRIPT", path.c_str(), 1);
     auto host = make_sdl_backend();
@@ -365,7 +464,6 @@ TEST(SdlBackendScript, StartsWhenTheProgramIsReadyAndWaitsForIt)
     ASSERT_EQ(EventType::KeyUp, next_key(vk));
     EXPECT_EQ(EventType::None, next_key(vk)) << "the long wait holds";
     unsetenv("OS_SCRIPT");
-    std::filesystem::remove(path);
 }
 
 // The window fits the display it opens on: the scale comes down, and below

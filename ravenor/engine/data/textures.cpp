@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "common/rgb565.h"
 #include "ravenor/engine/core/bytes.h"
 #include "ravenor/engine/data/data_archive.h"
 #include "ravenor/engine/core/log.h"
@@ -20,10 +21,7 @@ bool IsPowerOfTwo(uint32_t v)
 
 uint16_t PackRgb565(int32_t r, int32_t g, int32_t b)
 {
-    int32_t r5 = std::clamp(r, 0, 255) >> 3;
-    int32_t g6 = std::clamp(g, 0, 255) >> 2;
-    int32_t b5 = std::clamp(b, 0, 255) >> 3;
-    return static_cast<uint16_t>(r5 << 11 | g6 << 5 | b5);
+    return packRgb565(r, g, b);
 }
 
 bool DecodeTextures(const uint8_t* data, size_t size, std::vector<TexImage>& out, std::string& error)

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ravenor/game/bmp_reader.h"
+#include "ravenor/game/shell/bmp_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

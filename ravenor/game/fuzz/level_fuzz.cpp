@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ravenor/game/level.h"
+#include "ravenor/game/world/level.h"
 
 namespace {
 

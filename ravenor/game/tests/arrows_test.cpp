@@ -5,13 +5,14 @@
 #include <filesystem>
 
 #include "ravenor/engine/core/fixed_math.h"
-#include "ravenor/game/arrows.h"
-#include "ravenor/game/behaviours.h"
-#include "ravenor/game/camera.h"
-#include "ravenor/game/class_messages.h"
-#include "ravenor/game/entity.h"
-#include "ravenor/game/settings.h"
-#include "ravenor/game/world_draw.h"
+#include "ravenor/game/base/settings.h"
+#include "ravenor/game/behaviours/behaviours.h"
+#include "ravenor/game/classes/arrows.h"
+#include "ravenor/game/world/camera.h"
+#include "ravenor/game/world/class_messages.h"
+#include "ravenor/game/world/entity.h"
+#include "ravenor/game/world/stage_state.h"
+#include "ravenor/game/world/world_draw.h"
 #include "stage_fixture.h"
 
 namespace {
@@ -53,14 +54,14 @@ struct ArrowScene
 // view built from it
 void MainCamera(int32_t x, int32_t y, int32_t z, int32_t lx, int32_t lz)
 {
-    g_chaseCamera.orientation.t[0] = x;
-    g_chaseCamera.orientation.t[1] = y;
-    g_chaseCamera.orientation.t[2] = z;
-    g_chaseCamera.look[0] = lx;
-    g_chaseCamera.look[1] = 0;
-    g_chaseCamera.look[2] = lz;
-    g_currentCamera = g_cameraUsed = &g_chaseCamera;
-    BuildCameraOrientation(g_chaseCamera);
+    g_cameras.chase.orientation.t[0] = x;
+    g_cameras.chase.orientation.t[1] = y;
+    g_cameras.chase.orientation.t[2] = z;
+    g_cameras.chase.look[0] = lx;
+    g_cameras.chase.look[1] = 0;
+    g_cameras.chase.look[2] = lz;
+    g_cameras.current = g_cameras.used = &g_cameras.chase;
+    BuildCameraOrientation(g_cameras.chase);
 }
 
 class ArrowsTest : public testing::Test
@@ -71,14 +72,14 @@ protected:
         StartProgram();
         ResetAllEntities();
         ResetArrows();
-        g_player = nullptr;
-        g_level.reset();
+        g_entityWorld.player = nullptr;
+        g_stage.level.reset();
     }
     void TearDown() override
     {
         ResetAllEntities();
         ResetArrows();
-        g_currentCamera = g_cameraUsed = &g_chaseCamera;
+        g_cameras.current = g_cameras.used = &g_cameras.chase;
         g_speedFactor = 256;
     }
 };
@@ -114,16 +115,16 @@ TEST(ArcSin, TableOfHandWorkedAngles)
 // times 8 with y as it stands (a 900-long, 500-wide, 150-thick arrow).
 TEST_F(ArrowsTest, LoadGivesTheTypeFromTheModelTimesEight)
 {
-    ArrowFlying = 1;
+    g_arrows.flying = 1;
     ASSERT_EQ(1, SendClassMessage(7, nullptr, kMsgLoad));
-    EXPECT_EQ(0, ArrowFlying);
-    EXPECT_EQ(-2000, ArrowType.minX);
-    EXPECT_EQ(2000, ArrowType.maxX);
-    EXPECT_EQ(-600, ArrowType.minY);
-    EXPECT_EQ(600, ArrowType.maxY);
-    EXPECT_EQ(-3600, ArrowType.minZ);
-    EXPECT_EQ(3600, ArrowType.maxZ);
-    EXPECT_EQ(3600, ArrowType.radius);
+    EXPECT_EQ(0, g_arrows.flying);
+    EXPECT_EQ(-2000, g_arrows.type.minX);
+    EXPECT_EQ(2000, g_arrows.type.maxX);
+    EXPECT_EQ(-600, g_arrows.type.minY);
+    EXPECT_EQ(600, g_arrows.type.maxY);
+    EXPECT_EQ(-3600, g_arrows.type.minZ);
+    EXPECT_EQ(3600, g_arrows.type.maxZ);
+    EXPECT_EQ(3600, g_arrows.type.radius);
     for (int32_t c : {6, 7, 8, 9})
     {
         EXPECT_EQ(2, SendClassMessage(c, nullptr, kMsgKind)) << c;
@@ -159,7 +160,7 @@ TEST_F(ArrowsTest, PointingArrowTurnsAQuarterOfTheWayAtMost96)
         scene.arrow->heading = c.heading;
         PlacePointingArrow(scene.arrow, c.bearing);
         EXPECT_EQ(c.after, scene.arrow->heading) << c.heading << " to " << c.bearing << " at " << c.factor;
-        EXPECT_EQ(c.after, LastArrowHeading);
+        EXPECT_EQ(c.after, g_arrows.lastHeading);
     }
     // 3000 along the camera's look from its place, and 2000 above it
     g_speedFactor = 256;
@@ -175,7 +176,7 @@ TEST_F(ArrowsTest, PointingArrowTurnsAQuarterOfTheWayAtMost96)
     EXPECT_EQ(2000, ahead.arrow->Z());
     EXPECT_NE(0, ahead.arrow->orientation.m[4]);
     // Under a level camera it is not seen.
-    g_cameraUsed = &g_levelCamera;
+    g_cameras.used = &g_cameras.level;
     PlacePointingArrow(ahead.arrow, 0);
     for (int16_t entry : ahead.arrow->orientation.m)
         EXPECT_EQ(0, entry);
@@ -187,21 +188,21 @@ TEST_F(ArrowsTest, PointingArrowFollowsItsTargetFromThePlayer)
 {
     MainCamera(0, -600, -3000, 0, 3000);
     Entity player;
-    g_player = &player;
+    g_entityWorld.player = &player;
     ArrowScene scene(7, 40000, 0, 40000);
     EXPECT_EQ(0, scene.arrow->heading) << "made along the player's heading";
     ASSERT_EQ(511, FixedAtan2(40000, 40000));
     SendClassMessage(7, scene.arrow, kMsgStep);
-    EXPECT_EQ(scene.target, ArrowTarget);
-    EXPECT_EQ(scene.arrow, PointingArrow);
+    EXPECT_EQ(scene.target, g_arrows.target);
+    EXPECT_EQ(scene.arrow, g_arrows.pointing);
     const int32_t expected[] = {96, 192, 271, 331, 376, 409, 434, 453, 467};
     for (int32_t heading : expected)
     {
         UpdatePointingArrow();
         EXPECT_EQ(heading, scene.arrow->heading);
     }
-    EXPECT_EQ(0, ArrowFlying) << "too far for a flying arrow";
-    g_player = nullptr;
+    EXPECT_EQ(0, g_arrows.flying) << "too far for a flying arrow";
+    g_entityWorld.player = nullptr;
 }
 
 // The target is the entity of the record's first link while it runs that
@@ -230,7 +231,7 @@ TEST_F(ArrowsTest, TargetOnlyWhileItsRecordRuns)
         ArrowScene scene(6, 0, 0, 50000);
         c.spoil(scene);
         EXPECT_EQ(c.found ? scene.target : nullptr, ArrowTargetOf(scene.arrow)) << c.what;
-        ArrowFlying = 1;
+        g_arrows.flying = 1;
         SendClassMessage(6, scene.arrow, kMsgStep);
         if (c.found)
         {
@@ -241,8 +242,8 @@ TEST_F(ArrowsTest, TargetOnlyWhileItsRecordRuns)
         {
             EXPECT_EQ(nullptr, scene.arrow->update) << c.what;
             EXPECT_EQ(1, scene.arrowNode.done) << c.what << ": its record completed";
-            EXPECT_EQ(0, ArrowFlying) << c.what;
-            EXPECT_EQ(nullptr, ArrowTarget) << c.what;
+            EXPECT_EQ(0, g_arrows.flying) << c.what;
+            EXPECT_EQ(nullptr, g_arrows.target) << c.what;
         }
     }
 }
@@ -257,7 +258,7 @@ TEST_F(ArrowsTest, FlyingArrowGoesHoversAndComesBack)
 {
     MainCamera(0, -600, -3000, 0, 3000);
     Entity player;
-    g_player = &player;
+    g_entityWorld.player = &player;
     const int32_t ground = -100;
     ArrowScene scene(6, 0, ground, 9600);
     P3dModel* opaque = scene.arrow->model;
@@ -267,10 +268,10 @@ TEST_F(ArrowsTest, FlyingArrowGoesHoversAndComesBack)
     // The pointing arrow stands at (0, -2600, 0): 9600 from the target in
     // x and z, 2500 in y
     EXPECT_EQ(0, scene.arrow->Z());
-    EXPECT_EQ(1, ArrowFlying);
+    EXPECT_EQ(1, g_arrows.flying);
     EXPECT_NE(opaque, scene.arrow->model) << "translucent while its arrow flies";
     Entity* flying = nullptr;
-    for (Entity& e : g_entities)
+    for (Entity& e : g_entityWorld.pool)
         if (e.update == FlyingArrowUpdate)
             flying = &e;
     ASSERT_NE(nullptr, flying);
@@ -311,13 +312,13 @@ TEST_F(ArrowsTest, FlyingArrowGoesHoversAndComesBack)
         ++frames;
     }
     EXPECT_EQ(nullptr, flying->update);
-    EXPECT_EQ(0, ArrowFlying);
+    EXPECT_EQ(0, g_arrows.flying);
     EXPECT_EQ(opaque, scene.arrow->model) << "opaque again";
 
     // Class 8 in the same place: no flying arrow while it lives
     ResetAllEntities();
     ResetArrows();
-    LastArrowHeading = 300;
+    g_arrows.lastHeading = 300;
     ArrowScene blocked(8, 0, ground, 9600);
     EXPECT_EQ(300, blocked.arrow->heading) << "the last pointing arrow's heading";
     for (int i = 0; i < 5; ++i)
@@ -325,10 +326,10 @@ TEST_F(ArrowsTest, FlyingArrowGoesHoversAndComesBack)
         SendClassMessage(8, blocked.arrow, kMsgStep);
         UpdatePointingArrow();
     }
-    EXPECT_EQ(1, ArrowFlying);
-    for (const Entity& e : g_entities)
+    EXPECT_EQ(1, g_arrows.flying);
+    for (const Entity& e : g_entityWorld.pool)
         EXPECT_NE(FlyingArrowUpdate, e.update);
-    g_player = nullptr;
+    g_entityWorld.player = nullptr;
 }
 
 // The hovering arrow points down, spins 128 a frame and bobs over its

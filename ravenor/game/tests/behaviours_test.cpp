@@ -3,14 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
-#include "ravenor/game/behaviours.h"
-#include "ravenor/game/car_classes.h"
-#include "ravenor/game/class_messages.h"
-#include "ravenor/game/ground.h"
-#include "ravenor/game/objectives.h"
-#include "ravenor/game/sound.h"
 #include "os/testing/sound.h"
+#include "ravenor/game/base/sound.h"
+#include "ravenor/game/behaviours/behaviours.h"
+#include "ravenor/game/behaviours/objectives.h"
+#include "ravenor/game/classes/car_classes.h"
+#include "ravenor/game/stage/game_step.h"
+#include "ravenor/game/world/class_messages.h"
+#include "ravenor/game/world/entity.h"
+#include "ravenor/game/world/ground.h"
+#include "ravenor/game/world/hud.h"
+#include "ravenor/game/world/stage_state.h"
 #include "stage_fixture.h"
 
 namespace {
@@ -25,27 +30,27 @@ protected:
     {
         StartProgram();
         ResetAllEntities();
-        g_level = std::make_unique<LevelBlock>();
-        g_stageState = 0;
-        g_player = nullptr;
-        g_controlsLive = false;
-        TrafficLimit = 0;
-        g_pendingBonus = 0;
+        g_stage.level = std::make_unique<LevelBlock>();
+        g_stage.state = 0;
+        g_entityWorld.player = nullptr;
+        g_stage.controlsLive = false;
+        g_entityWorld.trafficLimit = 0;
+        g_stage.pendingBonus = 0;
         ResetBehaviours();
         ResetGameStep();
     }
     void TearDown() override
     {
         ResetAllEntities();
-        g_level.reset();
-        g_player = nullptr;
-        g_stageState = 0;
+        g_stage.level.reset();
+        g_entityWorld.player = nullptr;
+        g_stage.state = 0;
     }
 
     Behaviour* Node(int32_t classNumber, int32_t behaviourNumber)
     {
-        g_level->nodes.push_back(std::make_unique<Behaviour>());
-        Behaviour* node = g_level->nodes.back().get();
+        g_stage.level->nodes.push_back(std::make_unique<Behaviour>());
+        Behaviour* node = g_stage.level->nodes.back().get();
         node->classNumber = classNumber;
         node->behaviourNumber = behaviourNumber;
         return node;
@@ -55,7 +60,7 @@ protected:
     {
         for (int i = 0; i < count; ++i)
         {
-            ++g_stageFrames;
+            ++g_stage.frames;
             SweepEntities();
         }
     }
@@ -72,15 +77,15 @@ protected:
         SendClassMessage(55, p, kMsgCreate);
         p->update = [](Entity*) {};
         p->visible = 1;
-        g_player = p;
+        g_entityWorld.player = p;
         return p;
     }
 
     // A coordinate list of two world points (already converted)
     CoordList* Path(int32_t x0, int32_t z0, int32_t x1, int32_t z1)
     {
-        g_level->lists.push_back(std::make_unique<CoordList>());
-        CoordList* list = g_level->lists.back().get();
+        g_stage.level->lists.push_back(std::make_unique<CoordList>());
+        CoordList* list = g_stage.level->lists.back().get();
         const int32_t y0 = ProbeGround(x0, z0).height;
         const int32_t y1 = ProbeGround(x1, z1).height;
         list->words = {x0, y0, z0, x1, y1, z1, kLevelEnd, 0, 0};
@@ -109,7 +114,7 @@ protected:
         for (int k = 1; k < 5; ++k)
             trigger.conditions[k] = Value(1);
         trigger.target = Value(stageTarget);
-        g_level->triggers[1].push_back(trigger);
+        g_stage.level->triggers[1].push_back(trigger);
     }
 };
 
@@ -151,10 +156,10 @@ TEST_F(BehaviourTest, TriggerTruthTable)
                 trigger.conditions[5 * place + k] = words[c.group[k]];
             }
             trigger.target = To(target);
-            g_level->triggers[1].push_back(trigger);
+            g_stage.level->triggers[1].push_back(trigger);
             EvaluateSections();
             EXPECT_EQ(c.fires, target->active == 1) << c.what << ", group " << place;
-            EXPECT_EQ(c.fires, g_level->triggers[1][0].fired == 1) << c.what << ", group " << place;
+            EXPECT_EQ(c.fires, g_stage.level->triggers[1][0].fired == 1) << c.what << ", group " << place;
         }
     }
 }
@@ -171,7 +176,7 @@ TEST_F(BehaviourTest, SectionSixFiresOnceSectionFiveAgain)
         for (int k = 0; k < 25; ++k)
             trigger.conditions[k] = Value(k < 5 ? 1 : 0);
         trigger.target = To(target);
-        g_level->triggers[section].push_back(trigger);
+        g_stage.level->triggers[section].push_back(trigger);
         int created = 0;
         for (int round = 0; round < 3; ++round)
         {
@@ -204,19 +209,22 @@ TEST_F(BehaviourTest, TargetsSetTheStageState)
     {
         SetUp();
         spy::reset_spy();
-        g_stageState = c.before;
+        g_stage.state = c.before;
         FireTarget(Value(c.target));
-        EXPECT_EQ(c.after, g_stageState) << c.before << " " << c.target;
+        EXPECT_EQ(c.after, g_stage.state) << c.before << " " << c.target;
         EXPECT_EQ(c.jeer ? 1 : 0, spy::open_count()) << c.before << " " << c.target;
     }
 }
 
 // The start countdown of 4 seconds at the standard speed: digits 5 to 1,
 // "GO" from 1000 ms left, done (controls live) at its 114th step, when less
-// than 500 ms remain; a time bonus adds its seconds (25 steps each).
+// than 500 ms remain; a time bonus gives its seconds (25 steps each). A
+// bonus sets the pending seconds: a second bonus before the countdown takes
+// them replaces the first.
 TEST_F(BehaviourTest, CountdownStepsAndBonus)
 {
-    for (int32_t bonus : {0, 2})
+    const std::vector<int32_t> cases[] = {{}, {2}, {2, 3}};
+    for (const std::vector<int32_t>& bonuses : cases)
     {
         SetUp();
         Behaviour* count = Node(13, 3);
@@ -224,16 +232,18 @@ TEST_F(BehaviourTest, CountdownStepsAndBonus)
         CreateFromRecord(count);
         ASSERT_NE(nullptr, count->entity);
         EXPECT_EQ(5, count->counter) << "seconds + 1";
-        if (bonus > 0)
+        int32_t bonus = 0;
+        for (int32_t seconds : bonuses)
         {
             Behaviour* extra = Node(11, 3);
-            extra->value = bonus;
+            extra->value = seconds;
             CreateFromRecord(extra);
             EXPECT_EQ(1, extra->done);
             EXPECT_EQ(nullptr, extra->entity->update);
+            bonus = seconds;
         }
         int steps = 0;
-        int digits[7] = {};
+        int digits[10] = {};
         while (!count->done && steps < 400)
         {
             const int32_t remaining = count->counter * 1000 - count->accumulator;
@@ -243,7 +253,7 @@ TEST_F(BehaviourTest, CountdownStepsAndBonus)
                 ++digits[remaining / 1000];
         }
         EXPECT_EQ(114 + 25 * bonus, steps) << bonus;
-        EXPECT_TRUE(g_controlsLive);
+        EXPECT_TRUE(g_stage.controlsLive);
         if (bonus == 0)
         {
             // 5 only at the full 5000 ms, then 25 steps of each digit
@@ -266,13 +276,13 @@ TEST_F(BehaviourTest, RaceClockRunsOutOrFreezes)
     WhenDone(clock, 3);
     CreateFromRecord(clock);
     int steps = 0;
-    while (g_stageState == 0 && steps < 200)
+    while (g_stage.state == 0 && steps < 200)
     {
         ++steps;
         Sweep();
     }
     EXPECT_EQ(59, steps);
-    EXPECT_EQ(16, g_stageState);
+    EXPECT_EQ(16, g_stage.state);
 
     SetUp();
     clock = Node(14, 3);
@@ -283,7 +293,7 @@ TEST_F(BehaviourTest, RaceClockRunsOutOrFreezes)
     CreateFromRecord(clock);
     Sweep(10);
     const int32_t held = clock->accumulator;
-    g_objectiveReached = true;
+    g_stage.objectiveReached = true;
     Sweep(100);
     EXPECT_EQ(held, clock->accumulator) << "frozen";
     EXPECT_FALSE(clock->done);
@@ -302,14 +312,14 @@ TEST_F(BehaviourTest, PickUpsCompleteTheTargetCounter)
     for (int i = 0; i < 3; ++i)
     {
         Sweep();
-        EXPECT_EQ(0, g_stageState) << i;
+        EXPECT_EQ(0, g_stage.state) << i;
         Behaviour* pick = Node(10, 3);
         CreateFromRecord(pick);
         EXPECT_EQ(1, pick->done);
         EXPECT_EQ(i + 1, TargetCount());
     }
     Sweep();
-    EXPECT_EQ(17, g_stageState);
+    EXPECT_EQ(17, g_stage.state);
     EXPECT_EQ(1, counter->done);
 
     SetUp();
@@ -387,13 +397,13 @@ TEST_F(BehaviourTest, RuleSections)
         CreateFromRecord(target);
         Entity* e = target->entity;
         ASSERT_TRUE(RunsBehaviour(e));
-        g_level->rules[c.section - 1].push_back(RuleRecord{condition, target, 0});
+        g_stage.level->rules[c.section - 1].push_back(RuleRecord{condition, target, 0});
         WhenDone(target, 2);
         condition->done = 1;
         EvaluateSections();
         // The section 6 trigger looked before the rule acted; a later
         // evaluation sees what the rule left.
-        const bool firedByRule = g_stageState == 17;
+        const bool firedByRule = g_stage.state == 17;
         EXPECT_EQ(c.done, target->done == 1) << c.section << " " << c.targetClass;
         EXPECT_EQ(c.removed, e->update == nullptr) << c.section << " " << c.targetClass;
         EXPECT_EQ(c.triggerFires, firedByRule) << c.section << " " << c.targetClass;
@@ -412,11 +422,11 @@ TEST_F(BehaviourTest, SectionEightFiresTheFirstTruePairOnce)
     record.pairs[3] = To(b);
     record.pairs[4] = Value(1);
     record.pairs[5] = Value(2);
-    g_level->section8.push_back(record);
+    g_stage.level->section8.push_back(record);
     EvaluateSections();
     EXPECT_EQ(0, a->active);
     EXPECT_EQ(1, b->active);
-    EXPECT_EQ(0, g_stageState);
+    EXPECT_EQ(0, g_stage.state);
     MakeInert(b->entity);
     b->active = 0;
     EvaluateSections();
@@ -474,7 +484,7 @@ TEST_F(BehaviourTest, StartValueIsSpeedAndTheCommonStepCompletes)
     Sweep();
     EXPECT_EQ(1, step->done);
     EXPECT_EQ(nullptr, e->update);
-    EXPECT_EQ(17, g_stageState) << "its next link after the completion";
+    EXPECT_EQ(17, g_stage.state) << "its next link after the completion";
 }
 
 // Starters, the player's companion, zones and delays as a stage uses them
@@ -496,10 +506,10 @@ TEST_F(BehaviourTest, StartersZonesAndDelays)
     Sweep();
     EXPECT_EQ(1, starter->done);
     EXPECT_EQ(nullptr, e->update);
-    EXPECT_EQ(5, TrafficLimit);
+    EXPECT_EQ(5, g_entityWorld.trafficLimit);
     Sweep();
-    ASSERT_NE(nullptr, g_player);
-    EXPECT_EQ(car->entity, g_player);
+    ASSERT_NE(nullptr, g_entityWorld.player);
+    EXPECT_EQ(car->entity, g_entityWorld.player);
 
     // 19: within the radius of the player
     Behaviour* zone = Node(12, 19);
@@ -531,7 +541,7 @@ TEST_F(BehaviourTest, StartersZonesAndDelays)
     CreateFromRecord(finish);
     Sweep();
     EXPECT_EQ(1, finish->done);
-    EXPECT_TRUE(g_objectiveReached);
+    EXPECT_TRUE(g_stage.objectiveReached);
 }
 
 // Behaviour 20 completes when its linked entity came within twice the
@@ -546,11 +556,11 @@ TEST_F(BehaviourTest, TwoStepApproach)
     CreateFromRecord(gate);
     Sweep();
     EXPECT_FALSE(gate->armed) << "5000 away: 156 squared is above 20000";
-    g_player->orientation.t[2] = -12000 + 1000;
+    g_entityWorld.player->orientation.t[2] = -12000 + 1000;
     Sweep();
     EXPECT_TRUE(gate->armed);
     EXPECT_FALSE(gate->done) << "3875 away: inside twice the radius only";
-    g_player->orientation.t[2] = -12000 + 2500;
+    g_entityWorld.player->orientation.t[2] = -12000 + 2500;
     Sweep();
     EXPECT_TRUE(gate->done);
 }
@@ -571,7 +581,7 @@ TEST_F(BehaviourTest, RivalRacesAlongItsPathOnceLive)
     const int32_t z0 = e->Z();
     Sweep(20);
     EXPECT_LT(std::abs(e->Z() - z0), 200) << "waits for the controls";
-    g_controlsLive = true;
+    g_stage.controlsLive = true;
     Sweep(40);
     EXPECT_GT(e->Z() - z0, 4000);
     EXPECT_GT(e->speed, 100);
@@ -653,12 +663,12 @@ TEST_F(BehaviourTest, ZoneTakesBackWhatItMadeAndOutOfView)
     CreateFromRecord(zone);
     for (int visit = 0; visit < 2; ++visit)
     {
-        g_player->orientation.t[2] = -12000;
+        g_entityWorld.player->orientation.t[2] = -12000;
         Sweep();
         ASSERT_TRUE(RunsBehaviour(box->entity)) << visit;
         EXPECT_EQ(1, inner->active) << visit;
         Entity* made = box->entity;
-        g_player->orientation.t[2] = 20000;
+        g_entityWorld.player->orientation.t[2] = 20000;
         Sweep();
         EXPECT_EQ(nullptr, made->update) << visit;
         EXPECT_EQ(0, box->active) << visit;

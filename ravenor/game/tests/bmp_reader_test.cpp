@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "ravenor/game/bmp_reader.h"
 #include "content/media/bmp_writer.h"
+#include "ravenor/game/shell/bmp_reader.h"
 
 namespace {
 

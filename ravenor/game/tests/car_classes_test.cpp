@@ -2,10 +2,13 @@
 // answers, and traffic on the first stage
 #include <gtest/gtest.h>
 
-#include "ravenor/game/car_classes.h"
-#include "ravenor/game/class_messages.h"
-#include "ravenor/game/entity.h"
-#include "ravenor/game/ground.h"
+#include "ravenor/game/classes/car_classes.h"
+#include "ravenor/game/stage/stage.h"
+#include "ravenor/game/vehicles/driver_slots.h"
+#include "ravenor/game/world/class_messages.h"
+#include "ravenor/game/world/entity.h"
+#include "ravenor/game/world/ground.h"
+#include "ravenor/game/world/stage_state.h"
 #include "stage_fixture.h"
 
 namespace {
@@ -86,13 +89,56 @@ TEST_F(CarClassesTest, KindAnswers)
 
 // The first stage's two traffic cars drive their lanes ahead of the player
 // and are on the active list.
+// '.' of a driven car places it where its entity stands: PlaceVehicle with
+// the entity's own x, y, z and heading, as the level's points give them
+// (here 2000 above the road: the car is still falling after its settling)
+TEST(CarClasses, ADrivenCarIsMadeWhereItsEntityStands)
+{
+    StartProgram();
+    ResetAllEntities();
+    g_stage.driverSlotCount = 0;
+    SendClassMessage(55, nullptr, kMsgLoad);
+    const int32_t ground = ProbeGround(kWestStreetX, kWestStreetZ).height;
+    ASSERT_NE(-1, ground);
+    Behaviour first;
+    Behaviour second;
+    Entity* made = AllocEntity();
+    made->behaviour = &first;
+    made->classNumber = 55;
+    made->orientation.t[0] = kWestStreetX;
+    made->orientation.t[1] = ground - 2000;
+    made->orientation.t[2] = kWestStreetZ;
+    made->heading = 1024;
+    SendClassMessage(55, made, kMsgCreate);
+    made->update = IdleUpdate;
+    Entity* placed = AllocEntity();
+    placed->behaviour = &second;
+    placed->classNumber = 55;
+    placed->model = made->model;
+    placed->type = made->type;
+    ASSERT_TRUE(PlaceVehicle(placed, kWestStreetX, ground - 2000, kWestStreetZ, 1024, nullptr));
+    for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(placed->orientation.t[k], made->orientation.t[k]) << k;
+    EXPECT_EQ(placed->pitch, made->pitch);
+    EXPECT_EQ(placed->roll, made->roll);
+    EXPECT_EQ(placed->velocity[1], made->velocity[1]);
+    EXPECT_EQ(1024, made->heading);
+    ASSERT_NE(placed->vehicle, made->vehicle);
+    for (int i = 0; i < 4; ++i)
+    {
+        EXPECT_EQ(placed->vehicle->compression[i], made->vehicle->compression[i]) << i;
+        EXPECT_EQ(placed->vehicle->springSpeed[i], made->vehicle->springSpeed[i]) << i;
+    }
+    ResetAllEntities();
+}
+
 TEST(Traffic, FirstStageTrafficFollowsItsLanes)
 {
     StartProgram();
     ASSERT_TRUE(StartStage(0));
     StageFrame();
     std::vector<Entity*> cars;
-    for (Entity& e : g_entities)
+    for (Entity& e : g_entityWorld.pool)
         if (e.update != nullptr && (e.classNumber == 30 || e.classNumber == 34))
             cars.push_back(&e);
     ASSERT_EQ(2u, cars.size());
@@ -101,7 +147,7 @@ TEST(Traffic, FirstStageTrafficFollowsItsLanes)
     {
         startZ.push_back(car->Z());
         bool listed = false;
-        for (Entity* a = ActiveHead; a != nullptr; a = a->next)
+        for (Entity* a = g_entityWorld.activeHead; a != nullptr; a = a->next)
             listed = listed || a == car;
         EXPECT_TRUE(listed);
         EXPECT_NE(nullptr, car->model);

@@ -1,10 +1,15 @@
 // class_messages_test.cpp -- the answers of the class table
 #include <gtest/gtest.h>
 
-#include "ravenor/game/class_messages.h"
-#include "ravenor/game/entity.h"
+#include "ravenor/game/classes/class_table.h"
+#include "ravenor/game/world/class_messages.h"
+#include "ravenor/game/world/entity.h"
 
 namespace {
+
+// Every test of this program reaches the classes through the table, as the
+// program does once its start-up has filled it.
+const bool g_classTableFilled = (InstallClassHandlers(), true);
 
 void Noop(Entity*) {}
 
@@ -44,6 +49,6 @@ TEST(ClassMessages, RemovalMakesInert)
         EXPECT_EQ(1, SendClassMessage(c, e, kMsgRemove)) << c;
         EXPECT_EQ(nullptr, e->update) << c;
         EXPECT_EQ(&EmptyType, e->type) << c;
-        EXPECT_EQ(0, ActiveCount) << c;
+        EXPECT_EQ(0, g_entityWorld.activeCount) << c;
     }
 }

@@ -2,14 +2,18 @@
 // table of cases
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <cstdlib>
 
 #include "os/testing/sound.h"
 #include "ravenor/engine/core/fixed_math.h"
-#include "ravenor/game/collision.h"
-#include "ravenor/game/entity.h"
-#include "ravenor/game/sound.h"
-#include "ravenor/game/vehicle.h"
+#include "ravenor/game/base/sound.h"
+#include "ravenor/game/effects/crashes.h"
+#include "ravenor/game/vehicles/body_hits.h"
+#include "ravenor/game/vehicles/vehicle.h"
+#include "ravenor/game/world/collision.h"
+#include "ravenor/game/world/entity.h"
 
 namespace {
 
@@ -40,8 +44,9 @@ protected:
     void SetUp() override
     {
         BuildTrigTables();
-        g_player = nullptr;
+        g_entityWorld.player = nullptr;
         ResetCollisionState();
+        ResetCrashSounds();
     }
 };
 
@@ -203,15 +208,16 @@ TEST_F(CollisionTest, CrashSoundsAtMostOncePer969Ms)
     os::sound::test::reset_spy();
     ResetSoundState();
     ResetCollisionState();
+    ResetCrashSounds();
     for (auto& slot : {kSoundCollision1, kSoundCollision2, kSoundWall1, kSoundWall2, kSoundWall3})
     {
-        g_soundSlots[slot].data.assign(100, 0);
-        g_soundSlots[slot].format.wFormatTag = 1;
-        g_soundSlots[slot].format.nChannels = 1;
-        g_soundSlots[slot].format.nSamplesPerSec = 11025;
-        g_soundSlots[slot].format.nAvgBytesPerSec = 22050;
-        g_soundSlots[slot].format.nBlockAlign = 2;
-        g_soundSlots[slot].format.wBitsPerSample = 16;
+        g_sound.slots[slot].data.assign(100, 0);
+        g_sound.slots[slot].format.wFormatTag = 1;
+        g_sound.slots[slot].format.nChannels = 1;
+        g_sound.slots[slot].format.nSamplesPerSec = 11025;
+        g_sound.slots[slot].format.nAvgBytesPerSec = 22050;
+        g_sound.slots[slot].format.nBlockAlign = 2;
+        g_sound.slots[slot].format.wBitsPerSample = 16;
     }
     const size_t before = os::sound::test::devices().size();
     CrashSoundLight();
@@ -224,6 +230,25 @@ TEST_F(CollisionTest, CrashSoundsAtMostOncePer969Ms)
     CrashSoundLight();
     CrashSoundWall();
     EXPECT_EQ(before + 4, os::sound::test::devices().size());
+    // Each at a random rate of 10000 + 0..4095 Hz: over a few plays the
+    // rates differ, and none is the wave's own 11025
+    std::set<DWORD> rates;
+    for (int i = 0; i < 6; ++i)
+    {
+        Sleep(1000);
+        CrashSoundLight();
+        CrashSoundWall();
+    }
+    const auto devices = os::sound::test::devices();
+    for (size_t d = before; d < devices.size(); ++d)
+    {
+        const DWORD rate = devices[d].format.nSamplesPerSec;
+        EXPECT_GE(rate, 10000u);
+        EXPECT_LT(rate, 10000u + 4096u);
+        rates.insert(rate);
+    }
+    EXPECT_EQ(0u, rates.count(11025));
+    EXPECT_GT(rates.size(), 4u);
     ResetSoundState();
 }
 

@@ -8,14 +8,17 @@
 #include <filesystem>
 
 #include "os/testing/sound.h"
-#include "ravenor/game/arrows.h"
-#include "ravenor/game/behaviours.h"
-#include "ravenor/game/class_messages.h"
-#include "ravenor/game/effects.h"
-#include "ravenor/game/ground.h"
-#include "ravenor/game/particles.h"
-#include "ravenor/game/settings.h"
-#include "ravenor/game/sound.h"
+#include "ravenor/game/base/settings.h"
+#include "ravenor/game/base/sound.h"
+#include "ravenor/game/behaviours/behaviours.h"
+#include "ravenor/game/classes/arrows.h"
+#include "ravenor/game/effects/effects.h"
+#include "ravenor/game/effects/particles.h"
+#include "ravenor/game/stage/stage.h"
+#include "ravenor/game/world/class_messages.h"
+#include "ravenor/game/world/entity.h"
+#include "ravenor/game/world/ground.h"
+#include "ravenor/game/world/stage_state.h"
 #include "stage_fixture.h"
 
 namespace {
@@ -64,8 +67,8 @@ TEST(EffectsStage, BrakeLightsSkidSmokeAndSparksInTheFirstStage)
     ASSERT_TRUE(StartStage(0));
     g_shell.stageOver = false;
     ReleaseKeys();
-    RunUntil(200, [] { return g_controlsLive; });
-    ASSERT_TRUE(g_controlsLive);
+    RunUntil(200, [] { return g_stage.controlsLive; });
+    ASSERT_TRUE(g_stage.controlsLive);
     StageFrame();
     SaveFrame(std::string(kFrames) + "/start");
 
@@ -76,7 +79,7 @@ TEST(EffectsStage, BrakeLightsSkidSmokeAndSparksInTheFirstStage)
     HoldKey(g_settings.keyBrake, true);
     StageFrame();
     StageFrame();
-    ASSERT_GT(g_player->speed, 0);
+    ASSERT_GT(g_entityWorld.player->speed, 0);
     const uint16_t brakeRed = 0xF882; // the brake glow's texel
     EXPECT_GT(CellsOf(brakeRed), 4) << "brake glows lit on the screen";
     SaveFrame(std::string(kFrames) + "/brake");
@@ -90,15 +93,15 @@ TEST(EffectsStage, BrakeLightsSkidSmokeAndSparksInTheFirstStage)
     HoldKey(g_settings.keyLeft, true);
     const int skidding = RunUntil(20, [] { return CountUpdates(SkidFade) >= 6 && CountUpdates(SmokeStep) >= 4; });
     EXPECT_LT(skidding, 20) << "streaks and smoke within 20 frames of the handbrake";
-    EXPECT_NE(nullptr, g_soundSlots[kSoundSkid].device) << "the skid loop plays";
+    EXPECT_NE(nullptr, g_sound.slots[kSoundSkid].device) << "the skid loop plays";
     // The loop written to its device whole and looped; the mix heard through
     // the recording device while paced frames let the virtual clock run
     // (kept as "skid.wav" beside the screenshots)
-    const HWAVEOUT skid = g_soundSlots[kSoundSkid].device;
+    const HWAVEOUT skid = g_sound.slots[kSoundSkid].device;
     bool looped = false;
     for (const auto& w : os::sound::test::writes())
         looped = looped || (w.device == skid && w.loops == 0x7FFFFFFFu &&
-                            w.length == g_soundSlots[kSoundSkid].data.size() - 44);
+                            w.length == g_sound.slots[kSoundSkid].data.size() - 44);
     EXPECT_TRUE(looped);
     os::sound::test::capture(true);
     ASSERT_TRUE(os::sound::record_mix_to(std::string(kFrames) + "/skid.wav"));
@@ -121,8 +124,8 @@ TEST(EffectsStage, BrakeLightsSkidSmokeAndSparksInTheFirstStage)
     EXPECT_GT(loud, int(mixed.size() / 10)) << "the skid is heard";
     ReleaseKeys();
     // The slide ends: the loop stops within a few frames.
-    RunUntil(40, [] { return g_soundSlots[kSoundSkid].device == nullptr; });
-    EXPECT_EQ(nullptr, g_soundSlots[kSoundSkid].device);
+    RunUntil(40, [] { return g_sound.slots[kSoundSkid].device == nullptr; });
+    EXPECT_EQ(nullptr, g_sound.slots[kSoundSkid].device);
 
     // Straight at the street's edge: sparks where the car's corners hit it
     HoldKey(g_settings.keyAccelerate, true);
@@ -149,9 +152,9 @@ TEST(EffectsStage, ArrowPointsAtTheFirstCheckpointAndFliesToIt)
     ASSERT_TRUE(StartStage(0));
     g_shell.stageOver = false;
     ReleaseKeys();
-    RunUntil(200, [] { return g_controlsLive; });
+    RunUntil(200, [] { return g_stage.controlsLive; });
     Behaviour* checkpoint = nullptr;
-    for (const auto& node : g_level->nodes)
+    for (const auto& node : g_stage.level->nodes)
         if (node->classNumber == 2 && node->active && !node->done)
             checkpoint = node.get();
     ASSERT_NE(nullptr, checkpoint);
@@ -166,15 +169,15 @@ TEST(EffectsStage, ArrowPointsAtTheFirstCheckpointAndFliesToIt)
     ASSERT_NE(nullptr, arrow);
     StageFrame();
     StageFrame();
-    EXPECT_EQ(arrow, PointingArrow);
-    EXPECT_EQ(checkpoint->entity, ArrowTarget);
+    EXPECT_EQ(arrow, g_arrows.pointing);
+    EXPECT_EQ(checkpoint->entity, g_arrows.target);
     SaveFrame(std::string(kFrames) + "/arrow_pointing");
     // Up the street toward the checkpoint
     HoldKey(g_settings.keyAccelerate, true);
-    const int launched = RunUntil(300, [] { return ArrowFlying != 0; });
+    const int launched = RunUntil(300, [] { return g_arrows.flying != 0; });
     EXPECT_LT(launched, 300) << "the flying arrow starts";
     Entity* flying = nullptr;
-    for (Entity& e : g_entities)
+    for (Entity& e : g_entityWorld.pool)
         if (e.update == FlyingArrowUpdate)
             flying = &e;
     ASSERT_NE(nullptr, flying);
@@ -182,17 +185,17 @@ TEST(EffectsStage, ArrowPointsAtTheFirstCheckpointAndFliesToIt)
     HoldKey(g_settings.keyBrake, true);
     SaveFrame(std::string(kFrames) + "/arrow_flying");
     // Stopped there: the arrow flies on to the checkpoint
-    RunUntil(100, [] { return g_player->speed <= 0; });
+    RunUntil(100, [] { return g_entityWorld.player->speed <= 0; });
     ReleaseKeys();
     const int arrived = RunUntil(200, [flying] { return flying->stuckTimer >= 4096; });
     EXPECT_LT(arrived, 200) << "it reaches the checkpoint";
     // Hovering over it, the arrow's height (1200) above its base, bobbing by
     // up to 512, while the car drives nearer and stops short of it
     HoldKey(g_settings.keyAccelerate, true);
-    RunUntil(300, [checkpoint] { return g_player->Z() > checkpoint->entity->Z() - 16000; });
+    RunUntil(300, [checkpoint] { return g_entityWorld.player->Z() > checkpoint->entity->Z() - 16000; });
     HoldKey(g_settings.keyAccelerate, false);
     HoldKey(g_settings.keyBrake, true);
-    RunUntil(100, [] { return g_player->speed <= 0; });
+    RunUntil(100, [] { return g_entityWorld.player->speed <= 0; });
     ReleaseKeys();
     EXPECT_EQ(0, checkpoint->done);
     EXPECT_EQ(checkpoint->entity->X(), flying->X());
@@ -214,7 +217,7 @@ TEST(EffectsStage, PropsStandWithTheirLights)
     g_shell.stageOver = false;
     ReleaseKeys();
     // After the countdown and the stage's first lines
-    RunUntil(200, [] { return g_controlsLive; });
+    RunUntil(200, [] { return g_stage.controlsLive; });
     RunUntil(60, [] { return false; });
     const struct
     {

@@ -2,7 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "ravenor/engine/core/frame_pacing.h"
-#include "ravenor/game/entity.h"
+#include "ravenor/game/world/entity.h"
+#include "ravenor/game/world/vehicle_state.h"
 
 namespace {
 
@@ -13,12 +14,12 @@ void Occupy(std::initializer_list<int> slots)
 {
     ResetAllEntities();
     for (int slot : slots)
-        g_entities[slot].update = NoopRun;
+        g_entityWorld.pool[slot].update = NoopRun;
 }
 
 int SlotOf(const Entity* e)
 {
-    return e == nullptr ? -1 : static_cast<int>(e - g_entities);
+    return e == nullptr ? -1 : static_cast<int>(e - g_entityWorld.pool);
 }
 
 } // namespace
@@ -31,8 +32,8 @@ TEST(EntityPool, AllocatorsSearchTheirRegions)
     EXPECT_EQ(99, SlotOf(AllocDebris()));
     EXPECT_EQ(129, SlotOf(AllocAny()));
     // The allocator resets the record it returns.
-    g_entities[0].speed = 77;
-    g_entities[0].type = nullptr;
+    g_entityWorld.pool[0].speed = 77;
+    g_entityWorld.pool[0].type = nullptr;
     Entity* e = AllocEntity();
     EXPECT_EQ(0, e->speed);
     EXPECT_EQ(&EmptyType, e->type);
@@ -42,7 +43,7 @@ TEST(EntityPool, FullRegionsAnswerNone)
 {
     ResetAllEntities();
     for (int slot = 0; slot < 130; ++slot)
-        g_entities[slot].update = NoopRun;
+        g_entityWorld.pool[slot].update = NoopRun;
     EXPECT_EQ(nullptr, AllocEffect());
     EXPECT_EQ(nullptr, AllocDebris());
     // AllocAny goes on from 199 down, slot 130 last
@@ -56,7 +57,7 @@ TEST(EntityPool, FullRegionsAnswerNone)
     EXPECT_EQ(nullptr, AllocEntity());
     EXPECT_EQ(nullptr, AllocEntityLogged());
     // Nothing was overwritten
-    for (const Entity& record : g_entities)
+    for (const Entity& record : g_entityWorld.pool)
         EXPECT_EQ(&NoopRun, record.update);
 }
 
@@ -66,13 +67,13 @@ int g_visits[kEntityCount];
 
 void FreeItself(Entity* e)
 {
-    ++g_visits[e - g_entities];
+    ++g_visits[e - g_entityWorld.pool];
     e->update = nullptr;
 }
 
 void AllocatesOne(Entity* e)
 {
-    ++g_visits[e - g_entities];
+    ++g_visits[e - g_entityWorld.pool];
     Entity* made = AllocEntity();
     ASSERT_NE(nullptr, made);
     EXPECT_EQ(3, SlotOf(made));   // freed earlier in the same sweep
@@ -87,63 +88,63 @@ TEST(EntityPool, SweepVisitsInSlotOrderAndSeesRecordsFreedOnTheWay)
     for (int& v : g_visits)
         v = 0;
     for (int slot = 0; slot < 3; ++slot)
-        g_entities[slot].update = NoopRun;
-    g_entities[3].update = FreeItself;
-    g_entities[10].update = AllocatesOne;
+        g_entityWorld.pool[slot].update = NoopRun;
+    g_entityWorld.pool[3].update = FreeItself;
+    g_entityWorld.pool[10].update = AllocatesOne;
     SweepEntities();
     EXPECT_EQ(1, g_visits[3]);
     EXPECT_EQ(1, g_visits[10]);
-    EXPECT_EQ(&NoopRun, g_entities[3].update);
+    EXPECT_EQ(&NoopRun, g_entityWorld.pool[3].update);
 }
 
 TEST(EntityPool, ActiveList)
 {
     ResetAllEntities();
-    Entity* a = &g_entities[1];
-    Entity* b = &g_entities[2];
-    Entity* c = &g_entities[3];
+    Entity* a = &g_entityWorld.pool[1];
+    Entity* b = &g_entityWorld.pool[2];
+    Entity* c = &g_entityWorld.pool[3];
     PushActive(a);
     PushActive(b);
     PushActive(c);   // c, b, a
-    ASSERT_EQ(3, ActiveCount);
+    ASSERT_EQ(3, g_entityWorld.activeCount);
     // Not in the list: nothing changes
-    UnlinkActive(&g_entities[50]);
-    EXPECT_EQ(3, ActiveCount);
+    UnlinkActive(&g_entityWorld.pool[50]);
+    EXPECT_EQ(3, g_entityWorld.activeCount);
     // The last one
     UnlinkActive(a);
-    EXPECT_EQ(c, ActiveHead);
+    EXPECT_EQ(c, g_entityWorld.activeHead);
     EXPECT_EQ(nullptr, b->next);
-    EXPECT_EQ(2, ActiveCount);
+    EXPECT_EQ(2, g_entityWorld.activeCount);
     // Pushed twice: still once in the list
     PushActive(b);
-    EXPECT_EQ(b, ActiveHead);
+    EXPECT_EQ(b, g_entityWorld.activeHead);
     EXPECT_EQ(c, b->next);
     EXPECT_EQ(nullptr, c->next);
-    EXPECT_EQ(2, ActiveCount);
+    EXPECT_EQ(2, g_entityWorld.activeCount);
     // An inert record leaves the list
     MakeInert(b);
-    EXPECT_EQ(c, ActiveHead);
-    EXPECT_EQ(1, ActiveCount);
+    EXPECT_EQ(c, g_entityWorld.activeHead);
+    EXPECT_EQ(1, g_entityWorld.activeCount);
     // The head
     UnlinkActive(c);
-    EXPECT_EQ(nullptr, ActiveHead);
-    EXPECT_EQ(0, ActiveCount);
+    EXPECT_EQ(nullptr, g_entityWorld.activeHead);
+    EXPECT_EQ(0, g_entityWorld.activeCount);
 }
 
 TEST(EntityPool, ResetsLeaveNoStaleBehaviourOrVehicle)
 {
     ResetAllEntities();
     auto* stale = reinterpret_cast<Behaviour*>(&g_visits[0]);
-    g_entities[5].behaviour = stale;
-    g_entities[5].vehicle = reinterpret_cast<VehicleState*>(&g_visits[1]);
-    g_entities[5].classNumber = 55;
+    g_entityWorld.pool[5].behaviour = stale;
+    g_entityWorld.pool[5].vehicle = reinterpret_cast<VehicleState*>(&g_visits[1]);
+    g_entityWorld.pool[5].classNumber = 55;
     ResetAllEntities();
-    EXPECT_EQ(nullptr, g_entities[5].behaviour);
-    EXPECT_EQ(nullptr, g_entities[5].vehicle);
+    EXPECT_EQ(nullptr, g_entityWorld.pool[5].behaviour);
+    EXPECT_EQ(nullptr, g_entityWorld.pool[5].vehicle);
     // Within a stage a plain reset keeps them; effects never carry one.
-    g_entities[129].behaviour = stale;
-    ResetEntity(&g_entities[129]);
-    EXPECT_EQ(stale, g_entities[129].behaviour);
+    g_entityWorld.pool[129].behaviour = stale;
+    ResetEntity(&g_entityWorld.pool[129]);
+    EXPECT_EQ(stale, g_entityWorld.pool[129].behaviour);
     EXPECT_EQ(nullptr, AllocEffect()->behaviour);
 }
 

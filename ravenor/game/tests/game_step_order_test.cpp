@@ -6,9 +6,12 @@
 #include <array>
 #include <vector>
 
-#include "ravenor/game/menu.h"
-#include "ravenor/game/settings.h"
 #include "content/ravenor/image_writer.h"
+#include "ravenor/game/base/settings.h"
+#include "ravenor/game/front_end/menu.h"
+#include "ravenor/game/stage/stage.h"
+#include "ravenor/game/world/entity.h"
+#include "ravenor/game/world/stage_state.h"
 #include "stage_fixture.h"
 
 namespace {
@@ -23,7 +26,7 @@ void ReleaseKeys()
 std::vector<std::array<int32_t, 3>> Places()
 {
     std::vector<std::array<int32_t, 3>> places;
-    for (const Entity& e : g_entities)
+    for (const Entity& e : g_entityWorld.pool)
         places.push_back({e.orientation.t[0], e.orientation.t[1], e.orientation.t[2]});
     return places;
 }
@@ -58,14 +61,14 @@ TEST(GameStepOrder, PausedWorldStandsUnderThePauseMenuAndTheStageEndsAfterItsFin
     g_shell.stageOver = false;
     g_shell.paused = false;
     ReleaseKeys();
-    for (int i = 0; i < 200 && !g_controlsLive; ++i)
+    for (int i = 0; i < 200 && !g_stage.controlsLive; ++i)
         StageFrame();
-    ASSERT_TRUE(g_controlsLive);
-    ASSERT_NE(nullptr, g_player);
+    ASSERT_TRUE(g_stage.controlsLive);
+    ASSERT_NE(nullptr, g_entityWorld.player);
     HoldKey(g_settings.keyAccelerate, true);
     for (int i = 0; i < 20; ++i)
         StageFrame();
-    ASSERT_GT(g_player->speed, 0);
+    ASSERT_GT(g_entityWorld.player->speed, 0);
 
     // The frame that sees the pause key still moves the world, then pauses.
     HoldKey(g_settings.keyPause, true);
@@ -74,12 +77,12 @@ TEST(GameStepOrder, PausedWorldStandsUnderThePauseMenuAndTheStageEndsAfterItsFin
     ASSERT_TRUE(g_shell.paused);
     EXPECT_EQ(kMenuPause, g_shell.pauseMenuState);
     const auto before = Places();
-    const int32_t frames = g_stageFrames;
+    const int32_t frames = g_stage.frames;
     const int32_t clock = g_shell.frameClock;
     for (int i = 0; i < 5; ++i)
         StageFrame();
     EXPECT_TRUE(Places() == before) << "something moved while paused";
-    EXPECT_EQ(frames + 5, g_stageFrames);
+    EXPECT_EQ(frames + 5, g_stage.frames);
     EXPECT_EQ(clock + 5, g_shell.frameClock);
     // The city is drawn behind the pause plate and its rows.
     int drawn = 0;
@@ -101,12 +104,12 @@ TEST(GameStepOrder, PausedWorldStandsUnderThePauseMenuAndTheStageEndsAfterItsFin
 
     // Finishing (16): over after 45 frames at the standard speed factor
     // (the end timer grows by 3 and must pass 132); over (17): at once.
-    g_stageState = 16;
+    g_stage.state = 16;
     EXPECT_EQ(45, FramesToStageOver(100));
     g_shell.stageOver = false;
-    g_stageState = 17;
+    g_stage.state = 17;
     EXPECT_EQ(1, FramesToStageOver(10));
     EndStage();
     g_shell.stageOver = false;
-    g_stageState = 0;
+    g_stage.state = 0;
 }

@@ -4,7 +4,8 @@
 #include "ravenor/engine/core/frame_pacing.h"
 #include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/engine/render/text.h"
-#include "ravenor/game/game_step.h"
+#include "ravenor/game/stage/game_step.h"
+#include "ravenor/game/world/hud.h"
 #include "shell_fixture.h"
 
 namespace {
@@ -125,11 +126,14 @@ TEST_F(MessageTest, CountdownDigitOnlyFromOneToFiveSeconds)
             EXPECT_GE(ink.top, 100) << c.ms;
         }
     }
-    // The race clock at the top left
+    // The race clock at the top left, in the large size as the countdown:
+    // taller than a line of text, the hundredths reaching past x 60
     ClearFrame();
     DrawRaceClock(83450);
     const Ink clock = FindInk();
     ASSERT_TRUE(clock.Any());
     EXPECT_LT(clock.left, 20);
     EXPECT_LT(clock.top, 10);
+    EXPECT_GT(clock.bottom - clock.top, kGlyphHeight);
+    EXPECT_GT(clock.right, 60);
 }

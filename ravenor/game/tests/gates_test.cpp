@@ -1,24 +1,24 @@
 // gates_test.cpp -- checkpoints, start and finish lines stand on the road
 #include <gtest/gtest.h>
 
-#include "ravenor/game/class_messages.h"
-#include "ravenor/game/ground.h"
-#include "ravenor/game/level.h"
+#include "ravenor/game/world/class_messages.h"
+#include "ravenor/game/world/ground.h"
+#include "ravenor/game/world/level.h"
 #include "stage_fixture.h"
 
 namespace {
 
-// A gate over the west side of the ring, 300 above the road, visible
-Entity* GateAbove(int32_t c, Behaviour* node)
+// A gate made at height y over the west side of the ring, visible
+Entity* GateAt(int32_t c, Behaviour* node, int32_t y)
 {
     Entity* e = AllocEntity();
     e->classNumber = c;
     e->behaviour = node;
     SendClassMessage(c, nullptr, kMsgLoad);
     e->orientation.t[0] = -20000;
+    e->orientation.t[1] = y;
     e->orientation.t[2] = -12000;
     SendClassMessage(c, e, kMsgCreate);
-    e->orientation.t[1] -= 300;
     e->visible = 1;
     return e;
 }
@@ -42,13 +42,19 @@ TEST(Gates, SeatedWhileSeenUnlessUnboundOrHeldByBehaviour13)
     {
         for (int32_t gate = 1; gate <= 5; ++gate)
         {
-            Entity* e = GateAbove(gate, c.node);
-            const int32_t lifted = e->Y();
+            // Made 2000 above the road, it stays where it was put until seen
+            const int32_t lifted = ground - 2000;
+            Entity* e = GateAt(gate, c.node, lifted);
+            EXPECT_EQ(lifted, e->Y()) << gate << ": made where the level put it";
             SendClassMessage(gate, e, kMsgVisibleStep);
             if (c.seated)
+            {
                 EXPECT_GT(e->Y(), lifted) << gate;
+            }
             else
+            {
                 EXPECT_EQ(lifted, e->Y()) << gate;
+            }
             // Off screen it stands upright where it is
             e->visible = 0;
             const int32_t before = e->Y();

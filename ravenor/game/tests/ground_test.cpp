@@ -1,7 +1,7 @@
 // ground_test.cpp -- vertical rays into the road faces of the demo city
 #include <gtest/gtest.h>
 
-#include "ravenor/game/ground.h"
+#include "ravenor/game/world/ground.h"
 #include "stage_fixture.h"
 
 TEST(Ground, RoadAnswersItsHeightAndAnUpwardNormal)

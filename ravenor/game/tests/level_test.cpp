@@ -6,7 +6,7 @@
 
 #include "content/ravenor/le_bytes.h"
 #include "content/ravenor/level_writer.h"
-#include "ravenor/game/level.h"
+#include "ravenor/game/world/level.h"
 
 namespace {
 

@@ -7,12 +7,16 @@
 #include <cstring>
 #include <filesystem>
 
-#include "ravenor/engine/render/frame_buffer.h"
-#include "ravenor/game/game_step.h"
-#include "ravenor/game/menu.h"
-#include "ravenor/game/settings.h"
-#include "ravenor/game/shell_state.h"
 #include "content/ravenor/interface_pictures.h"
+#include "ravenor/engine/render/frame_buffer.h"
+#include "ravenor/engine/render/text.h"
+#include "ravenor/game/base/settings.h"
+#include "ravenor/game/base/shell_state.h"
+#include "ravenor/game/front_end/interface_images.h"
+#include "ravenor/game/front_end/menu.h"
+#include "ravenor/game/stage/game_step.h"
+#include "ravenor/game/world/hud.h"
+#include "shell_fixture.h"
 
 namespace {
 
@@ -67,11 +71,11 @@ TEST_F(MenuTest, UpAndDownWrapRoundTheRowsOfTheScreen)
     for (const Case& c : cases)
     {
         int32_t state = c.state;
-        g_menuSelection = 0;
+        g_menu.selection = 0;
         Press(38, state);
-        EXPECT_EQ(c.rows - 1, g_menuSelection) << c.state;
+        EXPECT_EQ(c.rows - 1, g_menu.selection) << c.state;
         Press(40, state);
-        EXPECT_EQ(0, g_menuSelection) << c.state;
+        EXPECT_EQ(0, g_menu.selection) << c.state;
         EXPECT_EQ(c.state, state);
     }
 }
@@ -80,14 +84,14 @@ TEST_F(MenuTest, StageSelectStopsAtTheFirstAndLastStage)
 {
     int32_t state = kMenuStageSelect;
     Press(37, state);
-    EXPECT_EQ(0, g_selectedStage);
+    EXPECT_EQ(0, g_menu.selectedStage);
     Press(39, state);
-    EXPECT_EQ(1, g_selectedStage);
-    g_selectedStage = 33;
+    EXPECT_EQ(1, g_menu.selectedStage);
+    g_menu.selectedStage = 33;
     Press(39, state);
-    EXPECT_EQ(33, g_selectedStage);
+    EXPECT_EQ(33, g_menu.selectedStage);
     // Return on "start" chooses the stage
-    g_menuSelection = 0;
+    g_menu.selection = 0;
     g_shell.keys[13] = 1;
     EXPECT_EQ(1, RunMenu(state));
 }
@@ -100,15 +104,15 @@ TEST_F(MenuTest, KeyRemapTakesANewKeyRefusesEscapeAndIsSavedAndRestored)
     wcscpy(g_shell.programFolder, u"\\Program Files\\RavenorMenu\\");
 
     int32_t state = kMenuKeyRemap;
-    g_menuSelection = 2;   // accelerate
+    g_menu.selection = 2;   // accelerate
     Press(13, state);
-    ASSERT_EQ(3, g_remapRow);
+    ASSERT_EQ(3, g_menu.remapRow);
     // Escape is refused: the binding keeps waiting
     Press(27, state);
-    EXPECT_EQ(3, g_remapRow);
-    EXPECT_EQ(113u, g_settings.keyAccelerate);
+    EXPECT_EQ(3, g_menu.remapRow);
+    EXPECT_EQ(38u, g_settings.keyAccelerate);
     Press('A', state);
-    EXPECT_EQ(0, g_remapRow);
+    EXPECT_EQ(0, g_menu.remapRow);
     EXPECT_EQ(uint32_t{'A'}, g_settings.keyAccelerate);
     EXPECT_FALSE(KeysAreDefault());
     // The binding key did not also choose a row
@@ -118,12 +122,47 @@ TEST_F(MenuTest, KeyRemapTakesANewKeyRefusesEscapeAndIsSavedAndRestored)
     g_settings = Settings{};
     LoadSettings();
     EXPECT_EQ(uint32_t{'A'}, g_settings.keyAccelerate);
-    EXPECT_EQ(120u, g_settings.keyBrake);
+    EXPECT_EQ(40u, g_settings.keyBrake);
 
     // "defaults" puts the six keys back
-    g_menuSelection = 6;
+    g_menu.selection = 6;
     Press(13, state);
     EXPECT_TRUE(KeysAreDefault());
+}
+
+// The read me's lines scroll up above the BACK button: a line that comes to
+// the button goes out of sight instead of running behind it and its caption.
+TEST_F(MenuTest, ReadMeLinesStayAboveTheBackButton)
+{
+    MountDemoArchive();
+    ASSERT_EQ(1, LoadFont());
+    LoadInterfaceImages();
+    // White text cells in the rows of the button (190..209) and below it,
+    // beside the caption in the middle
+    const auto inkBesideCaption = [](int32_t timer) {
+        int32_t state = kMenuReadMe;
+        g_menu.timer = timer - 32;
+        ClearFrame();
+        RunMenu(state);
+        int ink = 0;
+        for (int y = 190; y < 216; ++y)
+            for (int x = 0; x < kFrameWidth; ++x)
+                ink += (x < 70 || x > 106) && (g_frame[y * kFrameWidth + x] & 0xFFFF) == 0xFFFF;
+        return ink;
+    };
+    // The first line reaches y 200 at 3325; its neighbours follow 20 apart.
+    for (int32_t timer : {3325, 3800, 4300, 5000})
+        EXPECT_EQ(0, inkBesideCaption(timer)) << timer;
+    // Higher up the lines are read.
+    int32_t state = kMenuReadMe;
+    g_menu.timer = 15000;
+    ClearFrame();
+    RunMenu(state);
+    int ink = 0;
+    for (int y = 0; y < 186; ++y)
+        for (int x = 0; x < kFrameWidth; ++x)
+            ink += (g_frame[y * kFrameWidth + x] & 0xFFFF) == 0xFFFF;
+    EXPECT_GT(ink, 100);
 }
 
 TEST_F(MenuTest, KeyGlyphs)
@@ -149,13 +188,13 @@ TEST_F(MenuTest, KeyGlyphs)
 TEST_F(MenuTest, KeyFlagsTellTheCodesBeyondTheKeyTable)
 {
     UpdateKeyFlags();
-    EXPECT_FALSE(g_keyFlags[0] || g_keyFlags[1] || g_keyFlags[2]);
+    EXPECT_FALSE(g_menu.keyFlags[0] || g_menu.keyFlags[1] || g_menu.keyFlags[2]);
     g_settings.keyPause = 257;
     g_settings.keyBrake = 258;
     UpdateKeyFlags();
-    EXPECT_FALSE(g_keyFlags[0]);
-    EXPECT_TRUE(g_keyFlags[1]);
-    EXPECT_TRUE(g_keyFlags[2]);
+    EXPECT_FALSE(g_menu.keyFlags[0]);
+    EXPECT_TRUE(g_menu.keyFlags[1]);
+    EXPECT_TRUE(g_menu.keyFlags[2]);
     EXPECT_FALSE(IsKeyDown(257));
 }
 
@@ -191,12 +230,38 @@ TEST_F(MenuTest, ThePauseKeyPausesAndContinueLeaves)
     ReadControls();
     CheckPause();
     g_shell.keys[51] = 0;
-    g_menuSelection = 1;
+    g_menu.selection = 1;
     CheckPause();
     g_shell.keys[13] = 1;
     CheckPause();
     EXPECT_TRUE(g_shell.stageOver);
     EXPECT_FALSE(g_shell.paused);
+}
+
+// The pad drives the car: a pause that opens while up (accelerate) or down
+// (brake) is held does not take the held key as a move in its menu; Return
+// on "continue" leaves it.
+TEST_F(MenuTest, KeysHeldAtThePauseDoNotMoveItsMenu)
+{
+    for (uint32_t held : {38u, 40u})
+    {
+        g_shell.paused = false;
+        g_shell.keys[held] = 1;
+        g_shell.keys[g_settings.keyPause] = 1;
+        ReadControls();
+        CheckPause();
+        g_shell.keys[g_settings.keyPause] = 0;
+        ASSERT_TRUE(g_shell.paused);
+        CheckPause();
+        CheckPause();
+        EXPECT_EQ(0, g_menu.selection) << held;
+        g_shell.keys[13] = 1;
+        CheckPause();
+        g_shell.keys[13] = 0;
+        g_shell.keys[held] = 0;
+        EXPECT_FALSE(g_shell.paused) << held << ": continued";
+        EXPECT_FALSE(g_shell.stageOver) << held;
+    }
 }
 
 } // namespace

@@ -7,16 +7,20 @@
 
 #include "os/testing/sound.h"
 #include "ravenor/engine/core/fixed_math.h"
-#include "ravenor/game/class_messages.h"
-#include "ravenor/game/collision.h"
-#include "ravenor/game/effects.h"
-#include "ravenor/game/entity.h"
-#include "ravenor/game/ground.h"
-#include "ravenor/game/loose_bodies.h"
-#include "ravenor/game/particles.h"
-#include "ravenor/game/props.h"
-#include "ravenor/game/sound.h"
-#include "ravenor/game/world_draw.h"
+#include "ravenor/game/base/sound.h"
+#include "ravenor/game/classes/props.h"
+#include "ravenor/game/effects/effect_classes.h"
+#include "ravenor/game/effects/effects.h"
+#include "ravenor/game/effects/particles.h"
+#include "ravenor/game/vehicles/body_hits.h"
+#include "ravenor/game/vehicles/loose_bodies.h"
+#include "ravenor/game/world/camera.h"
+#include "ravenor/game/world/class_messages.h"
+#include "ravenor/game/world/collision.h"
+#include "ravenor/game/world/entity.h"
+#include "ravenor/game/world/ground.h"
+#include "ravenor/game/world/vehicle_state.h"
+#include "ravenor/game/world/world_draw.h"
 #include "stage_fixture.h"
 
 namespace {
@@ -34,16 +38,16 @@ Entity* StandingProp(int32_t c, int32_t x = kWestStreetX, int32_t z = kWestStree
     e->orientation.t[1] = ProbeGround(x, z).height - e->type->maxY;
     e->update = IdleUpdate;
     e->visible = 1;
-    g_camera.position[0] = x;
-    g_camera.position[1] = e->Y() - 1000;
-    g_camera.position[2] = z - 3000;
+    g_cameras.view.position[0] = x;
+    g_cameras.view.position[1] = e->Y() - 1000;
+    g_cameras.view.position[2] = z - 3000;
     return e;
 }
 
 std::vector<Entity*> Effects(const Entity* carrier, EntityUpdate step)
 {
     std::vector<Entity*> found;
-    for (Entity& g : g_entities)
+    for (Entity& g : g_entityWorld.pool)
         if (g.update == step && (carrier == nullptr || g.parent == carrier))
             found.push_back(&g);
     return found;
@@ -66,12 +70,12 @@ protected:
         ResetAllEntities();
         ResetParticles();
         g_shell.frameCounter = 0;
-        g_player = nullptr;
+        g_entityWorld.player = nullptr;
     }
     void TearDown() override
     {
         ResetAllEntities();
-        g_player = nullptr;
+        g_entityWorld.player = nullptr;
         g_speedFactor = 256;
     }
 };
@@ -111,7 +115,7 @@ TEST_F(ParticlesTest, HeldGlowEverySixteenFramesLivingSixteen)
     EXPECT_EQ(0u, CountUpdates(HeldEffectStep));
     // Far from the camera (4000000 in squared 1/32 units is 64000 away)
     lamp->update = IdleUpdate;
-    g_camera.position[2] = lamp->Z() - 64100;
+    g_cameras.view.position[2] = lamp->Z() - 64100;
     for (int frame = 0; frame < 32; ++frame)
         EmitterFrame(lamp);
     EXPECT_EQ(0u, CountUpdates(HeldEffectStep));
@@ -195,10 +199,10 @@ TEST_F(ParticlesTest, SkidPiecesEvery130UnitsHalfWayOrAtAJump)
         car->orientation.t[1] = -1000;
         car->orientation.t[2] = kWestStreetZ + c.dz;
         car->travelHeading = 700;
-        g_player = car;
+        g_entityWorld.player = car;
         int32_t last[3] = {kWestStreetX, 0, kWestStreetZ};
         const int32_t offset[3] = {0, 0, 0};
-        LaySkid(car, offset, last, 300);
+        LaySkid(SampleOf(car), offset, last, 300);
         const std::vector<Entity*> pieces = Effects(nullptr, SkidFade);
         const std::string what = std::to_string(c.factor) + " " + std::to_string(c.dx) + "," + std::to_string(c.dz);
         if (!c.laid)
@@ -238,10 +242,10 @@ TEST_F(ParticlesTest, SkidPiecesEvery130UnitsHalfWayOrAtAJump)
     other->update = IdleUpdate;
     other->orientation.t[0] = kWestStreetX + 500;
     other->orientation.t[2] = kWestStreetZ;
-    g_player = nullptr;
+    g_entityWorld.player = nullptr;
     int32_t last[3] = {kWestStreetX, 0, kWestStreetZ};
     const int32_t offset[3] = {0, 0, 0};
-    LaySkid(other, offset, last, 100);
+    LaySkid(SampleOf(other), offset, last, 100);
     EXPECT_EQ(0u, CountUpdates(SkidFade));
 }
 
@@ -253,10 +257,10 @@ TEST_F(ParticlesTest, StreakFadesAndGoesWhenUnseen)
     car->update = IdleUpdate;
     car->orientation.t[0] = kWestStreetX;
     car->orientation.t[2] = kWestStreetZ + 300;
-    g_player = car;
+    g_entityWorld.player = car;
     int32_t last[3] = {kWestStreetX, 0, kWestStreetZ};
     const int32_t offset[3] = {0, 0, 0};
-    LaySkid(car, offset, last, 40);
+    LaySkid(SampleOf(car), offset, last, 40);
     ASSERT_EQ(1u, CountUpdates(SkidFade));
     Entity* piece = Effects(nullptr, SkidFade)[0];
     for (int i = 0; i < 5; ++i)
@@ -292,7 +296,7 @@ TEST_F(ParticlesTest, SlidingPlaysTheSkidLoopPuffsSmokeAndLaysStreaks)
     car->orientation.t[0] = kWestStreetX;
     car->orientation.t[1] = ProbeGround(kWestStreetX, kWestStreetZ).height - 200;
     car->orientation.t[2] = kWestStreetZ;
-    g_player = car;
+    g_entityWorld.player = car;
     const int32_t left[3] = {-235, 200, 410};
     const int32_t right[3] = {235, 200, 410};
     state.slide = 100;
@@ -301,11 +305,11 @@ TEST_F(ParticlesTest, SlidingPlaysTheSkidLoopPuffsSmokeAndLaysStreaks)
     os::sound::test::reset_spy();
     for (int frame = 0; frame < 10; ++frame)
     {
-        SkidEffects(car, left, right);
+        SkidEffects(SampleOf(car), left, right);
         car->orientation.t[2] += 200;
     }
     EXPECT_EQ(1u, os::sound::test::devices().size()) << "the loop is started once";
-    EXPECT_NE(nullptr, g_soundSlots[kSoundSkid].device);
+    EXPECT_NE(nullptr, g_sound.slots[kSoundSkid].device);
     EXPECT_EQ(20u, CountUpdates(SmokeStep));
     EXPECT_GE(CountUpdates(SkidFade), 18u);
     for (Entity* puff : Effects(nullptr, SmokeStep))
@@ -320,11 +324,13 @@ TEST_F(ParticlesTest, SlidingPlaysTheSkidLoopPuffsSmokeAndLaysStreaks)
     state.slide = 4;
     for (int frame = 1; frame <= 4; ++frame)
     {
-        SkidEffects(car, left, right);
+        SkidEffects(SampleOf(car), left, right);
         if (frame < 4)
-            EXPECT_NE(nullptr, g_soundSlots[kSoundSkid].device) << frame;
+        {
+            EXPECT_NE(nullptr, g_sound.slots[kSoundSkid].device) << frame;
+        }
     }
-    EXPECT_EQ(nullptr, g_soundSlots[kSoundSkid].device);
+    EXPECT_EQ(nullptr, g_sound.slots[kSoundSkid].device);
     EXPECT_EQ(20u, CountUpdates(SmokeStep)) << "no smoke without the slide";
     ResetSoundState();
 }
@@ -338,7 +344,7 @@ TEST_F(ParticlesTest, SmokeLivesThroughItsTextureFrames)
     car.orientation.t[0] = kWestStreetX;
     car.orientation.t[2] = kWestStreetZ;
     car.velocity[0] = 40;
-    PuffSmoke(&car, 0, -100, 0);
+    PuffSmoke(SampleOf(&car), 0, -100, 0);
     ASSERT_EQ(1u, CountUpdates(SmokeStep));
     Entity* puff = Effects(nullptr, SmokeStep)[0];
     ASSERT_NE(nullptr, puff->model);
@@ -379,7 +385,7 @@ TEST_F(ParticlesTest, SparksAndDebrisFlyFallAndGo)
     ASSERT_EQ(20u, sparks.size());
     for (const Entity* s : sparks)
     {
-        EXPECT_LT(s - g_entities, 100) << "sparks come from the debris region";
+        EXPECT_LT(s - g_entityWorld.pool, 100) << "sparks come from the debris region";
         EXPECT_EQ(point[0], s->X());
         EXPECT_EQ(point[1], s->Y());
         EXPECT_NEAR(50, s->velocity[0], 50);

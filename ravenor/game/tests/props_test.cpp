@@ -3,16 +3,21 @@
 #include <gtest/gtest.h>
 
 #include "os/testing/sound.h"
-#include "ravenor/game/class_messages.h"
-#include "ravenor/game/collision.h"
-#include "ravenor/game/effects.h"
-#include "ravenor/game/entity.h"
-#include "ravenor/game/ground.h"
-#include "ravenor/game/level.h"
-#include "ravenor/game/props.h"
-#include "ravenor/game/sound.h"
-#include "ravenor/game/traffic.h"
-#include "ravenor/game/world_draw.h"
+#include "ravenor/game/base/sound.h"
+#include "ravenor/game/classes/props.h"
+#include "ravenor/game/effects/crashes.h"
+#include "ravenor/game/effects/effect_classes.h"
+#include "ravenor/game/effects/effects.h"
+#include "ravenor/game/vehicles/body_hits.h"
+#include "ravenor/game/vehicles/traffic.h"
+#include "ravenor/game/world/camera.h"
+#include "ravenor/game/world/class_messages.h"
+#include "ravenor/game/world/collision.h"
+#include "ravenor/game/world/entity.h"
+#include "ravenor/game/world/ground.h"
+#include "ravenor/game/world/level.h"
+#include "ravenor/game/world/path_objects.h"
+#include "ravenor/game/world/world_draw.h"
 #include "stage_fixture.h"
 
 namespace {
@@ -24,12 +29,12 @@ protected:
     {
         StartProgram();
         ResetAllEntities();
-        g_player = nullptr;
+        g_entityWorld.player = nullptr;
     }
     void TearDown() override
     {
         ResetAllEntities();
-        g_player = nullptr;
+        g_entityWorld.player = nullptr;
     }
 };
 
@@ -176,6 +181,7 @@ TEST_F(PropsTest, TouchTestedButWhileSeenUnderBehaviour13)
     ResetSoundState();
     LoadSounds();
     ResetCollisionState();
+    ResetCrashSounds();
     Behaviour held;
     held.behaviourNumber = 13;
     Behaviour standing;
@@ -206,6 +212,7 @@ TEST_F(PropsTest, TouchTestedButWhileSeenUnderBehaviour13)
     {
         ResetAllEntities();
         ResetCollisionState();
+        ResetCrashSounds();
         Entity* prop = LiftedProp(k.c, k.node);
         prop->orientation.t[1] += 300;
         prop->stuckTimer = 1; // already seated
@@ -218,7 +225,7 @@ TEST_F(PropsTest, TouchTestedButWhileSeenUnderBehaviour13)
         car->orientation.t[2] = prop->Z() - 200;
         car->velocity[2] = 120;
         car->speed = 120;
-        g_player = car;
+        g_entityWorld.player = car;
         os::sound::test::reset_spy();
         const int32_t y = prop->Y();
         SendClassMessage(k.c, prop, kMsgVisibleStep);
@@ -231,11 +238,15 @@ TEST_F(PropsTest, TouchTestedButWhileSeenUnderBehaviour13)
             continue;
         }
         if (PropClassType(k.c)->meshCount > 1)
+        {
             EXPECT_EQ(nullptr, prop->update) << what << ": broken";
+        }
         else
+        {
             EXPECT_NE(IdleUpdate, prop->update) << what << ": knocked loose";
+        }
         ASSERT_FALSE(os::sound::test::devices().empty()) << what;
-        const int32_t volume = g_soundSlots[k.sound].baseVolume * EffectsMaster();
+        const int32_t volume = g_sound.slots[k.sound].baseVolume * EffectsMaster();
         EXPECT_EQ(DWORD(std::min(volume, 0xFFFF)) * 0x10001u, os::sound::test::devices().back().volume) << what;
     }
     ResetSoundState();
@@ -272,7 +283,7 @@ bool RowsEqual(const Orientation& a, const Orientation& b)
 // update.
 TEST_F(PropsTest, EffectVisibleStepAndStart)
 {
-    g_camera.orientation.SetRotationY(300);
+    g_cameras.view.orientation.SetRotationY(300);
     Behaviour free;
     free.behaviourNumber = 3;
     Behaviour held;

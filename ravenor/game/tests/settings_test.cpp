@@ -2,15 +2,19 @@
 #include <gtest/gtest.h>
 
 #include <os/windows.h>
+#include <os/wstring.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
-#include "ravenor/game/settings.h"
-#include "ravenor/game/shell_state.h"
+#include "os/testing/host.h"
+#include "ravenor/game/base/settings.h"
+#include "ravenor/game/base/shell_state.h"
 
 namespace {
+
+namespace headless = os::host::headless;
 
 constexpr char kFolder[] = "Program Files/RavenorSettings";
 
@@ -29,8 +33,10 @@ protected:
         wcscpy(g_shell.programFolder, u"\\Program Files\\RavenorSettings\\");
         g_shell.keyMap.codes[KeyMap::kLeft] = 37;
         g_shell.keyMap.codes[KeyMap::kRight] = 39;
+        g_shell.keyMap.codes[KeyMap::kUp] = 38;
+        g_shell.keyMap.codes[KeyMap::kDown] = 40;
         g_settings = Settings{};
-        UnlockedStages = 1;
+        g_settings.unlockedStages = 1;
     }
 
     static std::vector<uint8_t> FileBytes()
@@ -59,26 +65,75 @@ protected:
     }
 };
 
-const std::vector<uint32_t> kDefaults = {0, 1, 58, 58, 58, 37, 39, 113, 120, 119, 51};
+// The pad drives (left 37, right 39, up 38 accelerates, down 40 brakes), the
+// space bar is the handbrake and Escape pauses.
+const std::vector<uint32_t> kDefaults = {0, 1, 58, 58, 58, 37, 39, 38, 40, 32, 27};
 
 } // namespace
 
-TEST_F(SettingsTest, MissingOrWrongSizedFileGivesTheDefaultsRewritten)
+// A missing file gives the defaults, written at once, without a word.
+// A damaged one (cut short, too long, empty, random bytes, a folder in its
+// place) is set aside as "settings.bin.damaged" as it was, the user is told
+// once, and the defaults are used and written in its place.
+TEST_F(SettingsTest, MissingOrDamagedFileGivesTheDefaultsRewritten)
 {
-    for (int size : {-1, 0, 43, 45})
+    std::vector<uint8_t> random(44);
+    uint32_t seed = 12345;
+    for (uint8_t& b : random)
+        b = static_cast<uint8_t>((seed = seed * 1103515245 + 12345) >> 16);
+    struct Case
     {
-        std::filesystem::remove(HostPath());
-        if (size >= 0)
+        const char* what;
+        int size;   // of a file of sevens; -1 none
+        const std::vector<uint8_t>* bytes;
+        bool folder;
+    };
+    const Case cases[] = {
+        {"missing", -1, nullptr, false}, {"empty", 0, nullptr, false},       {"cut short", 43, nullptr, false},
+        {"too long", 45, nullptr, false}, {"random bytes", -1, &random, false}, {"a folder", -1, nullptr, true},
+    };
+    const std::string aside = HostPath() + ".damaged";
+    for (const Case& c : cases)
+    {
+        std::filesystem::remove_all(HostPath());
+        std::filesystem::remove_all(aside);
+        headless::clear_boxes();
+        std::vector<uint8_t> written;
+        if (c.size >= 0)
         {
             std::vector<uint32_t> words(11, 7);
-            WriteWords(std::vector<uint32_t>(words.begin(), words.begin() + size / 4), size % 4);
+            WriteWords(std::vector<uint32_t>(words.begin(), words.begin() + c.size / 4), c.size % 4);
+            written = FileBytes();
         }
+        if (c.bytes != nullptr)
+        {
+            written = *c.bytes;
+            std::ofstream(HostPath(), std::ios::binary).write(reinterpret_cast<const char*>(written.data()), 44);
+        }
+        if (c.folder)
+            std::filesystem::create_directories(HostPath() + "/inside");
         g_settings.detail = 3;
         LoadSettings();
-        EXPECT_EQ(58u, g_settings.detail) << size;
-        EXPECT_TRUE(KeysAreDefault()) << size;
-        EXPECT_EQ(kDefaults, FileWords()) << size;
-        EXPECT_EQ(44u, FileBytes().size()) << size;
+        EXPECT_EQ(58u, g_settings.detail) << c.what;
+        EXPECT_TRUE(KeysAreDefault()) << c.what;
+        EXPECT_EQ(kDefaults, FileWords()) << c.what;
+        EXPECT_EQ(44u, FileBytes().size()) << c.what;
+        const bool damaged = c.size >= 0 || c.bytes != nullptr || c.folder;
+        ASSERT_EQ(damaged ? 1u : 0u, headless::boxes().size()) << c.what;
+        if (!damaged)
+            continue;
+        const std::string text = os::to_latin1(headless::boxes()[0].text);
+        EXPECT_NE(std::string::npos, text.find("settings.bin was damaged")) << text;
+        EXPECT_NE(std::string::npos, text.find("settings.bin.damaged; the defaults are used.")) << text;
+        if (c.folder)
+        {
+            EXPECT_TRUE(std::filesystem::is_directory(aside + "/inside")) << c.what;
+        }
+        else
+        {
+            std::ifstream in(aside, std::ios::binary);
+            EXPECT_EQ(written, std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {})) << c.what << ": kept";
+        }
     }
 }
 
@@ -107,7 +162,7 @@ TEST_F(SettingsTest, RoundTripAndValuesKeptInRange)
 
 TEST_F(SettingsTest, ProgressGoesToTheRegistry)
 {
-    UnlockedStages = 5;
+    g_settings.unlockedStages = 5;
     SaveSettings();
     HKEY key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Lumetra\\Ravenor", 0, 0, &key));

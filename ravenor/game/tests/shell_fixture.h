@@ -5,13 +5,13 @@
 
 #include <memory>
 
-#include "ravenor/engine/data/data_archive.h"
-#include "ravenor/engine/render/frame_buffer.h"
-#include "ravenor/game/shell_state.h"
-#include "ravenor/game/startup.h"
-#include "os/testing/host.h"
 #include "content/ravenor/archive_writer.h"
 #include "content/ravenor/demo_content.h"
+#include "os/testing/host.h"
+#include "ravenor/engine/data/data_archive.h"
+#include "ravenor/engine/render/frame_buffer.h"
+#include "ravenor/game/base/shell_state.h"
+#include "ravenor/game/shell/startup.h"
 
 inline void MountDemoArchive()
 {

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "os/testing/sound.h"
-#include "ravenor/game/entity.h"
-#include "ravenor/game/settings.h"
-#include "ravenor/game/sound.h"
-#include "ravenor/game/vehicle.h"
+#include "ravenor/game/base/settings.h"
+#include "ravenor/game/base/sound.h"
+#include "ravenor/game/vehicles/vehicle.h"
+#include "ravenor/game/world/entity.h"
 #include "shell_fixture.h"
 
 namespace {
@@ -24,7 +24,7 @@ protected:
     {
         MountDemoArchive();
         ResetSoundState();
-        g_soundWindow = nullptr;
+        g_sound.window = nullptr;
         LoadSounds();
         spy::reset_spy();
     }
@@ -39,10 +39,10 @@ TEST_F(SoundTest, EveryNamedSlotLoadsAndTheTwoEmptyOnesNeverPlay)
     for (int slot = 0; slot < kSoundSlots; ++slot)
     {
         const bool empty = slot == 0 || slot == 2;
-        EXPECT_EQ(empty, g_soundSlots[slot].data.empty()) << slot;
+        EXPECT_EQ(empty, g_sound.slots[slot].data.empty()) << slot;
     }
     // An empty slot and one shorter than its header open no device.
-    g_soundSlots[9].data.resize(44);
+    g_sound.slots[9].data.resize(44);
     for (int slot : {0, 2, 9, -1, 26})
         PlaySound(slot);
     EXPECT_TRUE(spy::devices().empty());
@@ -95,7 +95,7 @@ TEST_F(SoundTest, APlayAgainStopsTheEarlierOneAndStopsNeverTouchAClosedDevice)
     EXPECT_EQ(0, spy::open_count());
     // Its own done notice lets a finished play go; unloading twice is safe
     PlaySound(kSoundClick);
-    SoundSlot& click = g_soundSlots[kSoundClick];
+    SoundSlot& click = g_sound.slots[kSoundClick];
     SoundDone(click.device, click.header);
     EXPECT_EQ(nullptr, click.device);
     EXPECT_EQ(0, spy::open_count());
@@ -105,30 +105,29 @@ TEST_F(SoundTest, APlayAgainStopsTheEarlierOneAndStopsNeverTouchAClosedDevice)
 
 TEST_F(SoundTest, EngineGearSoundsFollowTheThrottleAndSpeed)
 {
-    Entity car{};
-    VehicleState state{};
-    car.vehicle = &state;
+    int32_t speed = 0;
+    bool throttle = false;
     StartEngineIdle();
     EXPECT_EQ(kSoundIdle, EngineSoundSlot());
     // Releasing the throttle: idle below 30, decel from 30, at once
-    car.speed = 30;
-    UpdateEngineSound(&car);
+    speed = 30;
+    UpdateEngineSound(speed, throttle);
     EXPECT_EQ(kSoundDecel, EngineSoundSlot());
-    car.speed = 29;
-    UpdateEngineSound(&car);
+    speed = 29;
+    UpdateEngineSound(speed, throttle);
     EXPECT_EQ(kSoundIdle, EngineSoundSlot());
     // With the throttle the gear sound changes only 2904 ms after the last change
-    state.accelerate = 1;
+    throttle = true;
     Sleep(3000);
-    car.speed += 1;
-    UpdateEngineSound(&car);
+    speed += 1;
+    UpdateEngineSound(speed, throttle);
     EXPECT_EQ(kSoundMaxSpeed, EngineSoundSlot());
-    car.speed += 5;
-    UpdateEngineSound(&car);
+    speed += 5;
+    UpdateEngineSound(speed, throttle);
     EXPECT_EQ(kSoundMaxSpeed, EngineSoundSlot());
     Sleep(3000);
-    car.speed += 5;
-    UpdateEngineSound(&car);
+    speed += 5;
+    UpdateEngineSound(speed, throttle);
     EXPECT_EQ(kSound2ndGear, EngineSoundSlot());
     EXPECT_EQ(1, spy::open_count()) << "one engine sound at a time";
 }
@@ -136,7 +135,7 @@ TEST_F(SoundTest, EngineGearSoundsFollowTheThrottleAndSpeed)
 TEST_F(SoundTest, RandomRateStaysForLaterPlaysAndTunesReplaceEachOther)
 {
     PlaySoundRandomRate(kSoundCone);
-    const DWORD rate = g_soundSlots[kSoundCone].format.nSamplesPerSec;
+    const DWORD rate = g_sound.slots[kSoundCone].format.nSamplesPerSec;
     EXPECT_GE(rate, 10000u);
     EXPECT_LT(rate, 10000u + 4096u);
     PlaySound(kSoundCone);

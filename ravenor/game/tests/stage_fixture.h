@@ -9,15 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "os/testing/host.h"
 #include "ravenor/engine/core/frame_pacing.h"
 #include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/engine/render/poly_renderer.h"
-#include "ravenor/game/classes.h"
-#include "ravenor/game/game_step.h"
-#include "ravenor/game/main_loop.h"
-#include "ravenor/game/stage.h"
-#include "ravenor/game/vehicle.h"
-#include "os/testing/host.h"
+#include "ravenor/game/base/message_pump.h"
+#include "ravenor/game/classes/classes.h"
+#include "ravenor/game/shell/main_loop.h"
+#include "ravenor/game/stage/game_step.h"
+#include "ravenor/game/stage/stage.h"
+#include "ravenor/game/vehicles/vehicle.h"
+#include "ravenor/game/world/entity.h"
 #include "shell_fixture.h"
 
 // The demo archive, the window, the display and the start-up load
@@ -45,7 +47,7 @@ inline void IdleUpdate(Entity*) {}
 inline size_t CountUpdates(EntityUpdate step)
 {
     size_t n = 0;
-    for (const Entity& e : g_entities)
+    for (const Entity& e : g_entityWorld.pool)
         n += e.update == step;
     return n;
 }

@@ -81,18 +81,21 @@ int MessageInk(const os::host::Picture& picture, int top)
 }
 
 // White pixels of a stroke at the top left, where the race clock stands:
-// each with a white neighbour, so the single pixels of the stars behind it
-// do not count
+// the large clock draws each pixel of its glyphs as a square of two by two,
+// so a pixel counts when a white square holds it. A star behind the clock is
+// a single pixel and never counts, even beside a stroke.
 std::vector<bool> ClockStrokes(const os::host::Picture& picture)
 {
     auto white = [&](int x, int y) {
         return x >= 0 && y >= 0 && x < 60 && y < 14 && picture.at(x, y) == 0xFFFFFF;
     };
+    auto square = [&](int x, int y) {
+        return white(x, y) && white(x + 1, y) && white(x, y + 1) && white(x + 1, y + 1);
+    };
     std::vector<bool> strokes(60 * 14);
     for (int y = 0; y < 14; ++y)
         for (int x = 0; x < 60; ++x)
-            strokes[y * 60 + x] = white(x, y) && (white(x - 1, y) || white(x + 1, y) || white(x, y - 1) ||
-                                                  white(x, y + 1));
+            strokes[y * 60 + x] = square(x - 1, y - 1) || square(x, y - 1) || square(x - 1, y) || square(x, y);
     return strokes;
 }
 
@@ -266,9 +269,6 @@ TEST(StageKinds, EachKindOfStageIsPlayedToItsEnd)
                                        std::filesystem::copy_options::overwrite_existing);
             Expect(k, k.shots[i], pictures[i]);
         }
-        // The stage's tune was played
-        const std::string errors = ReadText(run.errors);
-        EXPECT_NE(std::string::npos, errors.find("new_tune music")) << errors;
         // Where the stage stops the clock (the finish line reached, a
         // question mark's freeze), it stands still from one shot to the next.
         if (k.clockStops != nullptr)
@@ -331,7 +331,9 @@ TEST(StageKinds, TheStageSelectKeepsTheBriefingClearOfTheCar)
                 }
             EXPECT_EQ(0, other) << name << ": the car in the rows of the line at " << line;
             if (line != 60 || name.rfind("select9", 0) != 0)
+            {
                 EXPECT_GT(ink, 20) << name << ": the line at " << line;
+            }
         }
     }
 }

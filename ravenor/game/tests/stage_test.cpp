@@ -5,11 +5,19 @@
 #include <filesystem>
 
 #include "ravenor/engine/render/poly_renderer.h"
-#include "ravenor/game/class_messages.h"
-#include "ravenor/game/entity.h"
-#include "ravenor/game/settings.h"
-#include "ravenor/game/behaviours.h"
-#include "ravenor/game/world_draw.h"
+#include "ravenor/game/base/settings.h"
+#include "ravenor/game/base/sound.h"
+#include "ravenor/game/behaviours/behaviours.h"
+#include "ravenor/game/stage/game_step.h"
+#include "ravenor/game/stage/stage.h"
+#include "ravenor/game/vehicles/driver_slots.h"
+#include "ravenor/game/world/camera.h"
+#include "ravenor/game/world/class_messages.h"
+#include "ravenor/game/world/entity.h"
+#include "ravenor/game/world/hud.h"
+#include "ravenor/game/world/stage_state.h"
+#include "ravenor/game/world/stage_tables.h"
+#include "ravenor/game/world/world_draw.h"
 #include "stage_fixture.h"
 
 namespace {
@@ -21,17 +29,17 @@ const int32_t kRing[][2] = {{-20000, 20000}, {20000, 20000}, {20000, -20000}, {-
 // aimed at.
 int Autopilot(int corner)
 {
-    const int32_t dx = kRing[corner % 4][0] - g_player->X();
-    const int32_t dz = kRing[corner % 4][1] - g_player->Z();
+    const int32_t dx = kRing[corner % 4][0] - g_entityWorld.player->X();
+    const int32_t dz = kRing[corner % 4][1] - g_entityWorld.player->Z();
     // Turn at the corner when it is close
     const int64_t d2 = static_cast<int64_t>(dx) * dx + static_cast<int64_t>(dz) * dz;
     if (d2 < int64_t{5000} * 5000)
         ++corner;
-    const bool slow = d2 < int64_t{14000} * 14000 && g_player->speed > 160;
-    const int32_t tx = kRing[corner % 4][0] - g_player->X();
-    const int32_t tz = kRing[corner % 4][1] - g_player->Z();
+    const bool slow = d2 < int64_t{14000} * 14000 && g_entityWorld.player->speed > 160;
+    const int32_t tx = kRing[corner % 4][0] - g_entityWorld.player->X();
+    const int32_t tz = kRing[corner % 4][1] - g_entityWorld.player->Z();
     const int32_t want = FixedAtan2(tx, tz) & 0xFFF;
-    const int32_t error = SignedAngle(g_player->heading, want);
+    const int32_t error = SignedAngle(g_entityWorld.player->heading, want);
     HoldKey(g_settings.keyLeft, error < -40);
     HoldKey(g_settings.keyRight, error > 40);
     HoldKey(g_settings.keyAccelerate, !slow);
@@ -57,25 +65,25 @@ TEST(Stage, FirstStageIsDrivenRoundTheRing)
         g_shell.stageOver = false;
         StageFrame();
         ++total;
-        ASSERT_NE(nullptr, g_player);
-        EXPECT_EQ(55, g_player->classNumber);
-        EXPECT_FALSE(g_controlsLive);
-        EXPECT_EQ(1, g_driverSlotCount);
+        ASSERT_NE(nullptr, g_entityWorld.player);
+        EXPECT_EQ(55, g_entityWorld.player->classNumber);
+        EXPECT_FALSE(g_stage.controlsLive);
+        EXPECT_EQ(1, g_stage.driverSlotCount);
         g_shell.stageOver = false;
         int corner = 0;
         int frame = 0;
         int liveAt = -1;
         for (; frame < 1200 && !g_shell.stageOver; ++frame, ++total)
         {
-            if (g_controlsLive && liveAt < 0)
+            if (g_stage.controlsLive && liveAt < 0)
                 liveAt = frame;
-            if (g_controlsLive)
+            if (g_stage.controlsLive)
                 corner = Autopilot(corner);
             StageFrame();
             if (total % 100 == 0)
                 SaveFrame("ravenor_stage_frames/frame_" + std::to_string(total));
         }
-        EXPECT_EQ(17, g_stageState) << "lap " << laps;
+        EXPECT_EQ(17, g_stage.state) << "lap " << laps;
         ASSERT_TRUE(g_shell.stageOver) << "lap " << laps;
         // The countdown of 3 (4000 ms) is done when less than 500 ms remain,
         // its accumulator growing by 40 after each look: it starts in the
@@ -84,15 +92,15 @@ TEST(Stage, FirstStageIsDrivenRoundTheRing)
         EXPECT_GE(corner, 3);
         // The chase camera follows the player: 3000 behind, or pulled in to
         // about 1500 where the ground behind the car ends
-        const int32_t dx = (g_camera.position[0] - g_player->X()) / 32;
-        const int32_t dz = (g_camera.position[2] - g_player->Z()) / 32;
+        const int32_t dx = (g_cameras.view.position[0] - g_entityWorld.player->X()) / 32;
+        const int32_t dz = (g_cameras.view.position[2] - g_entityWorld.player->Z()) / 32;
         EXPECT_GE(std::sqrt(dx * dx + dz * dz), 1400 / 32);
         EXPECT_LE(std::sqrt(dx * dx + dz * dz), 3100 / 32);
         // The car is on the screen, drawn; a point behind the camera is not.
-        EXPECT_TRUE(IsEntityOnScreen(g_player));
-        EXPECT_TRUE(g_player->visible);
-        const int32_t behind[3] = {2 * g_camera.position[0] - g_player->X(), g_player->Y(),
-                                   2 * g_camera.position[2] - g_player->Z()};
+        EXPECT_TRUE(IsEntityOnScreen(g_entityWorld.player));
+        EXPECT_TRUE(g_entityWorld.player->visible);
+        const int32_t behind[3] = {2 * g_cameras.view.position[0] - g_entityWorld.player->X(), g_entityWorld.player->Y(),
+                                   2 * g_cameras.view.position[2] - g_entityWorld.player->Z()};
         EXPECT_FALSE(IsPointOnScreen(behind));
         EndStage();
         ++laps;
@@ -114,11 +122,11 @@ TEST(Stage, ViewDistanceFromTheDetail)
     for (const Case& c : {Case{0, -3500, 10, 2176}, Case{58, -6500, 11, 4152}, Case{127, -10500, 13, 2008}})
     {
         SetViewDistance(c.detail);
-        EXPECT_EQ(c.farLimit, g_view.farLimit) << c.detail;
-        EXPECT_EQ(c.fogShift, g_view.fogShift) << c.detail;
-        EXPECT_EQ(c.fogStart << 16, g_view.fogStart) << c.detail;
+        EXPECT_EQ(c.farLimit, g_stage.view.farLimit) << c.detail;
+        EXPECT_EQ(c.fogShift, g_stage.view.fogShift) << c.detail;
+        EXPECT_EQ(c.fogStart << 16, g_stage.view.fogStart) << c.detail;
         EXPECT_EQ(c.farLimit, g_renderer.farDistance) << c.detail;
-        EXPECT_EQ(60, g_view.activity);
+        EXPECT_EQ(60, g_stage.view.activity);
     }
 }
 
@@ -144,24 +152,65 @@ TEST(Stage, TablesOfTunesAndShowcaseCars)
 }
 
 // A level missing from the archive is not read: the stage does not start.
+// A stage starts with its tune and the engine's idle sound.
+TEST(Stage, AStageStartsWithItsTuneAndTheEngineIdling)
+{
+    StartProgram();
+    for (int stage : {0, 5, 9})
+    {
+        ASSERT_TRUE(StartStage(stage));
+        EXPECT_EQ(StageTune(stage), g_sound.music.name) << stage;
+        EXPECT_NE(nullptr, g_sound.music.device) << stage;
+        EXPECT_EQ(kSoundIdle, EngineSoundSlot()) << stage;
+        EndStage();
+    }
+}
+
 TEST(Stage, MissingLevelDoesNotStart)
 {
     StartProgram();
     EXPECT_FALSE(StartStage(34));
-    EXPECT_EQ(nullptr, g_level);
-    EXPECT_EQ(nullptr, g_player);
+    EXPECT_EQ(nullptr, g_stage.level);
+    EXPECT_EQ(nullptr, g_entityWorld.player);
     EXPECT_TRUE(StartStage(0));
-    EXPECT_NE(nullptr, g_level);
+    EXPECT_NE(nullptr, g_stage.level);
 }
 
 // Six driver slots; a seventh driven car ends the stage with a message line
 // instead of halting the program.
+// The stage's end shows its last frame, fades it out (13 darkening frames)
+// and only then clears the world; the front end's own fade follows.
+TEST(Stage, TheStagesEndFadesItsLastFrameBeforeTheWorldIsCleared)
+{
+    StartProgram();
+    ASSERT_TRUE(StartStage(0));
+    for (int i = 0; i < 3; ++i)
+        StageFrame();
+    ASSERT_NE(nullptr, g_entityWorld.player);
+    constexpr uint32_t kWhite = 0xFFFF;
+    for (uint32_t& cell : g_frame)
+        cell = 0x12340000u | kWhite;
+    CloseStage();
+    uint32_t faded = kWhite;
+    for (int i = 0; i < 13; ++i)
+    {
+        const uint32_t r = ((faded >> 11) * 200) >> 8;
+        const uint32_t g = (((faded >> 5) & 0x3F) * 25) >> 5;
+        const uint32_t b = ((faded & 0x1F) * 200) >> 8;
+        faded = r << 11 | g << 5 | b;
+    }
+    EXPECT_EQ(0x12340000u | faded, g_frame[0]);
+    EXPECT_EQ(0x12340000u | faded, g_frame[kFrameCells - 1]);
+    EXPECT_EQ(nullptr, g_stage.level);
+    EXPECT_EQ(size_t(kEntityCount), CountUpdates(nullptr)) << "every record free";
+}
+
 TEST(Stage, SeventhDrivenCarEndsTheStage)
 {
     StartProgram();
     ASSERT_TRUE(StartStage(0));
     StageFrame();
-    ASSERT_EQ(1, g_driverSlotCount);
+    ASSERT_EQ(1, g_stage.driverSlotCount);
     std::vector<std::unique_ptr<Behaviour>> records;
     for (int i = 0; i < 6; ++i)
     {
@@ -175,13 +224,13 @@ TEST(Stage, SeventhDrivenCarEndsTheStage)
         SendClassMessage(55, e, kMsgCreate);
         EXPECT_EQ(i < 5, e->vehicle != nullptr) << i;
     }
-    EXPECT_EQ(6, g_driverSlotCount);
-    EXPECT_EQ(16, g_stageState);
+    EXPECT_EQ(6, g_stage.driverSlotCount);
+    EXPECT_EQ(16, g_stage.state);
     EXPECT_FALSE(IsGameHalted());
     // The same record finds its slot again
     Entity* again = AllocEntity();
     again->behaviour = records[0].get();
-    EXPECT_EQ(g_driverSlots + 1, GetDriverSlot(again));
+    EXPECT_EQ(g_stage.driverSlots + 1, GetDriverSlot(again));
 }
 
 // Every stage of the table can be entered from the command line.
@@ -203,7 +252,7 @@ TEST(Stage, FullPoolEndsTheStage)
 {
     StartProgram();
     ASSERT_TRUE(StartStage(0));
-    for (Entity& e : g_entities)
+    for (Entity& e : g_entityWorld.pool)
         if (e.update == nullptr)
             e.update = [](Entity*) {};
     Behaviour prop;
@@ -211,7 +260,7 @@ TEST(Stage, FullPoolEndsTheStage)
     prop.behaviourNumber = 3;
     CreateFromRecord(&prop);
     EXPECT_EQ(nullptr, prop.entity);
-    EXPECT_EQ(16, g_stageState);
+    EXPECT_EQ(16, g_stage.state);
     EXPECT_FALSE(IsGameHalted());
 }
 
@@ -256,7 +305,7 @@ TEST(Stage, EndSequenceShowsItsLinesThenEndsTheStage)
     {
         StartProgram();
         ASSERT_TRUE(StartStage(0)) << c.what;
-        for (Entity& e : g_entities)
+        for (Entity& e : g_entityWorld.pool)
         {
             e.update = nullptr;
             if (c.poolFull)
@@ -281,10 +330,10 @@ TEST(Stage, EndSequenceShowsItsLinesThenEndsTheStage)
                 firstAt = sweep;
             if (top >= 120 && top < 130 && secondAt < 0)
                 secondAt = sweep;
-            if (g_stageState != 0)
+            if (g_stage.state != 0)
                 endAt = sweep;
         }
-        EXPECT_EQ(c.endState, g_stageState) << c.what;
+        EXPECT_EQ(c.endState, g_stage.state) << c.what;
         EXPECT_EQ(c.endAt, endAt) << c.what;
         if (c.firstAt != c.secondAt)
         {
@@ -293,7 +342,7 @@ TEST(Stage, EndSequenceShowsItsLinesThenEndsTheStage)
         EXPECT_EQ(c.secondAt, secondAt) << c.what;
         // The end sequence's own record has gone.
         int waiting = 0;
-        for (Entity& e : g_entities)
+        for (Entity& e : g_entityWorld.pool)
             waiting += e.behaviour == &node && e.update != nullptr;
         EXPECT_EQ(0, waiting) << c.what;
         EndStage();

@@ -5,9 +5,12 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "ravenor/game/behaviours.h"
-#include "ravenor/game/entity.h"
-#include "ravenor/game/settings.h"
+#include "ravenor/game/base/settings.h"
+#include "ravenor/game/behaviours/behaviours.h"
+#include "ravenor/game/stage/stage.h"
+#include "ravenor/game/world/entity.h"
+#include "ravenor/game/world/stage_state.h"
+#include "ravenor/game/world/stage_tables.h"
 #include "stage_fixture.h"
 
 namespace {
@@ -15,7 +18,7 @@ namespace {
 int UsedRecords()
 {
     int used = 0;
-    for (const Entity& e : g_entities)
+    for (const Entity& e : g_entityWorld.pool)
         used += e.update != nullptr;
     return used;
 }
@@ -47,7 +50,7 @@ int32_t NearestStreet(int32_t c)
 std::vector<Entity*> Objectives()
 {
     std::vector<Entity*> found;
-    for (Entity& e : g_entities)
+    for (Entity& e : g_entityWorld.pool)
     {
         if (!RunsBehaviour(&e) || e.classNumber == 12)
             continue;
@@ -88,7 +91,7 @@ Waypoint NextWaypoint(int32_t x, int32_t z, const Entity* target)
 // Answers false when nothing is left to drive to.
 bool DriveToObjective()
 {
-    const Entity* p = g_player;
+    const Entity* p = g_entityWorld.player;
     const std::vector<Entity*> targets = Objectives();
     if (p == nullptr || targets.empty())
         return false;
@@ -138,7 +141,7 @@ TEST(Stages, EveryStoryStageIsPlayedToItsEnd)
         int frame = 0;
         for (; frame < 4000 && !g_shell.stageOver; ++frame)
         {
-            if (!g_controlsLive || !DriveToObjective())
+            if (!g_stage.controlsLive || !DriveToObjective())
                 ReleaseKeys();
             StageFrame();
             if (frame == 300)
@@ -146,7 +149,7 @@ TEST(Stages, EveryStoryStageIsPlayedToItsEnd)
         }
         SaveFrame("ravenor_stage_ends/stage" + std::to_string(stage) + "_end");
         ReleaseKeys();
-        EXPECT_EQ(17, g_stageState) << "stage " << stage << " after " << frame << " frames";
+        EXPECT_EQ(17, g_stage.state) << "stage " << stage << " after " << frame << " frames";
         EndStage();
     }
 }
@@ -167,19 +170,19 @@ TEST(Stages, EveryStageRunsHalfAMinute)
         bool hadPlayer = false;
         for (; frame < 600 && !g_shell.stageOver; ++frame)
         {
-            HoldKey(g_settings.keyAccelerate, g_controlsLive);
+            HoldKey(g_settings.keyAccelerate, g_stage.controlsLive);
             StageFrame();
-            hadPlayer = hadPlayer || g_player != nullptr;
+            hadPlayer = hadPlayer || g_entityWorld.player != nullptr;
             most = std::max(most, UsedRecords());
             ASSERT_FALSE(IsGameHalted()) << stage << " frame " << frame;
         }
         HoldKey(g_settings.keyAccelerate, false);
         EXPECT_TRUE(hadPlayer) << stage;
-        EXPECT_TRUE(g_controlsLive || g_stageState != 0) << stage;
+        EXPECT_TRUE(g_stage.controlsLive || g_stage.state != 0) << stage;
         EXPECT_LT(most, kEntityCount - 10) << stage;
-        EXPECT_LE(g_driverSlotCount, kDriverSlots) << stage;
-        EXPECT_TRUE(g_stageState == 0 || g_stageState == 16 || g_stageState == 17) << stage;
-        std::printf("stage %d: state %d after %d frames, %d records at most\n", stage, g_stageState, frame, most);
+        EXPECT_LE(g_stage.driverSlotCount, kDriverSlots) << stage;
+        EXPECT_TRUE(g_stage.state == 0 || g_stage.state == 16 || g_stage.state == 17) << stage;
+        std::printf("stage %d: state %d after %d frames, %d records at most\n", stage, g_stage.state, frame, most);
         EndStage();
     }
 }

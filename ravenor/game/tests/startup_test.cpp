@@ -6,20 +6,19 @@
 #include <filesystem>
 #include <fstream>
 
+#include "content/ravenor/image_writer.h"
+#include "os/testing/kernel.h"
+#include "os/testing/shell.h"
 #include "ravenor/engine/display/display.h"
 #include "ravenor/engine/render/city_cells.h"
-#include "ravenor/engine/render/poly_renderer.h"
-#include "ravenor/game/world_draw.h"
 #include "ravenor/engine/render/frame_buffer.h"
+#include "ravenor/engine/render/poly_renderer.h"
 #include "ravenor/engine/render/text.h"
-#include "ravenor/game/interface_images.h"
-#include "ravenor/game/sound.h"
-#include "ravenor/game/interface_images.h"
-#include "os/testing/kernel.h"
-#include "os/shell/shell_private.h"
-#include "ravenor/game/menu.h"
-#include "ravenor/game/settings.h"
-#include "content/ravenor/image_writer.h"
+#include "ravenor/game/base/settings.h"
+#include "ravenor/game/base/sound.h"
+#include "ravenor/game/front_end/interface_images.h"
+#include "ravenor/game/front_end/menu.h"
+#include "ravenor/game/world/world_draw.h"
 #include "shell_fixture.h"
 
 namespace {
@@ -151,7 +150,7 @@ TEST(StartupData, DemoFrameReachesTheScreen)
     EXPECT_EQ(Rgb(title[150 * 176 + 100]), ScreenPixel(100, 150));
     // The sounds: every named slot, slots 0 and 2 empty
     for (int slot = 0; slot < kSoundSlots; ++slot)
-        EXPECT_EQ(slot == 0 || slot == 2, g_soundSlots[slot].data.empty()) << slot;
+        EXPECT_EQ(slot == 0 || slot == 2, g_sound.slots[slot].data.empty()) << slot;
     ResetSoundState();
     // The key clicks turned off: "ModeGSM", then "Mode" of the key-press sounds
     const std::vector<std::u16string> documents = os::shell::config_documents();
@@ -163,7 +162,7 @@ TEST(StartupData, DemoFrameReachesTheScreen)
     EXPECT_NE(std::u16string::npos, gsm.find(u"name=\"ModeGSM\" value=\"0\""));
     EXPECT_NE(std::u16string::npos, mode.find(u"name=\"Mode\" value=\"0\""));
     // The stage select opens on the last unlocked stage
-    EXPECT_EQ(UnlockedStages - 1, g_selectedStage);
+    EXPECT_EQ(g_settings.unlockedStages - 1, g_menu.selectedStage);
 }
 
 // Without its scenery or the scenery's textures the start-up load fails.
@@ -182,7 +181,7 @@ TEST(StartupData, MissingSceneryFails)
         EXPECT_EQ(0, StartupLoad()) << missing;
         EXPECT_FALSE(g_shell.sceneryLoaded) << missing;
         // The sounds were loaded before the city: the menus still click.
-        EXPECT_FALSE(g_soundSlots[kSoundClick].data.empty()) << missing;
+        EXPECT_FALSE(g_sound.slots[kSoundClick].data.empty()) << missing;
         ResetSoundState();
     }
 }

@@ -5,23 +5,28 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 
 #include "content/ravenor/le_bytes.h"
 #include "content/ravenor/level_writer.h"
 #include "ravenor/engine/core/fixed_math.h"
-#include "ravenor/game/camera.h"
-#include "ravenor/game/class_messages.h"
-#include "ravenor/game/collision.h"
-#include "ravenor/game/entity.h"
-#include "ravenor/game/ground.h"
-#include "ravenor/game/loose_bodies.h"
-#include "ravenor/game/paths.h"
-#include "ravenor/game/pedestrians.h"
-#include "ravenor/game/settings.h"
-#include "ravenor/game/traffic.h"
-#include "ravenor/game/world_draw.h"
+#include "ravenor/game/base/settings.h"
+#include "ravenor/game/classes/pedestrians.h"
+#include "ravenor/game/stage/stage.h"
+#include "ravenor/game/vehicles/body_hits.h"
+#include "ravenor/game/vehicles/loose_bodies.h"
+#include "ravenor/game/vehicles/traffic.h"
+#include "ravenor/game/world/camera.h"
+#include "ravenor/game/world/class_messages.h"
+#include "ravenor/game/world/collision.h"
+#include "ravenor/game/world/entity.h"
+#include "ravenor/game/world/ground.h"
+#include "ravenor/game/world/path_objects.h"
+#include "ravenor/game/world/paths.h"
+#include "ravenor/game/world/stage_state.h"
+#include "ravenor/game/world/world_draw.h"
 #include "stage_fixture.h"
 
 namespace {
@@ -73,19 +78,19 @@ bool StartDescribed(const char* description)
         return false;
     // The root's starters run in the first frame.
     StageFrame();
-    return g_player != nullptr;
+    return g_entityWorld.player != nullptr;
 }
 
 // The camera's view of the player's place, as a frame would build it
 void ViewFromPlayer()
 {
-    ChaseUpdate(g_chaseCamera);
-    BuildCameraOrientation(*g_cameraUsed);
+    ChaseUpdate(g_cameras.chase);
+    BuildCameraOrientation(*g_cameras.used);
 }
 
 bool OnActiveList(const Entity* e)
 {
-    for (const Entity* a = ActiveHead; a != nullptr; a = a->next)
+    for (const Entity* a = g_entityWorld.activeHead; a != nullptr; a = a->next)
         if (a == e)
             return true;
     return false;
@@ -95,7 +100,7 @@ bool OnActiveList(const Entity* e)
 std::vector<Entity*> Updated(EntityUpdate update)
 {
     std::vector<Entity*> found;
-    for (Entity& e : g_entities)
+    for (Entity& e : g_entityWorld.pool)
         if (e.update == update)
             found.push_back(&e);
     return found;
@@ -138,8 +143,8 @@ protected:
     void TearDown() override
     {
         EndStage();
-        TrafficLimit = 0;
-        ViewScale = 60;
+        g_entityWorld.trafficLimit = 0;
+        g_stage.view.activity = 60;
     }
 };
 
@@ -152,11 +157,11 @@ protected:
 TEST_F(TrafficTest, SpawnRingsAroundTheCamera)
 {
     ASSERT_TRUE(StartDescribed(kPlayerOnly));
-    ASSERT_NE(nullptr, g_player);
+    ASSERT_NE(nullptr, g_entityWorld.player);
     ViewFromPlayer();
-    TrafficLimit = 10;
-    const int32_t x = g_player->X();
-    const int32_t z = g_player->Z();
+    g_entityWorld.trafficLimit = 10;
+    const int32_t x = g_entityWorld.player->X();
+    const int32_t z = g_entityWorld.player->Z();
     struct Case
     {
         const char* what;
@@ -175,9 +180,9 @@ TEST_F(TrafficTest, SpawnRingsAroundTheCamera)
     for (const Case& c : cases)
     {
         TestRoute route({{x, -128, z + c.dz}, {x, -128, z + c.dz + 4000}}, 100, 3600, {30});
-        const int32_t before = ActiveCount;
+        const int32_t before = g_entityWorld.activeCount;
         SpawnOnRoute(route.entry);
-        EXPECT_EQ(c.spawns, ActiveCount == before + 1) << c.what;
+        EXPECT_EQ(c.spawns, g_entityWorld.activeCount == before + 1) << c.what;
         for (Entity* e : Updated(TrafficStep))
             MakeInert(e);
     }
@@ -190,14 +195,14 @@ TEST_F(TrafficTest, TheTrafficLimitComesFirst)
 {
     ASSERT_TRUE(StartDescribed(kPlayerOnly));
     ViewFromPlayer();
-    const int32_t x = g_player->X();
-    const int32_t z = g_player->Z();
+    const int32_t x = g_entityWorld.player->X();
+    const int32_t z = g_entityWorld.player->Z();
     TestRoute route({{x, -128, z + 25000}, {x, -128, z + 29000}, {x, -128, z + 33000}}, 100, kSpacingByLimit, {30});
-    TrafficLimit = 0;
+    g_entityWorld.trafficLimit = 0;
     SpawnOnRoute(route.entry);
     EXPECT_TRUE(Updated(TrafficStep).empty());
     // The player's car is not on the active list; one car fills a limit of 1.
-    TrafficLimit = 1;
+    g_entityWorld.trafficLimit = 1;
     route.entry.words[kRoutePoint] = 0;
     SpawnOnRoute(route.entry);
     EXPECT_EQ(1u, Updated(TrafficStep).size());
@@ -214,9 +219,9 @@ TEST_F(TrafficTest, ClassesInTurnAndPointsWrapBeforeTheLast)
 {
     ASSERT_TRUE(StartDescribed(kPlayerOnly));
     ViewFromPlayer();
-    TrafficLimit = 50;
-    const int32_t x = g_player->X() + 25000;   // d 610351 from every point
-    const int32_t z = g_player->Z();
+    g_entityWorld.trafficLimit = 50;
+    const int32_t x = g_entityWorld.player->X() + 25000;   // d 610351 from every point
+    const int32_t z = g_entityWorld.player->Z();
     TestRoute route({{x, -128, z - 3000}, {x, -128, z}, {x, -128, z + 3000}}, 120, 400, {30, 31, 32, 33, 34, 35});
     std::vector<int32_t> classes;
     std::vector<int32_t> points;
@@ -254,7 +259,9 @@ TEST_F(TrafficTest, ClassesInTurnAndPointsWrapBeforeTheLast)
         SpawnOnRoute(same.entry);
     for (Entity* e : Updated(TrafficStep))
         if (e->path == same.list.words.data())
+        {
             EXPECT_EQ(36, e->classNumber);
+        }
 }
 
 // A car faster than the one ahead of it on its lane brakes and keeps its
@@ -264,10 +271,10 @@ TEST_F(TrafficTest, TrafficKeepsItsDistanceAndFollowsTheRoute)
 {
     ASSERT_TRUE(StartDescribed(kPlayerOnly));
     // The camera's target away from the ring's middle, the player's car out of the way
-    g_player->orientation.t[0] = 0;
-    g_player->orientation.t[2] = 0;
+    g_entityWorld.player->orientation.t[0] = 0;
+    g_entityWorld.player->orientation.t[2] = 0;
     ViewFromPlayer();
-    TrafficLimit = 10;
+    g_entityWorld.trafficLimit = 10;
     // The north-bound lane of the west street round the ring, clockwise
     TestRoute route({{-19200, -128, -19200}, {-19200, -128, 19200}, {19200, -128, 19200}, {19200, -128, -19200}}, 0,
                     0, {43});
@@ -311,8 +318,8 @@ TEST_F(TrafficTest, TrafficKeepsItsDistanceAndFollowsTheRoute)
     // Round the corners: 2, 3, then back to 0 (after the last point) and on
     EXPECT_EQ((std::vector<int32_t>{1, 2, 3, 0, 1}), indices);
     // Far away it goes
-    leader->orientation.t[0] = g_player->X() + 40000;   // d 1562500
-    leader->orientation.t[2] = g_player->Z();
+    leader->orientation.t[0] = g_entityWorld.player->X() + 40000;   // d 1562500
+    leader->orientation.t[2] = g_entityWorld.player->Z();
     leader->update(leader);
     EXPECT_EQ(nullptr, leader->update);
     EXPECT_FALSE(OnActiveList(leader));
@@ -352,11 +359,11 @@ TEST(Paths, StraightFollowerIndicesWrapAtBothEnds)
 TEST_F(TrafficTest, BackingAwayMovesAtItsSpeed)
 {
     ASSERT_TRUE(StartDescribed(kPlayerOnly));
-    g_player->orientation.t[0] += 30000;   // out of the way
+    g_entityWorld.player->orientation.t[0] += 30000;   // out of the way
     ViewFromPlayer();
-    TrafficLimit = 10;
+    g_entityWorld.trafficLimit = 10;
     TestRoute route({{-20000, -128, -5000}, {-20000, -128, 5000}}, 80, 0, {38});
-    g_player->orientation.t[0] = -20000 + 25000;
+    g_entityWorld.player->orientation.t[0] = -20000 + 25000;
     SpawnOnRoute(route.entry);
     ASSERT_EQ(1u, Updated(TrafficStep).size());
     Entity* car = Updated(TrafficStep)[0];
@@ -409,21 +416,21 @@ TEST_F(TrafficTest, KnockedBoxSettlesAndGoes)
     box->classNumber = 26;
     SendClassMessage(26, box, kMsgCreate);
     box->update = [](Entity*) {};
-    const int32_t ground = ProbeGround(g_player->X(), g_player->Z() + 700).height;
+    const int32_t ground = ProbeGround(g_entityWorld.player->X(), g_entityWorld.player->Z() + 700).height;
     ASSERT_NE(-1, ground);
     box->orientation.SetIdentity();
-    box->orientation.t[0] = g_player->X() + 150;
+    box->orientation.t[0] = g_entityWorld.player->X() + 150;
     box->orientation.t[1] = ground - box->type->maxY;
-    box->orientation.t[2] = g_player->Z() + 700;
+    box->orientation.t[2] = g_entityWorld.player->Z() + 700;
     // The player drives into it at 150 a frame
-    g_player->speed = 150;
-    g_player->velocity[0] = 0;
-    g_player->velocity[2] = 150;
-    ASSERT_TRUE(CarHitsBody(box, g_player, 400));
+    g_entityWorld.player->speed = 150;
+    g_entityWorld.player->velocity[0] = 0;
+    g_entityWorld.player->velocity[2] = 150;
+    ASSERT_TRUE(CarHitsBody(box, g_entityWorld.player, 400));
     ASSERT_EQ(LooseBodyStep, box->update);
     EXPECT_GT(box->velocity[2], 0);
-    g_player->orientation.t[0] += 5000;   // out of its way
-    g_player->velocity[2] = 0;
+    g_entityWorld.player->orientation.t[0] += 5000;   // out of its way
+    g_entityWorld.player->velocity[2] = 0;
     int32_t highest = box->Y();
     int frames = 0;
     int restingFrames = 0;
@@ -450,9 +457,9 @@ TEST_F(TrafficTest, KnockedBoxSettlesAndGoes)
 TEST_F(TrafficTest, TumbledCarRecoversAndDrivesOn)
 {
     ASSERT_TRUE(StartDescribed(kPlayerOnly));
-    g_player->orientation.t[0] += 25000;
+    g_entityWorld.player->orientation.t[0] += 25000;
     ViewFromPlayer();
-    TrafficLimit = 10;
+    g_entityWorld.trafficLimit = 10;
     TestRoute route({{-20000, -128, -8000}, {-20000, -128, 8000}, {-20000, -128, 16000}}, 80, 0, {45});
     SpawnOnRoute(route.entry);
     ASSERT_EQ(1u, Updated(TrafficStep).size());
@@ -492,7 +499,7 @@ TEST_F(TrafficTest, PedestriansStandOrWalk)
     ASSERT_TRUE(StartDescribed(kTrafficStage));
     ViewFromPlayer();
     Entity* walker = nullptr;
-    for (Entity& e : g_entities)
+    for (Entity& e : g_entityWorld.pool)
         if (e.update != nullptr && e.classNumber == 64)
             walker = &e;
     ASSERT_NE(nullptr, walker);
@@ -501,8 +508,8 @@ TEST_F(TrafficTest, PedestriansStandOrWalk)
     EXPECT_EQ(1, walker->type->mass);
     const int32_t startZ = walker->Z();
     // A standing pedestrian of the crowd's route
-    TrafficLimit = 40;
-    TestRoute crowd({{g_player->X() + 250, -128, g_player->Z() - 25000}, {g_player->X() + 250, -128, g_player->Z()}},
+    g_entityWorld.trafficLimit = 40;
+    TestRoute crowd({{g_entityWorld.player->X() + 250, -128, g_entityWorld.player->Z() - 25000}, {g_entityWorld.player->X() + 250, -128, g_entityWorld.player->Z()}},
                     20, 0, {66});
     SpawnOnRoute(crowd.entry);
     std::vector<Entity*> standing = Updated(ObjectUpdate);
@@ -519,7 +526,9 @@ TEST_F(TrafficTest, PedestriansStandOrWalk)
     EXPECT_LT(std::abs(SignedAngle(walker->heading, 0)), 40);
     const int32_t ground = ProbeGround(walker->X(), walker->Z()).height;
     if (walker->visible)
+    {
         EXPECT_EQ(ground - walker->type->maxY, walker->Y());
+    }
     EXPECT_EQ(standX, stander->X());
     EXPECT_EQ(standZ, stander->Z());
     EXPECT_EQ(ObjectUpdate, stander->update);
@@ -528,12 +537,12 @@ TEST_F(TrafficTest, PedestriansStandOrWalk)
     ObjectUpdate(stander);
     EXPECT_EQ(nullptr, stander->update);
     // Removal: off the list and inert; a second removal changes nothing
-    const int32_t count = ActiveCount;
+    const int32_t count = g_entityWorld.activeCount;
     SendClassMessage(64, walker, kMsgRemove);
-    EXPECT_EQ(count - 1, ActiveCount);
+    EXPECT_EQ(count - 1, g_entityWorld.activeCount);
     EXPECT_EQ(nullptr, walker->update);
     SendClassMessage(64, walker, kMsgRemove);
-    EXPECT_EQ(count - 1, ActiveCount);
+    EXPECT_EQ(count - 1, g_entityWorld.activeCount);
     // 'E' and '8' answer 1 like every message
     EXPECT_EQ(1, SendClassMessage(70, nullptr, kMsgKind));
     EXPECT_EQ(1, SendClassMessage(70, nullptr, kMsgDropQuery));
@@ -546,7 +555,7 @@ TEST_F(TrafficTest, PedestrianSettledOnlyWhenSeenAndFree)
 {
     ASSERT_TRUE(StartDescribed(kTrafficStage));
     Entity* walker = nullptr;
-    for (Entity& e : g_entities)
+    for (Entity& e : g_entityWorld.pool)
         if (e.update != nullptr && e.classNumber == 64)
             walker = &e;
     ASSERT_NE(nullptr, walker);
@@ -571,7 +580,9 @@ TEST_F(TrafficTest, PedestrianSettledOnlyWhenSeenAndFree)
         SendClassMessage(64, walker, kMsgVisibleStep);
         EXPECT_EQ(c.settled ? ground - walker->type->maxY : ground - 2000, walker->Y()) << int(c.visible);
         if (!c.visible)
+        {
             EXPECT_EQ(0, walker->groundPitch);
+        }
     }
     walker->behaviour = own;
 }
@@ -583,15 +594,15 @@ TEST_F(TrafficTest, StageWithTrafficAndPedestrians)
 {
     ASSERT_TRUE(StartDescribed(kTrafficStage));
     std::filesystem::create_directories("ravenor_traffic_frames");
-    g_controlsLive = true;
+    g_stage.controlsLive = true;
     int shots = 0;
     int32_t mostTraffic = 0;
     int32_t mostStanding = 0;
     for (int frame = 1; frame <= 360; ++frame)
     {
-        HoldKey(g_settings.keyAccelerate, frame > 30 && g_player->speed < 120);
+        HoldKey(g_settings.keyAccelerate, frame > 30 && g_entityWorld.player->speed < 120);
         StageFrame();
-        ASSERT_LE(static_cast<int32_t>(Updated(TrafficStep).size()), TrafficLimit);
+        ASSERT_LE(static_cast<int32_t>(Updated(TrafficStep).size()), g_entityWorld.trafficLimit);
         mostTraffic = std::max<int32_t>(mostTraffic, static_cast<int32_t>(Updated(TrafficStep).size()));
         mostStanding = std::max<int32_t>(mostStanding, static_cast<int32_t>(Updated(ObjectUpdate).size()));
         if (frame == 1 || frame == 60 || frame == 150 || frame == 250 || frame == 360)
@@ -621,8 +632,8 @@ TEST_F(TrafficTest, ModelsLineUp)
     for (int32_t c = 62; c <= 73; ++c)
         classes.push_back(c);
     // The player's car out of the picture: the camera stays behind its place.
-    P3dModel* playerModel = g_player->model;
-    g_player->model = nullptr;
+    P3dModel* playerModel = g_entityWorld.player->model;
+    g_entityWorld.player->model = nullptr;
     int shot = 0;
     for (size_t first = 0; first < classes.size(); ++shot)
     {
@@ -643,8 +654,8 @@ TEST_F(TrafficTest, ModelsLineUp)
             EXPECT_GT(e->type->maxZ - e->type->minZ, person ? 80 : 900) << c;
             e->update = [](Entity*) {};
             const int32_t spread = people ? 350 : 700;
-            e->orientation.t[0] = g_player->X() + (2 * static_cast<int32_t>(i) - static_cast<int32_t>(count) + 1) * spread;
-            e->orientation.t[2] = g_player->Z() - (people ? 1500 : 1100);
+            e->orientation.t[0] = g_entityWorld.player->X() + (2 * static_cast<int32_t>(i) - static_cast<int32_t>(count) + 1) * spread;
+            e->orientation.t[2] = g_entityWorld.player->Z() - (people ? 1500 : 1100);
             e->heading = people ? 2048 : (i == 0 ? 3500 : 600);
             SettleLevel(e);
             shown.push_back(e);
@@ -659,7 +670,7 @@ TEST_F(TrafficTest, ModelsLineUp)
             MakeInert(e);
         }
     }
-    g_player->model = playerModel;
+    g_entityWorld.player->model = playerModel;
 }
 
 // Turning by hand-worked steps at F = 256: TurnTowards moves the heading by
@@ -743,8 +754,8 @@ TEST_F(TrafficTest, GatesOnRoutesStandAndGo)
 {
     ASSERT_TRUE(StartDescribed(kPlayerOnly));
     ViewFromPlayer();
-    TrafficLimit = 5;
-    TestRoute route({{g_player->X(), -128, g_player->Z() - 25000}, {g_player->X(), -128, g_player->Z()}}, 30, 0, {2});
+    g_entityWorld.trafficLimit = 5;
+    TestRoute route({{g_entityWorld.player->X(), -128, g_entityWorld.player->Z() - 25000}, {g_entityWorld.player->X(), -128, g_entityWorld.player->Z()}}, 30, 0, {2});
     SpawnOnRoute(route.entry);
     std::vector<Entity*> gates = Updated(ObjectUpdate);
     ASSERT_EQ(1u, gates.size());
@@ -786,7 +797,7 @@ TEST_F(TrafficTest, TouchesCountedForMode95)
         {
             ++g_shell.frameCounter;
             // Side by side with the player, overlapping
-            car->orientation = g_player->orientation;
+            car->orientation = g_entityWorld.player->orientation;
             car->orientation.t[0] += 300;
             touches += TrafficHitsPlayer(car) ? 1 : 0;
         }

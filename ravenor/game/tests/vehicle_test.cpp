@@ -1,15 +1,23 @@
 // vehicle_test.cpp -- the driven car against hand-worked fixed-point steps
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "os/testing/sound.h"
 #include "ravenor/engine/core/fixed_math.h"
-#include "ravenor/game/camera.h"
-#include "ravenor/game/class_messages.h"
-#include "ravenor/game/collision.h"
-#include "ravenor/game/effects.h"
-#include "ravenor/game/entity.h"
-#include "ravenor/game/ground.h"
-#include "ravenor/game/particles.h"
+#include "ravenor/game/base/sound.h"
+#include "ravenor/game/effects/crashes.h"
+#include "ravenor/game/effects/effects.h"
+#include "ravenor/game/effects/particles.h"
+#include "ravenor/game/effects/vehicle_frame.h"
+#include "ravenor/game/vehicles/body_hits.h"
+#include "ravenor/game/world/camera.h"
+#include "ravenor/game/world/class_messages.h"
+#include "ravenor/game/world/collision.h"
+#include "ravenor/game/world/entity.h"
+#include "ravenor/game/world/ground.h"
+#include "ravenor/game/world/stage_state.h"
+#include "ravenor/game/world/vehicle_state.h"
 #include "stage_fixture.h"
 
 namespace {
@@ -54,7 +62,7 @@ struct HandlingCar
 Entity* PlaceTestCar(int32_t y, int32_t x = -20000, int32_t heading = 0)
 {
     ResetAllEntities();
-    g_driverSlotCount = 0;
+    g_stage.driverSlotCount = 0;
     SendClassMessage(55, nullptr, kMsgLoad);
     Entity* e = AllocEntity();
     e->classNumber = 55;
@@ -65,15 +73,17 @@ Entity* PlaceTestCar(int32_t y, int32_t x = -20000, int32_t heading = 0)
     e->update = [](Entity*) {};
     SendClassMessage(55, e, kMsgCreate);
     SendClassMessage(55, e, kMsgBecomePlayer);
-    g_controlsLive = true;
-    g_playerInput = DriveInputs{};
+    g_stage.controlsLive = true;
+    g_stage.controls = DriveInputs{};
     return e;
 }
 
+// A car's frame as its class runs it: the step, then its sound, effects
+// and camera
 void DriveFrame(Entity* e)
 {
     ++g_shell.frameCounter;
-    DriveVehicle(e);
+    SendClassMessage(e->classNumber, e, kMsgStep);
 }
 
 } // namespace
@@ -87,7 +97,7 @@ TEST(Vehicle, AcceleratesThroughTheGearsOnAStraight)
     Entity* e = PlaceTestCar(0);
     ASSERT_EQ(4, e->vehicle->contacts);
     const int32_t startZ = e->Z();
-    g_playerInput.accelerate = 1;
+    g_stage.controls.accelerate = 1;
     int32_t expected = 0;
     int32_t travelled = 0;
     for (int frame = 0; frame < 150; ++frame)
@@ -104,8 +114,8 @@ TEST(Vehicle, AcceleratesThroughTheGearsOnAStraight)
     }
     EXPECT_EQ(540, e->speed);
     // Braking: down to a stand without reversing in the same frame, then backwards
-    g_playerInput = DriveInputs{};
-    g_playerInput.brake = 1;
+    g_stage.controls = DriveInputs{};
+    g_stage.controls.brake = 1;
     int frames = 0;
     while (e->speed > 0 && frames < 200)
     {
@@ -195,8 +205,8 @@ TEST(Vehicle, SlowCarTravelsWhereItPointsAndAWideTurnFlipsIt)
 TEST(Vehicle, SettlesOnTheRoadFromADrop)
 {
     StartProgram();
-    Entity* e = PlaceTestCar(-600);
-    g_controlsLive = false;
+    Entity* e = PlaceTestCar(-1200);
+    g_stage.controlsLive = false;
     bool flew = false;
     for (int frame = 0; frame < 150; ++frame)
     {
@@ -211,6 +221,62 @@ TEST(Vehicle, SettlesOnTheRoadFromADrop)
     EXPECT_EQ(-20000, e->X());
 }
 
+// Dropped from a height: while no wheel touches, the landing sound is
+// stopped; the frame it touches down it plays "land.wav" once, at its
+// vertical speed as the level, and not again while it stays down.
+TEST(Vehicle, TheLandingSoundStopsInTheAirAndPlaysOnTouchingDown)
+{
+    StartProgram();
+    SetEffectsVolume(116, 116);
+    Entity* e = PlaceTestCar(-1200);
+    g_stage.controlsLive = false;
+    PlaySound(kSoundLand);   // an earlier landing still sounding
+    ASSERT_NE(nullptr, g_sound.slots[kSoundLand].device);
+    int landings = 0;
+    int plays = 0;
+    int32_t wasInAir = e->vehicle->inAir;
+    HWAVEOUT last = g_sound.slots[kSoundLand].device;
+    for (int frame = 0; frame < 150; ++frame)
+    {
+        DriveFrame(e);
+        const HWAVEOUT device = g_sound.slots[kSoundLand].device;
+        if (e->vehicle->inAir)
+        {
+            EXPECT_EQ(nullptr, device) << "stopped in the air, frame " << frame;
+        }
+        if (wasInAir && !e->vehicle->inAir)
+        {
+            ++landings;
+            ASSERT_NE(nullptr, device) << "frame " << frame;
+            const DWORD volume = os::sound::test::devices().back().volume & 0xFFFF;
+            EXPECT_EQ(DWORD(std::clamp(120 * EffectsMaster() * e->velocity[1] / 100, 0, 0xFFFF)), volume);
+        }
+        plays += device != nullptr && device != last;
+        last = device;
+        wasInAir = e->vehicle->inAir;
+    }
+    EXPECT_GE(landings, 1);
+    EXPECT_EQ(landings, plays);
+    EXPECT_GE(e->vehicle->contacts, 3);
+}
+
+// The engine sound is updated at the start of the car's step, from the speed
+// and the throttle of the frame before: the first frame with the key down
+// still idles, the next one takes the second gear.
+TEST(Vehicle, TheEngineSoundHearsTheCarAsItWasBeforeItsStep)
+{
+    StartProgram();
+    Entity* e = PlaceTestCar(0);
+    StartEngineIdle();
+    Sleep(3000);
+    g_stage.controls.accelerate = 1;
+    DriveFrame(e);
+    EXPECT_EQ(8, e->speed);
+    EXPECT_EQ(kSoundIdle, EngineSoundSlot());
+    DriveFrame(e);
+    EXPECT_EQ(kSound2ndGear, EngineSoundSlot());
+}
+
 // The player's driver slot: "locked" drops the controls for one frame; a
 // driven car that is not the player does not take the player's keys and,
 // with the controls live, skips its own driving step.
@@ -218,14 +284,14 @@ TEST(Vehicle, LockedSlotAndOtherDrivenCars)
 {
     StartProgram();
     Entity* e = PlaceTestCar(0);
-    g_playerInput.accelerate = 1;
+    g_stage.controls.accelerate = 1;
     e->vehicle->locked = 1;
     DriveFrame(e);
     EXPECT_EQ(0, e->speed);
     EXPECT_EQ(0, e->vehicle->locked);
     DriveFrame(e);
     EXPECT_EQ(8, e->speed);
-    g_player = nullptr;
+    g_entityWorld.player = nullptr;
     const int32_t z = e->Z();
     DriveFrame(e);
     EXPECT_EQ(0, e->vehicle->accelerate);
@@ -239,7 +305,7 @@ namespace {
 std::vector<Entity*> Glows(const Entity* car, EntityUpdate step)
 {
     std::vector<Entity*> found;
-    for (Entity& g : g_entities)
+    for (Entity& g : g_entityWorld.pool)
         if (g.update == step && g.parent == car)
             found.push_back(&g);
     return found;
@@ -276,7 +342,7 @@ TEST(Vehicle, BrakeAndReverseLightsRideOnTheCar)
     const std::vector<Entity*> brake = Glows(e, BrakeLightStep);
     ASSERT_EQ(2u, brake.size());
     EXPECT_TRUE(Glows(e, ReverseLightStep).empty());
-    g_playerInput.accelerate = 1;
+    g_stage.controls.accelerate = 1;
     DriveAndSweep(e, 40);
     EXPECT_EQ(0, Lit(brake)) << "dark while accelerating";
     // At the turned points (x, -b, a) of the model's brake lights, within the
@@ -291,8 +357,8 @@ TEST(Vehicle, BrakeAndReverseLightsRideOnTheCar)
     }
     EXPECT_LT((brake[0]->X() - e->X()) * (brake[1]->X() - e->X()), 0) << "one on either side";
     EXPECT_LT(brake[0]->Z(), e->Z() - 1000) << "behind the car";
-    g_playerInput = DriveInputs{};
-    g_playerInput.brake = 1;
+    g_stage.controls = DriveInputs{};
+    g_stage.controls.brake = 1;
     DriveAndSweep(e, 1);
     ASSERT_GT(e->speed, 0);
     EXPECT_EQ(2, Lit(brake)) << "lit while braking forward";
@@ -309,8 +375,8 @@ TEST(Vehicle, BrakeAndReverseLightsRideOnTheCar)
     EXPECT_EQ(1, e->vehicle->lightsOn);
     EXPECT_EQ(2, Lit(reverse));
     // Forward again: the reverse glows go and may come back later
-    g_playerInput = DriveInputs{};
-    g_playerInput.accelerate = 1;
+    g_stage.controls = DriveInputs{};
+    g_stage.controls.accelerate = 1;
     DriveAndSweep(e, 1);
     EXPECT_TRUE(Glows(e, ReverseLightStep).empty());
     EXPECT_EQ(0, e->vehicle->lightsOn);
@@ -360,7 +426,7 @@ TEST(Vehicle, WallProbesSlowTheCarAtTheRoadsEdge)
         e->probeFrame = 0xFFFFFFFF;
         ProbeRefresh(e);
         if (!c.player)
-            g_player = nullptr;
+            g_entityWorld.player = nullptr;
         e->vehicle->accelerate = c.player ? 1 : 0;
         e->speed = c.speed;
         e->velocity[0] = e->velocity[1] = e->velocity[2] = 0;
@@ -368,12 +434,17 @@ TEST(Vehicle, WallProbesSlowTheCarAtTheRoadsEdge)
         ShakeCamera(0, 0, 0);
         const int32_t x = e->X();
         ResetCollisionState();
+        ResetCrashSounds();
         const size_t played = os::sound::test::devices().size();
+        // The probe writes its hits in the car's frame; the sound, the sparks
+        // and the shake come as the frame is read.
+        e->vehicle->frame = VehicleFrame{};
         WallProbe(e);
+        PlayVehicleFrame(e);
         EXPECT_EQ(c.sounds, os::sound::test::devices().size() - played) << c.what;
         // A hit above speed 100 throws nine sparks from each corner that hit.
         int sparks = 0;
-        for (const Entity& s : g_entities)
+        for (const Entity& s : g_entityWorld.pool)
             sparks += s.update == DebrisStep;
         EXPECT_EQ(c.sounds > 0, sparks > 0) << c.what;
         EXPECT_EQ(0, sparks % 9) << c.what;
@@ -382,15 +453,19 @@ TEST(Vehicle, WallProbesSlowTheCarAtTheRoadsEdge)
         if (c.after == c.speed)
         {
             EXPECT_EQ(x, e->X()) << c.what << ": no velocity, no move";
-            EXPECT_EQ(0, g_chaseCamera.shake[0]) << c.what;
+            EXPECT_EQ(0, g_cameras.chase.shake[0]) << c.what;
             continue;
         }
         EXPECT_LT(e->X(), x) << c.what << ": put back from the edge";
-        const int32_t shake = std::abs(g_chaseCamera.shake[0]) + std::abs(g_chaseCamera.shake[2]);
+        const int32_t shake = std::abs(g_cameras.chase.shake[0]) + std::abs(g_cameras.chase.shake[2]);
         if (c.player)
+        {
             EXPECT_GT(shake, 0) << c.what;
+        }
         else
+        {
             EXPECT_EQ(0, shake) << c.what;
+        }
     }
     // No ground ahead and none under the car: it stops where it is.
     StartProgram();

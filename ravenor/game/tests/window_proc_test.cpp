@@ -4,8 +4,8 @@
 #include <os/windows.h>
 
 #include "ravenor/engine/render/frame_buffer.h"
-#include "ravenor/game/shell_state.h"
-#include "ravenor/game/startup.h"
+#include "ravenor/game/base/shell_state.h"
+#include "ravenor/game/shell/startup.h"
 #include "shell_fixture.h"
 
 namespace {

@@ -262,7 +262,9 @@ TEST_F(Duel, TwoAircraftFightForAMinute)
     // The enemy has not seen the player yet: it flies on for 12 s while the
     // test pilot closes in to 160 units with the trigger held. Then both
     // fly by the pursuit rules; the test pilot launches a locked missile now
-    // and then and answers warnings with decoys.
+    // and then, releases a flare (8 s) and chaff (9 s), and answers warnings
+    // with decoys when any come (the hit test's warnings and an enemy's own
+    // decoys are aircraft_test's).
     enemy->target = player;
     player->target = enemy;
     Camera* camera = host.flightCamera();
@@ -270,7 +272,10 @@ TEST_F(Duel, TwoAircraftFightForAMinute)
     camera->follow(7, &enemy->flight.orientation, 16.0f, 60.0f, offset);
 
     const float dt = 0.1f;
-    int launched = 0, enemyLaunched = 0, decoys = 0, bulletHits = 0, missileHits = 0, playerHits = 0;
+    int launched = 0, enemyLaunched = 0, bulletHits = 0, missileHits = 0, playerHits = 0;
+    // Frames that show the test pilot's flares and chaff in the air (their
+    // chips drawn), and the decoys the enemy released by itself.
+    int flareFrames = 0, chaffFrames = 0, enemyDecoys = 0;
     float scanTimer = 0.0f, exploded = -1.0f, lastLaunch = 0.0f;
     std::set<std::string> taken;
     for (int frame = 0; frame < 600; ++frame)
@@ -317,11 +322,13 @@ TEST_F(Duel, TwoAircraftFightForAMinute)
             for (Missile* m : row)
                 flyingBefore += m->state == Missile::Flying;
         const int enemyDamage = enemy->damage, playerDamage = player->damage;
-        int decoysBefore = 0;
-        for (Aircraft* a : host.aircraft)
-            for (auto* pool : {&a->flares, &a->chaff})
-                for (const Flare* f : *pool)
-                    decoysBefore += f->active;
+        auto inAir = [](const std::vector<Flare*>& pool) {
+            int n = 0;
+            for (const Flare* f : pool)
+                n += f->active != 0;
+            return n;
+        };
+        const int enemyDecoysBefore = inAir(enemy->flares) + inAir(enemy->chaff);
         if (host.heatWarning || (t > 8.0f && t < 9.0f))
             player->releaseFlare(dt);
         if (host.radarWarning || (t > 9.0f && t < 10.0f))
@@ -343,12 +350,15 @@ TEST_F(Duel, TwoAircraftFightForAMinute)
             for (Missile* m : row)
                 flyingAfter += m->state == Missile::Flying || m->state == Missile::Exploding;
         enemyLaunched += std::max(0, flyingAfter - flyingBefore);
-        int decoysAfter = 0;
-        for (Aircraft* a : host.aircraft)
-            for (auto* pool : {&a->flares, &a->chaff})
-                for (const Flare* f : *pool)
-                    decoysAfter += f->active;
-        decoys += std::max(0, decoysAfter - decoysBefore);
+        auto shown = [](const std::vector<Flare*>& pool) {
+            for (const Flare* f : pool)
+                if (f->active && f->chip && f->chip->visible)
+                    return true;
+            return false;
+        };
+        flareFrames += shown(player->flares);
+        chaffFrames += shown(player->chaff);
+        enemyDecoys += std::max(0, inAir(enemy->flares) + inAir(enemy->chaff) - enemyDecoysBefore);
         const int gained = enemy->damage - enemyDamage;
         EXPECT_GE(gained, 0);
         bulletHits += gained == 1 && enemy->state == Aircraft::Flying;
@@ -375,13 +385,17 @@ TEST_F(Duel, TwoAircraftFightForAMinute)
         }
     }
     shoot("end");
-    std::printf("duel: missiles %d (enemy %d), missile hits %d, bullet hits %d, player hit %d times, decoys %d, "
-                "enemy down at %.1f s, player damage %d\n",
-                launched, enemyLaunched, missileHits, bulletHits, playerHits, decoys, double(exploded),
-                int(player->damage));
+    std::printf("duel: missiles %d (enemy %d), missile hits %d, bullet hits %d, player hit %d times, frames with "
+                "flares %d and chaff %d, enemy decoys %d, enemy down at %.1f s, player damage %d\n",
+                launched, enemyLaunched, missileHits, bulletHits, playerHits, flareFrames, chaffFrames, enemyDecoys,
+                double(exploded), int(player->damage));
     EXPECT_GE(launched, 1);
     EXPECT_GE(bulletHits, 1);
-    EXPECT_GE(decoys, 1);
+    // A released decoy is in the air, drawn, for its life (3 s): about 30
+    // frames of 0.1 s after each release, and never for the whole minute.
+    EXPECT_GE(flareFrames, 20);
+    EXPECT_GE(chaffFrames, 20);
+    EXPECT_LT(flareFrames + chaffFrames, 400);
     EXPECT_EQ(enemy->damage, 100);
     EXPECT_NE(enemy->state, Aircraft::Flying);
     EXPECT_GE(exploded, 0.0f);

@@ -4,6 +4,7 @@
 
 #include "engine/base/properties.h"
 #include "engine/base/resource_files.h"
+#include "engine/base/saved_properties.h"
 #include "engine/base/wstring_utils.h"
 #include "engine/platform/gdi_draw.h"
 #include "engine/platform/message_loop.h"
@@ -20,8 +21,13 @@
 #include <os/wstring.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <string>
+#include <thread>
+#include <unistd.h>
 
 namespace skyrend::mp {
 
@@ -129,6 +135,7 @@ ServerConsole::ServerConsole(const std::u16string& gui, const std::u16string& pr
     allowMultipleInstances = true;
     setTextColor(255, 255, 255);
     setBackgroundColor(50, 32, 16);
+    windowClass.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kConsoleIconId));
     setMouseListener(&listeners);
     setTempFolder(temp.c_str());
     addResourcePack(u"scenes.zip", (program + u"..\\resources\\scenes").c_str());
@@ -187,6 +194,10 @@ bool ServerConsole::pageIs(const WCHAR* part) const
 
 bool ServerConsole::loadPage(const WCHAR* name)
 {
+    // The settings page is the settings file: a damaged one is set aside
+    // and the shipped copy shows (and is written back) in its place.
+    if (std::u16string(name) == kSettingsFile)
+        repairSavedProperties(guiFolder.c_str(), name);
     // A page that is not there leaves the screen as it is.
     if (!fileOpens(folded(guiFolder + name)))
         return false;
@@ -263,7 +274,7 @@ bool ServerConsole::startServer()
     if (server)
         return true;
     Properties file(u'=', u',', u':');
-    file.load(guiFolder.c_str(), kSettingsFile);
+    loadSavedProperties(file, guiFolder.c_str(), kSettingsFile);
     ServerSettings settings = readServerSettings(file);
     settings.formation = formationHook();
     server = std::make_unique<GameServer>(settings, static_cast<ServerListener*>(this));
@@ -588,6 +599,86 @@ void ServerConsole::onSprite(const std::u16string& name)
 
 // ---- the program in server mode ----
 
+namespace {
+
+// A server is ended by SIGTERM (a service manager, a shell's kill) as by
+// closing its window: the console is posted WM_CLOSE, stops the server and
+// closes. The handler only writes a byte to a pipe (all it may do); a thread
+// of the watch reads it and posts the message.
+class TerminationWatch
+{
+public:
+    explicit TerminationWatch(HWND window) : window(window)
+    {
+        if (pipe2(fds, O_CLOEXEC) != 0)
+        {
+            fds[0] = fds[1] = -1;
+            return;
+        }
+        writeEnd = fds[1];
+        struct sigaction action = {};
+        action.sa_handler = onSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        installed = sigaction(SIGTERM, &action, &previous) == 0;
+        reader = std::thread([this] { watch(); });
+    }
+
+    ~TerminationWatch()
+    {
+        if (installed)
+            sigaction(SIGTERM, &previous, nullptr);
+        writeEnd = -1;
+        if (fds[1] >= 0)
+        {
+            const char quit = 'q';
+            [[maybe_unused]] ssize_t n = write(fds[1], &quit, 1);
+        }
+        if (reader.joinable())
+            reader.join();
+        for (int fd : fds)
+            if (fd >= 0)
+                close(fd);
+    }
+
+    TerminationWatch(const TerminationWatch&) = delete;
+    TerminationWatch& operator=(const TerminationWatch&) = delete;
+
+private:
+    static void onSignal(int)
+    {
+        const int fd = writeEnd;
+        if (fd >= 0)
+        {
+            const char term = 't';
+            [[maybe_unused]] ssize_t n = write(fd, &term, 1);
+        }
+    }
+
+    void watch()
+    {
+        char c = 0;
+        for (;;)
+        {
+            const ssize_t n = read(fds[0], &c, 1);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0 || c == 'q')
+                return;
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        }
+    }
+
+    static inline volatile sig_atomic_t writeEnd = -1;
+    HWND window;
+    int fds[2] = {-1, -1};
+    bool installed = false;
+    struct sigaction previous = {};
+    std::thread reader;
+};
+
+} // namespace
+
 int runServerConsole()
 {
     WCHAR program[MAX_PATH] = {};
@@ -599,6 +690,7 @@ int runServerConsole()
         return 0;
     Canvas::setScreenScale(float(console.getClientWidth()) * (1.0f / 240.0f));
     console.loadPage(u"MPGCover.properties");
+    TerminationWatch terminate(console.getHandle());
     return runMessageLoop(console.getHandle());
 }
 

@@ -40,6 +40,7 @@ class ServerConsole : public Canvas, private ServerListener
 {
 public:
     static constexpr const WCHAR* kTitle = u"ZEDEdorid for Vasko-Skyrend ";
+    static constexpr int kConsoleIconId = 107; // the console's icon resource
     static constexpr int kLogLines = 100;
     enum ControlId
     {

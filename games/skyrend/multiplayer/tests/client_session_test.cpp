@@ -88,7 +88,7 @@ TEST_F(ClientSessionTest, LogsOnListsCreatesEntersAndLeaves)
     EXPECT_EQ((*members)[0].name, u"<alice>");
     EXPECT_EQ((*members)[0].plane, 1);
     session->setFlight(&flight);
-    EXPECT_TRUE(session->sendMissilePositions(u"<alice>", {}));
+    EXPECT_TRUE(session->sendState(true, false, {u"<alice>", {}}));
     // States reach the flight (and are answered with controls).
     EXPECT_TRUE(eventually([&] { return flight.states > 3; }));
 
@@ -162,7 +162,8 @@ TEST_F(ClientSessionTest, ServerStoppedWhileRequestsWaitEndsTheWaits)
     EXPECT_TRUE(session->requestGroupList(0).empty());
     EXPECT_FALSE(session->createGroup(u"late", 0));
     EXPECT_FALSE(session->enterGroup(u"<alice>", u"demo Default Group", 0));
-    EXPECT_FALSE(session->sendMissilePositions(u"<alice>", {}));
+    EXPECT_FALSE(session->sendState(true, false, {u"<alice>", {}}));
+    EXPECT_FALSE(session->sendState(false, false));
     EXPECT_EQ(session->takeNotices(), (std::vector<SessionNotice>{{SessionNotice::Disconnected, kDisconnectedText}}));
 }
 
@@ -192,6 +193,47 @@ TEST_F(ClientSessionTest, ConnectionEndingDuringAWaitReleasesIt)
     EXPECT_EQ(session->lastRequestEnd(), ClientSession::RequestEnd::ConnectionEnded);
     EXPECT_TRUE(session->hasEnded());
     EXPECT_EQ(session->takeNotices(), (std::vector<SessionNotice>{{SessionNotice::Disconnected, kDisconnectedText}}));
+}
+
+// The flight's state goes out as the server reads it: not flying is 12,
+// controls only is 13 with the flight's controls, otherwise 11 with the
+// pilot and the missile places; controls without a flight are not sent.
+TEST_F(ClientSessionTest, SendStateWritesNotFlyingControlsAndMissilePlaces)
+{
+    std::unique_ptr<Socket> listening(Socket::listenOn(INADDR_LOOPBACK, 0, 1));
+    ASSERT_TRUE(listening);
+    auto session = connectSession(u"127.0.0.1", u"", listening->getLocalPort());
+    ASSERT_TRUE(session);
+    std::unique_ptr<Socket> peer(listening->accept());
+    ASSERT_TRUE(peer);
+    peer->setReceiveTimeout(15000);
+
+    class FixedControls : public RecordingFlight
+    {
+    public:
+        Controls currentControls() override { return {8 | 0x80, 107, 5, 2, 1}; }
+    } flight;
+    EXPECT_FALSE(session->sendState(true, true)); // no flight yet
+    session->setFlight(&flight);
+    OwnAircraft own{u"<alice>", {}};
+    for (int i = 0; i < kStations; ++i)
+        own.missiles[size_t(i)] = {float(i), 250.0f + float(i), -float(i)};
+    ASSERT_TRUE(session->sendState(false, false));
+    ASSERT_TRUE(session->sendState(true, true));
+    ASSERT_TRUE(session->sendState(true, false, own));
+
+    ClientMessage m;
+    int16_t head = 0;
+    ASSERT_TRUE(peer->readShort(head) && head == kHead && readClientMessage(*peer, m));
+    EXPECT_EQ(m.command, CmdNotFlying);
+    ASSERT_TRUE(peer->readShort(head) && head == kHead && readClientMessage(*peer, m));
+    EXPECT_EQ(m.command, CmdControls);
+    EXPECT_EQ(m.controls, (Controls{8 | 0x80, 107, 5, 2, 1}));
+    ASSERT_TRUE(peer->readShort(head) && head == kHead && readClientMessage(*peer, m));
+    EXPECT_EQ(m.command, CmdMissilePositions);
+    EXPECT_EQ(m.pilot, u"<alice>");
+    EXPECT_EQ(m.missilePositions, own.missiles);
+    session->setFlight(nullptr);
 }
 
 // The receive thread only posts: the window's own thread takes the notices

@@ -7,6 +7,11 @@
 #include "games/skyrend/tests/program_fixture.h"
 
 #include "engine/platform/net_socket.h"
+#include "games/skyrend/multiplayer/protocol.h"
+
+#include <csignal>
+#include <cstdio>
+#include <memory>
 
 using namespace skyrend_test;
 
@@ -128,8 +133,9 @@ TEST(SkyrendConsole, AServerThatCannotListenSaysSoAndTheConsoleCloses)
 
     const char walk[] = "wait 500\ntap 120 250\nwait 1000\ntap 120 162\nwait 1000\ntap 120 182\nwait 1500\n"
                         "shot after\n";
-    // The program ends by itself (the player reports the script it could not finish).
-    EXPECT_GE(run.run(walk, {"/server"}), 0) << run.errors();
+    // The program ends by itself; the run's status 3 says a screenshot of the
+    // script was never taken (a console that stayed would have taken it).
+    EXPECT_EQ(run.run(walk, {"/server"}), 3) << run.errors();
     delete holder;
     cleanupSockets();
     EXPECT_NE(run.errors().find("The server can not start up."), std::string::npos) << run.errors();
@@ -137,4 +143,139 @@ TEST(SkyrendConsole, AServerThatCannotListenSaysSoAndTheConsoleCloses)
     os::host::Picture p;
     EXPECT_FALSE(run.shot("after", p));
     EXPECT_NE(run.errors().find("the program ended before the script reached it"), std::string::npos);
+}
+
+namespace {
+
+// Connects to the server at the port, retrying while it starts (bounded).
+std::unique_ptr<Socket> connectWhenUp(int port)
+{
+    for (int i = 0; i < 600; ++i)
+    {
+        auto s = std::make_unique<Socket>(false, 0);
+        if (s->connect(u"127.0.0.1", port))
+            return s;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return nullptr;
+}
+
+void sendBytes(Socket& s, const std::vector<uint8_t>& bytes)
+{
+    s.sendAll(bytes.data(), int(bytes.size()));
+}
+
+} // namespace
+
+// A running server ends on SIGTERM as on closing its window, whatever its
+// clients do: half messages, silent connections, wrong heads and a player
+// that flies but never reads are all open when the signal comes. The
+// program stops its server and exits by itself (not killed by the signal).
+TEST(SkyrendConsole, SigtermEndsTheServerWithHostileConnectionsOpen)
+{
+    using namespace skyrend::mp;
+    ProgramRun run;
+    const int port = freePort();
+    ASSERT_NE(port, 0);
+    setTextField(run.resources("GUI/ZEDEdoridSetting.properties"), "portNumber", std::to_string(port));
+    // To the running console, then a long wait the signal cuts short.
+    // (No screenshot: one the signal leaves untaken would fail the run.)
+    const char walk[] = "wait 500\ntap 120 250\nwait 1000\ntap 120 162\nwait 1000\ntap 120 182\nwait 120000\n";
+    const pid_t pid = run.startWith({}, "headless", walk, {"/server"});
+    ASSERT_GT(pid, 0);
+    startupSockets();
+    std::unique_ptr<Socket> first = connectWhenUp(port);
+    ASSERT_TRUE(first) << run.errors();
+
+    std::vector<std::unique_ptr<Socket>> hostile;
+    auto open = [&] {
+        hostile.push_back(std::make_unique<Socket>(false, 0));
+        hostile.back()->setReceiveBuffer(4096);
+        EXPECT_TRUE(hostile.back()->connect(u"127.0.0.1", port));
+        return hostile.back().get();
+    };
+    for (int i = 0; i < 8; ++i)
+        sendBytes(*open(), {0x58, 0x58, 1, 0, '<', 'x'}); // half a log-on
+    for (int i = 0; i < 8; ++i)
+        open(); // silent
+    for (int i = 0; i < 4; ++i)
+        sendBytes(*open(), {0x12, 0x34, 1, 0}); // a wrong head
+    // A player that logs on, enters a group, flies and never reads again.
+    Socket* deaf = open();
+    PacketWriter w;
+    writeLogOn(w, u"<deaf>", u"");
+    deaf->sendPacket(w);
+    deaf->setReceiveTimeout(15000);
+    int16_t head = 0;
+    ServerMessage answer;
+    ASSERT_TRUE(deaf->readShort(head) && readServerMessage(*deaf, answer));
+    ASSERT_EQ(answer.text, kLogOnAccepted);
+    PacketWriter group;
+    writeGroupList(group, 0);
+    deaf->sendPacket(group);
+    ASSERT_TRUE(deaf->readShort(head) && readServerMessage(*deaf, answer));
+    ASSERT_FALSE(answer.groups.empty());
+    PacketWriter fly;
+    writeEnterGroup(fly, answer.groups[0].name, u"<deaf>", 0);
+    writeMissilePositions(fly, u"<deaf>", {});
+    for (int i = 0; i < 50; ++i)
+        writeControls(fly, Controls{});
+    deaf->sendPacket(fly);
+
+    const auto signalled = std::chrono::steady_clock::now();
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    int status = 0;
+    bool ended = false;
+    for (int i = 0; i < 400 && !ended; ++i)
+    {
+        ended = waitpid(pid, &status, WNOHANG) == pid;
+        if (!ended)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    if (!ended)
+    {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - signalled);
+    std::printf("the server ended %lld ms after SIGTERM\n", static_cast<long long>(took.count()));
+    hostile.clear();
+    first.reset();
+    cleanupSockets();
+    ASSERT_TRUE(ended) << "still running 20 s after SIGTERM";
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by the signal itself, not by the program";
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << run.errors();
+    // The wrong heads were lines in the console's log, never boxes.
+    EXPECT_EQ(run.errors().find("Server got a wrong TCP Packet Head"), std::string::npos) << run.errors();
+    EXPECT_EQ(run.errors().find("ZEDEdorid Error"), std::string::npos) << run.errors();
+}
+
+// A damaged settings file (it is also the settings page): set aside as
+// ".damaged" with its bytes kept, one box names it, and the settings page
+// comes up with the shipped defaults, which leaving the page writes back.
+TEST(SkyrendConsole, ADamagedSettingsFileIsSetAsideAndTheDefaultsShow)
+{
+    ProgramRun run;
+    const std::string settingsPath = run.resources("GUI/ZEDEdoridSetting.properties");
+    const std::string damaged = std::string("portNumber=type:EDIT, text:\x01\x02\0\0garbage", 31) + std::string(5000, 'x');
+    std::ofstream(settingsPath, std::ios::binary) << damaged;
+
+    const char walk[] = "wait 500\ntap 120 250\nwait 1000\ntap 120 200\nwait 500\nshot settings\n"
+                        "tap 120 292\nwait 500\nshot back\n";
+    ASSERT_EQ(0, run.run(walk, {"/server"})) << run.errors();
+    const std::string errors = run.errors();
+    size_t boxes = 0;
+    for (size_t at = errors.find("was damaged"); at != std::string::npos; at = errors.find("was damaged", at + 1))
+        ++boxes;
+    EXPECT_EQ(boxes, 1u) << errors;
+    EXPECT_NE(errors.find("ZEDEdoridSetting.properties.damaged"), std::string::npos) << errors;
+    EXPECT_EQ(ProgramRun::read(settingsPath + ".damaged"), damaged);
+
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("settings", p));
+    EXPECT_GT(count(p, 0, 8, 240, 22, kHeading), 50) << "the settings page";
+    EXPECT_GT(count(p, 141, 41, 86, 20, 0xFFFFFF, 40), 30) << "the default port's text";
+    const std::string written = ProgramRun::read(settingsPath);
+    EXPECT_NE(written.find("text:8888"), std::string::npos) << written;
+    EXPECT_NE(written.find("chkDefaultGrp="), std::string::npos) << written;
 }

@@ -6,6 +6,7 @@
 #include "games/skyrend/multiplayer/console/server_console.h"
 #include "games/skyrend/multiplayer/tests/server_fixture.h"
 
+#include "os/host/headless.h"
 #include "os/testing/host.h"
 #include "os/testing/kernel.h"
 
@@ -103,6 +104,9 @@ TEST_F(ConsoleWindow, TheServersThreadsFeedTheWindowThroughItsQueue)
     EXPECT_TRUE(logHas(u"Game server started at:  "));
     ASSERT_EQ(console->getScenes().size(), 2u);
     EXPECT_EQ(rows(ServerConsole::kGroupList), 2) << "one default group per scene";
+    EXPECT_EQ(HICON(GetClassLongPtrW(console->getHandle(), GCL_HICON)),
+              LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(107)))
+        << "the console's own icon";
 
     const std::u16string group = console->getScenes()[0] + u" Default Group";
     ScriptClient a(server->getPort()), b(server->getPort());
@@ -143,6 +147,53 @@ TEST_F(ConsoleWindow, TheServersThreadsFeedTheWindowThroughItsQueue)
     console->destroy();
     EXPECT_EQ(console->getServer(), nullptr);
     EXPECT_TRUE(a.closedByServer());
+}
+
+// Closing the window while hostile connections hold the server (half
+// messages, wrong heads, a flying player that never reads): the wrong heads
+// are lines in the log (no box), and the close stops the server without
+// waiting on any of them.
+TEST_F(ConsoleWindow, ClosingTheWindowStopsTheServerWhateverItsClientsDo)
+{
+    ASSERT_TRUE(console->loadPage(u"ZEDEdoridConsole.properties"));
+    GameServer* server = console->getServer();
+    ASSERT_NE(server, nullptr);
+    os::host::headless::clear_boxes();
+    const int port = server->getPort();
+    const std::u16string group = console->getScenes()[0] + u" Default Group";
+    std::vector<std::unique_ptr<ScriptClient>> hostile;
+    for (int i = 0; i < 3; ++i)
+    {
+        hostile.push_back(std::make_unique<ScriptClient>(port));
+        hostile.back()->sendRaw({0x12, 0x34});
+    }
+    for (int i = 0; i < 3; ++i)
+    {
+        hostile.push_back(std::make_unique<ScriptClient>(port));
+        hostile.back()->sendRaw({0x58, 0x58, 1, 0, '<'});
+    }
+    auto deaf = std::make_unique<ScriptClient>(port, 4096);
+    ASSERT_EQ(deaf->logOn(u"<deaf>"), kLogOnAccepted);
+    ASSERT_EQ(deaf->enter(group, u"<deaf>", 0).text, kGroupEntered);
+    PacketWriter fly;
+    writeMissilePositions(fly, u"<deaf>", {});
+    for (int i = 0; i < 50; ++i)
+        writeControls(fly, Controls{});
+    deaf->send(fly);
+    ASSERT_TRUE(pumpUntil([&] {
+        int wrong = 0;
+        for (const auto& line : console->getLogLines())
+            wrong += line == u"Server got a wrong TCP Packet Head from client.";
+        return wrong == 3;
+    }));
+    EXPECT_TRUE(os::host::headless::boxes().empty());
+
+    SendMessageW(console->getHandle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(console->getHandle(), nullptr) << "the window closed";
+    EXPECT_EQ(console->getServer(), nullptr);
+    for (auto& c : hostile)
+        EXPECT_TRUE(c->closedByServer());
+    EXPECT_TRUE(deaf->closedByServer());
 }
 
 TEST_F(ConsoleWindow, TheLogKeepsItsLast100Lines)

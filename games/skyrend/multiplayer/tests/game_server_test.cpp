@@ -123,6 +123,84 @@ TEST_F(ServerTest, ControlsMoveTheAircraftInTheNextStates)
     EXPECT_FALSE(b.eventsSeen(u"<bob>") & 1);
 }
 
+namespace {
+
+// A body-frame point carried by a row-major aircraft matrix (translation in
+// elements 3, 7 and 11) into the world.
+Vec3 carried(const std::array<float, 16>& m, const Vec3& p)
+{
+    return {m[0] * p.x + m[1] * p.y + m[2] * p.z + m[3], m[4] * p.x + m[5] * p.y + m[6] * p.z + m[7],
+            m[8] * p.x + m[9] * p.y + m[10] * p.z + m[11]};
+}
+
+} // namespace
+
+// Message 11's places are where the sender's model puts its missiles: they
+// become the stations of its aircraft, so in every later round each riding
+// missile is at that place on the aircraft, wherever it has flown.
+TEST_F(ServerTest, MissilePlacesRideWithTheAircraftInLaterRounds)
+{
+    startServer();
+    FlyingClient a(port, u"<alice>", u"demo Default Group");
+    ASSERT_TRUE(a.ok);
+    a.start();
+    ASSERT_TRUE(eventually([&] { return a.states > 3; }));
+    const std::array<float, 16> at = a.lastStates().states[0].block.orientation;
+    std::array<Vec3, kStations> offsets{}, places{};
+    for (int i = 0; i < kStations; ++i)
+    {
+        offsets[size_t(i)] = {i % 2 ? 6.0f : -6.0f, -1.0f, float(i) - 3.5f};
+        places[size_t(i)] = carried(at, offsets[size_t(i)]);
+    }
+    PacketWriter w;
+    writeMissilePositions(w, u"<alice>", places);
+    ASSERT_TRUE(a.client.send(w));
+
+    // The first state that shows the places: the stations they became, in
+    // the aircraft's own frame, keep the shape that was sent (the server may
+    // have taken them a few rounds after they were made: compare within one
+    // station and the next).
+    std::array<Vec3, kStations> stations{};
+    ASSERT_TRUE(eventually([&] {
+        const AircraftState s = a.lastStates().states[0];
+        const auto& o = s.block.orientation;
+        for (int i = 0; i < kStations; ++i)
+        {
+            const auto& m = s.block.missiles[size_t(i)];
+            const Vec3 d{m[3] - o[3], m[7] - o[7], m[11] - o[11]};
+            stations[size_t(i)] = {o[0] * d.x + o[4] * d.y + o[8] * d.z, o[1] * d.x + o[5] * d.y + o[9] * d.z,
+                                   o[2] * d.x + o[6] * d.y + o[10] * d.z};
+        }
+        for (int i = 1; i < kStations; ++i)
+        {
+            const Vec3 got{stations[size_t(i)].x - stations[0].x, stations[size_t(i)].y - stations[0].y,
+                           stations[size_t(i)].z - stations[0].z};
+            const Vec3 sent{offsets[size_t(i)].x - offsets[0].x, offsets[size_t(i)].y - offsets[0].y,
+                            offsets[size_t(i)].z - offsets[0].z};
+            if (std::fabs(got.x - sent.x) + std::fabs(got.y - sent.y) + std::fabs(got.z - sent.z) > 0.5f)
+                return false;
+        }
+        return true;
+    })) << "the places sent never show as the aircraft's stations";
+
+    // Two seconds of flight later (50 rounds), the aircraft is elsewhere and
+    // its missiles are still at those stations on it.
+    const int later = a.states + 50;
+    ASSERT_TRUE(eventually([&] { return a.states > later; }));
+    const AircraftState now = a.lastStates().states[0];
+    const Vec3 moved = carried(now.block.orientation, {});
+    EXPECT_GT(std::fabs(moved.x - at[3]) + std::fabs(moved.y - at[7]) + std::fabs(moved.z - at[11]), 20.0f);
+    for (int i = 0; i < kStations; ++i)
+    {
+        const auto& m = now.block.missiles[size_t(i)];
+        const Vec3 expected = carried(now.block.orientation, stations[size_t(i)]);
+        // One round's flight is the most the missile may trail its aircraft.
+        EXPECT_NEAR(m[3], expected.x, 3.0f) << "station " << i;
+        EXPECT_NEAR(m[7], expected.y, 3.0f) << "station " << i;
+        EXPECT_NEAR(m[11], expected.z, 3.0f) << "station " << i;
+    }
+}
+
 TEST_F(ServerTest, ThrottleKeyActsOnceForOneControlsMessage)
 {
     startServer();
@@ -250,18 +328,25 @@ TEST_F(ServerTest, ABulletScoresOnceAndEventsReachEveryMember)
     TwoInAGroup t;
     skyrend::Aircraft* target = t.b->aircraft;
     skyrend::Aircraft* shooter = t.a->aircraft;
+    ASSERT_EQ(t.group->aircraft, (std::vector<skyrend::Aircraft*>{shooter, target}));
     ASSERT_FALSE(shooter->bullets.empty());
     skyrend::Bullet* bullet = shooter->bullets[0];
     bullet->active = 1;
     bullet->base.position = target->position();
-    t.server.collide(t.group);
-    t.server.collide(t.group);
+    // Two rounds: the bullet hits in the first one's collision test, and
+    // having hit it scores no more.
+    t.server.update(0.04f);
+    t.server.update(0.04f);
     EXPECT_EQ(t.a->score, 1);
     EXPECT_EQ(target->damage, 1);
-    // The round gathers each aircraft's events into every member's slots.
-    t.server.update(0.04f);
-    EXPECT_EQ(t.a->pendingEvents.size(), 2u);
-    EXPECT_EQ(t.b->pendingEvents.size(), 2u);
+    // The round gathered the target's damage event into both members'
+    // slots for the target, and into no slot for the shooter.
+    for (skyrend::mp::GameUser* member : {t.a, t.b})
+    {
+        ASSERT_EQ(member->pendingEvents.size(), 2u);
+        EXPECT_EQ(member->pendingEvents[1] & skyrend::Aircraft::EventDamage, skyrend::Aircraft::EventDamage);
+        EXPECT_EQ(member->pendingEvents[0] & skyrend::Aircraft::EventDamage, 0);
+    }
 }
 
 TEST_F(ServerTest, LeavingTakesTheAircraftAndItsSlotsAndTargets)

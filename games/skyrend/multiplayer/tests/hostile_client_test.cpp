@@ -1,10 +1,13 @@
 // hostile_client_test.cpp -- clients the server did not write: random
-// bytes, truncated and unknown messages, commands before log-on, forged
-// names, huge strings, a client that never reads and abrupt disconnects,
-// while two well-behaved clients keep flying and receiving their states
+// bytes, truncated and unknown messages, half messages and silent
+// connections, commands before log-on, forged names, huge strings, a client
+// that never reads and abrupt disconnects, while two well-behaved clients
+// keep flying and receiving their states
 #include "games/skyrend/multiplayer/tests/server_fixture.h"
 
 #include "engine/base/math_utils.h"
+
+#include "os/host/headless.h"
 
 using namespace skyrend::mp;
 using namespace skyrend::mp::testing;
@@ -27,9 +30,42 @@ TEST_F(ServerTest, CommandsBeforeLogOnAreRefused)
     EXPECT_TRUE(membersOf(u"demo Default Group").empty());
 }
 
+namespace {
+
+// The translations of a pilot's eight missile matrices in a states message.
+std::vector<Vec3> missilePlaces(const ServerMessage& states, const std::u16string& pilot)
+{
+    std::vector<Vec3> out;
+    for (const AircraftState& s : states.states)
+        if (s.pilot == pilot)
+            for (const auto& m : s.block.missiles)
+                out.push_back({m[3], m[7], m[11]});
+    return out;
+}
+
+Vec3 placeOf(const ServerMessage& states, const std::u16string& pilot)
+{
+    for (const AircraftState& s : states.states)
+        if (s.pilot == pilot)
+            return {s.block.orientation[3], s.block.orientation[7], s.block.orientation[11]};
+    return {};
+}
+
+float distance(const Vec3& a, const Vec3& b)
+{
+    return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z));
+}
+
+} // namespace
+
 TEST_F(ServerTest, HostileClientsDoNotStopTheGoodOnes)
 {
+    // Short limits, so the half message and the silent connection are
+    // closed while the test watches.
+    logOnLimitMs = 2000;
+    messageLimitMs = 300;
     startServer();
+    os::host::headless::clear_boxes();
     FlyingClient good1(port, u"<alice>", u"demo Default Group");
     FlyingClient good2(port, u"<bob>", u"demo Default Group");
     ASSERT_TRUE(good1.ok && good2.ok);
@@ -47,6 +83,8 @@ TEST_F(ServerTest, HostileClientsDoNotStopTheGoodOnes)
     hugeString.insert(hugeString.end(), 5000, 'A');
     const Case cases[] = {
         {"a wrong head", [](ScriptClient& c) { c.sendRaw({0x12, 0x34, 1, 0}); }, true},
+        {"half a log-on, then silence", [](ScriptClient& c) { c.sendRaw({0x58, 0x58, 1, 0, 'e', 'v'}); }, true},
+        {"connected and silent", [](ScriptClient&) {}, true},
         {"an unknown command", [](ScriptClient& c) { c.sendRaw({0x58, 0x58, 0x63, 0, 1, 2, 3, 4}); }, true},
         {"a server's command", [](ScriptClient& c) { c.sendRaw({0x58, 0x58, 0xE8, 0x03}); }, true},
         {"a string without end", [&](ScriptClient& c) { c.sendRaw(hugeString); }, true},
@@ -80,8 +118,18 @@ TEST_F(ServerTest, HostileClientsDoNotStopTheGoodOnes)
         EXPECT_TRUE(eventually([&] { return good1.states > before + 5; })) << "states stopped after " << c.what;
     }
 
-    // A forged name: Mallory logs on and tries to move Alice and to place
-    // Alice's missiles; only Mallory enters, Alice's aircraft is untouched.
+    // Each wrong head is a line in the log, never a box on the connection's
+    // thread; the half message and the silent connection were timed out
+    // (the random bytes may end in either as well).
+    EXPECT_GE(listener.count(u"Server got a wrong TCP Packet Head from client."), 1);
+    EXPECT_TRUE(os::host::headless::boxes().empty());
+    EXPECT_GE(listener.count(u"left a message unfinished"), 1);
+    EXPECT_GE(listener.count(u"did not log on in time"), 1);
+
+    // Forged names. Mallory enters a group of her own under Alice's name:
+    // only Mallory enters. Eve, a member of Alice's group, places Alice's
+    // missiles 20 units above Alice: they stay on Alice's aircraft. Places
+    // of Eve's own that no station can have are not taken either.
     {
         ScriptClient mallory(port);
         ASSERT_EQ(mallory.logOn(u"<mallory>"), kLogOnAccepted);
@@ -89,21 +137,48 @@ TEST_F(ServerTest, HostileClientsDoNotStopTheGoodOnes)
         EXPECT_EQ(mallory.enter(u"trap", u"<alice>", 0).text, kGroupEntered);
         EXPECT_EQ(membersOf(u"trap"), std::vector<std::u16string>{u"<mallory>"});
         EXPECT_EQ(membersOf(u"demo Default Group"), (std::vector<std::u16string>{u"<alice>", u"<bob>"}));
-        std::array<Vec3, kStations> far{};
+
+        ScriptClient eve(port);
+        ASSERT_EQ(eve.logOn(u"<eve>"), kLogOnAccepted);
+        ASSERT_EQ(eve.enter(u"demo Default Group", u"<eve>", 0).text, kGroupEntered);
+        int seenBefore = good2.states + 2;
+        ASSERT_TRUE(eventually([&] { return good2.states > seenBefore; }));
+        const Vec3 alice = placeOf(good2.lastStates(), u"<alice>");
+        std::array<Vec3, kStations> near{}, far{};
+        near.fill(Vec3{alice.x, alice.y + 20.0f, alice.z});
         far.fill(Vec3{1e30f, 0, 0});
         PacketWriter w;
-        writeMissilePositions(w, u"<alice>", far);
-        mallory.send(w);
-        EXPECT_EQ(mallory.groups(0).size(), 2u); // answered: the forged message was ignored
+        writeMissilePositions(w, u"<alice>", near);
+        writeMissilePositions(w, u"<eve>", far);
+        eve.send(w);
+        EXPECT_EQ(eve.groups(0).size(), 2u); // answered: the messages were read
+        // States built after the forged message: each of Alice's missiles
+        // still rides on her aircraft.
+        seenBefore = good2.states + 2;
+        ASSERT_TRUE(eventually([&] { return good2.states > seenBefore; }));
+        const ServerMessage seen = good2.lastStates();
+        const Vec3 aliceNow = placeOf(seen, u"<alice>");
+        const std::vector<Vec3> missiles = missilePlaces(seen, u"<alice>");
+        ASSERT_EQ(missiles.size(), size_t(kStations));
+        for (const Vec3& m : missiles)
+            EXPECT_LT(distance(m, aliceNow), 10.0f) << "a missile moved off its aircraft";
+        server->lockServer();
+        for (auto& row : server->findUser(u"<eve>")->aircraft->stations)
+            for (skyrend::Missile* m : row)
+                if (m)
+                {
+                    Vector3 at;
+                    m->station.getTranslation(at);
+                    EXPECT_LT(at.length(), 10.0f) << "a station far off its aircraft";
+                }
+        server->unlockServer();
     }
 
     // A client that logs on, flies and sends controls but never reads: its
-    // buffers fill and the server drops it; the others go on. Its sends have
-    // no time limit here, so only its full outgoing queue can drop it, and a
-    // round that waited on its socket would wait for ever: the good clients'
-    // states must keep coming, round after round, until it is gone.
+    // buffers fill and the server drops it when its queue is full; the
+    // others go on. A round that waited on its socket would stall: the good
+    // clients' states must keep coming, round after round, until it is gone.
     {
-        server->setSendTimeout(0);
         ScriptClient deaf(port, 4096);
         ASSERT_EQ(deaf.logOn(u"<deaf>"), kLogOnAccepted);
         ASSERT_EQ(deaf.enter(u"demo Default Group", u"<deaf>", 0).text, kGroupEntered);
@@ -136,7 +211,7 @@ TEST_F(ServerTest, HostileClientsDoNotStopTheGoodOnes)
         EXPECT_GE(got1, std::max<int>(10, int(rounds / 10))) << rounds << " rounds";
         EXPECT_GE(got2, std::max<int>(10, int(rounds / 10))) << rounds << " rounds";
         ASSERT_TRUE(eventually([&] { return membersOf(u"demo Default Group").size() == 2; }));
-        server->setSendTimeout(TCPServer::kSendTimeoutMs);
+        EXPECT_EQ(listener.count(u"does not take its messages"), 1);
     }
 
     // After everything the good clients still fly and receive states.

@@ -282,6 +282,8 @@ protected:
         server->setScenes({u"demo", u"sea"}, {false, true});
         server->setPlaneCount(2);
         server->setProgramFolder(u"\\server\\");
+        if (logOnLimitMs != 0)
+            server->setLimits(logOnLimitMs, messageLimitMs, maxWaiting);
         server->lockServer();
         server->createGroup(u"demo Default Group", u"ZEDEdorid", 0, true);
         server->createGroup(u"sea Default Group", u"ZEDEdorid", 1, true);
@@ -327,6 +329,9 @@ protected:
     }
 
     RecordingListener listener;
+    // Connection limits other than the transport's (set before startServer).
+    DWORD logOnLimitMs = 0, messageLimitMs = 0;
+    int maxWaiting = TCPServer::kMaxWaiting;
     std::unique_ptr<GameServer> server;
     std::thread rounds;
     std::atomic<bool> quitRounds{false};

@@ -1,4 +1,0 @@
-// shell_state.cpp -- the shell's process-wide state
-#include "ravenor/game/shell_state.h"
-
-ShellState g_shell;

@@ -1,9 +1,0 @@
-// window_proc.h -- the window procedure of the class "Ravenor"
-#pragma once
-
-#include <os/types.h>
-
-LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Once halted: the display released once and the quit posted
-void ReleaseHaltedDisplay();

@@ -1,0 +1,20 @@
+// hud.h -- what a stage shows over the world: its message lines, the
+// countdown digit and the race clock; and the frame's controls
+#pragma once
+
+#include <cstdint>
+
+// Three lines shown for 132 standard frames; three empty lines change nothing.
+void ShowMessage(const char* line1, const char* line2, const char* line3);
+// The lines from (10, 70); a line beginning "<y>" or "<x,y>" is placed there.
+void DrawMessages();
+// No message lines (a stage's last lines stay behind in its stage)
+void ClearMessages();
+// Ends the running stage with one message line (a fault of the stage's data)
+void EndStageWithMessage(const char* line);
+// The race clock at the top left: seconds ":" hundredths, large
+void DrawRaceClock(int32_t ms);
+// The large digit of the countdown, only for 1 to 5 whole seconds
+void DrawCountdown(int32_t ms);
+// The player's input flags from the key table and the settings' keys
+void ReadControls();
