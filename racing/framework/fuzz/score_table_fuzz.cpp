@@ -1,7 +1,8 @@
 // score_table_fuzz.cpp -- arbitrary bytes as "racescore.properties": the
 // table is read, a race entered as the game enters one, written and read
-// again. No row is lost or added, the rows settle after one write, and the
-// race's track never keeps more than five rows.
+// again. A damaged table is set aside as it was; no row is lost or added,
+// the rows settle after one write, and the race's track never keeps more
+// than five rows.
 #include "engine/base/fuzz/fuzz_tree.h"
 #include "racing/framework/score_table.h"
 
@@ -10,6 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,16 +38,23 @@ bool sameTables(const std::vector<ScoreRecord>& a, const std::vector<ScoreRecord
     return true;
 }
 
-// What an input leaves behind goes with it: a damaged table set aside beside
-// the file (each one more name to try for the next) and the boxes' record.
-void forgetInput()
+// A table found damaged is set aside whole, as it was: its copy holds the
+// input. The copies are removed again, so that the folder does not fill up
+// with one for every input.
+void checkSetAside(const uint8_t* data, size_t size)
 {
     std::error_code error;
-    const std::filesystem::path folder = std::filesystem::path(fuzzHostPath("f/racescore.properties")).parent_path();
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
-        if (entry.path().filename().string().rfind("racescore.properties.damaged", 0) == 0)
-            std::filesystem::remove(entry.path(), error);
-    os::host::headless::clear_boxes();
+    for (const auto& entry : std::filesystem::directory_iterator(fuzzHostPath("f"), error))
+    {
+        if (entry.path().filename().string().rfind("racescore.properties.damaged", 0) != 0)
+            continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (kept != std::string(reinterpret_cast<const char*>(data), size))
+            __builtin_trap();
+        in.close();
+        std::filesystem::remove(entry.path(), error);
+    }
 }
 
 } // namespace
@@ -55,6 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<ScoreRecord> table;
     std::optional<ScoreRecord> latest;
     loadScores(kFolder, table, latest);
+    checkSetAside(data, size);
 
     // The race of the first row's track (or a new one), with the time the
     // last input byte gives.
@@ -83,6 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     loadScores(kFolder, third, latestThird);
     if (!latestThird || !sameRecord(*latestThird, *latestAgain) || !sameTables(third, again))
         __builtin_trap();
-    forgetInput();
+    // The boxes' record goes with the input that made it.
+    os::host::headless::clear_boxes();
     return 0;
 }
