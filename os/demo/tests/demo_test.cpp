@@ -25,7 +25,7 @@ namespace {
 // The build's device tree, where the demo is placed.
 std::string device_root()
 {
-    return OS_DEMO_DEVICE_ROOT;
+    return os::testing::built_device_root();
 }
 
 std::string demo_path()
