@@ -169,10 +169,9 @@ void HeadlessBackend::present(const RECT* area)
     presents_++;
     if (frame_cost_ms_ > 0 && !frame_drawn_)
     {
-        // The frame began when the program last came back for input, or now
-        // if it has waited since (the waiting is not part of the frame).
+        // The frame began when the program last had its input.
         frame_drawn_ = true;
-        frame_start_ = std::max(frame_start_, last_input_ask_);
+        frame_start_ = last_input_ask_;
     }
 }
 
