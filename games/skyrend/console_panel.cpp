@@ -168,18 +168,21 @@ void ConsolePanel::drawRadar()
     SelectObject(dc, dashedGreen);
     line(dc, ox + int(150 * ch), oy - int(150 * sh), ox - int(150 * ch), oy + int(150 * sh));
     line(dc, ox - int(150 * sh), oy - int(150 * ch), ox + int(150 * sh), oy + int(150 * ch));
+    // The north mark stands on the panel's background, so that the axes
+    // turning under it never run through its letter.
+    drawLabel(ox - 2 - int(50 * sh), oy - 4 - int(50 * ch), u"N");
+    // The range and the count are written last; their boxes are cleared
+    // before the own symbol and the targets, so the axes and the north mark
+    // passing under them never cut their letters, while a target there
+    // still shows.
     for (const Aircraft* t : targets)
         counted += t->state == Aircraft::Flying;
-    // The range, the count and the north mark stand on the panel's
-    // background, so that the axes turning under them never run through
-    // their letters (the north mark passes over the other two); the targets
-    // are drawn over them all.
-    WCHAR text[32];
-    swprintf(text, 32, u"1:%4d", radarRange);
-    drawLabel(radarRect.left + 2, radarRect.top + 1, text);
-    swprintf(text, 32, u"trgs: %d", counted);
-    drawLabel(radarRect.left + 2, radarRect.top + S(12), text);
-    drawLabel(ox - 2 - int(50 * sh), oy - 4 - int(50 * ch), u"N");
+    WCHAR range[32], count[32];
+    swprintf(range, 32, u"1:%4d", radarRange);
+    swprintf(count, 32, u"trgs: %d", counted);
+    const int labelX = radarRect.left + 2, rangeY = radarRect.top + 1, countY = radarRect.top + S(12);
+    clearLabel(labelX, rangeY, range);
+    clearLabel(labelX, countY, count);
     SelectObject(dc, green);
     const POINT own[4] = {{ox - 2, oy}, {ox + 2, oy}, {ox, oy - 7}, {ox - 2, oy}};
     Polyline(dc, own, 4);
@@ -194,18 +197,24 @@ void ConsolePanel::drawRadar()
         const int px = ox + int(dx * ch - dz * sh), py = oy - int(dx * sh + dz * ch);
         Rectangle(dc, px - 2, py - 2, px + 2, py + 2);
     }
+    drawText(dc, labelX, rangeY, range);
+    drawText(dc, labelX, countY, count);
     SelectClipRgn(dc, nullptr);
 }
 
-void ConsolePanel::drawLabel(int x, int y, const WCHAR* text)
+void ConsolePanel::clearLabel(int x, int y, const WCHAR* text)
 {
     SIZE size{};
-    const int length = int(wcslen(text));
-    if (GetTextExtentPoint32W(dc, text, length, &size))
+    if (GetTextExtentPoint32W(dc, text, int(wcslen(text)), &size))
     {
         const RECT box{x - 1, y, x + size.cx + 1, y + size.cy};
         FillRect(dc, &box, background);
     }
+}
+
+void ConsolePanel::drawLabel(int x, int y, const WCHAR* text)
+{
+    clearLabel(x, y, text);
     drawText(dc, x, y, text);
 }
 

@@ -53,6 +53,8 @@ public:
     const std::u16string& alert() const { return alertText; }
 
 private:
+    // Fills the text's box with the panel's background; drawLabel then writes it.
+    void clearLabel(int x, int y, const WCHAR* text);
     void drawLabel(int x, int y, const WCHAR* text);
     HDC dc;
     RECT alertRect, radarRect, stationsRect;

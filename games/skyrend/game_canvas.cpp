@@ -10,6 +10,8 @@
 #include "games/skyrend/screen_services.h"
 #include "games/skyrend/flight/aircraft.h"
 #include "games/skyrend/flight/flight_constants.h"
+#include "games/skyrend/flight/missile.h"
+#include "games/skyrend/flight/particles.h"
 #include "games/skyrend/flight/scene_parts.h"
 
 #include "engine/base/math_utils.h"
@@ -31,6 +33,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <string_view>
+#include <vector>
 
 namespace skyrend {
 
@@ -40,9 +45,6 @@ constexpr float kSceneRadius = 1400.0f;
 // The flight's frame rate target: it caps a frame's step (and the window
 // of the rate shown is 600 ms).
 constexpr int kFlightFps = 10;
-// Effect pools of a group's flight are made for this many members at least
-// (later members use them too).
-constexpr int kGroupPoolMembers = 8;
 
 // Width (x) and depth (z) of a layer that scrolls its picture; the scene's
 // size for a missing or flat one.
@@ -208,8 +210,9 @@ bool GameCanvas::buildMission(const Mission& mission)
         return false;
     const std::u16string aircraftFolder = resources + u"aircraft\\";
     loadFlightConstants(aircraftFolder.c_str());
-    // A group's pools serve as many members as a group may hold by default.
-    const int flyers = multiplayer ? std::max(int(mission.members.size()), kGroupPoolMembers) : kEnemies + 1;
+    // Two explosions and one splash for each aircraft; a group's pools grow
+    // as members enter.
+    const int flyers = multiplayer ? int(mission.members.size()) : kEnemies + 1;
     buildEffectPools(*this, this, aircraftFolder.c_str(), flyers * 2, flyers);
 
     Camera* camera = mainScene->camera;
@@ -816,13 +819,6 @@ Aircraft* GameCanvas::addMember(const std::u16string& name, int plane, const mp:
         plane = 0;
     Aircraft* a = createAircraft(planeFiles[size_t(plane)], name.c_str(), Vector3(at.x, at.y, at.z), 0.0f, false);
     a->aiEnabled = 0;
-    // One who comes back finds the objects hidden when it left.
-    if (a->model)
-        a->model->visible = 1;
-    for (auto& row : a->stations)
-        for (Missile* m : row)
-            if (m && m->model)
-                m->model->visible = 1;
     others.push_back(a);
     crew.emplace_back(name, a);
     if (panel)
@@ -949,6 +945,10 @@ void GameCanvas::onPlayerEnter(const std::u16string& name, int plane, const mp::
     const std::u16string text = os::format(u"New player %s is entering group...", name.c_str());
     showFlightMessage(text.c_str(), 3);
     addMember(name, plane, position);
+    // The pools keep two explosions and one splash for every aircraft, so
+    // no member's explosion waits for a free one.
+    const std::u16string aircraftFolder = resources + u"aircraft\\";
+    buildEffectPools(*this, this, aircraftFolder.c_str(), aircraftCount() * 2, aircraftCount());
     hideFlightMessage();
     sendOwnState();
     frameTimer.reset();
@@ -967,24 +967,75 @@ void GameCanvas::onPlayerLeave(const std::u16string& name)
         showFlightMessage(text.c_str(), 3);
         if (panel)
             panel->removeTarget(gone);
-        // Its model, missiles, bullets, smoke and decoys are named after it:
-        // they are hidden and kept, since a template builds its entries once;
-        // a later member of the same name finds and shows them again.
+        // Its model, missiles, bullets, smoke and decoys are named after it.
+        // The aircraft goes first: it gives its model back the shared skin.
         const std::u16string cut = gone->pilotName;
-        for (int c = 0; mainScene && !cut.empty() && c < mainScene->children.size(); ++c)
-        {
-            SceneObject* child = mainScene->child(c);
-            if (child && std::u16string(child->name).find(cut) != std::u16string::npos)
-                child->visible = 0;
-        }
         crew.erase(crew.begin() + long(i));
         others.erase(std::remove(others.begin(), others.end(), gone), others.end());
+        // An explosion or splash that followed it or its missiles plays on
+        // where it is.
+        std::vector<const Matrix4*> followed = {&gone->flight.orientation};
+        if (gone->model)
+            followed.push_back(&gone->model->matrix);
+        for (auto& row : gone->stations)
+            for (const Missile* m : row)
+                if (m)
+                {
+                    followed.push_back(&m->flight.orientation);
+                    if (m->model)
+                        followed.push_back(&m->model->matrix);
+                }
+        auto release = [&](ChipAnimation* effect) {
+            if (std::find(followed.begin(), followed.end(), effect->followed) != followed.end())
+                effect->followed = nullptr;
+        };
+        std::for_each(explosions.begin(), explosions.end(), release);
+        std::for_each(splashes.begin(), splashes.end(), release);
         delete gone;
+        removeObjectsOf(cut);
         hideFlightMessage();
         break;
     }
     sendOwnState();
     frameTimer.reset();
+}
+
+void GameCanvas::removeObjectsOf(const std::u16string& name)
+{
+    if (!mainScene || name.empty())
+        return;
+    auto named = [&](const WCHAR* text) {
+        return text && std::u16string_view(text).find(name) != std::u16string_view::npos;
+    };
+    for (int c = mainScene->children.size(); c-- > 0;)
+    {
+        SceneObject* child = mainScene->child(c);
+        if (!child || !named(child->name))
+            continue;
+        mainScene->children.removeAt(c);
+        delete child;
+    }
+    // The template entries that built them go too: a template builds only
+    // the entries it adds, so one of that name who enters later has his
+    // objects built anew.
+    Properties* templ = getTemplate();
+    if (!templ)
+        return;
+    std::vector<std::u16string> keys;
+    {
+        std::unique_ptr<WCHAR*[]> all(templ->getKeys());
+        for (int k = 0; k < templ->getKeyCount(); ++k)
+            if (named(all[size_t(k)]))
+                keys.emplace_back(all[size_t(k)]);
+    }
+    for (const std::u16string& key : keys)
+        templ->remove(key.c_str());
+}
+
+void GameCanvas::onPaint(PAINTSTRUCT* paint)
+{
+    if (!multiplayer)
+        Canvas::onPaint(paint);
 }
 
 } // namespace skyrend

@@ -94,6 +94,10 @@ public:
     // A 600 ms measuring window, steps capped at a tenth of a second and
     // no sleep: the flight runs as fast as it draws.
     void onCreate() override;
+    // A paint draws the view again in a flight of its own; in a group's
+    // flight the server's states drive the frames, and a paint only shows
+    // the last one again.
+    void onPaint(PAINTSTRUCT* paint) override;
     // The aircraft go before the scenes that hold their models.
     void afterDestroy() override;
     void update(float dt) override;
@@ -209,6 +213,9 @@ private:
     void outcomeDuty();
     void indicatorDuty();
     void onLoad(const WCHAR* text, const WCHAR* templateName, int percent) override;
+    // Deletes the main scene's objects whose names hold the name and the
+    // template entries that built them.
+    void removeObjectsOf(const std::u16string& name);
     void moveEnvironment();
     void keepEyeOffModel();
 };

@@ -185,6 +185,8 @@ void MainScreen::onBeforeTemplateLoad(const WCHAR* folder, const WCHAR* name)
     for (const WCHAR* saved : kSavedPages)
         if (name && wcscmp(name, saved) == 0)
             repairSavedProperties(folder, name);
+    if (name && (wcscmp(name, u"MainMenu.properties") == 0 || wcscmp(name, u"MPGMainMenu.properties") == 0))
+        repairSavedPictures(folder, name);
     enteringPilot = false;
     enteringGroupName = false;
     if (pageIs(u"MPGMainMenu"))

@@ -154,6 +154,11 @@ private:
     void storeLoginFields();
     void fillList(int id, const std::vector<std::u16string>& labels, int selected);
     void storePicture(const WCHAR* spriteName, const std::u16string& texture, const std::u16string& mask);
+    // A saved menu page names the pictures of the plane and scene chosen
+    // when it was saved; where such a picture is gone (its plane or scene
+    // file renamed or removed since), the page is given the pictures of the
+    // plane and scene it selects in today's tables, and saved.
+    void repairSavedPictures(const WCHAR* folder, const WCHAR* name);
     // The list row moved by step when it stays within the list, else -1.
     int stepList(int id, int step);
     void flyCommand(bool exercise);

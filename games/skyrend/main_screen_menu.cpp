@@ -3,6 +3,8 @@
 #include "games/skyrend/main_screen.h"
 
 #include "engine/base/properties.h"
+#include "engine/base/resource_files.h"
+#include "engine/base/wstring_utils.h"
 #include "engine/scene/2d/sprite.h"
 #include "engine/scene/core/texture_dictionary.h"
 #include "engine/scene/scenes/scene.h"
@@ -11,6 +13,8 @@
 #include <os/wstring.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <memory>
 
 namespace skyrend {
 
@@ -88,6 +92,38 @@ void MainScreen::storePicture(const WCHAR* spriteName, const std::u16string& tex
     Texture* picture = dictionary->load(getTemplateFolder(), texture.c_str(), false, false);
     Texture* maskPicture = mask.empty() ? nullptr : dictionary->load(getTemplateFolder(), mask.c_str(), false, false);
     sprite->setImages(picture, nullptr, maskPicture, -1, -1, -1, -1);
+}
+
+void MainScreen::repairSavedPictures(const WCHAR* folder, const WCHAR* name)
+{
+    Properties page(u'=', u',', u':');
+    if (!page.load(folder, name))
+        return;
+    bool changed = false;
+    auto repair = [&](const WCHAR* sprite, const WCHAR* selectedKey, const std::vector<std::u16string>& files,
+                      const std::u16string& place, bool withMask) {
+        std::unique_ptr<WCHAR[]> texture(page.getField(sprite, u"texture"));
+        if (!texture || files.empty())
+            return;
+        std::u16string path = std::u16string(folder) + texture.get();
+        collapseParentDirs(path.data());
+        path = path.c_str();
+        if (FILE* file = openResourceFile(path.c_str(), u"rb"))
+        {
+            closeResourceFile(file);
+            return;
+        }
+        const std::u16string& chosen =
+            files[size_t(clampIndex(page.getFieldInt(selectedKey, nullptr, 0), files.size()))];
+        page.setField(sprite, u"texture", (place + chosen + u".jpg").c_str());
+        if (withMask)
+            page.setField(sprite, u"mask", (place + chosen + u"mask.bmp").c_str());
+        changed = true;
+    };
+    repair(u"picPlane", u"planeSelected", planes, u"..\\aircraft\\", true);
+    repair(u"picScene", u"sceneSelected", scenes_, u"..\\scenes\\", false);
+    if (changed)
+        page.save();
 }
 
 void MainScreen::selectPlane(int index)

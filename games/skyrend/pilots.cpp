@@ -63,7 +63,8 @@ bool isTextLine(const std::string& line)
 }
 
 // The lines of a damaged pilot file worth keeping: comments, "lastPilotNo"
-// and whole pilot lines; counts the pilots among them.
+// and whole pilot lines; counts the pilots among them. A last line without
+// its newline was cut off and is not kept.
 std::string readableLines(const std::string& bytes, int& pilots)
 {
     std::string kept;
@@ -71,9 +72,9 @@ std::string readableLines(const std::string& bytes, int& pilots)
     size_t start = 0;
     while (start < bytes.size())
     {
-        size_t end = bytes.find('\n', start);
+        const size_t end = bytes.find('\n', start);
         if (end == std::string::npos)
-            end = bytes.size();
+            break;
         std::string line = bytes.substr(start, end - start);
         start = end + 1;
         if (!line.empty() && line.back() == '\r')
@@ -86,7 +87,8 @@ std::string readableLines(const std::string& bytes, int& pilots)
         const bool comment = line[first] == '#';
         const bool last = line.compare(first, 11, "lastPilotNo") == 0 && line.find('=') != std::string::npos;
         const size_t equals = line.find('=');
-        const bool pilot = equals != std::string::npos && equals > first && line.find("Missions", equals) != std::string::npos;
+        const bool pilot = !comment && equals != std::string::npos && equals > first &&
+                           line.find("Missions", equals) != std::string::npos;
         if (!comment && !last && !pilot)
             continue;
         pilots += pilot;
@@ -135,6 +137,12 @@ PilotFileState repairPilotFile(const WCHAR* folder, const WCHAR* name)
             if (why)
                 break;
         }
+        // Every save writes whole lines, "lastPilotNo" at least: an empty
+        // file or a last line without its newline is a cut file.
+        if (!why && bytes->empty())
+            why = u"it is empty";
+        else if (!why && bytes->back() != '\n')
+            why = u"its last line is cut off";
         if (!why)
             return PilotFileState::Sound;
     }

@@ -42,7 +42,7 @@ struct FlightWorld
         canvas = new GameCanvas(u"\\Program Files\\Vasko-Skyrend\\resources\\");
         app->addChild(canvas, 0, 0, 240, 320);
         GameCanvas::Mission m;
-        m.planes = {u"plane_swift_mk2", u"plane_tern"};
+        m.planes = {u"plane_swift mk2", u"plane_tern"};
         m.scene = u"scene_red_canyon";
         if (!canvas->buildMission(m))
             return;

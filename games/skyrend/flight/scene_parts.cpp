@@ -80,11 +80,22 @@ bool addToMainScene(Canvas* canvas, const WCHAR* name, Group3D* object)
 
 namespace {
 
-template <class Effect>
-void fillPool(std::vector<Effect*>& pool, Canvas* canvas, const WCHAR* folder, int count, const char16_t* base,
-              const char16_t* picture, float size)
+struct PoolLook
 {
-    for (int i = 0; i < count; ++i)
+    const char16_t* base;    // scene object names: base + index
+    const char16_t* picture; // frames: picture + 6 .. 15 + ".jpg"
+    float scale, nearClip;
+};
+
+const PoolLook kExplosionLook{u"Explosion", u"explosion\\exp", 4.0f, 3.5f};
+const PoolLook kSplashLook{u"Splash", u"splash\\spl", 2.0f, 3.0f};
+
+// Adds effects to the pool until it holds count; each new one's chip is
+// named after its index in the pool.
+template <class Effect>
+void growPool(std::vector<Effect*>& pool, Canvas* canvas, const WCHAR* folder, int count, const PoolLook& look)
+{
+    for (int i = int(pool.size()); i < count; ++i)
     {
         auto* effect = new Effect();
         if (canvas && canvas->getTextureDictionary())
@@ -93,15 +104,16 @@ void fillPool(std::vector<Effect*>& pool, Canvas* canvas, const WCHAR* folder, i
             auto** masks = new Texture*[ChipAnimation::kFrames];
             for (int f = 0; f < ChipAnimation::kFrames; ++f)
             {
-                const std::u16string file = picture + os::to_u16(std::to_string(f + 6)) + u".jpg";
+                const std::u16string file = look.picture + os::to_u16(std::to_string(f + 6)) + u".jpg";
                 textures[f] = masks[f] = canvas->getTextureDictionary()->load(folder, file.c_str(), true, false);
             }
-            auto* chip = new Chip3D(size, 1.0f, 1.0f, 2, textures[0], masks[0], false);
-            chip->billboard = 1;
+            auto* chip = new Chip3D(look.scale, 1.0f, 1.0f, 2, textures[0], masks[0], false);
+            chip->frontClip = look.nearClip;
+            chip->backClip = 500.0f;
+            chip->setDetailLevel(1);
             chip->visible = 0;
-            chip->frontClip = 1.0f;
-            chip->backClip = 1000.0f;
-            const std::u16string name = base + os::to_u16(std::to_string(i));
+            chip->billboard = 2;
+            const std::u16string name = look.base + os::to_u16(std::to_string(i));
             Material* material = chip->getMaterial();
             if (addToMainScene(canvas, name.c_str(), chip))
             {
@@ -122,8 +134,8 @@ void fillPool(std::vector<Effect*>& pool, Canvas* canvas, const WCHAR* folder, i
 
 void buildEffectPools(FlightHost& host, Canvas* canvas, const WCHAR* aircraftFolder, int explosions, int splashes)
 {
-    fillPool(host.explosions, canvas, aircraftFolder, explosions, u"Explosion", u"explosion\\exp", 6.0f);
-    fillPool(host.splashes, canvas, aircraftFolder, splashes, u"Splash", u"splash\\spl", 5.0f);
+    growPool(host.explosions, canvas, aircraftFolder, explosions, kExplosionLook);
+    growPool(host.splashes, canvas, aircraftFolder, splashes, kSplashLook);
 }
 
 } // namespace skyrend

@@ -37,11 +37,13 @@ bool addToMainScene(Canvas* canvas, const WCHAR* name, Group3D* object);
 
 class FlightHost;
 
-// Fills the host's effect pools: `explosions` chips "Explosion<n>" showing
-// "explosion\exp6.jpg" .. "exp15.jpg" and `splashes` chips "Splash<n>"
-// showing "splash\spl6.jpg" .. "spl15.jpg" (each picture its own mask), from
-// the aircraft folder, hidden in "mainScene". Without a canvas the pools
-// hold bare effects.
+// Grows the host's effect pools to hold `explosions` and `splashes`
+// effects (pools already that large stay as they are): chips "Explosion<n>"
+// of size 4 showing "explosion\exp6.jpg" .. "exp15.jpg" and chips
+// "Splash<n>" of size 2 showing "splash\spl6.jpg" .. "spl15.jpg" (each
+// picture its own mask), from the aircraft folder, hidden in "mainScene";
+// unlit, facing the eye, drawn from 3.5 (splash 3.0) to 500 away. Without a
+// canvas the pools hold bare effects.
 void buildEffectPools(FlightHost& host, Canvas* canvas, const WCHAR* aircraftFolder, int explosions, int splashes);
 
 } // namespace skyrend

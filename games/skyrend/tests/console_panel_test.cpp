@@ -6,6 +6,7 @@
 #include "games/skyrend/flight/flight_constants.h"
 
 #include "engine/base/math_utils.h"
+#include "engine/platform/gdi_draw.h"
 #include "engine/platform/image.h"
 #include "engine/scene/screen/canvas.h"
 
@@ -13,10 +14,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
-#include <string>
-
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 using namespace skyrend;
 
@@ -140,6 +143,61 @@ TEST_F(ConsoleTest, RadarLabelsStayClearOfTheHeadingMarks)
         return pixels;
     };
     EXPECT_EQ(labels(3.1415927f + 0.25f), labels(2.4f));
+}
+
+// With north at the top of the scope, as every flight starts, the north
+// mark stands on the range; turning, it passes over the count. At every
+// heading (half a degree apart) the two texts read exactly as they do where
+// no mark comes near them; a target under them still shows.
+TEST_F(ConsoleTest, RadarTextsReadWholeAtEveryHeading)
+{
+    HFONT font = createFont(11, FW_NORMAL, false, false, u"Arial");
+    HGDIOBJ old = SelectObject(image.dc, font);
+    std::vector<RECT> boxes;
+    for (auto [text, top] : {std::pair{u"1:  30", kRadar.top + 1}, std::pair{u"trgs: 0", kRadar.top + 12}})
+    {
+        SIZE size{};
+        ASSERT_TRUE(GetTextExtentPoint32W(image.dc, text, int(wcslen(text)), &size));
+        boxes.push_back(RECT{kRadar.left + 1, top, kRadar.left + 3 + size.cx, top + size.cy});
+    }
+    SelectObject(image.dc, old);
+    DeleteObject(font);
+    auto texts = [&](float heading) {
+        player->flight.heading = heading;
+        image.drawRect(0, 0, 0, 240, 160, true);
+        panel->drawRadar();
+        std::vector<uint32_t> pixels;
+        for (const RECT& r : boxes)
+            for (int y = r.top; y < std::min(r.bottom, int(kRadar.bottom)); ++y)
+                for (int x = r.left; x < r.right; ++x)
+                    pixels.push_back(image.colorAt(x, y));
+        return pixels;
+    };
+    const std::vector<uint32_t> clear = texts(2.4f);
+    // The texts are there: some pixels of each box are not the background.
+    EXPECT_GT(int(clear.size()) - int(std::count(clear.begin(), clear.end(), kBackground)), 40);
+    int crossed = 0;
+    for (int step = 0; step < 720; ++step)
+    {
+        const float heading = float(step) * 3.1415927f / 360.0f;
+        // Where the north mark stands at this heading (its letter is about 8 x 11).
+        const int nx = 49 - 2 - int(50 * tableSin(heading)), ny = 85 - 4 - int(50 * tableCos(heading));
+        for (const RECT& r : boxes)
+            crossed += nx + 8 > r.left && nx < r.right && ny + 11 > r.top && ny < r.bottom;
+        ASSERT_EQ(texts(heading), clear) << "heading " << heading;
+    }
+    EXPECT_GT(crossed, 20) << "the north mark passes over the texts";
+
+    player->flight.heading = 0.0f;
+    image.drawRect(0, 0, 0, 240, 160, true);
+    auto under = std::make_unique<Aircraft>(nullptr, nullptr, u"U", nullptr, false, false);
+    under->place(-570.0f, 500.0f, 1290.0f, 0.0f, 0.0f); // (-19, 43) / 30 from the origin: under the count
+    panel->addTarget(under.get());
+    panel->drawRadar();
+    EXPECT_GT(pixelsOf(kRed, boxes[1]), 4);
+    const char* out = std::getenv("OS_OUT");
+    EXPECT_TRUE(os::host::write_png(std::string(out ? out : ".") + "/console_radar_north.png", 240, 160, image.bits,
+                                    image.stride, image.pixels));
 }
 
 TEST_F(ConsoleTest, AnAlertIsDrawnOnce)

@@ -7,12 +7,16 @@
 
 #include "games/skyrend/console_panel.h"
 #include "games/skyrend/flight/aircraft.h"
+#include "games/skyrend/flight/missile.h"
+#include "games/skyrend/flight/particles.h"
 #include "games/skyrend/pilots.h"
 
 #include "engine/base/math_utils.h"
+#include "engine/base/properties.h"
 #include "engine/base/resource_files.h"
 #include "engine/platform/gapi_display.h"
 #include "engine/scene/3d/camera.h"
+#include "engine/scene/3d/chip3d.h"
 #include "engine/scene/3d/environment.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/mesh.h"
@@ -29,6 +33,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -98,7 +103,7 @@ struct Flight : testing::Test
     GameCanvas::Mission mission(bool exercise)
     {
         GameCanvas::Mission m;
-        m.planes = {u"plane_swift_mk2", u"plane_tern"};
+        m.planes = {u"plane_swift mk2", u"plane_tern"};
         m.plane = 0;
         m.scene = u"scene_red_canyon";
         m.exercise = exercise;
@@ -453,24 +458,104 @@ TEST_F(Flight, AGroupFlightFollowsTheServersStatesAndPlayers)
     EXPECT_EQ(link.currentControls().flaresInAir, 1);
     EXPECT_EQ(link.currentControls().chaffInAir, 0);
 
-    // bob leaves: his aircraft goes and his scene objects are hidden; when
-    // he comes back his aircraft shows them again.
-    Group3D* model = bob->model;
-    ASSERT_NE(model, nullptr);
+    // bob is shot down and leaves while his fireball burns: his aircraft
+    // and every object named after him go, the fireball plays on where it
+    // is; when he comes back his objects are built anew.
+    ASSERT_NE(bob->model, nullptr);
+    bob->explode(0.1f, false);
+    ExplosionEffect* fireball = nullptr;
+    for (ExplosionEffect* e : canvas->explosions)
+        if (e->active)
+            fireball = e;
+    ASSERT_NE(fireball, nullptr);
+    EXPECT_EQ(fireball->followed, &bob->model->matrix);
+    auto* scene = static_cast<Scene3D*>(canvas->findScene(u"mainScene"));
+    auto objectsOf = [&](const std::u16string& name) {
+        int n = 0;
+        for (int c = 0; c < scene->children.size(); ++c)
+            n += std::u16string(scene->child(c)->name).find(name) != std::u16string::npos;
+        return n;
+    };
+    auto entriesOf = [&](const std::u16string& name) {
+        int n = 0;
+        std::unique_ptr<WCHAR*[]> keys(canvas->getTemplate()->getKeys());
+        for (int k = 0; k < canvas->getTemplate()->getKeyCount(); ++k)
+            n += std::u16string(keys[size_t(k)]).find(name) != std::u16string::npos;
+        return n;
+    };
+    const int bobsObjects = objectsOf(u"<bob>");
+    EXPECT_GT(bobsObjects, 10) << "model, missiles, bullets, smoke, decoys";
+    EXPECT_GT(entriesOf(u"<bob>"), 0);
+    const int alicesObjects = objectsOf(u"<alice>");
     canvas->onPlayerLeave(u"<bob>");
-    EXPECT_EQ(model->visible, 0) << "his model stays in the scene, hidden";
+    EXPECT_EQ(objectsOf(u"<bob>"), 0);
+    EXPECT_EQ(entriesOf(u"<bob>"), 0);
+    EXPECT_EQ(objectsOf(u"<alice>"), alicesObjects);
     EXPECT_EQ(canvas->findAircraft(u"<bob>"), nullptr);
     EXPECT_TRUE(canvas->enemies().empty());
+    EXPECT_TRUE(fireball->active);
+    EXPECT_EQ(fireball->followed, nullptr);
+    fly(2);
     canvas->onPlayerLeave(u"<alice>"); // the player never leaves her own flight
     EXPECT_EQ(canvas->player(), me);
-    canvas->onPlayerEnter(u"<bob>", 1, {10, 300, 10});
-    canvas->onPlayerEnter(u"<bob>", 1, {10, 300, 10}); // once is enough
+    canvas->onPlayerEnter(u"<bob>", 0, {10, 300, 10});
+    canvas->onPlayerEnter(u"<bob>", 0, {10, 300, 10}); // once is enough
     ASSERT_EQ(canvas->enemies().size(), 1u);
     Aircraft* back = canvas->findAircraft(u"<bob>");
     ASSERT_NE(back, nullptr);
     ASSERT_NE(back->model, nullptr);
     EXPECT_EQ(back->model->visible, 1);
+    EXPECT_EQ(objectsOf(u"<bob>"), bobsObjects) << "built once more, nothing twice";
+    ASSERT_TRUE(back->hasStations());
+    EXPECT_NE(back->stations[0][0]->model, nullptr);
     fly(2);
+}
+
+// A group's pools hold two explosions and a splash for every member and
+// grow as members enter, so every fireball of a busy group shows; the
+// group's frames come from the server's states, so a paint draws nothing
+// new there (it shows the last frame again), while a flight of one's own is
+// drawn again.
+TEST_F(Flight, AGroupsPoolsGrowWithItsMembersAndAPaintStepsNothing)
+{
+    GameCanvas::Mission m = mission(false);
+    m.multiplayer = true;
+    m.members = {{u"<alice>", 0, {0, 300, 0}}};
+    ASSERT_TRUE(canvas->buildMission(m)) << os::to_latin1(canvas->buildError());
+    EXPECT_EQ(canvas->explosions.size(), 2u);
+    EXPECT_EQ(canvas->splashes.size(), 1u);
+    canvas->onPlayerEnter(u"<bob>", 1, {100, 300, 100});
+    canvas->onPlayerEnter(u"<carol>", 0, {-100, 300, 100});
+    ASSERT_EQ(canvas->explosions.size(), 6u);
+    ASSERT_EQ(canvas->splashes.size(), 3u);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(canvas->findComponent(os::format(u"Explosion%d", i).c_str()), canvas->explosions[size_t(i)]->chip);
+    // Two members shot down, each with a missile exploding beside him, and
+    // the player falling into the sea: every one of them shows.
+    for (Aircraft* a : canvas->enemies())
+    {
+        a->explode(0.1f, false);
+        a->stations[0][0]->explode();
+    }
+    canvas->player()->explode(0.1f, false);
+    canvas->player()->splash();
+    int burning = 0;
+    for (ExplosionEffect* e : canvas->explosions)
+        burning += e->active;
+    EXPECT_EQ(burning, 5);
+    EXPECT_EQ(canvas->splashes.back()->active, 1);
+
+    constexpr uint32_t kMarker = 0xFF00FF;
+    auto paintLeavesMarker = [&] {
+        canvas->backBuffer()->drawRect(kMarker, 0, 0, -1, -1, true);
+        SendMessageW(canvas->getHandle(), WM_PAINT, 0, 0);
+        return canvas->backBuffer()->colorAt(120, 80) == kMarker;
+    };
+    const float clock = canvas->flightClock;
+    EXPECT_TRUE(paintLeavesMarker()) << "a group's paint draws nothing";
+    EXPECT_EQ(canvas->flightClock, clock);
+    ASSERT_TRUE(canvas->buildMission(mission(true)));
+    EXPECT_FALSE(paintLeavesMarker()) << "a flight of one's own is drawn again";
 }
 
 } // namespace game_canvas_cases

@@ -5,10 +5,13 @@
 
 #include "os/testing/host.h"
 #include "os/testing/kernel.h"
+#include "os/testing/program_run.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <string>
 
 #include <os/wstring.h>
 
@@ -138,6 +141,35 @@ TEST(Labels, PlanesAndScenes)
     EXPECT_EQ(u"desert", sceneLabel(u"desert"));
 }
 
+// The menu lists each demo plane as its specifications page names it: a
+// '_' in a plane file's name shows as ',', so a name meant with a blank
+// has the blank in the file's name.
+TEST(Labels, DemoPlanesReadAsTheirSpecificationPagesName)
+{
+    const std::filesystem::path aircraft = std::filesystem::path(os::testing::built_device_root()) /
+                                           "Program Files/Vasko-Skyrend/resources/aircraft";
+    int planes = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(aircraft))
+    {
+        const std::string file = entry.path().filename().string();
+        if (file.rfind("plane_", 0) != 0 || entry.path().extension() != ".properties")
+            continue;
+        ++planes;
+        const std::string stem = entry.path().stem().string();
+        std::ifstream specs(aircraft / "specs" / (stem + "_specs.properties"));
+        ASSERT_TRUE(specs) << stem;
+        std::string line, heading;
+        while (std::getline(specs, line))
+            if (line.rfind("heading=", 0) == 0)
+            {
+                const size_t at = line.find("text:") + 5;
+                heading = line.substr(at, line.find(',', at) - at);
+            }
+        EXPECT_EQ(os::to_latin1(planeLabel(os::to_u16(stem))), heading) << file;
+    }
+    EXPECT_GE(planes, 2);
+}
+
 namespace {
 
 Roster rosterOf(const std::string& text)
@@ -158,6 +190,13 @@ TEST(PilotFile, ADamagedOneIsSetAsideAndItsReadablePilotsKept)
 {
     const std::string shipped = "# shipped\nlastPilotNo=0\nAce=ShootDown:3, BeShotDown:1, Missions:7\n";
     const std::string garbage("\x01\x02\xff\x00zz\x7f", 7);
+    // The header of the shipped roster, whose second line reads like a pilot.
+    const std::string header = "# The pilots and their scores:\n"
+                               "#   name=ShootDown:enemies downed, BeShotDown:times downed, Missions:missions flown\n";
+    // A file as the previous build saved it.
+    const std::string saved = header + "lastPilotNo=1\nAce=ShootDown:3, BeShotDown:1, Missions:7\n"
+                                       "Kite=ShootDown:9, BeShotDown:0, Missions:12\n"
+                                       "Rookie=ShootDown:0, BeShotDown:2, Missions:13\n";
     const struct
     {
         const char* name;
@@ -165,17 +204,44 @@ TEST(PilotFile, ADamagedOneIsSetAsideAndItsReadablePilotsKept)
         PilotFileState state;
         std::vector<std::string> pilots;
         int boxes;
+        const char* said; // in the box
     } cases[] = {
-        {"sound", "# mine\nlastPilotNo=1\nKite=ShootDown:9, BeShotDown:0, Missions:12\nJay=ShootDown:1, BeShotDown:0, "
-                  "Missions:2\n",
-         PilotFileState::Sound, {"Kite", "Jay"}, 0},
+        {"sound",
+         "# mine\nlastPilotNo=1\nKite=ShootDown:9, BeShotDown:0, Missions:12\nJay=ShootDown:1, BeShotDown:0, "
+         "Missions:2\n",
+         PilotFileState::Sound,
+         {"Kite", "Jay"},
+         0,
+         ""},
+        {"saved by the previous build", saved, PilotFileState::Sound, {"Ace", "Kite", "Rookie"}, 0, ""},
+        {"with CR LF line ends",
+         "lastPilotNo=0\r\nKite=ShootDown:9, BeShotDown:0, Missions:12\r\n",
+         PilotFileState::Sound,
+         {"Kite"},
+         0,
+         ""},
         {"garbage among pilots",
-         "# mine\nKite=ShootDown:9, BeShotDown:0, Missions:12\n" + garbage + "\nJay=ShootDown:1, BeShotDown:0, Mis" +
+         header + "Kite=ShootDown:9, BeShotDown:0, Missions:12\n" + garbage + "\nJay=ShootDown:1, BeShotDown:0, Mis" +
              garbage + "\nOwl=ShootDown:2, BeShotDown:1, Missions:4\r\nstray words\n",
-         PilotFileState::Repaired, {"Kite", "Owl"}, 1},
-        {"all garbage", garbage + garbage, PilotFileState::Repaired, {"Ace"}, 1},
-        {"a runaway line", "Kite=ShootDown:9, BeShotDown:0, Missions:12\n" + std::string(10000, 'x') + "\n",
-         PilotFileState::Repaired, {"Kite"}, 1},
+         PilotFileState::Repaired,
+         {"Kite", "Owl"},
+         1,
+         "the 2 pilots that could be read are kept"},
+        {"all garbage", garbage + garbage, PilotFileState::Repaired, {"Ace"}, 1, "the shipped pilots are used"},
+        {"a runaway line",
+         "Kite=ShootDown:9, BeShotDown:0, Missions:12\n" + std::string(10000, 'x') + "\n",
+         PilotFileState::Repaired,
+         {"Kite"},
+         1,
+         "the pilot that could be read is kept"},
+        {"emptied", "", PilotFileState::Repaired, {"Ace"}, 1, "(it is empty)"},
+        {"cut in half", saved.substr(0, saved.size() / 2), PilotFileState::Repaired, {"Ace"}, 1, "cut off"},
+        {"cut mid-record",
+         saved.substr(0, saved.size() - 3),
+         PilotFileState::Repaired,
+         {"Ace", "Kite"},
+         1,
+         "the 2 pilots that could be read are kept"},
     };
     for (const auto& c : cases)
     {
@@ -192,6 +258,7 @@ TEST(PilotFile, ADamagedOneIsSetAsideAndItsReadablePilotsKept)
         EXPECT_EQ(get("GUI/tplist.properties.damaged"), c.file) << "set aside as it was";
         const std::string said = os::to_latin1(os::host::headless::boxes().front().text);
         EXPECT_NE(said.find("tplist.properties.damaged"), std::string::npos) << said;
+        EXPECT_NE(said.find(c.said), std::string::npos) << said;
         // Read again: sound now, nothing more said.
         EXPECT_EQ(repairPilotFile(u"\\GUI\\", u"tplist.properties"), PilotFileState::Sound);
         EXPECT_EQ(os::host::headless::boxes().size(), 1u);

@@ -316,11 +316,32 @@ TEST(SkyrendProgram, SpecsPageOfTheSelectedPlaneAndBack)
     EXPECT_TRUE(isMainMenu(p));
 }
 
+// A main menu saved by an earlier build names the first plane's pictures
+// by the file name it had then ("plane_swift_mk2"): the menu opens without
+// a word, with the selected plane's picture, and the page names it now.
+TEST(SkyrendProgram, AMenuSavedWithAPlaneSinceRenamedShowsThePlanesPicture)
+{
+    ProgramRun run;
+    std::string menu = ProgramRun::read(run.resources("GUI/defaults/MainMenu.properties"));
+    for (size_t at; (at = menu.find("plane_swift mk2")) != std::string::npos;)
+        menu.replace(at, 15, "plane_swift_mk2");
+    std::ofstream(run.resources("GUI/MainMenu.properties"), std::ios::binary) << menu;
+    ASSERT_EQ(0, run.run("wait 300\nshot menu\n", {"ARG:MainMenu"})) << run.errors();
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("menu", p));
+    EXPECT_TRUE(isMainMenu(p));
+    EXPECT_EQ(run.errors().find("plane_swift_mk2"), std::string::npos) << run.errors();
+    EXPECT_GT(count(p, 8, 36, 108, 56, 0x90A8C0), 100) << "the plane's picture";
+    const std::string saved = ProgramRun::read(run.resources("GUI/MainMenu.properties"));
+    EXPECT_NE(saved.find("texture:..\\aircraft\\plane_swift mk2.jpg"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("mask:..\\aircraft\\plane_swift mk2mask.bmp"), std::string::npos) << saved;
+}
+
 TEST(SkyrendProgram, WithoutPlaneFilesNoFlightStarts)
 {
     {
         ProgramRun run;
-        fs::remove(run.resources("aircraft/plane_swift_mk2.properties"));
+        fs::remove(run.resources("aircraft/plane_swift mk2.properties"));
         fs::remove(run.resources("aircraft/plane_tern.properties"));
         ASSERT_EQ(0, run.run("wait 300\nshot page\n", {"ARG:exerciseNow/0,0,0"})) << run.errors();
         os::host::Picture p;
@@ -329,7 +350,7 @@ TEST(SkyrendProgram, WithoutPlaneFilesNoFlightStarts)
     }
     {
         ProgramRun run;
-        fs::remove(run.resources("aircraft/plane_swift_mk2.properties"));
+        fs::remove(run.resources("aircraft/plane_swift mk2.properties"));
         fs::remove(run.resources("aircraft/plane_tern.properties"));
         ASSERT_EQ(0, run.run("wait 300\ntap 60 274\nwait 300\nshot menu\n", {"ARG:MainMenu"})) << run.errors();
         EXPECT_TRUE(shows(run.errors(), "There is no plane or no scene to fly")) << run.errors();

@@ -147,8 +147,8 @@ struct Duel : testing::Test
 
 TEST_F(Duel, ThePlaneFileBuildsModelPartsStationsAndParticles)
 {
-    Aircraft* a = build(u"plane_swift_mk2", u"Ace", true);
-    Aircraft* b = build(u"plane_swift_mk2", u"Wing", false);
+    Aircraft* a = build(u"plane_swift mk2", u"Ace", true);
+    Aircraft* b = build(u"plane_swift mk2", u"Wing", false);
     ASSERT_TRUE(a->buildError().empty()) << os::to_latin1(a->buildError());
     ASSERT_NE(a->model, nullptr);
     EXPECT_EQ(os::to_latin1(a->model->name), "AceJet");
@@ -253,7 +253,7 @@ TEST_F(Duel, PlaneFilesWithNamesTooLongAreRefused)
 
 TEST_F(Duel, TwoAircraftFightForAMinute)
 {
-    Aircraft* player = build(u"plane_swift_mk2", u"Ace", true);
+    Aircraft* player = build(u"plane_swift mk2", u"Ace", true);
     Aircraft* enemy = build(u"plane_tern", u"Bandit", false);
     ASSERT_TRUE(player->buildError().empty());
     ASSERT_TRUE(enemy->buildError().empty());
