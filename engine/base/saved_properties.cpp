@@ -6,13 +6,17 @@
 
 #include <os/file.h>
 #include <os/user.h>
+#include <os/wstring.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <mutex>
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -93,13 +97,111 @@ const char16_t* textFault(FILE* file)
 
 bool hasKey(Properties& table, const WCHAR* key)
 {
-    return table.get(key) != nullptr;
+    return table.Hashtable::get(key) != nullptr;
 }
 
-// Why folder\name is damaged, or null when it is sound or missing.
-const char16_t* damageOf(const SavedPaths& paths, bool& missing)
+struct EntryLines
+{
+    std::u16string key;
+    size_t start; // offset of its first line
+    size_t end;   // just past its last line (continuation lines included)
+};
+
+// The real entries of a file's text in file order, found as Properties::load
+// finds them. An entry whose key names another entry ("a{b}") is left out:
+// its key is known only once the file is read.
+std::vector<EntryLines> entryLines(const std::string& text)
+{
+    auto nextLine = [&text](size_t& pos) {
+        const size_t newline = text.find('\n', pos);
+        const size_t end = newline == std::string::npos ? text.size() : newline + 1;
+        std::u16string line = os::to_u16(text.substr(pos, end - pos));
+        pos = end;
+        while (!line.empty() && (line.back() == u'\n' || line.back() == u'\r'))
+            line.pop_back();
+        trim(line.data(), u" \t");
+        line.resize(wcslen(line.c_str()));
+        return line;
+    };
+    std::vector<EntryLines> out;
+    size_t pos = 0;
+    while (pos < text.size())
+    {
+        const size_t start = pos;
+        std::u16string line = nextLine(pos);
+        if (line.empty() || line[0] == u'#' || line[0] == u'!')
+            continue;
+        while (!line.empty() && line.back() == u'\\' && pos < text.size())
+        {
+            line.pop_back();
+            line += nextLine(pos);
+        }
+        const size_t remark = line.rfind(u"//");
+        if (remark != std::u16string::npos)
+            line.resize(remark);
+        const size_t separator = line.find(u'=');
+        if (separator == std::u16string::npos)
+            continue;
+        std::u16string key = line.substr(0, separator);
+        trim(key.data(), u" \t");
+        key.resize(wcslen(key.c_str()));
+        if (key.find(u'{') == std::u16string::npos)
+            out.push_back({std::move(key), start, pos});
+    }
+    return out;
+}
+
+// The saved text with the shipped entries it lacks put in, each after the
+// entry that comes before it in the shipped copy (before the first entry
+// when none does), with the shipped copy's value, references unexpanded.
+std::string withShippedEntries(const std::string& text, Properties& saved, Properties& shipped)
+{
+    const std::vector<EntryLines> entries = entryLines(text);
+    auto endOf = [&entries](const WCHAR* key, size_t fallback) {
+        for (const EntryLines& entry : entries)
+            if (entry.key == key)
+                return entry.end;
+        return fallback;
+    };
+    std::vector<std::pair<size_t, std::string>> inserts; // in shipped order, offsets never decreasing
+    // Before the first entry, so a heading comment stays on top.
+    size_t at = entries.empty() ? text.size() : entries.front().start;
+    WCHAR** keys = shipped.getKeys();
+    const int count = shipped.getKeyCount();
+    for (int i = 0; i < count; ++i)
+    {
+        if (hasKey(saved, keys[i]))
+        {
+            at = std::max(at, endOf(keys[i], at));
+            continue;
+        }
+        const WCHAR* value = static_cast<const WCHAR*>(shipped.Hashtable::get(keys[i]));
+        std::string line = os::to_latin1(std::u16string(keys[i]) + u"=" + (value ? value : u"")) + "\n";
+        if (at == text.size() && !text.empty() && text.back() != '\n')
+            line.insert(0, "\n");
+        inserts.emplace_back(at, std::move(line));
+    }
+    delete[] keys;
+    std::string merged;
+    size_t copied = 0;
+    for (const auto& [offset, line] : inserts)
+    {
+        merged.append(text, copied, offset - copied);
+        merged += line;
+        copied = offset;
+    }
+    merged.append(text, copied, std::string::npos);
+    return merged;
+}
+
+// Why folder\name is damaged, or null when it is sound or missing. A sound
+// file that lacks entries of its shipped copy (one saved by an earlier build,
+// before the page gained them) gets its text with those entries put in
+// `completed`; the player's own entries stay as they are.
+const char16_t* damageOf(const SavedPaths& paths, bool& missing, std::optional<std::string>& completed)
 {
     missing = false;
+    completed.reset();
     if (isFolder(paths.file))
         return u"a folder stands in its place";
     FILE* file = _wfopen(paths.file.c_str(), u"rb");
@@ -112,8 +214,6 @@ const char16_t* damageOf(const SavedPaths& paths, bool& missing)
     std::fclose(file);
     if (fault)
         return fault;
-    // A template the program rewrites keeps every entry of its shipped copy
-    // (it only changes their values): one that lacks some was cut short.
     if (!exists(paths.shipped))
         return nullptr;
     Properties saved;
@@ -128,7 +228,19 @@ const char16_t* damageOf(const SavedPaths& paths, bool& missing)
     delete[] keys;
     if (whole)
         return nullptr;
-    return saved.getKeyCount() == 0 ? u"it is empty" : u"it was cut short";
+    if (saved.getKeyCount() == 0)
+        return u"it is empty";
+    // Every line the program writes ends in a newline: a file whose last
+    // line does not, and that lacks entries, was cut off in the middle of a
+    // line. One cut between lines cannot be told from an earlier build's
+    // file; it keeps what it holds and takes the rest from the shipped copy.
+    std::optional<std::string> text = readWhole(paths.file);
+    if (!text)
+        return u"it cannot be read";
+    if (text->empty() || text->back() != '\n')
+        return u"it was cut short";
+    completed = withShippedEntries(*text, saved, shipped);
+    return nullptr;
 }
 
 // A damaged file that cannot be moved is named to the user once per run (a
@@ -171,11 +283,14 @@ enum class Outcome
 Outcome repair(const SavedPaths& paths)
 {
     bool missing = false;
-    const char16_t* why = damageOf(paths, missing);
+    std::optional<std::string> completed;
+    const char16_t* why = damageOf(paths, missing, completed);
     if (!why)
     {
         if (missing)
             restoreShipped(paths);
+        else if (completed)
+            os::write_file_atomic(paths.file, completed->data(), completed->size());
         return Outcome::Sound;
     }
     const std::u16string aside = os::set_aside_damaged_file(paths.file);

@@ -16,7 +16,11 @@
 // never overwritten), the user is told once in a message box naming the file
 // and where it went, and the shipped copy is put in its place, so the page
 // works again from its defaults. A missing file with a shipped copy gets the
-// copy without a word.
+// copy without a word. A file that lacks entries of its shipped copy is
+// damaged only when it holds none or ends inside a line (cut short); one
+// that ends whole was saved by an earlier build, before the page gained
+// them: the entries are put in from the shipped copy, each after the entry
+// it follows there, and every value the player set stays, without a word.
 #pragma once
 
 #include "engine/base/properties.h"
