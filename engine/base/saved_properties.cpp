@@ -151,53 +151,142 @@ std::vector<EntryLines> entryLines(const std::string& text)
     return out;
 }
 
-// The saved text with the shipped entries it lacks put in, each after the
-// entry that comes before it in the shipped copy (before the first entry
-// when none does), with the shipped copy's value, references unexpanded.
-std::string withShippedEntries(const std::string& text, Properties& saved, Properties& shipped)
+// The fields the programs write back into a page as the player chooses
+// (check boxes, groups, typed names, chosen pictures); everything else of an
+// entry is the page's layout.
+constexpr const char16_t* kPlayerFields[] = {u"status", u"selected", u"text", u"texture", u"mask"};
+
+// The shipped entry's item list with the player's fields taken from the
+// saved entry: the page's new layout around the player's choices. Null when
+// either value is no item list (a plain value is the player's as a whole).
+std::optional<std::u16string> withPlayerFields(const std::u16string& shippedValue, Properties& saved,
+                                               const WCHAR* key)
+{
+    const WCHAR* savedValue = static_cast<const WCHAR*>(saved.Hashtable::get(key));
+    if (!savedValue || !wcschr(savedValue, u':') || shippedValue.find(u':') == std::u16string::npos)
+        return std::nullopt;
+    // Items as the item-list reader finds them once references are expanded:
+    // a piece without ':' belongs to the item before it, unless it is a
+    // reference ("{label}"), which stands for items of its own.
+    std::vector<std::u16string> items;
+    for (size_t from = 0;;)
+    {
+        const size_t comma = shippedValue.find(u',', from);
+        std::u16string piece = shippedValue.substr(from, comma == std::u16string::npos ? comma : comma - from);
+        const size_t first = piece.find_first_not_of(u" \t");
+        const bool reference = first != std::u16string::npos && piece[first] == u'{';
+        if (reference || piece.find(u':') != std::u16string::npos || items.empty())
+            items.push_back(piece);
+        else
+            items.back() += u"," + piece;
+        if (comma == std::u16string::npos)
+            break;
+        from = comma + 1;
+    }
+    auto playerValue = [&saved, key](const char16_t* field) {
+        WCHAR* value = saved.getField(key, field);
+        std::optional<std::u16string> out;
+        if (value)
+            out = std::u16string(value);
+        delete[] value;
+        return out;
+    };
+    std::vector<const char16_t*> placed;
+    for (std::u16string& item : items)
+    {
+        const size_t colon = item.find(u':');
+        if (colon == std::u16string::npos)
+            continue;
+        std::u16string name = item.substr(0, colon);
+        const size_t lead = name.find_first_not_of(u" \t");
+        name = lead == std::u16string::npos ? u"" : name.substr(lead);
+        name.resize(name.find_last_not_of(u" \t") + 1);
+        for (const char16_t* field : kPlayerFields)
+        {
+            if (name != field)
+                continue;
+            if (std::optional<std::u16string> value = playerValue(field))
+                item = item.substr(0, colon + 1) + *value;
+            placed.push_back(field);
+        }
+    }
+    std::u16string out;
+    for (const std::u16string& item : items)
+        out += (out.empty() ? u"" : u",") + item;
+    for (const char16_t* field : kPlayerFields)
+    {
+        if (std::find(placed.begin(), placed.end(), field) != placed.end())
+            continue;
+        if (std::optional<std::u16string> value = playerValue(field))
+            out += u", " + std::u16string(field) + u":" + *value;
+    }
+    return out;
+}
+
+// The saved text made the shipped page with the player's choices: each entry
+// both have keeps its place and takes the shipped layout around the player's
+// fields (a plain value stays the player's); a shipped entry it lacks is put
+// in after the entry that comes before it in the shipped copy (before the
+// first entry when none does); an entry only it has stays. Values are
+// written with their references unexpanded.
+std::string completedText(const std::string& text, Properties& saved, Properties& shipped)
 {
     const std::vector<EntryLines> entries = entryLines(text);
-    auto endOf = [&entries](const WCHAR* key, size_t fallback) {
+    auto entryOf = [&entries](const WCHAR* key) -> const EntryLines* {
         for (const EntryLines& entry : entries)
             if (entry.key == key)
-                return entry.end;
-        return fallback;
+                return &entry;
+        return nullptr;
     };
-    std::vector<std::pair<size_t, std::string>> inserts; // in shipped order, offsets never decreasing
+    struct Edit
+    {
+        size_t from, to; // the bytes replaced (none for an entry put in)
+        std::string line;
+    };
+    std::vector<Edit> edits;
     // Before the first entry, so a heading comment stays on top.
     size_t at = entries.empty() ? text.size() : entries.front().start;
     WCHAR** keys = shipped.getKeys();
     const int count = shipped.getKeyCount();
     for (int i = 0; i < count; ++i)
     {
+        const WCHAR* value = static_cast<const WCHAR*>(shipped.Hashtable::get(keys[i]));
+        const std::u16string shippedValue = value ? value : u"";
         if (hasKey(saved, keys[i]))
         {
-            at = std::max(at, endOf(keys[i], at));
+            const EntryLines* entry = entryOf(keys[i]);
+            if (!entry)
+                continue;
+            at = std::max(at, entry->end);
+            std::optional<std::u16string> merged = withPlayerFields(shippedValue, saved, keys[i]);
+            if (merged && *merged != static_cast<const WCHAR*>(saved.Hashtable::get(keys[i])))
+                edits.push_back({entry->start, entry->end, os::to_latin1(std::u16string(keys[i]) + u"=" + *merged) + "\n"});
             continue;
         }
-        const WCHAR* value = static_cast<const WCHAR*>(shipped.Hashtable::get(keys[i]));
-        std::string line = os::to_latin1(std::u16string(keys[i]) + u"=" + (value ? value : u"")) + "\n";
+        std::string line = os::to_latin1(std::u16string(keys[i]) + u"=" + shippedValue) + "\n";
         if (at == text.size() && !text.empty() && text.back() != '\n')
             line.insert(0, "\n");
-        inserts.emplace_back(at, std::move(line));
+        edits.push_back({at, at, std::move(line)});
     }
     delete[] keys;
-    std::string merged;
+    std::stable_sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.from < b.from; });
+    std::string out;
     size_t copied = 0;
-    for (const auto& [offset, line] : inserts)
+    for (const Edit& edit : edits)
     {
-        merged.append(text, copied, offset - copied);
-        merged += line;
-        copied = offset;
+        const size_t from = std::max(edit.from, copied);
+        out.append(text, copied, from - copied);
+        out += edit.line;
+        copied = std::max(from, edit.to);
     }
-    merged.append(text, copied, std::string::npos);
-    return merged;
+    out.append(text, copied, std::string::npos);
+    return out;
 }
 
 // Why folder\name is damaged, or null when it is sound or missing. A sound
 // file that lacks entries of its shipped copy (one saved by an earlier build,
-// before the page gained them) gets its text with those entries put in
-// `completed`; the player's own entries stay as they are.
+// before the page gained them) gets in `completed` the shipped page with the
+// player's choices (completedText).
 const char16_t* damageOf(const SavedPaths& paths, bool& missing, std::optional<std::string>& completed)
 {
     missing = false;
@@ -239,7 +328,7 @@ const char16_t* damageOf(const SavedPaths& paths, bool& missing, std::optional<s
         return u"it cannot be read";
     if (text->empty() || text->back() != '\n')
         return u"it was cut short";
-    completed = withShippedEntries(*text, saved, shipped);
+    completed = completedText(*text, saved, shipped);
     return nullptr;
 }
 

@@ -19,8 +19,10 @@
 // copy without a word. A file that lacks entries of its shipped copy is
 // damaged only when it holds none or ends inside a line (cut short); one
 // that ends whole was saved by an earlier build, before the page gained
-// them: the entries are put in from the shipped copy, each after the entry
-// it follows there, and every value the player set stays, without a word.
+// them: without a word, the entries are put in from the shipped copy, each
+// after the entry it follows there, and every other entry takes the shipped
+// layout around the fields the player set (status, selected, text, texture,
+// mask; a plain value is the player's as a whole).
 #pragma once
 
 #include "engine/base/properties.h"

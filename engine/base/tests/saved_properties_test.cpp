@@ -283,8 +283,9 @@ TEST_F(SavedProperties, DamagedFileThatCannotBeMovedIsNotRead)
 
 // A page saved by an earlier build lacks the entries the page gained since.
 // It is no damage: the file takes those entries from the shipped copy, each
-// after the entry it follows there, and keeps every value the player set;
-// nothing is said or set aside, and the next save writes the whole page.
+// after the entry it follows there, and the page's new layout around every
+// value the player set; nothing is said or set aside, and the next save
+// writes the whole page.
 TEST_F(SavedProperties, EarlierBuildsPageTakesTheNewEntriesAndKeepsThePlayersValues)
 {
     const std::string current = currentJetSettings();
@@ -340,6 +341,12 @@ TEST_F(SavedProperties, EarlierBuildsPageTakesTheNewEntriesAndKeepsThePlayersVal
         EXPECT_EQ(fieldText(page, u"soundHwdMixingText", u"text"), "Mixed");
         EXPECT_EQ(fieldText(page, u"rdoSoundOn", u"status"), c.soundOn);
         EXPECT_EQ(fieldText(page, u"soundEffect", u"selected"), c.selected);
+        // The sound row takes the new layout, so the new box beside it does
+        // not cover its labels.
+        EXPECT_EQ(page.getFieldInt(u"rdoSoundOnText", u"width", -1), 36);
+        EXPECT_EQ(page.getFieldInt(u"rdoSoundOff", u"x", -1), 84);
+        EXPECT_EQ(fieldText(page, u"rdoSoundOffText", u"text"), "Off");
+        EXPECT_EQ(page.getFieldInt(u"rdoSoundOffText", u"textSize", -1), 13) << "its {label} stays";
 
         // The settings page saves what it shows; read back, the page is whole.
         page.setField(u"soundHwdMixing", u"status", u"1");
@@ -351,4 +358,43 @@ TEST_F(SavedProperties, EarlierBuildsPageTakesTheNewEntriesAndKeepsThePlayersVal
         EXPECT_EQ(reread.getKeyCount(), shipped.getKeyCount());
         EXPECT_TRUE(boxTexts().empty());
     }
+}
+
+// What of an entry is the player's: the fields the programs write back
+// (status, selected, text, texture, mask) and plain values; the rest is
+// layout and follows the shipped copy. Entries the shipped copy no longer has
+// stay.
+TEST_F(SavedProperties, EarlierBuildsPageKeepsThePlayersFieldsInTheNewLayout)
+{
+    const std::string shipped = "# main menu\n"
+                                "sceneMenu=type:SceneSprite, width:100%, height:100%\n"
+                                "sptGround=type:Sprite, width:176, color:(18;22;44), container:sceneMenu\n"
+                                "txtPlayerName=type:Sprite, x:40, y:199, text:Rider, container:sceneMenu\n"
+                                "chkMusic=type:Sprite, {box}, x:10, container:sceneMenu\n"
+                                "imgBike=type:Sprite, texture:bike_blue.jpg, x:4\n"
+                                "SB_vehicleSelected=0\n"
+                                "box=GUIType:checkbox, width:18\n";
+    const std::string earlier = "# main menu\n"
+                                "sceneMenu=type:SceneSprite, width:100%, height:100%, bkgColor:(18;22;44)\n"
+                                "txtPlayerName=type:Sprite, x:30, y:190, text:Jo, Ann, container:sceneMenu\n"
+                                "chkMusic=type:Sprite, GUIType:checkbox, width:18, x:8, container:sceneMenu, status:1\n"
+                                "imgBike=type:Sprite, texture:bike_red.jpg, x:2\n"
+                                "SB_vehicleSelected=2\n"
+                                "SB_trackSelected=1\n"
+                                "box=GUIType:checkbox, width:18\n";
+    ship();
+    put("GUI/defaults/MainMenu.properties", shipped);
+    put("GUI/MainMenu.properties", earlier);
+    EXPECT_FALSE(repairSavedProperties(u"\\GUI", u"MainMenu.properties"));
+    EXPECT_EQ(get("GUI/MainMenu.properties"),
+              "# main menu\n"
+              "sceneMenu=type:SceneSprite, width:100%, height:100%\n"
+              "sptGround=type:Sprite, width:176, color:(18;22;44), container:sceneMenu\n"
+              "txtPlayerName=type:Sprite, x:40, y:199, text:Jo, Ann, container:sceneMenu\n"
+              "chkMusic=type:Sprite, {box}, x:10, container:sceneMenu, status:1\n"
+              "imgBike=type:Sprite, texture:bike_red.jpg, x:4\n"
+              "SB_vehicleSelected=2\n"
+              "SB_trackSelected=1\n"
+              "box=GUIType:checkbox, width:18\n");
+    EXPECT_TRUE(boxTexts().empty());
 }
