@@ -104,37 +104,6 @@ FILE* openMember(ResourcePack* pack, const std::u16string& member, const WCHAR* 
     return file;
 }
 
-// Without a temporary folder members are unpacked beside their pack, so a
-// file there with a member's name may be a copy an earlier run left. True
-// when the file open at path is such a file and its size is not the
-// member's: an unpacking that never finished (a run killed mid-way). It is
-// passed over for the pack. With a temporary folder, a file beside a pack is
-// never a copy and always beats the pack.
-bool unpackedShort(const std::u16string& path, FILE* file)
-{
-    ResourceState& s = state();
-    if (s.packs.size() == 0 || s.tempFolder)
-        return false;
-    std::u16string work = path;
-    collapseParentDirs(work.data());
-    work.resize(wcslen(work.c_str()));
-    replaceChar(work.data(), u'\\', u'/');
-    for (int i = s.packs.size() - 1; i >= 0; --i)
-    {
-        ResourcePack* pack = static_cast<ResourcePack*>(s.packs.get(i));
-        std::u16string mount = pack->getMountFolder();
-        const std::u16string member = work.compare(0, mount.size(), mount) == 0 ? work.substr(mount.size()) : u"";
-        if (member.empty() || member.find(u'/') != std::u16string::npos || pack->locate(member.c_str()) != UNZ_OK)
-            continue;
-        const long here = std::ftell(file);
-        std::fseek(file, 0, SEEK_END);
-        const long long size = std::ftell(file);
-        std::fseek(file, here, SEEK_SET);
-        return size != pack->currentSize();
-    }
-    return false;
-}
-
 } // namespace
 
 void addResourcePack(const WCHAR* name, const WCHAR* folder)
@@ -197,12 +166,12 @@ FILE* openResourceFile(const WCHAR* path, const WCHAR* mode)
     std::u16string work = path;
     collapseRuns(work.data(), u'\\');
     work.resize(wcslen(work.c_str()));
+    // A real file always wins, also one beside a pack without a temporary
+    // folder: members are unpacked under a temporary name and renamed when
+    // whole, so a file there is either a whole copy or one the user put
+    // there on purpose.
     if (FILE* file = _wfopen(path, mode))
-    {
-        if (isWriteMode(mode) || !unpackedShort(work, file))
-            return file;
-        std::fclose(file);
-    }
+        return file;
     // A file written into a pack's temporary copy would be lost: writing
     // goes to real files only.
     if (isWriteMode(mode))

@@ -152,14 +152,6 @@ int ResourcePack::locate(const WCHAR* member)
     return UNZ_END_OF_LIST_OF_FILE;
 }
 
-long long ResourcePack::currentSize()
-{
-    unz_file_info info;
-    if (!zip || unzGetCurrentFileInfo(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
-        return -1;
-    return static_cast<long long>(info.uncompressed_size);
-}
-
 int ResourcePack::extractCurrentTo(const WCHAR* outputPath)
 {
     // Only stored and deflated members without encryption are read: the zip

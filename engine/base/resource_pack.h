@@ -26,7 +26,8 @@ public:
 
     bool isOpen() const { return zip != nullptr; }
     // Program-wide: members are matched by name without regard to case
-    // (the default) or, for the racing build, exactly as written.
+    // (the default) or, for the racing build, with case (a name that
+    // differs from the member's in case is not found there).
     static void setCaseExactMembers(bool exact);
     const WCHAR* getName() const { return name; }
     // '/'-separated with a trailing '/' (empty for the current folder).
@@ -35,8 +36,6 @@ public:
     // Makes the member (matched without regard to case) the current one:
     // UNZ_OK, or UNZ_END_OF_LIST_OF_FILE when the pack has no such member.
     int locate(const WCHAR* member);
-    // The current member's size once unpacked; -1 when there is none.
-    long long currentSize();
     // Copies the current member into the file at outputPath (device path);
     // the zip library's status, kExtractWriteFailed or kExtractNoMemory.
     // A member that is neither stored nor deflated, or is encrypted, gives

@@ -6,13 +6,17 @@
 
 #include <os/file.h>
 #include <os/user.h>
+#include <os/wstring.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <mutex>
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -93,13 +97,200 @@ const char16_t* textFault(FILE* file)
 
 bool hasKey(Properties& table, const WCHAR* key)
 {
-    return table.get(key) != nullptr;
+    return table.Hashtable::get(key) != nullptr;
 }
 
-// Why folder\name is damaged, or null when it is sound or missing.
-const char16_t* damageOf(const SavedPaths& paths, bool& missing)
+struct EntryLines
+{
+    std::u16string key;
+    size_t start; // offset of its first line
+    size_t end;   // just past its last line (continuation lines included)
+};
+
+// The real entries of a file's text in file order, found as Properties::load
+// finds them. An entry whose key names another entry ("a{b}") is left out:
+// its key is known only once the file is read.
+std::vector<EntryLines> entryLines(const std::string& text)
+{
+    auto nextLine = [&text](size_t& pos) {
+        const size_t newline = text.find('\n', pos);
+        const size_t end = newline == std::string::npos ? text.size() : newline + 1;
+        std::u16string line = os::to_u16(text.substr(pos, end - pos));
+        pos = end;
+        while (!line.empty() && (line.back() == u'\n' || line.back() == u'\r'))
+            line.pop_back();
+        trim(line.data(), u" \t");
+        line.resize(wcslen(line.c_str()));
+        return line;
+    };
+    std::vector<EntryLines> out;
+    size_t pos = 0;
+    while (pos < text.size())
+    {
+        const size_t start = pos;
+        std::u16string line = nextLine(pos);
+        if (line.empty() || line[0] == u'#' || line[0] == u'!')
+            continue;
+        while (!line.empty() && line.back() == u'\\' && pos < text.size())
+        {
+            line.pop_back();
+            line += nextLine(pos);
+        }
+        const size_t remark = line.rfind(u"//");
+        if (remark != std::u16string::npos)
+            line.resize(remark);
+        const size_t separator = line.find(u'=');
+        if (separator == std::u16string::npos)
+            continue;
+        std::u16string key = line.substr(0, separator);
+        trim(key.data(), u" \t");
+        key.resize(wcslen(key.c_str()));
+        if (key.find(u'{') == std::u16string::npos)
+            out.push_back({std::move(key), start, pos});
+    }
+    return out;
+}
+
+// The fields the programs write back into a page as the player chooses
+// (check boxes, groups, typed names, chosen pictures); everything else of an
+// entry is the page's layout.
+constexpr const char16_t* kPlayerFields[] = {u"status", u"selected", u"text", u"texture", u"mask"};
+
+// The shipped entry's item list with the player's fields taken from the
+// saved entry: the page's new layout around the player's choices. Null when
+// either value is no item list (a plain value is the player's as a whole).
+std::optional<std::u16string> withPlayerFields(const std::u16string& shippedValue, Properties& saved,
+                                               const WCHAR* key)
+{
+    const WCHAR* savedValue = static_cast<const WCHAR*>(saved.Hashtable::get(key));
+    if (!savedValue || !wcschr(savedValue, u':') || shippedValue.find(u':') == std::u16string::npos)
+        return std::nullopt;
+    // Items as the item-list reader finds them once references are expanded:
+    // a piece without ':' belongs to the item before it, unless it is a
+    // reference ("{label}"), which stands for items of its own.
+    std::vector<std::u16string> items;
+    for (size_t from = 0;;)
+    {
+        const size_t comma = shippedValue.find(u',', from);
+        std::u16string piece = shippedValue.substr(from, comma == std::u16string::npos ? comma : comma - from);
+        const size_t first = piece.find_first_not_of(u" \t");
+        const bool reference = first != std::u16string::npos && piece[first] == u'{';
+        if (reference || piece.find(u':') != std::u16string::npos || items.empty())
+            items.push_back(piece);
+        else
+            items.back() += u"," + piece;
+        if (comma == std::u16string::npos)
+            break;
+        from = comma + 1;
+    }
+    auto playerValue = [&saved, key](const char16_t* field) {
+        WCHAR* value = saved.getField(key, field);
+        std::optional<std::u16string> out;
+        if (value)
+            out = std::u16string(value);
+        delete[] value;
+        return out;
+    };
+    std::vector<const char16_t*> placed;
+    for (std::u16string& item : items)
+    {
+        const size_t colon = item.find(u':');
+        if (colon == std::u16string::npos)
+            continue;
+        std::u16string name = item.substr(0, colon);
+        const size_t lead = name.find_first_not_of(u" \t");
+        name = lead == std::u16string::npos ? u"" : name.substr(lead);
+        name.resize(name.find_last_not_of(u" \t") + 1);
+        for (const char16_t* field : kPlayerFields)
+        {
+            if (name != field)
+                continue;
+            if (std::optional<std::u16string> value = playerValue(field))
+                item = item.substr(0, colon + 1) + *value;
+            placed.push_back(field);
+        }
+    }
+    std::u16string out;
+    for (const std::u16string& item : items)
+        out += (out.empty() ? u"" : u",") + item;
+    for (const char16_t* field : kPlayerFields)
+    {
+        if (std::find(placed.begin(), placed.end(), field) != placed.end())
+            continue;
+        if (std::optional<std::u16string> value = playerValue(field))
+            out += u", " + std::u16string(field) + u":" + *value;
+    }
+    return out;
+}
+
+// The saved text made the shipped page with the player's choices: each entry
+// both have keeps its place and takes the shipped layout around the player's
+// fields (a plain value stays the player's); a shipped entry it lacks is put
+// in after the entry that comes before it in the shipped copy (before the
+// first entry when none does); an entry only it has stays. Values are
+// written with their references unexpanded.
+std::string completedText(const std::string& text, Properties& saved, Properties& shipped)
+{
+    const std::vector<EntryLines> entries = entryLines(text);
+    auto entryOf = [&entries](const WCHAR* key) -> const EntryLines* {
+        for (const EntryLines& entry : entries)
+            if (entry.key == key)
+                return &entry;
+        return nullptr;
+    };
+    struct Edit
+    {
+        size_t from, to; // the bytes replaced (none for an entry put in)
+        std::string line;
+    };
+    std::vector<Edit> edits;
+    // Before the first entry, so a heading comment stays on top.
+    size_t at = entries.empty() ? text.size() : entries.front().start;
+    WCHAR** keys = shipped.getKeys();
+    const int count = shipped.getKeyCount();
+    for (int i = 0; i < count; ++i)
+    {
+        const WCHAR* value = static_cast<const WCHAR*>(shipped.Hashtable::get(keys[i]));
+        const std::u16string shippedValue = value ? value : u"";
+        if (hasKey(saved, keys[i]))
+        {
+            const EntryLines* entry = entryOf(keys[i]);
+            if (!entry)
+                continue;
+            at = std::max(at, entry->end);
+            std::optional<std::u16string> merged = withPlayerFields(shippedValue, saved, keys[i]);
+            if (merged && *merged != static_cast<const WCHAR*>(saved.Hashtable::get(keys[i])))
+                edits.push_back({entry->start, entry->end, os::to_latin1(std::u16string(keys[i]) + u"=" + *merged) + "\n"});
+            continue;
+        }
+        std::string line = os::to_latin1(std::u16string(keys[i]) + u"=" + shippedValue) + "\n";
+        if (at == text.size() && !text.empty() && text.back() != '\n')
+            line.insert(0, "\n");
+        edits.push_back({at, at, std::move(line)});
+    }
+    delete[] keys;
+    std::stable_sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.from < b.from; });
+    std::string out;
+    size_t copied = 0;
+    for (const Edit& edit : edits)
+    {
+        const size_t from = std::max(edit.from, copied);
+        out.append(text, copied, from - copied);
+        out += edit.line;
+        copied = std::max(from, edit.to);
+    }
+    out.append(text, copied, std::string::npos);
+    return out;
+}
+
+// Why folder\name is damaged, or null when it is sound or missing. A sound
+// file that lacks entries of its shipped copy (one saved by an earlier build,
+// before the page gained them) gets in `completed` the shipped page with the
+// player's choices (completedText).
+const char16_t* damageOf(const SavedPaths& paths, bool& missing, std::optional<std::string>& completed)
 {
     missing = false;
+    completed.reset();
     if (isFolder(paths.file))
         return u"a folder stands in its place";
     FILE* file = _wfopen(paths.file.c_str(), u"rb");
@@ -112,8 +303,6 @@ const char16_t* damageOf(const SavedPaths& paths, bool& missing)
     std::fclose(file);
     if (fault)
         return fault;
-    // A template the program rewrites keeps every entry of its shipped copy
-    // (it only changes their values): one that lacks some was cut short.
     if (!exists(paths.shipped))
         return nullptr;
     Properties saved;
@@ -128,7 +317,19 @@ const char16_t* damageOf(const SavedPaths& paths, bool& missing)
     delete[] keys;
     if (whole)
         return nullptr;
-    return saved.getKeyCount() == 0 ? u"it is empty" : u"it was cut short";
+    if (saved.getKeyCount() == 0)
+        return u"it is empty";
+    // Every line the program writes ends in a newline: a file whose last
+    // line does not, and that lacks entries, was cut off in the middle of a
+    // line. One cut between lines cannot be told from an earlier build's
+    // file; it keeps what it holds and takes the rest from the shipped copy.
+    std::optional<std::string> text = readWhole(paths.file);
+    if (!text)
+        return u"it cannot be read";
+    if (text->empty() || text->back() != '\n')
+        return u"it was cut short";
+    completed = completedText(*text, saved, shipped);
+    return nullptr;
 }
 
 // A damaged file that cannot be moved is named to the user once per run (a
@@ -171,11 +372,14 @@ enum class Outcome
 Outcome repair(const SavedPaths& paths)
 {
     bool missing = false;
-    const char16_t* why = damageOf(paths, missing);
+    std::optional<std::string> completed;
+    const char16_t* why = damageOf(paths, missing, completed);
     if (!why)
     {
         if (missing)
             restoreShipped(paths);
+        else if (completed)
+            os::write_file_atomic(paths.file, completed->data(), completed->size());
         return Outcome::Sound;
     }
     const std::u16string aside = os::set_aside_damaged_file(paths.file);

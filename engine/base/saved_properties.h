@@ -16,7 +16,13 @@
 // never overwritten), the user is told once in a message box naming the file
 // and where it went, and the shipped copy is put in its place, so the page
 // works again from its defaults. A missing file with a shipped copy gets the
-// copy without a word.
+// copy without a word. A file that lacks entries of its shipped copy is
+// damaged only when it holds none or ends inside a line (cut short); one
+// that ends whole was saved by an earlier build, before the page gained
+// them: without a word, the entries are put in from the shipped copy, each
+// after the entry it follows there, and every other entry takes the shipped
+// layout around the fields the player set (status, selected, text, texture,
+// mask; a plain value is the player's as a whole).
 #pragma once
 
 #include "engine/base/properties.h"

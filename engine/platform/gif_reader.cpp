@@ -20,6 +20,7 @@ public:
     ByteCursor(const uint8_t* data, size_t length) : data_(data), length_(length) {}
 
     bool atEnd() const { return pos_ >= length_; }
+    size_t position() const { return pos_; }
     bool ended() const { return ended_; }
 
     uint8_t byte()
@@ -106,8 +107,7 @@ class GifDecoder
 {
 public:
     GifDecoder(const uint8_t* data, size_t length, const WCHAR* name, bool firstOnly, bool useScreenDepth)
-        : in_(data, length), name_(name), firstOnly_(firstOnly), useScreenDepth_(useScreenDepth),
-          budgetLeft_(gifPixelBudget(length))
+        : in_(data, length), name_(name), firstOnly_(firstOnly), useScreenDepth_(useScreenDepth)
     {
     }
 
@@ -122,11 +122,12 @@ public:
             refuse();
         while (!stopped_ && !in_.atEnd() && !(firstOnly_ && !frames_.empty()))
         {
+            const size_t start = in_.position();
             uint8_t introducer = in_.byte();
             if (introducer == 0x21)
-                readExtension();
+                readExtension(start);
             else if (introducer == 0x2C)
-                readFrame();
+                readFrame(start);
             else if (introducer == 0x3B)
                 break;
         }
@@ -157,7 +158,7 @@ private:
         return true;
     }
 
-    void readExtension()
+    void readExtension(size_t start)
     {
         uint8_t label = in_.byte();
         if (label != 0xF9)
@@ -171,9 +172,10 @@ private:
         control_.transparentIndex = in_.byte();
         control_.seen = true;
         in_.byte(); // terminator
+        frameBytes_ += in_.position() - start;
     }
 
-    void readFrame()
+    void readFrame(size_t start)
     {
         GifBlock block;
         block.left = in_.word();
@@ -191,13 +193,18 @@ private:
         }
         int codeSize = in_.byte();
         std::vector<uint8_t> data = in_.subBlocks();
+        // The budget grows with the bytes of the frames read so far (their
+        // graphic control blocks, descriptors, colour tables and codes),
+        // never with comments, application blocks or stray bytes: they hold
+        // no pixels.
+        frameBytes_ += in_.position() - start;
 
         // The frame is decoded at its own size, within what is left of the
         // budget once its composed picture is counted; it is composed on a
         // whole screen only when it decoded. What a frame decodes is counted
         // even when the frame is dropped.
         const int64_t screen = int64_t(screenWidth_) * screenHeight_;
-        const int64_t available = budgetLeft_ - screen;
+        const int64_t available = gifPixelBudget(frameBytes_) - spent_ - screen;
         if (available <= 0)
         {
             refuse();
@@ -207,7 +214,7 @@ private:
         std::vector<uint8_t> indices;
         bool ok = area > 0 && decodeGifIndices(data.data(), data.size(), codeSize,
                                                size_t(std::min(area, available + 1)), indices) != 0;
-        budgetLeft_ -= int64_t(indices.size());
+        spent_ += int64_t(indices.size());
         if (ok && int64_t(indices.size()) > available)
         {
             refuse();
@@ -216,7 +223,7 @@ private:
         std::unique_ptr<Image> frame;
         if (ok)
         {
-            budgetLeft_ -= screen;
+            spent_ += screen;
             frame = std::make_unique<Image>(screenWidth_, screenHeight_, useScreenDepth_);
             ok = !frame->isEmpty();
         }
@@ -272,7 +279,8 @@ private:
     ColorTable global_;
     GraphicControl control_;
     int previousDisposal_ = 0;
-    int64_t budgetLeft_;
+    size_t frameBytes_ = 0; // of the frames read so far
+    int64_t spent_ = 0;     // pixels decoded and composed so far
     bool stopped_ = false;
     std::vector<std::unique_ptr<Image>> frames_;
 };

@@ -10,21 +10,24 @@
 class Image;
 
 // Pixels one read may decode and compose over all its frames (each frame
-// counts its decoded pixels and its whole-screen picture). A frame past it
-// ends the read with the corrupt-file box, so memory and time follow what
-// the file holds, not what it declares. Any file may have 1024 x 1024 (a
-// dozen screens of the device), and for every byte as many pixels as the
-// best compression of a one-colour picture makes of it, decoded and composed
+// counts its decoded pixels and its whole-screen picture), for the image
+// data read so far: the bytes of the frames (graphic control block,
+// descriptor, colour table and codes). A frame past it ends the read with
+// the corrupt-file box, so memory and time follow what the file holds, not
+// what it declares. Any file may have 1024 x 1024 (a dozen screens of the
+// device), and for every byte of image data as many pixels as the best
+// compression of a one-colour picture makes of it, decoded and composed
 // (about 1,900 each); never more than four pictures of the largest image.
+// Comments, application blocks and stray bytes add nothing.
 constexpr int64_t kGifPixelBudget = int64_t(4) * 4096 * 4096;
 constexpr int64_t kGifPixelFloor = int64_t(1) << 20;
 constexpr int64_t kGifPixelsPerByte = 4096;
 
-constexpr int64_t gifPixelBudget(size_t length)
+constexpr int64_t gifPixelBudget(size_t imageBytes)
 {
-    return length >= size_t(kGifPixelBudget / kGifPixelsPerByte)
+    return imageBytes >= size_t(kGifPixelBudget / kGifPixelsPerByte)
                ? kGifPixelBudget
-               : std::min(kGifPixelBudget, kGifPixelFloor + int64_t(length) * kGifPixelsPerByte);
+               : std::min(kGifPixelBudget, kGifPixelFloor + int64_t(imageBytes) * kGifPixelsPerByte);
 }
 
 // With an image and firstOnly, decodes the first frame into that image (left

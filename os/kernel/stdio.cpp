@@ -13,6 +13,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
+#include <strings.h>
 #include <unistd.h>
 #include <vector>
 
@@ -178,6 +179,44 @@ bool process_gone(pid_t pid)
     return pid != getpid() && ::kill(pid, 0) != 0 && errno == ESRCH;
 }
 
+// The process id a folder's name is, when it is a per-process temporary
+// folder: a folder named after its process ("1234") in a folder whose name
+// ends in ".tmp" (the resource packs' "\My Documents\Kalmir.tmp\1234\").
+// Else 0.
+pid_t temporary_folder_owner(const std::string& parent, const std::string& name)
+{
+    const size_t slash = parent.rfind('/');
+    const std::string parent_name = slash == std::string::npos ? parent : parent.substr(slash + 1);
+    if (parent_name.size() <= 4 || strcasecmp(parent_name.c_str() + parent_name.size() - 4, ".tmp") != 0)
+        return 0;
+    if (name.empty() || name.size() > 9 || name[0] == '0' ||
+        name.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    return pid_t(std::stol(name));
+}
+
+// Empties the folder of a process that ended without emptying it (killed, or
+// crashed) and removes it. A folder that holds folders stays: only the plain
+// files a run extracts there are its own.
+int remove_process_folder(const std::string& path)
+{
+    int removed = 0;
+    if (DIR* dir = ::opendir(path.c_str()))
+    {
+        while (dirent* entry = ::readdir(dir))
+        {
+            const std::string file = path + "/" + entry->d_name;
+            struct stat st;
+            if (lstat(file.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) && unlink(file.c_str()) == 0)
+                removed++;
+        }
+        ::closedir(dir);
+    }
+    if (::rmdir(path.c_str()) == 0)
+        removed++;
+    return removed;
+}
+
 int sweep(const std::string& folder, int depth, int& budget)
 {
     DIR* dir = ::opendir(folder.c_str());
@@ -198,7 +237,10 @@ int sweep(const std::string& folder, int depth, int& budget)
             continue;
         if (S_ISDIR(st.st_mode))
         {
-            if (depth > 0)
+            const pid_t owner = temporary_folder_owner(folder, name);
+            if (owner > 0 && process_gone(owner))
+                removed += remove_process_folder(path);
+            else if (depth > 0)
                 below.push_back(path);
             continue;
         }

@@ -79,32 +79,42 @@ TEST_F(ResourceFiles, DiskFirstThenTheLaterPack)
         EXPECT_EQ(readResource(path), content) << os::to_latin1(path);
 }
 
-// Without a temporary folder members are unpacked beside their pack. A copy
-// is whole or absent: a failed one leaves nothing there, and a short copy an
-// older run left (killed mid-way) is passed over for the pack.
-TEST_F(ResourceFiles, CopiesBesideThePackAreWholeOrNotTrusted)
+// Without a temporary folder members are unpacked beside their pack. A file
+// there, of whatever size, is the one opened (a player's own file beside a
+// pack wins, as everywhere else); a copy the pack writes is whole or absent,
+// and a failed one leaves nothing behind.
+TEST_F(ResourceFiles, FilesBesideThePackWinAndFailedCopiesLeaveNothing)
 {
     closeResourcePacks();
     const std::string track(30000, 't');
-    ASSERT_TRUE(writeZip(u"\\res\\scenes.zip", {{"track.3ds", track}, {"sky.jpg", "SKY"}}));
+    ASSERT_TRUE(writeZip(u"\\res\\scenes.zip", {{"track.3ds", track}, {"sky.jpg", "SKY"}, {"car.3ds", "CAR"}}));
     put("res/bad.zip", engine_testing::rawZip({engine_testing::RawMember{"bad.txt", 0, "abc", 1, 3}}));
     addResourcePack(u"scenes.zip", u"\\res");
     addResourcePack(u"bad.zip", u"\\res");
 
-    put("res/track.3ds", "");
-    EXPECT_TRUE(readResource(u"\\res\\track.3ds") == track) << "a 0-byte leftover";
-    put("res/track.3ds", track.substr(0, 16384));
-    EXPECT_TRUE(readResource(u"\\res\\track.3ds") == track) << "a leftover cut short";
-    EXPECT_EQ(get("res/track.3ds").size(), 16384u) << "a file the pack did not write is left alone";
-    put("res/sky.jpg", "sky");
-    EXPECT_EQ(readResource(u"\\res\\sky.jpg"), "sky") << "a whole copy (or a file of the same size) is used";
+    const std::pair<std::string, std::string> onDisk[] = {
+        {"track.3ds", ""},                   // empty
+        {"track.3ds", "my own track"},       // smaller than the member
+        {"track.3ds", track + "and more"},   // larger
+        {"sky.jpg", "sky"},                  // the member's size
+    };
+    for (const auto& [name, content] : onDisk)
+    {
+        put("res/" + name, content);
+        EXPECT_TRUE(readResource(os::to_u16("\\res\\" + name).c_str()) == content) << name << " of "
+                                                                                         << content.size();
+        EXPECT_TRUE(get("res/" + name) == content) << "the file on disk is left as it was";
+    }
+    fs::remove(host("res/track.3ds"));
+    EXPECT_TRUE(readResource(u"\\res\\track.3ds") == track) << "without a file on disk the pack answers";
+    EXPECT_FALSE(fs::exists(host("res/track.3ds"))) << "its copy goes at the close";
 
     EXPECT_EQ(readResource(u"\\res\\bad.txt"), "<none>");
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(host("res")))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"bad.zip", "scenes.zip", "sky.jpg", "track.3ds"}))
+    EXPECT_EQ(names, (std::vector<std::string>{"bad.zip", "scenes.zip", "sky.jpg"}))
         << "no copy and no temporary is left behind";
 }
 
@@ -236,7 +246,9 @@ TEST_F(ResourceFiles, PackWhoseDirectoryRunsPastTheFileIsDropped)
         addResourcePack(u"p.zip", u"\\res");
         EXPECT_EQ(getResourcePackCount(), c.mounted ? 1 : 0) << c.what;
         if (c.mounted)
+        {
             EXPECT_EQ(readResource(u"\\res\\b.txt"), "second") << c.what;
+        }
         closeResourcePacks();
     }
 }

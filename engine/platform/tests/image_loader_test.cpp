@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -507,6 +508,58 @@ TEST_F(ImageLoader, GifMemoryFollowsWhatTheFileHolds)
         for (int x = 0; x < 17; ++x)
             EXPECT_EQ(frame.colorAt(x, 0), x <= k ? stored(0xFF0000, 16) : 0u) << "frame " << k << " x " << x;
         EXPECT_EQ(frame.colorAt(239, 319), 0u);
+    }
+}
+
+// Blocks that hold no pixels (comments, application data, stray bytes
+// between blocks) do not buy a file pixels: a 16 KB comment before the
+// few-hundred-byte frames on a 4096 x 4096 screen leaves them as refused as
+// without it, and an animation on the device's screen reads whole with one.
+TEST_F(ImageLoader, GifBlocksWithoutPixelsAddNothingToTheBudget)
+{
+    // After the header (13 bytes) and the four-colour global table.
+    auto withBlock = [](Bytes gif, Bytes block) {
+        gif.insert(gif.begin() + 13 + 4 * 3, block.begin(), block.end());
+        return gif;
+    };
+    auto extension = [](uint8_t label, size_t length) {
+        Bytes block{0x21, label};
+        for (size_t left = length; left > 0; left -= std::min<size_t>(left, 255))
+        {
+            const size_t n = std::min<size_t>(left, 255);
+            block.push_back(uint8_t(n));
+            block.insert(block.end(), n, uint8_t('c'));
+        }
+        block.push_back(0);
+        return block;
+    };
+    const struct
+    {
+        const char* what;
+        Bytes block;
+    } cases[] = {
+        {"comment", extension(0xFE, 16 << 10)},
+        {"application block", extension(0xFF, 16 << 10)},
+        {"stray bytes", Bytes(16 << 10, 0x00)},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        headless::clear_boxes();
+        const Bytes file = withBlock(onePixelFrames(4096, 4096), c.block);
+        ASSERT_GT(file.size(), size_t(16 << 10));
+        put(u"\\huge.gif", file);
+        Frames frames;
+        ASSERT_TRUE(readGifFile(u"\\huge.gif", frames.count, frames.list, false, true, nullptr));
+        EXPECT_EQ(frames.count, 0);
+        EXPECT_EQ(boxTexts(), (std::vector<std::u16string>{u"Image File Corrupt", u"Premature End Of Image File"}));
+
+        headless::clear_boxes();
+        put(u"\\anim.gif", withBlock(onePixelFrames(240, 320), c.block));
+        Frames anim;
+        ASSERT_TRUE(readGifFile(u"\\anim.gif", anim.count, anim.list, false, true, nullptr));
+        EXPECT_EQ(anim.count, 16);
+        EXPECT_TRUE(headless::boxes().empty());
     }
 }
 

@@ -230,6 +230,47 @@ TEST(StaleTemporaries, OnlyThoseOfEndedWritersGo)
     EXPECT_EQ(os::remove_stale_temporaries(host("no such folder"), 3), 0);
 }
 
+// A run killed with the packs open leaves its per-process folder of
+// extracted copies ("Kalmir.tmp\PID\"), empty or not; the next start
+// removes those of ended processes and no other folder.
+TEST(StaleTemporaries, PerProcessFoldersOfEndedRunsGo)
+{
+    const std::string dead = std::to_string(ended_process());
+    const std::string live = std::to_string(getppid());
+    const std::string own = std::to_string(getpid());
+    const std::string dead2 = std::to_string(ended_process());
+    const struct
+    {
+        std::string folder;
+        std::string file; // put in it, or none
+        bool stale;
+    } folders[] = {
+        {"docs/Kalmir.tmp/" + dead, "", true},                  // emptied at its close, then killed
+        {"docs/Kalmir.tmp/" + dead2, "", true},                 // another ended run
+        {"docs/Game.TMP/" + dead, "dir_a.png", true},           // killed with a copy open
+        {"docs/Kalmir.tmp/" + live, "sky.jpg", false},          // a game still running
+        {"docs/Kalmir.tmp/" + own, "", false},
+        {"docs/Photos/" + dead, "", false},                     // not in a temporary folder
+        {"docs/Kalmir.tmp/x" + dead, "", false},                // not a process id
+        {"docs/Kalmir.tmp/0" + dead, "", false},
+        {"docs/tmp/" + dead, "", false},
+    };
+    for (const auto& f : folders)
+    {
+        fs::create_directories(host(f.folder));
+        if (!f.file.empty())
+            put(f.folder + "/" + f.file, "x");
+    }
+    // A folder in one stays with the folder that holds it.
+    put("docs/Kalmir.tmp/" + dead + "1/kept/note.txt", "x");
+
+    os::remove_stale_temporaries(host("docs"), 4);
+    for (const auto& f : folders)
+        EXPECT_EQ(fs::exists(host(f.folder)), !f.stale) << f.folder;
+    EXPECT_EQ(get("docs/Kalmir.tmp/" + live + "/sky.jpg"), "x");
+    EXPECT_EQ(get("docs/Kalmir.tmp/" + dead + "1/kept/note.txt"), "x");
+}
+
 } // namespace
 
 namespace {
