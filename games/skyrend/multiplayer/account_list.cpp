@@ -127,8 +127,8 @@ bool AccountList::passes(const std::u16string& user, const std::u16string& passw
 
 std::u16string accountListDamageText(const std::u16string& path, const AccountList& list)
 {
-    return os::format(u"The user account list %s is damaged (%s): %d lines were left out and the %d accounts "
-                      u"that could be read are used.",
+    return os::format(u"The user account list %s is damaged (%s): %d of its lines cannot be read and are left "
+                      u"out; the %d accounts that can be read are used.",
                       path.c_str(), list.damage().c_str(), list.skippedLines(), list.accounts());
 }
 

@@ -79,8 +79,8 @@ TEST(AccountList, ADamagedListKeepsEveryReadableAccount)
     EXPECT_FALSE(list.passes(u"<eve>", u"e5"));
     const std::u16string text = accountListDamageText(path, list);
     EXPECT_NE(text.find(u"\\server\\users.properties"), std::u16string::npos);
-    EXPECT_NE(text.find(u"2 lines were left out"), std::u16string::npos);
-    EXPECT_NE(text.find(u"3 accounts"), std::u16string::npos);
+    EXPECT_NE(text.find(u"2 of its lines cannot be read"), std::u16string::npos);
+    EXPECT_NE(text.find(u"the 3 accounts"), std::u16string::npos);
 
     // Binary bytes alone are named as such.
     const char junk[] = "<bob>=password:b2\n\x7F\x00junk\n<carol>=password:c3\n";

@@ -279,3 +279,40 @@ TEST(SkyrendConsole, ADamagedSettingsFileIsSetAsideAndTheDefaultsShow)
     EXPECT_NE(written.find("text:8888"), std::string::npos) << written;
     EXPECT_NE(written.find("chkDefaultGrp="), std::string::npos) << written;
 }
+
+// With authentication on, a damaged account list (a 20 MB line among the
+// accounts) is told once at start, in a box that names the file by its
+// device path; the list is not moved, and the console runs.
+TEST(SkyrendConsole, ADamagedAccountListIsToldOnceAndKept)
+{
+    ProgramRun run;
+    const int port = freePort();
+    ASSERT_NE(port, 0);
+    const std::string settingsPath = run.resources("GUI/ZEDEdoridSetting.properties");
+    std::string settings = ProgramRun::read(settingsPath);
+    settings.replace(settings.find("text:8888"), 9, "text:" + std::to_string(port));
+    const size_t check = settings.find("status:0", settings.find("chkAuthentication="));
+    ASSERT_NE(check, std::string::npos);
+    settings.replace(check, 8, "status:1");
+    std::ofstream(settingsPath) << settings;
+    const std::string listPath = run.tree + "/Program Files/Vasko-Skyrend/bin/users.properties";
+    const std::string list = "<alice>=password:a1\n<x>=" + std::string(20u << 20, 'x') + "\n<bob>=password:b2\n";
+    std::ofstream(listPath, std::ios::binary) << list;
+
+    const char walk[] = "wait 500\ntap 120 250\nwait 1000\ntap 120 162\nwait 1000\ntap 120 182\nwait 1500\n"
+                        "shot console\ntap 120 305\nwait 500\n";
+    ASSERT_EQ(0, run.run(walk, {"/server"})) << run.errors().substr(0, 2000);
+    const std::string errors = run.errors();
+    size_t boxes = 0;
+    for (size_t at = errors.find("is damaged ("); at != std::string::npos; at = errors.find("is damaged (", at + 1))
+        ++boxes;
+    EXPECT_EQ(boxes, 1u) << errors.substr(0, 2000);
+    EXPECT_NE(errors.find("\\Program Files\\Vasko-Skyrend\\bin\\users.properties is damaged (it has a line far "
+                          "longer than any account): 1 of its lines cannot be read"),
+              std::string::npos)
+        << errors.substr(0, 2000);
+    EXPECT_EQ(ProgramRun::read(listPath), list) << "the list stays as it was";
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("console", p));
+    EXPECT_GT(count(p, 70, 294, 100, 22, kButton), 800) << "the console runs";
+}
