@@ -43,6 +43,24 @@ const char kWalk[] = "wait 500\n"
                      "tap 120 305      # Close server\n"
                      "wait 500\n";
 
+// The run's settings with the port set to `port` and authentication as
+// asked; answers the settings file's path (empty when the shipped settings
+// were not as expected).
+std::string useSettings(ProgramRun& run, int port, bool authenticate = false)
+{
+    const std::string path = run.resources("GUI/ZEDEdoridSetting.properties");
+    std::string settings = ProgramRun::read(path);
+    const size_t at = settings.find("text:8888");
+    const size_t check = settings.find("status:0", settings.find("chkAuthentication="));
+    if (at == std::string::npos || check == std::string::npos)
+        return {};
+    if (authenticate)
+        settings.replace(check, 8, "status:1");
+    settings.replace(at, 9, "text:" + std::to_string(port));
+    std::ofstream(path) << settings;
+    return path;
+}
+
 } // namespace
 
 TEST(SkyrendConsole, ServerModeWalksToARunningConsoleAndCloses)
@@ -50,13 +68,9 @@ TEST(SkyrendConsole, ServerModeWalksToARunningConsoleAndCloses)
     ProgramRun run;
     const int port = freePort();
     ASSERT_NE(port, 0);
-    const std::string settingsPath = run.resources("GUI/ZEDEdoridSetting.properties");
-    std::string settings = ProgramRun::read(settingsPath);
+    const std::string settingsPath = useSettings(run, port);
+    ASSERT_FALSE(settingsPath.empty());
     const std::string portText = "text:" + std::to_string(port);
-    const size_t at = settings.find("text:8888");
-    ASSERT_NE(at, std::string::npos);
-    settings.replace(at, 9, portText);
-    std::ofstream(settingsPath) << settings;
 
     ASSERT_EQ(0, run.run(kWalk, {"/server"})) << run.errors();
     os::host::Picture p;
@@ -288,13 +302,7 @@ TEST(SkyrendConsole, ADamagedAccountListIsToldOnceAndKept)
     ProgramRun run;
     const int port = freePort();
     ASSERT_NE(port, 0);
-    const std::string settingsPath = run.resources("GUI/ZEDEdoridSetting.properties");
-    std::string settings = ProgramRun::read(settingsPath);
-    settings.replace(settings.find("text:8888"), 9, "text:" + std::to_string(port));
-    const size_t check = settings.find("status:0", settings.find("chkAuthentication="));
-    ASSERT_NE(check, std::string::npos);
-    settings.replace(check, 8, "status:1");
-    std::ofstream(settingsPath) << settings;
+    ASSERT_FALSE(useSettings(run, port, true).empty());
     const std::string listPath = run.tree + "/Program Files/Vasko-Skyrend/bin/users.properties";
     const std::string list = "<alice>=password:a1\n<x>=" + std::string(20u << 20, 'x') + "\n<bob>=password:b2\n";
     std::ofstream(listPath, std::ios::binary) << list;
