@@ -182,3 +182,12 @@ void releaseListTable(Hashtable* table)
         delete static_cast<PtrVector*>(table->get(keys[i]));
     table->clear();
 }
+
+void deleteListTable(Hashtable*& table)
+{
+    if (!table)
+        return;
+    releaseListTable(table);
+    delete table;
+    table = nullptr;
+}

@@ -73,3 +73,7 @@ private:
 // Deletes every value of a table whose values are PtrVectors (the lists, not
 // their elements) and releases the table's entries.
 void releaseListTable(Hashtable* table);
+// The same for a table of lists that its owner keeps on the heap (a game
+// group's members' event lists): the lists go, then the table itself, and the
+// owner's pointer is cleared. A null table is left as it is.
+void deleteListTable(Hashtable*& table);

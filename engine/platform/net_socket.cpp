@@ -231,6 +231,17 @@ Socket::~Socket()
     close();
 }
 
+bool Socket::bindLocal(uint32_t address)
+{
+    if (!isValid())
+        return false;
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = 0;
+    a.sin_addr.s_addr = htonl(address);
+    return ::bind(SOCKET(handle), reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
+}
+
 void Socket::setNoDelay(bool on)
 {
     int value = on ? 1 : 0;
@@ -518,6 +529,16 @@ bool startupSockets()
 void cleanupSockets()
 {
     WSACleanup();
+}
+
+int socketLimit()
+{
+    WSADATA data{};
+    if (WSAStartup(MAKEWORD(2, 0), &data) != 0)
+        return 0;
+    const int limit = data.iMaxSockets;
+    WSACleanup();
+    return limit;
 }
 
 uint32_t resolveHostAddress(const WCHAR* text)

@@ -128,6 +128,9 @@ public:
     // listener answers WSAENOTSOCK or WSAEINTR, no descriptor left WSAEMFILE).
     Socket* acceptConnection();
     bool connect(const WCHAR* host, int port, int family = 2);
+    // A client socket's own end: `address` (host order), any port; before
+    // `connect` (a machine with several addresses says which one to use).
+    bool bindLocal(uint32_t address);
     // Ends the connection; may be called from another thread to wake a
     // blocked read or accept. Safe to call more than once.
     void close();
@@ -193,3 +196,6 @@ void cleanupSockets();
 uint32_t resolveHostAddress(const WCHAR* text);
 bool getLocalHostName(WCHAR* buffer, int chars);
 bool getLocalAddress(WCHAR* buffer, int chars);
+// How many sockets the process may hold open at once, as the socket library
+// says (0 when it cannot be started).
+int socketLimit();

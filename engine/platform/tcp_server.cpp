@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <unordered_map>
 
 namespace {
 
@@ -27,6 +28,7 @@ TCPClientHandler::TCPClientHandler(TCPServer* owner, Socket* connection)
     socket->setSendBuffer(TCPServer::kSendBufferBytes);
     SocketAddress address;
     socket->getPeerAddress(address, peerAddress);
+    peerIp = address.address;
 }
 
 TCPClientHandler::~TCPClientHandler()
@@ -46,9 +48,15 @@ void TCPClientHandler::run()
             break;
         }
         // Between messages: a connection not yet admitted waits no longer
-        // than its log-on time allows; an admitted one as long as it likes.
+        // than its log-on time allows; an admitted one as long as it likes,
+        // unless the subclass holds it to the idle limit.
         DWORD wait = 0;
-        if (!admitted)
+        if (admitted)
+        {
+            if (isIdleLimited())
+                wait = std::max<DWORD>(server->getIdleLimit(), 1);
+        }
+        else
         {
             const int64_t leftUs = int64_t(server->getLogOnLimit()) * 1000 - (realNowUs() - acceptedUs);
             if (leftUs <= 0)
@@ -61,7 +69,8 @@ void TCPClientHandler::run()
         if (!socket->waitForData(wait))
         {
             if (socket->timedOut() && !stopFlag)
-                server->onNotice(TCPServer::Notice::LogOnTimedOut, this, 0);
+                server->onNotice(admitted ? TCPServer::Notice::IdleTimedOut : TCPServer::Notice::LogOnTimedOut, this,
+                                 0);
             break;
         }
         // A message begun arrives whole within the message limit.
@@ -290,6 +299,7 @@ TCPServer::TCPServer(int listenPort, int addressFamily, uint32_t bindAddress)
     : Thread(u"TCPServer"), port(listenPort), family(addressFamily)
 {
     listener = Socket::listenOn(bindAddress, listenPort, kListenBacklog);
+    maxConnections = std::clamp(socketLimit() - kReservedSockets, 1, kMaxConnections);
     if (listener && listenPort == 0)
         port = listener->getLocalPort();
     startedEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -347,8 +357,10 @@ void TCPServer::run()
             delete client;
             break;
         }
+        SocketAddress peer;
+        client->getPeerName(peer);
         lockServer();
-        limitWaiting();
+        limitWaiting(peer.address);
         TCPClientHandler* handler = createHandler(client);
         if (handler)
         {
@@ -365,25 +377,64 @@ void TCPServer::run()
     stopFlag = true;
 }
 
-void TCPServer::limitWaiting()
+void TCPServer::limitWaiting(uint32_t incoming)
 {
+    // Room for the connection being accepted: while the connections waiting
+    // to be admitted are at the limit, or all of them at the connection
+    // limit, one waiting connection goes: the oldest of the new one's own
+    // address when it has any waiting, else the oldest of the address that
+    // holds the most. A crowd from one address thus only ever closes its
+    // own, once it holds a place.
     for (;;)
     {
-        int waiting = 0;
+        int waiting = 0, connected = 0;
+        std::unordered_map<uint32_t, int> perAddress;
+        for (TCPClientHandler* h : handlers)
+        {
+            if (!h->isConnected())
+                continue;
+            connected += 1;
+            if (h->isAdmitted())
+                continue;
+            waiting += 1;
+            perAddress[h->getPeerIp()] += 1;
+        }
+        if (waiting == 0 || (waiting < maxWaiting && connected < maxConnections))
+            return;
+        uint32_t from = incoming;
+        if (perAddress.find(from) == perAddress.end())
+        {
+            int most = 0;
+            for (TCPClientHandler* h : handlers)
+            {
+                // The first in accept order among the largest crowds.
+                if (h->isConnected() && !h->isAdmitted() && perAddress[h->getPeerIp()] > most)
+                {
+                    most = perAddress[h->getPeerIp()];
+                    from = h->getPeerIp();
+                }
+            }
+        }
         TCPClientHandler* oldest = nullptr;
         for (TCPClientHandler* h : handlers)
         {
-            if (h->isAdmitted() || !h->isConnected())
-                continue;
-            waiting += 1;
-            if (!oldest)
+            if (h->isConnected() && !h->isAdmitted() && h->getPeerIp() == from)
+            {
                 oldest = h;
+                break;
+            }
         }
-        if (waiting < maxWaiting || !oldest)
-            return;
         onNotice(Notice::TooManyWaiting, oldest, waiting);
         oldest->disconnect();
     }
+}
+
+bool TCPServer::hasRoomToAdmit() const
+{
+    int admitted = 0;
+    for (TCPClientHandler* h : handlers)
+        admitted += h->isConnected() && h->isAdmitted() ? 1 : 0;
+    return admitted < std::max(1, maxConnections - maxWaiting);
 }
 
 bool TCPServer::waitStarted(DWORD ms)

@@ -21,9 +21,14 @@
 // A server that faces a network bounds what a peer can hold: a connection
 // that has not been admitted (logged on) within `logOnLimitMs` is closed,
 // a message begun must arrive whole within `messageLimitMs`, at most
-// `maxWaiting` connections wait to be admitted (the oldest goes for a new
-// one), and a failed accept (no descriptor left, ...) is retried after a
-// pause. What happened reaches the subclass as a `Notice`.
+// `maxWaiting` connections wait to be admitted (for a new one the oldest of
+// its own address goes, or when it has none waiting the oldest of the address
+// that holds the most, so one address's crowd only ever closes its own once
+// it holds a place), connections stay below what the process can open
+// (admitted ones leave room for `maxWaiting` more), an admitted connection
+// that the subclass calls idle-limited is closed after `idleLimitMs` without
+// a message, and a failed accept (no descriptor left, ...) is retried after
+// a pause. What happened reaches the subclass as a `Notice`.
 #pragma once
 
 #include "engine/platform/frame_timer.h"
@@ -50,6 +55,10 @@ public:
     virtual bool onPacket(Socket& socket) = 0;
     virtual void update(float) {}
     virtual bool wantsUpdate() { return false; }
+    // Asked on the connection's own thread before each wait for a message:
+    // whether an admitted connection is closed after the server's idle
+    // limit without a message.
+    virtual bool isIdleLimited() { return false; }
 
     void lockServer();
     void unlockServer();
@@ -78,6 +87,8 @@ public:
     bool isConnected() const { return socket->isValid(); }
     bool hasEnded() const { return ended; }
     const WCHAR* getPeerAddress() const { return peerAddress; }
+    // The peer's IPv4 address (network order).
+    uint32_t getPeerIp() const { return peerIp; }
     TCPServer* getServer() const { return server; }
     FrameTimer& getFrameTimer() { return frameTimer; }
 
@@ -93,6 +104,7 @@ private:
     TCPServer* server;
     Socket* socket;
     WCHAR peerAddress[32] = {};
+    uint32_t peerIp = 0;
     int64_t acceptedUs; // real clock
     std::atomic<bool> admitted{false};
     // The outgoing queue; not empty only while the socket's buffer is full.
@@ -168,6 +180,12 @@ public:
     static constexpr DWORD kLogOnLimitMs = 20000;
     static constexpr DWORD kMessageLimitMs = 10000;
     static constexpr int kMaxWaiting = 64;
+    static constexpr DWORD kIdleLimitMs = 60000;
+    // Sockets the process keeps for itself (files, the console, the
+    // listener) below what it may open.
+    static constexpr int kReservedSockets = 64;
+    // Connections at most, whatever the host allows (a thread each).
+    static constexpr int kMaxConnections = 4096;
     // The pause before a failed accept is tried again.
     static constexpr DWORD kAcceptRetryMs = 100;
 
@@ -195,6 +213,7 @@ public:
         LogOnTimedOut,   // not admitted within the limit: closed
         TooManyWaiting,  // the oldest connection waiting to be admitted: closed
         QueueFull,       // a peer that does not take its packets: closed
+        IdleTimedOut,    // an idle-limited connection sent nothing in time: closed
     };
     virtual void onEvent(int, TCPClientHandler*) {}
     virtual void onNotice(Notice, TCPClientHandler*, int) {}
@@ -216,8 +235,20 @@ public:
         messageLimitMs = messageMs;
         maxWaiting = waiting;
     }
+    // At most `connections` at once (below what the process can open; made
+    // at least `maxWaiting` + 1), and the idle limit of idle-limited ones.
+    void setConnectionLimits(int connections, DWORD idleMs)
+    {
+        maxConnections = connections;
+        idleLimitMs = idleMs;
+    }
     DWORD getLogOnLimit() const { return logOnLimitMs; }
     DWORD getMessageLimit() const { return messageLimitMs; }
+    DWORD getIdleLimit() const { return idleLimitMs; }
+    int getMaxConnections() const { return maxConnections; }
+    // Under the server lock: whether one more connection may be admitted
+    // (admitted ones leave room for those waiting to be).
+    bool hasRoomToAdmit() const;
     // Stops accepting, closes every connection, stops the updater and every
     // handler, then raises `ServerStopped`; waits on no peer. A server that
     // never started only closes its socket.
@@ -241,8 +272,9 @@ protected:
 
 private:
     void reapEnded();
-    // Under the server lock: makes room among the connections waiting to be admitted.
-    void limitWaiting();
+    // Under the server lock: makes room among the connections waiting to be
+    // admitted for one from `incoming` (its address, network order).
+    void limitWaiting(uint32_t incoming);
 
     int port;
     [[maybe_unused]] int family; // as given; the listener is opened without it
@@ -254,6 +286,8 @@ private:
     DWORD logOnLimitMs = kLogOnLimitMs;
     DWORD messageLimitMs = kMessageLimitMs;
     int maxWaiting = kMaxWaiting;
+    DWORD idleLimitMs = kIdleLimitMs;
+    int maxConnections;
     std::atomic<uint64_t> endedBytes{0};
     CriticalLock serverLock;
     HANDLE startedEvent;

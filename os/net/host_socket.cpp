@@ -13,10 +13,14 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <ifaddrs.h>
+#include <mutex>
+#include <net/if.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -233,6 +237,62 @@ int host_endpoint(int fd, bool peer, Endpoint* out, int* error)
         return fail(error);
     *out = from_host(a);
     return 0;
+}
+
+namespace {
+std::mutex g_interfaces_lock;
+bool g_interfaces_faked = false;
+std::vector<uint32_t> g_fake_interfaces;
+} // namespace
+
+bool host_interface_addresses(std::vector<uint32_t>* addrs)
+{
+    {
+        std::lock_guard<std::mutex> hold(g_interfaces_lock);
+        if (g_interfaces_faked)
+        {
+            *addrs = g_fake_interfaces;
+            return true;
+        }
+    }
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) != 0)
+        return false;
+    addrs->clear();
+    for (ifaddrs* p = list; p; p = p->ifa_next)
+    {
+        if (!p->ifa_addr || p->ifa_addr->sa_family != AF_INET || !(p->ifa_flags & IFF_UP))
+            continue;
+        uint32_t a = reinterpret_cast<sockaddr_in*>(p->ifa_addr)->sin_addr.s_addr;
+        if (std::find(addrs->begin(), addrs->end(), a) == addrs->end())
+            addrs->push_back(a);
+    }
+    ::freeifaddrs(list);
+    return true;
+}
+
+void set_interface_addresses_for_test(const std::vector<uint32_t>* addrs)
+{
+    std::lock_guard<std::mutex> hold(g_interfaces_lock);
+    g_interfaces_faked = addrs != nullptr;
+    g_fake_interfaces = addrs ? *addrs : std::vector<uint32_t>();
+}
+
+int host_descriptor_limit()
+{
+    static std::once_flag raised;
+    std::call_once(raised, [] {
+        rlimit limit{};
+        if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max)
+        {
+            limit.rlim_cur = limit.rlim_max;
+            ::setrlimit(RLIMIT_NOFILE, &limit);
+        }
+    });
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return 0x7FFFFFFF;
+    return int(std::min<rlim_t>(limit.rlim_cur, 0x7FFFFFFF));
 }
 
 int host_hostname(char* out, size_t size, int* error)

@@ -9,6 +9,7 @@
 
 #include "os/net/net_private.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -108,18 +109,33 @@ hostent* gethostbyname(const char* name)
         os::net::wsa_fail(WSANOTINITIALISED);
         return nullptr;
     }
-    char own[256];
+    char own[256] = {};
     if (!name || !*name)
     {
         if (gethostname(own, sizeof own) != 0)
             return nullptr;
         name = own;
     }
+    else
+    {
+        int ignored = 0;
+        os::net::host_hostname(own, sizeof own - 1, &ignored);
+    }
     std::string canonical;
     std::vector<uint32_t> addresses;
     os::net::LookupError error;
-    if (!os::net::host_lookup(name, &canonical, &addresses, &error))
-        {
+    const bool found = os::net::host_lookup(name, &canonical, &addresses, &error);
+    // The machine's own name answers the addresses of its interfaces, as on
+    // the device: those reaching a network first, loopback last (a host's
+    // name table often maps its own name to a loopback address alone).
+    std::vector<uint32_t> interfaces;
+    if (std::strcmp(name, own) == 0 && os::net::host_interface_addresses(&interfaces) && !interfaces.empty())
+    {
+        std::stable_partition(interfaces.begin(), interfaces.end(), [](uint32_t a) { return (ntohl(a) >> 24) != 127; });
+        return fill_record(found ? canonical : std::string(name), interfaces);
+    }
+    if (!found)
+    {
         os::net::wsa_fail(lookup_error(error));
         return nullptr;
     }

@@ -81,6 +81,18 @@ int host_hostname(char* out, size_t size, int* error);
 // Looks a name up (IPv4 only); false with the reason on failure.
 bool host_lookup(const std::string& name, std::string* canonical, std::vector<uint32_t>* addrs, LookupError* error);
 
+// The IPv4 addresses of the machine's interfaces that are up, in the host's
+// order (network byte order); false when the host cannot list them.
+bool host_interface_addresses(std::vector<uint32_t>* addrs);
+// Tests stand for a machine's interfaces: the list given is answered instead
+// of the host's until it is called with null.
+void set_interface_addresses_for_test(const std::vector<uint32_t>* addrs);
+
+// The soft limit of descriptors the process may hold open. The first call
+// raises it to the hard limit: on the device a process's sockets are bounded
+// by memory, not by a small default count.
+int host_descriptor_limit();
+
 // True between WSAStartup and the matching WSACleanup.
 bool started();
 

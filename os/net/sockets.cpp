@@ -224,7 +224,8 @@ int WSAStartup(WORD version, LPWSADATA data)
     data->wHighVersion = kHighestVersion;
     std::strcpy(data->szDescription, "Winsock over host sockets");
     std::strcpy(data->szSystemStatus, "Running");
-    data->iMaxSockets = 0x7FFF;
+    // What the process may hold open (raised to the host's hard limit).
+    data->iMaxSockets = (unsigned short)std::min(host_descriptor_limit(), 0x7FFF);
     data->iMaxUdpDg = 0xFFFF - 28;
     ++g_startups;
     return 0;

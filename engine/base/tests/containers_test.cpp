@@ -193,3 +193,25 @@ TEST(Hashtable, ClearAndReleaseListTable)
     EXPECT_EQ(table.size(), 0);
     EXPECT_EQ(table.get(u"a"), nullptr);
 }
+
+TEST(Hashtable, DeleteListTableTakesTheListsAndTheTableNotTheirElements)
+{
+    // Pointer keys, as a game group keeps its members' lists; the keys and
+    // the lists' elements belong to someone else and outlive the table.
+    int members[3] = {}, element = 7;
+    auto* table = new Hashtable(Hashtable::kPointerKeys);
+    for (int& member : members)
+    {
+        auto* list = new PtrVector(0);
+        list->add(&element);
+        table->put(&member, list);
+    }
+    table->put(&element, new PtrVector(0)); // an empty list goes as well
+    Hashtable* kept = table;
+    deleteListTable(table); // leak checkers see any list or table left
+    EXPECT_EQ(table, nullptr);
+    EXPECT_NE(kept, nullptr);
+    EXPECT_EQ(element, 7);
+    deleteListTable(table); // a table already gone: nothing happens
+    EXPECT_EQ(table, nullptr);
+}

@@ -641,3 +641,25 @@ TEST_F(Net, AcceptFailingForWantOfDescriptorsIsRetried)
     EXPECT_EQ(server.count(TCPServer::Notice::AcceptFailed), 1); // once for the whole streak
     server.stop();
 }
+
+// Connections stay below what the process can open: the server takes the
+// socket library's count (the descriptor limit, raised as far as the host
+// allows when the library starts), keeps some for itself and holds no more
+// than its own ceiling. A process whose limit cannot rise holds fewer.
+TEST_F(Net, TheConnectionLimitFollowsWhatTheProcessCanOpen)
+{
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &limit), 0);
+    EXPECT_EQ(limit.rlim_cur, limit.rlim_max) << "the library's start raised the soft limit";
+    for (rlim_t open : {rlim_t(20000), rlim_t(300), rlim_t(100)})
+    {
+        if (limit.rlim_max != RLIM_INFINITY && open > limit.rlim_max)
+            continue;
+        rlimit lowered{open, open}; // for the rest of this test's process
+        ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &lowered), 0);
+        SumServer server(false);
+        const int expected = std::min(int(std::min<rlim_t>(open, 0x7FFF)) - TCPServer::kReservedSockets,
+                                      TCPServer::kMaxConnections);
+        EXPECT_EQ(server.getMaxConnections(), expected) << open;
+    }
+}

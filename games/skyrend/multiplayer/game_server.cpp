@@ -4,10 +4,10 @@
 
 #include "common/little_endian.h"
 #include "engine/base/math_utils.h"
-#include "engine/base/properties.h"
 #include "games/skyrend/flight/aircraft.h"
 #include "games/skyrend/flight/flight_constants.h"
 
+#include <os/file.h>
 #include <os/sync.h>
 #include <os/wstring.h>
 
@@ -24,9 +24,6 @@ namespace {
 
 constexpr float kStartY = 250.0f;
 constexpr float kCeiling = 800.0f;
-// The farthest a missile's station lies from its aircraft's centre.
-constexpr float kStationReach = 30.0f;
-constexpr int kMaxPasswordLength = 64;
 const Vec3 kListedPosition{-2000.0f, 250.0f, -2000.0f};
 
 // The station of each control-block index as (row, column).
@@ -54,6 +51,17 @@ void copyMatrix(const Matrix4& from, std::array<float, 16>& to)
     std::copy(std::begin(from.m), std::end(from.m), to.begin());
 }
 
+// An event list keeps its int32 words in the pointer slots.
+int32_t eventWord(const PtrVector* list, int k)
+{
+    return int32_t(reinterpret_cast<intptr_t>(list->get(k)));
+}
+
+void setEventWord(PtrVector* list, int k, int32_t word)
+{
+    list->data()[k] = reinterpret_cast<void*>(intptr_t(word));
+}
+
 } // namespace
 
 bool isAcceptableName(const std::u16string& name)
@@ -72,7 +80,8 @@ bool isAcceptableName(const std::u16string& name)
 
 GameGroup::GameGroup(GameServer*, const std::u16string& groupName, const std::u16string& groupCreator, int scene,
                      bool defaultGroup, bool water)
-    : sceneIndex(scene), name(groupName), creator(groupCreator), isDefault(defaultGroup), basisIsWater(water)
+    : sceneIndex(scene), name(groupName), creator(groupCreator), isDefault(defaultGroup), basisIsWater(water),
+      pendingEvents(new Hashtable(Hashtable::kPointerKeys))
 {
     GetLocalTime(&created);
 }
@@ -85,6 +94,36 @@ GameGroup::~GameGroup()
             user->aircraft = nullptr;
         delete a;
     }
+    deleteListTable(pendingEvents);
+}
+
+PtrVector* GameGroup::eventsOf(const GameUser* member) const
+{
+    return static_cast<PtrVector*>(pendingEvents->get(member));
+}
+
+std::vector<int32_t> GameGroup::pendingEventsOf(const GameUser* member) const
+{
+    std::vector<int32_t> words;
+    if (const PtrVector* list = eventsOf(member))
+    {
+        for (int k = 0; k < list->size(); ++k)
+            words.push_back(eventWord(list, k));
+    }
+    return words;
+}
+
+void GameGroup::addEventList(GameUser* member)
+{
+    auto* list = new PtrVector(0);
+    for (size_t k = 0; k < aircraft.size(); ++k)
+        list->add(nullptr);
+    delete static_cast<PtrVector*>(pendingEvents->put(member, list));
+}
+
+void GameGroup::removeEventList(GameUser* member)
+{
+    delete static_cast<PtrVector*>(pendingEvents->remove(member));
 }
 
 Aircraft* GameGroup::createAircraft(GameUser* user, float x, float y, float z, float ceiling)
@@ -96,7 +135,10 @@ Aircraft* GameGroup::createAircraft(GameUser* user, float x, float y, float z, f
     user->aircraft = a;
     aircraft.push_back(a);
     for (GameUser* member : members)
-        member->pendingEvents.push_back(0);
+    {
+        if (PtrVector* list = eventsOf(member))
+            list->add(nullptr);
+    }
     return a;
 }
 
@@ -111,8 +153,8 @@ void GameGroup::removeAircraft(const std::u16string& pilot)
         aircraft.erase(aircraft.begin() + long(i));
         for (GameUser* member : members)
         {
-            if (i < member->pendingEvents.size())
-                member->pendingEvents.erase(member->pendingEvents.begin() + long(i));
+            if (PtrVector* list = eventsOf(member))
+                list->removeAt(int(i));
         }
         owner->aircraft = nullptr;
         for (Aircraft* other : aircraft)
@@ -481,7 +523,7 @@ Aircraft* GameServer::enterGroup(GameGroup* group, GameUser* user, int plane)
 {
     if (!group || !user || user->group || int(group->members.size()) >= settings.maxUsersPerGrp)
         return nullptr;
-    user->pendingEvents.assign(group->aircraft.size(), 0);
+    group->addEventList(user);
     user->planeIndex = plane;
     user->group = group;
     user->flying = false;
@@ -514,7 +556,7 @@ void GameServer::leaveGroup(GameUser* user)
     user->flying = false;
     eraseValue(group->members, user);
     group->removeAircraft(user->name);
-    user->pendingEvents.clear();
+    group->removeEventList(user);
     if (listener)
         listener->registryChanged();
 }
@@ -541,15 +583,30 @@ void GameServer::dropUser(GameClientHandler* handler)
     removeUser(user);
 }
 
-bool GameServer::authenticate(const std::u16string& user, const std::u16string& password) const
+bool GameServer::authenticate(const std::u16string& user, const std::u16string& password)
 {
-    Properties accounts(u'=', u',', u':');
-    if (!accounts.load(programFolder.c_str(), settings.userListFile.c_str()))
+    std::lock_guard<std::mutex> hold(accountsLock);
+    const std::u16string path = accountListPath();
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+    {
+        accountsStamp.clear();
         return false; // no readable list: nobody passes
-    WCHAR* stored = accounts.getField(user.c_str(), u"password");
-    bool ok = stored && password == stored;
-    delete[] stored;
-    return ok;
+    }
+    FindClose(search);
+    const std::u16string stamp = os::format(u"%u:%u:%u:%u", found.nFileSizeHigh, found.nFileSizeLow,
+                                            found.ftLastWriteTime.dwHighDateTime, found.ftLastWriteTime.dwLowDateTime);
+    if (stamp != accountsStamp)
+    {
+        if (!accounts.read(path))
+        {
+            accountsStamp.clear();
+            return false;
+        }
+        accountsStamp = stamp;
+    }
+    return accounts.passes(user, password);
 }
 
 void GameServer::applyControls(GameUser* user, float dt)
@@ -716,11 +773,9 @@ void GameServer::update(float dt)
         group->buildStatePacket();
         for (GameUser* member : group->members)
         {
-            for (size_t k = group->aircraft.size(); k-- > 0;)
-            {
-                if (k < member->pendingEvents.size())
-                    member->pendingEvents[k] |= group->aircraft[k]->events;
-            }
+            PtrVector* list = group->eventsOf(member);
+            for (int k = list ? std::min(list->size(), int(group->aircraft.size())) : 0; k-- > 0;)
+                setEventWord(list, k, eventWord(list, k) | group->aircraft[size_t(k)]->events);
         }
     }
 }
@@ -822,7 +877,11 @@ void GameServer::onNotice(Notice notice, TCPClientHandler* handler, int value)
         log(os::format(u"Client from %s did not log on in time: the connection is closed.", peer));
         break;
     case Notice::TooManyWaiting:
-        log(os::format(u"Too many connections wait to log on: the oldest, from %s, is closed.", peer));
+        log(os::format(u"Too many connections wait to log on: the oldest from %s is closed.", peer));
+        break;
+    case Notice::IdleTimedOut:
+        log(os::format(u"User from %s sent nothing for %d s outside a game group: the connection is closed.", peer,
+                       int(getIdleLimit() / 1000)));
         break;
     case Notice::QueueFull:
         log(os::format(u"Client from %s does not take its messages: the connection is closed.", peer));
@@ -922,12 +981,14 @@ bool GameClientHandler::logOn(const ClientMessage& m)
         wrongGame = os::format(kLogOnWrongGame, m.gameId.c_str());
         refusal = wrongGame.c_str();
     }
-    else if (!isAcceptableName(m.user) || m.password.size() > size_t(kMaxPasswordLength))
+    else if (!isAcceptableName(m.user))
         refusal = kLogOnBadName;
     else if (server->findUser(m.user))
         refusal = kLogOnDuplicate;
     else if (server->getSettings().authenticate && !server->authenticate(m.user, m.password))
         refusal = kLogOnNotAuthenticated;
+    else if (!server->hasRoomToAdmit())
+        refusal = kLogOnNoRoom;
     if (refusal)
     {
         writeTextAnswer(out, CmdLogOnAnswer, refusal);
@@ -1063,29 +1124,23 @@ bool GameClientHandler::handle(const ClientMessage& m)
     }
     case CmdMissilePositions:
     {
-        // The places are where the sender's model puts its missiles this
-        // moment. Written into the missiles' matrices they would last only
-        // until the next round sets each riding missile from its aircraft
-        // and station; kept as the stations' offsets in the aircraft's own
-        // frame, the missiles ride (and are launched) where the sender sees
-        // them. Only the sender's own aircraft, and only finite places on it.
+        // The places become the translations of the sender's missiles'
+        // matrices. The next round steps the aircraft first, which sets every
+        // riding missile from its aircraft and station (and a launched one
+        // from its own flight) before its controls can launch anything: a
+        // place shows until then at most, and a launch starts from the
+        // station where the aircraft is now. Only the sender's own aircraft
+        // takes places, and only finite ones (a place that is not a number
+        // would stay on a missile that has gone off and reach every member).
         if (!user || !user->aircraft || m.pilot != user->name)
             return true;
         Aircraft* a = user->aircraft;
-        Matrix4 toBody;
-        if (a->hasStations() && toBody.setInverse(a->flight.orientation))
+        for (int i = 0; i < kStations; ++i)
         {
-            for (int i = 0; i < kStations; ++i)
-            {
-                Missile* missile = a->stations[i / 4][i % 4];
-                const Vec3& v = m.missilePositions[size_t(i)];
-                if (!missile || missile->state >= Missile::Flying || !finite(v))
-                    continue;
-                Vector3 local;
-                toBody.transformPointTo(Vector3(v.x, v.y, v.z), local);
-                if (local.lengthSquared() <= kStationReach * kStationReach)
-                    missile->station.setTranslation(local);
-            }
+            Missile* missile = a->stations[i / 4][i % 4];
+            const Vec3& v = m.missilePositions[size_t(i)];
+            if (missile && finite(v))
+                missile->flight.orientation.setTranslation(Vector3(v.x, v.y, v.z));
         }
         user->flying = true;
         return true;
@@ -1114,8 +1169,12 @@ void GameClientHandler::update(float)
     if (idleRounds > idleLimit)
         user->flying = false; // this message still goes out
     if (group->statePacket)
-        gameServer()->stageStates(this, group->statePacket, user->pendingEvents);
-    std::fill(user->pendingEvents.begin(), user->pendingEvents.end(), 0);
+        gameServer()->stageStates(this, group->statePacket, group->pendingEventsOf(user));
+    if (PtrVector* list = group->eventsOf(user))
+    {
+        for (int k = 0; k < list->size(); ++k)
+            setEventWord(list, k, 0);
+    }
 }
 
 bool GameClientHandler::sendStates(const StatePacket& packet, const std::vector<int32_t>& events)

@@ -15,7 +15,9 @@
 // post or queue (never wait for the window's thread).
 #pragma once
 
+#include "engine/base/hashtable.h"
 #include "engine/platform/tcp_server.h"
+#include "games/skyrend/multiplayer/account_list.h"
 #include "games/skyrend/multiplayer/protocol.h"
 
 #include <os/sysinfo.h>
@@ -90,7 +92,7 @@ struct GameUser
     bool flying = false;
     GameGroup* group = nullptr;
     Aircraft* aircraft = nullptr;
-    std::vector<int32_t> pendingEvents; // one per aircraft of the group, in its order
+    // Its event words wait in its group's table (GameGroup::pendingEvents).
 };
 
 class GameGroup
@@ -99,6 +101,8 @@ public:
     GameGroup(GameServer* server, const std::u16string& name, const std::u16string& creator, int sceneIndex,
               bool isDefault, bool basisIsWater);
     ~GameGroup();
+    GameGroup(const GameGroup&) = delete;
+    GameGroup& operator=(const GameGroup&) = delete;
 
     Aircraft* createAircraft(GameUser* user, float x, float y, float z, float ceiling);
     void removeAircraft(const std::u16string& pilot);
@@ -112,6 +116,16 @@ public:
     bool isDefault;
     bool basisIsWater;
     std::vector<Aircraft*> aircraft; // owned
+    // Each member's event words collected since its last states message, one
+    // per aircraft in the group's order: the member (pointer keys) to a
+    // PtrVector whose slots hold the int32 words. The lists are the group's.
+    Hashtable* pendingEvents;
+    // A member's list (null for one not in the group) and a copy of its words.
+    PtrVector* eventsOf(const GameUser* member) const;
+    std::vector<int32_t> pendingEventsOf(const GameUser* member) const;
+    // A new member's list: a 0 word for each aircraft already in the group.
+    void addEventList(GameUser* member);
+    void removeEventList(GameUser* member);
     // This round's states message (shared with the sends of the round,
     // which run after the server lock is released).
     std::shared_ptr<const StatePacket> statePacket;
@@ -159,8 +173,11 @@ public:
     void leaveGroup(GameUser* user);
     // Tells the others of the user's group, takes it out and removes it.
     void dropUser(GameClientHandler* handler);
-    // Checks the account list; false when it cannot be read.
-    bool authenticate(const std::u16string& user, const std::u16string& password) const;
+    // Checks the account list; false when it cannot be read. The list is
+    // read again only when the file has changed (its size or time).
+    bool authenticate(const std::u16string& user, const std::u16string& password);
+    // The account list's device path.
+    std::u16string accountListPath() const { return programFolder + settings.userListFile; }
 
     // The round (server lock held).
     void update(float dt) override;
@@ -227,6 +244,9 @@ private:
     int planeCount = 16;
     std::vector<GameGroup*> groups; // owned, in creation order
     std::vector<GameUser*> users;   // owned, in log-on order
+    std::mutex accountsLock;
+    AccountList accounts;
+    std::u16string accountsStamp; // the size and time of the file read
     std::vector<RoundTime> roundTimes;
     size_t roundTimeNext = 0;
     CriticalLock statsLock;
@@ -249,6 +269,9 @@ public:
     bool onPacket(Socket& socket) override;
     void update(float dt) override;
     bool wantsUpdate() override;
+    // A user outside any group is closed after the idle limit without a
+    // message (the lobby asks for the group list every 2 s).
+    bool isIdleLimited() override { return user && !user->group; }
     // Acts on one message read in full (server lock taken here); false ends
     // the connection.
     bool handle(const ClientMessage& message);

@@ -11,6 +11,8 @@ const WCHAR* const kLogOnNotAuthenticated =
     u"Log-on Refused because the account (username/password) did not pass the authentication.";
 const WCHAR* const kLogOnBadName =
     u"Log-on Refused because the user name is empty, too long or holds one of the characters { } , :";
+const WCHAR* const kLogOnNoRoom =
+    u"Log-on Refused because the server has no room for more users now; please try again later.";
 const WCHAR* const kGroupAdded = u"A new game group has been added in the game server.";
 const WCHAR* const kGroupNotAdded = u"Failed to create new game group, the possible reason:\n (1) There is already a "
                                     u"group with the same name.\n (2) Group number exceeds the upper limit.";

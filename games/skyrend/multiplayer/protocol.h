@@ -47,6 +47,8 @@ extern const WCHAR* const kLogOnWrongGame; // %s: the game id received
 extern const WCHAR* const kLogOnDuplicate;
 extern const WCHAR* const kLogOnNotAuthenticated;
 extern const WCHAR* const kLogOnBadName;
+// The server holds as many users as it can keep connections for.
+extern const WCHAR* const kLogOnNoRoom;
 extern const WCHAR* const kGroupAdded;
 extern const WCHAR* const kGroupNotAdded;
 extern const WCHAR* const kGroupEntered;

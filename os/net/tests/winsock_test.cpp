@@ -2,8 +2,12 @@
 // lives on the loopback address (127.0.0.1) with ports the host picks.
 #include <os/winsock.h>
 
-#include <gtest/gtest.h>
+#include "os/net/net_private.h"
 
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -143,6 +147,27 @@ TEST(WinsockStartup, VersionsAndCleanup)
     SetLastError(0xdeadbeef);
     EXPECT_EQ(WSACleanup(), SOCKET_ERROR) << "cleanup without start-up";
     EXPECT_EQ(WSAGetLastError(), WSANOTINITIALISED);
+}
+
+// A process starts with a small soft limit of open descriptors; the first
+// start-up raises it to the hard limit and says how many sockets that allows.
+TEST(WinsockStartup, RaisesTheDescriptorLimitAndReportsIt)
+{
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &limit), 0);
+    if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max <= 64)
+        GTEST_SKIP() << "the hard limit leaves nothing to raise";
+    rlimit lowered = limit;
+    lowered.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &lowered), 0);
+    WSADATA data{};
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 0), &data), 0);
+    rlimit now{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &now), 0);
+    EXPECT_EQ(now.rlim_cur, limit.rlim_max);
+    const rlim_t expected = std::min<rlim_t>(limit.rlim_max, 0x7FFF);
+    EXPECT_EQ(rlim_t(data.iMaxSockets), expected);
+    WSACleanup();
 }
 
 TEST(WinsockStartup, CallsBeforeStartupFail)
@@ -792,6 +817,50 @@ TEST_F(Winsock, HostNames)
 }
 
 } // namespace
+
+// The machine's own name answers its interfaces' addresses, those that reach
+// a network first: a machine whose only interface is loopback answers
+// 127.0.0.1 (what programs take for "no network"), one with an address
+// answers that address first, whatever the host's name table says.
+TEST_F(Winsock, OwnHostNameAnswersTheInterfacesNetworkFirst)
+{
+    char own[256] = {};
+    ASSERT_EQ(gethostname(own, int(sizeof own)), 0);
+    const struct
+    {
+        std::vector<const char*> interfaces;
+        std::vector<const char*> answer;
+    } cases[] = {
+        {{"127.0.0.1"}, {"127.0.0.1"}},
+        {{"127.0.0.1", "192.0.2.7"}, {"192.0.2.7", "127.0.0.1"}},
+        {{"127.0.0.1", "10.1.2.3", "192.0.2.7"}, {"10.1.2.3", "192.0.2.7", "127.0.0.1"}},
+    };
+    for (const auto& c : cases)
+    {
+        std::vector<uint32_t> list;
+        for (const char* a : c.interfaces)
+            list.push_back(inet_addr(a));
+        os::net::set_interface_addresses_for_test(&list);
+        for (const char* asked : {static_cast<const char*>(own), ""})
+        {
+            hostent* h = gethostbyname(asked);
+            ASSERT_NE(h, nullptr) << "error " << WSAGetLastError();
+            std::vector<std::string> got;
+            for (char** p = h->h_addr_list; *p; ++p)
+            {
+                in_addr a;
+                std::memcpy(&a, *p, 4);
+                got.push_back(inet_ntoa(a));
+            }
+            EXPECT_EQ(got, std::vector<std::string>(c.answer.begin(), c.answer.end())) << c.interfaces.size();
+        }
+        // Other names are looked up as they are.
+        hostent* local = gethostbyname("localhost");
+        ASSERT_NE(local, nullptr);
+        EXPECT_EQ(uint8_t(local->h_addr_list[0][0]), 127);
+    }
+    os::net::set_interface_addresses_for_test(nullptr);
+}
 
 TEST_F(Winsock, SendAndReceiveTimeLimitsEndBlockedCalls)
 {

@@ -14,6 +14,7 @@
 #include "engine/scene/screen/fade.h"
 #include "games/skyrend/flight/flight_constants.h"
 #include "games/skyrend/game_app.h"
+#include "games/skyrend/multiplayer/account_list.h"
 #include "games/skyrend/screen_services.h"
 
 #include <os/controls.h>
@@ -229,8 +230,8 @@ void ServerConsole::writeSettings()
         return;
     file->setField(u"portNumber", u"text", SettingsClamp::port(controlText(kPortEdit)).c_str());
     const std::u16string list = controlText(kUserListEdit);
-    Properties accounts(u'=', u',', u':');
-    if (!list.empty() && accounts.load(programFolder.c_str(), list.c_str()))
+    // Opened, not read: a huge list is checked when the server starts.
+    if (!list.empty() && fileOpens(folded(programFolder + list)))
         file->setField(u"userListFile", u"text", list.c_str());
     else
         MessageBoxW(getHandle(), u"The User Account List File you input can not be found.", u"Error", MB_OK);
@@ -291,9 +292,18 @@ bool ServerConsole::startServer()
     }
     if (settings.authenticate)
     {
-        Properties accounts(u'=', u',', u':');
-        if (!accounts.load(programFolder.c_str(), settings.userListFile.c_str()))
+        // Read once now, so a damaged list is told to the keeper at start
+        // (the server reads it again only when it changes).
+        AccountList accounts;
+        const std::u16string path = server->accountListPath();
+        if (!accounts.read(path))
             appendLog(u"The user account list cannot be read: every log-on will be refused.");
+        else if (!accounts.damage().empty())
+        {
+            const std::u16string text = accountListDamageText(path, accounts);
+            appendLog(text);
+            MessageBoxW(getHandle(), text.c_str(), u"Warning", MB_OK | MB_ICONEXCLAMATION);
+        }
     }
     appendLog(u"Game server is starting ...");
     drainQueue();

@@ -41,7 +41,7 @@ void checkConsistent(GameServer& s)
         if (g->members.size() != g->aircraft.size() || int(g->members.size()) > s.getSettings().maxUsersPerGrp)
             __builtin_trap();
         for (GameUser* u : g->members)
-            if (u->group != g || u->pendingEvents.size() != g->aircraft.size())
+            if (u->group != g || g->pendingEventsOf(u).size() != g->aircraft.size())
                 __builtin_trap();
     }
     if (s.getGroups().size() > size_t(kMaxCreatedGroups + 1))

@@ -43,6 +43,24 @@ const char kWalk[] = "wait 500\n"
                      "tap 120 305      # Close server\n"
                      "wait 500\n";
 
+// The run's settings with the port set to `port` and authentication as
+// asked; answers the settings file's path (empty when the shipped settings
+// were not as expected).
+std::string useSettings(ProgramRun& run, int port, bool authenticate = false)
+{
+    const std::string path = run.resources("GUI/ZEDEdoridSetting.properties");
+    std::string settings = ProgramRun::read(path);
+    const size_t at = settings.find("text:8888");
+    const size_t check = settings.find("status:0", settings.find("chkAuthentication="));
+    if (at == std::string::npos || check == std::string::npos)
+        return {};
+    if (authenticate)
+        settings.replace(check, 8, "status:1");
+    settings.replace(at, 9, "text:" + std::to_string(port));
+    std::ofstream(path) << settings;
+    return path;
+}
+
 } // namespace
 
 TEST(SkyrendConsole, ServerModeWalksToARunningConsoleAndCloses)
@@ -50,13 +68,9 @@ TEST(SkyrendConsole, ServerModeWalksToARunningConsoleAndCloses)
     ProgramRun run;
     const int port = freePort();
     ASSERT_NE(port, 0);
-    const std::string settingsPath = run.resources("GUI/ZEDEdoridSetting.properties");
-    std::string settings = ProgramRun::read(settingsPath);
+    const std::string settingsPath = useSettings(run, port);
+    ASSERT_FALSE(settingsPath.empty());
     const std::string portText = "text:" + std::to_string(port);
-    const size_t at = settings.find("text:8888");
-    ASSERT_NE(at, std::string::npos);
-    settings.replace(at, 9, portText);
-    std::ofstream(settingsPath) << settings;
 
     ASSERT_EQ(0, run.run(kWalk, {"/server"})) << run.errors();
     os::host::Picture p;
@@ -278,4 +292,35 @@ TEST(SkyrendConsole, ADamagedSettingsFileIsSetAsideAndTheDefaultsShow)
     const std::string written = ProgramRun::read(settingsPath);
     EXPECT_NE(written.find("text:8888"), std::string::npos) << written;
     EXPECT_NE(written.find("chkDefaultGrp="), std::string::npos) << written;
+}
+
+// With authentication on, a damaged account list (a 20 MB line among the
+// accounts) is told once at start, in a box that names the file by its
+// device path; the list is not moved, and the console runs.
+TEST(SkyrendConsole, ADamagedAccountListIsToldOnceAndKept)
+{
+    ProgramRun run;
+    const int port = freePort();
+    ASSERT_NE(port, 0);
+    ASSERT_FALSE(useSettings(run, port, true).empty());
+    const std::string listPath = run.tree + "/Program Files/Vasko-Skyrend/bin/users.properties";
+    const std::string list = "<alice>=password:a1\n<x>=" + std::string(20u << 20, 'x') + "\n<bob>=password:b2\n";
+    std::ofstream(listPath, std::ios::binary) << list;
+
+    const char walk[] = "wait 500\ntap 120 250\nwait 1000\ntap 120 162\nwait 1000\ntap 120 182\nwait 1500\n"
+                        "shot console\ntap 120 305\nwait 500\n";
+    ASSERT_EQ(0, run.run(walk, {"/server"})) << run.errors().substr(0, 2000);
+    const std::string errors = run.errors();
+    size_t boxes = 0;
+    for (size_t at = errors.find("is damaged ("); at != std::string::npos; at = errors.find("is damaged (", at + 1))
+        ++boxes;
+    EXPECT_EQ(boxes, 1u) << errors.substr(0, 2000);
+    EXPECT_NE(errors.find("\\Program Files\\Vasko-Skyrend\\bin\\users.properties is damaged (it has a line far "
+                          "longer than any account): 1 of its lines cannot be read"),
+              std::string::npos)
+        << errors.substr(0, 2000);
+    EXPECT_EQ(ProgramRun::read(listPath), list) << "the list stays as it was";
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("console", p));
+    EXPECT_GT(count(p, 70, 294, 100, 22, kButton), 800) << "the console runs";
 }

@@ -3,6 +3,8 @@
 // idle expiry of empty groups
 #include "games/skyrend/multiplayer/tests/server_fixture.h"
 
+#include "engine/base/math_utils.h"
+
 using namespace skyrend::mp;
 using namespace skyrend::mp::testing;
 
@@ -24,6 +26,13 @@ TEST_F(ServerTest, LogOnAnswers)
     EXPECT_EQ(c.logOn(u"<carol>"), kLogOnAccepted);
     EXPECT_EQ(server->getUsers().size(), 2u);
     EXPECT_EQ(listener.count(u"User from 127.0.0.1 logged on."), 2);
+    // A password's length is no reason to refuse, up to what a string carries.
+    for (size_t length : {65u, 1024u})
+    {
+        ScriptClient d(port);
+        const std::u16string name = u"<long" + std::u16string(1, char16_t(u'0' + length % 10)) + u">";
+        EXPECT_EQ(d.logOn(name, std::u16string(length, u'p')), kLogOnAccepted) << length;
+    }
 }
 
 TEST_F(ServerTest, LogOnWithTheAccountList)
@@ -37,8 +46,26 @@ TEST_F(ServerTest, LogOnWithTheAccountList)
     EXPECT_EQ(a.logOn(u"<alice>", u"a1"), kLogOnAccepted);
     EXPECT_EQ(b.logOn(u"<bob>", u"b2"), kLogOnAccepted);
 
-    // With the list unreadable nobody passes (it is not "no authentication").
+    // Long passwords are checked against the list like any other.
     const char* root = std::getenv("OS_DEVICE_ROOT");
+    const std::string longPassword(65, 'k');
+    std::ofstream(std::string(root) + "/server/users.properties", std::ios::app)
+        << "<dave>=password:" << longPassword << "\n";
+    ScriptClient d(port), e(port);
+    EXPECT_EQ(d.logOn(u"<dave>", std::u16string(65, u'x')), kLogOnNotAuthenticated);
+    EXPECT_EQ(d.logOn(u"<dave>", std::u16string(64, u'k')), kLogOnNotAuthenticated);
+    EXPECT_EQ(d.logOn(u"<dave>", std::u16string(65, u'k')), kLogOnAccepted);
+    EXPECT_EQ(e.logOn(u"<erin>", std::u16string(65, u'k')), kLogOnNotAuthenticated); // no entry
+
+    // The list is read again when it changes; a damaged one (a runaway line)
+    // keeps its readable accounts.
+    std::ofstream(std::string(root) + "/server/users.properties")
+        << "<frank>=password:f6\n<runaway>=" << std::string(5u << 20, 'r') << "\n<erin>=password:e5\n";
+    ScriptClient f(port);
+    EXPECT_EQ(f.logOn(u"<frank>", u"f6"), kLogOnAccepted);
+    EXPECT_EQ(e.logOn(u"<erin>", u"e5"), kLogOnAccepted);
+
+    // With the list unreadable nobody passes (it is not "no authentication").
     std::filesystem::remove(std::string(root) + "/server/users.properties");
     EXPECT_EQ(c.logOn(u"<carol>", u""), kLogOnNotAuthenticated);
 }
@@ -121,84 +148,6 @@ TEST_F(ServerTest, ControlsMoveTheAircraftInTheNextStates)
     EXPECT_TRUE(a.eventsSeen(u"<alice>") & 1);
     EXPECT_TRUE(b.eventsSeen(u"<alice>") & 1);
     EXPECT_FALSE(b.eventsSeen(u"<bob>") & 1);
-}
-
-namespace {
-
-// A body-frame point carried by a row-major aircraft matrix (translation in
-// elements 3, 7 and 11) into the world.
-Vec3 carried(const std::array<float, 16>& m, const Vec3& p)
-{
-    return {m[0] * p.x + m[1] * p.y + m[2] * p.z + m[3], m[4] * p.x + m[5] * p.y + m[6] * p.z + m[7],
-            m[8] * p.x + m[9] * p.y + m[10] * p.z + m[11]};
-}
-
-} // namespace
-
-// Message 11's places are where the sender's model puts its missiles: they
-// become the stations of its aircraft, so in every later round each riding
-// missile is at that place on the aircraft, wherever it has flown.
-TEST_F(ServerTest, MissilePlacesRideWithTheAircraftInLaterRounds)
-{
-    startServer();
-    FlyingClient a(port, u"<alice>", u"demo Default Group");
-    ASSERT_TRUE(a.ok);
-    a.start();
-    ASSERT_TRUE(eventually([&] { return a.states > 3; }));
-    const std::array<float, 16> at = a.lastStates().states[0].block.orientation;
-    std::array<Vec3, kStations> offsets{}, places{};
-    for (int i = 0; i < kStations; ++i)
-    {
-        offsets[size_t(i)] = {i % 2 ? 6.0f : -6.0f, -1.0f, float(i) - 3.5f};
-        places[size_t(i)] = carried(at, offsets[size_t(i)]);
-    }
-    PacketWriter w;
-    writeMissilePositions(w, u"<alice>", places);
-    ASSERT_TRUE(a.client.send(w));
-
-    // The first state that shows the places: the stations they became, in
-    // the aircraft's own frame, keep the shape that was sent (the server may
-    // have taken them a few rounds after they were made: compare within one
-    // station and the next).
-    std::array<Vec3, kStations> stations{};
-    ASSERT_TRUE(eventually([&] {
-        const AircraftState s = a.lastStates().states[0];
-        const auto& o = s.block.orientation;
-        for (int i = 0; i < kStations; ++i)
-        {
-            const auto& m = s.block.missiles[size_t(i)];
-            const Vec3 d{m[3] - o[3], m[7] - o[7], m[11] - o[11]};
-            stations[size_t(i)] = {o[0] * d.x + o[4] * d.y + o[8] * d.z, o[1] * d.x + o[5] * d.y + o[9] * d.z,
-                                   o[2] * d.x + o[6] * d.y + o[10] * d.z};
-        }
-        for (int i = 1; i < kStations; ++i)
-        {
-            const Vec3 got{stations[size_t(i)].x - stations[0].x, stations[size_t(i)].y - stations[0].y,
-                           stations[size_t(i)].z - stations[0].z};
-            const Vec3 sent{offsets[size_t(i)].x - offsets[0].x, offsets[size_t(i)].y - offsets[0].y,
-                            offsets[size_t(i)].z - offsets[0].z};
-            if (std::fabs(got.x - sent.x) + std::fabs(got.y - sent.y) + std::fabs(got.z - sent.z) > 0.5f)
-                return false;
-        }
-        return true;
-    })) << "the places sent never show as the aircraft's stations";
-
-    // Two seconds of flight later (50 rounds), the aircraft is elsewhere and
-    // its missiles are still at those stations on it.
-    const int later = a.states + 50;
-    ASSERT_TRUE(eventually([&] { return a.states > later; }));
-    const AircraftState now = a.lastStates().states[0];
-    const Vec3 moved = carried(now.block.orientation, {});
-    EXPECT_GT(std::fabs(moved.x - at[3]) + std::fabs(moved.y - at[7]) + std::fabs(moved.z - at[11]), 20.0f);
-    for (int i = 0; i < kStations; ++i)
-    {
-        const auto& m = now.block.missiles[size_t(i)];
-        const Vec3 expected = carried(now.block.orientation, stations[size_t(i)]);
-        // One round's flight is the most the missile may trail its aircraft.
-        EXPECT_NEAR(m[3], expected.x, 3.0f) << "station " << i;
-        EXPECT_NEAR(m[7], expected.y, 3.0f) << "station " << i;
-        EXPECT_NEAR(m[11], expected.z, 3.0f) << "station " << i;
-    }
 }
 
 TEST_F(ServerTest, ThrottleKeyActsOnceForOneControlsMessage)
@@ -343,9 +292,10 @@ TEST_F(ServerTest, ABulletScoresOnceAndEventsReachEveryMember)
     // slots for the target, and into no slot for the shooter.
     for (skyrend::mp::GameUser* member : {t.a, t.b})
     {
-        ASSERT_EQ(member->pendingEvents.size(), 2u);
-        EXPECT_EQ(member->pendingEvents[1] & skyrend::Aircraft::EventDamage, skyrend::Aircraft::EventDamage);
-        EXPECT_EQ(member->pendingEvents[0] & skyrend::Aircraft::EventDamage, 0);
+        const std::vector<int32_t> words = t.group->pendingEventsOf(member);
+        ASSERT_EQ(words.size(), 2u);
+        EXPECT_EQ(words[1] & skyrend::Aircraft::EventDamage, skyrend::Aircraft::EventDamage);
+        EXPECT_EQ(words[0] & skyrend::Aircraft::EventDamage, 0);
     }
 }
 
@@ -359,8 +309,102 @@ TEST_F(ServerTest, LeavingTakesTheAircraftAndItsSlotsAndTargets)
     m->state = skyrend::Missile::Locked;
     t.server.leaveGroup(t.b);
     EXPECT_EQ(t.group->aircraft.size(), 1u);
-    EXPECT_EQ(t.a->pendingEvents.size(), 1u);
+    EXPECT_EQ(t.group->pendingEventsOf(t.a).size(), 1u);
+    EXPECT_EQ(t.group->eventsOf(t.b), nullptr) << "the one who left keeps no list in the group";
+    EXPECT_EQ(t.group->pendingEvents->size(), 1);
     EXPECT_EQ(m->target, nullptr);
     EXPECT_EQ(m->state, skyrend::Missile::Idle);
     EXPECT_EQ(t.b->aircraft, nullptr);
+}
+
+// Message 11's places are written into the sender's missiles, and the next
+// round's step puts every riding missile back on its station before anything
+// is launched: the missiles stay on their stations round after round, and a
+// missile launched later starts from its station where the aircraft is then.
+TEST_F(ServerTest, MissilePlacesLeaveTheStationsAndLaunchesAsTheyWere)
+{
+    TwoInAGroup t;
+    skyrend::Aircraft* plane = t.a->aircraft;
+    ASSERT_TRUE(plane->hasStations());
+    t.server.update(0.04f);
+    auto missile = [&](int i) { return plane->stations[i / 4][i % 4]; };
+    auto onStation = [&](int i) {
+        Vector3 offset, at;
+        missile(i)->station.getTranslation(offset);
+        plane->flight.orientation.transformPointTo(offset, at);
+        return at;
+    };
+    auto apart = [](const Vector3& p, const Vector3& q) {
+        Vector3 d;
+        d.setDifference(p, q);
+        return d.length();
+    };
+
+    // Places 8 units above each station: near enough that a server taking
+    // them for new stations would keep them.
+    ClientMessage places;
+    places.command = CmdMissilePositions;
+    places.pilot = u"<a>";
+    for (int i = 0; i < kStations; ++i)
+    {
+        const Vector3 at = onStation(i);
+        places.missilePositions[size_t(i)] = {at.x, at.y + 8.0f, at.z};
+    }
+    ASSERT_TRUE(t.ha->handle(places));
+    for (int i = 0; i < kStations; ++i)
+    {
+        Vector3 written;
+        missile(i)->flight.orientation.getTranslation(written);
+        const Vec3& sent = places.missilePositions[size_t(i)];
+        EXPECT_LT(apart(written, Vector3(sent.x, sent.y, sent.z)), 1e-3f) << "station " << i;
+    }
+    EXPECT_TRUE(t.a->flying);
+
+    // Fifty rounds (two seconds of flight): after each, every missile is on
+    // its station of the aircraft, wherever that has gone.
+    const Vector3 start = plane->position();
+    for (int round = 0; round < 50; ++round)
+    {
+        t.server.update(0.04f);
+        for (int i = 0; i < kStations; ++i)
+            ASSERT_LT(apart(missile(i)->position(), onStation(i)), 1e-3f) << "round " << round << " station " << i;
+    }
+    EXPECT_GT(apart(start, plane->position()), 20.0f) << "the aircraft did not fly";
+
+    // A launch from station 0 (row 0, column 3) in the next round starts at
+    // that station where the aircraft is after the round's step.
+    ClientMessage launch;
+    launch.command = CmdControls;
+    launch.controls.keyCode = 36;
+    launch.controls.station = 0;
+    ASSERT_TRUE(t.ha->handle(launch));
+    t.server.update(0.04f);
+    skyrend::Missile* launched = plane->stations[0][3];
+    EXPECT_EQ(launched->state, skyrend::Missile::Flying);
+    EXPECT_LT(apart(launched->position(), onStation(3)), 1e-3f);
+}
+
+TEST(ServerGroup, ADeletedGroupTakesItsMembersEventLists)
+{
+    // A group deleted with members still in it (the server going down with
+    // players flying): the lists of their event words go with it, the
+    // members themselves stay (leak checkers see a list left behind).
+    initMathTables();
+    GameGroup* group = new GameGroup(nullptr, u"g", u"ZEDEdorid", 0, true, false);
+    GameUser a, b;
+    a.name = u"<a>";
+    b.name = u"<b>";
+    for (GameUser* member : {&a, &b})
+    {
+        group->addEventList(member);
+        group->members.push_back(member);
+        member->group = group;
+        group->createAircraft(member, 0.0f, 250.0f, 0.0f, 800.0f);
+    }
+    EXPECT_EQ(group->pendingEvents->size(), 2);
+    EXPECT_EQ(group->pendingEventsOf(&a), (std::vector<int32_t>{0, 0}));
+    EXPECT_EQ(group->pendingEventsOf(&b), (std::vector<int32_t>{0, 0}));
+    delete group;
+    EXPECT_EQ(a.aircraft, nullptr);
+    EXPECT_EQ(b.aircraft, nullptr);
 }

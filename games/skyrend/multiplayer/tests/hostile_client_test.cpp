@@ -220,6 +220,108 @@ TEST_F(ServerTest, HostileClientsDoNotStopTheGoodOnes)
     EXPECT_EQ(good1.lastStates().states.size(), 2u);
 }
 
+// A crowd from one address (127.0.0.2) connects and closes as fast as it
+// can, and holds three times as many silent connections as may wait to log
+// on. Good clients from another address (127.0.0.3), five who connected
+// before the crowd came and five who connect in its midst, log on and are
+// answered: for each new connection the server closes the oldest waiting
+// one of the address that holds the most, the crowd's own.
+TEST_F(ServerTest, ACrowdFromOneAddressClosesOnlyItsOwnConnections)
+{
+    const uint32_t crowdAddress = 0x7F000002, goodAddress = 0x7F000003;
+    logOnLimitMs = 20000;
+    messageLimitMs = 10000;
+    maxWaiting = 8;
+    startServer();
+    std::vector<std::unique_ptr<ScriptClient>> early;
+    for (int i = 0; i < 5; ++i)
+    {
+        early.push_back(std::make_unique<ScriptClient>(port, 0, goodAddress));
+        ASSERT_TRUE(early.back()->connected);
+    }
+    ASSERT_TRUE(eventually([&] { return listener.count(u"Client from 127.0.0.3 Connected.") == 5; }));
+
+    // The flood stops when the test has its answers, or after 20,000
+    // connections or 60 s, whichever comes first.
+    std::atomic<bool> stopFlood{false};
+    std::atomic<int> flooded{0};
+    std::thread flood([&] {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!stopFlood && flooded < 20000 && std::chrono::steady_clock::now() < end)
+        {
+            Socket s(false, 0);
+            s.bindLocal(crowdAddress);
+            if (s.connect(u"127.0.0.1", port))
+                flooded += 1;
+        }
+    });
+    std::vector<std::unique_ptr<ScriptClient>> held;
+    for (int i = 0; i < 3 * maxWaiting; ++i)
+        held.push_back(std::make_unique<ScriptClient>(port, 0, crowdAddress));
+    ASSERT_TRUE(eventually([&] { return listener.count(u"Client from 127.0.0.2 Connected.") >= 3 * maxWaiting; }));
+
+    for (size_t i = 0; i < early.size(); ++i)
+        EXPECT_EQ(early[i]->logOn(u"<early" + std::u16string(1, char16_t(u'0' + i)) + u">"), kLogOnAccepted) << i;
+    std::vector<std::unique_ptr<ScriptClient>> late;
+    for (int i = 0; i < 5; ++i)
+    {
+        late.push_back(std::make_unique<ScriptClient>(port, 0, goodAddress));
+        ASSERT_TRUE(late.back()->connected);
+        EXPECT_EQ(late.back()->logOn(u"<late" + std::u16string(1, char16_t(u'0' + i)) + u">"), kLogOnAccepted) << i;
+    }
+    stopFlood = true;
+    flood.join();
+    EXPECT_GT(flooded, 0);
+    // Only the crowd's connections were closed to make room.
+    EXPECT_GE(listener.count(u"the oldest from 127.0.0.2"), 2 * maxWaiting);
+    EXPECT_EQ(listener.count(u"the oldest from 127.0.0.3"), 0);
+    EXPECT_EQ(server->getUsers().size(), 10u);
+}
+
+// Users who log on and then send nothing outside a group are closed after
+// the idle limit. The server admits no more users than it keeps room for
+// (here 12 connections, 4 of them kept for log-ons): one more log-on gets a
+// refusal, not silence, and is accepted once the idle ones are gone. A
+// member of a group and a user who keeps asking for the group list stay.
+TEST_F(ServerTest, IdleUsersOutsideGroupsAreClosedAndEveryLogOnIsAnswered)
+{
+    logOnLimitMs = 20000;
+    messageLimitMs = 10000;
+    maxWaiting = 4;
+    maxConnections = 12;
+    idleLimitMs = 3000;
+    startServer();
+    ScriptClient member(port), asker(port);
+    ASSERT_EQ(member.logOn(u"<member>"), kLogOnAccepted);
+    ASSERT_EQ(member.enter(u"demo Default Group", u"<member>", 0).text, kGroupEntered);
+    ASSERT_EQ(asker.logOn(u"<asker>"), kLogOnAccepted);
+    std::vector<std::unique_ptr<ScriptClient>> idle;
+    for (int i = 0; i < 6; ++i)
+    {
+        idle.push_back(std::make_unique<ScriptClient>(port));
+        ASSERT_EQ(idle.back()->logOn(u"<idle" + std::u16string(1, char16_t(u'0' + i)) + u">"), kLogOnAccepted);
+    }
+    ScriptClient late(port);
+    EXPECT_EQ(late.logOn(u"<late>"), kLogOnNoRoom);
+
+    // The asker keeps asking (as the lobby does every 2 s) while the idle
+    // ones are closed.
+    EXPECT_TRUE(eventually([&] {
+        asker.groups(0);
+        return listener.count(u"sent nothing for") >= 6;
+    }));
+    EXPECT_EQ(listener.count(u"sent nothing for"), 6);
+    EXPECT_EQ(late.logOn(u"<late>"), kLogOnAccepted);
+    EXPECT_EQ(asker.groups(0).size(), 1u);
+    EXPECT_EQ(membersOf(u"demo Default Group"), std::vector<std::u16string>{u"<member>"});
+    server->lockServer();
+    std::vector<std::u16string> names;
+    for (GameUser* u : server->getUsers())
+        names.push_back(u->name);
+    server->unlockServer();
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"<member>", u"<asker>", u"<late>"}));
+}
+
 TEST_F(ServerTest, CreatedGroupsHaveACap)
 {
     startServer();

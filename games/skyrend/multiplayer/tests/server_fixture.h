@@ -67,10 +67,14 @@ public:
 class ScriptClient
 {
 public:
-    explicit ScriptClient(int port, int receiveBuffer = 0)
+    // `from` (host order) is the client's own address: 127.0.0.2, 127.0.0.3 ...
+    // stand for clients on other machines.
+    explicit ScriptClient(int port, int receiveBuffer = 0, uint32_t from = 0)
     {
         if (receiveBuffer > 0)
             socket.setReceiveBuffer(receiveBuffer);
+        if (from != 0)
+            socket.bindLocal(from);
         connected = socket.connect(u"127.0.0.1", port);
         socket.setReceiveTimeout(15000);
     }
@@ -284,6 +288,8 @@ protected:
         server->setProgramFolder(u"\\server\\");
         if (logOnLimitMs != 0)
             server->setLimits(logOnLimitMs, messageLimitMs, maxWaiting);
+        if (maxConnections != 0)
+            server->setConnectionLimits(maxConnections, idleLimitMs);
         server->lockServer();
         server->createGroup(u"demo Default Group", u"ZEDEdorid", 0, true);
         server->createGroup(u"sea Default Group", u"ZEDEdorid", 1, true);
@@ -332,6 +338,8 @@ protected:
     // Connection limits other than the transport's (set before startServer).
     DWORD logOnLimitMs = 0, messageLimitMs = 0;
     int maxWaiting = TCPServer::kMaxWaiting;
+    int maxConnections = 0; // 0: what the process can open
+    DWORD idleLimitMs = TCPServer::kIdleLimitMs;
     std::unique_ptr<GameServer> server;
     std::thread rounds;
     std::atomic<bool> quitRounds{false};
