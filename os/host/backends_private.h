@@ -20,7 +20,8 @@ int default_box_answer(UINT flags);
 // Tells stderr about a message box answered without the user.
 void report_box(const std::u16string& caption, const std::u16string& text, int answer);
 
-// The configured screen size as "WxHxBPP" text parsed; false when malformed.
-bool parse_screen_size(const std::string& text, int& width, int& height, int& bpp);
+// The configured screen size as "WxHxBPP" text parsed; false when malformed
+// or out of range, with what is wrong in `why` when given.
+bool parse_screen_size(const std::string& text, int& width, int& height, int& bpp, std::string* why = nullptr);
 
 } // namespace os::host

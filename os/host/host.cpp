@@ -78,6 +78,7 @@ Backend* existing_backend()
 void begin_program()
 {
     std::string path = env("OS_SCRIPT");
+    int64_t script_frame_ms = -1;
     if (!path.empty())
     {
         std::vector<script::Command> commands;
@@ -88,6 +89,7 @@ void begin_program()
             fflush(nullptr);
             _exit(2);
         }
+        script_frame_ms = script::frame_length(commands);
     }
     auto* headless = dynamic_cast<headless::HeadlessBackend*>(&backend());
     if (headless && path.empty())
@@ -96,7 +98,10 @@ void begin_program()
     }
     if (headless)
     {
-        headless->set_frame_cost(uint32_t(strtoul(env("OS_FRAME_MS", "20").c_str(), nullptr, 10)));
+        // A script's own frame length wins: its input was timed with it.
+        headless->set_frame_cost(script_frame_ms >= 0
+                                     ? uint32_t(script_frame_ms)
+                                     : uint32_t(strtoul(env("OS_FRAME_MS", "20").c_str(), nullptr, 10)));
     }
 }
 

@@ -22,8 +22,10 @@
 //                    which it is closed (default 60000)
 //   OS_FRAME_MS      headless program run: virtual time a frame shown costs at
 //                    least (default 20, a 50 Hz screen; 0: frames cost nothing
-//                    and only waits move the clock)
-//   OS_OUT           folder for screenshots and recorded output
+//                    and only waits move the clock); a script's `frame MS`
+//                    line wins over it
+//   OS_OUT           folder for screenshots and recorded output (made by the
+//                    first screenshot when missing)
 //   OS_INSTANCE      isolation prefix for cross-process window lookup
 //   OS_MEM_AVAIL     free physical memory reported by GlobalMemoryStatus (bytes)
 //   OS_SCALE         SDL window scale factor (default 2, 1 for a desktop screen;
@@ -197,9 +199,10 @@ std::string env(const char* name, const char* fallback = "");
 bool write_screen_png(Screen& screen, const std::string& path);
 
 // The program entry calls begin_program before the program runs: a script in
-// OS_SCRIPT that cannot be read or is malformed is reported and ends the
-// process with status 2; a headless run without a script is closed after
-// OS_RUN_LIMIT_MS of virtual time (and ended if it does not close).
+// OS_SCRIPT that cannot be read (or is a folder) or is malformed is reported
+// and ends the process with status 2; a headless run without a script is
+// closed after OS_RUN_LIMIT_MS of virtual time (and ended if it does not
+// close); frames shown cost the script's frame length, else OS_FRAME_MS.
 void begin_program();
 
 // ExitProcess asks end_program for the status the process ends with: the

@@ -34,10 +34,11 @@ void create_screen()
     int height = g_default_height;
     int bpp = g_default_bpp;
     std::string text = env("OS_SCREEN");
-    if (!text.empty() && !parse_screen_size(text, width, height, bpp))
+    std::string why;
+    if (!text.empty() && !parse_screen_size(text, width, height, bpp, &why))
     {
-        fprintf(stderr, "OS_SCREEN=%s is not WIDTHxHEIGHTxBPP (BPP 16 or 32); using %dx%dx%d\n", text.c_str(),
-                g_default_width, g_default_height, g_default_bpp);
+        fprintf(stderr, "OS_SCREEN=%s %s; using %dx%dx%d\n", text.c_str(), why.c_str(), g_default_width,
+                g_default_height, g_default_bpp);
         width = g_default_width;
         height = g_default_height;
         bpp = g_default_bpp;
@@ -58,9 +59,9 @@ bool parse_int(const char*& p, int& out)
         return false;
     }
     long value = 0;
-    while (*p >= '0' && *p <= '9' && value < 100000)
+    while (*p >= '0' && *p <= '9')
     {
-        value = value * 10 + (*p++ - '0');
+        value = std::min(value * 10 + (*p++ - '0'), 100000L); // past the limit, however long
     }
     out = int(value);
     return true;
@@ -68,18 +69,28 @@ bool parse_int(const char*& p, int& out)
 
 } // namespace
 
-bool parse_screen_size(const std::string& text, int& width, int& height, int& bpp)
+bool parse_screen_size(const std::string& text, int& width, int& height, int& bpp, std::string* why)
 {
     const char* p = text.c_str();
     int w = 0;
     int h = 0;
     int b = 0;
-    if (!parse_int(p, w) || *p++ != 'x' || !parse_int(p, h) || *p++ != 'x' || !parse_int(p, b) || *p)
+    std::string problem;
+    if (!parse_int(p, w) || *p++ != 'x' || !parse_int(p, h) || *p++ != 'x' || !parse_int(p, b) || *p ||
+        (b != 16 && b != 32))
     {
-        return false;
+        problem = "is not WIDTHxHEIGHTxBPP (BPP 16 or 32)";
     }
-    if (!valid_size(w, h, b))
+    else if (!valid_size(w, h, b))
     {
+        problem = w == 0 || h == 0 ? "has a side of 0 pixels" : "is too large: each side is at most 8192 pixels";
+    }
+    if (!problem.empty())
+    {
+        if (why)
+        {
+            *why = problem;
+        }
         return false;
     }
     width = w;

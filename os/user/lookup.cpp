@@ -3,8 +3,9 @@
 // Every top-level window holds listening Unix sockets in the abstract
 // namespace, one per way FindWindowW can name it: (class, title), (class,
 // any title) and (any class, title). A socket's name is built from
-// OS_INSTANCE, the device root and a hash of the lower-cased names: two
-// device trees are two devices, and test runs side by side never meet. The sockets are bound when the window is created or retitled
+// OS_INSTANCE, the device root's real path (symbolic links resolved) and a
+// hash of the lower-cased names: two device trees are two devices, one tree
+// reached by two paths is one, and test runs side by side never meet. The sockets are bound when the window is created or retitled
 // and closed inside DestroyWindow, so a window can no longer be found once
 // DestroyWindow has returned, even while its process goes on running.
 //
@@ -26,6 +27,7 @@
 #include <condition_variable>
 #include <fcntl.h>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <poll.h>
@@ -74,9 +76,17 @@ std::string socket_name(const std::u16string& key)
         h = (h ^ (uint64_t)wtolower16(c)) * 1099511628211ull;
     }
     // The device root (a host folder) keeps two trees apart, however alike
-    // their programs: a window of one tree is never found from another.
+    // their programs: a window of one tree is never found from another. The
+    // real path counts, so a tree reached through a symbolic link is the
+    // same device as the tree itself.
+    std::error_code ec;
+    std::string real = std::filesystem::weakly_canonical(os::path::device_root(), ec).string();
+    if (ec || real.empty())
+    {
+        real = os::path::device_root();
+    }
     uint64_t root = 1469598103934665603ull;
-    for (unsigned char c : os::path::device_root())
+    for (unsigned char c : real)
     {
         root = (root ^ c) * 1099511628211ull;
     }

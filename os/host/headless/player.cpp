@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace os::host::script {
@@ -34,6 +36,14 @@ std::string shot_path(const std::string& name, int number)
 
 bool read_script(const std::string& path, std::vector<Command>& commands, std::string& error)
 {
+    // A folder opens as a stream that reads nothing: it would pass for an
+    // empty script and the program would run without its input.
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+    {
+        error = path + ": a folder, not an input script";
+        return false;
+    }
     std::ifstream file(path, std::ios::binary);
     if (!file)
     {
@@ -371,6 +381,14 @@ namespace os::host::script {
 
 bool write_shot(Backend& backend, const std::string& path)
 {
+    // The output folder is made by the first screenshot, so that a run that
+    // writes none (a refused script, a program ending early) leaves none.
+    std::error_code ec;
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (!folder.empty())
+    {
+        std::filesystem::create_directories(folder, ec);
+    }
     // Written aside and renamed, so that a reader never sees half a file.
     std::string partial = path + ".partial";
     if (!backend.screenshot(partial) || rename(partial.c_str(), path.c_str()) != 0)

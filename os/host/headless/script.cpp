@@ -29,11 +29,11 @@ const Named kAnswers[] = {
 };
 
 const Named kOps[] = {
-    {"tap", int(Op::Tap)},         {"down", int(Op::Down)},       {"move", int(Op::Move)},
-    {"up", int(Op::Up)},           {"drag", int(Op::Drag)},       {"key", int(Op::Key)},
-    {"keydown", int(Op::KeyDown)}, {"keyup", int(Op::KeyUp)},     {"text", int(Op::Text)},
-    {"wait", int(Op::Wait)},       {"shot", int(Op::Shot)},       {"answer", int(Op::Answer)},
-    {"close", int(Op::Close)},     {"waitfile", int(Op::WaitFile)},
+    {"tap", int(Op::Tap)},         {"down", int(Op::Down)},         {"move", int(Op::Move)},
+    {"up", int(Op::Up)},           {"drag", int(Op::Drag)},         {"key", int(Op::Key)},
+    {"keydown", int(Op::KeyDown)}, {"keyup", int(Op::KeyUp)},       {"text", int(Op::Text)},
+    {"wait", int(Op::Wait)},       {"shot", int(Op::Shot)},         {"answer", int(Op::Answer)},
+    {"close", int(Op::Close)},     {"waitfile", int(Op::WaitFile)}, {"frame", int(Op::Frame)},
 };
 
 bool find_named(const Named* table, size_t count, const std::string& word, int& value)
@@ -320,6 +320,13 @@ struct LineParser
             return count(0, 0, "close with nothing after it");
         case Op::WaitFile:
             return wait_file(command.text);
+        case Op::Frame:
+            if (!count(1, 1, "frame MS") || !number(1, 0, kMaxFrameMs, ms))
+            {
+                return false;
+            }
+            command.ms = uint32_t(ms);
+            return true;
         }
         return false;
     }
@@ -450,6 +457,7 @@ struct Layout
         case Op::WaitFile:
             other(c, ActionKind::Hold); // the player moves what follows by as long as it held
             break;
+        case Op::Frame: break; // set for the whole run when the program starts
         }
     }
 };
@@ -523,8 +531,38 @@ bool parse(const std::string& text, std::vector<Command>& out, std::string& erro
         start = end + 1;
         number++;
     }
+    // One run has one frame length: a second line that gives another is
+    // refused rather than one of the two silently ignored.
+    const Command* first_frame = nullptr;
+    for (const Command& command : commands)
+    {
+        if (command.op != Op::Frame)
+        {
+            continue;
+        }
+        if (first_frame && command.ms != first_frame->ms)
+        {
+            error = "line " + std::to_string(command.line) + ": frame " + std::to_string(command.ms) + " after frame " +
+                    std::to_string(first_frame->ms) + " on line " + std::to_string(first_frame->line) +
+                    ": a script has one frame length";
+            return false;
+        }
+        first_frame = first_frame ? first_frame : &command;
+    }
     out = std::move(commands);
     return true;
+}
+
+int64_t frame_length(const std::vector<Command>& commands)
+{
+    for (const Command& command : commands)
+    {
+        if (command.op == Op::Frame)
+        {
+            return command.ms;
+        }
+    }
+    return -1;
 }
 
 std::vector<Action> schedule(const std::vector<Command>& commands, size_t from, uint64_t start, bool close_at_end)

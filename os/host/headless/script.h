@@ -28,6 +28,7 @@ enum class Op
     Answer,
     Close,
     WaitFile,
+    Frame, // a setting of the whole run, not an event: see frame_length
 };
 
 struct Command
@@ -38,7 +39,7 @@ struct Command
     int y1 = 0;
     int x2 = 0;
     int y2 = 0;
-    uint32_t ms = 0; // wait time, a drag's duration, or how long a waitfile holds at most
+    uint32_t ms = 0; // wait time, a drag's duration, how long a waitfile holds at most, or a frame's length
     UINT vk = 0;
     std::u16string text;
     std::string name; // screenshot name (may be empty), or the file a waitfile waits for
@@ -47,6 +48,16 @@ struct Command
 
 // Parses a whole script; on failure `error` reads "line N: what is wrong".
 bool parse(const std::string& text, std::vector<Command>& out, std::string& error);
+
+// The longest frame a `frame MS` line may give.
+constexpr uint32_t kMaxFrameMs = 1000;
+
+// The frame length a script carries: the MS of its `frame MS` lines (a
+// script that has several gives one length in all of them, or is refused),
+// or -1 when it has none. It holds for the whole run, from the program's
+// start and wherever the line stands, over OS_FRAME_MS: a recorded script
+// replays only with the frame length it was recorded with.
+int64_t frame_length(const std::vector<Command>& commands);
 
 // An input event record (time left 0).
 Event input_event(EventType type, int x = 0, int y = 0, UINT key = 0, WCHAR ch = 0);

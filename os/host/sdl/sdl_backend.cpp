@@ -1,7 +1,8 @@
 // sdl_backend.cpp -- the desktop window back end (SDL2)
 //
-// Mouse = stylus (left button), keyboard = device keys, F1..F4 = the hardware
-// application buttons; see os/host/README.md for the whole mapping.
+// Mouse = stylus (left button), keyboard = device keys; the hardware
+// application buttons sit on four punctuation keys that no program reads as
+// themselves. See os/host/README.md for the whole mapping.
 #include "os/host/sdl/sdl_backend.h"
 #include "os/host/backends_private.h"
 #include "os/host/sdl/sdl_calls.h"
@@ -26,8 +27,8 @@ struct KeyMap
     UINT vk;
 };
 
-// Keys that reach the program as device keys (letters, digits and F5..F12
-// are added by range in device_key; Shift+F1..F4 in translate_key).
+// Keys that reach the program as device keys (letters, digits and F1..F12
+// are added by range in device_key).
 const KeyMap kKeys[] = {
     {SDLK_LEFT, 0x25},
     {SDLK_UP, 0x26},
@@ -39,22 +40,12 @@ const KeyMap kKeys[] = {
     {SDLK_BACKSPACE, 0x08},
     {SDLK_TAB, 0x09},
     {SDLK_SPACE, 0x20},
-    {SDLK_F1, 0xC1},
-    {SDLK_F2, 0xC2},
-    {SDLK_F3, 0xC3},
-    {SDLK_F4, 0xC4},
     {SDLK_PAGEUP, 0x21},
     {SDLK_PAGEDOWN, 0x22},
     {SDLK_END, 0x23},
     {SDLK_HOME, 0x24},
     {SDLK_INSERT, 0x2D},
     {SDLK_DELETE, 0x2E},
-    // The device's A, B, C and Start buttons on the keyboard row a player
-    // tries first, as well as on F1..F4.
-    {SDLK_z, 0xC1},
-    {SDLK_x, 0xC2},
-    {SDLK_c, 0xC3},
-    {SDLK_v, 0xC4},
     // The keypad's own keys (VK_MULTIPLY, VK_ADD, VK_SUBTRACT, VK_DECIMAL,
     // VK_DIVIDE); "+" and "-" of the main keyboard are the keypad's too, for
     // keyboards without one.
@@ -73,6 +64,35 @@ const KeyMap kKeypadDigits[] = {
     {SDLK_KP_5, 0x65}, {SDLK_KP_6, 0x66}, {SDLK_KP_7, 0x67}, {SDLK_KP_8, 0x68}, {SDLK_KP_9, 0x69},
 };
 
+// The device's A, B, C and Start buttons (application buttons 0xC1..0xC4),
+// by the key's place: on a US keyboard ",", ".", "/" and ";", right of the
+// letters. Every letter, digit and F-key reaches a program as itself, and no
+// program reads these four, so the buttons take nothing away; by place they
+// stay together whatever the keyboard's layout prints on them.
+struct ButtonKey
+{
+    SDL_Scancode place;
+    UINT vk;
+};
+const ButtonKey kButtons[] = {
+    {SDL_SCANCODE_COMMA, 0xC1},
+    {SDL_SCANCODE_PERIOD, 0xC2},
+    {SDL_SCANCODE_SLASH, 0xC3},
+    {SDL_SCANCODE_SEMICOLON, 0xC4},
+};
+
+UINT button_key(SDL_Scancode scancode)
+{
+    for (auto& button : kButtons)
+    {
+        if (button.place == scancode)
+        {
+            return button.vk;
+        }
+    }
+    return 0;
+}
+
 // The keypad's digits by the key's place, so that they stay VK_NUMPAD0..9
 // whether Num Lock is on or not.
 UINT keypad_digit(SDL_Scancode scancode)
@@ -89,6 +109,10 @@ UINT device_key(const SDL_Keysym& key)
     if (UINT digit = keypad_digit(key.scancode))
     {
         return digit;
+    }
+    if (UINT button = button_key(key.scancode))
+    {
+        return button;
     }
     const SDL_Keycode sdl = key.sym;
     for (auto& entry : kKeypadDigits)
@@ -113,19 +137,21 @@ UINT device_key(const SDL_Keysym& key)
     {
         return UINT('0' + (sdl - SDLK_0));
     }
-    if (sdl >= SDLK_F5 && sdl <= SDLK_F12)
+    if (sdl >= SDLK_F1 && sdl <= SDLK_F12)
     {
-        return UINT(0x74 + (sdl - SDLK_F5));   // VK_F5..VK_F12
+        return UINT(0x70 + (sdl - SDLK_F1)); // VK_F1..VK_F12
     }
     return 0;
 }
 
 // Keys whose characters arrive as text while text input is on: letters,
-// digits, space, "+", "-", "=" and the keypad's digits and signs.
+// digits, space, "+", "-", "=", the button keys' punctuation and the keypad's
+// digits and signs.
 bool types_text(const SDL_Keysym& key)
 {
     const SDL_Keycode sdl = key.sym;
-    if (keypad_digit(key.scancode) != 0 || (sdl >= SDLK_a && sdl <= SDLK_z) || (sdl >= SDLK_0 && sdl <= SDLK_9))
+    if (keypad_digit(key.scancode) != 0 || button_key(key.scancode) != 0 || (sdl >= SDLK_a && sdl <= SDLK_z) ||
+        (sdl >= SDLK_0 && sdl <= SDLK_9))
     {
         return true;
     }
@@ -459,25 +485,6 @@ void SdlBackend::translate_pen(EventType type, int x, int y)
 void SdlBackend::translate_key(const SDL_KeyboardEvent& key)
 {
     UINT vk = device_key(key.keysym);
-    // F1..F4 are the application buttons; with Shift held they are the
-    // device's own F1..F4 (VK_F1..VK_F4, a handset's soft keys). The release
-    // sends what the press sent, whenever Shift was let go.
-    if (vk >= 0xC1 && vk <= 0xC4)
-    {
-        UINT& sent = shifted_keys_[vk - 0xC1];
-        if (key.type == SDL_KEYDOWN && (key.keysym.mod & KMOD_SHIFT))
-        {
-            sent = 0x70 + (vk - 0xC1);
-        }
-        if (sent != 0)
-        {
-            vk = sent;
-            if (key.type == SDL_KEYUP)
-            {
-                sent = 0;
-            }
-        }
-    }
     if (vk == 0 || (text_input_ && types_text(key.keysym) && !(key.keysym.mod & (KMOD_CTRL | KMOD_ALT))))
     {
         return;

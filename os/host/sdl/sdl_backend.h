@@ -78,7 +78,6 @@ private:
     bool pen_down_ = false;
     bool woken_ = false;
     std::atomic<bool> text_input_{false};
-    UINT shifted_keys_[4] = {};   // VK_F1..VK_F4 while pressed with Shift
     std::deque<Event> pending_;
 
     // An input script plays on real time here, paced by the program (see

@@ -118,6 +118,39 @@ TEST(Screen, ParseScreenSize)
     }
 }
 
+// A size refused says why: a well-formed size past the limit is too large,
+// not badly formed.
+TEST(Screen, ARefusedSizeSaysWhatIsWrong)
+{
+    struct
+    {
+        const char* text;
+        const char* why;
+    } cases[] = {
+        {"9000x320x16", "is too large: each side is at most 8192 pixels"},
+        {"240x8193x32", "is too large: each side is at most 8192 pixels"},
+        {"99999999x320x16", "is too large: each side is at most 8192 pixels"},
+        {"0x320x16", "has a side of 0 pixels"},
+        {"240x320x8", "is not WIDTHxHEIGHTxBPP (BPP 16 or 32)"},
+        {"9000x320", "is not WIDTHxHEIGHTxBPP (BPP 16 or 32)"},
+    };
+    for (auto& c : cases)
+    {
+        int width = 0, height = 0, bpp = 0;
+        std::string why;
+        EXPECT_FALSE(parse_screen_size(c.text, width, height, bpp, &why)) << c.text;
+        EXPECT_EQ(c.why, why) << c.text;
+    }
+    EXPECT_EXIT(
+        {
+            setenv("OS_SCREEN", "8200x100x16", 1);
+            set_default_screen(176, 220, 16);
+            exit(screen().width == 176 ? 0 : 1);
+        },
+        testing::ExitedWithCode(0),
+        "OS_SCREEN=8200x100x16 is too large: each side is at most 8192 pixels; using 176x220x16");
+}
+
 TEST(Png, Rgb565Widening)
 {
     struct

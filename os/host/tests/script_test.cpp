@@ -165,6 +165,38 @@ TEST(ScriptParse, WaitFileTakesAPathAndATimeLimit)
     }
 }
 
+// A script carries the frame length it was timed with: one length for the
+// whole run, wherever its line stands (a recorded script puts it at the top;
+// a walk may take a recorded race in its middle), repeated lines alike.
+TEST(ScriptParse, AFrameLineGivesTheRunsFrameLength)
+{
+    struct
+    {
+        const char* text;
+        int64_t frame_ms; // -1: none
+    } cases[] = {
+        {"wait 10\nkey A\n", -1},
+        {"frame 0\nwait 10\n", 0},
+        {"# recorded with 30 ms frames\nFRAME 30 # a comment\nkey A\n", 30},
+        {"tap 1 1\nwait 500\nframe 47\nkey UP\nframe 47\n", 47},
+        {"frame 1000", 1000},
+    };
+    for (auto& c : cases)
+    {
+        auto commands = parse_ok(c.text);
+        EXPECT_EQ(c.frame_ms, script::frame_length(commands)) << c.text;
+    }
+    // The line takes no time: what follows it is due as if it were not there.
+    auto with = script::schedule(parse_ok("wait 100\nframe 30\nkey A\n"), 0, 0, true);
+    auto without = script::schedule(parse_ok("wait 100\nkey A\n"), 0, 0, true);
+    ASSERT_EQ(without.size(), with.size());
+    for (size_t i = 0; i < with.size(); i++)
+    {
+        EXPECT_EQ(without[i].due, with[i].due) << i;
+        EXPECT_EQ(without[i].event.type, with[i].event.type) << i;
+    }
+}
+
 TEST(ScriptParse, AByteOrderMarkIsSkipped)
 {
     auto commands = parse_ok("\xEF\xBB\xBFtap 1 2\nkey A\n");
@@ -215,6 +247,12 @@ TEST(ScriptParse, MalformedLinesAreRefusedWithTheirLineNumber)
         {"waitfile a -1", "line 1: '-1' is not a number"},
         {"waitfile a 3600001", "line 1: '3600001' is not a number"},
         {"waitfile \"\"", "line 1: waitfile needs a file name"},
+        {"frame", "line 1: expected frame MS"},
+        {"frame 20 30", "line 1: expected frame MS"},
+        {"frame fast", "line 1: 'fast' is not a number from 0 to 1000"},
+        {"frame 1001", "line 1: '1001' is not a number from 0 to 1000"},
+        {"frame -1", "line 1: '-1' is not a number"},
+        {"frame 30\nwait 10\nframe 31", "line 3: frame 31 after frame 30 on line 1: a script has one frame length"},
         {"tap 1 2\ntap 3 4\nkey LEFT\nbogus", "line 4: unknown command 'bogus'"},
     };
     for (auto& c : cases)
@@ -299,15 +337,18 @@ TEST(ScriptPlayback, ScriptFileFromTheEnvironment)
         testing::ExitedWithCode(0), "missing.txt: cannot read the input script");
 }
 
+// The output folder is made by the first screenshot (a run that takes none
+// leaves none behind).
 TEST(ScriptPlayback, ShotsAreWrittenIntoTheOutputFolder)
 {
     os::testing::ScratchFolder scratch("host");
-    const std::string& folder = scratch.path;
+    const std::string folder = scratch.path + "/made/by the first";
     setenv("OS_OUT", folder.c_str(), 1);
     Screen& shown = screen();
     uint16_t red = 0xF800;
     memcpy(shown.pixels, &red, 2);
     ASSERT_TRUE(headless::run_script_text("shot start\nwait 10\nshot\nshot later.png\n"));
+    EXPECT_FALSE(std::filesystem::exists(folder)) << "made before a screenshot needed it";
     auto events = play_to_close();
     ASSERT_EQ(1u, events.size());
     EXPECT_EQ(3, headless::shots_taken());
@@ -520,6 +561,59 @@ TEST(ScriptPlayback, ARefusedScriptEndsTheRunBeforeTheProgramStarts)
             exit(0);
         },
         testing::ExitedWithCode(2), "none.txt: cannot read the input script");
+    // A folder opens as a stream that reads nothing: it is no empty script.
+    std::filesystem::create_directories(folder + "/scripts");
+    EXPECT_EXIT(
+        {
+            setenv("OS_SCRIPT", (folder + "/scripts").c_str(), 1);
+            begin_program();
+            exit(0);
+        },
+        testing::ExitedWithCode(2), "scripts: a folder, not an input script.*the program is not started");
+}
+
+// A program run takes its frame length from the script's frame line, over
+// OS_FRAME_MS; without one, from OS_FRAME_MS (default 20).
+TEST(ScriptPlayback, TheScriptsFrameLengthWinsOverTheEnvironment)
+{
+    os::testing::ScratchFolder scratch("host");
+    const std::string& folder = scratch.path;
+    struct
+    {
+        const char* script;
+        const char* frame_ms; // OS_FRAME_MS, or null for none
+        uint64_t three_frames;
+    } cases[] = {
+        {"frame 40\nwait 5000\n", "5", 120},   {"frame 0\nwait 5000\n", "50", 0},
+        {"wait 5000\nframe 7\n", nullptr, 21}, {"wait 5000\n", "5", 15},
+        {"wait 5000\n", nullptr, 60},
+    };
+    for (auto& c : cases)
+    {
+        std::ofstream(folder + "/input.txt") << c.script;
+        EXPECT_EXIT(
+            {
+                setenv("OS_SCRIPT", (folder + "/input.txt").c_str(), 1);
+                if (c.frame_ms)
+                    setenv("OS_FRAME_MS", c.frame_ms, 1);
+                else
+                    unsetenv("OS_FRAME_MS");
+                begin_program();
+                Event event;
+                backend().poll_event(event);
+                uint64_t start = backend().now_ms();
+                for (int frame = 0; frame < 3; frame++)
+                {
+                    backend().present(nullptr);
+                    backend().poll_event(event);
+                }
+                uint64_t took = backend().now_ms() - start;
+                fprintf(stderr, "three frames took %llu ms\n", (unsigned long long)took);
+                exit(took == c.three_frames ? 0 : 1);
+            },
+            testing::ExitedWithCode(0), "three frames took")
+            << c.script << " with OS_FRAME_MS=" << (c.frame_ms ? c.frame_ms : "(unset)");
+    }
 }
 
 TEST(ScriptPlayback, AHeadlessRunWithoutAScriptEndsByItself)

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <poll.h>
 #include <spawn.h>
 #include <string>
@@ -112,7 +113,8 @@ const bool g_is_child = getenv("HH_LOOKUP_CHILD") ? (_exit(child_main()), true) 
 class Child
 {
 public:
-    Child(const char* cls, const char* title, const char* instance = nullptr)
+    // `set`: "NAME=value" entries the child gets instead of this process's.
+    Child(const char* cls, const char* title, const std::vector<std::string>& set = {})
     {
         int in[2], out[2];
         if (pipe(in) != 0 || pipe(out) != 0)
@@ -122,7 +124,12 @@ public:
         std::vector<std::string> env_text;
         for (char** e = environ; *e; ++e)
         {
-            if (!instance || std::strncmp(*e, "OS_INSTANCE=", 12) != 0)
+            bool replaced = false;
+            for (const std::string& entry : set)
+            {
+                replaced = replaced || std::strncmp(*e, entry.c_str(), entry.find('=') + 1) == 0;
+            }
+            if (!replaced)
             {
                 env_text.push_back(*e);
             }
@@ -130,10 +137,7 @@ public:
         env_text.push_back("HH_LOOKUP_CHILD=1");
         env_text.push_back(std::string("HH_LOOKUP_CLASS=") + cls);
         env_text.push_back(std::string("HH_LOOKUP_TITLE=") + title);
-        if (instance)
-        {
-            env_text.push_back(std::string("OS_INSTANCE=") + instance);
-        }
+        env_text.insert(env_text.end(), set.begin(), set.end());
         std::vector<char*> env;
         for (auto& s : env_text)
         {
@@ -269,7 +273,41 @@ TEST(FindWindow, AnotherProcessesWindowUntilItsDestroyReturns)
 
 TEST(FindWindow, OtherInstancesAreInvisible)
 {
-    Child child("Ravenor", "Ravenor", "some-other-instance");
+    Child child("Ravenor", "Ravenor", {"OS_INSTANCE=some-other-instance"});
     ASSERT_EQ(child.line(), "ready");
     EXPECT_EQ(FindWindowW(u"Ravenor", u"Ravenor"), nullptr) << "OS_INSTANCE keeps runs apart";
+}
+
+// One device tree reached by two paths (one through a symbolic link) is one
+// device: its windows are found from either path. Another tree's are not.
+TEST(FindWindow, ATreeReachedThroughALinkIsTheSameDevice)
+{
+    char pattern[] = "/tmp/lookup-tree-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::filesystem::path scratch = pattern;
+    std::filesystem::create_directories(scratch / "tree");
+    std::filesystem::create_directories(scratch / "other");
+    std::filesystem::create_symlink(scratch / "tree", scratch / "link");
+    const char* before = getenv("OS_DEVICE_ROOT");
+    const std::string kept = before ? before : "";
+    setenv("OS_DEVICE_ROOT", (scratch / "tree").c_str(), 1);
+    {
+        Child child("Vasko-Moravel", "Vasko-Moravel", {"OS_DEVICE_ROOT=" + (scratch / "link").string()});
+        ASSERT_EQ(child.line(), "ready");
+        EXPECT_NE(FindWindowW(u"Vasko-Moravel", u"Vasko-Moravel"), nullptr)
+            << "the window of a program started through the link is found from the tree's own path";
+        setenv("OS_DEVICE_ROOT", (scratch / "link" / ".").c_str(), 1);
+        EXPECT_NE(FindWindowW(u"Vasko-Moravel", nullptr), nullptr) << "and from the link";
+        setenv("OS_DEVICE_ROOT", (scratch / "other").c_str(), 1);
+        EXPECT_EQ(FindWindowW(u"Vasko-Moravel", nullptr), nullptr) << "another tree is another device";
+    }
+    if (before)
+    {
+        setenv("OS_DEVICE_ROOT", kept.c_str(), 1);
+    }
+    else
+    {
+        unsetenv("OS_DEVICE_ROOT");
+    }
+    std::filesystem::remove_all(scratch);
 }
