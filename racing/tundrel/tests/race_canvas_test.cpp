@@ -11,6 +11,7 @@
 
 #include "engine/base/resource_files.h"
 #include "engine/platform/back_buffer.h"
+#include "engine/platform/gapi_display.h"
 #include "engine/platform/image.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/mesh.h"
@@ -22,6 +23,7 @@
 #include "racing/engine/sprite.h"
 
 #include "racing/framework/testing/key_script.h"
+#include "racing/framework/testing/program_run.h"
 #include "racing/framework/testing/scratch_game.h"
 
 #include "os/host/png.h"
@@ -85,7 +87,7 @@ struct RaceFixture
 
     bool prepare(int vehicle = 0)
     {
-        return page->prepareRace({kBuiltIn}, {u"Big_Truck", u"Coupe"}, {u"Ring"}, 0, vehicle, 0, u"Ann:");
+        return page->prepareRace({kBuiltIn}, {u"Bighorn", u"Coupe"}, {u"Ring"}, 0, vehicle, 0, u"Ann:");
     }
 
     void startLights()
@@ -382,7 +384,7 @@ constexpr unsigned kProgramSeed = 0;
 
 bool prepareCardRace(RaceFixture& race)
 {
-    return race.page->prepareRace({kBuiltIn, kCard}, {u"Rally_Wagon"}, {u"Ring"}, 1, 0, 0, u"Player:");
+    return race.page->prepareRace({kBuiltIn, kCard}, {u"Wagon"}, {u"Ring"}, 1, 0, 0, u"Player:");
 }
 
 // Written from the driver when TUNDREL_WRITE_KEY_SCRIPT names a file; the
@@ -666,6 +668,41 @@ TEST(CarRace, PuffsNearTheCameraFadeOut)
         EXPECT_GE(puff.chipMaterial->transparency, c.atLeast);
         EXPECT_LE(puff.chipMaterial->transparency, c.atMost);
     }
+}
+
+// The settings page's "chkGAPIVideo" box ticked by the pen in the program
+// is kept in "gsetting.properties"; a race set up with that file draws
+// through the direct display (and closes it with the page).
+TEST(CarRaceGapi, TheSettingsPageTurnsTheDirectDisplayOn)
+{
+    using racing_test::tap;
+    racing_test::ProgramRun run(TUNDREL_DEVICE_ROOT, "Vasko-Tundrel",
+                                {"Program Files/Classic Pack", "Storage Card", "registry"});
+    // Cover, intro, main menu, playing menu, its settings; the box; Done.
+    const std::string toSettings = "wait 1000\n" + tap(88, 189) + "wait 1500\n" + tap(88, 189) + "wait 1500\n" +
+                                   tap(88, 221) + "wait 1000\n" + tap(88, 183) + "wait 1000\nshot settings\n";
+    run.run(toSettings + tap(16, 194) + "wait 300\nshot ticked\n" + tap(88, 219) + "wait 1500\nshot left\n", "");
+    ASSERT_TRUE(run.waitFor("left"));
+    EXPECT_GT(racing_test::changed(run.shot("settings"), run.shot("ticked")), 20); // the box shows its tick
+    const std::string saved = racing_test::fileText(run.tree +
+                                                    "/Program Files/Vasko-Tundrel/resources/GUI/gsetting.properties");
+    const size_t at = saved.find("\nchkGAPIVideo=");
+    ASSERT_NE(at, std::string::npos) << saved;
+    EXPECT_NE(saved.substr(at, saved.find('\n', at + 1) - at).find("status:1"), std::string::npos) << saved;
+
+    const std::string shipped = tree().read("GUI/gsetting.properties");
+    for (bool ticked : {false, true})
+    {
+        SCOPED_TRACE(ticked);
+        tree().write("GUI/gsetting.properties", ticked ? saved : shipped);
+        {
+            RaceFixture race(false);
+            ASSERT_TRUE(race.prepare());
+            EXPECT_EQ(GapiDisplay::isDisplayOpen(), ticked);
+        }
+        EXPECT_FALSE(GapiDisplay::isDisplayOpen());
+    }
+    tree().write("GUI/gsetting.properties", shipped);
 }
 
 } // namespace
