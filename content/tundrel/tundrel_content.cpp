@@ -359,11 +359,12 @@ void writePages(const std::string& track)
                         label("lbl_" + id, 26 + 52 * int(k), y + 18, 40, g.choices[k]);
         }
         settings += std::string(g.group) + "=GUIType:checkboxGroup, selected:" + std::to_string(g.selected) + "\n";
-        y += 40;
+        y += 36;
     }
     // The two switches the race reads: the direct display and the buttons.
-    settings += box("chkGAPIVideo", 8, y + 4, "", false) + label("lblGAPIVideo", 26, y + 2, 70, "Direct screen") +
-                box("chkGAPIButton", 100, y + 4, "", false) + label("lblGAPIButton", 118, y + 2, 54, "Buttons");
+    settings += box("chkGAPIVideo", 8, y + 4, "", false) + label("lblGAPIVideo", 26, y + 2, 146, "Direct screen") +
+                box("chkGAPIButton", 8, y + 24, "", false) +
+                label("lblGAPIButton", 26, y + 22, 146, "Hardware buttons");
     settings += button("cmdEnterGame", 38, 210, 100, "Done", "(0;120;0)");
     text("resources/GUI/gsetting.properties", settings);
     put("resources/GUI/chk_off.jpg", jpeg(16, 16, [](int x, int y) {

@@ -179,9 +179,14 @@ void RacePage::drawBannerText(Group3D* board, const std::u16string& text, uint32
     if (frameWidth > 0)
         Rectangle(dc, frameWidth / 2, frameWidth / 2, w - frameWidth / 2 - 1, h - frameWidth / 2 - 1);
     SetTextColor(dc, swap(textColour));
-    // Centred for letters half as wide as high.
-    const int x = (w - int(text.size()) * fontHeight / 2) / 2;
+    // Centred for letters half as wide as high; a text that would then run
+    // over the frame and off the board (the bold "CHECK POINT 2" loses its
+    // number) is centred by its measured width.
+    int x = (w - int(text.size()) * fontHeight / 2) / 2;
     const int y = (h - fontHeight) / 2 + yOffset;
+    SIZE extent{0, 0};
+    if (GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent) && x + extent.cx > w)
+        x = std::max(0, (w - int(extent.cx)) / 2);
     ExtTextOutW(dc, x, y, 0, nullptr, text.c_str(), UINT(text.size()), nullptr);
     SelectObject(dc, oldFont);
     SelectObject(dc, oldPen);

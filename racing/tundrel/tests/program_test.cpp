@@ -118,7 +118,7 @@ TEST(TundrelProgram, AnAbandonedRaceGoesBackToTheMainMenu)
 TEST(TundrelProgram, TheCruiseSpeedIsChosenOnTheSettingsPage)
 {
     TundrelRun run;
-    const std::string kSettings = tap(88, 183), kNoCruise = tap(120, 170), kDone = tap(88, 219);
+    const std::string kSettings = tap(88, 183), kNoCruise = tap(120, 158), kDone = tap(88, 219);
     run.run(kToPlaying + kSettings + "wait 1000\nshot settings\n" + kNoCruise + "wait 300\nshot no_cruise\n" + kDone +
                 "wait 1500\nshot main_again\n",
             "");
