@@ -74,7 +74,7 @@ bool writeRaceContent(const std::filesystem::path& root)
     const std::filesystem::path gui = root / "resources/GUI", scenes = root / "resources/scenes";
     const std::string canvas =
         "# the race page: the 3D scene with its light, the wrong-way label, the start lights and buttons,\n"
-        "# the loading message; lengths for a page 320 wide\n"
+        "# the loading message; lengths for a page 320 wide (and 325 high: the frame-rate button bottom left)\n"
         "mainScene=type:Scene3D, x:0, y:0, width:100%, height:100%, frontClip:1.0, backClip:400.0\n"
         "sun=type:Light, dir:(0.4;-1.0;0.6), color:(255;255;255), container:mainScene\n"
         "sceneGUI2D=type:SceneSprite, x:0, y:0, width:100%, height:100%\n"
@@ -85,7 +85,7 @@ bool writeRaceContent(const std::filesystem::path& root)
         "container:sceneGUI\n"
         "btnExitRacing=type:Sprite, x:0, y:0, width:56, height:28, text:EXIT, textSize:20, textAlignment:CENTER, "
         "color:(120;0;0), textColor:(255;255;255), GUIType:button, container:sceneGUI\n"
-        "fpsButton=type:Sprite, x:0, y:92%, width:56, height:28, text:FPS, textSize:20, textAlignment:CENTER, "
+        "fpsButton=type:Sprite, x:0, y:296, width:56, height:28, text:FPS, textSize:20, textAlignment:CENTER, "
         "color:(0;0;120), textColor:(255;255;255), GUIType:button, container:sceneGUI\n"
         "sceneMessage=type:SceneSprite, x:0, y:0, width:100%, height:100%, visible:0\n"
         "sptMessage=type:Sprite, x:40, y:180, width:240, height:30, text:Loading, textSize:20, "

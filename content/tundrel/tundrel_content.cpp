@@ -359,9 +359,13 @@ void writePages(const std::string& track)
                         label("lbl_" + id, 26 + 52 * int(k), y + 18, 40, g.choices[k]);
         }
         settings += std::string(g.group) + "=GUIType:checkboxGroup, selected:" + std::to_string(g.selected) + "\n";
-        y += 40;
+        y += 36;
     }
-    settings += "chkGAPIVideo=status:0\nchkGAPIButton=status:0\n" + button("cmdEnterGame", 38, 210, 100, "Done", "(0;120;0)");
+    // The two switches the race reads: the direct display and the buttons.
+    settings += box("chkGAPIVideo", 8, y + 4, "", false) + label("lblGAPIVideo", 26, y + 2, 146, "Direct screen") +
+                box("chkGAPIButton", 8, y + 24, "", false) +
+                label("lblGAPIButton", 26, y + 22, 146, "Hardware buttons");
+    settings += button("cmdEnterGame", 38, 210, 100, "Done", "(0;120;0)");
     text("resources/GUI/gsetting.properties", settings);
     put("resources/GUI/chk_off.jpg", jpeg(16, 16, [](int x, int y) {
             return x == 0 || y == 0 || x == 15 || y == 15 ? rgb(200, 200, 200) : rgb(30, 30, 40);
@@ -410,6 +414,8 @@ void writePages(const std::string& track)
 // A library of its own: descriptor, pack and vehicles.
 void writeLibrary(const fs::path& folder, const std::string& version, const std::string& vehicle, uint32_t colour)
 {
+    std::error_code ignored;
+    fs::remove_all(folder, ignored); // only this build's vehicles are listed
     textAt(folder / "vlib.txt", "# vehicle library\nLibVer=" + version + "\n");
     ok = media::writeZip(folder / "vehicle.zip", {{"readme.txt", "vehicle library pack\n"}}) && ok;
     writeVehicle(folder, vehicle, 0.9f, 0.5f, 2.0f, 0.36f, colour);
@@ -463,10 +469,14 @@ int main(int argc, char** argv)
     put("resources/scenes/common/bb_square.3ds", boardModel(1.0f, 1.0f));
     media::Bytes banner = boardModel(4.0f, 0.5f);
 
-    // The built-in library: a car and a truck.
+    // The built-in library: a car and a truck. Vehicle names are single
+    // words: the menu shows a '_' of a name as ',' (the score table as a
+    // blank).
     const fs::path builtIn = root / "resources/vehicle";
+    std::error_code ignored;
+    fs::remove_all(builtIn, ignored); // only this build's vehicles are listed
     writeVehicle(builtIn, "Coupe", 0.9f, 0.45f, 2.0f, 0.34f, rgb(200, 30, 30));
-    writeVehicle(builtIn, "Big_Truck", 1.2f, 0.9f, 3.0f, 0.5f, rgb(40, 90, 200));
+    writeVehicle(builtIn, "Bighorn", 1.2f, 0.9f, 3.0f, 0.5f, rgb(40, 90, 200));
     writeCommonVehiclePictures(builtIn);
 
     writePages(track);
@@ -479,8 +489,8 @@ int main(int argc, char** argv)
                          {{"manual/index.properties", "# the manual\nscene.bkgColor=(0;0;0)\n"}}) && ok;
 
     // Installed libraries: one on the storage card, one in main memory.
-    writeLibrary(device / "Storage Card" / "Rally Pack", "1.2", "Rally_Wagon", rgb(240, 200, 30));
-    writeLibrary(device / "Program Files" / "Classic Pack", "1.2", "Old_Sedan", rgb(120, 120, 120));
+    writeLibrary(device / "Storage Card" / "Rally Pack", "1.2", "Wagon", rgb(240, 200, 30));
+    writeLibrary(device / "Program Files" / "Classic Pack", "1.2", "Sedan", rgb(120, 120, 120));
     HKEY key = nullptr;
     if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, tundrel::kLibraryKey, 0, nullptr, 0, 0, nullptr, &key, nullptr) !=
         ERROR_SUCCESS)

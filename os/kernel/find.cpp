@@ -137,6 +137,14 @@ HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data)
         SetLastError(ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
+    // The device's storage cards are the folders "Storage Card" (and
+    // "Storage Card2", ...) of its root, marked temporary as the device
+    // marks them.
+    if (folder == u"\\" || folder == u"/")
+        for (Entry& entry : find->entries)
+            if ((entry.data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && entry.name.size() >= 12 &&
+                _wcsnicmp(entry.name.c_str(), u"Storage Card", 12) == 0)
+                entry.data.dwFileAttributes |= FILE_ATTRIBUTE_TEMPORARY;
     if (find->entries.empty())
     {
         SetLastError(ERROR_FILE_NOT_FOUND);

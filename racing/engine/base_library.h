@@ -22,7 +22,7 @@ class Canvas;
 // The racing default fixed-point scale (shift 10, second shift 3) unless a
 // scale is already set, then the engine's maths tables.
 void initRacingMath();
-// The racing base: pack members matched exactly as written, and the maths.
+// The racing base: pack members matched case for case, and the maths.
 void initRacingBase();
 // The program-wide fixed-point scale: 1 << shift, and that >> subShift.
 void setFixedPointShift(int shift, int subShift);

@@ -16,11 +16,6 @@ bool isImagePath(const WCHAR* path)
     return false;
 }
 
-Image* loadImage(const WCHAR* path, bool useScreenDepth)
-{
-    return isImagePath(path) ? new Image(path, useScreenDepth) : new Image(0, 0, useScreenDepth);
-}
-
 void readImagesOnly(TextureDictionary& textures)
 {
     textures.readsFile = isImagePath;

@@ -17,10 +17,6 @@ namespace racing {
 // ".jpeg", ".JPEG", ".bmp", ".BMP" is in it.
 bool isImagePath(const WCHAR* path);
 
-// A JPEG or BMP file chosen by the first of those texts in the path. Any
-// other path (a GIF too) gives an empty image without a message.
-Image* loadImage(const WCHAR* path, bool useScreenDepth);
-
 // The dictionary reads the pictures isImagePath admits; any other file
 // gives a texture without a picture, without a message.
 void readImagesOnly(TextureDictionary& textures);

@@ -5,6 +5,7 @@
 #include "racing/framework/progress_bar.h"
 #include "racing/framework/racing_app.h"
 #include "racing/framework/score_table.h"
+#include "racing/framework/track_keys.h"
 
 #include "engine/base/properties.h"
 #include "engine/base/resource_files.h"
@@ -118,10 +119,16 @@ void MenuPage::dispatchArguments()
 
 void MenuPage::openPage(const std::u16string& name)
 {
-    // A page the programs do not have starts them at the cover.
-    if (name != u"cover")
-        if (Properties probe; !probe.load(guiFolder.c_str(), (name + u".properties").c_str()))
+    // A page the program does not have is named in a box; the program goes
+    // on at the cover (without a cover, at the intro).
+    if (!pageAvailable((name + u".properties").c_str()))
+    {
+        if (name != u"cover" && name != u"intro")
             return openPage(u"cover");
+        if (name == u"cover")
+            return openPage(u"intro");
+        return;
+    }
     pageName = name;
     loadPage((name + u".properties").c_str());
     if (name == u"cover")
@@ -130,6 +137,19 @@ void MenuPage::openPage(const std::u16string& name)
             press->visible = 1;
     }
     repaint(true, nullptr);
+}
+
+bool MenuPage::pageAvailable(const WCHAR* name)
+{
+    if (Properties probe; probe.load(guiFolder.c_str(), name))
+        return true;
+    showMissing(guiFolder + name);
+    return false;
+}
+
+std::u16string MenuPage::choiceFolder(bool vehicles) const
+{
+    return resourcesFolder() + (vehicles ? u"vehicle" : u"scenes");
 }
 
 void MenuPage::loadPage(const WCHAR* name)
@@ -415,6 +435,8 @@ bool MenuPage::pressed(const std::u16string& name)
     }
     if (has(name, u"btnEnterIntro") || has(name, u"waterprint"))
     {
+        if (!pageAvailable(u"intro.properties"))
+            return true;
         showNameEntry(false);
         leavePage(false, true);
         clockA = 0.0f;
@@ -423,6 +445,8 @@ bool MenuPage::pressed(const std::u16string& name)
     }
     if (has(name, u"cmdQuitGame"))
     {
+        if (!pageAvailable(u"back.properties"))
+            return true;
         showNameEntry(false);
         leavePage(true, true);
         clockB = 0.0f;
@@ -437,7 +461,13 @@ bool MenuPage::pressed(const std::u16string& name)
     if (has(name, u"btnToPlaying"))
     {
         showNameEntry(false);
+        // Nothing to race: the box names the folder that has none.
         if (vehicleMissing || trackMissing)
+        {
+            showNoneFound(vehicleMissing ? "vehicle" : "track", choiceFolder(vehicleMissing));
+            return true;
+        }
+        if (!pageAvailable(u"PlayingMenu.properties"))
             return true;
         leavePage(false, true);
         loadPage(u"PlayingMenu.properties");
@@ -446,8 +476,11 @@ bool MenuPage::pressed(const std::u16string& name)
     }
     if (has(name, u"cmdGSetting") || has(name, u"cmdManual"))
     {
+        const WCHAR* page = has(name, u"cmdGSetting") ? u"gsetting.properties" : u"manual\\index.properties";
+        if (!pageAvailable(page))
+            return true;
         leavePage(false, false);
-        loadPage(has(name, u"cmdGSetting") ? u"gsetting.properties" : u"manual\\index.properties");
+        loadPage(page);
         repaint(true, nullptr);
         return true;
     }

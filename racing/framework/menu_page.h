@@ -80,6 +80,12 @@ protected:
     virtual void forgetScenes() {}
     // Further cells of a scoreboard row (row -1 the latest race).
     virtual void fillScoreRow(int /*row*/, const ScoreRecord& /*record*/) {}
+    // The folder the main menu's vehicles (or tracks) are listed from.
+    virtual std::u16string choiceFolder(bool vehicles) const;
+
+    // Whether the page template can be read; when not, the "Error" box names
+    // it by its device path and the caller stays on its page.
+    bool pageAvailable(const WCHAR* name);
 
     // The main menu's choices and the player name into its template, which
     // is written back.

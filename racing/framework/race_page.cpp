@@ -144,6 +144,11 @@ bool RacePage::prepare(const std::vector<std::u16string>& vehicles, int vehicleI
     start = {};
 
     // The race template, with the loading message showing its progress.
+    if (Properties probe; !probe.load((resources + u"GUI\\").c_str(), style.templateName))
+    {
+        showMissing(resources + u"GUI\\" + style.templateName);
+        return false;
+    }
     setLoadListener(this);
     loadTemplate((resources + u"GUI\\").c_str(), style.templateName, true);
     mainScene = findScene3D(u"mainScene");
@@ -179,10 +184,7 @@ bool RacePage::prepare(const std::vector<std::u16string>& vehicles, int vehicleI
 
     buildScenes3D(true);
     for (Racer* racer : racers)
-    {
         racer->measure();
-        racer->update(0.0f);
-    }
 
     camera = &mainScene->camera;
     sky.camera = camera;
@@ -242,9 +244,6 @@ void RacePage::placeGuiButtons()
     const int w = getClientWidth(), h = getClientHeight();
     if (orientation == 0 && exit)
         exit->setPosition(w - exit->width, 0);
-    // The frame-rate button stays clear of the HUD line, bottom left.
-    if (orientation == 0 && fps)
-        fps->setPosition(0, h - fps->height);
     else if (orientation == 1 && fps)
         fps->setPosition(w - fps->width, 0);
     else if (orientation == 2)
@@ -361,11 +360,7 @@ void RacePage::updateVisibleWindow()
     // The camera's forward axis in world space is the view's third row.
     look.set(view.m[8], view.m[9], view.m[10]);
     const bool facingBack = ahead.dot(look) <= 0.0f;
-    // Behind the player the road reaches back under the camera: two segments
-    // and those of the follow distance (on short segments two fall short of
-    // the camera and the screen's bottom rows would show no road).
-    const int behind = 2 + (track.segmentLength > 0.0f ? int(camera->distance / track.segmentLength) : 0);
-    window.update(s, facingBack, track.visibleAhead, track.segmentCount, behind);
+    window.update(s, facingBack, track.visibleAhead, track.segmentCount);
     applyVisibleWindow();
     if (s != lastRacerSegment || facingBack != lastFacingBack)
         showBoardsInWindow(billboards, window);
@@ -447,14 +442,7 @@ void RacePage::onPeriod(float)
 {
     if (!isPrepared)
         return;
-    if (showFrameRate)
-    {
-        frameRateShown = frameTimer.fpsExact;
-        frameRateSum += frameTimer.fpsExact;
-        ++frameRateCount;
-    }
-    if (wrongWaySprite)
-        wrongWaySprite->visible = raceTrack.wrongWay ? 1 : 0;
+    drawFrameRate(backBufferDC());
     const RaceStart::Period step = start.period(running, app->exercise);
     if (step.light && lightSprite && trafficLights[step.light])
         lightSprite->setImages(trafficLights[step.light], nullptr, nullptr, nullptr, -1, -1, -1, -1);

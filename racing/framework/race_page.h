@@ -66,6 +66,7 @@ struct RaceStyle
     bool maskedRoad;               // "track.hasMask" masks the road, else the walls
     float skyRaise, raceSkyRaise;  // the sky's altitude over "track.averageAltitude", and more outside exercises
     float bannerScale;             // the banners' scale: this of the half width
+    bool levelBoards;              // banners and boards face the track's direction without its slope
 };
 
 // A board's kind by its picture's width over height: 0 banner (8), 1
@@ -152,7 +153,6 @@ public:
     bool showFrameRate = false;
     float frameRateSum = 0.0f;
     int frameRateCount = 0;
-    float frameRateShown = 0.0f;
     int cameraPresetCount = 8;
     int cameraPreset = 0;
     int lastRacerSegment = -1;

@@ -31,14 +31,16 @@ namespace racing {
 
 namespace {
 
-struct BoardKindInfo
+struct BoardKind
 {
     const char16_t* file;
     int blankWidth, blankHeight;
 };
 
-const BoardKindInfo kKinds[4] = {
-    {u"bb_banner.3ds", 128, 16}, {u"bb_sidealong.3ds", 64, 16}, {u"bb_vertical.3ds", 32, 64}, {u"bb_square.3ds", 32, 32}};
+const BoardKind kKinds[4] = {{u"bb_banner.3ds", 128, 16},
+                             {u"bb_sidealong.3ds", 64, 16},
+                             {u"bb_vertical.3ds", 32, 64},
+                             {u"bb_square.3ds", 32, 32}};
 
 std::u16string trimmed(std::u16string s, std::u16string_view cut)
 {
@@ -177,10 +179,11 @@ void RacePage::drawBannerText(Group3D* board, const std::u16string& text, uint32
     if (frameWidth > 0)
         Rectangle(dc, frameWidth / 2, frameWidth / 2, w - frameWidth / 2 - 1, h - frameWidth / 2 - 1);
     SetTextColor(dc, swap(textColour));
+    // Centred for letters half as wide as high; a text that would then run
+    // over the frame and off the board (the bold "CHECK POINT 2" loses its
+    // number) is centred by its measured width.
     int x = (w - int(text.size()) * fontHeight / 2) / 2;
     const int y = (h - fontHeight) / 2 + yOffset;
-    // The origin assumes letters half as wide as high; a text that would
-    // then run off the board is centred by its measured width.
     SIZE extent{0, 0};
     if (GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent) && x + extent.cx > w)
         x = std::max(0, (w - int(extent.cx)) / 2);
@@ -225,7 +228,8 @@ void RacePage::buildBillboards()
         const int s = ((track.checkpoints[i] % n) + n) % n;
         Vector3 d;
         d.setDifference(points[size_t(s)], points[size_t((s + 1) % n)]);
-        d.y = 0.0f;
+        if (style.levelBoards)
+            d.y = 0.0f;
         Matrix4 m;
         placeFacing(m, points[size_t(s)], Vector3(0.0f, 0.0f, 1.0f), d);
         Group3D* board = createBoard(0, common, track.halfWidth * style.bannerScale, m, bannerColour, nullptr, nullptr);
@@ -285,7 +289,8 @@ void RacePage::buildBillboards()
         const int t = place.segment;
         Vector3 d;
         d.setDifference(points[size_t(t)], points[size_t((t + 1) % n)]);
-        d.y = 0.0f;
+        if (style.levelBoards)
+            d.y = 0.0f;
         // A banner stands across the track at its centre.
         Vector3 at(points[size_t(t)]), facing(0.0f, 0.0f, 1.0f);
         if (p.kind != 0)

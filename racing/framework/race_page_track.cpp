@@ -31,7 +31,7 @@ bool RacePage::buildTrack(const std::u16string& folder, const std::u16string& na
     const std::u16string file = trackFile(name);
     if (Properties probe; !probe.load(folder.c_str(), file.c_str()))
     {
-        showError(("The track file \"" + toAscii(file) + "\" is missing.").c_str());
+        showMissing(folder + u"\\" + file);
         return false;
     }
     loadTemplate(folder.c_str(), file.c_str(), false);
@@ -40,7 +40,12 @@ bool RacePage::buildTrack(const std::u16string& folder, const std::u16string& na
     trackMesh = trackGroup ? trackGroup->findObject(u"track") : nullptr;
     if (!trackMesh)
     {
-        showError("The track has no model with a mesh \"track\".");
+        // A model that could not be read is named; else the model lacks the road.
+        const std::u16string model = fieldText(getTemplateLoader().getTemplate().get(u"grpTrack"), u"model");
+        if (!trackGroup && !model.empty())
+            showMissing(folder + u"\\" + model);
+        else
+            showError("The track has no model with a mesh \"track\".");
         return false;
     }
     // No background fill: the sky panorama fills the picture behind the scene.

@@ -1,10 +1,13 @@
 // race_page_view.cpp -- what the race page draws besides its template's
 // scenes (the sky behind the 3D scene is the render target's listener):
-// over everything the HUD line, the frame rate and the exercise label
+// over everything the HUD line, and on the period step the frame rate and
+// the exercise label
 #include "racing/framework/race_page.h"
 
 #include "racing/framework/racing_app.h"
 #include "racing/framework/restart_command.h"
+
+#include "racing/engine/sprite.h"
 
 #include "engine/platform/back_buffer.h"
 #include "engine/platform/image.h"
@@ -26,23 +29,32 @@ void RacePage::renderScenes()
     drawScenes();
 }
 
-// The frame rate and [DEMO] a line under the HUD line, every frame (drawn
-// only on the period step they would flash for one frame).
+// The frame rate and [DEMO], drawn by the period step into the frame that
+// closes the measuring window.
 void RacePage::drawFrameRate(HDC dc)
 {
+    if (!dc)
+        return;
     auto text = [&](int x, int y, const char* s) {
         const std::u16string wide = toU16(s);
-        SetTextColor(dc, RGB(255, 255, 255));
         ExtTextOutW(dc, x, y, 0, nullptr, wide.c_str(), UINT(wide.size()), nullptr);
     };
+    SetBkMode(dc, TRANSPARENT);
+    HGDIOBJ oldFont = SelectObject(dc, hudFont ? static_cast<HGDIOBJ>(hudFont) : GetStockObject(SYSTEM_FONT));
+    SetTextColor(dc, RGB(255, 255, 255));
     if (showFrameRate)
     {
+        frameRateSum += frameTimer.fpsExact;
+        ++frameRateCount;
         char rate[32];
-        std::snprintf(rate, sizeof rate, "%2.1f", double(frameRateShown));
-        text(28, 2 + hudFontHeight, rate);
+        std::snprintf(rate, sizeof rate, "%2.1f", double(frameTimer.fpsExact));
+        text(28, 2, rate);
     }
     if (app->exercise)
-        text(getClientWidth() - 56, 4 + hudFontHeight, "[DEMO]");
+        text(getClientWidth() - 56, 4, "[DEMO]");
+    SelectObject(dc, oldFont);
+    if (wrongWaySprite)
+        wrongWaySprite->visible = raceTrack.wrongWay ? 1 : 0;
 }
 
 void RacePage::drawHud(HDC dc)
@@ -60,7 +72,6 @@ void RacePage::drawHud(HDC dc)
         SetTextColor(dc, RGB(255, 255, 0));
         ExtTextOutW(dc, 4, 1, 0, nullptr, line.c_str(), UINT(line.size()), nullptr);
     }
-    drawFrameRate(dc);
     SelectObject(dc, oldFont);
 }
 

@@ -3,8 +3,9 @@
 
 namespace racing {
 
-void VisibleWindow::update(int s, bool facingBack, int ahead, int n, int behind)
+void VisibleWindow::update(int s, bool facingBack, int ahead, int n)
 {
+    constexpr int behind = 2;
     if (n <= 0)
         return;
     if (ahead + behind + 1 >= n)

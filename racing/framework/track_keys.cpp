@@ -61,6 +61,26 @@ void showError(const char* text)
     MessageBoxW(nullptr, message.c_str(), u"Error", MB_ICONEXCLAMATION | MB_OK);
 }
 
+std::u16string collapsedPath(std::u16string path)
+{
+    path.push_back(u'\0');
+    collapseParentDirs(path.data());
+    path.resize(std::char_traits<char16_t>::length(path.c_str()));
+    return path;
+}
+
+void showMissing(const std::u16string& path, const char* what)
+{
+    const std::u16string message = u"The " + toU16(what) + u" \"" + collapsedPath(path) + u"\" is missing.";
+    MessageBoxW(nullptr, message.c_str(), u"Error", MB_ICONEXCLAMATION | MB_OK);
+}
+
+void showNoneFound(const char* what, const std::u16string& folder)
+{
+    const std::u16string message = u"No " + toU16(what) + u" was found in \"" + collapsedPath(folder) + u"\".";
+    MessageBoxW(nullptr, message.c_str(), u"Error", MB_ICONEXCLAMATION | MB_OK);
+}
+
 void readTrackKeys(Properties& p, TrackKeys& keys)
 {
     keys.widthAdjust = keyFloat(p, u"track.widthAdjust", 1.0f);

@@ -16,6 +16,14 @@ float toFloat(const std::u16string& text, float fallback);
 uint32_t colourOf(Properties& p, const char16_t* key, uint32_t fallback, bool* present = nullptr);
 float keyFloat(Properties& p, const char16_t* key, float fallback);
 void showError(const char* text);
+// A device path with every "\..\" and the folder name before it removed.
+std::u16string collapsedPath(std::u16string path);
+// The "Error" box naming what the game cannot find by its device path:
+// "The file "<path>" is missing." (or what is given for "file").
+void showMissing(const std::u16string& path, const char* what = "file");
+// The "Error" box of a folder without what the game looks for there:
+// "No <what> was found in "<folder>"."
+void showNoneFound(const char* what, const std::u16string& folder);
 
 struct TrackKeys;
 // "track.widthAdjust" and the edge roughness of "track.zigzagside".

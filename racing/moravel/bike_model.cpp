@@ -111,7 +111,7 @@ void DrawnBike::buildModel(const BikeScene& where, const std::u16string& paint, 
                     m->material = material;
     }
     setPose(kPoseStill);
-    buildShadow(where.scene, prefix + u"Shadow", textures, folder, 25.0f, 100.0f, modelScale * 0.015f);
+    buildShadow(where.scene, prefix + u"vehicleShadow", textures, folder, 25.0f, 100.0f, modelScale * 0.015f);
 }
 
 void DrawnBike::setPose(int pose_)

@@ -38,7 +38,7 @@ public:
 
     // The player's bike loads its model ("Superbike.3ds" or "crossbike.3DS"
     // and its LOD file, at 3.0); a rival copies the template. The model joins
-    // the scene as prefix + "vehicle", the shadow as prefix + "Shadow".
+    // the scene as prefix + "vehicle", the shadow under its name + "Shadow".
     DrawnBike(racing::RaceTrack* race, bool isPlayer, const BikeScene& where, const std::u16string& paint,
               const std::u16string& prefix, Group3D* templateModel);
     void setPose(int pose_) override;

@@ -387,6 +387,8 @@ bool GamePage::pressedOwn(const std::u16string& name)
     }
     if (has(name, u"cmdEnterGame") || has(name, u"cmdBackToMainMenu"))
     {
+        if (!pageAvailable(u"MainMenu.properties"))
+            return true;
         leavePage(true, true);
         if (has(name, u"cmdEnterGame"))
             game->mode = has(name, u"Superbike") ? 0 : 1;

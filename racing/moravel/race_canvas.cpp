@@ -21,10 +21,10 @@ const racing::CameraPreset kBikeCameras[9] = {
 // camera's centre 165 down, collisions of 12, a grid 8 apart (3 in an
 // exercise); a JPEG road and side walls (masked by the track's flag), fume
 // of its own colour; the sky 60 over the altitude (10 more in a race);
-// banners of half the half width.
+// banners of half the half width, boards facing along the level.
 // clang-format off
 const racing::RaceStyle kBikeRace = {u"MVCanvas.properties", u"Set up motorcycle", {0.25f, 0.75f, 1.25f}, 0x009600,
-    165.0f, 12.0f, 8, 3, kBikeCameras, false, u"_track.jpg", true, false, false, false, 60.0f, 10.0f, 0.5f};
+    165.0f, 12.0f, 8, 3, kBikeCameras, false, u"_track.jpg", true, false, false, false, 60.0f, 10.0f, 0.5f, true};
 // clang-format on
 
 

@@ -370,11 +370,22 @@ bool GamePage::pressedOwn(const std::u16string& name)
     }
     if (has(name, u"cmdEnterGame"))
     {
+        if (!pageAvailable(u"MainMenu.properties"))
+            return true;
         leavePage(true, true);
         loadPage(u"MainMenu.properties");
         return true;
     }
     return false;
+}
+
+std::u16string GamePage::choiceFolder(bool vehicles) const
+{
+    if (!vehicles || libraryIndex < 0 || libraryIndex >= int(scan.libraryEntries.size()))
+        return MenuPage::choiceFolder(vehicles);
+    const std::u16string& entry = scan.libraryEntries[size_t(libraryIndex)];
+    const size_t comma = entry.find(u',');
+    return comma == std::u16string::npos ? entry : entry.substr(comma + 1);
 }
 
 } // namespace tundrel

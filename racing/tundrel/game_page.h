@@ -44,6 +44,8 @@ protected:
     void storeChoices(Properties& templ) override;
     void forgetScenes() override;
     void fillScoreRow(int row, const racing::ScoreRecord& record) override;
+    // The vehicles of the chosen library are listed from its folder.
+    std::u16string choiceFolder(bool vehicles) const override;
 
 private:
     void mainMenuLoaded();

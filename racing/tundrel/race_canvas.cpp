@@ -27,10 +27,11 @@ const racing::CameraPreset kCarCameras[9] = {
 // centre 160 down, collisions of 20, a grid 8 apart (4 in an exercise);
 // checkpoints only driving forward; a bitmap road masked by the track's
 // flag, no walls, the car strip, fume in the ambient colour; the sky 50
-// over the altitude; banners of 0.65 of the half width.
+// over the altitude; banners of 0.65 of the half width, boards facing along
+// the road, its slope included.
 // clang-format off
 const racing::RaceStyle kCarRace = {u"TDCanvas.properties", u"Set up vehicle", {0.5f, 1.0f, 2.0f}, 0x146E28, 160.0f,
-    20.0f, 8, 4, kCarCameras, true, u"_track.bmp", false, true, true, true, 50.0f, 0.0f, 0.65f};
+    20.0f, 8, 4, kCarCameras, true, u"_track.bmp", false, true, true, true, 50.0f, 0.0f, 0.65f, false};
 // clang-format on
 
 

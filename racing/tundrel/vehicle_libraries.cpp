@@ -5,6 +5,7 @@
 #include "engine/base/resource_files.h"
 #include "engine/base/wstring_utils.h"
 #include "racing/framework/file_names.h"
+#include "racing/framework/track_keys.h"
 
 #include <os/windows.h>
 
@@ -26,14 +27,6 @@ constexpr const char16_t* kWarningText =
 // Values larger than this are not read at all (an enumeration that keeps
 // asking for more ends here).
 constexpr DWORD kReadLimit = 1u << 16;
-
-std::u16string collapsed(std::u16string path)
-{
-    path.push_back(u'\0');
-    collapseParentDirs(path.data());
-    path.resize(std::char_traits<char16_t>::length(path.c_str()));
-    return path;
-}
 
 void warn(HWND window, const std::u16string& name)
 {
@@ -121,6 +114,41 @@ std::optional<std::u16string> folderOf(const RawValue& value)
     return folder;
 }
 
+// The folders in a folder (its path without a closing '\\'), sorted.
+std::vector<std::u16string> subfolders(const std::u16string& folder)
+{
+    std::vector<std::u16string> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + u"\\*.*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do
+    {
+        const std::u16string name = data.cFileName;
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != u"." && name != u"..")
+            names.push_back(name);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The libraries on the storage cards, found by their descriptors: entries
+// of the folder's name and its path, their packs mounted.
+void addCardLibraries(LibraryScan& scan, const CardLister& cards)
+{
+    for (const std::u16string& card : cards ? cards() : std::vector<std::u16string>())
+        for (const std::u16string& parent : {u"\\" + card, u"\\" + card + u"\\Program Files"})
+            for (const std::u16string& name : subfolders(parent))
+            {
+                const std::u16string folder = parent + u"\\" + name;
+                if (name.find(u',') != std::u16string::npos || !descriptorValid(folder).value_or(false))
+                    continue;
+                scan.libraryEntries.push_back(name + u"," + folder);
+                addResourcePack(u"vehicle.zip", folder.c_str());
+            }
+}
+
 } // namespace
 
 std::u16string libraryName(const std::u16string& entry)
@@ -162,9 +190,9 @@ LibraryScan scanVehicleLibraries(const std::u16string& programFolder, HWND windo
                                  const CardLister& cards)
 {
     LibraryScan scan;
-    scan.trackNames = listNames(collapsed(programFolder + u"..\\resources\\scenes\\"), u"*.properties");
+    scan.trackNames = listNames(racing::collapsedPath(programFolder + u"..\\resources\\scenes\\"), u"*.properties");
     scan.libraryEntries.push_back(std::u16string(kBuiltInLibraryName) + u"," +
-                                  collapsed(programFolder + u"..\\resources\\vehicle"));
+                                  racing::collapsedPath(programFolder + u"..\\resources\\vehicle"));
 
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLibraryKey, 0, KEY_READ, &key) == ERROR_SUCCESS)
@@ -203,6 +231,8 @@ LibraryScan scanVehicleLibraries(const std::u16string& programFolder, HWND windo
         }
         RegCloseKey(key);
     }
+    else
+        addCardLibraries(scan, cards);
 
     for (const std::u16string& entry : scan.libraryEntries)
         scan.vehicleNames.push_back(listNames(libraryFolder(entry) + u"\\", u"*.properties"));

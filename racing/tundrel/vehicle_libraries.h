@@ -50,7 +50,10 @@ using CardLister = std::function<std::vector<std::u16string>()>;
 // Tracks, libraries and their vehicles. programFolder ends with '\'. A
 // library that cannot be used is skipped, with a "Warning" box over window
 // unless the program was restarted. The "vehicle.zip" of every valid
-// installed library is mounted on its folder.
+// installed library is mounted on its folder. Without the registry's key
+// (a registry lost or set aside) the libraries on the storage cards are
+// found by their descriptors: the folders of a card, and of its "Program
+// Files", holding a "vlib.txt" of this version, under the folder's name.
 LibraryScan scanVehicleLibraries(const std::u16string& programFolder, HWND window, bool restarted,
                                  const CardLister& cards = findStorageCards);
 

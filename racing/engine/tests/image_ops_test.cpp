@@ -1,5 +1,5 @@
 // image_ops_test.cpp -- the whole-image copies the racing build uses, the blend filter over
-// the whole image and the loader without GIF, beside the engine's answers
+// the whole image and the texture dictionary without GIF, beside the engine's answers
 #include "racing/engine/image_ops.h"
 #include "racing/engine/tests/file_fixture.h"
 
@@ -9,6 +9,8 @@
 #include "content/media/jpeg_writer.h"
 #include "engine/platform/image.h"
 #include "engine/platform/present_filter.h"
+#include "engine/scene/core/texture.h"
+#include "engine/scene/core/texture_dictionary.h"
 
 #include "os/testing/host.h"
 
@@ -170,33 +172,50 @@ TEST(RacingImage, BlendFilterCoversTheWholePicture)
     EXPECT_EQ(px(picture, 2, 1), 0xFFFFFFu);
 }
 
-TEST(RacingImage, LoaderTakesJpegAndBmpButNoGif)
+// The racing dictionary (the canvas's and the 3DS loader's) reads JPEG and
+// BMP pictures; a GIF or any other file gives a texture without a picture
+// and no message, though the engine's Image alone reads a GIF.
+TEST(RacingImage, TheDictionaryReadsJpegAndBmpButNoGif)
 {
     ASSERT_TRUE(media::writeDeviceFile(u"\\pic.bmp", media::makeBmp(4, 3, [](int, int) { return 0x00FF00u; })));
+    ASSERT_TRUE(media::writeDeviceFile(u"\\pic.jpg", media::makeJpeg(8, 2, [](int, int) { return 0x0000FFu; })));
     ASSERT_TRUE(media::writeDeviceFile(u"\\pic.gif", racingtest::plainGif(4, 3)));
+    ASSERT_TRUE(media::writeDeviceFile(u"\\pic.png", racingtest::plainGif(4, 3)));
     os::host::headless::clear_boxes();
-    std::unique_ptr<Image> bmp(racing::loadImage(u"\\pic.bmp", true));
-    EXPECT_EQ(bmp->width, 4);
-    std::unique_ptr<Image> gif(racing::loadImage(u"\\pic.gif", true));
-    EXPECT_TRUE(gif->isEmpty()) << "the racing build reads no GIF";
-    std::unique_ptr<Image> odd(racing::loadImage(u"\\pic.png", true));
-    EXPECT_TRUE(odd->isEmpty());
+    TextureDictionary textures;
+    racing::readImagesOnly(textures);
+    struct Case
+    {
+        const char16_t* name;
+        int width; // 0: no picture
+    };
+    for (Case c : {Case{u"pic.bmp", 4}, Case{u"pic.jpg", 8}, Case{u"pic.gif", 0}, Case{u"pic.png", 0}})
+    {
+        Texture* t = textures.load(u"\\", c.name, false, false);
+        ASSERT_NE(t, nullptr);
+        const Image* image = t->image;
+        EXPECT_EQ(image && !image->isEmpty() ? image->width : 0, c.width) << "picture of width " << c.width;
+    }
     EXPECT_TRUE(os::host::headless::boxes().empty()) << "without a message";
     Image engineGif(u"\\pic.gif", true);
     EXPECT_EQ(engineGif.width, 4) << "the engine's Image reads it";
 }
 
+// A damaged JPEG through the dictionary: the library's box and a texture
+// with the stand-in picture, not the end of the program.
 TEST(RacingImage, ACorruptJpegGivesABoxNotTheEndOfTheProgram)
 {
     const media::Bytes jpeg = media::makeJpeg(16, 16, [](int x, int) { return uint32_t(x * 16) << 8; });
     ASSERT_TRUE(media::writeDeviceFile(u"\\cut.jpg", media::Bytes(jpeg.begin(), jpeg.begin() + 20)));
     ASSERT_TRUE(media::writeDeviceFile(u"\\junk.jpg", media::Bytes{'n', 'o', 'p', 'e', 0, 1, 2, 3}));
-    for (const char16_t* path : {u"\\cut.jpg", u"\\junk.jpg"})
+    TextureDictionary textures;
+    racing::readImagesOnly(textures);
+    for (const char16_t* name : {u"cut.jpg", u"junk.jpg"})
     {
         os::host::headless::clear_boxes();
-        std::unique_ptr<Image> image(racing::loadImage(path, true));
-        ASSERT_NE(image, nullptr);
-        EXPECT_TRUE(image->isEmpty());
+        Texture* t = textures.load(u"\\", name, false, false);
+        ASSERT_NE(t, nullptr);
+        EXPECT_NE(t->image, nullptr) << "a stand-in picture to draw";
         EXPECT_FALSE(os::host::headless::boxes().empty()) << "the library's message is shown";
     }
 }

@@ -226,7 +226,7 @@ TEST_F(RacingSmokeScreen, TheTrackFromItsPackAnswersGroundQueries)
 {
     racing::initRacingMath();
     EXPECT_EQ(racing::Loader3DS().load(u"\\smoke", u"Demo\\Track.3ds", 40.0f, nullptr), nullptr)
-        << "pack members are matched as written";
+        << "pack members are matched case for case";
     headless::clear_boxes();
     std::unique_ptr<Group3D> track(
         racing::Loader3DS().load(u"\\smoke", u"demo\\track.3ds", 40.0f, page->getTextureDictionary()));

@@ -108,11 +108,20 @@ int driveRace(Fixture& race, std::vector<KeyEvent>& events, int firstKeyMs, floa
 {
     uint32_t held = 0;
     int lastDecision = -1;
+    // Held still for a second with the keys down (a car stopped dead at the
+    // edge turns only when moving): backing up for a while.
+    int stillSince = -1, backUntil = -1;
     return rideRace(race, events, [&](int ms) {
         if (ms < firstKeyMs || ms / 20 == lastDecision)
             return;
         lastDecision = ms / 20;
         uint32_t bits = riderKeys(*race.page->player, race.page->track, brakeAbove);
+        const float speed = std::fabs(race.page->player->speed());
+        stillSince = speed >= 2.0f ? -1 : stillSince < 0 ? ms : stillSince;
+        if (stillSince >= 0 && ms - stillSince > 1000)
+            backUntil = ms + 800, stillSince = -1;
+        if (ms < backUntil)
+            bits = (bits & 12) | 2;
         // Written half a frame early: the program, whose frames may fall a
         // few milliseconds off these, takes them before the same frame.
         for (uint32_t bit = 1; bit <= 8; bit <<= 1)

@@ -5,6 +5,9 @@
 // and bad race commands go back to the menu.
 #include "racing/moravel/tests/program_fixture.h"
 
+#include <cmath>
+#include <utility>
+
 using namespace moravel_test;
 using os::host::Picture;
 
@@ -42,13 +45,34 @@ TEST(MoravelProgram, ARaceShowsItsStartLightsThenRidersOnTheRoad)
     EXPECT_GT(changed(riding, later), 5000);
 }
 
+// Where the player's red square stands on the track map (bottom right of
+// the page): the centre of its pixels, or (-1, -1) without any.
+std::pair<float, float> playerOnMap(const Picture& p)
+{
+    float sx = 0.0f, sy = 0.0f;
+    int n = 0;
+    for (int y = 200; y < std::min(p.height, 300); ++y)
+        for (int x = 160; x < p.width; ++x)
+            if (racing_test::near(p.at(x, y), 0xFF0000, 30))
+                sx += float(x), sy += float(y), ++n;
+    return n ? std::pair{sx / float(n), sy / float(n)} : std::pair{-1.0f, -1.0f};
+}
+
+float distance(std::pair<float, float> a, std::pair<float, float> b)
+{
+    return std::hypot(a.first - b.first, a.second - b.second);
+}
+
 // A race ridden by the device's buttons alone: A (held) rides on, the view
-// running past; B brakes the bike to a stand, the view then still.
+// running past; B brakes the bike to a stand, the view then still. The same
+// race left alone is the measure: the rivals pass and may bump the bike,
+// but held A takes it much further along the track (the square on the map).
 TEST(MoravelProgram, TheDevicesButtonsRideTheRace)
 {
     MoravelRun run;
-    const std::string script = "wait 4500\nkeydown APP1\nwait 3000\nshot riding\nwait 500\nshot on\nkeyup APP1\n"
-                               "keydown APP2\nwait 5000\nshot stopped\nwait 500\nshot still\nkeyup APP2\n";
+    const std::string script = "wait 4400\nshot grid\nwait 100\nkeydown APP1\nwait 5000\nshot riding\nwait 500\n"
+                               "shot on\nkeyup APP1\nkeydown APP2\nwait 5000\nshot stopped\nwait 500\nshot still\n"
+                               "keyup APP2\n";
     EXPECT_EQ(run.run(script, "ARG:goNow/0,0,0,0,0,Bob:"), 0);
     const Picture riding = run.shot("riding"), on = run.shot("on");
     const Picture stopped = run.shot("stopped"), still = run.shot("still");
@@ -57,6 +81,17 @@ TEST(MoravelProgram, TheDevicesButtonsRideTheRace)
     const int moving = changed(riding, on), standing = changed(stopped, still);
     EXPECT_GT(moving, 5000);
     EXPECT_LT(standing * 5, moving) << standing; // the HUD's clock runs on
+
+    MoravelRun idle;
+    EXPECT_EQ(idle.run("wait 4400\nshot grid\nwait 5100\nshot riding\n", "ARG:goNow/0,0,0,0,0,Bob:"), 0);
+    const auto start = playerOnMap(run.shot("grid")), ridden = playerOnMap(riding);
+    const auto idleStart = playerOnMap(idle.shot("grid")), left = playerOnMap(idle.shot("riding"));
+    for (auto at : {start, ridden, idleStart, left})
+        ASSERT_GE(at.first, 0.0f) << "the player's square on the map";
+    EXPECT_LT(distance(start, idleStart), 1.0f) << "both start on the grid";
+    // Five seconds of A: some 14 pixels along the map; left alone about 1.
+    EXPECT_GT(distance(start, ridden), distance(idleStart, left) + 6.0f)
+        << "ridden " << distance(start, ridden) << ", left alone " << distance(idleStart, left);
 }
 
 // Two laps against two rivals ridden by a person's keys: the script
@@ -194,6 +229,71 @@ TEST(MoravelProgram, ASecondStartStandsBackForTheRunningCopy)
     first.join();
     EXPECT_TRUE(isCover(run.shot("first")));
     EXPECT_NE(run.errors().find("Vasko-Moravel runs already"), std::string::npos) << run.errors();
+}
+
+// Content missing on the device: an "Error" box names it by its device
+// path, and the game goes on where it can (stays on its page, or goes back
+// to the menu from a race that cannot be set up).
+TEST(MoravelProgram, MissingContentIsNamedAndTheGameGoesOn)
+{
+    using racing_test::tap;
+    const std::string folder = "\\Program Files\\Vasko-Moravel\\resources\\";
+    const std::string toIntro = "wait 1500\n" + tap(88, 110) + "wait 2300\n";
+    struct Case
+    {
+        const char* what;
+        std::vector<std::string> removed; // file names starting so, in resources/<folder>/
+        std::string command, script;
+        std::string box;
+        bool (*goesOn)(const Picture&);
+    };
+    const Case cases[] = {
+        {"the main menu and its shipped copy",
+         {"GUI/MainMenu.properties", "GUI/defaults/MainMenu.properties"},
+         "",
+         toIntro + tap(46, 184) + "wait 1500\nshot after\n",
+         "The file \"" + folder + "GUI\\MainMenu.properties\" is missing.",
+         isIntro},
+        {"the paints",
+         {"vehicle/SBPaint_"},
+         "ARG:MainMenu",
+         "wait 2000\n" + tap(142, 224) + "wait 1000\nshot after\n",
+         "No vehicle was found in \"" + folder + "vehicle\".",
+         isPage},
+        {"the tracks",
+         {"scenes/SB_"},
+         "ARG:MainMenu",
+         "wait 2000\n" + tap(142, 224) + "wait 1000\nshot after\n",
+         "No track was found in \"" + folder + "scenes\".",
+         isPage},
+        {"the race template",
+         {"GUI/MVCanvas.properties"},
+         "ARG:goNow/0,0,0,0,0,Bob:",
+         "wait 2000\nshot after\n",
+         "The file \"" + folder + "GUI\\MVCanvas.properties\" is missing.",
+         isIntro},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        MoravelRun run;
+        const fs::path resources = fs::path(run.tree) / "Program Files/Vasko-Moravel/resources";
+        int gone = 0;
+        for (const std::string& removed : c.removed)
+        {
+            const fs::path in = resources / fs::path(removed).parent_path();
+            const std::string start = fs::path(removed).filename().string();
+            for (const auto& entry : fs::directory_iterator(in))
+                if (entry.path().filename().string().rfind(start, 0) == 0)
+                    gone += int(fs::remove(entry.path()));
+        }
+        ASSERT_GT(gone, 0);
+        run.run(c.script, c.command);
+        ASSERT_TRUE(run.waitFor("after"));
+        const std::string said = run.errors();
+        EXPECT_NE(said.find("message box \"Error\": " + c.box), std::string::npos) << said;
+        EXPECT_TRUE(c.goesOn(run.shot("after")));
+    }
 }
 
 TEST(MoravelProgram, BadRaceCommandsGoBackToTheMenu)

@@ -277,16 +277,15 @@ TEST(RaceWindow, TheRoadAndWallsDrawTheSegmentsOfTheWindow)
     {
         int s;
         bool facingBack;
-        int behind, first, last;
+        int ahead, first, last;
         bool inverted;
     };
-    for (Case c : {Case{100, false, 2, 98, 140, false}, Case{290, false, 2, 30, 288, true},
-                   Case{5, true, 2, 7, 265, true}, Case{297, false, 2, 37, 295, true},
-                   Case{250, false, 2, 248, 290, false}, Case{100, false, 7, 93, 140, false},
-                   Case{3, false, 7, 43, 296, true}, Case{100, false, 260, 0, 299, false}})
+    for (Case c : {Case{100, false, 40, 98, 140, false}, Case{290, false, 40, 30, 288, true},
+                   Case{5, true, 40, 7, 265, true}, Case{297, false, 40, 37, 295, true},
+                   Case{250, false, 40, 248, 290, false}, Case{100, false, 297, 0, 299, false}})
     {
         SCOPED_TRACE(c.s);
-        page.window.update(c.s, c.facingBack, 40, n, c.behind);
+        page.window.update(c.s, c.facingBack, c.ahead, n);
         EXPECT_EQ(page.window.first, c.first);
         EXPECT_EQ(page.window.last, c.last);
         EXPECT_EQ(page.window.inverted, c.inverted);
@@ -529,6 +528,7 @@ TEST(RaceControls, TheDevicesButtonsAreThePedals)
     RaceCanvas& page = *race.page;
     ASSERT_TRUE(GapiDisplay::isInputOpen());
     race.startLights();
+    race.frame(0.0f); // the bikes stand on the road
     DrawnBike& bike = page.playerBike();
     struct Case
     {
@@ -634,8 +634,8 @@ TEST(RaceBikes, TheLowerLevelWearsThePaintAndTheLift)
     RaceFixture race(false);
     ASSERT_TRUE(race.prepare());
     RaceCanvas& page = *race.page;
-    for (const char16_t* name : {u"myvehicle", u"myShadow", u"myFume0", u"myFume3", u"rival0vehicle", u"rival1Shadow",
-                                 u"rival1Fume2"})
+    for (const char16_t* name : {u"myvehicle", u"myvehicleShadow", u"myFume0", u"myFume3", u"rival0vehicle",
+                                 u"rival1vehicleShadow", u"rival1Fume2"})
         EXPECT_FALSE(childrenNamed(*page.mainScene, name).empty()) << racing::toAscii(name);
     EXPECT_EQ(childrenNamed(*page.mainScene, u"myFume1").size(), 2u); // one puff of each exhaust
     std::set<const Material*> paints;
@@ -670,8 +670,6 @@ TEST(RaceBikes, TheShadowDarkensTheRoadUnderTheBike)
     for (int i = 0; i < 240; ++i)
         race.frame(1.0f / 30.0f);
     page.player->fume.hide();
-    // The road four segments behind the player is drawn.
-    EXPECT_TRUE(page.window.contains((page.player->segment + page.track.segmentCount - 4) % page.track.segmentCount));
     page.renderScenes();
     const std::vector<uint32_t> shaded = pixelsOf(*race.screen());
     page.player->shadow->visible = 0;
@@ -700,6 +698,10 @@ TEST(RaceCanvas, TheButtonsOfThePage)
     ASSERT_TRUE(exit && fps);
     EXPECT_EQ(exit->x + exit->width, page.getClientWidth()); // top right
     EXPECT_EQ(exit->y, 0);
+    // The template puts the frame-rate button bottom left, clear of the HUD.
+    EXPECT_EQ(fps->x, 0);
+    EXPECT_LE(fps->y + fps->height, page.getClientHeight());
+    EXPECT_GT(fps->y, page.getClientHeight() - 2 * fps->height);
     auto tap = [&](const racing::Sprite& button) {
         const int x = button.x + button.width / 2, y = button.y + button.height / 2;
         for (UINT message : {UINT(WM_LBUTTONDOWN), UINT(WM_LBUTTONUP)})
@@ -743,6 +745,40 @@ TEST(RaceCanvas, TheWrongWayLabelShowsOnThePeriod)
     race.frame(0.03f);
     page.onPeriod(2.0f);
     EXPECT_EQ(page.wrongWaySprite->visible, 0);
+}
+
+// The frame rate (when shown) and [DEMO] (in an exercise) are white texts
+// the period step draws at (28, 2) and (width - 56, 4): on the frame that
+// closes the measuring window, not on the others; the rate shown is summed.
+TEST(RaceHud, TheFrameRateAndDemoLabelsOnThePeriodStep)
+{
+    RaceFixture race(true);
+    ASSERT_TRUE(race.prepare());
+    RaceCanvas& page = *race.page;
+    race.startLights();
+    page.showFrameRate = true;
+    Image& screen = *race.screen();
+    const int w = page.getClientWidth();
+    // The white pixels of the two label areas.
+    auto whiteIn = [&](int x0, int y0, int x1, int y1) {
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                n += (pixelAt(screen, x, y) & 0xE0E0E0) == 0xE0E0E0;
+        return n;
+    };
+    const int h = page.hudFontHeight + 4;
+    screen.drawRect(0x000000, 0, 0, screen.width, screen.height, true);
+    page.afterFrame(0.03f);
+    EXPECT_EQ(whiteIn(26, 0, 80, h), 0);
+    EXPECT_EQ(whiteIn(w - 58, 0, w, h + 2), 0);
+    const int summed = page.frameRateCount;
+    screen.drawRect(0x000000, 0, 0, screen.width, screen.height, true);
+    page.onPeriod(2.0f);
+    EXPECT_GT(whiteIn(28, 2, 80, h), 4);
+    EXPECT_EQ(whiteIn(0, 0, 28, screen.height), 0); // nothing left of the rate
+    EXPECT_GT(whiteIn(w - 56, 4, w, h + 2), 4);
+    EXPECT_EQ(page.frameRateCount, summed + 1);
 }
 
 } // namespace

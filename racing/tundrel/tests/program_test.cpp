@@ -90,8 +90,8 @@ TEST(TundrelProgram, TheCardsWagonRacesTwoLapsByKeysToTheScoreTable)
     EXPECT_TRUE(isPage(run.shot("main_again")));
 
     const std::string scores = run.gui("racescore.properties");
-    EXPECT_EQ(scores.rfind("-1=track:Ring, racer:Player, vehicle:Rally Wagon, date:", 0), 0u) << scores;
-    EXPECT_NE(scores.find("\n0=track:Ring, racer:Player, vehicle:Rally Wagon, date:"), std::string::npos) << scores;
+    EXPECT_EQ(scores.rfind("-1=track:Ring, racer:Player, vehicle:Wagon, date:", 0), 0u) << scores;
+    EXPECT_NE(scores.find("\n0=track:Ring, racer:Player, vehicle:Wagon, date:"), std::string::npos) << scores;
     const std::string mainMenu = run.gui("MainMenu.properties");
     EXPECT_NE(mainMenu.find("vlibSelected=1\n"), std::string::npos) << mainMenu;
     EXPECT_NE(mainMenu.find("vehicleSelected=0\n"), std::string::npos);
@@ -118,7 +118,7 @@ TEST(TundrelProgram, AnAbandonedRaceGoesBackToTheMainMenu)
 TEST(TundrelProgram, TheCruiseSpeedIsChosenOnTheSettingsPage)
 {
     TundrelRun run;
-    const std::string kSettings = tap(88, 183), kNoCruise = tap(120, 170), kDone = tap(88, 219);
+    const std::string kSettings = tap(88, 183), kNoCruise = tap(120, 158), kDone = tap(88, 219);
     run.run(kToPlaying + kSettings + "wait 1000\nshot settings\n" + kNoCruise + "wait 300\nshot no_cruise\n" + kDone +
                 "wait 1500\nshot main_again\n",
             "");
@@ -130,6 +130,39 @@ TEST(TundrelProgram, TheCruiseSpeedIsChosenOnTheSettingsPage)
     const size_t at = settings.find("\ncruiseSpeed=");
     ASSERT_NE(at, std::string::npos) << settings;
     EXPECT_NE(settings.substr(at, settings.find('\n', at + 1) - at).find("selected:2"), std::string::npos) << settings;
+}
+
+// The device's registry damaged: it is set aside, and the storage card's
+// library, which only the registry listed, is found again by its
+// descriptor; the main menu offers it with its wagon.
+TEST(TundrelProgram, TheCardsLibraryIsFoundAgainWithTheRegistrySetAside)
+{
+    TundrelRun run;
+    ASSERT_TRUE(std::filesystem::exists(run.tree + "/registry"));
+    std::ofstream(run.tree + "/registry", std::ios::binary) << std::string("\x01\x02 no registry") + '\0' + "\xff\n";
+    run.run(kToPlaying, "");
+    ASSERT_TRUE(run.waitFor("playing"));
+    EXPECT_TRUE(std::filesystem::exists(run.tree + "/registry.damaged"));
+    EXPECT_GT(count(run.shot("card"), kWagon, 32 + 84, 41 + 142, 76, 44, 40), 50);
+}
+
+// The built-in library's folder gone: the main menu's Next names it in an
+// "Error" box and the menu stays; the card's library still races.
+TEST(TundrelProgram, AMissingVehicleFolderIsNamedWhenNextIsPressed)
+{
+    TundrelRun run;
+    std::filesystem::remove_all(run.tree + "/Program Files/Vasko-Tundrel/resources/vehicle");
+    run.run("wait 2000\n" + kNext + "wait 1000\nshot stays\n" + kNextLibrary + "wait 500\n" + kNext +
+                "wait 1000\nshot playing\n",
+            "ARG:MainMenu");
+    ASSERT_TRUE(run.waitFor("playing"));
+    const std::string said = run.errors();
+    EXPECT_NE(said.find("message box \"Error\": No vehicle was found in "
+                        "\"\\Program Files\\Vasko-Tundrel\\resources\\vehicle\"."),
+              std::string::npos)
+        << said;
+    EXPECT_TRUE(isPage(run.shot("stays")));
+    EXPECT_GT(changed(run.shot("stays"), run.shot("playing")), 2000) << "the card's wagon leads on";
 }
 
 // In a real SDL window (under xvfb-run): the card's library chosen on the

@@ -11,6 +11,7 @@
 
 #include "engine/base/resource_files.h"
 #include "engine/platform/back_buffer.h"
+#include "engine/platform/gapi_display.h"
 #include "engine/platform/image.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/mesh.h"
@@ -22,6 +23,7 @@
 #include "racing/engine/sprite.h"
 
 #include "racing/framework/testing/key_script.h"
+#include "racing/framework/testing/program_run.h"
 #include "racing/framework/testing/scratch_game.h"
 
 #include "os/host/png.h"
@@ -85,7 +87,7 @@ struct RaceFixture
 
     bool prepare(int vehicle = 0)
     {
-        return page->prepareRace({kBuiltIn}, {u"Big_Truck", u"Coupe"}, {u"Ring"}, 0, vehicle, 0, u"Ann:");
+        return page->prepareRace({kBuiltIn}, {u"Bighorn", u"Coupe"}, {u"Ring"}, 0, vehicle, 0, u"Ann:");
     }
 
     void startLights()
@@ -382,7 +384,7 @@ constexpr unsigned kProgramSeed = 0;
 
 bool prepareCardRace(RaceFixture& race)
 {
-    return race.page->prepareRace({kBuiltIn, kCard}, {u"Rally_Wagon"}, {u"Ring"}, 1, 0, 0, u"Player:");
+    return race.page->prepareRace({kBuiltIn, kCard}, {u"Wagon"}, {u"Ring"}, 1, 0, 0, u"Player:");
 }
 
 // Written from the driver when TUNDREL_WRITE_KEY_SCRIPT names a file; the
@@ -543,6 +545,64 @@ TEST(CarRace, BannersFramedInTheTextColourAndTinted)
     EXPECT_EQ(textures.size(), 5u);
 }
 
+// Banners and boards face along the road's direction at their segment, its
+// slope included (the demo Ring climbs and falls). A banner text stands
+// whole inside the frame: at the origin made for letters half as wide as
+// high, x = (128 - length x 15 / 2) / 2, the bold "CHECK POINT k" would run
+// over the frame and lose its number; it is centred by its measured width.
+TEST(CarRace, BannersAndBoardsFaceAlongTheSlopeWithTheirTextsWhole)
+{
+    RaceFixture race(false);
+    ASSERT_TRUE(race.prepare(1));
+    RaceCanvas& page = *race.page;
+    const int n = page.track.segmentCount;
+    const auto& points = page.track.points;
+    int sloped = 0;
+    // The board's own facing (across for banners, along, or half turned to
+    // either side) turned onto the road's direction.
+    auto facesAlong = [&](const Group3D& board, int s) {
+        Vector3 d;
+        d.setDifference(points[size_t(s)], points[size_t((s + 1) % n)]);
+        d.normalize();
+        sloped += std::fabs(d.y) > 0.01f;
+        for (Vector3 facing : {Vector3(0.0f, 0.0f, 1.0f), Vector3(1.0f, 0.0f, 0.0f), Vector3(0.4f, 0.0f, 0.4f),
+                               Vector3(-0.4f, 0.0f, 0.4f)})
+        {
+            Vector3 forward;
+            facing.normalize();
+            board.matrix.transformVectorTo(facing, forward);
+            forward.normalize();
+            // The engine's turn is good to a few thousandths; the slope
+            // (a hundredth and more on the Ring's hills) must show.
+            if (std::fabs(forward.x - d.x) < 1e-2f && std::fabs(forward.y - d.y) < 5e-3f &&
+                std::fabs(forward.z - d.z) < 1e-2f)
+                return true;
+        }
+        return false;
+    };
+    const std::vector<Group3D*> banners = childrenNamed(*page.mainScene, u"banner");
+    ASSERT_EQ(banners.size(), 5u);
+    const int at[5] = {0, 1, 2, 3, 5};
+    for (size_t i = 0; i < banners.size(); ++i)
+    {
+        const int s = ((page.track.checkpoints[at[i]] % n) + n) % n;
+        EXPECT_TRUE(facesAlong(*banners[i], s)) << "banner " << i;
+        // The first and last white columns of the text inside the frame (its
+        // sides at 0 and width - 2).
+        const Image& picture = *banners[i]->findMaterial(u"board")->texture->image;
+        int first = picture.width, last = -1;
+        for (int x = 1; x < picture.width - 2; ++x)
+            for (int y = 2; y < picture.height - 2; ++y)
+                if ((picture.colorAt(x, y) & 0xC0C0C0) == 0xC0C0C0)
+                    first = std::min(first, x), last = std::max(last, x);
+        EXPECT_GE(first, 2) << "banner " << i;
+        EXPECT_LE(last, picture.width - 4) << "banner " << i << ": the text runs into the frame";
+    }
+    for (const racing::TrackBoard& board : page.billboards)
+        EXPECT_TRUE(facesAlong(*board.model, board.segment)) << "board at " << board.segment;
+    EXPECT_GT(sloped, 0) << "some stand on a slope";
+}
+
 // The vehicle's file is loaded into the page under the racer's prefix: the
 // page builds its model and its lower level; the body gets detail 3 and
 // reflectivity 200, the wheels 2 and flat shading, the library's colour
@@ -666,6 +726,41 @@ TEST(CarRace, PuffsNearTheCameraFadeOut)
         EXPECT_GE(puff.chipMaterial->transparency, c.atLeast);
         EXPECT_LE(puff.chipMaterial->transparency, c.atMost);
     }
+}
+
+// The settings page's "chkGAPIVideo" box ticked by the pen in the program
+// is kept in "gsetting.properties"; a race set up with that file draws
+// through the direct display (and closes it with the page).
+TEST(CarRaceGapi, TheSettingsPageTurnsTheDirectDisplayOn)
+{
+    using racing_test::tap;
+    racing_test::ProgramRun run(TUNDREL_DEVICE_ROOT, "Vasko-Tundrel",
+                                {"Program Files/Classic Pack", "Storage Card", "registry"});
+    // Cover, intro, main menu, playing menu, its settings; the box; Done.
+    const std::string toSettings = "wait 1000\n" + tap(88, 189) + "wait 1500\n" + tap(88, 189) + "wait 1500\n" +
+                                   tap(88, 221) + "wait 1000\n" + tap(88, 183) + "wait 1000\nshot settings\n";
+    run.run(toSettings + tap(16, 178) + "wait 300\nshot ticked\n" + tap(88, 219) + "wait 1500\nshot left\n", "");
+    ASSERT_TRUE(run.waitFor("left"));
+    EXPECT_GT(racing_test::changed(run.shot("settings"), run.shot("ticked")), 20); // the box shows its tick
+    const std::string saved = racing_test::fileText(run.tree +
+                                                    "/Program Files/Vasko-Tundrel/resources/GUI/gsetting.properties");
+    const size_t at = saved.find("\nchkGAPIVideo=");
+    ASSERT_NE(at, std::string::npos) << saved;
+    EXPECT_NE(saved.substr(at, saved.find('\n', at + 1) - at).find("status:1"), std::string::npos) << saved;
+
+    const std::string shipped = tree().read("GUI/gsetting.properties");
+    for (bool ticked : {false, true})
+    {
+        SCOPED_TRACE(ticked);
+        tree().write("GUI/gsetting.properties", ticked ? saved : shipped);
+        {
+            RaceFixture race(false);
+            ASSERT_TRUE(race.prepare());
+            EXPECT_EQ(GapiDisplay::isDisplayOpen(), ticked);
+        }
+        EXPECT_FALSE(GapiDisplay::isDisplayOpen());
+    }
+    tree().write("GUI/gsetting.properties", shipped);
 }
 
 } // namespace

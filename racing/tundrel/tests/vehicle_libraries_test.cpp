@@ -62,6 +62,16 @@ void putLibrary(const std::string& folder, const std::string& version, const std
         os::testing::put(folder + "/" + vehicle + ".properties", "body=" + vehicle + ".3ds\n");
 }
 
+// On the second card: a library at its top, one in its "Program Files", an
+// old one and a folder that is no library.
+void putCardLibraries()
+{
+    putLibrary("Card Two/Rally Pack", "1.2", {"Wagon"});
+    putLibrary("Card Two/Program Files/Trucks", "1.2", {"Hauler", "Tipper"});
+    putLibrary("Card Two/Old", "1.1", {"Van"});
+    os::testing::put("Card Two/Loose/readme.txt", "not a library\n");
+}
+
 void putBuiltIn()
 {
     os::testing::put("Program Files/Vasko-Tundrel/resources/vehicle/Coupe.properties", "body=Coupe.3ds\n");
@@ -99,6 +109,19 @@ std::vector<ScanCase> scanCases()
     return {
         {"no key", [] {}, {}, {}, {1}},
         {"an empty key", [] { RegCloseKey(libraryKey()); }, {}, {}, {1}},
+        {"no key (a registry lost): the cards' libraries found by their descriptors",
+         [] { putCardLibraries(); },
+         {u"Rally Pack,\\Card Two\\Rally Pack", u"Trucks,\\Card Two\\Program Files\\Trucks"},
+         {},
+         {1, 1, 2}},
+        {"an empty key: the libraries it does not list stay out",
+         [] {
+             putCardLibraries();
+             RegCloseKey(libraryKey());
+         },
+         {},
+         {},
+         {1}},
         {"a good library",
          [] {
              putLibrary("Program Files/Trucks", "1.2", {"Hauler", "Tipper"});
@@ -287,8 +310,13 @@ TEST(VehicleLibraries, StorageCardsAreTheTemporaryFoldersOfTheRoot)
     }
     EXPECT_EQ(tundrel::storageCardsIn(root), expected);
     EXPECT_TRUE(tundrel::storageCardsIn({{u"Program Files", dir}}).empty());
-    // The device tree made here has no cards.
+    // The device tree made here has no cards; a "Storage Card" folder of the
+    // root is one (a folder of that name deeper down is not).
     EXPECT_TRUE(tundrel::findStorageCards().empty());
+    os::testing::put("Storage Card/readme.txt", "card\n");
+    os::testing::put("Program Files/Storage Card/readme.txt", "folder\n");
+    os::testing::put("Storage Cards.txt", "file\n");
+    EXPECT_EQ(tundrel::findStorageCards(), Names{u"Storage Card"});
 }
 
 TEST(VehicleLibraries, RaceCommandIndexesAreCheckedAgainstTheScan)
