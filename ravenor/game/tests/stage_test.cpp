@@ -178,8 +178,31 @@ TEST(Stage, MissingLevelDoesNotStart)
 
 // Six driver slots; a seventh driven car ends the stage with a message line
 // instead of halting the program.
+namespace {
+
+int SoundingSlots()
+{
+    int sounding = 0;
+    for (const SoundSlot& slot : g_sound.slots)
+        sounding += slot.device != nullptr;
+    return sounding;
+}
+
+// What the fade's first served message saw: the slots still sounding
+int g_soundingInFade = -1;
+
+LRESULT CALLBACK FadeSpyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_APP)
+        g_soundingInFade = SoundingSlots();
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace
+
 // The stage's end shows its last frame, fades it out (13 darkening frames)
-// and only then clears the world; the front end's own fade follows.
+// with its sounds still heard, and only then clears the world, which stops
+// every sound; the front end's own fade follows.
 TEST(Stage, TheStagesEndFadesItsLastFrameBeforeTheWorldIsCleared)
 {
     StartProgram();
@@ -187,10 +210,21 @@ TEST(Stage, TheStagesEndFadesItsLastFrameBeforeTheWorldIsCleared)
     for (int i = 0; i < 3; ++i)
         StageFrame();
     ASSERT_NE(nullptr, g_entityWorld.player);
+    ASSERT_GT(SoundingSlots(), 0) << "the engine sounds";
+    WNDCLASSW spyClass{};
+    spyClass.lpfnWndProc = FadeSpyProc;
+    spyClass.lpszClassName = u"RavenorFadeSpy";
+    RegisterClassW(&spyClass);
+    HWND spy = CreateWindowExW(0, u"RavenorFadeSpy", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, spy);
+    PostMessageW(spy, WM_APP, 0, 0);
     constexpr uint32_t kWhite = 0xFFFF;
     for (uint32_t& cell : g_frame)
         cell = 0x12340000u | kWhite;
     CloseStage();
+    DestroyWindow(spy);
+    EXPECT_GT(g_soundingInFade, 0) << "the stage fell silent before its fade";
+    EXPECT_EQ(0, SoundingSlots()) << "sounds left after the stage";
     uint32_t faded = kWhite;
     for (int i = 0; i < 13; ++i)
     {
