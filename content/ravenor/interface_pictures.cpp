@@ -8,7 +8,7 @@
 
 namespace ravenor_content {
 
-const char* const kDefaultKeyGlyphs[6] = {"L", "R", "U", "D", "C", "B"};
+const char* const kDefaultKeyGlyphs[6] = {"L", "R", "F", "H", "S", "3"};
 
 namespace {
 

@@ -313,7 +313,7 @@ struct Avx2
     }
     SPAN_AVX2_TARGET static R MulLow(R q, R v) { return _mm256_mullo_epi32(q, v); }
 
-    // The fog of FogFade::Apply as written, with 32-bit products.
+    // The fog of FogFade::Apply in every lane, with the same 32-bit products.
     struct Fog
     {
         static bool Fits(const FogFade& fog) { return fog.shift >= 0 && fog.shift < 32; }

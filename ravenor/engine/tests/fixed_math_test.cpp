@@ -65,7 +65,7 @@ TEST_F(RavenorFixedMath, TableEntries)
 
 TEST_F(RavenorFixedMath, TablesTruncateTowardZero)
 {
-    // Built as stated: double precision, truncated, never rounded
+    // Double precision, truncated, never rounded
     const double pi = 3.14159265358979323846;
     for (int i = 0; i < 2048; ++i)
     {

@@ -111,17 +111,16 @@ bool SetAside(const WCHAR* path, const char16_t* damage)
 
 static_assert(kSettingsWords * 4 == kSettingsBytes);
 
-// The pad drives: left and right steer, up accelerates, down brakes; the
-// space bar is the handbrake and Escape (the device's Back key) pauses.
-// These are the keys a player tries first in a desktop window.
+// The key map's pad steers; F2 accelerates, F9 brakes, F8 is the handbrake
+// and the digit 3 pauses.
 void SetDefaultKeys()
 {
     g_settings.keyLeft = g_shell.keyMap.codes[KeyMap::kLeft];
     g_settings.keyRight = g_shell.keyMap.codes[KeyMap::kRight];
-    g_settings.keyAccelerate = g_shell.keyMap.codes[KeyMap::kUp];
-    g_settings.keyBrake = g_shell.keyMap.codes[KeyMap::kDown];
-    g_settings.keyHandbrake = kKeySpace;
-    g_settings.keyPause = kKeyEscape;
+    g_settings.keyAccelerate = kDefaultKeyAccelerate;
+    g_settings.keyBrake = kDefaultKeyBrake;
+    g_settings.keyHandbrake = kDefaultKeyHandbrake;
+    g_settings.keyPause = kDefaultKeyPause;
 }
 
 bool KeysAreDefault()

@@ -4,6 +4,12 @@
 
 #include <cstdint>
 
+// The default game keys beside the key map's left and right
+constexpr uint32_t kDefaultKeyAccelerate = 113; // F2
+constexpr uint32_t kDefaultKeyBrake = 120;      // F9
+constexpr uint32_t kDefaultKeyHandbrake = 119;  // F8
+constexpr uint32_t kDefaultKeyPause = 51;       // the digit 3
+
 // The exact content of "settings.bin": eleven little-endian words
 struct Settings
 {
@@ -14,10 +20,10 @@ struct Settings
     uint32_t detail = 58;          // 0..127
     uint32_t keyLeft = 37;         // virtual-key codes (SetDefaultKeys: the key map's pad)
     uint32_t keyRight = 39;
-    uint32_t keyAccelerate = 38;
-    uint32_t keyBrake = 40;
-    uint32_t keyHandbrake = 32;    // the space bar
-    uint32_t keyPause = 27;        // Escape
+    uint32_t keyAccelerate = kDefaultKeyAccelerate;
+    uint32_t keyBrake = kDefaultKeyBrake;
+    uint32_t keyHandbrake = kDefaultKeyHandbrake;
+    uint32_t keyPause = kDefaultKeyPause;
     // Not in the file: the stages open to the player (1 at start), written
     // to the registry value "stage"
     int32_t unlockedStages = 1;
@@ -26,8 +32,6 @@ constexpr int kSettingsBytes = 44;
 constexpr int kSettingsWords = 11;
 constexpr uint32_t kMaxVolume = 116;
 constexpr uint32_t kMaxDetail = 127;
-constexpr uint32_t kKeySpace = 32;
-constexpr uint32_t kKeyEscape = 27;
 
 extern Settings g_settings;
 
@@ -41,8 +45,8 @@ void LoadSettings();
 void SaveSettings();
 // "stage" under HKEY_CURRENT_USER\Software\Lumetra\Ravenor; 1 when written
 int SaveProgress();
-// The key map's pad for steering, accelerating and braking, the space bar
-// for the handbrake, Escape for the pause
+// The key map's left and right for steering, F2 to accelerate, F9 to
+// brake, F8 for the handbrake, the digit 3 to pause
 void SetDefaultKeys();
 bool KeysAreDefault();
 // 1 while the key is down; codes outside the key table are never down

@@ -289,7 +289,6 @@ void ResetTree(Behaviour* node, uint16_t pass)
 
 void ZoneStep(Entity* e)
 {
-    static uint16_t pass = 100;
     Behaviour* node = e->behaviour;
     if (NearPlayer(e, node->value))
     {
@@ -302,6 +301,7 @@ void ZoneStep(Entity* e)
     else if (node->made)
     {
         node->made = 0;
+        uint16_t& pass = g_stage.zoneResetPass;
         pass = static_cast<uint16_t>(pass == 0xFFFF ? 100 : pass + 1);
         ResetTree(node->next.node, pass);
     }

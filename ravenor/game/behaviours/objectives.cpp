@@ -73,7 +73,7 @@ void Step(int32_t c, Entity* e)
     {
     case kClassTargetCounter:
         if (HudShown())
-            PrintText(110, 0, 1, 1, 0, "%d/%d", e->handlerData1, node->counter);
+            PrintText(110, 0, kSmallText, kSmallText, 0, "%d/%d", e->handlerData1, node->counter);
         if (e->handlerData1 >= node->counter)
             Finish(e);
         break;
@@ -81,7 +81,7 @@ void Step(int32_t c, Entity* e)
     {
         const int32_t remaining = node->counter * 1000 - node->accumulator;
         if (remaining <= 1000)
-            PrintText(73, 100, 2, 2, 0, "GO");
+            PrintText(73, 100, kLargeText, kLargeText, 0, "GO");
         else
             DrawCountdown(remaining);
         if (remaining < 500)

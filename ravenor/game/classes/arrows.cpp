@@ -251,7 +251,7 @@ void FlyingArrowUpdate(Entity* e)
     Entity* p = e->parent;
     const Entity* target = g_arrows.target;
     if (target == nullptr || p == nullptr || p->update == nullptr || p->behaviour == nullptr ||
-        (p->behaviour->classNumber != 6 && p->behaviour->classNumber != 7))
+        (p->behaviour->classNumber != kClassPointingArrow && p->behaviour->classNumber != kClassPointingArrowToo))
     {
         EndFlight(e);
         return;

@@ -2,6 +2,7 @@
 #include "ravenor/game/front_end/interface_images.h"
 
 #include "ravenor/engine/data/tga.h"
+#include "ravenor/game/front_end/menu.h"
 
 const char* const kInterfaceImageNames[kInterfaceImageCount] = {
     "pause.tga",       "shortbutton.tga", "longbutton.tga",    "radio.tga",       "slider.tga",
@@ -10,12 +11,10 @@ const char* const kInterfaceImageNames[kInterfaceImageCount] = {
     "controls.tga",    "layout.tga",      "options.tga",       "selectback.tga",
 };
 
-TexImage g_interfaceImages[kInterfaceImageCount];
-
 int LoadInterfaceImages()
 {
     int loaded = 0;
     for (int i = 0; i < kInterfaceImageCount; ++i)
-        loaded += LoadTga(kInterfaceImageNames[i], g_interfaceImages[i]);
+        loaded += LoadTga(kInterfaceImageNames[i], g_menu.images[i]);
     return loaded;
 }

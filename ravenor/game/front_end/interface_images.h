@@ -30,7 +30,5 @@ enum InterfaceImage : int
 // Archive names in loading order
 extern const char* const kInterfaceImageNames[kInterfaceImageCount];
 
-extern TexImage g_interfaceImages[kInterfaceImageCount];
-
-// Loads every image in order; answers how many loaded.
+// Loads every image in order into g_menu.images; answers how many loaded.
 int LoadInterfaceImages();

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "ravenor/engine/core/frame_pacing.h"
 #include "ravenor/engine/render/frame_buffer.h"
@@ -116,7 +117,7 @@ void Go(int32_t& state, int32_t next, int32_t selection = 0)
 
 const TexImage& Image(InterfaceImage which)
 {
-    return g_interfaceImages[which];
+    return g_menu.images[which];
 }
 
 // The point of a widget flying from (x0, y0) at t0 to (x1, y1) at t1
@@ -795,12 +796,6 @@ void FadeOut()
     }
 }
 
-void HoldMenuKeys()
-{
-    for (int edge = 0; edge < kEdgeCount; ++edge)
-        g_menu.seen[edge] = IsKeyDown(EdgeKey(edge));
-}
-
 int32_t WaitForNewKey()
 {
     if (!g_menu.keysArmed)
@@ -862,5 +857,8 @@ void UpdateKeyFlags()
 
 void ResetMenus()
 {
-    g_menu = MenuState{};
+    // The pictures stay: they are loaded once for the whole run.
+    MenuState fresh;
+    std::swap(fresh.images, g_menu.images);
+    g_menu = std::move(fresh);
 }

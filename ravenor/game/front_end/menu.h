@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "ravenor/game/front_end/interface_images.h"
+
 enum MenuScreen : int32_t
 {
     kMenuMain = 0,
@@ -40,6 +42,8 @@ struct MenuState
     int32_t rows = 1;                    // rows of the screen (the wrap limit)
     bool keysArmed = false;              // WaitForNewKey: every key has been seen up
     Entity* attractCar = nullptr;        // the stage select's turning car
+    // The menu and HUD pictures, loaded once at start (LoadInterfaceImages)
+    TexImage images[kInterfaceImageCount];
 };
 extern MenuState g_menu;
 
@@ -64,10 +68,6 @@ bool MenuKeySelect();
 void DarkenScreen();
 // 13 darkening frames
 void FadeOut();
-// The menu keys down now count as seen: they act in a menu only once they
-// have been let go and pressed again (a pause that opens while the pad
-// drives the car)
-void HoldMenuKeys();
 // -1 until every key has been seen up; then the lowest key down (-1 if none)
 int32_t WaitForNewKey();
 // The one-letter glyph that names a key code
@@ -75,5 +75,5 @@ char KeyGlyph(uint32_t code);
 // g_menu.keyFlags from the six game keys
 void UpdateKeyFlags();
 
-// Tests: every menu value back to its start
+// Tests: every menu value back to its start (the loaded pictures stay)
 void ResetMenus();

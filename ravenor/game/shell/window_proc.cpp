@@ -9,7 +9,6 @@
 #include "ravenor/game/base/settings.h"
 #include "ravenor/game/base/shell_state.h"
 #include "ravenor/game/base/sound.h"
-#include "ravenor/game/front_end/menu.h"
 
 namespace {
 
@@ -37,7 +36,6 @@ void Deactivate()
         return;
     g_shell.paused = true;
     g_shell.pauseMenuState = kPauseMenuFromOutside;
-    HoldMenuKeys();
     PauseMusic();
     PauseAllSounds();
     g_shell.active = false;

@@ -52,7 +52,6 @@ int CheckPause()
         g_shell.paused = true;
         g_menu.timer = 0;
         g_menu.selection = 0;
-        HoldMenuKeys();
         PauseMusic();
         PauseAllSounds();
     }

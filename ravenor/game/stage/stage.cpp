@@ -95,14 +95,14 @@ bool StartLevel(const std::function<std::unique_ptr<LevelBlock>()>& load)
 void EndStage()
 {
     ClearWorld();
-    g_stage.level.reset();
     g_entityWorld.player = nullptr;
     g_stage.controlsLive = false;
 }
 
 void CloseStage()
 {
-    StopAllSounds();
+    // The stage is heard to its last faded frame; clearing the world stops
+    // its sounds.
     PresentFrameNoClear(0);
     FadeOut();
     // The stage's lines were seen in the stage; the front end starts clean.

@@ -29,7 +29,15 @@ protected:
     void SetUp() override
     {
         StartProgram();
-        ResetAllEntities();
+        FreshLevel();
+    }
+
+    // The last case's world cleared (its sounds stopped), an empty level of
+    // its own and a stage at its start, for each case of a table (the
+    // program's start-up load stays: it is the same for all)
+    void FreshLevel()
+    {
+        ClearWorld();
         g_stage.level = std::make_unique<LevelBlock>();
         g_stage.state = 0;
         g_entityWorld.player = nullptr;
@@ -142,7 +150,7 @@ TEST_F(BehaviourTest, TriggerTruthTable)
         // The case's group in each of the five places, the others holding a 0
         for (int place = 0; place < 5; ++place)
         {
-            SetUp();
+            FreshLevel();
             Behaviour* done = Node(12, 3);
             done->done = 1;
             Behaviour* pending = Node(12, 3);
@@ -170,7 +178,7 @@ TEST_F(BehaviourTest, SectionSixFiresOnceSectionFiveAgain)
 {
     for (int section : {0, 1})
     {
-        SetUp();
+        FreshLevel();
         Behaviour* target = Node(26, 3);
         TriggerRecord trigger;
         for (int k = 0; k < 25; ++k)
@@ -207,7 +215,7 @@ TEST_F(BehaviourTest, TargetsSetTheStageState)
     const Case cases[] = {{0, 2, 17, false}, {0, 3, 16, true}, {16, 2, 16, false}, {17, 3, 17, false}, {0, 0, 0, false}};
     for (const Case& c : cases)
     {
-        SetUp();
+        FreshLevel();
         spy::reset_spy();
         g_stage.state = c.before;
         FireTarget(Value(c.target));
@@ -226,7 +234,7 @@ TEST_F(BehaviourTest, CountdownStepsAndBonus)
     const std::vector<int32_t> cases[] = {{}, {2}, {2, 3}};
     for (const std::vector<int32_t>& bonuses : cases)
     {
-        SetUp();
+        FreshLevel();
         Behaviour* count = Node(13, 3);
         count->count = 4;
         CreateFromRecord(count);
@@ -284,7 +292,7 @@ TEST_F(BehaviourTest, RaceClockRunsOutOrFreezes)
     EXPECT_EQ(59, steps);
     EXPECT_EQ(16, g_stage.state);
 
-    SetUp();
+    FreshLevel();
     clock = Node(14, 3);
     clock->count = 2;
     Behaviour* child = Node(17, 3);
@@ -322,7 +330,7 @@ TEST_F(BehaviourTest, PickUpsCompleteTheTargetCounter)
     EXPECT_EQ(17, g_stage.state);
     EXPECT_EQ(1, counter->done);
 
-    SetUp();
+    FreshLevel();
     Behaviour* frames = Node(17, 3);
     frames->count = 5;
     CreateFromRecord(frames);
@@ -388,7 +396,7 @@ TEST_F(BehaviourTest, RuleSections)
     };
     for (const Case& c : cases)
     {
-        SetUp();
+        FreshLevel();
         SendClassMessage(26, nullptr, kMsgLoad);
         Behaviour* condition = Node(12, 3);
         Behaviour* target = Node(c.targetClass, 3);
@@ -446,7 +454,7 @@ TEST_F(BehaviourTest, TouchingThePlayerIsTheTriggerBox)
     };
     for (const Case& c : {Case{0, true, true}, Case{0, false, false}, Case{3000, true, false}})
     {
-        SetUp();
+        FreshLevel();
         SendClassMessage(26, nullptr, kMsgLoad);
         Player(-20000, -12000);
         Behaviour* box = Node(26, 1);
@@ -617,7 +625,7 @@ TEST_F(BehaviourTest, BehavioursOnTheirLinks)
                           {18, false, true, true, false}};
     for (const Case& c : cases)
     {
-        SetUp();
+        FreshLevel();
         SendClassMessage(26, nullptr, kMsgLoad);
         Behaviour* self = Node(12, c.behaviour);
         Entity* boxes[2] = {};

@@ -6,8 +6,12 @@
 
 #include <cstring>
 #include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "content/ravenor/interface_pictures.h"
+#include "os/host/png.h"
 #include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/engine/render/text.h"
 #include "ravenor/game/base/settings.h"
@@ -16,6 +20,7 @@
 #include "ravenor/game/front_end/menu.h"
 #include "ravenor/game/stage/game_step.h"
 #include "ravenor/game/world/hud.h"
+#include "ravenor/game/world/stage_tables.h"
 #include "shell_fixture.h"
 
 namespace {
@@ -110,7 +115,7 @@ TEST_F(MenuTest, KeyRemapTakesANewKeyRefusesEscapeAndIsSavedAndRestored)
     // Escape is refused: the binding keeps waiting
     Press(27, state);
     EXPECT_EQ(3, g_menu.remapRow);
-    EXPECT_EQ(38u, g_settings.keyAccelerate);
+    EXPECT_EQ(113u, g_settings.keyAccelerate);
     Press('A', state);
     EXPECT_EQ(0, g_menu.remapRow);
     EXPECT_EQ(uint32_t{'A'}, g_settings.keyAccelerate);
@@ -122,7 +127,7 @@ TEST_F(MenuTest, KeyRemapTakesANewKeyRefusesEscapeAndIsSavedAndRestored)
     g_settings = Settings{};
     LoadSettings();
     EXPECT_EQ(uint32_t{'A'}, g_settings.keyAccelerate);
-    EXPECT_EQ(40u, g_settings.keyBrake);
+    EXPECT_EQ(120u, g_settings.keyBrake);
 
     // "defaults" puts the six keys back
     g_menu.selection = 6;
@@ -163,6 +168,66 @@ TEST_F(MenuTest, ReadMeLinesStayAboveTheBackButton)
         for (int x = 0; x < kFrameWidth; ++x)
             ink += (g_frame[y * kFrameWidth + x] & 0xFFFF) == 0xFFFF;
     EXPECT_GT(ink, 100);
+}
+
+// Every stage's briefing shows whole on the stage select: its lines above
+// the route (all four for the demo) make one whole sentence of what the
+// stage asks, and each line is drawn in its row within the screen. The
+// screens are kept in "ravenor_briefings/" of the build folder.
+TEST_F(MenuTest, EveryBriefingShowsWholeOnTheStageSelect)
+{
+    MountDemoArchive();
+    ASSERT_EQ(1, LoadFont());
+    LoadInterfaceImages();
+    const std::set<std::string> sentences = {
+        "DRIVE ONE LAP OF THE RING ROAD THROUGH EVERY CHECKPOINT",
+        "PASS EVERY CHECKPOINT BEFORE THE CLOCK RUNS OUT",
+        "PICK UP THE PARCEL AND DELIVER IT BEFORE TIME RUNS OUT",
+        "CATCH THE CAR BY DRIVING INTO IT BEFORE IT GETS AWAY",
+        "BEAT YOUR RIVAL TO THE FINISH",
+        "COLLECT EVERY QUESTION MARK BEFORE TIME RUNS OUT",
+    };
+    std::filesystem::create_directories("ravenor_briefings");
+    const int32_t rows[4] = {30, 45, 60, 75};
+    for (int32_t stage = 0; stage < kStageCount; ++stage)
+    {
+        const Briefing& briefing = StageBriefing(stage);
+        const int sentenceLines = stage == 0 ? 4 : 3;
+        std::string sentence;
+        for (int i = 0; i < sentenceLines; ++i)
+            if (briefing.lines[i][0] != 0)
+                sentence += (sentence.empty() ? "" : " ") + std::string(briefing.lines[i]);
+        EXPECT_EQ(1u, sentences.count(sentence)) << stage << ": " << sentence;
+        EXPECT_NE(0, briefing.lines[3][0]) << stage << ": the last line";
+
+        int32_t state = kMenuStageSelect;
+        g_menu.selectedStage = stage;
+        g_menu.timer = 2000;
+        ClearFrame();
+        RunMenu(state);
+        std::vector<uint16_t> pixels(kFrameCells);
+        for (int i = 0; i < kFrameCells; ++i)
+            pixels[i] = static_cast<uint16_t>(g_frame[i]);
+        os::host::write_png("ravenor_briefings/stage" + std::to_string(stage) + ".png", kFrameWidth, kFrameHeight, 16,
+                            kFrameWidth * 2, pixels.data());
+        const auto white = [](int x, int y) { return (g_frame[y * kFrameWidth + x] & 0xFFFF) == 0xFFFF; };
+        for (int i = 0; i < 4; ++i)
+        {
+            if (briefing.lines[i][0] == 0)
+                continue;
+            EXPECT_LE(GetTextWidth(briefing.lines[i]), kFrameWidth - 8) << stage << ": " << briefing.lines[i];
+            int ink = 0;
+            int atTheEdges = 0;
+            for (int y = rows[i] - 6; y < rows[i] + 6; ++y)
+                for (int x = 0; x < kFrameWidth; ++x)
+                {
+                    ink += white(x, y);
+                    atTheEdges += (x < 2 || x >= kFrameWidth - 2) && white(x, y);
+                }
+            EXPECT_GT(ink, 20) << stage << ": " << briefing.lines[i];
+            EXPECT_EQ(0, atTheEdges) << stage << ": " << briefing.lines[i];
+        }
+    }
 }
 
 TEST_F(MenuTest, KeyGlyphs)
@@ -238,29 +303,39 @@ TEST_F(MenuTest, ThePauseKeyPausesAndContinueLeaves)
     EXPECT_FALSE(g_shell.paused);
 }
 
-// The pad drives the car: a pause that opens while up (accelerate) or down
-// (brake) is held does not take the held key as a move in its menu; Return
-// on "continue" leaves it.
-TEST_F(MenuTest, KeysHeldAtThePauseDoNotMoveItsMenu)
+// A key held when the pause opens is judged by the menu's key edges alone:
+// the driving keys (F2, F9, F8) are no menu keys and leave the selection;
+// the pad's down, never seen down before, is one press and moves one row,
+// and it does not move again while it stays held. Return then chooses the
+// selected row ("continue" leaves the pause, "quit" ends the stage).
+TEST_F(MenuTest, KeysHeldWhenThePauseOpensActByTheirEdges)
 {
-    for (uint32_t held : {38u, 40u})
+    struct Case
     {
+        uint32_t held;
+        int32_t selection;
+    };
+    const Case cases[] = {{113, 0}, {120, 0}, {119, 0}, {40, 1}};
+    for (const Case& c : cases)
+    {
+        ResetMenus();
         g_shell.paused = false;
-        g_shell.keys[held] = 1;
+        g_shell.stageOver = false;
+        g_shell.keys[c.held] = 1;
         g_shell.keys[g_settings.keyPause] = 1;
         ReadControls();
         CheckPause();
         g_shell.keys[g_settings.keyPause] = 0;
-        ASSERT_TRUE(g_shell.paused);
-        CheckPause();
-        CheckPause();
-        EXPECT_EQ(0, g_menu.selection) << held;
+        ASSERT_TRUE(g_shell.paused) << c.held;
+        for (int frame = 0; frame < 3; ++frame)
+            CheckPause();
+        EXPECT_EQ(c.selection, g_menu.selection) << c.held;
         g_shell.keys[13] = 1;
         CheckPause();
         g_shell.keys[13] = 0;
-        g_shell.keys[held] = 0;
-        EXPECT_FALSE(g_shell.paused) << held << ": continued";
-        EXPECT_FALSE(g_shell.stageOver) << held;
+        g_shell.keys[c.held] = 0;
+        EXPECT_FALSE(g_shell.paused) << c.held;
+        EXPECT_EQ(c.selection == 1, g_shell.stageOver) << c.held << ": row " << c.selection << " chosen";
     }
 }
 

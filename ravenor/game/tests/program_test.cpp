@@ -516,6 +516,34 @@ TEST(RavenorProgram, PlaysFromTheFrontEndThroughTheFirstStageAndBack)
     EXPECT_EQ(0, Differences(select, result, 0, 80, 0, 176)) << "a line left over on the stage select";
 }
 
+// A first start (no "settings.bin") plays on the default keys as the
+// README lists them: F2 (113) drives the car off after the countdown, the
+// digit 3 (51) opens the pause menu over a world that stands still, and
+// Return on "continue" lets it drive on. The defaults are saved at once.
+TEST(RavenorProgram, TheDefaultKeysDriveAndPauseAStage)
+{
+    ProgramRun run("wait 2914\nshot countdown\nwait 1363\nkeydown 113\nwait 2914\nshot driving\n"
+                   "keyup 113\nkeydown 51\nwait 94\nkeyup 51\nwait 423\nshot paused\nwait 470\n"
+                   "shot paused_later\nkey RETURN\nwait 500\nkeydown 113\nwait 1000\nshot continued\n");
+    run.args = {"stage", "0"};
+    EXPECT_EQ(0, run.Run()) << run.Errors();
+    std::ifstream saved(run.SavedFile("settings.bin"), std::ios::binary);
+    uint32_t words[11] = {};
+    ASSERT_TRUE(saved.read(reinterpret_cast<char*>(words), sizeof words)) << "settings.bin";
+    EXPECT_EQ((std::vector<uint32_t>{113, 120, 119, 51}), std::vector<uint32_t>(words + 7, words + 11));
+    const char* const names[] = {"countdown", "driving", "paused", "paused_later", "continued"};
+    os::host::Picture shots[5];
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(run.Shot(names[i], shots[i])) << names[i] << run.Errors();
+    auto& [countdown, driving, paused, pausedLater, continued] = shots;
+    EXPECT_GT(Differences(countdown, driving, 20, 100, 0, 176), 1000) << "F2 drove the car";
+    const uint32_t pausePlate = 0x303080;
+    EXPECT_GT(ColourCount(paused, pausePlate, 17, 44), 600) << "3 opened the pause menu";
+    EXPECT_EQ(0, Differences(paused, pausedLater, 60, 80, 0, 176)) << "the world moved while paused";
+    EXPECT_LT(ColourCount(continued, pausePlate, 17, 44), 100) << "the pause menu left";
+    EXPECT_GT(Differences(pausedLater, continued, 20, 100, 0, 176), 1000) << "the car drove on";
+}
+
 namespace {
 
 std::string TestScript(const std::string& name)
@@ -536,53 +564,65 @@ int LineInk(const os::host::Picture& picture, int top)
     return ink;
 }
 
-} // namespace
-
-// Three stages of different kinds played to their end by their scripts: the
-// checkpoints of stage 1, the delivery of stage 2 and the race of stage 4.
+// Three stages of different kinds played to their end by their scripts, one
+// case each: the checkpoints of stage 1, the delivery of stage 2 and the
+// race of stage 4.
 // Each shows the countdown, a line on the way ("CHECKPOINT 1", "PARCEL
 // LOADED"), its winning line at y 60 and then the front end. The
 // screenshots are kept in "ravenor_stage_runs/" of the build folder.
-TEST(RavenorProgram, PlaysThreeKindsOfStageToTheirEnd)
+struct ScriptedStage
 {
-    struct Case
-    {
-        const char* script;
-        const char* stage;
-        const char* middle;
-        int middleTop;   // the row of its line, -1 none
-    };
-    const Case cases[] = {{"stage1_checkpoints.txt", "1", "checkpoint", 70},
-                          {"stage2_delivery.txt", "2", "loaded", 60},
-                          {"stage4_race.txt", "4", "racing", -1}};
-    std::filesystem::create_directories("ravenor_stage_runs");
-    for (const Case& c : cases)
-    {
-        const std::string script = TestScript(c.script);
-        ASSERT_FALSE(script.empty()) << c.script;
-        ProgramRun run(script);
-        run.args = {"stage", c.stage};
-        EXPECT_EQ(0, run.Run()) << run.Errors();
-        const char* const names[] = {"countdown", c.middle, "finish", "result"};
-        os::host::Picture shots[4];
-        for (int i = 0; i < 4; ++i)
-        {
-            ASSERT_TRUE(run.Shot(names[i], shots[i])) << c.script << " " << names[i] << run.Errors();
-            std::filesystem::copy_file(run.out + "/" + names[i] + ".png",
-                                       std::string("ravenor_stage_runs/stage") + c.stage + "_" + names[i] + ".png",
-                                       std::filesystem::copy_options::overwrite_existing);
-        }
-        // The countdown's large digit at y 100, the start lines above it
-        EXPECT_GT(LineInk(shots[0], 100), 20) << c.script;
-        EXPECT_GT(LineInk(shots[0], 50), 60) << c.script;
-        if (c.middleTop >= 0)
-        {
-            EXPECT_GT(LineInk(shots[1], c.middleTop), 40) << c.script;
-        }
-        EXPECT_GT(LineInk(shots[2], 60), 40) << c.script << ": the winning line";
-        ExpectMainMenu(shots[3]);
-    }
+    const char* script;
+    const char* stage;
+    const char* middle;
+    int middleTop; // the row of its line, -1 none
+};
+
+const ScriptedStage kScriptedStages[] = {{"stage1_checkpoints.txt", "1", "checkpoint", 70},
+                                         {"stage2_delivery.txt", "2", "loaded", 60},
+                                         {"stage4_race.txt", "4", "racing", -1}};
+
+// One stage a case, named by its number ("Stage2")
+class ScriptedStageRun : public testing::TestWithParam<ScriptedStage>
+{};
+
+std::string ScriptedStageName(const testing::TestParamInfo<ScriptedStage>& info)
+{
+    return std::string("Stage") + info.param.stage;
 }
+
+} // namespace
+
+TEST_P(ScriptedStageRun, PlaysToItsEnd)
+{
+    const ScriptedStage& c = GetParam();
+    std::filesystem::create_directories("ravenor_stage_runs");
+    const std::string script = TestScript(c.script);
+    ASSERT_FALSE(script.empty()) << c.script;
+    ProgramRun run(script);
+    run.args = {"stage", c.stage};
+    EXPECT_EQ(0, run.Run()) << run.Errors();
+    const char* const names[] = {"countdown", c.middle, "finish", "result"};
+    os::host::Picture shots[4];
+    for (int i = 0; i < 4; ++i)
+    {
+        ASSERT_TRUE(run.Shot(names[i], shots[i])) << c.script << " " << names[i] << run.Errors();
+        std::filesystem::copy_file(run.out + "/" + names[i] + ".png",
+                                   std::string("ravenor_stage_runs/stage") + c.stage + "_" + names[i] + ".png",
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+    // The countdown's large digit at y 100, the start lines above it
+    EXPECT_GT(LineInk(shots[0], 100), 20) << c.script;
+    EXPECT_GT(LineInk(shots[0], 50), 60) << c.script;
+    if (c.middleTop >= 0)
+    {
+        EXPECT_GT(LineInk(shots[1], c.middleTop), 40) << c.script;
+    }
+    EXPECT_GT(LineInk(shots[2], 60), 40) << c.script << ": the winning line";
+    ExpectMainMenu(shots[3]);
+}
+
+INSTANTIATE_TEST_SUITE_P(RavenorProgram, ScriptedStageRun, testing::ValuesIn(kScriptedStages), ScriptedStageName);
 
 // A stage chosen on the stage select: three steps right from the demo show
 // stage 3's briefing, Return starts it, the car is caught ("GOT IT") and

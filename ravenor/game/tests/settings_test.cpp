@@ -65,9 +65,9 @@ protected:
     }
 };
 
-// The pad drives (left 37, right 39, up 38 accelerates, down 40 brakes), the
-// space bar is the handbrake and Escape pauses.
-const std::vector<uint32_t> kDefaults = {0, 1, 58, 58, 58, 37, 39, 38, 40, 32, 27};
+// The key map's left (37) and right (39) steer, F2 (113) accelerates, F9
+// (120) brakes, F8 (119) is the handbrake and the digit 3 (51) pauses.
+const std::vector<uint32_t> kDefaults = {0, 1, 58, 58, 58, 37, 39, 113, 120, 119, 51};
 
 } // namespace
 
@@ -158,6 +158,42 @@ TEST_F(SettingsTest, RoundTripAndValuesKeptInRange)
     EXPECT_FALSE(IsKeyDown(g_settings.keyAccelerate));
     EXPECT_TRUE(IsKeyDown(0x71));
     g_shell.keys[0x71] = 0;
+}
+
+// A file saved by an earlier build, whose defaults were the pad's up and
+// down, the space bar and Escape, is a sound file: those are the player's
+// keys, kept as they are, without a word and without rewriting the file.
+TEST_F(SettingsTest, AnEarlierBuildsPadKeysStayThePlayersKeys)
+{
+    const std::vector<uint32_t> earlier = {0, 1, 58, 58, 58, 37, 39, 38, 40, 32, 27};
+    WriteWords(earlier);
+    headless::clear_boxes();
+    LoadSettings();
+    EXPECT_TRUE(headless::boxes().empty());
+    EXPECT_FALSE(std::filesystem::exists(HostPath() + ".damaged"));
+    EXPECT_EQ(earlier, FileWords());
+    EXPECT_EQ(38u, g_settings.keyAccelerate);
+    EXPECT_EQ(40u, g_settings.keyBrake);
+    EXPECT_EQ(32u, g_settings.keyHandbrake);
+    EXPECT_EQ(27u, g_settings.keyPause);
+    EXPECT_FALSE(KeysAreDefault());
+    SaveSettings();
+    EXPECT_EQ(earlier, FileWords());
+}
+
+// Each of the six keys alone makes the set other than the defaults.
+TEST_F(SettingsTest, KeysAreDefaultOnlyWithAllSixDefaults)
+{
+    SetDefaultKeys();
+    EXPECT_TRUE(KeysAreDefault());
+    uint32_t Settings::*const keys[] = {&Settings::keyLeft,  &Settings::keyRight,     &Settings::keyAccelerate,
+                                        &Settings::keyBrake, &Settings::keyHandbrake, &Settings::keyPause};
+    for (uint32_t Settings::*key : keys)
+    {
+        SetDefaultKeys();
+        g_settings.*key = 'Q';
+        EXPECT_FALSE(KeysAreDefault());
+    }
 }
 
 TEST_F(SettingsTest, ProgressGoesToTheRegistry)

@@ -74,6 +74,13 @@ inline void HoldKey(uint32_t code, bool down)
     g_shell.keys[code & 0xFF] = down ? 1 : 0;
 }
 
+// A case of a table run as a test of its own is named by the case's name
+template <class Case>
+std::string CaseName(const testing::TestParamInfo<Case>& info)
+{
+    return info.param.name;
+}
+
 // The frame as a PNG in the test's folder; answers the path
 inline std::string SaveFrame(const std::string& name)
 {

@@ -9,6 +9,8 @@
 // They are kept in "ravenor_stage_kinds/" of the build folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -247,43 +249,54 @@ const std::vector<Kind>& Kinds()
     return kinds;
 }
 
+// Each kind's stage in a case of its own, named by its kind
+class StageKind : public testing::TestWithParam<size_t>
+{};
+
+std::string KindName(const testing::TestParamInfo<size_t>& info)
+{
+    std::string name = Kinds()[info.param].kind;
+    name.erase(std::remove(name.begin(), name.end(), '-'), name.end());
+    name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+    return name;
+}
+
 } // namespace
 
-TEST(StageKinds, EachKindOfStageIsPlayedToItsEnd)
+TEST_P(StageKind, IsPlayedToItsEnd)
 {
     std::filesystem::create_directories("ravenor_stage_kinds");
-    for (const Kind& k : Kinds())
+    const Kind& k = Kinds()[GetParam()];
+    const std::string script = std::string(RAVENOR_GAME_TESTS) + "/stages/" + k.script;
+    ASSERT_TRUE(std::filesystem::exists(script)) << script;
+    StageRun run;
+    EXPECT_EQ(0, run.Play(k.stage, script)) << ReadText(run.errors);
+    std::vector<os::host::Picture> pictures(k.shots.size());
+    for (size_t i = 0; i < k.shots.size(); ++i)
     {
-        SCOPED_TRACE(k.kind);
-        const std::string script = std::string(RAVENOR_GAME_TESTS) + "/stages/" + k.script;
-        ASSERT_TRUE(std::filesystem::exists(script)) << script;
-        StageRun run;
-        EXPECT_EQ(0, run.Play(k.stage, script)) << ReadText(run.errors);
-        std::vector<os::host::Picture> pictures(k.shots.size());
-        for (size_t i = 0; i < k.shots.size(); ++i)
-        {
-            ASSERT_TRUE(run.Shot(k.shots[i].name, pictures[i])) << k.shots[i].name << "\n" << ReadText(run.errors);
-            std::filesystem::copy_file(run.scratch.path + "/" + k.shots[i].name + ".png",
-                                       "ravenor_stage_kinds/stage" + std::to_string(k.stage) + "_" +
-                                           k.shots[i].name + ".png",
-                                       std::filesystem::copy_options::overwrite_existing);
-            Expect(k, k.shots[i], pictures[i]);
-        }
-        // Where the stage stops the clock (the finish line reached, a
-        // question mark's freeze), it stands still from one shot to the next.
-        if (k.clockStops != nullptr)
-        {
-            auto at = [&](const char* name) -> const os::host::Picture& {
-                for (size_t i = 0; i < k.shots.size(); ++i)
-                    if (std::string(k.shots[i].name) == name)
-                        return pictures[i];
-                return pictures.front();
-            };
-            EXPECT_TRUE(SameClock(at(k.clockStops), at(k.clockStill)))
-                << "the clock ran on from " << k.clockStops << " to " << k.clockStill;
-        }
+        ASSERT_TRUE(run.Shot(k.shots[i].name, pictures[i])) << k.shots[i].name << "\n" << ReadText(run.errors);
+        std::filesystem::copy_file(run.scratch.path + "/" + k.shots[i].name + ".png",
+                                   "ravenor_stage_kinds/stage" + std::to_string(k.stage) + "_" + k.shots[i].name +
+                                       ".png",
+                                   std::filesystem::copy_options::overwrite_existing);
+        Expect(k, k.shots[i], pictures[i]);
+    }
+    // Where the stage stops the clock (the finish line reached, a question
+    // mark's freeze), it stands still from one shot to the next.
+    if (k.clockStops != nullptr)
+    {
+        auto at = [&](const char* name) -> const os::host::Picture& {
+            for (size_t i = 0; i < k.shots.size(); ++i)
+                if (std::string(k.shots[i].name) == name)
+                    return pictures[i];
+            return pictures.front();
+        };
+        EXPECT_TRUE(SameClock(at(k.clockStops), at(k.clockStill)))
+            << "the clock ran on from " << k.clockStops << " to " << k.clockStill;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(StageKinds, StageKind, testing::Range(size_t{0}, Kinds().size()), KindName);
 
 // The stage select shows the stage's briefing above its showcase car as the
 // car turns: for the stages whose car is the tall van (9 to 12), the rows of

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <string>
 
 #include "ravenor/engine/render/poly_renderer.h"
 #include "ravenor/game/base/settings.h"
@@ -178,8 +179,31 @@ TEST(Stage, MissingLevelDoesNotStart)
 
 // Six driver slots; a seventh driven car ends the stage with a message line
 // instead of halting the program.
+namespace {
+
+int SoundingSlots()
+{
+    int sounding = 0;
+    for (const SoundSlot& slot : g_sound.slots)
+        sounding += slot.device != nullptr;
+    return sounding;
+}
+
+// What the fade's first served message saw: the slots still sounding
+int g_soundingInFade = -1;
+
+LRESULT CALLBACK FadeSpyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_APP)
+        g_soundingInFade = SoundingSlots();
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace
+
 // The stage's end shows its last frame, fades it out (13 darkening frames)
-// and only then clears the world; the front end's own fade follows.
+// with its sounds still heard, and only then clears the world, which stops
+// every sound; the front end's own fade follows.
 TEST(Stage, TheStagesEndFadesItsLastFrameBeforeTheWorldIsCleared)
 {
     StartProgram();
@@ -187,10 +211,21 @@ TEST(Stage, TheStagesEndFadesItsLastFrameBeforeTheWorldIsCleared)
     for (int i = 0; i < 3; ++i)
         StageFrame();
     ASSERT_NE(nullptr, g_entityWorld.player);
+    ASSERT_GT(SoundingSlots(), 0) << "the engine sounds";
+    WNDCLASSW spyClass{};
+    spyClass.lpfnWndProc = FadeSpyProc;
+    spyClass.lpszClassName = u"RavenorFadeSpy";
+    RegisterClassW(&spyClass);
+    HWND spy = CreateWindowExW(0, u"RavenorFadeSpy", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, spy);
+    PostMessageW(spy, WM_APP, 0, 0);
     constexpr uint32_t kWhite = 0xFFFF;
     for (uint32_t& cell : g_frame)
         cell = 0x12340000u | kWhite;
     CloseStage();
+    DestroyWindow(spy);
+    EXPECT_GT(g_soundingInFade, 0) << "the stage fell silent before its fade";
+    EXPECT_EQ(0, SoundingSlots()) << "sounds left after the stage";
     uint32_t faded = kWhite;
     for (int i = 0; i < 13; ++i)
     {
@@ -285,66 +320,77 @@ int MessageTop()
 // link (2 completes the stage, 3 starts the finishing phase). The waits run
 // on a pool record of their own, so the completed entity may go at once;
 // with no record free the sequence does not wait.
-TEST(Stage, EndSequenceShowsItsLinesThenEndsTheStage)
+namespace {
+
+struct EndCase
 {
-    struct Case
+    const char* name;
+    const char* what;
+    int32_t delays[3];
+    int32_t next;
+    bool poolFull;
+    int firstAt, secondAt, endAt, endState; // sweeps after completing (0: at once)
+};
+
+const EndCase kEndCases[] = {
+    {"NoDelays", "no delays", {0, 0, 0}, 2, false, 0, 0, 0, 17},
+    {"TheFinishsWait", "the finish's wait", {0, 0, 45}, 2, false, 0, 0, 46, 17},
+    {"AllThreeWaits", "all three waits", {10, 5, 2}, 3, false, 11, 17, 20, 16},
+    {"PoolFull", "pool full", {10, 5, 45}, 2, true, 0, 0, 0, 17},
+};
+
+// One case of the table a test of its own
+class EndSequence : public testing::TestWithParam<EndCase>
+{};
+
+} // namespace
+
+TEST_P(EndSequence, ShowsItsLinesThenEndsTheStage)
+{
+    const EndCase& c = GetParam();
+    StartProgram();
+    ASSERT_TRUE(StartStage(0)) << c.what;
+    for (Entity& e : g_entityWorld.pool)
     {
-        const char* what;
-        int32_t delays[3];
-        int32_t next;
-        bool poolFull;
-        int firstAt, secondAt, endAt, endState;   // sweeps after completing (0: at once)
-    };
-    const Case cases[] = {
-        {"no delays", {0, 0, 0}, 2, false, 0, 0, 0, 17},
-        {"the finish's wait", {0, 0, 45}, 2, false, 0, 0, 46, 17},
-        {"all three waits", {10, 5, 2}, 3, false, 11, 17, 20, 16},
-        {"pool full", {10, 5, 45}, 2, true, 0, 0, 0, 17},
-    };
-    for (const Case& c : cases)
-    {
-        StartProgram();
-        ASSERT_TRUE(StartStage(0)) << c.what;
-        for (Entity& e : g_entityWorld.pool)
-        {
-            e.update = nullptr;
-            if (c.poolFull)
-                e.update = [](Entity*) {};
-        }
-        ResetGameStep();
-        Behaviour node;
-        node.classNumber = 12;
-        node.endLines[0][0] = "<30>FIRST";
-        node.endLines[1][0] = "<120>SECOND";
-        for (int k = 0; k < 3; ++k)
-            node.endDelays[k] = c.delays[k];
-        node.next.value = c.next;
-        Complete(&node);
-        int firstAt = -1, secondAt = -1, endAt = -1;
-        for (int sweep = 0; sweep <= 60 && endAt < 0; ++sweep)
-        {
-            if (sweep > 0)
-                SweepEntities();
-            const int top = MessageTop();
-            if (top >= 30 && top < 40 && firstAt < 0)
-                firstAt = sweep;
-            if (top >= 120 && top < 130 && secondAt < 0)
-                secondAt = sweep;
-            if (g_stage.state != 0)
-                endAt = sweep;
-        }
-        EXPECT_EQ(c.endState, g_stage.state) << c.what;
-        EXPECT_EQ(c.endAt, endAt) << c.what;
-        if (c.firstAt != c.secondAt)
-        {
-            EXPECT_EQ(c.firstAt, firstAt) << c.what;
-        }
-        EXPECT_EQ(c.secondAt, secondAt) << c.what;
-        // The end sequence's own record has gone.
-        int waiting = 0;
-        for (Entity& e : g_entityWorld.pool)
-            waiting += e.behaviour == &node && e.update != nullptr;
-        EXPECT_EQ(0, waiting) << c.what;
-        EndStage();
+        e.update = nullptr;
+        if (c.poolFull)
+            e.update = [](Entity*) {};
     }
+    ResetGameStep();
+    Behaviour node;
+    node.classNumber = 12;
+    node.endLines[0][0] = "<30>FIRST";
+    node.endLines[1][0] = "<120>SECOND";
+    for (int k = 0; k < 3; ++k)
+        node.endDelays[k] = c.delays[k];
+    node.next.value = c.next;
+    Complete(&node);
+    int firstAt = -1, secondAt = -1, endAt = -1;
+    for (int sweep = 0; sweep <= 60 && endAt < 0; ++sweep)
+    {
+        if (sweep > 0)
+            SweepEntities();
+        const int top = MessageTop();
+        if (top >= 30 && top < 40 && firstAt < 0)
+            firstAt = sweep;
+        if (top >= 120 && top < 130 && secondAt < 0)
+            secondAt = sweep;
+        if (g_stage.state != 0)
+            endAt = sweep;
+    }
+    EXPECT_EQ(c.endState, g_stage.state) << c.what;
+    EXPECT_EQ(c.endAt, endAt) << c.what;
+    if (c.firstAt != c.secondAt)
+    {
+        EXPECT_EQ(c.firstAt, firstAt) << c.what;
+    }
+    EXPECT_EQ(c.secondAt, secondAt) << c.what;
+    // The end sequence's own record has gone.
+    int waiting = 0;
+    for (Entity& e : g_entityWorld.pool)
+        waiting += e.behaviour == &node && e.update != nullptr;
+    EXPECT_EQ(0, waiting) << c.what;
+    EndStage();
 }
+
+INSTANTIATE_TEST_SUITE_P(Stage, EndSequence, testing::ValuesIn(kEndCases), CaseName<EndCase>);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 
 #include "ravenor/game/base/settings.h"
 #include "ravenor/game/behaviours/behaviours.h"
@@ -124,65 +125,78 @@ void ReleaseKeys()
         HoldKey(key, false);
 }
 
+// The stage number in a case's name ("Stage7")
+std::string StageName(const testing::TestParamInfo<int>& info)
+{
+    return "Stage" + std::to_string(info.param);
+}
+
+// Each story stage is played to its end by a driver who keeps to the
+// streets and drives to the nearest open objective: it ends complete
+// (state 17) within its clock. A frame on the way and the last frame of
+// each are kept in "ravenor_stage_ends/". One case per stage.
+class StoryStage : public testing::TestWithParam<int>
+{};
+
+class AnyStage : public testing::TestWithParam<int>
+{};
+
 } // namespace
 
-// Every story stage is played to its end by a driver who keeps to the
-// streets and drives to the nearest open objective: each ends complete
-// (state 17) within its clock. A frame on the way and the last frame of
-// each are kept in "ravenor_stage_ends/".
-TEST(Stages, EveryStoryStageIsPlayedToItsEnd)
+TEST_P(StoryStage, IsPlayedToItsEnd)
 {
+    const int stage = GetParam();
     StartProgram();
     std::filesystem::create_directories("ravenor_stage_ends");
-    for (int stage = 1; stage < kStageCount; ++stage)
+    ASSERT_TRUE(StartStage(stage)) << stage;
+    g_shell.stageOver = false;
+    int frame = 0;
+    for (; frame < 4000 && !g_shell.stageOver; ++frame)
     {
-        ASSERT_TRUE(StartStage(stage)) << stage;
-        g_shell.stageOver = false;
-        int frame = 0;
-        for (; frame < 4000 && !g_shell.stageOver; ++frame)
-        {
-            if (!g_stage.controlsLive || !DriveToObjective())
-                ReleaseKeys();
-            StageFrame();
-            if (frame == 300)
-                SaveFrame("ravenor_stage_ends/stage" + std::to_string(stage) + "_way");
-        }
-        SaveFrame("ravenor_stage_ends/stage" + std::to_string(stage) + "_end");
-        ReleaseKeys();
-        EXPECT_EQ(17, g_stage.state) << "stage " << stage << " after " << frame << " frames";
-        EndStage();
+        if (!g_stage.controlsLive || !DriveToObjective())
+            ReleaseKeys();
+        StageFrame();
+        if (frame == 300)
+            SaveFrame("ravenor_stage_ends/stage" + std::to_string(stage) + "_way");
     }
+    SaveFrame("ravenor_stage_ends/stage" + std::to_string(stage) + "_end");
+    ReleaseKeys();
+    EXPECT_EQ(17, g_stage.state) << "stage " << stage << " after " << frame << " frames";
+    EndStage();
 }
 
-// Every stage of the table runs for a simulated half-minute (600 frames of
+INSTANTIATE_TEST_SUITE_P(Stages, StoryStage, testing::Range(1, kStageCount), StageName);
+
+// Each stage of the table runs for a simulated half-minute (600 frames of
 // 50 ms) with the accelerator held from "GO": its level loads, the player
 // is made, the countdown makes the controls live, the pool never fills,
-// nothing halts the game, and a stage that ends ends as a stage does.
-TEST(Stages, EveryStageRunsHalfAMinute)
+// nothing halts the game, and a stage that ends ends as a stage does. One
+// case per stage.
+TEST_P(AnyStage, RunsHalfAMinute)
 {
+    const int stage = GetParam();
     StartProgram();
-    for (int stage = 0; stage < kStageCount; ++stage)
+    ASSERT_TRUE(StartStage(stage)) << stage;
+    g_shell.stageOver = false;
+    int most = 0;
+    int frame = 0;
+    bool hadPlayer = false;
+    for (; frame < 600 && !g_shell.stageOver; ++frame)
     {
-        ASSERT_TRUE(StartStage(stage)) << stage;
-        g_shell.stageOver = false;
-        int most = 0;
-        int frame = 0;
-        bool hadPlayer = false;
-        for (; frame < 600 && !g_shell.stageOver; ++frame)
-        {
-            HoldKey(g_settings.keyAccelerate, g_stage.controlsLive);
-            StageFrame();
-            hadPlayer = hadPlayer || g_entityWorld.player != nullptr;
-            most = std::max(most, UsedRecords());
-            ASSERT_FALSE(IsGameHalted()) << stage << " frame " << frame;
-        }
-        HoldKey(g_settings.keyAccelerate, false);
-        EXPECT_TRUE(hadPlayer) << stage;
-        EXPECT_TRUE(g_stage.controlsLive || g_stage.state != 0) << stage;
-        EXPECT_LT(most, kEntityCount - 10) << stage;
-        EXPECT_LE(g_stage.driverSlotCount, kDriverSlots) << stage;
-        EXPECT_TRUE(g_stage.state == 0 || g_stage.state == 16 || g_stage.state == 17) << stage;
-        std::printf("stage %d: state %d after %d frames, %d records at most\n", stage, g_stage.state, frame, most);
-        EndStage();
+        HoldKey(g_settings.keyAccelerate, g_stage.controlsLive);
+        StageFrame();
+        hadPlayer = hadPlayer || g_entityWorld.player != nullptr;
+        most = std::max(most, UsedRecords());
+        ASSERT_FALSE(IsGameHalted()) << stage << " frame " << frame;
     }
+    HoldKey(g_settings.keyAccelerate, false);
+    EXPECT_TRUE(hadPlayer) << stage;
+    EXPECT_TRUE(g_stage.controlsLive || g_stage.state != 0) << stage;
+    EXPECT_LT(most, kEntityCount - 10) << stage;
+    EXPECT_LE(g_stage.driverSlotCount, kDriverSlots) << stage;
+    EXPECT_TRUE(g_stage.state == 0 || g_stage.state == 16 || g_stage.state == 17) << stage;
+    std::printf("stage %d: state %d after %d frames, %d records at most\n", stage, g_stage.state, frame, most);
+    EndStage();
 }
+
+INSTANTIATE_TEST_SUITE_P(Stages, AnyStage, testing::Range(0, kStageCount), StageName);

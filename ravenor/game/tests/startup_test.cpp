@@ -114,8 +114,8 @@ TEST(StartupData, DemoFrameReachesTheScreen)
     EXPECT_EQ(1, StartupLoad());
     EXPECT_EQ(0, g_shell.keys[5]);
     for (int i = 0; i < kInterfaceImageCount; ++i)
-        EXPECT_NE(nullptr, g_interfaceImages[i].pixels) << kInterfaceImageNames[i];
-    EXPECT_EQ(1u, g_interfaceImages[kImageSphereSlider].drawMode);
+        EXPECT_NE(nullptr, g_menu.images[i].pixels) << kInterfaceImageNames[i];
+    EXPECT_EQ(1u, g_menu.images[kImageSphereSlider].drawMode);
     // The renderer upright and unlit, placing by the shell's 4-level stack
     EXPECT_EQ(&g_shell.matrixStack, g_renderer.stack);
     EXPECT_EQ(4, g_shell.matrixStack.capacity);
@@ -136,14 +136,14 @@ TEST(StartupData, DemoFrameReachesTheScreen)
     EXPECT_EQ(g_scenery.meshes[1].faces.size(), roads);
     EXPECT_TRUE(g_shell.sceneryLoaded);
     // The star field: 200 directions at distance 3500
-    for (const Star& star : g_stars)
+    for (const Star& star : g_cameras.stars)
     {
         const int64_t r2 = int64_t{star.x} * star.x + int64_t{star.y} * star.y + int64_t{star.z} * star.z;
         EXPECT_NEAR(3500.0 * 3500.0, static_cast<double>(r2), 3500.0 * 3500.0 * 0.02);
     }
     ResetFrameBuffer();
     SetFrameDisplay(g_shell.display.get());
-    DrawFullScreenImage(512, g_interfaceImages[kImageTitle]);
+    DrawFullScreenImage(512, g_menu.images[kImageTitle]);
     PresentFrame(0);
     const std::vector<uint32_t> title = ravenor_content::TitleScreen();
     EXPECT_EQ(Rgb(title[0]), ScreenPixel(0, 0));

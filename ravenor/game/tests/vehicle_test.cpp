@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <string>
 
 #include "os/testing/sound.h"
 #include "ravenor/engine/core/fixed_math.h"
@@ -395,79 +397,95 @@ TEST(Vehicle, BrakeAndReverseLightsRideOnTheCar)
 // only the player's camera shakes. A car in the clear keeps its speed; one
 // with no ground ahead stops. A hit above speed 100 plays a wall crash
 // (once for the two corners) and throws nine sparks at each corner hit.
-TEST(Vehicle, WallProbesSlowTheCarAtTheRoadsEdge)
+namespace {
+
+struct WallCase
 {
-    struct Case
-    {
-        const char* what;
-        int32_t x;          // where the car stands on the street
-        int32_t toward;     // heading: toward the edge (1) or away from it (-1)
-        int32_t speed;
-        bool player;        // the player holding accelerate
-        int32_t after;      // speed after the probes
-        int32_t velocityY;
-        size_t sounds;
-    };
+    const char* name;
+    const char* what;
+    int32_t x;      // where the car stands on the street
+    int32_t toward; // heading: toward the edge (1) or away from it (-1)
+    int32_t speed;
+    bool player;   // the player holding accelerate
+    int32_t after; // speed after the probes
+    int32_t velocityY;
+    size_t sounds;
+};
+
+const WallCase kWallCases[] = {
+    {"ForwardIntoTheEdge", "forward into the edge", -18300, 1, 300, false, 169, -18, 1},  // 300 - 75, 225 - 56
+    {"ThePlayerPressingOn", "the player pressing on", -18300, 1, 300, true, 265, -18, 1}, // 300 - 18, 282 - 17
+    // -200 + 12, -188 + 11; 12 kept to 10
+    {"ReversingIntoIt", "reversing into it", -18300, -1, -200, false, -177, 10, 0},
+    {"InTheClear", "in the clear", -20000, 1, 300, false, 300, 0, 0},
+    {"ReversingInTheClear", "reversing in the clear", -20000, -1, -200, false, -200, 0, 0},
+};
+
+// One case of the table a test of its own
+class WallProbes : public testing::TestWithParam<WallCase>
+{};
+
+} // namespace
+
+TEST_P(WallProbes, SlowTheCarAtTheRoadsEdge)
+{
+    const WallCase& c = GetParam();
     const int32_t east = FixedAtan2(1, 0) & 0xFFF;
-    const Case cases[] = {
-        {"forward into the edge", -18300, 1, 300, false, 169, -18, 1},    // 300 - 75, 225 - 56
-        {"the player pressing on", -18300, 1, 300, true, 265, -18, 1},    // 300 - 18, 282 - 17
-        {"reversing into it", -18300, -1, -200, false, -177, 10, 0},      // -200 + 12, -188 + 11; 12 kept to 10
-        {"in the clear", -20000, 1, 300, false, 300, 0, 0},
-        {"reversing in the clear", -20000, -1, -200, false, -200, 0, 0},
-    };
-    for (const Case& c : cases)
+    StartProgram();
+    Entity* e = PlaceTestCar(0, c.x, c.toward > 0 ? east : (east + 2048) & 0xFFF);
+    ASSERT_GE(e->vehicle->contacts, 3) << c.what;
+    // Placing settles the car back from the edge; it is put where asked.
+    e->orientation.t[0] = c.x;
+    e->probeFrame = 0xFFFFFFFF;
+    ProbeRefresh(e);
+    if (!c.player)
+        g_entityWorld.player = nullptr;
+    e->vehicle->accelerate = c.player ? 1 : 0;
+    e->speed = c.speed;
+    e->velocity[0] = e->velocity[1] = e->velocity[2] = 0;
+    e->yawRate = 0;
+    ShakeCamera(0, 0, 0);
+    const int32_t x = e->X();
+    ResetCollisionState();
+    ResetCrashSounds();
+    const size_t played = os::sound::test::devices().size();
+    // The probe writes its hits in the car's frame; the sound, the sparks
+    // and the shake come as the frame is read.
+    e->vehicle->frame = VehicleFrame{};
+    WallProbe(e);
+    PlayVehicleFrame(e);
+    EXPECT_EQ(c.sounds, os::sound::test::devices().size() - played) << c.what;
+    // A hit above speed 100 throws nine sparks from each corner that hit.
+    int sparks = 0;
+    for (const Entity& s : g_entityWorld.pool)
+        sparks += s.update == DebrisStep;
+    EXPECT_EQ(c.sounds > 0, sparks > 0) << c.what;
+    EXPECT_EQ(0, sparks % 9) << c.what;
+    EXPECT_EQ(c.after, e->speed) << c.what;
+    EXPECT_EQ(c.velocityY, e->velocity[1]) << c.what;
+    if (c.after == c.speed)
     {
-        StartProgram();
-        Entity* e = PlaceTestCar(0, c.x, c.toward > 0 ? east : (east + 2048) & 0xFFF);
-        ASSERT_GE(e->vehicle->contacts, 3) << c.what;
-        // Placing settles the car back from the edge; it is put where asked.
-        e->orientation.t[0] = c.x;
-        e->probeFrame = 0xFFFFFFFF;
-        ProbeRefresh(e);
-        if (!c.player)
-            g_entityWorld.player = nullptr;
-        e->vehicle->accelerate = c.player ? 1 : 0;
-        e->speed = c.speed;
-        e->velocity[0] = e->velocity[1] = e->velocity[2] = 0;
-        e->yawRate = 0;
-        ShakeCamera(0, 0, 0);
-        const int32_t x = e->X();
-        ResetCollisionState();
-        ResetCrashSounds();
-        const size_t played = os::sound::test::devices().size();
-        // The probe writes its hits in the car's frame; the sound, the sparks
-        // and the shake come as the frame is read.
-        e->vehicle->frame = VehicleFrame{};
-        WallProbe(e);
-        PlayVehicleFrame(e);
-        EXPECT_EQ(c.sounds, os::sound::test::devices().size() - played) << c.what;
-        // A hit above speed 100 throws nine sparks from each corner that hit.
-        int sparks = 0;
-        for (const Entity& s : g_entityWorld.pool)
-            sparks += s.update == DebrisStep;
-        EXPECT_EQ(c.sounds > 0, sparks > 0) << c.what;
-        EXPECT_EQ(0, sparks % 9) << c.what;
-        EXPECT_EQ(c.after, e->speed) << c.what;
-        EXPECT_EQ(c.velocityY, e->velocity[1]) << c.what;
-        if (c.after == c.speed)
-        {
-            EXPECT_EQ(x, e->X()) << c.what << ": no velocity, no move";
-            EXPECT_EQ(0, g_cameras.chase.shake[0]) << c.what;
-            continue;
-        }
-        EXPECT_LT(e->X(), x) << c.what << ": put back from the edge";
-        const int32_t shake = std::abs(g_cameras.chase.shake[0]) + std::abs(g_cameras.chase.shake[2]);
-        if (c.player)
-        {
-            EXPECT_GT(shake, 0) << c.what;
-        }
-        else
-        {
-            EXPECT_EQ(0, shake) << c.what;
-        }
+        EXPECT_EQ(x, e->X()) << c.what << ": no velocity, no move";
+        EXPECT_EQ(0, g_cameras.chase.shake[0]) << c.what;
+        return;
     }
-    // No ground ahead and none under the car: it stops where it is.
+    EXPECT_LT(e->X(), x) << c.what << ": put back from the edge";
+    const int32_t shake = std::abs(g_cameras.chase.shake[0]) + std::abs(g_cameras.chase.shake[2]);
+    if (c.player)
+    {
+        EXPECT_GT(shake, 0) << c.what;
+    }
+    else
+    {
+        EXPECT_EQ(0, shake) << c.what;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Vehicle, WallProbes, testing::ValuesIn(kWallCases), CaseName<WallCase>);
+
+// No ground ahead and none under the car: it stops where it is.
+TEST(Vehicle, WallProbesStopACarWithNoGroundAhead)
+{
     StartProgram();
     Entity* e = PlaceTestCar(0);
     e->orientation.t[0] = -10000;

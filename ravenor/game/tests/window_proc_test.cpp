@@ -5,6 +5,7 @@
 
 #include "ravenor/engine/render/frame_buffer.h"
 #include "ravenor/game/base/shell_state.h"
+#include "ravenor/game/front_end/menu.h"
 #include "ravenor/game/shell/startup.h"
 #include "shell_fixture.h"
 
@@ -61,6 +62,25 @@ TEST_F(WindowProcTest, DeactivationPausesWithThePauseMenu)
     Send(WM_ACTIVATE, WA_ACTIVE, 0);
     EXPECT_TRUE(g_shell.active);
     EXPECT_TRUE(g_shell.paused);   // left for the pause menu to clear
+}
+
+// A menu key held while the window goes to the background keeps its edge:
+// once back, the pause menu takes it as one press, then not again while it
+// stays down.
+TEST_F(WindowProcTest, AKeyHeldAcrossDeactivationIsOnePressInThePauseMenu)
+{
+    ResetMenus();
+    g_shell.keyMap.codes[KeyMap::kDown] = VK_DOWN;
+    g_shell.frameClock = 10; // past the menu's first five frames
+    g_shell.paused = false;
+    Send(WM_ACTIVATE, WA_ACTIVE, 0);
+    Send(WM_KEYDOWN, VK_DOWN, 0);
+    Send(WM_ACTIVATE, WA_INACTIVE, 0);
+    Send(WM_ACTIVATE, WA_ACTIVE, 0);
+    ASSERT_TRUE(g_shell.paused);
+    EXPECT_TRUE(MenuKeyDown());
+    EXPECT_FALSE(MenuKeyDown());
+    Send(WM_KEYUP, VK_DOWN, 0);
 }
 
 // Once the game halts, the next handled message releases the display and

@@ -6,10 +6,10 @@ namespace {
 
 // What each kind of stage asks of the player, and where
 #define CHECKPOINTS(where) {"PASS EVERY CHECKPOINT", "BEFORE THE CLOCK", "RUNS OUT", where}
-#define DELIVERY(where) {"PICK UP THE PARCEL", "AND DELIVER IT", "BEFORE THE CLOCK", where}
+#define DELIVERY(where) {"PICK UP THE PARCEL", "AND DELIVER IT", "BEFORE TIME RUNS OUT", where}
 #define CATCH(where) {"CATCH THE CAR", "BY DRIVING INTO IT", "BEFORE IT GETS AWAY", where}
 #define RACE(where) {"BEAT YOUR RIVAL", "TO THE FINISH", "", where}
-#define PICKUPS(where) {"COLLECT EVERY", "QUESTION MARK", "BEFORE THE CLOCK", where}
+#define PICKUPS(where) {"COLLECT EVERY", "QUESTION MARK", "BEFORE TIME RUNS OUT", where}
 
 const Briefing kBriefings[kStageCount] = {
     {"DEMO", {"DRIVE ONE LAP", "OF THE RING ROAD", "THROUGH EVERY", "CHECKPOINT"}},

@@ -37,9 +37,17 @@ struct Camera
     int32_t position[3] = {0, 0, 0};
 };
 
+// A star of the night sky: a direction from the view, at a fixed distance
+struct Star
+{
+    int16_t x, y, z;
+};
+constexpr int kStarCount = 200;
+
 // The cameras: the chase camera behind the player, the level camera of
 // classes 19, 20 and 24 and the one of class 23; which one is current and
-// which one this frame uses; and the frame's view from it
+// which one this frame uses; the frame's view from it and the stars seen
+// round it
 struct CameraRig
 {
     CameraState chase;
@@ -52,6 +60,7 @@ struct CameraRig
     bool settled = true;
     int32_t followValue = 0;       // the follow value the fixed cameras set
     Camera view;
+    Star stars[kStarCount] = {}; // built once at start; drawn round the view's turn only
 
     CameraRig() = default;
     CameraRig(const CameraRig&) = delete;   // current and used point into the rig

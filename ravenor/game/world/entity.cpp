@@ -9,6 +9,8 @@
 #include "ravenor/engine/core/fixed_math.h"
 #include "ravenor/engine/core/frame_pacing.h"
 #include "ravenor/engine/core/log.h"
+#include "ravenor/game/base/sound.h"
+#include "ravenor/game/world/stage_state.h"
 
 namespace {
 
@@ -183,6 +185,8 @@ void ResetAllEntities()
 void ClearWorld()
 {
     ResetAllEntities();
+    g_stage.level.reset();
+    StopAllSounds();
 }
 
 int32_t SpeedFactor()

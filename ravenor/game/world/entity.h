@@ -185,7 +185,8 @@ void UnlinkActive(Entity* entity);
 void SweepEntities();
 // Every record reset with no behaviour or vehicle left; the active list empty.
 void ResetAllEntities();
-// As ResetAllEntities, then the level goes (the stage flow frees it).
+// The stage's end: every record reset, the level file released and every
+// sound slot stopped.
 void ClearWorld();
 
 // a x F / 256, rounded as the game does

@@ -16,8 +16,6 @@ constexpr int32_t kMessageFrames = 132;
 constexpr int32_t kMessageTop = 70;
 constexpr int32_t kLineHeight = 10;
 constexpr int32_t kLineChars = kMessageChars;
-// The countdown and the race clock: each texel of a glyph a 2 x 2 block
-constexpr int32_t kLargeText = 2;
 
 bool Empty(const char* line)
 {
@@ -127,6 +125,6 @@ void ReadControls()
 void EndStageWithMessage(const char* line)
 {
     ShowMessage(line, "", "");
-    if (g_stage.state != 17)
+    if (g_stage.state != kStageOver)
         g_stage.state = 16;
 }

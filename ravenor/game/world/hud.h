@@ -4,6 +4,12 @@
 
 #include <cstdint>
 
+// Sizes of the HUD's text: each texel of a glyph drawn as a block of so
+// many pixels across and down (the counters small, the countdown, "GO" and
+// the race clock large)
+constexpr int32_t kSmallText = 1;
+constexpr int32_t kLargeText = 2;
+
 // Three lines shown for 132 standard frames; three empty lines change nothing.
 void ShowMessage(const char* line1, const char* line2, const char* line3);
 // The lines from (10, 70); a line beginning "<y>" or "<x,y>" is placed there.

@@ -63,6 +63,10 @@ struct StageRecord
     bool objectiveFrozen = false;
     bool objectiveHudAlways = false;
     int32_t pendingBonus = 0;
+    // The tag of the last reset of a zone's records (the player left the
+    // zone): each record is reset once per pass. Always above 3, the tags
+    // the level's relocation leaves.
+    uint16_t zoneResetPass = 100;
     // The six driver slots of the stage's driven cars, and how many are bound
     VehicleState driverSlots[kDriverSlots];
     int32_t driverSlotCount = 0;

@@ -12,8 +12,6 @@
 #include "ravenor/game/world/entity.h"
 #include "ravenor/game/world/vehicle_state.h"
 
-Star g_stars[kStarCount];
-
 namespace {
 
 constexpr int32_t kStarDistance = 3500;
@@ -107,7 +105,7 @@ void DrawEntity(Entity& e, const Orientation& view)
 
 void BuildStarField()
 {
-    for (Star& star : g_stars)
+    for (Star& star : g_cameras.stars)
     {
         Orientation o;
         o.SetRotationY(os_rand() % 2048);
@@ -126,7 +124,7 @@ void DrawStarField()
     view.t[0] = view.t[1] = view.t[2] = 0;
     SetTop(view);
     const Transform& t = *g_renderer.stack->top;
-    for (const Star& star : g_stars)
+    for (const Star& star : g_cameras.stars)
     {
         const int16_t p[3] = {star.x, star.y, star.z};
         int32_t c[3];

@@ -6,13 +6,7 @@
 #include "ravenor/game/world/camera.h"
 #include "ravenor/game/world/entity.h"
 
-constexpr int kStarCount = 200;
-struct Star
-{
-    int16_t x, y, z;
-};
-extern Star g_stars[kStarCount];
-
+// The stars of g_cameras.stars at random over the sky, once at start
 void BuildStarField();
 void DrawStarField();
 void DrawEntities();
