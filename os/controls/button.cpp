@@ -4,7 +4,9 @@
 // clicks: auto check boxes toggle, an auto radio button checks itself and
 // unchecks the other radio buttons of its group (the siblings from the
 // nearest WS_GROUP window up to the next one), then BN_CLICKED goes to the
-// parent. Space does the same from the keyboard.
+// parent. Space does the same from the keyboard. The button with the focus
+// shows it: a dotted rectangle inside a push button's face, around the label
+// of a check box or radio button.
 #include "os/controls/control_private.h"
 
 #include <os/wstring.h>
@@ -107,6 +109,12 @@ void set_check(HWND hwnd, ButtonState& state, WPARAM value)
 
 void paint_push(HDC hdc, RECT rc, const ButtonState& state, bool is_default)
 {
+    RECT focus = rc;
+    InflateRect(&focus, -4, -4);
+    if (state.pushed)
+        OffsetRect(&focus, 1, 1);
+    if (state.focused)
+        paint_focus_rect(hdc, focus);
     frame_color(hdc, rc, kBorder);
     InflateRect(&rc, -1, -1);
     if (is_default)
@@ -184,6 +192,21 @@ void paint_check(HWND hwnd, HDC hdc, RECT rc, const ButtonState& state, DWORD ty
     RECT text = left_text ? RECT{rc.left, rc.top, box.left - 4, rc.bottom} : RECT{box.right + 4, rc.top, rc.right, rc.bottom};
     std::u16string label = window_text(hwnd);
     DrawTextW(hdc, label.c_str(), (int)label.size(), &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    if (!state.focused)
+        return;
+    // The focus mark hugs the label (the box when there is none).
+    RECT mark = box;
+    if (!label.empty())
+    {
+        RECT bounds = text;
+        DrawTextW(hdc, label.c_str(), (int)label.size(), &bounds, DT_LEFT | DT_SINGLELINE | DT_CALCRECT);
+        int height = bounds.bottom - bounds.top;
+        int top = text.top + (text.bottom - text.top - height) / 2;
+        mark = {bounds.left, top, bounds.right, top + height};
+    }
+    InflateRect(&mark, 2, 1);
+    IntersectRect(&mark, &mark, &rc);
+    paint_focus_rect(hdc, mark);
 }
 
 void paint_group(HWND hwnd, HDC hdc, RECT rc, const ControlState& state)
@@ -310,6 +333,7 @@ LRESULT handle_button_proc(HWND hwnd, ButtonState& state, UINT msg, WPARAM wpara
         state.focused = msg == WM_SETFOCUS;
         if (!state.focused)
             set_pushed(hwnd, state, false);
+        redraw(hwnd);
         if (window_style(hwnd) & BS_NOTIFY)
             notify_parent(hwnd, state.focused ? BN_SETFOCUS : BN_KILLFOCUS);
         return 0;

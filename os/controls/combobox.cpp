@@ -7,6 +7,8 @@
 // of more than 8 rows has a scroll bar, and a tap on it pages instead.
 // CBS_DROPDOWN (an editable field) is treated like CBS_DROPDOWNLIST. The CB_
 // messages share the list box's item store and answer CB_ERR (-1) on errors.
+// The mouse wheel scrolls the open list, and over the closed field with the
+// focus it moves the selection a row a notch, as the arrow keys do.
 #include "os/controls/list_view.h"
 
 #include <algorithm>
@@ -23,6 +25,8 @@ class ComboState : public ControlState
 public:
     ItemList items;
     int item_height = 0;
+    bool focused = false;
+    int wheel_rest = 0;     // a turn of the wheel too small for a row yet
     HWND list = nullptr;    // the open drop-down list
     bool regaining = false; // taking the focus back from the list: no CBN_SETFOCUS
 };
@@ -31,6 +35,7 @@ class ComboListState : public ControlState
 {
 public:
     HWND combo = nullptr;
+    int wheel_rest = 0; // a turn of the wheel too small for a row yet
 };
 
 // The LB_ message a CB_ message stands for, or 0.
@@ -83,11 +88,23 @@ void paint(HWND hwnd, const ComboState& state)
     paint_arrow(hdc, arrow);
     if (!IsWindowEnabled(hwnd))
         SetTextColor(hdc, GetSysColor(COLOR_GRAYTEXT));
+    // With the focus (and the list closed) the field shows it: the selected
+    // text in the highlight colours inside a dotted rectangle.
+    RECT field = {rc.left + 2, rc.top + 2, arrow.left - 1, rc.bottom - 2};
+    bool marked = state.focused && !state.list && IsWindowEnabled(hwnd);
     int sel = state.items.selection();
+    if (marked && sel >= 0)
+    {
+        fill_color(hdc, field, GetSysColor(COLOR_HIGHLIGHT));
+        SetTextColor(hdc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+    }
+    if (marked)
+        paint_focus_rect(hdc, field);
     if (sel < 0)
         return;
     RECT text = {rc.left + 3, rc.top + 1, arrow.left - 1, rc.bottom - 1};
     const std::u16string& s = state.items.at(sel).text;
+    SetBkMode(hdc, TRANSPARENT);
     DrawTextW(hdc, s.c_str(), (int)s.size(), &text, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }
 
@@ -221,14 +238,30 @@ LRESULT handle_combobox_proc(HWND hwnd, ComboState& state, UINT msg, WPARAM wpar
         return 0;
     case WM_KEYDOWN:
         return key_down(hwnd, state, wparam);
+    case WM_MOUSEWHEEL:
+    {
+        if (!state.focused)
+            return DefWindowProcW(hwnd, msg, wparam, lparam);
+        state.wheel_rest += GET_WHEEL_DELTA_WPARAM(wparam);
+        int notches = state.wheel_rest / WHEEL_DELTA;
+        state.wheel_rest -= notches * WHEEL_DELTA;
+        int row = std::clamp(std::max(0, state.items.selection()) - notches, 0, state.items.count() - 1);
+        if (notches != 0 && state.items.count() > 0)
+            user_select(hwnd, state, row);
+        return 0;
+    }
     case WM_DESTROY:
         close_list(hwnd, state);
         return 0;
     case WM_SETFOCUS:
+        state.focused = true;
+        redraw(hwnd);
         if (!state.regaining && (HWND)wparam != state.list)
             notify_parent(hwnd, CBN_SETFOCUS);
         return 0;
     case WM_KILLFOCUS:
+        state.focused = false;
+        redraw(hwnd);
         if ((HWND)wparam != state.list)
         {
             close_list(hwnd, state);
@@ -294,6 +327,14 @@ LRESULT handle_combolist_proc(HWND hwnd, ComboListState& state, UINT msg, WPARAM
         return 0;
     case WM_LBUTTONDOWN:
         drop_list_tap(hwnd, state, lparam);
+        return 0;
+    case WM_MOUSEWHEEL:
+        if (auto combo = combo_of(state))
+        {
+            scroll_by_wheel(combo->items, list_look(hwnd, combo->items, combo->item_height, *combo), state.wheel_rest,
+                            wparam);
+            redraw(hwnd);
+        }
         return 0;
     case WM_KEYDOWN:
         return SendMessageW(state.combo, msg, wparam, lparam);

@@ -140,6 +140,23 @@ void frame_color(HDC hdc, const RECT& rect, COLORREF color)
     DeleteObject(brush);
 }
 
+void paint_focus_rect(HDC hdc, const RECT& rect)
+{
+    if (rect.right - rect.left < 1 || rect.bottom - rect.top < 1)
+        return;
+    COLORREF ink = GetTextColor(hdc);
+    for (int x = rect.left; x < rect.right; x += 2)
+    {
+        SetPixel(hdc, x, rect.top, ink);
+        SetPixel(hdc, x, rect.bottom - 1, ink);
+    }
+    for (int y = rect.top + 2; y < rect.bottom - 1; y += 2)
+    {
+        SetPixel(hdc, rect.left, y, ink);
+        SetPixel(hdc, rect.right - 1, y, ink);
+    }
+}
+
 PaintDc::PaintDc(HWND hwnd, const ControlState& state) : hwnd_(hwnd)
 {
     BeginPaint(hwnd, &ps_);
@@ -152,6 +169,15 @@ PaintDc::~PaintDc()
     if (ps_.hdc && old_font_)
         SelectObject(ps_.hdc, old_font_);
     EndPaint(hwnd_, &ps_);
+}
+
+int wheel_rows(int& rest, WPARAM wparam)
+{
+    constexpr int kRowsPerNotch = 3;
+    rest += GET_WHEEL_DELTA_WPARAM(wparam) * kRowsPerNotch;
+    int rows = rest / WHEEL_DELTA;
+    rest -= rows * WHEEL_DELTA;
+    return -rows; // a turn away from the user shows earlier rows
 }
 
 std::u16string window_text(HWND hwnd)

@@ -72,6 +72,9 @@ LRESULT run_control(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam,
 // Painting helpers in client coordinates.
 void fill_color(HDC hdc, const RECT& rect, COLORREF color);
 void frame_color(HDC hdc, const RECT& rect, COLORREF color);
+// The mark of the control that has the keyboard focus: a rectangle of
+// dotted lines (every other pixel) in the DC's text colour.
+void paint_focus_rect(HDC hdc, const RECT& rect);
 // A DC for painting: BeginPaint with the control's font selected.
 class PaintDc
 {
@@ -85,6 +88,11 @@ private:
     PAINTSTRUCT ps_{};
     HGDIOBJ old_font_ = nullptr;
 };
+
+// The rows a WM_MOUSEWHEEL turn scrolls (positive: towards the end), three
+// a notch as on the desktop; `rest` keeps the part of a turn smaller than a
+// row for the next one (fine-stepped wheels send less than a notch).
+int wheel_rows(int& rest, WPARAM wparam);
 
 std::u16string window_text(HWND hwnd);
 DWORD window_style(HWND hwnd);

@@ -11,7 +11,9 @@
 // and Page Down, which scroll a page with the caret, and Ctrl+Home and
 // Ctrl+End for the ends of the text) and Delete deletes. The scroll bar of a
 // multi-line edit with WS_VSCROLL pages on a tap beside its thumb and
-// follows the thumb when it is dragged. Changes by the user,
+// follows the thumb when it is dragged; the mouse wheel scrolls a
+// multi-line edit three lines a notch (a single-line one passes it to its
+// parent). Changes by the user,
 // EM_REPLACESEL and WM_SETTEXT (single-line) notify EN_UPDATE then
 // EN_CHANGE; text cut at the limit notifies EN_MAXTEXT.
 #include "os/controls/control_private.h"
@@ -41,6 +43,7 @@ public:
     bool modified = false;
     bool tracking = false;
     ScrollDrag drag;  // the scroll bar's thumb held by the pen
+    int wheel_rest = 0; // a turn of the wheel too small for a line yet
     int top_line = 0; // multi-line: first line shown
     int scroll_x = 0; // single-line: pixels scrolled left
 };
@@ -639,6 +642,12 @@ LRESULT handle_edit_proc(HWND hwnd, EditState& state, UINT msg, WPARAM wparam, L
     case WM_KILLFOCUS:
         return on_focus(hwnd, state, msg == WM_SETFOCUS);
     case WM_SIZE:
+        redraw(hwnd);
+        return 0;
+    case WM_MOUSEWHEEL:
+        if (!is_multi(hwnd))
+            return DefWindowProcW(hwnd, msg, wparam, lparam);
+        set_top_line(hwnd, state, state.top_line + wheel_rows(state.wheel_rest, wparam));
         redraw(hwnd);
         return 0;
     default:

@@ -19,8 +19,11 @@ struct ListLook
 // item_height 0: the font's line height.
 ListLook list_look(HWND hwnd, const ItemList& items, int item_height, const ControlState& state);
 // Fill with the brush, draw the rows from the top row, the selected one
-// inverted with the highlight colours, and the scroll bar.
-void paint_list(HDC hdc, const RECT& client, bool border, const ItemList& items, const ListLook& look, HBRUSH brush);
+// inverted with the highlight colours, and the scroll bar. With `focused`
+// the row the keys move from (the selection, else the top row) gets the
+// dotted focus mark.
+void paint_list(HDC hdc, const RECT& client, bool border, const ItemList& items, const ListLook& look, HBRUSH brush,
+                bool focused = false);
 // The row under a client point, -1 when none.
 int row_at(const ListLook& look, const ItemList& items, POINT p);
 // Page the rows when a point is on the bar (above or below the thumb).
@@ -35,6 +38,8 @@ inline LPCWSTR text_arg(LPARAM lparam)
 {
     return lparam ? (LPCWSTR)lparam : u"";
 }
+// Scroll the rows by a WM_MOUSEWHEEL turn, never past the last page.
+void scroll_by_wheel(ItemList& items, const ListLook& look, int& rest, WPARAM wparam);
 // The row a navigation key moves the selection to (-1 for other keys).
 int key_target(const ItemList& items, const ListLook& look, WPARAM key);
 

@@ -5,7 +5,9 @@
 // keys move it; the list scrolls so the selection stays in view. With
 // LBS_NOTIFY the parent hears LBN_SELCHANGE when the user (not a message)
 // changes the selection. A simple scroll bar is drawn with WS_VSCROLL when
-// rows are hidden; a tap on it above or below the thumb pages.
+// rows are hidden; a tap on it above or below the thumb pages. The list with
+// the focus marks the row the keys move from with a dotted rectangle. The
+// mouse wheel scrolls the rows, three a notch.
 #include "os/controls/list_view.h"
 
 #include <algorithm>
@@ -46,13 +48,18 @@ ScrollBar bar_of(const ListLook& look, const ItemList& items)
 
 } // namespace
 
-void paint_list(HDC hdc, const RECT& client, bool border, const ItemList& items, const ListLook& look, HBRUSH brush)
+void paint_list(HDC hdc, const RECT& client, bool border, const ItemList& items, const ListLook& look, HBRUSH brush,
+                bool focused)
 {
     FillRect(hdc, &client, brush);
     if (border)
         frame_color(hdc, client, kBorder);
     COLORREF text = GetTextColor(hdc);
     COLORREF back = GetBkColor(hdc);
+    int focus_row = !focused ? -2 : items.selection() >= 0 ? items.selection() : items.top();
+    if (focused && items.count() == 0)
+        paint_focus_rect(hdc, {look.rows.left, look.rows.top, look.rows.right,
+                               std::min((int)look.rows.bottom, (int)look.rows.top + look.row_height)});
     for (int row = items.top(), y = look.rows.top; row < items.count() && y < look.rows.bottom; ++row, y += look.row_height)
     {
         RECT r = {look.rows.left, y, look.rows.right, std::min((int)look.rows.bottom, y + look.row_height)};
@@ -66,6 +73,8 @@ void paint_list(HDC hdc, const RECT& client, bool border, const ItemList& items,
         RECT t = {r.left + 2, r.top, r.right, r.bottom};
         const std::u16string& s = items.at(row).text;
         DrawTextW(hdc, s.c_str(), (int)s.size(), &t, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        if (row == focus_row)
+            paint_focus_rect(hdc, r);
         if (selected)
         {
             SetTextColor(hdc, text);
@@ -89,6 +98,12 @@ bool bar_page(const ListLook& look, ItemList& items, POINT p)
         return false;
     items.set_top(page_top(bar_of(look, items), p));
     return true;
+}
+
+void scroll_by_wheel(ItemList& items, const ListLook& look, int& rest, WPARAM wparam)
+{
+    int last_top = std::max(0, items.count() - look.visible_rows);
+    items.set_top(std::clamp(items.top() + wheel_rows(rest, wparam), 0, last_top));
 }
 
 int key_target(const ItemList& items, const ListLook& look, WPARAM key)
@@ -124,6 +139,8 @@ public:
     ItemList items;
     int item_height = 0;
     bool tracking = false;
+    bool focused = false;
+    int wheel_rest = 0; // a turn of the wheel too small for a row yet
 };
 
 ListLook look_of(HWND hwnd, const ListBoxState& state)
@@ -149,7 +166,7 @@ void paint(HWND hwnd, const ListBoxState& state)
     RECT rc;
     GetClientRect(hwnd, &rc);
     HBRUSH brush = control_colors(hwnd, dc.hdc(), WM_CTLCOLORLISTBOX);
-    paint_list(dc.hdc(), rc, has_border(hwnd), state.items, look_of(hwnd, state), brush);
+    paint_list(dc.hdc(), rc, has_border(hwnd), state.items, look_of(hwnd, state), brush, state.focused);
 }
 
 LRESULT pen_message(HWND hwnd, ListBoxState& state, UINT msg, WPARAM wparam, LPARAM lparam)
@@ -330,8 +347,14 @@ LRESULT handle_listbox_proc(HWND hwnd, ListBoxState& state, UINT msg, WPARAM wpa
         return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
+        state.focused = msg == WM_SETFOCUS;
+        redraw(hwnd);
         if (window_style(hwnd) & LBS_NOTIFY)
             notify_parent(hwnd, msg == WM_SETFOCUS ? LBN_SETFOCUS : LBN_KILLFOCUS);
+        return 0;
+    case WM_MOUSEWHEEL:
+        scroll_by_wheel(state.items, look_of(hwnd, state), state.wheel_rest, wparam);
+        redraw(hwnd);
         return 0;
     case LB_SETTOPINDEX:
         return set_top(hwnd, state, (int)wparam);

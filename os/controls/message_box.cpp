@@ -56,12 +56,36 @@ int text_width(os::font::Face& face, std::u16string_view s)
     return os::font::run_width(face, s);
 }
 
-// Height of the text wrapped to a width, as DrawTextW lays it out.
-int text_height(os::font::Face& face, const std::u16string& text, int width)
+// The lines of the text as the box shows them. A line wider than `width`
+// (0: no limit) breaks at its last space, or after the last path separator
+// when that keeps more on the line, and a word longer than a whole line
+// breaks within it: a long device path is shown whole, never cut at the edge.
+std::vector<std::u16string> box_lines(os::font::Face& face, const std::u16string& text, int width)
 {
+    os::font::BreakOptions o;
+    o.width = width;
+    o.wrap = width > 0;
+    o.split_words = true;
+    o.break_after = u"\\/";
     std::lock_guard<std::recursive_mutex> guard(os::font::face_lock());
-    RECT r = {0, 0, width, 0};
-    return os::font::plan_draw_text(face, text, r, DT_WORDBREAK | DT_NOPREFIX).bounds.bottom;
+    std::vector<std::u16string> lines;
+    for (const os::font::Line& l : os::font::break_lines(face, text, o))
+        lines.push_back(text.substr(l.start, l.visible));
+    return lines;
+}
+
+// The width the box needs to show every line of the text unbroken, its
+// caption and its buttons.
+int natural_width(os::font::Face& face, const std::u16string& text, const std::u16string& caption,
+                  const std::vector<Label>& labels)
+{
+    int widest = 0;
+    for (const std::u16string& line : box_lines(face, text, 0))
+        widest = std::max(widest, text_width(face, line));
+    int buttons = kPad * ((int)labels.size() - 1);
+    for (const Label& l : labels)
+        buttons += std::max(kMinButtonWidth, text_width(face, l.text) + 2 * kPad);
+    return std::max({widest + 2 * kPad + 2, text_width(face, caption) + 8, buttons + 2 * kPad + 2});
 }
 
 void place_buttons(MessageBoxLayout& out, os::font::Face& face, int width, int top, int height)
@@ -96,10 +120,20 @@ MessageBoxLayout message_box_layout(const std::u16string& text, const std::u16st
     out.default_id = labels[std::min(def, (int)labels.size() - 1)].id;
     out.cancel_id = cancel_answer(labels);
 
+    // A box is at least as wide as a short message needs on a desktop (the
+    // whole screen less a margin on a handheld) and grows with its text up
+    // to five eighths of a desktop screen; longer lines wrap, and the box
+    // grows downwards to the screen's height.
     os::host::Screen& screen = os::host::screen();
-    int width = std::min(screen.width - 2 * kPad, kMaxBoxWidth);
+    int room = screen.width - 2 * kPad;
+    int least = std::min(room, kMaxBoxWidth);
+    int most = std::max(least, std::min(room, screen.width * 5 / 8));
+    int width = std::clamp(natural_width(face, text, caption, labels), least, most);
     int text_w = width - 2 * kPad - 2;
-    int text_h = std::max(lh, text_height(face, text, text_w));
+    std::vector<std::u16string> lines = box_lines(face, text, text_w);
+    for (size_t i = 0; i < lines.size(); ++i)
+        out.wrapped += (i ? u"\r\n" : u"") + lines[i];
+    int text_h = std::max(lh, (int)lines.size() * lh);
     int max_text_h = screen.height - (lh + 4) - (lh + 8) - 4 * kPad - 2;
     text_h = std::min(text_h, std::max(lh, max_text_h));
     out.caption = {1, 1, width - 1, 1 + lh + 4};
@@ -146,10 +180,10 @@ bool is_button_id(const BoxState& state, int id)
     return false;
 }
 
-void create_children(HWND hwnd, const MessageBoxLayout& layout, const std::u16string& text)
+void create_children(HWND hwnd, const MessageBoxLayout& layout)
 {
     const RECT& t = layout.text;
-    CreateWindowExW(0, u"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, t.left, t.top,
+    CreateWindowExW(0, u"STATIC", layout.wrapped.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, t.left, t.top,
                     t.right - t.left, t.bottom - t.top, hwnd, (HMENU)(INT_PTR)kTextId, nullptr, nullptr);
     for (const auto& b : layout.buttons)
     {
@@ -158,12 +192,6 @@ void create_children(HWND hwnd, const MessageBoxLayout& layout, const std::u16st
                         b.rect.bottom - b.rect.top, hwnd, (HMENU)(INT_PTR)b.id, nullptr, nullptr);
     }
 }
-
-struct BoxArgs
-{
-    const MessageBoxLayout* layout;
-    const std::u16string* text;
-};
 
 // Return and Escape act on the box whichever of its windows has the focus.
 bool box_key(HWND box, const MSG& msg, BoxState& state)
@@ -207,9 +235,8 @@ LRESULT handle_message_box_proc(HWND hwnd, BoxState& state, UINT msg, WPARAM wpa
     {
     case WM_CREATE:
     {
-        auto* args = (BoxArgs*)((CREATESTRUCTW*)lparam)->lpCreateParams;
-        state.layout = *args->layout;
-        create_children(hwnd, state.layout, *args->text);
+        state.layout = *(const MessageBoxLayout*)((CREATESTRUCTW*)lparam)->lpCreateParams;
+        create_children(hwnd, state.layout);
         return 0;
     }
     case WM_PAINT:
@@ -237,10 +264,9 @@ LRESULT CALLBACK message_box_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpa
 int run_message_box(HWND owner, const std::u16string& text, const std::u16string& caption, UINT flags)
 {
     MessageBoxLayout layout = message_box_layout(text, caption, flags);
-    BoxArgs args = {&layout, &text};
     const RECT& r = layout.box;
     HWND box = CreateWindowExW(WS_EX_TOPMOST, kMessageBoxClass, caption.c_str(), WS_POPUP | WS_BORDER, r.left, r.top,
-                               r.right - r.left, r.bottom - r.top, owner, nullptr, nullptr, &args);
+                               r.right - r.left, r.bottom - r.top, owner, nullptr, nullptr, &layout);
     if (!box)
         return 0;
     bool disabled = owner && IsWindowEnabled(owner);

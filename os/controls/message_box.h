@@ -1,7 +1,8 @@
 // message_box.h -- a modal message box drawn on the device screen
 //
 // The SDL back end shows MessageBoxW with this: a popup window centred on
-// the device screen with a caption bar, the text (word-wrapped) and a row
+// the device screen with a caption bar, the text (wrapped at spaces and
+// after path separators, a word longer than a line within it) and a row
 // of buttons for the MB_ type (OK; OK Cancel; Yes No; Yes No Cancel; Retry
 // Cancel; Abort Retry Ignore), the MB_DEFBUTTONn one the default. The box
 // runs its own message loop until a button is pressed. Return presses the
@@ -23,6 +24,7 @@ struct MessageBoxLayout
     RECT box{};     // screen coordinates
     RECT caption{}; // client coordinates of the box
     RECT text{};
+    std::u16string wrapped; // the text as shown: its lines joined by CR LF
     struct Button
     {
         int id = 0;

@@ -100,7 +100,7 @@ int wvsprintfA(LPSTR buffer, LPCSTR format, va_list args)
         }
         else
         {
-            out += spec; // not a conversion: copied as written
+            out += spec; // not a conversion: the '%' and what follows it are copied unchanged
             p = q - 1;
         }
     }

@@ -36,6 +36,7 @@ void wrap_paragraph(Face& face, std::u16string_view text, size_t begin, size_t e
         int x = 0;
         size_t j = s;
         size_t last_space = std::u16string_view::npos;
+        size_t after_separator = 0; // a break after a separator that fits: the next line starts there
         for (; j < end; ++j)
         {
             int w = advance_at(face, text[j], x, o.tab_width);
@@ -43,6 +44,8 @@ void wrap_paragraph(Face& face, std::u16string_view text, size_t begin, size_t e
                 last_space = j;
             else if (o.wrap && j > s && x + w > o.width)
                 break;
+            else if (o.break_after.find(text[j]) != std::u16string_view::npos)
+                after_separator = j + 1;
             x += w;
         }
         if (j >= end)
@@ -55,7 +58,14 @@ void wrap_paragraph(Face& face, std::u16string_view text, size_t begin, size_t e
         size_t run = last_space;
         while (last_space != std::u16string_view::npos && run > s && text[run - 1] == u' ')
             --run;
-        if (last_space != std::u16string_view::npos && run > s)
+        bool space_break = last_space != std::u16string_view::npos && run > s;
+        if (after_separator > s && (!space_break || after_separator > last_space))
+        {
+            // The separator ends the line; what follows it starts the next.
+            visible = after_separator - s;
+            next = after_separator;
+        }
+        else if (space_break)
         {
             visible = run - s;
             next = skip_spaces(text, last_space, end);

@@ -32,6 +32,9 @@ struct BreakOptions
     bool single_line = false; // line-break characters do not break
     bool trailing_line = false; // a break at the very end opens an empty last line (EDIT)
     int tab_width = 0;        // tab stop spacing; 0 = tabs take no room
+    // Characters after which a line may also break when wrapping (a message
+    // box breaks a long path after its separators); empty = only at spaces.
+    std::u16string_view break_after;
 };
 
 // Pixel width of a run measured from a line start.

@@ -282,7 +282,8 @@ HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bit
     return handle;
 }
 
-// A zero size answers the 1 x 1 monochrome default bitmap, as documented.
+// A zero size answers the 1 x 1 monochrome default bitmap (the one a new
+// memory DC holds), which every caller can select and delete safely.
 HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height)
 {
     PixelFormat format;

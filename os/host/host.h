@@ -83,6 +83,7 @@ enum class EventType
     Deactivate, // the host window lost focus
     Minimize,
     Restore,
+    Wheel, // x, y the pointer in screen pixels; wheel = turn (WHEEL_DELTA a notch)
 };
 
 struct Event
@@ -93,6 +94,7 @@ struct Event
     UINT key = 0;
     WCHAR ch = 0;
     DWORD time = 0;
+    int wheel = 0; // Wheel: positive turned away from the user
 };
 
 // What the program can take now, as the platform sees it on the thread that

@@ -16,8 +16,8 @@ bool is_latin1(UINT code_page)
     return code_page == CP_ACP || code_page == CP_OEMCP;
 }
 
-// Copy a converted text out under the documented size rules: an output size
-// of 0 asks for the size; a short buffer fails with ERROR_INSUFFICIENT_BUFFER.
+// Copy a converted text out: an output size of 0 asks for the size needed;
+// a short buffer gets nothing and ERROR_INSUFFICIENT_BUFFER, never a cut text.
 template <class Text, class Char>
 int deliver(const Text& text, Char* dst, int dst_len)
 {

@@ -1,8 +1,8 @@
 // errortext.cpp -- the system's texts for error codes (FormatMessageW)
 //
 // One text for every error code this layer sets. Like the device's texts,
-// each ends in "\r\n"; callers that show one in a box get the same line
-// break the original program got.
+// each ends in "\r\n", so a program that shows one in a box or appends to
+// it gets the line break it was made for.
 #include <os/sysinfo.h>
 
 #include <algorithm>

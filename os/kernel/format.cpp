@@ -319,7 +319,8 @@ void format_to(Sink& sink, const WCHAR* fmt, va_list args)
         Spec spec;
         if (!parse_spec(p, ap, spec))
         {
-            // Not a conversion this formatter knows: show it as written.
+            // Not a conversion this formatter knows: the '%' is put out as a plain
+            // character and the characters after it follow unchanged.
             sink.put(*start);
             continue;
         }

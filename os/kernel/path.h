@@ -7,10 +7,11 @@
 //   - '\' and '/' both separate; doubled or mixed separators collapse;
 //   - "." segments vanish and ".." goes up one level, never above the root;
 //   - a relative path is taken from the root;
-//   - each component that does not exist as written is looked up without
-//     regard to case (ASCII and Latin-1) in the existing host folder; once a
-//     component is missing altogether, the rest is kept as written, so a file
-//     about to be created lands in the folder matched case-insensitively;
+//   - each component that does not exist with exactly the given name is
+//     looked up without regard to case (ASCII and Latin-1) in the existing
+//     host folder; once a component is missing altogether, the rest keeps the
+//     case the program gave it, so a file about to be created lands in the
+//     folder matched case-insensitively under the name the program chose;
 //   - host names are UTF-8.
 #pragma once
 

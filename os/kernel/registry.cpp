@@ -21,8 +21,9 @@
 // under an unreadable key line with it), the rest loads. A file whose first
 // line is not the header is taken as empty. In both cases the first call to
 // meet the file moves it aside as "registry.damaged" (never over an earlier
-// one) and says so on stderr; what could be read becomes the registry, so
-// nothing is lost unseen and the damage is reported once.
+// one) and leaves the user a notice in device paths, which the window manager
+// shows in a box once the program has a window; what could be read becomes
+// the registry, so nothing is lost unseen and the damage is reported once.
 #include <os/registry.h>
 
 #include "os/kernel/handle.h"
@@ -192,7 +193,10 @@ LONG open_handle(const std::u16string& path, PHKEY result)
     return ERROR_SUCCESS;
 }
 
-// Copy a value's bytes under the documented size rules.
+// Copy a value's type and bytes out. Without a size the bytes cannot be
+// asked for (a buffer then is ERROR_INVALID_PARAMETER); the size always
+// comes back as the bytes the value holds, and a buffer too small for them
+// gets nothing and ERROR_MORE_DATA, so the caller can grow it and ask again.
 LONG copy_data(const Value& value, LPDWORD type, LPBYTE data, LPDWORD size)
 {
     if (type)

@@ -9,8 +9,10 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <sys/file.h>
 #include <unistd.h>
@@ -308,34 +310,63 @@ Store parse(const std::string& bytes)
 
 namespace {
 
+constexpr char16_t kRegistryFile[] = u"\\registry";
+
+std::mutex g_notice_lock;
+std::optional<Notice> g_notice;
+std::atomic<bool> g_notice_waiting{false};
+std::atomic<void (*)()> g_notice_hook{nullptr};
+
+// After a registry call, its lock released: a notice it left may be shown.
+void offer_notice()
+{
+    void (*hook)() = g_notice_hook.load();
+    if (hook && g_notice_waiting.load())
+        hook();
+}
+
+// At exit: a notice that no box has shown goes to stderr.
+void say_notice_left()
+{
+    if (std::optional<Notice> left = take_notice())
+        std::fprintf(stderr, "%s: %s\n", os::path::utf8(left->caption).c_str(), os::path::utf8(left->text).c_str());
+}
+
+void leave_notice(const std::u16string& text)
+{
+    static std::once_flag at_exit;
+    std::call_once(at_exit, [] { std::atexit(say_notice_left); });
+    std::lock_guard<std::mutex> hold(g_notice_lock);
+    g_notice = Notice{u"Warning", text};
+    g_notice_waiting = true;
+}
+
 // A damaged registry file loaded into `store` (under the exclusive lock) is
 // moved aside as "registry.damaged" (never over an earlier one) and what
-// could be read of it becomes the registry; stderr says so. False when the
+// could be read of it becomes the registry; the user is told. False when the
 // file could not be moved: it is then left as it is and never written over.
 bool set_aside(Store& store)
 {
     static std::atomic<bool> told_stuck{false};
-    const std::string file = host_file();
-    const char* what = store.unreadable ? "it is not a registry file" : "some of its lines could not be read";
-    std::u16string aside = os::set_aside_damaged_file(u"\\registry");
+    const std::u16string what = store.unreadable ? u"it is not a registry file"
+                                                 : u"some of its entries could not be read";
+    std::u16string aside = os::set_aside_damaged_file(kRegistryFile);
     if (aside.empty())
     {
         if (!told_stuck.exchange(true))
-            std::fprintf(stderr,
-                         "os/kernel: the registry %s is damaged (%s) and could not be set aside; it is read as "
-                         "far as it can be and not written\n",
-                         file.c_str(), what);
+            leave_notice(std::u16string(kRegistryFile) + u" is damaged (" + what +
+                         u") and could not be set aside; what can be read of it is used, and settings changed now "
+                         u"are not kept.");
         return false;
     }
-    std::fprintf(stderr, "os/kernel: the registry %s was damaged (%s) and has been set aside as %s; %s\n", file.c_str(),
-                 what, os::path::to_host(aside).c_str(),
-                 store.unreadable ? "the registry starts empty" : "the entries that could be read are kept");
+    leave_notice(std::u16string(kRegistryFile) + u" was damaged (" + what + u") and has been set aside as " + aside +
+                 (store.unreadable ? u"; the registry starts empty." : u"; the entries that could be read are kept."));
     store.damaged = false;
     store.unreadable = false;
     if (!store.keys.empty())
     {
         std::string text = serialize(store);
-        write_file_atomic(file, text.data(), text.size());
+        write_file_atomic(host_file(), text.data(), text.size());
     }
     return true;
 }
@@ -347,7 +378,25 @@ bool damaged_file(const Store& store, bool exists)
 
 } // namespace
 
-bool read(const std::function<void(const Store&)>& look)
+bool notice_waiting()
+{
+    return g_notice_waiting.load();
+}
+
+std::optional<Notice> take_notice()
+{
+    if (!g_notice_waiting.load())
+        return std::nullopt;
+    std::lock_guard<std::mutex> hold(g_notice_lock);
+    std::optional<Notice> notice = std::move(g_notice);
+    g_notice.reset();
+    g_notice_waiting = false;
+    return notice;
+}
+
+namespace {
+
+bool read_file(const std::function<void(const Store&)>& look)
 {
     Store store;
     bool exists = false;
@@ -373,7 +422,7 @@ bool read(const std::function<void(const Store&)>& look)
     return true;
 }
 
-LONG change(const std::function<LONG(Store&)>& apply)
+LONG change_file(const std::function<LONG(Store&)>& apply)
 {
     Lock lock(LOCK_EX);
     if (!lock.held())
@@ -388,6 +437,27 @@ LONG change(const std::function<LONG(Store&)>& apply)
         return result;
     std::string text = serialize(store);
     return write_file_atomic(host_file(), text.data(), text.size()) ? ERROR_SUCCESS : ERROR_CANTWRITE;
+}
+
+} // namespace
+
+bool read(const std::function<void(const Store&)>& look)
+{
+    bool result = read_file(look);
+    offer_notice();
+    return result;
+}
+
+LONG change(const std::function<LONG(Store&)>& apply)
+{
+    LONG result = change_file(apply);
+    offer_notice();
+    return result;
+}
+
+void set_notice_hook(void (*hook)())
+{
+    g_notice_hook = hook;
 }
 
 } // namespace os::registry

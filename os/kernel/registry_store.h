@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,11 +54,28 @@ bool read(const std::function<void(const Store&)>& look);
 // answers ERROR_SUCCESS, write the file back by temporary file and rename.
 //
 // Whichever of the two first meets a damaged or unreadable file moves it
-// aside as "registry.damaged" ("-2", ... beside earlier ones), says so on
-// stderr, and goes on with what could be read of it (nothing for a file that
-// is not a registry at all), which becomes the registry file. A damaged file
-// that cannot be moved is read as far as it can be and never written over
-// (change answers ERROR_CANTWRITE).
+// aside as "registry.damaged" ("-2", ... beside earlier ones), leaves a
+// notice for the user (take_notice), and goes on with what could be read of
+// it (nothing for a file that is not a registry at all), which becomes the
+// registry file. A damaged file that cannot be moved is read as far as it
+// can be and never written over (change answers ERROR_CANTWRITE).
 LONG change(const std::function<LONG(Store&)>& apply);
+
+// What the user is told about a damaged registry, in device paths: the
+// window manager shows it in a message box once the program has shown a
+// window (the registry is often read before the program has set up its
+// screen), and takes it then. A notice no box took by the time the process
+// ends is written to stderr instead. Answers nothing when there is nothing new.
+struct Notice
+{
+    std::u16string caption;
+    std::u16string text;
+};
+std::optional<Notice> take_notice();
+bool notice_waiting(); // cheap: whether take_notice has something
+
+// Called after a registry call that left a notice, with the registry's lock
+// released (the window manager shows the notice at once when it can).
+void set_notice_hook(void (*hook)());
 
 } // namespace os::registry

@@ -135,6 +135,13 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
     case WM_CTLCOLORSCROLLBAR:
     case WM_CTLCOLORSTATIC: return control_colour((HDC)wparam);
     case WM_MOUSEACTIVATE: return 1; // MA_ACTIVATE
+    case WM_MOUSEWHEEL:
+        // A child that does not scroll passes the turn to its parent.
+        if ((GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) && GetParent(hwnd))
+        {
+            return SendMessageW(GetParent(hwnd), msg, wparam, lparam);
+        }
+        return 0;
     }
     return 0;
 }

@@ -5,6 +5,8 @@
 // window and captures the pen until it is lifted, so moves and the pen up go
 // to the same window. Keys go to the focus window (else the active window)
 // unless a registered hot key claims them. Typed text arrives as WM_CHAR.
+// The mouse wheel turns the window under the pointer (WM_MOUSEWHEEL);
+// DefWindowProc hands it on to the parent of a child that does not use it.
 #include "os/user/user_private.h"
 
 #include "os/host/host.h"
@@ -86,6 +88,22 @@ void route_pen(const Event& e)
         }
         s.pen_window = nullptr;
     }
+}
+
+void route_wheel(const Event& e)
+{
+    Lock lock(state().lock);
+    auto& s = state();
+    POINT pt{e.x, e.y};
+    HWND target = s.capture ? s.capture : window_at(pt);
+    if (!target)
+    {
+        return;
+    }
+    auto& k = s.key_async;
+    WPARAM keys = (s.pen_down ? MK_LBUTTON : 0) | ((k[VK_SHIFT] & 0x80) ? MK_SHIFT : 0) |
+                  ((k[VK_CONTROL] & 0x80) ? MK_CONTROL : 0);
+    queue_input(target, WM_MOUSEWHEEL, MAKEWPARAM(keys, (WORD)(short)e.wheel), MAKELPARAM(pt.x, pt.y), e.time);
 }
 
 // Lock held.
@@ -222,6 +240,7 @@ void route_event(const Event& e)
     case EventType::Deactivate: route_activation(false); break;
     case EventType::Minimize: route_minimize(true); break;
     case EventType::Restore: route_minimize(false); break;
+    case EventType::Wheel: route_wheel(e); break;
     case EventType::None: break;
     }
 }

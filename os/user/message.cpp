@@ -10,11 +10,20 @@
 // first top-level window (before any window exists, the first thread that
 // asks for a message). It blocks in the back end's wait, which a post from
 // any thread interrupts; other threads block on a condition variable.
+//
+// A notice the kernel left for the user (a damaged registry set aside) is
+// shown in a message box by the input thread once a top-level window of the
+// program has been visible: by then the program has set up its screen (a box
+// shown earlier could make the screen before it did). Left before that, it
+// waits for the first message asked for after it; left later, it is shown
+// as soon as the registry call that left it returns.
 #include "os/user/user_private.h"
 
 #include "os/host/host.h"
+#include "os/kernel/registry_store.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 
 namespace os::user {
@@ -172,6 +181,51 @@ bool take_waiting(MSG* out, HWND filter, UINT lo, UINT hi, bool remove)
     return got;
 }
 
+std::atomic<bool> g_window_shown{false};
+
+// Whether a top-level window has been visible (looked for until one has).
+bool window_shown()
+{
+    if (g_window_shown.load())
+    {
+        return true;
+    }
+    Lock lock(state().lock);
+    auto& s = state();
+    bool shown = std::any_of(s.top.begin(), s.top.end(),
+                             [&](HWND h) { return (s.windows[h]->style & WS_VISIBLE) != 0; });
+    if (shown)
+    {
+        g_window_shown = true;
+    }
+    return shown;
+}
+
+void show_kernel_notice()
+{
+    if (std::optional<os::registry::Notice> notice = os::registry::take_notice())
+    {
+        MessageBoxW(GetActiveWindow(), notice->text.c_str(), notice->caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+// The registry's hook: a notice left on the input thread after the program
+// has shown a window is shown at once.
+void show_kernel_notice_now()
+{
+    bool input_thread;
+    {
+        Lock lock(state().lock);
+        input_thread = state().input_thread_set && state().input_thread == std::this_thread::get_id();
+    }
+    if (input_thread && g_window_shown.load())
+    {
+        show_kernel_notice();
+    }
+}
+
+[[maybe_unused]] const bool g_notice_hooked = (os::registry::set_notice_hook(show_kernel_notice_now), true);
+
 // Takes the next message for this thread, or answers false. Host input is
 // pumped first; a script's input only once the thread has dealt with all
 // that was waiting, so that a script never runs ahead of the program.
@@ -182,6 +236,10 @@ bool fetch(MSG* out, HWND filter, UINT lo, UINT hi, bool remove)
     bool input_thread = is_input_thread();
     if (input_thread)
     {
+        if (window_shown() && os::registry::notice_waiting())
+        {
+            show_kernel_notice();
+        }
         pump_host_events(false);
     }
     if (take_waiting(out, filter, lo, hi, remove))

@@ -140,6 +140,27 @@ TEST_F(Programs, EscapeLeavesTheDesktopAlone)
     EXPECT_FALSE(fs::exists(fs::path(root_) / kManagerFolder / "ceappmgr.log"));
 }
 
+// A damaged registry is set aside when the installer first reads it; the
+// installer says so in one box over its wizard, in device paths, and the
+// manager's entry, which could be read, still finds the manager.
+TEST_F(Programs, DamagedRegistryIsToldOnceInABox)
+{
+    std::ofstream(root_ + "/registry", std::ios::app) << "\x01\x02 not a registry line\n";
+    ASSERT_EQ(
+        run("Program Files/Cabmover/Cabmover", "", "wait 200\nkey TAB\nkey SPACE\nwait 100\nkey RETURN\nwait 300\n"),
+        0);
+    EXPECT_NE(manager_log().find("package: ok\n"), std::string::npos) << "the entries that could be read are kept";
+    std::ifstream in(root_ + "/stderr.txt");
+    const std::string errors((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string told = "message box \"Warning\": \\registry was damaged (some of its entries could not be read) "
+                             "and has been set aside as \\registry.damaged; the entries that could be read are kept.";
+    size_t at = errors.find(told);
+    EXPECT_NE(at, std::string::npos) << errors;
+    EXPECT_EQ(errors.find("registry was damaged", at + told.size()), std::string::npos) << "told once: " << errors;
+    EXPECT_EQ(errors.find(root_ + "/registry"), std::string::npos) << "no host path: " << errors;
+    EXPECT_TRUE(fs::exists(root_ + "/registry.damaged"));
+}
+
 TEST_F(Programs, ManagerRefusesABrokenPackage)
 {
     fs::path folder = fs::path(root_) / "Broken";

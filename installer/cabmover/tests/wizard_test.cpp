@@ -1,9 +1,12 @@
 // wizard_test.cpp -- the installer's wizard driven as a person would: by
 // clicks on control ids, pen taps and keys
 #include "installer/cabmover/tests/install_fixture.h"
+#include "os/controls/tests/control_test_util.h"
 #include "os/testing/desktop.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -174,6 +177,62 @@ TEST_F(WizardTest, TheLicencePageAsShown)
              EXPECT_EQ(start, end) << "the licence is never shown selected";
          }),
          press(VK_ESCAPE)});
+}
+
+Step save_shot(const char* name)
+{
+    return call([name](HWND) { control_test::save_shot(name); });
+}
+
+// The mouse wheel turned a notch towards the user over a control.
+Step wheel_over(int id)
+{
+    return [id](HWND dialog) {
+        RECT r{};
+        GetWindowRect(find_control(dialog, id), &r);
+        os::host::Event e;
+        e.type = os::host::EventType::Wheel;
+        e.x = (r.left + r.right) / 2;
+        e.y = (r.top + r.bottom) / 2;
+        e.wheel = -WHEEL_DELTA;
+        os::host::headless::push_event(e);
+        ModalDriver::ready_at() = GetTickCount() + kInputMs;
+    };
+}
+
+// Tab takes the focus round the page's controls and each one shows it; the
+// licence scrolls under the mouse wheel whichever control has the focus.
+TEST_F(WizardTest, TabShowsTheFocusAndTheWheelScrollsTheLicence)
+{
+    std::vector<COLORREF> plain[3];
+    const int ids[3] = {cabmover::kAccept, cabmover::kBack, cabmover::kCancel};
+    auto keep_plain = call([&](HWND frame) {
+        for (int i = 0; i < 3; ++i)
+            plain[i] = control_test::pixels_of(GetDlgItem(page_of(frame), ids[i]));
+    });
+    auto marked = [&](int which) {
+        return call([&, which](HWND frame) {
+            HWND page = page_of(frame);
+            EXPECT_EQ(GetFocus(), GetDlgItem(page, ids[which])) << "focus on control " << ids[which];
+            for (int i = 0; i < 3; ++i)
+            {
+                bool changed = control_test::pixels_of(GetDlgItem(page, ids[i])) != plain[i];
+                EXPECT_EQ(changed, i == which)
+                    << "control " << ids[i] << (i == which ? " shows no focus" : " still marked");
+            }
+        });
+    };
+    auto first_line = [](int expected) {
+        return call([expected](HWND frame) {
+            EXPECT_EQ(SendDlgItemMessageA(page_of(frame), cabmover::kLicenceEdit, EM_GETFIRSTVISIBLELINE, 0, 0),
+                      expected);
+        });
+    };
+    run({keep_plain, save_shot("wizard_licence_focused"), press(VK_TAB), marked(0), save_shot("wizard_accept_focused"),
+         press(VK_TAB), marked(1), press(VK_TAB), marked(2), save_shot("wizard_cancel_focused"), first_line(0),
+         wheel_over(cabmover::kLicenceEdit), first_line(3), wheel_over(cabmover::kLicenceEdit), first_line(6),
+         save_shot("wizard_licence_wheeled"), press(VK_ESCAPE)});
+    expect_nothing_installed();
 }
 
 // The page is built again, with the user's choice as it was.

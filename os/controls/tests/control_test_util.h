@@ -8,6 +8,7 @@
 #pragma once
 
 #include "os/host/headless.h"
+#include "os/host/host.h"
 
 #include <os/controls.h>
 #include <os/font.h>
@@ -16,10 +17,34 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace control_test {
+
+// A window's pixels on the device screen, row by row.
+inline std::vector<COLORREF> pixels_of(HWND hwnd)
+{
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    HDC dc = GetDC(hwnd);
+    std::vector<COLORREF> out;
+    for (int y = 0; y < rc.bottom; ++y)
+        for (int x = 0; x < rc.right; ++x)
+            out.push_back(GetPixel(dc, x, y));
+    ReleaseDC(hwnd, dc);
+    return out;
+}
+
+// The device screen as a picture in OS_OUT (default: the current folder),
+// for a person to look at.
+inline void save_shot(const std::string& name)
+{
+    const char* out = std::getenv("OS_OUT");
+    std::string path = std::string(out ? out : ".") + "/" + name + ".png";
+    EXPECT_TRUE(os::host::write_screen_png(os::host::screen(), path)) << path;
+}
 
 struct Note
 {
@@ -43,6 +68,7 @@ struct ParentLog
     HBRUSH answer = nullptr; // the brush WM_CTLCOLOR* answers; NULL = default processing
     COLORREF text = RGB(0, 0, 0);
     COLORREF back = RGB(255, 255, 255);
+    int wheel = 0; // the sum of the WM_MOUSEWHEEL turns that reached the parent
 };
 
 inline ParentLog& log()
@@ -61,6 +87,7 @@ inline LRESULT CALLBACK parent_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM l
     case WM_LBUTTONDOWN:
         log().taps.push_back({GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
         return 0;
+    case WM_MOUSEWHEEL: log().wheel += GET_WHEEL_DELTA_WPARAM(wparam); return 0;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORBTN:
@@ -138,6 +165,21 @@ inline void tap(HWND hwnd, int x, int y)
     POINT p = {x, y};
     ClientToScreen(hwnd, &p);
     os::host::headless::tap(p.x, p.y);
+    pump();
+}
+
+// The mouse wheel turned with the pointer at a point of a window's client
+// area (WHEEL_DELTA a notch, positive away from the user), delivered.
+inline void wheel(HWND hwnd, int x, int y, int turn)
+{
+    POINT p = {x, y};
+    ClientToScreen(hwnd, &p);
+    os::host::Event e;
+    e.type = os::host::EventType::Wheel;
+    e.x = p.x;
+    e.y = p.y;
+    e.wheel = turn;
+    os::host::headless::push_event(e);
     pump();
 }
 

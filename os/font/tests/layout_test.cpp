@@ -143,6 +143,37 @@ TEST(Layout, WordWrap)
     }
 }
 
+// Separators named to break after (a path) end a line where a space would,
+// whichever of the two keeps more on the line; a word longer than the line
+// still breaks within.
+TEST(Layout, BreaksAfterSeparators)
+{
+    FakeFace face;
+    struct Case
+    {
+        std::u16string text;
+        int width;
+        const char* expected;
+    } cases[] = {
+        {u"\\ab\\cd\\ef", 70, "[\\ab\\cd\\|7][ef|2]"},
+        {u"\\ab\\cd\\ef", 40, "[\\ab\\|4][cd\\|3][ef|2]"},
+        {u"x \\ab\\cd", 60, "[x \\ab\\|6][cd|2]"},     // the separator keeps more than the space
+        {u"ab\\c d", 50, "[ab\\c|5][d|1]"},             // the space keeps more than the separator
+        {u"\\abcdefgh\\i", 40, "[\\|1][abcd|4][efgh|4][\\i|2]"}, // a name longer than a line
+        {u"ab/cd", 30, "[ab/|3][cd|2]"},
+    };
+    for (const Case& c : cases)
+    {
+        BreakOptions o;
+        o.wrap = true;
+        o.width = c.width;
+        o.split_words = true;
+        o.break_after = u"\\/";
+        EXPECT_EQ(describe(c.text, os::font::break_lines(face, c.text, o)), c.expected)
+            << "text \"" << narrow(c.text) << "\" width " << c.width;
+    }
+}
+
 TEST(Layout, SingleLineKeepsBreakCharacters)
 {
     FakeFace face;

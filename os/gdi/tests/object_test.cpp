@@ -29,7 +29,7 @@ const StockCase kStock[] = {
     {NULL_PEN, OBJ_PEN, PS_NULL, 0},
 };
 
-TEST(GetStockObject, AnswersTheDocumentedObjects)
+TEST(GetStockObject, AnswersTheStockObjects)
 {
     for (const StockCase& c : kStock)
     {

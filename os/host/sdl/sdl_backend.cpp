@@ -536,13 +536,27 @@ void SdlBackend::translate(const SDL_Event& sdl)
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
+        mouse_x_ = sdl.button.x;
+        mouse_y_ = sdl.button.y;
         if (sdl.button.button == SDL_BUTTON_LEFT)
         {
             pen_down_ = sdl.type == SDL_MOUSEBUTTONDOWN;
             translate_pen(pen_down_ ? EventType::PenDown : EventType::PenUp, sdl.button.x, sdl.button.y);
         }
         break;
+    case SDL_MOUSEWHEEL:
+        if (sdl.wheel.y != 0)
+        {
+            // A notch is 120, as on the desktop; "natural" scrolling turns
+            // the other way.
+            int notches = sdl.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -sdl.wheel.y : sdl.wheel.y;
+            translate_pen(EventType::Wheel, mouse_x_, mouse_y_);
+            pending_.back().wheel = notches * 120;
+        }
+        break;
     case SDL_MOUSEMOTION:
+        mouse_x_ = sdl.motion.x;
+        mouse_y_ = sdl.motion.y;
         if (pen_down_)
         {
             translate_pen(EventType::PenMove, sdl.motion.x, sdl.motion.y);
@@ -570,9 +584,9 @@ bool SdlBackend::next_pending(Event& event)
     bool window = program_state().window;
     for (auto it = pending_.begin(); it != pending_.end(); ++it)
     {
-        bool input = it->type == EventType::PenDown || it->type == EventType::PenMove ||
-                     it->type == EventType::PenUp || it->type == EventType::KeyDown ||
-                     it->type == EventType::KeyUp || it->type == EventType::Char;
+        bool input = it->type == EventType::PenDown || it->type == EventType::PenMove || it->type == EventType::PenUp ||
+                     it->type == EventType::KeyDown || it->type == EventType::Wheel || it->type == EventType::KeyUp ||
+                     it->type == EventType::Char;
         if (input && !window)
         {
             continue;

@@ -76,6 +76,8 @@ private:
     std::atomic<bool> dirty_{true};
     uint64_t last_upload_ = 0;
     bool pen_down_ = false;
+    int mouse_x_ = 0; // the pointer's last place in the window, for the wheel
+    int mouse_y_ = 0;
     bool woken_ = false;
     std::atomic<bool> text_input_{false};
     std::deque<Event> pending_;

@@ -160,6 +160,44 @@ TEST_F(SdlBackendTest, MouseIsThePenInDevicePixels)
     }
 }
 
+// The wheel turns where the pointer last was, a notch 120, positive away
+// from the user ("natural" scrolling reports the other way round).
+TEST_F(SdlBackendTest, WheelTurnsAtThePointer)
+{
+    push(mouse(SDL_MOUSEMOTION, 200, 300));
+    struct
+    {
+        int y;
+        Uint32 direction;
+        int turn; // 0: no event
+    } cases[] = {
+        {1, SDL_MOUSEWHEEL_NORMAL, 120},
+        {-3, SDL_MOUSEWHEEL_NORMAL, -360},
+        {2, SDL_MOUSEWHEEL_FLIPPED, -240},
+        {0, SDL_MOUSEWHEEL_NORMAL, 0}, // sideways only
+    };
+    for (auto& c : cases)
+    {
+        SDL_Event e = {};
+        e.type = SDL_MOUSEWHEEL;
+        e.wheel.y = c.y;
+        e.wheel.x = c.y == 0 ? 1 : 0;
+        e.wheel.direction = c.direction;
+        push(e);
+        auto got = events();
+        if (c.turn == 0)
+        {
+            EXPECT_TRUE(got.empty()) << "a sideways turn gives nothing";
+            continue;
+        }
+        ASSERT_EQ(1u, got.size()) << "wheel y " << c.y;
+        EXPECT_EQ(EventType::Wheel, got[0].type);
+        EXPECT_EQ(c.turn, got[0].wheel);
+        EXPECT_EQ(100, got[0].x) << "device pixels";
+        EXPECT_EQ(150, got[0].y);
+    }
+}
+
 TEST_F(SdlBackendTest, KeyboardIsTheDeviceKeys)
 {
     struct

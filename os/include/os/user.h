@@ -151,6 +151,9 @@ typedef WINDOWPOS* LPWINDOWPOS;
 #define WM_MBUTTONUP 0x0208
 #define WM_MBUTTONDBLCLK 0x0209
 #define WM_MOUSELAST 0x0209
+#define WM_MOUSEWHEEL 0x020A // wParam: key state | turn << 16; lParam: the pointer in screen coordinates
+#define WHEEL_DELTA 120      // the turn of one notch of the wheel
+#define GET_WHEEL_DELTA_WPARAM(wparam) ((short)HIWORD(wparam))
 #define WM_CAPTURECHANGED 0x0215
 #define WM_HOTKEY 0x0312
 #define WM_PRINTCLIENT 0x0318

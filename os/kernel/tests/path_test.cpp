@@ -82,7 +82,7 @@ TEST_F(Path, ExistingNamesMatchWithoutCase)
         // a name about to be created keeps its case in the matched folder
         {u"\\program files\\FOO\\New File.txt", "/Program Files/Foo/New File.txt"},
         {u"\\program files\\foo\\NewDir\\Inner.txt", "/Program Files/Foo/NewDir/Inner.txt"},
-        // a file in the way ends the lookup: the rest stays as written
+        // a file in the way ends the lookup: the rest keeps the case it was given
         {u"\\program files\\foo\\bar.txt\\x", "/Program Files/Foo/BAR.txt/x"},
     };
     for (const Case& c : cases)

@@ -108,7 +108,7 @@ TEST(Registry, SetAndQueryEveryType)
         {u"Empty", REG_BINARY, nullptr, 0},
         {u"", REG_SZ, u"default", 16}, // the key's default value
         {u"Odd %\"[]\n\u00E9 name", REG_DWORD, &dword, sizeof dword},
-        {u"Own type", 0xFFFFFFFF, binary, sizeof binary}, // any 32-bit type, as written
+        {u"Own type", 0xFFFFFFFF, binary, sizeof binary}, // a type the system does not know is kept unchanged
     };
     for (const Case& c : cases)
     {
@@ -361,8 +361,9 @@ TEST(Registry, ProcessesKeepEachOthersChanges)
     RegCloseKey(key);
 }
 
-// A damaged registry is moved aside whole when it is first met, stderr says
-// so once, and what could be read of it goes on as the registry.
+// A damaged registry is moved aside whole when it is first met, the user is
+// left one notice (in device paths) for it, and what could be read of it
+// goes on as the registry.
 TEST(Registry, DamagedFileIsSetAsideOnceAndWhatCanBeReadGoesOn)
 {
     const std::string good = "HHREG 1\n"
@@ -387,7 +388,6 @@ TEST(Registry, DamagedFileIsSetAsideOnceAndWhatCanBeReadGoesOn)
         fs::remove(os::testing::host("registry.damaged"));
         os::testing::put("registry.damaged-2", "an earlier one");
         os::testing::put("registry", c.file);
-        ::testing::internal::CaptureStderr();
         HKEY key = nullptr;
         EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\T", 0, KEY_ALL_ACCESS, &key),
                   c.keeps ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
@@ -403,14 +403,16 @@ TEST(Registry, DamagedFileIsSetAsideOnceAndWhatCanBeReadGoesOn)
         EXPECT_EQ(set_dword(key, u"x", 5), ERROR_SUCCESS);
         EXPECT_EQ(get_dword(key, u"x"), 5u);
         RegCloseKey(key);
-        const std::string said = ::testing::internal::GetCapturedStderr();
 
         EXPECT_EQ(os::testing::get("registry.damaged"), c.file) << "the damaged file is kept whole";
         EXPECT_EQ(os::testing::get("registry.damaged-2"), "an earlier one");
-        size_t first = said.find("was damaged");
-        EXPECT_NE(first, std::string::npos) << said;
-        EXPECT_EQ(said.find("was damaged", first + 1), std::string::npos) << "said once: " << said;
-        EXPECT_NE(said.find("registry.damaged"), std::string::npos) << said;
+        std::optional<os::registry::Notice> notice = os::registry::take_notice();
+        ASSERT_TRUE(notice.has_value()) << "the user is told";
+        const std::string said = os::path::utf8(notice->text);
+        EXPECT_EQ(said.find("\\registry was damaged ("), 0u) << said;
+        EXPECT_NE(said.find("set aside as \\registry.damaged;"), std::string::npos) << said;
+        EXPECT_EQ(said.find(os::path::device_root()), std::string::npos) << "a device path, not the host's: " << said;
+        EXPECT_FALSE(os::registry::take_notice().has_value()) << "told once";
         os::registry::Store now = os::registry::parse(os::testing::get("registry"));
         EXPECT_FALSE(now.damaged || now.unreadable);
         EXPECT_EQ(now.keys.count(os::registry::fold(u"HKEY_CURRENT_USER\\Software\\T")), c.keeps ? 1u : 0u);
