@@ -131,14 +131,16 @@ int driveRace(Fixture& race, std::vector<KeyEvent>& events, int firstKeyMs, floa
     });
 }
 
-// The script: its header lines, the key events with their waits from
+// The script: its header lines, the frame length of the program runs it was
+// timed for, the key events with their waits from
 // `firstMs` on (shots "lights" first, "mid" halfway), "finish" before the
 // end, the keys let go, then "scoreboard".
 inline std::string scriptText(const std::string& header, const std::vector<KeyEvent>& events, int endMs,
                               int firstMs = 2500)
 {
     std::ostringstream out;
-    out << header << "wait " << firstMs << "\nshot lights\n";
+    out << header << "frame " << kProgramFrameMs << " # the frame length the keys were timed with\n"
+        << "wait " << firstMs << "\nshot lights\n";
     int at = firstMs;
     bool midShot = false;
     auto waitUntil = [&](int ms) {

@@ -71,11 +71,17 @@ TEST(ProgressBar, FilledWidthBandsAndOutline)
         for (const auto& band : bands)
         {
             if (c.filled > 2)
+            {
                 EXPECT_EQ(screenAt(x0 + 2, y0 + band.row), shown(band.colour)) << "row " << band.row;
+            }
             if (c.filled > 0)
+            {
                 EXPECT_EQ(screenAt(x0 + c.filled - 3, y0 + band.row), shown(band.colour)) << "row " << band.row;
+            }
             if (c.filled < barWidth)
+            {
                 EXPECT_EQ(screenAt(x0 + c.filled + 2, y0 + band.row), 0u) << "unfilled, row " << band.row;
+            }
         }
         // The white outline, right and bottom edges exclusive, and nothing
         // drawn outside it.
