@@ -12,6 +12,8 @@
 #include "racing/framework/restart_command.h"
 #include "racing/framework/testing/scratch_game.h"
 
+#include "os/testing/program_run.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -22,7 +24,7 @@ namespace {
 
 const racing_test::ScratchGame& menuTree()
 {
-    static racing_test::ScratchGame scratch(TUNDREL_DEVICE_ROOT, "Vasko-Tundrel", {"Storage Card"});
+    static racing_test::ScratchGame scratch(os::testing::built_device_root(), "Vasko-Tundrel", {"Storage Card"});
     return scratch;
 }
 
