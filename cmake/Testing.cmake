@@ -49,7 +49,7 @@ endfunction()
 # Lists the program's tests after each link into a CTest file of its folder.
 function(hh_discover_tests target prefix per_file)
     set(ctest_file "${CMAKE_CURRENT_BINARY_DIR}/${target}_tests.cmake")
-    set(env "HH_BUILD_DIR=${CMAKE_BINARY_DIR}")
+    set(env "HH_BUILD_DIR=${CMAKE_BINARY_DIR}|HH_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
     add_custom_command(TARGET ${target} POST_BUILD
         COMMAND ${CMAKE_COMMAND} -D EXE=$<TARGET_FILE:${target}>
             -D WORK_DIR=${CMAKE_CURRENT_BINARY_DIR} -D PREFIX=${prefix} -D PER_FILE=${per_file}

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # side_by_side.sh TARGET SEEDS -- two copies of a fuzz target over its seeds
 # at the same time, given the same window-lookup prefix, as when two
-# checkouts test at once: both must finish without a finding.
+# checkouts test at once: both must finish without a finding. The windows are
+# made as a copy starts; each runs its seeds and a few hundred inputs more
+# (its executions are counted, not timed).
 set -u
 exe="$1"
 seeds="$2"
@@ -10,7 +12,7 @@ trap 'rm -rf "$work"' EXIT
 for copy in 1 2; do
     # Each copy grows a corpus of its own; the seeds are only read.
     mkdir -p "$work/$copy/corpus"
-    (cd "$work/$copy" && OS_INSTANCE=shared "$exe" -runs=2000 -close_fd_mask=3 -artifact_prefix="$work/$copy/" \
+    (cd "$work/$copy" && OS_INSTANCE=shared "$exe" -runs=900 -close_fd_mask=3 -artifact_prefix="$work/$copy/" \
         "$work/$copy/corpus" "$seeds" >"$work/$copy.log" 2>&1
      echo $? >"$work/$copy.status") &
 done

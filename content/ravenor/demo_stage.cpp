@@ -2,6 +2,8 @@
 #include "content/ravenor/demo_stage.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -143,11 +145,37 @@ std::vector<uint8_t> LightTex(bool brake)
 
 } // namespace
 
+namespace {
+
+// The stage descriptions are read from the checkout when the content is made:
+// HH_SOURCE_DIR names it (the build sets it for the content step and the
+// tests); a program run by hand finds it above itself (the build trees lie
+// inside the checkout). No path is compiled in, so the objects are the same
+// in every clone.
+std::filesystem::path LevelSources()
+{
+    namespace fs = std::filesystem;
+    const fs::path levels = "content/ravenor/levels";
+    if (const char* source = std::getenv("HH_SOURCE_DIR"))
+        return source / levels;
+    std::error_code error;
+    for (fs::path dir = fs::read_symlink("/proc/self/exe", error).parent_path(); !dir.empty(); dir = dir.parent_path())
+    {
+        if (fs::exists(dir / levels, error))
+            return dir / levels;
+        if (dir == dir.root_path())
+            break;
+    }
+    return levels;
+}
+
+} // namespace
+
 std::string StageDescription(int stage)
 {
     char name[32];
-    std::snprintf(name, sizeof name, "/stg%03d.txt", stage);
-    std::ifstream in(std::string(RAVENOR_LEVEL_SOURCES) + name);
+    std::snprintf(name, sizeof name, "stg%03d.txt", stage);
+    std::ifstream in(LevelSources() / name);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();

@@ -89,6 +89,14 @@ bool exists(const std::string& host_path)
 std::string device_root()
 {
     const char* env = std::getenv("OS_DEVICE_ROOT");
+    // Every path mapped asks for the root: the answer for an absolute root is
+    // kept for as long as the variable names the same folder (a relative one
+    // depends on the working folder, and is worked out each time).
+    thread_local std::string kept_env;
+    thread_local std::string kept_root;
+    const bool absolute = env && env[0] == '/';
+    if (absolute && !kept_env.empty() && kept_env == env)
+        return kept_root;
     std::error_code ec;
     std::filesystem::path root = env && *env ? std::filesystem::path(env) : std::filesystem::current_path(ec);
     root = std::filesystem::absolute(root, ec).lexically_normal();
@@ -97,6 +105,11 @@ std::string device_root()
         text.pop_back();
     if (text == "/")
         text.clear();
+    if (absolute)
+    {
+        kept_env = env;
+        kept_root = text;
+    }
     return text;
 }
 

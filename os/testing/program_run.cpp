@@ -36,6 +36,13 @@ std::string built_device_root()
     return (dir / "device").string();
 }
 
+std::string source_root()
+{
+    if (const char* source = std::getenv("HH_SOURCE_DIR"))
+        return source;
+    return std::filesystem::path(built_device_root()).parent_path().parent_path().string();
+}
+
 int start_program(const std::vector<std::string>& argv, const std::vector<std::string>& set,
                   const std::vector<std::string>& unset, const std::string& error_file)
 {

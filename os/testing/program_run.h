@@ -21,6 +21,11 @@ struct ScratchFolder
 // one three folders above this test program when it is run by hand.
 std::string built_device_root();
 
+// The source checkout the build was made from (test scripts and data kept
+// beside the tests): HH_SOURCE_DIR, or the folder above the build when it is
+// not set (scripts/build makes build/ and build-san/ inside the checkout).
+std::string source_root();
+
 // Starts argv[0] (searched on PATH) with argv, after setting each "NAME=value"
 // of `set` and removing each name of `unset` from the environment, and waits
 // for it. Answers its exit code, or -1 when it did not exit normally.

@@ -724,7 +724,10 @@ TEST_F(ImageLoader, OversizedJpegsAreRefusedBeforeTheyCost)
             std::_Exit(refused ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
+}
 
+TEST_F(ImageLoader, TheLargestJpegStillDecodesUnderTheMemoryCap)
+{
     // The largest picture an image holds still decodes under the library's
     // memory cap, with full-resolution colour (the most coefficients).
     put(u"\\largest.jpg", progressiveJpeg(4096, 4096, true));
@@ -734,7 +737,10 @@ TEST_F(ImageLoader, OversizedJpegsAreRefusedBeforeTheyCost)
     EXPECT_EQ(largest.height, 4096);
     for (const auto& box : headless::boxes())
         EXPECT_EQ(box.text.find(u"Backing store"), std::u16string::npos) << os::to_latin1(box.text);
+}
 
+TEST_F(ImageLoader, JpegsOfHundredsOfScansAreRefusedBeforeTheyCost)
+{
     // Every scan passes over the whole picture: a file of hundreds of scans
     // is refused before it costs minutes; the usual dozen decode.
     const struct

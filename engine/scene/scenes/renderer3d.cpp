@@ -36,8 +36,8 @@ int boundedHeight(int width, int h)
 
 Renderer3D::Renderer3D(Scene* owner, int w, int h)
     : Renderer(owner), width(boundedSide(w)), height(boundedHeight(width, h)),
-      depthBuffer(new uint32_t[size_t(width) * size_t(height) + 1]), frame(new FrameState()),
-      meshState(new MeshState()), tempPool(new TempPool())
+      depthBuffer(new uint32_t[size_t(width) * size_t(height) + 1]), depthWordsInUse(size_t(width) * size_t(height)),
+      frame(new FrameState()), meshState(new MeshState()), tempPool(new TempPool())
 {
 }
 
@@ -116,9 +116,11 @@ void Renderer3D::clearDepth()
         for (int y = 0; y < height; ++y)
             std::memcpy(depthBuffer + size_t(y) * width, depthProvider->depthBuffer + size_t(y) * depthProvider->width,
                         size_t(width) * 4);
+        depthWordsInUse = words;
         return;
     }
-    std::memset(depthBuffer, 0xFF, words * 4);
+    std::memset(depthBuffer, 0xFF, depthWordsInUse * 4);
+    depthWordsInUse = 0;
 }
 
 void Renderer3D::renderFrame(float dt, const PtrVector* groups, Camera& camera, const Environment& environment)
@@ -137,6 +139,7 @@ void Renderer3D::renderFrame(float dt, const PtrVector* groups, Camera& camera, 
     matchShadeTableToSurface();
     // The rasteriser's clip rectangle fixes the depth rows.
     rasterizer->beginFrame(shadeTable, depthBuffer, &tempVertices, showSubdivision != 0);
+    depthWordsInUse = std::max(depthWordsInUse, size_t(rasterizer->width) * size_t(rasterizer->height));
     rasterizer->loadFog(environment.fog);
     FrameState& f = *frame;
     f.W = target->width;

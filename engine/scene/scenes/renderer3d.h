@@ -62,6 +62,14 @@ public:
     struct TempPool;
 
 private:
+    // The leading words of the depth buffer that may differ from "far" (all
+    // ones): what the rasterisers drew into since the last clear (their rows
+    // are as wide as their rectangle), or the whole buffer when it was copied
+    // or has not been cleared yet. A clear resets only these, so a scene that
+    // says it is larger than its display does not clear its unused rest every
+    // frame.
+    size_t depthWordsInUse;
+
     void clearDepth();
     void drawGroup(Group3D& group, const Environment& environment, float dt);
     void drawMesh(Mesh& mesh, const Matrix4& working, const Matrix4& groupView, int cullingPolicy);

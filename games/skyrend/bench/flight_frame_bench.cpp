@@ -13,6 +13,7 @@
 #include "engine/base/resource_files.h"
 #include "engine/platform/image.h"
 #include "engine/platform/window.h"
+#include "os/testing/program_run.h"
 
 #include <os/windows.h>
 
@@ -127,8 +128,8 @@ int main(int argc, char** argv)
     const fs::path tree(dir);
     fs::create_directories(tree / "Program Files");
     fs::create_directories(tree / "My Documents");
-    fs::copy(fs::path(SKYREND_DEVICE_ROOT) / "Program Files" / "Vasko-Skyrend", tree / "Program Files" / "Vasko-Skyrend",
-             fs::copy_options::recursive);
+    fs::copy(fs::path(os::testing::built_device_root()) / "Program Files" / "Vasko-Skyrend",
+             tree / "Program Files" / "Vasko-Skyrend", fs::copy_options::recursive);
     setenv("OS_DEVICE_ROOT", dir, 1);
     setenv("OS_BACKEND", "headless", 0);
     setTempFolder(u"\\Temp\\bench\\");

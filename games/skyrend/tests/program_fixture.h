@@ -43,7 +43,7 @@ public:
 
     ProgramRun()
     {
-        const fs::path from = fs::path(SKYREND_DEVICE_ROOT) / "Program Files" / "Vasko-Skyrend";
+        const fs::path from = fs::path(os::testing::built_device_root()) / "Program Files" / "Vasko-Skyrend";
         fs::create_directories(tree + "/Program Files");
         fs::create_directories(tree + "/My Documents");
         fs::create_directories(out);

@@ -32,38 +32,49 @@ bool shows(const std::string& errors, const std::string& text)
 
 } // namespace
 
-TEST(SkyrendProgram, CommandLinesEndOnASensiblePage)
+namespace {
+
+// Each command line starts the program in a process of its own: one case
+// per line, so that the lines run side by side.
+struct CommandLineCase
 {
-    const std::string longText(300, 'x');
-    const struct
-    {
-        std::vector<std::string> args;
-        bool (*page)(const os::host::Picture&);
-        const char* what;
-    } cases[] = {
-        {{}, isCover, "no argument"},
-        {{"ARG:MainMenu"}, isMainMenu, "a page name"},
-        {{"ARG:scoreboard"}, isScoreboard, "the scoreboard"},
-        {{"ARG:exerciseNow"}, isCover, "a flight without '/'"},
-        {{"ARG:fightNow/1,1"}, isCover, "a number missing"},
-        {{"ARG:exerciseNow/9,0,0"}, isCover, "a plane beyond the table"},
-        {{"ARG:exerciseNow/0,0,99"}, isCover, "a pilot beyond the list"},
-        {{"ARG:fightNow/99999999999999999999,0,0"}, isCover, "a number too long for any table"},
-        {{"ARG:" + longText}, isCover, "an over-long page name"},
-        {{"ARG:nosuchpage"}, isCover, "a page that does not exist"},
-        {{"ARG:..\\..\\..\\..\\etc\\passwd"}, isCover, "a path out of the folder"},
-    };
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(c.what);
-        ProgramRun run;
-        ASSERT_EQ(0, run.run("wait 800\nshot page\n", c.args)) << run.errors();
-        os::host::Picture p;
-        ASSERT_TRUE(run.shot("page", p)) << run.errors();
-        EXPECT_TRUE(c.page(p)) << run.errors();
-        EXPECT_FALSE(shows(run.errors(), "Can not find the template file")) << run.errors();
-    }
+    std::vector<std::string> args;
+    bool (*page)(const os::host::Picture&);
+    const char* what;
+};
+
+const CommandLineCase kCommandLines[] = {
+    {{}, isCover, "no argument"},
+    {{"ARG:MainMenu"}, isMainMenu, "a page name"},
+    {{"ARG:scoreboard"}, isScoreboard, "the scoreboard"},
+    {{"ARG:exerciseNow"}, isCover, "a flight without '/'"},
+    {{"ARG:fightNow/1,1"}, isCover, "a number missing"},
+    {{"ARG:exerciseNow/9,0,0"}, isCover, "a plane beyond the table"},
+    {{"ARG:exerciseNow/0,0,99"}, isCover, "a pilot beyond the list"},
+    {{"ARG:fightNow/99999999999999999999,0,0"}, isCover, "a number too long for any table"},
+    {{"ARG:" + std::string(300, 'x')}, isCover, "an over-long page name"},
+    {{"ARG:nosuchpage"}, isCover, "a page that does not exist"},
+    {{"ARG:..\\..\\..\\..\\etc\\passwd"}, isCover, "a path out of the folder"},
+};
+
+class SkyrendCommandLine : public testing::TestWithParam<CommandLineCase>
+{};
+
+} // namespace
+
+TEST_P(SkyrendCommandLine, EndsOnASensiblePage)
+{
+    const CommandLineCase& c = GetParam();
+    SCOPED_TRACE(c.what);
+    ProgramRun run;
+    ASSERT_EQ(0, run.run("wait 800\nshot page\n", c.args)) << run.errors();
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("page", p)) << run.errors();
+    EXPECT_TRUE(c.page(p)) << run.errors();
+    EXPECT_FALSE(shows(run.errors(), "Can not find the template file")) << run.errors();
 }
+
+INSTANTIATE_TEST_SUITE_P(Lines, SkyrendCommandLine, testing::ValuesIn(kCommandLines));
 
 TEST(SkyrendProgram, RestartCarriesTheNextPageIntoANewProcess)
 {
@@ -423,47 +434,58 @@ TEST(SkyrendProgram, AMissionQuitCountsOneMoreMission)
     EXPECT_NE(pilots.find("Rookie=ShootDown:0, BeShotDown:2, Missions:4"), std::string::npos) << pilots;
 }
 
-TEST(SkyrendProgram, AMissionWonAndOneLostEndOnTheScoreboardWithThePilotsRecord)
+namespace {
+
+// Rookie (ShootDown 0, BeShotDown 2, Missions 3) flies a mission of three
+// enemies. Lost: a real flight, the nose held down until it points at the
+// ground, then straight into it. Won: the enemies hit hard as the flight
+// starts (SKYREND_ENEMY_DAMAGE), so they fall and crash. The dialog's OK
+// then ends on the scoreboard with the downs counted and one more mission.
+// Each ending is a case of its own (a long flight each).
+struct MissionEnding
 {
-    // Rookie (ShootDown 0, BeShotDown 2, Missions 3) flies a mission of
-    // three enemies. Lost: a real flight, the nose held down until it
-    // points at the ground, then straight into it. Won: the enemies hit hard as the flight starts
-    // (SKYREND_ENEMY_DAMAGE), so they fall and crash. The dialog's OK then
-    // ends on the scoreboard with the downs counted and one more mission.
-    struct Case
-    {
-        const char* name;
-        std::vector<std::string> env;
-        std::string flight;
-        const char* record;
-    };
-    const Case cases[] = {
-        {"lost", {}, "wait 1500\nkeydown UP\nwait 5000\nkeyup UP\nwait 9000\n",
-         "BeShotDown:3, Missions:4"}, // the enemies may fly into the ground meanwhile
-        {"won", {"SKYREND_ENEMY_DAMAGE=100"}, "wait 40000\n", "ShootDown:3, BeShotDown:2, Missions:4"},
-    };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.name);
-        ProgramRun run;
-        run.env = c.env;
-        ASSERT_EQ(0, run.run(c.flight + "shot ending\ntap 120 276  # OK\nwait 1500\nshot board\n",
-                             {"ARG:fightNow/0,1,2"}))
-            << run.errors();
-        ASSERT_TRUE(run.waitFor("board")) << run.errors();
-        os::host::Picture p;
-        ASSERT_TRUE(run.shot("ending", p));
-        EXPECT_TRUE(isFlight(p));
-        EXPECT_GT(count(p, 20, 180, 200, 60, 0xFFE6A0, 40), 40) << "the ending's message over the console";
-        ASSERT_TRUE(run.shot("board", p));
-        EXPECT_TRUE(isScoreboard(p));
-        const std::string pilots = ProgramRun::read(run.resources("GUI/tplist.properties"));
-        const size_t rookie = pilots.find("\nRookie=");
-        ASSERT_NE(rookie, std::string::npos) << pilots;
-        const std::string line = pilots.substr(rookie + 1, pilots.find('\n', rookie + 1) - rookie - 1);
-        EXPECT_NE(line.find(c.record), std::string::npos) << line;
-    }
+    const char* name;
+    std::vector<std::string> env;
+    std::string flight;
+    const char* record;
+};
+
+const MissionEnding kMissionEndings[] = {
+    {"lost",
+     {},
+     "wait 1500\nkeydown UP\nwait 5000\nkeyup UP\nwait 9000\n",
+     "BeShotDown:3, Missions:4"}, // the enemies may fly into the ground meanwhile
+    {"won", {"SKYREND_ENEMY_DAMAGE=100"}, "wait 40000\n", "ShootDown:3, BeShotDown:2, Missions:4"},
+};
+
+class SkyrendMission : public testing::TestWithParam<MissionEnding>
+{};
+
+} // namespace
+
+TEST_P(SkyrendMission, EndsOnTheScoreboardWithThePilotsRecord)
+{
+    const MissionEnding& c = GetParam();
+    SCOPED_TRACE(c.name);
+    ProgramRun run;
+    run.env = c.env;
+    ASSERT_EQ(0, run.run(c.flight + "shot ending\ntap 120 276  # OK\nwait 1500\nshot board\n", {"ARG:fightNow/0,1,2"}))
+        << run.errors();
+    ASSERT_TRUE(run.waitFor("board")) << run.errors();
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("ending", p));
+    EXPECT_TRUE(isFlight(p));
+    EXPECT_GT(count(p, 20, 180, 200, 60, 0xFFE6A0, 40), 40) << "the ending's message over the console";
+    ASSERT_TRUE(run.shot("board", p));
+    EXPECT_TRUE(isScoreboard(p));
+    const std::string pilots = ProgramRun::read(run.resources("GUI/tplist.properties"));
+    const size_t rookie = pilots.find("\nRookie=");
+    ASSERT_NE(rookie, std::string::npos) << pilots;
+    const std::string line = pilots.substr(rookie + 1, pilots.find('\n', rookie + 1) - rookie - 1);
+    EXPECT_NE(line.find(c.record), std::string::npos) << line;
 }
+
+INSTANTIATE_TEST_SUITE_P(Endings, SkyrendMission, testing::ValuesIn(kMissionEndings));
 
 TEST(SkyrendProgram, APressAloneDoesNothingTheReleaseActs)
 {
@@ -582,7 +604,7 @@ TEST(SkyrendProgram, TheScoreboardShowsWholeNumbers)
 TEST(SkyrendProgram, TheSampleWalkRunsToTheScoreboard)
 {
     ProgramRun run;
-    ASSERT_EQ(0, run.run(ProgramRun::read(SKYREND_WALK_SCRIPT))) << run.errors();
+    ASSERT_EQ(0, run.run(ProgramRun::read(os::testing::source_root() + "/games/skyrend/walk.txt"))) << run.errors();
     ASSERT_TRUE(run.waitFor("08-scoreboard")) << run.errors();
     os::host::Picture p;
     ASSERT_TRUE(run.shot("03-menu", p));

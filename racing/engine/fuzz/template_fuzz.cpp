@@ -43,6 +43,7 @@ void writeContent()
     writeFile("bkg.jpg", media::makeJpeg(32, 32, stripes(0x400000, 0x000040)));
     writeFile("pic.gif", racingtest::plainGif(4, 4));
     writeFile("click.wav", media::makeTone(880, 20));
+    writeFile("empty.properties", {});
     for (const char* name : {"cube.3ds", "cube_low.3ds", "car.3ds"})
         writeFile(name, racingtest::texturedBox("skin", "tex1.bmp"));
     for (const char* name : {"flag1.3ds", "flag2.3ds", "flag3.3ds"})
@@ -81,10 +82,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     page.loadTemplate(u"\\f", u"in.properties", true);
     page.buildScenes3D(true);
     page.drawScenes();
-    // What the input loaded goes with it (a replacing load of a file that
-    // is not there leaves an empty page), so that every input starts from
+    // What the input loaded goes with it (a replacing load of an empty
+    // template leaves an empty page), so that every input starts from
     // nothing and leaves nothing behind.
-    page.loadTemplate(u"\\f", u"none.properties", true);
+    page.loadTemplate(u"\\f", u"empty.properties", true);
     page.getTextureDictionary()->reset();
     page.getSoundDictionary()->reset();
     racing::Loader3DS::releaseFolderTextures();

@@ -11,6 +11,7 @@
 #include "engine/base/resource_files.h"
 #include "engine/platform/back_buffer.h"
 #include "engine/platform/image.h"
+#include "os/testing/program_run.h"
 
 #include <benchmark/benchmark.h>
 
@@ -87,7 +88,7 @@ BENCHMARK(raceFrame)->Unit(benchmark::kMicrosecond);
 int main(int argc, char** argv)
 {
     setenv("OS_BACKEND", "headless", 0);
-    setenv("OS_DEVICE_ROOT", MORAVEL_DEVICE_ROOT, 0);
+    setenv("OS_DEVICE_ROOT", os::testing::built_device_root().c_str(), 0);
     setenv("OS_SCREEN", "240x320x16", 0);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

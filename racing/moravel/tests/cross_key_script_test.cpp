@@ -33,7 +33,7 @@ bool prepareCross(RaceFixture& race)
 
 TEST(CrossKeyScript, RidesTwoLapsOfTheDunes)
 {
-    const char* const kScript = MORAVEL_TEST_DIR "/cross_two_laps.script";
+    const std::string kScript = os::testing::source_root() + "/racing/moravel/tests/cross_two_laps.script";
     if (const char* path = std::getenv("MORAVEL_WRITE_CROSS_KEY_SCRIPT"))
     {
         RaceFixture race(false, 1);

@@ -20,6 +20,7 @@
 
 #include "os/testing/host.h"
 #include "os/testing/kernel.h"
+#include "os/testing/program_run.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +44,7 @@ std::string gameFolder()
     if (!fs::exists(game + "/resources/GUI/MainMenu.properties"))
     {
         fs::create_directories(os::path::device_root() + "/Program Files");
-        fs::copy(fs::path(MORAVEL_DEVICE_ROOT) / "Program Files" / "Vasko-Moravel", game,
+        fs::copy(fs::path(os::testing::built_device_root()) / "Program Files" / "Vasko-Moravel", game,
                  fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     }
     return game;

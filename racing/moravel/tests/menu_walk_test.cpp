@@ -54,7 +54,7 @@ TEST(MoravelWalk, SuperbikeFromTheCoverThroughARaceToTheScoreboardAndBack)
 {
     MoravelRun run;
     // The race is ridden by the key script of the program race.
-    const std::string race = raceScript(MORAVEL_TEST_DIR "/two_laps.script");
+    const std::string race = raceScript(os::testing::source_root() + "/racing/moravel/tests/two_laps.script");
     ASSERT_FALSE(race.empty());
     const std::string script = kToIntro + kSuperbike + "wait 2000\nshot menu\n" + kNextPaint + "wait 600\nshot paint\n" +
                                kPlay + "wait 1000\nshot playing\n" + kRace + race + kBoardIntro +
@@ -94,7 +94,7 @@ TEST(MoravelWalk, MotocrossWithANameAPaintAndSettingsThroughARaceToTheScoreboard
     MoravelRun run;
     // The race is ridden by the key script written for this race (the
     // dunes, the second paint).
-    const std::string race = raceScript(MORAVEL_TEST_DIR "/cross_two_laps.script");
+    const std::string race = raceScript(os::testing::source_root() + "/racing/moravel/tests/cross_two_laps.script");
     ASSERT_FALSE(race.empty());
     const std::string script = kToIntro + kMotocross + "wait 2000\nshot menu\n" + kChangeName +
                                "wait 300\ntext \"Ann Lee:1\"\n" + kChangeName + "wait 300\n" + kNextPaint +

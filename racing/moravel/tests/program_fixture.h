@@ -25,7 +25,7 @@ using os::host::Picture;
 // The program's folder copied from the build's device tree.
 struct MoravelRun : racing_test::ProgramRun
 {
-    MoravelRun() : ProgramRun(MORAVEL_DEVICE_ROOT, "Vasko-Moravel") {}
+    MoravelRun() : ProgramRun(os::testing::built_device_root(), "Vasko-Moravel") {}
 };
 
 using racing_test::changed;

@@ -101,7 +101,7 @@ TEST(MoravelProgram, TheDevicesButtonsRideTheRace)
 TEST(MoravelProgram, ARaceOfTwoLapsRiddenByKeysFinishes)
 {
     MoravelRun run;
-    std::ifstream file(MORAVEL_TEST_DIR "/two_laps.script");
+    std::ifstream file(os::testing::source_root() + "/racing/moravel/tests/two_laps.script");
     ASSERT_TRUE(file);
     std::stringstream script;
     script << file.rdbuf();

@@ -124,11 +124,14 @@ TEST(RaceCanvas, KeyScriptRidesTwoLaps)
             "# Written by MORAVEL_WRITE_KEY_SCRIPT=<file> moravel_game_tests --gtest_filter=RaceCanvas.KeyScript*\n",
             events, endMs);
     }
-    ASSERT_FALSE(racing_test::scriptFileEvents(MORAVEL_TEST_DIR "/two_laps.script").empty()) << "no key script";
+    ASSERT_FALSE(
+        racing_test::scriptFileEvents(os::testing::source_root() + "/racing/moravel/tests/two_laps.script").empty())
+        << "no key script";
     for (int shift : {-10, 0, 10})
     {
         SCOPED_TRACE(shift);
-        std::vector<KeyEvent> events = racing_test::scriptFileEvents(MORAVEL_TEST_DIR "/two_laps.script", shift);
+        std::vector<KeyEvent> events = racing_test::scriptFileEvents(
+            os::testing::source_root() + "/racing/moravel/tests/two_laps.script", shift);
         RaceFixture race(false);
         os_srand(kProgramSeed);
         ASSERT_TRUE(race.prepare());

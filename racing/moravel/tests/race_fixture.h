@@ -27,7 +27,7 @@ namespace fs = std::filesystem;
 // A copy of the game's folder in a device tree of this test's own.
 struct ScratchTree : racing_test::ScratchGame
 {
-    ScratchTree() : ScratchGame(MORAVEL_DEVICE_ROOT, "Vasko-Moravel") {}
+    ScratchTree() : ScratchGame(os::testing::built_device_root(), "Vasko-Moravel") {}
 };
 
 inline const ScratchTree& tree()

@@ -12,6 +12,8 @@
 #include "racing/framework/restart_command.h"
 #include "racing/framework/testing/scratch_game.h"
 
+#include "os/testing/program_run.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -39,7 +41,7 @@ void copyVehicle(const std::filesystem::path& folder, const std::string& from, c
 const racing_test::ScratchGame& menuTree()
 {
     static const racing_test::ScratchGame& scratch = []() -> const racing_test::ScratchGame& {
-        static racing_test::ScratchGame made(TUNDREL_DEVICE_ROOT, "Vasko-Tundrel", {"Storage Card"});
+        static racing_test::ScratchGame made(os::testing::built_device_root(), "Vasko-Tundrel", {"Storage Card"});
         copyVehicle(made.game + "/resources/vehicle", "Bighorn", "Big_Truck");
         copyVehicle(made.folder.path + "/Storage Card/Rally Pack", "Wagon", "Rally_Wagon");
         return made;

@@ -13,7 +13,10 @@ namespace {
 
 struct TundrelRun : ProgramRun
 {
-    TundrelRun() : ProgramRun(TUNDREL_DEVICE_ROOT, "Vasko-Tundrel", {"Program Files/Classic Pack", "Storage Card", "registry"}) {}
+    TundrelRun()
+        : ProgramRun(os::testing::built_device_root(), "Vasko-Tundrel",
+                     {"Program Files/Classic Pack", "Storage Card", "registry"})
+    {}
 
     std::string gui(const std::string& name) const
     {
@@ -58,7 +61,7 @@ const std::string kToPlaying = "wait 1000\nshot cover\n" + kStart + "wait 1500\n
 TEST(TundrelProgram, TheCardsWagonRacesTwoLapsByKeysToTheScoreTable)
 {
     TundrelRun run;
-    std::string race = fileText(TUNDREL_TEST_DIR "/two_laps.script");
+    std::string race = fileText(os::testing::source_root() + "/racing/tundrel/tests/two_laps.script");
     ASSERT_FALSE(race.empty());
     for (const char* shot : {"lights", "mid", "finish", "scoreboard"})
     {

@@ -51,7 +51,7 @@ namespace fs = std::filesystem;
 
 struct ScratchTree : racing_test::ScratchGame
 {
-    ScratchTree() : ScratchGame(TUNDREL_DEVICE_ROOT, "Vasko-Tundrel", {"Storage Card"}) {}
+    ScratchTree() : ScratchGame(os::testing::built_device_root(), "Vasko-Tundrel", {"Storage Card"}) {}
 };
 
 const ScratchTree& tree()
@@ -414,11 +414,13 @@ TEST(CarRace, KeyScriptDrivesTwoLaps)
                                           "--gtest_filter=CarRace.KeyScript*\n",
                                           events, endMs);
     }
-    ASSERT_FALSE(scriptFileEvents(TUNDREL_TEST_DIR "/two_laps.script").empty()) << "no key script";
+    ASSERT_FALSE(scriptFileEvents(os::testing::source_root() + "/racing/tundrel/tests/two_laps.script").empty())
+        << "no key script";
     for (int shift : {-10, 0, 10})
     {
         SCOPED_TRACE(shift);
-        std::vector<KeyEvent> events = scriptFileEvents(TUNDREL_TEST_DIR "/two_laps.script", shift);
+        std::vector<KeyEvent> events = scriptFileEvents(
+            os::testing::source_root() + "/racing/tundrel/tests/two_laps.script", shift);
         RaceFixture race(false);
         os_srand(kProgramSeed);
         ASSERT_TRUE(prepareCardRace(race));

@@ -25,7 +25,7 @@ namespace {
 
 const char* const kProgramFolder = "/Program Files/Ravenor";
 
-std::string ProgramPath(const std::string& deviceRoot = RAVENOR_DEVICE_ROOT)
+std::string ProgramPath(const std::string& deviceRoot = os::testing::built_device_root())
 {
     return deviceRoot + kProgramFolder + "/Ravenor";
 }
@@ -48,7 +48,7 @@ struct ProgramRun
         std::ofstream(script) << text;
         const std::string folder = deviceRoot + kProgramFolder;
         std::filesystem::create_directories(folder);
-        std::filesystem::copy(std::string(RAVENOR_DEVICE_ROOT) + kProgramFolder, folder,
+        std::filesystem::copy(os::testing::built_device_root() + kProgramFolder, folder,
                               std::filesystem::copy_options::recursive);
         std::filesystem::remove(folder + "/settings.bin");
     }
@@ -236,7 +236,7 @@ namespace {
 
 std::string LapScript()
 {
-    std::ifstream in(std::string(RAVENOR_GAME_TESTS) + "/first_stage_lap.txt");
+    std::ifstream in(os::testing::source_root() + "/ravenor/game/tests/first_stage_lap.txt");
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
@@ -402,7 +402,7 @@ int Differences(const os::host::Picture& a, const os::host::Picture& b, int top,
 // ("ravenor_front_end_walk/").
 TEST(RavenorProgram, PlaysFromTheFrontEndThroughTheFirstStageAndBack)
 {
-    std::ifstream in(std::string(RAVENOR_GAME_TESTS) + "/front_end_walk.txt");
+    std::ifstream in(os::testing::source_root() + "/ravenor/game/tests/front_end_walk.txt");
     std::stringstream text;
     text << in.rdbuf();
     ASSERT_FALSE(text.str().empty());
@@ -548,7 +548,7 @@ namespace {
 
 std::string TestScript(const std::string& name)
 {
-    std::ifstream in(std::string(RAVENOR_GAME_TESTS) + "/" + name);
+    std::ifstream in(os::testing::source_root() + "/ravenor/game/tests/" + name);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();

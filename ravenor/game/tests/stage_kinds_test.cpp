@@ -44,7 +44,7 @@ struct StageRun
     {
         const std::string folder = device + kKindsProgramFolder;
         std::filesystem::create_directories(folder);
-        std::filesystem::copy(std::string(RAVENOR_DEVICE_ROOT) + kKindsProgramFolder, folder,
+        std::filesystem::copy(os::testing::built_device_root() + kKindsProgramFolder, folder,
                               std::filesystem::copy_options::recursive);
         std::filesystem::remove(folder + "/settings.bin");
     }
@@ -267,7 +267,7 @@ TEST_P(StageKind, IsPlayedToItsEnd)
 {
     std::filesystem::create_directories("ravenor_stage_kinds");
     const Kind& k = Kinds()[GetParam()];
-    const std::string script = std::string(RAVENOR_GAME_TESTS) + "/stages/" + k.script;
+    const std::string script = os::testing::source_root() + "/ravenor/game/tests/stages/" + k.script;
     ASSERT_TRUE(std::filesystem::exists(script)) << script;
     StageRun run;
     EXPECT_EQ(0, run.Play(k.stage, script)) << ReadText(run.errors);
