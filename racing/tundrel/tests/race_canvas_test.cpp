@@ -736,7 +736,7 @@ TEST(CarRace, PuffsNearTheCameraFadeOut)
 TEST(CarRaceGapi, TheSettingsPageTurnsTheDirectDisplayOn)
 {
     using racing_test::tap;
-    racing_test::ProgramRun run(TUNDREL_DEVICE_ROOT, "Vasko-Tundrel",
+    racing_test::ProgramRun run(os::testing::built_device_root(), "Vasko-Tundrel",
                                 {"Program Files/Classic Pack", "Storage Card", "registry"});
     // Cover, intro, main menu, playing menu, its settings; the box; Done.
     const std::string toSettings = "wait 1000\n" + tap(88, 189) + "wait 1500\n" + tap(88, 189) + "wait 1500\n" +

@@ -205,8 +205,8 @@ TEST_F(ServerTest, LeavingAndIdleGroups)
     ASSERT_TRUE(eventually([&] { return membersOf(u"wing").empty(); }));
     ASSERT_TRUE(eventually([&] { return !hasGroup(u"wing"); }));
     EXPECT_TRUE(hasGroup(u"demo Default Group"));
-    EXPECT_EQ(listener.count(u"Client from 127.0.0.1 Disconnected."), 1);
-    EXPECT_EQ(listener.count(u"User from 127.0.0.1 logged off."), 1);
+    EXPECT_TRUE(eventually([&] { return listener.count(u"Client from 127.0.0.1 Disconnected.") == 1; }));
+    EXPECT_TRUE(eventually([&] { return listener.count(u"User from 127.0.0.1 logged off.") == 1; }));
 }
 
 TEST_F(ServerTest, StopEndsEveryConnection)

@@ -120,11 +120,12 @@ TEST_F(ServerTest, HostileClientsDoNotStopTheGoodOnes)
 
     // Each wrong head is a line in the log, never a box on the connection's
     // thread; the half message and the silent connection were timed out
-    // (the random bytes may end in either as well).
-    EXPECT_GE(listener.count(u"Server got a wrong TCP Packet Head from client."), 1);
+    // (the random bytes may end in either as well). A line may come just
+    // after its connection was seen closed.
+    EXPECT_TRUE(eventually([&] { return listener.count(u"Server got a wrong TCP Packet Head from client.") >= 1; }));
     EXPECT_TRUE(os::host::headless::boxes().empty());
-    EXPECT_GE(listener.count(u"left a message unfinished"), 1);
-    EXPECT_GE(listener.count(u"did not log on in time"), 1);
+    EXPECT_TRUE(eventually([&] { return listener.count(u"left a message unfinished") >= 1; }));
+    EXPECT_TRUE(eventually([&] { return listener.count(u"did not log on in time") >= 1; }));
 
     // Forged names. Mallory enters a group of her own under Alice's name:
     // only Mallory enters. Eve, a member of Alice's group, places Alice's
@@ -211,7 +212,10 @@ TEST_F(ServerTest, HostileClientsDoNotStopTheGoodOnes)
         EXPECT_GE(got1, std::max<int>(10, int(rounds / 10))) << rounds << " rounds";
         EXPECT_GE(got2, std::max<int>(10, int(rounds / 10))) << rounds << " rounds";
         ASSERT_TRUE(eventually([&] { return membersOf(u"demo Default Group").size() == 2; }));
-        EXPECT_EQ(listener.count(u"does not take its messages"), 1);
+        // The line is logged after the connection is closed, so the group may
+        // already have lost the member when it comes.
+        EXPECT_TRUE(eventually([&] { return listener.count(u"does not take its messages") == 1; }))
+            << listener.count(u"does not take its messages") << " lines";
     }
 
     // After everything the good clients still fly and receive states.
