@@ -5,6 +5,9 @@
 
 #include "engine/base/math_utils.h"
 
+#include <cmath>
+#include <limits>
+
 using namespace skyrend::mp;
 using namespace skyrend::mp::testing;
 
@@ -359,6 +362,19 @@ TEST_F(ServerTest, MissilePlacesLeaveTheStationsAndLaunchesAsTheyWere)
         EXPECT_LT(apart(written, Vector3(sent.x, sent.y, sent.z)), 1e-3f) << "station " << i;
     }
     EXPECT_TRUE(t.a->flying);
+
+    // A place that is not a number is not taken: it would stay on a missile
+    // that has gone and reach every member's states.
+    ClientMessage broken = places;
+    broken.missilePositions[0] = {std::nanf(""), 0.0f, std::numeric_limits<float>::infinity()};
+    ASSERT_TRUE(t.ha->handle(broken));
+    for (int i = 0; i < kStations; ++i)
+    {
+        Vector3 written;
+        missile(i)->flight.orientation.getTranslation(written);
+        EXPECT_TRUE(std::isfinite(written.x) && std::isfinite(written.y) && std::isfinite(written.z))
+            << "station " << i;
+    }
 
     // Fifty rounds (two seconds of flight): after each, every missile is on
     // its station of the aircraft, wherever that has gone.
