@@ -36,8 +36,8 @@ int boundedHeight(int width, int h)
 
 Renderer3D::Renderer3D(Scene* owner, int w, int h)
     : Renderer(owner), width(boundedSide(w)), height(boundedHeight(width, h)),
-      depthBuffer(new uint32_t[size_t(width) * size_t(height) + 1]), depthWordsInUse(size_t(width) * size_t(height)),
-      frame(new FrameState()), meshState(new MeshState()), tempPool(new TempPool())
+      depthBuffer(new uint32_t[size_t(width) * size_t(height) + 1]), frame(new FrameState()),
+      meshState(new MeshState()), tempPool(new TempPool())
 {
 }
 
@@ -107,32 +107,49 @@ void Renderer3D::render(float dt)
         renderFrame(dt, boundGroups, *boundCamera, *boundEnvironment);
 }
 
+void Renderer3D::prepareDepth(size_t words)
+{
+    if (depthWordsReady >= words)
+        return;
+    std::fill(depthBuffer + depthWordsReady, depthBuffer + words, kFarDepth);
+    depthWordsReady = words;
+}
+
 void Renderer3D::clearDepth()
 {
     const size_t words = size_t(width) * size_t(height);
     // A provider must be a 3D renderer at least as large as this one.
     if (depthProvider && depthProvider->width >= width && depthProvider->height >= height)
     {
+        // What the provider has never prepared is far.
+        const size_t ready = depthProvider->depthWordsReady;
         for (int y = 0; y < height; ++y)
-            std::memcpy(depthBuffer + size_t(y) * width, depthProvider->depthBuffer + size_t(y) * depthProvider->width,
-                        size_t(width) * 4);
+        {
+            const size_t from = size_t(y) * depthProvider->width;
+            const size_t copied = from >= ready ? 0 : std::min(size_t(width), ready - from);
+            uint32_t* row = depthBuffer + size_t(y) * width;
+            std::memcpy(row, depthProvider->depthBuffer + from, copied * 4);
+            std::fill(row + copied, row + width, kFarDepth);
+        }
         depthWordsInUse = words;
+        depthWordsReady = std::max(depthWordsReady, words);
         return;
     }
-    std::memset(depthBuffer, 0xFF, depthWordsInUse * 4);
+    std::fill(depthBuffer, depthBuffer + depthWordsInUse, kFarDepth);
     depthWordsInUse = 0;
+    // Only what the rasteriser reaches (its rectangle within the surface).
+    if (rasterizer)
+        prepareDepth(size_t(std::max(rasterizer->width, 0)) * size_t(std::max(rasterizer->height, 0)));
 }
 
 void Renderer3D::renderFrame(float dt, const PtrVector* groups, Camera& camera, const Environment& environment)
 {
     if (dt > 0.0f)
         ++frameCounter;
-    clearDepth();
-    if (camera.viewportWidth == 0 || camera.viewportHeight == 0 || camera.projection <= 0)
-        return;
     if (!rasterizer)
         initRasterizer();
-    if (!rasterizer)
+    clearDepth();
+    if (camera.viewportWidth == 0 || camera.viewportHeight == 0 || camera.projection <= 0 || !rasterizer)
         return;
     if (!shadeTable)
         updateShadeTable(nullptr, environment.ambient);

@@ -62,14 +62,22 @@ public:
     struct TempPool;
 
 private:
-    // The leading words of the depth buffer that may differ from "far" (all
-    // ones): what the rasterisers drew into since the last clear (their rows
-    // are as wide as their rectangle), or the whole buffer when it was copied
-    // or has not been cleared yet. A clear resets only these, so a scene that
-    // says it is larger than its display does not clear its unused rest every
-    // frame.
-    size_t depthWordsInUse;
+    static constexpr uint32_t kFarDepth = 0xFFFFFFFFu;
 
+    // The leading words of the depth buffer that may differ from "far":
+    // what the rasterisers drew into since the last clear (their rows are as
+    // wide as their rectangle), or the whole buffer when it was copied. A
+    // clear resets only these, so a scene that says it is larger than its
+    // display does not clear its unused rest every frame.
+    size_t depthWordsInUse = 0;
+    // The leading words that hold a depth at all (the rest has never been
+    // written): a new buffer is made far only as far as its display reaches,
+    // so a scene that says it is far larger than its display does not fill
+    // what no frame draws into.
+    size_t depthWordsReady = 0;
+
+    // Makes the first words of the buffer hold a depth (far where new).
+    void prepareDepth(size_t words);
     void clearDepth();
     void drawGroup(Group3D& group, const Environment& environment, float dt);
     void drawMesh(Mesh& mesh, const Matrix4& working, const Matrix4& groupView, int cullingPolicy);

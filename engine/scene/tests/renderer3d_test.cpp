@@ -245,6 +245,32 @@ TEST(Renderer3D, DepthComesFromAProviderOfTheSameSize)
     EXPECT_EQ(second.surface->colorAt(16, 16), 0xFFFFFFu);
 }
 
+TEST(Renderer3D, ASceneLargerThanItsDisplayDrawsAndLendsItsDepth)
+{
+    // Said to be far larger than the 32 x 32 surface it is shown on: it
+    // draws there as a scene of the surface's size would, and a renderer
+    // taking its depth finds far wherever it drew nothing.
+    View shown;
+    Renderer3D large(nullptr, 4096, 2048);
+    large.setTarget({0, 0, kW, kH, 1.0f, shown.surface});
+    Group3D* nearTriangle = groupOf({{{-50, 50, 5, 50, 50, 5, 0, -50, 5}}});
+    PtrVector groups;
+    groups.add(nearTriangle);
+    for (int frame = 0; frame < 2; ++frame)
+        large.renderFrame(0.04f, &groups, shown.camera, shown.environment);
+    EXPECT_EQ(shown.surface->colorAt(16, 16), 0xFFFFFFu);
+    EXPECT_LT(large.depthBuffer[16 * kW + 16], 0xFFFFFFFFu);
+
+    View taking;
+    taking.renderer.depthProvider = &large;
+    taking.groups.add(groupOf({{{-50, 50, 9, 50, 50, 9, 0, -50, 9}}}));
+    taking.frame();
+    // The provider's rows are 4096 words apart: from the second on, they
+    // lie past all it drew.
+    EXPECT_EQ(taking.surface->colorAt(16, 16), 0xFFFFFFu);
+    delete nearTriangle;
+}
+
 TEST(Renderer3D, LightTablesFollowTheSurfaceFormat)
 {
     initMathTables();
