@@ -141,10 +141,10 @@ TEST(Labels, PlanesAndScenes)
     EXPECT_EQ(u"desert", sceneLabel(u"desert"));
 }
 
-// The menu lists each demo plane as its specifications page names it: a
+// The menu lists each demo plane by the heading of its data page: a
 // '_' in a plane file's name shows as ',', so a name meant with a blank
 // has the blank in the file's name.
-TEST(Labels, DemoPlanesReadAsTheirSpecificationPagesName)
+TEST(Labels, DemoPlanesReadAsTheirDataPagesHeading)
 {
     const std::filesystem::path aircraft = std::filesystem::path(os::testing::built_device_root()) /
                                            "Program Files/Vasko-Skyrend/resources/aircraft";
