@@ -115,10 +115,19 @@ std::string device_root()
 
 std::string to_host(const std::u16string& device_path)
 {
-    std::string host = device_root();
-    bool found = true;
+    const std::string root = device_root();
     // A device path ends at its first NUL, as the C string it stands for.
-    for (const std::u16string& part : components(device_path.substr(0, device_path.find(u'\0'))))
+    const std::vector<std::u16string> parts = components(device_path.substr(0, device_path.find(u'\0')));
+    // Most paths name what is there with the case it has: then every folder
+    // on the way is there as written too, and one look answers.
+    std::string host = root;
+    for (const std::u16string& part : parts)
+        host += "/" + utf8(part);
+    if (parts.empty() || exists(host))
+        return host.empty() ? "/" : host;
+    host = root;
+    bool found = true;
+    for (const std::u16string& part : parts)
     {
         std::string name = utf8(part);
         if (found && !exists(host + "/" + name))

@@ -4,6 +4,7 @@
 #include "engine/platform/pixel_format.h"
 #include "engine/scene/3d/light.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -45,6 +46,19 @@ Vector3 normalOf(int row, int column)
     return n;
 }
 
+// The normals of every entry, worked out once: every scene's table uses them.
+const Vector3* entryNormals()
+{
+    static const Vector3* normals = [] {
+        auto* all = new Vector3[ShadeTable::kEntries];
+        for (int row = 0; row < ShadeTable::kSide; ++row)
+            for (int column = 0; column < ShadeTable::kSide; ++column)
+                all[row * ShadeTable::kSide + column] = normalOf(row, column);
+        return all;
+    }();
+    return normals;
+}
+
 uint32_t capChannel(uint32_t v)
 {
     return v > 255 ? 255 : v;
@@ -80,19 +94,24 @@ void ShadeTable::build(const PtrVector* lights, uint32_t ambient)
     LightTerms* terms = new LightTerms[size_t(count > 0 ? count : 1)];
     for (int i = 0; i < count; ++i)
         terms[i] = termsOf(*static_cast<const Light*>(lights->get(i)));
+    const Vector3* normals = entryNormals();
     for (int row = 0; row < kSide; ++row)
     {
         for (int column = 0; column < kSide; ++column)
         {
-            const Vector3 n = normalOf(row, column);
+            const Vector3& n = normals[row * kSide + column];
             uint32_t d[3] = {ambient >> 16 & 0xFF, ambient >> 8 & 0xFF, ambient & 0xFF};
             uint32_t s[3] = {0, 0, 0};
             for (int i = 0; i < count; ++i)
             {
-                int dot = int(terms[i].direction.dot(n) * 255.0f);
-                if (dot < 0)
-                    dot = 0;
-                const float power = terms[i].intensity * std::pow(float(dot) / 255.0f, terms[i].exponent);
+                // A direction too long to be made unit (a template's huge
+                // numbers) gives no number here: such a light lights nothing.
+                const float facing = terms[i].direction.dot(n) * 255.0f;
+                const int dot = facing > 0.0f ? int(std::min(facing, 255.0f)) : 0;
+                // The exponent is positive, so a light behind the normal adds
+                // no highlight.
+                const float power =
+                    dot > 0 ? terms[i].intensity * std::pow(float(dot) / 255.0f, terms[i].exponent) : 0.0f;
                 for (int c = 0; c < 3; ++c)
                 {
                     d[c] += uint32_t(terms[i].color[c]) * uint32_t(dot) >> 8;

@@ -18,11 +18,14 @@ Canvas& fuzzCanvas()
 {
     static Canvas* canvas = [] {
         initMathTables();
+        // A quarter of the device screen: what an input places outside is
+        // clipped as it would be there, and a full-screen scene's buffers
+        // cost a quarter of what they would.
         auto* app = new Window(u"app", nullptr, false);
-        if (!app->create(0, 0, 240, 320))
+        if (!app->create(0, 0, 120, 160))
             __builtin_trap();
         auto* c = new Canvas(u"canvas", true);
-        if (!app->addChild(c, 0, 0, 240, 320))
+        if (!app->addChild(c, 0, 0, 120, 160))
             __builtin_trap();
         writeFuzzInput("empty.properties", nullptr, 0);
         return c;

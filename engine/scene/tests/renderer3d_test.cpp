@@ -7,10 +7,14 @@
 #include "engine/scene/3d/camera.h"
 #include "engine/scene/3d/environment.h"
 #include "engine/scene/3d/group3d.h"
+#include "engine/scene/3d/light.h"
+#include "engine/scene/3d/shade_table.h"
 #include "engine/scene/scenes/renderer3d.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -293,6 +297,33 @@ TEST(Renderer3D, LightTablesFollowTheSurfaceFormat)
     EXPECT_EQ(surface->colorAt(16, 16), 0x7F7F7Fu);
     delete g;
     delete surface;
+}
+
+TEST(Renderer3D, ALightWithoutAUsableDirectionLightsNothing)
+{
+    // Directions a template can give that no unit vector comes from: the
+    // tables hold the ambient light alone, and the lights beside them count.
+    const float huge = std::numeric_limits<float>::infinity();
+    const Vector3 directions[] = {
+        {0.0f, -huge, 1.0f}, {huge, huge, huge}, {0.0f, 0.0f, std::nanf("")}, {0.0f, 0.0f, 0.0f}};
+    PtrVector ambientOnly;
+    ShadeTable reference(&ambientOnly, 0x404040, 32);
+    for (const Vector3& direction : directions)
+    {
+        Light odd(direction, 0xFFFFFF, 0xFFFFFF, 255, 4096);
+        PtrVector lights;
+        lights.add(&odd);
+        ShadeTable table(&lights, 0x404040, 32);
+        for (int i = 0; i < ShadeTable::kEntries; ++i)
+        {
+            ASSERT_EQ(table.diffuse[i], reference.diffuse[i]) << "entry " << i;
+            ASSERT_EQ(table.specular[i], 0u) << "entry " << i;
+        }
+        Light sun(Vector3(0.0f, 0.0f, 1.0f), 0xFFFFFF, 0, 0, 4096);
+        lights.add(&sun);
+        ShadeTable withSun(&lights, 0x404040, 32);
+        EXPECT_EQ(withSun.diffuse[ShadeTable::kCentre], 0xFFFFFFu);
+    }
 }
 
 namespace {

@@ -56,6 +56,14 @@ void checkSetAside(const uint8_t* data, size_t size)
     std::filesystem::remove(aside, error);
 }
 
+// The table file's bytes as written.
+std::string savedBytes()
+{
+    static const std::string path = fuzzHostPath("f/racescore.properties");
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -82,12 +90,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // Read back, every row is there; written again and read again, the
     // rows no longer change (the first write may still trim what the input
-    // had).
+    // had). When the second write gives the bytes of the first, the third
+    // read would read what the second did, and is not needed.
+    const std::string first = savedBytes();
     std::vector<ScoreRecord> again;
     std::optional<ScoreRecord> latestAgain;
     loadScores(kFolder, again, latestAgain);
     if (!latestAgain || again.size() != table.size() || !saveScores(kFolder, again, latestAgain))
         __builtin_trap();
+    if (savedBytes() == first)
+    {
+        os::host::headless::clear_boxes();
+        return 0;
+    }
     std::vector<ScoreRecord> third;
     std::optional<ScoreRecord> latestThird;
     loadScores(kFolder, third, latestThird);
