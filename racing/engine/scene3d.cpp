@@ -233,13 +233,7 @@ void Renderer3D::drawGroup(Group3D& group, const Matrix4& view)
         sphereCulled(position.x, position.y, position.z, group.radius))
         return;
     ++statistics.groups;
-    const PtrVector* objects = group.objects;
-    if (group.levels && group.levelCount > 0 && group.levelDistance > 0.0f)
-    {
-        const int level = int(std::fabs(position.z / group.levelDistance)) - 1;
-        if (level >= 0)
-            objects = group.levels[std::min(level, group.levelCount - 1)];
-    }
+    const PtrVector* objects = group.objectsAtDepth(position.z);
     for (int i = 0; objects && i < objects->size(); ++i)
     {
         Mesh* mesh = static_cast<Mesh*>(objects->get(i));

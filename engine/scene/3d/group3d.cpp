@@ -302,3 +302,16 @@ void Group3D::setEnvironmentEnabled(int value)
     for (int i = 0; i < meshCount(); ++i)
         mesh(i)->environmentEnabled = uint8_t(value);
 }
+
+const PtrVector* Group3D::objectsAtDepth(float depth) const
+{
+    if (!levels || levelCount <= 0 || !(levelDistance > 0.0f))
+        return objects;
+    // Kept a float until it is known to be small: a depth past int's range,
+    // or no number at all (a template's numbers past the float range), never
+    // becomes an int. A depth that is no number draws the whole model.
+    const float steps = std::fabs(depth) / levelDistance;
+    if (!(steps >= 1.0f))
+        return objects;
+    return levels[steps >= float(levelCount) ? levelCount - 1 : int(steps) - 1];
+}

@@ -56,6 +56,9 @@ public:
     // The level groups give up their meshes and materials to this group,
     // which owns them from then on; the groups are left empty.
     void setLevels(Group3D** groups, int count, float distance);
+    // The meshes drawn at `depth` along the view: the whole model, and past
+    // every levelDistance one level further down, the last level beyond.
+    const PtrVector* objectsAtDepth(float depth) const;
 
     void setFlatShading(int value);
     void setDetailLevel(int level);

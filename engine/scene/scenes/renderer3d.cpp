@@ -235,13 +235,7 @@ void Renderer3D::drawGroup(Group3D& group, const Environment& environment, float
     if (group.cullingPolicy == 1 && isSphereOutside(origin, group.radius))
         return;
     ++groupsDrawn;
-    const PtrVector* list = group.objects;
-    if (group.levels && group.levelCount > 0 && group.levelDistance > 0.0f)
-    {
-        const int k = int(std::fabs(origin.z) / group.levelDistance) - 1;
-        if (k >= 0)
-            list = group.levels[k < group.levelCount ? k : group.levelCount - 1];
-    }
+    const PtrVector* list = group.objectsAtDepth(origin.z);
     for (int i = 0; i < list->size(); ++i)
     {
         Mesh* mesh = static_cast<Mesh*>(list->get(i));

@@ -299,6 +299,36 @@ TEST(Renderer3D, LightTablesFollowTheSurfaceFormat)
     delete surface;
 }
 
+TEST(Renderer3D, LevelsByDepthTakeAnyNumberAndNone)
+{
+    Group3D* g = groupOf({{{0, 1, 0, -1, -1, 0, 1, -1, 0}}});
+    Group3D* levels[2];
+    for (Group3D*& level : levels)
+        level = groupOf({{{0, 1, 0, -1, -1, 0, 1, -1, 0}}});
+    g->setLevels(levels, 2, 10.0f);
+    const float huge = std::numeric_limits<float>::infinity();
+    struct Case
+    {
+        float depth;
+        int level; // -1: the whole model
+    } cases[] = {{0.0f, -1},  {9.99f, -1}, {10.0f, 0},  {-15.0f, 0}, {20.0f, 1},
+                 {3e9f, 1},   {1e30f, 1},  {huge, 1},   {-huge, 1},  {std::nanf(""), -1}};
+    for (const Case& c : cases)
+    {
+        const PtrVector* want = c.level < 0 ? g->objects : g->levels[c.level];
+        EXPECT_EQ(g->objectsAtDepth(c.depth), want) << c.depth;
+    }
+    // Drawn where the depth is past int's range, the far level is chosen.
+    View v;
+    v.environment.backClip = 1e30f;
+    g->cullingPolicy = 0;
+    g->matrix.setTranslationXYZ(0.0f, 0.0f, 3e10f);
+    v.groups.add(g);
+    v.frame();
+    delete levels[0];
+    delete levels[1];
+}
+
 TEST(Renderer3D, ALightWithoutAUsableDirectionLightsNothing)
 {
     // Directions a template can give that no unit vector comes from: the
