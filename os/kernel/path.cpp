@@ -118,8 +118,9 @@ std::string to_host(const std::u16string& device_path)
     const std::string root = device_root();
     // A device path ends at its first NUL, as the C string it stands for.
     const std::vector<std::u16string> parts = components(device_path.substr(0, device_path.find(u'\0')));
-    // Most paths name what is there with the case it has: then every folder
-    // on the way is there as written too, and one look answers.
+    // Most paths name what is there in the case it has on disk: then every
+    // folder on the way exists under that very name, and one lstat of the
+    // whole path answers.
     std::string host = root;
     for (const std::u16string& part : parts)
         host += "/" + utf8(part);

@@ -156,10 +156,11 @@ TEST(Labels, DemoPlanesReadAsTheirDataPagesHeading)
             continue;
         ++planes;
         const std::string stem = entry.path().stem().string();
-        std::ifstream specs(aircraft / "specs" / (stem + "_specs.properties"));
-        ASSERT_TRUE(specs) << stem;
+        // The plane's data page, in the folder and under the name the game loads.
+        std::ifstream page(aircraft / "specs" / (stem + "_specs.properties"));
+        ASSERT_TRUE(page) << stem;
         std::string line, heading;
-        while (std::getline(specs, line))
+        while (std::getline(page, line))
             if (line.rfind("heading=", 0) == 0)
             {
                 const size_t at = line.find("text:") + 5;

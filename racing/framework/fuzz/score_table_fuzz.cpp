@@ -56,7 +56,7 @@ void checkSetAside(const uint8_t* data, size_t size)
     std::filesystem::remove(aside, error);
 }
 
-// The table file's bytes as written.
+// The bytes the table file holds now.
 std::string savedBytes()
 {
     static const std::string path = fuzzHostPath("f/racescore.properties");
