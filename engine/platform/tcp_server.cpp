@@ -21,7 +21,7 @@ int64_t realNowUs()
 // ---- TCPClientHandler ----
 
 TCPClientHandler::TCPClientHandler(TCPServer* owner, Socket* connection)
-    : Thread(u"TCPClientHandler"), server(owner), socket(connection), acceptedUs(realNowUs())
+    : Thread(u"TCPClientHandler"), server(owner), socket(connection), acceptedUs(realNowUs()), lastMessageUs(acceptedUs)
 {
     socket->setNoDelay(true);
     socket->setSendTimeout(TCPServer::kFlushWaitMs);
@@ -84,7 +84,12 @@ void TCPClientHandler::run()
             break;
         }
         if (ok)
+        {
+            // Before the subclass acts on it, so that its answer never
+            // reaches the peer ahead of this time.
+            lastMessageUs = realNowUs();
             ok = onPacket(*socket);
+        }
         if (!ok)
         {
             if (socket->timedOut() && !stopFlag)
@@ -429,12 +434,60 @@ void TCPServer::limitWaiting(uint32_t incoming)
     }
 }
 
-bool TCPServer::hasRoomToAdmit() const
+bool TCPServer::hasRoomToAdmit()
 {
-    int admitted = 0;
+    TCPClientHandler* caller = nullptr;
     for (TCPClientHandler* h : handlers)
-        admitted += h->isConnected() && h->isAdmitted() ? 1 : 0;
-    return admitted < std::max(1, maxConnections - maxWaiting);
+    {
+        if (h->isCurrent())
+        {
+            caller = h;
+            break;
+        }
+    }
+    return makeRoomToAdmit(caller);
+}
+
+bool TCPServer::makeRoomToAdmit(TCPClientHandler* newcomer)
+{
+    const int places = std::max(1, maxConnections - maxWaiting);
+    int admitted = 0;
+    std::unordered_map<uint32_t, int> perAddress;
+    for (TCPClientHandler* h : handlers)
+    {
+        if (h == newcomer || !h->isConnected() || !h->isAdmitted())
+            continue;
+        admitted += 1;
+        perAddress[h->getPeerIp()] += 1;
+    }
+    if (admitted < places)
+        return true;
+    if (!newcomer)
+        return false;
+    // Full. The newcomer's address takes a place from the address that holds
+    // the most only while it holds fewer than its share; the other address
+    // then still holds more than the newcomer's will, so places never swing
+    // back and forth between two addresses.
+    const int mine = perAddress[newcomer->getPeerIp()]; // its address is among those sharing
+    const int share = places / int(perAddress.size());
+    if (mine >= share)
+        return false;
+    int most = 0;
+    for (const auto& [address, count] : perAddress)
+        most = std::max(most, count);
+    TCPClientHandler* idlest = nullptr;
+    for (TCPClientHandler* h : handlers)
+    {
+        if (h == newcomer || !h->isConnected() || !h->isAdmitted() || perAddress[h->getPeerIp()] != most)
+            continue;
+        if (!idlest || h->lastMessageTime() < idlest->lastMessageTime())
+            idlest = h;
+    }
+    if (!idlest)
+        return false;
+    onNotice(Notice::MadeRoom, idlest, most);
+    idlest->disconnect();
+    return true;
 }
 
 bool TCPServer::waitStarted(DWORD ms)

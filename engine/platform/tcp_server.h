@@ -25,7 +25,10 @@
 // its own address goes, or when it has none waiting the oldest of the address
 // that holds the most, so one address's crowd only ever closes its own once
 // it holds a place), connections stay below what the process can open
-// (admitted ones leave room for `maxWaiting` more), an admitted connection
+// (admitted ones leave room for `maxWaiting` more), one address cannot keep
+// the others out (when every place is taken, a connection from an address
+// below its share is admitted in the place of the longest-idle one of the
+// address that holds the most: `hasRoomToAdmit`), an admitted connection
 // that the subclass calls idle-limited is closed after `idleLimitMs` without
 // a message, and a failed accept (no descriptor left, ...) is retried after
 // a pause. What happened reaches the subclass as a `Notice`.
@@ -83,6 +86,9 @@ public:
     // longer counts among the connections waiting to be admitted.
     void admit() { admitted = true; }
     bool isAdmitted() const { return admitted; }
+    // When the last message's head was read (real clock, microseconds; the
+    // time of the accept before the first).
+    int64_t lastMessageTime() const { return lastMessageUs; }
 
     bool isConnected() const { return socket->isValid(); }
     bool hasEnded() const { return ended; }
@@ -106,6 +112,7 @@ private:
     WCHAR peerAddress[32] = {};
     uint32_t peerIp = 0;
     int64_t acceptedUs; // real clock
+    std::atomic<int64_t> lastMessageUs;
     std::atomic<bool> admitted{false};
     // The outgoing queue; not empty only while the socket's buffer is full.
     std::mutex outLock;
@@ -214,6 +221,9 @@ public:
         TooManyWaiting,  // the oldest connection waiting to be admitted: closed
         QueueFull,       // a peer that does not take its packets: closed
         IdleTimedOut,    // an idle-limited connection sent nothing in time: closed
+        MadeRoom,        // the longest-idle admitted connection of the address that
+                         // holds the most, for one from an address below its share:
+                         // closed (value: the admitted connections its address held)
     };
     virtual void onEvent(int, TCPClientHandler*) {}
     virtual void onNotice(Notice, TCPClientHandler*, int) {}
@@ -246,9 +256,18 @@ public:
     DWORD getMessageLimit() const { return messageLimitMs; }
     DWORD getIdleLimit() const { return idleLimitMs; }
     int getMaxConnections() const { return maxConnections; }
-    // Under the server lock: whether one more connection may be admitted
-    // (admitted ones leave room for those waiting to be).
-    bool hasRoomToAdmit() const;
+    // Under the server lock, before `newcomer` is admitted: whether it may be
+    // (admitted ones leave room for those waiting to be). When every place
+    // is taken, the places are shared among the addresses that hold admitted
+    // connections, the newcomer's counted: a newcomer whose address holds
+    // fewer than its share (places / addresses, rounded down) is admitted in
+    // the place of the longest-idle admitted connection of the address that
+    // holds the most, which is closed (`Notice::MadeRoom`). A newcomer from
+    // the address that holds the most, or from the only one, finds no room.
+    bool makeRoomToAdmit(TCPClientHandler* newcomer);
+    // The same for the connection whose thread asks (a subclass's log-on);
+    // from any other thread only whether a place is free.
+    bool hasRoomToAdmit();
     // Stops accepting, closes every connection, stops the updater and every
     // handler, then raises `ServerStopped`; waits on no peer. A server that
     // never started only closes its socket.

@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <sys/resource.h>
 #include <thread>
 #include <vector>
@@ -333,20 +334,32 @@ public:
     std::atomic<int> sum{0};
 };
 
-// A value of kAdmit admits the connection (its "log-on").
+// A value of kAdmit asks to be admitted (its "log-on"); without room the
+// answer is kNoRoom and the value is not taken.
 constexpr int32_t kAdmit = 1000;
+constexpr int32_t kNoRoom = -1;
 
 bool SumHandler::onPacket(Socket& s)
 {
     int32_t v;
     if (!s.readInt(v))
         return false;
+    int32_t answer = v * 2;
     if (v == kAdmit)
-        admit();
-    static_cast<SumServer*>(getServer())->sum += v;
+    {
+        lockServer();
+        const bool room = getServer()->hasRoomToAdmit();
+        if (room)
+            admit();
+        unlockServer();
+        if (!room)
+            answer = kNoRoom;
+    }
+    if (answer != kNoRoom)
+        static_cast<SumServer*>(getServer())->sum += v;
     PacketWriter w;
     w.putShort(0x5858);
-    w.putInt(v * 2);
+    w.putInt(answer);
     return sendPacket(w);
 }
 
@@ -663,3 +676,148 @@ TEST_F(Net, TheConnectionLimitFollowsWhatTheProcessCanOpen)
         EXPECT_EQ(server.getMaxConnections(), expected) << open;
     }
 }
+
+namespace {
+
+// One SumHandler client on a socket bound to its own loopback address (as
+// if from another machine), asking one thing at a time.
+struct AddressedPeer
+{
+    Socket socket{false, 0};
+    AddressedPeer(uint32_t from, int port)
+    {
+        EXPECT_TRUE(socket.bindLocal(from));
+        EXPECT_TRUE(socket.connect(u"127.0.0.1", port));
+        socket.setReceiveTimeout(20000);
+    }
+    // The server's answer to `value`; 0 when none came.
+    int32_t ask(int32_t value)
+    {
+        std::vector<uint8_t> message = sumMessage(value);
+        int16_t head = 0;
+        int32_t answer = 0;
+        if (!socket.sendAll(message.data(), int(message.size())) || !socket.readShort(head) || !socket.readInt(answer))
+            return 0;
+        return answer;
+    }
+};
+
+constexpr uint32_t kHost1 = 0x7F000001, kHost2 = 0x7F000002, kHost3 = 0x7F000003, kHost4 = 0x7F000004,
+                   kHost5 = 0x7F000005;
+
+// A server whose places are all held asks newcomers, one after the other,
+// to be admitted.
+struct CrowdCase
+{
+    const char* name;
+    int places;
+    // The address of each connection admitted at the start, in order.
+    std::vector<uint32_t> holders;
+    // The holders that then send a message, in this order: the idlest are
+    // those that sent none (the first admitted first), then these.
+    std::vector<int> keepAlive;
+    struct Newcomer
+    {
+        uint32_t from;
+        // The connection closed to admit it (holders first, then admitted
+        // newcomers, each numbered in turn), or kRefused.
+        int closes;
+    };
+    std::vector<Newcomer> newcomers;
+};
+
+constexpr int kRefused = -1;
+
+class CrowdAdmission : public Net, public ::testing::WithParamInterface<CrowdCase>
+{};
+
+} // namespace
+
+// When every place is held, a newcomer from an address below its share
+// (the places divided among the addresses holding them, its own counted)
+// is admitted and the longest-idle connection of the address holding the
+// most is closed; a newcomer from the address holding the most, or from
+// the only address there is, is refused and closes nothing.
+TEST_P(CrowdAdmission, ANewcomerBelowItsShareTakesTheIdlestPlaceOfTheLargestCrowd)
+{
+    const CrowdCase& c = GetParam();
+    constexpr int kWaiting = 8;
+    SumServer server(false);
+    server.setLimits(60000, 60000, kWaiting);
+    server.setConnectionLimits(c.places + kWaiting, 60000);
+    server.start();
+
+    std::vector<std::unique_ptr<AddressedPeer>> admitted;
+    std::vector<bool> open;
+    for (uint32_t from : c.holders)
+    {
+        admitted.push_back(std::make_unique<AddressedPeer>(from, server.getPort()));
+        ASSERT_EQ(admitted.back()->ask(kAdmit), 2 * kAdmit);
+        open.push_back(true);
+    }
+    for (int i : c.keepAlive)
+        ASSERT_EQ(admitted[size_t(i)]->ask(1), 2);
+
+    std::vector<std::unique_ptr<AddressedPeer>> refused;
+    int closed = 0;
+    for (size_t n = 0; n < c.newcomers.size(); ++n)
+    {
+        const CrowdCase::Newcomer& newcomer = c.newcomers[n];
+        auto peer = std::make_unique<AddressedPeer>(newcomer.from, server.getPort());
+        if (newcomer.closes == kRefused)
+        {
+            EXPECT_EQ(peer->ask(kAdmit), kNoRoom) << "newcomer " << n;
+            refused.push_back(std::move(peer));
+            continue;
+        }
+        ASSERT_EQ(peer->ask(kAdmit), 2 * kAdmit) << "newcomer " << n;
+        closed += 1;
+        EXPECT_TRUE(closedByPeer(admitted[size_t(newcomer.closes)]->socket)) << "newcomer " << n;
+        open[size_t(newcomer.closes)] = false;
+        admitted.push_back(std::move(peer));
+        open.push_back(true);
+    }
+    EXPECT_EQ(server.count(TCPServer::Notice::MadeRoom), closed);
+    // Every other connection is still served, the refused ones as waiting.
+    for (size_t i = 0; i < admitted.size(); ++i)
+    {
+        if (open[i])
+        {
+            EXPECT_EQ(admitted[i]->ask(3), 6) << "connection " << i;
+        }
+    }
+    for (auto& peer : refused)
+        EXPECT_EQ(peer->ask(3), 6);
+    server.stop();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Net, CrowdAdmission,
+    ::testing::Values(
+        // All from one address, as on a single machine: a full server
+        // refuses, whoever was idle longest.
+        CrowdCase{"OneAddress", 4, {kHost1, kHost1, kHost1, kHost1}, {}, {{kHost1, kRefused}, {kHost1, kRefused}}},
+        // One address holds every place and keeps its connections alive,
+        // the idlest first in an order other than that of admission. Another
+        // address gets its share (half), one place of the crowd's at a time;
+        // past it, and for the crowd, there is no room.
+        CrowdCase{"CrowdAndOneOther",
+                  6,
+                  {kHost2, kHost2, kHost2, kHost2, kHost2, kHost2},
+                  {3, 4, 5, 0, 1, 2},
+                  {{kHost3, 3}, {kHost3, 4}, {kHost2, kRefused}, {kHost3, 5}, {kHost3, kRefused}, {kHost2, kRefused}}},
+        // Three addresses, then a fourth: each share is the places divided
+        // among the addresses holding them. Connections 1 and 3 never sent
+        // after their admission; between equal crowds the idlest goes.
+        CrowdCase{"SharesFollowTheAddresses",
+                  6,
+                  {kHost2, kHost2, kHost4, kHost2, kHost4, kHost2},
+                  {5, 0, 2, 4},
+                  {{kHost3, 1},
+                   {kHost3, 3},
+                   {kHost3, kRefused},
+                   {kHost4, kRefused},
+                   {kHost5, 5},
+                   {kHost5, kRefused},
+                   {kHost2, kRefused}}}),
+    [](const ::testing::TestParamInfo<CrowdCase>& info) { return std::string(info.param.name); });

@@ -883,6 +883,11 @@ void GameServer::onNotice(Notice notice, TCPClientHandler* handler, int value)
         log(os::format(u"User from %s sent nothing for %d s outside a game group: the connection is closed.", peer,
                        int(getIdleLimit() / 1000)));
         break;
+    case Notice::MadeRoom:
+        log(os::format(u"The server is full and %s holds the most users (%d): its longest-idle user is closed to let "
+                       u"a user from another address log on.",
+                       peer, value));
+        break;
     case Notice::QueueFull:
         log(os::format(u"Client from %s does not take its messages: the connection is closed.", peer));
         break;
