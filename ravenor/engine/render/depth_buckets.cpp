@@ -12,7 +12,7 @@ void FillByCode(const P3dFace& face, uint16_t code, TriangleFiller filler)
     filler(corners[0], corners[1], corners[2], *face.texture);
 }
 
-bool DepthBuckets::Add(const P3dFace* face, uint16_t code, TriangleFiller filler)
+bool DepthBuckets::Add(const P3dFace* face, uint16_t code)
 {
     if (m_nodeCount >= kBucketNodes)
         return false;
@@ -23,7 +23,7 @@ bool DepthBuckets::Add(const P3dFace* face, uint16_t code, TriangleFiller filler
     if (b < 0 || b >= kBucketCount)
         return false;
     const int16_t n = static_cast<int16_t>(m_nodeCount++);
-    m_nodes[n] = {face, filler, code, -1};
+    m_nodes[n] = {face, code, -1};
     Bucket& bucket = m_buckets[b];
     if (bucket.count == 0)
     {
@@ -58,13 +58,13 @@ const P3dFace* DepthBuckets::Keep(const P3dFace& face)
     return &copy;
 }
 
-void DepthBuckets::Flush()
+void DepthBuckets::Flush(TriangleFiller filler)
 {
     for (int32_t b = m_highest; b >= m_lowest; --b)
     {
         Bucket& bucket = m_buckets[b];
         for (int16_t n = bucket.count ? bucket.first : -1; n >= 0; n = m_nodes[n].next)
-            FillByCode(*m_nodes[n].face, m_nodes[n].code, m_nodes[n].filler);
+            FillByCode(*m_nodes[n].face, m_nodes[n].code, filler);
         bucket = Bucket{};
     }
     ResetCounters();

@@ -2,8 +2,9 @@
 //
 // A queued triangle goes to bucket (d0 + d1 + d2) >> 2 of its corner depths
 // and keeps its corner order (top, middle, bottom as 4-bit corner numbers:
-// bits 11..8, 7..4, 3..0) and the filler current when it was queued. Halves
-// made by the near split live in a pool of copies until the flush.
+// bits 11..8, 7..4, 3..0). The flush draws every face through the one filler
+// it is given. Halves made by the near split live in a pool of copies until
+// the flush.
 #pragma once
 
 #include <cstdint>
@@ -19,13 +20,13 @@ class DepthBuckets
 {
 public:
     // Appends a face; false when the node pool is full (the face is dropped).
-    bool Add(const P3dFace* face, uint16_t code, TriangleFiller filler);
+    bool Add(const P3dFace* face, uint16_t code);
     // A copy of a face and its three vertices that lives until the flush;
     // none when the pool is full.
     const P3dFace* Keep(const P3dFace& face);
-    // Draws every queued face, deepest bucket first and in queue order
-    // within a bucket, then empties everything.
-    void Flush();
+    // Draws every queued face through the filler, deepest bucket first and
+    // in queue order within a bucket, then empties everything.
+    void Flush(TriangleFiller filler);
     void Reset();
 
     int32_t NodeCount() const { return m_nodeCount; }
@@ -39,7 +40,6 @@ private:
     struct Node
     {
         const P3dFace* face;
-        TriangleFiller filler;
         uint16_t code;
         int16_t next;
     };

@@ -273,10 +273,10 @@ void PolyRenderer::QueueTriangle(const P3dFace& face)
 {
     uint16_t code;
     if (OrderCorners(face, code))
-        buckets.Add(&face, code, filler);
+        buckets.Add(&face, code);
 }
 
 void PolyRenderer::FlushDepthBuckets()
 {
-    buckets.Flush();
+    buckets.Flush(filler);
 }

@@ -5,7 +5,8 @@
 // and lit once per frame, faces near the camera split at edge midpoints),
 // entity meshes through DrawMesh. Opaque and keyed faces are drawn at once
 // and rely on the depth test; blended faces (draw mode above 1) wait in the
-// depth buckets until FlushDepthBuckets.
+// depth buckets until FlushDepthBuckets, which draws them through the
+// filler current then.
 #pragma once
 
 #include <algorithm>

@@ -317,16 +317,28 @@ TEST_F(PolyRendererTest, ThePoolOfCopiesHolds1024)
     EXPECT_EQ(first->corners[0].vertex->screenX, 10);
 }
 
-TEST_F(PolyRendererTest, QueuedFacesKeepTheFillerOfTheirTime)
+TEST_F(PolyRendererTest, QueuedFacesAreDrawnByTheFillerCurrentAtTheFlush)
 {
     TexImage glass = Solid(1, kDrawHalf);
     ScreenTriangle t(10, 10, 10, 60, 60, 10, 100, &glass);
-    g_renderer.filler = RecordingFiller;
-    g_filled.clear();
-    g_renderer.QueueTriangle(t.face);
-    g_renderer.filler = FillTriangleNone;
-    g_renderer.FlushDepthBuckets();
-    EXPECT_EQ(g_filled.size(), 1u);
+    struct Case
+    {
+        TriangleFiller queuedUnder;
+        TriangleFiller flushedUnder;
+        size_t recorded;
+    } cases[] = {
+        {FillTriangleNone, RecordingFiller, 1},
+        {RecordingFiller, FillTriangleNone, 0},
+    };
+    for (const Case& c : cases)
+    {
+        g_filled.clear();
+        g_renderer.filler = c.queuedUnder;
+        g_renderer.QueueTriangle(t.face);
+        g_renderer.filler = c.flushedUnder;
+        g_renderer.FlushDepthBuckets();
+        EXPECT_EQ(g_filled.size(), c.recorded);
+    }
 }
 
 TEST_F(PolyRendererTest, OpaqueAndKeyedFacesDrawAtOnceBlendedOnesWait)

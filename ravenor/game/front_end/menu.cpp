@@ -438,9 +438,6 @@ int32_t KeyRemapScreen(int32_t& state)
         {
             *KeyOf(g_menu.remapRow - 1) = static_cast<uint32_t>(code);
             g_menu.remapRow = 0;
-            // The key that was bound must not also choose a row.
-            for (bool& seen : g_menu.seen)
-                seen = true;
         }
     }
     for (int32_t row = 0; row < 6; ++row)
@@ -686,7 +683,13 @@ int32_t RunMenu(int32_t& state)
     g_menu.edges[kEdgeUp] = MenuKeyUp();
     g_menu.edges[kEdgeDown] = MenuKeyDown();
     g_menu.edges[kEdgeSelect] = MenuKeySelect();
-    // A binding that waits takes the keys.
+    // While a binding waits, the keys pressed are its own: Return, up and
+    // down choose no row and move no selection. Without this, binding Return
+    // bound it and chose the selected row again in the same frame, which
+    // started a new binding that the next key pressed overwrote (Return could
+    // never stay bound), and binding up or down also moved the selection.
+    // The edge taken here marks the key seen, so while it is held after its
+    // binding it acts on no row either.
     if (state == kMenuKeyRemap && g_menu.remapRow > 0)
         g_menu.edges[kEdgeUp] = g_menu.edges[kEdgeDown] = g_menu.edges[kEdgeSelect] = false;
     if (g_menu.edges[kEdgeUp] && --g_menu.selection < 0)

@@ -135,6 +135,45 @@ TEST_F(MenuTest, KeyRemapTakesANewKeyRefusesEscapeAndIsSavedAndRestored)
     EXPECT_TRUE(KeysAreDefault());
 }
 
+// Return and the pad's keys are menu keys too: while a binding waits they
+// belong to it, so binding one neither moves the selection nor chooses the
+// row again (which would start a new binding that the next key overwrites).
+TEST_F(MenuTest, BindingAMenuKeyNeitherMovesNorChoosesARow)
+{
+    struct Case
+    {
+        const char* what;
+        uint32_t key;
+        int32_t row;
+        uint32_t Settings::*binding;
+    } cases[] = {
+        {"Return on accelerate", 13, 2, &Settings::keyAccelerate},
+        {"Down on brake", 40, 3, &Settings::keyBrake},
+        {"Up on left", 38, 0, &Settings::keyLeft},
+    };
+    for (const Case& c : cases)
+    {
+        SetDefaultKeys();
+        int32_t state = kMenuKeyRemap;
+        g_menu.selection = c.row;
+        Press(13, state);
+        ASSERT_EQ(c.row + 1, g_menu.remapRow) << c.what;
+        g_shell.keys[c.key] = 1;
+        RunMenu(state);
+        EXPECT_EQ(c.key, g_settings.*c.binding) << c.what;
+        EXPECT_EQ(0, g_menu.remapRow) << c.what << ": the binding key chose its row again";
+        EXPECT_EQ(c.row, g_menu.selection) << c.what;
+        // Held on, it stays one press
+        RunMenu(state);
+        g_shell.keys[c.key] = 0;
+        RunMenu(state);
+        EXPECT_EQ(c.key, g_settings.*c.binding) << c.what;
+        EXPECT_EQ(0, g_menu.remapRow) << c.what;
+        EXPECT_EQ(c.row, g_menu.selection) << c.what;
+        EXPECT_EQ(kMenuKeyRemap, state) << c.what;
+    }
+}
+
 // The read me's lines scroll up above the BACK button: a line that comes to
 // the button goes out of sight instead of running behind it and its caption.
 TEST_F(MenuTest, ReadMeLinesStayAboveTheBackButton)
