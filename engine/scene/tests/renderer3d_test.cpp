@@ -375,10 +375,16 @@ TEST(Renderer3D, LightTablesFollowTheSurfaceFormat)
 
 TEST(Renderer3D, LevelsByDepthTakeAnyNumberAndNone)
 {
+    // One mesh in the whole model, two in level 0 and three in level 1, so
+    // that a frame shows which was drawn.
     Group3D* g = groupOf({{{0, 1, 0, -1, -1, 0, 1, -1, 0}}});
     Group3D* levels[2];
-    for (Group3D*& level : levels)
-        level = groupOf({{{0, 1, 0, -1, -1, 0, 1, -1, 0}}});
+    for (int l = 0; l < 2; ++l)
+    {
+        levels[l] = groupOf({{{0, 1, 0, -1, -1, 0, 1, -1, 0}}});
+        for (int k = 0; k <= l; ++k)
+            levels[l]->addObject(u"extra", meshOf({{{0, 1, 0, -1, -1, 0, 1, -1, 0}}}, levels[l]->material(0)));
+    }
     g->setLevels(levels, 2, 10.0f);
     const float huge = std::numeric_limits<float>::infinity();
     struct Case
@@ -392,13 +398,25 @@ TEST(Renderer3D, LevelsByDepthTakeAnyNumberAndNone)
         const PtrVector* want = c.level < 0 ? g->objects : g->levels[c.level];
         EXPECT_EQ(g->objectsAtDepth(c.depth), want) << c.depth;
     }
-    // Drawn where the depth is past int's range, the far level is chosen.
+    // A frame draws the meshes of the level its depth chooses, also where
+    // the depth is past int's range or no number.
     View v;
     v.environment.backClip = 1e30f;
     g->cullingPolicy = 0;
-    g->matrix.setTranslationXYZ(0.0f, 0.0f, 3e10f);
     v.groups.add(g);
-    v.frame();
+    const struct
+    {
+        float depth;
+        int meshes;
+    } frames[] = {{5.0f, 1}, {15.0f, 2}, {3e10f, 3}, {std::nanf(""), 1}};
+    for (const auto& f : frames)
+    {
+        g->matrix.setTranslationXYZ(0.0f, 0.0f, f.depth);
+        v.frame();
+        EXPECT_EQ(v.renderer.groupsDrawn, 1) << f.depth;
+        EXPECT_EQ(v.renderer.meshesDrawn, f.meshes) << f.depth;
+        EXPECT_EQ(v.renderer.verticesProjected, 3 * f.meshes) << f.depth;
+    }
     delete levels[0];
     delete levels[1];
 }
