@@ -197,21 +197,29 @@ TEST(Hashtable, ClearAndReleaseListTable)
 TEST(Hashtable, DeleteListTableTakesTheListsAndTheTableNotTheirElements)
 {
     // Pointer keys, as a game group keeps its members' lists; the keys and
-    // the lists' elements belong to someone else and outlive the table.
-    int members[3] = {}, element = 7;
+    // the lists' elements belong to someone else and outlive the table. The
+    // element here is itself a list on the heap, so that a table that freed
+    // its lists' elements too, or freed them as lists, leaves it broken (and
+    // the sanitizers see it used after it was freed, and freed twice). Lists
+    // or a table left behind are for the leak checker.
+    int members[3] = {};
+    auto* element = new PtrVector(0);
+    element->add(&members[0]);
     auto* table = new Hashtable(Hashtable::kPointerKeys);
     for (int& member : members)
     {
         auto* list = new PtrVector(0);
-        list->add(&element);
+        list->add(element);
         table->put(&member, list);
     }
-    table->put(&element, new PtrVector(0)); // an empty list goes as well
-    Hashtable* kept = table;
-    deleteListTable(table); // leak checkers see any list or table left
+    table->put(element, new PtrVector(0)); // an empty list goes as well
+    deleteListTable(table);
     EXPECT_EQ(table, nullptr);
-    EXPECT_NE(kept, nullptr);
-    EXPECT_EQ(element, 7);
+    ASSERT_EQ(element->size(), 1);
+    EXPECT_EQ(element->get(0), &members[0]);
+    element->add(&members[1]);
+    EXPECT_EQ(contents(*element), (std::vector<intptr_t>{intptr_t(&members[0]), intptr_t(&members[1])}));
+    delete element;
     deleteListTable(table); // a table already gone: nothing happens
     EXPECT_EQ(table, nullptr);
 }

@@ -156,23 +156,25 @@ void RasterContext::fillQuad(const QuadPoint* p)
     }
     if (p[top].y >= height || p[bottom].y < 0 || p[top].y == p[bottom].y)
         return;
-    // Texel gradients along a row, once per quad, from the plane of the
-    // corner triangle with the larger area.
-    auto cross = [&](int a, int b, int c, auto value) {
-        return (value(p[b]) - value(p[a])) * int64_t(p[c].y - p[a].y) -
-               (value(p[c]) - value(p[a])) * int64_t(p[b].y - p[a].y);
-    };
-    auto xOf = [](const QuadPoint& q) { return int64_t(q.x); };
-    auto uOf = [](const QuadPoint& q) { return int64_t(q.u); };
-    auto vOf = [](const QuadPoint& q) { return int64_t(q.v); };
-    int a = 0, b = 1, c = 2;
-    int64_t area = cross(0, 1, 2, xOf), other = cross(0, 2, 3, xOf);
-    if ((other < 0 ? -other : other) > (area < 0 ? -area : area))
-        b = 2, c = 3, area = other;
-    if (area == 0)
+    // Texel gradients along a row, once per quad, on the row of the second
+    // corner from the top: the long edge from the top corner to the third is
+    // taken at that row with an 8-bit fraction of the way down it, and the
+    // gradients are what changes from the second corner to there, over the
+    // width between them in whole pixels. No width there, nothing to draw.
+    int order[4] = {0, 1, 2, 3};
+    std::stable_sort(order, order + 4, [p](int a, int b) { return p[a].y < p[b].y; });
+    const QuadPoint& p0 = p[order[0]];
+    const QuadPoint& p1 = p[order[1]];
+    const QuadPoint& p2 = p[order[2]];
+    const int64_t down = int64_t(p2.y) - p0.y;
+    const int64_t fraction = down > 0 ? ((int64_t(p1.y) - p0.y) << 8) / down : 0;
+    auto alongLongEdge = [&](int64_t a0, int64_t a2) { return a0 + ((a2 - a0) * fraction >> 8); };
+    const int64_t longX = alongLongEdge(int64_t(p0.x) << 16, int64_t(p2.x) << 16);
+    const int64_t width = (longX >> 16) - p1.x;
+    if (width == 0)
         return;
-    int dudx = int(cross(a, b, c, uOf) / area);
-    int dvdx = int(cross(a, b, c, vOf) / area);
+    const int dudx = int(std::clamp<int64_t>((alongLongEdge(p0.u, p2.u) - p1.u) / width, INT32_MIN, INT32_MAX));
+    const int dvdx = int(std::clamp<int64_t>((alongLongEdge(p0.v, p2.v) - p1.v) / width, INT32_MIN, INT32_MAX));
     quadSpans = fill.spans[dvdx == 0 ? 1 : 0];
     fillRows(p, top, p[bottom].y, dudx, dvdx);
 }
@@ -220,10 +222,7 @@ void RasterContext::fillSpan(int y, int64_t leftX, int64_t rightX, int32_t u, in
     // Spans far beyond the surface are cut before their texels are stepped.
     int64_t first64 = std::clamp<int64_t>(leftX >> 16, -(int64_t(1) << 30), int64_t(1) << 30);
     int first = int(first64), end = int(std::clamp<int64_t>(rightX >> 16, -(int64_t(1) << 30), int64_t(1) << 30));
-    // Texels at the first pixel's left edge.
-    int64_t lead = (first64 << 16) - leftX;
-    u += int32_t(lead * dudx >> 16);
-    v += int32_t(lead * dvdx >> 16);
+    // The span starts at the integer part of the left x with the edge's texels.
     if (first < clipLeft)
     {
         u += int32_t(int64_t(clipLeft - first) * dudx);

@@ -117,29 +117,38 @@ void Renderer3D::prepareDepth(size_t words)
 
 void Renderer3D::clearDepth()
 {
-    const size_t words = size_t(width) * size_t(height);
+    // The depth lies in the rasteriser's rectangle, rows as wide as it is.
+    const int rowWords = rasterizer ? std::max(rasterizer->width, 0) : 0;
+    const int rows = rasterizer ? std::max(rasterizer->height, 0) : 0;
+    const size_t words = size_t(rowWords) * size_t(rows);
     // A provider must be a 3D renderer at least as large as this one.
     if (depthProvider && depthProvider->width >= width && depthProvider->height >= height)
     {
-        // What the provider has never prepared is far.
-        const size_t ready = depthProvider->depthWordsReady;
-        for (int y = 0; y < height; ++y)
+        // Each row is read where the provider's rasteriser wrote it; what it
+        // has no row or column for is far.
+        const int providerRows = std::min(rows, depthProvider->depthRows);
+        const size_t copied = size_t(std::min(rowWords, depthProvider->depthRowWords));
+        for (int y = 0; y < rows; ++y)
         {
-            const size_t from = size_t(y) * depthProvider->width;
-            const size_t copied = from >= ready ? 0 : std::min(size_t(width), ready - from);
-            uint32_t* row = depthBuffer + size_t(y) * width;
-            std::memcpy(row, depthProvider->depthBuffer + from, copied * 4);
-            std::fill(row + copied, row + width, kFarDepth);
+            uint32_t* row = depthBuffer + size_t(y) * size_t(rowWords);
+            const size_t taken = y < providerRows ? copied : 0;
+            if (taken > 0)
+                std::memmove(row, depthProvider->depthBuffer + size_t(y) * size_t(depthProvider->depthRowWords),
+                             taken * 4);
+            std::fill(row + taken, row + rowWords, kFarDepth);
         }
-        depthWordsInUse = words;
+        depthWordsInUse = std::max(depthWordsInUse, words);
         depthWordsReady = std::max(depthWordsReady, words);
-        return;
     }
-    std::fill(depthBuffer, depthBuffer + depthWordsInUse, kFarDepth);
-    depthWordsInUse = 0;
-    // Only what the rasteriser reaches (its rectangle within the surface).
-    if (rasterizer)
-        prepareDepth(size_t(std::max(rasterizer->width, 0)) * size_t(std::max(rasterizer->height, 0)));
+    else
+    {
+        std::fill(depthBuffer, depthBuffer + depthWordsInUse, kFarDepth);
+        depthWordsInUse = 0;
+        // Only what the rasteriser reaches (its rectangle within the surface).
+        prepareDepth(words);
+    }
+    depthRowWords = rowWords;
+    depthRows = rows;
 }
 
 void Renderer3D::renderFrame(float dt, const PtrVector* groups, Camera& camera, const Environment& environment)

@@ -54,6 +54,10 @@ public:
     // One frame of groups seen by camera, into the display target.
     void renderFrame(float dt, const PtrVector* groups, Camera& camera, const Environment& environment);
 
+    // The leading words of the depth buffer that hold a depth (the rest was
+    // never written).
+    size_t preparedDepthWords() const { return depthWordsReady; }
+
     static void sortByDepth(void** faces, int lo, int hi);
     bool isSphereOutside(const Tuple3& centre, float radius) const;
 
@@ -75,6 +79,11 @@ private:
     // so a scene that says it is far larger than its display does not fill
     // what no frame draws into.
     size_t depthWordsReady = 0;
+    // How the depth of the last frame lies in the buffer: the rasteriser's
+    // rectangle, rows of depthRowWords words (no rows before a first frame
+    // with a rasteriser). A renderer taking this depth reads it by these rows.
+    int32_t depthRowWords = 0;
+    int32_t depthRows = 0;
 
     // Makes the first words of the buffer hold a depth (far where new).
     void prepareDepth(size_t words);

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -131,6 +133,7 @@ TEST_P(Fill2D, ClippingAndDegenerateQuads)
         {"crossing the top edge", 0, -3, 4, 1, [](int x, int y) { return x < 4 && y < 1; }},
         {"wholly left", -8, 0, -4, 4, [](int, int) { return false; }},
         {"one row", 0, 3, 8, 3, [](int, int) { return false; }},
+        {"one column", 4, 0, 4, 6, [](int, int) { return false; }},
         {"below", 0, 8, 4, 12, [](int, int) { return false; }},
     };
     for (const Case& c : cases)
@@ -187,6 +190,77 @@ TEST_P(Fill2D, TargetOffTheSurfaceWritesOnlyTheSurfacePart)
             return stored(inside ? checker((x + 14) / 4, (y + 6) / 2) : kBackground);
         },
         name("negative_offset")));
+}
+
+TEST_P(Fill2D, TurnedQuadsStepTheirTexelsAsTheLongEdgeGivesAtTheSecondCorner)
+{
+    // A 32 x 32 texture whose texels name themselves, on rectangles turned by
+    // several angles and one sheared. The gradients along a row come from the row of the
+    // second corner from the top (p1 of the corners sorted by y): the edge
+    // from the top corner p0 to the third one p2 is taken at that row with
+    // the fraction f = ((y1 - y0) << 8) / (y2 - y0), and then
+    //   du/dx = (u0 + ((u2 - u0) * f >> 8) - u1) / (((x0 << 16) + ((x2 - x0) << 16) * f >> 8 >> 16) - x1),
+    // dv/dx likewise. Every span starts at the integer part of its left x
+    // with the left edge's texels there.
+    constexpr int kSide = 48;
+    auto named = [](int x, int y) { return uint32_t(x << 3) << 16 | uint32_t(y << 3) << 8 | 0x40u; };
+    std::unique_ptr<Texture> grid(makeTexture(32, 32, bits(), named));
+    TexturedMaterial material;
+    material.detailLevel = 1;
+    material.texture = grid.get();
+    constexpr int32_t k32 = 32 << 16;
+    struct Case
+    {
+        const char* what;
+        QuadPoint quad[4];
+        int32_t dudx, dvdx;
+    } cases[] = {
+        {"turned by 10 degrees", {{9, 7, 0, 0}, {44, 13, k32, 0}, {39, 41, k32, k32}, {4, 35, 0, k32}}, 56679, -11955},
+        {"turned by 30 degrees", {{15, 3, 0, 0}, {47, 21, k32, 0}, {33, 45, k32, k32}, {1, 27, 0, k32}}, 48770, -36578},
+        // Sheared with its top edge level: the gradients are exact, and only
+        // where the spans start on the sloping left edge can go wrong.
+        {"sheared", {{20, 40, 0, k32}, {10, 4, 0, 0}, {40, 4, k32, 0}, {50, 40, k32, k32}}, 69905, 0},
+        {"turned by 45 degrees", {{21, 1, 0, 0}, {47, 27, k32, 0}, {27, 47, k32, k32}, {1, 21, 0, k32}}, 41170, -53773},
+        {"turned by 60 degrees", {{27, 1, 0, 0}, {45, 33, k32, 0}, {21, 47, k32, k32}, {3, 15, 0, k32}}, 29596, -67650},
+        {"turned by -20 degrees", {{2, 17, 0, 0}, {36, 5, k32, 0}, {46, 31, k32, k32}, {12, 43, 0, k32}}, 55188, 25438},
+        {"turned by -60 degrees", {{3, 33, 0, 0}, {21, 1, k32, 0}, {45, 15, k32, k32}, {27, 47, 0, k32}}, 28672, 65536},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        surface.reset(makeImage(kSide, kSide, bits(), [](int, int) { return kBackground; }));
+        fill(material, c.quad, 0, 0, kSide, kSide);
+        QuadPoint sorted[4];
+        std::copy(c.quad, c.quad + 4, sorted);
+        std::stable_sort(sorted, sorted + 4, [](const QuadPoint& a, const QuadPoint& b) { return a.y < b.y; });
+        const QuadPoint &p0 = sorted[0], &p1 = sorted[1], &p2 = sorted[2], &p3 = sorted[3];
+        // Between the rows of p1 and p2 the left side is the edge from p1 to
+        // p3 when p1 is the left end of its row, else the edge from p0 to p2;
+        // it moves by a constant step per row.
+        const int fraction = ((p1.y - p0.y) << 8) / (p2.y - p0.y);
+        const bool p1Left = p0.x + (p2.x - p0.x) * fraction / 256 > p1.x;
+        const QuadPoint& a = p1Left ? p1 : p0;
+        const QuadPoint& b = p1Left ? p3 : p2;
+        const int64_t dx = (int64_t(b.x - a.x) << 16) / (b.y - a.y);
+        const int32_t du = (b.u - a.u) / (b.y - a.y), dv = (b.v - a.v) / (b.y - a.y);
+        int wrong = 0;
+        std::string firstWrong;
+        for (int y = p1.y; y < p2.y; ++y)
+        {
+            const int rows = y - a.y;
+            const int first = int(((int64_t(a.x) << 16) + dx * rows) >> 16);
+            const int32_t u = a.u + du * rows, v = a.v + dv * rows;
+            // The span is as wide as the row of p1, give or take a pixel.
+            const int count = std::abs(p1.x - (p0.x + (p2.x - p0.x) * fraction / 256)) - 2;
+            for (int k = 0; k < count; ++k)
+            {
+                const int tu = ((u + k * c.dudx) >> 16) & 31, tv = ((v + k * c.dvdx) >> 16) & 31;
+                if (surface->colorAt(first + k, y) != stored(named(tu, tv)) && wrong++ == 0)
+                    firstWrong = "pixel " + std::to_string(k) + " of row " + std::to_string(y);
+            }
+        }
+        EXPECT_EQ(wrong, 0) << "first at " << firstWrong;
+    }
 }
 
 TEST_P(Fill2D, PixelRule)

@@ -249,30 +249,104 @@ TEST(Renderer3D, DepthComesFromAProviderOfTheSameSize)
     EXPECT_EQ(second.surface->colorAt(16, 16), 0xFFFFFFu);
 }
 
-TEST(Renderer3D, ASceneLargerThanItsDisplayDrawsAndLendsItsDepth)
-{
-    // Said to be far larger than the 32 x 32 surface it is shown on: it
-    // draws there as a scene of the surface's size would, and a renderer
-    // taking its depth finds far wherever it drew nothing.
-    View shown;
-    Renderer3D large(nullptr, 4096, 2048);
-    large.setTarget({0, 0, kW, kH, 1.0f, shown.surface});
-    Group3D* nearTriangle = groupOf({{{-50, 50, 5, 50, 50, 5, 0, -50, 5}}});
-    PtrVector groups;
-    groups.add(nearTriangle);
-    for (int frame = 0; frame < 2; ++frame)
-        large.renderFrame(0.04f, &groups, shown.camera, shown.environment);
-    EXPECT_EQ(shown.surface->colorAt(16, 16), 0xFFFFFFu);
-    EXPECT_LT(large.depthBuffer[16 * kW + 16], 0xFFFFFFFFu);
+namespace {
 
+// Two walls that cross in the middle of the view: the red one nears the eye
+// to the left, the green one to the right, so each hides the other on one
+// side. Both reach past every edge of the 32 x 32 surface.
+Group3D* leftNearWall()
+{
+    return groupOf({{{-60, 60, 4, 60, 60, 12, -60, -60, 4}}, {{60, 60, 12, 60, -60, 12, -60, -60, 4}}}, 0xFF0000);
+}
+
+Group3D* rightNearWall()
+{
+    return groupOf({{{-60, 60, 12, 60, 60, 4, -60, -60, 12}}, {{60, 60, 4, 60, -60, 4, -60, -60, 12}}}, 0x00FF00);
+}
+
+// A renderer of a scene of the given size shown on a 32 x 32 display.
+struct ShownScene
+{
+    Renderer3D renderer;
+    ShownScene(int width, int height, Image* surface) : renderer(nullptr, width, height)
+    {
+        renderer.setTarget({0, 0, kW, kH, 1.0f, surface});
+        renderer.initRasterizer();
+    }
+};
+
+} // namespace
+
+TEST(Renderer3D, ALentDepthGivesThePictureOfBothScenesDrawnInOne)
+{
+    // The lending scene draws the red wall, the taking scene the green one
+    // over it with the lent depth: the picture and the depth must be those
+    // of one scene drawing both. Scenes larger than their display lend the
+    // rows their rasteriser wrote, which are as wide as the display.
+    struct Case
+    {
+        int lenderWidth, lenderHeight, takerWidth, takerHeight;
+    } cases[] = {
+        {32, 32, 32, 32}, {33, 33, 32, 32},     {33, 33, 33, 33},         {64, 64, 32, 32},
+        {64, 64, 64, 64}, {4096, 2048, 40, 33}, {4096, 2048, 4096, 2048},
+    };
+    Group3D* red = leftNearWall();
+    Group3D* green = rightNearWall();
+    PtrVector redOnly, greenOnly, both;
+    redOnly.add(red);
+    greenOnly.add(green);
+    // In one scene the red wall is drawn first as well (collected last).
+    both.add(green);
+    both.add(red);
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << "lender " << c.lenderWidth << " x " << c.lenderHeight << ", taker "
+                                        << c.takerWidth << " x " << c.takerHeight);
+        View one;
+        one.renderer.renderFrame(0.04f, &both, one.camera, one.environment);
+        // Both walls show, and so does where they cross.
+        ASSERT_EQ(one.surface->colorAt(4, 16), 0xFF0000u);
+        ASSERT_EQ(one.surface->colorAt(27, 16), 0x00FF00u);
+
+        View shown;
+        ShownScene lender(c.lenderWidth, c.lenderHeight, shown.surface);
+        ShownScene taker(c.takerWidth, c.takerHeight, shown.surface);
+        taker.renderer.depthProvider = &lender.renderer;
+        for (int frame = 0; frame < 2; ++frame)
+        {
+            shown.surface->drawRect(0, 0, 0, kW, kH, true);
+            lender.renderer.renderFrame(0.04f, &redOnly, shown.camera, shown.environment);
+            taker.renderer.renderFrame(0.04f, &greenOnly, shown.camera, shown.environment);
+            EXPECT_TRUE(pixelcheck::matches(
+                *shown.surface, [&](int x, int y) { return one.surface->colorAt(x, y); }, "lent_depth"))
+                << "frame " << frame;
+            int wrongDepths = 0;
+            for (int i = 0; i < kW * kH; ++i)
+                wrongDepths += taker.renderer.depthBuffer[i] != one.renderer.depthBuffer[i];
+            EXPECT_EQ(wrongDepths, 0) << "frame " << frame;
+        }
+        // However large the taking scene says it is, it holds a depth only
+        // where its display reaches.
+        EXPECT_EQ(taker.renderer.preparedDepthWords(), size_t(kW * kH));
+    }
+    delete red;
+    delete green;
+}
+
+TEST(Renderer3D, ALenderThatHasNotDrawnLendsFarDepth)
+{
+    // The taking scene is drawn before the lending one has drawn a frame
+    // (or when it has no display): its own triangle shows.
     View taking;
-    taking.renderer.depthProvider = &large;
+    Renderer3D idle(nullptr, 64, 64);
+    taking.renderer.depthProvider = &idle;
     taking.groups.add(groupOf({{{-50, 50, 9, 50, 50, 9, 0, -50, 9}}}));
     taking.frame();
-    // The provider's rows are 4096 words apart: from the second on, they
-    // lie past all it drew.
     EXPECT_EQ(taking.surface->colorAt(16, 16), 0xFFFFFFu);
-    delete nearTriangle;
+    idle.renderFrame(0.04f, &taking.groups, taking.camera, taking.environment); // no display: draws nothing
+    taking.surface->drawRect(0, 0, 0, kW, kH, true);
+    taking.frame();
+    EXPECT_EQ(taking.surface->colorAt(16, 16), 0xFFFFFFu);
 }
 
 TEST(Renderer3D, LightTablesFollowTheSurfaceFormat)
@@ -301,10 +375,16 @@ TEST(Renderer3D, LightTablesFollowTheSurfaceFormat)
 
 TEST(Renderer3D, LevelsByDepthTakeAnyNumberAndNone)
 {
+    // One mesh in the whole model, two in level 0 and three in level 1, so
+    // that a frame shows which was drawn.
     Group3D* g = groupOf({{{0, 1, 0, -1, -1, 0, 1, -1, 0}}});
     Group3D* levels[2];
-    for (Group3D*& level : levels)
-        level = groupOf({{{0, 1, 0, -1, -1, 0, 1, -1, 0}}});
+    for (int l = 0; l < 2; ++l)
+    {
+        levels[l] = groupOf({{{0, 1, 0, -1, -1, 0, 1, -1, 0}}});
+        for (int k = 0; k <= l; ++k)
+            levels[l]->addObject(u"extra", meshOf({{{0, 1, 0, -1, -1, 0, 1, -1, 0}}}, levels[l]->material(0)));
+    }
     g->setLevels(levels, 2, 10.0f);
     const float huge = std::numeric_limits<float>::infinity();
     struct Case
@@ -318,13 +398,25 @@ TEST(Renderer3D, LevelsByDepthTakeAnyNumberAndNone)
         const PtrVector* want = c.level < 0 ? g->objects : g->levels[c.level];
         EXPECT_EQ(g->objectsAtDepth(c.depth), want) << c.depth;
     }
-    // Drawn where the depth is past int's range, the far level is chosen.
+    // A frame draws the meshes of the level its depth chooses, also where
+    // the depth is past int's range or no number.
     View v;
     v.environment.backClip = 1e30f;
     g->cullingPolicy = 0;
-    g->matrix.setTranslationXYZ(0.0f, 0.0f, 3e10f);
     v.groups.add(g);
-    v.frame();
+    const struct
+    {
+        float depth;
+        int meshes;
+    } frames[] = {{5.0f, 1}, {15.0f, 2}, {3e10f, 3}, {std::nanf(""), 1}};
+    for (const auto& f : frames)
+    {
+        g->matrix.setTranslationXYZ(0.0f, 0.0f, f.depth);
+        v.frame();
+        EXPECT_EQ(v.renderer.groupsDrawn, 1) << f.depth;
+        EXPECT_EQ(v.renderer.meshesDrawn, f.meshes) << f.depth;
+        EXPECT_EQ(v.renderer.verticesProjected, 3 * f.meshes) << f.depth;
+    }
     delete levels[0];
     delete levels[1];
 }
