@@ -9,6 +9,7 @@
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/light.h"
 #include "engine/scene/3d/model_library.h"
+#include "engine/scene/scenes/renderer3d.h"
 #include "engine/scene/scenes/scene3d.h"
 #include "engine/scene/screen/template_loader.h"
 
@@ -70,7 +71,13 @@ void TemplateLoader::setUp3D(Scene3D* scene, const PropertyMap& map)
     environment->setClipPlanes(map.getFloat(u"frontClip", environment->frontClip),
                                map.getFloat(u"backClip", environment->backClip));
     if (const WCHAR* provider = map.get(u"zBufferProviderScene"))
+    {
+        // The named scene is built earlier, so it draws first each frame; the
+        // canvas deletes both together, so the renderer's pointer never
+        // outlives its lender.
         scene->zBufferProvider = dynamic_cast<Scene3D*>(canvas.findScene(provider));
+        scene->renderer3D()->depthProvider = scene->zBufferProvider ? scene->zBufferProvider->renderer3D() : nullptr;
+    }
 }
 
 void TemplateLoader::touch3D(const Scene3D* scene)

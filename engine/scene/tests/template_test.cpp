@@ -513,6 +513,9 @@ TEST_F(TemplateFixture, ThreeDimensionalScene)
     EXPECT_EQ(2.0f, world->environment->frontClip);
     EXPECT_EQ(500.0f, world->environment->backClip);
     EXPECT_EQ(nearScene, world->zBufferProvider);
+    // The named scene's depth starts the world's frames.
+    EXPECT_EQ(nearScene->renderer3D(), world->renderer3D()->depthProvider);
+    EXPECT_EQ(nullptr, nearScene->renderer3D()->depthProvider);
     EXPECT_EQ(0u, nearScene->environment->ambient);
     EXPECT_EQ(1000.0f, nearScene->environment->backClip);
 
