@@ -245,8 +245,12 @@ expect_nothing_beside "a run after a killed one"
 
 # 2. A play tree laid by an earlier scripts/run (a copy of the build, no
 # manifest), where the program saved, then the build renewed. An untouched
-# page that programs write back takes the build's new copy.
+# page that programs write back takes the build's new copy; the content that
+# the clone's list names as retired goes (the build dropped the vehicle),
+# and what the build still has under a retired name stays.
 first_build
+mkdir -p "$CLONE/content"
+printf '# retired\n\n%s\n%s\n' "$DEMO/Big,Truck/*" "$DEMO/track*" >"$CLONE/content/retired.txt"
 ship "$DEMO/resources/Pilots/pilots.properties" "pilots=shipped 1"
 ship "$DEMO/resources/Pilots/defaults/pilots.properties" "pilots=shipped 1"
 mkdir -p "$PLAY"
@@ -259,9 +263,14 @@ run
 expect_play "a play tree with no manifest" "$AFTER_RENEWAL
 $DEMO/resources/Pilots/pilots.properties|pilots=shipped 2, longer
 $DEMO/aircraft/plane_swift_mk2.properties|SWIFT,MK2 changed here
-$DEMO/Big,Truck/vehicle.properties|Big,Truck"
+$DEMO/Big,Truck/vehicle.properties|-
+$DEMO/Big,Truck|-
+$DEMO/Big Truck/vehicle.properties|Big Truck"
 expect_said "a play tree with no manifest" \
     "keeps build/play/device/$GUI/MainMenu.properties as it was saved; the build's copy is $BUILD/$GUI/MainMenu.properties"
+expect_said "a play tree with no manifest" \
+    "removes build/play/device/$DEMO/Big,Truck/vehicle.properties, which an earlier build shipped and this one does not"
+rm "$CLONE/content/retired.txt"
 # From then on it has one, and the next rebuild reaches the files it took.
 ship "$DEMO/track.txt" "track 3"
 ship "$GUI/gsetting.properties" "gsetting=shipped 3"
