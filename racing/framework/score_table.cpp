@@ -69,6 +69,14 @@ std::optional<float> raceTime(const WCHAR* text)
     return float(time);
 }
 
+// Whether the time, as a line holds it ("%8.3f"), reads back as a race time.
+bool writesAsRaceTime(float time)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3f", double(time));
+    return raceTime(toU16(text).c_str()).has_value();
+}
+
 // The average speed: a decimal 32-bit integer, the whole field read.
 std::optional<int32_t> raceSpeed(const WCHAR* text)
 {
@@ -246,7 +254,9 @@ bool insertScore(const std::u16string& guiFolder, const ScoreRecord& record)
 {
     std::vector<ScoreRecord> table;
     std::optional<ScoreRecord> previous;
-    if (!readScores(guiFolder, table, previous))
+    // A race of no time (or none a line can hold) is no race: the table
+    // would find it damaged when read next.
+    if (!writesAsRaceTime(record.time) || !readScores(guiFolder, table, previous))
         return false;
     enterScore(table, record);
     return saveScores(guiFolder, table, record);

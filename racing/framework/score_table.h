@@ -59,7 +59,8 @@ void loadScores(const std::u16string& guiFolder, std::vector<ScoreRecord>& table
 bool saveScores(const std::u16string& guiFolder, const std::vector<ScoreRecord>& table,
                 const std::optional<ScoreRecord>& latest);
 // Loads the table, enters the record and writes it both as entry "-1" and
-// at its place in the table.
+// at its place in the table. A record whose time is not above 0 (or is
+// written as 0.000) is not entered: false, and the file is left alone.
 bool insertScore(const std::u16string& guiFolder, const ScoreRecord& record);
 
 // The local date as "%04d/%02d/%02d".

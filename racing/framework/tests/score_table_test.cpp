@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -315,6 +316,24 @@ TEST(ScoreTable, ADamagedTableKeepsItsWholeRaces)
         EXPECT_EQ(rows(), c.after);
         EXPECT_EQ(boxTexts().size(), 1u);
     }
+}
+
+// A race of no time (or one the line would write as 0.000) is not entered:
+// read back it would be no whole race, and it would stand first.
+TEST(ScoreTable, ARaceOfNoTimeIsNotEntered)
+{
+    put("gui/racescore.properties", kPreviousTable);
+    os::host::headless::clear_boxes();
+    for (float time :
+         {0.0f, 0.0004f, -3.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
+    {
+        SCOPED_TRACE(time);
+        EXPECT_FALSE(insertScore(kGui, rec(u"Ring", u"Fay", time)));
+        EXPECT_EQ(get("gui/racescore.properties"), kPreviousTable);
+    }
+    EXPECT_TRUE(insertScore(kGui, rec(u"Ring", u"Fay", 0.001f)));
+    EXPECT_EQ(rows().front(), "Ring/Fay");
+    EXPECT_TRUE(boxTexts().empty());
 }
 
 // A damaged table that cannot be set aside is neither read nor written
