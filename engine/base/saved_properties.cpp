@@ -39,8 +39,9 @@ SavedPaths savedPathsOf(const WCHAR* folder, const WCHAR* name)
     return {collapsed(base + leaf), collapsed(base + kShippedCopyFolder + u"\\" + leaf)};
 }
 
-// The whole file, or nothing when it does not open as a file.
-std::optional<std::string> readWhole(const std::u16string& path)
+// The whole file, or nothing when it does not open as a file or holds more
+// than `limit` bytes.
+std::optional<std::string> readWhole(const std::u16string& path, size_t limit = std::string::npos)
 {
     FILE* file = _wfopen(path.c_str(), u"rb");
     if (!file)
@@ -48,9 +49,13 @@ std::optional<std::string> readWhole(const std::u16string& path)
     std::string bytes;
     char chunk[16384];
     size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.append(chunk, got);
-    const bool failed = std::ferror(file) != 0;
+    bool failed = false;
+    while (!failed && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+    {
+        failed = got > limit - bytes.size();
+        bytes.append(chunk, failed ? 0 : got);
+    }
+    failed = failed || std::ferror(file) != 0;
     std::fclose(file);
     if (failed)
         return std::nullopt;
@@ -68,9 +73,14 @@ bool isFolder(const std::u16string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Why the file's bytes cannot be a saved properties file, or null. Tab, line
-// ends and form feed pass; other control bytes do not (Latin-1 text above
-// 0x7F does).
+// Tab, line ends and form feed pass as text; other control bytes do not
+// (Latin-1 text above 0x7F does).
+bool isTextByte(unsigned char c)
+{
+    return c >= 0x20 ? c != 0x7F : c == '\t' || c == '\r' || c == '\f' || c == '\n';
+}
+
+// Why the file's bytes cannot be a saved properties file, or null.
 const char16_t* textFault(FILE* file)
 {
     char chunk[16384];
@@ -86,7 +96,7 @@ const char16_t* textFault(FILE* file)
                 line = 0;
                 continue;
             }
-            if ((c < 0x20 && c != '\t' && c != '\r' && c != '\f') || c == 0x7F)
+            if (!isTextByte(c))
                 return u"it holds bytes that are not text";
             if (++line > kSavedLineLimit)
                 return u"it has a line far longer than any it writes";
@@ -283,17 +293,14 @@ std::string completedText(const std::string& text, Properties& saved, Properties
     return out;
 }
 
-// Why folder\name is damaged, or null when it is sound or missing. A sound
-// file that lacks entries of its shipped copy (one saved by an earlier build,
-// before the page gained them) gets in `completed` the shipped page with the
-// player's choices (completedText).
-const char16_t* damageOf(const SavedPaths& paths, bool& missing, std::optional<std::string>& completed)
+// Why the file at path cannot be a saved file (a folder, unreadable, not
+// text, a runaway line), or null when its text is sound or it is missing.
+const char16_t* fileFault(const std::u16string& path, bool& missing)
 {
     missing = false;
-    completed.reset();
-    if (isFolder(paths.file))
+    if (isFolder(path))
         return u"a folder stands in its place";
-    FILE* file = _wfopen(paths.file.c_str(), u"rb");
+    FILE* file = _wfopen(path.c_str(), u"rb");
     if (!file)
     {
         missing = errno == ENOENT;
@@ -301,9 +308,19 @@ const char16_t* damageOf(const SavedPaths& paths, bool& missing, std::optional<s
     }
     const char16_t* fault = textFault(file);
     std::fclose(file);
-    if (fault)
+    return fault;
+}
+
+// Why folder\name is damaged, or null when it is sound or missing. A sound
+// file that lacks entries of its shipped copy (one saved by an earlier build,
+// before the page gained them) gets in `completed` the shipped page with the
+// player's choices (completedText).
+const char16_t* damageOf(const SavedPaths& paths, bool& missing, std::optional<std::string>& completed)
+{
+    completed.reset();
+    if (const char16_t* fault = fileFault(paths.file, missing))
         return fault;
-    if (!exists(paths.shipped))
+    if (missing || !exists(paths.shipped))
         return nullptr;
     Properties saved;
     Properties shipped;
@@ -342,15 +359,18 @@ bool firstReport(const std::u16string& path)
     return reported.insert(path).second;
 }
 
-void tellUser(const std::u16string& path, const char16_t* why, const std::u16string& asideAs)
+// The box: the file, why it is damaged, where it went and `after`, what
+// the program does instead.
+void tellUser(const std::u16string& path, const char16_t* why, const std::u16string& asideAs,
+              const std::u16string& after)
 {
     if (asideAs.empty() && !firstReport(path))
         return;
     std::u16string text = path + u" was damaged (" + why + u")";
     if (asideAs.empty())
-        text += u" and could not be set aside; the defaults are used for this run.";
+        text += u" and could not be set aside; " + after + u".";
     else
-        text += u" and has been set aside as " + asideAs + u"; the defaults are used.";
+        text += u" and has been set aside as " + asideAs + u"; " + after + u".";
     MessageBoxW(nullptr, text.c_str(), u"Warning", MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -383,14 +403,79 @@ Outcome repair(const SavedPaths& paths)
         return Outcome::Sound;
     }
     const std::u16string aside = os::set_aside_damaged_file(paths.file);
-    tellUser(paths.file, why, aside);
+    tellUser(paths.file, why, aside, aside.empty() ? u"the defaults are used for this run" : u"the defaults are used");
     if (aside.empty())
         return Outcome::StuckDamaged;
     restoreShipped(paths);
     return Outcome::Repaired;
 }
 
+// The lines of a damaged file worth reading again: whole text no longer
+// than any the program writes, each ending in LF. A last line without its
+// newline was cut off and is left out.
+std::string wholeLines(const std::string& bytes)
+{
+    std::string kept;
+    for (size_t start = 0, end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1)
+    {
+        size_t length = end - start;
+        if (length > 0 && bytes[end - 1] == '\r')
+            --length;
+        const bool text = std::all_of(bytes.begin() + std::ptrdiff_t(start),
+                                      bytes.begin() + std::ptrdiff_t(start + length),
+                                      [](char c) { return isTextByte(static_cast<unsigned char>(c)); });
+        if (text && length <= kSavedLineLimit)
+            kept.append(bytes, start, length).push_back('\n');
+    }
+    return kept;
+}
+
 } // namespace
+
+SavedRecordsState repairSavedRecords(const WCHAR* folder, const WCHAR* name, const SavedRecords& records)
+{
+    // Far larger than any file of records the programs write.
+    constexpr size_t kLargest = size_t(16) << 20;
+    const SavedPaths paths = savedPathsOf(folder, name);
+    bool missing = false;
+    const char16_t* why = fileFault(paths.file, missing);
+    if (!why && missing)
+    {
+        restoreShipped(paths);
+        return SavedRecordsState::Sound;
+    }
+    std::optional<std::string> bytes;
+    if (!why && !(bytes = readWhole(paths.file, kLargest)))
+        why = u"it cannot be read";
+    // Every save writes whole lines: an empty file or a last line without
+    // its newline is a cut file.
+    else if (!why && bytes->empty())
+        why = u"it is empty";
+    else if (!why && bytes->back() != '\n')
+        why = u"its last line is cut off";
+    else if (!why && records.damage)
+        why = records.damage();
+    if (!why)
+        return SavedRecordsState::Sound;
+    const std::u16string aside = os::set_aside_damaged_file(paths.file);
+    if (aside.empty())
+    {
+        tellUser(paths.file, why, aside, records.stuck);
+        return SavedRecordsState::Unwritable;
+    }
+    if (!bytes)
+        bytes = readWhole(aside, kLargest);
+    const int kept = bytes && records.keep ? records.keep(paths.file, wholeLines(*bytes)) : 0;
+    if (kept > 0)
+        tellUser(paths.file, why, aside,
+                 kept == 1 ? std::u16string(records.keptOne) : os::format(records.keptMany, kept));
+    else
+    {
+        restoreShipped(paths);
+        tellUser(paths.file, why, aside, records.keptNone);
+    }
+    return SavedRecordsState::Repaired;
+}
 
 bool repairSavedProperties(const WCHAR* folder, const WCHAR* name)
 {

@@ -4,15 +4,13 @@
 #include "engine/base/properties.h"
 #include "engine/base/saved_properties.h"
 #include "engine/base/wstring_utils.h"
-#include "engine/platform/resource_bytes.h"
 
 #include <os/file.h>
-#include <os/user.h>
 #include <os/wstring.h>
 
 #include <algorithm>
 #include <memory>
-#include <optional>
+#include <string>
 #include <vector>
 
 namespace skyrend {
@@ -32,55 +30,15 @@ std::u16string withoutPrefix(const std::u16string& name, const std::u16string& p
     return name.compare(0, prefix.size(), prefix) == 0 ? name.substr(prefix.size()) : name;
 }
 
-std::u16string devicePath(const WCHAR* folder, const WCHAR* name)
-{
-    std::u16string path = std::u16string(folder ? folder : u"") + (name ? name : u"");
-    collapseParentDirs(path.data());
-    return path.c_str();
-}
-
-// The whole file; nothing when it cannot be read or is far larger than any
-// roster (which is then damage too).
-std::optional<std::string> readBytes(const std::u16string& path)
-{
-    constexpr long kLargest = 16L << 20;
-    std::vector<uint8_t> bytes;
-    if (!readResourceBytes(path.c_str(), bytes, kLargest))
-        return std::nullopt;
-    return std::string(bytes.begin(), bytes.end());
-}
-
-bool isTextByte(unsigned char c)
-{
-    return c >= 0x20 ? c != 0x7F : c == '\t' || c == '\r' || c == '\f';
-}
-
-// A line the file keeps: whole text, no longer than any it writes.
-bool isTextLine(const std::string& line)
-{
-    return line.size() <= kSavedLineLimit &&
-           std::all_of(line.begin(), line.end(), [](char c) { return isTextByte(static_cast<unsigned char>(c)); });
-}
-
-// The lines of a damaged pilot file worth keeping: comments, "lastPilotNo"
-// and whole pilot lines; counts the pilots among them. A last line without
-// its newline was cut off and is not kept.
-std::string readableLines(const std::string& bytes, int& pilots)
+// The lines of a damaged pilot file worth keeping (of its whole lines):
+// comments, "lastPilotNo" and pilot lines; counts the pilots among them.
+std::string pilotLines(const std::string& lines, int& pilots)
 {
     std::string kept;
     pilots = 0;
-    size_t start = 0;
-    while (start < bytes.size())
+    for (size_t start = 0, end; (end = lines.find('\n', start)) != std::string::npos; start = end + 1)
     {
-        const size_t end = bytes.find('\n', start);
-        if (end == std::string::npos)
-            break;
-        std::string line = bytes.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (!isTextLine(line))
-            continue;
+        const std::string line = lines.substr(start, end - start);
         const size_t first = line.find_first_not_of(" \t");
         if (first == std::string::npos)
             continue;
@@ -101,72 +59,23 @@ std::string readableLines(const std::string& bytes, int& pilots)
 
 PilotFileState repairPilotFile(const WCHAR* folder, const WCHAR* name)
 {
-    const std::u16string path = devicePath(folder, name);
-    const std::u16string shipped =
-        devicePath((std::u16string(folder ? folder : u"") + kShippedCopyFolder + u"\\").c_str(), name);
-    auto writeShipped = [&] {
-        const std::optional<std::string> roster = readBytes(shipped);
-        return roster && os::write_file_atomic(path, roster->data(), roster->size());
+    SavedRecords pilots;
+    pilots.keptOne = u"the pilot that could be read is kept";
+    pilots.keptMany = u"the %d pilots that could be read are kept";
+    pilots.keptNone = u"the shipped pilots are used";
+    pilots.stuck = u"the pilots are not read or saved in this run";
+    pilots.keep = [](const std::u16string& path, const std::string& lines) {
+        int count = 0;
+        const std::string kept = pilotLines(lines, count);
+        return count > 0 && os::write_file_atomic(path, kept.data(), kept.size()) ? count : 0;
     };
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    std::optional<std::string> bytes;
-    const char16_t* why = nullptr;
-    if (attributes == INVALID_FILE_ATTRIBUTES)
+    switch (repairSavedRecords(folder, name, pilots))
     {
-        writeShipped();
-        return PilotFileState::Sound;
+    case SavedRecordsState::Sound: return PilotFileState::Sound;
+    case SavedRecordsState::Repaired: return PilotFileState::Repaired;
+    case SavedRecordsState::Unwritable: break;
     }
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        why = u"a folder stands in its place";
-    else if (!(bytes = readBytes(path)))
-        why = u"it cannot be read";
-    else
-    {
-        size_t line = 0;
-        for (char c : *bytes)
-        {
-            if (c == '\n')
-            {
-                line = 0;
-                continue;
-            }
-            if (!isTextByte(static_cast<unsigned char>(c)))
-                why = u"it holds bytes that are not text";
-            else if (++line > kSavedLineLimit)
-                why = u"it has a line far longer than any it writes";
-            if (why)
-                break;
-        }
-        // Every save writes whole lines, "lastPilotNo" at least: an empty
-        // file or a last line without its newline is a cut file.
-        if (!why && bytes->empty())
-            why = u"it is empty";
-        else if (!why && bytes->back() != '\n')
-            why = u"its last line is cut off";
-        if (!why)
-            return PilotFileState::Sound;
-    }
-    const std::u16string aside = os::set_aside_damaged_file(path);
-    std::u16string text = path + u" was damaged (" + why + u")";
-    if (aside.empty())
-    {
-        text += u" and could not be set aside; the pilots are not read or saved in this run.";
-        MessageBoxW(nullptr, text.c_str(), u"Warning", MB_OK | MB_ICONEXCLAMATION);
-        return PilotFileState::Unwritable;
-    }
-    int pilots = 0;
-    const std::string kept = bytes ? readableLines(*bytes, pilots) : std::string();
-    text += u" and has been set aside as " + aside;
-    if (pilots > 0 && os::write_file_atomic(path, kept.data(), kept.size()))
-        text += pilots == 1 ? std::u16string(u"; the pilot that could be read is kept.")
-                            : os::format(u"; the %d pilots that could be read are kept.", pilots);
-    else
-    {
-        writeShipped();
-        text += u"; the shipped pilots are used.";
-    }
-    MessageBoxW(nullptr, text.c_str(), u"Warning", MB_OK | MB_ICONEXCLAMATION);
-    return PilotFileState::Repaired;
+    return PilotFileState::Unwritable;
 }
 
 PilotRecord::PilotRecord(const WCHAR* pilotName, int downs, int downed, int flown)

@@ -53,15 +53,14 @@ enum class PilotFileState
     Unwritable // damaged and could not be set aside: read nothing, write nothing
 };
 
-// Checks the pilot file folder\name before it is read. It is damaged when a
-// folder stands in its place, it cannot be read, it holds bytes that are
-// not text or a line far longer than any it writes, or it was cut: it is
-// empty or its last line has no newline (every save writes whole lines). A damaged file is set
-// aside as "name.damaged" (never overwritten) and the user is told once in
-// a message box; its comment lines, "lastPilotNo" and every pilot line that
-// is whole text and ends in its newline are written in its place, or the shipped roster
-// (folder\defaults\name) when no pilot could be read. A missing file gets
-// the shipped roster.
+// Checks the pilot file folder\name before it is read, as a saved file of
+// records (repairSavedRecords): a damaged one (a folder in its place,
+// unreadable, bytes that are not text, a runaway line, empty or cut inside
+// its last line) is set aside as "name.damaged" (never overwritten) and the
+// user is told once in a message box; its comment lines, "lastPilotNo" and
+// every pilot line that is whole text and ends in its newline are written
+// in its place, or the shipped roster (folder\defaults\name) when no pilot
+// could be read. A missing file gets the shipped roster.
 PilotFileState repairPilotFile(const WCHAR* folder, const WCHAR* name);
 
 // The name as it is stored: cut to kPilotNameLength characters.

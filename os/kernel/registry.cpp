@@ -17,13 +17,17 @@
 // outside printable ASCII are written as %XXXX (four hex digits of the
 // UTF-16 unit). The default value has the empty name "". Keys are written in
 // order of their folded path, values in creation order.
-// Reading is forgiving: a line that cannot be read is skipped (and the values
-// under an unreadable key line with it), the rest loads. A file whose first
-// line is not the header is taken as empty. In both cases the first call to
-// meet the file moves it aside as "registry.damaged" (never over an earlier
-// one) and leaves the user a notice in device paths, which the window manager
-// shows in a box once the program has a window; what could be read becomes
-// the registry, so nothing is lost unseen and the damage is reported once.
+// Reading is forgiving: a line that cannot be read is skipped, the rest
+// loads. A damaged line may have been a key line, so the values after it, up
+// to the next key line that reads, are skipped with it (they are never put
+// under the key before); only a line that still begins as a value line keeps
+// its key's later values. A damaged header is skipped the same way; a file
+// without the header and without a key that reads is taken as empty. In
+// both cases the first call to meet the file moves it aside as
+// "registry.damaged" (never over an earlier one) and leaves the user a
+// notice in device paths, which the window manager shows in a box once the
+// program has a window; what could be read becomes the registry, so nothing
+// is lost unseen and the damage is reported once.
 #include <os/registry.h>
 
 #include "os/kernel/handle.h"

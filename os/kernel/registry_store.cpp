@@ -121,28 +121,39 @@ bool valid_key_path(const std::u16string& path)
     return known_hive(path);
 }
 
-// "name"=type,length:hex
-bool parse_value(const std::string& line, Value* value)
+// The head of a value line, "name"=type,length: (up to the hex bytes);
+// answers where the bytes start, or npos when the line does not begin so.
+size_t parse_value_head(const std::string& line, Value* value, size_t* length)
 {
+    if (line.empty() || line.front() != '"')
+        return std::string::npos;
     size_t close = line.find('"', 1);
     if (close == std::string::npos || line.compare(close, 2, "\"=") != 0)
-        return false;
+        return std::string::npos;
     size_t comma = line.find(',', close);
     size_t colon = line.find(':', close);
     size_t type = 0;
-    size_t length = 0;
     if (comma == std::string::npos || colon == std::string::npos || colon < comma ||
         !unescape(line.substr(1, close - 1), &value->name) ||
         !parse_number(line.substr(close + 2, comma - close - 2), &type) ||
-        !parse_number(line.substr(comma + 1, colon - comma - 1), &length) || length > kMaxValueBytes ||
-        line.size() - colon - 1 != 2 * length)
-        return false;
+        !parse_number(line.substr(comma + 1, colon - comma - 1), length))
+        return std::string::npos;
     value->type = DWORD(type);
+    return colon + 1;
+}
+
+// "name"=type,length:hex
+bool parse_value(const std::string& line, Value* value)
+{
+    size_t length = 0;
+    const size_t bytes = parse_value_head(line, value, &length);
+    if (bytes == std::string::npos || length > kMaxValueBytes || line.size() - bytes != 2 * length)
+        return false;
     value->data.resize(length);
     for (size_t i = 0; i < length; i++)
     {
-        int high = hex_digit(line[colon + 1 + 2 * i]);
-        int low = hex_digit(line[colon + 2 + 2 * i]);
+        int high = hex_digit(line[bytes + 2 * i]);
+        int low = hex_digit(line[bytes + 2 * i + 1]);
         if (high < 0 || low < 0)
             return false;
         value->data[i] = char(high << 4 | low);
@@ -150,7 +161,13 @@ bool parse_value(const std::string& line, Value* value)
     return true;
 }
 
-// One line of the body; false when it cannot be read.
+// One line of the body; false when it cannot be read. `current` is the key
+// the values that follow belong to, or null when that is not known: before
+// the first key line, and after a line that cannot be read, unless that line
+// still begins as a value line (only its bytes were hit). Any other damaged
+// line may have been a key line, so the values after it, up to the next key
+// line that reads, are dropped with it (counted in lost_values) and never put
+// under the key before.
 bool parse_line(Store& store, const std::string& line, Key** current)
 {
     if (line.empty())
@@ -165,10 +182,20 @@ bool parse_line(Store& store, const std::string& line, Key** current)
         return true;
     }
     Value value;
-    if (line.front() != '"' || !*current || !parse_value(line, &value))
-        return false;
-    set_value(**current, std::move(value));
-    return true;
+    if (parse_value(line, &value))
+    {
+        if (!*current)
+        {
+            store.lost_values++;
+            return false;
+        }
+        set_value(**current, std::move(value));
+        return true;
+    }
+    size_t length = 0;
+    if (parse_value_head(line, &value, &length) == std::string::npos)
+        *current = nullptr;
+    return false;
 }
 
 std::string host_file(const char* suffix = "")
@@ -285,6 +312,7 @@ Store parse(const std::string& bytes)
     std::istringstream in(bytes);
     std::string line;
     bool first = true;
+    bool header = false;
     Key* current = nullptr;
     while (std::getline(in, line))
     {
@@ -292,19 +320,19 @@ Store parse(const std::string& bytes)
             line.pop_back();
         if (first)
         {
+            // A header that cannot be read is damage like any other line;
+            // the keys after it are still read.
             first = false;
-            if (line != kMagic)
-            {
-                store.unreadable = true;
-                return store;
-            }
+            header = line == kMagic;
+            store.damaged = !header;
             continue;
         }
         if (!parse_line(store, line, &current))
             store.damaged = true;
     }
-    // Every file written has its header: one without any was cut to nothing.
-    store.unreadable = store.unreadable || first;
+    // Every file written has its header: one without it and without a key
+    // that could be read is not a registry file (or was cut to nothing).
+    store.unreadable = !header && store.keys.empty();
     return store;
 }
 
@@ -359,10 +387,20 @@ bool set_aside(Store& store)
                          u"are not kept.");
         return false;
     }
+    std::u16string kept = u"; the entries that could be read are kept.";
+    if (store.unreadable)
+        kept = u"; the registry starts empty.";
+    else if (store.lost_values == 1)
+        kept = u"; the entries that could be read are kept, but a value whose key could not be read is lost.";
+    else if (store.lost_values > 1)
+        kept = os::format(u"; the entries that could be read are kept, but %d values whose key could not be read are "
+                          u"lost.",
+                          int(store.lost_values));
     leave_notice(std::u16string(kRegistryFile) + u" was damaged (" + what + u") and has been set aside as " + aside +
-                 (store.unreadable ? u"; the registry starts empty." : u"; the entries that could be read are kept."));
+                 kept);
     store.damaged = false;
     store.unreadable = false;
+    store.lost_values = 0;
     if (!store.keys.empty())
     {
         std::string text = serialize(store);

@@ -31,6 +31,7 @@ struct Store
     std::map<std::u16string, Key> keys;
     bool damaged = false;    // some lines of the file could not be read
     bool unreadable = false; // nothing of the file could be read
+    size_t lost_values = 0;  // values dropped because their key line could not be read
 };
 
 std::u16string fold(const std::u16string& text);

@@ -7,6 +7,7 @@
 #include "engine/base/property_map.h"
 #include "engine/base/saved_properties.h"
 
+#include <os/file.h>
 #include <os/sysinfo.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <limits>
+#include <memory>
 
 namespace racing {
 
@@ -53,16 +55,86 @@ std::u16string number(int n)
     return toU16(std::to_string(n));
 }
 
+// The race time: a number of seconds above 0 that a float holds, the whole
+// field read. No race takes no time (a race cut short was once written back
+// with a time of nought, and stood first for good).
+std::optional<float> raceTime(const WCHAR* text)
+{
+    if (!text || !*text)
+        return std::nullopt;
+    WCHAR* end = nullptr;
+    const double time = wcstod(text, &end);
+    if (end == text || *end || !(time > 0.0) || time > double(std::numeric_limits<float>::max()))
+        return std::nullopt;
+    return float(time);
+}
+
+// Whether the time, as a line holds it ("%8.3f"), reads back as a race time.
+bool writesAsRaceTime(float time)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3f", double(time));
+    return raceTime(toU16(text).c_str()).has_value();
+}
+
+// The average speed: a decimal 32-bit integer, the whole field read.
+std::optional<int32_t> raceSpeed(const WCHAR* text)
+{
+    if (!text)
+        return std::nullopt;
+    const bool negative = *text == u'-';
+    if (*text == u'-' || *text == u'+')
+        ++text;
+    if (!*text)
+        return std::nullopt;
+    int64_t speed = 0;
+    for (; *text; ++text)
+    {
+        if (*text < u'0' || *text > u'9')
+            return std::nullopt;
+        speed = speed * 10 + (*text - u'0');
+        if (speed > int64_t(std::numeric_limits<int32_t>::max()) + 1)
+            return std::nullopt;
+    }
+    speed = negative ? -speed : speed;
+    if (speed > std::numeric_limits<int32_t>::max())
+        return std::nullopt;
+    return int32_t(speed);
+}
+
+// The record of an entry, when it is whole: every field there, the time a
+// race time and the speed a number. An entry the program cannot have
+// written (a race cut short, a time of nought) reads as none.
 std::optional<ScoreRecord> readEntry(Properties& file, const std::u16string& key)
 {
     const WCHAR* value = file.get(key.c_str());
     if (!value)
         return std::nullopt;
     PropertyMap map(value, u',', u':');
-    if (!map.get(u"track"))
+    const std::optional<float> time = raceTime(map.get(u"time"));
+    const std::optional<int32_t> speed = raceSpeed(map.get(u"speed"));
+    if (!map.get(u"track") || !map.get(u"racer") || !map.get(u"vehicle") || !map.get(u"date") || !time || !speed)
         return std::nullopt;
-    return ScoreRecord(field(map, u"track"), field(map, u"racer"), field(map, u"vehicle"), field(map, u"date"),
-                       map.getFloat(u"time", 0.0f), map.getInt(u"speed", 0));
+    return ScoreRecord(field(map, u"track"), field(map, u"racer"), field(map, u"vehicle"), field(map, u"date"), *time,
+                       *speed);
+}
+
+// Entry "-1" and the numbered entries, as the table is read.
+bool isEntryKey(const std::u16string& key)
+{
+    return key == u"-1" ||
+           (!key.empty() && key.find_first_not_of(u"0123456789") == key.npos && (key.size() == 1 || key[0] != u'0'));
+}
+
+// Reads an opened table: the numbered entries in key order and entry "-1";
+// entries that are not whole are left out.
+void readTable(Properties& file, std::vector<ScoreRecord>& table, std::optional<ScoreRecord>& latest)
+{
+    const int keys = file.getKeyCount();
+    for (int i = 0; i < keys; ++i)
+        if (std::optional<ScoreRecord> record = readEntry(file, number(i)))
+            table.push_back(*record);
+    latest = readEntry(file, u"-1");
 }
 
 } // namespace
@@ -105,19 +177,65 @@ void enterScore(std::vector<ScoreRecord>& table, const ScoreRecord& record)
     }
 }
 
+namespace {
+
+// Checks the table before it is read, as a saved file of records: a
+// damaged one (not text, cut inside its last line, a race in it that is not
+// whole) is set aside, the user is told once, and its whole races are
+// written in its place, numbered afresh. False when a damaged table could
+// not be set aside: it is then neither read nor written.
+bool checkScores(const std::u16string& guiFolder)
+{
+    SavedRecords scores;
+    scores.keptOne = u"the race that could be read is kept";
+    scores.keptMany = u"the %d races that could be read are kept";
+    scores.keptNone = u"the score table starts empty";
+    scores.stuck = u"the scores are not read or saved in this run";
+    scores.damage = [&guiFolder]() -> const char16_t* {
+        Properties file(u'=', u',', u':');
+        if (!file.load(guiFolder.c_str(), kScoreFile))
+            return nullptr;
+        std::unique_ptr<WCHAR*[]> keys(file.getKeys());
+        for (int i = 0; i < file.getKeyCount(); ++i)
+            if (isEntryKey(keys[size_t(i)]) && !readEntry(file, keys[size_t(i)]))
+                return u"one of its races is not whole";
+        return nullptr;
+    };
+    scores.keep = [&guiFolder](const std::u16string& path, const std::string& lines) {
+        // The whole lines are read as a table, and its whole races written.
+        std::vector<ScoreRecord> table;
+        std::optional<ScoreRecord> latest;
+        if (os::write_file_atomic(path, lines.data(), lines.size()))
+        {
+            Properties file(u'=', u',', u':');
+            if (file.load(guiFolder.c_str(), kScoreFile))
+                readTable(file, table, latest);
+        }
+        if (!table.empty() && saveScores(guiFolder, table, latest))
+            return int(table.size());
+        DeleteFileW(path.c_str());
+        return 0;
+    };
+    return repairSavedRecords(guiFolder.c_str(), kScoreFile, scores) != SavedRecordsState::Unwritable;
+}
+
+// loadScores; false when the table is damaged and could not be set aside.
+bool readScores(const std::u16string& guiFolder, std::vector<ScoreRecord>& table, std::optional<ScoreRecord>& latest)
+{
+    latest.reset();
+    if (!checkScores(guiFolder))
+        return false;
+    Properties file(u'=', u',', u':');
+    if (file.load(guiFolder.c_str(), kScoreFile))
+        readTable(file, table, latest);
+    return true;
+}
+
+} // namespace
+
 void loadScores(const std::u16string& guiFolder, std::vector<ScoreRecord>& table, std::optional<ScoreRecord>& latest)
 {
-    // A damaged table is set aside (the user is told once) and the table
-    // starts empty.
-    Properties file(u'=', u',', u':');
-    latest.reset();
-    if (!loadSavedProperties(file, guiFolder.c_str(), kScoreFile))
-        return;
-    const int keys = file.getKeyCount();
-    for (int i = 0; i < keys; ++i)
-        if (std::optional<ScoreRecord> record = readEntry(file, number(i)))
-            table.push_back(*record);
-    latest = readEntry(file, u"-1");
+    readScores(guiFolder, table, latest);
 }
 
 bool saveScores(const std::u16string& guiFolder, const std::vector<ScoreRecord>& table,
@@ -136,7 +254,10 @@ bool insertScore(const std::u16string& guiFolder, const ScoreRecord& record)
 {
     std::vector<ScoreRecord> table;
     std::optional<ScoreRecord> previous;
-    loadScores(guiFolder, table, previous);
+    // A race of no time (or none a line can hold) is no race: the table
+    // would find it damaged when read next.
+    if (!writesAsRaceTime(record.time) || !readScores(guiFolder, table, previous))
+        return false;
     enterScore(table, record);
     return saveScores(guiFolder, table, record);
 }

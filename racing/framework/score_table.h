@@ -47,15 +47,20 @@ std::u16string scoreLine(const ScoreRecord& record);
 void enterScore(std::vector<ScoreRecord>& table, const ScoreRecord& record);
 
 // Reads "racescore.properties" from the folder: the numbered entries in
-// key order into `table`, entry "-1" into `latest`. A file that cannot be
-// opened reads as an empty table; an entry without a track is skipped.
+// key order into `table`, entry "-1" into `latest`. A missing file reads as
+// an empty table. A damaged one (not text, cut inside its last line, a race
+// in it not whole: a field missing, a time that is not seconds above 0, a
+// speed that is not an integer) is set aside, the user is told once, and
+// its whole races are written in its place; one that cannot be set aside
+// is not read, and insertScore leaves it alone (false).
 void loadScores(const std::u16string& guiFolder, std::vector<ScoreRecord>& table, std::optional<ScoreRecord>& latest);
 // Writes entry "-1" from `latest` (when there is one) and the table, then
 // replaces the file; false when it cannot be written.
 bool saveScores(const std::u16string& guiFolder, const std::vector<ScoreRecord>& table,
                 const std::optional<ScoreRecord>& latest);
 // Loads the table, enters the record and writes it both as entry "-1" and
-// at its place in the table.
+// at its place in the table. A record whose time is not above 0 (or is
+// written as 0.000) is not entered: false, and the file is left alone.
 bool insertScore(const std::u16string& guiFolder, const ScoreRecord& record);
 
 // The local date as "%04d/%02d/%02d".

@@ -9,6 +9,9 @@
 
 #include <cstring>
 #include <filesystem>
+#include <optional>
+#include <random>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -416,6 +419,158 @@ TEST(Registry, DamagedFileIsSetAsideOnceAndWhatCanBeReadGoesOn)
         os::registry::Store now = os::registry::parse(os::testing::get("registry"));
         EXPECT_FALSE(now.damaged || now.unreadable);
         EXPECT_EQ(now.keys.count(os::registry::fold(u"HKEY_CURRENT_USER\\Software\\T")), c.keeps ? 1u : 0u);
+    }
+}
+
+namespace {
+
+const char16_t kLibraries[] = u"HKEY_LOCAL_MACHINE\\SOFTWARE\\BrevikSoft\\VehicleLibrary";
+const char16_t kTundrel[] = u"HKEY_LOCAL_MACHINE\\SOFTWARE\\BrevikSoft\\VehicleLibrary\\Vasko-Tundrel";
+const char16_t kAlpha[] = u"HKEY_LOCAL_MACHINE\\SOFTWARE\\BrevikSoft\\Alpha";
+const char16_t kZeta[] = u"HKEY_LOCAL_MACHINE\\SOFTWARE\\BrevikSoft\\Zeta";
+
+os::registry::Value text_value(const char16_t* name, const std::u16string& text)
+{
+    std::string data(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(char16_t));
+    return {name, REG_SZ, data};
+}
+
+// A car game's registry: the key before the libraries, the libraries' own
+// key, the game's list of libraries and the key after them.
+os::registry::Store car_registry()
+{
+    os::registry::Store store;
+    os::registry::Key& alpha = os::registry::ensure_key(store, kAlpha);
+    os::registry::set_value(alpha, text_value(u"Owner", u"Ann"));
+    os::registry::set_value(alpha, {u"Level", REG_DWORD, std::string("\x07\x00\x00\x00", 4)});
+    os::registry::set_value(os::registry::ensure_key(store, kLibraries), text_value(u"Default", u"built-in"));
+    os::registry::Key& tundrel = os::registry::ensure_key(store, kTundrel);
+    os::registry::set_value(tundrel, text_value(u"Rally Pack", u"\\Storage Card\\Rally Pack"));
+    os::registry::set_value(tundrel, text_value(u"Classic Pack", u"\\Program Files\\Classic Pack"));
+    os::registry::set_value(tundrel, text_value(u"Desert Pack", u"\\Program Files\\Desert Pack"));
+    os::registry::Key& zeta = os::registry::ensure_key(store, kZeta);
+    os::registry::set_value(zeta, text_value(u"Name", u"Zeta"));
+    os::registry::set_value(zeta, {u"Count", REG_DWORD, std::string("\x03\x00\x00\x00", 4)});
+    return store;
+}
+
+const os::registry::Value* value_of(const os::registry::Store& store, const std::u16string& key,
+                                    const std::u16string& name)
+{
+    auto it = store.keys.find(os::registry::fold(key));
+    if (it == store.keys.end())
+        return nullptr;
+    for (const os::registry::Value& value : it->second.values)
+        if (value.name == name)
+            return &value;
+    return nullptr;
+}
+
+std::vector<std::string> value_names(const os::registry::Store& store, const std::u16string& key)
+{
+    std::vector<std::string> names;
+    auto it = store.keys.find(os::registry::fold(key));
+    if (it != store.keys.end())
+        for (const os::registry::Value& value : it->second.values)
+            names.push_back(os::to_latin1(value.name));
+    return names;
+}
+
+} // namespace
+
+// Bytes written over the registry file: what can be read stays under the
+// key it was written under. A value whose key line is gone goes with that
+// key (the notice says so); it is never taken for a value of the key before.
+TEST(Registry, ValuesUnderADamagedKeyLineGoWithIt)
+{
+    const os::registry::Store original = car_registry();
+    const std::string text = os::registry::serialize(original);
+    const std::string tundrel_line = "[" + os::to_latin1(kTundrel) + "]";
+    const std::string zeta_line = "[" + os::to_latin1(kZeta) + "]";
+    const std::string rally_line = "\"Rally Pack\"=";
+    ASSERT_NE(text.find(rally_line), std::string::npos);
+    ASSERT_NE(text.find(tundrel_line), std::string::npos);
+    ASSERT_LT(text.find(rally_line) + 200, text.find(zeta_line)) << "the bytes stop short of the next key";
+    const size_t alpha_at = text.find("[" + os::to_latin1(kAlpha) + "]");
+    ASSERT_NE(alpha_at, std::string::npos);
+    std::vector<std::string> all_tundrel = {"Rally Pack", "Classic Pack", "Desert Pack"};
+    const struct
+    {
+        const char* what;
+        size_t at;                        // where the bytes go
+        size_t count;                     // how many
+        bool random;                      // random bytes (fixed seed), else 'Z'
+        std::string tail;                 // the file cut there instead (count 0)
+        std::vector<std::string> tundrel; // the game's libraries left
+        const char* said;                 // in the notice
+    } cases[] = {
+        {"200 random bytes over the libraries' key line",
+         text.find(tundrel_line),
+         200,
+         true,
+         "",
+         {},
+         "but a value whose key could not be read is lost."},
+        {"200 random bytes over a value line",
+         text.find(rally_line),
+         200,
+         true,
+         "",
+         {},
+         "but a value whose key could not be read is lost."},
+        {"letters over a value's bytes only",
+         text.find(rally_line) + 24,
+         40,
+         false,
+         "",
+         {"Classic Pack", "Desert Pack"},
+         "; the entries that could be read are kept."},
+        // The header and the keys above the game's (which the keys below
+        // them bring back), up to the line break before the first with values.
+        {"random bytes over the header", 0, alpha_at - 1, true, "", all_tundrel,
+         "; the entries that could be read are kept."},
+        {"a key line cut at the end of the file", text.size(), 0, false,
+         "[HKEY_LOCAL_MACHINE\\SOFTWARE\\BrevikSoft\\Zulu\\Ne", all_tundrel,
+         "; the entries that could be read are kept."},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        std::string file = text.substr(0, c.at) + c.tail;
+        if (c.tail.empty())
+        {
+            std::mt19937 rng(2026);
+            file = text;
+            for (size_t i = 0; i < c.count; i++)
+                file[c.at + i] = c.random ? char(rng() & 0xFF) : 'Z';
+        }
+        fs::remove(os::testing::host("registry.damaged"));
+        os::testing::put("registry", file);
+        HKEY key = nullptr;
+        ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\BrevikSoft\\Zeta", 0, KEY_READ, &key), ERROR_SUCCESS);
+        RegCloseKey(key);
+        std::optional<os::registry::Notice> notice = os::registry::take_notice();
+        ASSERT_TRUE(notice.has_value()) << "the user is told";
+        const std::string said = os::path::utf8(notice->text);
+        EXPECT_EQ(said.find("\\registry was damaged (some of its entries could not be read)"), 0u) << said;
+        EXPECT_NE(said.find(c.said), std::string::npos) << said;
+        EXPECT_FALSE(os::registry::take_notice().has_value()) << "told once";
+        EXPECT_EQ(os::testing::get("registry.damaged"), file) << "the damaged file is kept whole";
+
+        const os::registry::Store now = os::registry::parse(os::testing::get("registry"));
+        EXPECT_FALSE(now.damaged || now.unreadable);
+        // Every value that is left is one of its own key's, as it was.
+        for (const auto& [folded, kept] : now.keys)
+            for (const os::registry::Value& value : kept.values)
+            {
+                const os::registry::Value* was = value_of(original, kept.path, value.name);
+                EXPECT_TRUE(was && was->type == value.type && was->data == value.data)
+                    << os::to_latin1(value.name) << " under " << os::to_latin1(kept.path);
+            }
+        EXPECT_EQ(value_names(now, kTundrel), c.tundrel);
+        EXPECT_EQ(value_names(now, kLibraries), std::vector<std::string>{"Default"});
+        EXPECT_EQ(value_names(now, kZeta), (std::vector<std::string>{"Name", "Count"}));
+        EXPECT_EQ(value_names(now, kAlpha), (std::vector<std::string>{"Owner", "Level"}));
     }
 }
 

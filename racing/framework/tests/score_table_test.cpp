@@ -4,10 +4,13 @@
 #include "racing/framework/score_table.h"
 #include "racing/framework/restart_command.h"
 
+#include "os/testing/host.h"
 #include "os/testing/kernel.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,16 +39,22 @@ std::string fileOf(const std::optional<ScoreRecord>& latest, const std::vector<S
     return text;
 }
 
-// Track and racer of each table line of the written file, as "T/R".
+// Track and racer of each record, as "T/R".
+std::vector<std::string> rowsOf(const std::vector<ScoreRecord>& table)
+{
+    std::vector<std::string> out;
+    for (const ScoreRecord& r : table)
+        out.push_back(toAscii(r.track) + "/" + toAscii(r.racer));
+    return out;
+}
+
+// The rows of the written file's table.
 std::vector<std::string> rows()
 {
     std::vector<ScoreRecord> table;
     std::optional<ScoreRecord> latest;
     loadScores(kGui, table, latest);
-    std::vector<std::string> out;
-    for (const ScoreRecord& r : table)
-        out.push_back(toAscii(r.track) + "/" + toAscii(r.racer));
-    return out;
+    return rowsOf(table);
 }
 
 TEST(ScoreTable, OneLineReadsExactly)
@@ -153,15 +162,14 @@ TEST(ScoreTable, MissingFileReadsEmptyAndIsWrittenNew)
     EXPECT_EQ(rows(), std::vector<std::string>{"A/x"});
 }
 
-// A hand-edited file: over-long dates and names are cut, entries without a
-// track are left out, missing numbers read 0.
+// A hand-edited file: over-long dates and names are cut, and so are the
+// lines written back.
 TEST(ScoreTable, HandEditedFieldsAreBounded)
 {
     const std::string longName(300, 'n');
     put("gui/racescore.properties", "-1=track:A, racer:" + longName +
-                                        ", date:2004/05/06/07/08/09/10\n"
-                                        "0=racer:nobody, time:3\n"
-                                        "1=track:A, racer:r\n");
+                                        ", vehicle:v, date:2004/05/06/07/08/09/10, time:3, speed:1\n"
+                                        "0=track:A, racer:r, vehicle:v, date:2004/05/06, time:3, speed:1\n");
     std::vector<ScoreRecord> table;
     std::optional<ScoreRecord> latest;
     loadScores(kGui, table, latest);
@@ -170,8 +178,6 @@ TEST(ScoreTable, HandEditedFieldsAreBounded)
     EXPECT_EQ(latest->date, u"2004/05/06/");
     ASSERT_EQ(table.size(), 1u);
     EXPECT_EQ(table[0].racer, u"r");
-    EXPECT_EQ(table[0].time, 0.0f);
-    EXPECT_EQ(table[0].speed, 0);
     // Written back, every line stays within its bounds.
     insertScore(kGui, ScoreRecord(std::u16string(500, u't'), u"r", u"v", u"2004/05/06", 9.0f, 1));
     const std::string file = get("gui/racescore.properties");
@@ -179,6 +185,173 @@ TEST(ScoreTable, HandEditedFieldsAreBounded)
     for (size_t end; (end = file.find('\n', start)) != std::string::npos; start = end + 1)
         longest = std::max(longest, end - start);
     EXPECT_LT(longest, 300u);
+}
+
+// A table as the previous build wrote it: entry -1, then the table, each
+// line ending in LF.
+const std::string kPreviousTable = "-1=track:Ring, racer:Cy, vehicle:Wagon, date:2026/12/10, time:  91.250, speed:58\n"
+                                   "0=track:Ring, racer:Ann, vehicle:Truck, date:2026/12/01, time:  80.500, speed:66\n"
+                                   "1=track:Dunes, racer:Bob, vehicle:Wagon, date:2026/12/02, time: 120.000, speed:41\n"
+                                   "2=track:Ring, racer:Dee, vehicle:Wagon, date:2026/12/03, time:  88.000, speed:60\n"
+                                   "3=track:Ring, racer:Cy, vehicle:Wagon, date:2026/12/10, time:  91.250, speed:58\n";
+
+std::vector<std::string> boxTexts()
+{
+    std::vector<std::string> out;
+    for (const auto& box : os::host::headless::boxes())
+        out.push_back(toAscii(box.text));
+    return out;
+}
+
+// The previous build's table and the same with CR LF line ends load whole,
+// without a word.
+TEST(ScoreTable, ThePreviousBuildsTableLoadsWhole)
+{
+    std::string crlf;
+    for (char c : kPreviousTable)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    for (const std::string& file : {kPreviousTable, crlf})
+    {
+        os::host::headless::clear_boxes();
+        put("gui/racescore.properties", file);
+        EXPECT_EQ(rows(), (std::vector<std::string>{"Ring/Ann", "Dunes/Bob", "Ring/Dee", "Ring/Cy"}));
+        std::vector<ScoreRecord> table;
+        std::optional<ScoreRecord> latest;
+        loadScores(kGui, table, latest);
+        ASSERT_TRUE(latest);
+        EXPECT_EQ(fileOf(latest, table), kPreviousTable) << "read as it was written";
+        EXPECT_TRUE(boxTexts().empty());
+        EXPECT_EQ(get("gui/racescore.properties"), file) << "left as it is";
+    }
+}
+
+// A damaged table is set aside as it was and named in one box; its whole
+// races are written in its place, numbered afresh, and the next race is
+// entered among them. A race cut short or without a usable time is not
+// whole: it never takes a place with a time of nought.
+TEST(ScoreTable, ADamagedTableKeepsItsWholeRaces)
+{
+    const std::string head = kPreviousTable.substr(0, kPreviousTable.find("3="));
+    const std::vector<std::string> three = {"Ring/Ann", "Dunes/Bob", "Ring/Dee"};
+    const std::vector<std::string> threeAndFay = {"Ring/Ann", "Dunes/Bob", "Ring/Fay", "Ring/Dee"};
+    const struct
+    {
+        const char* what;
+        std::string file;
+        std::vector<std::string> kept;  // the table's rows after the check
+        std::vector<std::string> after; // and after the next race
+        const char* why;
+        const char* said;
+    } cases[] = {
+        {"cut inside its last race", head + "3=track:Ring, racer:Cy", three, threeAndFay, "(its last line is cut off)",
+         "the 3 races that could be read are kept."},
+        {"cut inside the last race's speed", kPreviousTable.substr(0, kPreviousTable.size() - 2), three, threeAndFay,
+         "(its last line is cut off)", "the 3 races that could be read are kept."},
+        {"a race without its time", head + "3=track:Ring, racer:Cy, vehicle:Wagon, date:2026/12/10, speed:58\n", three,
+         threeAndFay, "(one of its races is not whole)", "the 3 races that could be read are kept."},
+        {"a time of nought, as a cut race was written back",
+         "-1=track:Ring, racer:Eve, vehicle:Wagon, date:2026/12/11, time: 101.000, speed:52\n"
+         "0=track:Ring, racer:Cy, vehicle:, date:, time:   0.000, speed:0\n"
+         "1=track:Ring, racer:Ann, vehicle:Truck, date:2026/12/01, time:  80.500, speed:66\n"
+         "2=track:Dunes, racer:Bob, vehicle:Wagon, date:2026/12/02, time: 120.000, speed:41\n"
+         "3=track:Ring, racer:Dee, vehicle:Wagon, date:2026/12/03, time:  88.000, speed:60\n"
+         "4=track:Ring, racer:Cy, vehicle:Wagon, date:2026/12/10, time:  91.250, speed:58\n",
+         {"Ring/Ann", "Dunes/Bob", "Ring/Dee", "Ring/Cy"},
+         {"Ring/Ann", "Dunes/Bob", "Ring/Fay", "Ring/Dee", "Ring/Cy"},
+         "(one of its races is not whole)",
+         "the 4 races that could be read are kept."},
+        {"a time and a speed that are not numbers",
+         head + "3=track:Ring, racer:Cy, vehicle:Wagon, date:2026/12/10, time: 9x.250, speed:58\n"
+                "4=track:Ring, racer:Cy, vehicle:Wagon, date:2026/12/10, time: 91.250, speed:5e\n",
+         three, threeAndFay, "(one of its races is not whole)", "the 3 races that could be read are kept."},
+        {"a race missing its track",
+         "0=racer:Cy, vehicle:Wagon, date:2026/12/10, time:  91.250, speed:58\n" +
+             kPreviousTable.substr(kPreviousTable.find("\n1=") + 1),
+         {"Dunes/Bob", "Ring/Dee", "Ring/Cy"},
+         {"Dunes/Bob", "Ring/Fay", "Ring/Dee", "Ring/Cy"},
+         "(one of its races is not whole)",
+         "the 3 races that could be read are kept."},
+        {"bytes that are not text in one race", head + "3=track:Ring, racer:\x01\x02\xff\n", three, threeAndFay,
+         "(it holds bytes that are not text)", "the 3 races that could be read are kept."},
+        {"one race left",
+         "0=track:Ring, racer:Ann, vehicle:Truck, date:2026/12/01, time:  80.500, speed:66\n1=track:R",
+         {"Ring/Ann"},
+         {"Ring/Ann", "Ring/Fay"},
+         "(its last line is cut off)",
+         "the race that could be read is kept."},
+        {"cut inside its first line",
+         "-1=track:Ring, racer:Cy, vehicle:Wagon, date:2026/12/10, ti",
+         {},
+         {"Ring/Fay"},
+         "(its last line is cut off)",
+         "the score table starts empty."},
+    };
+    const ScoreRecord next(u"Ring", u"Fay", u"Truck", u"2026/12/11", 85.0f, 62);
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        os::host::headless::clear_boxes();
+        std::filesystem::remove(os::testing::host("gui/racescore.properties.damaged"));
+        put("gui/racescore.properties", c.file);
+        std::vector<ScoreRecord> table;
+        std::optional<ScoreRecord> latest;
+        loadScores(kGui, table, latest);
+        EXPECT_EQ(rowsOf(table), c.kept);
+        for (const ScoreRecord& r : table)
+            EXPECT_GT(r.time, 0.0f) << toAscii(r.racer);
+        const std::vector<std::string> said = boxTexts();
+        ASSERT_EQ(said.size(), 1u);
+        EXPECT_EQ(said[0].find("\\gui\\racescore.properties was damaged "), 0u) << said[0];
+        EXPECT_NE(said[0].find(c.why), std::string::npos) << said[0];
+        EXPECT_NE(said[0].find("set aside as \\gui\\racescore.properties.damaged; "), std::string::npos) << said[0];
+        EXPECT_NE(said[0].find(c.said), std::string::npos) << said[0];
+        EXPECT_EQ(get("gui/racescore.properties.damaged"), c.file) << "set aside as it was";
+        if (c.kept.empty())
+            EXPECT_FALSE(std::filesystem::exists(os::testing::host("gui/racescore.properties")));
+        else
+            EXPECT_EQ(get("gui/racescore.properties"), fileOf(latest, table)) << "the whole races, numbered afresh";
+
+        // The next race is entered among the kept ones, without a word.
+        ASSERT_TRUE(insertScore(kGui, next));
+        EXPECT_EQ(rows(), c.after);
+        EXPECT_EQ(boxTexts().size(), 1u);
+    }
+}
+
+// A race of no time (or one the line would write as 0.000) is not entered:
+// read back it would be no whole race, and it would stand first.
+TEST(ScoreTable, ARaceOfNoTimeIsNotEntered)
+{
+    put("gui/racescore.properties", kPreviousTable);
+    os::host::headless::clear_boxes();
+    for (float time :
+         {0.0f, 0.0004f, -3.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
+    {
+        SCOPED_TRACE(time);
+        EXPECT_FALSE(insertScore(kGui, rec(u"Ring", u"Fay", time)));
+        EXPECT_EQ(get("gui/racescore.properties"), kPreviousTable);
+    }
+    EXPECT_TRUE(insertScore(kGui, rec(u"Ring", u"Fay", 0.001f)));
+    EXPECT_EQ(rows().front(), "Ring/Fay");
+    EXPECT_TRUE(boxTexts().empty());
+}
+
+// A damaged table that cannot be set aside is neither read nor written
+// over: the race is not entered, and the user is told once.
+TEST(ScoreTable, ADamagedTableThatCannotBeMovedIsLeftAlone)
+{
+    const std::string cut = kPreviousTable.substr(0, kPreviousTable.size() - 20);
+    put("gui/racescore.properties", cut);
+    for (int n = 1; n < 1000; ++n)
+        put("gui/racescore.properties.damaged" + (n == 1 ? std::string() : "-" + std::to_string(n)), "earlier");
+    os::host::headless::clear_boxes();
+    EXPECT_EQ(rows(), std::vector<std::string>{});
+    EXPECT_FALSE(insertScore(kGui, rec(u"Ring", u"Fay", 85)));
+    EXPECT_EQ(get("gui/racescore.properties"), cut);
+    const std::vector<std::string> said = boxTexts();
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find("could not be set aside; the scores are not read or saved in this run."), std::string::npos)
+        << said[0];
 }
 
 // Names that the file's own syntax would cut ("//" starts a remark, a line

@@ -214,6 +214,28 @@ TEST(TundrelProgram, DamagedSavedFilesAreSetAsideAndTheDefaultsUsed)
     EXPECT_TRUE(fs::exists(gui + "racescore.properties.damaged"));
 }
 
+// A score table cut inside its last race: it is set aside and named in one
+// box, and the scoreboard shows the races that could be read, the cut one
+// nowhere among them.
+TEST(TundrelProgram, AScoreTableCutInsideItsLastRaceKeepsTheWholeOnes)
+{
+    TundrelRun run;
+    const std::string gui = run.tree + "/Program Files/Vasko-Tundrel/resources/GUI/";
+    const std::string whole = "-1=track:Ring, racer:Ann, vehicle:Wagon, date:2026/12/10, time:  95.000, speed:55\n"
+                              "0=track:Ring, racer:Bob, vehicle:Truck, date:2026/12/09, time:  80.500, speed:66\n"
+                              "1=track:Ring, racer:Ann, vehicle:Wagon, date:2026/12/10, time:  95.000, speed:55\n";
+    std::ofstream(gui + "racescore.properties", std::ios::binary) << whole + "2=track:Ring, racer:Cy";
+    run.run("wait 1500\nshot board\n", "ARG:scoreboard/-1.000000,Ring:Ann:N/A");
+    ASSERT_TRUE(run.waitFor("board"));
+    const std::string said = run.errors();
+    EXPECT_NE(said.find("racescore.properties was damaged (its last line is cut off)"), std::string::npos) << said;
+    EXPECT_NE(said.find("the 2 races that could be read are kept."), std::string::npos) << said;
+    EXPECT_EQ(said.find("message box"), said.rfind("message box")) << "one box: " << said;
+    EXPECT_EQ(run.gui("racescore.properties"), whole);
+    EXPECT_TRUE(fs::exists(gui + "racescore.properties.damaged"));
+    EXPECT_GT(count(run.shot("board"), kLatest), 8) << "the latest race's row";
+}
+
 TEST(TundrelProgram, ARaceCommandNamingALibraryThatIsGoneGoesBackToTheMainMenu)
 {
     // The libraries were the built-in one, the card's and the Classic Pack;
