@@ -45,6 +45,8 @@ CLONE="$SCRATCH/clone"
 PROGRAM="$CLONE/build/device/Program Files/OsDemo/OsDemo"
 mkdir -p "$CLONE/scripts" "$(dirname "$PROGRAM")" "$SCRATCH/here"
 cp "$RUN" "$CLONE/scripts/run"
+mkdir -p "$CLONE/scripts/lib"
+cp "${RUN%/*}/lib/play_tree.sh" "$CLONE/scripts/lib/"
 printf '#!/bin/sh\nexit 0\n' >"$CLONE/scripts/build"
 cat >"$PROGRAM" <<'PROGRAM'
 #!/usr/bin/env bash

@@ -20,6 +20,8 @@ DEMO="Program Files/OsDemo"
 GUI="$DEMO/resources/GUI"
 mkdir -p "$CLONE/scripts" "$BUILD/$DEMO" "$SCRATCH/here"
 cp "$RUN" "$CLONE/scripts/run"
+mkdir -p "$CLONE/scripts/lib"
+cp "${RUN%/*}/lib/play_tree.sh" "$CLONE/scripts/lib/"
 printf '#!/bin/sh\nexit 0\n' >"$CLONE/scripts/build"
 chmod +x "$CLONE/scripts/build"
 
