@@ -6,7 +6,8 @@
 #include "racing/framework/testing/board_view.h"
 #include "racing/framework/testing/scene_children.h"
 
-#include <cmath>
+#include <ostream>
+#include <string>
 #include <vector>
 
 namespace moravel {
