@@ -84,6 +84,7 @@ struct BoardPlace
 {
     int segment;
     int content;
+    int walk; // the segment of the walk that placed it
 };
 std::vector<BoardPlace> placeBoards(int n, int interval, int repeat, const std::vector<int>& kinds);
 

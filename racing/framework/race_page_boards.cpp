@@ -11,7 +11,7 @@
 #include "racing/engine/scene3d.h"
 #include "racing/engine/template_loader.h"
 
-#include "engine/base/matrix_ops.h"
+#include "engine/base/matrix4.h"
 #include "engine/base/properties.h"
 #include "engine/base/property_map.h"
 #include "engine/platform/image.h"
@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace racing {
 
@@ -51,12 +52,29 @@ std::u16string trimmed(std::u16string s, std::u16string_view cut)
     return s;
 }
 
-// translation(at) x the turn taking `from` onto `to`.
+// translation(at) x a turn taking `from` (a level direction) onto `to` that
+// keeps the board upright: a turn about the vertical, then a tilt up or down
+// the slope about the board's own level sideways axis. The shortest turn
+// between the two directions rolls a board over when `to` runs nearly
+// opposite to `from` up or down a slope (a banner facing back down a hill
+// stood on its head).
 void placeFacing(Matrix4& m, const Vector3& at, const Vector3& from, const Vector3& to)
 {
-    Quaternion q;
-    setRotationBetween(q, from, to);
-    m.setFromQuaternion(q);
+    const Vector3 up(0.0f, 1.0f, 0.0f), origin(0.0f, 0.0f, 0.0f);
+    Vector3 level(to.x, 0.0f, to.z);
+    if (level.lengthSquared() < 1e-12f || from.lengthSquared() < 1e-12f)
+    {
+        // A direction straight up or down, or none: no turn.
+        m.setIdentity();
+        m.setTranslation(at);
+        return;
+    }
+    // The board's frame (sideways, up, `from`) taken back to the axes, then
+    // the frame of `to` with up as near the vertical as the slope allows.
+    Matrix4 toAxes, onto;
+    toAxes.lookAt(origin, from, up, true);
+    onto.lookAt(origin, to, up, false);
+    m.setProduct(onto, toAxes);
     m.setTranslation(at);
 }
 
@@ -94,7 +112,7 @@ std::vector<BoardPlace> placeBoards(int n, int interval, int repeat, const std::
         {
             // Boards of a run near the end of the track go on past the start
             // line: segments wrap round the loop.
-            out.push_back({(i + k * (kinds[size_t(c)] < 2 ? 3 : 2)) % n, c});
+            out.push_back({(i + k * (kinds[size_t(c)] < 2 ? 3 : 2)) % n, c, i});
             ++k;
         }
         else
@@ -220,18 +238,24 @@ void RacePage::buildBillboards()
     const uint32_t textColour = colourOf(keys, u"scene.bannerTextColor", 0xFFFFFF, nullptr);
     const uint32_t bannerColour = colourOf(keys, u"scene.bannerBkgColor", 0xC00000, nullptr);
     const auto& points = track.points;
+    // A board at segment t turned from its own facing onto the direction
+    // back toward the racers that come (level in the motorbike game).
+    auto standing = [&](int t, const Vector3& position, const Vector3& facing) {
+        Vector3 d;
+        d.setDifference(points[size_t(t)], points[size_t((t + 1) % n)]);
+        if (style.levelBoards)
+            d.y = 0.0f;
+        Matrix4 m;
+        placeFacing(m, position, facing, d);
+        return m;
+    };
 
     // Banners across the track, facing the racers that come: checkpoints
     // 1 to 4 and the start line (the fifth checkpoint has none).
     for (int i : {0, 1, 2, 3, 5})
     {
         const int s = ((track.checkpoints[i] % n) + n) % n;
-        Vector3 d;
-        d.setDifference(points[size_t(s)], points[size_t((s + 1) % n)]);
-        if (style.levelBoards)
-            d.y = 0.0f;
-        Matrix4 m;
-        placeFacing(m, points[size_t(s)], Vector3(0.0f, 0.0f, 1.0f), d);
+        Matrix4 m = standing(s, points[size_t(s)], Vector3(0.0f, 0.0f, 1.0f));
         Group3D* board = createBoard(0, common, track.halfWidth * style.bannerScale, m, bannerColour, nullptr, nullptr);
         if (!board)
             continue;
@@ -269,6 +293,9 @@ void RacePage::buildBillboards()
             Texture* t = getTextureDictionary()->load(ads.c_str(), name.c_str(), true, false);
             if (!t || !t->image)
                 continue;
+            // A picture listed again is the same texture of the cache: tinted
+            // a second time it would come out darker with every listing
+            // (the ambient colour's square, cube...), unlike the others.
             bool tinted = false;
             for (const Picture& p : pictures)
                 tinted = tinted || p.texture == t;
@@ -280,29 +307,29 @@ void RacePage::buildBillboards()
     }
     const std::vector<BoardPlace> places =
         placeBoards(n, map.getInt(u"interval", 0), map.getInt(u"repeat", 0), kinds);
-    for (size_t k = 0; k < places.size(); ++k)
-    {
-        if (k % 10 == 0)
-            onLoad(u"Set up billboard", nullptr, int(100 * (k + 1) / places.size()));
-        const BoardPlace& place = places[k];
-        const Picture& p = pictures[size_t(place.content)];
-        const int t = place.segment;
-        Vector3 d;
-        d.setDifference(points[size_t(t)], points[size_t((t + 1) % n)]);
-        if (style.levelBoards)
-            d.y = 0.0f;
+    auto place = [&](const BoardPlace& at) {
+        const Picture& p = pictures[size_t(at.content)];
+        const int t = at.segment;
         // A banner stands across the track at its centre.
-        Vector3 at(points[size_t(t)]), facing(0.0f, 0.0f, 1.0f);
+        Vector3 position(points[size_t(t)]), facing(0.0f, 0.0f, 1.0f);
         if (p.kind != 0)
-            placeBoard(p.kind, side >= 0 ? side : place.content % 2, t, at, facing);
-        Matrix4 m;
-        placeFacing(m, at, facing, d);
+            placeBoard(p.kind, side >= 0 ? side : at.content % 2, t, position, facing);
+        Matrix4 m = standing(t, position, facing);
         if (Group3D* board = createBoard(p.kind, common, boardScaleOf(p.kind, track.halfWidth), m, 0, p.texture,
                                          nullptr))
         {
             mainScene->addChild(u"ads", board);
             billboards.push_back({board, t});
         }
+    };
+    // The walk along the segments, the loading bar on every tenth.
+    size_t next = 0;
+    for (int s = 0; s <= n - 2; ++s)
+    {
+        if (s % 10 == 0)
+            onLoad(u"Set up billboard", nullptr, int(100 * int64_t(s + 1) / n));
+        for (; next < places.size() && places[next].walk == s; ++next)
+            place(places[next]);
     }
 }
 

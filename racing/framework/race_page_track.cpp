@@ -76,9 +76,8 @@ bool RacePage::buildTrack(const std::u16string& folder, const std::u16string& na
     trackKeys.farDistance = farDistance();
     trackKeys.exercise = app->exercise;
     Mesh* walls = nullptr;
-    onLoad(u"Set up Track", nullptr, 0);
-    const TrackBuild built = buildTrackModel(*trackMesh, trackKeys, track, walls);
-    onLoad(u"Set up Track", nullptr, 100);
+    const TrackBuild built = buildTrackModel(*trackMesh, trackKeys, track, walls,
+                                             [this](int percent) { onLoad(u"Set up Track", nullptr, percent); });
     if (built != TrackBuild::Built)
         showError(kSegmentCountMessage);
     if (built == TrackBuild::Refused)

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace racing {
 
@@ -123,7 +124,8 @@ void roughenCarEdges(Mesh& road, const TrackModel& out, int i, const TrackKeys& 
 
 } // namespace
 
-TrackBuild buildTrackModel(Mesh& road, const TrackKeys& keys, TrackModel& out, Mesh*& walls)
+TrackBuild buildTrackModel(Mesh& road, const TrackKeys& keys, TrackModel& out, Mesh*& walls,
+                           const std::function<void(int percent)>& progress)
 {
     walls = nullptr;
     const int n = road.vertexCount() / 8;
@@ -158,6 +160,8 @@ TrackBuild buildTrackModel(Mesh& road, const TrackKeys& keys, TrackModel& out, M
     const int edgeA = keys.car ? 3 : 2, edgeB = keys.car ? 4 : 5;
     for (int i = 0; i < n; ++i)
     {
+        if (i % 10 == 0 && progress)
+            progress(int(100 * int64_t(i + 1) / n));
         const Vertex* c0 = road.vertex(8 * i + 3);
         const Vertex* c1 = road.vertex(8 * i + 4);
         out.points[size_t(i)].setFromFixed((c0->x + c1->x) / 2, (c0->y + c1->y) / 2, (c0->z + c1->z) / 2);

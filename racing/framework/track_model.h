@@ -6,6 +6,7 @@
 
 #include "engine/base/vector.h"
 
+#include <functional>
 #include <vector>
 
 class Mesh;
@@ -58,7 +59,9 @@ extern const char* const kSegmentCountMessage;
 // Builds the track from its road mesh: edge roughness, the side walls (a new
 // mesh returned in `walls`, owned by the caller; none on a car track), the
 // points and lengths, texture coordinates. A mesh of under 2 segments, or with fewer faces than
-// its segments need, is refused and left untouched.
-TrackBuild buildTrackModel(Mesh& road, const TrackKeys& keys, TrackModel& out, Mesh*& walls);
+// its segments need, is refused and left untouched. `progress` is told the
+// share done, 100 x (i + 1) / n, at every tenth segment i of the walk.
+TrackBuild buildTrackModel(Mesh& road, const TrackKeys& keys, TrackModel& out, Mesh*& walls,
+                           const std::function<void(int percent)>& progress = {});
 
 } // namespace racing

@@ -232,7 +232,15 @@ LibraryScan scanVehicleLibraries(const std::u16string& programFolder, HWND windo
         RegCloseKey(key);
     }
     else
+    {
+        // No key at all is a registry lost or set aside as damaged, not a
+        // device without libraries: listing only the built-in one would
+        // hide every installed library (and the races and scores made with
+        // them) until each is installed again. The cards' libraries still
+        // carry their descriptors, so they are found by those. An empty key
+        // is a list the user made, and stays the whole list.
         addCardLibraries(scan, cards);
+    }
 
     for (const std::u16string& entry : scan.libraryEntries)
         scan.vehicleNames.push_back(listNames(libraryFolder(entry) + u"\\", u"*.properties"));

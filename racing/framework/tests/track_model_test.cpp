@@ -15,8 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 namespace racing {
 namespace {
@@ -66,6 +68,42 @@ TEST_F(TrackModelTest, SegmentCountsOutsideTheRangeAreReportedAndBuilt)
         EXPECT_EQ(buildTrackModel(*road, TrackKeys(), model, walls), c.result) << c.segments;
         EXPECT_EQ(model.segmentCount, c.segments);
         delete walls;
+    }
+}
+
+// The loading bar during the walk over the segments: at every tenth segment
+// i, 100 x (i + 1) / n, so it starts at 0 and never shows 100; the car's
+// strip (no walls) is walked the same way. A refused strip tells nothing.
+TEST_F(TrackModelTest, ProgressAtEveryTenthSegment)
+{
+    struct Case
+    {
+        int segments;
+        bool car;
+        size_t count;
+        std::vector<int> first; // the first percents
+        int last;
+    };
+    for (const Case& c :
+         {Case{200, false, 20, {0, 5, 10, 15}, 95}, Case{300, false, 30, {0, 3, 7, 10, 13, 17}, 97},
+          Case{320, true, 32, {0, 3, 6, 9, 12}, 97}, Case{205, false, 21, {0, 5, 10}, 98}, Case{1, false, 0, {}, 0}})
+    {
+        SCOPED_TRACE(c.segments);
+        road = c.segments >= 2 ? strip(c.segments) : std::make_unique<Mesh>();
+        TrackKeys keys;
+        keys.car = c.car;
+        std::vector<int> percents;
+        Mesh* wallsRaw = nullptr;
+        buildTrackModel(*road, keys, model, wallsRaw, [&](int percent) { percents.push_back(percent); });
+        walls.reset(wallsRaw);
+        ASSERT_EQ(percents.size(), c.count);
+        for (size_t k = 0; k < c.first.size(); ++k)
+            EXPECT_EQ(percents[k], c.first[k]) << k;
+        if (!percents.empty())
+        {
+            EXPECT_EQ(percents.back(), c.last);
+        }
+        EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
     }
 }
 

@@ -19,6 +19,7 @@
 #include "engine/scene/core/texture.h"
 #include "racing/engine/model3d.h"
 #include "racing/engine/scene3d.h"
+#include "racing/framework/testing/board_view.h"
 #include "racing/framework/testing/scene_children.h"
 #include "racing/engine/sprite.h"
 
@@ -38,6 +39,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <memory>
 #include <set>
@@ -72,7 +74,8 @@ struct RaceFixture
     std::unique_ptr<RacingApp> app;
     RaceCanvas* page = nullptr;
 
-    explicit RaceFixture(bool exercise)
+    // The page is the game's, or one the test makes.
+    explicit RaceFixture(bool exercise, const std::function<RaceCanvas*(RacingApp*)>& makePage = {})
     {
         tree();
         RacingApp::restartHook = [this](const std::u16string& command) { restartedWith = command; };
@@ -80,7 +83,7 @@ struct RaceFixture
         app->create(0, 0, 176, 234);
         app->exercise = exercise;
         app->noScore = true;
-        page = new RaceCanvas(app.get(), kResources);
+        page = makePage ? makePage(app.get()) : new RaceCanvas(app.get(), kResources);
         app->showRacePage(page);
     }
     ~RaceFixture() { RacingApp::restartHook = nullptr; }
@@ -548,10 +551,14 @@ TEST(CarRace, BannersFramedInTheTextColourAndTinted)
 }
 
 // Banners and boards face along the road's direction at their segment, its
-// slope included (the demo Ring climbs and falls). A banner text stands
-// whole inside the frame: at the origin made for letters half as wide as
-// high, x = (128 - length x 15 / 2) / 2, the bold "CHECK POINT k" would run
-// over the frame and lose its number; it is centred by its measured width.
+// slope included (the demo Ring climbs and falls), and stand upright: a
+// banner's up leans back no further than the slope and its text's baseline
+// stays level. The shortest turn from the banner's own facing onto a
+// direction that runs nearly against it up or down a slope rolls it over
+// (the start banner stood on its head). A banner text stands whole inside
+// the frame: at the origin made for letters half as wide as high, x = (128
+// - length x 15 / 2) / 2, the bold "CHECK POINT k" would run over the frame
+// and lose its number; it is centred by its measured width.
 TEST(CarRace, BannersAndBoardsFaceAlongTheSlopeWithTheirTextsWhole)
 {
     RaceFixture race(false);
@@ -589,6 +596,9 @@ TEST(CarRace, BannersAndBoardsFaceAlongTheSlopeWithTheirTextsWhole)
     {
         const int s = ((page.track.checkpoints[at[i]] % n) + n) % n;
         EXPECT_TRUE(facesAlong(*banners[i], s)) << "banner " << i;
+        EXPECT_GT(racing_test::boardAxis(*banners[i], Vector3(0.0f, 1.0f, 0.0f)).y, 0.98f) << "banner " << i;
+        EXPECT_NEAR(racing_test::boardAxis(*banners[i], Vector3(1.0f, 0.0f, 0.0f)).y, 0.0f, 1e-3f)
+            << "banner " << i << ": a level baseline";
         // The first and last white columns of the text inside the frame (its
         // sides at 0 and width - 2).
         const Image& picture = *banners[i]->findMaterial(u"board")->texture->image;
@@ -601,8 +611,97 @@ TEST(CarRace, BannersAndBoardsFaceAlongTheSlopeWithTheirTextsWhole)
         EXPECT_LE(last, picture.width - 4) << "banner " << i << ": the text runs into the frame";
     }
     for (const racing::TrackBoard& board : page.billboards)
+    {
         EXPECT_TRUE(facesAlong(*board.model, board.segment)) << "board at " << board.segment;
+        EXPECT_GT(racing_test::boardAxis(*board.model, Vector3(0.0f, 1.0f, 0.0f)).y, 0.98f)
+            << "board at " << board.segment;
+    }
     EXPECT_GT(sloped, 0) << "some stand on a slope";
+}
+
+// From the grid, before the lights, the start banner's picture lies on the
+// screen as its letters read: its columns from left to right along the
+// rows, its rows from top to bottom (a banner on its head shows both
+// reversed; one with its back to the grid shows the texture's columns
+// along the rows, as streaks).
+TEST(CarRace, TheStartBannerReadsFromTheGrid)
+{
+    RaceFixture race(false);
+    ASSERT_TRUE(race.prepare(1));
+    // Two seconds before the lights, as the program shows them.
+    for (int i = 0; i < 60; ++i)
+        race.frame(1.0f / 30.0f);
+    EXPECT_TRUE(racing_test::startBannerReadsUpright(*race.page));
+}
+
+// The loading bar while the track is built: "Set up Track" at every tenth
+// segment i of the walk, 100 x (i + 1) / 320 (so never 100), then "Set up
+// billboard" likewise over the boards' walk, segments 0 to 318, whatever
+// the number of boards placed.
+TEST(CarRace, TheLoadingBarStepsEveryTenthSegment)
+{
+    struct Recording : RaceCanvas
+    {
+        using RaceCanvas::RaceCanvas;
+        std::vector<std::pair<std::u16string, int>> shown;
+        void onLoad(const WCHAR* text, const WCHAR* templateName, int percent) override
+        {
+            shown.emplace_back(text ? text : u"", percent);
+            RaceCanvas::onLoad(text, templateName, percent);
+        }
+    };
+    Recording* recording = nullptr;
+    RaceFixture race(false, [&](RacingApp* app) { return recording = new Recording(app, kResources); });
+    ASSERT_TRUE(race.prepare(1));
+    ASSERT_EQ(race.page->track.segmentCount, 320);
+    std::vector<int> expected;
+    for (int i = 0; i < 320; i += 10)
+        expected.push_back(100 * (i + 1) / 320);
+    ASSERT_EQ(expected.size(), 32u);
+    EXPECT_EQ(expected[3], 9);
+    EXPECT_EQ(expected.back(), 97);
+    for (const char16_t* text : {u"Set up Track", u"Set up billboard"})
+    {
+        SCOPED_TRACE(text[7] == u'T' ? "Set up Track" : "Set up billboard");
+        std::vector<int> percents;
+        for (const auto& [shownText, percent] : recording->shown)
+            if (shownText == text)
+                percents.push_back(percent);
+        EXPECT_EQ(percents, expected);
+    }
+    // The track first, then its boards.
+    auto first = [&](const char16_t* text) {
+        return std::find_if(recording->shown.begin(), recording->shown.end(),
+                            [&](const auto& s) { return s.first == text; });
+    };
+    EXPECT_LT(first(u"Set up Track"), first(u"Set up billboard"));
+}
+
+// A picture listed twice in "scene.billboard" is one texture of the page's
+// cache, tinted by the ambient colour once: tinted for each listing it
+// would come out darker than the same picture listed once (the ambient
+// colour squared), unlike every other board.
+TEST(CarRace, APictureListedTwiceIsTintedOnce)
+{
+    const std::string ring = tree().read("scenes/Ring.properties");
+    auto boardPicture = [&](const char* contents) {
+        std::string track = ring;
+        const size_t at = track.find("scene.billboard=");
+        track.erase(at, track.find('\n', at) + 1 - at);
+        tree().write("scenes/Twice.properties",
+                     track + "scene.billboard=side:left, interval:24, repeat:2, contents:(" + contents + ")\n");
+        RaceFixture race(false);
+        EXPECT_TRUE(race.page->prepareRace({kBuiltIn}, {u"Bighorn", u"Coupe"}, {u"Twice"}, 0, 1, 0, u"Ann:"));
+        std::set<const Texture*> textures;
+        for (const racing::TrackBoard& board : race.page->billboards)
+            textures.insert(board.model->findMaterial(u"board")->texture);
+        EXPECT_EQ(textures.size(), 1u) << contents;
+        return textures.empty() ? std::vector<uint32_t>() : pixelsOf(*(*textures.begin())->image);
+    };
+    const std::vector<uint32_t> once = boardPicture("ad_square.jpg");
+    ASSERT_FALSE(once.empty());
+    EXPECT_EQ(boardPicture("ad_square.jpg; ad_square.jpg"), once);
+    EXPECT_EQ(boardPicture("ad_square.jpg; ad_square.jpg; ad_square.jpg"), once);
 }
 
 // The vehicle's file is loaded into the page under the racer's prefix: the
