@@ -12,6 +12,7 @@
 #include <string>
 
 class Group3D;
+class Light;
 class PropertyMap;
 class TextureDictionary;
 
@@ -28,7 +29,7 @@ bool containerAbsent(const void* container, const WCHAR* typeName);
 bool buildCamera(const PropertyMap& fields, Scene3D* container);
 // "dir" (default (0, 0, 0)) and "color" (default white), filed under key;
 // the light is the caller's to keep (the scene does not delete it).
-class Light* buildLight(const PropertyMap& fields, const WCHAR* key, Scene3D* container);
+Light* buildLight(const PropertyMap& fields, const WCHAR* key, Scene3D* container);
 // "front", "back", "color": the scene's fog (the previous one replaced).
 bool buildFog(const PropertyMap& fields, Scene3D* container);
 

@@ -9,6 +9,7 @@
 
 #include <os/file.h>
 #include <os/sysinfo.h>
+#include <os/wstring.h>
 
 #include <algorithm>
 #include <cmath>

@@ -15,6 +15,7 @@
 #include "engine/base/properties.h"
 #include "engine/base/resource_files.h"
 #include "engine/platform/gapi_display.h"
+#include "engine/platform/image.h"
 #include "engine/scene/3d/camera.h"
 #include "engine/scene/3d/chip3d.h"
 #include "engine/scene/3d/environment.h"

@@ -11,6 +11,7 @@
 #include "content/media/file_output.h"
 #include "engine/platform/gapi_display.h"
 #include "engine/scene/2d/awt_component.h"
+#include "engine/scene/core/material.h"
 
 #include "os/testing/host.h"
 

@@ -8,6 +8,7 @@
 
 #include "content/media/bmp_writer.h"
 #include "content/media/file_output.h"
+#include "engine/base/matrix_ops.h"
 #include "engine/platform/back_buffer.h"
 #include "engine/platform/image.h"
 #include "engine/scene/2d/group2d.h"
