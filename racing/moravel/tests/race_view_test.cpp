@@ -30,9 +30,9 @@ class RecordedRaces : public testing::TestWithParam<RecordedRace>
 {};
 
 // Every frame of the race ridden by its script, drawn as the program draws
-// it: with the camera over the road the page's bottom row is never mostly
-// background (the road ends short of it when the road behind the player
-// stops before the camera).
+// it: from the camera's first frame over the road on, the page's bottom row
+// is never mostly background (the road ends short of it when the road
+// behind the player stops before the camera).
 TEST_P(RecordedRaces, TheRoadReachesTheBottomRowInEveryFrame)
 {
     const RecordedRace& c = GetParam();

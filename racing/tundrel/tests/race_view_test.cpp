@@ -18,9 +18,9 @@ namespace {
 using namespace race_test;
 
 // Every frame of the race ridden by tests/two_laps.script, drawn as the
-// program draws it: with the camera over the road the page's bottom row is
-// never mostly background (the road ends short of it when the road behind
-// the car stops before the camera).
+// program draws it: from the camera's first frame over the road on, the
+// page's bottom row is never mostly background (the road ends short of it
+// when the road behind the car stops before the camera).
 TEST(CarRaceView, TheRoadReachesTheBottomRowInEveryFrame)
 {
     std::vector<racing_test::KeyEvent> events = racing_test::scriptFileEvents(os::testing::source_root() +
