@@ -39,7 +39,9 @@ public:
     void renderScenes() override;
 
     // The pen on a component (acts on pen-up) and the name entry losing
-    // its focus.
+    // its focus, as the listener of the page's own window; the canvas's
+    // own pen step stays as it is.
+    using Canvas::onMouse;
     void onMouse(::Window* sender, UINT message, WPARAM keys, int x, int y) override;
     void onCommand(::Window* sender, int notification, int controlId, HWND control) override;
     // A template's progress on the loading bar.

@@ -1,4 +1,5 @@
-// race_drawing.cpp -- the sky panorama of the race pages
+// race_drawing.cpp -- the sky panorama of the race pages, labels clear of
+// what they would cover
 #include "racing/framework/race_drawing.h"
 
 #include "racing/engine/camera.h"
@@ -117,6 +118,24 @@ void drawSkyPanorama(Image* surface, const Image* sky, const Matrix4& view, floa
     copyOnSurface(surface, *sky, -x, top);
     if (tw + x > w)
         copyOnSurface(surface, *sky, w - x, top);
+}
+
+int clearTop(RECT label, const std::vector<RECT>& areas)
+{
+    // Each move goes below one area, so there are at most as many moves.
+    for (size_t moves = 0; moves <= areas.size(); ++moves)
+    {
+        const RECT* met = nullptr;
+        for (const RECT& a : areas)
+            if (label.left < a.right && a.left < label.right && label.top < a.bottom && a.top < label.bottom &&
+                (!met || a.bottom > met->bottom))
+                met = &a;
+        if (!met)
+            break;
+        label.bottom += met->bottom - label.top;
+        label.top = met->bottom;
+    }
+    return label.top;
 }
 
 } // namespace racing

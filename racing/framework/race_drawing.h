@@ -1,10 +1,14 @@
 // race_drawing.h -- the sky panorama of the race pages: its haze band and
-// its place turning with the view
+// its place turning with the view; where a label over the page stands clear
+// of what it would cover
 #pragma once
 
 #include "engine/base/matrix4.h"
 
+#include <os/types.h>
+
 #include <cstdint>
+#include <vector>
 
 class Image;
 
@@ -33,5 +37,10 @@ struct SkyPlacement
 // surface without a sky.
 void drawSkyPanorama(Image* surface, const Image* sky, const Matrix4& view, float skyAltitude, uint32_t background,
                      const SkyPlacement& placement = {});
+
+// The top of a label (rectangle right and bottom exclusive) that stands at
+// its place unless it would cover one of the areas: then it moves down
+// below that area, as often as it meets another.
+int clearTop(RECT label, const std::vector<RECT>& areas);
 
 } // namespace racing

@@ -169,6 +169,9 @@ bool RacePage::prepare(const std::vector<std::u16string>& vehicles, int vehicleI
 
     if (!buildTrack(resources + u"scenes", trackName))
         return fail("");
+    // Until the first frame the road is drawn whole, as the window stands.
+    roadWindow = window;
+    applyVisibleWindow();
     const int m = scaleToScreen(56), w = getClientWidth(), h = getClientHeight();
     const RECT mapRect = orientation == 0   ? RECT{w - m, h - m, w, h}
                          : orientation == 1 ? RECT{w - m, 0, w, m}
@@ -348,7 +351,7 @@ void RacePage::resolveCollisions()
 
 void RacePage::applyVisibleWindow()
 {
-    racing::applyVisibleWindow(window, track.segmentCount, {trackMesh, wallMesh});
+    racing::applyVisibleWindow(roadWindow, track.segmentCount, {trackMesh, wallMesh});
 }
 
 void RacePage::updateVisibleWindow()
@@ -361,6 +364,13 @@ void RacePage::updateVisibleWindow()
     look.set(view.m[8], view.m[9], view.m[10]);
     const bool facingBack = ahead.dot(look) <= 0.0f;
     window.update(s, facingBack, track.visibleAhead, track.segmentCount);
+    // The road reaches back under the camera however far it follows: two
+    // segments behind alone leave the background in the page's bottom rows.
+    // The racers and boards keep to the window (what a rival does depends on
+    // it).
+    const int behind = segmentsBehindToCamera(track.points.data(), int(track.points.size()), s, facingBack, view,
+                                              mainScene->environment.frontClip);
+    roadWindow.update(s, facingBack, track.visibleAhead, track.segmentCount, behind);
     applyVisibleWindow();
     if (s != lastRacerSegment || facingBack != lastFacingBack)
         showBoardsInWindow(billboards, window);
@@ -431,6 +441,7 @@ void RacePage::afterFrame(float dt)
             }
     }
     drawHud(dc);
+    drawFrameRate(dc);
 }
 
 void RacePage::finishRace(int status)
@@ -442,7 +453,16 @@ void RacePage::onPeriod(float)
 {
     if (!isPrepared)
         return;
-    drawFrameRate(backBufferDC());
+    // The frame rate of the window just closed, shown until the next
+    // closes, and summed for the race's average while it is shown.
+    frameRateShown = frameTimer.fpsExact;
+    if (showFrameRate)
+    {
+        frameRateSum += frameRateShown;
+        ++frameRateCount;
+    }
+    if (wrongWaySprite)
+        wrongWaySprite->visible = raceTrack.wrongWay ? 1 : 0;
     const RaceStart::Period step = start.period(running, app->exercise);
     if (step.light && lightSprite && trafficLights[step.light])
         lightSprite->setImages(trafficLights[step.light], nullptr, nullptr, nullptr, -1, -1, -1, -1);

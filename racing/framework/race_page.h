@@ -111,7 +111,7 @@ public:
     void placeCameraBehind(float distance);
     void resolveCollisions();
     void updateVisibleWindow();
-    // The road and wall meshes draw the segments of the visible window.
+    // The road and wall meshes draw the segments of `roadWindow`.
     void applyVisibleWindow();
     // Exhaust puffs that fall back towards the camera fade out before they
     // reach the near plane: from three quarters of the way between the
@@ -138,6 +138,7 @@ public:
     Group3D* loadBoardModel(const std::u16string& folder, const std::u16string& name, float scale);
 
     void drawHud(HDC dc);
+    // The frame rate and [DEMO] labels, on every frame.
     void drawFrameRate(HDC dc);
     // The game's HUD line for the race's state.
     virtual std::string hudLine() const = 0;
@@ -152,6 +153,7 @@ public:
     int orientation = 0;
     uint32_t lastKeyBits = 0;
     bool showFrameRate = false;
+    float frameRateShown = -1.0f; // the last measuring window's (none before the first)
     float frameRateSum = 0.0f;
     int frameRateCount = 0;
     int cameraPresetCount = 8;
@@ -165,7 +167,8 @@ public:
     std::u16string trackName, vehicleName, racerText, secondName;
     TrackModel track;
     LapCounter laps;
-    VisibleWindow window;
+    VisibleWindow window;     // the racers and boards shown
+    VisibleWindow roadWindow; // the road and walls drawn: the window reaching back under the camera
     RaceTrack raceTrack;
     std::unique_ptr<CollisionGrid> collisionGrid;
     std::unique_ptr<GroundQuery> ground;

@@ -1,9 +1,9 @@
 // race_page_view.cpp -- what the race page draws besides its template's
 // scenes (the sky behind the 3D scene is the render target's listener):
-// over everything the HUD line, and on the period step the frame rate and
-// the exercise label
+// over everything the HUD line, the frame rate and the exercise label
 #include "racing/framework/race_page.h"
 
+#include "racing/framework/race_drawing.h"
 #include "racing/framework/racing_app.h"
 #include "racing/framework/restart_command.h"
 
@@ -15,6 +15,8 @@
 #include <os/windows.h>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace racing {
 
@@ -29,32 +31,47 @@ void RacePage::renderScenes()
     drawScenes();
 }
 
-// The frame rate and [DEMO], drawn by the period step into the frame that
-// closes the measuring window.
+// The frame rate (when shown: the figure of the last measuring window) and
+// [DEMO] in an exercise, white, on every frame: at (28, 2) and (width - 56,
+// 4) unless they would cover the HUD line or a button (EXIT), then below
+// them. Drawn only on the period step, they showed for one frame in two
+// seconds, over the HUD line and EXIT.
 void RacePage::drawFrameRate(HDC dc)
 {
-    if (!dc)
+    const bool rate = showFrameRate && frameRateShown >= 0.0f;
+    if (!dc || (!rate && !app->exercise))
         return;
-    auto text = [&](int x, int y, const char* s) {
-        const std::u16string wide = toU16(s);
-        ExtTextOutW(dc, x, y, 0, nullptr, wide.c_str(), UINT(wide.size()), nullptr);
-    };
     SetBkMode(dc, TRANSPARENT);
     HGDIOBJ oldFont = SelectObject(dc, hudFont ? static_cast<HGDIOBJ>(hudFont) : GetStockObject(SYSTEM_FONT));
     SetTextColor(dc, RGB(255, 255, 255));
-    if (showFrameRate)
+    SIZE cell{};
+    GetTextExtentPoint32W(dc, u"0", 1, &cell);
+    // The HUD line with its shadow (its rows kept clear before the race
+    // runs too, so that the labels stand still), and the buttons.
+    std::vector<RECT> covered = {RECT{0, 0, getClientWidth(), 2 + cell.cy}};
+    if (orientation == 0 && guiScene && guiScene->visible)
+        for (const auto& sprite : guiScene->children)
+            if (sprite->visible && sprite->guiType == 1)
+            {
+                const int x = guiScene->x + sprite->x, y = guiScene->y + sprite->y;
+                covered.push_back(RECT{x, y, x + sprite->width, y + sprite->height});
+            }
+    auto text = [&](int x, int y, const std::string& s) {
+        const std::u16string wide = toU16(s);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, wide.c_str(), int(wide.size()), &size);
+        const int top = clearTop(RECT{x, y, x + size.cx, y + size.cy}, covered);
+        ExtTextOutW(dc, x, top, 0, nullptr, wide.c_str(), UINT(wide.size()), nullptr);
+    };
+    if (rate)
     {
-        frameRateSum += frameTimer.fpsExact;
-        ++frameRateCount;
-        char rate[32];
-        std::snprintf(rate, sizeof rate, "%2.1f", double(frameTimer.fpsExact));
-        text(28, 2, rate);
+        char figure[32];
+        std::snprintf(figure, sizeof figure, "%2.1f", double(frameRateShown));
+        text(28, 2, figure);
     }
     if (app->exercise)
         text(getClientWidth() - 56, 4, "[DEMO]");
     SelectObject(dc, oldFont);
-    if (wrongWaySprite)
-        wrongWaySprite->visible = raceTrack.wrongWay ? 1 : 0;
 }
 
 void RacePage::drawHud(HDC dc)

@@ -3,9 +3,8 @@
 
 namespace racing {
 
-void VisibleWindow::update(int s, bool facingBack, int ahead, int n)
+void VisibleWindow::update(int s, bool facingBack, int ahead, int n, int behind)
 {
-    constexpr int behind = 2;
     if (n <= 0)
         return;
     if (ahead + behind + 1 >= n)

@@ -9,10 +9,10 @@ struct VisibleWindow
     int first = 0, last = 0;
     bool inverted = false; // visible are the segments outside [first, last]
 
-    // The window around segment s: two behind and `ahead` in front, or the
-    // other way round when the camera looks back; the whole track when the
-    // two reach round it.
-    void update(int s, bool facingBack, int ahead, int n);
+    // The window around segment s: `behind` (two) behind and `ahead` in
+    // front, or the other way round when the camera looks back; the whole
+    // track when the two reach round it.
+    void update(int s, bool facingBack, int ahead, int n, int behind = 2);
     bool contains(int segment) const;
 };
 

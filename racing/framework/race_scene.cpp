@@ -6,8 +6,12 @@
 #include "racing/framework/race_drawing.h"
 #include "racing/framework/race_rules.h"
 
+#include "engine/base/matrix4.h"
+#include "engine/base/vector.h"
 #include "engine/scene/3d/group3d.h"
 #include "engine/scene/3d/mesh.h"
+
+#include <algorithm>
 
 namespace racing {
 
@@ -21,6 +25,23 @@ void showBoardsInWindow(std::vector<TrackBoard>& boards, const VisibleWindow& wi
 {
     for (TrackBoard& board : boards)
         board.model->visible = window.contains(board.segment) ? 1 : 0;
+}
+
+int segmentsBehindToCamera(const Vector3* points, int n, int s, bool facingBack, const Matrix4& view, float nearPlane)
+{
+    if (!points || n <= 0)
+        return 2;
+    // The depth of a point in the view: its third row.
+    auto depthOf = [&](const Vector3& p) { return view.m[8] * p.x + view.m[9] * p.y + view.m[10] * p.z + view.m[11]; };
+    // Segment k runs from point k to point k + 1: looking forward the road
+    // behind starts at point s and goes back; looking back it goes on from
+    // point s + 1.
+    const int step = facingBack ? 1 : -1;
+    const int from = facingBack ? s + 1 : s;
+    for (int c = 0; c < n; ++c)
+        if (depthOf(points[((from + step * c) % n + n) % n]) < nearPlane)
+            return std::max(2, c + 1);
+    return n;
 }
 
 void applyVisibleWindow(const VisibleWindow& window, int segmentCount, std::initializer_list<Mesh*> meshes)

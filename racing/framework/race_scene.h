@@ -13,7 +13,9 @@
 
 class Group3D;
 class Image;
+struct Matrix4;
 class Mesh;
+struct Vector3;
 
 namespace racing {
 
@@ -44,6 +46,15 @@ struct TrackBoard
 
 // The boards inside the window are shown, the others hidden.
 void showBoardsInWindow(std::vector<TrackBoard>& boards, const VisibleWindow& window);
+
+// How many segments the road must reach behind the player (away from where
+// the camera looks) to run on under the camera: to the first centre point
+// behind the near plane of the view, one more for the road's width, at least
+// two. Two alone end the road short of a camera that follows farther back
+// than two segments (or has not closed in yet at the start), and the page's
+// bottom rows would show the background. `points` are the track's n centre
+// points; no more than n are counted.
+int segmentsBehindToCamera(const Vector3* points, int n, int s, bool facingBack, const Matrix4& view, float nearPlane);
 
 // The meshes of the track strip (8 vertices a segment) draw the segments of
 // the visible window: segment s with the vertices of s and s + 1.

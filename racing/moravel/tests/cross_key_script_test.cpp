@@ -6,8 +6,6 @@
 
 #include "racing/framework/testing/key_script.h"
 
-#include <os/sysinfo.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -19,17 +17,9 @@ namespace {
 
 using namespace race_test;
 
-// The race of the walk: motocross on the dunes with the second paint (the
-// rivals' paints are drawn from the generator, which the program seeds with
-// its clock at 0), the keys from 6.2 s on, after the start lights.
+// The race of the walk (RaceFixture::prepareCross), the keys from 6.2 s on,
+// after the start lights.
 constexpr int kCrossFirstKeyMs = 6200;
-constexpr unsigned kCrossSeed = 0;
-
-bool prepareCross(RaceFixture& race)
-{
-    os_srand(kCrossSeed);
-    return race.page->prepareRace({u"CBPaint_Green", u"CBPaint_Orange"}, {u"Dunes"}, 1, 0, u"Ann_Lee1:");
-}
 
 TEST(CrossKeyScript, RidesTwoLapsOfTheDunes)
 {
@@ -37,7 +27,7 @@ TEST(CrossKeyScript, RidesTwoLapsOfTheDunes)
     if (const char* path = std::getenv("MORAVEL_WRITE_CROSS_KEY_SCRIPT"))
     {
         RaceFixture race(false, 1);
-        ASSERT_TRUE(prepareCross(race));
+        ASSERT_TRUE(race.prepareCross());
         std::vector<racing_test::KeyEvent> events;
         const int endMs = racing_test::driveRace(race, events, kCrossFirstKeyMs, 30.0f);
         ASSERT_GT(endMs, 0) << "the rider did not finish";
@@ -53,7 +43,7 @@ TEST(CrossKeyScript, RidesTwoLapsOfTheDunes)
         SCOPED_TRACE(shift);
         std::vector<racing_test::KeyEvent> events = racing_test::scriptFileEvents(kScript, shift);
         RaceFixture race(false, 1);
-        ASSERT_TRUE(prepareCross(race));
+        ASSERT_TRUE(race.prepareCross());
         EXPECT_GT(racing_test::rideRace(race, events, [](int) {}), 0);
         EXPECT_EQ(race.restartedWith, u"ARG:scoreboard/-1.000000,Dunes:Ann_Lee1:N/A");
         EXPECT_EQ(race.page->laps.lapsLeft, 0);

@@ -13,6 +13,8 @@
 #include "os/testing/program_run.h"
 #include "racing/framework/testing/scratch_game.h"
 
+#include <os/wstring.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -60,6 +62,15 @@ struct RaceFixture
     {
         return page->prepareRace({u"SBPaint_Blue", u"SBPaint_Red", u"SBPaint_Yellow"}, {trackName}, paintIndex, 0,
                                  u"Bob:");
+    }
+
+    // The motocross race of the headless walk: the dunes with the second
+    // paint, the generator seeded as the program seeds it (with its clock,
+    // 0 on the headless back end), which draws the rivals' paints.
+    bool prepareCross()
+    {
+        os_srand(0);
+        return page->prepareRace({u"CBPaint_Green", u"CBPaint_Orange"}, {u"Dunes"}, 1, 0, u"Ann_Lee1:");
     }
 
     // One frame as the canvas runs it, without drawing.

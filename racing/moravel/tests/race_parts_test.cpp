@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <string>
 #include <vector>
 
 namespace moravel {
@@ -264,8 +265,9 @@ bool drawable(const Mesh& m, const Face& f)
     return inside(f.a) && inside(f.b) && inside(f.c);
 }
 
-// The window's segments, and only they, are drawn of the road and the
-// walls; around the start line the window wraps.
+// The road's window, and only it, is drawn of the road and the walls: the
+// segments ahead and those behind (two, or more to reach the camera); around
+// the start line the window wraps.
 TEST(RaceWindow, TheRoadAndWallsDrawTheSegmentsOfTheWindow)
 {
     RaceFixture race(false);
@@ -277,18 +279,20 @@ TEST(RaceWindow, TheRoadAndWallsDrawTheSegmentsOfTheWindow)
     {
         int s;
         bool facingBack;
-        int ahead, first, last;
+        int ahead, behind, first, last;
         bool inverted;
     };
-    for (Case c : {Case{100, false, 40, 98, 140, false}, Case{290, false, 40, 30, 288, true},
-                   Case{5, true, 40, 7, 265, true}, Case{297, false, 40, 37, 295, true},
-                   Case{250, false, 40, 248, 290, false}, Case{100, false, 297, 0, 299, false}})
+    for (Case c : {Case{100, false, 40, 2, 98, 140, false}, Case{290, false, 40, 2, 30, 288, true},
+                   Case{5, true, 40, 2, 7, 265, true}, Case{297, false, 40, 2, 37, 295, true},
+                   Case{250, false, 40, 2, 248, 290, false}, Case{100, false, 297, 2, 0, 299, false},
+                   Case{100, false, 40, 7, 93, 140, false}, Case{3, false, 40, 7, 43, 296, true},
+                   Case{5, true, 40, 9, 14, 265, true}, Case{100, false, 40, 260, 0, 299, false}})
     {
         SCOPED_TRACE(c.s);
-        page.window.update(c.s, c.facingBack, c.ahead, n);
-        EXPECT_EQ(page.window.first, c.first);
-        EXPECT_EQ(page.window.last, c.last);
-        EXPECT_EQ(page.window.inverted, c.inverted);
+        page.roadWindow.update(c.s, c.facingBack, c.ahead, n, c.behind);
+        EXPECT_EQ(page.roadWindow.first, c.first);
+        EXPECT_EQ(page.roadWindow.last, c.last);
+        EXPECT_EQ(page.roadWindow.inverted, c.inverted);
         page.applyVisibleWindow();
         for (const Mesh* mesh : {page.trackMesh, page.wallMesh})
         {
@@ -297,10 +301,41 @@ TEST(RaceWindow, TheRoadAndWallsDrawTheSegmentsOfTheWindow)
             {
                 const Face& f = *mesh->face(i);
                 const int s = faceSegment(f, n);
-                ASSERT_EQ(drawable(*mesh, f), page.window.contains(s)) << "segment " << s;
+                ASSERT_EQ(drawable(*mesh, f), page.roadWindow.contains(s)) << "segment " << s;
             }
         }
     }
+}
+
+// How far behind the player the road reaches: to the first centre point
+// behind the camera's near plane, one more, at least two; looking back the
+// same forward of the player. A straight track along +z, a point every 5.
+TEST(RaceWindow, TheRoadBehindReachesTheCamera)
+{
+    std::vector<Vector3> points;
+    for (int k = 0; k < 100; ++k)
+        points.emplace_back(0.0f, 0.0f, 5.0f * float(k));
+    struct Case
+    {
+        bool facingBack;
+        float cameraZ;
+        int behind;
+    };
+    // The player on segment 50 (z 250 to 255), the near plane at 10.
+    for (Case c : {Case{false, 225.0f, 5}, Case{false, 240.0f, 2}, Case{false, 150.0f, 20}, Case{false, 250.0f, 2},
+                   Case{true, 300.0f, 9}, Case{true, 262.0f, 2}, Case{false, -1000.0f, 100}})
+    {
+        SCOPED_TRACE(c.cameraZ);
+        // The view's depth is z - cameraZ looking along +z, cameraZ - z
+        // looking back.
+        Matrix4 view;
+        const float sign = c.facingBack ? -1.0f : 1.0f;
+        view.m[0] = sign;
+        view.m[10] = sign;
+        view.m[11] = -sign * c.cameraZ;
+        EXPECT_EQ(racing::segmentsBehindToCamera(points.data(), 100, 50, c.facingBack, view, 10.0f), c.behind);
+    }
+    EXPECT_EQ(racing::segmentsBehindToCamera(nullptr, 0, 0, false, Matrix4{}, 10.0f), 2);
 }
 
 TEST(RaceBoards, KindsByThePicturesShape)
@@ -670,6 +705,15 @@ TEST(RaceBikes, TheShadowDarkensTheRoadUnderTheBike)
     for (int i = 0; i < 240; ++i)
         race.frame(1.0f / 30.0f);
     page.player->fume.hide();
+    // The road behind the player is drawn back past the camera's near plane.
+    const int n = page.track.segmentCount;
+    int back = page.player->segment;
+    while (back > page.player->segment - n && page.roadWindow.contains((back - 1 + n) % n))
+        --back;
+    const Vector3& from = page.track.points[size_t((back + n) % n)];
+    const Matrix4& view = page.camera->getViewMatrix();
+    EXPECT_LT(view.m[8] * from.x + view.m[9] * from.y + view.m[10] * from.z + view.m[11],
+              page.mainScene->environment.frontClip);
     page.renderScenes();
     const std::vector<uint32_t> shaded = pixelsOf(*race.screen());
     page.player->shadow->visible = 0;
@@ -747,38 +791,67 @@ TEST(RaceCanvas, TheWrongWayLabelShowsOnThePeriod)
     EXPECT_EQ(page.wrongWaySprite->visible, 0);
 }
 
-// The frame rate (when shown) and [DEMO] (in an exercise) are white texts
-// the period step draws at (28, 2) and (width - 56, 4): on the frame that
-// closes the measuring window, not on the others; the rate shown is summed.
-TEST(RaceHud, TheFrameRateAndDemoLabelsOnThePeriodStep)
+// The frame rate (when shown) and [DEMO] (in an exercise) are white texts in
+// the HUD font drawn on every frame, the rate the figure of the last
+// measuring window (summed once a window). At (28, 2) and (width - 56, 4)
+// they would lie on the HUD line and on EXIT: the rate stands below the HUD
+// line, [DEMO] below EXIT, exactly as drawn so by hand.
+TEST(RaceHud, TheFrameRateAndDemoLabelsOnEveryFrame)
 {
     RaceFixture race(true);
     ASSERT_TRUE(race.prepare());
     RaceCanvas& page = *race.page;
     race.startLights();
     page.showFrameRate = true;
+    const racing::Sprite* exit = page.guiScene->findChild(u"btnExitRacing");
+    ASSERT_NE(exit, nullptr);
     Image& screen = *race.screen();
+    HDC dc = page.backBufferDC();
     const int w = page.getClientWidth();
-    // The white pixels of the two label areas.
-    auto whiteIn = [&](int x0, int y0, int x1, int y1) {
-        int n = 0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x)
-                n += (pixelAt(screen, x, y) & 0xE0E0E0) == 0xE0E0E0;
-        return n;
+    auto byHand = [&](const char16_t* rate, int rateTop, int demoTop) {
+        screen.drawRect(0x808080, 0, 0, screen.width, screen.height, true);
+        HGDIOBJ old = SelectObject(dc, page.hudFont);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, RGB(255, 255, 255));
+        if (rate)
+            ExtTextOutW(dc, 28, rateTop, 0, nullptr, rate, UINT(std::char_traits<char16_t>::length(rate)), nullptr);
+        ExtTextOutW(dc, w - 56, demoTop, 0, nullptr, u"[DEMO]", 6, nullptr);
+        SelectObject(dc, old);
+        return pixelsOf(screen);
     };
-    const int h = page.hudFontHeight + 4;
-    screen.drawRect(0x000000, 0, 0, screen.width, screen.height, true);
-    page.afterFrame(0.03f);
-    EXPECT_EQ(whiteIn(26, 0, 80, h), 0);
-    EXPECT_EQ(whiteIn(w - 58, 0, w, h + 2), 0);
-    const int summed = page.frameRateCount;
-    screen.drawRect(0x000000, 0, 0, screen.width, screen.height, true);
+    auto labels = [&] {
+        screen.drawRect(0x808080, 0, 0, screen.width, screen.height, true);
+        page.drawFrameRate(dc);
+        return pixelsOf(screen);
+    };
+    SIZE cell{};
+    HGDIOBJ old = SelectObject(dc, page.hudFont);
+    GetTextExtentPoint32W(dc, u"0", 1, &cell);
+    SelectObject(dc, old);
+    const int belowHud = 2 + int(cell.cy), belowExit = exit->y + exit->height;
+    ASSERT_GT(belowExit, belowHud); // EXIT reaches lower than the HUD line
+
+    // Before any window has closed with a figure: [DEMO] alone.
+    page.frameRateShown = -1.0f;
+    EXPECT_EQ(labels(), byHand(nullptr, 0, belowExit));
+    // A window closes at 47.6 frames a second: summed once, then shown on
+    // every frame until the next closes.
+    const int count = page.frameRateCount;
+    const float sum = page.frameRateSum;
+    page.frameTimer.fpsExact = 47.6f;
     page.onPeriod(2.0f);
-    EXPECT_GT(whiteIn(28, 2, 80, h), 4);
-    EXPECT_EQ(whiteIn(0, 0, 28, screen.height), 0); // nothing left of the rate
-    EXPECT_GT(whiteIn(w - 56, 4, w, h + 2), 4);
-    EXPECT_EQ(page.frameRateCount, summed + 1);
+    EXPECT_EQ(page.frameRateCount, count + 1);
+    EXPECT_FLOAT_EQ(page.frameRateSum, sum + 47.6f);
+    const std::vector<uint32_t> expected = byHand(u"47.6", belowHud, belowExit);
+    for (int frame = 0; frame < 3; ++frame)
+    {
+        EXPECT_EQ(labels(), expected) << frame;
+        race.frame(0.03f);
+    }
+    EXPECT_EQ(page.frameRateCount, count + 1);
+    // Off, the rate goes and [DEMO] stays.
+    page.showFrameRate = false;
+    EXPECT_EQ(labels(), byHand(nullptr, 0, belowExit));
 }
 
 } // namespace

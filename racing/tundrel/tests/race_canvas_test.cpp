@@ -5,6 +5,7 @@
 // two laps against two rivals ending with the scoreboard command.
 #include "racing/tundrel/race_canvas.h"
 #include "racing/tundrel/racing_app.h"
+#include "racing/tundrel/tests/race_fixture.h"
 #include "racing/tundrel/vehicle_libraries.h"
 
 #include "racing/framework/racing_app.h"
@@ -50,61 +51,9 @@ namespace tundrel {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct ScratchTree : racing_test::ScratchGame
-{
-    ScratchTree() : ScratchGame(os::testing::built_device_root(), "Vasko-Tundrel", {"Storage Card"}) {}
-};
-
-const ScratchTree& tree()
-{
-    static ScratchTree scratch;
-    return scratch;
-}
-
-const std::u16string kResources = u"\\Program Files\\Vasko-Tundrel\\resources\\";
-const std::u16string kBuiltIn = u"Zarar Azaruroz,\\Program Files\\Vasko-Tundrel\\resources\\vehicle";
-const std::u16string kCard = u"Rally Pack,\\Storage Card\\Rally Pack";
+using namespace race_test;
 
 using racing_test::childrenNamed;
-
-struct RaceFixture
-{
-    std::u16string restartedWith;
-    std::unique_ptr<RacingApp> app;
-    RaceCanvas* page = nullptr;
-
-    // The page is the game's, or one the test makes.
-    explicit RaceFixture(bool exercise, const std::function<RaceCanvas*(RacingApp*)>& makePage = {})
-    {
-        tree();
-        RacingApp::restartHook = [this](const std::u16string& command) { restartedWith = command; };
-        app = std::make_unique<RacingApp>(u"Vasko-Tundrel race test");
-        app->create(0, 0, 176, 234);
-        app->exercise = exercise;
-        app->noScore = true;
-        page = makePage ? makePage(app.get()) : new RaceCanvas(app.get(), kResources);
-        app->showRacePage(page);
-    }
-    ~RaceFixture() { RacingApp::restartHook = nullptr; }
-
-    bool prepare(int vehicle = 0)
-    {
-        return page->prepareRace({kBuiltIn}, {u"Bighorn", u"Coupe"}, {u"Ring"}, 0, vehicle, 0, u"Ann:");
-    }
-
-    void startLights()
-    {
-        for (int period = 0; period < 4; ++period)
-            page->onPeriod(1.0f);
-    }
-
-    void frame(float dt)
-    {
-        page->update(dt);
-        page->afterFrame(dt);
-    }
-};
 
 TEST(CarRace, SetUpOnTheGridWithBoardsAndTheRightSettings)
 {
@@ -379,16 +328,9 @@ TEST(CarRace, AnExerciseEndsInTheMainMenu)
 }
 
 // The key script of the headless walk (tests/two_laps.script): the storage
-// card's wagon against two of its kind, driven by keys from the first key at
-// 6 s of the race instance's clock; the program seeds its generator with the
-// clock at its start, 0 on the headless back end.
+// card's wagon against two of its kind (prepareCardRace), driven by keys
+// from the first key at 6 s of the race instance's clock.
 constexpr int kScriptFirstKeyMs = 6000;
-constexpr unsigned kProgramSeed = 0;
-
-bool prepareCardRace(RaceFixture& race)
-{
-    return race.page->prepareRace({kBuiltIn, kCard}, {u"Wagon"}, {u"Ring"}, 1, 0, 0, u"Player:");
-}
 
 // Written from the driver when TUNDREL_WRITE_KEY_SCRIPT names a file; the
 // committed script, played here, finishes the race, also a little earlier
