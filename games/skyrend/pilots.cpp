@@ -112,10 +112,7 @@ PilotFileState repairPilotFile(const WCHAR* folder, const WCHAR* name)
     std::optional<std::string> bytes;
     const char16_t* why = nullptr;
     if (attributes == INVALID_FILE_ATTRIBUTES)
-    {
-        writeShipped();
-        return PilotFileState::Sound;
-    }
+        return PilotFileState::Missing;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         why = u"a folder stands in its place";
     else if (!(bytes = readBytes(path)))
@@ -167,6 +164,15 @@ PilotFileState repairPilotFile(const WCHAR* folder, const WCHAR* name)
     }
     MessageBoxW(nullptr, text.c_str(), u"Warning", MB_OK | MB_ICONEXCLAMATION);
     return PilotFileState::Repaired;
+}
+
+bool openPilotFile(Properties& file, const WCHAR* folder, const WCHAR* name)
+{
+    const bool readable = repairPilotFile(folder, name) != PilotFileState::Unwritable;
+    if (readable)
+        file.load(folder, name);
+    file.setPath(folder, name);
+    return readable;
 }
 
 PilotRecord::PilotRecord(const WCHAR* pilotName, int downs, int downed, int flown)
