@@ -97,11 +97,16 @@ bool Properties::load(const WCHAR* folder, const WCHAR* name, PtrVector* keyList
     FILE* file = openResourceFile(path.c_str(), u"r");
     if (!file)
         return false;
-    std::u16string line;
-    while (readLine(file, line))
-        parseLine(line, file, keyList);
+    read([file](std::u16string& line) { return readLine(file, line); }, keyList);
     closeResourceFile(file);
     return true;
+}
+
+void Properties::read(const LineSource& nextLine, PtrVector* keyList)
+{
+    std::u16string line;
+    while (nextLine(line))
+        parseLine(line, nextLine, keyList);
 }
 
 // One whole line with its newline, however long: a line longer than the
@@ -119,7 +124,7 @@ bool Properties::readLine(FILE* file, std::u16string& line)
     return !line.empty();
 }
 
-void Properties::parseLine(std::u16string line, FILE* file, PtrVector* keyList)
+void Properties::parseLine(std::u16string line, const LineSource& nextLine, PtrVector* keyList)
 {
     bool hadNewline = !line.empty() && line.back() == u'\n';
     stripNewline(line);
@@ -135,7 +140,7 @@ void Properties::parseLine(std::u16string line, FILE* file, PtrVector* keyList)
         addPlaceholder(kCommentPrefix, commentCount, copyText((line + u"\n").c_str()));
         return;
     }
-    readContinuation(line, file);
+    readContinuation(line, nextLine);
     size_t remark = line.rfind(u"//");
     if (remark != std::u16string::npos)
         line.resize(remark);
@@ -150,10 +155,10 @@ void Properties::parseLine(std::u16string line, FILE* file, PtrVector* keyList)
 
 // While the line ends in '\', the next line (trimmed, without its newline)
 // takes the backslash's place.
-void Properties::readContinuation(std::u16string& line, FILE* file)
+void Properties::readContinuation(std::u16string& line, const LineSource& nextLine)
 {
     std::u16string part;
-    while (!line.empty() && line.back() == u'\\' && readLine(file, part))
+    while (!line.empty() && line.back() == u'\\' && nextLine(part))
     {
         stripNewline(part);
         trimText(part);

@@ -11,6 +11,7 @@
 #include "engine/base/hashtable.h"
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,12 @@ public:
     // appended (the table's own key text) to keyList when given. False when
     // the file does not open.
     bool load(const WCHAR* folder, const WCHAR* name, PtrVector* keyList = nullptr);
+    // Gives the next line with its newline (a last line may have none);
+    // false at the end.
+    using LineSource = std::function<bool(std::u16string& line)>;
+    // Reads the lines a source gives as load reads a file's (for a reader
+    // that fetches lines its own way, e.g. with a bound on their length).
+    void read(const LineSource& nextLine, PtrVector* keyList = nullptr);
     // Writes the table back to path in key order, replacing the file in one
     // step; false without a path or when the file cannot be written.
     bool save();
@@ -79,8 +86,8 @@ private:
     void store(WCHAR* key, WCHAR* value, PtrVector* keyList);
     void addPlaceholder(const WCHAR* prefix, int& counter, WCHAR* value);
     static bool readLine(FILE* file, std::u16string& line);
-    void parseLine(std::u16string line, FILE* file, PtrVector* keyList);
-    void readContinuation(std::u16string& line, FILE* file);
+    void parseLine(std::u16string line, const LineSource& nextLine, PtrVector* keyList);
+    void readContinuation(std::u16string& line, const LineSource& nextLine);
     void replaceKeyReference(WCHAR*& key);
     const WCHAR* getExpanded(const WCHAR* key, int depth);
     const WCHAR* expandReferences(const WCHAR* key, const WCHAR* stored, int depth);

@@ -121,10 +121,7 @@ void MainScreen::onCreate()
     pilotFile = std::make_unique<Properties>(u'=', u',', u':');
     // A damaged pilot file is set aside (its readable pilots kept); one
     // that cannot be set aside is neither read nor written over.
-    pilotsReadable = repairPilotFile(guiFolder.c_str(), u"tplist.properties") != PilotFileState::Unwritable;
-    if (pilotsReadable)
-        pilotFile->load(guiFolder.c_str(), u"tplist.properties");
-    pilotFile->setPath(guiFolder.c_str(), u"tplist.properties");
+    pilotsReadable = openPilotFile(*pilotFile, guiFolder.c_str(), u"tplist.properties");
     if (!app->multiplayer)
         roster.read(*pilotFile);
 }

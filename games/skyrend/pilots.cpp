@@ -59,6 +59,11 @@ std::string pilotLines(const std::string& lines, int& pilots)
 
 PilotFileState repairPilotFile(const WCHAR* folder, const WCHAR* name)
 {
+    // No file is no roster yet; nothing is written in its place.
+    const std::u16string path = std::u16string(folder ? folder : u"") + (name ? name : u"");
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND))
+        return PilotFileState::Missing;
     SavedRecords pilots;
     pilots.keptOne = u"the pilot that could be read is kept";
     pilots.keptMany = u"the %d pilots that could be read are kept";
@@ -76,6 +81,15 @@ PilotFileState repairPilotFile(const WCHAR* folder, const WCHAR* name)
     case SavedRecordsState::Unwritable: break;
     }
     return PilotFileState::Unwritable;
+}
+
+bool openPilotFile(Properties& file, const WCHAR* folder, const WCHAR* name)
+{
+    const bool readable = repairPilotFile(folder, name) != PilotFileState::Unwritable;
+    if (readable)
+        file.load(folder, name);
+    file.setPath(folder, name);
+    return readable;
 }
 
 PilotRecord::PilotRecord(const WCHAR* pilotName, int downs, int downed, int flown)

@@ -47,7 +47,8 @@ struct Roster
 // What repairPilotFile found.
 enum class PilotFileState
 {
-    Sound,     // sound, or missing (the shipped roster was put in its place)
+    Sound,     // sound: read as it is
+    Missing,   // no file: the roster starts empty (nothing is written)
     Repaired,  // damaged: set aside, the pilots that could be read (or the
                // shipped roster) in its place
     Unwritable // damaged and could not be set aside: read nothing, write nothing
@@ -60,8 +61,15 @@ enum class PilotFileState
 // user is told once in a message box; its comment lines, "lastPilotNo" and
 // every pilot line that is whole text and ends in its newline are written
 // in its place, or the shipped roster (folder\defaults\name) when no pilot
-// could be read. A missing file gets the shipped roster.
+// could be read. A missing file is left missing: the roster starts empty.
 PilotFileState repairPilotFile(const WCHAR* folder, const WCHAR* name);
+
+// The pilot file as the main screen opens it: checked (repairPilotFile),
+// read into `file` unless it could not be set aside, and given its path for
+// the saves. False when it is damaged and could not be set aside: then it
+// must not be written over. A missing file leaves `file` empty (an empty
+// roster, last pilot 0).
+bool openPilotFile(Properties& file, const WCHAR* folder, const WCHAR* name);
 
 // The name as it is stored: cut to kPilotNameLength characters.
 std::u16string pilotName(const WCHAR* text);

@@ -1,4 +1,5 @@
-// account_list.cpp -- reading the account list line by line, bounded
+// account_list.cpp -- the account list read as the properties reader reads
+// a file, its lines fetched with a bound on their length
 #include "games/skyrend/multiplayer/account_list.h"
 
 #include <os/file.h>
@@ -11,29 +12,92 @@ namespace skyrend::mp {
 
 namespace {
 
-bool isBlank(char c)
+// The file's lines one at a time, each at most AccountList::kLineLimit bytes
+// before its newline. A line that is longer, or holds bytes that are not
+// text, is passed over (the rest of a long one unread) and given as an empty
+// line: it adds no entry and ends a continuation instead of joining the
+// next account to it.
+class BoundedLines
 {
-    return c == ' ' || c == '\t' || c == '\f';
-}
+public:
+    BoundedLines(FILE* file, int& skipped, std::u16string& why) : file(file), skipped(skipped), why(why) {}
 
-std::string trimmed(const std::string& text)
-{
-    size_t begin = 0, end = text.size();
-    while (begin < end && isBlank(text[begin]))
-        ++begin;
-    while (end > begin && isBlank(text[end - 1]))
-        --end;
-    return text.substr(begin, end - begin);
-}
+    bool next(std::u16string& out)
+    {
+        out.clear();
+        std::string line;
+        bool tooLong = false, notText = false, any = false;
+        for (;;)
+        {
+            const int got = take();
+            if (got == EOF)
+                break;
+            any = true;
+            const unsigned char c = static_cast<unsigned char>(got);
+            if (c == '\n')
+            {
+                line.push_back('\n');
+                break;
+            }
+            if (tooLong)
+                continue; // the rest of a runaway line is passed over unread
+            if ((c < 0x20 && c != '\t' && c != '\r' && c != '\f') || c == 0x7F)
+                notText = true;
+            if (line.size() >= AccountList::kLineLimit)
+            {
+                tooLong = true;
+                line.clear();
+                continue;
+            }
+            line.push_back(char(c));
+        }
+        if (!any)
+            return false;
+        if (tooLong || notText)
+        {
+            if (why.empty())
+                why = tooLong ? u"it has a line far longer than any account" : u"it holds bytes that are not text";
+            skipped += 1;
+            out = u"\n";
+            return true;
+        }
+        // CR LF reads as LF, and a CR that ends the file goes, as in any
+        // text file the program reads.
+        const bool newline = !line.empty() && line.back() == '\n';
+        if (newline)
+            line.pop_back();
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        for (char c : line)
+            out.push_back(char16_t(static_cast<unsigned char>(c)));
+        if (newline)
+            out.push_back(u'\n');
+        return true;
+    }
 
-std::u16string widened(const std::string& text)
-{
-    std::u16string out;
-    out.reserve(text.size());
-    for (char c : text)
-        out.push_back(char16_t(static_cast<unsigned char>(c)));
-    return out;
-}
+private:
+    int take()
+    {
+        if (at == got)
+        {
+            got = std::fread(chunk, 1, sizeof chunk, file);
+            at = 0;
+            if (got == 0)
+            {
+                if (std::ferror(file) && why.empty())
+                    why = u"it cannot be read to its end";
+                return EOF;
+            }
+        }
+        return static_cast<unsigned char>(chunk[at++]);
+    }
+
+    FILE* file;
+    int& skipped;
+    std::u16string& why;
+    char chunk[65536];
+    size_t at = 0, got = 0;
+};
 
 } // namespace
 
@@ -45,76 +109,9 @@ bool AccountList::read(const std::u16string& path)
     std::unique_ptr<FILE, int (*)(FILE*)> file(_wfopen(path.c_str(), u"rb"), std::fclose);
     if (!file)
         return false;
-    std::string line;
-    bool tooLong = false, notText = false;
-    auto endLine = [&] {
-        if (tooLong || notText)
-        {
-            if (why.empty())
-                why = tooLong ? u"it has a line far longer than any account" : u"it holds bytes that are not text";
-            skipped += 1;
-        }
-        else
-        {
-            takeLine(line);
-        }
-        line.clear();
-        tooLong = notText = false;
-    };
-    char chunk[65536];
-    size_t got = 0;
-    bool any = false;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
-    {
-        for (size_t i = 0; i < got; ++i)
-        {
-            const unsigned char c = static_cast<unsigned char>(chunk[i]);
-            any = true;
-            if (c == '\n')
-            {
-                endLine();
-                any = false;
-                continue;
-            }
-            if (tooLong)
-                continue; // the rest of a runaway line is passed over unread
-            if ((c < 0x20 && c != '\t' && c != '\r' && c != '\f') || c == 0x7F)
-                notText = true;
-            if (line.size() >= kLineLimit)
-            {
-                tooLong = true;
-                line.clear();
-                continue;
-            }
-            line.push_back(char(c));
-        }
-    }
-    if (std::ferror(file.get()) && why.empty())
-        why = u"it cannot be read to its end";
-    if (any)
-        endLine();
+    auto lines = std::make_unique<BoundedLines>(file.get(), skipped, why);
+    table.read([&lines](std::u16string& line) { return lines->next(line); });
     return true;
-}
-
-void AccountList::takeLine(const std::string& raw)
-{
-    std::string text = raw;
-    if (!text.empty() && text.back() == '\r')
-        text.pop_back();
-    text = trimmed(text);
-    if (text.empty() || text[0] == '#' || text[0] == '!')
-        return;
-    const size_t remark = text.rfind("//");
-    if (remark != std::string::npos)
-        text.resize(remark);
-    const size_t equals = text.find('=');
-    if (equals == std::string::npos)
-        return;
-    const std::u16string key = widened(trimmed(text.substr(0, equals)));
-    const std::u16string value = widened(trimmed(text.substr(equals + 1)));
-    if (key.empty() || table.get(key.c_str()) || Properties::isPlaceholder(key.c_str()))
-        return; // the first entry of a name decides
-    table.put(key.c_str(), value.c_str());
 }
 
 bool AccountList::passes(const std::u16string& user, const std::u16string& password)

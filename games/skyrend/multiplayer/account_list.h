@@ -2,13 +2,15 @@
 // password
 //
 // A properties file of "<name>=password:<password>" lines (the name as the
-// game sends it, in angle brackets); blank lines, "#" and "!" comment lines
-// and "//" remarks are passed over, and the first entry of a name decides.
-// The list is written by the server's keeper, not by the program, so a
-// damaged one is never moved: every line that can be read counts, and a line
-// that cannot (bytes that are not text, a line far longer than any account)
-// is left out without being read whole, so a huge file is passed over at the
-// speed of the disk.
+// game sends it, in angle brackets), read as the properties reader reads
+// any file: blank lines, "#" and "!" comment lines and "//" remarks are
+// passed over, a backslash at a line's end joins the next line, {name}
+// refers to another entry, and of a name given twice the last entry
+// decides. The list is written by the server's keeper, not by the program,
+// so a damaged one is never moved: every line that can be read counts, and
+// a line that cannot (bytes that are not text, a line far longer than any
+// account) is left out without being read whole, so a huge file is passed
+// over at the speed of the disk.
 #pragma once
 
 #include "engine/base/properties.h"
@@ -26,7 +28,7 @@ public:
     // Reads the file at `path` (a device path) in place of what was read
     // before; false when it does not open (nothing is then held).
     bool read(const std::u16string& path);
-    // Whether the first entry of `user` has the field "password" equal to
+    // Whether the entry of `user` has the field "password" equal to
     // `password`.
     bool passes(const std::u16string& user, const std::u16string& password);
 
@@ -37,8 +39,6 @@ public:
     const std::u16string& damage() const { return why; }
 
 private:
-    void takeLine(const std::string& line);
-
     Properties table{u'=', u',', u':'};
     int skipped = 0;
     std::u16string why;

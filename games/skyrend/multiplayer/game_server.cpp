@@ -113,6 +113,20 @@ std::vector<int32_t> GameGroup::pendingEventsOf(const GameUser* member) const
     return words;
 }
 
+void GameGroup::takeEvents(const GameUser* member, std::vector<int32_t>* into)
+{
+    PtrVector* list = eventsOf(member);
+    const int count = list ? list->size() : 0;
+    if (into)
+        into->resize(size_t(count));
+    for (int k = 0; k < count; ++k)
+    {
+        if (into)
+            (*into)[size_t(k)] = eventWord(list, k);
+        setEventWord(list, k, 0);
+    }
+}
+
 void GameGroup::addEventList(GameUser* member)
 {
     auto* list = new PtrVector(0);
@@ -326,24 +340,30 @@ private:
     bool quit = false;
 };
 
-void GameServer::stageStates(GameClientHandler* handler, const std::shared_ptr<const StatePacket>& packet,
-                             const std::vector<int32_t>& events)
+std::vector<int32_t>& GameServer::stageStates(GameClientHandler* handler,
+                                              const std::shared_ptr<const StatePacket>& packet)
 {
-    staged.push_back({handler, packet, events});
+    // The slots stay from round to round, so their event lists keep their room.
+    if (stagedCount == staged.size())
+        staged.emplace_back();
+    Staged& slot = staged[stagedCount++];
+    slot.handler = handler;
+    slot.packet = packet;
+    return slot.events;
 }
 
 void GameServer::sendStaged()
 {
-    if (staged.empty())
+    if (stagedCount == 0)
         return;
     auto job = [this](size_t i) {
         const Staged& s = staged[i];
         return s.handler->sendStates(*s.packet, s.events);
     };
-    if (staged.size() <= 32)
+    if (stagedCount <= 32)
     {
         // A few states go faster from here than by waking the helpers.
-        for (size_t i = 0; i < staged.size(); ++i)
+        for (size_t i = 0; i < stagedCount; ++i)
             statesSent += job(i) ? 1 : 0;
     }
     else
@@ -354,9 +374,11 @@ void GameServer::sendStaged()
             const int cores = int(std::thread::hardware_concurrency());
             sendPool = std::make_unique<SendPool>(std::clamp(cores - 1, 0, 7));
         }
-        statesSent += sendPool->send(staged.size(), job);
+        statesSent += sendPool->send(stagedCount, job);
     }
-    staged.clear();
+    for (size_t i = 0; i < stagedCount; ++i)
+        staged[i].packet.reset();
+    stagedCount = 0;
 }
 
 // ---- the round thread ----
@@ -1173,13 +1195,8 @@ void GameClientHandler::update(float)
     idleRounds += 1;
     if (idleRounds > idleLimit)
         user->flying = false; // this message still goes out
-    if (group->statePacket)
-        gameServer()->stageStates(this, group->statePacket, group->pendingEventsOf(user));
-    if (PtrVector* list = group->eventsOf(user))
-    {
-        for (int k = 0; k < list->size(); ++k)
-            setEventWord(list, k, 0);
-    }
+    // The user's words go into this round's message and start again from 0.
+    group->takeEvents(user, group->statePacket ? &gameServer()->stageStates(this, group->statePacket) : nullptr);
 }
 
 bool GameClientHandler::sendStates(const StatePacket& packet, const std::vector<int32_t>& events)

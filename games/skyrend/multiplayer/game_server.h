@@ -123,6 +123,9 @@ public:
     // A member's list (null for one not in the group) and a copy of its words.
     PtrVector* eventsOf(const GameUser* member) const;
     std::vector<int32_t> pendingEventsOf(const GameUser* member) const;
+    // A member's words into `into` (when given; empty for one not in the
+    // group), each set back to 0: one look-up in the table.
+    void takeEvents(const GameUser* member, std::vector<int32_t>* into);
     // A new member's list: a 0 word for each aircraft already in the group.
     void addEventList(GameUser* member);
     void removeEventList(GameUser* member);
@@ -223,9 +226,9 @@ public:
 
     // The round's states messages: staged by the connections' updates under
     // the server lock, sent together (by a few threads side by side) after
-    // it is released.
-    void stageStates(GameClientHandler* handler, const std::shared_ptr<const StatePacket>& packet,
-                     const std::vector<int32_t>& events);
+    // it is released. Answers the staged message's event words for the
+    // caller to fill.
+    std::vector<int32_t>& stageStates(GameClientHandler* handler, const std::shared_ptr<const StatePacket>& packet);
     void sendStaged();
     // Under the server lock: the controls each connection has received
     // since the last round reach its user and aircraft.
@@ -256,7 +259,8 @@ private:
         std::shared_ptr<const StatePacket> packet;
         std::vector<int32_t> events;
     };
-    std::vector<Staged> staged;
+    std::vector<Staged> staged; // the first stagedCount are this round's
+    size_t stagedCount = 0;
     std::unique_ptr<SendPool> sendPool;
 };
 

@@ -100,14 +100,26 @@ TEST(Roster, LastPilotIsClampedWhenWritten)
     }
 }
 
+// The main screen's own way in: a missing pilot file is an empty roster with
+// last pilot 0, and nothing is written in its place (the shipped pilots do
+// not come back); the first save writes the empty roster.
 TEST(Roster, MissingFileGivesAnEmptyRoster)
 {
+    put("GUI/defaults/tplist.properties", "lastPilotNo=0\nAce=ShootDown:3, BeShotDown:1, Missions:7\n");
+    std::filesystem::remove(os::testing::host("GUI/tplist.properties"));
+    os::host::headless::clear_boxes();
     Properties file(u'=', u',', u':');
-    EXPECT_FALSE(file.load(u"\\GUI\\", u"none.properties"));
+    ASSERT_TRUE(openPilotFile(file, u"\\GUI\\", u"tplist.properties"));
+    EXPECT_FALSE(std::filesystem::exists(os::testing::host("GUI/tplist.properties")));
+    EXPECT_TRUE(os::host::headless::boxes().empty());
     Roster roster;
     roster.read(file);
     EXPECT_TRUE(roster.pilots.empty());
     EXPECT_EQ(0, roster.lastPilot);
+
+    roster.write(file);
+    ASSERT_TRUE(file.save());
+    EXPECT_EQ(get("GUI/tplist.properties"), "lastPilotNo=-1\n");
 }
 
 TEST(Roster, OneNameLimitForRecordsAndLookups)
@@ -185,8 +197,8 @@ Roster rosterOf(const std::string& text)
 
 // A damaged pilot file is set aside whole (nothing of it lost), the user is
 // told once, and the pilots that can still be read fly on; with none the
-// shipped roster takes over. A sound file is left as it is; a missing one
-// gets the shipped roster without a word.
+// shipped roster takes over. A sound file is left as it is, and so is a
+// missing one (no word said).
 TEST(PilotFile, ADamagedOneIsSetAsideAndItsReadablePilotsKept)
 {
     const std::string shipped = "# shipped\nlastPilotNo=0\nAce=ShootDown:3, BeShotDown:1, Missions:7\n";
@@ -267,7 +279,8 @@ TEST(PilotFile, ADamagedOneIsSetAsideAndItsReadablePilotsKept)
 
     os::host::headless::clear_boxes();
     std::filesystem::remove(os::testing::host("GUI/tplist.properties"));
-    EXPECT_EQ(repairPilotFile(u"\\GUI\\", u"tplist.properties"), PilotFileState::Sound);
-    EXPECT_EQ(get("GUI/tplist.properties"), shipped) << "a missing file gets the shipped roster";
+    EXPECT_EQ(repairPilotFile(u"\\GUI\\", u"tplist.properties"), PilotFileState::Missing);
+    EXPECT_FALSE(std::filesystem::exists(os::testing::host("GUI/tplist.properties")))
+        << "a missing file stays missing: the roster starts empty";
     EXPECT_TRUE(os::host::headless::boxes().empty());
 }

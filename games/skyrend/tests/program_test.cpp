@@ -25,6 +25,20 @@ bool isScoreboard(const os::host::Picture& p)
     return count(p, 0, 8, 240, 22, kTitle) > 100 && near(p.at(74, 290), 0x284678);
 }
 
+// The inside of the main menu's pilot list, and how much of it differs from
+// its ground (the names, a selected row), told by its last pixel, below any
+// row.
+struct Area
+{
+    int x, y, w, h;
+};
+const Area kPilotRows{10, 176, 116, 54};
+
+int inked(const os::host::Picture& p, const Area& a)
+{
+    return a.w * a.h - count(p, a.x, a.y, a.w, a.h, p.at(a.x + a.w - 1, a.y + a.h - 1), 8);
+}
+
 bool shows(const std::string& errors, const std::string& text)
 {
     return errors.find(text) != std::string::npos;
@@ -161,6 +175,52 @@ TEST(SkyrendProgram, FlightWithoutAPilotIsRefused)
     os::host::Picture p;
     ASSERT_TRUE(run.shot("menu", p));
     EXPECT_TRUE(isMainMenu(p)) << "no restart";
+}
+
+// No pilot file: the menu and the scoreboard start with no pilots (the
+// shipped ones do not come back), a flight waits for a pilot, and the first
+// pilot made is the roster.
+TEST(SkyrendProgram, AMissingPilotFileIsAnEmptyRoster)
+{
+    ProgramRun run;
+    fs::remove(run.resources("GUI/tplist.properties"));
+    ASSERT_EQ(0, run.run("wait 300\n"
+                         "shot menu\n"
+                         "tap 60 274   # Exercise\n"
+                         "wait 300\n"
+                         "tap 116 246  # New\n"
+                         "wait 100\n"
+                         "text \"Jay\"\n"
+                         "tap 196 272  # OK\n"
+                         "wait 200\n"
+                         "shot named\n",
+                         {"ARG:MainMenu"}))
+        << run.errors();
+    EXPECT_TRUE(shows(run.errors(), "You did not select a pilot, select one (or create a new one) then try again."))
+        << run.errors();
+    EXPECT_FALSE(shows(run.errors(), "damaged")) << run.errors();
+    EXPECT_EQ(ProgramRun::read(run.resources("GUI/tplist.properties")),
+              "lastPilotNo=0\nJay=ShootDown:0, BeShotDown:0, Missions:0\n");
+    os::host::Picture menu, named;
+    ASSERT_TRUE(run.shot("menu", menu));
+    ASSERT_TRUE(run.shot("named", named));
+    EXPECT_TRUE(isMainMenu(menu));
+    EXPECT_TRUE(isMainMenu(named)) << "no flight started";
+    EXPECT_EQ(inked(menu, kPilotRows), 0) << "no pilot listed";
+    EXPECT_GT(inked(named, kPilotRows), 50) << "the new pilot listed";
+}
+
+TEST(SkyrendProgram, AMissingPilotFileGivesAnEmptyScoreboard)
+{
+    ProgramRun run;
+    fs::remove(run.resources("GUI/tplist.properties"));
+    ASSERT_EQ(0, run.run("wait 300\nshot board\n", {"ARG:scoreboard"})) << run.errors();
+    os::host::Picture p;
+    ASSERT_TRUE(run.shot("board", p));
+    EXPECT_TRUE(isScoreboard(p));
+    EXPECT_EQ(count(p, 8, 56, 230, 220, 0xFFFFFF, 40), 0) << "no names, stars or numbers";
+    EXPECT_EQ(ProgramRun::read(run.resources("GUI/tplist.properties")), "lastPilotNo=-1\n");
+    EXPECT_EQ(run.errors().find("damaged"), std::string::npos) << run.errors();
 }
 
 TEST(SkyrendProgram, DeletingWithNoSelectedRowDeletesNothing)

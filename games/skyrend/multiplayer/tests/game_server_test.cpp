@@ -300,6 +300,19 @@ TEST_F(ServerTest, ABulletScoresOnceAndEventsReachEveryMember)
         EXPECT_EQ(words[1] & skyrend::Aircraft::EventDamage, skyrend::Aircraft::EventDamage);
         EXPECT_EQ(words[0] & skyrend::Aircraft::EventDamage, 0);
     }
+    // A member's states message takes its words (into a list that held
+    // another round's) and they start again from 0; the other member's wait.
+    const std::vector<int32_t> wordsOfA = t.group->pendingEventsOf(t.a);
+    std::vector<int32_t> taken{-1, -1, -1};
+    t.group->takeEvents(t.a, &taken);
+    EXPECT_EQ(taken, wordsOfA);
+    EXPECT_EQ(t.group->pendingEventsOf(t.a), (std::vector<int32_t>{0, 0}));
+    EXPECT_NE(t.group->pendingEventsOf(t.b)[1] & skyrend::Aircraft::EventDamage, 0);
+    t.group->takeEvents(t.b, nullptr);
+    EXPECT_EQ(t.group->pendingEventsOf(t.b), (std::vector<int32_t>{0, 0}));
+    skyrend::mp::GameUser outside;
+    t.group->takeEvents(&outside, &taken);
+    EXPECT_TRUE(taken.empty()) << "one not in the group has no words";
 }
 
 TEST_F(ServerTest, LeavingTakesTheAircraftAndItsSlotsAndTargets)
