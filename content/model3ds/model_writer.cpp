@@ -135,6 +135,20 @@ MeshSpec boxMesh(const std::string& name, float hx, float hy, float hz, const st
     return m;
 }
 
+void uprightBackPicture(MeshSpec& box)
+{
+    // The third side's four corners (see kSides): u runs -X across, v up Z.
+    static const float kCorners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    constexpr size_t kFirst = 2 * 4 * 2;
+    if (box.uvs.size() < kFirst + 8)
+        return;
+    for (size_t k = 0; k < 4; ++k)
+    {
+        box.uvs[kFirst + 2 * k] = (1 - kCorners[k][1]) * 0.5f;
+        box.uvs[kFirst + 2 * k + 1] = (kCorners[k][0] + 1) * 0.5f;
+    }
+}
+
 MeshSpec torusMesh(const std::string& name, float major, float minor, int segments, int sides,
                    const std::string& material)
 {

@@ -42,6 +42,12 @@ std::vector<uint8_t> writeModel(const ModelSpec& model);
 // that they face outwards, with texture coordinates per face.
 MeshSpec boxMesh(const std::string& name, float hx, float hy, float hz, const std::string& material);
 
+// A box of boxMesh whose side facing the file's +Y (the engine's -z, a
+// board's back) shows its picture upright and reading from left to right
+// from behind, as the side facing -Y does from the front (boxMesh lays it
+// turned a quarter).
+void uprightBackPicture(MeshSpec& box);
+
 // Positions given in the engine's axes (y up) turned into the file's: the
 // reader maps a file vertex (X, Y, Z) to (-X, Z, -Y).
 void turnToFileAxes(MeshSpec& mesh);

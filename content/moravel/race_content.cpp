@@ -25,6 +25,7 @@ model3ds::ModelSpec boardModel(float hx, float hy, float postHeight, int posts)
     m.materials.push_back({"board", 0xFFFFFF, ""});
     m.materials.push_back({"post", 0x8C8C96, ""});
     m.meshes.push_back(engineBox("panel", hx, hy, 0.04f, 0, hy, 0, "board"));
+    model3ds::uprightBackPicture(m.meshes.back());
     const float post = std::max(0.04f, hx * 0.04f);
     for (int k = 0; k < posts; ++k)
     {

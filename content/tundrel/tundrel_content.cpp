@@ -231,6 +231,7 @@ media::Bytes boardModel(float halfW, float halfH)
     model3ds::ModelSpec board;
     board.materials.push_back({"board", 0xFFFFFF, ""});
     board.meshes.push_back(model3ds::engineBox("board", halfW, halfH, 0.05f, 0, 0, 0, "board"));
+    model3ds::uprightBackPicture(board.meshes.back());
     return model3ds::writeModel(board);
 }
 

@@ -92,15 +92,39 @@ TEST_P(RaceBanners, FaceTheRacersThatComeUpright)
 
 // From the grid, before the lights, the start banner's picture lies on the
 // screen as its letters read: its columns from left to right along the
-// rows, its rows from top to bottom. The back of the banner model carries
-// the picture turned a quarter (its columns down the panel): a banner with
-// its back to the grid showed its text as horizontal streaks.
+// rows, its rows from top to bottom. A banner with its back to the grid
+// showed its text as horizontal streaks (the model's back carried the
+// picture turned a quarter then).
 TEST_P(RaceBanners, TheStartBannerReadsFromTheGrid)
 {
     // Two seconds before the lights, as the program shows them.
     for (int i = 0; i < 60; ++i)
         race.frame(1.0f / 30.0f);
     EXPECT_TRUE(racing_test::startBannerReadsUpright(*race.page));
+}
+
+// The banner turned about its upright to show its back to the grid reads
+// from there as its front does: the model's back once carried the picture
+// turned a quarter, its columns down the panel, and showed the text as
+// horizontal streaks to a racer behind it.
+TEST_P(RaceBanners, TheStartBannerReadsFromBehindToo)
+{
+    for (int i = 0; i < 60; ++i)
+        race.frame(1.0f / 30.0f);
+    const std::vector<Group3D*> banners = childrenNamed(*race.page->mainScene, u"banner");
+    ASSERT_EQ(banners.size(), 5u);
+    Group3D& start = *banners[4];
+    Matrix4 turn;
+    turn.setIdentity();
+    turn.rotY(3.14159265f);
+    Matrix4 turned;
+    turned.setProduct(start.matrix, turn);
+    start.matrix.copyFrom(turned);
+    const int n = race.page->track.segmentCount;
+    const int s = ((race.page->track.checkpoints[5] % n) + n) % n;
+    EXPECT_GT(racing_test::boardAxis(start, Vector3(0.0f, 0.0f, -1.0f)).dot(backward(s)), 0.999f)
+        << "its back to the racers that come";
+    EXPECT_TRUE(racing_test::readsUpright(racing_test::pictureOnScreen(*race.page, start)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Tracks, RaceBanners,
