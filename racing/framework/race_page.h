@@ -140,6 +140,8 @@ public:
     void drawHud(HDC dc);
     // The frame rate and [DEMO] labels, on every frame.
     void drawFrameRate(HDC dc);
+    // The page's buttons (upright layout), which no text of the page covers.
+    std::vector<RECT> buttonAreas() const;
     // The game's HUD line for the race's state.
     virtual std::string hudLine() const = 0;
 
@@ -154,6 +156,9 @@ public:
     uint32_t lastKeyBits = 0;
     bool showFrameRate = false;
     float frameRateShown = -1.0f; // the last measuring window's (none before the first)
+    // The HUD line's top row: 1, or below the buttons once the line has run
+    // under one (it then stays there for the race, so that it never jumps).
+    int hudTop = 1;
     float frameRateSum = 0.0f;
     int frameRateCount = 0;
     int cameraPresetCount = 8;

@@ -14,6 +14,7 @@
 
 #include <os/windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -48,14 +49,8 @@ void RacePage::drawFrameRate(HDC dc)
     GetTextExtentPoint32W(dc, u"0", 1, &cell);
     // The HUD line with its shadow (its rows kept clear before the race
     // runs too, so that the labels stand still), and the buttons.
-    std::vector<RECT> covered = {RECT{0, 0, getClientWidth(), 2 + cell.cy}};
-    if (orientation == 0 && guiScene && guiScene->visible)
-        for (const auto& sprite : guiScene->children)
-            if (sprite->visible && sprite->guiType == 1)
-            {
-                const int x = guiScene->x + sprite->x, y = guiScene->y + sprite->y;
-                covered.push_back(RECT{x, y, x + sprite->width, y + sprite->height});
-            }
+    std::vector<RECT> covered = buttonAreas();
+    covered.push_back(RECT{0, 0, getClientWidth(), hudTop + 1 + cell.cy});
     auto text = [&](int x, int y, const std::string& s) {
         const std::u16string wide = toU16(s);
         SIZE size{};
@@ -74,6 +69,23 @@ void RacePage::drawFrameRate(HDC dc)
     SelectObject(dc, oldFont);
 }
 
+std::vector<RECT> RacePage::buttonAreas() const
+{
+    std::vector<RECT> areas;
+    if (orientation == 0 && guiScene && guiScene->visible)
+        for (const auto& sprite : guiScene->children)
+            if (sprite->visible && sprite->guiType == 1)
+            {
+                const int x = guiScene->x + sprite->x, y = guiScene->y + sprite->y;
+                areas.push_back(RECT{x, y, x + sprite->width, y + sprite->height});
+            }
+    return areas;
+}
+
+// The HUD line at (4, 1), black one pixel down and right, yellow over it;
+// a line that would run under a button (the car game's "(cruise)" under
+// EXIT, where each covered the other's letters) stands below the buttons
+// instead, from then on for the race.
 void RacePage::drawHud(HDC dc)
 {
     if (!dc)
@@ -82,12 +94,14 @@ void RacePage::drawHud(HDC dc)
     HGDIOBJ oldFont = SelectObject(dc, hudFont ? static_cast<HGDIOBJ>(hudFont) : GetStockObject(SYSTEM_FONT));
     if (running && player)
     {
-        // Black one pixel down and right, yellow over it.
         const std::u16string line = toU16(hudLine());
+        SIZE size{};
+        GetTextExtentPoint32W(dc, line.c_str(), int(line.size()), &size);
+        hudTop = std::max(hudTop, clearTop(RECT{4, hudTop, 5 + size.cx, hudTop + 1 + size.cy}, buttonAreas()));
         SetTextColor(dc, RGB(0, 0, 0));
-        ExtTextOutW(dc, 5, 2, 0, nullptr, line.c_str(), UINT(line.size()), nullptr);
+        ExtTextOutW(dc, 5, hudTop + 1, 0, nullptr, line.c_str(), UINT(line.size()), nullptr);
         SetTextColor(dc, RGB(255, 255, 0));
-        ExtTextOutW(dc, 4, 1, 0, nullptr, line.c_str(), UINT(line.size()), nullptr);
+        ExtTextOutW(dc, 4, hudTop, 0, nullptr, line.c_str(), UINT(line.size()), nullptr);
     }
     SelectObject(dc, oldFont);
 }

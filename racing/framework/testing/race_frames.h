@@ -135,7 +135,8 @@ inline RECT buttonRect(const racing::RacePage& page, const char16_t* name)
     return RECT{x, y, x + b->width, y + b->height};
 }
 
-// The rows of the HUD line with its shadow: (4, 1) and (5, 2) in the HUD font.
+// The rows of the HUD line with its shadow: from the top to its shadow's
+// last row ((4, hudTop) and (5, hudTop + 1) in the HUD font).
 inline int hudLineBottom(racing::RacePage& page)
 {
     HDC dc = page.backBufferDC();
@@ -143,19 +144,21 @@ inline int hudLineBottom(racing::RacePage& page)
     SIZE cell{};
     GetTextExtentPoint32W(dc, u"0", 1, &cell);
     SelectObject(dc, old);
-    return 2 + cell.cy;
+    return page.hudTop + 1 + cell.cy;
 }
 
 // What an exercise race (the player on autopilot) with the frame rate shown
 // showed in its frames after the first measuring window closed: frames
 // without the frame rate (left half) or without [DEMO] (right half), label
-// pixels on a button or on the HUD line's rows, and frames whose figure was
-// not the one measured over the last window.
+// pixels on a button or on the HUD line's rows, HUD line pixels on a
+// button, and frames whose figure was not the one measured over the last
+// window.
 struct LabelFrames
 {
     int frames = 0;
     int withoutRate = 0, withoutDemo = 0;
     int onButtons = 0, onHudLine = 0;
+    int hudOnButtons = 0;
     int otherFigure = 0;
 };
 
@@ -165,7 +168,6 @@ LabelFrames rideWatchingTheLabels(Fixture& race, int limitMs)
     auto& page = *race.page;
     page.showFrameRate = true;
     const RECT buttons[2] = {buttonRect(page, u"btnExitRacing"), buttonRect(page, u"fpsButton")};
-    const int hudBottom = hudLineBottom(page);
     LabelFrames seen;
     // The figure of the last window closed before the frame (the frame
     // timer's own, read before the frame's tick).
@@ -176,13 +178,23 @@ LabelFrames rideWatchingTheLabels(Fixture& race, int limitMs)
             return;
         ++seen.frames;
         const std::vector<uint32_t> shown = pixelsOfImage(image);
-        // The same frame without the labels, then with the measured figure.
+        // The same frame without the labels and the HUD line, without the
+        // labels, then with the measured figure.
         page.renderScenes();
         HDC dc = page.backBufferDC();
         if (page.trackMap)
             page.trackMap->draw(dc);
+        const std::vector<uint32_t> scenes = pixelsOfImage(image);
         page.drawHud(dc);
         const std::vector<uint32_t> bare = pixelsOfImage(image);
+        const int hudBottom = hudLineBottom(page);
+        for (size_t i = 0; i < bare.size(); ++i)
+            if (bare[i] != scenes[i])
+            {
+                const int x = int(i % size_t(image.width)), y = int(i / size_t(image.width));
+                for (const RECT& b : buttons)
+                    seen.hudOnButtons += x >= b.left && x < b.right && y >= b.top && y < b.bottom;
+            }
         const float figure = page.frameRateShown;
         page.frameRateShown = measured;
         page.drawFrameRate(dc);
@@ -220,6 +232,7 @@ inline void expectTheLabelsOnEveryFrame(const LabelFrames& seen)
     EXPECT_EQ(seen.otherFigure, 0);
     EXPECT_EQ(seen.onButtons, 0);
     EXPECT_EQ(seen.onHudLine, 0);
+    EXPECT_EQ(seen.hudOnButtons, 0);
 }
 
 } // namespace racing_test

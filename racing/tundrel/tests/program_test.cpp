@@ -42,10 +42,11 @@ constexpr uint32_t kRoad = 0x56565F;   // the Ring's asphalt
 constexpr uint32_t kLatest = 0xFFFF78; // the score table's latest race
 
 // Yellow of the HUD line along the top of the race page (from row 44 of
-// the screen).
+// the screen), at its place or below EXIT (where it stands once "(cruise)"
+// would run under the button).
 int hudPixels(const Picture& p)
 {
-    return count(p, kHud, 0, 44, 240, 14, 60);
+    return count(p, kHud, 0, 44, 240, 44, 60);
 }
 
 bool isPage(const Picture& p)
