@@ -227,7 +227,9 @@ TEST(AccountList, EveryLineIsBounded)
         EXPECT_EQ(list.skippedLines(), c.skipped);
         EXPECT_EQ(list.damage().empty(), c.skipped == 0);
         if (c.skipped)
+        {
             EXPECT_EQ(list.damage(), u"it has a line far longer than any account");
+        }
         for (const Check& check : c.checks)
             EXPECT_EQ(list.passes(check.user, check.password), check.passes) << narrow(check.user);
         EXPECT_EQ(list.passes(u"<long>", c.longPassword), !c.longPassword.empty());
