@@ -80,6 +80,22 @@ Group3D* groupOf(const std::vector<Tri>& tris, uint32_t colour = 0xFFFFFF)
     return g;
 }
 
+// A triangle with two levels of detail, one step every 10 units of depth:
+// one mesh in the whole model, two in level 0 and three in level 1, so that
+// a frame shows which was drawn. The level groups stay the caller's to delete.
+Group3D* levelledGroup(Group3D* (&levels)[2])
+{
+    Group3D* g = groupOf({{{0, 1, 0, -1, -1, 0, 1, -1, 0}}});
+    for (int l = 0; l < 2; ++l)
+    {
+        levels[l] = groupOf({{{0, 1, 0, -1, -1, 0, 1, -1, 0}}});
+        for (int k = 0; k <= l; ++k)
+            levels[l]->addObject(u"extra", meshOf({{{0, 1, 0, -1, -1, 0, 1, -1, 0}}}, levels[l]->material(0)));
+    }
+    g->setLevels(levels, 2, 10.0f);
+    return g;
+}
+
 } // namespace
 
 TEST(Renderer3D, SphereTests)
@@ -172,15 +188,8 @@ TEST(Renderer3D, LevelOfDetailByDistance)
     {
         View v;
         v.environment.backClip = 100000.0f;
-        Group3D* g = groupOf({{{0, 1, 0, -1, -1, 0, 1, -1, 0}}});
         Group3D* levels[2];
-        for (int l = 0; l < 2; ++l)
-        {
-            levels[l] = groupOf({{{0, 1, 0, -1, -1, 0, 1, -1, 0}}});
-            for (int k = 0; k <= l; ++k)
-                levels[l]->addObject(u"extra", meshOf({{{0, 1, 0, -1, -1, 0, 1, -1, 0}}}, levels[l]->material(0)));
-        }
-        g->setLevels(levels, 2, 10.0f);
+        Group3D* g = levelledGroup(levels);
         g->matrix.setTranslationXYZ(0.0f, 0.0f, c.z);
         v.groups.add(g);
         v.frame();
@@ -375,17 +384,8 @@ TEST(Renderer3D, LightTablesFollowTheSurfaceFormat)
 
 TEST(Renderer3D, LevelsByDepthTakeAnyNumberAndNone)
 {
-    // One mesh in the whole model, two in level 0 and three in level 1, so
-    // that a frame shows which was drawn.
-    Group3D* g = groupOf({{{0, 1, 0, -1, -1, 0, 1, -1, 0}}});
     Group3D* levels[2];
-    for (int l = 0; l < 2; ++l)
-    {
-        levels[l] = groupOf({{{0, 1, 0, -1, -1, 0, 1, -1, 0}}});
-        for (int k = 0; k <= l; ++k)
-            levels[l]->addObject(u"extra", meshOf({{{0, 1, 0, -1, -1, 0, 1, -1, 0}}}, levels[l]->material(0)));
-    }
-    g->setLevels(levels, 2, 10.0f);
+    Group3D* g = levelledGroup(levels);
     const float huge = std::numeric_limits<float>::infinity();
     struct Case
     {
