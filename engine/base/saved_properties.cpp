@@ -440,10 +440,7 @@ SavedRecordsState repairSavedRecords(const WCHAR* folder, const WCHAR* name, con
     bool missing = false;
     const char16_t* why = fileFault(paths.file, missing);
     if (!why && missing)
-    {
-        restoreShipped(paths);
-        return SavedRecordsState::Sound;
-    }
+        return SavedRecordsState::Missing;
     std::optional<std::string> bytes;
     if (!why && !(bytes = readWhole(paths.file, kLargest)))
         why = u"it cannot be read";

@@ -56,8 +56,9 @@ bool loadSavedProperties(Properties& table, const WCHAR* folder, const WCHAR* na
 // once, as above, but its readable records stay: `keep` gets the file's
 // path and its whole lines (text no longer than kSavedLineLimit, line ends
 // as LF, the cut last line left out), writes the file anew from the records
-// among them and answers how many it kept. When it keeps none the shipped copy, if any, takes the
-// file's place. The box ends with what became of the records.
+// among them and answers how many it kept. When it keeps none the shipped
+// copy, if any, takes the file's place. The box ends with what became of the
+// records. A missing file is left missing: no records yet.
 struct SavedRecords
 {
     const char16_t* keptOne;  // "the pilot that could be read is kept"
@@ -71,7 +72,8 @@ struct SavedRecords
 
 enum class SavedRecordsState
 {
-    Sound,     // sound, or missing (the shipped copy, if any, put in its place)
+    Sound,     // sound
+    Missing,   // no file (nothing is put in its place)
     Repaired,  // damaged: set aside, its readable records (or the shipped copy) in its place
     Unwritable // damaged and could not be set aside: to be neither read nor written
 };

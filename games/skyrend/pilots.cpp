@@ -59,11 +59,6 @@ std::string pilotLines(const std::string& lines, int& pilots)
 
 PilotFileState repairPilotFile(const WCHAR* folder, const WCHAR* name)
 {
-    // No file is no roster yet; nothing is written in its place.
-    const std::u16string path = std::u16string(folder ? folder : u"") + (name ? name : u"");
-    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
-        (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND))
-        return PilotFileState::Missing;
     SavedRecords pilots;
     pilots.keptOne = u"the pilot that could be read is kept";
     pilots.keptMany = u"the %d pilots that could be read are kept";
@@ -77,6 +72,7 @@ PilotFileState repairPilotFile(const WCHAR* folder, const WCHAR* name)
     switch (repairSavedRecords(folder, name, pilots))
     {
     case SavedRecordsState::Sound: return PilotFileState::Sound;
+    case SavedRecordsState::Missing: return PilotFileState::Missing; // no roster yet: nothing is written
     case SavedRecordsState::Repaired: return PilotFileState::Repaired;
     case SavedRecordsState::Unwritable: break;
     }
