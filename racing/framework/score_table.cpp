@@ -7,7 +7,6 @@
 #include "engine/base/property_map.h"
 #include "engine/base/saved_properties.h"
 
-#include <os/file.h>
 #include <os/sysinfo.h>
 #include <os/wstring.h>
 
@@ -202,20 +201,25 @@ bool checkScores(const std::u16string& guiFolder)
                 return u"one of its races is not whole";
         return nullptr;
     };
-    scores.keep = [&guiFolder](const std::u16string& path, const std::string& lines) {
-        // The whole lines are read as a table, and its whole races written.
+    scores.keep = [&guiFolder](const std::u16string&, const std::string& lines) {
+        // The whole lines (each ending in LF) are read as a table, as a file
+        // is read (Latin-1), and its whole races written.
+        Properties file(u'=', u',', u':');
+        size_t at = 0;
+        file.read([&lines, &at](std::u16string& line) {
+            if (at >= lines.size())
+                return false;
+            const size_t newline = lines.find('\n', at);
+            const size_t end = newline == std::string::npos ? lines.size() : newline + 1;
+            line.clear();
+            for (; at < end; ++at)
+                line.push_back(char16_t(static_cast<unsigned char>(lines[at])));
+            return true;
+        });
         std::vector<ScoreRecord> table;
         std::optional<ScoreRecord> latest;
-        if (os::write_file_atomic(path, lines.data(), lines.size()))
-        {
-            Properties file(u'=', u',', u':');
-            if (file.load(guiFolder.c_str(), kScoreFile))
-                readTable(file, table, latest);
-        }
-        if (!table.empty() && saveScores(guiFolder, table, latest))
-            return int(table.size());
-        DeleteFileW(path.c_str());
-        return 0;
+        readTable(file, table, latest);
+        return !table.empty() && saveScores(guiFolder, table, latest) ? int(table.size()) : 0;
     };
     return repairSavedRecords(guiFolder.c_str(), kScoreFile, scores) != SavedRecordsState::Unwritable;
 }
